@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace tikkeli {
+
+enum class MsgIcon { None, Information, Warning, Critical, Question };
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class MsgResult { Ok, Cancel, Yes, No };
+
+struct FileDialogRequest {
+    QString title;
+    QString folder;          // initial folder
+    QString fileName;        // proposed file name
+    QString filter;          // Qt filter text, e.g. "Tietokannat (*.mdb);;Kaikki tiedostot (*)"
+};
+
+// Every message box, input box and file dialog of the program goes through the current prompter,
+// so the whole program can run headless under a scripted one in tests.
+class Prompter {
+public:
+    virtual ~Prompter() = default;
+
+    // title empty → the program title.
+    virtual MsgResult message(const QString& text, MsgIcon icon, MsgButtons buttons, const QString& title = {}) = 0;
+    // nullopt when the user cancels.
+    virtual std::optional<QString> input(const QString& prompt, const QString& title = {}, const QString& defaultText = {}) = 0;
+    virtual std::optional<QString> openFile(const FileDialogRequest& request) = 0;
+    virtual std::optional<QString> saveFile(const FileDialogRequest& request) = 0;
+    virtual std::optional<QString> chooseFolder(const FileDialogRequest& request) = 0;
+    virtual void beep() = 0;
+
+    static Prompter& instance();
+    // Installs p (not owned) as the current prompter; nullptr restores the default, which answers
+    // every question with its safe default (Cancel/No) and shows nothing.
+    static void setInstance(Prompter* p);
+};
+
+// The two standard message boxes: program title, information resp. exclamation icon, one OK button.
+void ShowInfo(const QString& text);
+void ShowWarning(const QString& text);
+// Yes/No question with the question icon and the program title; true for Yes.
+bool AskYesNo(const QString& text, MsgIcon icon = MsgIcon::Question, const QString& title = {});
+
+} // namespace tikkeli

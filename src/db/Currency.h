@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+#include <compare>
+#include <cstdint>
+#include <optional>
+
+namespace tikkeli {
+
+// Money as the club's books keep it: a signed fixed-point amount with four decimals,
+// held as ten-thousandths so that sums never drift the way doubles do.
+class Currency {
+public:
+    static constexpr std::int64_t Scale = 10000;
+
+    constexpr Currency() = default;
+    static constexpr Currency fromRaw(std::int64_t tenThousandths) { Currency c; c.m_raw = tenThousandths; return c; }
+    static constexpr Currency fromUnits(std::int64_t units) { return fromRaw(units * Scale); }
+    // Rounds to four decimals, a half to the even neighbour (as the original engine did).
+    static Currency fromDouble(double value);
+    // Parses "12,50", "12.50", "-3", "1 234,5" (Finnish grouping blanks); nullopt when not a number.
+    static std::optional<Currency> parse(const QString& text);
+
+    constexpr std::int64_t raw() const { return m_raw; }
+    double toDouble() const { return double(m_raw) / double(Scale); }
+    // Finnish display form with two decimals: "1234,50" (no grouping).
+    QString toString() const;
+    // Shortest exact form with a decimal point, for storage and SQL: "12.5", "-0.0001", "3".
+    QString toStorageText() const;
+
+    constexpr Currency operator+(Currency o) const { return fromRaw(m_raw + o.m_raw); }
+    constexpr Currency operator-(Currency o) const { return fromRaw(m_raw - o.m_raw); }
+    constexpr Currency operator-() const { return fromRaw(-m_raw); }
+    Currency& operator+=(Currency o) { m_raw += o.m_raw; return *this; }
+    Currency& operator-=(Currency o) { m_raw -= o.m_raw; return *this; }
+    constexpr Currency operator*(std::int64_t n) const { return fromRaw(m_raw * n); }
+    // Multiplies by a factor and rounds the result to four decimals, half to even.
+    Currency multipliedBy(double factor) const;
+    // Divides by a factor and rounds the result to four decimals, half to even.
+    Currency dividedBy(double divisor) const;
+    // Rounds to the given number of decimals (0..4), half to even.
+    Currency rounded(int decimals) const;
+
+    constexpr auto operator<=>(const Currency&) const = default;
+
+private:
+    std::int64_t m_raw = 0;
+};
+
+} // namespace tikkeli

@@ -1,0 +1,13 @@
+#include <QApplication>
+#include <QLocale>
+#include <gtest/gtest.h>
+
+// Tests run headless with a Finnish locale, as the program does for its users.
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
+    QLocale::setDefault(QLocale(QLocale::Finnish, QLocale::Finland));
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
