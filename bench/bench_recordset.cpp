@@ -143,7 +143,8 @@ void BM_InsertRaw(benchmark::State& state)
             sqlite3_bind_int(st, 9, row[8].toBool());
             sqlite3_bind_int(st, 10, row[9].toBool());
             for (int i = 10; i < 12; ++i) {
-                const QByteArray t = row[std::size_t(i)].toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toUtf8();
+                const Value& v = row[std::size_t(i)];
+                const QByteArray t = (v.toDate().toString(Qt::ISODate) + u' ' + v.toTime().toString(Qt::ISODate)).toUtf8();
                 sqlite3_bind_text(st, i + 1, t.constData(), int(t.size()), SQLITE_TRANSIENT);
             }
             sqlite3_step(st);

@@ -211,6 +211,8 @@ struct Recordset::Impl {
     }
     void insertRow();
     void updateRow();
+    // INSERT statements by the set of fields given, so a run of AddNew/Update builds each once.
+    std::unordered_map<std::string, QByteArray> insertSql;
 
     bool find(Recordset& rs, int start, int step, const std::function<bool(const Recordset&)>& match)
     {
@@ -336,6 +338,7 @@ void Recordset::Impl::load()
     exactNames.clear();
     foldedNames.clear();
     nameCache.fill(NameHit{});
+    insertSql.clear();
     for (int i = visible - 1; i >= 0; --i) {
         exactNames.insert(cols[std::size_t(i)].name, i);
         foldedNames.insert(cols[std::size_t(i)].name.toCaseFolded(), i);
@@ -414,25 +417,32 @@ int Recordset::Impl::indexOrThrow(const QString& name) const
 void Recordset::Impl::insertRow()
 {
     Connection& conn = db.conn();
-    QString sql = QStringLiteral("INSERT INTO ") + quoteIdent(table->name);
-    QString names, marks;
-    Params values;
-    for (int i = 0; i < visible; ++i) {
-        if (!changed[std::size_t(i)])
-            continue;
-        const QString& col = table->columns[std::size_t(cols[std::size_t(i)].tableCol)].name;
-        if (!names.isEmpty()) {
-            names += u',';
-            marks += u',';
+    std::string fieldSet(changed.begin(), changed.end());
+    auto cached = insertSql.find(fieldSet);
+    if (cached == insertSql.end()) {
+        QString sql = QStringLiteral("INSERT INTO ") + quoteIdent(table->name);
+        QString names, marks;
+        for (int i = 0; i < visible; ++i) {
+            if (!changed[std::size_t(i)])
+                continue;
+            const QString& col = table->columns[std::size_t(cols[std::size_t(i)].tableCol)].name;
+            if (!names.isEmpty()) {
+                names += u',';
+                marks += u',';
+            }
+            names += quoteIdent(col);
+            marks += u'?';
         }
-        names += quoteIdent(col);
-        marks += u'?';
-        values.push_back(buffer[std::size_t(i)]);
+        sql += names.isEmpty() ? QStringLiteral(" DEFAULT VALUES")
+                               : QStringLiteral(" (") + names + QStringLiteral(") VALUES (") + marks + u')';
+        cached = insertSql.emplace(std::move(fieldSet), sql.toUtf8()).first;
     }
-    sql += names.isEmpty() ? QStringLiteral(" DEFAULT VALUES") : QStringLiteral(" (") + names + QStringLiteral(") VALUES (") + marks + u')';
     {
-        Statement st(conn, sql.toUtf8());
-        st.bind(values);
+        Statement st(conn, cached->second);
+        int n = 0;
+        for (int i = 0; i < visible; ++i)
+            if (changed[std::size_t(i)])
+                st.bind(++n, buffer[std::size_t(i)]);
         st.run();
     }
     const std::int64_t key = sqlite3_last_insert_rowid(conn.db());
