@@ -1,6 +1,7 @@
 #include "app/NullConversions.h"
 
-#include <QRegularExpression>
+#include "db/DateText.h"
+
 #include <cmath>
 #include <limits>
 
@@ -127,42 +128,7 @@ std::optional<Currency> ParseLocaleCurrency(const QString& text)
 
 std::optional<QDateTime> ParseLocaleDate(const QString& text)
 {
-    static const QRegularExpression fi(QStringLiteral(
-        R"(^(\d{1,2})\.(\d{1,2})\.(\d{4}|\d{2})(?:\s+(\d{1,2})[:.](\d{2})(?:[:.](\d{2}))?)?$)"));
-    static const QRegularExpression iso(QStringLiteral(
-        R"(^(\d{4})-(\d{1,2})-(\d{1,2})(?:[ T](\d{1,2}):(\d{2})(?::(\d{2}))?)?$)"));
-    static const QRegularExpression timeOnly(QStringLiteral(R"(^(\d{1,2})[:.](\d{2})(?:[:.](\d{2}))?$)"));
-    const QString s = text.trimmed();
-    int y = 1899, mo = 12, d = 30, h = 0, mi = 0, se = 0;
-    QRegularExpressionMatch m;
-    if ((m = fi.match(s)).hasMatch()) {
-        d = m.captured(1).toInt();
-        mo = m.captured(2).toInt();
-        y = m.captured(3).toInt();
-        if (m.captured(3).size() == 2)
-            y += y < 30 ? 2000 : 1900;
-        h = m.captured(4).toInt();
-        mi = m.captured(5).toInt();
-        se = m.captured(6).toInt();
-    } else if ((m = iso.match(s)).hasMatch()) {
-        y = m.captured(1).toInt();
-        mo = m.captured(2).toInt();
-        d = m.captured(3).toInt();
-        h = m.captured(4).toInt();
-        mi = m.captured(5).toInt();
-        se = m.captured(6).toInt();
-    } else if ((m = timeOnly.match(s)).hasMatch()) {
-        h = m.captured(1).toInt();
-        mi = m.captured(2).toInt();
-        se = m.captured(3).toInt();
-    } else {
-        return std::nullopt;
-    }
-    const QDate date(y, mo, d);
-    const QTime time(h, mi, se);
-    if (!date.isValid() || !time.isValid())
-        return std::nullopt;
-    return QDateTime(date, time);
+    return DateText::parseWritten(text, DateText::Order::DayMonthYear);
 }
 
 QString FormatLocaleNumber(double value)

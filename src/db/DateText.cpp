@@ -1,5 +1,6 @@
 #include "db/DateText.h"
 
+#include <QRegularExpression>
 #include <cstdio>
 
 namespace tikkeli {
@@ -77,6 +78,60 @@ QByteArray DateText::formatUtf8(const QDate& d, const QTime& t)
 bool DateText::parse(QStringView text, QDate& d, QTime& t)
 {
     return parseIso(text.utf16(), int(text.size()), d, t);
+}
+
+std::optional<QDateTime> DateText::parseWritten(const QString& text, Order order)
+{
+    static const QRegularExpression dayFirst(QStringLiteral(
+        R"(^(\d{1,2})\.(\d{1,2})\.(\d{4}|\d{2})(?:\s+(\d{1,2})[:.](\d{2})(?:[:.](\d{2}))?)?$)"));
+    static const QRegularExpression monthFirst(QStringLiteral(
+        R"(^(\d{1,2})/(\d{1,2})/(\d{4}|\d{2})(?:\s+(\d{1,2}):(\d{2})(?::(\d{2}))?\s*([AaPp][Mm])?)?$)"));
+    static const QRegularExpression iso(QStringLiteral(
+        R"(^(\d{4})-(\d{1,2})-(\d{1,2})(?:[ T](\d{1,2}):(\d{2})(?::(\d{2}))?)?$)"));
+    static const QRegularExpression timeDot(QStringLiteral(R"(^(\d{1,2})[:.](\d{2})(?:[:.](\d{2}))?$)"));
+    static const QRegularExpression timeAmPm(QStringLiteral(R"(^(\d{1,2}):(\d{2})(?::(\d{2}))?\s*([AaPp][Mm])?$)"));
+
+    const QString s = text.trimmed();
+    const bool dmy = order == Order::DayMonthYear;
+    int y = 1899, mo = 12, d = 30, h = 0, mi = 0, se = 0;
+    QString ampm;
+    auto num = [](const QRegularExpressionMatch& m, int i) { return m.captured(i).toInt(); };
+    QRegularExpressionMatch m;
+    if ((m = (dmy ? dayFirst : monthFirst).match(s)).hasMatch()) {
+        d = num(m, dmy ? 1 : 2);
+        mo = num(m, dmy ? 2 : 1);
+        y = num(m, 3);
+        if (m.captured(3).size() == 2)
+            y += y < 30 ? 2000 : 1900;
+        h = num(m, 4);
+        mi = num(m, 5);
+        se = num(m, 6);
+        ampm = dmy ? QString() : m.captured(7);
+    } else if ((m = iso.match(s)).hasMatch()) {
+        y = num(m, 1);
+        mo = num(m, 2);
+        d = num(m, 3);
+        h = num(m, 4);
+        mi = num(m, 5);
+        se = num(m, 6);
+    } else if ((m = (dmy ? timeDot : timeAmPm).match(s)).hasMatch()) {
+        h = num(m, 1);
+        mi = num(m, 2);
+        se = num(m, 3);
+        ampm = dmy ? QString() : m.captured(4);
+    } else {
+        return std::nullopt;
+    }
+    if (!ampm.isEmpty()) {
+        if (h < 1 || h > 12)
+            return std::nullopt;
+        h = (h % 12) + (ampm.startsWith(u'p', Qt::CaseInsensitive) ? 12 : 0);
+    }
+    const QDate date(y, mo, d);
+    const QTime time(h, mi, se);
+    if (!date.isValid() || !time.isValid())
+        return std::nullopt;
+    return QDateTime(date, time);
 }
 
 bool DateText::parseUtf8(const char* text, int length, QDate& d, QTime& t)

@@ -2,7 +2,6 @@
 
 #include "db/DateText.h"
 
-#include <QRegularExpression>
 #include <vector>
 
 namespace tikkeli {
@@ -126,51 +125,8 @@ QString JetDateToIso(QStringView literal)
 {
     if (literal.size() < 3 || literal.front() != u'#' || literal.back() != u'#')
         return {};
-    const QString body = literal.mid(1, literal.size() - 2).trimmed().toString();
-    static const QRegularExpression us(QStringLiteral(
-        R"(^(\d{1,2})/(\d{1,2})/(\d{2}|\d{4})(?:\s+(\d{1,2}):(\d{2})(?::(\d{2}))?\s*([AaPp][Mm])?)?$)"));
-    static const QRegularExpression iso(QStringLiteral(
-        R"(^(\d{4})-(\d{1,2})-(\d{1,2})(?:[ T](\d{1,2}):(\d{2})(?::(\d{2}))?)?$)"));
-    static const QRegularExpression timeOnly(QStringLiteral(R"(^(\d{1,2}):(\d{2})(?::(\d{2}))?\s*([AaPp][Mm])?$)"));
-    int y = 1899, mo = 12, d = 30, h = 0, mi = 0, se = 0;
-    QString ampm;
-    QRegularExpressionMatch m;
-    if ((m = us.match(body)).hasMatch()) {
-        mo = m.captured(1).toInt();
-        d = m.captured(2).toInt();
-        y = m.captured(3).toInt();
-        if (m.captured(3).size() == 2)
-            y += y < 30 ? 2000 : 1900;
-        h = m.captured(4).toInt();
-        mi = m.captured(5).toInt();
-        se = m.captured(6).toInt();
-        ampm = m.captured(7);
-    } else if ((m = iso.match(body)).hasMatch()) {
-        y = m.captured(1).toInt();
-        mo = m.captured(2).toInt();
-        d = m.captured(3).toInt();
-        h = m.captured(4).toInt();
-        mi = m.captured(5).toInt();
-        se = m.captured(6).toInt();
-    } else if ((m = timeOnly.match(body)).hasMatch()) {
-        h = m.captured(1).toInt();
-        mi = m.captured(2).toInt();
-        se = m.captured(3).toInt();
-        ampm = m.captured(4);
-    } else {
-        return {};
-    }
-    if (!ampm.isEmpty()) {
-        if (h < 1 || h > 12)
-            return {};
-        const bool pm = ampm.startsWith(u'p', Qt::CaseInsensitive);
-        h = (h % 12) + (pm ? 12 : 0);
-    }
-    const QDate date(y, mo, d);
-    const QTime time(h, mi, se);
-    if (!date.isValid() || !time.isValid())
-        return {};
-    return DateText::format(date, time);
+    const auto dt = DateText::parseWritten(literal.mid(1, literal.size() - 2).toString(), DateText::Order::MonthDayYear);
+    return dt ? DateText::format(dt->date(), dt->time()) : QString();
 }
 
 QString JetLikePattern(const QString& pattern)
