@@ -221,7 +221,7 @@ const QStringList& Schema::baseTableNames()
     return names;
 }
 
-TableDef Schema::templateShape(const QString& name)
+TableDef Schema::madeBy(const QString& name, int step)
 {
     const TableDef* full = table(name);
     TableDef t;
@@ -229,10 +229,10 @@ TableDef Schema::templateShape(const QString& name)
         return t;
     t.name = full->name;
     for (const FieldDef& f : full->fields)
-        if (f.source == Template)
+        if (f.source == step)
             t.fields.push_back(f);
     for (const IndexDef& i : full->indexes)
-        if (i.source == Template)
+        if (i.source == step)
             t.indexes.push_back(i);
     return t;
 }
