@@ -45,7 +45,8 @@ TEST_F(SchemaConstraint, EmptyTextIsRefusedUnlessTheFieldAllowsIt)
         {"rp", "rpDef", DbErr::ValidationFailed},       {"lt", "ltNimi", DbErr::ValidationFailed},
         {"Rekisteritiedot", "Tiedot", DbErr::ValidationFailed},
         {"vs", "vsSopimusNo", Stored},                  {"Tarra", "Rivi1", Stored},
-        {"Tarra", "Rivi6", Stored},                     {"jr", "jrSukunimi", Stored},
+        {"Tarra", "Rivi6", Stored},                     {"jr", "jrSukunimi", DbErr::ValidationFailed},
+        {"jm", "jmTeksti", DbErr::ValidationFailed},    {"pi", "piKuvaus", DbErr::ValidationFailed},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(insert(c.table, c.field, QString(QLatin1String(""))), c.expect) << c.table << "." << c.field;
