@@ -149,15 +149,14 @@ TEST_F(FolderBackupTest, InjectedFailuresLeaveTheDatabaseWholeAtItsName)
         ASSERT_TRUE(ops.calls.contains(QString::fromUtf8(c.failing)));
         ASSERT_EQ(p.messageTexts().size(), 2);
         EXPECT_EQ(p.shown()[1].icon, MsgIcon::Critical);
-        if (c.message.isEmpty())
-            EXPECT_TRUE(p.messageTexts()[1].startsWith(QStringLiteral("Tietokantaa ei voida kopioida \nhakemistosta: ")));
-        else
-            EXPECT_TRUE(p.messageTexts()[1].startsWith(c.message)) << p.messageTexts()[1].toStdString();
+        const QString expected = c.message.isEmpty() ? QStringLiteral("Tietokantaa ei voida kopioida \nhakemistosta: ") : c.message;
+        EXPECT_TRUE(p.messageTexts()[1].startsWith(expected)) << p.messageTexts()[1].toStdString();
         expectIntact(db());
         EXPECT_EQ(QFile::exists(copy()), c.copyTaken);
         EXPECT_EQ(filesBeside(), c.staleMd3 ? QStringList({"seura.md3", "seura.mdb"}) : QStringList({"seura.mdb"}));
-        if (c.staleMd3)
+        if (c.staleMd3) {
             EXPECT_EQ(read(md3()), "vanha");
+        }
         QFile::remove(copy());
         QFile::remove(md3());
     }
