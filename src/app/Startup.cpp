@@ -5,6 +5,7 @@
 #include "app/Prompter.h"
 #include "app/ShellHooks.h"
 #include "db/DbError.h"
+#include "db/UpdateDatabase.h"
 #include "settings/DatabaseSettingsStore.h"
 #include "settings/SettingsLoader.h"
 #include "settings/SharedState.h"
@@ -12,8 +13,6 @@
 #include <QDate>
 
 namespace tikkeli {
-
-void UpdateDatabase(Database& db);
 
 namespace {
 
