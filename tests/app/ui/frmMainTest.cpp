@@ -40,8 +40,7 @@ protected:
     }
     QString clubDatabase()
     {
-        const QString path = env.root() + QStringLiteral("/seura.mdb");
-        QFile::copy(env.programFolder() + QStringLiteral("/demo1.mdb"), path);
+        const QString path = env.copyOfShipped(QStringLiteral("demo1.mdb"), QStringLiteral("seura.mdb"));
         env.writeIni(QStringLiteral("[TIKKELI]\nDatabase=%1\n").arg(path).toUtf8());
         return path;
     }
