@@ -310,3 +310,24 @@ TEST(DatabaseRepair, RefusedWhileAWindowIsSaving)
     EXPECT_TRUE(p.messageTexts()[1].contains(QStringLiteral("Tietokantaan ei tehty muutoksia.")));
     saving.rollback();
 }
+
+TEST(EuroConversion, TotalsThatAddedUpStillAddUpToTheirRows)
+{
+    MaintTestDb t;
+    t.fill();
+    {
+        Database db = t.open();
+        // 10 + 20 marks give 1.6819 + 3.3638 euros, while 30 marks alone give 5.0456.
+        db.execute(QStringLiteral("INSERT INTO jm (jmID, jmHinta) VALUES (3, 30), (4, 30)"));
+        db.execute(QStringLiteral("INSERT INTO jmRivi (jmRjmID, jmRHinta) VALUES (3, 10), (3, 20), (4, 10)"));
+        db.execute(QStringLiteral("INSERT INTO jmhist (jmhjmID, jmhjmHinta) VALUES (9, 30)"));
+        db.execute(QStringLiteral("INSERT INTO jmRivi (jmRjmID, jmRHinta) VALUES (9, 20), (9, 10)"));
+    }
+    ScriptedPrompter p;
+    p.answerYes();
+    MaintenanceCommands::euroConversion();
+    EXPECT_EQ(raw(t, "SELECT jmHinta FROM jm WHERE jmID = 3"), 50457);
+    EXPECT_EQ(raw(t, "SELECT jmHinta FROM jm WHERE jmID = 4"), 50456);      // its rows never added up
+    EXPECT_EQ(raw(t, "SELECT jmhjmHinta FROM jmhist WHERE jmhjmID = 9"), 50457);
+    EXPECT_EQ(raw(t, "SELECT jmhjmHinta FROM jmhist WHERE jmhjmID = 7"), 200000);   // no rows of its own
+}
