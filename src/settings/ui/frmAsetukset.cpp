@@ -132,15 +132,16 @@ QWidget* frmAsetukset::buildContactTab()
     left->addRow(QStringLiteral("Internet:"), lineEdit("tWww"));
     left->addRow(QStringLiteral("Y-tunnus:"), lineEdit("tYtunnus"));
     auto* right = new QFormLayout;
-    right->addRow(QStringLiteral("Pankkiyhteys1:"), lineEdit("tPankkiyhteys1"));
-    right->addRow(QStringLiteral("IBAN1:"), lineEdit("tIBAN1"));
-    right->addRow(QStringLiteral("BIC1:"), lineEdit("tBIC1"));
-    right->addRow(QStringLiteral("Pankkiyhteys2:"), lineEdit("tPankkiyhteys2"));
-    right->addRow(QStringLiteral("IBAN2:"), lineEdit("tIBAN2"));
-    right->addRow(QStringLiteral("BIC2:"), lineEdit("tBIC2"));
-    columns->addLayout(left, 3);
+    for (auto [label, name] : {std::pair{"Pankkiyhteys1:", "tPankkiyhteys1"}, {"IBAN1:", "tIBAN1"}, {"BIC1:", "tBIC1"},
+                               {"Pankkiyhteys2:", "tPankkiyhteys2"}, {"IBAN2:", "tIBAN2"}, {"BIC2:", "tBIC2"}}) {
+        QLineEdit* e = lineEdit(name);
+        // A whole IBAN with its blanks stays readable.
+        e->setMinimumWidth(e->fontMetrics().horizontalAdvance(QStringLiteral("FI00 0000 0000 0000 00")) + 16);
+        right->addRow(QString::fromLatin1(label), e);
+    }
+    columns->addLayout(left, 1);
     columns->addSpacing(12);
-    columns->addLayout(right, 2);
+    columns->addLayout(right, 1);
     return page;
 }
 
@@ -196,6 +197,7 @@ QWidget* frmAsetukset::buildProgramTab()
     cTietokantavalita->setObjectName(QStringLiteral("cTietokantavalita"));
     cTietokantavalita->setToolTip(QStringLiteral("Valitse tietokantatiedosto"));
     cTietokantavalita->setAutoDefault(false);
+    cTietokantavalita->setMaximumWidth(cTietokantavalita->fontMetrics().horizontalAdvance(QStringLiteral("...")) + 24);
     auto* dbRow = new QHBoxLayout;
     dbRow->addWidget(tTietokanta, 1);
     dbRow->addWidget(cTietokantavalita);
@@ -208,6 +210,7 @@ QWidget* frmAsetukset::buildProgramTab()
     QLineEdit* days = lineEdit("tVarmuuskopioPv", QStringLiteral("Montako päivää edellisestä varmuuskopiosta ennen muistutusta"));
     days->setMaximumWidth(90);
     backupRow->addWidget(days);
+    backupRow->addWidget(new QLabel(QStringLiteral("päivää")));
     backupRow->addSpacing(12);
     backupRow->addWidget(checkBox("chkMuistutaVarmistuksesta", QStringLiteral("Muistuta varmistuksesta")));
     backupRow->addStretch();
@@ -310,6 +313,8 @@ void frmAsetukset::buildUi()
 
     TabStrip1 = new QTabWidget(this);
     TabStrip1->setObjectName(QStringLiteral("TabStrip1"));
+    // All six tabs in sight: the window grows to fit them rather than hiding some behind arrows.
+    TabStrip1->setUsesScrollButtons(false);
     const std::pair<QWidget*, QString> tabs[] = {
         {buildClubTab(), QStringLiteral("Yhdistys")},
         {buildContactTab(), QStringLiteral("Yhteystiedot")},
