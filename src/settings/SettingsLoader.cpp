@@ -322,9 +322,9 @@ bool EnsureSettingsInDatabase()
     // The settings window saves the club name with everything else: start it from what the
     // database (or the old ini file) holds, so the save does not write an empty name over it.
     State().ClubName = store.read(QStringLiteral("RegName"), ProgramIniStore().read(QStringLiteral("RegName")));
-    ShowInfo(QStringLiteral("Tietokannasta ei löydy asetuksia.\r\n\r\n"
+    ShowInfo(QStringLiteral("Tietokannasta ei löydy asetuksia.\n\n"
                             "Jos käytössä on ollut aiempi versio Tikkelistä, tämä toimenpide suoritetaan vain "
-                            "kerran eikä \r\ntämä ilmoitus toistu enää seuraavien käynnistyskertojen yhteydessä."));
+                            "kerran eikä \ntämä ilmoitus toistu enää seuraavien käynnistyskertojen yhteydessä."));
     ShowInfo(QStringLiteral("Tarkista ja tallenna asetukset Asetukset ikkunoissa."));
     if (ShellHooks::ShowMigrationSettingsDialog) {
         ShellHooks::ShowMigrationSettingsDialog();
