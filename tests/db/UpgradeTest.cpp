@@ -19,7 +19,8 @@ struct InjectedStop : std::runtime_error {
     InjectedStop() : std::runtime_error("stopped") {}
 };
 
-// A table as the step that created it made it in an older version: only the step's own fields.
+// A table as the step that created it made it in an older version: only the step's own fields
+// and indexes.
 TableDef createdShape(const char* name, int step)
 {
     const TableDef* full = Schema::table(QString::fromLatin1(name));
@@ -28,7 +29,17 @@ TableDef createdShape(const char* name, int step)
     for (const FieldDef& f : full->fields)
         if (f.source == step)
             t.fields.push_back(f);
+    for (const IndexDef& i : full->indexes)
+        if (i.source == step && !i.primary)
+            t.indexes.push_back(i);
     return t;
+}
+
+void createTable(Database& db, const TableDef& t)
+{
+    db.execute(SchemaDdl::createTable(t));
+    for (const IndexDef& i : t.indexes)
+        db.execute(SchemaDdl::createIndex(t.name, i));
 }
 
 void setWidth(TableDef& t, const char* field, int width)
@@ -56,7 +67,7 @@ Database olderDatabase(const QTemporaryDir& dir)
     TableDef jmhist = createdShape("jmhist", 3);
     removeField(jmhist, "jmhjmjrID");
     for (const TableDef& t : {si, mvs, jmhist, createdShape("et", 5)})
-        db.execute(SchemaDdl::createTable(t));
+        createTable(db, t);
     db.execute(QStringLiteral("INSERT INTO si (siLaji, siPaikka) VALUES (?, ?)"), {QStringLiteral("Hirvi"), QStringLiteral("Kuusikko")});
     db.execute(QStringLiteral("INSERT INTO mvs (mvsKunta, mvsOmistaja) VALUES (?, ?)"),
                {QStringLiteral("Hirvilahti"), QStringLiteral("Mäkelä")});
@@ -174,7 +185,7 @@ TEST(Upgrade, MunicipalityOfAnotherWidthIsLeftAlone)
     Database db = newBaseDatabase(dir);
     TableDef mvs = createdShape("mvs", 19);
     setWidth(mvs, "mvsKunta", 40);
-    db.execute(SchemaDdl::createTable(mvs));
+    createTable(db, mvs);
     db.execute(QStringLiteral("INSERT INTO mvs (mvsKunta) VALUES (?)"), {QStringLiteral("Hirvilahti")});
     ScriptedPrompter prompter;
     UpdateDatabase(db);
@@ -189,7 +200,7 @@ TEST(Upgrade, MissingMunicipalityIsAdded)
     Database db = newBaseDatabase(dir);
     TableDef mvs = createdShape("mvs", 19);
     removeField(mvs, "mvsKunta");
-    db.execute(SchemaDdl::createTable(mvs));
+    createTable(db, mvs);
     UpdateDatabase(db);
     EXPECT_TRUE(catalogueMatches(Catalogue::read(db), FieldOrder::Any));
 }
