@@ -1,7 +1,9 @@
 #include "settings/SettingsSaver.h"
 
+#include "app/DatabaseRepairRoad.h"
 #include "app/Prompter.h"
 #include "app/ShellHooks.h"
+#include "db/UpdateDatabase.h"
 #include "settings/DatabaseSettingsStore.h"
 #include "settings/IniSettingsStore.h"
 #include "settings/SettingsCheck.h"
@@ -107,11 +109,6 @@ const TextField ReminderTexts[] = {
 
 QString L(const char* s) { return QString::fromUtf8(s); }
 
-void plainBox(const QString& text)
-{
-    Prompter::instance().message(text, MsgIcon::None, MsgButtons::Ok);
-}
-
 } // namespace
 
 SettingsSaver::Services& SettingsSaver::programServices()
@@ -119,11 +116,8 @@ SettingsSaver::Services& SettingsSaver::programServices()
     static Services services = [] {
         Services s;
         s.open = [](const QString& path) { return Database::open(path); };
-        s.upgrade = [](Database&) {};
-        s.repair = [](const QString&) {
-            plainBox(QStringLiteral("Tietokannan korjaus ei onnistunut. Palauta tietokanta varmuuskopiolta ennen kuin jatkat Tikkelin käyttöä."));
-            return false;
-        };
+        s.upgrade = [](Database& db) { UpdateDatabase(db); };
+        s.repair = [](const QString& path) { return RunDatabaseRepairRoad(path); };
         // The same call point the settings load pushes its margins through.
         s.applyPageMargins = [] {
             if (!ShellHooks::SetReportMargin)
@@ -206,7 +200,6 @@ bool SettingsSaver::openDatabase(Database& db)
                     ShowWarning(QStringLiteral("Korjattua tietokantaa ei voitu avata: ") + e.description() + CrLf + CrLf + NotSaved);
                     return stop({}, QStringLiteral("tTietokanta"));
                 }
-                plainBox(QStringLiteral("Tietokanta on vioittunut edellisen käyttökerran lopetuksen yhteydessä, yritän korjata tietokannan. Odota hetki."));
                 if (!m_services.repair(path))
                     return stop({}, QStringLiteral("tTietokanta"));
             }

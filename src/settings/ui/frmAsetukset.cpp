@@ -1,5 +1,6 @@
 #include "settings/ui/frmAsetukset.h"
 
+#include "app/NewDatabase.h"
 #include "app/Prompter.h"
 #include "app/ui/FormRegistry.h"
 #include "platform/MailServerLookup.h"
@@ -37,7 +38,6 @@ namespace {
 
 std::function<void(QWidget*)> g_animalOpener;
 std::function<std::unique_ptr<MailServerLookup>()> g_lookupFactory;
-std::function<void(const QString&, const QString&)> g_newDatabaseCreator;
 
 const QString NotInstalledMark = QStringLiteral(" (ei asennettu)");
 
@@ -84,11 +84,6 @@ void frmAsetukset::setAnimalCatalogueOpener(std::function<void(QWidget*)> opener
 void frmAsetukset::setMailServerLookupFactory(std::function<std::unique_ptr<MailServerLookup>()> factory)
 {
     g_lookupFactory = std::move(factory);
-}
-
-void frmAsetukset::setNewDatabaseCreator(std::function<void(const QString&, const QString&)> creator)
-{
-    g_newDatabaseCreator = std::move(creator);
 }
 
 // ---- building
@@ -370,7 +365,6 @@ void frmAsetukset::buildUi()
     const bool animals = bool(g_animalOpener);
     cElaimet->setEnabled(animals);
     mElaimet->setEnabled(animals);
-    mUusiTietokanta->setEnabled(bool(g_newDatabaseCreator));
 }
 
 void frmAsetukset::wireChanges()
@@ -616,7 +610,7 @@ void frmAsetukset::setCommandsEnabled(bool on)
     for (QWidget* w : std::initializer_list<QWidget*>{cTallenna, cPeru, cSulje, cMXQuery, cTietokantavalita})
         w->setEnabled(on);
     for (QAction* a : {mTallenna, mPeru, mSulje, mUusiTietokanta})
-        a->setEnabled(on && (a != mUusiTietokanta || bool(g_newDatabaseCreator)));
+        a->setEnabled(on);
     cElaimet->setEnabled(on && bool(g_animalOpener));
     mElaimet->setEnabled(on && bool(g_animalOpener));
 }
@@ -657,10 +651,20 @@ void frmAsetukset::openAnimalCatalogue()
 
 void frmAsetukset::createNewDatabase()
 {
-    if (m_busy || !g_newDatabaseCreator)
+    if (m_busy)
         return;
-    g_newDatabaseCreator(QStringLiteral("Tämä toiminto luo uuden tietokannan yhdistyksen jäsenrekisterin pohjaksi."),
-                         QStringLiteral("malli.mdb"));
+    if (CreateNewDatabase(NewDatabaseIntro(), NewDatabaseTemplate()) != NewDatabaseResult::Created)
+        return;
+    // The next start opens the new database. Closing the main window ends the program through
+    // every other window's own close handler, this one included.
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->objectName() == QLatin1String("frmMain")) {
+            w->close();
+            return;
+        }
+    }
+    if (FormRegistry::CloseAllForms())
+        QCoreApplication::quit();
 }
 
 // ---- closing

@@ -34,8 +34,6 @@ public:
     static void setAnimalCatalogueOpener(std::function<void(QWidget* parent)> opener);
     // The mail-server lookup the window creates on each query (tests install a fake one).
     static void setMailServerLookupFactory(std::function<std::unique_ptr<MailServerLookup>()> factory);
-    // "Uusi tyhjä tietokanta": the routine that founds a new database from a template.
-    static void setNewDatabaseCreator(std::function<void(const QString& introduction, const QString& templateName)> creator);
 
     bool settingsChanged() const { return m_settingsChanged; }
     int currentTab() const;
