@@ -6,6 +6,7 @@
 #include "app/Prompter.h"
 #include "app/ShellHooks.h"
 #include "db/DbError.h"
+#include "db/UpdateDatabase.h"
 #include "settings/DatabaseSettingsStore.h"
 #include "settings/SettingsLoader.h"
 #include "settings/SharedState.h"
@@ -13,8 +14,6 @@
 #include <QDate>
 
 namespace tikkeli {
-
-void UpdateDatabase(Database& db);
 
 namespace {
 

@@ -1,6 +1,7 @@
 #include "settings/SettingsLoader.h"
 
 #include "app/Folders.h"
+#include "app/NullConversions.h"
 #include "app/NumericText.h"
 #include "app/Prompter.h"
 #include "app/ShellHooks.h"
@@ -105,7 +106,7 @@ bool flagValue(const QString& text)
 {
     if (text.trimmed().compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
         return true;
-    const auto v = ParseNumberText(text);
+    const auto v = ParseLocaleNumber(text);
     return v && *v != 0.0;
 }
 
@@ -124,7 +125,7 @@ void applyRule(SharedState& s, const KeyRule& r, const QString& text,
             WholeNumberText32(text).value_or(WholeNumberText32(defaultText).value_or(0));
         break;
     case Rule::Date: {
-        const auto d = ParseDateText(text);
+        const auto d = ParseLocaleDate(text);
         if (d) {
             s.*std::get<QDateTime SharedState::*>(r.target) = *d;
         } else {
@@ -139,7 +140,7 @@ void applyRule(SharedState& s, const KeyRule& r, const QString& text,
         break;
     }
     case Rule::PageMargin: {
-        const auto v = ParseNumberText(text);
+        const auto v = ParseLocaleNumber(text);
         const double clamped = v ? std::clamp(*v, double(-kMarginLimit), double(kMarginLimit)) : 0.0;
         const qint16 margin = RoundToInt16(clamped).value_or(0);
         s.*std::get<qint16 SharedState::*>(r.target) = margin;
@@ -148,7 +149,7 @@ void applyRule(SharedState& s, const KeyRule& r, const QString& text,
         break;
     }
     case Rule::Short: {
-        const auto v = ParseNumberText(text);
+        const auto v = ParseLocaleNumber(text);
         qint16 value = WholeNumberText16(defaultText).value_or(0);
         if (v)
             value = RoundToInt16(std::clamp(*v, -32768.0, 32767.0)).value_or(value);
@@ -159,11 +160,10 @@ void applyRule(SharedState& s, const KeyRule& r, const QString& text,
         s.*std::get<bool SharedState::*>(r.target) = flagValue(text);
         break;
     case Rule::Amount:
-        s.*std::get<Currency SharedState::*>(r.target) =
-            IsNumericText(text) ? Currency::parse(text.trimmed()).value_or(Currency()) : Currency();
+        s.*std::get<Currency SharedState::*>(r.target) = ParseLocaleCurrency(text).value_or(Currency());
         break;
     case Rule::Rate:
-        s.*std::get<double SharedState::*>(r.target) = ParseNumberText(text).value_or(0.0);
+        s.*std::get<double SharedState::*>(r.target) = ParseLocaleNumber(text).value_or(0.0);
         break;
     }
 }

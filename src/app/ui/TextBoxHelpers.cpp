@@ -1,5 +1,6 @@
 #include "app/ui/TextBoxHelpers.h"
 
+#include "app/NullConversions.h"
 #include "app/NumericText.h"
 
 #include <QLineEdit>
@@ -20,7 +21,7 @@ QString IntegerPrefix(QString text)
     for (;;) {
         if (text.isEmpty())
             return text;
-        const auto v = ParseNumberText(text);
+        const auto v = ParseLocaleNumber(text);
         const auto whole = v ? RoundToInt32(*v) : std::nullopt;
         if (v && whole && double(*whole) == *v)
             return text;
