@@ -1,18 +1,15 @@
 #include "settings/SettingsCheck.h"
 
+#include "app/NullConversions.h"
 #include "app/NumericText.h"
 
 #include <QHash>
-#include <QLocale>
 
 namespace tikkeli {
 
 std::optional<double> SettingsCheck::number(const QString& text)
 {
-    // Blanks between digit groups, as the user's number format writes them ("1 234,50").
-    QString t = text.trimmed();
-    t.remove(QLatin1Char(' ')).remove(QChar(0x00A0)).remove(QChar(0x202F));
-    return ParseNumberText(t);
+    return ParseLocaleNumber(text);
 }
 
 std::optional<qint64> SettingsCheck::wholeNumber(const QString& text, qint64 min, qint64 max)
@@ -49,7 +46,7 @@ bool SettingsCheck::acceptableWhileTyping(const QString& control, const QString&
     QString head = t;
     if (head.startsWith(QLatin1Char('-')) || head.startsWith(QLatin1Char('+')))
         head.remove(0, 1);
-    if (head.endsWith(QLatin1Char(',')) || head.endsWith(QLatin1Char('.')))
+    if (head.endsWith(QLatin1Char(',')))
         head.chop(1);
     return head.isEmpty() || (isNumeric(head) && head.at(0).isDigit());
 }
@@ -81,9 +78,7 @@ QString SettingsCheck::withFolderSeparator(const QString& folder)
 
 QString SettingsCheck::numberText(double value)
 {
-    QLocale locale;
-    locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    return locale.toString(value, 'g', 15);
+    return FormatLocaleNumber(value);
 }
 
 } // namespace tikkeli

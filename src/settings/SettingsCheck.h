@@ -8,8 +8,8 @@ namespace tikkeli {
 // The checks that the settings window runs while the user types and that its save runs again.
 class SettingsCheck {
 public:
-    // The user's way of writing a number: decimal comma (a point is taken too), blanks between
-    // digit groups, a sign in front.
+    // The user's way of writing a number, as the settings load reads it back: decimal comma,
+    // blanks between digit groups, a sign in front.
     static std::optional<double> number(const QString& text);
     static bool isNumeric(const QString& text) { return number(text).has_value(); }
     // The number rounded to the nearest whole one, a half to the even one; nullopt when the text
@@ -28,7 +28,7 @@ public:
     // since "/" alone would name the root folder).
     static QString withFolderSeparator(const QString& folder);
 
-    // The number in the user's format without digit grouping, the way the settings store it.
+    // The number in the user's format, the way the settings store it.
     static QString numberText(double value);
 };
 

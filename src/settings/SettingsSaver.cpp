@@ -1,6 +1,7 @@
 #include "settings/SettingsSaver.h"
 
 #include "app/DatabaseRepairRoad.h"
+#include "app/NullConversions.h"
 #include "app/Prompter.h"
 #include "app/ShellHooks.h"
 #include "db/UpdateDatabase.h"
@@ -337,8 +338,8 @@ bool SettingsSaver::save(SettingsForm& form)
         state.*f.target = on;
     }
 
-    const auto fee = Currency::parse(form.text(QStringLiteral("tMuistutuskulut")).trimmed());
-    if (!fee || !SettingsCheck::isNumeric(form.text(QStringLiteral("tMuistutuskulut"))))
+    const auto fee = ParseLocaleCurrency(form.text(QStringLiteral("tMuistutuskulut")));
+    if (!fee)
         return stop(QStringLiteral("Syötä muistutuskuluksi ainoastaan numeroita."), QStringLiteral("tMuistutuskulut"));
     if (!write(store, QStringLiteral("Muistutuskulut"), fee->toString()))
         return stop({}, QStringLiteral("tMuistutuskulut"));

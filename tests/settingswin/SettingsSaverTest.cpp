@@ -325,7 +325,7 @@ TEST(SettingsCheck, TypingAcceptsNumbersAndTheirBeginnings)
         {"tLaskunumero", "-1", false},  {"tLaskunumero", "2,5", false}, {"tVarmuuskopioPv", "30", true},
         {"tMargYla", "-", true},        {"tMargYla", "-5", true},       {"tMargYla", "2,", true},
         {"tMargYla", "2,5", true},      {"tMargYla", "x", false},       {"tMargYla", "--", false},
-        {"tMuistutuskulut", "5,50", true}, {"tMuistutuskulut", "1 234,50", true}, {"tMuistutuskulut", "5e3", false},
+        {"tMuistutuskulut", "5,50", true}, {"tMuistutuskulut", "1 234,50", true}, {"tMuistutuskulut", "5.50", false},
         {"tViivastysKorko", ",", true}, {"tViivastysKorko", "7%", false}, {"tNimi", "mitä vain", true},
     };
     for (const Case& c : cases)
