@@ -3,6 +3,7 @@
 #include "platform/MailServerLookup.h"
 #include "settings/ui/frmAsetukset.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -389,4 +390,22 @@ TEST_F(frmAsetuksetTest, MigrationDialogSavesAndEndsTheMigration)
     EXPECT_TRUE(RunSettingsMigrationDialog());
     EXPECT_EQ(stored("AsKannassa"), "1");
     EXPECT_EQ(stored("RegName"), "Erä-Veikot ry");
+}
+
+TEST_F(frmAsetuksetTest, NewEmptyDatabaseStartsTheFoundingRoutine)
+{
+    QAction* create = nullptr;
+    for (QAction* a : window->findChildren<QAction*>())
+        if (a->text() == "Uusi tyhjä tietokanta")
+            create = a;
+    ASSERT_TRUE(create);
+    ASSERT_TRUE(create->isEnabled());
+    showActive();
+    prompter.answerText(std::nullopt);
+    create->trigger();
+    EXPECT_EQ(prompter.messageTexts().value(0), "Tämä toiminto luo uuden tietokannan yhdistyksen jäsenrekisterin pohjaksi.");
+    ASSERT_GE(prompter.shown().size(), 2u);
+    EXPECT_EQ(prompter.shown()[1].kind, ScriptedPrompter::Kind::Input);
+    EXPECT_TRUE(window->isVisible()) << "a cancelled founding leaves the program as it was";
+    EXPECT_EQ(State().DatabasePath, dbPath);
 }
