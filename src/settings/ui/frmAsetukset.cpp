@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -38,8 +39,6 @@ namespace {
 
 std::function<void(QWidget*)> g_animalOpener;
 std::function<std::unique_ptr<MailServerLookup>()> g_lookupFactory;
-
-const QString NotInstalledMark = QStringLiteral(" (ei asennettu)");
 
 class BusyCursor {
 public:
@@ -445,7 +444,11 @@ void frmAsetukset::selectFont(const QString& family)
         int at = 0;
         while (at < cmbFonts->count() && cmbFonts->itemData(at).toString() < family)
             ++at;
-        cmbFonts->insertItem(at, family + NotInstalledMark, family);
+        const QString substitute = QFontInfo(QFont(family)).family();
+        const QString mark = substitute.isEmpty() || substitute == family
+            ? QStringLiteral(" (ei asennettu)")
+            : QStringLiteral(" (ei asennettu, tilalla %1)").arg(substitute);
+        cmbFonts->insertItem(at, family + mark, family);
         index = at;
     }
     if (index >= 0)
