@@ -76,6 +76,22 @@ TEST_F(SettingsMigrationTest, MigrationThroughTheWindowEndsWithTheFlagAndKeepsTh
     EXPECT_TRUE(prompter.shown().empty());
 }
 
+TEST_F(SettingsMigrationTest, YesToTheCloseQuestionSavesTheMigration)
+{
+    State() = SharedState{};
+    writeIni("Database", dbPath);
+    ShellHooks::ShowMigrationSettingsDialog = [] { EXPECT_TRUE(RunSettingsMigrationDialog()); };
+    whenShown([this](frmAsetukset* w) {
+        w->findChild<QLineEdit*>("tNimi")->setText("Uusi Seura");
+        prompter.answerYes();
+        w->close();
+    });
+    ReadDatabasePaths();
+    EXPECT_TRUE(EnsureSettingsInDatabase());
+    EXPECT_EQ(stored("AsKannassa"), "1");
+    EXPECT_EQ(stored("RegName"), "Uusi Seura");
+}
+
 TEST_F(SettingsMigrationTest, ClosingTheMigrationWindowUnsavedLeavesTheMigrationForTheNextStart)
 {
     State() = SharedState{};

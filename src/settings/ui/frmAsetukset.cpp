@@ -698,11 +698,13 @@ void frmAsetukset::finish(bool saved)
 
 void frmAsetukset::reject()
 {
-    // Escape takes the road of the close box.
-    if (m_unloading)
-        QDialog::reject();
-    else
+    // Escape takes the road of the close box; a window closed after "Yes" and a save counts as saved.
+    if (!m_unloading)
         close();
+    else if (m_saved)
+        QDialog::accept();
+    else
+        QDialog::reject();
 }
 
 void frmAsetukset::closeEvent(QCloseEvent* event)
@@ -715,8 +717,6 @@ void frmAsetukset::closeEvent(QCloseEvent* event)
         m_unloading = true;
         SaveFormPlacement(this);
     }
-    if (m_saved)
-        setResult(Accepted);
     QDialog::closeEvent(event);
 }
 
@@ -724,8 +724,7 @@ bool RunSettingsMigrationDialog()
 {
     frmAsetukset window;
     window.setModal(true);
-    window.exec();
-    return window.saved();
+    return window.exec() == QDialog::Accepted;
 }
 
 } // namespace tikkeli
