@@ -33,9 +33,11 @@ public:
 
     Startup();
     StartupOutcome run();
+    // Step 8: the open of DatabasePath, with the offer to clear a read-only mark; the error
+    // number of the open (0 on success, 3024 for an empty path).
+    int openDatabase(Database& db, bool offerWritable);
 
 private:
-    int openDatabase(Database& db, bool offerWritable);
     bool takeNotFoundRoad(Database& db, int& error);
     void showInUseMessage();
     bool repairDatabase();

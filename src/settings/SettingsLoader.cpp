@@ -6,6 +6,7 @@
 #include "app/Prompter.h"
 #include "app/ShellHooks.h"
 #include "db/Transaction.h"
+#include "db/UpdateDatabase.h"
 #include "settings/DatabaseSettingsStore.h"
 #include "settings/IniSettingsStore.h"
 #include "settings/SettingsError.h"
@@ -326,6 +327,15 @@ bool EnsureSettingsInDatabase()
                             "Jos käytössä on ollut aiempi versio Tikkelistä, tämä toimenpide suoritetaan vain "
                             "kerran eikä \ntämä ilmoitus toistu enää seuraavien käynnistyskertojen yhteydessä."));
     ShowInfo(QStringLiteral("Tarkista ja tallenna asetukset Asetukset ikkunoissa."));
+    // A database of a version that kept no settings in it has no table for them yet: the upgrade
+    // lays it down, or the settings would have nowhere to go and this would repeat at every start.
+    if (!store.hasSettingsTable()) {
+        try {
+            UpdateDatabase(db);
+        } catch (const std::exception&) {
+        }
+        store.setDatabase(db);
+    }
     if (ShellHooks::ShowMigrationSettingsDialog) {
         ShellHooks::ShowMigrationSettingsDialog();
     } else {
