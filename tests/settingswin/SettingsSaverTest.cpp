@@ -339,3 +339,32 @@ TEST(SettingsCheck, FolderSeparator)
     EXPECT_EQ(SettingsCheck::withFolderSeparator("/home/a/kopiot/"), "/home/a/kopiot/");
     EXPECT_EQ(SettingsCheck::withFolderSeparator(""), "");
 }
+
+// The program's own open and repair road on a file that says it is SQLite and is not.
+TEST_F(SettingsSaverTest, UnrepairableFileStopsTheSaveAndStaysWhereItWas)
+{
+    QByteArray junk("SQLite format 3");
+    junk.append('\0');
+    junk.append(QByteArray(4096 * 3, char(0x5a)));
+    const QString path = dir.filePath("vioittunut.mdb");
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(junk);
+    }
+    services.open = programDefaults.open;
+    services.repair = programDefaults.repair;
+    SettingsForm form = SettingsForm::fromState(State());
+    form.setText("tTietokanta", path);
+    EXPECT_FALSE(save(form));
+    const QStringList texts = prompter.messageTexts();
+    EXPECT_EQ(texts.value(0), "Tietokanta on vioittunut edellisen käyttökerran lopetuksen yhteydessä, yritän korjata tietokannan. Odota hetki.");
+    EXPECT_EQ(texts.value(1), "Tietokannan korjaus ei onnistunut. Palauta tietokanta varmuuskopiolta ennen kuin jatkat Tikkelin käyttöä.");
+    EXPECT_EQ(texts.size(), 2);
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), junk);
+    EXPECT_FALSE(QFile::exists(path + "OLD"));
+    EXPECT_TRUE(upgraded.isEmpty());
+    EXPECT_TRUE(captions.isEmpty());
+}
