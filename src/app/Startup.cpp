@@ -1,5 +1,6 @@
 #include "app/Startup.h"
 
+#include "app/DatabaseRepairRoad.h"
 #include "app/MaintenanceFileOps.h"
 #include "app/Misc.h"
 #include "app/Prompter.h"
@@ -96,40 +97,9 @@ void Startup::showInUseMessage()
     plainMessage(QStringLiteral("Tikkeli suljetaan."));
 }
 
-// Repair, compaction into <path>2 and the swap of the two files. True when the repaired copy
-// now carries the database's name. No step leaves the name without a file: when the repaired copy
-// cannot take the name, the original gets it back.
 bool Startup::repairDatabase()
 {
-    const QString path = State().DatabasePath;
-    const QString repaired = path + QLatin1Char('2');
-    const QString old = path + QStringLiteral("OLD");
-    MaintenanceFileOps& ops = MaintenanceFileOps::instance();
-    plainMessage(QStringLiteral("Tietokanta on vioittunut edellisen käyttökerran lopetuksen yhteydessä, yritän "
-                                "korjata tietokannan. Odota hetki."));
-    ConnectionRegistry::closeAll(path);
-    skipOnError([&] { ops.repairDatabase(path); });
-    try {
-        ops.compactDatabase(path, repaired);
-    } catch (const std::exception&) {
-        plainMessage(QStringLiteral("Tietokannan korjaus ei onnistunut. Palauta tietokanta varmuuskopiolta ennen "
-                                    "kuin jatkat Tikkelin käyttöä."));
-        return false;
-    }
-    try {
-        ops.renameFile(path, old);
-    } catch (const std::exception&) {
-        plainMessage(QStringLiteral("Vioittuneen tietokannan uudelleen nimeäminen ei onnistu."));
-        return false;
-    }
-    try {
-        ops.renameFile(repaired, path);
-    } catch (const std::exception&) {
-        skipOnError([&] { ops.renameFile(old, path); });
-        plainMessage(QStringLiteral("Korjatun tietokannan uudelleen nimeäminen ei onnistu."));
-        return false;
-    }
-    return true;
+    return RunDatabaseRepairRoad(State().DatabasePath);
 }
 
 void Startup::successRoad(Database& db, bool sampleOpened)

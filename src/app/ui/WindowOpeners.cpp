@@ -1,5 +1,7 @@
 #include "app/ui/WindowOpeners.h"
 
+#include "settings/ui/SettingsWindowSetup.h"
+
 #include <map>
 
 namespace tikkeli {
@@ -35,6 +37,7 @@ void WindowOpeners::clear()
 
 void RegisterWindowOpeners()
 {
+    InstallSettingsWindow();
     // Each subsystem's window is added here as it arrives, for example:
     //   WindowOpeners::set(MainCommand::MemberRegister,
     //                      [](QWidget*) { FormRegistry::open<frmJasen>(QStringLiteral("frmJasen")); });

@@ -1,0 +1,370 @@
+#include "SettingsFixture.h"
+
+#include "app/ShellHooks.h"
+#include "settings/SettingsCheck.h"
+#include "settings/SettingsForm.h"
+
+#include <QFile>
+
+using namespace tikkeli;
+using namespace tikkeli::test;
+
+namespace {
+
+// Every key the save writes, in its order.
+const QStringList SavedKeys = {
+    "AsKannassa", "Henkilo", "RegName", "RegOsoite", "RegPostinumero", "RegPostitoimipaikka", "RegPuhelin",
+    "RegFax", "RegPankkiyhteys1", "RegPankkiyhteys2", "RegIBAN1", "RegIBAN2", "RegBIC1", "RegBIC2", "Email",
+    "SeuranEmail", "WWW", "YTunnus", "SMTP", "EmailPohja", "EmailKarhupohja", "DatabaseBackup", "Laskunro",
+    "Jasennro", "Sopimusnro", "VarmuuskopioPv", "MargYla", "MargAla", "MargVas", "MargOik", "TarMargYla",
+    "TarMargAla", "TarMargVas", "TarMargOik", "Fontti", "FonttiKoko", "LaajaTilatieto", "AutoJasennumero",
+    "AutoSopimusnumero", "MuistutaVarm", "Muistutuskulut", "Viivastyskorko", "MuistutusAlku", "MuistutusLoppu",
+    "MuistutusOtsake",
+};
+
+class SettingsSaverTest : public SettingsFixture {
+protected:
+    bool save(SettingsForm& form)
+    {
+        SettingsSaver saver(services);
+        const bool ok = saver.save(form);
+        focus = saver.focusControl();
+        return ok;
+    }
+    QString focus;
+};
+
+} // namespace
+
+TEST_F(SettingsSaverTest, SavesEveryFieldIntoBothStoresAndSharedState)
+{
+    SettingsForm form = SettingsForm::fromState(State());
+    form.setText("tNimi", "Uusi Seura ry");
+    form.setText("tHenkilonimi", "Liisa");
+    form.setText("tVarmistus", dir.filePath("kopiot"));
+    form.setText("tLaskunumero", "2001");
+    form.setText("tMargOik", "2,5");            // a half goes to the even number
+    form.setText("tTarMargOik", "-682");
+    form.setText("cmbFonttiKoko", "8");
+    form.setChecked("chkJasennumero", true);
+    form.setText("tMuistutuskulut", "3,5");
+    form.setText("tViivastysKorko", "8,25");
+    form.setText("tMuistutusOtsake", "MUISTUTUS");
+
+    ASSERT_TRUE(save(form));
+    EXPECT_TRUE(prompter.shown().empty());
+
+    const SharedState& s = State();
+    EXPECT_EQ(iniValue("Database"), dbPath);
+    EXPECT_EQ(iniValue("DatabaseBackup"), dir.filePath("kopiot/"));
+    EXPECT_EQ(form.text("tVarmistus"), dir.filePath("kopiot/"));
+    EXPECT_EQ(s.BackupFolder, dir.filePath("kopiot/"));
+    EXPECT_EQ(stored("AsKannassa"), "1");
+    EXPECT_EQ(stored("RegName"), "Uusi Seura ry");
+    EXPECT_EQ(s.ClubName, "Uusi Seura ry");
+    EXPECT_EQ(captions, QStringList{"Tikkeli - Uusi Seura ry"});
+    EXPECT_EQ(stored("Henkilo"), "Liisa");
+    EXPECT_EQ(s.ContactPerson, "Liisa");
+    EXPECT_EQ(stored("RegIBAN2"), "FI79 4006 1234 5678 90");
+    EXPECT_EQ(stored("DatabaseBackup"), dir.filePath("kopiot/"));
+    EXPECT_EQ(stored("Laskunro"), "2001");
+    EXPECT_EQ(s.InvoiceNumberCounter, 2001);
+    EXPECT_EQ(stored("Jasennro"), "57");
+    EXPECT_EQ(stored("MargYla"), "10");
+    EXPECT_EQ(stored("MargAla"), "-5");
+    EXPECT_EQ(stored("MargOik"), "2");
+    EXPECT_EQ(s.MarginRight, 2);
+    EXPECT_EQ(stored("TarMargOik"), "-682");
+    EXPECT_EQ(s.LabelMarginRight, -682);
+    EXPECT_EQ(stored("Fontti"), "Liberation Serif");
+    EXPECT_EQ(stored("FonttiKoko"), "8");
+    EXPECT_EQ(s.ReportFontSize, 8);
+    EXPECT_EQ(stored("LaajaTilatieto"), "1");
+    EXPECT_EQ(stored("AutoJasennumero"), "1");
+    EXPECT_TRUE(s.AutoMemberNumbers);
+    EXPECT_EQ(stored("MuistutaVarm"), "1");
+    EXPECT_EQ(stored("Muistutuskulut"), "3,50");
+    EXPECT_EQ(s.ReminderFee, Currency::fromRaw(35000));
+    EXPECT_EQ(stored("Viivastyskorko"), "8,25");
+    EXPECT_DOUBLE_EQ(s.LateInterestRate, 8.25);
+    EXPECT_EQ(stored("MuistutusOtsake"), "MUISTUTUS");
+    EXPECT_EQ(s.ReminderTitle, "MUISTUTUS");
+    for (const QString& key : SavedKeys)
+        EXPECT_TRUE(stored(key).has_value()) << key.toStdString();
+    EXPECT_EQ(upgraded, QStringList{dbPath});
+    EXPECT_EQ(marginPushes, 4);
+}
+
+TEST_F(SettingsSaverTest, SavedValuesLoadBackToTheSameForm)
+{
+    SettingsForm form = SettingsForm::fromState(State());
+    const SettingsForm before = form;
+    ASSERT_TRUE(save(form));
+    EXPECT_EQ(SettingsForm::fromState(State()), before);
+}
+
+// A refused field stops the save there: what came before stays stored, nothing after it is.
+TEST_F(SettingsSaverTest, ARefusedFieldStopsTheSaveLeavingEarlierFieldsWritten)
+{
+    struct Case {
+        const char* control;
+        const char* text;
+        const char* message;     // start of the message
+        const char* firstUnwritten;
+    };
+    const Case cases[] = {
+        {"tLaskunumero", "", "Syötä laskunumeroksi ainoastaan numeroita.", "Laskunro"},
+        {"tLaskunumero", "0", "Syötä laskunumeroksi ainoastaan numeroita.\r\nNumeron on oltava kokonaisluku", "Laskunro"},
+        {"tJasennumero", "-4", "Syötä jäsennumeroksi ainoastaan numeroita.", "Jasennro"},
+        {"tSopimusnumero", "2,5", "Syötä sopimusnumeroksi ainoastaan numeroita.", "Sopimusnro"},
+        {"tSopimusnumero", "99999999999", "Syötä sopimusnumeroksi ainoastaan numeroita.", "Sopimusnro"},
+        {"tVarmuuskopioPv", "x", "Syötä Varmuuskopiot -kenttään ainoastaan numeroita.", "VarmuuskopioPv"},
+        {"tMargYla", "abc", "Syötä marginaaliksi ainoastaan numeroita.", "MargYla"},
+        {"tMargOik", "683", "Syötä marginaaliksi ainoastaan numeroita.\r\nMarginaalin on oltava välillä -682...682.", "MargOik"},
+        {"tTarMargAla", "-700", "Syötä marginaaliksi ainoastaan numeroita.", "TarMargAla"},
+        {"tMuistutuskulut", "", "Syötä muistutuskuluksi ainoastaan numeroita.", "Muistutuskulut"},
+        {"tViivastysKorko", "7 %", "Syötä viivästyskoroksi ainoastaan numeroita.", "Viivastyskorko"},
+        {"tOsoite", nullptr, "Kentän \"Osoite\" teksti on liian pitkä: 256 merkkiä", "RegOsoite"},
+        {"tMuistutusLopputeksti", nullptr, "Kentän \"Lopputeksti\" teksti on liian pitkä", "MuistutusLoppu"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.control) + " = " + (c.text ? c.text : "<long>"));
+        QFile::remove(dbPath);
+        makeDatabase("seura.mdb");
+        prompter.clear();
+        fillState(dbPath, dir.filePath("v/"));
+        const SharedState before = State();
+        SettingsForm form = SettingsForm::fromState(State());
+        form.setText(c.control, c.text ? QString::fromUtf8(c.text) : QString(256, QChar(u'ä')));
+
+        EXPECT_FALSE(save(form));
+        EXPECT_EQ(focus, c.control);
+        ASSERT_EQ(prompter.messageTexts().size(), 1);
+        EXPECT_TRUE(prompter.messageTexts().front().startsWith(QString::fromUtf8(c.message)))
+            << prompter.messageTexts().front().toStdString();
+        const qsizetype stop = SavedKeys.indexOf(c.firstUnwritten);
+        ASSERT_GE(stop, 0);
+        for (qsizetype i = 0; i < SavedKeys.size(); ++i)
+            EXPECT_EQ(stored(SavedKeys[i]).has_value(), i < stop) << SavedKeys[i].toStdString();
+        // The field's shared value keeps what it was; the club name moves only with a whole save.
+        EXPECT_EQ(State().InvoiceNumberCounter, before.InvoiceNumberCounter);
+        EXPECT_EQ(State().ClubName, before.ClubName);
+        EXPECT_TRUE(captions.isEmpty());
+        EXPECT_EQ(iniValue("Database"), dbPath);
+    }
+}
+
+TEST_F(SettingsSaverTest, FontSizeThatIsNoNumberIsSavedAsTen)
+{
+    for (const char* text : {"iso", "0", "-12", ""}) {
+        SettingsForm form = SettingsForm::fromState(State());
+        form.setText("cmbFonttiKoko", text);
+        ASSERT_TRUE(save(form)) << text;
+        EXPECT_EQ(stored("FonttiKoko"), "10") << text;
+        EXPECT_EQ(State().ReportFontSize, 10);
+    }
+}
+
+TEST_F(SettingsSaverTest, PageMarginsReachTheReportEngineAtOnce)
+{
+    std::map<ReportMargin, int> engine;
+    ShellHooks::SetReportMargin = [&](ReportMargin m, int twips) { engine[m] = twips; };
+    services.applyPageMargins = programDefaults.applyPageMargins;
+    SettingsForm form = SettingsForm::fromState(State());
+    form.setText("tMargYla", "682");
+    form.setText("tMargAla", "1");
+    form.setText("tMargVas", "-682");
+    form.setText("tMargOik", "0");
+    ASSERT_TRUE(save(form));
+    ShellHooks::clear();
+    EXPECT_EQ(engine[ReportMargin::Top], 32736);
+    EXPECT_EQ(engine[ReportMargin::Bottom], 48);
+    EXPECT_EQ(engine[ReportMargin::Left], -32736);
+    EXPECT_EQ(engine[ReportMargin::Right], 0);
+}
+
+TEST_F(SettingsSaverTest, MissingDatabaseStopsBeforeAnyDatabaseWrite)
+{
+    for (const QString& path : {dir.filePath("puuttuu.mdb"), dir.filePath("ei/kansiota/seura.mdb"), QString()}) {
+        prompter.clear();
+        SettingsForm form = SettingsForm::fromState(State());
+        form.setText("tTietokanta", path);
+        EXPECT_FALSE(save(form));
+        EXPECT_EQ(prompter.messageTexts(), QStringList{"Tietokantaa ei löydy, korjaa asetuksista tietokannan nimi"});
+        EXPECT_EQ(focus, "tTietokanta");
+        EXPECT_TRUE(repaired.isEmpty());
+        EXPECT_TRUE(captions.isEmpty());
+        EXPECT_FALSE(QFile::exists(path)) << "no file is created at the typed path";
+        // The paths themselves are stored first, so the next start looks there.
+        EXPECT_EQ(iniValue("Database"), path);
+        EXPECT_EQ(State().DatabasePath, path);
+    }
+    EXPECT_FALSE(stored("AsKannassa").has_value());
+}
+
+TEST_F(SettingsSaverTest, DatabaseInUseIsReportedAndNeverRepaired)
+{
+    services.open = [](const QString&) -> Database { throw DbException(DbErr::InUseOrReadOnly, "lukittu"); };
+    SettingsForm form = SettingsForm::fromState(State());
+    EXPECT_FALSE(save(form));
+    EXPECT_TRUE(repaired.isEmpty());
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    EXPECT_EQ(prompter.shown()[0].icon, MsgIcon::Critical);
+    EXPECT_TRUE(prompter.shown()[0].text.startsWith("Tietokantatiedosto: " + dbPath + " on jo käytössä,\r\ntai\r\n"));
+    EXPECT_TRUE(QFile::exists(dbPath));
+    EXPECT_FALSE(QFile::exists(dbPath + "OLD"));
+}
+
+TEST_F(SettingsSaverTest, DamagedDatabaseGoesThroughTheRepairRoad)
+{
+    int opens = 0;
+    services.open = [&](const QString& path) -> Database {
+        if (opens++ == 0)
+            throw DbException(DbErr::Damaged, "vioittunut");
+        return Database::open(path);
+    };
+    {
+        repairSucceeds = false;
+        SettingsForm form = SettingsForm::fromState(State());
+        EXPECT_FALSE(save(form));
+        EXPECT_EQ(repaired, QStringList{dbPath});
+        EXPECT_FALSE(stored("AsKannassa").has_value()) << "a failed repair ends the save";
+        EXPECT_TRUE(upgraded.isEmpty());
+    }
+    {
+        // After a successful repair the save opens the repaired file and goes on.
+        opens = 0;
+        repairSucceeds = true;
+        repaired.clear();
+        SettingsForm form = SettingsForm::fromState(State());
+        EXPECT_TRUE(save(form));
+        EXPECT_EQ(repaired, QStringList{dbPath});
+        EXPECT_EQ(upgraded, QStringList{dbPath});
+        EXPECT_EQ(stored("AsKannassa"), "1");
+    }
+}
+
+TEST_F(SettingsSaverTest, FileThatIsNoClubDatabaseIsNeverRepaired)
+{
+    QFile junk(dir.filePath("roska.mdb"));
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write(QByteArray(4096, 'x'));
+    junk.close();
+    services.open = [](const QString&) -> Database { throw DbException(DbErr::AccessDatabase, "Access-tietokanta"); };
+    SettingsForm form = SettingsForm::fromState(State());
+    form.setText("tTietokanta", junk.fileName());
+    EXPECT_FALSE(save(form));
+    EXPECT_TRUE(repaired.isEmpty());
+    EXPECT_TRUE(prompter.anyMessageContains("ei ole Tikkelin tietokanta"));
+}
+
+TEST_F(SettingsSaverTest, FailedUpgradeIsReportedAndStops)
+{
+    services.upgrade = [](Database&) { throw DbException(DbErr::Generic, "levy täynnä"); };
+    SettingsForm form = SettingsForm::fromState(State());
+    EXPECT_FALSE(save(form));
+    ASSERT_EQ(prompter.messageTexts().size(), 1);
+    EXPECT_TRUE(prompter.messageTexts()[0].startsWith("Tietokannan päivitys uuteen versioon ei onnistunut.\r\nlevy täynnä"));
+    EXPECT_FALSE(stored("AsKannassa").has_value());
+}
+
+TEST_F(SettingsSaverTest, AnotherDatabaseFileIsUpgradedAndBecomesTheDatabase)
+{
+    const QString other = makeDatabase("toinen.mdb");
+    SettingsForm form = SettingsForm::fromState(State());
+    form.setText("tTietokanta", other);
+    ASSERT_TRUE(save(form));
+    EXPECT_EQ(upgraded, QStringList{other});
+    EXPECT_EQ(State().DatabasePath, other);
+    EXPECT_EQ(iniValue("Database"), other);
+    EXPECT_EQ(stored("RegName", other), "Erä-Veikot ry");
+    EXPECT_EQ(stored("Laskunro", other), "1001");
+    EXPECT_FALSE(stored("AsKannassa", dbPath).has_value()) << "the old database is left as it was";
+}
+
+TEST_F(SettingsSaverTest, StoreWriteFailureIsReported)
+{
+    {
+        Database db = Database::open(dbPath);
+        db.executeScript(
+            "CREATE TRIGGER no_fax BEFORE INSERT ON Settings WHEN NEW.setKey = 'RegFax' "
+            "BEGIN SELECT RAISE(ABORT, 'kirjoitus estetty'); END;");
+        db.close();
+    }
+    SettingsForm form = SettingsForm::fromState(State());
+    EXPECT_FALSE(save(form));
+    EXPECT_EQ(focus, "tFax");
+    ASSERT_EQ(prompter.messageTexts().size(), 1);
+    EXPECT_TRUE(prompter.messageTexts()[0].startsWith("Asetusta RegFax ei voitu tallentaa tietokantaan."));
+    EXPECT_TRUE(stored("RegPuhelin").has_value());
+    EXPECT_FALSE(stored("RegPankkiyhteys1").has_value());
+}
+
+TEST_F(SettingsSaverTest, UnwritableIniFileIsReported)
+{
+    qputenv("TIKKELI_INI", dir.filePath("ei/ole/Tikkeli.ini").toUtf8());
+    QFile blocker(dir.filePath("ei"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));   // a file where the folder should be
+    blocker.close();
+    SettingsForm form = SettingsForm::fromState(State());
+    EXPECT_FALSE(save(form));
+    ASSERT_EQ(prompter.messageTexts().size(), 1);
+    EXPECT_TRUE(prompter.messageTexts()[0].startsWith("Asetustiedostoon ei voitu kirjoittaa."));
+    EXPECT_FALSE(stored("AsKannassa").has_value());
+}
+
+TEST(SettingsCheck, TypingAcceptsNumbersAndTheirBeginnings)
+{
+    struct Case {
+        const char* control;
+        const char* text;
+        bool ok;
+    };
+    const Case cases[] = {
+        {"tLaskunumero", "", true},     {"tLaskunumero", "120", true},  {"tLaskunumero", "12a", false},
+        {"tLaskunumero", "-1", false},  {"tLaskunumero", "2,5", false}, {"tVarmuuskopioPv", "30", true},
+        {"tMargYla", "-", true},        {"tMargYla", "-5", true},       {"tMargYla", "2,", true},
+        {"tMargYla", "2,5", true},      {"tMargYla", "x", false},       {"tMargYla", "--", false},
+        {"tMuistutuskulut", "5,50", true}, {"tMuistutuskulut", "1 234,50", true}, {"tMuistutuskulut", "5.50", false},
+        {"tViivastysKorko", ",", true}, {"tViivastysKorko", "7%", false}, {"tNimi", "mitä vain", true},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(SettingsCheck::acceptableWhileTyping(c.control, QString::fromUtf8(c.text)), c.ok)
+            << c.control << " '" << c.text << "'";
+}
+
+TEST(SettingsCheck, FolderSeparator)
+{
+    EXPECT_EQ(SettingsCheck::withFolderSeparator("/home/a/kopiot"), "/home/a/kopiot/");
+    EXPECT_EQ(SettingsCheck::withFolderSeparator("/home/a/kopiot/"), "/home/a/kopiot/");
+    EXPECT_EQ(SettingsCheck::withFolderSeparator(""), "");
+}
+
+// The program's own open and repair road on a file that says it is SQLite and is not.
+TEST_F(SettingsSaverTest, UnrepairableFileStopsTheSaveAndStaysWhereItWas)
+{
+    QByteArray junk("SQLite format 3");
+    junk.append('\0');
+    junk.append(QByteArray(4096 * 3, char(0x5a)));
+    const QString path = dir.filePath("vioittunut.mdb");
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(junk);
+    }
+    services.open = programDefaults.open;
+    services.repair = programDefaults.repair;
+    SettingsForm form = SettingsForm::fromState(State());
+    form.setText("tTietokanta", path);
+    EXPECT_FALSE(save(form));
+    const QStringList texts = prompter.messageTexts();
+    EXPECT_EQ(texts.value(0), "Tietokanta on vioittunut edellisen käyttökerran lopetuksen yhteydessä, yritän korjata tietokannan. Odota hetki.");
+    EXPECT_EQ(texts.value(1), "Tietokannan korjaus ei onnistunut. Palauta tietokanta varmuuskopiolta ennen kuin jatkat Tikkelin käyttöä.");
+    EXPECT_EQ(texts.size(), 2);
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), junk);
+    EXPECT_FALSE(QFile::exists(path + "OLD"));
+    EXPECT_TRUE(upgraded.isEmpty());
+    EXPECT_TRUE(captions.isEmpty());
+}

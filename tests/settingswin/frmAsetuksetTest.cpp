@@ -1,0 +1,429 @@
+#include "SettingsFixture.h"
+
+#include "platform/MailServerLookup.h"
+#include "settings/ui/FormPlacement.h"
+#include "settings/ui/frmAsetukset.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+
+using namespace tikkeli;
+using namespace tikkeli::test;
+
+namespace {
+
+class FixedLookup : public MailServerLookup::MxResolver {
+public:
+    explicit FixedLookup(QString answer) : m_answer(std::move(answer)) {}
+    QStringList mailExchangers(const QString&) override { return m_answer.isEmpty() ? QStringList() : QStringList{m_answer}; }
+
+private:
+    QString m_answer;
+};
+
+class frmAsetuksetTest : public SettingsFixture {
+protected:
+    void SetUp() override
+    {
+        SettingsFixture::SetUp();
+        window = std::make_unique<frmAsetukset>();
+    }
+    void TearDown() override
+    {
+        window.reset();
+        frmAsetukset::setMailServerLookupFactory({});
+        SettingsFixture::TearDown();
+    }
+    template <class T = QLineEdit>
+    T* field(const char* name)
+    {
+        T* w = window->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_TRUE(w) << name;
+        return w;
+    }
+    QLineEdit* edit(const char* name) { return field<QLineEdit>(name); }
+    void showActive()
+    {
+        window->show();
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
+    // The lookup answers with the server name (or nothing) through the DNS side only.
+    static void lookupAnswers(const QString& server)
+    {
+        frmAsetukset::setMailServerLookupFactory([server] {
+            auto lookup = std::make_unique<MailServerLookup>();
+            lookup->setMailClientFolders({});
+            lookup->setResolver(std::make_unique<FixedLookup>(server));
+            return lookup;
+        });
+    }
+
+    std::unique_ptr<frmAsetukset> window;
+};
+
+} // namespace
+
+TEST_F(frmAsetuksetTest, LoadFillsEveryFieldFromSharedState)
+{
+    const SharedState& s = State();
+    EXPECT_EQ(window->windowTitle(), "Tikkeli - Asetukset");
+    EXPECT_EQ(window->currentTab(), 1);
+    EXPECT_FALSE(window->settingsChanged());
+    const SettingsForm expected = SettingsForm::fromState(s);
+    for (const QString& name : SettingsForm::textControls()) {
+        if (name.startsWith("cmb"))
+            continue;
+        EXPECT_EQ(edit(name.toLatin1())->text(), expected.text(name)) << name.toStdString();
+    }
+    EXPECT_EQ(edit("tLaskunumero")->text(), "1001");
+    EXPECT_EQ(edit("tMargAla")->text(), "-5");
+    EXPECT_EQ(edit("tMuistutuskulut")->text(), "5,25");
+    EXPECT_EQ(edit("tViivastysKorko")->text(), "7,5");
+    EXPECT_TRUE(field<QCheckBox>("chkTilatieto")->isChecked());
+    EXPECT_FALSE(field<QCheckBox>("chkJasennumero")->isChecked());
+    EXPECT_TRUE(field<QCheckBox>("chkSopimusnumero")->isChecked());
+    EXPECT_TRUE(field<QCheckBox>("chkMuistutaVarmistuksesta")->isChecked());
+    EXPECT_EQ(field<QComboBox>("cmbFonttiKoko")->currentText(), "12");
+    EXPECT_EQ(field<QComboBox>("cmbFonts")->currentData().toString(), "Liberation Serif");
+    EXPECT_FALSE(field<QPushButton>("cElaimet")->isEnabled());
+    EXPECT_EQ(field<QPushButton>("cTallenna")->toolTip(), "Tallenna asetukset [F3]");
+    EXPECT_TRUE(prompter.shown().empty());
+}
+
+TEST_F(frmAsetuksetTest, StoredFontOrSizeOutsideTheListIsKept)
+{
+    State().ReportFontName = "Kirjasin Jota Ei Ole";
+    State().ReportFontSize = 11;
+    window = std::make_unique<frmAsetukset>();
+    auto* fonts = field<QComboBox>("cmbFonts");
+    EXPECT_EQ(fonts->currentData().toString(), "Kirjasin Jota Ei Ole");
+    EXPECT_TRUE(fonts->currentText().startsWith("Kirjasin Jota Ei Ole (ei asennettu")) << fonts->currentText().toStdString();
+    EXPECT_EQ(field<QComboBox>("cmbFonttiKoko")->currentText(), "11");
+    EXPECT_FALSE(window->settingsChanged());
+    ASSERT_TRUE(window->saveSettings());
+    EXPECT_EQ(stored("Fontti"), "Kirjasin Jota Ei Ole");
+    EXPECT_EQ(stored("FonttiKoko"), "11");
+}
+
+TEST_F(frmAsetuksetTest, FontListHoldsSortedInstalledFamilies)
+{
+    auto* fonts = field<QComboBox>("cmbFonts");
+    ASSERT_GT(fonts->count(), 0);
+    QStringList names;
+    for (int i = 0; i < fonts->count(); ++i)
+        names << fonts->itemData(i).toString();
+    QStringList sorted = names;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(names, sorted);
+    EXPECT_EQ(names.removeDuplicates(), 0);
+}
+
+TEST_F(frmAsetuksetTest, EveryKindOfControlMarksTheWindowChanged)
+{
+    auto check = [&](const char* what, const std::function<void()>& change) {
+        window->undo();
+        ASSERT_FALSE(window->settingsChanged());
+        change();
+        EXPECT_TRUE(window->settingsChanged()) << what;
+    };
+    check("typing", [&] { QTest::keyClicks(edit("tNimi"), "x"); });
+    check("text set by code", [&] { edit("tSMTP")->setText("mail.example.fi"); });
+    check("check box", [&] { field<QCheckBox>("chkJasennumero")->click(); });
+    check("font", [&] {
+        auto* c = field<QComboBox>("cmbFonts");
+        c->setCurrentIndex(c->currentIndex() == 0 ? 1 : 0);
+    });
+    check("font size chosen", [&] { field<QComboBox>("cmbFonttiKoko")->setCurrentIndex(0); });
+    check("font size typed", [&] { field<QComboBox>("cmbFonttiKoko")->setEditText("14"); });
+}
+
+TEST_F(frmAsetuksetTest, CloseQuestionOnSuljeAndOnTheCloseBox)
+{
+    const QString question = "Asetuksiin on tehty muutoksia, tallennetaanko muutokset?";
+    // Unchanged: closes without a word.
+    showActive();
+    field<QPushButton>("cSulje")->click();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(prompter.shown().empty());
+
+    struct Case {
+        bool closeBox;
+        MsgResult answer;
+    };
+    for (const Case c : {Case{false, MsgResult::Yes}, Case{false, MsgResult::No}, Case{true, MsgResult::Yes}, Case{true, MsgResult::No}}) {
+        SCOPED_TRACE(std::string(c.closeBox ? "close box" : "Sulje") + (c.answer == MsgResult::Yes ? " Yes" : " No"));
+        fillState(dbPath, dir.filePath("v/"));
+        QFile::remove(dbPath);
+        makeDatabase("seura.mdb");
+        prompter.clear();
+        window = std::make_unique<frmAsetukset>();
+        showActive();
+        edit("tPuhelin")->setText("050 555 0000");
+        prompter.answer(c.answer);
+        if (c.closeBox)
+            window->close();
+        else
+            field<QPushButton>("cSulje")->click();
+        EXPECT_EQ(prompter.messageTexts(), QStringList{question});
+        EXPECT_EQ(prompter.shown()[0].icon, MsgIcon::Question);
+        EXPECT_FALSE(window->isVisible());
+        if (c.answer == MsgResult::Yes) {
+            EXPECT_EQ(stored("RegPuhelin"), "050 555 0000");
+            EXPECT_EQ(State().ClubPhone, "050 555 0000");
+        } else {
+            EXPECT_FALSE(stored("RegPuhelin").has_value());
+            EXPECT_EQ(State().ClubPhone, "040 123 4567");
+        }
+    }
+}
+
+TEST_F(frmAsetuksetTest, YesToTheCloseQuestionKeepsTheWindowWhenTheSaveStops)
+{
+    showActive();
+    edit("tLaskunumero")->setText("");
+    prompter.answerYes();
+    window->close();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->settingsChanged());
+    EXPECT_TRUE(prompter.anyMessageContains("Syötä laskunumeroksi ainoastaan numeroita."));
+    EXPECT_EQ(window->currentTab(), 4) << "the refused field is shown";
+    EXPECT_EQ(QApplication::focusWidget(), edit("tLaskunumero"));
+}
+
+TEST_F(frmAsetuksetTest, UndoRestoresEveryFieldIncludingTheBackupFolder)
+{
+    edit("tNimi")->setText("Muutettu");
+    edit("tVarmistus")->setText("/tmp/muualla/");
+    edit("tTietokanta")->setText("/tmp/toinen.mdb");
+    field<QCheckBox>("chkTilatieto")->setChecked(false);
+    field<QComboBox>("cmbFonttiKoko")->setCurrentIndex(0);
+    ASSERT_TRUE(window->settingsChanged());
+    field<QPushButton>("cPeru")->click();
+    EXPECT_FALSE(window->settingsChanged());
+    EXPECT_EQ(edit("tNimi")->text(), "Erä-Veikot ry");
+    EXPECT_EQ(edit("tVarmistus")->text(), State().BackupFolder);
+    EXPECT_EQ(edit("tTietokanta")->text(), dbPath);
+    EXPECT_TRUE(field<QCheckBox>("chkTilatieto")->isChecked());
+    EXPECT_EQ(field<QComboBox>("cmbFonttiKoko")->currentText(), "12");
+}
+
+TEST_F(frmAsetuksetTest, KeysSaveAndUndoFromInsideATextBox)
+{
+    showActive();
+    QLineEdit* name = edit("tNimi");
+    name->setFocus();
+    QTest::keyClicks(name, "X");
+    QTest::keyClick(name, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(name->text(), "Erä-Veikot ry") << "Ctrl+Z undoes the window, not only the box";
+    EXPECT_FALSE(window->settingsChanged());
+
+    name->setText("Tallennettu Seura");
+    QTest::keyClick(name, Qt::Key_F3);
+    EXPECT_EQ(stored("RegName"), "Tallennettu Seura");
+    EXPECT_FALSE(window->isVisible()) << "a successful save closes the window";
+}
+
+TEST_F(frmAsetuksetTest, NumericFieldsRefuseLettersAtOnce)
+{
+    struct Case {
+        const char* control;
+        const char* typed;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"tLaskunumero", "12a", "Syötä laskunumeroksi ainoastaan numeroita."},
+        {"tJasennumero", "-", "Syötä jäsennumeroksi ainoastaan numeroita."},
+        {"tSopimusnumero", "1,", "Syötä sopimusnumeroksi ainoastaan numeroita."},
+        {"tVarmuuskopioPv", "x", "Syötä Varmuuskopiot -kenttään ainoastaan numeroita."},
+        {"tMargYla", "1x", "Syötä marginaaliksi ainoastaan numeroita."},
+        {"tTarMargOik", "a", "Syötä marginaaliksi ainoastaan numeroita."},
+        {"tMuistutuskulut", "5e", "Syötä Muistutuskulut -kenttään ainoastaan numeroita."},
+        {"tViivastysKorko", "7%", "Syötä Viivästyskorko -kenttään ainoastaan numeroita."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.control);
+        prompter.clear();
+        QLineEdit* e = edit(c.control);
+        e->clear();
+        QTest::keyClicks(e, QString::fromUtf8(c.typed));
+        EXPECT_EQ(e->text(), "");
+        ASSERT_EQ(prompter.shown().size(), 2u);
+        EXPECT_EQ(prompter.shown()[0].kind, ScriptedPrompter::Kind::Beep);
+        EXPECT_EQ(prompter.shown()[1].text, QString::fromUtf8(c.message));
+    }
+    // Numbers, and a sign or comma on the way to one, are taken.
+    prompter.clear();
+    edit("tMargVas")->clear();
+    QTest::keyClicks(edit("tMargVas"), "-12");
+    edit("tViivastysKorko")->clear();
+    QTest::keyClicks(edit("tViivastysKorko"), ",5");
+    EXPECT_TRUE(prompter.shown().empty());
+    EXPECT_EQ(edit("tMargVas")->text(), "-12");
+    EXPECT_EQ(edit("tViivastysKorko")->text(), ",5");
+}
+
+TEST_F(frmAsetuksetTest, EnterIsRefusedInTheReminderTexts)
+{
+    for (const char* name : {"tMuistutusAlkuteksti", "tMuistutusLopputeksti"}) {
+        prompter.clear();
+        QLineEdit* e = edit(name);
+        const QString before = e->text();
+        QTest::keyClick(e, Qt::Key_Return);
+        QTest::keyClick(e, Qt::Key_Enter);
+        EXPECT_EQ(prompter.messageTexts(), QStringList(2, "Muistutuksen teksteissä ei saa olla rivinvaihtoja."));
+        EXPECT_EQ(e->text(), before);
+    }
+    prompter.clear();
+    QTest::keyClick(edit("tMuistutusOtsake"), Qt::Key_Return);
+    EXPECT_TRUE(prompter.shown().empty());
+    EXPECT_FALSE(window->saved()) << "Enter in a text box does not press a button";
+}
+
+TEST_F(frmAsetuksetTest, BackupFolderGetsItsSeparatorOnLeaving)
+{
+    showActive();
+    window->findChild<QTabWidget*>("TabStrip1")->setCurrentIndex(3);
+    QLineEdit* folder = edit("tVarmistus");
+    folder->setFocus();
+    folder->setText("/media/tikku/kopiot");
+    edit("tVarmuuskopioPv")->setFocus();
+    EXPECT_EQ(folder->text(), "/media/tikku/kopiot/");
+    folder->setFocus();
+    folder->clear();
+    edit("tVarmuuskopioPv")->setFocus();
+    EXPECT_EQ(folder->text(), "") << "an empty folder never becomes the root folder";
+}
+
+TEST_F(frmAsetuksetTest, DatabaseChooserPresetsTheFileOrTheFolder)
+{
+    prompter.answerText(dir.filePath("valittu.mdb"));
+    window->chooseDatabase();
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    EXPECT_EQ(prompter.shown()[0].request.fileName, dbPath);
+    EXPECT_EQ(prompter.shown()[0].request.filter, "Database (*.mdb)");
+    EXPECT_EQ(edit("tTietokanta")->text(), dir.filePath("valittu.mdb"));
+
+    prompter.clear();
+    edit("tTietokanta")->setText(dir.path());
+    prompter.answerText(std::nullopt);
+    window->chooseDatabase();
+    EXPECT_EQ(prompter.shown()[0].request.folder, dir.path());
+    EXPECT_TRUE(prompter.shown()[0].request.fileName.isEmpty());
+    EXPECT_EQ(edit("tTietokanta")->text(), dir.path()) << "cancel keeps the text";
+}
+
+TEST_F(frmAsetuksetTest, MailServerLookupOutcomes)
+{
+    QLineEdit* smtp = edit("tSMTP");
+    edit("tEmail")->setText("sihteeri@example.fi");
+
+    lookupAnswers(QString());
+    window->queryMailServer();
+    EXPECT_EQ(prompter.messageTexts(), QStringList{"Kysely ei löytänyt sähköpostipalvelinta."});
+    EXPECT_EQ(smtp->text(), "smtp.example.fi");
+
+    prompter.clear();
+    lookupAnswers("smtp.example.fi");
+    window->queryMailServer();
+    EXPECT_TRUE(prompter.shown().empty()) << "the same name asks nothing";
+
+    const QString question = "Kysely löysi palvelimen: mx.example.fi\r\n\r\nHaluatko korvata nykyisen palvelinasetuksen?";
+    lookupAnswers("mx.example.fi");
+    prompter.answerNo();
+    window->queryMailServer();
+    EXPECT_EQ(prompter.messageTexts(), QStringList{question});
+    EXPECT_EQ(smtp->text(), "smtp.example.fi");
+    prompter.clear();
+    prompter.answerYes();
+    window->queryMailServer();
+    EXPECT_EQ(smtp->text(), "mx.example.fi");
+
+    prompter.clear();
+    smtp->clear();
+    window->queryMailServer();
+    EXPECT_TRUE(prompter.shown().empty());
+    EXPECT_EQ(smtp->text(), "mx.example.fi");
+}
+
+TEST_F(frmAsetuksetTest, AnimalButtonFollowsItsWindow)
+{
+    EXPECT_FALSE(field<QPushButton>("cElaimet")->isEnabled());
+    int opened = 0;
+    frmAsetukset::setAnimalCatalogueOpener([&](QWidget*) {
+        ++opened;
+        throw std::runtime_error("ikkuna kaatui");
+    });
+    window = std::make_unique<frmAsetukset>();
+    ASSERT_TRUE(field<QPushButton>("cElaimet")->isEnabled());
+    field<QPushButton>("cElaimet")->click();
+    EXPECT_EQ(opened, 1);
+    EXPECT_TRUE(prompter.shown().empty()) << "its failures are ignored";
+    frmAsetukset::setAnimalCatalogueOpener({});
+}
+
+TEST_F(frmAsetuksetTest, ClickingTheShownTabChangesNothing)
+{
+    auto* tabs = window->findChild<QTabWidget*>("TabStrip1");
+    ASSERT_EQ(tabs->count(), 6);
+    tabs->setCurrentIndex(2);
+    EXPECT_EQ(window->currentTab(), 3);
+    tabs->setCurrentIndex(2);
+    EXPECT_EQ(window->currentTab(), 3);
+    EXPECT_FALSE(window->settingsChanged());
+}
+
+TEST_F(frmAsetuksetTest, MigrationDialogSavesAndEndsTheMigration)
+{
+    window.reset();
+    QTimer::singleShot(0, [] {
+        auto* w = qobject_cast<frmAsetukset*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(w);
+        EXPECT_TRUE(w->isModal());
+        w->findChild<QPushButton*>("cTallenna")->click();
+    });
+    EXPECT_TRUE(RunSettingsMigrationDialog());
+    EXPECT_EQ(stored("AsKannassa"), "1");
+    EXPECT_EQ(stored("RegName"), "Erä-Veikot ry");
+}
+
+TEST_F(frmAsetuksetTest, NewEmptyDatabaseStartsTheFoundingRoutine)
+{
+    QAction* create = nullptr;
+    for (QAction* a : window->findChildren<QAction*>())
+        if (a->text() == "Uusi tyhjä tietokanta")
+            create = a;
+    ASSERT_TRUE(create);
+    ASSERT_TRUE(create->isEnabled());
+    showActive();
+    prompter.answerText(std::nullopt);
+    create->trigger();
+    EXPECT_EQ(prompter.messageTexts().value(0), "Tämä toiminto luo uuden tietokannan yhdistyksen jäsenrekisterin pohjaksi.");
+    ASSERT_GE(prompter.shown().size(), 2u);
+    EXPECT_EQ(prompter.shown()[1].kind, ScriptedPrompter::Kind::Input);
+    EXPECT_TRUE(window->isVisible()) << "a cancelled founding leaves the program as it was";
+    EXPECT_EQ(State().DatabasePath, dbPath);
+}
+
+TEST_F(frmAsetuksetTest, EscapeAsksLikeTheCloseBoxAndClosingStoresThePlacement)
+{
+    showActive();
+    window->move(40, 30);
+    edit("tFax")->setText("09 1");
+    prompter.answerNo();
+    QTest::keyClick(edit("tFax"), Qt::Key_Escape);
+    EXPECT_EQ(prompter.messageTexts(), QStringList{"Asetuksiin on tehty muutoksia, tallennetaanko muutokset?"});
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(stored("RegFax").has_value());
+
+    IniSettingsStore ini;
+    ini.setFile(State().IniFileName);
+    ini.setSection("FORMS");
+    EXPECT_TRUE(ini.readPlacement(FormPlacementKey(window.get())).has_value());
+}
