@@ -18,12 +18,6 @@ using tikkeli::test::MaintTestDb;
 
 namespace {
 
-const QStringList AllTables = {
-    QStringLiteral("jr"), QStringLiteral("pi"), QStringLiteral("pt"), QStringLiteral("me"), QStringLiteral("jm"),
-    QStringLiteral("jmRivi"), QStringLiteral("jmhist"), QStringLiteral("lt"), QStringLiteral("vs"), QStringLiteral("tl"),
-    QStringLiteral("mt"), QStringLiteral("mvs"), QStringLiteral("el"), QStringLiteral("et"), QStringLiteral("si"),
-    QStringLiteral("Suoritukset"), QStringLiteral("Tarra"), QStringLiteral("Settings"), QStringLiteral("rp"),
-    QStringLiteral("rj"), QStringLiteral("map"), QStringLiteral("Rekisteritiedot")};
 
 std::int64_t raw(MaintTestDb& t, const char* sql)
 {
@@ -56,7 +50,7 @@ TEST(ServiceCommandBox, CommandsEmptyTheirGroupsOnly)
         MaintTestDb t;
         t.fill();
         std::map<QString, int> before;
-        for (const QString& table : AllTables)
+        for (const QString& table : test::ClubTables())
             before[table] = t.count(table);
 
         ScriptedPrompter p;
@@ -69,7 +63,7 @@ TEST(ServiceCommandBox, CommandsEmptyTheirGroupsOnly)
         EXPECT_EQ(p.shown()[0].title, QStringLiteral("Tikkeli"));
         EXPECT_EQ(p.shown()[1].text, QString::fromUtf8(c.message));
         EXPECT_EQ(p.shown()[1].icon, MsgIcon::Information);
-        for (const QString& table : AllTables) {
+        for (const QString& table : test::ClubTables()) {
             const bool emptied = c.emptied.contains(table);
             EXPECT_EQ(t.count(table), emptied ? 0 : before[table]) << table.toStdString();
         }
