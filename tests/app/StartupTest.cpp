@@ -98,10 +98,7 @@ protected:
     // The sample club database under another name, with its settings as shipped.
     QString clubDatabase(const QString& name = QStringLiteral("seura.mdb"))
     {
-        const QString path = env.root() + QLatin1Char('/') + name;
-        QFile::copy(env.programFolder() + QStringLiteral("/demo1.mdb"), path);
-        QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::WriteOwner);
-        return path;
+        return env.copyOfShipped(QStringLiteral("demo1.mdb"), name);
     }
     void configure(const QString& databasePath)
     {

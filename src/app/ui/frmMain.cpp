@@ -12,6 +12,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QMenuBar>
@@ -106,7 +107,7 @@ void frmMain::buildButtons()
                                     MainCommand::CatchReport);
     for (QPushButton* b : {cJasenrekisteri, cJasenmaksut, cLuoJasenmaksut, cOminaisuudet, cVuokraus, cKartta,
                            cSaalisilmoitus})
-        bar->addWidget(b);
+        bar->addWidget(b, 1);
 
     auto* frameLayout = new QHBoxLayout(Frame1);
     frameLayout->setContentsMargins(2, 2, 2, 2);
@@ -125,9 +126,18 @@ void frmMain::buildButtons()
     cSulje->setToolTip(QStringLiteral("Sulje Tikkeli [Alt+F4]"));
     cSulje->setMinimumHeight(52);
     cSulje->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    bar->addWidget(cSulje);
+    bar->addWidget(cSulje, 1);
     connect(cSulje, &QPushButton::clicked, this, &QWidget::close);
     setCentralWidget(central);
+
+    // The bar is as wide as the original's; captions must fit whole on the desktop's wider fonts.
+    QFont captionFont = central->font();
+    captionFont.setPointSizeF(captionFont.pointSizeF() * 0.92);
+    for (QPushButton* b : central->findChildren<QPushButton*>()) {
+        b->setFont(captionFont);
+        b->setStyleSheet(QStringLiteral("QPushButton { padding: 2px 3px; }"));
+        b->setMinimumWidth(QFontMetrics(captionFont).horizontalAdvance(b->text()) + 10);
+    }
 }
 
 void frmMain::buildMenus()
