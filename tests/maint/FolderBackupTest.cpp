@@ -266,3 +266,17 @@ TEST_F(FolderBackupTest, CopyTakenWhileAnotherConnectionWritesIsConsistent)
     EXPECT_TRUE(p.messageTexts().last() == DoneNote || p.messageTexts().last().startsWith(CompactionFailed));
     expectIntact(db());
 }
+
+TEST_F(FolderBackupTest, MissingBackupFolderIsReportedAndNothingChanges)
+{
+    State().BackupFolder = t.dir() + QStringLiteral("/eiole");
+    ScriptedPrompter p;
+    FolderBackup::backup();
+    ASSERT_EQ(p.messageTexts().size(), 2);
+    EXPECT_EQ(p.messageTexts()[1], QStringLiteral("Tietokantaa ei voida kopioida \nhakemistosta: ") + db()
+                                       + QStringLiteral("\nhakemistoon: ") + t.dir()
+                                       + QStringLiteral("/eiole/seura.mdb\n\nTarkista asetuksista tietokanta ja "
+                                                        "varmistushakemistot!\nYritä tämän jälkeen uudestaan."));
+    expectIntact(db());
+    EXPECT_EQ(filesBeside(), QStringList({"seura.mdb"}));
+}

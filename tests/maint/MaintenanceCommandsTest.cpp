@@ -209,6 +209,9 @@ TEST(SqlStatementRunner, RunsStatementsInEitherDialectAndReportsFailures)
         {"SELECT * FROM jr", "SQL-lauseen suorituksessa tapahtui virhe: 3065 / "},
         {"UPDAT jr SET jrEtunimi = 'x'", "SQL-lauseen suorituksessa tapahtui virhe: "},
         {"DELETE FROM eiole", "SQL-lauseen suorituksessa tapahtui virhe: "},
+        {"DELETE FROM jr; DELETE FROM pt", "SQL-lauseen suorituksessa tapahtui virhe: "},
+        {"BEGIN", "SQL-lauseen suorituksessa tapahtui virhe: 3003 / "},
+        {"COMMIT", "SQL-lauseen suorituksessa tapahtui virhe: "},
     };
     MaintTestDb t;
     t.fill();
@@ -228,6 +231,8 @@ TEST(SqlStatementRunner, RunsStatementsInEitherDialectAndReportsFailures)
     EXPECT_EQ(t.count(QStringLiteral("lt")), 0);
     EXPECT_EQ(t.count(QStringLiteral("Uusi")), 0);
     EXPECT_EQ(t.count(QStringLiteral("jr")), 3);
+    EXPECT_EQ(t.count(QStringLiteral("pt")), 3);
+    EXPECT_FALSE(t.open().inTransaction());
 
     ScriptedPrompter empty;
     empty.answerText(QString());
