@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
+#include <optional>
 #include <sqlite3.h>
 
 using namespace tikkeli;
@@ -277,6 +278,29 @@ TEST_F(FolderBackupTest, MissingBackupFolderIsReportedAndNothingChanges)
                                        + QStringLiteral("\nhakemistoon: ") + t.dir()
                                        + QStringLiteral("/eiole/seura.mdb\n\nTarkista asetuksista tietokanta ja "
                                                         "varmistushakemistot!\nYritä tämän jälkeen uudestaan."));
+    expectIntact(db());
+    EXPECT_EQ(filesBeside(), QStringList({"seura.mdb"}));
+}
+
+TEST_F(FolderBackupTest, ASaveStartedDuringTheRunStopsItBeforeTheRenames)
+{
+    Database window = t.open();
+    std::optional<Transaction> saving;
+    FailingFileOps ops;
+    ops.fail = [&](const QString& call) {
+        if (call.startsWith(QLatin1String("compact")))
+            saving.emplace(window);
+        return false;
+    };
+    ScriptedPrompter p;
+    FolderBackup::backup();
+    ASSERT_TRUE(saving);
+    saving->commit();
+    window.close();
+
+    ASSERT_EQ(p.messageTexts().size(), 2);
+    EXPECT_TRUE(p.messageTexts()[1].contains(QStringLiteral("Tietokantaan ei tehty muutoksia.")));
+    EXPECT_FALSE(ops.calls.join(QLatin1Char(',')).contains(QStringLiteral("rename")));
     expectIntact(db());
     EXPECT_EQ(filesBeside(), QStringList({"seura.mdb"}));
 }
