@@ -10,6 +10,7 @@
 #include "db/DbError.h"
 #include "settings/ui/FormPlacement.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFontMetrics>
@@ -71,6 +72,7 @@ QPushButton* frmMain::commandButton(const QString& name, const QString& caption,
     b->setMinimumHeight(52);
     b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     b->setEnabled(WindowOpeners::find(command) != nullptr);
+    m_commands.emplace_back(b, command);
     connect(b, &QPushButton::clicked, this, [this, command] { RunCommand(command); });
     return b;
 }
@@ -80,6 +82,7 @@ QAction* frmMain::commandAction(QMenu* menu, const QString& name, const QString&
     QAction* a = menu->addAction(caption);
     a->setObjectName(name);
     a->setEnabled(WindowOpeners::find(command) != nullptr);
+    m_commands.emplace_back(a, command);
     connect(a, &QAction::triggered, this, [this, command] { RunCommand(command); });
     return a;
 }
@@ -217,8 +220,23 @@ void frmMain::applyFixedSize()
     setFixedSize(TwipsToPixels(10470, this), TwipsToPixels(1875, this) - titleBar);
 }
 
+void frmMain::RefreshCommands()
+{
+    for (const auto& [control, command] : m_commands) {
+        // The euro conversions stay out of reach, as in the original design.
+        if (command == MainCommand::EuroConversion || command == MainCommand::ReverseEuroConversion)
+            continue;
+        const bool available = WindowOpeners::find(command) != nullptr;
+        if (auto* w = qobject_cast<QWidget*>(control))
+            w->setEnabled(available);
+        else if (auto* a = qobject_cast<QAction*>(control))
+            a->setEnabled(available);
+    }
+}
+
 bool frmMain::Load()
 {
+    RefreshCommands();
     Startup startup;
     startup.setWindowSize = [this] { applyFixedSize(); };
     startup.restorePlacement = [this] { RestoreFormPlacement(this); };

@@ -115,6 +115,13 @@ TEST_F(MainWindowTest, OpenerFailuresShowTheirPrefixOrNothing)
     WindowOpeners::set(MainCommand::Contracts, [](QWidget*) { throw std::runtime_error("rikki"); });
     frmMain w;
     EXPECT_TRUE(w.cJasenrekisteri->isEnabled());
+    EXPECT_FALSE(w.cKartta->isEnabled());
+    WindowOpeners::set(MainCommand::Map, [](QWidget*) {});
+    WindowOpeners::set(MainCommand::EuroConversion, [](QWidget*) {});
+    w.RefreshCommands();
+    EXPECT_TRUE(w.cKartta->isEnabled());
+    EXPECT_TRUE(action(&w, QStringLiteral("mKartta"))->isEnabled());
+    EXPECT_FALSE(action(&w, QStringLiteral("mEuroMuunnos"))->isEnabled());
     QTest::mouseClick(w.cJasenrekisteri, Qt::LeftButton);
     EXPECT_EQ(prompter.messageTexts(),
               QStringList{QStringLiteral("Jäsenrekisteritoiminnon avaamisessa tapahtui virhe: 3024: Tiedostoa ei löydy.")});
