@@ -291,7 +291,7 @@ private:
     QString m_name;
 };
 
-QPageSize pageSize(const QJsonValue& v, const Parser& p)
+QPageSize parsePageSize(const QJsonValue& v, const Parser& p)
 {
     if (v.isObject()) {
         const QJsonObject o = v.toObject();
@@ -344,7 +344,7 @@ ReportDefinition ReportDefinition::parse(const QByteArray& json, const QString& 
 
     const QJsonObject page = root.value("page").toObject();
     p.checkKeys(page, {"size", "orientation", "margins"}, QStringLiteral("page"));
-    d.pageSize = pageSize(page.value("size"), p);
+    d.pageSize = parsePageSize(page.value("size"), p);
     const QString orient = page.value("orientation").toString(QStringLiteral("portrait"));
     if (orient != QLatin1String("portrait") && orient != QLatin1String("landscape"))
         p.fail(QStringLiteral("sivun suunta \"%1\"").arg(orient));

@@ -1,5 +1,6 @@
 #include "printing/ReportEngine.h"
 
+#include "app/Folders.h"
 #include "db/Database.h"
 #include "printing/PagePainter.h"
 #include "printing/ReportDefinition.h"
@@ -8,7 +9,6 @@
 #include "printing/ReportQuery.h"
 #include "settings/SharedState.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -169,17 +169,9 @@ ReportEngine& MainReport()
     return engine;
 }
 
-QString ProgramFolderPath()
-{
-    const QString env = qEnvironmentVariable("TIKKELI_PROGRAM_DIR");
-    if (!env.isEmpty())
-        return env;
-    return QCoreApplication::applicationDirPath();
-}
-
 QString ReportFilePath(const QString& file)
 {
-    return QDir(ProgramFolderPath()).filePath(QStringLiteral("reports/") + file);
+    return QDir(ProgramFolder()).filePath(QStringLiteral("reports/") + file);
 }
 
 } // namespace tikkeli

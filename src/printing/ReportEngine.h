@@ -35,6 +35,8 @@ public:
     QString PrinterPort;
     bool WindowControls = true;     // the preview window shows its page, zoom, print and save commands
     int WindowState = 0;            // 2: the preview window opens maximised
+    int WindowLeft = 0;             // where the preview window opens; 0 leaves it to its placement
+    int WindowTop = 0;
 
     // Indexed properties; an index outside 0..MaxIndex throws ReportException 20510.
     QString Formulas(int index) const;
@@ -86,8 +88,7 @@ private:
 // The main window's report control, CrystalReport1: one for the whole run.
 ReportEngine& MainReport();
 
-// The program folder (the executable's; TIKKELI_PROGRAM_DIR overrides it) and a report file in it.
-QString ProgramFolderPath();
+// A report file of the program folder's reports/.
 QString ReportFilePath(const QString& file);
 
 } // namespace tikkeli

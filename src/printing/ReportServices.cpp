@@ -1,5 +1,6 @@
 #include "printing/ReportServices.h"
 
+#include "app/ShellHooks.h"
 #include "printing/PrintChoices.h"
 #include "settings/SharedState.h"
 
@@ -175,6 +176,25 @@ void PrepareRaport(const QString& file, const QString& selection)
     if (ClubNameReportFiles().contains(file, Qt::CaseSensitive))
         r.setFormulas(0, formula(QStringLiteral("Seurannimi"), State().ClubName));
     r.SelectionFormula = selection;
+}
+
+void InstallReportHooks()
+{
+    ShellHooks::SetReportMargin = [](ReportMargin m, int twips) {
+        ReportEngine& r = MainReport();
+        const auto value = qint16(std::clamp(twips, int(std::numeric_limits<qint16>::min()), int(std::numeric_limits<qint16>::max())));
+        switch (m) {
+        case ReportMargin::Top: r.MarginTop = value; break;
+        case ReportMargin::Bottom: r.MarginBottom = value; break;
+        case ReportMargin::Left: r.MarginLeft = value; break;
+        case ReportMargin::Right: r.MarginRight = value; break;
+        }
+    };
+    ShellHooks::ResetReportControl = [] {
+        MainReport().WindowLeft = 0;
+        MainReport().WindowTop = 0;
+    };
+    ShellHooks::ResetReportFormulas = [] { ResetReportFormulas(); };
 }
 
 } // namespace tikkeli
