@@ -462,7 +462,7 @@ public:
             return QStringLiteral("(%1 IN (%2))").arg(lhs, marks.join(QLatin1String(", ")));
         }
         default:
-            return QStringLiteral("(%1 <> 0)").arg(value(n));
+            return QStringLiteral("(COALESCE(%1, 0) <> 0)").arg(value(n));
         }
     }
 
@@ -508,8 +508,8 @@ private:
             const QString v = value(other);
             // Any non-zero value is true; Null counts as false, as an unset yes/no field does.
             if (truth == (op == QLatin1String("=")))
-                return QStringLiteral("(%1 <> 0)").arg(v);
-            return QStringLiteral("(%1 = 0 OR %1 IS NULL)").arg(v);
+                return QStringLiteral("(COALESCE(%1, 0) <> 0)").arg(v);
+            return QStringLiteral("(COALESCE(%1, 0) = 0)").arg(v);
         }
         if ((a.kind == Node::Kind::Date) != (b.kind == Node::Kind::Date)) {
             // Dates are stored as "yyyy-MM-dd HH:mm:ss"; a Date() compares with the day only.
