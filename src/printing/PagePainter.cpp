@@ -1,5 +1,6 @@
 #include "printing/PagePainter.h"
 
+#include "printing/ReportDefinition.h"
 #include "printing/ReportError.h"
 
 #include <QDir>
@@ -96,7 +97,7 @@ bool PagePainter::writePdf(const ReportDocument& doc, QIODevice* out)
     QSizeF portrait = doc.pageSize;
     if (doc.orientation == QPageLayout::Landscape)
         portrait.transpose();
-    writer.setPageLayout(QPageLayout(QPageSize(portrait, QPageSize::Point, QString(), QPageSize::ExactMatch),
+    writer.setPageLayout(QPageLayout(QPageSize(portrait / ReportDefinition::PointsPerMm, QPageSize::Millimeter, QString(), QPageSize::FuzzyMatch),
                                      doc.orientation, QMarginsF(0, 0, 0, 0)));
     return paintPages(writer, doc, 0, int(doc.pages.size()) - 1);
 }

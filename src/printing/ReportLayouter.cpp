@@ -475,7 +475,7 @@ struct ReportLayouter::Impl {
         doc = ReportDocument{};
         doc.title = def.title;
         doc.orientation = def.orientation;
-        QSizeF size = def.pageSize.size(QPageSize::Point);
+        QSizeF size = def.pageSize.size(QPageSize::Millimeter) * ReportDefinition::PointsPerMm;
         if (def.orientation == QPageLayout::Landscape)
             size.transpose();
         doc.pageSize = size;

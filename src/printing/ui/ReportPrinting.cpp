@@ -3,6 +3,7 @@
 #include "printing/PagePainter.h"
 #include "printing/PrintChoices.h"
 #include "printing/ReportEngine.h"
+#include "printing/ReportDefinition.h"
 #include "printing/ReportError.h"
 #include "printing/ReportServices.h"
 #include "printing/ui/ReportPreview.h"
@@ -19,7 +20,7 @@ void PrintDocument(const ReportDocument& doc, QPrinter& printer)
     if (doc.orientation == QPageLayout::Landscape)
         portrait.transpose();
     printer.setFullPage(true);
-    printer.setPageLayout(QPageLayout(QPageSize(portrait, QPageSize::Point, QString(), QPageSize::FuzzyMatch),
+    printer.setPageLayout(QPageLayout(QPageSize(portrait / ReportDefinition::PointsPerMm, QPageSize::Millimeter, QString(), QPageSize::FuzzyMatch),
                                       doc.orientation, QMarginsF(0, 0, 0, 0)));
     printer.setDocName(doc.title.isEmpty() ? QStringLiteral("Tikkeli") : doc.title);
     // A printer that cannot make copies itself gets the pages as many times over.
