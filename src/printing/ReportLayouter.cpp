@@ -278,7 +278,10 @@ struct ReportLayouter::Impl {
             if (it.dropEmptyLines)
                 raw.removeIf([](const QString& l) { return l.trimmed().isEmpty(); });
             QStringList lines;
-            for (const QString& l : raw) {
+            for (QString l : raw) {
+                // Blanks at the end of a line show nothing; fields left empty leave them behind.
+                while (!l.isEmpty() && l.back().isSpace())
+                    l.chop(1);
                 if (it.wrap)
                     lines += measure.wrap(font, l, it.rect.width());
                 else
