@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrintDialog>
+#include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
@@ -96,9 +97,10 @@ TEST_F(PrintDialogsTest, CopiesAreRoundedHalfToEvenAndKeptWithin1To999)
             EXPECT_EQ(State().PrintCopies, c.copies);
         }
         EXPECT_EQ(prompter.messageTexts().size(), *c.answer ? 1 : 0);
-        if (*c.answer)
+        if (*c.answer) {
             EXPECT_EQ(prompter.messageTexts().first(),
                       QStringLiteral("Antamasi kopiomäärä on virheellinen. Haluatko tulostaa yhden kopion?"));
+        }
         EXPECT_EQ(prompter.unexpected(), 0);
     }
 }
@@ -318,4 +320,21 @@ TEST_F(PrintRaportTest, PreviewPagesZoomsAndSavesPdf)
     EXPECT_TRUE(text.contains(QLatin1String("Sivun 1 teksti")));
     EXPECT_TRUE(text.contains(QLatin1String("Sivun 3 teksti")));
     preview->close();
+}
+
+TEST_F(PrintRaportTest, PrinterOutputPaintsEveryPageOfEveryCopy)
+{
+    ReportEngine e = engineFor(shippedReport(QStringLiteral("mvosoite.rpt")));
+    auto doc = e.layoutReport();
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(m_dir.filePath(QStringLiteral("tulostin.pdf")));
+    printer.setCopyCount(2);
+    PrintDocument(*doc, printer);
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {m_dir.filePath(QStringLiteral("tulostin.pdf")), QStringLiteral("-")});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    const QString text = QString::fromUtf8(p.readAllStandardOutput());
+    // The PDF printer makes no copies itself, so the pages come twice.
+    EXPECT_EQ(text.count(QStringLiteral("Björk Bea")), printer.supportsMultipleCopies() ? 1 : 2);
 }
