@@ -246,32 +246,19 @@ struct ReportLayouter::Impl {
         Rendered r;
         r.height = band.height;
         for (const Item& it : band.items) {
-            switch (it.type) {
-            case Item::Type::Line: {
+            if (it.type != Item::Type::Text) {
                 DocItem di;
-                di.kind = DocItem::Kind::Line;
+                di.kind = it.type == Item::Type::Line ? DocItem::Kind::Line
+                          : it.type == Item::Type::Box ? DocItem::Kind::Box : DocItem::Kind::Image;
                 di.line = it.line;
-                di.penWidth = it.penWidth;
-                di.color = it.color;
-                di.section = band.section;
-                r.items.push_back(di);
-                continue;
-            }
-            case Item::Type::Box:
-            case Item::Type::Image: {
-                DocItem di;
-                di.kind = it.type == Item::Type::Box ? DocItem::Kind::Box : DocItem::Kind::Image;
                 di.rect = it.rect;
                 di.penWidth = it.penWidth;
                 di.color = it.color;
                 di.fill = it.fill;
                 di.image = it.image;
                 di.section = band.section;
-                r.items.push_back(di);
+                r.items.push_back(std::move(di));
                 continue;
-            }
-            case Item::Type::Text:
-                break;
             }
             const ReportFont& font = fonts[&it];
             QStringList raw = compose(it, row).split(u'\n');
