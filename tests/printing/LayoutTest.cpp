@@ -72,8 +72,9 @@ TEST_F(LayoutTest, PageBreaksWithHeaderAndPageNumbersOnEveryPage)
     // Rows stay inside the body.
     for (const auto& page : doc->pages)
         for (const auto& it : page.items)
-            if (it.section == QLatin1String("DETAIL"))
+            if (it.section == QLatin1String("DETAIL")) {
                 EXPECT_LE(it.rect.top(), (297 - 20) * Mm);
+            }
 }
 
 TEST_F(LayoutTest, GroupHeadersAndFootersWithSumsAndCounts)

@@ -1,5 +1,6 @@
 #include "printing/ui/frmTulostus.h"
 
+#include "app/NullConversions.h"
 #include "app/NumericText.h"
 #include "app/Prompter.h"
 #include "printing/PrintChoices.h"
@@ -88,7 +89,7 @@ void frmTulostus::tulosta()
     Printing().PrintDestination = qint16(destination);
     Printing().PrintCancelled = false;
     std::optional<qint16> copies;
-    if (auto n = ParseNumberText(tKopioita->text()))
+    if (auto n = ParseLocaleNumber(tKopioita->text()))
         copies = RoundToInt16(*n);
     // Zero, negative or absurd counts are no number of copies.
     if (copies && *copies >= 1 && *copies <= MaxCopies) {

@@ -1,6 +1,6 @@
 #include "printing/ui/frmTulostusrajoitukset.h"
 
-#include "app/NumericText.h"
+#include "app/NullConversions.h"
 #include "app/ui/FormRegistry.h"
 #include "settings/ui/FormPlacement.h"
 
@@ -23,7 +23,7 @@ namespace {
 
 QDate dateOf(const QString& text)
 {
-    if (auto dt = ParseDateText(text.trimmed()))
+    if (auto dt = ParseLocaleDate(text.trimmed()))
         return dt->date();
     return {};
 }
