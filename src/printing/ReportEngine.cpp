@@ -24,8 +24,11 @@ QString entry(const std::map<int, QString>& m, int index)
 
 double twipsToPoints(std::optional<qint16> twips, double fallback)
 {
-    // A negative margin would put the text off the paper.
-    return twips ? std::max(0, int(*twips)) / 20.0 : fallback;
+    // 0 is the settings' default: the report keeps the margin it was designed with. A negative
+    // margin would put the text off the paper.
+    if (!twips || *twips == 0)
+        return fallback;
+    return std::max(0, int(*twips)) / 20.0;
 }
 
 } // namespace

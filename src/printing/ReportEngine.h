@@ -49,7 +49,7 @@ public:
     QString SectionFont(int index) const;
     void setSectionFont(int index, const QString& text);
 
-    // Margins in twips (1/1440 inch); until set, the report file's own margins hold.
+    // Margins in twips (1/1440 inch); unset or 0, the report file's own margin holds.
     std::optional<qint16> MarginTop, MarginBottom, MarginLeft, MarginRight;
 
     // Action 1 runs the report now.

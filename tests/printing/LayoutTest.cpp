@@ -319,3 +319,15 @@ TEST_F(LayoutTest, NamedFormulasAndReportFileErrors)
         "bands": {"detail": {"height": 5, "items": [{"type": "field", "field": "jr.jrSukunimi", "width": 50}]}}})"));
     EXPECT_THROW(e.layoutReport(), ReportException);
 }
+
+TEST_F(LayoutTest, ZeroMarginKeepsTheReportsOwn)
+{
+    auto doc = run(ListReport, [](ReportEngine& e) {
+        e.MarginLeft = 0;
+        e.MarginTop = 0;
+    });
+    const auto header = doc->find(QStringLiteral("OTSIKKO"));
+    ASSERT_FALSE(header.empty());
+    EXPECT_NEAR(header[0].second->rect.left(), 10 * Mm, 0.01);
+    EXPECT_NEAR(header[0].second->rect.top(), 10 * Mm, 0.01);
+}
