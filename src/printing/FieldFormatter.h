@@ -1,0 +1,21 @@
+#pragma once
+
+#include "db/Value.h"
+#include "printing/ReportDefinition.h"
+
+#include <QString>
+
+namespace tikkeli {
+
+// Turns field values into the texts a report prints: Finnish dates (d.M.yyyy), amounts and
+// numbers with a decimal comma, yes/no fields as "Kyllä"/"Ei" or a check mark.
+class FieldFormatter {
+public:
+    static QString format(const Value& v, const ReportDefinition::Format& f);
+    // True for a Boolean true, a non-zero number or a non-empty text other than "0".
+    static bool isTrue(const Value& v);
+    static QString amount(Currency c, int decimals = 2);
+    static QString date(const QDate& d);
+};
+
+} // namespace tikkeli

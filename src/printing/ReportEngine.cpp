@@ -1,0 +1,180 @@
+#include "printing/ReportEngine.h"
+
+#include "app/Folders.h"
+#include "db/Database.h"
+#include "printing/PagePainter.h"
+#include "printing/ReportDefinition.h"
+#include "printing/ReportError.h"
+#include "printing/ReportLayouter.h"
+#include "printing/ReportQuery.h"
+#include "settings/SharedState.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace tikkeli {
+
+namespace {
+
+QString entry(const std::map<int, QString>& m, int index)
+{
+    auto it = m.find(index);
+    return it == m.end() ? QString() : it->second;
+}
+
+double twipsToPoints(std::optional<qint16> twips, double fallback)
+{
+    // 0 is the settings' default: the report keeps the margin it was designed with. A negative
+    // margin would put the text off the paper.
+    if (!twips || *twips == 0)
+        return fallback;
+    return std::max(0, int(*twips)) / 20.0;
+}
+
+} // namespace
+
+ReportEngine::ReportEngine() = default;
+
+void ReportEngine::checkIndex(int index, const char* property)
+{
+    if (index < 0 || index > MaxIndex)
+        throw ReportException(ReportErr::BadIndex,
+                              QStringLiteral("Virheellinen indeksi %1 ominaisuudelle %2").arg(index).arg(QLatin1String(property)));
+}
+
+QString ReportEngine::Formulas(int index) const { checkIndex(index, "Formulas"); return entry(m_formulas, index); }
+void ReportEngine::setFormulas(int index, const QString& text) { checkIndex(index, "Formulas"); m_formulas[index] = text; }
+QString ReportEngine::SortFields(int index) const { checkIndex(index, "SortFields"); return entry(m_sortFields, index); }
+void ReportEngine::setSortFields(int index, const QString& text) { checkIndex(index, "SortFields"); m_sortFields[index] = text; }
+void ReportEngine::clearSortFields() { m_sortFields.clear(); }
+QString ReportEngine::DataFiles(int index) const { checkIndex(index, "DataFiles"); return entry(m_dataFiles, index); }
+void ReportEngine::setDataFiles(int index, const QString& path) { checkIndex(index, "DataFiles"); m_dataFiles[index] = path; }
+QString ReportEngine::SectionFont(int index) const { checkIndex(index, "SectionFont"); return entry(m_sectionFonts, index); }
+void ReportEngine::setSectionFont(int index, const QString& text) { checkIndex(index, "SectionFont"); m_sectionFonts[index] = text; }
+
+std::optional<std::pair<QString, QString>> ReportEngine::parseFormula(const QString& text)
+{
+    const qsizetype eq = text.indexOf(u'=');
+    if (eq <= 0)
+        return std::nullopt;
+    const QString name = text.left(eq).trimmed();
+    if (name.isEmpty())
+        return std::nullopt;
+    const qsizetype first = text.indexOf(u'\'', eq);
+    const qsizetype last = text.lastIndexOf(u'\'');
+    if (first >= 0 && last > first)
+        return std::make_pair(name, text.mid(first + 1, last - first - 1));
+    QString rest = text.mid(eq + 1).trimmed();
+    if (rest.size() >= 2 && rest.startsWith(u'"') && rest.endsWith(u'"'))
+        rest = rest.mid(1, rest.size() - 2);
+    return std::make_pair(name, rest);
+}
+
+QString ReportEngine::resolveReportFile(const QString& name)
+{
+    QString path = name;
+    path.replace(u'\\', u'/');
+    if (QFileInfo(path).isFile())
+        return path;
+    const QFileInfo fi(path);
+    const QString candidate = fi.isAbsolute() ? QDir(fi.absolutePath()).filePath(QStringLiteral("reports/") + fi.fileName())
+                                              : ReportFilePath(path);
+    return QFileInfo(candidate).isFile() ? candidate : path;
+}
+
+std::shared_ptr<const ReportDocument> ReportEngine::layoutReport()
+{
+    if (ReportFileName.trimmed().isEmpty())
+        throw ReportException(ReportErr::CannotOpenReport, QStringLiteral("Raporttitiedostoa ei ole annettu."));
+    ReportDefinition def = ReportDefinition::load(resolveReportFile(ReportFileName));
+
+    QString dbPath;
+    for (const auto& [i, p] : m_dataFiles)
+        if (!p.trimmed().isEmpty()) {
+            dbPath = p;
+            break;
+        }
+    if (dbPath.isEmpty())
+        dbPath = State().DatabasePath;
+    if (dbPath.trimmed().isEmpty())
+        throw ReportException(ReportErr::CannotOpenDatabase, QStringLiteral("Raportin tietokantaa ei ole valittu."));
+    Database db;
+    try {
+        db = Database::open(dbPath);
+    } catch (const DbException& e) {
+        throw ReportException(ReportErr::CannotOpenDatabase,
+                              QStringLiteral("Raportin tietokantaa %1 ei voi avata: %2").arg(QDir::toNativeSeparators(dbPath), e.description()));
+    }
+
+    QStringList sorts;
+    for (const auto& [i, s] : m_sortFields)
+        if (!s.trimmed().isEmpty())
+            sorts << s;
+    ReportQuery query(db, def);
+    std::vector<ReportLayouter::Row> rows;
+    try {
+        query.build(SelectionFormula, sorts);
+        rows = query.fetch();
+    } catch (const DbException& e) {
+        throw ReportException(ReportErr::DatabaseError, QStringLiteral("Tietokantavirhe: %1").arg(e.description()));
+    }
+
+    ReportLayouter::Options opt;
+    if (MarginTop || MarginBottom || MarginLeft || MarginRight)
+        opt.margins = QMarginsF(twipsToPoints(MarginLeft, def.margins.left()), twipsToPoints(MarginTop, def.margins.top()),
+                                twipsToPoints(MarginRight, def.margins.right()),
+                                twipsToPoints(MarginBottom, def.margins.bottom()));
+    for (const auto& [i, s] : m_sectionFonts)
+        opt.sectionFonts << s;
+    // A formula the report does not print is left alone, as the old control ignored it.
+    const QStringList used = def.formulaNames();
+    for (const auto& [i, text] : m_formulas) {
+        if (auto f = parseFormula(text)) {
+            if (used.contains(f->first, Qt::CaseInsensitive))
+                opt.formulas.insert(f->first.toLower(), f->second);
+        }
+    }
+    ReportLayouter layouter(def, std::move(opt));
+    m_last = std::make_shared<const ReportDocument>(layouter.layout(rows));
+    return m_last;
+}
+
+std::shared_ptr<const ReportDocument> ReportEngine::PrintReport()
+{
+    auto doc = layoutReport();
+    switch (Destination) {
+    case ToFile:
+        if (PrintFileName.trimmed().isEmpty())
+            throw ReportException(ReportErr::PrinterError, QStringLiteral("Tulostustiedoston nimi puuttuu."));
+        PagePainter::writePdf(*doc, PrintFileName);
+        break;
+    case ToWindow:
+    case ToPrinter:
+        if (!m_output)
+            throw ReportException(ReportErr::PrinterError, QStringLiteral("Raporttia ei voi näyttää eikä tulostaa tässä ohjelmassa."));
+        m_output(doc, *this);
+        break;
+    default:
+        throw ReportException(ReportErr::PrinterError, QStringLiteral("Tuntematon tulostuskohde %1.").arg(Destination));
+    }
+    return doc;
+}
+
+void ReportEngine::setAction(int action)
+{
+    if (action == 1)
+        PrintReport();
+}
+
+ReportEngine& MainReport()
+{
+    static ReportEngine engine;
+    return engine;
+}
+
+QString ReportFilePath(const QString& file)
+{
+    return QDir(ProgramFolder()).filePath(QStringLiteral("reports/") + file);
+}
+
+} // namespace tikkeli

@@ -1,0 +1,510 @@
+#include "printing/ReportLayouter.h"
+
+#include "printing/FieldFormatter.h"
+#include "printing/ReportError.h"
+#include "printing/TextMeasurer.h"
+
+#include <QRegularExpression>
+#include <algorithm>
+#include <cmath>
+
+namespace tikkeli {
+
+namespace {
+
+using Band = ReportDefinition::Band;
+using Item = ReportDefinition::Item;
+using Segment = ReportDefinition::Segment;
+using DocItem = ReportDocument::Item;
+
+// Page numbers are known only when the whole report is laid out; texts carry these marks until then.
+constexpr QChar PageNumberMark(0xE000);
+constexpr QChar PageCountMark(0xE001);
+constexpr double Epsilon = 0.01;
+
+QString canonicalSection(const QString& s)
+{
+    const QString u = s.trimmed().toUpper();
+    if (u == QLatin1String("RH") || u == QLatin1String("REPORTHEADER"))
+        return QStringLiteral("TITLE");
+    if (u == QLatin1String("PH") || u == QLatin1String("PAGEHEADER"))
+        return QStringLiteral("HEADER");
+    if (u == QLatin1String("D"))
+        return QStringLiteral("DETAIL");
+    if (u == QLatin1String("PF") || u == QLatin1String("PAGEFOOTER"))
+        return QStringLiteral("FOOTER");
+    if (u == QLatin1String("RF") || u == QLatin1String("REPORTFOOTER"))
+        return QStringLiteral("SUMMARY");
+    return u;
+}
+
+std::optional<bool> styleFlag(const QString& field, const QString& text)
+{
+    const QString f = field.trimmed().toUpper();
+    if (f == QLatin1String("X"))
+        return std::nullopt;
+    if (f == QLatin1String("T") || f == QLatin1String("Y") || f == QLatin1String("1") || f == QLatin1String("TRUE"))
+        return true;
+    if (f == QLatin1String("F") || f == QLatin1String("N") || f == QLatin1String("0") || f == QLatin1String("FALSE"))
+        return false;
+    throw ReportException(ReportErr::FormulaError, QStringLiteral("Virheellinen osan fontti: \"%1\"").arg(text));
+}
+
+} // namespace
+
+std::optional<std::pair<QString, ReportFont::Patch>> ReportLayouter::parseSectionFont(const QString& text)
+{
+    if (text.isEmpty())
+        return std::nullopt;
+    const QStringList f = text.split(u';');
+    auto bad = [&]() -> ReportException {
+        return ReportException(ReportErr::FormulaError, QStringLiteral("Virheellinen osan fontti: \"%1\"").arg(text));
+    };
+    if (f.size() != 7 || f[0].trimmed().isEmpty())
+        throw bad();
+    static const QStringList known{"ALL", "TITLE", "HEADER", "DETAIL", "FOOTER", "SUMMARY"};
+    const QString section = canonicalSection(f[0]);
+    static const QRegularExpression group(QStringLiteral("^G[HF][1-9][0-9]*$"));
+    if (!known.contains(section) && !group.match(section).hasMatch())
+        throw bad();
+    ReportFont::Patch p;
+    if (f[1].trimmed().toUpper() != QLatin1String("X"))
+        p.family = f[1].trimmed();
+    if (f[2].trimmed().toUpper() != QLatin1String("X")) {
+        bool ok = false;
+        const double size = f[2].trimmed().toDouble(&ok);
+        if (!ok || size <= 0 || size > 500)
+            throw bad();
+        p.size = size;
+    }
+    p.italic = styleFlag(f[3], text);
+    p.underline = styleFlag(f[4], text);
+    p.strikeOut = styleFlag(f[5], text);
+    if (f[6].trimmed().toUpper() != QLatin1String("X")) {
+        bool ok = false;
+        const int weight = f[6].trimmed().toInt(&ok);
+        if (!ok)
+            throw bad();
+        p.bold = weight >= 600;
+    }
+    return std::make_pair(section, p);
+}
+
+struct ReportLayouter::Impl {
+    const ReportDefinition& def;
+    Options opt;
+    TextMeasurer measure;
+    std::vector<std::pair<QString, ReportFont::Patch>> sectionFonts;
+    QHash<const Item*, ReportFont> fonts;
+
+    struct Aggregate {
+        const Segment* seg = nullptr;
+        bool anyCurrency = false;
+        bool anyDouble = false;
+        Currency cur;
+        qint64 i = 0;
+        double d = 0;
+        qint64 count = 0;
+    };
+    std::vector<Aggregate> aggregates;
+
+    struct Rendered {
+        std::vector<DocItem> items;
+        std::vector<std::pair<size_t, std::pair<QRectF, Qt::Alignment>>> numbered;   // item, its box
+        double height = 0;
+    };
+    struct Pending {
+        int page;
+        size_t item;
+        double boxLeft;
+        double boxWidth;
+        Qt::Alignment align;
+    };
+    std::vector<Pending> pending;
+
+    ReportDocument doc;
+    QMarginsF margins;
+    double pageWidth = 0, pageHeight = 0;
+    double footerHeight = 0;
+    double y = 0;
+    bool pageHasBody = false;
+    bool pendingBreak = false;
+    int openGroups = 0;
+    const Row* pageLastRow = nullptr;
+
+    Impl(const ReportDefinition& d, Options o) : def(d), opt(std::move(o))
+    {
+        for (const QString& s : opt.sectionFonts)
+            if (auto sf = parseSectionFont(s))
+                sectionFonts.push_back(*sf);
+        for (const Band* b : def.bands())
+            for (const Item& it : b->items) {
+                ReportFont f = def.font.patched(b->font).patched(it.font);
+                if (!it.fixedFont)
+                    for (const auto& [section, patch] : sectionFonts)
+                        if (section == QLatin1String("ALL") || section == b->section)
+                            f = f.patched(patch);
+                fonts.insert(&it, f);
+                for (const Segment& s : it.segments)
+                    if (s.aggregate >= 0) {
+                        if (size_t(s.aggregate) >= aggregates.size())
+                            aggregates.resize(size_t(s.aggregate) + 1);
+                        aggregates[size_t(s.aggregate)].seg = &s;
+                    }
+            }
+    }
+
+    double bodyBottom() const { return pageHeight - margins.bottom() - footerHeight; }
+
+    void resetAggregates(int fromScope)
+    {
+        for (auto& a : aggregates)
+            if (a.seg && a.seg->scope >= fromScope)
+                a = Aggregate{a.seg, false, false, {}, 0, 0, 0};
+    }
+
+    void accumulate(const Row& row)
+    {
+        for (auto& a : aggregates) {
+            const Segment* s = a.seg;
+            if (!s)
+                continue;
+            if (s->onlyIfColumn >= 0 && !FieldFormatter::isTrue(row[size_t(s->onlyIfColumn)]))
+                continue;
+            const Value& v = s->column >= 0 ? row[size_t(s->column)] : Value();
+            if (s->kind == Segment::Kind::Count) {
+                if (s->column < 0 || !v.isNull())
+                    ++a.count;
+                continue;
+            }
+            switch (v.kind()) {
+            case Value::Kind::Currency: a.cur += v.toCurrency(); a.anyCurrency = true; break;
+            case Value::Kind::Int: a.i += v.toInt64(); break;
+            case Value::Kind::Bool: a.i += v.toBool() ? 1 : 0; break;
+            case Value::Kind::Double: a.d += v.toDouble(); a.anyDouble = true; break;
+            default: break;
+            }
+        }
+    }
+
+    Value aggregateValue(const Aggregate& a) const
+    {
+        if (a.seg->kind == Segment::Kind::Count)
+            return Value(qint64(a.count));
+        if (a.anyCurrency)
+            return Value(a.cur + Currency::fromDouble(a.d) + Currency::fromUnits(a.i));
+        if (a.anyDouble)
+            return Value(a.d + double(a.i));
+        return Value(qint64(a.i));
+    }
+
+    QString compose(const Item& it, const Row* row) const
+    {
+        QString text;
+        for (const Segment& s : it.segments) {
+            switch (s.kind) {
+            case Segment::Kind::Literal: text += s.text; break;
+            case Segment::Kind::Field:
+                if (row && s.column >= 0)
+                    text += FieldFormatter::format((*row)[size_t(s.column)], it.format);
+                break;
+            case Segment::Kind::Formula: {
+                auto f = opt.formulas.constFind(s.text.toLower());
+                if (f != opt.formulas.constEnd()) {
+                    text += *f;
+                } else {
+                    for (const auto& [name, value] : def.formulaDefaults)
+                        if (name.compare(s.text, Qt::CaseInsensitive) == 0)
+                            text += value;
+                }
+                break;
+            }
+            case Segment::Kind::PageNumber: text += PageNumberMark; break;
+            case Segment::Kind::PageCount: text += PageCountMark; break;
+            case Segment::Kind::PrintDate: text += FieldFormatter::date(opt.printDate); break;
+            case Segment::Kind::Sum:
+            case Segment::Kind::Count:
+                text += FieldFormatter::format(aggregateValue(aggregates[size_t(s.aggregate)]), it.format);
+                break;
+            }
+        }
+        return text;
+    }
+
+    static double alignedX(double left, double width, double textWidth, Qt::Alignment a)
+    {
+        if (a & Qt::AlignRight)
+            return left + width - textWidth;
+        if (a & Qt::AlignHCenter)
+            return left + (width - textWidth) / 2;
+        return left;
+    }
+
+    // Renders a band relative to its top left corner. maxHeight > 0 keeps a label's lines inside it.
+    Rendered render(const Band& band, const Row* row, double maxHeight = 0)
+    {
+        Rendered r;
+        r.height = band.height;
+        for (const Item& it : band.items) {
+            if (it.type != Item::Type::Text) {
+                DocItem di;
+                di.kind = it.type == Item::Type::Line ? DocItem::Kind::Line
+                          : it.type == Item::Type::Box ? DocItem::Kind::Box : DocItem::Kind::Image;
+                di.line = it.line;
+                di.rect = it.rect;
+                di.penWidth = it.penWidth;
+                di.color = it.color;
+                di.fill = it.fill;
+                di.image = it.image;
+                di.section = band.section;
+                r.items.push_back(std::move(di));
+                continue;
+            }
+            const ReportFont& font = fonts[&it];
+            QStringList raw = compose(it, row).split(u'\n');
+            if (it.dropEmptyLines)
+                raw.removeIf([](const QString& l) { return l.trimmed().isEmpty(); });
+            QStringList lines;
+            for (QString l : raw) {
+                // Blanks at the end of a line show nothing; fields left empty leave them behind.
+                while (!l.isEmpty() && l.back().isSpace())
+                    l.chop(1);
+                if (it.wrap)
+                    lines += measure.wrap(font, l, it.rect.width());
+                else
+                    lines << measure.cut(font, l, it.rect.width());
+            }
+            const auto& m = measure.metrics(font);
+            qsizetype shown = lines.size();
+            const bool grows = it.grow && band.canGrow && maxHeight <= 0;
+            if (!grows) {
+                double room = it.rect.height();
+                if (maxHeight > 0)
+                    room = std::min(room > 0 ? room : maxHeight, maxHeight - it.rect.top());
+                const qsizetype fit = std::max<qsizetype>(1, qsizetype(std::floor((room + Epsilon) / m.lineSpacing)));
+                shown = std::min(shown, fit);
+            }
+            for (qsizetype k = 0; k < shown; ++k) {
+                const QString& line = lines.at(k);
+                if (line.isEmpty())
+                    continue;
+                DocItem di;
+                di.kind = DocItem::Kind::Text;
+                di.text = line;
+                di.font = font;
+                di.color = it.color;
+                di.section = band.section;
+                const double w = measure.width(font, line);
+                const double top = it.rect.top() + double(k) * m.lineSpacing;
+                di.rect = QRectF(alignedX(it.rect.left(), it.rect.width(), w, it.align), top, w, m.lineSpacing);
+                di.baseline = top + m.ascent;
+                if (line.contains(PageNumberMark) || line.contains(PageCountMark))
+                    r.numbered.push_back({r.items.size(), {it.rect, it.align}});
+                r.items.push_back(std::move(di));
+            }
+            if (grows)
+                r.height = std::max(r.height, it.rect.top() + double(shown) * m.lineSpacing);
+        }
+        return r;
+    }
+
+    void place(Rendered&& r, double x0, double y0)
+    {
+        auto& page = doc.pages.back();
+        const size_t base = page.items.size();
+        for (auto& di : r.items) {
+            di.rect.translate(x0, y0);
+            di.line.translate(x0, y0);
+            di.baseline += y0;
+            page.items.push_back(std::move(di));
+        }
+        for (const auto& [index, box] : r.numbered)
+            pending.push_back(Pending{int(doc.pages.size()) - 1, base + index, box.first.left() + x0,
+                                      box.first.width(), box.second});
+    }
+
+    void finishPage()
+    {
+        if (def.pageFooter.present)
+            place(render(def.pageFooter, pageLastRow), margins.left(), pageHeight - margins.bottom() - footerHeight);
+    }
+
+    void startPage(const Row* row, bool first)
+    {
+        doc.pages.emplace_back();
+        y = margins.top();
+        pageHasBody = false;
+        pageLastRow = row;
+        if (first && def.reportHeader.present && !def.labels.enabled) {
+            Rendered r = render(def.reportHeader, row);
+            const double h = r.height;
+            place(std::move(r), margins.left(), y);
+            y += h;
+            pageHasBody = true;
+            pendingBreak = def.reportHeader.newPageAfter;
+        }
+        if (def.pageHeader.present) {
+            Rendered r = render(def.pageHeader, row);
+            const double h = r.height;
+            place(std::move(r), margins.left(), y);
+            y += h;
+        }
+    }
+
+    void breakPage(const Row* row, bool repeatHeaders)
+    {
+        finishPage();
+        startPage(row, false);
+        if (!repeatHeaders)
+            return;
+        for (int g = 0; g < openGroups; ++g) {
+            const auto& grp = def.groups[size_t(g)];
+            if (!grp.repeatHeader || !grp.header.present)
+                continue;
+            Rendered r = render(grp.header, row);
+            const double h = r.height;
+            place(std::move(r), margins.left(), y);
+            y += h;
+        }
+    }
+
+    void body(const Band& band, const Row* row, bool repeatHeaders)
+    {
+        if (!band.present)
+            return;
+        pageLastRow = row;
+        Rendered r = render(band, row);
+        const double h = r.height;
+        if ((pendingBreak || band.newPageBefore) && pageHasBody)
+            breakPage(row, repeatHeaders);
+        pendingBreak = false;
+        if (y + h > bodyBottom() + Epsilon && pageHasBody)
+            breakPage(row, repeatHeaders);
+        if (band.anchorBottom) {
+            place(std::move(r), margins.left(), std::max(y, bodyBottom() - h));
+            y = bodyBottom();
+        } else {
+            place(std::move(r), margins.left(), y);
+            y += h;
+        }
+        pageHasBody = true;
+        if (band.newPageAfter)
+            pendingBreak = true;
+    }
+
+    void bands(const std::vector<Row>& rows)
+    {
+        const Row* prev = nullptr;
+        startPage(rows.empty() ? nullptr : &rows.front(), true);
+        const int groupCount = int(def.groups.size());
+        for (const Row& row : rows) {
+            int changed = 0;
+            if (prev) {
+                changed = groupCount;
+                for (int g = 0; g < groupCount; ++g) {
+                    const int c = def.groups[size_t(g)].column;
+                    if (!(row[size_t(c)] == (*prev)[size_t(c)])) {
+                        changed = g;
+                        break;
+                    }
+                }
+                for (int g = openGroups - 1; g >= changed; --g) {
+                    body(def.groups[size_t(g)].footer, prev, true);
+                    openGroups = g;
+                }
+            }
+            for (int g = changed; g < groupCount; ++g) {
+                resetAggregates(g + 1);
+                if (def.groups[size_t(g)].newPage && prev)
+                    pendingBreak = true;
+                body(def.groups[size_t(g)].header, &row, false);
+                openGroups = g + 1;
+            }
+            accumulate(row);
+            body(def.detail, &row, true);
+            prev = &row;
+        }
+        for (int g = openGroups - 1; g >= 0; --g) {
+            body(def.groups[size_t(g)].footer, prev, true);
+            openGroups = g;
+        }
+        body(def.reportFooter, prev, false);
+        finishPage();
+    }
+
+    void labels(const std::vector<Row>& rows)
+    {
+        const auto& l = def.labels;
+        const int cells = l.columns * l.rows;
+        double top = margins.top();
+        if (rows.empty()) {
+            startPage(nullptr, true);
+            finishPage();
+            return;
+        }
+        for (size_t i = 0; i < rows.size(); ++i) {
+            const int cell = int(i % size_t(cells));
+            if (cell == 0) {
+                if (i > 0)
+                    finishPage();
+                startPage(&rows[i], i == 0);
+                top = y;
+            }
+            const int col = l.acrossFirst ? cell % l.columns : cell / l.rows;
+            const int line = l.acrossFirst ? cell / l.columns : cell % l.rows;
+            accumulate(rows[i]);
+            pageLastRow = &rows[i];
+            place(render(def.detail, &rows[i], l.height), margins.left() + col * (l.width + l.columnGap),
+                  top + line * (l.height + l.rowGap));
+        }
+        finishPage();
+    }
+
+    ReportDocument run(const std::vector<Row>& rows)
+    {
+        doc = ReportDocument{};
+        doc.title = def.title;
+        doc.orientation = def.orientation;
+        QSizeF size = def.pageSize.size(QPageSize::Millimeter) * ReportDefinition::PointsPerMm;
+        if (def.orientation == QPageLayout::Landscape)
+            size.transpose();
+        doc.pageSize = size;
+        doc.rowCount = int(rows.size());
+        pageWidth = size.width();
+        pageHeight = size.height();
+        margins = opt.margins.value_or(def.margins);
+        footerHeight = def.pageFooter.present ? def.pageFooter.height : 0;
+        resetAggregates(0);
+        pending.clear();
+        openGroups = 0;
+        pendingBreak = false;
+
+        if (def.labels.enabled)
+            labels(rows);
+        else
+            bands(rows);
+
+        const QString total = QString::number(doc.pages.size());
+        for (const Pending& p : pending) {
+            DocItem& di = doc.pages[size_t(p.page)].items[p.item];
+            di.text.replace(PageNumberMark, QString::number(p.page + 1)).replace(PageCountMark, total);
+            const double w = measure.width(di.font, di.text);
+            di.rect = QRectF(alignedX(p.boxLeft, p.boxWidth, w, p.align), di.rect.top(), w, di.rect.height());
+        }
+        return std::move(doc);
+    }
+};
+
+ReportLayouter::ReportLayouter(const ReportDefinition& definition, Options options)
+    : d(std::make_unique<Impl>(definition, std::move(options)))
+{
+}
+
+ReportLayouter::~ReportLayouter() = default;
+
+ReportDocument ReportLayouter::layout(const std::vector<Row>& rows)
+{
+    return d->run(rows);
+}
+
+} // namespace tikkeli

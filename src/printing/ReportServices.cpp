@@ -1,0 +1,200 @@
+#include "printing/ReportServices.h"
+
+#include "app/ShellHooks.h"
+#include "printing/PrintChoices.h"
+#include "settings/SharedState.h"
+
+#include <limits>
+
+namespace tikkeli {
+
+namespace {
+
+QString formula(const QString& name, const QString& value)
+{
+    return name + QStringLiteral("= '") + value + QLatin1Char('\'');
+}
+
+bool blank(const QString& s)
+{
+    return s.trimmed().isEmpty();
+}
+
+qint16 marginTwips(qint16 setting)
+{
+    // The control's margin is a 16-bit value; the settings save keeps settings within ±682.
+    const int twips = int(setting) * 48;
+    return qint16(std::clamp(twips, int(std::numeric_limits<qint16>::min()), int(std::numeric_limits<qint16>::max())));
+}
+
+// The texts at 0..10 that the club and reminder formulas share.
+void setSharedClubFormulas(ReportEngine& r)
+{
+    const SharedState& s = State();
+    r.setFormulas(0, formula(QStringLiteral("Seurannimi"), s.ClubName));
+    r.setFormulas(1, formula(QStringLiteral("Seuranosoite"), s.ClubAddress));
+    r.setFormulas(2, formula(QStringLiteral("Seuranpostiosoite"), s.ClubPostalCode + QLatin1Char(' ') + s.ClubPostOffice));
+    r.setFormulas(3, formula(QStringLiteral("Puhelin"), s.ClubPhone));
+    r.setFormulas(4, formula(QStringLiteral("Fax"), s.ClubFax));
+    r.setFormulas(5, formula(QStringLiteral("Pankkiyhteys1"), s.BankAccount1));
+    r.setFormulas(6, formula(QStringLiteral("Pankkiyhteys2"), s.BankAccount2));
+    QString phoneFax;
+    if (!blank(s.ClubPhone) && !blank(s.ClubFax))
+        phoneFax = QStringLiteral("Puh: ") + s.ClubPhone + QStringLiteral("  Fax: ") + s.ClubFax;
+    else if (!blank(s.ClubPhone))
+        phoneFax = QStringLiteral("Puh: ") + s.ClubPhone;
+    else if (!blank(s.ClubFax))
+        phoneFax = QStringLiteral("Fax: ") + s.ClubFax;
+    r.setFormulas(7, formula(QStringLiteral("SeuranPuhelinJaFax"), phoneFax));
+    r.setFormulas(8, formula(QStringLiteral("SeuranEmail"), blank(s.ClubEmail) ? QString() : QStringLiteral("Email: ") + s.ClubEmail));
+    r.setFormulas(9, formula(QStringLiteral("SeuranInternet"),
+                             blank(s.ClubWebAddress) ? QString() : QStringLiteral("Internet: ") + s.ClubWebAddress));
+    r.setFormulas(10, formula(QStringLiteral("YTunnus"), blank(s.BusinessId) ? QString() : QStringLiteral("Y-tunnus:") + s.BusinessId));
+}
+
+void setBankFormulas(ReportEngine& r, int first)
+{
+    const SharedState& s = State();
+    r.setFormulas(first, formula(QStringLiteral("IBAN1"), s.Iban1));
+    r.setFormulas(first + 1, formula(QStringLiteral("IBAN2"), s.Iban2));
+    r.setFormulas(first + 2, formula(QStringLiteral("BIC1"), s.Bic1));
+    r.setFormulas(first + 3, formula(QStringLiteral("BIC2"), s.Bic2));
+}
+
+template <typename F>
+void skipOnError(F&& step)
+{
+    try {
+        step();
+    } catch (...) {
+    }
+}
+
+} // namespace
+
+void ResetReportFonts(ReportEngine& report)
+{
+    report.setSectionFont(0, QStringLiteral("DETAIL;") + State().ReportFontName + QLatin1Char(';')
+                                 + QString::number(State().ReportFontSize) + QStringLiteral(";X;X;X;X"));
+    for (int i = 1; i <= 8; ++i)
+        report.setSectionFont(i, QString());
+}
+
+void ResetReportFormulas()
+{
+    ReportEngine& r = MainReport();
+    skipOnError([&] { ResetReportFonts(r); });
+    skipOnError([&] { r.WindowControls = true; });
+    skipOnError([&] { r.WindowState = 2; });
+    skipOnError([&] {
+        for (int i = 0; i <= 22; ++i)
+            r.setDataFiles(i, State().DatabasePath);
+    });
+    skipOnError([&] { r.SelectionFormula.clear(); });
+    skipOnError([&] {
+        for (int i = 0; i <= 20; ++i)
+            r.setFormulas(i, QString());
+    });
+    // A sort field left from the previous print would sort the next report on, or fail on, a
+    // field it does not have: every print that sorts sets its own after this reset.
+    skipOnError([&] { r.clearSortFields(); });
+}
+
+void SetReportMargins(ReportEngine& report, int mode)
+{
+    const SharedState& s = State();
+    const bool labels = mode == 1;
+    report.MarginBottom = marginTwips(labels ? s.LabelMarginBottom : s.MarginBottom);
+    report.MarginLeft = marginTwips(labels ? s.LabelMarginLeft : s.MarginLeft);
+    report.MarginRight = marginTwips(labels ? s.LabelMarginRight : s.MarginRight);
+    report.MarginTop = marginTwips(labels ? s.LabelMarginTop : s.MarginTop);
+}
+
+void ClearSectionFonts(ReportEngine& report)
+{
+    for (int i = 0; i <= 8; ++i)
+        report.setSectionFont(i, QString());
+}
+
+void ApplySectionFonts(ReportEngine& report, bool grouped)
+{
+    const QString f = State().ReportFontName;
+    const QString size = QString::number(State().ReportFontSize);
+    auto text = [](const QString& section, const QString& font, const QString& sz) {
+        return section + QLatin1Char(';') + font + QLatin1Char(';') + sz + QStringLiteral(";X;X;X;X");
+    };
+    report.setSectionFont(0, text(grouped ? QStringLiteral("DETAIL") : QStringLiteral("ALL"), f, size));
+    report.setSectionFont(1, text(QStringLiteral("TITLE"), f, QStringLiteral("12")));
+    report.setSectionFont(2, grouped ? text(QStringLiteral("HEADER"), f, QStringLiteral("X")) : QString());
+    report.setSectionFont(3, grouped ? text(QStringLiteral("GH1"), f, size) : QString());
+    report.setSectionFont(4, grouped ? text(QStringLiteral("GF1"), f, size) : QString());
+    for (int i = 5; i <= 8; ++i)
+        report.setSectionFont(i, QString());
+}
+
+void SetClubFormulas(ReportEngine& report)
+{
+    setSharedClubFormulas(report);
+    setBankFormulas(report, 11);
+}
+
+void SetReminderClubFormulas(ReportEngine& report)
+{
+    setSharedClubFormulas(report);
+    report.setFormulas(11, formula(QStringLiteral("MuistutusAlku"), State().ReminderOpening));
+    report.setFormulas(12, formula(QStringLiteral("MuistutusLoppu"), State().ReminderClosing));
+    setBankFormulas(report, 13);
+}
+
+std::array<QString, 11>& PendingReportFormulas()
+{
+    static std::array<QString, 11> pending;
+    return pending;
+}
+
+void ClearReportFormulaList()
+{
+    PendingReportFormulas().fill(QString());
+}
+
+const QStringList& ClubNameReportFiles()
+{
+    static const QStringList files{"mvluetl2.rpt", "jrluetlo.rpt", "mvluetle.rpt", "mvluetlo.rpt",
+                                   "pilista.rpt",  "jmllista.rpt", "jrlomins.rpt", "mvluetso.rpt"};
+    return files;
+}
+
+void PrepareRaport(const QString& file, const QString& selection)
+{
+    ReportEngine& r = MainReport();
+    ResetReportFormulas();
+    r.Destination = Printing().PrintDestination;
+    r.CopiesToPrinter = State().PrintCopies;
+    r.ReportFileName = ReportFilePath(file);
+    ApplySectionFonts(r, false);
+    SetReportMargins(r, 0);
+    if (ClubNameReportFiles().contains(file, Qt::CaseSensitive))
+        r.setFormulas(0, formula(QStringLiteral("Seurannimi"), State().ClubName));
+    r.SelectionFormula = selection;
+}
+
+void InstallReportHooks()
+{
+    ShellHooks::SetReportMargin = [](ReportMargin m, int twips) {
+        ReportEngine& r = MainReport();
+        const auto value = qint16(std::clamp(twips, int(std::numeric_limits<qint16>::min()), int(std::numeric_limits<qint16>::max())));
+        switch (m) {
+        case ReportMargin::Top: r.MarginTop = value; break;
+        case ReportMargin::Bottom: r.MarginBottom = value; break;
+        case ReportMargin::Left: r.MarginLeft = value; break;
+        case ReportMargin::Right: r.MarginRight = value; break;
+        }
+    };
+    ShellHooks::ResetReportControl = [] {
+        MainReport().WindowLeft = 0;
+        MainReport().WindowTop = 0;
+    };
+    ShellHooks::ResetReportFormulas = [] { ResetReportFormulas(); };
+}
+
+} // namespace tikkeli

@@ -1,0 +1,66 @@
+#include "printing/ui/ReportPrinting.h"
+
+#include "printing/PagePainter.h"
+#include "printing/PrintChoices.h"
+#include "printing/ReportEngine.h"
+#include "printing/ReportDefinition.h"
+#include "printing/ReportError.h"
+#include "printing/ReportServices.h"
+#include "printing/ui/ReportPreview.h"
+#include "printing/ui/frmTulostus.h"
+
+#include <QPageLayout>
+#include <QPrinter>
+
+namespace tikkeli {
+
+void PrintDocument(const ReportDocument& doc, QPrinter& printer)
+{
+    QSizeF portrait = doc.pageSize;
+    if (doc.orientation == QPageLayout::Landscape)
+        portrait.transpose();
+    printer.setFullPage(true);
+    printer.setPageLayout(QPageLayout(QPageSize(portrait / ReportDefinition::PointsPerMm, QPageSize::Millimeter, QString(), QPageSize::FuzzyMatch),
+                                      doc.orientation, QMarginsF(0, 0, 0, 0)));
+    printer.setDocName(doc.title.isEmpty() ? QStringLiteral("Tikkeli") : doc.title);
+    // A printer that cannot make copies itself gets the pages as many times over.
+    int copies = 1;
+    if (!printer.supportsMultipleCopies()) {
+        copies = printer.copyCount();
+        printer.setCopyCount(1);
+    }
+    if (!printer.isValid() || !PagePainter::paintPages(printer, doc, 0, int(doc.pages.size()) - 1, copies))
+        throw ReportException(ReportErr::PrinterError, QStringLiteral("Tulostus tulostimelle %1 epäonnistui.").arg(printer.printerName()));
+}
+
+void InstallReportOutput()
+{
+    if (MainReport().hasOutputHandler())
+        return;
+    MainReport().setOutputHandler([](std::shared_ptr<const ReportDocument> doc, const ReportEngine& engine) {
+        if (engine.Destination == ReportEngine::ToWindow) {
+            auto* preview = new ReportPreview(std::move(doc));
+            preview->showFor(engine);
+            return;
+        }
+        QPrinter printer(QPrinter::HighResolution);
+        if (!engine.PrinterName.isEmpty())
+            printer.setPrinterName(engine.PrinterName);
+        printer.setCopyCount(std::max<int>(1, engine.CopiesToPrinter));
+        PrintDocument(*doc, printer);
+    });
+}
+
+void PrintRaport(const QString& file, const QString& selection)
+{
+    {
+        frmTulostus dialog;
+        dialog.exec();
+    }
+    if (Printing().PrintCancelled)
+        return;
+    PrepareRaport(file, selection);
+    MainReport().setAction(1);
+}
+
+} // namespace tikkeli

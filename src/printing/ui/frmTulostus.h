@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QDialog>
+
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+
+namespace tikkeli {
+
+// The print dialog shown before every report print: preview window or printer, the number of
+// copies and the printer setup. Its answer goes to Printing().PrintDestination,
+// Printing().PrintCancelled and State().PrintCopies.
+class frmTulostus : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmTulostus(QWidget* parent = nullptr);
+    ~frmTulostus() override;
+
+    // 1: the printer only; anything else: "Ikkuna" (0) and "Tulostin" (1). The first is selected.
+    void SetDestinations(int mode);
+
+    QComboBox* cmbTulostusLaite;
+    QLineEdit* tKopioita;
+    QPushButton* cTulosta;
+    QPushButton* cTulostin;
+    QPushButton* cPeruTulostus;
+
+public slots:
+    void reject() override;
+    void done(int result) override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void tulosta();
+    void printerSetup();
+};
+
+} // namespace tikkeli

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QDate>
+#include <QDialog>
+#include <array>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace tikkeli {
+
+// Asks the rent due-date list for the kind of rent and a due-date range. "Seuraava >>" only hides
+// it: the caller reads VastikeRajaus, ErapaivaAlku and ErapaivaLoppu after the modal call, and a
+// later showing opens with the previous choice. The close box unloads it with VastikeRajaus -1.
+class frmTulostusrajoitukset : public QDialog {
+    Q_OBJECT
+public:
+    // The loaded dialog, or a new one (VastikeRajaus = -1) when it is not loaded.
+    static frmTulostusrajoitukset* Instance();
+
+    qint16 VastikeRajaus = -1;      // -1 no choice; 1..4 the option's index + 1
+    QDate ErapaivaAlku;             // null: the zero date
+    QDate ErapaivaLoppu;
+
+    std::array<QRadioButton*, 4> optVastike;
+    QLabel* lblErapaivasta;
+    QLineEdit* tErapaivasta;
+    QLabel* lblErapaivaan;
+    QLineEdit* tErapaivaan;
+    QPushButton* cSeuraava;
+
+public slots:
+    void reject() override;
+
+protected:
+    bool event(QEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    explicit frmTulostusrajoitukset(QWidget* parent = nullptr);
+    void updateDateBoxes();
+    void leaveDateBox(QLineEdit* box, QDate& value);
+    void seuraava();
+    void unload();
+};
+
+} // namespace tikkeli

@@ -1,0 +1,340 @@
+#include "../PrintingFixture.h"
+
+#include "app/ScriptedPrompter.h"
+#include "app/ui/FormRegistry.h"
+#include "printing/PrintChoices.h"
+#include "printing/ReportError.h"
+#include "printing/ReportServices.h"
+#include "printing/ui/ReportPreview.h"
+#include "printing/ui/ReportPrinting.h"
+#include "printing/ui/frmTulostus.h"
+#include "printing/ui/frmTulostusmuodonValinta.h"
+#include "printing/ui/frmTulostusrajoitukset.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+using namespace tikkeli;
+
+namespace {
+
+class PrintDialogsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        State() = SharedState{};
+        Printing() = PrintChoices{};
+    }
+    void TearDown() override
+    {
+        State() = SharedState{};
+        Printing() = PrintChoices{};
+    }
+};
+
+// Runs f on the modal dialog once it is up.
+void whenModal(std::function<void(QWidget*)> f)
+{
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, f] {
+        if (QWidget* w = QApplication::activeModalWidget()) {
+            timer->stop();
+            timer->deleteLater();
+            f(w);
+        }
+    });
+    timer->start();
+}
+
+} // namespace
+
+TEST_F(PrintDialogsTest, CopiesAreRoundedHalfToEvenAndKeptWithin1To999)
+{
+    struct Case {
+        const char* text;
+        int destination;        // list index: 0 Ikkuna, 1 Tulostin
+        const char* answer;     // question answer, "" = no question expected
+        int copies;             // -1: the dialog stays open
+    } cases[] = {
+        {"2,5", 0, "", 2},   {"3,5", 0, "", 4},   {"7", 1, "", 7},      {"999", 1, "", 999},
+        {"abc", 0, "", 1},   {"0", 0, "", 1},     {"-3", 1, "yes", 1},  {"1000", 1, "yes", 1},
+        {"", 1, "no", -1},   {"0,4", 1, "no", -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        ScriptedPrompter prompter;
+        if (QString::fromUtf8(c.answer) == QLatin1String("yes"))
+            prompter.answerYes();
+        else if (QString::fromUtf8(c.answer) == QLatin1String("no"))
+            prompter.answerNo();
+        State().PrintCopies = 5;
+        Printing().PrintCancelled = true;
+        frmTulostus dialog;
+        dialog.show();
+        dialog.cmbTulostusLaite->setCurrentIndex(c.destination);
+        dialog.tKopioita->setText(QString::fromUtf8(c.text));
+        QTest::mouseClick(dialog.cTulosta, Qt::LeftButton);
+        EXPECT_FALSE(Printing().PrintCancelled);
+        EXPECT_EQ(Printing().PrintDestination, c.destination);
+        if (c.copies < 0) {
+            EXPECT_TRUE(dialog.isVisible());
+            EXPECT_EQ(State().PrintCopies, 5);
+            EXPECT_EQ(dialog.focusWidget(), dialog.tKopioita);
+        } else {
+            EXPECT_FALSE(dialog.isVisible());
+            EXPECT_EQ(dialog.result(), QDialog::Accepted);
+            EXPECT_EQ(State().PrintCopies, c.copies);
+        }
+        EXPECT_EQ(prompter.messageTexts().size(), *c.answer ? 1 : 0);
+        if (*c.answer) {
+            EXPECT_EQ(prompter.messageTexts().first(),
+                      QStringLiteral("Antamasi kopiomäärä on virheellinen. Haluatko tulostaa yhden kopion?"));
+        }
+        EXPECT_EQ(prompter.unexpected(), 0);
+    }
+}
+
+TEST_F(PrintDialogsTest, LoadShowsLastCopiesAndPreviewFirst)
+{
+    State().PrintCopies = 3;
+    Printing().PrintDestination = 0;
+    frmTulostus dialog;
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Tikkeli - Tulostusasetukset"));
+    EXPECT_EQ(dialog.tKopioita->text(), QStringLiteral("3"));
+    EXPECT_EQ(Printing().PrintDestination, 1);
+    ASSERT_EQ(dialog.cmbTulostusLaite->count(), 2);
+    EXPECT_EQ(dialog.cmbTulostusLaite->currentText(), QStringLiteral("Ikkuna"));
+    EXPECT_EQ(dialog.cmbTulostusLaite->itemData(1).toInt(), 1);
+
+    dialog.SetDestinations(1);
+    ASSERT_EQ(dialog.cmbTulostusLaite->count(), 1);
+    EXPECT_EQ(dialog.cmbTulostusLaite->currentText(), QStringLiteral("Tulostin"));
+    dialog.show();
+    QTest::mouseClick(dialog.cTulosta, Qt::LeftButton);
+    EXPECT_EQ(Printing().PrintDestination, 1);
+}
+
+TEST_F(PrintDialogsTest, CloseBoxAndCancelCountAsCancel)
+{
+    for (int way = 0; way < 3; ++way) {
+        Printing().PrintCancelled = false;
+        frmTulostus dialog;
+        dialog.show();
+        if (way == 0)
+            dialog.close();
+        else if (way == 1)
+            QTest::mouseClick(dialog.cPeruTulostus, Qt::LeftButton);
+        else
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+        EXPECT_TRUE(Printing().PrintCancelled) << way;
+        EXPECT_FALSE(dialog.isVisible());
+    }
+}
+
+TEST_F(PrintDialogsTest, PrinterSetupCancelledLeavesTheDialogOpen)
+{
+    MainReport().PrinterName = QStringLiteral("Toimisto");
+    frmTulostus dialog;
+    dialog.show();
+    whenModal([](QWidget* w) { w->close(); });
+    QTest::mouseClick(dialog.cTulostin, Qt::LeftButton);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(MainReport().PrinterName, QStringLiteral("Toimisto"));
+    MainReport() = ReportEngine{};
+}
+
+TEST_F(PrintDialogsTest, PrintFormChoiceDialog)
+{
+    Printing().TulostusMuoto = 4;
+    Printing().TulostusJarjestys = 1;
+    {
+        frmTulostusmuodonValinta dialog;
+        EXPECT_TRUE(dialog.optTulJarj[0]->isChecked());
+        EXPECT_TRUE(dialog.optPrintType[0]->isChecked());
+        dialog.show();
+        dialog.close();
+        EXPECT_EQ(Printing().TulostusMuoto, 4);
+        EXPECT_EQ(Printing().TulostusJarjestys, 1);
+    }
+    frmTulostusmuodonValinta dialog;
+    dialog.show();
+    QTest::mouseClick(dialog.findChild<QRadioButton*>(QStringLiteral("optPrintType_2")), Qt::LeftButton);
+    QTest::mouseClick(dialog.findChild<QRadioButton*>(QStringLiteral("optTulJarj_2")), Qt::LeftButton);
+    QTest::mouseClick(dialog.cSeuraava, Qt::LeftButton);
+    EXPECT_EQ(Printing().TulostusMuoto, 2);
+    EXPECT_EQ(Printing().TulostusJarjestys, 2);
+    EXPECT_EQ(dialog.optPrintType[2]->text(), QStringLiteral("Laaja luettelo"));
+    EXPECT_FALSE(dialog.isVisible());
+}
+
+TEST_F(PrintDialogsTest, RentLimitDialogStaysLoadedAndTheCloseBoxMeansNoChoice)
+{
+    frmTulostusrajoitukset* d = frmTulostusrajoitukset::Instance();
+    EXPECT_EQ(d->VastikeRajaus, -1);
+    d->show();
+    QTest::mouseClick(d->optVastike[1], Qt::LeftButton);
+    EXPECT_TRUE(d->tErapaivasta->isEnabled());
+    d->tErapaivasta->setText(QStringLiteral("1.3.2024"));
+    QTest::mouseClick(d->optVastike[0], Qt::LeftButton);
+    EXPECT_FALSE(d->tErapaivasta->isEnabled());
+    EXPECT_FALSE(d->lblErapaivaan->isEnabled());
+    EXPECT_EQ(d->tErapaivasta->text(), QString());
+    QTest::mouseClick(d->cSeuraava, Qt::LeftButton);
+    EXPECT_EQ(d->VastikeRajaus, 1);
+    EXPECT_FALSE(d->ErapaivaAlku.isValid());
+    EXPECT_FALSE(d->ErapaivaLoppu.isValid());
+    EXPECT_FALSE(d->isVisible());
+    EXPECT_TRUE(IsFormLoaded(QStringLiteral("frmTulostusrajoitukset")));
+
+    // The second showing opens with the previous choice.
+    ASSERT_EQ(frmTulostusrajoitukset::Instance(), d);
+    d->show();
+    EXPECT_TRUE(d->optVastike[0]->isChecked());
+    QTest::mouseClick(d->optVastike[2], Qt::LeftButton);
+    d->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(d));
+    d->tErapaivasta->setFocus();
+    d->tErapaivasta->setText(QStringLiteral("1.3.2024"));
+    d->tErapaivaan->setFocus();
+    d->tErapaivaan->setText(QStringLiteral("31.2.2024"));
+    d->tErapaivasta->setFocus();
+    EXPECT_EQ(d->tErapaivaan->text(), QString());
+    EXPECT_EQ(d->tErapaivasta->text(), QStringLiteral("1.3.2024"));
+    QTest::mouseClick(d->cSeuraava, Qt::LeftButton);
+    EXPECT_EQ(d->VastikeRajaus, 3);
+    EXPECT_EQ(d->ErapaivaAlku, QDate(2024, 3, 1));
+    EXPECT_FALSE(d->ErapaivaLoppu.isValid());
+
+    d->show();
+    d->close();
+    EXPECT_EQ(d->VastikeRajaus, -1);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(IsFormLoaded(QStringLiteral("frmTulostusrajoitukset")));
+    frmTulostusrajoitukset* fresh = frmTulostusrajoitukset::Instance();
+    EXPECT_EQ(fresh->VastikeRajaus, -1);
+    EXPECT_TRUE(fresh->optVastike[0]->isChecked());
+    delete fresh;
+}
+
+class PrintRaportTest : public test::PrintingFixture {
+protected:
+    void TearDown() override
+    {
+        MainReport() = ReportEngine{};
+        Printing() = PrintChoices{};
+        PrintingFixture::TearDown();
+    }
+};
+
+TEST_F(PrintRaportTest, OneCallPrintGoesThroughTheDialogToTheOutput)
+{
+    std::vector<std::shared_ptr<const ReportDocument>> shown;
+    int destination = -1;
+    int copies = 0;
+    MainReport().setOutputHandler([&](std::shared_ptr<const ReportDocument> doc, const ReportEngine& e) {
+        shown.push_back(doc);
+        destination = e.Destination;
+        copies = e.CopiesToPrinter;
+    });
+    State().ClubName = QStringLiteral("Erä ry");
+    MainReport().setSortFields(0, QStringLiteral("+{jr.jrSukunimi}"));
+
+    whenModal([](QWidget* w) {
+        auto* d = qobject_cast<frmTulostus*>(w);
+        ASSERT_NE(d, nullptr);
+        d->cmbTulostusLaite->setCurrentIndex(1);
+        d->tKopioita->setText(QStringLiteral("2"));
+        QTest::mouseClick(d->cTulosta, Qt::LeftButton);
+    });
+    PrintRaport(QStringLiteral("mvluetlo.rpt"), QStringLiteral("{vs.vsMukaan} = true"));
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(destination, 1);
+    EXPECT_EQ(copies, 2);
+    EXPECT_EQ(shown[0]->rowCount, 2);
+    EXPECT_TRUE(shown[0]->pageLines(0).first().startsWith(QStringLiteral("Erä ry")));
+    EXPECT_EQ(MainReport().Formulas(0), QStringLiteral("Seurannimi= 'Erä ry'"));
+
+    // Cancelled: nothing printed, the control untouched.
+    MainReport().SelectionFormula = QStringLiteral("jätetty");
+    whenModal([](QWidget* w) { w->close(); });
+    PrintRaport(QStringLiteral("mvosoite.rpt"), {});
+    EXPECT_EQ(shown.size(), 1u);
+    EXPECT_EQ(MainReport().SelectionFormula, QStringLiteral("jätetty"));
+
+    // A missing report file reaches the caller with its number.
+    whenModal([](QWidget* w) { QTest::mouseClick(qobject_cast<frmTulostus*>(w)->cTulosta, Qt::LeftButton); });
+    try {
+        PrintRaport(QStringLiteral("eiole.rpt"), {});
+        ADD_FAILURE();
+    } catch (const ReportException& e) {
+        EXPECT_EQ(e.number(), 20504);
+    }
+}
+
+TEST_F(PrintRaportTest, PreviewPagesZoomsAndSavesPdf)
+{
+    ReportDocument doc;
+    doc.title = QStringLiteral("Koe");
+    doc.pageSize = QSizeF(595, 842);
+    for (int p = 0; p < 3; ++p) {
+        ReportDocument::Item it;
+        it.text = QStringLiteral("Sivun %1 teksti").arg(p + 1);
+        it.rect = QRectF(72, 72, 200, 14);
+        it.baseline = 83;
+        doc.pages.push_back({{it}});
+    }
+    auto* preview = new ReportPreview(std::make_shared<const ReportDocument>(doc));
+    ReportEngine options;
+    options.WindowState = 0;
+    preview->showFor(options);
+    EXPECT_EQ(preview->lblPage->text(), QStringLiteral("Sivu 1 / 3"));
+    EXPECT_FALSE(preview->cPrevious->isEnabled());
+    QTest::mouseClick(preview->cNext, Qt::LeftButton);
+    EXPECT_EQ(preview->lblPage->text(), QStringLiteral("Sivu 2 / 3"));
+    QTest::mouseClick(preview->cLast, Qt::LeftButton);
+    EXPECT_EQ(preview->currentPage(), 2);
+    EXPECT_FALSE(preview->cNext->isEnabled());
+    preview->setZoom(200);
+    EXPECT_NEAR(preview->scale(), 2.0 * preview->logicalDpiX() / 72.0, 1e-9);
+
+    ScriptedPrompter prompter;
+    const QString pdf = m_dir.filePath(QStringLiteral("esikatselu"));
+    prompter.answerText(pdf);
+    QTest::mouseClick(preview->cSavePdf, Qt::LeftButton);
+    ASSERT_TRUE(QFile::exists(pdf + QStringLiteral(".pdf")));
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {pdf + QStringLiteral(".pdf"), QStringLiteral("-")});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    const QString text = QString::fromUtf8(p.readAllStandardOutput());
+    EXPECT_TRUE(text.contains(QLatin1String("Sivun 1 teksti")));
+    EXPECT_TRUE(text.contains(QLatin1String("Sivun 3 teksti")));
+    preview->close();
+}
+
+TEST_F(PrintRaportTest, PrinterOutputPaintsEveryPageOfEveryCopy)
+{
+    ReportEngine e = engineFor(shippedReport(QStringLiteral("mvosoite.rpt")));
+    auto doc = e.layoutReport();
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(m_dir.filePath(QStringLiteral("tulostin.pdf")));
+    printer.setCopyCount(2);
+    PrintDocument(*doc, printer);
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {m_dir.filePath(QStringLiteral("tulostin.pdf")), QStringLiteral("-")});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    const QString text = QString::fromUtf8(p.readAllStandardOutput());
+    // The PDF printer makes no copies itself, so the pages come twice.
+    EXPECT_EQ(text.count(QStringLiteral("Björk Bea")), printer.supportsMultipleCopies() ? 1 : 2);
+}
