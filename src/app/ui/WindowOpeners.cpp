@@ -1,5 +1,9 @@
 #include "app/ui/WindowOpeners.h"
 
+#include "app/FolderBackup.h"
+#include "app/MaintenanceCommands.h"
+#include "printing/ReportServices.h"
+#include "printing/ui/ReportPrinting.h"
 #include "settings/ui/SettingsWindowSetup.h"
 
 #include <map>
@@ -37,7 +41,21 @@ void WindowOpeners::clear()
 
 void RegisterWindowOpeners()
 {
+    InstallReportHooks();
+    InstallReportOutput();
     InstallSettingsWindow();
+
+    const auto command = [](void (*run)()) { return [run](QWidget*) { run(); }; };
+    WindowOpeners::set(MainCommand::FolderBackup, command(&FolderBackup::backup));
+    WindowOpeners::set(MainCommand::FolderRestore, command(&FolderBackup::restore));
+    WindowOpeners::set(MainCommand::ServiceCommandBox, command(&MaintenanceCommands::serviceCommandBox));
+    WindowOpeners::set(MainCommand::RunSqlStatement, command(&MaintenanceCommands::sqlStatement));
+    WindowOpeners::set(MainCommand::RepairDatabase, command(&MaintenanceCommands::databaseRepair));
+    // The conversions stay behind hidden menu entries: a maintenance user who needs them gets a
+    // build that shows the entries, and the routines are ready.
+    WindowOpeners::set(MainCommand::EuroConversion, command(&MaintenanceCommands::euroConversion));
+    WindowOpeners::set(MainCommand::ReverseEuroConversion, command(&MaintenanceCommands::reverseEuroConversion));
+
     // Each subsystem's window is added here as it arrives, for example:
     //   WindowOpeners::set(MainCommand::MemberRegister,
     //                      [](QWidget*) { FormRegistry::open<frmJasen>(QStringLiteral("frmJasen")); });
