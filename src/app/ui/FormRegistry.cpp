@@ -1,0 +1,79 @@
+#include "app/ui/FormRegistry.h"
+
+#include <QApplication>
+#include <QWidget>
+
+
+namespace tikkeli {
+
+namespace {
+
+bool isProgramWindow(const QWidget* w)
+{
+    const Qt::WindowType type = w->windowType();
+    return type == Qt::Window || type == Qt::Dialog;
+}
+
+// A window closed with WA_DeleteOnClose lingers, hidden, until the event loop deletes it: it is
+// no longer loaded.
+bool isLoaded(const QWidget* w)
+{
+    return isProgramWindow(w) && (w->isVisible() || !w->testAttribute(Qt::WA_DeleteOnClose));
+}
+
+} // namespace
+
+QWidget* FormRegistry::find(const QString& objectName)
+{
+    if (objectName.isEmpty())
+        return nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == objectName && isLoaded(w))
+            return w;
+    return nullptr;
+}
+
+bool FormRegistry::IsFormLoaded(const QString& objectName)
+{
+    return find(objectName) != nullptr;
+}
+
+void FormRegistry::bringToFront(QWidget* window)
+{
+    if (!window)
+        return;
+    if (window->isMinimized())
+        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+QWidget* FormRegistry::open(const QString& objectName, const std::function<QWidget*()>& create)
+{
+    QWidget* w = find(objectName);
+    if (!w) {
+        w = create();
+        if (!w)
+            return nullptr;
+        if (w->objectName().isEmpty())
+            w->setObjectName(objectName);
+        w->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    bringToFront(w);
+    return w;
+}
+
+bool FormRegistry::CloseAllForms(const QWidget* except)
+{
+    QList<QWidget*> windows;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w != except && isProgramWindow(w) && w->isVisible())
+            windows << w;
+    for (QWidget* w : windows)
+        if (!w->close())
+            return false;
+    return true;
+}
+
+} // namespace tikkeli

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "db/Database.h"
+
+#include <QString>
+#include <vector>
+
+namespace tikkeli {
+
+class DatabaseSettingsStore;
+class IniSettingsStore;
+
+// One key of the database store's section "TIKKELI", in the order the load reads them, with the
+// default the load gives to the read.
+struct SettingKeyInfo {
+    QString key;
+    QString defaultValue;
+};
+const std::vector<SettingKeyInfo>& DatabaseSettingKeys();
+
+// Ini store pointed at the program's ini file and section "TIKKELI".
+IniSettingsStore ProgramIniStore();
+
+// The user's copy of the sample database: documents folder/Tikkeli/demo1.mdb.
+QString SampleDatabasePath();
+// Copies the sample database from the program folder to SampleDatabasePath() when no copy is
+// there yet (never over an existing file); true when the copy exists afterwards.
+bool EnsureSampleDatabaseCopy();
+// The folder plain backup copies go to by default: documents folder/Tikkeli/Varmuuskopiot/.
+QString DefaultBackupFolder();
+
+// DatabasePath = path, then the ini key Database = path; a store failure throws SettingsError.
+void SaveDatabasePath(const QString& path);
+// DatabasePath and BackupFolder from the ini file; empty ones get their defaults, written back.
+// Always true.
+bool ReadDatabasePaths();
+// True when the one-time migration of the settings from the ini file into the database ran (the
+// caller then ends the program). Opening the database may throw DbException.
+bool EnsureSettingsInDatabase();
+// Fills the shared state from the database store of db (section "TIKKELI").
+void LoadSettings(Database& db);
+// The same from the ini file of older versions, after ReadDatabasePaths.
+void LoadLegacySettings();
+// Writes now to BackupDate in the database at DatabasePath; failures are ignored.
+void SaveBackupDate();
+
+QString DefaultInvoiceTemplatePath();
+QString DefaultReminderTemplatePath();
+// Stores the default template path in the database at DatabasePath (EmailPohja / EmailKarhupohja);
+// the shared state is left to the caller. Throws on failure.
+void ResetInvoiceTemplatePath();
+void ResetReminderTemplatePath();
+
+// Copies the settings of an older version's ini file into the database store: every key the ini
+// file holds and the database lacks, then AsKannassa = "1"; all or nothing.
+void MoveLegacySettings(Database& db);
+
+} // namespace tikkeli

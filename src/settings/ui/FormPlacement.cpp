@@ -1,0 +1,87 @@
+#include "settings/ui/FormPlacement.h"
+
+#include "settings/IniSettingsStore.h"
+#include "settings/SharedState.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+namespace tikkeli {
+
+namespace {
+
+IniSettingsStore formsStore()
+{
+    IniSettingsStore ini;
+    ini.setFile(State().IniFileName);
+    ini.setSection(QStringLiteral("FORMS"));
+    return ini;
+}
+
+bool isFixedSize(const QWidget* w)
+{
+    return w->minimumSize() == w->maximumSize();
+}
+
+QRect ontoScreen(QRect r)
+{
+    for (const QScreen* s : QGuiApplication::screens())
+        if (s->availableGeometry().intersected(r).width() >= 40 && s->availableGeometry().intersected(r).height() >= 20)
+            return r;
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (!primary)
+        return r;
+    const QRect avail = primary->availableGeometry();
+    r.setSize(r.size().boundedTo(avail.size()));
+    r.moveTopLeft(avail.topLeft() + QPoint(20, 40));
+    return r;
+}
+
+} // namespace
+
+QString FormPlacementKey(const QString& windowName)
+{
+    return windowName + QString::number(TIKKELI_VERSION_MAJOR) + QString::number(TIKKELI_VERSION_MINOR);
+}
+
+QString FormPlacementKey(const QWidget* window)
+{
+    return FormPlacementKey(window->objectName());
+}
+
+void RestoreFormPlacement(QWidget* window)
+{
+    if (!window || window->objectName().isEmpty())
+        return;
+    try {
+        const auto p = formsStore().readPlacement(FormPlacementKey(window));
+        if (!p)
+            return;
+        QRect r = p->geometry;
+        if (isFixedSize(window))
+            r.setSize(window->size());
+        r = ontoScreen(r);
+        window->setGeometry(r);
+        if (p->maximized && !isFixedSize(window))
+            window->setWindowState(window->windowState() | Qt::WindowMaximized);
+    } catch (...) {
+    }
+}
+
+void SaveFormPlacement(QWidget* window)
+{
+    if (!window || window->objectName().isEmpty())
+        return;
+    try {
+        WindowPlacement p;
+        p.maximized = window->isMaximized();
+        p.geometry = p.maximized ? window->normalGeometry() : window->geometry();
+        if (!p.geometry.isValid())
+            return;
+        formsStore().writePlacement(p, FormPlacementKey(window));
+    } catch (...) {
+    }
+}
+
+} // namespace tikkeli
