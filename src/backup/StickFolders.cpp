@@ -46,7 +46,7 @@ QList<qint32> StickFolders::days(const QString& root)
 
 QStringList StickFolders::files(const QString& dayFolder)
 {
-    return QDir(dayFolder).entryList(QDir::Files, QDir::Name);
+    return QDir(dayFolder).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
 }
 
 } // namespace tikkeli
