@@ -17,7 +17,9 @@ public:
     static constexpr Currency fromRaw(std::int64_t tenThousandths) { Currency c; c.m_raw = tenThousandths; return c; }
     static constexpr Currency fromUnits(std::int64_t units) { return fromRaw(units * Scale); }
     // Rounds to four decimals, a half to the even neighbour (as the original engine did).
+    // Throws std::out_of_range beyond the range of the type (or for NaN).
     static Currency fromDouble(double value);
+    static std::optional<Currency> tryFromDouble(double value);
     // Parses "12,50", "12.50", "-3", "1 234,5" (Finnish grouping blanks); nullopt when not a number.
     static std::optional<Currency> parse(const QString& text);
 

@@ -4,6 +4,7 @@
 #include "db/Value.h"
 
 #include <QString>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -57,10 +58,17 @@ public:
     bool inTransaction() const;
     sqlite3* handle() const;
 
+    // Whether a file or folder may be written; tests replace it (they run as root, who may write
+    // anything). An empty function restores the real check.
+    static void setWritableProbe(std::function<bool(const QString&)> probe);
+
 private:
     explicit Database(std::shared_ptr<Connection> c) : m_conn(std::move(c)) {}
+    Connection& conn() const;
     std::shared_ptr<Connection> m_conn;
     friend class ConnectionRegistry;
+    friend class Recordset;
+    friend class Transaction;
 };
 
 // The process's connections, one per database file (by canonical path). File operations
@@ -71,6 +79,12 @@ public:
     // closed) when a transaction is open on it.
     static bool closeAll(const QString& path);
     static bool isOpen(const QString& path);
+    // Whether a transaction is open on the file's connection.
+    static bool inTransaction(const QString& path);
+
+private:
+    static std::shared_ptr<Connection> acquire(const QString& canonicalPath);
+    friend class Database;
 };
 
 } // namespace tikkeli

@@ -21,7 +21,22 @@ constexpr int FieldTooLong = 3163;       // value wider than the field
 constexpr int ValidationFailed = 3317;   // a CHECK rule refused the value (e.g. "" in a text field)
 constexpr int NoCurrentRecord = 3021;
 constexpr int ItemNotFound = 3265;       // unknown field or table name
+constexpr int Overflow = 6;
 constexpr int Generic = 3000;
+constexpr int UpdateWithoutEdit = 3020;  // Update/CancelUpdate/setField without AddNew or Edit
+constexpr int DiskFull = 3026;
+constexpr int ReadOnly = 3027;           // the recordset or database cannot be updated
+constexpr int TableNotFound = 3078;
+constexpr int InvalidBookmark = 3159;
+constexpr int FieldNotUpdatable = 3164;
+constexpr int RecordDeleted = 3167;
+constexpr int Locked = 3218;             // another connection holds the lock past the busy timeout
+constexpr int NullNotAllowed = 3314;     // a NOT NULL field left empty
+constexpr int ConversionError = 3421;    // a value that does not fit the field's type
+constexpr int TransactionOpen = 3003;
+constexpr int InvalidArgument = 3001;
+constexpr int RelatedRecordRequired = 3201;
+constexpr int ObjectClosed = 3420;       // the recordset or database handle was closed    // a file operation refused while a transaction is open
 } // namespace DbErr
 
 struct DbError {

@@ -29,8 +29,9 @@ public:
     Value(tikkeli::Currency c) : m_v(c) {}
     Value(const QString& s) : m_v(s) {}
     Value(const char* s) : m_v(QString::fromUtf8(s)) {}
-    Value(const QDateTime& dt) : m_v(dt) {}
-    Value(const QDate& d) : m_v(QDateTime(d, QTime(0, 0))) {}
+    // An invalid date or date-time is Null: clearing a date field writes Null.
+    Value(const QDateTime& dt);
+    Value(const QDate& d);
     Value(const QByteArray& b) : m_v(b) {}
 
     static Value null() { return {}; }
@@ -45,13 +46,27 @@ public:
     double toDouble() const;
     tikkeli::Currency toCurrency() const;
     QString toString() const;       // Text as is; numbers with '.', dates ISO; Null ""
+    // Dates are wall-clock times without a zone, as the database stores them; toDateTime gives
+    // them as local time.
     QDateTime toDateTime() const;
+    QDate toDate() const;
     QByteArray toBlob() const;
+    // Text without a copy when the value is Text (else nullptr).
+    const QString* textPtr() const { return std::get_if<QString>(&m_v); }
+    // A date-time from its wall-clock parts; an invalid date gives Null.
+    static Value dateTime(const QDate& d, const QTime& t);
 
     bool operator==(const Value& o) const = default;
 
 private:
-    std::variant<std::monostate, bool, std::int64_t, double, tikkeli::Currency, QString, QDateTime, QByteArray> m_v;
+    // A date and time as the file holds it: no zone, so reading one never consults the time zone
+    // database (which is slow) and two values compare by their wall-clock parts.
+    struct Stamp {
+        std::int64_t julianDay = 0;
+        int msecs = 0;
+        bool operator==(const Stamp&) const = default;
+    };
+    std::variant<std::monostate, bool, std::int64_t, double, tikkeli::Currency, QString, Stamp, QByteArray> m_v;
 };
 
 } // namespace tikkeli

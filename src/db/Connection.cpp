@@ -1,0 +1,238 @@
+#include "db/Connection.h"
+
+#include "db/DatabaseProbe.h"
+#include "db/FinnishCollation.h"
+#include "db/SqliteError.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <sqlite3.h>
+#include <unistd.h>
+
+namespace tikkeli {
+
+namespace {
+
+constexpr int BusyTimeoutMs = 5000;
+constexpr int MaxCachedStatements = 64;
+
+std::function<bool(const QString&)>& writableProbe()
+{
+    static std::function<bool(const QString&)> probe;
+    return probe;
+}
+
+QString singleText(sqlite3* db, const char* sql, int* rcOut)
+{
+    sqlite3_stmt* st = nullptr;
+    QString result;
+    int rc = sqlite3_prepare_v2(db, sql, -1, &st, nullptr);
+    if (rc == SQLITE_OK) {
+        rc = sqlite3_step(st);
+        if (rc == SQLITE_ROW) {
+            result = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+            rc = SQLITE_OK;
+        } else if (rc == SQLITE_DONE) {
+            rc = SQLITE_OK;
+        }
+    }
+    if (rc != SQLITE_OK)
+        rc = sqlite3_extended_errcode(db);
+    sqlite3_finalize(st);
+    *rcOut = rc;
+    return result;
+}
+
+[[noreturn]] void failOpen(sqlite3* db, int rc, const QString& path)
+{
+    const QString shown = QDir::toNativeSeparators(path);
+    const QString detail = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
+    sqlite3_close_v2(db);
+    switch (rc & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_CANTOPEN:
+        throw DbException(DbErr::InUseOrReadOnly,
+                          QStringLiteral("Tietokantaa '%1' ei voi avata: se on toisen ohjelman käytössä tai siihen "
+                                         "ei ole kirjoitusoikeutta.").arg(shown));
+    case SQLITE_NOTADB:     // the header said SQLite, so the rest of the file is damaged
+    case SQLITE_CORRUPT:
+        throw DbException(DbErr::Damaged,
+                          QStringLiteral("Tietokanta '%1' on vioittunut (%2). Tietokanta on korjattava ennen "
+                                         "käyttöä.").arg(shown, detail));
+    default:
+        throw SqliteError::from(rc, detail);
+    }
+}
+
+} // namespace
+
+Connection::Connection(QString canonicalPath) : m_path(std::move(canonicalPath)) {}
+
+Connection::~Connection()
+{
+    if (m_db) {
+        finalizeCache();
+        sqlite3_close_v2(m_db);
+    }
+}
+
+bool Connection::isWritable(const QString& path)
+{
+    if (const auto& probe = writableProbe())
+        return probe(path);
+    return ::access(QFile::encodeName(path).constData(), W_OK) == 0;
+}
+
+void Connection::setWritableProbe(std::function<bool(const QString&)> probe)
+{
+    writableProbe() = std::move(probe);
+}
+
+void Connection::configure(sqlite3* db)
+{
+    sqlite3_extended_result_codes(db, 1);
+    sqlite3_busy_timeout(db, BusyTimeoutMs);
+    FinnishCollation::install(db);
+    int rc = SQLITE_OK;
+    // One file is the whole database: no WAL side files that a file-level backup would miss.
+    const QString mode = singleText(db, "PRAGMA journal_mode=DELETE", &rc);
+    if (rc != SQLITE_OK)
+        throw SqliteError::from(db, rc);
+    if (mode.compare(u"delete", Qt::CaseInsensitive) != 0)
+        throw DbException(DbErr::InUseOrReadOnly,
+                          QStringLiteral("Tietokannan kirjauskäytäntöä ei voitu asettaa: tietokanta on toisen "
+                                         "ohjelman käytössä."));
+    for (const char* pragma : {"PRAGMA synchronous=FULL", "PRAGMA foreign_keys=OFF"}) {
+        char* err = nullptr;
+        rc = sqlite3_exec(db, pragma, nullptr, nullptr, &err);
+        sqlite3_free(err);
+        if (rc != SQLITE_OK)
+            throw SqliteError::from(db, rc);
+    }
+}
+
+sqlite3* Connection::openFile(const QString& path)
+{
+    const DbFileProbe probe = ProbeDatabaseFile(path);
+    if (!probe.isSQLite())
+        throw DbException(probe.error);
+    const QFileInfo fi(path);
+    // The rollback journal is written beside the file, so the folder must be writable too.
+    if (!isWritable(fi.absoluteFilePath()) || !isWritable(fi.absolutePath()))
+        throw DbException(DbErr::InUseOrReadOnly,
+                          QStringLiteral("Tietokantaa '%1' ei voi avata: tiedosto on vain luku -tilassa tai sen "
+                                         "kansioon ei voi kirjoittaa.").arg(QDir::toNativeSeparators(path)));
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX,
+                             nullptr);
+    if (rc != SQLITE_OK)
+        failOpen(db, rc, path);
+    try {
+        configure(db);
+    } catch (const DbException&) {
+        failOpen(db, sqlite3_extended_errcode(db) == SQLITE_OK ? SQLITE_BUSY : sqlite3_extended_errcode(db), path);
+    }
+    const QString check = singleText(db, "PRAGMA quick_check", &rc);
+    if (rc != SQLITE_OK)
+        failOpen(db, rc, path);
+    if (check != u"ok")
+        failOpen(db, SQLITE_CORRUPT, path);
+    return db;
+}
+
+sqlite3* Connection::db()
+{
+    if (!m_db)
+        m_db = openFile(m_path);
+    return m_db;
+}
+
+bool Connection::inTransaction() const
+{
+    return m_db && !sqlite3_get_autocommit(m_db);
+}
+
+bool Connection::closeNow()
+{
+    if (!m_db)
+        return true;
+    if (inTransaction())
+        return false;
+    finalizeCache();
+    m_tables.clear();
+    m_schemaVersion = -1;
+    sqlite3_close_v2(m_db);
+    m_db = nullptr;
+    savepointDepth = 0;
+    return true;
+}
+
+void Connection::finalizeCache()
+{
+    for (sqlite3_stmt* st : std::as_const(m_idle))
+        sqlite3_finalize(st);
+    m_idle.clear();
+}
+
+sqlite3_stmt* Connection::acquire(const QByteArray& sql)
+{
+    sqlite3* h = db();
+    if (sqlite3_stmt* st = m_idle.take(sql))
+        return st;
+    sqlite3_stmt* st = nullptr;
+    const char* tail = nullptr;
+    const int rc = sqlite3_prepare_v3(h, sql.constData(), int(sql.size()), SQLITE_PREPARE_PERSISTENT, &st, &tail);
+    if (rc != SQLITE_OK) {
+        sqlite3_finalize(st);
+        SqliteError::raise(h, rc);
+    }
+    if (!st)
+        throw DbException(DbErr::SyntaxError, QStringLiteral("Tyhjä kyselylauseke."));
+    if (tail) {
+        for (const char* p = tail; *p; ++p) {
+            if (!QChar::isSpace(uchar(*p)) && *p != ';') {
+                sqlite3_finalize(st);
+                throw DbException(DbErr::SyntaxError,
+                                  QStringLiteral("Kyselyssä on useita lausekkeita: vain yksi lauseke kerrallaan."));
+            }
+        }
+    }
+    return st;
+}
+
+void Connection::release(const QByteArray& sql, sqlite3_stmt* stmt)
+{
+    if (!stmt)
+        return;
+    sqlite3_reset(stmt);
+    sqlite3_clear_bindings(stmt);
+    if (!m_db || sqlite3_db_handle(stmt) != m_db || m_idle.contains(sql) || m_idle.size() >= MaxCachedStatements) {
+        sqlite3_finalize(stmt);
+        return;
+    }
+    m_idle.insert(sql, stmt);
+}
+
+std::shared_ptr<const TableInfo> Connection::tableInfo(const QString& table)
+{
+    sqlite3* h = db();
+    int rc = SQLITE_OK;
+    const int version = singleText(h, "PRAGMA schema_version", &rc).toInt();
+    if (version != m_schemaVersion) {
+        m_tables.clear();
+        m_schemaVersion = version;
+    }
+    const QString key = table.toCaseFolded();
+    auto it = m_tables.find(key);
+    if (it != m_tables.end())
+        return it.value();
+    auto info = TableInfo::load(h, table);
+    if (info)
+        m_tables.insert(key, info);
+    return info;
+}
+
+} // namespace tikkeli

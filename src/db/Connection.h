@@ -1,0 +1,59 @@
+#pragma once
+
+#include "db/TableInfo.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <mutex>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace tikkeli {
+
+// The process's single connection to one database file, shared by every Database handle to it.
+// The registry may close the SQLite connection for a file operation; the next use reopens it.
+class Connection {
+public:
+    explicit Connection(QString canonicalPath);
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    const QString& path() const { return m_path; }
+    // The open SQLite connection, reopening the file if the registry closed it.
+    sqlite3* db();
+    bool isOpenNow() const { return m_db != nullptr; }
+    bool inTransaction() const;
+    // Closes the SQLite connection (statements finalised); false while a transaction is open.
+    bool closeNow();
+
+    sqlite3_stmt* acquire(const QByteArray& sql);
+    void release(const QByteArray& sql, sqlite3_stmt* stmt);
+
+    std::shared_ptr<const TableInfo> tableInfo(const QString& table);
+
+    int changes = 0;
+    int savepointDepth = 0;
+
+    // Opens a file for the layer: never creates it, classifies every failure (DbException).
+    static sqlite3* openFile(const QString& path);
+    // Settings every connection gets: journal, synchronous writes, collation and LIKE.
+    static void configure(sqlite3* db);
+    static bool isWritable(const QString& path);
+    static void setWritableProbe(std::function<bool(const QString&)> probe);
+
+private:
+    void finalizeCache();
+
+    QString m_path;
+    sqlite3* m_db = nullptr;
+    QHash<QByteArray, sqlite3_stmt*> m_idle;
+    QHash<QString, std::shared_ptr<const TableInfo>> m_tables;
+    int m_schemaVersion = -1;
+};
+
+} // namespace tikkeli

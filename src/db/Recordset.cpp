@@ -1,0 +1,770 @@
+#include "db/Recordset.h"
+
+#include "db/Connection.h"
+#include "db/FinnishCollation.h"
+#include "db/SqlDialect.h"
+#include "db/SqliteError.h"
+#include "db/Statement.h"
+#include "db/TableInfo.h"
+
+#include <QHash>
+#include <QRegularExpression>
+#include <sqlite3.h>
+#include <unordered_map>
+
+namespace tikkeli {
+
+namespace {
+
+const QString HiddenKeyName = QStringLiteral("tikkeli__rowid");
+
+QString quoteIdent(const QString& s)
+{
+    QString t = s;
+    t.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + t + u'"';
+}
+
+bool looksLikeStatement(const QString& text)
+{
+    static const QRegularExpression re(QStringLiteral(R"(^\s*(SELECT|WITH|VALUES|PRAGMA)\b)"),
+                                       QRegularExpression::CaseInsensitiveOption);
+    return re.match(text).hasMatch();
+}
+
+// Queries whose rows do not stand for single rows of one table cannot be updated through the set.
+bool aggregatesRows(const QString& sql)
+{
+    static const QRegularExpression literals(QStringLiteral(R"('(?:[^']|'')*')"));
+    static const QRegularExpression words(QStringLiteral(R"(\b(DISTINCT|GROUP|UNION|INTERSECT|EXCEPT)\b)"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    QString s = sql;
+    s.replace(literals, QStringLiteral("''"));
+    return words.match(s).hasMatch();
+}
+
+[[noreturn]] void fail(int number, const QString& text)
+{
+    throw DbException(number, text);
+}
+
+} // namespace
+
+struct Recordset::Impl {
+    Database db;
+    QString source;
+    Params params;
+    RecordsetType type = RecordsetType::Dynaset;
+    bool open = false;
+
+    struct Column {
+        QString name;
+        Value::Kind kind = Value::Kind::Null;
+        int tableCol = -1;        // column of the base table, -1 for expressions
+    };
+    std::vector<Column> cols;     // visible columns, then the hidden key if any
+    int visible = 0;
+    int stride = 0;
+    int keyCol = -1;              // index into a row, -1 without a key
+    std::vector<Value> cells;
+    int rows = 0;
+    QHash<QString, int> exactNames;
+    QHash<QString, int> foldedNames;
+
+    std::shared_ptr<const TableInfo> table;
+    bool updatable = false;
+
+    int pos = 0;
+    bool currentDeleted = false;
+    EditMode mode = EditMode::None;
+    std::vector<Value> buffer;
+    std::vector<char> changed;
+    int editRow = -1;
+    bool noMatch = false;
+    Bookmark lastModified = 0;
+    std::unordered_map<std::int64_t, int> keyIndex;
+    bool keyIndexValid = false;
+
+    void load();
+    void readAll(Statement& st, const std::vector<int>& statementCols);
+    int index(const QString& name) const;
+    int indexOrThrow(const QString& name) const;
+    const Value& cell(int row, int col) const { return cells[std::size_t(row) * stride + col]; }
+    Value& cell(int row, int col) { return cells[std::size_t(row) * stride + col]; }
+    bool hasCurrent() const { return !currentDeleted && pos >= 0 && pos < rows; }
+    void requireCurrent() const
+    {
+        if (currentDeleted)
+            fail(DbErr::RecordDeleted, QStringLiteral("Tietue on poistettu."));
+        if (!hasCurrent())
+            fail(DbErr::NoCurrentRecord, QStringLiteral("Nykyistä tietuetta ei ole."));
+    }
+    void requireUpdatable() const
+    {
+        if (!updatable)
+            fail(DbErr::ReadOnly, QStringLiteral("Tietuejoukkoa ei voi päivittää: se on vain luku -tilassa."));
+    }
+    void leaveEdit()
+    {
+        mode = EditMode::None;
+        buffer.clear();
+        changed.clear();
+        editRow = -1;
+    }
+    void leaveDeleted()
+    {
+        currentDeleted = false;
+    }
+    std::int64_t keyOf(int row) const
+    {
+        return keyCol >= 0 ? cell(row, keyCol).toInt64() : std::int64_t(row) + 1;
+    }
+    int rowOfKey(std::int64_t key)
+    {
+        if (keyCol < 0)
+            return (key >= 1 && key <= rows) ? int(key - 1) : -1;
+        if (!keyIndexValid) {
+            keyIndex.clear();
+            keyIndex.reserve(std::size_t(rows));
+            for (int r = 0; r < rows; ++r)
+                keyIndex[keyOf(r)] = r;
+            keyIndexValid = true;
+        }
+        auto it = keyIndex.find(key);
+        return it == keyIndex.end() ? -1 : it->second;
+    }
+    void insertRow();
+    void updateRow();
+
+    bool find(Recordset& rs, int start, int step, const std::function<bool(const Recordset&)>& match)
+    {
+        const int savedPos = pos;
+        const bool savedDeleted = currentDeleted;
+        leaveEdit();
+        currentDeleted = false;
+        for (int r = start; r >= 0 && r < rows; r += step) {
+            pos = r;
+            if (match(rs)) {
+                noMatch = false;
+                return true;
+            }
+        }
+        pos = savedPos;
+        currentDeleted = savedDeleted;
+        noMatch = true;
+        return false;
+    }
+};
+
+void Recordset::Impl::load()
+{
+    Connection& conn = db.conn();
+    QString sql = looksLikeStatement(source)
+        ? NormalizeSql(source)
+        : QStringLiteral("SELECT * FROM ") + quoteIdent(source.trimmed().remove(u'[').remove(u']'));
+
+    auto prepare = [&](const QString& text) { return std::make_unique<Statement>(conn, text.toUtf8()); };
+    std::unique_ptr<Statement> st;
+    try {
+        st = prepare(sql);
+    } catch (const DbException& e) {
+        if (e.number() == DbErr::TableNotFound && !looksLikeStatement(source))
+            fail(DbErr::TableNotFound, QStringLiteral("Taulua tai kyselyä '%1' ei löydy.").arg(source));
+        throw;
+    }
+
+    // The base table: every column that comes from a table comes from this one.
+    QString base;
+    bool single = true;
+    const int n = st->columnCount();
+    for (int i = 0; i < n && single; ++i) {
+        const char* t = sqlite3_column_table_name(st->get(), i);
+        const char* dbName = sqlite3_column_database_name(st->get(), i);
+        if (!t)
+            continue;
+        const QString tn = QString::fromUtf8(t);
+        if (dbName && qstrcmp(dbName, "main") != 0)
+            single = false;
+        else if (base.isEmpty())
+            base = tn;
+        else if (base.compare(tn, Qt::CaseInsensitive) != 0)
+            single = false;
+    }
+    table.reset();
+    if (single && !base.isEmpty())
+        table = conn.tableInfo(base);
+    const bool candidate = table && table->hasRowid && !aggregatesRows(sql);
+
+    std::vector<int> statementCols;
+    auto describe = [&](Statement& s, int from) {
+        cols.clear();
+        statementCols.clear();
+        keyCol = -1;
+        for (int i = from; i < s.columnCount(); ++i) {
+            Column c;
+            c.name = QString::fromUtf8(sqlite3_column_name(s.get(), i));
+            c.kind = s.declaredKind(i);
+            const char* t = sqlite3_column_table_name(s.get(), i);
+            const char* origin = sqlite3_column_origin_name(s.get(), i);
+            if (table && t && origin && table->name.compare(QString::fromUtf8(t), Qt::CaseInsensitive) == 0) {
+                c.tableCol = table->columnIndex(QString::fromUtf8(origin));
+                if (c.kind == Value::Kind::Null && c.tableCol >= 0)
+                    c.kind = table->columns[std::size_t(c.tableCol)].kind;
+                if (keyCol < 0 && c.tableCol >= 0 && !table->integerKey.isEmpty()
+                    && table->integerKey.compare(QString::fromUtf8(origin), Qt::CaseInsensitive) == 0)
+                    keyCol = int(cols.size());
+            }
+            cols.push_back(std::move(c));
+            statementCols.push_back(i);
+        }
+        visible = int(cols.size());
+    };
+    describe(*st, 0);
+
+    updatable = false;
+    if (candidate && type != RecordsetType::Snapshot) {
+        if (keyCol >= 0) {
+            updatable = true;
+        } else {
+            // Fetch the row id alongside, invisibly, so the rows can be written back.
+            static const QRegularExpression select(QStringLiteral(R"(^(\s*SELECT)\b)"),
+                                                   QRegularExpression::CaseInsensitiveOption);
+            const auto m = select.match(sql);
+            if (m.hasMatch()) {
+                const QString withKey = sql.left(m.capturedEnd(1)) + QStringLiteral(" _rowid_ AS ") + HiddenKeyName
+                    + u',' + sql.mid(m.capturedEnd(1));
+                std::unique_ptr<Statement> keyed;
+                try {
+                    keyed = prepare(withKey);
+                } catch (const DbException&) {
+                }
+                const char* t = keyed ? sqlite3_column_table_name(keyed->get(), 0) : nullptr;
+                if (t && table->name.compare(QString::fromUtf8(t), Qt::CaseInsensitive) == 0) {
+                    st = std::move(keyed);
+                    describe(*st, 1);
+                    Column hidden;
+                    hidden.name = HiddenKeyName;
+                    hidden.kind = Value::Kind::Int;
+                    keyCol = int(cols.size());
+                    cols.push_back(hidden);
+                    statementCols.push_back(0);
+                    updatable = true;
+                }
+            }
+        }
+    }
+    if (!updatable && type == RecordsetType::Snapshot && keyCol < 0)
+        keyCol = -1;
+    stride = int(cols.size());
+
+    exactNames.clear();
+    foldedNames.clear();
+    for (int i = visible - 1; i >= 0; --i) {
+        exactNames.insert(cols[std::size_t(i)].name, i);
+        foldedNames.insert(cols[std::size_t(i)].name.toCaseFolded(), i);
+    }
+
+    st->bind(params);
+    readAll(*st, statementCols);
+    open = true;
+    pos = 0;
+    currentDeleted = false;
+    noMatch = false;
+    keyIndexValid = false;
+    leaveEdit();
+}
+
+void Recordset::Impl::readAll(Statement& st, const std::vector<int>& statementCols)
+{
+    cells.clear();
+    rows = 0;
+    sqlite3_stmt* s = st.get();
+    while (st.step()) {
+        for (int i = 0; i < stride; ++i)
+            cells.push_back(Statement::readColumn(s, statementCols[std::size_t(i)], cols[std::size_t(i)].kind));
+        ++rows;
+    }
+}
+
+int Recordset::Impl::index(const QString& name) const
+{
+    auto it = exactNames.constFind(name);
+    if (it != exactNames.constEnd())
+        return it.value();
+    auto f = foldedNames.constFind(name.toCaseFolded());
+    return f == foldedNames.constEnd() ? -1 : f.value();
+}
+
+int Recordset::Impl::indexOrThrow(const QString& name) const
+{
+    const int i = index(name);
+    if (i < 0)
+        fail(DbErr::ItemNotFound, QStringLiteral("Kenttää '%1' ei ole tietuejoukossa.").arg(name));
+    return i;
+}
+
+void Recordset::Impl::insertRow()
+{
+    Connection& conn = db.conn();
+    QString sql = QStringLiteral("INSERT INTO ") + quoteIdent(table->name);
+    QString names, marks;
+    Params values;
+    for (int i = 0; i < visible; ++i) {
+        if (!changed[std::size_t(i)])
+            continue;
+        const QString& col = table->columns[std::size_t(cols[std::size_t(i)].tableCol)].name;
+        if (!names.isEmpty()) {
+            names += u',';
+            marks += u',';
+        }
+        names += quoteIdent(col);
+        marks += u'?';
+        values.push_back(buffer[std::size_t(i)]);
+    }
+    sql += names.isEmpty() ? QStringLiteral(" DEFAULT VALUES") : QStringLiteral(" (") + names + QStringLiteral(") VALUES (") + marks + u')';
+    {
+        Statement st(conn, sql.toUtf8());
+        st.bind(values);
+        st.run();
+    }
+    const std::int64_t key = sqlite3_last_insert_rowid(conn.db());
+
+    // The new row joins the end of the set with what was written and the defaults of the rest.
+    std::vector<Value> row = buffer;
+    row.resize(std::size_t(stride));
+    bool reread = false;
+    for (int i = 0; i < visible; ++i) {
+        const int tc = cols[std::size_t(i)].tableCol;
+        if (!changed[std::size_t(i)] && tc >= 0 && !table->columns[std::size_t(tc)].literalDefault)
+            reread = true;
+    }
+    if (keyCol >= 0)
+        row[std::size_t(keyCol)] = Value(qint64(key));
+    if (reread) {
+        QString cols2;
+        std::vector<int> which;
+        for (int i = 0; i < visible; ++i) {
+            const int tc = cols[std::size_t(i)].tableCol;
+            if (tc < 0)
+                continue;
+            if (!cols2.isEmpty())
+                cols2 += u',';
+            cols2 += quoteIdent(table->columns[std::size_t(tc)].name);
+            which.push_back(i);
+        }
+        Statement st(conn, (QStringLiteral("SELECT ") + cols2 + QStringLiteral(" FROM ") + quoteIdent(table->name)
+                            + QStringLiteral(" WHERE _rowid_ = ?")).toUtf8());
+        st.bind(1, Value(qint64(key)));
+        if (st.step()) {
+            for (std::size_t k = 0; k < which.size(); ++k)
+                row[std::size_t(which[k])] = st.column(int(k), cols[std::size_t(which[k])].kind);
+        }
+        st.run();
+    }
+    const bool wasEof = pos >= rows;
+    cells.insert(cells.end(), std::make_move_iterator(row.begin()), std::make_move_iterator(row.end()));
+    ++rows;
+    if (wasEof && !currentDeleted)
+        pos = rows;
+    if (keyIndexValid)
+        keyIndex[key] = rows - 1;
+    lastModified = key;
+}
+
+void Recordset::Impl::updateRow()
+{
+    Connection& conn = db.conn();
+    QString sets;
+    Params values;
+    for (int i = 0; i < visible; ++i) {
+        if (!changed[std::size_t(i)])
+            continue;
+        if (!sets.isEmpty())
+            sets += u',';
+        sets += quoteIdent(table->columns[std::size_t(cols[std::size_t(i)].tableCol)].name) + QStringLiteral("=?");
+        values.push_back(buffer[std::size_t(i)]);
+    }
+    const std::int64_t key = keyOf(editRow);
+    if (!sets.isEmpty()) {
+        values.push_back(Value(qint64(key)));
+        Statement st(conn, (QStringLiteral("UPDATE ") + quoteIdent(table->name) + QStringLiteral(" SET ") + sets
+                            + QStringLiteral(" WHERE _rowid_=?")).toUtf8());
+        st.bind(values);
+        st.run();
+        if (sqlite3_changes(conn.db()) == 0)
+            fail(DbErr::RecordDeleted, QStringLiteral("Tietue on poistettu."));
+    }
+    for (int i = 0; i < visible; ++i)
+        if (changed[std::size_t(i)])
+            cell(editRow, i) = buffer[std::size_t(i)];
+    if (keyCol >= 0 && keyCol < visible && changed[std::size_t(keyCol)])
+        keyIndexValid = false;
+    lastModified = keyOf(editRow);
+}
+
+Recordset::Recordset() = default;
+Recordset::~Recordset() = default;
+Recordset::Recordset(Recordset&&) noexcept = default;
+Recordset& Recordset::operator=(Recordset&&) noexcept = default;
+
+Recordset Database::openRecordset(const QString& sqlOrTable, RecordsetType type, const Params& params)
+{
+    Recordset r;
+    r.d = std::make_unique<Recordset::Impl>();
+    r.d->db = *this;
+    r.d->db.conn();
+    r.d->source = sqlOrTable;
+    r.d->params = params;
+    r.d->type = type;
+    r.d->load();
+    return r;
+}
+
+#define TK_OPEN()                                                                                              \
+    if (!d || !d->open)                                                                                        \
+        fail(DbErr::ObjectClosed, QStringLiteral("Tietuejoukko on suljettu."));
+
+bool Recordset::isOpen() const
+{
+    return d && d->open;
+}
+
+void Recordset::close()
+{
+    d.reset();
+}
+
+void Recordset::requery()
+{
+    TK_OPEN();
+    d->load();
+}
+
+bool Recordset::eof() const
+{
+    TK_OPEN();
+    return !d->currentDeleted && (d->rows == 0 || d->pos >= d->rows);
+}
+
+bool Recordset::bof() const
+{
+    TK_OPEN();
+    return !d->currentDeleted && (d->rows == 0 || d->pos < 0);
+}
+
+int Recordset::recordCount() const
+{
+    TK_OPEN();
+    return d->rows;
+}
+
+void Recordset::moveFirst()
+{
+    TK_OPEN();
+    d->leaveEdit();
+    if (d->rows == 0)
+        fail(DbErr::NoCurrentRecord, QStringLiteral("Nykyistä tietuetta ei ole."));
+    d->leaveDeleted();
+    d->pos = 0;
+}
+
+void Recordset::moveLast()
+{
+    TK_OPEN();
+    d->leaveEdit();
+    if (d->rows == 0)
+        fail(DbErr::NoCurrentRecord, QStringLiteral("Nykyistä tietuetta ei ole."));
+    d->leaveDeleted();
+    d->pos = d->rows - 1;
+}
+
+void Recordset::moveNext()
+{
+    TK_OPEN();
+    d->leaveEdit();
+    if (d->currentDeleted) {
+        // The row after the deleted one already sits at its place.
+        d->leaveDeleted();
+        if (d->pos > d->rows)
+            d->pos = d->rows;
+        return;
+    }
+    if (eof())
+        fail(DbErr::NoCurrentRecord, QStringLiteral("Nykyistä tietuetta ei ole."));
+    ++d->pos;
+}
+
+void Recordset::movePrevious()
+{
+    TK_OPEN();
+    d->leaveEdit();
+    if (d->currentDeleted) {
+        d->leaveDeleted();
+        d->pos = std::max(d->pos - 1, -1);
+        return;
+    }
+    if (bof())
+        fail(DbErr::NoCurrentRecord, QStringLiteral("Nykyistä tietuetta ei ole."));
+    if (d->pos > d->rows)
+        d->pos = d->rows;
+    --d->pos;
+}
+
+void Recordset::move(int rowsToMove)
+{
+    TK_OPEN();
+    if (rowsToMove == 0)
+        return;
+    d->leaveEdit();
+    if (d->rows == 0)
+        fail(DbErr::NoCurrentRecord, QStringLiteral("Nykyistä tietuetta ei ole."));
+    int from = d->pos;
+    if (d->currentDeleted && rowsToMove > 0)
+        from -= 1;
+    d->leaveDeleted();
+    const long long target = (long long)from + rowsToMove;
+    d->pos = target < 0 ? -1 : (target >= d->rows ? d->rows : int(target));
+}
+
+int Recordset::absolutePosition() const
+{
+    TK_OPEN();
+    return d->hasCurrent() ? d->pos : -1;
+}
+
+void Recordset::setAbsolutePosition(int position)
+{
+    TK_OPEN();
+    if (position < 0 || position >= d->rows)
+        fail(DbErr::InvalidArgument, QStringLiteral("Tietueen sijainti %1 ei kelpaa.").arg(position));
+    d->leaveEdit();
+    d->leaveDeleted();
+    d->pos = position;
+}
+
+int Recordset::fieldCount() const
+{
+    TK_OPEN();
+    return d->visible;
+}
+
+QString Recordset::fieldName(int index) const
+{
+    TK_OPEN();
+    if (index < 0 || index >= d->visible)
+        fail(DbErr::ItemNotFound, QStringLiteral("Kenttää %1 ei ole tietuejoukossa.").arg(index));
+    return d->cols[std::size_t(index)].name;
+}
+
+QStringList Recordset::fieldNames() const
+{
+    TK_OPEN();
+    QStringList names;
+    for (int i = 0; i < d->visible; ++i)
+        names << d->cols[std::size_t(i)].name;
+    return names;
+}
+
+bool Recordset::hasField(const QString& name) const
+{
+    TK_OPEN();
+    return d->index(name) >= 0;
+}
+
+Value Recordset::field(const QString& name) const
+{
+    TK_OPEN();
+    return field(d->indexOrThrow(name));
+}
+
+Value Recordset::field(int index) const
+{
+    TK_OPEN();
+    if (index < 0 || index >= d->visible)
+        fail(DbErr::ItemNotFound, QStringLiteral("Kenttää %1 ei ole tietuejoukossa.").arg(index));
+    if (d->mode != EditMode::None)
+        return d->buffer[std::size_t(index)];
+    d->requireCurrent();
+    return d->cell(d->pos, index);
+}
+
+void Recordset::setField(const QString& name, const Value& value)
+{
+    TK_OPEN();
+    const int i = d->indexOrThrow(name);
+    if (d->mode == EditMode::None)
+        fail(DbErr::UpdateWithoutEdit, QStringLiteral("Tietuetta ei ole avattu muokattavaksi (AddNew tai Edit puuttuu)."));
+    const Impl::Column& c = d->cols[std::size_t(i)];
+    if (c.tableCol < 0)
+        fail(DbErr::FieldNotUpdatable, QStringLiteral("Kenttää '%1' ei voi päivittää.").arg(c.name));
+    auto v = TableInfo::coerce(value, c.kind);
+    if (!v)
+        fail(DbErr::ConversionError, QStringLiteral("Arvo ei sovi kentän '%1' tietotyyppiin.").arg(c.name));
+    d->buffer[std::size_t(i)] = std::move(*v);
+    d->changed[std::size_t(i)] = 1;
+}
+
+void Recordset::addNew()
+{
+    TK_OPEN();
+    d->requireUpdatable();
+    d->leaveEdit();
+    d->buffer.assign(std::size_t(d->stride), Value());
+    d->changed.assign(std::size_t(d->stride), 0);
+    for (int i = 0; i < d->visible; ++i) {
+        const int tc = d->cols[std::size_t(i)].tableCol;
+        if (tc < 0)
+            continue;
+        const TableInfo::Column& col = d->table->columns[std::size_t(tc)];
+        if (col.hasDefault && col.literalDefault)
+            d->buffer[std::size_t(i)] = col.defaultValue;
+        else if (col.kind == Value::Kind::Bool)
+            d->buffer[std::size_t(i)] = Value(false);
+    }
+    d->mode = EditMode::Add;
+}
+
+void Recordset::edit()
+{
+    TK_OPEN();
+    d->requireUpdatable();
+    d->leaveEdit();
+    d->requireCurrent();
+    d->buffer.assign(d->cells.begin() + std::ptrdiff_t(d->pos) * d->stride,
+                     d->cells.begin() + std::ptrdiff_t(d->pos + 1) * d->stride);
+    d->changed.assign(std::size_t(d->stride), 0);
+    d->editRow = d->pos;
+    d->mode = EditMode::Edit;
+}
+
+void Recordset::update()
+{
+    TK_OPEN();
+    if (d->mode == EditMode::None)
+        fail(DbErr::UpdateWithoutEdit, QStringLiteral("Päivitys ilman AddNew- tai Edit-toimintoa."));
+    // Any failure throws before the buffer and mode are touched.
+    if (d->mode == EditMode::Add)
+        d->insertRow();
+    else
+        d->updateRow();
+    d->leaveEdit();
+}
+
+void Recordset::cancelUpdate()
+{
+    TK_OPEN();
+    if (d->mode == EditMode::None)
+        fail(DbErr::UpdateWithoutEdit, QStringLiteral("Päivitys ilman AddNew- tai Edit-toimintoa."));
+    d->leaveEdit();
+}
+
+void Recordset::deleteRecord()
+{
+    TK_OPEN();
+    d->requireUpdatable();
+    d->leaveEdit();
+    d->requireCurrent();
+    const std::int64_t key = d->keyOf(d->pos);
+    {
+        Statement st(d->db.conn(), (QStringLiteral("DELETE FROM ") + quoteIdent(d->table->name)
+                                    + QStringLiteral(" WHERE _rowid_=?")).toUtf8());
+        st.bind(1, Value(qint64(key)));
+        st.run();
+    }
+    d->cells.erase(d->cells.begin() + std::ptrdiff_t(d->pos) * d->stride,
+                   d->cells.begin() + std::ptrdiff_t(d->pos + 1) * d->stride);
+    --d->rows;
+    d->currentDeleted = true;
+    d->keyIndexValid = false;
+}
+
+EditMode Recordset::editMode() const
+{
+    TK_OPEN();
+    return d->mode;
+}
+
+bool Recordset::isUpdatable() const
+{
+    TK_OPEN();
+    return d->updatable;
+}
+
+
+bool Recordset::findFirst(const std::function<bool(const Recordset&)>& match)
+{
+    TK_OPEN();
+    return d->find(*this, 0, 1, match);
+}
+
+bool Recordset::findLast(const std::function<bool(const Recordset&)>& match)
+{
+    TK_OPEN();
+    return d->find(*this, d->rows - 1, -1, match);
+}
+
+bool Recordset::findNext(const std::function<bool(const Recordset&)>& match)
+{
+    TK_OPEN();
+    const int start = d->currentDeleted ? d->pos : (d->pos < 0 ? 0 : d->pos + 1);
+    return d->find(*this, start, 1, match);
+}
+
+bool Recordset::findPrevious(const std::function<bool(const Recordset&)>& match)
+{
+    TK_OPEN();
+    const int start = std::min(d->pos, d->rows) - 1;
+    return d->find(*this, start, -1, match);
+}
+
+bool Recordset::findFirst(const QString& fieldName, const Value& equals)
+{
+    TK_OPEN();
+    const int i = d->indexOrThrow(fieldName);
+    const Value::Kind kind = d->cols[std::size_t(i)].kind;
+    const Value wanted = TableInfo::coerce(equals, kind).value_or(equals);
+    return findFirst([&](const Recordset& rs) {
+        const Value v = rs.d->cell(rs.d->pos, i);
+        if (v.isNull() || wanted.isNull())
+            return v.isNull() && wanted.isNull();
+        if (v.kind() == Value::Kind::Text && wanted.kind() == Value::Kind::Text)
+            return FinnishCollation::compare(*v.textPtr(), *wanted.textPtr()) == 0;
+        if (v.kind() == wanted.kind())
+            return v == wanted;
+        if (v.kind() == Value::Kind::Currency || wanted.kind() == Value::Kind::Currency)
+            return v.toCurrency() == wanted.toCurrency();
+        return v.toDouble() == wanted.toDouble();
+    });
+}
+
+bool Recordset::noMatch() const
+{
+    TK_OPEN();
+    return d->noMatch;
+}
+
+Bookmark Recordset::bookmark() const
+{
+    TK_OPEN();
+    d->requireCurrent();
+    return d->keyOf(d->pos);
+}
+
+void Recordset::setBookmark(Bookmark b)
+{
+    TK_OPEN();
+    const int row = d->rowOfKey(b);
+    if (row < 0)
+        fail(DbErr::InvalidBookmark, QStringLiteral("Kirjanmerkki ei kelpaa."));
+    d->leaveEdit();
+    d->leaveDeleted();
+    d->pos = row;
+}
+
+Bookmark Recordset::lastModified() const
+{
+    TK_OPEN();
+    return d->lastModified;
+}
+
+} // namespace tikkeli

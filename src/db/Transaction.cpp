@@ -1,0 +1,84 @@
+#include "db/Transaction.h"
+
+#include "db/Connection.h"
+#include "db/SqliteError.h"
+
+#include <sqlite3.h>
+
+namespace tikkeli {
+
+namespace {
+
+void exec(sqlite3* db, const QString& sql)
+{
+    const QByteArray utf8 = sql.toUtf8();
+    const int rc = sqlite3_exec(db, utf8.constData(), nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        SqliteError::raise(db, rc);
+}
+
+} // namespace
+
+Transaction::Transaction(Database& db) : m_db(db)
+{
+    Connection& c = m_db.conn();
+    sqlite3* h = c.db();
+    if (c.savepointDepth == 0 || sqlite3_get_autocommit(h)) {
+        // Take the write lock at once, so two writers wait for each other instead of failing later.
+        exec(h, QStringLiteral("BEGIN IMMEDIATE"));
+        c.savepointDepth = 1;
+    } else {
+        m_savepoint = QStringLiteral("tikkeli_sp%1").arg(c.savepointDepth);
+        exec(h, QStringLiteral("SAVEPOINT ") + m_savepoint);
+        ++c.savepointDepth;
+    }
+}
+
+Transaction::~Transaction()
+{
+    if (!m_done) {
+        try {
+            rollback();
+        } catch (...) {
+        }
+    }
+}
+
+void Transaction::commit()
+{
+    if (m_done)
+        return;
+    Connection& c = m_db.conn();
+    sqlite3* h = c.db();
+    if (m_savepoint.isEmpty()) {
+        if (!sqlite3_get_autocommit(h))
+            exec(h, QStringLiteral("COMMIT"));
+        c.savepointDepth = 0;
+    } else {
+        exec(h, QStringLiteral("RELEASE ") + m_savepoint);
+        --c.savepointDepth;
+    }
+    m_done = true;
+}
+
+void Transaction::rollback()
+{
+    if (m_done)
+        return;
+    m_done = true;
+    Connection& c = m_db.conn();
+    if (!c.isOpenNow())
+        return;
+    sqlite3* h = c.db();
+    if (m_savepoint.isEmpty()) {
+        c.savepointDepth = 0;
+        if (!sqlite3_get_autocommit(h))
+            exec(h, QStringLiteral("ROLLBACK"));
+    } else {
+        --c.savepointDepth;
+        if (!sqlite3_get_autocommit(h))
+            exec(h, QStringLiteral("ROLLBACK TO ") + m_savepoint + QStringLiteral("; RELEASE ") + m_savepoint);
+    }
+}
+
+} // namespace tikkeli
