@@ -1,5 +1,7 @@
 #include "backup/SafeFileCopy.h"
 
+#include "backup/FileFaults.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -12,11 +14,6 @@ namespace tikkeli {
 
 namespace {
 
-int injected(const char* step, const QString& path)
-{
-    return SafeFileCopy::faultHook ? SafeFileCopy::faultHook(QString::fromLatin1(step), path) : 0;
-}
-
 class Fd {
 public:
     explicit Fd(int fd) : m_fd(fd) {}
@@ -25,49 +22,95 @@ public:
         if (m_fd >= 0)
             ::close(m_fd);
     }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
     int get() const { return m_fd; }
-    int release()
+    // Closes now and tells whether the close succeeded (it may report a late write error).
+    int close()
     {
-        const int fd = m_fd;
+        const int rc = ::close(m_fd);
         m_fd = -1;
-        return fd;
+        return rc;
     }
 
 private:
     int m_fd;
 };
 
+QByteArray native(const QString& path)
+{
+    return QFile::encodeName(path);
+}
+
 } // namespace
 
 void SafeFileCopy::syncFolder(const QString& folder)
 {
-    Fd dir(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    Fd dir(::open(native(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.get() >= 0)
         ::fsync(dir.get());
 }
 
+QString SafeFileCopy::reserveTemp(const QString& target, std::optional<BackupError>& error)
+{
+    error.reset();
+    if (int e = FileFaults::at("write", target)) {
+        error = BackupError::fromErrno(e);
+        return {};
+    }
+    const QFileInfo info(target);
+    QByteArray name = native(info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".XXXXXX"));
+    Fd fd(::mkostemp(name.data(), O_CLOEXEC));
+    if (fd.get() < 0) {
+        error = BackupError::fromErrno(errno);
+        return {};
+    }
+    return QFile::decodeName(name);
+}
+
+std::optional<BackupError> SafeFileCopy::publish(const QString& temp, const QString& target)
+{
+    auto fail = [&](int err) {
+        ::unlink(native(temp).constData());
+        return BackupError::fromErrno(err);
+    };
+    {
+        Fd fd(::open(native(temp).constData(), O_RDWR | O_CLOEXEC));
+        if (fd.get() < 0)
+            return fail(errno);
+        if (int e = FileFaults::at("sync", target))
+            return fail(e);
+        if (::fsync(fd.get()) != 0 || fd.close() != 0)
+            return fail(errno);
+    }
+    int e = FileFaults::at("rename", target);
+    if (e == 0 && ::rename(native(temp).constData(), native(target).constData()) != 0)
+        e = errno;
+    if (e != 0)
+        return fail(e);
+    syncFolder(QFileInfo(target).absolutePath());
+    return std::nullopt;
+}
+
 std::optional<BackupError> SafeFileCopy::copy(const QString& source, const QString& target)
 {
-    if (int e = injected("read", source))
+    if (int e = FileFaults::at("read", source))
         return BackupError::fromErrno(e);
-    Fd in(::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC));
+    Fd in(::open(native(source).constData(), O_RDONLY | O_CLOEXEC));
     if (in.get() < 0)
         return BackupError::fromErrno(errno);
 
-    const QFileInfo targetInfo(target);
-    QByteArray tempName = QFile::encodeName(targetInfo.absolutePath() + QStringLiteral("/.")
-                                            + targetInfo.fileName() + QStringLiteral(".XXXXXX"));
-    if (int e = injected("write", target))
-        return BackupError::fromErrno(e);
-    Fd out(::mkostemp(tempName.data(), O_CLOEXEC));
-    if (out.get() < 0)
-        return BackupError::fromErrno(errno);
-
+    std::optional<BackupError> error;
+    const QString temp = reserveTemp(target, error);
+    if (temp.isEmpty())
+        return error;
     auto fail = [&](int err) {
-        ::close(out.release());
-        ::unlink(tempName.constData());
+        ::unlink(native(temp).constData());
         return BackupError::fromErrno(err);
     };
+    Fd out(::open(native(temp).constData(), O_WRONLY | O_TRUNC | O_CLOEXEC));
+    if (out.get() < 0)
+        return fail(errno);
     std::vector<char> buffer(1 << 20);
     for (;;) {
         const ssize_t n = ::read(in.get(), buffer.data(), buffer.size());
@@ -88,24 +131,9 @@ std::optional<BackupError> SafeFileCopy::copy(const QString& source, const QStri
             done += w;
         }
     }
-    if (int e = injected("sync", target))
-        return fail(e);
-    if (::fsync(out.get()) != 0)
+    if (out.close() != 0)
         return fail(errno);
-    if (::close(out.release()) != 0) {
-        const int err = errno;
-        ::unlink(tempName.constData());
-        return BackupError::fromErrno(err);
-    }
-    int e = injected("rename", target);
-    if (e == 0 && ::rename(tempName.constData(), QFile::encodeName(target).constData()) != 0)
-        e = errno;
-    if (e != 0) {
-        ::unlink(tempName.constData());
-        return BackupError::fromErrno(e);
-    }
-    syncFolder(targetInfo.absolutePath());
-    return std::nullopt;
+    return publish(temp, target);
 }
 
 } // namespace tikkeli

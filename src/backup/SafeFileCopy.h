@@ -2,23 +2,25 @@
 
 #include "backup/BackupError.h"
 
-#include <functional>
 #include <optional>
 
 namespace tikkeli {
 
-// Copies a closed file through a hidden temporary file beside the target, flushed to disk before it
-// takes the target's name, so the target is either the old file or the whole new one.
+// Files written under a hidden temporary name beside their target and given the target's name
+// only once they are complete and on disk, so the target is either the old file or the whole
+// new one.
 class SafeFileCopy {
 public:
+    // Copies a closed file that way.
     static std::optional<BackupError> copy(const QString& source, const QString& target);
 
+    // Creates an empty file with a unique hidden name beside target; "" and error when that fails.
+    static QString reserveTemp(const QString& target, std::optional<BackupError>& error);
+    // Flushes temp to disk and renames it to target; on failure temp is removed and target left
+    // as it was.
+    static std::optional<BackupError> publish(const QString& temp, const QString& target);
     // Flushes a folder's entries (after a rename into it).
     static void syncFolder(const QString& folder);
-
-    // Tests inject failures here: called before each step ("read", "write", "sync", "rename")
-    // with the path it touches; a non-zero errno fails that step.
-    static inline std::function<int(const QString& step, const QString& path)> faultHook;
 };
 
 } // namespace tikkeli

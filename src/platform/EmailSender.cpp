@@ -4,7 +4,6 @@
 #include "platform/SmtpSession.h"
 
 #include <QDateTime>
-#include <QMutex>
 #include <QThreadPool>
 
 namespace tikkeli {
@@ -12,23 +11,6 @@ namespace tikkeli {
 namespace {
 std::atomic<int> g_running{0};
 }
-
-// Shared by a sender and its worker. The worker posts to the sender only while holding the mutex
-// and only while target is set; the sender clears target under the same mutex before it dies, and
-// the events already posted die with it.
-struct EmailSender::Link {
-    QMutex mutex;
-    EmailSender* target = nullptr;
-    std::atomic<bool> cancel{false};
-
-    template <typename F>
-    void post(F&& f)
-    {
-        QMutexLocker lock(&mutex);
-        if (EmailSender* t = target)
-            QMetaObject::invokeMethod(t, [t, f = std::forward<F>(f)] { f(t); }, Qt::QueuedConnection);
-    }
-};
 
 struct EmailSender::Job {
     QString server;
@@ -45,11 +27,8 @@ EmailSender::EmailSender(QObject* parent) : QObject(parent) {}
 
 EmailSender::~EmailSender()
 {
-    if (m_link) {
-        QMutexLocker lock(&m_link->mutex);
-        m_link->target = nullptr;
-        m_link->cancel = true;
-    }
+    if (m_link)
+        m_link->detach();
 }
 
 int EmailSender::runningSends()
@@ -83,8 +62,7 @@ bool EmailSender::SendAsync(bool separately)
 {
     if (m_link)
         return false;
-    auto link = std::make_shared<Link>();
-    link->target = this;
+    auto link = ReceiverGuard::attach(this);
     m_link = link;
     Job job = snapshot(separately);
     ++g_running;
@@ -92,13 +70,13 @@ bool EmailSender::SendAsync(bool separately)
         const EmailRecipients results = run(
             job, &link->cancel,
             [link](int sent, int total) {
-                link->post([sent, total](EmailSender* target) { emit target->ItemsSent(sent, total); });
+                link->post<EmailSender>([sent, total](EmailSender* target) { emit target->ItemsSent(sent, total); });
             },
             [link](qint64 sent, qint64 total) {
-                link->post([sent, total](EmailSender* target) { emit target->BytesSent(sent, total); });
+                link->post<EmailSender>([sent, total](EmailSender* target) { emit target->BytesSent(sent, total); });
             });
         const bool cancelled = link->cancel.load();
-        link->post([link, results, cancelled](EmailSender* target) {
+        link->post<EmailSender>([link, results, cancelled](EmailSender* target) {
             if (target->m_link == link)
                 target->m_link.reset();
             emit target->Finished(results, cancelled);

@@ -2,6 +2,7 @@
 
 #include "platform/EmailAttachment.h"
 #include "platform/EmailRecipient.h"
+#include "platform/ReceiverGuard.h"
 
 #include <QObject>
 
@@ -50,7 +51,6 @@ signals:
     void Finished(const tikkeli::EmailRecipients& results, bool cancelled);
 
 private:
-    struct Link;
     struct Job;
     static EmailRecipients run(const Job& job, const std::atomic<bool>* cancel,
                                const std::function<void(int, int)>& onItems,
@@ -58,7 +58,7 @@ private:
     Job snapshot(bool separately) const;
 
     int m_timeoutMs = 30000;
-    std::shared_ptr<Link> m_link;
+    std::shared_ptr<ReceiverGuard> m_link;
 };
 
 } // namespace tikkeli
