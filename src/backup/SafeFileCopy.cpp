@@ -92,7 +92,8 @@ std::optional<BackupError> SafeFileCopy::publish(const QString& temp, const QStr
     return std::nullopt;
 }
 
-std::optional<BackupError> SafeFileCopy::copy(const QString& source, const QString& target)
+std::optional<BackupError> SafeFileCopy::copy(const QString& source, const QString& target,
+                                              const std::function<std::optional<BackupError>()>& beforeRename)
 {
     if (int e = FileFaults::at("read", source))
         return BackupError::fromErrno(e);
@@ -133,6 +134,12 @@ std::optional<BackupError> SafeFileCopy::copy(const QString& source, const QStri
     }
     if (out.close() != 0)
         return fail(errno);
+    if (beforeRename) {
+        if (auto e = beforeRename()) {
+            ::unlink(native(temp).constData());
+            return e;
+        }
+    }
     return publish(temp, target);
 }
 

@@ -2,6 +2,7 @@
 
 #include "backup/BackupError.h"
 
+#include <functional>
 #include <optional>
 
 namespace tikkeli {
@@ -11,8 +12,10 @@ namespace tikkeli {
 // new one.
 class SafeFileCopy {
 public:
-    // Copies a closed file that way.
-    static std::optional<BackupError> copy(const QString& source, const QString& target);
+    // Copies a closed file that way. beforeRename runs once the copy is complete, just before it
+    // takes the target's name; an error from it abandons the copy.
+    static std::optional<BackupError> copy(const QString& source, const QString& target,
+                                           const std::function<std::optional<BackupError>()>& beforeRename = {});
 
     // Creates an empty file with a unique hidden name beside target; "" and error when that fails.
     static QString reserveTemp(const QString& target, std::optional<BackupError>& error);
