@@ -1,5 +1,7 @@
 #include "db/Currency.h"
 
+#include <QLocale>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
@@ -37,9 +39,19 @@ std::optional<std::int64_t> roundToRaw(double scaled)
 
 std::optional<Currency> Currency::tryFromDouble(double value)
 {
-    if (auto raw = roundToRaw(value * double(Scale)))
-        return fromRaw(*raw);
-    return std::nullopt;
+    if (!std::isfinite(value))
+        return std::nullopt;
+    const double scaled = value * double(Scale);
+    const double nearest = std::nearbyint(scaled);
+    // Already a four-decimal amount (as every stored one is): no decimal digits to round.
+    if (std::fabs(scaled - nearest) <= std::max(1e-7, std::fabs(scaled) * 1e-15)) {
+        if (auto raw = roundToRaw(nearest))
+            return fromRaw(*raw);
+        return std::nullopt;
+    }
+    // Otherwise round the decimal number the double stands for (0.00015 is a half, although its
+    // binary value lies just below it), half to even.
+    return parse(QString::number(value, 'f', QLocale::FloatingPointShortest));
 }
 
 Currency Currency::fromDouble(double value)

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "db/Database.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+namespace tikkeli {
+
+// File-level maintenance of database files. Each writes a temporary file beside its target,
+// flushes it to disk, verifies it and only then renames it into place: a failure at any point
+// leaves every existing file as it was and removes the temporary file. Errors: DbException.
+
+// Copies src into the new file dest without free space (VACUUM INTO). dest must not exist (58).
+// Keys are not reused afterwards: the AutoNumber counters travel with the copy.
+void CompactDatabase(const QString& srcPath, const QString& destPath);
+
+struct RepairResult {
+    bool wasDamaged = false;      // false: the file passed its check and was left alone
+    QString keptOriginalAs;       // where the damaged original now lives ("<name>_vioittunut.<ext>")
+    QStringList problems;         // what could not be salvaged, in Finnish
+    long long rowsSalvaged = 0;
+};
+
+// Checks the file and, when it is damaged, salvages table by table (schema, rows, indexes, views,
+// triggers, counters) into a fresh file that replaces it once verified. The damaged original is
+// kept beside it under the name in keptOriginalAs; it is never deleted. Files that are not
+// SQLite databases (Access files, junk) are refused without any change. The connection to the
+// file is closed first; 3003 when a transaction is open on it.
+RepairResult RepairDatabase(const QString& path);
+
+// A consistent copy of the committed database with SQLite's online backup, also while another
+// connection is writing. An existing dest is replaced only when it is a SQLite file; never the
+// source itself.
+void BackupDatabase(const Database& db, const QString& destPath);
+void BackupDatabase(const QString& srcPath, const QString& destPath);
+
+// Flushes a file, or a folder's entries, to disk.
+bool SyncFile(const QString& path);
+bool SyncFolder(const QString& path);
+
+// For tests: called with the stage name ("copy", "verify", "replace") before each stage; a hook
+// that throws makes the operation fail at that point. An empty function removes the hook.
+void SetDatabaseFilesHook(std::function<void(const QString& stage)> hook);
+
+} // namespace tikkeli
