@@ -1,6 +1,7 @@
 #include "backup/BackupRestore.h"
 
 #include "app/Folders.h"
+#include "backup/DatabaseCopy.h"
 #include "backup/FileFaults.h"
 #include "backup/SafeFileCopy.h"
 #include "db/Database.h"
@@ -68,15 +69,25 @@ std::optional<BackupError> BackupRestore::copyIntoPlace(const QString& source, c
 {
     if (isInUse(target))
         return BackupError{70, QStringLiteral("Tiedosto on ohjelman käytössä")};
+    // The copy is read back and checked before it goes anywhere near the target.
+    std::optional<BackupError> error;
+    const QString temp = SafeFileCopy::reserveTemp(target, error);
+    if (temp.isEmpty())
+        return error;
+    QFile::remove(temp);
+    if ((error = DatabaseCopy::copy(source, temp))) {
+        QFile::remove(temp);
+        return error;
+    }
     // A journal left beside the target belongs to the old file; SQLite would roll it into the copy.
-    // It goes only once the copy is complete, so a failed copy leaves the old file with its journal.
-    return SafeFileCopy::copy(source, target, [&]() -> std::optional<BackupError> {
-        for (const char* suffix : {"-journal", "-wal", "-shm"}) {
-            if (auto e = removeFile(target + QLatin1String(suffix)))
-                return e;
+    // It goes only now, so a failed copy leaves the old file with its journal.
+    for (const char* suffix : {"-journal", "-wal", "-shm"}) {
+        if ((error = removeFile(target + QLatin1String(suffix)))) {
+            QFile::remove(temp);
+            return error;
         }
-        return std::nullopt;
-    });
+    }
+    return SafeFileCopy::publish(temp, target);
 }
 
 QString BackupRestore::errorPart(const BackupError& error)

@@ -3,6 +3,7 @@
 #include "backup/FileFaults.h"
 #include "backup/SafeFileCopy.h"
 #include "backup/StickBackup.h"
+#include "db/DatabaseFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -32,7 +33,11 @@ QStringList entries(const QString& folder)
 }
 
 struct FaultGuard {
-    ~FaultGuard() { FileFaults::hook = {}; }
+    ~FaultGuard()
+    {
+        FileFaults::hook = {};
+        SetDatabaseFilesHook({});
+    }
 };
 
 } // namespace
@@ -67,32 +72,40 @@ TEST(StickBackup, AFailedCopyLeavesNoHalfFileAndKeepsTheEarlierCopy)
     ASSERT_FALSE(first.error);
     BackupTestDb::addMember(club.path(), QStringLiteral("Uusi"));
 
-    const char* failingSteps[] = {"sync", "rename"};
-    for (const char* step : failingSteps) {
-        FileFaults::hook = [step](const QString& s, const QString&) { return s == QLatin1String(step) ? EIO : 0; };
+    for (const char* failing : {"copy", "verify", "replace"}) {
+        SetDatabaseFilesHook([failing](const QString& stage) {
+            if (stage == QLatin1String(failing))
+                throw DbException(DbErr::Generic, QStringLiteral("levy irrotettiin"));
+        });
         const auto r = StickBackup::copyToStick(club.path(), stickAt(mount.path()), QDate(2026, 1, 31));
-        ASSERT_TRUE(r.error) << step;
-        EXPECT_EQ(r.error->number, 57) << step;
-        EXPECT_EQ(BackupTestDb::members(first.target), 3) << step;
-        EXPECT_EQ(entries(mount.path() + QStringLiteral("/Tikkeli/20260131")).size(), 1) << step;
+        ASSERT_TRUE(r.error) << failing;
+        EXPECT_EQ(r.error->text(), QStringLiteral("3000: levy irrotettiin")) << failing;
+        EXPECT_EQ(BackupTestDb::members(first.target), 3) << failing;
+        EXPECT_EQ(entries(mount.path() + QStringLiteral("/Tikkeli/20260131")).size(), 1) << failing;
     }
+    SetDatabaseFilesHook({});
 
     FileFaults::hook = [](const QString& s, const QString&) { return s == QLatin1String("mkdir") ? EACCES : 0; };
     const auto denied = StickBackup::copyToStick(club.path(), stickAt(mount.path()), QDate(2026, 2, 1));
     ASSERT_TRUE(denied.error);
     EXPECT_EQ(denied.error->text(), QStringLiteral("70: Käyttöoikeus evätty"));
+    EXPECT_FALSE(QFileInfo::exists(mount.path() + QStringLiteral("/Tikkeli/20260201")));
 }
 
-TEST(StickBackup, TheFatFileSizeLimitIsNamed)
+TEST(StickBackup, AFileOverFourGiBIsNotCopiedToFat)
 {
-    BackupTestDb club;
+    QTemporaryDir dir;
     QTemporaryDir mount;
-    FaultGuard guard;
-    FileFaults::hook = [](const QString& s, const QString&) { return s == QLatin1String("sync") ? EFBIG : 0; };
-    const auto r = StickBackup::copyToStick(club.path(), stickAt(mount.path()), QDate(2026, 1, 31));
+    // Sparse: takes no room, but reports its size.
+    const QString big = dir.filePath(QStringLiteral("iso.mdb"));
+    QFile f(big);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(f.resize(Q_INT64_C(4294967296)));
+    f.close();
+    const auto r = StickBackup::copyToStick(big, stickAt(mount.path(), "vfat"), QDate(2026, 1, 31));
     ASSERT_TRUE(r.error);
     EXPECT_TRUE(r.error->fileTooLarge);
-    EXPECT_EQ(r.error->number, 61);
+    EXPECT_FALSE(QFileInfo::exists(r.target));
 }
 
 TEST(SafeFileCopy, ReplacesTheTargetWholeOrNotAtAll)
