@@ -53,6 +53,13 @@ BackupCompaction::Result BackupCompaction::run(const QString& databasePath)
     }
     QFile::remove(temp);
 
+    // Marker rows written into someone's unfinished transaction would share its fate.
+    if (ConnectionRegistry::inTransaction(databasePath)) {
+        QFile::remove(temp);
+        r.outcome = Outcome::CompactFailed;
+        r.error = {DbErr::TransactionOpen, QStringLiteral("Tietokannassa on kesken oleva muutos")};
+        return r;
+    }
     try {
         AddBackupRows(databasePath);
         CompactDatabase(databasePath, temp);
