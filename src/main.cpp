@@ -1,10 +1,31 @@
+#include "app/Prompter.h"
+#include "app/ui/WidgetPrompter.h"
+#include "app/ui/WindowOpeners.h"
+#include "app/ui/frmMain.h"
+
 #include <QApplication>
-#include <QLabel>
+#include <QLocale>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    QLabel placeholder(QStringLiteral("Tikkeli"));
-    placeholder.show();
-    return app.exec();
+    QApplication::setApplicationName(QStringLiteral("Tikkeli"));
+    // The club's numbers and dates are Finnish whatever the desktop's language.
+    QLocale::setDefault(QLocale(QLocale::Finnish, QLocale::Finland));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    tikkeli::WidgetPrompter prompter;
+    tikkeli::Prompter::setInstance(&prompter);
+    tikkeli::RegisterWindowOpeners();
+
+    int rc = 0;
+    {
+        tikkeli::frmMain mainWindow;
+        if (mainWindow.Load()) {
+            mainWindow.show();
+            rc = app.exec();
+        }
+    }
+    tikkeli::Prompter::setInstance(nullptr);
+    return rc;
 }

@@ -1,10 +1,12 @@
 #include "settings/SettingsLoader.h"
 
 #include "app/Folders.h"
+#include "app/NullConversions.h"
 #include "app/NumericText.h"
 #include "app/Prompter.h"
 #include "app/ShellHooks.h"
 #include "db/Transaction.h"
+#include "db/UpdateDatabase.h"
 #include "settings/DatabaseSettingsStore.h"
 #include "settings/IniSettingsStore.h"
 #include "settings/SettingsError.h"
@@ -105,7 +107,7 @@ bool flagValue(const QString& text)
 {
     if (text.trimmed().compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
         return true;
-    const auto v = ParseNumberText(text);
+    const auto v = ParseLocaleNumber(text);
     return v && *v != 0.0;
 }
 
@@ -124,7 +126,7 @@ void applyRule(SharedState& s, const KeyRule& r, const QString& text,
             WholeNumberText32(text).value_or(WholeNumberText32(defaultText).value_or(0));
         break;
     case Rule::Date: {
-        const auto d = ParseDateText(text);
+        const auto d = ParseLocaleDate(text);
         if (d) {
             s.*std::get<QDateTime SharedState::*>(r.target) = *d;
         } else {
@@ -139,7 +141,7 @@ void applyRule(SharedState& s, const KeyRule& r, const QString& text,
         break;
     }
     case Rule::PageMargin: {
-        const auto v = ParseNumberText(text);
+        const auto v = ParseLocaleNumber(text);
         const double clamped = v ? std::clamp(*v, double(-kMarginLimit), double(kMarginLimit)) : 0.0;
         const qint16 margin = RoundToInt16(clamped).value_or(0);
         s.*std::get<qint16 SharedState::*>(r.target) = margin;
@@ -148,7 +150,7 @@ void applyRule(SharedState& s, const KeyRule& r, const QString& text,
         break;
     }
     case Rule::Short: {
-        const auto v = ParseNumberText(text);
+        const auto v = ParseLocaleNumber(text);
         qint16 value = WholeNumberText16(defaultText).value_or(0);
         if (v)
             value = RoundToInt16(std::clamp(*v, -32768.0, 32767.0)).value_or(value);
@@ -159,11 +161,10 @@ void applyRule(SharedState& s, const KeyRule& r, const QString& text,
         s.*std::get<bool SharedState::*>(r.target) = flagValue(text);
         break;
     case Rule::Amount:
-        s.*std::get<Currency SharedState::*>(r.target) =
-            IsNumericText(text) ? Currency::parse(text.trimmed()).value_or(Currency()) : Currency();
+        s.*std::get<Currency SharedState::*>(r.target) = ParseLocaleCurrency(text).value_or(Currency());
         break;
     case Rule::Rate:
-        s.*std::get<double SharedState::*>(r.target) = ParseNumberText(text).value_or(0.0);
+        s.*std::get<double SharedState::*>(r.target) = ParseLocaleNumber(text).value_or(0.0);
         break;
     }
 }
@@ -322,10 +323,19 @@ bool EnsureSettingsInDatabase()
     // The settings window saves the club name with everything else: start it from what the
     // database (or the old ini file) holds, so the save does not write an empty name over it.
     State().ClubName = store.read(QStringLiteral("RegName"), ProgramIniStore().read(QStringLiteral("RegName")));
-    ShowInfo(QStringLiteral("Tietokannasta ei löydy asetuksia.\r\n\r\n"
+    ShowInfo(QStringLiteral("Tietokannasta ei löydy asetuksia.\n\n"
                             "Jos käytössä on ollut aiempi versio Tikkelistä, tämä toimenpide suoritetaan vain "
-                            "kerran eikä \r\ntämä ilmoitus toistu enää seuraavien käynnistyskertojen yhteydessä."));
+                            "kerran eikä \ntämä ilmoitus toistu enää seuraavien käynnistyskertojen yhteydessä."));
     ShowInfo(QStringLiteral("Tarkista ja tallenna asetukset Asetukset ikkunoissa."));
+    // A database of a version that kept no settings in it has no table for them yet: the upgrade
+    // lays it down, or the settings would have nowhere to go and this would repeat at every start.
+    if (!store.hasSettingsTable()) {
+        try {
+            UpdateDatabase(db);
+        } catch (const std::exception&) {
+        }
+        store.setDatabase(db);
+    }
     if (ShellHooks::ShowMigrationSettingsDialog) {
         ShellHooks::ShowMigrationSettingsDialog();
     } else {

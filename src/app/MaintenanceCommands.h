@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+namespace tikkeli {
+
+class Database;
+
+// The maintenance commands of the main window's menus. Each works on the whole file named by
+// State().DatabasePath, asks and reports through the prompter, and keeps nothing open afterwards.
+class MaintenanceCommands {
+public:
+    static void euroConversion();          // mEuroMuunnos "Tee Euro muunnos"
+    static void reverseEuroConversion();   // mPalautaEuroMuunnos "Palauta Euro muunnos"
+    static void serviceCommandBox();       // mMuokkaaTietokantaa "Muokkaa tietokantaa"
+    static void sqlStatement();            // mSuoritaSQLLause "Suorita SQL-lause"
+    static void databaseRepair();          // mKorjaaTietokanta "Tietokannan korjaus"
+
+    // Runs a service command (the user's text, upper-cased) in one transaction. Returns the
+    // message of a finished command, or an empty text when the command is not known. Throws the
+    // DbException of a failing statement, with every table as it was.
+    static QString runServiceCommand(Database& db, const QString& command);
+
+    // Closes the program's connections to a database before work on the file itself. When a
+    // window is in the middle of saving (a transaction is open) nothing is closed, the user is
+    // told so and the result is false.
+    static bool releaseDatabase(const QString& databasePath);
+};
+
+} // namespace tikkeli

@@ -1,0 +1,233 @@
+#include "app/Startup.h"
+
+#include "app/MaintenanceFileOps.h"
+#include "app/Misc.h"
+#include "app/Prompter.h"
+#include "app/ShellHooks.h"
+#include "db/DbError.h"
+#include "db/UpdateDatabase.h"
+#include "settings/DatabaseSettingsStore.h"
+#include "settings/SettingsLoader.h"
+#include "settings/SharedState.h"
+
+#include <QDate>
+
+namespace tikkeli {
+
+namespace {
+
+void plainMessage(const QString& text)
+{
+    Prompter::instance().message(text, MsgIcon::None, MsgButtons::Ok);
+}
+
+// Runs one step of the start-up; a failure skips the rest of that step only, as the start-up has
+// always done, and never decides which road the open takes.
+template <class F>
+void skipOnError(F&& step)
+{
+    try {
+        step();
+    } catch (const std::exception&) {
+    }
+}
+
+} // namespace
+
+bool IsDemoDatabase(const QString& path)
+{
+    return path.size() > 9 && path.right(9).toUpper() == QLatin1String("DEMO1.MDB");
+}
+
+Startup::Startup()
+    : updateDatabase([](Database& db) { UpdateDatabase(db); })
+{
+}
+
+int Startup::openDatabase(Database& db, bool offerWritable)
+{
+    const QString path = State().DatabasePath;
+    if (path.isEmpty())
+        return DbErr::FileNotFound;
+    if (offerWritable && IsReadOnlyFile(path)) {
+        ShowInfo(QStringLiteral("Tietokanta on kirjoitussuojatussa tilassa.\n"
+                                "Ennen avaamista Tikkelissä sen tulee olla kirjoitettavassa tilassa."));
+        if (AskYesNo(QStringLiteral("Haluatko, että Tikkeli muuttaa tietokannan kirjoitettavaan tilaan?"))
+            && !ClearFileAttributes(path))
+            ShowInfo(QStringLiteral("Kirjoitussuojauksen poistaminen ei jostain syystä onnistunut."));
+    }
+    try {
+        db = Database::open(path);
+        return 0;
+    } catch (const DbException& e) {
+        return e.number() == 0 ? DbErr::Generic : e.number();
+    } catch (const std::exception&) {
+        return DbErr::Generic;
+    }
+}
+
+// The "not found" question; true when the user wants the sample database, which is then opened
+// with its result in error.
+bool Startup::takeNotFoundRoad(Database& db, int& error)
+{
+    ShowInfo(QStringLiteral("Tietokantaa ei löydy, korjaa asetuksista tietokannan nimi\nNykyinen nimi: ")
+             + State().DatabasePath);
+    if (!AskYesNo(QStringLiteral("Yritetäänkö avata oletustietokanta?")))
+        return false;
+    // The user's own copy of the sample: the program folder may not be writable.
+    EnsureSampleDatabaseCopy();
+    State().DatabasePath = SampleDatabasePath();
+    error = openDatabase(db, false);
+    return true;
+}
+
+void Startup::showInUseMessage()
+{
+    const QString text =
+        QStringLiteral("Tietokantatiedosto: ") + State().DatabasePath + QStringLiteral(" on jo käytössä,\n")
+        + QStringLiteral("tai\n")
+        + QStringLiteral("Tietokantahakemistoon tai tietokantatiedostoon ei ole kirjoitusoikeuksia.\n\n")
+        + QStringLiteral("Jos käytät Tikkeliä tässä tietokoneessa ensimmäistä kertaa, kyse on todennäköisesti \n")
+        + QStringLiteral("kirjoitusoikeuksien puuttumisesta. Näytä tämä ilmoitus tietokoneen pääkäyttäjälle.\n")
+        + QStringLiteral("Lisätietoja Tikkelin vaatimista käyttöoikeuksista saat ohjelman toimittajalta.\n\n")
+        + QStringLiteral("Jos Tikkeli on toiminut tietokoneessa aiemmin, käynnistä tietokone uudestaan.\n")
+        + QStringLiteral("Uudelleenkäynnistys saattaa korjata ongelman.");
+    Prompter::instance().message(text, MsgIcon::Critical, MsgButtons::Ok);
+    plainMessage(QStringLiteral("Tikkeli suljetaan."));
+}
+
+// Repair, compaction into <path>2 and the swap of the two files. True when the repaired copy
+// now carries the database's name. No step leaves the name without a file: when the repaired copy
+// cannot take the name, the original gets it back.
+bool Startup::repairDatabase()
+{
+    const QString path = State().DatabasePath;
+    const QString repaired = path + QLatin1Char('2');
+    const QString old = path + QStringLiteral("OLD");
+    MaintenanceFileOps& ops = MaintenanceFileOps::instance();
+    plainMessage(QStringLiteral("Tietokanta on vioittunut edellisen käyttökerran lopetuksen yhteydessä, yritän "
+                                "korjata tietokannan. Odota hetki."));
+    ConnectionRegistry::closeAll(path);
+    skipOnError([&] { ops.repairDatabase(path); });
+    try {
+        ops.compactDatabase(path, repaired);
+    } catch (const std::exception&) {
+        plainMessage(QStringLiteral("Tietokannan korjaus ei onnistunut. Palauta tietokanta varmuuskopiolta ennen "
+                                    "kuin jatkat Tikkelin käyttöä."));
+        return false;
+    }
+    try {
+        ops.renameFile(path, old);
+    } catch (const std::exception&) {
+        plainMessage(QStringLiteral("Vioittuneen tietokannan uudelleen nimeäminen ei onnistu."));
+        return false;
+    }
+    try {
+        ops.renameFile(repaired, path);
+    } catch (const std::exception&) {
+        skipOnError([&] { ops.renameFile(old, path); });
+        plainMessage(QStringLiteral("Korjatun tietokannan uudelleen nimeäminen ei onnistu."));
+        return false;
+    }
+    return true;
+}
+
+void Startup::successRoad(Database& db, bool sampleOpened)
+{
+    SharedState& s = State();
+    skipOnError([&] { updateDatabase(db); });
+    if (sampleOpened)
+        skipOnError([&] { SaveDatabasePath(s.DatabasePath); });
+    skipOnError([&] { LoadSettings(db); });
+    skipOnError([&] {
+        DatabaseSettingsStore store(db, QStringLiteral("TIKKELI"));
+        s.ClubName = store.read(QStringLiteral("RegName"));
+    });
+    db.close();
+    remindBackup();
+}
+
+void Startup::remindBackup()
+{
+    const SharedState& s = State();
+    if (!s.RemindBackup || !s.LastBackupDate.isValid())
+        return;
+    const qint64 days = qAbs(QDate::currentDate().daysTo(s.LastBackupDate.date()));
+    if (days > s.BackupReminderDays)
+        ShowInfo(QStringLiteral("Varmuuskopion tekemisestä on yli %1 päivää.\n\nMuista tehdä varmuuskopio!")
+                     .arg(s.BackupReminderDays));
+}
+
+StartupOutcome Startup::run()
+{
+    StartupOutcome out;
+    SharedState& s = State();
+    s.IniFileName = QStringLiteral("Tikkeli.ini");
+    s.ProgramTitle = QStringLiteral("Tikkeli");
+    if (setWindowSize)
+        skipOnError(setWindowSize);
+    skipOnError([] { ReadDatabasePaths(); });
+
+    bool migrated = false;
+    skipOnError([&] { migrated = EnsureSettingsInDatabase(); });
+    if (migrated) {
+        out.endProgram = true;
+        return out;
+    }
+    if (ShellHooks::ResetReportControl)
+        skipOnError(ShellHooks::ResetReportControl);
+    s.PrintCopies = 1;
+    if (restorePlacement)
+        skipOnError(restorePlacement);
+
+    Database db;
+    int error = openDatabase(db, true);
+    bool sampleOpened = false;
+    bool repairTried = false;
+    for (;;) {
+        if (error == 0) {
+            successRoad(db, sampleOpened);
+            out.databaseLoaded = true;
+            break;
+        }
+        if (error == DbErr::FileNotFound || error == DbErr::PathNotFound) {
+            if (!takeNotFoundRoad(db, error))
+                break;
+            sampleOpened = true;
+            continue;
+        }
+        if (error == DbErr::InUseOrReadOnly) {
+            if (IsDemoDatabase(s.DatabasePath))
+                break;
+            showInUseMessage();
+            out.endProgram = true;
+            return out;
+        }
+        if (error == DbErr::AccessDatabase) {
+            ShowWarning(QStringLiteral("Tiedosto %1 on vanhan Tikkelin Access-tietokanta, jota tämä versio ei "
+                                       "osaa avata. Tiedostoon ei ole koskettu.\n\nValitse asetuksista Tikkelin "
+                                       "tietokanta.").arg(s.DatabasePath));
+            break;
+        }
+        if (error == DbErr::NotADatabase) {
+            ShowWarning(QStringLiteral("Tiedosto %1 ei ole Tikkelin tietokanta. Tiedostoon ei ole koskettu.\n\n"
+                                       "Valitse asetuksista Tikkelin tietokanta.").arg(s.DatabasePath));
+            break;
+        }
+        // A damaged database: one repair, then the open again, so a repaired file takes the
+        // success road and its settings are loaded before anything can save over them.
+        if (repairTried || !repairDatabase())
+            break;
+        repairTried = true;
+        error = openDatabase(db, false);
+    }
+
+    out.caption = s.ProgramTitle + QStringLiteral(" - ") + s.ClubName;
+    if (ShellHooks::ResetReportFormulas)
+        skipOnError(ShellHooks::ResetReportFormulas);
+    db.close();
+    out.sampleDatabase = IsDemoDatabase(s.DatabasePath);
+    return out;
+}
+
+} // namespace tikkeli

@@ -1,0 +1,43 @@
+#include "app/ui/WindowOpeners.h"
+
+#include <map>
+
+namespace tikkeli {
+
+namespace {
+
+std::map<MainCommand, WindowOpener>& openers()
+{
+    static std::map<MainCommand, WindowOpener> table;
+    return table;
+}
+
+} // namespace
+
+void WindowOpeners::set(MainCommand command, WindowOpener opener)
+{
+    if (opener)
+        openers()[command] = std::move(opener);
+    else
+        openers().erase(command);
+}
+
+const WindowOpener* WindowOpeners::find(MainCommand command)
+{
+    const auto it = openers().find(command);
+    return it == openers().end() ? nullptr : &it->second;
+}
+
+void WindowOpeners::clear()
+{
+    openers().clear();
+}
+
+void RegisterWindowOpeners()
+{
+    // Each subsystem's window is added here as it arrives, for example:
+    //   WindowOpeners::set(MainCommand::MemberRegister,
+    //                      [](QWidget*) { FormRegistry::open<frmJasen>(QStringLiteral("frmJasen")); });
+}
+
+} // namespace tikkeli

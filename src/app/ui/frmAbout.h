@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QDialog>
+#include <functional>
+
+class QLabel;
+class QPushButton;
+
+namespace tikkeli {
+
+// The about window: program title and version, the club's name and the maker's details, with
+// links to the maker's pages. Fixed size; shown modally by the main window.
+class frmAbout : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmAbout(QWidget* parent = nullptr);
+
+    void Label4_Click();
+    void Label9_Click();
+
+    // What the links call; tests put a recorder here instead of a browser.
+    static inline std::function<void(const QString&)> openTarget;
+
+    QLabel* Label7 = nullptr;
+    QLabel* lblRegName = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label9 = nullptr;
+    QPushButton* cSulje = nullptr;
+
+    void done(int result) override;
+
+protected:
+    void changeEvent(QEvent* e) override;
+};
+
+} // namespace tikkeli

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "app/Startup.h"
+#include "app/ui/WindowOpeners.h"
+
+#include <QMainWindow>
+#include <functional>
+
+class QAction;
+class QFrame;
+class QMenu;
+class QPushButton;
+class QToolButton;
+
+namespace tikkeli {
+
+// The program's start window: its load is the whole start-up; afterwards a fixed-size bar of big
+// buttons with two menus, each opening a window of another subsystem. Keeps no database open.
+class frmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit frmMain(QWidget* parent = nullptr);
+
+    // The start-up, before the window is shown. False when the program ends without showing it
+    // (migration done, database in use, or a new database founded from the first-run chooser).
+    bool Load();
+    const StartupOutcome& startupOutcome() const { return m_outcome; }
+
+    // Runs a command's opener inside its trap: a failure shows the command's message prefix with
+    // the error number and description (silently cleared for the payment book and the settings).
+    void RunCommand(MainCommand command);
+    void ShowAbout();
+    // mPerustaTietokanta: founds the club's own database and ends the program when that succeeds.
+    void PerustaTietokanta();
+    // Closes every other window through its own close handler, saves this window's placement and
+    // quits; false (nothing ends) when a window refuses to close.
+    bool EndProgram();
+
+    // The first-run chooser; true when the user chose the club's own database. Tests replace it.
+    std::function<bool(QWidget* owner)> askOwnDatabase;
+
+    QPushButton* cJasenmaksut = nullptr;
+    QPushButton* cJasenrekisteri = nullptr;
+    QPushButton* cKartta = nullptr;
+    QPushButton* cLuoJasenmaksut = nullptr;
+    QPushButton* cOminaisuudet = nullptr;
+    QPushButton* cSaalisilmoitus = nullptr;
+    QPushButton* cVuokraus = nullptr;
+    QPushButton* cSulje = nullptr;
+    QToolButton* cAbout = nullptr;
+    QFrame* Frame1 = nullptr;
+
+    QMenu* mTiedosto = nullptr;
+    QMenu* mKopioTikku = nullptr;
+    QMenu* mVarmistusKansioon = nullptr;
+    QMenu* mTietokanta = nullptr;
+    QAction* mPerustaTietokanta = nullptr;
+    QAction* mTietoja = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void changeEvent(QEvent* e) override;
+
+private:
+    void buildButtons();
+    void buildMenus();
+    QPushButton* commandButton(const QString& name, const QString& caption, MainCommand command);
+    QAction* commandAction(QMenu* menu, const QString& name, const QString& caption, MainCommand command);
+    void applyFixedSize();
+
+    StartupOutcome m_outcome;
+    bool m_ending = false;
+};
+
+} // namespace tikkeli

@@ -1,0 +1,441 @@
+#include "app/MaintenanceFileOps.h"
+#include "app/ScriptedPrompter.h"
+#include "app/Startup.h"
+#include "db/Connection.h"
+#include "db/Database.h"
+#include "db/DbError.h"
+#include "db/UpdateDatabase.h"
+#include "settings/DatabaseSettingsStore.h"
+#include "settings/IniSettingsStore.h"
+#include "settings/SettingsLoader.h"
+#include "support/TempProgramEnvironment.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+using namespace tikkeli;
+
+namespace {
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+// A file that says it is SQLite and is not: the engine finds it damaged.
+QByteArray damagedDatabase()
+{
+    QByteArray b("SQLite format 3");
+    b.append('\0');
+    b.append(QByteArray(4096 * 3, char(0x5a)));
+    return b;
+}
+
+// File operations of the repair road: compaction makes a healthy copy of the template, and any
+// rename can be made to fail.
+class FakeFileOps : public MaintenanceFileOps {
+public:
+    explicit FakeFileOps(QString templatePath) : m_template(std::move(templatePath)) { setInstance(this); }
+    ~FakeFileOps() override { setInstance(nullptr); }
+
+    void repairDatabase(const QString& path) override { repaired << path; }
+    void compactDatabase(const QString&, const QString& target) override
+    {
+        if (failCompaction)
+            throw DbException(DbErr::Damaged, QStringLiteral("ei onnistu"));
+        MaintenanceFileOps::copyFile(m_template, target, false);
+    }
+    void renameFile(const QString& from, const QString& to) override
+    {
+        ++renames;
+        if (renames == failRename)
+            throw DbException(75, QStringLiteral("uudelleennimeäminen estetty"));
+        MaintenanceFileOps::renameFile(from, to);
+    }
+
+    QStringList repaired;
+    int renames = 0;
+    int failRename = 0;
+    bool failCompaction = false;
+
+private:
+    QString m_template;
+};
+
+// Root may write any file; the engine is told to judge by the owner's permission bit instead, as
+// it would for an ordinary user.
+struct OwnerBitWritableProbe {
+    OwnerBitWritableProbe()
+    {
+        Connection::setWritableProbe([](const QString& path) {
+            return bool(QFile::permissions(path) & QFileDevice::WriteOwner);
+        });
+    }
+    ~OwnerBitWritableProbe() { Connection::setWritableProbe({}); }
+};
+
+class StartupRoads : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        startup.updateDatabase = [this](Database& db) {
+            ++upgrades;
+            UpdateDatabase(db);
+        };
+    }
+
+    // The sample club database under another name, with its settings as shipped.
+    QString clubDatabase(const QString& name = QStringLiteral("seura.mdb"))
+    {
+        const QString path = env.root() + QLatin1Char('/') + name;
+        QFile::copy(env.programFolder() + QStringLiteral("/demo1.mdb"), path);
+        QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::WriteOwner);
+        return path;
+    }
+    void configure(const QString& databasePath)
+    {
+        env.writeIni(QStringLiteral("[TIKKELI]\nDatabase=%1\nDatabaseBackup=%2/v/\n")
+                         .arg(databasePath, env.root())
+                         .toUtf8());
+    }
+    void setSetting(const QString& path, const QString& key, const QString& value)
+    {
+        Database db = Database::open(path);
+        DatabaseSettingsStore(db).write(value, key);
+        db.close();
+        ConnectionRegistry::closeAll(path);
+    }
+    QString iniDatabase() const { return ProgramIniStore().read(QStringLiteral("Database")); }
+
+    test::TempProgramEnvironment env;
+    ScriptedPrompter prompter;
+    Startup startup;
+    int upgrades = 0;
+};
+
+} // namespace
+
+TEST(IsDemoDatabase, LastNineCharactersOfALongerPath)
+{
+    EXPECT_TRUE(IsDemoDatabase(QStringLiteral("/home/a/Tikkeli/demo1.mdb")));
+    EXPECT_TRUE(IsDemoDatabase(QStringLiteral("/x/DEMO1.MDB")));
+    EXPECT_TRUE(IsDemoDatabase(QStringLiteral("omademo1.mdb")));
+    EXPECT_TRUE(IsDemoDatabase(QStringLiteral("/x/Demo1.Mdb")));
+    EXPECT_FALSE(IsDemoDatabase(QStringLiteral("demo1.mdb")));
+    EXPECT_FALSE(IsDemoDatabase(QStringLiteral("/x/demo2.mdb")));
+    EXPECT_FALSE(IsDemoDatabase(QStringLiteral("/x/demo1.mdb2")));
+    EXPECT_FALSE(IsDemoDatabase(QString()));
+}
+
+TEST_F(StartupRoads, HealthyDatabaseUpgradesLoadsSettingsAndSetsTheCaption)
+{
+    const QString path = clubDatabase();
+    configure(path);
+    int sizeSet = 0, placementRestored = 0;
+    startup.setWindowSize = [&] { ++sizeSet; };
+    startup.restorePlacement = [&] { ++placementRestored; };
+    const StartupOutcome out = startup.run();
+    EXPECT_FALSE(out.endProgram);
+    EXPECT_TRUE(out.databaseLoaded);
+    EXPECT_FALSE(out.sampleDatabase);
+    EXPECT_EQ(out.caption, QStringLiteral("Tikkeli - Erämiehet ry"));
+    EXPECT_EQ(upgrades, 1);
+    EXPECT_EQ(sizeSet, 1);
+    EXPECT_EQ(placementRestored, 1);
+    EXPECT_EQ(State().InvoiceNumberCounter, 2123);
+    EXPECT_EQ(State().PrintCopies, 1);
+    EXPECT_EQ(State().DatabasePath, path);
+    EXPECT_EQ(prompter.unexpected(), 0);
+    // The main window keeps no database open.
+    EXPECT_FALSE(ConnectionRegistry::isOpen(path));
+}
+
+TEST_F(StartupRoads, BackupReminderCountsCalendarDaysBothWays)
+{
+    struct Case { int daysAgo; bool reminded; };
+    for (const Case c : {Case{31, true}, Case{30, false}, Case{-31, true}, Case{0, false}}) {
+        prompter.clear();
+        State() = SharedState{};
+        const QString path = clubDatabase(QStringLiteral("m%1.mdb").arg(c.daysAgo + 100));
+        configure(path);
+        setSetting(path, QStringLiteral("MuistutaVarm"), QStringLiteral("1"));
+        setSetting(path, QStringLiteral("VarmuuskopioPv"), QStringLiteral("30"));
+        const QDate last = QDate::currentDate().addDays(-c.daysAgo);
+        setSetting(path, QStringLiteral("BackupDate"), last.toString(QStringLiteral("d.M.yyyy")) + QStringLiteral(" 23:59:00"));
+        startup.run();
+        const QString reminder = QStringLiteral("Varmuuskopion tekemisestä on yli 30 päivää.\n\nMuista tehdä varmuuskopio!");
+        EXPECT_EQ(prompter.messageTexts().contains(reminder), c.reminded) << c.daysAgo;
+    }
+}
+
+TEST_F(StartupRoads, EmptyIniOpensTheUsersCopyOfTheSampleAndOffersTheChooser)
+{
+    const StartupOutcome out = startup.run();
+    EXPECT_TRUE(out.databaseLoaded);
+    EXPECT_TRUE(out.sampleDatabase);
+    EXPECT_EQ(State().DatabasePath, env.userFolder() + QStringLiteral("/demo1.mdb"));
+    EXPECT_EQ(iniDatabase(), State().DatabasePath);
+    EXPECT_EQ(out.caption, QStringLiteral("Tikkeli - Erämiehet ry"));
+    EXPECT_TRUE(prompter.shown().empty());
+}
+
+TEST_F(StartupRoads, EmptyPathIsNotFoundWithoutOpeningAnything)
+{
+    Database db;
+    State().DatabasePath.clear();
+    EXPECT_EQ(startup.openDatabase(db, true), DbErr::FileNotFound);
+    EXPECT_FALSE(db.isOpen());
+    EXPECT_TRUE(prompter.shown().empty());
+}
+
+TEST_F(StartupRoads, MissingFileAndYesOpensTheSampleAndPointsTheIniAtIt)
+{
+    const QString missing = env.root() + QStringLiteral("/poistettu.mdb");
+    configure(missing);
+    prompter.answerYes();
+    const StartupOutcome out = startup.run();
+    ASSERT_GE(prompter.shown().size(), 2u);
+    EXPECT_EQ(prompter.shown()[0].text,
+              QStringLiteral("Tietokantaa ei löydy, korjaa asetuksista tietokannan nimi\nNykyinen nimi: ") + missing);
+    EXPECT_EQ(prompter.shown()[1].text, QStringLiteral("Yritetäänkö avata oletustietokanta?"));
+    EXPECT_EQ(prompter.shown()[1].icon, MsgIcon::Question);
+    EXPECT_TRUE(out.databaseLoaded);
+    EXPECT_TRUE(out.sampleDatabase);
+    EXPECT_EQ(upgrades, 1);
+    EXPECT_EQ(iniDatabase(), SampleDatabasePath());
+    EXPECT_EQ(out.caption, QStringLiteral("Tikkeli - Erämiehet ry"));
+    EXPECT_FALSE(QFileInfo::exists(missing));
+}
+
+TEST_F(StartupRoads, MissingFileAndNoRunsOnWithoutDatabase)
+{
+    const QString missing = env.root() + QStringLiteral("/kadonnut/demo1.mdb");
+    configure(missing);
+    prompter.answerNo();
+    const StartupOutcome out = startup.run();
+    EXPECT_FALSE(out.endProgram);
+    EXPECT_FALSE(out.databaseLoaded);
+    EXPECT_EQ(out.caption, QStringLiteral("Tikkeli - "));
+    EXPECT_TRUE(out.sampleDatabase);   // the configured name ends in demo1.mdb
+    EXPECT_EQ(upgrades, 0);
+    EXPECT_EQ(iniDatabase(), missing);
+    EXPECT_EQ(State().ClubName, QString());
+}
+
+TEST_F(StartupRoads, SampleMissingTooAsksAgainNamingTheSample)
+{
+    test::TempProgramEnvironment bare(false);
+    const QString missing = bare.root() + QStringLiteral("/eiole.mdb");
+    bare.writeIni(QStringLiteral("[TIKKELI]\nDatabase=%1\n").arg(missing).toUtf8());
+    prompter.answerYes();
+    prompter.answerYes();
+    prompter.answerNo();
+    const StartupOutcome out = startup.run();
+    const QStringList texts = prompter.messageTexts();
+    ASSERT_EQ(texts.size(), 6);
+    EXPECT_TRUE(texts[0].endsWith(missing));
+    EXPECT_TRUE(texts[2].endsWith(SampleDatabasePath()));
+    EXPECT_TRUE(texts[4].endsWith(SampleDatabasePath()));
+    EXPECT_FALSE(out.databaseLoaded);
+    EXPECT_EQ(out.caption, QStringLiteral("Tikkeli - "));
+}
+
+TEST_F(StartupRoads, ReadOnlyFileAndYesClearsTheMarkAndOpens)
+{
+    OwnerBitWritableProbe probe;
+    const QString path = clubDatabase();
+    configure(path);
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+    prompter.answerYes();
+    const StartupOutcome out = startup.run();
+    ASSERT_GE(prompter.shown().size(), 2u);
+    EXPECT_EQ(prompter.shown()[0].text, QStringLiteral("Tietokanta on kirjoitussuojatussa tilassa.\nEnnen avaamista "
+                                                       "Tikkelissä sen tulee olla kirjoitettavassa tilassa."));
+    EXPECT_EQ(prompter.shown()[1].text, QStringLiteral("Haluatko, että Tikkeli muuttaa tietokannan kirjoitettavaan tilaan?"));
+    EXPECT_TRUE(out.databaseLoaded);
+    EXPECT_TRUE(QFile::permissions(path) & QFileDevice::WriteOwner);
+}
+
+TEST_F(StartupRoads, ReadOnlyFileAndNoEndsAfterTheLongMessage)
+{
+    OwnerBitWritableProbe probe;
+    const QString path = clubDatabase();
+    configure(path);
+    QFile::setPermissions(path, QFileDevice::ReadOwner);
+    const QByteArray before = readAll(path);
+    prompter.answerNo();
+    const StartupOutcome out = startup.run();
+    EXPECT_TRUE(out.endProgram);
+    const auto& shown = prompter.shown();
+    ASSERT_EQ(shown.size(), 4u);
+    EXPECT_EQ(shown[2].icon, MsgIcon::Critical);
+    EXPECT_TRUE(shown[2].text.startsWith(QStringLiteral("Tietokantatiedosto: ") + path + QStringLiteral(" on jo käytössä,\ntai\n")));
+    EXPECT_TRUE(shown[2].text.endsWith(QStringLiteral("käynnistä tietokone uudestaan.\nUudelleenkäynnistys saattaa korjata ongelman.")));
+    EXPECT_EQ(shown[3].text, QStringLiteral("Tikkeli suljetaan."));
+    EXPECT_EQ(shown[3].icon, MsgIcon::None);
+    EXPECT_EQ(readAll(path), before);
+    EXPECT_EQ(upgrades, 0);
+}
+
+TEST_F(StartupRoads, ReadOnlySampleAndNoRunsOnToTheChooser)
+{
+    OwnerBitWritableProbe probe;
+    QDir().mkpath(env.userFolder());
+    const QString path = env.userFolder() + QStringLiteral("/demo1.mdb");
+    QFile::copy(env.programFolder() + QStringLiteral("/demo1.mdb"), path);
+    QFile::setPermissions(path, QFileDevice::ReadOwner);
+    configure(path);
+    prompter.answerNo();
+    const StartupOutcome out = startup.run();
+    EXPECT_FALSE(out.endProgram);
+    EXPECT_TRUE(out.sampleDatabase);
+    EXPECT_FALSE(out.databaseLoaded);
+    EXPECT_EQ(out.caption, QStringLiteral("Tikkeli - "));
+}
+
+TEST_F(StartupRoads, FileThatIsNoDatabaseIsNeverRepaired)
+{
+    FakeFileOps ops(env.programFolder() + QStringLiteral("/mallit/malli.mdb"));
+    struct Case { const char* name; QByteArray bytes; const char* says; };
+    QByteArray access(2048, '\0');
+    access.replace(4, 15, "Standard Jet DB");
+    const Case cases[] = {
+        {"roska.mdb", QByteArray("tämä ei ole tietokanta lainkaan, vaan tekstiä"), "ei ole Tikkelin tietokanta"},
+        {"vanha.mdb", access, "Access-tietokanta"},
+    };
+    for (const Case& c : cases) {
+        prompter.clear();
+        State() = SharedState{};
+        const QString path = env.root() + QLatin1Char('/') + QString::fromLatin1(c.name);
+        writeFile(path, c.bytes);
+        configure(path);
+        const StartupOutcome out = startup.run();
+        EXPECT_FALSE(out.endProgram);
+        EXPECT_FALSE(out.databaseLoaded);
+        EXPECT_TRUE(prompter.anyMessageContains(QString::fromUtf8(c.says))) << c.name;
+        EXPECT_FALSE(prompter.anyMessageContains(QStringLiteral("vioittunut"))) << c.name;
+        EXPECT_EQ(readAll(path), c.bytes);
+        EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral("OLD")));
+        EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral("2")));
+    }
+    EXPECT_TRUE(ops.repaired.isEmpty());
+}
+
+TEST_F(StartupRoads, DamagedDatabaseIsRepairedThenTakesTheSuccessRoad)
+{
+    FakeFileOps ops(env.programFolder() + QStringLiteral("/demo1.mdb"));
+    const QString path = env.root() + QStringLiteral("/seura.mdb");
+    writeFile(path, damagedDatabase());
+    configure(path);
+    const StartupOutcome out = startup.run();
+    EXPECT_EQ(prompter.messageTexts().value(0), QStringLiteral("Tietokanta on vioittunut edellisen käyttökerran lopetuksen "
+                                                                "yhteydessä, yritän korjata tietokannan. Odota hetki."));
+    EXPECT_EQ(ops.repaired, QStringList{path});
+    EXPECT_EQ(readAll(path + QStringLiteral("OLD")), damagedDatabase());
+    EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral("2")));
+    // Reopened: upgraded and its settings loaded, so nothing later saves defaults over them.
+    EXPECT_TRUE(out.databaseLoaded);
+    EXPECT_EQ(upgrades, 1);
+    EXPECT_EQ(out.caption, QStringLiteral("Tikkeli - Erämiehet ry"));
+    EXPECT_EQ(State().InvoiceNumberCounter, 2123);
+}
+
+TEST_F(StartupRoads, RepairWithAnOldFileInTheWayLeavesBothFilesAndRunsOn)
+{
+    FakeFileOps ops(env.programFolder() + QStringLiteral("/demo1.mdb"));
+    const QString path = env.root() + QStringLiteral("/seura.mdb");
+    writeFile(path, damagedDatabase());
+    writeFile(path + QStringLiteral("OLD"), "edellinen");
+    configure(path);
+    const StartupOutcome out = startup.run();
+    EXPECT_TRUE(prompter.messageTexts().contains(QStringLiteral("Vioittuneen tietokannan uudelleen nimeäminen ei onnistu.")));
+    EXPECT_EQ(readAll(path), damagedDatabase());
+    EXPECT_EQ(readAll(path + QStringLiteral("OLD")), QByteArray("edellinen"));
+    EXPECT_TRUE(QFileInfo::exists(path + QStringLiteral("2")));
+    EXPECT_FALSE(out.databaseLoaded);
+    EXPECT_FALSE(out.endProgram);
+    EXPECT_EQ(upgrades, 0);
+    EXPECT_EQ(out.caption, QStringLiteral("Tikkeli - "));
+}
+
+TEST_F(StartupRoads, FailedSecondRenamePutsTheOriginalBack)
+{
+    FakeFileOps ops(env.programFolder() + QStringLiteral("/demo1.mdb"));
+    ops.failRename = 2;
+    const QString path = env.root() + QStringLiteral("/seura.mdb");
+    writeFile(path, damagedDatabase());
+    configure(path);
+    const StartupOutcome out = startup.run();
+    EXPECT_TRUE(prompter.messageTexts().contains(QStringLiteral("Korjatun tietokannan uudelleen nimeäminen ei onnistu.")));
+    EXPECT_EQ(readAll(path), damagedDatabase());
+    EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral("OLD")));
+    EXPECT_TRUE(QFileInfo::exists(path + QStringLiteral("2")));
+    EXPECT_FALSE(out.databaseLoaded);
+}
+
+TEST_F(StartupRoads, FailedCompactionLeavesTheFileAndSaysSo)
+{
+    FakeFileOps ops(env.programFolder() + QStringLiteral("/demo1.mdb"));
+    ops.failCompaction = true;
+    const QString path = env.root() + QStringLiteral("/seura.mdb");
+    writeFile(path, damagedDatabase());
+    configure(path);
+    const StartupOutcome out = startup.run();
+    EXPECT_TRUE(prompter.messageTexts().contains(QStringLiteral(
+        "Tietokannan korjaus ei onnistunut. Palauta tietokanta varmuuskopiolta ennen kuin jatkat Tikkelin käyttöä.")));
+    EXPECT_EQ(readAll(path), damagedDatabase());
+    EXPECT_EQ(ops.renames, 0);
+    EXPECT_FALSE(out.databaseLoaded);
+}
+
+TEST_F(StartupRoads, DatabaseWithoutSettingsTableMigratesInsteadOfBeingRepaired)
+{
+    FakeFileOps ops(env.programFolder() + QStringLiteral("/demo1.mdb"));
+    // An older version's database: every table but Settings.
+    const QString path = clubDatabase(QStringLiteral("vanha.mdb"));
+    {
+        Database db = Database::open(path);
+        db.execute(QStringLiteral("DROP TABLE Settings"));
+        db.close();
+        ConnectionRegistry::closeAll(path);
+    }
+    env.writeIni(QStringLiteral("[TIKKELI]\nDatabase=%1\nLaskunro=77\n").arg(path).toUtf8());
+    StartupOutcome out = startup.run();
+    EXPECT_TRUE(out.endProgram);
+    EXPECT_TRUE(ops.repaired.isEmpty());
+    EXPECT_FALSE(prompter.anyMessageContains(QStringLiteral("vioittunut")));
+    EXPECT_TRUE(prompter.anyMessageContains(QStringLiteral("Tietokannasta ei löydy asetuksia.")));
+    EXPECT_EQ(prompter.messageTexts().last(), QStringLiteral("Käynnistä Tikkeli nyt uudestaan."));
+    // The next start finds the settings and opens normally.
+    prompter.clear();
+    State() = SharedState{};
+    out = startup.run();
+    EXPECT_FALSE(out.endProgram);
+    EXPECT_TRUE(out.databaseLoaded);
+    EXPECT_EQ(State().InvoiceNumberCounter, 77);
+    EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral("OLD")));
+}
+
+TEST_F(StartupRoads, HooksOfTheReportControlRunInTheirPlaces)
+{
+    const QString path = clubDatabase();
+    configure(path);
+    QStringList order;
+    ShellHooks::ResetReportControl = [&] { order << QStringLiteral("control"); };
+    ShellHooks::ResetReportFormulas = [&] { order << QStringLiteral("formulas:") + State().ClubName; };
+    startup.restorePlacement = [&] { order << QStringLiteral("placement"); };
+    startup.run();
+    EXPECT_EQ(order, (QStringList{QStringLiteral("control"), QStringLiteral("placement"),
+                                  QStringLiteral("formulas:Erämiehet ry")}));
+}

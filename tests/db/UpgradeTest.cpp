@@ -1,0 +1,331 @@
+#include "SchemaExpectation.h"
+
+#include "app/ScriptedPrompter.h"
+#include "db/DbError.h"
+#include "db/Recordset.h"
+#include "db/Schema.h"
+#include "db/SchemaDdl.h"
+#include "db/UpdateDatabase.h"
+
+#include <gtest/gtest.h>
+#include <numeric>
+
+using namespace tikkeli;
+using namespace tikkeli::test;
+
+namespace {
+
+struct InjectedStop : std::runtime_error {
+    InjectedStop() : std::runtime_error("stopped") {}
+};
+
+// A table as the step that created it made it in an older version: only the step's own fields.
+TableDef createdShape(const char* name, int step)
+{
+    const TableDef* full = Schema::table(QString::fromLatin1(name));
+    TableDef t;
+    t.name = full->name;
+    for (const FieldDef& f : full->fields)
+        if (f.source == step)
+            t.fields.push_back(f);
+    return t;
+}
+
+void setWidth(TableDef& t, const char* field, int width)
+{
+    for (FieldDef& f : t.fields)
+        if (f.name == QLatin1String(field))
+            f.size = width;
+}
+
+void removeField(TableDef& t, const char* field)
+{
+    std::erase_if(t.fields, [&](const FieldDef& f) { return f.name == QLatin1String(field); });
+}
+
+// A file of an older version: a catch list with a 50-wide place, a contract summary with a 50-wide
+// municipality, an invoice history from before the member link, an animal table without its indexes,
+// and rows that the upgrade must treat correctly.
+Database olderDatabase(const QTemporaryDir& dir)
+{
+    Database db = newBaseDatabase(dir);
+    TableDef si = createdShape("si", 20);
+    setWidth(si, "siPaikka", 50);
+    TableDef mvs = createdShape("mvs", 19);
+    setWidth(mvs, "mvsKunta", 50);
+    TableDef jmhist = createdShape("jmhist", 3);
+    removeField(jmhist, "jmhjmjrID");
+    for (const TableDef& t : {si, mvs, jmhist, createdShape("et", 5)})
+        db.execute(SchemaDdl::createTable(t));
+    db.execute(QStringLiteral("INSERT INTO si (siLaji, siPaikka) VALUES (?, ?)"), {QStringLiteral("Hirvi"), QStringLiteral("Kuusikko")});
+    db.execute(QStringLiteral("INSERT INTO mvs (mvsKunta, mvsOmistaja) VALUES (?, ?)"),
+               {QStringLiteral("Hirvilahti"), QStringLiteral("Mäkelä")});
+    for (const char* name : {"Ampumakoe", "Hirviporukka"})
+        db.execute(QStringLiteral("INSERT INTO pi (piNimi) VALUES (?)"), {QString::fromUtf8(name)});
+    return db;
+}
+
+QString fieldNames(const Catalogue& cat, const char* table)
+{
+    QStringList names;
+    for (const FieldDef& f : cat.table(QString::fromLatin1(table))->fields)
+        names << f.name;
+    return names.join(QLatin1Char(' '));
+}
+
+QString catchPlaceQuestion()
+{
+    return QStringLiteral(
+        "Saalisluettelon tietokantaa tulisi päivittää. Päivitystä on syytä lykätä niin kauan, kunnes\r\n"
+        "saalisilmoitus on tältä vuodelta loppuun täytetty ja tulostettu.\r\n"
+        "Kun päivitys tehdään, se tyhjentää 'Pyyntipaikka' tiedot\r\n"
+        "kaikista syötetyistä kaadoista.\r\n\r\n"
+        "Haluatko tehdä päivityksen nyt?");
+}
+
+} // namespace
+
+TEST(Upgrade, FromTheBaseTablesReachesTheDocumentedCatalogueSilently)
+{
+    QTemporaryDir dir;
+    Database db = newBaseDatabase(dir);
+    ScriptedPrompter prompter;
+    const std::vector<int> applied = UpdateDatabase(db);
+    EXPECT_TRUE(catalogueMatches(Catalogue::read(db)));
+    std::vector<int> expected(70);
+    std::iota(expected.begin(), expected.end(), 1);
+    // jmhist gets its member link with the table, mvs and si their full widths.
+    std::erase_if(expected, [](int s) { return s == 14 || s == 21 || s == 22; });
+    EXPECT_EQ(applied, expected);
+    EXPECT_TRUE(prompter.shown().empty());
+}
+
+TEST(Upgrade, SecondRunChangesNothing)
+{
+    QTemporaryDir dir;
+    Database db = newCurrentDatabase(dir);
+    const QString before = schemaText(db);
+    ScriptedPrompter prompter;
+    EXPECT_TRUE(UpdateDatabase(db).empty());
+    EXPECT_EQ(schemaText(db), before);
+    EXPECT_TRUE(prompter.shown().empty());
+}
+
+TEST(Upgrade, OlderDatabaseWithYesWidensTheCatchPlaceAndEmptiesIt)
+{
+    QTemporaryDir dir;
+    Database db = olderDatabase(dir);
+    ScriptedPrompter prompter;
+    prompter.answerYes();
+    const std::vector<int> applied = UpdateDatabase(db);
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    const auto& q = prompter.shown()[0];
+    EXPECT_EQ(q.text, catchPlaceQuestion());
+    EXPECT_EQ(q.icon, MsgIcon::Question);
+    EXPECT_EQ(q.buttons, MsgButtons::YesNo);
+    EXPECT_TRUE(q.title.isEmpty() || q.title == QStringLiteral("Tikkeli"));
+
+    const Catalogue cat = Catalogue::read(db);
+    EXPECT_TRUE(catalogueMatches(cat, FieldOrder::Any));
+    // A replaced field stands after the fields the table had; BackupRow came later still.
+    EXPECT_TRUE(fieldNames(cat, "si").endsWith(QStringLiteral("siKelvoton siPaikka BackupRow")));
+    EXPECT_TRUE(fieldNames(cat, "mvs").endsWith(QStringLiteral("mvsLoppuu mvsKunta BackupRow")));
+    for (int step : {2, 14, 15, 18, 21, 22})
+        EXPECT_NE(std::find(applied.begin(), applied.end(), step), applied.end()) << step;
+
+    Recordset si = db.openRecordset(QStringLiteral("si"));
+    EXPECT_EQ(si.field(QStringLiteral("siLaji")), Value(QStringLiteral("Hirvi")));
+    EXPECT_TRUE(si.field(QStringLiteral("siPaikka")).isNull());
+    Recordset mvs = db.openRecordset(QStringLiteral("mvs"));
+    EXPECT_EQ(mvs.field(QStringLiteral("mvsOmistaja")), Value(QStringLiteral("Mäkelä")));
+    EXPECT_TRUE(mvs.field(QStringLiteral("mvsKunta")).isNull());
+    // Feature rows older than the type are member features.
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM pi WHERE piType = 1")).toInt64(), 2);
+    // The widened fields take what the old ones could not.
+    db.execute(QStringLiteral("UPDATE mvs SET mvsKunta = ?"), {QString(255, QLatin1Char('k'))});
+    db.execute(QStringLiteral("UPDATE si SET siPaikka = ?"), {QString(255, QLatin1Char('p'))});
+}
+
+TEST(Upgrade, OlderDatabaseWithNoKeepsTheCatchPlaceAndAsksAgainNextTime)
+{
+    QTemporaryDir dir;
+    Database db = olderDatabase(dir);
+    ScriptedPrompter prompter;
+    prompter.answerNo();
+    UpdateDatabase(db);
+    EXPECT_EQ(Catalogue::read(db).field(QStringLiteral("si"), QStringLiteral("siPaikka"))->size, 50);
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT siPaikka FROM si")), Value(QStringLiteral("Kuusikko")));
+
+    const QString before = schemaText(db);
+    prompter.clear();
+    prompter.answerNo();
+    EXPECT_TRUE(UpdateDatabase(db).empty());
+    EXPECT_EQ(prompter.shown().size(), 1u);
+    EXPECT_EQ(schemaText(db), before);
+
+    prompter.answerYes();
+    EXPECT_EQ(UpdateDatabase(db), std::vector<int>{22});
+    EXPECT_TRUE(catalogueMatches(Catalogue::read(db), FieldOrder::Any));
+}
+
+TEST(Upgrade, MunicipalityOfAnotherWidthIsLeftAlone)
+{
+    QTemporaryDir dir;
+    Database db = newBaseDatabase(dir);
+    TableDef mvs = createdShape("mvs", 19);
+    setWidth(mvs, "mvsKunta", 40);
+    db.execute(SchemaDdl::createTable(mvs));
+    db.execute(QStringLiteral("INSERT INTO mvs (mvsKunta) VALUES (?)"), {QStringLiteral("Hirvilahti")});
+    ScriptedPrompter prompter;
+    UpdateDatabase(db);
+    EXPECT_EQ(Catalogue::read(db).field(QStringLiteral("mvs"), QStringLiteral("mvsKunta"))->size, 40);
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT mvsKunta FROM mvs")), Value(QStringLiteral("Hirvilahti")));
+    EXPECT_TRUE(prompter.shown().empty());
+}
+
+TEST(Upgrade, MissingMunicipalityIsAdded)
+{
+    QTemporaryDir dir;
+    Database db = newBaseDatabase(dir);
+    TableDef mvs = createdShape("mvs", 19);
+    removeField(mvs, "mvsKunta");
+    db.execute(SchemaDdl::createTable(mvs));
+    UpdateDatabase(db);
+    EXPECT_TRUE(catalogueMatches(Catalogue::read(db), FieldOrder::Any));
+}
+
+TEST(Upgrade, FeatureTypeIsFilledOnlyInTheRunThatAddsIt)
+{
+    QTemporaryDir dir;
+    Database db = newBaseDatabase(dir);
+    for (int i = 0; i < 3; ++i)
+        db.execute(QStringLiteral("INSERT INTO pi (piNimi) VALUES (?)"), {QStringLiteral("P%1").arg(i)});
+    UpdateDatabase(db);
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM pi WHERE piType = 1")).toInt64(), 3);
+    db.execute(QStringLiteral("UPDATE pi SET piType = 2 WHERE piNimi = ?"), {QStringLiteral("P1")});
+    db.execute(QStringLiteral("UPDATE pi SET piType = NULL WHERE piNimi = ?"), {QStringLiteral("P2")});
+    db.execute(QStringLiteral("INSERT INTO pi (piNimi) VALUES (?)"), {QStringLiteral("P3")});
+    UpdateDatabase(db);
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM pi WHERE piType = 1")).toInt64(), 1);
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM pi WHERE piType IS NULL")).toInt64(), 2);
+}
+
+TEST(Upgrade, AnimalIndexesDependOnTheIndexCountWhateverTheNames)
+{
+    {
+        QTemporaryDir dir;
+        Database db = newBaseDatabase(dir);
+        db.execute(SchemaDdl::createTable(createdShape("et", 5)));
+        db.execute(QStringLiteral("CREATE INDEX et_omaidx ON et (etvsID)"));
+        UpdateDatabase(db);
+        const Catalogue cat = Catalogue::read(db);
+        EXPECT_EQ(cat.indexCount(QStringLiteral("et")), 2);
+        EXPECT_FALSE(cat.hasIndex(QStringLiteral("et"), QStringLiteral("vsidx")));
+        EXPECT_FALSE(cat.hasIndex(QStringLiteral("et"), QStringLiteral("elidx")));
+    }
+    {
+        // No key at all, one index of another name: still exactly one index.
+        QTemporaryDir dir;
+        Database db = newBaseDatabase(dir);
+        db.executeScript(QStringLiteral("CREATE TABLE et (etID INTEGER, etelID INTEGER, etvsID INTEGER);\n"
+                                        "CREATE INDEX et_jokin ON et (etID);"));
+        UpdateDatabase(db);
+        const Catalogue cat = Catalogue::read(db);
+        EXPECT_EQ(cat.indexCount(QStringLiteral("et")), 3);
+        EXPECT_TRUE(cat.hasIndex(QStringLiteral("et"), QStringLiteral("vsidx")));
+        EXPECT_TRUE(cat.hasIndex(QStringLiteral("et"), QStringLiteral("elidx")));
+    }
+}
+
+TEST(Upgrade, GroupIsKnownByItsFirstFieldOnly)
+{
+    QTemporaryDir dir;
+    Database db = newBaseDatabase(dir);
+    db.execute(QStringLiteral("ALTER TABLE tl ADD COLUMN tlKuntaNo SMALLINT"));
+    UpdateDatabase(db);
+    const Catalogue cat = Catalogue::read(db);
+    EXPECT_TRUE(cat.hasField(QStringLiteral("tl"), QStringLiteral("tlKuntaNo")));
+    for (const char* f : {"tlKylaNo", "tlTaloNo", "tlTilaNo"})
+        EXPECT_FALSE(cat.hasField(QStringLiteral("tl"), QString::fromLatin1(f))) << f;
+}
+
+TEST(Upgrade, NamesInOtherLetterCaseAreFoundNotDuplicated)
+{
+    QTemporaryDir dir;
+    Database db = newBaseDatabase(dir);
+    db.executeScript(QStringLiteral("ALTER TABLE jr ADD COLUMN JREMAIL VARCHAR(50);\n"
+                                    "CREATE TABLE EL (ELID INTEGER PRIMARY KEY AUTOINCREMENT, ELNIMI VARCHAR(35));\n"
+                                    "CREATE TABLE Rekisteritiedot (Rekisteritieto_ID INTEGER PRIMARY KEY AUTOINCREMENT,"
+                                    " jrID INTEGER, Tiedot TEXT);\n"
+                                    "CREATE INDEX Rekisteritiedot_JRIDIDX ON Rekisteritiedot (jrID);"));
+    ScriptedPrompter prompter;
+    const std::vector<int> applied = UpdateDatabase(db);
+    for (int step : {4, 6, 69, 70})
+        EXPECT_EQ(std::find(applied.begin(), applied.end(), step), applied.end()) << step;
+    const Catalogue cat = Catalogue::read(db);
+    EXPECT_EQ(fieldNames(cat, "jr").count(QStringLiteral("email"), Qt::CaseInsensitive), 2);   // JREMAIL, jrEmailLasku
+    EXPECT_EQ(cat.table(QStringLiteral("el"))->name, QStringLiteral("EL"));
+    EXPECT_TRUE(cat.hasField(QStringLiteral("el"), QStringLiteral("BackupRow")));
+    EXPECT_TRUE(UpdateDatabase(db).empty());
+}
+
+TEST(Upgrade, StopInsideAStepLeavesItUndoneAndTheNextRunCompletesIt)
+{
+    const struct { int step; int statement; const char* table; const char* field; } cases[] = {
+        {23, 2, "tl", "tlKuntaNo"},       // a group of four fields, stopped after two
+        {2, 1, "pi", "piType"},           // the field added, its fill not yet run
+        {17, 2, "mt", nullptr},           // a table created, its second index not yet
+        {52, 5, "jmhist", "jmhjmMuistutusOtsake"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.step);
+        QTemporaryDir dir;
+        Database db = newBaseDatabase(dir);
+        db.execute(QStringLiteral("INSERT INTO pi (piNimi) VALUES (?)"), {QStringLiteral("Ampumakoe")});
+        UpgradeHooks hooks;
+        hooks.beforeStatement = [&](int step, int statement) {
+            if (step == c.step && statement == c.statement)
+                throw InjectedStop();
+        };
+        EXPECT_THROW(UpdateDatabase(db, hooks), InjectedStop);
+        const Catalogue stopped = Catalogue::read(db);
+        if (c.field)
+            EXPECT_FALSE(stopped.hasField(QString::fromLatin1(c.table), QString::fromLatin1(c.field)));
+        else
+            EXPECT_FALSE(stopped.hasTable(QString::fromLatin1(c.table)));
+        EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name IN ('mt_vsidx', 'mt_piidx')")).toInt64(),
+                  c.step <= 17 ? 0 : 2);
+        EXPECT_EQ(stopped.hasTable(QStringLiteral("jmhist")), c.step > 3);   // earlier steps stay done
+
+        const std::vector<int> resumed = UpdateDatabase(db);
+        EXPECT_EQ(resumed.front(), c.step);
+        EXPECT_TRUE(catalogueMatches(Catalogue::read(db)));
+        EXPECT_EQ(db.scalar(QStringLiteral("SELECT piType FROM pi")).toInt64(), 1);
+    }
+}
+
+TEST(Upgrade, StopWhileReplacingTheCatchPlaceKeepsTheOldField)
+{
+    QTemporaryDir dir;
+    Database db = olderDatabase(dir);
+    ScriptedPrompter prompter;
+    prompter.answerYes();
+    UpgradeHooks hooks;
+    hooks.beforeStatement = [](int step, int statement) {
+        if (step == 22 && statement == 1)   // dropped, not yet added again
+            throw InjectedStop();
+    };
+    EXPECT_THROW(UpdateDatabase(db, hooks), InjectedStop);
+    EXPECT_EQ(Catalogue::read(db).field(QStringLiteral("si"), QStringLiteral("siPaikka"))->size, 50);
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT siPaikka FROM si")), Value(QStringLiteral("Kuusikko")));
+}
+
+TEST(Upgrade, MissingBaseTableStopsTheRunBeforeAnyChange)
+{
+    QTemporaryDir dir;
+    Database db = newBaseDatabase(dir);
+    db.execute(QStringLiteral("DROP TABLE jm"));
+    const QString before = schemaText(db);
+    EXPECT_THROW(UpdateDatabase(db), DbException);
+    EXPECT_EQ(schemaText(db), before);
+}

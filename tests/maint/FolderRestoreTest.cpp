@@ -1,0 +1,192 @@
+#include "FailingFileOps.h"
+#include "MaintTestDb.h"
+
+#include "app/FolderBackup.h"
+#include "app/ScriptedPrompter.h"
+#include "settings/IniSettingsStore.h"
+#include "settings/SharedState.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace tikkeli;
+using tikkeli::test::FailingFileOps;
+using tikkeli::test::MaintTestDb;
+
+namespace {
+
+const QString Overwrite = QStringLiteral("Tiedosto on jo olemassa, korvataanko varmuuskopiolla?");
+const QString UseIt = QStringLiteral("Otetaanko palautettu tietokanta käyttöön?");
+
+class FolderRestoreTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        qputenv("TIKKELI_DOCUMENTS", QFile::encodeName(home.filePath(QStringLiteral("Asiakirjat"))));
+        qputenv("TIKKELI_INI", QFile::encodeName(home.filePath(QStringLiteral("Tikkeli.ini"))));
+        t.fill();
+        backupDir = t.dir() + QStringLiteral("/Varmistus");
+        QDir().mkpath(backupDir);
+        State().BackupFolder = backupDir;
+        source = backupDir + QStringLiteral("/seura.mdb");
+        ASSERT_TRUE(QFile::copy(t.path(), source));
+        restoreDir = home.filePath(QStringLiteral("Asiakirjat/Tikkeli"));
+    }
+    void TearDown() override
+    {
+        qunsetenv("TIKKELI_DOCUMENTS");
+        qunsetenv("TIKKELI_INI");
+    }
+    static QByteArray read(const QString& path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    static void write(const QString& path, const QByteArray& bytes)
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+    }
+    QString iniDatabase() const
+    {
+        IniSettingsStore ini;
+        ini.setFile(QStringLiteral("Tikkeli.ini"));
+        ini.setSection(QStringLiteral("TIKKELI"));
+        return ini.read(QStringLiteral("Database"));
+    }
+
+    QTemporaryDir home;
+    MaintTestDb t;
+    QString backupDir;
+    QString source;
+    QString restoreDir;
+};
+
+} // namespace
+
+TEST_F(FolderRestoreTest, CancelInTheOpenDialogDoesNothing)
+{
+    ScriptedPrompter p;
+    p.answerText(std::nullopt);
+    FolderBackup::restore();
+    ASSERT_EQ(p.shown().size(), 1u);
+    EXPECT_EQ(p.shown()[0].kind, ScriptedPrompter::Kind::OpenFile);
+    EXPECT_EQ(p.shown()[0].request.title, QStringLiteral("Tikkeli - palautettava tietokanta"));
+    EXPECT_EQ(p.shown()[0].request.folder, backupDir);
+    EXPECT_EQ(p.shown()[0].request.filter, QStringLiteral("Database (*.mdb)"));
+    EXPECT_FALSE(QDir(restoreDir).exists());
+}
+
+TEST_F(FolderRestoreTest, CancelInTheSaveDialogKeepsTheFolderAndCopiesNothing)
+{
+    ScriptedPrompter p;
+    p.answerText(source);
+    p.answerText(std::nullopt);
+    FolderBackup::restore();
+    ASSERT_EQ(p.shown().size(), 2u);
+    EXPECT_EQ(p.shown()[1].kind, ScriptedPrompter::Kind::SaveFile);
+    EXPECT_EQ(p.shown()[1].request.folder, restoreDir);
+    EXPECT_EQ(p.shown()[1].request.fileName, QStringLiteral("seura.mdb"));
+    EXPECT_TRUE(QDir(restoreDir).exists());
+    EXPECT_TRUE(QDir(restoreDir).isEmpty());
+    EXPECT_EQ(p.unexpected(), 0);
+}
+
+TEST_F(FolderRestoreTest, ExistingTargetNoThenAFreeNameCopiesWithoutAsking)
+{
+    QDir().mkpath(restoreDir);
+    const QString existing = restoreDir + QStringLiteral("/seura.mdb");
+    const QString free = restoreDir + QStringLiteral("/seura2026.mdb");
+    write(existing, "toinen tiedosto");
+    ScriptedPrompter p;
+    p.answerText(source);
+    p.answerText(existing);
+    p.answerNo();              // do not overwrite
+    p.answerText(free);
+    p.answerNo();              // do not use it
+    FolderBackup::restore();
+
+    QStringList texts;
+    for (const auto& s : p.shown())
+        texts << s.text;
+    EXPECT_EQ(texts.count(Overwrite), 1);
+    EXPECT_EQ(texts.last(), UseIt);
+    EXPECT_EQ(p.shown()[3].request.fileName, QStringLiteral("seura.mdb"));   // the dialog again, as left
+    EXPECT_EQ(read(existing), "toinen tiedosto");
+    EXPECT_EQ(read(free), read(source));
+    EXPECT_EQ(State().DatabasePath, t.path());
+    EXPECT_TRUE(p.scriptExhausted());
+    EXPECT_EQ(p.unexpected(), 0);
+}
+
+TEST_F(FolderRestoreTest, YesOverwritesAndUsingItWritesTheIniFile)
+{
+    QDir().mkpath(restoreDir);
+    const QString existing = restoreDir + QStringLiteral("/seura.mdb");
+    write(existing, "toinen tiedosto");
+    ScriptedPrompter p;
+    p.answerText(source);
+    p.answerText(existing);
+    p.answerYes();
+    p.answerYes();
+    FolderBackup::restore();
+    EXPECT_EQ(read(existing), read(source));
+    EXPECT_EQ(State().DatabasePath, existing);
+    EXPECT_EQ(iniDatabase(), existing);
+    EXPECT_EQ(p.unexpected(), 0);
+    EXPECT_EQ(QDir(restoreDir).entryList(QDir::Files | QDir::Hidden), QStringList({"seura.mdb"}));   // no temporary left
+}
+
+TEST_F(FolderRestoreTest, TheDatabaseInUseIsRefusedAlsoThroughALink)
+{
+    QDir().mkpath(restoreDir);
+    const QString link = restoreDir + QStringLiteral("/linkki.mdb");
+    ASSERT_TRUE(QFile::link(t.path(), link));
+    const QByteArray live = read(t.path());
+    for (const QString& target : {t.path(), link}) {
+        FailingFileOps ops;
+        ScriptedPrompter p;
+        p.answerText(source);
+        p.answerText(target);
+        p.answerText(std::nullopt);
+        FolderBackup::restore();
+        ASSERT_EQ(p.shown().size(), 4u);
+        EXPECT_EQ(p.shown()[2].icon, MsgIcon::Warning);
+        EXPECT_TRUE(p.shown()[2].text.contains(QStringLiteral("käytössä oleva tietokanta")));
+        EXPECT_EQ(p.shown()[3].kind, ScriptedPrompter::Kind::SaveFile);
+        EXPECT_TRUE(ops.calls.isEmpty());
+        EXPECT_EQ(read(t.path()), live);
+    }
+}
+
+TEST_F(FolderRestoreTest, ACopyThatCannotBeWrittenIsReportedAndAskedAgain)
+{
+    const QString nowhere = home.filePath(QStringLiteral("puuttuva/kansio/seura.mdb"));
+    const QString good = restoreDir + QStringLiteral("/seura.mdb");
+    ScriptedPrompter p;
+    p.answerText(source);
+    p.answerText(nowhere);
+    p.answerText(good);
+    p.answerYes();
+    FolderBackup::restore();
+    ASSERT_GE(p.shown().size(), 5u);
+    EXPECT_TRUE(p.shown()[2].text.startsWith(QStringLiteral("Varmuuskopion kopiointi ei onnistunut:")));
+    EXPECT_EQ(read(good), read(source));
+    EXPECT_EQ(iniDatabase(), good);
+}
+
+TEST_F(FolderRestoreTest, AFileThatIsNotADatabaseIsNotRestored)
+{
+    const QString junk = backupDir + QStringLiteral("/muistio.mdb");
+    write(junk, "ei tietokanta");
+    ScriptedPrompter p;
+    p.answerText(junk);
+    FolderBackup::restore();
+    ASSERT_EQ(p.shown().size(), 2u);
+    EXPECT_EQ(p.shown()[1].icon, MsgIcon::Warning);
+    EXPECT_TRUE(p.shown()[1].text.startsWith(QStringLiteral("Valittu tiedosto ei ole Tikkelin tietokanta:")));
+    EXPECT_FALSE(QDir(restoreDir).exists());
+}

@@ -1,0 +1,66 @@
+#include "db/Database.h"
+#include "db/DbError.h"
+#include "settings/DatabaseSettingsStore.h"
+#include "support/TempProgramEnvironment.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace tikkeli;
+
+namespace {
+
+Database templateCopy(const test::TempProgramEnvironment& env, const QString& name = QStringLiteral("seura.mdb"))
+{
+    const QString path = env.root() + QLatin1Char('/') + name;
+    QFile::copy(env.programFolder() + QStringLiteral("/mallit/malli.mdb"), path);
+    QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::WriteOwner);
+    return Database::open(path);
+}
+
+} // namespace
+
+TEST(DatabaseSettingsStore, MissingKeyNullAndMissingTableGiveTheDefault)
+{
+    test::TempProgramEnvironment env;
+    Database db = templateCopy(env);
+    DatabaseSettingsStore store(db);
+    EXPECT_EQ(store.read(QStringLiteral("Laskunro"), QStringLiteral("1")), QStringLiteral("1"));
+    db.execute(QStringLiteral("INSERT INTO Settings (setSection, setKey, setString) VALUES ('TIKKELI', 'Fontti', NULL)"));
+    EXPECT_EQ(store.read(QStringLiteral("Fontti"), QStringLiteral("Arial")), QStringLiteral("Arial"));
+
+    Database bare = Database::create(env.root() + QStringLiteral("/tyhja.mdb"));
+    DatabaseSettingsStore noTable(bare);
+    EXPECT_FALSE(noTable.hasSettingsTable());
+    EXPECT_EQ(noTable.read(QStringLiteral("AsKannassa"), QStringLiteral("x")), QStringLiteral("x"));
+    EXPECT_THROW(noTable.write(QStringLiteral("1"), QStringLiteral("AsKannassa")), DbException);
+}
+
+TEST(DatabaseSettingsStore, WriteAddsReplacesAndStoresEmptyAsNull)
+{
+    test::TempProgramEnvironment env;
+    Database db = templateCopy(env);
+    DatabaseSettingsStore store(db);
+    const QString tricky = QStringLiteral("O'Brien \"Öljy\" ry; DROP TABLE Settings; --");
+    store.write(tricky, QStringLiteral("RegName"));
+    EXPECT_EQ(store.read(QStringLiteral("RegName")), tricky);
+    store.write(QStringLiteral("Erämiehet"), QStringLiteral("RegName"));
+    EXPECT_EQ(store.read(QStringLiteral("RegName")), QStringLiteral("Erämiehet"));
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT COUNT(*) FROM Settings WHERE setKey = 'RegName'")).toInt64(), 1);
+    store.write(QString(), QStringLiteral("RegName"));
+    EXPECT_TRUE(db.scalar(QStringLiteral("SELECT setString FROM Settings WHERE setKey = 'RegName'")).isNull());
+    EXPECT_EQ(store.read(QStringLiteral("RegName"), QStringLiteral("oletus")), QStringLiteral("oletus"));
+}
+
+TEST(DatabaseSettingsStore, SectionsAreKeptApartAndLongValuesRaise)
+{
+    test::TempProgramEnvironment env;
+    Database db = templateCopy(env);
+    DatabaseSettingsStore store(db);
+    store.write(QStringLiteral("a"), QStringLiteral("Avain"));
+    store.setSection(QStringLiteral("MUU"));
+    EXPECT_EQ(store.read(QStringLiteral("Avain"), QStringLiteral("-")), QStringLiteral("-"));
+    EXPECT_THROW(store.write(QString(256, QLatin1Char('x')), QStringLiteral("Avain")), DbException);
+    store.setSection(QStringLiteral("TIKKELI"));
+    EXPECT_EQ(store.read(QStringLiteral("Avain")), QStringLiteral("a"));
+}

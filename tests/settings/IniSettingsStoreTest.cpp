@@ -1,0 +1,137 @@
+#include "settings/IniSettingsStore.h"
+#include "settings/SettingsError.h"
+#include "support/TempProgramEnvironment.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+using namespace tikkeli;
+
+namespace {
+
+IniSettingsStore storeAt(const QString& section)
+{
+    IniSettingsStore ini;
+    ini.setFile(QStringLiteral("Tikkeli.ini"));
+    ini.setSection(section);
+    return ini;
+}
+
+} // namespace
+
+TEST(IniSettingsStore, BareNameFollowsTheEnvironmentOverride)
+{
+    test::TempProgramEnvironment env(false);
+    EXPECT_EQ(IniSettingsStore::resolvePath(QStringLiteral("Tikkeli.ini")), env.iniPath());
+    qunsetenv("TIKKELI_INI");
+    const QString home = IniSettingsStore::resolvePath(QStringLiteral("Tikkeli.ini"));
+    EXPECT_TRUE(home.endsWith(QStringLiteral("/Tikkeli/Tikkeli.ini"))) << home.toStdString();
+}
+
+TEST(IniSettingsStore, MissingFileSectionOrKeyGivesTheDefault)
+{
+    test::TempProgramEnvironment env(false);
+    IniSettingsStore ini = storeAt(QStringLiteral("TIKKELI"));
+    EXPECT_EQ(ini.read(QStringLiteral("Database"), QStringLiteral("oletus")), QStringLiteral("oletus"));
+    env.writeIni("[FORMS]\nfrmJasen70=1,2,3,4,0\n");
+    EXPECT_EQ(ini.read(QStringLiteral("Database"), QStringLiteral("x")), QStringLiteral("x"));
+    ini.setSection(QStringLiteral("FORMS"));
+    EXPECT_EQ(ini.read(QStringLiteral("frmMain70"), QStringLiteral("y")), QStringLiteral("y"));
+}
+
+TEST(IniSettingsStore, ValuesSurviveARoundTrip)
+{
+    test::TempProgramEnvironment env(false);
+    const QStringList values = {
+        QStringLiteral("/home/käyttäjä/Asiakirjat/Tikkeli/seura.mdb"),
+        QStringLiteral("a,b,c"),
+        QStringLiteral("x=y=z"),
+        QStringLiteral("\"lainattu\""),
+        QStringLiteral("\"alku vain"),
+        QStringLiteral("  reunoilla välit  "),
+        QStringLiteral("rivi1\r\nrivi2"),
+        QStringLiteral("C:\\Tikkeli\\new\\demo1.mdb"),
+        QStringLiteral("\\\"kenoviiva\\\""),
+        QStringLiteral("; ei kommentti"),
+        QStringLiteral("[ei osio]"),
+        QStringLiteral("ÅÄÖåäö €"),
+        QString(),
+    };
+    IniSettingsStore ini = storeAt(QStringLiteral("TIKKELI"));
+    for (int i = 0; i < values.size(); ++i)
+        ini.write(values[i], QStringLiteral("Avain%1").arg(i));
+    for (int i = 0; i < values.size(); ++i)
+        EXPECT_EQ(ini.read(QStringLiteral("Avain%1").arg(i), QStringLiteral("-")), values[i]) << i;
+    // Overwrite in place keeps the others.
+    ini.write(QStringLiteral("uusi"), QStringLiteral("Avain1"));
+    EXPECT_EQ(ini.read(QStringLiteral("Avain1")), QStringLiteral("uusi"));
+    EXPECT_EQ(ini.read(QStringLiteral("Avain2")), values[2]);
+    EXPECT_EQ(ini.keys().size(), values.size());
+}
+
+TEST(IniSettingsStore, SectionsAndKeysAreMatchedWithoutCaseAndOtherLinesStay)
+{
+    test::TempProgramEnvironment env(false);
+    env.writeIni("; oma kommentti\r\n[tikkeli]\r\ndatabase = /tmp/a.mdb\r\n\r\n[Muu]\r\nX=1\r\n");
+    IniSettingsStore ini = storeAt(QStringLiteral("TIKKELI"));
+    EXPECT_EQ(ini.read(QStringLiteral("Database")), QStringLiteral("/tmp/a.mdb"));
+    ini.write(QStringLiteral("/tmp/b.mdb"), QStringLiteral("DATABASE"));
+    ini.write(QStringLiteral("/tmp/varmistus/"), QStringLiteral("DatabaseBackup"));
+    ini.setSection(QStringLiteral("FORMS"));
+    ini.write(QStringLiteral("1"), QStringLiteral("frmMain70"));
+
+    const QString text = QString::fromUtf8(env.iniContent());
+    EXPECT_TRUE(text.startsWith(QStringLiteral("; oma kommentti\n[tikkeli]\n"))) << text.toStdString();
+    EXPECT_EQ(text.count(QStringLiteral("/tmp/b.mdb")), 1);
+    // The new key went into its own section, before the next one.
+    EXPECT_LT(text.indexOf(QStringLiteral("DatabaseBackup")), text.indexOf(QStringLiteral("[Muu]")));
+    ini.setSection(QStringLiteral("Muu"));
+    EXPECT_EQ(ini.read(QStringLiteral("x")), QStringLiteral("1"));
+}
+
+TEST(IniSettingsStore, Latin1FileIsReadAndRewrittenAsUtf8)
+{
+    test::TempProgramEnvironment env(false);
+    env.writeIni(QByteArray("[TIKKELI]\nHenkilo=J\xe4rvinen \xc5ke\n"));
+    IniSettingsStore ini = storeAt(QStringLiteral("TIKKELI"));
+    EXPECT_EQ(ini.read(QStringLiteral("Henkilo")), QStringLiteral("Järvinen Åke"));
+    ini.write(QStringLiteral("x"), QStringLiteral("Muu"));
+    EXPECT_TRUE(env.iniContent().contains("J\xc3\xa4rvinen"));
+}
+
+TEST(IniSettingsStore, Utf8ByteOrderMarkIsSkipped)
+{
+    test::TempProgramEnvironment env(false);
+    env.writeIni(QByteArray("\xef\xbb\xbf[TIKKELI]\nDatabase=/x/ä.mdb\n"));
+    EXPECT_EQ(storeAt(QStringLiteral("TIKKELI")).read(QStringLiteral("Database")), QStringLiteral("/x/ä.mdb"));
+}
+
+TEST(IniSettingsStore, UnwritableFileRaises)
+{
+    test::TempProgramEnvironment env(false);
+    qunsetenv("TIKKELI_INI");
+    IniSettingsStore ini;
+    ini.setFile(env.root() + QStringLiteral("/tiedosto/Tikkeli.ini"));
+    // A plain file where the folder should be: nothing can be written below it.
+    QFile blocker(env.root() + QStringLiteral("/tiedosto"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    ini.setSection(QStringLiteral("TIKKELI"));
+    EXPECT_THROW(ini.write(QStringLiteral("a"), QStringLiteral("b")), SettingsError);
+}
+
+TEST(IniSettingsStore, PlacementRoundTripAndMalformedEntries)
+{
+    test::TempProgramEnvironment env(false);
+    IniSettingsStore ini = storeAt(QStringLiteral("FORMS"));
+    ini.writePlacement({QRect(10, -20, 300, 200), true}, QStringLiteral("frmJasen70"));
+    const auto p = ini.readPlacement(QStringLiteral("frmJasen70"));
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->geometry, QRect(10, -20, 300, 200));
+    EXPECT_TRUE(p->maximized);
+    for (const char* bad : {"", "1,2,3", "a,b,c,d,0", "1,2,0,5,0", "1,2,3,4,5,6"}) {
+        ini.write(QString::fromLatin1(bad), QStringLiteral("frmRikki70"));
+        EXPECT_FALSE(ini.readPlacement(QStringLiteral("frmRikki70"))) << bad;
+    }
+}

@@ -1,0 +1,254 @@
+#include "app/NullConversions.h"
+#include "app/ScriptedPrompter.h"
+#include "app/ShellHooks.h"
+#include "db/Database.h"
+#include "settings/DatabaseSettingsStore.h"
+#include "settings/IniSettingsStore.h"
+#include "settings/SettingsLoader.h"
+#include "support/TempProgramEnvironment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+using namespace tikkeli;
+
+namespace {
+
+QString templateCopy(const test::TempProgramEnvironment& env, const QString& name = QStringLiteral("seura.mdb"))
+{
+    const QString path = env.root() + QLatin1Char('/') + name;
+    QFile::copy(env.programFolder() + QStringLiteral("/mallit/malli.mdb"), path);
+    QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::WriteOwner);
+    return path;
+}
+
+void put(Database& db, const QString& key, const QString& value)
+{
+    DatabaseSettingsStore(db).write(value, key);
+}
+
+} // namespace
+
+TEST(ReadDatabasePaths, EmptyIniGetsTheUsersSampleCopyAndBackupFolderWrittenBack)
+{
+    test::TempProgramEnvironment env;
+    EXPECT_TRUE(ReadDatabasePaths());
+    EXPECT_EQ(State().DatabasePath, env.userFolder() + QStringLiteral("/demo1.mdb"));
+    EXPECT_TRUE(QFileInfo::exists(State().DatabasePath));
+    EXPECT_EQ(State().BackupFolder, env.userFolder() + QStringLiteral("/Varmuuskopiot/"));
+    EXPECT_TRUE(QFileInfo(State().BackupFolder).isDir());
+    const IniSettingsStore ini = ProgramIniStore();
+    EXPECT_EQ(ini.read(QStringLiteral("Database")), State().DatabasePath);
+    EXPECT_EQ(ini.read(QStringLiteral("DatabaseBackup")), State().BackupFolder);
+    // The program folder's file is never the one in use.
+    EXPECT_NE(State().DatabasePath, env.programFolder() + QStringLiteral("/demo1.mdb"));
+}
+
+TEST(ReadDatabasePaths, StoredPathsAreTakenAsTheyAreAndAnExistingCopyIsKept)
+{
+    test::TempProgramEnvironment env;
+    env.writeIni("[TIKKELI]\nDatabase=/srv/seura/jäsenet.mdb\nDatabaseBackup=/mnt/varmistus/\n");
+    ReadDatabasePaths();
+    EXPECT_EQ(State().DatabasePath, QStringLiteral("/srv/seura/jäsenet.mdb"));
+    EXPECT_EQ(State().BackupFolder, QStringLiteral("/mnt/varmistus/"));
+
+    QDir().mkpath(env.userFolder());
+    QFile own(env.userFolder() + QStringLiteral("/demo1.mdb"));
+    ASSERT_TRUE(own.open(QIODevice::WriteOnly));
+    own.write("käyttäjän muutokset");
+    own.close();
+    EXPECT_TRUE(EnsureSampleDatabaseCopy());
+    QFile again(env.userFolder() + QStringLiteral("/demo1.mdb"));
+    ASSERT_TRUE(again.open(QIODevice::ReadOnly));
+    EXPECT_EQ(again.readAll(), QByteArray("käyttäjän muutokset"));
+}
+
+TEST(LoadSettings, EveryKeyByItsRule)
+{
+    struct Case {
+        const char* key;
+        const char* stored;   // nullptr: key missing
+        std::function<void(const SharedState&)> check;
+    };
+    const std::vector<Case> cases = {
+        {"Laskunro", "abc", [](const SharedState& s) { EXPECT_EQ(s.InvoiceNumberCounter, 1); }},
+        {"Laskunro", nullptr, [](const SharedState& s) { EXPECT_EQ(s.InvoiceNumberCounter, 1); }},
+        {"Laskunro", "2,5", [](const SharedState& s) { EXPECT_EQ(s.InvoiceNumberCounter, 2); }},
+        {"Laskunro", "3,5", [](const SharedState& s) { EXPECT_EQ(s.InvoiceNumberCounter, 4); }},
+        {"Laskunro", "99999999999", [](const SharedState& s) { EXPECT_EQ(s.InvoiceNumberCounter, 1); }},
+        {"Jasennro", "1061", [](const SharedState& s) { EXPECT_EQ(s.MemberNumberCounter, 1061); }},
+        {"Sopimusnro", "x", [](const SharedState& s) { EXPECT_EQ(s.ContractNumberCounter, 1); }},
+        {"VarmuuskopioPv", "viikko", [](const SharedState& s) { EXPECT_EQ(s.BackupReminderDays, 30); }},
+        {"VarmuuskopioPv", "7", [](const SharedState& s) { EXPECT_EQ(s.BackupReminderDays, 7); }},
+        {"MargYla", "10", [](const SharedState& s) { EXPECT_EQ(s.MarginTop, 10); }},
+        {"MargAla", "700", [](const SharedState& s) { EXPECT_EQ(s.MarginBottom, 682); }},
+        {"MargVas", "-5000", [](const SharedState& s) { EXPECT_EQ(s.MarginLeft, -682); }},
+        {"MargOik", "leveä", [](const SharedState& s) { EXPECT_EQ(s.MarginRight, 0); }},
+        {"TarMargYla", "12,5", [](const SharedState& s) { EXPECT_EQ(s.LabelMarginTop, 12); }},
+        {"TarMargAla", "99999", [](const SharedState& s) { EXPECT_EQ(s.LabelMarginBottom, 32767); }},
+        {"FonttiKoko", "iso", [](const SharedState& s) { EXPECT_EQ(s.ReportFontSize, 10); }},
+        {"FonttiKoko", "12", [](const SharedState& s) { EXPECT_EQ(s.ReportFontSize, 12); }},
+        {"Fontti", nullptr, [](const SharedState& s) { EXPECT_EQ(s.ReportFontName, QStringLiteral("Times New Roman")); }},
+        {"Fontti", "Arial", [](const SharedState& s) { EXPECT_EQ(s.ReportFontName, QStringLiteral("Arial")); }},
+        {"MuistutaVarm", "1", [](const SharedState& s) { EXPECT_TRUE(s.RemindBackup); }},
+        {"MuistutaVarm", "-1", [](const SharedState& s) { EXPECT_TRUE(s.RemindBackup); }},
+        {"MuistutaVarm", "0", [](const SharedState& s) { EXPECT_FALSE(s.RemindBackup); }},
+        {"MuistutaVarm", "kyllä", [](const SharedState& s) { EXPECT_FALSE(s.RemindBackup); }},
+        {"LaajaTilatieto", "True", [](const SharedState& s) { EXPECT_TRUE(s.ExtendedEstateInfo); }},
+        {"AutoJasennumero", "1", [](const SharedState& s) { EXPECT_TRUE(s.AutoMemberNumbers); }},
+        {"AutoSopimusnumero", nullptr, [](const SharedState& s) { EXPECT_FALSE(s.AutoContractNumbers); }},
+        {"Muistutuskulut", "5,50", [](const SharedState& s) { EXPECT_EQ(s.ReminderFee, Currency::fromRaw(55000)); }},
+        {"Muistutuskulut", "viisi", [](const SharedState& s) { EXPECT_EQ(s.ReminderFee, Currency()); }},
+        {"Viivastyskorko", "7,5", [](const SharedState& s) { EXPECT_DOUBLE_EQ(s.LateInterestRate, 7.5); }},
+        {"Viivastyskorko", "?", [](const SharedState& s) { EXPECT_DOUBLE_EQ(s.LateInterestRate, 0.0); }},
+        {"RegOsoite", "Kirkkotie 12, A 3", [](const SharedState& s) { EXPECT_EQ(s.ClubAddress, QStringLiteral("Kirkkotie 12, A 3")); }},
+        {"EmailPohja", nullptr, [](const SharedState& s) { EXPECT_EQ(s.InvoiceTemplatePath, DefaultInvoiceTemplatePath()); }},
+        {"EmailKarhupohja", nullptr, [](const SharedState& s) { EXPECT_EQ(s.ReminderTemplatePath, DefaultReminderTemplatePath()); }},
+        {"ViiteHakemisto", nullptr, [](const SharedState& s) { EXPECT_FALSE(s.RefPaymentFolder.isEmpty()); }},
+        {"BackupDate", "1.2.2024 10:00:00", [](const SharedState& s) { EXPECT_EQ(s.LastBackupDate, QDateTime(QDate(2024, 2, 1), QTime(10, 0))); }},
+    };
+    test::TempProgramEnvironment env;
+    for (const Case& c : cases) {
+        State() = SharedState{};
+        const QString path = templateCopy(env, QStringLiteral("k%1.mdb").arg(&c - cases.data()));
+        Database db = Database::open(path);
+        if (c.stored)
+            put(db, QString::fromLatin1(c.key), QString::fromUtf8(c.stored));
+        LoadSettings(db);
+        SCOPED_TRACE(std::string(c.key) + " = " + (c.stored ? c.stored : "(puuttuu)"));
+        c.check(State());
+        db.close();
+    }
+}
+
+TEST(LoadSettings, BadBackupDateBecomesNowAndIsWrittenBack)
+{
+    test::TempProgramEnvironment env;
+    for (const char* stored : {"ei päivä", ""}) {
+        Database db = Database::open(templateCopy(env, QStringLiteral("b%1.mdb").arg(qstrlen(stored))));
+        if (*stored)
+            put(db, QStringLiteral("BackupDate"), QString::fromUtf8(stored));
+        const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
+        LoadSettings(db);
+        EXPECT_GE(State().LastBackupDate, before);
+        const QString written = DatabaseSettingsStore(db).read(QStringLiteral("BackupDate"));
+        EXPECT_FALSE(written.isEmpty());
+        // The next load reads the written text back as the same second.
+        State() = SharedState{};
+        LoadSettings(db);
+        EXPECT_LE(qAbs(State().LastBackupDate.secsTo(before)), 2) << written.toStdString();
+        db.close();
+    }
+}
+
+TEST(LoadSettings, PageMarginsArePushedTimes48AndLabelMarginsAreNot)
+{
+    test::TempProgramEnvironment env;
+    std::vector<std::pair<ReportMargin, int>> pushed;
+    ShellHooks::SetReportMargin = [&](ReportMargin m, int twips) { pushed.emplace_back(m, twips); };
+    Database db = Database::open(templateCopy(env));
+    put(db, QStringLiteral("MargYla"), QStringLiteral("10"));
+    put(db, QStringLiteral("MargOik"), QStringLiteral("1000"));
+    put(db, QStringLiteral("TarMargYla"), QStringLiteral("7"));
+    LoadSettings(db);
+    const std::vector<std::pair<ReportMargin, int>> expected = {
+        {ReportMargin::Top, 480}, {ReportMargin::Bottom, 0}, {ReportMargin::Left, 0}, {ReportMargin::Right, 682 * 48}};
+    EXPECT_EQ(pushed, expected);
+}
+
+TEST(SaveBackupDate, WritesNowAndLeavesTheSharedDateAndIgnoresFailures)
+{
+    test::TempProgramEnvironment env;
+    State().DatabasePath = templateCopy(env);
+    const QDateTime startValue(QDate(2020, 1, 1), QTime(0, 0));
+    State().LastBackupDate = startValue;
+    SaveBackupDate();
+    EXPECT_EQ(State().LastBackupDate, startValue);
+    Database db = Database::open(State().DatabasePath);
+    const QDateTime stored = ParseLocaleDate(DatabaseSettingsStore(db).read(QStringLiteral("BackupDate"))).value_or(QDateTime());
+    EXPECT_TRUE(stored.isValid());
+    EXPECT_LE(qAbs(stored.secsTo(QDateTime::currentDateTime())), 5);
+    State().DatabasePath = env.root() + QStringLiteral("/eiole.mdb");
+    EXPECT_NO_THROW(SaveBackupDate());
+    EXPECT_FALSE(QFileInfo::exists(State().DatabasePath));
+}
+
+TEST(TemplatePaths, ResetWritesTheDefaultWithoutTouchingSharedState)
+{
+    test::TempProgramEnvironment env;
+    State().DatabasePath = templateCopy(env);
+    State().InvoiceTemplatePath = QStringLiteral("/vanha/lasku.txt");
+    ResetInvoiceTemplatePath();
+    ResetReminderTemplatePath();
+    EXPECT_EQ(State().InvoiceTemplatePath, QStringLiteral("/vanha/lasku.txt"));
+    Database db = Database::open(State().DatabasePath);
+    DatabaseSettingsStore store(db);
+    EXPECT_EQ(store.read(QStringLiteral("EmailPohja")), env.programFolder() + QStringLiteral("/lasku.txt"));
+    EXPECT_EQ(store.read(QStringLiteral("EmailKarhupohja")), env.programFolder() + QStringLiteral("/karhu.txt"));
+    State().DatabasePath = env.root() + QStringLiteral("/eiole.mdb");
+    EXPECT_ANY_THROW(ResetInvoiceTemplatePath());
+}
+
+TEST(EnsureSettingsInDatabase, FlaggedDatabaseNeedsNoMigration)
+{
+    test::TempProgramEnvironment env;
+    ScriptedPrompter prompter;
+    State().DatabasePath = templateCopy(env);
+    {
+        Database db = Database::open(State().DatabasePath);
+        put(db, QStringLiteral("AsKannassa"), QStringLiteral("1"));
+    }
+    EXPECT_FALSE(EnsureSettingsInDatabase());
+    EXPECT_TRUE(prompter.shown().empty());
+}
+
+TEST(EnsureSettingsInDatabase, MigrationMovesOldIniValuesKeepsTheClubNameAndAsksForARestart)
+{
+    test::TempProgramEnvironment env;
+    ScriptedPrompter prompter;
+    const QString path = templateCopy(env);
+    env.writeIni(QStringLiteral("[TIKKELI]\nDatabase=%1\nDatabaseBackup=/mnt/v/\nLaskunro=57\nHenkilo=Åke Järvi\n"
+                                "MargYla=5\n").arg(path).toUtf8());
+    {
+        Database db = Database::open(path);
+        put(db, QStringLiteral("RegName"), QStringLiteral("Erämiehet ry"));
+        put(db, QStringLiteral("Henkilo"), QStringLiteral("Uudempi Nimi"));
+    }
+    ReadDatabasePaths();
+    QString nameWhileOpen;
+    ShellHooks::ShowMigrationSettingsDialog = [&] { nameWhileOpen = State().ClubName; };
+    EXPECT_TRUE(EnsureSettingsInDatabase());
+    EXPECT_EQ(nameWhileOpen, QStringLiteral("Erämiehet ry"));
+    EXPECT_EQ(State().InvoiceNumberCounter, 57);
+    EXPECT_EQ(State().MarginTop, 5);
+    ASSERT_EQ(prompter.messageTexts().size(), 3);
+    EXPECT_TRUE(prompter.messageTexts()[0].startsWith(QStringLiteral("Tietokannasta ei löydy asetuksia.")));
+    EXPECT_EQ(prompter.messageTexts()[1], QStringLiteral("Tarkista ja tallenna asetukset Asetukset ikkunoissa."));
+    EXPECT_EQ(prompter.messageTexts()[2], QStringLiteral("Käynnistä Tikkeli nyt uudestaan."));
+
+    // Without the settings window the values move by themselves: keys the database lacks, and
+    // the flag; what the database has stays.
+    ShellHooks::ShowMigrationSettingsDialog = {};
+    EXPECT_TRUE(EnsureSettingsInDatabase());
+    Database db = Database::open(path);
+    DatabaseSettingsStore store(db);
+    EXPECT_EQ(store.read(QStringLiteral("Laskunro")), QStringLiteral("57"));
+    EXPECT_EQ(store.read(QStringLiteral("Henkilo")), QStringLiteral("Uudempi Nimi"));
+    EXPECT_EQ(store.read(QStringLiteral("RegName")), QStringLiteral("Erämiehet ry"));
+    EXPECT_EQ(store.read(QStringLiteral("AsKannassa")), QStringLiteral("1"));
+    db.close();
+    prompter.clear();
+    EXPECT_FALSE(EnsureSettingsInDatabase());
+}
+
+TEST(SaveDatabasePath, SetsStateAndIniAndRaisesWhenTheIniCannotBeWritten)
+{
+    test::TempProgramEnvironment env;
+    SaveDatabasePath(QStringLiteral("/koti/seura.mdb"));
+    EXPECT_EQ(State().DatabasePath, QStringLiteral("/koti/seura.mdb"));
+    EXPECT_EQ(ProgramIniStore().read(QStringLiteral("Database")), QStringLiteral("/koti/seura.mdb"));
+    qputenv("TIKKELI_INI", (env.iniPath() + QStringLiteral("/alla/Tikkeli.ini")).toUtf8());
+    EXPECT_ANY_THROW(SaveDatabasePath(QStringLiteral("/muu.mdb")));
+}
