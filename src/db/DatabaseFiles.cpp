@@ -273,22 +273,11 @@ void CompactDatabase(const QString& srcPath, const QString& destPath)
 
 namespace {
 
-// Copies the rows of one table that can still be read: all at once when possible, else row by
-// row from both ends around the damage.
-long long salvageTable(RawDb& out, const QString& table, QStringList& problems)
+// Copies the rows of one table that can still be read, row by row from both ends around the
+// damage.
+long long salvageTable(RawDb& in, RawDb& out, const QString& table, QStringList& problems)
 {
     const QString t = quoteIdent(table);
-    out.exec(QStringLiteral("SAVEPOINT salvage"));
-    const int rcBulk = sqlite3_exec(out.get(), (QStringLiteral("INSERT INTO main.") + t + QStringLiteral(" SELECT * FROM src.") + t)
-                                                   .toUtf8().constData(), nullptr, nullptr, nullptr);
-    if (rcBulk == SQLITE_OK) {
-        const long long n = sqlite3_changes64(out.get());
-        out.exec(QStringLiteral("RELEASE salvage"));
-        return n;
-    }
-    out.exec(QStringLiteral("ROLLBACK TO salvage"));
-    out.exec(QStringLiteral("RELEASE salvage"));
-
     int columns = 0;
     {
         sqlite3_stmt* st = nullptr;
@@ -303,14 +292,19 @@ long long salvageTable(RawDb& out, const QString& table, QStringList& problems)
     for (int i = 0; i < columns; ++i)
         marks += i ? QStringLiteral(",?") : QStringLiteral("?");
     sqlite3_stmt* ins = nullptr;
-    sqlite3_prepare_v2(out.get(), (QStringLiteral("INSERT OR IGNORE INTO main.") + t + QStringLiteral(" VALUES (") + marks + u')')
-                                      .toUtf8().constData(), -1, &ins, nullptr);
+    if (sqlite3_prepare_v2(out.get(), (QStringLiteral("INSERT OR IGNORE INTO main.") + t + QStringLiteral(" VALUES (") + marks + u')')
+                                          .toUtf8().constData(), -1, &ins, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(ins);
+        problems << QStringLiteral("Taulun %1 rivejä ei voitu kopioida.").arg(table);
+        return 0;
+    }
     long long copied = 0;
     bool damaged = false;
     auto scan = [&](const QString& sql, sqlite3_int64 bound) -> std::optional<sqlite3_int64> {
         sqlite3_stmt* sel = nullptr;
         std::optional<sqlite3_int64> last;
-        if (sqlite3_prepare_v2(out.get(), sql.toUtf8().constData(), -1, &sel, nullptr) != SQLITE_OK) {
+        if (sqlite3_prepare_v2(in.get(), sql.toUtf8().constData(), -1, &sel, nullptr) != SQLITE_OK
+            || sqlite3_column_count(sel) != columns + 1) {
             sqlite3_finalize(sel);
             damaged = true;
             return last;
@@ -330,10 +324,11 @@ long long salvageTable(RawDb& out, const QString& table, QStringList& problems)
         sqlite3_finalize(sel);
         return last;
     };
-    const auto lastForward = scan(QStringLiteral("SELECT _rowid_, * FROM src.") + t + QStringLiteral(" WHERE _rowid_ > ? ORDER BY _rowid_"),
+    const QString select = QStringLiteral("SELECT _rowid_, * FROM main.") + t;
+    const auto lastForward = scan(select + QStringLiteral(" WHERE _rowid_ > ? ORDER BY _rowid_"),
                                   std::numeric_limits<sqlite3_int64>::min());
     if (damaged) {
-        scan(QStringLiteral("SELECT _rowid_, * FROM src.") + t + QStringLiteral(" WHERE _rowid_ > ? ORDER BY _rowid_ DESC"),
+        scan(select + QStringLiteral(" WHERE _rowid_ > ? ORDER BY _rowid_ DESC"),
              lastForward.value_or(std::numeric_limits<sqlite3_int64>::min()));
         problems << QStringLiteral("Taulusta %1 saatiin talteen %2 riviä; osa riveistä saattoi kadota.").arg(table).arg(copied);
     }
@@ -372,24 +367,24 @@ RepairResult RepairDatabase(const QString& path)
     const QString tmp = tempBeside(path, "korjaus");
     TempGuard guard(tmp);
     {
+        const DbException unreadable(DbErr::Damaged, QStringLiteral("Tietokannan '%1' rakennetta ei voi lukea, joten "
+                                                                    "sitä ei voi korjata. Tiedostoa ei ole muutettu.")
+                                                         .arg(shown(path)));
+        std::unique_ptr<RawDb> inPtr;
+        try {
+            inPtr = std::make_unique<RawDb>(path, SQLITE_OPEN_READONLY);
+        } catch (const DbException&) {
+            throw unreadable;
+        }
+        RawDb& in = *inPtr;
         RawDb out(tmp, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
         out.exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
-        {
-            sqlite3_stmt* st = nullptr;
-            sqlite3_prepare_v2(out.get(), "ATTACH DATABASE ? AS src", -1, &st, nullptr);
-            const QByteArray p = QFile::encodeName(path);
-            sqlite3_bind_text(st, 1, p.constData(), int(p.size()), SQLITE_TRANSIENT);
-            const int rc = sqlite3_step(st);
-            sqlite3_finalize(st);
-            if (rc != SQLITE_DONE)
-                SqliteError::raise(out.get(), rc);
-        }
         struct Entry {
             QString type, name, sql;
         };
         std::vector<Entry> schema;
         sqlite3_stmt* st = nullptr;
-        int rc = sqlite3_prepare_v2(out.get(), "SELECT type, name, sql FROM src.sqlite_master WHERE sql IS NOT NULL ORDER BY rowid",
+        int rc = sqlite3_prepare_v2(in.get(), "SELECT type, name, sql FROM main.sqlite_master WHERE sql IS NOT NULL ORDER BY rowid",
                                     -1, &st, nullptr);
         while (rc == SQLITE_OK && (rc = sqlite3_step(st)) == SQLITE_ROW) {
             rc = SQLITE_OK;
@@ -399,8 +394,7 @@ RepairResult RepairDatabase(const QString& path)
         }
         sqlite3_finalize(st);
         if (rc != SQLITE_DONE)
-            throw DbException(DbErr::Damaged, QStringLiteral("Tietokannan '%1' rakennetta ei voi lukea, joten sitä ei "
-                                                             "voi korjata. Tiedostoa ei ole muutettu.").arg(shown(path)));
+            throw unreadable;
 
         out.exec(QStringLiteral("BEGIN"));
         for (const Entry& e : schema) {
@@ -410,20 +404,27 @@ RepairResult RepairDatabase(const QString& path)
                 result.problems << QStringLiteral("Taulua %1 ei voitu luoda uudelleen.").arg(e.name);
                 continue;
             }
-            result.rowsSalvaged += salvageTable(out, e.name, result.problems);
+            result.rowsSalvaged += salvageTable(in, out, e.name, result.problems);
         }
         // AutoNumber counters: never lower than before, so keys are not reused.
-        if (sqlite3_exec(out.get(), "SELECT 1 FROM main.sqlite_sequence LIMIT 0", nullptr, nullptr, nullptr) == SQLITE_OK) {
-            sqlite3_exec(out.get(),
-                         "UPDATE main.sqlite_sequence SET seq = max(seq, coalesce((SELECT s.seq FROM src.sqlite_sequence s "
-                         "WHERE s.name = main.sqlite_sequence.name), 0))",
-                         nullptr, nullptr, nullptr);
-            sqlite3_exec(out.get(),
-                         "INSERT INTO main.sqlite_sequence (name, seq) SELECT s.name, s.seq FROM src.sqlite_sequence s "
-                         "WHERE s.name NOT IN (SELECT name FROM main.sqlite_sequence) "
-                         "AND s.name IN (SELECT name FROM main.sqlite_master WHERE type = 'table')",
-                         nullptr, nullptr, nullptr);
+        sqlite3_stmt* seq = nullptr;
+        if (sqlite3_prepare_v2(in.get(), "SELECT name, seq FROM main.sqlite_sequence", -1, &seq, nullptr) == SQLITE_OK) {
+            sqlite3_stmt* put = nullptr;
+            sqlite3_prepare_v2(out.get(),
+                               "INSERT OR REPLACE INTO main.sqlite_sequence (rowid, name, seq) SELECT "
+                               "(SELECT rowid FROM main.sqlite_sequence WHERE name = ?1), ?1, "
+                               "max(?2, coalesce((SELECT seq FROM main.sqlite_sequence WHERE name = ?1), 0)) "
+                               "WHERE EXISTS (SELECT 1 FROM main.sqlite_master WHERE type = 'table' AND name = ?1)",
+                               -1, &put, nullptr);
+            while (put && sqlite3_step(seq) == SQLITE_ROW) {
+                sqlite3_bind_value(put, 1, sqlite3_column_value(seq, 0));
+                sqlite3_bind_value(put, 2, sqlite3_column_value(seq, 1));
+                sqlite3_step(put);
+                sqlite3_reset(put);
+            }
+            sqlite3_finalize(put);
         }
+        sqlite3_finalize(seq);
         for (const char* type : {"index", "view", "trigger"}) {
             for (const Entry& e : schema) {
                 if (e.type != QLatin1String(type))
@@ -435,7 +436,7 @@ RepairResult RepairDatabase(const QString& path)
         for (const char* pragma : {"user_version", "application_id"}) {
             const QStringList v = [&] {
                 try {
-                    return out.query(QStringLiteral("PRAGMA src.%1").arg(QLatin1String(pragma)));
+                    return in.query(QStringLiteral("PRAGMA main.%1").arg(QLatin1String(pragma)));
                 } catch (const DbException&) {
                     return QStringList();
                 }
@@ -444,7 +445,6 @@ RepairResult RepairDatabase(const QString& path)
                 out.exec(QStringLiteral("PRAGMA main.%1 = %2").arg(QLatin1String(pragma)).arg(v.front().toLongLong()));
         }
         out.exec(QStringLiteral("COMMIT"));
-        out.exec(QStringLiteral("DETACH DATABASE src"));
     }
     stage("copy");
     if (!SyncFile(tmp))

@@ -222,6 +222,7 @@ QString NormalizeSql(const QString& sql)
     // Per statement.
     bool isCreate = false;
     bool betweenPending = false;
+    bool prevWasBetweenAnd = false;
     bool firstWordSeen = false;
     std::vector<Paren> parens;
     Paren lastClosed = Paren::Other;
@@ -334,7 +335,7 @@ QString NormalizeSql(const QString& sql)
             if (!literal && !isOp(nextSig(k), ".")) {
                 const bool inList = !parens.empty() && (parens.back() == Paren::In || parens.back() == Paren::Values)
                     && (prevIsOp({"(", ","}));
-                literal = afterLike || inList || prevIs("BETWEEN") || (betweenPending && prevIs("AND")) || prevIs("THEN")
+                literal = afterLike || inList || prevIs("BETWEEN") || prevWasBetweenAnd || prevIs("THEN")
                     || prevIs("ELSE") || prevIs("WHEN")
                     || prevIsOp({"=", "==", "<>", "!=", "<", ">", "<=", ">=", "&", "||"});
             }
@@ -376,6 +377,7 @@ QString NormalizeSql(const QString& sql)
         }
         if (t.type != Tok::Op)
             lastClosed = Paren::Other;
+        prevWasBetweenAnd = betweenPending && isWord(k, "AND");
         if (isWord(k, "BETWEEN"))
             betweenPending = true;
         else if (isWord(k, "AND"))

@@ -89,3 +89,200 @@ TEST_F(RecordsetTest, AddNewInsertsSetFieldsAndKeepsPosition)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(RecordsetTest, EditUpdatesOnlyChangedFieldsByKey)
+{
+    Recordset rs = db.openRecordset(QStringLiteral("SELECT jsSukunimi, jsSaldo FROM js WHERE jsEtunimi = ? ORDER BY jsID"),
+                                    RecordsetType::Dynaset, {QStringLiteral("Matti")});
+    ASSERT_TRUE(rs.isUpdatable());      // the key is fetched invisibly
+    EXPECT_EQ(rs.fieldCount(), 2);
+    EXPECT_FALSE(rs.hasField(QStringLiteral("tikkeli__rowid")));
+    rs.moveNext();
+    // Another writer changes a field the set does not touch; the update must not undo it.
+    db.execute(QStringLiteral("UPDATE js SET jsEtunimi = 'Pekka' WHERE jsID = 2"));
+    rs.edit();
+    EXPECT_EQ(rs.editMode(), EditMode::Edit);
+    rs.setField("JSSALDO", QStringLiteral("10,5"));
+    EXPECT_EQ(rs.field("jsSaldo"), Value(Currency::fromRaw(105000)));
+    rs.update();
+    EXPECT_EQ(rs.lastModified(), 2);
+    EXPECT_EQ(rs.field("jsSaldo"), Value(Currency::fromRaw(105000)));
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT jsEtunimi || ':' || jsSaldo FROM js WHERE jsID = 2")).toString(),
+              QStringLiteral("Pekka:10.5"));
+}
+
+TEST_F(RecordsetTest, FailedUpdateKeepsBufferAndMode)
+{
+    Recordset rs = db.openRecordset(QStringLiteral("js"));
+    rs.edit();
+    rs.setField("jsSukunimi", QString());          // the CHECK refuses ""
+    try {
+        rs.update();
+        ADD_FAILURE();
+    } catch (const DbException& e) {
+        EXPECT_EQ(e.number(), DbErr::ValidationFailed);
+    }
+    EXPECT_EQ(rs.editMode(), EditMode::Edit);
+    EXPECT_EQ(rs.field("jsSukunimi"), Value(QString()));
+    rs.setField("jsSukunimi", QStringLiteral("Korjattu"));
+    rs.update();
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT jsSukunimi FROM js WHERE jsID = 1")).toString(), QStringLiteral("Korjattu"));
+
+    rs.addNew();
+    rs.setField("jsEtunimi", QStringLiteral("Ilman sukunimeä"));
+    rs.setField("jsSukunimi", QString());
+    EXPECT_THROW(rs.update(), DbException);
+    EXPECT_EQ(rs.editMode(), EditMode::Add);
+    EXPECT_EQ(rs.recordCount(), 5);
+    EXPECT_EQ(rs.field("jsEtunimi").toString(), QStringLiteral("Ilman sukunimeä"));
+    rs.cancelUpdate();
+    EXPECT_EQ(rs.editMode(), EditMode::None);
+    EXPECT_EQ(rs.field("jsSukunimi").toString(), QStringLiteral("Korjattu"));
+    EXPECT_THROW(rs.cancelUpdate(), DbException);
+    EXPECT_THROW(rs.update(), DbException);
+}
+
+TEST_F(RecordsetTest, SetFieldChecksModeNamesAndTypes)
+{
+    Recordset rs = db.openRecordset(QStringLiteral("SELECT jsID, jsLuku, jsSukunimi || '!' AS huuto FROM js"));
+    const struct {
+        bool editFirst;
+        const char* field;
+        Value value;
+        int number;
+    } cases[] = {
+        {false, "jsLuku", Value(1), DbErr::UpdateWithoutEdit},
+        {true, "eiole", Value(1), DbErr::ItemNotFound},
+        {true, "huuto", Value("x"), DbErr::FieldNotUpdatable},
+        {true, "jsLuku", Value("kolme"), DbErr::ConversionError},
+    };
+    for (const auto& c : cases) {
+        if (c.editFirst)
+            rs.edit();
+        try {
+            rs.setField(QString::fromUtf8(c.field), c.value);
+            ADD_FAILURE() << c.field;
+        } catch (const DbException& e) {
+            EXPECT_EQ(e.number(), c.number) << c.field;
+        }
+        if (c.editFirst)
+            rs.cancelUpdate();
+    }
+    rs.edit();
+    rs.setField("jsLuku", 2.5);    // rounds half to even
+    rs.update();
+    EXPECT_EQ(rs.field("jsLuku"), Value(2));
+    EXPECT_THROW(rs.field("eiole"), DbException);
+}
+
+TEST_F(RecordsetTest, DeleteLeavesNoCurrentRecordUntilAMove)
+{
+    Recordset rs = db.openRecordset(QStringLiteral("SELECT * FROM js ORDER BY jsID"));
+    rs.moveNext();
+    rs.deleteRecord();
+    EXPECT_EQ(rs.recordCount(), 4);
+    EXPECT_FALSE(rs.eof());
+    EXPECT_EQ(rs.absolutePosition(), -1);
+    try {
+        rs.field("jsID");
+        ADD_FAILURE();
+    } catch (const DbException& e) {
+        EXPECT_EQ(e.number(), DbErr::RecordDeleted);
+    }
+    rs.moveNext();
+    EXPECT_EQ(rs.field("jsID"), Value(3));
+    rs.movePrevious();
+    EXPECT_EQ(rs.field("jsID"), Value(1));
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM js WHERE jsID = 2")).toInt64(), 0);
+    rs.moveLast();
+    rs.deleteRecord();
+    rs.moveNext();
+    EXPECT_TRUE(rs.eof());
+    EXPECT_THROW(rs.setBookmark(2), DbException);
+}
+
+TEST_F(RecordsetTest, FindAndBookmarks)
+{
+    Recordset rs = db.openRecordset(QStringLiteral("SELECT * FROM js ORDER BY jsSukunimi"));
+    EXPECT_TRUE(rs.findFirst("jssukunimi", QString::fromUtf8("äijälä")));
+    EXPECT_FALSE(rs.noMatch());
+    const Bookmark mark = rs.bookmark();
+    EXPECT_EQ(mark, 2);
+    auto startsWithZOrLater = [](const Recordset& r) { return r.field("jsSukunimi").toString() >= QStringLiteral("Z"); };
+    rs.moveFirst();
+    EXPECT_TRUE(rs.findNext(startsWithZOrLater));
+    EXPECT_EQ(rs.field("jsSukunimi").toString(), QStringLiteral("Zetterberg"));
+    EXPECT_TRUE(rs.findLast(startsWithZOrLater));
+    EXPECT_EQ(rs.field("jsSukunimi").toString(), QString::fromUtf8("Öhman"));
+    EXPECT_TRUE(rs.findPrevious(startsWithZOrLater));
+    EXPECT_EQ(rs.field("jsSukunimi").toString(), QString::fromUtf8("Äijälä"));
+    const int before = rs.absolutePosition();
+    EXPECT_FALSE(rs.findNext([](const Recordset& r) { return r.field("jsID").toInt64() == 99; }));
+    EXPECT_TRUE(rs.noMatch());
+    EXPECT_EQ(rs.absolutePosition(), before);
+    EXPECT_FALSE(rs.findFirst("jsLuku", 5));
+    EXPECT_TRUE(rs.findFirst("jsLuku", Value()));   // Null finds Null
+    rs.moveLast();
+    rs.setBookmark(mark);
+    EXPECT_EQ(rs.field("jsID"), Value(2));
+    EXPECT_THROW(rs.setBookmark(77), DbException);
+}
+
+TEST_F(RecordsetTest, SnapshotsJoinsAndAggregatesAreReadOnly)
+{
+    db.execute(QStringLiteral("CREATE TABLE ml (mlID INTEGER PRIMARY KEY, jsID INTEGER, mlSumma DECIMAL(19,4))"));
+    db.execute(QStringLiteral("INSERT INTO ml (jsID, mlSumma) VALUES (1, 5), (1, 7.25)"));
+    const char* readOnly[] = {
+        "SELECT js.jsSukunimi, ml.mlSumma FROM js JOIN ml ON ml.jsID = js.jsID",
+        "SELECT jsEtunimi, count(*) AS n FROM js GROUP BY jsEtunimi",
+        "SELECT DISTINCT jsEtunimi FROM js",
+        "SELECT sum(mlSumma) AS s FROM ml",
+    };
+    for (const char* sql : readOnly) {
+        Recordset rs = db.openRecordset(QString::fromUtf8(sql));
+        EXPECT_FALSE(rs.isUpdatable()) << sql;
+        EXPECT_THROW(rs.addNew(), DbException) << sql;
+    }
+    Recordset snap = db.openRecordset(QStringLiteral("js"), RecordsetType::Snapshot);
+    EXPECT_FALSE(snap.isUpdatable());
+    EXPECT_THROW(snap.edit(), DbException);
+    EXPECT_EQ(db.openRecordset(QStringLiteral("SELECT sum(mlSumma) AS s FROM ml")).field("s"), Value(12.25));
+    EXPECT_EQ(db.openRecordset(QStringLiteral("SELECT mlSumma FROM ml WHERE mlID = 2")).field("MLSUMMA"),
+              Value(Currency::fromRaw(72500)));
+    try {
+        db.openRecordset(QStringLiteral("eiole"));
+        ADD_FAILURE();
+    } catch (const DbException& e) {
+        EXPECT_EQ(e.number(), DbErr::TableNotFound);
+    }
+}
+
+TEST_F(RecordsetTest, AddNewOnEmptySetStaysAtEndAndRequeryReads)
+{
+    Recordset rs = db.openRecordset(QStringLiteral("SELECT * FROM js WHERE jsEtunimi = 'Liisa'"));
+    ASSERT_TRUE(rs.eof());
+    rs.addNew();
+    rs.setField("jsSukunimi", QStringLiteral("Uusi"));
+    rs.setField("jsEtunimi", QStringLiteral("Liisa"));
+    rs.setField("jsSyntynyt", QDate(1980, 2, 29));
+    rs.setField("jsMaksettu", true);
+    rs.update();
+    EXPECT_EQ(rs.recordCount(), 1);
+    EXPECT_TRUE(rs.eof());
+    rs.moveFirst();
+    EXPECT_EQ(rs.field("jsSyntynyt").toDate(), QDate(1980, 2, 29));
+    EXPECT_EQ(rs.field("jsMaksettu"), Value(true));
+    EXPECT_EQ(rs.field("jsMaa").toString(), QStringLiteral("Suomi"));
+    EXPECT_TRUE(rs.field("jsLuotu").toDateTime().isValid());
+    db.execute(QStringLiteral("INSERT INTO js (jsSukunimi, jsEtunimi) VALUES ('Toinen', 'Liisa')"));
+    rs.requery();
+    EXPECT_EQ(rs.recordCount(), 2);
+    EXPECT_EQ(rs.absolutePosition(), 0);
+    rs.close();
+    EXPECT_FALSE(rs.isOpen());
+    EXPECT_THROW(rs.eof(), DbException);
+}
+
+} // namespace

@@ -1,0 +1,62 @@
+#include "DbTestSupport.h"
+#include "db/SqlDialect.h"
+
+#include <gtest/gtest.h>
+
+using namespace tikkeli;
+
+namespace {
+
+TEST(SqlDialect, RewritesTheOriginalDialectOutsideLiterals)
+{
+    const struct {
+        const char* in;
+        const char* out;
+    } cases[] = {
+        {"DELETE * FROM jr WHERE jrID = ?", "DELETE FROM jr WHERE jrID = ?"},
+        {"delete jr.* from jr", "delete from jr"},
+        {"DELETE FROM jr", "DELETE FROM jr"},
+        {"SELECT * FROM lr WHERE lrPvm >= #3/5/2024#", "SELECT * FROM lr WHERE lrPvm >= '2024-03-05 00:00:00'"},
+        {"UPDATE t SET d = #12/31/2023 23:59:58#", "UPDATE t SET d = '2023-12-31 23:59:58'"},
+        {"UPDATE t SET d = #1/2/2024 1:05 PM#", "UPDATE t SET d = '2024-01-02 13:05:00'"},
+        {"SELECT 'a # 3/5/2024 #' FROM t", "SELECT 'a # 3/5/2024 #' FROM t"},
+        {"SELECT * FROM t WHERE n LIKE 'Virt*n?'", "SELECT * FROM t WHERE n LIKE 'Virt%n_'"},
+        {"SELECT * FROM t WHERE n NOT LIKE \"A*\"", "SELECT * FROM t WHERE n NOT LIKE 'A%'"},
+        {"SELECT * FROM t WHERE n LIKE '100%*'", "SELECT * FROM t WHERE n LIKE '100\\%%' ESCAPE '\\'"},
+        {"SELECT * FROM t WHERE n LIKE 'a[*]b'", "SELECT * FROM t WHERE n LIKE 'a*b'"},
+        {"SELECT * FROM t WHERE n LIKE 'a%' ESCAPE '!'", "SELECT * FROM t WHERE n LIKE 'a%' ESCAPE '!'"},
+        {"SELECT '*?' FROM t WHERE x = '*'", "SELECT '*?' FROM t WHERE x = '*'"},
+        {"SELECT * FROM t WHERE nimi = \"O'Brien\"", "SELECT * FROM t WHERE nimi = 'O''Brien'"},
+        {"SELECT * FROM t WHERE k IN (\"a\", \"b\")", "SELECT * FROM t WHERE k IN ('a', 'b')"},
+        {"INSERT INTO t (\"nimi\") VALUES (\"x\"), (\"y\")", "INSERT INTO t (\"nimi\") VALUES ('x'), ('y')"},
+        {"SELECT \"t\".\"x\" FROM t WHERE \"x\" = 1", "SELECT \"t\".\"x\" FROM t WHERE \"x\" = 1"},
+        {"SELECT * FROM t WHERE a BETWEEN \"a\" AND \"c\" AND \"b\" = 2", "SELECT * FROM t WHERE a BETWEEN 'a' AND 'c' AND \"b\" = 2"},
+        {"UPDATE t SET b = True WHERE c = FALSE", "UPDATE t SET b = 1 WHERE c = 0"},
+        {"SELECT t.true, 'True' FROM t", "SELECT t.true, 'True' FROM t"},
+        {"SELECT a & ' ' & b FROM t", "SELECT a || ' ' || b FROM t"},
+        {"SELECT * FROM t ORDER BY a, b DESC", "SELECT * FROM t ORDER BY a COLLATE FI, b COLLATE FI DESC"},
+        {"SELECT * FROM t ORDER BY lower(a) ASC LIMIT 5", "SELECT * FROM t ORDER BY lower(a) COLLATE FI ASC LIMIT 5"},
+        {"SELECT * FROM t ORDER BY a COLLATE BINARY", "SELECT * FROM t ORDER BY a COLLATE BINARY"},
+        {"SELECT * FROM (SELECT * FROM t ORDER BY a) ORDER BY 1", "SELECT * FROM (SELECT * FROM t ORDER BY a COLLATE FI) ORDER BY 1 COLLATE FI"},
+        {"CREATE VIEW v AS SELECT * FROM t ORDER BY a", "CREATE VIEW v AS SELECT * FROM t ORDER BY a"},
+        {"SELECT 1 -- ORDER BY x\nFROM t", "SELECT 1 -- ORDER BY x\nFROM t"},
+        {"SELECT * FROM t WHERE x = 'it''s * ?' AND y LIKE 'b*'", "SELECT * FROM t WHERE x = 'it''s * ?' AND y LIKE 'b%'"},
+        {"SELECT * FROM t WHERE x = ?1 AND y = :nimi", "SELECT * FROM t WHERE x = ?1 AND y = :nimi"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(NormalizeSql(QString::fromUtf8(c.in)), QString::fromUtf8(c.out)) << c.in;
+}
+
+TEST(SqlDialect, DateLiteralsAndPatterns)
+{
+    EXPECT_EQ(JetDateToIso(u"#2/29/2024#"), QStringLiteral("2024-02-29 00:00:00"));
+    EXPECT_EQ(JetDateToIso(u"#2/30/2024#"), QString());
+    EXPECT_EQ(JetDateToIso(u"#12/1/99#"), QStringLiteral("1999-12-01 00:00:00"));
+    EXPECT_EQ(JetDateToIso(u"#2024-03-05#"), QStringLiteral("2024-03-05 00:00:00"));
+    EXPECT_EQ(JetDateToIso(u"#12:00 AM#"), QStringLiteral("1899-12-30 00:00:00"));
+    EXPECT_EQ(JetDateToIso(u"#abc#"), QString());
+    EXPECT_EQ(JetLikePattern(QStringLiteral("Mäki*")), QStringLiteral("Mäki%"));
+    EXPECT_EQ(JetLikePattern(QStringLiteral("a_b?%")), QStringLiteral("a\\_b_\\%"));
+}
+
+} // namespace
