@@ -1,6 +1,7 @@
 #include "backup/ui/frmBackup.h"
 
 #include "app/Prompter.h"
+#include "app/ui/cMouseCursor.h"
 #include "backup/BackupCompaction.h"
 #include "backup/BackupStick.h"
 #include "backup/StickBackup.h"
@@ -13,17 +14,11 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
-#include <QGuiApplication>
 #include <QPushButton>
 
 namespace tikkeli {
 
 namespace {
-
-struct BusyCursor {
-    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
-};
 
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, bool visible)
 {
@@ -127,7 +122,8 @@ void frmBackup::cKopioi_Click()
     cKopioi->setEnabled(false);
     StickBackup::Result result;
     {
-        BusyCursor busy;
+        cMouseCursor busy;
+        busy.SetCursor(this, BusyPointer);
         m_busy = true;
         result = StickBackup::copyToStick(State().DatabasePath, *m_stick, QDate::currentDate());
         m_busy = false;
@@ -155,7 +151,8 @@ void frmBackup::cTiivista_Click()
 {
     BackupCompaction::Result result;
     {
-        BusyCursor busy;
+        cMouseCursor busy;
+        busy.SetCursor(this, BusyPointer);
         m_busy = true;
         result = BackupCompaction::run(State().DatabasePath);
         m_busy = false;
