@@ -10,6 +10,7 @@
 #include "db/Catalogue.h"
 #include "db/Currency.h"
 #include "db/Database.h"
+#include "db/DatabaseFiles.h"
 #include "db/DbError.h"
 #include "db/Schema.h"
 #include "db/SchemaDdl.h"
@@ -23,9 +24,7 @@
 #include <QStringList>
 
 #include <cstdio>
-#include <fcntl.h>
 #include <stdexcept>
-#include <unistd.h>
 
 using namespace tikkeli;
 
@@ -169,17 +168,6 @@ void loadSample(Database& db, const QString& folder)
     tx.commit();
 }
 
-void syncFile(const QString& path)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
-    if (fd < 0 || ::fsync(fd) != 0) {
-        if (fd >= 0)
-            ::close(fd);
-        throw BuildError(QStringLiteral("%1: tiedostoa ei voitu tallentaa levylle").arg(path));
-    }
-    ::close(fd);
-}
-
 // Builds into a temporary file beside the target and renames it into place only when complete.
 void build(const QString& target, const QString& sampleFolder)
 {
@@ -197,10 +185,11 @@ void build(const QString& target, const QString& sampleFolder)
         if (!sampleFolder.isEmpty())
             loadSample(db, sampleFolder);
         db.close();
-        syncFile(temp);
+        if (!SyncFile(temp))
+            throw BuildError(QStringLiteral("%1: tiedostoa ei voitu tallentaa levylle").arg(temp));
         if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(target).constData()) != 0)
             throw BuildError(QStringLiteral("%1: nimeäminen epäonnistui").arg(target));
-        syncFile(QFileInfo(target).absolutePath());
+        SyncFolder(QFileInfo(target).absolutePath());
     } catch (const DbException& e) {
         QFile::remove(temp);
         throw BuildError(QStringLiteral("%1: %2 (%3)").arg(target, e.description()).arg(e.number()));

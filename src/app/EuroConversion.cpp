@@ -4,6 +4,10 @@
 #include "db/Recordset.h"
 #include "db/Transaction.h"
 
+#include <map>
+#include <iterator>
+#include <vector>
+
 namespace tikkeli {
 
 const std::vector<EuroConversion::MoneyField>& EuroConversion::fields()
@@ -31,9 +35,61 @@ void EuroConversion::toMarks(Database& db)
     convert(db, false);
 }
 
+namespace {
+
+// Sums of the invoice rows by invoice number (jmRjmID names a jm.jmID, or the jmhjmID of the
+// history row once the invoice has moved there).
+std::map<std::int64_t, Currency> rowSums(Database& db)
+{
+    std::map<std::int64_t, Currency> sums;
+    Recordset rs = db.openRecordset(QStringLiteral("SELECT jmRjmID, jmRHinta FROM jmRivi "
+                                                   "WHERE jmRjmID IS NOT NULL AND jmRHinta IS NOT NULL"),
+                                    RecordsetType::Snapshot);
+    for (; !rs.eof(); rs.moveNext())
+        sums[rs.field(0).toInt64()] += rs.field(1).toCurrency();
+    return sums;
+}
+
+struct InvoiceTotals {
+    QString table;
+    QString key;
+    QString invoiceNumber;
+    QString total;
+};
+
+const InvoiceTotals Invoices[] = {
+    {QStringLiteral("jm"), QStringLiteral("jmID"), QStringLiteral("jmID"), QStringLiteral("jmHinta")},
+    {QStringLiteral("jmhist"), QStringLiteral("jmhID"), QStringLiteral("jmhjmID"), QStringLiteral("jmhjmHinta")},
+};
+
+// The invoices whose total is exactly the sum of their rows: key → invoice number.
+std::map<std::int64_t, std::int64_t> totalsMatchingRows(Database& db, const InvoiceTotals& inv,
+                                          const std::map<std::int64_t, Currency>& sums)
+{
+    std::map<std::int64_t, std::int64_t> keys;
+    Recordset rs = db.openRecordset(QStringLiteral("SELECT %1, %2, %3 FROM %4 WHERE %3 IS NOT NULL")
+                                        .arg(inv.key, inv.invoiceNumber, inv.total, inv.table),
+                                    RecordsetType::Snapshot);
+    for (; !rs.eof(); rs.moveNext()) {
+        const auto sum = sums.find(rs.field(1).toInt64());
+        if (sum != sums.end() && sum->second == rs.field(2).toCurrency())
+            keys[rs.field(0).toInt64()] = sum->first;
+    }
+    return keys;
+}
+
+} // namespace
+
 void EuroConversion::convert(Database& db, bool toEuros)
 {
     Transaction tx(db);
+    // Each amount rounds on its own, so rows that added up to their invoice's total could miss it
+    // by a ten-thousandth afterwards; such totals are set to the sum of their converted rows.
+    const std::map<std::int64_t, Currency> sumsBefore = rowSums(db);
+    std::vector<std::map<std::int64_t, std::int64_t>> matching;
+    for (const InvoiceTotals& inv : Invoices)
+        matching.push_back(totalsMatchingRows(db, inv, sumsBefore));
+
     for (const MoneyField& f : fields()) {
         // Each amount is converted in fixed point, so the rounding to four decimals is the
         // same half-to-even rounding every other money value of the program gets.
@@ -49,6 +105,14 @@ void EuroConversion::convert(Database& db, bool toEuros)
             db.execute(QStringLiteral("UPDATE %1 SET %2 = ? WHERE %3 = ?").arg(f.table, f.field, f.key),
                        {stored, rs.field(0)});
         }
+    }
+
+    const std::map<std::int64_t, Currency> sumsAfter = rowSums(db);
+    for (size_t i = 0; i < std::size(Invoices); ++i) {
+        const InvoiceTotals& inv = Invoices[i];
+        for (const auto& [key, number] : matching[i])
+            db.execute(QStringLiteral("UPDATE %1 SET %2 = ? WHERE %3 = ?").arg(inv.table, inv.total, inv.key),
+                       {Value(sumsAfter.at(number)), Value(key)});
     }
     tx.commit();
 }

@@ -23,7 +23,8 @@ public:
     static const std::vector<MoneyField>& fields();
 
     // Converts every field in one transaction, each amount rounded to four decimals (half to
-    // even); a failure throws the DbException and leaves every amount as it was.
+    // even); an invoice total that was the sum of its rows becomes the sum of the converted rows.
+    // A failure throws the DbException and leaves every amount as it was.
     static void toEuros(Database& db);
     static void toMarks(Database& db);
 

@@ -1,5 +1,6 @@
 #include "app/FeatureName.h"
 
+#include "app/NullConversions.h"
 #include "db/Database.h"
 #include "db/Recordset.h"
 
@@ -9,7 +10,7 @@ QString FeatureName(Database& db, qint32 piID)
 {
     Recordset rs = db.openRecordset(QStringLiteral("SELECT piNimi FROM pi WHERE piID = ?"), RecordsetType::Snapshot,
                                     {piID});
-    return rs.eof() ? QString() : rs.field(QStringLiteral("piNimi")).toString();
+    return rs.eof() ? QString() : NullToString(rs.field(QStringLiteral("piNimi")));
 }
 
 } // namespace tikkeli

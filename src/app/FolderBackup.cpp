@@ -163,9 +163,11 @@ void FolderBackup::backup()
         return;
     }
 
+    // The compacted copy holds the markers it needs; the original, which is about to become the
+    // previous file, should not keep them.
+    removeMarkers(database);
     if (!MaintenanceCommands::releaseDatabase(database)) {
         removeIfPresent(compacted);
-        removeMarkers(database);
         return;
     }
 
@@ -184,7 +186,6 @@ void FolderBackup::backup()
         }
     }
     if (!renamed) {
-        removeMarkers(database);
         removeIfPresent(compacted);
         critical(QStringLiteral("Tietokannan uudelleen nimeäminen ei onnistu."));
         return;
@@ -202,7 +203,6 @@ void FolderBackup::backup()
                      + QStringLiteral(" ennen kuin jatkat Tikkelin käyttöä."));
             return;
         }
-        removeMarkers(database);
         removeIfPresent(compacted);
         critical(QStringLiteral("Korjatun tietokannan uudelleen nimeäminen ei onnistu."));
         return;

@@ -1,5 +1,6 @@
 #include "app/MaintenanceFileOps.h"
 
+#include "db/DatabaseFiles.h"
 #include "db/DbError.h"
 
 #include <QDir>
@@ -39,12 +40,7 @@ DbException fileError(int err, const QString& path)
 
 void syncFolderOf(const QString& path)
 {
-    const QByteArray dir = QFile::encodeName(QFileInfo(path).absolutePath());
-    const int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
+    SyncFolder(QFileInfo(path).absolutePath());
 }
 
 // rename(2) replaces its target silently; renameat2 refuses when asked to. File systems that do
@@ -75,6 +71,21 @@ MaintenanceFileOps& MaintenanceFileOps::instance()
 void MaintenanceFileOps::setInstance(MaintenanceFileOps* ops)
 {
     g_current = ops;
+}
+
+void MaintenanceFileOps::backupDatabase(const QString& databasePath, const QString& targetPath)
+{
+    BackupDatabase(databasePath, targetPath);
+}
+
+void MaintenanceFileOps::compactDatabase(const QString& databasePath, const QString& targetPath)
+{
+    CompactDatabase(databasePath, targetPath);
+}
+
+RepairResult MaintenanceFileOps::repairDatabase(const QString& databasePath)
+{
+    return RepairDatabase(databasePath);
 }
 
 void MaintenanceFileOps::renameFile(const QString& from, const QString& to)
@@ -112,7 +123,7 @@ void MaintenanceFileOps::copyFile(const QString& from, const QString& to, bool o
         if (temp.write(buffer, n) != n)
             throw fileError(ENOSPC, to);
     }
-    if (!temp.flush() || ::fsync(temp.handle()) != 0)
+    if (!temp.flush() || !SyncFile(temp.fileName()))
         throw fileError(ENOSPC, to);
     temp.setPermissions(source.permissions() | QFileDevice::WriteOwner);
 

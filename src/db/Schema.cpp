@@ -32,9 +32,8 @@ FieldDef text(const char* name, int width, int source)
 {
     FieldDef f = field(name, FieldType::Text, source);
     f.size = width;
-    // The template's own text fields take "" (as the template file's did); the ones the program
-    // creates refuse it, and code that clears them writes Null.
-    f.allowZeroLength = source == Template;
+    // "" is refused everywhere but where it is allowed by name: no text means Null, one spelling
+    // only, and a template field can always be copied into its history twin (jm -> jmhist).
     return f;
 }
 
@@ -47,9 +46,7 @@ FieldDef textZeroLength(const char* name, int width, int source)
 
 FieldDef memo(const char* name, int source)
 {
-    FieldDef f = field(name, FieldType::Memo, source);
-    f.allowZeroLength = source == Template;
-    return f;
+    return field(name, FieldType::Memo, source);
 }
 
 FieldDef boolean(const char* name, int source) { return field(name, FieldType::Boolean, source); }
@@ -221,7 +218,7 @@ const QStringList& Schema::baseTableNames()
     return names;
 }
 
-TableDef Schema::templateShape(const QString& name)
+TableDef Schema::madeBy(const QString& name, int step)
 {
     const TableDef* full = table(name);
     TableDef t;
@@ -229,10 +226,10 @@ TableDef Schema::templateShape(const QString& name)
         return t;
     t.name = full->name;
     for (const FieldDef& f : full->fields)
-        if (f.source == Template)
+        if (f.source == step)
             t.fields.push_back(f);
     for (const IndexDef& i : full->indexes)
-        if (i.source == Template)
+        if (i.source == step)
             t.indexes.push_back(i);
     return t;
 }

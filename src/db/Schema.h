@@ -21,8 +21,10 @@ public:
 
     // The tables that come with the template file; the upgrade only adds fields to them.
     static const QStringList& baseTableNames();
-    // A base table as the template holds it: its own fields and "PrimaryKey", nothing the upgrade adds.
-    static TableDef templateShape(const QString& name);
+    // The fields and indexes of the table that one upgrade step makes, in their order (step 0: the
+    // template's own, so a base table as the template holds it).
+    static TableDef madeBy(const QString& name, int step);
+    static TableDef templateShape(const QString& name) { return madeBy(name, 0); }
     // Creates the base tables in their template shape in one transaction (a new template or sample).
     static void createBaseTables(Database& db);
 

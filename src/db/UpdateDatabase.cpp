@@ -153,13 +153,11 @@ private:
         return *Schema::table(QString::fromLatin1(tableName));
     }
 
-    static std::vector<QString> addIndexes(const TableDef& t, int step)
+    static void addIndexes(std::vector<QString>& sql, const TableDef& made)
     {
-        std::vector<QString> sql;
-        for (const IndexDef& i : t.indexes)
-            if (i.source == step && !i.primary)
-                sql.push_back(SchemaDdl::createIndex(t.name, i));
-        return sql;
+        for (const IndexDef& i : made.indexes)
+            if (!i.primary)   // the key is its own index
+                sql.push_back(SchemaDdl::createIndex(made.name, i));
     }
 
     // The statements the step needs on this file; none when its guard finds its object present.
@@ -170,42 +168,35 @@ private:
         case Guard::NoTable: {
             if (m_cat.hasTable(name(s.table)))
                 break;
-            const TableDef& t = target(s.table);
-            TableDef created;
-            created.name = t.name;
-            for (const FieldDef& f : t.fields)
-                if (f.source == s.no)
-                    created.fields.push_back(f);
-            sql.push_back(SchemaDdl::createTable(created));
-            for (QString& q : addIndexes(t, s.no))
-                sql.push_back(std::move(q));
+            const TableDef made = Schema::madeBy(name(s.table), s.no);
+            sql.push_back(SchemaDdl::createTable(made));
+            addIndexes(sql, made);
             break;
         }
         case Guard::NoField: {
             const TableDef& have = existingTable(s.table);
             if (have.field(name(s.name)))
                 break;
-            const TableDef& t = target(s.table);
+            const TableDef made = Schema::madeBy(name(s.table), s.no);
             // A group is known by its first field only; the others come with it unless some other
             // program already put them there.
-            for (const FieldDef& f : t.fields)
-                if (f.source == s.no && !have.field(f.name))
+            for (const FieldDef& f : made.fields)
+                if (!have.field(f.name))
                     sql.push_back(SchemaDdl::addField(have.name, f));
-            if (sql.empty())   // a field that newer databases get with their table
-                sql.push_back(SchemaDdl::addField(have.name, *t.field(name(s.name))));
-            for (QString& q : addIndexes(t, s.no))
-                sql.push_back(std::move(q));
+            if (made.fields.empty())   // a field that newer databases get with their table
+                sql.push_back(SchemaDdl::addField(have.name, *target(s.table).field(name(s.name))));
+            addIndexes(sql, made);
             if (s.no == 2)   // feature rows older than the type are all member features
                 sql.push_back(QStringLiteral("UPDATE pi SET piType = 1"));
             break;
         }
         case Guard::SingleIndex:
             if (m_cat.indexCount(existingTable(s.table).name) == 1)
-                sql = addIndexes(target(s.table), s.no);
+                addIndexes(sql, Schema::madeBy(name(s.table), s.no));
             break;
         case Guard::NoIndex:
             if (!existingTable(s.table).index(name(s.name)))
-                sql = addIndexes(target(s.table), s.no);
+                addIndexes(sql, Schema::madeBy(name(s.table), s.no));
             break;
         case Guard::NoQuery:
             if (!m_cat.hasQuery(name(s.name)))

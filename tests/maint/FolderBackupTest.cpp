@@ -165,7 +165,9 @@ TEST_F(FolderBackupTest, InjectedFailuresLeaveTheDatabaseWholeAtItsName)
 TEST_F(FolderBackupTest, FailedRollbackSaysWhereTheDatabaseIs)
 {
     FailingFileOps ops;
-    ops.fail = [](const QString& call) { return call.startsWith(QLatin1String("rename seura.md")); };
+    ops.fail = [](const QString& call) {
+        return call == QLatin1String("rename seura.md2 seura.mdb") || call == QLatin1String("rename seura.md3 seura.mdb");
+    };
     ScriptedPrompter p;
     FolderBackup::backup();
     ASSERT_EQ(p.messageTexts().size(), 2);

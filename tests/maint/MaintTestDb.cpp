@@ -59,7 +59,7 @@ INSERT INTO jmhist (jmhjmID, jmhjmHinta, jmhjmMuistutusKulut, jmhjmAvoinSumma) V
 INSERT INTO lt (ltNimi) VALUES ('Jäsenmaksu');
 INSERT INTO vs (vsNimi, vsVastikeVuosi, vsVastikeKausi) VALUES ('Talo', 1189.146, 11.89146);
 INSERT INTO tl (tlvsID, tlKunta) VALUES (1, 'Kuopio');
-INSERT INTO mt (mtvsID, mtpiID, mtValCurrency) VALUES (1, 2, 5.94573);
+INSERT INTO mt (mtvsID, mtpiID, mtValCurrency) VALUES (1, 2, 11.8915);
 INSERT INTO mvs (mvsvsID) VALUES (1);
 INSERT INTO el (elNimi) VALUES ('Hirvi');
 INSERT INTO et (etelID, etvsID) VALUES (1, 1);

@@ -139,7 +139,7 @@ TEST(EuroConversion, ToEurosConvertsTotalsAndRowsRoundedToFourDecimals)
     EXPECT_EQ(raw(t, "SELECT piCurrency FROM pi WHERE piID = 2"), 100000);
     EXPECT_EQ(raw(t, "SELECT ptValCurrency FROM pt WHERE ptID = 2"), 84935);
     EXPECT_TRUE(db.scalar(QStringLiteral("SELECT ptValCurrency FROM pt WHERE ptID = 3")).isNull());
-    EXPECT_EQ(raw(t, "SELECT mtValCurrency FROM mt"), 10000);
+    EXPECT_EQ(raw(t, "SELECT mtValCurrency FROM mt"), 20000);
     EXPECT_EQ(raw(t, "SELECT jmhjmHinta FROM jmhist"), 200000);
     EXPECT_EQ(raw(t, "SELECT jmHinta FROM jm WHERE jmID = 1"), 252282);
     EXPECT_EQ(raw(t, "SELECT jmHinta FROM jm WHERE jmID = 2"), 1000000);
@@ -166,14 +166,14 @@ TEST(EuroConversion, BackToMarksAndEveryRunConvertsAgain)
     EXPECT_EQ(raw(t, "SELECT piCurrency FROM pi WHERE piID = 1"), 5945730);
     EXPECT_EQ(raw(t, "SELECT jmHinta FROM jm WHERE jmID = 1"), 8918595);
     EXPECT_EQ(raw(t, "SELECT jmRHinta FROM jmRivi WHERE jmRID = 2"), 2972865);
-    EXPECT_EQ(raw(t, "SELECT mtValCurrency FROM mt"), 353517);
+    EXPECT_EQ(raw(t, "SELECT mtValCurrency FROM mt"), 707036);
 
     MaintenanceCommands::euroConversion();
     MaintenanceCommands::euroConversion();   // answered No by the empty script: nothing changes
     EXPECT_EQ(raw(t, "SELECT piCurrency FROM pi WHERE piID = 1"), 1000000);
     EXPECT_EQ(raw(t, "SELECT jmHinta FROM jm WHERE jmID = 1"), 1500000);
     EXPECT_EQ(raw(t, "SELECT jmRHinta FROM jmRivi WHERE jmRID = 2"), 500000);
-    EXPECT_EQ(raw(t, "SELECT mtValCurrency FROM mt"), 59457);    // 5.94573 rounded by the way there and back
+    EXPECT_EQ(raw(t, "SELECT mtValCurrency FROM mt"), 118915);
 
     ScriptedPrompter again;
     again.answerYes();
@@ -309,4 +309,25 @@ TEST(DatabaseRepair, RefusedWhileAWindowIsSaving)
     ASSERT_EQ(p.messageTexts().size(), 2);
     EXPECT_TRUE(p.messageTexts()[1].contains(QStringLiteral("Tietokantaan ei tehty muutoksia.")));
     saving.rollback();
+}
+
+TEST(EuroConversion, TotalsThatAddedUpStillAddUpToTheirRows)
+{
+    MaintTestDb t;
+    t.fill();
+    {
+        Database db = t.open();
+        // 10 + 20 marks give 1.6819 + 3.3638 euros, while 30 marks alone give 5.0456.
+        db.execute(QStringLiteral("INSERT INTO jm (jmID, jmHinta) VALUES (3, 30), (4, 30)"));
+        db.execute(QStringLiteral("INSERT INTO jmRivi (jmRjmID, jmRHinta) VALUES (3, 10), (3, 20), (4, 10)"));
+        db.execute(QStringLiteral("INSERT INTO jmhist (jmhjmID, jmhjmHinta) VALUES (9, 30)"));
+        db.execute(QStringLiteral("INSERT INTO jmRivi (jmRjmID, jmRHinta) VALUES (9, 20), (9, 10)"));
+    }
+    ScriptedPrompter p;
+    p.answerYes();
+    MaintenanceCommands::euroConversion();
+    EXPECT_EQ(raw(t, "SELECT jmHinta FROM jm WHERE jmID = 3"), 50457);
+    EXPECT_EQ(raw(t, "SELECT jmHinta FROM jm WHERE jmID = 4"), 50456);      // its rows never added up
+    EXPECT_EQ(raw(t, "SELECT jmhjmHinta FROM jmhist WHERE jmhjmID = 9"), 50457);
+    EXPECT_EQ(raw(t, "SELECT jmhjmHinta FROM jmhist WHERE jmhjmID = 7"), 200000);   // no rows of its own
 }
