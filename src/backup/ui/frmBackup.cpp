@@ -44,6 +44,7 @@ frmBackup::frmBackup(QWidget* parent) : QWidget(parent, Qt::Window)
                               false);
     lblVaihe5 = makeStepLabel(this, "lblVaihe5", QStringLiteral("5. Tiivistys valmis"), false);
     lblKopioitavaTiedosto = makeStepLabel(this, "lblKopioitavaTiedosto", QStringLiteral("Kopioitava tiedosto:"), true);
+    lblKopioitavaTiedosto->setWordWrap(false);
     lblKopioitavaTiedostoNimi = makeStepLabel(this, "lblKopioitavaTiedostoNimi", QString(), true);
     lblKopioitavaTiedostoNimi->setTextInteractionFlags(Qt::TextSelectableByMouse);
     lblVapaaTilaStatus = makeStepLabel(this, "lblVapaaTilaStatus", QStringLiteral("Muistitikun vapaa tila ei riitä."), false);

@@ -26,6 +26,7 @@ frmBackupRestore::frmBackupRestore(QWidget* parent)
                       parent)
 {
     lblPalautettavaTiedosto = makeStepLabel(this, "lblPalautettavaTiedosto", QStringLiteral("Palautettava tiedosto:"), false);
+    lblPalautettavaTiedosto->setWordWrap(false);
     lblPalautettavaTiedostoNimi = makeStepLabel(this, "lblPalautettavaTiedostoNimi", QString(), false);
     lblPalautusStatus = makeStepLabel(this, "lblPalautusStatus", QString(), false);
     setRedLetters(lblPalautusStatus);
