@@ -48,14 +48,7 @@ QString BackupRestore::targetFor(const QString& source)
 
 std::optional<BackupError> BackupRestore::makeTargetFolder()
 {
-    const QString folder = targetFolder();
-    if (int e = FileFaults::at("mkdir", folder))
-        return BackupError::fromErrno(e);
-    if (QFileInfo(folder).isDir())
-        return std::nullopt;
-    if (!QDir().mkpath(folder))
-        return BackupError::fromErrno(QFileInfo::exists(folder) ? EEXIST : EACCES);
-    return std::nullopt;
+    return SafeFileCopy::makeFolder(targetFolder());
 }
 
 bool BackupRestore::isInUse(const QString& path)

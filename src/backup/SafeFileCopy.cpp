@@ -2,6 +2,7 @@
 
 #include "backup/FileFaults.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -43,6 +44,17 @@ QByteArray native(const QString& path)
 }
 
 } // namespace
+
+std::optional<BackupError> SafeFileCopy::makeFolder(const QString& folder)
+{
+    if (int e = FileFaults::at("mkdir", folder))
+        return BackupError::fromErrno(e);
+    if (QFileInfo(folder).isDir())
+        return std::nullopt;
+    if (!QDir().mkpath(folder))
+        return BackupError::fromErrno(QFileInfo::exists(folder) ? EEXIST : EACCES);
+    return std::nullopt;
+}
 
 void SafeFileCopy::syncFolder(const QString& folder)
 {

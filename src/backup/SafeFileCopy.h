@@ -22,6 +22,8 @@ public:
     // Flushes temp to disk and renames it to target; on failure temp is removed and target left
     // as it was.
     static std::optional<BackupError> publish(const QString& temp, const QString& target);
+    // Creates folder (and missing parents) unless it is there.
+    static std::optional<BackupError> makeFolder(const QString& folder);
     // Flushes a folder's entries (after a rename into it).
     static void syncFolder(const QString& folder);
 };

@@ -7,7 +7,6 @@
 
 #include <QFile>
 #include <QJsonArray>
-#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTest>
@@ -18,6 +17,7 @@
 using namespace tikkeli;
 using tikkeli::test::BackupTestDb;
 using tikkeli::test::SmtpTestServer;
+using tikkeli::test::waitUntilSendsEnd;
 
 namespace {
 
@@ -145,11 +145,7 @@ TEST(SupportFileSender, DestroyedWhileSendingStaysSilent)
     ASSERT_TRUE(sender->Send(QString(), QString(), club.path()));
     QTest::qWait(300);
     delete sender;
-    QElapsedTimer clock;
-    clock.start();
-    while (EmailSender::runningSends() > 0 && clock.elapsed() < 5000)
-        QTest::qWait(20);
-    EXPECT_EQ(EmailSender::runningSends(), 0);
+    EXPECT_TRUE(waitUntilSendsEnd(5000));
     QTest::qWait(50);
     EXPECT_EQ(calls, 0);
 }

@@ -1,8 +1,12 @@
 #include "support/SmtpTestServer.h"
 
+#include "platform/EmailSender.h"
+
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonDocument>
+#include <QTest>
 
 namespace tikkeli::test {
 
@@ -48,6 +52,20 @@ QByteArray SmtpTestServer::raw(int index) const
 {
     QFile f(m_dir.filePath(QStringLiteral("%1.eml").arg(index + 1, 3, 10, QLatin1Char('0'))));
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool waitUntil(const std::function<bool()>& done, int ms)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < ms)
+        QTest::qWait(20);
+    return done();
+}
+
+bool waitUntilSendsEnd(int ms)
+{
+    return waitUntil([] { return EmailSender::runningSends() == 0; }, ms);
 }
 
 } // namespace tikkeli::test

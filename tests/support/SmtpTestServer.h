@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <functional>
+
 namespace tikkeli::test {
 
 // A real SMTP server for tests: aiosmtpd on 127.0.0.1, on a free port, saving what it accepts.
@@ -31,5 +33,10 @@ private:
     quint16 m_port = 0;
     QString m_error;
 };
+
+// Lets events run until done() holds or ms have passed; whether it holds.
+bool waitUntil(const std::function<bool()>& done, int ms);
+// Until every mail send of the process has ended (cancelled sends included).
+bool waitUntilSendsEnd(int ms);
 
 } // namespace tikkeli::test

@@ -12,8 +12,8 @@
 namespace tikkeli {
 
 StickCopiesForm::StickCopiesForm(const QString& objectName, const QString& caption, const QString& step2,
-                                 const QString& step3, QWidget* parent)
-    : QWidget(parent, Qt::Window)
+                                 const QString& step3Tail, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_step3Tail(step3Tail)
 {
     setObjectName(objectName);
     setWindowTitle(caption);
@@ -23,7 +23,8 @@ StickCopiesForm::StickCopiesForm(const QString& objectName, const QString& capti
     lstPaiva = new QListWidget(this);
     lstPaiva->setObjectName(QStringLiteral("lstPaiva"));
     lstPaiva->hide();
-    lblVaihe3 = makeStepLabel(this, "lblVaihe3", step3, false);
+    lblVaihe3 = makeStepLabel(this, "lblVaihe3",
+                              QStringLiteral("3. Valitulle päivälle x löytyy seuraavat tietokannat, ") + step3Tail, false);
     lblTietokanta = makeStepLabel(this, "lblTietokanta", QStringLiteral("Tietokanta:"), false);
     lstTietokanta = new QListWidget(this);
     lstTietokanta->setObjectName(QStringLiteral("lstTietokanta"));
@@ -119,7 +120,8 @@ void StickCopiesForm::lstPaiva_Click()
         lblVaihe3->show();
         lstTietokanta->hide();
     } else {
-        lblVaihe3->setText(dayHeading(dayText));
+        lblVaihe3->setText(QStringLiteral("3. Valitulle päivälle ") + dayText
+                           + QStringLiteral(" löytyy seuraavat tietokannat, ") + m_step3Tail);
         lblVaihe3->show();
         lstTietokanta->show();
     }

@@ -26,7 +26,8 @@ public:
     QPushButton* cSulje;
 
 protected:
-    StickCopiesForm(const QString& objectName, const QString& caption, const QString& step2, const QString& step3,
+    // step3Tail: what the user picks from the day's copies, the end of step 3's text.
+    StickCopiesForm(const QString& objectName, const QString& caption, const QString& step2, const QString& step3Tail,
                     QWidget* parent);
 
     // The chosen day's number and display text; 0 and "" when none is chosen.
@@ -42,13 +43,13 @@ protected:
 
     virtual void beforeSearch() {}
     virtual void dayCleared() {}
-    virtual QString dayHeading(const QString& dayText) const = 0;
     virtual void filesListed() {}
 
 private:
     void cEtsiMuistitikku_Click();
 
     QString m_root;
+    QString m_step3Tail;
     QBoxLayout* m_extra;
     QBoxLayout* m_buttons;
 };

@@ -14,8 +14,7 @@ namespace tikkeli {
 frmBackupManagement::frmBackupManagement(QWidget* parent)
     : StickCopiesForm(QStringLiteral("frmBackupManagement"), QStringLiteral("KOPIOTIKKU-Hallinta"),
                       QStringLiteral("2. Sopiva muistitikku löytyi, valitse päivä:"),
-                      QStringLiteral("3. Valitulle päivälle x löytyy seuraavat tietokannat, valitse poistettavien "
-                                     "tietokantojen nimet:"),
+                      QStringLiteral("valitse poistettavien tietokantojen nimet:"),
                       parent)
 {
     cPoistaValitut = new QPushButton(QStringLiteral("Poista valitut kopiot"), this);
@@ -30,12 +29,6 @@ frmBackupManagement::frmBackupManagement(QWidget* parent)
 void frmBackupManagement::dayCleared()
 {
     cPoistaValitut->hide();
-}
-
-QString frmBackupManagement::dayHeading(const QString& dayText) const
-{
-    return QStringLiteral("3. Valitulle päivälle ") + dayText
-        + QStringLiteral(" löytyy seuraavat tietokannat, valitse poistettavien tietokantojen nimet:");
 }
 
 void frmBackupManagement::lstTietokanta_Click()

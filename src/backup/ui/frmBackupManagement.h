@@ -15,7 +15,6 @@ public:
 
 protected:
     void dayCleared() override;
-    QString dayHeading(const QString& dayText) const override;
 
 private:
     void lstTietokanta_Click();

@@ -21,8 +21,7 @@ namespace tikkeli {
 frmBackupRestore::frmBackupRestore(QWidget* parent)
     : StickCopiesForm(QStringLiteral("frmBackupRestore"), QStringLiteral("KOPIOTIKKU-Palautus"),
                       QStringLiteral("2. Sopiva muistitikku löytyi, valitse palautettavan varmuuskopion päivä:"),
-                      QStringLiteral("3. Valitulle päivälle x löytyy seuraavat tietokannat, valitse palautettavan "
-                                     "tietokannan nimi:"),
+                      QStringLiteral("valitse palautettavan tietokannan nimi:"),
                       parent)
 {
     lblPalautettavaTiedosto = makeStepLabel(this, "lblPalautettavaTiedosto", QStringLiteral("Palautettava tiedosto:"), false);
@@ -56,12 +55,6 @@ void frmBackupRestore::beforeSearch()
 void frmBackupRestore::dayCleared()
 {
     lblPalautettavaTiedostoNimi->clear();
-}
-
-QString frmBackupRestore::dayHeading(const QString& dayText) const
-{
-    return QStringLiteral("3. Valitulle päivälle ") + dayText
-        + QStringLiteral(" löytyy seuraavat tietokannat, valitse palautettavan tietokannan nimi:");
 }
 
 void frmBackupRestore::filesListed()

@@ -24,7 +24,6 @@ public:
 protected:
     void beforeSearch() override;
     void dayCleared() override;
-    QString dayHeading(const QString& dayText) const override;
     void filesListed() override;
 
 private:

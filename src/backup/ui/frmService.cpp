@@ -168,7 +168,7 @@ void frmService::hss_SendFailed(const QString& reason)
                               : QStringLiteral("Huoltotiedoston lähetys epäonnistui.\n\n") + reason);
 }
 
-void frmService::done(int result)
+void frmService::unload()
 {
     // Closing while a send is on its way cancels it.
     releaseSender();
@@ -177,17 +177,17 @@ void frmService::done(int result)
         SaveFormPlacement(this);
         m_placementSaved = true;
     }
+}
+
+void frmService::done(int result)
+{
+    unload();
     QDialog::done(result);
 }
 
 void frmService::closeEvent(QCloseEvent* event)
 {
-    releaseSender();
-    setSending(false);
-    if (!m_placementSaved) {
-        SaveFormPlacement(this);
-        m_placementSaved = true;
-    }
+    unload();
     QDialog::closeEvent(event);
 }
 

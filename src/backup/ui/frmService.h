@@ -50,6 +50,7 @@ private:
     void hss_SendFailed(const QString& reason);
     void setSending(bool sending);
     void releaseSender();
+    void unload();
 
     SupportFileSender* m_hss = nullptr;
     std::unique_ptr<cMouseCursor> m_cursor;

@@ -7,7 +7,6 @@
 #include "settings/SharedState.h"
 #include "support/SmtpTestServer.h"
 
-#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -21,15 +20,6 @@ using namespace tikkeli;
 using namespace tikkeli::test;
 
 namespace {
-
-bool waitFor(const std::function<bool()>& done, int ms)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < ms)
-        QTest::qWait(20);
-    return done();
-}
 
 class FrmServiceTest : public ::testing::Test {
 protected:
@@ -81,7 +71,7 @@ TEST_F(FrmServiceTest, ABlankSenderPassesTheCheckAndFailsInTheComponentKeepingTh
     w.tSender->setText(QStringLiteral("  "));
     w.tMessage->setPlainText(QStringLiteral("Viesti säilyy"));
     QTest::mouseClick(w.cSend, Qt::LeftButton);
-    ASSERT_TRUE(waitFor([&] { return !prompter.shown().empty(); }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return !prompter.shown().empty(); }, 10000));
     EXPECT_TRUE(prompter.shown()[0].text.startsWith(QStringLiteral("Huoltotiedoston lähetys epäonnistui.")));
     EXPECT_TRUE(w.isVisible());
     EXPECT_TRUE(w.cSend->isEnabled());
@@ -92,7 +82,7 @@ TEST_F(FrmServiceTest, ABlankSenderPassesTheCheckAndFailsInTheComponentKeepingTh
     w.tSender->setText(QStringLiteral("sihteeri@eramiehet.fi"));
     QTest::mouseClick(w.cSend, Qt::LeftButton);
     EXPECT_NE(w.hss(), first);
-    ASSERT_TRUE(waitFor([&] { return prompter.shown().size() == 2; }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return prompter.shown().size() == 2; }, 10000));
 }
 
 TEST_F(FrmServiceTest, SendsTheDatabaseAndCloses)
@@ -106,7 +96,7 @@ TEST_F(FrmServiceTest, SendsTheDatabaseAndCloses)
     w.tMessage->setPlainText(QStringLiteral("Laskut näyttävät väärää summaa."));
     QTest::mouseClick(w.cSend, Qt::LeftButton);
     EXPECT_FALSE(w.cSend->isEnabled());
-    ASSERT_TRUE(waitFor([&] { return !prompter.shown().empty(); }, 20000));
+    ASSERT_TRUE(waitUntil([&] { return !prompter.shown().empty(); }, 20000));
     EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Huoltotiedosto lähetettiin onnistuneesti.")});
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(w.result(), QDialog::Accepted);
@@ -132,7 +122,7 @@ TEST_F(FrmServiceTest, ClosingWhileSendingCancelsAndNothingComesBack)
     QTest::mouseClick(w->cCancel, Qt::LeftButton);
     EXPECT_FALSE(w->isVisible());
     delete w;
-    EXPECT_TRUE(waitFor([] { return EmailSender::runningSends() == 0; }, 5000));
+    EXPECT_TRUE(waitUntilSendsEnd(5000));
     QTest::qWait(50);
     EXPECT_TRUE(prompter.shown().empty());
 }
