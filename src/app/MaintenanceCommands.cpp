@@ -166,15 +166,8 @@ void MaintenanceCommands::databaseRepair()
     if (!releaseDatabase(path))
         return;
     try {
-        const RepairResult result = MaintenanceFileOps::instance().repairDatabase(path);
-        QString text = QStringLiteral("Korjaus valmis.");
-        if (result.wasDamaged) {
-            text += QStringLiteral("\n\nVioittunut tietokanta on tallessa nimellä ") + result.keptOriginalAs
-                  + QStringLiteral(".");
-            if (!result.problems.isEmpty())
-                text += QStringLiteral("\n\n") + result.problems.join(QLatin1Char('\n'));
-        }
-        ShowInfo(text);
+        MaintenanceFileOps::instance().repairDatabase(path);
+        ShowInfo(QStringLiteral("Korjaus valmis."));
     } catch (const DbException& e) {
         ShowWarning(QStringLiteral("Korjaus ei onnistunut: ") + errorText(e.number(), e.description(), QStringLiteral(": ")));
     }

@@ -83,9 +83,9 @@ void MaintenanceFileOps::compactDatabase(const QString& databasePath, const QStr
     CompactDatabase(databasePath, targetPath);
 }
 
-RepairResult MaintenanceFileOps::repairDatabase(const QString& databasePath)
+void MaintenanceFileOps::repairDatabase(const QString& databasePath)
 {
-    return RepairDatabase(databasePath);
+    RepairDatabase(databasePath);
 }
 
 void MaintenanceFileOps::renameFile(const QString& from, const QString& to)

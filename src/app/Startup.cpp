@@ -167,6 +167,14 @@ StartupOutcome Startup::run()
     if (setWindowSize)
         skipOnError(setWindowSize);
     skipOnError([] { ReadDatabasePaths(); });
+    // One connection for the whole start-up: the settings check and the open below share it, so
+    // the file is checked once. It opens only a healthy, writable file; every road of step 8 still
+    // starts from its own open.
+    Database startupConnection;
+    skipOnError([&] {
+        if (!s.DatabasePath.isEmpty() && !IsReadOnlyFile(s.DatabasePath))
+            startupConnection = Database::open(s.DatabasePath);
+    });
 
     bool migrated = false;
     skipOnError([&] { migrated = EnsureSettingsInDatabase(); });
@@ -226,6 +234,7 @@ StartupOutcome Startup::run()
     if (ShellHooks::ResetReportFormulas)
         skipOnError(ShellHooks::ResetReportFormulas);
     db.close();
+    startupConnection.close();
     out.sampleDatabase = IsDemoDatabase(s.DatabasePath);
     return out;
 }

@@ -1,6 +1,7 @@
 #include "db/Recordset.h"
 
 #include "db/Connection.h"
+#include "db/DateText.h"
 #include "db/FinnishCollation.h"
 #include "db/SqlDialect.h"
 #include "db/SqliteError.h"
@@ -10,6 +11,8 @@
 #include <QHash>
 #include <QRegularExpression>
 #include <sqlite3.h>
+#include <array>
+#include <string>
 #include <unordered_map>
 
 namespace tikkeli {
@@ -66,10 +69,84 @@ struct Recordset::Impl {
     int visible = 0;
     int stride = 0;
     int keyCol = -1;              // index into a row, -1 without a key
-    std::vector<Value> cells;
+    // Rows live in fixed blocks that never move once filled; `order` lists them in set order, so
+    // reading appends without moving values and deleting only drops an index. Text is kept as the
+    // UTF-8 the file holds, in one buffer per block, and becomes a QString only when asked for:
+    // reading a set then costs little more than stepping the statement.
+    static constexpr int BlockRows = 256;
+    struct TextRef {
+        std::uint32_t offset = 0;
+        std::int32_t length = -1;     // -1: the value is in `values`
+    };
+    struct Block {
+        std::unique_ptr<Value[]> values;
+        std::unique_ptr<TextRef[]> text;
+        std::string utf8;
+    };
+    std::vector<Block> blocks;
+    int stored = 0;
+    std::vector<int> order;
     int rows = 0;
+
+    // The block and the index of the first cell of a stored row.
+    std::pair<Block*, std::size_t> locate(int storedRow) const
+    {
+        const Block& b = blocks[std::size_t(storedRow / BlockRows)];
+        return {const_cast<Block*>(&b), std::size_t(storedRow % BlockRows) * std::size_t(stride)};
+    }
+    std::pair<Block*, std::size_t> appendStored()
+    {
+        if (stored % BlockRows == 0) {
+            Block b;
+            b.values = std::make_unique<Value[]>(std::size_t(BlockRows) * std::size_t(stride));
+            b.text = std::make_unique<TextRef[]>(std::size_t(BlockRows) * std::size_t(stride));
+            // The previous block tells how much text a block of these rows holds.
+            b.utf8.reserve(blocks.empty() ? 16384 : blocks.back().utf8.size() + blocks.back().utf8.size() / 4 + 64);
+            blocks.push_back(std::move(b));
+        }
+        order.push_back(stored);
+        ++rows;
+        return locate(stored++);
+    }
+    Value valueAt(int position, int col) const
+    {
+        const auto [b, base] = locate(order[std::size_t(position)]);
+        const TextRef& t = b->text[base + std::size_t(col)];
+        if (t.length >= 0) {
+            const char* p = b->utf8.data() + t.offset;
+            if (cols[std::size_t(col)].kind == Value::Kind::DateTime) {
+                QDate d;
+                QTime tm;
+                if (DateText::parseUtf8(p, t.length, d, tm))
+                    return Value::dateTime(d, tm);
+            }
+            return QString::fromUtf8(p, t.length);
+        }
+        return b->values[base + std::size_t(col)];
+    }
+    void setValue(int position, int col, Value v)
+    {
+        const auto [b, base] = locate(order[std::size_t(position)]);
+        b->text[base + std::size_t(col)].length = -1;
+        b->values[base + std::size_t(col)] = std::move(v);
+    }
+    std::vector<Value> rowValues(int position) const
+    {
+        std::vector<Value> out;
+        out.reserve(std::size_t(stride));
+        for (int i = 0; i < stride; ++i)
+            out.push_back(valueAt(position, i));
+        return out;
+    }
     QHash<QString, int> exactNames;
     QHash<QString, int> foldedNames;
+    // Callers ask for the same few names over and over, mostly with the same string object: a
+    // small cache by the text's address skips hashing; a hit is still checked against the name.
+    struct NameHit {
+        const void* data = nullptr;
+        int index = -1;
+    };
+    mutable std::array<NameHit, 64> nameCache{};
 
     std::shared_ptr<const TableInfo> table;
     bool updatable = false;
@@ -88,9 +165,8 @@ struct Recordset::Impl {
     void load();
     void readAll(Statement& st, const std::vector<int>& statementCols);
     int index(const QString& name) const;
+    int lookup(const QString& name) const;
     int indexOrThrow(const QString& name) const;
-    const Value& cell(int row, int col) const { return cells[std::size_t(row) * stride + col]; }
-    Value& cell(int row, int col) { return cells[std::size_t(row) * stride + col]; }
     bool hasCurrent() const { return !currentDeleted && pos >= 0 && pos < rows; }
     void requireCurrent() const
     {
@@ -117,7 +193,7 @@ struct Recordset::Impl {
     }
     std::int64_t keyOf(int row) const
     {
-        return keyCol >= 0 ? cell(row, keyCol).toInt64() : std::int64_t(row) + 1;
+        return keyCol >= 0 ? valueAt(row, keyCol).toInt64() : std::int64_t(row) + 1;
     }
     int rowOfKey(std::int64_t key)
     {
@@ -135,6 +211,8 @@ struct Recordset::Impl {
     }
     void insertRow();
     void updateRow();
+    // INSERT statements by the set of fields given, so a run of AddNew/Update builds each once.
+    std::unordered_map<std::string, QByteArray> insertSql;
 
     bool find(Recordset& rs, int start, int step, const std::function<bool(const Recordset&)>& match)
     {
@@ -259,6 +337,8 @@ void Recordset::Impl::load()
 
     exactNames.clear();
     foldedNames.clear();
+    nameCache.fill(NameHit{});
+    insertSql.clear();
     for (int i = visible - 1; i >= 0; --i) {
         exactNames.insert(cols[std::size_t(i)].name, i);
         foldedNames.insert(cols[std::size_t(i)].name.toCaseFolded(), i);
@@ -276,17 +356,48 @@ void Recordset::Impl::load()
 
 void Recordset::Impl::readAll(Statement& st, const std::vector<int>& statementCols)
 {
-    cells.clear();
+    blocks.clear();
+    blocks.reserve(64);
+    order.clear();
+    stored = 0;
     rows = 0;
     sqlite3_stmt* s = st.get();
     while (st.step()) {
-        for (int i = 0; i < stride; ++i)
-            cells.push_back(Statement::readColumn(s, statementCols[std::size_t(i)], cols[std::size_t(i)].kind));
-        ++rows;
+        const auto [b, base] = appendStored();
+        for (int i = 0; i < stride; ++i) {
+            const int sc = statementCols[std::size_t(i)];
+            const Value::Kind kind = cols[std::size_t(i)].kind;
+            if ((kind == Value::Kind::Text || kind == Value::Kind::Null || kind == Value::Kind::DateTime)
+                && sqlite3_column_type(s, sc) == SQLITE_TEXT) {
+                const char* p = reinterpret_cast<const char*>(sqlite3_column_text(s, sc));
+                const int n = sqlite3_column_bytes(s, sc);
+                if (std::size_t(b->utf8.size()) + std::size_t(n) < std::size_t(INT32_MAX)) {
+                    b->text[base + std::size_t(i)] = TextRef{std::uint32_t(b->utf8.size()), n};
+                    b->utf8.append(p, n);
+                    continue;
+                }
+            }
+            b->values[base + std::size_t(i)] = Statement::readColumn(s, sc, kind);
+        }
     }
 }
 
 int Recordset::Impl::index(const QString& name) const
+{
+    const void* data = name.constData();
+    NameHit& hit = nameCache[(reinterpret_cast<std::uintptr_t>(data) >> 4) & 63];
+    if (hit.data == data && hit.index >= 0) {
+        const QString& known = cols[std::size_t(hit.index)].name;
+        if (known.size() == name.size() && (known == name || known.compare(name, Qt::CaseInsensitive) == 0))
+            return hit.index;
+    }
+    const int i = lookup(name);
+    if (i >= 0)
+        hit = NameHit{data, i};
+    return i;
+}
+
+int Recordset::Impl::lookup(const QString& name) const
 {
     auto it = exactNames.constFind(name);
     if (it != exactNames.constEnd())
@@ -306,25 +417,32 @@ int Recordset::Impl::indexOrThrow(const QString& name) const
 void Recordset::Impl::insertRow()
 {
     Connection& conn = db.conn();
-    QString sql = QStringLiteral("INSERT INTO ") + quoteIdent(table->name);
-    QString names, marks;
-    Params values;
-    for (int i = 0; i < visible; ++i) {
-        if (!changed[std::size_t(i)])
-            continue;
-        const QString& col = table->columns[std::size_t(cols[std::size_t(i)].tableCol)].name;
-        if (!names.isEmpty()) {
-            names += u',';
-            marks += u',';
+    std::string fieldSet(changed.begin(), changed.end());
+    auto cached = insertSql.find(fieldSet);
+    if (cached == insertSql.end()) {
+        QString sql = QStringLiteral("INSERT INTO ") + quoteIdent(table->name);
+        QString names, marks;
+        for (int i = 0; i < visible; ++i) {
+            if (!changed[std::size_t(i)])
+                continue;
+            const QString& col = table->columns[std::size_t(cols[std::size_t(i)].tableCol)].name;
+            if (!names.isEmpty()) {
+                names += u',';
+                marks += u',';
+            }
+            names += quoteIdent(col);
+            marks += u'?';
         }
-        names += quoteIdent(col);
-        marks += u'?';
-        values.push_back(buffer[std::size_t(i)]);
+        sql += names.isEmpty() ? QStringLiteral(" DEFAULT VALUES")
+                               : QStringLiteral(" (") + names + QStringLiteral(") VALUES (") + marks + u')';
+        cached = insertSql.emplace(std::move(fieldSet), sql.toUtf8()).first;
     }
-    sql += names.isEmpty() ? QStringLiteral(" DEFAULT VALUES") : QStringLiteral(" (") + names + QStringLiteral(") VALUES (") + marks + u')';
     {
-        Statement st(conn, sql.toUtf8());
-        st.bind(values);
+        Statement st(conn, cached->second);
+        int n = 0;
+        for (int i = 0; i < visible; ++i)
+            if (changed[std::size_t(i)])
+                st.bind(++n, buffer[std::size_t(i)]);
         st.run();
     }
     const std::int64_t key = sqlite3_last_insert_rowid(conn.db());
@@ -362,8 +480,9 @@ void Recordset::Impl::insertRow()
         st.run();
     }
     const bool wasEof = pos >= rows;
-    cells.insert(cells.end(), std::make_move_iterator(row.begin()), std::make_move_iterator(row.end()));
-    ++rows;
+    const auto [b, base] = appendStored();
+    for (int i = 0; i < stride; ++i)
+        b->values[base + std::size_t(i)] = std::move(row[std::size_t(i)]);
     if (wasEof && !currentDeleted)
         pos = rows;
     if (keyIndexValid)
@@ -396,7 +515,7 @@ void Recordset::Impl::updateRow()
     }
     for (int i = 0; i < visible; ++i)
         if (changed[std::size_t(i)])
-            cell(editRow, i) = buffer[std::size_t(i)];
+            setValue(editRow, i, buffer[std::size_t(i)]);
     if (keyCol >= 0 && keyCol < visible && changed[std::size_t(keyCol)])
         keyIndexValid = false;
     lastModified = keyOf(editRow);
@@ -585,7 +704,7 @@ Value Recordset::field(int index) const
     if (d->mode != EditMode::None)
         return d->buffer[std::size_t(index)];
     d->requireCurrent();
-    return d->cell(d->pos, index);
+    return d->valueAt(d->pos, index);
 }
 
 void Recordset::setField(const QString& name, const Value& value)
@@ -630,8 +749,7 @@ void Recordset::edit()
     d->requireUpdatable();
     d->leaveEdit();
     d->requireCurrent();
-    d->buffer.assign(d->cells.begin() + std::ptrdiff_t(d->pos) * d->stride,
-                     d->cells.begin() + std::ptrdiff_t(d->pos + 1) * d->stride);
+    d->buffer = d->rowValues(d->pos);
     d->changed.assign(std::size_t(d->stride), 0);
     d->editRow = d->pos;
     d->mode = EditMode::Edit;
@@ -671,8 +789,9 @@ void Recordset::deleteRecord()
         st.bind(1, Value(qint64(key)));
         st.run();
     }
-    d->cells.erase(d->cells.begin() + std::ptrdiff_t(d->pos) * d->stride,
-                   d->cells.begin() + std::ptrdiff_t(d->pos + 1) * d->stride);
+    for (int i = 0; i < d->stride; ++i)
+        d->setValue(d->pos, i, Value());
+    d->order.erase(d->order.begin() + d->pos);
     --d->rows;
     d->currentDeleted = true;
     d->keyIndexValid = false;
@@ -724,7 +843,7 @@ bool Recordset::findFirst(const QString& fieldName, const Value& equals)
     const Value::Kind kind = d->cols[std::size_t(i)].kind;
     const Value wanted = TableInfo::coerce(equals, kind).value_or(equals);
     return findFirst([&](const Recordset& rs) {
-        const Value v = rs.d->cell(rs.d->pos, i);
+        const Value v = rs.d->valueAt(rs.d->pos, i);
         if (v.isNull() || wanted.isNull())
             return v.isNull() && wanted.isNull();
         if (v.kind() == Value::Kind::Text && wanted.kind() == Value::Kind::Text)

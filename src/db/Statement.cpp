@@ -103,8 +103,7 @@ void Statement::bindValue(sqlite3_stmt* stmt, int index1, const Value& v)
         break;
     }
     case Value::Kind::DateTime: {
-        const QDateTime dt = v.toDateTime();
-        const QByteArray iso = DateText::formatUtf8(dt.date(), dt.time());
+        const QByteArray iso = DateText::formatUtf8(v.toDate(), v.toTime());
         sqlite3_bind_text(stmt, index1, iso.constData(), int(iso.size()), SQLITE_TRANSIENT);
         break;
     }

@@ -175,6 +175,14 @@ QDate Value::toDate() const
     return toDateTime().date();
 }
 
+QTime Value::toTime() const
+{
+    if (const Stamp* s = std::get_if<Stamp>(&m_v))
+        return QTime::fromMSecsSinceStartOfDay(s->msecs);
+    const QDateTime dt = toDateTime();
+    return dt.isValid() ? dt.time() : QTime(0, 0);
+}
+
 QByteArray Value::toBlob() const
 {
     switch (kind()) {

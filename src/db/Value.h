@@ -50,6 +50,7 @@ public:
     // them as local time.
     QDateTime toDateTime() const;
     QDate toDate() const;
+    QTime toTime() const;           // the time of day of a date-time (00:00 for other kinds)
     QByteArray toBlob() const;
     // Text without a copy when the value is Text (else nullptr).
     const QString* textPtr() const { return std::get_if<QString>(&m_v); }

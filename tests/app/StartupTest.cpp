@@ -98,10 +98,7 @@ protected:
     // The sample club database under another name, with its settings as shipped.
     QString clubDatabase(const QString& name = QStringLiteral("seura.mdb"))
     {
-        const QString path = env.root() + QLatin1Char('/') + name;
-        QFile::copy(env.programFolder() + QStringLiteral("/demo1.mdb"), path);
-        QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::WriteOwner);
-        return path;
+        return env.copyOfShipped(QStringLiteral("demo1.mdb"), name);
     }
     void configure(const QString& databasePath)
     {
@@ -438,4 +435,32 @@ TEST_F(StartupRoads, HooksOfTheReportControlRunInTheirPlaces)
     startup.run();
     EXPECT_EQ(order, (QStringList{QStringLiteral("control"), QStringLiteral("placement"),
                                   QStringLiteral("formulas:Erämiehet ry")}));
+}
+
+TEST_F(StartupRoads, DamagedClubDatabaseIsSalvagedByTheRealRepair)
+{
+    const QString path = clubDatabase();
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        const qint64 pages = f.size() / 4096;
+        // Garbage over the middle of one page of table data; the header and schema stay readable.
+        f.seek((pages / 2) * 4096 + 200);
+        f.write(QByteArray(600, char(0xff)));
+    }
+    try {
+        Database::open(path);
+        FAIL() << "the damaged file opened";
+    } catch (const DbException& e) {
+        ASSERT_EQ(e.number(), DbErr::Damaged);
+    }
+    configure(path);
+    const StartupOutcome out = startup.run();
+    EXPECT_TRUE(prompter.messageTexts().value(0).startsWith(QStringLiteral("Tietokanta on vioittunut")));
+    EXPECT_TRUE(QFileInfo::exists(path + QStringLiteral("OLD")));
+    EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral("2")));
+    EXPECT_TRUE(out.databaseLoaded);
+    EXPECT_EQ(out.caption, QStringLiteral("Tikkeli - Erämiehet ry"));
+    Database again = Database::open(path);
+    EXPECT_GT(again.scalar(QStringLiteral("SELECT COUNT(*) FROM Settings")).toInt64(), 10);
 }

@@ -30,10 +30,10 @@ public:
         check(QStringLiteral("compact"), db, target);
         MaintenanceFileOps::compactDatabase(db, target);
     }
-    RepairResult repairDatabase(const QString& db) override
+    void repairDatabase(const QString& db) override
     {
         check(QStringLiteral("repair"), db, {});
-        return MaintenanceFileOps::repairDatabase(db);
+        MaintenanceFileOps::repairDatabase(db);
     }
     void renameFile(const QString& from, const QString& to) override
     {

@@ -12,10 +12,7 @@ namespace {
 
 Database templateCopy(const test::TempProgramEnvironment& env, const QString& name = QStringLiteral("seura.mdb"))
 {
-    const QString path = env.root() + QLatin1Char('/') + name;
-    QFile::copy(env.programFolder() + QStringLiteral("/mallit/malli.mdb"), path);
-    QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::WriteOwner);
-    return Database::open(path);
+    return Database::open(env.copyOfShipped(QStringLiteral("mallit/malli.mdb"), name));
 }
 
 } // namespace

@@ -18,10 +18,7 @@ namespace {
 
 QString templateCopy(const test::TempProgramEnvironment& env, const QString& name = QStringLiteral("seura.mdb"))
 {
-    const QString path = env.root() + QLatin1Char('/') + name;
-    QFile::copy(env.programFolder() + QStringLiteral("/mallit/malli.mdb"), path);
-    QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::WriteOwner);
-    return path;
+    return env.copyOfShipped(QStringLiteral("mallit/malli.mdb"), name);
 }
 
 void put(Database& db, const QString& key, const QString& value)

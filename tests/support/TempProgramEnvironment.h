@@ -47,6 +47,16 @@ public:
     QString userFolder() const { return documentsFolder() + QStringLiteral("/Tikkeli"); }
     QString programFolder() const { return m_dir.path() + QStringLiteral("/program"); }
 
+    // A writable copy of a shipped file of the program folder ("demo1.mdb", "mallit/malli.mdb")
+    // under root() with the given name.
+    QString copyOfShipped(const QString& shipped, const QString& name) const
+    {
+        const QString path = root() + QLatin1Char('/') + name;
+        QFile::copy(programFolder() + QLatin1Char('/') + shipped, path);
+        QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::WriteOwner);
+        return path;
+    }
+
     void writeIni(const QByteArray& content) const
     {
         QDir().mkpath(m_dir.path() + QStringLiteral("/config"));

@@ -14,11 +14,14 @@ bool isProgramWindow(const QWidget* w)
     return type == Qt::Window || type == Qt::Dialog;
 }
 
-// A window closed with WA_DeleteOnClose lingers, hidden, until the event loop deletes it: it is
-// no longer loaded.
+const char* const kOpenedHere = "tikkeliModeless";
+
+// A modeless window opened here lingers, hidden, after its close until the event loop deletes it:
+// it is no longer loaded. (Qt clears WA_DeleteOnClose when it schedules the deletion, so the
+// attribute cannot tell.) Other windows count while they exist, shown or hidden by their owner.
 bool isLoaded(const QWidget* w)
 {
-    return isProgramWindow(w) && (w->isVisible() || !w->testAttribute(Qt::WA_DeleteOnClose));
+    return isProgramWindow(w) && (w->isVisible() || !w->property(kOpenedHere).toBool());
 }
 
 } // namespace
@@ -59,6 +62,7 @@ QWidget* FormRegistry::open(const QString& objectName, const std::function<QWidg
         if (w->objectName().isEmpty())
             w->setObjectName(objectName);
         w->setAttribute(Qt::WA_DeleteOnClose);
+        w->setProperty(kOpenedHere, true);
     }
     bringToFront(w);
     return w;

@@ -27,7 +27,8 @@ MsgResult WidgetPrompter::message(const QString& text, MsgIcon icon, MsgButtons 
 {
     QMessageBox box(owner());
     box.setWindowTitle(caption(title));
-    box.setText(text);
+    // Composed texts may break lines with CR LF; the box wants plain line feeds.
+    box.setText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     switch (icon) {
     case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
     case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;

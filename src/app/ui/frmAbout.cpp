@@ -1,6 +1,7 @@
 #include "app/ui/frmAbout.h"
 
 #include "app/MakerDetails.h"
+#include "app/ui/NamedLabel.h"
 #include "app/Misc.h"
 #include "app/ui/AboutPicture.h"
 #include "app/ui/Twips.h"
@@ -28,14 +29,6 @@ QLabel* link(QWidget* parent, const QString& name, const QString& text)
     return l;
 }
 
-QLabel* label(QWidget* parent, const QString& name, const QString& text)
-{
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(name);
-    l->setWordWrap(true);
-    return l;
-}
-
 } // namespace
 
 frmAbout::frmAbout(QWidget* parent)
@@ -55,14 +48,14 @@ frmAbout::frmAbout(QWidget* parent)
     picture->setPixmap(AboutPicture(72));
     picture->setAlignment(Qt::AlignCenter);
     f1->addWidget(picture);
-    Label7 = label(frame1, QStringLiteral("Label7"), QString());
+    Label7 = NamedLabel(frame1, QStringLiteral("Label7"), QString());
     Label7->setAlignment(Qt::AlignCenter);
     QFont title(QStringLiteral("Arial"));
     title.setPointSize(12);
     title.setBold(true);
     Label7->setFont(title);
     f1->addWidget(Label7);
-    lblRegName = label(frame1, QStringLiteral("lblRegName"), QString());
+    lblRegName = NamedLabel(frame1, QStringLiteral("lblRegName"), QString());
     lblRegName->setAlignment(Qt::AlignCenter);
     f1->addWidget(lblRegName);
     layout->addWidget(frame1);
@@ -70,9 +63,9 @@ frmAbout::frmAbout(QWidget* parent)
     auto* frame2 = new QGroupBox(this);
     frame2->setObjectName(QStringLiteral("Frame2"));
     auto* f2 = new QVBoxLayout(frame2);
-    f2->addWidget(label(frame2, QStringLiteral("Label1"), MakerDetails::name()));
-    f2->addWidget(label(frame2, QStringLiteral("Label2"), MakerDetails::streetAddress()));
-    f2->addWidget(label(frame2, QStringLiteral("Label3"), MakerDetails::postalAddress()));
+    f2->addWidget(NamedLabel(frame2, QStringLiteral("Label1"), MakerDetails::name()));
+    f2->addWidget(NamedLabel(frame2, QStringLiteral("Label2"), MakerDetails::streetAddress()));
+    f2->addWidget(NamedLabel(frame2, QStringLiteral("Label3"), MakerDetails::postalAddress()));
     Label9 = link(frame2, QStringLiteral("Label9"), MakerDetails::webAddressText());
     f2->addWidget(Label9);
     layout->addWidget(frame2);
@@ -80,7 +73,7 @@ frmAbout::frmAbout(QWidget* parent)
     auto* frame3 = new QGroupBox(QStringLiteral("Maksullinen käyttötukinumero"), this);
     frame3->setObjectName(QStringLiteral("Frame3"));
     auto* f3 = new QVBoxLayout(frame3);
-    f3->addWidget(label(frame3, QStringLiteral("Label5"), MakerDetails::supportPhone()));
+    f3->addWidget(NamedLabel(frame3, QStringLiteral("Label5"), MakerDetails::supportPhone()));
     Label4 = link(frame3, QStringLiteral("Label4"), QStringLiteral("Lisätietoja käyttötuesta..."));
     f3->addWidget(Label4);
     layout->addWidget(frame3);

@@ -1,6 +1,7 @@
 #include "app/ui/frmDemoVersion.h"
 
 #include "app/MakerDetails.h"
+#include "app/ui/NamedLabel.h"
 #include "settings/ui/FormPlacement.h"
 
 #include <QHBoxLayout>
@@ -9,18 +10,6 @@
 #include <QVBoxLayout>
 
 namespace tikkeli {
-
-namespace {
-
-QLabel* label(QWidget* parent, const QString& name, const QString& text)
-{
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(name);
-    l->setWordWrap(true);
-    return l;
-}
-
-} // namespace
 
 frmDemoVersion::frmDemoVersion(QWidget* parent)
     : QDialog(parent)
@@ -31,20 +20,20 @@ frmDemoVersion::frmDemoVersion(QWidget* parent)
     setMinimumWidth(460);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(label(this, QStringLiteral("Label1"),
+    layout->addWidget(NamedLabel(this, QStringLiteral("Label1"),
                             QStringLiteral("Voit tutustua ohjelmaan esittelytietokannan avulla. Käytä sitä vain "
                                            "tutustuaksesi ja kokeillaksesi ohjelmaa. Älä syötä yhdistyksen oikeita "
                                            "tietoja esittelytietokantaan.")));
-    QLabel* important = label(this, QStringLiteral("Label2"), QStringLiteral("Tärkeää!"));
+    QLabel* important = NamedLabel(this, QStringLiteral("Label2"), QStringLiteral("Tärkeää!"));
     QFont bold = important->font();
     bold.setBold(true);
     important->setFont(bold);
     layout->addWidget(important);
-    layout->addWidget(label(this, QStringLiteral("Label3"),
+    layout->addWidget(NamedLabel(this, QStringLiteral("Label3"),
                             QStringLiteral("Kun haluat ottaa Tikkelin yhdistyksesi käyttöön, perusta sille oma "
                                            "tietokanta. Yhdistyksen oma tietokanta on aluksi täysin tyhjä ja siitä on "
                                            "paras lähteä oman yhdistyksen tietojen kanssa liikkeelle.")));
-    layout->addWidget(label(this, QStringLiteral("Label4"),
+    layout->addWidget(NamedLabel(this, QStringLiteral("Label4"),
                             QStringLiteral("Valitse nyt joko esittely tai yhdistyksen oman tietokannan perustaminen.")));
 
     auto* buttons = new QHBoxLayout;
@@ -58,8 +47,8 @@ frmDemoVersion::frmDemoVersion(QWidget* parent)
     buttons->addStretch();
     layout->addLayout(buttons);
 
-    layout->addWidget(label(this, QStringLiteral("Label5"), QStringLiteral("Neuvoja ongelmatilanteisiin:")));
-    layout->addWidget(label(this, QStringLiteral("Label6"), MakerDetails::supportContact()));
+    layout->addWidget(NamedLabel(this, QStringLiteral("Label5"), QStringLiteral("Neuvoja ongelmatilanteisiin:")));
+    layout->addWidget(NamedLabel(this, QStringLiteral("Label6"), MakerDetails::supportContact()));
 
     connect(cDemo, &QPushButton::clicked, this, [this] {
         UseDemoDatabase = true;

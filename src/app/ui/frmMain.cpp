@@ -10,8 +10,10 @@
 #include "db/DbError.h"
 #include "settings/ui/FormPlacement.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QMenuBar>
@@ -70,6 +72,7 @@ QPushButton* frmMain::commandButton(const QString& name, const QString& caption,
     b->setMinimumHeight(52);
     b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     b->setEnabled(WindowOpeners::find(command) != nullptr);
+    m_commands.emplace_back(b, command);
     connect(b, &QPushButton::clicked, this, [this, command] { RunCommand(command); });
     return b;
 }
@@ -79,6 +82,7 @@ QAction* frmMain::commandAction(QMenu* menu, const QString& name, const QString&
     QAction* a = menu->addAction(caption);
     a->setObjectName(name);
     a->setEnabled(WindowOpeners::find(command) != nullptr);
+    m_commands.emplace_back(a, command);
     connect(a, &QAction::triggered, this, [this, command] { RunCommand(command); });
     return a;
 }
@@ -106,7 +110,7 @@ void frmMain::buildButtons()
                                     MainCommand::CatchReport);
     for (QPushButton* b : {cJasenrekisteri, cJasenmaksut, cLuoJasenmaksut, cOminaisuudet, cVuokraus, cKartta,
                            cSaalisilmoitus})
-        bar->addWidget(b);
+        bar->addWidget(b, 1);
 
     auto* frameLayout = new QHBoxLayout(Frame1);
     frameLayout->setContentsMargins(2, 2, 2, 2);
@@ -125,9 +129,18 @@ void frmMain::buildButtons()
     cSulje->setToolTip(QStringLiteral("Sulje Tikkeli [Alt+F4]"));
     cSulje->setMinimumHeight(52);
     cSulje->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    bar->addWidget(cSulje);
+    bar->addWidget(cSulje, 1);
     connect(cSulje, &QPushButton::clicked, this, &QWidget::close);
     setCentralWidget(central);
+
+    // The bar is as wide as the original's; captions must fit whole on the desktop's wider fonts.
+    QFont captionFont = central->font();
+    captionFont.setPointSizeF(captionFont.pointSizeF() * 0.92);
+    for (QPushButton* b : central->findChildren<QPushButton*>()) {
+        b->setFont(captionFont);
+        b->setStyleSheet(QStringLiteral("QPushButton { padding: 2px 3px; }"));
+        b->setMinimumWidth(QFontMetrics(captionFont).horizontalAdvance(b->text()) + 10);
+    }
 }
 
 void frmMain::buildMenus()
@@ -207,8 +220,23 @@ void frmMain::applyFixedSize()
     setFixedSize(TwipsToPixels(10470, this), TwipsToPixels(1875, this) - titleBar);
 }
 
+void frmMain::RefreshCommands()
+{
+    for (const auto& [control, command] : m_commands) {
+        // The euro conversions stay out of reach, as in the original design.
+        if (command == MainCommand::EuroConversion || command == MainCommand::ReverseEuroConversion)
+            continue;
+        const bool available = WindowOpeners::find(command) != nullptr;
+        if (auto* w = qobject_cast<QWidget*>(control))
+            w->setEnabled(available);
+        else if (auto* a = qobject_cast<QAction*>(control))
+            a->setEnabled(available);
+    }
+}
+
 bool frmMain::Load()
 {
+    RefreshCommands();
     Startup startup;
     startup.setWindowSize = [this] { applyFixedSize(); };
     startup.restorePlacement = [this] { RestoreFormPlacement(this); };

@@ -5,6 +5,8 @@
 
 #include <QMainWindow>
 #include <functional>
+#include <utility>
+#include <vector>
 
 class QAction;
 class QFrame;
@@ -35,6 +37,9 @@ public:
     // Closes every other window through its own close handler, saves this window's placement and
     // quits; false (nothing ends) when a window refuses to close.
     bool EndProgram();
+    // Enables each button and menu entry whose command has an opener (Load does this too, so
+    // openers installed after the window was built count).
+    void RefreshCommands();
 
     // The first-run chooser; true when the user chose the club's own database. Tests replace it.
     std::function<bool(QWidget* owner)> askOwnDatabase;
@@ -68,6 +73,7 @@ private:
     QAction* commandAction(QMenu* menu, const QString& name, const QString& caption, MainCommand command);
     void applyFixedSize();
 
+    std::vector<std::pair<QObject*, MainCommand>> m_commands;
     StartupOutcome m_outcome;
     bool m_ending = false;
 };

@@ -1,0 +1,307 @@
+#include "app/ScriptedPrompter.h"
+#include "app/ui/FormRegistry.h"
+#include "app/ui/WindowOpeners.h"
+#include "app/ui/frmAbout.h"
+#include "app/ui/frmDemoVersion.h"
+#include "app/ui/frmMain.h"
+#include "db/DbError.h"
+#include "settings/IniSettingsStore.h"
+#include "settings/SettingsLoader.h"
+#include "support/TempProgramEnvironment.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+using namespace tikkeli;
+
+namespace {
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override { WindowOpeners::clear(); }
+    void TearDown() override
+    {
+        WindowOpeners::clear();
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName().startsWith(QStringLiteral("frm")) && w->testAttribute(Qt::WA_DeleteOnClose))
+                w->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    QString clubDatabase()
+    {
+        const QString path = env.copyOfShipped(QStringLiteral("demo1.mdb"), QStringLiteral("seura.mdb"));
+        env.writeIni(QStringLiteral("[TIKKELI]\nDatabase=%1\n").arg(path).toUtf8());
+        return path;
+    }
+    QAction* action(QWidget* w, const QString& name) { return w->findChild<QAction*>(name); }
+
+    test::TempProgramEnvironment env;
+    ScriptedPrompter prompter;
+};
+
+// A window with unsaved edits whose user keeps it open.
+class StubbornWindow : public QWidget {
+public:
+    StubbornWindow() { setObjectName(QStringLiteral("frmJasen")); }
+    bool refuse = true;
+    int closeRequests = 0;
+
+protected:
+    void closeEvent(QCloseEvent* e) override
+    {
+        ++closeRequests;
+        if (refuse)
+            e->ignore();
+        else
+            e->accept();
+    }
+};
+
+} // namespace
+
+TEST_F(MainWindowTest, ButtonsAndMenusAreAllThereDisabledUntilTheirWindowsArrive)
+{
+    frmMain w;
+    for (const char* name : {"cJasenmaksut", "cJasenrekisteri", "cKartta", "cLuoJasenmaksut", "cOminaisuudet",
+                             "cSaalisilmoitus", "cVuokraus"}) {
+        auto* b = w.findChild<QPushButton*>(QString::fromLatin1(name));
+        ASSERT_TRUE(b) << name;
+        EXPECT_FALSE(b->isEnabled()) << name;
+    }
+    EXPECT_TRUE(w.cSulje->isEnabled());
+    EXPECT_EQ(w.cSulje->toolTip(), QStringLiteral("Sulje Tikkeli [Alt+F4]"));
+    EXPECT_TRUE(w.cAbout->isEnabled());
+
+    QStringList fileMenu;
+    for (QAction* a : w.mTiedosto->actions())
+        fileMenu << (a->menu() ? a->menu()->objectName() : a->objectName());
+    EXPECT_EQ(fileMenu, (QStringList{"mMaanvuokrasopimukset", "mJasenrekisteri", "mKartta", "mJasenmaksut",
+                                     "mJasenmaksujenluonti", "mPiirteet", "l1", "mAsetukset", "viiva2", "mEuroMuunnos",
+                                     "mPalautaEuroMuunnos", "viiva3", "mKopioTikku", "mVarmistusKansioon", "l2",
+                                     "mLopetus"}));
+    QStringList dbMenu;
+    for (QAction* a : w.mTietokanta->actions())
+        dbMenu << a->objectName();
+    EXPECT_EQ(dbMenu, (QStringList{"mPerustaTietokanta", "mTuoCSVTiedot", "m4", "mService", "m5", "mMuokkaaTietokantaa",
+                                   "mSuoritaSQLLause", "mKorjaaTietokanta"}));
+    EXPECT_EQ(w.mTiedosto->title(), QStringLiteral("&Tiedosto"));
+    EXPECT_EQ(w.mTietoja->text(), QStringLiteral("Tietoja"));
+    for (const char* hidden : {"mEuroMuunnos", "mPalautaEuroMuunnos", "viiva3"}) {
+        EXPECT_FALSE(action(&w, QString::fromLatin1(hidden))->isVisible()) << hidden;
+    }
+    EXPECT_FALSE(action(&w, QStringLiteral("mEuroMuunnos"))->isEnabled());
+    EXPECT_FALSE(action(&w, QStringLiteral("mVarmistus"))->isEnabled());
+    EXPECT_TRUE(action(&w, QStringLiteral("mLopetus"))->isEnabled());
+    EXPECT_EQ(action(&w, QStringLiteral("mVarmistus"))->text(), QStringLiteral("Tietokannan &varmuuskopio"));
+}
+
+TEST_F(MainWindowTest, OpenerFailuresShowTheirPrefixOrNothing)
+{
+    WindowOpeners::set(MainCommand::MemberRegister, [](QWidget*) {
+        throw DbException(3024, QStringLiteral("Tiedostoa ei löydy."));
+    });
+    WindowOpeners::set(MainCommand::PaymentBook, [](QWidget*) { throw DbException(3051, QStringLiteral("lukittu")); });
+    WindowOpeners::set(MainCommand::Contracts, [](QWidget*) { throw std::runtime_error("rikki"); });
+    frmMain w;
+    EXPECT_TRUE(w.cJasenrekisteri->isEnabled());
+    EXPECT_FALSE(w.cKartta->isEnabled());
+    WindowOpeners::set(MainCommand::Map, [](QWidget*) {});
+    WindowOpeners::set(MainCommand::EuroConversion, [](QWidget*) {});
+    w.RefreshCommands();
+    EXPECT_TRUE(w.cKartta->isEnabled());
+    EXPECT_TRUE(action(&w, QStringLiteral("mKartta"))->isEnabled());
+    EXPECT_FALSE(action(&w, QStringLiteral("mEuroMuunnos"))->isEnabled());
+    QTest::mouseClick(w.cJasenrekisteri, Qt::LeftButton);
+    EXPECT_EQ(prompter.messageTexts(),
+              QStringList{QStringLiteral("Jäsenrekisteritoiminnon avaamisessa tapahtui virhe: 3024: Tiedostoa ei löydy.")});
+    action(&w, QStringLiteral("mJasenrekisteri"))->trigger();
+    EXPECT_EQ(prompter.messageTexts().size(), 2);
+    QTest::mouseClick(w.cJasenmaksut, Qt::LeftButton);
+    action(&w, QStringLiteral("mJasenmaksut"))->trigger();
+    EXPECT_EQ(prompter.messageTexts().size(), 2);
+    QTest::mouseClick(w.cVuokraus, Qt::LeftButton);
+    EXPECT_EQ(prompter.messageTexts().last(), QStringLiteral("Maanvuokrasopimustoiminnon avaamisessa tapahtui virhe: rikki"));
+}
+
+TEST_F(MainWindowTest, SecondClickBringsTheSameWindowForward)
+{
+    int made = 0;
+    WindowOpeners::set(MainCommand::FeatureCatalogue, [&](QWidget*) {
+        FormRegistry::open(QStringLiteral("frmPiirre"), [&] {
+            ++made;
+            auto* w = new QWidget;
+            w->setObjectName(QStringLiteral("frmPiirre"));
+            return w;
+        });
+    });
+    frmMain w;
+    EXPECT_FALSE(IsFormLoaded(QStringLiteral("frmPiirre")));
+    QTest::mouseClick(w.cOminaisuudet, Qt::LeftButton);
+    action(&w, QStringLiteral("mPiirteet"))->trigger();
+    EXPECT_EQ(made, 1);
+    EXPECT_TRUE(IsFormLoaded(QStringLiteral("frmPiirre")));
+    EXPECT_FALSE(IsFormLoaded(QStringLiteral("frmpiirre")));
+    FormRegistry::find(QStringLiteral("frmPiirre"))->close();
+    EXPECT_FALSE(IsFormLoaded(QStringLiteral("frmPiirre")));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QTest::mouseClick(w.cOminaisuudet, Qt::LeftButton);
+    EXPECT_EQ(made, 2);
+}
+
+TEST_F(MainWindowTest, ClosingAsksEveryWindowAndStaysWhenOneRefuses)
+{
+    clubDatabase();
+    frmMain w;
+    ASSERT_TRUE(w.Load());
+    w.show();
+    auto* other = new StubbornWindow;
+    other->setAttribute(Qt::WA_DeleteOnClose);
+    other->show();
+    EXPECT_FALSE(w.close());
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(other->closeRequests, 1);
+    IniSettingsStore forms;
+    forms.setFile(QStringLiteral("Tikkeli.ini"));
+    forms.setSection(QStringLiteral("FORMS"));
+    EXPECT_TRUE(forms.read(QStringLiteral("frmMain70")).isEmpty());
+
+    other->refuse = false;
+    EXPECT_TRUE(w.close());
+    EXPECT_EQ(other->closeRequests, 2);
+    EXPECT_FALSE(forms.read(QStringLiteral("frmMain70")).isEmpty());
+}
+
+TEST_F(MainWindowTest, LoadSetsCaptionAndKeepsTheSizeFixed)
+{
+    clubDatabase();
+    frmMain w;
+    ASSERT_TRUE(w.Load());
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Tikkeli - Erämiehet ry"));
+    EXPECT_FALSE(w.mPerustaTietokanta->isVisible());
+    w.show();
+    const QSize fixed = w.size();
+    EXPECT_EQ(fixed.width(), 10470 * w.logicalDpiX() / 1440);
+    w.resize(1200, 600);
+    EXPECT_EQ(w.size(), fixed);
+    w.showMaximized();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w.size(), fixed);
+}
+
+TEST_F(MainWindowTest, PlacementComesBackAtTheNextStart)
+{
+    clubDatabase();
+    {
+        frmMain w;
+        ASSERT_TRUE(w.Load());
+        w.show();
+        w.move(140, 160);
+        QCoreApplication::processEvents();
+        ASSERT_TRUE(w.close());
+    }
+    frmMain again;
+    ASSERT_TRUE(again.Load());
+    IniSettingsStore forms;
+    forms.setFile(QStringLiteral("Tikkeli.ini"));
+    forms.setSection(QStringLiteral("FORMS"));
+    const auto p = forms.readPlacement(QStringLiteral("frmMain70"));
+    ASSERT_TRUE(p);
+    EXPECT_EQ(again.geometry().topLeft(), p->geometry.topLeft());
+}
+
+TEST_F(MainWindowTest, SampleDatabaseOffersTheChooser)
+{
+    {
+        frmMain keep;
+        int asked = 0;
+        keep.askOwnDatabase = [&](QWidget*) { ++asked; return false; };
+        ASSERT_TRUE(keep.Load());
+        EXPECT_EQ(asked, 1);
+        keep.show();
+        EXPECT_TRUE(keep.mPerustaTietokanta->isVisible());
+    }
+    {
+        // Own database, then Cancel in the name box: the sample stays, the menu entry goes.
+        frmMain cancel;
+        cancel.askOwnDatabase = [](QWidget*) { return true; };
+        prompter.answerText(std::nullopt);
+        ASSERT_TRUE(cancel.Load());
+        cancel.show();
+        EXPECT_FALSE(cancel.mPerustaTietokanta->isVisible());
+        EXPECT_TRUE(IsDemoDatabase(State().DatabasePath));
+    }
+}
+
+TEST_F(MainWindowTest, ChooserFoundsTheClubsOwnDatabaseAndEnds)
+{
+    frmMain w;
+    // The real chooser, answered as a user would.
+    QTimer::singleShot(0, [] {
+        auto* chooser = qobject_cast<frmDemoVersion*>(QApplication::activeModalWidget());
+        if (chooser)
+            QTest::mouseClick(chooser->cNewDatabase, Qt::LeftButton);
+    });
+    prompter.answerText(QStringLiteral("Erämiehet"));
+    EXPECT_FALSE(w.Load());
+    const QString created = env.userFolder() + QStringLiteral("/Erämiehe.mdb");
+    EXPECT_TRUE(QFileInfo::exists(created));
+    EXPECT_EQ(ProgramIniStore().read(QStringLiteral("Database")), created);
+    EXPECT_EQ(prompter.messageTexts().last(), QStringLiteral("Tikkeli suljetaan, koska tietokanta on vaihdettu."));
+}
+
+TEST_F(MainWindowTest, FirstRunChooserAnswers)
+{
+    frmDemoVersion byButton;
+    QTest::mouseClick(byButton.cNewDatabase, Qt::LeftButton);
+    EXPECT_FALSE(byButton.UseDemoDatabase);
+    QTest::mouseClick(byButton.cDemo, Qt::LeftButton);
+    EXPECT_TRUE(byButton.UseDemoDatabase);
+    frmDemoVersion byCloseBox;
+    byCloseBox.show();
+    byCloseBox.close();
+    EXPECT_TRUE(byCloseBox.UseDemoDatabase);
+    EXPECT_EQ(byCloseBox.windowTitle(), QStringLiteral("Tikkeli"));
+    EXPECT_EQ(byCloseBox.findChild<QLabel*>(QStringLiteral("Label2"))->text(), QStringLiteral("Tärkeää!"));
+}
+
+TEST_F(MainWindowTest, AboutWindowShowsVersionClubAndLinks)
+{
+    State().ClubName = QStringLiteral("Erämiehet ry");
+    QStringList opened;
+    QPoint placed;
+    frmAbout::openTarget = [&](const QString& t) { opened << t; };
+    {
+        frmAbout about;
+        EXPECT_EQ(about.windowTitle(), QStringLiteral("Tietoja"));
+        EXPECT_EQ(about.Label7->text(), QStringLiteral("Tikkeli %1.%2.%3").arg(TIKKELI_VERSION_MAJOR)
+                                             .arg(TIKKELI_VERSION_MINOR).arg(TIKKELI_VERSION_PATCH));
+        EXPECT_EQ(about.lblRegName->text(), QStringLiteral("Erämiehet ry"));
+        EXPECT_EQ(about.minimumSize(), about.maximumSize());
+        EXPECT_NEAR(about.width(), 3465 * about.logicalDpiX() / 1440, 1);
+        about.Label4_Click();
+        about.Label9_Click();
+        about.show();
+        about.move(33, 44);
+        placed = about.geometry().topLeft();
+        QTest::mouseClick(about.cSulje, Qt::LeftButton);
+        EXPECT_FALSE(about.isVisible());
+    }
+    frmAbout::openTarget = {};
+    ASSERT_EQ(opened.size(), 2);
+    EXPECT_TRUE(opened[0].endsWith(QStringLiteral("README.md")));
+    State().ClubName.clear();
+    frmAbout again;
+    EXPECT_EQ(again.lblRegName->text(), QString());
+    EXPECT_EQ(again.geometry().topLeft(), placed);
+}
