@@ -143,9 +143,17 @@ void MaintenanceCommands::sqlStatement()
         return;
     try {
         Database db = Database::open(State().DatabasePath);
+        // The connection is the windows' shared one: a COMMIT or ROLLBACK typed here must not end a
+        // window's unfinished save, and a BEGIN must not leave every later change uncommitted.
+        if (db.inTransaction())
+            throw DbException(DbErr::TransactionOpen, QStringLiteral("Tietokannan tallennus on kesken toisessa ikkunassa."));
         if (returnsRows(db, *sql))
             throw DbException(SelectNotExecutable, QStringLiteral("Valintakyselyä ei voi suorittaa."));
         db.execute(*sql);
+        if (db.inTransaction()) {
+            db.execute(QStringLiteral("ROLLBACK"));
+            throw DbException(DbErr::TransactionOpen, QStringLiteral("Tapahtuman aloittavaa lausetta ei voi suorittaa yksinään."));
+        }
         db.close();
         ShowInfo(QStringLiteral("SQL-lause suoritettu."));
     } catch (const DbException& e) {

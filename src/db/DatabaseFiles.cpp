@@ -189,6 +189,21 @@ private:
     QString m_path;
 };
 
+// Flushes the finished temporary file and checks it. The copy is named in the messages in two
+// grammatical cases ("Varmuuskopiota ... ei voitu", "Varmuuskopion tarkistus").
+void syncAndVerify(const QString& tmp, const char* pragma, const QString& partitive, const QString& genitive)
+{
+    stage("copy");
+    if (!SyncFile(tmp))
+        throw DbException(DbErr::Generic, QStringLiteral("%1 ei voitu tallentaa levylle; alkuperäinen tietokanta on "
+                                                         "ennallaan.").arg(partitive));
+    stage("verify");
+    if (!integrityOk(tmp, pragma))
+        throw DbException(DbErr::Damaged,
+                          QStringLiteral("%1 tarkistus epäonnistui; alkuperäinen tietokanta on ennallaan.").arg(genitive));
+    stage("replace");
+}
+
 QString keptName(const QString& path)
 {
     const QFileInfo fi(path);
@@ -253,19 +268,13 @@ void CompactDatabase(const QString& srcPath, const QString& destPath)
         if (rc != SQLITE_OK)
             SqliteError::raise(src.get(), rc);
     }
-    stage("copy");
     {
         // The copy keeps the original's journal mode; ours is always DELETE.
         RawDb copy(tmp, SQLITE_OPEN_READWRITE);
         copy.exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
     }
-    if (!SyncFile(tmp))
-        throw DbException(DbErr::Generic, QStringLiteral("Tiivistettyä tietokantaa ei voitu tallentaa levylle."));
-    stage("verify");
-    if (!integrityOk(tmp))
-        throw DbException(DbErr::Damaged, QStringLiteral("Tiivistetyn tietokannan tarkistus epäonnistui; alkuperäinen "
-                                                         "tietokanta on ennallaan."));
-    stage("replace");
+    syncAndVerify(tmp, "PRAGMA integrity_check", QStringLiteral("Tiivistettyä tietokantaa"),
+                  QStringLiteral("Tiivistetyn tietokannan"));
     renameNoReplace(tmp, destPath);
     guard.release();
     SyncFolder(QFileInfo(destPath).absolutePath());
@@ -446,14 +455,8 @@ RepairResult RepairDatabase(const QString& path)
         }
         out.exec(QStringLiteral("COMMIT"));
     }
-    stage("copy");
-    if (!SyncFile(tmp))
-        throw DbException(DbErr::Generic, QStringLiteral("Korjattua tietokantaa ei voitu tallentaa levylle."));
-    stage("verify");
-    if (!integrityOk(tmp))
-        throw DbException(DbErr::Damaged, QStringLiteral("Korjatun tietokannan tarkistus epäonnistui; alkuperäinen "
-                                                         "tietokanta on ennallaan."));
-    stage("replace");
+    syncAndVerify(tmp, "PRAGMA integrity_check", QStringLiteral("Korjattua tietokantaa"),
+                  QStringLiteral("Korjatun tietokannan"));
     // The damaged original gets a second name first, so that it exists at every moment.
     result.keptOriginalAs = keptName(path);
     renameNoReplace(path, result.keptOriginalAs);
@@ -517,13 +520,7 @@ void BackupDatabase(const QString& srcPath, const QString& destPath)
             throw SqliteError::from(rc, QString::fromUtf8(sqlite3_errstr(rc)));
         out.exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
     }
-    stage("copy");
-    if (!SyncFile(tmp))
-        throw DbException(DbErr::Generic, QStringLiteral("Varmuuskopiota ei voitu tallentaa levylle."));
-    stage("verify");
-    if (!integrityOk(tmp, "PRAGMA quick_check"))
-        throw DbException(DbErr::Damaged, QStringLiteral("Varmuuskopion tarkistus epäonnistui."));
-    stage("replace");
+    syncAndVerify(tmp, "PRAGMA quick_check", QStringLiteral("Varmuuskopiota"), QStringLiteral("Varmuuskopion"));
     renameReplacing(tmp, destPath);
     guard.release();
     SyncFolder(QFileInfo(destPath).absolutePath());

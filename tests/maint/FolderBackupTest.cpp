@@ -40,17 +40,6 @@ protected:
     QString md3() const { return t.dir() + QStringLiteral("/seura.md3"); }
     QString copy() const { return backupDir + QStringLiteral("/seura.mdb"); }
 
-    static void write(const QString& path, const QByteArray& bytes)
-    {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(bytes);
-    }
-    static QByteArray read(const QString& path)
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
     // The database at path opens, holds the club's rows and no marker.
     static void expectIntact(const QString& path)
     {
@@ -107,8 +96,8 @@ TEST_F(FolderBackupTest, CopiesCompactsAndKeepsThePreviousFileAsMd3)
 
 TEST_F(FolderBackupTest, StaleMd3IsReplacedAndStaleMd2Removed)
 {
-    write(md3(), "vanha");
-    write(md2(), "keskeytynyt");
+    test::WriteFileBytes(md3(), "vanha");
+    test::WriteFileBytes(md2(), "keskeytynyt");
     FailingFileOps ops;
     ScriptedPrompter p;
     FolderBackup::backup();
@@ -129,6 +118,7 @@ TEST_F(FolderBackupTest, InjectedFailuresLeaveTheDatabaseWholeAtItsName)
         QString message;
         bool copyTaken;
         bool staleMd3;
+        bool staleMd2 = false;
     };
     const std::vector<Case> cases = {
         {"backup seura.mdb seura.mdb", {}, false, false},
@@ -136,11 +126,14 @@ TEST_F(FolderBackupTest, InjectedFailuresLeaveTheDatabaseWholeAtItsName)
         {"rename seura.mdb seura.md3", RenameFailed, true, false},
         {"rename seura.md2 seura.mdb", SecondRenameFailed, true, false},
         {"remove seura.md3", RenameFailed, true, true},
+        {"remove seura.md2", CompactionFailed, true, false, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.failing);
         if (c.staleMd3)
-            write(md3(), "vanha");
+            test::WriteFileBytes(md3(), "vanha");
+        if (c.staleMd2)
+            test::WriteFileBytes(md2(), "keskeytynyt");
         FailingFileOps ops;
         ops.fail = [&](const QString& call) { return call == QLatin1String(c.failing); };
         ScriptedPrompter p;
@@ -153,12 +146,18 @@ TEST_F(FolderBackupTest, InjectedFailuresLeaveTheDatabaseWholeAtItsName)
         EXPECT_TRUE(p.messageTexts()[1].startsWith(expected)) << p.messageTexts()[1].toStdString();
         expectIntact(db());
         EXPECT_EQ(QFile::exists(copy()), c.copyTaken);
-        EXPECT_EQ(filesBeside(), c.staleMd3 ? QStringList({"seura.md3", "seura.mdb"}) : QStringList({"seura.mdb"}));
+        QStringList left = {"seura.mdb"};
+        if (c.staleMd2)
+            left.prepend(QStringLiteral("seura.md2"));   // it could not be removed, and stays as it was
+        if (c.staleMd3)
+            left.prepend(QStringLiteral("seura.md3"));
+        EXPECT_EQ(filesBeside(), left);
         if (c.staleMd3) {
-            EXPECT_EQ(read(md3()), "vanha");
+            EXPECT_EQ(test::ReadFileBytes(md3()), "vanha");
         }
         QFile::remove(copy());
         QFile::remove(md3());
+        QFile::remove(md2());
     }
 }
 
@@ -188,14 +187,14 @@ TEST_F(FolderBackupTest, FolderWithTrailingSeparatorAndRefusalOfTheDatabaseItsel
     }
     // The database's own folder as the backup folder would make the database its own copy.
     State().BackupFolder = t.dir();
-    const QByteArray before = read(db());
+    const QByteArray before = test::ReadFileBytes(db());
     FailingFileOps ops;
     ScriptedPrompter p;
     FolderBackup::backup();
     ASSERT_EQ(p.messageTexts().size(), 2);
     EXPECT_TRUE(p.messageTexts()[1].startsWith(QStringLiteral("Tietokantaa ei voida kopioida ")));
     EXPECT_TRUE(ops.calls.isEmpty());
-    EXPECT_EQ(read(db()), before);
+    EXPECT_EQ(test::ReadFileBytes(db()), before);
 }
 
 TEST_F(FolderBackupTest, NamesEndingInTwoOrThreeAreRefused)
@@ -266,4 +265,18 @@ TEST_F(FolderBackupTest, CopyTakenWhileAnotherConnectionWritesIsConsistent)
     // The other writer kept the compaction from running; the database stays whole either way.
     EXPECT_TRUE(p.messageTexts().last() == DoneNote || p.messageTexts().last().startsWith(CompactionFailed));
     expectIntact(db());
+}
+
+TEST_F(FolderBackupTest, MissingBackupFolderIsReportedAndNothingChanges)
+{
+    State().BackupFolder = t.dir() + QStringLiteral("/eiole");
+    ScriptedPrompter p;
+    FolderBackup::backup();
+    ASSERT_EQ(p.messageTexts().size(), 2);
+    EXPECT_EQ(p.messageTexts()[1], QStringLiteral("Tietokantaa ei voida kopioida \nhakemistosta: ") + db()
+                                       + QStringLiteral("\nhakemistoon: ") + t.dir()
+                                       + QStringLiteral("/eiole/seura.mdb\n\nTarkista asetuksista tietokanta ja "
+                                                        "varmistushakemistot!\nYritä tämän jälkeen uudestaan."));
+    expectIntact(db());
+    EXPECT_EQ(filesBeside(), QStringList({"seura.mdb"}));
 }

@@ -39,17 +39,6 @@ protected:
         qunsetenv("TIKKELI_DOCUMENTS");
         qunsetenv("TIKKELI_INI");
     }
-    static QByteArray read(const QString& path)
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-    static void write(const QString& path, const QByteArray& bytes)
-    {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(bytes);
-    }
     QString iniDatabase() const
     {
         IniSettingsStore ini;
@@ -100,7 +89,7 @@ TEST_F(FolderRestoreTest, ExistingTargetNoThenAFreeNameCopiesWithoutAsking)
     QDir().mkpath(restoreDir);
     const QString existing = restoreDir + QStringLiteral("/seura.mdb");
     const QString free = restoreDir + QStringLiteral("/seura2026.mdb");
-    write(existing, "toinen tiedosto");
+    test::WriteFileBytes(existing, "toinen tiedosto");
     ScriptedPrompter p;
     p.answerText(source);
     p.answerText(existing);
@@ -115,8 +104,8 @@ TEST_F(FolderRestoreTest, ExistingTargetNoThenAFreeNameCopiesWithoutAsking)
     EXPECT_EQ(texts.count(Overwrite), 1);
     EXPECT_EQ(texts.last(), UseIt);
     EXPECT_EQ(p.shown()[3].request.fileName, QStringLiteral("seura.mdb"));   // the dialog again, as left
-    EXPECT_EQ(read(existing), "toinen tiedosto");
-    EXPECT_EQ(read(free), read(source));
+    EXPECT_EQ(test::ReadFileBytes(existing), "toinen tiedosto");
+    EXPECT_EQ(test::ReadFileBytes(free), test::ReadFileBytes(source));
     EXPECT_EQ(State().DatabasePath, t.path());
     EXPECT_TRUE(p.scriptExhausted());
     EXPECT_EQ(p.unexpected(), 0);
@@ -126,14 +115,14 @@ TEST_F(FolderRestoreTest, YesOverwritesAndUsingItWritesTheIniFile)
 {
     QDir().mkpath(restoreDir);
     const QString existing = restoreDir + QStringLiteral("/seura.mdb");
-    write(existing, "toinen tiedosto");
+    test::WriteFileBytes(existing, "toinen tiedosto");
     ScriptedPrompter p;
     p.answerText(source);
     p.answerText(existing);
     p.answerYes();
     p.answerYes();
     FolderBackup::restore();
-    EXPECT_EQ(read(existing), read(source));
+    EXPECT_EQ(test::ReadFileBytes(existing), test::ReadFileBytes(source));
     EXPECT_EQ(State().DatabasePath, existing);
     EXPECT_EQ(iniDatabase(), existing);
     EXPECT_EQ(p.unexpected(), 0);
@@ -145,7 +134,7 @@ TEST_F(FolderRestoreTest, TheDatabaseInUseIsRefusedAlsoThroughALink)
     QDir().mkpath(restoreDir);
     const QString link = restoreDir + QStringLiteral("/linkki.mdb");
     ASSERT_TRUE(QFile::link(t.path(), link));
-    const QByteArray live = read(t.path());
+    const QByteArray live = test::ReadFileBytes(t.path());
     for (const QString& target : {t.path(), link}) {
         FailingFileOps ops;
         ScriptedPrompter p;
@@ -158,7 +147,7 @@ TEST_F(FolderRestoreTest, TheDatabaseInUseIsRefusedAlsoThroughALink)
         EXPECT_TRUE(p.shown()[2].text.contains(QStringLiteral("käytössä oleva tietokanta")));
         EXPECT_EQ(p.shown()[3].kind, ScriptedPrompter::Kind::SaveFile);
         EXPECT_TRUE(ops.calls.isEmpty());
-        EXPECT_EQ(read(t.path()), live);
+        EXPECT_EQ(test::ReadFileBytes(t.path()), live);
     }
 }
 
@@ -174,14 +163,14 @@ TEST_F(FolderRestoreTest, ACopyThatCannotBeWrittenIsReportedAndAskedAgain)
     FolderBackup::restore();
     ASSERT_GE(p.shown().size(), 5u);
     EXPECT_TRUE(p.shown()[2].text.startsWith(QStringLiteral("Varmuuskopion kopiointi ei onnistunut:")));
-    EXPECT_EQ(read(good), read(source));
+    EXPECT_EQ(test::ReadFileBytes(good), test::ReadFileBytes(source));
     EXPECT_EQ(iniDatabase(), good);
 }
 
 TEST_F(FolderRestoreTest, AFileThatIsNotADatabaseIsNotRestored)
 {
     const QString junk = backupDir + QStringLiteral("/muistio.mdb");
-    write(junk, "ei tietokanta");
+    test::WriteFileBytes(junk, "ei tietokanta");
     ScriptedPrompter p;
     p.answerText(junk);
     FolderBackup::restore();

@@ -4,6 +4,7 @@
 #include "db/Database.h"
 #include "settings/SharedState.h"
 
+#include <QFile>
 #include <gtest/gtest.h>
 
 namespace tikkeli::test {
@@ -121,6 +122,30 @@ int MaintTestDb::totalMarkers() const
     for (const QString& t : BackupRowTables())
         n += markers(t);
     return n;
+}
+
+const QStringList& ClubTables()
+{
+    static const QStringList tables = {
+        QStringLiteral("jr"), QStringLiteral("pi"), QStringLiteral("pt"), QStringLiteral("me"), QStringLiteral("jm"),
+        QStringLiteral("jmRivi"), QStringLiteral("jmhist"), QStringLiteral("lt"), QStringLiteral("vs"),
+        QStringLiteral("tl"), QStringLiteral("mt"), QStringLiteral("mvs"), QStringLiteral("el"), QStringLiteral("et"),
+        QStringLiteral("si"), QStringLiteral("Suoritukset"), QStringLiteral("Tarra"), QStringLiteral("Settings"),
+        QStringLiteral("rp"), QStringLiteral("rj"), QStringLiteral("map"), QStringLiteral("Rekisteritiedot")};
+    return tables;
+}
+
+QByteArray ReadFileBytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void WriteFileBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
 }
 
 } // namespace tikkeli::test

@@ -2,7 +2,9 @@
 
 #include "db/Database.h"
 
+#include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 namespace tikkeli::test {
@@ -27,5 +29,11 @@ private:
     QTemporaryDir m_dir;
     QString m_path;
 };
+
+// Every table of a club database, the marked ones and the others.
+const QStringList& ClubTables();
+// A file's bytes, empty when it cannot be read; and a file written with bytes.
+QByteArray ReadFileBytes(const QString& path);
+void WriteFileBytes(const QString& path, const QByteArray& bytes);
 
 } // namespace tikkeli::test

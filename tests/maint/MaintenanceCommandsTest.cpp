@@ -18,12 +18,6 @@ using tikkeli::test::MaintTestDb;
 
 namespace {
 
-const QStringList AllTables = {
-    QStringLiteral("jr"), QStringLiteral("pi"), QStringLiteral("pt"), QStringLiteral("me"), QStringLiteral("jm"),
-    QStringLiteral("jmRivi"), QStringLiteral("jmhist"), QStringLiteral("lt"), QStringLiteral("vs"), QStringLiteral("tl"),
-    QStringLiteral("mt"), QStringLiteral("mvs"), QStringLiteral("el"), QStringLiteral("et"), QStringLiteral("si"),
-    QStringLiteral("Suoritukset"), QStringLiteral("Tarra"), QStringLiteral("Settings"), QStringLiteral("rp"),
-    QStringLiteral("rj"), QStringLiteral("map"), QStringLiteral("Rekisteritiedot")};
 
 std::int64_t raw(MaintTestDb& t, const char* sql)
 {
@@ -56,7 +50,7 @@ TEST(ServiceCommandBox, CommandsEmptyTheirGroupsOnly)
         MaintTestDb t;
         t.fill();
         std::map<QString, int> before;
-        for (const QString& table : AllTables)
+        for (const QString& table : test::ClubTables())
             before[table] = t.count(table);
 
         ScriptedPrompter p;
@@ -69,7 +63,7 @@ TEST(ServiceCommandBox, CommandsEmptyTheirGroupsOnly)
         EXPECT_EQ(p.shown()[0].title, QStringLiteral("Tikkeli"));
         EXPECT_EQ(p.shown()[1].text, QString::fromUtf8(c.message));
         EXPECT_EQ(p.shown()[1].icon, MsgIcon::Information);
-        for (const QString& table : AllTables) {
+        for (const QString& table : test::ClubTables()) {
             const bool emptied = c.emptied.contains(table);
             EXPECT_EQ(t.count(table), emptied ? 0 : before[table]) << table.toStdString();
         }
@@ -215,6 +209,9 @@ TEST(SqlStatementRunner, RunsStatementsInEitherDialectAndReportsFailures)
         {"SELECT * FROM jr", "SQL-lauseen suorituksessa tapahtui virhe: 3065 / "},
         {"UPDAT jr SET jrEtunimi = 'x'", "SQL-lauseen suorituksessa tapahtui virhe: "},
         {"DELETE FROM eiole", "SQL-lauseen suorituksessa tapahtui virhe: "},
+        {"DELETE FROM jr; DELETE FROM pt", "SQL-lauseen suorituksessa tapahtui virhe: "},
+        {"BEGIN", "SQL-lauseen suorituksessa tapahtui virhe: 3003 / "},
+        {"COMMIT", "SQL-lauseen suorituksessa tapahtui virhe: "},
     };
     MaintTestDb t;
     t.fill();
@@ -234,6 +231,8 @@ TEST(SqlStatementRunner, RunsStatementsInEitherDialectAndReportsFailures)
     EXPECT_EQ(t.count(QStringLiteral("lt")), 0);
     EXPECT_EQ(t.count(QStringLiteral("Uusi")), 0);
     EXPECT_EQ(t.count(QStringLiteral("jr")), 3);
+    EXPECT_EQ(t.count(QStringLiteral("pt")), 3);
+    EXPECT_FALSE(t.open().inTransaction());
 
     ScriptedPrompter empty;
     empty.answerText(QString());

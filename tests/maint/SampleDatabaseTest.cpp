@@ -6,6 +6,7 @@
 #include "db/Recordset.h"
 #include "settings/SettingsLoader.h"
 #include "settings/SharedState.h"
+#include "MaintTestDb.h"
 #include "support/TempProgramEnvironment.h"
 
 #include <QDir>
@@ -17,12 +18,6 @@ using namespace tikkeli;
 
 namespace {
 
-const QStringList Tables = {
-    QStringLiteral("jr"), QStringLiteral("jm"), QStringLiteral("pi"), QStringLiteral("pt"), QStringLiteral("me"),
-    QStringLiteral("vs"), QStringLiteral("tl"), QStringLiteral("jmhist"), QStringLiteral("el"), QStringLiteral("et"),
-    QStringLiteral("lt"), QStringLiteral("mt"), QStringLiteral("mvs"), QStringLiteral("si"), QStringLiteral("jmRivi"),
-    QStringLiteral("Settings"), QStringLiteral("rp"), QStringLiteral("rj"), QStringLiteral("map"),
-    QStringLiteral("Suoritukset"), QStringLiteral("Tarra"), QStringLiteral("Rekisteritiedot")};
 
 // The commands on the shipped sample club, with its real schema and constraints.
 class SampleDatabase : public ::testing::Test {
@@ -43,7 +38,7 @@ protected:
     {
         std::map<QString, qint64> c;
         Database db = Database::open(file);
-        for (const QString& t : Tables)
+        for (const QString& t : test::ClubTables())
             c[t] = db.scalar(QStringLiteral("SELECT COUNT(*) FROM ") + t).toInt64();
         db.close();
         ConnectionRegistry::closeAll(file);
@@ -124,7 +119,7 @@ TEST_F(SampleDatabase, ServiceCommandsConversionAndSqlOnTheRealSchema)
     MaintenanceCommands::serviceCommandBox();
     EXPECT_EQ(p.messageTexts().last(), QStringLiteral("Kaikki poistettu!"));
     const auto after = counts(path);
-    for (const QString& t : Tables) {
+    for (const QString& t : test::ClubTables()) {
         const bool kept = QStringList{"Settings", "rp", "rj", "map", "Suoritukset", "Tarra", "Rekisteritiedot"}.contains(t);
         EXPECT_EQ(after.at(t), kept ? before.at(t) : 0) << t.toStdString();
     }
