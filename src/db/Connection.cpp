@@ -2,6 +2,7 @@
 
 #include "db/DatabaseProbe.h"
 #include "db/FinnishCollation.h"
+#include "db/SqlDialect.h"
 #include "db/SqliteError.h"
 
 #include <QDir>
@@ -214,6 +215,18 @@ void Connection::release(const QByteArray& sql, sqlite3_stmt* stmt)
         return;
     }
     m_idle.insert(sql, stmt);
+}
+
+QByteArray Connection::normalized(const QString& sql)
+{
+    auto it = m_normalized.constFind(sql);
+    if (it != m_normalized.constEnd())
+        return it.value();
+    if (m_normalized.size() >= 256)
+        m_normalized.clear();
+    QByteArray text = NormalizeSql(sql).toUtf8();
+    m_normalized.insert(sql, text);
+    return text;
 }
 
 std::shared_ptr<const TableInfo> Connection::tableInfo(const QString& table)

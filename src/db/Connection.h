@@ -35,6 +35,8 @@ public:
     void release(const QByteArray& sql, sqlite3_stmt* stmt);
 
     std::shared_ptr<const TableInfo> tableInfo(const QString& table);
+    // NormalizeSql of a statement, remembered: the same statements run again and again.
+    QByteArray normalized(const QString& sql);
 
     int changes = 0;
     int savepointDepth = 0;
@@ -53,6 +55,7 @@ private:
     sqlite3* m_db = nullptr;
     QHash<QByteArray, sqlite3_stmt*> m_idle;
     QHash<QString, std::shared_ptr<const TableInfo>> m_tables;
+    QHash<QString, QByteArray> m_normalized;
     int m_schemaVersion = -1;
 };
 

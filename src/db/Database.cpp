@@ -96,7 +96,7 @@ void Database::close()
 void Database::execute(const QString& sql, const Params& params)
 {
     Connection& c = conn();
-    Statement st(c, NormalizeSql(sql).toUtf8());
+    Statement st(c, c.normalized(sql));
     st.bind(params);
     st.run();
     c.changes = int(sqlite3_changes(c.db()));
@@ -127,7 +127,7 @@ std::int64_t Database::lastInsertId() const
 Value Database::scalar(const QString& sql, const Params& params)
 {
     Connection& c = conn();
-    Statement st(c, NormalizeSql(sql).toUtf8());
+    Statement st(c, c.normalized(sql));
     st.bind(params);
     if (!st.step() || st.columnCount() == 0)
         return {};

@@ -26,6 +26,13 @@ using Params = std::vector<Value>;
 // Statements may be written in the original SQL dialect (DELETE * FROM, #m/d/yyyy# dates,
 // * and ? wildcards in LIKE, double-quoted strings): they pass through NormalizeSql first.
 // Values that come from a user, a file or another record are always bound as parameters (?1..).
+// Handles to a file share one connection and its statement cache: use them from one thread at a
+// time (the windows' thread).
+//
+// Text order: the file declares no collation (the stock sqlite3 shell must read it), and
+// NormalizeSql gives every ORDER BY term the Finnish case-insensitive collation FI. Comparisons
+// with = stay exact; compare without regard to case with LIKE (Finnish case folding, no wildcards
+// needed) or "= ? COLLATE FI".
 class Database {
 public:
     Database() = default;

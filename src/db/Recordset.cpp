@@ -367,8 +367,11 @@ void Recordset::Impl::readAll(Statement& st, const std::vector<int>& statementCo
         for (int i = 0; i < stride; ++i) {
             const int sc = statementCols[std::size_t(i)];
             const Value::Kind kind = cols[std::size_t(i)].kind;
+            const int type = sqlite3_column_type(s, sc);
+            if (type == SQLITE_NULL)
+                continue;
             if ((kind == Value::Kind::Text || kind == Value::Kind::Null || kind == Value::Kind::DateTime)
-                && sqlite3_column_type(s, sc) == SQLITE_TEXT) {
+                && type == SQLITE_TEXT) {
                 const char* p = reinterpret_cast<const char*>(sqlite3_column_text(s, sc));
                 const int n = sqlite3_column_bytes(s, sc);
                 if (std::size_t(b->utf8.size()) + std::size_t(n) < std::size_t(INT32_MAX)) {
@@ -377,7 +380,7 @@ void Recordset::Impl::readAll(Statement& st, const std::vector<int>& statementCo
                     continue;
                 }
             }
-            b->values[base + std::size_t(i)] = Statement::readColumn(s, sc, kind);
+            b->values[base + std::size_t(i)] = Statement::readColumn(s, sc, kind, type);
         }
     }
 }
@@ -693,7 +696,10 @@ bool Recordset::hasField(const QString& name) const
 Value Recordset::field(const QString& name) const
 {
     TK_OPEN();
-    return field(d->indexOrThrow(name));
+    const int index = d->indexOrThrow(name);
+    if (d->mode == EditMode::None && d->hasCurrent())
+        return d->valueAt(d->pos, index);
+    return field(index);
 }
 
 Value Recordset::field(int index) const

@@ -117,7 +117,11 @@ void Statement::bindValue(sqlite3_stmt* stmt, int index1, const Value& v)
 
 Value Statement::readColumn(sqlite3_stmt* stmt, int i, Value::Kind kind)
 {
-    const int type = sqlite3_column_type(stmt, i);
+    return readColumn(stmt, i, kind, sqlite3_column_type(stmt, i));
+}
+
+Value Statement::readColumn(sqlite3_stmt* stmt, int i, Value::Kind kind, int type)
+{
     if (type == SQLITE_NULL)
         return {};
     switch (kind) {

@@ -36,6 +36,8 @@ public:
 
     static void bindValue(sqlite3_stmt* stmt, int index1, const Value& v);
     static Value readColumn(sqlite3_stmt* stmt, int i, Value::Kind kind);
+    // The same when the caller already asked for the column's storage class.
+    static Value readColumn(sqlite3_stmt* stmt, int i, Value::Kind kind, int storageType);
     // The kind a declared type reads as; Null means "by storage class".
     static Value::Kind kindOfDeclaredType(const char* decl);
 
