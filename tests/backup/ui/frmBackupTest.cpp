@@ -164,3 +164,18 @@ TEST_F(FrmBackupTest, ADatabaseTooLargeForFatGetsTheHint)
     EXPECT_TRUE(prompter.shown()[0].text.contains(QStringLiteral("4 Gt")));
     EXPECT_FALSE(QFileInfo::exists(mount.path() + QStringLiteral("/Tikkeli/") + today() + QStringLiteral("/iso.mdb")));
 }
+
+TEST(FrmBackupStandIn, AFolderNamedInTheEnvironmentServesAsTheStick)
+{
+    BackupTestDb club;
+    QTemporaryDir folder;
+    ScriptedPrompter prompter;
+    qputenv("TIKKELI_KOPIOTIKKU", QFile::encodeName(folder.path()));
+    frmBackup w;
+    w.show();
+    QTest::mouseClick(w.cEtsiMuistitikku, Qt::LeftButton);
+    ASSERT_TRUE(w.cKopioi->isVisible()) << w.lblVapaaTilaStatus->text().toStdString();
+    QTest::mouseClick(w.cKopioi, Qt::LeftButton);
+    qunsetenv("TIKKELI_KOPIOTIKKU");
+    EXPECT_EQ(BackupTestDb::members(folder.path() + QStringLiteral("/Tikkeli/") + today() + QStringLiteral("/Erämiehet.mdb")), 3);
+}
