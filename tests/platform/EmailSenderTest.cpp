@@ -354,3 +354,23 @@ TEST(EmailSenderFailures, CancelEndsTheSendAndSaysSo)
     EXPECT_FALSE(results[0].Sent || results[1].Sent);
     EXPECT_EQ(results[1].Error, QStringLiteral("Lähetys peruttiin."));
 }
+
+TEST(EmailSenderFailures, BadAddressesFailWithoutAConnection)
+{
+    QTcpServer listener;
+    ASSERT_TRUE(listener.listen(QHostAddress::LocalHost, 0));
+    EmailSender sender;
+    sender.Server = QStringLiteral("127.0.0.1:%1").arg(listener.serverPort());
+    sender.Sender = QStringLiteral("sihteeri@eramiehet.fi");
+    sender.Recipients = {recipient(1, {}, QString()), recipient(2, {}, QStringLiteral("matti@@example.fi"))};
+    for (bool separately : {true, false}) {
+        const EmailRecipients results = sender.Send(separately);
+        EXPECT_FALSE(results[0].Sent || results[1].Sent);
+        EXPECT_TRUE(results[1].Error.contains(QStringLiteral("matti@@example.fi")));
+    }
+    sender.Sender = QStringLiteral("ei osoite");
+    sender.Recipients = {recipient(1, {}, QStringLiteral("eka@example.fi"))};
+    EXPECT_FALSE(sender.Send(true)[0].Sent);
+    QTest::qWait(100);
+    EXPECT_FALSE(listener.hasPendingConnections());
+}
