@@ -1,0 +1,29 @@
+#include "backup/BackupStick.h"
+
+#include "platform/VolumeList.h"
+
+namespace tikkeli {
+
+std::optional<VolumeInfo> BackupStick::find(const VolumeInfos& volumes)
+{
+    for (const VolumeInfo& v : volumes) {
+        if (v.ready && v.removable && v.label.toUpper() == Label)
+            return v;
+    }
+    return std::nullopt;
+}
+
+std::optional<VolumeInfo> BackupStick::find()
+{
+    return find(VolumeList::instance().volumes());
+}
+
+bool BackupStick::fileTooLargeFor(const VolumeInfo& stick, qint64 size)
+{
+    const QString fs = stick.fileSystem.toLower();
+    const bool fat = fs == QLatin1String("vfat") || fs == QLatin1String("msdos") || fs == QLatin1String("fat")
+        || fs == QLatin1String("fat32");
+    return fat && size > Q_INT64_C(0xFFFFFFFF);
+}
+
+} // namespace tikkeli

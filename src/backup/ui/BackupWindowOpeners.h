@@ -1,0 +1,10 @@
+#pragma once
+
+namespace tikkeli {
+
+// Plugs the backup windows into the main window's commands: the stick backup, its restore and its
+// management (modeless, one instance each) and the support file (modal). RegisterWindowOpeners
+// calls it.
+void RegisterBackupWindowOpeners();
+
+} // namespace tikkeli

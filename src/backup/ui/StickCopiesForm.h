@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QWidget>
+
+class QBoxLayout;
+class QLabel;
+class QListWidget;
+class QPushButton;
+
+namespace tikkeli {
+
+// What the two windows on the stick's copies share: finding the stick, listing its days newest
+// first and the copies of the chosen day, guided by numbered steps.
+class StickCopiesForm : public QWidget {
+    Q_OBJECT
+public:
+    QLabel* lblVaihe1;
+    QLabel* lblVaihe2;
+    QLabel* lblPaiva;
+    QListWidget* lstPaiva;
+    QLabel* lblVaihe3;
+    QLabel* lblTietokanta;
+    QListWidget* lstTietokanta;
+    QLabel* lblVapaaTilaStatus;
+    QPushButton* cEtsiMuistitikku;
+    QPushButton* cSulje;
+
+protected:
+    // step3Tail: what the user picks from the day's copies, the end of step 3's text.
+    StickCopiesForm(const QString& objectName, const QString& caption, const QString& step2, const QString& step3Tail,
+                    QWidget* parent);
+
+    // The chosen day's number and display text; 0 and "" when none is chosen.
+    qint32 chosenDay() const;
+    QString chosenDayText() const;
+    QString dayFolder() const;
+    // Lists the chosen day's copies again.
+    void lstPaiva_Click();
+
+    // Where the subclass puts its own controls (below the lists) and buttons (beside "Jatka").
+    QBoxLayout* extraArea() const { return m_extra; }
+    QBoxLayout* buttonRow() const { return m_buttons; }
+
+    virtual void beforeSearch() {}
+    virtual void dayCleared() {}
+    virtual void filesListed() {}
+
+private:
+    void cEtsiMuistitikku_Click();
+
+    QString m_root;
+    QString m_step3Tail;
+    QBoxLayout* m_extra;
+    QBoxLayout* m_buttons;
+};
+
+} // namespace tikkeli

@@ -1,0 +1,63 @@
+#include "backup/ui/frmBackupManagement.h"
+
+#include "app/Folders.h"
+#include "app/Prompter.h"
+#include "backup/BackupRestore.h"
+#include "settings/SharedState.h"
+
+#include <QBoxLayout>
+#include <QListWidget>
+#include <QPushButton>
+
+namespace tikkeli {
+
+frmBackupManagement::frmBackupManagement(QWidget* parent)
+    : StickCopiesForm(QStringLiteral("frmBackupManagement"), QStringLiteral("KOPIOTIKKU-Hallinta"),
+                      QStringLiteral("2. Sopiva muistitikku löytyi, valitse päivä:"),
+                      QStringLiteral("valitse poistettavien tietokantojen nimet:"),
+                      parent)
+{
+    cPoistaValitut = new QPushButton(QStringLiteral("Poista valitut kopiot"), this);
+    cPoistaValitut->setObjectName(QStringLiteral("cPoistaValitut"));
+    cPoistaValitut->hide();
+    buttonRow()->insertWidget(1, cPoistaValitut);
+    lstTietokanta->setSelectionMode(QAbstractItemView::MultiSelection);
+    connect(lstTietokanta, &QListWidget::itemSelectionChanged, this, &frmBackupManagement::lstTietokanta_Click);
+    connect(cPoistaValitut, &QPushButton::clicked, this, &frmBackupManagement::cPoistaValitut_Click);
+}
+
+void frmBackupManagement::dayCleared()
+{
+    cPoistaValitut->hide();
+}
+
+void frmBackupManagement::lstTietokanta_Click()
+{
+    cPoistaValitut->setVisible(!lstTietokanta->selectedItems().isEmpty());
+}
+
+void frmBackupManagement::cPoistaValitut_Click()
+{
+    if (!chosenDay())
+        return;
+    const QString folder = dayFolder();
+    const QString dayText = chosenDayText();
+    for (int i = 0; i < lstTietokanta->count(); ++i) {
+        const QListWidgetItem* item = lstTietokanta->item(i);
+        if (!item->isSelected())
+            continue;
+        const QString name = item->text();
+        if (!AskYesNo(QStringLiteral("Haluatko varmasti poistaa kopion ") + dayText + QStringLiteral(" / ") + name
+                          + QLatin1Char('?'),
+                      MsgIcon::None, State().ProgramTitle))
+            continue;
+        if (const auto error = BackupRestore::deleteCopy(JoinPath(folder, name))) {
+            ShowWarning(QStringLiteral("Kopion poisto ei onnistu: ") + error->text());
+            break;
+        }
+    }
+    lstPaiva_Click();
+    cPoistaValitut->hide();
+}
+
+} // namespace tikkeli

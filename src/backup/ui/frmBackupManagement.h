@@ -1,0 +1,24 @@
+#pragma once
+
+#include "backup/ui/StickCopiesForm.h"
+
+namespace tikkeli {
+
+// "KOPIOTIKKU-Hallinta": lists the days and copies on the backup stick and deletes chosen copies.
+// Open modeless: FormRegistry::open<frmBackupManagement>(...).
+class frmBackupManagement : public StickCopiesForm {
+    Q_OBJECT
+public:
+    explicit frmBackupManagement(QWidget* parent = nullptr);
+
+    QPushButton* cPoistaValitut;
+
+protected:
+    void dayCleared() override;
+
+private:
+    void lstTietokanta_Click();
+    void cPoistaValitut_Click();
+};
+
+} // namespace tikkeli

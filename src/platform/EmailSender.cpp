@@ -1,0 +1,186 @@
+#include "platform/EmailSender.h"
+
+#include "platform/MailHeaders.h"
+#include "platform/SmtpSession.h"
+
+#include <QDateTime>
+#include <QThreadPool>
+
+namespace tikkeli {
+
+namespace {
+std::atomic<int> g_running{0};
+}
+
+struct EmailSender::Job {
+    QString server;
+    QString sender;
+    QString subject;
+    QString message;
+    EmailRecipients recipients;
+    EmailAttachments attachments;
+    bool separately = true;
+    int timeoutMs = 30000;
+};
+
+EmailSender::EmailSender(QObject* parent) : QObject(parent) {}
+
+EmailSender::~EmailSender()
+{
+    if (m_link)
+        m_link->detach();
+}
+
+int EmailSender::runningSends()
+{
+    return g_running.load();
+}
+
+EmailSender::Job EmailSender::snapshot(bool separately) const
+{
+    Job job;
+    job.server = Server;
+    job.sender = Sender;
+    job.subject = Subject;
+    job.message = Message;
+    job.recipients = Recipients;
+    job.attachments = Attachments;
+    job.separately = separately;
+    job.timeoutMs = m_timeoutMs;
+    return job;
+}
+
+EmailRecipients EmailSender::Send(bool separately)
+{
+    std::atomic<bool> never{false};
+    return run(snapshot(separately), &never,
+               [this](int sent, int total) { emit ItemsSent(sent, total); },
+               [this](qint64 sent, qint64 total) { emit BytesSent(sent, total); });
+}
+
+bool EmailSender::SendAsync(bool separately)
+{
+    if (m_link)
+        return false;
+    auto link = ReceiverGuard::attach(this);
+    m_link = link;
+    Job job = snapshot(separately);
+    ++g_running;
+    QThreadPool::globalInstance()->start([link, job = std::move(job)] {
+        const EmailRecipients results = run(
+            job, &link->cancel,
+            [link](int sent, int total) {
+                link->post<EmailSender>([sent, total](EmailSender* target) { emit target->ItemsSent(sent, total); });
+            },
+            [link](qint64 sent, qint64 total) {
+                link->post<EmailSender>([sent, total](EmailSender* target) { emit target->BytesSent(sent, total); });
+            });
+        const bool cancelled = link->cancel.load();
+        link->post<EmailSender>([link, results, cancelled](EmailSender* target) {
+            if (target->m_link == link)
+                target->m_link.reset();
+            emit target->Finished(results, cancelled);
+        });
+        --g_running;
+    });
+    return true;
+}
+
+void EmailSender::Cancel()
+{
+    if (m_link)
+        m_link->cancel = true;
+}
+
+EmailRecipients EmailSender::run(const Job& job, const std::atomic<bool>* cancel,
+                                 const std::function<void(int, int)>& onItems,
+                                 const std::function<void(qint64, qint64)>& onBytes)
+{
+    EmailRecipients results = job.recipients;
+    const int total = static_cast<int>(results.size());
+    for (EmailRecipient& r : results) {
+        r.Sent = false;
+        r.Error.clear();
+    }
+    onItems(0, total);
+    if (results.isEmpty())
+        return results;
+
+    auto failAll = [&](const QString& error) {
+        for (EmailRecipient& r : results) {
+            if (r.Error.isEmpty())
+                r.Error = error;
+        }
+    };
+    const auto from = MailHeaders::smtpAddress(job.sender);
+    if (!from) {
+        failAll(QStringLiteral("Lähettäjän sähköpostiosoite \"%1\" ei kelpaa.").arg(job.sender));
+        return results;
+    }
+    // A bad address fails only its own recipient, before any connection is made.
+    QList<QByteArray> addresses;
+    for (EmailRecipient& r : results) {
+        const auto a = MailHeaders::smtpAddress(r.Address);
+        addresses.append(a.value_or(QByteArray()));
+        if (!a)
+            r.Error = QStringLiteral("Sähköpostiosoite \"%1\" ei kelpaa.").arg(r.Address);
+    }
+
+    SmtpSession session(job.server, job.timeoutMs, cancel);
+    auto compose = [&](const QList<int>& which) {
+        SmtpSession::Message m;
+        m.from = *from;
+        QByteArrayList to;
+        for (int i : which) {
+            m.to.append(addresses[i]);
+            to.append(MailHeaders::mailbox(results[i].Name, addresses[i]));
+        }
+        m.headers = {
+            "Date: " + MailHeaders::date(QDateTime::currentDateTime()),
+            "From: " + MailHeaders::mailbox(QString(), *from),
+            "To: " + to.join(",\r\n "),
+            "Subject: " + MailHeaders::encodeText(job.subject),
+            "Message-ID: " + MailHeaders::messageId(*from),
+        };
+        m.text = job.message;
+        for (const EmailAttachment& a : job.attachments) {
+            if (!a.Path.isEmpty())
+                m.attachments.append(a);
+        }
+        return m;
+    };
+    auto deliver = [&](const QList<int>& which) {
+        const SmtpSession::Result r = session.send(compose(which), onBytes);
+        for (int i : which) {
+            const bool refused = r.refused.contains(addresses[i]);
+            results[i].Sent = r.ok && !refused;
+            if (!results[i].Sent)
+                results[i].Error = r.error;
+        }
+    };
+
+    QList<int> valid;
+    for (int i = 0; i < total; ++i) {
+        if (!addresses[i].isEmpty())
+            valid.append(i);
+    }
+    if (job.separately) {
+        int done = 0;
+        for (int i = 0; i < total; ++i) {
+            if (!addresses[i].isEmpty()) {
+                if (cancel->load())
+                    results[i].Error = QStringLiteral("Lähetys peruttiin.");
+                else
+                    deliver({i});
+            }
+            onItems(++done, total);
+        }
+    } else {
+        if (!valid.isEmpty())
+            deliver(valid);
+        onItems(total, total);
+    }
+    return results;
+}
+
+} // namespace tikkeli

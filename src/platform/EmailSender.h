@@ -1,0 +1,64 @@
+#pragma once
+
+#include "platform/EmailAttachment.h"
+#include "platform/EmailRecipient.h"
+#include "platform/ReceiverGuard.h"
+
+#include <QObject>
+
+#include <atomic>
+#include <memory>
+
+namespace tikkeli {
+
+// The program's mailer: one text message with attachments to a list of recipients over SMTP.
+// Fill the properties, then either Send (blocks; for worker threads and short sends) or SendAsync
+// (returns at once; progress and the outcome arrive as queued signals on this object's thread).
+// Destroying the sender cancels a running send; no signal arrives after that.
+class EmailSender : public QObject {
+    Q_OBJECT
+public:
+    explicit EmailSender(QObject* parent = nullptr);
+    ~EmailSender() override;
+
+    QString Server;                 // "host" or "host:port" (port 25 when none)
+    QString Sender;
+    QString Subject;
+    QString Message;
+    EmailRecipients Recipients;
+    EmailAttachments Attachments;
+
+    // How long the server may stay silent (connecting, answering, taking data) before the
+    // message counts as failed.
+    void setTimeoutMs(int ms) { m_timeoutMs = ms; }
+    int timeoutMs() const { return m_timeoutMs; }
+
+    // separately: a message of its own to each recipient; otherwise one message addressed to all.
+    // Returns the recipients with Sent true exactly for those the server accepted.
+    EmailRecipients Send(bool separately);
+    // False (and nothing started) while a send is already running.
+    bool SendAsync(bool separately);
+    bool isSending() const { return m_link != nullptr; }
+    // Stops after the message on its way now is abandoned; Finished still follows.
+    void Cancel();
+
+    // Sends started by any sender whose worker has not yet ended (tests wait on this).
+    static int runningSends();
+
+signals:
+    void ItemsSent(int sent, int total);
+    void BytesSent(qint64 sent, qint64 total);
+    void Finished(const tikkeli::EmailRecipients& results, bool cancelled);
+
+private:
+    struct Job;
+    static EmailRecipients run(const Job& job, const std::atomic<bool>* cancel,
+                               const std::function<void(int, int)>& onItems,
+                               const std::function<void(qint64, qint64)>& onBytes);
+    Job snapshot(bool separately) const;
+
+    int m_timeoutMs = 30000;
+    std::shared_ptr<ReceiverGuard> m_link;
+};
+
+} // namespace tikkeli

@@ -1,0 +1,247 @@
+#include "platform/SmtpSession.h"
+
+#include "platform/MailHeaders.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QMimeDatabase>
+#include <QRegularExpression>
+
+#include <curl/curl.h>
+
+#include <mutex>
+
+namespace tikkeli {
+
+namespace {
+
+void initCurlOnce()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+// What the callbacks of one transfer share with send().
+struct Transfer {
+    const std::atomic<bool>* cancel = nullptr;
+    qint64 timeoutMs = 0;
+    QElapsedTimer sinceActivity;
+    bool timedOut = false;
+    QByteArray pendingRcpt;
+    bool awaitingRcptReply = false;
+    QSet<QByteArray> refused;
+    QByteArray lastReply;
+    curl_off_t lastUploaded = -1;
+    const std::function<void(qint64, qint64)>* onBytes = nullptr;
+};
+
+// The dialogue itself tells which addressees the server refused; libcurl only says whether the
+// message as a whole went out.
+int onDebug(CURL*, curl_infotype type, char* data, size_t size, void* user)
+{
+    auto* t = static_cast<Transfer*>(user);
+    if (type != CURLINFO_HEADER_IN && type != CURLINFO_HEADER_OUT && type != CURLINFO_DATA_IN
+        && type != CURLINFO_DATA_OUT)
+        return 0;
+    t->sinceActivity.restart();
+    const QByteArray chunk(data, static_cast<qsizetype>(size));
+    if (type == CURLINFO_HEADER_OUT) {
+        t->awaitingRcptReply = chunk.startsWith("RCPT TO:");
+        if (t->awaitingRcptReply) {
+            const qsizetype open = chunk.indexOf('<');
+            const qsizetype close = chunk.indexOf('>', open + 1);
+            t->pendingRcpt = open >= 0 && close > open ? chunk.mid(open + 1, close - open - 1) : QByteArray();
+        }
+    } else if (type == CURLINFO_HEADER_IN) {
+        for (QByteArray line : chunk.split('\n')) {
+            line = line.trimmed();
+            const bool final = line.size() >= 3 && (line.size() == 3 || line[3] == ' ');
+            if (!final)
+                continue;
+            t->lastReply = line;
+            if (t->awaitingRcptReply) {
+                if (!line.startsWith('2'))
+                    t->refused.insert(t->pendingRcpt);
+                t->awaitingRcptReply = false;
+            }
+        }
+    }
+    return 0;
+}
+
+int onProgress(void* user, curl_off_t, curl_off_t, curl_off_t ultotal, curl_off_t ulnow)
+{
+    auto* t = static_cast<Transfer*>(user);
+    if (t->cancel && t->cancel->load())
+        return 1;
+    if (ulnow != t->lastUploaded) {
+        t->lastUploaded = ulnow;
+        t->sinceActivity.restart();
+        if (t->onBytes && *t->onBytes)
+            (*t->onBytes)(ulnow, ultotal);
+    }
+    if (t->sinceActivity.elapsed() > t->timeoutMs) {
+        t->timedOut = true;
+        return 1;
+    }
+    return 0;
+}
+
+QByteArray crlfLines(const QString& text)
+{
+    QString t = text;
+    t.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    t.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    return t.toUtf8();
+}
+
+struct SlistDeleter {
+    void operator()(curl_slist* l) const { curl_slist_free_all(l); }
+};
+using Slist = std::unique_ptr<curl_slist, SlistDeleter>;
+
+void append(Slist& list, const QByteArray& line)
+{
+    curl_slist* grown = curl_slist_append(list.get(), line.constData());
+    if (grown) {
+        (void)list.release();
+        list.reset(grown);
+    }
+}
+
+} // namespace
+
+SmtpSession::SmtpSession(const QString& server, int timeoutMs, const std::atomic<bool>* cancel)
+    : m_server(server), m_timeoutMs(timeoutMs), m_cancel(cancel)
+{
+    initCurlOnce();
+    m_curl = curl_easy_init();
+}
+
+SmtpSession::~SmtpSession()
+{
+    if (m_curl)
+        curl_easy_cleanup(m_curl);
+}
+
+std::optional<QByteArray> SmtpSession::serverUrl(const QString& server)
+{
+    const QString s = server.trimmed();
+    static const QRegularExpression re(
+        QStringLiteral("^(\\[[0-9A-Fa-f:.]+\\]|[A-Za-z0-9._-]+)(:([0-9]{1,5}))?$"));
+    const auto m = re.match(s);
+    if (!m.hasMatch())
+        return std::nullopt;
+    int port = 25;
+    if (m.hasCaptured(3)) {
+        port = m.captured(3).toInt();
+        if (port < 1 || port > 65535)
+            return std::nullopt;
+    }
+    return "smtp://" + m.captured(1).toLatin1() + ':' + QByteArray::number(port);
+}
+
+SmtpSession::Result SmtpSession::send(const Message& message, const std::function<void(qint64, qint64)>& onBytes)
+{
+    Result result;
+    const auto url = serverUrl(m_server);
+    if (!url) {
+        result.error = m_server.trimmed().isEmpty()
+            ? QStringLiteral("SMTP-palvelimen nimi puuttuu.")
+            : QStringLiteral("SMTP-palvelimen nimi \"%1\" ei kelpaa.").arg(m_server);
+        return result;
+    }
+    if (!m_curl) {
+        result.error = QStringLiteral("Sähköpostiyhteyttä ei voitu alustaa.");
+        return result;
+    }
+    for (const EmailAttachment& a : message.attachments) {
+        QFileInfo fi(a.Path);
+        if (!fi.isFile() || !fi.isReadable()) {
+            result.error = QStringLiteral("Liitetiedostoa ei voi lukea: %1").arg(a.Path);
+            return result;
+        }
+    }
+
+    curl_easy_reset(m_curl);
+    Transfer t;
+    t.cancel = m_cancel;
+    t.timeoutMs = m_timeoutMs;
+    t.onBytes = &onBytes;
+    char errbuf[CURL_ERROR_SIZE] = {};
+
+    Slist rcpt;
+    for (const QByteArray& to : message.to)
+        append(rcpt, '<' + to + '>');
+    Slist headers;
+    for (const QByteArray& h : message.headers)
+        append(headers, h);
+
+    curl_mime* mime = curl_mime_init(m_curl);
+    curl_mimepart* textPart = curl_mime_addpart(mime);
+    const QByteArray body = crlfLines(message.text);
+    curl_mime_data(textPart, body.constData(), static_cast<size_t>(body.size()));
+    curl_mime_type(textPart, "text/plain; charset=UTF-8");
+    curl_mime_encoder(textPart, "quoted-printable");
+    QMimeDatabase mimeTypes;
+    for (const EmailAttachment& a : message.attachments) {
+        curl_mimepart* part = curl_mime_addpart(mime);
+        curl_mime_filedata(part, QFile::encodeName(a.Path).constData());
+        // The disposition below names the file; libcurl's own would send the raw bytes of a
+        // non-ASCII name.
+        curl_mime_filename(part, nullptr);
+        curl_mime_type(part, mimeTypes.mimeTypeForFile(a.Path, QMimeDatabase::MatchExtension).name().toLatin1().constData());
+        curl_mime_encoder(part, "base64");
+        curl_slist* partHeaders = curl_slist_append(
+            nullptr, QByteArray("Content-Disposition: " + MailHeaders::attachmentDisposition(QFileInfo(a.Path).fileName())).constData());
+        curl_mime_headers(part, partHeaders, 1);
+    }
+
+    curl_easy_setopt(m_curl, CURLOPT_URL, url->constData());
+    curl_easy_setopt(m_curl, CURLOPT_MAIL_FROM, ('<' + message.from + '>').constData());
+    curl_easy_setopt(m_curl, CURLOPT_MAIL_RCPT, rcpt.get());
+    curl_easy_setopt(m_curl, CURLOPT_MAIL_RCPT_ALLLOWFAILS, 1L);
+    curl_easy_setopt(m_curl, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_TRY));
+    curl_easy_setopt(m_curl, CURLOPT_HTTPHEADER, headers.get());
+    curl_easy_setopt(m_curl, CURLOPT_MIMEPOST, mime);
+    curl_easy_setopt(m_curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(m_timeoutMs));
+    curl_easy_setopt(m_curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(m_curl, CURLOPT_ERRORBUFFER, errbuf);
+    curl_easy_setopt(m_curl, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(m_curl, CURLOPT_XFERINFOFUNCTION, &onProgress);
+    curl_easy_setopt(m_curl, CURLOPT_XFERINFODATA, &t);
+    curl_easy_setopt(m_curl, CURLOPT_VERBOSE, 1L);
+    curl_easy_setopt(m_curl, CURLOPT_DEBUGFUNCTION, &onDebug);
+    curl_easy_setopt(m_curl, CURLOPT_DEBUGDATA, &t);
+
+    t.sinceActivity.start();
+    const CURLcode rc = curl_easy_perform(m_curl);
+    curl_easy_setopt(m_curl, CURLOPT_MIMEPOST, nullptr);
+    curl_mime_free(mime);
+
+    const QString server = m_server.trimmed();
+    if (rc == CURLE_OK) {
+        result.ok = true;
+        result.refused = t.refused;
+        if (!t.refused.isEmpty())
+            result.error = QStringLiteral("Palvelin ei hyväksynyt vastaanottajaa: %1").arg(QString::fromUtf8(t.lastReply));
+        return result;
+    }
+    if (m_cancel && m_cancel->load())
+        result.error = QStringLiteral("Lähetys peruttiin.");
+    else if (t.timedOut || rc == CURLE_OPERATION_TIMEDOUT)
+        result.error = QStringLiteral("SMTP-palvelin %1 ei vastannut ajoissa.").arg(server);
+    else if (rc == CURLE_COULDNT_RESOLVE_HOST)
+        result.error = QStringLiteral("SMTP-palvelinta %1 ei löydy.").arg(server);
+    else if (rc == CURLE_COULDNT_CONNECT)
+        result.error = QStringLiteral("Yhteyttä SMTP-palvelimeen %1 ei saatu.").arg(server);
+    else if (!t.refused.isEmpty() && t.refused.size() >= message.to.size())
+        result.error = QStringLiteral("Palvelin ei hyväksynyt vastaanottajaa: %1").arg(QString::fromUtf8(t.lastReply));
+    else
+        result.error = QStringLiteral("Sähköpostin lähetys ei onnistunut: %1")
+                           .arg(errbuf[0] ? QString::fromUtf8(errbuf) : QString::fromUtf8(curl_easy_strerror(rc)));
+    return result;
+}
+
+} // namespace tikkeli

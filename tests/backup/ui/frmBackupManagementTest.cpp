@@ -1,0 +1,145 @@
+#include "../BackupTestDb.h"
+#include "../FakeVolumes.h"
+
+#include "app/ScriptedPrompter.h"
+#include "backup/FileFaults.h"
+#include "backup/ui/frmBackupManagement.h"
+#include "settings/SharedState.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+using namespace tikkeli;
+using namespace tikkeli::test;
+
+namespace {
+
+QStringList texts(const QListWidget* list)
+{
+    QStringList t;
+    for (int i = 0; i < list->count(); ++i)
+        t << list->item(i)->text();
+    return t;
+}
+
+void clickItem(QListWidget* list, const QString& text)
+{
+    const auto items = list->findItems(text, Qt::MatchExactly);
+    ASSERT_EQ(items.size(), 1) << text.toStdString();
+    const QRect r = list->visualItemRect(items.first());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
+}
+
+class FrmBackupManagementTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        State().ProgramTitle = QStringLiteral("Tikkeli");
+        const QString root = mount.path() + QStringLiteral("/Tikkeli/");
+        for (const char* f : {"20251231/a.mdb", "20251231/b.mdb", "20260105/c.mdb"}) {
+            const QString path = root + QString::fromLatin1(f);
+            QDir().mkpath(QFileInfo(path).absolutePath());
+            QFile(path).open(QIODevice::WriteOnly);
+        }
+        QDir().mkpath(root + QStringLiteral("kuvat"));
+        volumes.add(mount.path());
+    }
+    void TearDown() override { FileFaults::hook = {}; }
+    bool exists(const char* f) const { return QFileInfo::exists(mount.path() + QStringLiteral("/Tikkeli/") + QString::fromLatin1(f)); }
+
+    QTemporaryDir mount;
+    FakeVolumes volumes;
+    ScriptedPrompter prompter;
+};
+
+} // namespace
+
+TEST_F(FrmBackupManagementTest, ListsDaysNewestFirstAndDeletesOnlyTheChosenCopies)
+{
+    frmBackupManagement w;
+    w.show();
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("KOPIOTIKKU-Hallinta"));
+    EXPECT_FALSE(w.lstPaiva->isVisible() || w.lblPaiva->isVisible() || w.lblTietokanta->isVisible());
+    QTest::mouseClick(w.cEtsiMuistitikku, Qt::LeftButton);
+    EXPECT_EQ(texts(w.lstPaiva), (QStringList{QStringLiteral("05.01.2026"), QStringLiteral("31.12.2025")}));
+    EXPECT_EQ(w.lstPaiva->item(1)->data(Qt::UserRole).toInt(), 20251231);
+    EXPECT_EQ(w.lblVaihe2->text(),
+              QStringLiteral("2. Sopiva muistitikku löytyi (%1), valitse palautettavan varmuuskopion päivä:").arg(mount.path()));
+    EXPECT_TRUE(w.lblVaihe2->isVisible() && w.lstPaiva->isVisible());
+    EXPECT_FALSE(w.lblVaihe1->isEnabled() || w.cEtsiMuistitikku->isEnabled());
+    EXPECT_FALSE(w.lblPaiva->isVisible() || w.lblTietokanta->isVisible());
+
+    clickItem(w.lstPaiva, QStringLiteral("31.12.2025"));
+    EXPECT_EQ(texts(w.lstTietokanta), (QStringList{QStringLiteral("a.mdb"), QStringLiteral("b.mdb")}));
+    EXPECT_EQ(w.lblVaihe3->text(), QStringLiteral("3. Valitulle päivälle 31.12.2025 löytyy seuraavat tietokannat, "
+                                                  "valitse poistettavien tietokantojen nimet:"));
+    EXPECT_FALSE(w.cPoistaValitut->isVisible());
+    clickItem(w.lstTietokanta, QStringLiteral("a.mdb"));
+    clickItem(w.lstTietokanta, QStringLiteral("b.mdb"));
+    EXPECT_TRUE(w.cPoistaValitut->isVisible());
+
+    prompter.answerNo();    // a.mdb stays
+    prompter.answerYes();   // b.mdb goes
+    QTest::mouseClick(w.cPoistaValitut, Qt::LeftButton);
+    ASSERT_EQ(prompter.shown().size(), 2u);
+    EXPECT_EQ(prompter.shown()[1].text, QStringLiteral("Haluatko varmasti poistaa kopion 31.12.2025 / b.mdb?"));
+    EXPECT_EQ(prompter.shown()[1].icon, MsgIcon::None);
+    EXPECT_EQ(prompter.shown()[1].buttons, MsgButtons::YesNo);
+    EXPECT_TRUE(exists("20251231/a.mdb"));
+    EXPECT_FALSE(exists("20251231/b.mdb"));
+    EXPECT_TRUE(exists("20260105/c.mdb"));
+    EXPECT_EQ(texts(w.lstTietokanta), QStringList{QStringLiteral("a.mdb")});
+    EXPECT_FALSE(w.cPoistaValitut->isVisible());
+
+    clickItem(w.lstTietokanta, QStringLiteral("a.mdb"));
+    prompter.answerYes();
+    QTest::mouseClick(w.cPoistaValitut, Qt::LeftButton);
+    EXPECT_EQ(w.lblVaihe3->text(), QStringLiteral("3. Valitulle päivälle ei löydy tietokantoja."));
+    EXPECT_FALSE(w.lstTietokanta->isVisible());
+    EXPECT_EQ(w.lstPaiva->count(), 2);
+    EXPECT_TRUE(QFileInfo(mount.path() + QStringLiteral("/Tikkeli/20251231")).isDir());
+    EXPECT_TRUE(exists("20260105/c.mdb"));
+    EXPECT_EQ(prompter.unexpected(), 0);
+}
+
+TEST_F(FrmBackupManagementTest, AFailedDeletionStopsWithAWarning)
+{
+    FileFaults::hook = [](const QString& step, const QString&) { return step == QLatin1String("delete") ? EACCES : 0; };
+    frmBackupManagement w;
+    w.show();
+    QTest::mouseClick(w.cEtsiMuistitikku, Qt::LeftButton);
+    clickItem(w.lstPaiva, QStringLiteral("31.12.2025"));
+    clickItem(w.lstTietokanta, QStringLiteral("a.mdb"));
+    clickItem(w.lstTietokanta, QStringLiteral("b.mdb"));
+    prompter.answerYes();
+    QTest::mouseClick(w.cPoistaValitut, Qt::LeftButton);
+    ASSERT_EQ(prompter.shown().size(), 2u);   // the second copy is not asked about
+    EXPECT_EQ(prompter.shown()[1].text, QStringLiteral("Kopion poisto ei onnistu: 70: Käyttöoikeus evätty"));
+    EXPECT_EQ(prompter.shown()[1].icon, MsgIcon::Warning);
+    EXPECT_TRUE(exists("20251231/a.mdb") && exists("20251231/b.mdb"));
+}
+
+TEST_F(FrmBackupManagementTest, NoStickOrNoBackups)
+{
+    volumes.list.clear();
+    frmBackupManagement w;
+    w.show();
+    QTest::mouseClick(w.cEtsiMuistitikku, Qt::LeftButton);
+    EXPECT_EQ(w.lblVapaaTilaStatus->text(), QStringLiteral("Sopivaa muistitikkua ei löydy."));
+    EXPECT_TRUE(w.lblVapaaTilaStatus->isVisible());
+
+    QTemporaryDir empty;
+    QDir().mkpath(empty.path() + QStringLiteral("/Tikkeli/sanat"));
+    volumes.add(empty.path());
+    QTest::mouseClick(w.cEtsiMuistitikku, Qt::LeftButton);
+    EXPECT_EQ(w.lblVapaaTilaStatus->text(), QStringLiteral("Muistitikulta ei löydy varmuuskopioita."));
+    EXPECT_TRUE(w.cEtsiMuistitikku->isEnabled());
+    EXPECT_FALSE(w.lstPaiva->isVisible());
+}

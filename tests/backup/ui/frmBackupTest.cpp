@@ -1,0 +1,181 @@
+#include "../BackupTestDb.h"
+#include "../FakeVolumes.h"
+
+#include "app/ScriptedPrompter.h"
+#include "backup/FileFaults.h"
+#include "backup/ui/frmBackup.h"
+#include "settings/SharedState.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+using namespace tikkeli;
+using namespace tikkeli::test;
+
+namespace {
+
+QString today()
+{
+    return QDate::currentDate().toString(QStringLiteral("yyyyMMdd"));
+}
+
+void click(QPushButton* b)
+{
+    ASSERT_TRUE(b->isVisible() && b->isEnabled()) << b->objectName().toStdString();
+    QTest::mouseClick(b, Qt::LeftButton);
+}
+
+bool isRed(const QLabel* l)
+{
+    return l->palette().color(QPalette::WindowText) == QColor(255, 0, 0);
+}
+
+class FrmBackupTest : public ::testing::Test {
+protected:
+    void TearDown() override { FileFaults::hook = {}; }
+
+    BackupTestDb club;
+    QTemporaryDir mount;
+    FakeVolumes volumes;
+    ScriptedPrompter prompter;
+};
+
+} // namespace
+
+TEST_F(FrmBackupTest, GuidesThroughFindCopyAndCompact)
+{
+    volumes.add(QStringLiteral("/media/muu"), QStringLiteral("DATA"));
+    volumes.add(mount.path());
+    frmBackup w;
+    w.show();
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("KOPIOTIKKU-Varmuuskopiointi"));
+    EXPECT_EQ(w.lblKopioitavaTiedostoNimi->text(), club.path());
+    for (QWidget* hidden : std::initializer_list<QWidget*>{w.lblVaihe2, w.lblVaihe3, w.lblVaihe4, w.lblVaihe5,
+                                                           w.lblVapaaTilaStatus, w.cKopioi, w.cTiivista})
+        EXPECT_FALSE(hidden->isVisible()) << hidden->objectName().toStdString();
+    EXPECT_TRUE(isRed(w.lblVapaaTilaStatus));
+
+    click(w.cEtsiMuistitikku);
+    EXPECT_EQ(w.lblVaihe2->text(), QStringLiteral("2. Sopiva muistitikku löytyi (%1), tee kopio.").arg(mount.path()));
+    EXPECT_TRUE(w.lblVaihe2->isVisible());
+    EXPECT_FALSE(w.lblVapaaTilaStatus->isVisible());
+    EXPECT_FALSE(w.lblVaihe1->isEnabled());
+    EXPECT_FALSE(w.cEtsiMuistitikku->isEnabled());
+
+    click(w.cKopioi);
+    const QString copy = mount.path() + QStringLiteral("/Tikkeli/") + today() + QStringLiteral("/Erämiehet.mdb");
+    ASSERT_TRUE(QFileInfo::exists(copy));
+    EXPECT_EQ(BackupTestDb::members(copy), 3);
+    EXPECT_EQ(w.lblVaihe3->text(), QStringLiteral("3. Kopiointi valmis."));
+    EXPECT_TRUE(w.lblVaihe3->isVisible() && w.lblVaihe4->isVisible() && w.cTiivista->isVisible());
+    EXPECT_FALSE(w.lblVaihe2->isEnabled());
+    EXPECT_FALSE(w.cKopioi->isEnabled());
+    Database db = Database::open(club.path());
+    EXPECT_FALSE(db.scalar(QStringLiteral("SELECT setString FROM Settings WHERE setKey = 'BackupDate'")).isNull());
+    db.close();
+
+    click(w.cTiivista);
+    EXPECT_EQ(w.lblVaihe5->text(), QStringLiteral("5. Tiivistys valmis"));
+    EXPECT_TRUE(w.lblVaihe5->isVisible());
+    EXPECT_FALSE(w.cTiivista->isEnabled());
+    EXPECT_FALSE(w.lblVaihe3->isEnabled() || w.lblVaihe4->isEnabled());
+    EXPECT_EQ(BackupTestDb::markers(club.path()), 0);
+    EXPECT_EQ(BackupTestDb::members(club.path()), 3);
+    EXPECT_TRUE(prompter.shown().empty());
+
+    w.close();
+    EXPECT_FALSE(w.isVisible());
+}
+
+TEST_F(FrmBackupTest, NoStickOrTooLittleRoomKeepsJatkaAvailable)
+{
+    frmBackup w;
+    w.show();
+    click(w.cEtsiMuistitikku);
+    EXPECT_EQ(w.lblVapaaTilaStatus->text(), QStringLiteral("Sopivaa muistitikkua ei löydy."));
+    EXPECT_TRUE(w.lblVapaaTilaStatus->isVisible());
+    EXPECT_FALSE(w.cKopioi->isVisible());
+
+    volumes.add(mount.path(), QStringLiteral("kopiotikku"), QFileInfo(club.path()).size());
+    click(w.cEtsiMuistitikku);
+    EXPECT_EQ(w.lblVapaaTilaStatus->text(), QStringLiteral("Muistitikun vapaa tila ei riitä."));
+    EXPECT_TRUE(w.lblVapaaTilaStatus->isVisible());
+    EXPECT_FALSE(w.cKopioi->isVisible());
+    EXPECT_TRUE(w.cEtsiMuistitikku->isEnabled());
+
+    volumes.list.last().freeBytes += 1;
+    click(w.cEtsiMuistitikku);
+    EXPECT_FALSE(w.lblVapaaTilaStatus->isVisible());
+    EXPECT_TRUE(w.cKopioi->isVisible());
+}
+
+TEST_F(FrmBackupTest, MissingDatabaseLeavesOnlySulje)
+{
+    State().DatabasePath = club.dir() + QStringLiteral("/poistettu.mdb");
+    frmBackup w;
+    w.show();
+    EXPECT_EQ(w.lblVaihe1->text(), QStringLiteral("Kopioitavaa tiedostoa ei löydy."));
+    EXPECT_EQ(w.lblKopioitavaTiedostoNimi->text(), QStringLiteral("-"));
+    EXPECT_FALSE(w.cEtsiMuistitikku->isVisible());
+    EXPECT_TRUE(w.cSulje->isVisible());
+}
+
+TEST_F(FrmBackupTest, AFailedCopyIsRedAndRecordsNoDate)
+{
+    volumes.add(mount.path());
+    FileFaults::hook = [](const QString& step, const QString&) { return step == QLatin1String("mkdir") ? EACCES : 0; };
+    frmBackup w;
+    w.show();
+    click(w.cEtsiMuistitikku);
+    click(w.cKopioi);
+    EXPECT_EQ(w.lblVaihe3->text(), QStringLiteral("3. Kopiointi ei onnitunut: 70: Käyttöoikeus evätty"));
+    EXPECT_TRUE(w.lblVaihe3->isVisible());
+    EXPECT_TRUE(isRed(w.lblVaihe3));
+    EXPECT_FALSE(w.cKopioi->isEnabled());
+    EXPECT_FALSE(w.cTiivista->isVisible());
+    EXPECT_TRUE(prompter.shown().empty());
+    Database db = Database::open(club.path());
+    EXPECT_TRUE(db.scalar(QStringLiteral("SELECT setString FROM Settings WHERE setKey = 'BackupDate'")).isNull());
+    db.close();
+}
+
+TEST_F(FrmBackupTest, ADatabaseTooLargeForFatGetsTheHint)
+{
+    const QString big = club.dir() + QStringLiteral("/iso.mdb");
+    QFile f(big);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(f.resize(Q_INT64_C(5000000000)));
+    f.close();
+    State().DatabasePath = big;
+    volumes.add(mount.path(), QStringLiteral("KOPIOTIKKU"), Q_INT64_C(8000000000), QStringLiteral("vfat"));
+    frmBackup w;
+    w.show();
+    click(w.cEtsiMuistitikku);
+    click(w.cKopioi);
+    EXPECT_TRUE(w.lblVaihe3->text().startsWith(QStringLiteral("3. Kopiointi ei onnitunut: 61: ")));
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    EXPECT_TRUE(prompter.shown()[0].text.contains(QStringLiteral("FAT32")));
+    EXPECT_TRUE(prompter.shown()[0].text.contains(QStringLiteral("4 Gt")));
+    EXPECT_FALSE(QFileInfo::exists(mount.path() + QStringLiteral("/Tikkeli/") + today() + QStringLiteral("/iso.mdb")));
+}
+
+TEST(FrmBackupStandIn, AFolderNamedInTheEnvironmentServesAsTheStick)
+{
+    BackupTestDb club;
+    QTemporaryDir folder;
+    ScriptedPrompter prompter;
+    qputenv("TIKKELI_KOPIOTIKKU", QFile::encodeName(folder.path()));
+    frmBackup w;
+    w.show();
+    QTest::mouseClick(w.cEtsiMuistitikku, Qt::LeftButton);
+    ASSERT_TRUE(w.cKopioi->isVisible()) << w.lblVapaaTilaStatus->text().toStdString();
+    QTest::mouseClick(w.cKopioi, Qt::LeftButton);
+    qunsetenv("TIKKELI_KOPIOTIKKU");
+    EXPECT_EQ(BackupTestDb::members(folder.path() + QStringLiteral("/Tikkeli/") + today() + QStringLiteral("/Erämiehet.mdb")), 3);
+}

@@ -1,0 +1,128 @@
+#include "../BackupTestDb.h"
+
+#include "app/ScriptedPrompter.h"
+#include "backup/SupportFileSender.h"
+#include "backup/ui/frmService.h"
+#include "platform/EmailSender.h"
+#include "settings/SharedState.h"
+#include "support/SmtpTestServer.h"
+
+#include <QJsonArray>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTcpServer>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace tikkeli;
+using namespace tikkeli::test;
+
+namespace {
+
+class FrmServiceTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        State().SenderEmail = QStringLiteral("sihteeri@eramiehet.fi");
+        State().SmtpServer = QStringLiteral("127.0.0.1:1");
+    }
+
+    BackupTestDb club;
+    ScriptedPrompter prompter;
+};
+
+} // namespace
+
+TEST_F(FrmServiceTest, OpensWithTheSupportAddressAndTheSender)
+{
+    frmService w;
+    w.show();
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Tikkeli - Huoltotiedoston lähetys"));
+    EXPECT_EQ(w.tReceiver->text(), SupportFileSender::SupportAddress);
+    EXPECT_EQ(w.tSender->text(), QStringLiteral("sihteeri@eramiehet.fi"));
+    EXPECT_TRUE(w.tMessage->toPlainText().isEmpty());
+    EXPECT_TRUE(w.cSend->isEnabled() && w.mSend->isEnabled());
+}
+
+TEST_F(FrmServiceTest, RefusesAnEmptySenderAndABlankServerWithoutSending)
+{
+    frmService w;
+    w.show();
+    w.tSender->clear();
+    QTest::mouseClick(w.cSend, Qt::LeftButton);
+    EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Täytä vielä lähettäjän sähköpostiosoite.")});
+    EXPECT_TRUE(w.cSend->isEnabled());
+
+    prompter.clear();
+    w.tSender->setText(QStringLiteral("sihteeri@eramiehet.fi"));
+    State().SmtpServer = QStringLiteral("   ");
+    w.mSend->trigger();
+    EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Asetuksista puuttuu SMTP palvelimen nimi.")});
+    EXPECT_TRUE(w.cSend->isEnabled());
+    EXPECT_FALSE(w.hss()->isSending());
+}
+
+TEST_F(FrmServiceTest, ABlankSenderPassesTheCheckAndFailsInTheComponentKeepingTheWindow)
+{
+    frmService w;
+    w.show();
+    w.tSender->setText(QStringLiteral("  "));
+    w.tMessage->setPlainText(QStringLiteral("Viesti säilyy"));
+    QTest::mouseClick(w.cSend, Qt::LeftButton);
+    ASSERT_TRUE(waitUntil([&] { return !prompter.shown().empty(); }, 10000));
+    EXPECT_TRUE(prompter.shown()[0].text.startsWith(QStringLiteral("Huoltotiedoston lähetys epäonnistui.")));
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_TRUE(w.cSend->isEnabled());
+    EXPECT_EQ(w.tMessage->toPlainText(), QStringLiteral("Viesti säilyy"));
+
+    // A second press makes a fresh sender.
+    SupportFileSender* first = w.hss();
+    w.tSender->setText(QStringLiteral("sihteeri@eramiehet.fi"));
+    QTest::mouseClick(w.cSend, Qt::LeftButton);
+    EXPECT_NE(w.hss(), first);
+    ASSERT_TRUE(waitUntil([&] { return prompter.shown().size() == 2; }, 10000));
+}
+
+TEST_F(FrmServiceTest, SendsTheDatabaseAndCloses)
+{
+    SmtpTestServer smtp;
+    ASSERT_TRUE(smtp.started());
+    State().SmtpServer = smtp.server();
+    frmService w;
+    w.show();
+    w.tReceiver->setText(QStringLiteral("tuki@example.fi"));
+    w.tMessage->setPlainText(QStringLiteral("Laskut näyttävät väärää summaa."));
+    QTest::mouseClick(w.cSend, Qt::LeftButton);
+    EXPECT_FALSE(w.cSend->isEnabled());
+    ASSERT_TRUE(waitUntil([&] { return !prompter.shown().empty(); }, 20000));
+    EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Huoltotiedosto lähetettiin onnistuneesti.")});
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(w.result(), QDialog::Accepted);
+    EXPECT_EQ(w.pbarSendProgress->value(), 100);
+    const auto messages = smtp.messages();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_EQ(messages[0][QStringLiteral("rcpt_tos")].toArray().at(0).toString(), QStringLiteral("tuki@example.fi"));
+    EXPECT_TRUE(messages[0][QStringLiteral("text")].toString().startsWith(QStringLiteral("Laskut näyttävät väärää summaa.")));
+}
+
+TEST_F(FrmServiceTest, ClosingWhileSendingCancelsAndNothingComesBack)
+{
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost, 0));
+    State().SmtpServer = QStringLiteral("127.0.0.1:%1").arg(silent.serverPort());
+    auto* w = new frmService;
+    w->show();
+    QTest::mouseClick(w->cSend, Qt::LeftButton);
+    ASSERT_TRUE(w->hss()->isSending());
+    emit w->hss()->SendProgress(150);     // above the maximum: a full bar
+    EXPECT_EQ(w->pbarSendProgress->value(), 100);
+    QTest::qWait(300);
+    QTest::mouseClick(w->cCancel, Qt::LeftButton);
+    EXPECT_FALSE(w->isVisible());
+    delete w;
+    EXPECT_TRUE(waitUntilSendsEnd(5000));
+    QTest::qWait(50);
+    EXPECT_TRUE(prompter.shown().empty());
+}

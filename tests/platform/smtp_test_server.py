@@ -1,0 +1,84 @@
+"""A local SMTP server for the mail tests.
+
+Listens on 127.0.0.1 on a free port, prints that port on its first output line, and saves every
+accepted message into the output folder: the raw bytes as NNN.eml and, read back through Python's
+own e-mail parser, a NNN.json with the envelope, the decoded headers, the text body and the
+attachments (file name and base64 content). Recipients named with --refuse are turned down.
+"""
+import argparse
+import asyncio
+import base64
+import email
+import email.policy
+import json
+import os
+import sys
+
+from aiosmtpd.smtp import SMTP
+
+
+class Handler:
+    def __init__(self, outdir, refuse):
+        self.outdir = outdir
+        self.refuse = {a.lower() for a in refuse}
+        self.count = 0
+
+    async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
+        if address.lower() in self.refuse:
+            return '550 5.1.1 Mailbox unavailable'
+        envelope.rcpt_tos.append(address)
+        return '250 OK'
+
+    async def handle_DATA(self, server, session, envelope):
+        self.count += 1
+        base = os.path.join(self.outdir, '%03d' % self.count)
+        raw = envelope.original_content
+        msg = email.message_from_bytes(raw, policy=email.policy.default)
+        body = msg.get_body(preferencelist=('plain',))
+        info = {
+            'mail_from': envelope.mail_from,
+            'rcpt_tos': envelope.rcpt_tos,
+            'subject': str(msg['subject']),
+            'from': str(msg['from']),
+            'to': [str(a) for a in msg['to'].addresses] if msg['to'] else [],
+            'to_names': [a.display_name for a in msg['to'].addresses] if msg['to'] else [],
+            'date': str(msg['date']),
+            'message_id': str(msg['message-id']),
+            'defects': [type(d).__name__ for part in msg.walk() for d in part.defects],
+            'text': body.get_content() if body is not None else None,
+            'attachments': [
+                {'filename': part.get_filename(),
+                 'content_type': part.get_content_type(),
+                 'data': base64.b64encode(part.get_payload(decode=True)).decode('ascii')}
+                for part in msg.iter_attachments()
+            ],
+        }
+        with open(base + '.eml.tmp', 'wb') as f:
+            f.write(raw)
+        os.replace(base + '.eml.tmp', base + '.eml')
+        with open(base + '.json.tmp', 'w', encoding='utf-8') as f:
+            json.dump(info, f, ensure_ascii=False)
+        os.replace(base + '.json.tmp', base + '.json')
+        return '250 Message accepted'
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument('--outdir', required=True)
+    parser.add_argument('--refuse', action='append', default=[])
+    args = parser.parse_args()
+
+    handler = Handler(args.outdir, args.refuse)
+    loop = asyncio.new_event_loop()
+    asyncio.set_event_loop(loop)
+    server = loop.run_until_complete(loop.create_server(
+        lambda: SMTP(handler, hostname='localhost', data_size_limit=None, decode_data=False),
+        host='127.0.0.1', port=0))
+    print(server.sockets[0].getsockname()[1], flush=True)
+    # The test closes our stdin when it is done; that ends the server even if it is not killed.
+    loop.add_reader(sys.stdin.fileno(), lambda: sys.stdin.buffer.read1(4096) or loop.stop())
+    loop.run_forever()
+
+
+if __name__ == '__main__':
+    main()

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QList>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <functional>
+
+namespace tikkeli::test {
+
+// A real SMTP server for tests: aiosmtpd on 127.0.0.1, on a free port, saving what it accepts.
+// Each accepted message is available raw and as parsed by Python's e-mail package.
+class SmtpTestServer {
+public:
+    explicit SmtpTestServer(const QStringList& refusedRecipients = {});
+    ~SmtpTestServer();
+
+    bool started() const { return m_port != 0; }
+    quint16 port() const { return m_port; }
+    // The value for EmailSender::Server.
+    QString server() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
+
+    QList<QJsonObject> messages() const;
+    QByteArray raw(int index) const;
+    QString startError() const { return m_error; }
+
+private:
+    QTemporaryDir m_dir;
+    QProcess m_process;
+    quint16 m_port = 0;
+    QString m_error;
+};
+
+// Lets events run until done() holds or ms have passed; whether it holds.
+bool waitUntil(const std::function<bool()>& done, int ms);
+// Until every mail send of the process has ended (cancelled sends included).
+bool waitUntilSendsEnd(int ms);
+
+} // namespace tikkeli::test
