@@ -2,6 +2,7 @@
 
 #include "app/FolderBackup.h"
 #include "app/MaintenanceCommands.h"
+#include "backup/ui/BackupWindowOpeners.h"
 #include "printing/ReportServices.h"
 #include "printing/ui/ReportPrinting.h"
 #include "settings/ui/SettingsWindowSetup.h"
@@ -44,6 +45,7 @@ void RegisterWindowOpeners()
     InstallReportHooks();
     InstallReportOutput();
     InstallSettingsWindow();
+    RegisterBackupWindowOpeners();
 
     const auto command = [](void (*run)()) { return [run](QWidget*) { run(); }; };
     WindowOpeners::set(MainCommand::FolderBackup, command(&FolderBackup::backup));
