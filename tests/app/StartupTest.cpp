@@ -448,12 +448,12 @@ TEST_F(StartupRoads, DamagedClubDatabaseIsSalvagedByTheRealRepair)
         f.seek((pages / 2) * 4096 + 200);
         f.write(QByteArray(600, char(0xff)));
     }
-    try {
-        Database::open(path);
-        FAIL() << "the damaged file opened";
-    } catch (const DbException& e) {
-        ASSERT_EQ(e.number(), DbErr::Damaged);
-    }
+    // The last session ended in the middle of a write: its journal is still there, so the open
+    // checks the whole file.
+    QFile journal(path + QStringLiteral("-journal"));
+    ASSERT_TRUE(journal.open(QIODevice::WriteOnly));
+    journal.write(QByteArray(512, char(0x01)));
+    journal.close();
     configure(path);
     const StartupOutcome out = startup.run();
     EXPECT_TRUE(prompter.messageTexts().value(0).startsWith(QStringLiteral("Tietokanta on vioittunut")));
