@@ -5,6 +5,8 @@
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
+#include "RatioReporter.h"
+
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <map>
@@ -180,17 +182,6 @@ void BM_InsertRecordset(benchmark::State& state)
 }
 BENCHMARK(BM_InsertRecordset)->Unit(benchmark::kMillisecond);
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& r : runs)
-            times[r.benchmark_name()] = r.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> times;
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -200,13 +191,8 @@ int main(int argc, char** argv)
     fixture();
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    auto ratio = [&](const char* a, const char* b) {
-        const auto ia = reporter.times.find(a), ib = reporter.times.find(b);
-        if (ia != reporter.times.end() && ib != reporter.times.end() && ib->second > 0)
-            std::printf("%s / %s = %.2f\n", a, b, ia->second / ib->second);
-    };
-    ratio("BM_ReadRecordset", "BM_ReadRaw");
-    ratio("BM_InsertRecordset", "BM_InsertRaw");
+    reporter.printRatio("BM_ReadRecordset", "BM_ReadRaw", 1.5);
+    reporter.printRatio("BM_InsertRecordset", "BM_InsertRaw", 2);
     benchmark::Shutdown();
     return 0;
 }

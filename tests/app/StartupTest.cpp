@@ -14,24 +14,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include "support/TestFiles.h"
+
 #include <gtest/gtest.h>
 
 using namespace tikkeli;
 
 namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
 
 // A file that says it is SQLite and is not: the engine finds it damaged.
 QByteArray damagedDatabase()
@@ -270,7 +259,7 @@ TEST_F(StartupRoads, ReadOnlyFileAndNoEndsAfterTheLongMessage)
     const QString path = clubDatabase();
     configure(path);
     QFile::setPermissions(path, QFileDevice::ReadOwner);
-    const QByteArray before = readAll(path);
+    const QByteArray before = test::ReadFileBytes(path);
     prompter.answerNo();
     const StartupOutcome out = startup.run();
     EXPECT_TRUE(out.endProgram);
@@ -281,7 +270,7 @@ TEST_F(StartupRoads, ReadOnlyFileAndNoEndsAfterTheLongMessage)
     EXPECT_TRUE(shown[2].text.endsWith(QStringLiteral("käynnistä tietokone uudestaan.\nUudelleenkäynnistys saattaa korjata ongelman.")));
     EXPECT_EQ(shown[3].text, QStringLiteral("Tikkeli suljetaan."));
     EXPECT_EQ(shown[3].icon, MsgIcon::None);
-    EXPECT_EQ(readAll(path), before);
+    EXPECT_EQ(test::ReadFileBytes(path), before);
     EXPECT_EQ(upgrades, 0);
 }
 
@@ -315,14 +304,14 @@ TEST_F(StartupRoads, FileThatIsNoDatabaseIsNeverRepaired)
         prompter.clear();
         State() = SharedState{};
         const QString path = env.root() + QLatin1Char('/') + QString::fromLatin1(c.name);
-        writeFile(path, c.bytes);
+        test::WriteFileBytes(path, c.bytes);
         configure(path);
         const StartupOutcome out = startup.run();
         EXPECT_FALSE(out.endProgram);
         EXPECT_FALSE(out.databaseLoaded);
         EXPECT_TRUE(prompter.anyMessageContains(QString::fromUtf8(c.says))) << c.name;
         EXPECT_FALSE(prompter.anyMessageContains(QStringLiteral("vioittunut"))) << c.name;
-        EXPECT_EQ(readAll(path), c.bytes);
+        EXPECT_EQ(test::ReadFileBytes(path), c.bytes);
         EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral("OLD")));
         EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral("2")));
     }
@@ -333,13 +322,13 @@ TEST_F(StartupRoads, DamagedDatabaseIsRepairedThenTakesTheSuccessRoad)
 {
     FakeFileOps ops(env.programFolder() + QStringLiteral("/demo1.mdb"));
     const QString path = env.root() + QStringLiteral("/seura.mdb");
-    writeFile(path, damagedDatabase());
+    test::WriteFileBytes(path, damagedDatabase());
     configure(path);
     const StartupOutcome out = startup.run();
     EXPECT_EQ(prompter.messageTexts().value(0), QStringLiteral("Tietokanta on vioittunut edellisen käyttökerran lopetuksen "
                                                                 "yhteydessä, yritän korjata tietokannan. Odota hetki."));
     EXPECT_EQ(ops.repaired, QStringList{path});
-    EXPECT_EQ(readAll(path + QStringLiteral("OLD")), damagedDatabase());
+    EXPECT_EQ(test::ReadFileBytes(path + QStringLiteral("OLD")), damagedDatabase());
     EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral("2")));
     // Reopened: upgraded and its settings loaded, so nothing later saves defaults over them.
     EXPECT_TRUE(out.databaseLoaded);
@@ -352,13 +341,13 @@ TEST_F(StartupRoads, RepairWithAnOldFileInTheWayLeavesBothFilesAndRunsOn)
 {
     FakeFileOps ops(env.programFolder() + QStringLiteral("/demo1.mdb"));
     const QString path = env.root() + QStringLiteral("/seura.mdb");
-    writeFile(path, damagedDatabase());
-    writeFile(path + QStringLiteral("OLD"), "edellinen");
+    test::WriteFileBytes(path, damagedDatabase());
+    test::WriteFileBytes(path + QStringLiteral("OLD"), "edellinen");
     configure(path);
     const StartupOutcome out = startup.run();
     EXPECT_TRUE(prompter.messageTexts().contains(QStringLiteral("Vioittuneen tietokannan uudelleen nimeäminen ei onnistu.")));
-    EXPECT_EQ(readAll(path), damagedDatabase());
-    EXPECT_EQ(readAll(path + QStringLiteral("OLD")), QByteArray("edellinen"));
+    EXPECT_EQ(test::ReadFileBytes(path), damagedDatabase());
+    EXPECT_EQ(test::ReadFileBytes(path + QStringLiteral("OLD")), QByteArray("edellinen"));
     EXPECT_TRUE(QFileInfo::exists(path + QStringLiteral("2")));
     EXPECT_FALSE(out.databaseLoaded);
     EXPECT_FALSE(out.endProgram);
@@ -371,11 +360,11 @@ TEST_F(StartupRoads, FailedSecondRenamePutsTheOriginalBack)
     FakeFileOps ops(env.programFolder() + QStringLiteral("/demo1.mdb"));
     ops.failRename = 2;
     const QString path = env.root() + QStringLiteral("/seura.mdb");
-    writeFile(path, damagedDatabase());
+    test::WriteFileBytes(path, damagedDatabase());
     configure(path);
     const StartupOutcome out = startup.run();
     EXPECT_TRUE(prompter.messageTexts().contains(QStringLiteral("Korjatun tietokannan uudelleen nimeäminen ei onnistu.")));
-    EXPECT_EQ(readAll(path), damagedDatabase());
+    EXPECT_EQ(test::ReadFileBytes(path), damagedDatabase());
     EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral("OLD")));
     EXPECT_TRUE(QFileInfo::exists(path + QStringLiteral("2")));
     EXPECT_FALSE(out.databaseLoaded);
@@ -386,12 +375,12 @@ TEST_F(StartupRoads, FailedCompactionLeavesTheFileAndSaysSo)
     FakeFileOps ops(env.programFolder() + QStringLiteral("/demo1.mdb"));
     ops.failCompaction = true;
     const QString path = env.root() + QStringLiteral("/seura.mdb");
-    writeFile(path, damagedDatabase());
+    test::WriteFileBytes(path, damagedDatabase());
     configure(path);
     const StartupOutcome out = startup.run();
     EXPECT_TRUE(prompter.messageTexts().contains(QStringLiteral(
         "Tietokannan korjaus ei onnistunut. Palauta tietokanta varmuuskopiolta ennen kuin jatkat Tikkelin käyttöä.")));
-    EXPECT_EQ(readAll(path), damagedDatabase());
+    EXPECT_EQ(test::ReadFileBytes(path), damagedDatabase());
     EXPECT_EQ(ops.renames, 0);
     EXPECT_FALSE(out.databaseLoaded);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/TestFiles.h"
+
 #include "db/Database.h"
 
 #include <QByteArray>
@@ -32,8 +34,5 @@ private:
 
 // Every table of a club database, the marked ones and the others.
 const QStringList& ClubTables();
-// A file's bytes, empty when it cannot be read; and a file written with bytes.
-QByteArray ReadFileBytes(const QString& path);
-void WriteFileBytes(const QString& path, const QByteArray& bytes);
 
 } // namespace tikkeli::test

@@ -12,6 +12,8 @@
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
+#include "support/TestFiles.h"
+
 #include <gtest/gtest.h>
 
 using namespace tikkeli;
@@ -26,18 +28,6 @@ EmailRecipient recipient(qint32 id, const QString& name, const QString& address)
     r.Name = name;
     r.Address = address;
     return r;
-}
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeFile(const QString& path, const QByteArray& data)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
 }
 
 // A port that nothing listens on.
@@ -148,8 +138,8 @@ TEST_F(EmailSenderTest, OneMessageToAllCarriesHeadersBodyAndAttachments)
         binary.append(static_cast<char>(i % 256));
     const QString binPath = dir.filePath(QStringLiteral("tietokanta.bin"));
     const QString txtPath = dir.filePath(QStringLiteral("Jäsenluettelo ö.txt"));
-    ASSERT_TRUE(writeFile(binPath, binary));
-    ASSERT_TRUE(writeFile(txtPath, QStringLiteral("Äänestys\r\n").toUtf8()));
+    test::WriteFileBytes(binPath, binary);
+    test::WriteFileBytes(txtPath, QStringLiteral("Äänestys\r\n").toUtf8());
     sender.Attachments = {{binPath}, {QString()}, {txtPath}};
     sender.Recipients = {recipient(1, QStringLiteral("Öhman Äijä"), QStringLiteral("aijo@example.fi")),
                          recipient(2, QStringLiteral("Virtanen \"Ville\""), QStringLiteral("ville@example.fi"))};
@@ -184,7 +174,7 @@ TEST_F(EmailSenderTest, OneMessageToAllCarriesHeadersBodyAndAttachments)
     EXPECT_EQ(att[0][QStringLiteral("filename")].toString(), QStringLiteral("tietokanta.bin"));
     EXPECT_EQ(QByteArray::fromBase64(att[0][QStringLiteral("data")].toString().toLatin1()), binary);
     EXPECT_EQ(att[1][QStringLiteral("filename")].toString(), QStringLiteral("Jäsenluettelo ö.txt"));
-    EXPECT_EQ(QByteArray::fromBase64(att[1][QStringLiteral("data")].toString().toLatin1()), fileBytes(txtPath));
+    EXPECT_EQ(QByteArray::fromBase64(att[1][QStringLiteral("data")].toString().toLatin1()), test::ReadFileBytes(txtPath));
 
     const QByteArray raw = smtp.raw(0);
     EXPECT_TRUE(raw.contains("\r\nDate: ") || raw.startsWith("Date: "));
