@@ -37,9 +37,9 @@ QFont ReportFont::toQFont(double pointSize) const
     return f;
 }
 
-size_t qHash(const ReportFont& f, size_t seed)
+size_t qHash(const ReportFont& f, size_t hashSeed)
 {
-    return qHashMulti(seed, f.family, f.size, f.bold, f.italic, f.underline, f.strikeOut);
+    return qHashMulti(hashSeed, f.family, f.size, f.bold, f.italic, f.underline, f.strikeOut);
 }
 
 } // namespace tikkeli

@@ -35,6 +35,6 @@ struct ReportFont {
     bool operator==(const ReportFont&) const = default;
 };
 
-size_t qHash(const ReportFont& f, size_t seed = 0);
+size_t qHash(const ReportFont& f, size_t hashSeed = 0);
 
 } // namespace tikkeli

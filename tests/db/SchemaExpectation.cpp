@@ -30,8 +30,8 @@ TableDef table(const char* name, std::initializer_list<const char*> fields, std:
 {
     TableDef t;
     t.name = QString::fromLatin1(name);
-    for (const char* spec : fields) {
-        const QStringList w = QString::fromLatin1(spec).split(QLatin1Char(' '));
+    for (const char* line : fields) {
+        const QStringList w = QString::fromLatin1(line).split(QLatin1Char(' '));
         FieldDef f;
         f.name = w[0];
         f.type = typeNamed(w[1]);
@@ -42,8 +42,8 @@ TableDef table(const char* name, std::initializer_list<const char*> fields, std:
         t.fields.push_back(f);
     }
     t.indexes.push_back({QStringLiteral("PrimaryKey"), t.fields.front().name, true, true, 0});
-    for (const char* spec : indexes) {
-        const QStringList w = QString::fromLatin1(spec).split(QLatin1Char(' '));
+    for (const char* line : indexes) {
+        const QStringList w = QString::fromLatin1(line).split(QLatin1Char(' '));
         t.indexes.push_back({w[0], w[1], false, false, 0});
     }
     return t;
