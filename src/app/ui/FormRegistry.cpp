@@ -1,8 +1,8 @@
 #include "app/ui/FormRegistry.h"
 
 #include <QApplication>
+#include <QPointer>
 #include <QWidget>
-
 
 namespace tikkeli {
 
@@ -70,12 +70,14 @@ QWidget* FormRegistry::open(const QString& objectName, const std::function<QWidg
 
 bool FormRegistry::CloseAllForms(const QWidget* except)
 {
-    QList<QWidget*> windows;
+    // Loaded windows that their owner keeps hidden are closed too: their close handler is where
+    // their edits and placement are saved.
+    QList<QPointer<QWidget>> windows;
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (w != except && isProgramWindow(w) && w->isVisible())
+        if (w != except && isLoaded(w))
             windows << w;
-    for (QWidget* w : windows)
-        if (!w->close())
+    for (const QPointer<QWidget>& w : windows)
+        if (w && !w->close())
             return false;
     return true;
 }

@@ -27,7 +27,7 @@ public:
     }
     static void bringToFront(QWidget* window);
 
-    // Closes every visible window except `except` through its own close handler.
+    // Closes every loaded window except `except` through its own close handler.
     // False as soon as one refuses (it and the windows not yet asked stay open).
     static bool CloseAllForms(const QWidget* except = nullptr);
 };

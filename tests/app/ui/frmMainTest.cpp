@@ -176,9 +176,17 @@ TEST_F(MainWindowTest, ClosingAsksEveryWindowAndStaysWhenOneRefuses)
     forms.setSection(QStringLiteral("FORMS"));
     EXPECT_TRUE(forms.read(QStringLiteral("frmMain70")).isEmpty());
 
+    // A window its owner keeps loaded but hidden is asked as well: its close handler saves.
+    auto* hidden = new StubbornWindow;
+    hidden->setObjectName(QStringLiteral("frmPiirre"));
+    hidden->setAttribute(Qt::WA_DeleteOnClose);
+    hidden->refuse = false;
+    ASSERT_TRUE(IsFormLoaded(QStringLiteral("frmPiirre")));
+
     other->refuse = false;
     EXPECT_TRUE(w.close());
     EXPECT_EQ(other->closeRequests, 2);
+    EXPECT_EQ(hidden->closeRequests, 1);
     EXPECT_FALSE(forms.read(QStringLiteral("frmMain70")).isEmpty());
 }
 
