@@ -268,6 +268,28 @@ TEST_F(MainWindowTest, ChooserFoundsTheClubsOwnDatabaseAndEnds)
     EXPECT_EQ(prompter.messageTexts().last(), QStringLiteral("Tikkeli suljetaan, koska tietokanta on vaihdettu."));
 }
 
+TEST_F(MainWindowTest, MenuFoundsANewDatabaseAndClosesEveryWindowThroughItsOwnClose)
+{
+    frmMain w;
+    w.askOwnDatabase = [](QWidget*) { return false; };
+    ASSERT_TRUE(w.Load());
+    w.show();
+    ASSERT_TRUE(w.mPerustaTietokanta->isVisible());
+    auto* other = new StubbornWindow;
+    other->setAttribute(Qt::WA_DeleteOnClose);
+    other->refuse = false;
+    other->show();
+    prompter.answerText(QStringLiteral("seura"));
+    w.mPerustaTietokanta->trigger();
+    EXPECT_EQ(ProgramIniStore().read(QStringLiteral("Database")), env.userFolder() + QStringLiteral("/seura.mdb"));
+    EXPECT_EQ(other->closeRequests, 1);
+    EXPECT_FALSE(w.isVisible());
+    IniSettingsStore forms;
+    forms.setFile(QStringLiteral("Tikkeli.ini"));
+    forms.setSection(QStringLiteral("FORMS"));
+    EXPECT_FALSE(forms.read(QStringLiteral("frmMain70")).isEmpty());
+}
+
 TEST_F(MainWindowTest, FirstRunChooserAnswers)
 {
     frmDemoVersion byButton;
