@@ -180,7 +180,7 @@ struct ReportLayouter::Impl {
             const Segment* s = a.seg;
             if (!s)
                 continue;
-            if (s->onlyIfColumn >= 0 && !FieldFormatter::isTrue(row[size_t(s->onlyIfColumn)]))
+            if (s->onlyIfColumn >= 0 && FieldFormatter::isTrue(row[size_t(s->onlyIfColumn)]) == s->onlyIfNot)
                 continue;
             const Value& v = s->column >= 0 ? row[size_t(s->column)] : Value();
             if (s->kind == Segment::Kind::Count) {
@@ -212,8 +212,6 @@ struct ReportLayouter::Impl {
     // row `first`: a header shows what its group adds up to, not the little it has read so far.
     const std::vector<Aggregate>& spanTotals(int scope, size_t first)
     {
-        if (spans.size() <= size_t(scope))
-            spans.resize(size_t(scope) + 1);
         Span& span = spans[size_t(scope)];
         if (span.valid && span.first == first)
             return span.totals;
@@ -545,7 +543,8 @@ struct ReportLayouter::Impl {
         footerHeight = def.pageFooter.present ? def.pageFooter.height : 0;
         resetAggregates(0);
         allRows = &rows;
-        spans.clear();
+        // Sized once: headers keep pointers to the totals of several scopes at a time.
+        spans.assign(def.groups.size() + 1, Span{});
         pending.clear();
         openGroups = 0;
         pendingBreak = false;

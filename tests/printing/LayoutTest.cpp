@@ -89,7 +89,8 @@ TEST_F(LayoutTest, GroupHeadersAndFootersWithSumsAndCounts)
       "bands": {"detail": {"height": 4, "items": [{"type": "field", "field": "rivi.nimi", "width": 50, "height": 4}]},
         "reportFooter": {"height": 8, "items": [
           {"type": "sum", "field": "rivi.summa", "text": "Kaikki ", "width": 60, "height": 6},
-          {"type": "count", "onlyIf": "rivi.teksti", "text": "Tekstillisiä ", "x": 70, "width": 60, "height": 6}]}}})";
+          {"type": "count", "onlyIf": "rivi.teksti", "text": "Tekstillisiä ", "x": 70, "width": 60, "height": 6},
+          {"type": "count", "unless": "rivi.teksti", "text": "Tekstittömiä ", "x": 140, "width": 60, "height": 6}]}}})";
     auto doc = run(json);
     QStringList headers, footers;
     for (int p = 0; p < int(doc->pages.size()); ++p) {
@@ -101,7 +102,7 @@ TEST_F(LayoutTest, GroupHeadersAndFootersWithSumsAndCounts)
     EXPECT_EQ(footers, (QStringList{"Summa 543,75", "Rivejä 30", "Summa 1668,75", "Rivejä 30", "Summa 2793,75",
                                     "Rivejä 30", "Summa 1181,25", "Rivejä 10"}));
     const int last = int(doc->pages.size()) - 1;
-    EXPECT_EQ(doc->sectionTexts(last, QStringLiteral("SUMMARY")), (QStringList{"Kaikki 6187,50", "Tekstillisiä 1"}));
+    EXPECT_EQ(doc->sectionTexts(last, QStringLiteral("SUMMARY")), (QStringList{"Kaikki 6187,50", "Tekstillisiä 1", "Tekstittömiä 99"}));
 
     // A footer comes before the next group's header.
     const auto f0 = doc->find(QStringLiteral("Rivejä 30"));

@@ -338,3 +338,30 @@ TEST_F(PrintRaportTest, PrinterOutputPaintsEveryPageOfEveryCopy)
     // The PDF printer makes no copies itself, so the pages come twice.
     EXPECT_EQ(text.count(QStringLiteral("Björk Bea")), printer.supportsMultipleCopies() ? 1 : 2);
 }
+
+TEST_F(PrintRaportTest, PrinterOutputKeepsToTheChosenPageRange)
+{
+    ReportDocument doc;
+    doc.pageSize = QSizeF(595, 842);
+    for (int p = 0; p < 4; ++p) {
+        ReportDocument::Item it;
+        it.text = QStringLiteral("Sivu numero %1").arg(p + 1);
+        it.rect = QRectF(72, 72, 200, 14);
+        it.baseline = 83;
+        doc.pages.push_back({{it}});
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(m_dir.filePath(QStringLiteral("sivut.pdf")));
+    printer.setPrintRange(QPrinter::PageRange);
+    printer.setFromTo(2, 3);
+    PrintDocument(doc, printer);
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {m_dir.filePath(QStringLiteral("sivut.pdf")), QStringLiteral("-")});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    const QString text = QString::fromUtf8(p.readAllStandardOutput());
+    EXPECT_FALSE(text.contains(QLatin1String("Sivu numero 1")));
+    EXPECT_TRUE(text.contains(QLatin1String("Sivu numero 2")));
+    EXPECT_TRUE(text.contains(QLatin1String("Sivu numero 3")));
+    EXPECT_FALSE(text.contains(QLatin1String("Sivu numero 4")));
+}
