@@ -104,7 +104,7 @@ public:
         QString literal;
         auto flush = [&] {
             if (!literal.isEmpty())
-                out.push_back(S{S::Kind::Literal, literal, {}, {}, 0, -1, -1, -1});
+                out.push_back(S{S::Kind::Literal, literal, {}, {}, 0, -1, -1, -1, false});
             literal.clear();
         };
         for (qsizetype i = 0; i < text.size(); ++i) {
@@ -181,7 +181,7 @@ public:
         using S = ReportDefinition::Segment;
         checkKeys(o, {"type", "x", "y", "width", "height", "x2", "y2", "text", "field", "formula", "font",
                       "fixedFont", "align", "wrap", "grow", "dropEmptyLines", "format", "decimals",
-                      "values", "blankWhenZero", "lineWidth", "color", "fill", "file", "reset", "onlyIf"},
+                      "values", "blankWhenZero", "lineWidth", "color", "fill", "file", "reset", "onlyIf", "unless"},
                   where);
         I it;
         const QString type = o.value("type").toString();
@@ -208,25 +208,31 @@ public:
         if (type == QLatin1String("text")) {
             it.segments = segments(prefix, where, it.usesPageCount);
         } else if (type == QLatin1String("field")) {
-            withPrefix(S{S::Kind::Field, {}, field(o.value("field"), where), {}, 0, -1, -1, -1});
+            withPrefix(S{S::Kind::Field, {}, field(o.value("field"), where), {}, 0, -1, -1, -1, false});
         } else if (type == QLatin1String("formula")) {
             const QString name = o.value("formula").toString().trimmed();
             if (name.isEmpty())
                 fail(QStringLiteral("kaavan nimi puuttuu kohdassa %1").arg(where));
-            withPrefix(S{S::Kind::Formula, name, {}, {}, 0, -1, -1, -1});
+            withPrefix(S{S::Kind::Formula, name, {}, {}, 0, -1, -1, -1, false});
         } else if (type == QLatin1String("pageNumber")) {
-            withPrefix(S{S::Kind::PageNumber, {}, {}, {}, 0, -1, -1, -1});
+            withPrefix(S{S::Kind::PageNumber, {}, {}, {}, 0, -1, -1, -1, false});
         } else if (type == QLatin1String("pageCount")) {
-            withPrefix(S{S::Kind::PageCount, {}, {}, {}, 0, -1, -1, -1});
+            withPrefix(S{S::Kind::PageCount, {}, {}, {}, 0, -1, -1, -1, false});
         } else if (type == QLatin1String("printDate")) {
-            withPrefix(S{S::Kind::PrintDate, {}, {}, {}, 0, -1, -1, -1});
+            withPrefix(S{S::Kind::PrintDate, {}, {}, {}, 0, -1, -1, -1, false});
         } else if (type == QLatin1String("sum") || type == QLatin1String("count")) {
             S s;
             s.kind = type == QLatin1String("sum") ? S::Kind::Sum : S::Kind::Count;
             if (s.kind == S::Kind::Sum || o.contains("field"))
                 s.field = field(o.value("field"), where);
+            if (o.contains("onlyIf") && o.contains("unless"))
+                fail(QStringLiteral("sekä \"onlyIf\" että \"unless\" kohdassa %1").arg(where));
             if (o.contains("onlyIf"))
                 s.onlyIf = field(o.value("onlyIf"), where);
+            if (o.contains("unless")) {
+                s.onlyIf = field(o.value("unless"), where);
+                s.onlyIfNot = true;
+            }
             const QString reset = o.value("reset").toString(bandGroup > 0 ? QStringLiteral("group") : QStringLiteral("report"));
             static const QRegularExpression groupN(QStringLiteral("^group([1-9][0-9]*)$"));
             if (reset == QLatin1String("report")) {

@@ -40,6 +40,7 @@ struct ReportDefinition {
         int column = -1;
         int onlyIfColumn = -1;
         int aggregate = -1;     // index of the running total
+        bool onlyIfNot = false; // Sum, Count: only rows where the onlyIf field is false / zero / Null
     };
 
     struct Item {

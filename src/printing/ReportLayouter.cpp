@@ -107,6 +107,15 @@ struct ReportLayouter::Impl {
         qint64 count = 0;
     };
     std::vector<Aggregate> aggregates;
+    struct Span {
+        bool valid = false;
+        size_t first = 0;
+        std::vector<Aggregate> totals;
+    };
+    std::vector<Span> spans;                              // by scope: the last group instance totalled
+    std::vector<const std::vector<Aggregate>*> headerTotals;  // by scope, while a header renders
+    const std::vector<Row>* allRows = nullptr;
+    std::vector<size_t> groupStarts;                      // first row of each open group
 
     struct Rendered {
         std::vector<DocItem> items;
@@ -163,13 +172,15 @@ struct ReportLayouter::Impl {
                 a = Aggregate{a.seg, false, false, {}, 0, 0, 0};
     }
 
-    void accumulate(const Row& row)
+    void accumulate(const Row& row) { accumulateInto(aggregates, row); }
+
+    static void accumulateInto(std::vector<Aggregate>& into, const Row& row)
     {
-        for (auto& a : aggregates) {
+        for (auto& a : into) {
             const Segment* s = a.seg;
             if (!s)
                 continue;
-            if (s->onlyIfColumn >= 0 && !FieldFormatter::isTrue(row[size_t(s->onlyIfColumn)]))
+            if (s->onlyIfColumn >= 0 && FieldFormatter::isTrue(row[size_t(s->onlyIfColumn)]) == s->onlyIfNot)
                 continue;
             const Value& v = s->column >= 0 ? row[size_t(s->column)] : Value();
             if (s->kind == Segment::Kind::Count) {
@@ -187,7 +198,59 @@ struct ReportLayouter::Impl {
         }
     }
 
-    Value aggregateValue(const Aggregate& a) const
+    bool sameGroups(const Row& a, const Row& b, int levels) const
+    {
+        for (int g = 0; g < levels; ++g) {
+            const size_t c = size_t(def.groups[size_t(g)].column);
+            if (!(a[c] == b[c]))
+                return false;
+        }
+        return true;
+    }
+
+    // The totals of the whole report (scope 0) or of the instance of group `scope` that starts at
+    // row `first`: a header shows what its group adds up to, not the little it has read so far.
+    const std::vector<Aggregate>& spanTotals(int scope, size_t first)
+    {
+        Span& span = spans[size_t(scope)];
+        if (span.valid && span.first == first)
+            return span.totals;
+        span.valid = true;
+        span.first = first;
+        span.totals = aggregates;
+        for (auto& a : span.totals)
+            a = Aggregate{a.seg, false, false, {}, 0, 0, 0};
+        const std::vector<Row>& all = *allRows;
+        for (size_t r = first; r < all.size() && (scope == 0 || sameGroups(all[first], all[r], scope)); ++r)
+            accumulateInto(span.totals, all[r]);
+        return span.totals;
+    }
+
+    // Renders a report header (level 0) or the header of group `level`: sums of the report and of
+    // the groups the header lies in show their whole totals.
+    Rendered renderHeader(const Band& band, const Row* row, int level)
+    {
+        headerTotals.assign(size_t(level) + 1, nullptr);
+        if (allRows && !allRows->empty()) {
+            headerTotals[0] = &spanTotals(0, 0);
+            for (int s = 1; s <= level; ++s)
+                headerTotals[size_t(s)] = &spanTotals(s, groupStarts[size_t(s - 1)]);
+        }
+        Rendered r = render(band, row);
+        headerTotals.clear();
+        return r;
+    }
+
+    Value aggregateValue(int index) const
+    {
+        const Aggregate* shown = &aggregates[size_t(index)];
+        const int scope = shown->seg->scope;
+        if (size_t(scope) < headerTotals.size() && headerTotals[size_t(scope)])
+            shown = &(*headerTotals[size_t(scope)])[size_t(index)];
+        return aggregateValue(*shown);
+    }
+
+    static Value aggregateValue(const Aggregate& a)
     {
         if (a.seg->kind == Segment::Kind::Count)
             return Value(qint64(a.count));
@@ -224,7 +287,7 @@ struct ReportLayouter::Impl {
             case Segment::Kind::PrintDate: text += FieldFormatter::date(opt.printDate); break;
             case Segment::Kind::Sum:
             case Segment::Kind::Count:
-                text += FieldFormatter::format(aggregateValue(aggregates[size_t(s.aggregate)]), it.format);
+                text += FieldFormatter::format(aggregateValue(s.aggregate), it.format);
                 break;
             }
         }
@@ -336,7 +399,7 @@ struct ReportLayouter::Impl {
         pageHasBody = false;
         pageLastRow = row;
         if (first && def.reportHeader.present && !def.labels.enabled) {
-            Rendered r = render(def.reportHeader, row);
+            Rendered r = renderHeader(def.reportHeader, row, 0);
             const double h = r.height;
             place(std::move(r), margins.left(), y);
             y += h;
@@ -361,19 +424,20 @@ struct ReportLayouter::Impl {
             const auto& grp = def.groups[size_t(g)];
             if (!grp.repeatHeader || !grp.header.present)
                 continue;
-            Rendered r = render(grp.header, row);
+            Rendered r = renderHeader(grp.header, row, g + 1);
             const double h = r.height;
             place(std::move(r), margins.left(), y);
             y += h;
         }
     }
 
-    void body(const Band& band, const Row* row, bool repeatHeaders)
+    // headerLevel: the group level of a group header, 0 for any other band.
+    void body(const Band& band, const Row* row, bool repeatHeaders, int headerLevel = 0)
     {
         if (!band.present)
             return;
         pageLastRow = row;
-        Rendered r = render(band, row);
+        Rendered r = headerLevel > 0 ? renderHeader(band, row, headerLevel) : render(band, row);
         const double h = r.height;
         if ((pendingBreak || band.newPageBefore) && pageHasBody)
             breakPage(row, repeatHeaders);
@@ -397,7 +461,9 @@ struct ReportLayouter::Impl {
         const Row* prev = nullptr;
         startPage(rows.empty() ? nullptr : &rows.front(), true);
         const int groupCount = int(def.groups.size());
-        for (const Row& row : rows) {
+        groupStarts.assign(size_t(groupCount), 0);
+        for (size_t index = 0; index < rows.size(); ++index) {
+            const Row& row = rows[index];
             int changed = 0;
             if (prev) {
                 changed = groupCount;
@@ -417,7 +483,8 @@ struct ReportLayouter::Impl {
                 resetAggregates(g + 1);
                 if (def.groups[size_t(g)].newPage && prev)
                     pendingBreak = true;
-                body(def.groups[size_t(g)].header, &row, false);
+                groupStarts[size_t(g)] = index;
+                body(def.groups[size_t(g)].header, &row, false, g + 1);
                 openGroups = g + 1;
             }
             accumulate(row);
@@ -475,6 +542,9 @@ struct ReportLayouter::Impl {
         margins = opt.margins.value_or(def.margins);
         footerHeight = def.pageFooter.present ? def.pageFooter.height : 0;
         resetAggregates(0);
+        allRows = &rows;
+        // Sized once: headers keep pointers to the totals of several scopes at a time.
+        spans.assign(def.groups.size() + 1, Span{});
         pending.clear();
         openGroups = 0;
         pendingBreak = false;

@@ -213,8 +213,22 @@ private:
         refuse(n->pos, QStringLiteral("odotettiin ehtoa"));
     }
 
+    // Parentheses, functions and "not" nest by recursion; a formula nested deeper than any real
+    // one is refused before it can exhaust the stack.
+    struct Nesting {
+        explicit Nesting(Parser& p) : m_p(p)
+        {
+            if (++m_p.m_depth > MaxDepth)
+                refuse(m_p.peek().pos, QStringLiteral("kaava on liian syvälle sisäkkäinen"));
+        }
+        ~Nesting() { --m_p.m_depth; }
+        Parser& m_p;
+    };
+    static constexpr int MaxDepth = 100;
+
     NodePtr orExpr()
     {
+        const Nesting nesting(*this);
         NodePtr left = andExpr();
         while (isWord("or")) {
             const qsizetype pos = next().pos;
@@ -242,6 +256,7 @@ private:
     NodePtr notExpr()
     {
         if (isWord("not")) {
+            const Nesting nesting(*this);
             const qsizetype pos = next().pos;
             auto n = make(Node::Kind::Not, pos);
             n->kids.push_back(condition(notExpr()));
@@ -408,6 +423,7 @@ private:
 
     std::vector<Token> m_t;
     size_t m_i = 0;
+    int m_depth = 0;
     const SelectionFormula::FieldResolver& m_resolve;
 };
 

@@ -89,7 +89,8 @@ TEST_F(LayoutTest, GroupHeadersAndFootersWithSumsAndCounts)
       "bands": {"detail": {"height": 4, "items": [{"type": "field", "field": "rivi.nimi", "width": 50, "height": 4}]},
         "reportFooter": {"height": 8, "items": [
           {"type": "sum", "field": "rivi.summa", "text": "Kaikki ", "width": 60, "height": 6},
-          {"type": "count", "onlyIf": "rivi.teksti", "text": "Tekstillisiä ", "x": 70, "width": 60, "height": 6}]}}})";
+          {"type": "count", "onlyIf": "rivi.teksti", "text": "Tekstillisiä ", "x": 70, "width": 60, "height": 6},
+          {"type": "count", "unless": "rivi.teksti", "text": "Tekstittömiä ", "x": 140, "width": 60, "height": 6}]}}})";
     auto doc = run(json);
     QStringList headers, footers;
     for (int p = 0; p < int(doc->pages.size()); ++p) {
@@ -101,7 +102,7 @@ TEST_F(LayoutTest, GroupHeadersAndFootersWithSumsAndCounts)
     EXPECT_EQ(footers, (QStringList{"Summa 543,75", "Rivejä 30", "Summa 1668,75", "Rivejä 30", "Summa 2793,75",
                                     "Rivejä 30", "Summa 1181,25", "Rivejä 10"}));
     const int last = int(doc->pages.size()) - 1;
-    EXPECT_EQ(doc->sectionTexts(last, QStringLiteral("SUMMARY")), (QStringList{"Kaikki 6187,50", "Tekstillisiä 1"}));
+    EXPECT_EQ(doc->sectionTexts(last, QStringLiteral("SUMMARY")), (QStringList{"Kaikki 6187,50", "Tekstillisiä 1", "Tekstittömiä 99"}));
 
     // A footer comes before the next group's header.
     const auto f0 = doc->find(QStringLiteral("Rivejä 30"));
@@ -109,6 +110,47 @@ TEST_F(LayoutTest, GroupHeadersAndFootersWithSumsAndCounts)
     ASSERT_FALSE(f0.empty());
     ASSERT_EQ(h1.size(), 1u);
     EXPECT_TRUE(f0[0].first < h1[0].first || f0[0].second->baseline < h1[0].second->baseline);
+}
+
+TEST_F(LayoutTest, SumsInHeadersShowTheWholeGroupsTotal)
+{
+    // 30 rows of 10 mm a group: each group continues on a second page with its header repeated.
+    const QByteArray json = R"({"format": "tikkeli-report/1", "data": {"table": "rivi"},
+      "page": {"margins": {"top": 10, "bottom": 10, "left": 10, "right": 10}},
+      "groups": [{"field": "rivi.ryhma", "repeatHeader": true,
+        "header": {"height": 8, "items": [
+          {"type": "field", "field": "rivi.ryhma", "text": "Ryhmä ", "width": 30, "height": 6},
+          {"type": "sum", "field": "rivi.summa", "format": "amount", "text": "yht. ", "x": 40, "width": 40, "height": 6},
+          {"type": "count", "text": "rivejä ", "x": 90, "width": 40, "height": 6},
+          {"type": "sum", "field": "rivi.summa", "reset": "report", "text": "kaikki ", "x": 140, "width": 50, "height": 6}]},
+        "footer": {"height": 8, "items": [
+          {"type": "sum", "field": "rivi.summa", "format": "amount", "text": "Summa ", "width": 60, "height": 6}]}}],
+      "bands": {
+        "reportHeader": {"height": 8, "items": [
+          {"type": "sum", "field": "rivi.summa", "format": "amount", "text": "Raportti ", "width": 60, "height": 6},
+          {"type": "count", "text": "Rivejä ", "x": 70, "width": 40, "height": 6}]},
+        "detail": {"height": 10, "items": [
+          {"type": "field", "field": "rivi.nimi", "width": 50, "height": 8},
+          {"type": "sum", "field": "rivi.summa", "format": "amount", "x": 60, "width": 40, "height": 8}]}}})";
+    auto doc = run(json);
+    EXPECT_EQ(doc->sectionTexts(0, QStringLiteral("TITLE")), (QStringList{"Raportti 6187,50", "Rivejä 100"}));
+    QStringList headers, footers;
+    for (int p = 0; p < int(doc->pages.size()); ++p) {
+        headers += doc->sectionTexts(p, QStringLiteral("GH1"));
+        footers += doc->sectionTexts(p, QStringLiteral("GF1"));
+    }
+    // Every header of a group, the repeated ones too, shows the same total as its footer.
+    const QStringList group0{"Ryhmä 0", "yht. 543,75", "rivejä 30", "kaikki 6187,50"};
+    const QStringList group1{"Ryhmä 1", "yht. 1668,75", "rivejä 30", "kaikki 6187,50"};
+    const QStringList group3{"Ryhmä 3", "yht. 1181,25", "rivejä 10", "kaikki 6187,50"};
+    EXPECT_EQ(headers.mid(0, 8), group0 + group0);
+    EXPECT_EQ(headers.mid(8, 4), group1);
+    EXPECT_EQ(headers.mid(headers.size() - 4), group3);
+    EXPECT_EQ(footers, (QStringList{"Summa 543,75", "Summa 1668,75", "Summa 2793,75", "Summa 1181,25"}));
+    // The detail band keeps the running total of its group.
+    const QStringList first = doc->sectionTexts(0, QStringLiteral("DETAIL"));
+    ASSERT_GE(first.size(), 4);
+    EXPECT_EQ(first.mid(0, 4), (QStringList{"Rivi 000", "0,00", "Rivi 001", "1,25"}));
 }
 
 TEST_F(LayoutTest, GroupOnNewPageRepeatsHeaderAndSortsAfterGroupKeys)

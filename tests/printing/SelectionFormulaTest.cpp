@@ -121,6 +121,14 @@ TEST_F(SelectionFormulaTest, AnythingOutsideTheLanguageIsRefusedBeforeItRuns)
         SCOPED_TRACE(f);
         EXPECT_EQ(refusal(QString::fromUtf8(f)), 20515);
     }
+    // Nesting far beyond any real formula is refused, not followed down until the stack runs out.
+    const QString deep = QString(5000, u'(') + QStringLiteral("{vs.vsVastike} = 2") + QString(5000, u')');
+    EXPECT_EQ(refusal(deep), 20515);
+    EXPECT_EQ(refusal(QStringLiteral("not ").repeated(5000) + QStringLiteral("{vs.vsMukaan}")), 20515);
+    EXPECT_EQ(refusal(QStringLiteral("Year(").repeated(5000) + QStringLiteral("{vs.vsVastike}") + QString(5000, u')')), 20515);
+    EXPECT_EQ(ids(QString(20, u'(') + QStringLiteral("{vs.vsVastike} = 2") + QString(20, u')')), (std::vector<int>{1, 4}));
+    EXPECT_EQ(ids(QStringLiteral("not not {vs.vsMukaan}")), (std::vector<int>{1, 2}));
+
     Database db = Database::open(m_dbPath);
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT COUNT(*) FROM jr")).toInt64(), 4);
 }

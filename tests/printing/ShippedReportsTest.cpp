@@ -86,7 +86,8 @@ TEST_F(ShippedReportsTest, BillingListWithTotalsAndHeading)
                                     + QStringList{"1002"});
     EXPECT_TRUE(lines.contains(QStringLiteral("1002 2 Virtanen Ville 10027 1.2.2024 29.2.2024 25,50 1")));
     EXPECT_EQ(doc->sectionTexts(0, QStringLiteral("SUMMARY")),
-              (QStringList{"Laskuja: 3", "Yhteensä:", "151,00", "Maksettuja: 1", "Maksettu:", "25,50"}));
+              (QStringList{"Laskuja: 3", "Yhteensä:", "151,00", "Maksettuja: 1", "Maksettu:", "25,50",
+                           "Maksamattomia: 2", "Maksamatta:", "125,50"}));
 
     auto reminded = runShipped(m_dbPath, QStringLiteral("jmllista.rpt"),
                                QStringLiteral("{jmhist.jmhjmMaksettu} = False and {jmhist.jmhjmMuistutusNumero} > 0"));
@@ -102,6 +103,10 @@ TEST_F(ShippedReportsTest, BillingListWithTotalsAndHeading)
     const QString total = demo->sectionTexts(int(demo->pages.size()) - 1, QStringLiteral("SUMMARY")).value(2);
     const Currency expected = db.scalar(QStringLiteral("SELECT TOTAL(jmhjmHinta) FROM jmhist WHERE jmhjmMaksettu = 0")).toCurrency();
     EXPECT_EQ(total, expected.toString());
+    // Everything listed here is unpaid: the unpaid total is the whole total.
+    const QStringList summary = demo->sectionTexts(int(demo->pages.size()) - 1, QStringLiteral("SUMMARY"));
+    EXPECT_EQ(summary.value(5), QStringLiteral("0,00"));
+    EXPECT_EQ(summary.value(8), total);
     for (size_t p = 0; p < demo->pages.size(); ++p)
         EXPECT_EQ(demo->sectionTexts(int(p), QStringLiteral("FOOTER")),
                   QStringList{QStringLiteral("Sivu %1 / %2").arg(p + 1).arg(demo->pages.size())});

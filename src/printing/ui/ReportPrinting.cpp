@@ -29,7 +29,15 @@ void PrintDocument(const ReportDocument& doc, QPrinter& printer)
         copies = printer.copyCount();
         printer.setCopyCount(1);
     }
-    if (!printer.isValid() || !PagePainter::paintPages(printer, doc, 0, int(doc.pages.size()) - 1, copies))
+    // The page range the user chose in the print dialog.
+    int from = 0;
+    int to = int(doc.pages.size()) - 1;
+    if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
+        from = printer.fromPage() - 1;
+        if (printer.toPage() > 0)
+            to = std::min(to, printer.toPage() - 1);
+    }
+    if (!printer.isValid() || !PagePainter::paintPages(printer, doc, from, to, copies))
         throw ReportException(ReportErr::PrinterError, QStringLiteral("Tulostus tulostimelle %1 epäonnistui.").arg(printer.printerName()));
 }
 

@@ -229,6 +229,21 @@ TEST_F(PrintDialogsTest, RentLimitDialogStaysLoadedAndTheCloseBoxMeansNoChoice)
 
 class PrintRaportTest : public test::PrintingFixture {
 protected:
+    // A document of A4 pages with one line each: the text with its page number.
+    static ReportDocument onePerPage(int pages, const QString& text)
+    {
+        ReportDocument doc;
+        doc.pageSize = QSizeF(595, 842);
+        for (int p = 0; p < pages; ++p) {
+            ReportDocument::Item it;
+            it.text = text.arg(p + 1);
+            it.rect = QRectF(72, 72, 200, 14);
+            it.baseline = 83;
+            doc.pages.push_back({{it}});
+        }
+        return doc;
+    }
+
     void TearDown() override
     {
         MainReport() = ReportEngine{};
@@ -284,16 +299,8 @@ TEST_F(PrintRaportTest, OneCallPrintGoesThroughTheDialogToTheOutput)
 
 TEST_F(PrintRaportTest, PreviewPagesZoomsAndSavesPdf)
 {
-    ReportDocument doc;
+    ReportDocument doc = onePerPage(3, QStringLiteral("Sivun %1 teksti"));
     doc.title = QStringLiteral("Koe");
-    doc.pageSize = QSizeF(595, 842);
-    for (int p = 0; p < 3; ++p) {
-        ReportDocument::Item it;
-        it.text = QStringLiteral("Sivun %1 teksti").arg(p + 1);
-        it.rect = QRectF(72, 72, 200, 14);
-        it.baseline = 83;
-        doc.pages.push_back({{it}});
-    }
     auto* preview = new ReportPreview(std::make_shared<const ReportDocument>(doc));
     ReportEngine options;
     options.WindowState = 0;
@@ -337,4 +344,23 @@ TEST_F(PrintRaportTest, PrinterOutputPaintsEveryPageOfEveryCopy)
     const QString text = QString::fromUtf8(p.readAllStandardOutput());
     // The PDF printer makes no copies itself, so the pages come twice.
     EXPECT_EQ(text.count(QStringLiteral("Björk Bea")), printer.supportsMultipleCopies() ? 1 : 2);
+}
+
+TEST_F(PrintRaportTest, PrinterOutputKeepsToTheChosenPageRange)
+{
+    const ReportDocument doc = onePerPage(4, QStringLiteral("Sivu numero %1"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(m_dir.filePath(QStringLiteral("sivut.pdf")));
+    printer.setPrintRange(QPrinter::PageRange);
+    printer.setFromTo(2, 3);
+    PrintDocument(doc, printer);
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {m_dir.filePath(QStringLiteral("sivut.pdf")), QStringLiteral("-")});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    const QString text = QString::fromUtf8(p.readAllStandardOutput());
+    EXPECT_FALSE(text.contains(QLatin1String("Sivu numero 1")));
+    EXPECT_TRUE(text.contains(QLatin1String("Sivu numero 2")));
+    EXPECT_TRUE(text.contains(QLatin1String("Sivu numero 3")));
+    EXPECT_FALSE(text.contains(QLatin1String("Sivu numero 4")));
 }
