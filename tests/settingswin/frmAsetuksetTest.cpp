@@ -427,3 +427,41 @@ TEST_F(frmAsetuksetTest, EscapeAsksLikeTheCloseBoxAndClosingStoresThePlacement)
     ini.setSection("FORMS");
     EXPECT_TRUE(ini.readPlacement(FormPlacementKey(window.get())).has_value());
 }
+
+TEST_F(frmAsetuksetTest, AltF4AndCtrlZWorkFromEveryTextBox)
+{
+    showActive();
+    window->findChild<QTabWidget*>("TabStrip1")->setCurrentIndex(2);
+    QLineEdit* size = field<QComboBox>("cmbFonttiKoko")->lineEdit();
+    ASSERT_TRUE(size);
+    size->setFocus();
+    size->selectAll();
+    QTest::keyClicks(size, "14");
+    ASSERT_TRUE(window->settingsChanged());
+    QTest::keyClick(size, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(field<QComboBox>("cmbFonttiKoko")->currentText(), "12") << "Ctrl+Z in the size box undoes the window";
+    EXPECT_FALSE(window->settingsChanged());
+
+    edit("tFax")->setFocus();
+    QTest::keyClicks(edit("tFax"), "9");
+    prompter.answerNo();
+    QTest::keyClick(edit("tFax"), Qt::Key_F4, Qt::AltModifier);
+    EXPECT_EQ(prompter.messageTexts(), QStringList{"Asetuksiin on tehty muutoksia, tallennetaanko muutokset?"});
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(stored("RegFax").has_value());
+}
+
+TEST_F(frmAsetuksetTest, StoredCounterTheSaveRefusesIsShownAndRefusedOnlyBySave)
+{
+    State().InvoiceNumberCounter = -3;
+    window = std::make_unique<frmAsetukset>();
+    EXPECT_TRUE(prompter.shown().empty()) << "opening the window shows no message";
+    EXPECT_EQ(edit("tLaskunumero")->text(), "-3");
+    EXPECT_FALSE(window->saveSettings());
+    EXPECT_TRUE(prompter.anyMessageContains("Syötä laskunumeroksi ainoastaan numeroita."));
+    EXPECT_FALSE(stored("Laskunro").has_value());
+    prompter.clear();
+    edit("tLaskunumero")->setText("-4");
+    EXPECT_EQ(edit("tLaskunumero")->text(), "") << "a change by the user is still checked at once";
+    EXPECT_EQ(prompter.shown().size(), 2u);
+}
