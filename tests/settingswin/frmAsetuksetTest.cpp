@@ -306,7 +306,9 @@ TEST_F(frmAsetuksetTest, DatabaseChooserPresetsTheFileOrTheFolder)
     prompter.answerText(dir.filePath("valittu.mdb"));
     window->chooseDatabase();
     ASSERT_EQ(prompter.shown().size(), 1u);
-    EXPECT_EQ(prompter.shown()[0].request.fileName, dbPath);
+    // The dialog opens in the database's folder with its name proposed, not at "<folder>/<path>".
+    EXPECT_EQ(prompter.shown()[0].request.fileName, "seura.mdb");
+    EXPECT_EQ(prompter.shown()[0].request.folder, dir.path());
     EXPECT_EQ(prompter.shown()[0].request.filter, "Database (*.mdb)");
     EXPECT_EQ(edit("tTietokanta")->text(), dir.filePath("valittu.mdb"));
 

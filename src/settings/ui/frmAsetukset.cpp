@@ -611,8 +611,9 @@ void frmAsetukset::chooseDatabase()
     request.title = QStringLiteral("Valitse tietokanta");
     request.filter = QStringLiteral("Database (*.mdb)");
     if (current.indexOf(QLatin1String("mdb"), std::max<qsizetype>(0, current.size() - 4), Qt::CaseInsensitive) >= 0) {
-        request.fileName = current;
-        request.folder = QFileInfo(current).absolutePath();
+        const QFileInfo file(current);
+        request.fileName = file.fileName();
+        request.folder = file.absolutePath();
     } else {
         request.folder = current;
     }
