@@ -110,6 +110,16 @@ const TextField ReminderTexts[] = {
 
 QString L(const char* s) { return QString::fromUtf8(s); }
 
+// Two decimals as the window shows money, more only when the amount has them: what the load
+// reads back must be the very amount the save put into shared state.
+QString amountText(Currency amount)
+{
+    const QString shown = amount.toString();
+    if (Currency::parse(shown) == amount)
+        return shown;
+    return amount.toStorageText().replace(QLatin1Char('.'), QLatin1Char(','));
+}
+
 } // namespace
 
 SettingsSaver::Services& SettingsSaver::programServices()
@@ -341,7 +351,7 @@ bool SettingsSaver::save(SettingsForm& form)
     const auto fee = ParseLocaleCurrency(form.text(QStringLiteral("tMuistutuskulut")));
     if (!fee)
         return stop(QStringLiteral("Syötä muistutuskuluksi ainoastaan numeroita."), QStringLiteral("tMuistutuskulut"));
-    if (!write(store, QStringLiteral("Muistutuskulut"), fee->toString()))
+    if (!write(store, QStringLiteral("Muistutuskulut"), amountText(*fee)))
         return stop({}, QStringLiteral("tMuistutuskulut"));
     state.ReminderFee = *fee;
 

@@ -1,5 +1,6 @@
 #include "SettingsFixture.h"
 
+#include "app/NullConversions.h"
 #include "app/ShellHooks.h"
 #include "settings/SettingsCheck.h"
 #include "settings/SettingsForm.h"
@@ -367,4 +368,29 @@ TEST_F(SettingsSaverTest, UnrepairableFileStopsTheSaveAndStaysWhereItWas)
     EXPECT_FALSE(QFile::exists(path + "OLD"));
     EXPECT_TRUE(upgraded.isEmpty());
     EXPECT_TRUE(captions.isEmpty());
+}
+
+// The load reads the fee back from its text: it must be the amount the save put into shared state.
+TEST_F(SettingsSaverTest, ReminderFeeIsStoredAsTheAmountItBecomes)
+{
+    struct Case {
+        const char* typed;
+        const char* stored;
+        qint64 raw;
+    };
+    const Case cases[] = {
+        {"5", "5,00", 50000}, {"3,5", "3,50", 35000}, {"2,555", "2,555", 25550}, {"0,0001", "0,0001", 1},
+        {"1 234,5", "1234,50", 12345000}, {"-1,25", "-1,25", -12500},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        SettingsForm form = SettingsForm::fromState(State());
+        form.setText("tMuistutuskulut", QString::fromUtf8(c.typed));
+        ASSERT_TRUE(save(form));
+        EXPECT_EQ(State().ReminderFee, Currency::fromRaw(c.raw));
+        const auto text = stored("Muistutuskulut");
+        ASSERT_TRUE(text.has_value());
+        EXPECT_EQ(*text, c.stored);
+        EXPECT_EQ(ParseLocaleCurrency(*text), State().ReminderFee);
+    }
 }

@@ -306,7 +306,9 @@ TEST_F(frmAsetuksetTest, DatabaseChooserPresetsTheFileOrTheFolder)
     prompter.answerText(dir.filePath("valittu.mdb"));
     window->chooseDatabase();
     ASSERT_EQ(prompter.shown().size(), 1u);
-    EXPECT_EQ(prompter.shown()[0].request.fileName, dbPath);
+    // The dialog opens in the database's folder with its name proposed, not at "<folder>/<path>".
+    EXPECT_EQ(prompter.shown()[0].request.fileName, "seura.mdb");
+    EXPECT_EQ(prompter.shown()[0].request.folder, dir.path());
     EXPECT_EQ(prompter.shown()[0].request.filter, "Database (*.mdb)");
     EXPECT_EQ(edit("tTietokanta")->text(), dir.filePath("valittu.mdb"));
 
@@ -426,4 +428,42 @@ TEST_F(frmAsetuksetTest, EscapeAsksLikeTheCloseBoxAndClosingStoresThePlacement)
     ini.setFile(State().IniFileName);
     ini.setSection("FORMS");
     EXPECT_TRUE(ini.readPlacement(FormPlacementKey(window.get())).has_value());
+}
+
+TEST_F(frmAsetuksetTest, AltF4AndCtrlZWorkFromEveryTextBox)
+{
+    showActive();
+    window->findChild<QTabWidget*>("TabStrip1")->setCurrentIndex(2);
+    QLineEdit* size = field<QComboBox>("cmbFonttiKoko")->lineEdit();
+    ASSERT_TRUE(size);
+    size->setFocus();
+    size->selectAll();
+    QTest::keyClicks(size, "14");
+    ASSERT_TRUE(window->settingsChanged());
+    QTest::keyClick(size, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(field<QComboBox>("cmbFonttiKoko")->currentText(), "12") << "Ctrl+Z in the size box undoes the window";
+    EXPECT_FALSE(window->settingsChanged());
+
+    edit("tFax")->setFocus();
+    QTest::keyClicks(edit("tFax"), "9");
+    prompter.answerNo();
+    QTest::keyClick(edit("tFax"), Qt::Key_F4, Qt::AltModifier);
+    EXPECT_EQ(prompter.messageTexts(), QStringList{"Asetuksiin on tehty muutoksia, tallennetaanko muutokset?"});
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(stored("RegFax").has_value());
+}
+
+TEST_F(frmAsetuksetTest, StoredCounterTheSaveRefusesIsShownAndRefusedOnlyBySave)
+{
+    State().InvoiceNumberCounter = -3;
+    window = std::make_unique<frmAsetukset>();
+    EXPECT_TRUE(prompter.shown().empty()) << "opening the window shows no message";
+    EXPECT_EQ(edit("tLaskunumero")->text(), "-3");
+    EXPECT_FALSE(window->saveSettings());
+    EXPECT_TRUE(prompter.anyMessageContains("Syötä laskunumeroksi ainoastaan numeroita."));
+    EXPECT_FALSE(stored("Laskunro").has_value());
+    prompter.clear();
+    edit("tLaskunumero")->setText("-4");
+    EXPECT_EQ(edit("tLaskunumero")->text(), "") << "a change by the user is still checked at once";
+    EXPECT_EQ(prompter.shown().size(), 2u);
 }

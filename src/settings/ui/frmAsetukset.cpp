@@ -26,6 +26,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QScopedValueRollback>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
@@ -173,6 +174,9 @@ QWidget* frmAsetukset::buildPrintTab()
     cmbFonttiKoko->setInsertPolicy(QComboBox::NoInsert);
     cmbFonttiKoko->addItems({QStringLiteral("8"), QStringLiteral("10"), QStringLiteral("12")});
     cmbFonttiKoko->setMaximumWidth(90);
+    // The combo hands key events to its own text box directly, past any filter on that box.
+    cmbFonttiKoko->installEventFilter(this);
+    cmbFonttiKoko->lineEdit()->installEventFilter(this);
     fontForm->addRow(QStringLiteral("Fontti:"), cmbFonts);
     fontForm->addRow(QStringLiteral("Koko:"), cmbFonttiKoko);
     v->addWidget(fonts);
@@ -299,10 +303,14 @@ void frmAsetukset::buildUi()
     mSulje = file->addAction(QStringLiteral("&Sulje"));
     QMenu* dbMenu = menuBar->addMenu(QStringLiteral("Tietokantatoiminnot"));
     mUusiTietokanta = dbMenu->addAction(QStringLiteral("Uusi tyhjä tietokanta"));
-    for (QAction* a : {mElaimet, mTallenna, mPeru, mSulje})
+    // Alt+F4 is the window manager's key where it has one; elsewhere the window answers it itself.
+    auto* closeKey = new QAction(this);
+    closeKey->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
+    connect(closeKey, &QAction::triggered, this, &frmAsetukset::close);
+    for (QAction* a : {mElaimet, mTallenna, mPeru, mSulje, closeKey})
         a->setShortcutContext(Qt::WindowShortcut);
     // The menu bar's actions only fire their keys while they belong to a visible widget of the window.
-    addActions({mElaimet, mTallenna, mPeru, mSulje});
+    addActions({mElaimet, mTallenna, mPeru, mSulje, closeKey});
     layout->setMenuBar(menuBar);
 
     TabStrip1 = new QTabWidget(this);
@@ -457,6 +465,9 @@ void frmAsetukset::selectFont(const QString& family)
 
 void frmAsetukset::fillFields(const SettingsForm& form)
 {
+    // A stored counter such as "-3" is a number the save refuses with its own message; the typing
+    // check would empty it before the window is even shown.
+    const QScopedValueRollback filling(m_filling, true);
     for (const QString& name : SettingsForm::textControls()) {
         if (auto* e = findChild<QLineEdit*>(name); e && e->parent() != cmbFonttiKoko)
             e->setText(form.text(name));
@@ -501,7 +512,7 @@ int frmAsetukset::currentTab() const
 void frmAsetukset::numericCheck(QLineEdit* field)
 {
     const QString name = field->objectName();
-    if (SettingsCheck::acceptableWhileTyping(name, field->text()))
+    if (m_filling || SettingsCheck::acceptableWhileTyping(name, field->text()))
         return;
     Prompter::instance().beep();
     ShowInfo(SettingsCheck::typingMessage(name));
@@ -510,6 +521,9 @@ void frmAsetukset::numericCheck(QLineEdit* field)
 
 bool frmAsetukset::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::ShortcutOverride && watched == cmbFonttiKoko
+        && isCommandKey(static_cast<QKeyEvent*>(event)))
+        return true;
     auto* field = qobject_cast<QLineEdit*>(watched);
     if (!field)
         return QDialog::eventFilter(watched, event);
@@ -597,8 +611,9 @@ void frmAsetukset::chooseDatabase()
     request.title = QStringLiteral("Valitse tietokanta");
     request.filter = QStringLiteral("Database (*.mdb)");
     if (current.indexOf(QLatin1String("mdb"), std::max<qsizetype>(0, current.size() - 4), Qt::CaseInsensitive) >= 0) {
-        request.fileName = current;
-        request.folder = QFileInfo(current).absolutePath();
+        const QFileInfo file(current);
+        request.fileName = file.fileName();
+        request.folder = file.absolutePath();
     } else {
         request.folder = current;
     }

@@ -102,6 +102,7 @@ private:
     bool m_saved = false;
     bool m_unloading = false;
     bool m_busy = false;
+    bool m_filling = false;
 };
 
 // The one-time settings migration: the settings window as a modal dialog, filled from the shared
