@@ -4,7 +4,9 @@
 #include "app/ui/frmMain.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QLocale>
+#include <QTranslator>
 
 int main(int argc, char** argv)
 {
@@ -12,6 +14,11 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Tikkeli"));
     // The club's numbers and dates are Finnish whatever the desktop's language.
     QLocale::setDefault(QLocale(QLocale::Finnish, QLocale::Finland));
+    // Qt's own dialogs (file choosers, printer setup, standard buttons) in Finnish too.
+    QTranslator qtTranslations;
+    if (qtTranslations.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTranslations);
     QApplication::setQuitOnLastWindowClosed(false);
 
     tikkeli::WidgetPrompter prompter;
