@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QWidget>
 
+#include <algorithm>
+
 
 namespace tikkeli {
 
@@ -70,9 +72,14 @@ QWidget* FormRegistry::open(const QString& objectName, const std::function<QWidg
 
 bool FormRegistry::CloseAllForms(const QWidget* except)
 {
+    return CloseAllForms({except});
+}
+
+bool FormRegistry::CloseAllForms(std::initializer_list<const QWidget*> except)
+{
     QList<QWidget*> windows;
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (w != except && isProgramWindow(w) && w->isVisible())
+        if (!std::count(except.begin(), except.end(), w) && isProgramWindow(w) && w->isVisible())
             windows << w;
     for (QWidget* w : windows)
         if (!w->close())

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <functional>
+#include <initializer_list>
 
 class QWidget;
 
@@ -30,6 +31,7 @@ public:
     // Closes every visible window except `except` through its own close handler.
     // False as soon as one refuses (it and the windows not yet asked stay open).
     static bool CloseAllForms(const QWidget* except = nullptr);
+    static bool CloseAllForms(std::initializer_list<const QWidget*> except);
 };
 
 // The routine name the other windows call.
