@@ -92,6 +92,7 @@ void frmBackupRestore::cPalauta_Click()
     const QString source = lblPalautettavaTiedostoNimi->text();
     if (source.isEmpty())
         return;
+    lblPalautusStatus->hide();
     if (const auto error = BackupRestore::makeTargetFolder()) {
         interrupted(QStringLiteral("Kansion luonti ei onnistunut: \n") + QDir::toNativeSeparators(BackupRestore::targetFolder())
                     + QStringLiteral("\n\n") + BackupRestore::errorPart(*error));

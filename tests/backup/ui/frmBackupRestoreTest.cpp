@@ -214,5 +214,6 @@ TEST_F(FrmBackupRestoreTest, OtherWindowsCloseFirstButTheMainWindowStaysWhenTheC
     QTest::mouseClick(w.cPalauta, Qt::LeftButton);
     EXPECT_EQ(BackupTestDb::members(documentsCopy("vanha.mdb")), 3);
     EXPECT_TRUE(main.isVisible());   // ending the program is EndProgram's job
+    EXPECT_TRUE(w.lblPalautusStatus->isHidden());   // the earlier failure no longer stands
     EXPECT_EQ(ended, 1);
 }
