@@ -28,6 +28,8 @@ void ShellSortIndex(const std::vector<T>& values, std::vector<int>& index, int l
         last = int(values.size()) - 1;
     if (index.empty() || last < 1)
         return;
+    if (last >= int(values.size()) || last >= int(index.size()))
+        throw std::out_of_range("ShellSortIndex: last beyond the arrays");
     if (index.front() == 0 && index.back() == 0)
         for (int i = 0; i < int(index.size()); ++i)
             index[i] = i;

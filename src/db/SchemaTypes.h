@@ -42,7 +42,7 @@ struct FieldDef {
     int size = 0;                  // Text: width in characters; otherwise fixedFieldSize
     bool autoIncrement = false;    // the table's auto-numbered key
     bool allowZeroLength = false;  // Text/Memo: "" is stored rather than refused
-    bool required = false;         // Null refused (Boolean fields and the key)
+    bool required = false;         // Null refused (the Boolean fields)
     int source = 0;                // 0: a field of the template; else the upgrade step that makes it
 };
 

@@ -1,6 +1,7 @@
 #include "settings/SettingsLoader.h"
 
 #include "app/Folders.h"
+#include "app/MaintenanceFileOps.h"
 #include "app/NullConversions.h"
 #include "app/NumericText.h"
 #include "app/Prompter.h"
@@ -13,11 +14,9 @@
 #include "settings/SharedState.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
-#include <unistd.h>
 #include <functional>
 #include <variant>
 
@@ -177,33 +176,6 @@ void loadFrom(const std::function<QString(const QString& key, const QString& def
         applyRule(s, r, read(QString::fromLatin1(r.key), r.defaultValue()), writeBack);
 }
 
-// Copies src to dst through a temporary file in dst's folder, so a half-copied file never carries
-// the final name.
-bool copyFileSafely(const QString& src, const QString& dst)
-{
-    if (!QFileInfo::exists(src) || QFileInfo::exists(dst))
-        return false;
-    if (!QDir().mkpath(QFileInfo(dst).absolutePath()))
-        return false;
-    const QString tmp = dst + QStringLiteral(".kopio");
-    QFile::remove(tmp);
-    if (!QFile::copy(src, tmp))
-        return false;
-    QFile::setPermissions(tmp, QFile::permissions(tmp) | QFileDevice::WriteOwner | QFileDevice::WriteUser);
-    {
-        QFile f(tmp);
-        if (f.open(QIODevice::ReadWrite)) {
-            f.flush();
-            ::fsync(f.handle());
-        }
-    }
-    if (!QFile::rename(tmp, dst)) {
-        QFile::remove(tmp);
-        return false;
-    }
-    return true;
-}
-
 void resetTemplatePath(const char* key, const QString& path)
 {
     Database db = Database::open(State().DatabasePath);
@@ -244,7 +216,14 @@ bool EnsureSampleDatabaseCopy()
     const QString copy = SampleDatabasePath();
     if (QFileInfo::exists(copy))
         return true;
-    return copyFileSafely(JoinPath(ProgramFolder(), QStringLiteral("demo1.mdb")), copy);
+    try {
+        if (!QDir().mkpath(QFileInfo(copy).absolutePath()))
+            return false;
+        MaintenanceFileOps::instance().copyFile(JoinPath(ProgramFolder(), QStringLiteral("demo1.mdb")), copy, false);
+    } catch (const std::exception&) {
+        return false;
+    }
+    return true;
 }
 
 QString DefaultBackupFolder()
@@ -263,16 +242,24 @@ bool ReadDatabasePaths()
 {
     SharedState& s = State();
     IniSettingsStore ini = ProgramIniStore();
+    // An ini file that cannot be written keeps the defaults for this run only; the backup folder
+    // is still read, or it would stay empty for the whole run.
     s.DatabasePath = ini.read(QStringLiteral("Database"));
     if (s.DatabasePath.isEmpty()) {
         EnsureSampleDatabaseCopy();
-        SaveDatabasePath(SampleDatabasePath());
+        try {
+            SaveDatabasePath(SampleDatabasePath());
+        } catch (const SettingsError&) {
+        }
     }
     s.BackupFolder = ini.read(QStringLiteral("DatabaseBackup"));
     if (s.BackupFolder.isEmpty()) {
         s.BackupFolder = DefaultBackupFolder();
         QDir().mkpath(s.BackupFolder);
-        ini.write(s.BackupFolder, QStringLiteral("DatabaseBackup"));
+        try {
+            ini.write(s.BackupFolder, QStringLiteral("DatabaseBackup"));
+        } catch (const SettingsError&) {
+        }
     }
     return true;
 }

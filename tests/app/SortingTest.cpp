@@ -37,6 +37,16 @@ TEST(ShellSortIndex, EarlierPermutationIsSortedFurther)
     EXPECT_EQ(index, (std::vector<int>{0, 4, 2, 1, 3}));
 }
 
+TEST(ShellSortIndex, LastBeyondEitherArrayIsRefusedUntouched)
+{
+    const auto values = texts({"x", "c", "a", "b"});
+    std::vector<int> shortIndex(3, 0);
+    EXPECT_THROW(ShellSortIndex(values, shortIndex), std::out_of_range);
+    EXPECT_EQ(shortIndex, (std::vector<int>{0, 0, 0}));
+    std::vector<int> index(6, 0);
+    EXPECT_THROW(ShellSortIndex(values, index, 5), std::out_of_range);
+}
+
 TEST(ShellSortIndex, MatchesStdSortOnRandomData)
 {
     QRandomGenerator rng(7);

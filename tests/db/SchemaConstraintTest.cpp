@@ -127,3 +127,12 @@ TEST_F(SchemaConstraint, KeysAreNeverHandedOutTwice)
     copy.execute(QStringLiteral("INSERT INTO lt (ltNimi) VALUES (?)"), {QStringLiteral("Tiivistyksen jälkeen")});
     EXPECT_EQ(copy.lastInsertId(), 5);
 }
+
+TEST_F(SchemaConstraint, DeletingAMemberLeavesItsFeatureValuesToTheDeletingCode)
+{
+    db.execute(QStringLiteral("INSERT INTO jr (jrSukunimi) VALUES (?)"), {QStringLiteral("Öhman")});
+    const std::int64_t member = db.lastInsertId();
+    db.execute(QStringLiteral("INSERT INTO pt (ptjrID, ptpiID) VALUES (?, ?)"), {member, 1});
+    db.execute(QStringLiteral("DELETE FROM jr WHERE jrID = ?"), {member});
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM pt WHERE ptjrID = ?"), {member}).toInt64(), 1);
+}

@@ -31,6 +31,37 @@ QString setting(Database& db, const char* key)
                      {QStringLiteral("TIKKELI"), QString::fromLatin1(key)}).toString();
 }
 
+// Finnish payment reference: the check digit brings the base's digits, weighted 7, 3, 1, 7, ... from
+// the right, up to the next ten.
+bool validReference(const QString& reference)
+{
+    if (reference.size() < 4 || reference.size() > 20)
+        return false;
+    static const int weights[] = {7, 3, 1};
+    int sum = 0;
+    for (int i = int(reference.size()) - 2, w = 0; i >= 0; --i, ++w) {
+        if (!reference[i].isDigit())
+            return false;
+        sum += reference[i].digitValue() * weights[w % 3];
+    }
+    return reference.back().isDigit() && reference.back().digitValue() == (10 - sum % 10) % 10;
+}
+
+bool validIban(QString iban)
+{
+    iban.remove(QLatin1Char(' '));
+    if (iban.size() < 5)
+        return false;
+    int rest = 0;
+    for (const QChar c : iban.mid(4) + iban.left(4)) {
+        const int v = c.isDigit() ? c.digitValue() : c.isUpper() ? c.unicode() - 'A' + 10 : -1;
+        if (v < 0)
+            return false;
+        rest = (v < 10 ? rest * 10 + v : rest * 100 + v) % 97;
+    }
+    return rest == 1;
+}
+
 // The upgrade finds nothing to do, asks nothing, and the catalogue is the documented one.
 void expectCurrent(Database& db)
 {
@@ -103,4 +134,93 @@ TEST(SchemaSample, SampleIsCurrentAndHoldsABelievableClub)
     // The next invoice of a run gets a number no history row has used.
     db.execute(QStringLiteral("INSERT INTO jm (jmjrID) VALUES (?)"), {1});
     EXPECT_GT(db.lastInsertId(), count(db, QStringLiteral("SELECT max(jmhjmID) FROM jmhist")));
+}
+
+TEST(SchemaSample, SampleIdentifiersCarryValidCheckDigits)
+{
+    QTemporaryDir dir;
+    Database db = openCopy(dir, QStringLiteral("demo1.mdb"));
+    const struct { const char* sql; bool (*valid)(QString); } cases[] = {
+        {"SELECT jrViitenumero FROM jr WHERE jrViitenumero IS NOT NULL", [](QString r) { return validReference(r); }},
+        {"SELECT jmhjmViitenumero FROM jmhist", [](QString r) { return validReference(r); }},
+        {"SELECT vsVastikePankkiYhteys FROM vs WHERE vsVastikePankkiYhteys IS NOT NULL", validIban},
+        {"SELECT setString FROM Settings WHERE setKey IN ('RegIBAN1', 'RegIBAN2') AND setString IS NOT NULL", validIban},
+    };
+    for (const auto& c : cases) {
+        Recordset rs = db.openRecordset(QString::fromUtf8(c.sql), RecordsetType::Snapshot);
+        EXPECT_FALSE(rs.eof()) << c.sql;
+        for (; !rs.eof(); rs.moveNext())
+            EXPECT_TRUE(c.valid(rs.field(0).toString())) << c.sql << ": " << rs.field(0).toString().toStdString();
+    }
+    EXPECT_TRUE(validReference(QStringLiteral("10016")));
+    EXPECT_FALSE(validReference(QStringLiteral("10017")));
+    EXPECT_TRUE(validIban(QStringLiteral("FI21 1234 5600 0007 85")));
+    EXPECT_FALSE(validIban(QStringLiteral("FI21 1234 5600 0007 86")));
+
+    // Business identity code: weights 7, 9, 10, 5, 8, 4, 2; remainder 1 is never issued.
+    const QString businessId = setting(db, "YTunnus");
+    ASSERT_EQ(businessId.size(), 9);
+    static const int weights[] = {7, 9, 10, 5, 8, 4, 2};
+    int sum = 0;
+    for (int i = 0; i < 7; ++i)
+        sum += businessId[i].digitValue() * weights[i];
+    EXPECT_NE(sum % 11, 1);
+    EXPECT_EQ(businessId.mid(7), QStringLiteral("-%1").arg(sum % 11 == 0 ? 0 : 11 - sum % 11));
+}
+
+TEST(SchemaSample, SampleBooksAndLinksAgree)
+{
+    QTemporaryDir dir;
+    Database db = openCopy(dir, QStringLiteral("demo1.mdb"));
+    const char* const paid = "coalesce((SELECT sum(Summa) FROM Suoritukset s WHERE s.jmhID = h.jmhID), 0)";
+    const struct { const char* what; QString sql; } mustBeNone[] = {
+        {"paid invoices whose payments do not cover them",
+         QStringLiteral("SELECT count(*) FROM jmhist h WHERE jmhjmMaksettu AND round(%1 - jmhjmHinta, 2) <> 0").arg(QLatin1String(paid))},
+        {"unpaid invoices whose payments cover them",
+         QStringLiteral("SELECT count(*) FROM jmhist h WHERE NOT jmhjmMaksettu AND round(%1 - jmhjmHinta, 2) >= 0").arg(QLatin1String(paid))},
+        {"open amounts that are not total less payments",
+         QStringLiteral("SELECT count(*) FROM jmhist h WHERE jmhjmAvoinSumma IS NOT NULL AND "
+                        "round(jmhjmAvoinSumma - CASE WHEN jmhjmMaksettu THEN 0 ELSE jmhjmHinta - %1 END, 2) <> 0")
+             .arg(QLatin1String(paid))},
+        {"payments before their invoice or of unknown invoices",
+         QStringLiteral("SELECT count(*) FROM Suoritukset s LEFT JOIN jmhist h ON h.jmhID = s.jmhID "
+                        "WHERE h.jmhID IS NULL OR s.Paiva < h.jmhjmLaskupaiva")},
+        {"invoice rows whose member or paid mark differ from their invoice",
+         QStringLiteral("SELECT count(*) FROM jmRivi JOIN jmhist ON jmhjmID = jmRjmID "
+                        "WHERE jmRjrID <> jmhjmjrID OR jmRMaksettu <> jmhjmMaksettu OR jmRmeId <> jmhjmmeID")},
+        {"invoices of unknown members or of members not yet joined",
+         QStringLiteral("SELECT count(*) FROM jmhist LEFT JOIN jr ON jrID = jmhjmjrID "
+                        "WHERE jrID IS NULL OR jrLiittyma > jmhjmLaskupaiva")},
+        {"member values of unknown or contract features",
+         QStringLiteral("SELECT count(*) FROM pt WHERE ptpiID NOT IN (SELECT piID FROM pi WHERE piType = 1)")},
+        {"contract values of unknown or member features",
+         QStringLiteral("SELECT count(*) FROM mt WHERE mtpiID NOT IN (SELECT piID FROM pi WHERE piType = 2) "
+                        "OR mtvsID NOT IN (SELECT vsID FROM vs)")},
+        {"feature values of a kind the feature does not carry",
+         QStringLiteral("SELECT count(*) FROM (SELECT ptValDate d, ptValLong l, ptValCurrency c, ptValMemo m, ptpiID p FROM pt "
+                        "UNION ALL SELECT mtValDate, mtValLong, mtValCurrency, mtValMemo, mtpiID FROM mt) JOIN pi ON piID = p "
+                        "WHERE (d IS NOT NULL AND NOT piEnbldDate) OR (l IS NOT NULL AND NOT piEnbldLong) "
+                        "OR (c IS NOT NULL AND NOT piEnbldCurrency) OR (m IS NOT NULL AND NOT piEnbldMemo)")},
+        {"contract animals of unknown animals or contracts",
+         QStringLiteral("SELECT count(*) FROM et WHERE etelID NOT IN (SELECT elID FROM el) OR etvsID NOT IN (SELECT vsID FROM vs)")},
+        {"register numbers that are not their parts",
+         QStringLiteral("SELECT count(*) FROM tl WHERE tlRekNo <> tlKuntaNo || '-' || tlKylaNo || '-' || tlTaloNo || '-' || tlTilaNo")},
+        {"municipalities or villages under more than one number",
+         QStringLiteral("SELECT (SELECT count(*) FROM (SELECT 1 FROM tl GROUP BY tlKunta HAVING count(DISTINCT tlKuntaNo) > 1))"
+                        " + (SELECT count(*) FROM (SELECT 1 FROM tl GROUP BY tlKunta, tlKyla HAVING count(DISTINCT tlKylaNo) > 1))")},
+        {"declared contract areas other than their estates' total",
+         QStringLiteral("SELECT count(*) FROM mt JOIN pi ON piID = mtpiID WHERE piNimi = 'Pinta-ala hehtaareina' "
+                        "AND mtValLong <> (SELECT round(sum(tlPa)) FROM tl WHERE tlvsID = mtvsID)")},
+        {"meat invoices other than the member's meat fee",
+         QStringLiteral("SELECT count(*) FROM jmhist WHERE jmhjmOtsake = 'Hirvenlihamaksu' AND jmhjmHinta IS NOT "
+                        "(SELECT ptValCurrency FROM pt JOIN pi ON piID = ptpiID WHERE piNimi = 'Lihamaksu' AND ptjrID = jmhjmjrID)")},
+        {"family members charged the full membership fee",
+         QStringLiteral("SELECT count(*) FROM jmhist f WHERE jmhjmJasMak AND jmhjmjrID IN (SELECT ptjrID FROM pt JOIN pi "
+                        "ON piID = ptpiID WHERE piNimi = 'Perhejäsen') AND jmhjmHinta >= "
+                        "(SELECT max(jmhjmHinta) FROM jmhist o WHERE o.jmhjmmeID = f.jmhjmmeID)")},
+        {"contracts ended before their rent falls due",
+         QStringLiteral("SELECT count(*) FROM vs WHERE vsVoimassaPaattyy < vsVastikeVuosiErapaiva")},
+    };
+    for (const auto& c : mustBeNone)
+        EXPECT_EQ(count(db, c.sql), 0) << c.what;
 }

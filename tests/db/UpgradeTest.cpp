@@ -251,6 +251,18 @@ TEST(Upgrade, GroupIsKnownByItsFirstFieldOnly)
         EXPECT_FALSE(cat.hasField(QStringLiteral("tl"), QString::fromLatin1(f))) << f;
 }
 
+TEST(Upgrade, GroupWhoseLaterFieldIsPresentGetsTheRestWithoutStopping)
+{
+    QTemporaryDir dir;
+    Database db = newBaseDatabase(dir);
+    db.execute(QStringLiteral("ALTER TABLE tl ADD COLUMN TLTALONO SMALLINT"));
+    const std::vector<int> applied = UpdateDatabase(db);
+    ASSERT_FALSE(applied.empty());
+    EXPECT_EQ(applied.back(), 70);
+    EXPECT_EQ(fieldNames(Catalogue::read(db), "tl"),
+              QStringLiteral("tlID tlvsID tlKunta tlKyla tlTilaPalsta tlRekNo tlPa TLTALONO tlKuntaNo tlKylaNo tlTilaNo BackupRow"));
+}
+
 TEST(Upgrade, NamesInOtherLetterCaseAreFoundNotDuplicated)
 {
     QTemporaryDir dir;

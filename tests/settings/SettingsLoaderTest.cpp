@@ -62,6 +62,27 @@ TEST(ReadDatabasePaths, StoredPathsAreTakenAsTheyAreAndAnExistingCopyIsKept)
     EXPECT_EQ(again.readAll(), QByteArray("käyttäjän muutokset"));
 }
 
+TEST(ReadDatabasePaths, UnwritableIniStillGivesBothPathsForThisRun)
+{
+    test::TempProgramEnvironment env;
+    QFile blocker(env.root() + QStringLiteral("/tiedosto"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    qputenv("TIKKELI_INI", (env.root() + QStringLiteral("/tiedosto/Tikkeli.ini")).toUtf8());
+    EXPECT_TRUE(ReadDatabasePaths());
+    EXPECT_EQ(State().DatabasePath, SampleDatabasePath());
+    EXPECT_TRUE(QFileInfo::exists(State().DatabasePath));
+    EXPECT_EQ(State().BackupFolder, DefaultBackupFolder());
+}
+
+TEST(EnsureSampleDatabaseCopy, MissingSampleInTheProgramFolderLeavesNoFile)
+{
+    test::TempProgramEnvironment env(false);
+    EXPECT_FALSE(EnsureSampleDatabaseCopy());
+    EXPECT_FALSE(QFileInfo::exists(SampleDatabasePath()));
+    EXPECT_TRUE(QDir(env.userFolder()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+}
+
 TEST(LoadSettings, EveryKeyByItsRule)
 {
     struct Case {

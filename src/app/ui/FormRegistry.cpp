@@ -1,10 +1,10 @@
 #include "app/ui/FormRegistry.h"
 
 #include <QApplication>
+#include <QPointer>
 #include <QWidget>
 
 #include <algorithm>
-
 
 namespace tikkeli {
 
@@ -77,12 +77,14 @@ bool FormRegistry::CloseAllForms(const QWidget* except)
 
 bool FormRegistry::CloseAllForms(std::initializer_list<const QWidget*> except)
 {
-    QList<QWidget*> windows;
+    // Loaded windows that their owner keeps hidden are closed too: their close handler is where
+    // their edits and placement are saved.
+    QList<QPointer<QWidget>> windows;
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (!std::count(except.begin(), except.end(), w) && isProgramWindow(w) && w->isVisible())
+        if (!std::count(except.begin(), except.end(), w) && isLoaded(w))
             windows << w;
-    for (QWidget* w : windows)
-        if (!w->close())
+    for (const QPointer<QWidget>& w : windows)
+        if (w && !w->close())
             return false;
     return true;
 }

@@ -289,13 +289,7 @@ void frmMain::PerustaTietokanta()
 
 bool frmMain::EndProgram()
 {
-    if (!FormRegistry::CloseAllForms(this))
-        return false;
-    SaveFormPlacement(this);
-    m_ending = true;
-    close();
-    QCoreApplication::quit();
-    return true;
+    return close();
 }
 
 void frmMain::closeEvent(QCloseEvent* e)

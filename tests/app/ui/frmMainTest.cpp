@@ -176,9 +176,17 @@ TEST_F(MainWindowTest, ClosingAsksEveryWindowAndStaysWhenOneRefuses)
     forms.setSection(QStringLiteral("FORMS"));
     EXPECT_TRUE(forms.read(QStringLiteral("frmMain70")).isEmpty());
 
+    // A window its owner keeps loaded but hidden is asked as well: its close handler saves.
+    auto* hidden = new StubbornWindow;
+    hidden->setObjectName(QStringLiteral("frmPiirre"));
+    hidden->setAttribute(Qt::WA_DeleteOnClose);
+    hidden->refuse = false;
+    ASSERT_TRUE(IsFormLoaded(QStringLiteral("frmPiirre")));
+
     other->refuse = false;
     EXPECT_TRUE(w.close());
     EXPECT_EQ(other->closeRequests, 2);
+    EXPECT_EQ(hidden->closeRequests, 1);
     EXPECT_FALSE(forms.read(QStringLiteral("frmMain70")).isEmpty());
 }
 
@@ -258,6 +266,28 @@ TEST_F(MainWindowTest, ChooserFoundsTheClubsOwnDatabaseAndEnds)
     EXPECT_TRUE(QFileInfo::exists(created));
     EXPECT_EQ(ProgramIniStore().read(QStringLiteral("Database")), created);
     EXPECT_EQ(prompter.messageTexts().last(), QStringLiteral("Tikkeli suljetaan, koska tietokanta on vaihdettu."));
+}
+
+TEST_F(MainWindowTest, MenuFoundsANewDatabaseAndClosesEveryWindowThroughItsOwnClose)
+{
+    frmMain w;
+    w.askOwnDatabase = [](QWidget*) { return false; };
+    ASSERT_TRUE(w.Load());
+    w.show();
+    ASSERT_TRUE(w.mPerustaTietokanta->isVisible());
+    auto* other = new StubbornWindow;
+    other->setAttribute(Qt::WA_DeleteOnClose);
+    other->refuse = false;
+    other->show();
+    prompter.answerText(QStringLiteral("seura"));
+    w.mPerustaTietokanta->trigger();
+    EXPECT_EQ(ProgramIniStore().read(QStringLiteral("Database")), env.userFolder() + QStringLiteral("/seura.mdb"));
+    EXPECT_EQ(other->closeRequests, 1);
+    EXPECT_FALSE(w.isVisible());
+    IniSettingsStore forms;
+    forms.setFile(QStringLiteral("Tikkeli.ini"));
+    forms.setSection(QStringLiteral("FORMS"));
+    EXPECT_FALSE(forms.read(QStringLiteral("frmMain70")).isEmpty());
 }
 
 TEST_F(MainWindowTest, FirstRunChooserAnswers)
