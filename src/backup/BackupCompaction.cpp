@@ -3,7 +3,6 @@
 #include "app/BackupRows.h"
 #include "app/Folders.h"
 #include "backup/FileFaults.h"
-#include "backup/SafeFileCopy.h"
 #include "db/Database.h"
 #include "db/DatabaseFiles.h"
 
@@ -79,7 +78,7 @@ BackupCompaction::Result BackupCompaction::run(const QString& databasePath)
             r.outcome = Outcome::ReplaceFailed;
             r.keptCopy = temp;
         } else {
-            SafeFileCopy::syncFolder(folder);
+            SyncFolder(folder);
         }
     }
     if (r.outcome == Outcome::CompactFailed)

@@ -34,6 +34,11 @@ std::optional<BackupError> removeFile(const QString& path)
     return std::nullopt;
 }
 
+BackupError inUse()
+{
+    return {70, QStringLiteral("Tiedosto on ohjelman käytössä")};
+}
+
 } // namespace
 
 QString BackupRestore::targetFolder()
@@ -61,7 +66,7 @@ bool BackupRestore::isInUse(const QString& path)
 std::optional<BackupError> BackupRestore::copyIntoPlace(const QString& source, const QString& target)
 {
     if (isInUse(target))
-        return BackupError{70, QStringLiteral("Tiedosto on ohjelman käytössä")};
+        return inUse();
     // The copy is read back and checked before it goes anywhere near the target.
     std::optional<BackupError> error;
     const QString temp = SafeFileCopy::reserveTemp(target, error);
@@ -94,6 +99,8 @@ std::optional<BackupError> BackupRestore::deleteCopy(const QString& path)
 {
     if (!QFileInfo::exists(path))
         return BackupError::fromErrno(ENOENT);
+    if (isInUse(path))
+        return inUse();
     return removeFile(path);
 }
 

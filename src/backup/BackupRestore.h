@@ -25,7 +25,7 @@ public:
     // The error part of the restore's messages.
     static QString errorPart(const BackupError& error);
 
-    // Deletes one copy on the stick.
+    // Deletes one copy on the stick, unless the program works on that very file.
     static std::optional<BackupError> deleteCopy(const QString& path);
 };
 

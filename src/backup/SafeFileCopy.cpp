@@ -1,6 +1,7 @@
 #include "backup/SafeFileCopy.h"
 
 #include "backup/FileFaults.h"
+#include "db/DatabaseFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,7 +10,6 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
-#include <vector>
 
 namespace tikkeli {
 
@@ -56,13 +56,6 @@ std::optional<BackupError> SafeFileCopy::makeFolder(const QString& folder)
     return std::nullopt;
 }
 
-void SafeFileCopy::syncFolder(const QString& folder)
-{
-    Fd dir(::open(native(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() >= 0)
-        ::fsync(dir.get());
-}
-
 QString SafeFileCopy::reserveTemp(const QString& target, std::optional<BackupError>& error)
 {
     error.reset();
@@ -100,59 +93,8 @@ std::optional<BackupError> SafeFileCopy::publish(const QString& temp, const QStr
         e = errno;
     if (e != 0)
         return fail(e);
-    syncFolder(QFileInfo(target).absolutePath());
+    SyncFolder(QFileInfo(target).absolutePath());
     return std::nullopt;
-}
-
-std::optional<BackupError> SafeFileCopy::copy(const QString& source, const QString& target,
-                                              const std::function<std::optional<BackupError>()>& beforeRename)
-{
-    if (int e = FileFaults::at("read", source))
-        return BackupError::fromErrno(e);
-    Fd in(::open(native(source).constData(), O_RDONLY | O_CLOEXEC));
-    if (in.get() < 0)
-        return BackupError::fromErrno(errno);
-
-    std::optional<BackupError> error;
-    const QString temp = reserveTemp(target, error);
-    if (temp.isEmpty())
-        return error;
-    auto fail = [&](int err) {
-        ::unlink(native(temp).constData());
-        return BackupError::fromErrno(err);
-    };
-    Fd out(::open(native(temp).constData(), O_WRONLY | O_TRUNC | O_CLOEXEC));
-    if (out.get() < 0)
-        return fail(errno);
-    std::vector<char> buffer(1 << 20);
-    for (;;) {
-        const ssize_t n = ::read(in.get(), buffer.data(), buffer.size());
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return fail(errno);
-        }
-        if (n == 0)
-            break;
-        for (ssize_t done = 0; done < n;) {
-            const ssize_t w = ::write(out.get(), buffer.data() + done, static_cast<size_t>(n - done));
-            if (w < 0) {
-                if (errno == EINTR)
-                    continue;
-                return fail(errno);
-            }
-            done += w;
-        }
-    }
-    if (out.close() != 0)
-        return fail(errno);
-    if (beforeRename) {
-        if (auto e = beforeRename()) {
-            ::unlink(native(temp).constData());
-            return e;
-        }
-    }
-    return publish(temp, target);
 }
 
 } // namespace tikkeli

@@ -2,7 +2,6 @@
 
 #include "backup/BackupError.h"
 
-#include <functional>
 #include <optional>
 
 namespace tikkeli {
@@ -12,11 +11,6 @@ namespace tikkeli {
 // new one.
 class SafeFileCopy {
 public:
-    // Copies a closed file that way. beforeRename runs once the copy is complete, just before it
-    // takes the target's name; an error from it abandons the copy.
-    static std::optional<BackupError> copy(const QString& source, const QString& target,
-                                           const std::function<std::optional<BackupError>()>& beforeRename = {});
-
     // Creates an empty file with a unique hidden name beside target; "" and error when that fails.
     static QString reserveTemp(const QString& target, std::optional<BackupError>& error);
     // Flushes temp to disk and renames it to target; on failure temp is removed and target left
@@ -24,8 +18,6 @@ public:
     static std::optional<BackupError> publish(const QString& temp, const QString& target);
     // Creates folder (and missing parents) unless it is there.
     static std::optional<BackupError> makeFolder(const QString& folder);
-    // Flushes a folder's entries (after a rename into it).
-    static void syncFolder(const QString& folder);
 };
 
 } // namespace tikkeli

@@ -52,8 +52,8 @@ EmailSender::Job EmailSender::snapshot(bool separately) const
 
 EmailRecipients EmailSender::Send(bool separately)
 {
-    std::atomic<bool> never{false};
-    return run(snapshot(separately), &never,
+    m_blockingCancel = false;
+    return run(snapshot(separately), &m_blockingCancel,
                [this](int sent, int total) { emit ItemsSent(sent, total); },
                [this](qint64 sent, qint64 total) { emit BytesSent(sent, total); });
 }
@@ -88,6 +88,7 @@ bool EmailSender::SendAsync(bool separately)
 
 void EmailSender::Cancel()
 {
+    m_blockingCancel = true;
     if (m_link)
         m_link->cancel = true;
 }

@@ -39,7 +39,8 @@ public:
     // False (and nothing started) while a send is already running.
     bool SendAsync(bool separately);
     bool isSending() const { return m_link != nullptr; }
-    // Stops after the message on its way now is abandoned; Finished still follows.
+    // Abandons the message on its way and sends no more; the rest come back unsent. SendAsync still
+    // emits Finished; a blocking Send (cancelled from an ItemsSent handler) returns.
     void Cancel();
 
     // Sends started by any sender whose worker has not yet ended (tests wait on this).
@@ -58,6 +59,7 @@ private:
     Job snapshot(bool separately) const;
 
     int m_timeoutMs = 30000;
+    std::atomic<bool> m_blockingCancel{false};
     std::shared_ptr<ReceiverGuard> m_link;
 };
 

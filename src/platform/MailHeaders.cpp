@@ -93,7 +93,7 @@ QByteArray MailHeaders::attachmentDisposition(const QString& fileName)
         quoted.replace('\\', "\\\\").replace('"', "\\\"");
         return "attachment; filename=\"" + quoted + '"';
     }
-    // RFC 2231 for readers that follow the standard, an encoded word for the older ones.
+    // RFC 2231: the parameter form the standard gives non-ASCII file names.
     const QByteArray pct = fileName.toUtf8().toPercentEncoding("!#$&+-.^_`|~");
     return "attachment; filename*=UTF-8''" + pct;
 }

@@ -112,29 +112,38 @@ TEST(SafeFileCopy, ReplacesTheTargetWholeOrNotAtAll)
 {
     QTemporaryDir dir;
     FaultGuard guard;
-    const QString source = dir.filePath(QStringLiteral("lähde.mdb"));
     const QString target = dir.filePath(QStringLiteral("kohde.mdb"));
-    QFile s(source);
-    ASSERT_TRUE(s.open(QIODevice::WriteOnly));
-    s.write(QByteArray(3 << 20, 'u'));
-    s.close();
     QFile t(target);
     ASSERT_TRUE(t.open(QIODevice::WriteOnly));
     t.write("vanha");
     t.close();
+    auto staged = [&] {
+        std::optional<BackupError> error;
+        const QString temp = SafeFileCopy::reserveTemp(target, error);
+        EXPECT_FALSE(error);
+        QFile f(temp);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(3 << 20, 'u'));
+        f.close();
+        return temp;
+    };
 
-    FileFaults::hook = [](const QString& step, const QString&) { return step == QLatin1String("rename") ? ENOSPC : 0; };
-    const auto failed = SafeFileCopy::copy(source, target);
-    ASSERT_TRUE(failed);
-    EXPECT_EQ(failed->number, 61);
-    EXPECT_EQ(QFileInfo(target).size(), 5);
-    EXPECT_EQ(entries(dir.path()).size(), 2);
+    for (const char* step : {"sync", "rename"}) {
+        FileFaults::hook = [step](const QString& s, const QString&) { return s == QLatin1String(step) ? ENOSPC : 0; };
+        const auto failed = SafeFileCopy::publish(staged(), target);
+        ASSERT_TRUE(failed) << step;
+        EXPECT_EQ(failed->number, 61);
+        EXPECT_EQ(QFileInfo(target).size(), 5);
+        EXPECT_EQ(entries(dir.path()), QStringList{QStringLiteral("kohde.mdb")}) << step;
+    }
 
     FileFaults::hook = {};
-    EXPECT_FALSE(SafeFileCopy::copy(source, target));
+    EXPECT_FALSE(SafeFileCopy::publish(staged(), target));
     EXPECT_EQ(QFileInfo(target).size(), 3 << 20);
-    EXPECT_EQ(entries(dir.path()).size(), 2);
-    const auto missing = SafeFileCopy::copy(dir.filePath(QStringLiteral("ei.mdb")), target);
+    EXPECT_EQ(entries(dir.path()), QStringList{QStringLiteral("kohde.mdb")});
+
+    std::optional<BackupError> missing;
+    EXPECT_TRUE(SafeFileCopy::reserveTemp(dir.filePath(QStringLiteral("ei/kohde.mdb")), missing).isEmpty());
     ASSERT_TRUE(missing);
     EXPECT_EQ(missing->number, 53);
 }

@@ -364,3 +364,53 @@ TEST(EmailSenderFailures, BadAddressesFailWithoutAConnection)
     QTest::qWait(100);
     EXPECT_FALSE(listener.hasPendingConnections());
 }
+
+TEST(EmailSenderFailures, AMessageRefusedAfterItsDataReachesNobody)
+{
+    SmtpTestServer smtp({}, QStringLiteral("HYLKAA"));
+    ASSERT_TRUE(smtp.started()) << smtp.startError().toStdString();
+    EmailSender sender;
+    sender.Server = smtp.server();
+    sender.Sender = QStringLiteral("sihteeri@eramiehet.fi");
+    sender.Subject = QStringLiteral("Jäsenmaksu");
+    sender.Recipients = {recipient(1, {}, QStringLiteral("eka@example.fi")),
+                         recipient(2, {}, QStringLiteral("toka@example.fi"))};
+    sender.Message = QStringLiteral("Palvelin HYLKAA taman viestin.");
+    for (bool separately : {true, false}) {
+        const EmailRecipients results = sender.Send(separately);
+        ASSERT_EQ(results.size(), 2);
+        for (const EmailRecipient& r : results) {
+            EXPECT_FALSE(r.Sent) << separately;
+            EXPECT_FALSE(r.Error.isEmpty()) << separately;
+        }
+    }
+    EXPECT_TRUE(smtp.messages().isEmpty());
+
+    sender.Message = QStringLiteral("Tämä kelpaa.");
+    const EmailRecipients results = sender.Send(true);
+    EXPECT_TRUE(results[0].Sent && results[1].Sent);
+    EXPECT_EQ(smtp.messages().size(), 2);
+}
+
+TEST_F(EmailSenderTest, CancelFromAProgressHandlerStopsABlockingSend)
+{
+    sender.Recipients = {recipient(1, {}, QStringLiteral("eka@example.fi")),
+                         recipient(2, {}, QStringLiteral("toka@example.fi")),
+                         recipient(3, {}, QStringLiteral("kolmas@example.fi"))};
+    const auto connection = QObject::connect(&sender, &EmailSender::ItemsSent, [&](int sent, int) {
+        if (sent == 1)
+            sender.Cancel();
+    });
+    const EmailRecipients results = sender.Send(true);
+    QObject::disconnect(connection);
+    ASSERT_EQ(results.size(), 3);
+    EXPECT_TRUE(results[0].Sent);
+    EXPECT_FALSE(results[1].Sent || results[2].Sent);
+    EXPECT_EQ(results[2].Error, QStringLiteral("Lähetys peruttiin."));
+    EXPECT_EQ(smtp.messages().size(), 1);
+
+    // The cancel belonged to that send only.
+    sender.Recipients = {recipient(4, {}, QStringLiteral("neljas@example.fi"))};
+    EXPECT_TRUE(sender.Send(true)[0].Sent);
+    EXPECT_EQ(smtp.messages().size(), 2);
+}

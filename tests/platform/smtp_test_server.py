@@ -3,7 +3,8 @@
 Listens on 127.0.0.1 on a free port, prints that port on its first output line, and saves every
 accepted message into the output folder: the raw bytes as NNN.eml and, read back through Python's
 own e-mail parser, a NNN.json with the envelope, the decoded headers, the text body and the
-attachments (file name and base64 content). Recipients named with --refuse are turned down.
+attachments (file name and base64 content). Recipients named with --refuse are turned down, and
+so is, after its data, every message whose body contains the text given with --reject-body.
 """
 import argparse
 import asyncio
@@ -18,9 +19,10 @@ from aiosmtpd.smtp import SMTP
 
 
 class Handler:
-    def __init__(self, outdir, refuse):
+    def __init__(self, outdir, refuse, reject_body):
         self.outdir = outdir
         self.refuse = {a.lower() for a in refuse}
+        self.reject_body = reject_body.encode('utf-8') if reject_body else None
         self.count = 0
 
     async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
@@ -30,6 +32,8 @@ class Handler:
         return '250 OK'
 
     async def handle_DATA(self, server, session, envelope):
+        if self.reject_body and self.reject_body in envelope.original_content:
+            return '554 5.6.0 Message rejected'
         self.count += 1
         base = os.path.join(self.outdir, '%03d' % self.count)
         raw = envelope.original_content
@@ -66,9 +70,10 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument('--outdir', required=True)
     parser.add_argument('--refuse', action='append', default=[])
+    parser.add_argument('--reject-body')
     args = parser.parse_args()
 
-    handler = Handler(args.outdir, args.refuse)
+    handler = Handler(args.outdir, args.refuse, args.reject_body)
     loop = asyncio.new_event_loop()
     asyncio.set_event_loop(loop)
     server = loop.run_until_complete(loop.create_server(

@@ -10,12 +10,14 @@
 
 namespace tikkeli::test {
 
-SmtpTestServer::SmtpTestServer(const QStringList& refusedRecipients)
+SmtpTestServer::SmtpTestServer(const QStringList& refusedRecipients, const QString& rejectedBody)
 {
     QStringList args{QStringLiteral(TIKKELI_SOURCE_DIR "/tests/platform/smtp_test_server.py"),
                      QStringLiteral("--outdir"), m_dir.path()};
     for (const QString& r : refusedRecipients)
         args << QStringLiteral("--refuse") << r;
+    if (!rejectedBody.isEmpty())
+        args << QStringLiteral("--reject-body") << rejectedBody;
     // Debian's interpreter is the one with aiosmtpd.
     m_process.start(QStringLiteral("/usr/bin/python3"), args);
     if (!m_process.waitForStarted(10000) || !m_process.waitForReadyRead(15000)) {

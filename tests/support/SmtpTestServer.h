@@ -15,7 +15,8 @@ namespace tikkeli::test {
 // Each accepted message is available raw and as parsed by Python's e-mail package.
 class SmtpTestServer {
 public:
-    explicit SmtpTestServer(const QStringList& refusedRecipients = {});
+    // rejectedBody: a message whose body contains it is refused after its data.
+    explicit SmtpTestServer(const QStringList& refusedRecipients = {}, const QString& rejectedBody = {});
     ~SmtpTestServer();
 
     bool started() const { return m_port != 0; }

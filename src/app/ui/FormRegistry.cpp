@@ -4,6 +4,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <algorithm>
+
 namespace tikkeli {
 
 namespace {
@@ -70,11 +72,16 @@ QWidget* FormRegistry::open(const QString& objectName, const std::function<QWidg
 
 bool FormRegistry::CloseAllForms(const QWidget* except)
 {
+    return CloseAllForms({except});
+}
+
+bool FormRegistry::CloseAllForms(std::initializer_list<const QWidget*> except)
+{
     // Loaded windows that their owner keeps hidden are closed too: their close handler is where
     // their edits and placement are saved.
     QList<QPointer<QWidget>> windows;
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (w != except && isLoaded(w))
+        if (!std::count(except.begin(), except.end(), w) && isLoaded(w))
             windows << w;
     for (const QPointer<QWidget>& w : windows)
         if (w && !w->close())

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <functional>
+#include <initializer_list>
 
 class QWidget;
 
@@ -27,9 +28,10 @@ public:
     }
     static void bringToFront(QWidget* window);
 
-    // Closes every loaded window except `except` through its own close handler.
+    // Closes every loaded window except `except` (one window or several) through its own close handler.
     // False as soon as one refuses (it and the windows not yet asked stay open).
     static bool CloseAllForms(const QWidget* except = nullptr);
+    static bool CloseAllForms(std::initializer_list<const QWidget*> except);
 };
 
 // The routine name the other windows call.

@@ -92,6 +92,7 @@ void frmBackupRestore::cPalauta_Click()
     const QString source = lblPalautettavaTiedostoNimi->text();
     if (source.isEmpty())
         return;
+    lblPalautusStatus->hide();
     if (const auto error = BackupRestore::makeTargetFolder()) {
         interrupted(QStringLiteral("Kansion luonti ei onnistunut: \n") + QDir::toNativeSeparators(BackupRestore::targetFolder())
                     + QStringLiteral("\n\n") + BackupRestore::errorPart(*error));
@@ -113,8 +114,9 @@ void frmBackupRestore::cPalauta_Click()
                                      "uudelleen ja palauta sitten."));
         return;
     }
-    // Every other window closes through its own close path, so no pending edit is lost.
-    if (!FormRegistry::CloseAllForms(this)) {
+    // Every other window closes through its own close path, so no pending edit is lost. The main
+    // window stays: closing it ends the program, which must keep running if the copy fails.
+    if (!FormRegistry::CloseAllForms({this, FormRegistry::find(QStringLiteral("frmMain"))})) {
         lblPalautusStatus->setText(QStringLiteral("Palautus keskeytyi."));
         lblPalautusStatus->show();
         return;

@@ -126,6 +126,23 @@ TEST_F(FrmBackupManagementTest, AFailedDeletionStopsWithAWarning)
     EXPECT_TRUE(exists("20251231/a.mdb") && exists("20251231/b.mdb"));
 }
 
+TEST_F(FrmBackupManagementTest, TheDatabaseInUseIsNotDeleted)
+{
+    // The club works straight on a copy on the stick.
+    State().DatabasePath = mount.path() + QStringLiteral("/Tikkeli/20260105/c.mdb");
+    frmBackupManagement w;
+    w.show();
+    QTest::mouseClick(w.cEtsiMuistitikku, Qt::LeftButton);
+    clickItem(w.lstPaiva, QStringLiteral("05.01.2026"));
+    clickItem(w.lstTietokanta, QStringLiteral("c.mdb"));
+    prompter.answerYes();
+    QTest::mouseClick(w.cPoistaValitut, Qt::LeftButton);
+    ASSERT_EQ(prompter.shown().size(), 2u);
+    EXPECT_EQ(prompter.shown()[1].text, QStringLiteral("Kopion poisto ei onnistu: 70: Tiedosto on ohjelman käytössä"));
+    EXPECT_TRUE(exists("20260105/c.mdb"));
+    State().DatabasePath.clear();
+}
+
 TEST_F(FrmBackupManagementTest, NoStickOrNoBackups)
 {
     volumes.list.clear();

@@ -190,3 +190,30 @@ TEST_F(FrmBackupRestoreTest, AWindowThatWillNotCloseStopsTheRestore)
     EXPECT_EQ(ended, 0);
     EXPECT_TRUE(other.isVisible());
 }
+
+TEST_F(FrmBackupRestoreTest, OtherWindowsCloseFirstButTheMainWindowStaysWhenTheCopyFails)
+{
+    // Closing the main window ends the program, so it must stay until the copy is in place.
+    QWidget main(nullptr, Qt::Window);
+    main.setObjectName(QStringLiteral("frmMain"));
+    main.show();
+    QWidget other(nullptr, Qt::Window);
+    other.show();
+    frmBackupRestore w;
+    choose(w, "vanha.mdb");
+
+    FileFaults::hook = [](const QString& s, const QString&) { return s == QLatin1String("rename") ? EACCES : 0; };
+    QTest::mouseClick(w.cPalauta, Qt::LeftButton);
+    EXPECT_FALSE(other.isVisible());
+    EXPECT_TRUE(main.isVisible());
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(w.lblPalautusStatus->text(), QStringLiteral("Palautus keskeytyi."));
+    EXPECT_EQ(ended, 0);
+
+    FileFaults::hook = {};
+    QTest::mouseClick(w.cPalauta, Qt::LeftButton);
+    EXPECT_EQ(BackupTestDb::members(documentsCopy("vanha.mdb")), 3);
+    EXPECT_TRUE(main.isVisible());   // ending the program is EndProgram's job
+    EXPECT_TRUE(w.lblPalautusStatus->isHidden());   // the earlier failure no longer stands
+    EXPECT_EQ(ended, 1);
+}
