@@ -1,11 +1,14 @@
 #include "app/EuroConversion.h"
 
 #include "db/Database.h"
+#include "db/DbError.h"
 #include "db/Recordset.h"
 #include "db/Transaction.h"
 
-#include <map>
 #include <iterator>
+#include <map>
+#include <optional>
+#include <stdexcept>
 #include <vector>
 
 namespace tikkeli {
@@ -78,6 +81,42 @@ std::map<std::int64_t, std::int64_t> totalsMatchingRows(Database& db, const Invo
     return keys;
 }
 
+// The amount as stored. Anything that is not an amount of money (text typed in with the SQL
+// runner, a rent too large for a money value) stops the conversion: written back it would become
+// zero.
+Currency storedAmount(const Value& amount, const EuroConversion::MoneyField& f, const Value& key)
+{
+    std::optional<Currency> c;
+    switch (amount.kind()) {
+    case Value::Kind::Currency:
+        c = amount.toCurrency();
+        break;
+    case Value::Kind::Int:
+    case Value::Kind::Double:
+        c = Currency::tryFromDouble(amount.toDouble());
+        break;
+    case Value::Kind::Text:
+        c = Currency::parse(amount.toString());
+        break;
+    default:
+        break;
+    }
+    if (!c)
+        throw DbException(DbErr::TypeMismatch, QStringLiteral("Taulun %1 kentän %2 arvoa \"%3\" (%4 = %5) ei voi muuntaa.")
+                                                    .arg(f.table, f.field, amount.toString(), f.key, key.toString()));
+    return *c;
+}
+
+Currency converted(Currency amount, bool toEuros, const EuroConversion::MoneyField& f, const Value& key)
+{
+    try {
+        return toEuros ? amount.dividedBy(EuroConversion::MarksPerEuro) : amount.multipliedBy(EuroConversion::MarksPerEuro);
+    } catch (const std::out_of_range&) {
+        throw DbException(DbErr::Overflow, QStringLiteral("Taulun %1 kentän %2 arvo (%3 = %4) on liian suuri muunnettavaksi.")
+                                               .arg(f.table, f.field, f.key, key.toString()));
+    }
+}
+
 } // namespace
 
 void EuroConversion::convert(Database& db, bool toEuros)
@@ -98,10 +137,9 @@ void EuroConversion::convert(Database& db, bool toEuros)
                                         RecordsetType::Snapshot);
         for (; !rs.eof(); rs.moveNext()) {
             const Value amount = rs.field(1);
-            const Currency c = amount.toCurrency();
-            const Currency converted = toEuros ? c.dividedBy(MarksPerEuro) : c.multipliedBy(MarksPerEuro);
+            const Currency c = converted(storedAmount(amount, f, rs.field(0)), toEuros, f, rs.field(0));
             // A rent kept as a Double stays a Double, rounded like the rest.
-            const Value stored = amount.kind() == Value::Kind::Double ? Value(converted.toDouble()) : Value(converted);
+            const Value stored = amount.kind() == Value::Kind::Double ? Value(c.toDouble()) : Value(c);
             db.execute(QStringLiteral("UPDATE %1 SET %2 = ? WHERE %3 = ?").arg(f.table, f.field, f.key),
                        {stored, rs.field(0)});
         }

@@ -241,6 +241,8 @@ void FolderBackup::restore()
     QDir().mkpath(folder);
     request.folder = folder;
     request.fileName = QFileInfo(*source).fileName();
+    // An existing target gets the command's own question after the copy has refused it.
+    request.confirmOverwrite = false;
 
     QString target;
     for (;;) {

@@ -4,6 +4,7 @@
 #include "app/MaintenanceFileOps.h"
 #include "app/Prompter.h"
 #include "db/Database.h"
+#include "db/DatabaseFiles.h"
 #include "db/DbError.h"
 #include "db/SqlDialect.h"
 #include "db/Transaction.h"
@@ -58,17 +59,43 @@ void reportRolledBack(const QString& prefix, const DbException& e)
              + QStringLiteral("\n\nTietokantaan ei tehty muutoksia."));
 }
 
+// The connection is the windows' shared one: work done inside a window's unfinished save would be
+// undone with it while the command reports it done, and a COMMIT or ROLLBACK typed into the SQL
+// runner would end that save.
+Database openIdle()
+{
+    Database db = Database::open(State().DatabasePath);
+    if (db.inTransaction())
+        throw DbException(DbErr::TransactionOpen, QStringLiteral("Tietokannan tallennus on kesken toisessa ikkunassa."));
+    return db;
+}
+
 void runConversion(const QString& question, void (*convert)(Database&))
 {
     if (!AskYesNo(question, MsgIcon::Question, State().ProgramTitle))
         return;
     try {
-        Database db = Database::open(State().DatabasePath);
+        Database db = openIdle();
         convert(db);
         db.close();
     } catch (const DbException& e) {
         reportRolledBack(QStringLiteral("Muunnoksen suorituksessa tapahtui virhe: "), e);
     }
+}
+
+// A damaged file was replaced by what could be salvaged from it: the user learns where the
+// original is and what may be missing, rather than only that the repair is done.
+QString repairNotes(const RepairResult& result)
+{
+    if (!result.wasDamaged)
+        return {};
+    QString notes = QStringLiteral("\n\nTietokanta oli vioittunut, ja siitä pelastettiin %1 riviä. Alkuperäinen "
+                                   "tiedosto on tallessa nimellä %2.")
+                        .arg(result.rowsSalvaged)
+                        .arg(result.keptOriginalAs);
+    if (!result.problems.isEmpty())
+        notes += QStringLiteral("\n") + result.problems.join(QStringLiteral("\n"));
+    return notes;
 }
 
 bool returnsRows(Database& db, const QString& sql)
@@ -126,7 +153,7 @@ void MaintenanceCommands::serviceCommandBox()
         return;
     }
     try {
-        Database db = Database::open(State().DatabasePath);
+        Database db = openIdle();
         const QString done = runServiceCommand(db, command);
         db.close();
         ShowInfo(done);
@@ -142,14 +169,11 @@ void MaintenanceCommands::sqlStatement()
     if (!sql || sql->isEmpty())
         return;
     try {
-        Database db = Database::open(State().DatabasePath);
-        // The connection is the windows' shared one: a COMMIT or ROLLBACK typed here must not end a
-        // window's unfinished save, and a BEGIN must not leave every later change uncommitted.
-        if (db.inTransaction())
-            throw DbException(DbErr::TransactionOpen, QStringLiteral("Tietokannan tallennus on kesken toisessa ikkunassa."));
+        Database db = openIdle();
         if (returnsRows(db, *sql))
             throw DbException(SelectNotExecutable, QStringLiteral("Valintakyselyä ei voi suorittaa."));
         db.execute(*sql);
+        // A BEGIN on its own would leave every later change of every window uncommitted.
         if (db.inTransaction()) {
             db.execute(QStringLiteral("ROLLBACK"));
             throw DbException(DbErr::TransactionOpen, QStringLiteral("Tapahtuman aloittavaa lausetta ei voi suorittaa yksinään."));
@@ -174,8 +198,8 @@ void MaintenanceCommands::databaseRepair()
     if (!releaseDatabase(path))
         return;
     try {
-        MaintenanceFileOps::instance().repairDatabase(path);
-        ShowInfo(QStringLiteral("Korjaus valmis."));
+        const RepairResult result = MaintenanceFileOps::instance().repairDatabase(path);
+        ShowInfo(QStringLiteral("Korjaus valmis.") + repairNotes(result));
     } catch (const DbException& e) {
         ShowWarning(QStringLiteral("Korjaus ei onnistunut: ") + errorText(e.number(), e.description(), QStringLiteral(": ")));
     }

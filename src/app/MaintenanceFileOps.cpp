@@ -83,9 +83,9 @@ void MaintenanceFileOps::compactDatabase(const QString& databasePath, const QStr
     CompactDatabase(databasePath, targetPath);
 }
 
-void MaintenanceFileOps::repairDatabase(const QString& databasePath)
+RepairResult MaintenanceFileOps::repairDatabase(const QString& databasePath)
 {
-    RepairDatabase(databasePath);
+    return RepairDatabase(databasePath);
 }
 
 void MaintenanceFileOps::renameFile(const QString& from, const QString& to)

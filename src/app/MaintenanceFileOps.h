@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/DatabaseFiles.h"
+
 #include <QString>
 
 namespace tikkeli {
@@ -18,7 +20,7 @@ public:
     // Compacts a database into a new file (VACUUM INTO); the target must not exist.
     virtual void compactDatabase(const QString& databasePath, const QString& targetPath);
     // Repairs a database in place; the original stays until the repaired copy is verified.
-    virtual void repairDatabase(const QString& databasePath);
+    virtual RepairResult repairDatabase(const QString& databasePath);
     // Renames without ever replacing: an existing target fails with 58.
     virtual void renameFile(const QString& from, const QString& to);
     virtual void removeFile(const QString& path);

@@ -15,6 +15,7 @@ struct FileDialogRequest {
     QString folder;          // initial folder
     QString fileName;        // proposed file name
     QString filter;          // Qt filter text, e.g. "Tietokannat (*.mdb);;Kaikki tiedostot (*)"
+    bool confirmOverwrite = true;   // save dialog: false when the caller asks its own question
 };
 
 // Every message box, input box and file dialog of the program goes through the current prompter,

@@ -38,7 +38,11 @@ public:
     explicit FakeFileOps(QString templatePath) : m_template(std::move(templatePath)) { setInstance(this); }
     ~FakeFileOps() override { setInstance(nullptr); }
 
-    void repairDatabase(const QString& path) override { repaired << path; }
+    RepairResult repairDatabase(const QString& path) override
+    {
+        repaired << path;
+        return {};
+    }
     void compactDatabase(const QString&, const QString& target) override
     {
         if (failCompaction)

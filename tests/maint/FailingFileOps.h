@@ -30,10 +30,10 @@ public:
         check(QStringLiteral("compact"), db, target);
         MaintenanceFileOps::compactDatabase(db, target);
     }
-    void repairDatabase(const QString& db) override
+    RepairResult repairDatabase(const QString& db) override
     {
         check(QStringLiteral("repair"), db, {});
-        MaintenanceFileOps::repairDatabase(db);
+        return MaintenanceFileOps::repairDatabase(db);
     }
     void renameFile(const QString& from, const QString& to) override
     {

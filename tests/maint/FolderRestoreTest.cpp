@@ -79,6 +79,7 @@ TEST_F(FolderRestoreTest, CancelInTheSaveDialogKeepsTheFolderAndCopiesNothing)
     EXPECT_EQ(p.shown()[1].kind, ScriptedPrompter::Kind::SaveFile);
     EXPECT_EQ(p.shown()[1].request.folder, restoreDir);
     EXPECT_EQ(p.shown()[1].request.fileName, QStringLiteral("seura.mdb"));
+    EXPECT_FALSE(p.shown()[1].request.confirmOverwrite);   // the overwrite question is the command's own
     EXPECT_TRUE(QDir(restoreDir).exists());
     EXPECT_TRUE(QDir(restoreDir).isEmpty());
     EXPECT_EQ(p.unexpected(), 0);

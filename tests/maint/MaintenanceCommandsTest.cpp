@@ -330,3 +330,105 @@ TEST(EuroConversion, TotalsThatAddedUpStillAddUpToTheirRows)
     EXPECT_EQ(raw(t, "SELECT jmhjmHinta FROM jmhist WHERE jmhjmID = 9"), 50457);
     EXPECT_EQ(raw(t, "SELECT jmhjmHinta FROM jmhist WHERE jmhjmID = 7"), 200000);   // no rows of its own
 }
+
+// A stored value that is no amount of money, or one too large to convert, must not come back as
+// zero or stop the program: the run is refused as a whole and reported.
+TEST(EuroConversion, AValueThatCannotBeConvertedStopsTheRunWithNothingChanged)
+{
+    struct Case {
+        const char* setup;
+        bool toEuros;
+        const char* numberAndTable;
+    };
+    const std::vector<Case> cases = {
+        {"UPDATE pt SET ptValCurrency = 'paljon' WHERE ptID = 2", true, "13 / Taulun pt kentän ptValCurrency"},
+        {"UPDATE mt SET mtValCurrency = X'0102'", true, "13 / Taulun mt kentän mtValCurrency"},
+        {"UPDATE vs SET vsVastikeKausi = 1e300", true, "13 / Taulun vs kentän vsVastikeKausi"},
+        {"UPDATE jmRivi SET jmRHinta = 900000000000000 WHERE jmRID = 3", false, "6 / Taulun jmRivi kentän jmRHinta"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.setup);
+        MaintTestDb t;
+        t.fill();
+        t.open().execute(QString::fromUtf8(c.setup));
+        const std::int64_t pi1 = raw(t, "SELECT piCurrency FROM pi WHERE piID = 1");
+        const std::int64_t jm1 = raw(t, "SELECT jmHinta FROM jm WHERE jmID = 1");
+        const std::int64_t row1 = raw(t, "SELECT jmRHinta FROM jmRivi WHERE jmRID = 1");
+
+        ScriptedPrompter p;
+        p.answerYes();
+        if (c.toEuros)
+            MaintenanceCommands::euroConversion();
+        else
+            MaintenanceCommands::reverseEuroConversion();
+
+        ASSERT_EQ(p.messageTexts().size(), 2);
+        EXPECT_TRUE(p.messageTexts()[1].startsWith(QStringLiteral("Muunnoksen suorituksessa tapahtui virhe: ")
+                                                   + QString::fromUtf8(c.numberAndTable)))
+            << p.messageTexts()[1].toStdString();
+        EXPECT_TRUE(p.messageTexts()[1].endsWith(QStringLiteral("Tietokantaan ei tehty muutoksia.")));
+        EXPECT_EQ(raw(t, "SELECT piCurrency FROM pi WHERE piID = 1"), pi1);
+        EXPECT_EQ(raw(t, "SELECT jmHinta FROM jm WHERE jmID = 1"), jm1);
+        EXPECT_EQ(raw(t, "SELECT jmRHinta FROM jmRivi WHERE jmRID = 1"), row1);
+        EXPECT_DOUBLE_EQ(t.open().scalar(QStringLiteral("SELECT vsVastikeVuosi FROM vs")).toDouble(), 1189.146);
+    }
+}
+
+// Work done on the shared connection inside a window's unfinished save would vanish with that
+// save's rollback after being reported done.
+TEST(MaintenanceCommands, ConversionAndServiceCommandsWaitForAWindowsSave)
+{
+    MaintTestDb t;
+    t.fill();
+    Database window = t.open();
+    Transaction saving(window);
+    window.execute(QStringLiteral("UPDATE jr SET jrEtunimi = 'Kesken' WHERE jrID = 1"));
+
+    ScriptedPrompter p;
+    p.answerText(QStringLiteral("POISTA LASKUT"));
+    MaintenanceCommands::serviceCommandBox();
+    p.answerYes();
+    MaintenanceCommands::euroConversion();
+    saving.rollback();
+
+    const QStringList texts = p.messageTexts();
+    ASSERT_EQ(texts.size(), 3);
+    EXPECT_TRUE(texts[0].startsWith(QStringLiteral("Komennon suorituksessa tapahtui virhe: 3003 / ")));
+    EXPECT_TRUE(texts[2].startsWith(QStringLiteral("Muunnoksen suorituksessa tapahtui virhe: 3003 / ")));
+    EXPECT_EQ(t.count(QStringLiteral("jm")), 2);
+    EXPECT_EQ(raw(t, "SELECT piCurrency FROM pi WHERE piID = 1"), 1000000);
+}
+
+TEST(DatabaseRepair, ADamagedFileIsSalvagedAndTheUserToldWhereTheOriginalIs)
+{
+    MaintTestDb t;
+    t.fill();
+    {
+        Database db = t.open();
+        Transaction tx(db);
+        for (int i = 0; i < 2000; ++i)
+            db.execute(QStringLiteral("INSERT INTO me (meTeksti) VALUES (?)"),
+                       {Value(QStringLiteral("Tiedote %1 ").arg(i).repeated(8))});
+        tx.commit();
+    }
+    ConnectionRegistry::closeAll(t.path());
+    {
+        QFile f(t.path());
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_GT(f.size(), 4096 * 60);
+        ASSERT_TRUE(f.seek(qint64(50) * 4096 + 8));
+        f.write(QByteArray(4000, '\x5a'));
+    }
+
+    ScriptedPrompter p;
+    p.answerYes();
+    MaintenanceCommands::databaseRepair();
+    ASSERT_EQ(p.messageTexts().size(), 2);
+    const QString kept = t.dir() + QStringLiteral("/seura_vioittunut.mdb");
+    EXPECT_TRUE(p.messageTexts()[1].startsWith(QStringLiteral("Korjaus valmis.\n\nTietokanta oli vioittunut")))
+        << p.messageTexts()[1].toStdString();
+    EXPECT_TRUE(p.messageTexts()[1].contains(kept));
+    EXPECT_TRUE(QFile::exists(kept));
+    EXPECT_EQ(t.open().scalar(QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
+    EXPECT_EQ(t.count(QStringLiteral("jr")), 3);
+}

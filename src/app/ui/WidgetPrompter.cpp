@@ -96,7 +96,10 @@ std::optional<QString> WidgetPrompter::openFile(const FileDialogRequest& request
 
 std::optional<QString> WidgetPrompter::saveFile(const FileDialogRequest& request)
 {
-    const QString f = QFileDialog::getSaveFileName(owner(), caption(request.title), startPath(request), request.filter);
+    const QFileDialog::Options options =
+        request.confirmOverwrite ? QFileDialog::Options() : QFileDialog::Options(QFileDialog::DontConfirmOverwrite);
+    const QString f = QFileDialog::getSaveFileName(owner(), caption(request.title), startPath(request), request.filter,
+                                                   nullptr, options);
     return f.isEmpty() ? std::nullopt : std::optional<QString>(f);
 }
 
