@@ -157,6 +157,7 @@ struct Recordset::Impl {
     std::vector<Value> buffer;
     std::vector<char> changed;
     int editRow = -1;
+    bool provisionalKey = false;   // the AutoNumber shown in the AddNew buffer, not yet written
     bool noMatch = false;
     Bookmark lastModified = 0;
     std::unordered_map<std::int64_t, int> keyIndex;
@@ -186,7 +187,10 @@ struct Recordset::Impl {
         buffer.clear();
         changed.clear();
         editRow = -1;
+        provisionalKey = false;
     }
+    std::int64_t nextKey();
+    void showProvisionalKey(int index);
     void leaveDeleted()
     {
         currentDeleted = false;
@@ -250,6 +254,10 @@ void Recordset::Impl::load()
             fail(DbErr::TableNotFound, QStringLiteral("Taulua tai kyselyä '%1' ei löydy.").arg(source));
         throw;
     }
+
+    // From here on the set's description and rows are rebuilt; a failure part way leaves the set
+    // closed rather than rows read with one layout and described with another.
+    open = false;
 
     // The base table: every column that comes from a table comes from this one.
     QString base;
@@ -417,16 +425,49 @@ int Recordset::Impl::indexOrThrow(const QString& name) const
     return i;
 }
 
+// The key the next INSERT gets: AutoNumber keys are never reused, so the table's counter counts too.
+std::int64_t Recordset::Impl::nextKey()
+{
+    Connection& conn = db.conn();
+    const QByteArray maxKey = "SELECT max(_rowid_) FROM " + quoteIdent(table->name).toUtf8();
+    Statement st(conn, maxKey);
+    std::int64_t last = st.step() ? st.column(0, Value::Kind::Int).toInt64() : 0;
+    if (table->autoIncrement) {
+        Statement seq(conn, QByteArrayLiteral("SELECT seq FROM sqlite_sequence WHERE name = ?"));
+        seq.bind(1, Value(table->name));
+        if (seq.step())
+            last = std::max(last, seq.column(0, Value::Kind::Int).toInt64());
+    }
+    return last + 1;
+}
+
+// Code written for the original engine reads a new row's AutoNumber between AddNew and Update
+// (to write it into dependent rows), so the key is shown as soon as it is asked for; Update then
+// stores the row under that very key.
+void Recordset::Impl::showProvisionalKey(int index)
+{
+    if (mode != EditMode::Add || index != keyCol || index >= visible || changed[std::size_t(index)]
+        || !buffer[std::size_t(index)].isNull())
+        return;
+    buffer[std::size_t(index)] = Value(qint64(nextKey()));
+    provisionalKey = true;
+}
+
 void Recordset::Impl::insertRow()
 {
     Connection& conn = db.conn();
-    std::string fieldSet(changed.begin(), changed.end());
+    // The key shown after AddNew is written only while still free; a row added in between by
+    // other code took it, and this row then gets the next one (its LastModified tells which).
+    std::vector<char> written = changed;
+    if (provisionalKey && buffer[std::size_t(keyCol)].toInt64() >= nextKey())
+        written[std::size_t(keyCol)] = 1;
+    std::string fieldSet(written.begin(), written.end());
     auto cached = insertSql.find(fieldSet);
     if (cached == insertSql.end()) {
         QString sql = QStringLiteral("INSERT INTO ") + quoteIdent(table->name);
         QString names, marks;
         for (int i = 0; i < visible; ++i) {
-            if (!changed[std::size_t(i)])
+            if (!written[std::size_t(i)])
                 continue;
             const QString& col = table->columns[std::size_t(cols[std::size_t(i)].tableCol)].name;
             if (!names.isEmpty()) {
@@ -444,7 +485,7 @@ void Recordset::Impl::insertRow()
         Statement st(conn, cached->second);
         int n = 0;
         for (int i = 0; i < visible; ++i)
-            if (changed[std::size_t(i)])
+            if (written[std::size_t(i)])
                 st.bind(++n, buffer[std::size_t(i)]);
         st.run();
     }
@@ -558,7 +599,9 @@ void Recordset::close()
 
 void Recordset::requery()
 {
-    TK_OPEN();
+    // Also a set that a failed requery left closed may try again.
+    if (!d)
+        fail(DbErr::ObjectClosed, QStringLiteral("Tietuejoukko on suljettu."));
     d->load();
 }
 
@@ -707,8 +750,10 @@ Value Recordset::field(int index) const
     TK_OPEN();
     if (index < 0 || index >= d->visible)
         fail(DbErr::ItemNotFound, QStringLiteral("Kenttää %1 ei ole tietuejoukossa.").arg(index));
-    if (d->mode != EditMode::None)
+    if (d->mode != EditMode::None) {
+        d->showProvisionalKey(index);
         return d->buffer[std::size_t(index)];
+    }
     d->requireCurrent();
     return d->valueAt(d->pos, index);
 }

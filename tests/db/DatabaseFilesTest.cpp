@@ -165,6 +165,38 @@ TEST_F(DatabaseFilesTest, DamagedDataIsFoundByTheReadThatMeetsItOrAtOpenAfterAnI
     }
 }
 
+TEST_F(DatabaseFilesTest, AFileFoundDamagedByAReadIsCheckedInFullAtItsNextOpen)
+{
+    damage(src, 40);
+    {
+        Database db = Database::open(src);
+        EXPECT_THROW(db.scalar(QStringLiteral("SELECT sum(length(jrTieto)) FROM jr NOT INDEXED")), DbException);
+    }
+    ASSERT_TRUE(ConnectionRegistry::closeAll(src));
+    try {
+        Database::open(src);
+        ADD_FAILURE() << "a file known to be damaged opened on its structural checks";
+    } catch (const DbException& e) {
+        EXPECT_EQ(e.number(), DbErr::Damaged);
+    }
+}
+
+TEST_F(DatabaseFilesTest, AWriteAheadLogLeftBesideTheFileAlsoMeansAnInterruptedSession)
+{
+    damage(src, 40);
+    {
+        QFile wal(src + QStringLiteral("-wal"));
+        ASSERT_TRUE(wal.open(QIODevice::WriteOnly));
+        wal.write(QByteArray(512, '\x02'));
+    }
+    try {
+        Database::open(src);
+        ADD_FAILURE() << "a damaged file opened after an interrupted session of another tool";
+    } catch (const DbException& e) {
+        EXPECT_EQ(e.number(), DbErr::Damaged);
+    }
+}
+
 TEST_F(DatabaseFilesTest, ATruncatedFileIsDamagedAtOpen)
 {
     {

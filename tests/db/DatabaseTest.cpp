@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <optional>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -170,6 +171,38 @@ TEST_F(DatabaseTest, TransactionsRollBackUnlessCommittedAndNestAsSavepoints)
     } catch (const std::runtime_error&) {
     }
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM t")).toInt64(), 2);
+}
+
+TEST_F(DatabaseTest, CommitOfATransactionTheEngineEndedIsAnError)
+{
+    Database db = folder.create();
+    db.execute(QStringLiteral("CREATE TABLE t (id INTEGER PRIMARY KEY, x INTEGER)"));
+    // The engine ends the transaction by itself after some failures (a full disk); the caller
+    // caught the error and went on.
+    for (const bool nested : {false, true}) {
+        Transaction outer(db);
+        std::optional<Transaction> inner;
+        if (nested)
+            inner.emplace(db);
+        db.execute(QStringLiteral("INSERT INTO t (x) VALUES (1)"));
+        db.execute(QStringLiteral("ROLLBACK"));
+        db.execute(QStringLiteral("INSERT INTO t (x) VALUES (2)"));
+        try {
+            (nested ? *inner : outer).commit();
+            ADD_FAILURE() << "a lost transaction was reported as saved";
+        } catch (const DbException& e) {
+            EXPECT_EQ(e.number(), DbErr::NoTransaction);
+        }
+    }
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT group_concat(x) FROM t")).toString(), QStringLiteral("2,2"));
+    // The next transaction starts afresh.
+    {
+        Transaction tr(db);
+        db.execute(QStringLiteral("INSERT INTO t (x) VALUES (3)"));
+        tr.commit();
+    }
+    EXPECT_FALSE(db.inTransaction());
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM t")).toInt64(), 3);
 }
 
 TEST_F(DatabaseTest, ConstraintAndSyntaxFailuresCarryTheirNumbers)
