@@ -289,6 +289,9 @@ TEST_F(DatabaseTest, FinnishOrderAndLikeIgnoringCase)
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM n WHERE nimi LIKE 'a_k%'")).toInt64(), 0);  // literal _ and %
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM n WHERE nimi = ? COLLATE FI"), {QStringLiteral("ZORRO")}).toInt64(), 1);
     EXPECT_TRUE(db.scalar(QStringLiteral("SELECT NULL LIKE 'a'")).isNull());
+    // A pattern assembled around a bound search text, as the name searches write it.
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM n WHERE nimi LIKE '*' & ? & '*'"), {QStringLiteral("ET")}).toInt64(), 2);
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM n WHERE (nimi LIKE '*_' & ?)"), {QStringLiteral("a")}).toInt64(), 0);
 }
 
 TEST_F(DatabaseTest, FileStaysReadableByThePlainLibrary)
