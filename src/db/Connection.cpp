@@ -2,6 +2,7 @@
 
 #include "db/DatabaseProbe.h"
 #include "db/FinnishCollation.h"
+#include "db/JetFunctions.h"
 #include "db/SqlDialect.h"
 #include "db/SqliteError.h"
 
@@ -139,6 +140,7 @@ void Connection::configure(sqlite3* db)
     sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_timeout(db, BusyTimeoutMs);
     FinnishCollation::install(db);
+    JetFunctions::install(db);
     int rc = SQLITE_OK;
     // One file is the whole database: no WAL side files that a file-level backup would miss.
     const QString mode = singleText(db, "PRAGMA journal_mode=DELETE", &rc);

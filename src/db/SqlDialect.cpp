@@ -298,6 +298,9 @@ QString NormalizeSql(const QString& sql)
             } else if ((isWord(k, "TRUE") || isWord(k, "FALSE")) && !prevIsOp({"."}) && !isOp(nextSig(k), "(")
                        && !isOp(nextSig(k), ".")) {
                 replacement = isWord(k, "TRUE") ? QStringLiteral("1") : QStringLiteral("0");
+            } else if (isWord(k, "ISNULL") && isOp(nextSig(k), "(")) {
+                // ISNULL is an operator keyword in SQLite; the function call goes by another name.
+                replacement = QStringLiteral("JetIsNull");
             } else if (isWord(k, "LIKE")) {
                 likeChain = likeExpectOperand = true;
                 likeEscape = false;

@@ -294,6 +294,28 @@ TEST_F(DatabaseTest, FinnishOrderAndLikeIgnoringCase)
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM n WHERE (nimi LIKE '*_' & ?)"), {QStringLiteral("a")}).toInt64(), 0);
 }
 
+TEST_F(DatabaseTest, TheOriginalFunctionsOfTheProgramsQueriesWork)
+{
+    Database db = folder.create();
+    db.execute(QStringLiteral("CREATE TABLE h (id INTEGER PRIMARY KEY, os VARCHAR(10), pvm DATETIME)"));
+    db.execute(QStringLiteral("INSERT INTO h (os, pvm) VALUES (NULL, ?), ('x', ?), (NULL, NULL)"),
+               {QDate(1987, 3, 5), QDateTime(QDate(2024, 12, 31), QTime(23, 59))});
+    const struct {
+        const char* sql;
+        const char* expected;
+    } cases[] = {
+        {"SELECT group_concat(id) FROM h WHERE IsNull(os)", "1,3"},
+        {"SELECT group_concat(id) FROM h WHERE NOT ISNULL(os)", "2"},
+        {"SELECT group_concat(Year(pvm) || '-' || Month(pvm) || '-' || Day(pvm)) FROM h", "1987-3-5,2024-12-31"},
+        {"SELECT count(*) FROM h WHERE YEAR(pvm) LIKE '19*'", "1"},
+        {"SELECT count(*) FROM h WHERE Year(pvm) IS NULL", "1"},
+        {"SELECT Year(45356) || '/' || Day('ei päivä')", ""},
+        {"SELECT Year(45356)", "2024"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(db.scalar(QString::fromUtf8(c.sql)).toString(), QString::fromUtf8(c.expected)) << c.sql;
+}
+
 TEST_F(DatabaseTest, FileStaysReadableByThePlainLibrary)
 {
     const QString path = folder.path("tavallinen.mdb");

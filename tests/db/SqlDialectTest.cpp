@@ -48,6 +48,7 @@ TEST(SqlDialect, RewritesTheOriginalDialectOutsideLiterals)
         {"SELECT * FROM t WHERE a LIKE trim(?) & \"*\" ORDER BY a", "SELECT * FROM t WHERE a LIKE trim(?) || '%' ORDER BY a COLLATE FI"},
         {"SELECT * FROM t WHERE a LIKE 'x_' AND b = 1; SELECT 2", "SELECT * FROM t WHERE a LIKE 'x\\_' ESCAPE '\\' AND b = 1; SELECT 2"},
         {"SELECT * FROM t WHERE a LIKE '[*][?]#'", "SELECT * FROM t WHERE a LIKE '*?#'"},
+        {"SELECT * FROM h WHERE IsNull(a) AND b ISNULL", "SELECT * FROM h WHERE JetIsNull(a) AND b ISNULL"},
         // Comments may hold quotes and date literals.
         {"/* it's #1/2/2020# */ SELECT 1", "/* it's #1/2/2020# */ SELECT 1"},
         {"SELECT * FROM t WHERE d = #1/2/2020# -- it's #3/4/2020#\nAND e = \"x\"",
