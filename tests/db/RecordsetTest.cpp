@@ -322,6 +322,19 @@ TEST_F(RecordsetTest, TheNewKeyCanBeReadBetweenAddNewAndUpdate)
     rs.update();
     EXPECT_EQ(rs.lastModified(), 42);
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM js")).toInt64(), 8);
+
+    // A key already in use is the duplicate-key error, and the new row stays pending.
+    rs.addNew();
+    rs.setField("jsID", 42);
+    rs.setField("jsSukunimi", QStringLiteral("Kaksoiskappale"));
+    try {
+        rs.update();
+        ADD_FAILURE() << "a duplicate key was stored";
+    } catch (const DbException& e) {
+        EXPECT_EQ(e.number(), DbErr::DuplicateKey);
+    }
+    EXPECT_EQ(rs.editMode(), EditMode::Add);
+    EXPECT_EQ(rs.field("jsSukunimi").toString(), QStringLiteral("Kaksoiskappale"));
 }
 
 TEST_F(RecordsetTest, EditOfARowDeletedByOthersFailsAndKeepsTheEdit)
