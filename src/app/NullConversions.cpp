@@ -207,13 +207,7 @@ Currency NullToCurrency(const Value& v, Currency def)
 {
     switch (v.kind()) {
     case Value::Kind::Currency: return v.toCurrency();
-    case Value::Kind::Int: {
-        const std::int64_t n = v.toInt64();
-        if (n > std::numeric_limits<std::int64_t>::max() / Currency::Scale
-            || n < std::numeric_limits<std::int64_t>::min() / Currency::Scale)
-            return def;
-        return Currency::fromUnits(n);
-    }
+    case Value::Kind::Int: return Currency::tryFromUnits(v.toInt64()).value_or(def);
     case Value::Kind::Text: return ParseLocaleCurrency(*v.textPtr()).value_or(def);
     default: {
         const auto d = numericValue(v);

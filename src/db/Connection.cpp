@@ -2,6 +2,7 @@
 
 #include "db/DatabaseProbe.h"
 #include "db/FinnishCollation.h"
+#include "db/JetFunctions.h"
 #include "db/SqlDialect.h"
 #include "db/SqliteError.h"
 
@@ -17,6 +18,41 @@ namespace {
 
 constexpr int BusyTimeoutMs = 5000;
 constexpr int MaxCachedStatements = 64;
+
+// Files found damaged in this run, by canonical path.
+struct SuspectFiles {
+    std::mutex mutex;
+    QSet<QString> paths;
+};
+
+SuspectFiles& suspectFiles()
+{
+    static SuspectFiles s;
+    return s;
+}
+
+bool isSuspect(const QString& path)
+{
+    SuspectFiles& s = suspectFiles();
+    std::lock_guard lock(s.mutex);
+    return s.paths.contains(path);
+}
+
+void setSuspect(const QString& path, bool suspect)
+{
+    SuspectFiles& s = suspectFiles();
+    std::lock_guard lock(s.mutex);
+    if (suspect)
+        s.paths.insert(path);
+    else
+        s.paths.remove(path);
+}
+
+bool nonEmptyFile(const QString& path)
+{
+    const QFileInfo fi(path);
+    return fi.exists() && fi.size() > 0;
+}
 
 std::function<bool(const QString&)>& writableProbe()
 {
@@ -88,6 +124,12 @@ bool Connection::isWritable(const QString& path)
     return ::access(QFile::encodeName(path).constData(), W_OK) == 0;
 }
 
+void Connection::noteDamaged(const QString& path)
+{
+    if (!path.isEmpty())
+        setSuspect(path, true);
+}
+
 void Connection::setWritableProbe(std::function<bool(const QString&)> probe)
 {
     writableProbe() = std::move(probe);
@@ -98,6 +140,7 @@ void Connection::configure(sqlite3* db)
     sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_timeout(db, BusyTimeoutMs);
     FinnishCollation::install(db);
+    JetFunctions::install(db);
     int rc = SQLITE_OK;
     // One file is the whole database: no WAL side files that a file-level backup would miss.
     const QString mode = singleText(db, "PRAGMA journal_mode=DELETE", &rc);
@@ -133,11 +176,11 @@ sqlite3* Connection::openFile(const QString& path)
     // damage is to be expected. A cleanly closed file only gets the structural checks below, which
     // keep every open (the start-up's included) cheap however large the club's history grows; damage
     // found later by a read is still reported as 3049, and the repair command checks everything.
-    const QFileInfo journal(path + QStringLiteral("-journal"));
-    // SQLite consumes the journal on that first open, so a file found damaged once stays suspect
-    // for the rest of the run: every later open checks it fully again until it checks clean.
-    static QSet<QString> suspect;
-    const bool lastSessionInterrupted = (journal.exists() && journal.size() > 0) || suspect.contains(path);
+    // A write-ahead log left by another tool is the same sign. SQLite consumes either on that first
+    // open, so a file found damaged once (at an open or by a later read) stays suspect for the rest
+    // of the run: every later open checks it fully again until it checks clean.
+    const bool lastSessionInterrupted = nonEmptyFile(path + QStringLiteral("-journal"))
+        || nonEmptyFile(path + QStringLiteral("-wal")) || isSuspect(path);
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX,
                              nullptr);
@@ -151,22 +194,25 @@ sqlite3* Connection::openFile(const QString& path)
     if (lastSessionInterrupted) {
         const QString check = singleText(db, "PRAGMA quick_check", &rc);
         if (rc != SQLITE_OK || check != u"ok") {
-            suspect.insert(path);
+            setSuspect(path, true);
             failOpen(db, rc != SQLITE_OK ? rc : SQLITE_CORRUPT, path);
         }
-        suspect.remove(path);
+        setSuspect(path, false);
     } else {
         // Reading the schema parses every object's definition; a file shorter than its own page count
         // is the usual result of an interrupted copy.
         singleText(db, "SELECT count(*) FROM sqlite_master", &rc);
-        if (rc != SQLITE_OK)
+        if (rc == SQLITE_OK) {
+            const qint64 pages = singleText(db, "PRAGMA page_count", &rc).toLongLong();
+            const qint64 pageSize = rc == SQLITE_OK ? singleText(db, "PRAGMA page_size", &rc).toLongLong() : 0;
+            if (rc == SQLITE_OK && pages * pageSize > QFileInfo(path).size())
+                rc = SQLITE_CORRUPT;
+        }
+        if (rc != SQLITE_OK) {
+            if ((rc & 0xff) == SQLITE_CORRUPT || (rc & 0xff) == SQLITE_NOTADB)
+                setSuspect(path, true);
             failOpen(db, rc, path);
-        const qint64 pages = singleText(db, "PRAGMA page_count", &rc).toLongLong();
-        const qint64 pageSize = singleText(db, "PRAGMA page_size", &rc).toLongLong();
-        if (rc != SQLITE_OK)
-            failOpen(db, rc, path);
-        if (pages * pageSize > fi.size())
-            failOpen(db, SQLITE_CORRUPT, path);
+        }
     }
     return db;
 }

@@ -46,6 +46,8 @@ public:
     // Settings every connection gets: journal, synchronous writes, collation and LIKE.
     static void configure(sqlite3* db);
     static bool isWritable(const QString& path);
+    // A file where a read met damage is checked fully on its every open until it checks clean.
+    static void noteDamaged(const QString& path);
     static void setWritableProbe(std::function<bool(const QString&)> probe);
 
 private:

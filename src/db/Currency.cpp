@@ -10,18 +10,96 @@ namespace tikkeli {
 
 namespace {
 
-// Rounds n / divisor to the nearest integer, a half to the even neighbour.
-std::int64_t divideHalfEven(std::int64_t n, std::int64_t divisor)
+// Rounds n / divisor (divisor > 0) to the nearest integer, a half to the even neighbour.
+template <typename Int>
+Int divideHalfEven(Int n, Int divisor)
 {
-    std::int64_t q = n / divisor;
-    std::int64_t r = n % divisor;
+    Int q = n / divisor;
+    const Int r = n % divisor;
     if (r == 0)
         return q;
-    const std::int64_t twice = (r < 0 ? -r : r) * 2;
-    const int sign = (n < 0) ? -1 : 1;
+    const Int twice = (r < 0 ? -r : r) * 2;
     if (twice > divisor || (twice == divisor && (q % 2 != 0)))
-        q += sign;
+        q += n < 0 ? -1 : 1;
     return q;
+}
+
+// A finite double as the decimal number its shortest text stands for: digits * 10^exponent.
+struct Decimal {
+    __int128 digits = 0;
+    int exponent = 0;
+};
+
+std::optional<Decimal> decimalOf(double value)
+{
+    if (!std::isfinite(value))
+        return std::nullopt;
+    const QByteArray text = QByteArray::number(value, 'e', QLocale::FloatingPointShortest);
+    Decimal d;
+    bool negative = false;
+    int i = 0;
+    if (i < text.size() && text[i] == '-') {
+        negative = true;
+        ++i;
+    }
+    for (; i < text.size() && text[i] != 'e'; ++i) {
+        if (text[i] == '.')
+            continue;
+        d.digits = d.digits * 10 + (text[i] - '0');
+        // Every digit after the first moves the decimal point one place.
+        --d.exponent;
+    }
+    ++d.exponent;
+    if (i < text.size())
+        d.exponent += text.mid(i + 1).toInt();
+    if (negative)
+        d.digits = -d.digits;
+    return d;
+}
+
+constexpr int MaxPower = 36;
+
+__int128 powerOfTen(int n)
+{
+    __int128 p = 1;
+    for (int k = 0; k < n; ++k)
+        p *= 10;
+    return p;
+}
+
+std::optional<std::int64_t> toRaw(__int128 v)
+{
+    if (v > std::numeric_limits<std::int64_t>::max() || v < std::numeric_limits<std::int64_t>::min())
+        return std::nullopt;
+    return std::int64_t(v);
+}
+
+// raw * num / den rounded half to even, with num and den given as decimals.
+std::optional<std::int64_t> scaleExactly(std::int64_t raw, Decimal num, Decimal den)
+{
+    if (den.digits == 0)
+        return std::nullopt;
+    if (raw == 0 || num.digits == 0)
+        return 0;
+    if (den.digits < 0) {
+        den.digits = -den.digits;
+        num.digits = -num.digits;
+    }
+    // Shortest texts have at most 17 digits, so raw * digits stays below 10^37.
+    __int128 n = __int128(raw) * num.digits;
+    __int128 d = den.digits;
+    int shift = num.exponent - den.exponent;
+    for (; shift > 0; --shift) {
+        if (n > powerOfTen(MaxPower) || n < -powerOfTen(MaxPower))
+            return std::nullopt;
+        n *= 10;
+    }
+    for (; shift < 0; ++shift) {
+        if (d > powerOfTen(MaxPower))
+            return 0;   // far below a ten-thousandth
+        d *= 10;
+    }
+    return toRaw(divideHalfEven<__int128>(n, d));
 }
 
 std::optional<std::int64_t> roundToRaw(double scaled)
@@ -129,7 +207,7 @@ std::optional<Currency> Currency::parse(const QString& text)
 
 QString Currency::toString() const
 {
-    const std::int64_t cents = divideHalfEven(m_raw, 100);
+    const std::int64_t cents = divideHalfEven<std::int64_t>(m_raw, 100);
     const bool negative = cents < 0;
     const unsigned long long a = negative ? 0ULL - (unsigned long long)cents : (unsigned long long)cents;
     QString s = QString::number(a / 100) + u',' + QStringLiteral("%1").arg(a % 100, 2, 10, QLatin1Char('0'));
@@ -151,17 +229,29 @@ QString Currency::toStorageText() const
     return negative ? u'-' + s : s;
 }
 
+std::optional<Currency> Currency::tryFromUnits(std::int64_t units)
+{
+    std::int64_t raw = 0;
+    if (__builtin_mul_overflow(units, Scale, &raw))
+        return std::nullopt;
+    return fromRaw(raw);
+}
+
 Currency Currency::multipliedBy(double factor) const
 {
-    if (auto raw = roundToRaw(double(m_raw) * factor))
-        return fromRaw(*raw);
+    const auto f = decimalOf(factor);
+    if (f)
+        if (auto raw = scaleExactly(m_raw, *f, Decimal{1, 0}))
+            return fromRaw(*raw);
     throw std::out_of_range("Currency overflow");
 }
 
 Currency Currency::dividedBy(double divisor) const
 {
-    if (auto raw = roundToRaw(double(m_raw) / divisor))
-        return fromRaw(*raw);
+    const auto f = decimalOf(divisor);
+    if (f)
+        if (auto raw = scaleExactly(m_raw, Decimal{1, 0}, *f))
+            return fromRaw(*raw);
     throw std::out_of_range("Currency overflow");
 }
 
@@ -174,7 +264,7 @@ Currency Currency::rounded(int decimals) const
     std::int64_t step = 1;
     for (int k = decimals; k < 4; ++k)
         step *= 10;
-    return fromRaw(divideHalfEven(m_raw, step) * step);
+    return fromRaw(divideHalfEven<std::int64_t>(m_raw, step) * step);
 }
 
 } // namespace tikkeli

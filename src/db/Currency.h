@@ -4,6 +4,7 @@
 #include <compare>
 #include <cstdint>
 #include <optional>
+#include <stdexcept>
 
 namespace tikkeli {
 
@@ -15,7 +16,14 @@ public:
 
     constexpr Currency() = default;
     static constexpr Currency fromRaw(std::int64_t tenThousandths) { Currency c; c.m_raw = tenThousandths; return c; }
-    static constexpr Currency fromUnits(std::int64_t units) { return fromRaw(units * Scale); }
+    // Throws std::out_of_range beyond the range of the type, as the arithmetic below does.
+    static constexpr Currency fromUnits(std::int64_t units)
+    {
+        std::int64_t r = 0;
+        checkOverflow(__builtin_mul_overflow(units, Scale, &r));
+        return fromRaw(r);
+    }
+    static std::optional<Currency> tryFromUnits(std::int64_t units);
     // Rounds to four decimals, a half to the even neighbour (as the original engine did).
     // Throws std::out_of_range beyond the range of the type (or for NaN).
     static Currency fromDouble(double value);
@@ -30,15 +38,33 @@ public:
     // Shortest exact form with a decimal point, for storage and SQL: "12.5", "-0.0001", "3".
     QString toStorageText() const;
 
-    constexpr Currency operator+(Currency o) const { return fromRaw(m_raw + o.m_raw); }
-    constexpr Currency operator-(Currency o) const { return fromRaw(m_raw - o.m_raw); }
-    constexpr Currency operator-() const { return fromRaw(-m_raw); }
-    Currency& operator+=(Currency o) { m_raw += o.m_raw; return *this; }
-    Currency& operator-=(Currency o) { m_raw -= o.m_raw; return *this; }
-    constexpr Currency operator*(std::int64_t n) const { return fromRaw(m_raw * n); }
-    // Multiplies by a factor and rounds the result to four decimals, half to even.
+    constexpr Currency operator+(Currency o) const
+    {
+        std::int64_t r = 0;
+        checkOverflow(__builtin_add_overflow(m_raw, o.m_raw, &r));
+        return fromRaw(r);
+    }
+    constexpr Currency operator-(Currency o) const
+    {
+        std::int64_t r = 0;
+        checkOverflow(__builtin_sub_overflow(m_raw, o.m_raw, &r));
+        return fromRaw(r);
+    }
+    constexpr Currency operator-() const { return Currency() - *this; }
+    Currency& operator+=(Currency o) { return *this = *this + o; }
+    Currency& operator-=(Currency o) { return *this = *this - o; }
+    constexpr Currency operator*(std::int64_t n) const
+    {
+        std::int64_t r = 0;
+        checkOverflow(__builtin_mul_overflow(m_raw, n, &r));
+        return fromRaw(r);
+    }
+    // Multiplies by a factor and rounds the result to four decimals, half to even. The factor
+    // counts as the decimal number it is written as (5.94573, not the binary fraction nearest to
+    // it), so a product that is exactly a half in decimals rounds to even.
     Currency multipliedBy(double factor) const;
-    // Divides by a factor and rounds the result to four decimals, half to even.
+    // Divides by a factor, read as a decimal number as above, and rounds the result to four
+    // decimals, half to even. Throws std::out_of_range for 0 and for results beyond the type.
     Currency dividedBy(double divisor) const;
     // Rounds to the given number of decimals (0..4), half to even.
     Currency rounded(int decimals) const;
@@ -46,6 +72,11 @@ public:
     constexpr auto operator<=>(const Currency&) const = default;
 
 private:
+    static constexpr void checkOverflow(bool overflowed)
+    {
+        if (overflowed)
+            throw std::out_of_range("Currency overflow");
+    }
     std::int64_t m_raw = 0;
 };
 

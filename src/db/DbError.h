@@ -33,10 +33,11 @@ constexpr int RecordDeleted = 3167;
 constexpr int Locked = 3218;             // another connection holds the lock past the busy timeout
 constexpr int NullNotAllowed = 3314;     // a NOT NULL field left empty
 constexpr int ConversionError = 3421;    // a value that does not fit the field's type
-constexpr int TransactionOpen = 3003;
+constexpr int TransactionOpen = 3003;    // a file operation refused while a transaction is open
 constexpr int InvalidArgument = 3001;
 constexpr int RelatedRecordRequired = 3201;
-constexpr int ObjectClosed = 3420;       // the recordset or database handle was closed    // a file operation refused while a transaction is open
+constexpr int ObjectClosed = 3420;       // the recordset or database handle was closed
+constexpr int NoTransaction = 3034;      // commit of a transaction the engine already ended
 } // namespace DbErr
 
 struct DbError {

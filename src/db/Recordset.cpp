@@ -71,16 +71,19 @@ struct Recordset::Impl {
     int keyCol = -1;              // index into a row, -1 without a key
     // Rows live in fixed blocks that never move once filled; `order` lists them in set order, so
     // reading appends without moving values and deleting only drops an index. Text is kept as the
-    // UTF-8 the file holds, in one buffer per block, and becomes a QString only when asked for:
-    // reading a set then costs little more than stepping the statement.
+    // UTF-8 the file holds, in one buffer per block, and becomes a QString only when asked for;
+    // only the other values are held as Values. Reading a set then costs little more than
+    // stepping the statement.
     static constexpr int BlockRows = 256;
-    struct TextRef {
-        std::uint32_t offset = 0;
-        std::int32_t length = -1;     // -1: the value is in `values`
+    struct Cell {
+        static constexpr std::int32_t InValues = -1;
+        static constexpr std::int32_t Null = -2;
+        std::uint32_t offset = 0;                // into `utf8`, or an index into `values`
+        std::int32_t length = Null;              // >= 0: text of that many bytes
     };
     struct Block {
-        std::unique_ptr<Value[]> values;
-        std::unique_ptr<TextRef[]> text;
+        std::unique_ptr<Cell[]> cells;
+        std::vector<Value> values;
         std::string utf8;
     };
     std::vector<Block> blocks;
@@ -94,41 +97,57 @@ struct Recordset::Impl {
         const Block& b = blocks[std::size_t(storedRow / BlockRows)];
         return {const_cast<Block*>(&b), std::size_t(storedRow % BlockRows) * std::size_t(stride)};
     }
+    // A new row at the end of the storage; the caller fills every one of its cells.
     std::pair<Block*, std::size_t> appendStored()
     {
         if (stored % BlockRows == 0) {
             Block b;
-            b.values = std::make_unique<Value[]>(std::size_t(BlockRows) * std::size_t(stride));
-            b.text = std::make_unique<TextRef[]>(std::size_t(BlockRows) * std::size_t(stride));
-            // The previous block tells how much text a block of these rows holds.
-            b.utf8.reserve(blocks.empty() ? 16384 : blocks.back().utf8.size() + blocks.back().utf8.size() / 4 + 64);
+            b.cells = std::make_unique_for_overwrite<Cell[]>(std::size_t(BlockRows) * std::size_t(stride));
+            // The previous block tells how much a block of these rows holds.
+            if (blocks.empty()) {
+                b.utf8.reserve(16384);
+            } else {
+                b.utf8.reserve(blocks.back().utf8.size() + blocks.back().utf8.size() / 4 + 64);
+                b.values.reserve(blocks.back().values.size() + 16);
+            }
             blocks.push_back(std::move(b));
         }
         order.push_back(stored);
         ++rows;
         return locate(stored++);
     }
+    static void put(Block& b, std::size_t cell, Value v)
+    {
+        if (v.isNull()) {
+            b.cells[cell] = Cell{};
+            return;
+        }
+        b.cells[cell] = Cell{std::uint32_t(b.values.size()), Cell::InValues};
+        b.values.push_back(std::move(v));
+    }
     Value valueAt(int position, int col) const
     {
         const auto [b, base] = locate(order[std::size_t(position)]);
-        const TextRef& t = b->text[base + std::size_t(col)];
-        if (t.length >= 0) {
-            const char* p = b->utf8.data() + t.offset;
+        const Cell& c = b->cells[base + std::size_t(col)];
+        if (c.length >= 0) {
+            const char* p = b->utf8.data() + c.offset;
             if (cols[std::size_t(col)].kind == Value::Kind::DateTime) {
                 QDate d;
                 QTime tm;
-                if (DateText::parseUtf8(p, t.length, d, tm))
+                if (DateText::parseUtf8(p, c.length, d, tm))
                     return Value::dateTime(d, tm);
             }
-            return QString::fromUtf8(p, t.length);
+            return QString::fromUtf8(p, c.length);
         }
-        return b->values[base + std::size_t(col)];
+        if (c.length == Cell::InValues)
+            return b->values[c.offset];
+        return {};
     }
+    // Rows changed in place are rare: the new value is added and the old one left unreferenced.
     void setValue(int position, int col, Value v)
     {
         const auto [b, base] = locate(order[std::size_t(position)]);
-        b->text[base + std::size_t(col)].length = -1;
-        b->values[base + std::size_t(col)] = std::move(v);
+        put(*b, base + std::size_t(col), std::move(v));
     }
     std::vector<Value> rowValues(int position) const
     {
@@ -157,6 +176,7 @@ struct Recordset::Impl {
     std::vector<Value> buffer;
     std::vector<char> changed;
     int editRow = -1;
+    bool provisionalKey = false;   // the AutoNumber shown in the AddNew buffer, not yet written
     bool noMatch = false;
     Bookmark lastModified = 0;
     std::unordered_map<std::int64_t, int> keyIndex;
@@ -186,7 +206,10 @@ struct Recordset::Impl {
         buffer.clear();
         changed.clear();
         editRow = -1;
+        provisionalKey = false;
     }
+    std::int64_t nextKey();
+    void showProvisionalKey(int index);
     void leaveDeleted()
     {
         currentDeleted = false;
@@ -250,6 +273,10 @@ void Recordset::Impl::load()
             fail(DbErr::TableNotFound, QStringLiteral("Taulua tai kyselyä '%1' ei löydy.").arg(source));
         throw;
     }
+
+    // From here on the set's description and rows are rebuilt; a failure part way leaves the set
+    // closed rather than rows read with one layout and described with another.
+    open = false;
 
     // The base table: every column that comes from a table comes from this one.
     QString base;
@@ -367,20 +394,26 @@ void Recordset::Impl::readAll(Statement& st, const std::vector<int>& statementCo
         for (int i = 0; i < stride; ++i) {
             const int sc = statementCols[std::size_t(i)];
             const Value::Kind kind = cols[std::size_t(i)].kind;
-            const int type = sqlite3_column_type(s, sc);
-            if (type == SQLITE_NULL)
+            Cell& cell = b->cells[base + std::size_t(i)];
+            // One call that takes the connection's lock per cell; the value is read at once, on the
+            // thread that steps the statement.
+            sqlite3_value* v = sqlite3_column_value(s, sc);
+            const int type = sqlite3_value_type(v);
+            if (type == SQLITE_NULL) {
+                cell = Cell{};
                 continue;
+            }
             if ((kind == Value::Kind::Text || kind == Value::Kind::Null || kind == Value::Kind::DateTime)
                 && type == SQLITE_TEXT) {
-                const char* p = reinterpret_cast<const char*>(sqlite3_column_text(s, sc));
-                const int n = sqlite3_column_bytes(s, sc);
-                if (std::size_t(b->utf8.size()) + std::size_t(n) < std::size_t(INT32_MAX)) {
-                    b->text[base + std::size_t(i)] = TextRef{std::uint32_t(b->utf8.size()), n};
-                    b->utf8.append(p, n);
+                const char* p = reinterpret_cast<const char*>(sqlite3_value_text(v));
+                const int n = sqlite3_value_bytes(v);
+                if (p && std::size_t(b->utf8.size()) + std::size_t(n) < std::size_t(INT32_MAX)) {
+                    cell = Cell{std::uint32_t(b->utf8.size()), n};
+                    b->utf8.append(p, std::size_t(n));
                     continue;
                 }
             }
-            b->values[base + std::size_t(i)] = Statement::readColumn(s, sc, kind, type);
+            put(*b, base + std::size_t(i), Statement::readColumn(s, sc, kind, type));
         }
     }
 }
@@ -417,16 +450,49 @@ int Recordset::Impl::indexOrThrow(const QString& name) const
     return i;
 }
 
+// The key the next INSERT gets: AutoNumber keys are never reused, so the table's counter counts too.
+std::int64_t Recordset::Impl::nextKey()
+{
+    Connection& conn = db.conn();
+    const QByteArray maxKey = "SELECT max(_rowid_) FROM " + quoteIdent(table->name).toUtf8();
+    Statement st(conn, maxKey);
+    std::int64_t last = st.step() ? st.column(0, Value::Kind::Int).toInt64() : 0;
+    if (table->autoIncrement) {
+        Statement seq(conn, QByteArrayLiteral("SELECT seq FROM sqlite_sequence WHERE name = ?"));
+        seq.bind(1, Value(table->name));
+        if (seq.step())
+            last = std::max(last, seq.column(0, Value::Kind::Int).toInt64());
+    }
+    return last + 1;
+}
+
+// Code written for the original engine reads a new row's AutoNumber between AddNew and Update
+// (to write it into dependent rows), so the key is shown as soon as it is asked for; Update then
+// stores the row under that very key.
+void Recordset::Impl::showProvisionalKey(int index)
+{
+    if (mode != EditMode::Add || index != keyCol || index >= visible || changed[std::size_t(index)]
+        || !buffer[std::size_t(index)].isNull())
+        return;
+    buffer[std::size_t(index)] = Value(qint64(nextKey()));
+    provisionalKey = true;
+}
+
 void Recordset::Impl::insertRow()
 {
     Connection& conn = db.conn();
-    std::string fieldSet(changed.begin(), changed.end());
+    // The key shown after AddNew is written only while still free; a row added in between by
+    // other code took it, and this row then gets the next one (its LastModified tells which).
+    std::vector<char> written = changed;
+    if (provisionalKey && buffer[std::size_t(keyCol)].toInt64() >= nextKey())
+        written[std::size_t(keyCol)] = 1;
+    std::string fieldSet(written.begin(), written.end());
     auto cached = insertSql.find(fieldSet);
     if (cached == insertSql.end()) {
         QString sql = QStringLiteral("INSERT INTO ") + quoteIdent(table->name);
         QString names, marks;
         for (int i = 0; i < visible; ++i) {
-            if (!changed[std::size_t(i)])
+            if (!written[std::size_t(i)])
                 continue;
             const QString& col = table->columns[std::size_t(cols[std::size_t(i)].tableCol)].name;
             if (!names.isEmpty()) {
@@ -444,7 +510,7 @@ void Recordset::Impl::insertRow()
         Statement st(conn, cached->second);
         int n = 0;
         for (int i = 0; i < visible; ++i)
-            if (changed[std::size_t(i)])
+            if (written[std::size_t(i)])
                 st.bind(++n, buffer[std::size_t(i)]);
         st.run();
     }
@@ -485,7 +551,7 @@ void Recordset::Impl::insertRow()
     const bool wasEof = pos >= rows;
     const auto [b, base] = appendStored();
     for (int i = 0; i < stride; ++i)
-        b->values[base + std::size_t(i)] = std::move(row[std::size_t(i)]);
+        put(*b, base + std::size_t(i), std::move(row[std::size_t(i)]));
     if (wasEof && !currentDeleted)
         pos = rows;
     if (keyIndexValid)
@@ -558,7 +624,9 @@ void Recordset::close()
 
 void Recordset::requery()
 {
-    TK_OPEN();
+    // Also a set that a failed requery left closed may try again.
+    if (!d)
+        fail(DbErr::ObjectClosed, QStringLiteral("Tietuejoukko on suljettu."));
     d->load();
 }
 
@@ -707,8 +775,10 @@ Value Recordset::field(int index) const
     TK_OPEN();
     if (index < 0 || index >= d->visible)
         fail(DbErr::ItemNotFound, QStringLiteral("Kenttää %1 ei ole tietuejoukossa.").arg(index));
-    if (d->mode != EditMode::None)
+    if (d->mode != EditMode::None) {
+        d->showProvisionalKey(index);
         return d->buffer[std::size_t(index)];
+    }
     d->requireCurrent();
     return d->valueAt(d->pos, index);
 }

@@ -185,7 +185,18 @@ QString NormalizeSql(const QString& sql)
     std::ptrdiff_t prevSig = -1;          // index into toks of the previous significant token
     qsizetype lastSigEnd = 0;             // end of the previous significant token in out
     std::size_t skipUntil = 0;            // tokens [.., skipUntil) dropped
-    QString pendingAfterLiteral;          // appended after the current token (ESCAPE clause)
+
+    // The pattern after LIKE: one operand, or several joined by & / || ('*' & ? & '*'); every
+    // literal in it is a pattern, and an ESCAPE clause the rewrite needs goes after the last one.
+    bool likeChain = false;
+    bool likeExpectOperand = false;
+    bool likeEscape = false;
+    std::size_t likeDepth = 0;
+    auto endLikeChain = [&](bool userEscape) {
+        if (likeChain && likeEscape && !userEscape)
+            out.insert(lastSigEnd, QStringLiteral(" ESCAPE '\\'"));
+        likeChain = likeEscape = false;
+    };
 
     // ORDER BY state.
     bool inOrderBy = false;
@@ -220,6 +231,26 @@ QString NormalizeSql(const QString& sql)
         }
         const QStringView tv = text(k);
         const std::size_t depth = parens.size();
+
+        bool likeLiteral = false;
+        if (likeChain) {
+            const bool operand = t.type == Tok::SqStr || t.type == Tok::DqStr || t.type == Tok::Param
+                || t.type == Tok::Word || t.type == Tok::Bracket || t.type == Tok::Number || t.type == Tok::DateLit;
+            if (isOp(k, ";")) {
+                endLikeChain(false);
+            } else if (depth > likeDepth) {
+                // inside a function call's arguments
+            } else if (likeExpectOperand && operand) {
+                likeLiteral = t.type == Tok::SqStr || t.type == Tok::DqStr;
+                likeExpectOperand = false;
+            } else if (!likeExpectOperand && (isOp(k, "&") || isOp(k, "||") || isOp(k, "."))) {
+                likeExpectOperand = true;
+            } else if (!likeExpectOperand && isOp(k, "(")) {
+                // a function call: its arguments follow
+            } else {
+                endLikeChain(isWord(k, "ESCAPE"));
+            }
+        }
 
         // ORDER BY terms end at a comma, a direction word, a clause word, a closing parenthesis.
         if (inOrderBy) {
@@ -267,6 +298,13 @@ QString NormalizeSql(const QString& sql)
             } else if ((isWord(k, "TRUE") || isWord(k, "FALSE")) && !prevIsOp({"."}) && !isOp(nextSig(k), "(")
                        && !isOp(nextSig(k), ".")) {
                 replacement = isWord(k, "TRUE") ? QStringLiteral("1") : QStringLiteral("0");
+            } else if (isWord(k, "ISNULL") && isOp(nextSig(k), "(")) {
+                // ISNULL is an operator keyword in SQLite; the function call goes by another name.
+                replacement = QStringLiteral("JetIsNull");
+            } else if (isWord(k, "LIKE")) {
+                likeChain = likeExpectOperand = true;
+                likeEscape = false;
+                likeDepth = depth;
             } else if (isWord(k, "ORDER") && isWord(nextSig(k), "BY") && !isCreate) {
                 out += replacement;
                 const std::size_t by = nextSig(k);
@@ -286,7 +324,7 @@ QString NormalizeSql(const QString& sql)
             break;
         case Tok::SqStr:
         case Tok::DqStr: {
-            const bool afterLike = prevIs("LIKE");
+            const bool afterLike = likeLiteral;
             bool literal = t.type == Tok::SqStr;
             if (!literal && !isOp(nextSig(k), ".")) {
                 const bool inList = !parens.empty() && (parens.back() == Paren::In || parens.back() == Paren::Values)
@@ -299,7 +337,7 @@ QString NormalizeSql(const QString& sql)
                 const QString pattern = JetLikePattern(unquote(tv));
                 replacement = sqlQuote(pattern);
                 if (pattern.contains(u'\\'))
-                    pendingAfterLiteral = QStringLiteral(" ESCAPE '\\'");
+                    likeEscape = true;
             } else if (literal && t.type == Tok::DqStr) {
                 replacement = sqlQuote(unquote(tv));
             }
@@ -339,13 +377,10 @@ QString NormalizeSql(const QString& sql)
         else if (isWord(k, "AND"))
             betweenPending = false;
         out += replacement;
-        if (!pendingAfterLiteral.isEmpty()) {
-            out += pendingAfterLiteral;
-            pendingAfterLiteral.clear();
-        }
         lastSigEnd = out.size();
         prevSig = std::ptrdiff_t(k);
     }
+    endLikeChain(false);
     if (inOrderBy)
         finishTerm();
     return out;

@@ -12,6 +12,7 @@ namespace tikkeli {
 //   = "text", IN ("a", "b"), VALUES ("a")  → single-quoted literals ("..." elsewhere stays an identifier)
 //   True / False                            → 1 / 0
 //   a & b                                   → a || b (text concatenation)
+//   IsNull(x)                               → JetIsNull(x) (see JetFunctions)
 //   ORDER BY x, y DESC                      → ORDER BY x COLLATE FI, y COLLATE FI DESC
 // The last rewrite gives text Finnish case-insensitive order (the collation only applies when both
 // sides are text, so numbers and ISO dates order as before). CREATE statements are not given it:

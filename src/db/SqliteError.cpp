@@ -1,5 +1,7 @@
 #include "db/SqliteError.h"
 
+#include "db/Connection.h"
+
 #include <sqlite3.h>
 
 namespace tikkeli {
@@ -7,7 +9,12 @@ namespace tikkeli {
 DbException SqliteError::from(sqlite3* db, int rc)
 {
     const QString msg = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
-    return from(db ? sqlite3_extended_errcode(db) : rc, msg);
+    const int code = db ? sqlite3_extended_errcode(db) : rc;
+    if (db && ((code & 0xff) == SQLITE_CORRUPT || (code & 0xff) == SQLITE_NOTADB)) {
+        if (const char* file = sqlite3_db_filename(db, "main"))
+            Connection::noteDamaged(QString::fromUtf8(file));
+    }
+    return from(code, msg);
 }
 
 DbException SqliteError::from(int rc, const QString& msg)

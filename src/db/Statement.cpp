@@ -148,8 +148,8 @@ Value Statement::readColumn(sqlite3_stmt* stmt, int i, Value::Kind kind, int typ
     case Value::Kind::Currency:
         if (type == SQLITE_INTEGER) {
             const qint64 n = sqlite3_column_int64(stmt, i);
-            if (n < INT64_MAX / Currency::Scale && n > INT64_MIN / Currency::Scale)
-                return Currency::fromUnits(n);
+            if (auto c = Currency::tryFromUnits(n))
+                return *c;
             return double(n);
         }
         if (type == SQLITE_FLOAT) {

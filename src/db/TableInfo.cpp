@@ -96,6 +96,17 @@ std::shared_ptr<const TableInfo> TableInfo::load(sqlite3* db, const QString& tab
     const QByteArray probe = "SELECT _rowid_ FROM main." + quoteIdent(table).toUtf8();
     info->hasRowid = sqlite3_prepare_v2(db, probe.constData(), -1, &st, nullptr) == SQLITE_OK;
     sqlite3_finalize(st);
+    st = nullptr;
+    if (!info->integerKey.isEmpty()
+        && sqlite3_prepare_v2(db, "SELECT sql FROM main.sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE",
+                              -1, &st, nullptr) == SQLITE_OK) {
+        const QByteArray name = table.toUtf8();
+        sqlite3_bind_text(st, 1, name.constData(), int(name.size()), SQLITE_TRANSIENT);
+        if (sqlite3_step(st) == SQLITE_ROW)
+            info->autoIncrement = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)))
+                                      .contains(QLatin1String("AUTOINCREMENT"), Qt::CaseInsensitive);
+    }
+    sqlite3_finalize(st);
     return info;
 }
 
@@ -163,7 +174,9 @@ std::optional<Value> TableInfo::coerce(const Value& v, Value::Kind kind)
         switch (v.kind()) {
         case Value::Kind::Bool:
         case Value::Kind::Int:
-            return Value(Currency::fromUnits(v.toInt64()));
+            if (auto c = Currency::tryFromUnits(v.toInt64()))
+                return Value(*c);
+            return std::nullopt;
         case Value::Kind::Double:
             if (auto c = Currency::tryFromDouble(v.toDouble()))
                 return Value(*c);

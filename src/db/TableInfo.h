@@ -25,6 +25,7 @@ struct TableInfo {
     QString name;
     QString integerKey;              // the INTEGER PRIMARY KEY column, empty when there is none
     bool hasRowid = true;
+    bool autoIncrement = false;      // the key is AUTOINCREMENT: its counter lives in sqlite_sequence
     std::vector<Column> columns;
 
     int columnIndex(const QString& name) const;

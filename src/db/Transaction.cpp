@@ -50,9 +50,20 @@ void Transaction::commit()
         return;
     Connection& c = m_db.conn();
     sqlite3* h = c.db();
+    // SQLite ends a transaction by itself after some failures (a full disk, an I/O error); a caller
+    // that caught such an error and went on would otherwise be told its work was saved while the
+    // statements after the failure ran one by one outside any transaction.
+    if (sqlite3_get_autocommit(h)) {
+        m_done = true;
+        if (m_savepoint.isEmpty())
+            c.savepointDepth = 0;
+        else
+            --c.savepointDepth;
+        throw DbException(DbErr::NoTransaction,
+                          QStringLiteral("Tapahtuma keskeytyi aiemman virheen vuoksi, eikä sen muutoksia tallennettu."));
+    }
     if (m_savepoint.isEmpty()) {
-        if (!sqlite3_get_autocommit(h))
-            exec(h, QStringLiteral("COMMIT"));
+        exec(h, QStringLiteral("COMMIT"));
         c.savepointDepth = 0;
     } else {
         exec(h, QStringLiteral("RELEASE ") + m_savepoint);

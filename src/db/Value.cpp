@@ -109,7 +109,7 @@ Currency Value::toCurrency() const
 {
     switch (kind()) {
     case Kind::Currency: return std::get<Currency>(m_v);
-    case Kind::Int: return Currency::fromUnits(std::get<std::int64_t>(m_v));
+    case Kind::Int: return Currency::tryFromUnits(std::get<std::int64_t>(m_v)).value_or(Currency());
     case Kind::Text: return Currency::parse(std::get<QString>(m_v)).value_or(Currency());
     default: return Currency::tryFromDouble(toDouble()).value_or(Currency());
     }

@@ -4,6 +4,8 @@
 #include "db/Transaction.h"
 
 #include <QRandomGenerator>
+#include <cmath>
+#include <limits>
 #include <gtest/gtest.h>
 
 using namespace tikkeli;
@@ -35,6 +37,50 @@ TEST(Currency, RoundsHalfToEvenEverywhere)
     EXPECT_EQ(Currency::fromRaw(1).multipliedBy(0.5).raw(), 0);
     EXPECT_EQ(Currency::fromRaw(3).multipliedBy(0.5).raw(), 2);
     EXPECT_EQ(Currency::fromUnits(10).dividedBy(3).raw(), 33333);
+}
+
+TEST(Currency, ScalingTakesTheFactorAsTheDecimalItIsWrittenAs)
+{
+    // Products that are exactly a half in decimals, where the binary factor lands on the wrong side.
+    const struct {
+        std::int64_t raw;
+        double factor;
+        std::int64_t expected;
+    } products[] = {
+        {55, 1.1, 60},             // 0,00605 → 0,0060
+        {45, 0.7, 32},             // 0,00315 → 0,0032
+        {90, 0.35, 32},
+        {-45, 0.7, -32},
+        {10000, 5.94573, 59457},
+        {123456789, 1e-5, 1235},   // 12345,6789 * 0,00001 = 0,123456789
+        {7, 1e-30, 0},
+        {12345, -2.0, -24690},
+    };
+    for (const auto& c : products)
+        EXPECT_EQ(Currency::fromRaw(c.raw).multipliedBy(c.factor).raw(), c.expected) << c.raw << " * " << c.factor;
+    EXPECT_EQ(Currency::fromUnits(100).dividedBy(5.94573).raw(), 168188);    // 16,81877...
+    EXPECT_EQ(Currency::fromRaw(3).dividedBy(2).raw(), 2);                   // 1,5 → 2
+    EXPECT_EQ(Currency::fromRaw(5).dividedBy(2).raw(), 2);                   // 2,5 → 2
+    EXPECT_EQ(Currency::fromRaw(1).dividedBy(0.4).raw(), 2);                 // 2,5 → 2
+    EXPECT_THROW(Currency::fromUnits(1).dividedBy(0.0), std::out_of_range);
+    EXPECT_THROW(Currency::fromUnits(1).dividedBy(1e-300), std::out_of_range);
+    EXPECT_THROW(Currency::fromUnits(1).multipliedBy(std::nan("")), std::out_of_range);
+}
+
+TEST(Currency, OverflowThrowsInsteadOfWrappingAround)
+{
+    const Currency big = Currency::fromRaw(std::numeric_limits<std::int64_t>::max() - 1);
+    EXPECT_THROW(big + Currency::fromRaw(2), std::out_of_range);
+    EXPECT_THROW(-big - Currency::fromRaw(3), std::out_of_range);
+    EXPECT_THROW(big * 2, std::out_of_range);
+    EXPECT_THROW(Currency::fromUnits(std::numeric_limits<std::int64_t>::max() / 1000), std::out_of_range);
+    EXPECT_FALSE(Currency::tryFromUnits(std::numeric_limits<std::int64_t>::min()).has_value());
+    Currency sum = Currency::fromRaw(1);
+    sum += Currency::fromRaw(2);
+    sum -= Currency::fromRaw(5);
+    EXPECT_EQ(sum.raw(), -2);
+    // A whole number too large for an amount is a conversion error of the field, not a crash.
+    EXPECT_EQ(Value(std::numeric_limits<qint64>::max()).toCurrency(), Currency());
 }
 
 TEST(Currency, ParsesAndPrints)

@@ -140,6 +140,17 @@ void leaveJournal(const QString& path)
     j.write(QByteArray(512, '\x01'));
 }
 
+// The error number of opening the file; 0 when it opened.
+int openErrorNumber(const QString& path)
+{
+    try {
+        Database::open(path);
+        return 0;
+    } catch (const DbException& e) {
+        return e.number();
+    }
+}
+
 TEST_F(DatabaseFilesTest, DamagedDataIsFoundByTheReadThatMeetsItOrAtOpenAfterAnInterruptedSession)
 {
     damage(src, 40);
@@ -157,12 +168,29 @@ TEST_F(DatabaseFilesTest, DamagedDataIsFoundByTheReadThatMeetsItOrAtOpenAfterAnI
     ASSERT_TRUE(ConnectionRegistry::closeAll(src));
     // ... while a journal left by an interrupted session makes the open check the whole file.
     leaveJournal(src);
-    try {
-        Database::open(src);
-        ADD_FAILURE() << "a damaged file opened after an interrupted session";
-    } catch (const DbException& e) {
-        EXPECT_EQ(e.number(), DbErr::Damaged);
+    EXPECT_EQ(openErrorNumber(src), DbErr::Damaged) << "a damaged file opened after an interrupted session";
+}
+
+TEST_F(DatabaseFilesTest, AFileFoundDamagedByAReadIsCheckedInFullAtItsNextOpen)
+{
+    damage(src, 40);
+    {
+        Database db = Database::open(src);
+        EXPECT_THROW(db.scalar(QStringLiteral("SELECT sum(length(jrTieto)) FROM jr NOT INDEXED")), DbException);
     }
+    ASSERT_TRUE(ConnectionRegistry::closeAll(src));
+    EXPECT_EQ(openErrorNumber(src), DbErr::Damaged) << "a file known to be damaged opened on its structural checks";
+}
+
+TEST_F(DatabaseFilesTest, AWriteAheadLogLeftBesideTheFileAlsoMeansAnInterruptedSession)
+{
+    damage(src, 40);
+    {
+        QFile wal(src + QStringLiteral("-wal"));
+        ASSERT_TRUE(wal.open(QIODevice::WriteOnly));
+        wal.write(QByteArray(512, '\x02'));
+    }
+    EXPECT_EQ(openErrorNumber(src), DbErr::Damaged) << "a damaged file opened after an interrupted session of another tool";
 }
 
 TEST_F(DatabaseFilesTest, ATruncatedFileIsDamagedAtOpen)
@@ -172,12 +200,7 @@ TEST_F(DatabaseFilesTest, ATruncatedFileIsDamagedAtOpen)
         ASSERT_TRUE(f.open(QIODevice::ReadWrite));
         ASSERT_TRUE(f.resize(f.size() - 4096 * 3));
     }
-    try {
-        Database::open(src);
-        ADD_FAILURE() << "a truncated file opened";
-    } catch (const DbException& e) {
-        EXPECT_EQ(e.number(), DbErr::Damaged);
-    }
+    EXPECT_EQ(openErrorNumber(src), DbErr::Damaged) << "a truncated file opened";
 }
 
 TEST_F(DatabaseFilesTest, RepairSalvagesADamagedFileAndKeepsTheOriginal)

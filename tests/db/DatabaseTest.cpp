@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <optional>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -172,6 +173,38 @@ TEST_F(DatabaseTest, TransactionsRollBackUnlessCommittedAndNestAsSavepoints)
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM t")).toInt64(), 2);
 }
 
+TEST_F(DatabaseTest, CommitOfATransactionTheEngineEndedIsAnError)
+{
+    Database db = folder.create();
+    db.execute(QStringLiteral("CREATE TABLE t (id INTEGER PRIMARY KEY, x INTEGER)"));
+    // The engine ends the transaction by itself after some failures (a full disk); the caller
+    // caught the error and went on.
+    for (const bool nested : {false, true}) {
+        Transaction outer(db);
+        std::optional<Transaction> inner;
+        if (nested)
+            inner.emplace(db);
+        db.execute(QStringLiteral("INSERT INTO t (x) VALUES (1)"));
+        db.execute(QStringLiteral("ROLLBACK"));
+        db.execute(QStringLiteral("INSERT INTO t (x) VALUES (2)"));
+        try {
+            (nested ? *inner : outer).commit();
+            ADD_FAILURE() << "a lost transaction was reported as saved";
+        } catch (const DbException& e) {
+            EXPECT_EQ(e.number(), DbErr::NoTransaction);
+        }
+    }
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT group_concat(x) FROM t")).toString(), QStringLiteral("2,2"));
+    // The next transaction starts afresh.
+    {
+        Transaction tr(db);
+        db.execute(QStringLiteral("INSERT INTO t (x) VALUES (3)"));
+        tr.commit();
+    }
+    EXPECT_FALSE(db.inTransaction());
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM t")).toInt64(), 3);
+}
+
 TEST_F(DatabaseTest, ConstraintAndSyntaxFailuresCarryTheirNumbers)
 {
     Database db = folder.create();
@@ -256,6 +289,31 @@ TEST_F(DatabaseTest, FinnishOrderAndLikeIgnoringCase)
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM n WHERE nimi LIKE 'a_k%'")).toInt64(), 0);  // literal _ and %
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM n WHERE nimi = ? COLLATE FI"), {QStringLiteral("ZORRO")}).toInt64(), 1);
     EXPECT_TRUE(db.scalar(QStringLiteral("SELECT NULL LIKE 'a'")).isNull());
+    // A pattern assembled around a bound search text, as the name searches write it.
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM n WHERE nimi LIKE '*' & ? & '*'"), {QStringLiteral("ET")}).toInt64(), 2);
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM n WHERE (nimi LIKE '*_' & ?)"), {QStringLiteral("a")}).toInt64(), 0);
+}
+
+TEST_F(DatabaseTest, TheOriginalFunctionsOfTheProgramsQueriesWork)
+{
+    Database db = folder.create();
+    db.execute(QStringLiteral("CREATE TABLE h (id INTEGER PRIMARY KEY, os VARCHAR(10), pvm DATETIME)"));
+    db.execute(QStringLiteral("INSERT INTO h (os, pvm) VALUES (NULL, ?), ('x', ?), (NULL, NULL)"),
+               {QDate(1987, 3, 5), QDateTime(QDate(2024, 12, 31), QTime(23, 59))});
+    const struct {
+        const char* sql;
+        const char* expected;
+    } cases[] = {
+        {"SELECT group_concat(id) FROM h WHERE IsNull(os)", "1,3"},
+        {"SELECT group_concat(id) FROM h WHERE NOT ISNULL(os)", "2"},
+        {"SELECT group_concat(Year(pvm) || '-' || Month(pvm) || '-' || Day(pvm)) FROM h", "1987-3-5,2024-12-31"},
+        {"SELECT count(*) FROM h WHERE YEAR(pvm) LIKE '19*'", "1"},
+        {"SELECT count(*) FROM h WHERE Year(pvm) IS NULL", "1"},
+        {"SELECT Year(45356) || '/' || Day('ei päivä')", ""},
+        {"SELECT Year(45356)", "2024"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(db.scalar(QString::fromUtf8(c.sql)).toString(), QString::fromUtf8(c.expected)) << c.sql;
 }
 
 TEST_F(DatabaseTest, FileStaysReadableByThePlainLibrary)

@@ -286,3 +286,125 @@ TEST_F(RecordsetTest, AddNewOnEmptySetStaysAtEndAndRequeryReads)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(RecordsetTest, TheNewKeyCanBeReadBetweenAddNewAndUpdate)
+{
+    // Delete the highest key first: AutoNumber keys are never handed out again.
+    db.execute(QStringLiteral("DELETE FROM js WHERE jsID = 5"));
+    Recordset rs = db.openRecordset(QStringLiteral("SELECT * FROM js WHERE jsID = 0"));
+    rs.addNew();
+    const Value shown = rs.field("JSID");
+    EXPECT_EQ(shown, Value(6));
+    rs.setField("jsSukunimi", QStringLiteral("Uusi"));
+    rs.update();
+    EXPECT_EQ(rs.lastModified(), 6);
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT jsSukunimi FROM js WHERE jsID = ?"), {shown}).toString(),
+              QStringLiteral("Uusi"));
+
+    // Other code adding a row in between takes the shown key; the row then gets the next one.
+    rs.addNew();
+    EXPECT_EQ(rs.field("jsID"), Value(7));
+    db.execute(QStringLiteral("INSERT INTO js (jsSukunimi) VALUES ('Väliin')"));
+    rs.setField("jsSukunimi", QStringLiteral("Toinen"));
+    rs.update();
+    EXPECT_EQ(rs.lastModified(), 8);
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT jsSukunimi FROM js WHERE jsID = 7")).toString(), QString::fromUtf8("Väliin"));
+
+    // A cancelled AddNew writes nothing; a key given by the caller is kept.
+    rs.addNew();
+    EXPECT_EQ(rs.field("jsID"), Value(9));
+    rs.cancelUpdate();
+    rs.addNew();
+    rs.setField("jsID", 42);
+    rs.setField("jsSukunimi", QStringLiteral("Oma avain"));
+    rs.update();
+    EXPECT_EQ(rs.lastModified(), 42);
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM js")).toInt64(), 8);
+
+    // A key already in use is the duplicate-key error, and the new row stays pending.
+    rs.addNew();
+    rs.setField("jsID", 42);
+    rs.setField("jsSukunimi", QStringLiteral("Kaksoiskappale"));
+    try {
+        rs.update();
+        ADD_FAILURE() << "a duplicate key was stored";
+    } catch (const DbException& e) {
+        EXPECT_EQ(e.number(), DbErr::DuplicateKey);
+    }
+    EXPECT_EQ(rs.editMode(), EditMode::Add);
+    EXPECT_EQ(rs.field("jsSukunimi").toString(), QStringLiteral("Kaksoiskappale"));
+}
+
+TEST_F(RecordsetTest, EditOfARowDeletedByOthersFailsAndKeepsTheEdit)
+{
+    Recordset rs = db.openRecordset(QStringLiteral("SELECT * FROM js ORDER BY jsID"));
+    Recordset other = db.openRecordset(QStringLiteral("SELECT * FROM js ORDER BY jsID"));
+    other.deleteRecord();
+    rs.edit();
+    rs.setField("jsEtunimi", QStringLiteral("Pekka"));
+    try {
+        rs.update();
+        ADD_FAILURE() << "a deleted row was updated";
+    } catch (const DbException& e) {
+        EXPECT_EQ(e.number(), DbErr::RecordDeleted);
+    }
+    EXPECT_EQ(rs.editMode(), EditMode::Edit);
+    EXPECT_EQ(rs.field("jsEtunimi").toString(), QStringLiteral("Pekka"));
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM js")).toInt64(), 4);
+}
+
+TEST_F(RecordsetTest, BookmarksSurviveRequeryAndCountIsExactAtOnce)
+{
+    Recordset rs = db.openRecordset(QStringLiteral("SELECT * FROM js ORDER BY jsSukunimi"));
+    EXPECT_EQ(rs.recordCount(), 5);     // no MoveLast needed
+    rs.moveLast();
+    EXPECT_EQ(rs.recordCount(), 5);
+    ASSERT_TRUE(rs.findFirst("jsSukunimi", QStringLiteral("Virtanen")));
+    const Bookmark mark = rs.bookmark();
+    db.execute(QStringLiteral("INSERT INTO js (jsSukunimi) VALUES ('Aalto')"));
+    rs.requery();
+    EXPECT_EQ(rs.recordCount(), 6);
+    rs.setBookmark(mark);
+    EXPECT_EQ(rs.field("jsSukunimi").toString(), QStringLiteral("Virtanen"));
+}
+
+TEST_F(RecordsetTest, AFailedRequeryLeavesTheSetClosedNotHalfRead)
+{
+    db.execute(QStringLiteral("CREATE TABLE luvut (id INTEGER PRIMARY KEY, n INTEGER)"));
+    db.execute(QStringLiteral("INSERT INTO luvut (n) VALUES (1), (2), (3)"));
+    Recordset rs = db.openRecordset(QStringLiteral("SELECT id, abs(n) AS a FROM luvut ORDER BY id"));
+    ASSERT_EQ(rs.recordCount(), 3);
+    // abs() of the smallest integer overflows: the new read fails at the second row.
+    db.execute(QStringLiteral("UPDATE luvut SET n = -9223372036854775808 WHERE id = 2"));
+    EXPECT_THROW(rs.requery(), DbException);
+    EXPECT_FALSE(rs.isOpen());
+    try {
+        rs.field("a");
+        ADD_FAILURE();
+    } catch (const DbException& e) {
+        EXPECT_EQ(e.number(), DbErr::ObjectClosed);
+    }
+}
+
+TEST_F(RecordsetTest, RecordsetsOutliveCloseAllAndWriteThroughTheReopenedFile)
+{
+    Recordset rs = db.openRecordset(QStringLiteral("SELECT * FROM js ORDER BY jsID"));
+    Recordset snap = db.openRecordset(QStringLiteral("js"), RecordsetType::Snapshot);
+    ASSERT_TRUE(ConnectionRegistry::closeAll(db.path()));
+    EXPECT_FALSE(ConnectionRegistry::isOpen(db.path()));
+    // The rows were read in full, so the sets still move and read ...
+    snap.moveLast();
+    EXPECT_EQ(snap.field("jsID"), Value(5));
+    // ... and a write reopens the file.
+    rs.edit();
+    rs.setField("jsEtunimi", QStringLiteral("Ville"));
+    rs.update();
+    EXPECT_TRUE(ConnectionRegistry::isOpen(db.path()));
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT jsEtunimi FROM js WHERE jsID = 1")).toString(), QStringLiteral("Ville"));
+    rs.requery();
+    EXPECT_EQ(rs.field("jsEtunimi").toString(), QStringLiteral("Ville"));
+}
+
+} // namespace

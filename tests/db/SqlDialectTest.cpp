@@ -42,6 +42,18 @@ TEST(SqlDialect, RewritesTheOriginalDialectOutsideLiterals)
         {"SELECT 1 -- ORDER BY x\nFROM t", "SELECT 1 -- ORDER BY x\nFROM t"},
         {"SELECT * FROM t WHERE x = 'it''s * ?' AND y LIKE 'b*'", "SELECT * FROM t WHERE x = 'it''s * ?' AND y LIKE 'b%'"},
         {"SELECT * FROM t WHERE x = ?1 AND y = :nimi", "SELECT * FROM t WHERE x = ?1 AND y = :nimi"},
+        // A pattern built of parts: every literal part is a pattern; the ESCAPE goes after the last.
+        {"SELECT * FROM t WHERE a LIKE '*' & ? & '*'", "SELECT * FROM t WHERE a LIKE '%' || ? || '%'"},
+        {"SELECT * FROM t WHERE (a LIKE '*_' & t.b) AND c = '_'", "SELECT * FROM t WHERE (a LIKE '%\\_' || t.b ESCAPE '\\') AND c = '_'"},
+        {"SELECT * FROM t WHERE a LIKE trim(?) & \"*\" ORDER BY a", "SELECT * FROM t WHERE a LIKE trim(?) || '%' ORDER BY a COLLATE FI"},
+        {"SELECT * FROM t WHERE a LIKE 'x_' AND b = 1; SELECT 2", "SELECT * FROM t WHERE a LIKE 'x\\_' ESCAPE '\\' AND b = 1; SELECT 2"},
+        {"SELECT * FROM t WHERE a LIKE '[*][?]#'", "SELECT * FROM t WHERE a LIKE '*?#'"},
+        {"SELECT * FROM h WHERE IsNull(a) AND b ISNULL", "SELECT * FROM h WHERE JetIsNull(a) AND b ISNULL"},
+        // Comments may hold quotes and date literals.
+        {"/* it's #1/2/2020# */ SELECT 1", "/* it's #1/2/2020# */ SELECT 1"},
+        {"SELECT * FROM t WHERE d = #1/2/2020# -- it's #3/4/2020#\nAND e = \"x\"",
+         "SELECT * FROM t WHERE d = '2020-01-02 00:00:00' -- it's #3/4/2020#\nAND e = 'x'"},
+        {"SELECT * FROM t WHERE a = 'x''#1/2/2020#' AND b = \"x\"\"#\"", "SELECT * FROM t WHERE a = 'x''#1/2/2020#' AND b = 'x\"#'"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(NormalizeSql(QString::fromUtf8(c.in)), QString::fromUtf8(c.out)) << c.in;
