@@ -223,10 +223,15 @@ void frmJasen::buildControls()
     cEmail = makeButton(central, QStringLiteral("cEmail"), QStringLiteral("Email"),
                         QStringLiteral("Lähetä jäsenelle sähköpostia"));
     cEmail->setEnabled(false);
-    auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {cUusi, cTallenna, cPoista, cSelaa, cPeru, cHaku, cNimiHaku, cEnsimmainen, cEdellinen,
-                           cSeuraava, cViimeinen, cEmail, cSulje})
-        buttons->addWidget(b);
+    // Record commands above, moves below: one row would not fit a laptop screen.
+    auto* buttons = new QGridLayout;
+    int column = 0;
+    for (QPushButton* b : {cUusi, cTallenna, cPoista, cSelaa, cPeru, cHaku, cNimiHaku})
+        buttons->addWidget(b, 0, column++);
+    column = 0;
+    for (QPushButton* b : {cEnsimmainen, cEdellinen, cSeuraava, cViimeinen, cEmail})
+        buttons->addWidget(b, 1, column++);
+    buttons->addWidget(cSulje, 1, 6);
 
     tvwNimet = new QTreeWidget(central);
     tvwNimet->setObjectName(QStringLiteral("tvwNimet"));
