@@ -499,17 +499,22 @@ void frmJasen::dateBoxLeft(int index)
         Prompter::instance().beep();
 }
 
+void frmJasen::writePendingCard()
+{
+    for (MemberCardPanel* p : m_panels) {
+        if (p->valueChanged())
+            p->saveValue();
+    }
+    if (Data1.editMode() != EditMode::None) {
+        writeCardToRecord();
+        Data1.write();
+    }
+}
+
 bool frmJasen::SaveMember()
 {
     try {
-        for (MemberCardPanel* p : m_panels) {
-            if (p->valueChanged())
-                p->saveValue();
-        }
-        if (Data1.editMode() != EditMode::None) {
-            writeCardToRecord();
-            Data1.write();
-        }
+        writePendingCard();
         RefreshCard();
         UpdateMemberCaption();
         return true;
@@ -624,14 +629,7 @@ void frmJasen::cPeru_Click()
 void frmJasen::cPoista_Click()
 {
     try {
-        for (MemberCardPanel* p : m_panels) {
-            if (p->valueChanged())
-                p->saveValue();
-        }
-        if (Data1.editMode() != EditMode::None) {
-            writeCardToRecord();
-            Data1.write();
-        }
+        writePendingCard();
     } catch (const std::exception&) {
     }
     try {

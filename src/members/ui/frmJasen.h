@@ -155,6 +155,8 @@ private:
     void buildMenus();
     void connectCommands();
     void writeCardToRecord();
+    // The panels' typed value, then the card (throws what the write throws).
+    void writePendingCard();
     void cardEdited();
     void tYhteystiedot_Change(int index);
     void dateBoxLeft(int index);
