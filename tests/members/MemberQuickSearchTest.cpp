@@ -84,7 +84,7 @@ TEST_F(MemberQuickSearchTest, MemoPatternsKeepTheStarWildcardAndTreatOthersLiter
         {"100%", false, 1},
         {"100% ok_a", false, 1},
         {"1%0", false, 0},           // % is no wildcard for the user
-        {"k_a", false, 0},           // nor is _
+        {"p_m", false, 0},           // nor is _ ("pum" is there)
         {"Ampuma*ok", false, 1},     // * is
         {"ampuma", true, 1},
         {"muma", true, 0},
