@@ -1,0 +1,46 @@
+#include "members/MemberNameSearch.h"
+
+#include "app/NullConversions.h"
+#include "db/Recordset.h"
+#include "db/SqlDialect.h"
+
+#include <QStringList>
+
+namespace tikkeli {
+
+bool MemberNameSearch::hasCriteria(const QString& surname, const QString& firstName)
+{
+    return !surname.isEmpty() || !firstName.isEmpty();
+}
+
+QString MemberNameSearch::entryText(const Value& surname, const Value& firstName, const Value& town)
+{
+    return (NullToString(surname) + QLatin1Char(' ') + NullToString(firstName)).trimmed() + QStringLiteral(" - ")
+           + NullToString(town);
+}
+
+std::vector<MemberSearchEntry> MemberNameSearch::find(Database& db, const QString& surname, const QString& firstName)
+{
+    std::vector<MemberSearchEntry> found;
+    if (!hasCriteria(surname, firstName))
+        return found;
+    QStringList conditions;
+    Params params;
+    const auto contains = [&](const QString& field, const QString& part) {
+        if (part.isEmpty())
+            return;
+        conditions << field + QStringLiteral(" LIKE ? ESCAPE '\\'");
+        params.push_back(JetLikePattern(QLatin1Char('*') + part + QLatin1Char('*')));
+    };
+    contains(QStringLiteral("jrSukunimi"), surname);
+    contains(QStringLiteral("jrEtunimi"), firstName);
+    Recordset rs = db.openRecordset(QStringLiteral("SELECT * FROM jr WHERE ") + conditions.join(QStringLiteral(" AND ")),
+                                    RecordsetType::Snapshot, params);
+    for (; !rs.eof(); rs.moveNext())
+        found.push_back({entryText(rs.field(QStringLiteral("jrSukunimi")), rs.field(QStringLiteral("jrEtunimi")),
+                                   rs.field(QStringLiteral("jrPostitoimipaikka"))),
+                         NullToLong(rs.field(QStringLiteral("jrID")))});
+    return found;
+}
+
+} // namespace tikkeli

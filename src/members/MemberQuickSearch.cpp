@@ -1,0 +1,87 @@
+#include "members/MemberQuickSearch.h"
+
+#include "app/NullConversions.h"
+#include "db/FinnishCollation.h"
+#include "db/Recordset.h"
+#include "db/SqlDialect.h"
+
+#include <algorithm>
+
+namespace tikkeli {
+
+QString MemberQuickSearch::fieldName(Field field)
+{
+    switch (field) {
+    case Field::Jasennumero: return QStringLiteral("jrJasennumero");
+    case Field::Osoite: return QStringLiteral("jrOsoite");
+    case Field::Puhelin: return QStringLiteral("jrPuhelin");
+    case Field::Matkapuhelin: return QStringLiteral("jrMatkapuhelin");
+    case Field::Email: return QStringLiteral("jrEmail");
+    }
+    return {};
+}
+
+MemberQuickSearch::MemberQuickSearch(Database db) : m_db(std::move(db)) {}
+
+std::vector<MemberSearchEntry> MemberQuickSearch::fieldEntries(Field field)
+{
+    const QString name = fieldName(field);
+    Recordset rs = m_db.openRecordset(QStringLiteral("SELECT jrID, %1 FROM jr ORDER BY %1").arg(name),
+                                      RecordsetType::Snapshot);
+    std::vector<MemberSearchEntry> entries;
+    for (; !rs.eof(); rs.moveNext()) {
+        const Value v = rs.field(name);
+        if (!v.isNull())
+            entries.push_back({NullToString(v), NullToLong(rs.field(QStringLiteral("jrID")))});
+    }
+    return entries;
+}
+
+std::vector<MemberSearchEntry> MemberQuickSearch::memoBeginnings()
+{
+    Recordset rs = m_db.openRecordset(
+        QStringLiteral("SELECT ptValMemo, ptjrID FROM pt, jr WHERE pt.ptjrID = jr.jrID"), RecordsetType::Snapshot);
+    std::vector<MemberSearchEntry> entries;
+    for (; !rs.eof(); rs.moveNext()) {
+        const Value v = rs.field(QStringLiteral("ptValMemo"));
+        if (!v.isNull())
+            entries.push_back({NullToString(v).left(BeginningLength), NullToLong(rs.field(QStringLiteral("ptjrID")))});
+    }
+    std::stable_sort(entries.begin(), entries.end(), [](const MemberSearchEntry& a, const MemberSearchEntry& b) {
+        return FinnishCollation::compare(a.text, b.text) < 0;
+    });
+    return entries;
+}
+
+std::optional<qint32> MemberQuickSearch::findEqual(Field field, const QString& text)
+{
+    const Value id = m_db.scalar(
+        QStringLiteral("SELECT jrID FROM jr WHERE %1 = ? COLLATE FI ORDER BY jrID").arg(fieldName(field)), {text});
+    if (id.isNull())
+        return std::nullopt;
+    return NullToLong(id);
+}
+
+MemberQuickSearch::MemoHits MemberQuickSearch::memoHits(const QString& likePattern)
+{
+    Recordset rs = m_db.openRecordset(QStringLiteral("SELECT jrID FROM jr, pt WHERE jr.jrID = pt.ptjrID "
+                                                     "AND ptValMemo LIKE ? ESCAPE '\\' ORDER BY pt.ptID"),
+                                      RecordsetType::Snapshot, {likePattern});
+    MemoHits hits;
+    hits.count = rs.recordCount();
+    if (!rs.eof())
+        hits.firstId = NullToLong(rs.field(QStringLiteral("jrID")));
+    return hits;
+}
+
+MemberQuickSearch::MemoHits MemberQuickSearch::findInMemos(const QString& text)
+{
+    return memoHits(JetLikePattern(QLatin1Char('*') + text + QLatin1Char('*')));
+}
+
+MemberQuickSearch::MemoHits MemberQuickSearch::findMemoBeginning(const QString& text)
+{
+    return memoHits(JetLikePattern(text + QLatin1Char('*')));
+}
+
+} // namespace tikkeli

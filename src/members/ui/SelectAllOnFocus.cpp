@@ -1,0 +1,38 @@
+#include "members/ui/SelectAllOnFocus.h"
+
+#include "app/ui/TextBoxHelpers.h"
+
+#include <QEvent>
+#include <QLineEdit>
+#include <QPointer>
+#include <QTimer>
+
+namespace tikkeli {
+
+namespace {
+
+class SelectAllFilter : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::FocusIn) {
+            // After the focus change itself, which would otherwise place the caret over the selection.
+            QPointer<QLineEdit> box = qobject_cast<QLineEdit*>(watched);
+            QTimer::singleShot(0, this, [box] {
+                if (box)
+                    SelectAllText(box);
+            });
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+void SelectAllOnFocus(QLineEdit* textBox)
+{
+    textBox->installEventFilter(new SelectAllFilter(textBox));
+}
+
+} // namespace tikkeli

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "members/MemberQuickSearch.h"
+
+#include <QDialog>
+#include <array>
+
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+
+namespace tikkeli {
+
+// "Perushaku": finds one member by member number, by one item of contact data or by the text of a
+// feature memo, on the database it is given (the member window's). Show it modally and read
+// HakuJasenID afterwards: the jrID found, 0 when nothing was chosen. A search that finds a member
+// hides the dialog; a search that finds none says so and keeps it open. The lists are filled when
+// the dialog is built.
+class frmHaku : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmHaku(Database db, QWidget* parent = nullptr);
+
+    qint32 HakuJasenID = 0;
+
+    QGroupBox* fraJasenNro;
+    QComboBox* cmbJasenNro;
+    QPushButton* cHae;
+    QGroupBox* fraYhteystiedot;
+    QComboBox* cmbOsoite;
+    QComboBox* cmbPuhelin;
+    QComboBox* cmbMatkapuhelin;
+    QComboBox* cmbEmail;
+    QPushButton* cYhteysHaku;
+    QGroupBox* fraMuistio;
+    QComboBox* cmbMuistioAlut;
+    QLineEdit* tMuistioHakuSana;
+    QPushButton* cMuistioHaku;
+    std::array<QPushButton*, 3> cPeruHaku{};
+
+    void done(int result) override;
+
+private:
+    void buildUi();
+    void fillLists();
+    void FillContactCombo(QComboBox* combo, MemberQuickSearch::Field field);
+    void FillMemoBeginnings();
+    void cHae_Click();
+    void cYhteysHaku_Click();
+    void cMuistioHaku_Click();
+    void cPeruHaku_Click();
+    void contactChanged(QComboBox* changed, const QString& text);
+    // Runs a search; a failing query is reported and counts as no result.
+    template <class F> bool guarded(F&& search);
+
+    MemberQuickSearch m_search;
+    std::array<QComboBox*, 4> m_contactCombos{};
+};
+
+} // namespace tikkeli

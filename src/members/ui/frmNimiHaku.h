@@ -1,0 +1,54 @@
+#pragma once
+
+#include "db/Database.h"
+
+#include <QDialog>
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+namespace tikkeli {
+
+// "Tikkeli - Nimihaku": lists the members whose surname and first name hold the typed parts; the
+// member opened from the list is handed back in SelectedMemberId (members/MemberNameSearch.h),
+// 0 after "Peru" or "Avaa" without a row; the close box leaves it as it was.
+// It opens the database named by the settings itself. When that fails it says so and isLoaded()
+// is false: do not show it then (showModal does all of this).
+class frmNimiHaku : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmNimiHaku(QWidget* parent = nullptr);
+
+    // Builds the dialog and, when the database opened, shows it modally.
+    static void showModal(QWidget* parent);
+
+    bool isLoaded() const { return m_loaded; }
+
+    QGroupBox* fraHakuehdot;
+    QLineEdit* tSukunimi;
+    QLineEdit* tEtunimi;
+    QPushButton* cSearch;
+    QListWidget* lstFoundJR;
+    QLabel* lblSearchMessage;
+    QPushButton* cOpen;
+    QPushButton* cUndo;
+
+    void done(int result) override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildUi();
+    void cSearch_Click();
+    void cOpen_Click();
+    void cUndo_Click();
+
+    Database m_db;
+    bool m_loaded = false;
+};
+
+} // namespace tikkeli

@@ -1,0 +1,128 @@
+#include "../MemberSearchTestDb.h"
+
+#include "app/ScriptedPrompter.h"
+#include "members/MemberNameSearch.h"
+#include "members/ui/frmNimiHaku.h"
+#include "settings/SharedState.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace tikkeli {
+namespace {
+
+class frmNimiHakuTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SelectedMemberId = 0;
+        virta = t.addMember("1", "Virta", "Anna", "Oulu");
+        virtanen = t.addMember("2", "Virtanen", {}, "Kemi");
+        obrien = t.addMember("3", "O'Brien", "Sean", "Tornio");
+    }
+    void TearDown() override { SelectedMemberId = 0; }
+    QStringList rows(const frmNimiHaku& form) const
+    {
+        QStringList out;
+        for (int i = 0; i < form.lstFoundJR->count(); ++i)
+            out << form.lstFoundJR->item(i)->text();
+        return out;
+    }
+    test::MemberSearchTestDb t;
+    ScriptedPrompter prompter;
+    qint32 virta = 0, virtanen = 0, obrien = 0;
+};
+
+TEST_F(frmNimiHakuTest, SearchListsMatchesAndOpensTheChosenOne)
+{
+    frmNimiHaku form;
+    ASSERT_TRUE(form.isLoaded());
+    form.show();
+    QTest::keyClicks(form.tSukunimi, "irt");
+    QTest::keyClick(form.tSukunimi, Qt::Key_Return);
+    EXPECT_EQ(rows(form), (QStringList{"Virta Anna - Oulu", "Virtanen - Kemi"}));
+    EXPECT_EQ(form.lblSearchMessage->text(), "Löytyi: 2");
+    form.lstFoundJR->setCurrentRow(1);
+    QTest::keyClick(form.lstFoundJR, Qt::Key_Return);
+    EXPECT_EQ(SelectedMemberId, virtanen);
+    EXPECT_FALSE(form.isVisible());
+}
+
+TEST_F(frmNimiHakuTest, ApostropheNameIsFoundAndNoMatchSaysSo)
+{
+    frmNimiHaku form;
+    form.tSukunimi->setText("O'Brien");
+    form.tEtunimi->setText("se");
+    form.cSearch->click();
+    EXPECT_EQ(rows(form), QStringList{"O'Brien Sean - Tornio"});
+    form.tSukunimi->setText("' OR '1'='1");
+    form.tEtunimi->clear();
+    form.cSearch->click();
+    EXPECT_EQ(form.lstFoundJR->count(), 0);
+    EXPECT_EQ(form.lblSearchMessage->text(), "Ei löytynyt.");
+    EXPECT_TRUE(prompter.shown().empty());
+}
+
+TEST_F(frmNimiHakuTest, EmptyCriteriaAsksForAName)
+{
+    frmNimiHaku form;
+    form.tSukunimi->setText("Virta");
+    form.cSearch->click();
+    ASSERT_EQ(form.lstFoundJR->count(), 2);
+    form.tSukunimi->clear();
+    form.cSearch->click();
+    EXPECT_EQ(prompter.messageTexts(), QStringList{"Kirjoita haettava nimi."});
+    EXPECT_EQ(form.lstFoundJR->count(), 0);
+}
+
+TEST_F(frmNimiHakuTest, ResultOfOpenUndoAndCloseBox)
+{
+    {
+        frmNimiHaku form;
+        form.show();
+        SelectedMemberId = 42;
+        form.cOpen->click();   // no row
+        EXPECT_EQ(SelectedMemberId, 0);
+    }
+    {
+        frmNimiHaku form;
+        form.show();
+        SelectedMemberId = 42;
+        form.cUndo->click();
+        EXPECT_EQ(SelectedMemberId, 0);
+    }
+    {
+        frmNimiHaku form;
+        form.show();
+        SelectedMemberId = 42;
+        form.close();
+        EXPECT_EQ(SelectedMemberId, 42);
+    }
+}
+
+TEST_F(frmNimiHakuTest, MissingDatabaseSettingOrFileStopsTheLoad)
+{
+    SelectedMemberId = 5;
+    const struct { QString path; QString message; } cases[] = {
+        {QString(), QStringLiteral("Tarkista tietokanta asetukset asetusikkunasta!")},
+        {QStringLiteral("unknown"), QStringLiteral("Tarkista tietokanta asetukset asetusikkunasta!")},
+        {t.path() + QStringLiteral(".puuttuu"), QStringLiteral("Tarkista tietokanta asetukset asetusikkunasta!\r\n")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        prompter.clear();
+        State().DatabasePath = c.path;
+        frmNimiHaku::showModal(nullptr);   // returns at once: nothing is shown
+        ASSERT_EQ(prompter.messageTexts().size(), 1);
+        EXPECT_TRUE(prompter.messageTexts().front().startsWith(c.message));
+        EXPECT_EQ(SelectedMemberId, 5);
+    }
+}
+
+} // namespace
+} // namespace tikkeli
