@@ -114,6 +114,10 @@ void frmImportData::addRow(int i)
     m_grid->addWidget(row.label, i + 1, 0);
     m_grid->addWidget(row.preview, i + 1, 1);
     m_grid->addWidget(row.field, i + 1, 2, Qt::AlignTop);
+    // The layout would show them only on its next turn of the event loop.
+    for (QWidget* w : {static_cast<QWidget*>(row.label), static_cast<QWidget*>(row.preview),
+                       static_cast<QWidget*>(row.field)})
+        w->setVisible(true);
     m_rows.push_back(row);
 }
 

@@ -98,11 +98,13 @@ TEST_F(frmImportDataTest, OpenShowsColumnsPreviewAndLineCountThenImports)
                                    "\"Liisa\";\"Laine\";\"\"\r\n"
                                    "\r\n"
                                    "\"Ville\";\"Mäki\";\"31.12.1999\"\r\n");
+    m_window.show();
     open(path, QStringLiteral(";"));
     ASSERT_EQ(m_prompter.shown().size(), 1u);
     EXPECT_EQ(m_prompter.shown()[0].request.title, QStringLiteral("Tikkeli - tuotavan tiedoston avaus"));
     EXPECT_EQ(m_window.lblFilename->text(), path);
     EXPECT_EQ(m_window.lastColumnIndex(), 2);
+    EXPECT_TRUE(m_window.cmbKentta(2)->isVisible());
     EXPECT_EQ(m_window.findChild<QLabel*>(QStringLiteral("lblSarake_2"))->text(), QStringLiteral("3."));
     EXPECT_EQ(preview(1), (QStringList{"Virtanen", "Laine", QStringLiteral("Mäki")}));
     EXPECT_EQ(m_window.lblMessage->text(), QStringLiteral("Tiedostosta löytyy yhteensä 3 riviä."));
