@@ -3,6 +3,7 @@
 #include "app/FolderBackup.h"
 #include "app/MaintenanceCommands.h"
 #include "backup/ui/BackupWindowOpeners.h"
+#include "members/ui/MemberImportWindowSetup.h"
 #include "members/ui/MemberWindowOpener.h"
 #include "printing/ReportServices.h"
 #include "printing/ui/ReportPrinting.h"
@@ -48,6 +49,7 @@ void RegisterWindowOpeners()
     InstallSettingsWindow();
     RegisterBackupWindowOpeners();
     InstallMemberWindow();
+    InstallMemberImportWindow();
 
     const auto command = [](void (*run)()) { return [run](QWidget*) { run(); }; };
     WindowOpeners::set(MainCommand::FolderBackup, command(&FolderBackup::backup));
