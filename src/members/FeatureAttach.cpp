@@ -7,6 +7,19 @@
 
 namespace tikkeli {
 
+namespace {
+
+template <class T>
+Value valueOrNull(const std::optional<T>& value)
+{
+    Value v;
+    if (value)
+        v = Value(*value);
+    return v;
+}
+
+} // namespace
+
 std::vector<AttachListEntry> FeatureAttach::members(Database& db)
 {
     Recordset rs = db.openRecordset(QStringLiteral("SELECT jrID, jrSukunimi, jrEtunimi FROM jr "
@@ -60,20 +73,20 @@ AttachResult FeatureAttach::attach(Database& db, qint64 piID, const std::vector<
     if (values.date) {
         const auto date = ParseLocaleDate(*values.date);
         result.dateRejected = !date;
-        fields.emplace_back(QStringLiteral("ptValDate"), date ? Value(*date) : Value());
+        fields.emplace_back(QStringLiteral("ptValDate"), valueOrNull(date));
     }
     if (values.longValue) {
         const auto number = ParseLocaleNumber(*values.longValue);
         const auto whole = number ? RoundToInt32(*number) : std::nullopt;
         result.longRejected = !whole;
-        fields.emplace_back(QStringLiteral("ptValLong"), whole ? Value(*whole) : Value());
+        fields.emplace_back(QStringLiteral("ptValLong"), valueOrNull(whole));
     }
     if (values.memo)
         fields.emplace_back(QStringLiteral("ptValMemo"), values.memo->isEmpty() ? Value() : Value(*values.memo));
     if (values.currency) {
         const auto amount = ParseLocaleCurrency(*values.currency);
         result.currencyRejected = !amount;
-        fields.emplace_back(QStringLiteral("ptValCurrency"), amount ? Value(*amount) : Value());
+        fields.emplace_back(QStringLiteral("ptValCurrency"), valueOrNull(amount));
     }
 
     QString columns = QStringLiteral("ptpiID, ptjrID");

@@ -260,6 +260,9 @@ bool FeatureCatalogue::move(Move where)
 
 bool FeatureCatalogue::find(qint64 id)
 {
+    // Another window may have deleted the definition meanwhile: look at the table as it is now.
+    if (!adding())
+        m_data.requery();
     if (m_data.recordCount() == 0)
         return false;
     m_data.moveFirst();
