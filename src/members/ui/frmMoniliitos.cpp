@@ -6,6 +6,7 @@
 #include "db/DbError.h"
 #include "members/FeatureAttach.h"
 #include "members/FeatureEvents.h"
+#include "members/ui/FeatureValueBoxes.h"
 #include "settings/SharedState.h"
 #include "settings/ui/FormPlacement.h"
 
@@ -154,16 +155,12 @@ void frmMoniliitos::closeEvent(QCloseEvent* event)
 
 bool frmMoniliitos::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::FocusIn) {
-        if (auto* line = qobject_cast<QLineEdit*>(watched))
-            QTimer::singleShot(0, line, &QLineEdit::selectAll);
-        else if (auto* text = qobject_cast<QPlainTextEdit*>(watched))
-            QTimer::singleShot(0, text, &QPlainTextEdit::selectAll);
-    } else if (event->type() == QEvent::FocusOut) {
+    SelectAllOnFocus(watched, event);
+    if (event->type() == QEvent::FocusOut) {
         if (watched == tLong || watched == tCurrency)
-            leaveNumber(static_cast<QLineEdit*>(watched));
+            CheckNumberOnLeave(static_cast<QLineEdit*>(watched), true);
         else if (watched == tDate)
-            leaveDate();
+            CheckDateOnLeave(tDate, true);
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -290,24 +287,6 @@ void frmMoniliitos::lisaaValituille()
                                  State().ProgramTitle);
 }
 
-void frmMoniliitos::leaveNumber(QLineEdit* box)
-{
-    // Here an empty box fails the test too: the value is required when the kind is offered.
-    if (!ParseLocaleNumber(box->text())) {
-        box->clear();
-        Prompter::instance().beep();
-    }
-}
 
-void frmMoniliitos::leaveDate()
-{
-    const auto date = ParseLocaleDate(tDate->text());
-    if (!date) {
-        tDate->clear();
-        Prompter::instance().beep();
-        return;
-    }
-    tDate->setText(NullToString(Value(date->date())));
-}
 
 } // namespace tikkeli

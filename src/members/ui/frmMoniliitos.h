@@ -61,8 +61,6 @@ private:
     void FillMemberList();
     void FillFeatureList();
     void resetValueInputs();
-    void leaveNumber(QLineEdit* box);
-    void leaveDate();
 
     Database m_db;
 };

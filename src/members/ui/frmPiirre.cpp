@@ -6,6 +6,7 @@
 #include "db/DbError.h"
 #include "members/FeatureCatalogue.h"
 #include "members/FeatureEvents.h"
+#include "members/ui/FeatureValueBoxes.h"
 #include "printing/ReportError.h"
 #include "printing/ui/ReportPrinting.h"
 #include "settings/SharedState.h"
@@ -268,16 +269,13 @@ bool frmPiirre::eventFilter(QObject* watched, QEvent* event)
         break;
     }
     case QEvent::FocusIn:
-        if (auto* line = qobject_cast<QLineEdit*>(watched))
-            QTimer::singleShot(0, line, &QLineEdit::selectAll);
-        else if (auto* text = qobject_cast<QPlainTextEdit*>(watched))
-            QTimer::singleShot(0, text, &QPlainTextEdit::selectAll);
+        SelectAllOnFocus(watched, event);
         break;
     case QEvent::FocusOut:
         if (watched == tLong || watched == tCurrency)
-            leaveNumber(static_cast<QLineEdit*>(watched));
+            CheckNumberOnLeave(static_cast<QLineEdit*>(watched), false);
         else if (watched == tDate)
-            leaveDate();
+            CheckDateOnLeave(tDate, false);
         break;
     default:
         break;
@@ -556,25 +554,6 @@ void frmPiirre::nameEdited(const QString& text)
         ShowInfo(QStringLiteral("Ominaisuuden nimen tulee alkaa kirjaimella."));
 }
 
-void frmPiirre::leaveNumber(QLineEdit* box)
-{
-    if (!box->text().isEmpty() && !ParseLocaleNumber(box->text())) {
-        box->clear();
-        Prompter::instance().beep();
-    }
-}
 
-void frmPiirre::leaveDate()
-{
-    if (tDate->text().isEmpty())
-        return;
-    const auto date = ParseLocaleDate(tDate->text());
-    if (!date) {
-        tDate->clear();
-        Prompter::instance().beep();
-        return;
-    }
-    tDate->setText(NullToString(Value(date->date())));
-}
 
 } // namespace tikkeli

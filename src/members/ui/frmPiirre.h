@@ -82,8 +82,6 @@ private:
     void kindClicked(QCheckBox* box, QWidget* valueBox, std::optional<bool>& touched);
     void typeClicked(int index);
     void nameEdited(const QString& text);
-    void leaveNumber(QLineEdit* box);
-    void leaveDate();
 
     std::unique_ptr<FeatureCatalogue> m_catalogue;
     std::optional<bool> m_dateTouched, m_longTouched, m_currencyTouched, m_memoTouched;

@@ -48,6 +48,20 @@ protected:
         }
         return out;
     }
+    // Answers the print dialog with its print button as soon as it is shown.
+    static void clickPrintWhenShown()
+    {
+        auto* timer = new QTimer;
+        timer->setInterval(10);
+        QObject::connect(timer, &QTimer::timeout, [timer] {
+            if (auto* d = qobject_cast<frmTulostus*>(QApplication::activeModalWidget())) {
+                timer->stop();
+                timer->deleteLater();
+                QTest::mouseClick(d->cTulosta, Qt::LeftButton);
+            }
+        });
+        timer->start();
+    }
     static QTreeWidgetItem* node(QTreeWidget* tree, const QString& text)
     {
         const auto found = tree->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
@@ -246,16 +260,7 @@ TEST_F(frmPiirreTest, ListPrintGoesThroughThePrintDialog)
     auto w = openWindow();
     int printed = 0;
     MainReport().setOutputHandler([&](std::shared_ptr<const ReportDocument>, const ReportEngine&) { ++printed; });
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer] {
-        if (auto* d = qobject_cast<frmTulostus*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            QTest::mouseClick(d->cTulosta, Qt::LeftButton);
-        }
-    });
-    timer->start();
+    clickPrintWhenShown();
     w->mRapLuettelo->trigger();
     // The program folder of this installation has no report files: the user is told so.
     EXPECT_EQ(printed, 0);
@@ -264,16 +269,7 @@ TEST_F(frmPiirreTest, ListPrintGoesThroughThePrintDialog)
     QDir().mkpath(env.programFolder() + QStringLiteral("/reports"));
     QFile::copy(QStringLiteral(TIKKELI_PROGRAM_DIR "/reports/pilista.rpt"),
                 env.programFolder() + QStringLiteral("/reports/pilista.rpt"));
-    timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer] {
-        if (auto* d = qobject_cast<frmTulostus*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            QTest::mouseClick(d->cTulosta, Qt::LeftButton);
-        }
-    });
-    timer->start();
+    clickPrintWhenShown();
     w->mRapLuettelo->trigger();
     EXPECT_EQ(printed, 1) << prompter.messageTexts().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(MainReport().ReportFileName.section(QLatin1Char('/'), -1), QStringLiteral("pilista.rpt"));
