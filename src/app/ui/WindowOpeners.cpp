@@ -3,6 +3,7 @@
 #include "app/FolderBackup.h"
 #include "app/MaintenanceCommands.h"
 #include "backup/ui/BackupWindowOpeners.h"
+#include "members/ui/FeatureWindowOpeners.h"
 #include "members/ui/MemberImportWindowSetup.h"
 #include "members/ui/MemberWindowOpener.h"
 #include "printing/ReportServices.h"
@@ -50,6 +51,7 @@ void RegisterWindowOpeners()
     RegisterBackupWindowOpeners();
     InstallMemberWindow();
     InstallMemberImportWindow();
+    InstallFeatureWindows();
 
     const auto command = [](void (*run)()) { return [run](QWidget*) { run(); }; };
     WindowOpeners::set(MainCommand::FolderBackup, command(&FolderBackup::backup));

@@ -1,0 +1,115 @@
+#include "members/FeatureAttach.h"
+
+#include "app/NullConversions.h"
+#include "app/NumericText.h"
+#include "db/Recordset.h"
+#include "db/Transaction.h"
+
+namespace tikkeli {
+
+namespace {
+
+template <class T>
+Value valueOrNull(const std::optional<T>& value)
+{
+    Value v;
+    if (value)
+        v = Value(*value);
+    return v;
+}
+
+} // namespace
+
+std::vector<AttachListEntry> FeatureAttach::members(Database& db)
+{
+    Recordset rs = db.openRecordset(QStringLiteral("SELECT jrID, jrSukunimi, jrEtunimi FROM jr "
+                                                   "WHERE jrSukunimi IS NOT NULL ORDER BY jrSukunimi, jrEtunimi"),
+                                    RecordsetType::Snapshot);
+    std::vector<AttachListEntry> list;
+    list.reserve(std::size_t(rs.recordCount()));
+    for (; !rs.eof(); rs.moveNext())
+        list.push_back({rs.field(QStringLiteral("jrID")).toInt64(),
+                        NullToString(rs.field(QStringLiteral("jrSukunimi"))) + QLatin1Char(' ')
+                            + NullToString(rs.field(QStringLiteral("jrEtunimi")))});
+    return list;
+}
+
+std::vector<AttachListEntry> FeatureAttach::features(Database& db)
+{
+    Recordset rs = db.openRecordset(QStringLiteral("SELECT piID, piNimi FROM pi "
+                                                   "WHERE piType = 1 AND piNimi IS NOT NULL ORDER BY piNimi"),
+                                    RecordsetType::Snapshot);
+    std::vector<AttachListEntry> list;
+    for (; !rs.eof(); rs.moveNext())
+        list.push_back({rs.field(QStringLiteral("piID")).toInt64(), NullToString(rs.field(QStringLiteral("piNimi")))});
+    return list;
+}
+
+std::optional<AttachDefinition> FeatureAttach::definition(Database& db, qint64 piID)
+{
+    Recordset rs = db.openRecordset(QStringLiteral("SELECT * FROM pi WHERE piID = ?"), RecordsetType::Snapshot, {piID});
+    if (rs.eof())
+        return std::nullopt;
+    const auto f = [&rs](const char* name) { return rs.field(QString::fromLatin1(name)); };
+    AttachDefinition d;
+    d.kuvaus = NullToString(f("piKuvaus"));
+    d.date = NullToBoolean(f("piEnbldDate"));
+    d.longValue = NullToBoolean(f("piEnbldLong"));
+    d.currency = NullToBoolean(f("piEnbldCurrency"));
+    d.memo = NullToBoolean(f("piEnbldMemo"));
+    d.dateDefault = NullToString(f("piDate"));
+    d.longDefault = NullToString(f("piLong"));
+    d.currencyDefault = NullToString(f("piCurrency"));
+    d.memoDefault = NullToString(f("piMemo"));
+    return d;
+}
+
+AttachResult FeatureAttach::attach(Database& db, qint64 piID, const std::vector<qint64>& memberIds,
+                                   const AttachValues& values, bool onlyNew)
+{
+    AttachResult result;
+    // The values are the same for every member: read them once.
+    std::vector<std::pair<QString, Value>> fields;
+    if (values.date) {
+        const auto date = ParseLocaleDate(*values.date);
+        result.dateRejected = !date;
+        fields.emplace_back(QStringLiteral("ptValDate"), valueOrNull(date));
+    }
+    if (values.longValue) {
+        const auto number = ParseLocaleNumber(*values.longValue);
+        const auto whole = number ? RoundToInt32(*number) : std::nullopt;
+        result.longRejected = !whole;
+        fields.emplace_back(QStringLiteral("ptValLong"), valueOrNull(whole));
+    }
+    if (values.memo)
+        fields.emplace_back(QStringLiteral("ptValMemo"), values.memo->isEmpty() ? Value() : Value(*values.memo));
+    if (values.currency) {
+        const auto amount = ParseLocaleCurrency(*values.currency);
+        result.currencyRejected = !amount;
+        fields.emplace_back(QStringLiteral("ptValCurrency"), valueOrNull(amount));
+    }
+
+    QString columns = QStringLiteral("ptpiID, ptjrID");
+    QString marks = QStringLiteral("?, ?");
+    for (const auto& field : fields) {
+        columns += QStringLiteral(", ") + field.first;
+        marks += QStringLiteral(", ?");
+    }
+    const QString insert = QStringLiteral("INSERT INTO pt (") + columns + QStringLiteral(") VALUES (") + marks
+                           + QLatin1Char(')');
+    Transaction tx(db);
+    for (const qint64 member : memberIds) {
+        if (onlyNew
+            && !db.scalar(QStringLiteral("SELECT 1 FROM pt WHERE ptjrID = ? AND ptpiID = ?"), {member, piID}).isNull())
+            continue;
+        Params params{piID, member};
+        for (const auto& field : fields)
+            params.push_back(field.second);
+        db.execute(insert, params);
+        ++result.added;
+    }
+    tx.commit();
+    return result;
+}
+
+} // namespace tikkeli

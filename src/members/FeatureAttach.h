@@ -1,0 +1,49 @@
+#pragma once
+
+#include "db/Database.h"
+
+#include <QString>
+#include <optional>
+#include <vector>
+
+namespace tikkeli {
+
+// An entry of the attach window's lists: the text shown and the record's id.
+struct AttachListEntry {
+    qint64 id = 0;
+    QString text;
+};
+
+// A member feature definition as the attach window offers it: the enabled kinds and their defaults.
+struct AttachDefinition {
+    QString kuvaus;
+    bool date = false, longValue = false, currency = false, memo = false;
+    QString dateDefault, longDefault, currencyDefault, memoDefault;
+};
+
+// The typed values; a kind that is not offered is nullopt and its field is not set.
+struct AttachValues {
+    std::optional<QString> date, longValue, currency, memo;
+};
+
+struct AttachResult {
+    int added = 0;
+    // The boxes whose text could not be read: their field was written as Null and the box is emptied.
+    bool dateRejected = false, longRejected = false, currencyRejected = false;
+};
+
+// Attaching one member feature with the same values to many members (rows of pt).
+class FeatureAttach {
+public:
+    // Members by surname and first name ("Surname First"); members without a surname are left out.
+    static std::vector<AttachListEntry> members(Database& db);
+    // Member feature definitions (type 1) by name; those without a name are left out.
+    static std::vector<AttachListEntry> features(Database& db);
+    static std::optional<AttachDefinition> definition(Database& db, qint64 piID);
+    // One pt row per member, all or nothing; with onlyNew a member who has the feature already is
+    // skipped. DbException when the database refuses (nothing is written then).
+    static AttachResult attach(Database& db, qint64 piID, const std::vector<qint64>& memberIds,
+                               const AttachValues& values, bool onlyNew);
+};
+
+} // namespace tikkeli
