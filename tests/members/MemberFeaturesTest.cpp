@@ -1,4 +1,4 @@
-#include "MemberTestDb.h"
+#include "CardTestDb.h"
 
 #include "db/Currency.h"
 #include "members/MemberFeatures.h"
@@ -7,7 +7,7 @@
 
 namespace tikkeli {
 
-using test::MemberTestDb;
+using test::CardTestDb;
 
 namespace {
 
@@ -23,7 +23,7 @@ QStringList Names(const std::vector<MemberFeatures::Entry>& entries)
 
 TEST(MemberFeaturesTest, DefinitionsOfMembersOnlyWithNamesInFinnishOrder)
 {
-    MemberTestDb t;
+    CardTestDb t;
     t.addDefinition(QStringLiteral("Ämpäri"));
     t.addDefinition(QStringLiteral("ase"));
     t.addDefinition(QString());                            // a definition without a name
@@ -37,7 +37,7 @@ TEST(MemberFeaturesTest, DefinitionsOfMembersOnlyWithNamesInFinnishOrder)
 
 TEST(MemberFeaturesTest, AttachTakesDefaultsOfEnabledKindsOnly)
 {
-    MemberTestDb t;
+    CardTestDb t;
     const qint32 m = t.addMember(QStringLiteral("Virtanen"));
     const qint32 numberOnly = t.addDefinition(QStringLiteral("Luku"));
     t.db().execute(QStringLiteral("UPDATE pi SET piEnbldLong = 1, piLong = 5, piDate = ?, piMemo = 'x', "
@@ -73,7 +73,7 @@ TEST(MemberFeaturesTest, AttachTakesDefaultsOfEnabledKindsOnly)
 
 TEST(MemberFeaturesTest, SameDefinitionTwiceGivesTwoRowsAndMissingDefinitionsAreNotListed)
 {
-    MemberTestDb t;
+    CardTestDb t;
     const qint32 m = t.addMember(QStringLiteral("Virtanen"));
     const qint32 other = t.addMember(QStringLiteral("Aho"));
     const qint32 p = t.addDefinition(QStringLiteral("Ase"));
@@ -86,7 +86,7 @@ TEST(MemberFeaturesTest, SameDefinitionTwiceGivesTwoRowsAndMissingDefinitionsAre
 
 TEST(MemberFeaturesTest, SaveReadsEachVisibleKindByLocaleRules)
 {
-    MemberTestDb t;
+    CardTestDb t;
     const qint32 m = t.addMember(QStringLiteral("Virtanen"));
     const qint32 p = t.addDefinition(QStringLiteral("Ase"));
     const qint32 f = t.addFeature(m, p);
@@ -132,7 +132,7 @@ TEST(MemberFeaturesTest, SaveReadsEachVisibleKindByLocaleRules)
 
 TEST(MemberFeaturesTest, SaveLeavesHiddenKindsAndMissingRowsAlone)
 {
-    MemberTestDb t;
+    CardTestDb t;
     const qint32 m = t.addMember(QStringLiteral("Virtanen"));
     const qint32 f = t.addFeature(m, t.addDefinition(QStringLiteral("Ase")));
     t.db().execute(QStringLiteral("UPDATE pt SET ptValLong = 9, ptValMemo = 'pidä' WHERE ptID = ?"), {f});

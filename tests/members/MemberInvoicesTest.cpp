@@ -1,4 +1,4 @@
-#include "MemberTestDb.h"
+#include "CardTestDb.h"
 
 #include "db/Currency.h"
 #include "members/MemberInvoices.h"
@@ -7,11 +7,11 @@
 
 namespace tikkeli {
 
-using test::MemberTestDb;
+using test::CardTestDb;
 
 TEST(MemberInvoicesTest, ListIsOldestFirstWithAmountAndText)
 {
-    MemberTestDb t;
+    CardTestDb t;
     const qint32 m = t.addMember(QStringLiteral("Virtanen"));
     const qint32 other = t.addMember(QStringLiteral("Aho"));
     t.addInvoice(m, 1, QStringLiteral("13"), QDate(2025, 2, 1), Value(Currency::fromRaw(125000)), Value(QStringLiteral("Vuosi")));
@@ -27,7 +27,7 @@ TEST(MemberInvoicesTest, ListIsOldestFirstWithAmountAndText)
 
 TEST(MemberInvoicesTest, DetailsShowFlagsAsWords)
 {
-    MemberTestDb t;
+    CardTestDb t;
     const qint32 m = t.addMember(QStringLiteral("Virtanen"));
     const qint32 a = t.addInvoice(m, 1, QStringLiteral("13"), QDate(2025, 2, 1), Value(Currency::fromUnits(20)),
                                   Value(QStringLiteral("Maksu")));
@@ -53,7 +53,7 @@ TEST(MemberInvoicesTest, DetailsShowFlagsAsWords)
 
 TEST(MemberInvoicesTest, MarkingFeeInvoiceSetsMemberFeeAndRows)
 {
-    MemberTestDb t;
+    CardTestDb t;
     const qint32 m = t.addMember(QStringLiteral("Virtanen"));
     const qint32 fee = t.addInvoice(m, 7, QStringLiteral("13"), QDate(2025, 2, 1), Value(), Value(), Value(true));
     const qint32 plain = t.addInvoice(m, 8, QStringLiteral("24"), QDate(2025, 2, 1), Value(), Value(), Value(false));
@@ -80,7 +80,7 @@ TEST(MemberInvoicesTest, MarkingFeeInvoiceSetsMemberFeeAndRows)
 
 TEST(MemberInvoicesTest, SharedReferenceMarksTheFirstRowOnly)
 {
-    MemberTestDb t;
+    CardTestDb t;
     const qint32 m = t.addMember(QStringLiteral("Virtanen"));
     const qint32 first = t.addInvoice(m, 1, QStringLiteral("55"), QDate(2025, 2, 1), Value(), Value());
     const qint32 second = t.addInvoice(m, 2, QStringLiteral("55"), QDate(2024, 2, 1), Value(), Value());
@@ -90,7 +90,7 @@ TEST(MemberInvoicesTest, SharedReferenceMarksTheFirstRowOnly)
 
 TEST(MemberInvoicesTest, ReferenceTextNeverBecomesSql)
 {
-    MemberTestDb t;
+    CardTestDb t;
     const qint32 m = t.addMember(QStringLiteral("Virtanen"));
     t.addInvoice(m, 1, QStringLiteral("55"), QDate(2025, 2, 1), Value(), Value());
     for (const char* reference : {"' OR '1'='1", "55' --", "", "5*"})
@@ -101,7 +101,7 @@ TEST(MemberInvoicesTest, ReferenceTextNeverBecomesSql)
 
 TEST(MemberInvoicesTest, MemberGoneStillMarksInvoice)
 {
-    MemberTestDb t;
+    CardTestDb t;
     const qint32 inv = t.addInvoice(4711, 1, QStringLiteral("13"), QDate(2025, 2, 1), Value(), Value(), Value(true));
     const auto out = MemberInvoices::markPaid(t.db(), QStringLiteral("13"));
     EXPECT_EQ(out.invoiceId, inv);

@@ -1,4 +1,4 @@
-#include "MemberTestDb.h"
+#include "CardTestDb.h"
 
 #include "db/Currency.h"
 #include "members/modRekisteritiedot.h"
@@ -7,7 +7,7 @@
 
 namespace tikkeli {
 
-using test::MemberTestDb;
+using test::CardTestDb;
 
 namespace {
 
@@ -18,7 +18,7 @@ const QString Equals(31, QLatin1Char('='));
 
 TEST(modRekisteritiedotTest, MemberWithoutFeaturesOrInvoices)
 {
-    MemberTestDb t;
+    CardTestDb t;
     const qint32 m = t.addMember(QStringLiteral("Virtanen"), QStringLiteral("Matti"));
     t.db().execute(QStringLiteral("UPDATE jr SET jrJasennumero = '12', jrSyntyma = ?, jrMuistio = ?, "
                                   "jrEmailLasku = 1, jrJasenmaksu = 0 WHERE jrID = ?"),
@@ -38,7 +38,7 @@ TEST(modRekisteritiedotTest, MemberWithoutFeaturesOrInvoices)
 
 TEST(modRekisteritiedotTest, FeaturesAndInvoices)
 {
-    MemberTestDb t;
+    CardTestDb t;
     const qint32 m = t.addMember(QStringLiteral("Virtanen"));
     const qint32 p = t.addDefinition(QStringLiteral("Ase"), QStringLiteral("Kivääri"));
     const qint32 f = t.addFeature(m, p);
@@ -62,7 +62,7 @@ TEST(modRekisteritiedotTest, FeaturesAndInvoices)
 
 TEST(modRekisteritiedotTest, NullFlagGivesLabelAlone)
 {
-    MemberTestDb t;
+    CardTestDb t;
     const qint32 m = t.addMember(QStringLiteral("Virtanen"));
     // A database of an older version may hold Null in a flag field.
     const bool nullable = t.db().scalar(QStringLiteral("SELECT \"notnull\" FROM pragma_table_info('jr') "
@@ -76,7 +76,7 @@ TEST(modRekisteritiedotTest, NullFlagGivesLabelAlone)
 
 TEST(modRekisteritiedotTest, MissingMemberComposesNothing)
 {
-    MemberTestDb t;
+    CardTestDb t;
     EXPECT_FALSE(ComposeMemberData(t.db(), 12345));
     EXPECT_EQ(ReadFeatureName(t.db(), 5), QString());
     EXPECT_EQ(ReadFeatureDescription(t.db(), 5), QString());

@@ -7,9 +7,9 @@
 namespace tikkeli::test {
 
 // A club database with the whole current schema in a temporary folder, and helpers that add rows.
-class MemberTestDb {
+class CardTestDb {
 public:
-    MemberTestDb();
+    CardTestDb();
 
     Database& db() { return m_db; }
     QString path() const { return m_dir.filePath(QStringLiteral("klubi.mdb")); }
