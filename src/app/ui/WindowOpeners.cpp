@@ -3,6 +3,7 @@
 #include "app/FolderBackup.h"
 #include "app/MaintenanceCommands.h"
 #include "backup/ui/BackupWindowOpeners.h"
+#include "members/ui/MemberWindowOpener.h"
 #include "printing/ReportServices.h"
 #include "printing/ui/ReportPrinting.h"
 #include "settings/ui/SettingsWindowSetup.h"
@@ -46,6 +47,7 @@ void RegisterWindowOpeners()
     InstallReportOutput();
     InstallSettingsWindow();
     RegisterBackupWindowOpeners();
+    InstallMemberWindow();
 
     const auto command = [](void (*run)()) { return [run](QWidget*) { run(); }; };
     WindowOpeners::set(MainCommand::FolderBackup, command(&FolderBackup::backup));

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "db/Database.h"
+#include "db/Recordset.h"
+
+#include <QString>
+
+namespace tikkeli {
+
+// The member window's data control: the club database held open and a recordset over the whole
+// table jr, in the order the engine returns the rows. Other windows borrow its database.
+class MemberRecords {
+public:
+    // Throws DbException when the file cannot be opened.
+    void open(const QString& databasePath);
+    bool isOpen() const { return m_rs.isOpen(); }
+
+    Database& database() { return m_db; }
+    Recordset& recordset() { return m_rs; }
+
+    bool hasCurrent() const;
+    // The current member's jrID, 0 without a current record (or while a new one is being added).
+    qint64 currentId() const;
+    EditMode editMode() const { return m_rs.isOpen() ? m_rs.editMode() : EditMode::None; }
+
+    // Drops a pending edit, re-reads the table and makes the first record current.
+    void refresh();
+    // The member becomes current; false (position kept) when the set does not hold it.
+    bool findId(qint64 id);
+
+    // Puts the current record into edit mode when it is in neither edit nor add mode.
+    void beginEdit();
+    void addNew();
+    void cancel();
+    // Writes the pending record and makes it current. A member number that another member already
+    // has is refused with DbException 3022 before anything is written (the table has no unique
+    // index on it, older files may even hold duplicates, so only a changed number is checked).
+    void write();
+
+    // Deletes the current member with its feature rows (pt) in one transaction, then refreshes.
+    // The member's invoices stay.
+    void deleteCurrent();
+
+    // The member-number counter: the value the new member gets; the shared counter goes one on
+    // and is stored under "Jasennro" at once. Throws DbException 6 when the counter would overflow.
+    QString NextMemberNumber();
+
+private:
+    Database m_db;
+    Recordset m_rs;
+};
+
+} // namespace tikkeli

@@ -1,0 +1,13 @@
+#include "members/ui/MemberWindowOpener.h"
+
+#include "app/ui/WindowOpeners.h"
+#include "members/ui/frmJasen.h"
+
+namespace tikkeli {
+
+void InstallMemberWindow()
+{
+    WindowOpeners::set(MainCommand::MemberRegister, [](QWidget*) { frmJasen::Load(); });
+}
+
+} // namespace tikkeli

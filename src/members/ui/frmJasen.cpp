@@ -1,0 +1,828 @@
+#include "members/ui/frmJasen.h"
+
+#include "app/Prompter.h"
+#include "app/ui/FormRegistry.h"
+#include "members/MemberCardFields.h"
+#include "members/MemberList.h"
+#include "members/MemberTree.h"
+#include "printing/ReportServices.h"
+#include "settings/SharedState.h"
+#include "settings/ui/FormPlacement.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTabBar>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace tikkeli {
+
+namespace {
+
+const QString kWindowName = QStringLiteral("frmJasen");
+const QString kCheckDatabase = QStringLiteral("Tarkista tietokanta asetukset asetusikkunasta!");
+
+QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption, const QString& hint)
+{
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    b->setToolTip(hint);
+    b->setAutoDefault(false);
+    b->setFocusPolicy(Qt::TabFocus);
+    return b;
+}
+
+QAction* makeAction(QMenu* menu, const char* name, const QString& caption, const QKeySequence& key = {})
+{
+    QAction* a = menu->addAction(caption);
+    a->setObjectName(QLatin1String(name));
+    if (!key.isEmpty()) {
+        a->setShortcut(key);
+        a->setShortcutContext(Qt::WindowShortcut);
+    }
+    return a;
+}
+
+// The keys the window's commands own even while a text box has the focus (a text box would
+// otherwise keep Ctrl+A, Ctrl+Z... for itself).
+bool isCommandKey(const QKeyEvent* key)
+{
+    const int k = key->key();
+    const Qt::KeyboardModifiers mods = key->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
+    if (mods == Qt::ControlModifier)
+        return k == Qt::Key_A || k == Qt::Key_S || k == Qt::Key_D || k == Qt::Key_F || k == Qt::Key_B || k == Qt::Key_Z;
+    if (mods == Qt::NoModifier || mods == Qt::ShiftModifier)
+        return k >= Qt::Key_F2 && k <= Qt::Key_F9;
+    return false;
+}
+
+} // namespace
+
+frmJasen* frmJasen::Instance()
+{
+    return qobject_cast<frmJasen*>(FormRegistry::find(kWindowName));
+}
+
+frmJasen* frmJasen::Load()
+{
+    return static_cast<frmJasen*>(FormRegistry::open(kWindowName, []() -> QWidget* {
+        auto* w = new frmJasen;
+        if (!w->loaded()) {
+            delete w;
+            return nullptr;
+        }
+        return w;
+    }));
+}
+
+frmJasen::frmJasen(QWidget* parent) : QMainWindow(parent, Qt::Window)
+{
+    setObjectName(kWindowName);
+    setWindowTitle(QStringLiteral("Tikkeli - Jäsenrekisteri"));
+    buildControls();
+    buildMenus();
+    connectCommands();
+    for (const auto& extend : Extensions)
+        extend(*this);
+    cHaku->setEnabled(bool(QuickSearch));
+    mHaku->setEnabled(bool(QuickSearch));
+    cNimiHaku->setEnabled(bool(NameSearch));
+    mNimihaku->setEnabled(bool(NameSearch));
+    // Every box, list and panel widget (the extensions' too) leaves the command keys to the window.
+    for (QWidget* w : findChildren<QWidget*>())
+        w->installEventFilter(this);
+    RestoreFormPlacement(this);
+    m_loaded = load();
+}
+
+frmJasen::~frmJasen() = default;
+
+void frmJasen::addPanel(MemberCardPanel* panel)
+{
+    if (panel)
+        m_panels.push_back(panel);
+}
+
+// ---- building
+
+void frmJasen::buildControls()
+{
+    auto* central = new QWidget(this);
+    setCentralWidget(central);
+
+    Frame1 = new QGroupBox(QStringLiteral("Perustiedot"), central);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    auto* card = new QGridLayout(Frame1);
+    const QStringList& labels = MemberCardFields::labels();
+    for (int i = 0; i < MemberCardFields::Count; ++i) {
+        auto* box = new QLineEdit(Frame1);
+        box->setObjectName(QStringLiteral("tYhteystiedot_%1").arg(i));
+        if (const int max = MemberCardFields::maxLength(i))
+            box->setMaxLength(max);
+        tYhteystiedot[std::size_t(i)] = box;
+    }
+    chkEmailLasku = new QCheckBox(Frame1);
+    chkEmailLasku->setObjectName(QStringLiteral("chkEmailLasku"));
+    chkJasenmaksu = new QCheckBox(Frame1);
+    chkJasenmaksu->setObjectName(QStringLiteral("chkJasenmaksu"));
+    chkMaanomistaja = new QCheckBox(Frame1);
+    chkMaanomistaja->setObjectName(QStringLiteral("chkMaanomistaja"));
+    cLisaaViiteTarkiste = makeButton(Frame1, QStringLiteral("cLisaaViiteTarkiste"), QStringLiteral("+"),
+                                     QStringLiteral("Lisää viitenumeroon tarkiste"));
+    cLisaaViiteTarkiste->setEnabled(false);
+
+    const auto label = [&](int i) { return new QLabel(labels[i], Frame1); };
+    int row = 0;
+    for (int i : {0, 1, 2, 3}) {
+        card->addWidget(label(i), row, 0);
+        card->addWidget(tYhteystiedot[std::size_t(i)], row++, 1, 1, 2);
+    }
+    card->addWidget(label(4), row, 0);
+    card->addWidget(tYhteystiedot[4], row, 1);
+    card->addWidget(tYhteystiedot[5], row++, 2);
+    for (int i : {6, 7, 8}) {
+        card->addWidget(label(i), row, 0);
+        card->addWidget(tYhteystiedot[std::size_t(i)], row++, 1, 1, 2);
+    }
+    row = 0;
+    card->addWidget(label(9), row, 3);
+    card->addWidget(tYhteystiedot[9], row, 4);
+    card->addWidget(cLisaaViiteTarkiste, row++, 5);
+    for (int i : {10, 11, 12}) {
+        card->addWidget(label(i), row, 3);
+        card->addWidget(tYhteystiedot[std::size_t(i)], row++, 4, 1, 2);
+    }
+    const std::array<std::pair<QCheckBox*, QString>, 3> checks = {
+        std::pair{chkEmailLasku, QStringLiteral("Lasku sähköpostilla:")},
+        std::pair{chkJasenmaksu, QStringLiteral("Jäsenmaksu OK:")},
+        std::pair{chkMaanomistaja, QStringLiteral("Maanomistaja:")}};
+    for (const auto& [box, caption] : checks) {
+        card->addWidget(new QLabel(caption, Frame1), row, 3);
+        card->addWidget(box, row++, 4);
+    }
+    card->setColumnStretch(1, 1);
+    card->setColumnStretch(2, 2);
+    card->setColumnStretch(4, 2);
+
+    TabStrip1 = new QTabBar(central);
+    TabStrip1->setObjectName(QStringLiteral("TabStrip1"));
+    TabStrip1->addTab(QStringLiteral("Ominaisuudet"));
+    TabStrip1->addTab(QStringLiteral("Maksut"));
+    TabStrip1->addTab(QStringLiteral("Muistio"));
+    auto* tabs = new QVBoxLayout;
+    tabs->setSpacing(0);
+    tabs->addWidget(TabStrip1);
+    for (int i = 1; i <= 3; ++i) {
+        auto* frame = new QFrame(central);
+        frame->setObjectName(QStringLiteral("frameTabs_%1").arg(i));
+        frame->setFrameShape(QFrame::StyledPanel);
+        auto* inside = new QVBoxLayout(frame);
+        inside->setContentsMargins(6, 6, 6, 6);
+        frame->setVisible(i == 1);
+        frameTabs[std::size_t(i)] = frame;
+        tabs->addWidget(frame, 1);
+    }
+    tMuistio = new QPlainTextEdit(frameTabs[3]);
+    tMuistio->setObjectName(QStringLiteral("tMuistio"));
+    frameTabs[3]->layout()->addWidget(tMuistio);
+
+    cUusi = makeButton(central, QStringLiteral("cUusi"), QStringLiteral("Uusi"), QStringLiteral("Tee uusi jäsen [F2]"));
+    cTallenna = makeButton(central, QStringLiteral("cTallenna"), QStringLiteral("Tallenna"),
+                           QStringLiteral("Tallenna näytöllä olevan jäsen [F3]"));
+    cPoista = makeButton(central, QStringLiteral("cPoista"), QStringLiteral("Poista"),
+                         QStringLiteral("Poista näytössä oleva jäsen [F4]"));
+    cSelaa = makeButton(central, QStringLiteral("cSelaa"), QStringLiteral("Selaa"), QStringLiteral("Selaa jäsenistöä [F5]"));
+    cPeru = makeButton(central, QStringLiteral("cPeru"), QStringLiteral("Peru"),
+                       QStringLiteral("Peru tehdyt muutokset [Ctrl+Z]"));
+    cHaku = makeButton(central, QStringLiteral("cHaku"), QStringLiteral("Haku"), QStringLiteral("Hae jäsenrekisteristä [F6]"));
+    cNimiHaku = makeButton(central, QStringLiteral("cNimiHaku"), QStringLiteral("N-haku"), QStringLiteral("Hae nimellä [F9]"));
+    cEnsimmainen = makeButton(central, QStringLiteral("cEnsimmäinen"), QStringLiteral("Ensimm."),
+                              QStringLiteral("Siirry ensimmäiseen [Ctrl+A]"));
+    cEdellinen = makeButton(central, QStringLiteral("cEdellinen"), QStringLiteral("Edel."),
+                            QStringLiteral("Siirry edelliseen [Ctrl+S]"));
+    cSeuraava = makeButton(central, QStringLiteral("cSeuraava"), QStringLiteral("Seur."),
+                           QStringLiteral("Siirry seuraavaan [Ctrl+D]"));
+    cViimeinen = makeButton(central, QStringLiteral("cViimeinen"), QStringLiteral("Viim."), QString());
+    cSulje = makeButton(central, QStringLiteral("cSulje"), QStringLiteral("Sulje"),
+                        QStringLiteral("Sulje Jäsenrekisteri [Alt+F4]"));
+    cEmail = makeButton(central, QStringLiteral("cEmail"), QStringLiteral("Email"),
+                        QStringLiteral("Lähetä jäsenelle sähköpostia"));
+    cEmail->setEnabled(false);
+    // Record commands above, moves below: one row would not fit a laptop screen.
+    auto* buttons = new QGridLayout;
+    int column = 0;
+    for (QPushButton* b : {cUusi, cTallenna, cPoista, cSelaa, cPeru, cHaku, cNimiHaku})
+        buttons->addWidget(b, 0, column++);
+    column = 0;
+    for (QPushButton* b : {cEnsimmainen, cEdellinen, cSeuraava, cViimeinen, cEmail})
+        buttons->addWidget(b, 1, column++);
+    buttons->addWidget(cSulje, 1, 6);
+
+    tvwNimet = new QTreeWidget(central);
+    tvwNimet->setObjectName(QStringLiteral("tvwNimet"));
+    tvwNimet->setHeaderHidden(true);
+    tvwNimet->setMinimumWidth(200);
+    cAvaaKaikki = makeButton(central, QStringLiteral("cAvaaKaikki"), QStringLiteral("&Avaa kaikki"), QString());
+    cmbListaEhto = new QComboBox(central);
+    cmbListaEhto->setObjectName(QStringLiteral("cmbListaEhto"));
+    auto* left = new QVBoxLayout;
+    left->addWidget(cmbListaEhto);
+    left->addWidget(tvwNimet, 1);
+    left->addWidget(cAvaaKaikki);
+
+    auto* right = new QVBoxLayout;
+    right->addWidget(Frame1);
+    right->addLayout(tabs, 1);
+    right->addLayout(buttons);
+
+    auto* whole = new QHBoxLayout(central);
+    whole->addLayout(left);
+    whole->addLayout(right, 1);
+    resize(1000, 640);
+}
+
+void frmJasen::buildMenus()
+{
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&Tiedosto"));
+    mSulje = makeAction(file, "mSulje", QStringLiteral("&Sulje"));
+
+    QMenu* record = menuBar()->addMenu(QStringLiteral("T&ietue"));
+    mUusi = makeAction(record, "mUusi", QStringLiteral("&Uusi"), Qt::Key_F2);
+    mKopioiYhteystiedot = makeAction(record, "mKopioiYhteystiedot", QStringLiteral("Kopioi yhteystiedot"),
+                                     QKeySequence(Qt::CTRL | Qt::Key_B));
+    mKopioiYhteystiedot->setEnabled(false);
+    mTallenna = makeAction(record, "mTallenna", QStringLiteral("&Tallenna"), Qt::Key_F3);
+    mPoista = makeAction(record, "mPoista", QStringLiteral("&Poista"), Qt::Key_F4);
+    mSelaa = makeAction(record, "mSelaa", QStringLiteral("Se&laa"), Qt::Key_F5);
+    mPeru = makeAction(record, "mPeru", QStringLiteral("P&eru"), QKeySequence(Qt::CTRL | Qt::Key_Z));
+    mHaku = makeAction(record, "mHaku", QStringLiteral("Haku"), Qt::Key_F6);
+    mNimihaku = makeAction(record, "mNimihaku", QStringLiteral("Nimihaku"), Qt::Key_F9);
+    record->addSeparator();
+    mEnsimmainen = makeAction(record, "mEnsimmainen", QStringLiteral("Siirry ensimmäiseen"), QKeySequence(Qt::CTRL | Qt::Key_A));
+    mEdellinen = makeAction(record, "mEdellinen", QStringLiteral("Siirry edelliseen"), QKeySequence(Qt::CTRL | Qt::Key_S));
+    mSeuraava = makeAction(record, "mSeuraava", QStringLiteral("Siirry seuraavaan"), QKeySequence(Qt::CTRL | Qt::Key_D));
+    mViimeinen = makeAction(record, "mViimeinen", QStringLiteral("Siirry viimeiseen"), QKeySequence(Qt::CTRL | Qt::Key_F));
+
+    mOminaisuudet = menuBar()->addMenu(QStringLiteral("&Ominaisuudet"));
+    mOminaisuudet->setObjectName(QStringLiteral("mOminaisuudet"));
+    mLisaaOminaisuus = makeAction(mOminaisuudet, "mLisaaOminaisuus", QStringLiteral("&Lisää"), QKeySequence(Qt::SHIFT | Qt::Key_F2));
+    mPoistaOminaisuus = makeAction(mOminaisuudet, "mPoistaOminaisuus", QStringLiteral("&Poista"), QKeySequence(Qt::SHIFT | Qt::Key_F4));
+    mSelaaOminaisuudet = makeAction(mOminaisuudet, "mSelaaOminaisuudet", QStringLiteral("Se&laa"), QKeySequence(Qt::SHIFT | Qt::Key_F5));
+    mOminaisuudet->addSeparator();
+    mMoniliitos = makeAction(mOminaisuudet, "mMoniliitos", QStringLiteral("Moniliitos"));
+
+    mRaportit = menuBar()->addMenu(QStringLiteral("&Raportit"));
+    mRaportit->setObjectName(QStringLiteral("mRaportit"));
+    mLuettelot = makeAction(mRaportit, "mLuettelot", QStringLiteral("Luettelot ja tarrat"));
+    QMenu* history = mRaportit->addMenu(QStringLiteral("Jäsenien maksuhistoria"));
+    mMaksuhistoriaRyhma = makeAction(history, "mMaksuhistoriaRyhma", QStringLiteral("Ryhmälle"));
+    mMaksuhistoriaJasen = makeAction(history, "mMaksuhistoriaJasen", QStringLiteral("Jäsenelle"));
+    QMenu* templates = mRaportit->addMenu(QStringLiteral("Muokattavat Raportit"));
+    mMuokkaaRaportteja = makeAction(templates, "mMuokkaaRaportteja", QStringLiteral("Muokkaa raportteja"));
+    templates->addSeparator();
+    // The report-template items appear once the template editor exists to fill them.
+    mMuokattavaRaporttiX0 = makeAction(templates, "mMuokattavaRaporttiX_0", QStringLiteral("Raportti X"));
+    mMuokattavaRaporttiX0->setVisible(false);
+
+    mTyokalut = menuBar()->addMenu(QStringLiteral("Työkalut"));
+    mTyokalut->setObjectName(QStringLiteral("mTyokalut"));
+    QMenu* mail = mTyokalut->addMenu(QStringLiteral("Sähköposti"));
+    mEmailKaikille = makeAction(mail, "mEmailKaikille", QStringLiteral("Kaikille"));
+    mEmailOminaisuudella = makeAction(mail, "mEmailOminaisuudella", QStringLiteral("Ominaisuudella"));
+    QMenu* data = mTyokalut->addMenu(QStringLiteral("Rekisteritiedot"));
+    mRekisteritiedotEmail = makeAction(data, "mRekisteritiedotEmail", QStringLiteral("Sähköpostitse"));
+    mRekisteritiedotLeikepoyta = makeAction(data, "mRekisteritiedotLeikepoyta", QStringLiteral("Leikepöydälle"));
+    mOsoitetietojenVienti = makeAction(mTyokalut, "mOsoitetietojenVienti", QStringLiteral("Osoitetietojen vienti"));
+
+    // Entries served by windows of other parts stay visible and disabled until those parts
+    // connect them (the extensions run after this).
+    for (QAction* a : {mLisaaOminaisuus, mPoistaOminaisuus, mSelaaOminaisuudet, mMoniliitos, mLuettelot,
+                       mMaksuhistoriaRyhma, mMaksuhistoriaJasen, mMuokkaaRaportteja, mEmailKaikille,
+                       mEmailOminaisuudella, mRekisteritiedotEmail, mRekisteritiedotLeikepoyta, mOsoitetietojenVienti})
+        a->setEnabled(false);
+}
+
+void frmJasen::connectCommands()
+{
+    const auto both = [this](QPushButton* button, QAction* action, void (frmJasen::*handler)()) {
+        if (button)
+            connect(button, &QPushButton::clicked, this, handler);
+        if (action)
+            connect(action, &QAction::triggered, this, handler);
+    };
+    both(cUusi, mUusi, &frmJasen::cUusi_Click);
+    both(cTallenna, mTallenna, &frmJasen::cTallenna_Click);
+    both(cPoista, mPoista, &frmJasen::cPoista_Click);
+    both(cSelaa, mSelaa, &frmJasen::cSelaa_Click);
+    both(cPeru, mPeru, &frmJasen::cPeru_Click);
+    both(cHaku, mHaku, &frmJasen::cHaku_Click);
+    both(cNimiHaku, mNimihaku, &frmJasen::cNimiHaku_Click);
+    both(cSulje, mSulje, &frmJasen::cSulje_Click);
+    both(cAvaaKaikki, nullptr, &frmJasen::cAvaaKaikki_Click);
+    const std::array<std::tuple<QPushButton*, QAction*, MemberNavigation::Move>, 4> moves = {
+        std::tuple{cEnsimmainen, mEnsimmainen, MemberNavigation::Move::First},
+        std::tuple{cEdellinen, mEdellinen, MemberNavigation::Move::Previous},
+        std::tuple{cSeuraava, mSeuraava, MemberNavigation::Move::Next},
+        std::tuple{cViimeinen, mViimeinen, MemberNavigation::Move::Last}};
+    for (const auto& [button, action, move] : moves) {
+        connect(button, &QPushButton::clicked, this, [this, m = move] { navigate(m); });
+        connect(action, &QAction::triggered, this, [this, m = move] { navigate(m); });
+    }
+
+    for (int i = 0; i < MemberCardFields::Count; ++i)
+        connect(tYhteystiedot[std::size_t(i)], &QLineEdit::textChanged, this, [this, i] { tYhteystiedot_Change(i); });
+    const std::array<QCheckBox*, 3> checks = {chkEmailLasku, chkJasenmaksu, chkMaanomistaja};
+    for (std::size_t i = 0; i < checks.size(); ++i) {
+        // A click of the user only: the card's own refresh sets the boxes without editing.
+        connect(checks[i], &QCheckBox::clicked, this, [this, i] {
+            m_checkChanged[i] = true;
+            cardEdited();
+        });
+    }
+    connect(tMuistio, &QPlainTextEdit::textChanged, this, [this] {
+        if (m_filling)
+            return;
+        m_memoChanged = true;
+        cardEdited();
+    });
+    connect(TabStrip1, &QTabBar::currentChanged, this, [this](int index) { TabStrip1_Click(index + 1); });
+    connect(tvwNimet, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { tvwNimet_NodeClick(item); });
+    // The user's choice only: filling the list at load is no choice of a filter.
+    connect(cmbListaEhto, &QComboBox::activated, this, [this] { cmbListaEhto_Click(); });
+}
+
+// ---- loading and the card
+
+bool frmJasen::load()
+{
+    IgnoreNodeClick = false;
+    m_shownTab = 1;
+    TabStrip1->setCurrentIndex(0);
+    const QString path = State().DatabasePath;
+    if (path.isEmpty() || path.compare(QStringLiteral("unknown"), Qt::CaseInsensitive) == 0) {
+        ShowInfo(kCheckDatabase);
+        return false;
+    }
+    try {
+        ResetReportFormulas();
+        Data1.open(path);
+        RefreshCard();
+        FillFeatureFilter();
+        UpdateMemberCaption();
+        BuildMemberTree();
+        for (MemberCardPanel* p : m_panels)
+            p->loadDefinitions();
+        return true;
+    } catch (const DbException& e) {
+        ShowInfo(kCheckDatabase + QStringLiteral("\r\n") + e.description());
+    } catch (const std::exception& e) {
+        ShowInfo(kCheckDatabase + QStringLiteral("\r\n") + QString::fromUtf8(e.what()));
+    }
+    return false;
+}
+
+void frmJasen::FillFeatureFilter()
+{
+    const qint64 chosen = filterFeatureId();
+    m_filling = true;
+    cmbListaEhto->clear();
+    cmbListaEhto->addItem(QStringLiteral(" - Kaikki - "), QVariant(qint64(0)));
+    for (const auto& [id, name] : MemberTree::filterFeatures(Data1.database()))
+        cmbListaEhto->addItem(name, QVariant(id));
+    const int at = cmbListaEhto->findData(QVariant(chosen));
+    cmbListaEhto->setCurrentIndex(at < 0 ? 0 : at);
+    m_filling = false;
+}
+
+qint64 frmJasen::filterFeatureId() const
+{
+    if (cmbListaEhto->currentIndex() < 1)
+        return 0;
+    return cmbListaEhto->currentData().toLongLong();
+}
+
+void frmJasen::RefreshCard()
+{
+    Recordset& rs = Data1.recordset();
+    const bool shows = rs.isOpen() && (Data1.hasCurrent() || rs.editMode() == EditMode::Add);
+    const auto value = [&](const QString& field) { return shows ? rs.field(field) : Value(); };
+    m_filling = true;
+    const QStringList& fields = MemberCardFields::textFields();
+    for (int i = 0; i < MemberCardFields::Count; ++i)
+        tYhteystiedot[std::size_t(i)]->setText(MemberCardFields::textOf(i, value(fields[i])));
+    const std::array<QCheckBox*, 3> checks = {chkEmailLasku, chkJasenmaksu, chkMaanomistaja};
+    for (std::size_t i = 0; i < checks.size(); ++i)
+        checks[i]->setChecked(value(MemberCardFields::checkFields()[int(i)]).toBool());
+    tMuistio->setPlainText(value(QStringLiteral("jrMuistio")).toString());
+    m_filling = false;
+    m_boxChanged.fill(false);
+    m_checkChanged.fill(false);
+    m_memoChanged = false;
+    memberChanged();
+}
+
+void frmJasen::memberChanged()
+{
+    const qint64 id = Data1.currentId();
+    for (MemberCardPanel* p : m_panels) {
+        try {
+            p->memberChanged(id);
+        } catch (const std::exception&) {
+            // A panel that cannot show this member leaves its list empty; the card still moves.
+        }
+    }
+}
+
+void frmJasen::writeCardToRecord()
+{
+    Recordset& rs = Data1.recordset();
+    const QStringList& fields = MemberCardFields::textFields();
+    for (int i = 0; i < MemberCardFields::Count; ++i) {
+        if (m_boxChanged[std::size_t(i)])
+            rs.setField(fields[i], MemberCardFields::valueOf(i, tYhteystiedot[std::size_t(i)]->text()));
+    }
+    const std::array<QCheckBox*, 3> checks = {chkEmailLasku, chkJasenmaksu, chkMaanomistaja};
+    for (std::size_t i = 0; i < checks.size(); ++i) {
+        if (m_checkChanged[i])
+            rs.setField(MemberCardFields::checkFields()[int(i)], Value(checks[i]->isChecked()));
+    }
+    if (m_memoChanged) {
+        const QString memo = tMuistio->toPlainText();
+        rs.setField(QStringLiteral("jrMuistio"), memo.isEmpty() ? Value() : Value(memo));
+    }
+}
+
+void frmJasen::cardEdited()
+{
+    try {
+        Data1.beginEdit();
+    } catch (const std::exception&) {
+        // No current record: there is nothing to edit.
+    }
+}
+
+void frmJasen::tYhteystiedot_Change(int index)
+{
+    if (m_filling)
+        return;
+    m_boxChanged[std::size_t(index)] = true;
+    cardEdited();
+    if (index == MemberCardFields::Surname
+        && MemberCardFields::surnameNeedsLetter(tYhteystiedot[std::size_t(index)]->text()))
+        ShowInfo(QStringLiteral("Sukunimen tulee alkaa kirjaimella."));
+}
+
+void frmJasen::dateBoxLeft(int index)
+{
+    QLineEdit* box = tYhteystiedot[std::size_t(index)];
+    if (box->text().isEmpty())
+        return;
+    bool valid = false;
+    const QString text = MemberCardFields::normalisedDateText(box->text(), &valid);
+    box->setText(text);
+    if (!valid)
+        Prompter::instance().beep();
+}
+
+bool frmJasen::SaveMember()
+{
+    try {
+        for (MemberCardPanel* p : m_panels) {
+            if (p->valueChanged())
+                p->saveValue();
+        }
+        if (Data1.editMode() != EditMode::None) {
+            writeCardToRecord();
+            Data1.write();
+        }
+        RefreshCard();
+        UpdateMemberCaption();
+        return true;
+    } catch (const DbException& e) {
+        if (e.number() == DbErr::DuplicateKey || e.number() == 524) {
+            ShowInfo(QStringLiteral("Jäsennumero #") + tYhteystiedot[0]->text()
+                     + QStringLiteral(" on varattu jo toiselle jäsenelle."));
+            try {
+                Data1.recordset().setField(QStringLiteral("jrJasennumero"), Value());
+            } catch (const std::exception&) {
+            }
+            m_filling = true;
+            tYhteystiedot[0]->clear();
+            m_filling = false;
+            m_boxChanged[0] = false;
+            return false;
+        }
+        // The typed card stays as it is, so nothing the user wrote is thrown away unseen.
+        ShowWarning(QStringLiteral("Jäsenen tietoja ei voitu tallentaa.\r\n") + e.description());
+    } catch (const std::exception& e) {
+        ShowWarning(QStringLiteral("Jäsenen tietoja ei voitu tallentaa.\r\n") + QString::fromUtf8(e.what()));
+    }
+    return false;
+}
+
+bool frmJasen::ShowMember(qint64 id)
+{
+    if (!SaveMember())
+        return false;
+    bool found = false;
+    try {
+        found = Data1.findId(id);
+    } catch (const std::exception&) {
+    }
+    if (found)
+        RefreshCard();
+    return found;
+}
+
+void frmJasen::UpdateMemberCaption()
+{
+    int count = 0;
+    try {
+        count = MemberList::count(Data1.database(), filterFeatureId());
+    } catch (const std::exception&) {
+        return;
+    }
+    setWindowTitle(State().ProgramTitle + QStringLiteral(" - Jäsenrekisteri - ") + QString::number(count));
+}
+
+void frmJasen::BuildMemberTree()
+{
+    const std::vector<MemberTree::Letter> letters = MemberTree::build(Data1.database(), filterFeatureId());
+    tvwNimet->clear();
+    auto* root = new QTreeWidgetItem(tvwNimet, QStringList{QStringLiteral("Aakkostettu")});
+    for (const MemberTree::Letter& letter : letters) {
+        auto* node = new QTreeWidgetItem(root, QStringList{letter.letter});
+        for (const MemberTree::Member& m : letter.members) {
+            auto* item = new QTreeWidgetItem(node, QStringList{m.text});
+            item->setData(0, Qt::UserRole, m.key());
+        }
+    }
+    root->setExpanded(true);
+}
+
+// ---- commands
+
+void frmJasen::cTallenna_Click()
+{
+    SaveMember();
+}
+
+void frmJasen::cUusi_Click()
+{
+    if (!SaveMember())
+        return;
+    try {
+        for (MemberCardPanel* p : m_panels) {
+            p->browse();
+            if (p->valueChanged())
+                p->saveValue();
+        }
+        Data1.addNew();
+        RefreshCard();
+        if (State().AutoMemberNumbers) {
+            // Taken from the counter at once: a cancelled new member does not give it back.
+            tYhteystiedot[0]->setText(QString::number(State().MemberNumberCounter));
+            Data1.NextMemberNumber();
+        }
+    } catch (const std::exception&) {
+    }
+    tYhteystiedot[1]->setFocus();
+    UpdateMemberCaption();
+}
+
+void frmJasen::cPeru_Click()
+{
+    try {
+        for (MemberCardPanel* p : m_panels) {
+            if (p->valueChanged())
+                p->undoValue();
+        }
+        Data1.cancel();
+        RefreshCard();
+        for (MemberCardPanel* p : m_panels)
+            p->browse();
+    } catch (const std::exception&) {
+    }
+    UpdateMemberCaption();
+}
+
+void frmJasen::cPoista_Click()
+{
+    try {
+        for (MemberCardPanel* p : m_panels) {
+            if (p->valueChanged())
+                p->saveValue();
+        }
+        if (Data1.editMode() != EditMode::None) {
+            writeCardToRecord();
+            Data1.write();
+        }
+    } catch (const std::exception&) {
+    }
+    try {
+        if (AskYesNo(QStringLiteral("Poistetaanko näytössä oleva jäsen?"))) {
+            const qint64 id = Data1.currentId();
+            Data1.deleteCurrent();
+            const QString key = QString::number(id) + QStringLiteral("ID");
+            for (QTreeWidgetItemIterator it(tvwNimet); *it; ++it) {
+                if ((*it)->data(0, Qt::UserRole).toString() == key) {
+                    delete *it;
+                    break;
+                }
+            }
+            for (MemberCardPanel* p : m_panels)
+                p->browse();
+        }
+    } catch (const std::exception&) {
+    }
+    IgnoreNodeClick = true;
+    UpdateMemberCaption();
+    ShowFirstListedMember();
+    IgnoreNodeClick = false;
+}
+
+void frmJasen::cSelaa_Click()
+{
+    try {
+        if (!SaveMember())
+            return;
+        BuildMemberTree();
+        tvwNimet->setFocus();
+        // The Down-arrow the tree gets after a rebuild: its first node becomes the current one.
+        if (tvwNimet->topLevelItemCount() > 0)
+            tvwNimet->setCurrentItem(tvwNimet->topLevelItem(0));
+        UpdateMemberCaption();
+    } catch (const std::exception&) {
+    }
+}
+
+void frmJasen::cAvaaKaikki_Click()
+{
+    tvwNimet->hide();
+    cSelaa_Click();
+    tvwNimet->expandAll();
+    tvwNimet->show();
+    tvwNimet->setFocus();
+}
+
+void frmJasen::cmbListaEhto_Click()
+{
+    IgnoreNodeClick = true;
+    cSelaa_Click();
+    UpdateMemberCaption();
+    ShowFirstListedMember();
+    IgnoreNodeClick = false;
+}
+
+void frmJasen::tvwNimet_NodeClick(QTreeWidgetItem* item)
+{
+    if (IgnoreNodeClick || !item)
+        return;
+    if (!SaveMember())
+        return;
+    const qint64 id = MemberTree::idFromKey(item->data(0, Qt::UserRole).toString());
+    if (id == 0)
+        return;
+    bool found = false;
+    try {
+        found = Data1.findId(id);
+    } catch (const std::exception&) {
+    }
+    if (!found) {
+        // Deleted meanwhile, or not in the set: the tree is out of date.
+        cSelaa_Click();
+        return;
+    }
+    RefreshCard();
+}
+
+void frmJasen::navigate(MemberNavigation::Move move)
+{
+    if (!SaveMember())
+        return;
+    try {
+        if (!MemberNavigation::go(Data1, move, filterFeatureId()))
+            Prompter::instance().beep();
+        RefreshCard();
+    } catch (const std::exception&) {
+    }
+}
+
+void frmJasen::ShowFirstListedMember()
+{
+    // A card that could not be written stays in front of the user rather than being replaced.
+    if (!SaveMember())
+        return;
+    try {
+        if (!MemberNavigation::showFirstListed(Data1, filterFeatureId()))
+            Prompter::instance().beep();
+        RefreshCard();
+    } catch (const std::exception&) {
+    }
+}
+
+void frmJasen::search(const std::function<qint64(frmJasen&)>& dialog, const QString& notFound)
+{
+    if (!SaveMember() || !dialog)
+        return;
+    try {
+        const qint64 id = dialog(*this);
+        if (id == 0)
+            return;
+        Recordset& rs = Data1.recordset();
+        const bool had = Data1.hasCurrent();
+        const Bookmark before = had ? rs.bookmark() : 0;
+        if (!Data1.findId(id)) {
+            ShowInfo(notFound);
+            if (had)
+                rs.setBookmark(before);
+        }
+        RefreshCard();
+    } catch (const std::exception&) {
+    }
+}
+
+void frmJasen::cHaku_Click()
+{
+    search(QuickSearch, QStringLiteral("Jäsennumerolla ei löydy jäsentä."));
+}
+
+void frmJasen::cNimiHaku_Click()
+{
+    search(NameSearch, QStringLiteral("Jäsentä ei löydy."));
+}
+
+void frmJasen::cSulje_Click()
+{
+    close();
+}
+
+void frmJasen::TabStrip1_Click(int index)
+{
+    for (int i = 1; i <= 3; ++i)
+        frameTabs[std::size_t(i)]->setVisible(i == index);
+    m_shownTab = index;
+}
+
+// ---- window events
+
+void frmJasen::closeEvent(QCloseEvent* event)
+{
+    // Whichever way the window closes, a card that cannot be written keeps the window open with
+    // the user's text in it.
+    if (m_loaded && !SaveMember()) {
+        event->ignore();
+        return;
+    }
+    SaveFormPlacement(this);
+    event->accept();
+}
+
+bool frmJasen::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::ShortcutOverride:
+        if (isCommandKey(static_cast<QKeyEvent*>(event)))
+            return true;
+        break;
+    case QEvent::KeyPress:
+        if (watched == tvwNimet) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                tvwNimet_NodeClick(tvwNimet->currentItem());
+                return true;
+            }
+        }
+        break;
+    case QEvent::FocusIn:
+        if (auto* box = qobject_cast<QLineEdit*>(watched); box && box->parent() == Frame1)
+            QTimer::singleShot(0, box, &QLineEdit::selectAll);
+        break;
+    case QEvent::FocusOut:
+        for (int i : {MemberCardFields::BirthDate, MemberCardFields::JoiningDate}) {
+            if (watched == tYhteystiedot[std::size_t(i)])
+                dateBoxLeft(i);
+        }
+        break;
+    default:
+        break;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+} // namespace tikkeli

@@ -1,0 +1,175 @@
+#pragma once
+
+#include "members/MemberNavigation.h"
+#include "members/MemberRecords.h"
+#include "members/ui/MemberCardPanel.h"
+
+#include <QMainWindow>
+#include <array>
+#include <functional>
+#include <vector>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QTabBar;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace tikkeli {
+
+// "Tikkeli - Jäsenrekisteri": the member card with the alphabetical member tree. Build it with
+// frmJasen::Load(), which returns nullptr (after telling the user) when the database cannot be
+// opened. Other windows borrow Data1's database and call ShowMember / BuildMemberTree.
+class frmJasen : public QMainWindow {
+    Q_OBJECT
+public:
+    // The loaded window, or a new one loaded and shown; nullptr when loading failed.
+    static frmJasen* Load();
+    // The loaded window or nullptr.
+    static frmJasen* Instance();
+
+    explicit frmJasen(QWidget* parent = nullptr);
+    ~frmJasen() override;
+    bool loaded() const { return m_loaded; }
+
+    // ---- hooks for the teammates' parts of the window
+    // Run on every new window after its controls exist, before its data loads: the features and
+    // invoices panels put their widgets into frameTabs[1] / frameTabs[2], connect their menu
+    // entries and call addPanel.
+    static inline std::vector<std::function<void(frmJasen&)>> Extensions;
+    // The quick search (F6) and the name search (F9): show the dialog modally over the window and
+    // give the chosen member's jrID, 0 for none. Unset: the commands are disabled.
+    static inline std::function<qint64(frmJasen&)> QuickSearch;
+    static inline std::function<qint64(frmJasen&)> NameSearch;
+    void addPanel(MemberCardPanel* panel);
+
+    // ---- the data control and the window's operations other windows use
+    MemberRecords Data1;
+    Database& database() { return Data1.database(); }
+    // Saves the card, then shows the member; false when the save failed or no such member exists.
+    bool ShowMember(qint64 id);
+    // The member shown (0 for none or a new member).
+    qint64 currentMemberId() const { return Data1.currentId(); }
+    bool SaveMember();
+    void BuildMemberTree();
+    // Refills the tree's feature filter from the member feature definitions, keeping the choice.
+    void FillFeatureFilter();
+    void UpdateMemberCaption();
+    void ShowFirstListedMember();
+    // The filter feature's piID, 0 with the filter off.
+    qint64 filterFeatureId() const;
+    // Re-reads the card's boxes from the current record (also tells the panels).
+    void RefreshCard();
+
+    // ---- controls (objectName = these names; tYhteystiedot_0 .. tYhteystiedot_12)
+    QGroupBox* Frame1;
+    std::array<QLineEdit*, 13> tYhteystiedot{};
+    QCheckBox* chkEmailLasku;
+    QCheckBox* chkJasenmaksu;
+    QCheckBox* chkMaanomistaja;
+    QPushButton* cLisaaViiteTarkiste;   // next to the reference number; wired by the invoices panel
+    QTabBar* TabStrip1;
+    std::array<QFrame*, 4> frameTabs{};  // [1] features, [2] invoices, [3] memo; [0] unused
+    QPlainTextEdit* tMuistio;
+    QTreeWidget* tvwNimet;
+    QPushButton* cAvaaKaikki;
+    QComboBox* cmbListaEhto;
+
+    QPushButton* cUusi;
+    QPushButton* cTallenna;
+    QPushButton* cPoista;
+    QPushButton* cSelaa;
+    QPushButton* cPeru;
+    QPushButton* cHaku;
+    QPushButton* cNimiHaku;
+    QPushButton* cEnsimmainen;
+    QPushButton* cEdellinen;
+    QPushButton* cSeuraava;
+    QPushButton* cViimeinen;
+    QPushButton* cSulje;
+    QPushButton* cEmail;                 // single e-mail: wired by the text/e-mail commands
+
+    QAction* mSulje;
+    QAction* mUusi;
+    QAction* mKopioiYhteystiedot;        // Ctrl+B: wired by the text/e-mail commands
+    QAction* mTallenna;
+    QAction* mPoista;
+    QAction* mSelaa;
+    QAction* mPeru;
+    QAction* mHaku;
+    QAction* mNimihaku;
+    QAction* mEnsimmainen;
+    QAction* mEdellinen;
+    QAction* mSeuraava;
+    QAction* mViimeinen;
+    // "&Ominaisuudet": wired by the features panel.
+    QMenu* mOminaisuudet;
+    QAction* mLisaaOminaisuus;           // Shift+F2
+    QAction* mPoistaOminaisuus;          // Shift+F4
+    QAction* mSelaaOminaisuudet;         // Shift+F5
+    QAction* mMoniliitos;
+    // "&Raportit" and "Työkalut": services of other subsystems, disabled until they arrive.
+    QMenu* mRaportit;
+    QAction* mLuettelot;
+    QAction* mMaksuhistoriaRyhma;
+    QAction* mMaksuhistoriaJasen;
+    QAction* mMuokkaaRaportteja;
+    QAction* mMuokattavaRaporttiX0;
+    QMenu* mTyokalut;
+    QAction* mEmailKaikille;
+    QAction* mEmailOminaisuudella;
+    QAction* mRekisteritiedotEmail;
+    QAction* mRekisteritiedotLeikepoyta;
+    QAction* mOsoitetietojenVienti;
+
+    bool IgnoreNodeClick = false;
+    int shownTab() const { return m_shownTab; }
+
+    // The command handlers (the buttons, menu entries and keys run these).
+    void cUusi_Click();
+    void cTallenna_Click();
+    void cPoista_Click();
+    void cSelaa_Click();
+    void cPeru_Click();
+    void cHaku_Click();
+    void cNimiHaku_Click();
+    void cSulje_Click();
+    void cAvaaKaikki_Click();
+    void navigate(MemberNavigation::Move move);
+    void cmbListaEhto_Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool load();
+    void buildControls();
+    void buildMenus();
+    void connectCommands();
+    void writeCardToRecord();
+    void cardEdited();
+    void tYhteystiedot_Change(int index);
+    void dateBoxLeft(int index);
+    void tvwNimet_NodeClick(QTreeWidgetItem* item);
+    void TabStrip1_Click(int index);
+    void search(const std::function<qint64(frmJasen&)>& dialog, const QString& notFound);
+    void memberChanged();
+
+    bool m_loaded = false;
+    bool m_filling = false;
+    int m_shownTab = 1;
+    std::array<bool, 13> m_boxChanged{};
+    std::array<bool, 3> m_checkChanged{};
+    bool m_memoChanged = false;
+    std::vector<MemberCardPanel*> m_panels;
+};
+
+} // namespace tikkeli

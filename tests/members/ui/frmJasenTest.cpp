@@ -1,0 +1,309 @@
+#include "app/ScriptedPrompter.h"
+#include "app/ui/WindowOpeners.h"
+#include "members/ui/MemberWindowOpener.h"
+#include "members/ui/frmJasen.h"
+#include "settings/DatabaseSettingsStore.h"
+#include "../MemberTestDb.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QAction>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+using namespace tikkeli;
+
+namespace {
+
+class frmJasenTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        aho = t.member(QStringLiteral("Aho"), QStringLiteral("Eeva"), QStringLiteral("1"));
+        berg = t.member(QStringLiteral("Berg"), QStringLiteral("Kalle"), QStringLiteral("2"));
+        cee = t.member(QStringLiteral("Cee"), QStringLiteral("Liisa"), QStringLiteral("3"));
+    }
+    void TearDown() override
+    {
+        if (auto* w = frmJasen::Instance())
+            delete w;
+        frmJasen::QuickSearch = nullptr;
+        frmJasen::NameSearch = nullptr;
+    }
+    frmJasen* open()
+    {
+        frmJasen* w = frmJasen::Load();
+        if (w) {
+            w->activateWindow();
+            EXPECT_TRUE(QTest::qWaitForWindowActive(w));
+        }
+        return w;
+    }
+    QLineEdit* box(frmJasen* w, int i) { return w->tYhteystiedot[std::size_t(i)]; }
+    qint64 count(const QString& sql) { return t.db.scalar(sql).toInt64(); }
+    void type(QLineEdit* b, const QString& text)
+    {
+        b->setFocus();
+        b->selectAll();
+        QTest::keyClicks(b, text);
+    }
+
+    test::MemberTestDb t;
+    ScriptedPrompter prompter;
+    qint64 aho = 0, berg = 0, cee = 0;
+};
+
+int beeps(const ScriptedPrompter& p)
+{
+    int n = 0;
+    for (const auto& s : p.shown())
+        n += s.kind == ScriptedPrompter::Kind::Beep;
+    return n;
+}
+
+} // namespace
+
+TEST_F(frmJasenTest, NoDatabaseConfiguredRefusesToOpen)
+{
+    for (const char* path : {"", "unknown"}) {
+        State().DatabasePath = QString::fromUtf8(path);
+        prompter.clear();
+        EXPECT_EQ(frmJasen::Load(), nullptr);
+        EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Tarkista tietokanta asetukset asetusikkunasta!")});
+    }
+    State().DatabasePath = t.env.root() + QStringLiteral("/missing.mdb");
+    prompter.clear();
+    EXPECT_EQ(frmJasen::Load(), nullptr);
+    ASSERT_EQ(prompter.messageTexts().size(), 1);
+    EXPECT_TRUE(prompter.messageTexts()[0].startsWith(QStringLiteral("Tarkista tietokanta asetukset asetusikkunasta!\r\n")));
+}
+
+TEST_F(frmJasenTest, LoadShowsFirstMemberCaptionAndTree)
+{
+    frmJasen* w = open();
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Tikkeli - Jäsenrekisteri - 3"));
+    EXPECT_EQ(box(w, 1)->text(), QStringLiteral("Aho"));
+    EXPECT_EQ(w->tvwNimet->topLevelItem(0)->text(0), QStringLiteral("Aakkostettu"));
+    EXPECT_EQ(w->tvwNimet->topLevelItem(0)->childCount(), 3);
+    EXPECT_EQ(w->cmbListaEhto->itemText(0), QStringLiteral(" - Kaikki - "));
+    EXPECT_EQ(frmJasen::Load(), w) << "single instance";
+    // The opener of the main window's button is this window.
+    WindowOpeners::clear();
+    InstallMemberWindow();
+    ASSERT_NE(WindowOpeners::find(MainCommand::MemberRegister), nullptr);
+}
+
+TEST_F(frmJasenTest, TypingEditsAndSaveWritesOnlyTheCard)
+{
+    frmJasen* w = open();
+    type(box(w, 2), QStringLiteral("Eveliina"));
+    EXPECT_EQ(w->Data1.editMode(), EditMode::Edit);
+    type(box(w, 11), QStringLiteral("kissa"));
+    box(w, 12)->setFocus();   // leaving the birth date box
+    EXPECT_EQ(box(w, 11)->text(), QString());
+    EXPECT_EQ(beeps(prompter), 1);
+    type(box(w, 12), QStringLiteral("01.02.1990"));
+    w->chkJasenmaksu->click();
+    box(w, 3)->setFocus();
+    EXPECT_EQ(box(w, 12)->text(), QStringLiteral("1.2.1990"));
+    QTest::keyClick(box(w, 3), Qt::Key_F3);
+    EXPECT_EQ(w->Data1.editMode(), EditMode::None);
+    Recordset rs = t.db.openRecordset(QStringLiteral("SELECT * FROM jr WHERE jrID = ?"), RecordsetType::Snapshot, {Value(aho)});
+    EXPECT_EQ(rs.field(QStringLiteral("jrEtunimi")).toString(), QStringLiteral("Eveliina"));
+    EXPECT_TRUE(rs.field(QStringLiteral("jrSyntyma")).isNull());
+    EXPECT_EQ(rs.field(QStringLiteral("jrLiittyma")).toDate(), QDate(1990, 2, 1));
+    EXPECT_TRUE(rs.field(QStringLiteral("jrJasenmaksu")).toBool());
+    EXPECT_EQ(rs.field(QStringLiteral("jrSukunimi")).toString(), QStringLiteral("Aho"));
+}
+
+TEST_F(frmJasenTest, DuplicateNumberMessageEmptiesTheBoxAndAFreeNumberThenSaves)
+{
+    frmJasen* w = open();
+    type(box(w, 0), QStringLiteral("2"));
+    EXPECT_FALSE(w->SaveMember());
+    EXPECT_EQ(prompter.messageTexts().last(), QStringLiteral("Jäsennumero #2 on varattu jo toiselle jäsenelle."));
+    EXPECT_EQ(box(w, 0)->text(), QString());
+    EXPECT_EQ(w->Data1.editMode(), EditMode::Edit);
+    // Commands that leave the card do nothing after the failed save? The card is now savable:
+    type(box(w, 0), QStringLiteral("9"));
+    EXPECT_TRUE(w->SaveMember());
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM jr WHERE jrJasennumero = '9'")), 1);
+}
+
+TEST_F(frmJasenTest, FailedSaveStopsNavigationAndKeepsTheTypedCard)
+{
+    frmJasen* w = open();
+    type(box(w, 0), QStringLiteral("3"));
+    type(box(w, 2), QStringLiteral("Uusi"));
+    QTest::keyClick(box(w, 2), Qt::Key_D, Qt::ControlModifier);
+    EXPECT_EQ(w->currentMemberId(), aho);
+    EXPECT_EQ(box(w, 2)->text(), QStringLiteral("Uusi"));
+    // A value too wide for its field: a message, and nothing typed is lost.
+    type(box(w, 3), QString(60, QLatin1Char('x')));
+    prompter.clear();
+    EXPECT_FALSE(w->SaveMember());
+    EXPECT_EQ(prompter.messageTexts().size(), 1);
+    EXPECT_EQ(box(w, 3)->text().size(), 60);
+    EXPECT_EQ(w->Data1.editMode(), EditMode::Edit);
+    // ... and the window does not close over it.
+    w->close();
+    EXPECT_TRUE(w->isVisible());
+    type(box(w, 3), QStringLiteral("Kuja 1"));
+    w->close();
+    EXPECT_EQ(frmJasen::Instance(), nullptr);
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM jr WHERE jrOsoite = 'Kuja 1'")), 1);
+}
+
+TEST_F(frmJasenTest, NewMemberTakesTheCounterAtOnce)
+{
+    State().AutoMemberNumbers = true;
+    State().MemberNumberCounter = 100;
+    frmJasen* w = open();
+    QTest::keyClick(box(w, 1), Qt::Key_F2);
+    EXPECT_EQ(w->Data1.editMode(), EditMode::Add);
+    EXPECT_EQ(box(w, 0)->text(), QStringLiteral("100"));
+    EXPECT_EQ(box(w, 1)->text(), QString());
+    EXPECT_EQ(DatabaseSettingsStore(t.db).read(QStringLiteral("Jasennro")), QStringLiteral("101"));
+    QTest::keyClick(box(w, 1), Qt::Key_Z, Qt::ControlModifier);   // undo: the number stays used
+    EXPECT_EQ(w->Data1.editMode(), EditMode::None);
+    EXPECT_EQ(State().MemberNumberCounter, 101);
+
+    w->cUusi->click();
+    type(box(w, 1), QStringLiteral("Öhman"));
+    w->cTallenna->click();
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM jr WHERE jrJasennumero = '101'")), 1);
+    EXPECT_EQ(box(w, 1)->text(), QStringLiteral("Öhman"));
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Tikkeli - Jäsenrekisteri - 4"));
+}
+
+TEST_F(frmJasenTest, SurnameNoticeButStillSaved)
+{
+    frmJasen* w = open();
+    w->cUusi->click();
+    type(box(w, 1), QStringLiteral("1A"));
+    EXPECT_EQ(prompter.messageTexts().count(QStringLiteral("Sukunimen tulee alkaa kirjaimella.")), 2);
+    EXPECT_TRUE(w->SaveMember());
+    w->cSelaa->click();
+    EXPECT_EQ(w->tvwNimet->topLevelItem(0)->childCount(), 3);
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM jr")), 4);
+}
+
+TEST_F(frmJasenTest, DeleteAsksAndRemovesFeaturesUntilTheRegisterIsEmpty)
+{
+    const qint64 f = t.feature(QStringLiteral("Koira"));
+    t.give(aho, f);
+    frmJasen* w = open();
+    prompter.answerNo();
+    w->cPoista->click();
+    EXPECT_EQ(prompter.shown().back().text, QStringLiteral("Poistetaanko näytössä oleva jäsen?"));
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM jr")), 3);
+    for (int i = 0; i < 3; ++i) {
+        prompter.answerYes();
+        QTest::keyClick(box(w, 1), Qt::Key_F4);
+    }
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM jr")), 0);
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM pt")), 0);
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Tikkeli - Jäsenrekisteri - 0"));
+    EXPECT_EQ(box(w, 1)->text(), QString());
+    // The member nodes go; their letters wait for the next rebuild.
+    QTreeWidgetItem* root = w->tvwNimet->topLevelItem(0);
+    for (int i = 0; i < root->childCount(); ++i)
+        EXPECT_EQ(root->child(i)->childCount(), 0);
+    w->cSelaa->click();
+    EXPECT_EQ(w->tvwNimet->topLevelItem(0)->childCount(), 0);
+}
+
+TEST_F(frmJasenTest, KeysNavigateAndBeepAtTheEnds)
+{
+    frmJasen* w = open();
+    QLineEdit* b = box(w, 2);
+    b->setFocus();
+    QTest::keyClick(b, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(beeps(prompter), 1);
+    QTest::keyClick(b, Qt::Key_F, Qt::ControlModifier);
+    EXPECT_EQ(w->currentMemberId(), cee);
+    QTest::keyClick(b, Qt::Key_D, Qt::ControlModifier);
+    EXPECT_EQ(beeps(prompter), 2);
+    EXPECT_EQ(box(w, 1)->text(), QStringLiteral("Cee"));
+    QTest::keyClick(b, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(box(w, 1)->text(), QStringLiteral("Aho"));
+    EXPECT_EQ(w->Data1.editMode(), EditMode::None) << "the keys must not edit the text box";
+}
+
+TEST_F(frmJasenTest, FilterRestrictsTreeCaptionAndShowsFirstHolder)
+{
+    const qint64 f = t.feature(QStringLiteral("Koira"));
+    t.give(cee, f);
+    t.give(cee, f);
+    t.give(berg, f);
+    frmJasen* w = open();
+    ASSERT_EQ(w->cmbListaEhto->count(), 2);
+    w->cmbListaEhto->setCurrentIndex(1);
+    w->cmbListaEhto_Click();
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Tikkeli - Jäsenrekisteri - 2"));
+    EXPECT_EQ(w->currentMemberId(), berg);
+    QTreeWidgetItem* root = w->tvwNimet->topLevelItem(0);
+    ASSERT_EQ(root->childCount(), 2);
+    EXPECT_EQ(root->child(1)->child(0)->text(0), QStringLiteral("Cee Liisa"));
+    w->navigate(MemberNavigation::Move::Next);
+    EXPECT_EQ(w->currentMemberId(), cee);
+    w->navigate(MemberNavigation::Move::Next);
+    EXPECT_EQ(w->currentMemberId(), cee);
+}
+
+TEST_F(frmJasenTest, TreeClickMovesTheCardAndAStaleNodeRebuildsTheTree)
+{
+    frmJasen* w = open();
+    QTreeWidgetItem* root = w->tvwNimet->topLevelItem(0);
+    QTreeWidgetItem* letterC = root->child(2);
+    letterC->setExpanded(true);
+    QTreeWidgetItem* ceeNode = letterC->child(0);
+    w->tvwNimet->scrollToItem(ceeNode);
+    QTest::mouseClick(w->tvwNimet->viewport(), Qt::LeftButton, {}, w->tvwNimet->visualItemRect(ceeNode).center());
+    EXPECT_EQ(w->currentMemberId(), cee);
+    QTest::mouseClick(w->tvwNimet->viewport(), Qt::LeftButton, {}, w->tvwNimet->visualItemRect(letterC).center());
+    EXPECT_EQ(w->currentMemberId(), cee);
+
+    t.db.execute(QStringLiteral("DELETE FROM jr WHERE jrID = ?"), {Value(aho)});
+    w->Data1.recordset().requery();
+    QTreeWidgetItem* ahoNode = w->tvwNimet->topLevelItem(0)->child(0)->child(0);
+    w->tvwNimet->setCurrentItem(ahoNode);
+    QTest::keyClick(w->tvwNimet, Qt::Key_Return);
+    EXPECT_EQ(w->tvwNimet->topLevelItem(0)->childCount(), 2);
+}
+
+TEST_F(frmJasenTest, SearchesMoveTheCardOrSayNotFound)
+{
+    {
+        frmJasen* w = open();
+        EXPECT_FALSE(w->cHaku->isEnabled());
+        EXPECT_FALSE(w->mNimihaku->isEnabled());
+        delete w;
+    }
+    qint64 answer = cee;
+    frmJasen::QuickSearch = [&](frmJasen&) { return answer; };
+    frmJasen::NameSearch = [&](frmJasen&) { return answer; };
+    frmJasen* w = open();
+    EXPECT_TRUE(w->cHaku->isEnabled());
+    QTest::keyClick(box(w, 1), Qt::Key_F6);
+    EXPECT_EQ(w->currentMemberId(), cee);
+    answer = 999;
+    QTest::keyClick(box(w, 1), Qt::Key_F6);
+    EXPECT_EQ(prompter.messageTexts().last(), QStringLiteral("Jäsennumerolla ei löydy jäsentä."));
+    EXPECT_EQ(w->currentMemberId(), cee);
+    QTest::keyClick(box(w, 1), Qt::Key_F9);
+    EXPECT_EQ(prompter.messageTexts().last(), QStringLiteral("Jäsentä ei löydy."));
+    answer = 0;
+    prompter.clear();
+    QTest::keyClick(box(w, 1), Qt::Key_F9);
+    EXPECT_TRUE(prompter.messageTexts().isEmpty());
+    answer = berg;
+    QTest::keyClick(box(w, 1), Qt::Key_F9);
+    EXPECT_EQ(w->currentMemberId(), berg);
+    EXPECT_TRUE(w->ShowMember(aho));
+    EXPECT_EQ(box(w, 1)->text(), QStringLiteral("Aho"));
+}
