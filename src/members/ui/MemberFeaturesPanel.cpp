@@ -265,8 +265,8 @@ void MemberFeaturesPanel::ShowMemberFeatureValue()
                 return;
             if (auto* line = qobject_cast<QLineEdit*>(box))
                 line->setText(NullToString(value));
-            else
-                tMemo->setPlainText(NullToString(value));
+            else if (const QString text = NullToString(value); tMemo->toPlainText() != text)
+                tMemo->setPlainText(text);   // the same text again is no change, as in a line box
         };
         showKind(MemberFeatures::Number, lblLong, tLong, values->number);
         showKind(MemberFeatures::Date, lblDate, tDate, values->date);
