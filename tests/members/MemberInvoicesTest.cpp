@@ -1,6 +1,7 @@
 #include "CardTestDb.h"
 
 #include "db/Currency.h"
+#include "db/DbError.h"
 #include "members/MemberInvoices.h"
 
 #include <gtest/gtest.h>
@@ -106,6 +107,23 @@ TEST(MemberInvoicesTest, MemberGoneStillMarksInvoice)
     const auto out = MemberInvoices::markPaid(t.db(), QStringLiteral("13"));
     EXPECT_EQ(out.invoiceId, inv);
     EXPECT_EQ(out.feePaidMemberId, 0);
+}
+
+} // namespace tikkeli
+
+namespace tikkeli {
+
+TEST(MemberInvoicesTest, FailedMarkingLeavesNothingHalfDone)
+{
+    test::CardTestDb t;
+    const qint32 m = t.addMember(QStringLiteral("Virtanen"));
+    t.addInvoice(m, 7, QStringLiteral("13"), QDate(2025, 2, 1), Value(), Value(), Value(true));
+    t.db().execute(QStringLiteral("INSERT INTO jmRivi (jmRjmID) VALUES (7)"));
+    t.db().execute(QStringLiteral("CREATE TRIGGER estä BEFORE UPDATE ON jmRivi BEGIN SELECT RAISE(ABORT, 'lukittu'); END"));
+    EXPECT_THROW(MemberInvoices::markPaid(t.db(), QStringLiteral("13")), DbException);
+    EXPECT_FALSE(t.field(QStringLiteral("SELECT jrJasenmaksu FROM jr WHERE jrID = ?"), {m}).toBool());
+    EXPECT_FALSE(t.field(QStringLiteral("SELECT jmhjmMaksettu FROM jmhist")).toBool());
+    EXPECT_FALSE(t.db().inTransaction());
 }
 
 } // namespace tikkeli
