@@ -60,14 +60,6 @@ void AddItem(QListWidget* list, const QString& text, qint32 id)
     item->setData(Qt::UserRole, id);
 }
 
-// A value that cannot be written stays typed; the user is told why.
-void ReportWriteFailure(const std::exception& e)
-{
-    const auto* db = dynamic_cast<const DbException*>(&e);
-    ShowWarning(QStringLiteral("Ominaisuuden arvoa ei voitu tallentaa.\r\n")
-                + (db ? db->description() : QString::fromUtf8(e.what())));
-}
-
 } // namespace
 
 MemberFeaturesPanel::MemberFeaturesPanel(std::function<Database()> database, QWidget* parent)
@@ -233,15 +225,25 @@ void MemberFeaturesPanel::SaveMemberFeatureValue()
     FeatureValueChanged = false;
 }
 
-void MemberFeaturesPanel::ShowMemberFeatureValue()
+bool MemberFeaturesPanel::savePending()
 {
     try {
         if (FeatureValueChanged)
             SaveMemberFeatureValue();
+        return true;
     } catch (const std::exception& e) {
-        ReportWriteFailure(e);
-        return;
+        // A value that cannot be written stays typed; the user is told why.
+        const auto* db = dynamic_cast<const DbException*>(&e);
+        ShowWarning(QStringLiteral("Ominaisuuden arvoa ei voitu tallentaa.\r\n")
+                    + (db ? db->description() : QString::fromUtf8(e.what())));
+        return false;
     }
+}
+
+void MemberFeaturesPanel::ShowMemberFeatureValue()
+{
+    if (!savePending())
+        return;
     ClearMemberFeatureInputs();
     const QListWidgetItem* item = lstAllPt->currentItem();
     if (!item || lstAllPt->currentRow() < 0)
@@ -295,13 +297,8 @@ void MemberFeaturesPanel::showDefinitionDescription()
 
 void MemberFeaturesPanel::cLisaaPiirre_Click()
 {
-    try {
-        if (FeatureValueChanged)
-            SaveMemberFeatureValue();
-    } catch (const std::exception& e) {
-        ReportWriteFailure(e);
+    if (!savePending())
         return;
-    }
     SkipNextDefinitionKey = true;
     lstAllPi->show();
     lstAllPt->hide();
@@ -348,13 +345,8 @@ void MemberFeaturesPanel::selectFeatureRow(int row)
 
 void MemberFeaturesPanel::DeleteMemberFeature()
 {
-    try {
-        if (FeatureValueChanged)
-            SaveMemberFeatureValue();
-    } catch (const std::exception& e) {
-        ReportWriteFailure(e);
+    if (!savePending())
         return;
-    }
     const int row = lstAllPt->currentRow();
     int next = row + 1;
     if (row >= 0 && AskYesNo(QStringLiteral("Poistetaanko valittu ominaisuus?"), MsgIcon::Information)) {
@@ -382,13 +374,8 @@ void MemberFeaturesPanel::DeleteMemberFeature()
 
 void MemberFeaturesPanel::cSelaaPiirre_Click()
 {
-    try {
-        if (FeatureValueChanged)
-            SaveMemberFeatureValue();
-    } catch (const std::exception& e) {
-        ReportWriteFailure(e);
+    if (!savePending())
         return;
-    }
     if (lstAllPt->isHidden()) {
         lstAllPi->hide();
         lstAllPt->show();

@@ -73,6 +73,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Writes a pending value; false (after telling the user) when it could not be written.
+    bool savePending();
     void valueBoxChanged();
     void showDefinitionDescription();
     void valueBoxLeft(QLineEdit* box);
