@@ -1,15 +1,22 @@
 #include "members/ui/MemberWindowOpener.h"
 
 #include "app/ui/WindowOpeners.h"
+#include "members/FeatureEvents.h"
 #include "members/MemberNameSearch.h"
+#include "members/ui/MemberCardParts.h"
+#include "members/ui/MemberFeaturesPanel.h"
 #include "members/ui/frmHaku.h"
 #include "members/ui/frmJasen.h"
+#include "members/ui/frmMoniliitos.h"
 #include "members/ui/frmNimiHaku.h"
 
 namespace tikkeli {
 
 void InstallMemberWindow()
 {
+    MemberCardParts::install();
+    MemberCardParts::Moniliitos = [](QWidget*) { frmMoniliitos::open(); };
+
     // The quick search runs on the member window's own database; the name search opens the
     // configured one itself and hands its choice back through SelectedMemberId.
     frmJasen::QuickSearch = [](frmJasen& w) -> qint64 {
@@ -21,6 +28,22 @@ void InstallMemberWindow()
         frmNimiHaku::showModal(&w);
         return SelectedMemberId;
     };
+
+    // The feature windows change definitions and member values behind the member window's back;
+    // an open member window follows at once instead of at its next requery.
+    FeatureEvents::setDefinitionsChanged([] {
+        if (frmJasen* w = frmJasen::Instance()) {
+            w->FillFeatureFilter();
+            if (MemberFeaturesPanel* f = MemberCardParts::features(*w))
+                f->loadDefinitions();
+        }
+    });
+    FeatureEvents::setMemberValuesChanged([] {
+        if (frmJasen* w = frmJasen::Instance())
+            if (MemberFeaturesPanel* f = MemberCardParts::features(*w))
+                f->memberChanged(w->currentMemberId());
+    });
+
     WindowOpeners::set(MainCommand::MemberRegister, [](QWidget*) { frmJasen::Load(); });
 }
 

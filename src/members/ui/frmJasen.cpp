@@ -280,9 +280,9 @@ void frmJasen::buildMenus()
 
     mOminaisuudet = menuBar()->addMenu(QStringLiteral("&Ominaisuudet"));
     mOminaisuudet->setObjectName(QStringLiteral("mOminaisuudet"));
-    mLisaaOminaisuus = makeAction(mOminaisuudet, "mLisaaOminaisuus", QStringLiteral("&Lisää"), QKeySequence(Qt::SHIFT | Qt::Key_F2));
-    mPoistaOminaisuus = makeAction(mOminaisuudet, "mPoistaOminaisuus", QStringLiteral("&Poista"), QKeySequence(Qt::SHIFT | Qt::Key_F4));
-    mSelaaOminaisuudet = makeAction(mOminaisuudet, "mSelaaOminaisuudet", QStringLiteral("Se&laa"), QKeySequence(Qt::SHIFT | Qt::Key_F5));
+    mLisaaPiirre = makeAction(mOminaisuudet, "mLisaaPiirre", QStringLiteral("&Lisää"), QKeySequence(Qt::SHIFT | Qt::Key_F2));
+    mPoistaPiirre = makeAction(mOminaisuudet, "mPoistaPiirre", QStringLiteral("&Poista"), QKeySequence(Qt::SHIFT | Qt::Key_F4));
+    mSelaaPiirre = makeAction(mOminaisuudet, "mSelaaPiirre", QStringLiteral("Se&laa"), QKeySequence(Qt::SHIFT | Qt::Key_F5));
     mOminaisuudet->addSeparator();
     mMoniliitos = makeAction(mOminaisuudet, "mMoniliitos", QStringLiteral("Moniliitos"));
 
@@ -305,15 +305,15 @@ void frmJasen::buildMenus()
     mEmailKaikille = makeAction(mail, "mEmailKaikille", QStringLiteral("Kaikille"));
     mEmailOminaisuudella = makeAction(mail, "mEmailOminaisuudella", QStringLiteral("Ominaisuudella"));
     QMenu* data = mTyokalut->addMenu(QStringLiteral("Rekisteritiedot"));
-    mRekisteritiedotEmail = makeAction(data, "mRekisteritiedotEmail", QStringLiteral("Sähköpostitse"));
-    mRekisteritiedotLeikepoyta = makeAction(data, "mRekisteritiedotLeikepoyta", QStringLiteral("Leikepöydälle"));
+    mRekisteritiedotEmailiin = makeAction(data, "mRekisteritiedotEmailiin", QStringLiteral("Sähköpostitse"));
+    mRekisteritiedotLeikepoydalle = makeAction(data, "mRekisteritiedotLeikepoydalle", QStringLiteral("Leikepöydälle"));
     mOsoitetietojenVienti = makeAction(mTyokalut, "mOsoitetietojenVienti", QStringLiteral("Osoitetietojen vienti"));
 
     // Entries served by windows of other parts stay visible and disabled until those parts
     // connect them (the extensions run after this).
-    for (QAction* a : {mLisaaOminaisuus, mPoistaOminaisuus, mSelaaOminaisuudet, mMoniliitos, mLuettelot,
+    for (QAction* a : {mLisaaPiirre, mPoistaPiirre, mSelaaPiirre, mMoniliitos, mLuettelot,
                        mMaksuhistoriaRyhma, mMaksuhistoriaJasen, mMuokkaaRaportteja, mEmailKaikille,
-                       mEmailOminaisuudella, mRekisteritiedotEmail, mRekisteritiedotLeikepoyta, mOsoitetietojenVienti})
+                       mEmailOminaisuudella, mRekisteritiedotEmailiin, mRekisteritiedotLeikepoydalle, mOsoitetietojenVienti})
         a->setEnabled(false);
 }
 

@@ -111,9 +111,9 @@ public:
     QAction* mViimeinen;
     // "&Ominaisuudet": wired by the features panel.
     QMenu* mOminaisuudet;
-    QAction* mLisaaOminaisuus;           // Shift+F2
-    QAction* mPoistaOminaisuus;          // Shift+F4
-    QAction* mSelaaOminaisuudet;         // Shift+F5
+    QAction* mLisaaPiirre;           // Shift+F2
+    QAction* mPoistaPiirre;          // Shift+F4
+    QAction* mSelaaPiirre;         // Shift+F5
     QAction* mMoniliitos;
     // "&Raportit" and "Työkalut": services of other subsystems, disabled until they arrive.
     QMenu* mRaportit;
@@ -125,8 +125,8 @@ public:
     QMenu* mTyokalut;
     QAction* mEmailKaikille;
     QAction* mEmailOminaisuudella;
-    QAction* mRekisteritiedotEmail;
-    QAction* mRekisteritiedotLeikepoyta;
+    QAction* mRekisteritiedotEmailiin;
+    QAction* mRekisteritiedotLeikepoydalle;
     QAction* mOsoitetietojenVienti;
 
     bool IgnoreNodeClick = false;

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "db/Database.h"
+
+#include <QFlags>
+#include <QString>
+#include <optional>
+#include <vector>
+
+namespace tikkeli {
+
+// The features attached to members: definitions of table pi with piType 1, values in table pt.
+class MemberFeatures {
+public:
+    enum Kind { Date = 1, Number = 2, Amount = 4, Memo = 8 };
+    Q_DECLARE_FLAGS(Kinds, Kind)
+
+    struct Entry {
+        qint32 id = 0;        // piID of a definition, ptID of a member's feature
+        QString name;
+    };
+    struct Definition {
+        qint32 id = 0;
+        QString name;
+        QString description;
+        Kinds enabled;
+        Value date, number, amount, memo;   // defaults, Null when not given
+    };
+    struct Values {
+        qint32 id = 0;        // ptID
+        qint32 definitionId = 0;
+        Value date, number, amount, memo;
+    };
+    // The texts of the four value boxes.
+    struct Texts {
+        QString date, number, amount, memo;
+    };
+    struct SaveOutcome {
+        bool found = false;
+        Kinds emptied;        // boxes whose text could not be stored: they are emptied
+    };
+
+    // Definitions offered for attaching, by name. A definition without a name is not offered.
+    static std::vector<Entry> definitions(Database& db);
+    // The member's features (item id = ptID), in the order they were attached; a feature whose
+    // definition is gone is left out.
+    static std::vector<Entry> ofMember(Database& db, qint32 memberId);
+    static std::optional<Definition> definition(Database& db, qint32 definitionId);
+    static std::optional<Values> values(Database& db, qint32 featureId);
+    // Attaches a definition to a member with the defaults of its enabled kinds; the new ptID.
+    // A missing definition still gives a row holding only the two links.
+    static qint32 attach(Database& db, qint32 memberId, qint32 definitionId);
+    // Stores the texts of the given kinds, each read by the locale's rules; a text that is empty,
+    // unreadable or out of the field's range stores Null.
+    static SaveOutcome save(Database& db, qint32 featureId, Kinds kinds, const Texts& texts);
+    // False when the row was already gone.
+    static bool remove(Database& db, qint32 featureId);
+
+    // Box readers: nullopt for a text that is no value of the kind (also beyond its range).
+    static std::optional<qint32> parseNumber(const QString& text);
+    static std::optional<QDate> parseDate(const QString& text);
+    // The date text in the short form the boxes show; a text that is no date comes back unchanged.
+    static QString reformatDate(const QString& text);
+};
+
+Q_DECLARE_OPERATORS_FOR_FLAGS(MemberFeatures::Kinds)
+
+} // namespace tikkeli

@@ -1,0 +1,201 @@
+#include "../MemberTestDb.h"
+
+#include "app/ScriptedPrompter.h"
+#include "members/ui/MemberCardParts.h"
+#include "members/ui/MemberFeaturesPanel.h"
+#include "members/ui/MemberInvoicesPanel.h"
+#include "members/ui/frmJasen.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace tikkeli;
+
+namespace {
+
+class MemberCardPartsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        MemberCardParts::install();
+        aho = t.member(QStringLiteral("Aho"), QStringLiteral("Eeva"), QStringLiteral("1"));
+        berg = t.member(QStringLiteral("Berg"), QStringLiteral("Kalle"), QStringLiteral("2"));
+        ase = t.feature(QStringLiteral("Ase"));
+        t.db.execute(QStringLiteral("UPDATE pi SET piEnbldLong = 1 WHERE piID = ?"), {ase});
+    }
+    void TearDown() override
+    {
+        delete frmJasen::Instance();
+        MemberCardParts::SingleEmail = nullptr;
+        MemberCardParts::GroupEmail = nullptr;
+        MemberCardParts::Moniliitos = nullptr;
+    }
+    frmJasen* open()
+    {
+        frmJasen* w = frmJasen::Load();
+        if (w) {
+            w->activateWindow();
+            EXPECT_TRUE(QTest::qWaitForWindowActive(w));
+        }
+        return w;
+    }
+    // Shows the member in the card; Aho is first.
+    void show(frmJasen* w, qint64 id) { ASSERT_TRUE(w->ShowMember(id)); }
+    Value jr(const QString& field, qint64 id)
+    {
+        return t.db.scalar(QStringLiteral("SELECT ") + field + QStringLiteral(" FROM jr WHERE jrID = ?"), {id});
+    }
+
+    test::MemberTestDb t;
+    ScriptedPrompter prompter;
+    qint64 aho = 0, berg = 0, ase = 0;
+};
+
+} // namespace
+
+TEST_F(MemberCardPartsTest, PanelsLiveInTheirTabsAndFollowTheCard)
+{
+    t.give(berg, ase);
+    frmJasen* w = open();
+    ASSERT_TRUE(w);
+    MemberFeaturesPanel* features = MemberCardParts::features(*w);
+    MemberInvoicesPanel* invoices = MemberCardParts::invoices(*w);
+    ASSERT_TRUE(features && invoices);
+    EXPECT_TRUE(w->frameTabs[1]->isAncestorOf(features));
+    EXPECT_TRUE(w->frameTabs[2]->isAncestorOf(invoices));
+    EXPECT_EQ(features->lstAllPi->count(), 1);
+    show(w, berg);
+    EXPECT_EQ(features->lstAllPt->count(), 1);
+    show(w, aho);
+    EXPECT_EQ(features->lstAllPt->count(), 0);
+
+    // Shift+F2 is the features' add command.
+    ASSERT_TRUE(w->mLisaaPiirre->isEnabled());
+    EXPECT_EQ(w->mLisaaPiirre->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F2));
+    w->mLisaaPiirre->trigger();
+    EXPECT_FALSE(features->lstAllPi->isHidden());
+    w->mSelaaPiirre->trigger();
+    EXPECT_TRUE(features->lstAllPi->isHidden());
+}
+
+TEST_F(MemberCardPartsTest, TypedFeatureValueEditsTheCardAndIsSavedWithIt)
+{
+    t.give(aho, ase);
+    frmJasen* w = open();
+    ASSERT_TRUE(w);
+    show(w, aho);
+    MemberFeaturesPanel* features = MemberCardParts::features(*w);
+    features->lstAllPt->setCurrentRow(0);
+    features->tLong->setFocus();
+    QTest::keyClicks(features->tLong, QStringLiteral("42"));
+    EXPECT_EQ(w->Data1.editMode(), EditMode::Edit);
+    w->cTallenna->click();
+    EXPECT_EQ(t.db.scalar(QStringLiteral("SELECT ptValLong FROM pt WHERE ptjrID = ?"), {aho}), Value(42));
+    EXPECT_EQ(w->Data1.editMode(), EditMode::None);
+}
+
+TEST_F(MemberCardPartsTest, ReferenceDigitIsTypedIntoTheCard)
+{
+    frmJasen* w = open();
+    ASSERT_TRUE(w);
+    show(w, aho);
+    ASSERT_TRUE(w->cLisaaViiteTarkiste->isEnabled());
+    w->cLisaaViiteTarkiste->click();
+    EXPECT_EQ(prompter.messageTexts(),
+              QStringList{QStringLiteral("Viitetarkistetta ei voi lisätä 'tyhjään' - kirjoita ensin numero.")});
+    w->tYhteystiedot[9]->setText(QStringLiteral("1234"));
+    w->cLisaaViiteTarkiste->click();
+    EXPECT_EQ(w->tYhteystiedot[9]->text(), QStringLiteral("12344"));
+    EXPECT_EQ(w->Data1.editMode(), EditMode::Edit);
+    w->cTallenna->click();
+    EXPECT_EQ(jr(QStringLiteral("jrViitenumero"), aho), Value(QStringLiteral("12344")));
+}
+
+TEST_F(MemberCardPartsTest, PaidFeeIsNotOverwrittenByTheCard)
+{
+    t.db.execute(QStringLiteral("INSERT INTO jmhist (jmhjmjrID, jmhjmID, jmhjmViitenumero, jmhjmJasMak, "
+                                "jmhjmLaskupaiva) VALUES (?, 1, '13', 1, ?)"), {aho, QDate(2025, 1, 1)});
+    frmJasen* w = open();
+    ASSERT_TRUE(w);
+    show(w, aho);
+    EXPECT_FALSE(w->chkJasenmaksu->isChecked());
+    // The surname is being edited while the invoice is marked paid.
+    w->tYhteystiedot[1]->setText(QStringLiteral("Aho-Berg"));
+    MemberInvoicesPanel* invoices = MemberCardParts::invoices(*w);
+    ASSERT_EQ(invoices->lstMaksut->count(), 1);
+    invoices->lstMaksut->setCurrentRow(0);
+    invoices->cMaksetuksi->click();
+    EXPECT_TRUE(w->chkJasenmaksu->isChecked());
+    w->cTallenna->click();
+    EXPECT_TRUE(jr(QStringLiteral("jrJasenmaksu"), aho).toBool());
+    EXPECT_EQ(jr(QStringLiteral("jrSukunimi"), aho), Value(QStringLiteral("Aho-Berg")));
+    EXPECT_TRUE(w->chkJasenmaksu->isChecked());
+}
+
+TEST_F(MemberCardPartsTest, MemberDataAndContactsToTheClipboard)
+{
+    frmJasen* w = open();
+    ASSERT_TRUE(w);
+    show(w, aho);
+    w->tYhteystiedot[3]->setText(QStringLiteral("Tie 1"));
+    w->tYhteystiedot[4]->setText(QStringLiteral("00100"));
+    w->tYhteystiedot[5]->setText(QStringLiteral("Helsinki"));
+    ASSERT_EQ(w->mKopioiYhteystiedot->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_B));
+    w->mKopioiYhteystiedot->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("Aho Eeva\r\nTie 1\r\n00100 Helsinki"));
+    EXPECT_TRUE(prompter.shown().empty());
+
+    w->mRekisteritiedotLeikepoydalle->trigger();
+    EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Jäsenen tiedot koostettu leikepöydälle.")});
+    const QString text = QGuiApplication::clipboard()->text();
+    EXPECT_TRUE(text.startsWith(QStringLiteral("Yhteystiedot:\r\n")));
+    // The database is read, not the card: the typed address is not saved yet.
+    EXPECT_TRUE(text.contains(QStringLiteral("\r\nOsoite: \r\n")));
+
+    // A new card is not in the database.
+    prompter.clear();
+    w->cUusi->click();
+    w->mRekisteritiedotLeikepoydalle->trigger();
+    EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Jäsentä ei ole valittuna.")});
+}
+
+TEST_F(MemberCardPartsTest, EmailEntriesWaitForTheirWindows)
+{
+    {
+        frmJasen* w = open();
+        ASSERT_TRUE(w);
+        for (QAction* a : {w->mRekisteritiedotEmailiin, w->mEmailKaikille, w->mEmailOminaisuudella, w->mMoniliitos})
+            EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
+        EXPECT_FALSE(w->cEmail->isEnabled());
+        delete w;
+    }
+    QString recipient;
+    std::optional<QString> message;
+    std::vector<bool> groups;
+    MemberCardParts::SingleEmail = [&](QWidget*, const QString& r, const std::optional<QString>& m) {
+        recipient = r;
+        message = m;
+    };
+    MemberCardParts::GroupEmail = [&](QWidget*, bool all) { groups.push_back(all); };
+    frmJasen* w = open();
+    ASSERT_TRUE(w);
+    show(w, aho);
+    w->tYhteystiedot[8]->setText(QStringLiteral("eeva@example.org"));
+    w->cEmail->click();
+    EXPECT_EQ(recipient, QStringLiteral("eeva@example.org"));
+    EXPECT_FALSE(message);
+    w->mRekisteritiedotEmailiin->trigger();
+    ASSERT_TRUE(message);
+    EXPECT_TRUE(message->startsWith(QStringLiteral("Yhteystiedot:")));
+    w->mEmailKaikille->trigger();
+    w->mEmailOminaisuudella->trigger();
+    EXPECT_EQ(groups, (std::vector<bool>{true, false}));
+}

@@ -1,0 +1,69 @@
+#include "../CardTestDb.h"
+
+#include "app/ScriptedPrompter.h"
+#include "db/Currency.h"
+#include "members/ui/MemberInvoicesPanel.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+namespace tikkeli {
+
+TEST(MemberInvoicesPanelTest, ListDetailsAndMarkingPaid)
+{
+    test::CardTestDb t;
+    ScriptedPrompter prompter;
+    const qint32 m = t.addMember(QStringLiteral("Virtanen"));
+    t.addInvoice(m, 1, QStringLiteral("13"), QDate(2025, 2, 1), Value(Currency::fromUnits(20)),
+                 Value(QStringLiteral("Vuosimaksu")), Value(true));
+    t.addInvoice(m, 2, QStringLiteral("24"), QDate(2024, 2, 1), Value(Currency::fromUnits(5)), Value());
+    MemberInvoicesPanel panel([&] { return t.db(); });
+    QSignalSpy feePaid(&panel, &MemberInvoicesPanel::memberFeePaid);
+
+    panel.memberChanged(m);
+    ASSERT_EQ(panel.lstMaksut->count(), 2);
+    EXPECT_EQ(panel.lstMaksut->item(0)->text(), QStringLiteral("5 - "));
+    EXPECT_EQ(panel.lblViitenumero->text(), QString());
+
+    // Before an invoice is chosen the empty reference is looked up.
+    panel.cMaksetuksi->click();
+    EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Laskua viitenumerolla:  ei löydy.")});
+    EXPECT_EQ(feePaid.count(), 0);
+
+    panel.lstMaksut->setCurrentRow(1);
+    EXPECT_EQ(panel.lblTeksti->text(), QStringLiteral("Vuosimaksu"));
+    EXPECT_EQ(panel.lblJasenmaksu->text(), QStringLiteral("Kyllä"));
+    EXPECT_EQ(panel.lblMaksettu->text(), QStringLiteral("Ei"));
+    panel.cMaksetuksi->click();
+    EXPECT_EQ(panel.lblMaksettu->text(), QStringLiteral("Kyllä"));
+    ASSERT_EQ(feePaid.count(), 1);
+    EXPECT_EQ(feePaid.at(0).at(0).toInt(), m);
+    EXPECT_TRUE(t.field(QStringLiteral("SELECT jrJasenmaksu FROM jr WHERE jrID = ?"), {m}).toBool());
+
+    // Another member: the list and the details start empty.
+    panel.memberChanged(t.addMember(QStringLiteral("Aho")));
+    EXPECT_EQ(panel.lstMaksut->count(), 0);
+    EXPECT_EQ(panel.lblMaksettu->text(), QString());
+}
+
+TEST(MemberInvoicesPanelTest, DatabaseFailureIsReportedNotFatal)
+{
+    test::CardTestDb t;
+    ScriptedPrompter prompter;
+    const qint32 m = t.addMember(QStringLiteral("Virtanen"));
+    t.addInvoice(m, 1, QStringLiteral("13"), QDate(2025, 2, 1), Value(), Value());
+    MemberInvoicesPanel panel([&] { return t.db(); });
+    panel.memberChanged(m);
+    panel.lstMaksut->setCurrentRow(0);
+    t.db().execute(QStringLiteral("CREATE TRIGGER estä BEFORE UPDATE ON jmhist BEGIN SELECT RAISE(ABORT, 'lukittu'); END"));
+    panel.cMaksetuksi->click();
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    EXPECT_TRUE(prompter.shown()[0].text.startsWith(QStringLiteral("Virhe: ")));
+    EXPECT_EQ(prompter.shown()[0].icon, MsgIcon::Warning);
+    EXPECT_EQ(panel.lblMaksettu->text(), QStringLiteral("Ei"));
+}
+
+} // namespace tikkeli
