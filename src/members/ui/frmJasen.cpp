@@ -142,7 +142,7 @@ void frmJasen::buildControls()
     chkJasenmaksu->setObjectName(QStringLiteral("chkJasenmaksu"));
     chkMaanomistaja = new QCheckBox(Frame1);
     chkMaanomistaja->setObjectName(QStringLiteral("chkMaanomistaja"));
-    cLisaaViiteTarkiste = makeButton(Frame1, QStringLiteral("cLisaaViiteTarkiste"), QStringLiteral("+"),
+    cLisaaViiteTarkiste = makeButton(Frame1, QStringLiteral("cLisaaViiteTarkiste"), QStringLiteral("Lisää viitetarkiste"),
                                      QStringLiteral("Lisää viitenumeroon tarkiste"));
     cLisaaViiteTarkiste->setEnabled(false);
 
