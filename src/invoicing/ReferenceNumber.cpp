@@ -24,7 +24,8 @@ QString ReferenceNumber::fromInvoiceNumber(qint32 invoiceNumber)
 
 ReferenceNumber::CardResult ReferenceNumber::appendToCardText(const QString& boxText)
 {
-    if (boxText.isEmpty())
+    // Blanks alone are no number either: they would give the reference "0".
+    if (boxText.trimmed().isEmpty())
         return {boxText, QStringLiteral("Viitetarkistetta ei voi lisätä 'tyhjään' - kirjoita ensin numero.")};
     if (boxText.size() > MaxCardTextLength)
         return {boxText, QStringLiteral("Viitenumero voi olla korkeintaan 20 numeroa pitkä.")};

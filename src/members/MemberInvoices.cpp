@@ -47,14 +47,14 @@ std::optional<MemberInvoices::Details> MemberInvoices::details(Database& db, qin
     return d;
 }
 
-MemberInvoices::MarkOutcome MemberInvoices::markPaid(Database& db, const QString& reference)
+MemberInvoices::MarkOutcome MemberInvoices::markPaid(Database& db, const QString& reference, qint32 shownInvoiceId)
 {
     MarkOutcome out;
     Transaction tx(db);
     Recordset rs = db.openRecordset(
         QStringLiteral("SELECT jmhID, jmhjmID, jmhjmjrID, jmhjmJasMak FROM jmhist WHERE jmhjmViitenumero = ? "
-                       "ORDER BY jmhID"),
-        RecordsetType::Snapshot, {reference});
+                       "ORDER BY (jmhID = ?) DESC, jmhID"),
+        RecordsetType::Snapshot, {reference, shownInvoiceId});
     if (rs.eof())
         return out;
     out.found = true;

@@ -30,9 +30,11 @@ public:
     // Oldest invoice first.
     static std::vector<Entry> list(Database& db, qint32 memberId);
     static std::optional<Details> details(Database& db, qint32 invoiceId);
-    // Marks the first history invoice with this reference paid, with its rows and, for a
-    // membership-fee invoice, the member's fee; all in one transaction. Throws DbException.
-    static MarkOutcome markPaid(Database& db, const QString& reference);
+    // Marks the history invoice with this reference paid, with its rows and, for a membership-fee
+    // invoice, the member's fee; all in one transaction. Throws DbException. Invoices sharing a
+    // personal reference are told apart by shownInvoiceId (the jmhID whose details the user sees);
+    // without it, or when it no longer carries the reference, the first one is marked.
+    static MarkOutcome markPaid(Database& db, const QString& reference, qint32 shownInvoiceId = 0);
     static QString notFoundMessage(const QString& reference);
 };
 

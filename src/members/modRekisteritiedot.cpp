@@ -17,6 +17,17 @@ QString Line(const QString& text)
     return text + CrLf;
 }
 
+// Memos typed on this system break lines with LF alone; the text's own lines all end in CR LF,
+// and so must the lines of a memo inside it.
+QString Text(const Value& v)
+{
+    QString s = NullToString(v);
+    s.replace(CrLf, QStringLiteral("\n"));
+    s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    s.replace(QLatin1Char('\n'), CrLf);
+    return s;
+}
+
 QString YesNoOrEmpty(const Value& v)
 {
     if (v.isNull())
@@ -28,7 +39,7 @@ QString DefinitionField(Database& db, qint32 featureId, const QString& field)
 {
     Recordset rs = db.openRecordset(QStringLiteral("SELECT * FROM pi WHERE piID = ?"), RecordsetType::Snapshot,
                                     {featureId});
-    return rs.eof() ? QString() : NullToString(rs[field]);
+    return rs.eof() ? QString() : Text(rs[field]);
 }
 
 } // namespace
@@ -65,7 +76,7 @@ std::optional<QString> ComposeContactSection(Database& db, qint32 memberId)
     };
     QString text;
     for (const auto& [label, field] : TextLines)
-        text += Line(QString::fromUtf8(label) + NullToString(rs[QString::fromLatin1(field)]));
+        text += Line(QString::fromUtf8(label) + Text(rs[QString::fromLatin1(field)]));
     for (const auto& [label, field] : FlagLines)
         text += Line(QString::fromUtf8(label) + YesNoOrEmpty(rs[QString::fromLatin1(field)]));
     return text;
@@ -80,10 +91,10 @@ QString ComposeFeatureSection(Database& db, qint32 memberId)
         const qint32 featureId = NullToLong(rs[QStringLiteral("ptpiID")]);
         text += Line(ReadFeatureName(db, featureId));
         text += Line(QStringLiteral("(") + ReadFeatureDescription(db, featureId) + QStringLiteral(")"));
-        text += Line(QStringLiteral("Päivämäärä: ") + NullToString(rs[QStringLiteral("ptValDate")]));
-        text += Line(QStringLiteral("Luku: ") + NullToString(rs[QStringLiteral("ptValLong")]));
-        text += Line(QStringLiteral("Arvo: ") + NullToString(rs[QStringLiteral("ptValCurrency")]));
-        text += Line(QStringLiteral("Muistio: ") + NullToString(rs[QStringLiteral("ptValMemo")]));
+        text += Line(QStringLiteral("Päivämäärä: ") + Text(rs[QStringLiteral("ptValDate")]));
+        text += Line(QStringLiteral("Luku: ") + Text(rs[QStringLiteral("ptValLong")]));
+        text += Line(QStringLiteral("Arvo: ") + Text(rs[QStringLiteral("ptValCurrency")]));
+        text += Line(QStringLiteral("Muistio: ") + Text(rs[QStringLiteral("ptValMemo")]));
         text += Line(ItemEnd);
     }
     return text;
@@ -96,13 +107,13 @@ QString ComposeInvoiceSection(Database& db, qint32 memberId)
         QStringLiteral("SELECT * FROM jmhist WHERE jmhjmjrID = ? ORDER BY jmhjmLaskupaiva, jmhID"),
         RecordsetType::Snapshot, {memberId});
     for (; !rs.eof(); rs.moveNext()) {
-        text += Line(NullToString(rs[QStringLiteral("jmhjmOtsake")]));
-        text += Line(QStringLiteral("Aihe: ") + NullToString(rs[QStringLiteral("jmhjmTeksti")]));
-        text += Line(QStringLiteral("Laskupäivä: ") + NullToString(rs[QStringLiteral("jmhjmLaskupaiva")]));
-        text += Line(QStringLiteral("Eräpäivä: ") + NullToString(rs[QStringLiteral("jmhjmErapaiva")]));
-        text += Line(QStringLiteral("Loppusumma: ") + NullToString(rs[QStringLiteral("jmhjmHinta")]));
-        text += Line(QStringLiteral("Laskunumero: ") + NullToString(rs[QStringLiteral("jmhjmLaskunumero")]));
-        text += Line(QStringLiteral("Viitenumero: ") + NullToString(rs[QStringLiteral("jmhjmViitenumero")]));
+        text += Line(Text(rs[QStringLiteral("jmhjmOtsake")]));
+        text += Line(QStringLiteral("Aihe: ") + Text(rs[QStringLiteral("jmhjmTeksti")]));
+        text += Line(QStringLiteral("Laskupäivä: ") + Text(rs[QStringLiteral("jmhjmLaskupaiva")]));
+        text += Line(QStringLiteral("Eräpäivä: ") + Text(rs[QStringLiteral("jmhjmErapaiva")]));
+        text += Line(QStringLiteral("Loppusumma: ") + Text(rs[QStringLiteral("jmhjmHinta")]));
+        text += Line(QStringLiteral("Laskunumero: ") + Text(rs[QStringLiteral("jmhjmLaskunumero")]));
+        text += Line(QStringLiteral("Viitenumero: ") + Text(rs[QStringLiteral("jmhjmViitenumero")]));
         text += Line(QStringLiteral("Maksettu: ")
                      + (NullToBoolean(rs[QStringLiteral("jmhjmMaksettu")]) ? QStringLiteral("Kyllä")
                                                                           : QStringLiteral("Ei")));

@@ -57,6 +57,20 @@ TEST(ReferenceNumberTest, BlanksAroundTheNumberDoNotShiftTheWeights)
     const auto r = ReferenceNumber::appendToCardText(QStringLiteral(" 1234  "));
     ASSERT_TRUE(r.ok());
     EXPECT_EQ(r.text, QStringLiteral("12344"));
+    // The digit, the blank (weight 3) and the digit 2 give 5.
+    EXPECT_EQ(ReferenceCheckDigit(QStringLiteral("1 2")), QStringLiteral("5"));
+    EXPECT_EQ(ReferenceCheckDigit(QStringLiteral("100")), QStringLiteral("9"));
+    EXPECT_EQ(ReferenceCheckDigit(QStringLiteral("55")), QStringLiteral("0"));
+}
+
+TEST(ReferenceNumberTest, BlanksAloneAreAnEmptyBox)
+{
+    for (const char* blank : {" ", "   ", "\t"}) {
+        const auto r = ReferenceNumber::appendToCardText(QString::fromLatin1(blank));
+        EXPECT_FALSE(r.ok()) << blank;
+        EXPECT_EQ(r.notice, QStringLiteral("Viitetarkistetta ei voi lisätä 'tyhjään' - kirjoita ensin numero."));
+        EXPECT_EQ(r.text, QString::fromLatin1(blank));
+    }
 }
 
 } // namespace tikkeli

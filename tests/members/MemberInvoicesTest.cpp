@@ -89,6 +89,28 @@ TEST(MemberInvoicesTest, SharedReferenceMarksTheFirstRowOnly)
     EXPECT_FALSE(t.field(QStringLiteral("SELECT jmhjmMaksettu FROM jmhist WHERE jmhID = ?"), {second}).toBool());
 }
 
+TEST(MemberInvoicesTest, SharedReferenceMarksTheShownInvoice)
+{
+    CardTestDb t;
+    const qint32 m = t.addMember(QStringLiteral("Virtanen"));
+    const qint32 first = t.addInvoice(m, 1, QStringLiteral("55"), QDate(2024, 2, 1), Value(), Value(), Value(false));
+    const qint32 second = t.addInvoice(m, 2, QStringLiteral("55"), QDate(2025, 2, 1), Value(), Value(), Value(true));
+    const qint32 elsewhere = t.addInvoice(m, 3, QStringLiteral("66"), QDate(2025, 2, 1), Value(), Value());
+    t.db().execute(QStringLiteral("INSERT INTO jmRivi (jmRjmID) VALUES (1), (2), (2)"));
+
+    const auto out = MemberInvoices::markPaid(t.db(), QStringLiteral("55"), second);
+    EXPECT_EQ(out.invoiceId, second);
+    EXPECT_EQ(out.feePaidMemberId, m);
+    EXPECT_FALSE(t.field(QStringLiteral("SELECT jmhjmMaksettu FROM jmhist WHERE jmhID = ?"), {first}).toBool());
+    EXPECT_TRUE(t.field(QStringLiteral("SELECT jmhjmMaksettu FROM jmhist WHERE jmhID = ?"), {second}).toBool());
+    EXPECT_EQ(t.field(QStringLiteral("SELECT COUNT(*) FROM jmRivi WHERE jmRMaksettu = 1 AND jmRjmID = 2")).toInt64(), 2);
+    EXPECT_EQ(t.field(QStringLiteral("SELECT COUNT(*) FROM jmRivi WHERE jmRMaksettu = 1")).toInt64(), 2);
+
+    // A shown invoice of another reference does not redirect the marking.
+    EXPECT_EQ(MemberInvoices::markPaid(t.db(), QStringLiteral("55"), elsewhere).invoiceId, first);
+    EXPECT_FALSE(t.field(QStringLiteral("SELECT jmhjmMaksettu FROM jmhist WHERE jmhID = ?"), {elsewhere}).toBool());
+}
+
 TEST(MemberInvoicesTest, ReferenceTextNeverBecomesSql)
 {
     CardTestDb t;

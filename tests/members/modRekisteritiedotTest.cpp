@@ -60,6 +60,22 @@ TEST(modRekisteritiedotTest, FeaturesAndInvoices)
     EXPECT_TRUE(all->endsWith(Equals + QStringLiteral("\r\n")));
 }
 
+TEST(modRekisteritiedotTest, EveryLineOfAMemoEndsInCrLf)
+{
+    CardTestDb t;
+    const qint32 m = t.addMember(QStringLiteral("Virtanen"));
+    // The card's memo box breaks lines with LF alone.
+    t.db().execute(QStringLiteral("UPDATE jr SET jrMuistio = ? WHERE jrID = ?"), {QStringLiteral("eka\ntoka\r\nkolmas"), m});
+    const qint32 f = t.addFeature(m, t.addDefinition(QStringLiteral("Ase")));
+    t.db().execute(QStringLiteral("UPDATE pt SET ptValMemo = ? WHERE ptID = ?"), {QStringLiteral("a\nb"), f});
+    const auto text = ComposeMemberData(t.db(), m);
+    ASSERT_TRUE(text);
+    EXPECT_TRUE(text->contains(QStringLiteral("\r\nMuistio: eka\r\ntoka\r\nkolmas\r\nEmail lasku: ")));
+    EXPECT_TRUE(text->contains(QStringLiteral("\r\nMuistio: a\r\nb\r\n --- --- \r\n")));
+    EXPECT_EQ(text->count(QLatin1Char('\n')), text->count(QStringLiteral("\r\n")));
+    EXPECT_EQ(text->count(QLatin1Char('\r')), text->count(QStringLiteral("\r\n")));
+}
+
 TEST(modRekisteritiedotTest, NullFlagGivesLabelAlone)
 {
     CardTestDb t;

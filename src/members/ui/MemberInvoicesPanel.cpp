@@ -101,6 +101,7 @@ void MemberInvoicesPanel::LoadMemberInvoices()
     }
     for (QLabel* l : detailLabels())
         l->clear();
+    m_shownInvoiceId = 0;
 }
 
 void MemberInvoicesPanel::ShowMemberInvoice()
@@ -110,9 +111,11 @@ void MemberInvoicesPanel::ShowMemberInvoice()
         return;
     try {
         Database db = database();
-        const auto d = MemberInvoices::details(db, item->data(Qt::UserRole).toInt());
+        const qint32 id = item->data(Qt::UserRole).toInt();
+        const auto d = MemberInvoices::details(db, id);
         if (!d)
             return;
+        m_shownInvoiceId = id;
         lblOtsake->setText(d->otsake);
         lblErapaiva->setText(d->erapaiva);
         lblLaskupaiva->setText(d->laskupaiva);
@@ -131,7 +134,7 @@ void MemberInvoicesPanel::MarkInvoicePaid()
     const QString reference = lblViitenumero->text().trimmed();
     try {
         Database db = database();
-        const MemberInvoices::MarkOutcome out = MemberInvoices::markPaid(db, reference);
+        const MemberInvoices::MarkOutcome out = MemberInvoices::markPaid(db, reference, m_shownInvoiceId);
         if (!out.found) {
             ShowInfo(MemberInvoices::notFoundMessage(reference));
             return;

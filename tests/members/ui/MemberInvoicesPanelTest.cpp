@@ -49,6 +49,31 @@ TEST(MemberInvoicesPanelTest, ListDetailsAndMarkingPaid)
     EXPECT_EQ(panel.lblMaksettu->text(), QString());
 }
 
+TEST(MemberInvoicesPanelTest, InvoicesSharingAPersonalReferenceAreMarkedAsChosen)
+{
+    test::CardTestDb t;
+    ScriptedPrompter prompter;
+    const qint32 m = t.addMember(QStringLiteral("Virtanen"));
+    const qint32 older = t.addInvoice(m, 1, QStringLiteral("12344"), QDate(2024, 2, 1), Value(), Value(QStringLiteral("2024")));
+    const qint32 newer = t.addInvoice(m, 2, QStringLiteral("12344"), QDate(2025, 2, 1), Value(), Value(QStringLiteral("2025")));
+    MemberInvoicesPanel panel([&] { return t.db(); });
+    panel.memberChanged(m);
+    ASSERT_EQ(panel.lstMaksut->count(), 2);
+    panel.lstMaksut->setCurrentRow(1);
+    ASSERT_EQ(panel.lblTeksti->text(), QStringLiteral("2025"));
+    panel.cMaksetuksi->click();
+    EXPECT_TRUE(prompter.shown().empty());
+    EXPECT_EQ(panel.lblMaksettu->text(), QStringLiteral("Kyllä"));
+    EXPECT_TRUE(t.field(QStringLiteral("SELECT jmhjmMaksettu FROM jmhist WHERE jmhID = ?"), {newer}).toBool());
+    EXPECT_FALSE(t.field(QStringLiteral("SELECT jmhjmMaksettu FROM jmhist WHERE jmhID = ?"), {older}).toBool());
+
+    // After the list is loaded again nothing is shown: the empty reference is looked up.
+    panel.memberChanged(m);
+    panel.cMaksetuksi->click();
+    EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Laskua viitenumerolla:  ei löydy.")});
+    EXPECT_FALSE(t.field(QStringLiteral("SELECT jmhjmMaksettu FROM jmhist WHERE jmhID = ?"), {older}).toBool());
+}
+
 TEST(MemberInvoicesPanelTest, DatabaseFailureIsReportedNotFatal)
 {
     test::CardTestDb t;
