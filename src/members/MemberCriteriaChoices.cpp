@@ -3,6 +3,8 @@
 #include "app/NullConversions.h"
 #include "db/Recordset.h"
 
+#include <QRegularExpression>
+
 #include <cmath>
 #include <limits>
 
@@ -53,8 +55,18 @@ std::optional<QString> MemberCriteriaChoices::checkDate(const QString& text)
 {
     if (text.isEmpty() || text.contains(QLatin1Char('*')))
         return text;
+    // Day and month alone mean this year's date, as the system reads them; a time alone is no
+    // date (it would read as 30.12.1899 and exclude everyone).
+    static const QRegularExpression dayMonth(QStringLiteral(R"(^\s*(\d{1,2})\.(\d{1,2})\.?\s*$)"));
+    if (const auto m = dayMonth.match(text); m.hasMatch()) {
+        const QDate date(QDate::currentDate().year(), m.captured(2).toInt(), m.captured(1).toInt());
+        if (!date.isValid())
+            return std::nullopt;
+        return NullToString(Value(date));
+    }
+    static const QRegularExpression timeOnly(QStringLiteral(R"(^\s*\d{1,2}[:.]\d{2}([:.]\d{2})?\s*$)"));
     const auto date = ParseLocaleDate(text);
-    if (!date)
+    if (!date || timeOnly.match(text).hasMatch())
         return std::nullopt;
     return NullToString(Value(date->date()));
 }

@@ -40,7 +40,8 @@ struct MemberCriteriaChoices {
 
     // The checks of the refinement boxes when the user leaves them: the text to show, or nullopt
     // when the text is rejected (the box is emptied with a beep). Empty text passes.
-    // A date is rewritten as d.M.yyyy; a text holding * stays as typed.
+    // A date is rewritten as d.M.yyyy (day and month alone: this year); a time alone is rejected; a
+    // text holding * stays as typed.
     static std::optional<QString> checkDate(const QString& text);
     // A number becomes the whole number it rounds to (half to even); outside 32 bits it stays.
     static std::optional<QString> checkWholeNumber(const QString& text);

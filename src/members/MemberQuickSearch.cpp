@@ -26,7 +26,7 @@ MemberQuickSearch::MemberQuickSearch(Database db) : m_db(std::move(db)) {}
 std::vector<MemberSearchEntry> MemberQuickSearch::fieldEntries(Field field)
 {
     const QString name = fieldName(field);
-    Recordset rs = m_db.openRecordset(QStringLiteral("SELECT jrID, %1 FROM jr ORDER BY %1").arg(name),
+    Recordset rs = m_db.openRecordset(QStringLiteral("SELECT jrID, %1 FROM jr ORDER BY %1, jrID").arg(name),
                                       RecordsetType::Snapshot);
     std::vector<MemberSearchEntry> entries;
     for (; !rs.eof(); rs.moveNext()) {

@@ -89,6 +89,12 @@ TEST(MemberCriteriaBoxes, RefinementTextsAreCheckedOnLeaving)
         {C::checkDate, "1.1.*", QStringLiteral("1.1.*")},
         {C::checkDate, "31.2.2024", std::nullopt},
         {C::checkDate, "huomenna", std::nullopt},
+        {C::checkDate, "5.3.", QStringLiteral("5.3.%1").arg(QDate::currentDate().year())},
+        {C::checkDate, "5.3", QStringLiteral("5.3.%1").arg(QDate::currentDate().year())},
+        {C::checkDate, "31.2.", std::nullopt},
+        {C::checkDate, "12.30", std::nullopt},   // a time, not a date
+        {C::checkDate, "12:30", std::nullopt},
+        {C::checkDate, "1.2.2024 12:30", QStringLiteral("1.2.2024")},
         {C::checkWholeNumber, "12,6", QStringLiteral("13")},
         {C::checkWholeNumber, "12,5", QStringLiteral("12")},
         {C::checkWholeNumber, "13,5", QStringLiteral("14")},

@@ -18,15 +18,15 @@ void InstallMemberWindow()
     MemberCardParts::Moniliitos = [](QWidget*) { frmMoniliitos::open(); };
 
     // The quick search runs on the member window's own database; the name search opens the
-    // configured one itself and hands its choice back through SelectedMemberId.
+    // configured one itself and hands its choice back through SelectedMemberId, which is read only
+    // when this search set it: closed any other way, the card must not jump to an earlier find.
     frmJasen::QuickSearch = [](frmJasen& w) -> qint64 {
         frmHaku haku(w.database(), &w);
         haku.exec();
         return haku.HakuJasenID;
     };
     frmJasen::NameSearch = [](frmJasen& w) -> qint64 {
-        frmNimiHaku::showModal(&w);
-        return SelectedMemberId;
+        return frmNimiHaku::showModal(&w) ? SelectedMemberId : 0;
     };
 
     // The feature windows change definitions and member values behind the member window's back;

@@ -35,11 +35,10 @@ frmNimiHaku::frmNimiHaku(QWidget* parent) : QDialog(parent)
     }
 }
 
-void frmNimiHaku::showModal(QWidget* parent)
+bool frmNimiHaku::showModal(QWidget* parent)
 {
     frmNimiHaku dialog(parent);
-    if (dialog.isLoaded())
-        dialog.exec();
+    return dialog.isLoaded() && dialog.exec() == QDialog::Accepted;
 }
 
 void frmNimiHaku::buildUi()

@@ -22,8 +22,11 @@ class frmNimiHaku : public QDialog {
 public:
     explicit frmNimiHaku(QWidget* parent = nullptr);
 
-    // Builds the dialog and, when the database opened, shows it modally.
-    static void showModal(QWidget* parent);
+    // Builds the dialog and, when the database opened, shows it modally. True when the dialog
+    // handed a choice back in SelectedMemberId ("Avaa"; "Peru" hands back 0); false when it could
+    // not load or was closed otherwise, SelectedMemberId then still holding an earlier search's
+    // member, which is no answer to this one.
+    static bool showModal(QWidget* parent);
 
     bool isLoaded() const { return m_loaded; }
 

@@ -1,0 +1,110 @@
+#include "../MemberSearchTestDb.h"
+
+#include "app/ScriptedPrompter.h"
+#include "members/MemberNameSearch.h"
+#include "members/ui/MemberWindowOpener.h"
+#include "members/ui/frmHaku.h"
+#include "members/ui/frmJasen.h"
+#include "members/ui/frmNimiHaku.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+#include <gtest/gtest.h>
+
+namespace tikkeli {
+namespace {
+
+// F6 and F9 of the member window as installed for the program, the dialogs answered as a user would.
+class MemberWindowSearchesTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SelectedMemberId = 0;
+        aho = t.addMember("1", "Aho", "Eeva", "Oulu");
+        berg = t.addMember("2", "Berg", "Kalle", "Kemi");
+        cee = t.addMember("3", "Cee", "Liisa", "Tornio");
+        InstallMemberWindow();
+        w = frmJasen::Load();
+        ASSERT_NE(w, nullptr);
+        w->show();
+        w->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+        ASSERT_TRUE(w->ShowMember(aho));
+    }
+    void TearDown() override
+    {
+        delete frmJasen::Instance();
+        frmJasen::QuickSearch = nullptr;
+        frmJasen::NameSearch = nullptr;
+        SelectedMemberId = 0;
+    }
+    // Presses key on the card and answers the dialog that opens with answer.
+    template <class Dialog>
+    void pressAndAnswer(Qt::Key key, std::function<void(Dialog&)> answer)
+    {
+        bool answered = false;
+        QTimer poll;
+        poll.setInterval(10);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (auto* d = qobject_cast<Dialog*>(QApplication::activeModalWidget()); d && !answered) {
+                answered = true;
+                answer(*d);
+            }
+        });
+        poll.start();
+        w->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+        QTest::keyClick(w->tYhteystiedot[1], key);
+        EXPECT_TRUE(answered);
+    }
+
+    test::MemberSearchTestDb t;
+    ScriptedPrompter prompter;
+    frmJasen* w = nullptr;
+    qint32 aho = 0, berg = 0, cee = 0;
+};
+
+TEST_F(MemberWindowSearchesTest, QuickSearchMovesTheCardToTheMemberFound)
+{
+    pressAndAnswer<frmHaku>(Qt::Key_F6, [](frmHaku& d) {
+        d.cmbJasenNro->setEditText(QStringLiteral("3"));
+        d.cHae->click();
+    });
+    EXPECT_EQ(w->currentMemberId(), cee);
+    pressAndAnswer<frmHaku>(Qt::Key_F6, [](frmHaku& d) { d.cPeruHaku[1]->click(); });
+    EXPECT_EQ(w->currentMemberId(), cee);
+    EXPECT_TRUE(prompter.messageTexts().isEmpty());
+}
+
+TEST_F(MemberWindowSearchesTest, NameSearchClosedWithoutAnswerLeavesTheCardWhereItWas)
+{
+    pressAndAnswer<frmNimiHaku>(Qt::Key_F9, [](frmNimiHaku& d) {
+        d.tSukunimi->setText(QStringLiteral("erg"));
+        d.cSearch->click();
+        d.lstFoundJR->setCurrentRow(0);
+        d.cOpen->click();
+    });
+    EXPECT_EQ(w->currentMemberId(), berg);
+    ASSERT_TRUE(w->ShowMember(aho));
+    // The earlier find is still in SelectedMemberId; closing the dialog is no answer.
+    pressAndAnswer<frmNimiHaku>(Qt::Key_F9, [](frmNimiHaku& d) { d.close(); });
+    EXPECT_EQ(SelectedMemberId, berg);
+    EXPECT_EQ(w->currentMemberId(), aho);
+    pressAndAnswer<frmNimiHaku>(Qt::Key_F9, [](frmNimiHaku& d) { QTest::keyClick(&d, Qt::Key_Escape); });
+    EXPECT_EQ(w->currentMemberId(), aho);
+    pressAndAnswer<frmNimiHaku>(Qt::Key_F9, [](frmNimiHaku& d) { d.cUndo->click(); });
+    EXPECT_EQ(w->currentMemberId(), aho);
+    EXPECT_EQ(SelectedMemberId, 0);
+    EXPECT_TRUE(prompter.messageTexts().isEmpty());
+}
+
+} // namespace
+} // namespace tikkeli
