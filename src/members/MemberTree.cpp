@@ -58,16 +58,6 @@ std::vector<MemberTree::Letter> MemberTree::build(Database& db, qint64 featureId
     return result;
 }
 
-std::vector<std::pair<qint64, QString>> MemberTree::filterFeatures(Database& db)
-{
-    std::vector<std::pair<qint64, QString>> result;
-    Recordset rs = db.openRecordset(QStringLiteral("SELECT piID, piNimi FROM pi WHERE piType = 1 ORDER BY piNimi"),
-                                    RecordsetType::Snapshot);
-    for (; !rs.eof(); rs.moveNext())
-        result.emplace_back(rs.field(0).toInt64(), NullToString(rs.field(1)));
-    return result;
-}
-
 qint64 MemberTree::idFromKey(const QString& key)
 {
     const int at = key.indexOf(QStringLiteral("ID"), 0, Qt::CaseInsensitive);

@@ -3,7 +3,6 @@
 #include "db/Database.h"
 
 #include <QString>
-#include <utility>
 #include <vector>
 
 namespace tikkeli {
@@ -28,10 +27,6 @@ public:
 
     // The member id of a node key ("57ID" gives 57, case-insensitive); 0 for keys without "ID".
     static qint64 idFromKey(const QString& key);
-
-    // The choices of the tree's feature filter: the member feature definitions (pi rows of type 1)
-    // by name, as (piID, piNimi).
-    static std::vector<std::pair<qint64, QString>> filterFeatures(Database& db);
 
     // The letter sequence of the tree: "A".."Z", "Å", "Ä", "Ö".
     static const QStringList& letters();

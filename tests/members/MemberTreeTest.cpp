@@ -77,16 +77,3 @@ TEST(MemberTree, NodeKeys)
     for (const auto& [key, id] : cases)
         EXPECT_EQ(MemberTree::idFromKey(QString::fromUtf8(key)), id) << key;
 }
-
-TEST(MemberTree, FilterChoicesAreMemberFeaturesByName)
-{
-    test::MemberTestDb t;
-    t.db.execute(QStringLiteral("DELETE FROM pi"));
-    const qint64 b = t.feature(QStringLiteral("Koira"));
-    const qint64 a = t.feature(QStringLiteral("Ase"));
-    t.db.execute(QStringLiteral("INSERT INTO pi (piNimi, piType) VALUES ('Alue', 2)"));
-    const auto choices = MemberTree::filterFeatures(t.db);
-    ASSERT_EQ(choices.size(), 2u);
-    EXPECT_EQ(choices[0], std::make_pair(a, QStringLiteral("Ase")));
-    EXPECT_EQ(choices[1], std::make_pair(b, QStringLiteral("Koira")));
-}

@@ -3,6 +3,7 @@
 #include "app/Prompter.h"
 #include "app/ui/FormRegistry.h"
 #include "members/MemberCardFields.h"
+#include "members/MemberFeatures.h"
 #include "members/MemberList.h"
 #include "members/MemberTree.h"
 #include "printing/ReportServices.h"
@@ -402,8 +403,8 @@ void frmJasen::FillFeatureFilter()
     m_filling = true;
     cmbListaEhto->clear();
     cmbListaEhto->addItem(QStringLiteral(" - Kaikki - "), QVariant(qint64(0)));
-    for (const auto& [id, name] : MemberTree::filterFeatures(Data1.database()))
-        cmbListaEhto->addItem(name, QVariant(id));
+    for (const MemberFeatures::Entry& d : MemberFeatures::definitions(Data1.database()))
+        cmbListaEhto->addItem(d.name, QVariant(qint64(d.id)));
     const int at = cmbListaEhto->findData(QVariant(chosen));
     cmbListaEhto->setCurrentIndex(at < 0 ? 0 : at);
     m_filling = false;

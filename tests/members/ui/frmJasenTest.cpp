@@ -1,5 +1,6 @@
 #include "app/ScriptedPrompter.h"
 #include "app/ui/WindowOpeners.h"
+#include "members/MemberNameSearch.h"
 #include "members/ui/MemberWindowOpener.h"
 #include "members/ui/frmJasen.h"
 #include "settings/DatabaseSettingsStore.h"
@@ -8,6 +9,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QAction>
+#include <QApplication>
+#include <QTimer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -306,4 +309,43 @@ TEST_F(frmJasenTest, SearchesMoveTheCardOrSayNotFound)
     EXPECT_EQ(w->currentMemberId(), berg);
     EXPECT_TRUE(w->ShowMember(aho));
     EXPECT_EQ(box(w, 1)->text(), QStringLiteral("Aho"));
+}
+
+TEST_F(frmJasenTest, FilterChoicesAreNamedMemberFeaturesAndSurviveARefill)
+{
+    t.db.execute(QStringLiteral("DELETE FROM pi"));
+    const qint64 dog = t.feature(QStringLiteral("Koira"));
+    const qint64 gun = t.feature(QStringLiteral("Ase"));
+    t.db.execute(QStringLiteral("INSERT INTO pi (piNimi, piType) VALUES ('Alue', 2)"));
+    t.db.execute(QStringLiteral("INSERT INTO pi (piNimi, piType) VALUES (NULL, 1)"));
+    frmJasen* w = open();
+    QStringList texts;
+    for (int i = 0; i < w->cmbListaEhto->count(); ++i)
+        texts << w->cmbListaEhto->itemText(i);
+    EXPECT_EQ(texts, (QStringList{QStringLiteral(" - Kaikki - "), QStringLiteral("Ase"), QStringLiteral("Koira")}));
+    EXPECT_EQ(w->cmbListaEhto->itemData(0).toLongLong(), 0);
+    EXPECT_EQ(w->cmbListaEhto->itemData(1).toLongLong(), gun);
+    EXPECT_EQ(w->cmbListaEhto->currentIndex(), 0);
+    EXPECT_EQ(w->filterFeatureId(), 0);
+    w->cmbListaEhto->setCurrentIndex(2);
+    t.feature(QStringLiteral("Auto"));
+    w->FillFeatureFilter();
+    EXPECT_EQ(w->filterFeatureId(), dog);
+    EXPECT_EQ(w->cmbListaEhto->count(), 4);
+}
+
+TEST_F(frmJasenTest, NameSearchClosedWithoutAChoiceDoesNotRepeatTheLastOne)
+{
+    WindowOpeners::clear();
+    InstallMemberWindow();
+    frmJasen* w = open();
+    ASSERT_TRUE(w->cNimiHaku->isEnabled());
+    SelectedMemberId = qint32(cee);     // what an earlier search chose
+    QTimer::singleShot(0, [] {
+        if (QWidget* dialog = QApplication::activeModalWidget())
+            dialog->close();
+    });
+    QTest::keyClick(box(w, 1), Qt::Key_F9);
+    EXPECT_EQ(w->currentMemberId(), aho);
+    EXPECT_TRUE(prompter.messageTexts().isEmpty());
 }
