@@ -25,8 +25,6 @@ void InstallMemberWindow()
         haku.exec();
         return haku.HakuJasenID;
     };
-    // The dialog leaves SelectedMemberId alone when it is closed with its close box or cannot
-    // load; starting from 0 keeps an earlier search's member from being shown again then.
     frmJasen::NameSearch = [](frmJasen& w) -> qint64 {
         return frmNimiHaku::showModal(&w) ? SelectedMemberId : 0;
     };
