@@ -170,7 +170,7 @@ void frmImportData::AskSeparators()
 void frmImportData::mOpen_Click()
 {
     FileDialogRequest request;
-    request.title = QStringLiteral("Tikkeli - tuotavan tiedoston avaus");
+    request.title = State().ProgramTitle + QStringLiteral(" - tuotavan tiedoston avaus");
     request.filter = QStringLiteral("Kaikki (*)");
     const auto path = Prompter::instance().openFile(request);
     if (!path || path->isEmpty()) {

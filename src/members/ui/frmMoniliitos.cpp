@@ -81,7 +81,9 @@ void frmMoniliitos::buildUi()
     const auto valueRow = [&](QLabel*& label, const char* labelName, const QString& caption, QWidget* box, int row) {
         label = new QLabel(caption, this);
         named(label, labelName);
-        grid->addWidget(label, row, 0, Qt::AlignTop);
+        // Beside a one-line box the label sits on the box's text line; beside the memo at its top.
+        const bool multiLine = qobject_cast<QPlainTextEdit*>(box) != nullptr;
+        grid->addWidget(label, row, 0, multiLine ? Qt::AlignLeft | Qt::AlignTop : Qt::AlignLeft | Qt::AlignVCenter);
         grid->addWidget(box, row, 1);
         box->installEventFilter(this);
     };
@@ -93,6 +95,7 @@ void frmMoniliitos::buildUi()
     named(tCurrency, "tCurrency");
     tMemo = new QPlainTextEdit(this);
     named(tMemo, "tMemo");
+    tMemo->setTabChangesFocus(true);
     valueRow(lblDate, "lblDate", QStringLiteral("Päivämäärä:"), tDate, 2);
     valueRow(lblLong, "lblLong", QStringLiteral("Luku:"), tLong, 3);
     valueRow(lblCurrency, "lblCurrency", QStringLiteral("Arvo:"), tCurrency, 4);

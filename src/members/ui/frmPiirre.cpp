@@ -83,7 +83,7 @@ void frmPiirre::buildUi()
     auto* menuBar = new QMenuBar(this);
     const auto action = [this](QMenu* menu, const char* name, const QString& caption, const QKeySequence& key = {}) {
         QAction* a = menu->addAction(caption);
-        a->setObjectName(QString::fromLatin1(name));
+        a->setObjectName(QString::fromUtf8(name));
         a->setShortcut(key);
         a->setShortcutContext(Qt::WindowShortcut);
         addAction(a);
@@ -103,7 +103,6 @@ void frmPiirre::buildUi()
     mPeru = action(mTietue, "mPeru", QStringLiteral("P&eru"), QKeySequence(Qt::CTRL | Qt::Key_Z));
     mTietue->addSeparator();
     mEnsimmainen = action(mTietue, "mEnsimmäinen", QStringLiteral("Siirry ensimmäiseen"), QKeySequence(Qt::CTRL | Qt::Key_A));
-    mEnsimmainen->setObjectName(QStringLiteral("mEnsimmäinen"));
     mEdellinen = action(mTietue, "mEdellinen", QStringLiteral("Siirry edelliseen"), QKeySequence(Qt::CTRL | Qt::Key_S));
     mSeuraava = action(mTietue, "mSeuraava", QStringLiteral("Siirry seuraavaan"), QKeySequence(Qt::CTRL | Qt::Key_D));
     mViimeinen = action(mTietue, "mViimeinen", QStringLiteral("Siirry viimeiseen"), QKeySequence(Qt::CTRL | Qt::Key_F));
@@ -162,11 +161,19 @@ void frmPiirre::buildUi()
     tCurrency = lineEdit("tCurrency");
     tMemo = new QPlainTextEdit(this);
     tMemo->setObjectName(QStringLiteral("tMemo"));
+    // Tab leaves the multi-line boxes as it leaves the others.
+    tKuvaus->setTabChangesFocus(true);
+    tMemo->setTabChangesFocus(true);
     kind(chkDate, "chkDate", QStringLiteral("Päivämäärä:"), tDate, 0);
     kind(chkLong, "chkLong", QStringLiteral("Luku:"), tLong, 1);
     kind(chkCurrency, "chkCurrency", QStringLiteral("Arvo:"), tCurrency, 2);
     kind(chkMemo, "chkMemo", QStringLiteral("Muistio:"), tMemo, 3);
     card->addWidget(oletusarvot, 1);
+    // The value boxes were made before their check boxes: Tab goes from each check box to its box.
+    QWidget* chain[] = {tNimi, tKuvaus, optType[1], optType[2], chkDate, tDate, chkLong, tLong,
+                        chkCurrency, tCurrency, chkMemo, tMemo};
+    for (std::size_t i = 1; i < std::size(chain); ++i)
+        setTabOrder(chain[i - 1], chain[i]);
     connect(chkDate, &QCheckBox::clicked, this, [this] { kindClicked(chkDate, tDate, m_dateTouched); });
     connect(chkLong, &QCheckBox::clicked, this, [this] { kindClicked(chkLong, tLong, m_longTouched); });
     connect(chkCurrency, &QCheckBox::clicked, this,

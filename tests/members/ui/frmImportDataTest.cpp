@@ -99,9 +99,12 @@ TEST_F(frmImportDataTest, OpenShowsColumnsPreviewAndLineCountThenImports)
                                    "\r\n"
                                    "\"Ville\";\"Mäki\";\"31.12.1999\"\r\n");
     m_window.show();
+    const QString title = State().ProgramTitle;
+    State().ProgramTitle = QStringLiteral("Tikkeli 7");
     open(path, QStringLiteral(";"));
+    State().ProgramTitle = title;
     ASSERT_EQ(m_prompter.shown().size(), 1u);
-    EXPECT_EQ(m_prompter.shown()[0].request.title, QStringLiteral("Tikkeli - tuotavan tiedoston avaus"));
+    EXPECT_EQ(m_prompter.shown()[0].request.title, QStringLiteral("Tikkeli 7 - tuotavan tiedoston avaus"));
     EXPECT_EQ(m_window.lblFilename->text(), path);
     EXPECT_EQ(m_window.lastColumnIndex(), 2);
     EXPECT_TRUE(m_window.cmbKentta(2)->isVisible());

@@ -145,6 +145,34 @@ TEST_F(frmPiirreTest, NewDefinitionIsTypedSavedAndShownInTheTreeAfterBrowse)
     FeatureEvents::setDefinitionsChanged({});
 }
 
+TEST_F(frmPiirreTest, TabFollowsTheCardAndBrowseStepsDownTheTree)
+{
+    definition("Aa");
+    auto w = openWindow();
+    w->activateWindow();
+    w->tKuvaus->setFocus();
+    QTest::keyClick(w->tKuvaus, Qt::Key_Tab);
+    EXPECT_EQ(w->tKuvaus->toPlainText(), QString());
+    EXPECT_FALSE(w->tKuvaus->hasFocus());
+    EXPECT_TRUE(w->tMemo->tabChangesFocus());
+    const std::pair<QWidget*, QWidget*> steps[] = {{w->chkDate, w->tDate}, {w->tDate, w->chkLong},
+                                                   {w->chkLong, w->tLong}, {w->tLong, w->chkCurrency},
+                                                   {w->chkCurrency, w->tCurrency}, {w->tCurrency, w->chkMemo},
+                                                   {w->chkMemo, w->tMemo}};
+    const auto nextTabStop = [](QWidget* from) {
+        QWidget* next = from->nextInFocusChain();
+        while (next != from && !(next->focusPolicy() & Qt::TabFocus))
+            next = next->nextInFocusChain();
+        return next;
+    };
+    for (const auto& [from, to] : steps)
+        EXPECT_EQ(nextTabStop(from), to) << from->objectName().toStdString();
+
+    w->selaa();
+    ASSERT_NE(w->tvwPiirteet->currentItem(), nullptr);
+    EXPECT_EQ(w->tvwPiirteet->currentItem()->text(0), QStringLiteral("Jäsenrekisteri"));
+}
+
 TEST_F(frmPiirreTest, RecordKeysWinOverTheTextBoxesOwnKeys)
 {
     definition("Aa");
