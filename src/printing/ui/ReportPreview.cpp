@@ -70,6 +70,7 @@ ReportPreview::ReportPreview(std::shared_ptr<const ReportDocument> doc, QWidget*
     m_scroll->setWidget(m_pageView);
     m_scroll->setWidgetResizable(true);
     m_scroll->setBackgroundRole(QPalette::Dark);
+    m_scroll->viewport()->installEventFilter(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_toolbar);
@@ -209,11 +210,13 @@ void ReportPreview::keyPressEvent(QKeyEvent* e)
     QWidget::keyPressEvent(e);
 }
 
-void ReportPreview::resizeEvent(QResizeEvent* e)
+// The fitting zooms follow the page area itself: the window's own resize comes before the layout
+// has given the scroll area its new size, so the page would be fitted to the old one.
+bool ReportPreview::eventFilter(QObject* watched, QEvent* e)
 {
-    QWidget::resizeEvent(e);
-    if (m_zoom <= 0)
+    if (watched == m_scroll->viewport() && e->type() == QEvent::Resize && m_zoom <= 0)
         render();
+    return QWidget::eventFilter(watched, e);
 }
 
 void ReportPreview::closeEvent(QCloseEvent* e)

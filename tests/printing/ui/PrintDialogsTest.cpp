@@ -19,6 +19,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
+#include <QScrollArea>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -326,6 +327,29 @@ TEST_F(PrintRaportTest, PreviewPagesZoomsAndSavesPdf)
     const QString text = QString::fromUtf8(p.readAllStandardOutput());
     EXPECT_TRUE(text.contains(QLatin1String("Sivun 1 teksti")));
     EXPECT_TRUE(text.contains(QLatin1String("Sivun 3 teksti")));
+    preview->close();
+}
+
+TEST_F(PrintRaportTest, PageWidthZoomFillsThePageAreaAfterTheWindowIsResized)
+{
+    ReportDocument doc = onePerPage(1, QStringLiteral("Sivun %1 teksti"));
+    auto* preview = new ReportPreview(std::make_shared<const ReportDocument>(doc));
+    ReportEngine options;
+    options.WindowState = 0;
+    preview->showFor(options);
+    preview->setZoom(-1);
+    for (const QSize size : {QSize(900, 700), QSize(600, 500)}) {
+        preview->resize(size);
+        QApplication::processEvents();
+        QApplication::processEvents();
+        const QScrollArea* scroll = preview->findChild<QScrollArea*>();
+        ASSERT_NE(scroll, nullptr);
+        // The page drawn is as wide as the page area allows, not fitted to an earlier size.
+        const auto* page = qobject_cast<const QLabel*>(scroll->widget());
+        ASSERT_NE(page, nullptr);
+        const double drawn = page->pixmap().width() / page->pixmap().devicePixelRatio();
+        EXPECT_NEAR(drawn, scroll->viewport()->width() - 24, 2.0) << size.width();
+    }
     preview->close();
 }
 
