@@ -4,6 +4,7 @@
 #include "app/NumericText.h"
 #include "db/Recordset.h"
 #include "db/Transaction.h"
+#include "members/MemberFeatures.h"
 
 namespace tikkeli {
 
@@ -47,20 +48,20 @@ std::vector<AttachListEntry> FeatureAttach::features(Database& db)
 
 std::optional<AttachDefinition> FeatureAttach::definition(Database& db, qint64 piID)
 {
-    Recordset rs = db.openRecordset(QStringLiteral("SELECT * FROM pi WHERE piID = ?"), RecordsetType::Snapshot, {piID});
-    if (rs.eof())
+    // The card's features tab reads the same row; the attach window wants its defaults as box texts.
+    const auto def = MemberFeatures::definition(db, qint32(piID));
+    if (!def)
         return std::nullopt;
-    const auto f = [&rs](const char* name) { return rs.field(QString::fromLatin1(name)); };
     AttachDefinition d;
-    d.kuvaus = NullToString(f("piKuvaus"));
-    d.date = NullToBoolean(f("piEnbldDate"));
-    d.longValue = NullToBoolean(f("piEnbldLong"));
-    d.currency = NullToBoolean(f("piEnbldCurrency"));
-    d.memo = NullToBoolean(f("piEnbldMemo"));
-    d.dateDefault = NullToString(f("piDate"));
-    d.longDefault = NullToString(f("piLong"));
-    d.currencyDefault = NullToString(f("piCurrency"));
-    d.memoDefault = NullToString(f("piMemo"));
+    d.kuvaus = def->description;
+    d.date = def->enabled.testFlag(MemberFeatures::Date);
+    d.longValue = def->enabled.testFlag(MemberFeatures::Number);
+    d.currency = def->enabled.testFlag(MemberFeatures::Amount);
+    d.memo = def->enabled.testFlag(MemberFeatures::Memo);
+    d.dateDefault = NullToString(def->date);
+    d.longDefault = NullToString(def->number);
+    d.currencyDefault = NullToString(def->amount);
+    d.memoDefault = NullToString(def->memo);
     return d;
 }
 
