@@ -1,6 +1,6 @@
 #include "contracts/ContractCardFields.h"
 
-#include "app/NullConversions.h"
+#include "base/NullConversions.h"
 #include "db/DbError.h"
 
 #include <QLocale>

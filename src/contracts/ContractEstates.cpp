@@ -1,6 +1,6 @@
 #include "contracts/ContractEstates.h"
 
-#include "app/NullConversions.h"
+#include "base/NullConversions.h"
 #include "contracts/cTila.h"
 #include "db/Recordset.h"
 

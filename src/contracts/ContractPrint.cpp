@@ -4,7 +4,7 @@
 #include "printing/PrintChoices.h"
 #include "printing/ReportEngine.h"
 #include "printing/ReportServices.h"
-#include "settings/SharedState.h"
+#include "base/SharedState.h"
 
 namespace tikkeli {
 

@@ -1,6 +1,6 @@
 #include "contracts/cOminaisuus.h"
 
-#include "app/NullConversions.h"
+#include "base/NullConversions.h"
 #include "contracts/RecordFields.h"
 #include "db/Recordset.h"
 

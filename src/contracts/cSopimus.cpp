@@ -1,6 +1,6 @@
 #include "contracts/cSopimus.h"
 
-#include "app/NullConversions.h"
+#include "base/NullConversions.h"
 #include "contracts/RecordFields.h"
 #include "db/Recordset.h"
 #include "db/Transaction.h"

@@ -2,7 +2,7 @@
 
 #include "contracts/cOminaisuus.h"
 #include "contracts/cTila.h"
-#include "db/Currency.h"
+#include "base/Currency.h"
 #include "db/Database.h"
 
 #include <QDate>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "db/Database.h"
-#include "settings/SharedState.h"
+#include "base/SharedState.h"
 #include "support/TempProgramEnvironment.h"
 
 #include <QString>
