@@ -3,6 +3,7 @@
 #include "app/FolderBackup.h"
 #include "app/MaintenanceCommands.h"
 #include "backup/ui/BackupWindowOpeners.h"
+#include "invoicing/ui/InvoiceWindowOpener.h"
 #include "members/ui/FeatureWindowOpeners.h"
 #include "members/ui/MemberImportWindowSetup.h"
 #include "members/ui/MemberWindowOpener.h"
@@ -52,6 +53,7 @@ void RegisterWindowOpeners()
     InstallMemberWindow();
     InstallMemberImportWindow();
     InstallFeatureWindows();
+    InstallInvoiceWindow();
 
     const auto command = [](void (*run)()) { return [run](QWidget*) { run(); }; };
     WindowOpeners::set(MainCommand::FolderBackup, command(&FolderBackup::backup));
