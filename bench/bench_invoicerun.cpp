@@ -6,7 +6,7 @@
 #include "db/SchemaDdl.h"
 #include "db/Transaction.h"
 #include "invoicing/InvoiceRun.h"
-#include "settings/SharedState.h"
+#include "base/SharedState.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
-#include "app/Prompter.h"
-#include "app/ui/WidgetPrompter.h"
-#include "app/ui/WindowOpeners.h"
+#include "base/Prompter.h"
+#include "base/ui/WidgetPrompter.h"
+#include "ProgramWindows.h"
 #include "app/ui/frmMain.h"
 
 #include <QApplication>

@@ -2,7 +2,7 @@
 
 #include "db/Transaction.h"
 #include "invoicing/InvoiceNumbering.h"
-#include "settings/SharedState.h"
+#include "base/SharedState.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "invoicing/InvoiceInput.h"
 
-#include "app/NullConversions.h"
+#include "base/NullConversions.h"
 
 namespace tikkeli {
 

@@ -1,6 +1,6 @@
 #include "invoicing/InvoiceRecords.h"
 
-#include "app/NullConversions.h"
+#include "base/NullConversions.h"
 #include "db/DbError.h"
 #include "db/Recordset.h"
 

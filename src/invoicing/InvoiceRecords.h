@@ -1,6 +1,6 @@
 #pragma once
 
-#include "db/Currency.h"
+#include "base/Currency.h"
 #include "db/Database.h"
 
 #include <QDate>

@@ -1,6 +1,6 @@
 #include "invoicing/InvoiceRun.h"
 
-#include "app/NullConversions.h"
+#include "base/NullConversions.h"
 #include "db/DbError.h"
 #include "db/Recordset.h"
 #include "db/Transaction.h"
@@ -8,8 +8,8 @@
 #include "invoicing/InvoiceInput.h"
 #include "invoicing/InvoiceNumbering.h"
 #include "invoicing/InvoiceRecords.h"
-#include "invoicing/ReferenceNumber.h"
-#include "settings/SharedState.h"
+#include "base/ReferenceNumber.h"
+#include "base/SharedState.h"
 
 #include <limits>
 #include <unordered_set>

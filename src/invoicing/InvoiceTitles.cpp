@@ -1,6 +1,6 @@
 #include "invoicing/InvoiceTitles.h"
 
-#include "app/NullConversions.h"
+#include "base/NullConversions.h"
 #include "db/Recordset.h"
 
 namespace tikkeli {

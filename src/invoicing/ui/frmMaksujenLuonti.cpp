@@ -2,16 +2,16 @@
 
 #include "ui_frmMaksujenLuonti.h"
 
-#include "app/Prompter.h"
-#include "app/ui/FormRegistry.h"
-#include "app/ui/cMouseCursor.h"
+#include "base/Prompter.h"
+#include "base/ui/FormRegistry.h"
+#include "base/ui/cMouseCursor.h"
 #include "db/DbError.h"
 #include "invoicing/InvoiceHistory.h"
 #include "invoicing/InvoiceInput.h"
 #include "invoicing/InvoiceRecipients.h"
 #include "invoicing/InvoiceRun.h"
 #include "invoicing/InvoiceTitles.h"
-#include "settings/SharedState.h"
+#include "base/SharedState.h"
 #include "settings/ui/FormPlacement.h"
 
 #include <QCloseEvent>

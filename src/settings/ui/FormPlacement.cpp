@@ -1,7 +1,7 @@
 #include "settings/ui/FormPlacement.h"
 
 #include "settings/IniSettingsStore.h"
-#include "settings/SharedState.h"
+#include "base/SharedState.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,8 +1,8 @@
 #include "../InvoiceTestDb.h"
 
-#include "app/ScriptedPrompter.h"
-#include "app/ui/WindowOpeners.h"
-#include "invoicing/ui/InvoiceWindowOpener.h"
+#include "base/ScriptedPrompter.h"
+#include "base/ui/WindowOpeners.h"
+#include "invoicing/ui/InvoicingWindows.h"
 #include "invoicing/ui/frmMaksujenLuonti.h"
 
 #include <QAction>
@@ -498,7 +498,7 @@ TEST_F(frmMaksujenLuontiTest, MissingDatabaseClosesTheWindow)
 
 TEST_F(frmMaksujenLuontiTest, MainWindowCommandOpensOneWindow)
 {
-    InstallInvoiceWindow();
+    RegisterInvoicingWindows();
     const WindowOpener* opener = WindowOpeners::find(MainCommand::InvoiceRun);
     ASSERT_TRUE(opener);
     (*opener)(nullptr);
