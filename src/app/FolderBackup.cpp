@@ -1,5 +1,6 @@
 #include "app/FolderBackup.h"
 
+#include "base/FileFilters.h"
 #include "app/BackupRows.h"
 #include "app/Folders.h"
 #include "app/MaintenanceCommands.h"
@@ -226,7 +227,7 @@ void FolderBackup::restore()
     FileDialogRequest request;
     request.title = RestoreDialogTitle;
     request.folder = s.BackupFolder.isEmpty() ? QDir::homePath() : s.BackupFolder;
-    request.filter = QStringLiteral("Database (*.mdb)");
+    request.filter = DatabaseFileFilter();
     const std::optional<QString> source = prompter.openFile(request);
     if (!source || source->isEmpty())
         return;

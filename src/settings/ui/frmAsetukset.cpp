@@ -1,5 +1,6 @@
 #include "settings/ui/frmAsetukset.h"
 
+#include "base/FileFilters.h"
 #include "app/NewDatabase.h"
 #include "app/Prompter.h"
 #include "app/ui/FormRegistry.h"
@@ -609,7 +610,7 @@ void frmAsetukset::chooseDatabase()
     const QString current = tTietokanta->text();
     FileDialogRequest request;
     request.title = QStringLiteral("Valitse tietokanta");
-    request.filter = QStringLiteral("Database (*.mdb)");
+    request.filter = DatabaseFileFilter();
     if (current.indexOf(QLatin1String("mdb"), std::max<qsizetype>(0, current.size() - 4), Qt::CaseInsensitive) >= 0) {
         const QFileInfo file(current);
         request.fileName = file.fileName();
