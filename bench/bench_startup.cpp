@@ -3,7 +3,7 @@
 // table Settings and the catalogue (tables, their columns and indexes).
 #include "app/Startup.h"
 #include "db/Database.h"
-#include "settings/SharedState.h"
+#include "base/SharedState.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -6,9 +6,9 @@
 // fields, each further line is one row with its values separated by tabs. An empty value is Null;
 // \t, \n and \\ stand for a tab, a line break and a backslash. Dates are yyyy-MM-dd (optionally
 // with " HH:mm:ss"), amounts and other numbers use a decimal point, yes/no fields are 1 or 0.
-#include "app/ScriptedPrompter.h"
+#include "base/ScriptedPrompter.h"
 #include "db/Catalogue.h"
-#include "db/Currency.h"
+#include "base/Currency.h"
 #include "db/Database.h"
 #include "db/DatabaseFiles.h"
 #include "db/DbError.h"

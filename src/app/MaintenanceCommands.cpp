@@ -1,14 +1,16 @@
 #include "app/MaintenanceCommands.h"
 
+#include "backup/DatabaseRelease.h"
+
 #include "app/EuroConversion.h"
-#include "app/MaintenanceFileOps.h"
-#include "app/Prompter.h"
+#include "db/MaintenanceFileOps.h"
+#include "base/Prompter.h"
 #include "db/Database.h"
 #include "db/DatabaseFiles.h"
 #include "db/DbError.h"
 #include "db/SqlDialect.h"
 #include "db/Transaction.h"
-#include "settings/SharedState.h"
+#include "base/SharedState.h"
 
 #include <sqlite3.h>
 
@@ -195,7 +197,7 @@ void MaintenanceCommands::databaseRepair()
     if (!AskYesNo(question, MsgIcon::None, State().ProgramTitle))
         return;
     const QString path = State().DatabasePath;
-    if (!releaseDatabase(path))
+    if (!ReleaseDatabase(path))
         return;
     try {
         const RepairResult result = MaintenanceFileOps::instance().repairDatabase(path);
@@ -205,13 +207,5 @@ void MaintenanceCommands::databaseRepair()
     }
 }
 
-bool MaintenanceCommands::releaseDatabase(const QString& databasePath)
-{
-    if (ConnectionRegistry::closeAll(databasePath))
-        return true;
-    ShowWarning(QStringLiteral("Tietokannan tallennus on kesken toisessa ikkunassa, joten toimintoa ei voida tehdä nyt.\n"
-                               "Tallenna tai peru muutokset ja yritä uudestaan. Tietokantaan ei tehty muutoksia."));
-    return false;
-}
 
 } // namespace tikkeli

@@ -20,11 +20,6 @@ public:
     // message of a finished command, or an empty text when the command is not known. Throws the
     // DbException of a failing statement, with every table as it was.
     static QString runServiceCommand(Database& db, const QString& command);
-
-    // Closes the program's connections to a database before work on the file itself. When a
-    // window is in the middle of saving (a transaction is open) nothing is closed, the user is
-    // told so and the result is false.
-    static bool releaseDatabase(const QString& databasePath);
 };
 
 } // namespace tikkeli

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Folders.h"
+#include "base/Folders.h"
 
 #include <QFileInfo>
 #include <QString>

@@ -1,15 +1,15 @@
 #include "app/Startup.h"
 
-#include "app/DatabaseRepairRoad.h"
-#include "app/MaintenanceFileOps.h"
-#include "app/Misc.h"
-#include "app/Prompter.h"
-#include "app/ShellHooks.h"
+#include "settings/GuidedRepair.h"
+#include "db/MaintenanceFileOps.h"
+#include "base/FileAttributes.h"
+#include "base/Prompter.h"
+#include "base/ProgramHooks.h"
 #include "db/DbError.h"
 #include "db/UpdateDatabase.h"
 #include "settings/DatabaseSettingsStore.h"
 #include "settings/SettingsLoader.h"
-#include "settings/SharedState.h"
+#include "base/SharedState.h"
 
 #include <QDate>
 
@@ -99,7 +99,7 @@ void Startup::showInUseMessage()
 
 bool Startup::repairDatabase()
 {
-    return RunDatabaseRepairRoad(State().DatabasePath);
+    return RunGuidedRepair(State().DatabasePath);
 }
 
 void Startup::successRoad(Database& db, bool sampleOpened)
@@ -152,8 +152,8 @@ StartupOutcome Startup::run()
         out.endProgram = true;
         return out;
     }
-    if (ShellHooks::ResetReportControl)
-        skipOnError(ShellHooks::ResetReportControl);
+    if (ProgramHooks::ResetReportControl)
+        skipOnError(ProgramHooks::ResetReportControl);
     s.PrintCopies = 1;
     if (restorePlacement)
         skipOnError(restorePlacement);
@@ -201,8 +201,8 @@ StartupOutcome Startup::run()
     }
 
     out.caption = s.ProgramTitle + QStringLiteral(" - ") + s.ClubName;
-    if (ShellHooks::ResetReportFormulas)
-        skipOnError(ShellHooks::ResetReportFormulas);
+    if (ProgramHooks::ResetReportFormulas)
+        skipOnError(ProgramHooks::ResetReportFormulas);
     db.close();
     startupConnection.close();
     out.sampleDatabase = IsDemoDatabase(s.DatabasePath);

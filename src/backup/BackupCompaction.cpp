@@ -1,7 +1,7 @@
 #include "backup/BackupCompaction.h"
 
-#include "app/BackupRows.h"
-#include "app/Folders.h"
+#include "backup/BackupRows.h"
+#include "base/Folders.h"
 #include "backup/FileFaults.h"
 #include "db/Database.h"
 #include "db/DatabaseFiles.h"

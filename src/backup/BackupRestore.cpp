@@ -1,11 +1,11 @@
 #include "backup/BackupRestore.h"
 
-#include "app/Folders.h"
+#include "base/Folders.h"
 #include "backup/DatabaseCopy.h"
 #include "backup/FileFaults.h"
 #include "backup/SafeFileCopy.h"
 #include "db/Database.h"
-#include "settings/SharedState.h"
+#include "base/SharedState.h"
 
 #include <QDir>
 #include <QFile>

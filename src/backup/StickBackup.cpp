@@ -1,6 +1,6 @@
 #include "backup/StickBackup.h"
 
-#include "app/Folders.h"
+#include "base/Folders.h"
 #include "backup/BackupStick.h"
 #include "backup/DatabaseCopy.h"
 #include "backup/SafeFileCopy.h"

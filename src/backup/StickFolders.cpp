@@ -1,7 +1,7 @@
 #include "backup/StickFolders.h"
 
-#include "app/Folders.h"
-#include "settings/SharedState.h"
+#include "base/Folders.h"
+#include "base/SharedState.h"
 
 #include <QDir>
 

@@ -3,7 +3,7 @@
 #include "backup/DatabaseCopy.h"
 #include "platform/EmailSender.h"
 #include "platform/ZipWriter.h"
-#include "settings/SharedState.h"
+#include "base/SharedState.h"
 
 #include <QDateTime>
 #include <QFileInfo>

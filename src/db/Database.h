@@ -1,7 +1,7 @@
 #pragma once
 
 #include "db/DbError.h"
-#include "db/Value.h"
+#include "base/Value.h"
 
 #include <QString>
 #include <functional>

@@ -1,7 +1,7 @@
 #include "db/JetFunctions.h"
 
-#include "db/DateText.h"
-#include "db/Value.h"
+#include "base/DateText.h"
+#include "base/Value.h"
 
 #include <sqlite3.h>
 

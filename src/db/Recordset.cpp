@@ -1,7 +1,7 @@
 #include "db/Recordset.h"
 
 #include "db/Connection.h"
-#include "db/DateText.h"
+#include "base/DateText.h"
 #include "db/FinnishCollation.h"
 #include "db/SqlDialect.h"
 #include "db/SqliteError.h"

@@ -1,6 +1,6 @@
 #include "db/SqlDialect.h"
 
-#include "db/DateText.h"
+#include "base/DateText.h"
 
 #include <vector>
 

@@ -1,7 +1,7 @@
 #include "db/Statement.h"
 
 #include "db/Connection.h"
-#include "db/DateText.h"
+#include "base/DateText.h"
 #include "db/SqliteError.h"
 
 #include <cmath>

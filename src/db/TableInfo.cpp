@@ -1,6 +1,6 @@
 #include "db/TableInfo.h"
 
-#include "db/DateText.h"
+#include "base/DateText.h"
 #include "db/Statement.h"
 
 #include <cmath>

@@ -1,6 +1,6 @@
 #include "db/UpdateDatabase.h"
 
-#include "app/Prompter.h"
+#include "base/Prompter.h"
 #include "db/Catalogue.h"
 #include "db/Database.h"
 #include "db/DbError.h"

@@ -1,6 +1,6 @@
 #include "members/ConfiguredDatabase.h"
 
-#include "settings/SharedState.h"
+#include "base/SharedState.h"
 
 namespace tikkeli {
 

@@ -1,7 +1,7 @@
 #include "members/FeatureCatalogue.h"
 
-#include "app/NullConversions.h"
-#include "app/NumericText.h"
+#include "base/NullConversions.h"
+#include "base/NumericText.h"
 #include "db/Transaction.h"
 
 #include <array>

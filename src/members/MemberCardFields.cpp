@@ -1,6 +1,6 @@
 #include "members/MemberCardFields.h"
 
-#include "app/NullConversions.h"
+#include "base/NullConversions.h"
 
 #include <QLocale>
 

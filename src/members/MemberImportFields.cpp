@@ -1,6 +1,6 @@
 #include "members/MemberImportFields.h"
 
-#include "app/NullConversions.h"
+#include "base/NullConversions.h"
 
 namespace tikkeli {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "db/Value.h"
+#include "base/Value.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #include "members/MemberImportFile.h"
 
-#include "app/OutsideTextFile.h"
+#include "base/OutsideTextFile.h"
 
 namespace tikkeli {
 

@@ -1,6 +1,6 @@
 #include "members/MemberInvoices.h"
 
-#include "app/NullConversions.h"
+#include "base/NullConversions.h"
 #include "db/Recordset.h"
 #include "db/Transaction.h"
 

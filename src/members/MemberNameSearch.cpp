@@ -1,6 +1,6 @@
 #include "members/MemberNameSearch.h"
 
-#include "app/NullConversions.h"
+#include "base/NullConversions.h"
 #include "db/Recordset.h"
 #include "db/SqlDialect.h"
 

@@ -2,7 +2,7 @@
 
 #include "db/Transaction.h"
 #include "settings/DatabaseSettingsStore.h"
-#include "settings/SharedState.h"
+#include "base/SharedState.h"
 
 #include <limits>
 

@@ -1,6 +1,6 @@
 #include "members/MemberTree.h"
 
-#include "app/NullConversions.h"
+#include "base/NullConversions.h"
 #include "db/Recordset.h"
 #include "members/MemberList.h"
 

@@ -1,6 +1,6 @@
 #include "members/modRekisteritiedot.h"
 
-#include "app/NullConversions.h"
+#include "base/NullConversions.h"
 #include "db/Recordset.h"
 
 namespace tikkeli {

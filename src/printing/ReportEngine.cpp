@@ -1,13 +1,13 @@
 #include "printing/ReportEngine.h"
 
-#include "app/Folders.h"
+#include "base/Folders.h"
 #include "db/Database.h"
 #include "printing/PagePainter.h"
 #include "printing/ReportDefinition.h"
 #include "printing/ReportError.h"
 #include "printing/ReportLayouter.h"
 #include "printing/ReportQuery.h"
-#include "settings/SharedState.h"
+#include "base/SharedState.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 #include "printing/ReportServices.h"
 
-#include "app/ShellHooks.h"
+#include "base/ProgramHooks.h"
 #include "printing/PrintChoices.h"
-#include "settings/SharedState.h"
+#include "base/SharedState.h"
 
 #include <limits>
 
@@ -180,7 +180,7 @@ void PrepareRaport(const QString& file, const QString& selection)
 
 void InstallReportHooks()
 {
-    ShellHooks::SetReportMargin = [](ReportMargin m, int twips) {
+    ProgramHooks::SetReportMargin = [](ReportMargin m, int twips) {
         ReportEngine& r = MainReport();
         const auto value = qint16(std::clamp(twips, int(std::numeric_limits<qint16>::min()), int(std::numeric_limits<qint16>::max())));
         switch (m) {
@@ -190,11 +190,11 @@ void InstallReportHooks()
         case ReportMargin::Right: r.MarginRight = value; break;
         }
     };
-    ShellHooks::ResetReportControl = [] {
+    ProgramHooks::ResetReportControl = [] {
         MainReport().WindowLeft = 0;
         MainReport().WindowTop = 0;
     };
-    ShellHooks::ResetReportFormulas = [] { ResetReportFormulas(); };
+    ProgramHooks::ResetReportFormulas = [] { ResetReportFormulas(); };
 }
 
 } // namespace tikkeli

@@ -33,7 +33,7 @@ const QStringList& ClubNameReportFiles();
 // the selection formula. PrintRaport (printing/ui) shows the dialog, calls this and runs.
 void PrepareRaport(const QString& file, const QString& selection);
 
-// Connects the start-up and the settings load to MainReport() (ShellHooks): the page margins
+// Connects the start-up and the settings load to MainReport() (ProgramHooks): the page margins
 // pushed at load (twips), the reset of the control's window position and ResetReportFormulas.
 void InstallReportHooks();
 

@@ -1,7 +1,7 @@
 #include "settings/SettingsCheck.h"
 
-#include "app/NullConversions.h"
-#include "app/NumericText.h"
+#include "base/NullConversions.h"
+#include "base/NumericText.h"
 
 #include <QHash>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/SharedState.h"
+#include "base/SharedState.h"
 
 #include <QHash>
 #include <QString>

@@ -1,17 +1,17 @@
 #include "settings/SettingsLoader.h"
 
-#include "app/Folders.h"
-#include "app/MaintenanceFileOps.h"
-#include "app/NullConversions.h"
-#include "app/NumericText.h"
-#include "app/Prompter.h"
-#include "app/ShellHooks.h"
+#include "base/Folders.h"
+#include "db/MaintenanceFileOps.h"
+#include "base/NullConversions.h"
+#include "base/NumericText.h"
+#include "base/Prompter.h"
+#include "base/ProgramHooks.h"
 #include "db/Transaction.h"
 #include "db/UpdateDatabase.h"
 #include "settings/DatabaseSettingsStore.h"
 #include "settings/IniSettingsStore.h"
 #include "settings/SettingsError.h"
-#include "settings/SharedState.h"
+#include "base/SharedState.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -144,8 +144,8 @@ void applyRule(SharedState& s, const KeyRule& r, const QString& text,
         const double clamped = v ? std::clamp(*v, double(-kMarginLimit), double(kMarginLimit)) : 0.0;
         const qint16 margin = RoundToInt16(clamped).value_or(0);
         s.*std::get<qint16 SharedState::*>(r.target) = margin;
-        if (ShellHooks::SetReportMargin)
-            ShellHooks::SetReportMargin(r.margin, margin * 48);
+        if (ProgramHooks::SetReportMargin)
+            ProgramHooks::SetReportMargin(r.margin, margin * 48);
         break;
     }
     case Rule::Short: {
@@ -323,8 +323,8 @@ bool EnsureSettingsInDatabase()
         }
         store.setDatabase(db);
     }
-    if (ShellHooks::ShowMigrationSettingsDialog) {
-        ShellHooks::ShowMigrationSettingsDialog();
+    if (ProgramHooks::ShowMigrationSettingsDialog) {
+        ProgramHooks::ShowMigrationSettingsDialog();
     } else {
         try {
             MoveLegacySettings(db);

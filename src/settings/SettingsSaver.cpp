@@ -1,15 +1,15 @@
 #include "settings/SettingsSaver.h"
 
-#include "app/DatabaseRepairRoad.h"
-#include "app/NullConversions.h"
-#include "app/Prompter.h"
-#include "app/ShellHooks.h"
+#include "settings/GuidedRepair.h"
+#include "base/NullConversions.h"
+#include "base/Prompter.h"
+#include "base/ProgramHooks.h"
 #include "db/UpdateDatabase.h"
 #include "settings/DatabaseSettingsStore.h"
 #include "settings/IniSettingsStore.h"
 #include "settings/SettingsCheck.h"
 #include "settings/SettingsError.h"
-#include "settings/SharedState.h"
+#include "base/SharedState.h"
 
 #include <cmath>
 #include <limits>
@@ -128,16 +128,16 @@ SettingsSaver::Services& SettingsSaver::programServices()
         Services s;
         s.open = [](const QString& path) { return Database::open(path); };
         s.upgrade = [](Database& db) { UpdateDatabase(db); };
-        s.repair = [](const QString& path) { return RunDatabaseRepairRoad(path); };
+        s.repair = [](const QString& path) { return RunGuidedRepair(path); };
         // The same call point the settings load pushes its margins through.
         s.applyPageMargins = [] {
-            if (!ShellHooks::SetReportMargin)
+            if (!ProgramHooks::SetReportMargin)
                 return;
             const SharedState& st = State();
-            ShellHooks::SetReportMargin(ReportMargin::Bottom, st.MarginBottom * 48);
-            ShellHooks::SetReportMargin(ReportMargin::Left, st.MarginLeft * 48);
-            ShellHooks::SetReportMargin(ReportMargin::Right, st.MarginRight * 48);
-            ShellHooks::SetReportMargin(ReportMargin::Top, st.MarginTop * 48);
+            ProgramHooks::SetReportMargin(ReportMargin::Bottom, st.MarginBottom * 48);
+            ProgramHooks::SetReportMargin(ReportMargin::Left, st.MarginLeft * 48);
+            ProgramHooks::SetReportMargin(ReportMargin::Right, st.MarginRight * 48);
+            ProgramHooks::SetReportMargin(ReportMargin::Top, st.MarginTop * 48);
         };
         s.setMainCaption = [](const QString&) {};
         return s;

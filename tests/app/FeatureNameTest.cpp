@@ -1,4 +1,4 @@
-#include "app/FeatureName.h"
+#include "members/FeatureName.h"
 #include "db/Database.h"
 #include "db/Schema.h"
 #include "db/UpdateDatabase.h"

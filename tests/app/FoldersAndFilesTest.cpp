@@ -1,5 +1,5 @@
-#include "app/Folders.h"
-#include "app/Misc.h"
+#include "base/Folders.h"
+#include "base/FileAttributes.h"
 #include "support/TempProgramEnvironment.h"
 
 #include <QDir>
@@ -68,7 +68,4 @@ TEST(FileAttributes, ReadOnlyMarkAndClearing)
 
 TEST(Misc, LargerAndSmaller)
 {
-    EXPECT_EQ(MaxDouble(1.5, -2), 1.5);
-    EXPECT_EQ(MaxLong(-3, -7), -3);
-    EXPECT_EQ(MinLong(-3, -7), -7);
 }

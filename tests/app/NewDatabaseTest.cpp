@@ -1,5 +1,5 @@
-#include "app/NewDatabase.h"
-#include "app/ScriptedPrompter.h"
+#include "settings/NewDatabase.h"
+#include "base/ScriptedPrompter.h"
 #include "settings/IniSettingsStore.h"
 #include "settings/SettingsLoader.h"
 #include "support/TempProgramEnvironment.h"

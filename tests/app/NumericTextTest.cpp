@@ -1,5 +1,5 @@
-#include "app/NullConversions.h"
-#include "app/NumericText.h"
+#include "base/NullConversions.h"
+#include "base/NumericText.h"
 
 #include <gtest/gtest.h>
 

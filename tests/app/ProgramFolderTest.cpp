@@ -1,4 +1,4 @@
-#include "app/Folders.h"
+#include "base/Folders.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,4 +1,4 @@
-#include "app/Sorting.h"
+#include "base/Sorting.h"
 
 #include <QRandomGenerator>
 #include <algorithm>

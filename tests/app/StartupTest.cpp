@@ -1,5 +1,5 @@
-#include "app/MaintenanceFileOps.h"
-#include "app/ScriptedPrompter.h"
+#include "db/MaintenanceFileOps.h"
+#include "base/ScriptedPrompter.h"
 #include "app/Startup.h"
 #include "db/Connection.h"
 #include "db/Database.h"
@@ -422,8 +422,8 @@ TEST_F(StartupRoads, HooksOfTheReportControlRunInTheirPlaces)
     const QString path = clubDatabase();
     configure(path);
     QStringList order;
-    ShellHooks::ResetReportControl = [&] { order << QStringLiteral("control"); };
-    ShellHooks::ResetReportFormulas = [&] { order << QStringLiteral("formulas:") + State().ClubName; };
+    ProgramHooks::ResetReportControl = [&] { order << QStringLiteral("control"); };
+    ProgramHooks::ResetReportFormulas = [&] { order << QStringLiteral("formulas:") + State().ClubName; };
     startup.restorePlacement = [&] { order << QStringLiteral("placement"); };
     startup.run();
     EXPECT_EQ(order, (QStringList{QStringLiteral("control"), QStringLiteral("placement"),

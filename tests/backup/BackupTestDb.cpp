@@ -1,7 +1,7 @@
 #include "BackupTestDb.h"
 
-#include "app/BackupRows.h"
-#include "settings/SharedState.h"
+#include "backup/BackupRows.h"
+#include "base/SharedState.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "backup/BackupStick.h"
 #include "backup/StickFolders.h"
 #include "platform/VolumeList.h"
-#include "settings/SharedState.h"
+#include "base/SharedState.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,7 +2,7 @@
 
 #include "backup/SupportFileSender.h"
 #include "platform/EmailSender.h"
-#include "settings/SharedState.h"
+#include "base/SharedState.h"
 #include "support/SmtpTestServer.h"
 
 #include <QFile>

@@ -1,5 +1,5 @@
 #include "DbTestSupport.h"
-#include "db/Currency.h"
+#include "base/Currency.h"
 #include "db/Recordset.h"
 #include "db/Transaction.h"
 

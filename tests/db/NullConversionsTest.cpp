@@ -1,5 +1,5 @@
 #include "DbTestSupport.h"
-#include "app/NullConversions.h"
+#include "base/NullConversions.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 
 #include "db/Schema.h"
 #include "db/UpdateDatabase.h"
-#include "app/ScriptedPrompter.h"
+#include "base/ScriptedPrompter.h"
 
 #include <QStringList>
 #include <sqlite3.h>

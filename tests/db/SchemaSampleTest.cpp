@@ -1,6 +1,6 @@
 #include "SchemaExpectation.h"
 
-#include "app/ScriptedPrompter.h"
+#include "base/ScriptedPrompter.h"
 #include "db/Recordset.h"
 #include "db/UpdateDatabase.h"
 

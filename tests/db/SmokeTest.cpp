@@ -1,4 +1,4 @@
-#include "app/ScriptedPrompter.h"
+#include "base/ScriptedPrompter.h"
 
 #include <gtest/gtest.h>
 

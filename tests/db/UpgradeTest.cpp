@@ -1,6 +1,6 @@
 #include "SchemaExpectation.h"
 
-#include "app/ScriptedPrompter.h"
+#include "base/ScriptedPrompter.h"
 #include "db/DbError.h"
 #include "db/Recordset.h"
 #include "db/Schema.h"

@@ -1,4 +1,4 @@
-#include "invoicing/ReferenceNumber.h"
+#include "base/ReferenceNumber.h"
 
 #include <gtest/gtest.h>
 

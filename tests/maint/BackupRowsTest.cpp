@@ -1,6 +1,6 @@
 #include "MaintTestDb.h"
 
-#include "app/BackupRows.h"
+#include "backup/BackupRows.h"
 #include "db/DbError.h"
 
 #include <QFile>

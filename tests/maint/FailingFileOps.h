@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/MaintenanceFileOps.h"
+#include "db/MaintenanceFileOps.h"
 #include "db/DbError.h"
 
 #include <QFileInfo>

@@ -1,11 +1,11 @@
 #include "FailingFileOps.h"
 #include "MaintTestDb.h"
 
-#include "app/FolderBackup.h"
-#include "app/ScriptedPrompter.h"
+#include "backup/FolderBackup.h"
+#include "base/ScriptedPrompter.h"
 #include "db/Database.h"
 #include "db/Transaction.h"
-#include "settings/SharedState.h"
+#include "base/SharedState.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,10 +1,10 @@
 #include "FailingFileOps.h"
 #include "MaintTestDb.h"
 
-#include "app/FolderBackup.h"
-#include "app/ScriptedPrompter.h"
+#include "backup/FolderBackup.h"
+#include "base/ScriptedPrompter.h"
 #include "settings/IniSettingsStore.h"
-#include "settings/SharedState.h"
+#include "base/SharedState.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 #include "MaintTestDb.h"
 
-#include "app/BackupRows.h"
+#include "backup/BackupRows.h"
 #include "db/Database.h"
-#include "settings/SharedState.h"
+#include "base/SharedState.h"
 
 #include <QFile>
 #include <gtest/gtest.h>

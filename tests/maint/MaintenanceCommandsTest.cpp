@@ -2,10 +2,10 @@
 #include "MaintTestDb.h"
 
 #include "app/MaintenanceCommands.h"
-#include "app/ScriptedPrompter.h"
+#include "base/ScriptedPrompter.h"
 #include "db/Database.h"
 #include "db/Transaction.h"
-#include "settings/SharedState.h"
+#include "base/SharedState.h"
 
 #include <QDir>
 #include <QFile>

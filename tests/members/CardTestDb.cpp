@@ -1,6 +1,6 @@
 #include "CardTestDb.h"
 
-#include "app/ScriptedPrompter.h"
+#include "base/ScriptedPrompter.h"
 #include "db/Schema.h"
 #include "db/UpdateDatabase.h"
 

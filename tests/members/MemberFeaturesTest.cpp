@@ -1,6 +1,6 @@
 #include "CardTestDb.h"
 
-#include "db/Currency.h"
+#include "base/Currency.h"
 #include "members/MemberFeatures.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "app/OutsideTextFile.h"
+#include "base/OutsideTextFile.h"
 #include "members/MemberImportFile.h"
 #include "support/TestFiles.h"
 

@@ -1,6 +1,6 @@
 #include "CardTestDb.h"
 
-#include "db/Currency.h"
+#include "base/Currency.h"
 #include "db/DbError.h"
 #include "members/MemberInvoices.h"
 

@@ -1,6 +1,6 @@
 #include "MemberSearchTestDb.h"
 
-#include "settings/SharedState.h"
+#include "base/SharedState.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 
 #include "db/Database.h"
 #include "printing/ReportEngine.h"
-#include "settings/SharedState.h"
+#include "base/SharedState.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
-#include "app/ShellHooks.h"
+#include "base/ProgramHooks.h"
 #include "printing/PrintChoices.h"
 #include "printing/ReportError.h"
 #include "printing/ReportServices.h"
-#include "settings/SharedState.h"
+#include "base/SharedState.h"
 
 #include <gtest/gtest.h>
 
@@ -224,11 +224,11 @@ TEST_F(ReportServicesTest, PendingFormulaListAndNamedFormulaParsing)
 TEST_F(ReportServicesTest, HooksPushMarginsAndReset)
 {
     InstallReportHooks();
-    ShellHooks::SetReportMargin(ReportMargin::Left, 480);
+    ProgramHooks::SetReportMargin(ReportMargin::Left, 480);
     EXPECT_EQ(MainReport().MarginLeft, qint16(480));
     MainReport().setFormulas(0, QStringLiteral("A= 'b'"));
-    ShellHooks::ResetReportFormulas();
+    ProgramHooks::ResetReportFormulas();
     EXPECT_EQ(MainReport().Formulas(0), QString());
-    ShellHooks::clear();
+    ProgramHooks::clear();
     EXPECT_THROW(MainReport().setFormulas(-1, QString()), ReportException);
 }

@@ -1,6 +1,6 @@
-#include "app/NullConversions.h"
-#include "app/ScriptedPrompter.h"
-#include "app/ShellHooks.h"
+#include "base/NullConversions.h"
+#include "base/ScriptedPrompter.h"
+#include "base/ProgramHooks.h"
 #include "db/Database.h"
 #include "settings/DatabaseSettingsStore.h"
 #include "settings/IniSettingsStore.h"
@@ -165,7 +165,7 @@ TEST(LoadSettings, PageMarginsArePushedTimes48AndLabelMarginsAreNot)
 {
     test::TempProgramEnvironment env;
     std::vector<std::pair<ReportMargin, int>> pushed;
-    ShellHooks::SetReportMargin = [&](ReportMargin m, int twips) { pushed.emplace_back(m, twips); };
+    ProgramHooks::SetReportMargin = [&](ReportMargin m, int twips) { pushed.emplace_back(m, twips); };
     Database db = Database::open(templateCopy(env));
     put(db, QStringLiteral("MargYla"), QStringLiteral("10"));
     put(db, QStringLiteral("MargOik"), QStringLiteral("1000"));
@@ -236,7 +236,7 @@ TEST(EnsureSettingsInDatabase, MigrationMovesOldIniValuesKeepsTheClubNameAndAsks
     }
     ReadDatabasePaths();
     QString nameWhileOpen;
-    ShellHooks::ShowMigrationSettingsDialog = [&] { nameWhileOpen = State().ClubName; };
+    ProgramHooks::ShowMigrationSettingsDialog = [&] { nameWhileOpen = State().ClubName; };
     EXPECT_TRUE(EnsureSettingsInDatabase());
     EXPECT_EQ(nameWhileOpen, QStringLiteral("Erämiehet ry"));
     EXPECT_EQ(State().InvoiceNumberCounter, 57);
@@ -248,7 +248,7 @@ TEST(EnsureSettingsInDatabase, MigrationMovesOldIniValuesKeepsTheClubNameAndAsks
 
     // Without the settings window the values move by themselves: keys the database lacks, and
     // the flag; what the database has stays.
-    ShellHooks::ShowMigrationSettingsDialog = {};
+    ProgramHooks::ShowMigrationSettingsDialog = {};
     EXPECT_TRUE(EnsureSettingsInDatabase());
     Database db = Database::open(path);
     DatabaseSettingsStore store(db);

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "app/ScriptedPrompter.h"
+#include "base/ScriptedPrompter.h"
 #include "db/Database.h"
 #include "settings/DatabaseSettingsStore.h"
 #include "settings/IniSettingsStore.h"
 #include "settings/SettingsSaver.h"
-#include "settings/SharedState.h"
+#include "base/SharedState.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "SettingsFixture.h"
 
-#include "app/ShellHooks.h"
+#include "base/ProgramHooks.h"
 #include "settings/SettingsLoader.h"
 #include "settings/ui/frmAsetukset.h"
 
@@ -18,7 +18,7 @@ class SettingsMigrationTest : public SettingsFixture {
 protected:
     void TearDown() override
     {
-        ShellHooks::clear();
+        ProgramHooks::clear();
         SettingsFixture::TearDown();
     }
     void writeIni(const QString& key, const QString& value)
@@ -54,7 +54,7 @@ TEST_F(SettingsMigrationTest, MigrationThroughTheWindowEndsWithTheFlagAndKeepsTh
     writeIni("DatabaseBackup", dir.filePath("kopiot/"));
     writeIni("Laskunro", "77");
     writeIni("RegPuhelin", "050 1");
-    ShellHooks::ShowMigrationSettingsDialog = [] { RunSettingsMigrationDialog(); };
+    ProgramHooks::ShowMigrationSettingsDialog = [] { RunSettingsMigrationDialog(); };
     whenShown([](frmAsetukset* w) {
         EXPECT_EQ(w->findChild<QLineEdit*>("tNimi")->text(), "Vanhat Erämiehet ry");
         EXPECT_EQ(w->findChild<QLineEdit*>("tLaskunumero")->text(), "77");
@@ -80,7 +80,7 @@ TEST_F(SettingsMigrationTest, YesToTheCloseQuestionSavesTheMigration)
 {
     State() = SharedState{};
     writeIni("Database", dbPath);
-    ShellHooks::ShowMigrationSettingsDialog = [] { EXPECT_TRUE(RunSettingsMigrationDialog()); };
+    ProgramHooks::ShowMigrationSettingsDialog = [] { EXPECT_TRUE(RunSettingsMigrationDialog()); };
     whenShown([this](frmAsetukset* w) {
         w->findChild<QLineEdit*>("tNimi")->setText("Uusi Seura");
         prompter.answerYes();
@@ -96,7 +96,7 @@ TEST_F(SettingsMigrationTest, ClosingTheMigrationWindowUnsavedLeavesTheMigration
 {
     State() = SharedState{};
     writeIni("Database", dbPath);
-    ShellHooks::ShowMigrationSettingsDialog = [] { EXPECT_FALSE(RunSettingsMigrationDialog()); };
+    ProgramHooks::ShowMigrationSettingsDialog = [] { EXPECT_FALSE(RunSettingsMigrationDialog()); };
     whenShown([](frmAsetukset* w) { w->close(); });
     ReadDatabasePaths();
     EXPECT_TRUE(EnsureSettingsInDatabase());

@@ -1,7 +1,7 @@
 #include "SettingsFixture.h"
 
-#include "app/NullConversions.h"
-#include "app/ShellHooks.h"
+#include "base/NullConversions.h"
+#include "base/ProgramHooks.h"
 #include "settings/SettingsCheck.h"
 #include "settings/SettingsForm.h"
 
@@ -169,7 +169,7 @@ TEST_F(SettingsSaverTest, FontSizeThatIsNoNumberIsSavedAsTen)
 TEST_F(SettingsSaverTest, PageMarginsReachTheReportEngineAtOnce)
 {
     std::map<ReportMargin, int> engine;
-    ShellHooks::SetReportMargin = [&](ReportMargin m, int twips) { engine[m] = twips; };
+    ProgramHooks::SetReportMargin = [&](ReportMargin m, int twips) { engine[m] = twips; };
     services.applyPageMargins = programDefaults.applyPageMargins;
     SettingsForm form = SettingsForm::fromState(State());
     form.setText("tMargYla", "682");
@@ -177,7 +177,7 @@ TEST_F(SettingsSaverTest, PageMarginsReachTheReportEngineAtOnce)
     form.setText("tMargVas", "-682");
     form.setText("tMargOik", "0");
     ASSERT_TRUE(save(form));
-    ShellHooks::clear();
+    ProgramHooks::clear();
     EXPECT_EQ(engine[ReportMargin::Top], 32736);
     EXPECT_EQ(engine[ReportMargin::Bottom], 48);
     EXPECT_EQ(engine[ReportMargin::Left], -32736);

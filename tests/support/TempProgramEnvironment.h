@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/ShellHooks.h"
-#include "settings/SharedState.h"
+#include "base/ProgramHooks.h"
+#include "base/SharedState.h"
 
 #include <QDir>
 #include <QFile>
@@ -30,7 +30,7 @@ public:
             QFile::copy(built + QStringLiteral("/mallit/malli.mdb"), programFolder() + QStringLiteral("/mallit/malli.mdb"));
         }
         State() = SharedState{};
-        ShellHooks::clear();
+        ProgramHooks::clear();
     }
     ~TempProgramEnvironment()
     {
@@ -38,7 +38,7 @@ public:
         restore("TIKKELI_DOCUMENTS", m_oldDocs);
         restore("TIKKELI_PROGRAM_DIR", m_oldProgram);
         State() = SharedState{};
-        ShellHooks::clear();
+        ProgramHooks::clear();
     }
 
     QString root() const { return m_dir.path(); }

@@ -1,7 +1,7 @@
 #include "app/ui/StartCheck.h"
 
-#include "app/Folders.h"
-#include "app/ScriptedPrompter.h"
+#include "base/Folders.h"
+#include "base/ScriptedPrompter.h"
 #include "app/ui/frmMain.h"
 
 #include <QCoreApplication>

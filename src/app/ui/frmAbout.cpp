@@ -1,11 +1,11 @@
 #include "app/ui/frmAbout.h"
 
 #include "app/MakerDetails.h"
-#include "app/ui/NamedLabel.h"
-#include "app/Misc.h"
+#include "base/ui/NamedLabel.h"
+#include "base/DesktopShell.h"
 #include "app/ui/AboutPicture.h"
-#include "app/ui/Twips.h"
-#include "settings/SharedState.h"
+#include "base/ui/Twips.h"
+#include "base/SharedState.h"
 #include "settings/ui/FormPlacement.h"
 
 #include <QCoreApplication>

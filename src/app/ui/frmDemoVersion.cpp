@@ -1,7 +1,7 @@
 #include "app/ui/frmDemoVersion.h"
 
 #include "app/MakerDetails.h"
-#include "app/ui/NamedLabel.h"
+#include "base/ui/NamedLabel.h"
 #include "settings/ui/FormPlacement.h"
 
 #include <QHBoxLayout>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/Startup.h"
-#include "app/ui/WindowOpeners.h"
+#include "base/ui/WindowOpeners.h"
 
 #include <QMainWindow>
 #include <functional>

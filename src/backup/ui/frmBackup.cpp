@@ -1,13 +1,13 @@
 #include "backup/ui/frmBackup.h"
 
-#include "app/Prompter.h"
-#include "app/ui/cMouseCursor.h"
+#include "base/Prompter.h"
+#include "base/ui/cMouseCursor.h"
 #include "backup/BackupCompaction.h"
 #include "backup/BackupStick.h"
 #include "backup/StickBackup.h"
 #include "backup/ui/StepLabels.h"
 #include "settings/SettingsLoader.h"
-#include "settings/SharedState.h"
+#include "base/SharedState.h"
 #include "settings/ui/FormPlacement.h"
 
 #include <QCloseEvent>

@@ -1,9 +1,9 @@
 #include "backup/ui/frmBackupManagement.h"
 
-#include "app/Folders.h"
-#include "app/Prompter.h"
+#include "base/Folders.h"
+#include "base/Prompter.h"
 #include "backup/BackupRestore.h"
-#include "settings/SharedState.h"
+#include "base/SharedState.h"
 
 #include <QBoxLayout>
 #include <QListWidget>

@@ -1,13 +1,13 @@
 #include "backup/ui/frmBackupRestore.h"
 
-#include "app/Folders.h"
-#include "app/Prompter.h"
-#include "app/ui/FormRegistry.h"
+#include "base/Folders.h"
+#include "base/Prompter.h"
+#include "base/ui/FormRegistry.h"
 #include "backup/BackupRestore.h"
 #include "backup/ui/StepLabels.h"
 #include "settings/SettingsError.h"
 #include "settings/SettingsLoader.h"
-#include "settings/SharedState.h"
+#include "base/SharedState.h"
 
 #include <QBoxLayout>
 #include <QCoreApplication>

@@ -1,10 +1,10 @@
 #include "backup/ui/frmService.h"
 
-#include "app/Prompter.h"
-#include "app/ui/TextBoxHelpers.h"
-#include "app/ui/cMouseCursor.h"
+#include "base/Prompter.h"
+#include "base/ui/TextBoxHelpers.h"
+#include "base/ui/cMouseCursor.h"
 #include "backup/SupportFileSender.h"
-#include "settings/SharedState.h"
+#include "base/SharedState.h"
 #include "settings/ui/FormPlacement.h"
 
 #include <QCloseEvent>

@@ -1,7 +1,7 @@
 #include "members/ui/FeatureValueBoxes.h"
 
-#include "app/NullConversions.h"
-#include "app/Prompter.h"
+#include "base/NullConversions.h"
+#include "base/Prompter.h"
 
 #include <QEvent>
 #include <QLineEdit>

@@ -1,8 +1,8 @@
 #include "members/ui/MemberCardParts.h"
 
-#include "app/Prompter.h"
+#include "base/Prompter.h"
 #include "db/Recordset.h"
-#include "invoicing/ReferenceNumber.h"
+#include "base/ReferenceNumber.h"
 #include "members/MemberCardFields.h"
 #include "members/modRekisteritiedot.h"
 #include "members/ui/MemberFeaturesPanel.h"

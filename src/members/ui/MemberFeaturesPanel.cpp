@@ -1,8 +1,8 @@
 #include "members/ui/MemberFeaturesPanel.h"
 
-#include "app/NullConversions.h"
-#include "app/Prompter.h"
-#include "app/ui/TextBoxHelpers.h"
+#include "base/NullConversions.h"
+#include "base/Prompter.h"
+#include "base/ui/TextBoxHelpers.h"
 #include "db/DbError.h"
 
 #include <QEvent>

@@ -1,6 +1,6 @@
 #include "members/ui/MemberInvoicesPanel.h"
 
-#include "app/Prompter.h"
+#include "base/Prompter.h"
 #include "db/DbError.h"
 #include "members/MemberInvoices.h"
 

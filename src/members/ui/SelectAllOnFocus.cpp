@@ -1,6 +1,6 @@
 #include "members/ui/SelectAllOnFocus.h"
 
-#include "app/ui/TextBoxHelpers.h"
+#include "base/ui/TextBoxHelpers.h"
 
 #include <QEvent>
 #include <QLineEdit>

@@ -1,6 +1,6 @@
 #include "members/ui/frmHaku.h"
 
-#include "app/Prompter.h"
+#include "base/Prompter.h"
 #include "settings/ui/FormPlacement.h"
 
 #include <QComboBox>

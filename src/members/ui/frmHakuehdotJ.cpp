@@ -1,7 +1,7 @@
 #include "members/ui/frmHakuehdotJ.h"
 
-#include "app/Prompter.h"
-#include "app/ui/Twips.h"
+#include "base/Prompter.h"
+#include "base/ui/Twips.h"
 #include "members/ConfiguredDatabase.h"
 #include "members/ui/SelectAllOnFocus.h"
 #include "settings/ui/FormPlacement.h"

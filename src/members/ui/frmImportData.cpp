@@ -1,14 +1,14 @@
 #include "members/ui/frmImportData.h"
 
 #include "base/FileFilters.h"
-#include "app/Prompter.h"
-#include "app/ui/cMouseCursor.h"
+#include "base/Prompter.h"
+#include "base/ui/cMouseCursor.h"
 #include "db/Database.h"
 #include "members/MemberImport.h"
 #include "members/MemberImportFields.h"
 #include "members/MemberImportFile.h"
 #include "members/ui/frmSeparators.h"
-#include "settings/SharedState.h"
+#include "base/SharedState.h"
 #include "settings/ui/FormPlacement.h"
 
 #include <QAction>

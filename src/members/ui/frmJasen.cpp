@@ -1,13 +1,13 @@
 #include "members/ui/frmJasen.h"
 
-#include "app/Prompter.h"
-#include "app/ui/FormRegistry.h"
+#include "base/Prompter.h"
+#include "base/ui/FormRegistry.h"
 #include "members/MemberCardFields.h"
 #include "members/MemberFeatures.h"
 #include "members/MemberList.h"
 #include "members/MemberTree.h"
 #include "printing/ReportServices.h"
-#include "settings/SharedState.h"
+#include "base/SharedState.h"
 #include "settings/ui/FormPlacement.h"
 
 #include <QAction>

@@ -1,13 +1,13 @@
 #include "members/ui/frmMoniliitos.h"
 
-#include "app/NullConversions.h"
-#include "app/Prompter.h"
-#include "app/ui/FormRegistry.h"
+#include "base/NullConversions.h"
+#include "base/Prompter.h"
+#include "base/ui/FormRegistry.h"
 #include "db/DbError.h"
 #include "members/FeatureAttach.h"
 #include "members/FeatureEvents.h"
 #include "members/ui/FeatureValueBoxes.h"
-#include "settings/SharedState.h"
+#include "base/SharedState.h"
 #include "settings/ui/FormPlacement.h"
 
 #include <QBoxLayout>

@@ -1,7 +1,7 @@
 #include "members/ui/frmNimiHaku.h"
 
-#include "app/Prompter.h"
-#include "app/ui/cMouseCursor.h"
+#include "base/Prompter.h"
+#include "base/ui/cMouseCursor.h"
 #include "members/ConfiguredDatabase.h"
 #include "members/MemberNameSearch.h"
 #include "members/ui/SelectAllOnFocus.h"

@@ -1,15 +1,15 @@
 #include "members/ui/frmPiirre.h"
 
-#include "app/NullConversions.h"
-#include "app/Prompter.h"
-#include "app/ui/cMouseCursor.h"
+#include "base/NullConversions.h"
+#include "base/Prompter.h"
+#include "base/ui/cMouseCursor.h"
 #include "db/DbError.h"
 #include "members/FeatureCatalogue.h"
 #include "members/FeatureEvents.h"
 #include "members/ui/FeatureValueBoxes.h"
 #include "printing/ReportError.h"
 #include "printing/ui/ReportPrinting.h"
-#include "settings/SharedState.h"
+#include "base/SharedState.h"
 #include "settings/ui/FormPlacement.h"
 
 #include <QAction>

@@ -1,8 +1,8 @@
 #include "printing/ui/ReportPreview.h"
 
 #include "base/FileFilters.h"
-#include "app/Folders.h"
-#include "app/Prompter.h"
+#include "base/Folders.h"
+#include "base/Prompter.h"
 #include "printing/PagePainter.h"
 #include "printing/ReportEngine.h"
 #include "printing/ReportError.h"

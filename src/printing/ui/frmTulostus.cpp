@@ -1,12 +1,12 @@
 #include "printing/ui/frmTulostus.h"
 
-#include "app/NullConversions.h"
-#include "app/NumericText.h"
-#include "app/Prompter.h"
+#include "base/NullConversions.h"
+#include "base/NumericText.h"
+#include "base/Prompter.h"
 #include "printing/PrintChoices.h"
 #include "printing/ReportEngine.h"
 #include "printing/ui/ReportPrinting.h"
-#include "settings/SharedState.h"
+#include "base/SharedState.h"
 #include "settings/ui/FormPlacement.h"
 
 #include <QComboBox>

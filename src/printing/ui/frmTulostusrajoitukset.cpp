@@ -1,7 +1,7 @@
 #include "printing/ui/frmTulostusrajoitukset.h"
 
-#include "app/NullConversions.h"
-#include "app/ui/FormRegistry.h"
+#include "base/NullConversions.h"
+#include "base/ui/FormRegistry.h"
 #include "settings/ui/FormPlacement.h"
 
 #include <QButtonGroup>

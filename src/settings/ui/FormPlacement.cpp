@@ -2,7 +2,7 @@
 
 #include "base/ui/ScreenFit.h"
 #include "settings/IniSettingsStore.h"
-#include "settings/SharedState.h"
+#include "base/SharedState.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,13 +1,13 @@
 #include "settings/ui/frmAsetukset.h"
 
+#include "settings/NewDatabase.h"
 #include "base/FileFilters.h"
-#include "app/NewDatabase.h"
-#include "app/Prompter.h"
-#include "app/ui/FormRegistry.h"
+#include "base/Prompter.h"
+#include "base/ui/FormRegistry.h"
 #include "platform/MailServerLookup.h"
 #include "settings/SettingsCheck.h"
 #include "settings/SettingsSaver.h"
-#include "settings/SharedState.h"
+#include "base/SharedState.h"
 #include "settings/ui/FormPlacement.h"
 
 #include <QAction>

@@ -1,6 +1,6 @@
-#include "app/ui/ListHelpers.h"
-#include "app/ui/TextBoxHelpers.h"
-#include "app/ui/cMouseCursor.h"
+#include "base/ui/ListHelpers.h"
+#include "base/ui/TextBoxHelpers.h"
+#include "base/ui/cMouseCursor.h"
 
 #include <QComboBox>
 #include <QLineEdit>

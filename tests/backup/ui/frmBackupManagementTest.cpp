@@ -1,10 +1,10 @@
 #include "../BackupTestDb.h"
 #include "../FakeVolumes.h"
 
-#include "app/ScriptedPrompter.h"
+#include "base/ScriptedPrompter.h"
 #include "backup/FileFaults.h"
 #include "backup/ui/frmBackupManagement.h"
-#include "settings/SharedState.h"
+#include "base/SharedState.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,11 +1,11 @@
 #include "../BackupTestDb.h"
 #include "../FakeVolumes.h"
 
-#include "app/ScriptedPrompter.h"
+#include "base/ScriptedPrompter.h"
 #include "backup/DatabaseCopy.h"
 #include "backup/FileFaults.h"
 #include "backup/ui/frmBackupRestore.h"
-#include "settings/SharedState.h"
+#include "base/SharedState.h"
 
 #include <QCloseEvent>
 #include <QDir>

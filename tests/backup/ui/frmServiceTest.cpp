@@ -1,10 +1,10 @@
 #include "../BackupTestDb.h"
 
-#include "app/ScriptedPrompter.h"
+#include "base/ScriptedPrompter.h"
 #include "backup/SupportFileSender.h"
 #include "backup/ui/frmService.h"
 #include "platform/EmailSender.h"
-#include "settings/SharedState.h"
+#include "base/SharedState.h"
 #include "support/SmtpTestServer.h"
 
 #include <QJsonArray>

@@ -1,6 +1,6 @@
 #include "../MemberTestDb.h"
 
-#include "app/ScriptedPrompter.h"
+#include "base/ScriptedPrompter.h"
 #include "members/ui/MemberCardParts.h"
 #include "members/ui/MemberFeaturesPanel.h"
 #include "members/ui/MemberInvoicesPanel.h"

@@ -1,7 +1,7 @@
 #include "../CardTestDb.h"
 
-#include "app/ScriptedPrompter.h"
-#include "db/Currency.h"
+#include "base/ScriptedPrompter.h"
+#include "base/Currency.h"
 #include "members/ui/MemberInvoicesPanel.h"
 
 #include <QLabel>

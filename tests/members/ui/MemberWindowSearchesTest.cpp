@@ -1,8 +1,8 @@
 #include "../MemberSearchTestDb.h"
 
-#include "app/ScriptedPrompter.h"
+#include "base/ScriptedPrompter.h"
 #include "members/MemberNameSearch.h"
-#include "members/ui/MemberWindowOpener.h"
+#include "members/ui/MemberWindows.h"
 #include "members/ui/frmHaku.h"
 #include "members/ui/frmJasen.h"
 #include "members/ui/frmNimiHaku.h"
@@ -31,7 +31,7 @@ protected:
         aho = t.addMember("1", "Aho", "Eeva", "Oulu");
         berg = t.addMember("2", "Berg", "Kalle", "Kemi");
         cee = t.addMember("3", "Cee", "Liisa", "Tornio");
-        InstallMemberWindow();
+        RegisterMemberWindows();
         w = frmJasen::Load();
         ASSERT_NE(w, nullptr);
         w->show();

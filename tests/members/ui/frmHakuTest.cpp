@@ -1,6 +1,6 @@
 #include "../MemberSearchTestDb.h"
 
-#include "app/ScriptedPrompter.h"
+#include "base/ScriptedPrompter.h"
 #include "members/ui/frmHaku.h"
 
 #include <QComboBox>

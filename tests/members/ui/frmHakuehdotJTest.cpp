@@ -1,9 +1,9 @@
 #include "../MemberSearchTestDb.h"
 
-#include "app/ScriptedPrompter.h"
+#include "base/ScriptedPrompter.h"
 #include "members/MemberCriteria.h"
 #include "members/ui/frmHakuehdotJ.h"
-#include "settings/SharedState.h"
+#include "base/SharedState.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

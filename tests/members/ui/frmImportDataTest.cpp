@@ -1,12 +1,12 @@
-#include "app/ScriptedPrompter.h"
-#include "app/ui/FormRegistry.h"
-#include "app/ui/WindowOpeners.h"
+#include "base/ScriptedPrompter.h"
+#include "base/ui/FormRegistry.h"
+#include "base/ui/WindowOpeners.h"
 #include "db/Database.h"
 #include "members/MemberImportFields.h"
-#include "members/ui/MemberImportWindowSetup.h"
+#include "members/ui/MemberWindows.h"
 #include "members/ui/frmImportData.h"
 #include "members/ui/frmSeparators.h"
-#include "settings/SharedState.h"
+#include "base/SharedState.h"
 #include "support/TempProgramEnvironment.h"
 #include "support/TestFiles.h"
 
@@ -210,7 +210,7 @@ TEST_F(frmImportDataTest, UnknownDatabaseIsReportedNotImported)
 TEST(frmImportDataOpener, MainWindowEntryOpensOneWindow)
 {
     test::TempProgramEnvironment env;
-    InstallMemberImportWindow();
+    RegisterMemberWindows();
     const WindowOpener* opener = WindowOpeners::find(MainCommand::ImportMembers);
     ASSERT_NE(opener, nullptr);
     (*opener)(nullptr);

@@ -1,7 +1,7 @@
-#include "app/ScriptedPrompter.h"
-#include "app/ui/WindowOpeners.h"
+#include "base/ScriptedPrompter.h"
+#include "base/ui/WindowOpeners.h"
 #include "members/MemberNameSearch.h"
-#include "members/ui/MemberWindowOpener.h"
+#include "members/ui/MemberWindows.h"
 #include "members/ui/frmJasen.h"
 #include "settings/DatabaseSettingsStore.h"
 #include "../MemberTestDb.h"
@@ -96,7 +96,7 @@ TEST_F(frmJasenTest, LoadShowsFirstMemberCaptionAndTree)
     EXPECT_EQ(frmJasen::Load(), w) << "single instance";
     // The opener of the main window's button is this window.
     WindowOpeners::clear();
-    InstallMemberWindow();
+    RegisterMemberWindows();
     ASSERT_NE(WindowOpeners::find(MainCommand::MemberRegister), nullptr);
 }
 
@@ -337,7 +337,7 @@ TEST_F(frmJasenTest, FilterChoicesAreNamedMemberFeaturesAndSurviveARefill)
 TEST_F(frmJasenTest, NameSearchClosedWithoutAChoiceDoesNotRepeatTheLastOne)
 {
     WindowOpeners::clear();
-    InstallMemberWindow();
+    RegisterMemberWindows();
     frmJasen* w = open();
     ASSERT_TRUE(w->cNimiHaku->isEnabled());
     SelectedMemberId = qint32(cee);     // what an earlier search chose

@@ -1,6 +1,6 @@
 #include "../FeatureTestDb.h"
 
-#include "app/ScriptedPrompter.h"
+#include "base/ScriptedPrompter.h"
 #include "db/Recordset.h"
 #include "members/FeatureEvents.h"
 #include "members/ui/frmMoniliitos.h"

@@ -1,9 +1,9 @@
 #include "../MemberSearchTestDb.h"
 
-#include "app/ScriptedPrompter.h"
+#include "base/ScriptedPrompter.h"
 #include "members/MemberNameSearch.h"
 #include "members/ui/frmNimiHaku.h"
-#include "settings/SharedState.h"
+#include "base/SharedState.h"
 
 #include <QLabel>
 #include <QLineEdit>

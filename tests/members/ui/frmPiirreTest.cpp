@@ -1,11 +1,11 @@
 #include "../FeatureTestDb.h"
 
-#include "app/ScriptedPrompter.h"
-#include "app/ui/FormRegistry.h"
-#include "app/ui/WindowOpeners.h"
+#include "base/ScriptedPrompter.h"
+#include "base/ui/FormRegistry.h"
+#include "base/ui/WindowOpeners.h"
 #include "db/Recordset.h"
 #include "members/FeatureEvents.h"
-#include "members/ui/FeatureWindowOpeners.h"
+#include "members/ui/MemberWindows.h"
 #include "members/ui/frmPiirre.h"
 #include "printing/PrintChoices.h"
 #include "printing/ReportEngine.h"
@@ -311,7 +311,7 @@ TEST(FeatureWindowOpeners, CatalogueOpensOnce)
     ScriptedPrompter prompter;
     State().DatabasePath = QStringLiteral("unknown");
     WindowOpeners::clear();
-    InstallFeatureWindows();
+    RegisterMemberWindows();
     const WindowOpener* open = WindowOpeners::find(MainCommand::FeatureCatalogue);
     ASSERT_NE(open, nullptr);
     (*open)(nullptr);

@@ -1,0 +1,56 @@
+#include "base/Prompter.h"
+
+namespace tikkeli {
+
+namespace {
+
+class SilentPrompter : public Prompter {
+public:
+    MsgResult message(const QString&, MsgIcon, MsgButtons buttons, const QString&) override
+    {
+        switch (buttons) {
+        case MsgButtons::Ok: return MsgResult::Ok;
+        case MsgButtons::OkCancel:
+        case MsgButtons::YesNoCancel: return MsgResult::Cancel;
+        case MsgButtons::YesNo: return MsgResult::No;
+        }
+        return MsgResult::Cancel;
+    }
+    std::optional<QString> input(const QString&, const QString&, const QString&) override { return std::nullopt; }
+    std::optional<QString> openFile(const FileDialogRequest&) override { return std::nullopt; }
+    std::optional<QString> saveFile(const FileDialogRequest&) override { return std::nullopt; }
+    std::optional<QString> chooseFolder(const FileDialogRequest&) override { return std::nullopt; }
+    void beep() override {}
+};
+
+SilentPrompter g_silent;
+Prompter* g_current = nullptr;
+
+} // namespace
+
+Prompter& Prompter::instance()
+{
+    return g_current ? *g_current : g_silent;
+}
+
+void Prompter::setInstance(Prompter* p)
+{
+    g_current = p;
+}
+
+void ShowInfo(const QString& text)
+{
+    Prompter::instance().message(text, MsgIcon::Information, MsgButtons::Ok);
+}
+
+void ShowWarning(const QString& text)
+{
+    Prompter::instance().message(text, MsgIcon::Warning, MsgButtons::Ok);
+}
+
+bool AskYesNo(const QString& text, MsgIcon icon, const QString& title)
+{
+    return Prompter::instance().message(text, icon, MsgButtons::YesNo, title) == MsgResult::Yes;
+}
+
+} // namespace tikkeli

@@ -1,0 +1,11 @@
+#include "base/SharedState.h"
+
+namespace tikkeli {
+
+SharedState& State()
+{
+    static SharedState state;
+    return state;
+}
+
+} // namespace tikkeli

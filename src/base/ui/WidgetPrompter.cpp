@@ -1,0 +1,117 @@
+#include "base/ui/WidgetPrompter.h"
+
+#include "base/Folders.h"
+#include "base/SharedState.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace tikkeli {
+
+QWidget* WidgetPrompter::owner()
+{
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    return QApplication::activeWindow();
+}
+
+QString WidgetPrompter::caption(const QString& title)
+{
+    return title.isEmpty() ? State().ProgramTitle : title;
+}
+
+MsgResult WidgetPrompter::message(const QString& text, MsgIcon icon, MsgButtons buttons, const QString& title)
+{
+    QMessageBox box(owner());
+    box.setWindowTitle(caption(title));
+    // Composed texts may break lines with CR LF; the box wants plain line feeds.
+    box.setText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    switch (icon) {
+    case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
+    case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
+    case MsgIcon::Warning: box.setIcon(QMessageBox::Warning); break;
+    case MsgIcon::Critical: box.setIcon(QMessageBox::Critical); break;
+    case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;
+    }
+    QMessageBox::StandardButtons set = QMessageBox::Ok;
+    QMessageBox::StandardButton defaultButton = QMessageBox::Ok;
+    switch (buttons) {
+    case MsgButtons::Ok: break;
+    case MsgButtons::OkCancel: set = QMessageBox::Ok | QMessageBox::Cancel; break;
+    case MsgButtons::YesNo: set = QMessageBox::Yes | QMessageBox::No; defaultButton = QMessageBox::Yes; break;
+    case MsgButtons::YesNoCancel:
+        set = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        defaultButton = QMessageBox::Yes;
+        break;
+    }
+    box.setStandardButtons(set);
+    box.setDefaultButton(defaultButton);
+    // Finnish captions whatever translations Qt finds on the machine.
+    if (auto* b = box.button(QMessageBox::Yes)) b->setText(QStringLiteral("&Kyllä"));
+    if (auto* b = box.button(QMessageBox::No)) b->setText(QStringLiteral("&Ei"));
+    if (auto* b = box.button(QMessageBox::Cancel)) b->setText(QStringLiteral("Peruuta"));
+    if (auto* b = box.button(QMessageBox::Ok)) b->setText(QStringLiteral("OK"));
+    switch (box.exec()) {
+    case QMessageBox::Yes: return MsgResult::Yes;
+    case QMessageBox::No: return MsgResult::No;
+    case QMessageBox::Ok: return MsgResult::Ok;
+    default:
+        // Escape or the close box: the safe answer of the buttons shown.
+        return buttons == MsgButtons::YesNo ? MsgResult::No : (buttons == MsgButtons::Ok ? MsgResult::Ok : MsgResult::Cancel);
+    }
+}
+
+std::optional<QString> WidgetPrompter::input(const QString& prompt, const QString& title, const QString& defaultText)
+{
+    QInputDialog dlg(owner());
+    dlg.setWindowTitle(caption(title));
+    dlg.setLabelText(prompt);
+    dlg.setTextValue(defaultText);
+    dlg.setOkButtonText(QStringLiteral("OK"));
+    dlg.setCancelButtonText(QStringLiteral("Peruuta"));
+    if (dlg.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dlg.textValue();
+}
+
+namespace {
+
+QString startPath(const FileDialogRequest& r)
+{
+    if (r.fileName.isEmpty())
+        return r.folder;
+    return r.folder.isEmpty() ? r.fileName : JoinPath(r.folder, r.fileName);
+}
+
+} // namespace
+
+std::optional<QString> WidgetPrompter::openFile(const FileDialogRequest& request)
+{
+    const QString f = QFileDialog::getOpenFileName(owner(), caption(request.title), startPath(request), request.filter);
+    return f.isEmpty() ? std::nullopt : std::optional<QString>(f);
+}
+
+std::optional<QString> WidgetPrompter::saveFile(const FileDialogRequest& request)
+{
+    const QFileDialog::Options options =
+        request.confirmOverwrite ? QFileDialog::Options() : QFileDialog::Options(QFileDialog::DontConfirmOverwrite);
+    const QString f = QFileDialog::getSaveFileName(owner(), caption(request.title), startPath(request), request.filter,
+                                                   nullptr, options);
+    return f.isEmpty() ? std::nullopt : std::optional<QString>(f);
+}
+
+std::optional<QString> WidgetPrompter::chooseFolder(const FileDialogRequest& request)
+{
+    const QString f = QFileDialog::getExistingDirectory(owner(), caption(request.title), request.folder);
+    return f.isEmpty() ? std::nullopt : std::optional<QString>(f);
+}
+
+void WidgetPrompter::beep()
+{
+    QApplication::beep();
+}
+
+} // namespace tikkeli
