@@ -1,7 +1,7 @@
 #include "base/ui/ScreenFit.h"
 #include "printing/ui/ReportPreview.h"
 #include "settings/IniSettingsStore.h"
-#include "settings/SharedState.h"
+#include "base/SharedState.h"
 #include "settings/ui/FormPlacement.h"
 #include "support/TempProgramEnvironment.h"
 
