@@ -5,6 +5,7 @@
 #include "backup/ui/BackupWindows.h"
 #include "base/ui/WindowOpeners.h"
 #include "contracts/ui/ContractWindows.h"
+#include "invoicing/ui/InvoicingWindows.h"
 #include "members/ui/MemberWindows.h"
 #include "printing/ReportServices.h"
 #include "printing/ui/ReportPrinting.h"
@@ -21,6 +22,7 @@ void RegisterWindowOpeners()
     RegisterMemberWindows();
     RegisterMemberWindows();
     RegisterMemberWindows();
+    RegisterInvoicingWindows();
     RegisterContractWindows();
 
     const auto command = [](void (*run)()) { return [run](QWidget*) { run(); }; };
