@@ -4,6 +4,7 @@
 
 #include <QEvent>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QTimer>
 
@@ -33,6 +34,17 @@ public:
 void SelectAllOnFocus(QLineEdit* textBox)
 {
     textBox->installEventFilter(new SelectAllFilter(textBox));
+}
+
+void SelectAllOnFocus(QObject* watched, const QEvent* event)
+{
+    if (event->type() != QEvent::FocusIn)
+        return;
+    // Later, so that the click that gave the focus does not place the caret over the selection.
+    if (auto* line = qobject_cast<QLineEdit*>(watched))
+        QTimer::singleShot(0, line, &QLineEdit::selectAll);
+    else if (auto* text = qobject_cast<QPlainTextEdit*>(watched))
+        QTimer::singleShot(0, text, &QPlainTextEdit::selectAll);
 }
 
 } // namespace tikkeli
