@@ -1,5 +1,6 @@
 #include "members/ui/frmImportData.h"
 
+#include "base/FileFilters.h"
 #include "base/Prompter.h"
 #include "base/ui/cMouseCursor.h"
 #include "db/Database.h"
@@ -171,7 +172,7 @@ void frmImportData::mOpen_Click()
 {
     FileDialogRequest request;
     request.title = State().ProgramTitle + QStringLiteral(" - tuotavan tiedoston avaus");
-    request.filter = QStringLiteral("Kaikki (*)");
+    request.filter = AllFilesFilter();
     const auto path = Prompter::instance().openFile(request);
     if (!path || path->isEmpty()) {
         lblFilename->clear();
