@@ -1,5 +1,6 @@
 #include "members/FeatureValueText.h"
 
+#include "base/DateInput.h"
 #include "base/NullConversions.h"
 
 #include <cmath>
@@ -41,9 +42,10 @@ FeatureValueText::Reading FeatureValueText::read(Kind kind, const QString& text)
     }
     switch (kind) {
     case Kind::Date: {
-        const auto d = ParseLocaleDate(text);
-        if (d && d->date().isValid())
-            r.value = Value(d->date());
+        // A time typed with the date stays with it, as on the member's features tab.
+        const auto d = ReadDateTime(text);
+        if (d)
+            r.value = Value(*d);
         else
             r.refusal = QStringLiteral("%1 ei kelpaa: \"%2\". Kirjoita päivämäärä muodossa pp.kk.vvvv.").arg(name, text);
         break;

@@ -3,6 +3,7 @@
 #include "base/ui/TextBoxHelpers.h"
 
 #include <QEvent>
+#include <QFocusEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -31,6 +32,11 @@ public:
 
 } // namespace
 
+bool SelectsAllOnFocus(Qt::FocusReason reason)
+{
+    return reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::MouseFocusReason;
+}
+
 void SelectAllOnFocus(QLineEdit* textBox)
 {
     textBox->installEventFilter(new SelectAllFilter(textBox));
@@ -38,7 +44,7 @@ void SelectAllOnFocus(QLineEdit* textBox)
 
 void SelectAllOnFocus(QObject* watched, const QEvent* event)
 {
-    if (event->type() != QEvent::FocusIn)
+    if (event->type() != QEvent::FocusIn || !SelectsAllOnFocus(static_cast<const QFocusEvent*>(event)->reason()))
         return;
     // Later, so that the click that gave the focus does not place the caret over the selection.
     if (auto* line = qobject_cast<QLineEdit*>(watched))

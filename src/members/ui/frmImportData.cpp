@@ -4,6 +4,7 @@
 #include "base/Prompter.h"
 #include "base/ui/cMouseCursor.h"
 #include "db/Database.h"
+#include "members/MemberEvents.h"
 #include "members/MemberImport.h"
 #include "members/MemberImportFields.h"
 #include "members/MemberImportFile.h"
@@ -252,6 +253,8 @@ void frmImportData::mImport_Click()
         ShowInfo(result.error);
         return;
     }
+    if (result.imported > 0)
+        MemberEvents::membersChanged();
     lblMessage->setText(QStringLiteral("Tietokantaan lisättiin %1 jäsentä.").arg(result.imported));
     ShowInfo(QStringLiteral("Tietojen tuonti valmis."));
 }
