@@ -74,7 +74,7 @@ frmService::frmService(QWidget* parent) : QDialog(parent)
         box->installEventFilter(this);
 
     RestoreFormPlacement(this);
-    tReceiver->setText(SupportFileSender::SupportAddress);
+    tReceiver->setText(State().SupportEmail);
     tSender->setText(State().SenderEmail);
     tMessage->setPlainText(QString());
     setSending(false);
@@ -129,7 +129,16 @@ void frmService::cSend_Click()
     connect(m_hss, &SupportFileSender::SendFailed, this, &frmService::hss_SendFailed);
     repaint();
 
-    m_hss->SetRecipient(tReceiver->text());
+    if (tReceiver->text().trimmed().isEmpty()) {
+        const auto address = Prompter::instance().input(
+            QStringLiteral("Tuen sähköpostiosoitetta ei ole asetettu. Sen voi asettaa pysyvästi Asetukset-ikkunan "
+                           "välilehdellä Internet asetukset (Tuen sähköpostiosoite).\n\n"
+                           "Anna osoite, johon huoltotiedosto lähetetään:"));
+        if (!address || address->trimmed().isEmpty())
+            return;
+        tReceiver->setText(address->trimmed());
+    }
+    m_hss->SetRecipient(tReceiver->text().trimmed());
     if (tSender->text().isEmpty()) {
         ShowInfo(QStringLiteral("Täytä vielä lähettäjän sähköpostiosoite."));
         return;

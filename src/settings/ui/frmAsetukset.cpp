@@ -5,6 +5,7 @@
 #include "base/ui/FormRegistry.h"
 #include "platform/MailServerLookup.h"
 #include "settings/SettingsCheck.h"
+#include "settings/SettingsLoader.h"
 #include "settings/SettingsSaver.h"
 #include "base/SharedState.h"
 #include "settings/ui/FormPlacement.h"
@@ -202,7 +203,15 @@ QWidget* frmAsetukset::buildProgramTab()
     form->addRow(QStringLiteral("Tietokanta:"), dbRow);
 
     tVarmistus = lineEdit("tVarmistus", QStringLiteral("Kansio, johon tietokannan varmuuskopiot tehdään"));
-    form->addRow(QStringLiteral("Varmistushakemisto:"), tVarmistus);
+    cVarmistusvalita = new QPushButton(QStringLiteral("..."), this);
+    cVarmistusvalita->setObjectName(QStringLiteral("cVarmistusvalita"));
+    cVarmistusvalita->setToolTip(QStringLiteral("Valitse varmistushakemisto"));
+    cVarmistusvalita->setAutoDefault(false);
+    cVarmistusvalita->setMaximumWidth(cVarmistusvalita->fontMetrics().horizontalAdvance(QStringLiteral("...")) + 24);
+    auto* backupFolderRow = new QHBoxLayout;
+    backupFolderRow->addWidget(tVarmistus, 1);
+    backupFolderRow->addWidget(cVarmistusvalita);
+    form->addRow(QStringLiteral("Varmistushakemisto:"), backupFolderRow);
 
     auto* backupRow = new QHBoxLayout;
     QLineEdit* days = lineEdit("tVarmuuskopioPv", QStringLiteral("Montako päivää edellisestä varmuuskopiosta ennen muistutusta"));
@@ -268,6 +277,8 @@ QWidget* frmAsetukset::buildInternetTab()
     row->addWidget(tSMTP, 1);
     row->addWidget(cMXQuery);
     form->addRow(QStringLiteral("SMTP palvelin:"), row);
+    form->addRow(QStringLiteral("Tuen sähköpostiosoite:"),
+                 lineEdit("tTukiEmail", QStringLiteral("Osoite, johon tukitiedosto lähetetään (Huolto-ikkunasta)")));
     return page;
 }
 
@@ -367,6 +378,7 @@ void frmAsetukset::buildUi()
     connect(mElaimet, &QAction::triggered, this, &frmAsetukset::openAnimalCatalogue);
     connect(mUusiTietokanta, &QAction::triggered, this, &frmAsetukset::createNewDatabase);
     connect(cTietokantavalita, &QPushButton::clicked, this, &frmAsetukset::chooseDatabase);
+    connect(cVarmistusvalita, &QPushButton::clicked, this, &frmAsetukset::chooseBackupFolder);
     connect(cMXQuery, &QPushButton::clicked, this, &frmAsetukset::queryMailServer);
 
     const bool animals = bool(g_animalOpener);
@@ -399,6 +411,7 @@ void frmAsetukset::load()
     TabStrip1->setCurrentIndex(0);
     fillFontList();
     fillFields(SettingsForm::fromState(State()));
+    m_loaded = collectForm();
     m_settingsChanged = false;
 }
 
@@ -566,6 +579,7 @@ bool frmAsetukset::saveSettings()
         return false;
     SettingsForm form = collectForm();
     SettingsSaver saver;
+    saver.setLoadedForm(m_loaded);
     const bool ok = saver.save(form);
     if (tVarmistus->text() != form.text(QStringLiteral("tVarmistus")))
         tVarmistus->setText(form.text(QStringLiteral("tVarmistus")));
@@ -573,6 +587,9 @@ bool frmAsetukset::saveSettings()
         focusControl(saver.focusControl());
         return false;
     }
+    // The window shows what is stored now, counters included.
+    fillFields(SettingsForm::fromState(State()));
+    m_loaded = collectForm();
     m_settingsChanged = false;
     m_saved = true;
     return true;
@@ -599,6 +616,7 @@ void frmAsetukset::undo()
     if (m_busy)
         return;
     fillFields(SettingsForm::fromState(State()));
+    m_loaded = collectForm();
     m_settingsChanged = false;
 }
 
@@ -618,14 +636,48 @@ void frmAsetukset::chooseDatabase()
         request.folder = current;
     }
     const auto chosen = Prompter::instance().openFile(request);
-    if (chosen && !chosen->isEmpty())
+    if (!chosen || chosen->isEmpty())
+        return;
+    const std::optional<SharedState> stored = *chosen == current ? std::nullopt : StoredSettingsOf(*chosen);
+    if (!stored) {
+        // A new file, or one of an older version: the save lays the window's settings into it.
         tTietokanta->setText(*chosen);
+        return;
+    }
+    // The chosen club's own settings come into the window, so a save writes what the user sees
+    // there and never this club's name, accounts or counters over the other's.
+    if (m_settingsChanged) {
+        const MsgResult answer = Prompter::instance().message(
+            QStringLiteral("Asetuksiin on tehty muutoksia, tallennetaanko muutokset nykyiseen tietokantaan ennen "
+                           "tietokannan vaihtoa?"),
+            MsgIcon::Question, MsgButtons::YesNoCancel);
+        if (answer == MsgResult::Cancel || (answer == MsgResult::Yes && !saveSettings()))
+            return;
+    }
+    SettingsForm form = SettingsForm::fromState(*stored);
+    // The backup folder belongs to this computer, not to a database.
+    form.setText(QStringLiteral("tVarmistus"), tVarmistus->text());
+    fillFields(form);
+    m_loaded = collectForm();
+    m_settingsChanged = true;
+}
+
+void frmAsetukset::chooseBackupFolder()
+{
+    if (m_busy)
+        return;
+    FileDialogRequest request;
+    request.title = QStringLiteral("Valitse varmistushakemisto");
+    request.folder = tVarmistus->text().isEmpty() ? DefaultBackupFolder() : tVarmistus->text();
+    const auto chosen = Prompter::instance().chooseFolder(request);
+    if (chosen && !chosen->isEmpty())
+        tVarmistus->setText(SettingsCheck::withFolderSeparator(*chosen));
 }
 
 void frmAsetukset::setCommandsEnabled(bool on)
 {
     m_busy = !on;
-    for (QWidget* w : std::initializer_list<QWidget*>{cTallenna, cPeru, cSulje, cMXQuery, cTietokantavalita})
+    for (QWidget* w : std::initializer_list<QWidget*>{cTallenna, cPeru, cSulje, cMXQuery, cTietokantavalita, cVarmistusvalita})
         w->setEnabled(on);
     for (QAction* a : {mTallenna, mPeru, mSulje, mUusiTietokanta})
         a->setEnabled(on);
@@ -671,8 +723,20 @@ void frmAsetukset::createNewDatabase()
 {
     if (m_busy)
         return;
+    // A later save of these edits would point the ini file back at the old database.
+    if (m_settingsChanged) {
+        ShowInfo(QStringLiteral("Asetuksiin on tehty muutoksia. Tallenna tai peru ne ennen uuden tietokannan luontia."));
+        return;
+    }
     if (CreateNewDatabase(NewDatabaseIntro(), NewDatabaseTemplate()) != NewDatabaseResult::Created)
         return;
+    {
+        // Whatever saves this window before the program ends carries the new database.
+        const QScopedValueRollback filling(m_filling, true);
+        tTietokanta->setText(State().DatabasePath);
+        m_loaded.setText(QStringLiteral("tTietokanta"), State().DatabasePath);
+        m_settingsChanged = false;
+    }
     // The next start opens the new database. Closing the main window ends the program through
     // every other window's own close handler, this one included.
     for (QWidget* w : QApplication::topLevelWidgets()) {
@@ -693,9 +757,16 @@ bool frmAsetukset::mayClose()
         return false;
     if (!m_settingsChanged)
         return true;
-    if (AskYesNo(QStringLiteral("Asetuksiin on tehty muutoksia, tallennetaanko muutokset?")))
+    // Escape or the close box on this question keeps the window and its edits.
+    switch (Prompter::instance().message(QStringLiteral("Asetuksiin on tehty muutoksia, tallennetaanko muutokset?"),
+                                         MsgIcon::Question, MsgButtons::YesNoCancel)) {
+    case MsgResult::Yes:
         return saveSettings();
-    return true;
+    case MsgResult::No:
+        return true;
+    default:
+        return false;
+    }
 }
 
 void frmAsetukset::finish(bool saved)

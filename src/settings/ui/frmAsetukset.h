@@ -44,6 +44,7 @@ public:
     bool saveSettings();
     void undo();
     void chooseDatabase();
+    void chooseBackupFolder();
     void queryMailServer();
     void openAnimalCatalogue();
     void createNewDatabase();
@@ -83,6 +84,7 @@ private:
     QPushButton* cSulje = nullptr;
     QPushButton* cElaimet = nullptr;
     QPushButton* cTietokantavalita = nullptr;
+    QPushButton* cVarmistusvalita = nullptr;
     QPushButton* cMXQuery = nullptr;
     QComboBox* cmbFonts = nullptr;
     QComboBox* cmbFonttiKoko = nullptr;
@@ -98,6 +100,8 @@ private:
     QAction* mSulje = nullptr;
     QAction* mUusiTietokanta = nullptr;
 
+    // The fields as last loaded or saved: the save writes a counter only when its box differs.
+    SettingsForm m_loaded;
     bool m_settingsChanged = false;
     bool m_saved = false;
     bool m_unloading = false;

@@ -27,7 +27,9 @@ protected:
     {
         State().SenderEmail = QStringLiteral("sihteeri@eramiehet.fi");
         State().SmtpServer = QStringLiteral("127.0.0.1:1");
+        State().SupportEmail = QStringLiteral("tuki@seura.fi");
     }
+    void TearDown() override { State() = SharedState{}; }
 
     BackupTestDb club;
     ScriptedPrompter prompter;
@@ -40,10 +42,39 @@ TEST_F(FrmServiceTest, OpensWithTheSupportAddressAndTheSender)
     frmService w;
     w.show();
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Tikkeli - Huoltotiedoston lähetys"));
-    EXPECT_EQ(w.tReceiver->text(), SupportFileSender::SupportAddress);
+    EXPECT_EQ(w.tReceiver->text(), QStringLiteral("tuki@seura.fi"));
     EXPECT_EQ(w.tSender->text(), QStringLiteral("sihteeri@eramiehet.fi"));
     EXPECT_TRUE(w.tMessage->toPlainText().isEmpty());
     EXPECT_TRUE(w.cSend->isEnabled() && w.mSend->isEnabled());
+}
+
+// No support address is set: the window asks for one and says where it is set for good.
+TEST_F(FrmServiceTest, AsksTheSupportAddressWhenNoneIsSet)
+{
+    SmtpTestServer smtp;
+    ASSERT_TRUE(smtp.started());
+    State().SmtpServer = smtp.server();
+    State().SupportEmail.clear();
+    frmService w;
+    w.show();
+    EXPECT_TRUE(w.tReceiver->text().isEmpty());
+
+    prompter.answerText(std::nullopt);
+    QTest::mouseClick(w.cSend, Qt::LeftButton);
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    EXPECT_EQ(prompter.shown()[0].kind, ScriptedPrompter::Kind::Input);
+    EXPECT_TRUE(prompter.shown()[0].text.contains(QStringLiteral("Internet asetukset")));
+    EXPECT_TRUE(w.cSend->isEnabled());
+    EXPECT_TRUE(w.hss() == nullptr || !w.hss()->isSending());
+
+    prompter.clear();
+    prompter.answerText(QStringLiteral(" apu@seura.fi "));
+    QTest::mouseClick(w.cSend, Qt::LeftButton);
+    ASSERT_TRUE(waitUntil([&] { return prompter.shown().size() >= 2; }, 20000));
+    EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Huoltotiedosto lähetettiin onnistuneesti.")});
+    const auto messages = smtp.messages();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_EQ(messages[0][QStringLiteral("rcpt_tos")].toArray().at(0).toString(), QStringLiteral("apu@seura.fi"));
 }
 
 TEST_F(FrmServiceTest, RefusesAnEmptySenderAndABlankServerWithoutSending)
