@@ -4,6 +4,7 @@
 #include "backup/FolderBackup.h"
 #include "backup/ui/BackupWindows.h"
 #include "base/ui/WindowOpeners.h"
+#include "invoicing/ui/InvoicingWindows.h"
 #include "members/ui/MemberWindows.h"
 #include "printing/ReportServices.h"
 #include "printing/ui/ReportPrinting.h"
@@ -20,6 +21,7 @@ void RegisterWindowOpeners()
     RegisterMemberWindows();
     RegisterMemberWindows();
     RegisterMemberWindows();
+    RegisterInvoicingWindows();
 
     const auto command = [](void (*run)()) { return [run](QWidget*) { run(); }; };
     WindowOpeners::set(MainCommand::FolderBackup, command(&FolderBackup::backup));
