@@ -2,6 +2,7 @@
 
 #include "backup/BackupRestore.h"
 #include "backup/BackupRows.h"
+#include "base/FileFilters.h"
 #include "base/Folders.h"
 #include "backup/DatabaseRelease.h"
 #include "base/FileSafety.h"
@@ -227,7 +228,7 @@ void FolderBackup::restore()
     FileDialogRequest request;
     request.title = RestoreDialogTitle;
     request.folder = s.BackupFolder.isEmpty() ? QDir::homePath() : s.BackupFolder;
-    request.filter = QStringLiteral("Database (*.mdb)");
+    request.filter = DatabaseFileFilter();
     const std::optional<QString> source = prompter.openFile(request);
     if (!source || source->isEmpty())
         return;

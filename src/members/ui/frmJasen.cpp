@@ -6,6 +6,7 @@
 #include "members/MemberFeatures.h"
 #include "members/MemberList.h"
 #include "members/MemberTree.h"
+#include "members/ui/SelectAllOnFocus.h"
 #include "printing/ReportServices.h"
 #include "base/SharedState.h"
 #include "settings/ui/FormPlacement.h"
@@ -14,6 +15,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFocusEvent>
+#include <QShowEvent>
 #include <QComboBox>
 #include <QFrame>
 #include <QGridLayout>
@@ -435,6 +438,19 @@ void frmJasen::RefreshCard()
     m_checkChanged.fill(false);
     m_memoChanged = false;
     memberChanged();
+    moveFocusOutOfBoxes();
+}
+
+void frmJasen::moveFocusOutOfBoxes()
+{
+    // The card now shows another record (or the stored one again): a key typed into a box that
+    // still has the focus would replace that member's data unseen. Only the user puts the focus
+    // back into a box.
+    QWidget* focus = QApplication::focusWidget();
+    if (!focus || !isAncestorOf(focus))
+        return;
+    if (qobject_cast<QLineEdit*>(focus) || qobject_cast<QPlainTextEdit*>(focus) || !focus->isEnabled())
+        tvwNimet->setFocus(Qt::OtherFocusReason);
 }
 
 void frmJasen::memberChanged()
@@ -454,8 +470,11 @@ void frmJasen::writeCardToRecord()
     Recordset& rs = Data1.recordset();
     const QStringList& fields = MemberCardFields::textFields();
     for (int i = 0; i < MemberCardFields::Count; ++i) {
-        if (m_boxChanged[std::size_t(i)])
-            rs.setField(fields[i], MemberCardFields::valueOf(i, tYhteystiedot[std::size_t(i)]->text()));
+        if (!m_boxChanged[std::size_t(i)])
+            continue;
+        // checkDateBoxes ran first: every changed box has a value here.
+        if (const auto value = MemberCardFields::valueOf(i, tYhteystiedot[std::size_t(i)]->text()))
+            rs.setField(fields[i], *value);
     }
     const std::array<QCheckBox*, 3> checks = {chkEmailLasku, chkJasenmaksu, chkMaanomistaja};
     for (std::size_t i = 0; i < checks.size(); ++i) {
@@ -468,13 +487,51 @@ void frmJasen::writeCardToRecord()
     }
 }
 
+bool frmJasen::checkDateBoxes()
+{
+    for (int i : {MemberCardFields::BirthDate, MemberCardFields::JoiningDate}) {
+        QLineEdit* box = tYhteystiedot[std::size_t(i)];
+        if (!m_boxChanged[std::size_t(i)] || MemberCardFields::valueOf(i, box->text()))
+            continue;
+        // The typed text stays for correction; the stored date is not touched.
+        ShowInfo(MemberCardFields::notADateMessage(i, box->text()));
+        box->setFocus(Qt::OtherFocusReason);
+        return false;
+    }
+    return true;
+}
+
 void frmJasen::cardEdited()
 {
     try {
+        if (Data1.isOpen() && Data1.editMode() == EditMode::None && !Data1.hasCurrent()) {
+            // The blank card of an empty register (or of one whose last member was deleted):
+            // what is typed into it is a new member, not text to throw away.
+            Data1.addNew();
+            if (State().AutoMemberNumbers && tYhteystiedot[0]->text().isEmpty())
+                giveMemberNumber();
+            return;
+        }
         Data1.beginEdit();
     } catch (const std::exception&) {
         // No current record: there is nothing to edit.
     }
+}
+
+bool frmJasen::giveMemberNumber()
+{
+    try {
+        // The counter is moved (and stored) first: a number shown on the card is always taken.
+        const QString number = Data1.NextMemberNumber();
+        tYhteystiedot[0]->setText(number);
+        return true;
+    } catch (const DbException& e) {
+        ShowWarning(QStringLiteral("Jäsennumeroa ei voitu antaa: laskurin tallennus epäonnistui.\r\n") + e.description());
+    } catch (const std::exception& e) {
+        ShowWarning(QStringLiteral("Jäsennumeroa ei voitu antaa: laskurin tallennus epäonnistui.\r\n")
+                    + QString::fromUtf8(e.what()));
+    }
+    return false;
 }
 
 void frmJasen::tYhteystiedot_Change(int index)
@@ -484,8 +541,13 @@ void frmJasen::tYhteystiedot_Change(int index)
     m_boxChanged[std::size_t(index)] = true;
     cardEdited();
     if (index == MemberCardFields::Surname
-        && MemberCardFields::surnameNeedsLetter(tYhteystiedot[std::size_t(index)]->text()))
+        && MemberCardFields::surnameNeedsLetter(tYhteystiedot[std::size_t(index)]->text())) {
         ShowInfo(QStringLiteral("Sukunimen tulee alkaa kirjaimella."));
+        // Typing goes on where it was: nothing selected, the caret after the text.
+        QLineEdit* box = tYhteystiedot[std::size_t(index)];
+        box->deselect();
+        box->setCursorPosition(int(box->text().size()));
+    }
 }
 
 void frmJasen::dateBoxLeft(int index)
@@ -493,11 +555,13 @@ void frmJasen::dateBoxLeft(int index)
     QLineEdit* box = tYhteystiedot[std::size_t(index)];
     if (box->text().isEmpty())
         return;
-    bool valid = false;
-    const QString text = MemberCardFields::normalisedDateText(box->text(), &valid);
-    box->setText(text);
-    if (!valid)
-        Prompter::instance().beep();
+    if (const auto text = MemberCardFields::normalisedDateText(box->text())) {
+        if (*text != box->text())
+            box->setText(*text);
+        return;
+    }
+    // A text that is no date stays as typed; the save refuses it with a message.
+    Prompter::instance().beep();
 }
 
 void frmJasen::writePendingCard()
@@ -514,8 +578,12 @@ void frmJasen::writePendingCard()
 
 bool frmJasen::SaveMember()
 {
+    if (Data1.editMode() != EditMode::None && !checkDateBoxes())
+        return false;
     try {
         writePendingCard();
+        if (m_stale)
+            requeryKeepingCard();
         RefreshCard();
         UpdateMemberCaption();
         return true;
@@ -534,7 +602,9 @@ bool frmJasen::SaveMember()
             return false;
         }
         // The typed card stays as it is, so nothing the user wrote is thrown away unseen.
-        ShowWarning(QStringLiteral("Jäsenen tietoja ei voitu tallentaa.\r\n") + e.description());
+        const QString refusal = MemberCardFields::refusalMessage(e.description());
+        ShowWarning(refusal.isEmpty() ? QStringLiteral("Jäsenen tietoja ei voitu tallentaa.\r\n") + e.description()
+                                      : refusal);
     } catch (const std::exception& e) {
         ShowWarning(QStringLiteral("Jäsenen tietoja ei voitu tallentaa.\r\n") + QString::fromUtf8(e.what()));
     }
@@ -548,11 +618,52 @@ bool frmJasen::ShowMember(qint64 id)
     bool found = false;
     try {
         found = Data1.findId(id);
+        if (!found) {
+            requeryKeepingCard();
+            found = Data1.findId(id);
+        }
     } catch (const std::exception&) {
     }
     if (found)
         RefreshCard();
     return found;
+}
+
+bool frmJasen::requeryKeepingCard()
+{
+    // A pending edit (of the card or of a panel) is never dropped: the set is read again at the
+    // next save point instead.
+    bool panelPending = false;
+    for (MemberCardPanel* p : m_panels)
+        panelPending = panelPending || p->valueChanged();
+    if (Data1.editMode() != EditMode::None || panelPending) {
+        m_stale = true;
+        return false;
+    }
+    m_stale = false;
+    const qint64 shown = Data1.currentId();
+    Recordset& rs = Data1.recordset();
+    rs.requery();
+    if (shown != 0 && Data1.findId(shown))
+        return true;
+    // The member shown is gone: the card shows the first one, as after a deletion.
+    if (!rs.eof())
+        rs.moveFirst();
+    RefreshCard();
+    return true;
+}
+
+void frmJasen::MembersChangedElsewhere()
+{
+    try {
+        // With an edit pending the set is read again after its save; the tree and the caption
+        // come from their own queries and follow at once.
+        requeryKeepingCard();
+        BuildMemberTree();
+        UpdateMemberCaption();
+    } catch (const std::exception&) {
+        // The set stays as it was; the next tree click or F5 reads it again.
+    }
 }
 
 void frmJasen::UpdateMemberCaption()
@@ -600,13 +711,17 @@ void frmJasen::cUusi_Click()
         }
         Data1.addNew();
         RefreshCard();
-        if (State().AutoMemberNumbers) {
-            // Taken from the counter at once: a cancelled new member does not give it back.
-            tYhteystiedot[0]->setText(QString::number(State().MemberNumberCounter));
-            Data1.NextMemberNumber();
-        }
-    } catch (const std::exception&) {
+    } catch (const DbException& e) {
+        ShowWarning(QStringLiteral("Uutta jäsentä ei voitu aloittaa.\r\n") + e.description());
+        return;
+    } catch (const std::exception& e) {
+        ShowWarning(QStringLiteral("Uutta jäsentä ei voitu aloittaa.\r\n") + QString::fromUtf8(e.what()));
+        return;
     }
+    // Taken from the counter at once: a cancelled new member does not give it back. A counter
+    // that cannot be stored gives no number (and says so); the number box stays empty.
+    if (State().AutoMemberNumbers)
+        giveMemberNumber();
     tYhteystiedot[1]->setFocus();
     UpdateMemberCaption();
 }
@@ -647,7 +762,10 @@ void frmJasen::cPoista_Click()
             for (MemberCardPanel* p : m_panels)
                 p->browse();
         }
-    } catch (const std::exception&) {
+    } catch (const DbException& e) {
+        ShowWarning(QStringLiteral("Jäsentä ei voitu poistaa.\r\n") + e.description());
+    } catch (const std::exception& e) {
+        ShowWarning(QStringLiteral("Jäsentä ei voitu poistaa.\r\n") + QString::fromUtf8(e.what()));
     }
     IgnoreNodeClick = true;
     UpdateMemberCaption();
@@ -660,6 +778,7 @@ void frmJasen::cSelaa_Click()
     try {
         if (!SaveMember())
             return;
+        requeryKeepingCard();
         BuildMemberTree();
         tvwNimet->setFocus();
         // The Down-arrow the tree gets after a rebuild: its first node becomes the current one.
@@ -681,6 +800,15 @@ void frmJasen::cAvaaKaikki_Click()
 
 void frmJasen::cmbListaEhto_Click()
 {
+    if (!SaveMember()) {
+        // The card could not be written (the user was told once): the old filter stays chosen.
+        m_filling = true;
+        const int at = cmbListaEhto->findData(QVariant(m_appliedFilter));
+        cmbListaEhto->setCurrentIndex(at < 0 ? 0 : at);
+        m_filling = false;
+        return;
+    }
+    m_appliedFilter = filterFeatureId();
     IgnoreNodeClick = true;
     cSelaa_Click();
     UpdateMemberCaption();
@@ -700,10 +828,15 @@ void frmJasen::tvwNimet_NodeClick(QTreeWidgetItem* item)
     bool found = false;
     try {
         found = Data1.findId(id);
+        if (!found) {
+            // Added behind the window's back (an import): the set is read again.
+            requeryKeepingCard();
+            found = Data1.findId(id);
+        }
     } catch (const std::exception&) {
     }
     if (!found) {
-        // Deleted meanwhile, or not in the set: the tree is out of date.
+        // Deleted meanwhile: the tree is out of date.
         cSelaa_Click();
         return;
     }
@@ -746,7 +879,12 @@ void frmJasen::search(const std::function<qint64(frmJasen&)>& dialog, const QStr
         Recordset& rs = Data1.recordset();
         const bool had = Data1.hasCurrent();
         const Bookmark before = had ? rs.bookmark() : 0;
-        if (!Data1.findId(id)) {
+        bool found = Data1.findId(id);
+        if (!found) {
+            requeryKeepingCard();
+            found = Data1.findId(id);
+        }
+        if (!found) {
             ShowInfo(notFound);
             if (had)
                 rs.setBookmark(before);
@@ -780,6 +918,22 @@ void frmJasen::TabStrip1_Click(int index)
 
 // ---- window events
 
+void frmJasen::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    // Shown again: the card re-reads its row (when nothing typed waits to be written). The first
+    // showing follows the load, which has just read it.
+    const bool again = m_shownBefore;
+    m_shownBefore = true;
+    if (m_loaded && again && !event->spontaneous()) {
+        try {
+            if (requeryKeepingCard() && Data1.editMode() == EditMode::None)
+                RefreshCard();
+        } catch (const std::exception&) {
+        }
+    }
+}
+
 void frmJasen::closeEvent(QCloseEvent* event)
 {
     // Whichever way the window closes, a card that cannot be written keeps the window open with
@@ -809,7 +963,8 @@ bool frmJasen::eventFilter(QObject* watched, QEvent* event)
         }
         break;
     case QEvent::FocusIn:
-        if (auto* box = qobject_cast<QLineEdit*>(watched); box && box->parent() == Frame1)
+        if (auto* box = qobject_cast<QLineEdit*>(watched);
+            box && box->parent() == Frame1 && SelectsAllOnFocus(static_cast<QFocusEvent*>(event)->reason()))
             QTimer::singleShot(0, box, &QLineEdit::selectAll);
         break;
     case QEvent::FocusOut:

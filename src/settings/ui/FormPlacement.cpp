@@ -1,5 +1,6 @@
 #include "settings/ui/FormPlacement.h"
 
+#include "base/ui/ScreenFit.h"
 #include "settings/IniSettingsStore.h"
 #include "base/SharedState.h"
 
@@ -52,6 +53,8 @@ QString FormPlacementKey(const QWidget* window)
 
 void RestoreFormPlacement(QWidget* window)
 {
+    // Whatever size a window was built or saved with, it opens inside a small laptop's screen.
+    KeepOnScreen(window);
     if (!window || window->objectName().isEmpty())
         return;
     try {
