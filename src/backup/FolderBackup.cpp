@@ -41,10 +41,10 @@ void letEventsRun()
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-QString copyFailedText(const QString& databasePath, const QString& copyPath)
+QString copyFailedText(const QString& databasePath, const QString& copyPath, const QString& cause)
 {
     return QStringLiteral("Tietokantaa ei voida kopioida \nhakemistosta: ") + databasePath
-         + QStringLiteral("\nhakemistoon: ") + copyPath
+         + QStringLiteral("\nhakemistoon: ") + copyPath + QStringLiteral("\n\nSyy: ") + cause
          + QStringLiteral("\n\nTarkista asetuksista tietokanta ja varmistushakemistot!\nYritä tämän jälkeen uudestaan.");
 }
 
@@ -75,16 +75,24 @@ bool removeLeftoverCopy(const QString& path)
 bool copyToBackupFolder(const QString& database, const QString& backupFolder, const QString& copy)
 {
     bool copied = false;
-    if (!backupFolder.trimmed().isEmpty() && !FolderBackup::isSameFile(copy, database)) {
+    QString cause;
+    if (backupFolder.trimmed().isEmpty()) {
+        cause = QStringLiteral("varmistushakemistoa ei ole asetettu.");
+    } else if (!QFileInfo(backupFolder).isDir()) {
+        cause = QStringLiteral("varmistushakemistoa %1 ei ole olemassa.").arg(backupFolder);
+    } else if (FolderBackup::isSameFile(copy, database)) {
+        cause = QStringLiteral("varmistushakemisto %1 on tietokannan oma hakemisto.").arg(backupFolder);
+    } else {
         try {
             BackupDatabase(database, copy);
             copied = true;
-        } catch (const DbException&) {
+        } catch (const DbException& e) {
+            cause = e.description();
         }
     }
     letEventsRun();
     if (!copied)
-        critical(copyFailedText(database, copy));
+        critical(copyFailedText(database, copy, cause));
     return copied;
 }
 

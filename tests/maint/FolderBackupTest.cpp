@@ -186,6 +186,10 @@ TEST_F(FolderBackupTest, FailedOrStoppedAtEveryFileStepTheDatabaseStaysWhole)
                 if (!done) {
                     EXPECT_EQ(p.shown().back().icon, MsgIcon::Critical);
                 }
+                if (files.calls.size() <= 3) {
+                    // The copy into the backup folder failed: its own failure is named as the cause.
+                    EXPECT_TRUE(p.messageTexts().back().contains(QStringLiteral("\n\nSyy: "))) << p.messageTexts().back().toStdString();
+                }
             }
             // A failed run cleans up after itself; a stopped one leaves at most the compacted
             // copy, which the next run removes.
@@ -252,6 +256,8 @@ TEST_F(FolderBackupTest, FolderWithTrailingSeparatorAndRefusalOfTheDatabaseItsel
     FolderBackup::backup();
     ASSERT_EQ(p.messageTexts().size(), 2);
     EXPECT_TRUE(p.messageTexts()[1].startsWith(QStringLiteral("Tietokantaa ei voida kopioida ")));
+    EXPECT_TRUE(p.messageTexts()[1].contains(QStringLiteral("\n\nSyy: varmistushakemisto ") + t.dir()
+                                             + QStringLiteral(" on tietokannan oma hakemisto.")));
     EXPECT_TRUE(ops.calls.isEmpty());
     EXPECT_EQ(test::ReadFileBytes(db()), before);
 }
@@ -320,7 +326,8 @@ TEST_F(FolderBackupTest, MissingBackupFolderIsReportedAndNothingChanges)
     ASSERT_EQ(p.messageTexts().size(), 2);
     EXPECT_EQ(p.messageTexts()[1], QStringLiteral("Tietokantaa ei voida kopioida \nhakemistosta: ") + db()
                                        + QStringLiteral("\nhakemistoon: ") + t.dir()
-                                       + QStringLiteral("/eiole/seura.mdb\n\nTarkista asetuksista tietokanta ja "
+                                       + QStringLiteral("/eiole/seura.mdb\n\nSyy: varmistushakemistoa ") + t.dir()
+                                       + QStringLiteral("/eiole ei ole olemassa.\n\nTarkista asetuksista tietokanta ja "
                                                         "varmistushakemistot!\nYritä tämän jälkeen uudestaan."));
     expectIntact(db());
     EXPECT_EQ(filesBeside(), QStringList({"seura.mdb"}));
