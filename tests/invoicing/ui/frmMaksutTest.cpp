@@ -3,6 +3,9 @@
 #include "base/ScriptedPrompter.h"
 #include "db/Recordset.h"
 #include "invoicing/InvoicePrints.h"
+#include "invoicing/InvoiceRun.h"
+#include "invoicing/ui/InvoicePrinting.h"
+#include "invoicing/ui/frmMaksujenLuonti.h"
 #include "invoicing/ui/frmLaskujenRajaus.h"
 #include "invoicing/ui/frmMaksut.h"
 #include "invoicing/ui/frmMaksutListana.h"
@@ -250,6 +253,57 @@ TEST_F(frmMaksutTest, ReprintAndLabelsReachTheReportControl)
     EXPECT_EQ(printed[0]->rowCount, expected);
     EXPECT_EQ(club.count(QStringLiteral("Tarra")), expected);
     EXPECT_EQ(MainReport().ReportFileName.section(QLatin1Char('/'), -1), QStringLiteral("tarrat.rpt"));
+}
+
+TEST_F(frmMaksutTest, InvoicingWindowPrintsTheRunInPrintOrder)
+{
+    installReports();
+    club.setCounter(3002);
+    InvoiceRunRequest run = club.request(RecipientKind::Feature, 7);
+    const InvoiceRunResult result = InvoiceRun(club.db).run(run);
+    ASSERT_EQ(result.added, 8) << result.message.toStdString();
+    club.db.execute(QStringLiteral("UPDATE jm SET jmEmailed = True WHERE jmID IN (SELECT jmID FROM jm ORDER BY jmID LIMIT 2)"));
+    std::vector<std::shared_ptr<const ReportDocument>> printed;
+    MainReport().setOutputHandler([&](std::shared_ptr<const ReportDocument> doc, const ReportEngine&) { printed.push_back(doc); });
+    frmMaksujenLuonti::PrintInvoices = [](frmMaksujenLuonti& w) { PrintRunInvoices(w); };
+    frmMaksujenLuonti w;
+    w.show();
+    QApplication::processEvents();
+    auto* print = w.findChild<QAbstractButton*>(QStringLiteral("cTulosta"));
+    ASSERT_TRUE(print);
+    EXPECT_TRUE(print->isEnabled());
+
+    struct Case {
+        bool onlyNotEmailed;
+        size_t pages;
+        const char* selection;
+    };
+    const Case cases[] = {{true, 6, "{jm.jmEmailed} = False"}, {false, 8, ""}};
+    for (const Case& c : cases) {
+        printed.clear();
+        prompter.clear();
+        prompter.answer(c.onlyNotEmailed ? MsgResult::Yes : MsgResult::No);
+        answerDialogs({{QStringLiteral("frmLaskumalli"), QStringLiteral("cSeuraava")},
+                       {QStringLiteral("frmTulostus"), QStringLiteral("cTulosta")}});
+        print->click();
+        ASSERT_EQ(printed.size(), 1u) << prompter.messageTexts().join(QLatin1Char('|')).toStdString();
+        EXPECT_EQ(printed[0]->pages.size(), c.pages);
+        EXPECT_TRUE(prompter.anyMessageContains(QStringLiteral("Tulostetaanko vain ne laskut, joita ei lähetetty sähköpostitse?")));
+        EXPECT_EQ(MainReport().SelectionFormula, QString::fromLatin1(c.selection));
+        EXPECT_EQ(MainReport().SortFields(0), QStringLiteral("+{jm.jmTulostusJarjestysID}"));
+        EXPECT_EQ(MainReport().ReportFileName.section(QLatin1Char('/'), -1), QStringLiteral("latilis1.rpt"));
+    }
+    // Every invoice got its place in the print order before the print.
+    EXPECT_EQ(club.count(QStringLiteral("jm"), QStringLiteral("jmTulostusJarjestysID BETWEEN 0 AND 7")), 8);
+
+    // The print dialog cancelled: nothing printed.
+    printed.clear();
+    answerDialogs({{QStringLiteral("frmLaskumalli"), QStringLiteral("cSeuraava")},
+                   {QStringLiteral("frmTulostus"), QStringLiteral("cPeruTulostus")}});
+    print->click();
+    EXPECT_TRUE(printed.empty());
+    w.close();
+    frmMaksujenLuonti::PrintInvoices = nullptr;
 }
 
 TEST_F(frmMaksutTest, RangeDialogKeepsItsAnswerAndTheCloseBoxCancels)
