@@ -306,7 +306,7 @@ TEST_F(ReferencePaymentReaderTest, FuzzedFilesAreReadOrRefusedNeverAnythingElse)
     int read = 0;
     for (int round = 0; round < 40000; ++round) {
         QByteArray b = seeds[round % 2];
-        for (int k = 1 + pick(4); k > 0; --k) {
+        for (int k = 1 + pick(4); k > 0 && !b.isEmpty(); --k) {
             switch (pick(5)) {
             case 0: b[pick(b.size())] = alphabet[pick(sizeof alphabet - 1)]; break;
             case 1: b.remove(pick(b.size()), 1 + pick(40)); break;
