@@ -295,7 +295,9 @@ int FinnishCollation::compareUtf8(const char* a, int na, const char* b, int nb)
 
     // A character outside the table just before the first difference might join with what follows.
     bool prevKnown = true;
-    if (p > 0) {
+    if (p > 0 && sa[p - 1] < 0x80) {
+        prevKnown = table.rank[sa[p - 1]] != 0;
+    } else if (p > 0) {
         int start = p - 1;
         while (start > 0 && (sa[start] & 0xC0) == 0x80)
             --start;
@@ -308,6 +310,24 @@ int FinnishCollation::compareUtf8(const char* a, int na, const char* b, int nb)
     bool sawSecondary = false;
     int i = p, j = p;
     while (i < na && j < nb) {
+        // Plain ASCII on both sides, the usual case: no decoding.
+        if (sa[i] < 0x80 && sb[j] < 0x80 && (i + 1 >= na || sa[i + 1] < 0x80) && (j + 1 >= nb || sb[j + 1] < 0x80)) {
+            const std::uint16_t ra = table.rank[sa[i]], rb = table.rank[sb[j]];
+            if (sa[i] == sb[j]) {
+                prevKnown = ra != 0;
+                ++i;
+                ++j;
+                continue;
+            }
+            if (ra == 0 || rb == 0 || !prevKnown)
+                return slow();
+            if (ra != rb)
+                return ra < rb ? -1 : 1; // the next characters are ASCII: nothing joins
+            sawSecondary = true;
+            ++i;
+            ++j;
+            continue;
+        }
         const char32_t ca = decodeUtf8(sa, na, i);
         const char32_t cb = decodeUtf8(sb, nb, j);
         const std::uint16_t ra = table.of(ca), rb = table.of(cb);
