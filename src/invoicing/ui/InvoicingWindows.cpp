@@ -5,6 +5,7 @@
 #include "invoicing/ui/InvoicePrinting.h"
 #include "invoicing/ui/frmMaksujenLuonti.h"
 #include "invoicing/ui/frmMaksut.h"
+#include "invoicing/ui/frmViitemaksut.h"
 
 namespace tikkeli {
 
@@ -16,6 +17,7 @@ void RegisterInvoicingWindows()
     WindowOpeners::set(MainCommand::PaymentBook, [](QWidget*) {
         FormRegistry::open<frmMaksut>(QStringLiteral("frmMaksut"));
     });
+    frmMaksut::ReadReferencePayments = [](frmMaksut&) { FormRegistry::open<frmViitemaksut>(QStringLiteral("frmViitemaksut")); };
     frmMaksujenLuonti::PrintInvoices = [](frmMaksujenLuonti& window) { PrintRunInvoices(window); };
 }
 
