@@ -3,6 +3,7 @@
 #include "base/ui/FormRegistry.h"
 #include "base/ui/WindowOpeners.h"
 #include "invoicing/ui/InvoicePrinting.h"
+#include "invoicing/ui/ReminderCommands.h"
 #include "invoicing/ui/frmMaksujenLuonti.h"
 #include "invoicing/ui/frmMaksut.h"
 #include "invoicing/ui/frmViitemaksut.h"
@@ -19,6 +20,8 @@ void RegisterInvoicingWindows()
     });
     frmMaksut::ReadReferencePayments = [](frmMaksut&) { FormRegistry::open<frmViitemaksut>(QStringLiteral("frmViitemaksut")); };
     frmMaksujenLuonti::PrintInvoices = [](frmMaksujenLuonti& window) { PrintRunInvoices(window); };
+    frmMaksut::EmailReminders = [](frmMaksut& window) { EmailPaymentReminders(window); };
+    frmMaksut::PreviewReminderEmail = [](frmMaksut& window) { PreviewPaymentReminderEmails(window); };
 }
 
 } // namespace tikkeli
