@@ -19,8 +19,6 @@ void RegisterWindowOpeners()
     RegisterSettingsWindows();
     RegisterBackupWindows();
     RegisterMemberWindows();
-    RegisterMemberWindows();
-    RegisterMemberWindows();
     RegisterInvoicingWindows();
 
     const auto command = [](void (*run)()) { return [run](QWidget*) { run(); }; };

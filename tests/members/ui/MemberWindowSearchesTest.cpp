@@ -1,6 +1,7 @@
 #include "../MemberSearchTestDb.h"
 
 #include "base/ScriptedPrompter.h"
+#include "base/ui/WindowHooks.h"
 #include "members/MemberNameSearch.h"
 #include "members/ui/MemberWindows.h"
 #include "members/ui/frmHaku.h"
@@ -42,8 +43,7 @@ protected:
     void TearDown() override
     {
         delete frmJasen::Instance();
-        frmJasen::QuickSearch = nullptr;
-        frmJasen::NameSearch = nullptr;
+        WindowHooks::clear();
         SelectedMemberId = 0;
     }
     // Presses key on the card and answers the dialog that opens with answer.
