@@ -21,6 +21,8 @@
 #include <QLabel>
 #include <QTimer>
 
+#include <stdexcept>
+
 namespace tikkeli {
 
 std::function<QDate()> frmMaksujenLuonti::Today = [] { return QDate::currentDate(); };
@@ -250,9 +252,15 @@ void frmMaksujenLuonti::UpdateInvoiceStatus()
 void frmMaksujenLuonti::RecalculateTotal()
 {
     Currency sum;
-    for (QLineEdit* price : {ui->tRiviSumma0, ui->tRiviSumma1, ui->tRiviSumma2, ui->tRiviSumma3})
-        if (const auto amount = InvoiceInput::parseMoney(price->text()))
-            sum += *amount;
+    try {
+        for (QLineEdit* price : {ui->tRiviSumma0, ui->tRiviSumma1, ui->tRiviSumma2, ui->tRiviSumma3})
+            if (const auto amount = InvoiceInput::parseMoney(price->text()))
+                sum += *amount;
+    } catch (const std::out_of_range&) {
+        // Beyond any amount money can hold: no total, which the run then refuses.
+        ui->tSumma->clear();
+        return;
+    }
     ui->tSumma->setText(InvoiceInput::formatMoney(sum));
 }
 

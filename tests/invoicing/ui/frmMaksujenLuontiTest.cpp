@@ -1,8 +1,9 @@
 #include "../InvoiceTestDb.h"
 
 #include "base/ScriptedPrompter.h"
+#include "invoicing/InvoiceRun.h"
 #include "base/ui/WindowOpeners.h"
-#include "invoicing/ui/InvoicingWindows.h"
+#include "ProgramWindows.h"
 #include "invoicing/ui/frmMaksujenLuonti.h"
 
 #include <QAction>
@@ -160,6 +161,23 @@ TEST_F(frmMaksujenLuontiTest, OpensWithTheRecipientsTitlesAndAnEmptyRun)
     EXPECT_EQ(status(w.get()), QStringLiteral("Ei tulostettavia laskuja."));
     EXPECT_EQ(enabling(w.get()), expectedEnabling(true));
     EXPECT_TRUE(prompter.messageTexts().isEmpty());
+}
+
+TEST_F(frmMaksujenLuontiTest, InvoicesWaitingWhenTheWindowOpens)
+{
+    InvoiceRun(club.db).run(club.request(RecipientKind::Feature, 7));
+    club.db.execute(QStringLiteral("UPDATE jm SET jmEmailed = 1 WHERE jmLaskunumero IN (2124, 2126)"));
+    auto w = openWindow();
+    EXPECT_EQ(status(w.get()), QStringLiteral("Lisättyjä laskuja: 8, sähköpostitettuja: 2"));
+    EXPECT_EQ(enabling(w.get()), expectedEnabling(false));
+}
+
+TEST_F(frmMaksujenLuontiTest, ClosingKeepsThePlacement)
+{
+    auto w = openWindow();
+    w->move(40, 50);
+    ASSERT_TRUE(w->close());
+    EXPECT_TRUE(club.env.iniContent().contains("frmMaksujenLuonti")) << club.env.iniContent().toStdString();
 }
 
 TEST_F(frmMaksujenLuontiTest, CaptionsTooltipsAndKeys)
@@ -482,6 +500,70 @@ TEST_F(frmMaksujenLuontiTest, TitlesAreSavedAndDeletedByTheirText)
     EXPECT_EQ(club.count(QStringLiteral("lt")), 6);
 }
 
+TEST_F(frmMaksujenLuontiTest, AmountsBeyondMoneyLeaveNoTotal)
+{
+    auto w = openWindow();
+    auto* total = control<QLineEdit>(w.get(), "tSumma");
+    QCheckBox* checks[] = {control<QCheckBox>(w.get(), "chkRivi0"), control<QCheckBox>(w.get(), "chkRivi1")};
+    QLineEdit* prices[] = {control<QLineEdit>(w.get(), "tRiviSumma0"), control<QLineEdit>(w.get(), "tRiviSumma1")};
+    ASSERT_TRUE(total && checks[0] && checks[1] && prices[0] && prices[1]);
+    for (int i = 0; i < 2; ++i) {
+        checks[i]->click();
+        type(prices[i], QStringLiteral("900000000000000"));
+    }
+    EXPECT_TRUE(total->text().isEmpty());
+    type(prices[1], QStringLiteral("1"));
+    EXPECT_EQ(total->text(), QStringLiteral("900") + Nbsp + QStringLiteral("000") + Nbsp + QStringLiteral("000") + Nbsp +
+                                 QStringLiteral("000") + Nbsp + QStringLiteral("001,00") + Nbsp + QStringLiteral("€"));
+}
+
+TEST_F(frmMaksujenLuontiTest, FunctionKeysRunTheCommands)
+{
+    auto w = openWindow();
+    QApplication::setActiveWindow(w.get());
+    fillForm(w.get());
+    auto* due = control<QLineEdit>(w.get(), "tLaskunErapaiva");
+    ASSERT_TRUE(due);
+    due->setFocus();
+    QTest::keyClick(due, Qt::Key_F2);
+    EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Lisätty 60 laskua.")});
+    prompter.clear();
+    QTest::keyClick(due, Qt::Key_F2);   // Lisää is disabled now
+    EXPECT_TRUE(prompter.messageTexts().isEmpty());
+    QTest::keyClick(due, Qt::Key_F4);
+    EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Laskut siirretty historiaan.")});
+    EXPECT_EQ(club.count(QStringLiteral("jm")), 0);
+}
+
+TEST_F(frmMaksujenLuontiTest, EmptyNewDatabase)
+{
+    test::InvoiceTestDb empty(test::InvoiceTestDb::Template);
+    empty.db.execute(QStringLiteral("DELETE FROM pt"));
+    empty.db.execute(QStringLiteral("DELETE FROM jr"));
+    auto w = openWindow();
+    ASSERT_TRUE(w->loaded());
+    auto* names = control<QComboBox>(w.get(), "cmbNimet");
+    ASSERT_TRUE(names);
+    EXPECT_EQ(names->itemText(0), QStringLiteral("Kaikki"));
+    EXPECT_EQ(names->count(), 2 + int(empty.count(QStringLiteral("pi"), QStringLiteral("piNimi IS NOT NULL"))));
+    fillForm(w.get());
+    const qint64 runTexts = empty.count(QStringLiteral("me"));
+    auto* add = control<QPushButton>(w.get(), "cYksittain");
+    ASSERT_TRUE(add);
+    add->click();
+    EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Ei löydy jäseniä, joille voi tehdä laskun.")});
+    EXPECT_EQ(empty.count(QStringLiteral("jm")), 0);
+    EXPECT_EQ(empty.count(QStringLiteral("me")), runTexts);
+    EXPECT_EQ(status(w.get()), QStringLiteral("Ei tulostettavia laskuja."));
+    // The first member of a new club gets invoice number 1 (reference 13, under the banks' length).
+    empty.member("Ensimmäinen", "Jäsen");
+    prompter.clear();
+    add->click();
+    EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Lisätty 1 lasku.")});
+    EXPECT_EQ(empty.field(QStringLiteral("SELECT jmLaskunumero || '/' || jmViitenumero FROM jm")).toString(), QStringLiteral("1/13"));
+    EXPECT_TRUE(status(w.get()).endsWith(InvoiceRun::shortReferenceNote()));
+}
+
 TEST_F(frmMaksujenLuontiTest, MissingDatabaseClosesTheWindow)
 {
     for (const QString& setting : {QString(), QStringLiteral("unknown"), club.env.root() + QStringLiteral("/eiole.mdb")}) {
@@ -498,7 +580,7 @@ TEST_F(frmMaksujenLuontiTest, MissingDatabaseClosesTheWindow)
 
 TEST_F(frmMaksujenLuontiTest, MainWindowCommandOpensOneWindow)
 {
-    RegisterInvoicingWindows();
+    RegisterWindowOpeners();
     const WindowOpener* opener = WindowOpeners::find(MainCommand::InvoiceRun);
     ASSERT_TRUE(opener);
     (*opener)(nullptr);
