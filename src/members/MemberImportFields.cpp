@@ -1,6 +1,6 @@
 #include "members/MemberImportFields.h"
 
-#include "base/NullConversions.h"
+#include "base/DateInput.h"
 
 namespace tikkeli {
 
@@ -63,7 +63,7 @@ Value MemberImportFields::FitValue(int code, const QString& text)
         return {};
     const FieldEntry& f = kFields[code];
     if (f.width == 0) {
-        const auto date = ParseLocaleDate(text);
+        const auto date = ReadDate(text);
         return date ? Value(*date) : Value();
     }
     return Value(firstCharacters(text, f.width));
