@@ -61,10 +61,10 @@ void removeIfPresent(const QString& path)
     }
 }
 
-QString copyFailedText(const QString& databasePath, const QString& copyPath)
+QString copyFailedText(const QString& databasePath, const QString& copyPath, const QString& cause)
 {
     return QStringLiteral("Tietokantaa ei voida kopioida \nhakemistosta: ") + databasePath
-         + QStringLiteral("\nhakemistoon: ") + copyPath
+         + QStringLiteral("\nhakemistoon: ") + copyPath + QStringLiteral("\n\nSyy: ") + cause
          + QStringLiteral("\n\nTarkista asetuksista tietokanta ja varmistushakemistot!\nYritä tämän jälkeen uudestaan.");
 }
 
@@ -131,16 +131,24 @@ void FolderBackup::backup()
         return;
 
     bool copied = false;
-    if (!s.BackupFolder.trimmed().isEmpty() && !isSameFile(copy, database)) {
+    QString cause;
+    if (s.BackupFolder.trimmed().isEmpty()) {
+        cause = QStringLiteral("varmistushakemistoa ei ole asetettu.");
+    } else if (!QFileInfo(s.BackupFolder).isDir()) {
+        cause = QStringLiteral("varmistushakemistoa %1 ei ole olemassa.").arg(s.BackupFolder);
+    } else if (isSameFile(copy, database)) {
+        cause = QStringLiteral("varmistushakemisto %1 on tietokannan oma hakemisto.").arg(s.BackupFolder);
+    } else {
         try {
             ops.backupDatabase(database, copy);
             copied = true;
-        } catch (const DbException&) {
+        } catch (const DbException& e) {
+            cause = e.description();
         }
     }
     letEventsRun();
     if (!copied) {
-        critical(copyFailedText(database, copy));
+        critical(copyFailedText(database, copy, cause));
         return;
     }
 
