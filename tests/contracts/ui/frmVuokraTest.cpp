@@ -55,6 +55,14 @@ protected:
         box->selectAll();
         QTest::keyClicks(box, text);
     }
+    // Shows a contract through the search command.
+    bool SearchAndShow(frmVuokra* w, qint64 id)
+    {
+        frmVuokra::SearchDialog = [id](frmVuokra&) { return id; };
+        w->cHaku_Click();
+        frmVuokra::SearchDialog = nullptr;
+        return w->currentContractId() == id;
+    }
     Value field(qint64 id, const char* name)
     {
         return t.db.scalar(QStringLiteral("SELECT %1 FROM vs WHERE vsID = ?").arg(QLatin1String(name)), {Value(id)});
@@ -275,6 +283,12 @@ TEST_F(frmVuokraTest, OptionOnAnEmptyTableShowsTheHint)
     ASSERT_EQ(prompter.messageTexts().size(), 1);
     EXPECT_TRUE(prompter.messageTexts()[0].startsWith(QStringLiteral("Aloita uuden sopimuksen syöttö")));
     EXPECT_EQ(t.count(QStringLiteral("SELECT COUNT(*) FROM vs")), 0);
+
+    // What is typed on the empty card is not dropped: it becomes a new contract.
+    type(child(w, "tNimi"), QStringLiteral("Kirjoitettu"));
+    QTest::keyClick(w, Qt::Key_F3);
+    EXPECT_EQ(t.count(QStringLiteral("SELECT COUNT(*) FROM vs WHERE vsNimi = 'Kirjoitettu'")), 1);
+    EXPECT_GT(w->currentContractId(), 0);
 }
 
 TEST_F(frmVuokraTest, ATabAfterTypingInTheGridSkipsOneMoreCellAndABadAreaBeeps)
@@ -418,4 +432,32 @@ TEST_F(frmVuokraTest, TheSearchDialogFindsByTypedRegisterNumber)
     QTest::keyClick(w, Qt::Key_F6);
     EXPECT_EQ(w->currentContractId(), 3);
     EXPECT_TRUE(prompter.shown().empty());
+}
+
+TEST_F(frmVuokraTest, UndoOfANewContractBrowseAndTheCloseButton)
+{
+    frmVuokra* w = open();
+    ASSERT_NE(w, nullptr);
+    ASSERT_TRUE(SearchAndShow(w, 5));
+    QTest::keyClick(w, Qt::Key_F2);
+    EXPECT_EQ(w->currentContractId(), 0);
+    type(child(w, "tNimi"), QStringLiteral("Peruttava"));
+    QTest::keyClick(w, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(w->currentContractId(), 1);
+    EXPECT_EQ(t.count(QStringLiteral("SELECT COUNT(*) FROM vs")), 20);
+
+    // Browse writes the card and shows what others changed meanwhile, on the same contract.
+    type(child(w, "tOsoite_3"), QStringLiteral("040 123"));
+    t.db.execute(QStringLiteral("UPDATE vs SET vsPaikkaJaAika = 'Muualla' WHERE vsID = 1"));
+    QTest::keyClick(w, Qt::Key_F5);
+    EXPECT_EQ(w->currentContractId(), 1);
+    EXPECT_EQ(child(w, "tPaikkaJaAika")->text(), QStringLiteral("Muualla"));
+    EXPECT_EQ(field(1, "vsPuhelinnumero").toString(), QStringLiteral("040 123"));
+
+    type(child(w, "tNimi"), QStringLiteral("Suljettaessa"));
+    auto* close = w->findChild<QPushButton*>(QStringLiteral("cSulje"));
+    ASSERT_NE(close, nullptr);
+    close->click();
+    EXPECT_EQ(field(1, "vsNimi").toString(), QStringLiteral("Suljettaessa"));
+    EXPECT_EQ(frmVuokra::Instance(), nullptr);
 }
