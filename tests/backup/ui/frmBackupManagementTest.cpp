@@ -2,7 +2,7 @@
 #include "../FakeVolumes.h"
 
 #include "base/ScriptedPrompter.h"
-#include "backup/FileFaults.h"
+#include "support/FailingFileSafety.h"
 #include "backup/ui/frmBackupManagement.h"
 #include "base/SharedState.h"
 
@@ -66,12 +66,12 @@ protected:
         QDir().mkpath(root + QStringLiteral("kuvat"));
         volumes.add(mount.path());
     }
-    void TearDown() override { FileFaults::hook = {}; }
     bool exists(const char* f) const { return QFileInfo::exists(mount.path() + QStringLiteral("/Tikkeli/") + QString::fromLatin1(f)); }
 
     QTemporaryDir mount;
     FakeVolumes volumes;
     ScriptedPrompter prompter;
+    test::FailingFileSafety files;
 };
 
 } // namespace
@@ -126,7 +126,7 @@ TEST_F(FrmBackupManagementTest, ListsDaysNewestFirstAndDeletesOnlyTheChosenCopie
 
 TEST_F(FrmBackupManagementTest, AFailedDeletionStopsWithAWarning)
 {
-    FileFaults::hook = [](const QString& step, const QString&) { return step == QLatin1String("delete") ? EACCES : 0; };
+    files.fault = [](FileStep step, const QString&) { return step == FileStep::Remove ? EACCES : 0; };
     frmBackupManagement w;
     w.show();
     QTest::mouseClick(w.cEtsiMuistitikku, Qt::LeftButton);

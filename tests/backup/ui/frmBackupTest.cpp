@@ -2,7 +2,7 @@
 #include "../FakeVolumes.h"
 
 #include "base/ScriptedPrompter.h"
-#include "backup/FileFaults.h"
+#include "support/FailingFileSafety.h"
 #include "backup/ui/frmBackup.h"
 #include "base/SharedState.h"
 
@@ -49,12 +49,12 @@ bool isRed(const QLabel* l)
 
 class FrmBackupTest : public ::testing::Test {
 protected:
-    void TearDown() override { FileFaults::hook = {}; }
 
     BackupTestDb club;
     QTemporaryDir mount;
     FakeVolumes volumes;
     ScriptedPrompter prompter;
+    test::FailingFileSafety files;
 };
 
 } // namespace
@@ -142,7 +142,7 @@ TEST_F(FrmBackupTest, MissingDatabaseLeavesOnlySulje)
 TEST_F(FrmBackupTest, AFailedCopyIsRedAndRecordsNoDate)
 {
     volumes.add(mount.path());
-    FileFaults::hook = [](const QString& step, const QString&) { return step == QLatin1String("mkdir") ? EACCES : 0; };
+    files.fault = [](FileStep step, const QString&) { return step == FileStep::MakeFolder ? EACCES : 0; };
     frmBackup w;
     w.show();
     click(child<QPushButton>(w, "cEtsiMuistitikku"));
