@@ -10,6 +10,7 @@
 #include "db/DbError.h"
 #include "db/UpdateDatabase.h"
 #include "settings/DatabaseSettingsStore.h"
+#include "settings/IniSettingsStore.h"
 #include "settings/SettingsLoader.h"
 #include "base/SharedState.h"
 
@@ -177,6 +178,13 @@ StartupOutcome Startup::run()
     s.ProgramTitle = QStringLiteral("Tikkeli");
     if (setWindowSize)
         skipOnError(setWindowSize);
+    // An ini that is there but cannot be read would make the program start on the sample database
+    // as if it had none, and write over the ini: it is reported instead, and nothing is touched.
+    if (const auto why = ProgramIniStore().unreadable()) {
+        ShowWarning(*why + QStringLiteral("\n\nKorjaa asetustiedosto ja käynnistä Tikkeli uudelleen. Tikkeli suljetaan."));
+        out.endProgram = true;
+        return out;
+    }
     skipOnError([] { ReadDatabasePaths(); });
     // One connection for the whole start-up: the settings check and the open below share it, so
     // the file is checked once. It opens only a healthy, writable file; every road of step 8 still
