@@ -306,6 +306,91 @@ TEST_F(frmMaksutTest, InvoicingWindowPrintsTheRunInPrintOrder)
     frmMaksujenLuonti::PrintInvoices = nullptr;
 }
 
+TEST_F(frmMaksutTest, CopiesAndListsOverARange)
+{
+    installReports();
+    std::vector<std::shared_ptr<const ReportDocument>> printed;
+    MainReport().setOutputHandler([&](std::shared_ptr<const ReportDocument> doc, const ReportEngine&) { printed.push_back(doc); });
+    auto w = openWindow();
+    auto* copies = w->findChild<QAbstractButton*>(QStringLiteral("cKopiot"));
+    ASSERT_TRUE(copies);
+    auto typeRange = [](const char* from, const char* to, const char* state) {
+        QTimer::singleShot(0, [=] {
+            QWidget* modal = QApplication::activeModalWidget();
+            ASSERT_TRUE(modal);
+            modal->findChild<QLineEdit*>(QStringLiteral("tLaskunroAlku"))->setText(QString::fromLatin1(from));
+            modal->findChild<QLineEdit*>(QStringLiteral("tLaskunroLoppu"))->setText(QString::fromLatin1(to));
+            modal->findChild<QRadioButton*>(QString::fromLatin1(state))->setChecked(true);
+        });
+    };
+
+    // Copies of the unpaid invoices 2100..2200: one page each, in the print order.
+    prompter.answerYes();
+    typeRange("2100", "2200", "optLaskunTila_2");
+    answerDialogs({{QStringLiteral("frmLaskujenRajaus"), QStringLiteral("cSeuraava")},
+                   {QStringLiteral("frmLaskumalli"), QStringLiteral("optLaskumalli_1")},
+                   {QStringLiteral("frmLaskumalli"), QStringLiteral("cSeuraava")},
+                   {QStringLiteral("frmTulostus"), QStringLiteral("cTulosta")}});
+    copies->click();
+    const qint64 unpaid = club.count(QStringLiteral("jmhist"), QStringLiteral("jmhjmLaskunumero BETWEEN 2100 AND 2200 AND jmhjmMaksettu = False"));
+    ASSERT_GT(unpaid, 0);
+    ASSERT_EQ(printed.size(), 1u) << prompter.messageTexts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(printed[0]->pages.size(), size_t(unpaid));
+    EXPECT_EQ(MainReport().ReportFileName.section(QLatin1Char('/'), -1), QStringLiteral("lhlask1.rpt"));
+    EXPECT_EQ(MainReport().SelectionFormula, QStringLiteral("{jmhist.jmhTulosta}=true"));
+    EXPECT_EQ(club.count(QStringLiteral("jmhist"), QStringLiteral("jmhTulosta = True")), unpaid);
+
+    // A range without invoices says so and prints nothing.
+    printed.clear();
+    prompter.clear();
+    prompter.answerYes();
+    typeRange("5000", "6000", "optLaskunTila_0");
+    answerDialogs({{QStringLiteral("frmLaskujenRajaus"), QStringLiteral("cSeuraava")},
+                   {QStringLiteral("frmLaskumalli"), QStringLiteral("cSeuraava")},
+                   {QStringLiteral("frmTulostus"), QStringLiteral("cTulosta")}});
+    copies->click();
+    EXPECT_TRUE(printed.empty());
+    EXPECT_TRUE(prompter.anyMessageContains(QStringLiteral("Ei löydy maksamattomia laskuja väliltä: 5000 - 6000")));
+
+    // The billing list of the paid invoices 2001..2010, with its heading; the next list offers the
+    // same choices again.
+    auto* list = w->findChild<QAction*>(QStringLiteral("mTulostallista"));
+    ASSERT_TRUE(list);
+    printed.clear();
+    typeRange("2001", "2010", "optLaskunTila_1");
+    answerDialogs({{QStringLiteral("frmLaskujenRajaus"), QStringLiteral("cSeuraava")},
+                   {QStringLiteral("frmTulostus"), QStringLiteral("cTulosta")}});
+    list->trigger();
+    ASSERT_EQ(printed.size(), 1u) << prompter.messageTexts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(printed[0]->rowCount, club.count(QStringLiteral("jmhist"), QStringLiteral("jmhjmLaskunumero BETWEEN 2001 AND 2010 AND jmhjmMaksettu = True")));
+    EXPECT_TRUE(printed[0]->pageLines(0).contains(QStringLiteral("LASKUTUSLISTA: 2001 - 2010 : Maksetut : Kaikki")));
+    EXPECT_EQ(MainReport().SortFields(0), QStringLiteral("+{jmhist.jmhjmLaskunumero}"));
+    printed.clear();
+    answerDialogs({{QStringLiteral("frmLaskujenRajaus"), QStringLiteral("cSeuraava")},
+                   {QStringLiteral("frmTulostus"), QStringLiteral("cTulosta")}});
+    w->findChild<QAction*>(QStringLiteral("mTulostaViiteLista"))->trigger();
+    ASSERT_EQ(printed.size(), 1u);
+    EXPECT_TRUE(printed[0]->pageLines(0).contains(QStringLiteral("VIITELISTA: 2001 - 2010 : Maksetut : Kaikki")));
+}
+
+TEST_F(frmMaksutTest, DeletesAskFirst)
+{
+    auto w = openWindow();
+    const qint64 all = club.count(QStringLiteral("jmhist"));
+    const qint64 unpaid = club.count(QStringLiteral("jmhist"), QStringLiteral("jmhjmMaksettu = False"));
+    prompter.answerNo();
+    w->findChild<QAction*>(QStringLiteral("mPoistaMaksetut"))->trigger();
+    EXPECT_EQ(club.count(QStringLiteral("jmhist")), all);
+    prompter.answerYes();
+    w->findChild<QAction*>(QStringLiteral("mPoistaMaksetut"))->trigger();
+    EXPECT_EQ(club.count(QStringLiteral("jmhist")), unpaid);
+    EXPECT_TRUE(prompter.anyMessageContains(QStringLiteral("Poistetaanko maksetut maksut historiasta?")));
+    prompter.answerYes();
+    w->findChild<QAction*>(QStringLiteral("mPoistaKaikki"))->trigger();
+    EXPECT_EQ(club.count(QStringLiteral("jmhist")), 0);
+    EXPECT_GT(club.count(QStringLiteral("jmRivi")), 0);
+}
+
 TEST_F(frmMaksutTest, RangeDialogKeepsItsAnswerAndTheCloseBoxCancels)
 {
     frmLaskujenRajaus d;
