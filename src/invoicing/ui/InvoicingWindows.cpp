@@ -3,8 +3,10 @@
 #include "base/ui/FormRegistry.h"
 #include "base/ui/WindowOpeners.h"
 #include "invoicing/ui/InvoicePrinting.h"
+#include "invoicing/ui/ReminderCommands.h"
 #include "invoicing/ui/frmMaksujenLuonti.h"
 #include "invoicing/ui/frmMaksut.h"
+#include "invoicing/ui/frmViitemaksut.h"
 
 namespace tikkeli {
 
@@ -16,7 +18,10 @@ void RegisterInvoicingWindows()
     WindowOpeners::set(MainCommand::PaymentBook, [](QWidget*) {
         FormRegistry::open<frmMaksut>(QStringLiteral("frmMaksut"));
     });
+    frmMaksut::ReadReferencePayments = [](frmMaksut&) { FormRegistry::open<frmViitemaksut>(QStringLiteral("frmViitemaksut")); };
     frmMaksujenLuonti::PrintInvoices = [](frmMaksujenLuonti& window) { PrintRunInvoices(window); };
+    frmMaksut::EmailReminders = [](frmMaksut& window) { EmailPaymentReminders(window); };
+    frmMaksut::PreviewReminderEmail = [](frmMaksut& window) { PreviewPaymentReminderEmails(window); };
 }
 
 } // namespace tikkeli
