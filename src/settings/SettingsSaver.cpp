@@ -4,7 +4,7 @@
 #include "base/NullConversions.h"
 #include "base/Prompter.h"
 #include "base/ProgramHooks.h"
-#include "db/UpdateDatabase.h"
+#include "settings/UpgradeQuestions.h"
 #include "settings/DatabaseSettingsStore.h"
 #include "settings/IniSettingsStore.h"
 #include "settings/SettingsCheck.h"
@@ -127,7 +127,7 @@ SettingsSaver::Services& SettingsSaver::programServices()
     static Services services = [] {
         Services s;
         s.open = [](const QString& path) { return Database::open(path); };
-        s.upgrade = [](Database& db) { UpdateDatabase(db); };
+        s.upgrade = [](Database& db) { UpdateDatabaseAsking(db); };
         s.repair = [](const QString& path) { return RunGuidedRepair(path); };
         // The same call point the settings load pushes its margins through.
         s.applyPageMargins = [] {
