@@ -1,21 +1,20 @@
 #pragma once
 
-#include <QString>
+#include "base/Error.h"
 
 namespace tikkeli {
 
 class DbException;
 
-// A failed file step, with the error number and description the windows show
-// ("<number>: <description>"). File errors keep the numbers the program has always shown
-// (53 file not found, 61 disk full, 70 permission denied, 76 path not found).
-struct BackupError {
-    int number = 0;
-    QString description;
+// A failed file step, with the error number (FileErr, or the database's) and description the
+// windows show as "<number>: <description>".
+struct BackupError : ErrorInfo {
     // The target's file system cannot hold a file this large (FAT32 and its 4 GiB limit).
     bool fileTooLarge = false;
 
-    QString text() const { return QString::number(number) + QStringLiteral(": ") + description; }
+    BackupError() = default;
+    BackupError(int n, QString text, bool tooLarge = false) : ErrorInfo(n, std::move(text)), fileTooLarge(tooLarge) {}
+    BackupError(const ErrorInfo& e) : ErrorInfo(e) {}
 
     static BackupError fromErrno(int err);
     static BackupError fromDb(const DbException& e);

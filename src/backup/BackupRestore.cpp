@@ -36,7 +36,7 @@ std::optional<BackupError> removeFile(const QString& path)
 
 BackupError inUse()
 {
-    return {70, QStringLiteral("Tiedosto on ohjelman käytössä")};
+    return {FileErr::PermissionDenied, QStringLiteral("Tiedosto on ohjelman käytössä")};
 }
 
 } // namespace
@@ -90,7 +90,7 @@ std::optional<BackupError> BackupRestore::copyIntoPlace(const QString& source, c
 
 QString BackupRestore::errorPart(const BackupError& error)
 {
-    if (error.number == 70)
+    if (error.number == FileErr::PermissionDenied)
         return QStringLiteral("Virhe: Käyttöoikeudet puuttuvat tai tiedosto on jonkin muun ohjelman käytössä.\n") + error.text();
     return QStringLiteral("Virhe: ") + error.text();
 }

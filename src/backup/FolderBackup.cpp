@@ -1,6 +1,7 @@
 #include "backup/FolderBackup.h"
 
 #include "backup/BackupRows.h"
+#include "base/ErrorHandling.h"
 #include "base/Folders.h"
 #include "backup/DatabaseRelease.h"
 #include "db/MaintenanceFileOps.h"
@@ -53,11 +54,8 @@ void removeIfPresent(const QString& path)
 {
     if (!QFileInfo(path).exists())
         return;
-    try {
-        MaintenanceFileOps::instance().removeFile(path);
-    } catch (const DbException&) {
-        // The next run tries again before it compacts.
-    }
+    // The next run tries again before it compacts.
+    IgnoringErrors("folder backup: remove a leftover copy", [&] { MaintenanceFileOps::instance().removeFile(path); });
 }
 
 QString copyFailedText(const QString& databasePath, const QString& copyPath)
@@ -131,11 +129,10 @@ void FolderBackup::backup()
 
     bool copied = false;
     if (!s.BackupFolder.trimmed().isEmpty() && !isSameFile(copy, database)) {
-        try {
+        IgnoringErrors("folder backup: copy the database", [&] {
             ops.backupDatabase(database, copy);
             copied = true;
-        } catch (const DbException&) {
-        }
+        });
     }
     letEventsRun();
     if (!copied) {
@@ -177,12 +174,11 @@ void FolderBackup::backup()
         renamed = true;
     } catch (const DbException& e) {
         if (e.number() == DbErr::FileExists) {
-            try {
+            IgnoringErrors("folder backup: keep the previous copy", [&] {
                 ops.removeFile(previous);
                 ops.renameFile(database, previous);
                 renamed = true;
-            } catch (const DbException&) {
-            }
+            });
         }
     }
     if (!renamed) {

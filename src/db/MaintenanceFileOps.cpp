@@ -26,15 +26,15 @@ DbException fileError(int err, const QString& path)
     case EEXIST:
         return DbException(DbErr::FileExists, QStringLiteral("Tiedosto on jo olemassa: ") + path);
     case ENOENT:
-        return DbException(53, QStringLiteral("Tiedostoa ei löydy: ") + path);
+        return DbException(FileErr::NotFound, QStringLiteral("Tiedostoa ei löydy: ") + path);
     case EACCES:
     case EPERM:
     case EROFS:
-        return DbException(70, QStringLiteral("Ei käyttöoikeutta: ") + path);
+        return DbException(FileErr::PermissionDenied, QStringLiteral("Ei käyttöoikeutta: ") + path);
     case ENOSPC:
-        return DbException(61, QStringLiteral("Levy on täynnä: ") + path);
+        return DbException(FileErr::DiskFull, QStringLiteral("Levy on täynnä: ") + path);
     default:
-        return DbException(75, QStringLiteral("Tiedoston käsittely ei onnistu: ") + path);
+        return DbException(FileErr::AccessError, QStringLiteral("Tiedoston käsittely ei onnistu: ") + path);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "settings/GuidedRepair.h"
 
+#include "base/ErrorHandling.h"
 #include "db/MaintenanceFileOps.h"
 #include "base/Prompter.h"
 #include "db/Database.h"
@@ -23,11 +24,8 @@ bool RunGuidedRepair(const QString& path)
     plainMessage(QStringLiteral("Tietokanta on vioittunut edellisen käyttökerran lopetuksen yhteydessä, yritän "
                                 "korjata tietokannan. Odota hetki."));
     ConnectionRegistry::closeAll(path);
-    try {
-        ops.repairDatabase(path);
-    } catch (const std::exception&) {
-        // The compaction below tells whether anything usable is left.
-    }
+    // The compaction below tells whether anything usable is left.
+    IgnoringErrors("guided repair: repair in place", [&] { ops.repairDatabase(path); });
     try {
         ops.compactDatabase(path, repaired);
     } catch (const std::exception&) {
@@ -44,10 +42,7 @@ bool RunGuidedRepair(const QString& path)
     try {
         ops.renameFile(repaired, path);
     } catch (const std::exception&) {
-        try {
-            ops.renameFile(old, path);
-        } catch (const std::exception&) {
-        }
+        IgnoringErrors("guided repair: put the damaged file back", [&] { ops.renameFile(old, path); });
         plainMessage(QStringLiteral("Korjatun tietokannan uudelleen nimeäminen ei onnistu."));
         return false;
     }

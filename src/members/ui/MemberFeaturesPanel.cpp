@@ -1,5 +1,6 @@
 #include "members/ui/MemberFeaturesPanel.h"
 
+#include "base/ErrorHandling.h"
 #include "base/NullConversions.h"
 #include "base/Prompter.h"
 #include "base/ui/TextBoxHelpers.h"
@@ -248,7 +249,8 @@ void MemberFeaturesPanel::ShowMemberFeatureValue()
     const QListWidgetItem* item = lstAllPt->currentItem();
     if (!item || lstAllPt->currentRow() < 0)
         return;
-    try {
+    // A row that cannot be read shows nothing, as one that has disappeared.
+    IgnoringErrors("member features: show a value", [&] {
         Database db = database();
         const auto values = MemberFeatures::values(db, ItemId(item));
         if (!values)
@@ -274,9 +276,7 @@ void MemberFeaturesPanel::ShowMemberFeatureValue()
         showKind(MemberFeatures::Date, lblDate, tDate, values->date);
         showKind(MemberFeatures::Amount, lblCurrency, tCurrency, values->amount);
         showKind(MemberFeatures::Memo, lblMemo, tMemo, values->memo);
-    } catch (const std::exception&) {
-        // A row that cannot be read shows nothing, as one that has disappeared.
-    }
+    });
 }
 
 void MemberFeaturesPanel::showDefinitionDescription()
@@ -284,15 +284,14 @@ void MemberFeaturesPanel::showDefinitionDescription()
     const QListWidgetItem* item = lstAllPi->currentItem();
     if (!item)
         return;
-    try {
+    IgnoringErrors("member features: show a description", [&] {
         Database db = database();
         if (const auto def = MemberFeatures::definition(db, ItemId(item))) {
             lblKuvaus->show();
             lKuvaus->show();
             lKuvaus->setText(def->description);
         }
-    } catch (const std::exception&) {
-    }
+    });
 }
 
 void MemberFeaturesPanel::cLisaaPiirre_Click()
@@ -318,7 +317,8 @@ void MemberFeaturesPanel::AddMemberFeature()
         ShowInfo(QStringLiteral("Tallenna jäsen ennen ominaisuuden lisäämistä."));
         return;
     }
-    try {
+    // Ends quietly, as the attach always did; the member's list stays shown.
+    IgnoringErrors("member features: attach", [&] {
         Database db = database();
         const qint32 featureId = MemberFeatures::attach(db, m_memberId, ItemId(chosen));
         {
@@ -328,9 +328,7 @@ void MemberFeaturesPanel::AddMemberFeature()
         lstAllPt->setFocus();
         selectFeatureRow(lstAllPt->count() - 1);
         cPoistaPiirre->setEnabled(true);
-    } catch (const std::exception&) {
-        // Ends quietly, as the attach always did; the member's list stays shown.
-    }
+    });
 }
 
 void MemberFeaturesPanel::selectFeatureRow(int row)
@@ -350,7 +348,7 @@ void MemberFeaturesPanel::DeleteMemberFeature()
     const int row = lstAllPt->currentRow();
     int next = row + 1;
     if (row >= 0 && AskYesNo(QStringLiteral("Poistetaanko valittu ominaisuus?"), MsgIcon::Information)) {
-        try {
+        IgnoringErrors("member features: remove", [&] {
             Database db = database();
             if (MemberFeatures::remove(db, ItemId(lstAllPt->item(row)))) {
                 const QSignalBlocker block(lstAllPt);
@@ -359,8 +357,7 @@ void MemberFeaturesPanel::DeleteMemberFeature()
                 // The entry below moved up into the removed one's place.
                 next = std::min(row, lstAllPt->count() - 1);
             }
-        } catch (const std::exception&) {
-        }
+        });
     }
     ClearMemberFeatureInputs();
     lstAllPt->setFocus();

@@ -1,5 +1,6 @@
 #include "members/ui/frmJasen.h"
 
+#include "base/ErrorHandling.h"
 #include "base/Prompter.h"
 #include "base/ui/FormRegistry.h"
 #include "members/MemberCardFields.h"
@@ -441,11 +442,8 @@ void frmJasen::memberChanged()
 {
     const qint64 id = Data1.currentId();
     for (MemberCardPanel* p : m_panels) {
-        try {
-            p->memberChanged(id);
-        } catch (const std::exception&) {
-            // A panel that cannot show this member leaves its list empty; the card still moves.
-        }
+        // A panel that cannot show this member leaves its list empty; the card still moves.
+        IgnoringErrors("member window: a panel follows the member", [&] { p->memberChanged(id); });
     }
 }
 
@@ -470,11 +468,8 @@ void frmJasen::writeCardToRecord()
 
 void frmJasen::cardEdited()
 {
-    try {
-        Data1.beginEdit();
-    } catch (const std::exception&) {
-        // No current record: there is nothing to edit.
-    }
+    // No current record: there is nothing to edit.
+    IgnoringErrors("member window: begin an edit", [&] { Data1.beginEdit(); });
 }
 
 void frmJasen::tYhteystiedot_Change(int index)
@@ -520,13 +515,12 @@ bool frmJasen::SaveMember()
         UpdateMemberCaption();
         return true;
     } catch (const DbException& e) {
-        if (e.number() == DbErr::DuplicateKey || e.number() == 524) {
+        if (e.number() == DbErr::DuplicateKey || e.number() == DbErr::DuplicateEntry) {
             ShowInfo(QStringLiteral("Jäsennumero #") + tYhteystiedot[0]->text()
                      + QStringLiteral(" on varattu jo toiselle jäsenelle."));
-            try {
+            IgnoringErrors("member window: clear a taken member number", [&] {
                 Data1.recordset().setField(QStringLiteral("jrJasennumero"), Value());
-            } catch (const std::exception&) {
-            }
+            });
             m_filling = true;
             tYhteystiedot[0]->clear();
             m_filling = false;
@@ -546,10 +540,7 @@ bool frmJasen::ShowMember(qint64 id)
     if (!SaveMember())
         return false;
     bool found = false;
-    try {
-        found = Data1.findId(id);
-    } catch (const std::exception&) {
-    }
+    IgnoringErrors("member window: find a member", [&] { found = Data1.findId(id); });
     if (found)
         RefreshCard();
     return found;
@@ -592,7 +583,7 @@ void frmJasen::cUusi_Click()
 {
     if (!SaveMember())
         return;
-    try {
+    IgnoringErrors("member window: new member", [&] {
         for (MemberCardPanel* p : m_panels) {
             p->browse();
             if (p->valueChanged())
@@ -605,15 +596,14 @@ void frmJasen::cUusi_Click()
             tYhteystiedot[0]->setText(QString::number(State().MemberNumberCounter));
             Data1.NextMemberNumber();
         }
-    } catch (const std::exception&) {
-    }
+    });
     tYhteystiedot[1]->setFocus();
     UpdateMemberCaption();
 }
 
 void frmJasen::cPeru_Click()
 {
-    try {
+    IgnoringErrors("member window: cancel", [&] {
         for (MemberCardPanel* p : m_panels) {
             if (p->valueChanged())
                 p->undoValue();
@@ -622,18 +612,14 @@ void frmJasen::cPeru_Click()
         RefreshCard();
         for (MemberCardPanel* p : m_panels)
             p->browse();
-    } catch (const std::exception&) {
-    }
+    });
     UpdateMemberCaption();
 }
 
 void frmJasen::cPoista_Click()
 {
-    try {
-        writePendingCard();
-    } catch (const std::exception&) {
-    }
-    try {
+    IgnoringErrors("member window: save before a delete", [&] { writePendingCard(); });
+    IgnoringErrors("member window: delete", [&] {
         if (AskYesNo(QStringLiteral("Poistetaanko näytössä oleva jäsen?"))) {
             const qint64 id = Data1.currentId();
             Data1.deleteCurrent();
@@ -647,8 +633,7 @@ void frmJasen::cPoista_Click()
             for (MemberCardPanel* p : m_panels)
                 p->browse();
         }
-    } catch (const std::exception&) {
-    }
+    });
     IgnoreNodeClick = true;
     UpdateMemberCaption();
     ShowFirstListedMember();
@@ -657,7 +642,7 @@ void frmJasen::cPoista_Click()
 
 void frmJasen::cSelaa_Click()
 {
-    try {
+    IgnoringErrors("member window: browse", [&] {
         if (!SaveMember())
             return;
         BuildMemberTree();
@@ -666,8 +651,7 @@ void frmJasen::cSelaa_Click()
         if (tvwNimet->topLevelItemCount() > 0)
             tvwNimet->setCurrentItem(tvwNimet->topLevelItem(0));
         UpdateMemberCaption();
-    } catch (const std::exception&) {
-    }
+    });
 }
 
 void frmJasen::cAvaaKaikki_Click()
@@ -698,10 +682,7 @@ void frmJasen::tvwNimet_NodeClick(QTreeWidgetItem* item)
     if (id == 0)
         return;
     bool found = false;
-    try {
-        found = Data1.findId(id);
-    } catch (const std::exception&) {
-    }
+    IgnoringErrors("member window: find the clicked member", [&] { found = Data1.findId(id); });
     if (!found) {
         // Deleted meanwhile, or not in the set: the tree is out of date.
         cSelaa_Click();
@@ -714,12 +695,11 @@ void frmJasen::navigate(MemberNavigation::Move move)
 {
     if (!SaveMember())
         return;
-    try {
+    IgnoringErrors("member window: move", [&] {
         if (!MemberNavigation::go(Data1, move, filterFeatureId()))
             Prompter::instance().beep();
         RefreshCard();
-    } catch (const std::exception&) {
-    }
+    });
 }
 
 void frmJasen::ShowFirstListedMember()
@@ -727,19 +707,18 @@ void frmJasen::ShowFirstListedMember()
     // A card that could not be written stays in front of the user rather than being replaced.
     if (!SaveMember())
         return;
-    try {
+    IgnoringErrors("member window: show the first listed member", [&] {
         if (!MemberNavigation::showFirstListed(Data1, filterFeatureId()))
             Prompter::instance().beep();
         RefreshCard();
-    } catch (const std::exception&) {
-    }
+    });
 }
 
 void frmJasen::search(const std::function<qint64(frmJasen&)>& dialog, const QString& notFound)
 {
     if (!SaveMember() || !dialog)
         return;
-    try {
+    IgnoringErrors("member window: search", [&] {
         const qint64 id = dialog(*this);
         if (id == 0)
             return;
@@ -752,8 +731,7 @@ void frmJasen::search(const std::function<qint64(frmJasen&)>& dialog, const QStr
                 rs.setBookmark(before);
         }
         RefreshCard();
-    } catch (const std::exception&) {
-    }
+    });
 }
 
 void frmJasen::cHaku_Click()

@@ -1,5 +1,6 @@
 #include "members/ui/frmPiirre.h"
 
+#include "base/ErrorHandling.h"
 #include "base/NullConversions.h"
 #include "base/Prompter.h"
 #include "base/ui/cMouseCursor.h"
@@ -7,7 +8,6 @@
 #include "members/FeatureCatalogue.h"
 #include "members/FeatureEvents.h"
 #include "members/ui/FeatureValueBoxes.h"
-#include "printing/ReportError.h"
 #include "printing/ui/ReportPrinting.h"
 #include "base/SharedState.h"
 #include "settings/ui/FormPlacement.h"
@@ -295,10 +295,7 @@ void frmPiirre::UpdateFeatureCaption()
     if (!m_catalogue)
         return;
     int count = 0;
-    try {
-        count = m_catalogue->definitionCount();
-    } catch (const DbException&) {
-    }
+    IgnoringErrors("feature window: count the definitions", [&] { count = m_catalogue->definitionCount(); });
     setWindowTitle(State().ProgramTitle + QStringLiteral(" - Ominaisuudet - ") + QString::number(count));
 }
 
@@ -522,11 +519,7 @@ void frmPiirre::siivoaVanhatOminaisuudet()
 
 void frmPiirre::tulostaLuettelo()
 {
-    try {
-        PrintRaport(QStringLiteral("pilista.rpt"), {});
-    } catch (const ReportException& e) {
-        ShowWarning(QStringLiteral("Virhe: ") + QString::number(e.number()) + QStringLiteral(": ") + e.description());
-    }
+    ReportingErrors(QStringLiteral("Virhe: "), [] { PrintRaport(QStringLiteral("pilista.rpt"), {}); });
 }
 
 void frmPiirre::kindClicked(QCheckBox* box, QWidget* valueBox, std::optional<bool>& touched)

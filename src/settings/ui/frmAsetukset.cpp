@@ -1,5 +1,6 @@
 #include "settings/ui/frmAsetukset.h"
 
+#include "base/ErrorHandling.h"
 #include "settings/NewDatabase.h"
 #include "base/Prompter.h"
 #include "base/ui/FormRegistry.h"
@@ -661,10 +662,7 @@ void frmAsetukset::openAnimalCatalogue()
 {
     if (m_busy || !g_animalOpener)
         return;
-    try {
-        g_animalOpener(this);
-    } catch (...) {
-    }
+    IgnoringErrors("settings window: open the animal catalogue", [&] { g_animalOpener(this); });
 }
 
 void frmAsetukset::createNewDatabase()
