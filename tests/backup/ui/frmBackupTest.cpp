@@ -1,6 +1,7 @@
 #include "../BackupTestDb.h"
 #include "../FakeVolumes.h"
 
+#include "base/Clock.h"
 #include "base/ScriptedPrompter.h"
 #include "backup/FileFaults.h"
 #include "backup/ui/frmBackup.h"
@@ -20,9 +21,13 @@ using namespace tikkeli::test;
 
 namespace {
 
+// The copy's folder is named after the day: the tests run on one fixed day, New Year's Eve just
+// before midnight.
+const QDateTime TestNow(QDate(2026, 12, 31), QTime(23, 59, 59));
+
 QString today()
 {
-    return QDate::currentDate().toString(QStringLiteral("yyyyMMdd"));
+    return QStringLiteral("20261231");
 }
 
 void click(QPushButton* b)
@@ -40,6 +45,7 @@ class FrmBackupTest : public ::testing::Test {
 protected:
     void TearDown() override { FileFaults::hook = {}; }
 
+    FixedClock clock{TestNow};
     BackupTestDb club;
     QTemporaryDir mount;
     FakeVolumes volumes;
@@ -167,6 +173,7 @@ TEST_F(FrmBackupTest, ADatabaseTooLargeForFatGetsTheHint)
 
 TEST(FrmBackupStandIn, AFolderNamedInTheEnvironmentServesAsTheStick)
 {
+    const FixedClock clock(TestNow);
     BackupTestDb club;
     QTemporaryDir folder;
     ScriptedPrompter prompter;
