@@ -138,7 +138,7 @@ std::optional<qint32> MemberFeatures::parseNumber(const QString& text)
     const auto n = ParseLocaleNumber(text);
     if (!n || !std::isfinite(*n))
         return std::nullopt;
-    // Halves go to the even neighbour, as the original conversion did.
+    // Halves go to the even neighbour, the program's one rounding rule for typed numbers.
     const int oldMode = std::fegetround();
     std::fesetround(FE_TONEAREST);
     const double r = std::nearbyint(*n);

@@ -7,7 +7,7 @@ using namespace tikkeli;
 
 namespace {
 
-TEST(SqlDialect, RewritesTheOriginalDialectOutsideLiterals)
+TEST(SqlDialect, RewritesTheOlderDialectOutsideLiterals)
 {
     const struct {
         const char* in;
