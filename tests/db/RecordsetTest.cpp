@@ -215,6 +215,11 @@ TEST_F(RecordsetTest, SecondDeleteRemovesTheRowAskedFor)
         {"SELECT * FROM js ORDER BY jsID", "position"},
         {"SELECT * FROM js ORDER BY jsID", "find"},
         {"SELECT * FROM js ORDER BY jsID", "bookmark"},
+        {"SELECT * FROM js ORDER BY jsID", "move"},
+        {"SELECT * FROM js ORDER BY jsID", "early bookmark"},
+        {"SELECT jsSukunimi FROM js ORDER BY jsSukunimi", "early bookmark"},
+        {"SELECT jsSukunimi, jsID FROM js ORDER BY jsSukunimi", "moves"},
+        {"SELECT jsSukunimi, jsID FROM js ORDER BY jsSukunimi", "move"},
         {"SELECT jsSukunimi FROM js ORDER BY jsID", "moves"},
         {"SELECT jsSukunimi FROM js ORDER BY jsID", "position"},
         {"SELECT jsSukunimi FROM js ORDER BY jsID", "find"},
@@ -232,6 +237,9 @@ TEST_F(RecordsetTest, SecondDeleteRemovesTheRowAskedFor)
         for (rs.moveFirst(); !rs.eof(); rs.moveNext())
             names.push_back(rs.field("jsSukunimi").toString());
         rs.moveFirst();
+        rs.move(3);
+        const Bookmark markOfFourth = rs.bookmark();   // taken before anything is deleted
+        rs.moveFirst();
         rs.moveNext();
         rs.deleteRecord();   // the second row of the set
         const QString fourth = names[3];
@@ -239,6 +247,10 @@ TEST_F(RecordsetTest, SecondDeleteRemovesTheRowAskedFor)
         if (how == "moves") {
             rs.moveNext();
             rs.moveNext();
+        } else if (how == "early bookmark") {
+            rs.setBookmark(markOfFourth);
+        } else if (how == "move") {
+            rs.move(2);   // from the deleted row's place: the next row is one, the row after it two
         } else if (how == "position") {
             rs.setAbsolutePosition(2);
         } else if (how == "find") {

@@ -14,17 +14,17 @@ namespace {
 QByteArray definitionWith(const char* place, const char* value)
 {
     QByteArray json = R"({"format": "tikkeli-report/1", "data": {"table": "vs"},
-      "page": {"size": PAGE, "margins": {"left": LEFT}},
-      "labels": {"columns": COLUMNS, "rows": ROWS, "width": 60, "height": 30, "columnGap": GAP},
-      "bands": {"detail": {"height": HEIGHT, "items": [
-        {"type": "field", "field": "vs.vsNimi", "x": X, "width": 50, "height": 5, "font": {"size": FONT},
-         "format": "number", "decimals": DECIMALS},
-        {"type": "line", "x": 0, "y": 0, "x2": X2, "lineWidth": PEN}]}}})";
+      "page": {"size": <PAGE>, "margins": {"left": <LEFT>}},
+      "labels": {"columns": <COLUMNS>, "rows": <ROWS>, "width": 60, "height": 30, "columnGap": <GAP>},
+      "bands": {"detail": {"height": <HEIGHT>, "items": [
+        {"type": "field", "field": "vs.vsNimi", "x": <X>, "width": 50, "height": 5, "font": {"size": <FONT>},
+         "format": "number", "decimals": <DECIMALS>},
+        {"type": "line", "x": 0, "y": 0, "x2": <X2>, "lineWidth": <PEN>}]}}})";
     const std::map<QByteArray, QByteArray> normal = {
         {"PAGE", R"("A4")"}, {"LEFT", "20"}, {"COLUMNS", "3"}, {"ROWS", "8"}, {"GAP", "0"}, {"HEIGHT", "30"},
         {"X", "0"}, {"FONT", "10"}, {"DECIMALS", "2"}, {"X2", "50"}, {"PEN", "0.5"}};
     for (const auto& [key, v] : normal)
-        json.replace(key, key == place ? QByteArray(value) : v);
+        json.replace("<" + key + ">", key == place ? QByteArray(value) : v);
     return json;
 }
 
