@@ -4,6 +4,8 @@
 #include "backup/FolderBackup.h"
 #include "backup/ui/BackupWindows.h"
 #include "base/ui/WindowOpeners.h"
+#include "contracts/ui/ContractWindows.h"
+#include "invoicing/ui/InvoicingWindows.h"
 #include "members/ui/MemberWindows.h"
 #include "printing/ReportServices.h"
 #include "printing/ui/ReportPrinting.h"
@@ -20,6 +22,8 @@ void RegisterWindowOpeners()
     RegisterMemberWindows();
     RegisterMemberWindows();
     RegisterMemberWindows();
+    RegisterInvoicingWindows();
+    RegisterContractWindows();
 
     const auto command = [](void (*run)()) { return [run](QWidget*) { run(); }; };
     WindowOpeners::set(MainCommand::FolderBackup, command(&FolderBackup::backup));

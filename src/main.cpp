@@ -1,7 +1,11 @@
 #include "base/Prompter.h"
 #include "base/ui/WidgetPrompter.h"
 #include "ProgramWindows.h"
+#include "app/ui/ProgramIcon.h"
+#include "app/ui/StartCheck.h"
 #include "app/ui/frmMain.h"
+#include "base/ui/FullGlyphStyle.h"
+#include "base/ui/FullGlyphTextBoxes.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -12,6 +16,12 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tikkeli"));
+    // The desktop matches the windows to the installed menu entry and its icon.
+    QApplication::setDesktopFileName(QStringLiteral("fi.tikkeli.Tikkeli"));
+    QApplication::setWindowIcon(tikkeli::ProgramIcon());
+    // Rows and multi-line boxes show Å and Ö whole in the desktop's fonts.
+    QApplication::setStyle(new tikkeli::FullGlyphStyle);
+    tikkeli::FullGlyphTextBoxes::install();
     // The club's numbers and dates are Finnish whatever the desktop's language.
     QLocale::setDefault(QLocale(QLocale::Finnish, QLocale::Finland));
     // Qt's own dialogs (file choosers, printer setup, standard buttons) in Finnish too.
@@ -26,7 +36,9 @@ int main(int argc, char** argv)
     tikkeli::RegisterWindowOpeners();
 
     int rc = 0;
-    {
+    if (QApplication::arguments().contains(QStringLiteral("--start-check"))) {
+        rc = tikkeli::RunStartCheck();
+    } else {
         tikkeli::frmMain mainWindow;
         if (mainWindow.Load()) {
             mainWindow.show();

@@ -2,6 +2,7 @@
 
 #include "backup/BackupRows.h"
 #include "base/ErrorHandling.h"
+#include "base/FileFilters.h"
 #include "base/Folders.h"
 #include "backup/DatabaseRelease.h"
 #include "db/MaintenanceFileOps.h"
@@ -222,7 +223,7 @@ void FolderBackup::restore()
     FileDialogRequest request;
     request.title = RestoreDialogTitle;
     request.folder = s.BackupFolder.isEmpty() ? QDir::homePath() : s.BackupFolder;
-    request.filter = QStringLiteral("Database (*.mdb)");
+    request.filter = DatabaseFileFilter();
     const std::optional<QString> source = prompter.openFile(request);
     if (!source || source->isEmpty())
         return;

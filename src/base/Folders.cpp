@@ -5,6 +5,10 @@
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
+#ifndef TIKKELI_PROGRAM_DIR_FROM_BIN
+#define TIKKELI_PROGRAM_DIR_FROM_BIN "../share/tikkeli"
+#endif
+
 namespace tikkeli {
 
 QString ProgramFolder()
@@ -12,7 +16,19 @@ QString ProgramFolder()
     const QString overridePath = qEnvironmentVariable("TIKKELI_PROGRAM_DIR");
     if (!overridePath.isEmpty())
         return QDir::cleanPath(overridePath);
-    return QDir::cleanPath(QCoreApplication::applicationDirPath());
+    return ProgramFolderOf(QCoreApplication::applicationDirPath());
+}
+
+QString ProgramFolderOf(const QString& executableFolder)
+{
+    const QDir programDir(executableFolder);
+    if (programDir.exists(QStringLiteral("reports")))
+        return QDir::cleanPath(programDir.absolutePath());
+    const QString installed =
+        QDir::cleanPath(programDir.absoluteFilePath(QStringLiteral(TIKKELI_PROGRAM_DIR_FROM_BIN)));
+    if (QDir(installed).exists(QStringLiteral("reports")))
+        return installed;
+    return QDir::cleanPath(programDir.absolutePath());
 }
 
 QString DocumentsFolder()

@@ -4,10 +4,14 @@
 
 namespace tikkeli {
 
-// The folder of the program file: reports/, lasku.txt, karhu.txt, demo1.mdb and mallit/ lie there.
+// The program's own files: reports/, lasku.txt, karhu.txt, demo1.mdb and mallit/. In the build tree
+// they lie beside the program file; installed, in share/tikkeli/ beside the bin/ folder that holds it.
 // The environment variable TIKKELI_PROGRAM_DIR names another folder (tests, running from a build).
 // Never written to: it may belong to root once installed.
 QString ProgramFolder();
+// The same for a program file in executableFolder: that folder when it holds reports/ (the build
+// tree), else ../share/tikkeli/ when that does (an installed prefix), else the folder itself.
+QString ProgramFolderOf(const QString& executableFolder);
 // The user's documents folder (XDG documents); TIKKELI_DOCUMENTS overrides it.
 QString DocumentsFolder();
 // The program's own folder under the documents folder ("Tikkeli"): the user's databases live here.

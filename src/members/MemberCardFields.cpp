@@ -1,6 +1,8 @@
 #include "members/MemberCardFields.h"
 
+#include "base/DateInput.h"
 #include "base/NullConversions.h"
+#include "db/Schema.h"
 
 #include <QLocale>
 
@@ -36,15 +38,21 @@ const QStringList& MemberCardFields::checkFields()
 
 int MemberCardFields::maxLength(int index)
 {
-    switch (index) {
-    case 0: return 10;
-    case 4: return 5;
-    case 9: return 30;
-    case 10:
-    case 11:
-    case 12: return 50;
-    default: return 0;
-    }
+    if (isDate(index) || index < 0 || index >= Count)
+        return 0;
+    const TableDef* table = Schema::table(QStringLiteral("jr"));
+    const FieldDef* field = table ? table->field(textFields()[index]) : nullptr;
+    return field ? field->size : 0;
+}
+
+QString MemberCardFields::caption(int index)
+{
+    if (index == 5)
+        return QStringLiteral("Postitoimipaikka");
+    QString text = labels().value(index);
+    if (text.endsWith(u':'))
+        text.chop(1);
+    return text;
 }
 
 QString MemberCardFields::textOf(int index, const Value& value)
@@ -54,28 +62,45 @@ QString MemberCardFields::textOf(int index, const Value& value)
     return NullToString(value);
 }
 
-Value MemberCardFields::valueOf(int index, const QString& text)
+std::optional<Value> MemberCardFields::valueOf(int index, const QString& text)
 {
     if (text.isEmpty())
         return Value();
     if (isDate(index)) {
-        const auto date = ParseLocaleDate(text);
-        return date ? Value(date->date()) : Value();
+        const auto date = ReadDate(text);
+        if (!date)
+            return std::nullopt;
+        return Value(*date);
     }
     return Value(text);
 }
 
-QString MemberCardFields::normalisedDateText(const QString& text, bool* valid)
+std::optional<QString> MemberCardFields::normalisedDateText(const QString& text)
 {
-    *valid = true;
     if (text.isEmpty())
         return text;
-    const auto date = ParseLocaleDate(text);
-    if (!date) {
-        *valid = false;
-        return QString();
+    const auto date = ReadDate(text);
+    if (!date)
+        return std::nullopt;
+    return QLocale().toString(*date, QLocale::ShortFormat);
+}
+
+QString MemberCardFields::notADateMessage(int index, const QString& text)
+{
+    return caption(index) + QStringLiteral(": \"") + text
+           + QStringLiteral("\" ei ole päivämäärä. Kirjoita päivämäärä muodossa p.k.vvvv.");
+}
+
+QString MemberCardFields::refusalMessage(const QString& databaseText)
+{
+    const QStringList& fields = textFields();
+    for (int i = 0; i < Count; ++i) {
+        if (!databaseText.contains(QStringLiteral("(") + fields[i] + QStringLiteral(")")))
+            continue;
+        return QStringLiteral("Kentän \"") + caption(i) + QStringLiteral("\" arvo on liian pitkä (enintään ")
+               + QString::number(maxLength(i)) + QStringLiteral(" merkkiä).");
     }
-    return QLocale().toString(date->date(), QLocale::ShortFormat);
+    return QString();
 }
 
 bool MemberCardFields::surnameNeedsLetter(const QString& text)

@@ -1,5 +1,6 @@
 #include "members/MemberFeatures.h"
 
+#include "base/DateInput.h"
 #include "base/NullConversions.h"
 #include "db/Recordset.h"
 
@@ -96,35 +97,65 @@ MemberFeatures::SaveOutcome MemberFeatures::save(Database& db, qint32 featureId,
     if (rs.eof())
         return out;
     out.found = true;
+    struct Change {
+        QString field;
+        Value value;
+    };
+    std::vector<Change> changes;
+    // A box still showing the stored value as shown leaves the field alone: showing a feature
+    // must not rewrite it (a time of day, memo line ends...).
+    const auto consider = [&](Kind kind, const char* field, const QString& text, auto read) {
+        if (!kinds.testFlag(kind))
+            return;
+        const QString name = QLatin1String(field);
+        const Value stored = rs.field(name);
+        if (text == shownText(kind, stored))
+            return;
+        if (text.isEmpty()) {
+            if (!stored.isNull())
+                changes.push_back({name, Value()});
+            return;
+        }
+        const std::optional<Value> value = read(text);
+        if (!value) {
+            out.refused.setFlag(kind);
+            return;
+        }
+        if (*value != stored)
+            changes.push_back({name, *value});
+    };
+    consider(Date, "ptValDate", texts.date, [](const QString& t) -> std::optional<Value> {
+        const auto d = ReadDateTime(t);
+        return d ? std::optional<Value>(Value(*d)) : std::nullopt;
+    });
+    consider(Number, "ptValLong", texts.number, [](const QString& t) -> std::optional<Value> {
+        const auto n = parseNumber(t);
+        return n ? std::optional<Value>(Value(*n)) : std::nullopt;
+    });
+    consider(Amount, "ptValCurrency", texts.amount, [](const QString& t) -> std::optional<Value> {
+        const auto a = ParseLocaleCurrency(t);
+        return a ? std::optional<Value>(Value(*a)) : std::nullopt;
+    });
+    consider(Memo, "ptValMemo", texts.memo, [](const QString& t) -> std::optional<Value> { return Value(t); });
+    // A text that cannot be read writes nothing at all: the stored values stay until it is
+    // corrected.
+    if (out.refused || changes.empty())
+        return out;
     rs.edit();
-    if (kinds.testFlag(Date)) {
-        const auto d = parseDate(texts.date);
-        rs.setField(QStringLiteral("ptValDate"), d ? Value(*d) : Value());
-        out.emptied.setFlag(Date, !d);
-    }
-    if (kinds.testFlag(Number)) {
-        const auto n = parseNumber(texts.number);
-        rs.setField(QStringLiteral("ptValLong"), n ? Value(*n) : Value());
-        out.emptied.setFlag(Number, !n);
-    }
-    if (kinds.testFlag(Memo)) {
-        // The field refuses the empty text: an emptied memo is stored as Null.
-        rs.setField(QStringLiteral("ptValMemo"), texts.memo.isEmpty() ? Value() : Value(texts.memo));
-    }
-    if (kinds.testFlag(Amount)) {
-        const auto a = ParseLocaleCurrency(texts.amount);
-        rs.setField(QStringLiteral("ptValCurrency"), a ? Value(*a) : Value());
-        out.emptied.setFlag(Amount, !a);
-    }
+    for (const Change& c : changes)
+        rs.setField(c.field, c.value);
     rs.update();
-    // An empty box stays empty; only a text that was thrown away counts as emptied.
-    if (texts.date.isEmpty())
-        out.emptied.setFlag(Date, false);
-    if (texts.number.isEmpty())
-        out.emptied.setFlag(Number, false);
-    if (texts.amount.isEmpty())
-        out.emptied.setFlag(Amount, false);
+    out.written = true;
     return out;
+}
+
+QString MemberFeatures::shownText(Kind kind, const Value& stored)
+{
+    QString text = NullToString(stored);
+    // A text box shows line ends as LF alone, whichever way they were stored.
+    if (kind == Memo)
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return text;
 }
 
 bool MemberFeatures::remove(Database& db, qint32 featureId)
@@ -150,15 +181,13 @@ std::optional<qint32> MemberFeatures::parseNumber(const QString& text)
 
 std::optional<QDate> MemberFeatures::parseDate(const QString& text)
 {
-    const auto d = ParseLocaleDate(text);
-    if (!d || !d->date().isValid())
-        return std::nullopt;
-    return d->date();
+    return ReadDate(text);
 }
 
 QString MemberFeatures::reformatDate(const QString& text)
 {
-    const auto d = parseDate(text);
+    // A time of day typed or stored with the date stays with it.
+    const auto d = ReadDateTime(text);
     return d ? NullToString(Value(*d)) : text;
 }
 

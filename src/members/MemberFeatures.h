@@ -37,7 +37,8 @@ public:
     };
     struct SaveOutcome {
         bool found = false;
-        Kinds emptied;        // boxes whose text could not be stored: they are emptied
+        bool written = false; // some value differed from the stored one and was written
+        Kinds refused;        // boxes whose text is no value of the kind: nothing was written
     };
 
     // Definitions offered for attaching, by name. A definition without a name is not offered.
@@ -50,16 +51,21 @@ public:
     // Attaches a definition to a member with the defaults of its enabled kinds; the new ptID.
     // A missing definition still gives a row holding only the two links.
     static qint32 attach(Database& db, qint32 memberId, qint32 definitionId);
-    // Stores the texts of the given kinds, each read by the locale's rules; a text that is empty,
-    // unreadable or out of the field's range stores Null.
+    // Stores the texts of the given kinds, each read by the locale's rules; an empty text stores
+    // Null. Only values that differ from the stored ones are written (a box showing the stored
+    // value as shownText gives it is no change). When a text cannot be read (or is out of the
+    // field's range) nothing at all is written and its kind is in refused.
     static SaveOutcome save(Database& db, qint32 featureId, Kinds kinds, const Texts& texts);
+    // The text a value box shows for a stored value.
+    static QString shownText(Kind kind, const Value& stored);
     // False when the row was already gone.
     static bool remove(Database& db, qint32 featureId);
 
     // Box readers: nullopt for a text that is no value of the kind (also beyond its range).
     static std::optional<qint32> parseNumber(const QString& text);
     static std::optional<QDate> parseDate(const QString& text);
-    // The date text in the short form the boxes show; a text that is no date comes back unchanged.
+    // The date text in the form the boxes show (a time of day kept); a text that is no date comes
+    // back unchanged.
     static QString reformatDate(const QString& text);
 };
 

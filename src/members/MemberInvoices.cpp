@@ -47,14 +47,13 @@ std::optional<MemberInvoices::Details> MemberInvoices::details(Database& db, qin
     return d;
 }
 
-MemberInvoices::MarkOutcome MemberInvoices::markPaid(Database& db, const QString& reference, qint32 shownInvoiceId)
+MemberInvoices::MarkOutcome MemberInvoices::markPaid(Database& db, qint32 invoiceId)
 {
     MarkOutcome out;
     Transaction tx(db);
     Recordset rs = db.openRecordset(
-        QStringLiteral("SELECT jmhID, jmhjmID, jmhjmjrID, jmhjmJasMak FROM jmhist WHERE jmhjmViitenumero = ? "
-                       "ORDER BY (jmhID = ?) DESC, jmhID"),
-        RecordsetType::Snapshot, {reference, shownInvoiceId});
+        QStringLiteral("SELECT jmhID, jmhjmID, jmhjmjrID, jmhjmJasMak FROM jmhist WHERE jmhID = ?"),
+        RecordsetType::Snapshot, {invoiceId});
     if (rs.eof())
         return out;
     out.found = true;

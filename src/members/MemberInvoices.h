@@ -30,11 +30,10 @@ public:
     // Oldest invoice first.
     static std::vector<Entry> list(Database& db, qint32 memberId);
     static std::optional<Details> details(Database& db, qint32 invoiceId);
-    // Marks the history invoice with this reference paid, with its rows and, for a membership-fee
-    // invoice, the member's fee; all in one transaction. Throws DbException. Invoices sharing a
-    // personal reference are told apart by shownInvoiceId (the jmhID whose details the user sees);
-    // without it, or when it no longer carries the reference, the first one is marked.
-    static MarkOutcome markPaid(Database& db, const QString& reference, qint32 shownInvoiceId = 0);
+    // Marks the history invoice invoiceId (jmhID) paid, with its rows and, for a membership-fee
+    // invoice, the member's fee; all in one transaction. Throws DbException. The invoice is named by
+    // its id, not by its reference: a reference may be empty, padded or shared by several invoices.
+    static MarkOutcome markPaid(Database& db, qint32 invoiceId);
     static QString notFoundMessage(const QString& reference);
 };
 

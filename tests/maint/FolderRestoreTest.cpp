@@ -65,7 +65,7 @@ TEST_F(FolderRestoreTest, CancelInTheOpenDialogDoesNothing)
     EXPECT_EQ(p.shown()[0].kind, ScriptedPrompter::Kind::OpenFile);
     EXPECT_EQ(p.shown()[0].request.title, QStringLiteral("Tikkeli - palautettava tietokanta"));
     EXPECT_EQ(p.shown()[0].request.folder, backupDir);
-    EXPECT_EQ(p.shown()[0].request.filter, QStringLiteral("Database (*.mdb)"));
+    EXPECT_EQ(p.shown()[0].request.filter, QStringLiteral("Tietokannat (*.mdb);;Kaikki tiedostot (*)"));
     EXPECT_FALSE(QDir(restoreDir).exists());
 }
 

@@ -96,38 +96,90 @@ TEST(MemberFeaturesTest, SaveReadsEachVisibleKindByLocaleRules)
     const struct {
         const char* number;
         Value stored;
-        bool emptied;
+        bool refused;
     } numbers[] = {
         {"12,5", Value(12), false},     // half to the even neighbour
         {"13,5", Value(14), false},
         {"-2,5", Value(-2), false},
         {"1 234", Value(1234), false},
         {"", Value(), false},
-        {"abc", Value(), true},
-        {"3000000000", Value(), true},  // beyond a whole number's range
-        {"12.5", Value(), true},        // a decimal point is no Finnish number
+        {"abc", Value(), true},         // refused: the stored Null stays
+        {"7", Value(7), false},
+        {"3000000000", Value(7), true}, // beyond a whole number's range: the stored 7 stays
+        {"12.5", Value(7), true},       // a decimal point is no Finnish number
     };
     for (const auto& c : numbers) {
         const auto out = MemberFeatures::save(t.db(), f, all, {{}, QString::fromUtf8(c.number), {}, {}});
         ASSERT_TRUE(out.found);
-        EXPECT_EQ(out.emptied.testFlag(K::Number), c.emptied) << c.number;
+        EXPECT_EQ(out.refused.testFlag(K::Number), c.refused) << c.number;
         EXPECT_EQ(MemberFeatures::values(t.db(), f)->number, c.stored) << c.number;
     }
 
-    auto out = MemberFeatures::save(t.db(), f, all, {QStringLiteral("5.3.2024"), {}, QStringLiteral("12,3456"),
-                                                     QStringLiteral("rivi\nrivi")});
+    auto out = MemberFeatures::save(t.db(), f, all, {QStringLiteral("5.3.2024"), QStringLiteral("7"),
+                                                     QStringLiteral("12,3456"), QStringLiteral("rivi\nrivi")});
     auto v = MemberFeatures::values(t.db(), f);
     EXPECT_EQ(v->date.toDate(), QDate(2024, 3, 5));
     EXPECT_EQ(v->amount.toCurrency(), Currency::fromRaw(123456));
     EXPECT_EQ(v->memo, Value(QStringLiteral("rivi\nrivi")));
-    EXPECT_FALSE(out.emptied);
+    EXPECT_FALSE(out.refused);
+    EXPECT_TRUE(out.written);
 
-    out = MemberFeatures::save(t.db(), f, all, {QStringLiteral("31.2.2024"), {}, QStringLiteral("x"), {}});
+    // A mistyped date or amount writes nothing at all: every stored value stays.
+    for (const auto& [date, amount, refused] :
+         {std::tuple{"31.2.2024", "12,3456", K::Date}, std::tuple{"10:30", "12,3456", K::Date},
+          std::tuple{"5.3.2024", "x", K::Amount}}) {
+        SCOPED_TRACE(date);
+        out = MemberFeatures::save(t.db(), f, all, {QString::fromUtf8(date), QStringLiteral("7"),
+                                                    QString::fromUtf8(amount), QString()});
+        EXPECT_EQ(out.refused, MemberFeatures::Kinds(refused));
+        EXPECT_FALSE(out.written);
+        v = MemberFeatures::values(t.db(), f);
+        EXPECT_EQ(v->date.toDate(), QDate(2024, 3, 5));
+        EXPECT_EQ(v->amount.toCurrency(), Currency::fromRaw(123456));
+        EXPECT_EQ(v->memo, Value(QStringLiteral("rivi\nrivi")));
+    }
+    // Emptied boxes store Null (an emptied memo too).
+    out = MemberFeatures::save(t.db(), f, all, {{}, {}, {}, {}});
     v = MemberFeatures::values(t.db(), f);
-    EXPECT_TRUE(v->date.isNull());
-    EXPECT_TRUE(v->amount.isNull());
-    EXPECT_TRUE(v->memo.isNull());   // an emptied memo is stored as Null
-    EXPECT_EQ(out.emptied, MemberFeatures::Kinds(K::Date | K::Amount));
+    EXPECT_TRUE(v->date.isNull() && v->number.isNull() && v->amount.isNull() && v->memo.isNull());
+}
+
+TEST(MemberFeaturesTest, BoxesShowingTheStoredValuesRewriteNothing)
+{
+    CardTestDb t;
+    const qint32 m = t.addMember(QStringLiteral("Virtanen"));
+    const qint32 f = t.addFeature(m, t.addDefinition(QStringLiteral("Ase")));
+    using K = MemberFeatures::Kind;
+    const MemberFeatures::Kinds all = K::Date | K::Number | K::Amount | K::Memo;
+    // A memo with CR LF line ends and a date with a time of day, as other programs store them.
+    t.db().execute(QStringLiteral("UPDATE pt SET ptValDate = '2024-03-05 14:30:00', ptValLong = 3, "
+                                  "ptValCurrency = 2.5, ptValMemo = ? WHERE ptID = ?"),
+                   {QStringLiteral("eka\r\ntoka"), f});
+    const auto before = MemberFeatures::values(t.db(), f);
+    ASSERT_TRUE(before);
+    const MemberFeatures::Texts shown = {MemberFeatures::shownText(K::Date, before->date),
+                                         MemberFeatures::shownText(K::Number, before->number),
+                                         MemberFeatures::shownText(K::Amount, before->amount),
+                                         MemberFeatures::shownText(K::Memo, before->memo)};
+    EXPECT_EQ(shown.memo, QStringLiteral("eka\ntoka"));
+    EXPECT_EQ(shown.date, QStringLiteral("5.3.2024 14.30.00"));
+    t.db().execute(QStringLiteral("CREATE TRIGGER watch BEFORE UPDATE ON pt BEGIN SELECT RAISE(ABORT, 'kirjoitettu'); END"));
+    const auto out = MemberFeatures::save(t.db(), f, all, shown);   // would throw if it wrote
+    EXPECT_TRUE(out.found);
+    EXPECT_FALSE(out.written);
+    t.db().execute(QStringLiteral("DROP TRIGGER watch"));
+    const auto after = MemberFeatures::values(t.db(), f);
+    EXPECT_EQ(after->memo, Value(QStringLiteral("eka\r\ntoka")));
+    EXPECT_EQ(after->date.toDateTime(), QDateTime(QDate(2024, 3, 5), QTime(14, 30)));
+
+    // A changed memo writes the memo alone; the date keeps its time of day.
+    MemberFeatures::Texts typed = shown;
+    typed.memo = QStringLiteral("eka\ntoka\nkolmas");
+    EXPECT_TRUE(MemberFeatures::save(t.db(), f, all, typed).written);
+    const auto changed = MemberFeatures::values(t.db(), f);
+    EXPECT_EQ(changed->memo, Value(QStringLiteral("eka\ntoka\nkolmas")));
+    EXPECT_EQ(changed->date.toDateTime(), QDateTime(QDate(2024, 3, 5), QTime(14, 30)));
+    EXPECT_EQ(changed->number, Value(3));
 }
 
 TEST(MemberFeaturesTest, SaveLeavesHiddenKindsAndMissingRowsAlone)
@@ -150,6 +202,10 @@ TEST(MemberFeaturesTest, SaveLeavesHiddenKindsAndMissingRowsAlone)
 TEST(MemberFeaturesTest, DateBoxReformatting)
 {
     EXPECT_EQ(MemberFeatures::reformatDate(QStringLiteral("05.03.2024")), QStringLiteral("5.3.2024"));
+    EXPECT_EQ(MemberFeatures::reformatDate(QStringLiteral("5.3.2024 14:30")), QStringLiteral("5.3.2024 14.30.00"));
+    EXPECT_EQ(MemberFeatures::reformatDate(QStringLiteral("10:30")), QStringLiteral("10:30"));
+    EXPECT_EQ(MemberFeatures::parseDate(QStringLiteral("10:30")), std::nullopt);
+    EXPECT_EQ(MemberFeatures::parseDate(QStringLiteral("1.1.30")), QDate(1930, 1, 1));
     EXPECT_EQ(MemberFeatures::reformatDate(QStringLiteral("huomenna")), QStringLiteral("huomenna"));
     EXPECT_EQ(MemberFeatures::reformatDate(QString()), QString());
 }

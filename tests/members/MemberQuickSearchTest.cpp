@@ -88,6 +88,10 @@ TEST_F(MemberQuickSearchTest, MemoPatternsKeepTheStarWildcardAndTreatOthersLiter
         {"Ampuma*ok", false, 1},     // * is
         {"ampuma", true, 1},
         {"muma", true, 0},
+        {"puma", true, 0},           // in the memo, but not at its beginning
+        {"ok_a", true, 0},
+        {"koira", true, 0},
+        {"puma", false, 1},
         {"O'Brien", true, 1},
         {"Ampuma 100% ok_a and far longer than thirty characters", true, 0},
     };

@@ -68,6 +68,28 @@ TEST(MemberRecords, DeleteRemovesFeatureRowsButKeepsInvoices)
     EXPECT_EQ(r.currentId(), b);
 }
 
+TEST(MemberRecords, DeleteIsAllOrNothing)
+{
+    // Either statement of the deletion failing leaves the member and every feature row in place.
+    for (const char* failing : {"BEFORE DELETE ON pt", "BEFORE DELETE ON jr"}) {
+        SCOPED_TRACE(failing);
+        test::MemberTestDb t;
+        const qint64 f = t.feature(QStringLiteral("Koira"));
+        const qint64 a = t.member(QStringLiteral("Aho"));
+        t.give(a, f);
+        t.give(a, f);
+        t.db.execute(QStringLiteral("CREATE TRIGGER refuse %1 BEGIN SELECT RAISE(ABORT, 'lukittu'); END")
+                         .arg(QLatin1String(failing)));
+        MemberRecords r;
+        r.open(t.path);
+        ASSERT_TRUE(r.findId(a));
+        EXPECT_THROW(r.deleteCurrent(), DbException);
+        EXPECT_EQ(t.db.scalar(QStringLiteral("SELECT COUNT(*) FROM jr WHERE jrID = ?"), {Value(a)}).toInt64(), 1);
+        EXPECT_EQ(t.db.scalar(QStringLiteral("SELECT COUNT(*) FROM pt WHERE ptjrID = ?"), {Value(a)}).toInt64(), 2);
+        EXPECT_FALSE(r.database().inTransaction());
+    }
+}
+
 TEST(MemberRecords, NextMemberNumberUsesTheCounterAndStoresTheNextOne)
 {
     test::MemberTestDb t;
@@ -137,18 +159,51 @@ TEST(MemberNavigation, FilteredFollowsTheAlphabeticalHoldersAndPassesTwins)
 
 TEST(MemberCardFields, TextAndValueConversions)
 {
-    EXPECT_TRUE(MemberCardFields::valueOf(1, QString()).isNull());
-    EXPECT_EQ(MemberCardFields::valueOf(1, QStringLiteral("Aho")), Value(QStringLiteral("Aho")));
-    EXPECT_TRUE(MemberCardFields::valueOf(11, QStringLiteral("31.2.2001")).isNull());
-    EXPECT_EQ(MemberCardFields::valueOf(11, QStringLiteral("1.2.2001")).toDate(), QDate(2001, 2, 1));
+    EXPECT_EQ(MemberCardFields::valueOf(1, QString()), std::optional<Value>(Value()));
+    EXPECT_EQ(MemberCardFields::valueOf(1, QStringLiteral("Aho")), std::optional<Value>(Value(QStringLiteral("Aho"))));
+    EXPECT_EQ(MemberCardFields::valueOf(11, QString()), std::optional<Value>(Value()));
+    // A typing error is no value at all: it must never be stored as Null over the date.
+    for (const char* text : {"31.2.2001", "10:30", "10.30", "kissa"})
+        EXPECT_FALSE(MemberCardFields::valueOf(11, QString::fromUtf8(text)).has_value()) << text;
+    ASSERT_TRUE(MemberCardFields::valueOf(11, QStringLiteral("1.2.2001")).has_value());
+    EXPECT_EQ(MemberCardFields::valueOf(11, QStringLiteral("1.2.2001"))->toDate(), QDate(2001, 2, 1));
+    EXPECT_EQ(MemberCardFields::valueOf(12, QStringLiteral("1.1.30"))->toDate(), QDate(1930, 1, 1));
+    EXPECT_EQ(MemberCardFields::valueOf(12, QStringLiteral("1.1.29"))->toDate(), QDate(2029, 1, 1));
     EXPECT_EQ(MemberCardFields::textOf(12, Value(QDate(2001, 2, 1))), QStringLiteral("1.2.2001"));
-    bool valid = true;
-    EXPECT_EQ(MemberCardFields::normalisedDateText(QStringLiteral("kissa"), &valid), QString());
-    EXPECT_FALSE(valid);
-    EXPECT_EQ(MemberCardFields::normalisedDateText(QStringLiteral("01.02.2001"), &valid), QStringLiteral("1.2.2001"));
-    EXPECT_TRUE(valid);
+    EXPECT_EQ(MemberCardFields::normalisedDateText(QStringLiteral("kissa")), std::nullopt);
+    EXPECT_EQ(MemberCardFields::normalisedDateText(QStringLiteral("10:30")), std::nullopt);
+    EXPECT_EQ(MemberCardFields::normalisedDateText(QString()), std::optional<QString>(QString()));
+    EXPECT_EQ(MemberCardFields::normalisedDateText(QStringLiteral("01.02.2001")), std::optional<QString>(QStringLiteral("1.2.2001")));
+    EXPECT_EQ(MemberCardFields::notADateMessage(11, QStringLiteral("31.2.2024")),
+              QStringLiteral("Syntymäpäivä: \"31.2.2024\" ei ole päivämäärä. Kirjoita päivämäärä muodossa p.k.vvvv."));
     const std::pair<const char*, bool> surnames[] = {{"Aho", false}, {"aho", false}, {"Öhman", false},
                                                      {"1Aho", true}, {" Aho", true}, {"", false}};
     for (const auto& [s, needs] : surnames)
         EXPECT_EQ(MemberCardFields::surnameNeedsLetter(QString::fromUtf8(s)), needs) << s;
+}
+
+TEST(MemberCardFields, BoxesHoldWhatTheirFieldsHoldAndARefusalNamesTheField)
+{
+    test::MemberTestDb t;
+    const std::pair<int, int> widths[] = {{0, 10}, {1, 50}, {2, 50}, {3, 50}, {4, 5}, {5, 50}, {6, 30},
+                                          {7, 30}, {8, 50}, {9, 30}, {10, 50}};
+    for (const auto& [index, width] : widths)
+        EXPECT_EQ(MemberCardFields::maxLength(index), width) << index;
+    // What the database says when a value is too long is turned into words about the field.
+    for (const auto& [field, caption, width] :
+         {std::tuple{"jrSukunimi", "Sukunimi", 50}, std::tuple{"jrPostitoimipaikka", "Postitoimipaikka", 50},
+          std::tuple{"jrJasennumero", "Jäsennumero", 10}}) {
+        QString refusal;
+        try {
+            t.db.execute(QStringLiteral("INSERT INTO jr (%1) VALUES (?)").arg(QLatin1String(field)),
+                         {Value(QString(width + 1, QLatin1Char('x')))});
+        } catch (const DbException& e) {
+            refusal = e.description();
+        }
+        EXPECT_EQ(MemberCardFields::refusalMessage(refusal),
+                  QStringLiteral("Kentän \"%1\" arvo on liian pitkä (enintään %2 merkkiä).")
+                      .arg(QString::fromUtf8(caption)).arg(width))
+            << refusal.toStdString();
+    }
+    EXPECT_EQ(MemberCardFields::refusalMessage(QStringLiteral("disk I/O error")), QString());
 }

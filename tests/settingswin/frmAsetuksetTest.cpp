@@ -309,7 +309,7 @@ TEST_F(frmAsetuksetTest, DatabaseChooserPresetsTheFileOrTheFolder)
     // The dialog opens in the database's folder with its name proposed, not at "<folder>/<path>".
     EXPECT_EQ(prompter.shown()[0].request.fileName, "seura.mdb");
     EXPECT_EQ(prompter.shown()[0].request.folder, dir.path());
-    EXPECT_EQ(prompter.shown()[0].request.filter, "Database (*.mdb)");
+    EXPECT_EQ(prompter.shown()[0].request.filter, "Tietokannat (*.mdb);;Kaikki tiedostot (*)");
     EXPECT_EQ(edit("tTietokanta")->text(), dir.filePath("valittu.mdb"));
 
     prompter.clear();

@@ -3,6 +3,7 @@
 #include "settings/NewDatabase.h"
 #include "base/Prompter.h"
 #include "app/ui/AboutPicture.h"
+#include "app/ui/ProgramIcon.h"
 #include "base/ui/FormRegistry.h"
 #include "base/ui/Twips.h"
 #include "app/ui/frmAbout.h"
@@ -56,6 +57,7 @@ frmMain::frmMain(QWidget* parent)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Tikkeli"));
+    setWindowIcon(ProgramIcon());
     buildButtons();
     buildMenus();
     askOwnDatabase = [](QWidget* owner) {

@@ -4,9 +4,12 @@
 #include "base/NullConversions.h"
 #include "base/Prompter.h"
 #include "base/ui/TextBoxHelpers.h"
+#include "members/ui/SelectAllOnFocus.h"
 #include "db/DbError.h"
 
 #include <QEvent>
+#include <QFocusEvent>
+#include <stdexcept>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -176,7 +179,24 @@ void MemberFeaturesPanel::LoadMemberFeatureDefinitions()
 
 void MemberFeaturesPanel::ClearMemberFeatureInputs()
 {
+    const bool wasClearing = m_clearing;
     m_clearing = true;
+    // A value box about to be disabled would hand the focus on to the next control in the chain -
+    // a card box, where the next key typed would overwrite the member's data. The feature list
+    // is a neutral place instead.
+    for (QWidget* w : std::initializer_list<QWidget*>{tDate, tLong, tCurrency, tMemo}) {
+        if (w->hasFocus()) {
+            QListWidget* neutral = lstAllPt->isVisibleTo(this) ? lstAllPt : lstAllPi;
+            // A list given the focus makes its first entry current; that is no choice of the
+            // user's and must not show (or write) anything while the boxes are being cleared.
+            const QSignalBlocker block(neutral);
+            const int row = neutral->currentRow();
+            neutral->setFocus(Qt::OtherFocusReason);
+            if (neutral->currentRow() != row)
+                neutral->setCurrentRow(row);
+            break;
+        }
+    }
     for (QLabel* l : {lblDate, lblLong, lblCurrency, lblMemo, lblKuvaus, lKuvaus})
         l->hide();
     for (QLineEdit* box : {tDate, tLong, tCurrency})
@@ -185,7 +205,28 @@ void MemberFeaturesPanel::ClearMemberFeatureInputs()
     lKuvaus->clear();
     for (QWidget* w : std::initializer_list<QWidget*>{tDate, tLong, tCurrency, tMemo})
         w->setEnabled(false);
-    m_clearing = false;
+    m_clearing = wasClearing;
+}
+
+void MemberFeaturesPanel::valuesChangedElsewhere()
+{
+    // The typed value is written before the list is read again; one that cannot be written
+    // stays typed, with the list as it is.
+    if (!savePending())
+        return;
+    const qint32 shown = ItemId(lstAllPt->currentItem());
+    refillMemberList();
+    EditedFeatureIndex = -1;
+    int row = -1;
+    for (int i = 0; i < lstAllPt->count(); ++i) {
+        if (ItemId(lstAllPt->item(i)) == shown)
+            row = i;
+    }
+    {
+        const QSignalBlocker block(lstAllPt);
+        lstAllPt->setCurrentRow(row);
+    }
+    ShowMemberFeatureValue();
 }
 
 void MemberFeaturesPanel::valueBoxChanged()
@@ -214,16 +255,25 @@ void MemberFeaturesPanel::SaveMemberFeatureValue()
         Database db = database();
         const MemberFeatures::SaveOutcome out = MemberFeatures::save(
             db, ItemId(item), visibleKinds(), {tDate->text(), tLong->text(), tCurrency->text(), tMemo->toPlainText()});
-        m_clearing = true;
-        if (out.emptied.testFlag(MemberFeatures::Date))
-            tDate->clear();
-        if (out.emptied.testFlag(MemberFeatures::Number))
-            tLong->clear();
-        if (out.emptied.testFlag(MemberFeatures::Amount))
-            tCurrency->clear();
-        m_clearing = false;
+        if (out.refused) {
+            // Nothing was written and the typed text stays for correction.
+            const std::pair<MemberFeatures::Kind, QLineEdit*> boxes[] = {
+                {MemberFeatures::Date, tDate}, {MemberFeatures::Number, tLong}, {MemberFeatures::Amount, tCurrency}};
+            for (const auto& [kind, box] : boxes) {
+                if (out.refused.testFlag(kind))
+                    throw std::runtime_error(refusedValueMessage(kind, box->text()).toStdString());
+            }
+        }
     }
     FeatureValueChanged = false;
+}
+
+QString MemberFeaturesPanel::refusedValueMessage(MemberFeatures::Kind kind, const QString& text)
+{
+    const QString what = kind == MemberFeatures::Date     ? QStringLiteral("päivämäärä")
+                         : kind == MemberFeatures::Number ? QStringLiteral("kokonaisluku")
+                                                          : QStringLiteral("rahamäärä");
+    return QStringLiteral("Ominaisuuden arvo \"") + text + QStringLiteral("\" ei ole ") + what + u'.';
 }
 
 bool MemberFeaturesPanel::savePending()
@@ -237,6 +287,11 @@ bool MemberFeaturesPanel::savePending()
         const auto* db = dynamic_cast<const DbException*>(&e);
         ShowWarning(QStringLiteral("Ominaisuuden arvoa ei voitu tallentaa.\r\n")
                     + (db ? db->description() : QString::fromUtf8(e.what())));
+        if (const QListWidgetItem* edited = lstAllPt->item(EditedFeatureIndex); edited && !edited->isSelected()) {
+            // The list moved on to another feature: back to the one whose value waits.
+            const QSignalBlocker block(lstAllPt);
+            lstAllPt->setCurrentRow(EditedFeatureIndex);
+        }
         return false;
     }
 }
@@ -249,8 +304,8 @@ void MemberFeaturesPanel::ShowMemberFeatureValue()
     const QListWidgetItem* item = lstAllPt->currentItem();
     if (!item || lstAllPt->currentRow() < 0)
         return;
-    // A row that cannot be read shows nothing, as one that has disappeared.
-    IgnoringErrors("member features: show a value", [&] {
+    const bool wasClearing = m_clearing;
+    try {
         Database db = database();
         const auto values = MemberFeatures::values(db, ItemId(item));
         if (!values)
@@ -261,6 +316,8 @@ void MemberFeaturesPanel::ShowMemberFeatureValue()
         lblKuvaus->show();
         lKuvaus->show();
         lKuvaus->setText(def->description);
+        // Showing the stored values is no change of them: nothing is pending until the user types.
+        m_clearing = true;
         const auto showKind = [&](MemberFeatures::Kind kind, QLabel* label, QWidget* box, const Value& value) {
             const bool on = def->enabled.testFlag(kind);
             label->setVisible(on);
@@ -268,15 +325,19 @@ void MemberFeaturesPanel::ShowMemberFeatureValue()
             if (!on)
                 return;
             if (auto* line = qobject_cast<QLineEdit*>(box))
-                line->setText(NullToString(value));
-            else if (const QString text = NullToString(value); tMemo->toPlainText() != text)
-                tMemo->setPlainText(text);   // the same text again is no change, as in a line box
+                line->setText(MemberFeatures::shownText(kind, value));
+            else
+                tMemo->setPlainText(MemberFeatures::shownText(kind, value));
         };
         showKind(MemberFeatures::Number, lblLong, tLong, values->number);
         showKind(MemberFeatures::Date, lblDate, tDate, values->date);
         showKind(MemberFeatures::Amount, lblCurrency, tCurrency, values->amount);
         showKind(MemberFeatures::Memo, lblMemo, tMemo, values->memo);
-    });
+        m_clearing = wasClearing;
+    } catch (const std::exception&) {
+        m_clearing = wasClearing;
+        // A row that cannot be read shows nothing, as one that has disappeared.
+    }
 }
 
 void MemberFeaturesPanel::showDefinitionDescription()
@@ -396,8 +457,13 @@ void MemberFeaturesPanel::valueBoxLeft(QLineEdit* box)
         return;
     bool valid = true;
     if (box == tDate) {
-        box->setText(MemberFeatures::reformatDate(text));
-        valid = MemberFeatures::parseDate(text).has_value();
+        // A text that is no date stays for correction; the save refuses it with a message.
+        const QString shown = MemberFeatures::reformatDate(text);
+        if (shown != text)
+            box->setText(shown);
+        if (!MemberFeatures::parseDate(text))
+            Prompter::instance().beep();
+        return;
     } else if (box == tLong) {
         valid = MemberFeatures::parseNumber(text).has_value();
     } else if (box == tCurrency) {
@@ -425,7 +491,7 @@ bool MemberFeaturesPanel::eventFilter(QObject* watched, QEvent* event)
         }
         return false;
     }
-    if (event->type() == QEvent::FocusIn) {
+    if (event->type() == QEvent::FocusIn && SelectsAllOnFocus(static_cast<QFocusEvent*>(event)->reason())) {
         if (auto* box = qobject_cast<QLineEdit*>(watched))
             QTimer::singleShot(0, box, [box] { SelectAllText(box); });
         else if (watched == tMemo)

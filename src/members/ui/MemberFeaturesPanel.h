@@ -44,6 +44,10 @@ public:
     void DeleteMemberFeature();
     void cLisaaPiirre_Click();
     void cSelaaPiirre_Click();
+    // Another window added or deleted member feature rows: the pending value is written first,
+    // then the list is read again with the shown feature kept.
+    void valuesChangedElsewhere();
+    static QString refusedValueMessage(MemberFeatures::Kind kind, const QString& text);
 
     QListWidget* lstAllPt;
     QListWidget* lstAllPi;

@@ -130,10 +130,10 @@ void MemberInvoicesPanel::ShowMemberInvoice()
 
 void MemberInvoicesPanel::MarkInvoicePaid()
 {
-    const QString reference = lblViitenumero->text().trimmed();
+    const QString reference = lblViitenumero->text();
     try {
         Database db = database();
-        const MemberInvoices::MarkOutcome out = MemberInvoices::markPaid(db, reference, m_shownInvoiceId);
+        const MemberInvoices::MarkOutcome out = MemberInvoices::markPaid(db, m_shownInvoiceId);
         if (!out.found) {
             ShowInfo(MemberInvoices::notFoundMessage(reference));
             return;

@@ -3,6 +3,7 @@
 #include "base/ui/FormRegistry.h"
 #include "base/ui/WindowOpeners.h"
 #include "members/FeatureEvents.h"
+#include "members/MemberEvents.h"
 #include "members/MemberNameSearch.h"
 #include "members/ui/MemberCardParts.h"
 #include "members/ui/MemberFeaturesPanel.h"
@@ -41,10 +42,17 @@ void RegisterMemberWindows()
                 f->loadDefinitions();
         }
     });
+    // A value typed on the card is written before its list is read again, never dropped.
     FeatureEvents::setMemberValuesChanged([] {
-        if (frmJasen* w = frmJasen::Instance())
+        if (frmJasen* w = frmJasen::Instance()) {
             if (MemberFeaturesPanel* f = MemberCardParts::features(*w))
-                f->memberChanged(w->currentMemberId());
+                f->valuesChangedElsewhere();
+            w->MembersChangedElsewhere();
+        }
+    });
+    MemberEvents::setMembersChanged([] {
+        if (frmJasen* w = frmJasen::Instance())
+            w->MembersChangedElsewhere();
     });
 
     WindowOpeners::set(MainCommand::MemberRegister, [](QWidget*) { frmJasen::Load(); });

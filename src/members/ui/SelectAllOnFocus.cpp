@@ -30,6 +30,11 @@ public:
 
 } // namespace
 
+bool SelectsAllOnFocus(Qt::FocusReason reason)
+{
+    return reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::MouseFocusReason;
+}
+
 void SelectAllOnFocus(QLineEdit* textBox)
 {
     textBox->installEventFilter(new SelectAllFilter(textBox));

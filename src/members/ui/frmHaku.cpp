@@ -7,6 +7,7 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -59,6 +60,33 @@ frmHaku::frmHaku(Database db, QWidget* parent) : QDialog(parent), m_search(std::
     RestoreFormPlacement(this);
     fillLists();
     HakuJasenID = 0;
+    // The dialog opens ready for typing a member number.
+    cmbJasenNro->setFocus(Qt::OtherFocusReason);
+}
+
+bool frmHaku::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            // Enter in a box runs the search of the box's own frame.
+            for (auto* w = qobject_cast<QWidget*>(watched); w; w = w->parentWidget()) {
+                if (w == fraJasenNro) {
+                    cHae_Click();
+                    return true;
+                }
+                if (w == fraYhteystiedot) {
+                    cYhteysHaku_Click();
+                    return true;
+                }
+                if (w == fraMuistio) {
+                    cMuistioHaku_Click();
+                    return true;
+                }
+            }
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void frmHaku::buildUi()
@@ -105,6 +133,12 @@ void frmHaku::buildUi()
     form->addRow(QStringLiteral("Muistion alku:"), cmbMuistioAlut);
     form->addRow(QStringLiteral("Täyshaku:"), tMuistioHakuSana);
 
+    for (QComboBox* combo : {cmbJasenNro, cmbOsoite, cmbPuhelin, cmbMatkapuhelin, cmbEmail, cmbMuistioAlut}) {
+        combo->installEventFilter(this);
+        if (combo->lineEdit())
+            combo->lineEdit()->installEventFilter(this);
+    }
+    tMuistioHakuSana->installEventFilter(this);
     connect(cHae, &QPushButton::clicked, this, &frmHaku::cHae_Click);
     connect(cYhteysHaku, &QPushButton::clicked, this, &frmHaku::cYhteysHaku_Click);
     connect(cMuistioHaku, &QPushButton::clicked, this, &frmHaku::cMuistioHaku_Click);

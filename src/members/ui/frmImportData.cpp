@@ -1,8 +1,10 @@
 #include "members/ui/frmImportData.h"
 
+#include "base/FileFilters.h"
 #include "base/Prompter.h"
 #include "base/ui/cMouseCursor.h"
 #include "db/Database.h"
+#include "members/MemberEvents.h"
 #include "members/MemberImport.h"
 #include "members/MemberImportFields.h"
 #include "members/MemberImportFile.h"
@@ -171,7 +173,7 @@ void frmImportData::mOpen_Click()
 {
     FileDialogRequest request;
     request.title = State().ProgramTitle + QStringLiteral(" - tuotavan tiedoston avaus");
-    request.filter = QStringLiteral("Kaikki (*)");
+    request.filter = AllFilesFilter();
     const auto path = Prompter::instance().openFile(request);
     if (!path || path->isEmpty()) {
         lblFilename->clear();
@@ -251,6 +253,8 @@ void frmImportData::mImport_Click()
         ShowInfo(result.error);
         return;
     }
+    if (result.imported > 0)
+        MemberEvents::membersChanged();
     lblMessage->setText(QStringLiteral("Tietokantaan lisättiin %1 jäsentä.").arg(result.imported));
     ShowInfo(QStringLiteral("Tietojen tuonti valmis."));
 }

@@ -7,6 +7,7 @@
 #include "members/MemberFeatures.h"
 #include "members/MemberList.h"
 #include "members/MemberTree.h"
+#include "members/ui/SelectAllOnFocus.h"
 #include "printing/ReportServices.h"
 #include "base/SharedState.h"
 #include "settings/ui/FormPlacement.h"
@@ -15,6 +16,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFocusEvent>
+#include <QShowEvent>
 #include <QComboBox>
 #include <QFrame>
 #include <QGridLayout>
@@ -436,6 +439,19 @@ void frmJasen::RefreshCard()
     m_checkChanged.fill(false);
     m_memoChanged = false;
     memberChanged();
+    moveFocusOutOfBoxes();
+}
+
+void frmJasen::moveFocusOutOfBoxes()
+{
+    // The card now shows another record (or the stored one again): a key typed into a box that
+    // still has the focus would replace that member's data unseen. Only the user puts the focus
+    // back into a box.
+    QWidget* focus = QApplication::focusWidget();
+    if (!focus || !isAncestorOf(focus))
+        return;
+    if (qobject_cast<QLineEdit*>(focus) || qobject_cast<QPlainTextEdit*>(focus) || !focus->isEnabled())
+        tvwNimet->setFocus(Qt::OtherFocusReason);
 }
 
 void frmJasen::memberChanged()
@@ -443,7 +459,7 @@ void frmJasen::memberChanged()
     const qint64 id = Data1.currentId();
     for (MemberCardPanel* p : m_panels) {
         // A panel that cannot show this member leaves its list empty; the card still moves.
-        IgnoringErrors("member window: a panel follows the member", [&] { p->memberChanged(id); });
+        IgnoringErrors("frmJasen::memberChanged", [&] { p->memberChanged(id); });
     }
 }
 
@@ -452,8 +468,11 @@ void frmJasen::writeCardToRecord()
     Recordset& rs = Data1.recordset();
     const QStringList& fields = MemberCardFields::textFields();
     for (int i = 0; i < MemberCardFields::Count; ++i) {
-        if (m_boxChanged[std::size_t(i)])
-            rs.setField(fields[i], MemberCardFields::valueOf(i, tYhteystiedot[std::size_t(i)]->text()));
+        if (!m_boxChanged[std::size_t(i)])
+            continue;
+        // checkDateBoxes ran first: every changed box has a value here.
+        if (const auto value = MemberCardFields::valueOf(i, tYhteystiedot[std::size_t(i)]->text()))
+            rs.setField(fields[i], *value);
     }
     const std::array<QCheckBox*, 3> checks = {chkEmailLasku, chkJasenmaksu, chkMaanomistaja};
     for (std::size_t i = 0; i < checks.size(); ++i) {
@@ -466,10 +485,50 @@ void frmJasen::writeCardToRecord()
     }
 }
 
+bool frmJasen::checkDateBoxes()
+{
+    for (int i : {MemberCardFields::BirthDate, MemberCardFields::JoiningDate}) {
+        QLineEdit* box = tYhteystiedot[std::size_t(i)];
+        if (!m_boxChanged[std::size_t(i)] || MemberCardFields::valueOf(i, box->text()))
+            continue;
+        // The typed text stays for correction; the stored date is not touched.
+        ShowInfo(MemberCardFields::notADateMessage(i, box->text()));
+        box->setFocus(Qt::OtherFocusReason);
+        return false;
+    }
+    return true;
+}
+
 void frmJasen::cardEdited()
 {
     // No current record: there is nothing to edit.
-    IgnoringErrors("member window: begin an edit", [&] { Data1.beginEdit(); });
+    IgnoringErrors("frmJasen::cardEdited", [&] {
+        if (Data1.isOpen() && Data1.editMode() == EditMode::None && !Data1.hasCurrent()) {
+            // The blank card of an empty register (or of one whose last member was deleted):
+            // what is typed into it is a new member, not text to throw away.
+            Data1.addNew();
+            if (State().AutoMemberNumbers && tYhteystiedot[0]->text().isEmpty())
+                giveMemberNumber();
+            return;
+        }
+        Data1.beginEdit();
+    });
+}
+
+bool frmJasen::giveMemberNumber()
+{
+    try {
+        // The counter is moved (and stored) first: a number shown on the card is always taken.
+        const QString number = Data1.NextMemberNumber();
+        tYhteystiedot[0]->setText(number);
+        return true;
+    } catch (const DbException& e) {
+        ShowWarning(QStringLiteral("Jäsennumeroa ei voitu antaa: laskurin tallennus epäonnistui.\r\n") + e.description());
+    } catch (const std::exception& e) {
+        ShowWarning(QStringLiteral("Jäsennumeroa ei voitu antaa: laskurin tallennus epäonnistui.\r\n")
+                    + QString::fromUtf8(e.what()));
+    }
+    return false;
 }
 
 void frmJasen::tYhteystiedot_Change(int index)
@@ -479,8 +538,13 @@ void frmJasen::tYhteystiedot_Change(int index)
     m_boxChanged[std::size_t(index)] = true;
     cardEdited();
     if (index == MemberCardFields::Surname
-        && MemberCardFields::surnameNeedsLetter(tYhteystiedot[std::size_t(index)]->text()))
+        && MemberCardFields::surnameNeedsLetter(tYhteystiedot[std::size_t(index)]->text())) {
         ShowInfo(QStringLiteral("Sukunimen tulee alkaa kirjaimella."));
+        // Typing goes on where it was: nothing selected, the caret after the text.
+        QLineEdit* box = tYhteystiedot[std::size_t(index)];
+        box->deselect();
+        box->setCursorPosition(int(box->text().size()));
+    }
 }
 
 void frmJasen::dateBoxLeft(int index)
@@ -488,11 +552,13 @@ void frmJasen::dateBoxLeft(int index)
     QLineEdit* box = tYhteystiedot[std::size_t(index)];
     if (box->text().isEmpty())
         return;
-    bool valid = false;
-    const QString text = MemberCardFields::normalisedDateText(box->text(), &valid);
-    box->setText(text);
-    if (!valid)
-        Prompter::instance().beep();
+    if (const auto text = MemberCardFields::normalisedDateText(box->text())) {
+        if (*text != box->text())
+            box->setText(*text);
+        return;
+    }
+    // A text that is no date stays as typed; the save refuses it with a message.
+    Prompter::instance().beep();
 }
 
 void frmJasen::writePendingCard()
@@ -509,8 +575,12 @@ void frmJasen::writePendingCard()
 
 bool frmJasen::SaveMember()
 {
+    if (Data1.editMode() != EditMode::None && !checkDateBoxes())
+        return false;
     try {
         writePendingCard();
+        if (m_stale)
+            requeryKeepingCard();
         RefreshCard();
         UpdateMemberCaption();
         return true;
@@ -518,7 +588,7 @@ bool frmJasen::SaveMember()
         if (e.number() == DbErr::DuplicateKey || e.number() == DbErr::DuplicateEntry) {
             ShowInfo(QStringLiteral("Jäsennumero #") + tYhteystiedot[0]->text()
                      + QStringLiteral(" on varattu jo toiselle jäsenelle."));
-            IgnoringErrors("member window: clear a taken member number", [&] {
+            IgnoringErrors("frmJasen::SaveMember", [&] {
                 Data1.recordset().setField(QStringLiteral("jrJasennumero"), Value());
             });
             m_filling = true;
@@ -528,7 +598,9 @@ bool frmJasen::SaveMember()
             return false;
         }
         // The typed card stays as it is, so nothing the user wrote is thrown away unseen.
-        ShowWarning(QStringLiteral("Jäsenen tietoja ei voitu tallentaa.\r\n") + e.description());
+        const QString refusal = MemberCardFields::refusalMessage(e.description());
+        ShowWarning(refusal.isEmpty() ? QStringLiteral("Jäsenen tietoja ei voitu tallentaa.\r\n") + e.description()
+                                      : refusal);
     } catch (const std::exception& e) {
         ShowWarning(QStringLiteral("Jäsenen tietoja ei voitu tallentaa.\r\n") + QString::fromUtf8(e.what()));
     }
@@ -540,10 +612,52 @@ bool frmJasen::ShowMember(qint64 id)
     if (!SaveMember())
         return false;
     bool found = false;
-    IgnoringErrors("member window: find a member", [&] { found = Data1.findId(id); });
+    IgnoringErrors("frmJasen::ShowMember", [&] {
+        found = Data1.findId(id);
+        if (!found) {
+            requeryKeepingCard();
+            found = Data1.findId(id);
+        }
+    });
     if (found)
         RefreshCard();
     return found;
+}
+
+bool frmJasen::requeryKeepingCard()
+{
+    // A pending edit (of the card or of a panel) is never dropped: the set is read again at the
+    // next save point instead.
+    bool panelPending = false;
+    for (MemberCardPanel* p : m_panels)
+        panelPending = panelPending || p->valueChanged();
+    if (Data1.editMode() != EditMode::None || panelPending) {
+        m_stale = true;
+        return false;
+    }
+    m_stale = false;
+    const qint64 shown = Data1.currentId();
+    Recordset& rs = Data1.recordset();
+    rs.requery();
+    if (shown != 0 && Data1.findId(shown))
+        return true;
+    // The member shown is gone: the card shows the first one, as after a deletion.
+    if (!rs.eof())
+        rs.moveFirst();
+    RefreshCard();
+    return true;
+}
+
+void frmJasen::MembersChangedElsewhere()
+{
+    // The set stays as it was; the next tree click or F5 reads it again.
+    IgnoringErrors("frmJasen::MembersChangedElsewhere", [&] {
+        // With an edit pending the set is read again after its save; the tree and the caption
+        // come from their own queries and follow at once.
+        requeryKeepingCard();
+        BuildMemberTree();
+        UpdateMemberCaption();
+    });
 }
 
 void frmJasen::UpdateMemberCaption()
@@ -583,7 +697,7 @@ void frmJasen::cUusi_Click()
 {
     if (!SaveMember())
         return;
-    IgnoringErrors("member window: new member", [&] {
+    try {
         for (MemberCardPanel* p : m_panels) {
             p->browse();
             if (p->valueChanged())
@@ -591,19 +705,24 @@ void frmJasen::cUusi_Click()
         }
         Data1.addNew();
         RefreshCard();
-        if (State().AutoMemberNumbers) {
-            // Taken from the counter at once: a cancelled new member does not give it back.
-            tYhteystiedot[0]->setText(QString::number(State().MemberNumberCounter));
-            Data1.NextMemberNumber();
-        }
-    });
+    } catch (const DbException& e) {
+        ShowWarning(QStringLiteral("Uutta jäsentä ei voitu aloittaa.\r\n") + e.description());
+        return;
+    } catch (const std::exception& e) {
+        ShowWarning(QStringLiteral("Uutta jäsentä ei voitu aloittaa.\r\n") + QString::fromUtf8(e.what()));
+        return;
+    }
+    // Taken from the counter at once: a cancelled new member does not give it back. A counter
+    // that cannot be stored gives no number (and says so); the number box stays empty.
+    if (State().AutoMemberNumbers)
+        giveMemberNumber();
     tYhteystiedot[1]->setFocus();
     UpdateMemberCaption();
 }
 
 void frmJasen::cPeru_Click()
 {
-    IgnoringErrors("member window: cancel", [&] {
+    IgnoringErrors("frmJasen::cPeru_Click", [&] {
         for (MemberCardPanel* p : m_panels) {
             if (p->valueChanged())
                 p->undoValue();
@@ -618,8 +737,8 @@ void frmJasen::cPeru_Click()
 
 void frmJasen::cPoista_Click()
 {
-    IgnoringErrors("member window: save before a delete", [&] { writePendingCard(); });
-    IgnoringErrors("member window: delete", [&] {
+    IgnoringErrors("frmJasen::cPoista_Click", [&] { writePendingCard(); });
+    try {
         if (AskYesNo(QStringLiteral("Poistetaanko näytössä oleva jäsen?"))) {
             const qint64 id = Data1.currentId();
             Data1.deleteCurrent();
@@ -633,7 +752,11 @@ void frmJasen::cPoista_Click()
             for (MemberCardPanel* p : m_panels)
                 p->browse();
         }
-    });
+    } catch (const DbException& e) {
+        ShowWarning(QStringLiteral("Jäsentä ei voitu poistaa.\r\n") + e.description());
+    } catch (const std::exception& e) {
+        ShowWarning(QStringLiteral("Jäsentä ei voitu poistaa.\r\n") + QString::fromUtf8(e.what()));
+    }
     IgnoreNodeClick = true;
     UpdateMemberCaption();
     ShowFirstListedMember();
@@ -642,9 +765,10 @@ void frmJasen::cPoista_Click()
 
 void frmJasen::cSelaa_Click()
 {
-    IgnoringErrors("member window: browse", [&] {
+    IgnoringErrors("frmJasen::cSelaa_Click", [&] {
         if (!SaveMember())
             return;
+        requeryKeepingCard();
         BuildMemberTree();
         tvwNimet->setFocus();
         // The Down-arrow the tree gets after a rebuild: its first node becomes the current one.
@@ -665,6 +789,15 @@ void frmJasen::cAvaaKaikki_Click()
 
 void frmJasen::cmbListaEhto_Click()
 {
+    if (!SaveMember()) {
+        // The card could not be written (the user was told once): the old filter stays chosen.
+        m_filling = true;
+        const int at = cmbListaEhto->findData(QVariant(m_appliedFilter));
+        cmbListaEhto->setCurrentIndex(at < 0 ? 0 : at);
+        m_filling = false;
+        return;
+    }
+    m_appliedFilter = filterFeatureId();
     IgnoreNodeClick = true;
     cSelaa_Click();
     UpdateMemberCaption();
@@ -682,9 +815,16 @@ void frmJasen::tvwNimet_NodeClick(QTreeWidgetItem* item)
     if (id == 0)
         return;
     bool found = false;
-    IgnoringErrors("member window: find the clicked member", [&] { found = Data1.findId(id); });
+    IgnoringErrors("frmJasen::tvwNimet_NodeClick", [&] {
+        found = Data1.findId(id);
+        if (!found) {
+            // Added behind the window's back (an import): the set is read again.
+            requeryKeepingCard();
+            found = Data1.findId(id);
+        }
+    });
     if (!found) {
-        // Deleted meanwhile, or not in the set: the tree is out of date.
+        // Deleted meanwhile: the tree is out of date.
         cSelaa_Click();
         return;
     }
@@ -695,7 +835,7 @@ void frmJasen::navigate(MemberNavigation::Move move)
 {
     if (!SaveMember())
         return;
-    IgnoringErrors("member window: move", [&] {
+    IgnoringErrors("frmJasen::navigate", [&] {
         if (!MemberNavigation::go(Data1, move, filterFeatureId()))
             Prompter::instance().beep();
         RefreshCard();
@@ -707,7 +847,7 @@ void frmJasen::ShowFirstListedMember()
     // A card that could not be written stays in front of the user rather than being replaced.
     if (!SaveMember())
         return;
-    IgnoringErrors("member window: show the first listed member", [&] {
+    IgnoringErrors("frmJasen::ShowFirstListedMember", [&] {
         if (!MemberNavigation::showFirstListed(Data1, filterFeatureId()))
             Prompter::instance().beep();
         RefreshCard();
@@ -718,14 +858,19 @@ void frmJasen::search(const std::function<qint64(frmJasen&)>& dialog, const QStr
 {
     if (!SaveMember() || !dialog)
         return;
-    IgnoringErrors("member window: search", [&] {
+    IgnoringErrors("frmJasen::search", [&] {
         const qint64 id = dialog(*this);
         if (id == 0)
             return;
         Recordset& rs = Data1.recordset();
         const bool had = Data1.hasCurrent();
         const Bookmark before = had ? rs.bookmark() : 0;
-        if (!Data1.findId(id)) {
+        bool found = Data1.findId(id);
+        if (!found) {
+            requeryKeepingCard();
+            found = Data1.findId(id);
+        }
+        if (!found) {
             ShowInfo(notFound);
             if (had)
                 rs.setBookmark(before);
@@ -758,6 +903,21 @@ void frmJasen::TabStrip1_Click(int index)
 
 // ---- window events
 
+void frmJasen::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    // Shown again: the card re-reads its row (when nothing typed waits to be written). The first
+    // showing follows the load, which has just read it.
+    const bool again = m_shownBefore;
+    m_shownBefore = true;
+    if (m_loaded && again && !event->spontaneous()) {
+        IgnoringErrors("frmJasen::showEvent", [&] {
+            if (requeryKeepingCard() && Data1.editMode() == EditMode::None)
+                RefreshCard();
+        });
+    }
+}
+
 void frmJasen::closeEvent(QCloseEvent* event)
 {
     // Whichever way the window closes, a card that cannot be written keeps the window open with
@@ -787,7 +947,8 @@ bool frmJasen::eventFilter(QObject* watched, QEvent* event)
         }
         break;
     case QEvent::FocusIn:
-        if (auto* box = qobject_cast<QLineEdit*>(watched); box && box->parent() == Frame1)
+        if (auto* box = qobject_cast<QLineEdit*>(watched);
+            box && box->parent() == Frame1 && SelectsAllOnFocus(static_cast<QFocusEvent*>(event)->reason()))
             QTimer::singleShot(0, box, &QLineEdit::selectAll);
         break;
     case QEvent::FocusOut:

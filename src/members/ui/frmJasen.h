@@ -65,8 +65,12 @@ public:
     void ShowFirstListedMember();
     // The filter feature's piID, 0 with the filter off.
     qint64 filterFeatureId() const;
-    // Re-reads the card's boxes from the current record (also tells the panels).
+    // Re-reads the card's boxes from the current record (also tells the panels); the focus
+    // leaves the text boxes for the tree.
     void RefreshCard();
+    // Members were added or changed by another window (an import, the attach window): the set,
+    // the tree and the caption are read again, keeping the member shown and any pending edit.
+    void MembersChangedElsewhere();
 
     // ---- controls (objectName = these names; tYhteystiedot_0 .. tYhteystiedot_12)
     QGroupBox* Frame1;
@@ -146,6 +150,7 @@ public:
     void cmbListaEhto_Click();
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -155,6 +160,15 @@ private:
     void buildMenus();
     void connectCommands();
     void writeCardToRecord();
+    // False (after telling the user) when a changed date box holds a text that is no date.
+    bool checkDateBoxes();
+    // Reads the member set again with the shown member kept current; false (and marked stale for
+    // the next save) while an edit is pending.
+    bool requeryKeepingCard();
+    void moveFocusOutOfBoxes();
+    // Puts the next number of the counter on the card; false (after telling the user) when the
+    // counter cannot be moved.
+    bool giveMemberNumber();
     // The panels' typed value, then the card (throws what the write throws).
     void writePendingCard();
     void cardEdited();
@@ -171,6 +185,9 @@ private:
     std::array<bool, 13> m_boxChanged{};
     std::array<bool, 3> m_checkChanged{};
     bool m_memoChanged = false;
+    bool m_stale = false;
+    bool m_shownBefore = false;
+    qint64 m_appliedFilter = 0;
     std::vector<MemberCardPanel*> m_panels;
 };
 

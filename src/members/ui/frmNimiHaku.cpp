@@ -127,6 +127,8 @@ void frmNimiHaku::cSearch_Click()
         lblSearchMessage->setText(QStringLiteral("Ei löytynyt."));
     } else {
         lblSearchMessage->setText(QStringLiteral("Löytyi: %1").arg(found.size()));
+        // The first hit is chosen, so that Enter opens it at once.
+        lstFoundJR->setCurrentRow(0);
         lstFoundJR->setFocus();
     }
 }
@@ -134,7 +136,13 @@ void frmNimiHaku::cSearch_Click()
 void frmNimiHaku::cOpen_Click()
 {
     const QList<QListWidgetItem*> selected = lstFoundJR->selectedItems();
-    SelectedMemberId = selected.isEmpty() ? 0 : selected.first()->data(Qt::UserRole).toInt();
+    if (selected.isEmpty()) {
+        // Nothing chosen to open: the dialog stays for a search or a choice.
+        SelectedMemberId = 0;
+        Prompter::instance().beep();
+        return;
+    }
+    SelectedMemberId = selected.first()->data(Qt::UserRole).toInt();
     accept();
 }
 

@@ -1,5 +1,6 @@
 #include "printing/ui/ReportPreview.h"
 
+#include "base/FileFilters.h"
 #include "base/Folders.h"
 #include "base/Prompter.h"
 #include "printing/PagePainter.h"
@@ -173,7 +174,7 @@ void ReportPreview::savePdf()
     request.title = QStringLiteral("Tallenna raportti PDF-tiedostona");
     request.folder = DocumentsFolder();
     request.fileName = (m_doc->title.isEmpty() ? QStringLiteral("raportti") : m_doc->title) + QStringLiteral(".pdf");
-    request.filter = QStringLiteral("PDF-tiedostot (*.pdf);;Kaikki tiedostot (*)");
+    request.filter = PdfFileFilter();
     const auto path = Prompter::instance().saveFile(request);
     if (!path || path->isEmpty())
         return;

@@ -1,6 +1,7 @@
 #include "settings/ui/FormPlacement.h"
 
 #include "base/ErrorHandling.h"
+#include "base/ui/ScreenFit.h"
 #include "settings/IniSettingsStore.h"
 #include "base/SharedState.h"
 
@@ -53,6 +54,8 @@ QString FormPlacementKey(const QWidget* window)
 
 void RestoreFormPlacement(QWidget* window)
 {
+    // Whatever size a window was built or saved with, it opens inside a small laptop's screen.
+    KeepOnScreen(window);
     if (!window || window->objectName().isEmpty())
         return;
     IgnoringErrors("window placement: restore", [&] {

@@ -13,7 +13,8 @@ QString FormPlacementKey(const QString& windowName);
 
 // Every window calls RestoreFormPlacement when it is built (before it is shown) and
 // SaveFormPlacement when it closes. Both ignore every failure. A fixed-size window keeps its size;
-// a placement that lies off every screen is moved back onto the primary screen.
+// a placement that lies off every screen is moved back onto the primary screen. Restoring also
+// keeps the window inside its screen's available area whenever it is shown (KeepOnScreen).
 void RestoreFormPlacement(QWidget* window);
 void SaveFormPlacement(QWidget* window);
 

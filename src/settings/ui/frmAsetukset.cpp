@@ -2,6 +2,7 @@
 
 #include "base/ErrorHandling.h"
 #include "settings/NewDatabase.h"
+#include "base/FileFilters.h"
 #include "base/Prompter.h"
 #include "base/ui/FormRegistry.h"
 #include "platform/MailServerLookup.h"
@@ -610,7 +611,7 @@ void frmAsetukset::chooseDatabase()
     const QString current = tTietokanta->text();
     FileDialogRequest request;
     request.title = QStringLiteral("Valitse tietokanta");
-    request.filter = QStringLiteral("Database (*.mdb)");
+    request.filter = DatabaseFileFilter();
     if (current.indexOf(QLatin1String("mdb"), std::max<qsizetype>(0, current.size() - 4), Qt::CaseInsensitive) >= 0) {
         const QFileInfo file(current);
         request.fileName = file.fileName();

@@ -117,10 +117,9 @@ TEST_F(MemberFeaturesPanelTest, ShownValuesArePendingAndTypedOnesAreWrittenAtThe
     EXPECT_TRUE(v->number.isNull());
     EXPECT_EQ(v->amount.toCurrency(), Currency::fromRaw(125000));
     EXPECT_EQ(v->memo, Value(QStringLiteral("muisti")));
-    // Showing a stored value counts as a change, as the card always did.
+    // Showing a stored value is no change: nothing is pending, nothing is rewritten.
     panel->lstAllPt->setCurrentRow(0);
-    EXPECT_TRUE(panel->isDirty());
-    EXPECT_EQ(panel->EditedFeatureIndex, 0);
+    EXPECT_FALSE(panel->isDirty());
 }
 
 TEST_F(MemberFeaturesPanelTest, OutOfRangeNumberIsRefusedWithoutStoppingTheWindow)
@@ -129,9 +128,19 @@ TEST_F(MemberFeaturesPanelTest, OutOfRangeNumberIsRefusedWithoutStoppingTheWindo
     panel->memberChanged(member);
     panel->lstAllPt->setCurrentRow(0);
     panel->tLong->setText(QStringLiteral("3000000000"));
-    panel->saveValue();
+    // Refused with a message the card shows; the typed text stays pending for correction.
+    try {
+        panel->saveValue();
+        ADD_FAILURE() << "an out-of-range number was accepted";
+    } catch (const std::runtime_error& e) {
+        EXPECT_EQ(QString::fromUtf8(e.what()), QStringLiteral("Ominaisuuden arvo \"3000000000\" ei ole kokonaisluku."));
+    }
     EXPECT_TRUE(MemberFeatures::values(t.db(), f)->number.isNull());
-    EXPECT_EQ(panel->tLong->text(), QString());
+    EXPECT_EQ(panel->tLong->text(), QStringLiteral("3000000000"));
+    EXPECT_TRUE(panel->isDirty());
+    panel->tLong->setText(QStringLiteral("300"));
+    panel->saveValue();
+    EXPECT_EQ(MemberFeatures::values(t.db(), f)->number, Value(300));
     EXPECT_FALSE(panel->isDirty());
 }
 

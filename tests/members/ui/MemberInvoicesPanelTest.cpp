@@ -74,6 +74,28 @@ TEST(MemberInvoicesPanelTest, InvoicesSharingAPersonalReferenceAreMarkedAsChosen
     EXPECT_FALSE(t.field(QStringLiteral("SELECT jmhjmMaksettu FROM jmhist WHERE jmhID = ?"), {older}).toBool());
 }
 
+TEST(MemberInvoicesPanelTest, AnInvoiceWithAnEmptyOrPaddedReferenceIsMarkedToo)
+{
+    test::CardTestDb t;
+    ScriptedPrompter prompter;
+    const qint32 m = t.addMember(QStringLiteral("Virtanen"));
+    const qint32 padded = t.addInvoice(m, 1, QStringLiteral("13 "), QDate(2024, 2, 1), Value(), Value(QStringLiteral("a")));
+    const qint32 empty = t.addInvoice(m, 2, QString(), QDate(2025, 2, 1), Value(), Value(QStringLiteral("b")));
+    t.db().execute(QStringLiteral("UPDATE jmhist SET jmhjmViitenumero = NULL WHERE jmhID = ?"), {empty});
+    MemberInvoicesPanel panel([&] { return t.db(); });
+    panel.memberChanged(m);
+    ASSERT_EQ(panel.lstMaksut->count(), 2);
+    for (int row : {0, 1}) {
+        panel.lstMaksut->setCurrentRow(row);
+        ASSERT_EQ(panel.lblMaksettu->text(), QStringLiteral("Ei"));
+        panel.cMaksetuksi->click();
+        EXPECT_EQ(panel.lblMaksettu->text(), QStringLiteral("Kyllä")) << row;
+    }
+    EXPECT_TRUE(prompter.shown().empty());
+    for (qint32 id : {padded, empty})
+        EXPECT_TRUE(t.field(QStringLiteral("SELECT jmhjmMaksettu FROM jmhist WHERE jmhID = ?"), {id}).toBool());
+}
+
 TEST(MemberInvoicesPanelTest, DatabaseFailureIsReportedNotFatal)
 {
     test::CardTestDb t;

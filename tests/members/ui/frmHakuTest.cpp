@@ -3,6 +3,7 @@
 #include "base/ScriptedPrompter.h"
 #include "members/ui/frmHaku.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -52,6 +53,37 @@ TEST_F(frmHakuTest, LoadsListsAndStartsWithNothingChosen)
     EXPECT_EQ(form->cmbMuistioAlut->itemText(0), "Ampuja");
     EXPECT_TRUE(form->cmbEmail->currentText().isEmpty());
     EXPECT_EQ(form->windowTitle(), "Perushaku");
+}
+
+TEST_F(frmHakuTest, StartsInTheNumberBoxAndEnterSearchesTheBoxesFrame)
+{
+    form->show();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    QWidget* focus = QApplication::focusWidget();
+    ASSERT_NE(focus, nullptr);
+    EXPECT_TRUE(focus == form->cmbJasenNro || focus == form->cmbJasenNro->lineEdit()) << focus->objectName().toStdString();
+    QTest::keyClicks(focus, "7");
+    QTest::keyClick(focus, Qt::Key_Return);
+    EXPECT_EQ(form->HakuJasenID, maki);
+    EXPECT_EQ(form->result(), QDialog::Accepted);
+
+    // Enter in a contact box and in the memo box runs their own searches.
+    frmHaku again(t.db());
+    again.show();
+    again.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&again));
+    again.cmbEmail->setFocus();
+    QTest::keyClicks(again.cmbEmail->lineEdit(), "anna@x.fi");
+    QTest::keyClick(again.cmbEmail->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(again.HakuJasenID, virta);
+    frmHaku memo(t.db());
+    memo.show();
+    memo.tMuistioHakuSana->setFocus();
+    QTest::keyClicks(memo.tMuistioHakuSana, "ampu");
+    QTest::keyClick(memo.tMuistioHakuSana, Qt::Key_Return);
+    EXPECT_EQ(memo.HakuJasenID, maki);
+    EXPECT_EQ(memo.result(), QDialog::Accepted);
 }
 
 TEST_F(frmHakuTest, MemberNumberChosenOrTyped)

@@ -106,9 +106,10 @@ TEST_F(frmJasenTest, TypingEditsAndSaveWritesOnlyTheCard)
     type(box(w, 2), QStringLiteral("Eveliina"));
     EXPECT_EQ(w->Data1.editMode(), EditMode::Edit);
     type(box(w, 11), QStringLiteral("kissa"));
-    box(w, 12)->setFocus();   // leaving the birth date box
-    EXPECT_EQ(box(w, 11)->text(), QString());
+    box(w, 12)->setFocus();   // leaving the birth date box: the text stays for correction
+    EXPECT_EQ(box(w, 11)->text(), QStringLiteral("kissa"));
     EXPECT_EQ(beeps(prompter), 1);
+    box(w, 11)->clear();
     type(box(w, 12), QStringLiteral("01.02.1990"));
     w->chkJasenmaksu->click();
     box(w, 3)->setFocus();
@@ -145,16 +146,19 @@ TEST_F(frmJasenTest, FailedSaveStopsNavigationAndKeepsTheTypedCard)
     QTest::keyClick(box(w, 2), Qt::Key_D, Qt::ControlModifier);
     EXPECT_EQ(w->currentMemberId(), aho);
     EXPECT_EQ(box(w, 2)->text(), QStringLiteral("Uusi"));
-    // A value too wide for its field: a message, and nothing typed is lost.
-    type(box(w, 3), QString(60, QLatin1Char('x')));
+    // A write the database refuses: a message, and nothing typed is lost.
+    t.db.execute(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE OF jrOsoite ON jr "
+                                "BEGIN SELECT RAISE(ABORT, 'ei nyt'); END"));
+    type(box(w, 3), QStringLiteral("Tie 5"));
     prompter.clear();
     EXPECT_FALSE(w->SaveMember());
     EXPECT_EQ(prompter.messageTexts().size(), 1);
-    EXPECT_EQ(box(w, 3)->text().size(), 60);
+    EXPECT_EQ(box(w, 3)->text(), QStringLiteral("Tie 5"));
     EXPECT_EQ(w->Data1.editMode(), EditMode::Edit);
     // ... and the window does not close over it.
     w->close();
     EXPECT_TRUE(w->isVisible());
+    t.db.execute(QStringLiteral("DROP TRIGGER refuse"));
     type(box(w, 3), QStringLiteral("Kuja 1"));
     w->close();
     EXPECT_EQ(frmJasen::Instance(), nullptr);
@@ -348,4 +352,38 @@ TEST_F(frmJasenTest, NameSearchClosedWithoutAChoiceDoesNotRepeatTheLastOne)
     QTest::keyClick(box(w, 1), Qt::Key_F9);
     EXPECT_EQ(w->currentMemberId(), aho);
     EXPECT_TRUE(prompter.messageTexts().isEmpty());
+}
+
+TEST_F(frmJasenTest, AMistypedDateIsRefusedAndNeverStoredAsEmpty)
+{
+    t.db.execute(QStringLiteral("UPDATE jr SET jrSyntyma = '1970-05-04 00:00:00' WHERE jrID = ?"), {Value(aho)});
+    frmJasen* w = open();
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(box(w, 11)->text(), QStringLiteral("4.5.1970"));
+    const auto storedBirthDate = [&] {
+        return t.db.scalar(QStringLiteral("SELECT jrSyntyma FROM jr WHERE jrID = ?"), {Value(aho)}).toDate();
+    };
+    for (const char* typed : {"31.2.2024", "10:30", "10.30"}) {
+        SCOPED_TRACE(typed);
+        prompter.clear();
+        type(box(w, 11), QString::fromUtf8(typed));
+        box(w, 2)->setFocus();   // leaving the box keeps the text for correction
+        EXPECT_EQ(box(w, 11)->text(), QString::fromUtf8(typed));
+        EXPECT_FALSE(w->SaveMember());
+        EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Syntymäpäivä: \"%1\" ei ole päivämäärä. "
+                                                                      "Kirjoita päivämäärä muodossa p.k.vvvv.")
+                                                           .arg(QString::fromUtf8(typed))});
+        // Leaving the member is refused too: the card stays with the typed text.
+        QTest::keyClick(box(w, 2), Qt::Key_D, Qt::ControlModifier);
+        EXPECT_EQ(w->currentMemberId(), aho);
+        EXPECT_EQ(box(w, 11)->text(), QString::fromUtf8(typed));
+        EXPECT_EQ(storedBirthDate(), QDate(1970, 5, 4));
+    }
+    // Two-digit years: 1930..2029.
+    type(box(w, 11), QStringLiteral("1.1.30"));
+    EXPECT_TRUE(w->SaveMember());
+    EXPECT_EQ(storedBirthDate(), QDate(1930, 1, 1));
+    type(box(w, 11), QStringLiteral("1.1.29"));
+    EXPECT_TRUE(w->SaveMember());
+    EXPECT_EQ(storedBirthDate(), QDate(2029, 1, 1));
 }

@@ -5,6 +5,7 @@
 #include "members/ui/frmNimiHaku.h"
 #include "base/SharedState.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -53,6 +54,25 @@ TEST_F(frmNimiHakuTest, SearchListsMatchesAndOpensTheChosenOne)
     EXPECT_FALSE(form.isVisible());
 }
 
+TEST_F(frmNimiHakuTest, TheKeyboardAloneFindsAndOpensTheFirstHit)
+{
+    frmNimiHaku form;
+    ASSERT_TRUE(form.isLoaded());
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    form.tSukunimi->setFocus();
+    QTest::keyClicks(form.tSukunimi, "virta");
+    QTest::keyClick(form.tSukunimi, Qt::Key_Return);
+    ASSERT_EQ(form.lstFoundJR->count(), 2);
+    EXPECT_EQ(form.lstFoundJR->currentRow(), 0);
+    EXPECT_EQ(QApplication::focusWidget(), form.lstFoundJR);
+    QTest::keyClick(form.lstFoundJR, Qt::Key_Return);
+    EXPECT_EQ(SelectedMemberId, virta);
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    EXPECT_FALSE(form.isVisible());
+}
+
 TEST_F(frmNimiHakuTest, ApostropheNameIsFoundAndNoMatchSaysSo)
 {
     frmNimiHaku form;
@@ -86,8 +106,10 @@ TEST_F(frmNimiHakuTest, ResultOfOpenUndoAndCloseBox)
         frmNimiHaku form;
         form.show();
         SelectedMemberId = 42;
-        form.cOpen->click();   // no row
+        form.cOpen->click();   // no row: nothing to open, the dialog stays
         EXPECT_EQ(SelectedMemberId, 0);
+        EXPECT_TRUE(form.isVisible());
+        EXPECT_EQ(form.result(), QDialog::Rejected);
     }
     {
         frmNimiHaku form;

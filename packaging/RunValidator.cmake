@@ -1,0 +1,11 @@
+# Runs a desktop metadata validator; any complaint (a non-zero exit or a printed hint) fails the test.
+if(NOT TOOL)
+  message(FATAL_ERROR "Validator not found: run scripts/setup (desktop-file-utils, appstream).")
+endif()
+separate_arguments(ARGS UNIX_COMMAND "${ARGS}")
+execute_process(COMMAND ${TOOL} ${ARGS} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+message("${out}${err}")
+string(REGEX MATCH "(error|warning|hint|E:|W:|I:)" complaint "${out}${err}")
+if(NOT rc EQUAL 0 OR complaint)
+  message(FATAL_ERROR "${TOOL} refused the file.")
+endif()

@@ -1,0 +1,84 @@
+#include "base/ui/ScreenFit.h"
+
+#include <QEvent>
+#include <QScreen>
+#include <QStyle>
+#include <QWidget>
+#include <algorithm>
+
+namespace tikkeli {
+
+namespace {
+
+// Before the window system has framed a window, its frame is taken as a title bar above it.
+QMargins frameOf(const QWidget* window)
+{
+    const QRect frame = window->frameGeometry();
+    const QRect inner = window->geometry();
+    if (frame != inner)
+        return {inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
+                frame.bottom() - inner.bottom()};
+    if (window->windowFlags() & Qt::FramelessWindowHint)
+        return {};
+    return {0, window->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window), 0, 0};
+}
+
+const QString kWatcherName = QStringLiteral("KeepOnScreen");
+
+class ShowWatcher : public QObject {
+public:
+    explicit ShowWatcher(QWidget* window) : QObject(window) { setObjectName(kWatcherName); }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && watched == parent()) {
+            auto* window = static_cast<QWidget*>(watched);
+            if (const QScreen* screen = window->screen())
+                FitOnScreen(window, screen->availableGeometry());
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+QRect FitInside(const QRect& frame, const QRect& area, const QSize& minimum)
+{
+    if (!area.isValid())
+        return frame;
+    QRect r = frame;
+    r.setSize(r.size().boundedTo(area.size()).expandedTo(minimum));
+    r.moveLeft(std::clamp(r.left(), area.left(), std::max(area.left(), area.right() + 1 - r.width())));
+    r.moveTop(std::clamp(r.top(), area.top(), std::max(area.top(), area.bottom() + 1 - r.height())));
+    return r;
+}
+
+void FitOnScreen(QWidget* window, const QRect& area)
+{
+    if (!window || !window->isWindow() || window->isMaximized() || window->isFullScreen())
+        return;
+    const QMargins frame = frameOf(window);
+    const QRect outer(window->pos(), window->size().grownBy(frame));
+    const QSize minimum = window->minimumSize().grownBy(frame);
+    const QRect fitted = FitInside(outer, area, minimum);
+    if (fitted == outer)
+        return;
+    const QSize inner = fitted.marginsRemoved(frame).size();
+    if (inner != window->size())
+        window->resize(inner);
+    // A window's position is its frame's.
+    if (fitted.topLeft() != outer.topLeft())
+        window->move(fitted.topLeft());
+}
+
+void KeepOnScreen(QWidget* window)
+{
+    if (!window || !window->isWindow())
+        return;
+    if (!window->findChild<QObject*>(kWatcherName, Qt::FindDirectChildrenOnly))
+        window->installEventFilter(new ShowWatcher(window));
+    if (const QScreen* screen = window->screen())
+        FitOnScreen(window, screen->availableGeometry());
+}
+
+} // namespace tikkeli

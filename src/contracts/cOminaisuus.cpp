@@ -1,0 +1,114 @@
+#include "contracts/cOminaisuus.h"
+
+#include "base/NullConversions.h"
+#include "contracts/RecordFields.h"
+#include "db/Recordset.h"
+
+namespace tikkeli {
+
+void cOminaisuus::setVsId(qint64 v) { record::assign(m_f.vsId, v, m_dirty); }
+void cOminaisuus::setPiId(qint64 v) { record::assign(m_f.piId, v, m_dirty); }
+void cOminaisuus::setValMemo(const QString& v) { record::assign(m_f.memo, v, m_dirty); }
+void cOminaisuus::setValLong(qint32 v) { record::assign(m_f.number, v, m_dirty); }
+void cOminaisuus::setValDate(const QDate& v) { record::assignDate(m_f.date, v, m_dirty); }
+void cOminaisuus::setValCurrency(Currency v) { record::assign(m_f.amount, v, m_dirty); }
+
+void cOminaisuus::ReadPiData()
+{
+    m_def = Definition{};
+    Recordset rs = m_db.openRecordset(QStringLiteral("SELECT * FROM pi WHERE piID = ?"), RecordsetType::Snapshot,
+                                      {Value(m_f.piId)});
+    if (rs.eof())
+        return;
+    m_def.nimi = NullToString(rs.field(QStringLiteral("piNimi")));
+    m_def.kuvaus = NullToString(rs.field(QStringLiteral("piKuvaus")));
+    m_def.currency = NullToBoolean(rs.field(QStringLiteral("piEnbldCurrency")));
+    m_def.date = NullToBoolean(rs.field(QStringLiteral("piEnbldDate")));
+    m_def.number = NullToBoolean(rs.field(QStringLiteral("piEnbldLong")));
+    m_def.memo = NullToBoolean(rs.field(QStringLiteral("piEnbldMemo")));
+}
+
+void cOminaisuus::reset()
+{
+    m_id = 0;
+    m_f = Fields{};
+    m_def = Definition{};
+    takeSnapshot();
+}
+
+void cOminaisuus::takeSnapshot()
+{
+    if (!m_empty)
+        m_snapshot = m_f;
+}
+
+void cOminaisuus::Undo()
+{
+    if (!m_empty)
+        m_f = m_snapshot;
+}
+
+bool cOminaisuus::Read(qint64 id)
+{
+    if (m_empty)
+        return false;
+    Recordset rs = m_db.openRecordset(QStringLiteral("SELECT * FROM mt WHERE mtID = ?"), RecordsetType::Snapshot,
+                                      {Value(id)});
+    if (rs.eof()) {
+        reset();
+        return false;
+    }
+    m_id = rs.field(QStringLiteral("mtID")).toInt64();
+    m_f.vsId = rs.field(QStringLiteral("mtvsID")).toInt64();
+    m_f.piId = rs.field(QStringLiteral("mtpiID")).toInt64();
+    m_f.date = NullToDate(rs.field(QStringLiteral("mtValDate")), QDate());
+    m_f.number = NullToLong(rs.field(QStringLiteral("mtValLong")));
+    m_f.memo = NullToString(rs.field(QStringLiteral("mtValMemo")));
+    m_f.amount = NullToCurrency(rs.field(QStringLiteral("mtValCurrency")));
+    ReadPiData();
+    takeSnapshot();
+    return true;
+}
+
+bool cOminaisuus::Save(bool force)
+{
+    if (m_empty)
+        return false;
+    if (!force && !m_dirty)
+        return true;
+    Params p = {Value(m_f.vsId), Value(m_f.piId), record::dateValue(m_f.date), Value(m_f.number),
+                record::textValue(m_f.memo), Value(m_f.amount)};
+    if (m_id != 0) {
+        p.push_back(Value(m_id));
+        m_db.execute(QStringLiteral("UPDATE mt SET mtvsID = ?, mtpiID = ?, mtValDate = ?, mtValLong = ?, "
+                                    "mtValMemo = ?, mtValCurrency = ? WHERE mtID = ?"),
+                     p);
+    } else {
+        m_db.execute(QStringLiteral("INSERT INTO mt (mtvsID, mtpiID, mtValDate, mtValLong, mtValMemo, mtValCurrency) "
+                                    "VALUES (?, ?, ?, ?, ?, ?)"),
+                     p);
+        m_id = m_db.lastInsertId();
+    }
+    m_dirty = false;
+    takeSnapshot();
+    return true;
+}
+
+bool cOminaisuus::Delete()
+{
+    if (m_empty)
+        return false;
+    m_db.execute(QStringLiteral("DELETE FROM mt WHERE mtID = ?"), {Value(m_id)});
+    reset();
+    m_dirty = false;
+    return true;
+}
+
+bool cOminaisuus::Release()
+{
+    if (m_empty)
+        return false;
+    return Save(false);
+}
+
+} // namespace tikkeli

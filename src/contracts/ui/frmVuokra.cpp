@@ -1,0 +1,757 @@
+#include "contracts/ui/frmVuokra.h"
+
+#include "base/ErrorHandling.h"
+#include "base/Prompter.h"
+#include "base/ui/FormRegistry.h"
+#include "contracts/ContractEstates.h"
+#include "contracts/ContractPrint.h"
+#include "contracts/ui/frmSopimushaku.h"
+#include "printing/PrintChoices.h"
+#include "printing/ReportEngine.h"
+#include "printing/ReportError.h"
+#include "printing/ReportServices.h"
+#include "printing/ui/frmTulostus.h"
+#include "base/SharedState.h"
+#include "settings/ui/FormPlacement.h"
+
+#include "ui_frmVuokra.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QStyledItemDelegate>
+#include <QTimer>
+
+namespace tikkeli {
+
+namespace {
+
+const QString kWindowName = QStringLiteral("frmVuokra");
+const QString kCheckDatabase = QStringLiteral("Tarkista tietokanta asetukset asetusikkunasta!");
+using F = ContractCardFields;
+
+// The keys the window's commands own even while a text box or the grid has the focus.
+bool isCommandKey(const QKeyEvent* key)
+{
+    const int k = key->key();
+    const Qt::KeyboardModifiers mods = key->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
+    if (mods == Qt::ControlModifier)
+        return k == Qt::Key_Z || k == Qt::Key_C;
+    if (mods == Qt::NoModifier)
+        return k >= Qt::Key_F2 && k <= Qt::Key_F7;
+    if (mods == Qt::ShiftModifier)
+        return k == Qt::Key_F2 || k == Qt::Key_F4 || k == Qt::Key_F5;
+    return false;
+}
+
+// The code the grid's Tab rule knows a key by.
+int gridKeyCode(const QKeyEvent* key)
+{
+    switch (key->key()) {
+    case Qt::Key_Tab: return EstateGridKeys::Tab;
+    case Qt::Key_Shift: return EstateGridKeys::Shift;
+    case Qt::Key_F5: return EstateGridKeys::F5;
+    case Qt::Key_NumLock: return EstateGridKeys::NumLock;
+    default: return 0x1000 + (key->key() & 0xfff);
+    }
+}
+
+} // namespace
+
+// The grid's cell editors: limited to the column's width, the area column beeps at what is no
+// number, and every key of an editor reaches the window's Tab rule.
+class EstateCellDelegate : public QStyledItemDelegate {
+public:
+    explicit EstateCellDelegate(frmVuokra* window) : QStyledItemDelegate(window), m_window(window) {}
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const override
+    {
+        auto* editor = new QLineEdit(parent);
+        editor->setObjectName(QStringLiteral("DBGrid1_editor"));
+        editor->setMaxLength(index.column() == ContractEstates::PintaAla ? 20 : 50);
+        if (index.column() == ContractEstates::PintaAla) {
+            QObject::connect(editor, &QLineEdit::textEdited, editor, [](const QString& text) {
+                if (ContractEstates::areaTextIsWrong(text))
+                    Prompter::instance().beep();
+            });
+        }
+        return editor;
+    }
+    // The view hands the editor's keys to the delegate, which takes the Tab that finishes the
+    // cell: the window's Tab rule sees each key first.
+    bool eventFilter(QObject* editor, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress)
+            m_window->gridKey(static_cast<QKeyEvent*>(event));
+        return QStyledItemDelegate::eventFilter(editor, event);
+    }
+
+private:
+    frmVuokra* m_window;
+};
+
+frmVuokra* frmVuokra::Instance()
+{
+    return qobject_cast<frmVuokra*>(FormRegistry::find(kWindowName));
+}
+
+frmVuokra* frmVuokra::Load()
+{
+    return static_cast<frmVuokra*>(FormRegistry::open(kWindowName, []() -> QWidget* {
+        auto* w = new frmVuokra;
+        if (!w->loaded()) {
+            delete w;
+            return nullptr;
+        }
+        return w;
+    }));
+}
+
+frmVuokra::frmVuokra(QWidget* parent) : QMainWindow(parent, Qt::Window), ui(std::make_unique<Ui::frmVuokra>())
+{
+    ui->setupUi(this);
+    setObjectName(kWindowName);
+    for (int i = 0; i < F::Count; ++i) {
+        m_boxes[std::size_t(i)] = findChild<QWidget*>(QString::fromLatin1(F::box(i).objectName));
+        Q_ASSERT(m_boxes[std::size_t(i)]);
+    }
+    for (int g = 0; g < F::GroupCount; ++g) {
+        auto* group = new QButtonGroup(this);
+        const F::OptionGroup& def = F::optionGroups()[std::size_t(g)];
+        for (int o = 1; o <= def.count; ++o) {
+            auto* button = findChild<QRadioButton*>(QStringLiteral("%1_%2").arg(QLatin1String(def.name)).arg(o));
+            Q_ASSERT(button);
+            group->addButton(button, o);
+        }
+        m_groups[std::size_t(g)] = group;
+    }
+    QTableWidget* grid = ui->DBGrid1;
+    grid->setHorizontalHeaderLabels(ContractEstates::captions());
+    grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    grid->horizontalHeader()->setSectionResizeMode(ContractEstates::PintaAla, QHeaderView::ResizeToContents);
+    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 8);
+    grid->setSelectionBehavior(QAbstractItemView::SelectItems);
+    grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid->setTabKeyNavigation(true);
+    grid->setEditTriggers(QAbstractItemView::AllEditTriggers);
+    grid->setItemDelegate(new EstateCellDelegate(this));
+
+    // Parts that later work brings: the contract tree, the feature panel, the animal catalogue
+    // and the contract lists are shown but not in use yet.
+    for (QWidget* later : {static_cast<QWidget*>(ui->tvwNimet), static_cast<QWidget*>(ui->frameOminaisuudet),
+                           static_cast<QWidget*>(ui->cValitseElaimet)})
+        later->setEnabled(false);
+    for (QAction* later : {ui->mLisaaOminaisuus, ui->mPoistaOminaisuus, ui->mSelaaOminaisuuksia, ui->mMoniliitos,
+                           ui->mRapLuettelot})
+        later->setEnabled(false);
+
+    connectCommands();
+    for (QWidget* w : findChildren<QWidget*>())
+        w->installEventFilter(this);
+    connect(qApp, &QApplication::focusChanged, this, &frmVuokra::gridFocusChanged);
+    resize(1180, 820);
+    RestoreFormPlacement(this);
+    m_loaded = load();
+}
+
+frmVuokra::~frmVuokra()
+{
+    // Hiding the window while it goes moves the focus: its handler must not reach the members
+    // already gone.
+    disconnect(qApp, nullptr, this, nullptr);
+}
+
+void frmVuokra::connectCommands()
+{
+    const auto both = [this](QPushButton* button, QAction* action, void (frmVuokra::*handler)()) {
+        if (button)
+            connect(button, &QPushButton::clicked, this, handler);
+        if (action) {
+            action->setShortcutContext(Qt::WindowShortcut);
+            connect(action, &QAction::triggered, this, handler);
+        }
+    };
+    both(ui->cUusi, ui->mUusi, &frmVuokra::cUusi_Click);
+    both(ui->cTallenna, ui->mTallenna, &frmVuokra::cTallenna_Click);
+    both(ui->cPoista, ui->mPoista, &frmVuokra::cPoista_Click);
+    both(ui->cSelaa, ui->mSelaa, &frmVuokra::cSelaa_Click);
+    both(ui->cHaku, ui->mHae, &frmVuokra::cHaku_Click);
+    both(ui->cTulosta, ui->mTulosta, &frmVuokra::cTulosta_Click);
+    both(ui->cPeru, ui->mPeru, &frmVuokra::cPeru_Click);
+    both(ui->cSulje, ui->mSulje, &frmVuokra::cSulje_Click);
+    both(nullptr, ui->mRapVuokrasopimus, &frmVuokra::mRapVuokrasopimus_Click);
+    both(nullptr, ui->mKopioiYhteystiedot, &frmVuokra::mKopioiYhteystiedot_Click);
+    both(nullptr, ui->mTilaUusi, &frmVuokra::mTilaUusi_Click);
+    both(nullptr, ui->mTilaPoista, &frmVuokra::mTilaPoista_Click);
+    both(nullptr, ui->mTilaSelaa, &frmVuokra::mTilaSelaa_Click);
+
+    for (int i = 0; i < F::Count; ++i) {
+        if (auto* box = qobject_cast<QLineEdit*>(m_boxes[std::size_t(i)]))
+            connect(box, &QLineEdit::textChanged, this, [this, i] { boxChanged(i); });
+        else if (auto* memo = qobject_cast<QPlainTextEdit*>(m_boxes[std::size_t(i)]))
+            connect(memo, &QPlainTextEdit::textChanged, this, [this, i] { boxChanged(i); });
+    }
+    for (int g = 0; g < F::GroupCount; ++g)
+        connect(m_groups[std::size_t(g)], &QButtonGroup::idClicked, this, [this, g](int id) { optionChosen(g, id); });
+    connect(ui->DBGrid1, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
+        if (!m_filling && item)
+            m_dirtyRows.insert(item->row());
+    });
+    connect(ui->DBGrid1, &QTableWidget::currentCellChanged, this, [this](int row, int, int previousRow, int) {
+        // Leaving a typed row writes it.
+        if (!m_filling && row != previousRow && m_dirtyRows.count(previousRow))
+            saveEstatesNow();
+    });
+}
+
+// ---- loading and showing
+
+bool frmVuokra::load()
+{
+    const QString path = State().DatabasePath;
+    if (path.isEmpty() || path.compare(QStringLiteral("unknown"), Qt::CaseInsensitive) == 0) {
+        ShowInfo(kCheckDatabase);
+        return false;
+    }
+    try {
+        ResetReportFormulas();
+        Data1.open(path);
+        Reposition();
+        UpdateCaption();
+        return true;
+    } catch (const DbException& e) {
+        ShowInfo(kCheckDatabase + QStringLiteral("\r\n") + e.description());
+    } catch (const std::exception& e) {
+        ShowInfo(kCheckDatabase + QStringLiteral("\r\n") + QString::fromUtf8(e.what()));
+    }
+    return false;
+}
+
+QString frmVuokra::boxText(int index) const
+{
+    QWidget* w = m_boxes[std::size_t(index)];
+    if (auto* box = qobject_cast<QLineEdit*>(w))
+        return box->text();
+    return static_cast<QPlainTextEdit*>(w)->toPlainText();
+}
+
+void frmVuokra::setBoxText(int index, const QString& text)
+{
+    QWidget* w = m_boxes[std::size_t(index)];
+    if (auto* box = qobject_cast<QLineEdit*>(w))
+        box->setText(text);
+    else
+        static_cast<QPlainTextEdit*>(w)->setPlainText(text);
+}
+
+void frmVuokra::showOption(int group, int option)
+{
+    QButtonGroup* g = m_groups[std::size_t(group)];
+    if (option > 0) {
+        if (QAbstractButton* b = g->button(option))
+            b->setChecked(true);
+        return;
+    }
+    // A code the window does not know: no option is chosen.
+    g->setExclusive(false);
+    for (QAbstractButton* b : g->buttons())
+        b->setChecked(false);
+    g->setExclusive(true);
+}
+
+void frmVuokra::Reposition()
+{
+    Recordset& rs = Data1.recordset();
+    const bool adding = Data1.editMode() == EditMode::Add;
+    const bool shows = rs.isOpen() && (Data1.hasCurrent() || adding);
+    m_filling = true;
+    if (shows || !rs.isOpen() || rs.recordCount() > 0) {
+        for (int i = 0; i < F::Count; ++i)
+            setBoxText(i, F::textOf(i, shows ? rs.field(QLatin1String(F::box(i).field)) : Value()));
+        for (int g = 0; g < F::GroupCount; ++g)
+            showOption(g, F::shownOption(g, shows ? rs.field(QLatin1String(F::optionGroups()[std::size_t(g)].field)) : Value()));
+    }
+    const bool animals = F::coverageNamesAnimals(m_groups[F::Koskee]->checkedId());
+    ui->tElaimet->setEnabled(animals);
+    m_filling = false;
+    m_boxChanged.fill(false);
+    loadEstates();
+}
+
+void frmVuokra::loadEstates()
+{
+    QTableWidget* grid = ui->DBGrid1;
+    m_filling = true;
+    grid->setRowCount(0);
+    m_dirtyRows.clear();
+    const qint64 id = Data1.currentId();
+    if (id != 0) {
+        // The estates cannot be read: the grid stays empty, the card still shows.
+        IgnoringErrors("frmVuokra::loadEstates", [&] {
+            const auto rows = ContractEstates::rows(Data1.database(), id);
+            grid->setRowCount(int(rows.size()));
+            for (int r = 0; r < int(rows.size()); ++r) {
+                for (int c = 0; c < ContractEstates::ColumnCount; ++c) {
+                    auto* cell = new QTableWidgetItem(rows[std::size_t(r)].texts[c]);
+                    if (c == ContractEstates::PintaAla)
+                        cell->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+                    grid->setItem(r, c, cell);
+                }
+                grid->item(r, 0)->setData(Qt::UserRole, QVariant(rows[std::size_t(r)].id));
+            }
+        });
+    }
+    m_filling = false;
+}
+
+void frmVuokra::UpdateCaption()
+{
+    int count = 0;
+    IgnoringErrors("frmVuokra::UpdateCaption", [&] { count = Data1.count(); });
+    setWindowTitle(State().ProgramTitle + QStringLiteral(" - Maanvuokrasopimukset - ") + QString::number(count));
+}
+
+// ---- field editing
+
+void frmVuokra::boxChanged(int index)
+{
+    if (m_filling)
+        return;
+    m_boxChanged[std::size_t(index)] = true;
+    IgnoringErrors("frmVuokra::boxChanged", [&] {
+        // Typing on an empty card starts a new contract, so what is typed is not lost.
+        if (!Data1.beginEdit())
+            Data1.addNew();
+    });
+}
+
+void frmVuokra::optionChosen(int group, int option)
+{
+    if (group == F::Koskee)
+        ui->tElaimet->setEnabled(F::coverageNamesAnimals(option));
+    try {
+        if (!Data1.beginEdit())
+            ShowInfo(F::newContractHint());
+    } catch (const DbException& e) {
+        ShowWarning(QStringLiteral("Virhe: ") + e.description());
+    }
+}
+
+void frmVuokra::dateBoxLeft(int index)
+{
+    const QString text = boxText(index);
+    bool valid = false;
+    const QString normal = F::normalisedDateText(text, &valid);
+    if (normal == text)
+        return;
+    setBoxText(index, normal);
+    if (!valid)
+        ShowInfo(QStringLiteral("\"%1\" ei ole päivämäärä. Kenttä jää tyhjäksi.").arg(text));
+}
+
+void frmVuokra::writeCardToRecord()
+{
+    Recordset& rs = Data1.recordset();
+    for (int i = 0; i < F::Count; ++i) {
+        if (m_boxChanged[std::size_t(i)])
+            rs.setField(QLatin1String(F::box(i).field), F::valueOf(i, boxText(i)));
+    }
+    for (int g = 0; g < F::GroupCount; ++g) {
+        const int chosen = m_groups[std::size_t(g)]->checkedId();
+        const QString field = QLatin1String(F::optionGroups()[std::size_t(g)].field);
+        if (chosen > 0 && !(rs.field(field) == Value(chosen)))
+            rs.setField(field, Value(chosen));
+    }
+}
+
+void frmVuokra::writeContract()
+{
+    if (Data1.editMode() == EditMode::None)
+        return;
+    // Every date box holds a date or nothing before the row is written.
+    for (int i = 0; i < F::Count; ++i) {
+        if (F::isDate(i) && m_boxChanged[std::size_t(i)])
+            dateBoxLeft(i);
+    }
+    writeCardToRecord();
+    Data1.write();
+    m_boxChanged.fill(false);
+}
+
+void frmVuokra::writeEstates()
+{
+    if (m_dirtyRows.empty())
+        return;
+    const qint64 id = Data1.currentId();
+    if (id == 0)
+        return;
+    QTableWidget* grid = ui->DBGrid1;
+    const std::set<int> rows = m_dirtyRows;
+    for (int r : rows) {
+        if (r >= grid->rowCount()) {
+            m_dirtyRows.erase(r);
+            continue;
+        }
+        ContractEstates::Row row;
+        QTableWidgetItem* first = grid->item(r, 0);
+        row.id = first ? first->data(Qt::UserRole).toLongLong() : 0;
+        for (int c = 0; c < ContractEstates::ColumnCount; ++c)
+            row.texts[c] = grid->item(r, c) ? grid->item(r, c)->text() : QString();
+        const qint64 stored = ContractEstates::write(Data1.database(), id, row);
+        m_filling = true;
+        if (!first) {
+            first = new QTableWidgetItem;
+            grid->setItem(r, 0, first);
+        }
+        first->setData(Qt::UserRole, QVariant(stored));
+        m_filling = false;
+        m_dirtyRows.erase(r);
+    }
+}
+
+void frmVuokra::showCommitError(const std::exception& e)
+{
+    const auto* db = dynamic_cast<const DbException*>(&e);
+    const QString text = db ? QStringLiteral("Virhe: %1\r\n%2").arg(db->number()).arg(db->description())
+                            : QStringLiteral("Virhe: ") + QString::fromUtf8(e.what());
+    Prompter::instance().message(text, MsgIcon::Critical, MsgButtons::Ok);
+}
+
+bool frmVuokra::CommitContract()
+{
+    if (!Data1.isOpen())
+        return true;
+    // A cell being typed into is finished first, so its text is in the grid.
+    if (QWidget* editor = ui->DBGrid1->findChild<QLineEdit*>(QStringLiteral("DBGrid1_editor")))
+        emit ui->DBGrid1->itemDelegate()->commitData(editor);
+    try {
+        writeContract();
+        writeEstates();
+    } catch (const std::exception& e) {
+        showCommitError(e);
+        return false;
+    }
+    return true;
+}
+
+bool frmVuokra::saveEstatesNow()
+{
+    try {
+        if (Data1.editMode() == EditMode::Add)
+            writeContract();
+        writeEstates();
+        return true;
+    } catch (const std::exception& e) {
+        showCommitError(e);
+        return false;
+    }
+}
+
+// ---- commands
+
+void frmVuokra::cTallenna_Click()
+{
+    if (!CommitContract())
+        return;
+    IgnoringErrors("frmVuokra::cTallenna_Click", [&] { Reposition(); });
+    UpdateCaption();
+}
+
+void frmVuokra::cUusi_Click()
+{
+    if (!CommitContract())
+        return;
+    try {
+        Data1.addNew();
+        Reposition();
+        if (State().AutoContractNumbers) {
+            // Taken from the counter at once: a cancelled new contract does not give it back.
+            setBoxText(F::SopimusNo, Data1.NextContractNumber());
+        }
+        setBoxText(F::YleisetEhdot, F::defaultClauses());
+    } catch (const DbException& e) {
+        ShowWarning(QStringLiteral("Virhe: ") + e.description());
+    }
+    ui->tSopimusNo->setFocus();
+    UpdateCaption();
+}
+
+void frmVuokra::cPoista_Click()
+{
+    if (!AskYesNo(QStringLiteral("Poistetaanko näytössä oleva sopimus?"))) {
+        UpdateCaption();
+        return;
+    }
+    try {
+        if (Data1.editMode() == EditMode::Add)
+            Data1.refresh();
+        else
+            Data1.deleteCurrent();
+        Reposition();
+    } catch (const DbException& e) {
+        // Nothing was deleted (one transaction): the contract stays on screen.
+        ShowWarning(QStringLiteral("Sopimusta ei voitu poistaa.\r\n") + e.description());
+    }
+    UpdateCaption();
+}
+
+void frmVuokra::cPeru_Click()
+{
+    IgnoringErrors("frmVuokra::cPeru_Click", [&] {
+        const bool adding = Data1.editMode() == EditMode::Add;
+        Data1.cancel();
+        if (adding)
+            Data1.refresh();
+        Reposition();
+    });
+    UpdateCaption();
+}
+
+void frmVuokra::cSelaa_Click()
+{
+    const qint64 id = Data1.currentId();
+    if (!CommitContract())
+        return;
+    IgnoringErrors("frmVuokra::cSelaa_Click", [&] {
+        const qint64 shown = id != 0 ? id : Data1.currentId();
+        Data1.refresh();
+        if (shown != 0)
+            Data1.findId(shown);
+        Reposition();
+    });
+    UpdateCaption();
+}
+
+void frmVuokra::cHaku_Click()
+{
+    if (!CommitContract())
+        return;
+    IgnoringErrors("frmVuokra::cHaku_Click", [&] {
+        qint64 id = 0;
+        if (SearchDialog) {
+            id = SearchDialog(*this);
+        } else {
+            frmSopimushaku search(Data1.database(), this);
+            search.exec();
+            id = search.FoundContractId();
+        }
+        if (id <= 0)
+            return;
+        Recordset& rs = Data1.recordset();
+        const bool had = Data1.hasCurrent();
+        const Bookmark before = had ? rs.bookmark() : 0;
+        if (!Data1.findId(id)) {
+            ShowInfo(QStringLiteral("Hakuehdolla ei löydy sopimusta."));
+            if (had)
+                rs.setBookmark(before);
+        }
+        Reposition();
+    });
+}
+
+void frmVuokra::cTulosta_Click()
+{
+    if (!CommitContract())
+        return;
+    const qint64 id = Data1.currentId();
+    if (id == 0) {
+        ShowInfo(QStringLiteral("Tietuetta ei ole valittuna."));
+        return;
+    }
+    {
+        frmTulostus dialog(this);
+        dialog.exec();
+    }
+    if (Printing().PrintCancelled)
+        return;
+    const bool validity = AskYesNo(QStringLiteral("Tulostetaanko sopimuksen voimassaoloaika?"));
+    try {
+        ContractPrint::prepareContract(Data1.database(), id, validity);
+        MainReport().setAction(1);
+    } catch (const ReportException& e) {
+        ShowInfo(QStringLiteral("Virhe tulostettaessa raporttia: ") + e.description());
+    } catch (const DbException& e) {
+        ShowInfo(QStringLiteral("Virhe tulostettaessa raporttia: ") + e.description());
+    }
+}
+
+void frmVuokra::mRapVuokrasopimus_Click()
+{
+    if (!CommitContract())
+        return;
+    {
+        frmTulostus dialog(this);
+        dialog.exec();
+    }
+    if (Printing().PrintCancelled)
+        return;
+    try {
+        ContractPrint::prepareEmptyForm();
+        MainReport().setAction(1);
+    } catch (const ReportException& e) {
+        ShowInfo(QStringLiteral("Virhe tulostettaessa raporttia: ") + e.description());
+    }
+}
+
+void frmVuokra::mKopioiYhteystiedot_Click()
+{
+    copyToClipboard(F::contactBlock(boxText(F::Nimi), boxText(F::Osoite0), boxText(F::Osoite1), boxText(F::Osoite2)));
+}
+
+void frmVuokra::copyToClipboard(const QString& text)
+{
+    if (QClipboard* clipboard = QGuiApplication::clipboard()) {
+        clipboard->clear();
+        clipboard->setText(text);
+    }
+}
+
+void frmVuokra::mTilaUusi_Click()
+{
+    if (Data1.currentId() == 0 && Data1.editMode() != EditMode::Add) {
+        ShowInfo(F::newContractHint());
+        return;
+    }
+    // A contract still being added is written first, so its estates have its key.
+    if (!saveEstatesNow())
+        return;
+    QTableWidget* grid = ui->DBGrid1;
+    m_filling = true;
+    const int row = grid->rowCount();
+    grid->insertRow(row);
+    for (int c = 0; c < ContractEstates::ColumnCount; ++c) {
+        auto* cell = new QTableWidgetItem;
+        if (c == ContractEstates::PintaAla)
+            cell->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        grid->setItem(row, c, cell);
+    }
+    grid->item(row, 0)->setData(Qt::UserRole, QVariant(qint64(0)));
+    m_filling = false;
+    grid->setFocus();
+    grid->setCurrentCell(row, ContractEstates::Kunta);
+    UpdateCaption();
+}
+
+void frmVuokra::mTilaPoista_Click()
+{
+    QTableWidget* grid = ui->DBGrid1;
+    const int row = grid->currentRow();
+    if (row < 0 || row >= grid->rowCount())
+        return;
+    try {
+        const qint64 id = grid->item(row, 0) ? grid->item(row, 0)->data(Qt::UserRole).toLongLong() : 0;
+        if (id != 0)
+            ContractEstates::remove(Data1.database(), id);
+        m_filling = true;
+        grid->removeRow(row);
+        std::set<int> shifted;
+        for (int r : m_dirtyRows) {
+            if (r != row)
+                shifted.insert(r > row ? r - 1 : r);
+        }
+        m_dirtyRows = shifted;
+        m_filling = false;
+    } catch (const DbException& e) {
+        m_filling = false;
+        ShowWarning(QStringLiteral("Tilaa ei voitu poistaa.\r\n") + e.description());
+    }
+}
+
+void frmVuokra::mTilaSelaa_Click()
+{
+    ui->DBGrid1->setFocus();
+}
+
+void frmVuokra::cSulje_Click()
+{
+    close();
+}
+
+// ---- the grid's focus and keys
+
+void frmVuokra::gridFocusChanged(QWidget*, QWidget* now)
+{
+    const bool inside = now && (now == ui->DBGrid1 || ui->DBGrid1->isAncestorOf(now));
+    if (inside == m_gridHasFocus)
+        return;
+    m_gridHasFocus = inside;
+    if (inside) {
+        m_gridKeys.focusIn();
+        return;
+    }
+    m_gridKeys.focusOut();
+    if (!m_dirtyRows.empty())
+        saveEstatesNow();
+}
+
+bool frmVuokra::gridKey(QKeyEvent* key)
+{
+    if (!m_gridKeys.key(gridKeyCode(key)))
+        return false;
+    // The Tab after typing in a cell goes one cell further.
+    QTimer::singleShot(0, this, [this] {
+        QTableWidget* grid = ui->DBGrid1;
+        const int row = grid->currentRow();
+        const int column = grid->currentColumn();
+        if (row < 0)
+            return;
+        if (column + 1 < grid->columnCount())
+            grid->setCurrentCell(row, column + 1);
+        else if (row + 1 < grid->rowCount())
+            grid->setCurrentCell(row + 1, 0);
+    });
+    return false;
+}
+
+// ---- window events
+
+void frmVuokra::closeEvent(QCloseEvent* event)
+{
+    // Whichever way the window closes, what is typed is written first; a write that fails keeps
+    // the window open with the reason shown.
+    if (m_loaded && !CommitContract()) {
+        event->ignore();
+        return;
+    }
+    SaveFormPlacement(this);
+    event->accept();
+}
+
+bool frmVuokra::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::ShortcutOverride:
+        // Left unaccepted, so the window's shortcut runs instead of the box's own key.
+        if (isCommandKey(static_cast<QKeyEvent*>(event)))
+            return true;
+        break;
+    case QEvent::KeyPress: {
+        // The cell editors' keys come through their delegate.
+        if (watched == ui->DBGrid1)
+            gridKey(static_cast<QKeyEvent*>(event));
+        break;
+    }
+    case QEvent::FocusIn:
+        if (auto* box = qobject_cast<QLineEdit*>(watched); box && box->objectName().startsWith(QLatin1Char('t')))
+            QTimer::singleShot(0, box, &QLineEdit::selectAll);
+        else if (auto* memo = qobject_cast<QPlainTextEdit*>(watched))
+            QTimer::singleShot(0, memo, &QPlainTextEdit::selectAll);
+        break;
+    case QEvent::FocusOut:
+        for (int i = 0; i < F::Count; ++i) {
+            if (F::isDate(i) && watched == m_boxes[std::size_t(i)])
+                dateBoxLeft(i);
+        }
+        break;
+    default:
+        break;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+} // namespace tikkeli

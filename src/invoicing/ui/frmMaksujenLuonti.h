@@ -1,0 +1,80 @@
+#pragma once
+
+#include "db/Database.h"
+
+#include <QDate>
+#include <QMainWindow>
+#include <functional>
+#include <memory>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+
+namespace Ui {
+class frmMaksujenLuonti;
+}
+
+namespace tikkeli {
+
+struct InvoiceRunRequest;
+
+// "Laskutus": fills in one invoice run, writes it (Lisää), and then moves its invoices to the
+// history or deletes them. Opened modeless from the main window, one instance
+// (FormRegistry::open<frmMaksujenLuonti>("frmMaksujenLuonti")).
+class frmMaksujenLuonti : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit frmMaksujenLuonti(QWidget* parent = nullptr);
+    ~frmMaksujenLuonti() override;
+
+    // False when the load failed; the window has told the user and closes itself.
+    bool loaded() const { return m_db.isOpen(); }
+    // True while a run or a batch command is working; the window refuses to close meanwhile.
+    bool busy() const { return m_busy; }
+
+    // The invoice date a new window proposes; tests set their own day.
+    static std::function<QDate()> Today;
+    // Printing and e-mail arrive with their own windows; while a hook is empty its commands stay
+    // disabled.
+    static std::function<void(frmMaksujenLuonti&)> PrintInvoices;
+    static std::function<void(frmMaksujenLuonti&)> EmailInvoices;
+    static std::function<void(frmMaksujenLuonti&)> PreviewEmailInvoice;
+
+    Database& database() { return m_db; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void load();
+    void FillRecipients();
+    void FillTitleList();
+    void UpdateInvoiceStatus();
+    void EnableRunButtons(bool runAllowed);
+    void RecalculateTotal();
+    void ResetRowEditors();
+    void rowClicked(int index);
+    void checkDateOnLeave(QLineEdit* box);
+    void checkTotalOnLeave();
+    void saveTypedTitle();
+    void deleteTitle();
+    InvoiceRunRequest request() const;
+
+    void Lisaa();
+    void Historiaan();
+    void Poista();
+
+    // Disables every command while work runs, and enables them again after.
+    void setBusy(bool busy);
+    void showProgress(int done, int total);
+
+    std::unique_ptr<Ui::frmMaksujenLuonti> ui;
+    QLabel* m_status = nullptr;
+    Database m_db;
+    bool m_busy = false;
+    QString m_note;   // shown after the counts in the status line until the run's invoices go
+};
+
+} // namespace tikkeli

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "db/Database.h"
+#include "base/SharedState.h"
+#include "support/TempProgramEnvironment.h"
+
+#include <QString>
+
+namespace tikkeli::test {
+
+// A club database in a throw-away installation, configured as the program's database: the empty
+// template (the default) or the sample club with its contracts.
+class ContractTestDb {
+public:
+    enum class Source { Template, Sample };
+    explicit ContractTestDb(Source source = Source::Template)
+    {
+        path = source == Source::Sample ? env.copyOfShipped(QStringLiteral("demo1.mdb"), QStringLiteral("demo.mdb"))
+                                        : env.copyOfShipped(QStringLiteral("mallit/malli.mdb"), QStringLiteral("club.mdb"));
+        db = Database::open(path);
+        State().DatabasePath = path;
+        // The contract forms as the build stages them.
+        QDir().mkpath(env.programFolder() + QStringLiteral("/reports"));
+        for (const char* form : {"vse.rpt", "vsempty.rpt"})
+            QFile::copy(QStringLiteral(TIKKELI_PROGRAM_DIR "/reports/") + QLatin1String(form),
+                        env.programFolder() + QStringLiteral("/reports/") + QLatin1String(form));
+    }
+
+    qint64 contract(const QString& name, const QString& number = QString())
+    {
+        db.execute(QStringLiteral("INSERT INTO vs (vsNimi, vsSopimusNo) VALUES (?, ?)"),
+                   {Value(name), number.isNull() ? Value() : Value(number)});
+        return db.lastInsertId();
+    }
+    qint64 estate(qint64 vsId, const QString& name, const QString& rekNo = QString())
+    {
+        db.execute(QStringLiteral("INSERT INTO tl (tlvsID, tlTilaPalsta, tlRekNo) VALUES (?, ?, ?)"),
+                   {Value(vsId), Value(name), rekNo.isEmpty() ? Value() : Value(rekNo)});
+        return db.lastInsertId();
+    }
+    qint64 animal(const QString& name)
+    {
+        db.execute(QStringLiteral("INSERT INTO el (elNimi) VALUES (?)"), {Value(name)});
+        return db.lastInsertId();
+    }
+    void link(qint64 vsId, qint64 elId)
+    {
+        db.execute(QStringLiteral("INSERT INTO et (etvsID, etelID) VALUES (?, ?)"), {Value(vsId), Value(elId)});
+    }
+    qint64 feature(const QString& name)
+    {
+        db.execute(QStringLiteral("INSERT INTO pi (piNimi, piType, piEnbldDate, piEnbldMemo) VALUES (?, 2, 1, 1)"),
+                   {Value(name)});
+        return db.lastInsertId();
+    }
+    qint64 value(qint64 vsId, qint64 piId)
+    {
+        db.execute(QStringLiteral("INSERT INTO mt (mtvsID, mtpiID) VALUES (?, ?)"), {Value(vsId), Value(piId)});
+        return db.lastInsertId();
+    }
+    qint64 count(const QString& sql, const Params& p = {}) { return db.scalar(sql, p).toInt64(); }
+
+    TempProgramEnvironment env;
+    QString path;
+    Database db;
+};
+
+} // namespace tikkeli::test

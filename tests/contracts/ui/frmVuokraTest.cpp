@@ -1,0 +1,323 @@
+#include "base/ScriptedPrompter.h"
+#include "contracts/ui/frmVuokra.h"
+#include "printing/PrintChoices.h"
+#include "printing/ReportEngine.h"
+#include "printing/ui/frmTulostus.h"
+#include "settings/DatabaseSettingsStore.h"
+#include "../ContractTestDb.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace tikkeli;
+using test::ContractTestDb;
+
+namespace {
+
+class frmVuokraTest : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        if (auto* w = frmVuokra::Instance())
+            delete w;
+        frmVuokra::SearchDialog = nullptr;
+        MainReport() = ReportEngine{};
+        Printing() = PrintChoices{};
+    }
+    frmVuokra* open()
+    {
+        frmVuokra* w = frmVuokra::Load();
+        if (w) {
+            w->activateWindow();
+            EXPECT_TRUE(QTest::qWaitForWindowActive(w));
+        }
+        return w;
+    }
+    template <class T = QLineEdit>
+    T* child(frmVuokra* w, const char* name)
+    {
+        return w->findChild<T*>(QLatin1String(name));
+    }
+    QAction* action(frmVuokra* w, const char* name) { return w->findChild<QAction*>(QLatin1String(name)); }
+    void type(QLineEdit* box, const QString& text)
+    {
+        box->setFocus();
+        box->selectAll();
+        QTest::keyClicks(box, text);
+    }
+    Value field(qint64 id, const char* name)
+    {
+        return t.db.scalar(QStringLiteral("SELECT %1 FROM vs WHERE vsID = ?").arg(QLatin1String(name)), {Value(id)});
+    }
+
+    ContractTestDb t{ContractTestDb::Source::Sample};
+    ScriptedPrompter prompter;
+};
+
+// Answers the print dialog with its print button as soon as it is shown.
+void clickPrintWhenShown()
+{
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer] {
+        if (auto* d = qobject_cast<frmTulostus*>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            QTest::mouseClick(d->cTulosta, Qt::LeftButton);
+        }
+    });
+    timer->start();
+}
+
+} // namespace
+
+TEST_F(frmVuokraTest, NoDatabaseConfiguredRefusesToOpen)
+{
+    for (const char* path : {"", "unknown"}) {
+        State().DatabasePath = QString::fromUtf8(path);
+        prompter.clear();
+        EXPECT_EQ(frmVuokra::Load(), nullptr);
+        EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Tarkista tietokanta asetukset asetusikkunasta!")});
+    }
+}
+
+TEST_F(frmVuokraTest, OpensOnTheFirstContractWithItsEstatesAndRemovesOrphans)
+{
+    t.estate(999, QStringLiteral("Orpo"));
+    frmVuokra* w = open();
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Tikkeli - Maanvuokrasopimukset - 20"));
+    ASSERT_NE(child(w, "tNimi"), nullptr);
+    EXPECT_EQ(child(w, "tNimi")->text(), QStringLiteral("Heinonen Liisa"));
+    EXPECT_EQ(child(w, "tAlkaa")->text(), QStringLiteral("1.5.2013"));
+    EXPECT_EQ(child(w, "tVuosiVastike")->text(), QStringLiteral("80,00"));
+    auto* grid = child<QTableWidget>(w, "DBGrid1");
+    ASSERT_NE(grid, nullptr);
+    ASSERT_EQ(grid->rowCount(), 2);
+    EXPECT_EQ(grid->item(0, 2)->text(), QStringLiteral("Korpela"));
+    EXPECT_EQ(grid->item(0, 4)->text(), QStringLiteral("178"));
+    EXPECT_EQ(t.count(QStringLiteral("SELECT COUNT(*) FROM tl WHERE tlvsID = 999")), 0);
+    // vsKoskee 0 selects no option; the animal box follows the coverage.
+    auto* all = child<QRadioButton>(w, "optKoskee_1");
+    ASSERT_NE(all, nullptr);
+    EXPECT_FALSE(all->isChecked());
+    EXPECT_FALSE(child(w, "tElaimet")->isEnabled());
+    auto* listed = child<QRadioButton>(w, "optKoskee_4");
+    ASSERT_NE(listed, nullptr);
+    listed->click();
+    EXPECT_TRUE(child(w, "tElaimet")->isEnabled());
+    all->click();
+    EXPECT_FALSE(child(w, "tElaimet")->isEnabled());
+}
+
+TEST_F(frmVuokraTest, NewContractTakesTheCounterAndItsEstatesTheNewKey)
+{
+    State().AutoContractNumbers = true;
+    State().ContractNumberCounter = 17;
+    frmVuokra* w = open();
+    ASSERT_NE(w, nullptr);
+    QTest::keyClick(w, Qt::Key_F2);
+    EXPECT_EQ(child(w, "tSopimusNo")->text(), QStringLiteral("17"));
+    EXPECT_EQ(DatabaseSettingsStore(t.db).read(QStringLiteral("Sopimusnro")), QStringLiteral("18"));
+    auto* terms = child<QPlainTextEdit>(w, "tYleisetEhdot");
+    ASSERT_NE(terms, nullptr);
+    EXPECT_EQ(terms->toPlainText().split(QStringLiteral("\n")).size(), 4);
+    type(child(w, "tNimi"), QStringLiteral("Uusi Vuokranantaja"));
+    type(child(w, "tAlkaa"), QStringLiteral("1.6.2024"));
+
+    // An estate before the first save: the contract is written first.
+    action(w, "mTilaUusi")->trigger();
+    const qint64 id = w->currentContractId();
+    ASSERT_GT(id, 20);
+    EXPECT_EQ(field(id, "vsSopimusNo").toString(), QStringLiteral("17"));
+    auto* grid = child<QTableWidget>(w, "DBGrid1");
+    ASSERT_NE(grid, nullptr);
+    ASSERT_EQ(grid->rowCount(), 1);
+    grid->item(0, 0)->setText(QStringLiteral("Hirvilahti"));
+    grid->item(0, 2)->setText(QStringLiteral("Uusitalo"));
+    grid->item(0, 4)->setText(QStringLiteral("12,5"));
+    QTest::keyClick(w, Qt::Key_F3);
+    EXPECT_TRUE(prompter.messageTexts().isEmpty()) << prompter.messageTexts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(t.count(QStringLiteral("SELECT COUNT(*) FROM tl WHERE tlvsID = ? AND tlTilaPalsta = 'Uusitalo' AND tlPa = 12.5"),
+                      {Value(id)}), 1);
+    EXPECT_EQ(field(id, "vsVoimassaAlkaen").toDate(), QDate(2024, 6, 1));
+    EXPECT_TRUE(field(id, "vsVoimassaPaattyy").isNull());
+    EXPECT_TRUE(field(id, "vsYleisetEhdot").toString().startsWith(QStringLiteral("Ellei muuta sovita")));
+    EXPECT_EQ(field(id, "vsVastike").toInt64(), 2);
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Tikkeli - Maanvuokrasopimukset - 21"));
+}
+
+TEST_F(frmVuokraTest, UndoDropsTheEditAndSaveWritesIt)
+{
+    frmVuokra* w = open();
+    ASSERT_NE(w, nullptr);
+    type(child(w, "tNimi"), QStringLiteral("Muutettu"));
+    QTest::keyClick(child(w, "tNimi"), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(child(w, "tNimi")->text(), QStringLiteral("Heinonen Liisa"));
+    EXPECT_EQ(field(1, "vsNimi").toString(), QStringLiteral("Heinonen Liisa"));
+    type(child(w, "tNimi"), QStringLiteral("Heinonen-Aho Liisa"));
+    child<QRadioButton>(w, "optKoira_3")->click();
+    QTest::keyClick(child(w, "tNimi"), Qt::Key_F3);
+    EXPECT_EQ(field(1, "vsNimi").toString(), QStringLiteral("Heinonen-Aho Liisa"));
+    EXPECT_EQ(field(1, "vsKoirat").toInt64(), 3);
+}
+
+TEST_F(frmVuokraTest, AFailedSaveKeepsTheCardAndSaysWhy)
+{
+    frmVuokra* w = open();
+    ASSERT_NE(w, nullptr);
+    type(child(w, "tNimi"), QStringLiteral("Uusi nimi"));
+    type(child(w, "tMuutokset"), QStringLiteral("kolme"));
+    w->findChild<QPushButton*>(QStringLiteral("cTallenna"))->click();
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    EXPECT_TRUE(prompter.shown()[0].text.startsWith(QStringLiteral("Virhe: 13\r\n")));
+    EXPECT_EQ(prompter.shown()[0].icon, MsgIcon::Critical);
+    EXPECT_EQ(child(w, "tNimi")->text(), QStringLiteral("Uusi nimi"));
+    EXPECT_EQ(field(1, "vsNimi").toString(), QStringLiteral("Heinonen Liisa"));
+
+    // The close box refuses too while the card cannot be written, then closes once it can.
+    prompter.clear();
+    EXPECT_FALSE(w->close());
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(prompter.shown().size(), 1u);
+    type(child(w, "tMuutokset"), QStringLiteral("3"));
+    EXPECT_TRUE(w->close());
+    EXPECT_EQ(field(1, "vsNimi").toString(), QStringLiteral("Uusi nimi"));
+    EXPECT_EQ(field(1, "vsOmistusmuutos").toInt64(), 3);
+}
+
+TEST_F(frmVuokraTest, ABadDateIsErasedWithAMessageAndStoredAsNull)
+{
+    frmVuokra* w = open();
+    ASSERT_NE(w, nullptr);
+    for (const char* bad : {"31.2.2024", "ensi vuonna"}) {
+        prompter.clear();
+        type(child(w, "tAlkaa"), QString::fromUtf8(bad));
+        child(w, "tNimi")->setFocus();
+        EXPECT_EQ(child(w, "tAlkaa")->text(), QString());
+        ASSERT_EQ(prompter.messageTexts().size(), 1);
+        EXPECT_TRUE(prompter.messageTexts()[0].contains(QString::fromUtf8(bad)));
+    }
+    type(child(w, "tPaattyy"), QStringLiteral("03.04.2030"));
+    child(w, "tNimi")->setFocus();
+    EXPECT_EQ(child(w, "tPaattyy")->text(), QStringLiteral("3.4.2030"));
+    QTest::keyClick(w, Qt::Key_F3);
+    EXPECT_TRUE(field(1, "vsVoimassaAlkaen").isNull());
+    EXPECT_EQ(field(1, "vsVoimassaPaattyy").toDate(), QDate(2030, 4, 3));
+}
+
+TEST_F(frmVuokraTest, DeleteTakesTheContractWithAllItsRows)
+{
+    frmVuokra* w = open();
+    ASSERT_NE(w, nullptr);
+    ASSERT_GT(t.count(QStringLiteral("SELECT COUNT(*) FROM et WHERE etvsID = 1")), 0);
+    prompter.answerNo();
+    QTest::keyClick(w, Qt::Key_F4);
+    EXPECT_EQ(t.count(QStringLiteral("SELECT COUNT(*) FROM vs WHERE vsID = 1")), 1);
+    prompter.answerYes();
+    QTest::keyClick(w, Qt::Key_F4);
+    EXPECT_EQ(prompter.shown().back().text, QStringLiteral("Poistetaanko näytössä oleva sopimus?"));
+    for (const char* sql : {"SELECT COUNT(*) FROM vs WHERE vsID = 1", "SELECT COUNT(*) FROM tl WHERE tlvsID = 1",
+                            "SELECT COUNT(*) FROM mt WHERE mtvsID = 1", "SELECT COUNT(*) FROM et WHERE etvsID = 1"})
+        EXPECT_EQ(t.count(QString::fromUtf8(sql)), 0) << sql;
+    EXPECT_EQ(w->currentContractId(), 2);
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Tikkeli - Maanvuokrasopimukset - 19"));
+}
+
+TEST_F(frmVuokraTest, SearchMovesToTheFoundContractOrStays)
+{
+    frmVuokra* w = open();
+    ASSERT_NE(w, nullptr);
+    qint64 answer = 3;
+    frmVuokra::SearchDialog = [&answer](frmVuokra&) { return answer; };
+    QTest::keyClick(w, Qt::Key_F6);
+    EXPECT_EQ(w->currentContractId(), 3);
+    EXPECT_EQ(child(w, "tNimi")->text(), QStringLiteral("Åbergin perikunta"));
+    answer = 0;
+    QTest::keyClick(w, Qt::Key_F6);
+    EXPECT_EQ(w->currentContractId(), 3);
+    EXPECT_TRUE(prompter.shown().empty());
+    answer = 4242;
+    QTest::keyClick(w, Qt::Key_F6);
+    EXPECT_EQ(w->currentContractId(), 3);
+    EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Hakuehdolla ei löydy sopimusta.")});
+}
+
+TEST_F(frmVuokraTest, ContactBlockGoesToTheClipboardAsShown)
+{
+    frmVuokra* w = open();
+    ASSERT_NE(w, nullptr);
+    child(w, "tOsoite_0")->setFocus();
+    child(w, "tOsoite_0")->selectAll();
+    QTest::keyClick(child(w, "tOsoite_0"), Qt::Key_Backspace);
+    QTest::keyClick(child(w, "tOsoite_0"), Qt::Key_C, Qt::ControlModifier);
+    ASSERT_NE(QGuiApplication::clipboard(), nullptr);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("Heinonen Liisa\r\n\r\n41990 Hirvilahti"));
+}
+
+TEST_F(frmVuokraTest, OptionOnAnEmptyTableShowsTheHint)
+{
+    t.db.execute(QStringLiteral("DELETE FROM vs"));
+    frmVuokra* w = open();
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Tikkeli - Maanvuokrasopimukset - 0"));
+    child<QRadioButton>(w, "optVoimassa_2")->click();
+    ASSERT_EQ(prompter.messageTexts().size(), 1);
+    EXPECT_TRUE(prompter.messageTexts()[0].startsWith(QStringLiteral("Aloita uuden sopimuksen syöttö")));
+    EXPECT_EQ(t.count(QStringLiteral("SELECT COUNT(*) FROM vs")), 0);
+}
+
+TEST_F(frmVuokraTest, ATabAfterTypingInTheGridSkipsOneMoreCellAndABadAreaBeeps)
+{
+    frmVuokra* w = open();
+    ASSERT_NE(w, nullptr);
+    auto* grid = child<QTableWidget>(w, "DBGrid1");
+    ASSERT_NE(grid, nullptr);
+    grid->setFocus();
+    grid->setCurrentCell(0, 3);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTest::qWait(20);
+    EXPECT_EQ(grid->currentColumn(), 4);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("5a"));
+    int beeps = 0;
+    for (const auto& s : prompter.shown())
+        beeps += s.kind == ScriptedPrompter::Kind::Beep;
+    EXPECT_EQ(beeps, 1);
+    grid->setCurrentCell(1, 0);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("X"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTest::qWait(20);
+    EXPECT_EQ(grid->currentColumn(), 2);
+}
+
+TEST_F(frmVuokraTest, PrintAsksForTheValidityAndPrintsTheShownContract)
+{
+    frmVuokra* w = open();
+    ASSERT_NE(w, nullptr);
+    int printed = 0;
+    MainReport().setOutputHandler([&](std::shared_ptr<const ReportDocument>, const ReportEngine&) { ++printed; });
+    type(child(w, "tNimi"), QStringLiteral("Tulostettava"));
+    prompter.answerNo();
+    clickPrintWhenShown();
+    QTest::keyClick(w, Qt::Key_F7);
+    EXPECT_EQ(printed, 1) << prompter.messageTexts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(field(1, "vsNimi").toString(), QStringLiteral("Tulostettava"));
+    EXPECT_EQ(MainReport().SelectionFormula, QStringLiteral("{vs.vsID}=1"));
+    EXPECT_EQ(MainReport().Formulas(5), QStringLiteral("ValVsVoimassa= ' '"));
+    ASSERT_TRUE(MainReport().lastDocument());
+    EXPECT_TRUE(MainReport().lastDocument()->pageLines(0).join(QLatin1Char(' ')).contains(QStringLiteral("Tulostettava")));
+
+    clickPrintWhenShown();
+    action(w, "mRapVuokrasopimus")->trigger();
+    EXPECT_EQ(printed, 2);
+    EXPECT_EQ(MainReport().SelectionFormula, QStringLiteral("{vs.vsID}=0"));
+}

@@ -1,0 +1,104 @@
+#include "base/ui/ScreenFit.h"
+#include "printing/ui/ReportPreview.h"
+#include "settings/IniSettingsStore.h"
+#include "base/SharedState.h"
+#include "settings/ui/FormPlacement.h"
+#include "support/TempProgramEnvironment.h"
+
+#include <QApplication>
+#include <QScreen>
+#include <QTest>
+#include <QVBoxLayout>
+#include <gtest/gtest.h>
+
+using namespace tikkeli;
+
+namespace {
+
+// The laptop screen this test program runs on (tests/desktop/screens.json).
+QRect laptop()
+{
+    return QGuiApplication::primaryScreen()->availableGeometry();
+}
+
+} // namespace
+
+TEST(FitInside, MovesAndShrinksIntoTheArea)
+{
+    const QRect area(0, 0, 1366, 768);
+    struct Case {
+        const char* name;
+        QRect frame;
+        QSize minimum;
+        QRect expected;
+    } cases[] = {
+        {"already inside stays", {100, 50, 800, 600}, {}, {100, 50, 800, 600}},
+        {"too tall is shortened and moved up", {100, 50, 900, 1030}, {}, {100, 0, 900, 768}},
+        {"too wide is narrowed", {-40, 10, 1600, 500}, {}, {0, 10, 1366, 500}},
+        {"hanging off the right and bottom is moved back", {1000, 600, 600, 400}, {}, {766, 368, 600, 400}},
+        {"above and left of the area is moved in", {-300, -200, 400, 300}, {}, {0, 0, 400, 300}},
+        {"never smaller than its minimum", {0, 0, 900, 1030}, {900, 800}, {0, 0, 900, 800}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(FitInside(c.frame, area, c.minimum), c.expected) << c.name;
+    // An area that lies elsewhere on a larger desktop (second screen, panel on the left).
+    EXPECT_EQ(FitInside({0, 0, 800, 900}, {1366, 32, 1280, 800}), QRect(1366, 32, 800, 800));
+}
+
+TEST(ScreenFit, TheScreenIsALaptops)
+{
+    ASSERT_TRUE(QGuiApplication::primaryScreen());
+    EXPECT_EQ(laptop().size(), QSize(1366, 768));
+}
+
+// The report preview opens at 900 x 1000 and with whatever placement was saved on a larger
+// screen; on a laptop it must open whole inside the screen, title bar included.
+TEST(ScreenFit, ReportPreviewOpensWithinALaptopScreen)
+{
+    test::TempProgramEnvironment env(false);
+    State().IniFileName = env.iniPath();
+    for (const QRect saved : {QRect(), QRect(200, 300, 1200, 1100)}) {
+        if (saved.isValid()) {
+            IniSettingsStore ini;
+            ini.setFile(env.iniPath());
+            ini.setSection(QStringLiteral("FORMS"));
+            WindowPlacement p;
+            p.geometry = saved;
+            ini.writePlacement(p, FormPlacementKey(QStringLiteral("ReportPreview")));
+        }
+        ReportDocument doc;
+        doc.pageSize = QSizeF(595, 842);
+        doc.pages.resize(2);
+        auto* preview = new ReportPreview(std::make_shared<const ReportDocument>(doc));
+        preview->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(preview));
+        const QRect outer = preview->frameGeometry();
+        EXPECT_TRUE(laptop().contains(outer)) << "saved " << saved.width() << "x" << saved.height() << ": "
+                                              << outer.x() << "," << outer.y() << " " << outer.width() << "x"
+                                              << outer.height();
+        EXPECT_GE(preview->height(), 500) << "the preview keeps a useful height";
+        preview->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+// A window whose layout asks for more than the screen, shown without a saved placement.
+TEST(ScreenFit, AWindowGrownByItsLayoutIsFittedWhenShown)
+{
+    test::TempProgramEnvironment env(false);
+    State().IniFileName = env.iniPath();
+    QWidget window;
+    window.setObjectName(QStringLiteral("frmIso"));
+    auto* layout = new QVBoxLayout(&window);
+    auto* big = new QWidget(&window);
+    big->setMinimumSize(300, 200);
+    big->resize(1500, 1200);
+    layout->addWidget(big);
+    RestoreFormPlacement(&window);
+    window.resize(1500, 1200);
+    window.move(300, 200);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    EXPECT_TRUE(laptop().contains(window.frameGeometry())) << window.width() << "x" << window.height();
+    EXPECT_GE(window.width(), 1300);
+}

@@ -1,0 +1,584 @@
+#include "../InvoiceTestDb.h"
+
+#include "base/ScriptedPrompter.h"
+#include "base/ui/WindowOpeners.h"
+#include "ProgramWindows.h"
+#include "invoicing/ui/frmMaksujenLuonti.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace tikkeli;
+
+namespace {
+
+const QString Nbsp(QChar(0x00A0));
+
+class frmMaksujenLuontiTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        frmMaksujenLuonti::Today = [] { return QDate(2027, 1, 15); };
+    }
+    void TearDown() override
+    {
+        frmMaksujenLuonti::Today = [] { return QDate::currentDate(); };
+    }
+
+    std::unique_ptr<frmMaksujenLuonti> openWindow()
+    {
+        auto w = std::make_unique<frmMaksujenLuonti>();
+        w->show();
+        QApplication::processEvents();
+        return w;
+    }
+    template <class T>
+    static T* control(QWidget* w, const char* name)
+    {
+        return w->findChild<T*>(QString::fromLatin1(name));
+    }
+    static void leave(QWidget* box)
+    {
+        QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+        QApplication::sendEvent(box, &out);
+    }
+    // Typed key by key where the test library has the keys (ASCII), else put in as a paste would.
+    static void type(QLineEdit* box, const QString& text)
+    {
+        box->clear();
+        bool ascii = true;
+        for (const QChar c : text)
+            ascii = ascii && c.unicode() < 128;
+        if (ascii)
+            QTest::keyClicks(box, text);
+        else
+            box->insert(text);
+    }
+    // A complete form for a run over everyone: two rows, due date.
+    void fillForm(QWidget* w)
+    {
+        auto* due = control<QLineEdit>(w, "tLaskunErapaiva");
+        ASSERT_TRUE(due);
+        due->setText(QStringLiteral("15.2.2027"));
+        for (int i = 0; i < 2; ++i) {
+            auto* check = control<QCheckBox>(w, i == 0 ? "chkRivi0" : "chkRivi1");
+            auto* text = control<QLineEdit>(w, i == 0 ? "tRiviTeksti0" : "tRiviTeksti1");
+            auto* price = control<QLineEdit>(w, i == 0 ? "tRiviSumma0" : "tRiviSumma1");
+            ASSERT_TRUE(check && text && price);
+            check->click();
+            type(text, i == 0 ? QStringLiteral("Jäsenmaksu") : QStringLiteral("Lehti"));
+            type(price, i == 0 ? QStringLiteral("40") : QStringLiteral("5,5"));
+        }
+    }
+    static QString status(QWidget* w)
+    {
+        auto* label = control<QLabel>(w, "lblStatus");
+        return label ? label->text() : QString();
+    }
+    static QMap<QString, bool> enabling(QWidget* w)
+    {
+        QMap<QString, bool> out;
+        for (const char* name : {"cYksittain", "cTulosta", "cEmail", "cEmailPreview", "cHistoriaan", "cPoista", "cSulje"})
+            if (auto* b = control<QPushButton>(w, name))
+                out[QString::fromLatin1(name)] = b->isEnabled();
+        for (const char* name : {"mLisaaYksittainen", "mTulosta", "mTulostaEmailiin", "mPreviewEmailInvoice", "mHistoriaan", "mPoista"})
+            if (auto* a = control<QAction>(w, name))
+                out[QString::fromLatin1(name)] = a->isEnabled();
+        return out;
+    }
+    static QMap<QString, bool> expectedEnabling(bool runAllowed)
+    {
+        return {{"cYksittain", runAllowed}, {"mLisaaYksittainen", runAllowed},
+                {"cHistoriaan", !runAllowed}, {"mHistoriaan", !runAllowed},
+                {"cPoista", !runAllowed}, {"mPoista", !runAllowed},
+                // Printing and e-mail come with their own windows.
+                {"cTulosta", false}, {"mTulosta", false}, {"cEmail", false}, {"mTulostaEmailiin", false},
+                {"cEmailPreview", false}, {"mPreviewEmailInvoice", false}, {"cSulje", true}};
+    }
+
+    test::InvoiceTestDb club;
+    ScriptedPrompter prompter;
+};
+
+TEST_F(frmMaksujenLuontiTest, OpensWithTheRecipientsTitlesAndAnEmptyRun)
+{
+    const qint64 nameless = club.member(Value(), "Etunimi");
+    club.db.execute(QStringLiteral("INSERT INTO pi (piNimi, piType) VALUES (NULL, 1)"));
+    club.give(nameless, club.db.lastInsertId());
+    auto w = openWindow();
+    ASSERT_TRUE(w->loaded());
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Tikkeli - Laskutus"));
+    auto* names = control<QComboBox>(w.get(), "cmbNimet");
+    ASSERT_TRUE(names);
+    EXPECT_FALSE(names->isEditable());
+    ASSERT_EQ(names->count(), 2 + 12 + 60);
+    const struct {
+        int index;
+        const char* text;
+        qint64 code;
+    } entries[] = {
+        {0, "Kaikki", 0},           {1, "Maanomistaja", 0},         {2, "Om - Ampumakoe", -1},
+        {3, "Om - Hirvialue", -8},  {14, "Heikkilä Antti Petteri", 10}, {73, "Öhman Sören Petteri", 31},
+    };
+    for (const auto& e : entries) {
+        EXPECT_EQ(names->itemText(e.index), QString::fromUtf8(e.text)) << e.index;
+        EXPECT_EQ(names->itemData(e.index).toLongLong(), e.code) << e.index;
+    }
+    EXPECT_EQ(names->currentIndex(), 0);
+    // Rows without a name stay where they are, out of the list.
+    EXPECT_EQ(club.count(QStringLiteral("jr"), QStringLiteral("jrSukunimi IS NULL")), 1);
+    EXPECT_EQ(club.count(QStringLiteral("pi"), QStringLiteral("piNimi IS NULL")), 1);
+    EXPECT_EQ(club.count(QStringLiteral("pt"), QStringLiteral("ptjrID = ?"), {Value(nameless)}), 1);
+
+    auto* titles = control<QComboBox>(w.get(), "cmbMaksunOtsake");
+    ASSERT_TRUE(titles);
+    EXPECT_TRUE(titles->isEditable());
+    EXPECT_EQ(titles->count(), 6);
+    EXPECT_EQ(titles->currentText(), QStringLiteral("Ampumaratamaksu"));
+
+    auto* date = control<QLineEdit>(w.get(), "tLaskunPaiva");
+    auto* due = control<QLineEdit>(w.get(), "tLaskunErapaiva");
+    ASSERT_TRUE(date && due);
+    EXPECT_EQ(date->text(), QStringLiteral("15.1.2027"));
+    EXPECT_TRUE(due->text().isEmpty());
+    for (const char* name : {"tRiviTeksti0", "tRiviSumma0", "tRiviTeksti3", "tRiviSumma3"}) {
+        auto* box = control<QLineEdit>(w.get(), name);
+        ASSERT_TRUE(box) << name;
+        EXPECT_FALSE(box->isEnabled()) << name;
+    }
+    EXPECT_EQ(status(w.get()), QStringLiteral("Ei tulostettavia laskuja."));
+    EXPECT_EQ(enabling(w.get()), expectedEnabling(true));
+    EXPECT_TRUE(prompter.messageTexts().isEmpty());
+}
+
+TEST_F(frmMaksujenLuontiTest, CaptionsTooltipsAndKeys)
+{
+    auto w = openWindow();
+    const struct {
+        const char* name;
+        const char* caption;
+        const char* tip;
+    } buttons[] = {
+        {"cYksittain", "Lisää", "Lisää jäsenmaksu valitulle henkilölle [F2]"},
+        {"cTulosta", "Tulosta", "Tulosta jäsenmaksut [F7]"},
+        {"cEmail", "Email", "Lähetä laskut sähköpostitse [F8]"},
+        {"cEmailPreview", "Esikats.", "Esikatsele sähköpostlaskua"},
+        {"cHistoriaan", "Historia", "Siirrä maksut historiaan[F4]"},
+        {"cPoista", "Poista", "Poista tehdyt maksut (ei siirretä historiaan)"},
+        {"cSulje", "Sulje", "Sulje Laskutus [Alt+F4]"},
+    };
+    for (const auto& b : buttons) {
+        auto* button = control<QPushButton>(w.get(), b.name);
+        ASSERT_TRUE(button) << b.name;
+        EXPECT_EQ(button->text(), QString::fromUtf8(b.caption));
+        EXPECT_EQ(button->toolTip(), QString::fromUtf8(b.tip));
+    }
+    const struct {
+        const char* name;
+        const char* caption;
+        QKeySequence key;
+    } actions[] = {
+        {"mPreviewEmailInvoice", "Esikatsele sähköpostilaskua", {}},
+        {"mTulostaEmailiin", "Lähetä laskut sähköpostitse", QKeySequence(Qt::Key_F8)},
+        {"mTulosta", "Tulosta maksut", QKeySequence(Qt::Key_F7)},
+        {"mSulje", "Sulje", {}},
+        {"mLisaaYksittainen", "Lisää", QKeySequence(Qt::Key_F2)},
+        {"mHistoriaan", "Historiaan", QKeySequence(Qt::Key_F4)},
+        {"mPoista", "Poista", {}},
+    };
+    for (const auto& a : actions) {
+        auto* action = control<QAction>(w.get(), a.name);
+        ASSERT_TRUE(action) << a.name;
+        EXPECT_EQ(action->text(), QString::fromUtf8(a.caption));
+        EXPECT_EQ(action->shortcut(), a.key) << a.name;
+    }
+    const struct {
+        const char* name;
+        const char* caption;
+    } checks[] = {
+        {"chkMuille", "Muille kuin valitulla ominaisuudella rajatuille"},
+        {"chkHenkKohtViite", "Käytä henkilökohtaista viitettä"},
+        {"chkEiViitetta", "Tulosta ilman viitettä"},
+        {"chkJasenmaksu", "Tee jäsenmaksuna"},
+        {"chkRivi0", "Laskurivi 1:"},
+        {"chkRivi3", "Laskurivi 4:"},
+    };
+    for (const auto& c : checks) {
+        auto* check = control<QCheckBox>(w.get(), c.name);
+        ASSERT_TRUE(check) << c.name;
+        EXPECT_EQ(check->text(), QString::fromUtf8(c.caption));
+        EXPECT_FALSE(check->isChecked());
+    }
+    auto* fee = control<QCheckBox>(w.get(), "chkJasenmaksu");
+    ASSERT_TRUE(fee);
+    EXPECT_EQ(fee->toolTip(), QStringLiteral("Merkitsee jäsenkorttiin jäsenmaksun maksamattomaksi ja merkittäessä maksetuksi"
+                                             " automaattisesti maksetuksi"));
+    auto* giro = control<QLineEdit>(w.get(), "tAiheTeksti");
+    ASSERT_TRUE(giro);
+    EXPECT_EQ(giro->maxLength(), 79);
+}
+
+TEST_F(frmMaksujenLuontiTest, RowTotalFollowsTheTickedRows)
+{
+    auto w = openWindow();
+    auto* total = control<QLineEdit>(w.get(), "tSumma");
+    QCheckBox* checks[] = {control<QCheckBox>(w.get(), "chkRivi0"), control<QCheckBox>(w.get(), "chkRivi1"),
+                           control<QCheckBox>(w.get(), "chkRivi2"), control<QCheckBox>(w.get(), "chkRivi3")};
+    QLineEdit* prices[] = {control<QLineEdit>(w.get(), "tRiviSumma0"), control<QLineEdit>(w.get(), "tRiviSumma1"),
+                           control<QLineEdit>(w.get(), "tRiviSumma2"), control<QLineEdit>(w.get(), "tRiviSumma3")};
+    auto* text0 = control<QLineEdit>(w.get(), "tRiviTeksti0");
+    ASSERT_TRUE(total && text0);
+    for (int i = 0; i < 4; ++i) {
+        ASSERT_TRUE(checks[i] && prices[i]);
+        checks[i]->click();
+        EXPECT_TRUE(prices[i]->isEnabled());
+    }
+    EXPECT_EQ(total->text(), QStringLiteral("0,00") + Nbsp + QStringLiteral("€"));
+    const struct {
+        const char* prices[4];
+        QString total;
+    } cases[] = {
+        {{"12,5", "7,50", "", ""}, QStringLiteral("20,00") + Nbsp + QStringLiteral("€")},
+        {{"12,5", "7,50", "abc", "1.5"}, QStringLiteral("20,00") + Nbsp + QStringLiteral("€")},   // not numbers
+        {{"12,50 €", "0,01", "", ""}, QStringLiteral("12,51") + Nbsp + QStringLiteral("€")},      // the total's own form
+        {{"1000", "234,5", "-4,5", ""}, QStringLiteral("1") + Nbsp + QStringLiteral("230,00") + Nbsp + QStringLiteral("€")},
+    };
+    for (const auto& c : cases) {
+        for (int i = 0; i < 4; ++i)
+            type(prices[i], QString::fromUtf8(c.prices[i]));
+        EXPECT_EQ(total->text(), c.total) << c.prices[0];
+    }
+    // The total reads back as a number.
+    EXPECT_TRUE(prompter.messageTexts().isEmpty());
+    leave(total);
+    EXPECT_TRUE(prompter.messageTexts().isEmpty());
+    // Unticking a row empties it and its price leaves the total at once.
+    text0->setText(QStringLiteral("Rivi"));
+    checks[0]->click();
+    EXPECT_TRUE(prices[0]->text().isEmpty());
+    EXPECT_TRUE(text0->text().isEmpty());
+    EXPECT_FALSE(prices[0]->isEnabled());
+    EXPECT_FALSE(text0->isEnabled());
+    EXPECT_EQ(total->text(), QStringLiteral("230,00") + Nbsp + QStringLiteral("€"));
+}
+
+TEST_F(frmMaksujenLuontiTest, BoxesAreCheckedOnLeaving)
+{
+    auto w = openWindow();
+    auto* date = control<QLineEdit>(w.get(), "tLaskunPaiva");
+    auto* due = control<QLineEdit>(w.get(), "tLaskunErapaiva");
+    auto* total = control<QLineEdit>(w.get(), "tSumma");
+    ASSERT_TRUE(date && due && total);
+    const QString dateMessage = QStringLiteral("Syötetyn päivämäärän muoto ei ole kelvollinen.");
+    const struct {
+        const char* typed;
+        const char* left;
+        bool message;
+    } dates[] = {
+        {"1.2.2027", "1.2.2027", false},
+        {"01.02.2027", "1.2.2027", false},
+        {"1.2.27", "1.2.2027", false},
+        {"2027-03-05", "5.3.2027", false},
+        {"32.1.2027", "", true},
+        {"29.2.2027", "", true},
+        {"1.13.2027", "", true},
+        {"huomenna", "", true},
+        {"", "", false},
+    };
+    for (QLineEdit* box : {date, due}) {
+        for (const auto& d : dates) {
+            prompter.clear();
+            box->setText(QString::fromUtf8(d.typed));
+            leave(box);
+            EXPECT_EQ(box->text(), QString::fromUtf8(d.left)) << d.typed;
+            EXPECT_EQ(prompter.messageTexts(), d.message ? QStringList{dateMessage} : QStringList{}) << d.typed;
+        }
+    }
+    const struct {
+        const char* typed;
+        bool message;
+    } totals[] = {{"12,50", false}, {"12,50 €", false}, {"", false}, {"12.50", true}, {"kymppi", true}};
+    for (const auto& t : totals) {
+        prompter.clear();
+        total->setText(QString::fromUtf8(t.typed));
+        leave(total);
+        EXPECT_EQ(total->text(), QString::fromUtf8(t.typed)) << t.typed;
+        EXPECT_EQ(prompter.messageTexts(),
+                  t.message ? QStringList{QStringLiteral("Syötetyn summan muoto ei ole kelvollinen.")} : QStringList{})
+            << t.typed;
+    }
+}
+
+TEST_F(frmMaksujenLuontiTest, RunDeleteAndMoveThroughTheWindow)
+{
+    auto w = openWindow();
+    fillForm(w.get());
+    auto* fee = control<QCheckBox>(w.get(), "chkJasenmaksu");
+    auto* add = control<QPushButton>(w.get(), "cYksittain");
+    auto* remove = control<QPushButton>(w.get(), "cPoista");
+    auto* history = control<QPushButton>(w.get(), "cHistoriaan");
+    auto* progress = control<QProgressBar>(w.get(), "ProgressBar1");
+    ASSERT_TRUE(fee && add && remove && history && progress);
+    fee->click();
+    add->click();
+    EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Lisätty 60 laskua.")});
+    EXPECT_EQ(status(w.get()), QStringLiteral("Lisättyjä laskuja: 60, sähköpostitettuja: 0"));
+    EXPECT_EQ(enabling(w.get()), expectedEnabling(false));
+    EXPECT_EQ(progress->value(), progress->maximum());
+    EXPECT_EQ(club.count(QStringLiteral("jm"), QStringLiteral("jmHinta = 45.5 AND jmJasMak = 1")), 60);
+    EXPECT_EQ(club.count(QStringLiteral("jr"), QStringLiteral("jrJasenmaksu = 1")), 0);
+    EXPECT_EQ(club.storedCounter(), 2183);
+
+    // Delete all: asked first; No keeps everything.
+    prompter.clear();
+    prompter.answerNo();
+    remove->click();
+    EXPECT_EQ(club.count(QStringLiteral("jm")), 60);
+    prompter.clear();
+    prompter.answerYes();
+    remove->click();
+    EXPECT_EQ(prompter.messageTexts(), (QStringList{QStringLiteral("Haluatko varmasti poistaa kaikki lisätyt laskut?"),
+                                                    QStringLiteral("Kaikki lisätyt laskut poistettu.")}));
+    EXPECT_EQ(club.count(QStringLiteral("jm")), 0);
+    EXPECT_EQ(club.count(QStringLiteral("jr"), QStringLiteral("jrJasenmaksu = 1")), 48);
+    EXPECT_EQ(club.storedCounter(), 2123);
+    EXPECT_EQ(status(w.get()), QStringLiteral("Ei tulostettavia laskuja."));
+    EXPECT_EQ(enabling(w.get()), expectedEnabling(true));
+
+    // The form keeps its values: a second run, then to the history.
+    prompter.clear();
+    add->click();
+    EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Lisätty 60 laskua.")});
+    prompter.clear();
+    const qint64 inHistory = club.count(QStringLiteral("jmhist"));
+    history->click();
+    EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Laskut siirretty historiaan.")});
+    EXPECT_EQ(club.count(QStringLiteral("jm")), 0);
+    EXPECT_EQ(club.count(QStringLiteral("jmhist")), inHistory + 60);
+    EXPECT_EQ(club.storedCounter(), 2183);
+    EXPECT_EQ(enabling(w.get()), expectedEnabling(true));
+}
+
+TEST_F(frmMaksujenLuontiTest, RefusedRunTellsWhyAndShowsTheBox)
+{
+    auto w = openWindow();
+    fillForm(w.get());
+    auto* due = control<QLineEdit>(w.get(), "tLaskunErapaiva");
+    auto* title = control<QComboBox>(w.get(), "cmbMaksunOtsake");
+    auto* add = control<QPushButton>(w.get(), "cYksittain");
+    ASSERT_TRUE(due && title && add);
+    due->clear();
+    add->click();
+    EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Laskun eräpäivä on väärin kirjoitettu.")});
+    EXPECT_EQ(w->focusWidget(), due);
+    prompter.clear();
+    due->setText(QStringLiteral("15.2.2027"));
+    title->setEditText(QString(31, QLatin1Char('x')));
+    add->click();
+    EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Otsaketekstin tulee olla korkeintaan 30 merkkiä pitkä.")});
+    EXPECT_TRUE(w->focusWidget() == title || w->focusWidget() == title->lineEdit());
+    EXPECT_EQ(club.count(QStringLiteral("jm")), 0);
+}
+
+TEST_F(frmMaksujenLuontiTest, ShortReferencesAreNotedInTheStatusLine)
+{
+    club.db.execute(QStringLiteral("DELETE FROM jmhist"));
+    club.setCounter(98);
+    auto w = openWindow();
+    fillForm(w.get());
+    auto* names = control<QComboBox>(w.get(), "cmbNimet");
+    auto* add = control<QPushButton>(w.get(), "cYksittain");
+    ASSERT_TRUE(names && add);
+    names->setCurrentIndex(names->findText(QStringLiteral("Om - Riistakolmiolaskija")));
+    add->click();
+    EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Lisätty 3 laskua.")});
+    EXPECT_EQ(status(w.get()), QStringLiteral("Lisättyjä laskuja: 3, sähköpostitettuja: 0. ") + InvoiceRun::shortReferenceNote());
+}
+
+TEST_F(frmMaksujenLuontiTest, DeletionWaitsForTheMemberWindow)
+{
+    auto w = openWindow();
+    fillForm(w.get());
+    auto* add = control<QPushButton>(w.get(), "cYksittain");
+    auto* remove = control<QPushButton>(w.get(), "cPoista");
+    ASSERT_TRUE(add && remove);
+    add->click();
+    QWidget memberWindow;
+    memberWindow.setObjectName(QStringLiteral("frmJasen"));
+    memberWindow.show();
+    prompter.clear();
+    remove->click();
+    EXPECT_EQ(prompter.messageTexts(),
+              QStringList{QStringLiteral("Jäsenrekisteri-ikkuna tulee sulkea ennen laskujen poistoa, poisto keskeytetty.")});
+    EXPECT_EQ(club.count(QStringLiteral("jm")), 60);
+    EXPECT_EQ(prompter.unexpected(), 0);
+}
+
+TEST_F(frmMaksujenLuontiTest, CommandsWaitAndClosingIsRefusedWhileARunWorks)
+{
+    auto w = openWindow();
+    fillForm(w.get());
+    auto* add = control<QPushButton>(w.get(), "cYksittain");
+    auto* close = control<QPushButton>(w.get(), "cSulje");
+    auto* run = control<QAction>(w.get(), "mLisaaYksittainen");
+    ASSERT_TRUE(add && close && run);
+    bool sawBusy = false, closeEnabled = true, runEnabled = true, closed = true;
+    // Fires while the run shows its progress.
+    QTimer::singleShot(0, w.get(), [&] {
+        sawBusy = w->busy();
+        closeEnabled = close->isEnabled();
+        runEnabled = run->isEnabled();
+        closed = w->close();
+    });
+    add->click();
+    EXPECT_TRUE(sawBusy);
+    EXPECT_FALSE(closeEnabled);
+    EXPECT_FALSE(runEnabled);
+    EXPECT_FALSE(closed);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(club.count(QStringLiteral("jm")), 60);
+    EXPECT_TRUE(w->close());
+}
+
+TEST_F(frmMaksujenLuontiTest, TitlesAreSavedAndDeletedByTheirText)
+{
+    auto w = openWindow();
+    auto* title = control<QComboBox>(w.get(), "cmbMaksunOtsake");
+    ASSERT_TRUE(title);
+    const QString apostrophe = QStringLiteral("O'Brienin 'maksu'");
+    title->setEditText(apostrophe);
+    leave(title);
+    EXPECT_EQ(club.count(QStringLiteral("lt"), QStringLiteral("ltNimi = ?"), {Value(apostrophe)}), 1);
+    EXPECT_GE(title->findText(apostrophe), 0);
+    EXPECT_EQ(title->currentText(), apostrophe);
+    leave(title);   // already there: nothing more
+    EXPECT_EQ(club.count(QStringLiteral("lt")), 7);
+
+    // Alt+D asks, and deletes exactly the title shown.
+    prompter.answerNo();
+    QTest::keyClick(title, Qt::Key_D, Qt::AltModifier);
+    EXPECT_EQ(club.count(QStringLiteral("lt")), 7);
+    prompter.clear();
+    prompter.answerYes();
+    QTest::keyClick(title, Qt::Key_D, Qt::AltModifier);
+    EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Haluatko poistaa '") + apostrophe + QStringLiteral("' tietokannasta?")});
+    EXPECT_EQ(club.count(QStringLiteral("lt")), 6);
+    EXPECT_EQ(title->findText(apostrophe), -1);
+    // A text no title has deletes nothing.
+    title->setEditText(QStringLiteral("Ei tallennettu"));
+    prompter.answerYes();
+    QTest::keyClick(title, Qt::Key_D, Qt::AltModifier);
+    EXPECT_EQ(club.count(QStringLiteral("lt")), 6);
+}
+
+TEST_F(frmMaksujenLuontiTest, AmountsBeyondMoneyLeaveNoTotal)
+{
+    auto w = openWindow();
+    auto* total = control<QLineEdit>(w.get(), "tSumma");
+    QCheckBox* checks[] = {control<QCheckBox>(w.get(), "chkRivi0"), control<QCheckBox>(w.get(), "chkRivi1")};
+    QLineEdit* prices[] = {control<QLineEdit>(w.get(), "tRiviSumma0"), control<QLineEdit>(w.get(), "tRiviSumma1")};
+    ASSERT_TRUE(total && checks[0] && checks[1] && prices[0] && prices[1]);
+    for (int i = 0; i < 2; ++i) {
+        checks[i]->click();
+        type(prices[i], QStringLiteral("900000000000000"));
+    }
+    EXPECT_TRUE(total->text().isEmpty());
+    type(prices[1], QStringLiteral("1"));
+    EXPECT_EQ(total->text(), QStringLiteral("900") + Nbsp + QStringLiteral("000") + Nbsp + QStringLiteral("000") + Nbsp +
+                                 QStringLiteral("000") + Nbsp + QStringLiteral("001,00") + Nbsp + QStringLiteral("€"));
+}
+
+TEST_F(frmMaksujenLuontiTest, FunctionKeysRunTheCommands)
+{
+    auto w = openWindow();
+    QApplication::setActiveWindow(w.get());
+    fillForm(w.get());
+    auto* due = control<QLineEdit>(w.get(), "tLaskunErapaiva");
+    ASSERT_TRUE(due);
+    due->setFocus();
+    QTest::keyClick(due, Qt::Key_F2);
+    EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Lisätty 60 laskua.")});
+    prompter.clear();
+    QTest::keyClick(due, Qt::Key_F2);   // Lisää is disabled now
+    EXPECT_TRUE(prompter.messageTexts().isEmpty());
+    QTest::keyClick(due, Qt::Key_F4);
+    EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Laskut siirretty historiaan.")});
+    EXPECT_EQ(club.count(QStringLiteral("jm")), 0);
+}
+
+TEST_F(frmMaksujenLuontiTest, EmptyNewDatabase)
+{
+    test::InvoiceTestDb empty(test::InvoiceTestDb::Template);
+    empty.db.execute(QStringLiteral("DELETE FROM pt"));
+    empty.db.execute(QStringLiteral("DELETE FROM jr"));
+    auto w = openWindow();
+    ASSERT_TRUE(w->loaded());
+    auto* names = control<QComboBox>(w.get(), "cmbNimet");
+    ASSERT_TRUE(names);
+    EXPECT_EQ(names->itemText(0), QStringLiteral("Kaikki"));
+    EXPECT_EQ(names->count(), 2 + int(empty.count(QStringLiteral("pi"), QStringLiteral("piNimi IS NOT NULL"))));
+    fillForm(w.get());
+    const qint64 runTexts = empty.count(QStringLiteral("me"));
+    auto* add = control<QPushButton>(w.get(), "cYksittain");
+    ASSERT_TRUE(add);
+    add->click();
+    EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Ei löydy jäseniä, joille voi tehdä laskun.")});
+    EXPECT_EQ(empty.count(QStringLiteral("jm")), 0);
+    EXPECT_EQ(empty.count(QStringLiteral("me")), runTexts);
+    EXPECT_EQ(status(w.get()), QStringLiteral("Ei tulostettavia laskuja."));
+    // The first member of a new club gets invoice number 1 (reference 13, under the banks' length).
+    empty.member("Ensimmäinen", "Jäsen");
+    prompter.clear();
+    add->click();
+    EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Lisätty 1 lasku.")});
+    EXPECT_EQ(empty.field(QStringLiteral("SELECT jmLaskunumero || '/' || jmViitenumero FROM jm")).toString(), QStringLiteral("1/13"));
+    EXPECT_TRUE(status(w.get()).endsWith(InvoiceRun::shortReferenceNote()));
+}
+
+TEST_F(frmMaksujenLuontiTest, MissingDatabaseClosesTheWindow)
+{
+    for (const QString& setting : {QString(), QStringLiteral("unknown"), club.env.root() + QStringLiteral("/eiole.mdb")}) {
+        prompter.clear();
+        State().DatabasePath = setting;
+        auto w = openWindow();
+        EXPECT_FALSE(w->loaded());
+        ASSERT_FALSE(prompter.messageTexts().isEmpty());
+        EXPECT_TRUE(prompter.messageTexts().first().startsWith(QStringLiteral("Tarkista tietokanta asetukset asetusikkunasta!")));
+        QApplication::processEvents();
+        EXPECT_FALSE(w->isVisible());
+    }
+}
+
+TEST_F(frmMaksujenLuontiTest, MainWindowCommandOpensOneWindow)
+{
+    RegisterWindowOpeners();
+    const WindowOpener* opener = WindowOpeners::find(MainCommand::InvoiceRun);
+    ASSERT_TRUE(opener);
+    (*opener)(nullptr);
+    (*opener)(nullptr);
+    int windows = 0;
+    QWidget* found = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (top->objectName() == QStringLiteral("frmMaksujenLuonti") && top->isVisible()) {
+            ++windows;
+            found = top;
+        }
+    EXPECT_EQ(windows, 1);
+    ASSERT_TRUE(found);
+    found->close();
+    QApplication::processEvents();
+    WindowOpeners::clear();
+}
+
+} // namespace

@@ -1,0 +1,353 @@
+#include "../MemberTestDb.h"
+
+#include "base/ScriptedPrompter.h"
+#include "members/FeatureAttach.h"
+#include "members/FeatureCatalogue.h"
+#include "members/FeatureEvents.h"
+#include "members/MemberEvents.h"
+#include "members/ui/MemberCardParts.h"
+#include "members/ui/MemberFeaturesPanel.h"
+#include "members/ui/MemberWindows.h"
+#include "members/ui/frmJasen.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+#include <limits>
+
+using namespace tikkeli;
+
+namespace {
+
+// The member window as the program registers it (panels, searches, the other windows' events),
+// on a club database with real rows.
+class MemberWindowFaultsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        RegisterMemberWindows();
+        State().AutoMemberNumbers = false;
+        aho = t.member(QStringLiteral("Aho"), QStringLiteral("Eeva"), QStringLiteral("1"));
+        berg = t.member(QStringLiteral("Berg"), QStringLiteral("Kalle"), QStringLiteral("2"));
+        ase = t.feature(QStringLiteral("Ase"));
+        t.db.execute(QStringLiteral("UPDATE pi SET piEnbldLong = 1 WHERE piID = ?"), {Value(ase)});
+    }
+    void TearDown() override
+    {
+        delete frmJasen::Instance();
+        State().AutoMemberNumbers = false;
+    }
+    frmJasen* open()
+    {
+        frmJasen* w = frmJasen::Load();
+        if (w) {
+            w->activateWindow();
+            EXPECT_TRUE(QTest::qWaitForWindowActive(w));
+        }
+        return w;
+    }
+    QLineEdit* box(frmJasen* w, int i) { return w->findChild<QLineEdit*>(QStringLiteral("tYhteystiedot_%1").arg(i)); }
+    MemberFeaturesPanel* features(frmJasen* w) { return MemberCardParts::features(*w); }
+    // Shows the member's first feature and types text into its number box.
+    void typeFeatureNumber(frmJasen* w, const QString& text)
+    {
+        MemberFeaturesPanel* f = features(w);
+        ASSERT_NE(f, nullptr);
+        ASSERT_GT(f->lstAllPt->count(), 0);
+        f->lstAllPt->setCurrentRow(0);
+        f->ShowMemberFeatureValue();
+        ASSERT_TRUE(f->tLong->isEnabled());
+        f->tLong->setFocus();
+        f->tLong->selectAll();
+        QTest::keyClicks(f->tLong, text);
+        ASSERT_TRUE(f->valueChanged());
+    }
+    Value stored(qint64 featureRow)
+    {
+        return t.db.scalar(QStringLiteral("SELECT ptValLong FROM pt WHERE ptID = ?"), {Value(featureRow)});
+    }
+    QTreeWidgetItem* treeItem(frmJasen* w, qint64 id)
+    {
+        const QString key = QString::number(id) + QStringLiteral("ID");
+        for (QTreeWidgetItemIterator it(w->tvwNimet); *it; ++it)
+            if ((*it)->data(0, Qt::UserRole).toString() == key)
+                return *it;
+        return nullptr;
+    }
+    bool focusInACardBox(frmJasen* w)
+    {
+        QWidget* focus = QApplication::focusWidget();
+        for (int i = 0; i < 13; ++i)
+            if (focus == box(w, i))
+                return true;
+        return false;
+    }
+    qint64 rowOf(qint64 member, qint64 definition)
+    {
+        return t.db.scalar(QStringLiteral("SELECT MIN(ptID) FROM pt WHERE ptjrID = ? AND ptpiID = ?"),
+                           {Value(member), Value(definition)})
+            .toInt64();
+    }
+
+    test::MemberTestDb t;
+    ScriptedPrompter prompter;
+    qint64 aho = 0, berg = 0, ase = 0;
+};
+
+} // namespace
+
+TEST_F(MemberWindowFaultsTest, MovingTheCardFromAFeatureBoxNeverLandsInACardBox)
+{
+    t.give(aho, ase);
+    t.give(berg, ase);
+    frmJasen* w = open();
+    ASSERT_NE(w, nullptr);
+    // Ctrl+D from aho's feature box, then Ctrl+A from berg's.
+    const std::pair<Qt::Key, qint64> moves[] = {{Qt::Key_D, berg}, {Qt::Key_A, aho}};
+    for (const auto& [key, arrives] : moves) {
+        SCOPED_TRACE(int(key));
+        typeFeatureNumber(w, QStringLiteral("7"));
+        QTest::keyClick(features(w)->tLong, key, Qt::ControlModifier);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(w->currentMemberId(), arrives);
+        EXPECT_FALSE(focusInACardBox(w));
+        for (int i = 0; i < 13; ++i)
+            EXPECT_TRUE(box(w, i)->selectedText().isEmpty()) << i;
+        // The next key typed changes no member's number.
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("9"));
+        EXPECT_EQ(w->Data1.editMode(), EditMode::None);
+    }
+    EXPECT_EQ(t.db.scalar(QStringLiteral("SELECT jrJasennumero FROM jr WHERE jrID = ?"), {Value(aho)}).toString(),
+              QStringLiteral("1"));
+    EXPECT_EQ(stored(rowOf(aho, ase)), Value(7));
+    EXPECT_EQ(stored(rowOf(berg, ase)), Value(7));
+
+    // A tree click while a card box has the focus.
+    box(w, 0)->setFocus();
+    QTreeWidgetItem* item = treeItem(w, berg);
+    ASSERT_NE(item, nullptr);
+    emit w->tvwNimet->itemClicked(item, 0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w->currentMemberId(), berg);
+    EXPECT_FALSE(focusInACardBox(w));
+}
+
+TEST_F(MemberWindowFaultsTest, ProgramFocusSelectsNothingOnlyTheUsersOwnMoveDoes)
+{
+    frmJasen* w = open();
+    ASSERT_NE(w, nullptr);
+    QLineEdit* surname = box(w, 1);
+    surname->setFocus(Qt::TabFocusReason);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(surname->selectedText(), QStringLiteral("Aho"));   // Tab selects the whole text
+    surname->setCursorPosition(3);
+    QTest::keyClicks(surname, QStringLiteral("nen"));
+    // The surname notice: the focus comes back after the message with nothing selected.
+    surname->setCursorPosition(0);
+    QTest::keyClicks(surname, QStringLiteral("1"));
+    EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Sukunimen tulee alkaa kirjaimella.")});
+    QFocusEvent back(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+    QCoreApplication::sendEvent(surname, &back);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(surname->text(), QStringLiteral("1Ahonen"));
+    EXPECT_TRUE(surname->selectedText().isEmpty());
+    EXPECT_EQ(surname->cursorPosition(), surname->text().size());
+}
+
+TEST_F(MemberWindowFaultsTest, ATypedFeatureValueSurvivesTheOtherWindowsChanges)
+{
+    const qint64 koira = t.feature(QStringLiteral("Koira"));
+    t.give(aho, ase);
+    t.give(aho, koira);
+    frmJasen* w = open();
+    ASSERT_NE(w, nullptr);
+    ASSERT_EQ(features(w)->lstAllPt->count(), 2);
+    const qint64 row = rowOf(aho, ase);
+
+    // The attach window adds rows (to aho too).
+    typeFeatureNumber(w, QStringLiteral("41"));
+    AttachValues values;
+    values.longValue = QStringLiteral("1");
+    FeatureAttach::attach(t.db, ase, {aho, berg}, values, false);
+    FeatureEvents::memberValuesChanged();
+    EXPECT_EQ(stored(row), Value(41));
+    EXPECT_EQ(features(w)->lstAllPt->count(), 3);
+    EXPECT_EQ(features(w)->tLong->text(), QStringLiteral("41"));
+    EXPECT_FALSE(features(w)->valueChanged());
+
+    // The catalogue deletes another definition.
+    typeFeatureNumber(w, QStringLiteral("42"));
+    {
+        FeatureCatalogue catalogue(t.db);
+        catalogue.deleteDefinition(koira);
+    }
+    FeatureEvents::definitionsChanged();
+    FeatureEvents::memberValuesChanged();
+    EXPECT_EQ(stored(row), Value(42));
+    EXPECT_EQ(features(w)->lstAllPt->count(), 2);
+
+    // "Siivoa vanhat ominaisuudet".
+    typeFeatureNumber(w, QStringLiteral("43"));
+    t.db.execute(QStringLiteral("INSERT INTO pt (ptjrID, ptpiID) VALUES (?, 99999)"), {Value(aho)});
+    {
+        FeatureCatalogue catalogue(t.db);
+        catalogue.removeOrphanValues();
+    }
+    FeatureEvents::memberValuesChanged();
+    EXPECT_EQ(stored(row), Value(43));
+    EXPECT_TRUE(prompter.shown().empty());
+}
+
+TEST_F(MemberWindowFaultsTest, MembersAddedElsewhereCanBeOpenedAndAPendingEditStays)
+{
+    frmJasen* w = open();
+    ASSERT_NE(w, nullptr);
+    // Typed on the card, not yet saved, when an import adds a member.
+    box(w, 2)->setFocus();
+    QTest::keyClicks(box(w, 2), QStringLiteral("x"));
+    const qint64 imported = t.member(QStringLiteral("Tuotu"), QStringLiteral("Taisto"), QStringLiteral("77"));
+    MemberEvents::membersChanged();
+    EXPECT_EQ(w->Data1.editMode(), EditMode::Edit);
+    EXPECT_EQ(box(w, 2)->text(), QStringLiteral("Eevax"));
+    QTreeWidgetItem* item = treeItem(w, imported);
+    ASSERT_NE(item, nullptr) << "the tree follows the import";
+    emit w->tvwNimet->itemClicked(item, 0);
+    EXPECT_EQ(w->currentMemberId(), imported);
+    EXPECT_EQ(box(w, 1)->text(), QStringLiteral("Tuotu"));
+    EXPECT_EQ(t.db.scalar(QStringLiteral("SELECT jrEtunimi FROM jr WHERE jrID = ?"), {Value(aho)}).toString(),
+              QStringLiteral("Eevax"));
+
+    // Added without a word: the name search's hit and a tree node still open it.
+    const qint64 quiet = t.member(QStringLiteral("Hiljainen"), QStringLiteral("Hilma"), QStringLiteral("78"));
+    frmJasen::NameSearch = [quiet](frmJasen&) -> qint64 { return quiet; };
+    w->cNimiHaku_Click();
+    EXPECT_EQ(w->currentMemberId(), quiet);
+    EXPECT_EQ(box(w, 1)->text(), QStringLiteral("Hiljainen"));
+    const qint64 later = t.member(QStringLiteral("Myöhempi"));
+    w->BuildMemberTree();
+    ASSERT_NE(treeItem(w, later), nullptr);
+    emit w->tvwNimet->itemClicked(treeItem(w, later), 0);
+    EXPECT_EQ(w->currentMemberId(), later);
+    // F5 reads the set again too.
+    const qint64 fifth = t.member(QStringLiteral("Viides"));
+    QTest::keyClick(w->tvwNimet, Qt::Key_F5);
+    EXPECT_TRUE(w->ShowMember(fifth));
+    EXPECT_TRUE(prompter.messageTexts().isEmpty()) << prompter.messageTexts().join(u'|').toStdString();
+}
+
+TEST_F(MemberWindowFaultsTest, AFilterChosenWhileTheCardCannotBeSavedWarnsOnceAndStays)
+{
+    t.give(berg, ase);
+    frmJasen* w = open();
+    ASSERT_NE(w, nullptr);
+    box(w, 11)->setFocus();
+    QTest::keyClicks(box(w, 11), QStringLiteral("31.2.2024"));
+    ASSERT_EQ(w->cmbListaEhto->itemText(1), QStringLiteral("Ase"));
+    w->cmbListaEhto->setCurrentIndex(1);
+    emit w->cmbListaEhto->activated(1);
+    EXPECT_EQ(prompter.messageTexts().size(), 1);
+    EXPECT_EQ(w->cmbListaEhto->currentIndex(), 0);
+    EXPECT_EQ(w->filterFeatureId(), 0);
+    EXPECT_EQ(w->currentMemberId(), aho);
+    EXPECT_EQ(box(w, 11)->text(), QStringLiteral("31.2.2024"));
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Tikkeli - Jäsenrekisteri - 2"));
+
+    // Corrected, the filter is taken.
+    box(w, 11)->clear();
+    prompter.clear();
+    w->cmbListaEhto->setCurrentIndex(1);
+    emit w->cmbListaEhto->activated(1);
+    EXPECT_TRUE(prompter.messageTexts().isEmpty());
+    EXPECT_EQ(w->filterFeatureId(), ase);
+    EXPECT_EQ(w->currentMemberId(), berg);
+}
+
+TEST_F(MemberWindowFaultsTest, ANewMemberWhoseNumberCannotBeTakenIsToldSo)
+{
+    State().AutoMemberNumbers = true;
+    State().MemberNumberCounter = std::numeric_limits<qint32>::max();
+    frmJasen* w = open();
+    ASSERT_NE(w, nullptr);
+    w->cUusi_Click();
+    ASSERT_EQ(prompter.messageTexts().size(), 1);
+    EXPECT_TRUE(prompter.messageTexts()[0].startsWith(QStringLiteral("Jäsennumeroa ei voitu antaa")));
+    EXPECT_EQ(w->Data1.editMode(), EditMode::Add);
+    EXPECT_EQ(box(w, 0)->text(), QString());
+    EXPECT_EQ(State().MemberNumberCounter, std::numeric_limits<qint32>::max());
+}
+
+TEST_F(MemberWindowFaultsTest, TheFirstMemberOfAnEmptyRegisterIsSaved)
+{
+    t.db.execute(QStringLiteral("DELETE FROM jr"));
+    for (bool autoNumbers : {false, true}) {
+        SCOPED_TRACE(autoNumbers);
+        State().AutoMemberNumbers = autoNumbers;
+        State().MemberNumberCounter = 500;
+        t.db.execute(QStringLiteral("DELETE FROM jr"));
+        frmJasen* w = open();
+        ASSERT_NE(w, nullptr);
+        EXPECT_EQ(w->currentMemberId(), 0);
+        box(w, 1)->setFocus();
+        QTest::keyClicks(box(w, 1), QStringLiteral("Ensio"));
+        box(w, 2)->setFocus();
+        QTest::keyClicks(box(w, 2), QStringLiteral("Eino"));
+        w->findChild<QPushButton*>(QStringLiteral("cTallenna"))->click();
+        EXPECT_EQ(t.db.scalar(QStringLiteral("SELECT COUNT(*) FROM jr WHERE jrSukunimi = 'Ensio' "
+                                             "AND jrEtunimi = 'Eino'")).toInt64(), 1);
+        EXPECT_EQ(t.db.scalar(QStringLiteral("SELECT jrJasennumero FROM jr")).toString(),
+                  autoNumbers ? QStringLiteral("500") : QString());
+        EXPECT_NE(w->currentMemberId(), 0);
+        EXPECT_EQ(w->windowTitle(), QStringLiteral("Tikkeli - Jäsenrekisteri - 1"));
+        delete w;
+    }
+    // A blank card left untouched writes nothing.
+    t.db.execute(QStringLiteral("DELETE FROM jr"));
+    frmJasen* w = open();
+    ASSERT_NE(w, nullptr);
+    w->close();
+    EXPECT_EQ(t.db.scalar(QStringLiteral("SELECT COUNT(*) FROM jr")).toInt64(), 0);
+}
+
+TEST_F(MemberWindowFaultsTest, TheWindowsSharingTheMemberDataWorkTogether)
+{
+    // The member window open with a typed feature value while the import, the attach window and
+    // the catalogue change the same data.
+    t.give(aho, ase);
+    frmJasen* w = open();
+    ASSERT_NE(w, nullptr);
+    typeFeatureNumber(w, QStringLiteral("5"));
+    const qint64 imported = t.member(QStringLiteral("Uusi"), QStringLiteral("Urho"), QStringLiteral("90"));
+    MemberEvents::membersChanged();
+    EXPECT_TRUE(features(w)->valueChanged()) << "an import does not touch the features";
+    AttachValues values;
+    values.longValue = QStringLiteral("3");
+    FeatureAttach::attach(t.db, ase, {imported}, values, false);
+    FeatureEvents::memberValuesChanged();
+    EXPECT_EQ(stored(rowOf(aho, ase)), Value(5));
+    const qint64 uusi = t.feature(QStringLiteral("Uusi piirre"));
+    FeatureEvents::definitionsChanged();
+    EXPECT_NE(w->cmbListaEhto->findText(QStringLiteral("Uusi piirre")), -1);
+    EXPECT_EQ(features(w)->lstAllPi->count(), 2);
+    Q_UNUSED(uusi);
+
+    // The imported member opens from the tree with the feature the attach window gave.
+    ASSERT_NE(treeItem(w, imported), nullptr);
+    emit w->tvwNimet->itemClicked(treeItem(w, imported), 0);
+    ASSERT_EQ(w->currentMemberId(), imported);
+    ASSERT_EQ(features(w)->lstAllPt->count(), 1);
+    features(w)->lstAllPt->setCurrentRow(0);
+    EXPECT_EQ(features(w)->tLong->text(), QStringLiteral("3"));
+    // The filter on the attached feature lists both holders.
+    w->cmbListaEhto->setCurrentIndex(w->cmbListaEhto->findText(QStringLiteral("Ase")));
+    emit w->cmbListaEhto->activated(w->cmbListaEhto->currentIndex());
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Tikkeli - Jäsenrekisteri - 2"));
+    EXPECT_TRUE(prompter.messageTexts().isEmpty()) << prompter.messageTexts().join(u'|').toStdString();
+}
