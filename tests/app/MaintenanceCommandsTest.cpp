@@ -1,5 +1,5 @@
-#include "FailingFileOps.h"
-#include "MaintTestDb.h"
+#include "support/FailingFileOps.h"
+#include "support/MaintTestDb.h"
 
 #include "app/MaintenanceCommands.h"
 #include "base/ScriptedPrompter.h"

@@ -1,4 +1,4 @@
-#include "SettingsFixture.h"
+#include "settings/SettingsFixture.h"
 
 #include "platform/MailServerLookup.h"
 #include "settings/ui/FormPlacement.h"
