@@ -56,9 +56,13 @@ TEST_F(SettingsMigrationTest, MigrationThroughTheWindowEndsWithTheFlagAndKeepsTh
     writeIni("RegPuhelin", "050 1");
     ProgramHooks::ShowMigrationSettingsDialog = [] { RunSettingsMigrationDialog(); };
     whenShown([](frmAsetukset* w) {
-        EXPECT_EQ(w->findChild<QLineEdit*>("tNimi")->text(), "Vanhat Erämiehet ry");
-        EXPECT_EQ(w->findChild<QLineEdit*>("tLaskunumero")->text(), "77");
-        w->findChild<QPushButton*>("cTallenna")->click();
+        auto* name = w->findChild<QLineEdit*>("tNimi");
+        auto* number = w->findChild<QLineEdit*>("tLaskunumero");
+        auto* save = w->findChild<QPushButton*>("cTallenna");
+        ASSERT_TRUE(name && number && save);
+        EXPECT_EQ(name->text(), "Vanhat Erämiehet ry");
+        EXPECT_EQ(number->text(), "77");
+        save->click();
     });
     ReadDatabasePaths();
     EXPECT_TRUE(EnsureSettingsInDatabase());
@@ -82,7 +86,9 @@ TEST_F(SettingsMigrationTest, YesToTheCloseQuestionSavesTheMigration)
     writeIni("Database", dbPath);
     ProgramHooks::ShowMigrationSettingsDialog = [] { EXPECT_TRUE(RunSettingsMigrationDialog()); };
     whenShown([this](frmAsetukset* w) {
-        w->findChild<QLineEdit*>("tNimi")->setText("Uusi Seura");
+        auto* name = w->findChild<QLineEdit*>("tNimi");
+        ASSERT_TRUE(name);
+        name->setText("Uusi Seura");
         prompter.answerYes();
         w->close();
     });
