@@ -20,8 +20,6 @@ void RegisterWindowOpeners()
     RegisterSettingsWindows();
     RegisterBackupWindows();
     RegisterMemberWindows();
-    RegisterMemberWindows();
-    RegisterMemberWindows();
     RegisterInvoicingWindows();
     RegisterContractWindows();
 

@@ -1,6 +1,7 @@
 // Lays down the shipped databases from the sources in data/: the empty template (the base tables
 // in their template shape, brought to the current schema by the upgrade) and the sample club (the
-// same, then filled from data/sample/<table>.tsv).
+// same, then filled from data/sample/<table>.tsv; the template gets data/template/<table>.tsv, a new
+// club's default settings).
 //
 // A .tsv file: UTF-8, lines starting with '#' are comments, the first other line names the
 // fields, each further line is one row with its values separated by tabs. An empty value is Null;
@@ -220,7 +221,9 @@ int main(int argc, char** argv)
     }
     try {
         if (!templatePath.isEmpty())
-            build(templatePath, {});
+            // The template carries a new club's default settings, marked as kept in the database,
+            // so a founded database starts straight into the program.
+            build(templatePath, QDir(data).filePath(QStringLiteral("template")));
         if (!samplePath.isEmpty())
             build(samplePath, QDir(data).filePath(QStringLiteral("sample")));
     } catch (const std::exception& e) {

@@ -26,4 +26,12 @@ bool BackupStick::fileTooLargeFor(const VolumeInfo& stick, qint64 size)
     return fat && size > Q_INT64_C(0xFFFFFFFF);
 }
 
+QString BackupStick::notFoundText()
+{
+    return QStringLiteral("Sopivaa muistitikkua ei löydy. Varmuuskopioinnin muistitikun nimen (levynimen) on oltava "
+                          "KOPIOTIKKU. Nimeä tikku tiedostonhallinnassa (tikun kohdalla Nimeä uudelleen tai "
+                          "Ominaisuudet) tai päätteessä komennolla fatlabel /dev/sdX1 KOPIOTIKKU (exFAT-tikulle "
+                          "exfatlabel), irrota tikku ja aseta se uudelleen paikalleen.");
+}
+
 } // namespace tikkeli

@@ -20,6 +20,9 @@ public:
     static bool hasRoomFor(const VolumeInfo& stick, qint64 size) { return stick.freeBytes > size; }
     // FAT file systems cannot hold a file of 4 GiB or more.
     static bool fileTooLargeFor(const VolumeInfo& stick, qint64 size);
+
+    // What the windows say when no stick is found: what a suitable stick is and how to make one.
+    static QString notFoundText();
 };
 
 } // namespace tikkeli

@@ -59,10 +59,10 @@ void removeIfPresent(const QString& path)
     IgnoringErrors("folder backup: remove a leftover copy", [&] { MaintenanceFileOps::instance().removeFile(path); });
 }
 
-QString copyFailedText(const QString& databasePath, const QString& copyPath)
+QString copyFailedText(const QString& databasePath, const QString& copyPath, const QString& cause)
 {
     return QStringLiteral("Tietokantaa ei voida kopioida \nhakemistosta: ") + databasePath
-         + QStringLiteral("\nhakemistoon: ") + copyPath
+         + QStringLiteral("\nhakemistoon: ") + copyPath + QStringLiteral("\n\nSyy: ") + cause
          + QStringLiteral("\n\nTarkista asetuksista tietokanta ja varmistushakemistot!\nYritä tämän jälkeen uudestaan.");
 }
 
@@ -129,15 +129,24 @@ void FolderBackup::backup()
         return;
 
     bool copied = false;
-    if (!s.BackupFolder.trimmed().isEmpty() && !isSameFile(copy, database)) {
-        IgnoringErrors("folder backup: copy the database", [&] {
+    QString cause;
+    if (s.BackupFolder.trimmed().isEmpty()) {
+        cause = QStringLiteral("varmistushakemistoa ei ole asetettu.");
+    } else if (!QFileInfo(s.BackupFolder).isDir()) {
+        cause = QStringLiteral("varmistushakemistoa %1 ei ole olemassa.").arg(s.BackupFolder);
+    } else if (isSameFile(copy, database)) {
+        cause = QStringLiteral("varmistushakemisto %1 on tietokannan oma hakemisto.").arg(s.BackupFolder);
+    } else {
+        try {
             ops.backupDatabase(database, copy);
             copied = true;
-        });
+        } catch (const DbException& e) {
+            cause = e.description();
+        }
     }
     letEventsRun();
     if (!copied) {
-        critical(copyFailedText(database, copy));
+        critical(copyFailedText(database, copy, cause));
         return;
     }
 

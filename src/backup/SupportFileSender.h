@@ -13,16 +13,13 @@ namespace tikkeli {
 
 class EmailSender;
 
-// Sends a database to the support mailbox: a consistent snapshot of it, zipped, attached to a
+// Sends a database to the support mailbox (the address the user set in the settings): a consistent snapshot of it, zipped, attached to a
 // message that carries the user's text and the program's identification. Set the addresses and
 // the server, then Send; the outcome arrives as SendCompletedSuccessfully or SendFailed, after
 // SendProgress steps. Destroying the object stops the work; no signal arrives after that.
 class SupportFileSender : public QObject {
     Q_OBJECT
 public:
-    // The support mailbox of this program.
-    static inline const QString SupportAddress = QStringLiteral("tuki@tikkeli.invalid");
-
     explicit SupportFileSender(QObject* parent = nullptr);
     ~SupportFileSender() override;
 

@@ -13,8 +13,9 @@ namespace tikkeli {
 // Windows code page 1252 of older Windows programs.
 class OutsideTextFile {
 public:
-    // The text of the bytes: a BOM decides; otherwise valid UTF-8 is UTF-8 and anything else
-    // Windows-1252. The BOM itself is not part of the text.
+    // The text of the bytes: a BOM decides; bytes with a zero as every second byte are UTF-16
+    // without one; otherwise valid UTF-8 sequences are UTF-8 and every other byte Windows-1252, so
+    // one stray byte in a UTF-8 file spoils only itself. The BOM itself is not part of the text.
     static QString decode(const QByteArray& bytes);
     // Lines broken at CR LF, LF or a lone CR. A break at the very end does not start another line.
     static QStringList splitLines(const QString& text);

@@ -2,18 +2,57 @@
 
 namespace tikkeli {
 
+namespace {
+
+bool isDigit(QChar c)
+{
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+bool isGroupBlank(QChar c)
+{
+    return c == QLatin1Char(' ') || c == QChar(0x00A0) || c == QLatin1Char('\t');
+}
+
+} // namespace
+
 QString ReferenceNumber::checkDigit(const QString& base)
 {
     static constexpr int Weights[3] = {7, 3, 1};
     int sum = 0;
     int position = 0;
-    for (auto it = base.crbegin(); it != base.crend(); ++it, ++position) {
-        const QChar c = *it;
-        const int value = (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ? c.unicode() - '0' : 0;
+    for (auto it = base.crbegin(); it != base.crend(); ++it) {
+        if (!isDigit(*it))
+            continue;
         // Only the last digit of the sum matters, so it never grows past a few hundred.
-        sum = (sum + value * Weights[position % 3]) % 10;
+        sum = (sum + (it->unicode() - '0') * Weights[position % 3]) % 10;
+        ++position;
     }
     return QString::number((10 - sum) % 10);
+}
+
+ReferenceNumber::Checked ReferenceNumber::checked(const QString& typedBase)
+{
+    Checked r;
+    for (const QChar c : typedBase) {
+        if (isGroupBlank(c))
+            continue;
+        if (!isDigit(c)) {
+            r.error = QStringLiteral("Viitenumerossa voi olla vain numeroita ja välilyöntejä, ei merkkiä \"%1\".").arg(c);
+            return r;
+        }
+        r.base.append(c);
+    }
+    if (r.base.isEmpty())
+        r.error = QStringLiteral("Viitetarkistetta ei voi lisätä 'tyhjään' - kirjoita ensin numero.");
+    else if (r.base.size() < MinBaseDigits)
+        r.error = QStringLiteral("Viitenumeron perusosassa tulee olla vähintään %1 numeroa.").arg(MinBaseDigits);
+    else if (r.base.size() > MaxBaseDigits)
+        r.error = QStringLiteral("Viitenumero voi olla korkeintaan 20 numeroa pitkä.");
+    if (!r.ok())
+        return r;
+    r.reference = r.base + checkDigit(r.base);
+    return r;
 }
 
 QString ReferenceNumber::fromInvoiceNumber(qint32 invoiceNumber)
@@ -24,14 +63,11 @@ QString ReferenceNumber::fromInvoiceNumber(qint32 invoiceNumber)
 
 ReferenceNumber::CardResult ReferenceNumber::appendToCardText(const QString& boxText)
 {
-    // Blanks alone are no number either: they would give the reference "0".
-    if (boxText.trimmed().isEmpty())
-        return {boxText, QStringLiteral("Viitetarkistetta ei voi lisätä 'tyhjään' - kirjoita ensin numero.")};
-    if (boxText.size() > MaxCardTextLength)
-        return {boxText, QStringLiteral("Viitenumero voi olla korkeintaan 20 numeroa pitkä.")};
-    // The digit belongs to the text that is kept: blanks around it would shift the weights.
-    const QString base = boxText.trimmed();
-    return {base + checkDigit(base), {}};
+    const Checked c = checked(boxText);
+    if (!c.ok())
+        return {boxText, c.error};
+    // Stored as digits only: the blanks the user typed for grouping are not part of the number.
+    return {c.reference, {}};
 }
 
 } // namespace tikkeli

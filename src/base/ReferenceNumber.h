@@ -4,24 +4,40 @@
 
 namespace tikkeli {
 
-// Finnish domestic reference numbers (weights 7, 3, 1 from the right).
+// Finnish domestic reference numbers (weights 7, 3, 1 from the right). A reference is a base of
+// 3 to 19 digits followed by its check digit; blanks only group the digits for the eye.
 class ReferenceNumber {
 public:
-    // The check digit of base, "0" to "9". A character that is not a digit counts 0 but keeps its
-    // place in the weight cycle; an empty text gives "0".
+    static constexpr int MinBaseDigits = 3;
+    static constexpr int MaxBaseDigits = 19;
+
+    // The check digit of base, "0" to "9", over its digits only: blanks and any other character
+    // are skipped and take no place in the weight cycle. An empty text gives "0". For a text a
+    // user typed, use checked(), which refuses what is no reference base.
     static QString checkDigit(const QString& base);
+
+    // A typed base read strictly: blanks are removed; any other character that is not a digit, or
+    // fewer than 3 or more than 19 digits, is refused with a Finnish message (error).
+    struct Checked {
+        QString base;          // the digits
+        QString reference;     // the digits and the check digit
+        QString error;
+        bool ok() const { return error.isEmpty(); }
+    };
+    static Checked checked(const QString& typedBase);
+
     // The reference of an invoice number: its decimal text followed by the check digit (123 -> 1232).
     static QString fromInvoiceNumber(qint32 invoiceNumber);
 
-    // The member card's "Lisää viitetarkiste": the trimmed text with one check digit appended, or
-    // the notice to show instead (nothing appended).
+    // The member card's "Lisää viitetarkiste": the typed base as digits with one check digit
+    // appended, or the notice to show instead (nothing appended, text unchanged).
     struct CardResult {
         QString text;
         QString notice;
         bool ok() const { return notice.isEmpty(); }
     };
     static CardResult appendToCardText(const QString& boxText);
-    static constexpr int MaxCardTextLength = 19;
+    static constexpr int MaxCardTextLength = MaxBaseDigits;
 };
 
 // The name the invoicing code calls it by; the bare digit, so callers have nothing to trim.

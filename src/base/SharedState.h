@@ -33,6 +33,8 @@ struct SharedState {
     QString BusinessId;
     QString SenderEmail;
     QString SmtpServer;
+    // Where the support file goes; empty until the user sets it.
+    QString SupportEmail;
     QString BankAccount1;
     QString BankAccount2;
     QString Iban1;

@@ -97,7 +97,7 @@ std::vector<TableDef> buildTables()
         text("jmLaskOsoite1", 100, 59), text("jmLaskOsoite2", 100, 59), text("jmLaskOsoite3", 100, 59),
         text("jmLaskOsoite4", 100, 59), text("jmLaskOsoite5", 100, 59), text("jmLaskOsoite6", 100, 59),
         text("jmLaskPostinumero", 5, 60), text("jmLaskJasennumero", 10, 61),
-    }));
+    }, {index("jmviiteidx", "jmViitenumero", 74), index("jmjridx", "jmjrID", 74)}));
     t.push_back(table("pi", {
         key("piID", Template), text("piNimi", 50, Template), memo("piKuvaus", Template),
         boolean("piEnbldDate", Template), boolean("piEnbldLong", Template), boolean("piEnbldCurrency", Template),
@@ -108,7 +108,7 @@ std::vector<TableDef> buildTables()
         key("ptID", Template), longField("ptjrID", Template), longField("ptpiID", Template),
         date("ptValDate", Template), longField("ptValLong", Template), memo("ptValMemo", Template),
         currency("ptValCurrency", Template), boolean("BackupRow", 42),
-    }));
+    }, {index("ptjridx", "ptjrID", 71), index("ptpiidx", "ptpiID", 71)}));
     t.push_back(table("me", {key("meID", Template), memo("meTeksti", Template), boolean("BackupRow", 38)}));
     t.push_back(table("vs", {
         key("vsID", Template), text("vsNimi", 50, Template), text("vsOsoite", 50, Template),
@@ -130,7 +130,7 @@ std::vector<TableDef> buildTables()
         text("tlKyla", 50, Template), text("tlTilaPalsta", 50, Template), text("tlRekNo", 50, Template),
         doubleField("tlPa", Template), integer("tlKuntaNo", 23), integer("tlKylaNo", 23), integer("tlTaloNo", 23),
         integer("tlTilaNo", 23), boolean("BackupRow", 44),
-    }));
+    }, {index("tlvsidx", "tlvsID", 72)}));
     t.push_back(table("jmhist", {
         key("jmhID", 3), longField("jmhjmID", 3), date("jmhjmErapaiva", 3), date("jmhjmLaskupaiva", 3),
         longField("jmhjmLaskunumero", 3), text("jmhjmViitenumero", 50, 3), currency("jmhjmHinta", 3),
@@ -144,7 +144,8 @@ std::vector<TableDef> buildTables()
         text("jmhjmLaskOsoite4", 100, 62), text("jmhjmLaskOsoite5", 100, 62), text("jmhjmLaskOsoite6", 100, 62),
         text("jmhjmLaskPostinumero", 5, 62), text("jmhjmLaskJasennumero", 10, 63),
         longField("jmhTulostusJarjestysID", 64), boolean("jmhTulosta", 64), boolean("jmhMuistutusEmailed", 65),
-    }, {index("jmhjmjridx", "jmhjmjrID", 18), index("jmhjmmeidx", "jmhjmmeID", 18)}));
+    }, {index("jmhjmjridx", "jmhjmjrID", 18), index("jmhjmmeidx", "jmhjmmeID", 18),
+        index("jmhviiteidx", "jmhjmViitenumero", 73)}));
     t.push_back(table("el", {key("elID", 4), text("elNimi", 35, 4), boolean("BackupRow", 31)}));
     t.push_back(table("et", {key("etID", 5), longField("etelID", 5), longField("etvsID", 5), boolean("BackupRow", 32)},
                       {index("vsidx", "etvsID", 15), index("elidx", "etelID", 15)}));
@@ -176,7 +177,7 @@ std::vector<TableDef> buildTables()
     t.push_back(table("rj", {
         key("rjID", 48), longField("rjtlID", 48), longField("rjOrderID", 48), single("rjX", 48), single("rjY", 48),
         boolean("rjMukaan", 48),
-    }));
+    }, {index("rjtlidx", "rjtlID", 75)}));
     t.push_back(table("map", {
         key("mapID", 49), binary("mapPicture", 49), longField("mapScale", 50), doubleField("mapPixelRatio", 50),
     }));

@@ -102,8 +102,15 @@ constexpr Step Steps[] = {
     {68, Guard::NoField, "jr", "jrMuistio"},
     {69, Guard::NoTable, "Rekisteritiedot", nullptr},
     {70, Guard::NoIndex, "Rekisteritiedot", "jrIDidx"},
+    // Indexes for the lookups the program makes row by row: a member's feature values, a
+    // contract's estates, invoices by reference and by member, an estate's boundary points.
+    {71, Guard::NoIndex, "pt", "ptjridx"},
+    {72, Guard::NoIndex, "tl", "tlvsidx"},
+    {73, Guard::NoIndex, "jmhist", "jmhviiteidx"},
+    {74, Guard::NoIndex, "jm", "jmviiteidx"},
+    {75, Guard::NoIndex, "rj", "rjtlidx"},
 };
-static_assert(std::size(Steps) == 70);
+static_assert(std::size(Steps) == 75);
 
 constexpr int CatchPlaceOldWidth = 50;
 constexpr int MunicipalityOldWidth = 50;

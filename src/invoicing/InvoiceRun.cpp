@@ -44,7 +44,7 @@ const QString& InvoiceRun::noRecipientsMessage()
 const QString& InvoiceRun::shortReferenceNote()
 {
     static const QString text =
-        QStringLiteral("Huom: laskunumeroista 1-99 tulee alle neljän numeron viitteitä, joita pankit eivät hyväksy.");
+        QStringLiteral("Huom: viitteitä alle 4 numeroa (laskut 1-99), pankki ei hyväksy.");
     return text;
 }
 

@@ -1,25 +1,14 @@
 #include "members/FeatureAttach.h"
 
 #include "base/NullConversions.h"
-#include "base/NumericText.h"
 #include "db/Recordset.h"
 #include "db/Transaction.h"
+#include "members/FeatureValueText.h"
 #include "members/MemberFeatures.h"
 
+#include <tuple>
+
 namespace tikkeli {
-
-namespace {
-
-template <class T>
-Value valueOrNull(const std::optional<T>& value)
-{
-    Value v;
-    if (value)
-        v = Value(*value);
-    return v;
-}
-
-} // namespace
 
 std::vector<AttachListEntry> FeatureAttach::members(Database& db)
 {
@@ -69,25 +58,26 @@ AttachResult FeatureAttach::attach(Database& db, qint64 piID, const std::vector<
                                    const AttachValues& values, bool onlyNew)
 {
     AttachResult result;
-    // The values are the same for every member: read them once.
+    // The values are the same for every member: read them once. A text that cannot be read stops
+    // the whole attach before anything is written; the user corrects the box and tries again.
     std::vector<std::pair<QString, Value>> fields;
-    if (values.date) {
-        const auto date = ParseLocaleDate(*values.date);
-        result.dateRejected = !date;
-        fields.emplace_back(QStringLiteral("ptValDate"), valueOrNull(date));
-    }
-    if (values.longValue) {
-        const auto number = ParseLocaleNumber(*values.longValue);
-        const auto whole = number ? RoundToInt32(*number) : std::nullopt;
-        result.longRejected = !whole;
-        fields.emplace_back(QStringLiteral("ptValLong"), valueOrNull(whole));
-    }
-    if (values.memo)
-        fields.emplace_back(QStringLiteral("ptValMemo"), values.memo->isEmpty() ? Value() : Value(*values.memo));
-    if (values.currency) {
-        const auto amount = ParseLocaleCurrency(*values.currency);
-        result.currencyRejected = !amount;
-        fields.emplace_back(QStringLiteral("ptValCurrency"), valueOrNull(amount));
+    const std::tuple<const std::optional<QString>&, FeatureValueText::Kind, const char*, bool AttachResult::*> boxes[] = {
+        {values.date, FeatureValueText::Kind::Date, "ptValDate", &AttachResult::dateRejected},
+        {values.longValue, FeatureValueText::Kind::Long, "ptValLong", &AttachResult::longRejected},
+        {values.memo, FeatureValueText::Kind::Memo, "ptValMemo", nullptr},
+        {values.currency, FeatureValueText::Kind::Currency, "ptValCurrency", &AttachResult::currencyRejected},
+    };
+    for (const auto& [text, kind, field, rejected] : boxes) {
+        if (!text)
+            continue;
+        FeatureValueText::Reading reading = FeatureValueText::read(kind, *text);
+        if (!reading.ok()) {
+            if (rejected)
+                result.*rejected = true;
+            result.refusal = reading.refusal;
+            return result;
+        }
+        fields.emplace_back(QString::fromLatin1(field), std::move(reading.value));
     }
 
     QString columns = QStringLiteral("ptpiID, ptjrID");

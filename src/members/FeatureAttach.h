@@ -28,8 +28,9 @@ struct AttachValues {
 
 struct AttachResult {
     int added = 0;
-    // The boxes whose text could not be read: their field was written as Null and the box is emptied.
+    // A box whose text could not be read: nothing was written; refusal names the field (Finnish).
     bool dateRejected = false, longRejected = false, currencyRejected = false;
+    std::optional<QString> refusal;
 };
 
 // Attaching one member feature with the same values to many members (rows of pt).
@@ -41,7 +42,7 @@ public:
     static std::vector<AttachListEntry> features(Database& db);
     static std::optional<AttachDefinition> definition(Database& db, qint64 piID);
     // One pt row per member, all or nothing; with onlyNew a member who has the feature already is
-    // skipped. DbException when the database refuses (nothing is written then).
+    // skipped. A value that cannot be read refuses the whole attach (result.refusal). DbException when the database refuses (nothing is written then).
     static AttachResult attach(Database& db, qint64 piID, const std::vector<qint64>& memberIds,
                                const AttachValues& values, bool onlyNew);
 };

@@ -1,20 +1,15 @@
 #include "members/FeatureCatalogue.h"
 
 #include "base/NullConversions.h"
-#include "base/NumericText.h"
 #include "db/Transaction.h"
+#include "members/FeatureValueText.h"
+#include "members/InitialGroups.h"
 
 #include <array>
 
 namespace tikkeli {
 
 namespace {
-
-QChar upperInitial(const Value& name)
-{
-    const QString text = name.toString();
-    return text.isEmpty() ? QChar() : text.at(0).toUpper();
-}
 
 Value textOrNull(const QString& text)
 {
@@ -76,32 +71,14 @@ std::vector<FeatureLetterGroup> FeatureCatalogue::treeGroups(int type)
 
 std::vector<FeatureLetterGroup> FeatureCatalogue::groupByInitial(const std::vector<std::pair<qint64, Value>>& rows)
 {
-    std::size_t at = 0;
-    // The head test looks at the name as typed: a lower-case initial is above "A" already.
-    while (at < rows.size()) {
-        const Value& name = rows[at].second;
-        const QString text = name.toString();
-        if (name.isNull() || text.isEmpty() || text.at(0).unicode() < u'A')
-            ++at;
-        else
-            break;
-    }
-    QString letters;
-    for (char16_t c = u'A'; c <= u'Z'; ++c)
-        letters.append(QChar(c));
-    letters.append(QStringLiteral("ÅÄÖ"));
-
+    QStringList names;
+    for (const auto& row : rows)
+        names.append(NullToString(row.second));
     std::vector<FeatureLetterGroup> groups;
-    for (const QChar letter : letters) {
-        if (at >= rows.size())
-            break;
-        if (upperInitial(rows[at].second) != letter)
-            continue;
-        FeatureLetterGroup group{QString(letter), {}};
-        while (at < rows.size() && upperInitial(rows[at].second) == letter) {
-            group.entries.push_back({rows[at].first, rows[at].second.toString()});
-            ++at;
-        }
+    for (const InitialGroups::Group& g : InitialGroups::group(names)) {
+        FeatureLetterGroup group{g.letter, {}};
+        for (const std::size_t i : g.indexes)
+            group.entries.push_back({rows[i].first, names[qsizetype(i)]});
         groups.push_back(std::move(group));
     }
     return groups;
@@ -148,24 +125,28 @@ std::optional<QString> FeatureCatalogue::write(const FeatureDefinitionInput& in)
     if (!hasCurrent())
         return std::nullopt;
 
+    // Every box is read before anything is written: a refused value leaves the row as it was and
+    // names its field, so the database never sees a value it would refuse.
+    if (in.nimi.size() > NameMaxLength)
+        return QStringLiteral("Nimi on liian pitkä: enintään %1 merkkiä.").arg(NameMaxLength);
+    if (in.kuvaus.size() > FeatureValueText::maxLength(FeatureValueText::Kind::Memo))
+        return QStringLiteral("Kuvaus on liian pitkä: enintään %1 merkkiä.")
+            .arg(FeatureValueText::maxLength(FeatureValueText::Kind::Memo));
     std::vector<std::pair<QString, Value>> values;
     values.emplace_back(QStringLiteral("piNimi"), textOrNull(in.nimi));
     values.emplace_back(QStringLiteral("piKuvaus"), textOrNull(in.kuvaus));
-    values.emplace_back(QStringLiteral("piMemo"), textOrNull(in.memo));
-    const auto date = ParseLocaleDate(in.date);
-    values.emplace_back(QStringLiteral("piDate"), date ? Value(*date) : Value());
-    Value longValue;
-    if (const auto number = ParseLocaleNumber(in.longValue)) {
-        const auto whole = RoundToInt32(*number);
-        if (!whole)
-            return QStringLiteral("Luku on liian suuri: ") + in.longValue;
-        longValue = Value(*whole);
+    const std::pair<const char*, std::pair<FeatureValueText::Kind, const QString*>> boxes[] = {
+        {"piMemo", {FeatureValueText::Kind::Memo, &in.memo}},
+        {"piDate", {FeatureValueText::Kind::Date, &in.date}},
+        {"piLong", {FeatureValueText::Kind::Long, &in.longValue}},
+        {"piCurrency", {FeatureValueText::Kind::Currency, &in.currency}},
+    };
+    for (const auto& [field, box] : boxes) {
+        FeatureValueText::Reading r = FeatureValueText::read(box.first, *box.second);
+        if (!r.ok())
+            return *r.refusal;
+        values.emplace_back(QString::fromLatin1(field), std::move(r.value));
     }
-    values.emplace_back(QStringLiteral("piLong"), longValue);
-    const auto amount = ParseLocaleCurrency(in.currency);
-    if (!amount && IsNumericText(in.currency))
-        return QStringLiteral("Arvo on liian suuri: ") + in.currency;
-    values.emplace_back(QStringLiteral("piCurrency"), amount ? Value(*amount) : Value());
     if (in.type == 1 || in.type == 2)
         values.emplace_back(QStringLiteral("piType"), Value(in.type));
     for (const KindField& k : kinds)

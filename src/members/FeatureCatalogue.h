@@ -43,6 +43,7 @@ struct FeatureDefinitionInput {
 class FeatureCatalogue {
 public:
     enum class Move { First, Previous, Next, Last };
+    static constexpr int NameMaxLength = 50;
 
     // Opens the recordset and shows the first definition. DbException on failure.
     explicit FeatureCatalogue(Database db);
@@ -58,9 +59,8 @@ public:
 
     // The letter nodes of one type (1 members, 2 contracts) in name order.
     std::vector<FeatureLetterGroup> treeGroups(int type);
-    // The tree walk over rows sorted by name (id, piNimi). Rows at the head whose name is Null or
-    // starts below "A" are left out; letters A..Z, then Å, Ä, Ö take the rows of their initial;
-    // a row whose initial comes at none of the letters still to come ends the walk.
+    // The letter groups of rows sorted by name (id, piNimi), as the member tree groups its members:
+    // every row is listed, one with a Null name or another initial in the group for other initials.
     static std::vector<FeatureLetterGroup> groupByInitial(const std::vector<std::pair<qint64, Value>>& sortedRows);
 
     bool hasCurrent() const;

@@ -1,6 +1,6 @@
 #include "members/MemberCriteriaChoices.h"
 
-#include "base/Clock.h"
+#include "base/DateInput.h"
 #include "base/NullConversions.h"
 #include "db/Recordset.h"
 
@@ -65,11 +65,10 @@ std::optional<QString> MemberCriteriaChoices::checkDate(const QString& text)
             return std::nullopt;
         return NullToString(Value(date));
     }
-    static const QRegularExpression timeOnly(QStringLiteral(R"(^\s*\d{1,2}[:.]\d{2}([:.]\d{2})?\s*$)"));
-    const auto date = ParseLocaleDate(text);
-    if (!date || timeOnly.match(text).hasMatch())
+    const auto date = ReadDate(text);
+    if (!date)
         return std::nullopt;
-    return NullToString(Value(date->date()));
+    return NullToString(Value(*date));
 }
 
 std::optional<QString> MemberCriteriaChoices::checkWholeNumber(const QString& text)

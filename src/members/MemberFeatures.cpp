@@ -3,6 +3,7 @@
 #include "base/DateInput.h"
 #include "base/NullConversions.h"
 #include "db/Recordset.h"
+#include "members/FeatureValueText.h"
 
 #include <cfenv>
 #include <cmath>
@@ -166,17 +167,11 @@ bool MemberFeatures::remove(Database& db, qint32 featureId)
 
 std::optional<qint32> MemberFeatures::parseNumber(const QString& text)
 {
-    const auto n = ParseLocaleNumber(text);
-    if (!n || !std::isfinite(*n))
+    // A whole-number feature never rounds: "4,5" is no value of it.
+    const FeatureValueText::Reading r = FeatureValueText::read(FeatureValueText::Kind::Long, text);
+    if (!r.ok() || r.value.isNull())
         return std::nullopt;
-    // Halves go to the even neighbour, the program's one rounding rule for typed numbers.
-    const int oldMode = std::fegetround();
-    std::fesetround(FE_TONEAREST);
-    const double r = std::nearbyint(*n);
-    std::fesetround(oldMode);
-    if (r < double(std::numeric_limits<qint32>::min()) || r > double(std::numeric_limits<qint32>::max()))
-        return std::nullopt;
-    return qint32(r);
+    return qint32(r.value.toInt64());
 }
 
 std::optional<QDate> MemberFeatures::parseDate(const QString& text)

@@ -1,6 +1,6 @@
 #include "members/MemberImportFields.h"
 
-#include "base/NullConversions.h"
+#include "base/DateInput.h"
 
 namespace tikkeli {
 
@@ -59,14 +59,20 @@ QString MemberImportFields::fieldName(int code)
 
 Value MemberImportFields::FitValue(int code, const QString& text)
 {
+    return Fit(code, text).value;
+}
+
+MemberImportFields::Fitted MemberImportFields::Fit(int code, const QString& text)
+{
     if (code <= NotImported || code >= Count || text.isEmpty())
         return {};
     const FieldEntry& f = kFields[code];
     if (f.width == 0) {
-        const auto date = ParseLocaleDate(text);
-        return date ? Value(*date) : Value();
+        const auto date = ReadDate(text);
+        return {date ? Value(*date) : Value(), false};
     }
-    return Value(firstCharacters(text, f.width));
+    const QString kept = firstCharacters(text, f.width);
+    return {Value(kept), kept.size() < text.size()};
 }
 
 } // namespace tikkeli

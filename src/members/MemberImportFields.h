@@ -25,6 +25,12 @@ public:
     // The value a column's text gives its field: text cut to the field's width, a date when the text
     // is one in the Finnish form (else Null). Null for an empty text or when nothing is written.
     static Value FitValue(int code, const QString& text);
+    // The same, telling whether the text was cut to the width.
+    struct Fitted {
+        Value value;
+        bool cut = false;
+    };
+    static Fitted Fit(int code, const QString& text);
 };
 
 } // namespace tikkeli

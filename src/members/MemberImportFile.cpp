@@ -2,6 +2,8 @@
 
 #include "base/OutsideTextFile.h"
 
+#include <algorithm>
+
 namespace tikkeli {
 
 namespace {
@@ -31,6 +33,13 @@ std::optional<MemberImportFile> MemberImportFile::fromLines(const QStringList& l
     MemberImportFile file;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const int lineNumber = int(i + 1);
+        if (lines[i].contains(QChar(0))) {
+            if (error)
+                *error = QStringLiteral("Rivillä %1 on NUL-merkki, jota tekstitiedostossa ei ole. Tiedosto ei ole "
+                                        "luettavaa tekstiä tai sen merkistö on tuntematon; mitään ei tuotu.")
+                             .arg(lineNumber);
+            return std::nullopt;
+        }
         auto fields = format.split(lines[i]);
         if (!fields) {
             if (error)
@@ -46,9 +55,24 @@ std::optional<MemberImportFile> MemberImportFile::fromLines(const QStringList& l
     return file;
 }
 
-int MemberImportFile::columnCount() const
+int MemberImportFile::fieldCount() const
 {
     return m_rows.empty() ? 1 : int(m_rows.front().fields.size());
+}
+
+int MemberImportFile::columnCount() const
+{
+    return std::min(fieldCount(), MaxColumns);
+}
+
+QString MemberImportFile::columnCapMessage() const
+{
+    if (fieldCount() <= MaxColumns)
+        return {};
+    return QStringLiteral("Tiedoston ensimmäisellä rivillä on %1 kenttää; vain %2 ensimmäistä voidaan tuoda. Tarkista "
+                          "kenttien erotin.")
+        .arg(fieldCount())
+        .arg(MaxColumns);
 }
 
 QList<QStringList> MemberImportFile::preview() const

@@ -19,10 +19,14 @@ struct MemberImportRow {
 };
 
 // An import file read in its encoding and split into fields. Lines without any content (empty,
-// blanks only, or only separators and quotes) are left out: they would become empty members.
+// blanks only, or only separators and quotes) are left out: they would become empty members. A
+// line with a NUL character refuses the file: that is no text the program can read.
 class MemberImportFile {
 public:
     static constexpr int PreviewLines = 6;
+    // The columns the user can map: a first line with more fields was most likely split with the
+    // wrong separator, and a row of controls per field would make the window unusable.
+    static constexpr int MaxColumns = 100;
 
     // nullopt with a Finnish message in *error (naming the line of a malformed one) when the file
     // cannot be read or split.
@@ -31,8 +35,12 @@ public:
     static std::optional<MemberImportFile> fromLines(const QStringList& lines, const MemberImportFormat& format,
                                                      QString* error = nullptr);
 
-    // The fields of the first line with content: the columns the user maps (at least 1).
+    // The fields of the first line with content (at least 1), and the columns the user maps: as
+    // many, up to MaxColumns.
+    int fieldCount() const;
     int columnCount() const;
+    // Why columns were left out ("" when none were).
+    QString columnCapMessage() const;
     // The lines that become members.
     int lineCount() const { return int(m_rows.size()); }
     const std::vector<MemberImportRow>& rows() const { return m_rows; }

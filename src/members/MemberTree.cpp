@@ -2,6 +2,7 @@
 
 #include "base/NullConversions.h"
 #include "db/Recordset.h"
+#include "members/InitialGroups.h"
 #include "members/MemberList.h"
 
 #include <QStringList>
@@ -15,45 +16,29 @@ QString MemberTree::Member::key() const
 
 const QStringList& MemberTree::letters()
 {
-    static const QStringList all = [] {
-        QStringList l;
-        for (char16_t c = u'A'; c <= u'Z'; ++c)
-            l << QString(QChar(c));
-        l << QStringLiteral("Å") << QStringLiteral("Ä") << QStringLiteral("Ö");
-        return l;
-    }();
-    return all;
+    return InitialGroups::letters();
 }
 
 std::vector<MemberTree::Letter> MemberTree::build(Database& db, qint64 featureId)
 {
-    // The rows come sorted by the Finnish collation. A surname whose initial is none of the
-    // tree's letters (a digit, a blank, É, Ü...) is left out on its own; it must not end the
-    // listing of the members that sort after it.
-    const QStringList& order = letters();
-    std::vector<Letter> groups(std::size_t(order.size()));
-    for (int i = 0; i < order.size(); ++i)
-        groups[std::size_t(i)].letter = order[i];
-
+    // The rows come sorted by the Finnish collation; each keeps that order inside its group.
+    std::vector<Member> members;
+    QStringList surnames;
     Recordset rs = MemberList::open(db, featureId, QStringLiteral("jr.jrID, jr.jrSukunimi, jr.jrEtunimi"));
-    while (!rs.eof()) {
+    for (; !rs.eof(); rs.moveNext()) {
         const QString surname = NullToString(rs.field(QStringLiteral("jrSukunimi")));
-        if (!surname.isEmpty()) {
-            const int at = order.indexOf(surname.left(1).toUpper());
-            if (at >= 0) {
-                Member m;
-                m.id = rs.field(QStringLiteral("jrID")).toInt64();
-                m.text = surname + QLatin1Char(' ') + NullToString(rs.field(QStringLiteral("jrEtunimi")));
-                groups[std::size_t(at)].members.push_back(std::move(m));
-            }
-        }
-        rs.moveNext();
+        Member m;
+        m.id = rs.field(QStringLiteral("jrID")).toInt64();
+        m.text = surname + QLatin1Char(' ') + NullToString(rs.field(QStringLiteral("jrEtunimi")));
+        members.push_back(std::move(m));
+        surnames.append(surname);
     }
-
     std::vector<Letter> result;
-    for (Letter& g : groups) {
-        if (!g.members.empty())
-            result.push_back(std::move(g));
+    for (const InitialGroups::Group& g : InitialGroups::group(surnames)) {
+        Letter letter{g.letter, {}};
+        for (const std::size_t i : g.indexes)
+            letter.members.push_back(members[i]);
+        result.push_back(std::move(letter));
     }
     return result;
 }

@@ -8,8 +8,8 @@
 namespace tikkeli {
 
 // The alphabetical member list of the member window: letter groups A-Z, Å, Ä, Ö in that fixed
-// order, each with its members in the database's order (surname, first name). A member whose
-// surname is missing or does not begin with one of those letters gets no entry.
+// order, then the group for other initials (InitialGroups), each with its members in the
+// database's order (surname, first name). Every member has an entry.
 class MemberTree {
 public:
     struct Member {
@@ -28,7 +28,7 @@ public:
     // The member id of a node key ("57ID" gives 57, case-insensitive); 0 for keys without "ID".
     static qint64 idFromKey(const QString& key);
 
-    // The letter sequence of the tree: "A".."Z", "Å", "Ä", "Ö".
+    // The letter sequence of the tree: "A".."Z", "Å", "Ä", "Ö" (the other group comes after them).
     static const QStringList& letters();
 };
 

@@ -8,4 +8,10 @@ PrintChoices& Printing()
     return choices;
 }
 
+PrinterSetupChoice& PrinterSetup()
+{
+    static PrinterSetupChoice choice;
+    return choice;
+}
+
 } // namespace tikkeli

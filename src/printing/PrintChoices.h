@@ -1,6 +1,11 @@
 #pragma once
 
+#include <QPageLayout>
+#include <QPageSize>
+#include <QString>
 #include <QtGlobal>
+
+#include <optional>
 
 namespace tikkeli {
 
@@ -14,5 +19,15 @@ struct PrintChoices {
 };
 
 PrintChoices& Printing();
+
+// What the user chose in the printer setup (or in the print dialog of the preview): every print
+// to a printer honours it until the next setup.
+struct PrinterSetupChoice {
+    QString outputFile;                               // not empty: a PDF file instead of the printer
+    std::optional<QPageSize> paper;
+    std::optional<QPageLayout::Orientation> orientation;
+};
+
+PrinterSetupChoice& PrinterSetup();
 
 } // namespace tikkeli

@@ -56,11 +56,12 @@ NewDatabaseResult CreateNewDatabase(const QString& intro, const QString& templat
     ShowInfo(intro);
     const auto answer = Prompter::instance().input(
         QStringLiteral("Anna uudelle tietokannalle nimi (max. 8 kirjainta)."), s.ProgramTitle, QString());
-    if (!answer || answer->isEmpty()) {
+    // A name of blanks only would found a file called "   .mdb".
+    if (!answer || answer->trimmed().isEmpty()) {
         ShowInfo(QStringLiteral("Tietokannan nimi ei voi olla tyhjä. Toiminto keskeytetään."));
         return NewDatabaseResult::Cancelled;
     }
-    const QString name = answer->left(8);
+    const QString name = answer->trimmed().left(8);
     if (const QString problem = NewDatabaseNameProblem(name); !problem.isEmpty()) {
         ShowInfo(problem);
         return NewDatabaseResult::Cancelled;

@@ -21,7 +21,7 @@ const QStringList& SettingsForm::textControls()
         QStringLiteral("tLaskunumero"), QStringLiteral("tJasennumero"), QStringLiteral("tSopimusnumero"),
         QStringLiteral("tEmailLaskupohja"), QStringLiteral("tEmailKarhupohja"),
         QStringLiteral("tMuistutuskulut"), QStringLiteral("tViivastysKorko"),
-        QStringLiteral("tEmail"), QStringLiteral("tSMTP"),
+        QStringLiteral("tEmail"), QStringLiteral("tSMTP"), QStringLiteral("tTukiEmail"),
         QStringLiteral("tMuistutusOtsake"), QStringLiteral("tMuistutusAlkuteksti"),
         QStringLiteral("tMuistutusLopputeksti"),
     };
@@ -81,6 +81,7 @@ SettingsForm SettingsForm::fromState(const SharedState& s)
     set("tViivastysKorko", SettingsCheck::numberText(s.LateInterestRate));
     set("tEmail", s.SenderEmail);
     set("tSMTP", s.SmtpServer);
+    set("tTukiEmail", s.SupportEmail);
     set("tMuistutusOtsake", s.ReminderTitle);
     set("tMuistutusAlkuteksti", s.ReminderOpening);
     set("tMuistutusLopputeksti", s.ReminderClosing);

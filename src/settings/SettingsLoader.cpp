@@ -70,6 +70,7 @@ const std::vector<KeyRule>& keyRules()
         {"YTunnus", text(""), Rule::Text, &S::BusinessId},
         {"Email", text(""), Rule::Text, &S::SenderEmail},
         {"SMTP", text(""), Rule::Text, &S::SmtpServer},
+        {"TukiEmail", text(""), Rule::Text, &S::SupportEmail},
         {"RegPankkiyhteys1", text(""), Rule::Text, &S::BankAccount1},
         {"RegPankkiyhteys2", text(""), Rule::Text, &S::BankAccount2},
         {"RegIBAN1", text(""), Rule::Text, &S::Iban1},
@@ -115,7 +116,7 @@ bool flagValue(const QString& text)
 // Applies one key's load rule. A text that does not fit the rule gives the key's default (as a
 // number) rather than stopping the load.
 void applyRule(SharedState& s, const KeyRule& r, const QString& text,
-               const std::function<void(const QString& value, const QString& key)>& writeBack)
+               const std::function<void(const QString& value, const QString& key)>& writeBack, bool pushMargins)
 {
     const QString defaultText = r.defaultValue();
     switch (r.rule) {
@@ -145,7 +146,7 @@ void applyRule(SharedState& s, const KeyRule& r, const QString& text,
         const double clamped = v ? std::clamp(*v, double(-kMarginLimit), double(kMarginLimit)) : 0.0;
         const qint16 margin = RoundToInt16(clamped).value_or(0);
         s.*std::get<qint16 SharedState::*>(r.target) = margin;
-        if (ProgramHooks::SetReportMargin)
+        if (pushMargins && ProgramHooks::SetReportMargin)
             ProgramHooks::SetReportMargin(r.margin, margin * 48);
         break;
     }
@@ -170,11 +171,11 @@ void applyRule(SharedState& s, const KeyRule& r, const QString& text,
 }
 
 void loadFrom(const std::function<QString(const QString& key, const QString& defaultValue)>& read,
-              const std::function<void(const QString& value, const QString& key)>& writeBack)
+              const std::function<void(const QString& value, const QString& key)>& writeBack,
+              SharedState& s = State(), bool pushMargins = true)
 {
-    SharedState& s = State();
     for (const KeyRule& r : keyRules())
-        applyRule(s, r, read(QString::fromLatin1(r.key), r.defaultValue()), writeBack);
+        applyRule(s, r, read(QString::fromLatin1(r.key), r.defaultValue()), writeBack, pushMargins);
 }
 
 void resetTemplatePath(const char* key, const QString& path)
@@ -266,6 +267,29 @@ void LoadSettings(Database& db)
     DatabaseSettingsStore store(db, kSection);
     loadFrom([&](const QString& key, const QString& def) { return store.read(key, def); },
              [&](const QString& value, const QString& key) { store.write(value, key); });
+}
+
+std::optional<SharedState> StoredSettingsOf(const QString& path)
+{
+    try {
+        Database db = Database::open(path);
+        DatabaseSettingsStore store(db, kSection);
+        std::optional<SharedState> result;
+        if (store.read(QStringLiteral("AsKannassa")) == QLatin1String("1")) {
+            SharedState s = State();
+            // Only reads: a missing date is not written back and no margin reaches the report engine.
+            loadFrom([&](const QString& key, const QString& def) { return store.read(key, def); },
+                     [](const QString&, const QString&) {}, s, false);
+            s.ClubName = store.read(QStringLiteral("RegName"));
+            s.DatabasePath = path;
+            result = s;
+        }
+        store.close();
+        db.close();
+        return result;
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
 }
 
 void LoadLegacySettings()

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "base/SharedState.h"
 #include "db/Database.h"
 
 #include <QString>
+#include <optional>
 #include <vector>
 
 namespace tikkeli {
@@ -39,6 +41,10 @@ bool ReadDatabasePaths();
 bool EnsureSettingsInDatabase();
 // Fills the shared state from the database store of db (section "TIKKELI").
 void LoadSettings(Database& db);
+// The settings a club database holds (AsKannassa = "1"), read into a copy of shared state with
+// DatabasePath = path and without writing anything anywhere; nullopt when the file cannot be
+// opened or holds no settings yet.
+std::optional<SharedState> StoredSettingsOf(const QString& path);
 // The same from the ini file of older versions, after ReadDatabasePaths.
 void LoadLegacySettings();
 // Writes now to BackupDate in the database at DatabasePath; failures are ignored.

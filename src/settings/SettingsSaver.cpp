@@ -1,9 +1,12 @@
 #include "settings/SettingsSaver.h"
 
+#include "base/ErrorHandling.h"
 #include "settings/GuidedRepair.h"
 #include "base/NullConversions.h"
 #include "base/Prompter.h"
 #include "base/ProgramHooks.h"
+#include "db/Transaction.h"
+#include "base/NumericText.h"
 #include "settings/UpgradeQuestions.h"
 #include "settings/DatabaseSettingsStore.h"
 #include "settings/IniSettingsStore.h"
@@ -11,8 +14,14 @@
 #include "settings/SettingsError.h"
 #include "base/SharedState.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
 #include <cmath>
+#include <filesystem>
 #include <limits>
+#include <system_error>
 
 namespace tikkeli {
 
@@ -51,6 +60,7 @@ const TextField TextFields[] = {
     {"tWww", "WWW", "Internet", &SharedState::ClubWebAddress},
     {"tYtunnus", "YTunnus", "Y-tunnus", &SharedState::BusinessId},
     {"tSMTP", "SMTP", "SMTP palvelin", &SharedState::SmtpServer},
+    {"tTukiEmail", "TukiEmail", "Tuen sähköpostiosoite", &SharedState::SupportEmail},
     {"tEmailLaskupohja", "EmailPohja", "Email laskupohja", &SharedState::InvoiceTemplatePath},
     {"tEmailKarhupohja", "EmailKarhupohja", "Email muistutuspohja", &SharedState::ReminderTemplatePath},
 };
@@ -60,13 +70,14 @@ struct CounterField {
     const char* key;
     qint64 minimum;
     qint32 SharedState::*target;
+    const char* label;   // nullptr: a plain number, not a counter other windows move
 };
 
 const CounterField CounterFields[] = {
-    {"tLaskunumero", "Laskunro", 1, &SharedState::InvoiceNumberCounter},
-    {"tJasennumero", "Jasennro", 1, &SharedState::MemberNumberCounter},
-    {"tSopimusnumero", "Sopimusnro", 1, &SharedState::ContractNumberCounter},
-    {"tVarmuuskopioPv", "VarmuuskopioPv", 0, &SharedState::BackupReminderDays},
+    {"tLaskunumero", "Laskunro", 1, &SharedState::InvoiceNumberCounter, "Laskunumero"},
+    {"tJasennumero", "Jasennro", 1, &SharedState::MemberNumberCounter, "Jäsennumero"},
+    {"tSopimusnumero", "Sopimusnro", 1, &SharedState::ContractNumberCounter, "Sopimusnumero"},
+    {"tVarmuuskopioPv", "VarmuuskopioPv", 0, &SharedState::BackupReminderDays, nullptr},
 };
 
 struct MarginField {
@@ -155,34 +166,144 @@ bool SettingsSaver::stop(const QString& message, const QString& control)
     return false;
 }
 
-bool SettingsSaver::writeIniPaths(SettingsForm& form)
+bool SettingsSaver::checkPaths(SettingsForm& form)
 {
-    SharedState& state = State();
-    try {
-        IniSettingsStore ini;
-        ini.setFile(state.IniFileName);
-        ini.setSection(Section);
-        const QString database = form.text(QStringLiteral("tTietokanta"));
-        ini.write(database, QStringLiteral("Database"));
-        state.DatabasePath = database;
-        form.setText(QStringLiteral("tVarmistus"), SettingsCheck::withFolderSeparator(form.text(QStringLiteral("tVarmistus"))));
-        const QString backup = form.text(QStringLiteral("tVarmistus"));
-        ini.write(backup, QStringLiteral("DatabaseBackup"));
-        state.BackupFolder = backup;
-    } catch (const SettingsError& e) {
-        ShowWarning(QStringLiteral("Asetustiedostoon ei voitu kirjoittaa.") + CrLf + CrLf + e.message() + CrLf + CrLf + NotSaved);
-        return false;
+    if (form.text(QStringLiteral("tTietokanta")).trimmed().isEmpty())
+        return stop(QStringLiteral("Tietokantaa ei löydy, korjaa asetuksista tietokannan nimi"), QStringLiteral("tTietokanta"));
+
+    const QString backup = SettingsCheck::withFolderSeparator(form.text(QStringLiteral("tVarmistus")));
+    form.setText(QStringLiteral("tVarmistus"), backup);
+    if (backup.trimmed().isEmpty() || QFileInfo(backup).isDir())
+        return true;
+    // A folder that is missing now may be on a stick that is not in; the user decides.
+    if (!AskYesNo(QStringLiteral("Varmistushakemistoa %1 ei ole olemassa.") .arg(QDir::toNativeSeparators(backup))
+                  + CrLf + CrLf + QStringLiteral("Luodaanko hakemisto nyt?")))
+        return true;
+    std::error_code error;
+    std::filesystem::create_directories(std::filesystem::path(QFile::encodeName(backup).toStdString()), error);
+    if (error || !QFileInfo(backup).isDir()) {
+        const QString why = error ? QString::fromLocal8Bit(error.message().c_str())
+                                  : QStringLiteral("polun osa on tiedosto");
+        return stop(QStringLiteral("Varmistushakemistoa %1 ei voitu luoda: %2").arg(QDir::toNativeSeparators(backup), why)
+                        + CrLf + CrLf + NotSaved,
+                    QStringLiteral("tVarmistus"));
     }
     return true;
 }
 
-bool SettingsSaver::openDatabase(Database& db)
+bool SettingsSaver::readFields(const SettingsForm& form, std::vector<Entry>& entries)
 {
-    const QString path = State().DatabasePath;
-    const QString notFound = QStringLiteral("Tietokantaa ei löydy, korjaa asetuksista tietokannan nimi");
-    if (path.trimmed().isEmpty())
-        return stop(notFound, QStringLiteral("tTietokanta"));
+    auto add = [&](const QString& key, const QString& control, const QString& text,
+                   std::function<void(SharedState&)> apply) -> Entry& {
+        entries.push_back(Entry{key, control, text, std::move(apply), std::nullopt, nullptr, false, QString()});
+        return entries.back();
+    };
+    auto text = [&](const TextField& f) {
+        const QString control = L(f.control);
+        const QString value = form.text(control);
+        if (value.size() > MaxValueLength)
+            return stop(QStringLiteral("Kentän \"%1\" teksti on liian pitkä: %2 merkkiä, enintään %3 merkkiä mahtuu tallennettavaksi.")
+                            .arg(L(f.label)).arg(value.size()).arg(MaxValueLength),
+                        control);
+        const auto target = f.target;
+        add(L(f.key), control, value, [target, value](SharedState& s) {
+            if (target)
+                s.*target = value;
+            else
+                s.ClubName = value;
+        });
+        return true;
+    };
 
+    add(QStringLiteral("AsKannassa"), QString(), QStringLiteral("1"), {});
+    for (const TextField& f : TextFields) {
+        if (!text(f))
+            return false;
+    }
+    const TextField backup{"tVarmistus", "DatabaseBackup", "Varmistushakemisto", &SharedState::BackupFolder};
+    if (!text(backup))
+        return false;
+
+    for (const CounterField& f : CounterFields) {
+        const QString control = L(f.control);
+        const auto v = SettingsCheck::number(form.text(control));
+        // Fractions, zero and negative numbers would give invalid invoice, member and contract numbers.
+        if (!v || *v != std::floor(*v) || *v < double(f.minimum) || *v > double(std::numeric_limits<qint32>::max()))
+            return stop(SettingsCheck::typingMessage(control)
+                            + (v ? CrLf + (f.minimum > 0 ? QStringLiteral("Numeron on oltava kokonaisluku, vähintään 1.")
+                                                         : QStringLiteral("Päivien määrän on oltava kokonaisluku, vähintään 0."))
+                                 : QString()),
+                        control);
+        const qint32 n = qint32(*v);
+        const auto target = f.target;
+        Entry& e = add(L(f.key), control, QString::number(n), [target, n](SharedState& s) { s.*target = n; });
+        if (f.label) {
+            e.apply = {};
+            e.counter = n;
+            e.counterTarget = target;
+            e.counterLabel = L(f.label);
+            e.counterEdited = !m_loaded || m_loaded->text(control) != form.text(control);
+        }
+    }
+
+    auto margin = [&](const MarginField& f) {
+        const QString control = L(f.control);
+        const auto n = SettingsCheck::wholeNumber(form.text(control), -MarginLimit, MarginLimit);
+        if (!n)
+            return stop(QStringLiteral("Syötä marginaaliksi ainoastaan numeroita.")
+                            + (SettingsCheck::isNumeric(form.text(control))
+                                   ? CrLf + QStringLiteral("Marginaalin on oltava välillä -%1...%1.").arg(MarginLimit)
+                                   : QString()),
+                        control);
+        const auto target = f.target;
+        const qint16 value = qint16(*n);
+        add(L(f.key), control, QString::number(value), [target, value](SharedState& s) { s.*target = value; });
+        return true;
+    };
+    for (const MarginField& f : PageMargins) {
+        if (!margin(f))
+            return false;
+    }
+    for (const MarginField& f : LabelMargins) {
+        if (!margin(f))
+            return false;
+    }
+
+    if (!text(TextField{"cmbFonts", "Fontti", "Fontti", &SharedState::ReportFontName}))
+        return false;
+    const qint16 fontSize = qint16(SettingsCheck::wholeNumber(form.text(QStringLiteral("cmbFonttiKoko")), 1,
+                                                              std::numeric_limits<qint16>::max()).value_or(10));
+    add(QStringLiteral("FonttiKoko"), QStringLiteral("cmbFonttiKoko"), QString::number(fontSize),
+        [fontSize](SharedState& s) { s.ReportFontSize = fontSize; });
+
+    for (const CheckField& f : CheckFields) {
+        const bool on = form.checked(L(f.control));
+        const auto target = f.target;
+        add(L(f.key), L(f.control), on ? QStringLiteral("1") : QStringLiteral("0"), [target, on](SharedState& s) { s.*target = on; });
+    }
+
+    const auto fee = ParseLocaleCurrency(form.text(QStringLiteral("tMuistutuskulut")));
+    if (!fee)
+        return stop(QStringLiteral("Syötä muistutuskuluksi ainoastaan numeroita."), QStringLiteral("tMuistutuskulut"));
+    add(QStringLiteral("Muistutuskulut"), QStringLiteral("tMuistutuskulut"), amountText(*fee),
+        [fee = *fee](SharedState& s) { s.ReminderFee = fee; });
+
+    const auto interest = SettingsCheck::number(form.text(QStringLiteral("tViivastysKorko")));
+    if (!interest)
+        return stop(QStringLiteral("Syötä viivästyskoroksi ainoastaan numeroita."), QStringLiteral("tViivastysKorko"));
+    add(QStringLiteral("Viivastyskorko"), QStringLiteral("tViivastysKorko"), SettingsCheck::numberText(*interest),
+        [rate = *interest](SharedState& s) { s.LateInterestRate = rate; });
+
+    for (const TextField& f : ReminderTexts) {
+        if (!text(f))
+            return false;
+    }
+    return true;
+}
+
+bool SettingsSaver::openDatabase(const QString& path, Database& db)
+{
+    const QString notFound = QStringLiteral("Tietokantaa ei löydy, korjaa asetuksista tietokannan nimi");
     for (int attempt = 0; attempt < 2; ++attempt) {
         try {
             db = m_services.open(path);
@@ -229,48 +350,102 @@ bool SettingsSaver::openDatabase(Database& db)
     return true;
 }
 
-bool SettingsSaver::write(DatabaseSettingsStore& store, const QString& key, const QString& value)
+bool SettingsSaver::settleCounters(DatabaseSettingsStore& store, std::vector<Entry>& entries)
 {
-    try {
-        store.write(value, key);
-        return true;
-    } catch (const DbException& e) {
-        ShowWarning(QStringLiteral("Asetusta ") + key + QStringLiteral(" ei voitu tallentaa tietokantaan.") + CrLf
-                    + e.description() + CrLf + CrLf + QStringLiteral("Tallennus keskeytyi."));
-    } catch (const std::exception& e) {
-        ShowWarning(QStringLiteral("Asetusta ") + key + QStringLiteral(" ei voitu tallentaa tietokantaan.") + CrLf
-                    + QString::fromLocal8Bit(e.what()) + CrLf + CrLf + QStringLiteral("Tallennus keskeytyi."));
+    for (Entry& e : entries) {
+        if (!e.counter)
+            continue;
+        std::optional<qint32> stored;
+        IgnoringErrors("settings save: read a stored counter", [&] { stored = WholeNumberText32(store.read(e.key)); });
+        if (!e.counterEdited && stored) {
+            // The box still shows what the window loaded: the database's number stands, however
+            // far another window has moved it since.
+            e.text.clear();
+            e.counter = *stored;
+            continue;
+        }
+        if (stored && *e.counter < *stored
+            && !AskYesNo(QStringLiteral("Seuraava %1 on tietokannassa nyt %2. Haluatko varmasti muuttaa sen pienemmäksi (%3)?")
+                             .arg(e.counterLabel.toLower()).arg(*stored).arg(*e.counter)
+                         + CrLf + CrLf + QStringLiteral("Pienempi numero voi antaa saman numeron uudelleen.")))
+            return stop({}, e.control);
     }
-    return false;
+    return true;
 }
 
-bool SettingsSaver::writeText(DatabaseSettingsStore& store, const SettingsForm& form, const QString& control,
-                              const QString& key, const QString& label, QString* target)
+bool SettingsSaver::writeDatabase(Database& db, DatabaseSettingsStore& store, const std::vector<Entry>& entries)
 {
-    const QString value = form.text(control);
-    if (value.size() > MaxValueLength)
-        return stop(QStringLiteral("Kentän \"%1\" teksti on liian pitkä: %2 merkkiä, enintään %3 merkkiä mahtuu tallennettavaksi.")
-                        .arg(label).arg(value.size()).arg(MaxValueLength),
-                    control);
-    if (!write(store, key, value))
-        return stop({}, control);
-    if (target)
-        *target = value;
+    const Entry* current = nullptr;
+    auto failed = [&](const QString& why) {
+        const QString key = current ? current->key : QString();
+        ShowWarning(QStringLiteral("Asetusta ") + key + QStringLiteral(" ei voitu tallentaa tietokantaan.") + CrLf + why
+                    + CrLf + CrLf + QStringLiteral("Tallennus keskeytyi; tietokannan asetukset ovat ennallaan."));
+        return stop({}, current ? current->control : QString());
+    };
+    try {
+        // All keys or none: a stop half-way must not leave one club's name beside another's numbers.
+        Transaction transaction(db);
+        for (const Entry& e : entries) {
+            current = &e;
+            if (e.counter && e.text.isEmpty())
+                continue;
+            store.write(e.text, e.key);
+        }
+        current = nullptr;
+        transaction.commit();
+    } catch (const DbException& e) {
+        return failed(e.description());
+    } catch (const std::exception& e) {
+        return failed(QString::fromLocal8Bit(e.what()));
+    }
     return true;
+}
+
+bool SettingsSaver::writeIniPaths(const SettingsForm& form)
+{
+    try {
+        IniSettingsStore ini;
+        ini.setFile(State().IniFileName);
+        ini.setSection(Section);
+        ini.write(form.text(QStringLiteral("tVarmistus")), QStringLiteral("DatabaseBackup"));
+        ini.write(form.text(QStringLiteral("tTietokanta")), QStringLiteral("Database"));
+    } catch (const SettingsError& e) {
+        ShowWarning(QStringLiteral("Asetustiedostoon ei voitu kirjoittaa.") + CrLf + CrLf + e.message() + CrLf + CrLf
+                    + QStringLiteral("Asetukset tallentuivat tietokantaan, mutta tietokannan ja varmistushakemiston "
+                                     "polut eivät tallentuneet."));
+        return stop({}, QStringLiteral("tTietokanta"));
+    }
+    return true;
+}
+
+void SettingsSaver::applyToState(const SettingsForm& form, const std::vector<Entry>& entries)
+{
+    SharedState& state = State();
+    state.DatabasePath = form.text(QStringLiteral("tTietokanta"));
+    for (const Entry& e : entries) {
+        if (e.apply)
+            e.apply(state);
+        if (e.counterTarget)
+            state.*e.counterTarget = *e.counter;
+    }
+    m_services.applyPageMargins();
+    m_services.setMainCaption(state.ProgramTitle + QStringLiteral(" - ") + state.ClubName);
 }
 
 bool SettingsSaver::save(SettingsForm& form)
 {
     m_focus.clear();
-    SharedState& state = State();
-
-    if (!writeIniPaths(form))
-        return stop({}, QStringLiteral("tTietokanta"));
-
-    Database db;
-    if (!openDatabase(db))
+    if (!checkPaths(form))
+        return false;
+    std::vector<Entry> entries;
+    if (!readFields(form, entries))
         return false;
 
+    // The chosen file is opened before anything is stored: a file that cannot be used leaves the
+    // ini file and shared state naming the database that works.
+    Database db;
+    if (!openDatabase(form.text(QStringLiteral("tTietokanta")), db))
+        return false;
     struct Closer {
         Database& db;
         DatabaseSettingsStore& store;
@@ -279,98 +454,18 @@ bool SettingsSaver::save(SettingsForm& form)
     DatabaseSettingsStore store(db, Section);
     Closer closer{db, store};
 
-    if (!write(store, QStringLiteral("AsKannassa"), QStringLiteral("1")))
-        return stop({});
-
-    for (const TextField& f : TextFields) {
-        if (!writeText(store, form, L(f.control), L(f.key), L(f.label), f.target ? &(state.*f.target) : nullptr))
-            return false;
-    }
-
-    form.setText(QStringLiteral("tVarmistus"), SettingsCheck::withFolderSeparator(form.text(QStringLiteral("tVarmistus"))));
-    if (!writeText(store, form, QStringLiteral("tVarmistus"), QStringLiteral("DatabaseBackup"),
-                   QStringLiteral("Varmistushakemisto"), &state.BackupFolder))
+    if (!settleCounters(store, entries) || !writeDatabase(db, store, entries))
         return false;
-
-    for (const CounterField& f : CounterFields) {
-        const QString control = L(f.control);
-        const auto v = SettingsCheck::number(form.text(control));
-        // Fractions, zero and negative numbers would give invalid invoice, member and contract numbers.
-        if (!v || *v != std::floor(*v) || *v < double(f.minimum) || *v > double(std::numeric_limits<qint32>::max()))
-            return stop(SettingsCheck::typingMessage(control)
-                            + (v ? CrLf + (f.minimum > 0 ? QStringLiteral("Numeron on oltava kokonaisluku, vähintään 1.")
-                                                         : QStringLiteral("Päivien määrän on oltava kokonaisluku, vähintään 0."))
-                                 : QString()),
-                        control);
-        const qint32 n = qint32(*v);
-        if (!write(store, L(f.key), QString::number(n)))
-            return stop({}, control);
-        state.*f.target = n;
-    }
-
-    auto saveMargin = [&](const MarginField& f) {
-        const QString control = L(f.control);
-        const auto n = SettingsCheck::wholeNumber(form.text(control), -MarginLimit, MarginLimit);
-        if (!n)
-            return stop(QStringLiteral("Syötä marginaaliksi ainoastaan numeroita.")
-                            + (SettingsCheck::isNumeric(form.text(control))
-                                   ? CrLf + QStringLiteral("Marginaalin on oltava välillä -%1...%1.").arg(MarginLimit)
-                                   : QString()),
-                        control);
-        if (!write(store, L(f.key), QString::number(*n)))
-            return stop({}, control);
-        state.*f.target = qint16(*n);
-        return true;
-    };
-    for (const MarginField& f : PageMargins) {
-        if (!saveMargin(f))
-            return false;
-        m_services.applyPageMargins();
-    }
-    for (const MarginField& f : LabelMargins) {
-        if (!saveMargin(f))
-            return false;
-    }
-
-    if (!writeText(store, form, QStringLiteral("cmbFonts"), QStringLiteral("Fontti"), QStringLiteral("Fontti"),
-                   &state.ReportFontName))
-        return false;
-    const qint16 fontSize = qint16(SettingsCheck::wholeNumber(form.text(QStringLiteral("cmbFonttiKoko")), 1,
-                                                              std::numeric_limits<qint16>::max()).value_or(10));
-    if (!write(store, QStringLiteral("FonttiKoko"), QString::number(fontSize)))
-        return stop({}, QStringLiteral("cmbFonttiKoko"));
-    state.ReportFontSize = fontSize;
-
-    for (const CheckField& f : CheckFields) {
-        const bool on = form.checked(L(f.control));
-        if (!write(store, L(f.key), on ? QStringLiteral("1") : QStringLiteral("0")))
-            return stop({}, L(f.control));
-        state.*f.target = on;
-    }
-
-    const auto fee = ParseLocaleCurrency(form.text(QStringLiteral("tMuistutuskulut")));
-    if (!fee)
-        return stop(QStringLiteral("Syötä muistutuskuluksi ainoastaan numeroita."), QStringLiteral("tMuistutuskulut"));
-    if (!write(store, QStringLiteral("Muistutuskulut"), amountText(*fee)))
-        return stop({}, QStringLiteral("tMuistutuskulut"));
-    state.ReminderFee = *fee;
-
-    const auto interest = SettingsCheck::number(form.text(QStringLiteral("tViivastysKorko")));
-    if (!interest)
-        return stop(QStringLiteral("Syötä viivästyskoroksi ainoastaan numeroita."), QStringLiteral("tViivastysKorko"));
-    if (!write(store, QStringLiteral("Viivastyskorko"), SettingsCheck::numberText(*interest)))
-        return stop({}, QStringLiteral("tViivastysKorko"));
-    state.LateInterestRate = *interest;
-
-    for (const TextField& f : ReminderTexts) {
-        if (!writeText(store, form, L(f.control), L(f.key), L(f.label), &(state.*f.target)))
-            return false;
-    }
-
     store.close();
     db.close();
-    state.ClubName = form.text(QStringLiteral("tNimi"));
-    m_services.setMainCaption(state.ProgramTitle + QStringLiteral(" - ") + state.ClubName);
+
+    if (!writeIniPaths(form))
+        return false;
+    applyToState(form, entries);
+    for (const Entry& e : entries) {
+        if (e.counter)
+            form.setText(e.control, QString::number(*e.counter));
+    }
     return true;
 }
 

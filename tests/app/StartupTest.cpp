@@ -437,13 +437,21 @@ TEST_F(StartupRoads, HooksOfTheReportControlRunInTheirPlaces)
 TEST_F(StartupRoads, DamagedClubDatabaseIsSalvagedByTheRealRepair)
 {
     const QString path = clubDatabase();
+    qint64 memberRoot = 0;
+    {
+        Database db = Database::open(path);
+        memberRoot = db.scalar(QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name = 'jr'")).toInt64();
+        db.close();
+        ConnectionRegistry::closeAll(path);
+    }
+    ASSERT_GT(memberRoot, 1);
     {
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-        const qint64 pages = f.size() / 4096;
-        // Garbage over the middle of one page of table data; the header and schema stay readable.
-        f.seek((pages / 2) * 4096 + 200);
-        f.write(QByteArray(600, char(0xff)));
+        // Garbage over the member table's first page after its page header (its cell pointers and
+        // rows); the file header and schema stay readable.
+        f.seek((memberRoot - 1) * 4096 + 8);
+        f.write(QByteArray(4096 - 8, char(0xff)));
     }
     // The last session ended in the middle of a write: its journal is still there, so the open
     // checks the whole file.

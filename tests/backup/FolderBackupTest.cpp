@@ -145,6 +145,10 @@ TEST_F(FolderBackupTest, InjectedFailuresLeaveTheDatabaseWholeAtItsName)
         EXPECT_EQ(p.shown()[1].icon, MsgIcon::Critical);
         const QString expected = c.message.isEmpty() ? QStringLiteral("Tietokantaa ei voida kopioida \nhakemistosta: ") : c.message;
         EXPECT_TRUE(p.messageTexts()[1].startsWith(expected)) << p.messageTexts()[1].toStdString();
+        if (c.message.isEmpty()) {
+            // The copy's own failure is named as the cause.
+            EXPECT_TRUE(p.messageTexts()[1].contains(QStringLiteral("\n\nSyy: Tiedoston käsittely ei onnistu (testi)"))) << p.messageTexts()[1].toStdString();
+        }
         expectIntact(db());
         EXPECT_EQ(QFile::exists(copy()), c.copyTaken);
         QStringList left = {"seura.mdb"};
@@ -194,6 +198,8 @@ TEST_F(FolderBackupTest, FolderWithTrailingSeparatorAndRefusalOfTheDatabaseItsel
     FolderBackup::backup();
     ASSERT_EQ(p.messageTexts().size(), 2);
     EXPECT_TRUE(p.messageTexts()[1].startsWith(QStringLiteral("Tietokantaa ei voida kopioida ")));
+    EXPECT_TRUE(p.messageTexts()[1].contains(QStringLiteral("\n\nSyy: varmistushakemisto ") + t.dir()
+                                             + QStringLiteral(" on tietokannan oma hakemisto.")));
     EXPECT_TRUE(ops.calls.isEmpty());
     EXPECT_EQ(test::ReadFileBytes(db()), before);
 }
@@ -276,7 +282,8 @@ TEST_F(FolderBackupTest, MissingBackupFolderIsReportedAndNothingChanges)
     ASSERT_EQ(p.messageTexts().size(), 2);
     EXPECT_EQ(p.messageTexts()[1], QStringLiteral("Tietokantaa ei voida kopioida \nhakemistosta: ") + db()
                                        + QStringLiteral("\nhakemistoon: ") + t.dir()
-                                       + QStringLiteral("/eiole/seura.mdb\n\nTarkista asetuksista tietokanta ja "
+                                       + QStringLiteral("/eiole/seura.mdb\n\nSyy: varmistushakemistoa ") + t.dir()
+                                       + QStringLiteral("/eiole ei ole olemassa.\n\nTarkista asetuksista tietokanta ja "
                                                         "varmistushakemistot!\nYritä tämän jälkeen uudestaan."));
     expectIntact(db());
     EXPECT_EQ(filesBeside(), QStringList({"seura.mdb"}));

@@ -64,7 +64,7 @@ TEST(SupportFileSender, MailsTheZippedDatabaseWithTheMessage)
     Database live = Database::open(club.path());
 
     SupportFileSender sender;
-    sender.SetRecipient(SupportFileSender::SupportAddress);
+    sender.SetRecipient(QStringLiteral("tuki@example.fi"));
     sender.SetSender(QStringLiteral("sihteeri@eramiehet.fi"));
     sender.SetSmtpServer(smtp.server());
     QSignalSpy done(&sender, &SupportFileSender::SendCompletedSuccessfully);
@@ -84,7 +84,7 @@ TEST(SupportFileSender, MailsTheZippedDatabaseWithTheMessage)
     const auto messages = smtp.messages();
     ASSERT_EQ(messages.size(), 1);
     const QJsonObject m = messages[0];
-    EXPECT_EQ(m[QStringLiteral("rcpt_tos")].toArray().at(0).toString(), SupportFileSender::SupportAddress);
+    EXPECT_EQ(m[QStringLiteral("rcpt_tos")].toArray().at(0).toString(), QStringLiteral("tuki@example.fi"));
     EXPECT_TRUE(m[QStringLiteral("subject")].toString().contains(QStringLiteral("Erämiehet-Tikkeli:7.0.24")));
     const QString text = m[QStringLiteral("text")].toString();
     EXPECT_TRUE(text.startsWith(QStringLiteral("Jäsenrekisteri näyttää oudolta."))) << text.toStdString();
@@ -112,7 +112,7 @@ TEST(SupportFileSender, FailuresArriveAsTheFailedEvent)
 {
     BackupTestDb club;
     SupportFileSender sender;
-    sender.SetRecipient(SupportFileSender::SupportAddress);
+    sender.SetRecipient(QStringLiteral("tuki@example.fi"));
     sender.SetSender(QStringLiteral("sihteeri@eramiehet.fi"));
     sender.SetSmtpServer(QStringLiteral("127.0.0.1:1"));
     QSignalSpy failed(&sender, &SupportFileSender::SendFailed);
@@ -137,7 +137,7 @@ TEST(SupportFileSender, DestroyedWhileSendingStaysSilent)
     int calls = 0;
     QObject witness;
     auto* sender = new SupportFileSender;
-    sender->SetRecipient(SupportFileSender::SupportAddress);
+    sender->SetRecipient(QStringLiteral("tuki@example.fi"));
     sender->SetSender(QStringLiteral("sihteeri@eramiehet.fi"));
     sender->SetSmtpServer(QStringLiteral("127.0.0.1:%1").arg(silent.serverPort()));
     QObject::connect(sender, &SupportFileSender::SendFailed, &witness, [&] { ++calls; });

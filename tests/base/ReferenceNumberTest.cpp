@@ -12,7 +12,8 @@ TEST(ReferenceNumberTest, CheckDigitByWeightsFromTheRight)
         {"123", "2"},         // 3*7 + 2*3 + 1*1 = 28
         {"1234", "4"},        // 28 + 9 + 2 + 7 = 46
         {"12344", "0"},       // 28 + 12 + 3 + 14 + 3 = 60
-        {"12a4", "3"},        // a letter counts 0 but keeps its weight: 28 + 0 + 2 + 7 = 37
+        {"12 34", "4"},       // a blank only groups: the digit of 1234
+        {"12a4", "5"},        // anything else is skipped too: the digit of 124 (checked() refuses it)
         {"137", "1"},         // 49 + 9 + 1 = 59
         {"7", "1"},           // 49 -> 1
         {"10", "7"},          // 0*7 + 1*3 = 3 -> 7
@@ -52,14 +53,40 @@ TEST(ReferenceNumberTest, CardButtonAppendsOneDigitPerPress)
     EXPECT_EQ(r.notice, QStringLiteral("Viitetarkistetta ei voi lisätä 'tyhjään' - kirjoita ensin numero."));
 }
 
-TEST(ReferenceNumberTest, BlanksAroundTheNumberDoNotShiftTheWeights)
+TEST(ReferenceNumberTest, TypedBaseIsDigitsGroupedByBlanks)
 {
-    const auto r = ReferenceNumber::appendToCardText(QStringLiteral(" 1234  "));
-    ASSERT_TRUE(r.ok());
-    EXPECT_EQ(r.text, QStringLiteral("12344"));
-    // The digit, the blank (weight 3) and the digit 2 give 5.
-    EXPECT_EQ(ReferenceCheckDigit(QStringLiteral("1 2")), QStringLiteral("5"));
-    EXPECT_EQ(ReferenceCheckDigit(QStringLiteral("100")), QStringLiteral("9"));
+    const struct {
+        const char* typed;
+        const char* stored;   // "" when refused
+        const char* notice;
+    } cases[] = {
+        {"12 34", "12344", ""},
+        {" 1234  ", "12344", ""},
+        {"1234 5678 9012 3456 789", "12345678901234567894", ""},   // 19 digits in groups fit
+        {"123", "1232", ""},
+        {"12", "", "Viitenumeron perusosassa tulee olla vähintään 3 numeroa."},
+        {"0", "", "Viitenumeron perusosassa tulee olla vähintään 3 numeroa."},
+        {"abc", "", "Viitenumerossa voi olla vain numeroita ja välilyöntejä, ei merkkiä \"a\"."},
+        {"12-34", "", "Viitenumerossa voi olla vain numeroita ja välilyöntejä, ei merkkiä \"-\"."},
+        {"RF1234", "", "Viitenumerossa voi olla vain numeroita ja välilyöntejä, ei merkkiä \"R\"."},
+        {"1 2 3 4 5 6 7 8 9 0 1 2 3 4 5 6 7 8 9 0", "", "Viitenumero voi olla korkeintaan 20 numeroa pitkä."},
+    };
+    for (const auto& c : cases) {
+        const auto r = ReferenceNumber::appendToCardText(QString::fromUtf8(c.typed));
+        EXPECT_EQ(r.notice, QString::fromUtf8(c.notice)) << c.typed;
+        EXPECT_EQ(r.text, r.ok() ? QString::fromUtf8(c.stored) : QString::fromUtf8(c.typed)) << c.typed;
+        const auto checked = ReferenceNumber::checked(QString::fromUtf8(c.typed));
+        EXPECT_EQ(checked.ok(), r.ok()) << c.typed;
+        if (checked.ok()) {
+            EXPECT_EQ(checked.reference, QString::fromUtf8(c.stored)) << c.typed;
+        }
+    }
+}
+
+TEST(ReferenceNumberTest, BlanksAroundOrBetweenTheDigitsDoNotShiftTheWeights)
+{
+    EXPECT_EQ(ReferenceCheckDigit(QStringLiteral("1 2")), QStringLiteral("3"));   // the digit of 12
+    EXPECT_EQ(ReferenceCheckDigit(QStringLiteral(" 100 ")), QStringLiteral("9"));
     EXPECT_EQ(ReferenceCheckDigit(QStringLiteral("55")), QStringLiteral("0"));
 }
 

@@ -1,7 +1,9 @@
 #include "DbTestSupport.h"
 #include "db/FinnishCollation.h"
+#include "db/Recordset.h"
 
 #include <gtest/gtest.h>
+#include <random>
 
 using namespace tikkeli;
 
@@ -48,6 +50,60 @@ TEST(FinnishCollation, LikeFoldsCaseAndKeepsWildcards)
     for (const auto& c : cases)
         EXPECT_EQ(FinnishCollation::like(QString::fromUtf8(c.pattern), QString::fromUtf8(c.text), c.escape), c.expected)
             << c.pattern << " / " << c.text;
+}
+
+// The byte-level comparison decides most pairs from a table of letter weights; every pair must
+// still sort exactly as the collator sorts it, including case, accents, letters outside the table,
+// combining marks and texts that are each other's beginning.
+TEST(FinnishCollation, ByteComparisonAgreesWithTheCollatorOnMixedTexts)
+{
+    const QStringList pieces = {
+        QStringLiteral("a"), QStringLiteral("A"), QStringLiteral("b"), QStringLiteral("v"), QStringLiteral("W"),
+        QStringLiteral("y"), QStringLiteral("z"), QStringLiteral("ä"), QStringLiteral("Ä"), QStringLiteral("å"),
+        QStringLiteral("Ö"), QStringLiteral("ö"), QStringLiteral("é"), QStringLiteral("E"), QStringLiteral("ü"),
+        QStringLiteral("ß"), QStringLiteral("ss"), QStringLiteral("æ"), QStringLiteral("ø"), QStringLiteral("ő"),
+        QStringLiteral("a\u0308"), QStringLiteral("\u030A"), QStringLiteral(" "), QStringLiteral("-"),
+        QStringLiteral("'"), QStringLiteral("0"), QStringLiteral("9"), QStringLiteral("_"), QStringLiteral("\t"),
+        QStringLiteral("\u0001"), QStringLiteral("Ł"), QStringLiteral("ж"), QStringLiteral("😀"),
+    };
+    std::mt19937 rng(20261207);
+    std::uniform_int_distribution<int> pick(0, int(pieces.size()) - 1), len(0, 5), coin(0, 3);
+    const auto randomPieces = [&] {
+        QStringList s;
+        for (int n = len(rng); n > 0; --n)
+            s << pieces[pick(rng)];
+        return s;
+    };
+    for (int round = 0; round < 20000; ++round) {
+        const QStringList pa = randomPieces();
+        // Often share a beginning, as sorted names do (cut between pieces, never inside a character).
+        const QStringList pb = coin(rng) == 0 ? randomPieces() : pa.mid(0, len(rng)) + randomPieces();
+        const QString a = pa.join(QString()), b = pb.join(QString());
+        const QByteArray ua = a.toUtf8(), ub = b.toUtf8();
+        const int expected = FinnishCollation::compare(a, b);
+        ASSERT_EQ(FinnishCollation::compareUtf8(ua.constData(), int(ua.size()), ub.constData(), int(ub.size())),
+                  expected)
+            << ua.toHex().constData() << " vs " << ub.toHex().constData();
+    }
+}
+
+// A statement whose pattern changes from row to row must match each row with its own pattern,
+// although the parsed pattern is kept with the statement between rows.
+TEST(FinnishCollation, LikeInAStatementFollowsAPatternThatChangesPerRow)
+{
+    DbFolder folder;
+    Database db = folder.create();
+    db.executeScript(QStringLiteral("CREATE TABLE p (pat VARCHAR(20), txt VARCHAR(20), expected INTEGER);"
+                                      "INSERT INTO p VALUES ('ä%', 'ÄIJÄ', 1), ('ä%', 'aijä', 0), ('%jä', 'äijä', 1),"
+                                      " ('%jä', 'äijö', 0), ('_', 'Ö', 1), ('_', 'öö', 0), ('ä%', 'äx', 1);"));
+    Recordset rs = db.openRecordset(
+        QStringLiteral("SELECT txt, pat, (txt LIKE pat) AS got, expected FROM p ORDER BY rowid"));
+    int rows = 0;
+    for (; !rs.eof(); rs.moveNext(), ++rows)
+        EXPECT_EQ(rs.field(QStringLiteral("got")).toInt64(), rs.field(QStringLiteral("expected")).toInt64())
+            << rs.field(QStringLiteral("txt")).toString().toStdString() << " LIKE "
+            << rs.field(QStringLiteral("pat")).toString().toStdString();
+    EXPECT_EQ(rows, 7);
 }
 
 } // namespace

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 #include <numeric>
+#include <sqlite3.h>
+#include <string>
 
 using namespace tikkeli;
 using namespace tikkeli::test;
@@ -100,7 +102,7 @@ TEST(Upgrade, FromTheBaseTablesReachesTheDocumentedCatalogueSilently)
     CatchPlaceAnswers asking;
     const std::vector<int> applied = UpdateDatabase(db, asking.hooks());
     EXPECT_TRUE(catalogueMatches(Catalogue::read(db)));
-    std::vector<int> expected(70);
+    std::vector<int> expected(75);
     std::iota(expected.begin(), expected.end(), 1);
     // jmhist gets its member link with the table, mvs and si their full widths.
     std::erase_if(expected, [](int s) { return s == 14 || s == 21 || s == 22; });
@@ -268,7 +270,7 @@ TEST(Upgrade, GroupWhoseLaterFieldIsPresentGetsTheRestWithoutStopping)
     db.execute(QStringLiteral("ALTER TABLE tl ADD COLUMN TLTALONO SMALLINT"));
     const std::vector<int> applied = UpdateDatabase(db);
     ASSERT_FALSE(applied.empty());
-    EXPECT_EQ(applied.back(), 70);
+    EXPECT_EQ(applied.back(), 75);
     EXPECT_EQ(fieldNames(Catalogue::read(db), "tl"),
               QStringLiteral("tlID tlvsID tlKunta tlKyla tlTilaPalsta tlRekNo tlPa TLTALONO tlKuntaNo tlKylaNo tlTilaNo BackupRow"));
 }
@@ -369,7 +371,48 @@ TEST(Upgrade, CatchListWithoutItsPlaceFieldDoesNotStopEveryRun)
     CatchPlaceAnswers asking{{true}};
     const std::vector<int> applied = UpdateDatabase(db, asking.hooks());
     ASSERT_FALSE(applied.empty());
-    EXPECT_EQ(applied.back(), 70);
+    EXPECT_EQ(applied.back(), 75);
     EXPECT_EQ(asking.asked, 0);
     EXPECT_FALSE(Catalogue::read(db).hasField(QStringLiteral("si"), QStringLiteral("siPaikka")));
+}
+
+// The row-by-row lookups of the program find their rows through an index, both in a file that the
+// upgrade brought up to date and under the names the catalogue reports.
+TEST(Upgrade, LookupIndexesServeTheProgramsRowByRowQueries)
+{
+    QTemporaryDir dir;
+    Database db = newBaseDatabase(dir);
+    UpdateDatabase(db);
+    const Catalogue cat = Catalogue::read(db);
+    const struct {
+        const char* table;
+        const char* index;
+        const char* query;
+    } lookups[] = {
+        {"pt", "ptjridx", "SELECT * FROM pt WHERE ptjrID = 5"},
+        {"pt", "ptpiidx", "SELECT * FROM pt WHERE ptpiID = 5"},
+        {"tl", "tlvsidx", "SELECT * FROM tl WHERE tlvsID = 5"},
+        {"jmhist", "jmhviiteidx", "SELECT * FROM jmhist WHERE jmhjmViitenumero = '12344'"},
+        {"jmhist", "jmhjmjridx", "SELECT * FROM jmhist WHERE jmhjmjrID = 5"},
+        {"jm", "jmviiteidx", "SELECT * FROM jm WHERE jmViitenumero = '12344'"},
+        {"jm", "jmjridx", "SELECT * FROM jm WHERE jmjrID = 5"},
+        {"jmRivi", "jmidx", "SELECT * FROM jmRivi WHERE jmRjmID = 5"},
+        {"mt", "vsidx", "SELECT * FROM mt WHERE mtvsID = 5"},
+        {"rj", "rjtlidx", "SELECT * FROM rj WHERE rjtlID = 5"},
+    };
+    for (const auto& l : lookups) {
+        const QString table = QString::fromLatin1(l.table), index = QString::fromLatin1(l.index);
+        const TableDef* t = cat.table(table);
+        ASSERT_NE(t, nullptr) << l.table;
+        EXPECT_NE(t->index(index), nullptr) << l.table << "." << l.index;
+        sqlite3_stmt* plan = nullptr;
+        ASSERT_EQ(sqlite3_prepare_v2(db.handle(), (std::string("EXPLAIN QUERY PLAN ") + l.query).c_str(), -1, &plan,
+                                     nullptr),
+                  SQLITE_OK);
+        QString details;
+        while (sqlite3_step(plan) == SQLITE_ROW)
+            details += QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(plan, 3))) + u' ';
+        sqlite3_finalize(plan);
+        EXPECT_TRUE(details.contains(table + u'_' + index)) << l.query << ": " << details.toStdString();
+    }
 }

@@ -58,26 +58,20 @@ TEST_F(FeatureAttachTest, ValuesFollowTheOfferedKinds)
         const char* what;
         AttachValues values;
         Value date, whole, memo, amount;
-        bool dateRejected, longRejected, currencyRejected;
     };
     const Case cases[] = {
         {"memo only", {std::nullopt, std::nullopt, std::nullopt, QStringLiteral("Muistio")},
-         Value(), Value(), QStringLiteral("Muistio"), Value(), false, false, false},
-        {"all valid", {QStringLiteral("5.3.2024"), QStringLiteral("2,5"), QStringLiteral("12,50"), QString()},
-         Value(QDate(2024, 3, 5)), Value(2), Value(), Value(Currency::fromRaw(125000)), false, false, false},
-        {"all invalid", {QStringLiteral("32.1.2024"), QStringLiteral("x"), QString(), std::nullopt},
-         Value(), Value(), Value(), Value(), true, true, true},
-        {"number out of range", {std::nullopt, QStringLiteral("3000000000"), std::nullopt, std::nullopt},
-         Value(), Value(), Value(), Value(), false, true, false},
+         Value(), Value(), QStringLiteral("Muistio"), Value()},
+        {"all valid", {QStringLiteral("5.3.2024"), QStringLiteral("2"), QStringLiteral("12,50"), QString()},
+         Value(QDate(2024, 3, 5)), Value(2), Value(), Value(Currency::fromRaw(125000))},
+        {"empty boxes are Null", {QString(), QString(), QString(), std::nullopt}, Value(), Value(), Value(), Value()},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         db.execute(QStringLiteral("DELETE FROM pt"));
         const AttachResult r = FeatureAttach::attach(db, piID, {a}, c.values, false);
         EXPECT_EQ(r.added, 1);
-        EXPECT_EQ(r.dateRejected, c.dateRejected);
-        EXPECT_EQ(r.longRejected, c.longRejected);
-        EXPECT_EQ(r.currencyRejected, c.currencyRejected);
+        EXPECT_FALSE(r.refusal);
         Recordset rs = db.openRecordset(QStringLiteral("SELECT * FROM pt"));
         EXPECT_EQ(rs.field("ptpiID").toInt64(), piID);
         EXPECT_EQ(rs.field("ptjrID").toInt64(), a);
@@ -86,6 +80,40 @@ TEST_F(FeatureAttachTest, ValuesFollowTheOfferedKinds)
         EXPECT_EQ(rs.field("ptValLong"), c.whole);
         EXPECT_EQ(rs.field("ptValMemo"), c.memo);
         EXPECT_EQ(rs.field("ptValCurrency"), c.amount);
+    }
+}
+
+TEST_F(FeatureAttachTest, ARefusedValueWritesNothingAndNamesItsField)
+{
+    const qint64 piID = definition("Kokous");
+    const qint64 a = member("Aho");
+    const qint64 b = member("Berg");
+    struct Case {
+        const char* what;
+        AttachValues values;
+        const char* message;
+        bool dateRejected, longRejected, currencyRejected;
+    };
+    const Case cases[] = {
+        {"a fraction in a whole number", {std::nullopt, QStringLiteral("4,5"), std::nullopt, std::nullopt},
+         "Luku ei kelpaa: \"4,5\"", false, true, false},
+        {"number out of range", {std::nullopt, QStringLiteral("3000000000"), std::nullopt, std::nullopt},
+         "Luku ei kelpaa", false, true, false},
+        {"no date", {QStringLiteral("32.1.2024"), QStringLiteral("1"), std::nullopt, std::nullopt},
+         "Päivämäärä ei kelpaa: \"32.1.2024\"", true, false, false},
+        {"no amount", {std::nullopt, std::nullopt, QStringLiteral("12.50"), std::nullopt},
+         "Arvo ei kelpaa: \"12.50\"", false, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const AttachResult r = FeatureAttach::attach(db, piID, {a, b}, c.values, false);
+        EXPECT_EQ(r.added, 0);
+        ASSERT_TRUE(r.refusal.has_value());
+        EXPECT_TRUE(r.refusal->startsWith(QString::fromUtf8(c.message))) << r.refusal->toStdString();
+        EXPECT_EQ(r.dateRejected, c.dateRejected);
+        EXPECT_EQ(r.longRejected, c.longRejected);
+        EXPECT_EQ(r.currencyRejected, c.currencyRejected);
+        EXPECT_EQ(count("SELECT COUNT(*) FROM pt"), 0);
     }
 }
 

@@ -35,12 +35,15 @@ TEST(FeatureTreeWalk, GroupsByInitialAsTheTreeShowsThem)
     const Case cases[] = {
         {"empty", {}, {}},
         {"A, a and Ö", {{1, "Ankka"}, {2, "alue"}, {3, "Öljy"}}, {"A:Ankka,alue", "Ö:Öljy"}},
-        {"head rows: Null, digit, blank",
+        {"Null, digit and blank go to the other group, last",
          {{1, Value()}, {2, " tyhjä"}, {3, "1. luokka"}, {4, "Karhu"}},
-         {"K:Karhu"}},
-        {"underscore stops the walk", {{1, "Hirvi"}, {2, "_sisäinen"}, {3, "Susi"}}, {"H:Hirvi"}},
+         {"K:Karhu", "Muut:, tyhjä,1. luokka"}},
+        {"underscore: every definition is listed", {{1, "Hirvi"}, {2, "_sisäinen"}, {3, "Susi"}},
+         {"H:Hirvi", "S:Susi", "Muut:_sisäinen"}},
+        {"accented initials do not end the listing", {{1, "Aave"}, {2, "Émile"}, {3, "Übel"}, {4, "Wapiti"}, {5, "Öky"}},
+         {"A:Aave", "W:Wapiti", "Ö:Öky", "Muut:Émile,Übel"}},
         {"letters after Z", {{1, "Zeta"}, {2, "Åke"}, {3, "Äes"}, {4, "Öky"}}, {"Z:Zeta", "Å:Åke", "Ä:Äes", "Ö:Öky"}},
-        {"empty text at the head", {{1, ""}, {2, "Bb"}}, {"B:Bb"}},
+        {"empty text", {{1, ""}, {2, "Bb"}}, {"B:Bb", "Muut:"}},
     };
     for (const Case& c : cases)
         EXPECT_EQ(describe(FeatureCatalogue::groupByInitial(c.rows)), c.expected) << c.what;
@@ -124,22 +127,22 @@ TEST_F(FeatureCatalogueTest, WriteStoresTheCardsValuesByTheFinnishLocale)
     FeatureDefinitionInput in;
     in.nimi = QStringLiteral("Hirvi");
     in.date = QStringLiteral("5.3.2024");
-    in.longValue = QStringLiteral("12,5");
+    in.longValue = QStringLiteral("12");
     in.currency = QStringLiteral("12,50");
     in.type = 2;
     in.enabledCurrency = true;
     EXPECT_FALSE(catalogue.write(in));
     Recordset rs = db.openRecordset(QStringLiteral("SELECT * FROM pi"));
     EXPECT_EQ(rs.field("piDate").toDate(), QDate(2024, 3, 5));
-    EXPECT_EQ(rs.field("piLong").toInt64(), 12);   // half to even
+    EXPECT_EQ(rs.field("piLong").toInt64(), 12);
     EXPECT_EQ(rs.field("piCurrency").toCurrency(), Currency::fromRaw(125000));
     EXPECT_EQ(rs.field("piType").toInt64(), 2);
     EXPECT_TRUE(rs.field("piEnbldCurrency").toBool());
     EXPECT_FALSE(rs.field("piEnbldDate").toBool());
 
-    // Bad values are stored as Null, an empty description clears the field.
-    in.date = QStringLiteral("31.2.2024");
-    in.longValue = QStringLiteral("12a");
+    // Empty boxes store Null; an empty description clears the field.
+    in.date.clear();
+    in.longValue.clear();
     in.currency.clear();
     EXPECT_FALSE(catalogue.write(in));
     rs.requery();
@@ -147,13 +150,45 @@ TEST_F(FeatureCatalogueTest, WriteStoresTheCardsValuesByTheFinnishLocale)
     EXPECT_TRUE(rs.field("piLong").isNull());
     EXPECT_TRUE(rs.field("piCurrency").isNull());
     EXPECT_TRUE(rs.field("piKuvaus").isNull());
+}
 
-    // A whole number too big for the field is refused with a message and the row stays as it was.
-    in.nimi = QStringLiteral("Muutettu");
-    in.longValue = QStringLiteral("3000000000");
-    EXPECT_TRUE(catalogue.write(in));
-    rs.requery();
-    EXPECT_EQ(rs.field("piNimi").toString(), QStringLiteral("Hirvi"));
+TEST_F(FeatureCatalogueTest, ARefusedValueNamesItsFieldAndLeavesTheRowAsItWas)
+{
+    definition("Hirvi");
+    db.execute(QStringLiteral("UPDATE pi SET piLong = 7"));
+    FeatureCatalogue catalogue(db);
+    const struct {
+        const char* field;
+        QString text;
+        const char* message;
+    } cases[] = {
+        {"nimi", QString(51, QLatin1Char('N')), "Nimi on liian pitkä: enintään 50 merkkiä."},
+        {"kuvaus", QString(65536, QLatin1Char('k')), "Kuvaus on liian pitkä: enintään 65535 merkkiä."},
+        {"memo", QString(65536, QLatin1Char('m')), "Muistio on liian pitkä: enintään 65535 merkkiä."},
+        {"date", QStringLiteral("31.2.2024"), "Päivämäärä ei kelpaa: \"31.2.2024\""},
+        {"long", QStringLiteral("4,5"), "Luku ei kelpaa: \"4,5\""},
+        {"long", QStringLiteral("12a"), "Luku ei kelpaa: \"12a\""},
+        {"long", QStringLiteral("2147483648"), "Luku ei kelpaa: \"2147483648\""},
+        {"currency", QStringLiteral("1e300"), "Arvo ei kelpaa"},
+        {"currency", QStringLiteral("12.50"), "Arvo ei kelpaa: \"12.50\""},
+    };
+    for (const auto& c : cases) {
+        FeatureDefinitionInput in;
+        in.nimi = QStringLiteral("Hirvi");
+        in.longValue = QStringLiteral("7");
+        const QString field = QString::fromLatin1(c.field);
+        (field == "nimi"       ? in.nimi
+         : field == "kuvaus"   ? in.kuvaus
+         : field == "memo"     ? in.memo
+         : field == "date"     ? in.date
+         : field == "long"     ? in.longValue
+                               : in.currency) = c.text;
+        const auto refused = catalogue.write(in);
+        ASSERT_TRUE(refused.has_value()) << c.field;
+        EXPECT_TRUE(refused->startsWith(QString::fromUtf8(c.message))) << refused->toStdString();
+        EXPECT_EQ(count("SELECT COUNT(*) FROM pi WHERE piNimi = 'Hirvi' AND piLong = 7 AND piKuvaus IS NULL "
+                        "AND piMemo IS NULL AND piDate IS NULL AND piCurrency IS NULL"), 1) << c.field;
+    }
 }
 
 TEST_F(FeatureCatalogueTest, NewRowIsStoredOnlyWhenSomethingWasTyped)

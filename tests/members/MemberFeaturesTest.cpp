@@ -98,9 +98,11 @@ TEST(MemberFeaturesTest, SaveReadsEachVisibleKindByLocaleRules)
         Value stored;
         bool refused;
     } numbers[] = {
-        {"12,5", Value(12), false},     // half to the even neighbour
-        {"13,5", Value(14), false},
-        {"-2,5", Value(-2), false},
+        {"12,5", Value(), true},        // a whole-number feature never rounds a fraction
+        {"13,5", Value(), true},
+        {"-2,5", Value(), true},
+        {"14,0", Value(14), false},
+        {"-2", Value(-2), false},
         {"1 234", Value(1234), false},
         {"", Value(), false},
         {"abc", Value(), true},         // refused: the stored Null stays

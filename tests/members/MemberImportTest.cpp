@@ -1,4 +1,5 @@
 #include "db/Database.h"
+#include "base/SharedState.h"
 #include "db/Recordset.h"
 #include "members/MemberImport.h"
 #include "members/MemberImportFields.h"
@@ -20,6 +21,20 @@ protected:
         m_db = Database::open(m_path);
         m_before = members();
         m_lastId = m_db.scalar(QStringLiteral("SELECT MAX(jrID) FROM jr")).toInt64();
+        m_counter = State().MemberNumberCounter;
+        m_autoNumbers = State().AutoMemberNumbers;
+        State().AutoMemberNumbers = false;
+    }
+    void TearDown() override
+    {
+        // The import moves the shared counter: other tests must not see it moved.
+        State().MemberNumberCounter = m_counter;
+        State().AutoMemberNumbers = m_autoNumbers;
+    }
+    QString storedCounter()
+    {
+        return m_db.scalar(QStringLiteral("SELECT setString FROM Settings WHERE setSection = 'TIKKELI' AND setKey = 'Jasennro'"))
+            .toString();
     }
 
     int members() { return int(m_db.scalar(QStringLiteral("SELECT COUNT(*) FROM jr")).toInt64()); }
@@ -50,6 +65,8 @@ protected:
     Database m_db;
     int m_before = 0;
     qint64 m_lastId = 0;
+    qint32 m_counter = 1;
+    bool m_autoNumbers = false;
 };
 
 TEST_F(MemberImportTest, EveryLineBecomesANewMemberWithItsMappedFields)
@@ -156,6 +173,95 @@ TEST_F(MemberImportTest, ImportingTwiceAddsTheMembersAgain)
     ASSERT_TRUE(import({"a"}, {F::Surname}).ok);
     ASSERT_TRUE(import({"a"}, {F::Surname}).ok);
     EXPECT_EQ(added("jrSukunimi"), (std::vector<Value>{"a", "a"}));
+}
+
+TEST_F(MemberImportTest, AMemberNumberTakenOrRepeatedRefusesTheWholeFileNamingTheLine)
+{
+    m_db.execute(QStringLiteral("INSERT INTO jr (jrSukunimi, jrJasennumero) VALUES ('Vanha', 'A7')"));
+    m_before = members();
+    const struct {
+        const char* what;
+        QStringList lines;
+        const char* error;
+        int line;
+    } cases[] = {
+        {"three members numbered 7", {"Aalto;7", "Berg;7", "Carlsson;7"},
+         "Jäsennumero 7 on tiedostossa kahdesti: rivit 1 ja 2. Tietokantaan ei tuotu yhtään jäsentä.", 2},
+        {"a number in the register, in another case", {"Aalto;1", "Berg;a7"},
+         "Jäsennumero a7 (tiedoston rivi 2) on jo toisella jäsenellä. Tietokantaan ei tuotu yhtään jäsentä.", 2},
+        {"repeated after cutting to the width", {"Aalto;12345678901", "Berg;12345678902"},
+         "Jäsennumero 1234567890 on tiedostossa kahdesti: rivit 1 ja 2. Tietokantaan ei tuotu yhtään jäsentä.", 2},
+    };
+    for (const auto& c : cases) {
+        const auto r = import(c.lines, {F::Surname, F::MemberNumber});
+        EXPECT_FALSE(r.ok) << c.what;
+        EXPECT_EQ(r.error, QString::fromUtf8(c.error)) << c.what;
+        EXPECT_EQ(r.failedLine, c.line) << c.what;
+        EXPECT_EQ(members(), m_before) << c.what;
+        EXPECT_EQ(State().MemberNumberCounter, m_counter) << c.what;
+    }
+}
+
+TEST_F(MemberImportTest, CounterMovesPastTheLargestImportedNumber)
+{
+    State().MemberNumberCounter = 5;
+    const auto r = import({"Aalto;12", "Berg;x3", "Carlsson;40", "Dahl;"}, {F::Surname, F::MemberNumber});
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(added("jrJasennumero"), (std::vector<Value>{"12", "x3", "40", Value()}));
+    EXPECT_EQ(State().MemberNumberCounter, 41);
+    EXPECT_EQ(storedCounter(), QStringLiteral("41"));
+
+    // Numbers below the counter leave it where it is.
+    ASSERT_TRUE(import({"Eklund;2"}, {F::Surname, F::MemberNumber}).ok);
+    EXPECT_EQ(State().MemberNumberCounter, 41);
+}
+
+TEST_F(MemberImportTest, AutomaticNumberingNumbersTheMembersWithoutOne)
+{
+    State().AutoMemberNumbers = true;
+    State().MemberNumberCounter = 700;
+    // A number typed by hand ahead of the counter is not given again.
+    m_db.execute(QStringLiteral("INSERT INTO jr (jrSukunimi, jrJasennumero) VALUES ('Vanha', '701')"));
+    m_lastId = m_db.scalar(QStringLiteral("SELECT MAX(jrID) FROM jr")).toInt64();
+    const auto r = import({"Aalto;", "Berg;702", "Carlsson;", "Dahl;"}, {F::Surname, F::MemberNumber});
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(added("jrJasennumero"), (std::vector<Value>{"703", "702", "704", "705"}));
+    EXPECT_EQ(State().MemberNumberCounter, 706);
+    EXPECT_EQ(storedCounter(), QStringLiteral("706"));
+}
+
+TEST_F(MemberImportTest, AHeadingLineOfTheChosenFieldNamesIsSkipped)
+{
+    const struct {
+        const char* what;
+        QStringList lines;
+        std::vector<int> codes;
+        bool heading;
+    } cases[] = {
+        {"field list names", {"Sukunimi;Etunimi", "Virtanen;Matti"}, {F::Surname, F::FirstName}, true},
+        {"case and blanks", {" sukunimi ;ETUNIMI;muuta", "Virtanen;Matti;x"}, {F::Surname, F::FirstName}, true},
+        {"unmapped columns do not count", {"x;Sukunimi", "y;Virtanen"}, {F::NotImported, F::Surname}, true},
+        {"a real member", {"Virtanen;Matti", "Laine;Liisa"}, {F::Surname, F::FirstName}, false},
+        {"one name only", {"Sukunimi;Matti", "Laine;Liisa"}, {F::Surname, F::FirstName}, false},
+        {"nothing mapped", {"a;b"}, {F::NotImported}, false},
+    };
+    for (const auto& c : cases) {
+        m_lastId = m_db.scalar(QStringLiteral("SELECT MAX(jrID) FROM jr")).toInt64();
+        const auto r = import(c.lines, c.codes);
+        ASSERT_TRUE(r.ok) << c.what;
+        EXPECT_EQ(r.headingSkipped, c.heading) << c.what;
+        EXPECT_EQ(r.imported, int(c.lines.size()) - (c.heading ? 1 : 0)) << c.what;
+    }
+}
+
+TEST_F(MemberImportTest, SummaryNamesTheLinesWhoseValuesWereCutOrLeftEmpty)
+{
+    const auto r = import({"Aalto;001001;1.1.1970", "Berg;00100;huomenna", QStringLiteral("%1;1;").arg(QString(51, u'x'))},
+                          {F::Surname, F::PostalCode, F::BirthDate});
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(r.summary(), QStringLiteral("Tietokantaan lisättiin 3 jäsentä.\n"
+                                          "Kentän pituuteen lyhennettiin arvot riveillä: 1 (Postinumero), 3 (Sukunimi).\n"
+                                          "Päivämäärää ei voitu lukea, kenttä jäi tyhjäksi riveillä: 2 (Syntymäpäivä)."));
 }
 
 } // namespace

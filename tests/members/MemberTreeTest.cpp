@@ -29,7 +29,7 @@ TEST(MemberTree, EmptyRegisterHasNoLetters)
     EXPECT_TRUE(MemberTree::build(t.db, 0).empty());
 }
 
-TEST(MemberTree, LettersInFinnishOrderWithVAndWApartAndUnlistableSurnamesLeftOut)
+TEST(MemberTree, LettersInFinnishOrderWithVAndWApartAndOtherInitialsLast)
 {
     test::MemberTestDb t;
     for (const char* s : {"Öhman", "Wallin", "Virtanen", "aho", "Ärrä", "Åberg", "Berg", "Zetterberg", "Vainio"})
@@ -40,17 +40,31 @@ TEST(MemberTree, LettersInFinnishOrderWithVAndWApartAndUnlistableSurnamesLeftOut
     t.member(QStringLiteral("Berg"));    // Null first name
     EXPECT_EQ(describe(MemberTree::build(t.db, 0)),
               QStringLiteral("A: aho X | B: Berg , Berg X | V: Vainio X, Virtanen X | W: Wallin X | Z: Zetterberg X | "
-                             "Å: Åberg X | Ä: Ärrä X | Ö: Öhman X"));
+                             "Å: Åberg X | Ä: Ärrä X | Ö: Öhman X | Muut:  Nimetön,  Välilyönti , 1. Testi "));
 }
 
-TEST(MemberTree, AnInitialOutsideTheLettersDoesNotHideTheMembersAfterIt)
+TEST(MemberTree, EveryMemberHasANodeWhateverTheInitial)
 {
     test::MemberTestDb t;
-    t.member(QStringLiteral("Üstün"));
-    t.member(QStringLiteral("Élan"));
+    const char* others[] = {"Üstün", "Élan", "Émond", "Østergaard", "3M Oy", " X", "_Alaviiva"};
+    for (const char* s : others)
+        t.member(QString::fromUtf8(s));
     t.member(QStringLiteral("Öster"));
     t.member(QStringLiteral("Aalto"));
-    EXPECT_EQ(describe(MemberTree::build(t.db, 0)), QStringLiteral("A: Aalto  | Ö: Öster "));
+    t.member(QStringLiteral("Wahl"));
+    const auto letters = MemberTree::build(t.db, 0);
+    ASSERT_EQ(letters.size(), 4u);
+    EXPECT_EQ(letters[0].letter, QStringLiteral("A"));
+    EXPECT_EQ(letters[1].letter, QStringLiteral("W"));
+    EXPECT_EQ(letters[2].letter, QStringLiteral("Ö"));
+    EXPECT_EQ(letters[3].letter, QStringLiteral("Muut"));
+    QStringList listed;
+    for (const auto& l : letters)
+        for (const auto& m : l.members)
+            listed << m.text.chopped(1);
+    EXPECT_EQ(listed.size(), int(std::size(others)) + 3);
+    for (const char* s : others)
+        EXPECT_TRUE(listed.contains(QString::fromUtf8(s))) << s;
 }
 
 TEST(MemberTree, FilterListsOnlyHoldersOnceEach)

@@ -10,9 +10,12 @@ using namespace tikkeli;
 
 namespace {
 
+// The template as a database of an older version: its Settings table empty.
 Database templateCopy(const test::TempProgramEnvironment& env, const QString& name = QStringLiteral("seura.mdb"))
 {
-    return Database::open(env.copyOfShipped(QStringLiteral("mallit/malli.mdb"), name));
+    Database db = Database::open(env.copyOfShipped(QStringLiteral("mallit/malli.mdb"), name));
+    db.execute(QStringLiteral("DELETE FROM Settings"));
+    return db;
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "settings/NewDatabase.h"
+#include "app/Startup.h"
 #include "base/ScriptedPrompter.h"
 #include "settings/IniSettingsStore.h"
 #include "settings/SettingsLoader.h"
@@ -50,12 +51,40 @@ TEST(CreateNewDatabase, LongNameIsCutToEightAndTheIniPointsAtTheCopy)
 
 TEST(CreateNewDatabase, EmptyOrCancelledNameStops)
 {
-    for (const std::optional<QString>& answer : {std::optional<QString>(), std::optional<QString>(QString())}) {
+    for (const std::optional<QString>& answer :
+         {std::optional<QString>(), std::optional<QString>(QString()), std::optional<QString>(QStringLiteral("   "))}) {
         NewDatabaseRun r;
         EXPECT_EQ(r.run(answer), NewDatabaseResult::Cancelled);
         EXPECT_EQ(r.prompter.messageTexts().last(), QStringLiteral("Tietokannan nimi ei voi olla tyhjä. Toiminto keskeytetään."));
         EXPECT_EQ(State().DatabasePath, QStringLiteral("/vanha/demo1.mdb"));
         EXPECT_FALSE(QFileInfo::exists(r.env.iniPath()));
+        EXPECT_TRUE(QDir(r.env.userFolder()).entryList(QDir::Files).isEmpty()) << "no file of blanks is founded";
+    }
+}
+
+// A founded database carries a new club's settings: its first start goes straight into the
+// program without the older version's migration, and so does every later one.
+TEST(CreateNewDatabase, FoundedDatabaseStartsWithoutTheMigration)
+{
+    NewDatabaseRun r;
+    ASSERT_EQ(r.run(QStringLiteral("Hirvet")), NewDatabaseResult::Created);
+    const QString path = r.userFile(QStringLiteral("Hirvet.mdb"));
+    ASSERT_EQ(ProgramIniStore().read(QStringLiteral("Database")), path);
+    for (int start = 1; start <= 2; ++start) {
+        SCOPED_TRACE(start);
+        r.prompter.clear();
+        State() = SharedState{};
+        Startup startup;
+        const StartupOutcome out = startup.run();
+        EXPECT_FALSE(out.endProgram);
+        EXPECT_TRUE(out.databaseLoaded);
+        EXPECT_EQ(State().DatabasePath, path);
+        EXPECT_FALSE(r.prompter.anyMessageContains(QStringLiteral("Tietokannasta ei löydy asetuksia")));
+        EXPECT_FALSE(r.prompter.anyMessageContains(QStringLiteral("Käynnistä Tikkeli nyt uudestaan")));
+        EXPECT_EQ(r.prompter.unexpected(), 0);
+        EXPECT_EQ(State().InvoiceNumberCounter, 1);
+        EXPECT_EQ(State().BackupReminderDays, 30);
+        EXPECT_TRUE(State().ClubName.isEmpty());
     }
 }
 

@@ -1,5 +1,9 @@
 #include "settings/SettingsFixture.h"
 
+#include "db/Recordset.h"
+
+#include <QDir>
+
 namespace tikkeli::test {
 
 void SettingsFixture::SetUp()
@@ -8,6 +12,9 @@ void SettingsFixture::SetUp()
     m_oldIni = qgetenv("TIKKELI_INI");
     qputenv("TIKKELI_INI", dir.filePath(QStringLiteral("Tikkeli.ini")).toUtf8());
     dbPath = makeDatabase(QStringLiteral("seura.mdb"));
+    // The backup folders the tests name exist, so a save asks nothing about them.
+    QDir(dir.path()).mkpath(QStringLiteral("varmistus"));
+    QDir(dir.path()).mkpath(QStringLiteral("v"));
     fillState(dbPath, dir.filePath(QStringLiteral("varmistus/")));
 
     services.open = [](const QString& path) { return Database::open(path); };
@@ -55,6 +62,18 @@ std::optional<QString> SettingsFixture::stored(const QString& key, const QString
     }
     db.close();
     return result;
+}
+
+QStringList SettingsFixture::settingsRows(const QString& path)
+{
+    Database db = Database::open(path.isEmpty() ? dbPath : path);
+    QStringList rows;
+    Recordset rs = db.openRecordset(QStringLiteral("SELECT setSection, setKey, setString FROM Settings ORDER BY setID"), RecordsetType::Snapshot);
+    for (; !rs.eof(); rs.moveNext())
+        rows << rs.field(0).toString() + QLatin1Char('/') + rs.field(1).toString() + QLatin1Char('=') + rs.field(2).toString();
+    rs.close();
+    db.close();
+    return rows;
 }
 
 QString SettingsFixture::iniValue(const QString& key)

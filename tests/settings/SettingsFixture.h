@@ -26,6 +26,8 @@ protected:
     // Reads a key of the database store of path; nullopt when the key has no row.
     std::optional<QString> stored(const QString& key, const QString& path = {});
     QString iniValue(const QString& key);
+    // Every row of table Settings of path, as "section/key=value" lines.
+    QStringList settingsRows(const QString& path = {});
 
     // Shared state as a user's settings could be, pointing at the fixture's database.
     static void fillState(const QString& databasePath, const QString& backupFolder);

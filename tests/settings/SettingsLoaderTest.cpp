@@ -19,7 +19,12 @@ namespace {
 
 QString templateCopy(const test::TempProgramEnvironment& env, const QString& name = QStringLiteral("seura.mdb"))
 {
-    return env.copyOfShipped(QStringLiteral("mallit/malli.mdb"), name);
+    // The template as a database of an older version: its Settings table empty.
+    const QString path = env.copyOfShipped(QStringLiteral("mallit/malli.mdb"), name);
+    Database db = Database::open(path);
+    db.execute(QStringLiteral("DELETE FROM Settings"));
+    db.close();
+    return path;
 }
 
 void put(Database& db, const QString& key, const QString& value)

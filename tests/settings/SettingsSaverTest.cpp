@@ -5,7 +5,9 @@
 #include "settings/SettingsCheck.h"
 #include "settings/SettingsForm.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 using namespace tikkeli;
 using namespace tikkeli::test;
@@ -16,7 +18,7 @@ namespace {
 const QStringList SavedKeys = {
     "AsKannassa", "Henkilo", "RegName", "RegOsoite", "RegPostinumero", "RegPostitoimipaikka", "RegPuhelin",
     "RegFax", "RegPankkiyhteys1", "RegPankkiyhteys2", "RegIBAN1", "RegIBAN2", "RegBIC1", "RegBIC2", "Email",
-    "SeuranEmail", "WWW", "YTunnus", "SMTP", "EmailPohja", "EmailKarhupohja", "DatabaseBackup", "Laskunro",
+    "SeuranEmail", "WWW", "YTunnus", "SMTP", "TukiEmail", "EmailPohja", "EmailKarhupohja", "DatabaseBackup", "Laskunro",
     "Jasennro", "Sopimusnro", "VarmuuskopioPv", "MargYla", "MargAla", "MargVas", "MargOik", "TarMargYla",
     "TarMargAla", "TarMargVas", "TarMargOik", "Fontti", "FonttiKoko", "LaajaTilatieto", "AutoJasennumero",
     "AutoSopimusnumero", "MuistutaVarm", "Muistutuskulut", "Viivastyskorko", "MuistutusAlku", "MuistutusLoppu",
@@ -42,7 +44,9 @@ TEST_F(SettingsSaverTest, SavesEveryFieldIntoBothStoresAndSharedState)
     SettingsForm form = SettingsForm::fromState(State());
     form.setText("tNimi", "Uusi Seura ry");
     form.setText("tHenkilonimi", "Liisa");
+    QDir(dir.path()).mkpath("kopiot");
     form.setText("tVarmistus", dir.filePath("kopiot"));
+    form.setText("tTukiEmail", "tuki@seura.fi");
     form.setText("tLaskunumero", "2001");
     form.setText("tMargOik", "2,5");            // a half goes to the even number
     form.setText("tTarMargOik", "-682");
@@ -67,6 +71,8 @@ TEST_F(SettingsSaverTest, SavesEveryFieldIntoBothStoresAndSharedState)
     EXPECT_EQ(stored("Henkilo"), "Liisa");
     EXPECT_EQ(s.ContactPerson, "Liisa");
     EXPECT_EQ(stored("RegIBAN2"), "FI79 4006 1234 5678 90");
+    EXPECT_EQ(stored("TukiEmail"), "tuki@seura.fi");
+    EXPECT_EQ(s.SupportEmail, "tuki@seura.fi");
     EXPECT_EQ(stored("DatabaseBackup"), dir.filePath("kopiot/"));
     EXPECT_EQ(stored("Laskunro"), "2001");
     EXPECT_EQ(s.InvoiceNumberCounter, 2001);
@@ -93,7 +99,7 @@ TEST_F(SettingsSaverTest, SavesEveryFieldIntoBothStoresAndSharedState)
     for (const QString& key : SavedKeys)
         EXPECT_TRUE(stored(key).has_value()) << key.toStdString();
     EXPECT_EQ(upgraded, QStringList{dbPath});
-    EXPECT_EQ(marginPushes, 4);
+    EXPECT_EQ(marginPushes, 1);
 }
 
 TEST_F(SettingsSaverTest, SavedValuesLoadBackToTheSameForm)
@@ -104,8 +110,9 @@ TEST_F(SettingsSaverTest, SavedValuesLoadBackToTheSameForm)
     EXPECT_EQ(SettingsForm::fromState(State()), before);
 }
 
-// A refused field stops the save there: what came before stays stored, nothing after it is.
-TEST_F(SettingsSaverTest, ARefusedFieldStopsTheSaveLeavingEarlierFieldsWritten)
+// Every field is checked before anything is stored: a refused field stops the save with nothing
+// written, neither into the database nor into the ini file.
+TEST_F(SettingsSaverTest, ARefusedFieldStopsTheSaveBeforeAnythingIsWritten)
 {
     struct Case {
         const char* control;
@@ -143,15 +150,14 @@ TEST_F(SettingsSaverTest, ARefusedFieldStopsTheSaveLeavingEarlierFieldsWritten)
         ASSERT_EQ(prompter.messageTexts().size(), 1);
         EXPECT_TRUE(prompter.messageTexts().front().startsWith(QString::fromUtf8(c.message)))
             << prompter.messageTexts().front().toStdString();
-        const qsizetype stop = SavedKeys.indexOf(c.firstUnwritten);
-        ASSERT_GE(stop, 0);
-        for (qsizetype i = 0; i < SavedKeys.size(); ++i)
-            EXPECT_EQ(stored(SavedKeys[i]).has_value(), i < stop) << SavedKeys[i].toStdString();
-        // The field's shared value keeps what it was; the club name moves only with a whole save.
+        ASSERT_GE(SavedKeys.indexOf(c.firstUnwritten), 0);
+        EXPECT_TRUE(settingsRows().isEmpty()) << settingsRows().join(", ").toStdString();
+        // Shared state keeps what it was.
         EXPECT_EQ(State().InvoiceNumberCounter, before.InvoiceNumberCounter);
         EXPECT_EQ(State().ClubName, before.ClubName);
         EXPECT_TRUE(captions.isEmpty());
-        EXPECT_EQ(iniValue("Database"), dbPath);
+        EXPECT_EQ(iniValue("Database"), "");
+        EXPECT_TRUE(upgraded.isEmpty()) << "the file is not even opened";
     }
 }
 
@@ -186,7 +192,7 @@ TEST_F(SettingsSaverTest, PageMarginsReachTheReportEngineAtOnce)
 
 TEST_F(SettingsSaverTest, MissingDatabaseStopsBeforeAnyDatabaseWrite)
 {
-    for (const QString& path : {dir.filePath("puuttuu.mdb"), dir.filePath("ei/kansiota/seura.mdb"), QString()}) {
+    for (const QString& path : {dir.filePath("puuttuu.mdb"), dir.filePath("ei/kansiota/seura.mdb"), QString(), QString("   ")}) {
         prompter.clear();
         SettingsForm form = SettingsForm::fromState(State());
         form.setText("tTietokanta", path);
@@ -196,9 +202,9 @@ TEST_F(SettingsSaverTest, MissingDatabaseStopsBeforeAnyDatabaseWrite)
         EXPECT_TRUE(repaired.isEmpty());
         EXPECT_TRUE(captions.isEmpty());
         EXPECT_FALSE(QFile::exists(path)) << "no file is created at the typed path";
-        // The paths themselves are stored first, so the next start looks there.
-        EXPECT_EQ(iniValue("Database"), path);
-        EXPECT_EQ(State().DatabasePath, path);
+        // The ini file and shared state keep naming the database that works.
+        EXPECT_EQ(iniValue("Database"), "");
+        EXPECT_EQ(State().DatabasePath, dbPath);
     }
     EXPECT_FALSE(stored("AsKannassa").has_value());
 }
@@ -257,6 +263,8 @@ TEST_F(SettingsSaverTest, FileThatIsNoClubDatabaseIsNeverRepaired)
     EXPECT_FALSE(save(form));
     EXPECT_TRUE(repaired.isEmpty());
     EXPECT_TRUE(prompter.anyMessageContains("ei ole Tikkelin tietokanta"));
+    EXPECT_EQ(iniValue("Database"), "") << "the ini file never names a file that cannot be used";
+    EXPECT_EQ(State().DatabasePath, dbPath);
 }
 
 TEST_F(SettingsSaverTest, FailedUpgradeIsReportedAndStops)
@@ -283,22 +291,55 @@ TEST_F(SettingsSaverTest, AnotherDatabaseFileIsUpgradedAndBecomesTheDatabase)
     EXPECT_FALSE(stored("AsKannassa", dbPath).has_value()) << "the old database is left as it was";
 }
 
-TEST_F(SettingsSaverTest, StoreWriteFailureIsReported)
+// The database part of the save is one transaction: failing it at a key early, half-way or at
+// the very last leaves every key as it was, on a database without settings and on one with them.
+TEST_F(SettingsSaverTest, StoreWriteFailureMidwayLeavesTheOldKeys)
 {
-    {
-        Database db = Database::open(dbPath);
-        db.executeScript(
-            "CREATE TRIGGER no_fax BEFORE INSERT ON Settings WHEN NEW.setKey = 'RegFax' "
-            "BEGIN SELECT RAISE(ABORT, 'kirjoitus estetty'); END;");
-        db.close();
+    struct Case {
+        const char* key;
+        const char* control;
+        bool earlierSave;
+    };
+    const Case cases[] = {
+        {"AsKannassa", "", false}, {"RegFax", "tFax", false},   {"Laskunro", "tLaskunumero", true},
+        {"RegFax", "tFax", true},  {"MuistutusOtsake", "tMuistutusOtsake", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.key) + (c.earlierSave ? " over saved settings" : " on an empty table"));
+        QFile::remove(dbPath);
+        makeDatabase("seura.mdb");
+        fillState(dbPath, dir.filePath("v/"));
+        if (c.earlierSave) {
+            SettingsForm first = SettingsForm::fromState(State());
+            ASSERT_TRUE(save(first));
+        }
+        const QStringList before = settingsRows();
+        const SharedState stateBefore = State();
+        {
+            Database db = Database::open(dbPath);
+            for (const char* when : {"INSERT", "UPDATE"})
+                db.executeScript(QStringLiteral("CREATE TRIGGER no_%1 BEFORE %1 ON Settings WHEN NEW.setKey = '%2' "
+                                                "BEGIN SELECT RAISE(ABORT, 'kirjoitus estetty'); END;")
+                                     .arg(when, c.key));
+            db.close();
+        }
+        prompter.clear();
+        captions.clear();
+        SettingsForm form = SettingsForm::fromState(State());
+        form.setText("tNimi", "Toinen nimi ry");
+        form.setText("tFax", "09 000");
+        form.setText("tLaskunumero", "5000");
+        form.setText("tMuistutusOtsake", "UUSI");
+        EXPECT_FALSE(save(form));
+        EXPECT_EQ(focus, c.control);
+        ASSERT_EQ(prompter.messageTexts().size(), 1);
+        EXPECT_TRUE(prompter.messageTexts()[0].startsWith(QStringLiteral("Asetusta %1 ei voitu tallentaa tietokantaan.").arg(c.key)))
+            << prompter.messageTexts()[0].toStdString();
+        EXPECT_EQ(settingsRows(), before);
+        EXPECT_EQ(State().ClubName, stateBefore.ClubName);
+        EXPECT_EQ(State().InvoiceNumberCounter, stateBefore.InvoiceNumberCounter);
+        EXPECT_TRUE(captions.isEmpty());
     }
-    SettingsForm form = SettingsForm::fromState(State());
-    EXPECT_FALSE(save(form));
-    EXPECT_EQ(focus, "tFax");
-    ASSERT_EQ(prompter.messageTexts().size(), 1);
-    EXPECT_TRUE(prompter.messageTexts()[0].startsWith("Asetusta RegFax ei voitu tallentaa tietokantaan."));
-    EXPECT_TRUE(stored("RegPuhelin").has_value());
-    EXPECT_FALSE(stored("RegPankkiyhteys1").has_value());
 }
 
 TEST_F(SettingsSaverTest, UnwritableIniFileIsReported)
@@ -307,11 +348,16 @@ TEST_F(SettingsSaverTest, UnwritableIniFileIsReported)
     QFile blocker(dir.filePath("ei"));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));   // a file where the folder should be
     blocker.close();
+    const QString other = makeDatabase("toinen.mdb");
     SettingsForm form = SettingsForm::fromState(State());
+    form.setText("tTietokanta", other);
     EXPECT_FALSE(save(form));
     ASSERT_EQ(prompter.messageTexts().size(), 1);
     EXPECT_TRUE(prompter.messageTexts()[0].startsWith("Asetustiedostoon ei voitu kirjoittaa."));
-    EXPECT_FALSE(stored("AsKannassa").has_value());
+    // The ini file comes last: the chosen database holds the settings, the program stays on its own.
+    EXPECT_EQ(stored("AsKannassa", other), "1");
+    EXPECT_EQ(State().DatabasePath, dbPath);
+    EXPECT_TRUE(captions.isEmpty());
 }
 
 TEST(SettingsCheck, TypingAcceptsNumbersAndTheirBeginnings)
@@ -392,5 +438,116 @@ TEST_F(SettingsSaverTest, ReminderFeeIsStoredAsTheAmountItBecomes)
         ASSERT_TRUE(text.has_value());
         EXPECT_EQ(*text, c.stored);
         EXPECT_EQ(ParseLocaleCurrency(*text), State().ReminderFee);
+    }
+}
+
+// Other windows move the counters while the settings window is open. A counter box the user left
+// as it was loaded is not written; a changed one is, and a number below the stored one only after
+// the user confirms it.
+TEST_F(SettingsSaverTest, CountersAreWrittenOnlyWhenChangedAndNeverLoweredSilently)
+{
+    struct Case {
+        const char* name;
+        const char* typed;              // nullptr: the box as loaded ("57")
+        bool storedBefore;              // the database already holds Jasennro = 60
+        std::optional<MsgResult> answer;   // the lowering question
+        bool saved;
+        const char* storedAfter;
+    };
+    const Case cases[] = {
+        {"unchanged box keeps the moved counter", nullptr, true, std::nullopt, true, "60"},
+        {"unchanged box on a file without the key", nullptr, false, std::nullopt, true, "57"},
+        {"raised by the user", "80", true, std::nullopt, true, "80"},
+        {"lowered, user confirms", "58", true, MsgResult::Yes, true, "58"},
+        {"lowered, user declines", "58", true, MsgResult::No, false, "60"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(dbPath);
+        makeDatabase("seura.mdb");
+        fillState(dbPath, dir.filePath("v/"));
+        prompter.clear();
+        const SettingsForm loaded = SettingsForm::fromState(State());
+        if (c.storedBefore) {
+            Database db = Database::open(dbPath);
+            DatabaseSettingsStore(db).write("60", "Jasennro");
+            DatabaseSettingsStore(db).write("Vanha nimi", "RegName");
+            db.close();
+        }
+        SettingsForm form = loaded;
+        form.setText("tNimi", "Uusi nimi");
+        if (c.typed)
+            form.setText("tJasennumero", c.typed);
+        if (c.answer)
+            prompter.answer(*c.answer);
+        SettingsSaver saver(services);
+        saver.setLoadedForm(loaded);
+        EXPECT_EQ(saver.save(form), c.saved);
+        EXPECT_EQ(stored("Jasennro"), c.storedAfter);
+        EXPECT_TRUE(prompter.scriptExhausted());
+        EXPECT_EQ(prompter.unexpected(), 0);
+        if (c.answer) {
+            ASSERT_EQ(prompter.shown().size(), 1u);
+            EXPECT_EQ(prompter.shown()[0].buttons, MsgButtons::YesNo);
+            EXPECT_TRUE(prompter.shown()[0].text.contains("60") && prompter.shown()[0].text.contains("58"));
+        }
+        if (c.saved) {
+            EXPECT_EQ(State().MemberNumberCounter, QString(c.storedAfter).toInt());
+            EXPECT_EQ(form.text("tJasennumero"), c.storedAfter) << "the form shows the stored counter";
+            EXPECT_EQ(stored("RegName"), "Uusi nimi");
+        } else {
+            EXPECT_EQ(saver.focusControl(), "tJasennumero");
+            EXPECT_EQ(stored("RegName"), "Vanha nimi") << "a declined lowering stores nothing";
+            EXPECT_EQ(State().MemberNumberCounter, 57);
+        }
+    }
+}
+
+TEST_F(SettingsSaverTest, MissingBackupFolderIsOfferedToBeCreated)
+{
+    QFile blocker(dir.filePath("tiedosto"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    struct Case {
+        const char* name;
+        QString folder;
+        std::optional<MsgResult> answer;
+        bool saved;
+        bool exists;
+    };
+    const Case cases[] = {
+        {"created", dir.filePath("uusi/kopiot"), MsgResult::Yes, true, true},
+        {"declined", dir.filePath("toinen/kopiot"), MsgResult::No, true, false},
+        {"cannot be created", dir.filePath("tiedosto/kopiot"), MsgResult::Yes, false, false},
+        {"exists already", dir.filePath("v"), std::nullopt, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        prompter.clear();
+        QFile::remove(dbPath);
+        makeDatabase("seura.mdb");
+        SettingsForm form = SettingsForm::fromState(State());
+        form.setText("tVarmistus", c.folder);
+        if (c.answer)
+            prompter.answer(*c.answer);
+        SettingsSaver saver(services);
+        EXPECT_EQ(saver.save(form), c.saved);
+        EXPECT_EQ(QFileInfo(c.folder).isDir(), c.exists);
+        EXPECT_EQ(prompter.unexpected(), 0);
+        if (c.answer) {
+            EXPECT_TRUE(prompter.shown()[0].text.startsWith("Varmistushakemistoa " + c.folder + "/ ei ole olemassa."));
+        }
+        if (c.saved) {
+            EXPECT_EQ(stored("DatabaseBackup"), c.folder + "/");
+            EXPECT_EQ(iniValue("DatabaseBackup"), c.folder + "/");
+        } else {
+            // The message names the folder and the cause; nothing is stored.
+            ASSERT_EQ(prompter.messageTexts().size(), 2);
+            EXPECT_TRUE(prompter.messageTexts()[1].startsWith("Varmistushakemistoa " + c.folder + "/ ei voitu luoda: "))
+                << prompter.messageTexts()[1].toStdString();
+            EXPECT_GT(prompter.messageTexts()[1].indexOf(": ") + 3, 0);
+            EXPECT_EQ(saver.focusControl(), "tVarmistus");
+            EXPECT_FALSE(stored("AsKannassa").has_value());
+        }
     }
 }

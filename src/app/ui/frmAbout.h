@@ -2,9 +2,11 @@
 
 #include <QDialog>
 #include <functional>
+#include <memory>
 
-class QLabel;
-class QPushButton;
+namespace Ui {
+class frmAbout;
+}
 
 namespace tikkeli {
 
@@ -14,6 +16,7 @@ class frmAbout : public QDialog {
     Q_OBJECT
 public:
     explicit frmAbout(QWidget* parent = nullptr);
+    ~frmAbout() override;
 
     void Label4_Click();
     void Label9_Click();
@@ -21,16 +24,13 @@ public:
     // What the links call; tests put a recorder here instead of a browser.
     static inline std::function<void(const QString&)> openTarget;
 
-    QLabel* Label7 = nullptr;
-    QLabel* lblRegName = nullptr;
-    QLabel* Label4 = nullptr;
-    QLabel* Label9 = nullptr;
-    QPushButton* cSulje = nullptr;
-
     void done(int result) override;
 
 protected:
     void changeEvent(QEvent* e) override;
+
+private:
+    std::unique_ptr<Ui::frmAbout> ui;
 };
 
 } // namespace tikkeli

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QDialog>
+#include <memory>
 
-class QPushButton;
+namespace Ui {
+class frmDemoVersion;
+}
 
 namespace tikkeli {
 
@@ -12,14 +15,15 @@ class frmDemoVersion : public QDialog {
     Q_OBJECT
 public:
     explicit frmDemoVersion(QWidget* parent = nullptr);
+    ~frmDemoVersion() override;
 
     // True keeps the sample database (also when the window is closed by its close box).
     bool UseDemoDatabase = true;
 
-    QPushButton* cDemo = nullptr;
-    QPushButton* cNewDatabase = nullptr;
-
     void done(int result) override;
+
+private:
+    std::unique_ptr<Ui::frmDemoVersion> ui;
 };
 
 } // namespace tikkeli

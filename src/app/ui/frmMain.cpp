@@ -8,6 +8,7 @@
 #include "base/ui/Twips.h"
 #include "app/ui/frmAbout.h"
 #include "app/ui/frmDemoVersion.h"
+#include "ui_frmMain.h"
 #include "db/DbError.h"
 #include "settings/ui/FormPlacement.h"
 
@@ -16,7 +17,6 @@
 #include <QCoreApplication>
 #include <QFontMetrics>
 #include <QFrame>
-#include <QHBoxLayout>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QStyle>
@@ -53,13 +53,18 @@ Trap trapOf(MainCommand c)
 } // namespace
 
 frmMain::frmMain(QWidget* parent)
-    : QMainWindow(parent)
+    : QMainWindow(parent), ui(std::make_unique<Ui::frmMain>())
 {
-    setObjectName(QStringLiteral("frmMain"));
-    setWindowTitle(QStringLiteral("Tikkeli"));
+    ui->setupUi(this);
     setWindowIcon(ProgramIcon());
-    buildButtons();
-    buildMenus();
+    ui->cAbout->setIcon(QIcon(AboutPicture(96)));
+    fitCaptions();
+    wireCommands();
+    connect(ui->cAbout, &QToolButton::clicked, this, &frmMain::ShowAbout);
+    connect(ui->cSulje, &QPushButton::clicked, this, &QWidget::close);
+    connect(ui->mLopetus, &QAction::triggered, this, &QWidget::close);
+    connect(ui->mPerustaTietokanta, &QAction::triggered, this, &frmMain::PerustaTietokanta);
+    connect(ui->mTietoja, &QAction::triggered, this, &frmMain::ShowAbout);
     askOwnDatabase = [](QWidget* owner) {
         frmDemoVersion chooser(owner);
         chooser.exec();
@@ -67,153 +72,59 @@ frmMain::frmMain(QWidget* parent)
     };
 }
 
-QPushButton* frmMain::commandButton(const QString& name, const QString& caption, MainCommand command)
+frmMain::~frmMain() = default;
+
+void frmMain::wireCommands()
 {
-    auto* b = new QPushButton(caption, Frame1->parentWidget());
-    b->setObjectName(name);
-    b->setMinimumHeight(52);
-    b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    b->setEnabled(WindowOpeners::find(command) != nullptr);
-    m_commands.emplace_back(b, command);
-    connect(b, &QPushButton::clicked, this, [this, command] { RunCommand(command); });
-    return b;
+    const std::pair<QPushButton*, MainCommand> buttons[] = {
+        {ui->cJasenrekisteri, MainCommand::MemberRegister}, {ui->cJasenmaksut, MainCommand::PaymentBook},
+        {ui->cLuoJasenmaksut, MainCommand::InvoiceRun},     {ui->cOminaisuudet, MainCommand::FeatureCatalogue},
+        {ui->cVuokraus, MainCommand::Contracts},            {ui->cKartta, MainCommand::Map},
+        {ui->cSaalisilmoitus, MainCommand::CatchReport},
+    };
+    for (const auto& [button, command] : buttons) {
+        m_commands.emplace_back(button, command);
+        connect(button, &QPushButton::clicked, this, [this, command = command] { RunCommand(command); });
+    }
+    // The menu's map entry opens the map as its button does.
+    const std::pair<QAction*, MainCommand> actions[] = {
+        {ui->mMaanvuokrasopimukset, MainCommand::Contracts},
+        {ui->mJasenrekisteri, MainCommand::MemberRegister},
+        {ui->mKartta, MainCommand::Map},
+        {ui->mJasenmaksut, MainCommand::PaymentBook},
+        {ui->mJasenmaksujenluonti, MainCommand::InvoiceRun},
+        {ui->mPiirteet, MainCommand::FeatureCatalogue},
+        {ui->mAsetukset, MainCommand::Settings},
+        {ui->mEuroMuunnos, MainCommand::EuroConversion},
+        {ui->mPalautaEuroMuunnos, MainCommand::ReverseEuroConversion},
+        {ui->mKopiotikkuVarmistus, MainCommand::StickBackup},
+        {ui->mKopiotikkuPalautus, MainCommand::StickRestore},
+        {ui->mKopioTikkuHallinta, MainCommand::StickManagement},
+        {ui->mVarmistus, MainCommand::FolderBackup},
+        {ui->mPalautus, MainCommand::FolderRestore},
+        {ui->mTuoCSVTiedot, MainCommand::ImportMembers},
+        {ui->mService, MainCommand::SupportFile},
+        {ui->mMuokkaaTietokantaa, MainCommand::ServiceCommandBox},
+        {ui->mSuoritaSQLLause, MainCommand::RunSqlStatement},
+        {ui->mKorjaaTietokanta, MainCommand::RepairDatabase},
+    };
+    for (const auto& [action, command] : actions) {
+        m_commands.emplace_back(action, command);
+        connect(action, &QAction::triggered, this, [this, command = command] { RunCommand(command); });
+    }
+    RefreshCommands();
 }
 
-QAction* frmMain::commandAction(QMenu* menu, const QString& name, const QString& caption, MainCommand command)
+void frmMain::fitCaptions()
 {
-    QAction* a = menu->addAction(caption);
-    a->setObjectName(name);
-    a->setEnabled(WindowOpeners::find(command) != nullptr);
-    m_commands.emplace_back(a, command);
-    connect(a, &QAction::triggered, this, [this, command] { RunCommand(command); });
-    return a;
-}
-
-void frmMain::buildButtons()
-{
-    auto* central = new QWidget(this);
-    central->setObjectName(QStringLiteral("painikkeet"));
-    auto* bar = new QHBoxLayout(central);
-    bar->setContentsMargins(4, 4, 4, 4);
-    bar->setSpacing(3);
-    Frame1 = new QFrame(central);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    Frame1->setFrameShape(QFrame::StyledPanel);
-
-    cJasenrekisteri = commandButton(QStringLiteral("cJasenrekisteri"), QStringLiteral("Jäsenrekisteri"),
-                                    MainCommand::MemberRegister);
-    cJasenmaksut = commandButton(QStringLiteral("cJasenmaksut"), QStringLiteral("Maksukirja"), MainCommand::PaymentBook);
-    cLuoJasenmaksut = commandButton(QStringLiteral("cLuoJasenmaksut"), QStringLiteral("Laskutus"), MainCommand::InvoiceRun);
-    cOminaisuudet = commandButton(QStringLiteral("cOminaisuudet"), QStringLiteral("Ominaisuudet"),
-                                  MainCommand::FeatureCatalogue);
-    cVuokraus = commandButton(QStringLiteral("cVuokraus"), QStringLiteral("Maanvuokra"), MainCommand::Contracts);
-    cKartta = commandButton(QStringLiteral("cKartta"), QStringLiteral("Kartta"), MainCommand::Map);
-    cSaalisilmoitus = commandButton(QStringLiteral("cSaalisilmoitus"), QStringLiteral("Saalisilmoitus"),
-                                    MainCommand::CatchReport);
-    for (QPushButton* b : {cJasenrekisteri, cJasenmaksut, cLuoJasenmaksut, cOminaisuudet, cVuokraus, cKartta,
-                           cSaalisilmoitus})
-        bar->addWidget(b, 1);
-
-    auto* frameLayout = new QHBoxLayout(Frame1);
-    frameLayout->setContentsMargins(2, 2, 2, 2);
-    cAbout = new QToolButton(Frame1);
-    cAbout->setObjectName(QStringLiteral("cAbout"));
-    cAbout->setIcon(QIcon(AboutPicture(96)));
-    cAbout->setIconSize(QSize(44, 44));
-    cAbout->setAutoRaise(true);
-    cAbout->setToolTip(QStringLiteral("Tietoja"));
-    frameLayout->addWidget(cAbout);
-    bar->addWidget(Frame1);
-    connect(cAbout, &QToolButton::clicked, this, &frmMain::ShowAbout);
-
-    cSulje = new QPushButton(QStringLiteral("Sulje"), central);
-    cSulje->setObjectName(QStringLiteral("cSulje"));
-    cSulje->setToolTip(QStringLiteral("Sulje Tikkeli [Alt+F4]"));
-    cSulje->setMinimumHeight(52);
-    cSulje->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    bar->addWidget(cSulje, 1);
-    connect(cSulje, &QPushButton::clicked, this, &QWidget::close);
-    setCentralWidget(central);
-
     // The bar keeps its designed width, so its captions are set a little smaller to fit whole in
     // the desktop's wider fonts.
-    QFont captionFont = central->font();
+    QFont captionFont = ui->painikkeet->font();
     captionFont.setPointSizeF(captionFont.pointSizeF() * 0.92);
-    for (QPushButton* b : central->findChildren<QPushButton*>()) {
+    for (QPushButton* b : ui->painikkeet->findChildren<QPushButton*>()) {
         b->setFont(captionFont);
-        b->setStyleSheet(QStringLiteral("QPushButton { padding: 2px 3px; }"));
-        b->setMinimumWidth(QFontMetrics(captionFont).horizontalAdvance(b->text()) + 10);
+        b->setMinimumWidth(QFontMetrics(captionFont).horizontalAdvance(b->text().remove(QLatin1Char('&'))) + 10);
     }
-}
-
-void frmMain::buildMenus()
-{
-    mTiedosto = menuBar()->addMenu(QStringLiteral("&Tiedosto"));
-    mTiedosto->setObjectName(QStringLiteral("mTiedosto"));
-    commandAction(mTiedosto, QStringLiteral("mMaanvuokrasopimukset"), QStringLiteral("Maanvuokrasopimukset"),
-                  MainCommand::Contracts);
-    commandAction(mTiedosto, QStringLiteral("mJasenrekisteri"), QStringLiteral("Jäsenrekisteri"),
-                  MainCommand::MemberRegister);
-    // The menu's map entry opens the map as its button does.
-    commandAction(mTiedosto, QStringLiteral("mKartta"), QStringLiteral("Kartta"), MainCommand::Map);
-    commandAction(mTiedosto, QStringLiteral("mJasenmaksut"), QStringLiteral("Maksukirja"), MainCommand::PaymentBook);
-    commandAction(mTiedosto, QStringLiteral("mJasenmaksujenluonti"), QStringLiteral("Laskutus"), MainCommand::InvoiceRun);
-    commandAction(mTiedosto, QStringLiteral("mPiirteet"), QStringLiteral("Ominaisuudet"), MainCommand::FeatureCatalogue);
-    mTiedosto->addSeparator()->setObjectName(QStringLiteral("l1"));
-    commandAction(mTiedosto, QStringLiteral("mAsetukset"), QStringLiteral("&Asetukset"), MainCommand::Settings);
-    mTiedosto->addSeparator()->setObjectName(QStringLiteral("viiva2"));
-    for (auto [name, caption, command] :
-         {std::tuple{"mEuroMuunnos", "Tee Euro muunnos", MainCommand::EuroConversion},
-          std::tuple{"mPalautaEuroMuunnos", "Palauta Euro muunnos", MainCommand::ReverseEuroConversion}}) {
-        QAction* a = commandAction(mTiedosto, QString::fromLatin1(name), QString::fromUtf8(caption), command);
-        a->setVisible(false);
-        a->setEnabled(false);
-    }
-    QAction* viiva3 = mTiedosto->addSeparator();
-    viiva3->setObjectName(QStringLiteral("viiva3"));
-    viiva3->setVisible(false);
-
-    mKopioTikku = mTiedosto->addMenu(QStringLiteral("Varmistus Kopiotikulle"));
-    mKopioTikku->setObjectName(QStringLiteral("mKopioTikku"));
-    commandAction(mKopioTikku, QStringLiteral("mKopiotikkuVarmistus"), QStringLiteral("Varmuuskopio"),
-                  MainCommand::StickBackup);
-    commandAction(mKopioTikku, QStringLiteral("mKopiotikkuPalautus"), QStringLiteral("Palautus"),
-                  MainCommand::StickRestore);
-    commandAction(mKopioTikku, QStringLiteral("mKopioTikkuHallinta"), QStringLiteral("Hallinta"),
-                  MainCommand::StickManagement);
-    mVarmistusKansioon = mTiedosto->addMenu(QStringLiteral("Varmistus kansioon"));
-    mVarmistusKansioon->setObjectName(QStringLiteral("mVarmistusKansioon"));
-    commandAction(mVarmistusKansioon, QStringLiteral("mVarmistus"), QStringLiteral("Tietokannan &varmuuskopio"),
-                  MainCommand::FolderBackup);
-    commandAction(mVarmistusKansioon, QStringLiteral("mPalautus"), QStringLiteral("Tietokannan palautus"),
-                  MainCommand::FolderRestore);
-    mTiedosto->addSeparator()->setObjectName(QStringLiteral("l2"));
-    QAction* mLopetus = mTiedosto->addAction(QStringLiteral("&Sulje"));
-    mLopetus->setObjectName(QStringLiteral("mLopetus"));
-    connect(mLopetus, &QAction::triggered, this, &QWidget::close);
-
-    mTietokanta = menuBar()->addMenu(QStringLiteral("Tietokanta"));
-    mTietokanta->setObjectName(QStringLiteral("mTietokanta"));
-    mPerustaTietokanta = mTietokanta->addAction(QStringLiteral("Perusta yhdistyksen tietokanta"));
-    mPerustaTietokanta->setObjectName(QStringLiteral("mPerustaTietokanta"));
-    mPerustaTietokanta->setVisible(false);
-    connect(mPerustaTietokanta, &QAction::triggered, this, &frmMain::PerustaTietokanta);
-    commandAction(mTietokanta, QStringLiteral("mTuoCSVTiedot"), QStringLiteral("Tuo jäsentiedot csv-tiedostosta"),
-                  MainCommand::ImportMembers);
-    mTietokanta->addSeparator()->setObjectName(QStringLiteral("m4"));
-    commandAction(mTietokanta, QStringLiteral("mService"), QStringLiteral("Huoltotiedoston lähetys"),
-                  MainCommand::SupportFile);
-    mTietokanta->addSeparator()->setObjectName(QStringLiteral("m5"));
-    commandAction(mTietokanta, QStringLiteral("mMuokkaaTietokantaa"), QStringLiteral("Muokkaa tietokantaa"),
-                  MainCommand::ServiceCommandBox);
-    commandAction(mTietokanta, QStringLiteral("mSuoritaSQLLause"), QStringLiteral("Suorita SQL-lause"),
-                  MainCommand::RunSqlStatement);
-    commandAction(mTietokanta, QStringLiteral("mKorjaaTietokanta"), QStringLiteral("Tietokannan korjaus"),
-                  MainCommand::RepairDatabase);
-
-    mTietoja = menuBar()->addAction(QStringLiteral("Tietoja"));
-    mTietoja->setObjectName(QStringLiteral("mTietoja"));
-    connect(mTietoja, &QAction::triggered, this, &frmMain::ShowAbout);
 }
 
 void frmMain::applyFixedSize()
@@ -254,7 +165,7 @@ bool frmMain::Load()
         if (CreateNewDatabase(NewDatabaseIntro(), NewDatabaseTemplate()) == NewDatabaseResult::Created)
             return false;
     }
-    mPerustaTietokanta->setVisible(m_outcome.sampleDatabase && keepSample);
+    ui->mPerustaTietokanta->setVisible(m_outcome.sampleDatabase && keepSample);
     return true;
 }
 

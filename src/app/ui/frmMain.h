@@ -5,14 +5,13 @@
 
 #include <QMainWindow>
 #include <functional>
+#include <memory>
 #include <utility>
 #include <vector>
 
-class QAction;
-class QFrame;
-class QMenu;
-class QPushButton;
-class QToolButton;
+namespace Ui {
+class frmMain;
+}
 
 namespace tikkeli {
 
@@ -22,6 +21,7 @@ class frmMain : public QMainWindow {
     Q_OBJECT
 public:
     explicit frmMain(QWidget* parent = nullptr);
+    ~frmMain() override;
 
     // The start-up, before the window is shown. False when the program ends without showing it
     // (migration done, database in use, or a new database founded from the first-run chooser).
@@ -44,34 +44,16 @@ public:
     // The first-run chooser; true when the user chose the club's own database. Tests replace it.
     std::function<bool(QWidget* owner)> askOwnDatabase;
 
-    QPushButton* cJasenmaksut = nullptr;
-    QPushButton* cJasenrekisteri = nullptr;
-    QPushButton* cKartta = nullptr;
-    QPushButton* cLuoJasenmaksut = nullptr;
-    QPushButton* cOminaisuudet = nullptr;
-    QPushButton* cSaalisilmoitus = nullptr;
-    QPushButton* cVuokraus = nullptr;
-    QPushButton* cSulje = nullptr;
-    QToolButton* cAbout = nullptr;
-    QFrame* Frame1 = nullptr;
-
-    QMenu* mTiedosto = nullptr;
-    QMenu* mKopioTikku = nullptr;
-    QMenu* mVarmistusKansioon = nullptr;
-    QMenu* mTietokanta = nullptr;
-    QAction* mPerustaTietokanta = nullptr;
-    QAction* mTietoja = nullptr;
-
 protected:
     void closeEvent(QCloseEvent* e) override;
     void changeEvent(QEvent* e) override;
 
 private:
-    void buildButtons();
-    void buildMenus();
-    QPushButton* commandButton(const QString& name, const QString& caption, MainCommand command);
-    QAction* commandAction(QMenu* menu, const QString& name, const QString& caption, MainCommand command);
+    void wireCommands();
+    void fitCaptions();
     void applyFixedSize();
+
+    std::unique_ptr<Ui::frmMain> ui;
 
     std::vector<std::pair<QObject*, MainCommand>> m_commands;
     StartupOutcome m_outcome;

@@ -83,7 +83,7 @@ void StickCopiesForm::cEtsiMuistitikku_Click()
     lstTietokanta->clear();
     const auto stick = BackupStick::find();
     if (!stick) {
-        lblVapaaTilaStatus->setText(QStringLiteral("Sopivaa muistitikkua ei löydy."));
+        lblVapaaTilaStatus->setText(BackupStick::notFoundText());
         lblVapaaTilaStatus->show();
         return;
     }

@@ -106,7 +106,7 @@ void frmBackup::cEtsiMuistitikku_Click()
         lblVapaaTilaStatus->setText(QStringLiteral("Muistitikun vapaa tila ei riitä."));
         lblVapaaTilaStatus->setVisible(!enoughSpace);
     } else {
-        lblVapaaTilaStatus->setText(QStringLiteral("Sopivaa muistitikkua ei löydy."));
+        lblVapaaTilaStatus->setText(BackupStick::notFoundText());
         lblVapaaTilaStatus->show();
     }
     if (m_stick && enoughSpace) {

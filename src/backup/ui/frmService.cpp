@@ -1,4 +1,5 @@
 #include "backup/ui/frmService.h"
+#include "ui_frmService.h"
 
 #include "base/Prompter.h"
 #include "base/ui/TextBoxHelpers.h"
@@ -8,75 +9,40 @@
 #include "settings/ui/FormPlacement.h"
 
 #include <QCloseEvent>
-#include <QFormLayout>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
-#include <QVBoxLayout>
 
 namespace tikkeli {
 
-frmService::frmService(QWidget* parent) : QDialog(parent)
+frmService::frmService(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui::frmService>())
 {
-    setObjectName(QStringLiteral("frmService"));
-    setWindowTitle(QStringLiteral("Tikkeli - Huoltotiedoston lähetys"));
+    m_ui->setupUi(this);
 
-    tSender = new QLineEdit(this);
-    tSender->setObjectName(QStringLiteral("tSender"));
-    tReceiver = new QLineEdit(this);
-    tReceiver->setObjectName(QStringLiteral("tReceiver"));
-    tMessage = new QPlainTextEdit(this);
-    tMessage->setObjectName(QStringLiteral("tMessage"));
-    tMessage->setTabChangesFocus(true);
-    pbarSendProgress = new QProgressBar(this);
-    pbarSendProgress->setObjectName(QStringLiteral("pbarSendProgress"));
-    pbarSendProgress->setRange(0, 100);
-    pbarSendProgress->setValue(0);
-    cSend = new QPushButton(QStringLiteral("Lähetä"), this);
-    cSend->setObjectName(QStringLiteral("cSend"));
-    cCancel = new QPushButton(QStringLiteral("Peru"), this);
-    cCancel->setObjectName(QStringLiteral("cCancel"));
-    cSend->setAutoDefault(false);
-    cCancel->setAutoDefault(false);
-
-    menuBar = new QMenuBar(this);
+    // A dialog's menu bar sits in its layout; the form file holds the actions.
+    auto* menuBar = new QMenuBar(this);
+    menuBar->setObjectName(QStringLiteral("menuBar"));
     QMenu* mTiedosto = menuBar->addMenu(QStringLiteral("Tiedosto"));
     mTiedosto->setObjectName(QStringLiteral("mTiedosto"));
-    mSend = mTiedosto->addAction(QStringLiteral("Lähetä"));
-    mSend->setObjectName(QStringLiteral("mSend"));
+    mTiedosto->addAction(m_ui->mSend);
     mTiedosto->addSeparator();
-    mClose = mTiedosto->addAction(QStringLiteral("Sulje"));
-    mClose->setObjectName(QStringLiteral("mClose"));
+    mTiedosto->addAction(m_ui->mClose);
+    layout()->setMenuBar(menuBar);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->setMenuBar(menuBar);
-    auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("Lähettäjä:"), tSender);
-    form->addRow(QStringLiteral("Vastaanottaja:"), tReceiver);
-    form->addRow(QStringLiteral("Viesti:"), tMessage);
-    layout->addLayout(form, 1);
-    layout->addWidget(pbarSendProgress);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cSend);
-    buttons->addWidget(cCancel);
-    layout->addLayout(buttons);
-    resize(460, 340);
-
-    connect(cSend, &QPushButton::clicked, this, &frmService::cSend_Click);
-    connect(mSend, &QAction::triggered, this, &frmService::cSend_Click);
-    connect(cCancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(mClose, &QAction::triggered, this, &QDialog::reject);
-    for (QWidget* box : {static_cast<QWidget*>(tSender), static_cast<QWidget*>(tReceiver), static_cast<QWidget*>(tMessage)})
+    connect(m_ui->cSend, &QPushButton::clicked, this, &frmService::cSend_Click);
+    connect(m_ui->mSend, &QAction::triggered, this, &frmService::cSend_Click);
+    connect(m_ui->cCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_ui->mClose, &QAction::triggered, this, &QDialog::reject);
+    for (QWidget* box : {static_cast<QWidget*>(m_ui->tSender), static_cast<QWidget*>(m_ui->tReceiver), static_cast<QWidget*>(m_ui->tMessage)})
         box->installEventFilter(this);
 
     RestoreFormPlacement(this);
-    tReceiver->setText(SupportFileSender::SupportAddress);
-    tSender->setText(State().SenderEmail);
-    tMessage->setPlainText(QString());
+    m_ui->tReceiver->setText(State().SupportEmail);
+    m_ui->tSender->setText(State().SenderEmail);
+    m_ui->tMessage->setPlainText(QString());
     setSending(false);
 }
 
@@ -91,16 +57,16 @@ bool frmService::eventFilter(QObject* watched, QEvent* event)
         // After the focus change itself, which would otherwise place the caret over the selection.
         if (auto* line = qobject_cast<QLineEdit*>(watched))
             QTimer::singleShot(0, line, [line] { SelectAllText(line); });
-        else if (watched == tMessage)
-            QTimer::singleShot(0, tMessage, [this] { tMessage->selectAll(); });
+        else if (watched == m_ui->tMessage)
+            QTimer::singleShot(0, m_ui->tMessage, [this] { m_ui->tMessage->selectAll(); });
     }
     return QDialog::eventFilter(watched, event);
 }
 
 void frmService::setSending(bool sending)
 {
-    cSend->setEnabled(!sending);
-    mSend->setEnabled(!sending);
+    m_ui->cSend->setEnabled(!sending);
+    m_ui->mSend->setEnabled(!sending);
     if (sending) {
         m_cursor = std::make_unique<cMouseCursor>();
         m_cursor->SetCursor(this, BusyPointer);
@@ -129,8 +95,17 @@ void frmService::cSend_Click()
     connect(m_hss, &SupportFileSender::SendFailed, this, &frmService::hss_SendFailed);
     repaint();
 
-    m_hss->SetRecipient(tReceiver->text());
-    if (tSender->text().isEmpty()) {
+    if (m_ui->tReceiver->text().trimmed().isEmpty()) {
+        const auto address = Prompter::instance().input(
+            QStringLiteral("Tuen sähköpostiosoitetta ei ole asetettu. Sen voi asettaa pysyvästi Asetukset-ikkunan "
+                           "välilehdellä Internet asetukset (Tuen sähköpostiosoite).\n\n"
+                           "Anna osoite, johon huoltotiedosto lähetetään:"));
+        if (!address || address->trimmed().isEmpty())
+            return;
+        m_ui->tReceiver->setText(address->trimmed());
+    }
+    m_hss->SetRecipient(m_ui->tReceiver->text().trimmed());
+    if (m_ui->tSender->text().isEmpty()) {
         ShowInfo(QStringLiteral("Täytä vielä lähettäjän sähköpostiosoite."));
         return;
     }
@@ -138,18 +113,18 @@ void frmService::cSend_Click()
         ShowInfo(QStringLiteral("Asetuksista puuttuu SMTP palvelimen nimi."));
         return;
     }
-    m_hss->SetSender(tSender->text());
+    m_hss->SetSender(m_ui->tSender->text());
     m_hss->SetSmtpServer(State().SmtpServer);
 
-    pbarSendProgress->setValue(0);
+    m_ui->pbarSendProgress->setValue(0);
     setSending(true);
     repaint();
-    m_hss->Send(tMessage->toPlainText(), SupportFileSender::IdentificationText(), State().DatabasePath);
+    m_hss->Send(m_ui->tMessage->toPlainText(), SupportFileSender::IdentificationText(), State().DatabasePath);
 }
 
 void frmService::hss_SendProgress(int value)
 {
-    pbarSendProgress->setValue(std::min(value, pbarSendProgress->maximum()));
+    m_ui->pbarSendProgress->setValue(std::min(value, m_ui->pbarSendProgress->maximum()));
 }
 
 void frmService::hss_SendCompletedSuccessfully()

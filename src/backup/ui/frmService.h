@@ -5,12 +5,9 @@
 #include <memory>
 #include <optional>
 
-class QLineEdit;
-class QMenuBar;
-class QPlainTextEdit;
-class QProgressBar;
-class QPushButton;
-class QAction;
+namespace Ui {
+class frmService;
+}
 
 namespace tikkeli {
 
@@ -24,16 +21,6 @@ class frmService : public QDialog {
 public:
     explicit frmService(QWidget* parent = nullptr);
     ~frmService() override;
-
-    QLineEdit* tSender;
-    QLineEdit* tReceiver;
-    QPlainTextEdit* tMessage;
-    QProgressBar* pbarSendProgress;
-    QPushButton* cSend;
-    QPushButton* cCancel;
-    QMenuBar* menuBar;
-    QAction* mSend;
-    QAction* mClose;
 
     // The sender of the send on its way (or the last one); tests set its time-out.
     SupportFileSender* hss() const { return m_hss; }
@@ -52,6 +39,7 @@ private:
     void releaseSender();
     void unload();
 
+    std::unique_ptr<Ui::frmService> m_ui;
     SupportFileSender* m_hss = nullptr;
     std::unique_ptr<cMouseCursor> m_cursor;
     bool m_placementSaved = false;

@@ -270,12 +270,11 @@ void frmVuokra::Reposition()
     const bool adding = Data1.editMode() == EditMode::Add;
     const bool shows = rs.isOpen() && (Data1.hasCurrent() || adding);
     m_filling = true;
-    if (shows || !rs.isOpen() || rs.recordCount() > 0) {
-        for (int i = 0; i < F::Count; ++i)
-            setBoxText(i, F::textOf(i, shows ? rs.field(QLatin1String(F::box(i).field)) : Value()));
-        for (int g = 0; g < F::GroupCount; ++g)
-            showOption(g, F::shownOption(g, shows ? rs.field(QLatin1String(F::optionGroups()[std::size_t(g)].field)) : Value()));
-    }
+    // With no contract the card is empty: text left from a deleted contract would look stored.
+    for (int i = 0; i < F::Count; ++i)
+        setBoxText(i, shows ? F::textOf(i, rs.field(QLatin1String(F::box(i).field))) : QString());
+    for (int g = 0; g < F::GroupCount; ++g)
+        showOption(g, shows ? F::shownOption(g, rs.field(QLatin1String(F::optionGroups()[std::size_t(g)].field))) : 0);
     const bool animals = F::coverageNamesAnimals(m_groups[F::Koskee]->checkedId());
     ui->tElaimet->setEnabled(animals);
     m_filling = false;

@@ -247,6 +247,7 @@ void frmMaksujenLuonti::UpdateInvoiceStatus()
     if (!m_note.isEmpty())
         text += QStringLiteral(". ") + m_note;
     m_status->setText(text);
+    m_status->setToolTip(text);   // the whole line, should a narrow window cut it
 }
 
 void frmMaksujenLuonti::RecalculateTotal()

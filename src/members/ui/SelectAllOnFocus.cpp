@@ -3,7 +3,9 @@
 #include "base/ui/TextBoxHelpers.h"
 
 #include <QEvent>
+#include <QFocusEvent>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QTimer>
 
@@ -38,6 +40,17 @@ bool SelectsAllOnFocus(Qt::FocusReason reason)
 void SelectAllOnFocus(QLineEdit* textBox)
 {
     textBox->installEventFilter(new SelectAllFilter(textBox));
+}
+
+void SelectAllOnFocus(QObject* watched, const QEvent* event)
+{
+    if (event->type() != QEvent::FocusIn || !SelectsAllOnFocus(static_cast<const QFocusEvent*>(event)->reason()))
+        return;
+    // Later, so that the click that gave the focus does not place the caret over the selection.
+    if (auto* line = qobject_cast<QLineEdit*>(watched))
+        QTimer::singleShot(0, line, &QLineEdit::selectAll);
+    else if (auto* text = qobject_cast<QPlainTextEdit*>(watched))
+        QTimer::singleShot(0, text, &QPlainTextEdit::selectAll);
 }
 
 } // namespace tikkeli

@@ -1,5 +1,7 @@
 #include "members/ui/frmImportData.h"
 
+#include "ui_frmImportData.h"
+
 #include "base/FileFilters.h"
 #include "base/Prompter.h"
 #include "base/ui/cMouseCursor.h"
@@ -17,13 +19,10 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
-#include <QGridLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QProgressBar>
-#include <QScrollArea>
-#include <QVBoxLayout>
 
 namespace tikkeli {
 
@@ -32,22 +31,11 @@ namespace {
 // A preview list shows a few lines; its rows stand close together like the table it stands for.
 constexpr int kPreviewHeight = 60;
 
-QLabel* heading(const QString& text, QWidget* parent)
-{
-    auto* l = new QLabel(text, parent);
-    QFont f = l->font();
-    f.setBold(true);
-    l->setFont(f);
-    return l;
-}
-
 } // namespace
 
-frmImportData::frmImportData(QWidget* parent) : QWidget(parent, Qt::Window)
+frmImportData::frmImportData(QWidget* parent) : QWidget(parent, Qt::Window), ui(std::make_unique<Ui::frmImportData>())
 {
-    setObjectName(QStringLiteral("frmImportData"));
-    setWindowTitle(QStringLiteral("Tikkeli - Ulkoisten tietojen tuonti"));
-
+    ui->setupUi(this);
     auto* menuBar = new QMenuBar(this);
     QMenu* mTiedosto = menuBar->addMenu(QStringLiteral("Tiedosto"));
     mTiedosto->setObjectName(QStringLiteral("mTiedosto"));
@@ -60,39 +48,9 @@ frmImportData::frmImportData(QWidget* parent) : QWidget(parent, Qt::Window)
     mImport = action("mImport", QStringLiteral("Tuo tiedot tietokantaan"));
     mTiedosto->addSeparator();
     mClose = action("mClose", QStringLiteral("Sulje"));
-
-    lblFilename = new QLabel(this);
-    lblFilename->setObjectName(QStringLiteral("lblFilename"));
-    lblFilename->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    lblMessage = new QLabel(this);
-    lblMessage->setObjectName(QStringLiteral("lblMessage"));
-    prgTuonti = new QProgressBar(this);
-    prgTuonti->setObjectName(QStringLiteral("prgTuonti"));
-    prgTuonti->hide();
-
-    auto* rowsPanel = new QWidget;
-    m_grid = new QGridLayout(rowsPanel);
-    m_grid->addWidget(heading(QStringLiteral("Sarake"), rowsPanel), 0, 0);
-    m_grid->addWidget(heading(QStringLiteral("Sisältö"), rowsPanel), 0, 1);
-    m_grid->addWidget(heading(QStringLiteral("Tuo kenttään"), rowsPanel), 0, 2);
-    m_grid->setColumnStretch(1, 1);
-    auto* scroll = new QScrollArea(this);
-    scroll->setObjectName(QStringLiteral("scrSarakkeet"));
-    scroll->setWidgetResizable(true);
-    scroll->setWidget(rowsPanel);
-    addRow(0);
-    m_grid->setRowStretch(1000, 1);
-
-    auto* fileLine = new QHBoxLayout;
-    fileLine->addWidget(new QLabel(QStringLiteral("Tiedosto:"), this));
-    fileLine->addWidget(lblFilename, 1);
-    auto* layout = new QVBoxLayout(this);
-    layout->setMenuBar(menuBar);
-    layout->addLayout(fileLine);
-    layout->addWidget(lblMessage);
-    layout->addWidget(prgTuonti);
-    layout->addWidget(scroll, 1);
-    resize(640, 420);
+    layout()->setMenuBar(menuBar);
+    ui->prgTuonti->hide();
+    ui->rowsGrid->setRowStretch(MemberImportFile::MaxColumns + 2, 1);
 
     CreateRows(0);
     connect(mOpen, &QAction::triggered, this, &frmImportData::mOpen_Click);
@@ -101,9 +59,11 @@ frmImportData::frmImportData(QWidget* parent) : QWidget(parent, Qt::Window)
     RestoreFormPlacement(this);
 }
 
+frmImportData::~frmImportData() = default;
+
 void frmImportData::addRow(int i)
 {
-    QWidget* panel = m_grid->parentWidget();
+    QWidget* panel = ui->rowsPanel;
     ColumnRow row;
     row.label = new QLabel(QStringLiteral("%1.").arg(i + 1), panel);
     row.label->setObjectName(QStringLiteral("lblSarake_%1").arg(i));
@@ -113,32 +73,27 @@ void frmImportData::addRow(int i)
     row.preview->setFixedHeight(kPreviewHeight);
     row.field = new QComboBox(panel);
     row.field->setObjectName(QStringLiteral("cmbKentta_%1").arg(i));
-    m_grid->addWidget(row.label, i + 1, 0);
-    m_grid->addWidget(row.preview, i + 1, 1);
-    m_grid->addWidget(row.field, i + 1, 2, Qt::AlignTop);
-    // The layout would show them only on its next turn of the event loop.
-    for (QWidget* w : {static_cast<QWidget*>(row.label), static_cast<QWidget*>(row.preview),
-                       static_cast<QWidget*>(row.field)})
-        w->setVisible(true);
+    ui->rowsGrid->addWidget(row.label, i + 1, 0);
+    ui->rowsGrid->addWidget(row.preview, i + 1, 1);
+    ui->rowsGrid->addWidget(row.field, i + 1, 2, Qt::AlignTop);
     m_rows.push_back(row);
 }
 
 void frmImportData::CreateRows(int lastIndex)
 {
+    // The rows are made with the panel hidden and shown with it at once: one layout pass, not one
+    // per control.
+    ui->rowsPanel->hide();
     for (int i = int(m_rows.size()); i <= lastIndex; ++i)
         addRow(i);
+    const QStringList& entries = MemberImportFields::entries();
     for (const ColumnRow& row : m_rows) {
         row.field->clear();
-        const QStringList& entries = MemberImportFields::entries();
         for (int code = 0; code < entries.size(); ++code)
             row.field->addItem(entries[code], code);
         row.field->setCurrentIndex(0);
     }
-}
-
-void frmImportData::FillLstTiedot(int index, const QString& text)
-{
-    lstTiedot(index)->addItem(text);
+    ui->rowsPanel->show();
 }
 
 void frmImportData::RemoveRows()
@@ -176,13 +131,13 @@ void frmImportData::mOpen_Click()
     request.filter = AllFilesFilter();
     const auto path = Prompter::instance().openFile(request);
     if (!path || path->isEmpty()) {
-        lblFilename->clear();
+        ui->lblFilename->clear();
         return;
     }
     RemoveRows();
     CreateRows(0);
-    lblMessage->clear();
-    lblFilename->setText(QDir::toNativeSeparators(*path));
+    ui->lblMessage->clear();
+    ui->lblFilename->setText(QDir::toNativeSeparators(*path));
     OpenImportFile(*path);
 }
 
@@ -193,15 +148,17 @@ void frmImportData::OpenImportFile(const QString& path)
     const auto file = MemberImportFile::open(path, m_format, &error);
     if (!file) {
         // A file that cannot be read or split is not left open for the import.
-        lblFilename->clear();
+        ui->lblFilename->clear();
         ShowInfo(error);
         return;
     }
     CreateRows(file->columnCount() - 1);
     for (const QStringList& line : file->preview())
         for (int j = 0; j < line.size(); ++j)
-            FillLstTiedot(j, line[j]);
-    lblMessage->setText(MemberImportFile::lineCountMessage(file->lineCount()));
+            m_rows[std::size_t(j)].preview->addItem(line[j]);
+    ui->lblMessage->setText(MemberImportFile::lineCountMessage(file->lineCount()));
+    if (const QString capped = file->columnCapMessage(); !capped.isEmpty())
+        ShowInfo(capped);
 }
 
 void frmImportData::setBusy(bool busy)
@@ -211,18 +168,18 @@ void frmImportData::setBusy(bool busy)
         a->setEnabled(!busy);
     for (const ColumnRow& row : m_rows)
         row.field->setEnabled(!busy);
-    prgTuonti->setVisible(busy);
+    ui->prgTuonti->setVisible(busy);
 }
 
 void frmImportData::mImport_Click()
 {
-    if (lblFilename->text().isEmpty()) {
+    if (ui->lblFilename->text().isEmpty()) {
         ShowInfo(QStringLiteral("Tuotavaa tiedostoa ei ole avattu."));
         return;
     }
     // The file is read again: what is imported is the file as it is now.
     QString error;
-    const auto file = MemberImportFile::open(QDir::fromNativeSeparators(lblFilename->text()), m_format, &error);
+    const auto file = MemberImportFile::open(QDir::fromNativeSeparators(ui->lblFilename->text()), m_format, &error);
     if (!file) {
         ShowInfo(error);
         return;
@@ -237,10 +194,10 @@ void frmImportData::mImport_Click()
         cMouseCursor busy;
         busy.SetCursor(this, BusyPointer);
         setBusy(true);
-        prgTuonti->setRange(0, std::max(1, file->lineCount()));
-        prgTuonti->setValue(0);
+        ui->prgTuonti->setRange(0, std::max(1, file->lineCount()));
+        ui->prgTuonti->setValue(0);
         result = MemberImport::run(db, *file, codes, [this](int done, int) {
-            prgTuonti->setValue(done);
+            ui->prgTuonti->setValue(done);
             if (done % 50 == 0)
                 QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         });
@@ -255,8 +212,9 @@ void frmImportData::mImport_Click()
     }
     if (result.imported > 0)
         MemberEvents::membersChanged();
-    lblMessage->setText(QStringLiteral("Tietokantaan lisättiin %1 jäsentä.").arg(result.imported));
-    ShowInfo(QStringLiteral("Tietojen tuonti valmis."));
+    const QString summary = result.summary();
+    ui->lblMessage->setText(summary);
+    ShowInfo(QStringLiteral("Tietojen tuonti valmis.\n") + summary);
 }
 
 void frmImportData::closeEvent(QCloseEvent* event)

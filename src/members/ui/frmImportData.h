@@ -4,14 +4,17 @@
 
 #include <QWidget>
 
+#include <memory>
 #include <vector>
 
 class QAction;
 class QComboBox;
-class QGridLayout;
 class QLabel;
 class QListWidget;
-class QProgressBar;
+
+namespace Ui {
+class frmImportData;
+}
 
 namespace tikkeli {
 
@@ -19,28 +22,16 @@ class frmSeparators;
 
 // "Tikkeli - Ulkoisten tietojen tuonti": adds members from a delimited text file. The user opens a
 // file, chooses its separators, sees its first lines column by column, chooses each column's member
-// field and imports. Open modeless: FormRegistry::open<frmImportData>(...).
+// field and imports. Open modeless: FormRegistry::open<frmImportData>(...). Layout in
+// frmImportData.ui; the column rows (lblSarake_i, lstTiedot_i, cmbKentta_i) are made per file.
 class frmImportData : public QWidget {
     Q_OBJECT
 public:
     explicit frmImportData(QWidget* parent = nullptr);
+    ~frmImportData() override;
 
-    QAction* mOpen;
-    QAction* mImport;
-    QAction* mClose;
-    QLabel* lblFilename;
-    QLabel* lblMessage;
-    QProgressBar* prgTuonti;
-
-    // The column rows: row i shows column i+1 of the file.
-    QLabel* lblSarake(int i) const { return m_rows.at(size_t(i)).label; }
-    QListWidget* lstTiedot(int i) const { return m_rows.at(size_t(i)).preview; }
-    QComboBox* cmbKentta(int i) const { return m_rows.at(size_t(i)).field; }
+    // The rows of columns 1..lastColumnIndex()+1 of the file.
     int lastColumnIndex() const { return int(m_rows.size()) - 1; }
-
-    // Makes the column rows 1..lastIndex (row 0 always exists) and fills every row's field choice.
-    void CreateRows(int lastIndex);
-    void FillLstTiedot(int index, const QString& text);
 
     // The file's separators as chosen when it was opened.
     const MemberImportFormat& format() const { return m_format; }
@@ -57,6 +48,8 @@ private:
         QComboBox* field = nullptr;
     };
 
+    // Makes the column rows 1..lastIndex (row 0 always exists) and fills every row's field choice.
+    void CreateRows(int lastIndex);
     void mOpen_Click();
     void mImport_Click();
     void RemoveRows();
@@ -65,8 +58,11 @@ private:
     void addRow(int i);
     void setBusy(bool busy);
 
+    std::unique_ptr<Ui::frmImportData> ui;
+    QAction* mOpen = nullptr;
+    QAction* mImport = nullptr;
+    QAction* mClose = nullptr;
     std::vector<ColumnRow> m_rows;
-    QGridLayout* m_grid = nullptr;
     frmSeparators* m_separators = nullptr;
     MemberImportFormat m_format;
     bool m_busy = false;

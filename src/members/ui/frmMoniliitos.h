@@ -3,19 +3,16 @@
 #include "db/Database.h"
 
 #include <QWidget>
-#include <functional>
+#include <memory>
 
-class QCheckBox;
-class QLabel;
-class QLineEdit;
-class QListWidget;
-class QPlainTextEdit;
-class QPushButton;
+namespace Ui {
+class frmMoniliitos;
+}
 
 namespace tikkeli {
 
 // "Tikkeli - Moniliitos": attaches one member feature with the same values to the marked members.
-// Opened modeless from the member window: frmMoniliitos::open().
+// Opened modeless from the member window: frmMoniliitos::open(). Layout in frmMoniliitos.ui.
 class frmMoniliitos : public QWidget {
     Q_OBJECT
 public:
@@ -33,35 +30,16 @@ public:
     void valitseOminaisuus();
     void lisaaValituille();
 
-    QListWidget* lstJR;
-    QPushButton* cValitseKaikki;
-    QPushButton* cEiValintoja;
-    QListWidget* lstAllPt;
-    QLabel* lblKuvaus;
-    QLabel* lKuvaus;
-    QLabel* lblDate;
-    QLabel* lblLong;
-    QLabel* lblCurrency;
-    QLabel* lblMemo;
-    QLineEdit* tDate;
-    QLineEdit* tLong;
-    QLineEdit* tCurrency;
-    QPlainTextEdit* tMemo;
-    QCheckBox* chkEstaToistot;
-    QPushButton* cLisaa;
-    QPushButton* cSulje;
-
 protected:
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void buildUi();
     void load();
     void FillMemberList();
     void FillFeatureList();
     void resetValueInputs();
 
+    std::unique_ptr<Ui::frmMoniliitos> ui;
     Database m_db;
 };
 

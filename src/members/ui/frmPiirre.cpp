@@ -1,5 +1,7 @@
 #include "members/ui/frmPiirre.h"
 
+#include "ui_frmPiirre.h"
+
 #include "base/ErrorHandling.h"
 #include "base/NullConversions.h"
 #include "base/Prompter.h"
@@ -7,21 +9,18 @@
 #include "db/DbError.h"
 #include "members/FeatureCatalogue.h"
 #include "members/FeatureEvents.h"
-#include "members/ui/FeatureValueBoxes.h"
+#include "members/ui/FeatureValueEditor.h"
+#include "members/ui/SelectAllOnFocus.h"
+#include "printing/ReportError.h"
 #include "printing/ui/ReportPrinting.h"
 #include "base/SharedState.h"
 #include "settings/ui/FormPlacement.h"
 
 #include <QAction>
-#include <QBoxLayout>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QFormLayout>
-#include <QGridLayout>
-#include <QGroupBox>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -29,6 +28,7 @@
 #include <QRadioButton>
 #include <QTimer>
 #include <QTreeWidget>
+#include <tuple>
 
 namespace tikkeli {
 
@@ -66,20 +66,21 @@ enum NavigateTo { First, Previous, Next, Last };
 } // namespace
 
 frmPiirre::frmPiirre(QWidget* parent)
-    : QWidget(parent, Qt::Window)
+    : QWidget(parent, Qt::Window), ui(std::make_unique<Ui::frmPiirre>())
 {
-    setObjectName(QStringLiteral("frmPiirre"));
-    setWindowTitle(QStringLiteral("Tikkeli - Ominaisuudet"));
-    buildUi();
+    ui->setupUi(this);
+    // The object name keeps its "ä", which a C++ member name in the layout file cannot carry.
+    ui->cEnsimmainen->setObjectName(QStringLiteral("cEnsimmäinen"));
+    buildMenu();
+    connectControls();
     RestoreFormPlacement(this);
     load();
 }
 
 frmPiirre::~frmPiirre() = default;
 
-void frmPiirre::buildUi()
+void frmPiirre::buildMenu()
 {
-    auto* layout = new QVBoxLayout(this);
     auto* menuBar = new QMenuBar(this);
     const auto action = [this](QMenu* menu, const char* name, const QString& caption, const QKeySequence& key = {}) {
         QAction* a = menu->addAction(caption);
@@ -109,105 +110,38 @@ void frmPiirre::buildUi()
     QMenu* mRaportit = menuBar->addMenu(QStringLiteral("&Raportit"));
     mRaportit->setObjectName(QStringLiteral("mRaportit"));
     mRapLuettelo = action(mRaportit, "mRapLuettelo", QStringLiteral("Luettelo ominaisuuksista"));
-    layout->setMenuBar(menuBar);
+    layout()->setMenuBar(menuBar);
+}
 
-    auto* body = new QHBoxLayout;
-    layout->addLayout(body, 1);
-    tvwPiirteet = new QTreeWidget(this);
-    tvwPiirteet->setObjectName(QStringLiteral("tvwPiirteet"));
-    tvwPiirteet->setHeaderHidden(true);
-    tvwPiirteet->installEventFilter(this);
-    body->addWidget(tvwPiirteet, 1);
-
-    auto* card = new QVBoxLayout;
-    body->addLayout(card, 2);
-    auto* perustiedot = new QGroupBox(QStringLiteral("Perustiedot"), this);
-    auto* basic = new QFormLayout(perustiedot);
-    tNimi = new QLineEdit(this);
-    tNimi->setObjectName(QStringLiteral("tNimi"));
-    tNimi->setMaxLength(50);
-    basic->addRow(QStringLiteral("Nimi:"), tNimi);
-    tKuvaus = new QPlainTextEdit(this);
-    tKuvaus->setObjectName(QStringLiteral("tKuvaus"));
-    basic->addRow(QStringLiteral("Kuvaus:"), tKuvaus);
-    auto* typeRow = new QHBoxLayout;
-    auto* typeGroup = new QButtonGroup(this);
-    const QString typeCaptions[] = {{}, QStringLiteral("Jäsenrekisteri"), QStringLiteral("Maanvuokraus")};
-    for (int i = 1; i <= 2; ++i) {
-        optType[std::size_t(i)] = new QRadioButton(typeCaptions[i], this);
-        optType[std::size_t(i)]->setObjectName(QStringLiteral("optType%1").arg(i));
-        typeGroup->addButton(optType[std::size_t(i)], i);
-        typeRow->addWidget(optType[std::size_t(i)]);
-        connect(optType[std::size_t(i)], &QRadioButton::clicked, this, [this, i] { typeClicked(i); });
-    }
-    basic->addRow(QStringLiteral("Tyyppi:"), typeRow);
-    card->addWidget(perustiedot);
-
-    auto* oletusarvot = new QGroupBox(QStringLiteral("Oletusarvot"), this);
-    auto* defaults = new QGridLayout(oletusarvot);
-    const auto kind = [&](QCheckBox*& box, const char* name, const QString& caption, QWidget* value, int row) {
-        box = new QCheckBox(caption, this);
-        box->setObjectName(QString::fromLatin1(name));
-        defaults->addWidget(box, row, 0, Qt::AlignTop);
-        defaults->addWidget(value, row, 1);
-    };
-    const auto lineEdit = [this](const char* name) {
-        auto* e = new QLineEdit(this);
-        e->setObjectName(QString::fromLatin1(name));
-        return e;
-    };
-    tDate = lineEdit("tDate");
-    tLong = lineEdit("tLong");
-    tCurrency = lineEdit("tCurrency");
-    tMemo = new QPlainTextEdit(this);
-    tMemo->setObjectName(QStringLiteral("tMemo"));
-    // Tab leaves the multi-line boxes as it leaves the others.
-    tKuvaus->setTabChangesFocus(true);
-    tMemo->setTabChangesFocus(true);
-    kind(chkDate, "chkDate", QStringLiteral("Päivämäärä:"), tDate, 0);
-    kind(chkLong, "chkLong", QStringLiteral("Luku:"), tLong, 1);
-    kind(chkCurrency, "chkCurrency", QStringLiteral("Arvo:"), tCurrency, 2);
-    kind(chkMemo, "chkMemo", QStringLiteral("Muistio:"), tMemo, 3);
-    card->addWidget(oletusarvot, 1);
-    // The value boxes were made before their check boxes: Tab goes from each check box to its box.
-    QWidget* chain[] = {tNimi, tKuvaus, optType[1], optType[2], chkDate, tDate, chkLong, tLong,
-                        chkCurrency, tCurrency, chkMemo, tMemo};
+void frmPiirre::connectControls()
+{
+    ui->oletukset->setCaptions(FeatureValueEditor::Captions::CheckBoxes);
+    ui->typeGroup->setId(ui->optType1, 1);
+    ui->typeGroup->setId(ui->optType2, 2);
+    connect(ui->optType1, &QRadioButton::clicked, this, [this] { typeClicked(1); });
+    connect(ui->optType2, &QRadioButton::clicked, this, [this] { typeClicked(2); });
+    using Kind = FeatureValueText::Kind;
+    // From the type options Tab goes on through each kind's check box and its value box.
+    QWidget* chain[] = {ui->tNimi, ui->tKuvaus, ui->optType1, ui->optType2,
+                        ui->oletukset->kindBox(Kind::Date), ui->oletukset->valueBox(Kind::Date),
+                        ui->oletukset->kindBox(Kind::Long), ui->oletukset->valueBox(Kind::Long),
+                        ui->oletukset->kindBox(Kind::Currency), ui->oletukset->valueBox(Kind::Currency),
+                        ui->oletukset->kindBox(Kind::Memo), ui->oletukset->valueBox(Kind::Memo)};
     for (std::size_t i = 1; i < std::size(chain); ++i)
         setTabOrder(chain[i - 1], chain[i]);
-    connect(chkDate, &QCheckBox::clicked, this, [this] { kindClicked(chkDate, tDate, m_dateTouched); });
-    connect(chkLong, &QCheckBox::clicked, this, [this] { kindClicked(chkLong, tLong, m_longTouched); });
-    connect(chkCurrency, &QCheckBox::clicked, this,
-            [this] { kindClicked(chkCurrency, tCurrency, m_currencyTouched); });
-    connect(chkMemo, &QCheckBox::clicked, this, [this] { kindClicked(chkMemo, tMemo, m_memoTouched); });
-    for (QWidget* w : std::initializer_list<QWidget*>{tNimi, tKuvaus, tDate, tLong, tCurrency, tMemo})
+    connect(ui->oletukset, &FeatureValueEditor::kindToggled, this, &frmPiirre::kindClicked);
+    ui->tvwPiirteet->installEventFilter(this);
+    for (QWidget* w : std::initializer_list<QWidget*>{ui->tNimi, ui->tKuvaus, ui->oletukset->valueBox(Kind::Date),
+                                                      ui->oletukset->valueBox(Kind::Long),
+                                                      ui->oletukset->valueBox(Kind::Currency),
+                                                      ui->oletukset->valueBox(Kind::Memo)})
         w->installEventFilter(this);
-    connect(tNimi, &QLineEdit::textEdited, this, &frmPiirre::nameEdited);
-
-    auto* buttons = new QGridLayout;
-    const auto button = [this, buttons](QPushButton*& b, const char* name, const QString& caption,
-                                        const QString& tip, int row, int column) {
-        b = new QPushButton(caption, this);
-        b->setObjectName(QString::fromUtf8(name));
-        b->setToolTip(tip);
-        b->setFocusPolicy(Qt::TabFocus);
-        buttons->addWidget(b, row, column);
-    };
-    button(cUusi, "cUusi", QStringLiteral("Uusi"), QStringLiteral("Tee uusi ominaisuus [F2]"), 0, 0);
-    button(cTallenna, "cTallenna", QStringLiteral("Tallenna"), QStringLiteral("Tallenna näytöllä oleva ominaisuus [F3]"), 0, 1);
-    button(cPoista, "cPoista", QStringLiteral("Poista"), QStringLiteral("Poista näytössä oleva ominaisuus [F4]"), 0, 2);
-    button(cSelaa, "cSelaa", QStringLiteral("Selaa"), QStringLiteral("Selaa ominaisuusluetteloa [F5]"), 0, 3);
-    button(cPeru, "cPeru", QStringLiteral("Peru"), QStringLiteral("Peru tekemäsi muutokset [Ctrl+Z]"), 0, 4);
-    button(cEnsimmainen, "cEnsimmäinen", QStringLiteral("Ensimm."), QStringLiteral("Siirry ensimmäiseen [Ctrl+A]"), 1, 0);
-    button(cEdellinen, "cEdellinen", QStringLiteral("Edel."), QStringLiteral("Siirry edelliseen [Ctrl+S]"), 1, 1);
-    button(cSeuraava, "cSeuraava", QStringLiteral("Seur."), QStringLiteral("Siirry seuraavaan [Ctrl+D]"), 1, 2);
-    button(cViimeinen, "cViimeinen", QStringLiteral("Viim."), {}, 1, 3);
-    button(cSulje, "cSulje", QStringLiteral("Sulje"), QStringLiteral("Sulje Ominaisuudet [Alt+F4]"), 1, 4);
-    layout->addLayout(buttons);
+    connect(ui->tNimi, &QLineEdit::textEdited, this, &frmPiirre::nameEdited);
 
     const std::pair<QPushButton*, QAction*> pairs[] = {
-        {cUusi, mUusi}, {cTallenna, mTallenna}, {cPoista, mPoista}, {cSelaa, mSelaa}, {cPeru, mPeru},
-        {cEnsimmainen, mEnsimmainen}, {cEdellinen, mEdellinen}, {cSeuraava, mSeuraava}, {cViimeinen, mViimeinen},
-        {cSulje, mSulje},
+        {ui->cUusi, mUusi}, {ui->cTallenna, mTallenna}, {ui->cPoista, mPoista}, {ui->cSelaa, mSelaa},
+        {ui->cPeru, mPeru}, {ui->cEnsimmainen, mEnsimmainen}, {ui->cEdellinen, mEdellinen},
+        {ui->cSeuraava, mSeuraava}, {ui->cViimeinen, mViimeinen}, {ui->cSulje, mSulje},
     };
     for (const auto& [b, a] : pairs)
         connect(b, &QPushButton::clicked, a, &QAction::trigger);
@@ -223,7 +157,7 @@ void frmPiirre::buildUi()
     connect(mSulje, &QAction::triggered, this, &QWidget::close);
     connect(mSiivoaVanhatOminaisuudet, &QAction::triggered, this, &frmPiirre::siivoaVanhatOminaisuudet);
     connect(mRapLuettelo, &QAction::triggered, this, &frmPiirre::tulostaLuettelo);
-    connect(tvwPiirteet, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* node) { valitseSolmu(node); });
+    connect(ui->tvwPiirteet, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* node) { valitseSolmu(node); });
 }
 
 void frmPiirre::load()
@@ -269,20 +203,15 @@ bool frmPiirre::eventFilter(QObject* watched, QEvent* event)
         break;
     case QEvent::KeyPress: {
         const auto* key = static_cast<QKeyEvent*>(event);
-        if (watched == tvwPiirteet && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
-            valitseSolmu(tvwPiirteet->currentItem());
+        if (watched == ui->tvwPiirteet && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+            valitseSolmu(ui->tvwPiirteet->currentItem());
             return true;
         }
         break;
     }
     case QEvent::FocusIn:
-        SelectAllOnFocus(watched, event);
-        break;
-    case QEvent::FocusOut:
-        if (watched == tLong || watched == tCurrency)
-            CheckNumberOnLeave(static_cast<QLineEdit*>(watched), false);
-        else if (watched == tDate)
-            CheckDateOnLeave(tDate, false);
+        if (watched == ui->tNimi || watched == ui->tKuvaus)
+            SelectAllOnFocus(watched, event);
         break;
     default:
         break;
@@ -301,10 +230,10 @@ void frmPiirre::UpdateFeatureCaption()
 
 void frmPiirre::FillFeatureTree()
 {
-    tvwPiirteet->clear();
+    ui->tvwPiirteet->clear();
     const QString roots[] = {QStringLiteral("Jäsenrekisteri"), QStringLiteral("Maanvuokrasopimukset")};
     for (int type = 1; type <= 2; ++type) {
-        auto* root = new QTreeWidgetItem(tvwPiirteet, {roots[type - 1]});
+        auto* root = new QTreeWidgetItem(ui->tvwPiirteet, {roots[type - 1]});
         for (const FeatureLetterGroup& group : m_catalogue->treeGroups(type)) {
             auto* letter = new QTreeWidgetItem(root, {group.letter});
             for (const FeatureTreeEntry& entry : group.entries) {
@@ -330,35 +259,35 @@ void frmPiirre::showCurrent()
     if (!m_catalogue)
         return;
     const FeatureDefinitionView v = m_catalogue->current();
-    tNimi->setText(v.nimi);
-    tKuvaus->setPlainText(v.kuvaus);
-    tMemo->setPlainText(v.memo);
-    tDate->setText(v.date);
-    tLong->setText(v.longValue);
-    tCurrency->setText(v.currency);
-    if (v.type == 1 || v.type == 2)
-        optType[std::size_t(v.type)]->setChecked(true);
-    const std::tuple<QCheckBox*, QWidget*, std::optional<bool>> kinds[] = {
-        {chkDate, tDate, v.enabledDate}, {chkLong, tLong, v.enabledLong},
-        {chkCurrency, tCurrency, v.enabledCurrency}, {chkMemo, tMemo, v.enabledMemo}};
-    for (const auto& [box, value, enabled] : kinds) {
-        if (!enabled)
-            continue;
-        box->setChecked(*enabled);
-        value->setEnabled(*enabled);
+    using Kind = FeatureValueText::Kind;
+    ui->tNimi->setText(v.nimi);
+    ui->tKuvaus->setPlainText(v.kuvaus);
+    const std::tuple<Kind, const QString&, std::optional<bool>> kinds[] = {
+        {Kind::Date, v.date, v.enabledDate}, {Kind::Long, v.longValue, v.enabledLong},
+        {Kind::Currency, v.currency, v.enabledCurrency}, {Kind::Memo, v.memo, v.enabledMemo}};
+    for (const auto& [kind, text, enabled] : kinds) {
+        // A Null flag leaves the check box as it was; the stored default is shown either way.
+        if (enabled)
+            ui->oletukset->setOffered(kind, *enabled);
+        ui->oletukset->setText(kind, text);
     }
+    if (v.type == 1)
+        ui->optType1->setChecked(true);
+    else if (v.type == 2)
+        ui->optType2->setChecked(true);
 }
 
 FeatureDefinitionInput frmPiirre::collect() const
 {
+    using Kind = FeatureValueText::Kind;
     FeatureDefinitionInput in;
-    in.nimi = tNimi->text();
-    in.kuvaus = tKuvaus->toPlainText();
-    in.memo = tMemo->toPlainText();
-    in.date = tDate->text();
-    in.longValue = tLong->text();
-    in.currency = tCurrency->text();
-    in.type = optType[1]->isChecked() ? 1 : optType[2]->isChecked() ? 2 : 0;
+    in.nimi = ui->tNimi->text();
+    in.kuvaus = ui->tKuvaus->toPlainText();
+    in.memo = ui->oletukset->text(Kind::Memo);
+    in.date = ui->oletukset->text(Kind::Date);
+    in.longValue = ui->oletukset->text(Kind::Long);
+    in.currency = ui->oletukset->text(Kind::Currency);
+    in.type = ui->optType1->isChecked() ? 1 : ui->optType2->isChecked() ? 2 : 0;
     in.enabledDate = m_dateTouched;
     in.enabledLong = m_longTouched;
     in.enabledCurrency = m_currencyTouched;
@@ -375,7 +304,7 @@ bool frmPiirre::writeCurrent()
         const std::optional<qint64> before = m_catalogue->currentId();
         const FeatureDefinitionView stored = m_catalogue->current();
         refused = m_catalogue->write(collect());
-        if (!refused && (!before || stored.nimi != tNimi->text() || stored.type != collect().type))
+        if (!refused && (!before || stored.nimi != ui->tNimi->text() || stored.type != collect().type))
             FeatureEvents::definitionsChanged();
     } catch (const DbException& e) {
         refused = e.description();
@@ -398,7 +327,7 @@ void frmPiirre::uusi()
     m_catalogue->startNew();
     showCurrent();
     UpdateFeatureCaption();
-    tNimi->setFocus();
+    ui->tNimi->setFocus();
 }
 
 bool frmPiirre::tallenna()
@@ -446,9 +375,9 @@ void frmPiirre::selaa()
     } catch (const DbException& e) {
         ShowWarning(e.description());
     }
-    tvwPiirteet->setFocus();
-    if (!tvwPiirteet->currentItem() && tvwPiirteet->topLevelItemCount() > 0)
-        tvwPiirteet->setCurrentItem(tvwPiirteet->topLevelItem(0));
+    ui->tvwPiirteet->setFocus();
+    if (!ui->tvwPiirteet->currentItem() && ui->tvwPiirteet->topLevelItemCount() > 0)
+        ui->tvwPiirteet->setCurrentItem(ui->tvwPiirteet->topLevelItem(0));
     UpdateFeatureCaption();
 }
 
@@ -489,7 +418,7 @@ void frmPiirre::poista()
         return;
     }
     const QString key = FeatureCatalogue::treeKey(*id);
-    for (QTreeWidgetItemIterator it(tvwPiirteet); *it; ++it)
+    for (QTreeWidgetItemIterator it(ui->tvwPiirteet); *it; ++it)
         if ((*it)->data(0, KeyRole).toString() == key) {
             delete *it;
             break;
@@ -522,21 +451,25 @@ void frmPiirre::tulostaLuettelo()
     ReportingErrors(QStringLiteral("Virhe: "), [] { PrintRaport(QStringLiteral("pilista.rpt"), {}); });
 }
 
-void frmPiirre::kindClicked(QCheckBox* box, QWidget* valueBox, std::optional<bool>& touched)
+std::optional<bool>& frmPiirre::touched(FeatureValueText::Kind kind)
+{
+    switch (kind) {
+    case FeatureValueText::Kind::Date: return m_dateTouched;
+    case FeatureValueText::Kind::Long: return m_longTouched;
+    case FeatureValueText::Kind::Currency: return m_currencyTouched;
+    case FeatureValueText::Kind::Memo: break;
+    }
+    return m_memoTouched;
+}
+
+void frmPiirre::kindClicked(FeatureValueText::Kind kind, bool on)
 {
     if (!m_catalogue || !m_catalogue->hasCurrent()) {
-        box->setChecked(!box->isChecked());
+        // Nothing to edit: the click is taken back (the box's text was empty already).
+        ui->oletukset->setOffered(kind, !on);
         return;
     }
-    const bool on = box->isChecked();
-    if (!on) {
-        if (auto* line = qobject_cast<QLineEdit*>(valueBox))
-            line->clear();
-        else if (auto* text = qobject_cast<QPlainTextEdit*>(valueBox))
-            text->clear();
-    }
-    valueBox->setEnabled(on);
-    touched = on;
+    touched(kind) = on;
 }
 
 void frmPiirre::typeClicked(int index)
@@ -545,7 +478,7 @@ void frmPiirre::typeClicked(int index)
         ShowNewFeatureHint();
         return;
     }
-    optType[std::size_t(index)]->setChecked(true);
+    (index == 1 ? ui->optType1 : ui->optType2)->setChecked(true);
 }
 
 void frmPiirre::nameEdited(const QString& text)
@@ -553,7 +486,4 @@ void frmPiirre::nameEdited(const QString& text)
     if (!text.isEmpty() && text.at(0).toUpper().unicode() < u'A')
         ShowInfo(QStringLiteral("Ominaisuuden nimen tulee alkaa kirjaimella."));
 }
-
-
-
 } // namespace tikkeli

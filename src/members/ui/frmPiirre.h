@@ -1,18 +1,17 @@
 #pragma once
 
+#include "members/FeatureValueText.h"
+
 #include <QWidget>
-#include <array>
 #include <memory>
 #include <optional>
 
 class QAction;
-class QCheckBox;
-class QLineEdit;
-class QPlainTextEdit;
-class QPushButton;
-class QRadioButton;
-class QTreeWidget;
 class QTreeWidgetItem;
+
+namespace Ui {
+class frmPiirre;
+}
 
 namespace tikkeli {
 
@@ -21,7 +20,8 @@ struct FeatureDefinitionInput;
 
 // "Ominaisuudet": the catalogue of feature definitions (table pi) of members and contracts. Edits
 // one definition at a time in table order and lists them all in a tree by type and initial.
-// Opened modeless from the main window: FormRegistry::open<frmPiirre>("frmPiirre").
+// Opened modeless from the main window: FormRegistry::open<frmPiirre>("frmPiirre"). Layout in
+// frmPiirre.ui; the menu and its keys are made here.
 class frmPiirre : public QWidget {
     Q_OBJECT
 public:
@@ -46,29 +46,13 @@ public:
     // A node of the tree chosen by click or Enter.
     void valitseSolmu(QTreeWidgetItem* node);
 
-    QLineEdit* tNimi;
-    QPlainTextEdit* tKuvaus;
-    std::array<QRadioButton*, 3> optType{};   // indexes 1 and 2
-    QCheckBox* chkDate;
-    QCheckBox* chkLong;
-    QCheckBox* chkCurrency;
-    QCheckBox* chkMemo;
-    QLineEdit* tDate;
-    QLineEdit* tLong;
-    QLineEdit* tCurrency;
-    QPlainTextEdit* tMemo;
-    QTreeWidget* tvwPiirteet;
-    QPushButton *cUusi, *cTallenna, *cPoista, *cSelaa, *cPeru, *cEnsimmainen, *cEdellinen, *cSeuraava,
-        *cViimeinen, *cSulje;
-    QAction *mUusi, *mTallenna, *mPoista, *mSelaa, *mPeru, *mEnsimmainen, *mEdellinen, *mSeuraava, *mViimeinen,
-        *mSulje, *mSiivoaVanhatOminaisuudet, *mRapLuettelo;
-
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void buildUi();
+    void buildMenu();
+    void connectControls();
     void load();
     void FillFeatureTree();
     void UpdateFeatureCaption();
@@ -79,10 +63,14 @@ private:
     // when the row could not be stored, and the command then stops.
     bool writeCurrent();
     void navigate(int where);
-    void kindClicked(QCheckBox* box, QWidget* valueBox, std::optional<bool>& touched);
+    void kindClicked(FeatureValueText::Kind kind, bool on);
+    std::optional<bool>& touched(FeatureValueText::Kind kind);
     void typeClicked(int index);
     void nameEdited(const QString& text);
 
+    std::unique_ptr<Ui::frmPiirre> ui;
+    QAction *mUusi, *mTallenna, *mPoista, *mSelaa, *mPeru, *mEnsimmainen, *mEdellinen, *mSeuraava, *mViimeinen,
+        *mSulje, *mSiivoaVanhatOminaisuudet, *mRapLuettelo;
     std::unique_ptr<FeatureCatalogue> m_catalogue;
     std::optional<bool> m_dateTouched, m_longTouched, m_currencyTouched, m_memoTouched;
 };

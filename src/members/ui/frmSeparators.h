@@ -1,24 +1,22 @@
 #pragma once
 
 #include <QDialog>
+#include <memory>
 
-class QComboBox;
-class QPushButton;
+namespace Ui {
+class frmSeparators;
+}
 
 namespace tikkeli {
 
 // "Tikkeli - Valitse erottimet": the field separator and the quote character of an import file.
 // Shown modally; the caller reads Separator, RemoveChars and Cancelled afterwards. The dialog is only
-// hidden after use, so it shows the last choices the next time.
+// hidden after use, so it shows the last choices the next time. Layout in frmSeparators.ui.
 class frmSeparators : public QDialog {
     Q_OBJECT
 public:
     explicit frmSeparators(QWidget* parent = nullptr);
-
-    QComboBox* cmbSeparator;
-    QComboBox* cmbRemoveChars;
-    QPushButton* cSeuraava;
-    QPushButton* cPeru;
+    ~frmSeparators() override;
 
     QString Separator;
     QString RemoveChars;
@@ -29,6 +27,8 @@ public:
 
 private:
     void cSeuraava_Click();
+
+    std::unique_ptr<Ui::frmSeparators> ui;
 };
 
 } // namespace tikkeli

@@ -157,10 +157,13 @@ void ReportPreview::print()
     QPrinter printer(QPrinter::HighResolution);
     if (!MainReport().PrinterName.isEmpty())
         printer.setPrinterName(MainReport().PrinterName);
+    ApplyPrinterSetup(printer);
+    const QPageLayout shown = printer.pageLayout();
     QPrintDialog dialog(&printer, this);
     dialog.setMinMax(1, std::max(1, int(m_doc->pages.size())));
     if (dialog.exec() != QDialog::Accepted)
         return;
+    RememberPrinterSetup(printer, shown);
     try {
         PrintDocument(*m_doc, printer);
     } catch (const ReportException& e) {

@@ -14,14 +14,44 @@
 
 namespace tikkeli {
 
+void RememberPrinterSetup(const QPrinter& printer, const QPageLayout& shown)
+{
+    MainReport().PrinterDriver = QString();
+    MainReport().PrinterName = printer.printerName();
+    MainReport().PrinterPort = printer.outputFileName();
+    PrinterSetupChoice& setup = PrinterSetup();
+    setup.outputFile = printer.outputFormat() == QPrinter::PdfFormat ? printer.outputFileName() : QString();
+    const QPageLayout chosen = printer.pageLayout();
+    if (setup.paper || !chosen.pageSize().isEquivalentTo(shown.pageSize()))
+        setup.paper = chosen.pageSize();
+    if (setup.orientation || chosen.orientation() != shown.orientation())
+        setup.orientation = chosen.orientation();
+}
+
+void ApplyPrinterSetup(QPrinter& printer)
+{
+    const PrinterSetupChoice& setup = PrinterSetup();
+    if (!setup.outputFile.isEmpty()) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(setup.outputFile);
+    }
+    if (setup.paper)
+        printer.setPageSize(*setup.paper);
+    if (setup.orientation)
+        printer.setPageOrientation(*setup.orientation);
+}
+
 void PrintDocument(const ReportDocument& doc, QPrinter& printer)
 {
     QSizeF portrait = doc.pageSize;
     if (doc.orientation == QPageLayout::Landscape)
         portrait.transpose();
+    const PrinterSetupChoice& setup = PrinterSetup();
+    const QPageSize paper = setup.paper && setup.paper->isValid()
+        ? *setup.paper
+        : QPageSize(portrait / ReportDefinition::PointsPerMm, QPageSize::Millimeter, QString(), QPageSize::FuzzyMatch);
     printer.setFullPage(true);
-    printer.setPageLayout(QPageLayout(QPageSize(portrait / ReportDefinition::PointsPerMm, QPageSize::Millimeter, QString(), QPageSize::FuzzyMatch),
-                                      doc.orientation, QMarginsF(0, 0, 0, 0)));
+    printer.setPageLayout(QPageLayout(paper, setup.orientation.value_or(doc.orientation), QMarginsF(0, 0, 0, 0)));
     printer.setDocName(doc.title.isEmpty() ? QStringLiteral("Tikkeli") : doc.title);
     // A printer that cannot make copies itself gets the pages as many times over.
     int copies = 1;
@@ -54,6 +84,7 @@ void InstallReportOutput()
         QPrinter printer(QPrinter::HighResolution);
         if (!engine.PrinterName.isEmpty())
             printer.setPrinterName(engine.PrinterName);
+        ApplyPrinterSetup(printer);
         printer.setCopyCount(std::max<int>(1, engine.CopiesToPrinter));
         PrintDocument(*doc, printer);
     });

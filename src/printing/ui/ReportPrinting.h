@@ -5,6 +5,7 @@
 #include <QString>
 #include <memory>
 
+class QPageLayout;
 class QPrinter;
 
 namespace tikkeli {
@@ -17,8 +18,16 @@ void PrintRaport(const QString& file, const QString& selection);
 // Lets MainReport() show its pages in the preview window and send them to the printer.
 void InstallReportOutput();
 
-// Prints the pages on a printer set up by the caller (name, copies); sets the page size,
-// orientation and full-page mode. Throws ReportException 20544 when the printer refuses.
+// Prints the pages on a printer set up by the caller (name, copies); sets the page size and
+// orientation (the report's own, or those of the printer setup) and full-page mode. Throws
+// ReportException 20544 when the printer refuses.
 void PrintDocument(const ReportDocument& doc, QPrinter& printer);
+
+// Keeps what a print dialog chose (printer, print to file, paper, orientation) for every later
+// print. shown: the page layout the dialog opened with; a paper or orientation the user left as
+// it was shown is no choice, and the report's own stays.
+void RememberPrinterSetup(const QPrinter& printer, const QPageLayout& shown);
+// Points a printer at the earlier choices: the PDF file, the paper and the orientation.
+void ApplyPrinterSetup(QPrinter& printer);
 
 } // namespace tikkeli

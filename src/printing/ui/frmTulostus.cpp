@@ -127,13 +127,14 @@ void frmTulostus::printerSetup()
         QPrinter printer;
         if (!MainReport().PrinterName.isEmpty())
             printer.setPrinterName(MainReport().PrinterName);
+        // The dialog opens with the earlier choices.
+        ApplyPrinterSetup(printer);
+        const QPageLayout shown = printer.pageLayout();
         QPrintDialog dialog(&printer, this);
         dialog.setWindowTitle(QStringLiteral("Tikkeli - Tulostin"));
         if (dialog.exec() != QDialog::Accepted)
             return;
-        MainReport().PrinterDriver = QString();
-        MainReport().PrinterName = printer.printerName();
-        MainReport().PrinterPort = printer.outputFileName();
+        RememberPrinterSetup(printer, shown);
     });
 }
 

@@ -6,13 +6,11 @@
 #include <functional>
 #include <memory>
 
-class QAction;
-class QCheckBox;
-class QComboBox;
 class QLineEdit;
-class QProgressBar;
-class QPushButton;
-class QTabWidget;
+
+namespace Ui {
+class frmAsetukset;
+}
 
 namespace tikkeli {
 
@@ -44,6 +42,7 @@ public:
     bool saveSettings();
     void undo();
     void chooseDatabase();
+    void chooseBackupFolder();
     void queryMailServer();
     void openAnimalCatalogue();
     void createNewDatabase();
@@ -54,15 +53,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void buildUi();
-    QWidget* buildClubTab();
-    QWidget* buildContactTab();
-    QWidget* buildPrintTab();
-    QWidget* buildProgramTab();
-    QWidget* buildInternetTab();
-    QWidget* buildTextsTab();
-    QLineEdit* lineEdit(const char* name, const QString& toolTip = {});
-    QCheckBox* checkBox(const char* name, const QString& text);
+    void setUpControls();
     void wireChanges();
 
     void load();
@@ -76,28 +67,9 @@ private:
     void focusControl(const QString& name);
     void setCommandsEnabled(bool on);
 
-    QTabWidget* TabStrip1 = nullptr;
-    QProgressBar* pBar1 = nullptr;
-    QPushButton* cTallenna = nullptr;
-    QPushButton* cPeru = nullptr;
-    QPushButton* cSulje = nullptr;
-    QPushButton* cElaimet = nullptr;
-    QPushButton* cTietokantavalita = nullptr;
-    QPushButton* cMXQuery = nullptr;
-    QComboBox* cmbFonts = nullptr;
-    QComboBox* cmbFonttiKoko = nullptr;
-    QLineEdit* tVarmistus = nullptr;
-    QLineEdit* tTietokanta = nullptr;
-    QLineEdit* tEmail = nullptr;
-    QLineEdit* tSMTP = nullptr;
-    QLineEdit* tMuistutusAlkuteksti = nullptr;
-    QLineEdit* tMuistutusLopputeksti = nullptr;
-    QAction* mElaimet = nullptr;
-    QAction* mTallenna = nullptr;
-    QAction* mPeru = nullptr;
-    QAction* mSulje = nullptr;
-    QAction* mUusiTietokanta = nullptr;
-
+    std::unique_ptr<Ui::frmAsetukset> m_ui;
+    // The fields as last loaded or saved: the save writes a counter only when its box differs.
+    SettingsForm m_loaded;
     bool m_settingsChanged = false;
     bool m_saved = false;
     bool m_unloading = false;

@@ -22,10 +22,22 @@
 #include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
+#include <stdexcept>
+#include <string>
 
 using namespace tikkeli;
 
 namespace {
+
+// A control of a window by its name; a missing one fails the test instead of crashing it.
+template <typename T>
+T* need(QObject* window, const char* name)
+{
+    auto* c = window ? window->findChild<T*>(QString::fromLatin1(name)) : nullptr;
+    if (!c)
+        throw std::runtime_error(std::string("no control ") + name);
+    return c;
+}
 
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -79,24 +91,24 @@ TEST_F(MainWindowTest, ButtonsAndMenusAreAllThereDisabledUntilTheirWindowsArrive
         ASSERT_TRUE(b) << name;
         EXPECT_FALSE(b->isEnabled()) << name;
     }
-    EXPECT_TRUE(w.cSulje->isEnabled());
-    EXPECT_EQ(w.cSulje->toolTip(), QStringLiteral("Sulje Tikkeli [Alt+F4]"));
-    EXPECT_TRUE(w.cAbout->isEnabled());
+    EXPECT_TRUE(need<QPushButton>(&w, "cSulje")->isEnabled());
+    EXPECT_EQ(need<QPushButton>(&w, "cSulje")->toolTip(), QStringLiteral("Sulje Tikkeli [Alt+F4]"));
+    EXPECT_TRUE(need<QToolButton>(&w, "cAbout")->isEnabled());
 
     QStringList fileMenu;
-    for (QAction* a : w.mTiedosto->actions())
+    for (QAction* a : need<QMenu>(&w, "mTiedosto")->actions())
         fileMenu << (a->menu() ? a->menu()->objectName() : a->objectName());
     EXPECT_EQ(fileMenu, (QStringList{"mMaanvuokrasopimukset", "mJasenrekisteri", "mKartta", "mJasenmaksut",
                                      "mJasenmaksujenluonti", "mPiirteet", "l1", "mAsetukset", "viiva2", "mEuroMuunnos",
                                      "mPalautaEuroMuunnos", "viiva3", "mKopioTikku", "mVarmistusKansioon", "l2",
                                      "mLopetus"}));
     QStringList dbMenu;
-    for (QAction* a : w.mTietokanta->actions())
+    for (QAction* a : need<QMenu>(&w, "mTietokanta")->actions())
         dbMenu << a->objectName();
     EXPECT_EQ(dbMenu, (QStringList{"mPerustaTietokanta", "mTuoCSVTiedot", "m4", "mService", "m5", "mMuokkaaTietokantaa",
                                    "mSuoritaSQLLause", "mKorjaaTietokanta"}));
-    EXPECT_EQ(w.mTiedosto->title(), QStringLiteral("&Tiedosto"));
-    EXPECT_EQ(w.mTietoja->text(), QStringLiteral("Tietoja"));
+    EXPECT_EQ(need<QMenu>(&w, "mTiedosto")->title(), QStringLiteral("&Tiedosto"));
+    EXPECT_EQ(need<QAction>(&w, "mTietoja")->text(), QStringLiteral("T&ietoja"));
     for (const char* hidden : {"mEuroMuunnos", "mPalautaEuroMuunnos", "viiva3"}) {
         EXPECT_FALSE(action(&w, QString::fromLatin1(hidden))->isVisible()) << hidden;
     }
@@ -114,23 +126,23 @@ TEST_F(MainWindowTest, OpenerFailuresShowTheirPrefixOrNothing)
     WindowOpeners::set(MainCommand::PaymentBook, [](QWidget*) { throw DbException(3051, QStringLiteral("lukittu")); });
     WindowOpeners::set(MainCommand::Contracts, [](QWidget*) { throw std::runtime_error("rikki"); });
     frmMain w;
-    EXPECT_TRUE(w.cJasenrekisteri->isEnabled());
-    EXPECT_FALSE(w.cKartta->isEnabled());
+    EXPECT_TRUE(need<QPushButton>(&w, "cJasenrekisteri")->isEnabled());
+    EXPECT_FALSE(need<QPushButton>(&w, "cKartta")->isEnabled());
     WindowOpeners::set(MainCommand::Map, [](QWidget*) {});
     WindowOpeners::set(MainCommand::EuroConversion, [](QWidget*) {});
     w.RefreshCommands();
-    EXPECT_TRUE(w.cKartta->isEnabled());
+    EXPECT_TRUE(need<QPushButton>(&w, "cKartta")->isEnabled());
     EXPECT_TRUE(action(&w, QStringLiteral("mKartta"))->isEnabled());
     EXPECT_FALSE(action(&w, QStringLiteral("mEuroMuunnos"))->isEnabled());
-    QTest::mouseClick(w.cJasenrekisteri, Qt::LeftButton);
+    QTest::mouseClick(need<QPushButton>(&w, "cJasenrekisteri"), Qt::LeftButton);
     EXPECT_EQ(prompter.messageTexts(),
               QStringList{QStringLiteral("Jäsenrekisteritoiminnon avaamisessa tapahtui virhe: 3024: Tiedostoa ei löydy.")});
     action(&w, QStringLiteral("mJasenrekisteri"))->trigger();
     EXPECT_EQ(prompter.messageTexts().size(), 2);
-    QTest::mouseClick(w.cJasenmaksut, Qt::LeftButton);
+    QTest::mouseClick(need<QPushButton>(&w, "cJasenmaksut"), Qt::LeftButton);
     action(&w, QStringLiteral("mJasenmaksut"))->trigger();
     EXPECT_EQ(prompter.messageTexts().size(), 2);
-    QTest::mouseClick(w.cVuokraus, Qt::LeftButton);
+    QTest::mouseClick(need<QPushButton>(&w, "cVuokraus"), Qt::LeftButton);
     EXPECT_EQ(prompter.messageTexts().last(), QStringLiteral("Maanvuokrasopimustoiminnon avaamisessa tapahtui virhe: rikki"));
 }
 
@@ -147,7 +159,7 @@ TEST_F(MainWindowTest, SecondClickBringsTheSameWindowForward)
     });
     frmMain w;
     EXPECT_FALSE(IsFormLoaded(QStringLiteral("frmPiirre")));
-    QTest::mouseClick(w.cOminaisuudet, Qt::LeftButton);
+    QTest::mouseClick(need<QPushButton>(&w, "cOminaisuudet"), Qt::LeftButton);
     action(&w, QStringLiteral("mPiirteet"))->trigger();
     EXPECT_EQ(made, 1);
     EXPECT_TRUE(IsFormLoaded(QStringLiteral("frmPiirre")));
@@ -155,7 +167,7 @@ TEST_F(MainWindowTest, SecondClickBringsTheSameWindowForward)
     FormRegistry::find(QStringLiteral("frmPiirre"))->close();
     EXPECT_FALSE(IsFormLoaded(QStringLiteral("frmPiirre")));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QTest::mouseClick(w.cOminaisuudet, Qt::LeftButton);
+    QTest::mouseClick(need<QPushButton>(&w, "cOminaisuudet"), Qt::LeftButton);
     EXPECT_EQ(made, 2);
 }
 
@@ -196,7 +208,7 @@ TEST_F(MainWindowTest, LoadSetsCaptionAndKeepsTheSizeFixed)
     frmMain w;
     ASSERT_TRUE(w.Load());
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Tikkeli - Erämiehet ry"));
-    EXPECT_FALSE(w.mPerustaTietokanta->isVisible());
+    EXPECT_FALSE(need<QAction>(&w, "mPerustaTietokanta")->isVisible());
     w.show();
     const QSize fixed = w.size();
     EXPECT_EQ(fixed.width(), 10470 * w.logicalDpiX() / 1440);
@@ -237,7 +249,7 @@ TEST_F(MainWindowTest, SampleDatabaseOffersTheChooser)
         ASSERT_TRUE(keep.Load());
         EXPECT_EQ(asked, 1);
         keep.show();
-        EXPECT_TRUE(keep.mPerustaTietokanta->isVisible());
+        EXPECT_TRUE(need<QAction>(&keep, "mPerustaTietokanta")->isVisible());
     }
     {
         // Own database, then Cancel in the name box: the sample stays, the menu entry goes.
@@ -246,7 +258,7 @@ TEST_F(MainWindowTest, SampleDatabaseOffersTheChooser)
         prompter.answerText(std::nullopt);
         ASSERT_TRUE(cancel.Load());
         cancel.show();
-        EXPECT_FALSE(cancel.mPerustaTietokanta->isVisible());
+        EXPECT_FALSE(need<QAction>(&cancel, "mPerustaTietokanta")->isVisible());
         EXPECT_TRUE(IsDemoDatabase(State().DatabasePath));
     }
 }
@@ -258,7 +270,8 @@ TEST_F(MainWindowTest, ChooserFoundsTheClubsOwnDatabaseAndEnds)
     QTimer::singleShot(0, [] {
         auto* chooser = qobject_cast<frmDemoVersion*>(QApplication::activeModalWidget());
         if (chooser)
-            QTest::mouseClick(chooser->cNewDatabase, Qt::LeftButton);
+            if (auto* own = chooser->findChild<QPushButton*>(QStringLiteral("cNewDatabase")))
+                QTest::mouseClick(own, Qt::LeftButton);
     });
     prompter.answerText(QStringLiteral("Erämiehet"));
     EXPECT_FALSE(w.Load());
@@ -274,13 +287,13 @@ TEST_F(MainWindowTest, MenuFoundsANewDatabaseAndClosesEveryWindowThroughItsOwnCl
     w.askOwnDatabase = [](QWidget*) { return false; };
     ASSERT_TRUE(w.Load());
     w.show();
-    ASSERT_TRUE(w.mPerustaTietokanta->isVisible());
+    ASSERT_TRUE(need<QAction>(&w, "mPerustaTietokanta")->isVisible());
     auto* other = new StubbornWindow;
     other->setAttribute(Qt::WA_DeleteOnClose);
     other->refuse = false;
     other->show();
     prompter.answerText(QStringLiteral("seura"));
-    w.mPerustaTietokanta->trigger();
+    need<QAction>(&w, "mPerustaTietokanta")->trigger();
     EXPECT_EQ(ProgramIniStore().read(QStringLiteral("Database")), env.userFolder() + QStringLiteral("/seura.mdb"));
     EXPECT_EQ(other->closeRequests, 1);
     EXPECT_FALSE(w.isVisible());
@@ -293,9 +306,9 @@ TEST_F(MainWindowTest, MenuFoundsANewDatabaseAndClosesEveryWindowThroughItsOwnCl
 TEST_F(MainWindowTest, FirstRunChooserAnswers)
 {
     frmDemoVersion byButton;
-    QTest::mouseClick(byButton.cNewDatabase, Qt::LeftButton);
+    QTest::mouseClick(need<QPushButton>(&byButton, "cNewDatabase"), Qt::LeftButton);
     EXPECT_FALSE(byButton.UseDemoDatabase);
-    QTest::mouseClick(byButton.cDemo, Qt::LeftButton);
+    QTest::mouseClick(need<QPushButton>(&byButton, "cDemo"), Qt::LeftButton);
     EXPECT_TRUE(byButton.UseDemoDatabase);
     frmDemoVersion byCloseBox;
     byCloseBox.show();
@@ -314,9 +327,9 @@ TEST_F(MainWindowTest, AboutWindowShowsVersionClubAndLinks)
     {
         frmAbout about;
         EXPECT_EQ(about.windowTitle(), QStringLiteral("Tietoja"));
-        EXPECT_EQ(about.Label7->text(), QStringLiteral("Tikkeli %1.%2.%3").arg(TIKKELI_VERSION_MAJOR)
+        EXPECT_EQ(need<QLabel>(&about, "Label7")->text(), QStringLiteral("Tikkeli %1.%2.%3").arg(TIKKELI_VERSION_MAJOR)
                                              .arg(TIKKELI_VERSION_MINOR).arg(TIKKELI_VERSION_PATCH));
-        EXPECT_EQ(about.lblRegName->text(), QStringLiteral("Erämiehet ry"));
+        EXPECT_EQ(need<QLabel>(&about, "lblRegName")->text(), QStringLiteral("Erämiehet ry"));
         EXPECT_EQ(about.minimumSize(), about.maximumSize());
         EXPECT_NEAR(about.width(), 3465 * about.logicalDpiX() / 1440, 1);
         about.Label4_Click();
@@ -324,7 +337,7 @@ TEST_F(MainWindowTest, AboutWindowShowsVersionClubAndLinks)
         about.show();
         about.move(33, 44);
         placed = about.geometry().topLeft();
-        QTest::mouseClick(about.cSulje, Qt::LeftButton);
+        QTest::mouseClick(need<QPushButton>(&about, "cSulje"), Qt::LeftButton);
         EXPECT_FALSE(about.isVisible());
     }
     frmAbout::openTarget = {};
@@ -332,6 +345,6 @@ TEST_F(MainWindowTest, AboutWindowShowsVersionClubAndLinks)
     EXPECT_TRUE(opened[0].endsWith(QStringLiteral("README.md")));
     State().ClubName.clear();
     frmAbout again;
-    EXPECT_EQ(again.lblRegName->text(), QString());
+    EXPECT_EQ(need<QLabel>(&again, "lblRegName")->text(), QString());
     EXPECT_EQ(again.geometry().topLeft(), placed);
 }

@@ -1,5 +1,8 @@
 #include "base/ScriptedPrompter.h"
+#include "base/ui/WindowOpeners.h"
+#include "contracts/ui/ContractWindows.h"
 #include "contracts/ui/frmSopimushaku.h"
+#include "contracts/ui/frmVuokra.h"
 #include "contracts/ui/tTilatiedot.h"
 #include "../ContractTestDb.h"
 
@@ -7,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTableWidget>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -117,4 +121,22 @@ TEST(tTilatiedot, EditsGoStraightIntoTheEstateAndShowingLeavesItClean)
     row.setBackColor(Qt::yellow);
     EXPECT_EQ(row.BackColor(), QColor(Qt::yellow));
     EXPECT_FALSE(row.Selected);
+}
+
+TEST(ContractWindows, TheMainWindowsContractCommandOpensTheWindowOnce)
+{
+    ContractTestDb t;
+    ScriptedPrompter prompter;
+    WindowOpeners::clear();
+    RegisterContractWindows();
+    const WindowOpener* open = WindowOpeners::find(MainCommand::Contracts);
+    ASSERT_NE(open, nullptr);
+    (*open)(nullptr);
+    (*open)(nullptr);
+    frmVuokra* w = frmVuokra::Instance();
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->findChildren<QTableWidget*>().size(), 1);
+    EXPECT_TRUE(prompter.shown().empty());
+    delete w;
+    WindowOpeners::clear();
 }

@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -320,4 +321,101 @@ TEST_F(frmVuokraTest, PrintAsksForTheValidityAndPrintsTheShownContract)
     action(w, "mRapVuokrasopimus")->trigger();
     EXPECT_EQ(printed, 2);
     EXPECT_EQ(MainReport().SelectionFormula, QStringLiteral("{vs.vsID}=0"));
+}
+
+TEST_F(frmVuokraTest, KeyboardOnlyOnANewEmptyDatabase)
+{
+    ContractTestDb fresh;   // the empty template, now the configured database
+    State().AutoContractNumbers = true;
+    State().ContractNumberCounter = 1;
+    frmVuokra* w = open();
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Tikkeli - Maanvuokrasopimukset - 0"));
+    // An estate with no contract: the user is told how to begin.
+    QTest::keyClick(w, Qt::Key_F2, Qt::ShiftModifier);
+    ASSERT_EQ(prompter.messageTexts().size(), 1);
+    EXPECT_TRUE(prompter.messageTexts()[0].startsWith(QStringLiteral("Aloita uuden sopimuksen")));
+    prompter.clear();
+
+    QTest::keyClick(w, Qt::Key_F2);
+    ASSERT_EQ(QApplication::focusWidget(), child(w, "tSopimusNo"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Aberg Sade"));
+    EXPECT_EQ(child(w, "tNimi")->text(), QStringLiteral("Aberg Sade"));
+    // Too long input is cut by the box itself.
+    type(child(w, "tOsoite_1"), QStringLiteral("4199012"));
+    EXPECT_EQ(child(w, "tOsoite_1")->text(), QStringLiteral("41990"));
+
+    QTest::keyClick(w, Qt::Key_F2, Qt::ShiftModifier);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Hirvilahti"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTest::qWait(20);
+    auto* grid = child<QTableWidget>(w, "DBGrid1");
+    ASSERT_NE(grid, nullptr);
+    EXPECT_EQ(grid->currentColumn(), 2);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Korpela"));
+    QTest::keyClick(w, Qt::Key_F3);
+    EXPECT_TRUE(prompter.shown().empty()) << prompter.messageTexts().join(QLatin1Char('|')).toStdString();
+    const qint64 id = w->currentContractId();
+    ASSERT_GT(id, 0);
+    EXPECT_EQ(fresh.count(QStringLiteral("SELECT COUNT(*) FROM tl WHERE tlvsID = ? AND tlKunta = 'Hirvilahti' "
+                                         "AND tlTilaPalsta = 'Korpela'"), {Value(id)}), 1);
+    EXPECT_EQ(fresh.db.scalar(QStringLiteral("SELECT vsPostinumero FROM vs WHERE vsID = ?"), {Value(id)}).toString(),
+              QStringLiteral("41990"));
+    EXPECT_EQ(fresh.db.scalar(QStringLiteral("SELECT vsSopimusNo FROM vs WHERE vsID = ?"), {Value(id)}).toString(),
+              QStringLiteral("1"));
+
+    // Deleting the only contract leaves an empty card, not the deleted one's text.
+    prompter.answerYes();
+    QTest::keyClick(w, Qt::Key_F4);
+    EXPECT_EQ(child(w, "tNimi")->text(), QString());
+    EXPECT_EQ(fresh.count(QStringLiteral("SELECT COUNT(*) FROM tl")), 0);
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Tikkeli - Maanvuokrasopimukset - 0"));
+}
+
+TEST_F(frmVuokraTest, AnEstateRowThatCannotBeWrittenStaysTypedWithTheReason)
+{
+    frmVuokra* w = open();
+    ASSERT_NE(w, nullptr);
+    auto* grid = child<QTableWidget>(w, "DBGrid1");
+    ASSERT_NE(grid, nullptr);
+    grid->item(1, 4)->setText(QStringLiteral("iso"));
+    QTest::keyClick(w, Qt::Key_F3);
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    EXPECT_TRUE(prompter.shown()[0].text.startsWith(QStringLiteral("Virhe: 13\r\n")));
+    EXPECT_EQ(grid->item(1, 4)->text(), QStringLiteral("iso"));
+    EXPECT_DOUBLE_EQ(t.db.scalar(QStringLiteral("SELECT tlPa FROM tl WHERE tlID = 2")).toDouble(), 113.5);
+
+    // Mended, the row is written when the focus leaves the grid.
+    prompter.clear();
+    grid->setFocus();
+    grid->item(1, 4)->setText(QStringLiteral("120,25"));
+    child(w, "tNimi")->setFocus();
+    EXPECT_TRUE(prompter.shown().empty());
+    EXPECT_DOUBLE_EQ(t.db.scalar(QStringLiteral("SELECT tlPa FROM tl WHERE tlID = 2")).toDouble(), 120.25);
+
+    // An estate deleted from the grid leaves the contract.
+    grid->setCurrentCell(0, 0);
+    QTest::keyClick(w, Qt::Key_F4, Qt::ShiftModifier);
+    EXPECT_EQ(grid->rowCount(), 1);
+    EXPECT_EQ(t.count(QStringLiteral("SELECT COUNT(*) FROM tl WHERE tlvsID = 1")), 1);
+    EXPECT_EQ(t.count(QStringLiteral("SELECT COUNT(*) FROM vs WHERE vsID = 1")), 1);
+}
+
+TEST_F(frmVuokraTest, TheSearchDialogFindsByTypedRegisterNumber)
+{
+    frmVuokra* w = open();
+    ASSERT_NE(w, nullptr);
+    QTimer::singleShot(50, [] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        ASSERT_NE(dialog, nullptr);
+        auto* reg = dialog->findChild<QComboBox*>(QStringLiteral("cmbRekisteriNumero"));
+        ASSERT_NE(reg, nullptr);
+        reg->setFocus();
+        QTest::keyClicks(reg, QStringLiteral("940-405-29-25"));
+        QTest::keyClick(reg, Qt::Key_Return);
+    });
+    QTest::keyClick(w, Qt::Key_F6);
+    EXPECT_EQ(w->currentContractId(), 3);
+    EXPECT_TRUE(prompter.shown().empty());
 }

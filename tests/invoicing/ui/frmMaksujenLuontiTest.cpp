@@ -1,6 +1,7 @@
 #include "../InvoiceTestDb.h"
 
 #include "base/ScriptedPrompter.h"
+#include "invoicing/InvoiceRun.h"
 #include "base/ui/WindowOpeners.h"
 #include "ProgramWindows.h"
 #include "invoicing/ui/frmMaksujenLuonti.h"
@@ -160,6 +161,23 @@ TEST_F(frmMaksujenLuontiTest, OpensWithTheRecipientsTitlesAndAnEmptyRun)
     EXPECT_EQ(status(w.get()), QStringLiteral("Ei tulostettavia laskuja."));
     EXPECT_EQ(enabling(w.get()), expectedEnabling(true));
     EXPECT_TRUE(prompter.messageTexts().isEmpty());
+}
+
+TEST_F(frmMaksujenLuontiTest, InvoicesWaitingWhenTheWindowOpens)
+{
+    InvoiceRun(club.db).run(club.request(RecipientKind::Feature, 7));
+    club.db.execute(QStringLiteral("UPDATE jm SET jmEmailed = 1 WHERE jmLaskunumero IN (2124, 2126)"));
+    auto w = openWindow();
+    EXPECT_EQ(status(w.get()), QStringLiteral("Lisättyjä laskuja: 8, sähköpostitettuja: 2"));
+    EXPECT_EQ(enabling(w.get()), expectedEnabling(false));
+}
+
+TEST_F(frmMaksujenLuontiTest, ClosingKeepsThePlacement)
+{
+    auto w = openWindow();
+    w->move(40, 50);
+    ASSERT_TRUE(w->close());
+    EXPECT_TRUE(club.env.iniContent().contains("frmMaksujenLuonti")) << club.env.iniContent().toStdString();
 }
 
 TEST_F(frmMaksujenLuontiTest, CaptionsTooltipsAndKeys)

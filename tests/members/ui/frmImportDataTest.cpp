@@ -3,6 +3,7 @@
 #include "base/ui/WindowOpeners.h"
 #include "db/Database.h"
 #include "members/MemberImportFields.h"
+#include "members/MemberImportFile.h"
 #include "members/ui/MemberWindows.h"
 #include "members/ui/frmImportData.h"
 #include "members/ui/frmSeparators.h"
@@ -32,6 +33,27 @@ protected:
     {
         State().DatabasePath = m_env.copyOfShipped(QStringLiteral("demo1.mdb"), QStringLiteral("club.mdb"));
         m_before = members();
+        mOpen = m_window.findChild<QAction*>(QStringLiteral("mOpen"));
+        mImport = m_window.findChild<QAction*>(QStringLiteral("mImport"));
+        lblFilename = m_window.findChild<QLabel*>(QStringLiteral("lblFilename"));
+        lblMessage = m_window.findChild<QLabel*>(QStringLiteral("lblMessage"));
+        prgTuonti = m_window.findChild<QProgressBar*>(QStringLiteral("prgTuonti"));
+        ASSERT_TRUE(mOpen && mImport && lblFilename && lblMessage && prgTuonti);
+        m_counter = State().MemberNumberCounter;
+        m_autoNumbers = State().AutoMemberNumbers;
+    }
+    void TearDown() override
+    {
+        State().MemberNumberCounter = m_counter;
+        State().AutoMemberNumbers = m_autoNumbers;
+    }
+
+    // The field choice of column row i; nullptr (and a failure) when there is none.
+    QComboBox* field(int i)
+    {
+        auto* box = m_window.findChild<QComboBox*>(QStringLiteral("cmbKentta_%1").arg(i));
+        EXPECT_NE(box, nullptr) << i;
+        return box;
     }
 
     int members()
@@ -53,43 +75,72 @@ protected:
         m_prompter.answerText(path);
         frmSeparators* dialog = m_window.separatorsDialog();
         QTimer::singleShot(0, dialog, [dialog, separator, quote] {
-            if (!separator) {
-                dialog->cPeru->click();
+            auto* cPeru = dialog->findChild<QPushButton*>(QStringLiteral("cPeru"));
+            auto* cSeuraava = dialog->findChild<QPushButton*>(QStringLiteral("cSeuraava"));
+            auto* cmbSeparator = dialog->findChild<QComboBox*>(QStringLiteral("cmbSeparator"));
+            auto* cmbRemoveChars = dialog->findChild<QComboBox*>(QStringLiteral("cmbRemoveChars"));
+            if (!cPeru || !cSeuraava || !cmbSeparator || !cmbRemoveChars) {
+                ADD_FAILURE() << "separators dialog controls";
+                dialog->reject();
                 return;
             }
-            dialog->cmbSeparator->setEditText(*separator);
-            dialog->cmbRemoveChars->setEditText(quote);
-            dialog->cSeuraava->click();
+            if (!separator) {
+                cPeru->click();
+                return;
+            }
+            cmbSeparator->setEditText(*separator);
+            cmbRemoveChars->setEditText(quote);
+            cSeuraava->click();
         });
-        m_window.mOpen->trigger();
+        mOpen->trigger();
     }
 
-    void choose(int column, int code) { m_window.cmbKentta(column)->setCurrentIndex(code); }
+    void choose(int column, int code)
+    {
+        QComboBox* box = field(column);
+        ASSERT_NE(box, nullptr);
+        box->setCurrentIndex(code);
+    }
 
     QStringList preview(int column)
     {
+        auto* list = m_window.findChild<QListWidget*>(QStringLiteral("lstTiedot_%1").arg(column));
+        if (!list) {
+            ADD_FAILURE() << "no preview " << column;
+            return {};
+        }
         QStringList out;
-        for (int i = 0; i < m_window.lstTiedot(column)->count(); ++i)
-            out << m_window.lstTiedot(column)->item(i)->text();
+        for (int i = 0; i < list->count(); ++i)
+            out << list->item(i)->text();
         return out;
     }
 
     test::TempProgramEnvironment m_env;
     ScriptedPrompter m_prompter;
     frmImportData m_window;
+    QAction* mOpen = nullptr;
+    QAction* mImport = nullptr;
+    QLabel* lblFilename = nullptr;
+    QLabel* lblMessage = nullptr;
+    QProgressBar* prgTuonti = nullptr;
     int m_before = 0;
     int m_files = 0;
+    qint32 m_counter = 1;
+    bool m_autoNumbers = false;
 };
 
 TEST_F(frmImportDataTest, StartsWithOneEmptyColumnRow)
 {
     EXPECT_EQ(m_window.windowTitle(), QStringLiteral("Tikkeli - Ulkoisten tietojen tuonti"));
     EXPECT_EQ(m_window.lastColumnIndex(), 0);
-    EXPECT_EQ(m_window.findChild<QLabel*>(QStringLiteral("lblSarake_0"))->text(), QStringLiteral("1."));
-    QComboBox* field = m_window.findChild<QComboBox*>(QStringLiteral("cmbKentta_0"));
-    ASSERT_EQ(field->count(), F::Count);
-    EXPECT_EQ(field->currentText(), QStringLiteral("[Ei tuoda]"));
-    EXPECT_EQ(field->itemText(10), QStringLiteral("Syntymäpäivä"));
+    auto* label = m_window.findChild<QLabel*>(QStringLiteral("lblSarake_0"));
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->text(), QStringLiteral("1."));
+    QComboBox* first = field(0);
+    ASSERT_NE(first, nullptr);
+    ASSERT_EQ(first->count(), F::Count);
+    EXPECT_EQ(first->currentText(), QStringLiteral("[Ei tuoda]"));
+    EXPECT_EQ(first->itemText(10), QStringLiteral("Syntymäpäivä"));
 }
 
 TEST_F(frmImportDataTest, OpenShowsColumnsPreviewAndLineCountThenImports)
@@ -105,24 +156,27 @@ TEST_F(frmImportDataTest, OpenShowsColumnsPreviewAndLineCountThenImports)
     State().ProgramTitle = title;
     ASSERT_EQ(m_prompter.shown().size(), 1u);
     EXPECT_EQ(m_prompter.shown()[0].request.title, QStringLiteral("Tikkeli 7 - tuotavan tiedoston avaus"));
-    EXPECT_EQ(m_window.lblFilename->text(), path);
+    EXPECT_EQ(lblFilename->text(), path);
     EXPECT_EQ(m_window.lastColumnIndex(), 2);
-    EXPECT_TRUE(m_window.cmbKentta(2)->isVisible());
-    EXPECT_EQ(m_window.findChild<QLabel*>(QStringLiteral("lblSarake_2"))->text(), QStringLiteral("3."));
+    ASSERT_NE(field(2), nullptr);
+    EXPECT_TRUE(field(2)->isVisible());
+    auto* third = m_window.findChild<QLabel*>(QStringLiteral("lblSarake_2"));
+    ASSERT_NE(third, nullptr);
+    EXPECT_EQ(third->text(), QStringLiteral("3."));
     EXPECT_EQ(preview(1), (QStringList{"Virtanen", "Laine", QStringLiteral("Mäki")}));
-    EXPECT_EQ(m_window.lblMessage->text(), QStringLiteral("Tiedostosta löytyy yhteensä 3 riviä."));
+    EXPECT_EQ(lblMessage->text(), QStringLiteral("Tiedostosta löytyy yhteensä 3 riviä."));
 
     choose(0, F::FirstName);
     choose(1, F::Surname);
     choose(2, F::BirthDate);
-    m_window.mImport->trigger();
-    EXPECT_EQ(m_prompter.messageTexts().last(), QStringLiteral("Tietojen tuonti valmis."));
+    mImport->trigger();
+    EXPECT_EQ(m_prompter.messageTexts().last(), QStringLiteral("Tietojen tuonti valmis.\nTietokantaan lisättiin 3 jäsentä."));
     EXPECT_EQ(members(), m_before + 3);
     Database db = Database::open(State().DatabasePath);
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT jrSyntyma FROM jr WHERE jrSukunimi = ?"), {"Mäki"}),
               Value(QDate(1999, 12, 31)));
-    EXPECT_FALSE(m_window.prgTuonti->isVisible());
-    EXPECT_TRUE(m_window.mOpen->isEnabled());
+    EXPECT_FALSE(prgTuonti->isVisible());
+    EXPECT_TRUE(mOpen->isEnabled());
 }
 
 struct SeparatorCase {
@@ -154,7 +208,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(frmImportDataTest, ImportWithoutAFileSaysSo)
 {
-    m_window.mImport->trigger();
+    mImport->trigger();
     EXPECT_EQ(m_prompter.messageTexts(), QStringList{QStringLiteral("Tuotavaa tiedostoa ei ole avattu.")});
 }
 
@@ -167,8 +221,11 @@ TEST_F(frmImportDataTest, NewFileReplacesTheRowsAndTheDialogKeepsItsChoice)
     EXPECT_EQ(m_window.lastColumnIndex(), 1);
     EXPECT_EQ(m_window.findChild<QComboBox*>(QStringLiteral("cmbKentta_3")), nullptr);
     EXPECT_EQ(preview(0), QStringList{"e"});
-    EXPECT_EQ(m_window.cmbKentta(1)->currentData().toInt(), 0);
-    EXPECT_EQ(m_window.separatorsDialog()->cmbSeparator->currentText(), QStringLiteral(","));
+    ASSERT_NE(field(1), nullptr);
+    EXPECT_EQ(field(1)->currentData().toInt(), 0);
+    auto* separator = m_window.separatorsDialog()->findChild<QComboBox*>(QStringLiteral("cmbSeparator"));
+    ASSERT_NE(separator, nullptr);
+    EXPECT_EQ(separator->currentText(), QStringLiteral(","));
 }
 
 TEST_F(frmImportDataTest, MalformedFileIsRejectedNamingTheLine)
@@ -176,8 +233,8 @@ TEST_F(frmImportDataTest, MalformedFileIsRejectedNamingTheLine)
     open(writeFile("\"a\";b\n\"c;d\n"), QStringLiteral(";"));
     ASSERT_FALSE(m_prompter.messageTexts().isEmpty());
     EXPECT_TRUE(m_prompter.messageTexts().last().startsWith(QStringLiteral("Rivillä 2 ")));
-    EXPECT_TRUE(m_window.lblFilename->text().isEmpty());
-    m_window.mImport->trigger();
+    EXPECT_TRUE(lblFilename->text().isEmpty());
+    mImport->trigger();
     EXPECT_EQ(m_prompter.messageTexts().last(), QStringLiteral("Tuotavaa tiedostoa ei ole avattu."));
     EXPECT_EQ(members(), m_before);
 }
@@ -191,20 +248,56 @@ TEST_F(frmImportDataTest, RefusedLineLeavesNothingImported)
     }
     open(writeFile("Aalto\nBerg\nKielletty\nCarlsson\n"), QStringLiteral(";"));
     choose(0, F::Surname);
-    m_window.mImport->trigger();
+    mImport->trigger();
     const QString shown = m_prompter.messageTexts().last();
     EXPECT_TRUE(shown.startsWith(QStringLiteral("Tapahtui virhe: "))) << shown.toStdString();
     EXPECT_TRUE(shown.contains(QStringLiteral("rivi 3"))) << shown.toStdString();
     EXPECT_EQ(members(), m_before);
-    EXPECT_TRUE(m_window.mImport->isEnabled());
+    EXPECT_TRUE(mImport->isEnabled());
 }
 
 TEST_F(frmImportDataTest, UnknownDatabaseIsReportedNotImported)
 {
     open(writeFile("a\n"), QStringLiteral(";"));
     State().DatabasePath = m_env.root() + QStringLiteral("/puuttuu.mdb");
-    m_window.mImport->trigger();
+    mImport->trigger();
     EXPECT_TRUE(m_prompter.messageTexts().last().startsWith(QStringLiteral("Tapahtui virhe: ")));
+}
+
+TEST_F(frmImportDataTest, HeadingSkippedMembersNumberedAndCutValuesNamed)
+{
+    const bool autoNumbers = State().AutoMemberNumbers;
+    const qint32 counter = State().MemberNumberCounter;
+    State().AutoMemberNumbers = true;
+    State().MemberNumberCounter = 9000;
+    open(writeFile("Sukunimi;Postinumero\nAalto;00100\nBerg;123456\n"), QStringLiteral(";"));
+    choose(0, F::Surname);
+    choose(1, F::PostalCode);
+    mImport->trigger();
+    EXPECT_EQ(m_prompter.messageTexts().last(),
+              QStringLiteral("Tietojen tuonti valmis.\nTietokantaan lisättiin 2 jäsentä.\nEnsimmäinen rivi on otsikkorivi, "
+                             "sitä ei tuotu.\nKentän pituuteen lyhennettiin arvot riveillä: 3 (Postinumero)."));
+    EXPECT_EQ(members(), m_before + 2);
+    Database db = Database::open(State().DatabasePath);
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT COUNT(*) FROM jr WHERE jrSukunimi = 'Sukunimi'")).toInt64(), 0);
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT jrJasennumero FROM jr WHERE jrSukunimi = 'Berg'")), Value("9001"));
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT jrPostinumero FROM jr WHERE jrSukunimi = 'Berg'")), Value("12345"));
+    EXPECT_EQ(State().MemberNumberCounter, 9002);
+    State().AutoMemberNumbers = autoNumbers;
+    State().MemberNumberCounter = counter;
+}
+
+TEST_F(frmImportDataTest, AThousandFieldsAreCappedWithAMessage)
+{
+    QByteArray line;
+    for (int i = 0; i < 5000; ++i)
+        line += "x;";
+    open(writeFile(line + "\n"), QStringLiteral(";"));
+    EXPECT_EQ(m_window.lastColumnIndex() + 1, MemberImportFile::MaxColumns);
+    ASSERT_FALSE(m_prompter.messageTexts().isEmpty());
+    EXPECT_EQ(m_prompter.messageTexts().last(),
+              QStringLiteral("Tiedoston ensimmäisellä rivillä on 5001 kenttää; vain 100 ensimmäistä voidaan tuoda. "
+                             "Tarkista kenttien erotin."));
 }
 
 TEST(frmImportDataOpener, MainWindowEntryOpensOneWindow)

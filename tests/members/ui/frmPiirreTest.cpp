@@ -28,6 +28,48 @@ using namespace tikkeli;
 
 namespace {
 
+// The window's controls, found by their object names.
+struct Controls {
+    QLineEdit* tNimi = nullptr;
+    QPlainTextEdit* tKuvaus = nullptr;
+    QTreeWidget* tvwPiirteet = nullptr;
+    QLineEdit* tDate = nullptr;
+    QLineEdit* tLong = nullptr;
+    QLineEdit* tCurrency = nullptr;
+    QPlainTextEdit* tMemo = nullptr;
+    QCheckBox* chkDate = nullptr;
+    QCheckBox* chkLong = nullptr;
+    QCheckBox* chkCurrency = nullptr;
+    QCheckBox* chkMemo = nullptr;
+    QRadioButton* optType1 = nullptr;
+    QRadioButton* optType2 = nullptr;
+    QAction* mRapLuettelo = nullptr;
+    bool complete() const
+    {
+        return tNimi && tKuvaus && tvwPiirteet && tDate && tLong && tCurrency && tMemo && chkDate && chkLong && chkCurrency && chkMemo && optType1 && optType2 && mRapLuettelo;
+    }
+};
+
+Controls controls(QWidget& w)
+{
+    Controls c;
+    c.tNimi = w.findChild<QLineEdit*>(QStringLiteral("tNimi"));
+    c.tKuvaus = w.findChild<QPlainTextEdit*>(QStringLiteral("tKuvaus"));
+    c.tvwPiirteet = w.findChild<QTreeWidget*>(QStringLiteral("tvwPiirteet"));
+    c.tDate = w.findChild<QLineEdit*>(QStringLiteral("tDate"));
+    c.tLong = w.findChild<QLineEdit*>(QStringLiteral("tLong"));
+    c.tCurrency = w.findChild<QLineEdit*>(QStringLiteral("tCurrency"));
+    c.tMemo = w.findChild<QPlainTextEdit*>(QStringLiteral("tMemo"));
+    c.chkDate = w.findChild<QCheckBox*>(QStringLiteral("chkDate"));
+    c.chkLong = w.findChild<QCheckBox*>(QStringLiteral("chkLong"));
+    c.chkCurrency = w.findChild<QCheckBox*>(QStringLiteral("chkCurrency"));
+    c.chkMemo = w.findChild<QCheckBox*>(QStringLiteral("chkMemo"));
+    c.optType1 = w.findChild<QRadioButton*>(QStringLiteral("optType1"));
+    c.optType2 = w.findChild<QRadioButton*>(QStringLiteral("optType2"));
+    c.mRapLuettelo = w.findChild<QAction*>(QStringLiteral("mRapLuettelo"));
+    return c;
+}
+
 class frmPiirreTest : public test::FeatureTestDb {
 protected:
     std::unique_ptr<frmPiirre> openWindow()
@@ -88,8 +130,10 @@ TEST_F(frmPiirreTest, MissingDatabaseSettingClosesTheWindowWithAMessage)
 TEST_F(frmPiirreTest, EmptyCatalogueShowsTwoRootsAndBeepsAtTheEnds)
 {
     auto w = openWindow();
+    const Controls c = controls(*w);
+    ASSERT_TRUE(c.complete());
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Tikkeli - Ominaisuudet - 0"));
-    EXPECT_EQ(treeTexts(w->tvwPiirteet), (QStringList{"Jäsenrekisteri", "Maanvuokrasopimukset"}));
+    EXPECT_EQ(treeTexts(c.tvwPiirteet), (QStringList{"Jäsenrekisteri", "Maanvuokrasopimukset"}));
     w->ensimmainen();
     w->viimeinen();
     int beeps = 0;
@@ -97,7 +141,7 @@ TEST_F(frmPiirreTest, EmptyCatalogueShowsTwoRootsAndBeepsAtTheEnds)
         beeps += s.kind == ScriptedPrompter::Kind::Beep;
     EXPECT_EQ(beeps, 2);
     // A type option with no row to put it on gives the hint.
-    w->optType[2]->click();
+    c.optType2->click();
     EXPECT_TRUE(prompter.anyMessageContains(QStringLiteral("Aloita uuden ominaisuuden syöttö")));
 }
 
@@ -109,10 +153,13 @@ TEST_F(frmPiirreTest, TreeHoldsTypesAndLettersWithKeys)
     definition("1. luokka");
     definition("Pelto", 2);
     auto w = openWindow();
+    const Controls c = controls(*w);
+    ASSERT_TRUE(c.complete());
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Tikkeli - Ominaisuudet - 5"));
-    EXPECT_EQ(treeTexts(w->tvwPiirteet), (QStringList{"Jäsenrekisteri", "-A", "--alue", "--Ankka", "-Ö", "--Öljy",
-                                                      "Maanvuokrasopimukset", "-P", "--Pelto"}));
-    EXPECT_EQ(node(w->tvwPiirteet, "Ankka")->data(0, Qt::UserRole).toString(), QString::number(a) + "ID");
+    // Every definition has a node: one whose initial is no letter of the tree under "Muut".
+    EXPECT_EQ(treeTexts(c.tvwPiirteet), (QStringList{"Jäsenrekisteri", "-A", "--alue", "--Ankka", "-Ö", "--Öljy",
+                                                     "-Muut", "--1. luokka", "Maanvuokrasopimukset", "-P", "--Pelto"}));
+    EXPECT_EQ(node(c.tvwPiirteet, "Ankka")->data(0, Qt::UserRole).toString(), QString::number(a) + "ID");
 }
 
 TEST_F(frmPiirreTest, NewDefinitionIsTypedSavedAndShownInTheTreeAfterBrowse)
@@ -120,15 +167,17 @@ TEST_F(frmPiirreTest, NewDefinitionIsTypedSavedAndShownInTheTreeAfterBrowse)
     int definitionEvents = 0;
     FeatureEvents::setDefinitionsChanged([&] { ++definitionEvents; });
     auto w = openWindow();
+    const Controls c = controls(*w);
+    ASSERT_TRUE(c.complete());
     QTest::keyClick(w.get(), Qt::Key_F2);
-    EXPECT_TRUE(w->tNimi->hasFocus());
-    QTest::keyClicks(w->tNimi, QStringLiteral("Hirvikoe"));
-    w->tKuvaus->setPlainText(QStringLiteral("Ammuttu koe"));
-    w->optType[2]->click();
-    w->chkCurrency->click();
-    EXPECT_TRUE(w->tCurrency->isEnabled());
-    w->tCurrency->setText(QStringLiteral("15,50"));
-    QTest::keyClick(w->tNimi, Qt::Key_F3);
+    EXPECT_TRUE(c.tNimi->hasFocus());
+    QTest::keyClicks(c.tNimi, QStringLiteral("Hirvikoe"));
+    c.tKuvaus->setPlainText(QStringLiteral("Ammuttu koe"));
+    c.optType2->click();
+    c.chkCurrency->click();
+    EXPECT_TRUE(c.tCurrency->isEnabled());
+    c.tCurrency->setText(QStringLiteral("15,50"));
+    QTest::keyClick(c.tNimi, Qt::Key_F3);
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Tikkeli - Ominaisuudet - 1"));
     Recordset rs = db.openRecordset(QStringLiteral("SELECT * FROM pi"));
     EXPECT_EQ(rs.field("piNimi").toString(), QStringLiteral("Hirvikoe"));
@@ -138,10 +187,10 @@ TEST_F(frmPiirreTest, NewDefinitionIsTypedSavedAndShownInTheTreeAfterBrowse)
     EXPECT_EQ(rs.field("piCurrency").toCurrency(), Currency::fromRaw(155000));
     EXPECT_EQ(definitionEvents, 1);
     // Save does not rebuild the tree; browse does.
-    EXPECT_EQ(node(w->tvwPiirteet, "Hirvikoe"), nullptr);
-    QTest::keyClick(w->tNimi, Qt::Key_F5);
-    EXPECT_NE(node(w->tvwPiirteet, "Hirvikoe"), nullptr);
-    EXPECT_TRUE(w->tvwPiirteet->hasFocus());
+    EXPECT_EQ(node(c.tvwPiirteet, "Hirvikoe"), nullptr);
+    QTest::keyClick(c.tNimi, Qt::Key_F5);
+    EXPECT_NE(node(c.tvwPiirteet, "Hirvikoe"), nullptr);
+    EXPECT_TRUE(c.tvwPiirteet->hasFocus());
     FeatureEvents::setDefinitionsChanged({});
 }
 
@@ -149,16 +198,18 @@ TEST_F(frmPiirreTest, TabFollowsTheCardAndBrowseStepsDownTheTree)
 {
     definition("Aa");
     auto w = openWindow();
+    const Controls c = controls(*w);
+    ASSERT_TRUE(c.complete());
     w->activateWindow();
-    w->tKuvaus->setFocus();
-    QTest::keyClick(w->tKuvaus, Qt::Key_Tab);
-    EXPECT_EQ(w->tKuvaus->toPlainText(), QString());
-    EXPECT_FALSE(w->tKuvaus->hasFocus());
-    EXPECT_TRUE(w->tMemo->tabChangesFocus());
-    const std::pair<QWidget*, QWidget*> steps[] = {{w->chkDate, w->tDate}, {w->tDate, w->chkLong},
-                                                   {w->chkLong, w->tLong}, {w->tLong, w->chkCurrency},
-                                                   {w->chkCurrency, w->tCurrency}, {w->tCurrency, w->chkMemo},
-                                                   {w->chkMemo, w->tMemo}};
+    c.tKuvaus->setFocus();
+    QTest::keyClick(c.tKuvaus, Qt::Key_Tab);
+    EXPECT_EQ(c.tKuvaus->toPlainText(), QString());
+    EXPECT_FALSE(c.tKuvaus->hasFocus());
+    EXPECT_TRUE(c.tMemo->tabChangesFocus());
+    const std::pair<QWidget*, QWidget*> steps[] = {{c.chkDate, c.tDate}, {c.tDate, c.chkLong},
+                                                   {c.chkLong, c.tLong}, {c.tLong, c.chkCurrency},
+                                                   {c.chkCurrency, c.tCurrency}, {c.tCurrency, c.chkMemo},
+                                                   {c.chkMemo, c.tMemo}};
     const auto nextTabStop = [](QWidget* from) {
         QWidget* next = from->nextInFocusChain();
         while (next != from && !(next->focusPolicy() & Qt::TabFocus))
@@ -169,8 +220,8 @@ TEST_F(frmPiirreTest, TabFollowsTheCardAndBrowseStepsDownTheTree)
         EXPECT_EQ(nextTabStop(from), to) << from->objectName().toStdString();
 
     w->selaa();
-    ASSERT_NE(w->tvwPiirteet->currentItem(), nullptr);
-    EXPECT_EQ(w->tvwPiirteet->currentItem()->text(0), QStringLiteral("Jäsenrekisteri"));
+    ASSERT_NE(c.tvwPiirteet->currentItem(), nullptr);
+    EXPECT_EQ(c.tvwPiirteet->currentItem()->text(0), QStringLiteral("Jäsenrekisteri"));
 }
 
 TEST_F(frmPiirreTest, RecordKeysWinOverTheTextBoxesOwnKeys)
@@ -178,17 +229,19 @@ TEST_F(frmPiirreTest, RecordKeysWinOverTheTextBoxesOwnKeys)
     definition("Aa");
     definition("Bb");
     auto w = openWindow();
-    w->tNimi->setFocus();
-    QTest::keyClick(w->tNimi, Qt::Key_D, Qt::ControlModifier);
-    EXPECT_EQ(w->tNimi->text(), QStringLiteral("Bb"));
-    QTest::keyClick(w->tNimi, Qt::Key_A, Qt::ControlModifier);
-    EXPECT_EQ(w->tNimi->text(), QStringLiteral("Aa"));
+    const Controls c = controls(*w);
+    ASSERT_TRUE(c.complete());
+    c.tNimi->setFocus();
+    QTest::keyClick(c.tNimi, Qt::Key_D, Qt::ControlModifier);
+    EXPECT_EQ(c.tNimi->text(), QStringLiteral("Bb"));
+    QTest::keyClick(c.tNimi, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(c.tNimi->text(), QStringLiteral("Aa"));
     // Ctrl+Z drops the typed change instead of undoing one keystroke.
-    QTest::keyClicks(w->tNimi, QStringLiteral("xyz"));
-    QTest::keyClick(w->tNimi, Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(w->tNimi->text(), QStringLiteral("Aa"));
-    QTest::keyClick(w->tNimi, Qt::Key_F, Qt::ControlModifier);
-    EXPECT_EQ(w->tNimi->text(), QStringLiteral("Bb"));
+    QTest::keyClicks(c.tNimi, QStringLiteral("xyz"));
+    QTest::keyClick(c.tNimi, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(c.tNimi->text(), QStringLiteral("Aa"));
+    QTest::keyClick(c.tNimi, Qt::Key_F, Qt::ControlModifier);
+    EXPECT_EQ(c.tNimi->text(), QStringLiteral("Bb"));
     EXPECT_EQ(count("SELECT COUNT(*) FROM pi WHERE piNimi = 'Aa'"), 1);
 }
 
@@ -201,6 +254,8 @@ TEST_F(frmPiirreTest, DeleteAsksAndTakesTheValuesAlong)
     contractValue(1, gone);
     db.execute(QStringLiteral("UPDATE pi SET piEnbldDate = 1, piDate = '2024-01-02 00:00:00' WHERE piID = ?"), {kept});
     auto w = openWindow();
+    const Controls c = controls(*w);
+    ASSERT_TRUE(c.complete());
 
     prompter.answerNo();
     QTest::keyClick(w.get(), Qt::Key_F4);
@@ -214,55 +269,86 @@ TEST_F(frmPiirreTest, DeleteAsksAndTakesTheValuesAlong)
     EXPECT_EQ(count("SELECT COUNT(*) FROM pi"), 1);
     EXPECT_EQ(count("SELECT COUNT(*) FROM pt"), 0);
     EXPECT_EQ(count("SELECT COUNT(*) FROM mt"), 0);
-    EXPECT_EQ(node(w->tvwPiirteet, "Ampumakoe"), nullptr);
+    EXPECT_EQ(node(c.tvwPiirteet, "Ampumakoe"), nullptr);
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Tikkeli - Ominaisuudet - 1"));
     // The definition now shown keeps what it has when the card is saved.
-    EXPECT_EQ(w->tNimi->text(), QStringLiteral("Jahti"));
-    EXPECT_TRUE(w->chkDate->isChecked());
+    EXPECT_EQ(c.tNimi->text(), QStringLiteral("Jahti"));
+    EXPECT_TRUE(c.chkDate->isChecked());
     w->tallenna();
     EXPECT_EQ(count("SELECT COUNT(*) FROM pi WHERE piEnbldDate = 1 AND piDate IS NOT NULL"), 1);
 }
 
-TEST_F(frmPiirreTest, ValueBoxesCheckTheirTextOnLeaving)
+TEST_F(frmPiirreTest, ValueBoxesTellTheFieldsMessageOnLeavingAndSaveRefusesTheText)
 {
     definition("Aa");
     auto w = openWindow();
-    w->chkLong->click();
-    w->chkDate->click();
+    const Controls c = controls(*w);
+    ASSERT_TRUE(c.complete());
+    w->activateWindow();
+    c.chkLong->click();
+    c.chkDate->click();
+    c.chkCurrency->click();
+    EXPECT_EQ(c.tLong->maxLength(), 14);
+    EXPECT_EQ(c.tCurrency->maxLength(), 26);
+    EXPECT_EQ(c.tNimi->maxLength(), 50);
     struct Case {
         QLineEdit* box;
         QString typed;
         QString left;
-        bool beep;
+        QString message;   // the start of the one message, "" for none
     };
     const Case cases[] = {
-        {w->tLong, "12a", "", true},
-        {w->tLong, "", "", false},
-        {w->tLong, "12,5", "12,5", false},
-        {w->tDate, "5.3.24", "5.3.2024", false},
-        {w->tDate, "huomenna", "", true},
+        {c.tLong, "12a", "12a", "Luku ei kelpaa: \"12a\""},
+        {c.tLong, "", "", ""},
+        {c.tLong, "12,5", "12,5", "Luku ei kelpaa: \"12,5\""},
+        {c.tLong, "12", "12", ""},
+        {c.tDate, "5.3.24", "5.3.2024", ""},
+        {c.tDate, "huomenna", "huomenna", "Päivämäärä ei kelpaa: \"huomenna\""},
+        {c.tCurrency, "1,5", "1,5", ""},
     };
-    for (const Case& c : cases) {
+    for (const Case& k : cases) {
         prompter.clear();
-        c.box->setFocus();
-        c.box->setText(c.typed);
-        w->tNimi->setFocus();
+        k.box->setFocus();
+        k.box->setText(k.typed);
+        c.tNimi->setFocus();
         QApplication::processEvents();
-        EXPECT_EQ(c.box->text(), c.left) << c.typed.toStdString();
-        EXPECT_EQ(!prompter.shown().empty() && prompter.shown().back().kind == ScriptedPrompter::Kind::Beep, c.beep)
-            << c.typed.toStdString();
+        EXPECT_EQ(k.box->text(), k.left) << k.typed.toStdString();
+        if (k.message.isEmpty()) {
+            EXPECT_TRUE(prompter.messageTexts().isEmpty()) << k.typed.toStdString();
+        } else {
+            ASSERT_EQ(prompter.messageTexts().size(), 1) << k.typed.toStdString();
+            EXPECT_TRUE(prompter.messageTexts().front().startsWith(k.message)) << k.typed.toStdString();
+        }
     }
+
+    // The refused date stays in its box: the save tells why and writes nothing.
+    prompter.clear();
+    EXPECT_FALSE(w->tallenna());
+    ASSERT_EQ(prompter.messageTexts().size(), 1);
+    EXPECT_TRUE(prompter.messageTexts().front().startsWith(
+        QStringLiteral("Ominaisuuden tallennus ei onnistunut: Päivämäärä ei kelpaa")));
+    EXPECT_EQ(count("SELECT COUNT(*) FROM pi WHERE piLong IS NOT NULL OR piEnbldLong = 1"), 0);
+    c.tDate->setText(QStringLiteral("1.2.2025"));
+    c.tLong->setText(QStringLiteral("4,5"));
+    prompter.clear();
+    EXPECT_FALSE(w->tallenna());
+    EXPECT_TRUE(prompter.anyMessageContains(QStringLiteral("Luku ei kelpaa: \"4,5\"")));
+    c.tLong->setText(QStringLiteral("4"));
+    EXPECT_TRUE(w->tallenna());
+    EXPECT_EQ(count("SELECT COUNT(*) FROM pi WHERE piLong = 4 AND piEnbldLong = 1 AND piCurrency IS NOT NULL"), 1);
 }
 
 TEST_F(frmPiirreTest, NameMustBeginWithALetter)
 {
     definition("Aa");
     auto w = openWindow();
-    w->tNimi->clear();
-    QTest::keyClicks(w->tNimi, QStringLiteral("1a"));
+    const Controls c = controls(*w);
+    ASSERT_TRUE(c.complete());
+    c.tNimi->clear();
+    QTest::keyClicks(c.tNimi, QStringLiteral("1a"));
     EXPECT_EQ(prompter.messageTexts(),
               (QStringList{"Ominaisuuden nimen tulee alkaa kirjaimella.", "Ominaisuuden nimen tulee alkaa kirjaimella."}));
-    EXPECT_EQ(w->tNimi->text(), QStringLiteral("1a"));
+    EXPECT_EQ(c.tNimi->text(), QStringLiteral("1a"));
 }
 
 TEST_F(frmPiirreTest, TreeClickSavesAndMovesTheCard)
@@ -270,15 +356,17 @@ TEST_F(frmPiirreTest, TreeClickSavesAndMovesTheCard)
     definition("Aa");
     definition("Bb");
     auto w = openWindow();
-    w->tKuvaus->setPlainText(QStringLiteral("muutos"));
-    w->valitseSolmu(node(w->tvwPiirteet, "A"));
-    EXPECT_EQ(w->tNimi->text(), QStringLiteral("Aa"));
+    const Controls c = controls(*w);
+    ASSERT_TRUE(c.complete());
+    c.tKuvaus->setPlainText(QStringLiteral("muutos"));
+    w->valitseSolmu(node(c.tvwPiirteet, "A"));
+    EXPECT_EQ(c.tNimi->text(), QStringLiteral("Aa"));
     EXPECT_EQ(db.scalar("SELECT piKuvaus FROM pi WHERE piNimi = 'Aa'").toString(), QStringLiteral("muutos"));
-    w->valitseSolmu(node(w->tvwPiirteet, "Bb"));
-    EXPECT_EQ(w->tNimi->text(), QStringLiteral("Bb"));
+    w->valitseSolmu(node(c.tvwPiirteet, "Bb"));
+    EXPECT_EQ(c.tNimi->text(), QStringLiteral("Bb"));
 
     db.execute(QStringLiteral("DELETE FROM pi WHERE piNimi = 'Aa'"));
-    w->valitseSolmu(node(w->tvwPiirteet, "Aa"));
+    w->valitseSolmu(node(c.tvwPiirteet, "Aa"));
     EXPECT_TRUE(prompter.anyMessageContains(QStringLiteral("No match")));
 }
 
@@ -286,10 +374,12 @@ TEST_F(frmPiirreTest, ListPrintGoesThroughThePrintDialog)
 {
     definition("Aa");
     auto w = openWindow();
+    const Controls c = controls(*w);
+    ASSERT_TRUE(c.complete());
     int printed = 0;
     MainReport().setOutputHandler([&](std::shared_ptr<const ReportDocument>, const ReportEngine&) { ++printed; });
     clickPrintWhenShown();
-    w->mRapLuettelo->trigger();
+    c.mRapLuettelo->trigger();
     // The program folder of this installation has no report files: the user is told so.
     EXPECT_EQ(printed, 0);
     EXPECT_TRUE(prompter.anyMessageContains(QStringLiteral("20504")));
@@ -298,7 +388,7 @@ TEST_F(frmPiirreTest, ListPrintGoesThroughThePrintDialog)
     QFile::copy(QStringLiteral(TIKKELI_PROGRAM_DIR "/reports/pilista.rpt"),
                 env.programFolder() + QStringLiteral("/reports/pilista.rpt"));
     clickPrintWhenShown();
-    w->mRapLuettelo->trigger();
+    c.mRapLuettelo->trigger();
     EXPECT_EQ(printed, 1) << prompter.messageTexts().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(MainReport().ReportFileName.section(QLatin1Char('/'), -1), QStringLiteral("pilista.rpt"));
     MainReport() = ReportEngine{};

@@ -249,6 +249,7 @@ protected:
     {
         MainReport() = ReportEngine{};
         Printing() = PrintChoices{};
+        PrinterSetup() = PrinterSetupChoice{};
         PrintingFixture::TearDown();
     }
 };
@@ -387,4 +388,77 @@ TEST_F(PrintRaportTest, PrinterOutputKeepsToTheChosenPageRange)
     EXPECT_TRUE(text.contains(QLatin1String("Sivu numero 2")));
     EXPECT_TRUE(text.contains(QLatin1String("Sivu numero 3")));
     EXPECT_FALSE(text.contains(QLatin1String("Sivu numero 4")));
+}
+
+namespace {
+
+// The first page's size in points as pdfinfo reports it.
+QSizeF pdfPageSize(const QString& path)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdfinfo"), {path});
+    if (!p.waitForFinished(30000))
+        return {};
+    for (const QString& line : QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'))) {
+        if (!line.startsWith(QLatin1String("Page size:")))
+            continue;
+        const QStringList parts = line.mid(10).simplified().split(QLatin1Char(' '));
+        if (parts.size() >= 3)
+            return QSizeF(parts[0].toDouble(), parts[2].toDouble());
+    }
+    return {};
+}
+
+} // namespace
+
+// The printer setup's "print to file", paper and orientation reach every print to a printer,
+// through the same output the main window's reports take; untouched paper and orientation leave
+// the report's own.
+TEST_F(PrintRaportTest, PrinterSetupChoicesReachEveryPrint)
+{
+    struct Case {
+        const char* name;
+        std::optional<QPageSize::PageSizeId> paper;
+        std::optional<QPageLayout::Orientation> orientation;
+        QSizeF points;   // the first page, width x height
+    };
+    const Case cases[] = {
+        {"A5 landscape", QPageSize::A5, QPageLayout::Landscape, QSizeF(595.3, 419.5)},
+        {"only landscape", std::nullopt, QPageLayout::Landscape, QSizeF(841.9, 595.3)},
+        {"nothing changed", std::nullopt, std::nullopt, QSizeF(595.3, 841.9)},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PrinterSetup() = PrinterSetupChoice{};
+        const QString file = m_dir.filePath(QStringLiteral("tiedostoon%1.pdf").arg(++n));
+        // The dialog showed the report's A4 portrait; the user chose a PDF file and maybe more.
+        QPrinter dialogPrinter(QPrinter::HighResolution);
+        dialogPrinter.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
+        const QPageLayout shown = dialogPrinter.pageLayout();
+        dialogPrinter.setOutputFormat(QPrinter::PdfFormat);
+        dialogPrinter.setOutputFileName(file);
+        if (c.paper)
+            dialogPrinter.setPageSize(QPageSize(*c.paper));
+        if (c.orientation)
+            dialogPrinter.setPageOrientation(*c.orientation);
+        RememberPrinterSetup(dialogPrinter, shown);
+        EXPECT_EQ(PrinterSetup().outputFile, file);
+        EXPECT_EQ(PrinterSetup().paper.has_value(), c.paper.has_value());
+        EXPECT_EQ(PrinterSetup().orientation.has_value(), c.orientation.has_value());
+
+        MainReport() = engineFor(shippedReport(QStringLiteral("mvosoite.rpt")));
+        InstallReportOutput();
+        MainReport().Destination = ReportEngine::ToPrinter;
+        ASSERT_NO_THROW(MainReport().PrintReport());
+        ASSERT_TRUE(QFile::exists(file)) << "print to file writes the chosen PDF file";
+        const QSizeF size = pdfPageSize(file);
+        EXPECT_NEAR(size.width(), c.points.width(), 1.0);
+        EXPECT_NEAR(size.height(), c.points.height(), 1.0);
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"), {file, QStringLiteral("-")});
+        ASSERT_TRUE(text.waitForFinished(30000));
+        EXPECT_TRUE(QString::fromUtf8(text.readAllStandardOutput()).contains(QStringLiteral("Björk Bea")));
+    }
+    PrinterSetup() = PrinterSetupChoice{};
 }

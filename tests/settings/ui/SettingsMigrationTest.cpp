@@ -5,6 +5,7 @@
 #include "settings/ui/frmAsetukset.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -51,6 +52,7 @@ TEST_F(SettingsMigrationTest, MigrationThroughTheWindowEndsWithTheFlagAndKeepsTh
     }
     State() = SharedState{};
     writeIni("Database", dbPath);
+    QDir(dir.path()).mkpath("kopiot");
     writeIni("DatabaseBackup", dir.filePath("kopiot/"));
     writeIni("Laskunro", "77");
     writeIni("RegPuhelin", "050 1");

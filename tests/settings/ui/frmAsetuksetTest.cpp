@@ -473,3 +473,207 @@ TEST_F(frmAsetuksetTest, StoredCounterTheSaveRefusesIsShownAndRefusedOnlyBySave)
     EXPECT_EQ(edit("tLaskunumero")->text(), "") << "a change by the user is still checked at once";
     EXPECT_EQ(prompter.shown().size(), 2u);
 }
+
+// Escape or the close box on the "save changes?" question is a cancel: the window stays with its
+// edits and nothing is stored.
+TEST_F(frmAsetuksetTest, CancellingTheCloseQuestionKeepsTheWindowAndItsEdits)
+{
+    enum class Road { Sulje, CloseBox, Escape };
+    for (const Road road : {Road::Sulje, Road::CloseBox, Road::Escape}) {
+        SCOPED_TRACE(int(road));
+        prompter.clear();
+        window = std::make_unique<frmAsetukset>();
+        showActive();
+        edit("tPuhelin")->setText("050 555 0000");
+        prompter.answer(MsgResult::Cancel);
+        if (road == Road::Sulje)
+            field<QPushButton>("cSulje")->click();
+        else if (road == Road::CloseBox)
+            window->close();
+        else
+            QTest::keyClick(edit("tPuhelin"), Qt::Key_Escape);
+        ASSERT_EQ(prompter.shown().size(), 1u);
+        EXPECT_EQ(prompter.shown()[0].buttons, MsgButtons::YesNoCancel);
+        EXPECT_TRUE(window->isVisible());
+        EXPECT_TRUE(window->settingsChanged());
+        EXPECT_EQ(edit("tPuhelin")->text(), "050 555 0000");
+        EXPECT_FALSE(stored("RegPuhelin").has_value());
+        EXPECT_EQ(State().ClubPhone, "040 123 4567");
+    }
+    prompter.answerNo();
+    window->close();
+    EXPECT_FALSE(window->isVisible());
+}
+
+// Choosing another club's database brings its settings into the window, so a save writes what
+// the user sees and never this club's name, accounts or counters over the other's.
+TEST_F(frmAsetuksetTest, ChoosingADatabaseWithSettingsLoadsThem)
+{
+    const QString other = makeDatabase("toinen.mdb");
+    {
+        Database db = Database::open(other);
+        DatabaseSettingsStore store(db);
+        for (auto [key, value] : {std::pair{"AsKannassa", "1"}, {"RegName", "Toinen Seura ry"}, {"RegIBAN1", "FI37 1590 3000 0007 76"},
+                                  {"Laskunro", "500"}, {"Jasennro", "9"}, {"Sopimusnro", "3"}, {"SMTP", "posti.toinen.fi"}})
+            store.write(QString::fromUtf8(value), QString::fromUtf8(key));
+        db.close();
+    }
+    const QStringList otherBefore = settingsRows(other);
+    struct Case {
+        const char* name;
+        bool edited;
+        std::optional<MsgResult> answer;
+        bool switched;
+    };
+    for (const Case c : {Case{"no edits", false, std::nullopt, true}, Case{"edits, cancel", true, MsgResult::Cancel, false},
+                         Case{"edits, no", true, MsgResult::No, true}, Case{"edits, yes", true, MsgResult::Yes, true}}) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(dbPath);
+        makeDatabase("seura.mdb");
+        fillState(dbPath, dir.filePath("v/"));
+        prompter.clear();
+        window = std::make_unique<frmAsetukset>();
+        showActive();
+        if (c.edited)
+            edit("tPuhelin")->setText("050 1");
+        prompter.answerText(other);
+        if (c.answer)
+            prompter.answer(*c.answer);
+        field<QPushButton>("cTietokantavalita")->click();
+        EXPECT_TRUE(prompter.scriptExhausted());
+        EXPECT_EQ(prompter.unexpected(), 0);
+        EXPECT_EQ(stored("RegPuhelin").has_value(), c.answer == MsgResult::Yes) << "Yes saves the edits to the current database";
+        if (!c.switched) {
+            EXPECT_EQ(edit("tTietokanta")->text(), dbPath);
+            EXPECT_EQ(edit("tPuhelin")->text(), "050 1");
+            continue;
+        }
+        EXPECT_EQ(edit("tTietokanta")->text(), other);
+        EXPECT_EQ(edit("tNimi")->text(), "Toinen Seura ry");
+        EXPECT_EQ(edit("tIBAN1")->text(), "FI37 1590 3000 0007 76");
+        EXPECT_EQ(edit("tLaskunumero")->text(), "500");
+        EXPECT_EQ(edit("tSMTP")->text(), "posti.toinen.fi");
+        EXPECT_EQ(edit("tVarmistus")->text(), dir.filePath("v/")) << "the backup folder belongs to this computer";
+        EXPECT_EQ(State().DatabasePath, dbPath) << "nothing changes before the save";
+
+        prompter.clear();
+        ASSERT_TRUE(window->saveSettings());
+        EXPECT_TRUE(prompter.shown().empty());
+        EXPECT_EQ(stored("RegName", other), "Toinen Seura ry");
+        EXPECT_EQ(stored("RegIBAN1", other), "FI37 1590 3000 0007 76");
+        EXPECT_EQ(stored("Laskunro", other), "500");
+        EXPECT_EQ(stored("Jasennro", other), "9");
+        EXPECT_EQ(State().DatabasePath, other);
+        EXPECT_EQ(State().ClubName, "Toinen Seura ry");
+        EXPECT_EQ(State().InvoiceNumberCounter, 500);
+        EXPECT_EQ(iniValue("Database"), other);
+        EXPECT_FALSE(stored("RegName").has_value() && stored("RegName") != "Erä-Veikot ry");
+
+        // Put the other file back as it was for the next case.
+        QFile::remove(other);
+        makeDatabase("toinen.mdb");
+        Database db = Database::open(other);
+        DatabaseSettingsStore store(db);
+        for (const QString& row : otherBefore) {
+            const QString keyValue = row.section('/', 1);
+            store.write(keyValue.section('=', 1), keyValue.section('=', 0, 0));
+        }
+        db.close();
+    }
+}
+
+TEST_F(frmAsetuksetTest, ChoosingAFileWithoutSettingsOnlyChangesThePath)
+{
+    const QString fresh = makeDatabase("uusi.mdb");
+    showActive();
+    edit("tPuhelin")->setText("050 1");
+    prompter.answerText(fresh);
+    field<QPushButton>("cTietokantavalita")->click();
+    EXPECT_EQ(prompter.unexpected(), 0);
+    EXPECT_EQ(edit("tTietokanta")->text(), fresh);
+    EXPECT_EQ(edit("tNimi")->text(), "Erä-Veikot ry");
+    ASSERT_TRUE(window->saveSettings());
+    EXPECT_EQ(stored("RegName", fresh), "Erä-Veikot ry");
+    EXPECT_EQ(stored("RegPuhelin", fresh), "050 1");
+    EXPECT_EQ(stored("Laskunro", fresh), "1001");
+}
+
+// The member window moves the member number while the settings window is open; a later save of
+// the settings window must not put the old number back.
+TEST_F(frmAsetuksetTest, ASaveKeepsCountersThatOtherWindowsMoved)
+{
+    showActive();
+    ASSERT_TRUE(window->saveSettings());
+    EXPECT_EQ(stored("Jasennro"), "57");
+    {
+        Database db = Database::open(dbPath);
+        DatabaseSettingsStore(db).write("61", "Jasennro");
+        db.close();
+        State().MemberNumberCounter = 61;
+    }
+    edit("tPuhelin")->setText("050 2");
+    ASSERT_TRUE(window->saveSettings());
+    EXPECT_EQ(stored("Jasennro"), "61");
+    EXPECT_EQ(State().MemberNumberCounter, 61);
+    EXPECT_EQ(edit("tJasennumero")->text(), "61") << "the window shows the stored counter after the save";
+    EXPECT_EQ(stored("RegPuhelin"), "050 2");
+
+    // A number the user types below the stored one is asked about.
+    edit("tJasennumero")->setText("40");
+    prompter.answerNo();
+    EXPECT_FALSE(window->saveSettings());
+    EXPECT_EQ(stored("Jasennro"), "61");
+    EXPECT_EQ(QApplication::focusWidget(), edit("tJasennumero"));
+}
+
+// Founding a new database with unsaved edits open would let a later save point the ini file back
+// at the old database.
+TEST_F(frmAsetuksetTest, FoundingRefusesWhileTheWindowHasUnsavedEdits)
+{
+    QAction* create = nullptr;
+    for (QAction* a : window->findChildren<QAction*>())
+        if (a->text() == "Uusi tyhjä tietokanta")
+            create = a;
+    ASSERT_TRUE(create);
+    showActive();
+    edit("tPuhelin")->setText("050 3");
+    create->trigger();
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    EXPECT_EQ(prompter.shown()[0].kind, ScriptedPrompter::Kind::Message);
+    EXPECT_TRUE(prompter.shown()[0].text.startsWith("Asetuksiin on tehty muutoksia. Tallenna tai peru ne"));
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(edit("tPuhelin")->text(), "050 3");
+    EXPECT_EQ(State().DatabasePath, dbPath);
+}
+
+TEST_F(frmAsetuksetTest, BackupFolderChooserFillsTheBoxWithItsSeparator)
+{
+    showActive();
+    auto* chooser = field<QPushButton>("cVarmistusvalita");
+    ASSERT_TRUE(chooser);
+    prompter.answerText(dir.filePath("kopiot"));
+    chooser->click();
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    EXPECT_EQ(prompter.shown()[0].kind, ScriptedPrompter::Kind::Folder);
+    EXPECT_EQ(prompter.shown()[0].request.folder, dir.filePath("varmistus/"));
+    EXPECT_EQ(edit("tVarmistus")->text(), dir.filePath("kopiot/"));
+    EXPECT_TRUE(window->settingsChanged());
+
+    prompter.answerText(std::nullopt);
+    chooser->click();
+    EXPECT_EQ(edit("tVarmistus")->text(), dir.filePath("kopiot/")) << "a cancelled chooser changes nothing";
+}
+
+TEST_F(frmAsetuksetTest, SupportAddressIsAMailSettingAndEmptyByDefault)
+{
+    QLineEdit* support = edit("tTukiEmail");
+    ASSERT_TRUE(support);
+    EXPECT_TRUE(support->text().isEmpty());
+    auto* tabs = window->findChild<QTabWidget*>("TabStrip1");
+    ASSERT_TRUE(tabs);
+    EXPECT_TRUE(tabs->widget(4)->isAncestorOf(support)) << "on the tab with the other mail settings";
+    support->setText("tuki@seura.fi");
+    ASSERT_TRUE(window->saveSettings());
+    EXPECT_EQ(stored("TukiEmail"), "tuki@seura.fi");
+    EXPECT_EQ(State().SupportEmail, "tuki@seura.fi");
+}

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+// Our code against a plain baseline doing the same work, measured fairly: the two sides run
+// alternately in one process (the order swapped every round, so neither always finds warm caches),
+// and the ratio is of the medians. Each benchmark adds its row; printPairedRatios() lists them.
+struct PairedRow {
+    std::string name;
+    double baselineMs;
+    double oursMs;
+    double target;
+};
+
+inline std::vector<PairedRow>& pairedRows()
+{
+    static std::vector<PairedRow> rows;
+    return rows;
+}
+
+inline double medianOf(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    const std::size_t n = v.size();
+    return n == 0 ? 0 : (n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2);
+}
+
+// Use with ->Iterations(rounds)->Unit(benchmark::kMillisecond)->UseManualTime(): each iteration is
+// one round of both sides; the manual time reported is ours.
+inline void RunPaired(benchmark::State& state, const std::string& label, double target, const std::function<void()>& baseline,
+                      const std::function<void()>& ours, const std::function<void()>& before = {})
+{
+    using Clock = std::chrono::steady_clock;
+    // `before` puts the data back as each side expects it (an empty table, say), untimed.
+    const auto timed = [&](const std::function<void()>& f) {
+        if (before)
+            before();
+        const auto t0 = Clock::now();
+        f();
+        return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+    };
+    std::vector<double> base, mine;
+    bool oursFirst = false;
+    for (auto _ : state) {
+        double b = 0, o = 0;
+        if (oursFirst) {
+            o = timed(ours);
+            b = timed(baseline);
+        } else {
+            b = timed(baseline);
+            o = timed(ours);
+        }
+        oursFirst = !oursFirst;
+        base.push_back(b);
+        mine.push_back(o);
+        state.SetIterationTime(o / 1000.0);
+    }
+    const double mb = medianOf(base), mo = medianOf(mine);
+    state.counters["baseline_ms"] = mb;
+    state.counters["ours_ms"] = mo;
+    state.counters["ratio"] = mb > 0 ? mo / mb : 0;
+    pairedRows().push_back({label, mb, mo, target});
+}
+
+inline void printPairedRatios()
+{
+    std::printf("\n%-60s %12s %12s %8s %8s\n", "benchmark", "baseline ms", "ours ms", "ratio", "target");
+    for (const PairedRow& r : pairedRows())
+        std::printf("%-60s %12.3f %12.3f %8.2f %8s%g %s\n", r.name.c_str(), r.baselineMs, r.oursMs,
+                    r.baselineMs > 0 ? r.oursMs / r.baselineMs : 0.0, "<= ", r.target,
+                    r.baselineMs > 0 && r.oursMs / r.baselineMs <= r.target ? "ok" : "OVER");
+}

@@ -1,0 +1,107 @@
+// Finnish ordering and LIKE against SQLite's own binary order and LIKE, on member-like names.
+#include "db/Database.h"
+#include "db/Transaction.h"
+
+#include "PairedRatio.h"
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+
+#include <map>
+#include <memory>
+#include <random>
+#include <sqlite3.h>
+
+using namespace tikkeli;
+
+namespace {
+
+struct Fixture {
+    QTemporaryDir dir;
+    Database db;
+    sqlite3* raw = nullptr; // the same file without our functions: SQLite's own LIKE
+
+    explicit Fixture(int rows)
+    {
+        const QString path = dir.filePath(QStringLiteral("bench.mdb"));
+        db = Database::create(path);
+        db.executeScript(QStringLiteral("CREATE TABLE jr (jrID INTEGER PRIMARY KEY AUTOINCREMENT,"
+                                        " jrSukunimi VARCHAR(50), jrEtunimi VARCHAR(50));"));
+        const QStringList stems = {QStringLiteral("Virta"), QStringLiteral("Mäki"), QStringLiteral("Korho"),
+                                   QStringLiteral("Nieminen"), QStringLiteral("Hämälä"), QStringLiteral("Laine"),
+                                   QStringLiteral("Heikki"), QStringLiteral("Öhma"), QStringLiteral("Åber"),
+                                   QStringLiteral("Koskinen"), QStringLiteral("Järvi"), QStringLiteral("Lehto"),
+                                   QStringLiteral("Saari"), QStringLiteral("Salo"), QStringLiteral("Turu")};
+        const QStringList ends = {QStringLiteral("nen"), QStringLiteral("la"), QStringLiteral("ainen"),
+                                  QStringLiteral("mäki"), QStringLiteral("o"), QStringLiteral("s")};
+        const QStringList first = {QStringLiteral("Matti"), QStringLiteral("Päivi"), QStringLiteral("Jussi"),
+                                   QStringLiteral("Äijä"), QStringLiteral("Anna"), QStringLiteral("Olli")};
+        std::mt19937 rng(7);
+        Transaction tr(db);
+        for (int i = 0; i < rows; ++i) {
+            const QString surname = stems[rng() % stems.size()] + ends[rng() % ends.size()] + QString::number(rng() % 500);
+            db.execute(QStringLiteral("INSERT INTO jr (jrSukunimi, jrEtunimi) VALUES (?, ?)"),
+                       {surname, first[rng() % first.size()]});
+        }
+        tr.commit();
+        sqlite3_open_v2(path.toUtf8().constData(), &raw, SQLITE_OPEN_READONLY, nullptr);
+    }
+    ~Fixture() { sqlite3_close(raw); }
+};
+
+Fixture& fixture(int rows)
+{
+    static std::map<int, std::unique_ptr<Fixture>> fixtures;
+    auto& f = fixtures[rows];
+    if (!f)
+        f = std::make_unique<Fixture>(rows);
+    return *f;
+}
+
+long long stepAll(sqlite3* h, const char* sql)
+{
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(h, sql, -1, &st, nullptr);
+    long long n = 0;
+    while (sqlite3_step(st) == SQLITE_ROW)
+        n += sqlite3_column_bytes(st, 0);
+    sqlite3_finalize(st);
+    return n;
+}
+
+void BM_NameOrder(benchmark::State& state)
+{
+    Fixture& f = fixture(int(state.range(0)));
+    sqlite3* h = f.db.handle();
+    RunPaired(
+        state, "name-sorted query vs binary order, " + std::to_string(state.range(0)) + " members", 1.5,
+        [&] { benchmark::DoNotOptimize(stepAll(h, "SELECT jrSukunimi FROM jr ORDER BY jrSukunimi, jrEtunimi")); },
+        [&] {
+            benchmark::DoNotOptimize(
+                stepAll(h, "SELECT jrSukunimi FROM jr ORDER BY jrSukunimi COLLATE FI, jrEtunimi COLLATE FI"));
+        });
+}
+BENCHMARK(BM_NameOrder)->Arg(10000)->Arg(100000)->Iterations(9)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+void BM_Like(benchmark::State& state)
+{
+    Fixture& f = fixture(int(state.range(0)));
+    const char* sql = "SELECT jrSukunimi FROM jr WHERE jrSukunimi LIKE 'kos%' OR jrSukunimi LIKE '%LA1%'";
+    RunPaired(
+        state, "Finnish LIKE vs SQLite's own, " + std::to_string(state.range(0)) + " members", 1.5,
+        [&] { benchmark::DoNotOptimize(stepAll(f.raw, sql)); },
+        [&] { benchmark::DoNotOptimize(stepAll(f.db.handle(), sql)); });
+}
+BENCHMARK(BM_Like)->Arg(10000)->Arg(100000)->Iterations(9)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    printPairedRatios();
+    benchmark::Shutdown();
+    return 0;
+}
