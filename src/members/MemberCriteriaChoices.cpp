@@ -1,5 +1,6 @@
 #include "members/MemberCriteriaChoices.h"
 
+#include "base/Clock.h"
 #include "base/DateInput.h"
 #include "base/NullConversions.h"
 #include "db/Recordset.h"

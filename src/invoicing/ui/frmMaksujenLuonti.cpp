@@ -1,5 +1,6 @@
 #include "invoicing/ui/frmMaksujenLuonti.h"
 
+#include "base/Clock.h"
 #include "base/ErrorHandling.h"
 #include "ui_frmMaksujenLuonti.h"
 
@@ -26,7 +27,7 @@
 
 namespace tikkeli {
 
-std::function<QDate()> frmMaksujenLuonti::Today = [] { return QDate::currentDate(); };
+std::function<QDate()> frmMaksujenLuonti::Today = [] { return tikkeli::Today(); };
 std::function<void(frmMaksujenLuonti&)> frmMaksujenLuonti::PrintInvoices;
 std::function<void(frmMaksujenLuonti&)> frmMaksujenLuonti::EmailInvoices;
 std::function<void(frmMaksujenLuonti&)> frmMaksujenLuonti::PreviewEmailInvoice;
