@@ -1,3 +1,4 @@
+#include "base/DesktopDialogs.h"
 #include "base/Prompter.h"
 #include "base/ui/WidgetPrompter.h"
 #include "ProgramWindows.h"
@@ -10,17 +11,21 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QStyle>
 #include <QTranslator>
 
 int main(int argc, char** argv)
 {
+    // The desktop's own file dialogs (GNOME's, KDE's) where the desktop offers them.
+    tikkeli::PreferDesktopFileDialogs();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tikkeli"));
     // The desktop matches the windows to the installed menu entry and its icon.
     QApplication::setDesktopFileName(QStringLiteral("fi.tikkeli.Tikkeli"));
     QApplication::setWindowIcon(tikkeli::ProgramIcon());
-    // Rows and multi-line boxes show Å and Ö whole in the desktop's fonts.
-    QApplication::setStyle(new tikkeli::FullGlyphStyle);
+    // Rows and multi-line boxes show Å and Ö whole in the desktop's fonts, in the style Qt chose
+    // (the desktop's, or the one the user named with -style).
+    QApplication::setStyle(new tikkeli::FullGlyphStyle(QApplication::style()->name()));
     tikkeli::FullGlyphTextBoxes::install();
     // The club's numbers and dates are Finnish whatever the desktop's language.
     QLocale::setDefault(QLocale(QLocale::Finnish, QLocale::Finland));

@@ -7,6 +7,7 @@
 // fields, each further line is one row with its values separated by tabs. An empty value is Null;
 // \t, \n and \\ stand for a tab, a line break and a backslash. Dates are yyyy-MM-dd (optionally
 // with " HH:mm:ss"), amounts and other numbers use a decimal point, yes/no fields are 1 or 0.
+#include "base/FileSafety.h"
 #include "base/ScriptedPrompter.h"
 #include "db/Catalogue.h"
 #include "base/Currency.h"
@@ -186,11 +187,8 @@ void build(const QString& target, const QString& sampleFolder)
         if (!sampleFolder.isEmpty())
             loadSample(db, sampleFolder);
         db.close();
-        if (!SyncFile(temp))
-            throw BuildError(QStringLiteral("%1: tiedostoa ei voitu tallentaa levylle").arg(temp));
-        if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(target).constData()) != 0)
-            throw BuildError(QStringLiteral("%1: nimeäminen epäonnistui").arg(target));
-        SyncFolder(QFileInfo(target).absolutePath());
+        if (const auto e = FileSafety::instance().publish(temp, target, FileSafety::Existing::Replace))
+            throw BuildError(QStringLiteral("%1: %2").arg(target, e->text()));
     } catch (const DbException& e) {
         QFile::remove(temp);
         throw BuildError(QStringLiteral("%1: %2 (%3)").arg(target, e.description()).arg(e.number()));

@@ -3,7 +3,6 @@
 #include "backup/DatabaseRelease.h"
 
 #include "app/EuroConversion.h"
-#include "db/MaintenanceFileOps.h"
 #include "base/Prompter.h"
 #include "db/Database.h"
 #include "db/DatabaseFiles.h"
@@ -200,7 +199,7 @@ void MaintenanceCommands::databaseRepair()
     if (!ReleaseDatabase(path))
         return;
     try {
-        const RepairResult result = MaintenanceFileOps::instance().repairDatabase(path);
+        const RepairResult result = RepairDatabase(path);
         ShowInfo(QStringLiteral("Korjaus valmis.") + repairNotes(result));
     } catch (const DbException& e) {
         ShowWarning(QStringLiteral("Korjaus ei onnistunut: ") + errorText(e.number(), e.description(), QStringLiteral(": ")));

@@ -3,7 +3,9 @@
 #include "base/Clock.h"
 #include "base/ErrorHandling.h"
 #include "settings/GuidedRepair.h"
-#include "db/MaintenanceFileOps.h"
+#include "backup/BackupRows.h"
+#include "base/FileSafety.h"
+#include "db/DatabaseProbe.h"
 #include "base/FileAttributes.h"
 #include "base/Prompter.h"
 #include "base/ProgramHooks.h"
@@ -14,6 +16,8 @@
 #include "base/SharedState.h"
 
 #include <QDate>
+#include <QDir>
+#include <QFileInfo>
 
 namespace tikkeli {
 
@@ -63,8 +67,15 @@ int Startup::openDatabase(Database& db, bool offerWritable)
 // with its result in error.
 bool Startup::takeNotFoundRoad(Database& db, int& error)
 {
-    ShowInfo(QStringLiteral("Tietokantaa ei löydy, korjaa asetuksista tietokannan nimi\nNykyinen nimi: ")
-             + State().DatabasePath);
+    const QString path = State().DatabasePath;
+    const QFileInfo fi(path);
+    if (!path.isEmpty() && !fi.absoluteDir().exists())
+        // Typically a drive that is not plugged in: nothing is wrong with the database itself.
+        ShowInfo(QStringLiteral("Tietokannan kansiota ei löydy: ") + QDir::toNativeSeparators(fi.absolutePath())
+                 + QStringLiteral("\nJos tietokanta on irrotettavalla levyllä, liitä levy ja käynnistä Tikkeli "
+                                  "uudelleen.\nNykyinen nimi: ") + path);
+    else
+        ShowInfo(QStringLiteral("Tietokantaa ei löydy, korjaa asetuksista tietokannan nimi\nNykyinen nimi: ") + path);
     if (!AskYesNo(QStringLiteral("Yritetäänkö avata oletustietokanta?")))
         return false;
     // The user's own copy of the sample: the program folder may not be writable.
@@ -72,6 +83,30 @@ bool Startup::takeNotFoundRoad(Database& db, int& error)
     State().DatabasePath = SampleDatabasePath();
     error = openDatabase(db, false);
     return true;
+}
+
+bool Startup::offerLeftoverCopy(Database& db, int& error)
+{
+    const QString path = State().DatabasePath;
+    if (!path.endsWith(QStringLiteral(".mdb"), Qt::CaseInsensitive) || !QFileInfo(path).absoluteDir().exists())
+        return false;
+    // A backup stopped by an older version between its two renames left the database only under
+    // these names: the compacted copy (".md2") or the previous file (".md3").
+    for (const QChar last : {QLatin1Char('2'), QLatin1Char('3')}) {
+        const QString copy = path.chopped(1) + last;
+        if (!QFileInfo::exists(copy) || !ProbeDatabaseFile(copy).isSQLite())
+            continue;
+        if (!AskYesNo(QStringLiteral("Tietokantaa ei löydy nimellä %1, mutta sen kopio on tallessa nimellä %2.\n\n"
+                                     "Otetaanko kopio käyttöön tietokannan nimellä?").arg(path, copy)))
+            continue;
+        if (const auto e = FileSafety::instance().copyFile(copy, path, FileSafety::Existing::Keep)) {
+            ShowWarning(QStringLiteral("Kopion ottaminen käyttöön ei onnistunut: ") + e->text());
+            return false;
+        }
+        error = openDatabase(db, false);
+        return true;
+    }
+    return false;
 }
 
 void Startup::showInUseMessage()
@@ -100,6 +135,12 @@ void Startup::successRoad(Database& db, bool sampleOpened)
 {
     SharedState& s = State();
     IgnoringErrors("start-up: upgrade", [&] { updateDatabase(db); });
+    // Marker rows a backup of an older version left behind would show as blank rows everywhere.
+    try {
+        DeleteBackupRows(db);
+    } catch (const DbException& e) {
+        ShowWarning(QStringLiteral("Tietokannan ylimääräisten merkintärivien poisto ei onnistunut:\n") + e.description());
+    }
     if (sampleOpened)
         IgnoringErrors("start-up: save the sample path", [&] { SaveDatabasePath(s.DatabasePath); });
     IgnoringErrors("start-up: load settings", [&] { LoadSettings(db); });
@@ -156,6 +197,7 @@ StartupOutcome Startup::run()
     int error = openDatabase(db, true);
     bool sampleOpened = false;
     bool repairTried = false;
+    bool leftoverOffered = false;
     for (;;) {
         if (error == 0) {
             successRoad(db, sampleOpened);
@@ -163,12 +205,18 @@ StartupOutcome Startup::run()
             break;
         }
         if (error == DbErr::FileNotFound || error == DbErr::PathNotFound) {
+            if (!sampleOpened && !leftoverOffered) {
+                leftoverOffered = true;
+                if (offerLeftoverCopy(db, error))
+                    continue;
+            }
             if (!takeNotFoundRoad(db, error))
                 break;
             sampleOpened = true;
             continue;
         }
-        if (error == DbErr::InUseOrReadOnly) {
+        // A file another program holds locked is in use, never damaged.
+        if (error == DbErr::InUseOrReadOnly || error == DbErr::Locked) {
             if (IsDemoDatabase(s.DatabasePath))
                 break;
             showInUseMessage();
@@ -184,6 +232,12 @@ StartupOutcome Startup::run()
         if (error == DbErr::NotADatabase) {
             ShowWarning(QStringLiteral("Tiedosto %1 ei ole Tikkelin tietokanta. Tiedostoon ei ole koskettu.\n\n"
                                        "Valitse asetuksista Tikkelin tietokanta.").arg(s.DatabasePath));
+            break;
+        }
+        // Only a database found damaged goes to the repair; any other failure is reported as it is.
+        if (error != DbErr::Damaged) {
+            ShowWarning(QStringLiteral("Tietokantaa %1 ei voitu avata (virhe %2). Tiedostoon ei ole koskettu.")
+                            .arg(s.DatabasePath).arg(error));
             break;
         }
         // A damaged database: one repair, then the open again, so a repaired file takes the

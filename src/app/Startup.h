@@ -39,6 +39,9 @@ public:
 
 private:
     bool takeNotFoundRoad(Database& db, int& error);
+    // Offers a leftover ".md2"/".md3" copy of a missing database; true when one was taken into use
+    // and opened, with its result in error.
+    bool offerLeftoverCopy(Database& db, int& error);
     void showInUseMessage();
     bool repairDatabase();
     void successRoad(Database& db, bool sampleOpened);

@@ -2,7 +2,7 @@
 
 #include "backup/BackupRows.h"
 #include "base/Folders.h"
-#include "backup/FileFaults.h"
+#include "base/FileSafety.h"
 #include "db/Database.h"
 #include "db/DatabaseFiles.h"
 
@@ -42,52 +42,52 @@ QString BackupCompaction::Result::stepText() const
 BackupCompaction::Result BackupCompaction::run(const QString& databasePath)
 {
     Result r;
-    const QString folder = QFileInfo(databasePath).absolutePath();
-    // Only the name is reserved: the compaction writes a file that must not exist yet.
-    const QString temp = FileFaults::at("write", folder) ? QString() : TempFileNameIn(folder);
-    if (temp.isEmpty()) {
-        r.outcome = Outcome::TempFailed;
-        r.error = BackupError::fromErrno(QFileInfo(folder).isDir() ? EACCES : ENOENT);
-        return r;
-    }
-    QFile::remove(temp);
-
-    // Marker rows written into someone's unfinished transaction would share its fate.
+    FileSafety& files = FileSafety::instance();
+    // A save in progress in some window would be cut off by the rename below.
     if (ConnectionRegistry::inTransaction(databasePath)) {
-        QFile::remove(temp);
         r.outcome = Outcome::CompactFailed;
         r.error = {DbErr::TransactionOpen, QStringLiteral("Tietokannassa on kesken oleva muutos")};
         return r;
     }
-    try {
-        AddBackupRows(databasePath);
-        CompactDatabase(databasePath, temp);
-    } catch (const DbException& e) {
-        r.outcome = Outcome::CompactFailed;
-        r.error = BackupError::fromDb(e);
-    }
-
-    if (r.outcome == Outcome::Done) {
-        int err = 0;
-        if (!ConnectionRegistry::closeAll(databasePath))
-            r.error = {DbErr::TransactionOpen, QStringLiteral("Tietokannassa on kesken oleva muutos")};
-        else if ((err = FileFaults::at("rename", databasePath)) != 0
-                 || (err = std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(databasePath).constData()) != 0 ? errno : 0) != 0)
-            r.error = BackupError::fromErrno(err);
-        if (r.error.number != 0) {
-            r.outcome = Outcome::ReplaceFailed;
-            r.keptCopy = temp;
-        } else {
-            SyncFolder(folder);
-        }
-    }
-    if (r.outcome == Outcome::CompactFailed)
-        QFile::remove(temp);
-
+    // Marker rows an older version left behind would show as blank rows in every list.
     try {
         DeleteBackupRows(databasePath);
     } catch (const DbException& e) {
-        r.markerError = BackupError::fromDb(e);
+        r.outcome = Outcome::CompactFailed;
+        r.error = BackupErrorFromDb(e);
+        r.markerError = r.error;
+        return r;
+    }
+    // Only the name is reserved: the compaction writes a file that must not exist yet.
+    std::optional<BackupError> tempError;
+    const QString temp = files.reserveTemp(databasePath, tempError);
+    if (temp.isEmpty()) {
+        r.outcome = Outcome::TempFailed;
+        r.error = tempError.value_or(BackupError::fromErrno(EACCES));
+        return r;
+    }
+    QFile::remove(temp);
+
+    // The key counters (AUTOINCREMENT) travel with the compacted copy, so keys of deleted rows are
+    // never handed out again; the copy is flushed to the disk and checked before it goes anywhere.
+    try {
+        CompactDatabase(databasePath, temp);
+    } catch (const DbException& e) {
+        QFile::remove(temp);
+        r.outcome = Outcome::CompactFailed;
+        r.error = BackupErrorFromDb(e);
+        return r;
+    }
+    if (!ConnectionRegistry::closeAll(databasePath))
+        r.error = {DbErr::TransactionOpen, QStringLiteral("Tietokannassa on kesken oleva muutos")};
+    else if (HasHotJournal(databasePath))
+        // The file alone is not the whole database while its journal waits to be rolled back.
+        r.error = {DbErr::InUseOrReadOnly, QStringLiteral("Tietokannan rinnalla on keskeneräisen muutoksen lokitiedosto")};
+    else if (const auto e = files.rename(temp, databasePath, FileSafety::Existing::Replace))
+        r.error = *e;
+    if (r.error.number != 0) {
+        r.outcome = Outcome::ReplaceFailed;
+        r.keptCopy = temp;
     }
     return r;
 }

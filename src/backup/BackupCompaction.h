@@ -6,10 +6,12 @@
 
 namespace tikkeli {
 
-// The optional compaction after a stick backup. Marker rows keep the tables' key counters across
-// it; the database layer compacts into a new, verified file, which replaces the database by rename
-// only after every handle to it was closed. The database is never left half-written, the compacted
-// copy is never deleted after a failed replace, and the marker rows are removed in every case.
+// The optional compaction after a stick backup. The tables' key counters travel with the copy by
+// themselves (AUTOINCREMENT); the database layer compacts into a new, flushed and verified file,
+// which replaces the database by one atomic rename only after every handle to it was closed and no
+// journal waits beside it. The database is never left half-written and the compacted copy is never
+// deleted after a failed replace. Marker rows an older version left behind are removed first; a
+// failed removal stops the compaction and is reported.
 class BackupCompaction {
 public:
     enum class Outcome { Done, TempFailed, CompactFailed, ReplaceFailed };

@@ -1,9 +1,10 @@
 #include "backup/BackupRestore.h"
 
 #include "base/Folders.h"
-#include "backup/DatabaseCopy.h"
-#include "backup/FileFaults.h"
-#include "backup/SafeFileCopy.h"
+#include "db/DatabaseFiles.h"
+#include "db/DatabaseProbe.h"
+#include "db/DbError.h"
+#include "base/FileSafety.h"
 #include "db/Database.h"
 #include "base/SharedState.h"
 
@@ -27,11 +28,7 @@ QString canonicalOrAbsolute(const QString& path)
 
 std::optional<BackupError> removeFile(const QString& path)
 {
-    if (int e = FileFaults::at("delete", path))
-        return BackupError::fromErrno(e);
-    if (::unlink(QFile::encodeName(path).constData()) != 0 && errno != ENOENT)
-        return BackupError::fromErrno(errno);
-    return std::nullopt;
+    return FileSafety::instance().remove(path);
 }
 
 BackupError inUse()
@@ -53,7 +50,7 @@ QString BackupRestore::targetFor(const QString& source)
 
 std::optional<BackupError> BackupRestore::makeTargetFolder()
 {
-    return SafeFileCopy::makeFolder(targetFolder());
+    return FileSafety::instance().makeFolder(targetFolder());
 }
 
 bool BackupRestore::isInUse(const QString& path)
@@ -67,25 +64,32 @@ std::optional<BackupError> BackupRestore::copyIntoPlace(const QString& source, c
 {
     if (isInUse(target))
         return inUse();
-    // The copy is read back and checked before it goes anywhere near the target.
+    FileSafety& files = FileSafety::instance();
+    // Only a whole database of ours is restored: a file with a journal waiting beside it is not.
+    if (const DbFileProbe probe = ProbeDatabaseFile(source); !probe.isSQLite())
+        return BackupError{probe.error.number, probe.error.description};
+    if (HasHotJournal(source))
+        return BackupError{DbErr::InUseOrReadOnly, QStringLiteral("Varmuuskopion rinnalla on keskeneräisen muutoksen "
+                                                                  "lokitiedosto")};
+    // The copy is complete and on the disk before it goes anywhere near the target, and it is the
+    // backup byte for byte.
     std::optional<BackupError> error;
-    const QString temp = SafeFileCopy::reserveTemp(target, error);
+    const QString temp = files.reserveTemp(target, error);
     if (temp.isEmpty())
         return error;
-    QFile::remove(temp);
-    if ((error = DatabaseCopy::copy(source, temp))) {
-        QFile::remove(temp);
+    if ((error = files.copyFile(source, temp, FileSafety::Existing::Replace))) {
+        files.remove(temp);
         return error;
     }
     // A journal left beside the target belongs to the old file; SQLite would roll it into the copy.
     // It goes only now, so a failed copy leaves the old file with its journal.
     for (const char* suffix : {"-journal", "-wal", "-shm"}) {
         if ((error = removeFile(target + QLatin1String(suffix)))) {
-            QFile::remove(temp);
+            files.remove(temp);
             return error;
         }
     }
-    return SafeFileCopy::publish(temp, target);
+    return files.publish(temp, target, FileSafety::Existing::Replace);
 }
 
 QString BackupRestore::errorPart(const BackupError& error)

@@ -1,7 +1,6 @@
 #include "backup/BackupRows.h"
 
 #include "db/Database.h"
-#include "db/Recordset.h"
 #include "db/Transaction.h"
 #include "base/SharedState.h"
 
@@ -18,50 +17,47 @@ const QStringList& BackupRowTables()
     return tables;
 }
 
-void AddBackupRows(Database& db)
+long long DeleteBackupRows(Database& db)
 {
-    Transaction tx(db);
+    // Found by reading first: a file without markers (the usual case) is not written at all, so
+    // another program's write lock does not stop the caller.
+    QStringList marked;
     for (const QString& table : BackupRowTables()) {
+        const bool hasField = db.scalar(QStringLiteral("SELECT COUNT(*) FROM sqlite_master m, pragma_table_info(m.name) c "
+                                                       "WHERE m.type = 'table' AND m.name = ? COLLATE NOCASE "
+                                                       "AND c.name = 'BackupRow' COLLATE NOCASE"),
+                                        {table})
+                                  .toInt64()
+            > 0;
         // The table names are the program's own constants, never user text.
-        Recordset rs = db.openRecordset(QStringLiteral("SELECT * FROM ") + table, RecordsetType::Dynaset);
-        rs.addNew();
-        rs.setField(QStringLiteral("BackupRow"), true);
-        rs.update();
-        rs.close();
+        if (hasField && db.scalar(QStringLiteral("SELECT COUNT(*) FROM ") + table + QStringLiteral(" WHERE BackupRow = True"))
+                                .toInt64()
+                > 0)
+            marked << table;
+    }
+    if (marked.isEmpty())
+        return 0;
+    long long removed = 0;
+    Transaction tx(db);
+    for (const QString& table : marked) {
+        db.execute(QStringLiteral("DELETE * FROM ") + table + QStringLiteral(" WHERE BackupRow = True"));
+        removed += db.rowsAffected();
     }
     tx.commit();
+    return removed;
 }
 
-void AddBackupRows(const QString& databasePath)
+long long DeleteBackupRows(const QString& databasePath)
 {
     Database db = Database::open(databasePath);
-    AddBackupRows(db);
+    const long long removed = DeleteBackupRows(db);
     db.close();
+    return removed;
 }
 
-void AddBackupRows()
+long long DeleteBackupRows()
 {
-    AddBackupRows(State().DatabasePath);
-}
-
-void DeleteBackupRows(Database& db)
-{
-    Transaction tx(db);
-    for (const QString& table : BackupRowTables())
-        db.execute(QStringLiteral("DELETE * FROM ") + table + QStringLiteral(" WHERE BackupRow = True"));
-    tx.commit();
-}
-
-void DeleteBackupRows(const QString& databasePath)
-{
-    Database db = Database::open(databasePath);
-    DeleteBackupRows(db);
-    db.close();
-}
-
-void DeleteBackupRows()
-{
-    DeleteBackupRows(State().DatabasePath);
+    return DeleteBackupRows(State().DatabasePath);
 }
 
 } // namespace tikkeli

@@ -7,22 +7,17 @@ namespace tikkeli {
 
 class Database;
 
-// The tables that carry a BackupRow field and receive a marker row around every compaction,
-// in the order the markers are added and removed.
+// The tables that carry a BackupRow field. Older versions added one marker row (BackupRow = True,
+// every other field empty) to each of them around every compaction and could leave them behind
+// when stopped; such rows show as blank rows in every list. The compaction itself no longer needs
+// them: the AUTOINCREMENT counters travel with a compacted copy.
 const QStringList& BackupRowTables();
 
-// Adds one marker row (BackupRow = True, every other field empty) to each of BackupRowTables().
-// A marker added just before a compaction takes the next key, so the compacted file cannot hand
-// out again a key that some deleted row once had. All markers go in one transaction: a failure
-// throws the DbException and leaves no marker behind.
-void AddBackupRows();                       // on State().DatabasePath
-void AddBackupRows(const QString& databasePath);
-void AddBackupRows(Database& db);
-
-// Removes every marker row from the same tables, in the same order, in one transaction.
-// Throws the DbException of the first failing table; then nothing is removed.
-void DeleteBackupRows();                    // on State().DatabasePath
-void DeleteBackupRows(const QString& databasePath);
-void DeleteBackupRows(Database& db);
+// Removes every marker row from BackupRowTables() in one transaction; a table the file does not
+// have holds none and is skipped. Throws the DbException of the first failing table; then nothing
+// is removed. Returns the number of rows removed.
+long long DeleteBackupRows();                    // on State().DatabasePath
+long long DeleteBackupRows(const QString& databasePath);
+long long DeleteBackupRows(Database& db);
 
 } // namespace tikkeli

@@ -10,7 +10,7 @@ std::optional<BackupError> DatabaseCopy::copy(const QString& databasePath, const
         BackupDatabase(databasePath, target);
         return std::nullopt;
     } catch (const DbException& e) {
-        return BackupError::fromDb(e);
+        return BackupErrorFromDb(e);
     }
 }
 

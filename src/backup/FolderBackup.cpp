@@ -1,11 +1,12 @@
 #include "backup/FolderBackup.h"
 
+#include "backup/BackupRestore.h"
 #include "backup/BackupRows.h"
-#include "base/ErrorHandling.h"
 #include "base/FileFilters.h"
 #include "base/Folders.h"
 #include "backup/DatabaseRelease.h"
-#include "db/MaintenanceFileOps.h"
+#include "base/FileSafety.h"
+#include "db/DatabaseFiles.h"
 #include "base/Prompter.h"
 #include "db/Database.h"
 #include "db/DatabaseProbe.h"
@@ -40,25 +41,6 @@ void letEventsRun()
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-// Removes the marker rows; a failure here must not hide the error being reported.
-std::optional<DbError> removeMarkers(const QString& databasePath)
-{
-    try {
-        DeleteBackupRows(databasePath);
-        return std::nullopt;
-    } catch (const DbException& e) {
-        return e.error();
-    }
-}
-
-void removeIfPresent(const QString& path)
-{
-    if (!QFileInfo(path).exists())
-        return;
-    // The next run tries again before it compacts.
-    IgnoringErrors("folder backup: remove a leftover copy", [&] { MaintenanceFileOps::instance().removeFile(path); });
-}
-
 QString copyFailedText(const QString& databasePath, const QString& copyPath, const QString& cause)
 {
     return QStringLiteral("Tietokantaa ei voida kopioida \nhakemistosta: ") + databasePath
@@ -68,9 +50,116 @@ QString copyFailedText(const QString& databasePath, const QString& copyPath, con
 
 QString compactionFailedText(const QString& description)
 {
-    return QStringLiteral("Tietokannan uudelleenjärjestely ei onnistunut. Palauta tietokanta varmuuskopiolta "
-                          "ennen kuin jatkat Tikkelin käyttöä.\n")
-         + description;
+    return QStringLiteral("Tietokannan uudelleenjärjestely ei onnistunut. Tietokanta on ennallaan.\n") + description;
+}
+
+// A file beside the database that a step is about to delete: only a leftover copy of ours may go.
+bool removeLeftoverCopy(const QString& path)
+{
+    if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
+        return true;
+    if (!ProbeDatabaseFile(path).isSQLite()) {
+        critical(QStringLiteral("Tiedosto ") + path
+                 + QStringLiteral(" ei ole Tikkelin tietokanta, eikä varmuuskopiointi poista sitä. Siirrä tai nimeä "
+                                  "tiedosto toiseksi ja yritä uudestaan."));
+        return false;
+    }
+    if (const auto e = FileSafety::instance().remove(path)) {
+        critical(compactionFailedText(path + QStringLiteral(": ") + e->text()));
+        return false;
+    }
+    return true;
+}
+
+// Step: the copy into the backup folder.
+bool copyToBackupFolder(const QString& database, const QString& backupFolder, const QString& copy)
+{
+    bool copied = false;
+    QString cause;
+    if (backupFolder.trimmed().isEmpty()) {
+        cause = QStringLiteral("varmistushakemistoa ei ole asetettu.");
+    } else if (!QFileInfo(backupFolder).isDir()) {
+        cause = QStringLiteral("varmistushakemistoa %1 ei ole olemassa.").arg(backupFolder);
+    } else if (FolderBackup::isSameFile(copy, database)) {
+        cause = QStringLiteral("varmistushakemisto %1 on tietokannan oma hakemisto.").arg(backupFolder);
+    } else {
+        try {
+            BackupDatabase(database, copy);
+            copied = true;
+        } catch (const DbException& e) {
+            cause = e.description();
+        }
+    }
+    letEventsRun();
+    if (!copied)
+        critical(copyFailedText(database, copy, cause));
+    return copied;
+}
+
+// Step: marker rows an older version left behind would show as blank rows in every list.
+bool removeLeftoverMarkers(const QString& database)
+{
+    try {
+        DeleteBackupRows(database);
+        return true;
+    } catch (const DbException& e) {
+        critical(QStringLiteral("Tietokannan merkintärivien poisto ei onnistunut, joten varmuuskopiointi "
+                                "keskeytettiin. Tietokanta on ennallaan.\n") + e.description());
+        return false;
+    }
+}
+
+// Step: the compacted copy beside the database, flushed and verified. The key counters travel with
+// it by themselves (AUTOINCREMENT), so no key of a deleted row is handed out again.
+bool compactBeside(const QString& database, const QString& compacted)
+{
+    if (!removeLeftoverCopy(compacted))
+        return false;
+    std::optional<DbError> error;
+    try {
+        CompactDatabase(database, compacted);
+    } catch (const DbException& e) {
+        error = e.error();
+    }
+    letEventsRun();
+    if (error) {
+        FileSafety::instance().remove(compacted);
+        critical(compactionFailedText(error->description));
+    }
+    return !error;
+}
+
+// Step: the compacted copy takes the database's name. The previous file first gets its second
+// name (.md3) as a hard link, or a copy where the file system has none; then one atomic rename
+// puts the compacted file at the database's name, which holds a whole database at every moment.
+bool replaceWithCompacted(const QString& database, const QString& compacted, const QString& previous)
+{
+    FileSafety& files = FileSafety::instance();
+    auto giveUp = [&](const QString& text) {
+        files.remove(compacted);
+        critical(text);
+        return false;
+    };
+    if (!ReleaseDatabase(database)) {
+        files.remove(compacted);
+        return false;
+    }
+    // The file alone is not the whole database while a journal waits to be rolled back into it.
+    if (HasHotJournal(database))
+        return giveUp(QStringLiteral("Tietokannan rinnalla on keskeneräisen muutoksen lokitiedosto, joten tietokantaa ei "
+                                     "vaihdettu. Käynnistä Tikkeli uudelleen ja yritä sitten uudestaan."));
+    if (!removeLeftoverCopy(previous)) {
+        files.remove(compacted);
+        return false;
+    }
+    if (auto e = files.link(database, previous)) {
+        if (e->number == DbErr::FileExists || (e = files.copyFile(database, previous, FileSafety::Existing::Keep)))
+            return giveUp(QStringLiteral("Tietokannan uudelleen nimeäminen ei onnistu.\n") + e->text());
+    }
+    if (const auto e = files.rename(compacted, database, FileSafety::Existing::Replace))
+        return giveUp(QStringLiteral("Korjatun tietokannan uudelleen nimeäminen ei onnistu. Tietokanta on ennallaan.\n")
+                      + e->text());
+    return true;
 }
 
 } // namespace
@@ -113,112 +202,28 @@ void FolderBackup::backup()
     const QString copy = backupCopyPath(s.BackupFolder, database);
     const QString compacted = compactedPath(database);
     const QString previous = previousPath(database);
-    MaintenanceFileOps& ops = MaintenanceFileOps::instance();
 
     ShowInfo(QStringLiteral("Aloitetaan tietokannan varmuuskopiointi ja uudelleenjärjestely.\nVarmista että kohde ")
              + s.BackupFolder + QStringLiteral(" on valmiina.\nKopiointi kestää hetken..."));
 
-    // A name ending in "2" or "3" would make the database its own compacted or previous copy,
-    // and the steps below would delete it.
-    if (database.isEmpty() || compacted == database || previous == database) {
+    // The copies beside the database take its name with ".md2" and ".md3": any other name would
+    // make some unrelated file (or the database itself) one of them.
+    if (!database.endsWith(QStringLiteral(".mdb"), Qt::CaseInsensitive) || QFileInfo(database).completeBaseName().isEmpty()) {
         critical(QStringLiteral("Tietokannan nimi ei sovi varmuuskopiointiin: ") + database
-                 + QStringLiteral("\nTietokannan nimen viimeinen merkki ei saa olla \"2\" tai \"3\"."));
+                 + QStringLiteral("\nVarmuuskopioitavan tietokannan nimen tulee päättyä \".mdb\"."));
         return;
     }
     if (!ReleaseDatabase(database))
         return;
-
-    bool copied = false;
-    QString cause;
-    if (s.BackupFolder.trimmed().isEmpty()) {
-        cause = QStringLiteral("varmistushakemistoa ei ole asetettu.");
-    } else if (!QFileInfo(s.BackupFolder).isDir()) {
-        cause = QStringLiteral("varmistushakemistoa %1 ei ole olemassa.").arg(s.BackupFolder);
-    } else if (isSameFile(copy, database)) {
-        cause = QStringLiteral("varmistushakemisto %1 on tietokannan oma hakemisto.").arg(s.BackupFolder);
-    } else {
-        try {
-            ops.backupDatabase(database, copy);
-            copied = true;
-        } catch (const DbException& e) {
-            cause = e.description();
-        }
-    }
+    if (!copyToBackupFolder(database, s.BackupFolder, copy))
+        return;
+    if (!removeLeftoverMarkers(database))
+        return;
+    if (!compactBeside(database, compacted))
+        return;
+    if (!replaceWithCompacted(database, compacted, previous))
+        return;
     letEventsRun();
-    if (!copied) {
-        critical(copyFailedText(database, copy, cause));
-        return;
-    }
-
-    std::optional<DbError> error;
-    try {
-        // The original is in place (it was just copied), so a compacted copy beside it is what an
-        // interrupted run left behind.
-        if (QFileInfo(compacted).exists())
-            ops.removeFile(compacted);
-        DeleteBackupRows(database);
-        AddBackupRows(database);
-        ops.compactDatabase(database, compacted);
-    } catch (const DbException& e) {
-        error = e.error();
-    }
-    letEventsRun();
-    if (error) {
-        removeMarkers(database);
-        removeIfPresent(compacted);
-        critical(compactionFailedText(error->description));
-        return;
-    }
-
-    // The compacted copy holds the markers it needs; the original, which is about to become the
-    // previous file, should not keep them.
-    removeMarkers(database);
-    if (!ReleaseDatabase(database)) {
-        removeIfPresent(compacted);
-        return;
-    }
-
-    bool renamed = false;
-    try {
-        ops.renameFile(database, previous);
-        renamed = true;
-    } catch (const DbException& e) {
-        if (e.number() == DbErr::FileExists) {
-            IgnoringErrors("folder backup: keep the previous copy", [&] {
-                ops.removeFile(previous);
-                ops.renameFile(database, previous);
-                renamed = true;
-            });
-        }
-    }
-    if (!renamed) {
-        removeIfPresent(compacted);
-        critical(QStringLiteral("Tietokannan uudelleen nimeäminen ei onnistu."));
-        return;
-    }
-
-    try {
-        ops.renameFile(compacted, database);
-    } catch (const DbException&) {
-        // Nothing may stay missing at the database's own name: the original goes back.
-        try {
-            ops.renameFile(previous, database);
-        } catch (const DbException&) {
-            critical(QStringLiteral("Korjatun tietokannan uudelleen nimeäminen ei onnistu.\n\nTietokanta on nyt nimellä ")
-                     + previous + QStringLiteral(". Nimeä se takaisin nimelle ") + database
-                     + QStringLiteral(" ennen kuin jatkat Tikkelin käyttöä."));
-            return;
-        }
-        removeIfPresent(compacted);
-        critical(QStringLiteral("Korjatun tietokannan uudelleen nimeäminen ei onnistu."));
-        return;
-    }
-    letEventsRun();
-    if (const std::optional<DbError> markerError = removeMarkers(database)) {
-        critical(compactionFailedText(markerError->description));
-        return;
-    }
-
     ShowInfo(QStringLiteral("Tietokannan varmuuskopiointi ja uudelleenjärjestely valmis."));
     SaveBackupDate();
 }
@@ -226,7 +231,6 @@ void FolderBackup::backup()
 void FolderBackup::restore()
 {
     const SharedState& s = State();
-    MaintenanceFileOps& ops = MaintenanceFileOps::instance();
     Prompter& prompter = Prompter::instance();
 
     FileDialogRequest request;
@@ -265,26 +269,17 @@ void FolderBackup::restore()
                                          "Valitse toinen tiedoston nimi."));
             continue;
         }
-        bool overwrite = false;
-        try {
-            ops.copyFile(*source, target, false);
-            break;
-        } catch (const DbException& e) {
-            if (e.number() != DbErr::FileExists) {
-                ShowWarning(QStringLiteral("Varmuuskopion kopiointi ei onnistunut:\n") + e.description());
-                continue;
-            }
-            overwrite = AskYesNo(QStringLiteral("Tiedosto on jo olemassa, korvataanko varmuuskopiolla?"),
-                                 MsgIcon::Question, s.ProgramTitle);
-        }
-        if (!overwrite)
+        if (QFileInfo::exists(target)
+            && !AskYesNo(QStringLiteral("Tiedosto on jo olemassa, korvataanko varmuuskopiolla?"), MsgIcon::Question,
+                         s.ProgramTitle))
             continue;
-        try {
-            ops.copyFile(*source, target, true);
-            break;
-        } catch (const DbException& e) {
-            ShowWarning(QStringLiteral("Varmuuskopion kopiointi ei onnistunut:\n") + e.description());
+        // The same road as the stick's restore: through a temporary file, the target's stale
+        // journal removed so SQLite cannot replay it into the restored copy.
+        if (const auto e = BackupRestore::copyIntoPlace(*source, target)) {
+            ShowWarning(QStringLiteral("Varmuuskopion kopiointi ei onnistunut:\n") + e->text());
+            continue;
         }
+        break;
     }
 
     if (!AskYesNo(QStringLiteral("Otetaanko palautettu tietokanta käyttöön?"), MsgIcon::Question, s.ProgramTitle))

@@ -3,7 +3,7 @@
 #include "base/Folders.h"
 #include "backup/BackupStick.h"
 #include "backup/DatabaseCopy.h"
-#include "backup/SafeFileCopy.h"
+#include "base/FileSafety.h"
 #include "backup/StickFolders.h"
 
 #include <QFileInfo>
@@ -14,14 +14,14 @@ StickBackup::Result StickBackup::copyToStick(const QString& databasePath, const 
 {
     Result r;
     const QString root = StickFolders::rootFolder(stick.mountFolder);
-    if ((r.error = SafeFileCopy::makeFolder(root)))
+    if ((r.error = FileSafety::instance().makeFolder(root)))
         return r;
     const QString folder = JoinPath(root, StickFolders::dayFolderName(day));
-    if ((r.error = SafeFileCopy::makeFolder(folder)))
+    if ((r.error = FileSafety::instance().makeFolder(folder)))
         return r;
     r.target = JoinPath(folder, QFileInfo(databasePath).fileName());
     if (BackupStick::fileTooLargeFor(stick, QFileInfo(databasePath).size())) {
-        r.error = BackupError::tooLargeForStick();
+        r.error = TooLargeForStick();
         return r;
     }
     r.error = DatabaseCopy::copy(databasePath, r.target);

@@ -214,6 +214,11 @@ sqlite3* Connection::openFile(const QString& path)
             failOpen(db, rc, path);
         }
     }
+    // Older files of ours get the mark that tells them from other programs' files.
+    if (singleText(db, "PRAGMA application_id", &rc) == u"0" && rc == SQLITE_OK) {
+        const QByteArray mark = "PRAGMA application_id=" + QByteArray::number(DatabaseApplicationId);
+        sqlite3_exec(db, mark.constData(), nullptr, nullptr, nullptr);
+    }
     return db;
 }
 

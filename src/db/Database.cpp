@@ -1,4 +1,5 @@
 #include "db/Database.h"
+#include "db/DatabaseProbe.h"
 
 #include "db/Connection.h"
 #include "db/FinnishCollation.h"
@@ -17,7 +18,6 @@ namespace {
 
 // Marks files this program created (ASCII "TIKK"); writing it also puts the header on disk, so a
 // new file is never an empty one.
-constexpr int ApplicationId = 0x54494B4B;
 
 } // namespace
 
@@ -53,7 +53,7 @@ Database Database::create(const QString& path)
     int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
                              SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr);
     if (rc == SQLITE_OK) {
-        const QByteArray sql = "PRAGMA journal_mode=DELETE; PRAGMA application_id=" + QByteArray::number(ApplicationId) + ";";
+        const QByteArray sql = "PRAGMA journal_mode=DELETE; PRAGMA application_id=" + QByteArray::number(DatabaseApplicationId) + ";";
         rc = sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr);
     }
     if (rc != SQLITE_OK) {

@@ -1,8 +1,12 @@
 #include "db/DatabaseFiles.h"
 
+#include "base/ErrorHandling.h"
+#include "base/FileSafety.h"
 #include "db/Connection.h"
 #include "db/DatabaseProbe.h"
 #include "db/FinnishCollation.h"
+#include "db/Schema.h"
+#include "db/SchemaDdl.h"
 #include "db/SqliteError.h"
 
 #include <QDir>
@@ -10,6 +14,9 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QThread>
+#include <algorithm>
+#include <limits>
+#include <optional>
 #include <cerrno>
 #include <fcntl.h>
 #include <sqlite3.h>
@@ -18,18 +25,6 @@
 namespace tikkeli {
 
 namespace {
-
-std::function<void(const QString&)>& hook()
-{
-    static std::function<void(const QString&)> h;
-    return h;
-}
-
-void stage(const char* name)
-{
-    if (const auto& h = hook())
-        h(QString::fromLatin1(name));
-}
 
 QString shown(const QString& path)
 {
@@ -126,28 +121,25 @@ QString quoteIdent(const QString& s)
     return u'"' + t + u'"';
 }
 
+[[noreturn]] void raiseFileError(const FileError& e, const QString& path)
+{
+    if (e.number == DbErr::FileExists)
+        throw DbException(DbErr::FileExists, QStringLiteral("Tiedosto '%1' on jo olemassa.").arg(shown(path)));
+    throw DbException(e.number, QStringLiteral("Tiedostoa '%1' ei voitu kirjoittaa: %2").arg(shown(path), e.text()));
+}
+
 // Puts tmp at dest without ever replacing an existing dest.
 void renameNoReplace(const QString& tmp, const QString& dest)
 {
-    const QByteArray from = QFile::encodeName(tmp), to = QFile::encodeName(dest);
-    if (::link(from.constData(), to.constData()) == 0) {
-        ::unlink(from.constData());
-        return;
-    }
-    if (errno == EEXIST)
-        throw DbException(DbErr::FileExists, QStringLiteral("Tiedosto '%1' on jo olemassa.").arg(shown(dest)));
-    // File systems without hard links (memory sticks): check, then rename.
-    if (QFileInfo::exists(dest))
-        throw DbException(DbErr::FileExists, QStringLiteral("Tiedosto '%1' on jo olemassa.").arg(shown(dest)));
-    if (::rename(from.constData(), to.constData()) != 0)
-        throw DbException(DbErr::InUseOrReadOnly,
-                          QStringLiteral("Tiedostoa '%1' ei voitu kirjoittaa.").arg(shown(dest)));
+    if (const auto e = FileSafety::instance().rename(tmp, dest, FileSafety::Existing::Keep))
+        raiseFileError(*e, dest);
 }
 
+// Puts tmp at dest in one atomic step: dest is the old or the new file at every moment.
 void renameReplacing(const QString& tmp, const QString& dest)
 {
-    if (::rename(QFile::encodeName(tmp).constData(), QFile::encodeName(dest).constData()) != 0)
-        throw DbException(DbErr::InUseOrReadOnly, QStringLiteral("Tiedostoa '%1' ei voitu kirjoittaa.").arg(shown(dest)));
+    if (const auto e = FileSafety::instance().rename(tmp, dest, FileSafety::Existing::Replace))
+        raiseFileError(*e, dest);
 }
 
 void checkTargetFolder(const QString& dest)
@@ -193,15 +185,12 @@ private:
 // grammatical cases ("Varmuuskopiota ... ei voitu", "Varmuuskopion tarkistus").
 void syncAndVerify(const QString& tmp, const char* pragma, const QString& partitive, const QString& genitive)
 {
-    stage("copy");
-    if (!SyncFile(tmp))
+    if (FileSafety::instance().syncFile(tmp))
         throw DbException(DbErr::Generic, QStringLiteral("%1 ei voitu tallentaa levylle; alkuperäinen tietokanta on "
                                                          "ennallaan.").arg(partitive));
-    stage("verify");
-    if (!integrityOk(tmp, pragma))
+    if (FileSafety::instance().check(FileStep::Verify, tmp) || !integrityOk(tmp, pragma))
         throw DbException(DbErr::Damaged,
                           QStringLiteral("%1 tarkistus epäonnistui; alkuperäinen tietokanta on ennallaan.").arg(genitive));
-    stage("replace");
 }
 
 QString keptName(const QString& path)
@@ -218,31 +207,6 @@ QString keptName(const QString& path)
 }
 
 } // namespace
-
-void SetDatabaseFilesHook(std::function<void(const QString&)> h)
-{
-    hook() = std::move(h);
-}
-
-bool SyncFile(const QString& path)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool ok = ::fsync(fd) == 0;
-    ::close(fd);
-    return ok;
-}
-
-bool SyncFolder(const QString& path)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    ::fsync(fd);   // some file systems refuse fsync on folders; the rename itself has happened
-    ::close(fd);
-    return true;
-}
 
 void CompactDatabase(const QString& srcPath, const QString& destPath)
 {
@@ -277,72 +241,243 @@ void CompactDatabase(const QString& srcPath, const QString& destPath)
                   QStringLiteral("Tiivistetyn tietokannan"));
     renameNoReplace(tmp, destPath);
     guard.release();
-    SyncFolder(QFileInfo(destPath).absolutePath());
 }
 
 namespace {
 
-// Copies the rows of one table that can still be read, row by row from both ends around the
-// damage.
-long long salvageTable(RawDb& in, RawDb& out, const QString& table, QStringList& problems)
+struct SchemaEntry {
+    QString type, name, sql;
+};
+
+// Step 1: the full check. Read-write, so that SQLite first rolls back an interrupted transaction.
+bool passesCheck(const QString& path)
 {
-    const QString t = quoteIdent(table);
-    int columns = 0;
-    {
-        sqlite3_stmt* st = nullptr;
-        if (sqlite3_prepare_v2(out.get(), (QStringLiteral("SELECT * FROM main.") + t).toUtf8().constData(), -1, &st,
-                               nullptr) == SQLITE_OK)
-            columns = sqlite3_column_count(st);
-        sqlite3_finalize(st);
+    try {
+        RawDb db(path, SQLITE_OPEN_READWRITE);
+        const QStringList r = db.query(QStringLiteral("PRAGMA integrity_check"));
+        return r.size() == 1 && r.front() == u"ok";
+    } catch (const DbException&) {
+        return false;
     }
-    if (columns == 0)
-        return 0;
-    QString marks;
-    for (int i = 0; i < columns; ++i)
+}
+
+// Step 2: the damaged file's own definitions, as far as they can be read.
+std::optional<std::vector<SchemaEntry>> readSchema(RawDb& in)
+{
+    std::vector<SchemaEntry> schema;
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(in.get(), "SELECT type, name, sql FROM main.sqlite_master WHERE sql IS NOT NULL ORDER BY rowid",
+                                -1, &st, nullptr);
+    while (rc == SQLITE_OK && (rc = sqlite3_step(st)) == SQLITE_ROW) {
+        rc = SQLITE_OK;
+        schema.push_back({QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))),
+                          QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 1))),
+                          QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 2)))});
+    }
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE)
+        return std::nullopt;
+    return schema;
+}
+
+QStringList columnsOf(sqlite3* db, const QString& table)
+{
+    QStringList names;
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db, (QStringLiteral("SELECT * FROM main.") + quoteIdent(table)).toUtf8().constData(), -1, &st,
+                           nullptr) == SQLITE_OK) {
+        for (int i = 0; i < sqlite3_column_count(st); ++i)
+            names << QString::fromUtf8(sqlite3_column_name(st, i));
+    }
+    sqlite3_finalize(st);
+    return names;
+}
+
+// Step 3: the fresh file's tables. The damaged file's own definitions come first (they hold the
+// upgrade state the file had); a table of ours whose definition was lost is made from the
+// program's own schema, so the repaired file is complete.
+QStringList createTables(RawDb& out, const std::vector<SchemaEntry>& schema, QStringList& problems)
+{
+    QStringList made;
+    for (const SchemaEntry& e : schema) {
+        if (e.type != u"table" || e.name.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive))
+            continue;
+        if (sqlite3_exec(out.get(), e.sql.toUtf8().constData(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+            problems << QStringLiteral("Taulua %1 ei voitu luoda uudelleen.").arg(e.name);
+            continue;
+        }
+        made << e.name;
+    }
+    for (const TableDef& t : Schema::tables()) {
+        if (made.contains(t.name, Qt::CaseInsensitive))
+            continue;
+        const bool known = std::any_of(schema.begin(), schema.end(), [&](const SchemaEntry& e) {
+            return e.type == u"table" && e.name.compare(t.name, Qt::CaseInsensitive) == 0;
+        });
+        // A table the damaged file never had is the upgrade's to add, with its own steps.
+        if (!known)
+            continue;
+        if (sqlite3_exec(out.get(), SchemaDdl::createTable(t).toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK)
+            made << t.name;
+    }
+    return made;
+}
+
+// Step 4: the rows of one table that can still be read, by rowid ranges: a scan that meets a
+// damaged page skips ahead to the next rowid that can be found, so every readable page is kept.
+TableSalvage salvageRows(RawDb& in, RawDb& out, const QString& table)
+{
+    TableSalvage r;
+    r.table = table;
+    const QString t = quoteIdent(table);
+    const QStringList outColumns = columnsOf(out.get(), table);
+    const QStringList inColumns = columnsOf(in.get(), table);
+    QStringList shared;
+    for (const QString& c : outColumns)
+        if (inColumns.contains(c, Qt::CaseInsensitive))
+            shared << c;
+    if (shared.isEmpty()) {
+        r.unreadable = true;
+        return r;
+    }
+    QString names, marks;
+    for (int i = 0; i < shared.size(); ++i) {
+        names += (i ? QStringLiteral(",") : QString()) + quoteIdent(shared[i]);
         marks += i ? QStringLiteral(",?") : QStringLiteral("?");
+    }
     sqlite3_stmt* ins = nullptr;
-    if (sqlite3_prepare_v2(out.get(), (QStringLiteral("INSERT OR IGNORE INTO main.") + t + QStringLiteral(" VALUES (") + marks + u')')
+    if (sqlite3_prepare_v2(out.get(), (QStringLiteral("INSERT OR IGNORE INTO main.%1 (%2) VALUES (%3)").arg(t, names, marks))
                                           .toUtf8().constData(), -1, &ins, nullptr) != SQLITE_OK) {
         sqlite3_finalize(ins);
-        problems << QStringLiteral("Taulun %1 rivejä ei voitu kopioida.").arg(table);
-        return 0;
+        r.unreadable = true;
+        return r;
     }
-    long long copied = 0;
-    bool damaged = false;
-    auto scan = [&](const QString& sql, sqlite3_int64 bound) -> std::optional<sqlite3_int64> {
+    const QByteArray scanSql = QStringLiteral("SELECT _rowid_, %1 FROM main.%2 WHERE _rowid_ > ? ORDER BY _rowid_")
+                                   .arg(names, t).toUtf8();
+    const QByteArray seekSql = QStringLiteral("SELECT _rowid_ FROM main.%1 WHERE _rowid_ >= ? ORDER BY _rowid_ LIMIT 1")
+                                   .arg(t).toUtf8();
+    constexpr sqlite3_int64 Lowest = std::numeric_limits<sqlite3_int64>::min();
+    constexpr sqlite3_int64 Highest = std::numeric_limits<sqlite3_int64>::max();
+    sqlite3_int64 after = Lowest;    // every row up to this one has been dealt with
+    for (;;) {
         sqlite3_stmt* sel = nullptr;
-        std::optional<sqlite3_int64> last;
-        if (sqlite3_prepare_v2(in.get(), sql.toUtf8().constData(), -1, &sel, nullptr) != SQLITE_OK
-            || sqlite3_column_count(sel) != columns + 1) {
-            sqlite3_finalize(sel);
-            damaged = true;
-            return last;
+        int rc = sqlite3_prepare_v2(in.get(), scanSql.constData(), -1, &sel, nullptr);
+        if (rc == SQLITE_OK) {
+            sqlite3_bind_int64(sel, 1, after);
+            while ((rc = sqlite3_step(sel)) == SQLITE_ROW) {
+                after = sqlite3_column_int64(sel, 0);
+                for (int i = 0; i < shared.size(); ++i)
+                    sqlite3_bind_value(ins, i + 1, sqlite3_column_value(sel, i + 1));
+                if (sqlite3_step(ins) == SQLITE_DONE)
+                    r.saved += sqlite3_changes(out.get());
+                sqlite3_reset(ins);
+            }
         }
-        sqlite3_bind_int64(sel, 1, bound);
-        int rc;
-        while ((rc = sqlite3_step(sel)) == SQLITE_ROW) {
-            last = sqlite3_column_int64(sel, 0);
-            for (int i = 0; i < columns; ++i)
-                sqlite3_bind_value(ins, i + 1, sqlite3_column_value(sel, i + 1));
-            if (sqlite3_step(ins) == SQLITE_DONE)
-                copied += sqlite3_changes(out.get());
-            sqlite3_reset(ins);
-        }
-        if (rc != SQLITE_DONE)
-            damaged = true;
         sqlite3_finalize(sel);
-        return last;
-    };
-    const QString select = QStringLiteral("SELECT _rowid_, * FROM main.") + t;
-    const auto lastForward = scan(select + QStringLiteral(" WHERE _rowid_ > ? ORDER BY _rowid_"),
-                                  std::numeric_limits<sqlite3_int64>::min());
-    if (damaged) {
-        scan(select + QStringLiteral(" WHERE _rowid_ > ? ORDER BY _rowid_ DESC"),
-             lastForward.value_or(std::numeric_limits<sqlite3_int64>::min()));
-        problems << QStringLiteral("Taulusta %1 saatiin talteen %2 riviä; osa riveistä saattoi kadota.").arg(table).arg(copied);
+        if (rc == SQLITE_DONE)
+            break;
+        if (after == Lowest && r.saved == 0 && r.lost.isEmpty())
+            after = 0;   // keys are positive; the search for readable rows starts there
+        // The next rowid that can be reached: farther and farther ahead of the damage.
+        std::optional<sqlite3_int64> next;
+        bool end = false;
+        for (sqlite3_int64 step = 1; !next && !end; step = step > Highest / 2 ? Highest : step * 2) {
+            const sqlite3_int64 probe = after > Highest - step ? Highest : after + step;
+            sqlite3_stmt* seek = nullptr;
+            int src = sqlite3_prepare_v2(in.get(), seekSql.constData(), -1, &seek, nullptr);
+            if (src == SQLITE_OK) {
+                sqlite3_bind_int64(seek, 1, probe);
+                src = sqlite3_step(seek);
+                if (src == SQLITE_ROW)
+                    next = sqlite3_column_int64(seek, 0);
+                else if (src == SQLITE_DONE && step >= (sqlite3_int64(1) << 40))
+                    end = true;   // nothing readable this far ahead
+            }
+            sqlite3_finalize(seek);
+            if (probe == Highest)
+                end = true;
+        }
+        r.lost << qMakePair(after + 1, next ? *next - 1 : Highest);
+        if (!next)
+            break;
+        after = *next - 1;
     }
     sqlite3_finalize(ins);
-    return copied;
+    return r;
+}
+
+// Step 5: counters, indexes, views, triggers and the file's marks.
+void finishFreshFile(RawDb& in, RawDb& out, const std::vector<SchemaEntry>& schema, QStringList& problems)
+{
+    // AutoNumber counters: never lower than before, so keys are not reused.
+    sqlite3_stmt* seq = nullptr;
+    if (sqlite3_prepare_v2(in.get(), "SELECT name, seq FROM main.sqlite_sequence", -1, &seq, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* put = nullptr;
+        sqlite3_prepare_v2(out.get(),
+                           "INSERT OR REPLACE INTO main.sqlite_sequence (rowid, name, seq) SELECT "
+                           "(SELECT rowid FROM main.sqlite_sequence WHERE name = ?1), ?1, "
+                           "max(?2, coalesce((SELECT seq FROM main.sqlite_sequence WHERE name = ?1), 0)) "
+                           "WHERE EXISTS (SELECT 1 FROM main.sqlite_master WHERE type = 'table' AND name = ?1)",
+                           -1, &put, nullptr);
+        while (put && sqlite3_step(seq) == SQLITE_ROW) {
+            sqlite3_bind_value(put, 1, sqlite3_column_value(seq, 0));
+            sqlite3_bind_value(put, 2, sqlite3_column_value(seq, 1));
+            sqlite3_step(put);
+            sqlite3_reset(put);
+        }
+        sqlite3_finalize(put);
+    }
+    sqlite3_finalize(seq);
+    for (const char* type : {"index", "view", "trigger"}) {
+        for (const SchemaEntry& e : schema) {
+            if (e.type != QLatin1String(type))
+                continue;
+            if (sqlite3_exec(out.get(), e.sql.toUtf8().constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
+                problems << QStringLiteral("Kohdetta %1 ei voitu luoda uudelleen.").arg(e.name);
+        }
+    }
+    const QStringList version = [&] {
+        try {
+            return in.query(QStringLiteral("PRAGMA main.user_version"));
+        } catch (const DbException&) {
+            return QStringList();
+        }
+    }();
+    if (!version.isEmpty())
+        out.exec(QStringLiteral("PRAGMA main.user_version = %1").arg(version.front().toLongLong()));
+    out.exec(QStringLiteral("PRAGMA main.application_id = %1").arg(DatabaseApplicationId));
+}
+
+// Step 6: the fresh file takes the database's name in one atomic rename. The damaged original
+// first gets a second name (a hard link, or a copy where the file system has none), so it exists
+// at every moment; when the rename fails, the original simply stays at its name.
+void putInPlace(const QString& tmp, const QString& path, RepairResult& result)
+{
+    FileSafety& files = FileSafety::instance();
+    const QString kept = keptName(path);
+    if (auto e = files.link(path, kept)) {
+        if (e->number == DbErr::FileExists || (e = files.copyFile(path, kept, FileSafety::Existing::Keep)))
+            raiseFileError(*e, kept);
+    }
+    // A journal left beside the damaged file belongs to it; SQLite would replay it into the new one.
+    const QString journal = path + QStringLiteral("-journal");
+    const QString keptJournal = kept + QStringLiteral("-journal");
+    const bool movedJournal = QFileInfo::exists(journal);
+    if (movedJournal) {
+        if (const auto e = files.rename(journal, keptJournal, FileSafety::Existing::Keep)) {
+            files.remove(kept);
+            raiseFileError(*e, journal);
+        }
+    }
+    try {
+        renameReplacing(tmp, path);
+    } catch (const DbException&) {
+        if (movedJournal)
+            files.rename(keptJournal, journal, FileSafety::Existing::Keep);
+        files.remove(kept);
+        throw;
+    }
+    result.keptOriginalAs = kept;
 }
 
 } // namespace
@@ -360,16 +495,7 @@ RepairResult RepairDatabase(const QString& path)
                               .arg(shown(path)));
 
     RepairResult result;
-    bool ok = false;
-    try {
-        // Read-write, so that SQLite rolls back an interrupted transaction first.
-        RawDb db(path, SQLITE_OPEN_READWRITE);
-        const QStringList r = db.query(QStringLiteral("PRAGMA integrity_check"));
-        ok = r.size() == 1 && r.front() == u"ok";
-    } catch (const DbException&) {
-        ok = false;
-    }
-    if (ok)
+    if (passesCheck(path))
         return result;
     result.wasDamaged = true;
 
@@ -386,94 +512,45 @@ RepairResult RepairDatabase(const QString& path)
             throw unreadable;
         }
         RawDb& in = *inPtr;
+        // A file shorter than the page count its header names is refused as a whole unless the
+        // connection may look past that; the pages it still has are then read as they are. The
+        // connection is read-only: nothing is written into the damaged file.
+        IgnoringErrors("repair: read past the page count", [&] { in.exec(QStringLiteral("PRAGMA writable_schema=ON")); });
+        const auto schema = readSchema(in);
+        if (!schema)
+            throw unreadable;
+        if (const int e = FileSafety::instance().check(FileStep::Create, tmp))
+            raiseFileError(FileError::fromErrno(e), tmp);
         RawDb out(tmp, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
         out.exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
-        struct Entry {
-            QString type, name, sql;
-        };
-        std::vector<Entry> schema;
-        sqlite3_stmt* st = nullptr;
-        int rc = sqlite3_prepare_v2(in.get(), "SELECT type, name, sql FROM main.sqlite_master WHERE sql IS NOT NULL ORDER BY rowid",
-                                    -1, &st, nullptr);
-        while (rc == SQLITE_OK && (rc = sqlite3_step(st)) == SQLITE_ROW) {
-            rc = SQLITE_OK;
-            schema.push_back({QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))),
-                              QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 1))),
-                              QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 2)))});
-        }
-        sqlite3_finalize(st);
-        if (rc != SQLITE_DONE)
-            throw unreadable;
-
         out.exec(QStringLiteral("BEGIN"));
-        for (const Entry& e : schema) {
-            if (e.type != u"table" || e.name.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive))
-                continue;
-            if (sqlite3_exec(out.get(), e.sql.toUtf8().constData(), nullptr, nullptr, nullptr) != SQLITE_OK) {
-                result.problems << QStringLiteral("Taulua %1 ei voitu luoda uudelleen.").arg(e.name);
-                continue;
-            }
-            result.rowsSalvaged += salvageTable(in, out, e.name, result.problems);
+        for (const QString& table : createTables(out, *schema, result.problems)) {
+            TableSalvage t = salvageRows(in, out, table);
+            result.rowsSalvaged += t.saved;
+            if (t.unreadable)
+                result.problems << QStringLiteral("Taulun %1 rivejä ei voitu lukea.").arg(table);
+            for (const auto& range : t.lost)
+                result.problems << QStringLiteral("Taulusta %1 saatiin talteen %2 riviä; rivinumerot %3–%4 menetettiin.")
+                                       .arg(table).arg(t.saved).arg(range.first).arg(range.second);
+            result.tables.push_back(std::move(t));
         }
-        // AutoNumber counters: never lower than before, so keys are not reused.
-        sqlite3_stmt* seq = nullptr;
-        if (sqlite3_prepare_v2(in.get(), "SELECT name, seq FROM main.sqlite_sequence", -1, &seq, nullptr) == SQLITE_OK) {
-            sqlite3_stmt* put = nullptr;
-            sqlite3_prepare_v2(out.get(),
-                               "INSERT OR REPLACE INTO main.sqlite_sequence (rowid, name, seq) SELECT "
-                               "(SELECT rowid FROM main.sqlite_sequence WHERE name = ?1), ?1, "
-                               "max(?2, coalesce((SELECT seq FROM main.sqlite_sequence WHERE name = ?1), 0)) "
-                               "WHERE EXISTS (SELECT 1 FROM main.sqlite_master WHERE type = 'table' AND name = ?1)",
-                               -1, &put, nullptr);
-            while (put && sqlite3_step(seq) == SQLITE_ROW) {
-                sqlite3_bind_value(put, 1, sqlite3_column_value(seq, 0));
-                sqlite3_bind_value(put, 2, sqlite3_column_value(seq, 1));
-                sqlite3_step(put);
-                sqlite3_reset(put);
-            }
-            sqlite3_finalize(put);
-        }
-        sqlite3_finalize(seq);
-        for (const char* type : {"index", "view", "trigger"}) {
-            for (const Entry& e : schema) {
-                if (e.type != QLatin1String(type))
-                    continue;
-                if (sqlite3_exec(out.get(), e.sql.toUtf8().constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
-                    result.problems << QStringLiteral("Kohdetta %1 ei voitu luoda uudelleen.").arg(e.name);
-            }
-        }
-        for (const char* pragma : {"user_version", "application_id"}) {
-            const QStringList v = [&] {
-                try {
-                    return in.query(QStringLiteral("PRAGMA main.%1").arg(QLatin1String(pragma)));
-                } catch (const DbException&) {
-                    return QStringList();
-                }
-            }();
-            if (!v.isEmpty())
-                out.exec(QStringLiteral("PRAGMA main.%1 = %2").arg(QLatin1String(pragma)).arg(v.front().toLongLong()));
-        }
+        finishFreshFile(in, out, *schema, result.problems);
         out.exec(QStringLiteral("COMMIT"));
     }
     syncAndVerify(tmp, "PRAGMA integrity_check", QStringLiteral("Korjattua tietokantaa"),
                   QStringLiteral("Korjatun tietokannan"));
-    // The damaged original gets a second name first, so that it exists at every moment.
-    result.keptOriginalAs = keptName(path);
-    renameNoReplace(path, result.keptOriginalAs);
-    // A leftover journal belongs to the damaged file, never to the new one.
-    const QString journal = path + QStringLiteral("-journal");
-    if (QFileInfo::exists(journal))
-        ::rename(QFile::encodeName(journal).constData(), QFile::encodeName(result.keptOriginalAs + QStringLiteral("-journal")).constData());
-    try {
-        renameReplacing(tmp, path);
-    } catch (...) {
-        if (!QFileInfo::exists(path))
-            ::rename(QFile::encodeName(result.keptOriginalAs).constData(), QFile::encodeName(path).constData());
-        throw;
-    }
+    putInPlace(tmp, path, result);
     guard.release();
-    SyncFolder(fi.absolutePath());
     return result;
+}
+bool HasHotJournal(const QString& databasePath)
+{
+    for (const char* suffix : {"-journal", "-wal"}) {
+        const QFileInfo side(databasePath + QLatin1String(suffix));
+        if (side.exists() && side.size() > 0)
+            return true;
+    }
+    return false;
 }
 
 void BackupDatabase(const Database& db, const QString& destPath)
@@ -523,7 +600,6 @@ void BackupDatabase(const QString& srcPath, const QString& destPath)
     syncAndVerify(tmp, "PRAGMA quick_check", QStringLiteral("Varmuuskopiota"), QStringLiteral("Varmuuskopion"));
     renameReplacing(tmp, destPath);
     guard.release();
-    SyncFolder(QFileInfo(destPath).absolutePath());
 }
 
 } // namespace tikkeli

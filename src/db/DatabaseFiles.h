@@ -4,7 +4,10 @@
 
 #include <QString>
 #include <QStringList>
+#include <QList>
+#include <QPair>
 #include <functional>
+#include <vector>
 
 namespace tikkeli {
 
@@ -16,14 +19,23 @@ namespace tikkeli {
 // Keys are not reused afterwards: the AutoNumber counters travel with the copy.
 void CompactDatabase(const QString& srcPath, const QString& destPath);
 
+// What the repair saved of one table: the rows copied, and the rowid ranges it could not read.
+struct TableSalvage {
+    QString table;
+    long long saved = 0;
+    QList<QPair<long long, long long>> lost;
+    bool unreadable = false;      // not one row could be read
+};
+
 struct RepairResult {
     bool wasDamaged = false;      // false: the file passed its check and was left alone
     QString keptOriginalAs;       // where the damaged original now lives ("<name>_vioittunut.<ext>")
     QStringList problems;         // what could not be salvaged, in Finnish
     long long rowsSalvaged = 0;
+    std::vector<TableSalvage> tables;   // every table of the fresh file, in order
 };
 
-// Checks the file and, when it is damaged, salvages table by table (schema, rows, indexes, views,
+// Checks the file and, when it is damaged, salvages table by table, row by row (schema, rows, indexes, views,
 // triggers, counters) into a fresh file that replaces it once verified. The damaged original is
 // kept beside it under the name in keptOriginalAs; it is never deleted. Files that are not
 // SQLite databases (Access files, junk) are refused without any change. The connection to the
@@ -33,15 +45,11 @@ RepairResult RepairDatabase(const QString& path);
 // A consistent copy of the committed database with SQLite's online backup, also while another
 // connection is writing. An existing dest is replaced only when it is a SQLite file; never the
 // source itself.
+// True when a rollback journal with content lies beside the database: the file alone is then not a
+// whole database, and it must not be renamed, replaced or copied as one.
+bool HasHotJournal(const QString& databasePath);
+
 void BackupDatabase(const Database& db, const QString& destPath);
 void BackupDatabase(const QString& srcPath, const QString& destPath);
-
-// Flushes a file, or a folder's entries, to disk.
-bool SyncFile(const QString& path);
-bool SyncFolder(const QString& path);
-
-// For tests: called with the stage name ("copy", "verify", "replace") before each stage; a hook
-// that throws makes the operation fail at that point. An empty function removes the hook.
-void SetDatabaseFilesHook(std::function<void(const QString& stage)> hook);
 
 } // namespace tikkeli

@@ -2,7 +2,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <optional>
 #include <QFileInfo>
+#include <QUrl>
+
+#include "db/Schema.h"
+
+#include <sqlite3.h>
 
 namespace tikkeli {
 
@@ -11,6 +17,39 @@ namespace {
 DbFileProbe make(DbFileKind kind, int number, const QString& text)
 {
     return DbFileProbe{kind, DbError{number, text}};
+}
+
+quint32 bigEndian32(const QByteArray& head, int at)
+{
+    return (quint32(quint8(head[at])) << 24) | (quint32(quint8(head[at + 1])) << 16)
+         | (quint32(quint8(head[at + 2])) << 8) | quint32(quint8(head[at + 3]));
+}
+
+// Whether the file holds one of our tables; nullopt when its schema cannot be read. The handle is
+// immutable and read-only: no lock, no journal, no write of any kind.
+std::optional<bool> holdsOurTables(const QString& path)
+{
+    QUrl url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
+    const QByteArray uri = "file:" + url.toEncoded(QUrl::RemoveScheme) + "?mode=ro&immutable=1";
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(uri.constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
+    std::optional<bool> found;
+    sqlite3_stmt* st = nullptr;
+    if (rc == SQLITE_OK)
+        rc = sqlite3_prepare_v2(db, "SELECT name FROM main.sqlite_master WHERE type = 'table'", -1, &st, nullptr);
+    if (rc == SQLITE_OK) {
+        found = false;
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+            const QString name = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+            if (Schema::table(name) != nullptr)
+                *found = true;
+        }
+        if (rc != SQLITE_DONE)
+            found.reset();
+    }
+    sqlite3_finalize(st);
+    sqlite3_close_v2(db);
+    return found;
 }
 
 } // namespace
@@ -48,6 +87,18 @@ DbFileProbe ProbeDatabaseFile(const QString& path)
     if (head.size() < 100 || !head.startsWith(QByteArrayLiteral("SQLite format 3\0")))
         return make(DbFileKind::NotADatabase, DbErr::NotADatabase,
                     QStringLiteral("Tiedosto '%1' ei ole tietokanta tai sen muotoa ei tunnisteta.").arg(shown));
+    const quint32 applicationId = bigEndian32(head, 68);
+    if (applicationId != quint32(DatabaseApplicationId)) {
+        // Another program's mark counts only in a header that is otherwise whole: a file whose
+        // tables cannot be read may be one of ours with a damaged header.
+        std::optional<bool> ours = holdsOurTables(path);
+        if (ours && applicationId != 0)
+            ours = false;
+        if (ours == false)
+            return make(DbFileKind::Foreign, DbErr::NotADatabase,
+                        QStringLiteral("Tiedosto '%1' on SQLite-tietokanta, mutta ei Tikkelin tietokanta. Tiedostoon ei "
+                                       "ole tehty muutoksia.").arg(shown));
+    }
     return DbFileProbe{DbFileKind::SQLite, DbError{}};
 }
 

@@ -1,9 +1,9 @@
 #include "settings/GuidedRepair.h"
 
-#include "base/ErrorHandling.h"
-#include "db/MaintenanceFileOps.h"
 #include "base/Prompter.h"
 #include "db/Database.h"
+#include "db/DatabaseFiles.h"
+#include "db/DbError.h"
 
 namespace tikkeli {
 
@@ -18,35 +18,32 @@ void plainMessage(const QString& text)
 
 bool RunGuidedRepair(const QString& path)
 {
-    const QString repaired = path + QLatin1Char('2');
-    const QString old = path + QStringLiteral("OLD");
-    MaintenanceFileOps& ops = MaintenanceFileOps::instance();
     plainMessage(QStringLiteral("Tietokanta on vioittunut edellisen käyttökerran lopetuksen yhteydessä, yritän "
                                 "korjata tietokannan. Odota hetki."));
-    ConnectionRegistry::closeAll(path);
-    // The compaction below tells whether anything usable is left.
-    IgnoringErrors("guided repair: repair in place", [&] { ops.repairDatabase(path); });
+    if (!ConnectionRegistry::closeAll(path)) {
+        plainMessage(QStringLiteral("Tietokannan korjaus ei onnistunut, koska sen tallennus on kesken."));
+        return false;
+    }
+    // The repair writes a fresh, flushed and verified file and puts it at the database's name in
+    // one atomic rename; the damaged original stays beside it. Any failure leaves the original at
+    // its name.
     try {
-        ops.compactDatabase(path, repaired);
-    } catch (const std::exception&) {
+        const RepairResult result = RepairDatabase(path);
+        if (result.wasDamaged) {
+            QString text = QStringLiteral("Tietokanta korjattiin. Alkuperäinen tiedosto on tallessa nimellä %1.")
+                               .arg(result.keptOriginalAs);
+            for (const TableSalvage& t : result.tables) {
+                if (t.unreadable || !t.lost.isEmpty())
+                    text += QStringLiteral("\nTaulu %1: %2 riviä talteen, osa riveistä menetettiin.").arg(t.table).arg(t.saved);
+            }
+            plainMessage(text);
+        }
+        return true;
+    } catch (const DbException&) {
         plainMessage(QStringLiteral("Tietokannan korjaus ei onnistunut. Palauta tietokanta varmuuskopiolta ennen "
                                     "kuin jatkat Tikkelin käyttöä."));
         return false;
     }
-    try {
-        ops.renameFile(path, old);
-    } catch (const std::exception&) {
-        plainMessage(QStringLiteral("Vioittuneen tietokannan uudelleen nimeäminen ei onnistu."));
-        return false;
-    }
-    try {
-        ops.renameFile(repaired, path);
-    } catch (const std::exception&) {
-        IgnoringErrors("guided repair: put the damaged file back", [&] { ops.renameFile(old, path); });
-        plainMessage(QStringLiteral("Korjatun tietokannan uudelleen nimeäminen ei onnistu."));
-        return false;
-    }
-    return true;
 }
 
 } // namespace tikkeli

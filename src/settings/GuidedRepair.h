@@ -5,9 +5,9 @@
 namespace tikkeli {
 
 // The repair road of a damaged database, as the start-up and the settings save take it: the
-// notice, repair, compaction into <path>2 and the swap of the two files, each failure with its
-// plain message box. True when the repaired copy now carries the database's name. No step leaves
-// the name without a file: when the repaired copy cannot take the name, the original gets it back.
+// notice, the repair (a fresh file salvaged row by row, put in place by one atomic rename) and a
+// plain message for its outcome. True when the database's name now holds a repaired or healthy
+// file. No step leaves the name without a file.
 bool RunGuidedRepair(const QString& path);
 
 } // namespace tikkeli

@@ -1,7 +1,7 @@
 #include "settings/NewDatabase.h"
 
 #include "base/Folders.h"
-#include "db/MaintenanceFileOps.h"
+#include "base/FileSafety.h"
 #include "base/Prompter.h"
 #include "db/DbError.h"
 #include "settings/SettingsError.h"
@@ -78,7 +78,8 @@ NewDatabaseResult CreateNewDatabase(const QString& intro, const QString& templat
             ShowInfo(QStringLiteral("Nimi: ") + name + QStringLiteral(" on jo käytössä. Toiminto keskeytetään."));
             return NewDatabaseResult::Cancelled;
         }
-        MaintenanceFileOps::instance().copyFile(templatePath, newPath, false);
+        if (const auto e = FileSafety::instance().copyFile(templatePath, newPath, FileSafety::Existing::Keep))
+            throw DbException(e->number, e->description + QStringLiteral(": ") + newPath);
         copied = true;
         SaveDatabasePath(newPath);
     } catch (const DbException& e) {

@@ -3,7 +3,7 @@
 #include "base/Clock.h"
 #include "base/ErrorHandling.h"
 #include "base/Folders.h"
-#include "db/MaintenanceFileOps.h"
+#include "base/FileSafety.h"
 #include "base/NullConversions.h"
 #include "base/NumericText.h"
 #include "base/Prompter.h"
@@ -221,7 +221,9 @@ bool EnsureSampleDatabaseCopy()
     try {
         if (!QDir().mkpath(QFileInfo(copy).absolutePath()))
             return false;
-        MaintenanceFileOps::instance().copyFile(JoinPath(ProgramFolder(), QStringLiteral("demo1.mdb")), copy, false);
+        if (FileSafety::instance().copyFile(JoinPath(ProgramFolder(), QStringLiteral("demo1.mdb")), copy,
+                                            FileSafety::Existing::Keep))
+            return false;
     } catch (const std::exception&) {
         return false;
     }

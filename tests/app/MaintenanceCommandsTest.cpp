@@ -1,4 +1,4 @@
-#include "support/FailingFileOps.h"
+#include "support/FailingFileSafety.h"
 #include "support/MaintTestDb.h"
 
 #include "app/MaintenanceCommands.h"
@@ -13,7 +13,7 @@
 #include <gtest/gtest.h>
 
 using namespace tikkeli;
-using tikkeli::test::FailingFileOps;
+using tikkeli::test::FailingFileSafety;
 using tikkeli::test::MaintTestDb;
 
 namespace {
@@ -247,7 +247,7 @@ TEST(DatabaseRepair, AsksThenRepairsAHealthyFileWithoutHarm)
     {
         ScriptedPrompter p;
         p.answerNo();
-        FailingFileOps ops;
+        FailingFileSafety ops;
         MaintenanceCommands::databaseRepair();
         EXPECT_TRUE(ops.calls.isEmpty());
         ASSERT_EQ(p.shown().size(), 1u);
@@ -300,7 +300,7 @@ TEST(DatabaseRepair, RefusedWhileAWindowIsSaving)
     Transaction saving(window);
     window.execute(QStringLiteral("UPDATE jr SET jrEtunimi = 'Kesken' WHERE jrID = 1"));
 
-    FailingFileOps ops;
+    FailingFileSafety ops;
     ScriptedPrompter p;
     p.answerYes();
     MaintenanceCommands::databaseRepair();

@@ -1,5 +1,5 @@
+#include "support/FailingFileSafety.h"
 #include "base/Clock.h"
-#include "db/MaintenanceFileOps.h"
 #include "base/ScriptedPrompter.h"
 #include "app/Startup.h"
 #include "db/Connection.h"
@@ -18,54 +18,12 @@
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 using namespace tikkeli;
 
 namespace {
 
-// A file that says it is SQLite and is not: the engine finds it damaged.
-QByteArray damagedDatabase()
-{
-    QByteArray b("SQLite format 3");
-    b.append('\0');
-    b.append(QByteArray(4096 * 3, char(0x5a)));
-    return b;
-}
-
-// File operations of the repair road: compaction makes a healthy copy of the template, and any
-// rename can be made to fail.
-class FakeFileOps : public MaintenanceFileOps {
-public:
-    explicit FakeFileOps(QString templatePath) : m_template(std::move(templatePath)) { setInstance(this); }
-    ~FakeFileOps() override { setInstance(nullptr); }
-
-    RepairResult repairDatabase(const QString& path) override
-    {
-        repaired << path;
-        return {};
-    }
-    void compactDatabase(const QString&, const QString& target) override
-    {
-        if (failCompaction)
-            throw DbException(DbErr::Damaged, QStringLiteral("ei onnistu"));
-        MaintenanceFileOps::copyFile(m_template, target, false);
-    }
-    void renameFile(const QString& from, const QString& to) override
-    {
-        ++renames;
-        if (renames == failRename)
-            throw DbException(75, QStringLiteral("uudelleennimeäminen estetty"));
-        MaintenanceFileOps::renameFile(from, to);
-    }
-
-    QStringList repaired;
-    int renames = 0;
-    int failRename = 0;
-    bool failCompaction = false;
-
-private:
-    QString m_template;
-};
 
 // Root may write any file; the engine is told to judge by the owner's permission bit instead, as
 // it would for an ordinary user.
@@ -300,7 +258,6 @@ TEST_F(StartupRoads, ReadOnlySampleAndNoRunsOnToTheChooser)
 
 TEST_F(StartupRoads, FileThatIsNoDatabaseIsNeverRepaired)
 {
-    FakeFileOps ops(env.programFolder() + QStringLiteral("/mallit/malli.mdb"));
     struct Case { const char* name; QByteArray bytes; const char* says; };
     QByteArray access(2048, '\0');
     access.replace(4, 15, "Standard Jet DB");
@@ -320,82 +277,105 @@ TEST_F(StartupRoads, FileThatIsNoDatabaseIsNeverRepaired)
         EXPECT_TRUE(prompter.anyMessageContains(QString::fromUtf8(c.says))) << c.name;
         EXPECT_FALSE(prompter.anyMessageContains(QStringLiteral("vioittunut"))) << c.name;
         EXPECT_EQ(test::ReadFileBytes(path), c.bytes);
-        EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral("OLD")));
-        EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral("2")));
+        EXPECT_FALSE(QFileInfo::exists(env.root() + QStringLiteral("/") + QFileInfo(path).completeBaseName()
+                                       + QStringLiteral("_vioittunut.mdb")));
     }
-    EXPECT_TRUE(ops.repaired.isEmpty());
 }
 
-TEST_F(StartupRoads, DamagedDatabaseIsRepairedThenTakesTheSuccessRoad)
+TEST_F(StartupRoads, AFailedFinalRenameOfTheRepairLeavesTheDamagedFileAtItsName)
 {
-    FakeFileOps ops(env.programFolder() + QStringLiteral("/demo1.mdb"));
-    const QString path = env.root() + QStringLiteral("/seura.mdb");
-    test::WriteFileBytes(path, damagedDatabase());
+    const QString path = clubDatabase();
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        // Junk over a third of the pages' contents; the schema on the first page stays readable.
+        const qint64 pages = f.size() / 4096;
+        for (qint64 page = pages / 3; page < 2 * pages / 3; ++page) {
+            f.seek(page * 4096 + 200);
+            f.write(QByteArray(600, char(0xff)));
+        }
+    }
+    test::WriteFileBytes(path + QStringLiteral("-journal"), QByteArray(512, char(0x01)));
+    const QByteArray damaged = test::ReadFileBytes(path);
+    test::FailingFileSafety files;
+    files.fault = [&](FileStep step, const QString& p) { return step == FileStep::Rename && p == path ? EIO : 0; };
     configure(path);
     const StartupOutcome out = startup.run();
-    EXPECT_EQ(prompter.messageTexts().value(0), QStringLiteral("Tietokanta on vioittunut edellisen käyttökerran lopetuksen "
-                                                                "yhteydessä, yritän korjata tietokannan. Odota hetki."));
-    EXPECT_EQ(ops.repaired, QStringList{path});
-    EXPECT_EQ(test::ReadFileBytes(path + QStringLiteral("OLD")), damagedDatabase());
-    EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral("2")));
-    // Reopened: upgraded and its settings loaded, so nothing later saves defaults over them.
+    EXPECT_TRUE(prompter.anyMessageContains(QStringLiteral("Tietokannan korjaus ei onnistunut.")))
+        << prompter.messageTexts().join(u'|').toStdString() << files.calls.join(u',').toStdString();
+    EXPECT_EQ(test::ReadFileBytes(path), damaged);
+    EXPECT_FALSE(QFileInfo::exists(env.root() + QStringLiteral("/") + QFileInfo(path).completeBaseName()
+                                   + QStringLiteral("_vioittunut.mdb")));
+    EXPECT_FALSE(out.databaseLoaded);
+}
+
+TEST_F(StartupRoads, ADatabaseLockedByAnotherProgramIsInUseNeverRepaired)
+{
+    const QString path = clubDatabase();
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE; UPDATE Settings SET setString = setString;", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    const QByteArray before = test::ReadFileBytes(path);
+    configure(path);
+    const StartupOutcome out = startup.run();
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    EXPECT_TRUE(out.endProgram);
+    EXPECT_TRUE(prompter.anyMessageContains(QStringLiteral("on jo käytössä")));
+    EXPECT_FALSE(prompter.anyMessageContains(QStringLiteral("vioittunut")));
+    EXPECT_EQ(test::ReadFileBytes(path), before);
+}
+
+TEST_F(StartupRoads, ADatabaseOnAMissingFolderTakesTheNotFoundRoadNamingTheFolder)
+{
+    const QString path = env.root() + QStringLiteral("/irrotettu/levy/seura.mdb");
+    configure(path);
+    prompter.answerNo();
+    const StartupOutcome out = startup.run();
+    EXPECT_TRUE(prompter.anyMessageContains(QStringLiteral("Tietokannan kansiota ei löydy: ") + env.root()
+                                            + QStringLiteral("/irrotettu/levy")));
+    EXPECT_FALSE(prompter.anyMessageContains(QStringLiteral("vioittunut")));
+    EXPECT_FALSE(out.databaseLoaded);
+}
+
+TEST_F(StartupRoads, AMissingDatabaseWithALeftoverCopyOffersIt)
+{
+    const QString path = clubDatabase();
+    ASSERT_TRUE(QFile::rename(path, path.chopped(1) + QLatin1Char('3')));
+    configure(path);
+    prompter.answerYes();
+    const StartupOutcome out = startup.run();
+    EXPECT_TRUE(prompter.anyMessageContains(QStringLiteral("sen kopio on tallessa nimellä")));
     EXPECT_TRUE(out.databaseLoaded);
-    EXPECT_EQ(upgrades, 1);
     EXPECT_EQ(out.caption, QStringLiteral("Tikkeli - Erämiehet ry"));
-    EXPECT_EQ(State().InvoiceNumberCounter, 2123);
+    EXPECT_TRUE(QFileInfo::exists(path));
 }
 
-TEST_F(StartupRoads, RepairWithAnOldFileInTheWayLeavesBothFilesAndRunsOn)
+TEST_F(StartupRoads, AnotherProgramsSqliteFileIsRefusedUntouchedAtEveryStart)
 {
-    FakeFileOps ops(env.programFolder() + QStringLiteral("/demo1.mdb"));
-    const QString path = env.root() + QStringLiteral("/seura.mdb");
-    test::WriteFileBytes(path, damagedDatabase());
-    test::WriteFileBytes(path + QStringLiteral("OLD"), "edellinen");
+    const QString path = env.root() + QStringLiteral("/muu.mdb");
+    {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
+        sqlite3_exec(db, "PRAGMA journal_mode=WAL; CREATE TABLE kuvat (id INTEGER PRIMARY KEY);", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+    }
+    const QByteArray before = test::ReadFileBytes(path);
     configure(path);
-    const StartupOutcome out = startup.run();
-    EXPECT_TRUE(prompter.messageTexts().contains(QStringLiteral("Vioittuneen tietokannan uudelleen nimeäminen ei onnistu.")));
-    EXPECT_EQ(test::ReadFileBytes(path), damagedDatabase());
-    EXPECT_EQ(test::ReadFileBytes(path + QStringLiteral("OLD")), QByteArray("edellinen"));
-    EXPECT_TRUE(QFileInfo::exists(path + QStringLiteral("2")));
-    EXPECT_FALSE(out.databaseLoaded);
-    EXPECT_FALSE(out.endProgram);
-    EXPECT_EQ(upgrades, 0);
-    EXPECT_EQ(out.caption, QStringLiteral("Tikkeli - "));
-}
-
-TEST_F(StartupRoads, FailedSecondRenamePutsTheOriginalBack)
-{
-    FakeFileOps ops(env.programFolder() + QStringLiteral("/demo1.mdb"));
-    ops.failRename = 2;
-    const QString path = env.root() + QStringLiteral("/seura.mdb");
-    test::WriteFileBytes(path, damagedDatabase());
-    configure(path);
-    const StartupOutcome out = startup.run();
-    EXPECT_TRUE(prompter.messageTexts().contains(QStringLiteral("Korjatun tietokannan uudelleen nimeäminen ei onnistu.")));
-    EXPECT_EQ(test::ReadFileBytes(path), damagedDatabase());
-    EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral("OLD")));
-    EXPECT_TRUE(QFileInfo::exists(path + QStringLiteral("2")));
-    EXPECT_FALSE(out.databaseLoaded);
-}
-
-TEST_F(StartupRoads, FailedCompactionLeavesTheFileAndSaysSo)
-{
-    FakeFileOps ops(env.programFolder() + QStringLiteral("/demo1.mdb"));
-    ops.failCompaction = true;
-    const QString path = env.root() + QStringLiteral("/seura.mdb");
-    test::WriteFileBytes(path, damagedDatabase());
-    configure(path);
-    const StartupOutcome out = startup.run();
-    EXPECT_TRUE(prompter.messageTexts().contains(QStringLiteral(
-        "Tietokannan korjaus ei onnistunut. Palauta tietokanta varmuuskopiolta ennen kuin jatkat Tikkelin käyttöä.")));
-    EXPECT_EQ(test::ReadFileBytes(path), damagedDatabase());
-    EXPECT_EQ(ops.renames, 0);
-    EXPECT_FALSE(out.databaseLoaded);
+    for (int start = 0; start < 2; ++start) {
+        prompter.clear();
+        State() = SharedState{};
+        const StartupOutcome out = startup.run();
+        EXPECT_FALSE(out.endProgram);
+        EXPECT_TRUE(prompter.anyMessageContains(QStringLiteral("ei ole Tikkelin tietokanta")));
+        EXPECT_FALSE(prompter.anyMessageContains(QStringLiteral("asetuksia")));
+        EXPECT_EQ(test::ReadFileBytes(path), before);
+    }
 }
 
 TEST_F(StartupRoads, DatabaseWithoutSettingsTableMigratesInsteadOfBeingRepaired)
 {
-    FakeFileOps ops(env.programFolder() + QStringLiteral("/demo1.mdb"));
     // An older version's database: every table but Settings.
     const QString path = clubDatabase(QStringLiteral("vanha.mdb"));
     {
@@ -407,7 +387,6 @@ TEST_F(StartupRoads, DatabaseWithoutSettingsTableMigratesInsteadOfBeingRepaired)
     env.writeIni(QStringLiteral("[TIKKELI]\nDatabase=%1\nLaskunro=77\n").arg(path).toUtf8());
     StartupOutcome out = startup.run();
     EXPECT_TRUE(out.endProgram);
-    EXPECT_TRUE(ops.repaired.isEmpty());
     EXPECT_FALSE(prompter.anyMessageContains(QStringLiteral("vioittunut")));
     EXPECT_TRUE(prompter.anyMessageContains(QStringLiteral("Tietokannasta ei löydy asetuksia.")));
     EXPECT_EQ(prompter.messageTexts().last(), QStringLiteral("Käynnistä Tikkeli nyt uudestaan."));
@@ -462,8 +441,8 @@ TEST_F(StartupRoads, DamagedClubDatabaseIsSalvagedByTheRealRepair)
     configure(path);
     const StartupOutcome out = startup.run();
     EXPECT_TRUE(prompter.messageTexts().value(0).startsWith(QStringLiteral("Tietokanta on vioittunut")));
-    EXPECT_TRUE(QFileInfo::exists(path + QStringLiteral("OLD")));
-    EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral("2")));
+    EXPECT_TRUE(QFileInfo::exists(env.root() + QStringLiteral("/") + QFileInfo(path).completeBaseName()
+                                  + QStringLiteral("_vioittunut.mdb")));
     EXPECT_TRUE(out.databaseLoaded);
     EXPECT_EQ(out.caption, QStringLiteral("Tikkeli - Erämiehet ry"));
     Database again = Database::open(path);

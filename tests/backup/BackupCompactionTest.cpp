@@ -1,11 +1,12 @@
 #include "BackupTestDb.h"
 
 #include "backup/BackupCompaction.h"
-#include "backup/FileFaults.h"
+#include "support/FailingFileSafety.h"
 #include "db/DatabaseFiles.h"
 #include "db/Transaction.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
 
@@ -13,16 +14,9 @@
 
 using namespace tikkeli;
 using tikkeli::test::BackupTestDb;
+using tikkeli::test::FailingFileSafety;
 
 namespace {
-
-struct FaultGuard {
-    ~FaultGuard()
-    {
-        FileFaults::hook = {};
-        SetDatabaseFilesHook({});
-    }
-};
 
 QStringList files(const QString& folder)
 {
@@ -70,35 +64,29 @@ TEST(BackupCompaction, FailuresLeaveTheDatabaseIntactAndWithoutMarkers)
 {
     struct Case {
         const char* name;
-        const char* dbStage;      // database layer stage that throws
-        const char* fileStep;     // or file step that fails
+        FileStep step;            // the step that fails
+        bool onDatabase;          // only where it touches the database's own name
         BackupCompaction::Outcome outcome;
         const char* textStart;
     };
     const Case cases[] = {
-        {"compaction fails", "verify", nullptr, BackupCompaction::Outcome::CompactFailed, "5. Tiivistys ei onnistunut: 3000: "},
-        {"compacted copy not stored", "copy", nullptr, BackupCompaction::Outcome::CompactFailed, "5. Tiivistys ei onnistunut: "},
-        {"replace fails", nullptr, "rename", BackupCompaction::Outcome::ReplaceFailed,
+        {"compacted copy fails its check", FileStep::Verify, false, BackupCompaction::Outcome::CompactFailed,
+         "5. Tiivistys ei onnistunut: 3049: "},
+        {"compacted copy not stored", FileStep::Sync, false, BackupCompaction::Outcome::CompactFailed,
+         "5. Tiivistys ei onnistunut: "},
+        {"replace fails", FileStep::Rename, true, BackupCompaction::Outcome::ReplaceFailed,
          "5. Tiivistetyn tietokannan kopiointi käyttöön ei onnistunut: 70: "},
-        {"no temporary file", nullptr, "write", BackupCompaction::Outcome::TempFailed,
+        {"no temporary file", FileStep::Create, false, BackupCompaction::Outcome::TempFailed,
          "5. Tiivistys ei onnistunut: Väliaikaisen tiedoston luonti ei onnistunut: 70: "},
     };
     for (const Case& c : cases) {
         BackupTestDb club;
-        FaultGuard guard;
         bloat(club.path());
         const qint64 before = QFileInfo(club.path()).size();
-        if (c.dbStage) {
-            SetDatabaseFilesHook([stage = QString::fromLatin1(c.dbStage)](const QString& s) {
-                if (s == stage)
-                    throw DbException(DbErr::Generic, QStringLiteral("kirjoitus epäonnistui"));
-            });
-        }
-        if (c.fileStep) {
-            FileFaults::hook = [step = QString::fromLatin1(c.fileStep)](const QString& s, const QString&) {
-                return s == step ? EBUSY : 0;
-            };
-        }
+        FailingFileSafety safety;
+        safety.fault = [&](FileStep step, const QString& path) {
+            return step == c.step && (!c.onDatabase || path == club.path()) ? EBUSY : 0;
+        };
 
         const auto r = BackupCompaction::run(club.path());
 
@@ -120,6 +108,91 @@ TEST(BackupCompaction, FailuresLeaveTheDatabaseIntactAndWithoutMarkers)
             EXPECT_EQ(files(club.dir()), QStringList{QStringLiteral("Erämiehet.mdb")}) << c.name;
         }
     }
+}
+
+TEST(BackupCompaction, StoppedAtEveryFileStepTheDatabaseHoldsTheOldOrTheNewState)
+{
+    BackupTestDb probe;
+    bloat(probe.path());
+    int total = 0;
+    {
+        FailingFileSafety count;
+        ASSERT_EQ(BackupCompaction::run(probe.path()).outcome, BackupCompaction::Outcome::Done);
+        total = count.steps();
+    }
+    ASSERT_GE(total, 3);
+    for (int stop = 1; stop <= total; ++stop) {
+        SCOPED_TRACE(stop);
+        BackupTestDb club;
+        bloat(club.path());
+        {
+            FailingFileSafety files;
+            files.stopAt = stop;
+            const auto r = BackupCompaction::run(club.path());
+            // Every step up to the rename stops it before the database changes.
+            if (!files.calls.last().startsWith(QStringLiteral("syncfolder"))) {
+                EXPECT_NE(r.outcome, BackupCompaction::Outcome::Done) << files.calls.join(u',').toStdString();
+            }
+        }
+        Database db = Database::open(club.path());
+        EXPECT_EQ(db.scalar(QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
+        db.close();
+        EXPECT_EQ(BackupTestDb::members(club.path()), 3);
+        EXPECT_EQ(BackupTestDb::markers(club.path()), 0);
+    }
+}
+
+TEST(BackupCompaction, LeftoverMarkersGoFirstAndAFailedRemovalStopsIt)
+{
+    BackupTestDb club;
+    {
+        Database db = Database::open(club.path());
+        db.execute(QStringLiteral("INSERT INTO jr (BackupRow) VALUES (1)"));
+        db.close();
+    }
+    ASSERT_EQ(BackupTestDb::markers(club.path()), 1);
+    EXPECT_EQ(BackupCompaction::run(club.path()).outcome, BackupCompaction::Outcome::Done);
+    EXPECT_EQ(BackupTestDb::markers(club.path()), 0);
+
+    {
+        Database db = Database::open(club.path());
+        db.execute(QStringLiteral("INSERT INTO jr (BackupRow) VALUES (1)"));
+        db.execute(QStringLiteral("CREATE TRIGGER keep BEFORE DELETE ON jr BEGIN SELECT RAISE(ABORT, 'lukittu'); END"));
+        db.close();
+    }
+    const qint64 before = QFileInfo(club.path()).size();
+    const auto r = BackupCompaction::run(club.path());
+    EXPECT_EQ(r.outcome, BackupCompaction::Outcome::CompactFailed);
+    EXPECT_TRUE(r.stepText().startsWith(QStringLiteral("5. Tiivistys ei onnistunut: "))) << r.stepText().toStdString();
+    EXPECT_TRUE(r.stepText().contains(QStringLiteral("Merkintärivien poisto ei onnistunut")));
+    EXPECT_EQ(QFileInfo(club.path()).size(), before);
+}
+
+TEST(BackupCompaction, AJournalThatAppearsBesideTheDatabaseStopsTheRename)
+{
+    BackupTestDb club;
+    const QString journal = club.path() + QStringLiteral("-journal");
+    FailingFileSafety files;
+    // Another program's interrupted write leaves its journal while the copy is being flushed.
+    files.fault = [&](FileStep step, const QString&) {
+        if (step == FileStep::Sync && !QFileInfo::exists(journal)) {
+            QFile f(journal);
+            f.open(QIODevice::WriteOnly);
+            f.write("keskeneräinen");
+        }
+        return 0;
+    };
+    const QByteArray before = [&] {
+        QFile f(club.path());
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }();
+    const auto r = BackupCompaction::run(club.path());
+    EXPECT_EQ(r.outcome, BackupCompaction::Outcome::ReplaceFailed);
+    QFile f(club.path());
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), before);
+    QFile::remove(journal);
 }
 
 TEST(BackupCompaction, AnOpenTransactionStopsTheReplace)

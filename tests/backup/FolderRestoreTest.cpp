@@ -1,4 +1,4 @@
-#include "support/FailingFileOps.h"
+#include "support/FailingFileSafety.h"
 #include "support/MaintTestDb.h"
 
 #include "backup/FolderBackup.h"
@@ -12,7 +12,7 @@
 #include <gtest/gtest.h>
 
 using namespace tikkeli;
-using tikkeli::test::FailingFileOps;
+using tikkeli::test::FailingFileSafety;
 using tikkeli::test::MaintTestDb;
 
 namespace {
@@ -137,7 +137,7 @@ TEST_F(FolderRestoreTest, TheDatabaseInUseIsRefusedAlsoThroughALink)
     ASSERT_TRUE(QFile::link(t.path(), link));
     const QByteArray live = test::ReadFileBytes(t.path());
     for (const QString& target : {t.path(), link}) {
-        FailingFileOps ops;
+        FailingFileSafety ops;
         ScriptedPrompter p;
         p.answerText(source);
         p.answerText(target);

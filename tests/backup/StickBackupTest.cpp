@@ -1,7 +1,6 @@
 #include "BackupTestDb.h"
 
-#include "backup/FileFaults.h"
-#include "backup/SafeFileCopy.h"
+#include "support/FailingFileSafety.h"
 #include "backup/StickBackup.h"
 #include "db/DatabaseFiles.h"
 
@@ -13,6 +12,7 @@
 
 using namespace tikkeli;
 using tikkeli::test::BackupTestDb;
+using tikkeli::test::FailingFileSafety;
 
 namespace {
 
@@ -31,14 +31,6 @@ QStringList entries(const QString& folder)
 {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
 }
-
-struct FaultGuard {
-    ~FaultGuard()
-    {
-        FileFaults::hook = {};
-        SetDatabaseFilesHook({});
-    }
-};
 
 } // namespace
 
@@ -67,25 +59,22 @@ TEST(StickBackup, AFailedCopyLeavesNoHalfFileAndKeepsTheEarlierCopy)
 {
     BackupTestDb club;
     QTemporaryDir mount;
-    FaultGuard guard;
     const auto first = StickBackup::copyToStick(club.path(), stickAt(mount.path()), QDate(2026, 1, 31));
     ASSERT_FALSE(first.error);
     BackupTestDb::addMember(club.path(), QStringLiteral("Uusi"));
 
-    for (const char* failing : {"copy", "verify", "replace"}) {
-        SetDatabaseFilesHook([failing](const QString& stage) {
-            if (stage == QLatin1String(failing))
-                throw DbException(DbErr::Generic, QStringLiteral("levy irrotettiin"));
-        });
+    FailingFileSafety files;
+    for (const FileStep failing : {FileStep::Sync, FileStep::Verify, FileStep::Rename}) {
+        const QString name = FileStepName(failing);
+        files.fault = [failing](FileStep step, const QString&) { return step == failing ? EIO : 0; };
         const auto r = StickBackup::copyToStick(club.path(), stickAt(mount.path()), QDate(2026, 1, 31));
-        ASSERT_TRUE(r.error) << failing;
-        EXPECT_EQ(r.error->text(), QStringLiteral("3000: levy irrotettiin")) << failing;
-        EXPECT_EQ(BackupTestDb::members(first.target), 3) << failing;
-        EXPECT_EQ(entries(mount.path() + QStringLiteral("/Tikkeli/20260131")).size(), 1) << failing;
+        ASSERT_TRUE(r.error) << name.toStdString();
+        EXPECT_FALSE(r.error->description.isEmpty());
+        EXPECT_EQ(BackupTestDb::members(first.target), 3) << name.toStdString();
+        EXPECT_EQ(entries(mount.path() + QStringLiteral("/Tikkeli/20260131")).size(), 1) << name.toStdString();
     }
-    SetDatabaseFilesHook({});
 
-    FileFaults::hook = [](const QString& s, const QString&) { return s == QLatin1String("mkdir") ? EACCES : 0; };
+    files.fault = [](FileStep step, const QString&) { return step == FileStep::MakeFolder ? EACCES : 0; };
     const auto denied = StickBackup::copyToStick(club.path(), stickAt(mount.path()), QDate(2026, 2, 1));
     ASSERT_TRUE(denied.error);
     EXPECT_EQ(denied.error->text(), QStringLiteral("70: Käyttöoikeus evätty"));
@@ -108,42 +97,3 @@ TEST(StickBackup, AFileOverFourGiBIsNotCopiedToFat)
     EXPECT_FALSE(QFileInfo::exists(r.target));
 }
 
-TEST(SafeFileCopy, ReplacesTheTargetWholeOrNotAtAll)
-{
-    QTemporaryDir dir;
-    FaultGuard guard;
-    const QString target = dir.filePath(QStringLiteral("kohde.mdb"));
-    QFile t(target);
-    ASSERT_TRUE(t.open(QIODevice::WriteOnly));
-    t.write("vanha");
-    t.close();
-    auto staged = [&] {
-        std::optional<BackupError> error;
-        const QString temp = SafeFileCopy::reserveTemp(target, error);
-        EXPECT_FALSE(error);
-        QFile f(temp);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray(3 << 20, 'u'));
-        f.close();
-        return temp;
-    };
-
-    for (const char* step : {"sync", "rename"}) {
-        FileFaults::hook = [step](const QString& s, const QString&) { return s == QLatin1String(step) ? ENOSPC : 0; };
-        const auto failed = SafeFileCopy::publish(staged(), target);
-        ASSERT_TRUE(failed) << step;
-        EXPECT_EQ(failed->number, 61);
-        EXPECT_EQ(QFileInfo(target).size(), 5);
-        EXPECT_EQ(entries(dir.path()), QStringList{QStringLiteral("kohde.mdb")}) << step;
-    }
-
-    FileFaults::hook = {};
-    EXPECT_FALSE(SafeFileCopy::publish(staged(), target));
-    EXPECT_EQ(QFileInfo(target).size(), 3 << 20);
-    EXPECT_EQ(entries(dir.path()), QStringList{QStringLiteral("kohde.mdb")});
-
-    std::optional<BackupError> missing;
-    EXPECT_TRUE(SafeFileCopy::reserveTemp(dir.filePath(QStringLiteral("ei/kohde.mdb")), missing).isEmpty());
-    ASSERT_TRUE(missing);
-    EXPECT_EQ(missing->number, 53);
-}

@@ -3,10 +3,12 @@
 #include "db/DatabaseProbe.h"
 #include "db/Recordset.h"
 #include "db/Transaction.h"
+#include "support/FailingFileSafety.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -48,7 +50,6 @@ protected:
     }
     void TearDown() override
     {
-        SetDatabaseFilesHook({});
         Database::setWritableProbe({});
     }
     DbFolder folder;
@@ -80,15 +81,12 @@ TEST_F(DatabaseFilesTest, FailedCompactionLeavesNoTraceAndTheOriginalUntouched)
 {
     const QByteArray before = digest(src);
     const QString dest = folder.path("tiivis.mdb");
-    for (const char* failAt : {"copy", "verify", "replace"}) {
-        SetDatabaseFilesHook([failAt](const QString& stage) {
-            if (stage == QLatin1String(failAt))
-                throw DbException(DbErr::DiskFull, QStringLiteral("levy täynnä"));
-        });
-        EXPECT_THROW(CompactDatabase(src, dest), DbException) << failAt;
-        EXPECT_EQ(filesIn(folder.path({})), QStringList{QStringLiteral("kerho.mdb")}) << failAt;
+    for (const FileStep failAt : {FileStep::Sync, FileStep::Verify, FileStep::Rename}) {
+        test::FailingFileSafety files;
+        files.fault = [failAt](FileStep step, const QString&) { return step == failAt ? ENOSPC : 0; };
+        EXPECT_THROW(CompactDatabase(src, dest), DbException) << FileStepName(failAt).toStdString();
+        EXPECT_EQ(filesIn(folder.path({})), QStringList{QStringLiteral("kerho.mdb")}) << FileStepName(failAt).toStdString();
     }
-    SetDatabaseFilesHook({});
     const QString folderPath = QFileInfo(dest).absolutePath();
     Database::setWritableProbe([folderPath](const QString& p) { return p != folderPath; });
     try {
@@ -232,15 +230,187 @@ TEST_F(DatabaseFilesTest, FailedRepairLeavesTheDamagedFileInPlace)
 {
     damage(src, 40);
     const QByteArray damagedDigest = digest(src);
-    for (const char* failAt : {"copy", "verify", "replace"}) {
-        SetDatabaseFilesHook([failAt](const QString& stage) {
-            if (stage == QLatin1String(failAt))
-                throw DbException(DbErr::Generic, QStringLiteral("virhe"));
-        });
-        EXPECT_THROW(RepairDatabase(src), DbException);
-        EXPECT_EQ(digest(src), damagedDigest) << failAt;
-        EXPECT_EQ(filesIn(folder.path({})), QStringList{QStringLiteral("kerho.mdb")}) << failAt;
+    // Every file step of the repair fails in turn; the final rename is the one that would have
+    // put the repaired file in place, and its failure must leave the original at its name.
+    int total = 0;
+    {
+        QTemporaryDir other;
+        const QString copy = other.filePath(QStringLiteral("kerho.mdb"));
+        ASSERT_TRUE(QFile::copy(src, copy));
+        test::FailingFileSafety count;
+        RepairDatabase(copy);
+        total = count.steps();
+        EXPECT_TRUE(count.calls.contains(QStringLiteral("rename kerho.mdb"))) << count.calls.join(u',').toStdString();
     }
+    ASSERT_GE(total, 4);
+    for (int failAt = 1; failAt <= total; ++failAt) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("kerho.mdb"));
+        ASSERT_TRUE(QFile::copy(src, path));
+        test::FailingFileSafety files;
+        files.failAt = failAt;
+        bool threw = false;
+        try {
+            RepairDatabase(path);
+        } catch (const DbException&) {
+            threw = true;
+        }
+        const QString step = files.calls.value(failAt - 1);
+        SCOPED_TRACE(step.toStdString() + " of " + files.calls.join(u',').toStdString());
+        if (!threw) {
+            // A file system without hard links gets a copy of the original instead; a failed
+            // flush of the folder after the last rename comes too late to undo anything.
+            EXPECT_TRUE(step.startsWith(QStringLiteral("link")) || step.startsWith(QStringLiteral("syncfolder")));
+            EXPECT_TRUE(filesIn(dir.path()).contains(QStringLiteral("kerho_vioittunut.mdb")));
+            continue;
+        }
+        EXPECT_EQ(digest(path), damagedDigest);
+        EXPECT_EQ(filesIn(dir.path()), QStringList{QStringLiteral("kerho.mdb")});
+    }
+}
+
+TEST_F(DatabaseFilesTest, RepairStoppedAtAnyStepLeavesAWholeDatabaseAtItsName)
+{
+    damage(src, 40);
+    const QByteArray damagedDigest = digest(src);
+    for (int stopAt = 1; stopAt <= 12; ++stopAt) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("kerho.mdb"));
+        ASSERT_TRUE(QFile::copy(src, path));
+        {
+            test::FailingFileSafety files;
+            files.stopAt = stopAt;
+            try {
+                RepairDatabase(path);
+            } catch (const DbException&) {
+            }
+        }
+        ASSERT_TRUE(QFileInfo::exists(path)) << stopAt;
+        // Either the damaged original, untouched, or the repaired file that checks clean.
+        if (digest(path) != damagedDigest) {
+            Database db = Database::open(path);
+            EXPECT_EQ(db.scalar(QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok")) << stopAt;
+            db.close();
+            ConnectionRegistry::closeAll(path);
+        }
+    }
+}
+
+TEST_F(DatabaseFilesTest, RepairKeepsTheRowsOfEveryUndamagedPage)
+{
+    struct Case {
+        const char* name;
+        qint64 cutBytes;        // bytes cut off the end (0: none)
+        int zeroedPage;         // a page overwritten with zeros (0: none)
+    };
+    const qint64 size = QFileInfo(src).size();
+    const Case cases[] = {
+        {"eight pages cut", 8 * 4096, 0},
+        {"a quarter cut", size / 4 / 4096 * 4096, 0},
+        {"half cut", size / 2 / 4096 * 4096, 0},
+        {"cut mid-page", size / 3 + 1000, 0},
+        {"page zeroed", 0, 30},
+        {"page near the end zeroed", 0, int(size / 4096) - 10},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("kerho.mdb"));
+        ASSERT_TRUE(QFile::copy(src, path));
+        {
+            QFile f(path);
+            ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+            if (c.cutBytes) {
+                ASSERT_TRUE(f.resize(size - c.cutBytes));
+            }
+            if (c.zeroedPage) {
+                ASSERT_TRUE(f.seek(qint64(c.zeroedPage - 1) * 4096));
+                f.write(QByteArray(4096, '\0'));
+            }
+        }
+        // About 30 rows fit a page: what is lost is what lay on the damaged pages.
+        const qint64 damagedBytes = c.cutBytes ? c.cutBytes : 4096;
+        const qint64 mostLost = (damagedBytes / 4096 + 2) * 40;
+        const RepairResult r = RepairDatabase(path);
+        ASSERT_TRUE(r.wasDamaged);
+        EXPECT_GE(r.rowsSalvaged, 2000 - 10 - mostLost) << r.problems.join(u'\n').toStdString();
+        ASSERT_FALSE(r.tables.empty());
+        EXPECT_EQ(r.tables.front().table, QStringLiteral("jr"));
+        EXPECT_EQ(r.tables.front().saved, r.rowsSalvaged);
+        // A damaged index page loses no row; a damaged table page is reported with its rows.
+        if (r.rowsSalvaged < 1990) {
+            EXPECT_FALSE(r.tables.front().lost.isEmpty());
+            EXPECT_TRUE(r.problems.join(u' ').contains(QStringLiteral("menetettiin")));
+        }
+        Database db = Database::open(path);
+        EXPECT_EQ(db.scalar(QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
+        EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM jr")).toInt64(), r.rowsSalvaged);
+        // The first and the last undamaged rows are both there.
+        EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM jr WHERE jrID = 11")).toInt64(), 1);
+        EXPECT_EQ(db.scalar(QStringLiteral("PRAGMA application_id")).toInt64(), DatabaseApplicationId);
+        db.close();
+        ConnectionRegistry::closeAll(path);
+    }
+}
+
+TEST(DatabaseProbe, ForeignOrTinySqliteFilesAreRefusedUntouched)
+{
+    QTemporaryDir dir;
+    // Another program's database: no application id of ours, none of our tables.
+    const QString foreign = dir.filePath(QStringLiteral("muu.mdb"));
+    {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(QFile::encodeName(foreign).constData(), &db), SQLITE_OK);
+        sqlite3_exec(db, "PRAGMA journal_mode=WAL; CREATE TABLE kirjat (id INTEGER PRIMARY KEY, nimi TEXT);"
+                         "INSERT INTO kirjat (nimi) VALUES ('x');", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+    }
+    const QString otherId = dir.filePath(QStringLiteral("toinen.mdb"));
+    {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(QFile::encodeName(otherId).constData(), &db), SQLITE_OK);
+        sqlite3_exec(db, "PRAGMA application_id=1234; CREATE TABLE jr (jrID INTEGER PRIMARY KEY);", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+    }
+    const QString tiny = dir.filePath(QStringLiteral("pieni.mdb"));
+    {
+        QFile f(tiny);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray("SQLite format 3\0", 16) + QByteArray(60, '\1'));
+    }
+    for (const QString& path : {foreign, otherId, tiny}) {
+        SCOPED_TRACE(path.toStdString());
+        const QByteArray before = digest(path);
+        const QStringList filesBefore = filesIn(dir.path());
+        EXPECT_FALSE(ProbeDatabaseFile(path).isSQLite());
+        EXPECT_EQ(ProbeDatabaseFile(path).error.number, DbErr::NotADatabase);
+        try {
+            Database::open(path);
+            ADD_FAILURE() << "opened";
+        } catch (const DbException& e) {
+            EXPECT_EQ(e.number(), DbErr::NotADatabase);
+        }
+        EXPECT_THROW(RepairDatabase(path), DbException);
+        EXPECT_EQ(digest(path), before);
+        EXPECT_EQ(filesIn(dir.path()), filesBefore);
+    }
+}
+
+TEST(DatabaseProbe, AnOlderFileOfOursIsKnownByItsTablesAndGetsOurMark)
+{
+    QTemporaryDir dir;
+    const QString old = dir.filePath(QStringLiteral("vanha.mdb"));
+    {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(QFile::encodeName(old).constData(), &db), SQLITE_OK);
+        sqlite3_exec(db, "CREATE TABLE jr (jrID INTEGER PRIMARY KEY AUTOINCREMENT, jrSukunimi TEXT);", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+    }
+    EXPECT_TRUE(ProbeDatabaseFile(old).isSQLite());
+    Database db = Database::open(old);
+    EXPECT_EQ(db.scalar(QStringLiteral("PRAGMA application_id")).toInt64(), DatabaseApplicationId);
+    db.close();
+    ConnectionRegistry::closeAll(old);
 }
 
 TEST_F(DatabaseFilesTest, BackupIsConsistentWhileAnotherConnectionWrites)

@@ -1,4 +1,5 @@
 #include "backup/ui/StickCopiesForm.h"
+#include "ui_StickCopiesForm.h"
 
 #include "backup/BackupStick.h"
 #include "backup/StickFolders.h"
@@ -7,53 +8,36 @@
 #include <QDir>
 #include <QListWidget>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 namespace tikkeli {
 
 StickCopiesForm::StickCopiesForm(const QString& objectName, const QString& caption, const QString& step2,
                                  const QString& step3Tail, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_step3Tail(step3Tail)
+    : QWidget(parent, Qt::Window), m_ui(std::make_unique<Ui::StickCopiesForm>()), m_step3Tail(step3Tail)
 {
+    m_ui->setupUi(this);
     setObjectName(objectName);
     setWindowTitle(caption);
-    lblVaihe1 = makeStepLabel(this, "lblVaihe1", QStringLiteral("1. Aseta muistitikku tietokoneeseen"), true);
-    lblVaihe2 = makeStepLabel(this, "lblVaihe2", step2, false);
-    lblPaiva = makeStepLabel(this, "lblPaiva", QStringLiteral("Päivä:"), false);
-    lstPaiva = new QListWidget(this);
-    lstPaiva->setObjectName(QStringLiteral("lstPaiva"));
-    lstPaiva->hide();
-    lblVaihe3 = makeStepLabel(this, "lblVaihe3",
-                              QStringLiteral("3. Valitulle päivälle x löytyy seuraavat tietokannat, ") + step3Tail, false);
-    lblTietokanta = makeStepLabel(this, "lblTietokanta", QStringLiteral("Tietokanta:"), false);
-    lstTietokanta = new QListWidget(this);
-    lstTietokanta->setObjectName(QStringLiteral("lstTietokanta"));
-    lstTietokanta->hide();
-    lblVapaaTilaStatus = makeStepLabel(this, "lblVapaaTilaStatus", QString(), false);
-    setRedLetters(lblVapaaTilaStatus);
-    cEtsiMuistitikku = new QPushButton(QStringLiteral("Jatka"), this);
-    cEtsiMuistitikku->setObjectName(QStringLiteral("cEtsiMuistitikku"));
-    cSulje = new QPushButton(QStringLiteral("Sulje"), this);
-    cSulje->setObjectName(QStringLiteral("cSulje"));
+    lblVaihe1 = m_ui->lblVaihe1;
+    lblVaihe2 = m_ui->lblVaihe2;
+    lblPaiva = m_ui->lblPaiva;
+    lstPaiva = m_ui->lstPaiva;
+    lblVaihe3 = m_ui->lblVaihe3;
+    lblTietokanta = m_ui->lblTietokanta;
+    lstTietokanta = m_ui->lstTietokanta;
+    lblVapaaTilaStatus = m_ui->lblVapaaTilaStatus;
+    cEtsiMuistitikku = m_ui->cEtsiMuistitikku;
+    cSulje = m_ui->cSulje;
+    m_extra = m_ui->layoutExtra;
+    m_buttons = m_ui->layoutButtons;
 
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(lblVaihe1);
-    layout->addWidget(lblVaihe2);
-    layout->addWidget(lstPaiva);
-    layout->addWidget(lblVaihe3);
-    layout->addWidget(lstTietokanta);
-    m_extra = new QVBoxLayout;
-    layout->addLayout(m_extra);
-    layout->addWidget(lblVapaaTilaStatus);
-    layout->addStretch(1);
-    m_buttons = new QHBoxLayout;
-    m_buttons->addWidget(cEtsiMuistitikku);
-    m_buttons->addStretch(1);
-    m_buttons->addWidget(cSulje);
-    layout->addLayout(m_buttons);
-    lstPaiva->setMaximumHeight(140);
-    lstTietokanta->setMaximumHeight(140);
-    resize(520, 440);
+    lblVaihe2->setText(step2);
+    lblVaihe3->setText(QStringLiteral("3. Valitulle päivälle x löytyy seuraavat tietokannat, ") + step3Tail);
+    // The steps appear as they are reached.
+    for (QWidget* w : std::initializer_list<QWidget*>{lblVaihe2, lblPaiva, lstPaiva, lblVaihe3, lblTietokanta, lstTietokanta,
+                                                      lblVapaaTilaStatus})
+        w->hide();
+    setRedLetters(lblVapaaTilaStatus);
 
     connect(cEtsiMuistitikku, &QPushButton::clicked, this, &StickCopiesForm::cEtsiMuistitikku_Click);
     connect(lstPaiva, &QListWidget::itemSelectionChanged, this, &StickCopiesForm::lstPaiva_Click);
@@ -127,5 +111,7 @@ void StickCopiesForm::lstPaiva_Click()
     }
     filesListed();
 }
+
+StickCopiesForm::~StickCopiesForm() = default;
 
 } // namespace tikkeli

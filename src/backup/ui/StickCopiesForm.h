@@ -2,10 +2,16 @@
 
 #include <QWidget>
 
+#include <memory>
+
 class QBoxLayout;
 class QLabel;
 class QListWidget;
 class QPushButton;
+
+namespace Ui {
+class StickCopiesForm;
+}
 
 namespace tikkeli {
 
@@ -14,6 +20,9 @@ namespace tikkeli {
 class StickCopiesForm : public QWidget {
     Q_OBJECT
 public:
+    ~StickCopiesForm() override;
+
+    // The shared steps, for the two windows built on this one (the layout is the form file's).
     QLabel* lblVaihe1;
     QLabel* lblVaihe2;
     QLabel* lblPaiva;
@@ -48,6 +57,7 @@ protected:
 private:
     void cEtsiMuistitikku_Click();
 
+    std::unique_ptr<Ui::StickCopiesForm> m_ui;
     QString m_root;
     QString m_step3Tail;
     QBoxLayout* m_extra;

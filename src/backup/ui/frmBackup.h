@@ -4,10 +4,12 @@
 
 #include <QWidget>
 
+#include <memory>
 #include <optional>
 
-class QLabel;
-class QPushButton;
+namespace Ui {
+class frmBackup;
+}
 
 namespace tikkeli {
 
@@ -17,19 +19,7 @@ class frmBackup : public QWidget {
     Q_OBJECT
 public:
     explicit frmBackup(QWidget* parent = nullptr);
-
-    QLabel* lblVaihe1;
-    QLabel* lblVaihe2;
-    QLabel* lblVaihe3;
-    QLabel* lblVaihe4;
-    QLabel* lblVaihe5;
-    QLabel* lblKopioitavaTiedosto;
-    QLabel* lblKopioitavaTiedostoNimi;
-    QLabel* lblVapaaTilaStatus;
-    QPushButton* cEtsiMuistitikku;
-    QPushButton* cKopioi;
-    QPushButton* cTiivista;
-    QPushButton* cSulje;
+    ~frmBackup() override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -39,6 +29,7 @@ private:
     void cKopioi_Click();
     void cTiivista_Click();
 
+    std::unique_ptr<Ui::frmBackup> m_ui;
     bool m_databaseFound = false;
     qint64 m_databaseSize = 0;
     std::optional<VolumeInfo> m_stick;

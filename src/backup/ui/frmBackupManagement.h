@@ -11,14 +11,15 @@ class frmBackupManagement : public StickCopiesForm {
 public:
     explicit frmBackupManagement(QWidget* parent = nullptr);
 
-    QPushButton* cPoistaValitut;
-
 protected:
     void dayCleared() override;
 
 private:
     void lstTietokanta_Click();
     void cPoistaValitut_Click();
+
+    // Its own button beside "Jatka" in the shared form.
+    QPushButton* cPoistaValitut = nullptr;
 };
 
 } // namespace tikkeli

@@ -17,8 +17,8 @@ const QString& tallLetters()
 
 } // namespace
 
-FullGlyphStyle::FullGlyphStyle()
-    : QProxyStyle()
+FullGlyphStyle::FullGlyphStyle(const QString& baseStyle)
+    : QProxyStyle(baseStyle)
 {
 }
 

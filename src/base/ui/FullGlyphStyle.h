@@ -13,7 +13,8 @@ namespace tikkeli {
 class FullGlyphStyle : public QProxyStyle {
     Q_OBJECT
 public:
-    FullGlyphStyle();
+    // Wraps the style named baseStyle (as QStyleFactory knows it); empty = the desktop's default.
+    explicit FullGlyphStyle(const QString& baseStyle = QString());
 
     QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
                            const QWidget* widget) const override;

@@ -1,23 +1,19 @@
 #include "members/ui/frmHakuehdotJ.h"
 
+#include "ui_frmHakuehdotJ.h"
+
 #include "base/Prompter.h"
 #include "base/ui/Twips.h"
 #include "members/ConfiguredDatabase.h"
 #include "members/ui/SelectAllOnFocus.h"
 #include "settings/ui/FormPlacement.h"
 
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QEvent>
-#include <QGridLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QVBoxLayout>
 
 namespace tikkeli {
 
@@ -26,50 +22,25 @@ namespace {
 constexpr int DesignWidth = 5970;
 constexpr int DesignHeight = 7515;
 
-// Options are laid out left to right in index order; each array is a group of its own.
-frmHakuehdotJ::Options makeOptions(QWidget* parent, QBoxLayout* row, const QString& name, const QStringList& captions,
-                                   int checked, const QStringList& tips = {})
-{
-    frmHakuehdotJ::Options options{};
-    auto* group = new QButtonGroup(parent);
-    for (int i = 0; i < 3; ++i) {
-        auto* option = new QRadioButton(captions[i], parent);
-        option->setObjectName(QStringLiteral("%1_%2").arg(name).arg(i));
-        if (!tips.isEmpty())
-            option->setToolTip(tips[i]);
-        group->addButton(option, i);
-        row->addWidget(option);
-        options[size_t(i)] = option;
-    }
-    options[size_t(checked)]->setChecked(true);
-    return options;
-}
-
-int checkedIndex(const frmHakuehdotJ::Options& options)
-{
-    for (size_t i = 0; i < options.size(); ++i)
-        if (options[i]->isChecked())
-            return int(i);
-    return 2;
-}
-
-QLineEdit* makeBox(QWidget* parent, const char* name, const QString& tip = {})
-{
-    auto* box = new QLineEdit(parent);
-    box->setObjectName(QLatin1String(name));
-    box->setToolTip(tip);
-    SelectAllOnFocus(box);
-    return box;
-}
-
 } // namespace
 
-frmHakuehdotJ::frmHakuehdotJ(QWidget* parent) : QDialog(parent)
+frmHakuehdotJ::frmHakuehdotJ(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::frmHakuehdotJ>())
 {
-    setObjectName(QStringLiteral("frmHakuehdotJ"));
-    setWindowTitle(QStringLiteral("Tikkeli - Jäsenistön rajaus"));
-    setModal(true);
-    buildUi();
+    ui->setupUi(this);
+    optOmistajalaji = {ui->optOmistajalaji_0, ui->optOmistajalaji_1, ui->optOmistajalaji_2};
+    optJasenmaksu = {ui->optJasenmaksu_0, ui->optJasenmaksu_1, ui->optJasenmaksu_2};
+    optSyntAika = {ui->optSyntAika_0, ui->optSyntAika_1, ui->optSyntAika_2};
+    optLiit = {ui->optLiit_0, ui->optLiit_1, ui->optLiit_2};
+    optDate = {ui->optDate_0, ui->optDate_1, ui->optDate_2};
+    optLong = {ui->optLong_0, ui->optLong_1, ui->optLong_2};
+    optCurrency = {ui->optCurrency_0, ui->optCurrency_1, ui->optCurrency_2};
+    for (QLineEdit* box : {ui->tPostiNumeroAlku, ui->tPostiNumeroLoppu, ui->tSyntAika, ui->tLiit, ui->tDate,
+                           ui->tLong, ui->tCurrency})
+        SelectAllOnFocus(box);
+    for (QLineEdit* box : {ui->tDate, ui->tLong, ui->tCurrency})
+        box->installEventFilter(this);
+    connect(ui->lstOminaisuudet, &QListWidget::itemSelectionChanged, this, &frmHakuehdotJ::lstOminaisuudet_Click);
+    connect(ui->cSeuraava, &QPushButton::clicked, this, &frmHakuehdotJ::cSeuraava_Click);
     // A fixed size, but never smaller than the controls need with the fonts in use.
     const QSize design(TwipsToPixels(DesignWidth, this), TwipsToPixels(DesignHeight, this));
     setFixedSize(design.expandedTo(minimumSizeHint()));
@@ -88,8 +59,18 @@ frmHakuehdotJ::frmHakuehdotJ(QWidget* parent) : QDialog(parent)
         ShowInfo(message);
         return;
     }
-    if (lstOminaisuudet->count() > 0)
-        lstOminaisuudet->setCurrentRow(0, QItemSelectionModel::NoUpdate);
+    if (ui->lstOminaisuudet->count() > 0)
+        ui->lstOminaisuudet->setCurrentRow(0, QItemSelectionModel::NoUpdate);
+}
+
+frmHakuehdotJ::~frmHakuehdotJ() = default;
+
+int frmHakuehdotJ::checkedIndex(const Options& options)
+{
+    for (size_t i = 0; i < options.size(); ++i)
+        if (options[i]->isChecked())
+            return int(i);
+    return 2;
 }
 
 bool frmHakuehdotJ::showModal(QWidget* parent)
@@ -98,106 +79,11 @@ bool frmHakuehdotJ::showModal(QWidget* parent)
     return dialog.isLoaded() && dialog.exec() == QDialog::Accepted;
 }
 
-void frmHakuehdotJ::buildUi()
-{
-    const QStringList operators{QStringLiteral("<"), QStringLiteral("="), QStringLiteral(">")};
-    const QStringList operatorTips{QStringLiteral("Valitse pienemmät luetteloon"),
-                                   QStringLiteral("Valitse yhtäsuuret luetteloon"),
-                                   QStringLiteral("Valitse suuremmat luetteloon")};
-    const QStringList noMatter{QStringLiteral("Ei merkitystä")};
-    auto* main = new QVBoxLayout(this);
-
-    const auto groupRow = [&](QGroupBox*& box, const char* name, const QString& caption) {
-        box = new QGroupBox(caption, this);
-        box->setObjectName(QLatin1String(name));
-        auto* row = new QHBoxLayout(box);
-        main->addWidget(box);
-        return row;
-    };
-    QHBoxLayout* row = groupRow(fraOmistajalaji, "fraOmistajalaji", QStringLiteral("Omistajalaji"));
-    optOmistajalaji = makeOptions(fraOmistajalaji, row, QStringLiteral("optOmistajalaji"),
-                                  QStringList{QStringLiteral("Jäsen"), QStringLiteral("Maanomistaja")} + noMatter, 2);
-    row = groupRow(fraJasenmaksu, "fraJasenmaksu", QStringLiteral("Jäsenmaksu"));
-    optJasenmaksu = makeOptions(fraJasenmaksu, row, QStringLiteral("optJasenmaksu"),
-                                QStringList{QStringLiteral("Maksettu"), QStringLiteral("Maksamatta")} + noMatter, 2);
-
-    row = groupRow(fraPostinumero, "fraPostinumero", QStringLiteral("Postinumerorajaus"));
-    tPostiNumeroAlku = makeBox(fraPostinumero, "tPostiNumeroAlku");
-    tPostiNumeroLoppu = makeBox(fraPostinumero, "tPostiNumeroLoppu");
-    row->addWidget(new QLabel(QStringLiteral("Alku:"), fraPostinumero));
-    row->addWidget(tPostiNumeroAlku);
-    row->addWidget(new QLabel(QStringLiteral("Loppu:"), fraPostinumero));
-    row->addWidget(tPostiNumeroLoppu);
-
-    // A caption, a box and its three operators on one grid row.
-    const auto valueRow = [&](QWidget* parent, QGridLayout* grid, int r, const QString& caption, QLineEdit* box,
-                              const QString& name) {
-        grid->addWidget(new QLabel(caption, parent), r, 0);
-        grid->addWidget(box, r, 1);
-        auto* ops = new QHBoxLayout;
-        grid->addLayout(ops, r, 2);
-        return makeOptions(parent, ops, name, operators, 1, operatorTips);
-    };
-    fraPaivamaarat = new QGroupBox(QStringLiteral("Päivämäärärajaukset"), this);
-    fraPaivamaarat->setObjectName(QStringLiteral("fraPaivamaarat"));
-    auto* dates = new QGridLayout(fraPaivamaarat);
-    tSyntAika = makeBox(fraPaivamaarat, "tSyntAika");
-    tLiit = makeBox(fraPaivamaarat, "tLiit");
-    optSyntAika = valueRow(fraPaivamaarat, dates, 0, QStringLiteral("Syntymäpäivä:"), tSyntAika, QStringLiteral("optSyntAika"));
-    optLiit = valueRow(fraPaivamaarat, dates, 1, QStringLiteral("Liittymispäivä:"), tLiit, QStringLiteral("optLiit"));
-    main->addWidget(fraPaivamaarat);
-
-    main->addWidget(new QLabel(QStringLiteral("Ominaisuudet:"), this));
-    lstOminaisuudet = new QListWidget(this);
-    lstOminaisuudet->setObjectName(QStringLiteral("lstOminaisuudet"));
-    lstOminaisuudet->setSelectionMode(QAbstractItemView::MultiSelection);
-    chkPiirre = new QCheckBox(QStringLiteral("EI"), this);
-    chkPiirre->setObjectName(QStringLiteral("chkPiirre"));
-    optJA = new QRadioButton(QStringLiteral("JA"), this);
-    optJA->setObjectName(QStringLiteral("optJA"));
-    optTAI = new QRadioButton(QStringLiteral("TAI"), this);
-    optTAI->setObjectName(QStringLiteral("optTAI"));
-    optJA->setChecked(true);
-    auto* featureSide = new QVBoxLayout;
-    featureSide->addWidget(chkPiirre);
-    featureSide->addWidget(optJA);
-    featureSide->addWidget(optTAI);
-    featureSide->addStretch();
-    auto* features = new QHBoxLayout;
-    features->addWidget(lstOminaisuudet, 1);
-    features->addLayout(featureSide);
-    main->addLayout(features, 1);
-
-    frameTarkennukset = new QGroupBox(QStringLiteral("Tarkennukset ominaisuuteen"), this);
-    frameTarkennukset->setObjectName(QStringLiteral("frameTarkennukset"));
-    auto* refine = new QGridLayout(frameTarkennukset);
-    tDate = makeBox(frameTarkennukset, "tDate", QStringLiteral("Syötä päivämäärä rajaamaan luetteloa"));
-    tLong = makeBox(frameTarkennukset, "tLong", QStringLiteral("Syötä lukuarvo rajaamaan luetteloa"));
-    tCurrency = makeBox(frameTarkennukset, "tCurrency", QStringLiteral("Syötä arvo rajaamaan luetteloa"));
-    optDate = valueRow(frameTarkennukset, refine, 0, QStringLiteral("Päivämäärä:"), tDate, QStringLiteral("optDate"));
-    optLong = valueRow(frameTarkennukset, refine, 1, QStringLiteral("Luku:"), tLong, QStringLiteral("optLong"));
-    optCurrency = valueRow(frameTarkennukset, refine, 2, QStringLiteral("Arvo:"), tCurrency, QStringLiteral("optCurrency"));
-    main->addWidget(frameTarkennukset);
-
-    cSeuraava = new QPushButton(QStringLiteral("Seuraava >>"), this);
-    cSeuraava->setObjectName(QStringLiteral("cSeuraava"));
-    cSeuraava->setAutoDefault(false);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cSeuraava);
-    main->addLayout(buttons);
-
-    for (QLineEdit* box : {tDate, tLong, tCurrency})
-        box->installEventFilter(this);
-    connect(lstOminaisuudet, &QListWidget::itemSelectionChanged, this, &frmHakuehdotJ::lstOminaisuudet_Click);
-    connect(cSeuraava, &QPushButton::clicked, this, &frmHakuehdotJ::cSeuraava_Click);
-}
-
 void frmHakuehdotJ::FillFeatureList(Database& db)
 {
-    lstOminaisuudet->clear();
+    ui->lstOminaisuudet->clear();
     for (const MemberSearchEntry& e : MemberCriteriaChoices::memberFeatures(db)) {
-        auto* item = new QListWidgetItem(e.text, lstOminaisuudet);
+        auto* item = new QListWidgetItem(e.text, ui->lstOminaisuudet);
         item->setData(Qt::UserRole, e.jrID);
     }
 }
@@ -212,11 +98,11 @@ bool frmHakuehdotJ::eventFilter(QObject* watched, QEvent* event)
 void frmHakuehdotJ::checkOnLeave(QObject* left)
 {
     std::optional<QString> (*check)(const QString&) = nullptr;
-    if (left == tDate)
+    if (left == ui->tDate)
         check = &MemberCriteriaChoices::checkDate;
-    else if (left == tLong)
+    else if (left == ui->tLong)
         check = &MemberCriteriaChoices::checkWholeNumber;
-    else if (left == tCurrency)
+    else if (left == ui->tCurrency)
         check = &MemberCriteriaChoices::checkAmount;
     else
         return;
@@ -232,7 +118,7 @@ void frmHakuehdotJ::checkOnLeave(QObject* left)
 
 void frmHakuehdotJ::lstOminaisuudet_Click()
 {
-    frameTarkennukset->setEnabled(lstOminaisuudet->selectedItems().size() <= 1);
+    ui->frameTarkennukset->setEnabled(ui->lstOminaisuudet->selectedItems().size() <= 1);
 }
 
 MemberCriteriaChoices frmHakuehdotJ::choices() const
@@ -240,22 +126,22 @@ MemberCriteriaChoices frmHakuehdotJ::choices() const
     MemberCriteriaChoices c;
     c.owner = checkedIndex(optOmistajalaji);
     c.fee = checkedIndex(optJasenmaksu);
-    c.postalStart = tPostiNumeroAlku->text();
-    c.postalEnd = tPostiNumeroLoppu->text();
-    c.birthDate = tSyntAika->text();
+    c.postalStart = ui->tPostiNumeroAlku->text();
+    c.postalEnd = ui->tPostiNumeroLoppu->text();
+    c.birthDate = ui->tSyntAika->text();
     c.birthOperator = checkedIndex(optSyntAika);
-    c.joiningDate = tLiit->text();
+    c.joiningDate = ui->tLiit->text();
     c.joiningOperator = checkedIndex(optLiit);
-    for (int i = 0; i < lstOminaisuudet->count(); ++i)
-        if (lstOminaisuudet->item(i)->isSelected())
-            c.features.push_back(lstOminaisuudet->item(i)->data(Qt::UserRole).toInt());
-    c.negateFeatures = chkPiirre->isChecked();
-    c.allFeatures = optJA->isChecked();
-    c.date = tDate->text();
+    for (int i = 0; i < ui->lstOminaisuudet->count(); ++i)
+        if (ui->lstOminaisuudet->item(i)->isSelected())
+            c.features.push_back(ui->lstOminaisuudet->item(i)->data(Qt::UserRole).toInt());
+    c.negateFeatures = ui->chkPiirre->isChecked();
+    c.allFeatures = ui->optJA->isChecked();
+    c.date = ui->tDate->text();
     c.dateOperator = checkedIndex(optDate);
-    c.number = tLong->text();
+    c.number = ui->tLong->text();
     c.numberOperator = checkedIndex(optLong);
-    c.value = tCurrency->text();
+    c.value = ui->tCurrency->text();
     c.valueOperator = checkedIndex(optCurrency);
     return c;
 }

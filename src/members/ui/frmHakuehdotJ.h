@@ -6,12 +6,13 @@
 #include <QDialog>
 #include <array>
 
-class QCheckBox;
-class QGroupBox;
-class QLineEdit;
-class QListWidget;
-class QPushButton;
+#include <memory>
+
 class QRadioButton;
+
+namespace Ui {
+class frmHakuehdotJ;
+}
 
 namespace tikkeli {
 
@@ -19,10 +20,12 @@ namespace tikkeli {
 // criteria block (Criteria()) and closes the dialog (accepted); the close box writes nothing
 // (rejected). Every opening starts from the design defaults. It opens the database named by the
 // settings itself; when that fails it says so and isLoaded() is false: do not show it then.
+// Layout in frmHakuehdotJ.ui.
 class frmHakuehdotJ : public QDialog {
     Q_OBJECT
 public:
     explicit frmHakuehdotJ(QWidget* parent = nullptr);
+    ~frmHakuehdotJ() override;
 
     // Builds the dialog and shows it modally; true when the user went on with "Seuraava >>" (the
     // block then holds the choices), false when the dialog could not load or was closed.
@@ -32,45 +35,22 @@ public:
     // The choices as the controls hold them now.
     MemberCriteriaChoices choices() const;
 
-    using Options = std::array<QRadioButton*, 3>;
-    QGroupBox* fraOmistajalaji;
-    Options optOmistajalaji{};
-    QGroupBox* fraJasenmaksu;
-    Options optJasenmaksu{};
-    QGroupBox* fraPostinumero;
-    QLineEdit* tPostiNumeroAlku;
-    QLineEdit* tPostiNumeroLoppu;
-    QGroupBox* fraPaivamaarat;
-    QLineEdit* tSyntAika;
-    Options optSyntAika{};
-    QLineEdit* tLiit;
-    Options optLiit{};
-    QListWidget* lstOminaisuudet;
-    QCheckBox* chkPiirre;
-    QRadioButton* optJA;
-    QRadioButton* optTAI;
-    QGroupBox* frameTarkennukset;
-    QLineEdit* tDate;
-    Options optDate{};
-    QLineEdit* tLong;
-    Options optLong{};
-    QLineEdit* tCurrency;
-    Options optCurrency{};
-    QPushButton* cSeuraava;
-
     void done(int result) override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void buildUi();
+    using Options = std::array<QRadioButton*, 3>;
+    static int checkedIndex(const Options& options);
     void FillFeatureList(Database& db);
     void lstOminaisuudet_Click();
     void cSeuraava_Click();
     // Leaving a refinement box: a rejected text empties it with a beep.
     void checkOnLeave(QObject* box);
 
+    std::unique_ptr<Ui::frmHakuehdotJ> ui;
+    Options optOmistajalaji{}, optJasenmaksu{}, optSyntAika{}, optLiit{}, optDate{}, optLong{}, optCurrency{};
     bool m_loaded = false;
 };
 

@@ -474,13 +474,18 @@ void frmAsetukset::createNewDatabase()
     }
     if (CreateNewDatabase(NewDatabaseIntro(), NewDatabaseTemplate()) != NewDatabaseResult::Created)
         return;
-    {
-        // Whatever saves this window before the program ends carries the new database.
+    // Whatever saves this window before the program ends carries the new database and what it
+    // holds, never the previous club's name, accounts or counters.
+    if (const std::optional<SharedState> founded = StoredSettingsOf(State().DatabasePath)) {
+        SettingsForm form = SettingsForm::fromState(*founded);
+        form.setText(QStringLiteral("tVarmistus"), m_ui->tVarmistus->text());
+        fillFields(form);
+    } else {
         const QScopedValueRollback filling(m_filling, true);
         m_ui->tTietokanta->setText(State().DatabasePath);
-        m_loaded.setText(QStringLiteral("tTietokanta"), State().DatabasePath);
-        m_settingsChanged = false;
     }
+    m_loaded = collectForm();
+    m_settingsChanged = false;
     // The next start opens the new database. Closing the main window ends the program through
     // every other window's own close handler, this one included.
     for (QWidget* w : QApplication::topLevelWidgets()) {

@@ -2,7 +2,7 @@
 #include "../FakeVolumes.h"
 
 #include "base/ScriptedPrompter.h"
-#include "backup/FileFaults.h"
+#include "support/FailingFileSafety.h"
 #include "backup/ui/frmBackupManagement.h"
 #include "base/SharedState.h"
 
@@ -14,10 +14,25 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include <cerrno>
 
 using namespace tikkeli;
 using namespace tikkeli::test;
+
+namespace {
+
+// The window's own button, found by its object name; a missing one fails the test at once.
+QPushButton* poista(QWidget& w)
+{
+    auto* b = w.findChild<QPushButton*>(QStringLiteral("cPoistaValitut"));
+    if (!b)
+        throw std::runtime_error("no control cPoistaValitut");
+    return b;
+}
+
+} // namespace
 
 namespace {
 
@@ -51,12 +66,12 @@ protected:
         QDir().mkpath(root + QStringLiteral("kuvat"));
         volumes.add(mount.path());
     }
-    void TearDown() override { FileFaults::hook = {}; }
     bool exists(const char* f) const { return QFileInfo::exists(mount.path() + QStringLiteral("/Tikkeli/") + QString::fromLatin1(f)); }
 
     QTemporaryDir mount;
     FakeVolumes volumes;
     ScriptedPrompter prompter;
+    test::FailingFileSafety files;
 };
 
 } // namespace
@@ -80,14 +95,14 @@ TEST_F(FrmBackupManagementTest, ListsDaysNewestFirstAndDeletesOnlyTheChosenCopie
     EXPECT_EQ(texts(w.lstTietokanta), (QStringList{QStringLiteral("a.mdb"), QStringLiteral("b.mdb")}));
     EXPECT_EQ(w.lblVaihe3->text(), QStringLiteral("3. Valitulle päivälle 31.12.2025 löytyy seuraavat tietokannat, "
                                                   "valitse poistettavien tietokantojen nimet:"));
-    EXPECT_FALSE(w.cPoistaValitut->isVisible());
+    EXPECT_FALSE(poista(w)->isVisible());
     clickItem(w.lstTietokanta, QStringLiteral("a.mdb"));
     clickItem(w.lstTietokanta, QStringLiteral("b.mdb"));
-    EXPECT_TRUE(w.cPoistaValitut->isVisible());
+    EXPECT_TRUE(poista(w)->isVisible());
 
     prompter.answerNo();    // a.mdb stays
     prompter.answerYes();   // b.mdb goes
-    QTest::mouseClick(w.cPoistaValitut, Qt::LeftButton);
+    QTest::mouseClick(poista(w), Qt::LeftButton);
     ASSERT_EQ(prompter.shown().size(), 2u);
     EXPECT_EQ(prompter.shown()[1].text, QStringLiteral("Haluatko varmasti poistaa kopion 31.12.2025 / b.mdb?"));
     EXPECT_EQ(prompter.shown()[1].icon, MsgIcon::None);
@@ -96,11 +111,11 @@ TEST_F(FrmBackupManagementTest, ListsDaysNewestFirstAndDeletesOnlyTheChosenCopie
     EXPECT_FALSE(exists("20251231/b.mdb"));
     EXPECT_TRUE(exists("20260105/c.mdb"));
     EXPECT_EQ(texts(w.lstTietokanta), QStringList{QStringLiteral("a.mdb")});
-    EXPECT_FALSE(w.cPoistaValitut->isVisible());
+    EXPECT_FALSE(poista(w)->isVisible());
 
     clickItem(w.lstTietokanta, QStringLiteral("a.mdb"));
     prompter.answerYes();
-    QTest::mouseClick(w.cPoistaValitut, Qt::LeftButton);
+    QTest::mouseClick(poista(w), Qt::LeftButton);
     EXPECT_EQ(w.lblVaihe3->text(), QStringLiteral("3. Valitulle päivälle ei löydy tietokantoja."));
     EXPECT_FALSE(w.lstTietokanta->isVisible());
     EXPECT_EQ(w.lstPaiva->count(), 2);
@@ -111,7 +126,7 @@ TEST_F(FrmBackupManagementTest, ListsDaysNewestFirstAndDeletesOnlyTheChosenCopie
 
 TEST_F(FrmBackupManagementTest, AFailedDeletionStopsWithAWarning)
 {
-    FileFaults::hook = [](const QString& step, const QString&) { return step == QLatin1String("delete") ? EACCES : 0; };
+    files.fault = [](FileStep step, const QString&) { return step == FileStep::Remove ? EACCES : 0; };
     frmBackupManagement w;
     w.show();
     QTest::mouseClick(w.cEtsiMuistitikku, Qt::LeftButton);
@@ -119,7 +134,7 @@ TEST_F(FrmBackupManagementTest, AFailedDeletionStopsWithAWarning)
     clickItem(w.lstTietokanta, QStringLiteral("a.mdb"));
     clickItem(w.lstTietokanta, QStringLiteral("b.mdb"));
     prompter.answerYes();
-    QTest::mouseClick(w.cPoistaValitut, Qt::LeftButton);
+    QTest::mouseClick(poista(w), Qt::LeftButton);
     ASSERT_EQ(prompter.shown().size(), 2u);   // the second copy is not asked about
     EXPECT_EQ(prompter.shown()[1].text, QStringLiteral("Kopion poisto ei onnistu: 70: Käyttöoikeus evätty"));
     EXPECT_EQ(prompter.shown()[1].icon, MsgIcon::Warning);
@@ -136,7 +151,7 @@ TEST_F(FrmBackupManagementTest, TheDatabaseInUseIsNotDeleted)
     clickItem(w.lstPaiva, QStringLiteral("05.01.2026"));
     clickItem(w.lstTietokanta, QStringLiteral("c.mdb"));
     prompter.answerYes();
-    QTest::mouseClick(w.cPoistaValitut, Qt::LeftButton);
+    QTest::mouseClick(poista(w), Qt::LeftButton);
     ASSERT_EQ(prompter.shown().size(), 2u);
     EXPECT_EQ(prompter.shown()[1].text, QStringLiteral("Kopion poisto ei onnistu: 70: Tiedosto on ohjelman käytössä"));
     EXPECT_TRUE(exists("20260105/c.mdb"));

@@ -3,7 +3,7 @@
 
 #include "base/ScriptedPrompter.h"
 #include "backup/DatabaseCopy.h"
-#include "backup/FileFaults.h"
+#include "support/FailingFileSafety.h"
 #include "backup/ui/frmBackupRestore.h"
 #include "base/SharedState.h"
 
@@ -52,7 +52,6 @@ protected:
     void TearDown() override
     {
         frmBackupRestore::EndProgram = {};
-        FileFaults::hook = {};
     }
     QString documentsCopy(const char* name) const { return club.documents() + QStringLiteral("/Tikkeli/") + QString::fromUtf8(name); }
     void choose(frmBackupRestore& w, const char* file)
@@ -68,6 +67,7 @@ protected:
     QString day;
     FakeVolumes volumes;
     ScriptedPrompter prompter;
+    test::FailingFileSafety files;
     int ended = 0;
 };
 
@@ -161,7 +161,7 @@ TEST_F(FrmBackupRestoreTest, FailuresInterruptWithoutChangingTheSettings)
     };
     for (const Case& c : cases) {
         prompter.clear();
-        FileFaults::hook = [step = QString::fromLatin1(c.step)](const QString& s, const QString&) { return s == step ? EACCES : 0; };
+        files.fault = [&c](FileStep step, const QString&) { return FileStepName(step) == QLatin1String(c.step) ? EACCES : 0; };
         frmBackupRestore w;
         choose(w, "vanha.mdb");
         QTest::mouseClick(w.cPalauta, Qt::LeftButton);
@@ -202,7 +202,7 @@ TEST_F(FrmBackupRestoreTest, OtherWindowsCloseFirstButTheMainWindowStaysWhenTheC
     frmBackupRestore w;
     choose(w, "vanha.mdb");
 
-    FileFaults::hook = [](const QString& s, const QString&) { return s == QLatin1String("rename") ? EACCES : 0; };
+    files.fault = [](FileStep step, const QString&) { return step == FileStep::Rename ? EACCES : 0; };
     QTest::mouseClick(w.cPalauta, Qt::LeftButton);
     EXPECT_FALSE(other.isVisible());
     EXPECT_TRUE(main.isVisible());
@@ -210,7 +210,7 @@ TEST_F(FrmBackupRestoreTest, OtherWindowsCloseFirstButTheMainWindowStaysWhenTheC
     EXPECT_EQ(w.lblPalautusStatus->text(), QStringLiteral("Palautus keskeytyi."));
     EXPECT_EQ(ended, 0);
 
-    FileFaults::hook = {};
+    files.fault = {};
     QTest::mouseClick(w.cPalauta, Qt::LeftButton);
     EXPECT_EQ(BackupTestDb::members(documentsCopy("vanha.mdb")), 3);
     EXPECT_TRUE(main.isVisible());   // ending the program is EndProgram's job

@@ -3,7 +3,7 @@
 
 #include "base/Clock.h"
 #include "base/ScriptedPrompter.h"
-#include "backup/FileFaults.h"
+#include "support/FailingFileSafety.h"
 #include "backup/ui/frmBackup.h"
 #include "base/SharedState.h"
 
@@ -15,11 +15,22 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <stdexcept>
 
 using namespace tikkeli;
 using namespace tikkeli::test;
 
 namespace {
+
+// A control of the window by its object name; a missing one fails the test at once.
+template <class T>
+T* child(QWidget& w, const char* name)
+{
+    T* c = w.findChild<T*>(QString::fromLatin1(name));
+    if (!c)
+        throw std::runtime_error(std::string("no control ") + name);
+    return c;
+}
 
 // The copy's folder is named after the day: the tests run on one fixed day, New Year's Eve just
 // before midnight.
@@ -43,13 +54,12 @@ bool isRed(const QLabel* l)
 
 class FrmBackupTest : public ::testing::Test {
 protected:
-    void TearDown() override { FileFaults::hook = {}; }
-
     FixedClock clock{TestNow};
     BackupTestDb club;
     QTemporaryDir mount;
     FakeVolumes volumes;
     ScriptedPrompter prompter;
+    test::FailingFileSafety files;
 };
 
 } // namespace
@@ -61,36 +71,36 @@ TEST_F(FrmBackupTest, GuidesThroughFindCopyAndCompact)
     frmBackup w;
     w.show();
     EXPECT_EQ(w.windowTitle(), QStringLiteral("KOPIOTIKKU-Varmuuskopiointi"));
-    EXPECT_EQ(w.lblKopioitavaTiedostoNimi->text(), club.path());
-    for (QWidget* hidden : std::initializer_list<QWidget*>{w.lblVaihe2, w.lblVaihe3, w.lblVaihe4, w.lblVaihe5,
-                                                           w.lblVapaaTilaStatus, w.cKopioi, w.cTiivista})
+    EXPECT_EQ(child<QLabel>(w, "lblKopioitavaTiedostoNimi")->text(), club.path());
+    for (QWidget* hidden : std::initializer_list<QWidget*>{child<QLabel>(w, "lblVaihe2"), child<QLabel>(w, "lblVaihe3"), child<QLabel>(w, "lblVaihe4"), child<QLabel>(w, "lblVaihe5"),
+                                                           child<QLabel>(w, "lblVapaaTilaStatus"), child<QPushButton>(w, "cKopioi"), child<QPushButton>(w, "cTiivista")})
         EXPECT_FALSE(hidden->isVisible()) << hidden->objectName().toStdString();
-    EXPECT_TRUE(isRed(w.lblVapaaTilaStatus));
+    EXPECT_TRUE(isRed(child<QLabel>(w, "lblVapaaTilaStatus")));
 
-    click(w.cEtsiMuistitikku);
-    EXPECT_EQ(w.lblVaihe2->text(), QStringLiteral("2. Sopiva muistitikku löytyi (%1), tee kopio.").arg(mount.path()));
-    EXPECT_TRUE(w.lblVaihe2->isVisible());
-    EXPECT_FALSE(w.lblVapaaTilaStatus->isVisible());
-    EXPECT_FALSE(w.lblVaihe1->isEnabled());
-    EXPECT_FALSE(w.cEtsiMuistitikku->isEnabled());
+    click(child<QPushButton>(w, "cEtsiMuistitikku"));
+    EXPECT_EQ(child<QLabel>(w, "lblVaihe2")->text(), QStringLiteral("2. Sopiva muistitikku löytyi (%1), tee kopio.").arg(mount.path()));
+    EXPECT_TRUE(child<QLabel>(w, "lblVaihe2")->isVisible());
+    EXPECT_FALSE(child<QLabel>(w, "lblVapaaTilaStatus")->isVisible());
+    EXPECT_FALSE(child<QLabel>(w, "lblVaihe1")->isEnabled());
+    EXPECT_FALSE(child<QPushButton>(w, "cEtsiMuistitikku")->isEnabled());
 
-    click(w.cKopioi);
+    click(child<QPushButton>(w, "cKopioi"));
     const QString copy = mount.path() + QStringLiteral("/Tikkeli/") + today() + QStringLiteral("/Erämiehet.mdb");
     ASSERT_TRUE(QFileInfo::exists(copy));
     EXPECT_EQ(BackupTestDb::members(copy), 3);
-    EXPECT_EQ(w.lblVaihe3->text(), QStringLiteral("3. Kopiointi valmis."));
-    EXPECT_TRUE(w.lblVaihe3->isVisible() && w.lblVaihe4->isVisible() && w.cTiivista->isVisible());
-    EXPECT_FALSE(w.lblVaihe2->isEnabled());
-    EXPECT_FALSE(w.cKopioi->isEnabled());
+    EXPECT_EQ(child<QLabel>(w, "lblVaihe3")->text(), QStringLiteral("3. Kopiointi valmis."));
+    EXPECT_TRUE(child<QLabel>(w, "lblVaihe3")->isVisible() && child<QLabel>(w, "lblVaihe4")->isVisible() && child<QPushButton>(w, "cTiivista")->isVisible());
+    EXPECT_FALSE(child<QLabel>(w, "lblVaihe2")->isEnabled());
+    EXPECT_FALSE(child<QPushButton>(w, "cKopioi")->isEnabled());
     Database db = Database::open(club.path());
     EXPECT_FALSE(db.scalar(QStringLiteral("SELECT setString FROM Settings WHERE setKey = 'BackupDate'")).isNull());
     db.close();
 
-    click(w.cTiivista);
-    EXPECT_EQ(w.lblVaihe5->text(), QStringLiteral("5. Tiivistys valmis"));
-    EXPECT_TRUE(w.lblVaihe5->isVisible());
-    EXPECT_FALSE(w.cTiivista->isEnabled());
-    EXPECT_FALSE(w.lblVaihe3->isEnabled() || w.lblVaihe4->isEnabled());
+    click(child<QPushButton>(w, "cTiivista"));
+    EXPECT_EQ(child<QLabel>(w, "lblVaihe5")->text(), QStringLiteral("5. Tiivistys valmis"));
+    EXPECT_TRUE(child<QLabel>(w, "lblVaihe5")->isVisible());
+    EXPECT_FALSE(child<QPushButton>(w, "cTiivista")->isEnabled());
+    EXPECT_FALSE(child<QLabel>(w, "lblVaihe3")->isEnabled() || child<QLabel>(w, "lblVaihe4")->isEnabled());
     EXPECT_EQ(BackupTestDb::markers(club.path()), 0);
     EXPECT_EQ(BackupTestDb::members(club.path()), 3);
     EXPECT_TRUE(prompter.shown().empty());
@@ -103,24 +113,24 @@ TEST_F(FrmBackupTest, NoStickOrTooLittleRoomKeepsJatkaAvailable)
 {
     frmBackup w;
     w.show();
-    click(w.cEtsiMuistitikku);
+    click(child<QPushButton>(w, "cEtsiMuistitikku"));
     // The message says what a suitable stick is and how to make one.
     for (const char* part : {"Sopivaa muistitikkua ei löydy.", "on oltava KOPIOTIKKU", "tiedostonhallinnassa", "fatlabel"})
-        EXPECT_TRUE(w.lblVapaaTilaStatus->text().contains(QString::fromUtf8(part))) << part;
-    EXPECT_TRUE(w.lblVapaaTilaStatus->isVisible());
-    EXPECT_FALSE(w.cKopioi->isVisible());
+        EXPECT_TRUE(child<QLabel>(w, "lblVapaaTilaStatus")->text().contains(QString::fromUtf8(part))) << part;
+    EXPECT_TRUE(child<QLabel>(w, "lblVapaaTilaStatus")->isVisible());
+    EXPECT_FALSE(child<QPushButton>(w, "cKopioi")->isVisible());
 
     volumes.add(mount.path(), QStringLiteral("kopiotikku"), QFileInfo(club.path()).size());
-    click(w.cEtsiMuistitikku);
-    EXPECT_EQ(w.lblVapaaTilaStatus->text(), QStringLiteral("Muistitikun vapaa tila ei riitä."));
-    EXPECT_TRUE(w.lblVapaaTilaStatus->isVisible());
-    EXPECT_FALSE(w.cKopioi->isVisible());
-    EXPECT_TRUE(w.cEtsiMuistitikku->isEnabled());
+    click(child<QPushButton>(w, "cEtsiMuistitikku"));
+    EXPECT_EQ(child<QLabel>(w, "lblVapaaTilaStatus")->text(), QStringLiteral("Muistitikun vapaa tila ei riitä."));
+    EXPECT_TRUE(child<QLabel>(w, "lblVapaaTilaStatus")->isVisible());
+    EXPECT_FALSE(child<QPushButton>(w, "cKopioi")->isVisible());
+    EXPECT_TRUE(child<QPushButton>(w, "cEtsiMuistitikku")->isEnabled());
 
     volumes.list.last().freeBytes += 1;
-    click(w.cEtsiMuistitikku);
-    EXPECT_FALSE(w.lblVapaaTilaStatus->isVisible());
-    EXPECT_TRUE(w.cKopioi->isVisible());
+    click(child<QPushButton>(w, "cEtsiMuistitikku"));
+    EXPECT_FALSE(child<QLabel>(w, "lblVapaaTilaStatus")->isVisible());
+    EXPECT_TRUE(child<QPushButton>(w, "cKopioi")->isVisible());
 }
 
 TEST_F(FrmBackupTest, MissingDatabaseLeavesOnlySulje)
@@ -128,25 +138,25 @@ TEST_F(FrmBackupTest, MissingDatabaseLeavesOnlySulje)
     State().DatabasePath = club.dir() + QStringLiteral("/poistettu.mdb");
     frmBackup w;
     w.show();
-    EXPECT_EQ(w.lblVaihe1->text(), QStringLiteral("Kopioitavaa tiedostoa ei löydy."));
-    EXPECT_EQ(w.lblKopioitavaTiedostoNimi->text(), QStringLiteral("-"));
-    EXPECT_FALSE(w.cEtsiMuistitikku->isVisible());
-    EXPECT_TRUE(w.cSulje->isVisible());
+    EXPECT_EQ(child<QLabel>(w, "lblVaihe1")->text(), QStringLiteral("Kopioitavaa tiedostoa ei löydy."));
+    EXPECT_EQ(child<QLabel>(w, "lblKopioitavaTiedostoNimi")->text(), QStringLiteral("-"));
+    EXPECT_FALSE(child<QPushButton>(w, "cEtsiMuistitikku")->isVisible());
+    EXPECT_TRUE(child<QPushButton>(w, "cSulje")->isVisible());
 }
 
 TEST_F(FrmBackupTest, AFailedCopyIsRedAndRecordsNoDate)
 {
     volumes.add(mount.path());
-    FileFaults::hook = [](const QString& step, const QString&) { return step == QLatin1String("mkdir") ? EACCES : 0; };
+    files.fault = [](FileStep step, const QString&) { return step == FileStep::MakeFolder ? EACCES : 0; };
     frmBackup w;
     w.show();
-    click(w.cEtsiMuistitikku);
-    click(w.cKopioi);
-    EXPECT_EQ(w.lblVaihe3->text(), QStringLiteral("3. Kopiointi ei onnitunut: 70: Käyttöoikeus evätty"));
-    EXPECT_TRUE(w.lblVaihe3->isVisible());
-    EXPECT_TRUE(isRed(w.lblVaihe3));
-    EXPECT_FALSE(w.cKopioi->isEnabled());
-    EXPECT_FALSE(w.cTiivista->isVisible());
+    click(child<QPushButton>(w, "cEtsiMuistitikku"));
+    click(child<QPushButton>(w, "cKopioi"));
+    EXPECT_EQ(child<QLabel>(w, "lblVaihe3")->text(), QStringLiteral("3. Kopiointi ei onnitunut: 70: Käyttöoikeus evätty"));
+    EXPECT_TRUE(child<QLabel>(w, "lblVaihe3")->isVisible());
+    EXPECT_TRUE(isRed(child<QLabel>(w, "lblVaihe3")));
+    EXPECT_FALSE(child<QPushButton>(w, "cKopioi")->isEnabled());
+    EXPECT_FALSE(child<QPushButton>(w, "cTiivista")->isVisible());
     EXPECT_TRUE(prompter.shown().empty());
     Database db = Database::open(club.path());
     EXPECT_TRUE(db.scalar(QStringLiteral("SELECT setString FROM Settings WHERE setKey = 'BackupDate'")).isNull());
@@ -164,9 +174,9 @@ TEST_F(FrmBackupTest, ADatabaseTooLargeForFatGetsTheHint)
     volumes.add(mount.path(), QStringLiteral("KOPIOTIKKU"), Q_INT64_C(8000000000), QStringLiteral("vfat"));
     frmBackup w;
     w.show();
-    click(w.cEtsiMuistitikku);
-    click(w.cKopioi);
-    EXPECT_TRUE(w.lblVaihe3->text().startsWith(QStringLiteral("3. Kopiointi ei onnitunut: 61: ")));
+    click(child<QPushButton>(w, "cEtsiMuistitikku"));
+    click(child<QPushButton>(w, "cKopioi"));
+    EXPECT_TRUE(child<QLabel>(w, "lblVaihe3")->text().startsWith(QStringLiteral("3. Kopiointi ei onnitunut: 61: ")));
     ASSERT_EQ(prompter.shown().size(), 1u);
     EXPECT_TRUE(prompter.shown()[0].text.contains(QStringLiteral("FAT32")));
     EXPECT_TRUE(prompter.shown()[0].text.contains(QStringLiteral("4 Gt")));
@@ -182,9 +192,9 @@ TEST(FrmBackupStandIn, AFolderNamedInTheEnvironmentServesAsTheStick)
     qputenv("TIKKELI_KOPIOTIKKU", QFile::encodeName(folder.path()));
     frmBackup w;
     w.show();
-    QTest::mouseClick(w.cEtsiMuistitikku, Qt::LeftButton);
-    ASSERT_TRUE(w.cKopioi->isVisible()) << w.lblVapaaTilaStatus->text().toStdString();
-    QTest::mouseClick(w.cKopioi, Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(w, "cEtsiMuistitikku"), Qt::LeftButton);
+    ASSERT_TRUE(child<QPushButton>(w, "cKopioi")->isVisible()) << child<QLabel>(w, "lblVapaaTilaStatus")->text().toStdString();
+    QTest::mouseClick(child<QPushButton>(w, "cKopioi"), Qt::LeftButton);
     qunsetenv("TIKKELI_KOPIOTIKKU");
     EXPECT_EQ(BackupTestDb::members(folder.path() + QStringLiteral("/Tikkeli/") + today() + QStringLiteral("/Erämiehet.mdb")), 3);
 }

@@ -55,6 +55,14 @@ protected:
         box->selectAll();
         QTest::keyClicks(box, text);
     }
+    // Shows a contract through the search command.
+    bool SearchAndShow(frmVuokra* w, qint64 id)
+    {
+        frmVuokra::SearchDialog = [id](frmVuokra&) { return id; };
+        w->cHaku_Click();
+        frmVuokra::SearchDialog = nullptr;
+        return w->currentContractId() == id;
+    }
     Value field(qint64 id, const char* name)
     {
         return t.db.scalar(QStringLiteral("SELECT %1 FROM vs WHERE vsID = ?").arg(QLatin1String(name)), {Value(id)});
@@ -275,6 +283,12 @@ TEST_F(frmVuokraTest, OptionOnAnEmptyTableShowsTheHint)
     ASSERT_EQ(prompter.messageTexts().size(), 1);
     EXPECT_TRUE(prompter.messageTexts()[0].startsWith(QStringLiteral("Aloita uuden sopimuksen syöttö")));
     EXPECT_EQ(t.count(QStringLiteral("SELECT COUNT(*) FROM vs")), 0);
+
+    // What is typed on the empty card is not dropped: it becomes a new contract.
+    type(child(w, "tNimi"), QStringLiteral("Kirjoitettu"));
+    QTest::keyClick(w, Qt::Key_F3);
+    EXPECT_EQ(t.count(QStringLiteral("SELECT COUNT(*) FROM vs WHERE vsNimi = 'Kirjoitettu'")), 1);
+    EXPECT_GT(w->currentContractId(), 0);
 }
 
 TEST_F(frmVuokraTest, ATabAfterTypingInTheGridSkipsOneMoreCellAndABadAreaBeeps)
@@ -286,7 +300,7 @@ TEST_F(frmVuokraTest, ATabAfterTypingInTheGridSkipsOneMoreCellAndABadAreaBeeps)
     grid->setFocus();
     grid->setCurrentCell(0, 3);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    QTest::qWait(20);
+    QCoreApplication::processEvents();   // the posted further Tab, if there were one
     EXPECT_EQ(grid->currentColumn(), 4);
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("5a"));
     int beeps = 0;
@@ -296,8 +310,7 @@ TEST_F(frmVuokraTest, ATabAfterTypingInTheGridSkipsOneMoreCellAndABadAreaBeeps)
     grid->setCurrentCell(1, 0);
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("X"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    QTest::qWait(20);
-    EXPECT_EQ(grid->currentColumn(), 2);
+    EXPECT_TRUE(QTest::qWaitFor([grid] { return grid->currentColumn() == 2; }, 5000));
 }
 
 TEST_F(frmVuokraTest, PrintAsksForTheValidityAndPrintsTheShownContract)
@@ -349,10 +362,9 @@ TEST_F(frmVuokraTest, KeyboardOnlyOnANewEmptyDatabase)
     QTest::keyClick(w, Qt::Key_F2, Qt::ShiftModifier);
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Hirvilahti"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    QTest::qWait(20);
     auto* grid = child<QTableWidget>(w, "DBGrid1");
     ASSERT_NE(grid, nullptr);
-    EXPECT_EQ(grid->currentColumn(), 2);
+    EXPECT_TRUE(QTest::qWaitFor([grid] { return grid->currentColumn() == 2; }, 5000));
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Korpela"));
     QTest::keyClick(w, Qt::Key_F3);
     EXPECT_TRUE(prompter.shown().empty()) << prompter.messageTexts().join(QLatin1Char('|')).toStdString();
@@ -406,16 +418,50 @@ TEST_F(frmVuokraTest, TheSearchDialogFindsByTypedRegisterNumber)
 {
     frmVuokra* w = open();
     ASSERT_NE(w, nullptr);
-    QTimer::singleShot(50, [] {
+    // Types the register number into the dialog and presses Enter as soon as it is shown.
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer] {
         QWidget* dialog = QApplication::activeModalWidget();
-        ASSERT_NE(dialog, nullptr);
-        auto* reg = dialog->findChild<QComboBox*>(QStringLiteral("cmbRekisteriNumero"));
-        ASSERT_NE(reg, nullptr);
+        auto* reg = dialog ? dialog->findChild<QComboBox*>(QStringLiteral("cmbRekisteriNumero")) : nullptr;
+        if (!reg)
+            return;
+        timer->stop();
+        timer->deleteLater();
         reg->setFocus();
         QTest::keyClicks(reg, QStringLiteral("940-405-29-25"));
         QTest::keyClick(reg, Qt::Key_Return);
     });
+    timer->start();
     QTest::keyClick(w, Qt::Key_F6);
     EXPECT_EQ(w->currentContractId(), 3);
     EXPECT_TRUE(prompter.shown().empty());
+}
+
+TEST_F(frmVuokraTest, UndoOfANewContractBrowseAndTheCloseButton)
+{
+    frmVuokra* w = open();
+    ASSERT_NE(w, nullptr);
+    ASSERT_TRUE(SearchAndShow(w, 5));
+    QTest::keyClick(w, Qt::Key_F2);
+    EXPECT_EQ(w->currentContractId(), 0);
+    type(child(w, "tNimi"), QStringLiteral("Peruttava"));
+    QTest::keyClick(w, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(w->currentContractId(), 1);
+    EXPECT_EQ(t.count(QStringLiteral("SELECT COUNT(*) FROM vs")), 20);
+
+    // Browse writes the card and shows what others changed meanwhile, on the same contract.
+    type(child(w, "tOsoite_3"), QStringLiteral("040 123"));
+    t.db.execute(QStringLiteral("UPDATE vs SET vsPaikkaJaAika = 'Muualla' WHERE vsID = 1"));
+    QTest::keyClick(w, Qt::Key_F5);
+    EXPECT_EQ(w->currentContractId(), 1);
+    EXPECT_EQ(child(w, "tPaikkaJaAika")->text(), QStringLiteral("Muualla"));
+    EXPECT_EQ(field(1, "vsPuhelinnumero").toString(), QStringLiteral("040 123"));
+
+    type(child(w, "tNimi"), QStringLiteral("Suljettaessa"));
+    auto* close = w->findChild<QPushButton*>(QStringLiteral("cSulje"));
+    ASSERT_NE(close, nullptr);
+    close->click();
+    EXPECT_EQ(field(1, "vsNimi").toString(), QStringLiteral("Suljettaessa"));
+    EXPECT_EQ(frmVuokra::Instance(), nullptr);
 }

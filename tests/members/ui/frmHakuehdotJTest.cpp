@@ -18,6 +18,42 @@
 namespace tikkeli {
 namespace {
 
+// The dialog's controls, found by their object names.
+struct Controls {
+    QListWidget* lstOminaisuudet = nullptr;
+    QPushButton* cSeuraava = nullptr;
+    QGroupBox* frameTarkennukset = nullptr;
+    QLineEdit* tLong = nullptr;
+    QLineEdit* tDate = nullptr;
+    QLineEdit* tCurrency = nullptr;
+    QRadioButton* optTAI = nullptr;
+    QCheckBox* chkPiirre = nullptr;
+    QRadioButton* optOmistajalaji_1 = nullptr;
+    QRadioButton* optLiit_2 = nullptr;
+    QLineEdit* tPostiNumeroAlku = nullptr;
+    bool complete() const
+    {
+        return lstOminaisuudet && cSeuraava && frameTarkennukset && tLong && tDate && tCurrency && optTAI && chkPiirre && optOmistajalaji_1 && optLiit_2 && tPostiNumeroAlku;
+    }
+};
+
+Controls controls(QWidget& w)
+{
+    Controls c;
+    c.lstOminaisuudet = w.findChild<QListWidget*>(QStringLiteral("lstOminaisuudet"));
+    c.cSeuraava = w.findChild<QPushButton*>(QStringLiteral("cSeuraava"));
+    c.frameTarkennukset = w.findChild<QGroupBox*>(QStringLiteral("frameTarkennukset"));
+    c.tLong = w.findChild<QLineEdit*>(QStringLiteral("tLong"));
+    c.tDate = w.findChild<QLineEdit*>(QStringLiteral("tDate"));
+    c.tCurrency = w.findChild<QLineEdit*>(QStringLiteral("tCurrency"));
+    c.optTAI = w.findChild<QRadioButton*>(QStringLiteral("optTAI"));
+    c.chkPiirre = w.findChild<QCheckBox*>(QStringLiteral("chkPiirre"));
+    c.optOmistajalaji_1 = w.findChild<QRadioButton*>(QStringLiteral("optOmistajalaji_1"));
+    c.optLiit_2 = w.findChild<QRadioButton*>(QStringLiteral("optLiit_2"));
+    c.tPostiNumeroAlku = w.findChild<QLineEdit*>(QStringLiteral("tPostiNumeroAlku"));
+    return c;
+}
+
 class frmHakuehdotJTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -34,11 +70,11 @@ protected:
                                  [](const ScriptedPrompter::Shown& s) { return s.kind == ScriptedPrompter::Kind::Beep; }));
     }
     // Types into a box and leaves it for the next one, as the user would.
-    void typeAndLeave(frmHakuehdotJ& form, QLineEdit* box, const QString& text)
+    static void typeAndLeave(const Controls& c, QLineEdit* box, const QString& text)
     {
         box->setFocus();
         box->setText(text);
-        form.tPostiNumeroAlku->setFocus();
+        c.tPostiNumeroAlku->setFocus();
     }
     test::MemberSearchTestDb t;
     ScriptedPrompter prompter;
@@ -48,13 +84,15 @@ protected:
 TEST_F(frmHakuehdotJTest, DefaultsWrittenByNext)
 {
     frmHakuehdotJ form;
+    const Controls c = controls(form);
+    ASSERT_TRUE(c.complete());
     ASSERT_TRUE(form.isLoaded());
-    EXPECT_EQ(form.lstOminaisuudet->count(), 12);   // the nameless one is left out
-    EXPECT_EQ(form.lstOminaisuudet->currentRow(), 0);
+    EXPECT_EQ(c.lstOminaisuudet->count(), 12);   // the nameless one is left out
+    EXPECT_EQ(c.lstOminaisuudet->currentRow(), 0);
     Criteria().OmistajaValinta = 0;
     Criteria().setHepiID(3, 77);
     form.show();
-    form.cSeuraava->click();
+    c.cSeuraava->click();
     EXPECT_EQ(form.result(), QDialog::Accepted);
     const MemberCriteria& b = Criteria();
     EXPECT_EQ(b.OmistajaValinta, 2);
@@ -70,19 +108,21 @@ TEST_F(frmHakuehdotJTest, DefaultsWrittenByNext)
 TEST_F(frmHakuehdotJTest, TwelveFeaturesGiveTenAndTwoDisableRefinementsButTheyAreStillWritten)
 {
     frmHakuehdotJ form;
+    const Controls c = controls(form);
+    ASSERT_TRUE(c.complete());
     form.show();
-    form.lstOminaisuudet->item(0)->setSelected(true);
-    EXPECT_TRUE(form.frameTarkennukset->isEnabled());
-    form.tLong->setText("5");
+    c.lstOminaisuudet->item(0)->setSelected(true);
+    EXPECT_TRUE(c.frameTarkennukset->isEnabled());
+    c.tLong->setText("5");
     for (int i = 1; i < 12; ++i)
-        form.lstOminaisuudet->item(i)->setSelected(true);
-    EXPECT_FALSE(form.frameTarkennukset->isEnabled());
-    form.optTAI->setChecked(true);
-    form.chkPiirre->setChecked(true);
-    form.optOmistajalaji[1]->setChecked(true);
-    form.optLiit[2]->setChecked(true);
-    form.tPostiNumeroAlku->setText("90100");
-    form.cSeuraava->click();
+        c.lstOminaisuudet->item(i)->setSelected(true);
+    EXPECT_FALSE(c.frameTarkennukset->isEnabled());
+    c.optTAI->setChecked(true);
+    c.chkPiirre->setChecked(true);
+    c.optOmistajalaji_1->setChecked(true);
+    c.optLiit_2->setChecked(true);
+    c.tPostiNumeroAlku->setText("90100");
+    c.cSeuraava->click();
     const MemberCriteria& b = Criteria();
     EXPECT_EQ(b.hepiCount(), 10);
     for (int i = 0; i < 10; ++i)
@@ -99,24 +139,26 @@ TEST_F(frmHakuehdotJTest, TwelveFeaturesGiveTenAndTwoDisableRefinementsButTheyAr
 TEST_F(frmHakuehdotJTest, RefinementBoxesAreCheckedOnLeaving)
 {
     frmHakuehdotJ form;
+    const Controls c = controls(form);
+    ASSERT_TRUE(c.complete());
     form.show();
     form.activateWindow();
     QApplication::setActiveWindow(&form);
-    typeAndLeave(form, form.tLong, "12,6");
-    EXPECT_EQ(form.tLong->text(), "13");
-    typeAndLeave(form, form.tDate, "1.1.*");
-    EXPECT_EQ(form.tDate->text(), "1.1.*");
+    typeAndLeave(c, c.tLong, "12,6");
+    EXPECT_EQ(c.tLong->text(), "13");
+    typeAndLeave(c, c.tDate, "1.1.*");
+    EXPECT_EQ(c.tDate->text(), "1.1.*");
     EXPECT_EQ(beeps(), 0);
-    typeAndLeave(form, form.tDate, "30.2.2024");
-    EXPECT_TRUE(form.tDate->text().isEmpty());
-    typeAndLeave(form, form.tCurrency, "kymppi");
-    EXPECT_TRUE(form.tCurrency->text().isEmpty());
+    typeAndLeave(c, c.tDate, "30.2.2024");
+    EXPECT_TRUE(c.tDate->text().isEmpty());
+    typeAndLeave(c, c.tCurrency, "kymppi");
+    EXPECT_TRUE(c.tCurrency->text().isEmpty());
     EXPECT_EQ(beeps(), 2);
     EXPECT_TRUE(prompter.messageTexts().isEmpty());
     // A box still being edited is checked before the block is written.
-    form.tLong->setFocus();
-    form.tLong->setText("2,5");
-    form.cSeuraava->click();
+    c.tLong->setFocus();
+    c.tLong->setText("2,5");
+    c.cSeuraava->click();
     EXPECT_EQ(Criteria().LukuArvo, "2");
 }
 
@@ -125,8 +167,10 @@ TEST_F(frmHakuehdotJTest, CloseBoxWritesNothing)
     Criteria().OmistajaValinta = 0;
     Criteria().setHepiID(0, 9);
     frmHakuehdotJ form;
+    const Controls c = controls(form);
+    ASSERT_TRUE(c.complete());
     form.show();
-    form.lstOminaisuudet->item(0)->setSelected(true);
+    c.lstOminaisuudet->item(0)->setSelected(true);
     form.close();
     EXPECT_EQ(form.result(), QDialog::Rejected);
     EXPECT_EQ(Criteria().OmistajaValinta, 0);

@@ -677,3 +677,41 @@ TEST_F(frmAsetuksetTest, SupportAddressIsAMailSettingAndEmptyByDefault)
     EXPECT_EQ(stored("TukiEmail"), "tuki@seura.fi");
     EXPECT_EQ(State().SupportEmail, "tuki@seura.fi");
 }
+
+// The founding sets the database path last: whatever saves the settings window afterwards keeps
+// the new database in the ini file.
+TEST_F(frmAsetuksetTest, FoundedDatabaseIsWhatALaterSaveOfTheWindowCarries)
+{
+    const QByteArray oldProgram = qgetenv("TIKKELI_PROGRAM_DIR");
+    const QByteArray oldDocuments = qgetenv("TIKKELI_DOCUMENTS");
+    qputenv("TIKKELI_PROGRAM_DIR", QByteArrayLiteral(TIKKELI_PROGRAM_DIR));
+    qputenv("TIKKELI_DOCUMENTS", dir.filePath("docs").toUtf8());
+    QAction* create = nullptr;
+    for (QAction* a : window->findChildren<QAction*>())
+        if (a->text() == "Uusi tyhjä tietokanta")
+            create = a;
+    ASSERT_TRUE(create);
+    showActive();
+    prompter.answerText(QStringLiteral("Hirvi"));
+    create->trigger();
+    const QString founded = dir.filePath("docs/Tikkeli/Hirvi.mdb");
+    EXPECT_TRUE(QFileInfo::exists(founded));
+    EXPECT_EQ(iniValue("Database"), founded);
+    EXPECT_EQ(edit("tTietokanta")->text(), founded);
+    EXPECT_EQ(edit("tNimi")->text(), "") << "the window shows what the new database holds";
+    EXPECT_EQ(edit("tLaskunumero")->text(), "1");
+    EXPECT_FALSE(window->settingsChanged());
+
+    prompter.clear();
+    ASSERT_TRUE(window->saveSettings());
+    EXPECT_EQ(iniValue("Database"), founded) << "a save after the founding does not bring the old database back";
+    EXPECT_EQ(State().DatabasePath, founded);
+    EXPECT_NE(stored("RegName", founded), "Erä-Veikot ry") << "the previous club's name stays out of the new database";
+    EXPECT_EQ(stored("Laskunro", founded), "1");
+    EXPECT_EQ(stored("RegIBAN1", founded).value_or(QString()), "");
+    qputenv("TIKKELI_PROGRAM_DIR", oldProgram);
+    if (oldDocuments.isNull())
+        qunsetenv("TIKKELI_DOCUMENTS");
+    else
+        qputenv("TIKKELI_DOCUMENTS", oldDocuments);
+}

@@ -1,0 +1,314 @@
+#include "base/FileSafety.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QDir>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tikkeli {
+
+namespace {
+
+FileSafety g_real;
+FileSafety* g_current = nullptr;
+
+QByteArray native(const QString& path)
+{
+    return QFile::encodeName(path);
+}
+
+class Fd {
+public:
+    explicit Fd(int fd) : m_fd(fd) {}
+    ~Fd()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return m_fd; }
+    // Closes now; a late write error shows here.
+    int close()
+    {
+        const int rc = ::close(m_fd);
+        m_fd = -1;
+        return rc;
+    }
+
+private:
+    int m_fd;
+};
+
+QString folderOf(const QString& path)
+{
+    return QFileInfo(path).absolutePath();
+}
+
+int writeAll(int fd, const char* data, qint64 size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size_t(size));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        data += n;
+        size -= n;
+    }
+    return 0;
+}
+
+} // namespace
+
+FileError FileError::fromErrno(int err)
+{
+    switch (err) {
+    case ENOENT:
+        return {FileErr::NotFound, QStringLiteral("Tiedostoa ei löydy")};
+    case EEXIST:
+        return {DbErr::FileExists, QStringLiteral("Tiedosto on jo olemassa")};
+    case ENOTDIR:
+        return {FileErr::PathNotFound, QStringLiteral("Polkua ei löydy")};
+    case ENOSPC:
+    case EDQUOT:
+        return {FileErr::DiskFull, QStringLiteral("Levy on täynnä")};
+    case EFBIG:
+        return {FileErr::DiskFull, QStringLiteral("Tiedosto on liian suuri kohteen tiedostojärjestelmälle"), true};
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EBUSY:
+    case ETXTBSY:
+        return {FileErr::PermissionDenied, QStringLiteral("Käyttöoikeus evätty")};
+    case EIO:
+        return {FileErr::IoError, QStringLiteral("Laitteen I/O-virhe")};
+    default:
+        return {FileErr::AccessError, QStringLiteral("Polun tai tiedoston käyttövirhe (%1)").arg(QString::fromLocal8Bit(strerror(err)))};
+    }
+}
+
+QString FileStepName(FileStep step)
+{
+    switch (step) {
+    case FileStep::Create: return QStringLiteral("create");
+    case FileStep::Write: return QStringLiteral("write");
+    case FileStep::Sync: return QStringLiteral("sync");
+    case FileStep::Verify: return QStringLiteral("verify");
+    case FileStep::Rename: return QStringLiteral("rename");
+    case FileStep::Link: return QStringLiteral("link");
+    case FileStep::Remove: return QStringLiteral("remove");
+    case FileStep::MakeFolder: return QStringLiteral("mkdir");
+    case FileStep::SyncFolder: return QStringLiteral("syncfolder");
+    }
+    return {};
+}
+
+int FileSafety::check(FileStep, const QString&)
+{
+    return 0;
+}
+
+FileSafety& FileSafety::instance()
+{
+    return g_current ? *g_current : g_real;
+}
+
+void FileSafety::setInstance(FileSafety* safety)
+{
+    g_current = safety;
+}
+
+std::optional<FileError> FileSafety::makeFolder(const QString& folder)
+{
+    if (QFileInfo(folder).isDir())
+        return std::nullopt;
+    if (const int e = check(FileStep::MakeFolder, folder))
+        return FileError::fromErrno(e);
+    if (!QDir().mkpath(folder))
+        return FileError::fromErrno(QFileInfo::exists(folder) ? EEXIST : EACCES);
+    return std::nullopt;
+}
+
+std::optional<FileError> FileSafety::syncFile(const QString& path)
+{
+    if (const int e = check(FileStep::Sync, path))
+        return FileError::fromErrno(e);
+    Fd fd(::open(native(path).constData(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0)
+        return FileError::fromErrno(errno);
+    if (::fsync(fd.get()) != 0)
+        return FileError::fromErrno(errno);
+    return std::nullopt;
+}
+
+std::optional<FileError> FileSafety::syncFolder(const QString& folder)
+{
+    if (const int e = check(FileStep::SyncFolder, folder))
+        return FileError::fromErrno(e);
+    Fd fd(::open(native(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.get() < 0)
+        return FileError::fromErrno(errno);
+    // Some file systems (memory sticks) refuse fsync on folders; the rename itself has happened.
+    const int rc = ::fsync(fd.get());
+    if (rc != 0 && errno != EINVAL && errno != ENOTSUP)
+        return FileError::fromErrno(errno);
+    return std::nullopt;
+}
+
+// After a name has changed, the change itself has happened: a failed flush of the folder cannot
+// undo it, and reporting the step as failed would send the caller into a rollback of something
+// done. The folder is flushed as far as the file system allows.
+void FileSafety::settleFolder(const QString& folder)
+{
+    syncFolder(folder);
+}
+
+std::optional<FileError> FileSafety::rename(const QString& from, const QString& to, Existing existing)
+{
+    if (const int e = check(FileStep::Rename, to))
+        return FileError::fromErrno(e);
+    const QByteArray f = native(from), t = native(to);
+    if (existing == Existing::Replace) {
+        if (::rename(f.constData(), t.constData()) != 0)
+            return FileError::fromErrno(errno);
+    } else if (::renameat2(AT_FDCWD, f.constData(), AT_FDCWD, t.constData(), RENAME_NOREPLACE) != 0) {
+        if (errno != EINVAL && errno != ENOSYS)
+            return FileError::fromErrno(errno);
+        // File systems without the flag: a hard link refuses an existing target as well; those
+        // without hard links get a check right before the rename.
+        if (::link(f.constData(), t.constData()) == 0) {
+            ::unlink(f.constData());
+        } else {
+            if (errno == EEXIST || QFileInfo::exists(to) || QFileInfo(to).isSymLink())
+                return FileError::fromErrno(EEXIST);
+            if (::rename(f.constData(), t.constData()) != 0)
+                return FileError::fromErrno(errno);
+        }
+    }
+    settleFolder(folderOf(to));
+    return std::nullopt;
+}
+
+std::optional<FileError> FileSafety::link(const QString& existing, const QString& newName)
+{
+    if (const int e = check(FileStep::Link, newName))
+        return FileError::fromErrno(e);
+    if (::link(native(existing).constData(), native(newName).constData()) != 0)
+        return FileError::fromErrno(errno);
+    settleFolder(folderOf(newName));
+    return std::nullopt;
+}
+
+std::optional<FileError> FileSafety::remove(const QString& path)
+{
+    if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
+        return std::nullopt;
+    if (const int e = check(FileStep::Remove, path))
+        return FileError::fromErrno(e);
+    if (::unlink(native(path).constData()) != 0 && errno != ENOENT)
+        return FileError::fromErrno(errno);
+    settleFolder(folderOf(path));
+    return std::nullopt;
+}
+
+QString FileSafety::reserveTemp(const QString& target, std::optional<FileError>& error)
+{
+    error.reset();
+    if (const int e = check(FileStep::Create, target)) {
+        error = FileError::fromErrno(e);
+        return {};
+    }
+    const QFileInfo info(target);
+    QByteArray name = native(info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".XXXXXX"));
+    Fd fd(::mkostemp(name.data(), O_CLOEXEC));
+    if (fd.get() < 0) {
+        error = FileError::fromErrno(errno);
+        return {};
+    }
+    return QFile::decodeName(name);
+}
+
+std::optional<FileError> FileSafety::publish(const QString& temp, const QString& target, Existing existing)
+{
+    std::optional<FileError> error = syncFile(temp);
+    if (!error)
+        error = rename(temp, target, existing);
+    if (error)
+        ::unlink(native(temp).constData());
+    return error;
+}
+
+std::optional<FileError> FileSafety::copyFile(const QString& from, const QString& to, Existing existing)
+{
+    if (existing == Existing::Keep && (QFileInfo::exists(to) || QFileInfo(to).isSymLink()))
+        return FileError::fromErrno(EEXIST);
+    Fd source(::open(native(from).constData(), O_RDONLY | O_CLOEXEC));
+    if (source.get() < 0)
+        return FileError::fromErrno(errno);
+    std::optional<FileError> error;
+    const QString temp = reserveTemp(to, error);
+    if (temp.isEmpty())
+        return error;
+    {
+        Fd out(::open(native(temp).constData(), O_WRONLY | O_TRUNC | O_CLOEXEC));
+        int err = out.get() < 0 ? errno : check(FileStep::Write, temp);
+        char buffer[1 << 16];
+        while (err == 0) {
+            const ssize_t n = ::read(source.get(), buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                err = errno;
+            if (n <= 0)
+                break;
+            err = writeAll(out.get(), buffer, n);
+        }
+        if (err == 0 && out.close() != 0)
+            err = errno;
+        if (err != 0) {
+            ::unlink(native(temp).constData());
+            return FileError::fromErrno(err);
+        }
+    }
+    struct stat st {};
+    if (::fstat(source.get(), &st) == 0)
+        ::chmod(native(temp).constData(), (st.st_mode & 07777) | S_IWUSR);
+    return publish(temp, to, existing);
+}
+
+std::optional<FileError> FileSafety::writeFile(const QString& path, const QByteArray& bytes)
+{
+    std::optional<FileError> error;
+    const QString temp = reserveTemp(path, error);
+    if (temp.isEmpty())
+        return error;
+    {
+        Fd out(::open(native(temp).constData(), O_WRONLY | O_TRUNC | O_CLOEXEC));
+        int err = out.get() < 0 ? errno : check(FileStep::Write, temp);
+        if (err == 0)
+            err = writeAll(out.get(), bytes.constData(), bytes.size());
+        if (err == 0 && out.close() != 0)
+            err = errno;
+        if (err != 0) {
+            ::unlink(native(temp).constData());
+            return FileError::fromErrno(err);
+        }
+    }
+    // A replaced file keeps its permissions.
+    struct stat st {};
+    if (::stat(native(path).constData(), &st) == 0)
+        ::chmod(native(temp).constData(), st.st_mode & 07777);
+    else
+        ::chmod(native(temp).constData(), 0644);
+    return publish(temp, path, Existing::Replace);
+}
+
+} // namespace tikkeli

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "base/Error.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+namespace tikkeli {
+
+// A failed file step, with the number and description the windows show ("<number>: <description>").
+// File errors keep the numbers users have always seen (53 file not found, 58 file exists, 61 disk
+// full, 70 permission denied, 76 path not found).
+struct FileError : ErrorInfo {
+    // The target's file system cannot hold a file this large (FAT32 and its 4 GiB limit).
+    bool fileTooLarge = false;
+
+    FileError() = default;
+    FileError(int n, QString text, bool tooLarge = false) : ErrorInfo(n, std::move(text)), fileTooLarge(tooLarge) {}
+    FileError(const ErrorInfo& e) : ErrorInfo(e) {}
+
+    static FileError fromErrno(int err);
+};
+
+// The steps that touch the disk. Every one of them passes the single fault point
+// FileSafety::check first, so a test can fail or "stop" any of them.
+enum class FileStep {
+    Create,      // a new (temporary) file is created
+    Write,       // bytes are written into a file
+    Sync,        // a file's contents are flushed to the disk
+    Verify,      // a written file is read back and checked
+    Rename,      // a file takes another name
+    Link,        // a second name (hard link) for an existing file
+    Remove,      // a name is removed
+    MakeFolder,  // a folder is created
+    SyncFolder,  // a folder's entries are flushed to the disk
+};
+QString FileStepName(FileStep step);
+
+// Every file operation that must leave either the old or the whole new file behind: copies through
+// a temporary file beside the target, fsync of the file and of its folder, renames, removals, folder
+// creation. The real file system is used unless a test installs a subclass whose check() fails
+// chosen steps.
+class FileSafety {
+public:
+    enum class Existing { Keep, Replace };
+
+    virtual ~FileSafety() = default;
+
+    // The one fault point, asked before each step with the path it touches. A non-zero errno makes
+    // the step fail as if the system had refused it. Code that does its own disk work (SQLite
+    // writing a copy, reading it back) asks it too, so its steps can be failed the same way.
+    virtual int check(FileStep step, const QString& path);
+
+    static FileSafety& instance();
+    // Installs safety (not owned); nullptr restores the real file system.
+    static void setInstance(FileSafety* safety);
+
+    std::optional<FileError> makeFolder(const QString& folder);
+    std::optional<FileError> syncFile(const QString& path);
+    std::optional<FileError> syncFolder(const QString& folder);
+    // Renames from to to. Keep refuses an existing target (58) and leaves both as they were;
+    // Replace swaps the target atomically. The folder is flushed afterwards; once the name has
+    // changed, a failure of that flush is not reported (the rename cannot be undone by it).
+    std::optional<FileError> rename(const QString& from, const QString& to, Existing existing);
+    // Gives the existing file a second name; an existing newName is refused (58).
+    std::optional<FileError> link(const QString& existing, const QString& newName);
+    // Removes a file; a missing file is no error.
+    std::optional<FileError> remove(const QString& path);
+
+    // Creates an empty file with a unique hidden name beside target; "" and error when that fails.
+    QString reserveTemp(const QString& target, std::optional<FileError>& error);
+    // Flushes temp, renames it to target and syncs the folder; on failure temp is removed and
+    // target left as it was.
+    std::optional<FileError> publish(const QString& temp, const QString& target, Existing existing);
+    // Copies a file through a temporary file beside the target.
+    std::optional<FileError> copyFile(const QString& from, const QString& to, Existing existing);
+    // Writes bytes as the whole new content of path through a temporary file.
+    std::optional<FileError> writeFile(const QString& path, const QByteArray& bytes);
+
+private:
+    void settleFolder(const QString& folder);
+};
+
+} // namespace tikkeli
