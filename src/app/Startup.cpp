@@ -12,6 +12,7 @@
 #include "db/DbError.h"
 #include "settings/UpgradeQuestions.h"
 #include "settings/DatabaseSettingsStore.h"
+#include "settings/IniSettingsStore.h"
 #include "settings/SettingsLoader.h"
 #include "base/SharedState.h"
 
@@ -171,6 +172,13 @@ StartupOutcome Startup::run()
     s.ProgramTitle = QStringLiteral("Tikkeli");
     if (setWindowSize)
         IgnoringErrors("start-up: window size", setWindowSize);
+    // An ini that is there but cannot be read would make the program start on the sample database
+    // as if it had none, and write over the ini: it is reported instead, and nothing is touched.
+    if (const auto why = ProgramIniStore().unreadable()) {
+        ShowWarning(*why + QStringLiteral("\n\nKorjaa asetustiedosto ja käynnistä Tikkeli uudelleen. Tikkeli suljetaan."));
+        out.endProgram = true;
+        return out;
+    }
     IgnoringErrors("start-up: read database paths", [] { ReadDatabasePaths(); });
     // One connection for the whole start-up: the settings check and the open below share it, so
     // the file is checked once. It opens only a healthy, writable file; every road of step 8 still

@@ -60,9 +60,34 @@ bool BackupRestore::isInUse(const QString& path)
     return QFileInfo::exists(path) && ConnectionRegistry::isOpen(path) && !ConnectionRegistry::closeAll(path);
 }
 
+QString BackupRestore::safetyCopyPath(const QString& target, const QDate& day)
+{
+    const QFileInfo fi(target);
+    const QString suffix = fi.suffix().isEmpty() ? QString() : u'.' + fi.suffix();
+    const QString stem = fi.completeBaseName() + QStringLiteral("_ennen_palautusta_") + day.toString(QStringLiteral("yyyy-MM-dd"));
+    for (int n = 1;; ++n) {
+        const QString candidate = fi.absoluteDir().filePath(stem + (n > 1 ? QStringLiteral("_%1").arg(n) : QString()) + suffix);
+        if (!QFileInfo::exists(candidate))
+            return candidate;
+    }
+}
+
+std::optional<BackupError> BackupRestore::keepSafetyCopy(const QString& target, const QDate& day, QString& kept)
+{
+    FileSafety& files = FileSafety::instance();
+    const QString path = safetyCopyPath(target, day);
+    auto error = files.link(target, path);
+    if (error && error->number != DbErr::FileExists)
+        error = files.copyFile(target, path, FileSafety::Existing::Keep);
+    if (!error)
+        kept = path;
+    return error;
+}
+
 std::optional<BackupError> BackupRestore::copyIntoPlace(const QString& source, const QString& target)
 {
-    if (isInUse(target))
+    // Every handle of the program's own goes first; one in the middle of a save keeps the file.
+    if (QFileInfo::exists(target) && !ConnectionRegistry::closeAll(target))
         return inUse();
     FileSafety& files = FileSafety::instance();
     // Only a whole database of ours is restored: a file with a journal waiting beside it is not.

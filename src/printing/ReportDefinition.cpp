@@ -218,7 +218,8 @@ public:
         using S = ReportDefinition::Segment;
         checkKeys(o, {"type", "x", "y", "width", "height", "x2", "y2", "text", "field", "formula", "font",
                       "fixedFont", "align", "wrap", "grow", "dropEmptyLines", "format", "decimals",
-                      "values", "blankWhenZero", "lineWidth", "color", "fill", "file", "reset", "onlyIf", "unless"},
+                      "values", "blankWhenZero", "lineWidth", "color", "fill", "file", "reset", "onlyIf", "unless",
+                      "bankCode", "showText"},
                   where);
         I it;
         const QString type = o.value("type").toString();
@@ -289,6 +290,26 @@ public:
                              mm(o.value("y2"), where, Position, it.rect.y()));
         } else if (type == QLatin1String("box")) {
             it.type = I::Type::Box;
+        } else if (type == QLatin1String("barcode")) {
+            it.type = I::Type::BarCode;
+            it.showText = o.value("showText").toBool();
+            bool pc = false;
+            if (o.contains("bankCode")) {
+                const QJsonObject b = o.value("bankCode").toObject();
+                checkKeys(b, {"iban", "amount", "reference", "dueDate"}, where);
+                it.bankCode = true;
+                const char* parts[] = {"iban", "amount", "reference", "dueDate"};
+                for (int i = 0; i < 4; ++i) {
+                    if (i > 0)
+                        it.segments.push_back(S{S::Kind::Literal, QString(ReportDefinition::BarCodeSeparator), {}, {}, 0, -1, -1, -1, false});
+                    auto part = segments(b.value(QLatin1String(parts[i])).toString(), where, pc);
+                    it.segments.insert(it.segments.end(), part.begin(), part.end());
+                }
+            } else {
+                it.segments = segments(prefix, where, pc);
+            }
+            if (it.rect.width() <= 0 || it.rect.height() <= 0)
+                fail(QStringLiteral("viivakoodin koko puuttuu kohdassa %1").arg(where));
         } else if (type == QLatin1String("image")) {
             it.type = I::Type::Image;
             const QString file = o.value("file").toString();

@@ -44,7 +44,7 @@ struct ReportDefinition {
     };
 
     struct Item {
-        enum class Type { Text, Line, Box, Image };
+        enum class Type { Text, Line, Box, Image, BarCode };
         Type type = Type::Text;
         QRectF rect;            // relative to the band (to the label for label reports)
         QLineF line;
@@ -61,7 +61,13 @@ struct ReportDefinition {
         QColor fill;
         std::shared_ptr<const QImage> image;
         bool usesPageCount = false;
+        // BarCode: the segments compose the payload; with bankCode they compose the IBAN, the
+        // amount, the reference and the due date, separated by BarCodeSeparator, and the payload
+        // is their virtual bar code. showText prints the payload under the bars.
+        bool bankCode = false;
+        bool showText = false;
     };
+    static constexpr QChar BarCodeSeparator = QChar(0x1f);
 
     struct Band {
         QString section;          // TITLE, HEADER, DETAIL, GH1, GF1, ..., FOOTER, SUMMARY

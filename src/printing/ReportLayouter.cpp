@@ -1,5 +1,7 @@
 #include "printing/ReportLayouter.h"
 
+#include "printing/BankBarCode.h"
+
 #include "printing/FieldFormatter.h"
 #include "printing/ReportError.h"
 #include "printing/TextMeasurer.h"
@@ -303,12 +305,56 @@ struct ReportLayouter::Impl {
         return left;
     }
 
+    // A bar code is drawn as filled boxes, so every output shows it as the page model holds it.
+    void renderBarCode(const Item& it, const Row* row, const QString& section, Rendered& r)
+    {
+        QString payload = compose(it, row);
+        if (it.bankCode) {
+            const QStringList p = payload.split(ReportDefinition::BarCodeSeparator);
+            payload = BankBarCode::version4FromTexts(p.value(0), p.value(1), p.value(2), p.value(3));
+        }
+        const auto bars = BankBarCode::code128(payload);
+        if (bars.empty())
+            return;
+        double barHeight = it.rect.height();
+        const ReportFont& font = fonts[&it];
+        if (it.showText)
+            barHeight -= measure.metrics(font).lineSpacing;
+        for (const BankBarCode::Bar& b : bars) {
+            DocItem di;
+            di.kind = DocItem::Kind::Box;
+            di.rect = QRectF(it.rect.left() + b.x * it.rect.width(), it.rect.top(), b.width * it.rect.width(), barHeight);
+            di.penWidth = 0;
+            di.color = it.color;
+            di.fill = it.color;
+            di.section = section;
+            r.items.push_back(std::move(di));
+        }
+        if (it.showText) {
+            const auto& m = measure.metrics(font);
+            DocItem t;
+            t.kind = DocItem::Kind::Text;
+            t.text = payload;
+            t.font = font;
+            t.color = it.color;
+            t.section = section;
+            const double w = measure.width(font, payload);
+            t.rect = QRectF(alignedX(it.rect.left(), it.rect.width(), w, Qt::AlignHCenter), it.rect.top() + barHeight, w, m.lineSpacing);
+            t.baseline = t.rect.top() + m.ascent;
+            r.items.push_back(std::move(t));
+        }
+    }
+
     // Renders a band relative to its top left corner. maxHeight > 0 keeps a label's lines inside it.
     Rendered render(const Band& band, const Row* row, double maxHeight = 0)
     {
         Rendered r;
         r.height = band.height;
         for (const Item& it : band.items) {
+            if (it.type == Item::Type::BarCode) {
+                renderBarCode(it, row, band.section, r);
+                continue;
+            }
             if (it.type != Item::Type::Text) {
                 DocItem di;
                 di.kind = it.type == Item::Type::Line ? DocItem::Kind::Line

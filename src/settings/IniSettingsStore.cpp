@@ -5,7 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include "base/FileSafety.h"
 #include <QStandardPaths>
 #include <QStringDecoder>
 
@@ -129,6 +129,19 @@ QString IniSettingsStore::decodeValue(const QString& raw)
     return out;
 }
 
+std::optional<QString> IniSettingsStore::unreadable() const
+{
+    const QFileInfo fi(m_path);
+    if (m_path.isEmpty() || (!fi.exists() && !fi.isSymLink()))
+        return std::nullopt;
+    if (fi.isDir())
+        return QStringLiteral("Asetustiedoston paikalla %1 on kansio.").arg(m_path);
+    QFile f(m_path);
+    if (!f.open(QIODevice::ReadOnly))
+        return QStringLiteral("Asetustiedostoa %1 ei voi lukea: %2").arg(m_path, f.errorString());
+    return std::nullopt;
+}
+
 QStringList IniSettingsStore::loadLines() const
 {
     QFile f(m_path);
@@ -150,15 +163,15 @@ void IniSettingsStore::saveLines(const QStringList& lines) const
 {
     if (m_path.isEmpty())
         throw SettingsError(QStringLiteral("Asetustiedostoa ei ole määritetty."));
-    QDir().mkpath(QFileInfo(m_path).absolutePath());
-    QSaveFile f(m_path);
-    if (!f.open(QIODevice::WriteOnly))
-        throw SettingsError(QStringLiteral("Asetustiedostoon %1 ei voi kirjoittaa: %2").arg(m_path, f.errorString()));
+    if (const auto e = FileSafety::instance().makeFolder(QFileInfo(m_path).absolutePath()))
+        throw SettingsError(QStringLiteral("Asetustiedostoon %1 ei voi kirjoittaa: %2").arg(m_path, e->text()));
     QByteArray out;
     for (const QString& line : lines)
         out += line.toUtf8() + '\n';
-    if (f.write(out) != out.size() || !f.commit())
-        throw SettingsError(QStringLiteral("Asetustiedostoon %1 ei voi kirjoittaa: %2").arg(m_path, f.errorString()));
+    // Every write and the flush are checked before the new file takes the ini's name (a full disk
+    // must not leave an empty ini reported as saved); any failure leaves the old file as it was.
+    if (const auto e = FileSafety::instance().writeFile(m_path, out))
+        throw SettingsError(QStringLiteral("Asetustiedostoon %1 ei voi kirjoittaa: %2").arg(m_path, e->text()));
 }
 
 QString IniSettingsStore::read(const QString& key, const QString& defaultValue) const

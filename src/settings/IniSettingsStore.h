@@ -39,6 +39,9 @@ public:
     void write(const QString& value, const QString& key);
     void remove(const QString& key);
     QStringList keys() const;
+    // Why the file, though present, cannot be read (a folder in its place, no permission); nullopt
+    // when it can be read or is simply missing.
+    std::optional<QString> unreadable() const;
 
     // Placement of a window under a key of the current section; nullopt when missing or malformed.
     std::optional<WindowPlacement> readPlacement(const QString& key) const;

@@ -142,6 +142,18 @@ TEST_F(StartupRoads, EmptyIniOpensTheUsersCopyOfTheSampleAndOffersTheChooser)
     EXPECT_TRUE(prompter.shown().empty());
 }
 
+TEST_F(StartupRoads, AnIniThatCannotBeReadIsSaidAndTheSampleIsNotOpened)
+{
+    QFile::remove(env.iniPath());
+    ASSERT_TRUE(QDir().mkpath(env.iniPath()));
+    const StartupOutcome out = startup.run();
+    EXPECT_TRUE(out.endProgram);
+    EXPECT_FALSE(out.databaseLoaded);
+    EXPECT_TRUE(prompter.anyMessageContains(QStringLiteral("Asetustiedoston paikalla")));
+    EXPECT_FALSE(QFileInfo::exists(env.userFolder() + QStringLiteral("/demo1.mdb")));
+    EXPECT_TRUE(QFileInfo(env.iniPath()).isDir());
+}
+
 TEST_F(StartupRoads, EmptyPathIsNotFoundWithoutOpeningAnything)
 {
     Database db;

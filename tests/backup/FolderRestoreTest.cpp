@@ -130,6 +130,34 @@ TEST_F(FolderRestoreTest, YesOverwritesAndUsingItWritesTheIniFile)
     EXPECT_EQ(QDir(restoreDir).entryList(QDir::Files | QDir::Hidden), QStringList({"seura.mdb"}));   // no temporary left
 }
 
+TEST_F(FolderRestoreTest, AStaleJournalBesideTheTargetGoesAndTheCopyIsTheBackupByteForByte)
+{
+    QDir().mkpath(restoreDir);
+    const QString existing = restoreDir + QStringLiteral("/seura.mdb");
+    ASSERT_TRUE(QFile::copy(source, existing));
+    {
+        // The old file at the target, changed in a session that ended in the middle of a write.
+        Database d = Database::open(existing);
+        d.execute(QStringLiteral("DELETE FROM jr"));
+        d.close();
+        ConnectionRegistry::closeAll(existing);
+    }
+    test::WriteFileBytes(existing + QStringLiteral("-journal"), QByteArray(4096, '\x01'));
+    ScriptedPrompter p;
+    p.answerText(source);
+    p.answerText(existing);
+    p.answerYes();
+    p.answerNo();
+    FolderBackup::restore();
+    EXPECT_FALSE(QFileInfo::exists(existing + QStringLiteral("-journal")));
+    EXPECT_EQ(test::ReadFileBytes(existing), test::ReadFileBytes(source));
+    Database d = Database::open(existing);
+    EXPECT_EQ(d.scalar(QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
+    EXPECT_EQ(d.scalar(QStringLiteral("SELECT COUNT(*) FROM jr")).toInt64(), 3);
+    d.close();
+    ConnectionRegistry::closeAll(existing);
+}
+
 TEST_F(FolderRestoreTest, TheDatabaseInUseIsRefusedAlsoThroughALink)
 {
     QDir().mkpath(restoreDir);

@@ -1,6 +1,16 @@
 #include "settings/IniSettingsStore.h"
 #include "settings/SettingsError.h"
+#include "support/FailingFileSafety.h"
 #include "support/TempProgramEnvironment.h"
+
+#include <QDir>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <cerrno>
+#include <cstring>
+#include <string>
+#include <sys/mount.h>
+#include <unistd.h>
 
 #include <QFile>
 #include <QFileInfo>
@@ -133,5 +143,146 @@ TEST(IniSettingsStore, PlacementRoundTripAndMalformedEntries)
     for (const char* bad : {"", "1,2,3", "a,b,c,d,0", "1,2,0,5,0", "1,2,3,4,5,6"}) {
         ini.write(QString::fromLatin1(bad), QStringLiteral("frmRikki70"));
         EXPECT_FALSE(ini.readPlacement(QStringLiteral("frmRikki70"))) << bad;
+    }
+}
+
+namespace {
+
+// A small memory file system mounted for the test: a real full disk. Only root may mount one.
+class SmallDisk {
+public:
+    explicit SmallDisk(const char* size)
+    {
+        if (::geteuid() != 0) {
+            m_why = "mounting a tmpfs needs root";
+            return;
+        }
+        const QByteArray options = QByteArray("size=") + size;
+        if (::mount("tmpfs", QFile::encodeName(m_dir.path()).constData(), "tmpfs", 0, options.constData()) != 0) {
+            m_why = std::string("mount failed: ") + std::strerror(errno);
+            return;
+        }
+        m_mounted = true;
+    }
+    ~SmallDisk()
+    {
+        if (m_mounted)
+            ::umount2(QFile::encodeName(m_dir.path()).constData(), MNT_DETACH);
+    }
+    SmallDisk(const SmallDisk&) = delete;
+    SmallDisk& operator=(const SmallDisk&) = delete;
+    bool mounted() const { return m_mounted; }
+    const std::string& why() const { return m_why; }
+    QString path(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
+    // Takes up the room that is left.
+    void fill() const
+    {
+        QFile f(path("taytto"));
+        if (!f.open(QIODevice::WriteOnly))
+            return;
+        const QByteArray block(4096, 'x');
+        while (f.write(block) == block.size() && f.flush()) {
+        }
+    }
+
+private:
+    QTemporaryDir m_dir;
+    bool m_mounted = false;
+    std::string m_why;
+};
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+TEST(IniSettingsStore, AFullDiskIsReportedAndTheOldFileStaysWhole)
+{
+    SmallDisk disk("64k");
+    if (!disk.mounted())
+        GTEST_SKIP() << "no real full disk to test on: " << disk.why();
+    const QString path = disk.path("Tikkeli.ini");
+    IniSettingsStore ini;
+    ini.setFile(path);
+    ini.setSection(QStringLiteral("TIKKELI"));
+    ini.write(QStringLiteral("/home/seura/seura.mdb"), QStringLiteral("Database"));
+    const QByteArray before = bytesOf(path);
+    ASSERT_FALSE(before.isEmpty());
+    disk.fill();
+    // A value larger than any room left: the write, or its flush, fails.
+    EXPECT_THROW(ini.write(QString(20000, QLatin1Char('a')), QStringLiteral("Pitka")), SettingsError);
+    EXPECT_EQ(bytesOf(path), before);
+    EXPECT_EQ(ini.read(QStringLiteral("Database")), QStringLiteral("/home/seura/seura.mdb"));
+    const QStringList left = QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files | QDir::Hidden);
+    EXPECT_EQ(left.size(), 2);   // the ini and the filler: no temporary file left behind
+    EXPECT_TRUE(left.contains(QStringLiteral("Tikkeli.ini")));
+}
+
+TEST(IniSettingsStore, EveryFailingFileStepIsReportedAndLeavesTheOldFile)
+{
+    test::TempProgramEnvironment env(false);
+    env.writeIni("[TIKKELI]\nDatabase=vanha.mdb\n");
+    IniSettingsStore ini = storeAt(QStringLiteral("TIKKELI"));
+    const QByteArray before = bytesOf(env.iniPath());
+    for (const FileStep failing : {FileStep::Create, FileStep::Write, FileStep::Sync, FileStep::Rename}) {
+        SCOPED_TRACE(FileStepName(failing).toStdString());
+        test::FailingFileSafety files;
+        files.fault = [failing](FileStep step, const QString&) { return step == failing ? ENOSPC : 0; };
+        try {
+            ini.write(QStringLiteral("uusi.mdb"), QStringLiteral("Database"));
+            ADD_FAILURE() << "reported as saved";
+        } catch (const SettingsError& e) {
+            EXPECT_TRUE(e.message().contains(QStringLiteral("Levy on täynnä"))) << e.message().toStdString();
+        }
+        EXPECT_EQ(bytesOf(env.iniPath()), before);
+        EXPECT_EQ(QDir(QFileInfo(env.iniPath()).absolutePath()).entryList(QDir::Files | QDir::Hidden),
+                  QStringList{QStringLiteral("Tikkeli.ini")});
+    }
+    ini.write(QStringLiteral("uusi.mdb"), QStringLiteral("Database"));
+    EXPECT_EQ(ini.read(QStringLiteral("Database")), QStringLiteral("uusi.mdb"));
+}
+
+TEST(IniSettingsStore, AFolderOrAnUnreadableFileInTheIniPlaceIsSaid)
+{
+    test::TempProgramEnvironment env(false);
+    IniSettingsStore ini = storeAt(QStringLiteral("TIKKELI"));
+    EXPECT_FALSE(ini.unreadable());            // missing: simply no settings yet
+    env.writeIni("[TIKKELI]\nDatabase=x.mdb\n");
+    EXPECT_FALSE(ini.unreadable());
+    QFile::remove(env.iniPath());
+    ASSERT_TRUE(QDir().mkpath(env.iniPath()));
+    ASSERT_TRUE(ini.unreadable());
+    EXPECT_TRUE(ini.unreadable()->contains(QStringLiteral("kansio")));
+}
+
+// The reader meets whatever a user's editor or a broken disk left in the file: random bytes, long
+// lines, stray brackets and quotes. It never crashes, and a value written back reads back the same.
+TEST(IniSettingsStore, FuzzedFilesAreReadWithoutHarmAndValuesRoundTrip)
+{
+    test::TempProgramEnvironment env(false);
+    IniSettingsStore ini = storeAt(QStringLiteral("TIKKELI"));
+    QRandomGenerator random(20261207);
+    const QByteArray alphabet("[]=\"\\\n\r\t ;#abcTIKKELIDatabase\xc3\xa4\xff\x00", 36);
+    for (int round = 0; round < 400; ++round) {
+        QByteArray bytes;
+        const int length = int(random.bounded(600));
+        for (int i = 0; i < length; ++i)
+            bytes += random.bounded(4) == 0 ? char(random.bounded(256)) : alphabet[int(random.bounded(alphabet.size()))];
+        if (round % 3 == 0)
+            bytes.prepend("[TIKKELI]\n");
+        env.writeIni(bytes);
+        (void)ini.read(QStringLiteral("Database"));
+        (void)ini.keys();
+        (void)ini.readPlacement(QStringLiteral("frmMain"));
+
+        QString value;
+        const int valueLength = int(random.bounded(40));
+        for (int i = 0; i < valueLength; ++i)
+            value += QChar(char16_t(random.bounded(2) ? u"a\"\\ \n\r=[]ä€"[random.bounded(11)] : 0x20 + random.bounded(0x5f)));
+        ini.write(value, QStringLiteral("Sumea"));
+        ASSERT_EQ(ini.read(QStringLiteral("Sumea")), value) << "round " << round;
     }
 }

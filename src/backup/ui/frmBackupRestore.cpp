@@ -1,5 +1,6 @@
 #include "backup/ui/frmBackupRestore.h"
 
+#include "base/Clock.h"
 #include "base/Folders.h"
 #include "base/Prompter.h"
 #include "base/ui/FormRegistry.h"
@@ -9,7 +10,10 @@
 #include "settings/SettingsLoader.h"
 #include "base/SharedState.h"
 
+#include "base/FileSafety.h"
+
 #include <QBoxLayout>
+#include <QDate>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -105,13 +109,18 @@ void frmBackupRestore::cPalauta_Click()
                          + QDir::toNativeSeparators(target) + QLatin1Char(')'),
                      MsgIcon::Question, State().ProgramTitle))
         return;
-    if (BackupRestore::isInUse(target)) {
+    // Putting a copy back over the database in use is the usual case: it is asked once more, and
+    // the file it replaces stays beside it as a dated safety copy.
+    const bool replacesDatabaseInUse = BackupRestore::isInUse(target);
+    if (replacesDatabaseInUse
+        && !AskYesNo(QStringLiteral("Varmuuskopio palautetaan käytössä olevan tietokannan päälle:\n\n")
+                         + QDir::toNativeSeparators(target)
+                         + QStringLiteral("\n\nNykyinen tietokanta säilytetään samassa kansiossa nimellä ")
+                         + QFileInfo(BackupRestore::safetyCopyPath(target, Today())).fileName()
+                         + QStringLiteral(". Kaikki ikkunat suljetaan. Jatketaanko?"),
+                     MsgIcon::Question, State().ProgramTitle)) {
         lblPalautusStatus->setText(QStringLiteral("Palautus keskeytyi."));
         lblPalautusStatus->show();
-        ShowWarning(QStringLiteral("Varmuuskopiota ei voi palauttaa käytössä olevan tietokannan päälle:\n\n")
-                    + QDir::toNativeSeparators(target)
-                    + QStringLiteral("\n\nOta asetuksista ensin käyttöön jokin toinen tietokanta, käynnistä ohjelma "
-                                     "uudelleen ja palauta sitten."));
         return;
     }
     // Every other window closes through its own close path, so no pending edit is lost. The main
@@ -121,7 +130,17 @@ void frmBackupRestore::cPalauta_Click()
         lblPalautusStatus->show();
         return;
     }
+    QString kept;
+    if (QFileInfo::exists(target)) {
+        if (const auto error = BackupRestore::keepSafetyCopy(target, Today(), kept)) {
+            interrupted(QStringLiteral("Nykyisen tietokannan varmistus ei onnistunut: \n") + QDir::toNativeSeparators(target)
+                        + QStringLiteral("\n\n") + BackupRestore::errorPart(*error));
+            return;
+        }
+    }
     if (const auto error = BackupRestore::copyIntoPlace(source, target)) {
+        if (!kept.isEmpty())
+            FileSafety::instance().remove(kept);
         interrupted(QStringLiteral("Kopiointi ei onnistunut: \n") + QDir::toNativeSeparators(target) + QStringLiteral("\n\n")
                     + BackupRestore::errorPart(*error));
         return;
@@ -134,7 +153,9 @@ void frmBackupRestore::cPalauta_Click()
         return;
     }
     ShowInfo(QStringLiteral("Tietokantaa on vaihdettu. ") + State().ProgramTitle
-             + QStringLiteral(" sammutetaan ja se tulee käynnistää uudestaan."));
+             + QStringLiteral(" sammutetaan ja se tulee käynnistää uudestaan.")
+             + (kept.isEmpty() ? QString()
+                               : QStringLiteral("\n\nKorvattu tiedosto on tallessa nimellä ") + QDir::toNativeSeparators(kept)));
     close();
     if (EndProgram)
         EndProgram();

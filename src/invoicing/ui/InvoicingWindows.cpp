@@ -2,7 +2,9 @@
 
 #include "base/ui/FormRegistry.h"
 #include "base/ui/WindowOpeners.h"
+#include "invoicing/ui/InvoicePrinting.h"
 #include "invoicing/ui/frmMaksujenLuonti.h"
+#include "invoicing/ui/frmMaksut.h"
 
 namespace tikkeli {
 
@@ -11,6 +13,10 @@ void RegisterInvoicingWindows()
     WindowOpeners::set(MainCommand::InvoiceRun, [](QWidget*) {
         FormRegistry::open<frmMaksujenLuonti>(QStringLiteral("frmMaksujenLuonti"));
     });
+    WindowOpeners::set(MainCommand::PaymentBook, [](QWidget*) {
+        FormRegistry::open<frmMaksut>(QStringLiteral("frmMaksut"));
+    });
+    frmMaksujenLuonti::PrintInvoices = [](frmMaksujenLuonti& window) { PrintRunInvoices(window); };
 }
 
 } // namespace tikkeli

@@ -118,6 +118,11 @@ frmMaksujenLuonti::frmMaksujenLuonti(QWidget* parent)
 
 frmMaksujenLuonti::~frmMaksujenLuonti() = default;
 
+qint64 frmMaksujenLuonti::selectedRecipientCode() const
+{
+    return ui->cmbNimet->currentData().toLongLong();
+}
+
 void frmMaksujenLuonti::load()
 {
     const QString path = State().DatabasePath;

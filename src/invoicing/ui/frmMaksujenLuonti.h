@@ -42,6 +42,9 @@ public:
     static std::function<void(frmMaksujenLuonti&)> PreviewEmailInvoice;
 
     Database& database() { return m_db; }
+    // The recipient list's item data: 0 for everyone and the landowners, minus the feature id of a
+    // feature, the member's jrID for one member.
+    qint64 selectedRecipientCode() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -4,6 +4,7 @@
 #include "base/ScriptedPrompter.h"
 #include "backup/DatabaseCopy.h"
 #include "support/FailingFileSafety.h"
+#include "support/TestFiles.h"
 #include "backup/ui/frmBackupRestore.h"
 #include "base/SharedState.h"
 
@@ -129,26 +130,43 @@ TEST_F(FrmBackupRestoreTest, AnExistingFileIsReplacedOnlyAfterYesAndLosesItsStal
     EXPECT_EQ(ended, 1);
 }
 
-TEST_F(FrmBackupRestoreTest, TheDatabaseInUseIsNeverOverwritten)
+TEST_F(FrmBackupRestoreTest, TheDatabaseInUseIsRestoredOverWithWindowsOpenKeepingASafetyCopy)
 {
-    // The club works on the copy in the documents folder, which a restore of the same name would hit.
+    // The club works on the copy in the documents folder, which a restore of the same name hits:
+    // the normal case of putting yesterday's copy back.
     const QString live = documentsCopy("Erämiehet.mdb");
     QDir().mkpath(QFileInfo(live).absolutePath());
-    ASSERT_FALSE(DatabaseCopy::copy(club.path(), live));
+    ASSERT_FALSE(DatabaseCopy::copy(club.path(), live));   // four members
     State().DatabasePath = live;
     Database window = Database::open(live);
+    EXPECT_EQ(window.scalar(QStringLiteral("SELECT COUNT(*) FROM jr")).toInt64(), 4);
+    QWidget other(nullptr, Qt::Window);
+    other.show();
 
     frmBackupRestore w;
     choose(w, "Erämiehet.mdb");
-    prompter.answerYes();
+    prompter.answerNo();                  // replace the file?  no
     QTest::mouseClick(w.cPalauta, Qt::LeftButton);
-
     EXPECT_EQ(BackupTestDb::members(live), 4);
-    EXPECT_TRUE(prompter.anyMessageContains(QStringLiteral("käytössä olevan tietokannan päälle")));
-    EXPECT_EQ(w.lblPalautusStatus->text(), QStringLiteral("Palautus keskeytyi."));
-    EXPECT_TRUE(w.lblPalautusStatus->isVisible());
-    EXPECT_TRUE(BackupTestDb::iniDatabase(club.iniPath()).isEmpty());
     EXPECT_EQ(ended, 0);
+
+    prompter.clear();
+    prompter.answerYes();                 // replace the file
+    prompter.answerYes();                 // over the database in use
+    QTest::mouseClick(w.cPalauta, Qt::LeftButton);
+    ASSERT_GE(prompter.shown().size(), 3u);
+    EXPECT_TRUE(prompter.shown()[1].text.contains(QStringLiteral("käytössä olevan tietokannan päälle")));
+    EXPECT_EQ(prompter.unexpected(), 0);
+    EXPECT_FALSE(other.isVisible());      // closed through its own close path
+    EXPECT_EQ(BackupTestDb::members(live), 3);
+    EXPECT_EQ(test::ReadFileBytes(live), test::ReadFileBytes(day + QStringLiteral("/Erämiehet.mdb")));
+    const QStringList kept = QDir(QFileInfo(live).absolutePath())
+                                 .entryList({QStringLiteral("Erämiehet_ennen_palautusta_*.mdb")}, QDir::Files);
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_EQ(BackupTestDb::members(QFileInfo(live).absolutePath() + QLatin1Char('/') + kept.front()), 4);
+    EXPECT_TRUE(prompter.messageTexts().last().contains(kept.front()));
+    EXPECT_EQ(BackupTestDb::iniDatabase(club.iniPath()), live);
+    EXPECT_EQ(ended, 1);
     window.close();
 }
 

@@ -597,6 +597,10 @@ TEST_F(frmMaksujenLuontiTest, MainWindowCommandOpensOneWindow)
     ASSERT_TRUE(found);
     found->close();
     QApplication::processEvents();
+    // The print command comes with the registration.
+    EXPECT_TRUE(bool(frmMaksujenLuonti::PrintInvoices));
+    frmMaksujenLuonti::PrintInvoices = nullptr;
+    EXPECT_TRUE(WindowOpeners::find(MainCommand::PaymentBook));
     WindowOpeners::clear();
 }
 

@@ -1,0 +1,107 @@
+#include "invoicing/InvoicePrints.h"
+
+#include "base/SharedState.h"
+#include "printing/PrintChoices.h"
+#include "printing/ReportEngine.h"
+#include "printing/ReportServices.h"
+
+namespace tikkeli {
+
+InvoiceLayoutChoice& InvoiceLayout()
+{
+    static InvoiceLayoutChoice choice;
+    return choice;
+}
+
+namespace {
+
+ReportEngine& reset(const QString& file)
+{
+    ReportEngine& r = MainReport();
+    ResetReportFormulas();
+    r.ReportFileName = ReportFilePath(file);
+    r.Destination = Printing().PrintDestination;
+    r.CopiesToPrinter = State().PrintCopies;
+    return r;
+}
+
+// Formula values are handed as data: the quotes around them are the formula's own, and the
+// engine takes the text between the first and the last quote unchanged.
+QString formula(const QString& name, const QString& value)
+{
+    return name + QStringLiteral("= '") + value + QLatin1Char('\'');
+}
+
+ReportEngine& resetInvoice(const QString& file)
+{
+    ReportEngine& r = reset(file);
+    ApplySectionFonts(r, InvoiceLayout().InvoiceGiroForm);
+    SetReportMargins(r, 0);
+    SetClubFormulas(r);
+    return r;
+}
+
+} // namespace
+
+QString InvoicePrints::InvoiceReportFile(bool giro, bool finnishOnly)
+{
+    return QStringLiteral("%1%2.rpt").arg(giro ? QStringLiteral("latilis") : QStringLiteral("lalask"),
+                                          finnishOnly ? QStringLiteral("1") : QStringLiteral("2"));
+}
+
+QString InvoicePrints::HistoryReportFile(bool giro, bool finnishOnly)
+{
+    return QStringLiteral("%1%2.rpt").arg(giro ? QStringLiteral("lhtilis") : QStringLiteral("lhlask"),
+                                          finnishOnly ? QStringLiteral("1") : QStringLiteral("2"));
+}
+
+void InvoicePrints::PrepareRunInvoices(qint64 memberId, bool onlyNotEmailed)
+{
+    const InvoiceLayoutChoice& l = InvoiceLayout();
+    ReportEngine& r = resetInvoice(InvoiceReportFile(l.InvoiceGiroForm, l.InvoiceFinnishOnly));
+    if (memberId >= 1) {
+        r.SelectionFormula = QStringLiteral("{jm.jmjrID}=%1").arg(memberId);
+    } else {
+        r.SelectionFormula = onlyNotEmailed ? QStringLiteral("{jm.jmEmailed} = False") : QString();
+    }
+    r.setSortFields(0, QStringLiteral("+{jm.jmTulostusJarjestysID}"));
+}
+
+void InvoicePrints::PrepareHistoryInvoice(qint64 historyId)
+{
+    const InvoiceLayoutChoice& l = InvoiceLayout();
+    ReportEngine& r = resetInvoice(HistoryReportFile(l.InvoiceGiroForm, l.InvoiceFinnishOnly));
+    r.SelectionFormula = QStringLiteral("{jmhist.jmhID}=%1").arg(historyId);
+}
+
+void InvoicePrints::PrepareMarkedHistoryInvoices()
+{
+    const InvoiceLayoutChoice& l = InvoiceLayout();
+    ReportEngine& r = resetInvoice(HistoryReportFile(l.InvoiceGiroForm, l.InvoiceFinnishOnly));
+    r.SelectionFormula = QStringLiteral("{jmhist.jmhTulosta}=true");
+    r.setSortFields(0, QStringLiteral("+{jmhist.jmhTulostusJarjestysID}"));
+}
+
+void InvoicePrints::PrepareHistoryList(const QString& file, const QString& initialSelection, const QString& title,
+                                       const HistoryRange& range)
+{
+    ReportEngine& r = reset(file);
+    ClearReportFormulaList();
+    SetReportMargins(r, 0);
+    r.setFormulas(0, formula(QStringLiteral("Seurannimi"), State().ClubName));
+    const QString heading = range.listHeading(title);
+    if (!heading.isEmpty())
+        r.setFormulas(1, formula(QStringLiteral("Otsikko"), heading));
+    r.SelectionFormula = range.listSelection(initialSelection);
+    r.setSortFields(0, QStringLiteral("+{jmhist.jmhjmLaskunumero}"));
+}
+
+void InvoicePrints::PrepareLabels()
+{
+    ReportEngine& r = reset(QStringLiteral("tarrat.rpt"));
+    r.SelectionFormula.clear();
+    SetReportMargins(r, 1);
+    r.setSortFields(0, QStringLiteral("+{Tarra.Tarra_ID}"));
+}
+
+} // namespace tikkeli

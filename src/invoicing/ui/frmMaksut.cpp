@@ -1,0 +1,376 @@
+#include "invoicing/ui/frmMaksut.h"
+
+#include "ui_frmMaksut.h"
+
+#include "base/NullConversions.h"
+#include "base/Prompter.h"
+#include "base/ReferenceNumber.h"
+#include "base/SharedState.h"
+#include "base/ui/FormRegistry.h"
+#include "base/ui/TextBoxHelpers.h"
+#include "base/ui/cMouseCursor.h"
+#include "db/DbError.h"
+#include "db/Recordset.h"
+#include "invoicing/AddressLabels.h"
+#include "invoicing/InvoicePayments.h"
+#include "invoicing/InvoicePrintOrder.h"
+#include "invoicing/InvoicePrints.h"
+#include "invoicing/PaymentBookData.h"
+#include "invoicing/ui/frmLaskujenRajaus.h"
+#include "invoicing/ui/frmLaskumalli.h"
+#include "invoicing/ui/frmMaksutListana.h"
+#include "printing/PrintChoices.h"
+#include "printing/ReportEngine.h"
+#include "printing/ReportError.h"
+#include "printing/ReportServices.h"
+#include "printing/ui/frmTulostus.h"
+#include "settings/ui/FormPlacement.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QStyle>
+#include <QTimer>
+
+namespace tikkeli {
+
+std::function<void(frmMaksut&)> frmMaksut::PrintReminders;
+std::function<void(frmMaksut&)> frmMaksut::EmailReminders;
+std::function<void(frmMaksut&)> frmMaksut::PreviewReminderEmail;
+std::function<void(frmMaksut&)> frmMaksut::ReadReferencePayments;
+
+namespace {
+
+const QString& checkDatabaseText()
+{
+    static const QString text = QStringLiteral("Tarkista tietokanta asetukset asetusikkunasta!");
+    return text;
+}
+
+QString plain(const Value& v)
+{
+    return NullToString(v);
+}
+
+} // namespace
+
+frmMaksut::frmMaksut(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::frmMaksut>())
+{
+    ui->setupUi(this);
+    setWindowTitle(State().ProgramTitle + QStringLiteral(" - Maksukirja"));
+    ui->cHaeTiedot->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+    ui->cHaeTiedot->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    m_timer = new QTimer(this);
+    m_timer->setObjectName(QStringLiteral("Timer1"));
+    connect(m_timer, &QTimer::timeout, this, [this] { m_reminderTimerElapsed = true; });
+
+    const std::pair<QAbstractButton*, QAction*> commands[] = {
+        {ui->cHaeTiedot, ui->mHae},       {ui->cMaksetuksi, ui->mMaksetuksi}, {ui->cViitteeksi, ui->mViitteeksi},
+        {ui->cTulosta, ui->mTulosta},     {ui->cKopiot, ui->mKopiot},         {ui->cMuistutukset, ui->mMuistutukset},
+        {ui->cEmail, ui->mEmail},         {ui->cEmailPreview, ui->mEmailPreview}, {ui->cSulje, ui->mSulje},
+    };
+    for (const auto& [button, action] : commands)
+        connect(button, &QAbstractButton::clicked, action, &QAction::trigger);
+    for (QAction* a : findChildren<QAction*>()) {
+        a->setShortcutContext(Qt::WindowShortcut);
+        addAction(a);
+    }
+    connect(ui->mHae, &QAction::triggered, this, &frmMaksut::FindInvoiceByReference);
+    connect(ui->mMaksetuksi, &QAction::triggered, this, &frmMaksut::MarkShownInvoicePaid);
+    connect(ui->mViitteeksi, &QAction::triggered, this, &frmMaksut::AppendCheckDigit);
+    connect(ui->mTulosta, &QAction::triggered, this, &frmMaksut::ReprintInvoice);
+    connect(ui->mKopiot, &QAction::triggered, this, &frmMaksut::PrintInvoiceCopies);
+    connect(ui->mPoistaMaksetut, &QAction::triggered, this, &frmMaksut::DeletePaid);
+    connect(ui->mPoistaKaikki, &QAction::triggered, this, &frmMaksut::DeleteAll);
+    connect(ui->mTarrat, &QAction::triggered, this, &frmMaksut::PrintLabels);
+    connect(ui->mSulje, &QAction::triggered, this, &QWidget::close);
+    connect(ui->mTulostallista, &QAction::triggered, this,
+            [this] { PrintHistoryList(QStringLiteral("jmllista.rpt"), {}, QStringLiteral("LASKUTUSLISTA")); });
+    connect(ui->mMuistutetutLL, &QAction::triggered, this, [this] {
+        PrintHistoryList(QStringLiteral("jmllista.rpt"),
+                         QStringLiteral("{jmhist.jmhjmMaksettu} = False and {jmhist.jmhjmMuistutusNumero} > 0"),
+                         QStringLiteral("LASKUTUSLISTA / MUISTUTETUT"));
+    });
+    connect(ui->mTulostaViiteLista, &QAction::triggered, this,
+            [this] { PrintHistoryList(QStringLiteral("jmvlista.rpt"), {}, QStringLiteral("VIITELISTA")); });
+    connect(ui->mMuistutetutVL, &QAction::triggered, this, [this] {
+        PrintHistoryList(QStringLiteral("jmvlista.rpt"),
+                         QStringLiteral("{jmhist.jmhjmMaksettu} = false and {jmhist.jmhjmMuistutusNumero} > 0"),
+                         QStringLiteral("VIITELISTA / MUISTUTETUT"));
+    });
+    connect(ui->mAvaaPikakirjaus, &QAction::triggered, this,
+            [] { FormRegistry::open<frmMaksutListana>(QStringLiteral("frmMaksutListana")); });
+    const auto hook = [this](QAction* action, const std::function<void(frmMaksut&)>& h) {
+        action->setEnabled(bool(h));
+        connect(action, &QAction::triggered, this, [this, &h] {
+            if (h)
+                h(*this);
+        });
+    };
+    hook(ui->mMuistutukset, PrintReminders);
+    hook(ui->mEmail, EmailReminders);
+    hook(ui->mEmailPreview, PreviewReminderEmail);
+    hook(ui->mLueViitemaksut, ReadReferencePayments);
+    ui->cMuistutukset->setEnabled(bool(PrintReminders));
+    ui->cEmail->setEnabled(bool(EmailReminders));
+    ui->cEmailPreview->setEnabled(bool(PreviewReminderEmail));
+
+    ui->tViitenumero->installEventFilter(this);
+    ProgressBar1()->setRange(0, 100);
+    RestoreFormPlacement(this);
+    load();
+}
+
+frmMaksut::~frmMaksut() = default;
+
+QProgressBar* frmMaksut::ProgressBar1() const
+{
+    return ui->ProgressBar1;
+}
+
+frmLaskujenRajaus& frmMaksut::rangeDialog()
+{
+    if (!m_range)
+        m_range = new frmLaskujenRajaus(this);
+    return *m_range;
+}
+
+void frmMaksut::load()
+{
+    const QString path = State().DatabasePath;
+    const auto fail = [this](const QString& text) {
+        ShowInfo(text);
+        m_db = Database();
+        setEnabled(false);
+        QTimer::singleShot(0, this, &QWidget::close);
+    };
+    if (path.isEmpty() || path == QLatin1String("unknown")) {
+        fail(checkDatabaseText());
+        return;
+    }
+    try {
+        m_db = Database::open(path);
+        PaymentBookData::TarkistaJmHistOsoitteet(m_db);
+    } catch (const DbException& e) {
+        fail(checkDatabaseText() + QStringLiteral("\r\n") + e.description());
+    }
+}
+
+bool frmMaksut::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == ui->tViitenumero && event->type() == QEvent::FocusIn)
+        SelectAllText(ui->tViitenumero);
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmMaksut::closeEvent(QCloseEvent* event)
+{
+    SaveFormPlacement(this);
+    event->accept();
+}
+
+void frmMaksut::ClearInvoiceDisplay()
+{
+    ui->tViitenumero->clear();
+    for (QLabel* l : {ui->lblNimi, ui->lblErapaiva, ui->lblLaskunumero, ui->lblViitenumero, ui->lblHinta, ui->lblTeksti,
+                      ui->lblLaskupaiva, ui->lblOtsake, ui->lblMaksettu, ui->lblJasenmaksu})
+        l->clear();
+}
+
+bool frmMaksut::showInvoice(qint64 historyId, const QString& reference)
+{
+    Recordset h = m_db.openRecordset(QStringLiteral("SELECT * FROM jmhist WHERE jmhID = ?"), RecordsetType::Snapshot,
+                                     {Value(historyId)});
+    if (h.eof())
+        return false;
+    m_currentHistoryId = historyId;
+    Recordset jr = m_db.openRecordset(QStringLiteral("SELECT * FROM jr WHERE jrID = ?"), RecordsetType::Snapshot,
+                                      {Value(qint64(NullToLong(h[QStringLiteral("jmhjmjrID")])))});
+    if (jr.eof()) {
+        m_currentMemberId = 0;
+        ShowInfo(QStringLiteral("Henkilöä annetulle viitenumerolle ") + reference + QStringLiteral(" ei enää löydy."));
+        return true;
+    }
+    m_currentMemberId = jr[QStringLiteral("jrID")].toInt64();
+    ui->lblNimi->setText(plain(jr[QStringLiteral("jrSukunimi")]) + QLatin1Char(' ') + plain(jr[QStringLiteral("jrEtunimi")]));
+    ui->lblOtsake->setText(plain(h[QStringLiteral("jmhjmOtsake")]));
+    ui->lblErapaiva->setText(plain(h[QStringLiteral("jmhjmErapaiva")]));
+    ui->lblLaskupaiva->setText(plain(h[QStringLiteral("jmhjmLaskupaiva")]));
+    ui->lblLaskunumero->setText(plain(h[QStringLiteral("jmhjmLaskunumero")]));
+    ui->lblViitenumero->setText(plain(h[QStringLiteral("jmhjmViitenumero")]));
+    ui->lblHinta->setText(plain(h[QStringLiteral("jmhjmHinta")]));
+    ui->lblTeksti->setText(plain(h[QStringLiteral("jmhjmTeksti")]));
+    ui->lblMaksettu->setText(NullToBoolean(h[QStringLiteral("jmhjmMaksettu")]) ? QStringLiteral("Kyllä") : QStringLiteral("Ei"));
+    const Value fee = h[QStringLiteral("jmhjmJasMak")];
+    ui->lblJasenmaksu->setText(fee.isNull() ? QStringLiteral("-") : fee.toBool() ? QStringLiteral("Kyllä") : QStringLiteral("Ei"));
+    return true;
+}
+
+void frmMaksut::FindInvoiceByReference()
+{
+    const QString r = ui->tViitenumero->text().trimmed();
+    try {
+        const auto id = InvoicePayments::FindHistoryByReference(m_db, r);
+        if (!id) {
+            ShowInfo(QStringLiteral("Laskua viitenumerolla: ") + r + QStringLiteral(" ei löydy."));
+            return;
+        }
+        showInvoice(*id, r);
+    } catch (const DbException& e) {
+        ShowWarning(QStringLiteral("Virhe: ") + e.description());
+    }
+}
+
+void frmMaksut::MarkShownInvoicePaid()
+{
+    const QString r = ui->tViitenumero->text().trimmed();
+    try {
+        const auto id = InvoicePayments::FindHistoryByReference(m_db, r);
+        if (!id) {
+            ShowInfo(QStringLiteral("Laskua viitenumerolla: ") + r + QStringLiteral(" ei löydy."));
+            return;
+        }
+        if (InvoicePayments::MarkReminderPaid(m_db, *id)) {
+            if (ui->chkPoistamaksettu->isChecked()) {
+                InvoicePayments::DeleteInvoiceRows(m_db, *id);
+                ClearInvoiceDisplay();
+            } else {
+                // The invoice just marked, not whichever invoice the reference now finds first.
+                showInvoice(*id, r);
+            }
+        }
+    } catch (const DbException& e) {
+        ShowWarning(QStringLiteral("Virhe: ") + e.description());
+    }
+    m_currentMemberId = 0;
+}
+
+void frmMaksut::AppendCheckDigit()
+{
+    const QString base = ui->tViitenumero->text();
+    const auto checked = ReferenceNumber::checked(base);
+    if (!checked.ok()) {
+        ShowInfo(QStringLiteral("Syötä viitenumeroksi ainoastaan viitenumero!"));
+        return;
+    }
+    ui->tViitenumero->setText(base + ReferenceCheckDigit(base).trimmed());
+}
+
+bool frmMaksut::askPrint()
+{
+    frmTulostus dialog(this);
+    dialog.exec();
+    return !Printing().PrintCancelled;
+}
+
+void frmMaksut::runPrint(const QString& errorPrefix, const std::function<void()>& prepare)
+{
+    SetBusyCursor(this);
+    try {
+        prepare();
+        MainReport().setAction(1);
+        SetDefaultCursor(this);
+        return;
+    } catch (const ReportException& e) {
+        SetDefaultCursor(this);
+        ShowWarning(errorPrefix + QString::number(e.number()) + QStringLiteral(" / ") + e.description());
+    } catch (const DbException& e) {
+        SetDefaultCursor(this);
+        ShowWarning(errorPrefix + QString::number(e.number()) + QStringLiteral(" / ") + e.description());
+    }
+}
+
+void frmMaksut::ReprintInvoice()
+{
+    if (!AskInvoiceLayout(this))
+        return;
+    if (m_currentMemberId < 1) {
+        ShowInfo(QStringLiteral("Hae tulostettava lasku viitenumerolla ennen tulostusta"));
+        return;
+    }
+    if (!askPrint())
+        return;
+    const qint64 id = m_currentHistoryId;
+    runPrint(QStringLiteral("Virhe laskun tulostuksessa: "), [id] { InvoicePrints::PrepareHistoryInvoice(id); });
+}
+
+void frmMaksut::PrintInvoiceCopies()
+{
+    if (!AskYesNo(QStringLiteral("Tulostetaanko kopioita laskuista?")))
+        return;
+    frmLaskujenRajaus& range = rangeDialog();
+    range.DeaktivoiLaskunLaji(0);
+    const bool answered = range.ask();
+    const HistoryRange r = range.range();
+    // The copies start every time from a fresh dialog.
+    range.resetToDefaults();
+    if (!answered || !AskInvoiceLayout(this) || !askPrint())
+        return;
+    const QString prefix = QStringLiteral("Virhe laskukopioiden tulostuksessa: ");
+    int marked = 0;
+    try {
+        Params params;
+        const QString where = r.sqlCondition(params, false);
+        InvoicePrintOrder::NumberReminderPrintOrder(m_db, Printing().TulostusJarjestys);
+        marked = InvoicePrintOrder::MarkRemindersForPrint(m_db, where, params);
+    } catch (const DbException& e) {
+        ShowWarning(prefix + QString::number(e.number()) + QStringLiteral(" / ") + e.description());
+        return;
+    }
+    if (marked == 0) {
+        ShowInfo(QStringLiteral("Ei löydy maksamattomia laskuja väliltä: ") + r.LaskunroAlku + QStringLiteral(" - ") +
+                 r.LaskunroLoppu);
+        return;
+    }
+    runPrint(prefix, [] { InvoicePrints::PrepareMarkedHistoryInvoices(); });
+}
+
+void frmMaksut::PrintHistoryList(const QString& file, const QString& initialSelection, const QString& title)
+{
+    frmLaskujenRajaus& range = rangeDialog();
+    range.AktivoiKaikki();
+    if (!range.ask() || !askPrint())
+        return;
+    const HistoryRange r = range.range();
+    runPrint(QStringLiteral("Virhe listan tulostuksessa: "),
+             [&] { InvoicePrints::PrepareHistoryList(file, initialSelection, title, r); });
+}
+
+void frmMaksut::PrintLabels()
+{
+    frmLaskujenRajaus& range = rangeDialog();
+    range.AktivoiKaikki();
+    const bool answered = range.ask();
+    const HistoryRange r = range.range();
+    range.resetToDefaults();
+    if (!answered || !askPrint())
+        return;
+    runPrint(QStringLiteral("Virhe tarrojen tulostuksessa: "), [this, r] {
+        AddressLabels::PrepareLabels(m_db, r);
+        InvoicePrints::PrepareLabels();
+    });
+    SetReportMargins(MainReport(), 0);
+}
+
+void frmMaksut::DeletePaid()
+{
+    if (!AskYesNo(QStringLiteral("Poistetaanko maksetut maksut historiasta?\r\nPoiston jälkeen et enää voi tulostaa maksaneiden luetteloa.")))
+        return;
+    try {
+        PaymentBookData::DeletePaidHistory(m_db);
+    } catch (const DbException& e) {
+        ShowWarning(QStringLiteral("Virhe: ") + e.description());
+    }
+}
+
+void frmMaksut::DeleteAll()
+{
+    if (!AskYesNo(QStringLiteral("Poistetaanko kaikki maksut historiasta?\r\nPoiston jälkeen et enää voi tulostaa laskutuslistoja.")))
+        return;
+    try {
+        PaymentBookData::DeleteAllHistory(m_db);
+    } catch (const DbException& e) {
+        ShowWarning(QStringLiteral("Virhe: ") + e.description());
+    }
+}
+
+} // namespace tikkeli

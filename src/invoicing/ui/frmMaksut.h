@@ -1,0 +1,78 @@
+#pragma once
+
+#include "db/Database.h"
+
+#include <QMainWindow>
+#include <functional>
+#include <memory>
+
+class QTimer;
+class QProgressBar;
+
+namespace Ui {
+class frmMaksut;
+}
+
+namespace tikkeli {
+
+class frmLaskujenRajaus;
+
+// "Maksukirja": the treasurer's window over the invoice history. Finds an invoice by its
+// reference, marks it paid, reprints it, prints copies, lists and labels over a range, and deletes
+// paid or all history rows. Opened modeless from the main window, one instance.
+class frmMaksut : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit frmMaksut(QWidget* parent = nullptr);
+    ~frmMaksut() override;
+
+    bool loaded() const { return m_db.isOpen(); }
+    Database& database() { return m_db; }
+    qint64 CurrentHistoryId() const { return m_currentHistoryId; }
+    qint64 CurrentMemberId() const { return m_currentMemberId; }
+    // The range dialog the window owns; its answers stay between list prints.
+    frmLaskujenRajaus& rangeDialog();
+
+    // Reminders, their e-mail and the reference-payment import arrive with their own work; while
+    // a hook is empty its commands stay disabled.
+    static std::function<void(frmMaksut&)> PrintReminders;
+    static std::function<void(frmMaksut&)> EmailReminders;
+    static std::function<void(frmMaksut&)> PreviewReminderEmail;
+    static std::function<void(frmMaksut&)> ReadReferencePayments;
+    // What the reminder e-mail loop uses of the window.
+    bool& ReminderTimerElapsed() { return m_reminderTimerElapsed; }
+    QTimer* Timer1() const { return m_timer; }
+    QProgressBar* ProgressBar1() const;
+
+    void FindInvoiceByReference();
+    void MarkShownInvoicePaid();
+    void AppendCheckDigit();
+    void ReprintInvoice();
+    void PrintInvoiceCopies();
+    void PrintHistoryList(const QString& file, const QString& initialSelection, const QString& title);
+    void PrintLabels();
+    void DeletePaid();
+    void DeleteAll();
+    void ClearInvoiceDisplay();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void load();
+    bool showInvoice(qint64 historyId, const QString& reference);
+    // The print dialog; false when cancelled.
+    bool askPrint();
+    void runPrint(const QString& errorPrefix, const std::function<void()>& prepare);
+
+    std::unique_ptr<Ui::frmMaksut> ui;
+    Database m_db;
+    qint64 m_currentHistoryId = 0;
+    qint64 m_currentMemberId = 0;
+    bool m_reminderTimerElapsed = false;
+    QTimer* m_timer = nullptr;
+    frmLaskujenRajaus* m_range = nullptr;
+};
+
+} // namespace tikkeli

@@ -1,0 +1,140 @@
+#include "invoicing/ui/frmMaksutListana.h"
+
+#include "ui_frmMaksutListana.h"
+
+#include "base/Prompter.h"
+#include "base/SharedState.h"
+#include "base/ui/cMouseCursor.h"
+#include "db/DbError.h"
+#include "invoicing/InvoicePayments.h"
+#include "settings/ui/FormPlacement.h"
+
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QTimer>
+
+#include <cmath>
+
+namespace tikkeli {
+
+frmMaksutListana::frmMaksutListana(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::frmMaksutListana>())
+{
+    ui->setupUi(this);
+    setWindowTitle(State().ProgramTitle + QStringLiteral(" - Maksujen merkintä"));
+    auto* filter = new QButtonGroup(this);
+    filter->addButton(ui->optFilter_0, 0);
+    filter->addButton(ui->optFilter_1, 1);
+    filter->addButton(ui->optFilter_2, 2);
+    connect(filter, &QButtonGroup::idClicked, this, &frmMaksutListana::FillGrid);
+    ui->grd->setColumnCount(4);
+    ui->grd->setHorizontalHeaderLabels({QStringLiteral("ID"), QStringLiteral("Viitenumero"), QStringLiteral("Maksettu"),
+                                        QStringLiteral("Jäsen")});
+    ui->grd->setColumnHidden(0, true);
+    ui->grd->verticalHeader()->setVisible(false);
+    ui->grd->horizontalHeader()->setStretchLastSection(true);
+    // A double click or Enter marks the row; a paid row is never marked twice.
+    connect(ui->grd, &QTableWidget::doubleClicked, this, [this](const QModelIndex& index) { MarkGridRowPaid(index.row()); });
+    ui->grd->installEventFilter(this);
+    ui->grd->viewport()->installEventFilter(this);
+    ui->mSulje->setShortcutContext(Qt::WindowShortcut);
+    connect(ui->mSulje, &QAction::triggered, this, &QWidget::close);
+    RestoreFormPlacement(this);
+
+    const QString path = State().DatabasePath;
+    const auto fail = [this](const QString& text) {
+        ShowInfo(text);
+        m_db = Database();
+        setEnabled(false);
+        QTimer::singleShot(0, this, &QWidget::close);
+    };
+    if (path.isEmpty() || path == QLatin1String("unknown")) {
+        fail(QStringLiteral("Tarkista tietokanta asetukset asetusikkunasta!"));
+        return;
+    }
+    try {
+        m_db = Database::open(path);
+        FillGrid(0);
+    } catch (const DbException& e) {
+        fail(QStringLiteral("Tarkista tietokanta asetukset asetusikkunasta!\r\n") + e.description());
+    }
+}
+
+frmMaksutListana::~frmMaksutListana() = default;
+
+bool frmMaksutListana::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == ui->grd->viewport() && event->type() == QEvent::Resize)
+        SetColumnWidths();
+    if (watched == ui->grd && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            MarkGridRowPaid(ui->grd->currentRow());
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmMaksutListana::closeEvent(QCloseEvent* event)
+{
+    SaveFormPlacement(this);
+    event->accept();
+}
+
+void frmMaksutListana::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    SetColumnWidths();
+}
+
+void frmMaksutListana::SetColumnWidths()
+{
+    const int w = ui->grd->viewport()->width();
+    ui->grd->setColumnWidth(1, int(std::lround(w * 0.22)));
+    ui->grd->setColumnWidth(2, int(std::lround(w * 0.11)));
+}
+
+void frmMaksutListana::FillGrid(int filter)
+{
+    ui->grd->setRowCount(0);
+    if (filter < 0 || filter > 2)
+        return;
+    SetBusyCursor(this);
+    ui->grd->setUpdatesEnabled(false);
+    try {
+        const auto rows = InvoicePayments::GridRows(m_db, filter);
+        ui->grd->setRowCount(int(rows.size()));
+        for (int i = 0; i < int(rows.size()); ++i) {
+            const auto& r = rows[size_t(i)];
+            ui->grd->setItem(i, 0, new QTableWidgetItem(QString::number(r.id)));
+            ui->grd->setItem(i, 1, new QTableWidgetItem(r.reference));
+            ui->grd->setItem(i, 2, new QTableWidgetItem(r.paid ? QStringLiteral("Kyllä") : QStringLiteral("Ei")));
+            ui->grd->setItem(i, 3, new QTableWidgetItem(r.member));
+        }
+    } catch (const DbException& e) {
+        ShowWarning(QStringLiteral("Virhe: ") + e.description());
+    }
+    ui->grd->setUpdatesEnabled(true);
+    SetDefaultCursor(this);
+    SetColumnWidths();
+}
+
+void frmMaksutListana::MarkGridRowPaid(int row)
+{
+    if (row < 0 || row >= ui->grd->rowCount())
+        return;
+    QTableWidgetItem* paid = ui->grd->item(row, 2);
+    QTableWidgetItem* id = ui->grd->item(row, 0);
+    if (!paid || !id || paid->text() == QLatin1String("Kyllä"))
+        return;
+    bool ok = false;
+    const qint64 historyId = id->text().toLongLong(&ok);
+    if (!ok)
+        return;
+    if (InvoicePayments::MarkReminderPaid(m_db, historyId))
+        paid->setText(QStringLiteral("Kyllä"));
+}
+
+} // namespace tikkeli

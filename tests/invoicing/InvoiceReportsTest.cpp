@@ -1,0 +1,209 @@
+#include "InvoiceTestDb.h"
+
+#include "base/SharedState.h"
+#include "db/Recordset.h"
+#include "invoicing/AddressLabels.h"
+#include "invoicing/InvoicePrintOrder.h"
+#include "invoicing/InvoiceRun.h"
+#include "printing/ReportEngine.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace tikkeli;
+
+namespace {
+
+const QString kIban = QStringLiteral("FI49 5000 9420 0287 30");
+
+class InvoiceReportsTest : public ::testing::Test {
+protected:
+    test::InvoiceTestDb club;
+
+    // The built report files, in the test's own program folder.
+    void SetUp() override
+    {
+        const QDir built(QStringLiteral(TIKKELI_PROGRAM_DIR "/reports"));
+        const QString target = club.env.programFolder() + QStringLiteral("/reports");
+        QDir().mkpath(target);
+        for (const QString& f : built.entryList({QStringLiteral("*.rpt")}, QDir::Files))
+            QFile::copy(built.filePath(f), target + QLatin1Char('/') + f);
+    }
+
+    std::shared_ptr<const ReportDocument> layout(const QString& file, const QString& selection, const QString& sort = {},
+                                                 ReportEngine* engine = nullptr)
+    {
+        ReportEngine local;
+        ReportEngine& e = engine ? *engine : local;
+        e.ReportFileName = ReportFilePath(file);
+        e.setDataFiles(0, club.path);
+        e.SelectionFormula = selection;
+        e.setFormulas(0, QStringLiteral("Seurannimi= 'Erämiesten Seura'"));
+        e.setFormulas(1, QStringLiteral("IBAN1= '%1'").arg(kIban));
+        e.setFormulas(2, QStringLiteral("BIC1= 'OKOYFIHH'"));
+        if (!sort.isEmpty())
+            e.setSortFields(0, sort);
+        return e.layoutReport();
+    }
+    static QStringList allLines(const ReportDocument& doc)
+    {
+        QStringList out;
+        for (int p = 0; p < int(doc.pages.size()); ++p)
+            out += doc.pageLines(p);
+        return out;
+    }
+    static int boxes(const ReportDocument& doc, int page)
+    {
+        int n = 0;
+        for (const auto& it : doc.pages[size_t(page)].items)
+            n += it.kind == ReportDocument::Item::Kind::Box && it.fill.isValid();
+        return n;
+    }
+    static bool anyLineContains(const QStringList& lines, const QString& part)
+    {
+        for (const QString& l : lines)
+            if (l.contains(part))
+                return true;
+        return false;
+    }
+};
+
+TEST_F(InvoiceReportsTest, HistoryInvoiceOnEachLayout)
+{
+    const qint64 id = club.field(QStringLiteral("SELECT jmhID FROM jmhist WHERE jmhjmLaskunumero = 2001")).toInt64();
+    const qint64 rows = club.count(QStringLiteral("jmRivi"), QStringLiteral("jmRjmID = (SELECT jmhjmID FROM jmhist WHERE jmhID = ?)"), {Value(id)});
+    ASSERT_GT(rows, 0);
+    struct Case {
+        const char* file;
+        bool form;
+        const char* title;
+    };
+    const Case cases[] = {
+        {"lhtilis1.rpt", true, "LASKU"},
+        {"lhtilis2.rpt", true, "LASKU - FAKTURA"},
+        {"lhlask1.rpt", false, "LASKU"},
+        {"lhlask2.rpt", false, "LASKU - FAKTURA"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        auto doc = layout(QString::fromLatin1(c.file), QStringLiteral("{jmhist.jmhID}=%1").arg(id));
+        ASSERT_EQ(doc->pages.size(), 1u);
+        EXPECT_EQ(doc->rowCount, rows);
+        const QStringList lines = doc->pageLines(0);
+        EXPECT_TRUE(anyLineContains(lines, QString::fromUtf8(c.title)));
+        EXPECT_TRUE(anyLineContains(lines, QStringLiteral("Sören Juhani Hirvonen")));
+        EXPECT_TRUE(anyLineContains(lines, QStringLiteral("20019")));
+        EXPECT_TRUE(anyLineContains(lines, QStringLiteral("40,00")));
+        EXPECT_EQ(anyLineContains(lines, QStringLiteral("Mottagare")), c.form && QByteArray(c.file).contains('2'));
+        if (c.form)
+            EXPECT_GT(boxes(*doc, 0), 20);   // the bar code's bars
+        else
+            EXPECT_EQ(boxes(*doc, 0), 0);
+    }
+}
+
+TEST_F(InvoiceReportsTest, RunInvoicesPrintOnePagePerInvoiceInPrintOrder)
+{
+    InvoiceRunRequest r = club.request(RecipientKind::Feature, 7);
+    ASSERT_EQ(InvoiceRun(club.db).run(r).added, 8);
+    InvoicePrintOrder::NumberInvoicePrintOrder(club.db, 0);
+    for (const char* file : {"latilis1.rpt", "latilis2.rpt", "lalask1.rpt", "lalask2.rpt"}) {
+        SCOPED_TRACE(file);
+        auto doc = layout(QString::fromLatin1(file), {}, QStringLiteral("+{jm.jmTulostusJarjestysID}"));
+        ASSERT_EQ(doc->pages.size(), 8u);
+        EXPECT_EQ(doc->rowCount, 16);   // two rows per invoice
+        // Pages follow the print order, each with its two rows and the total 45,50.
+        Recordset rs = club.db.openRecordset(QStringLiteral("SELECT jmViitenumero FROM jm ORDER BY jmTulostusJarjestysID"),
+                                             RecordsetType::Snapshot);
+        for (int p = 0; !rs.eof(); rs.moveNext(), ++p) {
+            const QStringList lines = doc->pageLines(p);
+            EXPECT_TRUE(anyLineContains(lines, rs.field(0).toString())) << p;
+            EXPECT_TRUE(anyLineContains(lines, QStringLiteral("Jäsenmaksu 40,00"))) << p;
+            EXPECT_TRUE(anyLineContains(lines, QStringLiteral("Lehti 5,50"))) << p;
+            EXPECT_TRUE(anyLineContains(lines, QStringLiteral("45,50"))) << p;
+            EXPECT_TRUE(anyLineContains(lines, QStringLiteral("Kiitos tuesta!"))) << p;
+        }
+    }
+    // One member's invoice alone.
+    const qint64 member = club.field(QStringLiteral("SELECT jmjrID FROM jm ORDER BY jmID LIMIT 1")).toInt64();
+    auto one = layout(QStringLiteral("latilis1.rpt"), QStringLiteral("{jm.jmjrID}=%1").arg(member));
+    EXPECT_EQ(one->pages.size(), 1u);
+}
+
+TEST_F(InvoiceReportsTest, ReferenceListRowsAndTotals)
+{
+    auto doc = layout(QStringLiteral("jmvlista.rpt"), QStringLiteral("{jmhist.jmhjmMaksettu} = false"));
+    const qint64 unpaid = club.count(QStringLiteral("jmhist"), QStringLiteral("jmhjmMaksettu = False"));
+    EXPECT_EQ(doc->rowCount, unpaid);
+    const QStringList summary = doc->sectionTexts(int(doc->pages.size()) - 1, QStringLiteral("SUMMARY"));
+    const Currency total = club.field(QStringLiteral("SELECT TOTAL(jmhjmHinta) FROM jmhist WHERE jmhjmMaksettu = 0")).toCurrency();
+    EXPECT_EQ(summary, (QStringList{QStringLiteral("Laskuja: %1").arg(unpaid), "Yhteensä:", total.toString(), "Maksamatta:",
+                                    total.toString()}));
+    EXPECT_TRUE(doc->pageLines(0).contains(QStringLiteral("VIITELISTA")));
+    auto all = layout(QStringLiteral("jmvlista.rpt"), {});
+    EXPECT_EQ(all->rowCount, club.count(QStringLiteral("jmhist")));
+    // The first detail line: the smallest invoice number.
+    EXPECT_EQ(all->sectionTexts(0, QStringLiteral("DETAIL")).mid(0, 5),
+              (QStringList{"20019", "2001", "Hirvonen Sören Juhani", "40,00", "X"}));
+}
+
+TEST_F(InvoiceReportsTest, LabelsOfAnInvoiceRange)
+{
+    InvoicePrintOrder::NumberReminderPrintOrder(club.db, 1);
+    ASSERT_EQ(AddressLabels::PrepareLabels(club.db, HistoryRange{QStringLiteral("2001"), QStringLiteral("2030"), 0, 0}), 30);
+    auto doc = layout(QStringLiteral("tarrat.rpt"), {}, QStringLiteral("+{Tarra.Tarra_ID}"));
+    EXPECT_EQ(doc->rowCount, 30);
+    ASSERT_EQ(doc->pages.size(), 2u);   // 24 labels a sheet
+    // The first label is the invoice with the smallest postcode.
+    const QString first = club.field(QStringLiteral("SELECT jmhjmLaskOsoite1 FROM jmhist WHERE jmhjmLaskunumero BETWEEN 2001 AND 2030"
+                                                    " ORDER BY jmhjmLaskPostinumero, jmhID LIMIT 1")).toString();
+    EXPECT_EQ(doc->sectionTexts(0, QStringLiteral("DETAIL")).value(0), first);
+}
+
+TEST_F(InvoiceReportsTest, InvoiceToPdfWithADecodableBarCode)
+{
+    for (const char* tool : {"pdftotext", "pdftoppm", "zbarimg"})
+        if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
+            GTEST_SKIP() << tool << " missing (scripts/setup installs it)";
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const qint64 id = club.field(QStringLiteral("SELECT jmhID FROM jmhist WHERE jmhjmLaskunumero = 2035")).toInt64();
+    club.db.execute(QStringLiteral("UPDATE jmhist SET jmhjmHinta = 45.5, jmhjmErapaiva = '2027-02-15 00:00:00' WHERE jmhID = ?"), {Value(id)});
+    const QString reference = club.field(QStringLiteral("SELECT jmhjmViitenumero FROM jmhist WHERE jmhID = ?"), {Value(id)}).toString();
+    ReportEngine e;
+    e.Destination = ReportEngine::ToFile;
+    e.PrintFileName = dir.filePath(QStringLiteral("lasku.pdf"));
+    e.ReportFileName = ReportFilePath(QStringLiteral("lhtilis2.rpt"));
+    e.setDataFiles(0, club.path);
+    e.SelectionFormula = QStringLiteral("{jmhist.jmhID}=%1").arg(id);
+    e.setFormulas(0, QStringLiteral("IBAN1= '%1'").arg(kIban));
+    e.PrintReport();
+
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {e.PrintFileName, QStringLiteral("-")});
+    ASSERT_TRUE(text.waitForFinished(60000));
+    const QString pdfText = QString::fromUtf8(text.readAllStandardOutput());
+    EXPECT_TRUE(pdfText.contains(reference));
+    EXPECT_TRUE(pdfText.contains(kIban));
+    EXPECT_TRUE(pdfText.contains(QStringLiteral("15.2.2027")));
+    EXPECT_TRUE(pdfText.contains(QStringLiteral("Mottagarens")));
+
+    QProcess render;
+    render.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("300"), QStringLiteral("-png"),
+                                              QStringLiteral("-singlefile"), e.PrintFileName, dir.filePath(QStringLiteral("sivu"))});
+    ASSERT_TRUE(render.waitForFinished(60000));
+    QProcess scan;
+    scan.start(QStringLiteral("zbarimg"), {QStringLiteral("--quiet"), QStringLiteral("--raw"), dir.filePath(QStringLiteral("sivu.png"))});
+    ASSERT_TRUE(scan.waitForFinished(60000));
+    const QString decoded = QString::fromLatin1(scan.readAllStandardOutput()).trimmed();
+    const QString expected = QStringLiteral("4") + QStringLiteral("4950009420028730") + QStringLiteral("000045") + QStringLiteral("50")
+                             + QStringLiteral("000") + reference.rightJustified(20, QLatin1Char('0')) + QStringLiteral("270215");
+    ASSERT_EQ(expected.size(), 54);
+    EXPECT_EQ(decoded, expected);
+}
+
+} // namespace
