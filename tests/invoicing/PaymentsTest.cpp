@@ -328,3 +328,30 @@ TEST_F(PaymentsTest, LabelTableFollowsThePrintOrderAndSkipsEmptyAddresses)
 }
 
 } // namespace
+
+namespace {
+
+// A write that fails part-way leaves everything as it was before it began.
+TEST_F(PaymentsTest, MultiRowWritesAreAllOrNothing)
+{
+    for (int n = 1; n <= 4; ++n)
+        history(n, n, 1, QString::number(n), n == 4, false, QDate(2026, 1, 1), QStringLiteral("Nimi %1").arg(n));
+    InvoicePrintOrder::NumberReminderPrintOrder(club.db, 1);
+    const QList<qint64> before = column(QStringLiteral("SELECT jmhTulostusJarjestysID FROM jmhist ORDER BY jmhID"));
+    club.db.execute(QStringLiteral("UPDATE jmhist SET jmhTulosta = True WHERE jmhjmLaskunumero = 4"));
+    club.db.execute(QStringLiteral("INSERT INTO Tarra (Rivi1) VALUES ('edellinen')"));
+
+    club.db.execute(QStringLiteral("CREATE TRIGGER third BEFORE UPDATE OF jmhTulostusJarjestysID ON jmhist"
+                                   " WHEN NEW.jmhTulostusJarjestysID = 2 BEGIN SELECT RAISE(ABORT, 'levy täynnä'); END"));
+    EXPECT_THROW(InvoicePrintOrder::NumberReminderPrintOrder(club.db, 0), DbException);
+    EXPECT_EQ(column(QStringLiteral("SELECT jmhTulostusJarjestysID FROM jmhist ORDER BY jmhID")), before);
+
+    club.db.execute(QStringLiteral("CREATE TRIGGER secondLabel BEFORE INSERT ON Tarra WHEN NEW.Rivi2 = 'Nimi 2'"
+                                   " BEGIN SELECT RAISE(ABORT, 'levy täynnä'); END"));
+    EXPECT_THROW(AddressLabels::PrepareLabels(club.db, HistoryRange{QString(), QString(), 2, 0}), DbException);
+    EXPECT_EQ(column(QStringLiteral("SELECT jmhjmLaskunumero FROM jmhist WHERE jmhTulosta = True")), QList<qint64>{4});
+    EXPECT_EQ(club.count(QStringLiteral("Tarra"), QStringLiteral("Rivi1 = 'edellinen'")), 1);
+    EXPECT_EQ(club.count(QStringLiteral("Tarra")), 1);
+}
+
+} // namespace

@@ -1,0 +1,511 @@
+#include "platform/ReferencePaymentReader.h"
+
+#include "base/OutsideTextFile.h"
+
+#include <QDate>
+#include <QFile>
+#include <QRegularExpression>
+#include <QXmlStreamReader>
+
+#include <memory>
+
+namespace tikkeli {
+
+namespace {
+
+constexpr int kRecordLength = 90;
+
+[[noreturn]] void fail(const QString& message)
+{
+    throw ReferencePaymentError(message);
+}
+
+QString euroText(qint64 cents)
+{
+    return QStringLiteral("%1,%2 €").arg(cents / 100).arg(cents % 100, 2, 10, QLatin1Char('0'));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Domestic reference-payment file
+
+// Positions as the format states them: 1-based and inclusive. Callers check the length first.
+QStringView field(const QString& line, int from, int to)
+{
+    return QStringView(line).mid(from - 1, to - from + 1);
+}
+
+bool allDigits(QStringView s)
+{
+    if (s.isEmpty())
+        return false;
+    for (QChar c : s)
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+    return true;
+}
+
+// Two-digit years: the format predates 2000, so 80..99 are the 1900s.
+QDate shortDate(QStringView yymmdd)
+{
+    const int yy = yymmdd.mid(0, 2).toInt();
+    return QDate(yy >= 80 ? 1900 + yy : 2000 + yy, yymmdd.mid(2, 2).toInt(), yymmdd.mid(4, 2).toInt());
+}
+
+QString dateText(const QDate& d)
+{
+    return QStringLiteral("%1.%2.%3").arg(d.day()).arg(d.month()).arg(d.year());
+}
+
+QString digitsWithoutZeros(QStringView digits)
+{
+    qsizetype i = 0;
+    while (i + 1 < digits.size() && digits[i] == QLatin1Char('0'))
+        ++i;
+    return digits.mid(i).toString();
+}
+
+// Old files were written in 7-bit national ASCII, where these brackets stood for the Finnish letters.
+QString payerName(QStringView raw)
+{
+    QString name = raw.toString().trimmed();
+    static const QString seven = QStringLiteral("[\\]{|}");
+    static const QString finnish = QStringLiteral("ÄÖÅäöå");
+    for (QChar& c : name) {
+        const qsizetype k = seven.indexOf(c);
+        if (k >= 0)
+            c = finnish[k];
+    }
+    return name;
+}
+
+class DomesticReader {
+public:
+    std::vector<ReferencePaymentBatch> read(const QString& text)
+    {
+        const QStringList lines = OutsideTextFile::splitLines(text);
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            m_line = int(i + 1);
+            const QString& line = lines[i];
+            if (line.trimmed().isEmpty())
+                continue;
+            if (line.size() > kRecordLength)
+                fail(QStringLiteral("Viitemaksutiedoston rivi %1 on liian pitkä: %2 merkkiä, tietueessa on %3.")
+                         .arg(m_line).arg(line.size()).arg(kRecordLength));
+            switch (line[0].unicode()) {
+            case '0':
+                batchRecord(line);
+                break;
+            case '3':
+            case '5':
+                paymentRecord(line, line[0] == QLatin1Char('5'));
+                break;
+            case '9':
+                summaryRecord(line);
+                break;
+            default:
+                fail(QStringLiteral("Viitemaksutiedoston rivillä %1 on tuntematon tietuetunnus \"%2\".")
+                         .arg(m_line).arg(line[0]));
+            }
+        }
+        if (m_open)
+            fail(QStringLiteral("Viitemaksutiedoston rivillä %1 alkava erä päättyy ilman summatietuetta (9).")
+                     .arg(m_batchLine));
+        return std::move(m_batches);
+    }
+
+private:
+    void needLength(const QString& line, int length)
+    {
+        if (line.size() < length)
+            fail(QStringLiteral("Viitemaksutiedoston rivi %1 on vajaa: %2 merkkiä, tietueessa pitää olla %3.")
+                     .arg(m_line).arg(line.size()).arg(length));
+    }
+
+    void needDigits(QStringView s, int from, const QString& what)
+    {
+        if (!allDigits(s))
+            fail(QStringLiteral("Viitemaksutiedoston rivillä %1 kohdassa %2 %3 \"%4\" ei ole numeroina.")
+                     .arg(m_line).arg(from).arg(what, s.toString()));
+    }
+
+    QDate needDate(QStringView s, int from, const QString& what)
+    {
+        needDigits(s, from, what);
+        const QDate d = shortDate(s);
+        if (!d.isValid())
+            fail(QStringLiteral("Viitemaksutiedoston rivillä %1 kohdassa %2 %3 \"%4\" ei ole päivämäärä.")
+                     .arg(m_line).arg(from).arg(what, s.toString()));
+        return d;
+    }
+
+    void batchRecord(const QString& line)
+    {
+        if (m_open)
+            fail(QStringLiteral("Viitemaksutiedoston rivillä %1 alkaa uusi erä, vaikka rivillä %2 alkaneelta erältä puuttuu summatietue (9).")
+                     .arg(m_line).arg(m_batchLine));
+        needLength(line, 23);
+        ReferencePaymentBatch b;
+        b.BatchDate = dateText(needDate(field(line, 2, 7), 2, QStringLiteral("erän päiväys")));
+        const QStringView time = field(line, 8, 11);
+        needDigits(time, 8, QStringLiteral("erän kellonaika"));
+        if (time.mid(0, 2).toInt() > 23 || time.mid(2, 2).toInt() > 59)
+            fail(QStringLiteral("Viitemaksutiedoston rivillä %1 kohdassa 8 erän kellonaika \"%2\" ei ole kellonaika.")
+                     .arg(m_line).arg(time.toString()));
+        b.BatchTime = time.mid(0, 2).toString() + QLatin1Char('.') + time.mid(2, 2).toString();
+        b.BankGroupId = field(line, 12, 13).toString().trimmed();
+        b.BillerId = field(line, 14, 22).toString().trimmed();
+        m_batches.push_back(std::move(b));
+        m_open = true;
+        m_batchLine = m_line;
+        m_payments = m_paymentSum = m_corrections = m_correctionSum = 0;
+    }
+
+    void paymentRecord(const QString& line, bool correction)
+    {
+        if (!m_open)
+            fail(QStringLiteral("Viitemaksutiedoston rivillä %1 on tapahtuma ilman erätietuetta (0).").arg(m_line));
+        needLength(line, kRecordLength);
+        needDate(field(line, 16, 21), 16, QStringLiteral("kirjauspäivä"));
+        const QDate paid = needDate(field(line, 22, 27), 22, QStringLiteral("maksupäivä"));
+        const QStringView reference = field(line, 44, 63);
+        bool anyDigit = false;
+        for (QChar c : reference) {
+            if (c.isDigit() && c.unicode() < 128)
+                anyDigit = true;
+            else if (c != QLatin1Char(' '))
+                fail(QStringLiteral("Viitemaksutiedoston rivillä %1 kohdassa 44 viite \"%2\" ei ole numeroina.")
+                         .arg(m_line).arg(reference.toString()));
+        }
+        if (!anyDigit)
+            fail(QStringLiteral("Viitemaksutiedoston rivillä %1 kohdassa 44 ei ole viitettä.").arg(m_line));
+        const QStringView amount = field(line, 78, 87);
+        needDigits(amount, 78, QStringLiteral("summa"));
+        const qint64 cents = amount.toLongLong();
+        if (correction) {
+            ++m_corrections;
+            m_correctionSum += cents;
+            return;
+        }
+        ++m_payments;
+        m_paymentSum += cents;
+        ReferencePayment p;
+        p.Reference = reference.toString();
+        p.PayerName = payerName(field(line, 64, 75));
+        p.AmountCents = digitsWithoutZeros(amount);
+        p.ArchiveId = field(line, 28, 43).toString().trimmed();
+        p.PaymentDate = dateText(paid);
+        m_batches.back().Payments.push_back(std::move(p));
+    }
+
+    void summaryRecord(const QString& line)
+    {
+        if (!m_open)
+            fail(QStringLiteral("Viitemaksutiedoston rivillä %1 on summatietue ilman erätietuetta (0).").arg(m_line));
+        needLength(line, 52);
+        struct Part {
+            int from, to;
+            const char* what;
+        };
+        static constexpr Part parts[] = {{2, 7, "tapahtumien lukumäärä"},  {8, 18, "tapahtumien summa"},
+                                         {19, 24, "oikaisujen lukumäärä"}, {25, 35, "oikaisujen summa"},
+                                         {36, 41, "epäonnistuneiden lukumäärä"}, {42, 52, "epäonnistuneiden summa"}};
+        qint64 v[6];
+        for (int k = 0; k < 6; ++k) {
+            const QStringView s = field(line, parts[k].from, parts[k].to);
+            needDigits(s, parts[k].from, QString::fromUtf8(parts[k].what));
+            v[k] = s.toLongLong();
+        }
+        if (v[0] != m_payments || v[1] != m_paymentSum)
+            fail(QStringLiteral("Viitemaksutiedoston rivin %1 summatietue ei täsmää erän tapahtumiin: tapahtumia on %2 "
+                                "(%3), summatietueen mukaan %4 (%5).")
+                     .arg(m_line).arg(m_payments).arg(euroText(m_paymentSum)).arg(v[0]).arg(euroText(v[1])));
+        if (v[2] != m_corrections || v[3] != m_correctionSum)
+            fail(QStringLiteral("Viitemaksutiedoston rivin %1 summatietue ei täsmää erän oikaisuihin: oikaisuja on %2 "
+                                "(%3), summatietueen mukaan %4 (%5).")
+                     .arg(m_line).arg(m_corrections).arg(euroText(m_correctionSum)).arg(v[2]).arg(euroText(v[3])));
+        ReferencePaymentSummary& s = m_batches.back().Summary;
+        QString* out[6] = {&s.PaymentCount, &s.PaymentSum, &s.CorrectionCount, &s.CorrectionSum, &s.FailedCount, &s.FailedSum};
+        for (int k = 0; k < 6; ++k)
+            *out[k] = QString::number(v[k]);
+        m_open = false;
+    }
+
+    std::vector<ReferencePaymentBatch> m_batches;
+    int m_line = 0;
+    int m_batchLine = 0;
+    bool m_open = false;
+    qint64 m_payments = 0, m_paymentSum = 0, m_corrections = 0, m_correctionSum = 0;
+};
+
+// ---------------------------------------------------------------------------------------------
+// camt.054
+
+// The document read into a small tree first: the notification's parts refer to each other
+// (entry amount against its transactions), which is simplest to check on a tree.
+struct XmlNode {
+    QString name;
+    QString currency;
+    QString text;
+    qint64 line = 0;
+    std::vector<std::unique_ptr<XmlNode>> children;
+
+    const XmlNode* child(QStringView n) const
+    {
+        for (const auto& c : children)
+            if (c->name == n)
+                return c.get();
+        return nullptr;
+    }
+    // "A/B/C" below this node; the first match at each step.
+    const XmlNode* at(QStringView path) const
+    {
+        const XmlNode* node = this;
+        for (QStringView part : path.split(QLatin1Char('/'))) {
+            node = node->child(part);
+            if (!node)
+                return nullptr;
+        }
+        return node;
+    }
+    QString textAt(QStringView path) const
+    {
+        const XmlNode* n = at(path);
+        return n ? n->text.trimmed() : QString();
+    }
+    std::vector<const XmlNode*> all(QStringView n) const
+    {
+        std::vector<const XmlNode*> out;
+        for (const auto& c : children)
+            if (c->name == n)
+                out.push_back(c.get());
+        return out;
+    }
+};
+
+constexpr int kMaxDepth = 64;
+const QString kCamtNamespacePrefix = QStringLiteral("urn:iso:std:iso:20022:tech:xsd:camt.054.001.");
+constexpr int kFirstCamtVersion = 2;
+constexpr int kLastCamtVersion = 13;
+
+[[noreturn]] void failAt(qint64 line, const QString& what)
+{
+    fail(QStringLiteral("camt.054-sanoman rivillä %1: %2").arg(line).arg(what));
+}
+
+std::unique_ptr<XmlNode> parseXml(const QByteArray& bytes)
+{
+    QXmlStreamReader xml(bytes);
+    std::unique_ptr<XmlNode> root;
+    std::vector<XmlNode*> stack;
+    while (!xml.atEnd()) {
+        const auto token = xml.readNext();
+        if (token == QXmlStreamReader::StartElement) {
+            if (stack.size() >= std::size_t(kMaxDepth))
+                failAt(xml.lineNumber(), QStringLiteral("elementtejä on sisäkkäin liian monta."));
+            auto node = std::make_unique<XmlNode>();
+            node->name = xml.name().toString();
+            node->currency = xml.attributes().value(QStringLiteral("Ccy")).toString();
+            node->line = xml.lineNumber();
+            XmlNode* raw = node.get();
+            if (stack.empty()) {
+                const QString ns = xml.namespaceUri().toString();
+                bool versionOk = false;
+                const int version = ns.startsWith(kCamtNamespacePrefix) ? ns.mid(kCamtNamespacePrefix.size()).toInt(&versionOk) : 0;
+                if (node->name != QLatin1String("Document") || !versionOk || version < kFirstCamtVersion || version > kLastCamtVersion)
+                    failAt(node->line, QStringLiteral("tuntematon sanoma <%1> nimiavaruudessa \"%2\"; luettavissa ovat "
+                                                      "camt.054.001.%3–camt.054.001.%4.")
+                                           .arg(node->name, ns)
+                                           .arg(kFirstCamtVersion, 2, 10, QLatin1Char('0'))
+                                           .arg(kLastCamtVersion, 2, 10, QLatin1Char('0')));
+                root = std::move(node);
+            } else {
+                stack.back()->children.push_back(std::move(node));
+            }
+            stack.push_back(raw);
+        } else if (token == QXmlStreamReader::EndElement) {
+            if (!stack.empty())
+                stack.pop_back();
+        } else if (token == QXmlStreamReader::Characters && !stack.empty()) {
+            stack.back()->text += xml.text();
+        }
+    }
+    if (xml.hasError())
+        failAt(xml.lineNumber(), QStringLiteral("sanoma on viallinen (%1).").arg(xml.errorString()));
+    if (!root)
+        fail(QStringLiteral("camt.054-sanomasta puuttuu Document-elementti."));
+    return root;
+}
+
+// "12.34" -> 1234. More than two decimals are allowed only as zeros.
+qint64 camtCents(const XmlNode& amount)
+{
+    static const QRegularExpression form(QStringLiteral("^([0-9]{1,13})(?:\\.([0-9]{1,5}))?$"));
+    const QString t = amount.text.trimmed();
+    const auto m = form.match(t);
+    QString decimals = m.captured(2);
+    while (decimals.size() > 2 && decimals.endsWith(QLatin1Char('0')))
+        decimals.chop(1);
+    if (!m.hasMatch() || decimals.size() > 2)
+        failAt(amount.line, QStringLiteral("elementin <%1> summa \"%2\" ei ole euromäärä.").arg(amount.name, t));
+    if (!amount.currency.isEmpty() && amount.currency != QLatin1String("EUR"))
+        failAt(amount.line, QStringLiteral("summa on valuutassa %1; vain euromääräiset maksut luetaan.").arg(amount.currency));
+    return m.captured(1).toLongLong() * 100 + decimals.leftJustified(2, QLatin1Char('0')).toLongLong();
+}
+
+const XmlNode& need(const XmlNode& parent, QStringView path)
+{
+    const XmlNode* n = parent.at(path);
+    if (!n)
+        failAt(parent.line, QStringLiteral("elementistä <%1> puuttuu %2.").arg(parent.name, path.toString()));
+    return *n;
+}
+
+QString isoDateText(const QString& iso)
+{
+    const QDate d = QDate::fromString(iso.left(10), Qt::ISODate);
+    return d.isValid() ? dateText(d) : QString();
+}
+
+std::vector<ReferencePaymentBatch> readCamt(const QByteArray& bytes)
+{
+    const std::unique_ptr<XmlNode> doc = parseXml(bytes);
+    const XmlNode& message = need(*doc, u"BkToCstmrDbtCdtNtfctn");
+    std::vector<ReferencePaymentBatch> batches;
+    for (const XmlNode* notification : message.all(u"Ntfctn")) {
+        ReferencePaymentBatch b;
+        QString created = notification->textAt(u"CreDtTm");
+        if (created.isEmpty())
+            created = message.textAt(u"GrpHdr/CreDtTm");
+        const QDateTime when = QDateTime::fromString(created.left(19), Qt::ISODate);
+        if (!when.isValid())
+            failAt(notification->line, QStringLiteral("ilmoituksen luontiaika CreDtTm \"%1\" puuttuu tai on viallinen.").arg(created));
+        b.BatchDate = dateText(when.date());
+        b.BatchTime = when.time().toString(QStringLiteral("hh.mm"));
+        const XmlNode& account = need(*notification, u"Acct");
+        b.BillerId = account.textAt(u"Id/IBAN");
+        if (b.BillerId.isEmpty())
+            b.BillerId = account.textAt(u"Id/Othr/Id");
+        b.BankGroupId = account.textAt(u"Svcr/FinInstnId/BICFI");
+        if (b.BankGroupId.isEmpty())
+            b.BankGroupId = account.textAt(u"Svcr/FinInstnId/BIC");
+
+        qint64 paymentSum = 0, corrections = 0, correctionSum = 0;
+        for (const XmlNode* entry : notification->all(u"Ntry")) {
+            const qint64 entryCents = camtCents(need(*entry, u"Amt"));
+            const QString direction = need(*entry, u"CdtDbtInd").text.trimmed();
+            if (direction != QLatin1String("CRDT") && direction != QLatin1String("DBIT"))
+                failAt(entry->line, QStringLiteral("kirjauksen suunta CdtDbtInd \"%1\" on tuntematon.").arg(direction));
+            const QString status = entry->at(u"Sts/Cd") ? entry->textAt(u"Sts/Cd") : entry->textAt(u"Sts");
+            const QString reversal = entry->textAt(u"RvslInd");
+            const bool reversed = reversal == QLatin1String("true") || reversal == QLatin1String("1");
+            // Only booked incoming money pays an invoice; what is pending or outgoing is not a payment.
+            if (!status.isEmpty() && status != QLatin1String("BOOK"))
+                continue;
+            std::vector<const XmlNode*> transactions;
+            for (const XmlNode* details : entry->all(u"NtryDtls"))
+                for (const XmlNode* tx : details->all(u"TxDtls"))
+                    transactions.push_back(tx);
+            const QString declared = entry->textAt(u"NtryDtls/Btch/NbOfTxs");
+            if (!declared.isEmpty() && declared.toLongLong() != qint64(transactions.size()))
+                failAt(entry->line, QStringLiteral("kirjauksessa on %1 tapahtumaa, NbOfTxs-elementin mukaan %2.")
+                                        .arg(transactions.size()).arg(declared));
+            if (reversed) {
+                if (direction == QLatin1String("DBIT")) {
+                    corrections += std::max<qint64>(1, qint64(transactions.size()));
+                    correctionSum += entryCents;
+                }
+                continue;
+            }
+            if (direction != QLatin1String("CRDT"))
+                continue;
+            const QString booked = isoDateText(entry->textAt(u"BookgDt/Dt").isEmpty() ? entry->textAt(u"BookgDt/DtTm")
+                                                                                       : entry->textAt(u"BookgDt/Dt"));
+            if (transactions.empty()) {
+                ReferencePayment p;
+                p.AmountCents = QString::number(entryCents);
+                p.ArchiveId = entry->textAt(u"AcctSvcrRef");
+                p.PaymentDate = booked;
+                b.Payments.push_back(std::move(p));
+                paymentSum += entryCents;
+                continue;
+            }
+            qint64 txSum = 0;
+            for (const XmlNode* tx : transactions) {
+                const XmlNode* amount = tx->at(u"AmtDtls/TxAmt/Amt");
+                if (!amount)
+                    amount = tx->child(u"Amt");
+                qint64 cents = 0;
+                if (amount)
+                    cents = camtCents(*amount);
+                else if (transactions.size() == 1)
+                    cents = entryCents;
+                else
+                    failAt(tx->line, QStringLiteral("tapahtumasta TxDtls puuttuu summa."));
+                txSum += cents;
+                ReferencePayment p;
+                p.AmountCents = QString::number(cents);
+                for (const XmlNode* structured : tx->at(u"RmtInf") ? tx->at(u"RmtInf")->all(u"Strd") : std::vector<const XmlNode*>{}) {
+                    p.Reference = structured->textAt(u"CdtrRefInf/Ref");
+                    if (!p.Reference.isEmpty())
+                        break;
+                }
+                p.PayerName = tx->textAt(u"RltdPties/Dbtr/Nm");
+                if (p.PayerName.isEmpty())
+                    p.PayerName = tx->textAt(u"RltdPties/Dbtr/Pty/Nm");
+                p.ArchiveId = tx->textAt(u"Refs/AcctSvcrRef");
+                if (p.ArchiveId.isEmpty())
+                    p.ArchiveId = entry->textAt(u"AcctSvcrRef");
+                p.PaymentDate = booked;
+                b.Payments.push_back(std::move(p));
+            }
+            if (txSum != entryCents)
+                failAt(entry->line, QStringLiteral("kirjauksen tapahtumien summa %1 ei täsmää kirjauksen summaan %2.")
+                                        .arg(euroText(txSum), euroText(entryCents)));
+            paymentSum += txSum;
+        }
+        b.Summary.PaymentCount = QString::number(b.Payments.size());
+        b.Summary.PaymentSum = QString::number(paymentSum);
+        b.Summary.CorrectionCount = QString::number(corrections);
+        b.Summary.CorrectionSum = QString::number(correctionSum);
+        batches.push_back(std::move(b));
+    }
+    return batches;
+}
+
+} // namespace
+
+std::vector<ReferencePaymentBatch> ReferencePaymentReader::readDomestic(const QString& text)
+{
+    return DomesticReader().read(text);
+}
+
+std::vector<ReferencePaymentBatch> ReferencePaymentReader::readCamt054(const QByteArray& bytes)
+{
+    return readCamt(bytes);
+}
+
+std::vector<ReferencePaymentBatch> ReferencePaymentReader::readBytes(const QByteArray& bytes) const
+{
+    const QString text = OutsideTextFile::decode(bytes);
+    const QString start = text.trimmed().left(1);
+    if (start.isEmpty())
+        return {};
+    if (start == QLatin1String("<"))
+        return readCamt054(bytes);
+    if (start == QLatin1String("0"))
+        return readDomestic(text);
+    fail(QStringLiteral("Tiedosto ei ole viitemaksuaineisto: sen alussa ei ole erätietuetta eikä camt.054-sanomaa."));
+}
+
+std::vector<ReferencePaymentBatch> ReferencePaymentReader::readFile(const QString& path) const
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        fail(QStringLiteral("Viitemaksutiedostoa %1 ei voi lukea: %2").arg(path, file.errorString()));
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        fail(QStringLiteral("Viitemaksutiedostoa %1 ei voi lukea: %2").arg(path, file.errorString()));
+    return readBytes(bytes);
+}
+
+} // namespace tikkeli
