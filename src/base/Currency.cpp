@@ -255,6 +255,16 @@ Currency Currency::dividedBy(double divisor) const
     throw std::out_of_range("Currency overflow");
 }
 
+Currency Currency::scaledBy(double factor, double divisor) const
+{
+    const auto f = decimalOf(factor);
+    const auto d = decimalOf(divisor);
+    if (f && d)
+        if (auto raw = scaleExactly(m_raw, *f, *d))
+            return fromRaw(*raw);
+    throw std::out_of_range("Currency overflow");
+}
+
 Currency Currency::rounded(int decimals) const
 {
     if (decimals >= 4)

@@ -67,6 +67,10 @@ public:
     // Divides by a factor, read as a decimal number as above, and rounds the result to four
     // decimals, half to even. Throws std::out_of_range for 0 and for results beyond the type.
     Currency dividedBy(double divisor) const;
+    // Multiplies by factor / divisor as one exact decimal fraction (both read as the decimal numbers
+    // they are written as) and rounds once, to four decimals, half to even. Throws
+    // std::out_of_range for a zero divisor and for results beyond the type.
+    Currency scaledBy(double factor, double divisor) const;
     // Rounds to the given number of decimals (0..4), half to even.
     Currency rounded(int decimals) const;
 

@@ -5,6 +5,7 @@
 #include "base/ui/FormRegistry.h"
 #include "contracts/ContractEstates.h"
 #include "contracts/ContractPrint.h"
+#include "contracts/ContractTree.h"
 #include "contracts/ui/frmSopimushaku.h"
 #include "printing/PrintChoices.h"
 #include "printing/ReportEngine.h"
@@ -27,6 +28,7 @@
 #include <QRadioButton>
 #include <QStyledItemDelegate>
 #include <QTimer>
+#include <QTreeWidget>
 
 namespace tikkeli {
 
@@ -143,8 +145,7 @@ frmVuokra::frmVuokra(QWidget* parent) : QMainWindow(parent, Qt::Window), ui(std:
 
     // Parts that later work brings: the contract tree, the feature panel, the animal catalogue
     // and the contract lists are shown but not in use yet.
-    for (QWidget* later : {static_cast<QWidget*>(ui->tvwNimet), static_cast<QWidget*>(ui->frameOminaisuudet),
-                           static_cast<QWidget*>(ui->cValitseElaimet)})
+    for (QWidget* later : {static_cast<QWidget*>(ui->frameOminaisuudet), static_cast<QWidget*>(ui->cValitseElaimet)})
         later->setEnabled(false);
     for (QAction* later : {ui->mLisaaOminaisuus, ui->mPoistaOminaisuus, ui->mSelaaOminaisuuksia, ui->mMoniliitos,
                            ui->mRapLuettelot})
@@ -198,6 +199,7 @@ void frmVuokra::connectCommands()
     }
     for (int g = 0; g < F::GroupCount; ++g)
         connect(m_groups[std::size_t(g)], &QButtonGroup::idClicked, this, [this, g](int id) { optionChosen(g, id); });
+    connect(ui->tvwNimet, &QTreeWidget::itemClicked, this, [this] { ChooseTreeContract(); });
     connect(ui->DBGrid1, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
         if (!m_filling && item)
             m_dirtyRows.insert(item->row());
@@ -223,6 +225,7 @@ bool frmVuokra::load()
         Data1.open(path);
         Reposition();
         UpdateCaption();
+        BuildContractTree();
         return true;
     } catch (const DbException& e) {
         ShowInfo(kCheckDatabase + QStringLiteral("\r\n") + e.description());
@@ -487,10 +490,13 @@ void frmVuokra::cPoista_Click()
         return;
     }
     try {
-        if (Data1.editMode() == EditMode::Add)
+        if (Data1.editMode() == EditMode::Add) {
             Data1.refresh();
-        else
+        } else {
+            const qint64 id = Data1.currentId();
             Data1.deleteCurrent();
+            removeTreeNodes(id);
+        }
         Reposition();
     } catch (const DbException& e) {
         // Nothing was deleted (one transaction): the contract stays on screen.
@@ -524,6 +530,73 @@ void frmVuokra::cSelaa_Click()
         Reposition();
     });
     UpdateCaption();
+    BuildContractTree();
+}
+
+// ---- the contract tree
+
+void frmVuokra::BuildContractTree()
+{
+    QTreeWidget* tree = ui->tvwNimet;
+    tree->setUpdatesEnabled(false);
+    tree->clear();
+    const auto root = [tree](const QString& text) { return new QTreeWidgetItem(tree, QStringList{text}); };
+    QTreeWidgetItem* roots[3] = {root(ContractTree::alphabeticalRoot()), root(ContractTree::validityRoot()),
+                                 root(ContractTree::villageRoot())};
+    try {
+        const QDate today = Today ? Today() : QDate::currentDate();
+        const ContractTree::Tree built = ContractTree::build(Data1.database(), today);
+        const std::vector<ContractTree::Group>* branches[3] = {&built.alphabetical, &built.validity, &built.villages};
+        for (int b = 0; b < 3; ++b) {
+            for (const ContractTree::Group& g : *branches[b]) {
+                auto* group = new QTreeWidgetItem(roots[b], QStringList{g.text});
+                for (const ContractTree::Node& n : g.nodes) {
+                    auto* node = new QTreeWidgetItem(group, QStringList{n.text});
+                    node->setData(0, Qt::UserRole, n.key);
+                    node->setToolTip(0, n.text);   // the column is narrow: long names are cut
+                }
+            }
+        }
+    } catch (const DbException& e) {
+        ShowInfo(QStringLiteral("Virhe luotaessa hakemistopuuta.\r\n") + e.description());
+    } catch (const std::exception& e) {
+        ShowInfo(QStringLiteral("Virhe luotaessa hakemistopuuta.\r\n") + QString::fromUtf8(e.what()));
+    }
+    tree->setUpdatesEnabled(true);
+}
+
+void frmVuokra::ChooseTreeContract()
+{
+    if (!CommitContract())
+        return;
+    QTreeWidgetItem* item = ui->tvwNimet->currentItem();
+    const qint64 id = item ? ContractTree::idFromKey(item->data(0, Qt::UserRole).toString()) : 0;
+    if (id == 0)
+        return;
+    try {
+        if (!Data1.findId(id))
+            ShowInfo(QStringLiteral("Valittua sopimusta ei löydy, päivitä luettelo painamalla Selaa nappia."));
+        Reposition();
+    } catch (const std::exception&) {
+    }
+}
+
+void frmVuokra::removeTreeNodes(qint64 id)
+{
+    // The village nodes stay until the next rebuild; choosing one then tells the tree is stale.
+    const QStringList keys = {QString::number(id) + QStringLiteral("ID"), QString::number(id) + QStringLiteral("ID2")};
+    std::vector<QTreeWidgetItem*> found;
+    for (QTreeWidgetItemIterator it(ui->tvwNimet); *it; ++it) {
+        if (keys.contains((*it)->data(0, Qt::UserRole).toString()))
+            found.push_back(*it);
+    }
+    for (QTreeWidgetItem* item : found) {
+        QTreeWidgetItem* group = item->parent();
+        delete item;
+        // A group left empty goes too: the tree holds no empty groups.
+        if (group && group->childCount() == 0 && group->parent())
+            delete group;
+    }
 }
 
 void frmVuokra::cHaku_Click()
@@ -733,6 +806,14 @@ bool frmVuokra::eventFilter(QObject* watched, QEvent* event)
         // The cell editors' keys come through their delegate.
         if (watched == ui->DBGrid1)
             gridKey(static_cast<QKeyEvent*>(event));
+        if (watched == ui->tvwNimet) {
+            const int k = static_cast<QKeyEvent*>(event)->key();
+            // Enter chooses the contract, as a click does; the tree does not see it.
+            if (k == Qt::Key_Return || k == Qt::Key_Enter) {
+                ChooseTreeContract();
+                return true;
+            }
+        }
         break;
     }
     case QEvent::FocusIn:

@@ -4,6 +4,7 @@
 #include "contracts/ContractRecords.h"
 #include "contracts/EstateGridKeys.h"
 
+#include <QDate>
 #include <QMainWindow>
 #include <array>
 #include <functional>
@@ -45,6 +46,12 @@ public:
     void UpdateCaption();
     // Shows the current contract (the boxes, options and estates) as the record holds it.
     void Reposition();
+    // Rebuilds the contract tree tvwNimet from the database, counting validity from Today().
+    void BuildContractTree();
+    // Brings the contract of the tree's current node into the window (a root or group: nothing).
+    void ChooseTreeContract();
+    // The day the tree's validity groups count from; tests set it.
+    static inline std::function<QDate()> Today;
 
     // The commands (buttons, menu entries and keys run these).
     void cUusi_Click();
@@ -88,6 +95,7 @@ private:
     bool gridKey(QKeyEvent* key);
     void showCommitError(const std::exception& e);
     void copyToClipboard(const QString& text);
+    void removeTreeNodes(qint64 id);
 
     std::unique_ptr<Ui::frmVuokra> ui;
     std::array<QWidget*, ContractCardFields::Count> m_boxes{};

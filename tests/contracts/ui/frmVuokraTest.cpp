@@ -17,6 +17,8 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <gtest/gtest.h>
 
 using namespace tikkeli;
@@ -31,6 +33,7 @@ protected:
         if (auto* w = frmVuokra::Instance())
             delete w;
         frmVuokra::SearchDialog = nullptr;
+        frmVuokra::Today = nullptr;
         MainReport() = ReportEngine{};
         Printing() = PrintChoices{};
     }
@@ -464,4 +467,84 @@ TEST_F(frmVuokraTest, UndoOfANewContractBrowseAndTheCloseButton)
     close->click();
     EXPECT_EQ(field(1, "vsNimi").toString(), QStringLiteral("Suljettaessa"));
     EXPECT_EQ(frmVuokra::Instance(), nullptr);
+}
+
+namespace {
+
+QTreeWidgetItem* nodeByKey(QTreeWidget* tree, const QString& key)
+{
+    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+        if ((*it)->data(0, Qt::UserRole).toString() == key)
+            return *it;
+    }
+    return nullptr;
+}
+
+void clickItem(QTreeWidget* tree, QTreeWidgetItem* item)
+{
+    tree->expandAll();
+    tree->scrollToItem(item);
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(item).center());
+}
+
+} // namespace
+
+TEST_F(frmVuokraTest, TheTreeOpensAContractByClickOrEnterAndSaysWhenItIsStale)
+{
+    frmVuokra::Today = [] { return QDate(2026, 3, 10); };
+    const qint64 id = t.contract(QStringLiteral("7-Tähden metsästysseura"));
+    t.db.execute(QStringLiteral("UPDATE vs SET vsVoimassa = 2, vsVoimassaPaattyy = ? WHERE vsID = ?"),
+                 {Value(QDate(2026, 3, 10).addDays(30)), Value(id)});
+    t.db.execute(QStringLiteral("INSERT INTO tl (tlvsID, tlKyla) VALUES (?, 'Testikylä')"), {Value(id)});
+    const qint64 estate = t.db.lastInsertId();
+    frmVuokra* w = open();
+    ASSERT_NE(w, nullptr);
+    auto* tree = child<QTreeWidget>(w, "tvwNimet");
+    ASSERT_NE(tree, nullptr);
+    EXPECT_TRUE(tree->isEnabled());
+    ASSERT_EQ(tree->topLevelItemCount(), 3);
+    EXPECT_EQ(tree->topLevelItem(0)->text(0), QStringLiteral("Aakkostettu"));
+    EXPECT_EQ(tree->topLevelItem(1)->text(0), QStringLiteral("Voimassaoloaika"));
+    EXPECT_EQ(tree->topLevelItem(2)->text(0), QStringLiteral("Kylät"));
+    const QString sid = QString::number(id);
+    QTreeWidgetItem* byName = nodeByKey(tree, sid + QStringLiteral("ID"));
+    QTreeWidgetItem* byDate = nodeByKey(tree, sid + QStringLiteral("ID2"));
+    QTreeWidgetItem* byVillage = nodeByKey(tree, sid + QStringLiteral("ID3") + QString::number(estate));
+    ASSERT_NE(byName, nullptr);
+    ASSERT_NE(byDate, nullptr);
+    ASSERT_NE(byVillage, nullptr);
+    ASSERT_NE(byName->parent(), nullptr);
+    ASSERT_NE(byDate->parent(), nullptr);
+    EXPECT_EQ(byName->parent()->text(0), QStringLiteral("Muut"));
+    EXPECT_EQ(byDate->parent()->text(0), QStringLiteral(" 2 kk"));
+
+    // A click on a contract shows it; a click on a group changes nothing.
+    ASSERT_NE(w->currentContractId(), id);
+    clickItem(tree, byName);
+    EXPECT_EQ(w->currentContractId(), id);
+    EXPECT_EQ(child(w, "tNimi")->text(), QStringLiteral("7-Tähden metsästysseura"));
+    ASSERT_TRUE(SearchAndShow(w, 3));
+    clickItem(tree, byName->parent());
+    EXPECT_EQ(w->currentContractId(), 3);
+
+    // Enter does the same as a click.
+    tree->setFocus();
+    tree->setCurrentItem(byDate);
+    QTest::keyClick(tree, Qt::Key_Return);
+    EXPECT_EQ(w->currentContractId(), id);
+
+    // Deleting takes the name and date nodes; the village node, still there, says it is stale.
+    prompter.answerYes();
+    w->cPoista_Click();
+    EXPECT_EQ(nodeByKey(tree, sid + QStringLiteral("ID")), nullptr);
+    EXPECT_EQ(nodeByKey(tree, sid + QStringLiteral("ID2")), nullptr);
+    byVillage = nodeByKey(tree, sid + QStringLiteral("ID3") + QString::number(estate));
+    ASSERT_NE(byVillage, nullptr);
+    prompter.clear();
+    clickItem(tree, byVillage);
+    EXPECT_EQ(prompter.messageTexts(),
+              QStringList{QStringLiteral("Valittua sopimusta ei löydy, päivitä luettelo painamalla Selaa nappia.")});
+    // Browsing rebuilds the tree without the contract.
+    w->cSelaa_Click();
+    EXPECT_EQ(nodeByKey(tree, sid + QStringLiteral("ID3") + QString::number(estate)), nullptr);
 }

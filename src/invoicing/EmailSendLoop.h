@@ -1,0 +1,84 @@
+#pragma once
+
+#include "db/Database.h"
+#include "platform/EmailRecipient.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+namespace tikkeli {
+
+class EmailSender;
+
+struct EmailSendCounts {
+    int sent = 0;
+    int failed = 0;
+    int blocked = 0;
+};
+
+// Sends the current run's invoices (not yet e-mailed) or the reminders of the history rows marked
+// for print, one message per row, to members who accept invoices by e-mail. Each message goes out
+// on the mailer's worker while the caller's event loop keeps running; the row's e-mail mark is
+// written as soon as the server has answered for it, so a cancelled or failed run leaves exactly
+// the delivered rows marked.
+class EmailSendLoop : public QObject {
+    Q_OBJECT
+public:
+    enum class Kind { Invoices, Reminders };
+
+    EmailSendLoop(Database db, Kind kind, QString templateText, QObject* parent = nullptr);
+    ~EmailSendLoop() override;
+
+    // How long the server may stay silent before a message counts as failed.
+    void setTimeoutMs(int ms) { m_timeoutMs = ms; }
+    // Reads the rows to send and starts; finished() follows (also for no rows at all).
+    void start();
+    // Stops after the message on its way (which is abandoned); unsent rows keep their marks.
+    void cancel();
+    bool running() const { return m_running; }
+    bool wasCancelled() const { return m_cancelled; }
+    const EmailSendCounts& counts() const { return m_counts; }
+    // A database error that ended the run early; empty when none.
+    const QString& error() const { return m_error; }
+    // The closing message of the run.
+    QString summary() const;
+    static QString summary(Kind kind, const EmailSendCounts& counts);
+
+    // One message to one recipient over the configured server; whether the server accepted it.
+    static bool SendOneEmail(const QString& subject, const QString& message, EmailRecipient& recipient,
+                             int timeoutMs = 30000);
+
+    static void SetInvoiceEmailed(qint64 id, Database& db, bool sent);
+    static void SetReminderEmailed(qint64 id, Database& db, bool sent);
+    static bool AnyInvoicesEmailed(Database& db);
+    static bool AnyRemindersEmailed(Database& db);
+
+signals:
+    void progress(int done, int total);
+    void finished();
+
+private:
+    void step();
+    void delivered(const EmailRecipients& results, bool cancelled);
+    void mark(qint64 id, bool sent);
+    void advance();
+    void finish();
+
+    Database m_db;
+    Kind m_kind;
+    QString m_template;
+    int m_timeoutMs = 30000;
+    QList<qint64> m_ids;
+    int m_next = 0;
+    qint64 m_current = 0;
+    EmailSendCounts m_counts;
+    bool m_running = false;
+    bool m_cancelled = false;
+    QString m_error;
+    std::unique_ptr<EmailSender> m_sender;
+};
+
+} // namespace tikkeli

@@ -1,0 +1,108 @@
+#include "invoicing/Reminders.h"
+
+#include "base/NullConversions.h"
+#include "base/SharedState.h"
+#include "db/Recordset.h"
+#include "db/Transaction.h"
+
+namespace tikkeli {
+
+std::function<QDate()> Reminders::Today = [] { return QDate::currentDate(); };
+
+qint32 Reminders::DaysOverdue(const Value& dueDate, const QDate& reminderDate)
+{
+    if (dueDate.isNull())
+        return 0;
+    const QDate due = dueDate.toDate();
+    if (!due.isValid() || !reminderDate.isValid())
+        return 0;
+    return qint32(due.daysTo(reminderDate));
+}
+
+Currency Reminders::Interest(Currency openAmount, qint32 days, double ratePercent)
+{
+    if (days <= 0)
+        return {};
+    return (openAmount * days).scaledBy(ratePercent, 36500.0);
+}
+
+void Reminders::CreateReminder(Database& db, qint64 jmhID, const QDate& today)
+{
+    Currency paid;
+    Recordset payments = db.openRecordset(QStringLiteral("SELECT Summa FROM Suoritukset WHERE jmhID = ?"),
+                                          RecordsetType::Snapshot, {Value(jmhID)});
+    for (; !payments.eof(); payments.moveNext())
+        paid += NullToCurrency(payments.field(QStringLiteral("Summa")));
+
+    Recordset rs = db.openRecordset(QStringLiteral("SELECT * FROM jmhist WHERE jmhID = ?"), RecordsetType::Dynaset,
+                                    {Value(jmhID)});
+    if (rs.eof())
+        return;
+    const SharedState& s = State();
+    const Currency open = NullToCurrency(rs.field(QStringLiteral("jmhjmHinta"))) - paid;
+    const qint32 days = DaysOverdue(rs.field(QStringLiteral("jmhjmErapaiva")), today);
+    const Currency interest = Interest(open, days, s.LateInterestRate);
+    rs.edit();
+    rs.setField(QStringLiteral("jmhjmAvoinSumma"), open);
+    rs.setField(QStringLiteral("jmhjmMuistutusKulut"), s.ReminderFee);
+    rs.setField(QStringLiteral("jmhjmMuistutusKorko"), s.LateInterestRate);
+    rs.setField(QStringLiteral("jmhjmMuistutusOtsake"),
+                s.ReminderTitle.isEmpty() ? Value() : Value(s.ReminderTitle.left(30)));
+    rs.setField(QStringLiteral("jmhjmMuistutusPaiva"), today);
+    rs.setField(QStringLiteral("jmhjmMuistutusNumero"), NullToLong(rs.field(QStringLiteral("jmhjmMuistutusNumero"))) + 1);
+    rs.setField(QStringLiteral("jmhjmMuistutusKorkoSumma"), interest);
+    rs.setField(QStringLiteral("jmhjmMuistutusYhteensa"), open + s.ReminderFee + interest);
+    rs.update();
+}
+
+QString Reminders::rangeCondition(const ReminderRange& range, Params& params)
+{
+    QString where = QStringLiteral("jmhjmMaksettu = False");
+    if (range.from) {
+        where += QStringLiteral(" AND jmhjmLaskunumero >= ?");
+        params.push_back(Value(*range.from));
+    }
+    if (range.to) {
+        where += QStringLiteral(" AND jmhjmLaskunumero <= ?");
+        params.push_back(Value(*range.to));
+    }
+    return where;
+}
+
+int Reminders::MarkRemindersForPrint(Database& db, const ReminderRange& range)
+{
+    Params params;
+    const QString where = rangeCondition(range, params);
+    Transaction transaction(db);
+    db.execute(QStringLiteral("UPDATE jmhist SET jmhTulosta = False"));
+    db.execute(QStringLiteral("UPDATE jmhist SET jmhTulosta = True WHERE ") + where, params);
+    const int count = db.rowsAffected();
+    transaction.commit();
+    return count;
+}
+
+int Reminders::CreateReminders(Database& db, const ReminderRange& range, const QDate& today)
+{
+    Params params;
+    const QString where = rangeCondition(range, params);
+    // A range is reminded as a whole or not at all: a failure halfway leaves no numbers raised.
+    Transaction transaction(db);
+    Recordset rs = db.openRecordset(QStringLiteral("SELECT jmhID FROM jmhist WHERE ") + where +
+                                        QStringLiteral(" ORDER BY jmhID"),
+                                    RecordsetType::Snapshot, params);
+    for (; !rs.eof(); rs.moveNext())
+        CreateReminder(db, rs.field(QStringLiteral("jmhID")).toInt64(), today);
+    rs.close();
+    const int count = MarkRemindersForPrint(db, range);
+    transaction.commit();
+    return count;
+}
+
+QString Reminders::NothingToRemindText(const ReminderRange& range)
+{
+    const auto text = [](const std::optional<qint32>& n) { return n ? QString::number(*n) : QString(); };
+    return QStringLiteral("Ei löydy maksamattomia laskuja väliltä: ") + text(range.from) + QStringLiteral(" - ") +
+           text(range.to);
+}
+
+} // namespace tikkeli

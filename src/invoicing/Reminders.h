@@ -1,0 +1,50 @@
+#pragma once
+
+#include "base/Currency.h"
+#include "base/Value.h"
+#include "db/Database.h"
+
+#include <QDate>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+namespace tikkeli {
+
+// The invoice numbers a reminder command covers; an empty end is open.
+struct ReminderRange {
+    std::optional<qint32> from;
+    std::optional<qint32> to;
+};
+
+// Payment reminders on unpaid invoices of the history: open amount, fee, late interest, total and
+// a running reminder number, written into the history row.
+class Reminders {
+public:
+    // Days from the due date to the reminder date; a missing due date counts as no days.
+    static qint32 DaysOverdue(const Value& dueDate, const QDate& reminderDate);
+    // open x days x rate / 100 / 365 in exact decimals, rounded once to four decimals, half to
+    // even; nothing for an invoice not yet due.
+    static Currency Interest(Currency openAmount, qint32 days, double ratePercent);
+
+    // Records a reminder on one history row with the fee, rate and title of the settings; a
+    // missing row is left alone.
+    static void CreateReminder(Database& db, qint64 jmhID, const QDate& today);
+    // Records a reminder on every unpaid invoice of the range and marks exactly those rows for
+    // print, all in one transaction; returns their number.
+    static int CreateReminders(Database& db, const ReminderRange& range, const QDate& today);
+    // Clears every print mark of the history and sets it on the unpaid invoices of the range;
+    // returns how many were marked.
+    static int MarkRemindersForPrint(Database& db, const ReminderRange& range);
+    // "Ei löydy maksamattomia laskuja väliltä: a - l".
+    static QString NothingToRemindText(const ReminderRange& range);
+
+    // The reminder date; tests set their own day.
+    static std::function<QDate()> Today;
+
+private:
+    static QString rangeCondition(const ReminderRange& range, Params& params);
+};
+
+} // namespace tikkeli
