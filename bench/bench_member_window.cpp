@@ -121,7 +121,7 @@ int main(int argc, char** argv)
     benchmark::Initialize(&count, args.data());
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.printRatio("OpenMemberWindow_median", "RawSqliteReadMembers_median", 3);
+    reporter.printRatio("OpenMemberWindow/repeats:9_median", "RawSqliteReadMembers/repeats:9_median", 3);
     benchmark::Shutdown();
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "app/MaintenanceCommands.h"
 #include "backup/FolderBackup.h"
 #include "backup/ui/BackupWindows.h"
+#include "base/ui/FormRegistry.h"
 #include "base/ui/WindowOpeners.h"
 #include "contracts/ui/ContractWindows.h"
 #include "invoicing/ui/InvoicingWindows.h"
@@ -26,6 +27,7 @@ void RegisterWindowOpeners()
     const auto command = [](void (*run)()) { return [run](QWidget*) { run(); }; };
     WindowOpeners::set(MainCommand::FolderBackup, command(&FolderBackup::backup));
     WindowOpeners::set(MainCommand::FolderRestore, command(&FolderBackup::restore));
+    FolderBackup::CloseWindows = [] { return FormRegistry::CloseAllForms({FormRegistry::find(QStringLiteral("frmMain"))}); };
     WindowOpeners::set(MainCommand::ServiceCommandBox, command(&MaintenanceCommands::serviceCommandBox));
     WindowOpeners::set(MainCommand::RunSqlStatement, command(&MaintenanceCommands::sqlStatement));
     WindowOpeners::set(MainCommand::RepairDatabase, command(&MaintenanceCommands::databaseRepair));

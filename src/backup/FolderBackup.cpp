@@ -16,6 +16,7 @@
 #include "base/SharedState.h"
 
 #include <QCoreApplication>
+#include <QDate>
 #include <QDir>
 #include <QFileInfo>
 
@@ -228,6 +229,33 @@ void FolderBackup::backup()
     SaveBackupDate();
 }
 
+namespace {
+
+bool closeWindows()
+{
+    return !FolderBackup::CloseWindows || FolderBackup::CloseWindows();
+}
+
+// The restored file becomes the database: the program ends, saying so, and starts on it next.
+void endOnRestored(const QString& target, const QString& kept)
+{
+    try {
+        SaveDatabasePath(target);
+    } catch (const SettingsError& e) {
+        ShowWarning(QStringLiteral("Tietokannan nimen tallentaminen asetuksiin ei onnistunut:\n") + e.message());
+        return;
+    }
+    ShowInfo(QStringLiteral("Tietokantaa on vaihdettu. ") + State().ProgramTitle
+             + QStringLiteral(" sammutetaan ja se tulee käynnistää uudestaan.")
+             + (kept.isEmpty() ? QString() : QStringLiteral("\n\nKorvattu tiedosto on tallessa nimellä ") + kept));
+    if (FolderBackup::EndProgram)
+        FolderBackup::EndProgram();
+    else if (QCoreApplication::instance())
+        QCoreApplication::quit();
+}
+
+} // namespace
+
 void FolderBackup::restore()
 {
     const SharedState& s = State();
@@ -248,13 +276,15 @@ void FolderBackup::restore()
     }
 
     const QString folder = restoreFolder();
-    QDir().mkpath(folder);
+    FileSafety::instance().makeFolder(folder);
     request.folder = folder;
     request.fileName = QFileInfo(*source).fileName();
-    // An existing target gets the command's own question after the copy has refused it.
+    // An existing target gets the command's own question.
     request.confirmOverwrite = false;
 
     QString target;
+    QString kept;
+    bool overDatabaseInUse = false;
     for (;;) {
         const std::optional<QString> chosen = prompter.saveFile(request);
         if (!chosen || chosen->isEmpty())
@@ -263,32 +293,46 @@ void FolderBackup::restore()
         request.folder = QFileInfo(target).absolutePath();
         request.fileName = QFileInfo(target).fileName();
 
-        if (isSameFile(target, s.DatabasePath) || ConnectionRegistry::isOpen(target)) {
-            ShowWarning(QStringLiteral("Tiedosto ") + target
-                        + QStringLiteral(" on käytössä oleva tietokanta, eikä sitä voi korvata varmuuskopiolla.\n"
-                                         "Valitse toinen tiedoston nimi."));
-            continue;
-        }
         if (QFileInfo::exists(target)
             && !AskYesNo(QStringLiteral("Tiedosto on jo olemassa, korvataanko varmuuskopiolla?"), MsgIcon::Question,
                          s.ProgramTitle))
             continue;
+        overDatabaseInUse = isSameFile(target, s.DatabasePath) || ConnectionRegistry::isOpen(target);
+        if (overDatabaseInUse) {
+            if (!AskYesNo(QStringLiteral("Varmuuskopio palautetaan käytössä olevan tietokannan päälle:\n\n") + target
+                              + QStringLiteral("\n\nNykyinen tietokanta säilytetään samassa kansiossa nimellä ")
+                              + QFileInfo(BackupRestore::safetyCopyPath(target, QDate::currentDate())).fileName()
+                              + QStringLiteral(". Kaikki ikkunat suljetaan ja Tikkeli sammutetaan. Jatketaanko?"),
+                          MsgIcon::Question, s.ProgramTitle))
+                continue;
+            if (!closeWindows())
+                return;
+        }
+        // The file being replaced stays beside it, dated, so a wrong choice can be undone.
+        kept.clear();
+        if (QFileInfo::exists(target)) {
+            if (const auto e = BackupRestore::keepSafetyCopy(target, QDate::currentDate(), kept)) {
+                ShowWarning(QStringLiteral("Korvattavan tiedoston varmistus ei onnistunut:\n") + e->text());
+                continue;
+            }
+        }
         // The same road as the stick's restore: through a temporary file, the target's stale
         // journal removed so SQLite cannot replay it into the restored copy.
         if (const auto e = BackupRestore::copyIntoPlace(*source, target)) {
+            if (!kept.isEmpty())
+                FileSafety::instance().remove(kept);
             ShowWarning(QStringLiteral("Varmuuskopion kopiointi ei onnistunut:\n") + e->text());
             continue;
         }
         break;
     }
 
-    if (!AskYesNo(QStringLiteral("Otetaanko palautettu tietokanta käyttöön?"), MsgIcon::Question, s.ProgramTitle))
+    if (!overDatabaseInUse
+        && !AskYesNo(QStringLiteral("Otetaanko palautettu tietokanta käyttöön?"), MsgIcon::Question, s.ProgramTitle))
         return;
-    try {
-        SaveDatabasePath(target);
-    } catch (const SettingsError& e) {
-        ShowWarning(QStringLiteral("Tietokannan nimen tallentaminen asetuksiin ei onnistunut:\n") + e.message());
-    }
+    if (!overDatabaseInUse && !closeWindows())
+        return;
+    endOnRestored(target, kept);
 }
 
 } // namespace tikkeli

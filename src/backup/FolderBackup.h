@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace tikkeli {
 
 // Backup of the club database into the configured backup folder, followed by a compaction
@@ -11,8 +13,15 @@ public:
     // Menu command "Tietokannan varmuuskopio" (mVarmistus): on State().DatabasePath and
     // State().BackupFolder, through the prompter.
     static void backup();
-    // Menu command "Tietokannan palautus" (mPalautus).
+    // Menu command "Tietokannan palautus" (mPalautus). A restored database taken into use, or one
+    // put back over the database in use, ends the program after every window has closed through
+    // its own close path, so it never runs on two databases.
     static void restore();
+
+    // Installed by the windows layer: closes every window but the main window (false when one
+    // refuses), and ends the program. Empty: nothing to close / the application quits.
+    static inline std::function<bool()> CloseWindows;
+    static inline std::function<void()> EndProgram;
 
     // The copy in the backup folder: the folder joined with the database's file name.
     static QString backupCopyPath(const QString& backupFolder, const QString& databasePath);

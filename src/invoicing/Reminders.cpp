@@ -4,6 +4,7 @@
 #include "base/SharedState.h"
 #include "db/Recordset.h"
 #include "db/Transaction.h"
+#include "invoicing/InvoicePrintOrder.h"
 
 namespace tikkeli {
 
@@ -69,18 +70,6 @@ QString Reminders::rangeCondition(const ReminderRange& range, Params& params)
     return where;
 }
 
-int Reminders::MarkRemindersForPrint(Database& db, const ReminderRange& range)
-{
-    Params params;
-    const QString where = rangeCondition(range, params);
-    Transaction transaction(db);
-    db.execute(QStringLiteral("UPDATE jmhist SET jmhTulosta = False"));
-    db.execute(QStringLiteral("UPDATE jmhist SET jmhTulosta = True WHERE ") + where, params);
-    const int count = db.rowsAffected();
-    transaction.commit();
-    return count;
-}
-
 int Reminders::CreateReminders(Database& db, const ReminderRange& range, const QDate& today)
 {
     Params params;
@@ -93,7 +82,7 @@ int Reminders::CreateReminders(Database& db, const ReminderRange& range, const Q
     for (; !rs.eof(); rs.moveNext())
         CreateReminder(db, rs.field(QStringLiteral("jmhID")).toInt64(), today);
     rs.close();
-    const int count = MarkRemindersForPrint(db, range);
+    const int count = InvoicePrintOrder::MarkRemindersForPrint(db, where, params);
     transaction.commit();
     return count;
 }

@@ -34,9 +34,6 @@ public:
     // Records a reminder on every unpaid invoice of the range and marks exactly those rows for
     // print, all in one transaction; returns their number.
     static int CreateReminders(Database& db, const ReminderRange& range, const QDate& today);
-    // Clears every print mark of the history and sets it on the unpaid invoices of the range;
-    // returns how many were marked.
-    static int MarkRemindersForPrint(Database& db, const ReminderRange& range);
     // "Ei löydy maksamattomia laskuja väliltä: a - l".
     static QString NothingToRemindText(const ReminderRange& range);
 

@@ -83,11 +83,16 @@ TEST_F(SampleDatabase, BackupRestoreAndUseTheCopy)
 
     ScriptedPrompter r;
     r.answerText(copy);
-    r.answerText(env.userFolder() + QStringLiteral("/demo1.mdb"));   // the database in use: refused
+    r.answerText(env.userFolder() + QStringLiteral("/demo1.mdb"));   // the database in use ...
+    r.answerNo();                                                      // ... not replaced
     r.answerText(env.userFolder() + QStringLiteral("/palautettu.mdb"));
     r.answerYes();
+    int ended = 0;
+    FolderBackup::EndProgram = [&] { ++ended; };
     FolderBackup::restore();
+    FolderBackup::EndProgram = {};
     EXPECT_EQ(r.unexpected(), 0);
+    EXPECT_EQ(ended, 1);
     EXPECT_EQ(State().DatabasePath, env.userFolder() + QStringLiteral("/palautettu.mdb"));
     EXPECT_TRUE(env.iniContent().contains("palautettu.mdb"));
     EXPECT_EQ(counts(State().DatabasePath), before);   // the copy was taken before the date was stored

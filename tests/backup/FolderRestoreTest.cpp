@@ -33,9 +33,11 @@ protected:
         source = backupDir + QStringLiteral("/seura.mdb");
         ASSERT_TRUE(QFile::copy(t.path(), source));
         restoreDir = home.filePath(QStringLiteral("Asiakirjat/Tikkeli"));
+        FolderBackup::EndProgram = [this] { ++ended; };
     }
     void TearDown() override
     {
+        FolderBackup::EndProgram = {};
         qunsetenv("TIKKELI_DOCUMENTS");
         qunsetenv("TIKKELI_INI");
     }
@@ -52,6 +54,7 @@ protected:
     QString backupDir;
     QString source;
     QString restoreDir;
+    int ended = 0;
 };
 
 } // namespace
@@ -127,7 +130,13 @@ TEST_F(FolderRestoreTest, YesOverwritesAndUsingItWritesTheIniFile)
     EXPECT_EQ(State().DatabasePath, existing);
     EXPECT_EQ(iniDatabase(), existing);
     EXPECT_EQ(p.unexpected(), 0);
-    EXPECT_EQ(QDir(restoreDir).entryList(QDir::Files | QDir::Hidden), QStringList({"seura.mdb"}));   // no temporary left
+    // No temporary left; the replaced file stays beside it, dated.
+    const QStringList left = QDir(restoreDir).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    ASSERT_EQ(left.size(), 2);
+    EXPECT_EQ(left[0], QStringLiteral("seura.mdb"));
+    EXPECT_TRUE(left[1].startsWith(QStringLiteral("seura_ennen_palautusta_"))) << left[1].toStdString();
+    EXPECT_EQ(test::ReadFileBytes(restoreDir + QLatin1Char('/') + left[1]), "toinen tiedosto");
+    EXPECT_EQ(ended, 1);   // taken into use: the program ends and starts on it
 }
 
 TEST_F(FolderRestoreTest, AStaleJournalBesideTheTargetGoesAndTheCopyIsTheBackupByteForByte)
@@ -158,26 +167,48 @@ TEST_F(FolderRestoreTest, AStaleJournalBesideTheTargetGoesAndTheCopyIsTheBackupB
     ConnectionRegistry::closeAll(existing);
 }
 
-TEST_F(FolderRestoreTest, TheDatabaseInUseIsRefusedAlsoThroughALink)
+TEST_F(FolderRestoreTest, TheDatabaseInUseIsReplacedOnlyAfterItsOwnQuestionAlsoThroughALink)
 {
     QDir().mkpath(restoreDir);
     const QString link = restoreDir + QStringLiteral("/linkki.mdb");
     ASSERT_TRUE(QFile::link(t.path(), link));
+    t.open().execute(QStringLiteral("DELETE FROM jr WHERE jrID = 3"));
     const QByteArray live = test::ReadFileBytes(t.path());
     for (const QString& target : {t.path(), link}) {
         FailingFileSafety ops;
         ScriptedPrompter p;
         p.answerText(source);
         p.answerText(target);
+        p.answerYes();                 // the file exists: replace it?
+        p.answerNo();                  // it is the database in use: go on?
         p.answerText(std::nullopt);
         FolderBackup::restore();
-        ASSERT_EQ(p.shown().size(), 4u);
-        EXPECT_EQ(p.shown()[2].icon, MsgIcon::Warning);
-        EXPECT_TRUE(p.shown()[2].text.contains(QStringLiteral("käytössä oleva tietokanta")));
-        EXPECT_EQ(p.shown()[3].kind, ScriptedPrompter::Kind::SaveFile);
+        ASSERT_EQ(p.shown().size(), 5u);
+        EXPECT_TRUE(p.shown()[3].text.contains(QStringLiteral("käytössä olevan tietokannan päälle")));
+        EXPECT_EQ(p.shown()[4].kind, ScriptedPrompter::Kind::SaveFile);
         EXPECT_TRUE(ops.calls.isEmpty());
         EXPECT_EQ(test::ReadFileBytes(t.path()), live);
+        EXPECT_EQ(ended, 0);
     }
+    // Yes: every window closes, the old file stays beside it, the backup takes its place.
+    Database window = t.open();
+    int closed = 0;
+    FolderBackup::CloseWindows = [&] { ++closed; return true; };
+    ScriptedPrompter p;
+    p.answerText(source);
+    p.answerText(t.path());
+    p.answerYes();
+    p.answerYes();
+    FolderBackup::restore();
+    FolderBackup::CloseWindows = {};
+    EXPECT_EQ(closed, 1);
+    EXPECT_EQ(test::ReadFileBytes(t.path()), test::ReadFileBytes(source));
+    const QStringList kept = QDir(t.dir()).entryList({QStringLiteral("seura_ennen_palautusta_*.mdb")}, QDir::Files);
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_EQ(test::ReadFileBytes(t.dir() + QLatin1Char('/') + kept.front()), live);
+    EXPECT_TRUE(p.messageTexts().last().contains(kept.front()));
+    EXPECT_EQ(ended, 1);
+    window.close();
 }
 
 TEST_F(FolderRestoreTest, ACopyThatCannotBeWrittenIsReportedAndAskedAgain)

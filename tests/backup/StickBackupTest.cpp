@@ -1,11 +1,14 @@
 #include "BackupTestDb.h"
 
 #include "support/FailingFileSafety.h"
+#include "backup/BackupRestore.h"
+#include "backup/DatabaseCopy.h"
 #include "backup/StickBackup.h"
 #include "db/DatabaseFiles.h"
 
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -97,3 +100,54 @@ TEST(StickBackup, AFileOverFourGiBIsNotCopiedToFat)
     EXPECT_FALSE(QFileInfo::exists(r.target));
 }
 
+
+// The restore's copy road, failed and then stopped at each of its file steps: the target is the
+// old file or the whole backup, checks clean, and the failure is reported exactly when it happened.
+TEST(BackupRestore, FailedOrStoppedAtEveryStepTheTargetIsTheOldFileOrTheBackup)
+{
+    BackupTestDb club;
+    QTemporaryDir dir;
+    const QString backup = dir.filePath(QStringLiteral("kopio.mdb"));
+    ASSERT_FALSE(DatabaseCopy::copy(club.path(), backup));            // three members
+    BackupTestDb::addMember(club.path(), QStringLiteral("Uusi"));     // the old target: four
+    const QString target = dir.filePath(QStringLiteral("Erämiehet.mdb"));
+    auto reset = [&] {
+        QFile::remove(target);
+        ASSERT_FALSE(DatabaseCopy::copy(club.path(), target));
+        QFile journal(target + QStringLiteral("-journal"));
+        ASSERT_TRUE(journal.open(QIODevice::WriteOnly));
+        journal.write(QByteArray(512, '\x01'));
+    };
+    int total = 0;
+    {
+        reset();
+        FailingFileSafety count;
+        ASSERT_FALSE(BackupRestore::copyIntoPlace(backup, target));
+        total = count.steps();
+    }
+    ASSERT_GE(total, 4);
+    for (const bool stop : {false, true}) {
+        for (int n = 1; n <= total; ++n) {
+            reset();
+            std::optional<BackupError> error;
+            QString step;
+            {
+                FailingFileSafety files;
+                (stop ? files.stopAt : files.failAt) = n;
+                error = BackupRestore::copyIntoPlace(backup, target);
+                step = files.calls.value(n - 1);
+            }
+            SCOPED_TRACE((stop ? "stopped at " : "failed at ") + step.toStdString());
+            const int members = BackupTestDb::members(target);
+            EXPECT_TRUE(members == 3 || members == 4) << members;
+            if (!stop && !step.startsWith(QStringLiteral("syncfolder"))) {
+                EXPECT_TRUE(error.has_value());
+                EXPECT_EQ(members, 4);
+            }
+            if (!error) {
+                EXPECT_EQ(members, 3);
+            }
+            ConnectionRegistry::closeAll(target);
+        }
+    }
+}

@@ -3,6 +3,7 @@
 #include "base/ui/FormRegistry.h"
 #include "base/ui/WindowOpeners.h"
 #include "invoicing/ui/InvoicePrinting.h"
+#include "invoicing/ui/ReminderCommands.h"
 #include "invoicing/ui/frmMaksujenLuonti.h"
 #include "invoicing/ui/frmMaksut.h"
 
@@ -17,6 +18,8 @@ void RegisterInvoicingWindows()
         FormRegistry::open<frmMaksut>(QStringLiteral("frmMaksut"));
     });
     frmMaksujenLuonti::PrintInvoices = [](frmMaksujenLuonti& window) { PrintRunInvoices(window); };
+    frmMaksut::EmailReminders = [](frmMaksut& window) { EmailPaymentReminders(window); };
+    frmMaksut::PreviewReminderEmail = [](frmMaksut& window) { PreviewPaymentReminderEmails(window); };
 }
 
 } // namespace tikkeli

@@ -13,6 +13,9 @@
 #include "invoicing/InvoiceRecipients.h"
 #include "invoicing/InvoiceRun.h"
 #include "invoicing/InvoiceTitles.h"
+#include "invoicing/EmailSendLoop.h"
+#include "invoicing/EmailTemplate.h"
+#include "invoicing/ui/frmEmailPreview.h"
 #include "base/SharedState.h"
 #include "settings/ui/FormPlacement.h"
 
@@ -20,7 +23,9 @@
 #include <QCoreApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QEventLoop>
 #include <QLabel>
+#include <QPushButton>
 #include <QTimer>
 
 #include <stdexcept>
@@ -29,8 +34,12 @@ namespace tikkeli {
 
 std::function<QDate()> frmMaksujenLuonti::Today = [] { return tikkeli::Today(); };
 std::function<void(frmMaksujenLuonti&)> frmMaksujenLuonti::PrintInvoices;
-std::function<void(frmMaksujenLuonti&)> frmMaksujenLuonti::EmailInvoices;
-std::function<void(frmMaksujenLuonti&)> frmMaksujenLuonti::PreviewEmailInvoice;
+std::function<void(frmMaksujenLuonti&)> frmMaksujenLuonti::EmailInvoices = [](frmMaksujenLuonti& w) {
+    w.SendInvoiceEmails();
+};
+std::function<void(frmMaksujenLuonti&)> frmMaksujenLuonti::PreviewEmailInvoice = [](frmMaksujenLuonti& w) {
+    w.PreviewInvoiceEmails();
+};
 
 namespace {
 
@@ -69,6 +78,13 @@ frmMaksujenLuonti::frmMaksujenLuonti(QWidget* parent)
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("lblStatus"));
     ui->StatusBar1->addWidget(m_status, 1);
+    // In the status bar, which stays enabled while the rest of the window waits for a send.
+    m_cancel = new QPushButton(QStringLiteral("Keskeytä"), this);
+    m_cancel->setObjectName(QStringLiteral("cKeskeyta"));
+    m_cancel->setToolTip(QStringLiteral("Keskeytä sähköpostien lähetys"));
+    m_cancel->hide();
+    ui->StatusBar1->addPermanentWidget(m_cancel);
+    connect(m_cancel, &QPushButton::clicked, this, &frmMaksujenLuonti::cancelSending);
     ui->ProgressBar1->setRange(0, 100);
     ui->ProgressBar1->setValue(0);
 
@@ -470,6 +486,59 @@ void frmMaksujenLuonti::Poista()
     }
     ShowInfo(QStringLiteral("Kaikki lisätyt laskut poistettu."));
     UpdateInvoiceStatus();
+}
+
+void frmMaksujenLuonti::cancelSending()
+{
+    if (m_cancelSending)
+        m_cancelSending();
+}
+
+void frmMaksujenLuonti::SendInvoiceEmails()
+{
+    if (!loaded() || m_busy)
+        return;
+    QString templ;
+    if (!EmailTemplate::LoadInvoiceTemplate(templ)) {
+        ShowInfo(QStringLiteral("Laskupohjaa ei voida avata. Tarkista asetuksista Email laskupohja."));
+        return;
+    }
+    EmailSendLoop loop(m_db, EmailSendLoop::Kind::Invoices, templ);
+    QEventLoop wait;
+    connect(&loop, &EmailSendLoop::progress, this, [this](int done, int total) {
+        ui->ProgressBar1->setMaximum(std::max(total, 1));
+        ui->ProgressBar1->setValue(std::min(done, ui->ProgressBar1->maximum()));
+    });
+    connect(&loop, &EmailSendLoop::finished, &wait, &QEventLoop::quit);
+    // While the messages go, the window's commands stay off and it refuses to close: nothing may
+    // change or delete the invoices the loop is reading.
+    setBusy(true);
+    ui->ProgressBar1->setValue(0);
+    m_cancelSending = [&loop] { loop.cancel(); };
+    m_cancel->setEnabled(true);
+    m_cancel->show();
+    loop.start();
+    if (loop.running())
+        wait.exec();
+    m_cancel->hide();
+    m_cancelSending = nullptr;
+    setBusy(false);
+    UpdateInvoiceStatus();
+    QString message = loop.summary();
+    if (!loop.error().isEmpty())
+        message += QStringLiteral("\r\n\r\nLähetys keskeytyi virheeseen: ") + loop.error();
+    ShowInfo(message);
+}
+
+void frmMaksujenLuonti::PreviewInvoiceEmails()
+{
+    if (!loaded() || m_busy)
+        return;
+    frmEmailPreview preview(this);
+    if (!preview.loaded())
+        return;
+    preview.SetRecordSource(true, QStringLiteral("SELECT * FROM jm"));
+    preview.exec();
 }
 
 } // namespace tikkeli

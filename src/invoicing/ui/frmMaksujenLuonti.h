@@ -10,6 +10,7 @@
 class QCheckBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 
 namespace Ui {
 class frmMaksujenLuonti;
@@ -42,6 +43,12 @@ public:
     static std::function<void(frmMaksujenLuonti&)> PreviewEmailInvoice;
 
     Database& database() { return m_db; }
+
+    // E-mail (F8): sends the run's invoices not yet e-mailed; the preview shows them one by one.
+    void SendInvoiceEmails();
+    void PreviewInvoiceEmails();
+    // Stops a running send after the message on its way.
+    void cancelSending();
     // The recipient list's item data: 0 for everyone and the landowners, minus the feature id of a
     // feature, the member's jrID for one member.
     qint64 selectedRecipientCode() const;
@@ -75,6 +82,8 @@ private:
 
     std::unique_ptr<Ui::frmMaksujenLuonti> ui;
     QLabel* m_status = nullptr;
+    QPushButton* m_cancel = nullptr;
+    std::function<void()> m_cancelSending;
     Database m_db;
     bool m_busy = false;
     QString m_note;   // shown after the counts in the status line until the run's invoices go

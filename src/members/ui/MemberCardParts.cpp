@@ -2,6 +2,7 @@
 
 #include "base/ErrorHandling.h"
 #include "base/Prompter.h"
+#include "base/ui/WindowHooks.h"
 #include "db/Recordset.h"
 #include "base/ReferenceNumber.h"
 #include "members/MemberCardFields.h"
@@ -59,15 +60,6 @@ std::optional<QString> ComposeForCard(frmJasen& w)
 
 } // namespace
 
-void MemberCardParts::install()
-{
-    static bool installed = false;
-    if (installed)
-        return;
-    installed = true;
-    frmJasen::Extensions.push_back([](frmJasen& w) { extend(w); });
-}
-
 MemberFeaturesPanel* MemberCardParts::features(frmJasen& w)
 {
     return w.findChild<MemberFeaturesPanel*>(QStringLiteral("MemberFeaturesPanel"));
@@ -109,29 +101,24 @@ void MemberCardParts::extend(frmJasen& w)
     QObject::connect(w.mRekisteritiedotLeikepoydalle, &QAction::triggered, &w, [&w] { CopyMemberDataToClipboard(w); });
 
     // The e-mail windows and the bulk attach belong to other parts; their entries wait for them.
-    w.cEmail->setEnabled(bool(SingleEmail));
-    w.mRekisteritiedotEmailiin->setEnabled(bool(SingleEmail));
+    const bool single = WindowHooks::has(WindowHook::SingleEmail);
+    w.cEmail->setEnabled(single);
+    w.mRekisteritiedotEmailiin->setEnabled(single);
     QObject::connect(w.cEmail, &QPushButton::clicked, &w, [&w] {
-        if (SingleEmail)
-            SingleEmail(&w, BoxText(w, EmailBox), std::nullopt);
+        WindowHooks::run(WindowHook::SingleEmail, &w, {BoxText(w, EmailBox), std::nullopt});
     });
     QObject::connect(w.mRekisteritiedotEmailiin, &QAction::triggered, &w, [&w] { EmailMemberData(w); });
-    w.mEmailKaikille->setEnabled(bool(GroupEmail));
-    w.mEmailOminaisuudella->setEnabled(bool(GroupEmail));
-    QObject::connect(w.mEmailKaikille, &QAction::triggered, &w, [&w] {
-        if (GroupEmail)
-            GroupEmail(&w, true);
-    });
-    QObject::connect(w.mEmailOminaisuudella, &QAction::triggered, &w, [&w] {
-        if (GroupEmail)
-            GroupEmail(&w, false);
-    });
-    w.mMoniliitos->setEnabled(bool(Moniliitos));
+    w.mEmailKaikille->setEnabled(WindowHooks::has(WindowHook::GroupEmailAll));
+    w.mEmailOminaisuudella->setEnabled(WindowHooks::has(WindowHook::GroupEmailFeature));
+    QObject::connect(w.mEmailKaikille, &QAction::triggered, &w,
+                     [&w] { WindowHooks::run(WindowHook::GroupEmailAll, &w); });
+    QObject::connect(w.mEmailOminaisuudella, &QAction::triggered, &w,
+                     [&w] { WindowHooks::run(WindowHook::GroupEmailFeature, &w); });
+    w.mMoniliitos->setEnabled(WindowHooks::has(WindowHook::FeatureAttach));
     QObject::connect(w.mMoniliitos, &QAction::triggered, &w, [&w] {
-        if (!Moniliitos)
-            return;
         // A window that fails to open is no reason to stop the member register.
-        IgnoringErrors("member card: open the multi-attach window", [&] { Moniliitos(&w); });
+        IgnoringErrors("member card: open the multi-attach window",
+                       [&] { WindowHooks::run(WindowHook::FeatureAttach, &w); });
     });
 }
 
@@ -153,11 +140,11 @@ void MemberCardParts::CopyMemberDataToClipboard(frmJasen& w)
 
 void MemberCardParts::EmailMemberData(frmJasen& w)
 {
-    if (!SingleEmail)
+    if (!WindowHooks::has(WindowHook::SingleEmail))
         return;
     const auto text = ComposeForCard(w);
     if (text)
-        SingleEmail(&w, BoxText(w, EmailBox), *text);
+        WindowHooks::run(WindowHook::SingleEmail, &w, {BoxText(w, EmailBox), *text});
 }
 
 void MemberCardParts::AddReferenceCheckDigit(frmJasen& w)

@@ -16,19 +16,10 @@ class MemberInvoicesPanel;
 // that hand the member's data to the clipboard or to the e-mail windows.
 class MemberCardParts {
 public:
-    // Adds the parts to every member window created from now on; more calls change nothing.
-    static void install();
-    // Puts the parts into one window (install() does this for each new window).
+    // Puts the parts into the window; the member window calls it while it builds itself. The
+    // windows of other parts (e-mail, the bulk attach) are the window hooks SingleEmail,
+    // GroupEmailAll, GroupEmailFeature and FeatureAttach; unset, their entries stay disabled.
     static void extend(frmJasen& w);
-
-    // Windows of other parts of the program. Unset: their entries stay disabled.
-    // frmSingleEmail shown modally: the recipient, and the message text when one is given.
-    static inline std::function<void(QWidget* parent, const QString& recipient, const std::optional<QString>& message)>
-        SingleEmail;
-    // frmGroupEmail shown modeless; true: to all members, false: to a feature group.
-    static inline std::function<void(QWidget* parent, bool allMembers)> GroupEmail;
-    // frmMoniliitos shown modeless.
-    static inline std::function<void(QWidget* parent)> Moniliitos;
 
     // The parts as put into a window (for the window's own tests).
     static MemberFeaturesPanel* features(frmJasen& w);

@@ -1,6 +1,7 @@
 #include "members/ui/MemberWindows.h"
 
 #include "base/ui/FormRegistry.h"
+#include "base/ui/WindowHooks.h"
 #include "base/ui/WindowOpeners.h"
 #include "members/FeatureEvents.h"
 #include "members/MemberEvents.h"
@@ -18,20 +19,25 @@ namespace tikkeli {
 
 void RegisterMemberWindows()
 {
-    MemberCardParts::install();
-    MemberCardParts::Moniliitos = [](QWidget*) { frmMoniliitos::open(); };
+    WindowHooks::set(WindowHook::FeatureAttach, [](QWidget*, const WindowHookRequest&) -> qint64 {
+        frmMoniliitos::open();
+        return 0;
+    });
 
     // The quick search runs on the member window's own database; the name search opens the
     // configured one itself and hands its choice back through SelectedMemberId, which is read only
     // when this search set it: closed any other way, the card must not jump to an earlier find.
-    frmJasen::QuickSearch = [](frmJasen& w) -> qint64 {
-        frmHaku haku(w.database(), &w);
+    WindowHooks::set(WindowHook::MemberQuickSearch, [](QWidget* owner, const WindowHookRequest&) -> qint64 {
+        auto* w = qobject_cast<frmJasen*>(owner);
+        if (!w)
+            return 0;
+        frmHaku haku(w->database(), w);
         haku.exec();
         return haku.HakuJasenID;
-    };
-    frmJasen::NameSearch = [](frmJasen& w) -> qint64 {
-        return frmNimiHaku::showModal(&w) ? SelectedMemberId : 0;
-    };
+    });
+    WindowHooks::set(WindowHook::MemberNameSearch, [](QWidget* owner, const WindowHookRequest&) -> qint64 {
+        return frmNimiHaku::showModal(owner) ? SelectedMemberId : 0;
+    });
 
     // The feature windows change definitions and member values behind the member window's back;
     // an open member window follows at once instead of at its next requery.

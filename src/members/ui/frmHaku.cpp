@@ -1,4 +1,5 @@
 #include "members/ui/frmHaku.h"
+#include "ui_frmHaku.h"
 
 #include "base/Prompter.h"
 #include "settings/ui/FormPlacement.h"
@@ -16,26 +17,6 @@ namespace tikkeli {
 
 namespace {
 
-QComboBox* makeCombo(QWidget* parent, const char* name)
-{
-    auto* combo = new QComboBox(parent);
-    combo->setObjectName(QLatin1String(name));
-    combo->setEditable(true);
-    combo->setInsertPolicy(QComboBox::NoInsert);
-    combo->setCompleter(nullptr);   // a typed value is searched as typed, never completed
-    combo->setMinimumContentsLength(24);
-    combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    return combo;
-}
-
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption)
-{
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setAutoDefault(false);
-    return button;
-}
-
 // The entry the user chose from the list, -1 when the text was typed (also when a chosen entry's
 // text was edited afterwards).
 int listIndex(const QComboBox* combo)
@@ -51,18 +32,19 @@ qint32 itemId(const QComboBox* combo, int index)
 
 } // namespace
 
-frmHaku::frmHaku(Database db, QWidget* parent) : QDialog(parent), m_search(std::move(db))
+frmHaku::frmHaku(Database db, QWidget* parent)
+    : QDialog(parent), ui(std::make_unique<Ui::frmHaku>()), m_search(std::move(db))
 {
-    setObjectName(QStringLiteral("frmHaku"));
-    setWindowTitle(QStringLiteral("Perushaku"));
-    setModal(true);
-    buildUi();
+    ui->setupUi(this);
+    wireUi();
     RestoreFormPlacement(this);
     fillLists();
     HakuJasenID = 0;
     // The dialog opens ready for typing a member number.
-    cmbJasenNro->setFocus(Qt::OtherFocusReason);
+    ui->cmbJasenNro->setFocus(Qt::OtherFocusReason);
 }
+
+frmHaku::~frmHaku() = default;
 
 bool frmHaku::eventFilter(QObject* watched, QEvent* event)
 {
@@ -71,15 +53,15 @@ bool frmHaku::eventFilter(QObject* watched, QEvent* event)
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             // Enter in a box runs the search of the box's own frame.
             for (auto* w = qobject_cast<QWidget*>(watched); w; w = w->parentWidget()) {
-                if (w == fraJasenNro) {
+                if (w == ui->fraJasenNro) {
                     cHae_Click();
                     return true;
                 }
-                if (w == fraYhteystiedot) {
+                if (w == ui->fraYhteystiedot) {
                     cYhteysHaku_Click();
                     return true;
                 }
-                if (w == fraMuistio) {
+                if (w == ui->fraMuistio) {
                     cMuistioHaku_Click();
                     return true;
                 }
@@ -89,60 +71,21 @@ bool frmHaku::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
-void frmHaku::buildUi()
+void frmHaku::wireUi()
 {
-    auto* main = new QVBoxLayout(this);
-    const auto frame = [&](QGroupBox*& box, const char* name, const QString& caption, QPushButton*& search,
-                           const char* searchName, int cancelIndex) {
-        box = new QGroupBox(caption, this);
-        box->setObjectName(QLatin1String(name));
-        auto* form = new QFormLayout;
-        auto* buttons = new QHBoxLayout;
-        search = makeButton(box, searchName, QStringLiteral("Hae"));
-        cPeruHaku[size_t(cancelIndex)] = makeButton(box, "", QStringLiteral("Peruuta"));
-        cPeruHaku[size_t(cancelIndex)]->setObjectName(QStringLiteral("cPeruHaku_%1").arg(cancelIndex));
-        buttons->addStretch();
-        buttons->addWidget(search);
-        buttons->addWidget(cPeruHaku[size_t(cancelIndex)]);
-        auto* inner = new QVBoxLayout(box);
-        inner->addLayout(form);
-        inner->addLayout(buttons);
-        main->addWidget(box);
-        return form;
-    };
-
-    QFormLayout* form = frame(fraJasenNro, "fraJasenNro", QStringLiteral("Jäsennumerohaku"), cHae, "cHae", 0);
-    cmbJasenNro = makeCombo(fraJasenNro, "cmbJasenNro");
-    form->addRow(QStringLiteral("Jäsennumero:"), cmbJasenNro);
-
-    form = frame(fraYhteystiedot, "fraYhteystiedot", QStringLiteral("Yhteystiedoilla"), cYhteysHaku, "cYhteysHaku", 1);
-    cmbOsoite = makeCombo(fraYhteystiedot, "cmbOsoite");
-    cmbPuhelin = makeCombo(fraYhteystiedot, "cmbPuhelin");
-    cmbMatkapuhelin = makeCombo(fraYhteystiedot, "cmbMatkapuhelin");
-    cmbEmail = makeCombo(fraYhteystiedot, "cmbEmail");
-    form->addRow(QStringLiteral("Osoite:"), cmbOsoite);
-    form->addRow(QStringLiteral("Puhelin:"), cmbPuhelin);
-    form->addRow(QStringLiteral("Matkapuhelin:"), cmbMatkapuhelin);
-    form->addRow(QStringLiteral("Email:"), cmbEmail);
-    m_contactCombos = {cmbOsoite, cmbPuhelin, cmbMatkapuhelin, cmbEmail};
-
-    form = frame(fraMuistio, "fraMuistio", QStringLiteral("Muistiohaku"), cMuistioHaku, "cMuistioHaku", 2);
-    cmbMuistioAlut = makeCombo(fraMuistio, "cmbMuistioAlut");
-    tMuistioHakuSana = new QLineEdit(fraMuistio);
-    tMuistioHakuSana->setObjectName(QStringLiteral("tMuistioHakuSana"));
-    form->addRow(QStringLiteral("Muistion alku:"), cmbMuistioAlut);
-    form->addRow(QStringLiteral("Täyshaku:"), tMuistioHakuSana);
-
-    for (QComboBox* combo : {cmbJasenNro, cmbOsoite, cmbPuhelin, cmbMatkapuhelin, cmbEmail, cmbMuistioAlut}) {
+    m_contactCombos = {ui->cmbOsoite, ui->cmbPuhelin, ui->cmbMatkapuhelin, ui->cmbEmail};
+    for (QComboBox* combo : {ui->cmbJasenNro, ui->cmbOsoite, ui->cmbPuhelin, ui->cmbMatkapuhelin, ui->cmbEmail,
+                             ui->cmbMuistioAlut}) {
+        combo->setCompleter(nullptr);   // a typed value is searched as typed, never completed
         combo->installEventFilter(this);
         if (combo->lineEdit())
             combo->lineEdit()->installEventFilter(this);
     }
-    tMuistioHakuSana->installEventFilter(this);
-    connect(cHae, &QPushButton::clicked, this, &frmHaku::cHae_Click);
-    connect(cYhteysHaku, &QPushButton::clicked, this, &frmHaku::cYhteysHaku_Click);
-    connect(cMuistioHaku, &QPushButton::clicked, this, &frmHaku::cMuistioHaku_Click);
-    for (QPushButton* cancel : cPeruHaku)
+    ui->tMuistioHakuSana->installEventFilter(this);
+    connect(ui->cHae, &QPushButton::clicked, this, &frmHaku::cHae_Click);
+    connect(ui->cYhteysHaku, &QPushButton::clicked, this, &frmHaku::cYhteysHaku_Click);
+    connect(ui->cMuistioHaku, &QPushButton::clicked, this, &frmHaku::cMuistioHaku_Click);
+    for (QPushButton* cancel : {ui->cPeruHaku_0, ui->cPeruHaku_1, ui->cPeruHaku_2})
         connect(cancel, &QPushButton::clicked, this, &frmHaku::cPeruHaku_Click);
     for (QComboBox* combo : m_contactCombos)
         connect(combo, &QComboBox::currentTextChanged, this, [this, combo](const QString& text) { contactChanged(combo, text); });
@@ -164,11 +107,11 @@ void frmHaku::fillLists()
 {
     guarded([this] {
         FillMemoBeginnings();
-        FillContactCombo(cmbJasenNro, MemberQuickSearch::Field::Jasennumero);
-        FillContactCombo(cmbOsoite, MemberQuickSearch::Field::Osoite);
-        FillContactCombo(cmbPuhelin, MemberQuickSearch::Field::Puhelin);
-        FillContactCombo(cmbMatkapuhelin, MemberQuickSearch::Field::Matkapuhelin);
-        FillContactCombo(cmbEmail, MemberQuickSearch::Field::Email);
+        FillContactCombo(ui->cmbJasenNro, MemberQuickSearch::Field::Jasennumero);
+        FillContactCombo(ui->cmbOsoite, MemberQuickSearch::Field::Osoite);
+        FillContactCombo(ui->cmbPuhelin, MemberQuickSearch::Field::Puhelin);
+        FillContactCombo(ui->cmbMatkapuhelin, MemberQuickSearch::Field::Matkapuhelin);
+        FillContactCombo(ui->cmbEmail, MemberQuickSearch::Field::Email);
     });
 }
 
@@ -183,8 +126,8 @@ void frmHaku::FillContactCombo(QComboBox* combo, MemberQuickSearch::Field field)
 void frmHaku::FillMemoBeginnings()
 {
     for (const MemberSearchEntry& e : m_search.memoBeginnings())
-        cmbMuistioAlut->addItem(e.text, e.jrID);
-    cmbMuistioAlut->setCurrentIndex(-1);
+        ui->cmbMuistioAlut->addItem(e.text, e.jrID);
+    ui->cmbMuistioAlut->setCurrentIndex(-1);
 }
 
 void frmHaku::contactChanged(QComboBox* changed, const QString& text)
@@ -198,14 +141,14 @@ void frmHaku::contactChanged(QComboBox* changed, const QString& text)
 
 void frmHaku::cHae_Click()
 {
-    const int index = listIndex(cmbJasenNro);
+    const int index = listIndex(ui->cmbJasenNro);
     if (index != -1) {
-        HakuJasenID = itemId(cmbJasenNro, index);
+        HakuJasenID = itemId(ui->cmbJasenNro, index);
         accept();
         return;
     }
     std::optional<qint32> found;
-    if (!guarded([&] { found = m_search.findEqual(MemberQuickSearch::Field::Jasennumero, cmbJasenNro->currentText()); }))
+    if (!guarded([&] { found = m_search.findEqual(MemberQuickSearch::Field::Jasennumero, ui->cmbJasenNro->currentText()); }))
         return;
     if (!found) {
         ShowInfo(QStringLiteral("Jäsennumerolla ei löydy jäsentä."));
@@ -250,8 +193,8 @@ void frmHaku::cMuistioHaku_Click()
 {
     const QString notFound = QStringLiteral("Muistiosta ei löydy annettua tietoa.");
     MemberQuickSearch::MemoHits hits;
-    if (!tMuistioHakuSana->text().isEmpty()) {
-        if (!guarded([&] { hits = m_search.findInMemos(tMuistioHakuSana->text()); }))
+    if (!ui->tMuistioHakuSana->text().isEmpty()) {
+        if (!guarded([&] { hits = m_search.findInMemos(ui->tMuistioHakuSana->text()); }))
             return;
         if (hits.count == 0) {
             ShowInfo(notFound);
@@ -260,10 +203,10 @@ void frmHaku::cMuistioHaku_Click()
         if (hits.count > 1)
             ShowInfo(QStringLiteral("Löytyi useita mahdollisia (%1). Siirrytään ensimmäiseen löydettyyn.").arg(hits.count));
         HakuJasenID = hits.firstId;
-    } else if (const int index = listIndex(cmbMuistioAlut); index != -1) {
-        HakuJasenID = itemId(cmbMuistioAlut, index);
+    } else if (const int index = listIndex(ui->cmbMuistioAlut); index != -1) {
+        HakuJasenID = itemId(ui->cmbMuistioAlut, index);
     } else {
-        if (!guarded([&] { hits = m_search.findMemoBeginning(cmbMuistioAlut->currentText()); }))
+        if (!guarded([&] { hits = m_search.findMemoBeginning(ui->cmbMuistioAlut->currentText()); }))
             return;
         if (hits.count == 0) {
             ShowInfo(notFound);

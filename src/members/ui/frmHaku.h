@@ -4,11 +4,16 @@
 
 #include <QDialog>
 #include <array>
+#include <memory>
 
 class QComboBox;
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
+
+namespace Ui {
+class frmHaku;
+}
 
 namespace tikkeli {
 
@@ -16,28 +21,14 @@ namespace tikkeli {
 // feature memo, on the database it is given (the member window's). Show it modally and read
 // HakuJasenID afterwards: the jrID found, 0 when nothing was chosen. A search that finds a member
 // hides the dialog; a search that finds none says so and keeps it open. The lists are filled when
-// the dialog is built.
+// the dialog is built. Its controls are found by objectName (frmHaku.ui).
 class frmHaku : public QDialog {
     Q_OBJECT
 public:
     explicit frmHaku(Database db, QWidget* parent = nullptr);
+    ~frmHaku() override;
 
     qint32 HakuJasenID = 0;
-
-    QGroupBox* fraJasenNro;
-    QComboBox* cmbJasenNro;
-    QPushButton* cHae;
-    QGroupBox* fraYhteystiedot;
-    QComboBox* cmbOsoite;
-    QComboBox* cmbPuhelin;
-    QComboBox* cmbMatkapuhelin;
-    QComboBox* cmbEmail;
-    QPushButton* cYhteysHaku;
-    QGroupBox* fraMuistio;
-    QComboBox* cmbMuistioAlut;
-    QLineEdit* tMuistioHakuSana;
-    QPushButton* cMuistioHaku;
-    std::array<QPushButton*, 3> cPeruHaku{};
 
     void done(int result) override;
 
@@ -45,7 +36,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void buildUi();
+    void wireUi();
     void fillLists();
     void FillContactCombo(QComboBox* combo, MemberQuickSearch::Field field);
     void FillMemoBeginnings();
@@ -57,6 +48,7 @@ private:
     // Runs a search; a failing query is reported and counts as no result.
     template <class F> bool guarded(F&& search);
 
+    std::unique_ptr<Ui::frmHaku> ui;
     MemberQuickSearch m_search;
     std::array<QComboBox*, 4> m_contactCombos{};
 };

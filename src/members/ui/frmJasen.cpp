@@ -7,6 +7,7 @@
 #include "members/MemberFeatures.h"
 #include "members/MemberList.h"
 #include "members/MemberTree.h"
+#include "members/ui/MemberCardParts.h"
 #include "members/ui/SelectAllOnFocus.h"
 #include "printing/ReportServices.h"
 #include "base/SharedState.h"
@@ -102,17 +103,22 @@ frmJasen::frmJasen(QWidget* parent) : QMainWindow(parent, Qt::Window)
     buildControls();
     buildMenus();
     connectCommands();
-    for (const auto& extend : Extensions)
-        extend(*this);
-    cHaku->setEnabled(bool(QuickSearch));
-    mHaku->setEnabled(bool(QuickSearch));
-    cNimiHaku->setEnabled(bool(NameSearch));
-    mNimihaku->setEnabled(bool(NameSearch));
+    // The window's own parts: the features and invoices tabs and the member-data commands.
+    MemberCardParts::extend(*this);
+    const bool quick = WindowHooks::has(WindowHook::MemberQuickSearch);
+    const bool byName = WindowHooks::has(WindowHook::MemberNameSearch);
+    cHaku->setEnabled(quick);
+    mHaku->setEnabled(quick);
+    cNimiHaku->setEnabled(byName);
+    mNimihaku->setEnabled(byName);
     // Every box, list and panel widget (the extensions' too) leaves the command keys to the window.
     for (QWidget* w : findChildren<QWidget*>())
         w->installEventFilter(this);
     RestoreFormPlacement(this);
     m_loaded = load();
+    // The window opens on the tree, not in a box where the first key typed would overwrite the
+    // first member's number.
+    tvwNimet->setFocus(Qt::OtherFocusReason);
 }
 
 frmJasen::~frmJasen() = default;
@@ -854,12 +860,12 @@ void frmJasen::ShowFirstListedMember()
     });
 }
 
-void frmJasen::search(const std::function<qint64(frmJasen&)>& dialog, const QString& notFound)
+void frmJasen::search(WindowHook dialog, const QString& notFound)
 {
-    if (!SaveMember() || !dialog)
+    if (!WindowHooks::has(dialog) || !SaveMember())
         return;
     IgnoringErrors("frmJasen::search", [&] {
-        const qint64 id = dialog(*this);
+        const qint64 id = WindowHooks::run(dialog, this);
         if (id == 0)
             return;
         Recordset& rs = Data1.recordset();
@@ -881,12 +887,12 @@ void frmJasen::search(const std::function<qint64(frmJasen&)>& dialog, const QStr
 
 void frmJasen::cHaku_Click()
 {
-    search(QuickSearch, QStringLiteral("Jäsennumerolla ei löydy jäsentä."));
+    search(WindowHook::MemberQuickSearch, QStringLiteral("Jäsennumerolla ei löydy jäsentä."));
 }
 
 void frmJasen::cNimiHaku_Click()
 {
-    search(NameSearch, QStringLiteral("Jäsentä ei löydy."));
+    search(WindowHook::MemberNameSearch, QStringLiteral("Jäsentä ei löydy."));
 }
 
 void frmJasen::cSulje_Click()

@@ -2,6 +2,7 @@
 
 #include "members/MemberNavigation.h"
 #include "members/MemberRecords.h"
+#include "base/ui/WindowHooks.h"
 #include "members/ui/MemberCardPanel.h"
 
 #include <QMainWindow>
@@ -39,15 +40,9 @@ public:
     ~frmJasen() override;
     bool loaded() const { return m_loaded; }
 
-    // ---- hooks for the teammates' parts of the window
-    // Run on every new window after its controls exist, before its data loads: the features and
-    // invoices panels put their widgets into frameTabs[1] / frameTabs[2], connect their menu
-    // entries and call addPanel.
-    static inline std::vector<std::function<void(frmJasen&)>> Extensions;
-    // The quick search (F6) and the name search (F9): show the dialog modally over the window and
-    // give the chosen member's jrID, 0 for none. Unset: the commands are disabled.
-    static inline std::function<qint64(frmJasen&)> QuickSearch;
-    static inline std::function<qint64(frmJasen&)> NameSearch;
+    // The window builds its features and invoices panels itself (MemberCardParts::extend). The
+    // quick search (F6) and the name search (F9) are the window hooks MemberQuickSearch and
+    // MemberNameSearch; unset, their commands are disabled.
     void addPanel(MemberCardPanel* panel);
 
     // ---- the data control and the window's operations other windows use
@@ -176,7 +171,7 @@ private:
     void dateBoxLeft(int index);
     void tvwNimet_NodeClick(QTreeWidgetItem* item);
     void TabStrip1_Click(int index);
-    void search(const std::function<qint64(frmJasen&)>& dialog, const QString& notFound);
+    void search(WindowHook dialog, const QString& notFound);
     void memberChanged();
 
     bool m_loaded = false;

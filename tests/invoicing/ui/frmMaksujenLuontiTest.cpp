@@ -104,9 +104,9 @@ protected:
         return {{"cYksittain", runAllowed}, {"mLisaaYksittainen", runAllowed},
                 {"cHistoriaan", !runAllowed}, {"mHistoriaan", !runAllowed},
                 {"cPoista", !runAllowed}, {"mPoista", !runAllowed},
-                // Printing and e-mail come with their own windows.
-                {"cTulosta", false}, {"mTulosta", false}, {"cEmail", false}, {"mTulostaEmailiin", false},
-                {"cEmailPreview", false}, {"mPreviewEmailInvoice", false}, {"cSulje", true}};
+                // Printing comes with its own window.
+                {"cTulosta", false}, {"mTulosta", false}, {"cEmail", !runAllowed}, {"mTulostaEmailiin", !runAllowed},
+                {"cEmailPreview", !runAllowed}, {"mPreviewEmailInvoice", !runAllowed}, {"cSulje", true}};
     }
 
     test::InvoiceTestDb club;

@@ -1,6 +1,7 @@
 #include "../MemberTestDb.h"
 
 #include "base/ScriptedPrompter.h"
+#include "base/ui/WindowHooks.h"
 #include "members/ui/MemberCardParts.h"
 #include "members/ui/MemberFeaturesPanel.h"
 #include "members/ui/MemberInvoicesPanel.h"
@@ -25,7 +26,6 @@ class MemberCardPartsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        MemberCardParts::install();
         aho = t.member(QStringLiteral("Aho"), QStringLiteral("Eeva"), QStringLiteral("1"));
         berg = t.member(QStringLiteral("Berg"), QStringLiteral("Kalle"), QStringLiteral("2"));
         ase = t.feature(QStringLiteral("Ase"));
@@ -34,9 +34,7 @@ protected:
     void TearDown() override
     {
         delete frmJasen::Instance();
-        MemberCardParts::SingleEmail = nullptr;
-        MemberCardParts::GroupEmail = nullptr;
-        MemberCardParts::Moniliitos = nullptr;
+        WindowHooks::clear();
     }
     frmJasen* open()
     {
@@ -180,11 +178,19 @@ TEST_F(MemberCardPartsTest, EmailEntriesWaitForTheirWindows)
     QString recipient;
     std::optional<QString> message;
     std::vector<bool> groups;
-    MemberCardParts::SingleEmail = [&](QWidget*, const QString& r, const std::optional<QString>& m) {
-        recipient = r;
-        message = m;
-    };
-    MemberCardParts::GroupEmail = [&](QWidget*, bool all) { groups.push_back(all); };
+    WindowHooks::set(WindowHook::SingleEmail, [&](QWidget*, const WindowHookRequest& request) -> qint64 {
+        recipient = request.recipient;
+        message = request.message;
+        return 0;
+    });
+    WindowHooks::set(WindowHook::GroupEmailAll, [&](QWidget*, const WindowHookRequest&) -> qint64 {
+        groups.push_back(true);
+        return 0;
+    });
+    WindowHooks::set(WindowHook::GroupEmailFeature, [&](QWidget*, const WindowHookRequest&) -> qint64 {
+        groups.push_back(false);
+        return 0;
+    });
     frmJasen* w = open();
     ASSERT_TRUE(w);
     show(w, aho);

@@ -1,6 +1,7 @@
 #include "../MemberTestDb.h"
 
 #include "base/ScriptedPrompter.h"
+#include "base/ui/WindowHooks.h"
 #include "members/FeatureAttach.h"
 #include "members/FeatureCatalogue.h"
 #include "members/FeatureEvents.h"
@@ -44,6 +45,7 @@ protected:
     {
         delete frmJasen::Instance();
         State().AutoMemberNumbers = false;
+        WindowHooks::clear();
     }
     frmJasen* open()
     {
@@ -227,7 +229,7 @@ TEST_F(MemberWindowFaultsTest, MembersAddedElsewhereCanBeOpenedAndAPendingEditSt
 
     // Added without a word: the name search's hit and a tree node still open it.
     const qint64 quiet = t.member(QStringLiteral("Hiljainen"), QStringLiteral("Hilma"), QStringLiteral("78"));
-    frmJasen::NameSearch = [quiet](frmJasen&) -> qint64 { return quiet; };
+    WindowHooks::set(WindowHook::MemberNameSearch, [quiet](QWidget*, const WindowHookRequest&) { return quiet; });
     w->cNimiHaku_Click();
     EXPECT_EQ(w->currentMemberId(), quiet);
     EXPECT_EQ(box(w, 1)->text(), QStringLiteral("Hiljainen"));

@@ -1,12 +1,15 @@
 #include "../MemberSearchTestDb.h"
 
 #include "base/ScriptedPrompter.h"
+#include "base/ui/WindowHooks.h"
 #include "members/MemberNameSearch.h"
 #include "members/ui/MemberWindows.h"
 #include "members/ui/frmHaku.h"
 #include "members/ui/frmJasen.h"
 #include "members/ui/frmNimiHaku.h"
 
+#include <QLabel>
+#include <QGroupBox>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
@@ -21,6 +24,16 @@
 
 namespace tikkeli {
 namespace {
+
+// A control of a window, found by its objectName as the window's .ui file names it.
+template <class T>
+T* control(const QObject* window, const char* name)
+{
+    T* found = window ? window->findChild<T*>(QLatin1String(name)) : nullptr;
+    if (!found)
+        ADD_FAILURE() << "no control " << name;
+    return found;
+}
 
 // F6 and F9 of the member window as installed for the program, the dialogs answered as a user would.
 class MemberWindowSearchesTest : public ::testing::Test {
@@ -42,8 +55,7 @@ protected:
     void TearDown() override
     {
         delete frmJasen::Instance();
-        frmJasen::QuickSearch = nullptr;
-        frmJasen::NameSearch = nullptr;
+        WindowHooks::clear();
         SelectedMemberId = 0;
     }
     // Presses key on the card and answers the dialog that opens with answer.
@@ -75,11 +87,11 @@ protected:
 TEST_F(MemberWindowSearchesTest, QuickSearchMovesTheCardToTheMemberFound)
 {
     pressAndAnswer<frmHaku>(Qt::Key_F6, [](frmHaku& d) {
-        d.cmbJasenNro->setEditText(QStringLiteral("3"));
-        d.cHae->click();
+        control<QComboBox>(&d, "cmbJasenNro")->setEditText(QStringLiteral("3"));
+        control<QPushButton>(&d, "cHae")->click();
     });
     EXPECT_EQ(w->currentMemberId(), cee);
-    pressAndAnswer<frmHaku>(Qt::Key_F6, [](frmHaku& d) { d.cPeruHaku[1]->click(); });
+    pressAndAnswer<frmHaku>(Qt::Key_F6, [](frmHaku& d) { control<QPushButton>(&d, "cPeruHaku_1")->click(); });
     EXPECT_EQ(w->currentMemberId(), cee);
     EXPECT_TRUE(prompter.messageTexts().isEmpty());
 }
@@ -87,10 +99,10 @@ TEST_F(MemberWindowSearchesTest, QuickSearchMovesTheCardToTheMemberFound)
 TEST_F(MemberWindowSearchesTest, NameSearchClosedWithoutAnswerLeavesTheCardWhereItWas)
 {
     pressAndAnswer<frmNimiHaku>(Qt::Key_F9, [](frmNimiHaku& d) {
-        d.tSukunimi->setText(QStringLiteral("erg"));
-        d.cSearch->click();
-        d.lstFoundJR->setCurrentRow(0);
-        d.cOpen->click();
+        control<QLineEdit>(&d, "tSukunimi")->setText(QStringLiteral("erg"));
+        control<QPushButton>(&d, "cSearch")->click();
+        control<QListWidget>(&d, "lstFoundJR")->setCurrentRow(0);
+        control<QPushButton>(&d, "cOpen")->click();
     });
     EXPECT_EQ(w->currentMemberId(), berg);
     ASSERT_TRUE(w->ShowMember(aho));
@@ -100,7 +112,7 @@ TEST_F(MemberWindowSearchesTest, NameSearchClosedWithoutAnswerLeavesTheCardWhere
     EXPECT_EQ(w->currentMemberId(), aho);
     pressAndAnswer<frmNimiHaku>(Qt::Key_F9, [](frmNimiHaku& d) { QTest::keyClick(&d, Qt::Key_Escape); });
     EXPECT_EQ(w->currentMemberId(), aho);
-    pressAndAnswer<frmNimiHaku>(Qt::Key_F9, [](frmNimiHaku& d) { d.cUndo->click(); });
+    pressAndAnswer<frmNimiHaku>(Qt::Key_F9, [](frmNimiHaku& d) { control<QPushButton>(&d, "cUndo")->click(); });
     EXPECT_EQ(w->currentMemberId(), aho);
     EXPECT_EQ(SelectedMemberId, 0);
     EXPECT_TRUE(prompter.messageTexts().isEmpty());

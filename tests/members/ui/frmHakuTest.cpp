@@ -3,6 +3,9 @@
 #include "base/ScriptedPrompter.h"
 #include "members/ui/frmHaku.h"
 
+#include <QListWidget>
+#include <QLabel>
+#include <QGroupBox>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
@@ -13,6 +16,16 @@
 
 namespace tikkeli {
 namespace {
+
+// A control of a window, found by its objectName as the window's .ui file names it.
+template <class T>
+T* control(const QObject* window, const char* name)
+{
+    T* found = window ? window->findChild<T*>(QLatin1String(name)) : nullptr;
+    if (!found)
+        ADD_FAILURE() << "no control " << name;
+    return found;
+}
 
 class frmHakuTest : public ::testing::Test {
 protected:
@@ -47,11 +60,11 @@ protected:
 TEST_F(frmHakuTest, LoadsListsAndStartsWithNothingChosen)
 {
     EXPECT_EQ(form->HakuJasenID, 0);
-    EXPECT_EQ(form->cmbJasenNro->count(), 3);
-    EXPECT_EQ(form->cmbPuhelin->count(), 1);
-    EXPECT_EQ(form->cmbMuistioAlut->count(), 3);
-    EXPECT_EQ(form->cmbMuistioAlut->itemText(0), "Ampuja");
-    EXPECT_TRUE(form->cmbEmail->currentText().isEmpty());
+    EXPECT_EQ(control<QComboBox>(form.get(), "cmbJasenNro")->count(), 3);
+    EXPECT_EQ(control<QComboBox>(form.get(), "cmbPuhelin")->count(), 1);
+    EXPECT_EQ(control<QComboBox>(form.get(), "cmbMuistioAlut")->count(), 3);
+    EXPECT_EQ(control<QComboBox>(form.get(), "cmbMuistioAlut")->itemText(0), "Ampuja");
+    EXPECT_TRUE(control<QComboBox>(form.get(), "cmbEmail")->currentText().isEmpty());
     EXPECT_EQ(form->windowTitle(), "Perushaku");
 }
 
@@ -62,7 +75,7 @@ TEST_F(frmHakuTest, StartsInTheNumberBoxAndEnterSearchesTheBoxesFrame)
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     QWidget* focus = QApplication::focusWidget();
     ASSERT_NE(focus, nullptr);
-    EXPECT_TRUE(focus == form->cmbJasenNro || focus == form->cmbJasenNro->lineEdit()) << focus->objectName().toStdString();
+    EXPECT_TRUE(focus == control<QComboBox>(form.get(), "cmbJasenNro") || focus == control<QComboBox>(form.get(), "cmbJasenNro")->lineEdit()) << focus->objectName().toStdString();
     QTest::keyClicks(focus, "7");
     QTest::keyClick(focus, Qt::Key_Return);
     EXPECT_EQ(form->HakuJasenID, maki);
@@ -73,15 +86,15 @@ TEST_F(frmHakuTest, StartsInTheNumberBoxAndEnterSearchesTheBoxesFrame)
     again.show();
     again.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&again));
-    again.cmbEmail->setFocus();
-    QTest::keyClicks(again.cmbEmail->lineEdit(), "anna@x.fi");
-    QTest::keyClick(again.cmbEmail->lineEdit(), Qt::Key_Return);
+    control<QComboBox>(&again, "cmbEmail")->setFocus();
+    QTest::keyClicks(control<QComboBox>(&again, "cmbEmail")->lineEdit(), "anna@x.fi");
+    QTest::keyClick(control<QComboBox>(&again, "cmbEmail")->lineEdit(), Qt::Key_Return);
     EXPECT_EQ(again.HakuJasenID, virta);
     frmHaku memo(t.db());
     memo.show();
-    memo.tMuistioHakuSana->setFocus();
-    QTest::keyClicks(memo.tMuistioHakuSana, "ampu");
-    QTest::keyClick(memo.tMuistioHakuSana, Qt::Key_Return);
+    control<QLineEdit>(&memo, "tMuistioHakuSana")->setFocus();
+    QTest::keyClicks(control<QLineEdit>(&memo, "tMuistioHakuSana"), "ampu");
+    QTest::keyClick(control<QLineEdit>(&memo, "tMuistioHakuSana"), Qt::Key_Return);
     EXPECT_EQ(memo.HakuJasenID, maki);
     EXPECT_EQ(memo.result(), QDialog::Accepted);
 }
@@ -89,14 +102,14 @@ TEST_F(frmHakuTest, StartsInTheNumberBoxAndEnterSearchesTheBoxesFrame)
 TEST_F(frmHakuTest, MemberNumberChosenOrTyped)
 {
     form->show();
-    choose(form->cmbJasenNro, "7");
-    form->cHae->click();
+    choose(control<QComboBox>(form.get(), "cmbJasenNro"), "7");
+    control<QPushButton>(form.get(), "cHae")->click();
     EXPECT_EQ(form->HakuJasenID, maki);
     EXPECT_FALSE(form->isVisible());
 
     form->show();
-    type(form->cmbJasenNro, "O'1");
-    form->cHae->click();
+    type(control<QComboBox>(form.get(), "cmbJasenNro"), "O'1");
+    control<QPushButton>(form.get(), "cHae")->click();
     EXPECT_EQ(form->HakuJasenID, obrien);
     EXPECT_TRUE(prompter.shown().empty());
 }
@@ -104,12 +117,12 @@ TEST_F(frmHakuTest, MemberNumberChosenOrTyped)
 TEST_F(frmHakuTest, UnknownNumberKeepsDialogOpenAndResult)
 {
     form->show();
-    choose(form->cmbJasenNro, "12");
-    form->cHae->click();
+    choose(control<QComboBox>(form.get(), "cmbJasenNro"), "12");
+    control<QPushButton>(form.get(), "cHae")->click();
     ASSERT_EQ(form->HakuJasenID, virta);
     form->show();
-    type(form->cmbJasenNro, "' OR '1'='1");
-    form->cHae->click();
+    type(control<QComboBox>(form.get(), "cmbJasenNro"), "' OR '1'='1");
+    control<QPushButton>(form.get(), "cHae")->click();
     EXPECT_EQ(prompter.messageTexts(), QStringList{"Jäsennumerolla ei löydy jäsentä."});
     EXPECT_TRUE(form->isVisible());
     EXPECT_EQ(form->HakuJasenID, virta);
@@ -118,11 +131,11 @@ TEST_F(frmHakuTest, UnknownNumberKeepsDialogOpenAndResult)
 TEST_F(frmHakuTest, OneContactCriterionAtATimeLastOneDecides)
 {
     form->show();
-    choose(form->cmbOsoite, "Rantatie 1");
-    type(form->cmbEmail, "PEKKA@x.fi");
-    EXPECT_TRUE(form->cmbOsoite->currentText().isEmpty());
-    EXPECT_TRUE(form->cmbPuhelin->currentText().isEmpty());
-    form->cYhteysHaku->click();
+    choose(control<QComboBox>(form.get(), "cmbOsoite"), "Rantatie 1");
+    type(control<QComboBox>(form.get(), "cmbEmail"), "PEKKA@x.fi");
+    EXPECT_TRUE(control<QComboBox>(form.get(), "cmbOsoite")->currentText().isEmpty());
+    EXPECT_TRUE(control<QComboBox>(form.get(), "cmbPuhelin")->currentText().isEmpty());
+    control<QPushButton>(form.get(), "cYhteysHaku")->click();
     EXPECT_EQ(form->HakuJasenID, maki);
     EXPECT_FALSE(form->isVisible());
 }
@@ -130,20 +143,20 @@ TEST_F(frmHakuTest, OneContactCriterionAtATimeLastOneDecides)
 TEST_F(frmHakuTest, EditedEntryIsSearchedAsTyped)
 {
     form->show();
-    choose(form->cmbOsoite, "Kuja 2");
-    QTest::keyClicks(form->cmbOsoite->lineEdit(), "x");   // "Kuja 2x"
-    form->cYhteysHaku->click();
+    choose(control<QComboBox>(form.get(), "cmbOsoite"), "Kuja 2");
+    QTest::keyClicks(control<QComboBox>(form.get(), "cmbOsoite")->lineEdit(), "x");   // "Kuja 2x"
+    control<QPushButton>(form.get(), "cYhteysHaku")->click();
     EXPECT_EQ(prompter.messageTexts(), QStringList{"Ei löydy jäsentä."});
     EXPECT_TRUE(form->isVisible());
-    type(form->cmbOsoite, "Pub's Lane 3");
-    form->cYhteysHaku->click();
+    type(control<QComboBox>(form.get(), "cmbOsoite"), "Pub's Lane 3");
+    control<QPushButton>(form.get(), "cYhteysHaku")->click();
     EXPECT_EQ(form->HakuJasenID, obrien);
 }
 
 TEST_F(frmHakuTest, AllContactsEmptyJustHides)
 {
     form->show();
-    form->cYhteysHaku->click();
+    control<QPushButton>(form.get(), "cYhteysHaku")->click();
     EXPECT_FALSE(form->isVisible());
     EXPECT_EQ(form->HakuJasenID, 0);
     EXPECT_TRUE(prompter.shown().empty());
@@ -152,8 +165,8 @@ TEST_F(frmHakuTest, AllContactsEmptyJustHides)
 TEST_F(frmHakuTest, MemoFullTextSearchReportsSeveralHits)
 {
     form->show();
-    form->tMuistioHakuSana->setText("hirvikoira");
-    form->cMuistioHaku->click();
+    control<QLineEdit>(form.get(), "tMuistioHakuSana")->setText("hirvikoira");
+    control<QPushButton>(form.get(), "cMuistioHaku")->click();
     EXPECT_EQ(prompter.messageTexts(),
               QStringList{"Löytyi useita mahdollisia (2). Siirrytään ensimmäiseen löydettyyn."});
     EXPECT_EQ(form->HakuJasenID, virta);
@@ -161,8 +174,8 @@ TEST_F(frmHakuTest, MemoFullTextSearchReportsSeveralHits)
 
     prompter.clear();
     form->show();
-    form->tMuistioHakuSana->setText("'); DELETE FROM pt; --");
-    form->cMuistioHaku->click();
+    control<QLineEdit>(form.get(), "tMuistioHakuSana")->setText("'); DELETE FROM pt; --");
+    control<QPushButton>(form.get(), "cMuistioHaku")->click();
     EXPECT_EQ(prompter.messageTexts(), QStringList{"Muistiosta ei löydy annettua tietoa."});
     EXPECT_TRUE(form->isVisible());
     EXPECT_EQ(t.db().scalar("SELECT COUNT(*) FROM pt").toInt64(), 3);
@@ -171,13 +184,13 @@ TEST_F(frmHakuTest, MemoFullTextSearchReportsSeveralHits)
 TEST_F(frmHakuTest, MemoBeginningChosenOrTyped)
 {
     form->show();
-    choose(form->cmbMuistioAlut, "Ampuja");
-    form->cMuistioHaku->click();
+    choose(control<QComboBox>(form.get(), "cmbMuistioAlut"), "Ampuja");
+    control<QPushButton>(form.get(), "cMuistioHaku")->click();
     EXPECT_EQ(form->HakuJasenID, maki);
 
     form->show();
-    type(form->cmbMuistioAlut, "toinen");
-    form->cMuistioHaku->click();
+    type(control<QComboBox>(form.get(), "cmbMuistioAlut"), "toinen");
+    control<QPushButton>(form.get(), "cMuistioHaku")->click();
     EXPECT_EQ(form->HakuJasenID, virta);
     EXPECT_TRUE(prompter.shown().empty());
 }
@@ -185,13 +198,13 @@ TEST_F(frmHakuTest, MemoBeginningChosenOrTyped)
 TEST_F(frmHakuTest, CancelAndCloseBoxResetTheResult)
 {
     form->show();
-    choose(form->cmbJasenNro, "7");
-    form->cHae->click();
+    choose(control<QComboBox>(form.get(), "cmbJasenNro"), "7");
+    control<QPushButton>(form.get(), "cHae")->click();
     ASSERT_EQ(form->HakuJasenID, maki);
     for (int i = 0; i < 3; ++i) {
         form->show();
         form->HakuJasenID = maki;
-        form->cPeruHaku[size_t(i)]->click();
+        control<QPushButton>(form.get(), QStringLiteral("cPeruHaku_%1").arg(i).toLatin1().constData())->click();
         EXPECT_EQ(form->HakuJasenID, 0);
         EXPECT_FALSE(form->isVisible());
     }

@@ -1,4 +1,5 @@
 #include "base/ScriptedPrompter.h"
+#include "base/ui/WindowHooks.h"
 #include "base/ui/WindowOpeners.h"
 #include "members/MemberNameSearch.h"
 #include "members/ui/MemberWindows.h"
@@ -33,8 +34,7 @@ protected:
     {
         if (auto* w = frmJasen::Instance())
             delete w;
-        frmJasen::QuickSearch = nullptr;
-        frmJasen::NameSearch = nullptr;
+        WindowHooks::clear();
     }
     frmJasen* open()
     {
@@ -307,8 +307,8 @@ TEST_F(frmJasenTest, SearchesMoveTheCardOrSayNotFound)
         delete w;
     }
     qint64 answer = cee;
-    frmJasen::QuickSearch = [&](frmJasen&) { return answer; };
-    frmJasen::NameSearch = [&](frmJasen&) { return answer; };
+    for (WindowHook hook : {WindowHook::MemberQuickSearch, WindowHook::MemberNameSearch})
+        WindowHooks::set(hook, [&](QWidget*, const WindowHookRequest&) { return answer; });
     frmJasen* w = open();
     ASSERT_TRUE(w);
     EXPECT_TRUE(w->cHaku->isEnabled());

@@ -5,6 +5,8 @@
 #include "members/ui/frmNimiHaku.h"
 #include "base/SharedState.h"
 
+#include <QComboBox>
+#include <QGroupBox>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,6 +18,16 @@
 
 namespace tikkeli {
 namespace {
+
+// A control of a window, found by its objectName as the window's .ui file names it.
+template <class T>
+T* control(const QObject* window, const char* name)
+{
+    T* found = window ? window->findChild<T*>(QLatin1String(name)) : nullptr;
+    if (!found)
+        ADD_FAILURE() << "no control " << name;
+    return found;
+}
 
 class frmNimiHakuTest : public ::testing::Test {
 protected:
@@ -30,8 +42,8 @@ protected:
     QStringList rows(const frmNimiHaku& form) const
     {
         QStringList out;
-        for (int i = 0; i < form.lstFoundJR->count(); ++i)
-            out << form.lstFoundJR->item(i)->text();
+        for (int i = 0; i < control<QListWidget>(&form, "lstFoundJR")->count(); ++i)
+            out << control<QListWidget>(&form, "lstFoundJR")->item(i)->text();
         return out;
     }
     test::MemberSearchTestDb t;
@@ -44,12 +56,12 @@ TEST_F(frmNimiHakuTest, SearchListsMatchesAndOpensTheChosenOne)
     frmNimiHaku form;
     ASSERT_TRUE(form.isLoaded());
     form.show();
-    QTest::keyClicks(form.tSukunimi, "irt");
-    QTest::keyClick(form.tSukunimi, Qt::Key_Return);
+    QTest::keyClicks(control<QLineEdit>(&form, "tSukunimi"), "irt");
+    QTest::keyClick(control<QLineEdit>(&form, "tSukunimi"), Qt::Key_Return);
     EXPECT_EQ(rows(form), (QStringList{"Virta Anna - Oulu", "Virtanen - Kemi"}));
-    EXPECT_EQ(form.lblSearchMessage->text(), "Löytyi: 2");
-    form.lstFoundJR->setCurrentRow(1);
-    QTest::keyClick(form.lstFoundJR, Qt::Key_Return);
+    EXPECT_EQ(control<QLabel>(&form, "lblSearchMessage")->text(), "Löytyi: 2");
+    control<QListWidget>(&form, "lstFoundJR")->setCurrentRow(1);
+    QTest::keyClick(control<QListWidget>(&form, "lstFoundJR"), Qt::Key_Return);
     EXPECT_EQ(SelectedMemberId, virtanen);
     EXPECT_FALSE(form.isVisible());
 }
@@ -61,13 +73,13 @@ TEST_F(frmNimiHakuTest, TheKeyboardAloneFindsAndOpensTheFirstHit)
     form.show();
     form.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
-    form.tSukunimi->setFocus();
-    QTest::keyClicks(form.tSukunimi, "virta");
-    QTest::keyClick(form.tSukunimi, Qt::Key_Return);
-    ASSERT_EQ(form.lstFoundJR->count(), 2);
-    EXPECT_EQ(form.lstFoundJR->currentRow(), 0);
-    EXPECT_EQ(QApplication::focusWidget(), form.lstFoundJR);
-    QTest::keyClick(form.lstFoundJR, Qt::Key_Return);
+    control<QLineEdit>(&form, "tSukunimi")->setFocus();
+    QTest::keyClicks(control<QLineEdit>(&form, "tSukunimi"), "virta");
+    QTest::keyClick(control<QLineEdit>(&form, "tSukunimi"), Qt::Key_Return);
+    ASSERT_EQ(control<QListWidget>(&form, "lstFoundJR")->count(), 2);
+    EXPECT_EQ(control<QListWidget>(&form, "lstFoundJR")->currentRow(), 0);
+    EXPECT_EQ(QApplication::focusWidget(), control<QListWidget>(&form, "lstFoundJR"));
+    QTest::keyClick(control<QListWidget>(&form, "lstFoundJR"), Qt::Key_Return);
     EXPECT_EQ(SelectedMemberId, virta);
     EXPECT_EQ(form.result(), QDialog::Accepted);
     EXPECT_FALSE(form.isVisible());
@@ -76,28 +88,28 @@ TEST_F(frmNimiHakuTest, TheKeyboardAloneFindsAndOpensTheFirstHit)
 TEST_F(frmNimiHakuTest, ApostropheNameIsFoundAndNoMatchSaysSo)
 {
     frmNimiHaku form;
-    form.tSukunimi->setText("O'Brien");
-    form.tEtunimi->setText("se");
-    form.cSearch->click();
+    control<QLineEdit>(&form, "tSukunimi")->setText("O'Brien");
+    control<QLineEdit>(&form, "tEtunimi")->setText("se");
+    control<QPushButton>(&form, "cSearch")->click();
     EXPECT_EQ(rows(form), QStringList{"O'Brien Sean - Tornio"});
-    form.tSukunimi->setText("' OR '1'='1");
-    form.tEtunimi->clear();
-    form.cSearch->click();
-    EXPECT_EQ(form.lstFoundJR->count(), 0);
-    EXPECT_EQ(form.lblSearchMessage->text(), "Ei löytynyt.");
+    control<QLineEdit>(&form, "tSukunimi")->setText("' OR '1'='1");
+    control<QLineEdit>(&form, "tEtunimi")->clear();
+    control<QPushButton>(&form, "cSearch")->click();
+    EXPECT_EQ(control<QListWidget>(&form, "lstFoundJR")->count(), 0);
+    EXPECT_EQ(control<QLabel>(&form, "lblSearchMessage")->text(), "Ei löytynyt.");
     EXPECT_TRUE(prompter.shown().empty());
 }
 
 TEST_F(frmNimiHakuTest, EmptyCriteriaAsksForAName)
 {
     frmNimiHaku form;
-    form.tSukunimi->setText("Virta");
-    form.cSearch->click();
-    ASSERT_EQ(form.lstFoundJR->count(), 2);
-    form.tSukunimi->clear();
-    form.cSearch->click();
+    control<QLineEdit>(&form, "tSukunimi")->setText("Virta");
+    control<QPushButton>(&form, "cSearch")->click();
+    ASSERT_EQ(control<QListWidget>(&form, "lstFoundJR")->count(), 2);
+    control<QLineEdit>(&form, "tSukunimi")->clear();
+    control<QPushButton>(&form, "cSearch")->click();
     EXPECT_EQ(prompter.messageTexts(), QStringList{"Kirjoita haettava nimi."});
-    EXPECT_EQ(form.lstFoundJR->count(), 0);
+    EXPECT_EQ(control<QListWidget>(&form, "lstFoundJR")->count(), 0);
 }
 
 TEST_F(frmNimiHakuTest, ResultOfOpenUndoAndCloseBox)
@@ -106,7 +118,7 @@ TEST_F(frmNimiHakuTest, ResultOfOpenUndoAndCloseBox)
         frmNimiHaku form;
         form.show();
         SelectedMemberId = 42;
-        form.cOpen->click();   // no row: nothing to open, the dialog stays
+        control<QPushButton>(&form, "cOpen")->click();   // no row: nothing to open, the dialog stays
         EXPECT_EQ(SelectedMemberId, 0);
         EXPECT_TRUE(form.isVisible());
         EXPECT_EQ(form.result(), QDialog::Rejected);
@@ -115,7 +127,7 @@ TEST_F(frmNimiHakuTest, ResultOfOpenUndoAndCloseBox)
         frmNimiHaku form;
         form.show();
         SelectedMemberId = 42;
-        form.cUndo->click();
+        control<QPushButton>(&form, "cUndo")->click();
         EXPECT_EQ(SelectedMemberId, 0);
     }
     {

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+#include <functional>
+#include <optional>
+
+class QWidget;
+
+namespace tikkeli {
+
+// Windows that one subsystem's window opens from its own commands while they belong to another
+// part of the program. The composition root (each subsystem's Register...Windows) sets them; a
+// window whose entry is not set shows the command disabled.
+enum class WindowHook {
+    MemberQuickSearch,   // frmHaku over the member window (modal): the chosen member's jrID, 0 for none
+    MemberNameSearch,    // frmNimiHaku (modal): the chosen member's jrID, 0 for none
+    FeatureAttach,       // frmMoniliitos, modeless
+    GroupEmailAll,       // frmGroupEmail to every member, modeless
+    GroupEmailFeature,   // frmGroupEmail to the holders of a feature, modeless
+    SingleEmail,         // frmSingleEmail (modal) to request.recipient, with request.message when given
+};
+
+struct WindowHookRequest {
+    QString recipient;
+    std::optional<QString> message;
+};
+
+// Runs the window over owner; the result is the chosen record's id where the entry says so, else 0.
+using WindowHookFunction = std::function<qint64(QWidget* owner, const WindowHookRequest& request)>;
+
+class WindowHooks {
+public:
+    static void set(WindowHook hook, WindowHookFunction function);
+    static const WindowHookFunction* find(WindowHook hook);
+    static bool has(WindowHook hook) { return find(hook) != nullptr; }
+    // Runs the entry; 0 when it is not set.
+    static qint64 run(WindowHook hook, QWidget* owner, const WindowHookRequest& request = {});
+    static void clear();
+};
+
+} // namespace tikkeli

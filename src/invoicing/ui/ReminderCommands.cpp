@@ -1,0 +1,151 @@
+#include "invoicing/ui/ReminderCommands.h"
+
+#include "base/Prompter.h"
+#include "db/DbError.h"
+#include "invoicing/EmailSendLoop.h"
+#include "invoicing/EmailTemplate.h"
+#include "invoicing/Reminders.h"
+#include "invoicing/ui/frmEmailPreview.h"
+#include "invoicing/ui/frmLaskujenRajaus.h"
+#include "invoicing/ui/frmMaksut.h"
+
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+
+namespace tikkeli {
+
+namespace {
+
+std::optional<qint32> number(const QString& text)
+{
+    bool ok = false;
+    const qint32 n = text.trimmed().toInt(&ok);
+    return ok ? std::optional<qint32>(n) : std::nullopt;
+}
+
+// Asks for the range and records the reminders; their number, 0 when the user cancelled or none
+// was found (the user has then been told).
+int CreateReminders(frmMaksut& window)
+{
+    frmLaskujenRajaus& dialog = window.rangeDialog();
+    dialog.DeaktivoiLaskunLaji(0);
+    dialog.DeaktivoiLaskunTila(2);
+    const bool answered = dialog.ask();
+    const ReminderRange range{number(dialog.LaskunroAlku()), number(dialog.LaskunroLoppu())};
+    dialog.resetToDefaults();
+    if (!answered)
+        return 0;
+    const int count = Reminders::CreateReminders(window.database(), range, Reminders::Today());
+    if (count == 0)
+        ShowInfo(Reminders::NothingToRemindText(range));
+    return count;
+}
+
+QString errorText(const std::exception& e)
+{
+    if (const auto* db = dynamic_cast<const DbException*>(&e))
+        return QString::number(db->number()) + QStringLiteral(" / ") + db->description();
+    return QStringLiteral("0 / ") + QString::fromStdString(e.what());
+}
+
+// Keeps the window from closing while a send loop reads its database.
+class CloseRefuser : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::Close)
+            return false;
+        event->ignore();
+        return true;
+    }
+};
+
+void runLoop(frmMaksut& window, EmailSendLoop& loop)
+{
+    QProgressBar* bar = window.ProgressBar1();
+    QEventLoop wait;
+    QObject::connect(&loop, &EmailSendLoop::progress, &window, [bar](int done, int total) {
+        bar->setMaximum(std::max(total, 1));
+        bar->setValue(std::min(done, bar->maximum()));
+    });
+    QObject::connect(&loop, &EmailSendLoop::finished, &wait, &QEventLoop::quit);
+    // The window's commands stay off and it does not close until the loop ends; only the cancel
+    // button in its status bar answers meanwhile.
+    QWidget* central = window.centralWidget();
+    QMenuBar* menu = window.menuBar();
+    const bool centralWas = central && central->isEnabled();
+    const bool menuWas = menu->isEnabled();
+    if (central)
+        central->setEnabled(false);
+    menu->setEnabled(false);
+    CloseRefuser refuser;
+    window.installEventFilter(&refuser);
+    auto* cancel = new QPushButton(QStringLiteral("Keskeytä"), &window);
+    cancel->setObjectName(QStringLiteral("cKeskeyta"));
+    window.statusBar()->addPermanentWidget(cancel);
+    QObject::connect(cancel, &QPushButton::clicked, &loop, &EmailSendLoop::cancel);
+    bar->setValue(0);
+    loop.start();
+    if (loop.running())
+        wait.exec();
+    delete cancel;
+    window.removeEventFilter(&refuser);
+    if (central)
+        central->setEnabled(centralWas);
+    menu->setEnabled(menuWas);
+    QString message = loop.summary();
+    if (!loop.error().isEmpty())
+        message += QStringLiteral("\r\n\r\nLähetys keskeytyi virheeseen: ") + loop.error();
+    ShowInfo(message);
+}
+
+} // namespace
+
+void EmailPaymentReminders(frmMaksut& window)
+{
+    if (!window.loaded())
+        return;
+    if (!AskYesNo(QStringLiteral("Lähetetäänkö maksumuistutukset maksamattomista laskuista sähköpostitse?")))
+        return;
+    try {
+        if (CreateReminders(window) <= 0)
+            return;
+        QString templ;
+        if (!EmailTemplate::LoadReminderTemplate(templ)) {
+            ShowInfo(QStringLiteral("Muistutuspohjaa ei voida avata. Tarkista asetuksista Email muistutuspohja."));
+            return;
+        }
+        EmailSendLoop loop(window.database(), EmailSendLoop::Kind::Reminders, templ);
+        runLoop(window, loop);
+    } catch (const std::exception& e) {
+        ShowInfo(QStringLiteral("Virhe maksumuistutusten lähetyksessä: ") + errorText(e));
+    }
+}
+
+void PreviewPaymentReminderEmails(frmMaksut& window)
+{
+    if (!window.loaded())
+        return;
+    if (!AskYesNo(QStringLiteral("Luodaanko maksumuistutukset maksamattomista laskuista ja avataan esikatseluun?")))
+        return;
+    try {
+        if (CreateReminders(window) <= 0)
+            return;
+        frmEmailPreview preview(&window);
+        if (!preview.loaded())
+            return;
+        preview.SetRecordSource(false, QStringLiteral("SELECT * FROM jmhist WHERE jmhMuistutusEmailed = False AND"
+                                                      " jmhTulosta = True"));
+        preview.exec();
+    } catch (const std::exception& e) {
+        ShowInfo(QStringLiteral("Virhe maksumuistutusten esikatselussa: ") + errorText(e));
+    }
+}
+
+} // namespace tikkeli

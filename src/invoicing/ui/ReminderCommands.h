@@ -1,0 +1,12 @@
+#pragma once
+
+namespace tikkeli {
+
+class frmMaksut;
+
+// The payment book's reminder commands: each records reminders on the unpaid invoices of a range
+// and then e-mails them or opens the e-mail preview on them.
+void EmailPaymentReminders(frmMaksut& window);
+void PreviewPaymentReminderEmails(frmMaksut& window);
+
+} // namespace tikkeli
