@@ -53,7 +53,15 @@ QDate shortDate(QStringView yymmdd)
 
 QString dateText(const QDate& d)
 {
-    return QStringLiteral("%1.%2.%3").arg(d.day()).arg(d.month()).arg(d.year());
+    return QString::number(d.day()) + QLatin1Char('.') + QString::number(d.month()) + QLatin1Char('.') + QString::number(d.year());
+}
+
+bool blank(const QString& line)
+{
+    for (QChar c : line)
+        if (!c.isSpace())
+            return false;
+    return true;
 }
 
 QString digitsWithoutZeros(QStringView digits)
@@ -67,13 +75,13 @@ QString digitsWithoutZeros(QStringView digits)
 // Old files were written in 7-bit national ASCII, where these brackets stood for the Finnish letters.
 QString payerName(QStringView raw)
 {
-    QString name = raw.toString().trimmed();
-    static const QString seven = QStringLiteral("[\\]{|}");
-    static const QString finnish = QStringLiteral("ÄÖÅäöå");
+    QString name = raw.trimmed().toString();
+    static const char16_t seven[] = u"[\\]{|}";
+    static const char16_t finnish[] = u"ÄÖÅäöå";
     for (QChar& c : name) {
-        const qsizetype k = seven.indexOf(c);
-        if (k >= 0)
-            c = finnish[k];
+        for (int k = 0; k < 6; ++k)
+            if (c.unicode() == seven[k])
+                c = QChar(finnish[k]);
     }
     return name;
 }
@@ -86,7 +94,7 @@ public:
         for (qsizetype i = 0; i < lines.size(); ++i) {
             m_line = int(i + 1);
             const QString& line = lines[i];
-            if (line.trimmed().isEmpty())
+            if (blank(line))
                 continue;
             if (line.size() > kRecordLength)
                 fail(QStringLiteral("Viitemaksutiedoston rivi %1 on liian pitkä: %2 merkkiä, tietueessa on %3.")

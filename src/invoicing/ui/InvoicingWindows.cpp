@@ -6,6 +6,7 @@
 #include "invoicing/ui/ReminderCommands.h"
 #include "invoicing/ui/frmMaksujenLuonti.h"
 #include "invoicing/ui/frmMaksut.h"
+#include "invoicing/ui/frmViitemaksut.h"
 
 namespace tikkeli {
 
@@ -17,6 +18,7 @@ void RegisterInvoicingWindows()
     WindowOpeners::set(MainCommand::PaymentBook, [](QWidget*) {
         FormRegistry::open<frmMaksut>(QStringLiteral("frmMaksut"));
     });
+    frmMaksut::ReadReferencePayments = [](frmMaksut&) { FormRegistry::open<frmViitemaksut>(QStringLiteral("frmViitemaksut")); };
     frmMaksujenLuonti::PrintInvoices = [](frmMaksujenLuonti& window) { PrintRunInvoices(window); };
     frmMaksut::EmailReminders = [](frmMaksut& window) { EmailPaymentReminders(window); };
     frmMaksut::PreviewReminderEmail = [](frmMaksut& window) { PreviewPaymentReminderEmails(window); };

@@ -1,0 +1,207 @@
+#include "invoicing/ReferencePaymentMatcher.h"
+
+#include "base/NullConversions.h"
+#include "base/Prompter.h"
+#include "db/DbError.h"
+#include "db/Transaction.h"
+#include "invoicing/InvoicePayments.h"
+#include "db/Recordset.h"
+
+#include <QHash>
+#include <QSet>
+
+#include <algorithm>
+
+namespace tikkeli {
+
+namespace {
+
+struct HistoryRow {
+    qint64 id = 0;
+    bool memberExists = false;
+    qint64 priceRaw = 0;   // ten-thousandths of a euro
+    bool paid = false;
+};
+
+// ISO 11649: the first four characters moved to the end, letters as 10..35, mod 97 gives 1.
+bool rfChecks(const QString& rf)
+{
+    const QString moved = rf.mid(4) + rf.left(4);
+    int remainder = 0;
+    for (QChar c : moved) {
+        int v;
+        if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
+            v = c.unicode() - '0';
+        else if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+            v = c.unicode() - 'A' + 10;
+        else
+            return false;
+        remainder = (remainder * (v >= 10 ? 100 : 10) + v) % 97;
+    }
+    return remainder == 1;
+}
+
+} // namespace
+
+QString ReferencePaymentMatcher::FormatCents(qint64 cents)
+{
+    const QString s = QString::number(cents);
+    if (cents == 0)
+        return s + QStringLiteral(".00");
+    if (s.size() == 1)
+        return QStringLiteral("0.0") + s;
+    if (s.size() == 2)
+        return QStringLiteral("0.") + s;
+    return s.left(s.size() - 2) + QLatin1Char('.') + s.right(2);
+}
+
+QString ReferencePaymentMatcher::historyReference(const QString& fileReference)
+{
+    QString compact;
+    compact.reserve(fileReference.size());
+    for (QChar c : fileReference) {
+        const char16_t u = c.unicode();
+        if (u == ' ' || (u >= '\t' && u <= '\r'))
+            continue;
+        if (u >= 'a' && u <= 'z')
+            compact += QChar(u - 'a' + 'A');
+        else if (u < 128 || !c.isSpace())
+            compact += c;
+    }
+    if (compact.startsWith(QLatin1String("RF")) && compact.size() > 4 && rfChecks(compact)) {
+        const QString inner = compact.mid(4);
+        bool digits = true;
+        for (QChar c : inner)
+            digits = digits && c >= QLatin1Char('0') && c <= QLatin1Char('9');
+        return digits ? StripLeadingZeros(inner) : compact;
+    }
+    return StripLeadingZeros(compact);
+}
+
+std::vector<ReferencePaymentMatcher::Match> ReferencePaymentMatcher::match(const ReferencePaymentBatch& batch)
+{
+    std::vector<QString> references;
+    references.reserve(batch.Payments.size());
+    // The distinct references as one JSON array, bound as a single value.
+    QString wanted = QStringLiteral("[");
+    QSet<QString> seen;
+    for (const ReferencePayment& p : batch.Payments) {
+        references.push_back(historyReference(p.Reference));
+        const QString& r = references.back();
+        if (r.isEmpty() || seen.contains(r))
+            continue;
+        seen.insert(r);
+        if (wanted.size() > 1)
+            wanted += QLatin1Char(',');
+        wanted += QLatin1Char('"');
+        for (QChar c : r) {
+            if (c == QLatin1Char('"') || c == QLatin1Char('\\'))
+                wanted += QLatin1Char('\\');
+            if (c.unicode() < 0x20)
+                wanted += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+            else
+                wanted += c;
+        }
+        wanted += QLatin1Char('"');
+    }
+    wanted += QLatin1Char(']');
+
+    // Every history row of the batch's references, oldest first, and whether its member exists.
+    QHash<QString, std::vector<HistoryRow>> rows;
+    if (!seen.isEmpty()) {
+        Recordset rs = m_db.openRecordset(
+            QStringLiteral("SELECT h.jmhID, h.jmhjmViitenumero, h.jmhjmjrID, h.jmhjmHinta, h.jmhjmMaksettu,"
+                           " EXISTS (SELECT 1 FROM jr WHERE jr.jrID = h.jmhjmjrID) AS member"
+                           " FROM jmhist h WHERE h.jmhjmViitenumero IN (SELECT value FROM json_each(?1))"),
+            RecordsetType::Snapshot, {Value(wanted)});
+        for (; !rs.eof(); rs.moveNext()) {
+            HistoryRow r;
+            r.id = rs.field(0).toInt64();
+            r.memberExists = NullToBoolean(rs.field(5));
+            r.priceRaw = NullToCurrency(rs.field(3)).raw();
+            r.paid = NullToBoolean(rs.field(4));
+            rows[NullToString(rs.field(1))].push_back(r);
+        }
+        for (auto& list : rows)
+            std::sort(list.begin(), list.end(), [](const HistoryRow& a, const HistoryRow& b) { return a.id < b.id; });
+    }
+
+    // A personal reference repeats across a member's invoices: a payment goes to the unpaid invoice
+    // of its sum, else to the oldest unpaid one, before a paid one; an invoice taken by an earlier
+    // payment of this batch comes last.
+    QSet<qint64> taken;
+    std::vector<Match> out;
+    out.reserve(batch.Payments.size());
+    for (std::size_t i = 0; i < batch.Payments.size(); ++i) {
+        const ReferencePayment& p = batch.Payments[i];
+        const qint64 cents = p.AmountCents.toLongLong();
+        const QString amount = FormatCents(cents);
+        const QString tail = amount + QStringLiteral(" - ") + references[i] + QStringLiteral(" - ") + p.PayerName;
+        Match m;
+        const auto found = rows.constFind(references[i]);
+        if (references[i].isEmpty() || found == rows.constEnd()) {
+            m.outcome = Outcome::ReferenceNotFound;
+            m.text = QStringLiteral("Viitettä ei löydy: ") + tail;
+            out.push_back(std::move(m));
+            continue;
+        }
+        const std::vector<HistoryRow>& candidates = *found;
+        const auto sumFits = [&](const HistoryRow& r) { return r.priceRaw == cents * 100; };
+        const auto open = [&](const HistoryRow& r) { return !r.paid && !taken.contains(r.id); };
+        // The lower the rank the better; the oldest wins a tie.
+        const auto rank = [&](const HistoryRow& r) {
+            if (open(r))
+                return sumFits(r) ? 0 : 1;
+            if (!r.paid)
+                return sumFits(r) ? 2 : 3;
+            return sumFits(r) ? 4 : 5;
+        };
+        const HistoryRow* chosen = &candidates.front();
+        for (const HistoryRow& r : candidates)
+            if (rank(r) < rank(*chosen))
+                chosen = &r;
+        m.historyId = chosen->id;
+        if (!chosen->memberExists) {
+            m.outcome = Outcome::MemberMissing;
+            m.text = QStringLiteral("Henkilö: ") + tail;
+        } else if (sumFits(*chosen)) {
+            m.outcome = Outcome::Arrived;
+            m.text = tail;
+            taken.insert(chosen->id);
+        } else {
+            m.outcome = Outcome::WrongSum;
+            m.text = QStringLiteral("Summa: ") + tail;
+        }
+        out.push_back(std::move(m));
+    }
+    return out;
+}
+
+bool ReferencePaymentMatcher::markPaid(Database& db, const std::vector<qint64>& historyIds, bool deletePaid)
+{
+    try {
+        Transaction transaction(db);
+        QSet<qint64> done;
+        for (const qint64 id : historyIds) {
+            // The same invoice may be listed twice (paid twice), and a row another window took
+            // away has nothing left to mark.
+            if (done.contains(id) || db.scalar(QStringLiteral("SELECT COUNT(*) FROM jmhist WHERE jmhID = ?1"), {Value(id)}).toInt64() == 0)
+                continue;
+            done.insert(id);
+            // A failure has been shown; leaving the transaction unfinished undoes the others too.
+            if (!InvoicePayments::MarkReminderPaid(db, id))
+                return false;
+            if (deletePaid)
+                InvoicePayments::DeleteInvoiceRows(db, id);
+        }
+        transaction.commit();
+        return true;
+    } catch (const DbException& e) {
+        ShowWarning(QStringLiteral("Virhe: ") + QString::number(e.number()) + QStringLiteral(": ") + e.description());
+    } catch (const std::exception& e) {
+        ShowWarning(QStringLiteral("Virhe: ") + QString::fromStdString(e.what()));
+    }
+    return false;
+}
+
+} // namespace tikkeli

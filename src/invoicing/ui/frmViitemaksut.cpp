@@ -1,0 +1,210 @@
+#include "invoicing/ui/frmViitemaksut.h"
+
+#include "ui_frmViitemaksut.h"
+
+#include "base/Prompter.h"
+#include "base/SharedState.h"
+#include "invoicing/ReferencePaymentMatcher.h"
+#include "settings/DatabaseSettingsStore.h"
+#include "settings/ui/FormPlacement.h"
+
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QFocusEvent>
+#include <QTimer>
+
+namespace tikkeli {
+
+namespace {
+
+constexpr int IdRole = Qt::UserRole;
+
+// The leading whole number of a text, blanks skipped; 0 when there is none.
+qint64 leadingNumber(const QString& text)
+{
+    QString digits;
+    for (QChar c : text) {
+        if (c.isSpace() && digits.isEmpty())
+            continue;
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            break;
+        digits += c;
+    }
+    return digits.left(18).toLongLong();
+}
+
+} // namespace
+
+frmViitemaksut::frmViitemaksut(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::frmViitemaksut>())
+{
+    ui->setupUi(this);
+    setWindowTitle(State().ProgramTitle + QStringLiteral(" - Viitemaksut"));
+    connect(ui->mAvaa, &QAction::triggered, this, &frmViitemaksut::Avaa);
+    connect(ui->mSulje, &QAction::triggered, this, &QWidget::close);
+    connect(ui->cSulje, &QAbstractButton::clicked, this, &QWidget::close);
+    connect(ui->cMaksetuksi, &QAbstractButton::clicked, this, &frmViitemaksut::Maksetuksi);
+    connect(ui->cValitseKaikki, &QAbstractButton::clicked, this, [this] { selectAll(true); });
+    connect(ui->cPoistaValinnat, &QAbstractButton::clicked, this, [this] { selectAll(false); });
+    connect(ui->TabStr1, &QTabWidget::currentChanged, this, [this](int index) { m_tab = index + 1; });
+    // The batch shown follows the choice when the user picks one, and when the list is left.
+    connect(ui->cmbErat, &QComboBox::activated, this, [this](int index) { ShowBatch(index + 1); });
+    ui->cmbErat->installEventFilter(this);
+    ui->TabStr1->setCurrentIndex(0);
+
+    RestoreFormPlacement(this);
+    const QString path = State().DatabasePath;
+    const auto fail = [this](const QString& text) {
+        ShowInfo(text);
+        m_db = Database();
+        setEnabled(false);
+        QTimer::singleShot(0, this, &QWidget::close);
+    };
+    const QString check = QStringLiteral("Tarkista tietokanta asetukset asetusikkunasta!");
+    if (path.isEmpty() || path == QLatin1String("unknown")) {
+        fail(check);
+        return;
+    }
+    try {
+        m_db = Database::open(path);
+    } catch (const std::exception& e) {
+        fail(check + QStringLiteral("\r\n") + QString::fromStdString(e.what()));
+    }
+}
+
+frmViitemaksut::~frmViitemaksut() = default;
+
+void frmViitemaksut::closeEvent(QCloseEvent* event)
+{
+    SaveFormPlacement(this);
+    event->accept();
+}
+
+bool frmViitemaksut::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == ui->cmbErat && event->type() == QEvent::FocusOut) {
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        // The combo's own popup takes the focus for a moment; that is no leaving.
+        if (reason != Qt::PopupFocusReason && ui->cmbErat->currentIndex() >= 0 && !m_batches.empty())
+            ShowBatch(ui->cmbErat->currentIndex() + 1);
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmViitemaksut::Avaa()
+{
+    FileDialogRequest request;
+    request.title = QStringLiteral("Avaa viitemaksutiedosto");
+    const QFileInfo last(State().RefPaymentFolder);
+    request.folder = last.isDir() ? last.filePath() : last.path();
+    request.fileName = last.isDir() ? QString() : last.fileName();
+    const std::optional<QString> chosen = Prompter::instance().openFile(request);
+    if (!chosen || chosen->isEmpty())
+        return;
+    State().RefPaymentFolder = *chosen;
+    try {
+        DatabaseSettingsStore(m_db, QStringLiteral("TIKKELI")).write(*chosen, QStringLiteral("ViiteHakemisto"));
+    } catch (const std::exception&) {
+        // Remembering the folder is a convenience; the file is opened all the same.
+    }
+    ui->lblTiedosto->setText(*chosen);
+
+    // Lists of a file that does not read whole are never shown, and neither are the previous
+    // file's under the new file's name: nothing can be marked from a mixed-up screen.
+    std::vector<ReferencePaymentBatch> batches;
+    try {
+        batches = ReferencePaymentReader().readFile(*chosen);
+    } catch (const ReferencePaymentError& e) {
+        m_batches.clear();
+        ui->cmbErat->clear();
+        clearBatch();
+        ShowWarning(e.message());
+        return;
+    }
+    m_batches = std::move(batches);
+    ui->cmbErat->setEnabled(true);
+    ui->cmbErat->clear();
+    if (m_batches.empty()) {
+        clearBatch();
+        ShowInfo(QStringLiteral("Tiedostosta ei löydy viitemaksutietueita."));
+        return;
+    }
+    for (std::size_t i = 0; i < m_batches.size(); ++i)
+        ui->cmbErat->addItem(m_batches[i].BatchDate, int(i + 1));
+    ShowBatch(1);
+    if (m_batches.size() == 1)
+        ui->cmbErat->setEnabled(false);
+}
+
+void frmViitemaksut::clearBatch()
+{
+    ui->lstSaapuneet->clear();
+    ui->lstTarkistettavat->clear();
+    ui->lstVirheet->clear();
+    for (QLabel* l : {ui->lblPvm, ui->lblAika, ui->lblPankki, ui->lblLaskuttaja, ui->lblRahayksikko, ui->lblTapKPL, ui->lblTapSUM,
+                      ui->lblOikKPL, ui->lblOikSUM, ui->lblEpaKPL, ui->lblEpaSUM})
+        l->clear();
+}
+
+void frmViitemaksut::ShowBatch(int n)
+{
+    if (n < 1 || n > int(m_batches.size()))
+        return;
+    const ReferencePaymentBatch& batch = m_batches[std::size_t(n - 1)];
+    ui->cmbErat->setCurrentIndex(n - 1);
+    ui->lblAika->setText(batch.BatchTime);
+    ui->lblPvm->setText(batch.BatchDate);
+    ui->lblLaskuttaja->setText(batch.BillerId);
+    ui->lblPankki->setText(batch.BankGroupId);
+    ui->lblRahayksikko->setText(QStringLiteral("Euro"));
+    const ReferencePaymentSummary& s = batch.Summary;
+    ui->lblTapKPL->setText(QString::number(leadingNumber(s.PaymentCount)));
+    ui->lblTapSUM->setText(ReferencePaymentMatcher::FormatCents(leadingNumber(s.PaymentSum)));
+    ui->lblOikKPL->setText(QString::number(leadingNumber(s.CorrectionCount)));
+    ui->lblOikSUM->setText(ReferencePaymentMatcher::FormatCents(leadingNumber(s.CorrectionSum)));
+    ui->lblEpaKPL->setText(QString::number(leadingNumber(s.FailedCount)));
+    ui->lblEpaSUM->setText(ReferencePaymentMatcher::FormatCents(leadingNumber(s.FailedSum)));
+
+    ui->lstSaapuneet->clear();
+    ui->lstTarkistettavat->clear();
+    ui->lstVirheet->clear();
+    std::vector<ReferencePaymentMatcher::Match> matches;
+    try {
+        matches = ReferencePaymentMatcher(m_db).match(batch);
+    } catch (const std::exception& e) {
+        ShowWarning(QStringLiteral("Virhe: ") + QString::fromStdString(e.what()));
+        return;
+    }
+    for (const ReferencePaymentMatcher::Match& m : matches) {
+        QListWidget* list = m.outcome == ReferencePaymentMatcher::Outcome::Arrived    ? ui->lstSaapuneet
+                            : m.outcome == ReferencePaymentMatcher::Outcome::WrongSum ? ui->lstVirheet
+                                                                                      : ui->lstTarkistettavat;
+        auto* item = new QListWidgetItem(m.text, list);
+        item->setData(IdRole, m.historyId);
+    }
+}
+
+void frmViitemaksut::Maksetuksi()
+{
+    std::vector<qint64> ids;
+    std::vector<int> rows;
+    for (int i = 0; i < ui->lstSaapuneet->count(); ++i) {
+        if (ui->lstSaapuneet->item(i)->isSelected()) {
+            ids.push_back(ui->lstSaapuneet->item(i)->data(IdRole).toLongLong());
+            rows.push_back(i);
+        }
+    }
+    if (ids.empty())
+        return;
+    if (!ReferencePaymentMatcher::markPaid(m_db, ids, ui->chkPoistamaksettu->isChecked()))
+        return;
+    for (auto it = rows.rbegin(); it != rows.rend(); ++it)
+        delete ui->lstSaapuneet->takeItem(*it);
+}
+
+void frmViitemaksut::selectAll(bool selected)
+{
+    for (int i = 0; i < ui->lstSaapuneet->count(); ++i)
+        ui->lstSaapuneet->item(i)->setSelected(selected);
+}
+
+} // namespace tikkeli

@@ -1,0 +1,277 @@
+#include "../InvoiceTestDb.h"
+
+#include "base/ScriptedPrompter.h"
+#include "invoicing/ui/frmViitemaksut.h"
+#include "settings/DatabaseSettingsStore.h"
+#include "support/BankFiles.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QFocusEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <gtest/gtest.h>
+
+using namespace tikkeli;
+using tikkeli::test::DomesticBankFile;
+using tikkeli::test::InvoiceTestDb;
+
+namespace {
+
+class frmViitemaksutTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        member = t.member(QStringLiteral("Virtanen"), QStringLiteral("Ville"));
+        // Three open invoices of 20,00 with two rows each, one of 12,30, and one whose member is gone.
+        for (int k = 0; k < 3; ++k)
+            invoices.push_back(history(QStringLiteral("1%1").arg(k + 1) + QStringLiteral("000"), "20,00", member, 800 + k));
+        wrongSum = history(QStringLiteral("1232"), "12,30", member, 810);
+        orphan = history(QStringLiteral("1245"), "10,00", member + 500, 811);
+    }
+    qint64 history(const QString& reference, const char* price, qint64 memberId, qint64 invoiceId)
+    {
+        t.db.execute(QStringLiteral("INSERT INTO jmhist (jmhjmID, jmhjmViitenumero, jmhjmHinta, jmhjmjrID) VALUES (?, ?, ?, ?)"),
+                     {Value(invoiceId), Value(reference), Value(Currency::parse(QString::fromLatin1(price)).value()), Value(memberId)});
+        const qint64 id = t.db.lastInsertId();
+        for (int k = 0; k < 2; ++k)
+            t.db.execute(QStringLiteral("INSERT INTO jmRivi (jmRjmID) VALUES (?)"), {Value(invoiceId)});
+        return id;
+    }
+    QString writeFile(const QByteArray& bytes)
+    {
+        const QString path = t.env.documentsFolder() + QStringLiteral("/viitteet.dat");
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+        return path;
+    }
+    // Two batches: the first with the three invoices, a wrong sum, an unknown reference and the
+    // orphan; the second with one payment.
+    QByteArray twoBatches()
+    {
+        DomesticBankFile f;
+        f.batch("261207", "1030", "47", "123456789")
+            .payment(QStringLiteral("11000"), QStringLiteral("Virtanen"), 2000)
+            .payment(QStringLiteral("12000"), QStringLiteral("Virtanen"), 2000)
+            .payment(QStringLiteral("13000"), QStringLiteral("Virtanen"), 2000)
+            .payment(QStringLiteral("1232"), QStringLiteral("Laine"), 1234)
+            .payment(QStringLiteral("99998"), QStringLiteral("Outo"), 5)
+            .payment(QStringLiteral("1245"), QStringLiteral("Poissa"), 1000)
+            .payment(QStringLiteral("11000"), QStringLiteral("Korjaus"), 2000, '5')
+            .summary();
+        f.batch("261208", "0905", "47", "123456789").payment(QStringLiteral("1232"), QStringLiteral("Laine"), 1230).summary();
+        return f.bytes();
+    }
+    std::unique_ptr<frmViitemaksut> openWindow()
+    {
+        auto w = std::make_unique<frmViitemaksut>();
+        w->show();
+        QApplication::processEvents();
+        return w;
+    }
+    template <class T>
+    static T* control(QWidget* w, const char* name)
+    {
+        return w->findChild<T*>(QString::fromLatin1(name));
+    }
+    static QStringList texts(QListWidget* list)
+    {
+        QStringList out;
+        for (int i = 0; i < list->count(); ++i)
+            out << list->item(i)->text();
+        return out;
+    }
+    void open(frmViitemaksut* w, const QString& path)
+    {
+        prompter.answerText(path);
+        auto* avaa = control<QAction>(w, "mAvaa");
+        ASSERT_TRUE(avaa);
+        avaa->trigger();
+    }
+
+    InvoiceTestDb t{InvoiceTestDb::Template};
+    ScriptedPrompter prompter;
+    qint64 member = 0, wrongSum = 0, orphan = 0;
+    std::vector<qint64> invoices;
+};
+
+TEST_F(frmViitemaksutTest, OpensAFileAndSortsTheFirstBatchIntoItsLists)
+{
+    auto w = openWindow();
+    ASSERT_TRUE(w->loaded());
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Tikkeli - Viitemaksut"));
+    const QString path = writeFile(twoBatches());
+    open(w.get(), path);
+    auto* batches = control<QComboBox>(w.get(), "cmbErat");
+    auto* arrived = control<QListWidget>(w.get(), "lstSaapuneet");
+    auto* check = control<QListWidget>(w.get(), "lstTarkistettavat");
+    auto* wrong = control<QListWidget>(w.get(), "lstVirheet");
+    auto* file = control<QLabel>(w.get(), "lblTiedosto");
+    ASSERT_TRUE(batches && arrived && check && wrong && file);
+    EXPECT_EQ(file->text(), path);
+    ASSERT_EQ(batches->count(), 2);
+    EXPECT_EQ(batches->itemText(0), QStringLiteral("7.12.2026"));
+    EXPECT_EQ(batches->itemText(1), QStringLiteral("8.12.2026"));
+    EXPECT_TRUE(batches->isEnabled());
+    EXPECT_EQ(texts(arrived), (QStringList{QStringLiteral("20.00 - 11000 - Virtanen"), QStringLiteral("20.00 - 12000 - Virtanen"),
+                                           QStringLiteral("20.00 - 13000 - Virtanen")}));
+    EXPECT_EQ(texts(wrong), QStringList{QStringLiteral("Summa: 12.34 - 1232 - Laine")});
+    EXPECT_EQ(texts(check), (QStringList{QStringLiteral("Viitettä ei löydy: 0.05 - 99998 - Outo"), QStringLiteral("Henkilö: 10.00 - 1245 - Poissa")}));
+    ASSERT_EQ(check->count(), 2);
+    EXPECT_EQ(check->item(0)->data(Qt::UserRole).toLongLong(), -1);
+    EXPECT_EQ(check->item(1)->data(Qt::UserRole).toLongLong(), orphan);
+
+    const std::pair<const char*, const char*> labels[] = {
+        {"lblPvm", "7.12.2026"}, {"lblAika", "10.30"}, {"lblPankki", "47"}, {"lblLaskuttaja", "123456789"}, {"lblRahayksikko", "Euro"},
+        {"lblTapKPL", "6"}, {"lblTapSUM", "82.39"}, {"lblOikKPL", "1"}, {"lblOikSUM", "20.00"}, {"lblEpaKPL", "0"}, {"lblEpaSUM", "0.00"},
+    };
+    for (const auto& [name, text] : labels) {
+        auto* l = control<QLabel>(w.get(), name);
+        ASSERT_TRUE(l) << name;
+        EXPECT_EQ(l->text(), QString::fromUtf8(text)) << name;
+    }
+    // The folder is remembered for the next start.
+    EXPECT_EQ(State().RefPaymentFolder, path);
+    EXPECT_EQ(DatabaseSettingsStore(t.db, QStringLiteral("TIKKELI")).read(QStringLiteral("ViiteHakemisto")), path);
+
+    // Choosing the second batch and leaving the list shows it.
+    batches->setCurrentIndex(1);
+    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(batches, &out);
+    EXPECT_EQ(texts(arrived), QStringList{QStringLiteral("12.30 - 1232 - Laine")});
+    EXPECT_EQ(texts(wrong), QStringList());
+    EXPECT_EQ(control<QLabel>(w.get(), "lblPvm")->text(), QStringLiteral("8.12.2026"));
+}
+
+TEST_F(frmViitemaksutTest, TabsShowTheirFramesAndTheirTexts)
+{
+    auto w = openWindow();
+    auto* tabs = control<QTabWidget>(w.get(), "TabStr1");
+    ASSERT_TRUE(tabs);
+    ASSERT_EQ(tabs->count(), 4);
+    const char* titles[] = {"Saapuneet maksut", "Tarkistettavat maksut (saajaa ei löydy)", "Virheelliset maksut (summa ei täsmää)",
+                            "Erätiedot"};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(tabs->tabText(i), QString::fromUtf8(titles[i]));
+        EXPECT_EQ(tabs->widget(i)->objectName(), QStringLiteral("frameTabs_%1").arg(i + 1));
+    }
+    EXPECT_EQ(w->currentTab(), 1);
+    tabs->setCurrentIndex(3);
+    EXPECT_EQ(w->currentTab(), 4);
+    EXPECT_TRUE(control<QLabel>(w.get(), "lblTapKPL")->isVisible());
+    EXPECT_FALSE(control<QListWidget>(w.get(), "lstSaapuneet")->isVisible());
+}
+
+TEST_F(frmViitemaksutTest, MarkingThreeWithDeleteTicked)
+{
+    auto w = openWindow();
+    open(w.get(), writeFile(twoBatches()));
+    auto* arrived = control<QListWidget>(w.get(), "lstSaapuneet");
+    auto* mark = control<QPushButton>(w.get(), "cMaksetuksi");
+    auto* all = control<QPushButton>(w.get(), "cValitseKaikki");
+    auto* none = control<QPushButton>(w.get(), "cPoistaValinnat");
+    auto* deletePaid = control<QCheckBox>(w.get(), "chkPoistamaksettu");
+    ASSERT_TRUE(arrived && mark && all && none && deletePaid);
+    ASSERT_EQ(arrived->count(), 3);
+    all->click();
+    EXPECT_EQ(arrived->selectedItems().size(), 3);
+    none->click();
+    EXPECT_EQ(arrived->selectedItems().size(), 0);
+    all->click();
+    deletePaid->setChecked(true);
+    mark->click();
+    EXPECT_EQ(arrived->count(), 0);
+    for (qint64 id : invoices)
+        EXPECT_EQ(t.count(QStringLiteral("jmhist"), QStringLiteral("jmhID = ?"), {Value(id)}), 0);
+    EXPECT_EQ(t.count(QStringLiteral("jmRivi"), QStringLiteral("jmRjmID IN (800, 801, 802)")), 0);
+    EXPECT_EQ(t.count(QStringLiteral("jmRivi"), QStringLiteral("jmRjmID IN (810, 811)")), 4);
+    EXPECT_EQ(t.count(QStringLiteral("jmhist")), 2);
+    EXPECT_TRUE(prompter.messageTexts().isEmpty());
+}
+
+TEST_F(frmViitemaksutTest, MarkingOneWithoutDeleteKeepsTheOthers)
+{
+    auto w = openWindow();
+    open(w.get(), writeFile(twoBatches()));
+    auto* arrived = control<QListWidget>(w.get(), "lstSaapuneet");
+    auto* mark = control<QPushButton>(w.get(), "cMaksetuksi");
+    ASSERT_TRUE(arrived && mark);
+    ASSERT_EQ(arrived->count(), 3);
+    arrived->item(1)->setSelected(true);
+    mark->click();
+    EXPECT_EQ(texts(arrived), (QStringList{QStringLiteral("20.00 - 11000 - Virtanen"), QStringLiteral("20.00 - 13000 - Virtanen")}));
+    EXPECT_EQ(t.count(QStringLiteral("jmhist"), QStringLiteral("jmhjmMaksettu = 1")), 1);
+    EXPECT_EQ(t.count(QStringLiteral("jmhist"), QStringLiteral("jmhID = ? AND jmhjmMaksettu = 1"), {Value(invoices[1])}), 1);
+}
+
+TEST_F(frmViitemaksutTest, CancelDamageAndEmptyFiles)
+{
+    auto w = openWindow();
+    State().RefPaymentFolder = QStringLiteral("/alku");
+    prompter.answerText(std::nullopt);
+    control<QAction>(w.get(), "mAvaa")->trigger();
+    EXPECT_EQ(State().RefPaymentFolder, QStringLiteral("/alku"));
+    EXPECT_TRUE(control<QLabel>(w.get(), "lblTiedosto")->text().isEmpty());
+
+    open(w.get(), writeFile(twoBatches()));
+    ASSERT_EQ(control<QListWidget>(w.get(), "lstSaapuneet")->count(), 3);
+    // A damaged file shows why and leaves nothing to mark.
+    QByteArray damaged = twoBatches();
+    damaged[92 + 80] = 'x';
+    open(w.get(), writeFile(damaged));
+    ASSERT_FALSE(prompter.messageTexts().isEmpty());
+    EXPECT_TRUE(prompter.messageTexts().back().contains(QStringLiteral("rivillä 2")));
+    EXPECT_EQ(control<QListWidget>(w.get(), "lstSaapuneet")->count(), 0);
+    EXPECT_EQ(control<QComboBox>(w.get(), "cmbErat")->count(), 0);
+
+    open(w.get(), writeFile(QByteArray("\r\n")));
+    EXPECT_EQ(prompter.messageTexts().back(), QStringLiteral("Tiedostosta ei löydy viitemaksutietueita."));
+
+    // One batch: the batch list is disabled.
+    DomesticBankFile one;
+    one.batch().payment(QStringLiteral("11000"), QStringLiteral("V"), 2000).summary();
+    open(w.get(), writeFile(one.bytes()));
+    EXPECT_FALSE(control<QComboBox>(w.get(), "cmbErat")->isEnabled());
+    EXPECT_EQ(prompter.unexpected(), 0);
+}
+
+TEST_F(frmViitemaksutTest, WithoutADatabaseTheWindowSaysSoAndCloses)
+{
+    State().DatabasePath = QStringLiteral("unknown");
+    auto w = openWindow();
+    EXPECT_FALSE(w->loaded());
+    EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Tarkista tietokanta asetukset asetusikkunasta!")});
+}
+
+} // namespace
+
+#include "base/ui/FormRegistry.h"
+#include "invoicing/ui/InvoicingWindows.h"
+#include "invoicing/ui/frmMaksut.h"
+
+namespace {
+
+TEST_F(frmViitemaksutTest, ThePaymentBookOpensTheImport)
+{
+    RegisterInvoicingWindows();
+    auto book = std::make_unique<frmMaksut>();
+    book->show();
+    auto* read = book->findChild<QAction*>(QStringLiteral("mLueViitemaksut"));
+    ASSERT_TRUE(read);
+    EXPECT_TRUE(read->isEnabled());
+    read->trigger();
+    QApplication::processEvents();
+    QWidget* import = FormRegistry::find(QStringLiteral("frmViitemaksut"));
+    ASSERT_TRUE(import);
+    EXPECT_TRUE(import->isVisible());
+    import->close();
+    delete import;
+}
+
+} // namespace
