@@ -1,5 +1,6 @@
 #include "contracts/ui/frmVuokra.h"
 
+#include "base/Clock.h"
 #include "base/ErrorHandling.h"
 #include "base/Prompter.h"
 #include "base/ui/FormRegistry.h"
@@ -544,7 +545,7 @@ void frmVuokra::BuildContractTree()
     QTreeWidgetItem* roots[3] = {root(ContractTree::alphabeticalRoot()), root(ContractTree::validityRoot()),
                                  root(ContractTree::villageRoot())};
     try {
-        const QDate today = Today ? Today() : QDate::currentDate();
+        const QDate today = Today ? Today() : tikkeli::Today();
         const ContractTree::Tree built = ContractTree::build(Data1.database(), today);
         const std::vector<ContractTree::Group>* branches[3] = {&built.alphabetical, &built.validity, &built.villages};
         for (int b = 0; b < 3; ++b) {
@@ -573,12 +574,11 @@ void frmVuokra::ChooseTreeContract()
     const qint64 id = item ? ContractTree::idFromKey(item->data(0, Qt::UserRole).toString()) : 0;
     if (id == 0)
         return;
-    try {
+    IgnoringErrors("frmVuokra: find the clicked contract", [&] {
         if (!Data1.findId(id))
             ShowInfo(QStringLiteral("Valittua sopimusta ei löydy, päivitä luettelo painamalla Selaa nappia."));
         Reposition();
-    } catch (const std::exception&) {
-    }
+    });
 }
 
 void frmVuokra::removeTreeNodes(qint64 id)
