@@ -1,5 +1,7 @@
 #include "app/Startup.h"
 
+#include "base/Clock.h"
+#include "base/ErrorHandling.h"
 #include "settings/GuidedRepair.h"
 #include "backup/BackupRows.h"
 #include "base/FileSafety.h"
@@ -8,7 +10,7 @@
 #include "base/Prompter.h"
 #include "base/ProgramHooks.h"
 #include "db/DbError.h"
-#include "db/UpdateDatabase.h"
+#include "settings/UpgradeQuestions.h"
 #include "settings/DatabaseSettingsStore.h"
 #include "settings/IniSettingsStore.h"
 #include "settings/SettingsLoader.h"
@@ -27,16 +29,6 @@ void plainMessage(const QString& text)
     Prompter::instance().message(text, MsgIcon::None, MsgButtons::Ok);
 }
 
-// Runs one step of the start-up; a failure skips the rest of that step only, as the start-up has
-// always done, and never decides which road the open takes.
-template <class F>
-void skipOnError(F&& step)
-{
-    try {
-        step();
-    } catch (const std::exception&) {
-    }
-}
 
 } // namespace
 
@@ -46,7 +38,7 @@ bool IsDemoDatabase(const QString& path)
 }
 
 Startup::Startup()
-    : updateDatabase([](Database& db) { UpdateDatabase(db); })
+    : updateDatabase([](Database& db) { UpdateDatabaseAsking(db); })
 {
 }
 
@@ -138,10 +130,12 @@ bool Startup::repairDatabase()
     return RunGuidedRepair(State().DatabasePath);
 }
 
+// Each step of the start-up below that fails skips the rest of that step only: a failure never
+// decides which road the open takes.
 void Startup::successRoad(Database& db, bool sampleOpened)
 {
     SharedState& s = State();
-    skipOnError([&] { updateDatabase(db); });
+    IgnoringErrors("start-up: upgrade", [&] { updateDatabase(db); });
     // Marker rows a backup of an older version left behind would show as blank rows everywhere.
     try {
         DeleteBackupRows(db);
@@ -149,9 +143,9 @@ void Startup::successRoad(Database& db, bool sampleOpened)
         ShowWarning(QStringLiteral("Tietokannan ylimääräisten merkintärivien poisto ei onnistunut:\n") + e.description());
     }
     if (sampleOpened)
-        skipOnError([&] { SaveDatabasePath(s.DatabasePath); });
-    skipOnError([&] { LoadSettings(db); });
-    skipOnError([&] {
+        IgnoringErrors("start-up: save the sample path", [&] { SaveDatabasePath(s.DatabasePath); });
+    IgnoringErrors("start-up: load settings", [&] { LoadSettings(db); });
+    IgnoringErrors("start-up: read the club name", [&] {
         DatabaseSettingsStore store(db, QStringLiteral("TIKKELI"));
         s.ClubName = store.read(QStringLiteral("RegName"));
     });
@@ -164,7 +158,7 @@ void Startup::remindBackup()
     const SharedState& s = State();
     if (!s.RemindBackup || !s.LastBackupDate.isValid())
         return;
-    const qint64 days = qAbs(QDate::currentDate().daysTo(s.LastBackupDate.date()));
+    const qint64 days = qAbs(Today().daysTo(s.LastBackupDate.date()));
     if (days > s.BackupReminderDays)
         ShowInfo(QStringLiteral("Varmuuskopion tekemisestä on yli %1 päivää.\n\nMuista tehdä varmuuskopio!")
                      .arg(s.BackupReminderDays));
@@ -177,7 +171,7 @@ StartupOutcome Startup::run()
     s.IniFileName = QStringLiteral("Tikkeli.ini");
     s.ProgramTitle = QStringLiteral("Tikkeli");
     if (setWindowSize)
-        skipOnError(setWindowSize);
+        IgnoringErrors("start-up: window size", setWindowSize);
     // An ini that is there but cannot be read would make the program start on the sample database
     // as if it had none, and write over the ini: it is reported instead, and nothing is touched.
     if (const auto why = ProgramIniStore().unreadable()) {
@@ -185,27 +179,27 @@ StartupOutcome Startup::run()
         out.endProgram = true;
         return out;
     }
-    skipOnError([] { ReadDatabasePaths(); });
+    IgnoringErrors("start-up: read database paths", [] { ReadDatabasePaths(); });
     // One connection for the whole start-up: the settings check and the open below share it, so
     // the file is checked once. It opens only a healthy, writable file; every road of step 8 still
     // starts from its own open.
     Database startupConnection;
-    skipOnError([&] {
+    IgnoringErrors("start-up: shared connection", [&] {
         if (!s.DatabasePath.isEmpty() && !IsReadOnlyFile(s.DatabasePath))
             startupConnection = Database::open(s.DatabasePath);
     });
 
     bool migrated = false;
-    skipOnError([&] { migrated = EnsureSettingsInDatabase(); });
+    IgnoringErrors("start-up: settings into the database", [&] { migrated = EnsureSettingsInDatabase(); });
     if (migrated) {
         out.endProgram = true;
         return out;
     }
     if (ProgramHooks::ResetReportControl)
-        skipOnError(ProgramHooks::ResetReportControl);
+        IgnoringErrors("start-up: reset the report control", ProgramHooks::ResetReportControl);
     s.PrintCopies = 1;
     if (restorePlacement)
-        skipOnError(restorePlacement);
+        IgnoringErrors("start-up: restore the window placement", restorePlacement);
 
     Database db;
     int error = openDatabase(db, true);
@@ -264,7 +258,7 @@ StartupOutcome Startup::run()
 
     out.caption = s.ProgramTitle + QStringLiteral(" - ") + s.ClubName;
     if (ProgramHooks::ResetReportFormulas)
-        skipOnError(ProgramHooks::ResetReportFormulas);
+        IgnoringErrors("start-up: reset the report formulas", ProgramHooks::ResetReportFormulas);
     db.close();
     startupConnection.close();
     out.sampleDatabase = IsDemoDatabase(s.DatabasePath);

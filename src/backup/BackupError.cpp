@@ -11,7 +11,7 @@ BackupError BackupErrorFromDb(const DbException& e)
 
 BackupError TooLargeForStick()
 {
-    return {61, QStringLiteral("Tiedosto on liian suuri muistitikun tiedostojärjestelmälle"), true};
+    return {FileErr::DiskFull, QStringLiteral("Tiedosto on liian suuri muistitikun tiedostojärjestelmälle"), true};
 }
 
 } // namespace tikkeli

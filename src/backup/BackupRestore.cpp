@@ -33,7 +33,7 @@ std::optional<BackupError> removeFile(const QString& path)
 
 BackupError inUse()
 {
-    return {70, QStringLiteral("Tiedosto on ohjelman käytössä")};
+    return {FileErr::PermissionDenied, QStringLiteral("Tiedosto on ohjelman käytössä")};
 }
 
 } // namespace
@@ -77,7 +77,7 @@ std::optional<BackupError> BackupRestore::keepSafetyCopy(const QString& target, 
     FileSafety& files = FileSafety::instance();
     const QString path = safetyCopyPath(target, day);
     auto error = files.link(target, path);
-    if (error && error->number != 58)
+    if (error && error->number != DbErr::FileExists)
         error = files.copyFile(target, path, FileSafety::Existing::Keep);
     if (!error)
         kept = path;
@@ -119,7 +119,7 @@ std::optional<BackupError> BackupRestore::copyIntoPlace(const QString& source, c
 
 QString BackupRestore::errorPart(const BackupError& error)
 {
-    if (error.number == 70)
+    if (error.number == FileErr::PermissionDenied)
         return QStringLiteral("Virhe: Käyttöoikeudet puuttuvat tai tiedosto on jonkin muun ohjelman käytössä.\n") + error.text();
     return QStringLiteral("Virhe: ") + error.text();
 }

@@ -2,6 +2,7 @@
 
 #include "backup/BackupRestore.h"
 #include "backup/BackupRows.h"
+#include "base/Clock.h"
 #include "base/FileFilters.h"
 #include "base/Folders.h"
 #include "backup/DatabaseRelease.h"
@@ -154,7 +155,7 @@ bool replaceWithCompacted(const QString& database, const QString& compacted, con
         return false;
     }
     if (auto e = files.link(database, previous)) {
-        if (e->number == 58 || (e = files.copyFile(database, previous, FileSafety::Existing::Keep)))
+        if (e->number == DbErr::FileExists || (e = files.copyFile(database, previous, FileSafety::Existing::Keep)))
             return giveUp(QStringLiteral("Tietokannan uudelleen nimeäminen ei onnistu.\n") + e->text());
     }
     if (const auto e = files.rename(compacted, database, FileSafety::Existing::Replace))
@@ -301,7 +302,7 @@ void FolderBackup::restore()
         if (overDatabaseInUse) {
             if (!AskYesNo(QStringLiteral("Varmuuskopio palautetaan käytössä olevan tietokannan päälle:\n\n") + target
                               + QStringLiteral("\n\nNykyinen tietokanta säilytetään samassa kansiossa nimellä ")
-                              + QFileInfo(BackupRestore::safetyCopyPath(target, QDate::currentDate())).fileName()
+                              + QFileInfo(BackupRestore::safetyCopyPath(target, Today())).fileName()
                               + QStringLiteral(". Kaikki ikkunat suljetaan ja Tikkeli sammutetaan. Jatketaanko?"),
                           MsgIcon::Question, s.ProgramTitle))
                 continue;
@@ -311,7 +312,7 @@ void FolderBackup::restore()
         // The file being replaced stays beside it, dated, so a wrong choice can be undone.
         kept.clear();
         if (QFileInfo::exists(target)) {
-            if (const auto e = BackupRestore::keepSafetyCopy(target, QDate::currentDate(), kept)) {
+            if (const auto e = BackupRestore::keepSafetyCopy(target, Today(), kept)) {
                 ShowWarning(QStringLiteral("Korvattavan tiedoston varmistus ei onnistunut:\n") + e->text());
                 continue;
             }

@@ -1,6 +1,7 @@
 #include "backup/SupportFileSender.h"
 
 #include "backup/DatabaseCopy.h"
+#include "base/Clock.h"
 #include "platform/EmailSender.h"
 #include "platform/ZipWriter.h"
 #include "base/SharedState.h"
@@ -90,7 +91,7 @@ void SupportFileSender::mail(const QString& zipPath)
     m_mailer->Subject = QStringLiteral("Huoltotiedosto ") + m_identification;
     m_mailer->Message = m_message + QStringLiteral("\r\n\r\nTunniste: ") + m_identification
         + QStringLiteral("\r\nTiedosto: ") + m_filePath + QStringLiteral("\r\nLähetetty: ")
-        + QDateTime::currentDateTime().toString(QStringLiteral("d.M.yyyy H:mm"));
+        + Now().toString(QStringLiteral("d.M.yyyy H:mm"));
     EmailRecipient r;
     r.Address = m_recipient;
     m_mailer->Recipients = {r};

@@ -24,7 +24,8 @@ public:
         return fromRaw(r);
     }
     static std::optional<Currency> tryFromUnits(std::int64_t units);
-    // Rounds to four decimals, a half to the even neighbour (as the original engine did).
+    // Rounds to four decimals, a half to the even neighbour, so sums of rounded amounts do not
+    // drift upwards.
     // Throws std::out_of_range beyond the range of the type (or for NaN).
     static Currency fromDouble(double value);
     static std::optional<Currency> tryFromDouble(double value);

@@ -17,9 +17,9 @@ public:
     static bool parse(QStringView text, QDate& d, QTime& t);
     static bool parseUtf8(const char* text, int length, QDate& d, QTime& t);
 
-    // Dates as people and the original dialect write them: "5.3.2024 14.30" (DayMonthYear, time
-    // with ':' or '.') or "3/5/2024 2:30 PM" (MonthDayYear); both also read ISO dates and a time
-    // alone (on 30.12.1899, the original's day 0). Two-digit years fall in 1930..2029.
+    // Dates as people and stored SQL write them: "5.3.2024 14.30" (DayMonthYear, time with ':'
+    // or '.') or "3/5/2024 2:30 PM" (MonthDayYear); both also read ISO dates and a time alone (on
+    // 30.12.1899, day 0 of the day serials). Two-digit years fall in 1930..2029.
     enum class Order { DayMonthYear, MonthDayYear };
     static std::optional<QDateTime> parseWritten(const QString& text, Order order);
 };

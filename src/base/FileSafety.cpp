@@ -72,26 +72,26 @@ FileError FileError::fromErrno(int err)
 {
     switch (err) {
     case ENOENT:
-        return {53, QStringLiteral("Tiedostoa ei löydy")};
+        return {FileErr::NotFound, QStringLiteral("Tiedostoa ei löydy")};
     case EEXIST:
-        return {58, QStringLiteral("Tiedosto on jo olemassa")};
+        return {DbErr::FileExists, QStringLiteral("Tiedosto on jo olemassa")};
     case ENOTDIR:
-        return {76, QStringLiteral("Polkua ei löydy")};
+        return {FileErr::PathNotFound, QStringLiteral("Polkua ei löydy")};
     case ENOSPC:
     case EDQUOT:
-        return {61, QStringLiteral("Levy on täynnä")};
+        return {FileErr::DiskFull, QStringLiteral("Levy on täynnä")};
     case EFBIG:
-        return {61, QStringLiteral("Tiedosto on liian suuri kohteen tiedostojärjestelmälle"), true};
+        return {FileErr::DiskFull, QStringLiteral("Tiedosto on liian suuri kohteen tiedostojärjestelmälle"), true};
     case EACCES:
     case EPERM:
     case EROFS:
     case EBUSY:
     case ETXTBSY:
-        return {70, QStringLiteral("Käyttöoikeus evätty")};
+        return {FileErr::PermissionDenied, QStringLiteral("Käyttöoikeus evätty")};
     case EIO:
-        return {57, QStringLiteral("Laitteen I/O-virhe")};
+        return {FileErr::IoError, QStringLiteral("Laitteen I/O-virhe")};
     default:
-        return {75, QStringLiteral("Polun tai tiedoston käyttövirhe (%1)").arg(QString::fromLocal8Bit(strerror(err)))};
+        return {FileErr::AccessError, QStringLiteral("Polun tai tiedoston käyttövirhe (%1)").arg(QString::fromLocal8Bit(strerror(err)))};
     }
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/Error.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -10,13 +12,14 @@ namespace tikkeli {
 // A failed file step, with the number and description the windows show ("<number>: <description>").
 // File errors keep the numbers users have always seen (53 file not found, 58 file exists, 61 disk
 // full, 70 permission denied, 76 path not found).
-struct FileError {
-    int number = 0;
-    QString description;
+struct FileError : ErrorInfo {
     // The target's file system cannot hold a file this large (FAT32 and its 4 GiB limit).
     bool fileTooLarge = false;
 
-    QString text() const { return QString::number(number) + QStringLiteral(": ") + description; }
+    FileError() = default;
+    FileError(int n, QString text, bool tooLarge = false) : ErrorInfo(n, std::move(text)), fileTooLarge(tooLarge) {}
+    FileError(const ErrorInfo& e) : ErrorInfo(e) {}
+
     static FileError fromErrno(int err);
 };
 

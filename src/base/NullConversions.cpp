@@ -14,7 +14,7 @@ bool isGroupBlank(QChar c)
     return c == u' ' || c == QChar(0x00A0) || c == QChar(0x202F);
 }
 
-// The numeric value of v, as the original's coercion sees it (True = -1, a date its day serial).
+// The numeric value of v (True = -1, a date its day serial), the one coercion the conversions share.
 std::optional<double> numericValue(const Value& v)
 {
     switch (v.kind()) {
@@ -140,7 +140,7 @@ QString FormatLocaleNumber(double value)
     QString s = QString::number(value, 'g', 15);
     const qsizetype e = s.indexOf(u'e');
     if (e >= 0) {
-        // 1e+16 → 1E+16, 1e-07 → 1E-07 as the original wrote them.
+        // 1e+16 → 1E+16, 1e-07 → 1E-07: an upper-case exponent with at least two digits.
         QString mant = s.left(e);
         QString exp = s.mid(e + 1);
         const QChar sign = exp[0];

@@ -10,10 +10,11 @@
 
 namespace tikkeli {
 
-// Null-safe conversions of field values, by the rules of the original language: Null gives the
-// default; otherwise the value is converted (text read by the Finnish locale: decimal comma, dates
-// d.M.yyyy; fractions rounded half to even); a value that does not convert or does not fit gives
-// the default too. None of them throws. True counts as -1 and False as 0, as it did originally.
+// Null-safe conversions of field values: Null gives the default; otherwise the value is converted
+// (text read by the Finnish locale: decimal comma, dates d.M.yyyy; fractions rounded half to
+// even); a value that does not convert or does not fit gives the default too. None of them
+// throws, so a form can fill its boxes from any record. True counts as -1 and False as 0, the
+// values stored yes/no fields hold.
 std::uint8_t NullToByte(const Value& v, std::uint8_t def = 0);
 std::int16_t NullToInteger(const Value& v, std::int16_t def = 0);
 std::int32_t NullToLong(const Value& v, std::int32_t def = 0);
@@ -42,7 +43,7 @@ QString StripLeadingZeros(const QString& text);
 std::optional<double> ParseLocaleNumber(const QString& text);
 std::optional<Currency> ParseLocaleCurrency(const QString& text);
 std::optional<QDateTime> ParseLocaleDate(const QString& text);
-// A number as the original wrote it for the user: up to 15 significant digits, decimal comma.
+// A number as the program shows it to the user: up to 15 significant digits, decimal comma.
 QString FormatLocaleNumber(double value);
 
 } // namespace tikkeli

@@ -8,8 +8,9 @@
 
 namespace tikkeli {
 
-// Order of two values as the original variant comparison saw it: numbers by value, texts by
-// character code, a number before a text, an empty value before both. Negative, 0 or positive.
+// Order of two values of any kind: numbers by value, texts by character code, a number before a
+// text, an empty value before both (lists sorted by it keep the order users know). Negative, 0 or
+// positive.
 int CompareVariants(const QVariant& a, const QVariant& b);
 
 struct VariantLess {

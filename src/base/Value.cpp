@@ -9,7 +9,7 @@ namespace tikkeli {
 
 namespace {
 
-// The original engine counted days from 30 December 1899 (day 0).
+// Day serials, which stored dates may still hold, count days from 30 December 1899 (day 0).
 constexpr std::int64_t SerialEpochJulianDay = 2415019;
 constexpr int MsecsPerDay = 86400000;
 

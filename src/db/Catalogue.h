@@ -10,7 +10,7 @@ namespace tikkeli {
 class Database;
 
 // What a database holds, read from its own schema: tables (the engine's sqlite_* objects hidden),
-// fields with their original type codes, widths and attributes, indexes under their logical names
+// fields with their declared type codes, widths and attributes, indexes under their logical names
 // with the key reported as "PrimaryKey", and saved queries (views). Every lookup ignores letter
 // case, as the engine's own name resolution does.
 //
@@ -33,7 +33,7 @@ public:
     // Indexes of the table including the synthesised "PrimaryKey"; 0 for a missing table.
     int indexCount(const QString& tableName) const;
 
-    // Index names are global in SQLite but per table in the original engine: the file holds
+    // Index names are per table in the schema but global in SQLite: the file holds
     // "<table>_<name>".
     static QString physicalIndexName(const QString& tableName, const QString& logicalName);
 

@@ -23,7 +23,7 @@ using Params = std::vector<Value>;
 // connection to it (see ConnectionRegistry); copying a handle is cheap. A handle whose connection
 // the registry closed for a file operation reopens it on its next use.
 //
-// Statements may be written in the original SQL dialect (DELETE * FROM, #m/d/yyyy# dates,
+// Statements may be written in the program's older SQL dialect (DELETE * FROM, #m/d/yyyy# dates,
 // * and ? wildcards in LIKE, double-quoted strings): they pass through NormalizeSql first.
 // Values that come from a user, a file or another record are always bound as parameters (?1..).
 // Handles to a file share one connection and its statement cache: use them from one thread at a

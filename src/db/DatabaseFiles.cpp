@@ -1,5 +1,6 @@
 #include "db/DatabaseFiles.h"
 
+#include "base/ErrorHandling.h"
 #include "base/FileSafety.h"
 #include "db/Connection.h"
 #include "db/DatabaseProbe.h"
@@ -514,10 +515,7 @@ RepairResult RepairDatabase(const QString& path)
         // A file shorter than the page count its header names is refused as a whole unless the
         // connection may look past that; the pages it still has are then read as they are. The
         // connection is read-only: nothing is written into the damaged file.
-        try {
-            in.exec(QStringLiteral("PRAGMA writable_schema=ON"));
-        } catch (const DbException&) {
-        }
+        IgnoringErrors("repair: read past the page count", [&] { in.exec(QStringLiteral("PRAGMA writable_schema=ON")); });
         const auto schema = readSchema(in);
         if (!schema)
             throw unreadable;

@@ -1,5 +1,6 @@
 #include "db/Recordset.h"
 
+#include "base/ErrorHandling.h"
 #include "db/Connection.h"
 #include "base/DateText.h"
 #include "db/FinnishCollation.h"
@@ -182,8 +183,17 @@ struct Recordset::Impl {
     std::unordered_map<std::int64_t, int> keyIndex;
     bool keyIndexValid = false;
 
+    // Opening a set: the statement, its base table, the description of its columns (with the
+    // row id fetched invisibly when the key is not among them), the names, then the rows.
     void load();
+    std::unique_ptr<Statement> prepare(const QString& sql);
+    std::unique_ptr<Statement> prepareSource(QString& sql);
+    void findBaseTable(Statement& st, const QString& sql);
+    void describe(Statement& st, int from, std::vector<int>& statementCols);
+    void fetchHiddenKey(std::unique_ptr<Statement>& st, const QString& sql, std::vector<int>& statementCols);
+    void indexNames();
     void readAll(Statement& st, const std::vector<int>& statementCols);
+    bool baseRowsWritable = false;   // one base table with row ids, rows not aggregated
     int index(const QString& name) const;
     int lookup(const QString& name) const;
     int indexOrThrow(const QString& name) const;
@@ -257,34 +267,34 @@ struct Recordset::Impl {
     }
 };
 
-void Recordset::Impl::load()
+std::unique_ptr<Statement> Recordset::Impl::prepare(const QString& sql)
 {
-    Connection& conn = db.conn();
-    QString sql = looksLikeStatement(source)
+    return std::make_unique<Statement>(db.conn(), sql.toUtf8());
+}
+
+std::unique_ptr<Statement> Recordset::Impl::prepareSource(QString& sql)
+{
+    sql = looksLikeStatement(source)
         ? NormalizeSql(source)
         : QStringLiteral("SELECT * FROM ") + quoteIdent(source.trimmed().remove(u'[').remove(u']'));
-
-    auto prepare = [&](const QString& text) { return std::make_unique<Statement>(conn, text.toUtf8()); };
-    std::unique_ptr<Statement> st;
     try {
-        st = prepare(sql);
+        return prepare(sql);
     } catch (const DbException& e) {
         if (e.number() == DbErr::TableNotFound && !looksLikeStatement(source))
             fail(DbErr::TableNotFound, QStringLiteral("Taulua tai kyselyä '%1' ei löydy.").arg(source));
         throw;
     }
+}
 
-    // From here on the set's description and rows are rebuilt; a failure part way leaves the set
-    // closed rather than rows read with one layout and described with another.
-    open = false;
-
+void Recordset::Impl::findBaseTable(Statement& st, const QString& sql)
+{
     // The base table: every column that comes from a table comes from this one.
     QString base;
     bool single = true;
-    const int n = st->columnCount();
+    const int n = st.columnCount();
     for (int i = 0; i < n && single; ++i) {
-        const char* t = sqlite3_column_table_name(st->get(), i);
-        const char* dbName = sqlite3_column_database_name(st->get(), i);
+        const char* t = sqlite3_column_table_name(st.get(), i);
+        const char* dbName = sqlite3_column_database_name(st.get(), i);
         if (!t)
             continue;
         const QString tn = QString::fromUtf8(t);
@@ -297,71 +307,64 @@ void Recordset::Impl::load()
     }
     table.reset();
     if (single && !base.isEmpty())
-        table = conn.tableInfo(base);
-    const bool candidate = table && table->hasRowid && !aggregatesRows(sql);
+        table = db.conn().tableInfo(base);
+    baseRowsWritable = table && table->hasRowid && !aggregatesRows(sql);
+}
 
-    std::vector<int> statementCols;
-    auto describe = [&](Statement& s, int from) {
-        cols.clear();
-        statementCols.clear();
-        keyCol = -1;
-        for (int i = from; i < s.columnCount(); ++i) {
-            Column c;
-            c.name = QString::fromUtf8(sqlite3_column_name(s.get(), i));
-            c.kind = s.declaredKind(i);
-            const char* t = sqlite3_column_table_name(s.get(), i);
-            const char* origin = sqlite3_column_origin_name(s.get(), i);
-            if (table && t && origin && table->name.compare(QString::fromUtf8(t), Qt::CaseInsensitive) == 0) {
-                c.tableCol = table->columnIndex(QString::fromUtf8(origin));
-                if (c.kind == Value::Kind::Null && c.tableCol >= 0)
-                    c.kind = table->columns[std::size_t(c.tableCol)].kind;
-                if (keyCol < 0 && c.tableCol >= 0 && !table->integerKey.isEmpty()
-                    && table->integerKey.compare(QString::fromUtf8(origin), Qt::CaseInsensitive) == 0)
-                    keyCol = int(cols.size());
-            }
-            cols.push_back(std::move(c));
-            statementCols.push_back(i);
+void Recordset::Impl::describe(Statement& st, int from, std::vector<int>& statementCols)
+{
+    cols.clear();
+    statementCols.clear();
+    keyCol = -1;
+    for (int i = from; i < st.columnCount(); ++i) {
+        Column c;
+        c.name = QString::fromUtf8(sqlite3_column_name(st.get(), i));
+        c.kind = st.declaredKind(i);
+        const char* t = sqlite3_column_table_name(st.get(), i);
+        const char* origin = sqlite3_column_origin_name(st.get(), i);
+        if (table && t && origin && table->name.compare(QString::fromUtf8(t), Qt::CaseInsensitive) == 0) {
+            c.tableCol = table->columnIndex(QString::fromUtf8(origin));
+            if (c.kind == Value::Kind::Null && c.tableCol >= 0)
+                c.kind = table->columns[std::size_t(c.tableCol)].kind;
+            if (keyCol < 0 && c.tableCol >= 0 && !table->integerKey.isEmpty()
+                && table->integerKey.compare(QString::fromUtf8(origin), Qt::CaseInsensitive) == 0)
+                keyCol = int(cols.size());
         }
-        visible = int(cols.size());
-    };
-    describe(*st, 0);
-
-    updatable = false;
-    if (candidate && type != RecordsetType::Snapshot) {
-        if (keyCol >= 0) {
-            updatable = true;
-        } else {
-            // Fetch the row id alongside, invisibly, so the rows can be written back.
-            static const QRegularExpression select(QStringLiteral(R"(^(\s*SELECT)\b)"),
-                                                   QRegularExpression::CaseInsensitiveOption);
-            const auto m = select.match(sql);
-            if (m.hasMatch()) {
-                const QString withKey = sql.left(m.capturedEnd(1)) + QStringLiteral(" _rowid_ AS ") + HiddenKeyName
-                    + u',' + sql.mid(m.capturedEnd(1));
-                std::unique_ptr<Statement> keyed;
-                try {
-                    keyed = prepare(withKey);
-                } catch (const DbException&) {
-                }
-                const char* t = keyed ? sqlite3_column_table_name(keyed->get(), 0) : nullptr;
-                if (t && table->name.compare(QString::fromUtf8(t), Qt::CaseInsensitive) == 0) {
-                    st = std::move(keyed);
-                    describe(*st, 1);
-                    Column hidden;
-                    hidden.name = HiddenKeyName;
-                    hidden.kind = Value::Kind::Int;
-                    keyCol = int(cols.size());
-                    cols.push_back(hidden);
-                    statementCols.push_back(0);
-                    updatable = true;
-                }
-            }
-        }
+        cols.push_back(std::move(c));
+        statementCols.push_back(i);
     }
-    if (!updatable && type == RecordsetType::Snapshot && keyCol < 0)
-        keyCol = -1;
-    stride = int(cols.size());
+    visible = int(cols.size());
+}
 
+void Recordset::Impl::fetchHiddenKey(std::unique_ptr<Statement>& st, const QString& sql, std::vector<int>& statementCols)
+{
+    // Fetch the row id alongside, invisibly, so the rows can be written back.
+    static const QRegularExpression select(QStringLiteral(R"(^(\s*SELECT)\b)"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    const auto m = select.match(sql);
+    if (!m.hasMatch())
+        return;
+    const QString withKey = sql.left(m.capturedEnd(1)) + QStringLiteral(" _rowid_ AS ") + HiddenKeyName
+        + u',' + sql.mid(m.capturedEnd(1));
+    std::unique_ptr<Statement> keyed;
+    // A statement the row id cannot be added to stays read-only.
+    IgnoringErrors("recordset: fetch the row id alongside", [&] { keyed = prepare(withKey); });
+    const char* t = keyed ? sqlite3_column_table_name(keyed->get(), 0) : nullptr;
+    if (!t || table->name.compare(QString::fromUtf8(t), Qt::CaseInsensitive) != 0)
+        return;
+    st = std::move(keyed);
+    describe(*st, 1, statementCols);
+    Column hidden;
+    hidden.name = HiddenKeyName;
+    hidden.kind = Value::Kind::Int;
+    keyCol = int(cols.size());
+    cols.push_back(hidden);
+    statementCols.push_back(0);
+    updatable = true;
+}
+
+void Recordset::Impl::indexNames()
+{
     exactNames.clear();
     foldedNames.clear();
     nameCache.fill(NameHit{});
@@ -370,6 +373,28 @@ void Recordset::Impl::load()
         exactNames.insert(cols[std::size_t(i)].name, i);
         foldedNames.insert(cols[std::size_t(i)].name.toCaseFolded(), i);
     }
+}
+
+void Recordset::Impl::load()
+{
+    QString sql;
+    std::unique_ptr<Statement> st = prepareSource(sql);
+
+    // From here on the set's description and rows are rebuilt; a failure part way leaves the set
+    // closed rather than rows read with one layout and described with another.
+    open = false;
+    findBaseTable(*st, sql);
+    std::vector<int> statementCols;
+    describe(*st, 0, statementCols);
+    updatable = false;
+    if (baseRowsWritable && type != RecordsetType::Snapshot) {
+        if (keyCol >= 0)
+            updatable = true;
+        else
+            fetchHiddenKey(st, sql, statementCols);
+    }
+    stride = int(cols.size());
+    indexNames();
 
     st->bind(params);
     readAll(*st, statementCols);
@@ -466,9 +491,8 @@ std::int64_t Recordset::Impl::nextKey()
     return last + 1;
 }
 
-// Code written for the original engine reads a new row's AutoNumber between AddNew and Update
-// (to write it into dependent rows), so the key is shown as soon as it is asked for; Update then
-// stores the row under that very key.
+// Callers read a new row's AutoNumber between AddNew and Update (to write it into dependent rows),
+// so the key is shown as soon as it is asked for; Update then stores the row under that very key.
 void Recordset::Impl::showProvisionalKey(int index)
 {
     if (mode != EditMode::Add || index != keyCol || index >= visible || changed[std::size_t(index)]

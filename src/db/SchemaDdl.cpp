@@ -11,7 +11,7 @@ namespace tikkeli {
 QString SchemaDdl::quoteName(const QString& name)
 {
     // Bare names where possible keep the DDL readable in the sqlite3 shell; brackets otherwise
-    // (never double quotes, which the original dialect reads as string literals).
+    // (never double quotes, which the older dialect reads as string literals).
     static const QRegularExpression plain(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
     const QByteArray utf8 = name.toUtf8();
     if (plain.match(name).hasMatch() && !sqlite3_keyword_check(utf8.constData(), int(utf8.size())))

@@ -6,9 +6,9 @@
 
 namespace tikkeli {
 
-// SQL for the schema's definitions, in SQLite's own dialect (never the original's).
+// SQL for the schema's definitions, in SQLite's own dialect (never the older dialect NormalizeSql reads).
 //
-// Storage of the original types: Text(n) VARCHAR(n) with its width checked and "" refused unless
+// Storage of the schema's types: Text(n) VARCHAR(n) with its width checked and "" refused unless
 // allowed; Memo TEXT; Long/Integer/Byte INTEGER/SMALLINT/TINYINT with their ranges checked;
 // Currency DECIMAL(19,4); Date DATETIME holding "YYYY-MM-DD HH:MM:SS"; Boolean 0/1, never Null;
 // the key INTEGER PRIMARY KEY AUTOINCREMENT so numbers are never handed out twice. No declared

@@ -5,7 +5,8 @@
 
 namespace tikkeli {
 
-// The original engine's field type codes; the upgrade and the catalogue speak in them.
+// Field type codes, as club databases of every version declare them; the upgrade and the
+// catalogue speak in them.
 enum class FieldType : int {
     Boolean = 1,
     Byte = 2,
@@ -20,7 +21,7 @@ enum class FieldType : int {
     Memo = 12,
 };
 
-// The size the original engine reported for a field of a fixed-size type (Text reports its width).
+// The size the catalogue reports for a field of a fixed-size type (Text reports its width).
 constexpr int fixedFieldSize(FieldType t)
 {
     switch (t) {

@@ -117,7 +117,313 @@ QString sqlQuote(const QString& text)
     return u'\'' + t + u'\'';
 }
 
-enum class Paren { Other, In, Values };
+// The statement as a stream of tokens that each rewrite below walks once. A token keeps its own
+// text, so a rewrite replaces, drops or adds tokens without counting characters.
+struct Piece {
+    Tok type;
+    QString text;
+};
+using Pieces = std::vector<Piece>;
+
+Pieces piecesOf(const QString& sql)
+{
+    Pieces out;
+    for (const Token& t : tokenize(sql))
+        out.push_back({t.type, sql.mid(t.start, t.length)});
+    return out;
+}
+
+bool isWord(const Pieces& p, std::size_t k, const char* w)
+{
+    return k < p.size() && p[k].type == Tok::Word && p[k].text.compare(QLatin1String(w), Qt::CaseInsensitive) == 0;
+}
+
+bool isOp(const Pieces& p, std::size_t k, const char* op)
+{
+    return k < p.size() && p[k].type == Tok::Op && p[k].text == QLatin1String(op);
+}
+
+bool isOpOf(const Pieces& p, std::size_t k, std::initializer_list<const char*> ops)
+{
+    for (const char* op : ops)
+        if (isOp(p, k, op))
+            return true;
+    return false;
+}
+
+// The next token that is not blank or a comment; p.size() when there is none.
+std::size_t nextSig(const Pieces& p, std::size_t k)
+{
+    ++k;
+    while (k < p.size() && p[k].type == Tok::Space)
+        ++k;
+    return k;
+}
+
+// The previous token that is not blank or a comment; p.size() when there is none.
+std::size_t prevSig(const Pieces& p, std::size_t k)
+{
+    while (k > 0) {
+        --k;
+        if (p[k].type != Tok::Space)
+            return k;
+    }
+    return p.size();
+}
+
+void insertAfter(Pieces& p, std::size_t k, const QString& text)
+{
+    p.insert(p.begin() + std::ptrdiff_t(k) + 1, Piece{Tok::Space, text});
+}
+
+// DELETE * FROM t and DELETE t.* FROM t: SQLite names no columns in a DELETE.
+void dropDeleteColumns(Pieces& p)
+{
+    for (std::size_t k = 0; k < p.size(); ++k) {
+        if (!isWord(p, k, "DELETE"))
+            continue;
+        const std::size_t a = nextSig(p, k);
+        std::size_t star = a;
+        if (a < p.size() && (p[a].type == Tok::Word || p[a].type == Tok::Bracket || p[a].type == Tok::DqStr)
+            && isOp(p, nextSig(p, a), "."))
+            star = nextSig(p, nextSig(p, a));
+        const std::size_t from = nextSig(p, star);
+        if (!isOp(p, star, "*") || !isWord(p, from, "FROM"))
+            continue;
+        p.erase(p.begin() + std::ptrdiff_t(k) + 1, p.begin() + std::ptrdiff_t(from));
+        insertAfter(p, k, QStringLiteral(" "));
+    }
+}
+
+// #m/d/yyyy# date literals become ISO text.
+void quoteDateLiterals(Pieces& p)
+{
+    for (Piece& t : p)
+        if (t.type == Tok::DateLit)
+            t = {Tok::SqStr, sqlQuote(JetDateToIso(t.text))};
+}
+
+// True and False are 1 and 0 (unless they name a column or a function).
+void numberTruthWords(Pieces& p)
+{
+    for (std::size_t k = 0; k < p.size(); ++k) {
+        if (!isWord(p, k, "TRUE") && !isWord(p, k, "FALSE"))
+            continue;
+        if (isOp(p, prevSig(p, k), ".") || isOp(p, nextSig(p, k), "(") || isOp(p, nextSig(p, k), "."))
+            continue;
+        p[k].text = isWord(p, k, "TRUE") ? QStringLiteral("1") : QStringLiteral("0");
+    }
+}
+
+// IsNull(x) is a function of the program's connections: ISNULL is an operator keyword in SQLite.
+void renameIsNullFunction(Pieces& p)
+{
+    for (std::size_t k = 0; k < p.size(); ++k)
+        if (isWord(p, k, "ISNULL") && isOp(p, nextSig(p, k), "("))
+            p[k].text = QStringLiteral("JetIsNull");
+}
+
+// The pattern after LIKE: one operand, or several joined by & / || ('*' & ? & '*'); every literal in
+// it is a pattern in the older wildcards, and an ESCAPE clause the rewrite needs goes after the
+// last operand. A literal the statement gives its own ESCAPE is left as written.
+void rewriteLikePatterns(Pieces& p)
+{
+    bool inChain = false;
+    bool expectOperand = false;
+    bool needsEscape = false;
+    std::size_t chainDepth = 0;
+    std::size_t depth = 0;
+    std::size_t lastSig = p.size();
+    // Ends the chain before token k; true when an ESCAPE clause went in before it.
+    auto endChain = [&](bool userEscape) {
+        const bool add = inChain && needsEscape && !userEscape && lastSig < p.size();
+        inChain = needsEscape = false;
+        if (add)
+            insertAfter(p, lastSig, QStringLiteral(" ESCAPE '\\'"));
+        return add;
+    };
+    for (std::size_t k = 0; k < p.size(); ++k) {
+        if (p[k].type == Tok::Space)
+            continue;
+        if (inChain) {
+            const Tok type = p[k].type;
+            const bool operand = type == Tok::SqStr || type == Tok::DqStr || type == Tok::Param || type == Tok::Word
+                || type == Tok::Bracket || type == Tok::Number || type == Tok::DateLit;
+            bool added = false;
+            if (isOp(p, k, ";")) {
+                added = endChain(false);
+            } else if (depth > chainDepth) {
+                // inside a function call's arguments
+            } else if (expectOperand && operand) {
+                expectOperand = false;
+                if (type == Tok::SqStr || type == Tok::DqStr) {
+                    if (!isWord(p, nextSig(p, k), "ESCAPE")) {
+                        const QString pattern = JetLikePattern(unquote(p[k].text));
+                        needsEscape = needsEscape || pattern.contains(u'\\');
+                        p[k] = {Tok::SqStr, sqlQuote(pattern)};
+                    } else if (type == Tok::DqStr) {
+                        p[k] = {Tok::SqStr, sqlQuote(unquote(p[k].text))};
+                    }
+                }
+            } else if (!expectOperand && isOpOf(p, k, {"&", "||", "."})) {
+                expectOperand = true;
+            } else if (!expectOperand && isOp(p, k, "(")) {
+                // a function call: its arguments follow
+            } else {
+                added = endChain(isWord(p, k, "ESCAPE"));
+            }
+            if (added)
+                ++k;   // the inserted clause sits before this token
+        }
+        if (isOp(p, k, "("))
+            ++depth;
+        else if (isOp(p, k, ")") && depth > 0)
+            --depth;
+        else if (isOp(p, k, ";"))
+            depth = 0;
+        if (isWord(p, k, "LIKE")) {
+            inChain = expectOperand = true;
+            needsEscape = false;
+            chainDepth = depth;
+        }
+        lastSig = k;
+    }
+    endChain(false);
+}
+
+// A double-quoted text where a value stands (after a comparison, in an IN or VALUES list, between
+// BETWEEN and AND, after THEN/ELSE/WHEN) is a string literal; elsewhere it names something.
+void quoteDoubleQuotedValues(Pieces& p)
+{
+    enum class Paren { Other, In, Values };
+    std::vector<Paren> parens;
+    Paren lastClosed = Paren::Other;
+    bool betweenPending = false;
+    bool prevWasBetweenAnd = false;
+    std::size_t prev = p.size();
+    auto prevIs = [&](const char* w) { return isWord(p, prev, w); };
+    for (std::size_t k = 0; k < p.size(); ++k) {
+        Piece& t = p[k];
+        if (t.type == Tok::Space)
+            continue;
+        if (t.type == Tok::DqStr && !isOp(p, nextSig(p, k), ".")) {
+            const bool inList = !parens.empty() && (parens.back() == Paren::In || parens.back() == Paren::Values)
+                && isOpOf(p, prev, {"(", ","});
+            if (inList || prevIs("BETWEEN") || prevWasBetweenAnd || prevIs("THEN") || prevIs("ELSE") || prevIs("WHEN")
+                || isOpOf(p, prev, {"=", "==", "<>", "!=", "<", ">", "<=", ">=", "&", "||"}))
+                t = {Tok::SqStr, sqlQuote(unquote(t.text))};
+        }
+        if (t.type == Tok::Op) {
+            if (t.text == u"(") {
+                Paren kind = Paren::Other;
+                if (prevIs("IN"))
+                    kind = Paren::In;
+                else if (prevIs("VALUES") || (isOp(p, prev, ",") && lastClosed == Paren::Values))
+                    kind = Paren::Values;
+                parens.push_back(kind);
+            } else if (t.text == u")") {
+                if (!parens.empty()) {
+                    lastClosed = parens.back();
+                    parens.pop_back();
+                }
+            } else if (t.text == u";") {
+                parens.clear();
+                lastClosed = Paren::Other;
+            }
+            if (t.text != u")" && t.text != u"," && t.text != u"(")
+                lastClosed = Paren::Other;
+        } else {
+            lastClosed = Paren::Other;
+        }
+        prevWasBetweenAnd = betweenPending && isWord(p, k, "AND");
+        if (isWord(p, k, "BETWEEN"))
+            betweenPending = true;
+        else if (isWord(p, k, "AND"))
+            betweenPending = false;
+        prev = k;
+    }
+}
+
+// & joins texts in the older dialect; SQLite's operator is ||.
+void concatenateWithBars(Pieces& p)
+{
+    for (Piece& t : p)
+        if (t.type == Tok::Op && t.text == u"&")
+            t.text = QStringLiteral("||");
+}
+
+// Every ORDER BY term without a collation of its own sorts in Finnish order (Å, Ä, Ö after Z),
+// except in a stored view (CREATE ...), which the stock sqlite3 shell must still read.
+void collateOrderByTerms(Pieces& p)
+{
+    bool statementStart = true;
+    bool isCreate = false;
+    std::size_t depth = 0;
+    bool inOrderBy = false;
+    std::size_t orderDepth = 0;
+    bool termHasContent = false;
+    bool termHasCollate = false;
+    bool termClosed = false;
+    std::size_t lastSig = p.size();
+    auto finishTerm = [&]() {
+        const bool add = inOrderBy && termHasContent && !termHasCollate && !termClosed && lastSig < p.size();
+        termHasContent = termHasCollate = false;
+        termClosed = true;
+        if (add)
+            insertAfter(p, lastSig, QStringLiteral(" COLLATE FI"));
+        return add;
+    };
+    for (std::size_t k = 0; k < p.size(); ++k) {
+        if (p[k].type == Tok::Space)
+            continue;
+        if (statementStart && p[k].type == Tok::Word) {
+            statementStart = false;
+            isCreate = isWord(p, k, "CREATE");
+        }
+        bool added = false;
+        if (inOrderBy) {
+            const bool atDepth = depth == orderDepth;
+            if (isOp(p, k, ";") || (isOp(p, k, ")") && depth <= orderDepth)) {
+                added = finishTerm();
+                inOrderBy = false;
+            } else if (atDepth && (isWord(p, k, "LIMIT") || isWord(p, k, "OFFSET") || isWord(p, k, "ROWS")
+                                   || isWord(p, k, "RANGE") || isWord(p, k, "GROUPS") || isWord(p, k, "UNION")
+                                   || isWord(p, k, "WINDOW"))) {
+                added = finishTerm();
+                inOrderBy = false;
+            } else if (atDepth && (isWord(p, k, "ASC") || isWord(p, k, "DESC") || isWord(p, k, "NULLS"))) {
+                added = finishTerm();
+            } else if (atDepth && isOp(p, k, ",")) {
+                added = finishTerm();
+                termClosed = false;
+            } else if (atDepth && isWord(p, k, "COLLATE")) {
+                termHasCollate = true;
+            } else if (!termClosed) {
+                termHasContent = true;
+            }
+        }
+        if (added)
+            ++k;   // the inserted collation sits before this token
+        if (isOp(p, k, "(")) {
+            ++depth;
+        } else if (isOp(p, k, ")")) {
+            if (depth > 0)
+                --depth;
+        } else if (isOp(p, k, ";")) {
+            depth = 0;
+            statementStart = true;
+            isCreate = false;
+        } else if (isWord(p, k, "ORDER") && isWord(p, nextSig(p, k), "BY") && !isCreate) {
+            k = nextSig(p, k);
+            inOrderBy = true;
+            orderDepth = depth;
+            termHasContent = termHasCollate = termClosed = false;
+        }
+        lastSig = k;
+    }
+    if (inOrderBy)
+        finishTerm();
+}
 
 } // namespace
 
@@ -157,232 +463,22 @@ QString JetLikePattern(const QString& pattern)
 
 QString NormalizeSql(const QString& sql)
 {
-    const std::vector<Token> toks = tokenize(sql);
+    // One pass per rewrite, in an order where no pass undoes another: the LIKE patterns before the
+    // date literals (a date is no pattern) and the double-quote rule (a pattern literal is a value
+    // wherever it stands), & into || after both have read it, the collations last.
+    Pieces p = piecesOf(sql);
+    dropDeleteColumns(p);
+    numberTruthWords(p);
+    renameIsNullFunction(p);
+    rewriteLikePatterns(p);
+    quoteDateLiterals(p);
+    quoteDoubleQuotedValues(p);
+    concatenateWithBars(p);
+    collateOrderByTerms(p);
     QString out;
     out.reserve(sql.size() + 16);
-
-    auto text = [&](std::size_t k) { return QStringView(sql).mid(toks[k].start, toks[k].length); };
-    auto isWord = [&](std::size_t k, const char* w) {
-        return k < toks.size() && toks[k].type == Tok::Word && text(k).compare(QLatin1String(w), Qt::CaseInsensitive) == 0;
-    };
-    auto isOp = [&](std::size_t k, const char* op) {
-        return k < toks.size() && toks[k].type == Tok::Op && text(k) == QLatin1String(op);
-    };
-    auto nextSig = [&](std::size_t k) {
-        ++k;
-        while (k < toks.size() && toks[k].type == Tok::Space)
-            ++k;
-        return k;
-    };
-
-    // Per statement.
-    bool isCreate = false;
-    bool betweenPending = false;
-    bool prevWasBetweenAnd = false;
-    bool firstWordSeen = false;
-    std::vector<Paren> parens;
-    Paren lastClosed = Paren::Other;
-    std::ptrdiff_t prevSig = -1;          // index into toks of the previous significant token
-    qsizetype lastSigEnd = 0;             // end of the previous significant token in out
-    std::size_t skipUntil = 0;            // tokens [.., skipUntil) dropped
-
-    // The pattern after LIKE: one operand, or several joined by & / || ('*' & ? & '*'); every
-    // literal in it is a pattern, and an ESCAPE clause the rewrite needs goes after the last one.
-    bool likeChain = false;
-    bool likeExpectOperand = false;
-    bool likeEscape = false;
-    std::size_t likeDepth = 0;
-    auto endLikeChain = [&](bool userEscape) {
-        if (likeChain && likeEscape && !userEscape)
-            out.insert(lastSigEnd, QStringLiteral(" ESCAPE '\\'"));
-        likeChain = likeEscape = false;
-    };
-
-    // ORDER BY state.
-    bool inOrderBy = false;
-    std::size_t orderDepth = 0;
-    bool termHasContent = false;
-    bool termHasCollate = false;
-    bool termClosed = false;
-    auto finishTerm = [&]() {
-        if (inOrderBy && termHasContent && !termHasCollate && !termClosed)
-            out.insert(lastSigEnd, QStringLiteral(" COLLATE FI"));
-        termHasContent = termHasCollate = false;
-        termClosed = true;
-    };
-
-    auto prevIs = [&](const char* w) { return prevSig >= 0 && isWord(std::size_t(prevSig), w); };
-    auto prevIsOp = [&](std::initializer_list<const char*> ops) {
-        if (prevSig < 0 || toks[prevSig].type != Tok::Op)
-            return false;
-        for (const char* op : ops)
-            if (text(prevSig) == QLatin1String(op))
-                return true;
-        return false;
-    };
-
-    for (std::size_t k = 0; k < toks.size(); ++k) {
-        if (k < skipUntil)
-            continue;
-        const Token& t = toks[k];
-        if (t.type == Tok::Space) {
-            out += text(k);
-            continue;
-        }
-        const QStringView tv = text(k);
-        const std::size_t depth = parens.size();
-
-        bool likeLiteral = false;
-        if (likeChain) {
-            const bool operand = t.type == Tok::SqStr || t.type == Tok::DqStr || t.type == Tok::Param
-                || t.type == Tok::Word || t.type == Tok::Bracket || t.type == Tok::Number || t.type == Tok::DateLit;
-            if (isOp(k, ";")) {
-                endLikeChain(false);
-            } else if (depth > likeDepth) {
-                // inside a function call's arguments
-            } else if (likeExpectOperand && operand) {
-                likeLiteral = t.type == Tok::SqStr || t.type == Tok::DqStr;
-                likeExpectOperand = false;
-            } else if (!likeExpectOperand && (isOp(k, "&") || isOp(k, "||") || isOp(k, "."))) {
-                likeExpectOperand = true;
-            } else if (!likeExpectOperand && isOp(k, "(")) {
-                // a function call: its arguments follow
-            } else {
-                endLikeChain(isWord(k, "ESCAPE"));
-            }
-        }
-
-        // ORDER BY terms end at a comma, a direction word, a clause word, a closing parenthesis.
-        if (inOrderBy) {
-            const bool atDepth = depth == orderDepth;
-            if (isOp(k, ";") || (isOp(k, ")") && depth <= orderDepth)) {
-                finishTerm();
-                inOrderBy = false;
-            } else if (atDepth && (isWord(k, "LIMIT") || isWord(k, "OFFSET") || isWord(k, "ROWS")
-                                   || isWord(k, "RANGE") || isWord(k, "GROUPS") || isWord(k, "UNION")
-                                   || isWord(k, "WINDOW"))) {
-                finishTerm();
-                inOrderBy = false;
-            } else if (atDepth && (isWord(k, "ASC") || isWord(k, "DESC") || isWord(k, "NULLS"))) {
-                finishTerm();
-            } else if (atDepth && isOp(k, ",")) {
-                finishTerm();
-                termClosed = false;
-            } else if (atDepth && isWord(k, "COLLATE")) {
-                termHasCollate = true;
-            } else if (!termClosed) {
-                termHasContent = true;
-            }
-        }
-
-        if (!firstWordSeen && t.type == Tok::Word) {
-            firstWordSeen = true;
-            isCreate = tv.compare(QLatin1String("CREATE"), Qt::CaseInsensitive) == 0;
-        }
-
-        QString replacement = tv.toString();
-        switch (t.type) {
-        case Tok::Word:
-            if (isWord(k, "DELETE")) {
-                // DELETE * FROM, DELETE t.* FROM
-                std::size_t a = nextSig(k);
-                std::size_t b = a;
-                if (a < toks.size() && (toks[a].type == Tok::Word || toks[a].type == Tok::Bracket || toks[a].type == Tok::DqStr)
-                    && isOp(nextSig(a), ".")) {
-                    b = nextSig(nextSig(a));
-                }
-                if (isOp(b, "*") && isWord(nextSig(b), "FROM")) {
-                    skipUntil = nextSig(b);
-                    replacement += u' ';
-                }
-            } else if ((isWord(k, "TRUE") || isWord(k, "FALSE")) && !prevIsOp({"."}) && !isOp(nextSig(k), "(")
-                       && !isOp(nextSig(k), ".")) {
-                replacement = isWord(k, "TRUE") ? QStringLiteral("1") : QStringLiteral("0");
-            } else if (isWord(k, "ISNULL") && isOp(nextSig(k), "(")) {
-                // ISNULL is an operator keyword in SQLite; the function call goes by another name.
-                replacement = QStringLiteral("JetIsNull");
-            } else if (isWord(k, "LIKE")) {
-                likeChain = likeExpectOperand = true;
-                likeEscape = false;
-                likeDepth = depth;
-            } else if (isWord(k, "ORDER") && isWord(nextSig(k), "BY") && !isCreate) {
-                out += replacement;
-                const std::size_t by = nextSig(k);
-                for (std::size_t j = k + 1; j <= by; ++j)
-                    out += text(j);
-                lastSigEnd = out.size();
-                prevSig = std::ptrdiff_t(by);
-                skipUntil = by + 1;
-                inOrderBy = true;
-                orderDepth = depth;
-                termHasContent = termHasCollate = termClosed = false;
-                continue;
-            }
-            break;
-        case Tok::DateLit:
-            replacement = sqlQuote(JetDateToIso(tv));
-            break;
-        case Tok::SqStr:
-        case Tok::DqStr: {
-            const bool afterLike = likeLiteral;
-            bool literal = t.type == Tok::SqStr;
-            if (!literal && !isOp(nextSig(k), ".")) {
-                const bool inList = !parens.empty() && (parens.back() == Paren::In || parens.back() == Paren::Values)
-                    && (prevIsOp({"(", ","}));
-                literal = afterLike || inList || prevIs("BETWEEN") || prevWasBetweenAnd || prevIs("THEN")
-                    || prevIs("ELSE") || prevIs("WHEN")
-                    || prevIsOp({"=", "==", "<>", "!=", "<", ">", "<=", ">=", "&", "||"});
-            }
-            if (afterLike && !isWord(nextSig(k), "ESCAPE")) {
-                const QString pattern = JetLikePattern(unquote(tv));
-                replacement = sqlQuote(pattern);
-                if (pattern.contains(u'\\'))
-                    likeEscape = true;
-            } else if (literal && t.type == Tok::DqStr) {
-                replacement = sqlQuote(unquote(tv));
-            }
-            break;
-        }
-        case Tok::Op:
-            if (tv == u"(") {
-                Paren p = Paren::Other;
-                if (prevIs("IN"))
-                    p = Paren::In;
-                else if (prevIs("VALUES") || (prevIsOp({","}) && lastClosed == Paren::Values))
-                    p = Paren::Values;
-                parens.push_back(p);
-            } else if (tv == u")") {
-                if (!parens.empty()) {
-                    lastClosed = parens.back();
-                    parens.pop_back();
-                }
-            } else if (tv == u"&") {
-                replacement = QStringLiteral("||");
-            } else if (tv == u";") {
-                firstWordSeen = isCreate = false;
-                parens.clear();
-                lastClosed = Paren::Other;
-            }
-            if (tv != u")" && tv != u"," && tv != u"(")
-                lastClosed = Paren::Other;
-            break;
-        default:
-            break;
-        }
-        if (t.type != Tok::Op)
-            lastClosed = Paren::Other;
-        prevWasBetweenAnd = betweenPending && isWord(k, "AND");
-        if (isWord(k, "BETWEEN"))
-            betweenPending = true;
-        else if (isWord(k, "AND"))
-            betweenPending = false;
-        out += replacement;
-        lastSigEnd = out.size();
-        prevSig = std::ptrdiff_t(k);
-    }
-    endLikeChain(false);
-    if (inOrderBy)
-        finishTerm();
+    for (const Piece& t : p)
+        out += t.text;
     return out;
 }
 

@@ -4,7 +4,7 @@
 
 namespace tikkeli {
 
-// Turns a statement written in the original engine's dialect into SQLite SQL. Works on tokens,
+// Turns a statement written in the program's older SQL dialect into SQLite SQL. Works on tokens,
 // so nothing inside a '...' literal is ever touched:
 //   DELETE * FROM t / DELETE t.* FROM t    → DELETE FROM t
 //   #3/5/2024#, #3/5/2024 14:30:00#        → '2024-03-05 00:00:00', '2024-03-05 14:30:00'
@@ -20,7 +20,7 @@ namespace tikkeli {
 // not know the collation.
 QString NormalizeSql(const QString& sql);
 
-// A pattern in the original wildcard syntax (* any text, ? one character, [*] a literal star) as a
+// A pattern in the older wildcard syntax (* any text, ? one character, [*] a literal star) as a
 // pattern for "LIKE ? ESCAPE '\'" with a bound value.
 QString JetLikePattern(const QString& pattern);
 

@@ -1,5 +1,6 @@
 #include "db/Transaction.h"
 
+#include "base/ErrorHandling.h"
 #include "db/Connection.h"
 #include "db/SqliteError.h"
 
@@ -37,10 +38,7 @@ Transaction::Transaction(Database& db) : m_db(db)
 Transaction::~Transaction()
 {
     if (!m_done) {
-        try {
-            rollback();
-        } catch (...) {
-        }
+        IgnoringErrors("transaction: roll back on leaving", [&] { rollback(); });
     }
 }
 

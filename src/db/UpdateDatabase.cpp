@@ -1,6 +1,5 @@
 #include "db/UpdateDatabase.h"
 
-#include "base/Prompter.h"
 #include "db/Catalogue.h"
 #include "db/Database.h"
 #include "db/DbError.h"
@@ -116,17 +115,6 @@ static_assert(std::size(Steps) == 75);
 constexpr int CatchPlaceOldWidth = 50;
 constexpr int MunicipalityOldWidth = 50;
 
-QString catchPlaceQuestion()
-{
-    const QString br = QStringLiteral("\r\n");
-    return QStringLiteral("Saalisluettelon tietokantaa tulisi päivittää. ")
-        + QStringLiteral("Päivitystä on syytä lykätä niin kauan, kunnes") + br
-        + QStringLiteral("saalisilmoitus on tältä vuodelta loppuun täytetty ja tulostettu.") + br
-        + QStringLiteral("Kun päivitys tehdään, se tyhjentää 'Pyyntipaikka' tiedot") + br
-        + QStringLiteral("kaikista syötetyistä kaadoista.") + br + br
-        + QStringLiteral("Haluatko tehdä päivityksen nyt?");
-}
-
 class Upgrade {
 public:
     Upgrade(Database& db, const UpgradeHooks& hooks) : m_db(db), m_hooks(hooks), m_cat(Catalogue::read(db)) {}
@@ -225,7 +213,7 @@ private:
             // A file without the field at all is left alone rather than stopping every run here.
             if (!f || f->type != FieldType::Text || f->size != CatchPlaceOldWidth)
                 break;
-            if (!AskYesNo(catchPlaceQuestion()))
+            if (!m_hooks.widenCatchPlace || !m_hooks.widenCatchPlace())
                 break;
             sql.push_back(SchemaDdl::dropField(have.name, f->name));
             sql.push_back(SchemaDdl::addField(have.name, *target(s.table).field(name(s.name))));

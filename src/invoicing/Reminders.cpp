@@ -1,5 +1,6 @@
 #include "invoicing/Reminders.h"
 
+#include "base/Clock.h"
 #include "base/NullConversions.h"
 #include "base/SharedState.h"
 #include "db/Recordset.h"
@@ -8,7 +9,7 @@
 
 namespace tikkeli {
 
-std::function<QDate()> Reminders::Today = [] { return QDate::currentDate(); };
+std::function<QDate()> Reminders::Today = [] { return tikkeli::Today(); };
 
 qint32 Reminders::DaysOverdue(const Value& dueDate, const QDate& reminderDate)
 {

@@ -1,5 +1,6 @@
 #include "invoicing/cTarra.h"
 
+#include "base/ErrorHandling.h"
 #include "base/NullConversions.h"
 #include "db/Database.h"
 #include "db/Recordset.h"
@@ -14,11 +15,8 @@ cTarra::~cTarra()
 {
     if (m_empty)
         return;
-    try {
-        Save(false);
-    } catch (...) {
-        // A destructor cannot report; the callers that care save explicitly.
-    }
+    // A destructor cannot report; the callers that care save explicitly.
+    IgnoringErrors("label counter: save on leaving", [&] { Save(false); });
 }
 
 void cTarra::reset()

@@ -1,5 +1,6 @@
 #include "members/MemberCriteriaChoices.h"
 
+#include "base/Clock.h"
 #include "base/DateInput.h"
 #include "base/NullConversions.h"
 #include "db/Recordset.h"
@@ -60,7 +61,7 @@ std::optional<QString> MemberCriteriaChoices::checkDate(const QString& text)
     // date (it would read as 30.12.1899 and exclude everyone).
     static const QRegularExpression dayMonth(QStringLiteral(R"(^\s*(\d{1,2})\.(\d{1,2})\.?\s*$)"));
     if (const auto m = dayMonth.match(text); m.hasMatch()) {
-        const QDate date(QDate::currentDate().year(), m.captured(2).toInt(), m.captured(1).toInt());
+        const QDate date(Today().year(), m.captured(2).toInt(), m.captured(1).toInt());
         if (!date.isValid())
             return std::nullopt;
         return NullToString(Value(date));

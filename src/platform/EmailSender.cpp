@@ -1,5 +1,6 @@
 #include "platform/EmailSender.h"
 
+#include "base/Clock.h"
 #include "platform/MailHeaders.h"
 #include "platform/SmtpSession.h"
 
@@ -137,7 +138,7 @@ EmailRecipients EmailSender::run(const Job& job, const std::atomic<bool>* cancel
             to.append(MailHeaders::mailbox(results[i].Name, addresses[i]));
         }
         m.headers = {
-            "Date: " + MailHeaders::date(QDateTime::currentDateTime()),
+            "Date: " + MailHeaders::date(Now()),
             "From: " + MailHeaders::mailbox(QString(), *from),
             "To: " + to.join(",\r\n "),
             "Subject: " + MailHeaders::encodeText(job.subject),

@@ -10,6 +10,9 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 
+#include <cmath>
+#include <limits>
+
 namespace tikkeli {
 
 namespace {
@@ -24,7 +27,44 @@ public:
                               QStringLiteral("Raporttitiedosto %1 on virheellinen: %2").arg(m_name, what));
     }
 
-    static double mm(const QJsonValue& v, double fallback = 0) { return v.isDouble() ? v.toDouble() * ReportDefinition::PointsPerMm : fallback; }
+    // Every number in a definition has bounds that no real report comes near: a value outside
+    // them (a label sheet of 65536 x 65536, a font of 1e-300 points, a position of 1e308 mm)
+    // would overflow the layout's arithmetic, so the file is refused before any of it is used.
+    struct Range {
+        double min;
+        double max;
+    };
+    static constexpr Range Position{-2000, 2000};   // millimetres from a band's corner
+    static constexpr Range Length{0, 2000};         // sizes and gaps in millimetres
+    static constexpr Range Margin{0, 500};
+    static constexpr Range FontSize{1, 500};        // points
+    static constexpr Range PenWidth{0, 50};
+    static constexpr Range Decimals{0, 4};
+    static constexpr Range Count{1, 100};           // label columns and rows
+
+    double number(const QJsonValue& v, const QString& where, Range r, double fallback) const
+    {
+        if (v.isUndefined())
+            return fallback;
+        const double d = v.toDouble(std::numeric_limits<double>::quiet_NaN());
+        if (!v.isDouble() || !std::isfinite(d) || d < r.min || d > r.max)
+            fail(QStringLiteral("luku %1 kohdassa %2 ei ole välillä %3...%4")
+                     .arg(v.isDouble() ? QString::number(d) : QStringLiteral("\"%1\"").arg(v.toVariant().toString()), where)
+                     .arg(r.min)
+                     .arg(r.max));
+        return d;
+    }
+    int integer(const QJsonValue& v, const QString& where, Range r, int fallback) const
+    {
+        const double d = number(v, where, r, fallback);
+        if (d != std::floor(d))
+            fail(QStringLiteral("luku %1 kohdassa %2 ei ole kokonaisluku").arg(d).arg(where));
+        return int(d);
+    }
+    double mm(const QJsonValue& v, const QString& where, Range r = Position, double fallback = 0) const
+    {
+        return number(v, where, r, fallback / ReportDefinition::PointsPerMm) * ReportDefinition::PointsPerMm;
+    }
 
     void checkKeys(const QJsonObject& o, const QStringList& allowed, const QString& where) const
     {
@@ -58,11 +98,8 @@ public:
         checkKeys(o, {"name", "size", "bold", "italic", "underline", "strikeOut"}, where);
         if (o.contains("name"))
             p.family = o.value("name").toString();
-        if (o.contains("size")) {
-            if (o.value("size").toDouble() <= 0)
-                fail(QStringLiteral("fontin koko kohdassa %1").arg(where));
-            p.size = o.value("size").toDouble();
-        }
+        if (o.contains("size"))
+            p.size = number(o.value("size"), QStringLiteral("%1 fontin koko").arg(where), FontSize, 0);
         if (o.contains("bold"))
             p.bold = o.value("bold").toBool();
         if (o.contains("italic"))
@@ -88,7 +125,7 @@ public:
             f.kind = it->second;
         }
         if (o.contains("decimals"))
-            f.decimals = std::clamp(o.value("decimals").toInt(), 0, 4);
+            f.decimals = integer(o.value("decimals"), where, Decimals, 0);
         const QJsonObject values = o.value("values").toObject();
         for (auto it = values.begin(); it != values.end(); ++it)
             f.values[it.key()] = it.value().toString();
@@ -186,7 +223,8 @@ public:
                   where);
         I it;
         const QString type = o.value("type").toString();
-        it.rect = QRectF(mm(o.value("x")), mm(o.value("y")), mm(o.value("width")), mm(o.value("height")));
+        it.rect = QRectF(mm(o.value("x"), where), mm(o.value("y"), where), mm(o.value("width"), where, Length),
+                         mm(o.value("height"), where, Length));
         it.font = font(o.value("font"), where);
         it.fixedFont = o.value("fixedFont").toBool();
         it.align = alignment(o.value("align"), where);
@@ -194,7 +232,7 @@ public:
         it.grow = o.value("grow").toBool(it.wrap);
         it.dropEmptyLines = o.value("dropEmptyLines").toBool();
         it.format = format(o, where);
-        it.penWidth = o.value("lineWidth").toDouble(0.5);
+        it.penWidth = number(o.value("lineWidth"), where, PenWidth, 0.5);
         it.color = color(o.value("color"), Qt::black, where);
         it.fill = color(o.value("fill"), QColor(), where);
         const QString prefix = o.value("text").toString();
@@ -248,8 +286,8 @@ public:
             withPrefix(s);
         } else if (type == QLatin1String("line")) {
             it.type = I::Type::Line;
-            it.line = QLineF(mm(o.value("x")), mm(o.value("y")), mm(o.value("x2"), mm(o.value("x"))),
-                             mm(o.value("y2"), mm(o.value("y"))));
+            it.line = QLineF(it.rect.x(), it.rect.y(), mm(o.value("x2"), where, Position, it.rect.x()),
+                             mm(o.value("y2"), where, Position, it.rect.y()));
         } else if (type == QLatin1String("box")) {
             it.type = I::Type::Box;
         } else if (type == QLatin1String("barcode")) {
@@ -299,7 +337,7 @@ public:
         const QJsonObject o = v.toObject();
         checkKeys(o, {"height", "items", "font", "canGrow", "newPageBefore", "newPageAfter", "anchor"}, section);
         b.present = true;
-        b.height = mm(o.value("height"));
+        b.height = mm(o.value("height"), section, Length);
         b.font = font(o.value("font"), section);
         b.canGrow = o.value("canGrow").toBool(true);
         b.newPageBefore = o.value("newPageBefore").toBool();
@@ -322,7 +360,8 @@ QPageSize parsePageSize(const QJsonValue& v, const Parser& p)
 {
     if (v.isObject()) {
         const QJsonObject o = v.toObject();
-        const double w = o.value("width").toDouble(), h = o.value("height").toDouble();
+        const double w = p.number(o.value("width"), QStringLiteral("sivun leveys"), Parser::Length, 0);
+        const double h = p.number(o.value("height"), QStringLiteral("sivun korkeus"), Parser::Length, 0);
         if (w <= 0 || h <= 0)
             p.fail(QStringLiteral("sivun koko"));
         return QPageSize(QSizeF(w, h), QPageSize::Millimeter);
@@ -351,24 +390,10 @@ ReportDefinition ReportDefinition::load(const QString& path)
     return d;
 }
 
-ReportDefinition ReportDefinition::parse(const QByteArray& json, const QString& baseFolder, const QString& name)
+namespace {
+
+void readPage(const QJsonObject& root, const Parser& p, ReportDefinition& d)
 {
-    Parser p(baseFolder, name);
-    QJsonParseError err;
-    const QJsonDocument doc = QJsonDocument::fromJson(json, &err);
-    if (err.error != QJsonParseError::NoError)
-        p.fail(QStringLiteral("JSON-virhe kohdassa %1: %2").arg(err.offset).arg(err.errorString()));
-    if (!doc.isObject())
-        p.fail(QStringLiteral("määrittely ei ole JSON-olio"));
-    const QJsonObject root = doc.object();
-    p.checkKeys(root, {"format", "title", "page", "font", "data", "formulas", "groups", "bands", "labels"},
-                QStringLiteral("raportti"));
-    if (root.value("format").toString() != QLatin1String("tikkeli-report/1"))
-        p.fail(QStringLiteral("\"format\" ei ole \"tikkeli-report/1\""));
-
-    ReportDefinition d;
-    d.title = root.value("title").toString();
-
     const QJsonObject page = root.value("page").toObject();
     p.checkKeys(page, {"size", "orientation", "margins"}, QStringLiteral("page"));
     d.pageSize = parsePageSize(page.value("size"), p);
@@ -377,11 +402,17 @@ ReportDefinition ReportDefinition::parse(const QByteArray& json, const QString& 
         p.fail(QStringLiteral("sivun suunta \"%1\"").arg(orient));
     d.orientation = orient == QLatin1String("landscape") ? QPageLayout::Landscape : QPageLayout::Portrait;
     const QJsonObject m = page.value("margins").toObject();
-    d.margins = QMarginsF(Parser::mm(m.value("left"), 20 * PointsPerMm), Parser::mm(m.value("top"), 15 * PointsPerMm),
-                          Parser::mm(m.value("right"), 15 * PointsPerMm), Parser::mm(m.value("bottom"), 15 * PointsPerMm));
+    const QString margins = QStringLiteral("sivun reunukset");
+    constexpr double PointsPerMm = ReportDefinition::PointsPerMm;
+    d.margins = QMarginsF(p.mm(m.value("left"), margins, Parser::Margin, 20 * PointsPerMm),
+                          p.mm(m.value("top"), margins, Parser::Margin, 15 * PointsPerMm),
+                          p.mm(m.value("right"), margins, Parser::Margin, 15 * PointsPerMm),
+                          p.mm(m.value("bottom"), margins, Parser::Margin, 15 * PointsPerMm));
+}
 
-    d.font = ReportFont{}.patched(p.font(root.value("font"), QStringLiteral("font")));
-
+// The main table, the joins (each to a table named before it) and the sort fields.
+void readData(const QJsonObject& root, const Parser& p, ReportDefinition& d)
+{
     const QJsonObject data = root.value("data").toObject();
     p.checkKeys(data, {"table", "joins", "sort"}, QStringLiteral("data"));
     d.mainTable = data.value("table").toString();
@@ -392,7 +423,7 @@ ReportDefinition ReportDefinition::parse(const QByteArray& json, const QString& 
     for (const auto& jv : data.value("joins").toArray()) {
         const QJsonObject jo = jv.toObject();
         p.checkKeys(jo, {"table", "type", "from", "to"}, QStringLiteral("joins"));
-        Join j;
+        ReportDefinition::Join j;
         j.table = jo.value("table").toString();
         if (!ident.match(j.table).hasMatch() || known.contains(j.table.toLower()))
             p.fail(QStringLiteral("liitettävä taulu \"%1\"").arg(j.table));
@@ -410,17 +441,16 @@ ReportDefinition ReportDefinition::parse(const QByteArray& json, const QString& 
     }
     for (const auto& sv : data.value("sort").toArray())
         d.sort << sv.toString();
+}
 
-    const QJsonObject formulas = root.value("formulas").toObject();
-    for (auto it = formulas.begin(); it != formulas.end(); ++it)
-        d.formulaDefaults[it.key()] = it.value().toString();
-
+void readGroups(const QJsonObject& root, const Parser& p, ReportDefinition& d)
+{
     const QJsonArray groups = root.value("groups").toArray();
     for (int g = 0; g < groups.size(); ++g) {
         const QJsonObject go = groups.at(g).toObject();
         const QString where = QStringLiteral("groups %1").arg(g + 1);
         p.checkKeys(go, {"field", "newPage", "repeatHeader", "header", "footer"}, where);
-        Group grp;
+        ReportDefinition::Group grp;
         grp.field = p.field(go.value("field"), where);
         grp.newPage = go.value("newPage").toBool();
         grp.repeatHeader = go.value("repeatHeader").toBool();
@@ -428,7 +458,10 @@ ReportDefinition ReportDefinition::parse(const QByteArray& json, const QString& 
         p.band(go.value("footer"), grp.footer, QStringLiteral("GF%1").arg(g + 1), g + 1);
         d.groups.push_back(std::move(grp));
     }
+}
 
+void readBands(const QJsonObject& root, const Parser& p, ReportDefinition& d)
+{
     const QJsonObject bands = root.value("bands").toObject();
     p.checkKeys(bands, {"reportHeader", "pageHeader", "detail", "reportFooter", "pageFooter"}, QStringLiteral("bands"));
     p.band(bands.value("reportHeader"), d.reportHeader, QStringLiteral("TITLE"), 0);
@@ -436,39 +469,78 @@ ReportDefinition ReportDefinition::parse(const QByteArray& json, const QString& 
     p.band(bands.value("detail"), d.detail, QStringLiteral("DETAIL"), 0);
     p.band(bands.value("reportFooter"), d.reportFooter, QStringLiteral("SUMMARY"), 0);
     p.band(bands.value("pageFooter"), d.pageFooter, QStringLiteral("FOOTER"), 0);
+}
 
-    if (root.contains("labels")) {
-        const QJsonObject lo = root.value("labels").toObject();
-        p.checkKeys(lo, {"columns", "rows", "width", "height", "columnGap", "rowGap", "order"}, QStringLiteral("labels"));
-        Labels& l = d.labels;
-        l.enabled = true;
-        l.columns = lo.value("columns").toInt(1);
-        l.rows = lo.value("rows").toInt(1);
-        l.width = Parser::mm(lo.value("width"));
-        l.height = Parser::mm(lo.value("height"));
-        l.columnGap = Parser::mm(lo.value("columnGap"));
-        l.rowGap = Parser::mm(lo.value("rowGap"));
-        const QString order = lo.value("order").toString(QStringLiteral("across"));
-        if (order != QLatin1String("across") && order != QLatin1String("down"))
-            p.fail(QStringLiteral("tarrojen järjestys \"%1\"").arg(order));
-        l.acrossFirst = order == QLatin1String("across");
-        if (l.columns < 1 || l.rows < 1 || l.width <= 0 || l.height <= 0)
-            p.fail(QStringLiteral("tarra-arkin mitat"));
-        if (!d.groups.empty())
-            p.fail(QStringLiteral("tarra-arkissa ei voi olla ryhmiä"));
-    }
-    if (!d.detail.present)
-        p.fail(QStringLiteral("rivialue \"detail\" puuttuu"));
+void readLabels(const QJsonObject& root, const Parser& p, ReportDefinition& d)
+{
+    if (!root.contains("labels"))
+        return;
+    const QJsonObject lo = root.value("labels").toObject();
+    p.checkKeys(lo, {"columns", "rows", "width", "height", "columnGap", "rowGap", "order"}, QStringLiteral("labels"));
+    ReportDefinition::Labels& l = d.labels;
+    l.enabled = true;
+    const QString where = QStringLiteral("labels");
+    l.columns = p.integer(lo.value("columns"), where, Parser::Count, 1);
+    l.rows = p.integer(lo.value("rows"), where, Parser::Count, 1);
+    l.width = p.mm(lo.value("width"), where, Parser::Length);
+    l.height = p.mm(lo.value("height"), where, Parser::Length);
+    l.columnGap = p.mm(lo.value("columnGap"), where, Parser::Length);
+    l.rowGap = p.mm(lo.value("rowGap"), where, Parser::Length);
+    const QString order = lo.value("order").toString(QStringLiteral("across"));
+    if (order != QLatin1String("across") && order != QLatin1String("down"))
+        p.fail(QStringLiteral("tarrojen järjestys \"%1\"").arg(order));
+    l.acrossFirst = order == QLatin1String("across");
+    if (l.columns < 1 || l.rows < 1 || l.width <= 0 || l.height <= 0)
+        p.fail(QStringLiteral("tarra-arkin mitat"));
+    if (!d.groups.empty())
+        p.fail(QStringLiteral("tarra-arkissa ei voi olla ryhmiä"));
+}
 
+// Gives every sum and count its own accumulator number, and checks the group it resets with.
+void numberAggregates(const Parser& p, ReportDefinition& d)
+{
     int aggregates = 0;
-    for (Band* b : d.bands())
+    for (ReportDefinition::Band* b : d.bands())
         for (auto& it : b->items)
             for (auto& s : it.segments)
-                if (s.kind == Segment::Kind::Sum || s.kind == Segment::Kind::Count) {
+                if (s.kind == ReportDefinition::Segment::Kind::Sum || s.kind == ReportDefinition::Segment::Kind::Count) {
                     if (s.scope > int(d.groups.size()))
                         p.fail(QStringLiteral("summan ryhmää %1 ei ole").arg(s.scope));
                     s.aggregate = aggregates++;
                 }
+}
+
+} // namespace
+
+ReportDefinition ReportDefinition::parse(const QByteArray& json, const QString& baseFolder, const QString& name)
+{
+    Parser p(baseFolder, name);
+    QJsonParseError err;
+    const QJsonDocument doc = QJsonDocument::fromJson(json, &err);
+    if (err.error != QJsonParseError::NoError)
+        p.fail(QStringLiteral("JSON-virhe kohdassa %1: %2").arg(err.offset).arg(err.errorString()));
+    if (!doc.isObject())
+        p.fail(QStringLiteral("määrittely ei ole JSON-olio"));
+    const QJsonObject root = doc.object();
+    p.checkKeys(root, {"format", "title", "page", "font", "data", "formulas", "groups", "bands", "labels"},
+                QStringLiteral("raportti"));
+    if (root.value("format").toString() != QLatin1String("tikkeli-report/1"))
+        p.fail(QStringLiteral("\"format\" ei ole \"tikkeli-report/1\""));
+
+    ReportDefinition d;
+    d.title = root.value("title").toString();
+    readPage(root, p, d);
+    d.font = ReportFont{}.patched(p.font(root.value("font"), QStringLiteral("font")));
+    readData(root, p, d);
+    const QJsonObject formulas = root.value("formulas").toObject();
+    for (auto it = formulas.begin(); it != formulas.end(); ++it)
+        d.formulaDefaults[it.key()] = it.value().toString();
+    readGroups(root, p, d);
+    readBands(root, p, d);
+    readLabels(root, p, d);
+    if (!d.detail.present)
+        p.fail(QStringLiteral("rivialue \"detail\" puuttuu"));
+    numberAggregates(p, d);
     return d;
 }
 

@@ -75,7 +75,7 @@ std::optional<std::pair<QString, ReportFont::Patch>> ReportLayouter::parseSectio
     if (f[2].trimmed().toUpper() != QLatin1String("X")) {
         bool ok = false;
         const double size = f[2].trimmed().toDouble(&ok);
-        if (!ok || size <= 0 || size > 500)
+        if (!ok || !(size >= 1 && size <= 500))
             throw bad();
         p.size = size;
     }

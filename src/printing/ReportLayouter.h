@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/Clock.h"
 #include "base/Value.h"
 #include "printing/ReportDefinition.h"
 #include "printing/ReportDocument.h"
@@ -24,7 +25,7 @@ public:
         std::optional<QMarginsF> margins;     // points; the definition's own margins when unset
         QStringList sectionFonts;             // "SECTION;font;size;italic;underline;strike;weight"
         QHash<QString, QString> formulas;     // lower-case name → value
-        QDate printDate = QDate::currentDate();
+        QDate printDate = Today();
     };
 
     // Throws ReportException 20515 for a section-font text that breaks the syntax.

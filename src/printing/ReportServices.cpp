@@ -1,5 +1,6 @@
 #include "printing/ReportServices.h"
 
+#include "base/ErrorHandling.h"
 #include "base/ProgramHooks.h"
 #include "printing/PrintChoices.h"
 #include "base/SharedState.h"
@@ -61,15 +62,6 @@ void setBankFormulas(ReportEngine& r, int first)
     r.setFormulas(first + 3, formula(QStringLiteral("BIC2"), s.Bic2));
 }
 
-template <typename F>
-void skipOnError(F&& step)
-{
-    try {
-        step();
-    } catch (...) {
-    }
-}
-
 } // namespace
 
 void ResetReportFonts(ReportEngine& report)
@@ -82,22 +74,23 @@ void ResetReportFonts(ReportEngine& report)
 
 void ResetReportFormulas()
 {
+    // Each part of the reset is done even when another fails.
     ReportEngine& r = MainReport();
-    skipOnError([&] { ResetReportFonts(r); });
-    skipOnError([&] { r.WindowControls = true; });
-    skipOnError([&] { r.WindowState = 2; });
-    skipOnError([&] {
+    IgnoringErrors("report reset: fonts", [&] { ResetReportFonts(r); });
+    IgnoringErrors("report reset: window controls", [&] { r.WindowControls = true; });
+    IgnoringErrors("report reset: window state", [&] { r.WindowState = 2; });
+    IgnoringErrors("report reset: data files", [&] {
         for (int i = 0; i <= 22; ++i)
             r.setDataFiles(i, State().DatabasePath);
     });
-    skipOnError([&] { r.SelectionFormula.clear(); });
-    skipOnError([&] {
+    IgnoringErrors("report reset: selection formula", [&] { r.SelectionFormula.clear(); });
+    IgnoringErrors("report reset: formulas", [&] {
         for (int i = 0; i <= 20; ++i)
             r.setFormulas(i, QString());
     });
     // A sort field left from the previous print would sort the next report on, or fail on, a
     // field it does not have: every print that sorts sets its own after this reset.
-    skipOnError([&] { r.clearSortFields(); });
+    IgnoringErrors("report reset: sort fields", [&] { r.clearSortFields(); });
 }
 
 void SetReportMargins(ReportEngine& report, int mode)

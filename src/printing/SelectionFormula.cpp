@@ -226,31 +226,41 @@ private:
     };
     static constexpr int MaxDepth = 100;
 
+    // "a or b or c" is one node with three kids rather than a chain of pairs, so a long list of
+    // alternatives costs neither parser nor emitter any depth.
+    NodePtr chain(Node::Kind kind, const char* word, NodePtr (Parser::*operandOf)())
+    {
+        NodePtr first = (this->*operandOf)();
+        if (!isWord(word))
+            return first;
+        auto n = make(kind, peek().pos);
+        n->kids.push_back(condition(std::move(first)));
+        while (isWord(word)) {
+            next();
+            countTerm();
+            n->kids.push_back(condition((this->*operandOf)()));
+        }
+        return n;
+    }
+
     NodePtr orExpr()
     {
         const Nesting nesting(*this);
-        NodePtr left = andExpr();
-        while (isWord("or")) {
-            const qsizetype pos = next().pos;
-            auto n = make(Node::Kind::Or, pos);
-            n->kids.push_back(condition(std::move(left)));
-            n->kids.push_back(condition(andExpr()));
-            left = std::move(n);
-        }
-        return left;
+        return chain(Node::Kind::Or, "or", &Parser::andExpr);
     }
 
     NodePtr andExpr()
     {
-        NodePtr left = notExpr();
-        while (isWord("and")) {
-            const qsizetype pos = next().pos;
-            auto n = make(Node::Kind::And, pos);
-            n->kids.push_back(condition(std::move(left)));
-            n->kids.push_back(condition(notExpr()));
-            left = std::move(n);
-        }
-        return left;
+        return chain(Node::Kind::And, "and", &Parser::notExpr);
+    }
+
+    // No hand-written selection comes near this many terms; a formula beyond it is refused with a
+    // clear message rather than handed to the database as a statement it cannot hold.
+    static constexpr int MaxTerms = 500;
+    void countTerm()
+    {
+        if (++m_terms > MaxTerms)
+            refuse(peek().pos, QStringLiteral("kaavassa on liian monta ehtoa tai luettelon arvoa (enintään %1)").arg(MaxTerms));
     }
 
     NodePtr notExpr()
@@ -302,6 +312,7 @@ private:
                     if (v->kind != Node::Kind::Number && v->kind != Node::Kind::String && v->kind != Node::Kind::Date)
                         refuse(v->pos, QStringLiteral("luettelossa voi olla vain lukuja, merkkijonoja ja päivämääriä"));
                     n->kids.push_back(std::move(v));
+                    countTerm();
                     if (peek().kind != Token::Kind::Comma)
                         break;
                     next();
@@ -424,6 +435,7 @@ private:
     std::vector<Token> m_t;
     size_t m_i = 0;
     int m_depth = 0;
+    int m_terms = 0;
     const SelectionFormula::FieldResolver& m_resolve;
 };
 
@@ -437,9 +449,11 @@ public:
         case Node::Kind::And:
         case Node::Kind::Or: {
             // Parameters are bound in the order their marks appear in the text.
-            const QString l = condition(*n.kids[0]);
-            const QString r = condition(*n.kids[1]);
-            return QStringLiteral("(%1 %2 %3)").arg(l, n.kind == Node::Kind::And ? QLatin1String("AND") : QLatin1String("OR"), r);
+            QStringList terms;
+            for (const NodePtr& k : n.kids)
+                terms << condition(*k);
+            return QLatin1Char('(') + terms.join(n.kind == Node::Kind::And ? QLatin1String(" AND ") : QLatin1String(" OR "))
+                + QLatin1Char(')');
         }
         case Node::Kind::Not:
             return QStringLiteral("(NOT %1)").arg(condition(*n.kids[0]));

@@ -42,22 +42,34 @@ double TextMeasurer::width(const ReportFont& f, const QString& text)
     return entry(f).fm->horizontalAdvance(text) * m_toPoints;
 }
 
-QString TextMeasurer::cut(const ReportFont& f, const QString& line, double w)
+qsizetype TextMeasurer::fittingLength(const ReportFont& f, QStringView text, double w)
 {
-    if (width(f, line) <= w)
-        return line;
-    qsizetype lo = 0, hi = line.size();
-    while (lo < hi) {
-        const qsizetype mid = (lo + hi + 1) / 2;
-        if (width(f, line.left(mid)) <= w)
-            lo = mid;
-        else
-            hi = mid - 1;
+    // Gallops up to the first start that is too wide, then halves back: the cost follows the
+    // length that fits, not the length of the text, so a long text without blanks wraps in
+    // linear time.
+    qsizetype fits = 0;
+    qsizetype step = 1;
+    auto fitsIn = [&](qsizetype n) { return n <= text.size() && width(f, text.left(n).toString()) <= w; };
+    while (fitsIn(fits + step)) {
+        fits += step;
+        if (fits == text.size())
+            return fits;
+        step *= 2;
+    }
+    while (step > 1) {
+        step /= 2;
+        if (fitsIn(fits + step))
+            fits += step;
     }
     // Never split a surrogate pair.
-    if (lo > 0 && line.at(lo - 1).isHighSurrogate())
-        --lo;
-    return line.left(lo);
+    if (fits > 0 && fits < text.size() && text.at(fits - 1).isHighSurrogate())
+        --fits;
+    return fits;
+}
+
+QString TextMeasurer::cut(const ReportFont& f, const QString& line, double w)
+{
+    return line.left(fittingLength(f, line, w));
 }
 
 QStringList TextMeasurer::wrap(const ReportFont& f, const QString& line, double w)
@@ -77,14 +89,18 @@ QStringList TextMeasurer::wrap(const ReportFont& f, const QString& line, double 
         }
         if (!current.isEmpty())
             out << current;
-        current = word;
-        while (width(f, current) > w) {
-            QString head = cut(f, current, w);
-            if (head.isEmpty())
-                head = current.left(1);
-            out << head;
-            current = current.mid(head.size());
+        // A word wider than the line is broken where it must be, each piece as long as fits.
+        QStringView rest(word);
+        for (;;) {
+            qsizetype n = fittingLength(f, rest, w);
+            if (n == rest.size())
+                break;
+            if (n == 0)
+                n = rest.size() > 1 && rest.at(0).isHighSurrogate() ? 2 : 1;
+            out << rest.left(n).toString();
+            rest = rest.mid(n);
         }
+        current = rest.toString();
     }
     if (!current.isEmpty() || out.isEmpty())
         out << current;

@@ -36,6 +36,8 @@ private:
         Metrics m;
     };
     Entry& entry(const ReportFont& f);
+    // How many characters from the start of text fit in width.
+    qsizetype fittingLength(const ReportFont& f, QStringView text, double width);
 
     QImage m_device;
     double m_toPoints;

@@ -16,12 +16,9 @@ namespace tikkeli {
 
 namespace {
 
-constexpr int kPermissionDenied = 70;
-constexpr int kPathFileAccessError = 75;
-
 void showFailure(int number, const QString& description, const QString& newPath)
 {
-    if (number == kPermissionDenied)
+    if (number == FileErr::PermissionDenied)
         ShowInfo(QStringLiteral("Tietokannan luonti epäonnistui, koska tiedostoa:\n") + newPath
                  + QStringLiteral(" ei pystytty kirjoittamaan.\n\nPyydä tietokoneen pääkäyttäjältä ohjeita.\n"
                                   "Lisätietoja vaadituista käyttöoikeuksista ohjelman toimittajalta."));
@@ -76,7 +73,7 @@ NewDatabaseResult CreateNewDatabase(const QString& intro, const QString& templat
     bool copied = false;
     try {
         if (!QDir().mkpath(folder))
-            throw DbException(kPermissionDenied, folder);
+            throw DbException(FileErr::PermissionDenied, folder);
         if (QFileInfo::exists(newPath)) {
             ShowInfo(QStringLiteral("Nimi: ") + name + QStringLiteral(" on jo käytössä. Toiminto keskeytetään."));
             return NewDatabaseResult::Cancelled;
@@ -97,7 +94,7 @@ NewDatabaseResult CreateNewDatabase(const QString& intro, const QString& templat
         s.DatabasePath = previousPath;
         if (copied)
             QFile::remove(newPath);
-        showFailure(kPathFileAccessError, e.message(), newPath);
+        showFailure(FileErr::AccessError, e.message(), newPath);
         return NewDatabaseResult::Failed;
     }
     ShowInfo(QStringLiteral("Tyhjä tietokanta on kopioitu ja se tulee käyttöön, kun Tikkeli seuraavan kerran "

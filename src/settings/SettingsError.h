@@ -1,19 +1,14 @@
 #pragma once
 
-#include <QString>
-#include <stdexcept>
+#include "base/Error.h"
 
 namespace tikkeli {
 
 // A settings store could not do what it was asked (an unwritable ini file, for example).
-class SettingsError : public std::runtime_error {
+class SettingsError : public NumberedError {
 public:
-    explicit SettingsError(const QString& message)
-        : std::runtime_error(message.toStdString()), m_message(message) {}
-    const QString& message() const { return m_message; }
-
-private:
-    QString m_message;
+    explicit SettingsError(const QString& message) : NumberedError(SettingsErr::CannotWrite, message) {}
+    const QString& message() const { return description(); }
 };
 
 } // namespace tikkeli

@@ -1,5 +1,7 @@
 #include "settings/SettingsLoader.h"
 
+#include "base/Clock.h"
+#include "base/ErrorHandling.h"
 #include "base/Folders.h"
 #include "base/FileSafety.h"
 #include "base/NullConversions.h"
@@ -7,7 +9,7 @@
 #include "base/Prompter.h"
 #include "base/ProgramHooks.h"
 #include "db/Transaction.h"
-#include "db/UpdateDatabase.h"
+#include "settings/UpgradeQuestions.h"
 #include "settings/DatabaseSettingsStore.h"
 #include "settings/IniSettingsStore.h"
 #include "settings/SettingsError.h"
@@ -130,13 +132,12 @@ void applyRule(SharedState& s, const KeyRule& r, const QString& text,
         if (d) {
             s.*std::get<QDateTime SharedState::*>(r.target) = *d;
         } else {
-            const QDateTime now = QDateTime::currentDateTime();
+            const QDateTime now = Now();
             s.*std::get<QDateTime SharedState::*>(r.target) = now;
             // Losing the write-back only means the date is set again at the next start.
-            try {
+            IgnoringErrors("settings load: write a date back", [&] {
                 writeBack(DateTimeText(now), QString::fromLatin1(r.key));
-            } catch (const std::exception&) {
-            }
+            });
         }
         break;
     }
@@ -250,19 +251,15 @@ bool ReadDatabasePaths()
     s.DatabasePath = ini.read(QStringLiteral("Database"));
     if (s.DatabasePath.isEmpty()) {
         EnsureSampleDatabaseCopy();
-        try {
-            SaveDatabasePath(SampleDatabasePath());
-        } catch (const SettingsError&) {
-        }
+        IgnoringErrors("settings load: save the sample path", [&] { SaveDatabasePath(SampleDatabasePath()); });
     }
     s.BackupFolder = ini.read(QStringLiteral("DatabaseBackup"));
     if (s.BackupFolder.isEmpty()) {
         s.BackupFolder = DefaultBackupFolder();
         QDir().mkpath(s.BackupFolder);
-        try {
+        IgnoringErrors("settings load: save the backup folder", [&] {
             ini.write(s.BackupFolder, QStringLiteral("DatabaseBackup"));
-        } catch (const SettingsError&) {
-        }
+        });
     }
     return true;
 }
@@ -343,10 +340,7 @@ bool EnsureSettingsInDatabase()
     // A database of a version that kept no settings in it has no table for them yet: the upgrade
     // lays it down, or the settings would have nowhere to go and this would repeat at every start.
     if (!store.hasSettingsTable()) {
-        try {
-            UpdateDatabase(db);
-        } catch (const std::exception&) {
-        }
+        IgnoringErrors("settings move: upgrade", [&] { UpdateDatabaseAsking(db); });
         store.setDatabase(db);
     }
     if (ProgramHooks::ShowMigrationSettingsDialog) {
@@ -366,14 +360,13 @@ bool EnsureSettingsInDatabase()
 
 void SaveBackupDate()
 {
-    try {
+    IgnoringErrors("backup date: save", [&] {
         Database db = Database::open(State().DatabasePath);
         DatabaseSettingsStore store(db, kSection);
-        store.write(DateTimeText(QDateTime::currentDateTime()), QStringLiteral("BackupDate"));
+        store.write(DateTimeText(Now()), QStringLiteral("BackupDate"));
         store.close();
         db.close();
-    } catch (const std::exception&) {
-    }
+    });
 }
 
 QString DefaultInvoiceTemplatePath()

@@ -1,12 +1,13 @@
 #include "settings/SettingsSaver.h"
 
+#include "base/ErrorHandling.h"
 #include "settings/GuidedRepair.h"
 #include "base/NullConversions.h"
 #include "base/Prompter.h"
 #include "base/ProgramHooks.h"
 #include "db/Transaction.h"
-#include "db/UpdateDatabase.h"
 #include "base/NumericText.h"
+#include "settings/UpgradeQuestions.h"
 #include "settings/DatabaseSettingsStore.h"
 #include "settings/IniSettingsStore.h"
 #include "settings/SettingsCheck.h"
@@ -137,7 +138,7 @@ SettingsSaver::Services& SettingsSaver::programServices()
     static Services services = [] {
         Services s;
         s.open = [](const QString& path) { return Database::open(path); };
-        s.upgrade = [](Database& db) { UpdateDatabase(db); };
+        s.upgrade = [](Database& db) { UpdateDatabaseAsking(db); };
         s.repair = [](const QString& path) { return RunGuidedRepair(path); };
         // The same call point the settings load pushes its margins through.
         s.applyPageMargins = [] {
@@ -355,10 +356,7 @@ bool SettingsSaver::settleCounters(DatabaseSettingsStore& store, std::vector<Ent
         if (!e.counter)
             continue;
         std::optional<qint32> stored;
-        try {
-            stored = WholeNumberText32(store.read(e.key));
-        } catch (const std::exception&) {
-        }
+        IgnoringErrors("settings save: read a stored counter", [&] { stored = WholeNumberText32(store.read(e.key)); });
         if (!e.counterEdited && stored) {
             // The box still shows what the window loaded: the database's number stands, however
             // far another window has moved it since.

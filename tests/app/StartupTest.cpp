@@ -1,4 +1,5 @@
 #include "support/FailingFileSafety.h"
+#include "base/Clock.h"
 #include "base/ScriptedPrompter.h"
 #include "app/Startup.h"
 #include "db/Connection.h"
@@ -112,6 +113,9 @@ TEST_F(StartupRoads, HealthyDatabaseUpgradesLoadsSettingsAndSetsTheCaption)
 TEST_F(StartupRoads, BackupReminderCountsCalendarDaysBothWays)
 {
     struct Case { int daysAgo; bool reminded; };
+    // New Year's morning: the last backup 31 days ago was in the previous year.
+    const QDate today(2027, 1, 1);
+    const FixedClock clock(QDateTime(today, QTime(0, 0, 5)));
     for (const Case c : {Case{31, true}, Case{30, false}, Case{-31, true}, Case{0, false}}) {
         prompter.clear();
         State() = SharedState{};
@@ -119,7 +123,7 @@ TEST_F(StartupRoads, BackupReminderCountsCalendarDaysBothWays)
         configure(path);
         setSetting(path, QStringLiteral("MuistutaVarm"), QStringLiteral("1"));
         setSetting(path, QStringLiteral("VarmuuskopioPv"), QStringLiteral("30"));
-        const QDate last = QDate::currentDate().addDays(-c.daysAgo);
+        const QDate last = today.addDays(-c.daysAgo);
         setSetting(path, QStringLiteral("BackupDate"), last.toString(QStringLiteral("d.M.yyyy")) + QStringLiteral(" 23:59:00"));
         startup.run();
         const QString reminder = QStringLiteral("Varmuuskopion tekemisestä on yli 30 päivää.\n\nMuista tehdä varmuuskopio!");

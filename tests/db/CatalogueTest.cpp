@@ -55,7 +55,7 @@ TEST(Catalogue, TemplateShapeHoldsOnlyTheBaseTablesOwnFields)
     EXPECT_TRUE(cat.queries().empty());
 }
 
-TEST(Catalogue, StoresTheOriginalTypesUnderSqliteTypeNamesWithoutNumericAffinityForText)
+TEST(Catalogue, StoresTheSchemaTypesUnderSqliteTypeNamesWithoutNumericAffinityForText)
 {
     QTemporaryDir dir;
     Database db = newCurrentDatabase(dir);

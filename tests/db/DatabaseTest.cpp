@@ -294,7 +294,7 @@ TEST_F(DatabaseTest, FinnishOrderAndLikeIgnoringCase)
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM n WHERE (nimi LIKE '*_' & ?)"), {QStringLiteral("a")}).toInt64(), 0);
 }
 
-TEST_F(DatabaseTest, TheOriginalFunctionsOfTheProgramsQueriesWork)
+TEST_F(DatabaseTest, TheOlderDialectsFunctionsOfTheProgramsQueriesWork)
 {
     Database db = folder.create();
     db.execute(QStringLiteral("CREATE TABLE h (id INTEGER PRIMARY KEY, os VARCHAR(10), pvm DATETIME)"));

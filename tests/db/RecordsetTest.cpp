@@ -37,7 +37,7 @@ TEST_F(RecordsetTest, EmptySetIsBothBofAndEofAndMovesFail)
     EXPECT_THROW(rs.field("jsID"), DbException);
 }
 
-TEST_F(RecordsetTest, MovesFollowTheOriginalEngine)
+TEST_F(RecordsetTest, MovesStopAtBothEndsAndFailBeyondThem)
 {
     Recordset rs = db.openRecordset(QStringLiteral("SELECT jsSukunimi FROM js ORDER BY jsSukunimi"));
     ASSERT_EQ(rs.recordCount(), 5);
@@ -201,6 +201,87 @@ TEST_F(RecordsetTest, DeleteLeavesNoCurrentRecordUntilAMove)
     rs.moveNext();
     EXPECT_TRUE(rs.eof());
     EXPECT_THROW(rs.setBookmark(2), DbException);
+}
+
+TEST_F(RecordsetTest, SecondDeleteRemovesTheRowAskedFor)
+{
+    // Each way of reaching the second row to delete, in sets with a visible key, a hidden one, and
+    // an order other than the key's.
+    const struct {
+        const char* sql;
+        const char* how;
+    } cases[] = {
+        {"SELECT * FROM js ORDER BY jsID", "moves"},
+        {"SELECT * FROM js ORDER BY jsID", "position"},
+        {"SELECT * FROM js ORDER BY jsID", "find"},
+        {"SELECT * FROM js ORDER BY jsID", "bookmark"},
+        {"SELECT * FROM js ORDER BY jsID", "move"},
+        {"SELECT * FROM js ORDER BY jsID", "early bookmark"},
+        {"SELECT jsSukunimi FROM js ORDER BY jsSukunimi", "early bookmark"},
+        {"SELECT jsSukunimi, jsID FROM js ORDER BY jsSukunimi", "moves"},
+        {"SELECT jsSukunimi, jsID FROM js ORDER BY jsSukunimi", "move"},
+        {"SELECT jsSukunimi FROM js ORDER BY jsID", "moves"},
+        {"SELECT jsSukunimi FROM js ORDER BY jsID", "position"},
+        {"SELECT jsSukunimi FROM js ORDER BY jsID", "find"},
+        {"SELECT jsSukunimi FROM js ORDER BY jsSukunimi DESC", "moves"},
+        {"js", "moves"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.sql) + " / " + c.how);
+        db.execute(QStringLiteral("DELETE FROM js"));
+        for (const char* n : {"Virtanen", "Äijälä", "Aho", "Öhman", "Zetterberg"})
+            db.execute(QStringLiteral("INSERT INTO js (jsSukunimi) VALUES (?)"), {QString::fromUtf8(n)});
+        Recordset rs = db.openRecordset(QString::fromLatin1(c.sql));
+        ASSERT_EQ(rs.recordCount(), 5);
+        std::vector<QString> names;
+        for (rs.moveFirst(); !rs.eof(); rs.moveNext())
+            names.push_back(rs.field("jsSukunimi").toString());
+        rs.moveFirst();
+        rs.move(3);
+        const Bookmark markOfFourth = rs.bookmark();   // taken before anything is deleted
+        rs.moveFirst();
+        rs.moveNext();
+        rs.deleteRecord();   // the second row of the set
+        const QString fourth = names[3];
+        const std::string how = c.how;
+        if (how == "moves") {
+            rs.moveNext();
+            rs.moveNext();
+        } else if (how == "early bookmark") {
+            rs.setBookmark(markOfFourth);
+        } else if (how == "move") {
+            rs.move(2);   // from the deleted row's place: the next row is one, the row after it two
+        } else if (how == "position") {
+            rs.setAbsolutePosition(2);
+        } else if (how == "find") {
+            rs.moveFirst();
+            ASSERT_TRUE(rs.findFirst("jsSukunimi", fourth));
+        } else {
+            rs.moveFirst();
+            while (!rs.eof() && rs.field("jsSukunimi").toString() != fourth)
+                rs.moveNext();
+            ASSERT_FALSE(rs.eof());
+            const Bookmark mark = rs.bookmark();
+            rs.moveFirst();
+            rs.setBookmark(mark);
+        }
+        ASSERT_EQ(rs.field("jsSukunimi").toString(), fourth);
+        rs.deleteRecord();   // the fourth row of the set as it was opened
+
+        const std::vector<QString> expected{names[0], names[2], names[4]};
+        std::vector<QString> inSet;
+        for (rs.moveFirst(); !rs.eof(); rs.moveNext())
+            inSet.push_back(rs.field("jsSukunimi").toString());
+        EXPECT_EQ(inSet, expected);
+        Recordset stored = db.openRecordset(QStringLiteral("SELECT jsSukunimi FROM js"));
+        std::vector<QString> inTable;
+        for (; !stored.eof(); stored.moveNext())
+            inTable.push_back(stored.field("jsSukunimi").toString());
+        std::sort(inTable.begin(), inTable.end());
+        std::vector<QString> sortedExpected = expected;
+        std::sort(sortedExpected.begin(), sortedExpected.end());
+        EXPECT_EQ(inTable, sortedExpected);
+    }
 }
 
 TEST_F(RecordsetTest, FindAndBookmarks)

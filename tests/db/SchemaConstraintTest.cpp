@@ -69,7 +69,7 @@ TEST_F(SchemaConstraint, TextWiderThanItsFieldIsRefused)
     }
 }
 
-TEST_F(SchemaConstraint, WholeNumbersKeepTheirOriginalRanges)
+TEST_F(SchemaConstraint, WholeNumbersKeepTheRangesOfTheirTypes)
 {
     const struct { const char* table; const char* field; long long value; bool ok; } cases[] = {
         {"pi", "piType", 0, true},           {"pi", "piType", 255, true},         {"pi", "piType", 256, false},

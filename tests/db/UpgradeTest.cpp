@@ -1,6 +1,5 @@
 #include "SchemaExpectation.h"
 
-#include "base/ScriptedPrompter.h"
 #include "db/DbError.h"
 #include "db/Recordset.h"
 #include "db/Schema.h"
@@ -77,15 +76,22 @@ QString fieldNames(const Catalogue& cat, const char* table)
     return names.join(QLatin1Char(' '));
 }
 
-QString catchPlaceQuestion()
-{
-    return QStringLiteral(
-        "Saalisluettelon tietokantaa tulisi päivittää. Päivitystä on syytä lykätä niin kauan, kunnes\r\n"
-        "saalisilmoitus on tältä vuodelta loppuun täytetty ja tulostettu.\r\n"
-        "Kun päivitys tehdään, se tyhjentää 'Pyyntipaikka' tiedot\r\n"
-        "kaikista syötetyistä kaadoista.\r\n\r\n"
-        "Haluatko tehdä päivityksen nyt?");
-}
+// Answers the upgrade's question about the catch place as told and counts how often it was asked.
+struct CatchPlaceAnswers {
+    std::vector<bool> answers;
+    int asked = 0;
+
+    UpgradeHooks hooks()
+    {
+        UpgradeHooks h;
+        h.widenCatchPlace = [this] {
+            const bool yes = asked < int(answers.size()) && answers[asked];
+            ++asked;
+            return yes;
+        };
+        return h;
+    }
+};
 
 } // namespace
 
@@ -93,15 +99,15 @@ TEST(Upgrade, FromTheBaseTablesReachesTheDocumentedCatalogueSilently)
 {
     QTemporaryDir dir;
     Database db = newBaseDatabase(dir);
-    ScriptedPrompter prompter;
-    const std::vector<int> applied = UpdateDatabase(db);
+    CatchPlaceAnswers asking;
+    const std::vector<int> applied = UpdateDatabase(db, asking.hooks());
     EXPECT_TRUE(catalogueMatches(Catalogue::read(db)));
     std::vector<int> expected(75);
     std::iota(expected.begin(), expected.end(), 1);
     // jmhist gets its member link with the table, mvs and si their full widths.
     std::erase_if(expected, [](int s) { return s == 14 || s == 21 || s == 22; });
     EXPECT_EQ(applied, expected);
-    EXPECT_TRUE(prompter.shown().empty());
+    EXPECT_EQ(asking.asked, 0);
 }
 
 TEST(Upgrade, SecondRunChangesNothing)
@@ -109,25 +115,19 @@ TEST(Upgrade, SecondRunChangesNothing)
     QTemporaryDir dir;
     Database db = newCurrentDatabase(dir);
     const QString before = schemaText(db);
-    ScriptedPrompter prompter;
-    EXPECT_TRUE(UpdateDatabase(db).empty());
+    CatchPlaceAnswers asking;
+    EXPECT_TRUE(UpdateDatabase(db, asking.hooks()).empty());
     EXPECT_EQ(schemaText(db), before);
-    EXPECT_TRUE(prompter.shown().empty());
+    EXPECT_EQ(asking.asked, 0);
 }
 
 TEST(Upgrade, OlderDatabaseWithYesWidensTheCatchPlaceAndEmptiesIt)
 {
     QTemporaryDir dir;
     Database db = olderDatabase(dir);
-    ScriptedPrompter prompter;
-    prompter.answerYes();
-    const std::vector<int> applied = UpdateDatabase(db);
-    ASSERT_EQ(prompter.shown().size(), 1u);
-    const auto& q = prompter.shown()[0];
-    EXPECT_EQ(q.text, catchPlaceQuestion());
-    EXPECT_EQ(q.icon, MsgIcon::Question);
-    EXPECT_EQ(q.buttons, MsgButtons::YesNo);
-    EXPECT_TRUE(q.title.isEmpty() || q.title == QStringLiteral("Tikkeli"));
+    CatchPlaceAnswers asking{{true}};
+    const std::vector<int> applied = UpdateDatabase(db, asking.hooks());
+    EXPECT_EQ(asking.asked, 1);
 
     const Catalogue cat = Catalogue::read(db);
     EXPECT_TRUE(catalogueMatches(cat, FieldOrder::Any));
@@ -154,22 +154,30 @@ TEST(Upgrade, OlderDatabaseWithNoKeepsTheCatchPlaceAndAsksAgainNextTime)
 {
     QTemporaryDir dir;
     Database db = olderDatabase(dir);
-    ScriptedPrompter prompter;
-    prompter.answerNo();
-    UpdateDatabase(db);
-    EXPECT_EQ(Catalogue::read(db).field(QStringLiteral("si"), QStringLiteral("siPaikka"))->size, 50);
+    CatchPlaceAnswers asking{{false, false, true}};
+    UpdateDatabase(db, asking.hooks());
+    const FieldDef* place = Catalogue::read(db).field(QStringLiteral("si"), QStringLiteral("siPaikka"));
+    ASSERT_NE(place, nullptr);
+    EXPECT_EQ(place->size, 50);
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT siPaikka FROM si")), Value(QStringLiteral("Kuusikko")));
 
     const QString before = schemaText(db);
-    prompter.clear();
-    prompter.answerNo();
-    EXPECT_TRUE(UpdateDatabase(db).empty());
-    EXPECT_EQ(prompter.shown().size(), 1u);
+    EXPECT_TRUE(UpdateDatabase(db, asking.hooks()).empty());
+    EXPECT_EQ(asking.asked, 2);
     EXPECT_EQ(schemaText(db), before);
 
-    prompter.answerYes();
-    EXPECT_EQ(UpdateDatabase(db), std::vector<int>{22});
+    EXPECT_EQ(UpdateDatabase(db, asking.hooks()), std::vector<int>{22});
+    EXPECT_EQ(asking.asked, 3);
     EXPECT_TRUE(catalogueMatches(Catalogue::read(db), FieldOrder::Any));
+}
+
+TEST(Upgrade, WithoutAnAnswerTheCatchPlaceIsKept)
+{
+    QTemporaryDir dir;
+    Database db = olderDatabase(dir);
+    const std::vector<int> applied = UpdateDatabase(db);
+    EXPECT_EQ(std::find(applied.begin(), applied.end(), 22), applied.end());
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT siPaikka FROM si")), Value(QStringLiteral("Kuusikko")));
 }
 
 TEST(Upgrade, MunicipalityOfAnotherWidthIsLeftAlone)
@@ -180,11 +188,13 @@ TEST(Upgrade, MunicipalityOfAnotherWidthIsLeftAlone)
     setWidth(mvs, "mvsKunta", 40);
     createTable(db, mvs);
     db.execute(QStringLiteral("INSERT INTO mvs (mvsKunta) VALUES (?)"), {QStringLiteral("Hirvilahti")});
-    ScriptedPrompter prompter;
-    UpdateDatabase(db);
-    EXPECT_EQ(Catalogue::read(db).field(QStringLiteral("mvs"), QStringLiteral("mvsKunta"))->size, 40);
+    CatchPlaceAnswers asking;
+    UpdateDatabase(db, asking.hooks());
+    const FieldDef* municipality = Catalogue::read(db).field(QStringLiteral("mvs"), QStringLiteral("mvsKunta"));
+    ASSERT_NE(municipality, nullptr);
+    EXPECT_EQ(municipality->size, 40);
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT mvsKunta FROM mvs")), Value(QStringLiteral("Hirvilahti")));
-    EXPECT_TRUE(prompter.shown().empty());
+    EXPECT_EQ(asking.asked, 0);
 }
 
 TEST(Upgrade, MissingMunicipalityIsAdded)
@@ -274,7 +284,6 @@ TEST(Upgrade, NamesInOtherLetterCaseAreFoundNotDuplicated)
                                     "CREATE TABLE Rekisteritiedot (Rekisteritieto_ID INTEGER PRIMARY KEY AUTOINCREMENT,"
                                     " jrID INTEGER, Tiedot TEXT);\n"
                                     "CREATE INDEX Rekisteritiedot_JRIDIDX ON Rekisteritiedot (jrID);"));
-    ScriptedPrompter prompter;
     const std::vector<int> applied = UpdateDatabase(db);
     for (int step : {4, 6, 69, 70})
         EXPECT_EQ(std::find(applied.begin(), applied.end(), step), applied.end()) << step;
@@ -324,15 +333,16 @@ TEST(Upgrade, StopWhileReplacingTheCatchPlaceKeepsTheOldField)
 {
     QTemporaryDir dir;
     Database db = olderDatabase(dir);
-    ScriptedPrompter prompter;
-    prompter.answerYes();
-    UpgradeHooks hooks;
+    CatchPlaceAnswers asking{{true}};
+    UpgradeHooks hooks = asking.hooks();
     hooks.beforeStatement = [](int step, int statement) {
         if (step == 22 && statement == 1)   // dropped, not yet added again
             throw InjectedStop();
     };
     EXPECT_THROW(UpdateDatabase(db, hooks), InjectedStop);
-    EXPECT_EQ(Catalogue::read(db).field(QStringLiteral("si"), QStringLiteral("siPaikka"))->size, 50);
+    const FieldDef* place = Catalogue::read(db).field(QStringLiteral("si"), QStringLiteral("siPaikka"));
+    ASSERT_NE(place, nullptr);
+    EXPECT_EQ(place->size, 50);
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT siPaikka FROM si")), Value(QStringLiteral("Kuusikko")));
 }
 
@@ -358,10 +368,11 @@ TEST(Upgrade, CatchListWithoutItsPlaceFieldDoesNotStopEveryRun)
     TableDef si = createdShape("si", 20);
     removeField(si, "siPaikka");
     createTable(db, si);
-    ScriptedPrompter prompter;
-    const std::vector<int> applied = UpdateDatabase(db);
+    CatchPlaceAnswers asking{{true}};
+    const std::vector<int> applied = UpdateDatabase(db, asking.hooks());
+    ASSERT_FALSE(applied.empty());
     EXPECT_EQ(applied.back(), 75);
-    EXPECT_TRUE(prompter.shown().empty());
+    EXPECT_EQ(asking.asked, 0);
     EXPECT_FALSE(Catalogue::read(db).hasField(QStringLiteral("si"), QStringLiteral("siPaikka")));
 }
 
@@ -371,7 +382,6 @@ TEST(Upgrade, LookupIndexesServeTheProgramsRowByRowQueries)
 {
     QTemporaryDir dir;
     Database db = newBaseDatabase(dir);
-    ScriptedPrompter prompter;
     UpdateDatabase(db);
     const Catalogue cat = Catalogue::read(db);
     const struct {

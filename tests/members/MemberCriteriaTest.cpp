@@ -1,5 +1,6 @@
 #include "MemberSearchTestDb.h"
 
+#include "base/Clock.h"
 #include "members/MemberCriteria.h"
 #include "members/MemberCriteriaChoices.h"
 
@@ -83,14 +84,16 @@ TEST(MemberCriteriaBlock, AtMostTenFeaturesAndSlotTenAlwaysCleared)
 TEST(MemberCriteriaBoxes, RefinementTextsAreCheckedOnLeaving)
 {
     using C = MemberCriteriaChoices;
+    // A day and month alone mean this year's, also in the last second of the year.
+    const FixedClock clock(QDateTime(QDate(2026, 12, 31), QTime(23, 59, 59)));
     const struct { std::optional<QString> (*check)(const QString&); const char* in; std::optional<QString> out; } cases[] = {
         {C::checkDate, "", QString()},
         {C::checkDate, "05.03.2024", QStringLiteral("5.3.2024")},
         {C::checkDate, "1.1.*", QStringLiteral("1.1.*")},
         {C::checkDate, "31.2.2024", std::nullopt},
         {C::checkDate, "huomenna", std::nullopt},
-        {C::checkDate, "5.3.", QStringLiteral("5.3.%1").arg(QDate::currentDate().year())},
-        {C::checkDate, "5.3", QStringLiteral("5.3.%1").arg(QDate::currentDate().year())},
+        {C::checkDate, "5.3.", QStringLiteral("5.3.2026")},
+        {C::checkDate, "5.3", QStringLiteral("5.3.2026")},
         {C::checkDate, "31.2.", std::nullopt},
         {C::checkDate, "12.30", std::nullopt},   // a time, not a date
         {C::checkDate, "12:30", std::nullopt},

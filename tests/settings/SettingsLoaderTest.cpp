@@ -1,3 +1,4 @@
+#include "base/Clock.h"
 #include "base/NullConversions.h"
 #include "base/ScriptedPrompter.h"
 #include "base/ProgramHooks.h"
@@ -153,15 +154,16 @@ TEST(LoadSettings, BadBackupDateBecomesNowAndIsWrittenBack)
         Database db = Database::open(templateCopy(env, QStringLiteral("b%1.mdb").arg(qstrlen(stored))));
         if (*stored)
             put(db, QStringLiteral("BackupDate"), QString::fromUtf8(stored));
-        const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
+        const QDateTime now(QDate(2026, 12, 31), QTime(23, 59, 59));
+        const FixedClock clock(now);
         LoadSettings(db);
-        EXPECT_GE(State().LastBackupDate, before);
+        EXPECT_EQ(State().LastBackupDate, now);
         const QString written = DatabaseSettingsStore(db).read(QStringLiteral("BackupDate"));
         EXPECT_FALSE(written.isEmpty());
         // The next load reads the written text back as the same second.
         State() = SharedState{};
         LoadSettings(db);
-        EXPECT_LE(qAbs(State().LastBackupDate.secsTo(before)), 2) << written.toStdString();
+        EXPECT_EQ(State().LastBackupDate, now) << written.toStdString();
         db.close();
     }
 }
@@ -186,13 +188,14 @@ TEST(SaveBackupDate, WritesNowAndLeavesTheSharedDateAndIgnoresFailures)
     test::TempProgramEnvironment env;
     State().DatabasePath = templateCopy(env);
     const QDateTime startValue(QDate(2020, 1, 1), QTime(0, 0));
+    const QDateTime now(QDate(2027, 1, 1), QTime(0, 0, 1));
+    const FixedClock clock(now);
     State().LastBackupDate = startValue;
     SaveBackupDate();
     EXPECT_EQ(State().LastBackupDate, startValue);
     Database db = Database::open(State().DatabasePath);
     const QDateTime stored = ParseLocaleDate(DatabaseSettingsStore(db).read(QStringLiteral("BackupDate"))).value_or(QDateTime());
-    EXPECT_TRUE(stored.isValid());
-    EXPECT_LE(qAbs(stored.secsTo(QDateTime::currentDateTime())), 5);
+    EXPECT_EQ(stored, now);
     State().DatabasePath = env.root() + QStringLiteral("/eiole.mdb");
     EXPECT_NO_THROW(SaveBackupDate());
     EXPECT_FALSE(QFileInfo::exists(State().DatabasePath));

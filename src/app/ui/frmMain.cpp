@@ -30,8 +30,8 @@ struct Trap {
     QString prefix;   // shown before the error number; empty = cleared silently
 };
 
-// Messages of the openers' error traps. Commands without a trap of their own in the original
-// report their failure in the same way with a general prefix.
+// Messages of the openers' error traps. A command without a message of its own reports its failure
+// in the same way with a general prefix, so no failure to open a window goes unsaid.
 Trap trapOf(MainCommand c)
 {
     switch (c) {
@@ -117,7 +117,8 @@ void frmMain::wireCommands()
 
 void frmMain::fitCaptions()
 {
-    // The bar is as wide as the original's; captions must fit whole on the desktop's wider fonts.
+    // The bar keeps its designed width, so its captions are set a little smaller to fit whole in
+    // the desktop's wider fonts.
     QFont captionFont = ui->painikkeet->font();
     captionFont.setPointSizeF(captionFont.pointSizeF() * 0.92);
     for (QPushButton* b : ui->painikkeet->findChildren<QPushButton*>()) {
@@ -136,7 +137,8 @@ void frmMain::applyFixedSize()
 void frmMain::RefreshCommands()
 {
     for (const auto& [control, command] : m_commands) {
-        // The euro conversions stay out of reach, as in the original design.
+        // The euro conversions are maintenance commands, never offered on the main window: run by
+        // mistake they would convert every amount in the database.
         if (command == MainCommand::EuroConversion || command == MainCommand::ReverseEuroConversion)
             continue;
         const bool available = WindowOpeners::find(command) != nullptr;

@@ -1,6 +1,7 @@
 #include "backup/ui/frmBackup.h"
 #include "ui_frmBackup.h"
 
+#include "base/Clock.h"
 #include "base/Prompter.h"
 #include "base/ui/cMouseCursor.h"
 #include "backup/BackupCompaction.h"
@@ -77,7 +78,7 @@ void frmBackup::cKopioi_Click()
         cMouseCursor busy;
         busy.SetCursor(this, BusyPointer);
         m_busy = true;
-        result = StickBackup::copyToStick(State().DatabasePath, *m_stick, QDate::currentDate());
+        result = StickBackup::copyToStick(State().DatabasePath, *m_stick, Today());
         m_busy = false;
     }
     if (result.error) {

@@ -1,5 +1,6 @@
 #include "backup/ui/frmBackupRestore.h"
 
+#include "base/Clock.h"
 #include "base/Folders.h"
 #include "base/Prompter.h"
 #include "base/ui/FormRegistry.h"
@@ -115,7 +116,7 @@ void frmBackupRestore::cPalauta_Click()
         && !AskYesNo(QStringLiteral("Varmuuskopio palautetaan käytössä olevan tietokannan päälle:\n\n")
                          + QDir::toNativeSeparators(target)
                          + QStringLiteral("\n\nNykyinen tietokanta säilytetään samassa kansiossa nimellä ")
-                         + QFileInfo(BackupRestore::safetyCopyPath(target, QDate::currentDate())).fileName()
+                         + QFileInfo(BackupRestore::safetyCopyPath(target, Today())).fileName()
                          + QStringLiteral(". Kaikki ikkunat suljetaan. Jatketaanko?"),
                      MsgIcon::Question, State().ProgramTitle)) {
         lblPalautusStatus->setText(QStringLiteral("Palautus keskeytyi."));
@@ -131,7 +132,7 @@ void frmBackupRestore::cPalauta_Click()
     }
     QString kept;
     if (QFileInfo::exists(target)) {
-        if (const auto error = BackupRestore::keepSafetyCopy(target, QDate::currentDate(), kept)) {
+        if (const auto error = BackupRestore::keepSafetyCopy(target, Today(), kept)) {
             interrupted(QStringLiteral("Nykyisen tietokannan varmistus ei onnistunut: \n") + QDir::toNativeSeparators(target)
                         + QStringLiteral("\n\n") + BackupRestore::errorPart(*error));
             return;

@@ -4,7 +4,8 @@
 
 namespace tikkeli {
 
-// Window sizes of the original design are in twips (1/1440 inch); screens count pixels.
+// Window sizes and margins are given in twips (1/1440 inch), a unit that does not depend on the
+// screen; screens count pixels.
 inline int TwipsToPixels(int twips, const QWidget* w)
 {
     const int dpi = w ? w->logicalDpiX() : 96;

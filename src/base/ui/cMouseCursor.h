@@ -7,7 +7,7 @@
 
 namespace tikkeli {
 
-// Mouse pointer codes of the original windows: 0 the default pointer, 11 the hourglass.
+// Mouse pointer codes the windows pass: 0 the default pointer, 11 the hourglass.
 constexpr int DefaultPointer = 0;
 constexpr int BusyPointer = 11;
 

@@ -1,5 +1,7 @@
 #include "contracts/ui/frmVuokra.h"
 
+#include "base/Clock.h"
+#include "base/ErrorHandling.h"
 #include "base/Prompter.h"
 #include "base/ui/FormRegistry.h"
 #include "contracts/ContractEstates.h"
@@ -292,7 +294,8 @@ void frmVuokra::loadEstates()
     m_dirtyRows.clear();
     const qint64 id = Data1.currentId();
     if (id != 0) {
-        try {
+        // The estates cannot be read: the grid stays empty, the card still shows.
+        IgnoringErrors("frmVuokra::loadEstates", [&] {
             const auto rows = ContractEstates::rows(Data1.database(), id);
             grid->setRowCount(int(rows.size()));
             for (int r = 0; r < int(rows.size()); ++r) {
@@ -304,9 +307,7 @@ void frmVuokra::loadEstates()
                 }
                 grid->item(r, 0)->setData(Qt::UserRole, QVariant(rows[std::size_t(r)].id));
             }
-        } catch (const std::exception&) {
-            // The estates cannot be read: the grid stays empty, the card still shows.
-        }
+        });
     }
     m_filling = false;
 }
@@ -314,10 +315,7 @@ void frmVuokra::loadEstates()
 void frmVuokra::UpdateCaption()
 {
     int count = 0;
-    try {
-        count = Data1.count();
-    } catch (const std::exception&) {
-    }
+    IgnoringErrors("frmVuokra::UpdateCaption", [&] { count = Data1.count(); });
     setWindowTitle(State().ProgramTitle + QStringLiteral(" - Maanvuokrasopimukset - ") + QString::number(count));
 }
 
@@ -328,12 +326,11 @@ void frmVuokra::boxChanged(int index)
     if (m_filling)
         return;
     m_boxChanged[std::size_t(index)] = true;
-    try {
+    IgnoringErrors("frmVuokra::boxChanged", [&] {
         // Typing on an empty card starts a new contract, so what is typed is not lost.
         if (!Data1.beginEdit())
             Data1.addNew();
-    } catch (const std::exception&) {
-    }
+    });
 }
 
 void frmVuokra::optionChosen(int group, int option)
@@ -464,10 +461,7 @@ void frmVuokra::cTallenna_Click()
 {
     if (!CommitContract())
         return;
-    try {
-        Reposition();
-    } catch (const std::exception&) {
-    }
+    IgnoringErrors("frmVuokra::cTallenna_Click", [&] { Reposition(); });
     UpdateCaption();
 }
 
@@ -514,14 +508,13 @@ void frmVuokra::cPoista_Click()
 
 void frmVuokra::cPeru_Click()
 {
-    try {
+    IgnoringErrors("frmVuokra::cPeru_Click", [&] {
         const bool adding = Data1.editMode() == EditMode::Add;
         Data1.cancel();
         if (adding)
             Data1.refresh();
         Reposition();
-    } catch (const std::exception&) {
-    }
+    });
     UpdateCaption();
 }
 
@@ -530,14 +523,13 @@ void frmVuokra::cSelaa_Click()
     const qint64 id = Data1.currentId();
     if (!CommitContract())
         return;
-    try {
+    IgnoringErrors("frmVuokra::cSelaa_Click", [&] {
         const qint64 shown = id != 0 ? id : Data1.currentId();
         Data1.refresh();
         if (shown != 0)
             Data1.findId(shown);
         Reposition();
-    } catch (const std::exception&) {
-    }
+    });
     UpdateCaption();
     BuildContractTree();
 }
@@ -553,7 +545,7 @@ void frmVuokra::BuildContractTree()
     QTreeWidgetItem* roots[3] = {root(ContractTree::alphabeticalRoot()), root(ContractTree::validityRoot()),
                                  root(ContractTree::villageRoot())};
     try {
-        const QDate today = Today ? Today() : QDate::currentDate();
+        const QDate today = Today ? Today() : tikkeli::Today();
         const ContractTree::Tree built = ContractTree::build(Data1.database(), today);
         const std::vector<ContractTree::Group>* branches[3] = {&built.alphabetical, &built.validity, &built.villages};
         for (int b = 0; b < 3; ++b) {
@@ -582,12 +574,11 @@ void frmVuokra::ChooseTreeContract()
     const qint64 id = item ? ContractTree::idFromKey(item->data(0, Qt::UserRole).toString()) : 0;
     if (id == 0)
         return;
-    try {
+    IgnoringErrors("frmVuokra: find the clicked contract", [&] {
         if (!Data1.findId(id))
             ShowInfo(QStringLiteral("Valittua sopimusta ei löydy, päivitä luettelo painamalla Selaa nappia."));
         Reposition();
-    } catch (const std::exception&) {
-    }
+    });
 }
 
 void frmVuokra::removeTreeNodes(qint64 id)
@@ -612,7 +603,7 @@ void frmVuokra::cHaku_Click()
 {
     if (!CommitContract())
         return;
-    try {
+    IgnoringErrors("frmVuokra::cHaku_Click", [&] {
         qint64 id = 0;
         if (SearchDialog) {
             id = SearchDialog(*this);
@@ -632,8 +623,7 @@ void frmVuokra::cHaku_Click()
                 rs.setBookmark(before);
         }
         Reposition();
-    } catch (const std::exception&) {
-    }
+    });
 }
 
 void frmVuokra::cTulosta_Click()

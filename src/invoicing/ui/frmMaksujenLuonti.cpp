@@ -1,5 +1,7 @@
 #include "invoicing/ui/frmMaksujenLuonti.h"
 
+#include "base/Clock.h"
+#include "base/ErrorHandling.h"
 #include "ui_frmMaksujenLuonti.h"
 
 #include "base/Prompter.h"
@@ -30,7 +32,7 @@
 
 namespace tikkeli {
 
-std::function<QDate()> frmMaksujenLuonti::Today = [] { return QDate::currentDate(); };
+std::function<QDate()> frmMaksujenLuonti::Today = [] { return tikkeli::Today(); };
 std::function<void(frmMaksujenLuonti&)> frmMaksujenLuonti::PrintInvoices;
 std::function<void(frmMaksujenLuonti&)> frmMaksujenLuonti::EmailInvoices = [](frmMaksujenLuonti& w) {
     w.SendInvoiceEmails();
@@ -223,12 +225,11 @@ void frmMaksujenLuonti::FillRecipients()
 void frmMaksujenLuonti::FillTitleList()
 {
     ui->cmbMaksunOtsake->clear();
-    try {
+    // The titles only help typing; the window works without them.
+    IgnoringErrors("frmMaksujenLuonti::FillTitleList", [&] {
         for (const SavedTitle& t : InvoiceTitles::list(m_db))
             ui->cmbMaksunOtsake->addItem(t.name, t.id);
-    } catch (const DbException&) {
-        // The titles only help typing; the window works without them.
-    }
+    });
     if (ui->cmbMaksunOtsake->count() > 0)
         ui->cmbMaksunOtsake->setCurrentIndex(0);
 }

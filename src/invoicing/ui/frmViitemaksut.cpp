@@ -2,6 +2,7 @@
 
 #include "ui_frmViitemaksut.h"
 
+#include "base/ErrorHandling.h"
 #include "base/Prompter.h"
 #include "base/SharedState.h"
 #include "invoicing/ReferencePaymentMatcher.h"
@@ -101,11 +102,10 @@ void frmViitemaksut::Avaa()
     if (!chosen || chosen->isEmpty())
         return;
     State().RefPaymentFolder = *chosen;
-    try {
+    // Remembering the folder is a convenience; the file is opened all the same.
+    IgnoringErrors("reference payments: remember the folder", [&] {
         DatabaseSettingsStore(m_db, QStringLiteral("TIKKELI")).write(*chosen, QStringLiteral("ViiteHakemisto"));
-    } catch (const std::exception&) {
-        // Remembering the folder is a convenience; the file is opened all the same.
-    }
+    });
     ui->lblTiedosto->setText(*chosen);
 
     // Lists of a file that does not read whole are never shown, and neither are the previous

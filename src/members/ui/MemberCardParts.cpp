@@ -1,5 +1,6 @@
 #include "members/ui/MemberCardParts.h"
 
+#include "base/ErrorHandling.h"
 #include "base/Prompter.h"
 #include "base/ui/WindowHooks.h"
 #include "db/Recordset.h"
@@ -77,11 +78,8 @@ void MemberCardParts::extend(frmJasen& w)
     w.frameTabs[1]->layout()->addWidget(features);
     w.addPanel(features);
     QObject::connect(features, &MemberFeaturesPanel::valueEdited, &w, [&w] {
-        try {
-            w.Data1.beginEdit();
-        } catch (const std::exception&) {
-            // No current record: there is nothing to edit.
-        }
+        // No current record: there is nothing to edit.
+        IgnoringErrors("member card: begin an edit", [&] { w.Data1.beginEdit(); });
     });
     QObject::connect(w.mLisaaPiirre, &QAction::triggered, features, &MemberFeaturesPanel::cLisaaPiirre_Click);
     QObject::connect(w.mPoistaPiirre, &QAction::triggered, features, &MemberFeaturesPanel::DeleteMemberFeature);
@@ -118,11 +116,9 @@ void MemberCardParts::extend(frmJasen& w)
                      [&w] { WindowHooks::run(WindowHook::GroupEmailFeature, &w); });
     w.mMoniliitos->setEnabled(WindowHooks::has(WindowHook::FeatureAttach));
     QObject::connect(w.mMoniliitos, &QAction::triggered, &w, [&w] {
-        try {
-            WindowHooks::run(WindowHook::FeatureAttach, &w);
-        } catch (const std::exception&) {
-            // A window that fails to open is no reason to stop the member register.
-        }
+        // A window that fails to open is no reason to stop the member register.
+        IgnoringErrors("member card: open the multi-attach window",
+                       [&] { WindowHooks::run(WindowHook::FeatureAttach, &w); });
     });
 }
 
@@ -167,7 +163,8 @@ void MemberCardParts::MemberFeePaid(frmJasen& w, qint32 memberId)
 {
     if (w.currentMemberId() != memberId)
         return;
-    try {
+    // The database holds the paid fee; the card shows it after its next refresh.
+    IgnoringErrors("member card: show the paid fee", [&] {
         Recordset& rs = w.Data1.recordset();
         const bool pending = rs.editMode() != EditMode::None;
         if (!pending)
@@ -176,9 +173,7 @@ void MemberCardParts::MemberFeePaid(frmJasen& w, qint32 memberId)
         if (!pending)
             rs.update();
         w.chkJasenmaksu->setChecked(true);
-    } catch (const std::exception&) {
-        // The database holds the paid fee; the card shows it after its next refresh.
-    }
+    });
 }
 
 } // namespace tikkeli

@@ -1,5 +1,6 @@
 #include "members/ui/MemberFeaturesPanel.h"
 
+#include "base/ErrorHandling.h"
 #include "base/NullConversions.h"
 #include "base/Prompter.h"
 #include "base/ui/TextBoxHelpers.h"
@@ -344,15 +345,14 @@ void MemberFeaturesPanel::showDefinitionDescription()
     const QListWidgetItem* item = lstAllPi->currentItem();
     if (!item)
         return;
-    try {
+    IgnoringErrors("member features: show a description", [&] {
         Database db = database();
         if (const auto def = MemberFeatures::definition(db, ItemId(item))) {
             lblKuvaus->show();
             lKuvaus->show();
             lKuvaus->setText(def->description);
         }
-    } catch (const std::exception&) {
-    }
+    });
 }
 
 void MemberFeaturesPanel::cLisaaPiirre_Click()
@@ -378,7 +378,8 @@ void MemberFeaturesPanel::AddMemberFeature()
         ShowInfo(QStringLiteral("Tallenna jäsen ennen ominaisuuden lisäämistä."));
         return;
     }
-    try {
+    // Ends quietly, as the attach always did; the member's list stays shown.
+    IgnoringErrors("member features: attach", [&] {
         Database db = database();
         const qint32 featureId = MemberFeatures::attach(db, m_memberId, ItemId(chosen));
         {
@@ -388,9 +389,7 @@ void MemberFeaturesPanel::AddMemberFeature()
         lstAllPt->setFocus();
         selectFeatureRow(lstAllPt->count() - 1);
         cPoistaPiirre->setEnabled(true);
-    } catch (const std::exception&) {
-        // Ends quietly, as the attach always did; the member's list stays shown.
-    }
+    });
 }
 
 void MemberFeaturesPanel::selectFeatureRow(int row)
@@ -410,7 +409,7 @@ void MemberFeaturesPanel::DeleteMemberFeature()
     const int row = lstAllPt->currentRow();
     int next = row + 1;
     if (row >= 0 && AskYesNo(QStringLiteral("Poistetaanko valittu ominaisuus?"), MsgIcon::Information)) {
-        try {
+        IgnoringErrors("member features: remove", [&] {
             Database db = database();
             if (MemberFeatures::remove(db, ItemId(lstAllPt->item(row)))) {
                 const QSignalBlocker block(lstAllPt);
@@ -419,8 +418,7 @@ void MemberFeaturesPanel::DeleteMemberFeature()
                 // The entry below moved up into the removed one's place.
                 next = std::min(row, lstAllPt->count() - 1);
             }
-        } catch (const std::exception&) {
-        }
+        });
     }
     ClearMemberFeatureInputs();
     lstAllPt->setFocus();

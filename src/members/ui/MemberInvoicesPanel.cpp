@@ -1,5 +1,6 @@
 #include "members/ui/MemberInvoicesPanel.h"
 
+#include "base/ErrorHandling.h"
 #include "base/Prompter.h"
 #include "db/DbError.h"
 #include "members/MemberInvoices.h"
@@ -88,15 +89,14 @@ void MemberInvoicesPanel::LoadMemberInvoices()
         const QSignalBlocker block(lstMaksut);
         lstMaksut->clear();
         if (m_memberId != 0) {
-            try {
+            // The list shows what could be read.
+            IgnoringErrors("member invoices: list", [&] {
                 Database db = m_db.isOpen() ? m_db : database();
                 for (const auto& e : MemberInvoices::list(db, m_memberId)) {
                     auto* item = new QListWidgetItem(e.line, lstMaksut);
                     item->setData(Qt::UserRole, e.id);
                 }
-            } catch (const std::exception&) {
-                // The list shows what could be read.
-            }
+            });
         }
     }
     for (QLabel* l : detailLabels())
@@ -109,7 +109,7 @@ void MemberInvoicesPanel::ShowMemberInvoice()
     const QListWidgetItem* item = lstMaksut->currentItem();
     if (!item || lstMaksut->currentRow() < 0)
         return;
-    try {
+    IgnoringErrors("member invoices: show one", [&] {
         Database db = database();
         const qint32 id = item->data(Qt::UserRole).toInt();
         const auto d = MemberInvoices::details(db, id);
@@ -125,8 +125,7 @@ void MemberInvoicesPanel::ShowMemberInvoice()
         lblTeksti->setText(d->teksti);
         lblJasenmaksu->setText(d->jasenmaksu);
         lblMaksettu->setText(d->maksettu);
-    } catch (const std::exception&) {
-    }
+    });
 }
 
 void MemberInvoicesPanel::MarkInvoicePaid()

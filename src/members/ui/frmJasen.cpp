@@ -1,5 +1,6 @@
 #include "members/ui/frmJasen.h"
 
+#include "base/ErrorHandling.h"
 #include "base/Prompter.h"
 #include "base/ui/FormRegistry.h"
 #include "members/MemberCardFields.h"
@@ -463,11 +464,8 @@ void frmJasen::memberChanged()
 {
     const qint64 id = Data1.currentId();
     for (MemberCardPanel* p : m_panels) {
-        try {
-            p->memberChanged(id);
-        } catch (const std::exception&) {
-            // A panel that cannot show this member leaves its list empty; the card still moves.
-        }
+        // A panel that cannot show this member leaves its list empty; the card still moves.
+        IgnoringErrors("frmJasen::memberChanged", [&] { p->memberChanged(id); });
     }
 }
 
@@ -509,7 +507,8 @@ bool frmJasen::checkDateBoxes()
 
 void frmJasen::cardEdited()
 {
-    try {
+    // No current record: there is nothing to edit.
+    IgnoringErrors("frmJasen::cardEdited", [&] {
         if (Data1.isOpen() && Data1.editMode() == EditMode::None && !Data1.hasCurrent()) {
             // The blank card of an empty register (or of one whose last member was deleted):
             // what is typed into it is a new member, not text to throw away.
@@ -519,9 +518,7 @@ void frmJasen::cardEdited()
             return;
         }
         Data1.beginEdit();
-    } catch (const std::exception&) {
-        // No current record: there is nothing to edit.
-    }
+    });
 }
 
 bool frmJasen::giveMemberNumber()
@@ -594,13 +591,12 @@ bool frmJasen::SaveMember()
         UpdateMemberCaption();
         return true;
     } catch (const DbException& e) {
-        if (e.number() == DbErr::DuplicateKey || e.number() == 524) {
+        if (e.number() == DbErr::DuplicateKey || e.number() == DbErr::DuplicateEntry) {
             ShowInfo(QStringLiteral("Jäsennumero #") + tYhteystiedot[0]->text()
                      + QStringLiteral(" on varattu jo toiselle jäsenelle."));
-            try {
+            IgnoringErrors("frmJasen::SaveMember", [&] {
                 Data1.recordset().setField(QStringLiteral("jrJasennumero"), Value());
-            } catch (const std::exception&) {
-            }
+            });
             m_filling = true;
             tYhteystiedot[0]->clear();
             m_filling = false;
@@ -622,14 +618,13 @@ bool frmJasen::ShowMember(qint64 id)
     if (!SaveMember())
         return false;
     bool found = false;
-    try {
+    IgnoringErrors("frmJasen::ShowMember", [&] {
         found = Data1.findId(id);
         if (!found) {
             requeryKeepingCard();
             found = Data1.findId(id);
         }
-    } catch (const std::exception&) {
-    }
+    });
     if (found)
         RefreshCard();
     return found;
@@ -661,15 +656,14 @@ bool frmJasen::requeryKeepingCard()
 
 void frmJasen::MembersChangedElsewhere()
 {
-    try {
+    // The set stays as it was; the next tree click or F5 reads it again.
+    IgnoringErrors("frmJasen::MembersChangedElsewhere", [&] {
         // With an edit pending the set is read again after its save; the tree and the caption
         // come from their own queries and follow at once.
         requeryKeepingCard();
         BuildMemberTree();
         UpdateMemberCaption();
-    } catch (const std::exception&) {
-        // The set stays as it was; the next tree click or F5 reads it again.
-    }
+    });
 }
 
 void frmJasen::UpdateMemberCaption()
@@ -734,7 +728,7 @@ void frmJasen::cUusi_Click()
 
 void frmJasen::cPeru_Click()
 {
-    try {
+    IgnoringErrors("frmJasen::cPeru_Click", [&] {
         for (MemberCardPanel* p : m_panels) {
             if (p->valueChanged())
                 p->undoValue();
@@ -743,17 +737,13 @@ void frmJasen::cPeru_Click()
         RefreshCard();
         for (MemberCardPanel* p : m_panels)
             p->browse();
-    } catch (const std::exception&) {
-    }
+    });
     UpdateMemberCaption();
 }
 
 void frmJasen::cPoista_Click()
 {
-    try {
-        writePendingCard();
-    } catch (const std::exception&) {
-    }
+    IgnoringErrors("frmJasen::cPoista_Click", [&] { writePendingCard(); });
     try {
         if (AskYesNo(QStringLiteral("Poistetaanko näytössä oleva jäsen?"))) {
             const qint64 id = Data1.currentId();
@@ -781,7 +771,7 @@ void frmJasen::cPoista_Click()
 
 void frmJasen::cSelaa_Click()
 {
-    try {
+    IgnoringErrors("frmJasen::cSelaa_Click", [&] {
         if (!SaveMember())
             return;
         requeryKeepingCard();
@@ -791,8 +781,7 @@ void frmJasen::cSelaa_Click()
         if (tvwNimet->topLevelItemCount() > 0)
             tvwNimet->setCurrentItem(tvwNimet->topLevelItem(0));
         UpdateMemberCaption();
-    } catch (const std::exception&) {
-    }
+    });
 }
 
 void frmJasen::cAvaaKaikki_Click()
@@ -832,15 +821,14 @@ void frmJasen::tvwNimet_NodeClick(QTreeWidgetItem* item)
     if (id == 0)
         return;
     bool found = false;
-    try {
+    IgnoringErrors("frmJasen::tvwNimet_NodeClick", [&] {
         found = Data1.findId(id);
         if (!found) {
             // Added behind the window's back (an import): the set is read again.
             requeryKeepingCard();
             found = Data1.findId(id);
         }
-    } catch (const std::exception&) {
-    }
+    });
     if (!found) {
         // Deleted meanwhile: the tree is out of date.
         cSelaa_Click();
@@ -853,12 +841,11 @@ void frmJasen::navigate(MemberNavigation::Move move)
 {
     if (!SaveMember())
         return;
-    try {
+    IgnoringErrors("frmJasen::navigate", [&] {
         if (!MemberNavigation::go(Data1, move, filterFeatureId()))
             Prompter::instance().beep();
         RefreshCard();
-    } catch (const std::exception&) {
-    }
+    });
 }
 
 void frmJasen::ShowFirstListedMember()
@@ -866,19 +853,18 @@ void frmJasen::ShowFirstListedMember()
     // A card that could not be written stays in front of the user rather than being replaced.
     if (!SaveMember())
         return;
-    try {
+    IgnoringErrors("frmJasen::ShowFirstListedMember", [&] {
         if (!MemberNavigation::showFirstListed(Data1, filterFeatureId()))
             Prompter::instance().beep();
         RefreshCard();
-    } catch (const std::exception&) {
-    }
+    });
 }
 
 void frmJasen::search(WindowHook dialog, const QString& notFound)
 {
     if (!WindowHooks::has(dialog) || !SaveMember())
         return;
-    try {
+    IgnoringErrors("frmJasen::search", [&] {
         const qint64 id = WindowHooks::run(dialog, this);
         if (id == 0)
             return;
@@ -896,8 +882,7 @@ void frmJasen::search(WindowHook dialog, const QString& notFound)
                 rs.setBookmark(before);
         }
         RefreshCard();
-    } catch (const std::exception&) {
-    }
+    });
 }
 
 void frmJasen::cHaku_Click()
@@ -932,11 +917,10 @@ void frmJasen::showEvent(QShowEvent* event)
     const bool again = m_shownBefore;
     m_shownBefore = true;
     if (m_loaded && again && !event->spontaneous()) {
-        try {
+        IgnoringErrors("frmJasen::showEvent", [&] {
             if (requeryKeepingCard() && Data1.editMode() == EditMode::None)
                 RefreshCard();
-        } catch (const std::exception&) {
-        }
+        });
     }
 }
 

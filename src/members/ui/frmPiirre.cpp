@@ -2,6 +2,8 @@
 
 #include "ui_frmPiirre.h"
 
+#include "base/ErrorHandling.h"
+#include "base/NullConversions.h"
 #include "base/Prompter.h"
 #include "base/ui/cMouseCursor.h"
 #include "db/DbError.h"
@@ -222,10 +224,7 @@ void frmPiirre::UpdateFeatureCaption()
     if (!m_catalogue)
         return;
     int count = 0;
-    try {
-        count = m_catalogue->definitionCount();
-    } catch (const DbException&) {
-    }
+    IgnoringErrors("feature window: count the definitions", [&] { count = m_catalogue->definitionCount(); });
     setWindowTitle(State().ProgramTitle + QStringLiteral(" - Ominaisuudet - ") + QString::number(count));
 }
 
@@ -449,11 +448,7 @@ void frmPiirre::siivoaVanhatOminaisuudet()
 
 void frmPiirre::tulostaLuettelo()
 {
-    try {
-        PrintRaport(QStringLiteral("pilista.rpt"), {});
-    } catch (const ReportException& e) {
-        ShowWarning(QStringLiteral("Virhe: ") + QString::number(e.number()) + QStringLiteral(": ") + e.description());
-    }
+    ReportingErrors(QStringLiteral("Virhe: "), [] { PrintRaport(QStringLiteral("pilista.rpt"), {}); });
 }
 
 std::optional<bool>& frmPiirre::touched(FeatureValueText::Kind kind)

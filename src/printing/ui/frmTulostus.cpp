@@ -1,5 +1,6 @@
 #include "printing/ui/frmTulostus.h"
 
+#include "base/ErrorHandling.h"
 #include "base/NullConversions.h"
 #include "base/NumericText.h"
 #include "base/Prompter.h"
@@ -122,7 +123,7 @@ void frmTulostus::done(int result)
 
 void frmTulostus::printerSetup()
 {
-    try {
+    IgnoringErrors("print window: printer setup", [&] {
         QPrinter printer;
         if (!MainReport().PrinterName.isEmpty())
             printer.setPrinterName(MainReport().PrinterName);
@@ -134,8 +135,7 @@ void frmTulostus::printerSetup()
         if (dialog.exec() != QDialog::Accepted)
             return;
         RememberPrinterSetup(printer, shown);
-    } catch (...) {
-    }
+    });
 }
 
 bool frmTulostus::eventFilter(QObject* watched, QEvent* event)

@@ -1,66 +1,31 @@
 #include "printing/ui/frmTulostusmuodonValinta.h"
+#include "ui_frmTulostusmuodonValinta.h"
 
 #include "printing/PrintChoices.h"
 #include "settings/ui/FormPlacement.h"
 
 #include <QButtonGroup>
-#include <QGridLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QVBoxLayout>
 
 namespace tikkeli {
 
-frmTulostusmuodonValinta::frmTulostusmuodonValinta(QWidget* parent) : QDialog(parent)
+frmTulostusmuodonValinta::frmTulostusmuodonValinta(QWidget* parent)
+    : QDialog(parent), ui(std::make_unique<Ui::frmTulostusmuodonValinta>())
 {
-    setObjectName(QStringLiteral("frmTulostusmuodonValinta"));
-    setWindowTitle(QStringLiteral("Tikkeli - Tulostusmuodon valinta"));
-
-    auto* outer = new QGroupBox(QStringLiteral("Tulostevalinnat"), this);
-    auto* order = new QGroupBox(QStringLiteral("Tulostusjärjestys"), outer);
-    auto* orderLayout = new QHBoxLayout(order);
+    ui->setupUi(this);
+    optTulJarj = {ui->optTulJarj_0, ui->optTulJarj_1, ui->optTulJarj_2};
+    optPrintType = {ui->optPrintType_0, ui->optPrintType_1, ui->optPrintType_2, ui->optPrintType_3, ui->optPrintType_4};
     auto* orderGroup = new QButtonGroup(this);
-    const char* orders[] = {"Aakkostettu", "Postinumero", "Syntymäpäivä"};
-    for (int i = 0; i < 3; ++i) {
-        optTulJarj[size_t(i)] = new QRadioButton(QString::fromUtf8(orders[i]), order);
-        optTulJarj[size_t(i)]->setObjectName(QStringLiteral("optTulJarj_%1").arg(i));
+    for (int i = 0; i < 3; ++i)
         orderGroup->addButton(optTulJarj[size_t(i)], i);
-        orderLayout->addWidget(optTulJarj[size_t(i)]);
-    }
-    optTulJarj[0]->setChecked(true);
-
-    auto* type = new QGroupBox(QStringLiteral("Tulostetyyppi"), outer);
-    auto* typeLayout = new QGridLayout(type);
     auto* typeGroup = new QButtonGroup(this);
-    const char* types[] = {"Luettelo", "Luett. omin.", "Laaja luettelo", "Tarrat", "Tarrat tittelillä"};
-    for (int i = 0; i < 5; ++i) {
-        optPrintType[size_t(i)] = new QRadioButton(QString::fromUtf8(types[i]), type);
-        optPrintType[size_t(i)]->setObjectName(QStringLiteral("optPrintType_%1").arg(i));
+    for (int i = 0; i < 5; ++i)
         typeGroup->addButton(optPrintType[size_t(i)], i);
-        typeLayout->addWidget(optPrintType[size_t(i)], i / 3, i % 3);
-    }
-    optPrintType[0]->setChecked(true);
 
-    auto* outerLayout = new QVBoxLayout(outer);
-    outerLayout->addWidget(order);
-    outerLayout->addWidget(type);
-
-    cSeuraava = new QPushButton(QStringLiteral("Seuraava >>"), this);
-    cSeuraava->setObjectName(QStringLiteral("cSeuraava"));
-    cSeuraava->setDefault(true);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(outer);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cSeuraava);
-    layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-
-    connect(cSeuraava, &QPushButton::clicked, this, &frmTulostusmuodonValinta::seuraava);
+    connect(ui->cSeuraava, &QPushButton::clicked, this, &frmTulostusmuodonValinta::seuraava);
     RestoreFormPlacement(this);
 }
+
+frmTulostusmuodonValinta::~frmTulostusmuodonValinta() = default;
 
 void frmTulostusmuodonValinta::seuraava()
 {

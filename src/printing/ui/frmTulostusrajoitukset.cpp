@@ -1,4 +1,5 @@
 #include "printing/ui/frmTulostusrajoitukset.h"
+#include "ui_frmTulostusrajoitukset.h"
 
 #include "base/NullConversions.h"
 #include "base/ui/FormRegistry.h"
@@ -6,16 +7,10 @@
 
 #include <QButtonGroup>
 #include <QEvent>
-#include <QGridLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QTimer>
-#include <QVBoxLayout>
 
 namespace tikkeli {
 
@@ -38,69 +33,35 @@ frmTulostusrajoitukset* frmTulostusrajoitukset::Instance()
     return new frmTulostusrajoitukset();
 }
 
-frmTulostusrajoitukset::frmTulostusrajoitukset(QWidget* parent) : QDialog(parent)
+frmTulostusrajoitukset::frmTulostusrajoitukset(QWidget* parent)
+    : QDialog(parent), ui(std::make_unique<Ui::frmTulostusrajoitukset>())
 {
-    setObjectName(QStringLiteral("frmTulostusrajoitukset"));
-    setWindowTitle(QStringLiteral("Tikkeli - Tulostusrajoitukset"));
-
-    auto* box = new QGroupBox(QStringLiteral("Vastiketyyppi"), this);
-    auto* grid = new QGridLayout(box);
+    ui->setupUi(this);
+    optVastike = {ui->optVastike_0, ui->optVastike_1, ui->optVastike_2, ui->optVastike_3};
     auto* group = new QButtonGroup(this);
-    const char* names[] = {"Vastikkeetta", "Vuosivastikkeella", "Kausivastikkeella", "Muulla vastikkeella"};
-    for (int i = 0; i < 4; ++i) {
-        optVastike[size_t(i)] = new QRadioButton(QString::fromUtf8(names[i]), box);
-        optVastike[size_t(i)]->setObjectName(QStringLiteral("optVastike_%1").arg(i));
+    for (int i = 0; i < 4; ++i)
         group->addButton(optVastike[size_t(i)], i);
-        grid->addWidget(optVastike[size_t(i)], i % 2, i / 2);
-    }
-    optVastike[0]->setChecked(true);
     connect(group, &QButtonGroup::idClicked, this, [this] { updateDateBoxes(); });
-
-    lblErapaivasta = new QLabel(QStringLiteral("Eräpäivästä:"), this);
-    lblErapaivasta->setObjectName(QStringLiteral("lblErapaivasta"));
-    tErapaivasta = new QLineEdit(this);
-    tErapaivasta->setObjectName(QStringLiteral("tErapaivasta"));
-    lblErapaivaan = new QLabel(QStringLiteral("Eräpäivään:"), this);
-    lblErapaivaan->setObjectName(QStringLiteral("lblErapaivaan"));
-    tErapaivaan = new QLineEdit(this);
-    tErapaivaan->setObjectName(QStringLiteral("tErapaivaan"));
-    for (QLineEdit* e : {tErapaivasta, tErapaivaan})
+    for (QLineEdit* e : {ui->tErapaivasta, ui->tErapaivaan})
         e->installEventFilter(this);
-
-    auto* dates = new QGridLayout;
-    dates->addWidget(lblErapaivasta, 0, 0);
-    dates->addWidget(tErapaivasta, 0, 1);
-    dates->addWidget(lblErapaivaan, 1, 0);
-    dates->addWidget(tErapaivaan, 1, 1);
-
-    cSeuraava = new QPushButton(QStringLiteral("Seuraava >>"), this);
-    cSeuraava->setObjectName(QStringLiteral("cSeuraava"));
-    cSeuraava->setDefault(true);
-    connect(cSeuraava, &QPushButton::clicked, this, &frmTulostusrajoitukset::seuraava);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(box);
-    layout->addLayout(dates);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cSeuraava);
-    layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    connect(ui->cSeuraava, &QPushButton::clicked, this, &frmTulostusrajoitukset::seuraava);
 
     VastikeRajaus = -1;
     RestoreFormPlacement(this);
     updateDateBoxes();
 }
 
+frmTulostusrajoitukset::~frmTulostusrajoitukset() = default;
+
 void frmTulostusrajoitukset::updateDateBoxes()
 {
     // The due dates concern annual and season rents only.
     const bool dated = optVastike[1]->isChecked() || optVastike[2]->isChecked();
-    for (QWidget* w : std::initializer_list<QWidget*>{lblErapaivasta, tErapaivasta, lblErapaivaan, tErapaivaan})
+    for (QWidget* w : std::initializer_list<QWidget*>{ui->lblErapaivasta, ui->tErapaivasta, ui->lblErapaivaan, ui->tErapaivaan})
         w->setEnabled(dated);
     if (!dated) {
-        tErapaivasta->clear();
-        tErapaivaan->clear();
+        ui->tErapaivasta->clear();
+        ui->tErapaivaan->clear();
     }
 }
 
@@ -119,8 +80,8 @@ void frmTulostusrajoitukset::seuraava()
     for (int i = 0; i < 4; ++i)
         if (optVastike[size_t(i)]->isChecked())
             VastikeRajaus = qint16(i + 1);
-    ErapaivaAlku = dateOf(tErapaivasta->text());
-    ErapaivaLoppu = dateOf(tErapaivaan->text());
+    ErapaivaAlku = dateOf(ui->tErapaivasta->text());
+    ErapaivaLoppu = dateOf(ui->tErapaivaan->text());
     accept();
 }
 
@@ -148,11 +109,11 @@ bool frmTulostusrajoitukset::event(QEvent* e)
 
 bool frmTulostusrajoitukset::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == tErapaivasta || watched == tErapaivaan) {
+    if (ui && (watched == ui->tErapaivasta || watched == ui->tErapaivaan)) {
         if (event->type() == QEvent::FocusIn)
             QTimer::singleShot(0, static_cast<QLineEdit*>(watched), &QLineEdit::selectAll);
         else if (event->type() == QEvent::FocusOut)
-            leaveDateBox(static_cast<QLineEdit*>(watched), watched == tErapaivasta ? ErapaivaAlku : ErapaivaLoppu);
+            leaveDateBox(static_cast<QLineEdit*>(watched), watched == ui->tErapaivasta ? ErapaivaAlku : ErapaivaLoppu);
     }
     return QDialog::eventFilter(watched, event);
 }

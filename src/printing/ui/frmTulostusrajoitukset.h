@@ -3,17 +3,22 @@
 #include <QDate>
 #include <QDialog>
 #include <array>
+#include <memory>
 
-class QLabel;
 class QLineEdit;
-class QPushButton;
 class QRadioButton;
+
+namespace Ui {
+class frmTulostusrajoitukset;
+}
 
 namespace tikkeli {
 
 // Asks the rent due-date list for the kind of rent and a due-date range. "Seuraava >>" only hides
 // it: the caller reads VastikeRajaus, ErapaivaAlku and ErapaivaLoppu after the modal call, and a
 // later showing opens with the previous choice. The close box unloads it with VastikeRajaus -1.
+// Controls (see the .ui file): optVastike_0..3, lblErapaivasta, tErapaivasta, lblErapaivaan,
+// tErapaivaan, cSeuraava.
 class frmTulostusrajoitukset : public QDialog {
     Q_OBJECT
 public:
@@ -24,12 +29,7 @@ public:
     QDate ErapaivaAlku;             // null: the zero date
     QDate ErapaivaLoppu;
 
-    std::array<QRadioButton*, 4> optVastike;
-    QLabel* lblErapaivasta;
-    QLineEdit* tErapaivasta;
-    QLabel* lblErapaivaan;
-    QLineEdit* tErapaivaan;
-    QPushButton* cSeuraava;
+    ~frmTulostusrajoitukset() override;
 
 public slots:
     void reject() override;
@@ -44,6 +44,9 @@ private:
     void leaveDateBox(QLineEdit* box, QDate& value);
     void seuraava();
     void unload();
+
+    std::unique_ptr<Ui::frmTulostusrajoitukset> ui;
+    std::array<QRadioButton*, 4> optVastike;
 };
 
 } // namespace tikkeli

@@ -1,5 +1,6 @@
 #include "settings/ui/FormPlacement.h"
 
+#include "base/ErrorHandling.h"
 #include "base/ui/ScreenFit.h"
 #include "settings/IniSettingsStore.h"
 #include "base/SharedState.h"
@@ -57,7 +58,7 @@ void RestoreFormPlacement(QWidget* window)
     KeepOnScreen(window);
     if (!window || window->objectName().isEmpty())
         return;
-    try {
+    IgnoringErrors("window placement: restore", [&] {
         const auto p = formsStore().readPlacement(FormPlacementKey(window));
         if (!p)
             return;
@@ -68,23 +69,21 @@ void RestoreFormPlacement(QWidget* window)
         window->setGeometry(r);
         if (p->maximized && !isFixedSize(window))
             window->setWindowState(window->windowState() | Qt::WindowMaximized);
-    } catch (...) {
-    }
+    });
 }
 
 void SaveFormPlacement(QWidget* window)
 {
     if (!window || window->objectName().isEmpty())
         return;
-    try {
+    IgnoringErrors("window placement: save", [&] {
         WindowPlacement p;
         p.maximized = window->isMaximized();
         p.geometry = p.maximized ? window->normalGeometry() : window->geometry();
         if (!p.geometry.isValid())
             return;
         formsStore().writePlacement(p, FormPlacementKey(window));
-    } catch (...) {
-    }
+    });
 }
 
 } // namespace tikkeli

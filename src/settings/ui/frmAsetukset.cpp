@@ -1,6 +1,7 @@
 #include "settings/ui/frmAsetukset.h"
 #include "ui_frmAsetukset.h"
 
+#include "base/ErrorHandling.h"
 #include "settings/NewDatabase.h"
 #include "base/FileFilters.h"
 #include "base/Prompter.h"
@@ -459,10 +460,7 @@ void frmAsetukset::openAnimalCatalogue()
 {
     if (m_busy || !g_animalOpener)
         return;
-    try {
-        g_animalOpener(this);
-    } catch (...) {
-    }
+    IgnoringErrors("settings window: open the animal catalogue", [&] { g_animalOpener(this); });
 }
 
 void frmAsetukset::createNewDatabase()

@@ -1,6 +1,7 @@
 #include "../BackupTestDb.h"
 #include "../FakeVolumes.h"
 
+#include "base/Clock.h"
 #include "base/ScriptedPrompter.h"
 #include "support/FailingFileSafety.h"
 #include "backup/ui/frmBackup.h"
@@ -31,9 +32,13 @@ T* child(QWidget& w, const char* name)
     return c;
 }
 
+// The copy's folder is named after the day: the tests run on one fixed day, New Year's Eve just
+// before midnight.
+const QDateTime TestNow(QDate(2026, 12, 31), QTime(23, 59, 59));
+
 QString today()
 {
-    return QDate::currentDate().toString(QStringLiteral("yyyyMMdd"));
+    return QStringLiteral("20261231");
 }
 
 void click(QPushButton* b)
@@ -49,7 +54,7 @@ bool isRed(const QLabel* l)
 
 class FrmBackupTest : public ::testing::Test {
 protected:
-
+    FixedClock clock{TestNow};
     BackupTestDb club;
     QTemporaryDir mount;
     FakeVolumes volumes;
@@ -180,6 +185,7 @@ TEST_F(FrmBackupTest, ADatabaseTooLargeForFatGetsTheHint)
 
 TEST(FrmBackupStandIn, AFolderNamedInTheEnvironmentServesAsTheStick)
 {
+    const FixedClock clock(TestNow);
     BackupTestDb club;
     QTemporaryDir folder;
     ScriptedPrompter prompter;

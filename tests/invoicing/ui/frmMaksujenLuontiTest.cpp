@@ -1,3 +1,4 @@
+#include "base/Clock.h"
 #include "../InvoiceTestDb.h"
 
 #include "base/ScriptedPrompter.h"
@@ -34,7 +35,7 @@ protected:
     }
     void TearDown() override
     {
-        frmMaksujenLuonti::Today = [] { return QDate::currentDate(); };
+        frmMaksujenLuonti::Today = [] { return tikkeli::Today(); };
     }
 
     std::unique_ptr<frmMaksujenLuonti> openWindow()

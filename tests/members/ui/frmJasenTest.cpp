@@ -103,6 +103,7 @@ TEST_F(frmJasenTest, LoadShowsFirstMemberCaptionAndTree)
 TEST_F(frmJasenTest, TypingEditsAndSaveWritesOnlyTheCard)
 {
     frmJasen* w = open();
+    ASSERT_TRUE(w);
     type(box(w, 2), QStringLiteral("Eveliina"));
     EXPECT_EQ(w->Data1.editMode(), EditMode::Edit);
     type(box(w, 11), QStringLiteral("kissa"));
@@ -127,6 +128,7 @@ TEST_F(frmJasenTest, TypingEditsAndSaveWritesOnlyTheCard)
 TEST_F(frmJasenTest, DuplicateNumberMessageEmptiesTheBoxAndAFreeNumberThenSaves)
 {
     frmJasen* w = open();
+    ASSERT_TRUE(w);
     type(box(w, 0), QStringLiteral("2"));
     EXPECT_FALSE(w->SaveMember());
     EXPECT_EQ(prompter.messageTexts().last(), QStringLiteral("Jäsennumero #2 on varattu jo toiselle jäsenelle."));
@@ -141,6 +143,7 @@ TEST_F(frmJasenTest, DuplicateNumberMessageEmptiesTheBoxAndAFreeNumberThenSaves)
 TEST_F(frmJasenTest, FailedSaveStopsNavigationAndKeepsTheTypedCard)
 {
     frmJasen* w = open();
+    ASSERT_TRUE(w);
     type(box(w, 0), QStringLiteral("3"));
     type(box(w, 2), QStringLiteral("Uusi"));
     QTest::keyClick(box(w, 2), Qt::Key_D, Qt::ControlModifier);
@@ -170,6 +173,7 @@ TEST_F(frmJasenTest, NewMemberTakesTheCounterAtOnce)
     State().AutoMemberNumbers = true;
     State().MemberNumberCounter = 100;
     frmJasen* w = open();
+    ASSERT_TRUE(w);
     QTest::keyClick(box(w, 1), Qt::Key_F2);
     EXPECT_EQ(w->Data1.editMode(), EditMode::Add);
     EXPECT_EQ(box(w, 0)->text(), QStringLiteral("100"));
@@ -190,6 +194,7 @@ TEST_F(frmJasenTest, NewMemberTakesTheCounterAtOnce)
 TEST_F(frmJasenTest, SurnameNoticeButStillSaved)
 {
     frmJasen* w = open();
+    ASSERT_TRUE(w);
     w->cUusi->click();
     type(box(w, 1), QStringLiteral("1A"));
     EXPECT_EQ(prompter.messageTexts().count(QStringLiteral("Sukunimen tulee alkaa kirjaimella.")), 2);
@@ -205,6 +210,7 @@ TEST_F(frmJasenTest, DeleteAsksAndRemovesFeaturesUntilTheRegisterIsEmpty)
     const qint64 f = t.feature(QStringLiteral("Koira"));
     t.give(aho, f);
     frmJasen* w = open();
+    ASSERT_TRUE(w);
     prompter.answerNo();
     w->cPoista->click();
     EXPECT_EQ(prompter.shown().back().text, QStringLiteral("Poistetaanko näytössä oleva jäsen?"));
@@ -219,15 +225,18 @@ TEST_F(frmJasenTest, DeleteAsksAndRemovesFeaturesUntilTheRegisterIsEmpty)
     EXPECT_EQ(box(w, 1)->text(), QString());
     // The member nodes go; their letters wait for the next rebuild.
     QTreeWidgetItem* root = w->tvwNimet->topLevelItem(0);
+    ASSERT_TRUE(root);
     for (int i = 0; i < root->childCount(); ++i)
         EXPECT_EQ(root->child(i)->childCount(), 0);
     w->cSelaa->click();
+    ASSERT_TRUE(w->tvwNimet->topLevelItem(0));
     EXPECT_EQ(w->tvwNimet->topLevelItem(0)->childCount(), 0);
 }
 
 TEST_F(frmJasenTest, KeysNavigateAndBeepAtTheEnds)
 {
     frmJasen* w = open();
+    ASSERT_TRUE(w);
     QLineEdit* b = box(w, 2);
     b->setFocus();
     QTest::keyClick(b, Qt::Key_S, Qt::ControlModifier);
@@ -266,10 +275,14 @@ TEST_F(frmJasenTest, FilterRestrictsTreeCaptionAndShowsFirstHolder)
 TEST_F(frmJasenTest, TreeClickMovesTheCardAndAStaleNodeRebuildsTheTree)
 {
     frmJasen* w = open();
+    ASSERT_TRUE(w);
     QTreeWidgetItem* root = w->tvwNimet->topLevelItem(0);
+    ASSERT_TRUE(root);
     QTreeWidgetItem* letterC = root->child(2);
+    ASSERT_TRUE(letterC);
     letterC->setExpanded(true);
     QTreeWidgetItem* ceeNode = letterC->child(0);
+    ASSERT_TRUE(ceeNode);
     w->tvwNimet->scrollToItem(ceeNode);
     QTest::mouseClick(w->tvwNimet->viewport(), Qt::LeftButton, {}, w->tvwNimet->visualItemRect(ceeNode).center());
     EXPECT_EQ(w->currentMemberId(), cee);
@@ -288,6 +301,7 @@ TEST_F(frmJasenTest, SearchesMoveTheCardOrSayNotFound)
 {
     {
         frmJasen* w = open();
+        ASSERT_TRUE(w);
         EXPECT_FALSE(w->cHaku->isEnabled());
         EXPECT_FALSE(w->mNimihaku->isEnabled());
         delete w;
@@ -296,6 +310,7 @@ TEST_F(frmJasenTest, SearchesMoveTheCardOrSayNotFound)
     for (WindowHook hook : {WindowHook::MemberQuickSearch, WindowHook::MemberNameSearch})
         WindowHooks::set(hook, [&](QWidget*, const WindowHookRequest&) { return answer; });
     frmJasen* w = open();
+    ASSERT_TRUE(w);
     EXPECT_TRUE(w->cHaku->isEnabled());
     QTest::keyClick(box(w, 1), Qt::Key_F6);
     EXPECT_EQ(w->currentMemberId(), cee);
@@ -324,6 +339,7 @@ TEST_F(frmJasenTest, FilterChoicesAreNamedMemberFeaturesAndSurviveARefill)
     t.db.execute(QStringLiteral("INSERT INTO pi (piNimi, piType) VALUES ('Alue', 2)"));
     t.db.execute(QStringLiteral("INSERT INTO pi (piNimi, piType) VALUES (NULL, 1)"));
     frmJasen* w = open();
+    ASSERT_TRUE(w);
     QStringList texts;
     for (int i = 0; i < w->cmbListaEhto->count(); ++i)
         texts << w->cmbListaEhto->itemText(i);

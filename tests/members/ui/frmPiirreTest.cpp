@@ -406,7 +406,7 @@ TEST(FeatureWindowOpeners, CatalogueOpensOnce)
     ASSERT_NE(open, nullptr);
     (*open)(nullptr);
     EXPECT_TRUE(IsFormLoaded(QStringLiteral("frmPiirre")));
-    QTest::qWait(20);   // a window that could not load closes itself
-    EXPECT_FALSE(IsFormLoaded(QStringLiteral("frmPiirre")));
+    // A window that could not load closes itself.
+    EXPECT_TRUE(QTest::qWaitFor([] { return !IsFormLoaded(QStringLiteral("frmPiirre")); }, 10000));
     WindowOpeners::clear();
 }

@@ -161,8 +161,11 @@ TEST_F(PrintDialogsTest, PrintFormChoiceDialog)
     Printing().TulostusJarjestys = 1;
     {
         frmTulostusmuodonValinta dialog;
-        EXPECT_TRUE(dialog.optTulJarj[0]->isChecked());
-        EXPECT_TRUE(dialog.optPrintType[0]->isChecked());
+        auto* alphabetical = dialog.findChild<QRadioButton*>(QStringLiteral("optTulJarj_0"));
+        auto* list = dialog.findChild<QRadioButton*>(QStringLiteral("optPrintType_0"));
+        ASSERT_TRUE(alphabetical && list);
+        EXPECT_TRUE(alphabetical->isChecked());
+        EXPECT_TRUE(list->isChecked());
         dialog.show();
         dialog.close();
         EXPECT_EQ(Printing().TulostusMuoto, 4);
@@ -170,28 +173,41 @@ TEST_F(PrintDialogsTest, PrintFormChoiceDialog)
     }
     frmTulostusmuodonValinta dialog;
     dialog.show();
-    QTest::mouseClick(dialog.findChild<QRadioButton*>(QStringLiteral("optPrintType_2")), Qt::LeftButton);
-    QTest::mouseClick(dialog.findChild<QRadioButton*>(QStringLiteral("optTulJarj_2")), Qt::LeftButton);
-    QTest::mouseClick(dialog.cSeuraava, Qt::LeftButton);
+    auto* wide = dialog.findChild<QRadioButton*>(QStringLiteral("optPrintType_2"));
+    auto* birthday = dialog.findChild<QRadioButton*>(QStringLiteral("optTulJarj_2"));
+    auto* next = dialog.findChild<QPushButton*>(QStringLiteral("cSeuraava"));
+    ASSERT_TRUE(wide && birthday && next);
+    QTest::mouseClick(wide, Qt::LeftButton);
+    QTest::mouseClick(birthday, Qt::LeftButton);
+    QTest::mouseClick(next, Qt::LeftButton);
     EXPECT_EQ(Printing().TulostusMuoto, 2);
     EXPECT_EQ(Printing().TulostusJarjestys, 2);
-    EXPECT_EQ(dialog.optPrintType[2]->text(), QStringLiteral("Laaja luettelo"));
+    EXPECT_EQ(wide->text(), QStringLiteral("Laaja luettelo"));
     EXPECT_FALSE(dialog.isVisible());
 }
 
 TEST_F(PrintDialogsTest, RentLimitDialogStaysLoadedAndTheCloseBoxMeansNoChoice)
 {
     frmTulostusrajoitukset* d = frmTulostusrajoitukset::Instance();
+    ASSERT_TRUE(d);
     EXPECT_EQ(d->VastikeRajaus, -1);
+    auto* without = d->findChild<QRadioButton*>(QStringLiteral("optVastike_0"));
+    auto* annual = d->findChild<QRadioButton*>(QStringLiteral("optVastike_1"));
+    auto* season = d->findChild<QRadioButton*>(QStringLiteral("optVastike_2"));
+    auto* from = d->findChild<QLineEdit*>(QStringLiteral("tErapaivasta"));
+    auto* to = d->findChild<QLineEdit*>(QStringLiteral("tErapaivaan"));
+    auto* toLabel = d->findChild<QLabel*>(QStringLiteral("lblErapaivaan"));
+    auto* next = d->findChild<QPushButton*>(QStringLiteral("cSeuraava"));
+    ASSERT_TRUE(without && annual && season && from && to && toLabel && next);
     d->show();
-    QTest::mouseClick(d->optVastike[1], Qt::LeftButton);
-    EXPECT_TRUE(d->tErapaivasta->isEnabled());
-    d->tErapaivasta->setText(QStringLiteral("1.3.2024"));
-    QTest::mouseClick(d->optVastike[0], Qt::LeftButton);
-    EXPECT_FALSE(d->tErapaivasta->isEnabled());
-    EXPECT_FALSE(d->lblErapaivaan->isEnabled());
-    EXPECT_EQ(d->tErapaivasta->text(), QString());
-    QTest::mouseClick(d->cSeuraava, Qt::LeftButton);
+    QTest::mouseClick(annual, Qt::LeftButton);
+    EXPECT_TRUE(from->isEnabled());
+    from->setText(QStringLiteral("1.3.2024"));
+    QTest::mouseClick(without, Qt::LeftButton);
+    EXPECT_FALSE(from->isEnabled());
+    EXPECT_FALSE(toLabel->isEnabled());
+    EXPECT_EQ(from->text(), QString());
+    QTest::mouseClick(next, Qt::LeftButton);
     EXPECT_EQ(d->VastikeRajaus, 1);
     EXPECT_FALSE(d->ErapaivaAlku.isValid());
     EXPECT_FALSE(d->ErapaivaLoppu.isValid());
@@ -201,18 +217,18 @@ TEST_F(PrintDialogsTest, RentLimitDialogStaysLoadedAndTheCloseBoxMeansNoChoice)
     // The second showing opens with the previous choice.
     ASSERT_EQ(frmTulostusrajoitukset::Instance(), d);
     d->show();
-    EXPECT_TRUE(d->optVastike[0]->isChecked());
-    QTest::mouseClick(d->optVastike[2], Qt::LeftButton);
+    EXPECT_TRUE(without->isChecked());
+    QTest::mouseClick(season, Qt::LeftButton);
     d->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(d));
-    d->tErapaivasta->setFocus();
-    d->tErapaivasta->setText(QStringLiteral("1.3.2024"));
-    d->tErapaivaan->setFocus();
-    d->tErapaivaan->setText(QStringLiteral("31.2.2024"));
-    d->tErapaivasta->setFocus();
-    EXPECT_EQ(d->tErapaivaan->text(), QString());
-    EXPECT_EQ(d->tErapaivasta->text(), QStringLiteral("1.3.2024"));
-    QTest::mouseClick(d->cSeuraava, Qt::LeftButton);
+    from->setFocus();
+    from->setText(QStringLiteral("1.3.2024"));
+    to->setFocus();
+    to->setText(QStringLiteral("31.2.2024"));
+    from->setFocus();
+    EXPECT_EQ(to->text(), QString());
+    EXPECT_EQ(from->text(), QStringLiteral("1.3.2024"));
+    QTest::mouseClick(next, Qt::LeftButton);
     EXPECT_EQ(d->VastikeRajaus, 3);
     EXPECT_EQ(d->ErapaivaAlku, QDate(2024, 3, 1));
     EXPECT_FALSE(d->ErapaivaLoppu.isValid());
@@ -223,8 +239,11 @@ TEST_F(PrintDialogsTest, RentLimitDialogStaysLoadedAndTheCloseBoxMeansNoChoice)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(IsFormLoaded(QStringLiteral("frmTulostusrajoitukset")));
     frmTulostusrajoitukset* fresh = frmTulostusrajoitukset::Instance();
+    ASSERT_TRUE(fresh);
     EXPECT_EQ(fresh->VastikeRajaus, -1);
-    EXPECT_TRUE(fresh->optVastike[0]->isChecked());
+    auto* freshWithout = fresh->findChild<QRadioButton*>(QStringLiteral("optVastike_0"));
+    ASSERT_TRUE(freshWithout);
+    EXPECT_TRUE(freshWithout->isChecked());
     delete fresh;
 }
 

@@ -1,5 +1,5 @@
 #include "support/FailingFileSafety.h"
-#include "MaintTestDb.h"
+#include "support/MaintTestDb.h"
 
 #include "backup/FolderBackup.h"
 #include "base/ScriptedPrompter.h"

@@ -1,4 +1,4 @@
-#include "SettingsFixture.h"
+#include "settings/SettingsFixture.h"
 
 #include "base/ProgramHooks.h"
 #include "settings/SettingsLoader.h"
@@ -58,9 +58,13 @@ TEST_F(SettingsMigrationTest, MigrationThroughTheWindowEndsWithTheFlagAndKeepsTh
     writeIni("RegPuhelin", "050 1");
     ProgramHooks::ShowMigrationSettingsDialog = [] { RunSettingsMigrationDialog(); };
     whenShown([](frmAsetukset* w) {
-        EXPECT_EQ(w->findChild<QLineEdit*>("tNimi")->text(), "Vanhat Erämiehet ry");
-        EXPECT_EQ(w->findChild<QLineEdit*>("tLaskunumero")->text(), "77");
-        w->findChild<QPushButton*>("cTallenna")->click();
+        auto* name = w->findChild<QLineEdit*>("tNimi");
+        auto* number = w->findChild<QLineEdit*>("tLaskunumero");
+        auto* save = w->findChild<QPushButton*>("cTallenna");
+        ASSERT_TRUE(name && number && save);
+        EXPECT_EQ(name->text(), "Vanhat Erämiehet ry");
+        EXPECT_EQ(number->text(), "77");
+        save->click();
     });
     ReadDatabasePaths();
     EXPECT_TRUE(EnsureSettingsInDatabase());
@@ -84,7 +88,9 @@ TEST_F(SettingsMigrationTest, YesToTheCloseQuestionSavesTheMigration)
     writeIni("Database", dbPath);
     ProgramHooks::ShowMigrationSettingsDialog = [] { EXPECT_TRUE(RunSettingsMigrationDialog()); };
     whenShown([this](frmAsetukset* w) {
-        w->findChild<QLineEdit*>("tNimi")->setText("Uusi Seura");
+        auto* name = w->findChild<QLineEdit*>("tNimi");
+        ASSERT_TRUE(name);
+        name->setText("Uusi Seura");
         prompter.answerYes();
         w->close();
     });

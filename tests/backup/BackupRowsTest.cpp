@@ -1,4 +1,4 @@
-#include "MaintTestDb.h"
+#include "support/MaintTestDb.h"
 
 #include "backup/BackupRows.h"
 #include "db/DbError.h"

@@ -1,4 +1,4 @@
-#include "SettingsFixture.h"
+#include "settings/SettingsFixture.h"
 
 #include "base/ProgramHooks.h"
 #include "base/ui/FormRegistry.h"
@@ -40,8 +40,11 @@ TEST_F(SettingsFixture, MenuCommandOpensOneWindowAndTheSaveSetsTheMainCaption)
     SettingsSaver::Services s = services;
     s.setMainCaption = caption;
     SettingsSaver::programServices() = s;
-    first->findChild<QLineEdit*>("tNimi")->setText("Karhu-Pojat ry");
-    first->findChild<QPushButton*>("cTallenna")->click();
+    auto* name = first->findChild<QLineEdit*>("tNimi");
+    auto* save = first->findChild<QPushButton*>("cTallenna");
+    ASSERT_TRUE(name && save);
+    name->setText("Karhu-Pojat ry");
+    save->click();
     EXPECT_EQ(mainWindow.windowTitle(), "Tikkeli - Karhu-Pojat ry");
     EXPECT_EQ(stored("RegName"), "Karhu-Pojat ry");
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

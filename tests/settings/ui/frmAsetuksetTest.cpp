@@ -1,4 +1,4 @@
-#include "SettingsFixture.h"
+#include "settings/SettingsFixture.h"
 
 #include "platform/MailServerLookup.h"
 #include "settings/ui/FormPlacement.h"
@@ -289,7 +289,9 @@ TEST_F(frmAsetuksetTest, EnterIsRefusedInTheReminderTexts)
 TEST_F(frmAsetuksetTest, BackupFolderGetsItsSeparatorOnLeaving)
 {
     showActive();
-    window->findChild<QTabWidget*>("TabStrip1")->setCurrentIndex(3);
+    auto* tabs = window->findChild<QTabWidget*>("TabStrip1");
+    ASSERT_TRUE(tabs);
+    tabs->setCurrentIndex(3);
     QLineEdit* folder = edit("tVarmistus");
     folder->setFocus();
     folder->setText("/media/tikku/kopiot");
@@ -388,7 +390,9 @@ TEST_F(frmAsetuksetTest, MigrationDialogSavesAndEndsTheMigration)
         auto* w = qobject_cast<frmAsetukset*>(QApplication::activeModalWidget());
         ASSERT_TRUE(w);
         EXPECT_TRUE(w->isModal());
-        w->findChild<QPushButton*>("cTallenna")->click();
+        auto* save = w->findChild<QPushButton*>("cTallenna");
+        ASSERT_TRUE(save);
+        save->click();
     });
     EXPECT_TRUE(RunSettingsMigrationDialog());
     EXPECT_EQ(stored("AsKannassa"), "1");
@@ -433,7 +437,9 @@ TEST_F(frmAsetuksetTest, EscapeAsksLikeTheCloseBoxAndClosingStoresThePlacement)
 TEST_F(frmAsetuksetTest, AltF4AndCtrlZWorkFromEveryTextBox)
 {
     showActive();
-    window->findChild<QTabWidget*>("TabStrip1")->setCurrentIndex(2);
+    auto* tabs = window->findChild<QTabWidget*>("TabStrip1");
+    ASSERT_TRUE(tabs);
+    tabs->setCurrentIndex(2);
     QLineEdit* size = field<QComboBox>("cmbFonttiKoko")->lineEdit();
     ASSERT_TRUE(size);
     size->setFocus();

@@ -1,4 +1,4 @@
-#include "DbTestSupport.h"
+#include "db/DbTestSupport.h"
 #include "base/NullConversions.h"
 
 #include <gtest/gtest.h>

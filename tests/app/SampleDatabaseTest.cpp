@@ -6,7 +6,7 @@
 #include "db/Recordset.h"
 #include "settings/SettingsLoader.h"
 #include "base/SharedState.h"
-#include "MaintTestDb.h"
+#include "support/MaintTestDb.h"
 #include "support/TempProgramEnvironment.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "SettingsFixture.h"
+#include "settings/SettingsFixture.h"
 
 #include "base/NullConversions.h"
 #include "base/ProgramHooks.h"

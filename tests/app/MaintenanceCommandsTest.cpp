@@ -1,5 +1,5 @@
 #include "support/FailingFileSafety.h"
-#include "MaintTestDb.h"
+#include "support/MaintTestDb.h"
 
 #include "app/MaintenanceCommands.h"
 #include "base/ScriptedPrompter.h"
