@@ -34,8 +34,9 @@ inline double medianOf(std::vector<double> v)
 
 // Use with ->Iterations(rounds)->Unit(benchmark::kMillisecond)->UseManualTime(): each iteration is
 // one round of both sides; the manual time reported is ours.
-inline void RunPaired(benchmark::State& state, const std::string& label, double target, const std::function<void()>& baseline,
-                      const std::function<void()>& ours, const std::function<void()>& before = {})
+inline void RunPaired(benchmark::State& state, const std::string& label, double target,
+                      const std::function<void()>& baseline, const std::function<void()>& ours,
+                      const std::function<void()>& before = {})
 {
     using Clock = std::chrono::steady_clock;
     // `before` puts the data back as each side expects it (an empty table, say), untimed.

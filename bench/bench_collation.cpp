@@ -27,15 +27,15 @@ struct Fixture {
         db = Database::create(path);
         db.executeScript(QStringLiteral("CREATE TABLE jr (jrID INTEGER PRIMARY KEY AUTOINCREMENT,"
                                         " jrSukunimi VARCHAR(50), jrEtunimi VARCHAR(50));"));
-        const QStringList stems = {QStringLiteral("Virta"), QStringLiteral("Mäki"), QStringLiteral("Korho"),
+        const QStringList stems = {QStringLiteral("Virta"),    QStringLiteral("Mäki"),   QStringLiteral("Korho"),
                                    QStringLiteral("Nieminen"), QStringLiteral("Hämälä"), QStringLiteral("Laine"),
-                                   QStringLiteral("Heikki"), QStringLiteral("Öhma"), QStringLiteral("Åber"),
-                                   QStringLiteral("Koskinen"), QStringLiteral("Järvi"), QStringLiteral("Lehto"),
-                                   QStringLiteral("Saari"), QStringLiteral("Salo"), QStringLiteral("Turu")};
-        const QStringList ends = {QStringLiteral("nen"), QStringLiteral("la"), QStringLiteral("ainen"),
-                                  QStringLiteral("mäki"), QStringLiteral("o"), QStringLiteral("s")};
+                                   QStringLiteral("Heikki"),   QStringLiteral("Öhma"),   QStringLiteral("Åber"),
+                                   QStringLiteral("Koskinen"), QStringLiteral("Järvi"),  QStringLiteral("Lehto"),
+                                   QStringLiteral("Saari"),    QStringLiteral("Salo"),   QStringLiteral("Turu")};
+        const QStringList ends = {QStringLiteral("nen"),  QStringLiteral("la"), QStringLiteral("ainen"),
+                                  QStringLiteral("mäki"), QStringLiteral("o"),  QStringLiteral("s")};
         const QStringList first = {QStringLiteral("Matti"), QStringLiteral("Päivi"), QStringLiteral("Jussi"),
-                                   QStringLiteral("Äijä"), QStringLiteral("Anna"), QStringLiteral("Olli")};
+                                   QStringLiteral("Äijä"),  QStringLiteral("Anna"),  QStringLiteral("Olli")};
         std::mt19937 rng(7);
         Transaction tr(db);
         for (int i = 0; i < rows; ++i) {

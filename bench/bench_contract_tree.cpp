@@ -25,20 +25,20 @@ struct Fixture {
     Fixture(int contracts, int estates)
     {
         db = Database::create(dir.filePath(QStringLiteral("bench.mdb")));
-        db.executeScript(QStringLiteral(
-            "CREATE TABLE vs (vsID INTEGER PRIMARY KEY AUTOINCREMENT, vsNimi VARCHAR(50), vsVoimassa INTEGER,"
-            " vsVoimassaPaattyy DATETIME);"
-            "CREATE TABLE tl (tlID INTEGER PRIMARY KEY AUTOINCREMENT, tlvsID INTEGER, tlKyla VARCHAR(50));"));
-        const QStringList stems = {QStringLiteral("Virta"), QStringLiteral("Mäki"), QStringLiteral("Korho"),
+        db.executeScript(
+            QStringLiteral("CREATE TABLE vs (vsID INTEGER PRIMARY KEY AUTOINCREMENT, vsNimi VARCHAR(50), vsVoimassa INTEGER,"
+                           " vsVoimassaPaattyy DATETIME);"
+                           "CREATE TABLE tl (tlID INTEGER PRIMARY KEY AUTOINCREMENT, tlvsID INTEGER, tlKyla VARCHAR(50));"));
+        const QStringList stems = {QStringLiteral("Virta"),  QStringLiteral("Mäki"),   QStringLiteral("Korho"),
                                    QStringLiteral("Wallin"), QStringLiteral("Hämälä"), QStringLiteral("Laine"),
-                                   QStringLiteral("Öhma"), QStringLiteral("Åber"), QStringLiteral("Ärvä"),
-                                   QStringLiteral("3M "), QStringLiteral("Salo"), QStringLiteral("Turu")};
-        const QStringList villages = {QStringLiteral("Kirkonkylä"), QStringLiteral("Ylikylä"), QStringLiteral("Alakylä"),
+                                   QStringLiteral("Öhma"),   QStringLiteral("Åber"),   QStringLiteral("Ärvä"),
+                                   QStringLiteral("3M "),    QStringLiteral("Salo"),   QStringLiteral("Turu")};
+        const QStringList villages = {QStringLiteral("Kirkonkylä"), QStringLiteral("Ylikylä"),    QStringLiteral("Alakylä"),
                                       QStringLiteral("Hietaniemi"), QStringLiteral("Mustajärvi"), QString()};
         std::mt19937 rng(11);
         Transaction tr(db);
         for (int i = 0; i < contracts; ++i) {
-            const int validity = int(rng() % 3);   // 0 neither, 1 until notice, 2 fixed term
+            const int validity = int(rng() % 3); // 0 neither, 1 until notice, 2 fixed term
             const int days = int(rng() % 900) - 300;
             db.execute(QStringLiteral("INSERT INTO vs (vsNimi, vsVoimassa, vsVoimassaPaattyy) VALUES (?, ?, ?)"),
                        {stems[rng() % stems.size()] + QString::number(rng() % 1000), Value(validity),

@@ -62,10 +62,11 @@ Fixture& fixture()
 const QStringList& fieldNames()
 {
     static const QStringList names = {
-        QStringLiteral("jrID"), QStringLiteral("jrSukunimi"), QStringLiteral("jrEtunimi"), QStringLiteral("jrOsoite"),
-        QStringLiteral("jrPostinumero"), QStringLiteral("jrPostitoimipaikka"), QStringLiteral("jrPuhelin"),
-        QStringLiteral("jrEmail"), QStringLiteral("jrJasen"), QStringLiteral("jrAktiivinen"),
-        QStringLiteral("jrLiittynyt"), QStringLiteral("jrSyntynyt"), QStringLiteral("jrLisatieto")};
+        QStringLiteral("jrID"),         QStringLiteral("jrSukunimi"),    QStringLiteral("jrEtunimi"),
+        QStringLiteral("jrOsoite"),     QStringLiteral("jrPostinumero"), QStringLiteral("jrPostitoimipaikka"),
+        QStringLiteral("jrPuhelin"),    QStringLiteral("jrEmail"),       QStringLiteral("jrJasen"),
+        QStringLiteral("jrAktiivinen"), QStringLiteral("jrLiittynyt"),   QStringLiteral("jrSyntynyt"),
+        QStringLiteral("jrLisatieto")};
     return names;
 }
 
@@ -84,18 +85,13 @@ void readRaw()
         for (int i = 0; i < cols; ++i) {
             sqlite3_value* v = sqlite3_column_value(st, i);
             switch (sqlite3_value_type(v)) {
-            case SQLITE_INTEGER:
-                row.emplace_back((long long)sqlite3_value_int64(v));
-                break;
-            case SQLITE_FLOAT:
-                row.emplace_back(sqlite3_value_double(v));
-                break;
+            case SQLITE_INTEGER: row.emplace_back((long long)sqlite3_value_int64(v)); break;
+            case SQLITE_FLOAT: row.emplace_back(sqlite3_value_double(v)); break;
             case SQLITE_TEXT:
-                row.emplace_back(std::string(reinterpret_cast<const char*>(sqlite3_value_text(v)),
-                                             std::size_t(sqlite3_value_bytes(v))));
+                row.emplace_back(
+                    std::string(reinterpret_cast<const char*>(sqlite3_value_text(v)), std::size_t(sqlite3_value_bytes(v))));
                 break;
-            default:
-                row.emplace_back(std::monostate{});
+            default: row.emplace_back(std::monostate{});
             }
         }
     }
@@ -129,7 +125,6 @@ void BM_Read(benchmark::State& state)
     RunPaired(state, "recordset read of 10000 rows vs raw C API", 1.3, readRaw, readRecordset);
 }
 BENCHMARK(BM_Read)->Iterations(15)->UseManualTime()->Unit(benchmark::kMillisecond);
-
 
 void clearNewRows()
 {
@@ -175,10 +170,10 @@ void insertRecordset()
 {
     Fixture& f = fixture();
     static const QStringList names = {
-        QStringLiteral("jrSukunimi"), QStringLiteral("jrEtunimi"), QStringLiteral("jrOsoite"),
+        QStringLiteral("jrSukunimi"),    QStringLiteral("jrEtunimi"),          QStringLiteral("jrOsoite"),
         QStringLiteral("jrPostinumero"), QStringLiteral("jrPostitoimipaikka"), QStringLiteral("jrPuhelin"),
-        QStringLiteral("jrEmail"), QStringLiteral("jrLisatieto"), QStringLiteral("jrJasen"),
-        QStringLiteral("jrAktiivinen"), QStringLiteral("jrLiittynyt"), QStringLiteral("jrSyntynyt")};
+        QStringLiteral("jrEmail"),       QStringLiteral("jrLisatieto"),        QStringLiteral("jrJasen"),
+        QStringLiteral("jrAktiivinen"),  QStringLiteral("jrLiittynyt"),        QStringLiteral("jrSyntynyt")};
     Transaction tr(f.db);
     Recordset rs = f.db.openRecordset(QStringLiteral("SELECT * FROM jr_uusi WHERE jrID = 0"));
     for (const auto& row : f.sample) {
@@ -193,9 +188,8 @@ void insertRecordset()
 void BM_Insert(benchmark::State& state)
 {
     // Each side starts from an empty table; the clean-up is not timed.
-    RunPaired(
-        state, "AddNew/Update insert of 10000 rows vs raw prepared INSERTs", 1.5,
-        insertRaw, insertRecordset, clearNewRows);
+    RunPaired(state, "AddNew/Update insert of 10000 rows vs raw prepared INSERTs", 1.5, insertRaw, insertRecordset,
+              clearNewRows);
 }
 BENCHMARK(BM_Insert)->Iterations(9)->UseManualTime()->Unit(benchmark::kMillisecond);
 

@@ -49,15 +49,19 @@ struct Fixture {
         for (int i = 0; i < Count; ++i) {
             const QByteArray reference = QByteArray::number(100000 + i);
             references.push_back(reference);
-            db.execute(QStringLiteral("INSERT INTO jmhist (jmhjmViitenumero, jmhjmHinta, jmhjmjrID, jmhjmLaskunumero) VALUES (?, ?, ?, ?)"),
-                       {Value(QString::fromLatin1(reference)), Value(Currency::fromUnits(20)), Value(member), Value(qint64(i + 1))});
+            db.execute(
+                QStringLiteral(
+                    "INSERT INTO jmhist (jmhjmViitenumero, jmhjmHinta, jmhjmjrID, jmhjmLaskunumero) VALUES (?, ?, ?, ?)"),
+                {Value(QString::fromLatin1(reference)), Value(Currency::fromUnits(20)), Value(member),
+                 Value(qint64(i + 1))});
             const qint64 cents = i % 10 == 0 ? 1999 : 2000;
             sum += cents;
-            record("3" + QByteArray("12345600012345261205261204") + QByteArray("2612041234AB5678") + reference.rightJustified(20, '0') +
-                   QByteArray("Virtanen").leftJustified(12, ' ') + "1A" + QByteArray::number(cents).rightJustified(10, '0') + "0A ");
+            record("3" + QByteArray("12345600012345261205261204") + QByteArray("2612041234AB5678")
+                   + reference.rightJustified(20, '0') + QByteArray("Virtanen").leftJustified(12, ' ') + "1A"
+                   + QByteArray::number(cents).rightJustified(10, '0') + "0A ");
         }
-        record("9" + QByteArray::number(Count).rightJustified(6, '0') + QByteArray::number(sum).rightJustified(11, '0') +
-               QByteArray(34, '0'));
+        record("9" + QByteArray::number(Count).rightJustified(6, '0') + QByteArray::number(sum).rightJustified(11, '0')
+               + QByteArray(34, '0'));
         t.commit();
         file = dir.filePath(QStringLiteral("viitteet.dat"));
         QFile f(file);
@@ -73,7 +77,8 @@ void BM_ReadAndMatch(benchmark::State& state)
     std::size_t found = 0;
     const auto baseline = [&] {
         sqlite3_stmt* st = nullptr;
-        sqlite3_prepare_v2(h, "SELECT jmhID, jmhjmjrID, jmhjmHinta, jmhjmMaksettu FROM jmhist WHERE jmhjmViitenumero = ?", -1, &st, nullptr);
+        sqlite3_prepare_v2(h, "SELECT jmhID, jmhjmjrID, jmhjmHinta, jmhjmMaksettu FROM jmhist WHERE jmhjmViitenumero = ?",
+                           -1, &st, nullptr);
         std::size_t n = 0;
         for (const QByteArray& r : f.references) {
             sqlite3_bind_text(st, 1, r.constData(), int(r.size()), SQLITE_STATIC);

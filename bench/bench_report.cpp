@@ -64,7 +64,8 @@ struct Setup {
             d.execute(QStringLiteral("INSERT INTO jr (jrSukunimi, jrEtunimi, jrOsoite, jrPostinumero, jrPostitoimipaikka, "
                                      "jrPuhelin) VALUES (?, ?, ?, ?, ?, ?)"),
                       {QString::fromUtf8(surnames[i % 8]), QString::fromUtf8(first[(i / 8) % 8]),
-                       QStringLiteral("Metsätie %1").arg(i % 97 + 1), QStringLiteral("%1").arg(10000 + i * 7 % 89999, 5, 10, QLatin1Char('0')),
+                       QStringLiteral("Metsätie %1").arg(i % 97 + 1),
+                       QStringLiteral("%1").arg(10000 + i * 7 % 89999, 5, 10, QLatin1Char('0')),
                        QStringLiteral("HIRVILAHTI"), QStringLiteral("040-%1").arg(1000000 + i)});
         t.commit();
         d.close();
@@ -93,12 +94,14 @@ void engineToPdf()
 void textDocumentToPdf()
 {
     Database db = Database::open(setup().db);
-    Recordset rs = db.openRecordset(QStringLiteral("SELECT jrSukunimi, jrEtunimi, jrOsoite, jrPostinumero, jrPostitoimipaikka, "
-                                                   "jrPuhelin FROM jr ORDER BY jrSukunimi"),
-                                    RecordsetType::Snapshot);
-    QString html = QStringLiteral("<html><body style=\"font-family: 'Times New Roman'; font-size: 10pt\">"
-                                  "<h2>JÄSENLUETTELO</h2><table width=\"100%\"><thead><tr><th align=left>Nimi</th>"
-                                  "<th align=left>Osoite</th><th align=left>Postiosoite</th><th align=left>Puhelin</th></tr></thead>");
+    Recordset rs = db.openRecordset(
+        QStringLiteral("SELECT jrSukunimi, jrEtunimi, jrOsoite, jrPostinumero, jrPostitoimipaikka, "
+                       "jrPuhelin FROM jr ORDER BY jrSukunimi"),
+        RecordsetType::Snapshot);
+    QString html = QStringLiteral(
+        "<html><body style=\"font-family: 'Times New Roman'; font-size: 10pt\">"
+        "<h2>JÄSENLUETTELO</h2><table width=\"100%\"><thead><tr><th align=left>Nimi</th>"
+        "<th align=left>Osoite</th><th align=left>Postiosoite</th><th align=left>Puhelin</th></tr></thead>");
     for (; !rs.eof(); rs.moveNext())
         html += QStringLiteral("<tr><td>%1 %2</td><td>%3</td><td>%4 %5</td><td>%6</td></tr>")
                     .arg(rs.field(0).toString().toHtmlEscaped(), rs.field(1).toString().toHtmlEscaped(),
@@ -119,9 +122,10 @@ void textDocumentToPdf()
 void painterToPdf()
 {
     Database db = Database::open(setup().db);
-    Recordset rs = db.openRecordset(QStringLiteral("SELECT jrSukunimi, jrEtunimi, jrOsoite, jrPostinumero, jrPostitoimipaikka, "
-                                                   "jrPuhelin FROM jr ORDER BY jrSukunimi"),
-                                    RecordsetType::Snapshot);
+    Recordset rs = db.openRecordset(
+        QStringLiteral("SELECT jrSukunimi, jrEtunimi, jrOsoite, jrPostinumero, jrPostitoimipaikka, "
+                       "jrPuhelin FROM jr ORDER BY jrSukunimi"),
+        RecordsetType::Snapshot);
     QPdfWriter writer(setup().dir.filePath(QStringLiteral("painter.pdf")));
     writer.setPageSize(QPageSize(QPageSize::A4));
     writer.setPageMargins(QMarginsF(20, 15, 15, 15), QPageLayout::Millimeter);

@@ -40,8 +40,7 @@ void BM_UpgradeOnOpenConnection(benchmark::State& state)
     Database db = Database::open(g_path);
     RunPaired(
         state, "upgrade of a current file vs raw schema read, same open connection", 5,
-        [&] { benchmark::DoNotOptimize(readSchema(db.handle())); },
-        [&] { benchmark::DoNotOptimize(UpdateDatabase(db)); });
+        [&] { benchmark::DoNotOptimize(readSchema(db.handle())); }, [&] { benchmark::DoNotOptimize(UpdateDatabase(db)); });
 }
 BENCHMARK(BM_UpgradeOnOpenConnection)->Iterations(51)->UseManualTime()->Unit(benchmark::kMillisecond);
 

@@ -64,9 +64,7 @@ Value parseValue(const FieldDef& f, const QString& raw)
         break;
     case FieldType::Byte:
     case FieldType::Integer:
-    case FieldType::Long:
-        v = raw.toInt(&ok);
-        break;
+    case FieldType::Long: v = raw.toInt(&ok); break;
     case FieldType::Currency:
         if (const auto c = Currency::parse(raw))
             v = *c;
@@ -74,9 +72,7 @@ Value parseValue(const FieldDef& f, const QString& raw)
             ok = false;
         break;
     case FieldType::Single:
-    case FieldType::Double:
-        v = raw.toDouble(&ok);
-        break;
+    case FieldType::Double: v = raw.toDouble(&ok); break;
     case FieldType::Date: {
         QDateTime dt = QDateTime::fromString(raw, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
         if (!dt.isValid())
@@ -85,13 +81,9 @@ Value parseValue(const FieldDef& f, const QString& raw)
         v = dt;
         break;
     }
-    case FieldType::LongBinary:
-        v = QByteArray::fromHex(raw.toLatin1());
-        break;
+    case FieldType::LongBinary: v = QByteArray::fromHex(raw.toLatin1()); break;
     case FieldType::Text:
-    case FieldType::Memo:
-        v = unescape(raw);
-        break;
+    case FieldType::Memo: v = unescape(raw); break;
     }
     if (!ok)
         throw BuildError(QStringLiteral("kenttä %1: arvo \"%2\" ei kelpaa").arg(f.name, raw));

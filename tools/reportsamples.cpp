@@ -56,7 +56,8 @@ int main(int argc, char** argv)
             e.setSectionFont(0, QStringLiteral("ALL;Times New Roman;10;X;X;X;X"));
             e.setSectionFont(1, QStringLiteral("TITLE;Times New Roman;12;X;X;X;X"));
             e.Destination = ReportEngine::ToFile;
-            e.PrintFileName = QDir(out).filePath(QString::fromUtf8(file).replace(QLatin1String(".rpt"), QLatin1String(".pdf")));
+            e.PrintFileName = QDir(out).filePath(
+                QString::fromUtf8(file).replace(QLatin1String(".rpt"), QLatin1String(".pdf")));
             e.PrintReport();
             std::printf("%s\n", qPrintable(e.PrintFileName));
         }

@@ -67,7 +67,7 @@ const InvoiceTotals Invoices[] = {
 
 // The invoices whose total is exactly the sum of their rows: key → invoice number.
 std::map<std::int64_t, std::int64_t> totalsMatchingRows(Database& db, const InvoiceTotals& inv,
-                                          const std::map<std::int64_t, Currency>& sums)
+                                                        const std::map<std::int64_t, Currency>& sums)
 {
     std::map<std::int64_t, std::int64_t> keys;
     Recordset rs = db.openRecordset(QStringLiteral("SELECT %1, %2, %3 FROM %4 WHERE %3 IS NOT NULL")
@@ -88,22 +88,15 @@ Currency storedAmount(const Value& amount, const EuroConversion::MoneyField& f, 
 {
     std::optional<Currency> c;
     switch (amount.kind()) {
-    case Value::Kind::Currency:
-        c = amount.toCurrency();
-        break;
+    case Value::Kind::Currency: c = amount.toCurrency(); break;
     case Value::Kind::Int:
-    case Value::Kind::Double:
-        c = Currency::tryFromDouble(amount.toDouble());
-        break;
-    case Value::Kind::Text:
-        c = Currency::parse(amount.toString());
-        break;
-    default:
-        break;
+    case Value::Kind::Double: c = Currency::tryFromDouble(amount.toDouble()); break;
+    case Value::Kind::Text: c = Currency::parse(amount.toString()); break;
+    default: break;
     }
     if (!c)
         throw DbException(DbErr::TypeMismatch, QStringLiteral("Taulun %1 kentän %2 arvoa \"%3\" (%4 = %5) ei voi muuntaa.")
-                                                    .arg(f.table, f.field, amount.toString(), f.key, key.toString()));
+                                                   .arg(f.table, f.field, amount.toString(), f.key, key.toString()));
     return *c;
 }
 
@@ -112,8 +105,9 @@ Currency converted(Currency amount, bool toEuros, const EuroConversion::MoneyFie
     try {
         return toEuros ? amount.dividedBy(EuroConversion::MarksPerEuro) : amount.multipliedBy(EuroConversion::MarksPerEuro);
     } catch (const std::out_of_range&) {
-        throw DbException(DbErr::Overflow, QStringLiteral("Taulun %1 kentän %2 arvo (%3 = %4) on liian suuri muunnettavaksi.")
-                                               .arg(f.table, f.field, f.key, key.toString()));
+        throw DbException(DbErr::Overflow,
+                          QStringLiteral("Taulun %1 kentän %2 arvo (%3 = %4) on liian suuri muunnettavaksi.")
+                              .arg(f.table, f.field, f.key, key.toString()));
     }
 }
 
@@ -132,9 +126,9 @@ void EuroConversion::convert(Database& db, bool toEuros)
     for (const MoneyField& f : fields()) {
         // Each amount is converted in fixed point, so the rounding to four decimals is the
         // same half-to-even rounding every other money value of the program gets.
-        Recordset rs = db.openRecordset(QStringLiteral("SELECT %1, %2 FROM %3 WHERE %2 IS NOT NULL")
-                                            .arg(f.key, f.field, f.table),
-                                        RecordsetType::Snapshot);
+        Recordset rs = db.openRecordset(
+            QStringLiteral("SELECT %1, %2 FROM %3 WHERE %2 IS NOT NULL").arg(f.key, f.field, f.table),
+            RecordsetType::Snapshot);
         for (; !rs.eof(); rs.moveNext()) {
             const Value amount = rs.field(1);
             const Currency c = converted(storedAmount(amount, f, rs.field(0)), toEuros, f, rs.field(0));

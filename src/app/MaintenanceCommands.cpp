@@ -27,7 +27,7 @@ const QStringList DeleteMembers = {QStringLiteral("jr"), QStringLiteral("pt")};
 const QStringList DeleteInvoices = {QStringLiteral("jm"), QStringLiteral("jmhist"), QStringLiteral("jmRivi")};
 const QStringList DeleteFeatures = {QStringLiteral("pi"), QStringLiteral("pt")};
 const QStringList DeleteContracts = {QStringLiteral("vs"), QStringLiteral("tl"), QStringLiteral("mt")};
-const QStringList DeleteOtherTables = {QStringLiteral("lt"), QStringLiteral("me"), QStringLiteral("el"),
+const QStringList DeleteOtherTables = {QStringLiteral("lt"), QStringLiteral("me"),  QStringLiteral("el"),
                                        QStringLiteral("et"), QStringLiteral("mvs"), QStringLiteral("si")};
 
 struct ServiceCommand {
@@ -39,7 +39,8 @@ struct ServiceCommand {
 const std::vector<ServiceCommand>& serviceCommands()
 {
     static const std::vector<ServiceCommand> list = {
-        {"POISTA KAIKKI", {&DeleteMembers, &DeleteInvoices, &DeleteFeatures, &DeleteContracts, &DeleteOtherTables},
+        {"POISTA KAIKKI",
+         {&DeleteMembers, &DeleteInvoices, &DeleteFeatures, &DeleteContracts, &DeleteOtherTables},
          "Kaikki poistettu!"},
         {"POISTA LASKUT", {&DeleteInvoices}, "Laskut poistettu!"},
         {"POISTA OMINAISUUDET", {&DeleteFeatures}, "Ominaisuudet poistettu!"},
@@ -104,7 +105,7 @@ bool returnsRows(Database& db, const QString& sql)
     sqlite3_stmt* stmt = nullptr;
     const QByteArray text = NormalizeSql(sql).toUtf8();
     if (sqlite3_prepare_v2(db.handle(), text.constData(), int(text.size()), &stmt, nullptr) != SQLITE_OK)
-        return false;   // the engine's own error comes from executing it
+        return false; // the engine's own error comes from executing it
     const bool rows = stmt && sqlite3_column_count(stmt) > 0;
     sqlite3_finalize(stmt);
     return rows;
@@ -141,8 +142,8 @@ QString MaintenanceCommands::runServiceCommand(Database& db, const QString& comm
 
 void MaintenanceCommands::serviceCommandBox()
 {
-    const std::optional<QString> answer =
-        Prompter::instance().input(QStringLiteral("Anna Tikkeli komento"), State().ProgramTitle, QString());
+    const std::optional<QString> answer = Prompter::instance().input(QStringLiteral("Anna Tikkeli komento"),
+                                                                     State().ProgramTitle, QString());
     if (!answer || answer->isEmpty())
         return;
     const QString command = answer->toUpper();
@@ -177,7 +178,8 @@ void MaintenanceCommands::sqlStatement()
         // A BEGIN on its own would leave every later change of every window uncommitted.
         if (db.inTransaction()) {
             db.execute(QStringLiteral("ROLLBACK"));
-            throw DbException(DbErr::TransactionOpen, QStringLiteral("Tapahtuman aloittavaa lausetta ei voi suorittaa yksinään."));
+            throw DbException(DbErr::TransactionOpen,
+                              QStringLiteral("Tapahtuman aloittavaa lausetta ei voi suorittaa yksinään."));
         }
         db.close();
         ShowInfo(QStringLiteral("SQL-lause suoritettu."));
@@ -189,10 +191,9 @@ void MaintenanceCommands::sqlStatement()
 
 void MaintenanceCommands::databaseRepair()
 {
-    const QString question = QStringLiteral(
-        "Tämä toiminto yrittää korjata vahingoittuneen tietokannan.\n"
-        "Toiminnosta ei ole vahinkoa täysin kunnossa olevalle tietokannalle.\n\n"
-        "Haluatko suorittaa tietokannan korjauksen?");
+    const QString question = QStringLiteral("Tämä toiminto yrittää korjata vahingoittuneen tietokannan.\n"
+                                            "Toiminnosta ei ole vahinkoa täysin kunnossa olevalle tietokannalle.\n\n"
+                                            "Haluatko suorittaa tietokannan korjauksen?");
     if (!AskYesNo(question, MsgIcon::None, State().ProgramTitle))
         return;
     const QString path = State().DatabasePath;
@@ -202,9 +203,9 @@ void MaintenanceCommands::databaseRepair()
         const RepairResult result = RepairDatabase(path);
         ShowInfo(QStringLiteral("Korjaus valmis.") + repairNotes(result));
     } catch (const DbException& e) {
-        ShowWarning(QStringLiteral("Korjaus ei onnistunut: ") + errorText(e.number(), e.description(), QStringLiteral(": ")));
+        ShowWarning(QStringLiteral("Korjaus ei onnistunut: ")
+                    + errorText(e.number(), e.description(), QStringLiteral(": ")));
     }
 }
-
 
 } // namespace tikkeli

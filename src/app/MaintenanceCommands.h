@@ -10,11 +10,11 @@ class Database;
 // State().DatabasePath, asks and reports through the prompter, and keeps nothing open afterwards.
 class MaintenanceCommands {
 public:
-    static void euroConversion();          // mEuroMuunnos "Tee Euro muunnos"
-    static void reverseEuroConversion();   // mPalautaEuroMuunnos "Palauta Euro muunnos"
-    static void serviceCommandBox();       // mMuokkaaTietokantaa "Muokkaa tietokantaa"
-    static void sqlStatement();            // mSuoritaSQLLause "Suorita SQL-lause"
-    static void databaseRepair();          // mKorjaaTietokanta "Tietokannan korjaus"
+    static void euroConversion();        // mEuroMuunnos "Tee Euro muunnos"
+    static void reverseEuroConversion(); // mPalautaEuroMuunnos "Palauta Euro muunnos"
+    static void serviceCommandBox();     // mMuokkaaTietokantaa "Muokkaa tietokantaa"
+    static void sqlStatement();          // mSuoritaSQLLause "Suorita SQL-lause"
+    static void databaseRepair();        // mKorjaaTietokanta "Tietokannan korjaus"
 
     // Runs a service command (the user's text, upper-cased) in one transaction. Returns the
     // message of a finished command, or an empty text when the command is not known. Throws the

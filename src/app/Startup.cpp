@@ -29,7 +29,6 @@ void plainMessage(const QString& text)
     Prompter::instance().message(text, MsgIcon::None, MsgButtons::Ok);
 }
 
-
 } // namespace
 
 bool IsDemoDatabase(const QString& path)
@@ -37,10 +36,7 @@ bool IsDemoDatabase(const QString& path)
     return path.size() > 9 && path.right(9).toUpper() == QLatin1String("DEMO1.MDB");
 }
 
-Startup::Startup()
-    : updateDatabase([](Database& db) { UpdateDatabaseAsking(db); })
-{
-}
+Startup::Startup() : updateDatabase([](Database& db) { UpdateDatabaseAsking(db); }) {}
 
 int Startup::openDatabase(Database& db, bool offerWritable)
 {
@@ -74,7 +70,8 @@ bool Startup::takeNotFoundRoad(Database& db, int& error)
         // Typically a drive that is not plugged in: nothing is wrong with the database itself.
         ShowInfo(QStringLiteral("Tietokannan kansiota ei löydy: ") + QDir::toNativeSeparators(fi.absolutePath())
                  + QStringLiteral("\nJos tietokanta on irrotettavalla levyllä, liitä levy ja käynnistä Tikkeli "
-                                  "uudelleen.\nNykyinen nimi: ") + path);
+                                  "uudelleen.\nNykyinen nimi: ")
+                 + path);
     else
         ShowInfo(QStringLiteral("Tietokantaa ei löydy, korjaa asetuksista tietokannan nimi\nNykyinen nimi: ") + path);
     if (!AskYesNo(QStringLiteral("Yritetäänkö avata oletustietokanta?")))
@@ -98,7 +95,8 @@ bool Startup::offerLeftoverCopy(Database& db, int& error)
         if (!QFileInfo::exists(copy) || !ProbeDatabaseFile(copy).isSQLite())
             continue;
         if (!AskYesNo(QStringLiteral("Tietokantaa ei löydy nimellä %1, mutta sen kopio on tallessa nimellä %2.\n\n"
-                                     "Otetaanko kopio käyttöön tietokannan nimellä?").arg(path, copy)))
+                                     "Otetaanko kopio käyttöön tietokannan nimellä?")
+                          .arg(path, copy)))
             continue;
         if (const auto e = FileSafety::instance().copyFile(copy, path, FileSafety::Existing::Keep)) {
             ShowWarning(QStringLiteral("Kopion ottaminen käyttöön ei onnistunut: ") + e->text());
@@ -234,18 +232,21 @@ StartupOutcome Startup::run()
         if (error == DbErr::AccessDatabase) {
             ShowWarning(QStringLiteral("Tiedosto %1 on vanhan Tikkelin Access-tietokanta, jota tämä versio ei "
                                        "osaa avata. Tiedostoon ei ole koskettu.\n\nValitse asetuksista Tikkelin "
-                                       "tietokanta.").arg(s.DatabasePath));
+                                       "tietokanta.")
+                            .arg(s.DatabasePath));
             break;
         }
         if (error == DbErr::NotADatabase) {
             ShowWarning(QStringLiteral("Tiedosto %1 ei ole Tikkelin tietokanta. Tiedostoon ei ole koskettu.\n\n"
-                                       "Valitse asetuksista Tikkelin tietokanta.").arg(s.DatabasePath));
+                                       "Valitse asetuksista Tikkelin tietokanta.")
+                            .arg(s.DatabasePath));
             break;
         }
         // Only a database found damaged goes to the repair; any other failure is reported as it is.
         if (error != DbErr::Damaged) {
             ShowWarning(QStringLiteral("Tietokantaa %1 ei voitu avata (virhe %2). Tiedostoon ei ole koskettu.")
-                            .arg(s.DatabasePath).arg(error));
+                            .arg(s.DatabasePath)
+                            .arg(error));
             break;
         }
         // A damaged database: one repair, then the open again, so a repaired file takes the

@@ -13,10 +13,10 @@ bool IsDemoDatabase(const QString& path);
 
 // What the start-up decided, for the main window to act on.
 struct StartupOutcome {
-    bool endProgram = false;      // the migration ran, or the database is in use: end without showing
-    QString caption;              // "Tikkeli - <club>"
-    bool databaseLoaded = false;  // the success road ran (upgrade, settings, club name)
-    bool sampleDatabase = false;  // the sample database is configured: offer the first-run chooser
+    bool endProgram = false;     // the migration ran, or the database is in use: end without showing
+    QString caption;             // "Tikkeli - <club>"
+    bool databaseLoaded = false; // the success road ran (upgrade, settings, club name)
+    bool sampleDatabase = false; // the sample database is configured: offer the first-run chooser
 };
 
 // The whole start-up of the program without any window: where the database is, the settings

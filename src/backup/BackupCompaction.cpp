@@ -19,15 +19,11 @@ QString BackupCompaction::Result::stepText() const
 {
     QString text;
     switch (outcome) {
-    case Outcome::Done:
-        text = QStringLiteral("5. Tiivistys valmis");
-        break;
+    case Outcome::Done: text = QStringLiteral("5. Tiivistys valmis"); break;
     case Outcome::TempFailed:
         text = QStringLiteral("5. Tiivistys ei onnistunut: Väliaikaisen tiedoston luonti ei onnistunut: ") + error.text();
         break;
-    case Outcome::CompactFailed:
-        text = QStringLiteral("5. Tiivistys ei onnistunut: ") + error.text();
-        break;
+    case Outcome::CompactFailed: text = QStringLiteral("5. Tiivistys ei onnistunut: ") + error.text(); break;
     case Outcome::ReplaceFailed:
         text = QStringLiteral("5. Tiivistetyn tietokannan kopiointi käyttöön ei onnistunut: ") + error.text();
         if (!keptCopy.isEmpty())

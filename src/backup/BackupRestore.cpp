@@ -64,9 +64,11 @@ QString BackupRestore::safetyCopyPath(const QString& target, const QDate& day)
 {
     const QFileInfo fi(target);
     const QString suffix = fi.suffix().isEmpty() ? QString() : u'.' + fi.suffix();
-    const QString stem = fi.completeBaseName() + QStringLiteral("_ennen_palautusta_") + day.toString(QStringLiteral("yyyy-MM-dd"));
+    const QString stem = fi.completeBaseName() + QStringLiteral("_ennen_palautusta_")
+                         + day.toString(QStringLiteral("yyyy-MM-dd"));
     for (int n = 1;; ++n) {
-        const QString candidate = fi.absoluteDir().filePath(stem + (n > 1 ? QStringLiteral("_%1").arg(n) : QString()) + suffix);
+        const QString candidate = fi.absoluteDir().filePath(stem + (n > 1 ? QStringLiteral("_%1").arg(n) : QString())
+                                                            + suffix);
         if (!QFileInfo::exists(candidate))
             return candidate;
     }
@@ -120,7 +122,8 @@ std::optional<BackupError> BackupRestore::copyIntoPlace(const QString& source, c
 QString BackupRestore::errorPart(const BackupError& error)
 {
     if (error.number == FileErr::PermissionDenied)
-        return QStringLiteral("Virhe: Käyttöoikeudet puuttuvat tai tiedosto on jonkin muun ohjelman käytössä.\n") + error.text();
+        return QStringLiteral("Virhe: Käyttöoikeudet puuttuvat tai tiedosto on jonkin muun ohjelman käytössä.\n")
+               + error.text();
     return QStringLiteral("Virhe: ") + error.text();
 }
 

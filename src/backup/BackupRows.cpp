@@ -9,10 +9,9 @@ namespace tikkeli {
 const QStringList& BackupRowTables()
 {
     static const QStringList tables = {
-        QStringLiteral("el"), QStringLiteral("et"), QStringLiteral("jr"), QStringLiteral("jm"),
-        QStringLiteral("jmhist"), QStringLiteral("jmRivi"), QStringLiteral("lt"), QStringLiteral("me"),
-        QStringLiteral("mt"), QStringLiteral("mvs"), QStringLiteral("pi"), QStringLiteral("pt"),
-        QStringLiteral("si"), QStringLiteral("tl"), QStringLiteral("vs"),
+        QStringLiteral("el"),     QStringLiteral("et"), QStringLiteral("jr"), QStringLiteral("jm"), QStringLiteral("jmhist"),
+        QStringLiteral("jmRivi"), QStringLiteral("lt"), QStringLiteral("me"), QStringLiteral("mt"), QStringLiteral("mvs"),
+        QStringLiteral("pi"),     QStringLiteral("pt"), QStringLiteral("si"), QStringLiteral("tl"), QStringLiteral("vs"),
     };
     return tables;
 }
@@ -28,11 +27,12 @@ long long DeleteBackupRows(Database& db)
                                                        "AND c.name = 'BackupRow' COLLATE NOCASE"),
                                         {table})
                                   .toInt64()
-            > 0;
+                              > 0;
         // The table names are the program's own constants, never user text.
-        if (hasField && db.scalar(QStringLiteral("SELECT COUNT(*) FROM ") + table + QStringLiteral(" WHERE BackupRow = True"))
-                                .toInt64()
-                > 0)
+        if (hasField
+            && db.scalar(QStringLiteral("SELECT COUNT(*) FROM ") + table + QStringLiteral(" WHERE BackupRow = True"))
+                       .toInt64()
+                   > 0)
             marked << table;
     }
     if (marked.isEmpty())

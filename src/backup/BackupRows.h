@@ -16,7 +16,7 @@ const QStringList& BackupRowTables();
 // Removes every marker row from BackupRowTables() in one transaction; a table the file does not
 // have holds none and is skipped. Throws the DbException of the first failing table; then nothing
 // is removed. Returns the number of rows removed.
-long long DeleteBackupRows();                    // on State().DatabasePath
+long long DeleteBackupRows(); // on State().DatabasePath
 long long DeleteBackupRows(const QString& databasePath);
 long long DeleteBackupRows(Database& db);
 

@@ -22,7 +22,7 @@ bool BackupStick::fileTooLargeFor(const VolumeInfo& stick, qint64 size)
 {
     const QString fs = stick.fileSystem.toLower();
     const bool fat = fs == QLatin1String("vfat") || fs == QLatin1String("msdos") || fs == QLatin1String("fat")
-        || fs == QLatin1String("fat32");
+                     || fs == QLatin1String("fat32");
     return fat && size > Q_INT64_C(0xFFFFFFFF);
 }
 

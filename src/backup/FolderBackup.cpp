@@ -46,8 +46,8 @@ void letEventsRun()
 QString copyFailedText(const QString& databasePath, const QString& copyPath, const QString& cause)
 {
     return QStringLiteral("Tietokantaa ei voida kopioida \nhakemistosta: ") + databasePath
-         + QStringLiteral("\nhakemistoon: ") + copyPath + QStringLiteral("\n\nSyy: ") + cause
-         + QStringLiteral("\n\nTarkista asetuksista tietokanta ja varmistushakemistot!\nYritä tämän jälkeen uudestaan.");
+           + QStringLiteral("\nhakemistoon: ") + copyPath + QStringLiteral("\n\nSyy: ") + cause
+           + QStringLiteral("\n\nTarkista asetuksista tietokanta ja varmistushakemistot!\nYritä tämän jälkeen uudestaan.");
 }
 
 QString compactionFailedText(const QString& description)
@@ -106,7 +106,8 @@ bool removeLeftoverMarkers(const QString& database)
         return true;
     } catch (const DbException& e) {
         critical(QStringLiteral("Tietokannan merkintärivien poisto ei onnistunut, joten varmuuskopiointi "
-                                "keskeytettiin. Tietokanta on ennallaan.\n") + e.description());
+                                "keskeytettiin. Tietokanta on ennallaan.\n")
+                 + e.description());
         return false;
     }
 }
@@ -210,7 +211,8 @@ void FolderBackup::backup()
 
     // The copies beside the database take its name with ".md2" and ".md3": any other name would
     // make some unrelated file (or the database itself) one of them.
-    if (!database.endsWith(QStringLiteral(".mdb"), Qt::CaseInsensitive) || QFileInfo(database).completeBaseName().isEmpty()) {
+    if (!database.endsWith(QStringLiteral(".mdb"), Qt::CaseInsensitive)
+        || QFileInfo(database).completeBaseName().isEmpty()) {
         critical(QStringLiteral("Tietokannan nimi ei sovi varmuuskopiointiin: ") + database
                  + QStringLiteral("\nVarmuuskopioitavan tietokannan nimen tulee päättyä \".mdb\"."));
         return;

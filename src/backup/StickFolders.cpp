@@ -36,7 +36,7 @@ QList<qint32> StickFolders::days(const QString& root)
     const QStringList names = QDir(root).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     for (const QString& name : names) {
         const bool eightDigits = name.size() == 8
-            && std::all_of(name.begin(), name.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+                                 && std::all_of(name.begin(), name.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
         if (eightDigits)
             result.append(name.toInt());
     }

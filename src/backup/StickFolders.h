@@ -12,7 +12,7 @@ class StickFolders {
 public:
     // <mount folder>/<ProgramTitle>
     static QString rootFolder(const QString& mountFolder);
-    static QString dayFolderName(const QDate& day);            // "20260305"
+    static QString dayFolderName(const QDate& day); // "20260305"
     static QString dayFolder(const QString& root, qint32 day);
     // "05.03.2026" for 20260305.
     static QString dayText(qint32 day);

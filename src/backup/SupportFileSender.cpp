@@ -16,7 +16,7 @@ namespace tikkeli {
 namespace {
 // Share of the bar for the packing; the rest is the upload.
 constexpr int PackingShare = 30;
-}
+} // namespace
 
 SupportFileSender::SupportFileSender(QObject* parent) : QObject(parent) {}
 
@@ -29,8 +29,8 @@ SupportFileSender::~SupportFileSender()
 QString SupportFileSender::IdentificationText()
 {
     return State().ClubName + QLatin1Char('-') + State().ProgramTitle + QLatin1Char(':')
-        + QString::number(TIKKELI_VERSION_MAJOR) + QLatin1Char('.') + QString::number(TIKKELI_VERSION_MINOR)
-        + QLatin1Char('.') + QString::number(TIKKELI_VERSION_PATCH);
+           + QString::number(TIKKELI_VERSION_MAJOR) + QLatin1Char('.') + QString::number(TIKKELI_VERSION_MINOR)
+           + QLatin1Char('.') + QString::number(TIKKELI_VERSION_PATCH);
 }
 
 bool SupportFileSender::Send(const QString& message, const QString& identification, const QString& filePath)
@@ -90,8 +90,8 @@ void SupportFileSender::mail(const QString& zipPath)
     m_mailer->Sender = m_sender;
     m_mailer->Subject = QStringLiteral("Huoltotiedosto ") + m_identification;
     m_mailer->Message = m_message + QStringLiteral("\r\n\r\nTunniste: ") + m_identification
-        + QStringLiteral("\r\nTiedosto: ") + m_filePath + QStringLiteral("\r\nLähetetty: ")
-        + Now().toString(QStringLiteral("d.M.yyyy H:mm"));
+                        + QStringLiteral("\r\nTiedosto: ") + m_filePath + QStringLiteral("\r\nLähetetty: ")
+                        + Now().toString(QStringLiteral("d.M.yyyy H:mm"));
     EmailRecipient r;
     r.Address = m_recipient;
     m_mailer->Recipients = {r};
@@ -120,7 +120,8 @@ void SupportFileSender::fail(const QString& reason)
 {
     finish();
     // Queued, so that the caller of Send has returned before it hears of the failure.
-    QMetaObject::invokeMethod(this, [this, reason] { emit SendFailed(reason); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, reason] { emit SendFailed(reason); }, Qt::QueuedConnection);
 }
 
 void SupportFileSender::finish()

@@ -36,7 +36,7 @@ public:
     bool isSending() const { return m_busy; }
 
 signals:
-    void SendProgress(int value);        // 0..100
+    void SendProgress(int value); // 0..100
     void SendCompletedSuccessfully();
     void SendFailed(const QString& reason);
 

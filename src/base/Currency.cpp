@@ -96,7 +96,7 @@ std::optional<std::int64_t> scaleExactly(std::int64_t raw, Decimal num, Decimal 
     }
     for (; shift < 0; ++shift) {
         if (d > powerOfTen(MaxPower))
-            return 0;   // far below a ten-thousandth
+            return 0; // far below a ten-thousandth
         d *= 10;
     }
     return toRaw(divideHalfEven<__int128>(n, d));

@@ -15,7 +15,12 @@ public:
     static constexpr std::int64_t Scale = 10000;
 
     constexpr Currency() = default;
-    static constexpr Currency fromRaw(std::int64_t tenThousandths) { Currency c; c.m_raw = tenThousandths; return c; }
+    static constexpr Currency fromRaw(std::int64_t tenThousandths)
+    {
+        Currency c;
+        c.m_raw = tenThousandths;
+        return c;
+    }
     // Throws std::out_of_range beyond the range of the type, as the arithmetic below does.
     static constexpr Currency fromUnits(std::int64_t units)
     {

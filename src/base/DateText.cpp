@@ -70,8 +70,8 @@ QByteArray DateText::formatUtf8(const QDate& d, const QTime& t)
 {
     char buf[40];
     const QTime time = t.isValid() ? t : QTime(0, 0);
-    const int n = std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", d.year(), d.month(), d.day(),
-                                time.hour(), time.minute(), time.second());
+    const int n = std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", d.year(), d.month(), d.day(), time.hour(),
+                                time.minute(), time.second());
     return QByteArray(buf, n);
 }
 
@@ -82,12 +82,12 @@ bool DateText::parse(QStringView text, QDate& d, QTime& t)
 
 std::optional<QDateTime> DateText::parseWritten(const QString& text, Order order)
 {
-    static const QRegularExpression dayFirst(QStringLiteral(
-        R"(^(\d{1,2})\.(\d{1,2})\.(\d{4}|\d{2})(?:\s+(\d{1,2})[:.](\d{2})(?:[:.](\d{2}))?)?$)"));
-    static const QRegularExpression monthFirst(QStringLiteral(
-        R"(^(\d{1,2})/(\d{1,2})/(\d{4}|\d{2})(?:\s+(\d{1,2}):(\d{2})(?::(\d{2}))?\s*([AaPp][Mm])?)?$)"));
-    static const QRegularExpression iso(QStringLiteral(
-        R"(^(\d{4})-(\d{1,2})-(\d{1,2})(?:[ T](\d{1,2}):(\d{2})(?::(\d{2}))?)?$)"));
+    static const QRegularExpression dayFirst(
+        QStringLiteral(R"(^(\d{1,2})\.(\d{1,2})\.(\d{4}|\d{2})(?:\s+(\d{1,2})[:.](\d{2})(?:[:.](\d{2}))?)?$)"));
+    static const QRegularExpression monthFirst(
+        QStringLiteral(R"(^(\d{1,2})/(\d{1,2})/(\d{4}|\d{2})(?:\s+(\d{1,2}):(\d{2})(?::(\d{2}))?\s*([AaPp][Mm])?)?$)"));
+    static const QRegularExpression iso(
+        QStringLiteral(R"(^(\d{4})-(\d{1,2})-(\d{1,2})(?:[ T](\d{1,2}):(\d{2})(?::(\d{2}))?)?$)"));
     static const QRegularExpression timeDot(QStringLiteral(R"(^(\d{1,2})[:.](\d{2})(?:[:.](\d{2}))?$)"));
     static const QRegularExpression timeAmPm(QStringLiteral(R"(^(\d{1,2}):(\d{2})(?::(\d{2}))?\s*([AaPp][Mm])?$)"));
 

@@ -30,7 +30,9 @@ struct ErrorInfo {
 class NumberedError : public std::runtime_error {
 public:
     NumberedError(int number, const QString& description)
-        : std::runtime_error(description.toStdString()), m_info(number, description) {}
+        : std::runtime_error(description.toStdString()), m_info(number, description)
+    {
+    }
 
     int number() const { return m_info.number; }
     const QString& description() const { return m_info.description; }

@@ -71,27 +71,21 @@ int writeAll(int fd, const char* data, qint64 size)
 FileError FileError::fromErrno(int err)
 {
     switch (err) {
-    case ENOENT:
-        return {FileErr::NotFound, QStringLiteral("Tiedostoa ei löydy")};
-    case EEXIST:
-        return {DbErr::FileExists, QStringLiteral("Tiedosto on jo olemassa")};
-    case ENOTDIR:
-        return {FileErr::PathNotFound, QStringLiteral("Polkua ei löydy")};
+    case ENOENT: return {FileErr::NotFound, QStringLiteral("Tiedostoa ei löydy")};
+    case EEXIST: return {DbErr::FileExists, QStringLiteral("Tiedosto on jo olemassa")};
+    case ENOTDIR: return {FileErr::PathNotFound, QStringLiteral("Polkua ei löydy")};
     case ENOSPC:
-    case EDQUOT:
-        return {FileErr::DiskFull, QStringLiteral("Levy on täynnä")};
-    case EFBIG:
-        return {FileErr::DiskFull, QStringLiteral("Tiedosto on liian suuri kohteen tiedostojärjestelmälle"), true};
+    case EDQUOT: return {FileErr::DiskFull, QStringLiteral("Levy on täynnä")};
+    case EFBIG: return {FileErr::DiskFull, QStringLiteral("Tiedosto on liian suuri kohteen tiedostojärjestelmälle"), true};
     case EACCES:
     case EPERM:
     case EROFS:
     case EBUSY:
-    case ETXTBSY:
-        return {FileErr::PermissionDenied, QStringLiteral("Käyttöoikeus evätty")};
-    case EIO:
-        return {FileErr::IoError, QStringLiteral("Laitteen I/O-virhe")};
+    case ETXTBSY: return {FileErr::PermissionDenied, QStringLiteral("Käyttöoikeus evätty")};
+    case EIO: return {FileErr::IoError, QStringLiteral("Laitteen I/O-virhe")};
     default:
-        return {FileErr::AccessError, QStringLiteral("Polun tai tiedoston käyttövirhe (%1)").arg(QString::fromLocal8Bit(strerror(err)))};
+        return {FileErr::AccessError,
+                QStringLiteral("Polun tai tiedoston käyttövirhe (%1)").arg(QString::fromLocal8Bit(strerror(err)))};
     }
 }
 

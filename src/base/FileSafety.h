@@ -26,15 +26,15 @@ struct FileError : ErrorInfo {
 // The steps that touch the disk. Every one of them passes the single fault point
 // FileSafety::check first, so a test can fail or "stop" any of them.
 enum class FileStep {
-    Create,      // a new (temporary) file is created
-    Write,       // bytes are written into a file
-    Sync,        // a file's contents are flushed to the disk
-    Verify,      // a written file is read back and checked
-    Rename,      // a file takes another name
-    Link,        // a second name (hard link) for an existing file
-    Remove,      // a name is removed
-    MakeFolder,  // a folder is created
-    SyncFolder,  // a folder's entries are flushed to the disk
+    Create,     // a new (temporary) file is created
+    Write,      // bytes are written into a file
+    Sync,       // a file's contents are flushed to the disk
+    Verify,     // a written file is read back and checked
+    Rename,     // a file takes another name
+    Link,       // a second name (hard link) for an existing file
+    Remove,     // a name is removed
+    MakeFolder, // a folder is created
+    SyncFolder, // a folder's entries are flushed to the disk
 };
 QString FileStepName(FileStep step);
 

@@ -227,7 +227,8 @@ bool NullToBoolean(const Value& v, bool def)
         const QString t = v.textPtr()->trimmed();
         if (t.compare(u"true", Qt::CaseInsensitive) == 0 || t.compare(u"tosi", Qt::CaseInsensitive) == 0)
             return true;
-        if (t.compare(u"false", Qt::CaseInsensitive) == 0 || t.compare(QString::fromUtf8("epätosi"), Qt::CaseInsensitive) == 0)
+        if (t.compare(u"false", Qt::CaseInsensitive) == 0
+            || t.compare(QString::fromUtf8("epätosi"), Qt::CaseInsensitive) == 0)
             return false;
         const auto d = ParseLocaleNumber(t);
         return d ? *d != 0.0 : def;

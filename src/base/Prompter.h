@@ -12,10 +12,10 @@ enum class MsgResult { Ok, Cancel, Yes, No };
 
 struct FileDialogRequest {
     QString title;
-    QString folder;          // initial folder
-    QString fileName;        // proposed file name
-    QString filter;          // Qt filter text, e.g. "Tietokannat (*.mdb);;Kaikki tiedostot (*)"
-    bool confirmOverwrite = true;   // save dialog: false when the caller asks its own question
+    QString folder;               // initial folder
+    QString fileName;             // proposed file name
+    QString filter;               // Qt filter text, e.g. "Tietokannat (*.mdb);;Kaikki tiedostot (*)"
+    bool confirmOverwrite = true; // save dialog: false when the caller asks its own question
 };
 
 // Every message box, input box and file dialog of the program goes through the current prompter,
@@ -27,7 +27,8 @@ public:
     // title empty → the program title.
     virtual MsgResult message(const QString& text, MsgIcon icon, MsgButtons buttons, const QString& title = {}) = 0;
     // nullopt when the user cancels.
-    virtual std::optional<QString> input(const QString& prompt, const QString& title = {}, const QString& defaultText = {}) = 0;
+    virtual std::optional<QString> input(const QString& prompt, const QString& title = {},
+                                         const QString& defaultText = {}) = 0;
     virtual std::optional<QString> openFile(const FileDialogRequest& request) = 0;
     virtual std::optional<QString> saveFile(const FileDialogRequest& request) = 0;
     virtual std::optional<QString> chooseFolder(const FileDialogRequest& request) = 0;

@@ -19,8 +19,8 @@ public:
     // A typed base read strictly: blanks are removed; any other character that is not a digit, or
     // fewer than 3 or more than 19 digits, is refused with a Finnish message (error).
     struct Checked {
-        QString base;          // the digits
-        QString reference;     // the digits and the check digit
+        QString base;      // the digits
+        QString reference; // the digits and the check digit
         QString error;
         bool ok() const { return error.isEmpty(); }
     };
@@ -41,6 +41,9 @@ public:
 };
 
 // The name the invoicing code calls it by; the bare digit, so callers have nothing to trim.
-inline QString ReferenceCheckDigit(const QString& base) { return ReferenceNumber::checkDigit(base); }
+inline QString ReferenceCheckDigit(const QString& base)
+{
+    return ReferenceNumber::checkDigit(base);
+}
 
 } // namespace tikkeli

@@ -2,8 +2,7 @@
 
 namespace tikkeli {
 
-ScriptedPrompter::ScriptedPrompter()
-    : m_previous(&Prompter::instance())
+ScriptedPrompter::ScriptedPrompter() : m_previous(&Prompter::instance())
 {
     Prompter::setInstance(this);
 }

@@ -16,15 +16,15 @@ public:
     enum class Kind { Message, Input, OpenFile, SaveFile, Folder, Beep };
     struct Shown {
         Kind kind;
-        QString text;            // message text or prompt; dialog title for file dialogs
+        QString text; // message text or prompt; dialog title for file dialogs
         MsgIcon icon = MsgIcon::None;
         MsgButtons buttons = MsgButtons::Ok;
         QString title;
-        FileDialogRequest request;   // file dialogs
+        FileDialogRequest request; // file dialogs
     };
 
-    ScriptedPrompter();               // installs itself
-    ~ScriptedPrompter() override;     // uninstalls itself
+    ScriptedPrompter();           // installs itself
+    ~ScriptedPrompter() override; // uninstalls itself
 
     // Answers, consumed in order by questions (buttons other than Ok) ...
     void answer(MsgResult r);
@@ -53,7 +53,10 @@ private:
     std::optional<QString> nextText(Kind kind, const QString& text, const FileDialogRequest& request);
 
     std::deque<MsgResult> m_answers;
-    struct TextAnswer { bool given; QString text; };
+    struct TextAnswer {
+        bool given;
+        QString text;
+    };
     std::deque<TextAnswer> m_texts;
     std::vector<Shown> m_shown;
     std::function<void(const Shown&)> m_hook;

@@ -11,10 +11,8 @@ int rank(const QVariant& v)
     switch (v.typeId()) {
     case QMetaType::QString:
     case QMetaType::QChar:
-    case QMetaType::QByteArray:
-        return 2;
-    default:
-        return 1;
+    case QMetaType::QByteArray: return 2;
+    default: return 1;
     }
 }
 

@@ -18,7 +18,7 @@ class Value {
 public:
     enum class Kind { Null, Bool, Int, Double, Currency, Text, DateTime, Blob };
 
-    Value() = default;                      // Null
+    Value() = default; // Null
     Value(std::nullptr_t) {}
     Value(bool b) : m_v(b) {}
     Value(int i) : m_v(std::int64_t(i)) {}
@@ -45,12 +45,12 @@ public:
     std::int64_t toInt64() const;
     double toDouble() const;
     tikkeli::Currency toCurrency() const;
-    QString toString() const;       // Text as is; numbers with '.', dates ISO; Null ""
+    QString toString() const; // Text as is; numbers with '.', dates ISO; Null ""
     // Dates are wall-clock times without a zone, as the database stores them; toDateTime gives
     // them as local time.
     QDateTime toDateTime() const;
     QDate toDate() const;
-    QTime toTime() const;           // the time of day of a date-time (00:00 for other kinds)
+    QTime toTime() const; // the time of day of a date-time (00:00 for other kinds)
     QByteArray toBlob() const;
     // Text without a copy when the value is Text (else nullptr).
     const QString* textPtr() const { return std::get_if<QString>(&m_v); }

@@ -89,8 +89,7 @@ Value ContractCardFields::valueOf(int index, const QString& text)
             refuse(index, text);
         return Value(*amount);
     }
-    default:
-        return text.isEmpty() ? Value() : Value(text);
+    default: return text.isEmpty() ? Value() : Value(text);
     }
 }
 

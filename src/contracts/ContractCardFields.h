@@ -12,17 +12,36 @@ namespace tikkeli {
 class ContractCardFields {
 public:
     enum Box {
-        SopimusNo, Nimi, Osoite0, Osoite1, Osoite2, Osoite3, Elaimet, SopimIrtisAika, Alkaa, Paattyy,
-        VuosiVastike, VuosiErapaiva, KausiVastike, KausiErapaiva, Pankkiyhteys, MetsOikSiirto, Muutokset,
-        MetsastysOikeus, YleisetEhdot, MuutEhdot, PaikkaJaAika, Count
+        SopimusNo,
+        Nimi,
+        Osoite0,
+        Osoite1,
+        Osoite2,
+        Osoite3,
+        Elaimet,
+        SopimIrtisAika,
+        Alkaa,
+        Paattyy,
+        VuosiVastike,
+        VuosiErapaiva,
+        KausiVastike,
+        KausiErapaiva,
+        Pankkiyhteys,
+        MetsOikSiirto,
+        Muutokset,
+        MetsastysOikeus,
+        YleisetEhdot,
+        MuutEhdot,
+        PaikkaJaAika,
+        Count
     };
     enum class Kind { Text, Memo, Date, Months, Money };
     struct BoxDef {
         const char* objectName;
         const char* field;
         Kind kind;
-        int maxLength;   // 0: no limit of the box itself
-        const char* label;   // names the box in messages
+        int maxLength;     // 0: no limit of the box itself
+        const char* label; // names the box in messages
     };
     static const BoxDef& box(int index);
     static bool isDate(int index) { return box(index).kind == Kind::Date; }
@@ -40,7 +59,7 @@ public:
 
     // The option groups: the stored code is the option's number (1..count).
     struct OptionGroup {
-        const char* name;    // control prefix: optKoskee_1 .. optKoskee_4
+        const char* name; // control prefix: optKoskee_1 .. optKoskee_4
         const char* field;
         int count;
         int shownForNull;

@@ -15,7 +15,7 @@ public:
     static const QStringList& captions();
 
     struct Row {
-        qint64 id = 0;           // tlID; 0 for a row not stored yet
+        qint64 id = 0; // tlID; 0 for a row not stored yet
         QString texts[ColumnCount];
     };
 

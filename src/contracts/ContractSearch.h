@@ -13,7 +13,7 @@ class ContractSearch {
 public:
     struct Entry {
         QString text;
-        qint64 id = 0;    // vsID for contract numbers, tlID for register numbers
+        qint64 id = 0; // vsID for contract numbers, tlID for register numbers
     };
     // Contract numbers that are not empty, in Finnish order, with their vsID.
     static std::vector<Entry> contractNumbers(Database& db);

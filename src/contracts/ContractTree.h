@@ -18,8 +18,8 @@ public:
     struct Contract {
         qint64 id = 0;
         QString name;
-        int validity = 0;      // vsVoimassa: 1 until further notice, 2 fixed term, other codes neither
-        QDate end;             // vsVoimassaPaattyy; invalid when the row holds no date
+        int validity = 0; // vsVoimassa: 1 until further notice, 2 fixed term, other codes neither
+        QDate end;        // vsVoimassaPaattyy; invalid when the row holds no date
     };
     // One estate row joined with its contract; rows come ordered by village, then lessor name.
     struct Estate {
@@ -30,16 +30,16 @@ public:
     };
     struct Node {
         QString text;
-        QString key;           // "12ID", "12ID2" or "12ID3" followed by the first estate's tlID
+        QString key; // "12ID", "12ID2" or "12ID3" followed by the first estate's tlID
     };
     struct Group {
         QString text;
         std::vector<Node> nodes;
     };
     struct Tree {
-        std::vector<Group> alphabetical;  // under "Aakkostettu"
-        std::vector<Group> validity;      // under "Voimassaoloaika"
-        std::vector<Group> villages;      // under "Kylät"
+        std::vector<Group> alphabetical; // under "Aakkostettu"
+        std::vector<Group> validity;     // under "Voimassaoloaika"
+        std::vector<Group> villages;     // under "Kylät"
     };
 
     static QString alphabeticalRoot() { return QStringLiteral("Aakkostettu"); }

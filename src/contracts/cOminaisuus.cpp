@@ -6,12 +6,30 @@
 
 namespace tikkeli {
 
-void cOminaisuus::setVsId(qint64 v) { record::assign(m_f.vsId, v, m_dirty); }
-void cOminaisuus::setPiId(qint64 v) { record::assign(m_f.piId, v, m_dirty); }
-void cOminaisuus::setValMemo(const QString& v) { record::assign(m_f.memo, v, m_dirty); }
-void cOminaisuus::setValLong(qint32 v) { record::assign(m_f.number, v, m_dirty); }
-void cOminaisuus::setValDate(const QDate& v) { record::assignDate(m_f.date, v, m_dirty); }
-void cOminaisuus::setValCurrency(Currency v) { record::assign(m_f.amount, v, m_dirty); }
+void cOminaisuus::setVsId(qint64 v)
+{
+    record::assign(m_f.vsId, v, m_dirty);
+}
+void cOminaisuus::setPiId(qint64 v)
+{
+    record::assign(m_f.piId, v, m_dirty);
+}
+void cOminaisuus::setValMemo(const QString& v)
+{
+    record::assign(m_f.memo, v, m_dirty);
+}
+void cOminaisuus::setValLong(qint32 v)
+{
+    record::assign(m_f.number, v, m_dirty);
+}
+void cOminaisuus::setValDate(const QDate& v)
+{
+    record::assignDate(m_f.date, v, m_dirty);
+}
+void cOminaisuus::setValCurrency(Currency v)
+{
+    record::assign(m_f.amount, v, m_dirty);
+}
 
 void cOminaisuus::ReadPiData()
 {
@@ -76,8 +94,9 @@ bool cOminaisuus::Save(bool force)
         return false;
     if (!force && !m_dirty)
         return true;
-    Params p = {Value(m_f.vsId), Value(m_f.piId), record::dateValue(m_f.date), Value(m_f.number),
-                record::textValue(m_f.memo), Value(m_f.amount)};
+    Params p = {
+        Value(m_f.vsId),  Value(m_f.piId), record::dateValue(m_f.date), Value(m_f.number), record::textValue(m_f.memo),
+        Value(m_f.amount)};
     if (m_id != 0) {
         p.push_back(Value(m_id));
         m_db.execute(QStringLiteral("UPDATE mt SET mtvsID = ?, mtpiID = ?, mtValDate = ?, mtValLong = ?, "

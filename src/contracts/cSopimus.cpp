@@ -13,31 +13,106 @@ using record::assign;
 using record::assignDate;
 using record::assignText;
 
-void cSopimus::setNimi(const QString& v) { assignText(m_f.nimi, v, NameWidth, m_dirty); }
-void cSopimus::setOsoite(const QString& v) { assignText(m_f.osoite, v, NameWidth, m_dirty); }
-void cSopimus::setPostinumero(const QString& v) { assignText(m_f.postinumero, v, PostalCodeWidth, m_dirty); }
-void cSopimus::setPostitoimipaikka(const QString& v) { assignText(m_f.postitoimipaikka, v, NameWidth, m_dirty); }
-void cSopimus::setKoskee(quint8 v) { assign(m_f.koskee, v, m_dirty); }
-void cSopimus::setEiKoskeSeuraavia(const QString& v) { assignText(m_f.eiKoske, v, LongTextWidth, m_dirty); }
-void cSopimus::setVoimassa(quint8 v) { assign(m_f.voimassa, v, m_dirty); }
-void cSopimus::setVoimassaIrtisanomisaika(quint8 v) { assign(m_f.irtisanomisaika, v, m_dirty); }
-void cSopimus::setVoimassaAlkaen(const QDate& v) { assignDate(m_f.alkaen, v, m_dirty); }
-void cSopimus::setVoimassaPaattyy(const QDate& v) { assignDate(m_f.paattyy, v, m_dirty); }
-void cSopimus::setVastike(quint8 v) { assign(m_f.vastike, v, m_dirty); }
-void cSopimus::setVastikeVuosi(Currency v) { assign(m_f.vastikeVuosi, v, m_dirty); }
-void cSopimus::setVastikeKausi(Currency v) { assign(m_f.vastikeKausi, v, m_dirty); }
-void cSopimus::setVastikeVuosiErapaiva(const QDate& v) { assignDate(m_f.vuosiErapaiva, v, m_dirty); }
-void cSopimus::setVastikeKausiErapaiva(const QDate& v) { assignDate(m_f.kausiErapaiva, v, m_dirty); }
-void cSopimus::setVastikePankkiYhteys(const QString& v) { assignText(m_f.pankkiyhteys, v, NameWidth, m_dirty); }
-void cSopimus::setOikeus(quint8 v) { assign(m_f.oikeus, v, m_dirty); }
-void cSopimus::setOikeusSiirtaminen(const QString& v) { assignText(m_f.siirtaminen, v, LongTextWidth, m_dirty); }
-void cSopimus::setKoirat(quint8 v) { assign(m_f.koirat, v, m_dirty); }
-void cSopimus::setOmistusmuutos(quint8 v) { assign(m_f.omistusmuutos, v, m_dirty); }
-void cSopimus::setVuokranantajanMetsastysOikeus(const QString& v) { assignText(m_f.metsastysOikeus, v, LongTextWidth, m_dirty); }
-void cSopimus::setYleisetEhdot(const QString& v) { assignText(m_f.yleisetEhdot, v, 0, m_dirty); }
-void cSopimus::setMuutEhdot(const QString& v) { assignText(m_f.muutEhdot, v, 0, m_dirty); }
-void cSopimus::setPaikkaJaAika(const QString& v) { assignText(m_f.paikkaJaAika, v, PlaceWidth, m_dirty); }
-void cSopimus::setPuhelinnumero(const QString& v) { assignText(m_f.puhelinnumero, v, NameWidth, m_dirty); }
+void cSopimus::setNimi(const QString& v)
+{
+    assignText(m_f.nimi, v, NameWidth, m_dirty);
+}
+void cSopimus::setOsoite(const QString& v)
+{
+    assignText(m_f.osoite, v, NameWidth, m_dirty);
+}
+void cSopimus::setPostinumero(const QString& v)
+{
+    assignText(m_f.postinumero, v, PostalCodeWidth, m_dirty);
+}
+void cSopimus::setPostitoimipaikka(const QString& v)
+{
+    assignText(m_f.postitoimipaikka, v, NameWidth, m_dirty);
+}
+void cSopimus::setKoskee(quint8 v)
+{
+    assign(m_f.koskee, v, m_dirty);
+}
+void cSopimus::setEiKoskeSeuraavia(const QString& v)
+{
+    assignText(m_f.eiKoske, v, LongTextWidth, m_dirty);
+}
+void cSopimus::setVoimassa(quint8 v)
+{
+    assign(m_f.voimassa, v, m_dirty);
+}
+void cSopimus::setVoimassaIrtisanomisaika(quint8 v)
+{
+    assign(m_f.irtisanomisaika, v, m_dirty);
+}
+void cSopimus::setVoimassaAlkaen(const QDate& v)
+{
+    assignDate(m_f.alkaen, v, m_dirty);
+}
+void cSopimus::setVoimassaPaattyy(const QDate& v)
+{
+    assignDate(m_f.paattyy, v, m_dirty);
+}
+void cSopimus::setVastike(quint8 v)
+{
+    assign(m_f.vastike, v, m_dirty);
+}
+void cSopimus::setVastikeVuosi(Currency v)
+{
+    assign(m_f.vastikeVuosi, v, m_dirty);
+}
+void cSopimus::setVastikeKausi(Currency v)
+{
+    assign(m_f.vastikeKausi, v, m_dirty);
+}
+void cSopimus::setVastikeVuosiErapaiva(const QDate& v)
+{
+    assignDate(m_f.vuosiErapaiva, v, m_dirty);
+}
+void cSopimus::setVastikeKausiErapaiva(const QDate& v)
+{
+    assignDate(m_f.kausiErapaiva, v, m_dirty);
+}
+void cSopimus::setVastikePankkiYhteys(const QString& v)
+{
+    assignText(m_f.pankkiyhteys, v, NameWidth, m_dirty);
+}
+void cSopimus::setOikeus(quint8 v)
+{
+    assign(m_f.oikeus, v, m_dirty);
+}
+void cSopimus::setOikeusSiirtaminen(const QString& v)
+{
+    assignText(m_f.siirtaminen, v, LongTextWidth, m_dirty);
+}
+void cSopimus::setKoirat(quint8 v)
+{
+    assign(m_f.koirat, v, m_dirty);
+}
+void cSopimus::setOmistusmuutos(quint8 v)
+{
+    assign(m_f.omistusmuutos, v, m_dirty);
+}
+void cSopimus::setVuokranantajanMetsastysOikeus(const QString& v)
+{
+    assignText(m_f.metsastysOikeus, v, LongTextWidth, m_dirty);
+}
+void cSopimus::setYleisetEhdot(const QString& v)
+{
+    assignText(m_f.yleisetEhdot, v, 0, m_dirty);
+}
+void cSopimus::setMuutEhdot(const QString& v)
+{
+    assignText(m_f.muutEhdot, v, 0, m_dirty);
+}
+void cSopimus::setPaikkaJaAika(const QString& v)
+{
+    assignText(m_f.paikkaJaAika, v, PlaceWidth, m_dirty);
+}
+void cSopimus::setPuhelinnumero(const QString& v)
+{
+    assignText(m_f.puhelinnumero, v, NameWidth, m_dirty);
+}
 
 void cSopimus::reset()
 {
@@ -126,8 +201,7 @@ const std::vector<cPair>& cSopimus::GetAnimals() const
 
 void cSopimus::LisaaElain(const QString& nimi, qint64 id)
 {
-    const bool present = std::any_of(m_animals.begin(), m_animals.end(),
-                                     [id](const cPair& p) { return p.ElainId == id; });
+    const bool present = std::any_of(m_animals.begin(), m_animals.end(), [id](const cPair& p) { return p.ElainId == id; });
     if (!present)
         m_animals.push_back(cPair{nimi, id});
 }
@@ -136,14 +210,30 @@ void cSopimus::writeRow()
 {
     using record::dateValue;
     using record::textValue;
-    Params p = {textValue(m_f.nimi),         textValue(m_f.osoite),        textValue(m_f.postinumero),
-                textValue(m_f.postitoimipaikka), Value(m_f.koskee),         textValue(m_f.eiKoske),
-                Value(m_f.voimassa),         Value(m_f.irtisanomisaika),   dateValue(m_f.alkaen),
-                dateValue(m_f.paattyy),      Value(m_f.vastike),           Value(m_f.vastikeVuosi),
-                dateValue(m_f.vuosiErapaiva), Value(m_f.vastikeKausi),     dateValue(m_f.kausiErapaiva),
-                textValue(m_f.pankkiyhteys), Value(m_f.oikeus),            textValue(m_f.siirtaminen),
-                Value(m_f.koirat),           Value(m_f.omistusmuutos),     textValue(m_f.metsastysOikeus),
-                textValue(m_f.yleisetEhdot), textValue(m_f.muutEhdot),     textValue(m_f.paikkaJaAika),
+    Params p = {textValue(m_f.nimi),
+                textValue(m_f.osoite),
+                textValue(m_f.postinumero),
+                textValue(m_f.postitoimipaikka),
+                Value(m_f.koskee),
+                textValue(m_f.eiKoske),
+                Value(m_f.voimassa),
+                Value(m_f.irtisanomisaika),
+                dateValue(m_f.alkaen),
+                dateValue(m_f.paattyy),
+                Value(m_f.vastike),
+                Value(m_f.vastikeVuosi),
+                dateValue(m_f.vuosiErapaiva),
+                Value(m_f.vastikeKausi),
+                dateValue(m_f.kausiErapaiva),
+                textValue(m_f.pankkiyhteys),
+                Value(m_f.oikeus),
+                textValue(m_f.siirtaminen),
+                Value(m_f.koirat),
+                Value(m_f.omistusmuutos),
+                textValue(m_f.metsastysOikeus),
+                textValue(m_f.yleisetEhdot),
+                textValue(m_f.muutEhdot),
+                textValue(m_f.paikkaJaAika),
                 textValue(m_f.puhelinnumero)};
     static const QString columns = QStringLiteral(
         "vsNimi, vsOsoite, vsPostinumero, vsPostitoimipaikka, vsKoskee, vsEiKoskeSeuraavia, vsVoimassa, "
@@ -193,7 +283,8 @@ bool cSopimus::Save(bool force)
     if (m_empty)
         return false;
     const bool pendingRows = std::any_of(m_estates.begin(), m_estates.end(), [](const Estate& e) { return e->isDirty(); })
-                             || std::any_of(m_features.begin(), m_features.end(), [](const Feature& f) { return f->isDirty(); });
+                             || std::any_of(m_features.begin(), m_features.end(),
+                                            [](const Feature& f) { return f->isDirty(); });
     if (!force && !m_dirty && !pendingRows)
         return true;
     const qint64 idBefore = m_id;

@@ -85,9 +85,15 @@ bool cTila::Save(bool force)
         return false;
     if (!force && !m_dirty)
         return true;
-    const Params values = {Value(m_f.vsId),           record::textValue(m_f.kunta), Value(m_f.kuntaNo),
-                           record::textValue(m_f.kyla), Value(m_f.kylaNo),          Value(m_f.taloNo),
-                           record::textValue(m_f.tila), Value(m_f.tilaNo),          Value(m_f.pintaAla),
+    const Params values = {Value(m_f.vsId),
+                           record::textValue(m_f.kunta),
+                           Value(m_f.kuntaNo),
+                           record::textValue(m_f.kyla),
+                           Value(m_f.kylaNo),
+                           Value(m_f.taloNo),
+                           record::textValue(m_f.tila),
+                           Value(m_f.tilaNo),
+                           Value(m_f.pintaAla),
                            record::textValue(rekNoToStore())};
     if (m_id != 0) {
         Params p = values;

@@ -15,8 +15,8 @@ namespace {
 // of the four quotings, string literals, parentheses, commas and runs of operator characters.
 struct Token {
     enum Kind { Word, Identifier, String, Punct } kind;
-    QString text;   // identifiers and strings unquoted
-    int pos = 0;    // where the token starts in the statement
+    QString text; // identifiers and strings unquoted
+    int pos = 0;  // where the token starts in the statement
 };
 
 std::vector<Token> tokenize(const QString& sql)
@@ -62,8 +62,9 @@ std::vector<Token> tokenize(const QString& sql)
             quoted(QLatin1Char(']'), Token::Identifier);
         } else if (c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('.') || c.unicode() >= 0x80) {
             const int start = i;
-            while (i < n && (sql[i].isLetterOrNumber() || sql[i] == QLatin1Char('_') || sql[i] == QLatin1Char('$')
-                             || (sql[i] == QLatin1Char('.') && sql[start].isDigit()) || sql[i].unicode() >= 0x80))
+            while (i < n
+                   && (sql[i].isLetterOrNumber() || sql[i] == QLatin1Char('_') || sql[i] == QLatin1Char('$')
+                       || (sql[i] == QLatin1Char('.') && sql[start].isDigit()) || sql[i].unicode() >= 0x80))
                 ++i;
             if (i == start)
                 ++i;
@@ -128,8 +129,8 @@ size_t objectNameAt(const std::vector<Token>& toks)
 
 bool startsColumnConstraint(const Token& t)
 {
-    static const char* const words[] = {"CONSTRAINT", "PRIMARY", "NOT", "NULL", "UNIQUE", "CHECK",
-                                        "DEFAULT", "COLLATE", "REFERENCES", "GENERATED", "AS"};
+    static const char* const words[] = {"CONSTRAINT", "PRIMARY", "NOT",        "NULL",      "UNIQUE", "CHECK",
+                                        "DEFAULT",    "COLLATE", "REFERENCES", "GENERATED", "AS"};
     if (t.kind != Token::Word)
         return false;
     for (const char* w : words)
@@ -142,18 +143,21 @@ FieldType typeFromDeclaration(const QString& declared, int width)
 {
     const QString t = declared.toUpper();
     const QString first = t.section(QLatin1Char(' '), 0, 0);
-    struct Name { const char* name; FieldType type; };
+    struct Name {
+        const char* name;
+        FieldType type;
+    };
     static const Name names[] = {
-        {"BOOLEAN", FieldType::Boolean}, {"BOOL", FieldType::Boolean}, {"BIT", FieldType::Boolean},
-        {"YESNO", FieldType::Boolean}, {"TINYINT", FieldType::Byte}, {"BYTE", FieldType::Byte},
-        {"SMALLINT", FieldType::Integer}, {"SHORT", FieldType::Integer}, {"INTEGER", FieldType::Long},
-        {"INT", FieldType::Long}, {"COUNTER", FieldType::Long}, {"DECIMAL", FieldType::Currency},
+        {"BOOLEAN", FieldType::Boolean},  {"BOOL", FieldType::Boolean},   {"BIT", FieldType::Boolean},
+        {"YESNO", FieldType::Boolean},    {"TINYINT", FieldType::Byte},   {"BYTE", FieldType::Byte},
+        {"SMALLINT", FieldType::Integer}, {"SHORT", FieldType::Integer},  {"INTEGER", FieldType::Long},
+        {"INT", FieldType::Long},         {"COUNTER", FieldType::Long},   {"DECIMAL", FieldType::Currency},
         {"NUMERIC", FieldType::Currency}, {"MONEY", FieldType::Currency}, {"CURRENCY", FieldType::Currency},
-        {"FLOAT", FieldType::Single}, {"SINGLE", FieldType::Single}, {"DOUBLE", FieldType::Double},
-        {"REAL", FieldType::Double}, {"DATETIME", FieldType::Date}, {"DATE", FieldType::Date},
-        {"TIMESTAMP", FieldType::Date}, {"VARCHAR", FieldType::Text}, {"NVARCHAR", FieldType::Text},
-        {"CHAR", FieldType::Text}, {"NCHAR", FieldType::Text}, {"CHARACTER", FieldType::Text},
-        {"TEXT", FieldType::Memo}, {"CLOB", FieldType::Memo}, {"BLOB", FieldType::LongBinary},
+        {"FLOAT", FieldType::Single},     {"SINGLE", FieldType::Single},  {"DOUBLE", FieldType::Double},
+        {"REAL", FieldType::Double},      {"DATETIME", FieldType::Date},  {"DATE", FieldType::Date},
+        {"TIMESTAMP", FieldType::Date},   {"VARCHAR", FieldType::Text},   {"NVARCHAR", FieldType::Text},
+        {"CHAR", FieldType::Text},        {"NCHAR", FieldType::Text},     {"CHARACTER", FieldType::Text},
+        {"TEXT", FieldType::Memo},        {"CLOB", FieldType::Memo},      {"BLOB", FieldType::LongBinary},
     };
     for (const Name& n : names)
         if (first == QLatin1String(n.name))
@@ -302,7 +306,7 @@ TableDef Catalogue::parseCreateTable(const QString& sql)
                 size_t p = start;
                 while (p < k && !isPunct(toks[p], "("))
                     ++p;
-                if (p + 1 < k && skipParens(toks, p) == p + 3)   // a key over one field only
+                if (p + 1 < k && skipParens(toks, p) == p + 3) // a key over one field only
                     keyField = toks[p + 1].text;
             } else if (!(isWord(first, "CONSTRAINT") || isWord(first, "UNIQUE") || isWord(first, "CHECK")
                          || isWord(first, "FOREIGN"))) {
@@ -351,9 +355,8 @@ Catalogue Catalogue::read(Database& db)
     if (rc != SQLITE_DONE)
         throw DbException(DbErr::Generic, QString::fromUtf8(sqlite3_errmsg(h)));
     for (ParsedIndex& p : indexes) {
-        auto it = std::find_if(c.m_tables.begin(), c.m_tables.end(), [&](const TableDef& t) {
-            return t.name.compare(p.table, Qt::CaseInsensitive) == 0;
-        });
+        auto it = std::find_if(c.m_tables.begin(), c.m_tables.end(),
+                               [&](const TableDef& t) { return t.name.compare(p.table, Qt::CaseInsensitive) == 0; });
         if (it == c.m_tables.end())
             continue;
         const QString prefix = it->name + QLatin1Char('_');

@@ -94,14 +94,15 @@ QString singleText(sqlite3* db, const char* sql, int* rcOut)
     case SQLITE_CANTOPEN:
         throw DbException(DbErr::InUseOrReadOnly,
                           QStringLiteral("Tietokantaa '%1' ei voi avata: se on toisen ohjelman käytössä tai siihen "
-                                         "ei ole kirjoitusoikeutta.").arg(shown));
-    case SQLITE_NOTADB:     // the header said SQLite, so the rest of the file is damaged
+                                         "ei ole kirjoitusoikeutta.")
+                              .arg(shown));
+    case SQLITE_NOTADB: // the header said SQLite, so the rest of the file is damaged
     case SQLITE_CORRUPT:
         throw DbException(DbErr::Damaged,
                           QStringLiteral("Tietokanta '%1' on vioittunut (%2). Tietokanta on korjattava ennen "
-                                         "käyttöä.").arg(shown, detail));
-    default:
-        throw SqliteError::from(rc, detail);
+                                         "käyttöä.")
+                              .arg(shown, detail));
+    default: throw SqliteError::from(rc, detail);
     }
 }
 
@@ -170,7 +171,8 @@ sqlite3* Connection::openFile(const QString& path)
     if (!isWritable(fi.absoluteFilePath()) || !isWritable(fi.absolutePath()))
         throw DbException(DbErr::InUseOrReadOnly,
                           QStringLiteral("Tietokantaa '%1' ei voi avata: tiedosto on vain luku -tilassa tai sen "
-                                         "kansioon ei voi kirjoittaa.").arg(QDir::toNativeSeparators(path)));
+                                         "kansioon ei voi kirjoittaa.")
+                              .arg(QDir::toNativeSeparators(path)));
     // A rollback journal left beside the file means the last session ended in the middle of a write.
     // SQLite rolls it back on the first read; the whole file is then checked, because that is when
     // damage is to be expected. A cleanly closed file only gets the structural checks below, which
@@ -180,7 +182,7 @@ sqlite3* Connection::openFile(const QString& path)
     // open, so a file found damaged once (at an open or by a later read) stays suspect for the rest
     // of the run: every later open checks it fully again until it checks clean.
     const bool lastSessionInterrupted = nonEmptyFile(path + QStringLiteral("-journal"))
-        || nonEmptyFile(path + QStringLiteral("-wal")) || isSuspect(path);
+                                        || nonEmptyFile(path + QStringLiteral("-wal")) || isSuspect(path);
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX,
                              nullptr);

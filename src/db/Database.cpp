@@ -28,7 +28,8 @@ Database Database::open(const QString& path)
     if (canonical.isEmpty() || path.isEmpty()) {
         // Let the probe say what is missing.
         Connection::openFile(path);
-        throw DbException(DbErr::FileNotFound, QStringLiteral("Tiedostoa '%1' ei löydy.").arg(QDir::toNativeSeparators(path)));
+        throw DbException(DbErr::FileNotFound,
+                          QStringLiteral("Tiedostoa '%1' ei löydy.").arg(QDir::toNativeSeparators(path)));
     }
     auto conn = ConnectionRegistry::acquire(canonical);
     conn->db();
@@ -47,13 +48,15 @@ Database Database::create(const QString& path)
         throw DbException(DbErr::PathNotFound,
                           QStringLiteral("Kansiota '%1' ei löydy.").arg(QDir::toNativeSeparators(fi.absolutePath())));
     if (!Connection::isWritable(fi.absolutePath()))
-        throw DbException(DbErr::InUseOrReadOnly,
-                          QStringLiteral("Kansioon '%1' ei voi kirjoittaa.").arg(QDir::toNativeSeparators(fi.absolutePath())));
+        throw DbException(
+            DbErr::InUseOrReadOnly,
+            QStringLiteral("Kansioon '%1' ei voi kirjoittaa.").arg(QDir::toNativeSeparators(fi.absolutePath())));
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
                              SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr);
     if (rc == SQLITE_OK) {
-        const QByteArray sql = "PRAGMA journal_mode=DELETE; PRAGMA application_id=" + QByteArray::number(DatabaseApplicationId) + ";";
+        const QByteArray sql = "PRAGMA journal_mode=DELETE; PRAGMA application_id="
+                               + QByteArray::number(DatabaseApplicationId) + ";";
         rc = sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr);
     }
     if (rc != SQLITE_OK) {

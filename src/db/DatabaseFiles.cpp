@@ -148,7 +148,8 @@ void checkTargetFolder(const QString& dest)
     if (!fi.absoluteDir().exists())
         throw DbException(DbErr::PathNotFound, QStringLiteral("Kansiota '%1' ei löydy.").arg(shown(fi.absolutePath())));
     if (!Connection::isWritable(fi.absolutePath()))
-        throw DbException(DbErr::InUseOrReadOnly, QStringLiteral("Kansioon '%1' ei voi kirjoittaa.").arg(shown(fi.absolutePath())));
+        throw DbException(DbErr::InUseOrReadOnly,
+                          QStringLiteral("Kansioon '%1' ei voi kirjoittaa.").arg(shown(fi.absolutePath())));
 }
 
 void requireSQLite(const QString& path)
@@ -187,7 +188,8 @@ void syncAndVerify(const QString& tmp, const char* pragma, const QString& partit
 {
     if (FileSafety::instance().syncFile(tmp))
         throw DbException(DbErr::Generic, QStringLiteral("%1 ei voitu tallentaa levylle; alkuperäinen tietokanta on "
-                                                         "ennallaan.").arg(partitive));
+                                                         "ennallaan.")
+                                              .arg(partitive));
     if (FileSafety::instance().check(FileStep::Verify, tmp) || !integrityOk(tmp, pragma))
         throw DbException(DbErr::Damaged,
                           QStringLiteral("%1 tarkistus epäonnistui; alkuperäinen tietokanta on ennallaan.").arg(genitive));
@@ -199,7 +201,7 @@ QString keptName(const QString& path)
     const QString suffix = fi.suffix().isEmpty() ? QString() : u'.' + fi.suffix();
     for (int n = 1;; ++n) {
         const QString name = fi.completeBaseName() + QStringLiteral("_vioittunut")
-            + (n > 1 ? QStringLiteral("_%1").arg(n) : QString()) + suffix;
+                             + (n > 1 ? QStringLiteral("_%1").arg(n) : QString()) + suffix;
         const QString candidate = fi.absoluteDir().filePath(name);
         if (!QFileInfo::exists(candidate))
             return candidate;
@@ -266,8 +268,8 @@ std::optional<std::vector<SchemaEntry>> readSchema(RawDb& in)
 {
     std::vector<SchemaEntry> schema;
     sqlite3_stmt* st = nullptr;
-    int rc = sqlite3_prepare_v2(in.get(), "SELECT type, name, sql FROM main.sqlite_master WHERE sql IS NOT NULL ORDER BY rowid",
-                                -1, &st, nullptr);
+    int rc = sqlite3_prepare_v2(
+        in.get(), "SELECT type, name, sql FROM main.sqlite_master WHERE sql IS NOT NULL ORDER BY rowid", -1, &st, nullptr);
     while (rc == SQLITE_OK && (rc = sqlite3_step(st)) == SQLITE_ROW) {
         rc = SQLITE_OK;
         schema.push_back({QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))),
@@ -285,7 +287,8 @@ QStringList columnsOf(sqlite3* db, const QString& table)
     QStringList names;
     sqlite3_stmt* st = nullptr;
     if (sqlite3_prepare_v2(db, (QStringLiteral("SELECT * FROM main.") + quoteIdent(table)).toUtf8().constData(), -1, &st,
-                           nullptr) == SQLITE_OK) {
+                           nullptr)
+        == SQLITE_OK) {
         for (int i = 0; i < sqlite3_column_count(st); ++i)
             names << QString::fromUtf8(sqlite3_column_name(st, i));
     }
@@ -346,19 +349,22 @@ TableSalvage salvageRows(RawDb& in, RawDb& out, const QString& table)
         marks += i ? QStringLiteral(",?") : QStringLiteral("?");
     }
     sqlite3_stmt* ins = nullptr;
-    if (sqlite3_prepare_v2(out.get(), (QStringLiteral("INSERT OR IGNORE INTO main.%1 (%2) VALUES (%3)").arg(t, names, marks))
-                                          .toUtf8().constData(), -1, &ins, nullptr) != SQLITE_OK) {
+    if (sqlite3_prepare_v2(
+            out.get(),
+            (QStringLiteral("INSERT OR IGNORE INTO main.%1 (%2) VALUES (%3)").arg(t, names, marks)).toUtf8().constData(), -1,
+            &ins, nullptr)
+        != SQLITE_OK) {
         sqlite3_finalize(ins);
         r.unreadable = true;
         return r;
     }
-    const QByteArray scanSql = QStringLiteral("SELECT _rowid_, %1 FROM main.%2 WHERE _rowid_ > ? ORDER BY _rowid_")
-                                   .arg(names, t).toUtf8();
-    const QByteArray seekSql = QStringLiteral("SELECT _rowid_ FROM main.%1 WHERE _rowid_ >= ? ORDER BY _rowid_ LIMIT 1")
-                                   .arg(t).toUtf8();
+    const QByteArray scanSql =
+        QStringLiteral("SELECT _rowid_, %1 FROM main.%2 WHERE _rowid_ > ? ORDER BY _rowid_").arg(names, t).toUtf8();
+    const QByteArray seekSql =
+        QStringLiteral("SELECT _rowid_ FROM main.%1 WHERE _rowid_ >= ? ORDER BY _rowid_ LIMIT 1").arg(t).toUtf8();
     constexpr sqlite3_int64 Lowest = std::numeric_limits<sqlite3_int64>::min();
     constexpr sqlite3_int64 Highest = std::numeric_limits<sqlite3_int64>::max();
-    sqlite3_int64 after = Lowest;    // every row up to this one has been dealt with
+    sqlite3_int64 after = Lowest; // every row up to this one has been dealt with
     for (;;) {
         sqlite3_stmt* sel = nullptr;
         int rc = sqlite3_prepare_v2(in.get(), scanSql.constData(), -1, &sel, nullptr);
@@ -377,7 +383,7 @@ TableSalvage salvageRows(RawDb& in, RawDb& out, const QString& table)
         if (rc == SQLITE_DONE)
             break;
         if (after == Lowest && r.saved == 0 && r.lost.isEmpty())
-            after = 0;   // keys are positive; the search for readable rows starts there
+            after = 0; // keys are positive; the search for readable rows starts there
         // The next rowid that can be reached: farther and farther ahead of the damage.
         std::optional<sqlite3_int64> next;
         bool end = false;
@@ -391,7 +397,7 @@ TableSalvage salvageRows(RawDb& in, RawDb& out, const QString& table)
                 if (src == SQLITE_ROW)
                     next = sqlite3_column_int64(seek, 0);
                 else if (src == SQLITE_DONE && step >= (sqlite3_int64(1) << 40))
-                    end = true;   // nothing readable this far ahead
+                    end = true; // nothing readable this far ahead
             }
             sqlite3_finalize(seek);
             if (probe == Highest)
@@ -486,13 +492,14 @@ RepairResult RepairDatabase(const QString& path)
 {
     requireSQLite(path);
     if (!ConnectionRegistry::closeAll(path))
-        throw DbException(DbErr::TransactionOpen,
-                          QStringLiteral("Tietokantaa '%1' ei voi korjata, koska sen tapahtuma on kesken.").arg(shown(path)));
+        throw DbException(
+            DbErr::TransactionOpen,
+            QStringLiteral("Tietokantaa '%1' ei voi korjata, koska sen tapahtuma on kesken.").arg(shown(path)));
     const QFileInfo fi(path);
     if (!Connection::isWritable(fi.absoluteFilePath()) || !Connection::isWritable(fi.absolutePath()))
-        throw DbException(DbErr::InUseOrReadOnly,
-                          QStringLiteral("Tietokantaa '%1' ei voi korjata: tiedostoon tai kansioon ei voi kirjoittaa.")
-                              .arg(shown(path)));
+        throw DbException(
+            DbErr::InUseOrReadOnly,
+            QStringLiteral("Tietokantaa '%1' ei voi korjata: tiedostoon tai kansioon ei voi kirjoittaa.").arg(shown(path)));
 
     RepairResult result;
     if (passesCheck(path))
@@ -531,7 +538,10 @@ RepairResult RepairDatabase(const QString& path)
                 result.problems << QStringLiteral("Taulun %1 rivejä ei voitu lukea.").arg(table);
             for (const auto& range : t.lost)
                 result.problems << QStringLiteral("Taulusta %1 saatiin talteen %2 riviä; rivinumerot %3–%4 menetettiin.")
-                                       .arg(table).arg(t.saved).arg(range.first).arg(range.second);
+                                       .arg(table)
+                                       .arg(t.saved)
+                                       .arg(range.first)
+                                       .arg(range.second);
             result.tables.push_back(std::move(t));
         }
         finishFreshFile(in, out, *schema, result.problems);
@@ -568,7 +578,8 @@ void BackupDatabase(const QString& srcPath, const QString& destPath)
         if (!p.isSQLite())
             throw DbException(DbErr::FileExists,
                               QStringLiteral("Tiedosto '%1' on jo olemassa eikä se ole tämän ohjelman tietokanta; "
-                                             "sitä ei korvata.").arg(shown(destPath)));
+                                             "sitä ei korvata.")
+                                  .arg(shown(destPath)));
         if (ConnectionRegistry::isOpen(destPath))
             throw DbException(DbErr::InUseOrReadOnly, QStringLiteral("Tiedosto '%1' on käytössä.").arg(shown(destPath)));
     }

@@ -24,15 +24,15 @@ struct TableSalvage {
     QString table;
     long long saved = 0;
     QList<QPair<long long, long long>> lost;
-    bool unreadable = false;      // not one row could be read
+    bool unreadable = false; // not one row could be read
 };
 
 struct RepairResult {
-    bool wasDamaged = false;      // false: the file passed its check and was left alone
-    QString keptOriginalAs;       // where the damaged original now lives ("<name>_vioittunut.<ext>")
-    QStringList problems;         // what could not be salvaged, in Finnish
+    bool wasDamaged = false; // false: the file passed its check and was left alone
+    QString keptOriginalAs;  // where the damaged original now lives ("<name>_vioittunut.<ext>")
+    QStringList problems;    // what could not be salvaged, in Finnish
     long long rowsSalvaged = 0;
-    std::vector<TableSalvage> tables;   // every table of the fresh file, in order
+    std::vector<TableSalvage> tables; // every table of the fresh file, in order
 };
 
 // Checks the file and, when it is damaged, salvages table by table, row by row (schema, rows, indexes, views,

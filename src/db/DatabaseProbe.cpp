@@ -21,8 +21,8 @@ DbFileProbe make(DbFileKind kind, int number, const QString& text)
 
 quint32 bigEndian32(const QByteArray& head, int at)
 {
-    return (quint32(quint8(head[at])) << 24) | (quint32(quint8(head[at + 1])) << 16)
-         | (quint32(quint8(head[at + 2])) << 8) | quint32(quint8(head[at + 3]));
+    return (quint32(quint8(head[at])) << 24) | (quint32(quint8(head[at + 1])) << 16) | (quint32(quint8(head[at + 2])) << 8)
+           | quint32(quint8(head[at + 3]));
 }
 
 // Whether the file holds one of our tables; nullopt when its schema cannot be read. The handle is
@@ -73,7 +73,8 @@ DbFileProbe ProbeDatabaseFile(const QString& path)
     if (!f.open(QIODevice::ReadOnly))
         return make(DbFileKind::Unreadable, DbErr::InUseOrReadOnly,
                     QStringLiteral("Tiedostoa '%1' ei voi lukea: se on toisen ohjelman käytössä tai siihen ei ole "
-                                   "lukuoikeutta.").arg(shown));
+                                   "lukuoikeutta.")
+                        .arg(shown));
     const QByteArray head = f.read(100);
     if (head.isEmpty())
         return make(DbFileKind::Empty, DbErr::NotADatabase,
@@ -83,7 +84,8 @@ DbFileProbe ProbeDatabaseFile(const QString& path)
         return make(DbFileKind::Access, DbErr::AccessDatabase,
                     QStringLiteral("Tiedosto '%1' on Microsoft Access -tietokanta. Tämä ohjelmaversio ei pysty "
                                    "käyttämään sitä: tietokanta on ensin muunnettava. Tiedostoon ei ole tehty "
-                                   "muutoksia.").arg(shown));
+                                   "muutoksia.")
+                        .arg(shown));
     if (head.size() < 100 || !head.startsWith(QByteArrayLiteral("SQLite format 3\0")))
         return make(DbFileKind::NotADatabase, DbErr::NotADatabase,
                     QStringLiteral("Tiedosto '%1' ei ole tietokanta tai sen muotoa ei tunnisteta.").arg(shown));
@@ -97,7 +99,8 @@ DbFileProbe ProbeDatabaseFile(const QString& path)
         if (ours == false)
             return make(DbFileKind::Foreign, DbErr::NotADatabase,
                         QStringLiteral("Tiedosto '%1' on SQLite-tietokanta, mutta ei Tikkelin tietokanta. Tiedostoon ei "
-                                       "ole tehty muutoksia.").arg(shown));
+                                       "ole tehty muutoksia.")
+                            .arg(shown));
     }
     return DbFileProbe{DbFileKind::SQLite, DbError{}};
 }

@@ -10,19 +10,19 @@ namespace tikkeli {
 constexpr int DatabaseApplicationId = 0x54494B4B;
 
 enum class DbFileKind {
-    SQLite,          // a SQLite database (not yet checked for damage)
-    Missing,         // 3024
-    FolderMissing,   // 3044
-    Unreadable,      // 3051: exists but cannot be read
-    Empty,           // 3343: an empty file is not a database
-    Access,          // 3344: an Access/Jet database
-    NotADatabase,    // 3343: anything else
-    Foreign,         // 3343: a SQLite database, but not one of ours
+    SQLite,        // a SQLite database (not yet checked for damage)
+    Missing,       // 3024
+    FolderMissing, // 3044
+    Unreadable,    // 3051: exists but cannot be read
+    Empty,         // 3343: an empty file is not a database
+    Access,        // 3344: an Access/Jet database
+    NotADatabase,  // 3343: anything else
+    Foreign,       // 3343: a SQLite database, but not one of ours
 };
 
 struct DbFileProbe {
     DbFileKind kind = DbFileKind::Missing;
-    DbError error;            // number 0 for a SQLite file
+    DbError error; // number 0 for a SQLite file
     bool isSQLite() const { return kind == DbFileKind::SQLite; }
 };
 

@@ -84,8 +84,8 @@ struct PrimaryTable {
         for (char16_t c = 0xC0; c <= 0xFF; ++c) {
             // Signs, and letters whose Finnish order is not one letter's: ß expands to "ss", Æ/Þ/Ð
             // carry tailorings of their own. They take the collator's road.
-            if (c == 0xD7 || c == 0xF7 || c == 0xDF || c == 0xC6 || c == 0xE6 || c == 0xDE || c == 0xFE
-                || c == 0xD0 || c == 0xF0)
+            if (c == 0xD7 || c == 0xF7 || c == 0xDF || c == 0xC6 || c == 0xE6 || c == 0xDE || c == 0xFE || c == 0xD0
+                || c == 0xF0)
                 continue;
             chars.push_back(c);
         }

@@ -26,10 +26,8 @@ QDate dateOf(sqlite3_value* v)
         return {};
     }
     case SQLITE_INTEGER:
-    case SQLITE_FLOAT:
-        return Value(sqlite3_value_double(v)).toDate();
-    default:
-        return {};
+    case SQLITE_FLOAT: return Value(sqlite3_value_double(v)).toDate();
+    default: return {};
     }
 }
 

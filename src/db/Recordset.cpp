@@ -64,12 +64,12 @@ struct Recordset::Impl {
     struct Column {
         QString name;
         Value::Kind kind = Value::Kind::Null;
-        int tableCol = -1;        // column of the base table, -1 for expressions
+        int tableCol = -1; // column of the base table, -1 for expressions
     };
-    std::vector<Column> cols;     // visible columns, then the hidden key if any
+    std::vector<Column> cols; // visible columns, then the hidden key if any
     int visible = 0;
     int stride = 0;
-    int keyCol = -1;              // index into a row, -1 without a key
+    int keyCol = -1; // index into a row, -1 without a key
     // Rows live in fixed blocks that never move once filled; `order` lists them in set order, so
     // reading appends without moving values and deleting only drops an index. Text is kept as the
     // UTF-8 the file holds, in one buffer per block, and becomes a QString only when asked for;
@@ -79,8 +79,8 @@ struct Recordset::Impl {
     struct Cell {
         static constexpr std::int32_t InValues = -1;
         static constexpr std::int32_t Null = -2;
-        std::uint32_t offset = 0;                // into `utf8`, or an index into `values`
-        std::int32_t length = Null;              // >= 0: text of that many bytes
+        std::uint32_t offset = 0;   // into `utf8`, or an index into `values`
+        std::int32_t length = Null; // >= 0: text of that many bytes
     };
     struct Block {
         std::unique_ptr<Cell[]> cells;
@@ -177,7 +177,7 @@ struct Recordset::Impl {
     std::vector<Value> buffer;
     std::vector<char> changed;
     int editRow = -1;
-    bool provisionalKey = false;   // the AutoNumber shown in the AddNew buffer, not yet written
+    bool provisionalKey = false; // the AutoNumber shown in the AddNew buffer, not yet written
     bool noMatch = false;
     Bookmark lastModified = 0;
     std::unordered_map<std::int64_t, int> keyIndex;
@@ -193,7 +193,7 @@ struct Recordset::Impl {
     void fetchHiddenKey(std::unique_ptr<Statement>& st, const QString& sql, std::vector<int>& statementCols);
     void indexNames();
     void readAll(Statement& st, const std::vector<int>& statementCols);
-    bool baseRowsWritable = false;   // one base table with row ids, rows not aggregated
+    bool baseRowsWritable = false; // one base table with row ids, rows not aggregated
     int index(const QString& name) const;
     int lookup(const QString& name) const;
     int indexOrThrow(const QString& name) const;
@@ -220,14 +220,8 @@ struct Recordset::Impl {
     }
     std::int64_t nextKey();
     void showProvisionalKey(int index);
-    void leaveDeleted()
-    {
-        currentDeleted = false;
-    }
-    std::int64_t keyOf(int row) const
-    {
-        return keyCol >= 0 ? valueAt(row, keyCol).toInt64() : std::int64_t(row) + 1;
-    }
+    void leaveDeleted() { currentDeleted = false; }
+    std::int64_t keyOf(int row) const { return keyCol >= 0 ? valueAt(row, keyCol).toInt64() : std::int64_t(row) + 1; }
     int rowOfKey(std::int64_t key)
     {
         if (keyCol < 0)
@@ -275,8 +269,8 @@ std::unique_ptr<Statement> Recordset::Impl::prepare(const QString& sql)
 std::unique_ptr<Statement> Recordset::Impl::prepareSource(QString& sql)
 {
     sql = looksLikeStatement(source)
-        ? NormalizeSql(source)
-        : QStringLiteral("SELECT * FROM ") + quoteIdent(source.trimmed().remove(u'[').remove(u']'));
+              ? NormalizeSql(source)
+              : QStringLiteral("SELECT * FROM ") + quoteIdent(source.trimmed().remove(u'[').remove(u']'));
     try {
         return prepare(sql);
     } catch (const DbException& e) {
@@ -339,13 +333,12 @@ void Recordset::Impl::describe(Statement& st, int from, std::vector<int>& statem
 void Recordset::Impl::fetchHiddenKey(std::unique_ptr<Statement>& st, const QString& sql, std::vector<int>& statementCols)
 {
     // Fetch the row id alongside, invisibly, so the rows can be written back.
-    static const QRegularExpression select(QStringLiteral(R"(^(\s*SELECT)\b)"),
-                                           QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression select(QStringLiteral(R"(^(\s*SELECT)\b)"), QRegularExpression::CaseInsensitiveOption);
     const auto m = select.match(sql);
     if (!m.hasMatch())
         return;
-    const QString withKey = sql.left(m.capturedEnd(1)) + QStringLiteral(" _rowid_ AS ") + HiddenKeyName
-        + u',' + sql.mid(m.capturedEnd(1));
+    const QString withKey = sql.left(m.capturedEnd(1)) + QStringLiteral(" _rowid_ AS ") + HiddenKeyName + u','
+                            + sql.mid(m.capturedEnd(1));
     std::unique_ptr<Statement> keyed;
     // A statement the row id cannot be added to stays read-only.
     IgnoringErrors("recordset: fetch the row id alongside", [&] { keyed = prepare(withKey); });
@@ -564,7 +557,8 @@ void Recordset::Impl::insertRow()
             which.push_back(i);
         }
         Statement st(conn, (QStringLiteral("SELECT ") + cols2 + QStringLiteral(" FROM ") + quoteIdent(table->name)
-                            + QStringLiteral(" WHERE _rowid_ = ?")).toUtf8());
+                            + QStringLiteral(" WHERE _rowid_ = ?"))
+                               .toUtf8());
         st.bind(1, Value(qint64(key)));
         if (st.step()) {
             for (std::size_t k = 0; k < which.size(); ++k)
@@ -600,7 +594,8 @@ void Recordset::Impl::updateRow()
     if (!sets.isEmpty()) {
         values.push_back(Value(qint64(key)));
         Statement st(conn, (QStringLiteral("UPDATE ") + quoteIdent(table->name) + QStringLiteral(" SET ") + sets
-                            + QStringLiteral(" WHERE _rowid_=?")).toUtf8());
+                            + QStringLiteral(" WHERE _rowid_=?"))
+                               .toUtf8());
         st.bind(values);
         st.run();
         if (sqlite3_changes(conn.db()) == 0)
@@ -632,8 +627,8 @@ Recordset Database::openRecordset(const QString& sqlOrTable, RecordsetType type,
     return r;
 }
 
-#define TK_OPEN()                                                                                              \
-    if (!d || !d->open)                                                                                        \
+#define TK_OPEN()                                                                                                           \
+    if (!d || !d->open)                                                                                                     \
         fail(DbErr::ObjectClosed, QStringLiteral("Tietuejoukko on suljettu."));
 
 bool Recordset::isOpen() const
@@ -884,8 +879,9 @@ void Recordset::deleteRecord()
     d->requireCurrent();
     const std::int64_t key = d->keyOf(d->pos);
     {
-        Statement st(d->db.conn(), (QStringLiteral("DELETE FROM ") + quoteIdent(d->table->name)
-                                    + QStringLiteral(" WHERE _rowid_=?")).toUtf8());
+        Statement st(
+            d->db.conn(),
+            (QStringLiteral("DELETE FROM ") + quoteIdent(d->table->name) + QStringLiteral(" WHERE _rowid_=?")).toUtf8());
         st.bind(1, Value(qint64(key)));
         st.run();
     }
@@ -908,7 +904,6 @@ bool Recordset::isUpdatable() const
     TK_OPEN();
     return d->updatable;
 }
-
 
 bool Recordset::findFirst(const std::function<bool(const Recordset&)>& match)
 {

@@ -9,7 +9,7 @@
 namespace tikkeli {
 
 enum class EditMode { None, Edit, Add };
-using Bookmark = std::int64_t;   // the row's key
+using Bookmark = std::int64_t; // the row's key
 
 // A materialised result set with the record-at-a-time interface the windows were written for.
 // Field names are matched without regard to case. Writing (AddNew/Edit/Update/Delete) goes straight
@@ -27,13 +27,13 @@ public:
 
     bool eof() const;
     bool bof() const;
-    int recordCount() const;     // exact, always
+    int recordCount() const; // exact, always
     void moveFirst();
     void moveLast();
     void moveNext();
     void movePrevious();
     void move(int rows);
-    int absolutePosition() const;   // 0-based; -1 at BOF/EOF
+    int absolutePosition() const; // 0-based; -1 at BOF/EOF
     void setAbsolutePosition(int position);
 
     int fieldCount() const;
@@ -51,7 +51,7 @@ public:
     void edit();
     void update();
     void cancelUpdate();
-    void deleteRecord();          // the record stays current but is gone; move off it
+    void deleteRecord(); // the record stays current but is gone; move off it
     EditMode editMode() const;
     bool isUpdatable() const;
 

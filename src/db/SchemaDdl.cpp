@@ -64,12 +64,9 @@ QString SchemaDdl::columnDefinition(const FieldDef& f)
     case FieldType::Date:
         check(c + QLatin1String(" GLOB '[0-9][0-9][0-9][0-9]-[01][0-9]-[0-3][0-9] [0-2][0-9]:[0-5][0-9]:[0-5][0-9]'"));
         break;
-    case FieldType::Text:
-        check(QStringLiteral("length(%1) <= %2").arg(c).arg(f.size));
-        break;
+    case FieldType::Text: check(QStringLiteral("length(%1) <= %2").arg(c).arg(f.size)); break;
     case FieldType::Memo:
-    case FieldType::LongBinary:
-        break;
+    case FieldType::LongBinary: break;
     }
     if (f.required)
         def += QLatin1String(" NOT NULL");

@@ -40,19 +40,19 @@ constexpr int fixedFieldSize(FieldType t)
 struct FieldDef {
     QString name;
     FieldType type = FieldType::Long;
-    int size = 0;                  // Text: width in characters; otherwise fixedFieldSize
-    bool autoIncrement = false;    // the table's auto-numbered key
-    bool allowZeroLength = false;  // Text/Memo: "" is stored rather than refused
-    bool required = false;         // Null refused (the Boolean fields)
-    int source = 0;                // 0: a field of the template; else the upgrade step that makes it
+    int size = 0;                 // Text: width in characters; otherwise fixedFieldSize
+    bool autoIncrement = false;   // the table's auto-numbered key
+    bool allowZeroLength = false; // Text/Memo: "" is stored rather than refused
+    bool required = false;        // Null refused (the Boolean fields)
+    int source = 0;               // 0: a field of the template; else the upgrade step that makes it
 };
 
 struct IndexDef {
-    QString name;                  // logical name, unique within its table ("PrimaryKey", "vsidx")
+    QString name; // logical name, unique within its table ("PrimaryKey", "vsidx")
     QString field;
     bool primary = false;
     bool unique = false;
-    int source = 0;                // the upgrade step that makes it (0: with the template)
+    int source = 0; // the upgrade step that makes it (0: with the template)
 };
 
 struct TableDef {
@@ -79,7 +79,7 @@ struct TableDef {
 // A saved query; stored as a view.
 struct QueryDef {
     QString name;
-    QString sql;                   // the SELECT
+    QString sql; // the SELECT
 };
 
 } // namespace tikkeli

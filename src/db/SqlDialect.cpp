@@ -71,8 +71,9 @@ std::vector<Token> tokenize(const QString& s)
                 out.push_back({Tok::Op, st, 1});
             }
         } else if (c.isDigit() || (c == u'.' && i + 1 < n && s[i + 1].isDigit())) {
-            while (i < n && (s[i].isLetterOrNumber() || s[i] == u'.'
-                             || ((s[i] == u'+' || s[i] == u'-') && (s[i - 1] == u'e' || s[i - 1] == u'E'))))
+            while (i < n
+                   && (s[i].isLetterOrNumber() || s[i] == u'.'
+                       || ((s[i] == u'+' || s[i] == u'-') && (s[i - 1] == u'e' || s[i - 1] == u'E'))))
                 ++i;
             out.push_back({Tok::Number, st, i - st});
         } else if (c == u'?' || c == u':' || c == u'@' || (c == u'$' && i + 1 < n && isWordChar(s[i + 1]))) {
@@ -248,7 +249,7 @@ void rewriteLikePatterns(Pieces& p)
         if (inChain) {
             const Tok type = p[k].type;
             const bool operand = type == Tok::SqStr || type == Tok::DqStr || type == Tok::Param || type == Tok::Word
-                || type == Tok::Bracket || type == Tok::Number || type == Tok::DateLit;
+                                 || type == Tok::Bracket || type == Tok::Number || type == Tok::DateLit;
             bool added = false;
             if (isOp(p, k, ";")) {
                 added = endChain(false);
@@ -273,7 +274,7 @@ void rewriteLikePatterns(Pieces& p)
                 added = endChain(isWord(p, k, "ESCAPE"));
             }
             if (added)
-                ++k;   // the inserted clause sits before this token
+                ++k; // the inserted clause sits before this token
         }
         if (isOp(p, k, "("))
             ++depth;
@@ -308,7 +309,7 @@ void quoteDoubleQuotedValues(Pieces& p)
             continue;
         if (t.type == Tok::DqStr && !isOp(p, nextSig(p, k), ".")) {
             const bool inList = !parens.empty() && (parens.back() == Paren::In || parens.back() == Paren::Values)
-                && isOpOf(p, prev, {"(", ","});
+                                && isOpOf(p, prev, {"(", ","});
             if (inList || prevIs("BETWEEN") || prevWasBetweenAnd || prevIs("THEN") || prevIs("ELSE") || prevIs("WHEN")
                 || isOpOf(p, prev, {"=", "==", "<>", "!=", "<", ">", "<=", ">=", "&", "||"}))
                 t = {Tok::SqStr, sqlQuote(unquote(t.text))};
@@ -386,9 +387,9 @@ void collateOrderByTerms(Pieces& p)
             if (isOp(p, k, ";") || (isOp(p, k, ")") && depth <= orderDepth)) {
                 added = finishTerm();
                 inOrderBy = false;
-            } else if (atDepth && (isWord(p, k, "LIMIT") || isWord(p, k, "OFFSET") || isWord(p, k, "ROWS")
-                                   || isWord(p, k, "RANGE") || isWord(p, k, "GROUPS") || isWord(p, k, "UNION")
-                                   || isWord(p, k, "WINDOW"))) {
+            } else if (atDepth
+                       && (isWord(p, k, "LIMIT") || isWord(p, k, "OFFSET") || isWord(p, k, "ROWS") || isWord(p, k, "RANGE")
+                           || isWord(p, k, "GROUPS") || isWord(p, k, "UNION") || isWord(p, k, "WINDOW"))) {
                 added = finishTerm();
                 inOrderBy = false;
             } else if (atDepth && (isWord(p, k, "ASC") || isWord(p, k, "DESC") || isWord(p, k, "NULLS"))) {
@@ -403,7 +404,7 @@ void collateOrderByTerms(Pieces& p)
             }
         }
         if (added)
-            ++k;   // the inserted collation sits before this token
+            ++k; // the inserted collation sits before this token
         if (isOp(p, k, "(")) {
             ++depth;
         } else if (isOp(p, k, ")")) {

@@ -26,11 +26,9 @@ DbException SqliteError::from(int rc, const QString& msg)
     case SQLITE_CONSTRAINT_UNIQUE:
     case SQLITE_CONSTRAINT_PRIMARYKEY:
     case SQLITE_CONSTRAINT_ROWID:
-        return ex(DbErr::DuplicateKey,
-                  QStringLiteral("Tietoja ei tallennettu, koska ne olisivat aiheuttaneet kaksoisarvoja "
-                                 "perusavaimeen tai yksilöivään indeksiin."));
-    case SQLITE_CONSTRAINT_NOTNULL:
-        return ex(DbErr::NullNotAllowed, QStringLiteral("Kenttään on annettava arvo."));
+        return ex(DbErr::DuplicateKey, QStringLiteral("Tietoja ei tallennettu, koska ne olisivat aiheuttaneet kaksoisarvoja "
+                                                      "perusavaimeen tai yksilöivään indeksiin."));
+    case SQLITE_CONSTRAINT_NOTNULL: return ex(DbErr::NullNotAllowed, QStringLiteral("Kenttään on annettava arvo."));
     case SQLITE_CONSTRAINT_CHECK:
         if (msg.contains(QLatin1String("length("), Qt::CaseInsensitive)
             || msg.contains(QLatin1String("_pituus"), Qt::CaseInsensitive))
@@ -44,39 +42,30 @@ DbException SqliteError::from(int rc, const QString& msg)
     case SQLITE_LOCKED:
     case SQLITE_LOCKED_SHAREDCACHE:
         return ex(DbErr::Locked, QStringLiteral("Tietokanta on lukittu: toinen käyttäjä tai ohjelma käsittelee sitä."));
-    case SQLITE_FULL:
-        return ex(DbErr::DiskFull, QStringLiteral("Levyllä ei ole tarpeeksi tilaa."));
+    case SQLITE_FULL: return ex(DbErr::DiskFull, QStringLiteral("Levyllä ei ole tarpeeksi tilaa."));
     case SQLITE_CORRUPT:
     case SQLITE_CORRUPT_INDEX:
     case SQLITE_CORRUPT_SEQUENCE:
-    case SQLITE_CORRUPT_VTAB:
-        return ex(DbErr::Damaged, QStringLiteral("Tietokanta on vioittunut."));
-    case SQLITE_NOTADB:
-        return ex(DbErr::NotADatabase, QStringLiteral("Tiedosto ei ole tietokanta."));
-    case SQLITE_TOOBIG:
-        return ex(DbErr::FieldTooLong, QStringLiteral("Arvo on liian suuri."));
+    case SQLITE_CORRUPT_VTAB: return ex(DbErr::Damaged, QStringLiteral("Tietokanta on vioittunut."));
+    case SQLITE_NOTADB: return ex(DbErr::NotADatabase, QStringLiteral("Tiedosto ei ole tietokanta."));
+    case SQLITE_TOOBIG: return ex(DbErr::FieldTooLong, QStringLiteral("Arvo on liian suuri."));
     case SQLITE_MISMATCH:
-    case SQLITE_RANGE:
-        return ex(DbErr::ConversionError, QStringLiteral("Tietotyyppien muunnosvirhe."));
-    default:
-        break;
+    case SQLITE_RANGE: return ex(DbErr::ConversionError, QStringLiteral("Tietotyyppien muunnosvirhe."));
+    default: break;
     }
     switch (rc & 0xff) {
-    case SQLITE_CONSTRAINT:
-        return ex(DbErr::ValidationFailed, QStringLiteral("Kentän arvo ei kelpaa."));
+    case SQLITE_CONSTRAINT: return ex(DbErr::ValidationFailed, QStringLiteral("Kentän arvo ei kelpaa."));
     case SQLITE_READONLY:
     case SQLITE_PERM:
     case SQLITE_CANTOPEN:
         return ex(DbErr::InUseOrReadOnly,
                   QStringLiteral("Tietokantaan ei voi kirjoittaa: se on vain luku -tilassa tai toisen ohjelman käytössä."));
-    case SQLITE_IOERR:
-        return ex(DbErr::Generic, QStringLiteral("Levyn luku- tai kirjoitusvirhe."));
+    case SQLITE_IOERR: return ex(DbErr::Generic, QStringLiteral("Levyn luku- tai kirjoitusvirhe."));
     case SQLITE_ERROR:
         if (msg.startsWith(QLatin1String("no such table")))
             return ex(DbErr::TableNotFound, QStringLiteral("Taulua tai kyselyä ei löydy."));
         return ex(DbErr::SyntaxError, QStringLiteral("Virhe kyselylausekkeessa."));
-    default:
-        return ex(DbErr::Generic, QStringLiteral("Tietokantavirhe."));
+    default: return ex(DbErr::Generic, QStringLiteral("Tietokantavirhe."));
     }
 }
 

@@ -24,9 +24,9 @@ void Statement::bind(const std::vector<Value>& params)
 {
     const int expected = sqlite3_bind_parameter_count(m_stmt);
     if (int(params.size()) > expected)
-        throw DbException(DbErr::InvalidArgument,
-                          QStringLiteral("Kyselylle annettiin %1 parametria, mutta se käyttää %2.")
-                              .arg(params.size()).arg(expected));
+        throw DbException(
+            DbErr::InvalidArgument,
+            QStringLiteral("Kyselylle annettiin %1 parametria, mutta se käyttää %2.").arg(params.size()).arg(expected));
     for (std::size_t i = 0; i < params.size(); ++i)
         bindValue(m_stmt, int(i) + 1, params[i]);
 }
@@ -75,18 +75,10 @@ Value::Kind Statement::declaredKind(int i) const
 void Statement::bindValue(sqlite3_stmt* stmt, int index1, const Value& v)
 {
     switch (v.kind()) {
-    case Value::Kind::Null:
-        sqlite3_bind_null(stmt, index1);
-        break;
-    case Value::Kind::Bool:
-        sqlite3_bind_int(stmt, index1, v.toBool() ? 1 : 0);
-        break;
-    case Value::Kind::Int:
-        sqlite3_bind_int64(stmt, index1, v.toInt64());
-        break;
-    case Value::Kind::Double:
-        sqlite3_bind_double(stmt, index1, v.toDouble());
-        break;
+    case Value::Kind::Null: sqlite3_bind_null(stmt, index1); break;
+    case Value::Kind::Bool: sqlite3_bind_int(stmt, index1, v.toBool() ? 1 : 0); break;
+    case Value::Kind::Int: sqlite3_bind_int64(stmt, index1, v.toInt64()); break;
+    case Value::Kind::Double: sqlite3_bind_double(stmt, index1, v.toDouble()); break;
     case Value::Kind::Currency: {
         // Whole amounts go in as integers; others as the double nearest to the four-decimal amount,
         // which reads back exactly after rounding to four decimals.
@@ -184,20 +176,16 @@ Value Statement::readColumn(sqlite3_stmt* stmt, int i, Value::Kind kind, int typ
         if (type == SQLITE_BLOB || type == SQLITE_TEXT)
             return QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, i)), sqlite3_column_bytes(stmt, i));
         break;
-    default:
-        break;
+    default: break;
     }
     switch (type) {
-    case SQLITE_INTEGER:
-        return Value(qint64(sqlite3_column_int64(stmt, i)));
-    case SQLITE_FLOAT:
-        return sqlite3_column_double(stmt, i);
+    case SQLITE_INTEGER: return Value(qint64(sqlite3_column_int64(stmt, i)));
+    case SQLITE_FLOAT: return sqlite3_column_double(stmt, i);
     case SQLITE_TEXT:
         return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, i)), sqlite3_column_bytes(stmt, i));
     case SQLITE_BLOB:
         return QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, i)), sqlite3_column_bytes(stmt, i));
-    default:
-        return {};
+    default: return {};
     }
 }
 
@@ -214,18 +202,24 @@ Value::Kind Statement::kindOfDeclaredType(const char* decl)
         const char* name;
         Value::Kind kind;
     } table[] = {
-        {"BOOLEAN", Value::Kind::Bool},   {"BOOL", Value::Kind::Bool},          {"BIT", Value::Kind::Bool},
-        {"YESNO", Value::Kind::Bool},     {"LOGICAL", Value::Kind::Bool},       {"DECIMAL", Value::Kind::Currency},
-        {"CURRENCY", Value::Kind::Currency}, {"MONEY", Value::Kind::Currency},  {"DATETIME", Value::Kind::DateTime},
-        {"DATE", Value::Kind::DateTime},  {"TIMESTAMP", Value::Kind::DateTime}, {"TIME", Value::Kind::DateTime},
-        {"INTEGER", Value::Kind::Int},    {"INT", Value::Kind::Int},            {"SMALLINT", Value::Kind::Int},
-        {"TINYINT", Value::Kind::Int},    {"BIGINT", Value::Kind::Int},         {"LONG", Value::Kind::Int},
-        {"BYTE", Value::Kind::Int},       {"COUNTER", Value::Kind::Int},        {"DOUBLE", Value::Kind::Double},
-        {"DOUBLE PRECISION", Value::Kind::Double}, {"FLOAT", Value::Kind::Double}, {"REAL", Value::Kind::Double},
-        {"SINGLE", Value::Kind::Double},  {"VARCHAR", Value::Kind::Text},       {"NVARCHAR", Value::Kind::Text},
-        {"CHAR", Value::Kind::Text},      {"TEXT", Value::Kind::Text},          {"CLOB", Value::Kind::Text},
-        {"LONGTEXT", Value::Kind::Text},  {"BLOB", Value::Kind::Blob},          {"LONGBINARY", Value::Kind::Blob},
-        {"BINARY", Value::Kind::Blob},    {"VARBINARY", Value::Kind::Blob},     {"IMAGE", Value::Kind::Blob},
+        {"BOOLEAN", Value::Kind::Bool},       {"BOOL", Value::Kind::Bool},
+        {"BIT", Value::Kind::Bool},           {"YESNO", Value::Kind::Bool},
+        {"LOGICAL", Value::Kind::Bool},       {"DECIMAL", Value::Kind::Currency},
+        {"CURRENCY", Value::Kind::Currency},  {"MONEY", Value::Kind::Currency},
+        {"DATETIME", Value::Kind::DateTime},  {"DATE", Value::Kind::DateTime},
+        {"TIMESTAMP", Value::Kind::DateTime}, {"TIME", Value::Kind::DateTime},
+        {"INTEGER", Value::Kind::Int},        {"INT", Value::Kind::Int},
+        {"SMALLINT", Value::Kind::Int},       {"TINYINT", Value::Kind::Int},
+        {"BIGINT", Value::Kind::Int},         {"LONG", Value::Kind::Int},
+        {"BYTE", Value::Kind::Int},           {"COUNTER", Value::Kind::Int},
+        {"DOUBLE", Value::Kind::Double},      {"DOUBLE PRECISION", Value::Kind::Double},
+        {"FLOAT", Value::Kind::Double},       {"REAL", Value::Kind::Double},
+        {"SINGLE", Value::Kind::Double},      {"VARCHAR", Value::Kind::Text},
+        {"NVARCHAR", Value::Kind::Text},      {"CHAR", Value::Kind::Text},
+        {"TEXT", Value::Kind::Text},          {"CLOB", Value::Kind::Text},
+        {"LONGTEXT", Value::Kind::Text},      {"BLOB", Value::Kind::Blob},
+        {"LONGBINARY", Value::Kind::Blob},    {"BINARY", Value::Kind::Blob},
+        {"VARBINARY", Value::Kind::Blob},     {"IMAGE", Value::Kind::Blob},
     };
     for (const auto& e : table)
         if (t == e.name)

@@ -98,8 +98,9 @@ std::shared_ptr<const TableInfo> TableInfo::load(sqlite3* db, const QString& tab
     sqlite3_finalize(st);
     st = nullptr;
     if (!info->integerKey.isEmpty()
-        && sqlite3_prepare_v2(db, "SELECT sql FROM main.sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE",
-                              -1, &st, nullptr) == SQLITE_OK) {
+        && sqlite3_prepare_v2(db, "SELECT sql FROM main.sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE", -1,
+                              &st, nullptr)
+               == SQLITE_OK) {
         const QByteArray name = table.toUtf8();
         sqlite3_bind_text(st, 1, name.constData(), int(name.size()), SQLITE_TRANSIENT);
         if (sqlite3_step(st) == SQLITE_ROW)
@@ -119,8 +120,7 @@ std::optional<Value> TableInfo::coerce(const Value& v, Value::Kind kind)
         switch (v.kind()) {
         case Value::Kind::Int:
         case Value::Kind::Double:
-        case Value::Kind::Currency:
-            return Value(v.toBool());
+        case Value::Kind::Currency: return Value(v.toBool());
         case Value::Kind::Text: {
             const QString t = v.textPtr()->trimmed();
             if (t.compare(u"true", Qt::CaseInsensitive) == 0 || t == u"1" || t == u"-1")
@@ -129,21 +129,18 @@ std::optional<Value> TableInfo::coerce(const Value& v, Value::Kind kind)
                 return Value(false);
             return std::nullopt;
         }
-        default:
-            return std::nullopt;
+        default: return std::nullopt;
         }
     case Value::Kind::Int:
         switch (v.kind()) {
-        case Value::Kind::Bool:
-            return Value(qint64(v.toBool() ? 1 : 0));
+        case Value::Kind::Bool: return Value(qint64(v.toBool() ? 1 : 0));
         case Value::Kind::Double: {
             const double d = v.toDouble();
             if (!std::isfinite(d) || std::fabs(d) > 9.2e18)
                 return std::nullopt;
             return Value(qint64(std::nearbyint(d)));
         }
-        case Value::Kind::Currency:
-            return Value(qint64(v.toInt64()));
+        case Value::Kind::Currency: return Value(qint64(v.toInt64()));
         case Value::Kind::Text: {
             bool ok = false;
             const qlonglong n = v.textPtr()->trimmed().toLongLong(&ok);
@@ -151,15 +148,13 @@ std::optional<Value> TableInfo::coerce(const Value& v, Value::Kind kind)
                 return Value(n);
             return std::nullopt;
         }
-        default:
-            return std::nullopt;
+        default: return std::nullopt;
         }
     case Value::Kind::Double:
         switch (v.kind()) {
         case Value::Kind::Bool:
         case Value::Kind::Int:
-        case Value::Kind::Currency:
-            return Value(v.toDouble());
+        case Value::Kind::Currency: return Value(v.toDouble());
         case Value::Kind::Text: {
             bool ok = false;
             const double d = v.textPtr()->trimmed().toDouble(&ok);
@@ -167,8 +162,7 @@ std::optional<Value> TableInfo::coerce(const Value& v, Value::Kind kind)
                 return Value(d);
             return std::nullopt;
         }
-        default:
-            return std::nullopt;
+        default: return std::nullopt;
         }
     case Value::Kind::Currency:
         switch (v.kind()) {
@@ -185,8 +179,7 @@ std::optional<Value> TableInfo::coerce(const Value& v, Value::Kind kind)
             if (auto c = Currency::parse(*v.textPtr()))
                 return Value(*c);
             return std::nullopt;
-        default:
-            return std::nullopt;
+        default: return std::nullopt;
         }
     case Value::Kind::Text:
         if (v.kind() == Value::Kind::Blob)
@@ -208,8 +201,7 @@ std::optional<Value> TableInfo::coerce(const Value& v, Value::Kind kind)
         if (v.kind() == Value::Kind::Text)
             return Value(v.textPtr()->toUtf8());
         return std::nullopt;
-    default:
-        return v;
+    default: return v;
     }
 }
 

@@ -19,13 +19,13 @@ struct TableInfo {
         Value::Kind kind = Value::Kind::Null;
         bool notNull = false;
         bool hasDefault = false;
-        bool literalDefault = true;   // false for CURRENT_TIMESTAMP and other expressions
-        Value defaultValue;           // the literal default, converted to the column's kind
+        bool literalDefault = true; // false for CURRENT_TIMESTAMP and other expressions
+        Value defaultValue;         // the literal default, converted to the column's kind
     };
     QString name;
-    QString integerKey;              // the INTEGER PRIMARY KEY column, empty when there is none
+    QString integerKey; // the INTEGER PRIMARY KEY column, empty when there is none
     bool hasRowid = true;
-    bool autoIncrement = false;      // the key is AUTOINCREMENT: its counter lives in sqlite_sequence
+    bool autoIncrement = false; // the key is AUTOINCREMENT: its counter lives in sqlite_sequence
     std::vector<Column> columns;
 
     int columnIndex(const QString& name) const;

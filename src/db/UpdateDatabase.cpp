@@ -14,11 +14,11 @@ namespace tikkeli {
 namespace {
 
 enum class Guard {
-    NoTable,       // create the table from the step's fields and indexes
-    NoField,       // add the step's fields (and indexes) to an existing table
-    SingleIndex,   // the table has exactly one index: add the step's indexes
-    NoQuery,       // create the saved query
-    NoIndex,       // add the step's index
+    NoTable,     // create the table from the step's fields and indexes
+    NoField,     // add the step's fields (and indexes) to an existing table
+    SingleIndex, // the table has exactly one index: add the step's indexes
+    NoQuery,     // create the saved query
+    NoIndex,     // add the step's index
     MunicipalityWidth,
     CatchPlaceWidth,
 };
@@ -27,7 +27,7 @@ struct Step {
     int no;
     Guard guard;
     const char* table;
-    const char* name;   // the field, index or query the guard looks for
+    const char* name; // the field, index or query the guard looks for
 };
 
 // The order is the file's history: later steps may rely on what earlier ones made.
@@ -143,15 +143,12 @@ private:
         return *t;
     }
 
-    static const TableDef& target(const char* tableName)
-    {
-        return *Schema::table(QString::fromLatin1(tableName));
-    }
+    static const TableDef& target(const char* tableName) { return *Schema::table(QString::fromLatin1(tableName)); }
 
     static void addIndexes(std::vector<QString>& sql, const TableDef& made)
     {
         for (const IndexDef& i : made.indexes)
-            if (!i.primary)   // the key is its own index
+            if (!i.primary) // the key is its own index
                 sql.push_back(SchemaDdl::createIndex(made.name, i));
     }
 
@@ -178,10 +175,10 @@ private:
             for (const FieldDef& f : made.fields)
                 if (!have.field(f.name))
                     sql.push_back(SchemaDdl::addField(have.name, f));
-            if (made.fields.empty())   // a field that newer databases get with their table
+            if (made.fields.empty()) // a field that newer databases get with their table
                 sql.push_back(SchemaDdl::addField(have.name, *target(s.table).field(name(s.name))));
             addIndexes(sql, made);
-            if (s.no == 2)   // feature rows older than the type are all member features
+            if (s.no == 2) // feature rows older than the type are all member features
                 sql.push_back(QStringLiteral("UPDATE pi SET piType = 1"));
             break;
         }

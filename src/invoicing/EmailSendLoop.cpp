@@ -33,8 +33,7 @@ EmailSendLoop::EmailSendLoop(Database db, Kind kind, QString templateText, QObje
 
 EmailSendLoop::~EmailSendLoop() = default;
 
-bool EmailSendLoop::SendOneEmail(const QString& subject, const QString& message, EmailRecipient& recipient,
-                                 int timeoutMs)
+bool EmailSendLoop::SendOneEmail(const QString& subject, const QString& message, EmailRecipient& recipient, int timeoutMs)
 {
     // A new mailer for every message: nothing of one message reaches the next.
     EmailSender sender;
@@ -70,15 +69,15 @@ QString EmailSendLoop::summary(Kind kind, const EmailSendCounts& c)
 {
     const bool invoices = kind == Kind::Invoices;
     const QString member = QStringLiteral(" jäsenelle.");
-    return (invoices ? QStringLiteral("Lasku lähetettiin ") : QStringLiteral("Muistutus lähetettiin ")) +
-           QString::number(c.sent) + member + QStringLiteral("\r\n") +
-           (invoices ? QStringLiteral("Laskun lähetys ei onnistunut ")
-                     : QStringLiteral("Muistutuksen lähetys ei onnistunut ")) +
-           QString::number(c.failed) + member + QStringLiteral("\r\n") +
-           (invoices ? QStringLiteral("Laskun lähetys oli estetty ") : QStringLiteral("Muistutuksen lähetys oli estetty ")) +
-           QString::number(c.blocked) + member + QStringLiteral("\r\n\r\n") +
-           (invoices ? QStringLiteral("Voit tulostaa lähettämättömät Tulosta painikkeella.")
-                     : QStringLiteral("Voit tulostaa lähettämättömät Muistut. painikkeella."));
+    return (invoices ? QStringLiteral("Lasku lähetettiin ") : QStringLiteral("Muistutus lähetettiin "))
+           + QString::number(c.sent) + member + QStringLiteral("\r\n")
+           + (invoices ? QStringLiteral("Laskun lähetys ei onnistunut ")
+                       : QStringLiteral("Muistutuksen lähetys ei onnistunut "))
+           + QString::number(c.failed) + member + QStringLiteral("\r\n")
+           + (invoices ? QStringLiteral("Laskun lähetys oli estetty ") : QStringLiteral("Muistutuksen lähetys oli estetty "))
+           + QString::number(c.blocked) + member + QStringLiteral("\r\n\r\n")
+           + (invoices ? QStringLiteral("Voit tulostaa lähettämättömät Tulosta painikkeella.")
+                       : QStringLiteral("Voit tulostaa lähettämättömät Muistut. painikkeella."));
 }
 
 QString EmailSendLoop::summary() const
@@ -179,8 +178,8 @@ void EmailSendLoop::step()
         }
         EmailRecipient recipient;
         recipient.Id = qint32(id);
-        recipient.Name = NullToString(member.field(QStringLiteral("jrSukunimi"))) + QLatin1Char(' ') +
-                         NullToString(member.field(QStringLiteral("jrEtunimi")));
+        recipient.Name = NullToString(member.field(QStringLiteral("jrSukunimi"))) + QLatin1Char(' ')
+                         + NullToString(member.field(QStringLiteral("jrEtunimi")));
         recipient.Address = NullToString(member.field(QStringLiteral("jrEmail")));
         recipient.Sent = false;
         m_current = id;

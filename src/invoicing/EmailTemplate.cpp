@@ -50,7 +50,8 @@ bool loadTemplate(const TemplateKind& kind, QString& text)
         return false;
     }
     if (Prompter::instance().message(QString::fromUtf8(kind.question), MsgIcon::Question, MsgButtons::YesNo,
-                                     State().ProgramTitle) != MsgResult::Yes)
+                                     State().ProgramTitle)
+        != MsgResult::Yes)
         return false;
     const QString fallback = kind.defaultPath();
     auto t = readTemplateFile(fallback);
@@ -88,10 +89,12 @@ QString fillCommon(QString text, const Recordset& rs, const QString& prefix, Dat
     text = EmailTemplate::ReplacePayerFields(text, address, fieldText(rs, prefix + QStringLiteral("LaskJasennumero")));
     text = EmailTemplate::ReplaceAccountFields(text, State().BankAccount1, State().BankAccount2);
     const Value number = rs.field(prefix + QStringLiteral("Laskunumero"));
-    text = EmailTemplate::ReplaceInvoiceFields(
-        text, dateText(rs.field(prefix + QStringLiteral("Erapaiva"))), dateText(rs.field(prefix + QStringLiteral("Laskupaiva"))),
-        number.isNull() ? QString() : QString::number(number.toInt64()), fieldText(rs, prefix + QStringLiteral("Viitenumero")),
-        fieldText(rs, prefix + QStringLiteral("Otsake")), amountOrZero(rs.field(prefix + QStringLiteral("Hinta"))));
+    text = EmailTemplate::ReplaceInvoiceFields(text, dateText(rs.field(prefix + QStringLiteral("Erapaiva"))),
+                                               dateText(rs.field(prefix + QStringLiteral("Laskupaiva"))),
+                                               number.isNull() ? QString() : QString::number(number.toInt64()),
+                                               fieldText(rs, prefix + QStringLiteral("Viitenumero")),
+                                               fieldText(rs, prefix + QStringLiteral("Otsake")),
+                                               amountOrZero(rs.field(prefix + QStringLiteral("Hinta"))));
     if (reminderStep)
         text = reminderStep(text);
     text = EmailTemplate::ExpandRowBlock(text, EmailTemplate::LoadInvoiceRows(rowsOf, db));
@@ -102,8 +105,7 @@ QString fillCommon(QString text, const Recordset& rs, const QString& prefix, Dat
 
 bool EmailTemplate::LoadInvoiceTemplate(QString& text)
 {
-    static const TemplateKind kind{&SharedState::InvoiceTemplatePath, &DefaultInvoiceTemplatePath,
-                                   &ResetInvoiceTemplatePath,
+    static const TemplateKind kind{&SharedState::InvoiceTemplatePath, &DefaultInvoiceTemplatePath, &ResetInvoiceTemplatePath,
                                    "Laskupohjaa ei löydy, yritetäänkö avata oletuslaskupohja?"};
     return loadTemplate(kind, text);
 }
@@ -242,8 +244,8 @@ QString EmailTemplate::ReplaceAccountFields(QString text, const QString& account
 }
 
 QString EmailTemplate::ReplaceInvoiceFields(QString text, const QString& dueDate, const QString& invoiceDate,
-                                            const QString& invoiceNumber, const QString& reference,
-                                            const QString& title, const QString& total)
+                                            const QString& invoiceNumber, const QString& reference, const QString& title,
+                                            const QString& total)
 {
     text = ReplaceField(text, QStringLiteral("LASKUOTSAKE"), title);
     text = ReplaceField(text, QStringLiteral("LOPPUSUMMA"), total);
@@ -303,8 +305,8 @@ QString EmailTemplate::formatAmount(Currency amount)
     QString digits = QString::number(units);
     for (qsizetype i = digits.size() - 3; i > 0; i -= 3)
         digits.insert(i, QChar(0x00A0));
-    return (negative ? QStringLiteral("-") : QString()) + digits + QLatin1Char(',') +
-           QStringLiteral("%1").arg(hundredths, 2, 10, QLatin1Char('0'));
+    return (negative ? QStringLiteral("-") : QString()) + digits + QLatin1Char(',')
+           + QStringLiteral("%1").arg(hundredths, 2, 10, QLatin1Char('0'));
 }
 
 QString EmailTemplate::formatShortDate(const QDate& date)

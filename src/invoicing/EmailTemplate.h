@@ -13,9 +13,9 @@ namespace tikkeli {
 
 // One invoice row as the row block of a template shows it.
 struct cInvoiceRow {
-    QString RiviPvm;     // short date, or empty
+    QString RiviPvm; // short date, or empty
     QString RiviAihe;
-    QString RiviSumma;   // amount text, or empty
+    QString RiviSumma; // amount text, or empty
 };
 
 // The club's plain-text e-mail invoices and reminders: template files with fixed-width

@@ -49,7 +49,8 @@ bool InvoicePayments::MarkReminderPaid(Database& db, qint64 historyId)
 bool InvoicePayments::DeleteInvoiceRows(Database& db, qint64 historyId)
 {
     Transaction transaction(db);
-    const Value invoiceId = db.scalar(QStringLiteral("SELECT IFNULL(jmhjmID, 0) FROM jmhist WHERE jmhID = ?"), {Value(historyId)});
+    const Value invoiceId = db.scalar(QStringLiteral("SELECT IFNULL(jmhjmID, 0) FROM jmhist WHERE jmhID = ?"),
+                                      {Value(historyId)});
     if (invoiceId.isNull())
         throw DbException(DbErr::NoCurrentRecord, QStringLiteral("Nykyistä tietuetta ei ole."));
     db.execute(QStringLiteral("DELETE FROM jmRivi WHERE jmRjmID = ?"), {invoiceId});

@@ -30,7 +30,7 @@ public:
         qint64 id = 0;
         QString reference;
         bool paid = false;
-        QString member;   // "surname firstname", empty when the member is gone
+        QString member; // "surname firstname", empty when the member is gone
     };
     static std::vector<GridRow> GridRows(Database& db, int filter);
 };

@@ -50,7 +50,8 @@ int InvoicePrintOrder::MarkRemindersForPrint(Database& db, const QString& where,
 {
     Transaction transaction(db);
     ClearReminderPrintMarks(db);
-    db.execute(QStringLiteral("UPDATE jmhist SET jmhTulosta = True WHERE ") + (where.isEmpty() ? QStringLiteral("1") : where),
+    db.execute(QStringLiteral("UPDATE jmhist SET jmhTulosta = True WHERE ")
+                   + (where.isEmpty() ? QStringLiteral("1") : where),
                params);
     const int count = db.rowsAffected();
     transaction.commit();

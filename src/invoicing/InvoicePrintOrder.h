@@ -23,8 +23,7 @@ public:
     static int CountInvoices(Database& db);
 
 private:
-    static void number(Database& db, const QString& table, const QString& key, const QString& orderBy,
-                       const QString& field);
+    static void number(Database& db, const QString& table, const QString& key, const QString& orderBy, const QString& field);
 };
 
 } // namespace tikkeli

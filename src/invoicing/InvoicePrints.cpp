@@ -45,14 +45,16 @@ ReportEngine& resetInvoice(const QString& file)
 
 QString InvoicePrints::InvoiceReportFile(bool giro, bool finnishOnly)
 {
-    return QStringLiteral("%1%2.rpt").arg(giro ? QStringLiteral("latilis") : QStringLiteral("lalask"),
-                                          finnishOnly ? QStringLiteral("1") : QStringLiteral("2"));
+    return QStringLiteral("%1%2.rpt")
+        .arg(giro ? QStringLiteral("latilis") : QStringLiteral("lalask"),
+             finnishOnly ? QStringLiteral("1") : QStringLiteral("2"));
 }
 
 QString InvoicePrints::HistoryReportFile(bool giro, bool finnishOnly)
 {
-    return QStringLiteral("%1%2.rpt").arg(giro ? QStringLiteral("lhtilis") : QStringLiteral("lhlask"),
-                                          finnishOnly ? QStringLiteral("1") : QStringLiteral("2"));
+    return QStringLiteral("%1%2.rpt")
+        .arg(giro ? QStringLiteral("lhtilis") : QStringLiteral("lhlask"),
+             finnishOnly ? QStringLiteral("1") : QStringLiteral("2"));
 }
 
 void InvoicePrints::PrepareRunInvoices(qint64 memberId, bool onlyNotEmailed)

@@ -10,7 +10,7 @@ namespace tikkeli {
 struct InvoiceLayoutChoice {
     bool InvoiceGiroForm = false;
     bool InvoiceFinnishOnly = false;
-    bool InvoiceMemberCard = false;   // handed on, selects nothing
+    bool InvoiceMemberCard = false; // handed on, selects nothing
 };
 InvoiceLayoutChoice& InvoiceLayout();
 

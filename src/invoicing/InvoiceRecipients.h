@@ -12,7 +12,7 @@ enum class RecipientKind { All, Landowners, Feature, Member };
 // One entry of the invoicing window's recipient list.
 struct RecipientChoice {
     RecipientKind kind = RecipientKind::All;
-    qint64 id = 0;        // the feature's piID or the member's jrID
+    qint64 id = 0; // the feature's piID or the member's jrID
     QString text;
     // The list's item data: 0 for all and for the landowners, minus the piID of a feature, the jrID
     // of a member.

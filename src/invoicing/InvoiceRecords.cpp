@@ -41,10 +41,10 @@ qint64 InvoiceRecords::CreateRunText(Database& db, const QString& text)
 
 QString InvoiceRecords::memberColumns(const QString& p)
 {
-    return QStringList{p + QStringLiteral("jrID"), p + QStringLiteral("jrSukunimi"), p + QStringLiteral("jrEtunimi"),
-                       p + QStringLiteral("jrOsoite"), p + QStringLiteral("jrPostinumero"),
-                       p + QStringLiteral("jrPostitoimipaikka"), p + QStringLiteral("jrJasennumero"),
-                       p + QStringLiteral("jrViitenumero"), p + QStringLiteral("jrJasenmaksu")}
+    return QStringList{
+        p + QStringLiteral("jrID"),          p + QStringLiteral("jrSukunimi"),    p + QStringLiteral("jrEtunimi"),
+        p + QStringLiteral("jrOsoite"),      p + QStringLiteral("jrPostinumero"), p + QStringLiteral("jrPostitoimipaikka"),
+        p + QStringLiteral("jrJasennumero"), p + QStringLiteral("jrViitenumero"), p + QStringLiteral("jrJasenmaksu")}
         .join(QStringLiteral(", "));
 }
 
@@ -85,17 +85,16 @@ qint64 InvoiceRecords::CreateInvoiceRecord(Database& db, const InvoiceRecord& in
     const InvoiceAddress a = InvoiceAddress::of(member);
     // A fee invoice keeps the member's fee flag as it was, so deleting the run can give it back.
     const bool feeSnapshot = invoice.feeInvoice && NullToBoolean(member.feePaid);
-    db.execute(QStringLiteral(
-                   "INSERT INTO jm (jmjrID, jmErapaiva, jmLaskupaiva, jmLaskunumero, jmViitenumero, jmHinta, jmTeksti,"
-                   " jmMaksettu, jmOtsake, jmmeID, jmEmailed, jmJasMak, jmjrJasenmaksu, jmLaskOsoite1, jmLaskOsoite2,"
-                   " jmLaskOsoite3, jmLaskOsoite4, jmLaskOsoite5, jmLaskOsoite6, jmLaskPostinumero, jmLaskJasennumero)"
-                   " VALUES (?, ?, ?, ?, ?, ?, ?, 0, ?, ?, 0, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-               {Value(invoice.memberId), Value(invoice.dueDate), Value(invoice.invoiceDate), Value(invoice.number),
-                invoice.noReference ? Value() : textOrNull(invoice.reference), Value(invoice.total),
-                textOrNull(invoice.giroText), textOrNull(invoice.title), Value(invoice.runTextId),
-                Value(invoice.feeInvoice), Value(feeSnapshot), textOrNull(a.lines[0]), textOrNull(a.lines[1]),
-                textOrNull(a.lines[2]), textOrNull(a.lines[3]), textOrNull(a.lines[4]), textOrNull(a.lines[5]),
-                textOrNull(a.postcode), textOrNull(a.memberNumber)});
+    db.execute(
+        QStringLiteral("INSERT INTO jm (jmjrID, jmErapaiva, jmLaskupaiva, jmLaskunumero, jmViitenumero, jmHinta, jmTeksti,"
+                       " jmMaksettu, jmOtsake, jmmeID, jmEmailed, jmJasMak, jmjrJasenmaksu, jmLaskOsoite1, jmLaskOsoite2,"
+                       " jmLaskOsoite3, jmLaskOsoite4, jmLaskOsoite5, jmLaskOsoite6, jmLaskPostinumero, jmLaskJasennumero)"
+                       " VALUES (?, ?, ?, ?, ?, ?, ?, 0, ?, ?, 0, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+        {Value(invoice.memberId), Value(invoice.dueDate), Value(invoice.invoiceDate), Value(invoice.number),
+         invoice.noReference ? Value() : textOrNull(invoice.reference), Value(invoice.total), textOrNull(invoice.giroText),
+         textOrNull(invoice.title), Value(invoice.runTextId), Value(invoice.feeInvoice), Value(feeSnapshot),
+         textOrNull(a.lines[0]), textOrNull(a.lines[1]), textOrNull(a.lines[2]), textOrNull(a.lines[3]),
+         textOrNull(a.lines[4]), textOrNull(a.lines[5]), textOrNull(a.postcode), textOrNull(a.memberNumber)});
     return db.lastInsertId();
 }
 

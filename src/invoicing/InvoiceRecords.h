@@ -14,8 +14,8 @@ namespace tikkeli {
 struct InvoiceMember {
     qint64 id = 0;
     Value surname, firstName, street, postcode, postOffice, memberNumber;
-    Value reference;     // jrViitenumero
-    Value feePaid;       // jrJasenmaksu
+    Value reference; // jrViitenumero
+    Value feePaid;   // jrJasenmaksu
 };
 
 // The address block stored with an invoice: six lines, the postcode and the member number.
@@ -40,7 +40,7 @@ struct InvoiceRecord {
     QString giroText;
     QString title;
     qint64 runTextId = 0;
-    bool noReference = false;   // the invoice stores no reference, whatever was worked out
+    bool noReference = false; // the invoice stores no reference, whatever was worked out
     bool feeInvoice = false;
 };
 

@@ -43,8 +43,7 @@ const QString& InvoiceRun::noRecipientsMessage()
 
 const QString& InvoiceRun::shortReferenceNote()
 {
-    static const QString text =
-        QStringLiteral("Huom: viitteitä alle 4 numeroa (laskut 1-99), pankki ei hyväksy.");
+    static const QString text = QStringLiteral("Huom: viitteitä alle 4 numeroa (laskut 1-99), pankki ei hyväksy.");
     return text;
 }
 
@@ -55,10 +54,11 @@ RunCheck InvoiceRun::check(const InvoiceRunRequest& r)
     const qint32 largest = InvoiceNumbering::LargestInvoiceNumber(m_db);
     const qint32 counter = State().InvoiceNumberCounter;
     if (counter <= largest)
-        return {QStringLiteral("Tietokannasta löytyy jo isompi laskunumero (") + QString::number(largest) +
-                QStringLiteral(") kuin numero jota ollaan lisäämässä (") + QString::number(counter) +
-                QStringLiteral(")\r\n\r\nMuuta laskunumero Tikkelin asetuksiin ennen laskujen lisäystä, ensimmäinen kelvollinen on ") +
-                QString::number(qint64(largest) + 1)};
+        return {QStringLiteral("Tietokannasta löytyy jo isompi laskunumero (") + QString::number(largest)
+                + QStringLiteral(") kuin numero jota ollaan lisäämässä (") + QString::number(counter)
+                + QStringLiteral(
+                    ")\r\n\r\nMuuta laskunumero Tikkelin asetuksiin ennen laskujen lisäystä, ensimmäinen kelvollinen on ")
+                + QString::number(qint64(largest) + 1)};
     if (r.title.size() > 30)
         return {QStringLiteral("Otsaketekstin tulee olla korkeintaan 30 merkkiä pitkä."), RunField::Title};
     if (!InvoiceInput::parseDate(r.invoiceDate))
@@ -102,16 +102,15 @@ InvoiceRunResult InvoiceRun::run(const InvoiceRunRequest& r, const Progress& pro
 
     std::vector<InvoiceMember> recipients;
     const auto take = [&](const QString& where, const Params& params = {}) {
-        Recordset rs = m_db.openRecordset(QStringLiteral("SELECT ") + InvoiceRecords::memberColumns() +
-                                              QStringLiteral(" FROM jr WHERE jrSukunimi IS NOT NULL AND ") + where + OrderByName,
+        Recordset rs = m_db.openRecordset(QStringLiteral("SELECT ") + InvoiceRecords::memberColumns()
+                                              + QStringLiteral(" FROM jr WHERE jrSukunimi IS NOT NULL AND ") + where
+                                              + OrderByName,
                                           RecordsetType::Snapshot, params);
         for (; !rs.eof(); rs.moveNext())
             recipients.push_back(InvoiceRecords::memberFromRow(rs));
     };
     switch (r.kind) {
-    case RecipientKind::All:
-        take(QStringLiteral("1 = 1"));
-        break;
+    case RecipientKind::All: take(QStringLiteral("1 = 1")); break;
     case RecipientKind::Landowners:
         take(r.others ? QStringLiteral("jrMaanomistaja = False") : QStringLiteral("jrMaanomistaja = True"));
         break;
@@ -120,8 +119,9 @@ InvoiceRunResult InvoiceRun::run(const InvoiceRunRequest& r, const Progress& pro
         m_db.execute(QStringLiteral("UPDATE jr SET jrMukaan = True"));
         const Params feature{Value(r.id)};
         if (r.others) {
-            m_db.execute(QStringLiteral("UPDATE jr SET jrMukaan = False WHERE jrID IN (SELECT ptjrID FROM pt WHERE ptpiID = ?)"),
-                         feature);
+            m_db.execute(
+                QStringLiteral("UPDATE jr SET jrMukaan = False WHERE jrID IN (SELECT ptjrID FROM pt WHERE ptpiID = ?)"),
+                feature);
             take(QStringLiteral("jrMukaan = True"));
         } else {
             // One row per member, however many values of the feature the member holds.
@@ -136,7 +136,7 @@ InvoiceRunResult InvoiceRun::run(const InvoiceRunRequest& r, const Progress& pro
     }
     if (recipients.empty()) {
         result.message = noRecipientsMessage();
-        return result;   // rolled back: a run without invoices leaves no trace
+        return result; // rolled back: a run without invoices leaves no trace
     }
 
     qint32 counter = State().InvoiceNumberCounter;

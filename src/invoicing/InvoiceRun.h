@@ -12,11 +12,11 @@ namespace tikkeli {
 // What the invoicing window hands to a run: its boxes as typed.
 struct InvoiceRunRequest {
     RecipientKind kind = RecipientKind::All;
-    qint64 id = 0;                    // piID for a feature, jrID for a member
-    bool others = false;              // "Muille kuin ...": the members without the feature / not landowners
-    bool personalReference = false;   // the member's own reference where one is stored
-    bool noReference = false;         // "Ilman viitettä": the invoice stores no reference
-    bool feeInvoice = false;          // "Tee jäsenmaksuna"
+    qint64 id = 0;                  // piID for a feature, jrID for a member
+    bool others = false;            // "Muille kuin ...": the members without the feature / not landowners
+    bool personalReference = false; // the member's own reference where one is stored
+    bool noReference = false;       // "Ilman viitettä": the invoice stores no reference
+    bool feeInvoice = false;        // "Tee jäsenmaksuna"
     QString title;
     QString invoiceDate;
     QString dueDate;
@@ -35,15 +35,15 @@ struct InvoiceRunRequest {
 enum class RunField { None, Title, InvoiceDate, DueDate, Total };
 
 struct RunCheck {
-    QString message;          // empty when the request may run
+    QString message; // empty when the request may run
     RunField focus = RunField::None;
     bool ok() const { return message.isEmpty(); }
 };
 
 struct InvoiceRunResult {
     int added = 0;
-    QString message;            // "Lisätty 3 laskua." or why nothing was written
-    bool shortReferences = false;   // some reference is shorter than the banks' four digits
+    QString message;              // "Lisätty 3 laskua." or why nothing was written
+    bool shortReferences = false; // some reference is shorter than the banks' four digits
 };
 
 // The invoice run: one invoice with its rows per recipient, numbered from the counter, all in one

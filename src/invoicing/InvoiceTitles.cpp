@@ -8,7 +8,8 @@ namespace tikkeli {
 std::vector<SavedTitle> InvoiceTitles::list(Database& db)
 {
     std::vector<SavedTitle> out;
-    Recordset rs = db.openRecordset(QStringLiteral("SELECT ltID, ltNimi FROM lt ORDER BY ltNimi, ltID"), RecordsetType::Snapshot);
+    Recordset rs = db.openRecordset(QStringLiteral("SELECT ltID, ltNimi FROM lt ORDER BY ltNimi, ltID"),
+                                    RecordsetType::Snapshot);
     for (; !rs.eof(); rs.moveNext()) {
         const QString name = NullToString(rs.field(1));
         if (!name.trimmed().isEmpty())

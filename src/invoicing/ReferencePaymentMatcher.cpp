@@ -19,7 +19,7 @@ namespace {
 struct HistoryRow {
     qint64 id = 0;
     bool memberExists = false;
-    qint64 priceRaw = 0;   // ten-thousandths of a euro
+    qint64 priceRaw = 0; // ten-thousandths of a euro
     bool paid = false;
 };
 
@@ -185,7 +185,8 @@ bool ReferencePaymentMatcher::markPaid(Database& db, const std::vector<qint64>& 
         for (const qint64 id : historyIds) {
             // The same invoice may be listed twice (paid twice), and a row another window took
             // away has nothing left to mark.
-            if (done.contains(id) || db.scalar(QStringLiteral("SELECT COUNT(*) FROM jmhist WHERE jmhID = ?1"), {Value(id)}).toInt64() == 0)
+            if (done.contains(id)
+                || db.scalar(QStringLiteral("SELECT COUNT(*) FROM jmhist WHERE jmhID = ?1"), {Value(id)}).toInt64() == 0)
                 continue;
             done.insert(id);
             // A failure has been shown; leaving the transaction unfinished undoes the others too.

@@ -15,7 +15,7 @@ public:
     enum class Outcome { Arrived, ReferenceNotFound, MemberMissing, WrongSum };
     struct Match {
         Outcome outcome = Outcome::ReferenceNotFound;
-        qint64 historyId = -1;   // -1 when no history row carries the reference
+        qint64 historyId = -1; // -1 when no history row carries the reference
         QString text;
     };
 

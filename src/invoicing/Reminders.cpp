@@ -77,8 +77,8 @@ int Reminders::CreateReminders(Database& db, const ReminderRange& range, const Q
     const QString where = rangeCondition(range, params);
     // A range is reminded as a whole or not at all: a failure halfway leaves no numbers raised.
     Transaction transaction(db);
-    Recordset rs = db.openRecordset(QStringLiteral("SELECT jmhID FROM jmhist WHERE ") + where +
-                                        QStringLiteral(" ORDER BY jmhID"),
+    Recordset rs = db.openRecordset(QStringLiteral("SELECT jmhID FROM jmhist WHERE ") + where
+                                        + QStringLiteral(" ORDER BY jmhID"),
                                     RecordsetType::Snapshot, params);
     for (; !rs.eof(); rs.moveNext())
         CreateReminder(db, rs.field(QStringLiteral("jmhID")).toInt64(), today);
@@ -91,8 +91,8 @@ int Reminders::CreateReminders(Database& db, const ReminderRange& range, const Q
 QString Reminders::NothingToRemindText(const ReminderRange& range)
 {
     const auto text = [](const std::optional<qint32>& n) { return n ? QString::number(*n) : QString(); };
-    return QStringLiteral("Ei löydy maksamattomia laskuja väliltä: ") + text(range.from) + QStringLiteral(" - ") +
-           text(range.to);
+    return QStringLiteral("Ei löydy maksamattomia laskuja väliltä: ") + text(range.from) + QStringLiteral(" - ")
+           + text(range.to);
 }
 
 } // namespace tikkeli

@@ -8,7 +8,8 @@
 namespace tikkeli {
 
 namespace {
-const QString kSelect = QStringLiteral("SELECT Tarra_ID, Rivi1, Rivi2, Rivi3, Rivi4, Rivi5, Rivi6 FROM Tarra WHERE Tarra_ID = ?");
+const QString kSelect = QStringLiteral(
+    "SELECT Tarra_ID, Rivi1, Rivi2, Rivi3, Rivi4, Rivi5, Rivi6 FROM Tarra WHERE Tarra_ID = ?");
 }
 
 cTarra::~cTarra()
@@ -81,9 +82,13 @@ bool cTarra::Save(bool force)
         p.push_back(Value(l));
     if (m_id != 0) {
         p.push_back(Value(m_id));
-        db.execute(QStringLiteral("UPDATE Tarra SET Rivi1 = ?, Rivi2 = ?, Rivi3 = ?, Rivi4 = ?, Rivi5 = ?, Rivi6 = ? WHERE Tarra_ID = ?"), p);
+        db.execute(
+            QStringLiteral(
+                "UPDATE Tarra SET Rivi1 = ?, Rivi2 = ?, Rivi3 = ?, Rivi4 = ?, Rivi5 = ?, Rivi6 = ? WHERE Tarra_ID = ?"),
+            p);
     } else {
-        db.execute(QStringLiteral("INSERT INTO Tarra (Rivi1, Rivi2, Rivi3, Rivi4, Rivi5, Rivi6) VALUES (?, ?, ?, ?, ?, ?)"), p);
+        db.execute(QStringLiteral("INSERT INTO Tarra (Rivi1, Rivi2, Rivi3, Rivi4, Rivi5, Rivi6) VALUES (?, ?, ?, ?, ?, ?)"),
+                   p);
         m_id = db.lastInsertId();
     }
     m_changed = false;

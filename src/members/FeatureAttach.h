@@ -43,8 +43,8 @@ public:
     static std::optional<AttachDefinition> definition(Database& db, qint64 piID);
     // One pt row per member, all or nothing; with onlyNew a member who has the feature already is
     // skipped. A value that cannot be read refuses the whole attach (result.refusal). DbException when the database refuses (nothing is written then).
-    static AttachResult attach(Database& db, qint64 piID, const std::vector<qint64>& memberIds,
-                               const AttachValues& values, bool onlyNew);
+    static AttachResult attach(Database& db, qint64 piID, const std::vector<qint64>& memberIds, const AttachValues& values,
+                               bool onlyNew);
 };
 
 } // namespace tikkeli

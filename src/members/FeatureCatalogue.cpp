@@ -31,8 +31,7 @@ constexpr std::array<KindField, 4> kinds{{
 
 } // namespace
 
-FeatureCatalogue::FeatureCatalogue(Database db)
-    : m_db(std::move(db))
+FeatureCatalogue::FeatureCatalogue(Database db) : m_db(std::move(db))
 {
     m_data = m_db.openRecordset(QStringLiteral("pi"), RecordsetType::Table);
     if (!m_data.eof())
@@ -156,7 +155,8 @@ std::optional<QString> FeatureCatalogue::write(const FeatureDefinitionInput& in)
     std::vector<std::pair<QString, Value>> changes;
     for (auto& [name, value] : values) {
         const Value stored = m_data.field(name);
-        const bool same = stored == value || (name == QLatin1String("piType") && stored.isNull() && adding() && value == Value(1));
+        const bool same = stored == value
+                          || (name == QLatin1String("piType") && stored.isNull() && adding() && value == Value(1));
         // A new row that is still blank: type 1 (the option shown) and no flag set.
         const bool blankNew = adding() && value.kind() == Value::Kind::Bool && !value.toBool();
         if (!same && !blankNew)
@@ -211,12 +211,8 @@ bool FeatureCatalogue::move(Move where)
     if (m_data.recordCount() == 0)
         return false;
     switch (where) {
-    case Move::First:
-        m_data.moveFirst();
-        return true;
-    case Move::Last:
-        m_data.moveLast();
-        return true;
+    case Move::First: m_data.moveFirst(); return true;
+    case Move::Last: m_data.moveLast(); return true;
     case Move::Previous:
         if (m_data.bof())
             return false;

@@ -25,7 +25,7 @@ struct FeatureLetterGroup {
 struct FeatureDefinitionView {
     QString nimi, kuvaus, memo;
     QString date, longValue, currency;
-    int type = 1;                    // 0 leaves the option pair as it is
+    int type = 1; // 0 leaves the option pair as it is
     std::optional<bool> enabledDate, enabledLong, enabledCurrency, enabledMemo;
 };
 
@@ -34,7 +34,7 @@ struct FeatureDefinitionView {
 struct FeatureDefinitionInput {
     QString nimi, kuvaus, memo;
     QString date, longValue, currency;
-    int type = 1;                    // 1 or 2; 0 = no option selected
+    int type = 1; // 1 or 2; 0 = no option selected
     std::optional<bool> enabledDate, enabledLong, enabledCurrency, enabledMemo;
 };
 

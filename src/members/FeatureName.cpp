@@ -8,8 +8,7 @@ namespace tikkeli {
 
 QString FeatureName(Database& db, qint32 piID)
 {
-    Recordset rs = db.openRecordset(QStringLiteral("SELECT piNimi FROM pi WHERE piID = ?"), RecordsetType::Snapshot,
-                                    {piID});
+    Recordset rs = db.openRecordset(QStringLiteral("SELECT piNimi FROM pi WHERE piID = ?"), RecordsetType::Snapshot, {piID});
     return rs.eof() ? QString() : NullToString(rs.field(QStringLiteral("piNimi")));
 }
 

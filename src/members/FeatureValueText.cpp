@@ -22,9 +22,9 @@ QString FeatureValueText::fieldName(Kind kind)
 int FeatureValueText::maxLength(Kind kind)
 {
     switch (kind) {
-    case Kind::Date: return 19;        // "31.12.2024 23:59:59"
-    case Kind::Long: return 14;        // "-2 147 483 648"
-    case Kind::Currency: return 26;    // the currency range with group blanks and two decimals
+    case Kind::Date: return 19;     // "31.12.2024 23:59:59"
+    case Kind::Long: return 14;     // "-2 147 483 648"
+    case Kind::Currency: return 26; // the currency range with group blanks and two decimals
     case Kind::Memo: return 65535;
     }
     return 0;
@@ -52,8 +52,7 @@ FeatureValueText::Reading FeatureValueText::read(Kind kind, const QString& text)
     }
     case Kind::Long: {
         const auto n = ParseLocaleNumber(text);
-        const bool whole = n && std::isfinite(*n) && std::trunc(*n) == *n
-                           && *n >= double(std::numeric_limits<qint32>::min())
+        const bool whole = n && std::isfinite(*n) && std::trunc(*n) == *n && *n >= double(std::numeric_limits<qint32>::min())
                            && *n <= double(std::numeric_limits<qint32>::max());
         if (whole)
             r.value = Value(qint32(*n));
@@ -71,9 +70,7 @@ FeatureValueText::Reading FeatureValueText::read(Kind kind, const QString& text)
             r.refusal = QStringLiteral("%1 ei kelpaa: \"%2\". Kirjoita rahamäärä, esimerkiksi 12,50.").arg(name, text);
         break;
     }
-    case Kind::Memo:
-        r.value = Value(text);
-        break;
+    case Kind::Memo: r.value = Value(text); break;
     }
     return r;
 }

@@ -20,8 +20,8 @@ public:
     static int maxLength(Kind kind);
 
     struct Reading {
-        Value value;                 // Null for an empty box
-        std::optional<QString> refusal;   // Finnish, naming the field, when the text is refused
+        Value value;                    // Null for an empty box
+        std::optional<QString> refusal; // Finnish, naming the field, when the text is refused
         bool ok() const { return !refusal.has_value(); }
     };
     // An empty text is Null. A date is a Finnish date; a number is a whole number in the 32-bit

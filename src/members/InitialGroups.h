@@ -13,7 +13,7 @@ class InitialGroups {
 public:
     struct Group {
         QString letter;
-        std::vector<std::size_t> indexes;   // into the names, in their given order
+        std::vector<std::size_t> indexes; // into the names, in their given order
     };
 
     // The caption of the group for every other initial.

@@ -11,10 +11,10 @@ namespace tikkeli {
 const QStringList& MemberCardFields::textFields()
 {
     static const QStringList f = {
-        QStringLiteral("jrJasennumero"), QStringLiteral("jrSukunimi"), QStringLiteral("jrEtunimi"),
-        QStringLiteral("jrOsoite"), QStringLiteral("jrPostinumero"), QStringLiteral("jrPostitoimipaikka"),
-        QStringLiteral("jrPuhelin"), QStringLiteral("jrMatkapuhelin"), QStringLiteral("jrEmail"),
-        QStringLiteral("jrViitenumero"), QStringLiteral("jrTitteli"), QStringLiteral("jrSyntyma"),
+        QStringLiteral("jrJasennumero"), QStringLiteral("jrSukunimi"),     QStringLiteral("jrEtunimi"),
+        QStringLiteral("jrOsoite"),      QStringLiteral("jrPostinumero"),  QStringLiteral("jrPostitoimipaikka"),
+        QStringLiteral("jrPuhelin"),     QStringLiteral("jrMatkapuhelin"), QStringLiteral("jrEmail"),
+        QStringLiteral("jrViitenumero"), QStringLiteral("jrTitteli"),      QStringLiteral("jrSyntyma"),
         QStringLiteral("jrLiittyma")};
     return f;
 }
@@ -22,10 +22,11 @@ const QStringList& MemberCardFields::textFields()
 const QStringList& MemberCardFields::labels()
 {
     static const QStringList l = {
-        QStringLiteral("Jäsennumero:"), QStringLiteral("Sukunimi:"), QStringLiteral("Etunimi:"),
-        QStringLiteral("Osoite:"), QStringLiteral("Postiosoite:"), QString(), QStringLiteral("Puhelin:"),
-        QStringLiteral("Matkapuhelin:"), QStringLiteral("Email:"), QStringLiteral("Viitenumero:"),
-        QStringLiteral("Titteli:"), QStringLiteral("Syntymäpäivä:"), QStringLiteral("Liittymispäivä:")};
+        QStringLiteral("Jäsennumero:"),   QStringLiteral("Sukunimi:"),     QStringLiteral("Etunimi:"),
+        QStringLiteral("Osoite:"),        QStringLiteral("Postiosoite:"),  QString(),
+        QStringLiteral("Puhelin:"),       QStringLiteral("Matkapuhelin:"), QStringLiteral("Email:"),
+        QStringLiteral("Viitenumero:"),   QStringLiteral("Titteli:"),      QStringLiteral("Syntymäpäivä:"),
+        QStringLiteral("Liittymispäivä:")};
     return l;
 }
 

@@ -19,9 +19,9 @@ public:
     static constexpr int BirthDate = 11;
     static constexpr int JoiningDate = 12;
 
-    static const QStringList& textFields();      // index 0..12
-    static const QStringList& labels();          // caption of each box's label ("" where it shares one)
-    static const QStringList& checkFields();     // jrEmailLasku, jrJasenmaksu, jrMaanomistaja
+    static const QStringList& textFields();  // index 0..12
+    static const QStringList& labels();      // caption of each box's label ("" where it shares one)
+    static const QStringList& checkFields(); // jrEmailLasku, jrJasenmaksu, jrMaanomistaja
     // The most characters the field behind box index holds (from the table's definition).
     static int maxLength(int index);
     // The field's name in messages: "Sukunimi", "Postitoimipaikka"...

@@ -13,28 +13,28 @@ struct MemberCriteria {
     // Contract reports: 0 all, 1 in force on TarkastelupaivaValinta, 2 expired before it.
     qint16 VoimassaoloValinta = 0;
     QDate TarkastelupaivaValinta;
-    qint32 VoimassaoloOminaisuus = 0;   // piID, 0 none
-    qint16 RaporttiOminaisuus = 0;      // piID, 0 none
+    qint32 VoimassaoloOminaisuus = 0; // piID, 0 none
+    qint16 RaporttiOminaisuus = 0;    // piID, 0 none
     // Members: 0 list, 1 list with features, 2 wide list, 3 labels, 4 labels with titles;
     // contracts: 0 list, 1 labels.
     qint16 TulostusMuoto = 0;
     qint16 PvmVertailu = 0;
     qint16 LukuVertailu = 0;
     qint16 ArvoVertailu = 0;
-    QString PvmArvo;                    // "" no test; may hold the wildcard *
+    QString PvmArvo; // "" no test; may hold the wildcard *
     QString LukuArvo;
     QString ArvoArvo;
-    qint16 TulostusJarjestys = 0;       // 0 surname, 1 postal code, 2 birth date
-    bool OminaisuusRajaus = false;      // the feature condition is negated
-    QString SyntymaAika;                // as typed
-    QString LiittymisAika;              // as typed
+    qint16 TulostusJarjestys = 0;  // 0 surname, 1 postal code, 2 birth date
+    bool OminaisuusRajaus = false; // the feature condition is negated
+    QString SyntymaAika;           // as typed
+    QString LiittymisAika;         // as typed
     qint16 SyntymaAikaVertailu = 0;
     qint16 LiittymisAikaVertailu = 0;
-    bool OminaisuudetJa = false;        // true AND, false OR
-    QString PostinumeroAlku;            // as typed
+    bool OminaisuudetJa = false; // true AND, false OR
+    QString PostinumeroAlku;     // as typed
     QString PostinumeroLoppu;
-    qint32 JasenmaksuValinta = 0;       // 0 paid, 1 unpaid, 2 no matter
-    qint32 OmistajaValinta = 0;         // 0 member, 1 landowner, 2 no matter
+    qint32 JasenmaksuValinta = 0; // 0 paid, 1 unpaid, 2 no matter
+    qint32 OmistajaValinta = 0;   // 0 member, 1 landowner, 2 no matter
 
     static constexpr int FeatureSlots = 11;
 

@@ -79,7 +79,7 @@ std::optional<QString> MemberCriteriaChoices::checkWholeNumber(const QString& te
     const auto number = ParseLocaleNumber(text);
     if (!number)
         return std::nullopt;
-    const double whole = std::nearbyint(*number);   // the default rounding: half to even
+    const double whole = std::nearbyint(*number); // the default rounding: half to even
     if (whole < double(std::numeric_limits<qint32>::min()) || whole > double(std::numeric_limits<qint32>::max()))
         return text;
     return QString::number(qint32(whole));

@@ -12,17 +12,17 @@ namespace tikkeli {
 // What the user chose in the member criteria dialog, written into the criteria block in one go
 // when the user moves on. Defaults are the dialog's design defaults.
 struct MemberCriteriaChoices {
-    int owner = 2;              // 0 member, 1 landowner, 2 no matter
-    int fee = 2;                // 0 paid, 1 unpaid, 2 no matter
+    int owner = 2; // 0 member, 1 landowner, 2 no matter
+    int fee = 2;   // 0 paid, 1 unpaid, 2 no matter
     QString postalStart;
     QString postalEnd;
     QString birthDate;
-    int birthOperator = 1;      // 0 "<", 1 "=", 2 ">"
+    int birthOperator = 1; // 0 "<", 1 "=", 2 ">"
     QString joiningDate;
     int joiningOperator = 1;
-    std::vector<qint32> features;   // piIDs of the selected rows in list order
+    std::vector<qint32> features; // piIDs of the selected rows in list order
     bool negateFeatures = false;
-    bool allFeatures = true;    // "JA"; false "TAI"
+    bool allFeatures = true; // "JA"; false "TAI"
     QString date;
     int dateOperator = 1;
     QString number;

@@ -25,10 +25,9 @@ std::vector<MemberFeatures::Entry> MemberFeatures::definitions(Database& db)
 std::vector<MemberFeatures::Entry> MemberFeatures::ofMember(Database& db, qint32 memberId)
 {
     std::vector<Entry> out;
-    Recordset rs = db.openRecordset(
-        QStringLiteral("SELECT pt.ptID, pi.piNimi FROM pt INNER JOIN pi ON pi.piID = pt.ptpiID "
-                       "WHERE pt.ptjrID = ? ORDER BY pt.ptID"),
-        RecordsetType::Snapshot, {memberId});
+    Recordset rs = db.openRecordset(QStringLiteral("SELECT pt.ptID, pi.piNimi FROM pt INNER JOIN pi ON pi.piID = pt.ptpiID "
+                                                   "WHERE pt.ptjrID = ? ORDER BY pt.ptID"),
+                                    RecordsetType::Snapshot, {memberId});
     for (; !rs.eof(); rs.moveNext())
         out.push_back({NullToLong(rs.field(0)), NullToString(rs.field(1))});
     return out;
@@ -57,8 +56,7 @@ std::optional<MemberFeatures::Definition> MemberFeatures::definition(Database& d
 
 std::optional<MemberFeatures::Values> MemberFeatures::values(Database& db, qint32 featureId)
 {
-    Recordset rs = db.openRecordset(QStringLiteral("SELECT * FROM pt WHERE ptID = ?"), RecordsetType::Snapshot,
-                                    {featureId});
+    Recordset rs = db.openRecordset(QStringLiteral("SELECT * FROM pt WHERE ptID = ?"), RecordsetType::Snapshot, {featureId});
     if (rs.eof())
         return std::nullopt;
     Values v;
@@ -93,8 +91,7 @@ qint32 MemberFeatures::attach(Database& db, qint32 memberId, qint32 definitionId
 MemberFeatures::SaveOutcome MemberFeatures::save(Database& db, qint32 featureId, Kinds kinds, const Texts& texts)
 {
     SaveOutcome out;
-    Recordset rs = db.openRecordset(QStringLiteral("SELECT * FROM pt WHERE ptID = ?"), RecordsetType::Dynaset,
-                                    {featureId});
+    Recordset rs = db.openRecordset(QStringLiteral("SELECT * FROM pt WHERE ptID = ?"), RecordsetType::Dynaset, {featureId});
     if (rs.eof())
         return out;
     out.found = true;

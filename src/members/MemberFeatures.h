@@ -16,7 +16,7 @@ public:
     Q_DECLARE_FLAGS(Kinds, Kind)
 
     struct Entry {
-        qint32 id = 0;        // piID of a definition, ptID of a member's feature
+        qint32 id = 0; // piID of a definition, ptID of a member's feature
         QString name;
     };
     struct Definition {
@@ -24,10 +24,10 @@ public:
         QString name;
         QString description;
         Kinds enabled;
-        Value date, number, amount, memo;   // defaults, Null when not given
+        Value date, number, amount, memo; // defaults, Null when not given
     };
     struct Values {
-        qint32 id = 0;        // ptID
+        qint32 id = 0; // ptID
         qint32 definitionId = 0;
         Value date, number, amount, memo;
     };

@@ -124,7 +124,7 @@ MemberImport::Result MemberImport::run(Database& db, const MemberImportFile& fil
     try {
         Transaction transaction(db);
         // Member numbers: none taken already, none twice in the file.
-        std::map<QString, int> fileNumbers;   // key -> line
+        std::map<QString, int> fileNumbers; // key -> line
         std::optional<qint32> largest;
         for (const auto& [line, values] : lines) {
             const auto found = values.find(numberField);
@@ -141,8 +141,7 @@ MemberImport::Result MemberImport::run(Database& db, const MemberImportFile& fil
                                    .arg(line);
                 return result;
             }
-            if (db.scalar(QStringLiteral("SELECT COUNT(*) FROM jr WHERE jrJasennumero = ? COLLATE FI"), {number})
-                    .toInt64()
+            if (db.scalar(QStringLiteral("SELECT COUNT(*) FROM jr WHERE jrJasennumero = ? COLLATE FI"), {number}).toInt64()
                 > 0) {
                 result.failedLine = line;
                 result.error = QStringLiteral("Jäsennumero %1 (tiedoston rivi %2) on jo toisella jäsenellä. Tietokantaan "

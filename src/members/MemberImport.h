@@ -25,13 +25,13 @@ public:
     // A value cut to its field's width, or a date that could not be read and was left empty.
     struct Change {
         int line = 0;
-        QString field;    // the field's name as the field list shows it
+        QString field; // the field's name as the field list shows it
     };
     struct Result {
         bool ok = false;
         int imported = 0;
-        int failedLine = 0;   // the file's line number of a refused line
-        QString error;        // Finnish, for the user
+        int failedLine = 0; // the file's line number of a refused line
+        QString error;      // Finnish, for the user
         bool headingSkipped = false;
         std::vector<Change> cut;
         std::vector<Change> unreadDates;

@@ -9,7 +9,7 @@ namespace {
 struct FieldEntry {
     const char16_t* entry;
     const char* field;
-    int width;   // 0: a date
+    int width; // 0: a date
 };
 
 constexpr FieldEntry kFields[MemberImportFields::Count] = {

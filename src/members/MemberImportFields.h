@@ -12,8 +12,19 @@ namespace tikkeli {
 class MemberImportFields {
 public:
     enum Code {
-        NotImported = 0, FirstName, Surname, Address, PostalCode, PostOffice, Phone, Mobile, Email, Title,
-        BirthDate, JoinDate, MemberNumber,
+        NotImported = 0,
+        FirstName,
+        Surname,
+        Address,
+        PostalCode,
+        PostOffice,
+        Phone,
+        Mobile,
+        Email,
+        Title,
+        BirthDate,
+        JoinDate,
+        MemberNumber,
     };
     static constexpr int Count = 13;
 

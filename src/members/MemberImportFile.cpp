@@ -18,8 +18,7 @@ bool hasContent(const QStringList& fields)
 
 } // namespace
 
-std::optional<MemberImportFile> MemberImportFile::open(const QString& path, const MemberImportFormat& format,
-                                                       QString* error)
+std::optional<MemberImportFile> MemberImportFile::open(const QString& path, const MemberImportFormat& format, QString* error)
 {
     const auto lines = OutsideTextFile::readLines(path, error);
     if (!lines)
@@ -90,8 +89,9 @@ QList<QStringList> MemberImportFile::preview() const
 
 QString MemberImportFile::lineCountMessage(int count)
 {
-    return QStringLiteral("Tiedostosta löytyy yhteensä %1 %2").arg(count).arg(count == 1 ? QStringLiteral("rivi.")
-                                                                                          : QStringLiteral("riviä."));
+    return QStringLiteral("Tiedostosta löytyy yhteensä %1 %2")
+        .arg(count)
+        .arg(count == 1 ? QStringLiteral("rivi.") : QStringLiteral("riviä."));
 }
 
 } // namespace tikkeli

@@ -18,12 +18,12 @@ QString YesNo(bool b)
 std::vector<MemberInvoices::Entry> MemberInvoices::list(Database& db, qint32 memberId)
 {
     std::vector<Entry> out;
-    Recordset rs = db.openRecordset(
-        QStringLiteral("SELECT jmhID, jmhjmHinta, jmhjmTeksti FROM jmhist WHERE jmhjmjrID = ? "
-                       "ORDER BY jmhjmLaskupaiva, jmhID"),
-        RecordsetType::Snapshot, {memberId});
+    Recordset rs = db.openRecordset(QStringLiteral("SELECT jmhID, jmhjmHinta, jmhjmTeksti FROM jmhist WHERE jmhjmjrID = ? "
+                                                   "ORDER BY jmhjmLaskupaiva, jmhID"),
+                                    RecordsetType::Snapshot, {memberId});
     for (; !rs.eof(); rs.moveNext())
-        out.push_back({NullToLong(rs.field(0)), NullToString(rs.field(1)) + QStringLiteral(" - ") + NullToString(rs.field(2))});
+        out.push_back(
+            {NullToLong(rs.field(0)), NullToString(rs.field(1)) + QStringLiteral(" - ") + NullToString(rs.field(2))});
     return out;
 }
 
@@ -52,8 +52,8 @@ MemberInvoices::MarkOutcome MemberInvoices::markPaid(Database& db, qint32 invoic
     MarkOutcome out;
     Transaction tx(db);
     Recordset rs = db.openRecordset(
-        QStringLiteral("SELECT jmhID, jmhjmID, jmhjmjrID, jmhjmJasMak FROM jmhist WHERE jmhID = ?"),
-        RecordsetType::Snapshot, {invoiceId});
+        QStringLiteral("SELECT jmhID, jmhjmID, jmhjmjrID, jmhjmJasMak FROM jmhist WHERE jmhID = ?"), RecordsetType::Snapshot,
+        {invoiceId});
     if (rs.eof())
         return out;
     out.found = true;

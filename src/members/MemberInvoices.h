@@ -12,19 +12,19 @@ namespace tikkeli {
 class MemberInvoices {
 public:
     struct Entry {
-        qint32 id = 0;        // jmhID
-        QString line;         // amount " - " text
+        qint32 id = 0; // jmhID
+        QString line;  // amount " - " text
     };
     // The detail texts as the tab shows them.
     struct Details {
         QString otsake, erapaiva, laskupaiva, laskunumero, viitenumero, hinta, teksti;
-        QString jasenmaksu;   // "Kyllä", "Ei" or "-"
-        QString maksettu;     // "Kyllä" or "Ei"
+        QString jasenmaksu; // "Kyllä", "Ei" or "-"
+        QString maksettu;   // "Kyllä" or "Ei"
     };
     struct MarkOutcome {
         bool found = false;
-        qint32 invoiceId = 0;          // jmhID of the row marked
-        qint32 feePaidMemberId = 0;    // member whose jrJasenmaksu was set, 0 for none
+        qint32 invoiceId = 0;       // jmhID of the row marked
+        qint32 feePaidMemberId = 0; // member whose jrJasenmaksu was set, 0 for none
     };
 
     // Oldest invoice first.

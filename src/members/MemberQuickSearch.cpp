@@ -39,8 +39,8 @@ std::vector<MemberSearchEntry> MemberQuickSearch::fieldEntries(Field field)
 
 std::vector<MemberSearchEntry> MemberQuickSearch::memoBeginnings()
 {
-    Recordset rs = m_db.openRecordset(
-        QStringLiteral("SELECT ptValMemo, ptjrID FROM pt, jr WHERE pt.ptjrID = jr.jrID"), RecordsetType::Snapshot);
+    Recordset rs = m_db.openRecordset(QStringLiteral("SELECT ptValMemo, ptjrID FROM pt, jr WHERE pt.ptjrID = jr.jrID"),
+                                      RecordsetType::Snapshot);
     std::vector<MemberSearchEntry> entries;
     for (; !rs.eof(); rs.moveNext()) {
         const Value v = rs.field(QStringLiteral("ptValMemo"));

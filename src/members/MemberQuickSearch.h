@@ -28,7 +28,7 @@ public:
     std::optional<qint32> findEqual(Field field, const QString& text);
 
     struct MemoHits {
-        int count = 0;          // matching memo values, so one member may count twice
+        int count = 0; // matching memo values, so one member may count twice
         qint32 firstId = 0;
     };
     // Memo values holding text anywhere.

@@ -74,14 +74,15 @@ void MemberRecords::write()
     if (!number.isNull()) {
         const bool adding = m_rs.editMode() == EditMode::Add;
         const qint64 self = adding ? 0 : m_rs.field(kId).toInt64();
-        const Value stored = adding ? Value() : m_db.scalar(QStringLiteral("SELECT jrJasennumero FROM jr WHERE jrID = ?"), {Value(self)});
+        const Value stored = adding
+                                 ? Value()
+                                 : m_db.scalar(QStringLiteral("SELECT jrJasennumero FROM jr WHERE jrID = ?"), {Value(self)});
         if (adding || stored.toString().compare(number.toString(), Qt::CaseInsensitive) != 0) {
             const Value taken = m_db.scalar(
                 QStringLiteral("SELECT COUNT(*) FROM jr WHERE jrJasennumero = ? COLLATE FI AND jrID <> ?"),
                 {number, Value(self)});
             if (taken.toInt64() > 0)
-                throw DbException(DbErr::DuplicateKey,
-                                  QStringLiteral("Jäsennumero on jo toisella jäsenellä."));
+                throw DbException(DbErr::DuplicateKey, QStringLiteral("Jäsennumero on jo toisella jäsenellä."));
         }
     }
     m_rs.update();

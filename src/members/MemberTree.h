@@ -14,8 +14,8 @@ class MemberTree {
 public:
     struct Member {
         qint64 id = 0;
-        QString text;            // surname, a space, first name (a Null part counts as empty)
-        QString key() const;     // "57ID"
+        QString text;        // surname, a space, first name (a Null part counts as empty)
+        QString key() const; // "57ID"
     };
     struct Letter {
         QString letter;

@@ -37,8 +37,7 @@ QString YesNoOrEmpty(const Value& v)
 
 QString DefinitionField(Database& db, qint32 featureId, const QString& field)
 {
-    Recordset rs = db.openRecordset(QStringLiteral("SELECT * FROM pi WHERE piID = ?"), RecordsetType::Snapshot,
-                                    {featureId});
+    Recordset rs = db.openRecordset(QStringLiteral("SELECT * FROM pi WHERE piID = ?"), RecordsetType::Snapshot, {featureId});
     return rs.eof() ? QString() : Text(rs[field]);
 }
 
@@ -53,26 +52,35 @@ std::optional<QString> ComposeMemberData(Database& db, qint32 memberId)
     text += Line(QStringLiteral("Yhteystiedot:")) + Line(DashLine) + *contact + Line(EqualsLine);
     text += Line(QStringLiteral("Ominaisuustiedot:")) + Line(DashLine) + ComposeFeatureSection(db, memberId)
             + Line(EqualsLine);
-    text += Line(QStringLiteral("Maksutiedot:")) + Line(DashLine) + ComposeInvoiceSection(db, memberId)
-            + Line(EqualsLine);
+    text += Line(QStringLiteral("Maksutiedot:")) + Line(DashLine) + ComposeInvoiceSection(db, memberId) + Line(EqualsLine);
     return text;
 }
 
 std::optional<QString> ComposeContactSection(Database& db, qint32 memberId)
 {
-    Recordset rs = db.openRecordset(QStringLiteral("SELECT * FROM jr WHERE jrID = ?"), RecordsetType::Snapshot,
-                                    {memberId});
+    Recordset rs = db.openRecordset(QStringLiteral("SELECT * FROM jr WHERE jrID = ?"), RecordsetType::Snapshot, {memberId});
     if (rs.eof())
         return std::nullopt;
     static const std::pair<const char*, const char*> TextLines[] = {
-        {"Jäsennumero: ", "jrJasennumero"}, {"Titteli: ", "jrTitteli"}, {"Sukunimi: ", "jrSukunimi"},
-        {"Etunimi: ", "jrEtunimi"}, {"Osoite: ", "jrOsoite"}, {"Postinumero: ", "jrPostinumero"},
-        {"Postitoimipaikka: ", "jrPostitoimipaikka"}, {"Puhelin: ", "jrPuhelin"},
-        {"Matkapuhelin: ", "jrMatkapuhelin"}, {"Email: ", "jrEmail"}, {"Syntymäpäivä: ", "jrSyntyma"},
-        {"Liittymispäivä: ", "jrLiittyma"}, {"Viitenumero: ", "jrViitenumero"}, {"Muistio: ", "jrMuistio"},
+        {"Jäsennumero: ", "jrJasennumero"},
+        {"Titteli: ", "jrTitteli"},
+        {"Sukunimi: ", "jrSukunimi"},
+        {"Etunimi: ", "jrEtunimi"},
+        {"Osoite: ", "jrOsoite"},
+        {"Postinumero: ", "jrPostinumero"},
+        {"Postitoimipaikka: ", "jrPostitoimipaikka"},
+        {"Puhelin: ", "jrPuhelin"},
+        {"Matkapuhelin: ", "jrMatkapuhelin"},
+        {"Email: ", "jrEmail"},
+        {"Syntymäpäivä: ", "jrSyntyma"},
+        {"Liittymispäivä: ", "jrLiittyma"},
+        {"Viitenumero: ", "jrViitenumero"},
+        {"Muistio: ", "jrMuistio"},
     };
     static const std::pair<const char*, const char*> FlagLines[] = {
-        {"Email lasku: ", "jrEmailLasku"}, {"Jäsenmaksu OK: ", "jrJasenmaksu"}, {"Maanomistaja: ", "jrMaanomistaja"},
+        {"Email lasku: ", "jrEmailLasku"},
+        {"Jäsenmaksu OK: ", "jrJasenmaksu"},
+        {"Maanomistaja: ", "jrMaanomistaja"},
     };
     QString text;
     for (const auto& [label, field] : TextLines)
@@ -104,8 +112,8 @@ QString ComposeInvoiceSection(Database& db, qint32 memberId)
 {
     QString text;
     Recordset rs = db.openRecordset(
-        QStringLiteral("SELECT * FROM jmhist WHERE jmhjmjrID = ? ORDER BY jmhjmLaskupaiva, jmhID"),
-        RecordsetType::Snapshot, {memberId});
+        QStringLiteral("SELECT * FROM jmhist WHERE jmhjmjrID = ? ORDER BY jmhjmLaskupaiva, jmhID"), RecordsetType::Snapshot,
+        {memberId});
     for (; !rs.eof(); rs.moveNext()) {
         text += Line(Text(rs[QStringLiteral("jmhjmOtsake")]));
         text += Line(QStringLiteral("Aihe: ") + Text(rs[QStringLiteral("jmhjmTeksti")]));
@@ -114,9 +122,9 @@ QString ComposeInvoiceSection(Database& db, qint32 memberId)
         text += Line(QStringLiteral("Loppusumma: ") + Text(rs[QStringLiteral("jmhjmHinta")]));
         text += Line(QStringLiteral("Laskunumero: ") + Text(rs[QStringLiteral("jmhjmLaskunumero")]));
         text += Line(QStringLiteral("Viitenumero: ") + Text(rs[QStringLiteral("jmhjmViitenumero")]));
-        text += Line(QStringLiteral("Maksettu: ")
-                     + (NullToBoolean(rs[QStringLiteral("jmhjmMaksettu")]) ? QStringLiteral("Kyllä")
-                                                                          : QStringLiteral("Ei")));
+        text += Line(
+            QStringLiteral("Maksettu: ")
+            + (NullToBoolean(rs[QStringLiteral("jmhjmMaksettu")]) ? QStringLiteral("Kyllä") : QStringLiteral("Ei")));
         text += Line(ItemEnd);
     }
     return text;

@@ -54,9 +54,9 @@ EmailSender::Job EmailSender::snapshot(bool separately) const
 EmailRecipients EmailSender::Send(bool separately)
 {
     m_blockingCancel = false;
-    return run(snapshot(separately), &m_blockingCancel,
-               [this](int sent, int total) { emit ItemsSent(sent, total); },
-               [this](qint64 sent, qint64 total) { emit BytesSent(sent, total); });
+    return run(
+        snapshot(separately), &m_blockingCancel, [this](int sent, int total) { emit ItemsSent(sent, total); },
+        [this](qint64 sent, qint64 total) { emit BytesSent(sent, total); });
 }
 
 bool EmailSender::SendAsync(bool separately)

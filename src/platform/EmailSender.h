@@ -21,7 +21,7 @@ public:
     explicit EmailSender(QObject* parent = nullptr);
     ~EmailSender() override;
 
-    QString Server;                 // "host" or "host:port" (port 25 when none)
+    QString Server; // "host" or "host:port" (port 25 when none)
     QString Sender;
     QString Subject;
     QString Message;
@@ -53,8 +53,7 @@ signals:
 
 private:
     struct Job;
-    static EmailRecipients run(const Job& job, const std::atomic<bool>* cancel,
-                               const std::function<void(int, int)>& onItems,
+    static EmailRecipients run(const Job& job, const std::atomic<bool>* cancel, const std::function<void(int, int)>& onItems,
                                const std::function<void(qint64, qint64)>& onBytes);
     Job snapshot(bool separately) const;
 

@@ -45,7 +45,8 @@ std::optional<QByteArray> MailHeaders::smtpAddress(const QString& address)
     const QString local = a.left(at);
     const QString domain = a.mid(at + 1);
 
-    static const QRegularExpression localRe(QStringLiteral("^[A-Za-z0-9!#$%&'*+/=?^_`{|}~-]+(\\.[A-Za-z0-9!#$%&'*+/=?^_`{|}~-]+)*$"));
+    static const QRegularExpression localRe(
+        QStringLiteral("^[A-Za-z0-9!#$%&'*+/=?^_`{|}~-]+(\\.[A-Za-z0-9!#$%&'*+/=?^_`{|}~-]+)*$"));
     if (local.size() > 64 || !localRe.match(local).hasMatch())
         return std::nullopt;
 
@@ -103,10 +104,8 @@ QByteArray MailHeaders::date(const QDateTime& when)
     const QLocale c = QLocale::c();
     const int offset = when.offsetFromUtc() / 60;
     const int abs = std::abs(offset);
-    return c.toString(when, QStringLiteral("ddd, dd MMM yyyy HH:mm:ss ")).toLatin1()
-        + (offset < 0 ? '-' : '+')
-        + QByteArray::number(abs / 60).rightJustified(2, '0')
-        + QByteArray::number(abs % 60).rightJustified(2, '0');
+    return c.toString(when, QStringLiteral("ddd, dd MMM yyyy HH:mm:ss ")).toLatin1() + (offset < 0 ? '-' : '+')
+           + QByteArray::number(abs / 60).rightJustified(2, '0') + QByteArray::number(abs % 60).rightJustified(2, '0');
 }
 
 QByteArray MailHeaders::messageId(const QByteArray& senderAddress)

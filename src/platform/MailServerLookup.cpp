@@ -40,9 +40,8 @@ public:
         if (dns.error() != QDnsLookup::NoError)
             return {};
         auto records = dns.mailExchangeRecords();
-        std::stable_sort(records.begin(), records.end(), [](const auto& a, const auto& b) {
-            return a.preference() < b.preference();
-        });
+        std::stable_sort(records.begin(), records.end(),
+                         [](const auto& a, const auto& b) { return a.preference() < b.preference(); });
         QStringList hosts;
         for (const auto& r : records)
             hosts << r.exchange();
@@ -90,9 +89,7 @@ QString defaultProfileFolder(const QString& clientFolder)
     QSettings ini(iniName, QSettings::IniFormat);
     const QStringList groups = ini.childGroups();
 
-    auto resolve = [&](const QString& path, bool relative) {
-        return relative ? QDir(clientFolder).filePath(path) : path;
-    };
+    auto resolve = [&](const QString& path, bool relative) { return relative ? QDir(clientFolder).filePath(path) : path; };
     for (const QString& g : groups) {
         if (!g.startsWith(QLatin1String("Install")))
             continue;
@@ -191,8 +188,7 @@ void MailServerLookup::setResolver(std::unique_ptr<MxResolver> resolver)
 QStringList MailServerLookup::defaultMailClientFolders()
 {
     const QString home = QDir::homePath();
-    return {home + QStringLiteral("/.thunderbird"),
-            home + QStringLiteral("/.var/app/org.mozilla.Thunderbird/.thunderbird"),
+    return {home + QStringLiteral("/.thunderbird"), home + QStringLiteral("/.var/app/org.mozilla.Thunderbird/.thunderbird"),
             home + QStringLiteral("/snap/thunderbird/common/.thunderbird")};
 }
 

@@ -29,7 +29,8 @@ public:
     {
         QMutexLocker lock(&m_mutex);
         if (auto* r = static_cast<Receiver*>(m_receiver))
-            QMetaObject::invokeMethod(r, [r, f = std::forward<F>(f)] { f(r); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                r, [r, f = std::forward<F>(f)] { f(r); }, Qt::QueuedConnection);
     }
 
     void detach()

@@ -53,7 +53,8 @@ QDate shortDate(QStringView yymmdd)
 
 QString dateText(const QDate& d)
 {
-    return QString::number(d.day()) + QLatin1Char('.') + QString::number(d.month()) + QLatin1Char('.') + QString::number(d.year());
+    return QString::number(d.day()) + QLatin1Char('.') + QString::number(d.month()) + QLatin1Char('.')
+           + QString::number(d.year());
 }
 
 bool blank(const QString& line)
@@ -98,21 +99,18 @@ public:
                 continue;
             if (line.size() > kRecordLength)
                 fail(QStringLiteral("Viitemaksutiedoston rivi %1 on liian pitkä: %2 merkkiä, tietueessa on %3.")
-                         .arg(m_line).arg(line.size()).arg(kRecordLength));
+                         .arg(m_line)
+                         .arg(line.size())
+                         .arg(kRecordLength));
             switch (line[0].unicode()) {
-            case '0':
-                batchRecord(line);
-                break;
+            case '0': batchRecord(line); break;
             case '3':
-            case '5':
-                paymentRecord(line, line[0] == QLatin1Char('5'));
-                break;
-            case '9':
-                summaryRecord(line);
-                break;
+            case '5': paymentRecord(line, line[0] == QLatin1Char('5')); break;
+            case '9': summaryRecord(line); break;
             default:
                 fail(QStringLiteral("Viitemaksutiedoston rivillä %1 on tuntematon tietuetunnus \"%2\".")
-                         .arg(m_line).arg(line[0]));
+                         .arg(m_line)
+                         .arg(line[0]));
             }
         }
         if (m_open)
@@ -126,14 +124,18 @@ private:
     {
         if (line.size() < length)
             fail(QStringLiteral("Viitemaksutiedoston rivi %1 on vajaa: %2 merkkiä, tietueessa pitää olla %3.")
-                     .arg(m_line).arg(line.size()).arg(length));
+                     .arg(m_line)
+                     .arg(line.size())
+                     .arg(length));
     }
 
     void needDigits(QStringView s, int from, const QString& what)
     {
         if (!allDigits(s))
             fail(QStringLiteral("Viitemaksutiedoston rivillä %1 kohdassa %2 %3 \"%4\" ei ole numeroina.")
-                     .arg(m_line).arg(from).arg(what, s.toString()));
+                     .arg(m_line)
+                     .arg(from)
+                     .arg(what, s.toString()));
     }
 
     QDate needDate(QStringView s, int from, const QString& what)
@@ -142,15 +144,19 @@ private:
         const QDate d = shortDate(s);
         if (!d.isValid())
             fail(QStringLiteral("Viitemaksutiedoston rivillä %1 kohdassa %2 %3 \"%4\" ei ole päivämäärä.")
-                     .arg(m_line).arg(from).arg(what, s.toString()));
+                     .arg(m_line)
+                     .arg(from)
+                     .arg(what, s.toString()));
         return d;
     }
 
     void batchRecord(const QString& line)
     {
         if (m_open)
-            fail(QStringLiteral("Viitemaksutiedoston rivillä %1 alkaa uusi erä, vaikka rivillä %2 alkaneelta erältä puuttuu summatietue (9).")
-                     .arg(m_line).arg(m_batchLine));
+            fail(QStringLiteral("Viitemaksutiedoston rivillä %1 alkaa uusi erä, vaikka rivillä %2 alkaneelta erältä puuttuu "
+                                "summatietue (9).")
+                     .arg(m_line)
+                     .arg(m_batchLine));
         needLength(line, 23);
         ReferencePaymentBatch b;
         b.BatchDate = dateText(needDate(field(line, 2, 7), 2, QStringLiteral("erän päiväys")));
@@ -158,7 +164,8 @@ private:
         needDigits(time, 8, QStringLiteral("erän kellonaika"));
         if (time.mid(0, 2).toInt() > 23 || time.mid(2, 2).toInt() > 59)
             fail(QStringLiteral("Viitemaksutiedoston rivillä %1 kohdassa 8 erän kellonaika \"%2\" ei ole kellonaika.")
-                     .arg(m_line).arg(time.toString()));
+                     .arg(m_line)
+                     .arg(time.toString()));
         b.BatchTime = time.mid(0, 2).toString() + QLatin1Char('.') + time.mid(2, 2).toString();
         b.BankGroupId = field(line, 12, 13).toString().trimmed();
         b.BillerId = field(line, 14, 22).toString().trimmed();
@@ -182,7 +189,8 @@ private:
                 anyDigit = true;
             else if (c != QLatin1Char(' '))
                 fail(QStringLiteral("Viitemaksutiedoston rivillä %1 kohdassa 44 viite \"%2\" ei ole numeroina.")
-                         .arg(m_line).arg(reference.toString()));
+                         .arg(m_line)
+                         .arg(reference.toString()));
         }
         if (!anyDigit)
             fail(QStringLiteral("Viitemaksutiedoston rivillä %1 kohdassa 44 ei ole viitettä.").arg(m_line));
@@ -214,8 +222,8 @@ private:
             int from, to;
             const char* what;
         };
-        static constexpr Part parts[] = {{2, 7, "tapahtumien lukumäärä"},  {8, 18, "tapahtumien summa"},
-                                         {19, 24, "oikaisujen lukumäärä"}, {25, 35, "oikaisujen summa"},
+        static constexpr Part parts[] = {{2, 7, "tapahtumien lukumäärä"},        {8, 18, "tapahtumien summa"},
+                                         {19, 24, "oikaisujen lukumäärä"},       {25, 35, "oikaisujen summa"},
                                          {36, 41, "epäonnistuneiden lukumäärä"}, {42, 52, "epäonnistuneiden summa"}};
         qint64 v[6];
         for (int k = 0; k < 6; ++k) {
@@ -226,13 +234,22 @@ private:
         if (v[0] != m_payments || v[1] != m_paymentSum)
             fail(QStringLiteral("Viitemaksutiedoston rivin %1 summatietue ei täsmää erän tapahtumiin: tapahtumia on %2 "
                                 "(%3), summatietueen mukaan %4 (%5).")
-                     .arg(m_line).arg(m_payments).arg(euroText(m_paymentSum)).arg(v[0]).arg(euroText(v[1])));
+                     .arg(m_line)
+                     .arg(m_payments)
+                     .arg(euroText(m_paymentSum))
+                     .arg(v[0])
+                     .arg(euroText(v[1])));
         if (v[2] != m_corrections || v[3] != m_correctionSum)
             fail(QStringLiteral("Viitemaksutiedoston rivin %1 summatietue ei täsmää erän oikaisuihin: oikaisuja on %2 "
                                 "(%3), summatietueen mukaan %4 (%5).")
-                     .arg(m_line).arg(m_corrections).arg(euroText(m_correctionSum)).arg(v[2]).arg(euroText(v[3])));
+                     .arg(m_line)
+                     .arg(m_corrections)
+                     .arg(euroText(m_correctionSum))
+                     .arg(v[2])
+                     .arg(euroText(v[3])));
         ReferencePaymentSummary& s = m_batches.back().Summary;
-        QString* out[6] = {&s.PaymentCount, &s.PaymentSum, &s.CorrectionCount, &s.CorrectionSum, &s.FailedCount, &s.FailedSum};
+        QString* out[6] = {&s.PaymentCount,  &s.PaymentSum,  &s.CorrectionCount,
+                           &s.CorrectionSum, &s.FailedCount, &s.FailedSum};
         for (int k = 0; k < 6; ++k)
             *out[k] = QString::number(v[k]);
         m_open = false;
@@ -318,8 +335,11 @@ std::unique_ptr<XmlNode> parseXml(const QByteArray& bytes)
             if (stack.empty()) {
                 const QString ns = xml.namespaceUri().toString();
                 bool versionOk = false;
-                const int version = ns.startsWith(kCamtNamespacePrefix) ? ns.mid(kCamtNamespacePrefix.size()).toInt(&versionOk) : 0;
-                if (node->name != QLatin1String("Document") || !versionOk || version < kFirstCamtVersion || version > kLastCamtVersion)
+                const int version = ns.startsWith(kCamtNamespacePrefix)
+                                        ? ns.mid(kCamtNamespacePrefix.size()).toInt(&versionOk)
+                                        : 0;
+                if (node->name != QLatin1String("Document") || !versionOk || version < kFirstCamtVersion
+                    || version > kLastCamtVersion)
                     failAt(node->line, QStringLiteral("tuntematon sanoma <%1> nimiavaruudessa \"%2\"; luettavissa ovat "
                                                       "camt.054.001.%3–camt.054.001.%4.")
                                            .arg(node->name, ns)
@@ -356,7 +376,8 @@ qint64 camtCents(const XmlNode& amount)
     if (!m.hasMatch() || decimals.size() > 2)
         failAt(amount.line, QStringLiteral("elementin <%1> summa \"%2\" ei ole euromäärä.").arg(amount.name, t));
     if (!amount.currency.isEmpty() && amount.currency != QLatin1String("EUR"))
-        failAt(amount.line, QStringLiteral("summa on valuutassa %1; vain euromääräiset maksut luetaan.").arg(amount.currency));
+        failAt(amount.line,
+               QStringLiteral("summa on valuutassa %1; vain euromääräiset maksut luetaan.").arg(amount.currency));
     return m.captured(1).toLongLong() * 100 + decimals.leftJustified(2, QLatin1Char('0')).toLongLong();
 }
 
@@ -386,7 +407,8 @@ std::vector<ReferencePaymentBatch> readCamt(const QByteArray& bytes)
             created = message.textAt(u"GrpHdr/CreDtTm");
         const QDateTime when = QDateTime::fromString(created.left(19), Qt::ISODate);
         if (!when.isValid())
-            failAt(notification->line, QStringLiteral("ilmoituksen luontiaika CreDtTm \"%1\" puuttuu tai on viallinen.").arg(created));
+            failAt(notification->line,
+                   QStringLiteral("ilmoituksen luontiaika CreDtTm \"%1\" puuttuu tai on viallinen.").arg(created));
         b.BatchDate = dateText(when.date());
         b.BatchTime = when.time().toString(QStringLiteral("hh.mm"));
         const XmlNode& account = need(*notification, u"Acct");
@@ -416,7 +438,8 @@ std::vector<ReferencePaymentBatch> readCamt(const QByteArray& bytes)
             const QString declared = entry->textAt(u"NtryDtls/Btch/NbOfTxs");
             if (!declared.isEmpty() && declared.toLongLong() != qint64(transactions.size()))
                 failAt(entry->line, QStringLiteral("kirjauksessa on %1 tapahtumaa, NbOfTxs-elementin mukaan %2.")
-                                        .arg(transactions.size()).arg(declared));
+                                        .arg(transactions.size())
+                                        .arg(declared));
             if (reversed) {
                 if (direction == QLatin1String("DBIT")) {
                     corrections += std::max<qint64>(1, qint64(transactions.size()));
@@ -427,7 +450,7 @@ std::vector<ReferencePaymentBatch> readCamt(const QByteArray& bytes)
             if (direction != QLatin1String("CRDT"))
                 continue;
             const QString booked = isoDateText(entry->textAt(u"BookgDt/Dt").isEmpty() ? entry->textAt(u"BookgDt/DtTm")
-                                                                                       : entry->textAt(u"BookgDt/Dt"));
+                                                                                      : entry->textAt(u"BookgDt/Dt"));
             if (transactions.empty()) {
                 ReferencePayment p;
                 p.AmountCents = QString::number(entryCents);
@@ -452,7 +475,8 @@ std::vector<ReferencePaymentBatch> readCamt(const QByteArray& bytes)
                 txSum += cents;
                 ReferencePayment p;
                 p.AmountCents = QString::number(cents);
-                for (const XmlNode* structured : tx->at(u"RmtInf") ? tx->at(u"RmtInf")->all(u"Strd") : std::vector<const XmlNode*>{}) {
+                for (const XmlNode* structured :
+                     tx->at(u"RmtInf") ? tx->at(u"RmtInf")->all(u"Strd") : std::vector<const XmlNode*>{}) {
                     p.Reference = structured->textAt(u"CdtrRefInf/Ref");
                     if (!p.Reference.isEmpty())
                         break;

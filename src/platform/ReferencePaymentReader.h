@@ -25,12 +25,12 @@ struct ReferencePayment {
     QString PayerName;
     QString AmountCents;
     QString ArchiveId;
-    QString PaymentDate;   // d.M.yyyy
+    QString PaymentDate; // d.M.yyyy
 };
 
 struct ReferencePaymentBatch {
-    QString BatchDate;     // d.M.yyyy
-    QString BatchTime;     // hh.mm
+    QString BatchDate; // d.M.yyyy
+    QString BatchTime; // hh.mm
     QString BankGroupId;
     QString BillerId;
     ReferencePaymentSummary Summary;
@@ -42,8 +42,7 @@ struct ReferencePaymentBatch {
 // A file that cannot be read whole; what() is a Finnish message naming the line or element.
 class ReferencePaymentError : public std::runtime_error {
 public:
-    explicit ReferencePaymentError(const QString& message)
-        : std::runtime_error(message.toStdString()), m_message(message) {}
+    explicit ReferencePaymentError(const QString& message) : std::runtime_error(message.toStdString()), m_message(message) {}
     const QString& message() const { return m_message; }
 
 private:

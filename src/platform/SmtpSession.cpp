@@ -41,8 +41,7 @@ struct Transfer {
 int onDebug(CURL*, curl_infotype type, char* data, size_t size, void* user)
 {
     auto* t = static_cast<Transfer*>(user);
-    if (type != CURLINFO_HEADER_IN && type != CURLINFO_HEADER_OUT && type != CURLINFO_DATA_IN
-        && type != CURLINFO_DATA_OUT)
+    if (type != CURLINFO_HEADER_IN && type != CURLINFO_HEADER_OUT && type != CURLINFO_DATA_IN && type != CURLINFO_DATA_OUT)
         return 0;
     t->sinceActivity.restart();
     const QByteArray chunk(data, static_cast<qsizetype>(size));
@@ -128,8 +127,7 @@ SmtpSession::~SmtpSession()
 std::optional<QByteArray> SmtpSession::serverUrl(const QString& server)
 {
     const QString s = server.trimmed();
-    static const QRegularExpression re(
-        QStringLiteral("^(\\[[0-9A-Fa-f:.]+\\]|[A-Za-z0-9._-]+)(:([0-9]{1,5}))?$"));
+    static const QRegularExpression re(QStringLiteral("^(\\[[0-9A-Fa-f:.]+\\]|[A-Za-z0-9._-]+)(:([0-9]{1,5}))?$"));
     const auto m = re.match(s);
     if (!m.hasMatch())
         return std::nullopt;
@@ -147,9 +145,8 @@ SmtpSession::Result SmtpSession::send(const Message& message, const std::functio
     Result result;
     const auto url = serverUrl(m_server);
     if (!url) {
-        result.error = m_server.trimmed().isEmpty()
-            ? QStringLiteral("SMTP-palvelimen nimi puuttuu.")
-            : QStringLiteral("SMTP-palvelimen nimi \"%1\" ei kelpaa.").arg(m_server);
+        result.error = m_server.trimmed().isEmpty() ? QStringLiteral("SMTP-palvelimen nimi puuttuu.")
+                                                    : QStringLiteral("SMTP-palvelimen nimi \"%1\" ei kelpaa.").arg(m_server);
         return result;
     }
     if (!m_curl) {
@@ -194,7 +191,8 @@ SmtpSession::Result SmtpSession::send(const Message& message, const std::functio
         curl_mime_type(part, mimeTypes.mimeTypeForFile(a.Path, QMimeDatabase::MatchExtension).name().toLatin1().constData());
         curl_mime_encoder(part, "base64");
         curl_slist* partHeaders = curl_slist_append(
-            nullptr, QByteArray("Content-Disposition: " + MailHeaders::attachmentDisposition(QFileInfo(a.Path).fileName())).constData());
+            nullptr, QByteArray("Content-Disposition: " + MailHeaders::attachmentDisposition(QFileInfo(a.Path).fileName()))
+                         .constData());
         curl_mime_headers(part, partHeaders, 1);
     }
 

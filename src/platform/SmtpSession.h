@@ -21,16 +21,16 @@ namespace tikkeli {
 class SmtpSession {
 public:
     struct Message {
-        QByteArray from;                // bare addresses, as MailHeaders::smtpAddress gives them
+        QByteArray from; // bare addresses, as MailHeaders::smtpAddress gives them
         QByteArrayList to;
-        QByteArrayList headers;         // complete "Field: value" lines, without CR LF
-        QString text;                   // the body
+        QByteArrayList headers; // complete "Field: value" lines, without CR LF
+        QString text;           // the body
         EmailAttachments attachments;
     };
     struct Result {
         bool ok = false;
-        QString error;                  // Finnish, when !ok or when some addressee was refused
-        QSet<QByteArray> refused;       // addressees the server turned down while others were taken
+        QString error;            // Finnish, when !ok or when some addressee was refused
+        QSet<QByteArray> refused; // addressees the server turned down while others were taken
     };
 
     SmtpSession(const QString& server, int timeoutMs, const std::atomic<bool>* cancel);

@@ -33,8 +33,8 @@ bool SystemVolumeList::isRemovableDevice(const QString& device, const QString& s
         return true;
     // A partition carries no flag of its own; its disk is the folder above it.
     return flagSet(sysPath + QStringLiteral("/removable"))
-        || (QFileInfo::exists(sysPath + QStringLiteral("/partition"))
-            && flagSet(QFileInfo(sysPath).dir().absolutePath() + QStringLiteral("/removable")));
+           || (QFileInfo::exists(sysPath + QStringLiteral("/partition"))
+               && flagSet(QFileInfo(sysPath).dir().absolutePath() + QStringLiteral("/removable")));
 }
 
 VolumeInfos SystemVolumeList::volumes() const

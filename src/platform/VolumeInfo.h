@@ -9,7 +9,7 @@ namespace tikkeli {
 struct VolumeInfo {
     QString mountFolder;
     QString label;
-    QString fileSystem;     // "vfat", "exfat", "ext4"...
+    QString fileSystem; // "vfat", "exfat", "ext4"...
     bool ready = false;
     bool removable = false;
     qint64 freeBytes = 0;

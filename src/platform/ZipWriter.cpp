@@ -29,15 +29,15 @@ int onCancel(zip_t*, void* user)
 } // namespace
 
 std::optional<QString> ZipWriter::zipFile(const QString& source, const QString& zipPath, const QString& entryName,
-                                          const std::function<void(double)>& progress,
-                                          const std::atomic<bool>* cancel)
+                                          const std::function<void(double)>& progress, const std::atomic<bool>* cancel)
 {
     int err = 0;
     zip_t* zip = zip_open(QFile::encodeName(zipPath).constData(), ZIP_CREATE | ZIP_TRUNCATE, &err);
     if (!zip) {
         zip_error_t e;
         zip_error_init_with_code(&e, err);
-        const QString text = QStringLiteral("Pakettia %1 ei voitu luoda: %2").arg(zipPath, QString::fromUtf8(zip_error_strerror(&e)));
+        const QString text =
+            QStringLiteral("Pakettia %1 ei voitu luoda: %2").arg(zipPath, QString::fromUtf8(zip_error_strerror(&e)));
         zip_error_fini(&e);
         return text;
     }
@@ -60,7 +60,8 @@ std::optional<QString> ZipWriter::zipFile(const QString& source, const QString& 
     zip_register_progress_callback_with_state(zip, 0.01, &onProgress, nullptr, &callbacks);
     zip_register_cancel_callback_with_state(zip, &onCancel, nullptr, &callbacks);
     if (zip_close(zip) != 0)
-        return failure(cancel && cancel->load() ? QStringLiteral("Pakkaus peruttiin") : QStringLiteral("Pakkaus ei onnistunut"));
+        return failure(cancel && cancel->load() ? QStringLiteral("Pakkaus peruttiin")
+                                                : QStringLiteral("Pakkaus ei onnistunut"));
     return std::nullopt;
 }
 

@@ -66,7 +66,8 @@ std::vector<BankBarCode::Bar> BankBarCode::code128(const QString& text)
     symbol->whitespace_width = 0;
     const QByteArray data = text.toUtf8();
     if (ZBarcode_Encode_and_Buffer_Vector(symbol.get(), reinterpret_cast<const unsigned char*>(data.constData()),
-                                          int(data.size()), 0) >= ZINT_ERROR)
+                                          int(data.size()), 0)
+        >= ZINT_ERROR)
         return bars;
     if (!symbol->vector)
         return bars;

@@ -123,7 +123,8 @@ QString FieldFormatter::format(const Value& v, const ReportDefinition::Format& f
     case Kind::Integer:
         if (v.kind() == Value::Kind::Text)
             return v.toString();
-        return QString::number(qint64(std::llround(v.kind() == Value::Kind::Currency ? v.toCurrency().toDouble() : v.toDouble())));
+        return QString::number(
+            qint64(std::llround(v.kind() == Value::Kind::Currency ? v.toCurrency().toDouble() : v.toDouble())));
     case Kind::Number:
         if (v.kind() == Value::Kind::Int && f.decimals <= 0)
             return QString::number(v.toInt64());
@@ -132,10 +133,8 @@ QString FieldFormatter::format(const Value& v, const ReportDefinition::Format& f
         if (v.kind() == Value::Kind::Text)
             return v.toString();
         return number(v.toDouble(), f.decimals);
-    case Kind::Text:
-        return v.kind() == Value::Kind::Text ? v.toString() : format(v, ReportDefinition::Format{});
-    case Kind::Auto:
-        break;
+    case Kind::Text: return v.kind() == Value::Kind::Text ? v.toString() : format(v, ReportDefinition::Format{});
+    case Kind::Auto: break;
     }
     switch (v.kind()) {
     case Value::Kind::Bool: return v.toBool() ? QStringLiteral("Kyllä") : QStringLiteral("Ei");

@@ -97,8 +97,9 @@ bool PagePainter::writePdf(const ReportDocument& doc, QIODevice* out)
     QSizeF portrait = doc.pageSize;
     if (doc.orientation == QPageLayout::Landscape)
         portrait.transpose();
-    writer.setPageLayout(QPageLayout(QPageSize(portrait / ReportDefinition::PointsPerMm, QPageSize::Millimeter, QString(), QPageSize::FuzzyMatch),
-                                     doc.orientation, QMarginsF(0, 0, 0, 0)));
+    writer.setPageLayout(QPageLayout(
+        QPageSize(portrait / ReportDefinition::PointsPerMm, QPageSize::Millimeter, QString(), QPageSize::FuzzyMatch),
+        doc.orientation, QMarginsF(0, 0, 0, 0)));
     return paintPages(writer, doc, 0, int(doc.pages.size()) - 1);
 }
 

@@ -34,13 +34,13 @@ public:
         double min;
         double max;
     };
-    static constexpr Range Position{-2000, 2000};   // millimetres from a band's corner
-    static constexpr Range Length{0, 2000};         // sizes and gaps in millimetres
+    static constexpr Range Position{-2000, 2000}; // millimetres from a band's corner
+    static constexpr Range Length{0, 2000};       // sizes and gaps in millimetres
     static constexpr Range Margin{0, 500};
-    static constexpr Range FontSize{1, 500};        // points
+    static constexpr Range FontSize{1, 500}; // points
     static constexpr Range PenWidth{0, 50};
     static constexpr Range Decimals{0, 4};
-    static constexpr Range Count{1, 100};           // label columns and rows
+    static constexpr Range Count{1, 100}; // label columns and rows
 
     double number(const QJsonValue& v, const QString& where, Range r, double fallback) const
     {
@@ -115,9 +115,9 @@ public:
     {
         using K = ReportDefinition::Format::Kind;
         ReportDefinition::Format f;
-        static const std::map<QString, K> kinds = {
-            {"text", K::Text}, {"date", K::Date}, {"datetime", K::DateTime}, {"amount", K::Amount},
-            {"number", K::Number}, {"integer", K::Integer}, {"check", K::Check}, {"yesno", K::YesNo}};
+        static const std::map<QString, K> kinds = {{"text", K::Text},     {"date", K::Date},     {"datetime", K::DateTime},
+                                                   {"amount", K::Amount}, {"number", K::Number}, {"integer", K::Integer},
+                                                   {"check", K::Check},   {"yesno", K::YesNo}};
         if (o.contains("format")) {
             auto it = kinds.find(o.value("format").toString());
             if (it == kinds.end())
@@ -216,10 +216,10 @@ public:
     {
         using I = ReportDefinition::Item;
         using S = ReportDefinition::Segment;
-        checkKeys(o, {"type", "x", "y", "width", "height", "x2", "y2", "text", "field", "formula", "font",
-                      "fixedFont", "align", "wrap", "grow", "dropEmptyLines", "format", "decimals",
-                      "values", "blankWhenZero", "lineWidth", "color", "fill", "file", "reset", "onlyIf", "unless",
-                      "bankCode", "showText"},
+        checkKeys(o, {"type",   "x",        "y",      "width",         "height",    "x2",    "y2",   "text",
+                      "field",  "formula",  "font",   "fixedFont",     "align",     "wrap",  "grow", "dropEmptyLines",
+                      "format", "decimals", "values", "blankWhenZero", "lineWidth", "color", "fill", "file",
+                      "reset",  "onlyIf",   "unless", "bankCode",      "showText"},
                   where);
         I it;
         const QString type = o.value("type").toString();
@@ -272,7 +272,8 @@ public:
                 s.onlyIf = field(o.value("unless"), where);
                 s.onlyIfNot = true;
             }
-            const QString reset = o.value("reset").toString(bandGroup > 0 ? QStringLiteral("group") : QStringLiteral("report"));
+            const QString reset = o.value("reset").toString(bandGroup > 0 ? QStringLiteral("group")
+                                                                          : QStringLiteral("report"));
             static const QRegularExpression groupN(QStringLiteral("^group([1-9][0-9]*)$"));
             if (reset == QLatin1String("report")) {
                 s.scope = 0;
@@ -301,7 +302,8 @@ public:
                 const char* parts[] = {"iban", "amount", "reference", "dueDate"};
                 for (int i = 0; i < 4; ++i) {
                     if (i > 0)
-                        it.segments.push_back(S{S::Kind::Literal, QString(ReportDefinition::BarCodeSeparator), {}, {}, 0, -1, -1, -1, false});
+                        it.segments.push_back(
+                            S{S::Kind::Literal, QString(ReportDefinition::BarCodeSeparator), {}, {}, 0, -1, -1, -1, false});
                     auto part = segments(b.value(QLatin1String(parts[i])).toString(), where, pc);
                     it.segments.insert(it.segments.end(), part.begin(), part.end());
                 }
@@ -367,9 +369,11 @@ QPageSize parsePageSize(const QJsonValue& v, const Parser& p)
         return QPageSize(QSizeF(w, h), QPageSize::Millimeter);
     }
     const QString name = v.toString(QStringLiteral("A4"));
-    static const std::map<QString, QPageSize::PageSizeId> ids = {
-        {"A3", QPageSize::A3}, {"A4", QPageSize::A4}, {"A5", QPageSize::A5},
-        {"Letter", QPageSize::Letter}, {"Legal", QPageSize::Legal}};
+    static const std::map<QString, QPageSize::PageSizeId> ids = {{"A3", QPageSize::A3},
+                                                                 {"A4", QPageSize::A4},
+                                                                 {"A5", QPageSize::A5},
+                                                                 {"Letter", QPageSize::Letter},
+                                                                 {"Legal", QPageSize::Legal}};
     auto it = ids.find(name);
     if (it == ids.end())
         p.fail(QStringLiteral("tuntematon sivukoko \"%1\"").arg(name));

@@ -23,8 +23,8 @@ struct ReportDefinition {
     struct Format {
         enum class Kind { Auto, Text, Date, DateTime, Amount, Number, Integer, Check, YesNo };
         Kind kind = Kind::Auto;
-        int decimals = -1;                      // -1: the kind's default
-        std::map<QString, QString> values;      // value text → printed text
+        int decimals = -1;                 // -1: the kind's default
+        std::map<QString, QString> values; // value text → printed text
         bool blankWhenZero = false;
     };
 
@@ -33,10 +33,10 @@ struct ReportDefinition {
     struct Segment {
         enum class Kind { Literal, Field, Formula, PageNumber, PageCount, PrintDate, Sum, Count };
         Kind kind = Kind::Literal;
-        QString text;           // Literal: the text; Formula: the formula's name
-        QString field;          // Field, Sum, Count: "table.field" (Count: may be empty)
-        QString onlyIf;         // Sum, Count: only rows where this field is true / non-zero
-        int scope = 0;          // Sum, Count: 0 = whole report, n = group n
+        QString text;   // Literal: the text; Formula: the formula's name
+        QString field;  // Field, Sum, Count: "table.field" (Count: may be empty)
+        QString onlyIf; // Sum, Count: only rows where this field is true / non-zero
+        int scope = 0;  // Sum, Count: 0 = whole report, n = group n
         int column = -1;
         int onlyIfColumn = -1;
         int aggregate = -1;     // index of the running total
@@ -46,15 +46,15 @@ struct ReportDefinition {
     struct Item {
         enum class Type { Text, Line, Box, Image, BarCode };
         Type type = Type::Text;
-        QRectF rect;            // relative to the band (to the label for label reports)
+        QRectF rect; // relative to the band (to the label for label reports)
         QLineF line;
         std::vector<Segment> segments;
         Format format;
         ReportFont::Patch font;
-        bool fixedFont = false;   // section fonts leave the item's font alone
+        bool fixedFont = false; // section fonts leave the item's font alone
         Qt::Alignment align = Qt::AlignLeft;
-        bool wrap = false;        // false: every line is cut at the item's width
-        bool grow = false;        // the band grows to show every line
+        bool wrap = false; // false: every line is cut at the item's width
+        bool grow = false; // the band grows to show every line
         bool dropEmptyLines = false;
         double penWidth = 0.5;
         QColor color = Qt::black;
@@ -70,7 +70,7 @@ struct ReportDefinition {
     static constexpr QChar BarCodeSeparator = QChar(0x1f);
 
     struct Band {
-        QString section;          // TITLE, HEADER, DETAIL, GH1, GF1, ..., FOOTER, SUMMARY
+        QString section; // TITLE, HEADER, DETAIL, GH1, GF1, ..., FOOTER, SUMMARY
         bool present = false;
         double height = 0;
         std::vector<Item> items;
@@ -84,17 +84,17 @@ struct ReportDefinition {
     struct Group {
         QString field;
         int column = -1;
-        bool newPage = false;       // every group after the first starts a new page
-        bool repeatHeader = false;  // the header is printed again on a page the group continues on
+        bool newPage = false;      // every group after the first starts a new page
+        bool repeatHeader = false; // the header is printed again on a page the group continues on
         Band header;
         Band footer;
     };
 
     struct Join {
         QString table;
-        bool inner = false;     // default: left join
-        QString from;           // "table.field" of a table joined before
-        QString to;             // "table.field" of this table
+        bool inner = false; // default: left join
+        QString from;       // "table.field" of a table joined before
+        QString to;         // "table.field" of this table
     };
 
     struct Labels {
@@ -112,11 +112,11 @@ struct ReportDefinition {
     QString title;
     QPageSize pageSize = QPageSize(QPageSize::A4);
     QPageLayout::Orientation orientation = QPageLayout::Portrait;
-    QMarginsF margins;                       // points
+    QMarginsF margins; // points
     ReportFont font;
     QString mainTable;
     std::vector<Join> joins;
-    QStringList sort;                        // "+{table.field}": used when the print sets none
+    QStringList sort; // "+{table.field}": used when the print sets none
     std::map<QString, QString> formulaDefaults;
     std::vector<Group> groups;
     Band reportHeader;

@@ -21,26 +21,26 @@ struct ReportDocument {
     struct Item {
         enum class Kind { Text, Line, Box, Image };
         Kind kind = Kind::Text;
-        QRectF rect;            // Text: the line's box (width = the text's advance); Box, Image
-        QLineF line;            // Line
-        double baseline = 0;    // Text: y of the baseline
-        QString text;           // one line of text
+        QRectF rect;         // Text: the line's box (width = the text's advance); Box, Image
+        QLineF line;         // Line
+        double baseline = 0; // Text: y of the baseline
+        QString text;        // one line of text
         ReportFont font;
-        double penWidth = 0.5;  // Line, Box
+        double penWidth = 0.5; // Line, Box
         QColor color = Qt::black;
-        QColor fill;            // Box: invalid = no fill
+        QColor fill; // Box: invalid = no fill
         std::shared_ptr<const QImage> image;
-        QString section;        // the band it comes from: TITLE, HEADER, DETAIL, GH1, GF1, FOOTER, SUMMARY
+        QString section; // the band it comes from: TITLE, HEADER, DETAIL, GH1, GF1, FOOTER, SUMMARY
     };
     struct Page {
         std::vector<Item> items;
     };
 
     QString title;
-    QSizeF pageSize;            // points, oriented
+    QSizeF pageSize; // points, oriented
     QPageLayout::Orientation orientation = QPageLayout::Portrait;
     std::vector<Page> pages;
-    int rowCount = 0;           // records that passed the selection
+    int rowCount = 0; // records that passed the selection
 
     // Every text of a page in reading order (top to bottom, left to right), one line per baseline.
     QStringList pageLines(int page) const;

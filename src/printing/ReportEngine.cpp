@@ -38,19 +38,55 @@ ReportEngine::ReportEngine() = default;
 void ReportEngine::checkIndex(int index, const char* property)
 {
     if (index < 0 || index > MaxIndex)
-        throw ReportException(ReportErr::BadIndex,
-                              QStringLiteral("Virheellinen indeksi %1 ominaisuudelle %2").arg(index).arg(QLatin1String(property)));
+        throw ReportException(
+            ReportErr::BadIndex,
+            QStringLiteral("Virheellinen indeksi %1 ominaisuudelle %2").arg(index).arg(QLatin1String(property)));
 }
 
-QString ReportEngine::Formulas(int index) const { checkIndex(index, "Formulas"); return entry(m_formulas, index); }
-void ReportEngine::setFormulas(int index, const QString& text) { checkIndex(index, "Formulas"); m_formulas[index] = text; }
-QString ReportEngine::SortFields(int index) const { checkIndex(index, "SortFields"); return entry(m_sortFields, index); }
-void ReportEngine::setSortFields(int index, const QString& text) { checkIndex(index, "SortFields"); m_sortFields[index] = text; }
-void ReportEngine::clearSortFields() { m_sortFields.clear(); }
-QString ReportEngine::DataFiles(int index) const { checkIndex(index, "DataFiles"); return entry(m_dataFiles, index); }
-void ReportEngine::setDataFiles(int index, const QString& path) { checkIndex(index, "DataFiles"); m_dataFiles[index] = path; }
-QString ReportEngine::SectionFont(int index) const { checkIndex(index, "SectionFont"); return entry(m_sectionFonts, index); }
-void ReportEngine::setSectionFont(int index, const QString& text) { checkIndex(index, "SectionFont"); m_sectionFonts[index] = text; }
+QString ReportEngine::Formulas(int index) const
+{
+    checkIndex(index, "Formulas");
+    return entry(m_formulas, index);
+}
+void ReportEngine::setFormulas(int index, const QString& text)
+{
+    checkIndex(index, "Formulas");
+    m_formulas[index] = text;
+}
+QString ReportEngine::SortFields(int index) const
+{
+    checkIndex(index, "SortFields");
+    return entry(m_sortFields, index);
+}
+void ReportEngine::setSortFields(int index, const QString& text)
+{
+    checkIndex(index, "SortFields");
+    m_sortFields[index] = text;
+}
+void ReportEngine::clearSortFields()
+{
+    m_sortFields.clear();
+}
+QString ReportEngine::DataFiles(int index) const
+{
+    checkIndex(index, "DataFiles");
+    return entry(m_dataFiles, index);
+}
+void ReportEngine::setDataFiles(int index, const QString& path)
+{
+    checkIndex(index, "DataFiles");
+    m_dataFiles[index] = path;
+}
+QString ReportEngine::SectionFont(int index) const
+{
+    checkIndex(index, "SectionFont");
+    return entry(m_sectionFonts, index);
+}
+void ReportEngine::setSectionFont(int index, const QString& text)
+{
+    checkIndex(index, "SectionFont");
+    m_sectionFonts[index] = text;
+}
 
 std::optional<std::pair<QString, QString>> ReportEngine::parseFormula(const QString& text)
 {
@@ -102,8 +138,8 @@ std::shared_ptr<const ReportDocument> ReportEngine::layoutReport()
     try {
         db = Database::open(dbPath);
     } catch (const DbException& e) {
-        throw ReportException(ReportErr::CannotOpenDatabase,
-                              QStringLiteral("Raportin tietokantaa %1 ei voi avata: %2").arg(QDir::toNativeSeparators(dbPath), e.description()));
+        throw ReportException(ReportErr::CannotOpenDatabase, QStringLiteral("Raportin tietokantaa %1 ei voi avata: %2")
+                                                                 .arg(QDir::toNativeSeparators(dbPath), e.description()));
     }
 
     QStringList sorts;
@@ -151,11 +187,11 @@ std::shared_ptr<const ReportDocument> ReportEngine::PrintReport()
     case ToWindow:
     case ToPrinter:
         if (!m_output)
-            throw ReportException(ReportErr::PrinterError, QStringLiteral("Raporttia ei voi näyttää eikä tulostaa tässä ohjelmassa."));
+            throw ReportException(ReportErr::PrinterError,
+                                  QStringLiteral("Raporttia ei voi näyttää eikä tulostaa tässä ohjelmassa."));
         m_output(doc, *this);
         break;
-    default:
-        throw ReportException(ReportErr::PrinterError, QStringLiteral("Tuntematon tulostuskohde %1.").arg(Destination));
+    default: throw ReportException(ReportErr::PrinterError, QStringLiteral("Tuntematon tulostuskohde %1.").arg(Destination));
     }
     return doc;
 }

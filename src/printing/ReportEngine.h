@@ -29,13 +29,13 @@ public:
     QString SelectionFormula;
     qint16 CopiesToPrinter = 1;
     int Destination = ToWindow;
-    QString PrintFileName;          // the PDF file of destination 2
+    QString PrintFileName; // the PDF file of destination 2
     QString PrinterDriver;
     QString PrinterName;
     QString PrinterPort;
-    bool WindowControls = true;     // the preview window shows its page, zoom, print and save commands
-    int WindowState = 0;            // 2: the preview window opens maximised
-    int WindowLeft = 0;             // where the preview window opens; 0 leaves it to its placement
+    bool WindowControls = true; // the preview window shows its page, zoom, print and save commands
+    int WindowState = 0;        // 2: the preview window opens maximised
+    int WindowLeft = 0;         // where the preview window opens; 0 leaves it to its placement
     int WindowTop = 0;
 
     // Indexed properties; an index outside 0..MaxIndex throws ReportException 20510.

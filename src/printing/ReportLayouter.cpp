@@ -114,14 +114,14 @@ struct ReportLayouter::Impl {
         size_t first = 0;
         std::vector<Aggregate> totals;
     };
-    std::vector<Span> spans;                              // by scope: the last group instance totalled
-    std::vector<const std::vector<Aggregate>*> headerTotals;  // by scope, while a header renders
+    std::vector<Span> spans;                                 // by scope: the last group instance totalled
+    std::vector<const std::vector<Aggregate>*> headerTotals; // by scope, while a header renders
     const std::vector<Row>* allRows = nullptr;
-    std::vector<size_t> groupStarts;                      // first row of each open group
+    std::vector<size_t> groupStarts; // first row of each open group
 
     struct Rendered {
         std::vector<DocItem> items;
-        std::vector<std::pair<size_t, std::pair<QRectF, Qt::Alignment>>> numbered;   // item, its box
+        std::vector<std::pair<size_t, std::pair<QRectF, Qt::Alignment>>> numbered; // item, its box
         double height = 0;
     };
     struct Pending {
@@ -191,10 +191,16 @@ struct ReportLayouter::Impl {
                 continue;
             }
             switch (v.kind()) {
-            case Value::Kind::Currency: a.cur += v.toCurrency(); a.anyCurrency = true; break;
+            case Value::Kind::Currency:
+                a.cur += v.toCurrency();
+                a.anyCurrency = true;
+                break;
             case Value::Kind::Int: a.i += v.toInt64(); break;
             case Value::Kind::Bool: a.i += v.toBool() ? 1 : 0; break;
-            case Value::Kind::Double: a.d += v.toDouble(); a.anyDouble = true; break;
+            case Value::Kind::Double:
+                a.d += v.toDouble();
+                a.anyDouble = true;
+                break;
             default: break;
             }
         }
@@ -288,9 +294,7 @@ struct ReportLayouter::Impl {
             case Segment::Kind::PageCount: text += PageCountMark; break;
             case Segment::Kind::PrintDate: text += FieldFormatter::date(opt.printDate); break;
             case Segment::Kind::Sum:
-            case Segment::Kind::Count:
-                text += FieldFormatter::format(aggregateValue(s.aggregate), it.format);
-                break;
+            case Segment::Kind::Count: text += FieldFormatter::format(aggregateValue(s.aggregate), it.format); break;
             }
         }
         return text;
@@ -339,7 +343,8 @@ struct ReportLayouter::Impl {
             t.color = it.color;
             t.section = section;
             const double w = measure.width(font, payload);
-            t.rect = QRectF(alignedX(it.rect.left(), it.rect.width(), w, Qt::AlignHCenter), it.rect.top() + barHeight, w, m.lineSpacing);
+            t.rect = QRectF(alignedX(it.rect.left(), it.rect.width(), w, Qt::AlignHCenter), it.rect.top() + barHeight, w,
+                            m.lineSpacing);
             t.baseline = t.rect.top() + m.ascent;
             r.items.push_back(std::move(t));
         }
@@ -357,8 +362,9 @@ struct ReportLayouter::Impl {
             }
             if (it.type != Item::Type::Text) {
                 DocItem di;
-                di.kind = it.type == Item::Type::Line ? DocItem::Kind::Line
-                          : it.type == Item::Type::Box ? DocItem::Kind::Box : DocItem::Kind::Image;
+                di.kind = it.type == Item::Type::Line  ? DocItem::Kind::Line
+                          : it.type == Item::Type::Box ? DocItem::Kind::Box
+                                                       : DocItem::Kind::Image;
                 di.line = it.line;
                 di.rect = it.rect;
                 di.penWidth = it.penWidth;
@@ -428,8 +434,8 @@ struct ReportLayouter::Impl {
             page.items.push_back(std::move(di));
         }
         for (const auto& [index, box] : r.numbered)
-            pending.push_back(Pending{int(doc.pages.size()) - 1, base + index, box.first.left() + x0,
-                                      box.first.width(), box.second});
+            pending.push_back(
+                Pending{int(doc.pages.size()) - 1, base + index, box.first.left() + x0, box.first.width(), box.second});
     }
 
     void finishPage()

@@ -22,9 +22,9 @@ public:
     using Row = std::vector<Value>;
 
     struct Options {
-        std::optional<QMarginsF> margins;     // points; the definition's own margins when unset
-        QStringList sectionFonts;             // "SECTION;font;size;italic;underline;strike;weight"
-        QHash<QString, QString> formulas;     // lower-case name → value
+        std::optional<QMarginsF> margins; // points; the definition's own margins when unset
+        QStringList sectionFonts;         // "SECTION;font;size;italic;underline;strike;weight"
+        QHash<QString, QString> formulas; // lower-case name → value
         QDate printDate = Today();
     };
 

@@ -6,8 +6,7 @@
 
 namespace tikkeli {
 
-ReportQuery::ReportQuery(Database db, ReportDefinition& definition)
-    : m_db(std::move(db)), m_def(definition)
+ReportQuery::ReportQuery(Database db, ReportDefinition& definition) : m_db(std::move(db)), m_def(definition)
 {
     m_reportTables << m_def.mainTable.toLower();
     for (const auto& j : m_def.joins)
@@ -23,8 +22,7 @@ ReportQuery::Table& ReportQuery::table(const QString& name)
 {
     if (!m_tablesRead) {
         Recordset rs = m_db.openRecordset(
-            QStringLiteral("SELECT name, type FROM sqlite_master WHERE type IN ('table', 'view')"),
-            RecordsetType::Snapshot);
+            QStringLiteral("SELECT name, type FROM sqlite_master WHERE type IN ('table', 'view')"), RecordsetType::Snapshot);
         for (; !rs.eof(); rs.moveNext()) {
             Table t;
             t.name = rs.field(0).toString();
@@ -55,8 +53,7 @@ QString ReportQuery::resolve(const QString& tableName, const QString& field, boo
     Table& t = table(tableName);
     auto f = t.fields.find(field.toLower());
     if (f == t.fields.end())
-        throw ReportException(ReportErr::FormulaError,
-                              QStringLiteral("Tuntematon kenttä: {%1.%2}").arg(tableName, field));
+        throw ReportException(ReportErr::FormulaError, QStringLiteral("Tuntematon kenttä: {%1.%2}").arg(tableName, field));
     if (!m_used.contains(key))
         m_used << key;
     if (fromSelection && !m_reportTables.contains(key) && !m_selectionOnly.contains(key))
@@ -133,7 +130,8 @@ void ReportQuery::build(const QString& selectionFormula, const QStringList& sort
     for (const QString& t : m_selectionOnly)
         from += QStringLiteral(", ") + quoted(table(t).name);
 
-    m_sql = QStringLiteral("SELECT %1 FROM %2").arg(m_columns.isEmpty() ? QStringLiteral("1") : m_columns.join(QLatin1String(", ")), from);
+    m_sql = QStringLiteral("SELECT %1 FROM %2")
+                .arg(m_columns.isEmpty() ? QStringLiteral("1") : m_columns.join(QLatin1String(", ")), from);
     if (!where.where.isEmpty())
         m_sql += QStringLiteral(" WHERE ") + where.where;
     m_sql += QStringLiteral(" ORDER BY ") + order.join(QLatin1String(", "));

@@ -28,9 +28,9 @@ public:
 
 private:
     struct Table {
-        QString name;            // as the database spells it
+        QString name; // as the database spells it
         bool isView = false;
-        QHash<QString, QString> fields;   // lower case → as the database spells it
+        QHash<QString, QString> fields; // lower case → as the database spells it
         bool fieldsRead = false;
     };
 
@@ -42,12 +42,12 @@ private:
 
     Database m_db;
     ReportDefinition& m_def;
-    QHash<QString, Table> m_tables;          // lower case name → table
+    QHash<QString, Table> m_tables; // lower case name → table
     bool m_tablesRead = false;
-    QStringList m_reportTables;              // lower case: main table and declared joins
-    QStringList m_used;                      // lower case, in order of first use
-    QStringList m_selectionOnly;             // lower case tables only the formula brought in
-    QStringList m_columns;                   // SQL of the selected columns
+    QStringList m_reportTables;  // lower case: main table and declared joins
+    QStringList m_used;          // lower case, in order of first use
+    QStringList m_selectionOnly; // lower case tables only the formula brought in
+    QStringList m_columns;       // SQL of the selected columns
     QString m_sql;
     std::vector<Value> m_params;
 };

@@ -47,10 +47,12 @@ void setSharedClubFormulas(ReportEngine& r)
     else if (!blank(s.ClubFax))
         phoneFax = QStringLiteral("Fax: ") + s.ClubFax;
     r.setFormulas(7, formula(QStringLiteral("SeuranPuhelinJaFax"), phoneFax));
-    r.setFormulas(8, formula(QStringLiteral("SeuranEmail"), blank(s.ClubEmail) ? QString() : QStringLiteral("Email: ") + s.ClubEmail));
+    r.setFormulas(
+        8, formula(QStringLiteral("SeuranEmail"), blank(s.ClubEmail) ? QString() : QStringLiteral("Email: ") + s.ClubEmail));
     r.setFormulas(9, formula(QStringLiteral("SeuranInternet"),
                              blank(s.ClubWebAddress) ? QString() : QStringLiteral("Internet: ") + s.ClubWebAddress));
-    r.setFormulas(10, formula(QStringLiteral("YTunnus"), blank(s.BusinessId) ? QString() : QStringLiteral("Y-tunnus:") + s.BusinessId));
+    r.setFormulas(10, formula(QStringLiteral("YTunnus"),
+                              blank(s.BusinessId) ? QString() : QStringLiteral("Y-tunnus:") + s.BusinessId));
 }
 
 void setBankFormulas(ReportEngine& r, int first)
@@ -175,7 +177,8 @@ void InstallReportHooks()
 {
     ProgramHooks::SetReportMargin = [](ReportMargin m, int twips) {
         ReportEngine& r = MainReport();
-        const auto value = qint16(std::clamp(twips, int(std::numeric_limits<qint16>::min()), int(std::numeric_limits<qint16>::max())));
+        const auto value = qint16(
+            std::clamp(twips, int(std::numeric_limits<qint16>::min()), int(std::numeric_limits<qint16>::max())));
         switch (m) {
         case ReportMargin::Top: r.MarginTop = value; break;
         case ReportMargin::Bottom: r.MarginBottom = value; break;

@@ -13,7 +13,7 @@ namespace {
 struct Token {
     enum class Kind { Field, Number, String, Ident, Op, LParen, RParen, LBracket, RBracket, Comma, Minus, End };
     Kind kind = Kind::End;
-    QString text;       // Field: "table.field"; Ident: the word; Op: the operator; String: the value
+    QString text; // Field: "table.field"; Ident: the word; Op: the operator; String: the value
     qsizetype pos = 0;
 };
 
@@ -23,8 +23,14 @@ struct Token {
                           QStringLiteral("Virhe valintakaavassa kohdassa %1: %2").arg(pos + 1).arg(why));
 }
 
-bool isIdentStart(QChar c) { return c.isLetter() || c == u'_'; }
-bool isIdentChar(QChar c) { return c.isLetterOrNumber() || c == u'_'; }
+bool isIdentStart(QChar c)
+{
+    return c.isLetter() || c == u'_';
+}
+bool isIdentChar(QChar c)
+{
+    return c.isLetterOrNumber() || c == u'_';
+}
 
 std::vector<Token> tokenize(const QString& s)
 {
@@ -133,16 +139,16 @@ std::vector<Token> tokenize(const QString& s)
 struct Node {
     enum class Kind { Field, Number, String, Bool, Date, Year, ToText, ToNumber, Compare, Like, In, And, Or, Not };
     Kind kind;
-    QString text;       // Field: SQL; Number/String: the literal; Compare: operator
-    Value value;        // literal values
-    int decimals = -1;  // ToText
+    QString text;      // Field: SQL; Number/String: the literal; Compare: operator
+    Value value;       // literal values
+    int decimals = -1; // ToText
     qsizetype pos = 0;
     std::vector<std::unique_ptr<Node>> kids;
 
     bool isCondition() const
     {
-        return kind == Kind::Compare || kind == Kind::Like || kind == Kind::In || kind == Kind::And
-               || kind == Kind::Or || kind == Kind::Not || kind == Kind::Bool;
+        return kind == Kind::Compare || kind == Kind::Like || kind == Kind::In || kind == Kind::And || kind == Kind::Or
+               || kind == Kind::Not || kind == Kind::Bool;
     }
 };
 using NodePtr = std::unique_ptr<Node>;
@@ -158,7 +164,9 @@ NodePtr make(Node::Kind k, qsizetype pos)
 class Parser {
 public:
     Parser(std::vector<Token> tokens, const SelectionFormula::FieldResolver& resolve)
-        : m_t(std::move(tokens)), m_resolve(resolve) {}
+        : m_t(std::move(tokens)), m_resolve(resolve)
+    {
+    }
 
     NodePtr parseAll()
     {
@@ -192,7 +200,8 @@ private:
     void expect(Token::Kind k, const char* what)
     {
         if (peek().kind != k)
-            refuse(peek().pos, QStringLiteral("odotettiin \"%1\", löytyi \"%2\"").arg(QLatin1String(what), describe(peek())));
+            refuse(peek().pos,
+                   QStringLiteral("odotettiin \"%1\", löytyi \"%2\"").arg(QLatin1String(what), describe(peek())));
         ++m_i;
     }
 
@@ -249,10 +258,7 @@ private:
         return chain(Node::Kind::Or, "or", &Parser::andExpr);
     }
 
-    NodePtr andExpr()
-    {
-        return chain(Node::Kind::And, "and", &Parser::notExpr);
-    }
+    NodePtr andExpr() { return chain(Node::Kind::And, "and", &Parser::notExpr); }
 
     // No hand-written selection comes near this many terms; a formula beyond it is refused with a
     // clear message rather than handed to the database as a statement it cannot hold.
@@ -260,7 +266,8 @@ private:
     void countTerm()
     {
         if (++m_terms > MaxTerms)
-            refuse(peek().pos, QStringLiteral("kaavassa on liian monta ehtoa tai luettelon arvoa (enintään %1)").arg(MaxTerms));
+            refuse(peek().pos,
+                   QStringLiteral("kaavassa on liian monta ehtoa tai luettelon arvoa (enintään %1)").arg(MaxTerms));
     }
 
     NodePtr notExpr()
@@ -409,8 +416,10 @@ private:
                 return n;
             }
             if (w == QLatin1String("year") || w == QLatin1String("tonumber") || w == QLatin1String("totext")) {
-                auto n = make(w == QLatin1String("year") ? Node::Kind::Year
-                              : w == QLatin1String("tonumber") ? Node::Kind::ToNumber : Node::Kind::ToText, t.pos);
+                auto n = make(w == QLatin1String("year")       ? Node::Kind::Year
+                              : w == QLatin1String("tonumber") ? Node::Kind::ToNumber
+                                                               : Node::Kind::ToText,
+                              t.pos);
                 expect(Token::Kind::LParen, "(");
                 NodePtr arg = orExpr();
                 if (arg->isCondition())
@@ -427,8 +436,7 @@ private:
             }
             refuse(t.pos, QStringLiteral("tuntematon sana \"%1\"").arg(t.text));
         }
-        default:
-            refuse(t.pos, QStringLiteral("odottamaton \"%1\"").arg(describe(t)));
+        default: refuse(t.pos, QStringLiteral("odottamaton \"%1\"").arg(describe(t)));
         }
     }
 
@@ -453,14 +461,11 @@ public:
             for (const NodePtr& k : n.kids)
                 terms << condition(*k);
             return QLatin1Char('(') + terms.join(n.kind == Node::Kind::And ? QLatin1String(" AND ") : QLatin1String(" OR "))
-                + QLatin1Char(')');
+                   + QLatin1Char(')');
         }
-        case Node::Kind::Not:
-            return QStringLiteral("(NOT %1)").arg(condition(*n.kids[0]));
-        case Node::Kind::Bool:
-            return n.value.toBool() ? QStringLiteral("(1 = 1)") : QStringLiteral("(1 = 0)");
-        case Node::Kind::Compare:
-            return compare(n);
+        case Node::Kind::Not: return QStringLiteral("(NOT %1)").arg(condition(*n.kids[0]));
+        case Node::Kind::Bool: return n.value.toBool() ? QStringLiteral("(1 = 1)") : QStringLiteral("(1 = 0)");
+        case Node::Kind::Compare: return compare(n);
         case Node::Kind::Like: {
             QString pattern = n.kids[1]->value.toString();
             const bool escape = pattern.contains(u'%') || pattern.contains(u'_') || pattern.contains(u'\\');
@@ -491,8 +496,7 @@ public:
                 marks << value(*n.kids[i]);
             return QStringLiteral("(%1 IN (%2))").arg(lhs, marks.join(QLatin1String(", ")));
         }
-        default:
-            return QStringLiteral("(COALESCE(%1, 0) <> 0)").arg(value(n));
+        default: return QStringLiteral("(COALESCE(%1, 0) <> 0)").arg(value(n));
         }
     }
 
@@ -532,7 +536,8 @@ private:
             if (op != QLatin1String("=") && op != QLatin1String("<>"))
                 refuse(n.pos, QStringLiteral("totuusarvoja voi verrata vain operaattoreilla = ja <>"));
             if (a.kind == Node::Kind::Bool && b.kind == Node::Kind::Bool)
-                return (a.value == b.value) == (op == QLatin1String("=")) ? QStringLiteral("(1 = 1)") : QStringLiteral("(1 = 0)");
+                return (a.value == b.value) == (op == QLatin1String("=")) ? QStringLiteral("(1 = 1)")
+                                                                          : QStringLiteral("(1 = 0)");
             const Node& other = a.kind == Node::Kind::Bool ? b : a;
             const bool truth = (a.kind == Node::Kind::Bool ? a : b).value.toBool();
             const QString v = value(other);
@@ -575,11 +580,11 @@ SelectionFormula::Sql SelectionFormula::translate(const QString& formula, const 
 
 SelectionFormula::SortField SelectionFormula::parseSortField(const QString& text)
 {
-    static const QRegularExpression re(QStringLiteral("^\\s*([+-])\\s*\\{\\s*([A-Za-z_][A-Za-z0-9_]*)\\.([A-Za-z_][A-Za-z0-9_]*)\\s*\\}\\s*$"));
+    static const QRegularExpression re(
+        QStringLiteral("^\\s*([+-])\\s*\\{\\s*([A-Za-z_][A-Za-z0-9_]*)\\.([A-Za-z_][A-Za-z0-9_]*)\\s*\\}\\s*$"));
     const auto m = re.match(text);
     if (!m.hasMatch())
-        throw ReportException(ReportErr::FormulaError,
-                              QStringLiteral("Virheellinen lajittelukenttä: \"%1\"").arg(text));
+        throw ReportException(ReportErr::FormulaError, QStringLiteral("Virheellinen lajittelukenttä: \"%1\"").arg(text));
     return SortField{m.captured(1) == QLatin1String("+"), m.captured(2), m.captured(3)};
 }
 

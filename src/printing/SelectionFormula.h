@@ -19,7 +19,7 @@ public:
     using FieldResolver = std::function<QString(const QString& table, const QString& field)>;
 
     struct Sql {
-        QString where;              // empty for an empty formula
+        QString where; // empty for an empty formula
         std::vector<Value> params;
     };
 

@@ -6,8 +6,7 @@ namespace {
 constexpr int MeasureDpi = 1200;
 }
 
-TextMeasurer::TextMeasurer()
-    : m_device(1, 1, QImage::Format_ARGB32), m_toPoints(72.0 / MeasureDpi)
+TextMeasurer::TextMeasurer() : m_device(1, 1, QImage::Format_ARGB32), m_toPoints(72.0 / MeasureDpi)
 {
     const int dpm = int(MeasureDpi / 0.0254 + 0.5);
     m_device.setDotsPerMeterX(dpm);

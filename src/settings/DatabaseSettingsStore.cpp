@@ -2,8 +2,7 @@
 
 namespace tikkeli {
 
-DatabaseSettingsStore::DatabaseSettingsStore(Database db, const QString& section)
-    : m_db(std::move(db)), m_section(section)
+DatabaseSettingsStore::DatabaseSettingsStore(Database db, const QString& section) : m_db(std::move(db)), m_section(section)
 {
 }
 
@@ -27,8 +26,8 @@ void DatabaseSettingsStore::close()
 bool DatabaseSettingsStore::hasSettingsTable()
 {
     if (!m_hasTable) {
-        const Value v = m_db.scalar(QStringLiteral(
-            "SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name = 'Settings' COLLATE NOCASE"));
+        const Value v = m_db.scalar(
+            QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name = 'Settings' COLLATE NOCASE"));
         m_hasTable = v.toInt64() > 0;
     }
     return *m_hasTable;

@@ -34,7 +34,8 @@ bool RunGuidedRepair(const QString& path)
                                .arg(result.keptOriginalAs);
             for (const TableSalvage& t : result.tables) {
                 if (t.unreadable || !t.lost.isEmpty())
-                    text += QStringLiteral("\nTaulu %1: %2 riviä talteen, osa riveistä menetettiin.").arg(t.table).arg(t.saved);
+                    text +=
+                        QStringLiteral("\nTaulu %1: %2 riviä talteen, osa riveistä menetettiin.").arg(t.table).arg(t.saved);
             }
             plainMessage(text);
         }

@@ -14,9 +14,9 @@ namespace tikkeli {
 namespace {
 
 struct Located {
-    int sectionLine = -1;   // the [section] line, -1 when missing
-    int keyLine = -1;       // the key's line inside it, -1 when missing
-    int lastLine = -1;      // the last non-blank line of the section
+    int sectionLine = -1; // the [section] line, -1 when missing
+    int keyLine = -1;     // the key's line inside it, -1 when missing
+    int lastLine = -1;    // the last non-blank line of the section
 };
 
 bool isSectionLine(const QString& trimmed)
@@ -120,9 +120,21 @@ QString IniSettingsStore::decodeValue(const QString& raw)
         const QChar c = inner[i];
         if (c == QLatin1Char('\\') && i + 1 < inner.size()) {
             const QChar n = inner[i + 1];
-            if (n == QLatin1Char('"') || n == QLatin1Char('\\')) { out += n; ++i; continue; }
-            if (n == QLatin1Char('n')) { out += QLatin1Char('\n'); ++i; continue; }
-            if (n == QLatin1Char('r')) { out += QLatin1Char('\r'); ++i; continue; }
+            if (n == QLatin1Char('"') || n == QLatin1Char('\\')) {
+                out += n;
+                ++i;
+                continue;
+            }
+            if (n == QLatin1Char('n')) {
+                out += QLatin1Char('\n');
+                ++i;
+                continue;
+            }
+            if (n == QLatin1Char('r')) {
+                out += QLatin1Char('\r');
+                ++i;
+                continue;
+            }
         }
         out += c;
     }
@@ -250,7 +262,11 @@ std::optional<WindowPlacement> IniSettingsStore::readPlacement(const QString& ke
 void IniSettingsStore::writePlacement(const WindowPlacement& placement, const QString& key)
 {
     const QRect& g = placement.geometry;
-    write(QStringLiteral("%1,%2,%3,%4,%5").arg(g.x()).arg(g.y()).arg(g.width()).arg(g.height())
+    write(QStringLiteral("%1,%2,%3,%4,%5")
+              .arg(g.x())
+              .arg(g.y())
+              .arg(g.width())
+              .arg(g.height())
               .arg(placement.maximized ? 1 : 0),
           key);
 }

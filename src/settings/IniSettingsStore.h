@@ -9,7 +9,7 @@ namespace tikkeli {
 
 // Where a window was and how large, as kept in the ini file.
 struct WindowPlacement {
-    QRect geometry;          // the window's client geometry in screen coordinates
+    QRect geometry; // the window's client geometry in screen coordinates
     bool maximized = false;
 };
 

@@ -43,8 +43,8 @@ QString NewDatabaseNameProblem(const QString& name)
     bool control = false;
     for (const QChar c : name)
         control = control || c.category() == QChar::Other_Control;
-    if (name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')) || name.contains(QStringLiteral(".."))
-        || control || name.startsWith(QLatin1Char('.')))
+    if (name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')) || name.contains(QStringLiteral("..")) || control
+        || name.startsWith(QLatin1Char('.')))
         return QStringLiteral("Tietokannan nimessä ei voi olla kauttaviivaa (/ tai \\), kahta peräkkäistä pistettä "
                               "eikä ohjausmerkkejä, eikä nimi voi alkaa pisteellä. Toiminto keskeytetään.");
     return {};
@@ -54,8 +54,8 @@ NewDatabaseResult CreateNewDatabase(const QString& intro, const QString& templat
 {
     SharedState& s = State();
     ShowInfo(intro);
-    const auto answer = Prompter::instance().input(
-        QStringLiteral("Anna uudelle tietokannalle nimi (max. 8 kirjainta)."), s.ProgramTitle, QString());
+    const auto answer = Prompter::instance().input(QStringLiteral("Anna uudelle tietokannalle nimi (max. 8 kirjainta)."),
+                                                   s.ProgramTitle, QString());
     // A name of blanks only would found a file called "   .mdb".
     if (!answer || answer->trimmed().isEmpty()) {
         ShowInfo(QStringLiteral("Tietokannan nimi ei voi olla tyhjä. Toiminto keskeytetään."));

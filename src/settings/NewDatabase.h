@@ -7,8 +7,8 @@ namespace tikkeli {
 enum class NewDatabaseResult { Cancelled, Failed, Created };
 
 // The arguments every caller of CreateNewDatabase passes.
-QString NewDatabaseIntro();            // "Tämä toiminto luo uuden tietokannan ..."
-QString NewDatabaseTemplate();         // "malli.mdb"
+QString NewDatabaseIntro();    // "Tämä toiminto luo uuden tietokannan ..."
+QString NewDatabaseTemplate(); // "malli.mdb"
 
 // Why a database name cannot be used as a file name in the user's folder ("" when it can): path
 // separators, "..", control characters and a leading dot would put the file elsewhere or hide it.

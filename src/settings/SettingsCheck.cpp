@@ -26,7 +26,7 @@ std::optional<qint64> SettingsCheck::wholeNumber(const QString& text, qint64 min
 bool SettingsCheck::takesDigitsOnly(const QString& control)
 {
     return control == QLatin1String("tLaskunumero") || control == QLatin1String("tJasennumero")
-        || control == QLatin1String("tSopimusnumero") || control == QLatin1String("tVarmuuskopioPv");
+           || control == QLatin1String("tSopimusnumero") || control == QLatin1String("tVarmuuskopioPv");
 }
 
 bool SettingsCheck::acceptableWhileTyping(const QString& control, const QString& text)
@@ -59,8 +59,8 @@ QString SettingsCheck::typingMessage(const QString& control)
         m.insert(QStringLiteral("tJasennumero"), QStringLiteral("Syötä jäsennumeroksi ainoastaan numeroita."));
         m.insert(QStringLiteral("tSopimusnumero"), QStringLiteral("Syötä sopimusnumeroksi ainoastaan numeroita."));
         m.insert(QStringLiteral("tVarmuuskopioPv"), QStringLiteral("Syötä Varmuuskopiot -kenttään ainoastaan numeroita."));
-        for (const char* name : {"tMargYla", "tMargAla", "tMargVas", "tMargOik",
-                                 "tTarMargYla", "tTarMargAla", "tTarMargVas", "tTarMargOik"})
+        for (const char* name :
+             {"tMargYla", "tMargAla", "tMargVas", "tMargOik", "tTarMargYla", "tTarMargAla", "tTarMargVas", "tTarMargOik"})
             m.insert(QString::fromLatin1(name), QStringLiteral("Syötä marginaaliksi ainoastaan numeroita."));
         m.insert(QStringLiteral("tMuistutuskulut"), QStringLiteral("Syötä Muistutuskulut -kenttään ainoastaan numeroita."));
         m.insert(QStringLiteral("tViivastysKorko"), QStringLiteral("Syötä Viivästyskorko -kenttään ainoastaan numeroita."));

@@ -34,9 +34,8 @@ constexpr int kMarginLimit = 682;
 
 enum class Rule { Text, Counter, Date, PageMargin, Short, Flag, Amount, Rate };
 
-using Target = std::variant<QString SharedState::*, qint32 SharedState::*, qint16 SharedState::*,
-                            bool SharedState::*, Currency SharedState::*, double SharedState::*,
-                            QDateTime SharedState::*>;
+using Target = std::variant<QString SharedState::*, qint32 SharedState::*, qint16 SharedState::*, bool SharedState::*,
+                            Currency SharedState::*, double SharedState::*, QDateTime SharedState::*>;
 
 struct KeyRule {
     const char* key;
@@ -120,12 +119,10 @@ void applyRule(SharedState& s, const KeyRule& r, const QString& text,
 {
     const QString defaultText = r.defaultValue();
     switch (r.rule) {
-    case Rule::Text:
-        s.*std::get<QString SharedState::*>(r.target) = text;
-        break;
+    case Rule::Text: s.*std::get<QString SharedState::*>(r.target) = text; break;
     case Rule::Counter:
-        s.*std::get<qint32 SharedState::*>(r.target) =
-            WholeNumberText32(text).value_or(WholeNumberText32(defaultText).value_or(0));
+        s.*std::get<qint32 SharedState::*>(r.target) = WholeNumberText32(text).value_or(
+            WholeNumberText32(defaultText).value_or(0));
         break;
     case Rule::Date: {
         const auto d = ParseLocaleDate(text);
@@ -135,9 +132,8 @@ void applyRule(SharedState& s, const KeyRule& r, const QString& text,
             const QDateTime now = Now();
             s.*std::get<QDateTime SharedState::*>(r.target) = now;
             // Losing the write-back only means the date is set again at the next start.
-            IgnoringErrors("settings load: write a date back", [&] {
-                writeBack(DateTimeText(now), QString::fromLatin1(r.key));
-            });
+            IgnoringErrors("settings load: write a date back",
+                           [&] { writeBack(DateTimeText(now), QString::fromLatin1(r.key)); });
         }
         break;
     }
@@ -158,21 +154,17 @@ void applyRule(SharedState& s, const KeyRule& r, const QString& text,
         s.*std::get<qint16 SharedState::*>(r.target) = value;
         break;
     }
-    case Rule::Flag:
-        s.*std::get<bool SharedState::*>(r.target) = flagValue(text);
-        break;
+    case Rule::Flag: s.*std::get<bool SharedState::*>(r.target) = flagValue(text); break;
     case Rule::Amount:
         s.*std::get<Currency SharedState::*>(r.target) = ParseLocaleCurrency(text).value_or(Currency());
         break;
-    case Rule::Rate:
-        s.*std::get<double SharedState::*>(r.target) = ParseLocaleNumber(text).value_or(0.0);
-        break;
+    case Rule::Rate: s.*std::get<double SharedState::*>(r.target) = ParseLocaleNumber(text).value_or(0.0); break;
     }
 }
 
 void loadFrom(const std::function<QString(const QString& key, const QString& defaultValue)>& read,
-              const std::function<void(const QString& value, const QString& key)>& writeBack,
-              SharedState& s = State(), bool pushMargins = true)
+              const std::function<void(const QString& value, const QString& key)>& writeBack, SharedState& s = State(),
+              bool pushMargins = true)
 {
     for (const KeyRule& r : keyRules())
         applyRule(s, r, read(QString::fromLatin1(r.key), r.defaultValue()), writeBack, pushMargins);
@@ -257,9 +249,8 @@ bool ReadDatabasePaths()
     if (s.BackupFolder.isEmpty()) {
         s.BackupFolder = DefaultBackupFolder();
         QDir().mkpath(s.BackupFolder);
-        IgnoringErrors("settings load: save the backup folder", [&] {
-            ini.write(s.BackupFolder, QStringLiteral("DatabaseBackup"));
-        });
+        IgnoringErrors("settings load: save the backup folder",
+                       [&] { ini.write(s.BackupFolder, QStringLiteral("DatabaseBackup")); });
     }
     return true;
 }

@@ -31,13 +31,13 @@ const QString Section = QStringLiteral("TIKKELI");
 const QString CrLf = QStringLiteral("\r\n");
 const QString NotSaved = QStringLiteral("Asetuksia ei tallennettu.");
 
-constexpr qint64 MarginLimit = 682;   // times 48 must stay a 16-bit number in the report engine
+constexpr qint64 MarginLimit = 682; // times 48 must stay a 16-bit number in the report engine
 
 struct TextField {
     const char* control;
     const char* key;
     const char* label;
-    QString SharedState::*target;   // nullptr: the club name, which is taken over last
+    QString SharedState::*target; // nullptr: the club name, which is taken over last
 };
 
 // The order in which the save writes them.
@@ -70,7 +70,7 @@ struct CounterField {
     const char* key;
     qint64 minimum;
     qint32 SharedState::*target;
-    const char* label;   // nullptr: a plain number, not a counter other windows move
+    const char* label; // nullptr: a plain number, not a counter other windows move
 };
 
 const CounterField CounterFields[] = {
@@ -119,7 +119,10 @@ const TextField ReminderTexts[] = {
     {"tMuistutusOtsake", "MuistutusOtsake", "Otsake", &SharedState::ReminderTitle},
 };
 
-QString L(const char* s) { return QString::fromUtf8(s); }
+QString L(const char* s)
+{
+    return QString::fromUtf8(s);
+}
 
 // Two decimals as the window shows money, more only when the amount has them: what the load
 // reads back must be the very amount the save put into shared state.
@@ -169,15 +172,16 @@ bool SettingsSaver::stop(const QString& message, const QString& control)
 bool SettingsSaver::checkPaths(SettingsForm& form)
 {
     if (form.text(QStringLiteral("tTietokanta")).trimmed().isEmpty())
-        return stop(QStringLiteral("Tietokantaa ei löydy, korjaa asetuksista tietokannan nimi"), QStringLiteral("tTietokanta"));
+        return stop(QStringLiteral("Tietokantaa ei löydy, korjaa asetuksista tietokannan nimi"),
+                    QStringLiteral("tTietokanta"));
 
     const QString backup = SettingsCheck::withFolderSeparator(form.text(QStringLiteral("tVarmistus")));
     form.setText(QStringLiteral("tVarmistus"), backup);
     if (backup.trimmed().isEmpty() || QFileInfo(backup).isDir())
         return true;
     // A folder that is missing now may be on a stick that is not in; the user decides.
-    if (!AskYesNo(QStringLiteral("Varmistushakemistoa %1 ei ole olemassa.") .arg(QDir::toNativeSeparators(backup))
-                  + CrLf + CrLf + QStringLiteral("Luodaanko hakemisto nyt?")))
+    if (!AskYesNo(QStringLiteral("Varmistushakemistoa %1 ei ole olemassa.").arg(QDir::toNativeSeparators(backup)) + CrLf
+                  + CrLf + QStringLiteral("Luodaanko hakemisto nyt?")))
         return true;
     std::error_code error;
     std::filesystem::create_directories(std::filesystem::path(QFile::encodeName(backup).toStdString()), error);
@@ -202,8 +206,11 @@ bool SettingsSaver::readFields(const SettingsForm& form, std::vector<Entry>& ent
         const QString control = L(f.control);
         const QString value = form.text(control);
         if (value.size() > MaxValueLength)
-            return stop(QStringLiteral("Kentän \"%1\" teksti on liian pitkä: %2 merkkiä, enintään %3 merkkiä mahtuu tallennettavaksi.")
-                            .arg(L(f.label)).arg(value.size()).arg(MaxValueLength),
+            return stop(QStringLiteral(
+                            "Kentän \"%1\" teksti on liian pitkä: %2 merkkiä, enintään %3 merkkiä mahtuu tallennettavaksi.")
+                            .arg(L(f.label))
+                            .arg(value.size())
+                            .arg(MaxValueLength),
                         control);
         const auto target = f.target;
         add(L(f.key), control, value, [target, value](SharedState& s) {
@@ -229,11 +236,13 @@ bool SettingsSaver::readFields(const SettingsForm& form, std::vector<Entry>& ent
         const auto v = SettingsCheck::number(form.text(control));
         // Fractions, zero and negative numbers would give invalid invoice, member and contract numbers.
         if (!v || *v != std::floor(*v) || *v < double(f.minimum) || *v > double(std::numeric_limits<qint32>::max()))
-            return stop(SettingsCheck::typingMessage(control)
-                            + (v ? CrLf + (f.minimum > 0 ? QStringLiteral("Numeron on oltava kokonaisluku, vähintään 1.")
-                                                         : QStringLiteral("Päivien määrän on oltava kokonaisluku, vähintään 0."))
-                                 : QString()),
-                        control);
+            return stop(
+                SettingsCheck::typingMessage(control)
+                    + (v ? CrLf
+                               + (f.minimum > 0 ? QStringLiteral("Numeron on oltava kokonaisluku, vähintään 1.")
+                                                : QStringLiteral("Päivien määrän on oltava kokonaisluku, vähintään 0."))
+                         : QString()),
+                control);
         const qint32 n = qint32(*v);
         const auto target = f.target;
         Entry& e = add(L(f.key), control, QString::number(n), [target, n](SharedState& s) { s.*target = n; });
@@ -271,15 +280,17 @@ bool SettingsSaver::readFields(const SettingsForm& form, std::vector<Entry>& ent
 
     if (!text(TextField{"cmbFonts", "Fontti", "Fontti", &SharedState::ReportFontName}))
         return false;
-    const qint16 fontSize = qint16(SettingsCheck::wholeNumber(form.text(QStringLiteral("cmbFonttiKoko")), 1,
-                                                              std::numeric_limits<qint16>::max()).value_or(10));
+    const qint16 fontSize = qint16(
+        SettingsCheck::wholeNumber(form.text(QStringLiteral("cmbFonttiKoko")), 1, std::numeric_limits<qint16>::max())
+            .value_or(10));
     add(QStringLiteral("FonttiKoko"), QStringLiteral("cmbFonttiKoko"), QString::number(fontSize),
         [fontSize](SharedState& s) { s.ReportFontSize = fontSize; });
 
     for (const CheckField& f : CheckFields) {
         const bool on = form.checked(L(f.control));
         const auto target = f.target;
-        add(L(f.key), L(f.control), on ? QStringLiteral("1") : QStringLiteral("0"), [target, on](SharedState& s) { s.*target = on; });
+        add(L(f.key), L(f.control), on ? QStringLiteral("1") : QStringLiteral("0"),
+            [target, on](SharedState& s) { s.*target = on; });
     }
 
     const auto fee = ParseLocaleCurrency(form.text(QStringLiteral("tMuistutuskulut")));
@@ -311,15 +322,14 @@ bool SettingsSaver::openDatabase(const QString& path, Database& db)
         } catch (const DbException& e) {
             switch (e.number()) {
             case DbErr::FileNotFound:
-            case DbErr::PathNotFound:
-                return stop(notFound, QStringLiteral("tTietokanta"));
+            case DbErr::PathNotFound: return stop(notFound, QStringLiteral("tTietokanta"));
             case DbErr::InUseOrReadOnly:
                 // A file held by another program or without write rights is healthy: never repair it.
                 Prompter::instance().message(
                     QStringLiteral("Tietokantatiedosto: ") + path + QStringLiteral(" on jo käytössä,") + CrLf
                         + QStringLiteral("tai") + CrLf
-                        + QStringLiteral("Tietokantahakemistoon tai tietokantatiedostoon ei ole kirjoitusoikeuksia.")
-                        + CrLf + CrLf + NotSaved,
+                        + QStringLiteral("Tietokantahakemistoon tai tietokantatiedostoon ei ole kirjoitusoikeuksia.") + CrLf
+                        + CrLf + NotSaved,
                     MsgIcon::Critical, MsgButtons::Ok);
                 return stop({}, QStringLiteral("tTietokanta"));
             case DbErr::AccessDatabase:
@@ -329,7 +339,8 @@ bool SettingsSaver::openDatabase(const QString& path, Database& db)
                 return stop({}, QStringLiteral("tTietokanta"));
             default:
                 if (attempt > 0) {
-                    ShowWarning(QStringLiteral("Korjattua tietokantaa ei voitu avata: ") + e.description() + CrLf + CrLf + NotSaved);
+                    ShowWarning(QStringLiteral("Korjattua tietokantaa ei voitu avata: ") + e.description() + CrLf + CrLf
+                                + NotSaved);
                     return stop({}, QStringLiteral("tTietokanta"));
                 }
                 if (!m_services.repair(path))
@@ -341,9 +352,10 @@ bool SettingsSaver::openDatabase(const QString& path, Database& db)
     try {
         m_services.upgrade(db);
     } catch (const std::exception& e) {
-        const QString why = dynamic_cast<const DbException*>(&e)
-            ? static_cast<const DbException&>(e).description() : QString::fromLocal8Bit(e.what());
-        ShowWarning(QStringLiteral("Tietokannan päivitys uuteen versioon ei onnistunut.") + CrLf + why + CrLf + CrLf + NotSaved);
+        const QString why = dynamic_cast<const DbException*>(&e) ? static_cast<const DbException&>(e).description()
+                                                                 : QString::fromLocal8Bit(e.what());
+        ShowWarning(QStringLiteral("Tietokannan päivitys uuteen versioon ei onnistunut.") + CrLf + why + CrLf + CrLf
+                    + NotSaved);
         db.close();
         return stop({}, {});
     }
@@ -365,9 +377,12 @@ bool SettingsSaver::settleCounters(DatabaseSettingsStore& store, std::vector<Ent
             continue;
         }
         if (stored && *e.counter < *stored
-            && !AskYesNo(QStringLiteral("Seuraava %1 on tietokannassa nyt %2. Haluatko varmasti muuttaa sen pienemmäksi (%3)?")
-                             .arg(e.counterLabel.toLower()).arg(*stored).arg(*e.counter)
-                         + CrLf + CrLf + QStringLiteral("Pienempi numero voi antaa saman numeron uudelleen.")))
+            && !AskYesNo(
+                QStringLiteral("Seuraava %1 on tietokannassa nyt %2. Haluatko varmasti muuttaa sen pienemmäksi (%3)?")
+                    .arg(e.counterLabel.toLower())
+                    .arg(*stored)
+                    .arg(*e.counter)
+                + CrLf + CrLf + QStringLiteral("Pienempi numero voi antaa saman numeron uudelleen.")))
             return stop({}, e.control);
     }
     return true;
@@ -449,7 +464,11 @@ bool SettingsSaver::save(SettingsForm& form)
     struct Closer {
         Database& db;
         DatabaseSettingsStore& store;
-        ~Closer() { store.close(); db.close(); }
+        ~Closer()
+        {
+            store.close();
+            db.close();
+        }
     };
     DatabaseSettingsStore store(db, Section);
     Closer closer{db, store};

@@ -18,7 +18,6 @@ using tikkeli::test::MaintTestDb;
 
 namespace {
 
-
 std::int64_t raw(MaintTestDb& t, const char* sql)
 {
     return t.open().scalar(QString::fromUtf8(sql)).toCurrency().raw();
@@ -38,7 +37,8 @@ TEST(ServiceCommandBox, CommandsEmptyTheirGroupsOnly)
         {"poista laskut", "Laskut poistettu!", {"jm", "jmhist", "jmRivi"}},
         {"Poista Ominaisuudet", "Ominaisuudet poistettu!", {"pi", "pt"}},
         {"POISTA SOPIMUKSET", "Sopimukset poistettu!", {"vs", "tl", "mt"}},
-        {"POISTA KAIKKI", "Kaikki poistettu!",
+        {"POISTA KAIKKI",
+         "Kaikki poistettu!",
          {"jr", "pt", "jm", "jmhist", "jmRivi", "pi", "vs", "tl", "mt", "lt", "me", "el", "et", "mvs", "si"}},
         {"poista  laskut", "Komentoa ei löydy, tarkista komento.\n\nAntamasi komento: POISTA  LASKUT", {}},
         {"poista laskut ", "Komentoa ei löydy, tarkista komento.\n\nAntamasi komento: POISTA LASKUT ", {}},
@@ -87,8 +87,8 @@ TEST(ServiceCommandBox, FailureRollsBackTheWholeCommandAndSaysSo)
 {
     MaintTestDb t;
     t.fill();
-    t.open().execute(QStringLiteral(
-        "CREATE TRIGGER jmRivi_estetty BEFORE DELETE ON jmRivi BEGIN SELECT RAISE(ABORT, 'estetty'); END"));
+    t.open().execute(
+        QStringLiteral("CREATE TRIGGER jmRivi_estetty BEFORE DELETE ON jmRivi BEGIN SELECT RAISE(ABORT, 'estetty'); END"));
     ScriptedPrompter p;
     p.answerText(QStringLiteral("POISTA KAIKKI"));
     MaintenanceCommands::serviceCommandBox();
@@ -96,7 +96,7 @@ TEST(ServiceCommandBox, FailureRollsBackTheWholeCommandAndSaysSo)
     ASSERT_EQ(p.messageTexts().size(), 1);
     EXPECT_TRUE(p.messageTexts()[0].startsWith(QStringLiteral("Komennon suorituksessa tapahtui virhe: ")));
     EXPECT_TRUE(p.messageTexts()[0].contains(QStringLiteral("Tietokantaan ei tehty muutoksia.")));
-    EXPECT_EQ(t.count(QStringLiteral("jr")), 3);     // deleted before the failure, then rolled back
+    EXPECT_EQ(t.count(QStringLiteral("jr")), 3); // deleted before the failure, then rolled back
     EXPECT_EQ(t.count(QStringLiteral("jm")), 2);
     EXPECT_EQ(t.count(QStringLiteral("jmRivi")), 3);
     EXPECT_EQ(t.count(QStringLiteral("si")), 1);
@@ -163,7 +163,7 @@ TEST(EuroConversion, BackToMarksAndEveryRunConvertsAgain)
     EXPECT_EQ(raw(t, "SELECT mtValCurrency FROM mt"), 707036);
 
     MaintenanceCommands::euroConversion();
-    MaintenanceCommands::euroConversion();   // answered No by the empty script: nothing changes
+    MaintenanceCommands::euroConversion(); // answered No by the empty script: nothing changes
     EXPECT_EQ(raw(t, "SELECT piCurrency FROM pi WHERE piID = 1"), 1000000);
     EXPECT_EQ(raw(t, "SELECT jmHinta FROM jm WHERE jmID = 1"), 1500000);
     EXPECT_EQ(raw(t, "SELECT jmRHinta FROM jmRivi WHERE jmRID = 2"), 500000);
@@ -174,15 +174,15 @@ TEST(EuroConversion, BackToMarksAndEveryRunConvertsAgain)
     MaintenanceCommands::euroConversion();
     again.answerYes();
     MaintenanceCommands::euroConversion();
-    EXPECT_EQ(raw(t, "SELECT piCurrency FROM pi WHERE piID = 2"), 16819);   // 59.4573 / 5.94573 / 5.94573
+    EXPECT_EQ(raw(t, "SELECT piCurrency FROM pi WHERE piID = 2"), 16819); // 59.4573 / 5.94573 / 5.94573
 }
 
 TEST(EuroConversion, FailureMidwayLeavesEveryAmountAsItWas)
 {
     MaintTestDb t;
     t.fill();
-    t.open().execute(QStringLiteral(
-        "CREATE TRIGGER jm_lukittu BEFORE UPDATE ON jm BEGIN SELECT RAISE(ABORT, 'lukittu'); END"));
+    t.open().execute(
+        QStringLiteral("CREATE TRIGGER jm_lukittu BEFORE UPDATE ON jm BEGIN SELECT RAISE(ABORT, 'lukittu'); END"));
     ScriptedPrompter p;
     p.answerYes();
     MaintenanceCommands::euroConversion();
@@ -221,8 +221,7 @@ TEST(SqlStatementRunner, RunsStatementsInEitherDialectAndReportsFailures)
         p.answerText(QString::fromUtf8(c.sql));
         MaintenanceCommands::sqlStatement();
         ASSERT_EQ(p.shown().size(), 2u);
-        EXPECT_EQ(p.shown()[0].text,
-                  QStringLiteral("Kirjoita SQL-lause.\nJos haluat keskeyttää, jätä kenttä tyhjäksi."));
+        EXPECT_EQ(p.shown()[0].text, QStringLiteral("Kirjoita SQL-lause.\nJos haluat keskeyttää, jätä kenttä tyhjäksi."));
         EXPECT_TRUE(p.shown()[1].text.startsWith(QString::fromUtf8(c.messageStart))) << p.shown()[1].text.toStdString();
         EXPECT_EQ(p.shown()[1].icon, MsgIcon::Information);
     }
@@ -252,10 +251,9 @@ TEST(DatabaseRepair, AsksThenRepairsAHealthyFileWithoutHarm)
         EXPECT_TRUE(ops.calls.isEmpty());
         ASSERT_EQ(p.shown().size(), 1u);
         EXPECT_EQ(p.shown()[0].icon, MsgIcon::None);
-        EXPECT_EQ(p.shown()[0].text,
-                  QStringLiteral("Tämä toiminto yrittää korjata vahingoittuneen tietokannan.\n"
-                                 "Toiminnosta ei ole vahinkoa täysin kunnossa olevalle tietokannalle.\n\n"
-                                 "Haluatko suorittaa tietokannan korjauksen?"));
+        EXPECT_EQ(p.shown()[0].text, QStringLiteral("Tämä toiminto yrittää korjata vahingoittuneen tietokannan.\n"
+                                                    "Toiminnosta ei ole vahinkoa täysin kunnossa olevalle tietokannalle.\n\n"
+                                                    "Haluatko suorittaa tietokannan korjauksen?"));
     }
     ScriptedPrompter p;
     p.answerYes();
@@ -288,7 +286,7 @@ TEST(DatabaseRepair, NeverTouchesAFileThatIsNotADatabase)
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
         EXPECT_EQ(f.readAll(), content);
         f.close();
-        EXPECT_EQ(QDir(t.dir()).entryList(QDir::Files).size(), 2);   // seura.mdb and vieras.mdb only
+        EXPECT_EQ(QDir(t.dir()).entryList(QDir::Files).size(), 2); // seura.mdb and vieras.mdb only
     }
 }
 
@@ -326,9 +324,9 @@ TEST(EuroConversion, TotalsThatAddedUpStillAddUpToTheirRows)
     p.answerYes();
     MaintenanceCommands::euroConversion();
     EXPECT_EQ(raw(t, "SELECT jmHinta FROM jm WHERE jmID = 3"), 50457);
-    EXPECT_EQ(raw(t, "SELECT jmHinta FROM jm WHERE jmID = 4"), 50456);      // its rows never added up
+    EXPECT_EQ(raw(t, "SELECT jmHinta FROM jm WHERE jmID = 4"), 50456); // its rows never added up
     EXPECT_EQ(raw(t, "SELECT jmhjmHinta FROM jmhist WHERE jmhjmID = 9"), 50457);
-    EXPECT_EQ(raw(t, "SELECT jmhjmHinta FROM jmhist WHERE jmhjmID = 7"), 200000);   // no rows of its own
+    EXPECT_EQ(raw(t, "SELECT jmhjmHinta FROM jmhist WHERE jmhjmID = 7"), 200000); // no rows of its own
 }
 
 // A stored value that is no amount of money, or one too large to convert, must not come back as

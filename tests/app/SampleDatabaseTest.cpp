@@ -18,7 +18,6 @@ using namespace tikkeli;
 
 namespace {
 
-
 // The commands on the shipped sample club, with its real schema and constraints.
 class SampleDatabase : public ::testing::Test {
 protected:
@@ -66,7 +65,7 @@ TEST_F(SampleDatabase, BackupRestoreAndUseTheCopy)
     FolderBackup::backup();
     ASSERT_EQ(p.messageTexts().last(), QStringLiteral("Tietokannan varmuuskopiointi ja uudelleenjärjestely valmis."));
     auto afterBackup = counts(path);
-    EXPECT_EQ(afterBackup[QStringLiteral("Settings")], before.at(QStringLiteral("Settings")) + 1);   // BackupDate
+    EXPECT_EQ(afterBackup[QStringLiteral("Settings")], before.at(QStringLiteral("Settings")) + 1); // BackupDate
     afterBackup[QStringLiteral("Settings")] = before.at(QStringLiteral("Settings"));
     EXPECT_EQ(afterBackup, before);
     const QString copy = State().BackupFolder + QStringLiteral("/demo1.mdb");
@@ -74,7 +73,9 @@ TEST_F(SampleDatabase, BackupRestoreAndUseTheCopy)
     {
         Database db = Database::open(path);
         for (const QString& t : BackupRowTables())
-            EXPECT_EQ(db.scalar(QStringLiteral("SELECT COUNT(*) FROM ") + t + QStringLiteral(" WHERE BackupRow = 1")).toInt64(), 0);
+            EXPECT_EQ(
+                db.scalar(QStringLiteral("SELECT COUNT(*) FROM ") + t + QStringLiteral(" WHERE BackupRow = 1")).toInt64(),
+                0);
         for (const auto& [table, seq] : sequences)
             EXPECT_GE(db.scalar(QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name = ?"), {table}).toInt64(), seq)
                 << table.toStdString();
@@ -83,8 +84,8 @@ TEST_F(SampleDatabase, BackupRestoreAndUseTheCopy)
 
     ScriptedPrompter r;
     r.answerText(copy);
-    r.answerText(env.userFolder() + QStringLiteral("/demo1.mdb"));   // the database in use ...
-    r.answerNo();                                                      // ... not replaced
+    r.answerText(env.userFolder() + QStringLiteral("/demo1.mdb")); // the database in use ...
+    r.answerNo();                                                  // ... not replaced
     r.answerText(env.userFolder() + QStringLiteral("/palautettu.mdb"));
     r.answerYes();
     int ended = 0;
@@ -95,7 +96,7 @@ TEST_F(SampleDatabase, BackupRestoreAndUseTheCopy)
     EXPECT_EQ(ended, 1);
     EXPECT_EQ(State().DatabasePath, env.userFolder() + QStringLiteral("/palautettu.mdb"));
     EXPECT_TRUE(env.iniContent().contains("palautettu.mdb"));
-    EXPECT_EQ(counts(State().DatabasePath), before);   // the copy was taken before the date was stored
+    EXPECT_EQ(counts(State().DatabasePath), before); // the copy was taken before the date was stored
 }
 
 TEST_F(SampleDatabase, ServiceCommandsConversionAndSqlOnTheRealSchema)
@@ -114,9 +115,9 @@ TEST_F(SampleDatabase, ServiceCommandsConversionAndSqlOnTheRealSchema)
         EXPECT_EQ(p.messageTexts().size(), 1);
         Database db = Database::open(path);
         // History invoices whose rows added up before still do.
-        EXPECT_EQ(db.scalar(QStringLiteral(
-                      "SELECT COUNT(*) FROM jmhist h WHERE abs(h.jmhjmHinta - "
-                      "(SELECT SUM(r.jmRHinta) FROM jmRivi r WHERE r.jmRjmID = h.jmhjmID)) > 0.00005")).toInt64(),
+        EXPECT_EQ(db.scalar(QStringLiteral("SELECT COUNT(*) FROM jmhist h WHERE abs(h.jmhjmHinta - "
+                                           "(SELECT SUM(r.jmRHinta) FROM jmRivi r WHERE r.jmRjmID = h.jmhjmID)) > 0.00005"))
+                      .toInt64(),
                   0);
     }
     ScriptedPrompter p;

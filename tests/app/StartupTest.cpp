@@ -24,15 +24,13 @@ using namespace tikkeli;
 
 namespace {
 
-
 // Root may write any file; the engine is told to judge by the owner's permission bit instead, as
 // it would for an ordinary user.
 struct OwnerBitWritableProbe {
     OwnerBitWritableProbe()
     {
-        Connection::setWritableProbe([](const QString& path) {
-            return bool(QFile::permissions(path) & QFileDevice::WriteOwner);
-        });
+        Connection::setWritableProbe(
+            [](const QString& path) { return bool(QFile::permissions(path) & QFileDevice::WriteOwner); });
     }
     ~OwnerBitWritableProbe() { Connection::setWritableProbe({}); }
 };
@@ -54,9 +52,8 @@ protected:
     }
     void configure(const QString& databasePath)
     {
-        env.writeIni(QStringLiteral("[TIKKELI]\nDatabase=%1\nDatabaseBackup=%2/v/\n")
-                         .arg(databasePath, env.root())
-                         .toUtf8());
+        env.writeIni(
+            QStringLiteral("[TIKKELI]\nDatabase=%1\nDatabaseBackup=%2/v/\n").arg(databasePath, env.root()).toUtf8());
     }
     void setSetting(const QString& path, const QString& key, const QString& value)
     {
@@ -112,7 +109,10 @@ TEST_F(StartupRoads, HealthyDatabaseUpgradesLoadsSettingsAndSetsTheCaption)
 
 TEST_F(StartupRoads, BackupReminderCountsCalendarDaysBothWays)
 {
-    struct Case { int daysAgo; bool reminded; };
+    struct Case {
+        int daysAgo;
+        bool reminded;
+    };
     // New Year's morning: the last backup 31 days ago was in the previous year.
     const QDate today(2027, 1, 1);
     const FixedClock clock(QDateTime(today, QTime(0, 0, 5)));
@@ -124,7 +124,8 @@ TEST_F(StartupRoads, BackupReminderCountsCalendarDaysBothWays)
         setSetting(path, QStringLiteral("MuistutaVarm"), QStringLiteral("1"));
         setSetting(path, QStringLiteral("VarmuuskopioPv"), QStringLiteral("30"));
         const QDate last = today.addDays(-c.daysAgo);
-        setSetting(path, QStringLiteral("BackupDate"), last.toString(QStringLiteral("d.M.yyyy")) + QStringLiteral(" 23:59:00"));
+        setSetting(path, QStringLiteral("BackupDate"),
+                   last.toString(QStringLiteral("d.M.yyyy")) + QStringLiteral(" 23:59:00"));
         startup.run();
         const QString reminder = QStringLiteral("Varmuuskopion tekemisestä on yli 30 päivää.\n\nMuista tehdä varmuuskopio!");
         EXPECT_EQ(prompter.messageTexts().contains(reminder), c.reminded) << c.daysAgo;
@@ -191,7 +192,7 @@ TEST_F(StartupRoads, MissingFileAndNoRunsOnWithoutDatabase)
     EXPECT_FALSE(out.endProgram);
     EXPECT_FALSE(out.databaseLoaded);
     EXPECT_EQ(out.caption, QStringLiteral("Tikkeli - "));
-    EXPECT_TRUE(out.sampleDatabase);   // the configured name ends in demo1.mdb
+    EXPECT_TRUE(out.sampleDatabase); // the configured name ends in demo1.mdb
     EXPECT_EQ(upgrades, 0);
     EXPECT_EQ(iniDatabase(), missing);
     EXPECT_EQ(State().ClubName, QString());
@@ -226,7 +227,8 @@ TEST_F(StartupRoads, ReadOnlyFileAndYesClearsTheMarkAndOpens)
     ASSERT_GE(prompter.shown().size(), 2u);
     EXPECT_EQ(prompter.shown()[0].text, QStringLiteral("Tietokanta on kirjoitussuojatussa tilassa.\nEnnen avaamista "
                                                        "Tikkelissä sen tulee olla kirjoitettavassa tilassa."));
-    EXPECT_EQ(prompter.shown()[1].text, QStringLiteral("Haluatko, että Tikkeli muuttaa tietokannan kirjoitettavaan tilaan?"));
+    EXPECT_EQ(prompter.shown()[1].text,
+              QStringLiteral("Haluatko, että Tikkeli muuttaa tietokannan kirjoitettavaan tilaan?"));
     EXPECT_TRUE(out.databaseLoaded);
     EXPECT_TRUE(QFile::permissions(path) & QFileDevice::WriteOwner);
 }
@@ -244,8 +246,10 @@ TEST_F(StartupRoads, ReadOnlyFileAndNoEndsAfterTheLongMessage)
     const auto& shown = prompter.shown();
     ASSERT_EQ(shown.size(), 4u);
     EXPECT_EQ(shown[2].icon, MsgIcon::Critical);
-    EXPECT_TRUE(shown[2].text.startsWith(QStringLiteral("Tietokantatiedosto: ") + path + QStringLiteral(" on jo käytössä,\ntai\n")));
-    EXPECT_TRUE(shown[2].text.endsWith(QStringLiteral("käynnistä tietokone uudestaan.\nUudelleenkäynnistys saattaa korjata ongelman.")));
+    EXPECT_TRUE(
+        shown[2].text.startsWith(QStringLiteral("Tietokantatiedosto: ") + path + QStringLiteral(" on jo käytössä,\ntai\n")));
+    EXPECT_TRUE(shown[2].text.endsWith(
+        QStringLiteral("käynnistä tietokone uudestaan.\nUudelleenkäynnistys saattaa korjata ongelman.")));
     EXPECT_EQ(shown[3].text, QStringLiteral("Tikkeli suljetaan."));
     EXPECT_EQ(shown[3].icon, MsgIcon::None);
     EXPECT_EQ(test::ReadFileBytes(path), before);
@@ -270,7 +274,11 @@ TEST_F(StartupRoads, ReadOnlySampleAndNoRunsOnToTheChooser)
 
 TEST_F(StartupRoads, FileThatIsNoDatabaseIsNeverRepaired)
 {
-    struct Case { const char* name; QByteArray bytes; const char* says; };
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        const char* says;
+    };
     QByteArray access(2048, '\0');
     access.replace(4, 15, "Standard Jet DB");
     const Case cases[] = {

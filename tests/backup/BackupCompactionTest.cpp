@@ -43,7 +43,7 @@ TEST(BackupCompaction, ShrinksTheDatabaseKeepsItsDataAndRemovesTheMarkers)
 {
     BackupTestDb club;
     bloat(club.path());
-    Database window = Database::open(club.path());   // another window holds it open
+    Database window = Database::open(club.path()); // another window holds it open
     const qint64 before = QFileInfo(club.path()).size();
 
     const auto r = BackupCompaction::run(club.path());
@@ -64,8 +64,8 @@ TEST(BackupCompaction, FailuresLeaveTheDatabaseIntactAndWithoutMarkers)
 {
     struct Case {
         const char* name;
-        FileStep step;            // the step that fails
-        bool onDatabase;          // only where it touches the database's own name
+        FileStep step;   // the step that fails
+        bool onDatabase; // only where it touches the database's own name
         BackupCompaction::Outcome outcome;
         const char* textStart;
     };

@@ -24,7 +24,7 @@ TEST(BackupRows, LeftoverMarkersAreRemovedAndEveryOtherRowKept)
     EXPECT_EQ(t.totalMarkers(), 0);
     EXPECT_EQ(t.count(QStringLiteral("jr")), 3);
     EXPECT_EQ(t.count(QStringLiteral("jmRivi")), 3);
-    EXPECT_EQ(t.count(QStringLiteral("Suoritukset")), 1);   // carries the field but is not marked
+    EXPECT_EQ(t.count(QStringLiteral("Suoritukset")), 1); // carries the field but is not marked
     EXPECT_EQ(DeleteBackupRows(), 0);
 }
 
@@ -37,7 +37,7 @@ TEST(BackupRows, ATableTheFileLacksHoldsNoMarkerAndAFailureRemovesNothing)
     t.open().execute(QStringLiteral("INSERT INTO vs (BackupRow) VALUES (1)"));
     t.open().execute(QStringLiteral("CREATE TRIGGER pysy BEFORE DELETE ON vs BEGIN SELECT RAISE(ABORT, 'lukittu'); END"));
     EXPECT_THROW(DeleteBackupRows(), DbException);
-    EXPECT_EQ(t.markers(QStringLiteral("jr")), 1);   // one transaction: nothing went
+    EXPECT_EQ(t.markers(QStringLiteral("jr")), 1); // one transaction: nothing went
     t.open().execute(QStringLiteral("DROP TRIGGER pysy"));
     EXPECT_EQ(DeleteBackupRows(), 2);
     EXPECT_EQ(t.markers(QStringLiteral("jr")) + t.markers(QStringLiteral("vs")), 0);

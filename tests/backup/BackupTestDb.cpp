@@ -15,7 +15,8 @@ BackupTestDb::BackupTestDb()
     Database db = Database::create(m_path);
     for (const QString& table : BackupRowTables()) {
         db.executeScript(QStringLiteral("CREATE TABLE %1 (%1ID INTEGER PRIMARY KEY AUTOINCREMENT, Nimi VARCHAR(50), "
-                                        "BackupRow BOOLEAN NOT NULL DEFAULT 0);").arg(table));
+                                        "BackupRow BOOLEAN NOT NULL DEFAULT 0);")
+                             .arg(table));
     }
     db.executeScript(QStringLiteral("CREATE TABLE Settings (setID INTEGER PRIMARY KEY AUTOINCREMENT, "
                                     "setSection VARCHAR(255), setKey VARCHAR(255), setString VARCHAR(255));"));
@@ -52,7 +53,8 @@ int BackupTestDb::markers(const QString& path)
     Database db = Database::open(path);
     int n = 0;
     for (const QString& table : BackupRowTables())
-        n += static_cast<int>(db.scalar(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE BackupRow <> 0").arg(table)).toInt64());
+        n += static_cast<int>(
+            db.scalar(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE BackupRow <> 0").arg(table)).toInt64());
     db.close();
     return n;
 }

@@ -30,7 +30,7 @@ protected:
         t.fill();
         backupDir = t.dir() + QStringLiteral("/Varmistus");
         QDir().mkpath(backupDir);
-        State().BackupFolder = backupDir;    // no trailing separator
+        State().BackupFolder = backupDir; // no trailing separator
     }
 
     QString db() const { return t.path(); }
@@ -47,8 +47,11 @@ protected:
         EXPECT_EQ(d.scalar(QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
         EXPECT_EQ(d.scalar(QStringLiteral("SELECT COUNT(*) FROM jr WHERE BackupRow = 0")).toInt64(), 3);
         EXPECT_EQ(d.scalar(QStringLiteral("SELECT COUNT(*) FROM jmRivi")).toInt64(), 3);
-        for (const char* table : {"el", "et", "jr", "jm", "jmhist", "jmRivi", "lt", "me", "mt", "mvs", "pi", "pt", "si", "tl", "vs"})
-            EXPECT_EQ(d.scalar(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE BackupRow = 1").arg(QLatin1String(table))).toInt64(), 0)
+        for (const char* table :
+             {"el", "et", "jr", "jm", "jmhist", "jmRivi", "lt", "me", "mt", "mvs", "pi", "pt", "si", "tl", "vs"})
+            EXPECT_EQ(
+                d.scalar(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE BackupRow = 1").arg(QLatin1String(table))).toInt64(),
+                0)
                 << table;
         d.close();
         ConnectionRegistry::closeAll(path);
@@ -68,7 +71,7 @@ protected:
 
 TEST_F(FolderBackupTest, CopiesCompactsAndKeepsThePreviousFileAsMd3)
 {
-    t.open().execute(QStringLiteral("INSERT INTO jr (jrSukunimi) VALUES ('Uusi')"));   // jrID 4
+    t.open().execute(QStringLiteral("INSERT INTO jr (jrSukunimi) VALUES ('Uusi')")); // jrID 4
     t.open().execute(QStringLiteral("DELETE FROM jr WHERE jrID = 4"));
     FailingFileSafety files;
     ScriptedPrompter p;
@@ -181,14 +184,16 @@ TEST_F(FolderBackupTest, FailedOrStoppedAtEveryFileStepTheDatabaseStaysWhole)
             if (!stop) {
                 // Without hard links the previous file is copied instead; the others must fail.
                 // A folder's flush after a name has changed cannot undo the change.
-                const bool tolerated = step.startsWith(QStringLiteral("link")) || step.startsWith(QStringLiteral("syncfolder"));
+                const bool tolerated = step.startsWith(QStringLiteral("link"))
+                                       || step.startsWith(QStringLiteral("syncfolder"));
                 EXPECT_EQ(done, tolerated);
                 if (!done) {
                     EXPECT_EQ(p.shown().back().icon, MsgIcon::Critical);
                 }
                 if (files.calls.size() <= 3) {
                     // The copy into the backup folder failed: its own failure is named as the cause.
-                    EXPECT_TRUE(p.messageTexts().back().contains(QStringLiteral("\n\nSyy: "))) << p.messageTexts().back().toStdString();
+                    EXPECT_TRUE(p.messageTexts().back().contains(QStringLiteral("\n\nSyy: ")))
+                        << p.messageTexts().back().toStdString();
                 }
             }
             // A failed run cleans up after itself; a stopped one leaves at most the compacted
@@ -235,7 +240,7 @@ TEST_F(FolderBackupTest, AJournalBesideTheDatabaseStopsTheRename)
     EXPECT_EQ(p.shown().back().icon, MsgIcon::Critical);
     EXPECT_TRUE(p.messageTexts().last().contains(QStringLiteral("lokitiedosto")));
     EXPECT_EQ(test::ReadFileBytes(db()), before);
-    EXPECT_EQ(files.calls.count(QStringLiteral("rename seura.mdb")), 1);   // the copy in the backup folder only
+    EXPECT_EQ(files.calls.count(QStringLiteral("rename seura.mdb")), 1); // the copy in the backup folder only
     QFile::remove(db() + QStringLiteral("-journal"));
 }
 
@@ -289,7 +294,7 @@ TEST_F(FolderBackupTest, WindowsReopenTheCompactedFileAfterwards)
     window.execute(QStringLiteral("INSERT INTO jr (jrSukunimi) VALUES ('Ikkunasta')"));
     window.close();
     ConnectionRegistry::closeAll(db());
-    EXPECT_EQ(t.count(QStringLiteral("jr")), 4);          // written into the file now at the database's name
+    EXPECT_EQ(t.count(QStringLiteral("jr")), 4); // written into the file now at the database's name
     Database old = Database::open(md3());
     EXPECT_EQ(old.scalar(QStringLiteral("SELECT COUNT(*) FROM jr")).toInt64(), 3);
 }
@@ -298,8 +303,11 @@ TEST_F(FolderBackupTest, CopyTakenWhileAnotherConnectionWritesIsConsistent)
 {
     sqlite3* other = nullptr;
     ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(db()).constData(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE; INSERT INTO jr (jrSukunimi) VALUES ('Kesken');"
-                                  "UPDATE jm SET jmHinta = 0;", nullptr, nullptr, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other,
+                           "BEGIN IMMEDIATE; INSERT INTO jr (jrSukunimi) VALUES ('Kesken');"
+                           "UPDATE jm SET jmHinta = 0;",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
     ScriptedPrompter p;
     FolderBackup::backup();
     sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -351,7 +359,7 @@ TEST_F(FolderBackupTest, ASaveStartedDuringTheRunStopsItBeforeTheRenames)
 
     ASSERT_EQ(p.messageTexts().size(), 2);
     EXPECT_TRUE(p.messageTexts()[1].contains(QStringLiteral("Tietokantaan ei tehty muutoksia.")));
-    EXPECT_EQ(ops.calls.count(QStringLiteral("rename seura.mdb")), 1);   // the copy in the backup folder only
+    EXPECT_EQ(ops.calls.count(QStringLiteral("rename seura.mdb")), 1); // the copy in the backup folder only
     expectIntact(db());
     EXPECT_EQ(filesBeside(), QStringList({"seura.mdb"}));
 }

@@ -82,7 +82,7 @@ TEST_F(FolderRestoreTest, CancelInTheSaveDialogKeepsTheFolderAndCopiesNothing)
     EXPECT_EQ(p.shown()[1].kind, ScriptedPrompter::Kind::SaveFile);
     EXPECT_EQ(p.shown()[1].request.folder, restoreDir);
     EXPECT_EQ(p.shown()[1].request.fileName, QStringLiteral("seura.mdb"));
-    EXPECT_FALSE(p.shown()[1].request.confirmOverwrite);   // the overwrite question is the command's own
+    EXPECT_FALSE(p.shown()[1].request.confirmOverwrite); // the overwrite question is the command's own
     EXPECT_TRUE(QDir(restoreDir).exists());
     EXPECT_TRUE(QDir(restoreDir).isEmpty());
     EXPECT_EQ(p.unexpected(), 0);
@@ -97,9 +97,9 @@ TEST_F(FolderRestoreTest, ExistingTargetNoThenAFreeNameCopiesWithoutAsking)
     ScriptedPrompter p;
     p.answerText(source);
     p.answerText(existing);
-    p.answerNo();              // do not overwrite
+    p.answerNo(); // do not overwrite
     p.answerText(free);
-    p.answerNo();              // do not use it
+    p.answerNo(); // do not use it
     FolderBackup::restore();
 
     QStringList texts;
@@ -107,7 +107,7 @@ TEST_F(FolderRestoreTest, ExistingTargetNoThenAFreeNameCopiesWithoutAsking)
         texts << s.text;
     EXPECT_EQ(texts.count(Overwrite), 1);
     EXPECT_EQ(texts.last(), UseIt);
-    EXPECT_EQ(p.shown()[3].request.fileName, QStringLiteral("seura.mdb"));   // the dialog again, as left
+    EXPECT_EQ(p.shown()[3].request.fileName, QStringLiteral("seura.mdb")); // the dialog again, as left
     EXPECT_EQ(test::ReadFileBytes(existing), "toinen tiedosto");
     EXPECT_EQ(test::ReadFileBytes(free), test::ReadFileBytes(source));
     EXPECT_EQ(State().DatabasePath, t.path());
@@ -136,7 +136,7 @@ TEST_F(FolderRestoreTest, YesOverwritesAndUsingItWritesTheIniFile)
     EXPECT_EQ(left[0], QStringLiteral("seura.mdb"));
     EXPECT_TRUE(left[1].startsWith(QStringLiteral("seura_ennen_palautusta_"))) << left[1].toStdString();
     EXPECT_EQ(test::ReadFileBytes(restoreDir + QLatin1Char('/') + left[1]), "toinen tiedosto");
-    EXPECT_EQ(ended, 1);   // taken into use: the program ends and starts on it
+    EXPECT_EQ(ended, 1); // taken into use: the program ends and starts on it
 }
 
 TEST_F(FolderRestoreTest, AStaleJournalBesideTheTargetGoesAndTheCopyIsTheBackupByteForByte)
@@ -179,8 +179,8 @@ TEST_F(FolderRestoreTest, TheDatabaseInUseIsReplacedOnlyAfterItsOwnQuestionAlsoT
         ScriptedPrompter p;
         p.answerText(source);
         p.answerText(target);
-        p.answerYes();                 // the file exists: replace it?
-        p.answerNo();                  // it is the database in use: go on?
+        p.answerYes(); // the file exists: replace it?
+        p.answerNo();  // it is the database in use: go on?
         p.answerText(std::nullopt);
         FolderBackup::restore();
         ASSERT_EQ(p.shown().size(), 5u);
@@ -193,7 +193,10 @@ TEST_F(FolderRestoreTest, TheDatabaseInUseIsReplacedOnlyAfterItsOwnQuestionAlsoT
     // Yes: every window closes, the old file stays beside it, the backup takes its place.
     Database window = t.open();
     int closed = 0;
-    FolderBackup::CloseWindows = [&] { ++closed; return true; };
+    FolderBackup::CloseWindows = [&] {
+        ++closed;
+        return true;
+    };
     ScriptedPrompter p;
     p.answerText(source);
     p.answerText(t.path());

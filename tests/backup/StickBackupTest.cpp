@@ -41,7 +41,7 @@ TEST(StickBackup, CopiesTheOpenDatabaseIntoTheDayFolderAndReplacesTheDaysCopy)
 {
     BackupTestDb club;
     QTemporaryDir mount;
-    Database live = Database::open(club.path());   // a window holds the database open
+    Database live = Database::open(club.path()); // a window holds the database open
 
     const auto first = StickBackup::copyToStick(club.path(), stickAt(mount.path()), QDate(2026, 3, 5));
     ASSERT_FALSE(first.error) << first.error->text().toStdString();
@@ -100,7 +100,6 @@ TEST(StickBackup, AFileOverFourGiBIsNotCopiedToFat)
     EXPECT_FALSE(QFileInfo::exists(r.target));
 }
 
-
 // The restore's copy road, failed and then stopped at each of its file steps: the target is the
 // old file or the whole backup, checks clean, and the failure is reported exactly when it happened.
 TEST(BackupRestore, FailedOrStoppedAtEveryStepTheTargetIsTheOldFileOrTheBackup)
@@ -108,8 +107,8 @@ TEST(BackupRestore, FailedOrStoppedAtEveryStepTheTargetIsTheOldFileOrTheBackup)
     BackupTestDb club;
     QTemporaryDir dir;
     const QString backup = dir.filePath(QStringLiteral("kopio.mdb"));
-    ASSERT_FALSE(DatabaseCopy::copy(club.path(), backup));            // three members
-    BackupTestDb::addMember(club.path(), QStringLiteral("Uusi"));     // the old target: four
+    ASSERT_FALSE(DatabaseCopy::copy(club.path(), backup));        // three members
+    BackupTestDb::addMember(club.path(), QStringLiteral("Uusi")); // the old target: four
     const QString target = dir.filePath(QStringLiteral("Erämiehet.mdb"));
     auto reset = [&] {
         QFile::remove(target);

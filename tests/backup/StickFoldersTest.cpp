@@ -27,7 +27,11 @@ VolumeInfo volume(const char* mount, const char* label, bool ready, bool removab
 
 TEST(BackupStick, FirstReadyRemovableVolumeLabelledKopiotikku)
 {
-    struct Case { const char* name; VolumeInfos volumes; const char* chosen; };
+    struct Case {
+        const char* name;
+        VolumeInfos volumes;
+        const char* chosen;
+    };
     const Case cases[] = {
         {"label in lower case", {volume("/media/a", "kopiotikku", true, true)}, "/media/a"},
         {"label in mixed case", {volume("/media/a", "KopioTikku", true, true)}, "/media/a"},
@@ -35,9 +39,12 @@ TEST(BackupStick, FirstReadyRemovableVolumeLabelledKopiotikku)
         {"not removable", {volume("/media/a", "KOPIOTIKKU", true, false)}, nullptr},
         {"not ready", {volume("/media/a", "KOPIOTIKKU", false, true)}, nullptr},
         {"two sticks: the first wins",
-         {volume("/", "", true, false), volume("/media/b", "KOPIOTIKKU", true, true), volume("/media/c", "kopiotikku", true, true)},
+         {volume("/", "", true, false), volume("/media/b", "KOPIOTIKKU", true, true),
+          volume("/media/c", "kopiotikku", true, true)},
          "/media/b"},
-        {"unready one skipped", {volume("/media/b", "KOPIOTIKKU", false, true), volume("/media/c", "KOPIOTIKKU", true, true)}, "/media/c"},
+        {"unready one skipped",
+         {volume("/media/b", "KOPIOTIKKU", false, true), volume("/media/c", "KOPIOTIKKU", true, true)},
+         "/media/c"},
         {"nothing mounted", {}, nullptr},
     };
     for (const Case& c : cases) {
@@ -68,7 +75,8 @@ TEST(StickFolders, DayNamesAreZeroPaddedAndShownDayFirst)
     EXPECT_EQ(StickFolders::dayText(20260305), QStringLiteral("05.03.2026"));
     EXPECT_EQ(StickFolders::dayText(20251231), QStringLiteral("31.12.2025"));
     State() = SharedState{};
-    EXPECT_EQ(StickFolders::rootFolder(QStringLiteral("/media/matti/KOPIOTIKKU")), QStringLiteral("/media/matti/KOPIOTIKKU/Tikkeli"));
+    EXPECT_EQ(StickFolders::rootFolder(QStringLiteral("/media/matti/KOPIOTIKKU")),
+              QStringLiteral("/media/matti/KOPIOTIKKU/Tikkeli"));
     EXPECT_EQ(StickFolders::dayFolder(QStringLiteral("/m/Tikkeli"), 20260305), QStringLiteral("/m/Tikkeli/20260305"));
 }
 
@@ -77,7 +85,7 @@ TEST(StickFolders, ListsEightDigitDaysNewestFirstAndFinishedCopies)
     QTemporaryDir root;
     for (const char* name : {"20251231", "20260105", "sanat", "2026010", "2026010x", "202601050", "20250601"})
         QDir(root.path()).mkdir(QString::fromLatin1(name));
-    QFile(root.filePath(QStringLiteral("20991231"))).open(QIODevice::WriteOnly);   // a file, not a folder
+    QFile(root.filePath(QStringLiteral("20991231"))).open(QIODevice::WriteOnly); // a file, not a folder
     EXPECT_EQ(StickFolders::days(root.path()), (QList<qint32>{20260105, 20251231, 20250601}));
 
     const QString day = root.filePath(QStringLiteral("20260105"));

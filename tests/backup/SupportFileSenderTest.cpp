@@ -26,7 +26,8 @@ std::pair<QString, QByteArray> unzipSingle(const QByteArray& zipBytes)
 {
     zip_error_t error;
     zip_error_init(&error);
-    zip_source_t* src = zip_source_buffer_create(zipBytes.constData(), static_cast<zip_uint64_t>(zipBytes.size()), 0, &error);
+    zip_source_t* src = zip_source_buffer_create(zipBytes.constData(), static_cast<zip_uint64_t>(zipBytes.size()), 0,
+                                                 &error);
     zip_t* zip = src ? zip_open_from_source(src, ZIP_RDONLY, &error) : nullptr;
     if (!zip) {
         zip_source_free(src);
@@ -119,13 +120,14 @@ TEST(SupportFileSender, FailuresArriveAsTheFailedEvent)
     QSignalSpy done(&sender, &SupportFileSender::SendCompletedSuccessfully);
 
     ASSERT_TRUE(sender.Send(QString(), QString(), club.dir() + QStringLiteral("/ei-ole.mdb")));
-    EXPECT_TRUE(failed.isEmpty());   // never during the call
+    EXPECT_TRUE(failed.isEmpty()); // never during the call
     ASSERT_TRUE(failed.wait(5000));
     EXPECT_TRUE(failed.first().at(0).toString().contains(QStringLiteral("ei-ole.mdb")));
 
     ASSERT_TRUE(sender.Send(QString(), QString(), club.path()));
     ASSERT_TRUE(failed.wait(10000));
-    EXPECT_TRUE(failed.last().at(0).toString().contains(QStringLiteral("Yhteyttä"))) << failed.last().at(0).toString().toStdString();
+    EXPECT_TRUE(failed.last().at(0).toString().contains(QStringLiteral("Yhteyttä")))
+        << failed.last().at(0).toString().toStdString();
     EXPECT_TRUE(done.isEmpty());
 }
 

@@ -42,7 +42,8 @@ TEST(IgnoringErrors, DropsEveryFailureAndLogsWhatWasDroppedAndWhy)
         std::function<void()> step;
         const char* logged;
     } cases[] = {
-        {[] { throw DbException(DbErr::DuplicateKey, QStringLiteral("Avain on jo käytössä.")); }, "poisto - 3022: Avain on jo käytössä."},
+        {[] { throw DbException(DbErr::DuplicateKey, QStringLiteral("Avain on jo käytössä.")); },
+         "poisto - 3022: Avain on jo käytössä."},
         {[] { throw ReportException(ReportErr::CannotOpenReport, QStringLiteral("Ei aukea")); }, "poisto - 20504: Ei aukea"},
         {[] { throw std::runtime_error("rikki"); }, "poisto - rikki"},
         {[] { throw 42; }, "poisto - tuntematon virhe"},
@@ -75,8 +76,10 @@ TEST(ReportingErrors, ShowsTheNumberAndDescriptionOfEveryKindOfErrorAndStops)
         std::function<void()> command;
         const char* shown;
     } cases[] = {
-        {[] { throw DbException(DbErr::FileNotFound, QStringLiteral("Tiedostoa ei löydy.")); }, "Virhe: 3024: Tiedostoa ei löydy."},
-        {[] { throw ReportException(ReportErr::InvalidReport, QStringLiteral("Viallinen raportti")); }, "Virhe: 20525: Viallinen raportti"},
+        {[] { throw DbException(DbErr::FileNotFound, QStringLiteral("Tiedostoa ei löydy.")); },
+         "Virhe: 3024: Tiedostoa ei löydy."},
+        {[] { throw ReportException(ReportErr::InvalidReport, QStringLiteral("Viallinen raportti")); },
+         "Virhe: 20525: Viallinen raportti"},
         {[] { throw SettingsError(QStringLiteral("Ei voi kirjoittaa")); }, "Virhe: 75: Ei voi kirjoittaa"},
         {[] { throw std::runtime_error("rikki"); }, "Virhe: rikki"},
     };

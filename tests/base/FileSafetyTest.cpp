@@ -45,9 +45,17 @@ TEST(FileSafety, EveryStepOfEveryOperationFailsCleanly)
     };
     const QByteArray big(3 << 20, 'u');
     const Op ops[] = {
-        {"copy replacing", [](const QString& d) { return FileSafety::instance().copyFile(d + "/uusi", d + "/kohde", FileSafety::Existing::Replace); }, "kohde"},
+        {"copy replacing",
+         [](const QString& d) {
+             return FileSafety::instance().copyFile(d + "/uusi", d + "/kohde", FileSafety::Existing::Replace);
+         },
+         "kohde"},
         {"write", [&](const QString& d) { return FileSafety::instance().writeFile(d + "/kohde", big); }, "kohde"},
-        {"rename replacing", [](const QString& d) { return FileSafety::instance().rename(d + "/uusi", d + "/kohde", FileSafety::Existing::Replace); }, "kohde"},
+        {"rename replacing",
+         [](const QString& d) {
+             return FileSafety::instance().rename(d + "/uusi", d + "/kohde", FileSafety::Existing::Replace);
+         },
+         "kohde"},
     };
     for (const Op& op : ops) {
         int total = 0;
@@ -72,7 +80,7 @@ TEST(FileSafety, EveryStepOfEveryOperationFailsCleanly)
             const auto error = op.run(dir.path());
             const std::string step = files.calls.value(n - 1).toStdString();
             if (files.calls.value(n - 1).startsWith(QStringLiteral("syncfolder")))
-                continue;   // the name has changed already; its flush cannot undo that
+                continue; // the name has changed already; its flush cannot undo that
             ASSERT_TRUE(error) << op.name << " at " << step;
             EXPECT_EQ(error->number, 61) << op.name << " at " << step;
             EXPECT_EQ(bytesOf(dir.filePath(op.target)), "vanha") << op.name << " at " << step;
@@ -109,9 +117,9 @@ TEST(FileSafety, TheDoubleStopsEveryStepFromItsStopOn)
     QTemporaryDir dir;
     FailingFileSafety files;
     files.stopAt = 2;
-    EXPECT_FALSE(FileSafety::instance().makeFolder(dir.filePath("a")));          // step 1
-    EXPECT_TRUE(FileSafety::instance().makeFolder(dir.filePath("b")));           // step 2: stopped
-    EXPECT_TRUE(FileSafety::instance().writeFile(dir.filePath("c"), "x"));       // still stopped
+    EXPECT_FALSE(FileSafety::instance().makeFolder(dir.filePath("a")));    // step 1
+    EXPECT_TRUE(FileSafety::instance().makeFolder(dir.filePath("b")));     // step 2: stopped
+    EXPECT_TRUE(FileSafety::instance().writeFile(dir.filePath("c"), "x")); // still stopped
     EXPECT_TRUE(files.stopped());
     EXPECT_EQ(files.calls, (QStringList{"mkdir a", "mkdir b", "create c"}));
     EXPECT_TRUE(QDir(dir.filePath("a")).exists());

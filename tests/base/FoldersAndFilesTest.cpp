@@ -37,7 +37,10 @@ TEST(Folders, TempFolderOfAHundredCharactersOrMoreIsEmpty)
     const QString name = TempFileName(QStringLiteral("Tikkeli"));
     EXPECT_TRUE(QFileInfo(name).fileName().startsWith(QStringLiteral("Tik"))) << name.toStdString();
     EXPECT_TRUE(QFileInfo::exists(name));
-    if (old.isNull()) qunsetenv("TMPDIR"); else qputenv("TMPDIR", old);
+    if (old.isNull())
+        qunsetenv("TMPDIR");
+    else
+        qputenv("TMPDIR", old);
 }
 
 TEST(Folders, TempFileNameInCreatesUniqueEmptyFiles)
@@ -66,6 +69,4 @@ TEST(FileAttributes, ReadOnlyMarkAndClearing)
     EXPECT_FALSE(IsReadOnlyFile(path));
 }
 
-TEST(Misc, LargerAndSmaller)
-{
-}
+TEST(Misc, LargerAndSmaller) {}

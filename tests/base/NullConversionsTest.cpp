@@ -26,12 +26,12 @@ TEST(NullConversions, WholeNumbersRoundHalfToEvenAndFallBackToTheDefault)
         {Value("12,5"), 0, 12},
         {Value("13,5"), 0, 14},
         {Value(" 1 234 "), 0, 1234},
-        {Value("12.5"), 9, 9},          // a decimal point is not a Finnish number
+        {Value("12.5"), 9, 9}, // a decimal point is not a Finnish number
         {Value("abc"), 5, 5},
         {Value(""), 5, 5},
         {Value(true), 0, -1},
         {Value(false), 3, 0},
-        {Value(3000000000.0), 1, 1},    // overflow
+        {Value(3000000000.0), 1, 1}, // overflow
         {Value(qint64(2147483647)), 0, 2147483647},
         {Value(qint64(2147483648LL)), 8, 8},
         {Value(QDate(1900, 1, 1)), 0, 2},
@@ -45,9 +45,9 @@ TEST(NullConversions, NarrowTypesRefuseOverflow)
 {
     EXPECT_EQ(NullToByte(Value(300), 0), 0);
     EXPECT_EQ(NullToByte(Value(255), 0), 255);
-    EXPECT_EQ(NullToByte(Value(255.5), 1), 1);     // rounds to 256
+    EXPECT_EQ(NullToByte(Value(255.5), 1), 1); // rounds to 256
     EXPECT_EQ(NullToByte(Value(-1), 9), 9);
-    EXPECT_EQ(NullToByte(Value(true), 9), 9);      // True is -1
+    EXPECT_EQ(NullToByte(Value(true), 9), 9); // True is -1
     EXPECT_EQ(NullToInteger(Value("abc"), 5), 5);
     EXPECT_EQ(NullToInteger(Value(32767), 0), 32767);
     EXPECT_EQ(NullToInteger(Value(32768), 0), 0);
@@ -72,7 +72,7 @@ TEST(NullConversions, FloatingPointReadsFinnishText)
 
 TEST(NullConversions, CurrencyRoundsToFourDecimalsHalfToEven)
 {
-    EXPECT_EQ(NullToCurrency(Value(1.23455), {}).raw(), 12346);   // binary value just above the half
+    EXPECT_EQ(NullToCurrency(Value(1.23455), {}).raw(), 12346); // binary value just above the half
     EXPECT_EQ(NullToCurrency(Value(0.00005), {}).raw(), 0);
     EXPECT_EQ(NullToCurrency(Value(0.00015), {}).raw(), 2);
     EXPECT_EQ(NullToCurrency(Value("12,34565"), {}).raw(), 123456);

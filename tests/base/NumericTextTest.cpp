@@ -7,10 +7,21 @@ using namespace tikkeli;
 
 TEST(NumericText, WholeNumbersRoundHalfToEvenAndFitTheirType)
 {
-    struct Case { const char* text; std::optional<qint32> whole; };
+    struct Case {
+        const char* text;
+        std::optional<qint32> whole;
+    };
     const Case cases[] = {
-        {"2,5", 2}, {"3,5", 4}, {"-2,5", -2}, {"2,51", 3}, {"12,", 12}, {"abc", std::nullopt}, {"", std::nullopt},
-        {"-", std::nullopt}, {"2147483647", 2147483647}, {"2147483648", std::nullopt},
+        {"2,5", 2},
+        {"3,5", 4},
+        {"-2,5", -2},
+        {"2,51", 3},
+        {"12,", 12},
+        {"abc", std::nullopt},
+        {"", std::nullopt},
+        {"-", std::nullopt},
+        {"2147483647", 2147483647},
+        {"2147483648", std::nullopt},
     };
     for (const Case& c : cases)
         EXPECT_EQ(WholeNumberText32(QString::fromLatin1(c.text)), c.whole) << c.text;

@@ -10,8 +10,8 @@ namespace {
 
 struct Layout {
     const char* name;
-    std::vector<const char*> folders;   // made under the root before the lookup
-    const char* expected;               // relative to the root
+    std::vector<const char*> folders; // made under the root before the lookup
+    const char* expected;             // relative to the root
 };
 
 } // namespace
@@ -33,8 +33,7 @@ TEST(ProgramFolderOf, BuildTreeAndInstalledPrefix)
         for (const char* f : l.folders)
             ASSERT_TRUE(QDir(root.path()).mkpath(QString::fromLatin1(f)));
         const QString first = QString::fromLatin1(l.folders.front());
-        const QString executableFolder =
-            root.filePath(first.endsWith(QLatin1String("/reports")) ? first.chopped(8) : first);
+        const QString executableFolder = root.filePath(first.endsWith(QLatin1String("/reports")) ? first.chopped(8) : first);
         EXPECT_EQ(ProgramFolderOf(executableFolder), QDir::cleanPath(root.filePath(QString::fromLatin1(l.expected))))
             << l.name;
     }

@@ -6,17 +6,20 @@ namespace tikkeli {
 
 TEST(ReferenceNumberTest, CheckDigitByWeightsFromTheRight)
 {
-    const struct { const char* base; const char* digit; } cases[] = {
-        {"", "0"},            // nothing to weigh
-        {"1", "3"},           // 7 -> 3
-        {"123", "2"},         // 3*7 + 2*3 + 1*1 = 28
-        {"1234", "4"},        // 28 + 9 + 2 + 7 = 46
-        {"12344", "0"},       // 28 + 12 + 3 + 14 + 3 = 60
-        {"12 34", "4"},       // a blank only groups: the digit of 1234
-        {"12a4", "5"},        // anything else is skipped too: the digit of 124 (checked() refuses it)
-        {"137", "1"},         // 49 + 9 + 1 = 59
-        {"7", "1"},           // 49 -> 1
-        {"10", "7"},          // 0*7 + 1*3 = 3 -> 7
+    const struct {
+        const char* base;
+        const char* digit;
+    } cases[] = {
+        {"", "0"},      // nothing to weigh
+        {"1", "3"},     // 7 -> 3
+        {"123", "2"},   // 3*7 + 2*3 + 1*1 = 28
+        {"1234", "4"},  // 28 + 9 + 2 + 7 = 46
+        {"12344", "0"}, // 28 + 12 + 3 + 14 + 3 = 60
+        {"12 34", "4"}, // a blank only groups: the digit of 1234
+        {"12a4", "5"},  // anything else is skipped too: the digit of 124 (checked() refuses it)
+        {"137", "1"},   // 49 + 9 + 1 = 59
+        {"7", "1"},     // 49 -> 1
+        {"10", "7"},    // 0*7 + 1*3 = 3 -> 7
         {"0000", "0"},
     };
     for (const auto& c : cases)
@@ -57,12 +60,12 @@ TEST(ReferenceNumberTest, TypedBaseIsDigitsGroupedByBlanks)
 {
     const struct {
         const char* typed;
-        const char* stored;   // "" when refused
+        const char* stored; // "" when refused
         const char* notice;
     } cases[] = {
         {"12 34", "12344", ""},
         {" 1234  ", "12344", ""},
-        {"1234 5678 9012 3456 789", "12345678901234567894", ""},   // 19 digits in groups fit
+        {"1234 5678 9012 3456 789", "12345678901234567894", ""}, // 19 digits in groups fit
         {"123", "1232", ""},
         {"12", "", "Viitenumeron perusosassa tulee olla vähintään 3 numeroa."},
         {"0", "", "Viitenumeron perusosassa tulee olla vähintään 3 numeroa."},
@@ -85,7 +88,7 @@ TEST(ReferenceNumberTest, TypedBaseIsDigitsGroupedByBlanks)
 
 TEST(ReferenceNumberTest, BlanksAroundOrBetweenTheDigitsDoNotShiftTheWeights)
 {
-    EXPECT_EQ(ReferenceCheckDigit(QStringLiteral("1 2")), QStringLiteral("3"));   // the digit of 12
+    EXPECT_EQ(ReferenceCheckDigit(QStringLiteral("1 2")), QStringLiteral("3")); // the digit of 12
     EXPECT_EQ(ReferenceCheckDigit(QStringLiteral(" 100 ")), QStringLiteral("9"));
     EXPECT_EQ(ReferenceCheckDigit(QStringLiteral("55")), QStringLiteral("0"));
 }

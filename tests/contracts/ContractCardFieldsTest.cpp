@@ -9,7 +9,11 @@ using F = ContractCardFields;
 
 TEST(ContractCardFields, BoxTextsBecomeFieldValues)
 {
-    struct Case { int box; const char* text; Value expected; };
+    struct Case {
+        int box;
+        const char* text;
+        Value expected;
+    };
     const Case cases[] = {
         {F::Alkaa, "1.5.2013", Value(QDate(2013, 5, 1))},
         {F::Alkaa, "31.2.2024", Value()},
@@ -27,7 +31,10 @@ TEST(ContractCardFields, BoxTextsBecomeFieldValues)
 
 TEST(ContractCardFields, ANumberBoxRefusesWhatIsNoNumberInItsRange)
 {
-    struct Case { int box; const char* text; };
+    struct Case {
+        int box;
+        const char* text;
+    };
     for (const Case c : {Case{F::SopimIrtisAika, "kolme"}, Case{F::Muutokset, "300"}, Case{F::Muutokset, "-1"},
                          Case{F::Muutokset, "2,5"}, Case{F::KausiVastike, "12e"}}) {
         try {
@@ -55,11 +62,15 @@ TEST(ContractCardFields, DateBoxesAreNormalisedWhenLeft)
 
 TEST(ContractCardFields, StoredCodesChooseTheShownOption)
 {
-    struct Case { int group; Value stored; int shown; };
+    struct Case {
+        int group;
+        Value stored;
+        int shown;
+    };
     const Case cases[] = {
-        {F::Koskee, Value(), 1},   {F::Voimassa, Value(), 1}, {F::Vastike, Value(), 2},
-        {F::Oikeus, Value(), 2},   {F::Koira, Value(), 1},    {F::Koskee, Value(0), 0},
-        {F::Koskee, Value(4), 4},  {F::Voimassa, Value(3), 0}, {F::Koira, Value(3), 3},
+        {F::Koskee, Value(), 1},  {F::Voimassa, Value(), 1},  {F::Vastike, Value(), 2},
+        {F::Oikeus, Value(), 2},  {F::Koira, Value(), 1},     {F::Koskee, Value(0), 0},
+        {F::Koskee, Value(4), 4}, {F::Voimassa, Value(3), 0}, {F::Koira, Value(3), 3},
     };
     for (const Case& c : cases)
         EXPECT_EQ(F::shownOption(c.group, c.stored), c.shown) << c.group;
@@ -73,24 +84,28 @@ TEST(ContractCardFields, DefaultClausesAndContactBlock)
     EXPECT_TRUE(clauses[3].endsWith(QStringLiteral("aiheudu vahinkoa.")));
     EXPECT_FALSE(F::defaultClauses().endsWith(QStringLiteral("\n")));
 
-    EXPECT_EQ(F::contactBlock(QStringLiteral("Aho"), QStringLiteral("Tie 1"), QStringLiteral("00100"), QStringLiteral("Helsinki")),
-              QStringLiteral("Aho\r\nTie 1\r\n00100 Helsinki"));
+    EXPECT_EQ(
+        F::contactBlock(QStringLiteral("Aho"), QStringLiteral("Tie 1"), QStringLiteral("00100"), QStringLiteral("Helsinki")),
+        QStringLiteral("Aho\r\nTie 1\r\n00100 Helsinki"));
     EXPECT_EQ(F::contactBlock(QStringLiteral("Aho"), QString(), QString(), QStringLiteral("Kylä")),
               QStringLiteral("Aho\r\n\r\n Kylä"));
 }
 
 TEST(EstateGridKeys, ATabAfterTypingIsFollowedByOneMoreTab)
 {
-    struct Case { std::vector<int> keys; std::vector<bool> extra; };
+    struct Case {
+        std::vector<int> keys;
+        std::vector<bool> extra;
+    };
     const int Tab = EstateGridKeys::Tab, A = 65, Shift = EstateGridKeys::Shift, F5 = EstateGridKeys::F5;
     const Case cases[] = {
-        {{Tab, Tab}, {false, false}},                 // Tabs in a row after getting the focus
-        {{A, Tab}, {false, true}},                    // a letter, then Tab
+        {{Tab, Tab}, {false, false}}, // Tabs in a row after getting the focus
+        {{A, Tab}, {false, true}},    // a letter, then Tab
         {{A, Tab, Tab}, {false, true, false}},
         {{A, Tab, A, A, Tab}, {false, true, false, false, true}},
         {{EstateGridKeys::NumLock, Tab}, {false, false}},
-        {{F5, Shift, Tab}, {false, false, false}},    // Shift after F5 counts as a Tab
-        {{Shift, Tab}, {false, false}},               // Shift alone is no key of its own
+        {{F5, Shift, Tab}, {false, false, false}}, // Shift after F5 counts as a Tab
+        {{Shift, Tab}, {false, false}},            // Shift alone is no key of its own
     };
     for (const Case& c : cases) {
         EstateGridKeys k;

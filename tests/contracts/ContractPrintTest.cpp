@@ -18,7 +18,7 @@ void club()
     s.ContactPerson = QStringLiteral("Sören Hirvonen");
     s.ClubAddress = QStringLiteral("Kirkkotie 12");
     s.ClubPostalCode = QStringLiteral("41990");
-    s.ClubPostOffice = QString();   // an empty setting is an empty quoted value
+    s.ClubPostOffice = QString(); // an empty setting is an empty quoted value
     s.PrintCopies = 2;
     Printing().PrintDestination = 1;
 }
@@ -59,7 +59,8 @@ TEST(ContractPrint, ValidityTextOfAFixedTerm)
 {
     ContractTestDb t;
     const qint64 id = t.contract(QStringLiteral("Aho"));
-    t.db.execute(QStringLiteral("UPDATE vs SET vsVoimassa = 2, vsVoimassaAlkaen = '2020-01-01 00:00:00' WHERE vsID = ?"), {Value(id)});
+    t.db.execute(QStringLiteral("UPDATE vs SET vsVoimassa = 2, vsVoimassaAlkaen = '2020-01-01 00:00:00' WHERE vsID = ?"),
+                 {Value(id)});
     EXPECT_EQ(ContractPrint::validityText(t.db, id), QStringLiteral("1.1.2020 - "));
     EXPECT_EQ(ContractPrint::validityText(t.db, id + 1), QString());
 }
@@ -73,11 +74,11 @@ TEST(ContractPrint, TheLeaseFormPrintsTheSampleContractWithItsEstates)
     ASSERT_TRUE(doc);
     ASSERT_FALSE(doc->pages.empty());
     const QString text = allText(*doc);
-    for (const char* part : {"MAANVUOKRASOPIMUS", "Heinonen Liisa", "Koivukuja 9 B 8", "41990 Hirvilahti", "Erämiehet ry",
-                             "Yhteyshenkilö: Sören Hirvonen", "Korpela", "940-404-16-6", "Niemelä", "940-405-10-8",
-                             "178", "291,5", "Toistaiseksi, irtisanomisaika 2 kk", "80,00 EUR / vuosi, eräpäivä 31.12.2026",
-                             "FI23 6130 7718 4948 88", "Koirien vapaana pito kielletty", "Hirvilahdella 1.5.2013",
-                             "Vuokralainen: Erämiehet ry"})
+    for (const char* part :
+         {"MAANVUOKRASOPIMUS", "Heinonen Liisa", "Koivukuja 9 B 8", "41990 Hirvilahti", "Erämiehet ry",
+          "Yhteyshenkilö: Sören Hirvonen", "Korpela", "940-404-16-6", "Niemelä", "940-405-10-8", "178", "291,5",
+          "Toistaiseksi, irtisanomisaika 2 kk", "80,00 EUR / vuosi, eräpäivä 31.12.2026", "FI23 6130 7718 4948 88",
+          "Koirien vapaana pito kielletty", "Hirvilahdella 1.5.2013", "Vuokralainen: Erämiehet ry"})
         EXPECT_TRUE(text.contains(QString::fromUtf8(part))) << part;
     // Another contract's estates stay out.
     EXPECT_FALSE(text.contains(QStringLiteral("940-404-16-15")));

@@ -31,9 +31,13 @@ TEST(ContractSearch, TypedTextsMatchExactlyAndAsBoundValues)
     ContractTestDb t;
     const qint64 a = t.contract(QStringLiteral("Aho"), QStringLiteral("A'12"));
     t.estate(a, QStringLiteral("Korpela"), QStringLiteral("940-404-16-6"));
-    struct Case { const char* text; bool byNumber; qint64 expected; };
+    struct Case {
+        const char* text;
+        bool byNumber;
+        qint64 expected;
+    };
     const Case cases[] = {
-        {"A'12", true, a}, {"a'12", true, 0}, {" A'12", true, 0}, {"' OR '1'='1", true, 0},
+        {"A'12", true, a},          {"a'12", true, 0},           {" A'12", true, 0},        {"' OR '1'='1", true, 0},
         {"940-404-16-6", false, a}, {"940-404-16-6 ", false, 0}, {"' OR 1=1 --", false, 0},
     };
     for (const Case& c : cases) {

@@ -27,8 +27,8 @@ QStringList lines(const std::vector<ContractTree::Group>& groups, bool keys = fa
 
 struct ValidityCase {
     int validity;
-    std::optional<int> days;    // end date this many days from today; none: no end date
-    const char* group;          // "" when the contract is not in the validity branch
+    std::optional<int> days; // end date this many days from today; none: no end date
+    const char* group;       // "" when the contract is not in the validity branch
 };
 
 class ValidityBuckets : public ::testing::TestWithParam<ValidityCase> {};
@@ -53,14 +53,15 @@ TEST_P(ValidityBuckets, ContractLandsInItsGroup)
     EXPECT_EQ(tree.validity[0].nodes[0].key, QStringLiteral("7ID2"));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Days, ValidityBuckets,
-    ::testing::Values(ValidityCase{2, -400, "Umpeutuneet"}, ValidityCase{2, -1, "Umpeutuneet"},
-                      ValidityCase{2, 0, " 1 kk"}, ValidityCase{2, 29, " 1 kk"}, ValidityCase{2, 30, " 2 kk"},
-                      ValidityCase{2, 59, " 2 kk"}, ValidityCase{2, 330, " 12 kk"}, ValidityCase{2, 359, " 12 kk"},
-                      ValidityCase{2, 360, "Yli vuosi"}, ValidityCase{2, 5000, "Yli vuosi"},
-                      ValidityCase{2, std::nullopt, "Tarkista!!"}, ValidityCase{1, -10, "Toistaiseksi"},
-                      ValidityCase{1, std::nullopt, "Toistaiseksi"}, ValidityCase{0, 10, ""}, ValidityCase{3, 10, ""}));
+INSTANTIATE_TEST_SUITE_P(Days, ValidityBuckets,
+                         ::testing::Values(ValidityCase{2, -400, "Umpeutuneet"}, ValidityCase{2, -1, "Umpeutuneet"},
+                                           ValidityCase{2, 0, " 1 kk"}, ValidityCase{2, 29, " 1 kk"},
+                                           ValidityCase{2, 30, " 2 kk"}, ValidityCase{2, 59, " 2 kk"},
+                                           ValidityCase{2, 330, " 12 kk"}, ValidityCase{2, 359, " 12 kk"},
+                                           ValidityCase{2, 360, "Yli vuosi"}, ValidityCase{2, 5000, "Yli vuosi"},
+                                           ValidityCase{2, std::nullopt, "Tarkista!!"}, ValidityCase{1, -10, "Toistaiseksi"},
+                                           ValidityCase{1, std::nullopt, "Toistaiseksi"}, ValidityCase{0, 10, ""},
+                                           ValidityCase{3, 10, ""}));
 
 TEST(ContractTree, ValidityGroupsComeInTheirOrderAndByDateThenName)
 {
@@ -71,10 +72,11 @@ TEST(ContractTree, ValidityGroupsComeInTheirOrderAndByDateThenName)
         return row;
     };
     // In name order, as the database gives them.
-    const std::vector<ContractTree::Contract> rows = {
-        c(1, "Aho", 2, 400),   c(2, "Berg", 1, std::nullopt), c(3, "Eklund", 2, 31), c(4, "Heino", 2, std::nullopt),
-        c(5, "Kivi", 2, -5),   c(6, "Laine", 2, 31),          c(7, "Mäki", 2, 2),    c(8, "Salo", 2, std::nullopt),
-        c(9, "Toivo", 1, 10),  c(10, "Ylä", 2, 30)};
+    const std::vector<ContractTree::Contract> rows = {c(1, "Aho", 2, 400),   c(2, "Berg", 1, std::nullopt),
+                                                      c(3, "Eklund", 2, 31), c(4, "Heino", 2, std::nullopt),
+                                                      c(5, "Kivi", 2, -5),   c(6, "Laine", 2, 31),
+                                                      c(7, "Mäki", 2, 2),    c(8, "Salo", 2, std::nullopt),
+                                                      c(9, "Toivo", 1, 10),  c(10, "Ylä", 2, 30)};
     const ContractTree::Tree tree = ContractTree::build(rows, {}, kToday);
     EXPECT_EQ(lines(tree.validity),
               (QStringList{QStringLiteral("Tarkista!!: Heino, Salo"), QStringLiteral("Umpeutuneet: Kivi"),
@@ -84,7 +86,7 @@ TEST(ContractTree, ValidityGroupsComeInTheirOrderAndByDateThenName)
 
 TEST(ContractTree, KeysGiveTheContractId)
 {
-    const std::pair<const char*, qint64> cases[] = {{"12ID", 12}, {"12ID2", 12}, {"12ID345", 12}, {"12id3", 12},
+    const std::pair<const char*, qint64> cases[] = {{"12ID", 12}, {"12ID2", 12},      {"12ID345", 12}, {"12id3", 12},
                                                     {"", 0},      {"Aakkostettu", 0}, {"ID", 0}};
     for (const auto& [key, id] : cases)
         EXPECT_EQ(ContractTree::idFromKey(QString::fromUtf8(key)), id) << key;
@@ -117,10 +119,10 @@ TEST_F(ContractTreeDb, NoContractsGiveNoGroups)
 
 TEST_F(ContractTreeDb, EveryNameHasItsLetterInFinnishOrderAndOddInitialsGoToOthers)
 {
-    for (const char* name : {"Öhman", "wallin", "Virtanen", "3M Oy", "Zetterberg", "Ärväs", "Åberg", "ahonen",
-                             "Vaara", "-Seppo", "Élise", "Über", "Oksanen", " Blank", "Westö", "Aalto"})
+    for (const char* name : {"Öhman", "wallin", "Virtanen", "3M Oy", "Zetterberg", "Ärväs", "Åberg", "ahonen", "Vaara",
+                             "-Seppo", "Élise", "Über", "Oksanen", " Blank", "Westö", "Aalto"})
         contract(QString::fromUtf8(name));
-    contract(QString());   // no name at all: removed
+    contract(QString()); // no name at all: removed
     const ContractTree::Tree tree = ContractTree::build(t.db, kToday);
     QStringList got = lines(tree.alphabetical);
     ASSERT_FALSE(got.isEmpty());
@@ -128,13 +130,13 @@ TEST_F(ContractTreeDb, EveryNameHasItsLetterInFinnishOrderAndOddInitialsGoToOthe
     const QString others = got.takeLast();
     EXPECT_EQ(got, (QStringList{QStringLiteral("A: Aalto, ahonen"), QStringLiteral("O: Oksanen"),
                                 QStringLiteral("V: Vaara, Virtanen"), QStringLiteral("W: wallin, Westö"),
-                                QStringLiteral("Z: Zetterberg"), QStringLiteral("Å: Åberg"),
-                                QStringLiteral("Ä: Ärväs"), QStringLiteral("Ö: Öhman")}));
+                                QStringLiteral("Z: Zetterberg"), QStringLiteral("Å: Åberg"), QStringLiteral("Ä: Ärväs"),
+                                QStringLiteral("Ö: Öhman")}));
     ASSERT_TRUE(others.startsWith(QStringLiteral("Muut: ")));
     QStringList rest = others.mid(6).split(QStringLiteral(", "));
     rest.sort();
-    QStringList expected = {QStringLiteral(" Blank"), QStringLiteral("-Seppo"),
-                            QStringLiteral("3M Oy"), QStringLiteral("Élise"), QStringLiteral("Über")};
+    QStringList expected = {QStringLiteral(" Blank"), QStringLiteral("-Seppo"), QStringLiteral("3M Oy"),
+                            QStringLiteral("Élise"), QStringLiteral("Über")};
     expected.sort();
     EXPECT_EQ(rest, expected);
     EXPECT_EQ(t.count(QStringLiteral("SELECT COUNT(*) FROM vs WHERE vsNimi IS NULL")), 0);
@@ -161,7 +163,7 @@ TEST_F(ContractTreeDb, VillagesListEachContractOnceEvenWhenLessorsShareAName)
     const qint64 first = contract(QStringLiteral("Mäkinen"));
     const qint64 second = contract(QStringLiteral("Mäkinen"));
     const qint64 aho = contract(QStringLiteral("Aho"));
-    contract(QStringLiteral("Nieminen"));   // no estates: not under any village
+    contract(QStringLiteral("Nieminen")); // no estates: not under any village
     const qint64 f1 = estate(first, QStringLiteral("Kylä1"));
     estate(first, QStringLiteral("Kylä1"));
     const qint64 f2 = estate(first, QStringLiteral("Kylä2"));

@@ -24,11 +24,11 @@ TEST(cSopimus, StoredCodesOutsideTheOptionsReadAsOptionOne)
         quint8 (cSopimus::*read)() const;
     };
     const Case cases[] = {
-        {"vsKoskee", 0, 1, &cSopimus::Koskee},  {"vsKoskee", 9, 1, &cSopimus::Koskee},
-        {"vsKoskee", 4, 4, &cSopimus::Koskee},  {"vsVoimassa", 3, 1, &cSopimus::Voimassa},
+        {"vsKoskee", 0, 1, &cSopimus::Koskee},     {"vsKoskee", 9, 1, &cSopimus::Koskee},
+        {"vsKoskee", 4, 4, &cSopimus::Koskee},     {"vsVoimassa", 3, 1, &cSopimus::Voimassa},
         {"vsVoimassa", 2, 2, &cSopimus::Voimassa}, {"vsVastike", 4, 4, &cSopimus::Vastike},
-        {"vsVastike", 5, 1, &cSopimus::Vastike}, {"vsOikeus", 3, 3, &cSopimus::Oikeus},
-        {"vsOikeus", 4, 1, &cSopimus::Oikeus},  {"vsKoirat", 3, 3, &cSopimus::Koirat},
+        {"vsVastike", 5, 1, &cSopimus::Vastike},   {"vsOikeus", 3, 3, &cSopimus::Oikeus},
+        {"vsOikeus", 4, 1, &cSopimus::Oikeus},     {"vsKoirat", 3, 3, &cSopimus::Koirat},
         {"vsKoirat", 0, 1, &cSopimus::Koirat},
     };
     ContractTestDb t;
@@ -74,7 +74,10 @@ TEST(cSopimus, MissingDatesAndEmptyTextsAreStoredAsNull)
 
 TEST(cSopimus, SaveRewritesTheAnimalLinksReusingRowsInOrder)
 {
-    struct Case { int before; int after; };
+    struct Case {
+        int before;
+        int after;
+    };
     for (const Case c : {Case{5, 3}, Case{3, 5}, Case{2, 0}}) {
         ContractTestDb t;
         const qint64 id = t.contract(QStringLiteral("Aho"));
@@ -95,7 +98,8 @@ TEST(cSopimus, SaveRewritesTheAnimalLinksReusingRowsInOrder)
         EXPECT_EQ(t.count(QStringLiteral("SELECT COUNT(*) FROM et WHERE etvsID = ?"), {Value(id)}), c.after);
         for (int i = 0; i < c.after; ++i) {
             EXPECT_EQ(t.count(QStringLiteral("SELECT COUNT(*) FROM et WHERE etvsID = ? AND etelID = ?"),
-                              {Value(id), Value(animals[std::size_t(5 - i)])}), 1);
+                              {Value(id), Value(animals[std::size_t(5 - i)])}),
+                      1);
         }
         if (c.after > 0 && c.before > 0) {
             EXPECT_EQ(t.count(QStringLiteral("SELECT etelID FROM et WHERE etID = ?"), {Value(firstRow)}), animals[5]);
@@ -238,7 +242,8 @@ TEST(cSopimus, WhileEmptyEverythingReadsNeutral)
 {
     ContractTestDb t;
     const qint64 id = t.contract(QStringLiteral("Aho"));
-    t.db.execute(QStringLiteral("UPDATE vs SET vsVastike = 3, vsVoimassaAlkaen = '2020-01-01 00:00:00' WHERE vsID = ?"), {Value(id)});
+    t.db.execute(QStringLiteral("UPDATE vs SET vsVastike = 3, vsVoimassaAlkaen = '2020-01-01 00:00:00' WHERE vsID = ?"),
+                 {Value(id)});
     cSopimus s(t.db);
     ASSERT_TRUE(s.Read(id));
     s.setIsEmpty(true);

@@ -32,7 +32,7 @@ TEST(cTila, OnlyARealChangeMakesTheRecordDirty)
     u.Save();
     u.setKunta(QStringLiteral("a"));
     EXPECT_FALSE(u.isDirty());
-    u.setKunta(QStringLiteral("A"));   // letter case counts
+    u.setKunta(QStringLiteral("A")); // letter case counts
     EXPECT_TRUE(u.isDirty());
 }
 
@@ -162,11 +162,11 @@ TEST(cTila, RegisterNumberIsComposedOnlyFromChangedNumberParts)
         const char* expected; // tlRekNo after Save
     };
     const Case cases[] = {
-        {"940-404-16-6", -1, -1, nullptr, "940-404-16-6"},   // an edit of something else keeps it
-        {"940-404-16-6", 0, 0, nullptr, "940-404-16-6"},     // never "0:0"
+        {"940-404-16-6", -1, -1, nullptr, "940-404-16-6"}, // an edit of something else keeps it
+        {"940-404-16-6", 0, 0, nullptr, "940-404-16-6"},   // never "0:0"
         {nullptr, 12, 3, nullptr, "12:3"},
         {"1:1", 7, 89, nullptr, "7:89"},
-        {nullptr, 12, 3, "940-1-12-3", "940-1-12-3"},        // a typed number wins
+        {nullptr, 12, 3, "940-1-12-3", "940-1-12-3"}, // a typed number wins
         {nullptr, -1, -1, "5-6", "5-6"},
     };
     for (const Case& c : cases) {

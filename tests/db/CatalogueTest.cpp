@@ -59,11 +59,15 @@ TEST(Catalogue, StoresTheSchemaTypesUnderSqliteTypeNamesWithoutNumericAffinityFo
 {
     QTemporaryDir dir;
     Database db = newCurrentDatabase(dir);
-    const struct { const char* table; const char* field; const char* type; } cases[] = {
-        {"jr", "jrID", "INTEGER"},        {"jr", "jrEmail", "VARCHAR(50)"}, {"jr", "jrMuistio", "TEXT"},
-        {"pi", "piType", "TINYINT"},      {"tl", "tlKuntaNo", "SMALLINT"},  {"jm", "jmLaskunumero", "INTEGER"},
-        {"jm", "jmHinta", "DECIMAL(19,4)"}, {"jr", "jrSyntyma", "DATETIME"}, {"jr", "BackupRow", "BOOLEAN"},
-        {"map", "mapPicture", "BLOB"},    {"rj", "rjX", "FLOAT"},           {"tl", "tlPa", "DOUBLE"},
+    const struct {
+        const char* table;
+        const char* field;
+        const char* type;
+    } cases[] = {
+        {"jr", "jrID", "INTEGER"},          {"jr", "jrEmail", "VARCHAR(50)"}, {"jr", "jrMuistio", "TEXT"},
+        {"pi", "piType", "TINYINT"},        {"tl", "tlKuntaNo", "SMALLINT"},  {"jm", "jmLaskunumero", "INTEGER"},
+        {"jm", "jmHinta", "DECIMAL(19,4)"}, {"jr", "jrSyntyma", "DATETIME"},  {"jr", "BackupRow", "BOOLEAN"},
+        {"map", "mapPicture", "BLOB"},      {"rj", "rjX", "FLOAT"},           {"tl", "tlPa", "DOUBLE"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(declaredType(db, c.table, c.field), QString::fromLatin1(c.type)) << c.table << "." << c.field;
@@ -75,7 +79,9 @@ TEST(Catalogue, IndexNamesAreStoredPerTableAndReportedLogically)
     Database db = newCurrentDatabase(dir);
     // The same logical name on two tables: only possible because the file holds <table>_<name>.
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name IN "
-                                       "('et_vsidx', 'mt_vsidx')")).toInt64(), 2);
+                                       "('et_vsidx', 'mt_vsidx')"))
+                  .toInt64(),
+              2);
     const Catalogue cat = Catalogue::read(db);
     EXPECT_TRUE(cat.hasIndex(QStringLiteral("et"), QStringLiteral("vsidx")));
     EXPECT_TRUE(cat.hasIndex(QStringLiteral("mt"), QStringLiteral("VSIDX")));
@@ -89,15 +95,15 @@ TEST(Catalogue, HidesTheEnginesOwnTablesAndReadsForeignSpellings)
 {
     QTemporaryDir dir;
     Database db = Database::create(dir.filePath(QStringLiteral("x.mdb")));
-    db.executeScript(QStringLiteral(
-        "CREATE TABLE [Odd Name] (`A b` varchar(20) NOT NULL, c text CHECK (c != ''), d integer, "
-        "e numeric, f, g CHAR, /* note */ PRIMARY KEY (d));\n"
-        "CREATE TABLE seq (id INTEGER PRIMARY KEY AUTOINCREMENT, v REAL);\n"
-        "INSERT INTO seq (v) VALUES (1.5);\n"
-        "CREATE INDEX plainidx ON [Odd Name] (c);\n"
-        "CREATE VIEW v1 (x) AS SELECT d FROM [Odd Name];"));
+    db.executeScript(
+        QStringLiteral("CREATE TABLE [Odd Name] (`A b` varchar(20) NOT NULL, c text CHECK (c != ''), d integer, "
+                       "e numeric, f, g CHAR, /* note */ PRIMARY KEY (d));\n"
+                       "CREATE TABLE seq (id INTEGER PRIMARY KEY AUTOINCREMENT, v REAL);\n"
+                       "INSERT INTO seq (v) VALUES (1.5);\n"
+                       "CREATE INDEX plainidx ON [Odd Name] (c);\n"
+                       "CREATE VIEW v1 (x) AS SELECT d FROM [Odd Name];"));
     const Catalogue cat = Catalogue::read(db);
-    ASSERT_EQ(cat.tables().size(), 2u);   // sqlite_sequence is not a club table
+    ASSERT_EQ(cat.tables().size(), 2u); // sqlite_sequence is not a club table
     const TableDef* t = cat.table(QStringLiteral("odd NAME"));
     ASSERT_TRUE(t);
     ASSERT_EQ(t->fields.size(), 6u);

@@ -18,7 +18,8 @@ TEST(Currency, RoundsHalfToEvenEverywhere)
         double in;
         std::int64_t raw;
     } fromDouble[] = {
-        {0.00005, 0}, {0.00015, 2}, {0.00025, 2}, {-0.00015, -2}, {1.23455, 12346}, {2.5, 25000},
+        {0.00005, 0},    {0.00015, 2},      {0.00025, 2},
+        {-0.00015, -2},  {1.23455, 12346},  {2.5, 25000},
         {12.34, 123400}, {0.1 + 0.2, 3000}, {99999999999.1234, 999999999991234LL},
     };
     for (const auto& c : fromDouble)
@@ -27,9 +28,9 @@ TEST(Currency, RoundsHalfToEvenEverywhere)
     EXPECT_FALSE(Currency::tryFromDouble(std::nan("")).has_value());
     EXPECT_THROW(Currency::fromDouble(1e300), std::out_of_range);
 
-    EXPECT_EQ(Currency::fromRaw(135).rounded(2).raw(), 100);      // 0,0135 → 0,01
-    EXPECT_EQ(Currency::fromRaw(150).rounded(2).raw(), 200);      // 0,015 → 0,02
-    EXPECT_EQ(Currency::fromRaw(250).rounded(2).raw(), 200);      // 0,025 → 0,02
+    EXPECT_EQ(Currency::fromRaw(135).rounded(2).raw(), 100); // 0,0135 → 0,01
+    EXPECT_EQ(Currency::fromRaw(150).rounded(2).raw(), 200); // 0,015 → 0,02
+    EXPECT_EQ(Currency::fromRaw(250).rounded(2).raw(), 200); // 0,025 → 0,02
     EXPECT_EQ(Currency::fromRaw(-150).rounded(2).raw(), -200);
     EXPECT_EQ(Currency::fromRaw(25000).rounded(0).raw(), 20000);
     EXPECT_EQ(Currency::fromRaw(35000).rounded(0).raw(), 40000);
@@ -47,21 +48,18 @@ TEST(Currency, ScalingTakesTheFactorAsTheDecimalItIsWrittenAs)
         double factor;
         std::int64_t expected;
     } products[] = {
-        {55, 1.1, 60},             // 0,00605 → 0,0060
-        {45, 0.7, 32},             // 0,00315 → 0,0032
-        {90, 0.35, 32},
-        {-45, 0.7, -32},
-        {10000, 5.94573, 59457},
-        {123456789, 1e-5, 1235},   // 12345,6789 * 0,00001 = 0,123456789
-        {7, 1e-30, 0},
-        {12345, -2.0, -24690},
+        {55, 1.1, 60}, // 0,00605 → 0,0060
+        {45, 0.7, 32}, // 0,00315 → 0,0032
+        {90, 0.35, 32},          {-45, 0.7, -32},
+        {10000, 5.94573, 59457}, {123456789, 1e-5, 1235}, // 12345,6789 * 0,00001 = 0,123456789
+        {7, 1e-30, 0},           {12345, -2.0, -24690},
     };
     for (const auto& c : products)
         EXPECT_EQ(Currency::fromRaw(c.raw).multipliedBy(c.factor).raw(), c.expected) << c.raw << " * " << c.factor;
-    EXPECT_EQ(Currency::fromUnits(100).dividedBy(5.94573).raw(), 168188);    // 16,81877...
-    EXPECT_EQ(Currency::fromRaw(3).dividedBy(2).raw(), 2);                   // 1,5 → 2
-    EXPECT_EQ(Currency::fromRaw(5).dividedBy(2).raw(), 2);                   // 2,5 → 2
-    EXPECT_EQ(Currency::fromRaw(1).dividedBy(0.4).raw(), 2);                 // 2,5 → 2
+    EXPECT_EQ(Currency::fromUnits(100).dividedBy(5.94573).raw(), 168188); // 16,81877...
+    EXPECT_EQ(Currency::fromRaw(3).dividedBy(2).raw(), 2);                // 1,5 → 2
+    EXPECT_EQ(Currency::fromRaw(5).dividedBy(2).raw(), 2);                // 2,5 → 2
+    EXPECT_EQ(Currency::fromRaw(1).dividedBy(0.4).raw(), 2);              // 2,5 → 2
     EXPECT_THROW(Currency::fromUnits(1).dividedBy(0.0), std::out_of_range);
     EXPECT_THROW(Currency::fromUnits(1).dividedBy(1e-300), std::out_of_range);
     EXPECT_THROW(Currency::fromUnits(1).multipliedBy(std::nan("")), std::out_of_range);
@@ -89,9 +87,21 @@ TEST(Currency, ParsesAndPrints)
         const char* text;
         std::optional<std::int64_t> raw;
     } cases[] = {
-        {"12,50", 125000}, {"12.50", 125000}, {"-3", -30000}, {"1 234,5", 12345000}, {"+0,00005", 0},
-        {"0,00015", 2}, {"0,000151", 2}, {"0,00025", 2}, {"0,000250001", 3}, {",5", 5000}, {"abc", std::nullopt},
-        {"", std::nullopt}, {"1,2,3", std::nullopt}, {"12 ", 120000}, {"99999999999999999999", std::nullopt},
+        {"12,50", 125000},
+        {"12.50", 125000},
+        {"-3", -30000},
+        {"1 234,5", 12345000},
+        {"+0,00005", 0},
+        {"0,00015", 2},
+        {"0,000151", 2},
+        {"0,00025", 2},
+        {"0,000250001", 3},
+        {",5", 5000},
+        {"abc", std::nullopt},
+        {"", std::nullopt},
+        {"1,2,3", std::nullopt},
+        {"12 ", 120000},
+        {"99999999999999999999", std::nullopt},
     };
     for (const auto& c : cases) {
         const auto got = Currency::parse(QString::fromUtf8(c.text));

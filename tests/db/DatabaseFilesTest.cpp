@@ -35,10 +35,10 @@ protected:
     {
         src = folder.path("kerho.mdb");
         Database db = Database::create(src);
-        db.executeScript(QStringLiteral(
-            "CREATE TABLE jr (jrID INTEGER PRIMARY KEY AUTOINCREMENT, jrNimi VARCHAR(100), jrTieto TEXT);"
-            "CREATE INDEX jr_jrNimi ON jr (jrNimi);"
-            "CREATE VIEW jrNimet AS SELECT jrNimi FROM jr;"));
+        db.executeScript(
+            QStringLiteral("CREATE TABLE jr (jrID INTEGER PRIMARY KEY AUTOINCREMENT, jrNimi VARCHAR(100), jrTieto TEXT);"
+                           "CREATE INDEX jr_jrNimi ON jr (jrNimi);"
+                           "CREATE VIEW jrNimet AS SELECT jrNimi FROM jr;"));
         Transaction tr(db);
         for (int i = 1; i <= 2000; ++i)
             db.execute(QStringLiteral("INSERT INTO jr (jrNimi, jrTieto) VALUES (?, ?)"),
@@ -48,10 +48,7 @@ protected:
         db.close();
         ASSERT_TRUE(ConnectionRegistry::closeAll(src));
     }
-    void TearDown() override
-    {
-        Database::setWritableProbe({});
-    }
+    void TearDown() override { Database::setWritableProbe({}); }
     DbFolder folder;
     QString src;
 };
@@ -300,8 +297,8 @@ TEST_F(DatabaseFilesTest, RepairKeepsTheRowsOfEveryUndamagedPage)
 {
     struct Case {
         const char* name;
-        qint64 cutBytes;        // bytes cut off the end (0: none)
-        int zeroedPage;         // a page overwritten with zeros (0: none)
+        qint64 cutBytes; // bytes cut off the end (0: none)
+        int zeroedPage;  // a page overwritten with zeros (0: none)
     };
     const qint64 size = QFileInfo(src).size();
     const Case cases[] = {
@@ -361,15 +358,18 @@ TEST(DatabaseProbe, ForeignOrTinySqliteFilesAreRefusedUntouched)
     {
         sqlite3* db = nullptr;
         ASSERT_EQ(sqlite3_open(QFile::encodeName(foreign).constData(), &db), SQLITE_OK);
-        sqlite3_exec(db, "PRAGMA journal_mode=WAL; CREATE TABLE kirjat (id INTEGER PRIMARY KEY, nimi TEXT);"
-                         "INSERT INTO kirjat (nimi) VALUES ('x');", nullptr, nullptr, nullptr);
+        sqlite3_exec(db,
+                     "PRAGMA journal_mode=WAL; CREATE TABLE kirjat (id INTEGER PRIMARY KEY, nimi TEXT);"
+                     "INSERT INTO kirjat (nimi) VALUES ('x');",
+                     nullptr, nullptr, nullptr);
         sqlite3_close(db);
     }
     const QString otherId = dir.filePath(QStringLiteral("toinen.mdb"));
     {
         sqlite3* db = nullptr;
         ASSERT_EQ(sqlite3_open(QFile::encodeName(otherId).constData(), &db), SQLITE_OK);
-        sqlite3_exec(db, "PRAGMA application_id=1234; CREATE TABLE jr (jrID INTEGER PRIMARY KEY);", nullptr, nullptr, nullptr);
+        sqlite3_exec(db, "PRAGMA application_id=1234; CREATE TABLE jr (jrID INTEGER PRIMARY KEY);", nullptr, nullptr,
+                     nullptr);
         sqlite3_close(db);
     }
     const QString tiny = dir.filePath(QStringLiteral("pieni.mdb"));
@@ -403,7 +403,8 @@ TEST(DatabaseProbe, AnOlderFileOfOursIsKnownByItsTablesAndGetsOurMark)
     {
         sqlite3* db = nullptr;
         ASSERT_EQ(sqlite3_open(QFile::encodeName(old).constData(), &db), SQLITE_OK);
-        sqlite3_exec(db, "CREATE TABLE jr (jrID INTEGER PRIMARY KEY AUTOINCREMENT, jrSukunimi TEXT);", nullptr, nullptr, nullptr);
+        sqlite3_exec(db, "CREATE TABLE jr (jrID INTEGER PRIMARY KEY AUTOINCREMENT, jrSukunimi TEXT);", nullptr, nullptr,
+                     nullptr);
         sqlite3_close(db);
     }
     EXPECT_TRUE(ProbeDatabaseFile(old).isSQLite());
@@ -417,8 +418,11 @@ TEST_F(DatabaseFilesTest, BackupIsConsistentWhileAnotherConnectionWrites)
 {
     sqlite3* writer = nullptr;
     ASSERT_EQ(sqlite3_open(src.toUtf8().constData(), &writer), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(writer, "BEGIN IMMEDIATE; DELETE FROM jr WHERE jrID <= 1000;"
-                                   "INSERT INTO jr (jrNimi) VALUES ('kesken');", nullptr, nullptr, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(writer,
+                           "BEGIN IMMEDIATE; DELETE FROM jr WHERE jrID <= 1000;"
+                           "INSERT INTO jr (jrNimi) VALUES ('kesken');",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
     const QString dest = folder.path("varmuus.mdb");
     Database db = Database::open(src);
     BackupDatabase(db, dest);

@@ -43,16 +43,11 @@ TEST_F(DatabaseTest, OpenClassifiesEveryKindOfFile)
         QString file;
         int number;
     } cases[] = {
-        {folder.path("puuttuu.mdb"), DbErr::FileNotFound},
-        {folder.path("eiole/puuttuu.mdb"), DbErr::PathNotFound},
-        {folder.path("tyhja.mdb"), DbErr::NotADatabase},
-        {folder.path("roska.mdb"), DbErr::NotADatabase},
-        {folder.path("lyhyt.mdb"), DbErr::NotADatabase},
-        {folder.path("jet.mdb"), DbErr::AccessDatabase},
-        {folder.path("ace.accdb"), DbErr::AccessDatabase},
-        {folder.path("rikki.mdb"), DbErr::Damaged},
-        {folder.path("kansio"), DbErr::NotADatabase},
-        {QString(), DbErr::FileNotFound},
+        {folder.path("puuttuu.mdb"), DbErr::FileNotFound}, {folder.path("eiole/puuttuu.mdb"), DbErr::PathNotFound},
+        {folder.path("tyhja.mdb"), DbErr::NotADatabase},   {folder.path("roska.mdb"), DbErr::NotADatabase},
+        {folder.path("lyhyt.mdb"), DbErr::NotADatabase},   {folder.path("jet.mdb"), DbErr::AccessDatabase},
+        {folder.path("ace.accdb"), DbErr::AccessDatabase}, {folder.path("rikki.mdb"), DbErr::Damaged},
+        {folder.path("kansio"), DbErr::NotADatabase},      {QString(), DbErr::FileNotFound},
     };
     for (const auto& c : cases) {
         try {
@@ -153,7 +148,7 @@ TEST_F(DatabaseTest, TransactionsRollBackUnlessCommittedAndNestAsSavepoints)
         {
             Transaction inner(db);
             db.execute(QStringLiteral("INSERT INTO t (x) VALUES (2)"));
-        }   // inner rolled back
+        } // inner rolled back
         {
             Transaction inner(db);
             db.execute(QStringLiteral("INSERT INTO t (x) VALUES (3)"));
@@ -241,7 +236,7 @@ TEST_F(DatabaseTest, ValuesRoundTripByDeclaredType)
     db.execute(QStringLiteral("CREATE TABLE t (id INTEGER PRIMARY KEY, b BOOLEAN NOT NULL DEFAULT 0, c DECIMAL(19,4),"
                               " d DATETIME, x DOUBLE, s VARCHAR(10), m TEXT, blob BLOB, n INTEGER)"));
     const QDateTime when(QDate(2024, 3, 5), QTime(14, 30, 15));
-    const Currency big = Currency::fromRaw(999999999991234LL);   // 99 999 999 999,1234
+    const Currency big = Currency::fromRaw(999999999991234LL); // 99 999 999 999,1234
     db.execute(QStringLiteral("INSERT INTO t (b, c, d, x, s, m, blob, n) VALUES (?,?,?,?,?,?,?,?)"),
                {true, big, when, 0.1, QStringLiteral("00100"), QString::fromUtf8("äö"), QByteArray("\x00\x01", 2), 42});
     Recordset rs = db.openRecordset(QStringLiteral("t"));
@@ -267,9 +262,9 @@ TEST_F(DatabaseTest, FinnishOrderAndLikeIgnoringCase)
 {
     Database db = folder.create();
     db.execute(QStringLiteral("CREATE TABLE n (id INTEGER PRIMARY KEY, nimi VARCHAR(30), luku INTEGER)"));
-    const QStringList names = {QString::fromUtf8("Öljy"), QStringLiteral("zeta"), QString::fromUtf8("äijä"),
-                               QStringLiteral("Aalto"), QString::fromUtf8("Åke"), QStringLiteral("beta"),
-                               QStringLiteral("Zorro"), QStringLiteral("alku")};
+    const QStringList names = {QString::fromUtf8("Öljy"), QStringLiteral("zeta"),   QString::fromUtf8("äijä"),
+                               QStringLiteral("Aalto"),   QString::fromUtf8("Åke"), QStringLiteral("beta"),
+                               QStringLiteral("Zorro"),   QStringLiteral("alku")};
     int i = 10;
     for (const QString& n : names)
         db.execute(QStringLiteral("INSERT INTO n (nimi, luku) VALUES (?, ?)"), {n, i--});
@@ -282,16 +277,23 @@ TEST_F(DatabaseTest, FinnishOrderAndLikeIgnoringCase)
                                     QString::fromUtf8("äijä"), QString::fromUtf8("Öljy")}));
     // Numbers keep their numeric order under the same rewrite.
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT luku FROM n ORDER BY luku DESC")).toInt64(), 10);
-    EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM n WHERE nimi LIKE ?"), {QString::fromUtf8("ÄIJÄ")}).toInt64(), 1);
-    EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM n WHERE nimi LIKE ?"), {QString::fromUtf8("%Ä%")}).toInt64(), 1);
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM n WHERE nimi LIKE ?"), {QString::fromUtf8("ÄIJÄ")}).toInt64(),
+              1);
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM n WHERE nimi LIKE ?"), {QString::fromUtf8("%Ä%")}).toInt64(),
+              1);
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM n WHERE nimi LIKE 'z*'")).toInt64(), 2);
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM n WHERE nimi LIKE '?eta'")).toInt64(), 2);
-    EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM n WHERE nimi LIKE 'a_k%'")).toInt64(), 0);  // literal _ and %
-    EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM n WHERE nimi = ? COLLATE FI"), {QStringLiteral("ZORRO")}).toInt64(), 1);
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM n WHERE nimi LIKE 'a_k%'")).toInt64(), 0); // literal _ and %
+    EXPECT_EQ(
+        db.scalar(QStringLiteral("SELECT count(*) FROM n WHERE nimi = ? COLLATE FI"), {QStringLiteral("ZORRO")}).toInt64(),
+        1);
     EXPECT_TRUE(db.scalar(QStringLiteral("SELECT NULL LIKE 'a'")).isNull());
     // A pattern assembled around a bound search text, as the name searches write it.
-    EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM n WHERE nimi LIKE '*' & ? & '*'"), {QStringLiteral("ET")}).toInt64(), 2);
-    EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM n WHERE (nimi LIKE '*_' & ?)"), {QStringLiteral("a")}).toInt64(), 0);
+    EXPECT_EQ(
+        db.scalar(QStringLiteral("SELECT count(*) FROM n WHERE nimi LIKE '*' & ? & '*'"), {QStringLiteral("ET")}).toInt64(),
+        2);
+    EXPECT_EQ(
+        db.scalar(QStringLiteral("SELECT count(*) FROM n WHERE (nimi LIKE '*_' & ?)"), {QStringLiteral("a")}).toInt64(), 0);
 }
 
 TEST_F(DatabaseTest, TheOlderDialectsFunctionsOfTheProgramsQueriesWork)

@@ -21,10 +21,20 @@ TEST(FinnishCollation, OrdersLikeAFinnishDictionaryIgnoringCase)
         const char* b;
         int expected;
     } cases[] = {
-        {"z", "å", -1}, {"Å", "ä", -1}, {"ä", "Ö", -1}, {"ö", "z", 1}, {"Äijä", "äijä", 0}, {"ABC", "abc", 0},
-        {"aalto", "Aho", -1}, {"2024-03-05 00:00:00", "2024-10-01 00:00:00", -1},
-        {"2024-12-31 23:59:59", "2024-12-31 23:59:58", 1}, {"a1", "a2", -1}, {"", "a", -1}, {"same", "same", 0},
-        {"Mäki", "Makinen", 1}, {"x9", "x10", 1},
+        {"z", "å", -1},
+        {"Å", "ä", -1},
+        {"ä", "Ö", -1},
+        {"ö", "z", 1},
+        {"Äijä", "äijä", 0},
+        {"ABC", "abc", 0},
+        {"aalto", "Aho", -1},
+        {"2024-03-05 00:00:00", "2024-10-01 00:00:00", -1},
+        {"2024-12-31 23:59:59", "2024-12-31 23:59:58", 1},
+        {"a1", "a2", -1},
+        {"", "a", -1},
+        {"same", "same", 0},
+        {"Mäki", "Makinen", 1},
+        {"x9", "x10", 1},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(cmpUtf8(c.a, c.b), c.expected) << c.a << " vs " << c.b;
@@ -41,11 +51,11 @@ TEST(FinnishCollation, LikeFoldsCaseAndKeepsWildcards)
         char32_t escape;
         bool expected;
     } cases[] = {
-        {"äijä", "ÄIJÄ", 0, true},   {"Ä%", "äijälä", 0, true},    {"%JÄ", "äijä", 0, true},
-        {"_ijä", "äijä", 0, true},   {"__", "ä", 0, false},        {"%", "", 0, true},
-        {"a%b%c", "aXXbYYc", 0, true}, {"a%b%c", "aXXbYY", 0, false}, {"100!%", "100%", U'!', true},
-        {"100!%", "1000", U'!', false}, {"a!_b", "a_b", U'!', true}, {"a!_b", "axb", U'!', false},
-        {"ÖLJY", "öljy", 0, true},   {"o%", "öljy", 0, false},     {"straße", "STRASSE", 0, false},
+        {"äijä", "ÄIJÄ", 0, true},      {"Ä%", "äijälä", 0, true},     {"%JÄ", "äijä", 0, true},
+        {"_ijä", "äijä", 0, true},      {"__", "ä", 0, false},         {"%", "", 0, true},
+        {"a%b%c", "aXXbYYc", 0, true},  {"a%b%c", "aXXbYY", 0, false}, {"100!%", "100%", U'!', true},
+        {"100!%", "1000", U'!', false}, {"a!_b", "a_b", U'!', true},   {"a!_b", "axb", U'!', false},
+        {"ÖLJY", "öljy", 0, true},      {"o%", "öljy", 0, false},      {"straße", "STRASSE", 0, false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(FinnishCollation::like(QString::fromUtf8(c.pattern), QString::fromUtf8(c.text), c.escape), c.expected)
@@ -58,13 +68,15 @@ TEST(FinnishCollation, LikeFoldsCaseAndKeepsWildcards)
 TEST(FinnishCollation, ByteComparisonAgreesWithTheCollatorOnMixedTexts)
 {
     const QStringList pieces = {
-        QStringLiteral("a"), QStringLiteral("A"), QStringLiteral("b"), QStringLiteral("v"), QStringLiteral("W"),
-        QStringLiteral("y"), QStringLiteral("z"), QStringLiteral("ä"), QStringLiteral("Ä"), QStringLiteral("å"),
-        QStringLiteral("Ö"), QStringLiteral("ö"), QStringLiteral("é"), QStringLiteral("E"), QStringLiteral("ü"),
-        QStringLiteral("ß"), QStringLiteral("ss"), QStringLiteral("æ"), QStringLiteral("ø"), QStringLiteral("ő"),
+        QStringLiteral("a"),       QStringLiteral("A"),      QStringLiteral("b"), QStringLiteral("v"),
+        QStringLiteral("W"),       QStringLiteral("y"),      QStringLiteral("z"), QStringLiteral("ä"),
+        QStringLiteral("Ä"),       QStringLiteral("å"),      QStringLiteral("Ö"), QStringLiteral("ö"),
+        QStringLiteral("é"),       QStringLiteral("E"),      QStringLiteral("ü"), QStringLiteral("ß"),
+        QStringLiteral("ss"),      QStringLiteral("æ"),      QStringLiteral("ø"), QStringLiteral("ő"),
         QStringLiteral("a\u0308"), QStringLiteral("\u030A"), QStringLiteral(" "), QStringLiteral("-"),
-        QStringLiteral("'"), QStringLiteral("0"), QStringLiteral("9"), QStringLiteral("_"), QStringLiteral("\t"),
-        QStringLiteral("\u0001"), QStringLiteral("Ł"), QStringLiteral("ж"), QStringLiteral("😀"),
+        QStringLiteral("'"),       QStringLiteral("0"),      QStringLiteral("9"), QStringLiteral("_"),
+        QStringLiteral("\t"),      QStringLiteral("\u0001"), QStringLiteral("Ł"), QStringLiteral("ж"),
+        QStringLiteral("😀"),
     };
     std::mt19937 rng(20261207);
     std::uniform_int_distribution<int> pick(0, int(pieces.size()) - 1), len(0, 5), coin(0, 3);
@@ -81,8 +93,7 @@ TEST(FinnishCollation, ByteComparisonAgreesWithTheCollatorOnMixedTexts)
         const QString a = pa.join(QString()), b = pb.join(QString());
         const QByteArray ua = a.toUtf8(), ub = b.toUtf8();
         const int expected = FinnishCollation::compare(a, b);
-        ASSERT_EQ(FinnishCollation::compareUtf8(ua.constData(), int(ua.size()), ub.constData(), int(ub.size())),
-                  expected)
+        ASSERT_EQ(FinnishCollation::compareUtf8(ua.constData(), int(ua.size()), ub.constData(), int(ub.size())), expected)
             << ua.toHex().constData() << " vs " << ub.toHex().constData();
     }
 }
@@ -94,8 +105,8 @@ TEST(FinnishCollation, LikeInAStatementFollowsAPatternThatChangesPerRow)
     DbFolder folder;
     Database db = folder.create();
     db.executeScript(QStringLiteral("CREATE TABLE p (pat VARCHAR(20), txt VARCHAR(20), expected INTEGER);"
-                                      "INSERT INTO p VALUES ('ä%', 'ÄIJÄ', 1), ('ä%', 'aijä', 0), ('%jä', 'äijä', 1),"
-                                      " ('%jä', 'äijö', 0), ('_', 'Ö', 1), ('_', 'öö', 0), ('ä%', 'äx', 1);"));
+                                    "INSERT INTO p VALUES ('ä%', 'ÄIJÄ', 1), ('ä%', 'aijä', 0), ('%jä', 'äijä', 1),"
+                                    " ('%jä', 'äijö', 0), ('_', 'Ö', 1), ('_', 'öö', 0), ('ä%', 'äx', 1);"));
     Recordset rs = db.openRecordset(
         QStringLiteral("SELECT txt, pat, (txt LIKE pat) AS got, expected FROM p ORDER BY rowid"));
     int rows = 0;

@@ -96,7 +96,7 @@ TEST_F(RecordsetTest, EditUpdatesOnlyChangedFieldsByKey)
 {
     Recordset rs = db.openRecordset(QStringLiteral("SELECT jsSukunimi, jsSaldo FROM js WHERE jsEtunimi = ? ORDER BY jsID"),
                                     RecordsetType::Dynaset, {QStringLiteral("Matti")});
-    ASSERT_TRUE(rs.isUpdatable());      // the key is fetched invisibly
+    ASSERT_TRUE(rs.isUpdatable()); // the key is fetched invisibly
     EXPECT_EQ(rs.fieldCount(), 2);
     EXPECT_FALSE(rs.hasField(QStringLiteral("tikkeli__rowid")));
     rs.moveNext();
@@ -117,7 +117,7 @@ TEST_F(RecordsetTest, FailedUpdateKeepsBufferAndMode)
 {
     Recordset rs = db.openRecordset(QStringLiteral("js"));
     rs.edit();
-    rs.setField("jsSukunimi", QString());          // the CHECK refuses ""
+    rs.setField("jsSukunimi", QString()); // the CHECK refuses ""
     try {
         rs.update();
         ADD_FAILURE();
@@ -171,7 +171,7 @@ TEST_F(RecordsetTest, SetFieldChecksModeNamesAndTypes)
             rs.cancelUpdate();
     }
     rs.edit();
-    rs.setField("jsLuku", 2.5);    // rounds half to even
+    rs.setField("jsLuku", 2.5); // rounds half to even
     rs.update();
     EXPECT_EQ(rs.field("jsLuku"), Value(2));
     EXPECT_THROW(rs.field("eiole"), DbException);
@@ -238,10 +238,10 @@ TEST_F(RecordsetTest, SecondDeleteRemovesTheRowAskedFor)
             names.push_back(rs.field("jsSukunimi").toString());
         rs.moveFirst();
         rs.move(3);
-        const Bookmark markOfFourth = rs.bookmark();   // taken before anything is deleted
+        const Bookmark markOfFourth = rs.bookmark(); // taken before anything is deleted
         rs.moveFirst();
         rs.moveNext();
-        rs.deleteRecord();   // the second row of the set
+        rs.deleteRecord(); // the second row of the set
         const QString fourth = names[3];
         const std::string how = c.how;
         if (how == "moves") {
@@ -250,7 +250,7 @@ TEST_F(RecordsetTest, SecondDeleteRemovesTheRowAskedFor)
         } else if (how == "early bookmark") {
             rs.setBookmark(markOfFourth);
         } else if (how == "move") {
-            rs.move(2);   // from the deleted row's place: the next row is one, the row after it two
+            rs.move(2); // from the deleted row's place: the next row is one, the row after it two
         } else if (how == "position") {
             rs.setAbsolutePosition(2);
         } else if (how == "find") {
@@ -266,7 +266,7 @@ TEST_F(RecordsetTest, SecondDeleteRemovesTheRowAskedFor)
             rs.setBookmark(mark);
         }
         ASSERT_EQ(rs.field("jsSukunimi").toString(), fourth);
-        rs.deleteRecord();   // the fourth row of the set as it was opened
+        rs.deleteRecord(); // the fourth row of the set as it was opened
 
         const std::vector<QString> expected{names[0], names[2], names[4]};
         std::vector<QString> inSet;
@@ -304,7 +304,7 @@ TEST_F(RecordsetTest, FindAndBookmarks)
     EXPECT_TRUE(rs.noMatch());
     EXPECT_EQ(rs.absolutePosition(), before);
     EXPECT_FALSE(rs.findFirst("jsLuku", 5));
-    EXPECT_TRUE(rs.findFirst("jsLuku", Value()));   // Null finds Null
+    EXPECT_TRUE(rs.findFirst("jsLuku", Value())); // Null finds Null
     rs.moveLast();
     rs.setBookmark(mark);
     EXPECT_EQ(rs.field("jsID"), Value(2));
@@ -439,7 +439,7 @@ TEST_F(RecordsetTest, EditOfARowDeletedByOthersFailsAndKeepsTheEdit)
 TEST_F(RecordsetTest, BookmarksSurviveRequeryAndCountIsExactAtOnce)
 {
     Recordset rs = db.openRecordset(QStringLiteral("SELECT * FROM js ORDER BY jsSukunimi"));
-    EXPECT_EQ(rs.recordCount(), 5);     // no MoveLast needed
+    EXPECT_EQ(rs.recordCount(), 5); // no MoveLast needed
     rs.moveLast();
     EXPECT_EQ(rs.recordCount(), 5);
     ASSERT_TRUE(rs.findFirst("jsSukunimi", QStringLiteral("Virtanen")));

@@ -19,7 +19,8 @@ protected:
     int insert(const char* table, const char* field, const Value& v)
     {
         try {
-            db.execute(QStringLiteral("INSERT INTO %1 (%2) VALUES (?)").arg(QLatin1String(table), QLatin1String(field)), {v});
+            db.execute(QStringLiteral("INSERT INTO %1 (%2) VALUES (?)").arg(QLatin1String(table), QLatin1String(field)),
+                       {v});
             return 0;
         } catch (const DbException& e) {
             return e.number();
@@ -36,17 +37,30 @@ constexpr int Stored = 0;
 
 TEST_F(SchemaConstraint, EmptyTextIsRefusedUnlessTheFieldAllowsIt)
 {
-    const struct { const char* table; const char* field; int expect; } cases[] = {
-        {"jr", "jrEmail", DbErr::ValidationFailed},     {"jr", "jrMuistio", DbErr::ValidationFailed},
-        {"jm", "jmOtsake", DbErr::ValidationFailed},    {"jmhist", "jmhjmViitenumero", DbErr::ValidationFailed},
-        {"el", "elNimi", DbErr::ValidationFailed},      {"si", "siLaji", DbErr::ValidationFailed},
-        {"si", "siPaikka", DbErr::ValidationFailed},    {"mvs", "mvsTilat", DbErr::ValidationFailed},
-        {"mt", "mtValMemo", DbErr::ValidationFailed},   {"Settings", "setString", DbErr::ValidationFailed},
-        {"rp", "rpDef", DbErr::ValidationFailed},       {"lt", "ltNimi", DbErr::ValidationFailed},
+    const struct {
+        const char* table;
+        const char* field;
+        int expect;
+    } cases[] = {
+        {"jr", "jrEmail", DbErr::ValidationFailed},
+        {"jr", "jrMuistio", DbErr::ValidationFailed},
+        {"jm", "jmOtsake", DbErr::ValidationFailed},
+        {"jmhist", "jmhjmViitenumero", DbErr::ValidationFailed},
+        {"el", "elNimi", DbErr::ValidationFailed},
+        {"si", "siLaji", DbErr::ValidationFailed},
+        {"si", "siPaikka", DbErr::ValidationFailed},
+        {"mvs", "mvsTilat", DbErr::ValidationFailed},
+        {"mt", "mtValMemo", DbErr::ValidationFailed},
+        {"Settings", "setString", DbErr::ValidationFailed},
+        {"rp", "rpDef", DbErr::ValidationFailed},
+        {"lt", "ltNimi", DbErr::ValidationFailed},
         {"Rekisteritiedot", "Tiedot", DbErr::ValidationFailed},
-        {"vs", "vsSopimusNo", Stored},                  {"Tarra", "Rivi1", Stored},
-        {"Tarra", "Rivi6", Stored},                     {"jr", "jrSukunimi", DbErr::ValidationFailed},
-        {"jm", "jmTeksti", DbErr::ValidationFailed},    {"pi", "piKuvaus", DbErr::ValidationFailed},
+        {"vs", "vsSopimusNo", Stored},
+        {"Tarra", "Rivi1", Stored},
+        {"Tarra", "Rivi6", Stored},
+        {"jr", "jrSukunimi", DbErr::ValidationFailed},
+        {"jm", "jmTeksti", DbErr::ValidationFailed},
+        {"pi", "piKuvaus", DbErr::ValidationFailed},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(insert(c.table, c.field, QString(QLatin1String(""))), c.expect) << c.table << "." << c.field;
@@ -56,9 +70,13 @@ TEST_F(SchemaConstraint, EmptyTextIsRefusedUnlessTheFieldAllowsIt)
 
 TEST_F(SchemaConstraint, TextWiderThanItsFieldIsRefused)
 {
-    const struct { const char* table; const char* field; int width; } cases[] = {
-        {"jr", "jrEmail", 50}, {"jr", "jrPostinumero", 5}, {"jm", "jmLaskOsoite3", 100},
-        {"Tarra", "Rivi1", 255}, {"lt", "ltNimi", 35}, {"Suoritukset", "Arkistointitunnus", 20},
+    const struct {
+        const char* table;
+        const char* field;
+        int width;
+    } cases[] = {
+        {"jr", "jrEmail", 50},       {"jr", "jrPostinumero", 5}, {"jm", "jmLaskOsoite3", 100},
+        {"Tarra", "Rivi1", 255},     {"lt", "ltNimi", 35},       {"Suoritukset", "Arkistointitunnus", 20},
         {"jr", "jrJasennumero", 10}, {"tl", "tlRekNo", 50},
     };
     for (const auto& c : cases) {
@@ -71,11 +89,23 @@ TEST_F(SchemaConstraint, TextWiderThanItsFieldIsRefused)
 
 TEST_F(SchemaConstraint, WholeNumbersKeepTheRangesOfTheirTypes)
 {
-    const struct { const char* table; const char* field; long long value; bool ok; } cases[] = {
-        {"pi", "piType", 0, true},           {"pi", "piType", 255, true},         {"pi", "piType", 256, false},
-        {"pi", "piType", -1, false},          {"tl", "tlKuntaNo", 32767, true},    {"tl", "tlKuntaNo", 32768, false},
-        {"tl", "tlKuntaNo", -32768, true},    {"tl", "tlKuntaNo", -32769, false},  {"jm", "jmLaskunumero", 2147483647LL, true},
-        {"jm", "jmLaskunumero", 2147483648LL, false}, {"jm", "jmLaskunumero", -2147483648LL, true},
+    const struct {
+        const char* table;
+        const char* field;
+        long long value;
+        bool ok;
+    } cases[] = {
+        {"pi", "piType", 0, true},
+        {"pi", "piType", 255, true},
+        {"pi", "piType", 256, false},
+        {"pi", "piType", -1, false},
+        {"tl", "tlKuntaNo", 32767, true},
+        {"tl", "tlKuntaNo", 32768, false},
+        {"tl", "tlKuntaNo", -32768, true},
+        {"tl", "tlKuntaNo", -32769, false},
+        {"jm", "jmLaskunumero", 2147483647LL, true},
+        {"jm", "jmLaskunumero", 2147483648LL, false},
+        {"jm", "jmLaskunumero", -2147483648LL, true},
         {"jm", "jmLaskunumero", -2147483649LL, false},
     };
     for (const auto& c : cases)
@@ -103,7 +133,8 @@ TEST_F(SchemaConstraint, ValuesComeBackAsStored)
     EXPECT_EQ(jr.field(QStringLiteral("jrPostinumero")), Value(QStringLiteral("00100")));
     EXPECT_EQ(jr.field(QStringLiteral("jrMuistio")), Value(QStringLiteral("0012")));
     EXPECT_EQ(jr.field(QStringLiteral("jrSyntyma")).toDateTime().date(), QDate(1961, 7, 4));
-    EXPECT_EQ(db.scalar(QStringLiteral("SELECT jrSyntyma FROM jr")).toString().left(19), QStringLiteral("1961-07-04 00:00:00"));
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT jrSyntyma FROM jr")).toString().left(19),
+              QStringLiteral("1961-07-04 00:00:00"));
     // A new row holds False in every yes/no field it did not set, so it is never a placeholder.
     EXPECT_EQ(jr.field(QStringLiteral("BackupRow")), Value(false));
     EXPECT_EQ(jr.field(QStringLiteral("jrJasenmaksu")), Value(false));

@@ -16,7 +16,8 @@ namespace {
 Database openCopy(const QTemporaryDir& dir, const QString& shipped)
 {
     const QString copy = dir.filePath(QStringLiteral("kopio.mdb"));
-    EXPECT_TRUE(QFile::copy(QStringLiteral(TIKKELI_PROGRAM_DIR) + QLatin1Char('/') + shipped, copy)) << shipped.toStdString();
+    EXPECT_TRUE(QFile::copy(QStringLiteral(TIKKELI_PROGRAM_DIR) + QLatin1Char('/') + shipped, copy))
+        << shipped.toStdString();
     return Database::open(copy);
 }
 
@@ -27,8 +28,10 @@ std::int64_t count(Database& db, const QString& sql, const Params& params = {})
 
 QString setting(Database& db, const char* key)
 {
-    return db.scalar(QStringLiteral("SELECT setString FROM Settings WHERE setSection = ? AND setKey = ?"),
-                     {QStringLiteral("TIKKELI"), QString::fromLatin1(key)}).toString();
+    return db
+        .scalar(QStringLiteral("SELECT setString FROM Settings WHERE setSection = ? AND setKey = ?"),
+                {QStringLiteral("TIKKELI"), QString::fromLatin1(key)})
+        .toString();
 }
 
 // Finnish payment reference: the check digit brings the base's digits, weighted 7, 3, 1, 7, ... from
@@ -102,13 +105,21 @@ TEST(SchemaSample, SampleIsCurrentAndHoldsABelievableClub)
 
     EXPECT_EQ(setting(db, "AsKannassa"), QStringLiteral("1"));
     EXPECT_EQ(setting(db, "RegName"), QStringLiteral("Erämiehet ry"));
-    EXPECT_GT(setting(db, "Jasennro").toLongLong(), count(db, QStringLiteral("SELECT max(CAST(jrJasennumero AS INTEGER)) FROM jr")));
+    EXPECT_GT(setting(db, "Jasennro").toLongLong(),
+              count(db, QStringLiteral("SELECT max(CAST(jrJasennumero AS INTEGER)) FROM jr")));
     EXPECT_GT(setting(db, "Laskunro").toLongLong(), count(db, QStringLiteral("SELECT max(jmhjmLaskunumero) FROM jmhist")));
-    EXPECT_GT(setting(db, "Sopimusnro").toLongLong(), count(db, QStringLiteral("SELECT max(CAST(vsSopimusNo AS INTEGER)) FROM vs")));
+    EXPECT_GT(setting(db, "Sopimusnro").toLongLong(),
+              count(db, QStringLiteral("SELECT max(CAST(vsSopimusNo AS INTEGER)) FROM vs")));
 
-    const struct { const char* what; const char* sql; std::int64_t low; std::int64_t high; } counts[] = {
+    const struct {
+        const char* what;
+        const char* sql;
+        std::int64_t low;
+        std::int64_t high;
+    } counts[] = {
         {"members", "SELECT count(*) FROM jr", 55, 65},
-        {"members with Finnish letters", "SELECT count(*) FROM jr WHERE jrSukunimi GLOB '*[äöåÄÖÅ]*' OR jrEtunimi GLOB '*[äöåÄÖÅ]*'", 5, 65},
+        {"members with Finnish letters",
+         "SELECT count(*) FROM jr WHERE jrSukunimi GLOB '*[äöåÄÖÅ]*' OR jrEtunimi GLOB '*[äöåÄÖÅ]*'", 5, 65},
         {"landowners", "SELECT count(*) FROM jr WHERE jrMaanomistaja", 5, 40},
         {"fee payers", "SELECT count(*) FROM jr WHERE jrJasenmaksu", 30, 60},
         {"e-mail addresses", "SELECT count(*) FROM jr WHERE jrEmail IS NOT NULL", 20, 55},
@@ -127,8 +138,10 @@ TEST(SchemaSample, SampleIsCurrentAndHoldsABelievableClub)
         {"contract animals", "SELECT count(*) FROM et", 20, 200},
         {"game animals", "SELECT count(*) FROM el", 10, 40},
         {"catch", "SELECT count(*) FROM si", 10, 100},
-        {"placeholder rows", "SELECT (SELECT count(*) FROM jr WHERE BackupRow) + (SELECT count(*) FROM jmhist WHERE BackupRow)", 0, 0},
-        {"invoice rows without their invoice", "SELECT count(*) FROM jmRivi WHERE jmRjmID NOT IN (SELECT jmhjmID FROM jmhist)", 0, 0},
+        {"placeholder rows",
+         "SELECT (SELECT count(*) FROM jr WHERE BackupRow) + (SELECT count(*) FROM jmhist WHERE BackupRow)", 0, 0},
+        {"invoice rows without their invoice",
+         "SELECT count(*) FROM jmRivi WHERE jmRjmID NOT IN (SELECT jmhjmID FROM jmhist)", 0, 0},
         {"history invoices whose rows do not add up",
          "SELECT count(*) FROM jmhist WHERE jmhjmHinta <> (SELECT sum(jmRHinta) FROM jmRivi WHERE jmRjmID = jmhjmID)", 0, 0},
         {"values of unknown members", "SELECT count(*) FROM pt WHERE ptjrID NOT IN (SELECT jrID FROM jr)", 0, 0},
@@ -149,7 +162,10 @@ TEST(SchemaSample, SampleIdentifiersCarryValidCheckDigits)
 {
     QTemporaryDir dir;
     Database db = openCopy(dir, QStringLiteral("demo1.mdb"));
-    const struct { const char* sql; bool (*valid)(QString); } cases[] = {
+    const struct {
+        const char* sql;
+        bool (*valid)(QString);
+    } cases[] = {
         {"SELECT jrViitenumero FROM jr WHERE jrViitenumero IS NOT NULL", [](QString r) { return validReference(r); }},
         {"SELECT jmhjmViitenumero FROM jmhist", [](QString r) { return validReference(r); }},
         {"SELECT vsVastikePankkiYhteys FROM vs WHERE vsVastikePankkiYhteys IS NOT NULL", validIban},
@@ -182,11 +198,16 @@ TEST(SchemaSample, SampleBooksAndLinksAgree)
     QTemporaryDir dir;
     Database db = openCopy(dir, QStringLiteral("demo1.mdb"));
     const char* const paid = "coalesce((SELECT sum(Summa) FROM Suoritukset s WHERE s.jmhID = h.jmhID), 0)";
-    const struct { const char* what; QString sql; } mustBeNone[] = {
+    const struct {
+        const char* what;
+        QString sql;
+    } mustBeNone[] = {
         {"paid invoices whose payments do not cover them",
-         QStringLiteral("SELECT count(*) FROM jmhist h WHERE jmhjmMaksettu AND round(%1 - jmhjmHinta, 2) <> 0").arg(QLatin1String(paid))},
+         QStringLiteral("SELECT count(*) FROM jmhist h WHERE jmhjmMaksettu AND round(%1 - jmhjmHinta, 2) <> 0")
+             .arg(QLatin1String(paid))},
         {"unpaid invoices whose payments cover them",
-         QStringLiteral("SELECT count(*) FROM jmhist h WHERE NOT jmhjmMaksettu AND round(%1 - jmhjmHinta, 2) >= 0").arg(QLatin1String(paid))},
+         QStringLiteral("SELECT count(*) FROM jmhist h WHERE NOT jmhjmMaksettu AND round(%1 - jmhjmHinta, 2) >= 0")
+             .arg(QLatin1String(paid))},
         {"open amounts that are not total less payments",
          QStringLiteral("SELECT count(*) FROM jmhist h WHERE jmhjmAvoinSumma IS NOT NULL AND "
                         "round(jmhjmAvoinSumma - CASE WHEN jmhjmMaksettu THEN 0 ELSE jmhjmHinta - %1 END, 2) <> 0")
@@ -206,23 +227,28 @@ TEST(SchemaSample, SampleBooksAndLinksAgree)
          QStringLiteral("SELECT count(*) FROM mt WHERE mtpiID NOT IN (SELECT piID FROM pi WHERE piType = 2) "
                         "OR mtvsID NOT IN (SELECT vsID FROM vs)")},
         {"feature values of a kind the feature does not carry",
-         QStringLiteral("SELECT count(*) FROM (SELECT ptValDate d, ptValLong l, ptValCurrency c, ptValMemo m, ptpiID p FROM pt "
-                        "UNION ALL SELECT mtValDate, mtValLong, mtValCurrency, mtValMemo, mtpiID FROM mt) JOIN pi ON piID = p "
-                        "WHERE (d IS NOT NULL AND NOT piEnbldDate) OR (l IS NOT NULL AND NOT piEnbldLong) "
-                        "OR (c IS NOT NULL AND NOT piEnbldCurrency) OR (m IS NOT NULL AND NOT piEnbldMemo)")},
+         QStringLiteral(
+             "SELECT count(*) FROM (SELECT ptValDate d, ptValLong l, ptValCurrency c, ptValMemo m, ptpiID p FROM pt "
+             "UNION ALL SELECT mtValDate, mtValLong, mtValCurrency, mtValMemo, mtpiID FROM mt) JOIN pi ON piID = p "
+             "WHERE (d IS NOT NULL AND NOT piEnbldDate) OR (l IS NOT NULL AND NOT piEnbldLong) "
+             "OR (c IS NOT NULL AND NOT piEnbldCurrency) OR (m IS NOT NULL AND NOT piEnbldMemo)")},
         {"contract animals of unknown animals or contracts",
-         QStringLiteral("SELECT count(*) FROM et WHERE etelID NOT IN (SELECT elID FROM el) OR etvsID NOT IN (SELECT vsID FROM vs)")},
+         QStringLiteral(
+             "SELECT count(*) FROM et WHERE etelID NOT IN (SELECT elID FROM el) OR etvsID NOT IN (SELECT vsID FROM vs)")},
         {"register numbers that are not their parts",
-         QStringLiteral("SELECT count(*) FROM tl WHERE tlRekNo <> tlKuntaNo || '-' || tlKylaNo || '-' || tlTaloNo || '-' || tlTilaNo")},
+         QStringLiteral(
+             "SELECT count(*) FROM tl WHERE tlRekNo <> tlKuntaNo || '-' || tlKylaNo || '-' || tlTaloNo || '-' || tlTilaNo")},
         {"municipalities or villages under more than one number",
-         QStringLiteral("SELECT (SELECT count(*) FROM (SELECT 1 FROM tl GROUP BY tlKunta HAVING count(DISTINCT tlKuntaNo) > 1))"
-                        " + (SELECT count(*) FROM (SELECT 1 FROM tl GROUP BY tlKunta, tlKyla HAVING count(DISTINCT tlKylaNo) > 1))")},
+         QStringLiteral(
+             "SELECT (SELECT count(*) FROM (SELECT 1 FROM tl GROUP BY tlKunta HAVING count(DISTINCT tlKuntaNo) > 1))"
+             " + (SELECT count(*) FROM (SELECT 1 FROM tl GROUP BY tlKunta, tlKyla HAVING count(DISTINCT tlKylaNo) > 1))")},
         {"declared contract areas other than their estates' total",
          QStringLiteral("SELECT count(*) FROM mt JOIN pi ON piID = mtpiID WHERE piNimi = 'Pinta-ala hehtaareina' "
                         "AND mtValLong <> (SELECT round(sum(tlPa)) FROM tl WHERE tlvsID = mtvsID)")},
         {"meat invoices other than the member's meat fee",
-         QStringLiteral("SELECT count(*) FROM jmhist WHERE jmhjmOtsake = 'Hirvenlihamaksu' AND jmhjmHinta IS NOT "
-                        "(SELECT ptValCurrency FROM pt JOIN pi ON piID = ptpiID WHERE piNimi = 'Lihamaksu' AND ptjrID = jmhjmjrID)")},
+         QStringLiteral(
+             "SELECT count(*) FROM jmhist WHERE jmhjmOtsake = 'Hirvenlihamaksu' AND jmhjmHinta IS NOT "
+             "(SELECT ptValCurrency FROM pt JOIN pi ON piID = ptpiID WHERE piNimi = 'Lihamaksu' AND ptjrID = jmhjmjrID)")},
         {"family members charged the full membership fee",
          QStringLiteral("SELECT count(*) FROM jmhist f WHERE jmhjmJasMak AND jmhjmjrID IN (SELECT ptjrID FROM pt JOIN pi "
                         "ON piID = ptpiID WHERE piNimi = 'Perhejäsen') AND jmhjmHinta >= "

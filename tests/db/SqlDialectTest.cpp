@@ -65,9 +65,12 @@ TEST(SqlDialect, LikePatternsUseSqliteWildcards)
         {"SELECT * FROM t WHERE a LIKE '[*][?]#'", "SELECT * FROM t WHERE a LIKE '*?#'"},
         // A pattern built of parts: every literal part is a pattern; the ESCAPE goes after the last.
         {"SELECT * FROM t WHERE a LIKE '*' & ? & '*'", "SELECT * FROM t WHERE a LIKE '%' || ? || '%'"},
-        {"SELECT * FROM t WHERE (a LIKE '*_' & t.b) AND c = '_'", "SELECT * FROM t WHERE (a LIKE '%\\_' || t.b ESCAPE '\\') AND c = '_'"},
-        {"SELECT * FROM t WHERE a LIKE trim(?) & \"*\" ORDER BY a", "SELECT * FROM t WHERE a LIKE trim(?) || '%' ORDER BY a COLLATE FI"},
-        {"SELECT * FROM t WHERE a LIKE 'x_' AND b = 1; SELECT 2", "SELECT * FROM t WHERE a LIKE 'x\\_' ESCAPE '\\' AND b = 1; SELECT 2"},
+        {"SELECT * FROM t WHERE (a LIKE '*_' & t.b) AND c = '_'",
+         "SELECT * FROM t WHERE (a LIKE '%\\_' || t.b ESCAPE '\\') AND c = '_'"},
+        {"SELECT * FROM t WHERE a LIKE trim(?) & \"*\" ORDER BY a",
+         "SELECT * FROM t WHERE a LIKE trim(?) || '%' ORDER BY a COLLATE FI"},
+        {"SELECT * FROM t WHERE a LIKE 'x_' AND b = 1; SELECT 2",
+         "SELECT * FROM t WHERE a LIKE 'x\\_' ESCAPE '\\' AND b = 1; SELECT 2"},
         {"SELECT * FROM t WHERE a LIKE 'x_'", "SELECT * FROM t WHERE a LIKE 'x\\_' ESCAPE '\\'"},
     });
 }
@@ -79,7 +82,8 @@ TEST(SqlDialect, DoubleQuotedValuesBecomeStringsAndNamesStayNames)
         {"SELECT * FROM t WHERE k IN (\"a\", \"b\")", "SELECT * FROM t WHERE k IN ('a', 'b')"},
         {"INSERT INTO t (\"nimi\") VALUES (\"x\"), (\"y\")", "INSERT INTO t (\"nimi\") VALUES ('x'), ('y')"},
         {"SELECT \"t\".\"x\" FROM t WHERE \"x\" = 1", "SELECT \"t\".\"x\" FROM t WHERE \"x\" = 1"},
-        {"SELECT * FROM t WHERE a BETWEEN \"a\" AND \"c\" AND \"b\" = 2", "SELECT * FROM t WHERE a BETWEEN 'a' AND 'c' AND \"b\" = 2"},
+        {"SELECT * FROM t WHERE a BETWEEN \"a\" AND \"c\" AND \"b\" = 2",
+         "SELECT * FROM t WHERE a BETWEEN 'a' AND 'c' AND \"b\" = 2"},
         {"SELECT CASE WHEN a THEN \"k\" ELSE \"e\" END FROM t", "SELECT CASE WHEN a THEN 'k' ELSE 'e' END FROM t"},
     });
 }
@@ -97,9 +101,11 @@ TEST(SqlDialect, OrderByTermsSortInFinnish)
         {"SELECT * FROM t ORDER BY a, b DESC", "SELECT * FROM t ORDER BY a COLLATE FI, b COLLATE FI DESC"},
         {"SELECT * FROM t ORDER BY lower(a) ASC LIMIT 5", "SELECT * FROM t ORDER BY lower(a) COLLATE FI ASC LIMIT 5"},
         {"SELECT * FROM t ORDER BY a COLLATE BINARY", "SELECT * FROM t ORDER BY a COLLATE BINARY"},
-        {"SELECT * FROM (SELECT * FROM t ORDER BY a) ORDER BY 1", "SELECT * FROM (SELECT * FROM t ORDER BY a COLLATE FI) ORDER BY 1 COLLATE FI"},
+        {"SELECT * FROM (SELECT * FROM t ORDER BY a) ORDER BY 1",
+         "SELECT * FROM (SELECT * FROM t ORDER BY a COLLATE FI) ORDER BY 1 COLLATE FI"},
         {"CREATE VIEW v AS SELECT * FROM t ORDER BY a", "CREATE VIEW v AS SELECT * FROM t ORDER BY a"},
-        {"SELECT * FROM t ORDER BY a; SELECT * FROM u ORDER BY b", "SELECT * FROM t ORDER BY a COLLATE FI; SELECT * FROM u ORDER BY b COLLATE FI"},
+        {"SELECT * FROM t ORDER BY a; SELECT * FROM u ORDER BY b",
+         "SELECT * FROM t ORDER BY a COLLATE FI; SELECT * FROM u ORDER BY b COLLATE FI"},
     });
 }
 
@@ -111,7 +117,8 @@ TEST(SqlDialect, NothingInsideLiteralsCommentsOrParametersChanges)
         {"/* it's #1/2/2020# */ SELECT 1", "/* it's #1/2/2020# */ SELECT 1"},
         {"SELECT * FROM t WHERE d = #1/2/2020# -- it's #3/4/2020#\nAND e = \"x\"",
          "SELECT * FROM t WHERE d = '2020-01-02 00:00:00' -- it's #3/4/2020#\nAND e = 'x'"},
-        {"SELECT * FROM t WHERE a = 'x''#1/2/2020#' AND b = \"x\"\"#\"", "SELECT * FROM t WHERE a = 'x''#1/2/2020#' AND b = 'x\"#'"},
+        {"SELECT * FROM t WHERE a = 'x''#1/2/2020#' AND b = \"x\"\"#\"",
+         "SELECT * FROM t WHERE a = 'x''#1/2/2020#' AND b = 'x\"#'"},
     });
 }
 

@@ -60,7 +60,8 @@ Database olderDatabase(const QTemporaryDir& dir)
     removeField(jmhist, "jmhjmjrID");
     for (const TableDef& t : {si, mvs, jmhist, createdShape("et", 5)})
         createTable(db, t);
-    db.execute(QStringLiteral("INSERT INTO si (siLaji, siPaikka) VALUES (?, ?)"), {QStringLiteral("Hirvi"), QStringLiteral("Kuusikko")});
+    db.execute(QStringLiteral("INSERT INTO si (siLaji, siPaikka) VALUES (?, ?)"),
+               {QStringLiteral("Hirvi"), QStringLiteral("Kuusikko")});
     db.execute(QStringLiteral("INSERT INTO mvs (mvsKunta, mvsOmistaja) VALUES (?, ?)"),
                {QStringLiteral("Hirvilahti"), QStringLiteral("Mäkelä")});
     for (const char* name : {"Ampumakoe", "Hirviporukka"})
@@ -272,7 +273,8 @@ TEST(Upgrade, GroupWhoseLaterFieldIsPresentGetsTheRestWithoutStopping)
     ASSERT_FALSE(applied.empty());
     EXPECT_EQ(applied.back(), 75);
     EXPECT_EQ(fieldNames(Catalogue::read(db), "tl"),
-              QStringLiteral("tlID tlvsID tlKunta tlKyla tlTilaPalsta tlRekNo tlPa TLTALONO tlKuntaNo tlKylaNo tlTilaNo BackupRow"));
+              QStringLiteral(
+                  "tlID tlvsID tlKunta tlKyla tlTilaPalsta tlRekNo tlPa TLTALONO tlKuntaNo tlKylaNo tlTilaNo BackupRow"));
 }
 
 TEST(Upgrade, NamesInOtherLetterCaseAreFoundNotDuplicated)
@@ -288,7 +290,7 @@ TEST(Upgrade, NamesInOtherLetterCaseAreFoundNotDuplicated)
     for (int step : {4, 6, 69, 70})
         EXPECT_EQ(std::find(applied.begin(), applied.end(), step), applied.end()) << step;
     const Catalogue cat = Catalogue::read(db);
-    EXPECT_EQ(fieldNames(cat, "jr").count(QStringLiteral("email"), Qt::CaseInsensitive), 2);   // JREMAIL, jrEmailLasku
+    EXPECT_EQ(fieldNames(cat, "jr").count(QStringLiteral("email"), Qt::CaseInsensitive), 2); // JREMAIL, jrEmailLasku
     EXPECT_EQ(cat.table(QStringLiteral("el"))->name, QStringLiteral("EL"));
     EXPECT_TRUE(cat.hasField(QStringLiteral("el"), QStringLiteral("BackupRow")));
     EXPECT_TRUE(UpdateDatabase(db).empty());
@@ -296,10 +298,15 @@ TEST(Upgrade, NamesInOtherLetterCaseAreFoundNotDuplicated)
 
 TEST(Upgrade, StopInsideAStepLeavesItUndoneAndTheNextRunCompletesIt)
 {
-    const struct { int step; int statement; const char* table; const char* field; } cases[] = {
-        {23, 2, "tl", "tlKuntaNo"},       // a group of four fields, stopped after two
-        {2, 1, "pi", "piType"},           // the field added, its fill not yet run
-        {17, 2, "mt", nullptr},           // a table created, its second index not yet
+    const struct {
+        int step;
+        int statement;
+        const char* table;
+        const char* field;
+    } cases[] = {
+        {23, 2, "tl", "tlKuntaNo"}, // a group of four fields, stopped after two
+        {2, 1, "pi", "piType"},     // the field added, its fill not yet run
+        {17, 2, "mt", nullptr},     // a table created, its second index not yet
         {52, 5, "jmhist", "jmhjmMuistutusOtsake"},
     };
     for (const auto& c : cases) {
@@ -318,9 +325,10 @@ TEST(Upgrade, StopInsideAStepLeavesItUndoneAndTheNextRunCompletesIt)
             EXPECT_FALSE(stopped.hasField(QString::fromLatin1(c.table), QString::fromLatin1(c.field)));
         else
             EXPECT_FALSE(stopped.hasTable(QString::fromLatin1(c.table)));
-        EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name IN ('mt_vsidx', 'mt_piidx')")).toInt64(),
-                  c.step <= 17 ? 0 : 2);
-        EXPECT_EQ(stopped.hasTable(QStringLiteral("jmhist")), c.step > 3);   // earlier steps stay done
+        EXPECT_EQ(
+            db.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name IN ('mt_vsidx', 'mt_piidx')")).toInt64(),
+            c.step <= 17 ? 0 : 2);
+        EXPECT_EQ(stopped.hasTable(QStringLiteral("jmhist")), c.step > 3); // earlier steps stay done
 
         const std::vector<int> resumed = UpdateDatabase(db);
         EXPECT_EQ(resumed.front(), c.step);
@@ -336,7 +344,7 @@ TEST(Upgrade, StopWhileReplacingTheCatchPlaceKeepsTheOldField)
     CatchPlaceAnswers asking{{true}};
     UpgradeHooks hooks = asking.hooks();
     hooks.beforeStatement = [](int step, int statement) {
-        if (step == 22 && statement == 1)   // dropped, not yet added again
+        if (step == 22 && statement == 1) // dropped, not yet added again
             throw InjectedStop();
     };
     EXPECT_THROW(UpdateDatabase(db, hooks), InjectedStop);
@@ -406,9 +414,9 @@ TEST(Upgrade, LookupIndexesServeTheProgramsRowByRowQueries)
         ASSERT_NE(t, nullptr) << l.table;
         EXPECT_NE(t->index(index), nullptr) << l.table << "." << l.index;
         sqlite3_stmt* plan = nullptr;
-        ASSERT_EQ(sqlite3_prepare_v2(db.handle(), (std::string("EXPLAIN QUERY PLAN ") + l.query).c_str(), -1, &plan,
-                                     nullptr),
-                  SQLITE_OK);
+        ASSERT_EQ(
+            sqlite3_prepare_v2(db.handle(), (std::string("EXPLAIN QUERY PLAN ") + l.query).c_str(), -1, &plan, nullptr),
+            SQLITE_OK);
         QString details;
         while (sqlite3_step(plan) == SQLITE_ROW)
             details += QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(plan, 3))) + u' ';

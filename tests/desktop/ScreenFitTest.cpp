@@ -73,9 +73,8 @@ TEST(ScreenFit, ReportPreviewOpensWithinALaptopScreen)
         preview->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(preview));
         const QRect outer = preview->frameGeometry();
-        EXPECT_TRUE(laptop().contains(outer)) << "saved " << saved.width() << "x" << saved.height() << ": "
-                                              << outer.x() << "," << outer.y() << " " << outer.width() << "x"
-                                              << outer.height();
+        EXPECT_TRUE(laptop().contains(outer)) << "saved " << saved.width() << "x" << saved.height() << ": " << outer.x()
+                                              << "," << outer.y() << " " << outer.width() << "x" << outer.height();
         EXPECT_GE(preview->height(), 500) << "the preview keeps a useful height";
         preview->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

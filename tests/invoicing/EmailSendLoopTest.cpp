@@ -34,8 +34,9 @@ protected:
 
     qint64 member(const char* surname, const Value& email, bool allowed)
     {
-        club.db.execute(QStringLiteral("INSERT INTO jr (jrSukunimi, jrEtunimi, jrEmail, jrEmailLasku) VALUES (?, 'Matti', ?, ?)"),
-                        {Value(QString::fromUtf8(surname)), email, Value(allowed)});
+        club.db.execute(
+            QStringLiteral("INSERT INTO jr (jrSukunimi, jrEtunimi, jrEmail, jrEmailLasku) VALUES (?, 'Matti', ?, ?)"),
+            {Value(QString::fromUtf8(surname)), email, Value(allowed)});
         return club.db.lastInsertId();
     }
     qint64 invoice(qint64 memberId, qint32 number)
@@ -74,7 +75,7 @@ TEST_F(EmailSendLoopTest, EveryAllowedMemberGetsOneMessageAndTheRefusedOneStaysU
     const qint64 i3 = invoice(refused, 103);
     const qint64 i4 = invoice(twice, 104);
     const qint64 i5 = invoice(twice, 105);
-    const qint64 i6 = invoice(999999, 106);   // the member is gone
+    const qint64 i6 = invoice(999999, 106); // the member is gone
     const qint64 already = invoice(aho, 107);
     club.db.execute(QStringLiteral("UPDATE jm SET jmEmailed = 1 WHERE jmID = ?"), {Value(already)});
 
@@ -87,7 +88,7 @@ TEST_F(EmailSendLoopTest, EveryAllowedMemberGetsOneMessageAndTheRefusedOneStaysU
     EXPECT_EQ(loop.counts().failed, 1);
     EXPECT_EQ(loop.counts().blocked, 2);
     EXPECT_EQ(steps.back(), std::make_pair(6, 6));
-    const std::map<qint64, bool> expected = {{i1, true}, {i2, false}, {i3, false}, {i4, true},
+    const std::map<qint64, bool> expected = {{i1, true}, {i2, false}, {i3, false},    {i4, true},
                                              {i5, true}, {i6, false}, {already, true}};
     for (const auto& [id, sent] : expected)
         EXPECT_EQ(emailed(id), sent) << id;
@@ -103,9 +104,10 @@ TEST_F(EmailSendLoopTest, EveryAllowedMemberGetsOneMessageAndTheRefusedOneStaysU
               QStringList{QStringLiteral("Hei Osoite 101  |101 |<MUISTUTUKSENLOPPUSUMMA:6>")});
     EXPECT_EQ(texts[QStringLiteral("kaksi@example.fi")].size(), 2);
     EXPECT_EQ(messages[0][QStringLiteral("to_names")].toArray().at(0).toString(), QStringLiteral("Äijälä Matti"));
-    EXPECT_EQ(loop.summary(), QStringLiteral("Lasku lähetettiin 3 jäsenelle.\r\nLaskun lähetys ei onnistunut 1 jäsenelle.\r\n"
-                                             "Laskun lähetys oli estetty 2 jäsenelle.\r\n\r\n"
-                                             "Voit tulostaa lähettämättömät Tulosta painikkeella."));
+    EXPECT_EQ(loop.summary(),
+              QStringLiteral("Lasku lähetettiin 3 jäsenelle.\r\nLaskun lähetys ei onnistunut 1 jäsenelle.\r\n"
+                             "Laskun lähetys oli estetty 2 jäsenelle.\r\n\r\n"
+                             "Voit tulostaa lähettämättömät Tulosta painikkeella."));
     EXPECT_TRUE(EmailSendLoop::AnyInvoicesEmailed(club.db));
 
     // A second run goes only to the unsent ones: the refused address fails again, nothing else is sent.
@@ -201,10 +203,11 @@ TEST_F(EmailSendLoopTest, RemindersGoToTheMarkedRowsAndAFailedResendClearsTheMar
     const qint64 ok = member("Hyvä", QStringLiteral("hyva@example.fi"), true);
     const qint64 refused = member("Torjuttu", QStringLiteral("torjuttu@example.fi"), true);
     const auto row = [&](qint64 memberId, bool marked, bool emailedBefore) {
-        club.db.execute(QStringLiteral("INSERT INTO jmhist (jmhjmID, jmhjmjrID, jmhjmLaskunumero, jmhjmHinta, jmhjmOtsake,"
-                                       " jmhjmMuistutusOtsake, jmhjmMuistutusYhteensa, jmhTulosta, jmhMuistutusEmailed,"
-                                       " jmhjmLaskOsoite1) VALUES (0, ?, 500, 10, 'Lasku', 'Muistutus', 15.5, ?, ?, 'Kotikatu 1')"),
-                        {Value(memberId), Value(marked), Value(emailedBefore)});
+        club.db.execute(
+            QStringLiteral("INSERT INTO jmhist (jmhjmID, jmhjmjrID, jmhjmLaskunumero, jmhjmHinta, jmhjmOtsake,"
+                           " jmhjmMuistutusOtsake, jmhjmMuistutusYhteensa, jmhTulosta, jmhMuistutusEmailed,"
+                           " jmhjmLaskOsoite1) VALUES (0, ?, 500, 10, 'Lasku', 'Muistutus', 15.5, ?, ?, 'Kotikatu 1')"),
+            {Value(memberId), Value(marked), Value(emailedBefore)});
         return club.db.lastInsertId();
     };
     const qint64 sent = row(ok, true, true);

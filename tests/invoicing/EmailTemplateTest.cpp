@@ -53,8 +53,9 @@ TEST(EmailTemplateReplaceField, FillsCutsPadsAndKeepsWhatItDoesNotKnow)
         {"", "X", "a", ""},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(EmailTemplate::ReplaceField(QString::fromUtf8(c.text), QString::fromUtf8(c.name), QString::fromUtf8(c.value)),
-                  QString::fromUtf8(c.expected))
+        EXPECT_EQ(
+            EmailTemplate::ReplaceField(QString::fromUtf8(c.text), QString::fromUtf8(c.name), QString::fromUtf8(c.value)),
+            QString::fromUtf8(c.expected))
             << c.text;
 }
 
@@ -81,12 +82,14 @@ TEST(EmailTemplateRowBlock, IncompleteBlocksStayAsWritten)
         "rivi ilman alkua\n</LASKURIVIT>\n",
     };
     for (const char* t : texts)
-        EXPECT_EQ(EmailTemplate::ExpandRowBlock(crlf(t), {{QStringLiteral("1.1.2026"), QStringLiteral("a"), QStringLiteral("1,00")}}),
+        EXPECT_EQ(EmailTemplate::ExpandRowBlock(crlf(t),
+                                                {{QStringLiteral("1.1.2026"), QStringLiteral("a"), QStringLiteral("1,00")}}),
                   crlf(t))
             << t;
     // Tags with nothing between them: an empty row template, nothing left behind.
     EXPECT_EQ(EmailTemplate::ExpandRowBlock(QStringLiteral("<LASKURIVIT></LASKURIVIT>"), {{}}), QStringLiteral("\r\n\r\n"));
-    EXPECT_EQ(EmailTemplate::ExpandRowBlock(QStringLiteral("a<LASKURIVIT></LASKURIVIT>\r\n\r\nb"), {}), QStringLiteral("ab"));
+    EXPECT_EQ(EmailTemplate::ExpandRowBlock(QStringLiteral("a<LASKURIVIT></LASKURIVIT>\r\n\r\nb"), {}),
+              QStringLiteral("ab"));
 }
 
 TEST(EmailTemplateFile, ReadsUtf8AndWindows1252AndMakesLineEndsCrLf)
@@ -98,7 +101,9 @@ TEST(EmailTemplateFile, ReadsUtf8AndWindows1252AndMakesLineEndsCrLf)
     const Case cases[] = {
         {QByteArray("Summa \x80 ja \xe4\xe4ni\n", 16), QStringLiteral("Summa € ja ääni\r\n")},
         {QByteArray("Summa \xe2\x82\xac ja \xc3\xa4\xc3\xa4ni\n"), QStringLiteral("Summa € ja ääni\r\n")},
-        {QByteArray("\xef\xbb\xbf" "a\r\nb\nc\n\n"), QStringLiteral("a\r\nb\r\nc\r\n\r\n")},
+        {QByteArray("\xef\xbb\xbf"
+                    "a\r\nb\nc\n\n"),
+         QStringLiteral("a\r\nb\r\nc\r\n\r\n")},
         {QByteArray("a\r\n"), QStringLiteral("a\r\n")},
         {QByteArray(""), QString()},
     };
@@ -118,7 +123,7 @@ TEST(EmailTemplateValues, AmountsAndDatesInFinnishForm)
         {12345678900, QStringLiteral("1") + nbsp + QStringLiteral("234") + nbsp + QStringLiteral("567,89")},
         {-1234500, QStringLiteral("-123,45")},
         {6575, QStringLiteral("0,66")},
-        {1250, QStringLiteral("0,12")},   // a half goes to the even cent
+        {1250, QStringLiteral("0,12")}, // a half goes to the even cent
         {1350, QStringLiteral("0,14")},
     };
     for (const auto& [raw, text] : amounts)
@@ -142,34 +147,36 @@ protected:
         s.BankAccount2 = QString();
         club.db.execute(QStringLiteral("INSERT INTO me (meTeksti) VALUES ('Tervetuloa peijaisiin!')"));
         const qint64 me = club.db.lastInsertId();
-        club.db.execute(QStringLiteral(
-                            "INSERT INTO jm (jmjrID, jmErapaiva, jmLaskupaiva, jmLaskunumero, jmViitenumero, jmHinta, jmmeID,"
-                            " jmOtsake, jmLaskOsoite1, jmLaskOsoite2, jmLaskJasennumero) VALUES (1, '2027-02-15 00:00:00',"
-                            " '2027-01-15 00:00:00', 123, '1232', 45.5, ?, 'Jäsenmaksu 2027', 'Sören Hirvonen', 'Koivukuja 30',"
-                            " '1001')"),
-                        {Value(me)});
+        club.db.execute(
+            QStringLiteral(
+                "INSERT INTO jm (jmjrID, jmErapaiva, jmLaskupaiva, jmLaskunumero, jmViitenumero, jmHinta, jmmeID,"
+                " jmOtsake, jmLaskOsoite1, jmLaskOsoite2, jmLaskJasennumero) VALUES (1, '2027-02-15 00:00:00',"
+                " '2027-01-15 00:00:00', 123, '1232', 45.5, ?, 'Jäsenmaksu 2027', 'Sören Hirvonen', 'Koivukuja 30',"
+                " '1001')"),
+            {Value(me)});
         invoice = club.db.lastInsertId();
         club.db.execute(QStringLiteral("INSERT INTO jmRivi (jmRjmID, jmRPaiva, jmRHinta, jmRTeksti) VALUES"
                                        " (?, '2027-01-15 00:00:00', 40, 'Jäsenmaksu'), (?, NULL, NULL, 'Lehti')"),
                         {Value(invoice), Value(invoice)});
-        club.db.execute(QStringLiteral(
-                            "INSERT INTO jmhist (jmhjmID, jmhjmErapaiva, jmhjmLaskupaiva, jmhjmLaskunumero, jmhjmHinta,"
-                            " jmhjmmeID, jmhjmOtsake, jmhjmMaksettu, jmhjmAvoinSumma, jmhjmMuistutusKulut,"
-                            " jmhjmMuistutusKorkoSumma, jmhjmMuistutusYhteensa) VALUES (?, '2027-02-15 00:00:00',"
-                            " '2027-01-15 00:00:00', 123, 45.5, 0, 'Jäsenmaksu 2027', 0, 45.5, 5, 0.6575, 51.1575)"),
-                        {Value(invoice)});
+        club.db.execute(
+            QStringLiteral("INSERT INTO jmhist (jmhjmID, jmhjmErapaiva, jmhjmLaskupaiva, jmhjmLaskunumero, jmhjmHinta,"
+                           " jmhjmmeID, jmhjmOtsake, jmhjmMaksettu, jmhjmAvoinSumma, jmhjmMuistutusKulut,"
+                           " jmhjmMuistutusKorkoSumma, jmhjmMuistutusYhteensa) VALUES (?, '2027-02-15 00:00:00',"
+                           " '2027-01-15 00:00:00', 123, 45.5, 0, 'Jäsenmaksu 2027', 0, 45.5, 5, 0.6575, 51.1575)"),
+            {Value(invoice)});
         history = club.db.lastInsertId();
     }
 };
 
 TEST_F(EmailTemplateDbTest, InvoiceFillTakesTheRowTheClubAndTheRunText)
 {
-    const QString templ = crlf("<LASKUTTAJANNIMI:12>|<LASKUTTAJANEMAIL:5>|<LASKUTTAJANTILI2:3>|\n"
-                               "<MAKSAJANOSOITE1:15>|<MAKSAJANOSOITE3:2>|<JASENNRO:4>\n"
-                               "<LASKUNUMERO:6>|<VIITENUMERO:5>|<LASKUPAIVA:10>|<ERAPAIVA:10>|<LOPPUSUMMA:6>|<LASKUOTSAKE:10>\n"
-                               "<AVOINSUMMA:5>|<LISATIETOTEKSTI:8>\n"
-                               "<LASKURIVIT>\n<RIVIPVM:10>|<RIVIAIHE:10>|<SUMMA:6>|<LASKUNUMERO:3>|<LISATIETOTEKSTI:5>\n</LASKURIVIT>\n\n"
-                               "<SUMMA:3>");
+    const QString templ = crlf(
+        "<LASKUTTAJANNIMI:12>|<LASKUTTAJANEMAIL:5>|<LASKUTTAJANTILI2:3>|\n"
+        "<MAKSAJANOSOITE1:15>|<MAKSAJANOSOITE3:2>|<JASENNRO:4>\n"
+        "<LASKUNUMERO:6>|<VIITENUMERO:5>|<LASKUPAIVA:10>|<ERAPAIVA:10>|<LOPPUSUMMA:6>|<LASKUOTSAKE:10>\n"
+        "<AVOINSUMMA:5>|<LISATIETOTEKSTI:8>\n"
+        "<LASKURIVIT>\n<RIVIPVM:10>|<RIVIAIHE:10>|<SUMMA:6>|<LASKUNUMERO:3>|<LISATIETOTEKSTI:5>\n</LASKURIVIT>\n\n"
+        "<SUMMA:3>");
     EXPECT_EQ(EmailTemplate::FillInvoiceTemplate(templ, invoice, club.db),
               crlf("Erämiehet ry|lasku|   |\n"
                    "Sören Hirvonen |  |1001\n"
@@ -183,12 +190,14 @@ TEST_F(EmailTemplateDbTest, InvoiceFillTakesTheRowTheClubAndTheRunText)
 
 TEST_F(EmailTemplateDbTest, ReminderFillAddsTheReminderAmountsAndTheInvoiceRows)
 {
-    const QString templ = crlf("<LASKUNUMERO:4>|<AVOINSUMMA:6>|<HUOMAUTUSKULUT:5>|<VIIVASTYSKORKO:5>|"
-                               "<MUISTUTUKSENLOPPUSUMMA:6>|<LISATIETOTEKSTI:3>|\n<LASKURIVIT>\n<RIVIAIHE:10>\n</LASKURIVIT>\n\n.");
+    const QString templ = crlf(
+        "<LASKUNUMERO:4>|<AVOINSUMMA:6>|<HUOMAUTUSKULUT:5>|<VIIVASTYSKORKO:5>|"
+        "<MUISTUTUKSENLOPPUSUMMA:6>|<LISATIETOTEKSTI:3>|\n<LASKURIVIT>\n<RIVIAIHE:10>\n</LASKURIVIT>\n\n.");
     EXPECT_EQ(EmailTemplate::FillReminderTemplate(templ, history, club.db),
               crlf("123 |45,50 |5,00 |0,66 |51,16 |   |\nJäsenmaksu\n\nLehti     \n\n."));
-    club.db.execute(QStringLiteral("UPDATE jmhist SET jmhjmAvoinSumma = NULL, jmhjmMuistutusYhteensa = NULL WHERE jmhID = ?"),
-                    {Value(history)});
+    club.db.execute(
+        QStringLiteral("UPDATE jmhist SET jmhjmAvoinSumma = NULL, jmhjmMuistutusYhteensa = NULL WHERE jmhID = ?"),
+        {Value(history)});
     EXPECT_TRUE(EmailTemplate::FillReminderTemplate(templ, history, club.db).startsWith(QStringLiteral("123 |0,00  |")));
     EXPECT_EQ(EmailTemplate::FillReminderTemplate(templ, history + 1000, club.db), QString());
 }
@@ -196,7 +205,8 @@ TEST_F(EmailTemplateDbTest, ReminderFillAddsTheReminderAmountsAndTheInvoiceRows)
 TEST_F(EmailTemplateDbTest, MissingTemplateOffersTheDefaultOnceAndRemembersIt)
 {
     ScriptedPrompter prompter;
-    QFile::copy(QStringLiteral(TIKKELI_SOURCE_DIR "/data/lasku.txt"), club.env.programFolder() + QStringLiteral("/lasku.txt"));
+    QFile::copy(QStringLiteral(TIKKELI_SOURCE_DIR "/data/lasku.txt"),
+                club.env.programFolder() + QStringLiteral("/lasku.txt"));
     const QString defaultPath = club.env.programFolder() + QStringLiteral("/lasku.txt");
     for (const QString& configured : {club.env.root() + QStringLiteral("/puuttuu.txt"), QString()}) {
         State().InvoiceTemplatePath = configured;
@@ -207,7 +217,8 @@ TEST_F(EmailTemplateDbTest, MissingTemplateOffersTheDefaultOnceAndRemembersIt)
         ASSERT_TRUE(EmailTemplate::LoadInvoiceTemplate(text));
         EXPECT_TRUE(text.contains(QStringLiteral("<LASKURIVIT>\r\n")));
         EXPECT_EQ(State().InvoiceTemplatePath, defaultPath);
-        EXPECT_EQ(club.field(QStringLiteral("SELECT setString FROM Settings WHERE setKey = 'EmailPohja'")).toString(), defaultPath);
+        EXPECT_EQ(club.field(QStringLiteral("SELECT setString FROM Settings WHERE setKey = 'EmailPohja'")).toString(),
+                  defaultPath);
         // The next load reads the default without asking.
         const std::size_t asked = prompter.shown().size();
         ASSERT_TRUE(EmailTemplate::LoadInvoiceTemplate(text));

@@ -39,19 +39,25 @@ TEST_F(InvoiceHistoryTest, MoveCopiesEveryInvoiceAndKeepsItsRows)
     EXPECT_EQ(club.count(QStringLiteral("jmRivi")), rows);
     // Every copied field, compared with what the run wrote.
     EXPECT_EQ(club.count(QStringLiteral("jmhist"),
-                         QStringLiteral("jmhjmLaskunumero BETWEEN 2123 AND 2130 AND jmhjmHinta = 45.5 AND"
-                                        " jmhjmOtsake = 'Jäsenmaksu 2027' AND jmhjmTeksti = 'Jäsenmaksu ja lehti' AND"
-                                        " jmhjmMaksettu = 0 AND jmhjmJasMak = 1 AND substr(jmhjmLaskupaiva, 1, 10) = '2027-01-15' AND"
-                                        " substr(jmhjmErapaiva, 1, 10) = '2027-02-15' AND jmhjmViitenumero = jmhjmLaskunumero ||"
-                                        " substr(jmhjmViitenumero, -1) AND jmhjmLaskOsoite2 IS NOT NULL AND"
-                                        " jmhjmmeID = (SELECT MAX(meID) FROM me) AND jmhjmMuistutusNumero IS NULL")), 8);
+                         QStringLiteral(
+                             "jmhjmLaskunumero BETWEEN 2123 AND 2130 AND jmhjmHinta = 45.5 AND"
+                             " jmhjmOtsake = 'Jäsenmaksu 2027' AND jmhjmTeksti = 'Jäsenmaksu ja lehti' AND"
+                             " jmhjmMaksettu = 0 AND jmhjmJasMak = 1 AND substr(jmhjmLaskupaiva, 1, 10) = '2027-01-15' AND"
+                             " substr(jmhjmErapaiva, 1, 10) = '2027-02-15' AND jmhjmViitenumero = jmhjmLaskunumero ||"
+                             " substr(jmhjmViitenumero, -1) AND jmhjmLaskOsoite2 IS NOT NULL AND"
+                             " jmhjmmeID = (SELECT MAX(meID) FROM me) AND jmhjmMuistutusNumero IS NULL")),
+              8);
     EXPECT_EQ(club.field(QStringLiteral("SELECT jmhjmEmailed FROM jmhist WHERE jmhjmLaskunumero = 2124")).toInt64(), 1);
     EXPECT_TRUE(club.field(QStringLiteral("SELECT jmhjmLaskOsoite3 FROM jmhist WHERE jmhjmLaskunumero = 2124")).isNull());
-    EXPECT_EQ(club.field(QStringLiteral("SELECT jmhjmLaskOsoite5 || '/' || jmhjmLaskPostinumero || '/' || jmhjmLaskJasennumero"
-                                        " FROM jmhist WHERE jmhjmjrID = 2 AND jmhjmLaskunumero >= 2123")).toString(),
-              QStringLiteral("41990 Hirvilahti/41990/1002"));
+    EXPECT_EQ(
+        club.field(QStringLiteral("SELECT jmhjmLaskOsoite5 || '/' || jmhjmLaskPostinumero || '/' || jmhjmLaskJasennumero"
+                                  " FROM jmhist WHERE jmhjmjrID = 2 AND jmhjmLaskunumero >= 2123"))
+            .toString(),
+        QStringLiteral("41990 Hirvilahti/41990/1002"));
     // The rows are found through the history row's old invoice id.
-    EXPECT_EQ(club.count(QStringLiteral("jmRivi"), QStringLiteral("jmRjmID IN (SELECT jmhjmID FROM jmhist WHERE jmhjmLaskunumero >= 2123)")), 16);
+    EXPECT_EQ(club.count(QStringLiteral("jmRivi"),
+                         QStringLiteral("jmRjmID IN (SELECT jmhjmID FROM jmhist WHERE jmhjmLaskunumero >= 2123)")),
+              16);
     // The counter stays where the run left it.
     EXPECT_EQ(club.storedCounter(), 2131);
 }
@@ -83,13 +89,14 @@ TEST_F(InvoiceHistoryTest, DeleteAllGivesBackNumbersAndFeeFlags)
     const qint64 rows = club.count(QStringLiteral("jmRivi"));
     const qint64 runTexts = club.count(QStringLiteral("me"));
     feeRun();
-    EXPECT_EQ(club.count(QStringLiteral("jr"), QStringLiteral("jrJasenmaksu = 0 AND jrID IN (2, 15, 18, 19, 30, 47, 51, 59)")), 8);
+    EXPECT_EQ(
+        club.count(QStringLiteral("jr"), QStringLiteral("jrJasenmaksu = 0 AND jrID IN (2, 15, 18, 19, 30, 47, 51, 59)")), 8);
     // A fee invoice whose member has gone meanwhile is deleted like the others.
     club.db.execute(QStringLiteral("DELETE FROM jr WHERE jrID = 59"));
     EXPECT_EQ(InvoiceHistory::DeleteAll(club.db), 8);
     EXPECT_EQ(club.count(QStringLiteral("jm")), 0);
     EXPECT_EQ(club.count(QStringLiteral("jmRivi")), rows);
-    EXPECT_EQ(club.count(QStringLiteral("me")), runTexts + 1);   // the run text stays
+    EXPECT_EQ(club.count(QStringLiteral("me")), runTexts + 1); // the run text stays
     EXPECT_EQ(club.count(QStringLiteral("jr"), QStringLiteral("jrJasenmaksu = 1 AND jrID IN (2, 15, 18, 19, 47, 51)")), 6);
     EXPECT_EQ(club.count(QStringLiteral("jr"), QStringLiteral("jrJasenmaksu = 0 AND jrID = 30")), 1);
     EXPECT_EQ(club.storedCounter(), 2123);
@@ -103,8 +110,8 @@ TEST_F(InvoiceHistoryTest, DeleteAllNeverWindsTheCounterOntoAUsedNumber)
 {
     const struct {
         const char* name;
-        QList<qint32> current;   // numbers in jm
-        qint32 counter;          // the counter before the deletion
+        QList<qint32> current; // numbers in jm
+        qint32 counter;        // the counter before the deletion
         qint32 expected;
     } cases[] = {
         {"a whole run", {2123, 2124, 2125}, 2126, 2123},
@@ -135,7 +142,8 @@ TEST_F(InvoiceHistoryTest, FailedDeleteChangesNothing)
     club.db.execute(QStringLiteral("DROP TRIGGER temp.fail"));
     EXPECT_EQ(club.count(QStringLiteral("jm")), 8);
     EXPECT_EQ(club.count(QStringLiteral("jmRivi")), rows);
-    EXPECT_EQ(club.count(QStringLiteral("jr"), QStringLiteral("jrJasenmaksu = 1 AND jrID IN (2, 15, 18, 19, 30, 47, 51, 59)")), 0);
+    EXPECT_EQ(
+        club.count(QStringLiteral("jr"), QStringLiteral("jrJasenmaksu = 1 AND jrID IN (2, 15, 18, 19, 30, 47, 51, 59)")), 0);
     EXPECT_EQ(club.storedCounter(), 2131);
     EXPECT_EQ(State().InvoiceNumberCounter, 2131);
 }
@@ -162,20 +170,18 @@ TEST_F(InvoiceHistoryTest, SavedTitles)
         QString text;
         bool added;
     } adds[] = {
-        {QStringLiteral("Talkoomaksu"), false},            // exists
-        {QStringLiteral("talkoomaksu"), true},             // another title
-        {QStringLiteral("O'Brienin maksu"), true},
-        {QStringLiteral("   "), false},
-        {QString(), false},
-        {QString(35, QLatin1Char('x')), true},
-        {QString(36, QLatin1Char('y')), false},            // wider than the field
+        {QStringLiteral("Talkoomaksu"), false}, // exists
+        {QStringLiteral("talkoomaksu"), true},  // another title
+        {QStringLiteral("O'Brienin maksu"), true}, {QStringLiteral("   "), false},         {QString(), false},
+        {QString(35, QLatin1Char('x')), true},     {QString(36, QLatin1Char('y')), false}, // wider than the field
     };
     for (const auto& a : adds) {
         const auto added = InvoiceTitles::addIfNew(club.db, a.text);
         EXPECT_EQ(added.has_value(), a.added) << a.text.toStdString();
         if (added) {
             EXPECT_EQ(added->name, a.text);
-            EXPECT_EQ(club.field(QStringLiteral("SELECT ltNimi FROM lt WHERE ltID = ?"), {Value(added->id)}).toString(), a.text);
+            EXPECT_EQ(club.field(QStringLiteral("SELECT ltNimi FROM lt WHERE ltID = ?"), {Value(added->id)}).toString(),
+                      a.text);
         }
     }
     EXPECT_EQ(club.count(QStringLiteral("lt")), 9);

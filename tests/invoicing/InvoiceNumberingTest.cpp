@@ -39,11 +39,7 @@ TEST_F(InvoiceNumberingTest, LargestNumberLooksAtHistoryAndCurrentInvoices)
         std::optional<qint32> history, current;
         qint32 largest;
     } cases[] = {
-        {std::nullopt, std::nullopt, 0},
-        {57, 40, 57},
-        {40, 57, 57},
-        {std::nullopt, 5, 5},
-        {9, std::nullopt, 9},
+        {std::nullopt, std::nullopt, 0}, {57, 40, 57}, {40, 57, 57}, {std::nullopt, 5, 5}, {9, std::nullopt, 9},
     };
     for (const auto& c : cases) {
         club.db.execute(QStringLiteral("DELETE FROM jm"));
@@ -68,9 +64,9 @@ TEST_F(InvoiceNumberingTest, SeedRisesAboveRowsAndHistoryButNeverFalls)
 {
     const struct {
         const char* name;
-        std::optional<qint64> sequence;   // nullopt: the table never had a row
-        qint64 largestRowInvoice;         // 0: no rows
-        qint64 largestHistoryInvoice;     // 0: no history
+        std::optional<qint64> sequence; // nullopt: the table never had a row
+        qint64 largestRowInvoice;       // 0: no rows
+        qint64 largestHistoryInvoice;   // 0: no history
         qint64 next;
     } cases[] = {
         {"empty tables", std::nullopt, 0, 0, 1},
@@ -106,7 +102,7 @@ TEST_F(InvoiceNumberingTest, SeedHoldsAfterInvoicesAreDeleted)
         row(club.db.lastInsertId());
     }
     club.db.execute(QStringLiteral("DELETE FROM jm"));
-    club.db.execute(QStringLiteral("UPDATE sqlite_sequence SET seq = 1 WHERE name = 'jm'"));   // as a repair might leave it
+    club.db.execute(QStringLiteral("UPDATE sqlite_sequence SET seq = 1 WHERE name = 'jm'")); // as a repair might leave it
     InvoiceNumbering::AdvanceInvoiceIdSeed(club.db);
     invoice(20);
     EXPECT_EQ(club.db.lastInsertId(), 4);

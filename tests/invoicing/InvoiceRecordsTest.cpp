@@ -28,7 +28,8 @@ protected:
     }
     QString jmText(qint64 id, const char* column)
     {
-        return club.field(QStringLiteral("SELECT %1 FROM jm WHERE jmID = ?").arg(QLatin1String(column)), {Value(id)}).toString();
+        return club.field(QStringLiteral("SELECT %1 FROM jm WHERE jmID = ?").arg(QLatin1String(column)), {Value(id)})
+            .toString();
     }
 };
 
@@ -121,7 +122,7 @@ TEST_F(InvoiceRecordsTest, NoReferenceFlagAndFeeSnapshot)
         int snapshot;
     } cases[] = {
         {paid, true, true, true, 1},
-        {paid, false, false, false, 0},   // not a fee invoice: nothing kept
+        {paid, false, false, false, 0}, // not a fee invoice: nothing kept
         {unpaid, false, true, false, 0},
     };
     for (const auto& c : cases) {
@@ -133,7 +134,8 @@ TEST_F(InvoiceRecordsTest, NoReferenceFlagAndFeeSnapshot)
                   c.referenceNull);
         EXPECT_EQ(club.field(QStringLiteral("SELECT jmjrJasenmaksu FROM jm WHERE jmID = ?"), {Value(jmId)}).toInt64(),
                   c.snapshot);
-        EXPECT_EQ(club.field(QStringLiteral("SELECT jmJasMak FROM jm WHERE jmID = ?"), {Value(jmId)}).toInt64(), c.fee ? 1 : 0);
+        EXPECT_EQ(club.field(QStringLiteral("SELECT jmJasMak FROM jm WHERE jmID = ?"), {Value(jmId)}).toInt64(),
+                  c.fee ? 1 : 0);
     }
 }
 
@@ -150,10 +152,14 @@ TEST_F(InvoiceRecordsTest, MissingMemberWritesNoInvoice)
 
 TEST_F(InvoiceRecordsTest, RowWithAndWithoutPrice)
 {
-    InvoiceRecords::CreateInvoiceRow(club.db, 7, 8, 9, QDate(2027, 1, 15), Currency::fromRaw(123456), QStringLiteral("Rivi"));
+    InvoiceRecords::CreateInvoiceRow(club.db, 7, 8, 9, QDate(2027, 1, 15), Currency::fromRaw(123456),
+                                     QStringLiteral("Rivi"));
     InvoiceRecords::CreateInvoiceRow(club.db, 7, 8, 9, QDate(2027, 1, 15), std::nullopt, QStringLiteral("Ilman hintaa"));
-    EXPECT_EQ(club.count(QStringLiteral("jmRivi"), QStringLiteral("jmRjrID = 7 AND jmRjmID = 8 AND jmRmeId = 9 AND jmRMaksettu = 0")), 2);
-    EXPECT_EQ(club.field(QStringLiteral("SELECT jmRHinta FROM jmRivi WHERE jmRTeksti = 'Rivi'")).toString(), QStringLiteral("12.3456"));
+    EXPECT_EQ(club.count(QStringLiteral("jmRivi"),
+                         QStringLiteral("jmRjrID = 7 AND jmRjmID = 8 AND jmRmeId = 9 AND jmRMaksettu = 0")),
+              2);
+    EXPECT_EQ(club.field(QStringLiteral("SELECT jmRHinta FROM jmRivi WHERE jmRTeksti = 'Rivi'")).toString(),
+              QStringLiteral("12.3456"));
     EXPECT_TRUE(club.field(QStringLiteral("SELECT jmRHinta FROM jmRivi WHERE jmRTeksti = 'Ilman hintaa'")).isNull());
 }
 

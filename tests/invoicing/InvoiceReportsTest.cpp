@@ -75,7 +75,8 @@ protected:
 TEST_F(InvoiceReportsTest, HistoryInvoiceOnEachLayout)
 {
     const qint64 id = club.field(QStringLiteral("SELECT jmhID FROM jmhist WHERE jmhjmLaskunumero = 2001")).toInt64();
-    const qint64 rows = club.count(QStringLiteral("jmRivi"), QStringLiteral("jmRjmID = (SELECT jmhjmID FROM jmhist WHERE jmhID = ?)"), {Value(id)});
+    const qint64 rows = club.count(QStringLiteral("jmRivi"),
+                                   QStringLiteral("jmRjmID = (SELECT jmhjmID FROM jmhist WHERE jmhID = ?)"), {Value(id)});
     ASSERT_GT(rows, 0);
     struct Case {
         const char* file;
@@ -100,7 +101,7 @@ TEST_F(InvoiceReportsTest, HistoryInvoiceOnEachLayout)
         EXPECT_TRUE(anyLineContains(lines, QStringLiteral("40,00")));
         EXPECT_EQ(anyLineContains(lines, QStringLiteral("Mottagare")), c.form && QByteArray(c.file).contains('2'));
         if (c.form)
-            EXPECT_GT(boxes(*doc, 0), 20);   // the bar code's bars
+            EXPECT_GT(boxes(*doc, 0), 20); // the bar code's bars
         else
             EXPECT_EQ(boxes(*doc, 0), 0);
     }
@@ -115,7 +116,7 @@ TEST_F(InvoiceReportsTest, RunInvoicesPrintOnePagePerInvoiceInPrintOrder)
         SCOPED_TRACE(file);
         auto doc = layout(QString::fromLatin1(file), {}, QStringLiteral("+{jm.jmTulostusJarjestysID}"));
         ASSERT_EQ(doc->pages.size(), 8u);
-        EXPECT_EQ(doc->rowCount, 16);   // two rows per invoice
+        EXPECT_EQ(doc->rowCount, 16); // two rows per invoice
         // Pages follow the print order, each with its two rows and the total 45,50.
         Recordset rs = club.db.openRecordset(QStringLiteral("SELECT jmViitenumero FROM jm ORDER BY jmTulostusJarjestysID"),
                                              RecordsetType::Snapshot);
@@ -140,9 +141,10 @@ TEST_F(InvoiceReportsTest, ReferenceListRowsAndTotals)
     const qint64 unpaid = club.count(QStringLiteral("jmhist"), QStringLiteral("jmhjmMaksettu = False"));
     EXPECT_EQ(doc->rowCount, unpaid);
     const QStringList summary = doc->sectionTexts(int(doc->pages.size()) - 1, QStringLiteral("SUMMARY"));
-    const Currency total = club.field(QStringLiteral("SELECT TOTAL(jmhjmHinta) FROM jmhist WHERE jmhjmMaksettu = 0")).toCurrency();
-    EXPECT_EQ(summary, (QStringList{QStringLiteral("Laskuja: %1").arg(unpaid), "Yhteensä:", total.toString(), "Maksamatta:",
-                                    total.toString()}));
+    const Currency total =
+        club.field(QStringLiteral("SELECT TOTAL(jmhjmHinta) FROM jmhist WHERE jmhjmMaksettu = 0")).toCurrency();
+    EXPECT_EQ(summary, (QStringList{QStringLiteral("Laskuja: %1").arg(unpaid), "Yhteensä:", total.toString(),
+                                    "Maksamatta:", total.toString()}));
     EXPECT_TRUE(doc->pageLines(0).contains(QStringLiteral("VIITELISTA")));
     auto all = layout(QStringLiteral("jmvlista.rpt"), {});
     EXPECT_EQ(all->rowCount, club.count(QStringLiteral("jmhist")));
@@ -157,10 +159,12 @@ TEST_F(InvoiceReportsTest, LabelsOfAnInvoiceRange)
     ASSERT_EQ(AddressLabels::PrepareLabels(club.db, HistoryRange{QStringLiteral("2001"), QStringLiteral("2030"), 0, 0}), 30);
     auto doc = layout(QStringLiteral("tarrat.rpt"), {}, QStringLiteral("+{Tarra.Tarra_ID}"));
     EXPECT_EQ(doc->rowCount, 30);
-    ASSERT_EQ(doc->pages.size(), 2u);   // 24 labels a sheet
+    ASSERT_EQ(doc->pages.size(), 2u); // 24 labels a sheet
     // The first label is the invoice with the smallest postcode.
-    const QString first = club.field(QStringLiteral("SELECT jmhjmLaskOsoite1 FROM jmhist WHERE jmhjmLaskunumero BETWEEN 2001 AND 2030"
-                                                    " ORDER BY jmhjmLaskPostinumero, jmhID LIMIT 1")).toString();
+    const QString first = club.field(QStringLiteral(
+                                         "SELECT jmhjmLaskOsoite1 FROM jmhist WHERE jmhjmLaskunumero BETWEEN 2001 AND 2030"
+                                         " ORDER BY jmhjmLaskPostinumero, jmhID LIMIT 1"))
+                              .toString();
     EXPECT_EQ(doc->sectionTexts(0, QStringLiteral("DETAIL")).value(0), first);
 }
 
@@ -172,8 +176,11 @@ TEST_F(InvoiceReportsTest, InvoiceToPdfWithADecodableBarCode)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const qint64 id = club.field(QStringLiteral("SELECT jmhID FROM jmhist WHERE jmhjmLaskunumero = 2035")).toInt64();
-    club.db.execute(QStringLiteral("UPDATE jmhist SET jmhjmHinta = 45.5, jmhjmErapaiva = '2027-02-15 00:00:00' WHERE jmhID = ?"), {Value(id)});
-    const QString reference = club.field(QStringLiteral("SELECT jmhjmViitenumero FROM jmhist WHERE jmhID = ?"), {Value(id)}).toString();
+    club.db.execute(
+        QStringLiteral("UPDATE jmhist SET jmhjmHinta = 45.5, jmhjmErapaiva = '2027-02-15 00:00:00' WHERE jmhID = ?"),
+        {Value(id)});
+    const QString reference =
+        club.field(QStringLiteral("SELECT jmhjmViitenumero FROM jmhist WHERE jmhID = ?"), {Value(id)}).toString();
     ReportEngine e;
     e.Destination = ReportEngine::ToFile;
     e.PrintFileName = dir.filePath(QStringLiteral("lasku.pdf"));
@@ -193,15 +200,18 @@ TEST_F(InvoiceReportsTest, InvoiceToPdfWithADecodableBarCode)
     EXPECT_TRUE(pdfText.contains(QStringLiteral("Mottagarens")));
 
     QProcess render;
-    render.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("300"), QStringLiteral("-png"),
-                                              QStringLiteral("-singlefile"), e.PrintFileName, dir.filePath(QStringLiteral("sivu"))});
+    render.start(QStringLiteral("pdftoppm"),
+                 {QStringLiteral("-r"), QStringLiteral("300"), QStringLiteral("-png"), QStringLiteral("-singlefile"),
+                  e.PrintFileName, dir.filePath(QStringLiteral("sivu"))});
     ASSERT_TRUE(render.waitForFinished(60000));
     QProcess scan;
-    scan.start(QStringLiteral("zbarimg"), {QStringLiteral("--quiet"), QStringLiteral("--raw"), dir.filePath(QStringLiteral("sivu.png"))});
+    scan.start(QStringLiteral("zbarimg"),
+               {QStringLiteral("--quiet"), QStringLiteral("--raw"), dir.filePath(QStringLiteral("sivu.png"))});
     ASSERT_TRUE(scan.waitForFinished(60000));
     const QString decoded = QString::fromLatin1(scan.readAllStandardOutput()).trimmed();
-    const QString expected = QStringLiteral("4") + QStringLiteral("4950009420028730") + QStringLiteral("000045") + QStringLiteral("50")
-                             + QStringLiteral("000") + reference.rightJustified(20, QLatin1Char('0')) + QStringLiteral("270215");
+    const QString expected = QStringLiteral("4") + QStringLiteral("4950009420028730") + QStringLiteral("000045")
+                             + QStringLiteral("50") + QStringLiteral("000") + reference.rightJustified(20, QLatin1Char('0'))
+                             + QStringLiteral("270215");
     ASSERT_EQ(expected.size(), 54);
     EXPECT_EQ(decoded, expected);
 }

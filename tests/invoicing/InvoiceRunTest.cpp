@@ -33,15 +33,19 @@ protected:
             QStringLiteral("SELECT jmLaskunumero, jmViitenumero, jmjrID, jmLaskOsoite2 FROM jm ORDER BY jmLaskunumero"),
             RecordsetType::Snapshot);
         for (; !rs.eof(); rs.moveNext())
-            out.push_back({qint32(rs.field(0).toInt64()), rs.field(1).toString(), rs.field(2).toInt64(), rs.field(3).toString()});
+            out.push_back(
+                {qint32(rs.field(0).toInt64()), rs.field(1).toString(), rs.field(2).toInt64(), rs.field(3).toString()});
         return out;
     }
     // Everything a failed or refused run must leave as it was.
     QList<qint64> footprint()
     {
-        return {club.count(QStringLiteral("jm")), club.count(QStringLiteral("jmRivi")), club.count(QStringLiteral("me")),
+        return {club.count(QStringLiteral("jm")),
+                club.count(QStringLiteral("jmRivi")),
+                club.count(QStringLiteral("me")),
                 club.count(QStringLiteral("jr"), QStringLiteral("jrJasenmaksu = 1")),
-                club.count(QStringLiteral("jr"), QStringLiteral("jrMukaan = 1")), club.storedCounter(),
+                club.count(QStringLiteral("jr"), QStringLiteral("jrMukaan = 1")),
+                club.storedCounter(),
                 State().InvoiceNumberCounter};
     }
 };
@@ -56,14 +60,10 @@ TEST_F(InvoiceRunTest, AllMembersOfTheSampleClub)
     ASSERT_EQ(written.size(), 60u);
     // Numbered from the counter in name order (Finnish: Å, Ä, Ö after Z), each with its check digit.
     const Written expected[] = {
-        {2123, "21238", 10, "Heikkilä Antti Petteri"},
-        {2124, "21241", 21, "Heikkilä Mikko"},
-        {2134, "21348", 41, "Hämäläinen Markku"},
-        {2149, "21490", 4, "Laine Åke Kalevi"},
-        {2150, "21500", 13, "Laitinen Ari"},
-        {2178, "21788", 23, "Ylönen Markku"},
-        {2179, "21791", 11, "Åberg Antti Kristian"},
-        {2182, "21827", 31, "Öhman Sören Petteri"},
+        {2123, "21238", 10, "Heikkilä Antti Petteri"}, {2124, "21241", 21, "Heikkilä Mikko"},
+        {2134, "21348", 41, "Hämäläinen Markku"},      {2149, "21490", 4, "Laine Åke Kalevi"},
+        {2150, "21500", 13, "Laitinen Ari"},           {2178, "21788", 23, "Ylönen Markku"},
+        {2179, "21791", 11, "Åberg Antti Kristian"},   {2182, "21827", 31, "Öhman Sören Petteri"},
     };
     for (const Written& e : expected) {
         const Written& w = written[std::size_t(e.number - 2123)];
@@ -75,21 +75,27 @@ TEST_F(InvoiceRunTest, AllMembersOfTheSampleClub)
     EXPECT_EQ(club.storedCounter(), 2183);
     EXPECT_EQ(State().InvoiceNumberCounter, 2183);
     EXPECT_EQ(club.count(QStringLiteral("jm"), QStringLiteral("jmHinta = 45.5 AND jmOtsake = 'Jäsenmaksu 2027'"
-                                                              " AND jmTeksti = 'Jäsenmaksu ja lehti' AND jmJasMak = 0")), 60);
+                                                              " AND jmTeksti = 'Jäsenmaksu ja lehti' AND jmJasMak = 0")),
+              60);
     EXPECT_EQ(club.count(QStringLiteral("jmRivi"), QStringLiteral("jmRjmID IN (SELECT jmID FROM jm)")), 120);
-    EXPECT_EQ(club.count(QStringLiteral("jmRivi"), QStringLiteral("jmRjmID IN (SELECT jmID FROM jm) AND jmRTeksti = 'Lehti'"
-                                                                  " AND jmRHinta = 5.5 AND substr(jmRPaiva, 1, 10) = '2027-01-15'")), 60);
+    EXPECT_EQ(club.count(QStringLiteral("jmRivi"),
+                         QStringLiteral("jmRjmID IN (SELECT jmID FROM jm) AND jmRTeksti = 'Lehti'"
+                                        " AND jmRHinta = 5.5 AND substr(jmRPaiva, 1, 10) = '2027-01-15'")),
+              60);
     // Rows, invoices and the run text are tied together.
-    EXPECT_EQ(club.count(QStringLiteral("jmRivi r"), QStringLiteral("r.jmRjmID IN (SELECT jmID FROM jm) AND r.jmRjrID ="
-                                                                    " (SELECT jmjrID FROM jm WHERE jmID = r.jmRjmID) AND"
-                                                                    " r.jmRmeId = (SELECT jmmeID FROM jm WHERE jmID = r.jmRjmID)")), 120);
+    EXPECT_EQ(club.count(QStringLiteral("jmRivi r"),
+                         QStringLiteral("r.jmRjmID IN (SELECT jmID FROM jm) AND r.jmRjrID ="
+                                        " (SELECT jmjrID FROM jm WHERE jmID = r.jmRjmID) AND"
+                                        " r.jmRmeId = (SELECT jmmeID FROM jm WHERE jmID = r.jmRjmID)")),
+              120);
     EXPECT_EQ(club.field(QStringLiteral("SELECT meTeksti FROM me WHERE meID = (SELECT MAX(jmmeID) FROM jm)")).toString(),
               QStringLiteral("Kiitos tuesta!"));
     // New invoices do not meet the rows of the history's invoices (ids up to 122).
     EXPECT_GT(club.field(QStringLiteral("SELECT MIN(jmID) FROM jm")).toInt64(), 122);
     // The address of one invoice in full.
     EXPECT_EQ(club.field(QStringLiteral("SELECT jmLaskOsoite3 || '|' || jmLaskOsoite5 || '|' || jmLaskPostinumero || '|' ||"
-                                        " jmLaskJasennumero FROM jm WHERE jmLaskunumero = 2129")).toString(),
+                                        " jmLaskJasennumero FROM jm WHERE jmLaskunumero = 2129"))
+                  .toString(),
               QStringLiteral("Koivukuja 9 B 8|41990 Hirvilahti|41990|1007"));
 }
 
@@ -116,10 +122,12 @@ TEST_F(InvoiceRunTest, RecipientKinds)
         const InvoiceRunResult result = InvoiceRun(fresh.db).run(r);
         EXPECT_EQ(result.added, c.count) << c.name;
         EXPECT_EQ(fresh.count(QStringLiteral("jm")), c.count) << c.name;
-        EXPECT_EQ(fresh.field(QStringLiteral("SELECT jmjrID FROM jm WHERE jmLaskunumero = 2123")).toInt64(), c.firstMember) << c.name;
+        EXPECT_EQ(fresh.field(QStringLiteral("SELECT jmjrID FROM jm WHERE jmLaskunumero = 2123")).toInt64(), c.firstMember)
+            << c.name;
         EXPECT_EQ(fresh.storedCounter(), 2123 + c.count) << c.name;
-        EXPECT_EQ(result.message, c.count == 1 ? QStringLiteral("Lisätty 1 lasku.")
-                                               : QStringLiteral("Lisätty %1 laskua.").arg(c.count)) << c.name;
+        EXPECT_EQ(result.message,
+                  c.count == 1 ? QStringLiteral("Lisätty 1 lasku.") : QStringLiteral("Lisätty %1 laskua.").arg(c.count))
+            << c.name;
     }
 }
 
@@ -176,7 +184,7 @@ TEST_F(InvoiceRunTest, ReferencesPersonalAndNone)
     const struct {
         const char* name;
         bool personal, none;
-        Value stored;   // member 35 (own reference 10359), invoice 2123
+        Value stored; // member 35 (own reference 10359), invoice 2123
     } cases[] = {
         {"from the invoice number", false, false, "21238"},
         {"the member's own", true, false, "10359"},
@@ -263,12 +271,15 @@ TEST_F(InvoiceRunTest, ChecksInOrderWithTheirMessages)
         const char* message;
         RunField focus;
     } cases[] = {
-        {"invoices waiting", [](InvoiceRunRequest&, test::InvoiceTestDb& db) {
+        {"invoices waiting",
+         [](InvoiceRunRequest&, test::InvoiceTestDb& db) {
              db.db.execute(QStringLiteral("INSERT INTO jm (jmjrID, jmLaskunumero) VALUES (1, 1)"));
-         }, "Siirrä jo tehdyt maksut ensin historiaan tai poista maksut ennen lisäystä!", RunField::None},
+         },
+         "Siirrä jo tehdyt maksut ensin historiaan tai poista maksut ennen lisäystä!", RunField::None},
         {"counter not above the largest", [](InvoiceRunRequest&, test::InvoiceTestDb& db) { db.setCounter(2122); },
          "Tietokannasta löytyy jo isompi laskunumero (2122) kuin numero jota ollaan lisäämässä (2122)\r\n\r\n"
-         "Muuta laskunumero Tikkelin asetuksiin ennen laskujen lisäystä, ensimmäinen kelvollinen on 2123", RunField::None},
+         "Muuta laskunumero Tikkelin asetuksiin ennen laskujen lisäystä, ensimmäinen kelvollinen on 2123",
+         RunField::None},
         {"title of 31", [](InvoiceRunRequest& r, test::InvoiceTestDb&) { r.title = QString(31, QLatin1Char('x')); },
          "Otsaketekstin tulee olla korkeintaan 30 merkkiä pitkä.", RunField::Title},
         {"invoice date", [](InvoiceRunRequest& r, test::InvoiceTestDb&) { r.invoiceDate = QStringLiteral("31.2.2027"); },
@@ -279,20 +290,23 @@ TEST_F(InvoiceRunTest, ChecksInOrderWithTheirMessages)
          "Laskun eräpäivä on väärin kirjoitettu.", RunField::DueDate},
         {"row without text", [](InvoiceRunRequest& r, test::InvoiceTestDb&) { r.rows[1].text.clear(); },
          "Laskurivillä: #2 pitää olla aiheteksti.", RunField::None},
-        {"row 3 price with a letter", [](InvoiceRunRequest& r, test::InvoiceTestDb&) {
+        {"row 3 price with a letter",
+         [](InvoiceRunRequest& r, test::InvoiceTestDb&) {
              r.rows[2] = {true, QStringLiteral("Kolmas"), QStringLiteral("1O,00")};
-         }, "Laskurivillä: #3 pitää olla hinta.", RunField::None},
+         },
+         "Laskurivillä: #3 pitää olla hinta.", RunField::None},
         {"row without price", [](InvoiceRunRequest& r, test::InvoiceTestDb&) { r.rows[0].price.clear(); },
          "Laskurivillä: #1 pitää olla hinta.", RunField::None},
-        {"no row ticked", [](InvoiceRunRequest& r, test::InvoiceTestDb&) {
-             r.rows[0].ticked = r.rows[1].ticked = false;
-         }, "Laskua ei voida tehdä ilman laskurivitietoa.", RunField::None},
+        {"no row ticked", [](InvoiceRunRequest& r, test::InvoiceTestDb&) { r.rows[0].ticked = r.rows[1].ticked = false; },
+         "Laskua ei voida tehdä ilman laskurivitietoa.", RunField::None},
         {"total typed over", [](InvoiceRunRequest& r, test::InvoiceTestDb&) { r.total = QStringLiteral("45,50 euroa"); },
          "Syötetyn summan muoto ei ole kelvollinen.", RunField::Total},
-        {"title checked before the dates", [](InvoiceRunRequest& r, test::InvoiceTestDb&) {
+        {"title checked before the dates",
+         [](InvoiceRunRequest& r, test::InvoiceTestDb&) {
              r.title = QString(40, QLatin1Char('x'));
              r.invoiceDate.clear();
-         }, "Otsaketekstin tulee olla korkeintaan 30 merkkiä pitkä.", RunField::Title},
+         },
+         "Otsaketekstin tulee olla korkeintaan 30 merkkiä pitkä.", RunField::Title},
     };
     for (const auto& c : cases) {
         test::InvoiceTestDb fresh;
@@ -318,11 +332,14 @@ TEST_F(InvoiceRunTest, AcceptedEdges)
         {"title of exactly 30", [](InvoiceRunRequest& r, test::InvoiceTestDb&) { r.title = QString(30, QLatin1Char('x')); }},
         {"empty title", [](InvoiceRunRequest& r, test::InvoiceTestDb&) { r.title.clear(); }},
         {"counter one above the largest", [](InvoiceRunRequest&, test::InvoiceTestDb& db) { db.setCounter(2123); }},
-        {"unticked row with rubbish", [](InvoiceRunRequest& r, test::InvoiceTestDb&) {
+        {"unticked row with rubbish",
+         [](InvoiceRunRequest& r, test::InvoiceTestDb&) {
              r.rows[3] = {false, {}, QStringLiteral("abc")};
          }},
-        {"due date before the invoice date", [](InvoiceRunRequest& r, test::InvoiceTestDb&) { r.dueDate = QStringLiteral("1.1.2020"); }},
-        {"title with an apostrophe", [](InvoiceRunRequest& r, test::InvoiceTestDb&) { r.title = QStringLiteral("O'Brienin 'maksu'"); }},
+        {"due date before the invoice date",
+         [](InvoiceRunRequest& r, test::InvoiceTestDb&) { r.dueDate = QStringLiteral("1.1.2020"); }},
+        {"title with an apostrophe",
+         [](InvoiceRunRequest& r, test::InvoiceTestDb&) { r.title = QStringLiteral("O'Brienin 'maksu'"); }},
     };
     for (const auto& c : cases) {
         test::InvoiceTestDb fresh;
@@ -337,36 +354,48 @@ TEST_F(InvoiceRunTest, AcceptedEdges)
     r.rows[0].text = QStringLiteral("Rivi'; DROP TABLE jm; --");
     InvoiceRun(fresh.db).run(r);
     EXPECT_EQ(fresh.field(QStringLiteral("SELECT jmOtsake FROM jm")).toString(), QStringLiteral("O'Brienin 'maksu'"));
-    EXPECT_EQ(fresh.count(QStringLiteral("jmRivi"), QStringLiteral("jmRTeksti = ?"), {Value("Rivi'; DROP TABLE jm; --")}), 1);
+    EXPECT_EQ(fresh.count(QStringLiteral("jmRivi"), QStringLiteral("jmRTeksti = ?"), {Value("Rivi'; DROP TABLE jm; --")}),
+              1);
 }
 
 TEST_F(InvoiceRunTest, FailureMidRunLeavesNothing)
 {
     const struct {
         const char* name;
-        const char* trigger;   // a storage failure at the third invoice, or none
+        const char* trigger; // a storage failure at the third invoice, or none
         bool failInProgress;
     } cases[] = {
-        {"invoice refused", "CREATE TEMP TRIGGER fail BEFORE INSERT ON jm WHEN NEW.jmLaskunumero = 2125"
-                            " BEGIN SELECT RAISE(ABORT, 'injected'); END", false},
-        {"row refused", "CREATE TEMP TRIGGER fail BEFORE INSERT ON jmRivi WHEN NEW.jmRTeksti = 'Lehti' AND"
-                        " (SELECT COUNT(*) FROM jm) = 3 BEGIN SELECT RAISE(ABORT, 'injected'); END", false},
-        {"fee flag refused", "CREATE TEMP TRIGGER fail BEFORE UPDATE OF jrJasenmaksu ON jr WHEN"
-                             " (SELECT COUNT(*) FROM jm) = 3 BEGIN SELECT RAISE(ABORT, 'injected'); END", false},
-        {"counter refused", "CREATE TEMP TRIGGER fail BEFORE UPDATE ON Settings"
-                            " BEGIN SELECT RAISE(ABORT, 'injected'); END", false},
+        {"invoice refused",
+         "CREATE TEMP TRIGGER fail BEFORE INSERT ON jm WHEN NEW.jmLaskunumero = 2125"
+         " BEGIN SELECT RAISE(ABORT, 'injected'); END",
+         false},
+        {"row refused",
+         "CREATE TEMP TRIGGER fail BEFORE INSERT ON jmRivi WHEN NEW.jmRTeksti = 'Lehti' AND"
+         " (SELECT COUNT(*) FROM jm) = 3 BEGIN SELECT RAISE(ABORT, 'injected'); END",
+         false},
+        {"fee flag refused",
+         "CREATE TEMP TRIGGER fail BEFORE UPDATE OF jrJasenmaksu ON jr WHEN"
+         " (SELECT COUNT(*) FROM jm) = 3 BEGIN SELECT RAISE(ABORT, 'injected'); END",
+         false},
+        {"counter refused",
+         "CREATE TEMP TRIGGER fail BEFORE UPDATE ON Settings"
+         " BEGIN SELECT RAISE(ABORT, 'injected'); END",
+         false},
         {"stopped between invoices", nullptr, true},
     };
     for (const auto& c : cases) {
         test::InvoiceTestDb fresh;
         InvoiceRunRequest r = fresh.request(RecipientKind::Feature, 7);
         r.feeInvoice = true;
-        const auto before = QList<qint64>{fresh.count(QStringLiteral("jm")), fresh.count(QStringLiteral("jmRivi")),
-                                          fresh.count(QStringLiteral("me")),
-                                          fresh.count(QStringLiteral("jr"), QStringLiteral("jrJasenmaksu = 1")),
-                                          fresh.count(QStringLiteral("jr"), QStringLiteral("jrMukaan = 1")),
-                                          fresh.storedCounter(), State().InvoiceNumberCounter,
-                                          fresh.field(QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name = 'jm'")).toInt64()};
+        const auto before = QList<qint64>{
+            fresh.count(QStringLiteral("jm")),
+            fresh.count(QStringLiteral("jmRivi")),
+            fresh.count(QStringLiteral("me")),
+            fresh.count(QStringLiteral("jr"), QStringLiteral("jrJasenmaksu = 1")),
+            fresh.count(QStringLiteral("jr"), QStringLiteral("jrMukaan = 1")),
+            fresh.storedCounter(),
+            State().InvoiceNumberCounter,
+            fresh.field(QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name = 'jm'")).toInt64()};
         if (c.trigger)
             fresh.db.execute(QString::fromUtf8(c.trigger));
         int progressCalls = 0;
@@ -379,12 +408,15 @@ TEST_F(InvoiceRunTest, FailureMidRunLeavesNothing)
         EXPECT_THROW(InvoiceRun(fresh.db).run(r, progress), DbException) << c.name;
         if (c.trigger)
             fresh.db.execute(QStringLiteral("DROP TRIGGER temp.fail"));
-        const auto after = QList<qint64>{fresh.count(QStringLiteral("jm")), fresh.count(QStringLiteral("jmRivi")),
-                                         fresh.count(QStringLiteral("me")),
-                                         fresh.count(QStringLiteral("jr"), QStringLiteral("jrJasenmaksu = 1")),
-                                         fresh.count(QStringLiteral("jr"), QStringLiteral("jrMukaan = 1")),
-                                         fresh.storedCounter(), State().InvoiceNumberCounter,
-                                         fresh.field(QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name = 'jm'")).toInt64()};
+        const auto after = QList<qint64>{
+            fresh.count(QStringLiteral("jm")),
+            fresh.count(QStringLiteral("jmRivi")),
+            fresh.count(QStringLiteral("me")),
+            fresh.count(QStringLiteral("jr"), QStringLiteral("jrJasenmaksu = 1")),
+            fresh.count(QStringLiteral("jr"), QStringLiteral("jrMukaan = 1")),
+            fresh.storedCounter(),
+            State().InvoiceNumberCounter,
+            fresh.field(QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name = 'jm'")).toInt64()};
         EXPECT_EQ(after, before) << c.name;
         EXPECT_FALSE(fresh.db.inTransaction()) << c.name;
         // The next run goes through as if nothing had happened.

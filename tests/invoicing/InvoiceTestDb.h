@@ -36,8 +36,11 @@ public:
     }
     qint64 count(const QString& table, const QString& where = {}, const Params& params = {})
     {
-        return db.scalar(QStringLiteral("SELECT COUNT(*) FROM ") + table + (where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where),
-                         params).toInt64();
+        return db
+            .scalar(QStringLiteral("SELECT COUNT(*) FROM ") + table
+                        + (where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where),
+                    params)
+            .toInt64();
     }
     Value field(const QString& sql, const Params& params = {}) { return db.scalar(sql, params); }
 

@@ -88,13 +88,18 @@ TEST_F(PaymentsTest, MarkPaidMarksRowsAndTheFeeFlagOnlyForFeeInvoices)
         SCOPED_TRACE(c.name);
         club.db.execute(QStringLiteral("UPDATE jr SET jrJasenmaksu = False"));
         ++invoiceId;
-        const qint64 h = history(invoiceId, invoiceId, c.member, QStringLiteral("1%1").arg(invoiceId), false, c.fee, QDate(2026, 1, 1));
+        const qint64 h = history(invoiceId, invoiceId, c.member, QStringLiteral("1%1").arg(invoiceId), false, c.fee,
+                                 QDate(2026, 1, 1));
         invoiceRows(invoiceId, 2);
         invoiceRows(invoiceId + 100, 1);
         EXPECT_TRUE(InvoicePayments::MarkReminderPaid(club.db, h));
         EXPECT_TRUE(paid(h));
-        EXPECT_EQ(club.count(QStringLiteral("jmRivi"), QStringLiteral("jmRjmID = ? AND jmRMaksettu = True"), {Value(invoiceId)}), 2);
-        EXPECT_EQ(club.count(QStringLiteral("jmRivi"), QStringLiteral("jmRjmID = ? AND jmRMaksettu = True"), {Value(invoiceId + 100)}), 0);
+        EXPECT_EQ(
+            club.count(QStringLiteral("jmRivi"), QStringLiteral("jmRjmID = ? AND jmRMaksettu = True"), {Value(invoiceId)}),
+            2);
+        EXPECT_EQ(club.count(QStringLiteral("jmRivi"), QStringLiteral("jmRjmID = ? AND jmRMaksettu = True"),
+                             {Value(invoiceId + 100)}),
+                  0);
         EXPECT_EQ(club.count(QStringLiteral("jr"), QStringLiteral("jrJasenmaksu = True")), c.feeFlagAfter ? 1 : 0);
         // Marking again writes the same values.
         EXPECT_TRUE(InvoicePayments::MarkReminderPaid(club.db, h));
@@ -110,7 +115,8 @@ TEST_F(PaymentsTest, MarkPaidIsAllOrNothingAndReportsTheFailure)
     club.db.execute(QStringLiteral("UPDATE jr SET jrJasenmaksu = False"));
     const qint64 h = history(5, 5, m, QStringLiteral("50"), false, true, QDate(2026, 1, 1));
     invoiceRows(5, 1);
-    club.db.execute(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON jmRivi BEGIN SELECT RAISE(ABORT, 'levy täynnä'); END"));
+    club.db.execute(
+        QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON jmRivi BEGIN SELECT RAISE(ABORT, 'levy täynnä'); END"));
     ScriptedPrompter prompter;
     EXPECT_FALSE(InvoicePayments::MarkReminderPaid(club.db, h));
     ASSERT_EQ(prompter.shown().size(), 1u);
@@ -160,7 +166,8 @@ TEST_F(PaymentsTest, AddressBackFillFillsOnlyRowsWithoutAnAddress)
     const qint64 kept = history(2, 2, m, QStringLiteral("2"), false, false, QDate(2026, 1, 1), QStringLiteral("Jo osoite"));
     const qint64 orphan = history(3, 3, 999, QStringLiteral("3"), false, false, QDate(2026, 1, 1));
     EXPECT_EQ(PaymentBookData::TarkistaJmHistOsoitteet(club.db), 1);
-    Recordset rs = club.db.openRecordset(QStringLiteral("SELECT * FROM jmhist WHERE jmhID = ?"), RecordsetType::Snapshot, {Value(bare)});
+    Recordset rs = club.db.openRecordset(QStringLiteral("SELECT * FROM jmhist WHERE jmhID = ?"), RecordsetType::Snapshot,
+                                         {Value(bare)});
     ASSERT_FALSE(rs.eof());
     EXPECT_TRUE(rs[QStringLiteral("jmhjmLaskOsoite1")].isNull());
     EXPECT_EQ(rs[QStringLiteral("jmhjmLaskOsoite2")].toString(), QStringLiteral("Äijälä Ülla"));
@@ -176,21 +183,24 @@ TEST_F(PaymentsTest, AddressBackFillFillsOnlyRowsWithoutAnAddress)
 
 TEST_F(PaymentsTest, PrintOrderNumbersByNameOrPostcode)
 {
-    const qint64 c = history(1, 1, 1, QStringLiteral("1"), false, false, QDate(2026, 1, 1), QStringLiteral("Öberg Ö"), QStringLiteral("00300"));
-    const qint64 a = history(2, 2, 1, QStringLiteral("2"), false, false, QDate(2026, 1, 1), QStringLiteral("Aho A"), QStringLiteral("90100"));
-    const qint64 b = history(3, 3, 1, QStringLiteral("3"), false, false, QDate(2026, 1, 1), QStringLiteral("Lahti L"), QStringLiteral("00300"));
+    const qint64 c = history(1, 1, 1, QStringLiteral("1"), false, false, QDate(2026, 1, 1), QStringLiteral("Öberg Ö"),
+                             QStringLiteral("00300"));
+    const qint64 a = history(2, 2, 1, QStringLiteral("2"), false, false, QDate(2026, 1, 1), QStringLiteral("Aho A"),
+                             QStringLiteral("90100"));
+    const qint64 b = history(3, 3, 1, QStringLiteral("3"), false, false, QDate(2026, 1, 1), QStringLiteral("Lahti L"),
+                             QStringLiteral("00300"));
     const QString byOrder = QStringLiteral("SELECT jmhID FROM jmhist ORDER BY jmhTulostusJarjestysID");
     InvoicePrintOrder::NumberReminderPrintOrder(club.db, 0);
     EXPECT_EQ(column(byOrder), (QList<qint64>{a, b, c}));
     EXPECT_EQ(column(QStringLiteral("SELECT jmhTulostusJarjestysID FROM jmhist ORDER BY 1")), (QList<qint64>{0, 1, 2}));
     for (int order : {1, 2}) {
         InvoicePrintOrder::NumberReminderPrintOrder(club.db, order);
-        EXPECT_EQ(column(byOrder), (QList<qint64>{c, b, a})) << order;   // same postcode: database order
+        EXPECT_EQ(column(byOrder), (QList<qint64>{c, b, a})) << order; // same postcode: database order
     }
 
     const QString jm = QStringLiteral("INSERT INTO jm (jmLaskunumero, jmLaskOsoite2, jmLaskPostinumero) VALUES (?, ?, ?)");
     EXPECT_EQ(InvoicePrintOrder::CountInvoices(club.db), 0);
-    InvoicePrintOrder::NumberInvoicePrintOrder(club.db, 0);   // empty: nothing to do
+    InvoicePrintOrder::NumberInvoicePrintOrder(club.db, 0); // empty: nothing to do
     club.db.execute(jm, {1, QStringLiteral("Virtanen"), QStringLiteral("00100")});
     club.db.execute(jm, {2, QStringLiteral("Ahonen"), QStringLiteral("99999")});
     InvoicePrintOrder::NumberInvoicePrintOrder(club.db, 0);
@@ -237,11 +247,19 @@ TEST(HistoryRangeTest, HeadingsAndSelections)
         const char* selection;
     };
     const Case cases[] = {
-        {{"100", "120", 1, 0}, "LASKUTUSLISTA", "LASKUTUSLISTA: 100 - 120 : Maksetut : Kaikki", "",
+        {{"100", "120", 1, 0},
+         "LASKUTUSLISTA",
+         "LASKUTUSLISTA: 100 - 120 : Maksetut : Kaikki",
+         "",
          "{jmhist.jmhjmMaksettu} = true and {jmhist.jmhjmLaskunumero} >= 100 and {jmhist.jmhjmLaskunumero} <= 120"},
-        {{"", "120", 2, 1}, "VIITELISTA", "VIITELISTA: - 120 : Maksamattomat : Jäsenmaksut", "",
+        {{"", "120", 2, 1},
+         "VIITELISTA",
+         "VIITELISTA: - 120 : Maksamattomat : Jäsenmaksut",
+         "",
          "{jmhist.jmhjmJasMak} = true and {jmhist.jmhjmMaksettu} = false and {jmhist.jmhjmLaskunumero} <= 120"},
-        {{"7", "", 0, 2}, "LASKUTUSLISTA / MUISTUTETUT", "LASKUTUSLISTA / MUISTUTETUT: 7 - : Kaikki : Muut",
+        {{"7", "", 0, 2},
+         "LASKUTUSLISTA / MUISTUTETUT",
+         "LASKUTUSLISTA / MUISTUTETUT: 7 - : Kaikki : Muut",
          "{jmhist.jmhjmMaksettu} = False and {jmhist.jmhjmMuistutusNumero} > 0",
          "{jmhist.jmhjmMaksettu} = False and {jmhist.jmhjmMuistutusNumero} > 0 and {jmhist.jmhjmJasMak} = false and "
          "{jmhist.jmhjmLaskunumero} >= 7"},
@@ -263,7 +281,7 @@ TEST_F(PaymentsTest, LabelRowsOfOneLabel)
     t.setRivi(7, QStringLiteral("ei"));
     EXPECT_FALSE(t.changed());
     EXPECT_EQ(t.Rivi(0), QString());
-    EXPECT_TRUE(t.Save(false));   // unchanged: nothing written
+    EXPECT_TRUE(t.Save(false)); // unchanged: nothing written
     EXPECT_EQ(club.count(QStringLiteral("Tarra")), 0);
     t.setRivi(1, QString(300, QLatin1Char('x')));
     t.setRivi(6, QStringLiteral("Kuusi"));
@@ -310,14 +328,15 @@ TEST_F(PaymentsTest, LabelTableFollowsThePrintOrderAndSkipsEmptyAddresses)
 {
     history(1, 101, 1, QStringLiteral("1"), false, false, QDate(2026, 1, 1), QStringLiteral("Öberg"));
     history(2, 102, 1, QStringLiteral("2"), false, false, QDate(2026, 1, 1), QStringLiteral("Aho"));
-    history(3, 103, 1, QStringLiteral("3"), false, false, QDate(2026, 1, 1));   // no address at all
+    history(3, 103, 1, QStringLiteral("3"), false, false, QDate(2026, 1, 1)); // no address at all
     history(4, 104, 1, QStringLiteral("4"), true, false, QDate(2026, 1, 1), QStringLiteral("Maksanut"));
     club.db.execute(QStringLiteral("INSERT INTO Tarra (Rivi1) VALUES ('vanha')"));
     InvoicePrintOrder::NumberReminderPrintOrder(club.db, 0);
     HistoryRange unpaid{QString(), QString(), 2, 0};
     EXPECT_EQ(AddressLabels::PrepareLabels(club.db, unpaid), 2);
     QStringList names;
-    Recordset rs = club.db.openRecordset(QStringLiteral("SELECT Rivi2 FROM Tarra ORDER BY Tarra_ID"), RecordsetType::Snapshot);
+    Recordset rs = club.db.openRecordset(QStringLiteral("SELECT Rivi2 FROM Tarra ORDER BY Tarra_ID"),
+                                         RecordsetType::Snapshot);
     for (; !rs.eof(); rs.moveNext())
         names << rs.field(0).toString();
     EXPECT_EQ(names, (QStringList{"Aho", "Öberg"}));

@@ -15,8 +15,10 @@ class ReferencePaymentMatcherTest : public ::testing::Test {
 protected:
     qint64 history(const QString& reference, const char* price, qint64 memberId, bool paid = false)
     {
-        t.db.execute(QStringLiteral("INSERT INTO jmhist (jmhjmViitenumero, jmhjmHinta, jmhjmjrID, jmhjmMaksettu) VALUES (?, ?, ?, ?)"),
-                     {Value(reference), Value(Currency::parse(QString::fromLatin1(price)).value()), Value(memberId), Value(paid)});
+        t.db.execute(
+            QStringLiteral(
+                "INSERT INTO jmhist (jmhjmViitenumero, jmhjmHinta, jmhjmjrID, jmhjmMaksettu) VALUES (?, ?, ?, ?)"),
+            {Value(reference), Value(Currency::parse(QString::fromLatin1(price)).value()), Value(memberId), Value(paid)});
         return t.db.lastInsertId();
     }
     static ReferencePaymentBatch batch(std::initializer_list<ReferencePayment> payments)
@@ -48,11 +50,14 @@ TEST_F(ReferencePaymentMatcherTest, SortsPaymentsIntoArrivedUnknownMemberGoneAnd
     const Case cases[] = {
         {pay("00000000000000012345", "1234", "Äijälä"), Outcome::Arrived, exact, QStringLiteral("12.34 - 12345 - Äijälä")},
         {pay("00000000000000001232", "1234"), Outcome::WrongSum, lower, QStringLiteral("Summa: 12.34 - 1232 - Maksaja")},
-        {pay("00000000000000099998", "5"), Outcome::ReferenceNotFound, -1, QStringLiteral("Viitettä ei löydy: 0.05 - 99998 - Maksaja")},
-        {pay("00000000000000001245", "1000"), Outcome::MemberMissing, orphan, QStringLiteral("Henkilö: 10.00 - 1245 - Maksaja")},
+        {pay("00000000000000099998", "5"), Outcome::ReferenceNotFound, -1,
+         QStringLiteral("Viitettä ei löydy: 0.05 - 99998 - Maksaja")},
+        {pay("00000000000000001245", "1000"), Outcome::MemberMissing, orphan,
+         QStringLiteral("Henkilö: 10.00 - 1245 - Maksaja")},
         {pay("      000 123 45     ", "1234"), Outcome::Arrived, exact, QStringLiteral("12.34 - 12345 - Maksaja")},
         {pay("RF78 1234 5", "1234"), Outcome::Arrived, exact, QStringLiteral("12.34 - 12345 - Maksaja")},
-        {pay("RF77 1234 5", "1234"), Outcome::ReferenceNotFound, -1, QStringLiteral("Viitettä ei löydy: 12.34 - RF7712345 - Maksaja")},
+        {pay("RF77 1234 5", "1234"), Outcome::ReferenceNotFound, -1,
+         QStringLiteral("Viitettä ei löydy: 12.34 - RF7712345 - Maksaja")},
     };
     for (const Case& c : cases) {
         const auto result = ReferencePaymentMatcher(t.db).match(batch({c.payment}));
@@ -95,8 +100,8 @@ TEST_F(ReferencePaymentMatcherTest, AReferenceHoldingQuotesOrSqlIsOnlyAValue)
 
 TEST(FormatCentsTest, AlwaysTwoDecimalsAfterAPoint)
 {
-    const std::pair<qint64, const char*> cases[] = {{0, "0.00"}, {5, "0.05"}, {45, "0.45"}, {100, "1.00"}, {12345, "123.45"},
-                                                    {9999999999, "99999999.99"}};
+    const std::pair<qint64, const char*> cases[] = {{0, "0.00"},   {5, "0.05"},       {45, "0.45"},
+                                                    {100, "1.00"}, {12345, "123.45"}, {9999999999, "99999999.99"}};
     for (const auto& [cents, text] : cases)
         EXPECT_EQ(ReferencePaymentMatcher::FormatCents(cents), QString::fromLatin1(text));
 }
@@ -110,7 +115,8 @@ protected:
     // A history invoice with two rows; fee invoices mark their member's fee paid.
     qint64 invoice(qint64 invoiceId, qint64 memberId, bool fee)
     {
-        t.db.execute(QStringLiteral("INSERT INTO jmhist (jmhjmID, jmhjmViitenumero, jmhjmHinta, jmhjmjrID, jmhjmJasMak) VALUES (?, '12345', 10, ?, ?)"),
+        t.db.execute(QStringLiteral("INSERT INTO jmhist (jmhjmID, jmhjmViitenumero, jmhjmHinta, jmhjmjrID, jmhjmJasMak) "
+                                    "VALUES (?, '12345', 10, ?, ?)"),
                      {Value(invoiceId), Value(memberId), Value(fee)});
         const qint64 id = t.db.lastInsertId();
         for (int k = 0; k < 2; ++k)
@@ -146,7 +152,8 @@ TEST_F(ReferencePaymentMarkingTest, AFailureHalfWayLeavesEveryInvoiceAsItWas)
 {
     const qint64 a = invoice(701, member, false), b = invoice(702, member, false);
     // The second invoice's rows cannot be written: the whole marking must come undone.
-    t.db.execute(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON jmRivi WHEN OLD.jmRjmID = 702 BEGIN SELECT RAISE(ABORT, 'levy täynnä'); END"));
+    t.db.execute(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON jmRivi WHEN OLD.jmRjmID = 702 BEGIN SELECT "
+                                "RAISE(ABORT, 'levy täynnä'); END"));
     tikkeli::ScriptedPrompter prompter;
     EXPECT_FALSE(ReferencePaymentMatcher::markPaid(t.db, {a, b}, false));
     EXPECT_EQ(t.count(QStringLiteral("jmhist"), QStringLiteral("jmhjmMaksettu = 1")), 0);

@@ -27,14 +27,14 @@ TEST(ReminderInterest, ExactDecimalsRoundedOnceHalfToEven)
         {"250.00", 45, 10.5, "3.2363"},
         {"45.50", 1, 7.25, "0.0090"},
         {"1000.00", 365, 8.0, "80.0000"},
-        {"1.825", 1, 1.0, "0.0000"},     // 0.00005: a half, to the even 0
-        {"5.475", 1, 1.0, "0.0002"},     // 0.00015: a half, to the even 2
-        {"9.125", 1, 1.0, "0.0002"},     // 0.00025: a half, to the even 2
-        {"100.00", 0, 8.0, "0"},         // due today
-        {"100.00", -10, 8.0, "0"},       // not yet due: no negative interest
+        {"1.825", 1, 1.0, "0.0000"}, // 0.00005: a half, to the even 0
+        {"5.475", 1, 1.0, "0.0002"}, // 0.00015: a half, to the even 2
+        {"9.125", 1, 1.0, "0.0002"}, // 0.00025: a half, to the even 2
+        {"100.00", 0, 8.0, "0"},     // due today
+        {"100.00", -10, 8.0, "0"},   // not yet due: no negative interest
         {"0", 30, 8.0, "0"},
         {"100.00", 30, 0.0, "0"},
-        {"100.00", 40000, 8.0, "876.7123"},   // more days than 16 bits hold
+        {"100.00", 40000, 8.0, "876.7123"}, // more days than 16 bits hold
     };
     for (const Case& c : cases)
         EXPECT_EQ(Reminders::Interest(money(c.open), c.days, c.rate), money(c.expected))
@@ -144,7 +144,8 @@ TEST_F(RemindersDbTest, ARangeRemindsItsUnpaidInvoicesAndMarksExactlyThem)
     // Nothing in the range.
     EXPECT_EQ(Reminders::CreateReminders(club.db, {9100, 9200}, today), 0);
     EXPECT_EQ(club.count(QStringLiteral("jmhist"), QStringLiteral("jmhTulosta = 1")), 0);
-    EXPECT_EQ(Reminders::NothingToRemindText({9100, 9200}), QStringLiteral("Ei löydy maksamattomia laskuja väliltä: 9100 - 9200"));
+    EXPECT_EQ(Reminders::NothingToRemindText({9100, 9200}),
+              QStringLiteral("Ei löydy maksamattomia laskuja väliltä: 9100 - 9200"));
     EXPECT_EQ(Reminders::NothingToRemindText({}), QStringLiteral("Ei löydy maksamattomia laskuja väliltä:  - "));
 }
 
@@ -153,8 +154,9 @@ TEST_F(RemindersDbTest, AFailureHalfwayLeavesTheWholeRangeUnreminded)
     const qint64 first = historyRow(9001, "10.00", Value(today));
     const qint64 second = historyRow(9002, "10.00", Value(today));
     club.db.execute(QStringLiteral("UPDATE jmhist SET jmhTulosta = 1 WHERE jmhID = ?"), {Value(first)});
-    club.db.executeScript(QStringLiteral("CREATE TRIGGER refuse_second BEFORE UPDATE ON jmhist WHEN NEW.jmhjmLaskunumero = 9002"
-                                         " BEGIN SELECT RAISE(ABORT, 'levy täynnä'); END;"));
+    club.db.executeScript(
+        QStringLiteral("CREATE TRIGGER refuse_second BEFORE UPDATE ON jmhist WHEN NEW.jmhjmLaskunumero = 9002"
+                       " BEGIN SELECT RAISE(ABORT, 'levy täynnä'); END;"));
     EXPECT_ANY_THROW(Reminders::CreateReminders(club.db, {9001, 9002}, today));
     EXPECT_TRUE(field(first, "jmhjmMuistutusNumero").isNull());
     EXPECT_TRUE(field(second, "jmhjmMuistutusNumero").isNull());

@@ -35,7 +35,7 @@ qint32 CardTestDb::addFeature(qint32 memberId, qint32 definitionId)
 }
 
 qint32 CardTestDb::addInvoice(qint32 memberId, qint32 runId, const QString& reference, const QDate& invoiceDate,
-                                const Value& amount, const Value& text, const Value& jasMak)
+                              const Value& amount, const Value& text, const Value& jasMak)
 {
     m_db.execute(QStringLiteral("INSERT INTO jmhist (jmhjmjrID, jmhjmID, jmhjmViitenumero, jmhjmLaskupaiva, "
                                 "jmhjmHinta, jmhjmTeksti, jmhjmJasMak) VALUES (?, ?, ?, ?, ?, ?, ?)"),

@@ -18,8 +18,8 @@ public:
     qint32 addDefinition(const QString& name, const QString& description = {}, int type = 1);
     qint32 addFeature(qint32 memberId, qint32 definitionId);
     // A history invoice; the field refuses Null, so a Null jasMak stands for False.
-    qint32 addInvoice(qint32 memberId, qint32 runId, const QString& reference, const QDate& invoiceDate,
-                      const Value& amount, const Value& text, const Value& jasMak = {});
+    qint32 addInvoice(qint32 memberId, qint32 runId, const QString& reference, const QDate& invoiceDate, const Value& amount,
+                      const Value& text, const Value& jasMak = {});
     Value field(const QString& sql, const Params& params = {}) { return m_db.scalar(sql, params); }
 
 private:

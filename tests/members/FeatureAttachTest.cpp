@@ -60,10 +60,18 @@ TEST_F(FeatureAttachTest, ValuesFollowTheOfferedKinds)
         Value date, whole, memo, amount;
     };
     const Case cases[] = {
-        {"memo only", {std::nullopt, std::nullopt, std::nullopt, QStringLiteral("Muistio")},
-         Value(), Value(), QStringLiteral("Muistio"), Value()},
-        {"all valid", {QStringLiteral("5.3.2024"), QStringLiteral("2"), QStringLiteral("12,50"), QString()},
-         Value(QDate(2024, 3, 5)), Value(2), Value(), Value(Currency::fromRaw(125000))},
+        {"memo only",
+         {std::nullopt, std::nullopt, std::nullopt, QStringLiteral("Muistio")},
+         Value(),
+         Value(),
+         QStringLiteral("Muistio"),
+         Value()},
+        {"all valid",
+         {QStringLiteral("5.3.2024"), QStringLiteral("2"), QStringLiteral("12,50"), QString()},
+         Value(QDate(2024, 3, 5)),
+         Value(2),
+         Value(),
+         Value(Currency::fromRaw(125000))},
         {"empty boxes are Null", {QString(), QString(), QString(), std::nullopt}, Value(), Value(), Value(), Value()},
     };
     for (const Case& c : cases) {
@@ -95,14 +103,30 @@ TEST_F(FeatureAttachTest, ARefusedValueWritesNothingAndNamesItsField)
         bool dateRejected, longRejected, currencyRejected;
     };
     const Case cases[] = {
-        {"a fraction in a whole number", {std::nullopt, QStringLiteral("4,5"), std::nullopt, std::nullopt},
-         "Luku ei kelpaa: \"4,5\"", false, true, false},
-        {"number out of range", {std::nullopt, QStringLiteral("3000000000"), std::nullopt, std::nullopt},
-         "Luku ei kelpaa", false, true, false},
-        {"no date", {QStringLiteral("32.1.2024"), QStringLiteral("1"), std::nullopt, std::nullopt},
-         "Päivämäärä ei kelpaa: \"32.1.2024\"", true, false, false},
-        {"no amount", {std::nullopt, std::nullopt, QStringLiteral("12.50"), std::nullopt},
-         "Arvo ei kelpaa: \"12.50\"", false, false, true},
+        {"a fraction in a whole number",
+         {std::nullopt, QStringLiteral("4,5"), std::nullopt, std::nullopt},
+         "Luku ei kelpaa: \"4,5\"",
+         false,
+         true,
+         false},
+        {"number out of range",
+         {std::nullopt, QStringLiteral("3000000000"), std::nullopt, std::nullopt},
+         "Luku ei kelpaa",
+         false,
+         true,
+         false},
+        {"no date",
+         {QStringLiteral("32.1.2024"), QStringLiteral("1"), std::nullopt, std::nullopt},
+         "Päivämäärä ei kelpaa: \"32.1.2024\"",
+         true,
+         false,
+         false},
+        {"no amount",
+         {std::nullopt, std::nullopt, QStringLiteral("12.50"), std::nullopt},
+         "Arvo ei kelpaa: \"12.50\"",
+         false,
+         false,
+         true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

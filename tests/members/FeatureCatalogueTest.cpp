@@ -38,9 +38,11 @@ TEST(FeatureTreeWalk, GroupsByInitialAsTheTreeShowsThem)
         {"Null, digit and blank go to the other group, last",
          {{1, Value()}, {2, " tyhjä"}, {3, "1. luokka"}, {4, "Karhu"}},
          {"K:Karhu", "Muut:, tyhjä,1. luokka"}},
-        {"underscore: every definition is listed", {{1, "Hirvi"}, {2, "_sisäinen"}, {3, "Susi"}},
+        {"underscore: every definition is listed",
+         {{1, "Hirvi"}, {2, "_sisäinen"}, {3, "Susi"}},
          {"H:Hirvi", "S:Susi", "Muut:_sisäinen"}},
-        {"accented initials do not end the listing", {{1, "Aave"}, {2, "Émile"}, {3, "Übel"}, {4, "Wapiti"}, {5, "Öky"}},
+        {"accented initials do not end the listing",
+         {{1, "Aave"}, {2, "Émile"}, {3, "Übel"}, {4, "Wapiti"}, {5, "Öky"}},
          {"A:Aave", "W:Wapiti", "Ö:Öky", "Muut:Émile,Übel"}},
         {"letters after Z", {{1, "Zeta"}, {2, "Åke"}, {3, "Äes"}, {4, "Öky"}}, {"Z:Zeta", "Å:Åke", "Ä:Äes", "Ö:Öky"}},
         {"empty text", {{1, ""}, {2, "Bb"}}, {"B:Bb", "Muut:"}},
@@ -177,17 +179,19 @@ TEST_F(FeatureCatalogueTest, ARefusedValueNamesItsFieldAndLeavesTheRowAsItWas)
         in.nimi = QStringLiteral("Hirvi");
         in.longValue = QStringLiteral("7");
         const QString field = QString::fromLatin1(c.field);
-        (field == "nimi"       ? in.nimi
-         : field == "kuvaus"   ? in.kuvaus
-         : field == "memo"     ? in.memo
-         : field == "date"     ? in.date
-         : field == "long"     ? in.longValue
-                               : in.currency) = c.text;
+        (field == "nimi"     ? in.nimi
+         : field == "kuvaus" ? in.kuvaus
+         : field == "memo"   ? in.memo
+         : field == "date"   ? in.date
+         : field == "long"   ? in.longValue
+                             : in.currency) = c.text;
         const auto refused = catalogue.write(in);
         ASSERT_TRUE(refused.has_value()) << c.field;
         EXPECT_TRUE(refused->startsWith(QString::fromUtf8(c.message))) << refused->toStdString();
         EXPECT_EQ(count("SELECT COUNT(*) FROM pi WHERE piNimi = 'Hirvi' AND piLong = 7 AND piKuvaus IS NULL "
-                        "AND piMemo IS NULL AND piDate IS NULL AND piCurrency IS NULL"), 1) << c.field;
+                        "AND piMemo IS NULL AND piDate IS NULL AND piCurrency IS NULL"),
+                  1)
+            << c.field;
     }
 }
 

@@ -17,7 +17,7 @@ TEST(FeatureName, NameOfTheDefinitionOrEmpty)
     db.execute(QStringLiteral("INSERT INTO pi (piID, piNimi) VALUES (?, ?)"), {7, QStringLiteral("Hirviporukka")});
     db.execute(QStringLiteral("INSERT INTO pi (piID) VALUES (?)"), {8});
     EXPECT_EQ(FeatureName(db, 7), QStringLiteral("Hirviporukka"));
-    EXPECT_EQ(FeatureName(db, 8), QString());     // name Null
-    EXPECT_EQ(FeatureName(db, 9), QString());     // no such definition
+    EXPECT_EQ(FeatureName(db, 8), QString()); // name Null
+    EXPECT_EQ(FeatureName(db, 9), QString()); // no such definition
     EXPECT_EQ(FeatureName(db, -1), QString());
 }

@@ -14,28 +14,28 @@ TEST(FeatureValueText, EachKindReadsItsOwnTextAndRefusesTheRestNamingTheField)
     const struct {
         Kind kind;
         QString text;
-        QString stored;    // NullToString of the value; "" with refused = false is Null
+        QString stored; // NullToString of the value; "" with refused = false is Null
         bool refused;
     } cases[] = {
         {Kind::Long, "", "", false},
         {Kind::Long, "4", "4", false},
         {Kind::Long, "-2 147 483 648", "-2147483648", false},
         {Kind::Long, "4,0", "4", false},
-        {Kind::Long, "4,5", "", true},            // never rounded to 4
+        {Kind::Long, "4,5", "", true}, // never rounded to 4
         {Kind::Long, "0,1", "", true},
         {Kind::Long, "2147483648", "", true},
         {Kind::Long, "12a", "", true},
         {Kind::Long, "1.5", "", true},
         {Kind::Date, "5.3.2024", "5.3.2024", false},
         {Kind::Date, "05.03.24", "5.3.2024", false},
-        {Kind::Date, "10:30", "", true},          // a time alone is no date
+        {Kind::Date, "10:30", "", true}, // a time alone is no date
         {Kind::Date, "31.2.2024", "", true},
         {Kind::Currency, "12,50", "12,5", false},
         {Kind::Currency, "12.50", "", true},
         {Kind::Currency, "kymppi", "", true},
         {Kind::Memo, "rivi\nrivi", "rivi\nrivi", false},
         {Kind::Memo, QString(65536, u'm'), "", true},
-        {Kind::Date, QString(20, u'1'), "", true},   // longer than the box takes
+        {Kind::Date, QString(20, u'1'), "", true}, // longer than the box takes
     };
     for (const auto& c : cases) {
         const FeatureValueText::Reading r = FeatureValueText::read(c.kind, c.text);

@@ -26,19 +26,27 @@ TEST(MemberCriteriaBlock, FeatureSlotsAreElevenAndCounted)
 TEST(MemberCriteriaBlock, WritingChoicesSetsEveryValueOfTheDialog)
 {
     MemberCriteria block;
-    block.TulostusMuoto = 3;   // not the dialog's: stays
+    block.TulostusMuoto = 3; // not the dialog's: stays
     for (int i = 0; i < MemberCriteria::FeatureSlots; ++i)
         block.setHepiID(i, 99);
     MemberCriteriaChoices c;
-    c.owner = 1; c.fee = 0;
-    c.postalStart = "90100"; c.postalEnd = "90999";
-    c.birthDate = "1.1.1970"; c.birthOperator = 0;
-    c.joiningDate = "2000"; c.joiningOperator = 2;
+    c.owner = 1;
+    c.fee = 0;
+    c.postalStart = "90100";
+    c.postalEnd = "90999";
+    c.birthDate = "1.1.1970";
+    c.birthOperator = 0;
+    c.joiningDate = "2000";
+    c.joiningOperator = 2;
     c.features = {4, 8};
-    c.negateFeatures = true; c.allFeatures = false;
-    c.date = "1.1.*"; c.dateOperator = 2;
-    c.number = "13"; c.numberOperator = 0;
-    c.value = "12,50"; c.valueOperator = 1;
+    c.negateFeatures = true;
+    c.allFeatures = false;
+    c.date = "1.1.*";
+    c.dateOperator = 2;
+    c.number = "13";
+    c.numberOperator = 0;
+    c.value = "12,50";
+    c.valueOperator = 1;
     c.writeTo(block);
     EXPECT_EQ(block.OmistajaValinta, 1);
     EXPECT_EQ(block.JasenmaksuValinta, 0);
@@ -86,7 +94,11 @@ TEST(MemberCriteriaBoxes, RefinementTextsAreCheckedOnLeaving)
     using C = MemberCriteriaChoices;
     // A day and month alone mean this year's, also in the last second of the year.
     const FixedClock clock(QDateTime(QDate(2026, 12, 31), QTime(23, 59, 59)));
-    const struct { std::optional<QString> (*check)(const QString&); const char* in; std::optional<QString> out; } cases[] = {
+    const struct {
+        std::optional<QString> (*check)(const QString&);
+        const char* in;
+        std::optional<QString> out;
+    } cases[] = {
         {C::checkDate, "", QString()},
         {C::checkDate, "05.03.2024", QStringLiteral("5.3.2024")},
         {C::checkDate, "1.1.*", QStringLiteral("1.1.*")},
@@ -95,7 +107,7 @@ TEST(MemberCriteriaBoxes, RefinementTextsAreCheckedOnLeaving)
         {C::checkDate, "5.3.", QStringLiteral("5.3.2026")},
         {C::checkDate, "5.3", QStringLiteral("5.3.2026")},
         {C::checkDate, "31.2.", std::nullopt},
-        {C::checkDate, "12.30", std::nullopt},   // a time, not a date
+        {C::checkDate, "12.30", std::nullopt}, // a time, not a date
         {C::checkDate, "12:30", std::nullopt},
         {C::checkDate, "1.2.2024 12:30", QStringLiteral("1.2.2024")},
         {C::checkWholeNumber, "12,6", QStringLiteral("13")},

@@ -26,8 +26,8 @@ TEST(MemberFeaturesTest, DefinitionsOfMembersOnlyWithNamesInFinnishOrder)
     CardTestDb t;
     t.addDefinition(QStringLiteral("Ämpäri"));
     t.addDefinition(QStringLiteral("ase"));
-    t.addDefinition(QString());                            // a definition without a name
-    t.addDefinition(QStringLiteral("Vuokra"), {}, 2);     // a contract feature
+    t.addDefinition(QString());                       // a definition without a name
+    t.addDefinition(QStringLiteral("Vuokra"), {}, 2); // a contract feature
     t.addDefinition(QStringLiteral("Zeta"));
     EXPECT_EQ(Names(MemberFeatures::definitions(t.db())),
               (QStringList{QStringLiteral("ase"), QStringLiteral("Zeta"), QStringLiteral("Ämpäri")}));
@@ -41,13 +41,15 @@ TEST(MemberFeaturesTest, AttachTakesDefaultsOfEnabledKindsOnly)
     const qint32 m = t.addMember(QStringLiteral("Virtanen"));
     const qint32 numberOnly = t.addDefinition(QStringLiteral("Luku"));
     t.db().execute(QStringLiteral("UPDATE pi SET piEnbldLong = 1, piLong = 5, piDate = ?, piMemo = 'x', "
-                                  "piCurrency = 7 WHERE piID = ?"), {QDate(2024, 3, 5), numberOnly});
+                                  "piCurrency = 7 WHERE piID = ?"),
+                   {QDate(2024, 3, 5), numberOnly});
     const qint32 dateNoDefault = t.addDefinition(QStringLiteral("Pvm"));
     t.db().execute(QStringLiteral("UPDATE pi SET piEnbldDate = 1 WHERE piID = ?"), {dateNoDefault});
     const qint32 all = t.addDefinition(QStringLiteral("Kaikki"));
     t.db().execute(QStringLiteral("UPDATE pi SET piEnbldDate = 1, piEnbldLong = 1, piEnbldCurrency = 1, "
                                   "piEnbldMemo = 1, piDate = ?, piLong = 2, piCurrency = 12.5, piMemo = 'muisti' "
-                                  "WHERE piID = ?"), {QDate(2024, 3, 5), all});
+                                  "WHERE piID = ?"),
+                   {QDate(2024, 3, 5), all});
 
     const auto a = MemberFeatures::values(t.db(), MemberFeatures::attach(t.db(), m, numberOnly));
     ASSERT_TRUE(a);
@@ -97,19 +99,15 @@ TEST(MemberFeaturesTest, SaveReadsEachVisibleKindByLocaleRules)
         const char* number;
         Value stored;
         bool refused;
-    } numbers[] = {
-        {"12,5", Value(), true},        // a whole-number feature never rounds a fraction
-        {"13,5", Value(), true},
-        {"-2,5", Value(), true},
-        {"14,0", Value(14), false},
-        {"-2", Value(-2), false},
-        {"1 234", Value(1234), false},
-        {"", Value(), false},
-        {"abc", Value(), true},         // refused: the stored Null stays
-        {"7", Value(7), false},
-        {"3000000000", Value(7), true}, // beyond a whole number's range: the stored 7 stays
-        {"12.5", Value(7), true},       // a decimal point is no Finnish number
-    };
+    } numbers[] =
+        {
+            {"12,5", Value(), true}, // a whole-number feature never rounds a fraction
+            {"13,5", Value(), true},  {"-2,5", Value(), true},        {"14,0", Value(14), false},
+            {"-2", Value(-2), false}, {"1 234", Value(1234), false},  {"", Value(), false},
+            {"abc", Value(), true},                                   // refused: the stored Null stays
+            {"7", Value(7), false},   {"3000000000", Value(7), true}, // beyond a whole number's range: the stored 7 stays
+            {"12.5", Value(7), true},                                 // a decimal point is no Finnish number
+        };
     for (const auto& c : numbers) {
         const auto out = MemberFeatures::save(t.db(), f, all, {{}, QString::fromUtf8(c.number), {}, {}});
         ASSERT_TRUE(out.found);
@@ -117,8 +115,9 @@ TEST(MemberFeaturesTest, SaveReadsEachVisibleKindByLocaleRules)
         EXPECT_EQ(MemberFeatures::values(t.db(), f)->number, c.stored) << c.number;
     }
 
-    auto out = MemberFeatures::save(t.db(), f, all, {QStringLiteral("5.3.2024"), QStringLiteral("7"),
-                                                     QStringLiteral("12,3456"), QStringLiteral("rivi\nrivi")});
+    auto out = MemberFeatures::save(
+        t.db(), f, all,
+        {QStringLiteral("5.3.2024"), QStringLiteral("7"), QStringLiteral("12,3456"), QStringLiteral("rivi\nrivi")});
     auto v = MemberFeatures::values(t.db(), f);
     EXPECT_EQ(v->date.toDate(), QDate(2024, 3, 5));
     EXPECT_EQ(v->amount.toCurrency(), Currency::fromRaw(123456));
@@ -131,8 +130,8 @@ TEST(MemberFeaturesTest, SaveReadsEachVisibleKindByLocaleRules)
          {std::tuple{"31.2.2024", "12,3456", K::Date}, std::tuple{"10:30", "12,3456", K::Date},
           std::tuple{"5.3.2024", "x", K::Amount}}) {
         SCOPED_TRACE(date);
-        out = MemberFeatures::save(t.db(), f, all, {QString::fromUtf8(date), QStringLiteral("7"),
-                                                    QString::fromUtf8(amount), QString()});
+        out = MemberFeatures::save(t.db(), f, all,
+                                   {QString::fromUtf8(date), QStringLiteral("7"), QString::fromUtf8(amount), QString()});
         EXPECT_EQ(out.refused, MemberFeatures::Kinds(refused));
         EXPECT_FALSE(out.written);
         v = MemberFeatures::values(t.db(), f);
@@ -159,14 +158,13 @@ TEST(MemberFeaturesTest, BoxesShowingTheStoredValuesRewriteNothing)
                    {QStringLiteral("eka\r\ntoka"), f});
     const auto before = MemberFeatures::values(t.db(), f);
     ASSERT_TRUE(before);
-    const MemberFeatures::Texts shown = {MemberFeatures::shownText(K::Date, before->date),
-                                         MemberFeatures::shownText(K::Number, before->number),
-                                         MemberFeatures::shownText(K::Amount, before->amount),
-                                         MemberFeatures::shownText(K::Memo, before->memo)};
+    const MemberFeatures::Texts shown = {
+        MemberFeatures::shownText(K::Date, before->date), MemberFeatures::shownText(K::Number, before->number),
+        MemberFeatures::shownText(K::Amount, before->amount), MemberFeatures::shownText(K::Memo, before->memo)};
     EXPECT_EQ(shown.memo, QStringLiteral("eka\ntoka"));
     EXPECT_EQ(shown.date, QStringLiteral("5.3.2024 14.30.00"));
     t.db().execute(QStringLiteral("CREATE TRIGGER watch BEFORE UPDATE ON pt BEGIN SELECT RAISE(ABORT, 'kirjoitettu'); END"));
-    const auto out = MemberFeatures::save(t.db(), f, all, shown);   // would throw if it wrote
+    const auto out = MemberFeatures::save(t.db(), f, all, shown); // would throw if it wrote
     EXPECT_TRUE(out.found);
     EXPECT_FALSE(out.written);
     t.db().execute(QStringLiteral("DROP TRIGGER watch"));

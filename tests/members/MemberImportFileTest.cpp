@@ -34,7 +34,8 @@ INSTANTIATE_TEST_SUITE_P(
         EncodingCase{"utf16le bom", QByteArray("\xFF\xFE\xE4\x00;\x00", 6), QStringLiteral("ä;")},
         EncodingCase{"plain ascii", QByteArray("a;b"), QStringLiteral("a;b")},
         // One stray byte spoils only itself: the rest of the UTF-8 file stays UTF-8.
-        EncodingCase{"utf8 with one stray byte", QByteArray("J\xC3\xA4rvi \xE4 M\xC3\xA4ki"), QStringLiteral("Järvi ä Mäki")},
+        EncodingCase{"utf8 with one stray byte", QByteArray("J\xC3\xA4rvi \xE4 M\xC3\xA4ki"),
+                     QStringLiteral("Järvi ä Mäki")},
         EncodingCase{"utf8 bom and a stray byte", QByteArray("\xEF\xBB\xBF\xC3\x84\x80"), QStringLiteral("Ä€")},
         EncodingCase{"cut off sequence at the end", QByteArray("a\xC3"), QStringLiteral("aÃ")},
         EncodingCase{"overlong form is no utf8", QByteArray("\xC0\xAF"), QStringLiteral("À¯")},
@@ -109,8 +110,8 @@ TEST(MemberImportFile, UnclosedQuoteIsRejectedNamingTheLine)
 TEST(MemberImportFile, ANulCharacterRefusesTheFileNamingTheLine)
 {
     QString error;
-    const auto f = MemberImportFile::fromLines({"a;b", QString::fromUtf8("c\0d", 3)}, MemberImportFormat::fromChoices(";", "\""),
-                                               &error);
+    const auto f = MemberImportFile::fromLines({"a;b", QString::fromUtf8("c\0d", 3)},
+                                               MemberImportFormat::fromChoices(";", "\""), &error);
     EXPECT_FALSE(f.has_value());
     EXPECT_TRUE(error.startsWith(QStringLiteral("Rivillä 2 on NUL-merkki"))) << error.toStdString();
 }
@@ -139,7 +140,7 @@ TEST(MemberImportFile, DecoderAndSplitterSurviveRandomBytes)
         QByteArray("a\0b\0;\0c\0", 8),
         QByteArray("\xF0\x9F\x98\x80;\xED\xA0\x80;\xF4\x90\x80\x80\"\"\";"),
     };
-    std::mt19937 random(20261207);   // fixed: a failure can be repeated
+    std::mt19937 random(20261207); // fixed: a failure can be repeated
     const QStringList separators = {";", ",", "TAB", "SPACE", "", ";;"};
     const QStringList quotes = {"\"", "'", "", "\"\""};
     for (int round = 0; round < 20000; ++round) {

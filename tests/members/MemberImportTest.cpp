@@ -33,7 +33,8 @@ protected:
     }
     QString storedCounter()
     {
-        return m_db.scalar(QStringLiteral("SELECT setString FROM Settings WHERE setSection = 'TIKKELI' AND setKey = 'Jasennro'"))
+        return m_db
+            .scalar(QStringLiteral("SELECT setString FROM Settings WHERE setSection = 'TIKKELI' AND setKey = 'Jasennro'"))
             .toString();
     }
 
@@ -43,9 +44,8 @@ protected:
     std::vector<Value> added(const QString& field)
     {
         std::vector<Value> out;
-        Recordset rs = m_db.openRecordset(
-            QStringLiteral("SELECT %1 FROM jr WHERE jrID > ? ORDER BY jrID").arg(field), RecordsetType::Snapshot,
-            {Value(qint64(m_lastId))});
+        Recordset rs = m_db.openRecordset(QStringLiteral("SELECT %1 FROM jr WHERE jrID > ? ORDER BY jrID").arg(field),
+                                          RecordsetType::Snapshot, {Value(qint64(m_lastId))});
         for (; !rs.eof(); rs.moveNext())
             out.push_back(rs.field(0));
         return out;
@@ -71,7 +71,8 @@ protected:
 
 TEST_F(MemberImportTest, EveryLineBecomesANewMemberWithItsMappedFields)
 {
-    const auto r = import({"\"Matti\";\"Virtanen\";\"Kuja 1\"", "Liisa;Laine;Tie 2"}, {F::FirstName, F::Surname, F::Address});
+    const auto r = import({"\"Matti\";\"Virtanen\";\"Kuja 1\"", "Liisa;Laine;Tie 2"},
+                          {F::FirstName, F::Surname, F::Address});
     ASSERT_TRUE(r.ok) << r.error.toStdString();
     EXPECT_EQ(r.imported, 2);
     EXPECT_EQ(members(), m_before + 2);
@@ -98,24 +99,22 @@ TEST_P(MemberImportFit, ValueIsCutOrConvertedForItsField)
     EXPECT_EQ(added("jrTitteli"), std::vector<Value>{"x"}) << "the rest of the line is imported";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, MemberImportFit,
-    ::testing::Values(
-        FitCase{"postal code of six", F::PostalCode, "001001", "00100"},
-        FitCase{"leading zeros stay", F::PostalCode, "00100", "00100"},
-        FitCase{"member number of twelve", F::MemberNumber, "123456789012", "1234567890"},
-        FitCase{"member number stays text", F::MemberNumber, "0007", "0007"},
-        FitCase{"surname over fifty", F::Surname, QString(60, u'ä'), QString(50, u'ä')},
-        FitCase{"phone over thirty", F::Phone, QString(35, u'1'), QString(30, u'1')},
-        FitCase{"email", F::Email, "a@b.fi", "a@b.fi"},
-        FitCase{"values are not trimmed", F::PostOffice, " Pori ", " Pori "},
-        FitCase{"finnish date", F::BirthDate, "5.3.1970", Value(QDate(1970, 3, 5))},
-        FitCase{"date with zeros", F::JoinDate, "05.03.2001", Value(QDate(2001, 3, 5))},
-        FitCase{"iso date", F::JoinDate, "2001-03-05", Value(QDate(2001, 3, 5))},
-        FitCase{"no date", F::BirthDate, "Syntymäpäivä", Value()},
-        FitCase{"impossible date", F::BirthDate, "31.2.1970", Value()},
-        FitCase{"empty keeps the default", F::Surname, "", Value()}),
-    [](const auto& info) { return std::to_string(info.index); });
+INSTANTIATE_TEST_SUITE_P(Cases, MemberImportFit,
+                         ::testing::Values(FitCase{"postal code of six", F::PostalCode, "001001", "00100"},
+                                           FitCase{"leading zeros stay", F::PostalCode, "00100", "00100"},
+                                           FitCase{"member number of twelve", F::MemberNumber, "123456789012", "1234567890"},
+                                           FitCase{"member number stays text", F::MemberNumber, "0007", "0007"},
+                                           FitCase{"surname over fifty", F::Surname, QString(60, u'ä'), QString(50, u'ä')},
+                                           FitCase{"phone over thirty", F::Phone, QString(35, u'1'), QString(30, u'1')},
+                                           FitCase{"email", F::Email, "a@b.fi", "a@b.fi"},
+                                           FitCase{"values are not trimmed", F::PostOffice, " Pori ", " Pori "},
+                                           FitCase{"finnish date", F::BirthDate, "5.3.1970", Value(QDate(1970, 3, 5))},
+                                           FitCase{"date with zeros", F::JoinDate, "05.03.2001", Value(QDate(2001, 3, 5))},
+                                           FitCase{"iso date", F::JoinDate, "2001-03-05", Value(QDate(2001, 3, 5))},
+                                           FitCase{"no date", F::BirthDate, "Syntymäpäivä", Value()},
+                                           FitCase{"impossible date", F::BirthDate, "31.2.1970", Value()},
+                                           FitCase{"empty keeps the default", F::Surname, "", Value()}),
+                         [](const auto& info) { return std::to_string(info.index); });
 
 TEST_F(MemberImportTest, ColumnsBeyondTheMappedOnesAreIgnoredAndMissingOnesStayEmpty)
 {
@@ -185,12 +184,18 @@ TEST_F(MemberImportTest, AMemberNumberTakenOrRepeatedRefusesTheWholeFileNamingTh
         const char* error;
         int line;
     } cases[] = {
-        {"three members numbered 7", {"Aalto;7", "Berg;7", "Carlsson;7"},
-         "Jäsennumero 7 on tiedostossa kahdesti: rivit 1 ja 2. Tietokantaan ei tuotu yhtään jäsentä.", 2},
-        {"a number in the register, in another case", {"Aalto;1", "Berg;a7"},
-         "Jäsennumero a7 (tiedoston rivi 2) on jo toisella jäsenellä. Tietokantaan ei tuotu yhtään jäsentä.", 2},
-        {"repeated after cutting to the width", {"Aalto;12345678901", "Berg;12345678902"},
-         "Jäsennumero 1234567890 on tiedostossa kahdesti: rivit 1 ja 2. Tietokantaan ei tuotu yhtään jäsentä.", 2},
+        {"three members numbered 7",
+         {"Aalto;7", "Berg;7", "Carlsson;7"},
+         "Jäsennumero 7 on tiedostossa kahdesti: rivit 1 ja 2. Tietokantaan ei tuotu yhtään jäsentä.",
+         2},
+        {"a number in the register, in another case",
+         {"Aalto;1", "Berg;a7"},
+         "Jäsennumero a7 (tiedoston rivi 2) on jo toisella jäsenellä. Tietokantaan ei tuotu yhtään jäsentä.",
+         2},
+        {"repeated after cutting to the width",
+         {"Aalto;12345678901", "Berg;12345678902"},
+         "Jäsennumero 1234567890 on tiedostossa kahdesti: rivit 1 ja 2. Tietokantaan ei tuotu yhtään jäsentä.",
+         2},
     };
     for (const auto& c : cases) {
         const auto r = import(c.lines, {F::Surname, F::MemberNumber});

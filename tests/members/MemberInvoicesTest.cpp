@@ -15,7 +15,8 @@ TEST(MemberInvoicesTest, ListIsOldestFirstWithAmountAndText)
     CardTestDb t;
     const qint32 m = t.addMember(QStringLiteral("Virtanen"));
     const qint32 other = t.addMember(QStringLiteral("Aho"));
-    t.addInvoice(m, 1, QStringLiteral("13"), QDate(2025, 2, 1), Value(Currency::fromRaw(125000)), Value(QStringLiteral("Vuosi")));
+    t.addInvoice(m, 1, QStringLiteral("13"), QDate(2025, 2, 1), Value(Currency::fromRaw(125000)),
+                 Value(QStringLiteral("Vuosi")));
     t.addInvoice(m, 2, QStringLiteral("24"), QDate(2024, 2, 1), Value(Currency::fromUnits(30)), Value());
     t.addInvoice(other, 3, QStringLiteral("35"), QDate(2024, 1, 1), Value(Currency::fromUnits(1)), Value());
 
@@ -34,7 +35,8 @@ TEST(MemberInvoicesTest, DetailsShowFlagsAsWords)
                                   Value(QStringLiteral("Maksu")));
     const qint32 b = t.addInvoice(m, 2, QStringLiteral("24"), QDate(2025, 2, 1), Value(), Value(), Value(true));
     t.db().execute(QStringLiteral("UPDATE jmhist SET jmhjmOtsake = 'Lasku', jmhjmLaskunumero = 1, "
-                                  "jmhjmErapaiva = ?, jmhjmMaksettu = 1 WHERE jmhID = ?"), {QDate(2025, 3, 1), a});
+                                  "jmhjmErapaiva = ?, jmhjmMaksettu = 1 WHERE jmhID = ?"),
+                   {QDate(2025, 3, 1), a});
     auto d = MemberInvoices::details(t.db(), a);
     ASSERT_TRUE(d);
     EXPECT_EQ(d->otsake, QStringLiteral("Lasku"));

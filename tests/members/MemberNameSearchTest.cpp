@@ -40,7 +40,7 @@ TEST_F(MemberNameSearchTest, PartsMatchAnywhereAndCombineWithAnd)
     EXPECT_EQ(ids("", "anna"), (std::vector<qint32>{virta, obrien}));
     EXPECT_EQ(ids("virta", "ee"), (std::vector<qint32>{virtanen}));
     EXPECT_EQ(ids("MÄKI", ""), (std::vector<qint32>{4}));
-    EXPECT_TRUE(ids("Virta ", "").empty());   // typed text is not trimmed
+    EXPECT_TRUE(ids("Virta ", "").empty()); // typed text is not trimmed
     EXPECT_TRUE(MemberNameSearch::find(t.db(), "", "").empty());
     EXPECT_FALSE(MemberNameSearch::hasCriteria("", ""));
 }
@@ -55,7 +55,7 @@ TEST_F(MemberNameSearchTest, ApostrophesAndInjectionAttemptsAreSearchedAsText)
         EXPECT_TRUE(ids("", attack).empty());
     }
     EXPECT_TRUE(ids("%", "").empty());
-    EXPECT_EQ(ids("V*en", ""), (std::vector<qint32>{virtanen}));   // * stays the wildcard
+    EXPECT_EQ(ids("V*en", ""), (std::vector<qint32>{virtanen})); // * stays the wildcard
     EXPECT_EQ(t.db().scalar("SELECT COUNT(*) FROM jr").toInt64(), 4);
 }
 

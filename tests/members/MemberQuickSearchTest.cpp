@@ -38,8 +38,8 @@ TEST_F(MemberQuickSearchTest, FindEqualComparesWholeTextWithoutCase)
 {
     MemberQuickSearch search(t.db());
     EXPECT_EQ(search.findEqual(Field::Jasennumero, "12"), virta);
-    EXPECT_EQ(search.findEqual(Field::Jasennumero, " 12"), std::nullopt);   // not trimmed
-    EXPECT_EQ(search.findEqual(Field::Jasennumero, "1"), std::nullopt);     // whole value only
+    EXPECT_EQ(search.findEqual(Field::Jasennumero, " 12"), std::nullopt); // not trimmed
+    EXPECT_EQ(search.findEqual(Field::Jasennumero, "1"), std::nullopt);   // whole value only
     EXPECT_EQ(search.findEqual(Field::Email, "PEKKA@X.FI"), maki);
     EXPECT_EQ(search.findEqual(Field::Osoite, "kuja 2"), maki);
 }
@@ -80,15 +80,19 @@ TEST_F(MemberQuickSearchTest, MemoPatternsKeepTheStarWildcardAndTreatOthersLiter
     t.addMemo(maki, memoFeature, "Ampuma 100% ok_a");
     t.addMemo(obrien, memoFeature, "O'Brienin koira");
     MemberQuickSearch search(t.db());
-    const struct { const char* text; bool beginning; int count; } cases[] = {
+    const struct {
+        const char* text;
+        bool beginning;
+        int count;
+    } cases[] = {
         {"100%", false, 1},
         {"100% ok_a", false, 1},
-        {"1%0", false, 0},           // % is no wildcard for the user
-        {"p_m", false, 0},           // nor is _ ("pum" is there)
-        {"Ampuma*ok", false, 1},     // * is
+        {"1%0", false, 0},       // % is no wildcard for the user
+        {"p_m", false, 0},       // nor is _ ("pum" is there)
+        {"Ampuma*ok", false, 1}, // * is
         {"ampuma", true, 1},
         {"muma", true, 0},
-        {"puma", true, 0},           // in the memo, but not at its beginning
+        {"puma", true, 0}, // in the memo, but not at its beginning
         {"ok_a", true, 0},
         {"koira", true, 0},
         {"puma", false, 1},
@@ -113,7 +117,7 @@ TEST_F(MemberQuickSearchTest, MemoBeginningsAreCutSortedAndOfExistingMembersOnly
     ASSERT_EQ(entries.size(), 3u);
     EXPECT_EQ(entries[0], (MemberSearchEntry{"abcdefghijklmnopqrstuvwxyz0123", maki}));
     EXPECT_EQ(entries[1].text, "Zeta");
-    EXPECT_EQ(entries[2].text, "Örkki");   // Ö after Z
+    EXPECT_EQ(entries[2].text, "Örkki"); // Ö after Z
     // The full text of a long beginning still finds its member.
     EXPECT_EQ(search.findMemoBeginning("abcdefghijklmnopqrstuvwxyz012345678").firstId, maki);
 }

@@ -115,9 +115,13 @@ TEST(MemberNavigation, UnfilteredEndsBeepAndStay)
     MemberRecords r;
     r.open(t.path);
     // The table's own order, not the alphabet.
-    struct Step { Move move; bool moves; qint64 then; };
-    const Step steps[] = {{Move::Previous, false, a}, {Move::Next, true, b}, {Move::Next, true, c},
-                          {Move::Next, false, c}, {Move::First, true, a}, {Move::Last, true, c},
+    struct Step {
+        Move move;
+        bool moves;
+        qint64 then;
+    };
+    const Step steps[] = {{Move::Previous, false, a}, {Move::Next, true, b},  {Move::Next, true, c},
+                          {Move::Next, false, c},     {Move::First, true, a}, {Move::Last, true, c},
                           {Move::Previous, true, b}};
     for (const Step& s : steps) {
         EXPECT_EQ(MemberNavigation::go(r, s.move, 0), s.moves) << int(s.move);
@@ -134,7 +138,7 @@ TEST(MemberNavigation, FilteredFollowsTheAlphabeticalHoldersAndPassesTwins)
     const qint64 a = t.member(QStringLiteral("Aa"));
     t.give(c, f);
     t.give(a, f);
-    t.give(a, f);   // twice: must not trap "next" on the same member
+    t.give(a, f); // twice: must not trap "next" on the same member
     MemberRecords r;
     r.open(t.path);
     ASSERT_TRUE(r.findId(a));
@@ -173,7 +177,8 @@ TEST(MemberCardFields, TextAndValueConversions)
     EXPECT_EQ(MemberCardFields::normalisedDateText(QStringLiteral("kissa")), std::nullopt);
     EXPECT_EQ(MemberCardFields::normalisedDateText(QStringLiteral("10:30")), std::nullopt);
     EXPECT_EQ(MemberCardFields::normalisedDateText(QString()), std::optional<QString>(QString()));
-    EXPECT_EQ(MemberCardFields::normalisedDateText(QStringLiteral("01.02.2001")), std::optional<QString>(QStringLiteral("1.2.2001")));
+    EXPECT_EQ(MemberCardFields::normalisedDateText(QStringLiteral("01.02.2001")),
+              std::optional<QString>(QStringLiteral("1.2.2001")));
     EXPECT_EQ(MemberCardFields::notADateMessage(11, QStringLiteral("31.2.2024")),
               QStringLiteral("Syntymäpäivä: \"31.2.2024\" ei ole päivämäärä. Kirjoita päivämäärä muodossa p.k.vvvv."));
     const std::pair<const char*, bool> surnames[] = {{"Aho", false}, {"aho", false}, {"Öhman", false},
@@ -185,8 +190,8 @@ TEST(MemberCardFields, TextAndValueConversions)
 TEST(MemberCardFields, BoxesHoldWhatTheirFieldsHoldAndARefusalNamesTheField)
 {
     test::MemberTestDb t;
-    const std::pair<int, int> widths[] = {{0, 10}, {1, 50}, {2, 50}, {3, 50}, {4, 5}, {5, 50}, {6, 30},
-                                          {7, 30}, {8, 50}, {9, 30}, {10, 50}};
+    const std::pair<int, int> widths[] = {{0, 10}, {1, 50}, {2, 50}, {3, 50}, {4, 5},  {5, 50},
+                                          {6, 30}, {7, 30}, {8, 50}, {9, 30}, {10, 50}};
     for (const auto& [index, width] : widths)
         EXPECT_EQ(MemberCardFields::maxLength(index), width) << index;
     // What the database says when a value is too long is turned into words about the field.
@@ -202,7 +207,8 @@ TEST(MemberCardFields, BoxesHoldWhatTheirFieldsHoldAndARefusalNamesTheField)
         }
         EXPECT_EQ(MemberCardFields::refusalMessage(refusal),
                   QStringLiteral("Kentän \"%1\" arvo on liian pitkä (enintään %2 merkkiä).")
-                      .arg(QString::fromUtf8(caption)).arg(width))
+                      .arg(QString::fromUtf8(caption))
+                      .arg(width))
             << refusal.toStdString();
     }
     EXPECT_EQ(MemberCardFields::refusalMessage(QStringLiteral("disk I/O error")), QString());

@@ -31,8 +31,8 @@ qint32 MemberSearchTestDb::addMember(const QString& number, const QString& surna
 {
     m_db.execute(QStringLiteral("INSERT INTO jr (jrJasennumero, jrSukunimi, jrEtunimi, jrPostitoimipaikka, jrOsoite, "
                                 "jrPuhelin, jrMatkapuhelin, jrEmail) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
-                 {textOrNull(number), textOrNull(surname), textOrNull(firstName), textOrNull(town),
-                  textOrNull(address), textOrNull(phone), textOrNull(mobile), textOrNull(email)});
+                 {textOrNull(number), textOrNull(surname), textOrNull(firstName), textOrNull(town), textOrNull(address),
+                  textOrNull(phone), textOrNull(mobile), textOrNull(email)});
     return qint32(m_db.lastInsertId());
 }
 

@@ -16,9 +16,9 @@ public:
     Database& db() { return m_db; }
     QString path() const { return m_path; }
 
-    qint32 addMember(const QString& number, const QString& surname, const QString& firstName,
-                     const QString& town = {}, const QString& address = {}, const QString& phone = {},
-                     const QString& mobile = {}, const QString& email = {});
+    qint32 addMember(const QString& number, const QString& surname, const QString& firstName, const QString& town = {},
+                     const QString& address = {}, const QString& phone = {}, const QString& mobile = {},
+                     const QString& email = {});
     qint32 addFeature(const Value& name, int type = 1);
     void addMemo(qint32 jrID, qint32 piID, const QString& memo);
 

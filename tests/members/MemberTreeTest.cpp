@@ -37,7 +37,7 @@ TEST(MemberTree, LettersInFinnishOrderWithVAndWApartAndOtherInitialsLast)
     t.member(Value(), QStringLiteral("Nimetön"));
     t.member(QStringLiteral("1. Testi"));
     t.member(QStringLiteral(" Välilyönti"));
-    t.member(QStringLiteral("Berg"));    // Null first name
+    t.member(QStringLiteral("Berg")); // Null first name
     EXPECT_EQ(describe(MemberTree::build(t.db, 0)),
               QStringLiteral("A: aho X | B: Berg , Berg X | V: Vainio X, Virtanen X | W: Wallin X | Z: Zetterberg X | "
                              "Å: Åberg X | Ä: Ärrä X | Ö: Öhman X | Muut:  Nimetön,  Välilyönti , 1. Testi "));

@@ -25,14 +25,16 @@ TEST(modRekisteritiedotTest, MemberWithoutFeaturesOrInvoices)
                    {QDate(1970, 5, 4), QStringLiteral("eka\r\ntoka"), m});
     const auto text = ComposeMemberData(t.db(), m);
     ASSERT_TRUE(text);
-    const QString expected = QStringLiteral(
-        "Yhteystiedot:\r\n%1\r\n"
-        "Jäsennumero: 12\r\nTitteli: \r\nSukunimi: Virtanen\r\nEtunimi: Matti\r\nOsoite: \r\nPostinumero: \r\n"
-        "Postitoimipaikka: \r\nPuhelin: \r\nMatkapuhelin: \r\nEmail: \r\nSyntymäpäivä: 4.5.1970\r\n"
-        "Liittymispäivä: \r\nViitenumero: \r\nMuistio: eka\r\ntoka\r\nEmail lasku: Kyllä\r\n"
-        "Jäsenmaksu OK: Ei\r\nMaanomistaja: Ei\r\n%2\r\n"
-        "Ominaisuustiedot:\r\n%1\r\n%2\r\n"
-        "Maksutiedot:\r\n%1\r\n%2\r\n").arg(Dashes, Equals);
+    const QString expected =
+        QStringLiteral(
+            "Yhteystiedot:\r\n%1\r\n"
+            "Jäsennumero: 12\r\nTitteli: \r\nSukunimi: Virtanen\r\nEtunimi: Matti\r\nOsoite: \r\nPostinumero: \r\n"
+            "Postitoimipaikka: \r\nPuhelin: \r\nMatkapuhelin: \r\nEmail: \r\nSyntymäpäivä: 4.5.1970\r\n"
+            "Liittymispäivä: \r\nViitenumero: \r\nMuistio: eka\r\ntoka\r\nEmail lasku: Kyllä\r\n"
+            "Jäsenmaksu OK: Ei\r\nMaanomistaja: Ei\r\n%2\r\n"
+            "Ominaisuustiedot:\r\n%1\r\n%2\r\n"
+            "Maksutiedot:\r\n%1\r\n%2\r\n")
+            .arg(Dashes, Equals);
     EXPECT_EQ(*text, expected);
 }
 
@@ -43,11 +45,10 @@ TEST(modRekisteritiedotTest, FeaturesAndInvoices)
     const qint32 p = t.addDefinition(QStringLiteral("Ase"), QStringLiteral("Kivääri"));
     const qint32 f = t.addFeature(m, p);
     t.db().execute(QStringLiteral("UPDATE pt SET ptValLong = 3, ptValCurrency = 12.5 WHERE ptID = ?"), {f});
-    t.addFeature(m, 999);   // its definition is gone
+    t.addFeature(m, 999); // its definition is gone
     const qint32 inv = t.addInvoice(m, 1, QStringLiteral("13"), QDate(2025, 2, 1), Value(Currency::fromUnits(20)),
                                     Value(QStringLiteral("Vuosimaksu")));
-    t.db().execute(QStringLiteral("UPDATE jmhist SET jmhjmOtsake = 'Lasku', jmhjmLaskunumero = 1 WHERE jmhID = ?"),
-                   {inv});
+    t.db().execute(QStringLiteral("UPDATE jmhist SET jmhjmOtsake = 'Lasku', jmhjmLaskunumero = 1 WHERE jmhID = ?"), {inv});
 
     EXPECT_EQ(ComposeFeatureSection(t.db(), m),
               QStringLiteral("Ase\r\n(Kivääri)\r\nPäivämäärä: \r\nLuku: 3\r\nArvo: 12,5\r\nMuistio: \r\n --- --- \r\n"
@@ -81,8 +82,11 @@ TEST(modRekisteritiedotTest, NullFlagGivesLabelAlone)
     CardTestDb t;
     const qint32 m = t.addMember(QStringLiteral("Virtanen"));
     // A database of an older version may hold Null in a flag field.
-    const bool nullable = t.db().scalar(QStringLiteral("SELECT \"notnull\" FROM pragma_table_info('jr') "
-                                                       "WHERE name = 'jrMaanomistaja'")).toInt64() == 0;
+    const bool nullable = t.db()
+                              .scalar(QStringLiteral("SELECT \"notnull\" FROM pragma_table_info('jr') "
+                                                     "WHERE name = 'jrMaanomistaja'"))
+                              .toInt64()
+                          == 0;
     if (nullable) {
         t.db().execute(QStringLiteral("UPDATE jr SET jrMaanomistaja = NULL WHERE jrID = ?"), {m});
         EXPECT_TRUE(ComposeContactSection(t.db(), m)->contains(QStringLiteral("\r\nMaanomistaja: \r\n")));
@@ -100,8 +104,8 @@ TEST(modRekisteritiedotTest, MissingMemberComposesNothing)
 
 TEST(modRekisteritiedotTest, ContactCopyLines)
 {
-    EXPECT_EQ(ComposeContactCopy(QStringLiteral("Virtanen"), QString(), QStringLiteral("Tie 1"),
-                                 QStringLiteral("00100"), QStringLiteral("Helsinki")),
+    EXPECT_EQ(ComposeContactCopy(QStringLiteral("Virtanen"), QString(), QStringLiteral("Tie 1"), QStringLiteral("00100"),
+                                 QStringLiteral("Helsinki")),
               QStringLiteral("Virtanen \r\nTie 1\r\n00100 Helsinki"));
 }
 

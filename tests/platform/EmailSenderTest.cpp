@@ -44,10 +44,13 @@ quint16 closedPort()
 
 TEST(MailHeaders, AcceptsOrdinaryAddressesAndRefusesMalformedOnes)
 {
-    struct Case { const char* in; const char* out; };
+    struct Case {
+        const char* in;
+        const char* out;
+    };
     const Case cases[] = {
         {"matti.meikalainen@example.fi", "matti.meikalainen@example.fi"},
-        {"  Erä.Mies@Example.FI ", nullptr},                    // non-ASCII local part
+        {"  Erä.Mies@Example.FI ", nullptr}, // non-ASCII local part
         {"era.mies@Example.FI ", "era.mies@example.fi"},
         {"jäsen@erämiehet.fi", nullptr},
         {"sihteeri@erämiehet.fi", "sihteeri@xn--ermiehet-1za.fi"},
@@ -106,7 +109,8 @@ TEST(MailHeaders, DateAndMessageIdHaveTheirFormats)
 
 TEST(SmtpSession, ServerNamesTakeAnOptionalPort)
 {
-    EXPECT_EQ(SmtpSession::serverUrl(QStringLiteral("mail.example.fi")).value_or(""), QByteArray("smtp://mail.example.fi:25"));
+    EXPECT_EQ(SmtpSession::serverUrl(QStringLiteral("mail.example.fi")).value_or(""),
+              QByteArray("smtp://mail.example.fi:25"));
     EXPECT_EQ(SmtpSession::serverUrl(QStringLiteral(" 127.0.0.1:2525 ")).value_or(""), QByteArray("smtp://127.0.0.1:2525"));
     EXPECT_EQ(SmtpSession::serverUrl(QStringLiteral("[::1]:587")).value_or(""), QByteArray("smtp://[::1]:587"));
     for (const char* bad : {"", "  ", "mail.example.fi:0", "mail.example.fi:70000", "smtp://x", "a b", "host:"})
@@ -123,7 +127,7 @@ protected:
         sender.Subject = QStringLiteral("Jäsenmaksu – Erämiehet ÅÄÖ");
         sender.Message = QStringLiteral("Hyvä jäsen,\r\n\r\nmaksa jäsenmaksu 25,00 € eräpäivään mennessä.\r\n"
                                         ".piste rivin alussa\nrivi jonka lopussa on välilyönti \n")
-            + QString(200, QLatin1Char('x')) + QStringLiteral("=yhtäsuuri\r\nTerveisin Öhman");
+                         + QString(200, QLatin1Char('x')) + QStringLiteral("=yhtäsuuri\r\nTerveisin Öhman");
     }
 
     SmtpTestServer smtp{{QStringLiteral("kielletty@example.fi")}};
@@ -250,7 +254,7 @@ TEST_F(EmailSenderTest, BadSenderServerOrAttachmentFailsEveryoneWithoutSending)
 
 TEST(EmailSenderFailures, SilentServerTimesOutAndClosedPortFailsAtOnce)
 {
-    QTcpServer silent;   // accepts connections but never says a word
+    QTcpServer silent; // accepts connections but never says a word
     ASSERT_TRUE(silent.listen(QHostAddress::LocalHost, 0));
     EmailSender sender;
     sender.setTimeoutMs(2000);
@@ -309,8 +313,8 @@ TEST(EmailSenderFailures, DestroyedSenderCancelsAndIsNeverCalledBack)
         QObject::connect(sender, &EmailSender::Finished, &witness, [&] { ++callbacks; });
         QObject::connect(sender, &EmailSender::ItemsSent, &witness, [&] { ++callbacks; });
         ASSERT_TRUE(sender->SendAsync(true));
-        ASSERT_TRUE(silent.waitForNewConnection(20000));   // the send is under way
-        QCoreApplication::sendPostedEvents();              // its start is reported before the delete
+        ASSERT_TRUE(silent.waitForNewConnection(20000)); // the send is under way
+        QCoreApplication::sendPostedEvents();            // its start is reported before the delete
         callbacks = 0;
         delete sender;
     }
@@ -334,7 +338,7 @@ TEST(EmailSenderFailures, CancelEndsTheSendAndSaysSo)
                          recipient(2, {}, QStringLiteral("toka@example.fi"))};
     QSignalSpy finished(&sender, &EmailSender::Finished);
     ASSERT_TRUE(sender.SendAsync(true));
-    ASSERT_TRUE(silent.waitForNewConnection(20000));   // the send is under way
+    ASSERT_TRUE(silent.waitForNewConnection(20000)); // the send is under way
     sender.Cancel();
     // Ended by the cancel, well before the send's own 20 s time-out.
     ASSERT_TRUE(finished.wait(15000));

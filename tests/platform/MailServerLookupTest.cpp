@@ -87,8 +87,9 @@ TEST(MailServerLookup, InstallSectionChoosesTheProfile)
     const QByteArray ini = "[Install4F96D1932A9F858E]\nDefault=new.profile\nLocked=1\n\n"
                            "[Profile1]\nIsRelative=1\nPath=old.profile\nDefault=1\n\n"
                            "[Profile0]\nIsRelative=1\nPath=new.profile\n";
-    f.profile(ini, QStringLiteral("old.profile"), "user_pref(\"mail.smtp.defaultserver\", \"s\");\n"
-                                                  "user_pref(\"mail.smtpserver.s.hostname\", \"old.example\");\n");
+    f.profile(ini, QStringLiteral("old.profile"),
+              "user_pref(\"mail.smtp.defaultserver\", \"s\");\n"
+              "user_pref(\"mail.smtpserver.s.hostname\", \"old.example\");\n");
     writeFile(f.dir.filePath(QStringLiteral("tb/new.profile/prefs.js")),
               "user_pref(\"mail.smtpservers\", \"a,b\");\nuser_pref(\"mail.smtpserver.b.hostname\", \"new.example\");\n");
     EXPECT_EQ(f.lookup.lookup(QString()), QStringLiteral("new.example"));
@@ -105,17 +106,17 @@ TEST(MailServerLookup, FallsBackToTheMailExchangerOfTheSenderDomain)
 TEST(MailServerLookup, NothingFoundGivesEmpty)
 {
     {
-        Fixture f;   // no profile, resolver has no answer
+        Fixture f; // no profile, resolver has no answer
         EXPECT_EQ(f.lookup.lookup(QStringLiteral("posti@seura.fi")), QString());
     }
     {
-        Fixture f({QStringLiteral("mx.example")});   // no address to take a domain from: no DNS at all
+        Fixture f({QStringLiteral("mx.example")}); // no address to take a domain from: no DNS at all
         EXPECT_EQ(f.lookup.lookup(QString()), QString());
         EXPECT_EQ(f.lookup.lookup(QStringLiteral("ei osoite")), QString());
         EXPECT_TRUE(f.asked.isEmpty());
     }
     {
-        Fixture f({QStringLiteral(".")});   // null MX: the domain takes no mail
+        Fixture f({QStringLiteral(".")}); // null MX: the domain takes no mail
         EXPECT_EQ(f.lookup.lookup(QStringLiteral("a@b.fi")), QString());
     }
 }
@@ -123,12 +124,9 @@ TEST(MailServerLookup, NothingFoundGivesEmpty)
 TEST(MailServerLookup, DomainOf)
 {
     const std::pair<const char*, const char*> cases[] = {
-        {"posti@seura.fi", "seura.fi"},
-        {"  Jaktklubb <info@jakt.ålands.ax> ", "jakt.ålands.ax"},
-        {"a@b@c.fi", "c.fi"},
-        {"seura.fi", ""},
-        {"posti@localhost", ""},
-        {"posti@", ""},
+        {"posti@seura.fi", "seura.fi"}, {"  Jaktklubb <info@jakt.ålands.ax> ", "jakt.ålands.ax"},
+        {"a@b@c.fi", "c.fi"},           {"seura.fi", ""},
+        {"posti@localhost", ""},        {"posti@", ""},
         {"x@evil.fi; rm -rf", ""},
     };
     for (const auto& [in, out] : cases)

@@ -116,15 +116,15 @@ TEST_F(ReferencePaymentReaderTest, NamesInWindows1252SevenBitAndUtf8)
         QString expected;
     };
     const Case cases[] = {
-        {QByteArray("\xC4ij\xE4l\xE4 \xD6"), QStringLiteral("Äijälä Ö")},   // Windows-1252
-        {QByteArray("[ij{l{ \\\x5D}"), QStringLiteral("Äijälä ÖÅå")},        // 7-bit national
+        {QByteArray("\xC4ij\xE4l\xE4 \xD6"), QStringLiteral("Äijälä Ö")},      // Windows-1252
+        {QByteArray("[ij{l{ \\\x5D}"), QStringLiteral("Äijälä ÖÅå")},          // 7-bit national
         {QByteArray("\xC3\x84ij\xC3\xA4l\xC3\xA4"), QStringLiteral("Äijälä")}, // UTF-8
     };
     for (const Case& c : cases) {
         DomesticBankFile f;
         f.batch();
-        QByteArray record = QByteArray("3") + QByteArray("12345600012345261205261204") + QByteArray("2612041234AB5678") +
-                            QByteArray("00000000000000012345");
+        QByteArray record = QByteArray("3") + QByteArray("12345600012345261205261204") + QByteArray("2612041234AB5678")
+                            + QByteArray("00000000000000012345");
         QByteArray name = c.name;
         // The field is 12 characters; a UTF-8 letter takes two bytes but one character.
         const int characters = QString::fromUtf8(c.name).size() < c.name.size() && c.expected == QStringLiteral("Äijälä")
@@ -149,27 +149,93 @@ TEST_F(ReferencePaymentReaderTest, DamagedFilesAreRefusedNamingTheLine)
     };
     const auto good = [] {
         DomesticBankFile f;
-        f.batch().payment(QStringLiteral("12345"), QStringLiteral("A"), 100).payment(QStringLiteral("1232"), QStringLiteral("B"), 200);
+        f.batch()
+            .payment(QStringLiteral("12345"), QStringLiteral("A"), 100)
+            .payment(QStringLiteral("1232"), QStringLiteral("B"), 200);
         return f;
     };
     const Case cases[] = {
-        {"truncated record", [&] { auto f = good(); QByteArray b = f.summary().bytes(); b.remove(91 + 92 + 60, 30); return b; }, 3},
-        {"amount not digits", [&] { auto f = good(); QByteArray b = f.summary().bytes(); b[92 + 92 + 80] = 'x'; return b; }, 3},
-        {"reference not digits", [&] { auto f = good(); QByteArray b = f.summary().bytes(); b[92 + 50] = 'K'; return b; }, 2},
-        {"payment date no date", [&] { auto f = good(); QByteArray b = f.summary().bytes(); b[92 + 23] = '9'; return b; }, 2},
-        {"summary count wrong", [&] { auto f = good(); return f.summary(3, 300).bytes(); }, 4},
-        {"summary sum wrong", [&] { auto f = good(); return f.summary(2, 299).bytes(); }, 4},
-        {"no summary", [&] { auto f = good(); return f.bytes(); }, 1},
-        {"second batch before the summary", [&] { auto f = good(); return f.batch().summary().bytes(); }, 4},
-        {"payment before a batch", [&] { DomesticBankFile f; f.batch().summary().payment(QStringLiteral("1"), {}, 1); return f.bytes(); }, 3},
-        {"unknown record", [&] { auto f = good(); return f.raw(QByteArray(90, '7')).summary().bytes(); }, 4},
-        {"too long", [&] { auto f = good(); return f.raw(QByteArray("3") + QByteArray(95, '1')).summary().bytes(); }, 4},
+        {"truncated record",
+         [&] {
+             auto f = good();
+             QByteArray b = f.summary().bytes();
+             b.remove(91 + 92 + 60, 30);
+             return b;
+         },
+         3},
+        {"amount not digits",
+         [&] {
+             auto f = good();
+             QByteArray b = f.summary().bytes();
+             b[92 + 92 + 80] = 'x';
+             return b;
+         },
+         3},
+        {"reference not digits",
+         [&] {
+             auto f = good();
+             QByteArray b = f.summary().bytes();
+             b[92 + 50] = 'K';
+             return b;
+         },
+         2},
+        {"payment date no date",
+         [&] {
+             auto f = good();
+             QByteArray b = f.summary().bytes();
+             b[92 + 23] = '9';
+             return b;
+         },
+         2},
+        {"summary count wrong",
+         [&] {
+             auto f = good();
+             return f.summary(3, 300).bytes();
+         },
+         4},
+        {"summary sum wrong",
+         [&] {
+             auto f = good();
+             return f.summary(2, 299).bytes();
+         },
+         4},
+        {"no summary",
+         [&] {
+             auto f = good();
+             return f.bytes();
+         },
+         1},
+        {"second batch before the summary",
+         [&] {
+             auto f = good();
+             return f.batch().summary().bytes();
+         },
+         4},
+        {"payment before a batch",
+         [&] {
+             DomesticBankFile f;
+             f.batch().summary().payment(QStringLiteral("1"), {}, 1);
+             return f.bytes();
+         },
+         3},
+        {"unknown record",
+         [&] {
+             auto f = good();
+             return f.raw(QByteArray(90, '7')).summary().bytes();
+         },
+         4},
+        {"too long",
+         [&] {
+             auto f = good();
+             return f.raw(QByteArray("3") + QByteArray(95, '1')).summary().bytes();
+         },
+         4},
     };
     for (const Case& c : cases) {
         const QString message = refusal(c.file());
         ASSERT_FALSE(message.isEmpty()) << c.what;
-        EXPECT_TRUE(message.contains(QRegularExpression(QStringLiteral("rivi\\S* %1\\b").arg(c.line)))) << c.what << ": "
-                                                                                                       << message.toStdString();
+        EXPECT_TRUE(message.contains(QRegularExpression(QStringLiteral("rivi\\S* %1\\b").arg(c.line))))
+            << c.what << ": " << message.toStdString();
     }
 }
 
@@ -185,11 +251,15 @@ TEST_F(ReferencePaymentReaderTest, EmptyFileHasNoBatchesAndOtherFilesAreRefused)
 
 TEST_F(ReferencePaymentReaderTest, CamtNotificationsAreBatchesAndEntriesPayments)
 {
-    const QString first = camtNotification(QStringLiteral("2026-12-07T10:15:00+02:00"),
-                                           camtEntry(QStringLiteral("12.34"), {{QStringLiteral("12.34"), QStringLiteral("12345"), QStringLiteral("Äijälä Olli")}}) +
-                                               camtEntry(QStringLiteral("45.5"), {{QStringLiteral("45.5"), QStringLiteral("RF18 1232"), QStringLiteral("Laine")}}));
-    const QString second = camtNotification(QStringLiteral("2026-12-08T07:05:00"),
-                                            camtEntry(QStringLiteral("1.00"), {{QStringLiteral("1.00"), QStringLiteral("00001232"), QStringLiteral("X")}}));
+    const QString first = camtNotification(
+        QStringLiteral("2026-12-07T10:15:00+02:00"),
+        camtEntry(QStringLiteral("12.34"),
+                  {{QStringLiteral("12.34"), QStringLiteral("12345"), QStringLiteral("Äijälä Olli")}})
+            + camtEntry(QStringLiteral("45.5"),
+                        {{QStringLiteral("45.5"), QStringLiteral("RF18 1232"), QStringLiteral("Laine")}}));
+    const QString second = camtNotification(
+        QStringLiteral("2026-12-08T07:05:00"),
+        camtEntry(QStringLiteral("1.00"), {{QStringLiteral("1.00"), QStringLiteral("00001232"), QStringLiteral("X")}}));
     const auto batches = read(camtDocument(first + second));
     ASSERT_EQ(batches.size(), 2u);
     EXPECT_EQ(batches[0].BatchDate, QStringLiteral("7.12.2026"));
@@ -225,11 +295,12 @@ TEST_F(ReferencePaymentReaderTest, CamtBatchBookingGivesEachTransaction)
 
 TEST_F(ReferencePaymentReaderTest, CamtReversalsAndDebitsAreNoPayments)
 {
-    const QString entries = camtEntry(QStringLiteral("10.00"), {{QStringLiteral("10.00"), QStringLiteral("12345"), QStringLiteral("A")}}) +
-                            camtEntry(QStringLiteral("10.00"), {{QStringLiteral("10.00"), QStringLiteral("12345"), QStringLiteral("A")}}, false,
-                                      QStringLiteral("DBIT"), true) +
-                            camtEntry(QStringLiteral("5.00"), {{QStringLiteral("5.00"), QStringLiteral("1232"), QStringLiteral("B")}}, false,
-                                      QStringLiteral("DBIT"));
+    const QString entries =
+        camtEntry(QStringLiteral("10.00"), {{QStringLiteral("10.00"), QStringLiteral("12345"), QStringLiteral("A")}})
+        + camtEntry(QStringLiteral("10.00"), {{QStringLiteral("10.00"), QStringLiteral("12345"), QStringLiteral("A")}},
+                    false, QStringLiteral("DBIT"), true)
+        + camtEntry(QStringLiteral("5.00"), {{QStringLiteral("5.00"), QStringLiteral("1232"), QStringLiteral("B")}}, false,
+                    QStringLiteral("DBIT"));
     const auto batches = read(camtDocument(camtNotification(QStringLiteral("2026-12-07T10:15:00"), entries)));
     ASSERT_EQ(batches.size(), 1u);
     ASSERT_EQ(batches[0].Payments.size(), 1u);
@@ -239,8 +310,9 @@ TEST_F(ReferencePaymentReaderTest, CamtReversalsAndDebitsAreNoPayments)
 
 TEST_F(ReferencePaymentReaderTest, CamtDamageAndUnknownVersionsAreRefused)
 {
-    const QString ok = camtNotification(QStringLiteral("2026-12-07T10:15:00"),
-                                        camtEntry(QStringLiteral("10.00"), {{QStringLiteral("10.00"), QStringLiteral("12345"), QStringLiteral("A")}}));
+    const QString ok = camtNotification(
+        QStringLiteral("2026-12-07T10:15:00"),
+        camtEntry(QStringLiteral("10.00"), {{QStringLiteral("10.00"), QStringLiteral("12345"), QStringLiteral("A")}}));
     struct Case {
         const char* what;
         QByteArray document;
@@ -250,24 +322,30 @@ TEST_F(ReferencePaymentReaderTest, CamtDamageAndUnknownVersionsAreRefused)
     broken.chop(30);
     const Case cases[] = {
         {"unknown version", camtDocument(ok, QStringLiteral("99")), "camt.054.001.99"},
-        {"another message", QString::fromUtf8(camtDocument(ok)).replace(QStringLiteral("camt.054"), QStringLiteral("camt.053")).toUtf8(),
+        {"another message",
+         QString::fromUtf8(camtDocument(ok)).replace(QStringLiteral("camt.054"), QStringLiteral("camt.053")).toUtf8(),
          "camt.053"},
         {"cut off", broken, "rivillä"},
         {"entry sum differs",
-         camtDocument(camtNotification(QStringLiteral("2026-12-07T10:15:00"),
-                                       camtEntry(QStringLiteral("10.00"), {{QStringLiteral("9.00"), QStringLiteral("1"), QStringLiteral("A")}}))),
+         camtDocument(camtNotification(
+             QStringLiteral("2026-12-07T10:15:00"),
+             camtEntry(QStringLiteral("10.00"), {{QStringLiteral("9.00"), QStringLiteral("1"), QStringLiteral("A")}}))),
          "ei täsmää"},
         {"transaction count differs",
-         QString::fromUtf8(camtDocument(camtNotification(QStringLiteral("2026-12-07T10:15:00"),
-                                                         camtEntry(QStringLiteral("10.00"), {{QStringLiteral("10.00"), QStringLiteral("1"), QStringLiteral("A")}}, true))))
+         QString::fromUtf8(camtDocument(camtNotification(
+                               QStringLiteral("2026-12-07T10:15:00"),
+                               camtEntry(QStringLiteral("10.00"),
+                                         {{QStringLiteral("10.00"), QStringLiteral("1"), QStringLiteral("A")}}, true))))
              .replace(QStringLiteral("<NbOfTxs>1"), QStringLiteral("<NbOfTxs>2"))
              .toUtf8(),
          "NbOfTxs"},
         {"amount no number",
-         camtDocument(camtNotification(QStringLiteral("2026-12-07T10:15:00"),
-                                       camtEntry(QStringLiteral("10,00"), {{QStringLiteral("10.00"), QStringLiteral("1"), QStringLiteral("A")}}))),
+         camtDocument(camtNotification(
+             QStringLiteral("2026-12-07T10:15:00"),
+             camtEntry(QStringLiteral("10,00"), {{QStringLiteral("10.00"), QStringLiteral("1"), QStringLiteral("A")}}))),
          "10,00"},
-        {"foreign currency", QString::fromUtf8(camtDocument(ok)).replace(QStringLiteral("EUR"), QStringLiteral("SEK")).toUtf8(), "SEK"},
+        {"foreign currency",
+         QString::fromUtf8(camtDocument(ok)).replace(QStringLiteral("EUR"), QStringLiteral("SEK")).toUtf8(), "SEK"},
     };
     for (const Case& c : cases) {
         const QString message = refusal(c.document);
@@ -278,9 +356,12 @@ TEST_F(ReferencePaymentReaderTest, CamtDamageAndUnknownVersionsAreRefused)
 
 TEST_F(ReferencePaymentReaderTest, NewerCamtVersionsNameTheDebtorInsideAParty)
 {
-    QString entry = camtEntry(QStringLiteral("10.00"), {{QStringLiteral("10.00"), QStringLiteral("12345"), QStringLiteral("Virtanen")}});
-    entry.replace(QStringLiteral("<Dbtr><Nm>Virtanen</Nm></Dbtr>"), QStringLiteral("<Dbtr><Pty><Nm>Virtanen</Nm></Pty></Dbtr>"));
-    const auto batches = read(camtDocument(camtNotification(QStringLiteral("2026-12-07T10:15:00"), entry), QStringLiteral("08")));
+    QString entry = camtEntry(QStringLiteral("10.00"),
+                              {{QStringLiteral("10.00"), QStringLiteral("12345"), QStringLiteral("Virtanen")}});
+    entry.replace(QStringLiteral("<Dbtr><Nm>Virtanen</Nm></Dbtr>"),
+                  QStringLiteral("<Dbtr><Pty><Nm>Virtanen</Nm></Pty></Dbtr>"));
+    const auto batches = read(
+        camtDocument(camtNotification(QStringLiteral("2026-12-07T10:15:00"), entry), QStringLiteral("08")));
     ASSERT_EQ(batches.size(), 1u);
     ASSERT_EQ(batches[0].Payments.size(), 1u);
     EXPECT_EQ(batches[0].Payments[0].PayerName, QStringLiteral("Virtanen"));
@@ -291,13 +372,17 @@ TEST_F(ReferencePaymentReaderTest, NewerCamtVersionsNameTheDebtorInsideAParty)
 TEST_F(ReferencePaymentReaderTest, FuzzedFilesAreReadOrRefusedNeverAnythingElse)
 {
     DomesticBankFile d;
-    d.batch().payment(QStringLiteral("12345"), QStringLiteral("Äijälä"), 1234).payment(QStringLiteral("1232"), QStringLiteral("B"), 5, '5').summary();
+    d.batch()
+        .payment(QStringLiteral("12345"), QStringLiteral("Äijälä"), 1234)
+        .payment(QStringLiteral("1232"), QStringLiteral("B"), 5, '5')
+        .summary();
     d.batch("261208").payment(QStringLiteral(" 1 2 3 2"), QStringLiteral("C"), 99).summary();
-    const QByteArray camt = camtDocument(camtNotification(
-        QStringLiteral("2026-12-07T10:15:00"),
-        camtEntry(QStringLiteral("30.00"), {{QStringLiteral("10.00"), QStringLiteral("RF18 1232"), QStringLiteral("A")},
-                                            {QStringLiteral("20.00"), QStringLiteral("12345"), QStringLiteral("B")}},
-                  true)));
+    const QByteArray camt = camtDocument(
+        camtNotification(QStringLiteral("2026-12-07T10:15:00"),
+                         camtEntry(QStringLiteral("30.00"),
+                                   {{QStringLiteral("10.00"), QStringLiteral("RF18 1232"), QStringLiteral("A")},
+                                    {QStringLiteral("20.00"), QStringLiteral("12345"), QStringLiteral("B")}},
+                                   true)));
     const QByteArray seeds[] = {d.bytes(), camt};
     std::mt19937 random(20261207);
     const auto pick = [&](int n) { return int(random() % unsigned(std::max(1, n))); };

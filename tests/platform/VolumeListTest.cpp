@@ -53,9 +53,12 @@ TEST(SystemVolumeList, RemovableFromTheKernelFlagOrTheUsbBus)
     sys.disk(QStringLiteral("platform/mmc0/block/mmcblk0"), true, {QStringLiteral("mmcblk0p1")});
     sys.disk(QStringLiteral("pci0000:00/nvme/block/nvme0n1"), false, {QStringLiteral("nvme0n1p2")});
 
-    struct Case { const char* device; bool removable; };
+    struct Case {
+        const char* device;
+        bool removable;
+    };
     const Case cases[] = {
-        {"/dev/sda1", false}, {"/dev/sda", false}, {"/dev/sdb1", true}, {"/dev/sdb", true},
+        {"/dev/sda1", false},     {"/dev/sda", false},    {"/dev/sdb1", true},       {"/dev/sdb", true},
         {"/dev/mmcblk0p1", true}, {"/dev/mmcblk0", true}, {"/dev/nvme0n1p2", false}, {"/dev/sdz9", false},
     };
     for (const Case& c : cases)

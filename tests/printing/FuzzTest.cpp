@@ -37,7 +37,10 @@ public:
     int below(int n) { return std::uniform_int_distribution<int>(0, std::max(n, 1) - 1)(m_random); }
 
     template <typename T>
-    const T& pick(const std::vector<T>& from) { return from[std::size_t(below(int(from.size())))]; }
+    const T& pick(const std::vector<T>& from)
+    {
+        return from[std::size_t(below(int(from.size())))];
+    }
 
     // A few edits of the kinds that break parsers: bytes flipped, dropped, repeated, and pieces
     // of the vocabulary put in at random places.
@@ -51,23 +54,15 @@ public:
                 if (!text.isEmpty())
                     text[std::min<qsizetype>(at, text.size() - 1)] = char(below(256));
                 break;
-            case 1:
-                text.remove(at, 1 + below(16));
-                break;
-            case 2:
-                text.insert(at, pick(vocabulary));
-                break;
+            case 1: text.remove(at, 1 + below(16)); break;
+            case 2: text.insert(at, pick(vocabulary)); break;
             case 3: {
                 const int from = below(int(text.size()));
                 text.insert(at, text.mid(from, 1 + below(64)));
                 break;
             }
-            case 4:
-                text.replace(at, 1 + below(8), pick(vocabulary));
-                break;
-            default:
-                text.insert(at, pick(vocabulary).repeated(1 + below(200)));
-                break;
+            case 4: text.replace(at, 1 + below(8), pick(vocabulary)); break;
+            default: text.insert(at, pick(vocabulary).repeated(1 + below(200))); break;
             }
         }
         return text;
@@ -101,11 +96,41 @@ TEST(Fuzz, ReportDefinitionReaderAnswersEveryInputWithADefinitionOrAnError)
     const std::vector<QByteArray> seeds = shippedDefinitions();
     ASSERT_FALSE(seeds.empty());
     const std::vector<QByteArray> vocabulary = {
-        "{", "}", "[", "]", ",", ":", "\"", "\\", "0", "-1", "1e308", "-1e308", "1e-300", "65536", "2147483648",
-        "NaN", "null", "true", "\"labels\": {\"columns\": 100, \"rows\": 100, \"width\": 1, \"height\": 1},",
-        "{PageNumber}", "{TotalPageCount}", "{@", "{vs.vsNimi}", "\"grow\": true,", "\"wrap\": true,",
-        "\"newPageBefore\": true,", "\"newPageAfter\": true,", "\"anchor\": \"bottom\",", "\"height\": 2000,",
-        "\"size\": 500,", "\"reset\": \"group9\",", "\xc3\xa4", "\xf0\x9f\xa6\x8c", "\xff", QByteArray(1, '\0')};
+        "{",
+        "}",
+        "[",
+        "]",
+        ",",
+        ":",
+        "\"",
+        "\\",
+        "0",
+        "-1",
+        "1e308",
+        "-1e308",
+        "1e-300",
+        "65536",
+        "2147483648",
+        "NaN",
+        "null",
+        "true",
+        "\"labels\": {\"columns\": 100, \"rows\": 100, \"width\": 1, \"height\": 1},",
+        "{PageNumber}",
+        "{TotalPageCount}",
+        "{@",
+        "{vs.vsNimi}",
+        "\"grow\": true,",
+        "\"wrap\": true,",
+        "\"newPageBefore\": true,",
+        "\"newPageAfter\": true,",
+        "\"anchor\": \"bottom\",",
+        "\"height\": 2000,",
+        "\"size\": 500,",
+        "\"reset\": \"group9\",",
+        "\xc3\xa4",
+        "\xf0\x9f\xa6\x8c",
+        "\xff",
+        QByteArray(1, '\0')};
     std::mt19937 random = generator();
     Mutator m(random);
     int accepted = 0;
@@ -128,15 +153,37 @@ TEST(Fuzz, ReportDefinitionReaderAnswersEveryInputWithADefinitionOrAnError)
 
 TEST(Fuzz, SelectionFormulaTranslatorAnswersEveryInputWithSqlOrAnError)
 {
-    const std::vector<QByteArray> seeds = {
-        "{vs.vsMukaan} = true", "({vs.vsVastike} = 2 OR {vs.vsVastike} = 3) AND {vs.vsMukaan} = true",
-        "not ({vs.vsVastike} = 2)", "{vs.vsVastike} in [1, 4]", "{vs.vsNimi} like 'Ä*'",
-        "{vs.vsVastikeVuosiErapaiva} >= Date(2024,1,1)", "ToText(Year({vs.vsVastikeVuosiErapaiva}),0) like\"202*\"",
-        "ToNumber({vs.vsPostinumero}) > 100 and ToNumber({vs.vsPostinumero}) < 90100", "{vs.vsVastike} = -1.5"};
-    const std::vector<QByteArray> vocabulary = {
-        " ", "(", ")", "[", "]", ",", "-", "'", "\"", "''", "{", "}", "{vs.vsID}", "{vs.x", "=", "<>", "<=", ">",
-        " and ", " or ", "not ", " like ", " in ", "true", "Date(", "Year(", "ToText(", "ToNumber(", "2024", "99999999999999999999",
-        "0.5", "1e5", "*", "?", "%", "_", "\\", ";", "--", "/*", "\xc3\xa4", "\xf0\x9f\xa6\x8c", "\xff", QByteArray(1, '\0')};
+    const std::vector<QByteArray> seeds = {"{vs.vsMukaan} = true",
+                                           "({vs.vsVastike} = 2 OR {vs.vsVastike} = 3) AND {vs.vsMukaan} = true",
+                                           "not ({vs.vsVastike} = 2)",
+                                           "{vs.vsVastike} in [1, 4]",
+                                           "{vs.vsNimi} like 'Ä*'",
+                                           "{vs.vsVastikeVuosiErapaiva} >= Date(2024,1,1)",
+                                           "ToText(Year({vs.vsVastikeVuosiErapaiva}),0) like\"202*\"",
+                                           "ToNumber({vs.vsPostinumero}) > 100 and ToNumber({vs.vsPostinumero}) < 90100",
+                                           "{vs.vsVastike} = -1.5"};
+    const std::vector<QByteArray> vocabulary = {" ",         "(",
+                                                ")",         "[",
+                                                "]",         ",",
+                                                "-",         "'",
+                                                "\"",        "''",
+                                                "{",         "}",
+                                                "{vs.vsID}", "{vs.x",
+                                                "=",         "<>",
+                                                "<=",        ">",
+                                                " and ",     " or ",
+                                                "not ",      " like ",
+                                                " in ",      "true",
+                                                "Date(",     "Year(",
+                                                "ToText(",   "ToNumber(",
+                                                "2024",      "99999999999999999999",
+                                                "0.5",       "1e5",
+                                                "*",         "?",
+                                                "%",         "_",
+                                                "\\",        ";",
+                                                "--",        "/*",
+                                                "\xc3\xa4",  "\xf0\x9f\xa6\x8c",
+                                                "\xff",      QByteArray(1, '\0')};
     const auto resolve = [](const QString& table, const QString& field) -> QString {
         if (table.compare(QLatin1String("vs"), Qt::CaseInsensitive) != 0)
             throw ReportException(ReportErr::FormulaError, QStringLiteral("tuntematon taulu"));

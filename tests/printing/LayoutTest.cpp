@@ -23,8 +23,10 @@ protected:
         for (int i = 0; i < 100; ++i)
             db.execute(QStringLiteral("INSERT INTO rivi (nimi, ryhma, summa, teksti) VALUES (?, ?, ?, ?)"),
                        {QStringLiteral("Rivi %1").arg(i, 3, 10, QLatin1Char('0')), i / 30, Currency::fromRaw(i * 12500),
-                        i == 0 ? Value(QStringLiteral("Tämä on pitkä teksti, joka ei mahdu yhdelle riville vaan jatkuu usealle riville "
-                                                      "kun kapea kenttä sen niin vaatii")) : Value()});
+                        i == 0 ? Value(
+                            QStringLiteral("Tämä on pitkä teksti, joka ei mahdu yhdelle riville vaan jatkuu usealle riville "
+                                           "kun kapea kenttä sen niin vaatii"))
+                               : Value()});
         t.commit();
     }
 
@@ -99,10 +101,11 @@ TEST_F(LayoutTest, GroupHeadersAndFootersWithSumsAndCounts)
     }
     EXPECT_EQ(headers, (QStringList{"Ryhmä 0", "Ryhmä 1", "Ryhmä 2", "Ryhmä 3"}));
     // Sums of 1,25 × i over each group of rows, then the whole report.
-    EXPECT_EQ(footers, (QStringList{"Summa 543,75", "Rivejä 30", "Summa 1668,75", "Rivejä 30", "Summa 2793,75",
-                                    "Rivejä 30", "Summa 1181,25", "Rivejä 10"}));
+    EXPECT_EQ(footers, (QStringList{"Summa 543,75", "Rivejä 30", "Summa 1668,75", "Rivejä 30", "Summa 2793,75", "Rivejä 30",
+                                    "Summa 1181,25", "Rivejä 10"}));
     const int last = int(doc->pages.size()) - 1;
-    EXPECT_EQ(doc->sectionTexts(last, QStringLiteral("SUMMARY")), (QStringList{"Kaikki 6187,50", "Tekstillisiä 1", "Tekstittömiä 99"}));
+    EXPECT_EQ(doc->sectionTexts(last, QStringLiteral("SUMMARY")),
+              (QStringList{"Kaikki 6187,50", "Tekstillisiä 1", "Tekstittömiä 99"}));
 
     // A footer comes before the next group's header.
     const auto f0 = doc->find(QStringLiteral("Rivejä 30"));
@@ -209,7 +212,7 @@ TEST_F(LayoutTest, LabelGridPositions)
 TEST_F(LayoutTest, EngineMarginsReplaceTheReportsOwn)
 {
     auto doc = run(ListReport, [](ReportEngine& e) {
-        e.MarginLeft = 1440;   // one inch
+        e.MarginLeft = 1440; // one inch
         e.MarginTop = 2880;
         e.MarginBottom = -480; // off the paper: taken as none
     });
@@ -247,7 +250,7 @@ TEST_F(LayoutTest, SectionFontsApplyToTheirSections)
     const auto* name = doc->find(QStringLiteral("Aho Antti"))[0].second;
     EXPECT_EQ(name->font.family, QStringLiteral("Arial"));
     EXPECT_EQ(name->font.size, 12);
-    EXPECT_TRUE(name->font.bold);     // "X" keeps the report's own style
+    EXPECT_TRUE(name->font.bold); // "X" keeps the report's own style
     EXPECT_FALSE(name->font.italic);
     const auto* fixed = doc->find(QStringLiteral("Kiinteä"))[0].second;
     EXPECT_EQ(fixed->font.family, QStringLiteral("Arial"));
@@ -316,7 +319,8 @@ TEST_F(LayoutTest, BottomAnchoredBandSitsAboveThePageFooter)
     ASSERT_EQ(doc->pages.size(), 5u);
     for (int p = 0; p < 5; ++p) {
         const auto& items = doc->pages[size_t(p)].items;
-        auto box = std::find_if(items.begin(), items.end(), [](const auto& it) { return it.kind == ReportDocument::Item::Kind::Box; });
+        auto box = std::find_if(items.begin(), items.end(),
+                                [](const auto& it) { return it.kind == ReportDocument::Item::Kind::Box; });
         ASSERT_NE(box, items.end());
         EXPECT_NEAR(box->rect.bottom(), (297 - 10 - 10) * Mm, 0.01);
         EXPECT_EQ(doc->sectionTexts(p, QStringLiteral("GF1")), QStringList{QStringLiteral("Tilisiirto S-%1").arg(p + 1)});
@@ -345,8 +349,9 @@ TEST_F(LayoutTest, NamedFormulasAndReportFileErrors)
         EXPECT_EQ(e.number(), 20504);
         EXPECT_TRUE(e.description().contains(QLatin1String("eiole.rpt")));
     }
-    for (const QByteArray& bad : {QByteArray("{ rikki"), QByteArray(R"({"format": "tikkeli-report/1", "data": {"table": "vs"}})"),
-                                  QByteArray(R"({"format": "tikkeli-report/1", "data": {"table": "vs"}, "bands": {"detail":
+    for (const QByteArray& bad :
+         {QByteArray("{ rikki"), QByteArray(R"({"format": "tikkeli-report/1", "data": {"table": "vs"}})"),
+          QByteArray(R"({"format": "tikkeli-report/1", "data": {"table": "vs"}, "bands": {"detail":
                                      {"height": 5, "items": [{"type": "field", "field": "vs.vsNimi; DROP", "width": 5}]}}})")}) {
         ReportEngine e = engineFor(writeReport(QStringLiteral("rikki.rpt"), bad));
         try {
@@ -357,7 +362,8 @@ TEST_F(LayoutTest, NamedFormulasAndReportFileErrors)
         }
     }
     // A report that prints a field of a table outside its data source is refused.
-    ReportEngine e = engineFor(writeReport(QStringLiteral("vieras.rpt"), R"({"format": "tikkeli-report/1", "data": {"table": "vs"},
+    ReportEngine e = engineFor(
+        writeReport(QStringLiteral("vieras.rpt"), R"({"format": "tikkeli-report/1", "data": {"table": "vs"},
         "bands": {"detail": {"height": 5, "items": [{"type": "field", "field": "jr.jrSukunimi", "width": 50}]}}})"));
     EXPECT_THROW(e.layoutReport(), ReportException);
 }

@@ -42,15 +42,15 @@ CREATE TABLE jmhist (jmhID INTEGER PRIMARY KEY AUTOINCREMENT, jmhjmLaskunumero I
             "vsVastikeVuosi, vsVastikeVuosiErapaiva, vsMukaan, vsSopimusNo) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
         db.execute(vs, {"Aho Antti", "Kuusitie 1", "00100", "HELSINKI", "040-111", 2, Currency::fromRaw(1005000),
                         QDate(2024, 3, 15), 1, "S-1"});
-        db.execute(vs, {"O'Brien Olli", "Mäntytie 2", "00990", "HELSINKI", Value(), 3, Currency::fromRaw(502500),
-                        Value(), -1, "S-2"});
+        db.execute(vs, {"O'Brien Olli", "Mäntytie 2", "00990", "HELSINKI", Value(), 3, Currency::fromRaw(502500), Value(),
+                        -1, "S-2"});
         db.execute(vs, {"Öhman Örjan", Value(), "33100", "TAMPERE", "050-333", 1, Value(), Value(), 0, "S-3"});
         db.execute(vs, {"Björk Bea", "Koivukuja 4", "90100", "OULU", Value(), 2, Currency::fromUnits(200),
                         QDate(2023, 12, 1), Value(), "S-4"});
         db.execute(vs, {"Ääritalo Äijä", "Pajutie 5", "00100", "HELSINKI", Value(), 4, Value(), Value(), 0, "S-5"});
 
-        const QString jr = QStringLiteral(
-            "INSERT INTO jr (jrJasennumero, jrSukunimi, jrEtunimi, jrPostinumero, jrSyntyma, jrMukaan) VALUES (?, ?, ?, ?, ?, ?)");
+        const QString jr = QStringLiteral("INSERT INTO jr (jrJasennumero, jrSukunimi, jrEtunimi, jrPostinumero, jrSyntyma, "
+                                          "jrMukaan) VALUES (?, ?, ?, ?, ?, ?)");
         db.execute(jr, {"1", "Aho", "Antti", "00100", QDate(1975, 5, 1), true});
         db.execute(jr, {"2", "Virtanen", "Ville", "00990", QDate(1980, 12, 31), false});
         db.execute(jr, {"3", "Mäki", "Maija", "33100", QDate(1990, 1, 1), true});
@@ -59,11 +59,11 @@ CREATE TABLE jmhist (jmhID INTEGER PRIMARY KEY AUTOINCREMENT, jmhjmLaskunumero I
         const QString pi = QStringLiteral(
             "INSERT INTO pi (piNimi, piKuvaus, piEnbldDate, piEnbldLong, piEnbldCurrency, piEnbldMemo, piDate, piLong, "
             "piCurrency, piMemo, piType) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
-        db.execute(pi, {"Ampumakoe", "Hirven ampumakoe suoritettu", true, false, false, false, QDate(2024, 1, 1),
-                        Value(), Value(), Value(), 1});
+        db.execute(pi, {"Ampumakoe", "Hirven ampumakoe suoritettu", true, false, false, false, QDate(2024, 1, 1), Value(),
+                        Value(), Value(), 1});
         db.execute(pi, {"Hirvi", "Sopimus koskee hirveä", false, true, false, false, Value(), 3, Value(), Value(), 2});
-        db.execute(pi, {"Jahtivuoro", Value(), false, false, true, true, Value(), Value(), Currency::fromUnits(15),
-                        "aamu", 1});
+        db.execute(pi,
+                   {"Jahtivuoro", Value(), false, false, true, true, Value(), Value(), Currency::fromUnits(15), "aamu", 1});
         db.execute(QStringLiteral("INSERT INTO mt (mtvsID, mtpiID, mtValLong) VALUES (1, 2, 7), (4, 2, 9), (2, 3, 1)"));
 
         const QString jm = QStringLiteral(
@@ -98,10 +98,7 @@ CREATE TABLE jmhist (jmhID INTEGER PRIMARY KEY AUTOINCREMENT, jmhjmLaskunumero I
         return e;
     }
 
-    static QString shippedReport(const QString& name)
-    {
-        return QStringLiteral(TIKKELI_SOURCE_DIR "/reports/") + name;
-    }
+    static QString shippedReport(const QString& name) { return QStringLiteral(TIKKELI_SOURCE_DIR "/reports/") + name; }
 
     QTemporaryDir m_dir;
     QString m_dbPath;

@@ -20,9 +20,9 @@ QByteArray definitionWith(const char* place, const char* value)
         {"type": "field", "field": "vs.vsNimi", "x": <X>, "width": 50, "height": 5, "font": {"size": <FONT>},
          "format": "number", "decimals": <DECIMALS>},
         {"type": "line", "x": 0, "y": 0, "x2": <X2>, "lineWidth": <PEN>}]}}})";
-    const std::map<QByteArray, QByteArray> normal = {
-        {"PAGE", R"("A4")"}, {"LEFT", "20"}, {"COLUMNS", "3"}, {"ROWS", "8"}, {"GAP", "0"}, {"HEIGHT", "30"},
-        {"X", "0"}, {"FONT", "10"}, {"DECIMALS", "2"}, {"X2", "50"}, {"PEN", "0.5"}};
+    const std::map<QByteArray, QByteArray> normal = {{"PAGE", R"("A4")"}, {"LEFT", "20"},   {"COLUMNS", "3"}, {"ROWS", "8"},
+                                                     {"GAP", "0"},        {"HEIGHT", "30"}, {"X", "0"},       {"FONT", "10"},
+                                                     {"DECIMALS", "2"},   {"X2", "50"},     {"PEN", "0.5"}};
     for (const auto& [key, v] : normal)
         json.replace("<" + key + ">", key == place ? QByteArray(value) : v);
     return json;
@@ -62,12 +62,30 @@ TEST(ReportLimits, NumbersOutsideTheirBoundsAreRefusedAsAnInvalidReport)
         const char* place;
         const char* value;
     } refused[] = {
-        {"COLUMNS", "65536"}, {"ROWS", "65536"}, {"COLUMNS", "0"}, {"COLUMNS", "1.5"}, {"COLUMNS", R"("3")"},
-        {"FONT", "1e-300"}, {"FONT", "1e300"}, {"FONT", "0"}, {"FONT", "-12"},
-        {"X", "1e308"}, {"X", "-1e308"}, {"X", R"("vasen")"}, {"X2", "1e308"},
-        {"HEIGHT", "-5"}, {"HEIGHT", "1e12"}, {"LEFT", "1e9"}, {"LEFT", "-1"}, {"GAP", "-3"},
-        {"DECIMALS", "99"}, {"DECIMALS", "-1"}, {"PEN", "1e200"}, {"PEN", "-0.5"},
-        {"PAGE", R"({"width": 1e300, "height": 297})"}, {"PAGE", R"({"width": 210, "height": -297})"},
+        {"COLUMNS", "65536"},
+        {"ROWS", "65536"},
+        {"COLUMNS", "0"},
+        {"COLUMNS", "1.5"},
+        {"COLUMNS", R"("3")"},
+        {"FONT", "1e-300"},
+        {"FONT", "1e300"},
+        {"FONT", "0"},
+        {"FONT", "-12"},
+        {"X", "1e308"},
+        {"X", "-1e308"},
+        {"X", R"("vasen")"},
+        {"X2", "1e308"},
+        {"HEIGHT", "-5"},
+        {"HEIGHT", "1e12"},
+        {"LEFT", "1e9"},
+        {"LEFT", "-1"},
+        {"GAP", "-3"},
+        {"DECIMALS", "99"},
+        {"DECIMALS", "-1"},
+        {"PEN", "1e200"},
+        {"PEN", "-0.5"},
+        {"PAGE", R"({"width": 1e300, "height": 297})"},
+        {"PAGE", R"({"width": 210, "height": -297})"},
     };
     for (const auto& r : refused) {
         SCOPED_TRACE(std::string(r.place) + " = " + r.value);
@@ -76,8 +94,9 @@ TEST(ReportLimits, NumbersOutsideTheirBoundsAreRefusedAsAnInvalidReport)
     const struct {
         const char* place;
         const char* value;
-    } accepted[] = {{"COLUMNS", "100"}, {"ROWS", "100"}, {"FONT", "1"}, {"FONT", "500"}, {"X", "-5"},
-                    {"DECIMALS", "0"}, {"DECIMALS", "4"}, {"PEN", "0"}, {"PAGE", R"({"width": 100, "height": 50})"}};
+    } accepted[] = {{"COLUMNS", "100"}, {"ROWS", "100"}, {"FONT", "1"},
+                    {"FONT", "500"},    {"X", "-5"},     {"DECIMALS", "0"},
+                    {"DECIMALS", "4"},  {"PEN", "0"},    {"PAGE", R"({"width": 100, "height": 50})"}};
     for (const auto& a : accepted) {
         SCOPED_TRACE(std::string(a.place) + " = " + a.value);
         EXPECT_EQ(refusal(definitionWith(a.place, a.value)), 0);
@@ -137,8 +156,9 @@ TEST(ReportLimits, TextWithoutBlanksWrapsIntoPiecesThatFitAndKeepEveryCharacter)
     TextMeasurer m;
     const ReportFont font;
     const double width = 40 * 72.0 / 25.4;
-    for (const QString& text : {QString(100000, u'x'), QStringLiteral("alku ") + QString(50000, u'W') + QStringLiteral(" loppu"),
-                                QStringLiteral("\U0001F98C").repeated(3000)}) {
+    for (const QString& text :
+         {QString(100000, u'x'), QStringLiteral("alku ") + QString(50000, u'W') + QStringLiteral(" loppu"),
+          QStringLiteral("\U0001F98C").repeated(3000)}) {
         SCOPED_TRACE(text.size());
         const QStringList lines = m.wrap(font, text, width);
         ASSERT_GT(lines.size(), 10);

@@ -95,9 +95,15 @@ TEST_F(ReportServicesTest, SectionFontLayouts)
     State().ReportFontName = QStringLiteral("Times New Roman");
     State().ReportFontSize = 10;
     ApplySectionFonts(r, true);
-    const QStringList grouped{"DETAIL;Times New Roman;10;X;X;X;X", "TITLE;Times New Roman;12;X;X;X;X",
-                              "HEADER;Times New Roman;X;X;X;X;X", "GH1;Times New Roman;10;X;X;X;X",
-                              "GF1;Times New Roman;10;X;X;X;X", "", "", "", ""};
+    const QStringList grouped{"DETAIL;Times New Roman;10;X;X;X;X",
+                              "TITLE;Times New Roman;12;X;X;X;X",
+                              "HEADER;Times New Roman;X;X;X;X;X",
+                              "GH1;Times New Roman;10;X;X;X;X",
+                              "GF1;Times New Roman;10;X;X;X;X",
+                              "",
+                              "",
+                              "",
+                              ""};
     for (int i = 0; i <= 8; ++i)
         EXPECT_EQ(r.SectionFont(i), grouped[i]) << i;
 

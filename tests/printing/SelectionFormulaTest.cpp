@@ -48,10 +48,10 @@ TEST_F(SelectionFormulaTest, EveryConstructSelectsTheRightRows)
 {
     const Case cases[] = {
         {"", {1, 2, 3, 4, 5}},
-        {"{vs.vsMukaan} = true", {1, 2}},          // -1 counts as true as 1 does
+        {"{vs.vsMukaan} = true", {1, 2}}, // -1 counts as true as 1 does
         {"{vs.vsMukaan} = True", {1, 2}},
         {"{vs.vsMukaan}", {1, 2}},
-        {"{vs.vsMukaan} = false", {3, 4, 5}},      // Null counts as false
+        {"{vs.vsMukaan} = false", {3, 4, 5}}, // Null counts as false
         {"{vs.vsMukaan} <> true", {3, 4, 5}},
         {"not {vs.vsMukaan}", {3, 4, 5}},
         {"true = {vs.vsMukaan}", {1, 2}},
@@ -125,7 +125,8 @@ TEST_F(SelectionFormulaTest, AnythingOutsideTheLanguageIsRefusedBeforeItRuns)
     const QString deep = QString(5000, u'(') + QStringLiteral("{vs.vsVastike} = 2") + QString(5000, u')');
     EXPECT_EQ(refusal(deep), 20515);
     EXPECT_EQ(refusal(QStringLiteral("not ").repeated(5000) + QStringLiteral("{vs.vsMukaan}")), 20515);
-    EXPECT_EQ(refusal(QStringLiteral("Year(").repeated(5000) + QStringLiteral("{vs.vsVastike}") + QString(5000, u')')), 20515);
+    EXPECT_EQ(refusal(QStringLiteral("Year(").repeated(5000) + QStringLiteral("{vs.vsVastike}") + QString(5000, u')')),
+              20515);
     EXPECT_EQ(ids(QString(20, u'(') + QStringLiteral("{vs.vsVastike} = 2") + QString(20, u')')), (std::vector<int>{1, 4}));
     EXPECT_EQ(ids(QStringLiteral("not not {vs.vsMukaan}")), (std::vector<int>{1, 2}));
 

@@ -73,8 +73,10 @@ TEST_F(ShippedReportsTest, FeatureListGroupsByType)
     EXPECT_EQ(demo->rowCount, db.scalar(QStringLiteral("SELECT COUNT(*) FROM pi")).toInt64());
     EXPECT_EQ(allTexts(*demo, QStringLiteral("GH1")), (QStringList{"Jäsenominaisuudet", "Sopimusominaisuudet"}));
     EXPECT_EQ(allTexts(*demo, QStringLiteral("GF1")),
-              (QStringList{QStringLiteral("Ominaisuuksia: %1").arg(db.scalar(QStringLiteral("SELECT COUNT(*) FROM pi WHERE piType = 1")).toInt64()),
-                           QStringLiteral("Ominaisuuksia: %1").arg(db.scalar(QStringLiteral("SELECT COUNT(*) FROM pi WHERE piType = 2")).toInt64())}));
+              (QStringList{QStringLiteral("Ominaisuuksia: %1")
+                               .arg(db.scalar(QStringLiteral("SELECT COUNT(*) FROM pi WHERE piType = 1")).toInt64()),
+                           QStringLiteral("Ominaisuuksia: %1")
+                               .arg(db.scalar(QStringLiteral("SELECT COUNT(*) FROM pi WHERE piType = 2")).toInt64())}));
 }
 
 TEST_F(ShippedReportsTest, BillingListWithTotalsAndHeading)
@@ -86,12 +88,13 @@ TEST_F(ShippedReportsTest, BillingListWithTotalsAndHeading)
     const QStringList lines = doc->pageLines(0);
     EXPECT_TRUE(lines.contains(QStringLiteral("LASKUTUSLISTA: 1001 - 1003")));
     const QStringList detail = doc->sectionTexts(0, QStringLiteral("DETAIL"));
-    EXPECT_EQ(detail.mid(0, 9), (QStringList{"1001", "1", "Aho Antti", "10014", "1.2.2024", "29.2.2024", "25,50", "X"}).mid(0, 8)
-                                    + QStringList{"1002"});
+    EXPECT_EQ(detail.mid(0, 9),
+              (QStringList{"1001", "1", "Aho Antti", "10014", "1.2.2024", "29.2.2024", "25,50", "X"}).mid(0, 8)
+                  + QStringList{"1002"});
     EXPECT_TRUE(lines.contains(QStringLiteral("1002 2 Virtanen Ville 10027 1.2.2024 29.2.2024 25,50 1")));
     EXPECT_EQ(doc->sectionTexts(0, QStringLiteral("SUMMARY")),
-              (QStringList{"Laskuja: 3", "Yhteensä:", "151,00", "Maksettuja: 1", "Maksettu:", "25,50",
-                           "Maksamattomia: 2", "Maksamatta:", "125,50"}));
+              (QStringList{"Laskuja: 3", "Yhteensä:", "151,00", "Maksettuja: 1", "Maksettu:", "25,50", "Maksamattomia: 2",
+                           "Maksamatta:", "125,50"}));
 
     auto reminded = runShipped(m_dbPath, QStringLiteral("jmllista.rpt"),
                                QStringLiteral("{jmhist.jmhjmMaksettu} = False and {jmhist.jmhjmMuistutusNumero} > 0"));
@@ -105,7 +108,8 @@ TEST_F(ShippedReportsTest, BillingListWithTotalsAndHeading)
     Database db = Database::open(sample);
     EXPECT_EQ(demo->rowCount, db.scalar(QStringLiteral("SELECT COUNT(*) FROM jmhist WHERE jmhjmMaksettu = 0")).toInt64());
     const QString total = demo->sectionTexts(int(demo->pages.size()) - 1, QStringLiteral("SUMMARY")).value(2);
-    const Currency expected = db.scalar(QStringLiteral("SELECT TOTAL(jmhjmHinta) FROM jmhist WHERE jmhjmMaksettu = 0")).toCurrency();
+    const Currency expected =
+        db.scalar(QStringLiteral("SELECT TOTAL(jmhjmHinta) FROM jmhist WHERE jmhjmMaksettu = 0")).toCurrency();
     EXPECT_EQ(total, expected.toString());
     // Everything listed here is unpaid: the unpaid total is the whole total.
     const QStringList summary = demo->sectionTexts(int(demo->pages.size()) - 1, QStringLiteral("SUMMARY"));
@@ -165,7 +169,8 @@ TEST_F(ShippedReportsTest, EndToEndPdfReadsBack)
     MainReport() = ReportEngine{};
 
     QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), m_dir.filePath(QStringLiteral("lista.pdf")), QStringLiteral("-")});
+    p.start(QStringLiteral("pdftotext"),
+            {QStringLiteral("-layout"), m_dir.filePath(QStringLiteral("lista.pdf")), QStringLiteral("-")});
     ASSERT_TRUE(p.waitForFinished(30000));
     const QString text = QString::fromUtf8(p.readAllStandardOutput());
     EXPECT_TRUE(text.contains(QStringLiteral("Erämiesten 'Hirvi' ry"))) << text.toStdString();

@@ -217,7 +217,7 @@ TEST(IniSettingsStore, AFullDiskIsReportedAndTheOldFileStaysWhole)
     EXPECT_EQ(bytesOf(path), before);
     EXPECT_EQ(ini.read(QStringLiteral("Database")), QStringLiteral("/home/seura/seura.mdb"));
     const QStringList left = QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files | QDir::Hidden);
-    EXPECT_EQ(left.size(), 2);   // the ini and the filler: no temporary file left behind
+    EXPECT_EQ(left.size(), 2); // the ini and the filler: no temporary file left behind
     EXPECT_TRUE(left.contains(QStringLiteral("Tikkeli.ini")));
 }
 
@@ -249,7 +249,7 @@ TEST(IniSettingsStore, AFolderOrAnUnreadableFileInTheIniPlaceIsSaid)
 {
     test::TempProgramEnvironment env(false);
     IniSettingsStore ini = storeAt(QStringLiteral("TIKKELI"));
-    EXPECT_FALSE(ini.unreadable());            // missing: simply no settings yet
+    EXPECT_FALSE(ini.unreadable()); // missing: simply no settings yet
     env.writeIni("[TIKKELI]\nDatabase=x.mdb\n");
     EXPECT_FALSE(ini.unreadable());
     QFile::remove(env.iniPath());
@@ -281,7 +281,8 @@ TEST(IniSettingsStore, FuzzedFilesAreReadWithoutHarmAndValuesRoundTrip)
         QString value;
         const int valueLength = int(random.bounded(40));
         for (int i = 0; i < valueLength; ++i)
-            value += QChar(char16_t(random.bounded(2) ? u"a\"\\ \n\r=[]ä€"[random.bounded(11)] : 0x20 + random.bounded(0x5f)));
+            value += QChar(
+                char16_t(random.bounded(2) ? u"a\"\\ \n\r=[]ä€"[random.bounded(11)] : 0x20 + random.bounded(0x5f)));
         ini.write(value, QStringLiteral("Sumea"));
         ASSERT_EQ(ini.read(QStringLiteral("Sumea")), value) << "round " << round;
     }

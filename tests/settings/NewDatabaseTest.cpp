@@ -55,7 +55,8 @@ TEST(CreateNewDatabase, EmptyOrCancelledNameStops)
          {std::optional<QString>(), std::optional<QString>(QString()), std::optional<QString>(QStringLiteral("   "))}) {
         NewDatabaseRun r;
         EXPECT_EQ(r.run(answer), NewDatabaseResult::Cancelled);
-        EXPECT_EQ(r.prompter.messageTexts().last(), QStringLiteral("Tietokannan nimi ei voi olla tyhjä. Toiminto keskeytetään."));
+        EXPECT_EQ(r.prompter.messageTexts().last(),
+                  QStringLiteral("Tietokannan nimi ei voi olla tyhjä. Toiminto keskeytetään."));
         EXPECT_EQ(State().DatabasePath, QStringLiteral("/vanha/demo1.mdb"));
         EXPECT_FALSE(QFileInfo::exists(r.env.iniPath()));
         EXPECT_TRUE(QDir(r.env.userFolder()).entryList(QDir::Files).isEmpty()) << "no file of blanks is founded";
@@ -123,7 +124,8 @@ TEST(CreateNewDatabase, FailuresKeepTheProgramOnItsDatabase)
         NewDatabaseRun r;
         QFile::remove(r.env.programFolder() + QStringLiteral("/mallit/malli.mdb"));
         EXPECT_EQ(r.run(QStringLiteral("seura")), NewDatabaseResult::Failed);
-        EXPECT_TRUE(r.prompter.messageTexts().last().startsWith(QStringLiteral("Tietokannan luonti epäonnistui, virhe: 53 / ")));
+        EXPECT_TRUE(
+            r.prompter.messageTexts().last().startsWith(QStringLiteral("Tietokannan luonti epäonnistui, virhe: 53 / ")));
         EXPECT_FALSE(QFileInfo::exists(r.userFile(QStringLiteral("seura.mdb"))));
     }
     {
@@ -142,7 +144,8 @@ TEST(CreateNewDatabase, FailuresKeepTheProgramOnItsDatabase)
         NewDatabaseRun r;
         qputenv("TIKKELI_INI", (r.env.programFolder() + QStringLiteral("/demo1.mdb/Tikkeli.ini")).toUtf8());
         EXPECT_EQ(r.run(QStringLiteral("seura")), NewDatabaseResult::Failed);
-        EXPECT_TRUE(r.prompter.messageTexts().last().startsWith(QStringLiteral("Tietokannan luonti epäonnistui, virhe: 75 / ")));
+        EXPECT_TRUE(
+            r.prompter.messageTexts().last().startsWith(QStringLiteral("Tietokannan luonti epäonnistui, virhe: 75 / ")));
         EXPECT_EQ(State().DatabasePath, QStringLiteral("/vanha/demo1.mdb"));
         EXPECT_FALSE(QFileInfo::exists(r.userFile(QStringLiteral("seura.mdb"))));
     }

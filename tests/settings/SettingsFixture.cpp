@@ -44,9 +44,9 @@ QString SettingsFixture::makeDatabase(const QString& name)
 {
     const QString path = dir.filePath(name);
     Database db = Database::create(path);
-    db.executeScript(QStringLiteral(
-        "CREATE TABLE Settings (setID INTEGER PRIMARY KEY AUTOINCREMENT, setSection VARCHAR(255), "
-        "setKey VARCHAR(255), setString VARCHAR(255));"));
+    db.executeScript(
+        QStringLiteral("CREATE TABLE Settings (setID INTEGER PRIMARY KEY AUTOINCREMENT, setSection VARCHAR(255), "
+                       "setKey VARCHAR(255), setString VARCHAR(255));"));
     db.close();
     return path;
 }
@@ -54,7 +54,8 @@ QString SettingsFixture::makeDatabase(const QString& name)
 std::optional<QString> SettingsFixture::stored(const QString& key, const QString& path)
 {
     Database db = Database::open(path.isEmpty() ? dbPath : path);
-    const Value count = db.scalar(QStringLiteral("SELECT COUNT(*) FROM Settings WHERE setSection = 'TIKKELI' AND setKey = ?"), {key});
+    const Value count = db.scalar(
+        QStringLiteral("SELECT COUNT(*) FROM Settings WHERE setSection = 'TIKKELI' AND setKey = ?"), {key});
     std::optional<QString> result;
     if (count.toInt64() > 0) {
         DatabaseSettingsStore store(db);
@@ -68,9 +69,11 @@ QStringList SettingsFixture::settingsRows(const QString& path)
 {
     Database db = Database::open(path.isEmpty() ? dbPath : path);
     QStringList rows;
-    Recordset rs = db.openRecordset(QStringLiteral("SELECT setSection, setKey, setString FROM Settings ORDER BY setID"), RecordsetType::Snapshot);
+    Recordset rs = db.openRecordset(QStringLiteral("SELECT setSection, setKey, setString FROM Settings ORDER BY setID"),
+                                    RecordsetType::Snapshot);
     for (; !rs.eof(); rs.moveNext())
-        rows << rs.field(0).toString() + QLatin1Char('/') + rs.field(1).toString() + QLatin1Char('=') + rs.field(2).toString();
+        rows << rs.field(0).toString() + QLatin1Char('/') + rs.field(1).toString() + QLatin1Char('=')
+                    + rs.field(2).toString();
     rs.close();
     db.close();
     return rows;

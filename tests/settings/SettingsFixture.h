@@ -36,8 +36,8 @@ protected:
     QString dbPath;
     ScriptedPrompter prompter;
     SettingsSaver::Services services;
-    QStringList upgraded;          // paths UpdateDatabase ran on
-    QStringList repaired;          // paths the repair road ran on
+    QStringList upgraded; // paths UpdateDatabase ran on
+    QStringList repaired; // paths the repair road ran on
     bool repairSucceeds = false;
     int marginPushes = 0;
     QStringList captions;

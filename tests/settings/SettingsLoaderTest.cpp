@@ -93,7 +93,7 @@ TEST(LoadSettings, EveryKeyByItsRule)
 {
     struct Case {
         const char* key;
-        const char* stored;   // nullptr: key missing
+        const char* stored; // nullptr: key missing
         std::function<void(const SharedState&)> check;
     };
     const std::vector<Case> cases = {
@@ -127,11 +127,15 @@ TEST(LoadSettings, EveryKeyByItsRule)
         {"Muistutuskulut", "viisi", [](const SharedState& s) { EXPECT_EQ(s.ReminderFee, Currency()); }},
         {"Viivastyskorko", "7,5", [](const SharedState& s) { EXPECT_DOUBLE_EQ(s.LateInterestRate, 7.5); }},
         {"Viivastyskorko", "?", [](const SharedState& s) { EXPECT_DOUBLE_EQ(s.LateInterestRate, 0.0); }},
-        {"RegOsoite", "Kirkkotie 12, A 3", [](const SharedState& s) { EXPECT_EQ(s.ClubAddress, QStringLiteral("Kirkkotie 12, A 3")); }},
-        {"EmailPohja", nullptr, [](const SharedState& s) { EXPECT_EQ(s.InvoiceTemplatePath, DefaultInvoiceTemplatePath()); }},
-        {"EmailKarhupohja", nullptr, [](const SharedState& s) { EXPECT_EQ(s.ReminderTemplatePath, DefaultReminderTemplatePath()); }},
+        {"RegOsoite", "Kirkkotie 12, A 3",
+         [](const SharedState& s) { EXPECT_EQ(s.ClubAddress, QStringLiteral("Kirkkotie 12, A 3")); }},
+        {"EmailPohja", nullptr,
+         [](const SharedState& s) { EXPECT_EQ(s.InvoiceTemplatePath, DefaultInvoiceTemplatePath()); }},
+        {"EmailKarhupohja", nullptr,
+         [](const SharedState& s) { EXPECT_EQ(s.ReminderTemplatePath, DefaultReminderTemplatePath()); }},
         {"ViiteHakemisto", nullptr, [](const SharedState& s) { EXPECT_FALSE(s.RefPaymentFolder.isEmpty()); }},
-        {"BackupDate", "1.2.2024 10:00:00", [](const SharedState& s) { EXPECT_EQ(s.LastBackupDate, QDateTime(QDate(2024, 2, 1), QTime(10, 0))); }},
+        {"BackupDate", "1.2.2024 10:00:00",
+         [](const SharedState& s) { EXPECT_EQ(s.LastBackupDate, QDateTime(QDate(2024, 2, 1), QTime(10, 0))); }},
     };
     test::TempProgramEnvironment env;
     for (const Case& c : cases) {
@@ -178,8 +182,10 @@ TEST(LoadSettings, PageMarginsArePushedTimes48AndLabelMarginsAreNot)
     put(db, QStringLiteral("MargOik"), QStringLiteral("1000"));
     put(db, QStringLiteral("TarMargYla"), QStringLiteral("7"));
     LoadSettings(db);
-    const std::vector<std::pair<ReportMargin, int>> expected = {
-        {ReportMargin::Top, 480}, {ReportMargin::Bottom, 0}, {ReportMargin::Left, 0}, {ReportMargin::Right, 682 * 48}};
+    const std::vector<std::pair<ReportMargin, int>> expected = {{ReportMargin::Top, 480},
+                                                                {ReportMargin::Bottom, 0},
+                                                                {ReportMargin::Left, 0},
+                                                                {ReportMargin::Right, 682 * 48}};
     EXPECT_EQ(pushed, expected);
 }
 
@@ -194,7 +200,8 @@ TEST(SaveBackupDate, WritesNowAndLeavesTheSharedDateAndIgnoresFailures)
     SaveBackupDate();
     EXPECT_EQ(State().LastBackupDate, startValue);
     Database db = Database::open(State().DatabasePath);
-    const QDateTime stored = ParseLocaleDate(DatabaseSettingsStore(db).read(QStringLiteral("BackupDate"))).value_or(QDateTime());
+    const QDateTime stored =
+        ParseLocaleDate(DatabaseSettingsStore(db).read(QStringLiteral("BackupDate"))).value_or(QDateTime());
     EXPECT_EQ(stored, now);
     State().DatabasePath = env.root() + QStringLiteral("/eiole.mdb");
     EXPECT_NO_THROW(SaveBackupDate());
@@ -236,7 +243,9 @@ TEST(EnsureSettingsInDatabase, MigrationMovesOldIniValuesKeepsTheClubNameAndAsks
     ScriptedPrompter prompter;
     const QString path = templateCopy(env);
     env.writeIni(QStringLiteral("[TIKKELI]\nDatabase=%1\nDatabaseBackup=/mnt/v/\nLaskunro=57\nHenkilo=Åke Järvi\n"
-                                "MargYla=5\n").arg(path).toUtf8());
+                                "MargYla=5\n")
+                     .arg(path)
+                     .toUtf8());
     {
         Database db = Database::open(path);
         put(db, QStringLiteral("RegName"), QStringLiteral("Erämiehet ry"));

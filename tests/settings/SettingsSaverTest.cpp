@@ -16,12 +16,51 @@ namespace {
 
 // Every key the save writes, in its order.
 const QStringList SavedKeys = {
-    "AsKannassa", "Henkilo", "RegName", "RegOsoite", "RegPostinumero", "RegPostitoimipaikka", "RegPuhelin",
-    "RegFax", "RegPankkiyhteys1", "RegPankkiyhteys2", "RegIBAN1", "RegIBAN2", "RegBIC1", "RegBIC2", "Email",
-    "SeuranEmail", "WWW", "YTunnus", "SMTP", "TukiEmail", "EmailPohja", "EmailKarhupohja", "DatabaseBackup", "Laskunro",
-    "Jasennro", "Sopimusnro", "VarmuuskopioPv", "MargYla", "MargAla", "MargVas", "MargOik", "TarMargYla",
-    "TarMargAla", "TarMargVas", "TarMargOik", "Fontti", "FonttiKoko", "LaajaTilatieto", "AutoJasennumero",
-    "AutoSopimusnumero", "MuistutaVarm", "Muistutuskulut", "Viivastyskorko", "MuistutusAlku", "MuistutusLoppu",
+    "AsKannassa",
+    "Henkilo",
+    "RegName",
+    "RegOsoite",
+    "RegPostinumero",
+    "RegPostitoimipaikka",
+    "RegPuhelin",
+    "RegFax",
+    "RegPankkiyhteys1",
+    "RegPankkiyhteys2",
+    "RegIBAN1",
+    "RegIBAN2",
+    "RegBIC1",
+    "RegBIC2",
+    "Email",
+    "SeuranEmail",
+    "WWW",
+    "YTunnus",
+    "SMTP",
+    "TukiEmail",
+    "EmailPohja",
+    "EmailKarhupohja",
+    "DatabaseBackup",
+    "Laskunro",
+    "Jasennro",
+    "Sopimusnro",
+    "VarmuuskopioPv",
+    "MargYla",
+    "MargAla",
+    "MargVas",
+    "MargOik",
+    "TarMargYla",
+    "TarMargAla",
+    "TarMargVas",
+    "TarMargOik",
+    "Fontti",
+    "FonttiKoko",
+    "LaajaTilatieto",
+    "AutoJasennumero",
+    "AutoSopimusnumero",
+    "MuistutaVarm",
+    "Muistutuskulut",
+    "Viivastyskorko",
+    "MuistutusAlku",
+    "MuistutusLoppu",
     "MuistutusOtsake",
 };
 
@@ -48,7 +87,7 @@ TEST_F(SettingsSaverTest, SavesEveryFieldIntoBothStoresAndSharedState)
     form.setText("tVarmistus", dir.filePath("kopiot"));
     form.setText("tTukiEmail", "tuki@seura.fi");
     form.setText("tLaskunumero", "2001");
-    form.setText("tMargOik", "2,5");            // a half goes to the even number
+    form.setText("tMargOik", "2,5"); // a half goes to the even number
     form.setText("tTarMargOik", "-682");
     form.setText("cmbFonttiKoko", "8");
     form.setChecked("chkJasennumero", true);
@@ -117,7 +156,7 @@ TEST_F(SettingsSaverTest, ARefusedFieldStopsTheSaveBeforeAnythingIsWritten)
     struct Case {
         const char* control;
         const char* text;
-        const char* message;     // start of the message
+        const char* message; // start of the message
         const char* firstUnwritten;
     };
     const Case cases[] = {
@@ -128,7 +167,8 @@ TEST_F(SettingsSaverTest, ARefusedFieldStopsTheSaveBeforeAnythingIsWritten)
         {"tSopimusnumero", "99999999999", "Syötä sopimusnumeroksi ainoastaan numeroita.", "Sopimusnro"},
         {"tVarmuuskopioPv", "x", "Syötä Varmuuskopiot -kenttään ainoastaan numeroita.", "VarmuuskopioPv"},
         {"tMargYla", "abc", "Syötä marginaaliksi ainoastaan numeroita.", "MargYla"},
-        {"tMargOik", "683", "Syötä marginaaliksi ainoastaan numeroita.\r\nMarginaalin on oltava välillä -682...682.", "MargOik"},
+        {"tMargOik", "683", "Syötä marginaaliksi ainoastaan numeroita.\r\nMarginaalin on oltava välillä -682...682.",
+         "MargOik"},
         {"tTarMargAla", "-700", "Syötä marginaaliksi ainoastaan numeroita.", "TarMargAla"},
         {"tMuistutuskulut", "", "Syötä muistutuskuluksi ainoastaan numeroita.", "Muistutuskulut"},
         {"tViivastysKorko", "7 %", "Syötä viivästyskoroksi ainoastaan numeroita.", "Viivastyskorko"},
@@ -192,7 +232,8 @@ TEST_F(SettingsSaverTest, PageMarginsReachTheReportEngineAtOnce)
 
 TEST_F(SettingsSaverTest, MissingDatabaseStopsBeforeAnyDatabaseWrite)
 {
-    for (const QString& path : {dir.filePath("puuttuu.mdb"), dir.filePath("ei/kansiota/seura.mdb"), QString(), QString("   ")}) {
+    for (const QString& path :
+         {dir.filePath("puuttuu.mdb"), dir.filePath("ei/kansiota/seura.mdb"), QString(), QString("   ")}) {
         prompter.clear();
         SettingsForm form = SettingsForm::fromState(State());
         form.setText("tTietokanta", path);
@@ -301,8 +342,11 @@ TEST_F(SettingsSaverTest, StoreWriteFailureMidwayLeavesTheOldKeys)
         bool earlierSave;
     };
     const Case cases[] = {
-        {"AsKannassa", "", false}, {"RegFax", "tFax", false},   {"Laskunro", "tLaskunumero", true},
-        {"RegFax", "tFax", true},  {"MuistutusOtsake", "tMuistutusOtsake", true},
+        {"AsKannassa", "", false},
+        {"RegFax", "tFax", false},
+        {"Laskunro", "tLaskunumero", true},
+        {"RegFax", "tFax", true},
+        {"MuistutusOtsake", "tMuistutusOtsake", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.key) + (c.earlierSave ? " over saved settings" : " on an empty table"));
@@ -333,7 +377,8 @@ TEST_F(SettingsSaverTest, StoreWriteFailureMidwayLeavesTheOldKeys)
         EXPECT_FALSE(save(form));
         EXPECT_EQ(focus, c.control);
         ASSERT_EQ(prompter.messageTexts().size(), 1);
-        EXPECT_TRUE(prompter.messageTexts()[0].startsWith(QStringLiteral("Asetusta %1 ei voitu tallentaa tietokantaan.").arg(c.key)))
+        EXPECT_TRUE(
+            prompter.messageTexts()[0].startsWith(QStringLiteral("Asetusta %1 ei voitu tallentaa tietokantaan.").arg(c.key)))
             << prompter.messageTexts()[0].toStdString();
         EXPECT_EQ(settingsRows(), before);
         EXPECT_EQ(State().ClubName, stateBefore.ClubName);
@@ -346,7 +391,7 @@ TEST_F(SettingsSaverTest, UnwritableIniFileIsReported)
 {
     qputenv("TIKKELI_INI", dir.filePath("ei/ole/Tikkeli.ini").toUtf8());
     QFile blocker(dir.filePath("ei"));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));   // a file where the folder should be
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly)); // a file where the folder should be
     blocker.close();
     const QString other = makeDatabase("toinen.mdb");
     SettingsForm form = SettingsForm::fromState(State());
@@ -368,12 +413,24 @@ TEST(SettingsCheck, TypingAcceptsNumbersAndTheirBeginnings)
         bool ok;
     };
     const Case cases[] = {
-        {"tLaskunumero", "", true},     {"tLaskunumero", "120", true},  {"tLaskunumero", "12a", false},
-        {"tLaskunumero", "-1", false},  {"tLaskunumero", "2,5", false}, {"tVarmuuskopioPv", "30", true},
-        {"tMargYla", "-", true},        {"tMargYla", "-5", true},       {"tMargYla", "2,", true},
-        {"tMargYla", "2,5", true},      {"tMargYla", "x", false},       {"tMargYla", "--", false},
-        {"tMuistutuskulut", "5,50", true}, {"tMuistutuskulut", "1 234,50", true}, {"tMuistutuskulut", "5.50", false},
-        {"tViivastysKorko", ",", true}, {"tViivastysKorko", "7%", false}, {"tNimi", "mitä vain", true},
+        {"tLaskunumero", "", true},
+        {"tLaskunumero", "120", true},
+        {"tLaskunumero", "12a", false},
+        {"tLaskunumero", "-1", false},
+        {"tLaskunumero", "2,5", false},
+        {"tVarmuuskopioPv", "30", true},
+        {"tMargYla", "-", true},
+        {"tMargYla", "-5", true},
+        {"tMargYla", "2,", true},
+        {"tMargYla", "2,5", true},
+        {"tMargYla", "x", false},
+        {"tMargYla", "--", false},
+        {"tMuistutuskulut", "5,50", true},
+        {"tMuistutuskulut", "1 234,50", true},
+        {"tMuistutuskulut", "5.50", false},
+        {"tViivastysKorko", ",", true},
+        {"tViivastysKorko", "7%", false},
+        {"tNimi", "mitä vain", true},
     };
     for (const Case& c : cases)
         EXPECT_EQ(SettingsCheck::acceptableWhileTyping(c.control, QString::fromUtf8(c.text)), c.ok)
@@ -405,8 +462,11 @@ TEST_F(SettingsSaverTest, UnrepairableFileStopsTheSaveAndStaysWhereItWas)
     form.setText("tTietokanta", path);
     EXPECT_FALSE(save(form));
     const QStringList texts = prompter.messageTexts();
-    EXPECT_EQ(texts.value(0), "Tietokanta on vioittunut edellisen käyttökerran lopetuksen yhteydessä, yritän korjata tietokannan. Odota hetki.");
-    EXPECT_EQ(texts.value(1), "Tietokannan korjaus ei onnistunut. Palauta tietokanta varmuuskopiolta ennen kuin jatkat Tikkelin käyttöä.");
+    EXPECT_EQ(
+        texts.value(0),
+        "Tietokanta on vioittunut edellisen käyttökerran lopetuksen yhteydessä, yritän korjata tietokannan. Odota hetki.");
+    EXPECT_EQ(texts.value(1),
+              "Tietokannan korjaus ei onnistunut. Palauta tietokanta varmuuskopiolta ennen kuin jatkat Tikkelin käyttöä.");
     EXPECT_EQ(texts.size(), 2);
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
@@ -425,8 +485,8 @@ TEST_F(SettingsSaverTest, ReminderFeeIsStoredAsTheAmountItBecomes)
         qint64 raw;
     };
     const Case cases[] = {
-        {"5", "5,00", 50000}, {"3,5", "3,50", 35000}, {"2,555", "2,555", 25550}, {"0,0001", "0,0001", 1},
-        {"1 234,5", "1234,50", 12345000}, {"-1,25", "-1,25", -12500},
+        {"5", "5,00", 50000},    {"3,5", "3,50", 35000},           {"2,555", "2,555", 25550},
+        {"0,0001", "0,0001", 1}, {"1 234,5", "1234,50", 12345000}, {"-1,25", "-1,25", -12500},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed);
@@ -448,9 +508,9 @@ TEST_F(SettingsSaverTest, CountersAreWrittenOnlyWhenChangedAndNeverLoweredSilent
 {
     struct Case {
         const char* name;
-        const char* typed;              // nullptr: the box as loaded ("57")
-        bool storedBefore;              // the database already holds Jasennro = 60
-        std::optional<MsgResult> answer;   // the lowering question
+        const char* typed;               // nullptr: the box as loaded ("57")
+        bool storedBefore;               // the database already holds Jasennro = 60
+        std::optional<MsgResult> answer; // the lowering question
         bool saved;
         const char* storedAfter;
     };

@@ -95,8 +95,8 @@ inline QByteArray camtDocument(const QString& notifications, const QString& vers
                            "<Document xmlns=\"urn:iso:std:iso:20022:tech:xsd:camt.054.001.%1\">\n"
                            "<BkToCstmrDbtCdtNtfctn>\n"
                            "<GrpHdr><MsgId>M1</MsgId><CreDtTm>2026-12-07T08:00:00</CreDtTm></GrpHdr>\n")
-                .arg(version) +
-            notifications + QStringLiteral("</BkToCstmrDbtCdtNtfctn>\n</Document>\n"))
+                .arg(version)
+            + notifications + QStringLiteral("</BkToCstmrDbtCdtNtfctn>\n</Document>\n"))
         .toUtf8();
 }
 
@@ -105,8 +105,8 @@ inline QString camtNotification(const QString& created, const QString& entries)
     return QStringLiteral("<Ntfctn><Id>N</Id><CreDtTm>%1</CreDtTm>\n"
                           "<Acct><Id><IBAN>FI2112345600000785</IBAN></Id>"
                           "<Svcr><FinInstnId><BIC>NDEAFIHH</BIC></FinInstnId></Svcr></Acct>\n")
-               .arg(created) +
-           entries + QStringLiteral("</Ntfctn>\n");
+               .arg(created)
+           + entries + QStringLiteral("</Ntfctn>\n");
 }
 
 struct CamtTx {

@@ -113,7 +113,8 @@ int MaintTestDb::count(const QString& table) const
 int MaintTestDb::markers(const QString& table) const
 {
     Database db = open();
-    return int(db.scalar(QStringLiteral("SELECT COUNT(*) FROM ") + table + QStringLiteral(" WHERE BackupRow = 1")).toInt64());
+    return int(
+        db.scalar(QStringLiteral("SELECT COUNT(*) FROM ") + table + QStringLiteral(" WHERE BackupRow = 1")).toInt64());
 }
 
 int MaintTestDb::totalMarkers() const
@@ -126,12 +127,17 @@ int MaintTestDb::totalMarkers() const
 
 const QStringList& ClubTables()
 {
-    static const QStringList tables = {
-        QStringLiteral("jr"), QStringLiteral("pi"), QStringLiteral("pt"), QStringLiteral("me"), QStringLiteral("jm"),
-        QStringLiteral("jmRivi"), QStringLiteral("jmhist"), QStringLiteral("lt"), QStringLiteral("vs"),
-        QStringLiteral("tl"), QStringLiteral("mt"), QStringLiteral("mvs"), QStringLiteral("el"), QStringLiteral("et"),
-        QStringLiteral("si"), QStringLiteral("Suoritukset"), QStringLiteral("Tarra"), QStringLiteral("Settings"),
-        QStringLiteral("rp"), QStringLiteral("rj"), QStringLiteral("map"), QStringLiteral("Rekisteritiedot")};
+    static const QStringList tables = {QStringLiteral("jr"),     QStringLiteral("pi"),
+                                       QStringLiteral("pt"),     QStringLiteral("me"),
+                                       QStringLiteral("jm"),     QStringLiteral("jmRivi"),
+                                       QStringLiteral("jmhist"), QStringLiteral("lt"),
+                                       QStringLiteral("vs"),     QStringLiteral("tl"),
+                                       QStringLiteral("mt"),     QStringLiteral("mvs"),
+                                       QStringLiteral("el"),     QStringLiteral("et"),
+                                       QStringLiteral("si"),     QStringLiteral("Suoritukset"),
+                                       QStringLiteral("Tarra"),  QStringLiteral("Settings"),
+                                       QStringLiteral("rp"),     QStringLiteral("rj"),
+                                       QStringLiteral("map"),    QStringLiteral("Rekisteritiedot")};
     return tables;
 }
 

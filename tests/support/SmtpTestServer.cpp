@@ -12,8 +12,8 @@ namespace tikkeli::test {
 
 SmtpTestServer::SmtpTestServer(const QStringList& refusedRecipients, const QString& rejectedBody)
 {
-    QStringList args{QStringLiteral(TIKKELI_SOURCE_DIR "/tests/platform/smtp_test_server.py"),
-                     QStringLiteral("--outdir"), m_dir.path()};
+    QStringList args{QStringLiteral(TIKKELI_SOURCE_DIR "/tests/platform/smtp_test_server.py"), QStringLiteral("--outdir"),
+                     m_dir.path()};
     for (const QString& r : refusedRecipients)
         args << QStringLiteral("--refuse") << r;
     if (!rejectedBody.isEmpty())

@@ -15,8 +15,7 @@
 
 namespace tikkeli {
 
-frmAbout::frmAbout(QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::frmAbout>())
+frmAbout::frmAbout(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::frmAbout>())
 {
     ui->setupUi(this);
     setFixedSize(TwipsToPixels(3465, this), TwipsToPixels(6390, this));

@@ -8,8 +8,7 @@
 
 namespace tikkeli {
 
-frmDemoVersion::frmDemoVersion(QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::frmDemoVersion>())
+frmDemoVersion::frmDemoVersion(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::frmDemoVersion>())
 {
     ui->setupUi(this);
     ui->Label6->setText(MakerDetails::supportContact());

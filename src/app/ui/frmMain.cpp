@@ -27,7 +27,7 @@ namespace tikkeli {
 namespace {
 
 struct Trap {
-    QString prefix;   // shown before the error number; empty = cleared silently
+    QString prefix; // shown before the error number; empty = cleared silently
 };
 
 // Messages of the openers' error traps. A command without a message of its own reports its failure
@@ -40,20 +40,16 @@ Trap trapOf(MainCommand c)
     case MainCommand::InvoiceRun: return {QStringLiteral("Laskutustoiminnon avaamisessa tapahtui virhe: ")};
     case MainCommand::FeatureCatalogue: return {QStringLiteral("Ominaisuustoiminnon avaamisessa tapahtui virhe: ")};
     case MainCommand::CatchReport: return {QStringLiteral("Saalisilmoitustoiminnon avaamisessa tapahtui virhe: ")};
-    case MainCommand::Contracts:
-        return {QStringLiteral("Maanvuokrasopimustoiminnon avaamisessa tapahtui virhe: ")};
+    case MainCommand::Contracts: return {QStringLiteral("Maanvuokrasopimustoiminnon avaamisessa tapahtui virhe: ")};
     case MainCommand::PaymentBook:
-    case MainCommand::Settings:
-        return {};
-    default:
-        return {QStringLiteral("Toiminnon avaamisessa tapahtui virhe: ")};
+    case MainCommand::Settings: return {};
+    default: return {QStringLiteral("Toiminnon avaamisessa tapahtui virhe: ")};
     }
 }
 
 } // namespace
 
-frmMain::frmMain(QWidget* parent)
-    : QMainWindow(parent), ui(std::make_unique<Ui::frmMain>())
+frmMain::frmMain(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::frmMain>())
 {
     ui->setupUi(this);
     setWindowIcon(ProgramIcon());
@@ -77,9 +73,12 @@ frmMain::~frmMain() = default;
 void frmMain::wireCommands()
 {
     const std::pair<QPushButton*, MainCommand> buttons[] = {
-        {ui->cJasenrekisteri, MainCommand::MemberRegister}, {ui->cJasenmaksut, MainCommand::PaymentBook},
-        {ui->cLuoJasenmaksut, MainCommand::InvoiceRun},     {ui->cOminaisuudet, MainCommand::FeatureCatalogue},
-        {ui->cVuokraus, MainCommand::Contracts},            {ui->cKartta, MainCommand::Map},
+        {ui->cJasenrekisteri, MainCommand::MemberRegister},
+        {ui->cJasenmaksut, MainCommand::PaymentBook},
+        {ui->cLuoJasenmaksut, MainCommand::InvoiceRun},
+        {ui->cOminaisuudet, MainCommand::FeatureCatalogue},
+        {ui->cVuokraus, MainCommand::Contracts},
+        {ui->cKartta, MainCommand::Map},
         {ui->cSaalisilmoitus, MainCommand::CatchReport},
     };
     for (const auto& [button, command] : buttons) {

@@ -23,8 +23,9 @@ frmBackup::frmBackup(QWidget* parent) : QWidget(parent, Qt::Window), m_ui(std::m
 {
     m_ui->setupUi(this);
     // The steps appear as they are reached.
-    for (QWidget* w : std::initializer_list<QWidget*>{m_ui->lblVaihe2, m_ui->lblVaihe3, m_ui->lblVaihe4, m_ui->lblVaihe5, m_ui->lblVapaaTilaStatus,
-                                                      m_ui->cEtsiMuistitikku, m_ui->cKopioi, m_ui->cTiivista})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{m_ui->lblVaihe2, m_ui->lblVaihe3, m_ui->lblVaihe4, m_ui->lblVaihe5,
+                                         m_ui->lblVapaaTilaStatus, m_ui->cEtsiMuistitikku, m_ui->cKopioi, m_ui->cTiivista})
         w->hide();
     setRedLetters(m_ui->lblVapaaTilaStatus);
 
@@ -52,7 +53,7 @@ void frmBackup::cEtsiMuistitikku_Click()
     bool enoughSpace = false;
     if (m_stick) {
         m_ui->lblVaihe2->setText(QStringLiteral("2. Sopiva muistitikku löytyi (%1), tee kopio.")
-                               .arg(QDir::toNativeSeparators(m_stick->mountFolder)));
+                                     .arg(QDir::toNativeSeparators(m_stick->mountFolder)));
         enoughSpace = BackupStick::hasRoomFor(*m_stick, m_databaseSize);
         m_ui->lblVapaaTilaStatus->setText(QStringLiteral("Muistitikun vapaa tila ei riitä."));
         m_ui->lblVapaaTilaStatus->setVisible(!enoughSpace);

@@ -14,8 +14,7 @@ namespace tikkeli {
 frmBackupManagement::frmBackupManagement(QWidget* parent)
     : StickCopiesForm(QStringLiteral("frmBackupManagement"), QStringLiteral("KOPIOTIKKU-Hallinta"),
                       QStringLiteral("2. Sopiva muistitikku löytyi, valitse päivä:"),
-                      QStringLiteral("valitse poistettavien tietokantojen nimet:"),
-                      parent)
+                      QStringLiteral("valitse poistettavien tietokantojen nimet:"), parent)
 {
     cPoistaValitut = new QPushButton(QStringLiteral("Poista valitut kopiot"), this);
     cPoistaValitut->setObjectName(QStringLiteral("cPoistaValitut"));

@@ -25,10 +25,10 @@ namespace tikkeli {
 frmBackupRestore::frmBackupRestore(QWidget* parent)
     : StickCopiesForm(QStringLiteral("frmBackupRestore"), QStringLiteral("KOPIOTIKKU-Palautus"),
                       QStringLiteral("2. Sopiva muistitikku löytyi, valitse palautettavan varmuuskopion päivä:"),
-                      QStringLiteral("valitse palautettavan tietokannan nimi:"),
-                      parent)
+                      QStringLiteral("valitse palautettavan tietokannan nimi:"), parent)
 {
-    lblPalautettavaTiedosto = makeStepLabel(this, "lblPalautettavaTiedosto", QStringLiteral("Palautettava tiedosto:"), false);
+    lblPalautettavaTiedosto = makeStepLabel(this, "lblPalautettavaTiedosto", QStringLiteral("Palautettava tiedosto:"),
+                                            false);
     lblPalautettavaTiedosto->setWordWrap(false);
     lblPalautettavaTiedostoNimi = makeStepLabel(this, "lblPalautettavaTiedostoNimi", QString(), false);
     lblPalautusStatus = makeStepLabel(this, "lblPalautusStatus", QString(), false);
@@ -98,8 +98,9 @@ void frmBackupRestore::cPalauta_Click()
         return;
     lblPalautusStatus->hide();
     if (const auto error = BackupRestore::makeTargetFolder()) {
-        interrupted(QStringLiteral("Kansion luonti ei onnistunut: \n") + QDir::toNativeSeparators(BackupRestore::targetFolder())
-                    + QStringLiteral("\n\n") + BackupRestore::errorPart(*error));
+        interrupted(QStringLiteral("Kansion luonti ei onnistunut: \n")
+                    + QDir::toNativeSeparators(BackupRestore::targetFolder()) + QStringLiteral("\n\n")
+                    + BackupRestore::errorPart(*error));
         return;
     }
     const QString target = BackupRestore::targetFor(source);
@@ -154,8 +155,9 @@ void frmBackupRestore::cPalauta_Click()
     }
     ShowInfo(QStringLiteral("Tietokantaa on vaihdettu. ") + State().ProgramTitle
              + QStringLiteral(" sammutetaan ja se tulee käynnistää uudestaan.")
-             + (kept.isEmpty() ? QString()
-                               : QStringLiteral("\n\nKorvattu tiedosto on tallessa nimellä ") + QDir::toNativeSeparators(kept)));
+             + (kept.isEmpty()
+                    ? QString()
+                    : QStringLiteral("\n\nKorvattu tiedosto on tallessa nimellä ") + QDir::toNativeSeparators(kept)));
     close();
     if (EndProgram)
         EndProgram();

@@ -36,7 +36,8 @@ frmService::frmService(QWidget* parent) : QDialog(parent), m_ui(std::make_unique
     connect(m_ui->mSend, &QAction::triggered, this, &frmService::cSend_Click);
     connect(m_ui->cCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_ui->mClose, &QAction::triggered, this, &QDialog::reject);
-    for (QWidget* box : {static_cast<QWidget*>(m_ui->tSender), static_cast<QWidget*>(m_ui->tReceiver), static_cast<QWidget*>(m_ui->tMessage)})
+    for (QWidget* box : {static_cast<QWidget*>(m_ui->tSender), static_cast<QWidget*>(m_ui->tReceiver),
+                         static_cast<QWidget*>(m_ui->tMessage)})
         box->installEventFilter(this);
 
     RestoreFormPlacement(this);

@@ -17,10 +17,7 @@ const QString& tallLetters()
 
 } // namespace
 
-FullGlyphStyle::FullGlyphStyle(const QString& baseStyle)
-    : QProxyStyle(baseStyle)
-{
-}
+FullGlyphStyle::FullGlyphStyle(const QString& baseStyle) : QProxyStyle(baseStyle) {}
 
 int GlyphOvershoot(const QFont& font)
 {

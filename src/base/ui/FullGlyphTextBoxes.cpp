@@ -8,10 +8,7 @@
 
 namespace tikkeli {
 
-FullGlyphTextBoxes::FullGlyphTextBoxes(QObject* parent)
-    : QObject(parent)
-{
-}
+FullGlyphTextBoxes::FullGlyphTextBoxes(QObject* parent) : QObject(parent) {}
 
 void FullGlyphTextBoxes::install()
 {

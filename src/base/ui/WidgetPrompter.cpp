@@ -41,7 +41,10 @@ MsgResult WidgetPrompter::message(const QString& text, MsgIcon icon, MsgButtons 
     switch (buttons) {
     case MsgButtons::Ok: break;
     case MsgButtons::OkCancel: set = QMessageBox::Ok | QMessageBox::Cancel; break;
-    case MsgButtons::YesNo: set = QMessageBox::Yes | QMessageBox::No; defaultButton = QMessageBox::Yes; break;
+    case MsgButtons::YesNo:
+        set = QMessageBox::Yes | QMessageBox::No;
+        defaultButton = QMessageBox::Yes;
+        break;
     case MsgButtons::YesNoCancel:
         set = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
         defaultButton = QMessageBox::Yes;
@@ -50,17 +53,22 @@ MsgResult WidgetPrompter::message(const QString& text, MsgIcon icon, MsgButtons 
     box.setStandardButtons(set);
     box.setDefaultButton(defaultButton);
     // Finnish captions whatever translations Qt finds on the machine.
-    if (auto* b = box.button(QMessageBox::Yes)) b->setText(QStringLiteral("&Kyllä"));
-    if (auto* b = box.button(QMessageBox::No)) b->setText(QStringLiteral("&Ei"));
-    if (auto* b = box.button(QMessageBox::Cancel)) b->setText(QStringLiteral("Peruuta"));
-    if (auto* b = box.button(QMessageBox::Ok)) b->setText(QStringLiteral("OK"));
+    if (auto* b = box.button(QMessageBox::Yes))
+        b->setText(QStringLiteral("&Kyllä"));
+    if (auto* b = box.button(QMessageBox::No))
+        b->setText(QStringLiteral("&Ei"));
+    if (auto* b = box.button(QMessageBox::Cancel))
+        b->setText(QStringLiteral("Peruuta"));
+    if (auto* b = box.button(QMessageBox::Ok))
+        b->setText(QStringLiteral("OK"));
     switch (box.exec()) {
     case QMessageBox::Yes: return MsgResult::Yes;
     case QMessageBox::No: return MsgResult::No;
     case QMessageBox::Ok: return MsgResult::Ok;
     default:
         // Escape or the close box: the safe answer of the buttons shown.
-        return buttons == MsgButtons::YesNo ? MsgResult::No : (buttons == MsgButtons::Ok ? MsgResult::Ok : MsgResult::Cancel);
+        return buttons == MsgButtons::YesNo ? MsgResult::No
+                                            : (buttons == MsgButtons::Ok ? MsgResult::Ok : MsgResult::Cancel);
     }
 }
 
@@ -96,8 +104,8 @@ std::optional<QString> WidgetPrompter::openFile(const FileDialogRequest& request
 
 std::optional<QString> WidgetPrompter::saveFile(const FileDialogRequest& request)
 {
-    const QFileDialog::Options options =
-        request.confirmOverwrite ? QFileDialog::Options() : QFileDialog::Options(QFileDialog::DontConfirmOverwrite);
+    const QFileDialog::Options options = request.confirmOverwrite ? QFileDialog::Options()
+                                                                  : QFileDialog::Options(QFileDialog::DontConfirmOverwrite);
     const QString f = QFileDialog::getSaveFileName(owner(), caption(request.title), startPath(request), request.filter,
                                                    nullptr, options);
     return f.isEmpty() ? std::nullopt : std::optional<QString>(f);

@@ -8,26 +8,26 @@ namespace tikkeli {
 
 // Commands of the main window that open another subsystem's window or run its command.
 enum class MainCommand {
-    MemberRegister,         // cJasenrekisteri, mJasenrekisteri: frmJasen
-    PaymentBook,            // cJasenmaksut, mJasenmaksut: frmMaksut
-    InvoiceRun,             // cLuoJasenmaksut, mJasenmaksujenluonti: frmMaksujenLuonti
-    FeatureCatalogue,       // cOminaisuudet, mPiirteet: frmPiirre
-    Contracts,              // cVuokraus, mMaanvuokrasopimukset: frmVuokra
-    Map,                    // cKartta, mKartta: frmKartta
-    CatchReport,            // cSaalisilmoitus: frmSaalisilmoitus
-    Settings,               // mAsetukset: frmAsetukset
-    StickBackup,            // mKopiotikkuVarmistus: frmBackup
-    StickRestore,           // mKopiotikkuPalautus: frmBackupRestore
-    StickManagement,        // mKopioTikkuHallinta: frmBackupManagement
-    FolderBackup,           // mVarmistus
-    FolderRestore,          // mPalautus
-    ImportMembers,          // mTuoCSVTiedot: frmImportData
-    SupportFile,            // mService: frmService (modal)
-    ServiceCommandBox,      // mMuokkaaTietokantaa
-    RunSqlStatement,        // mSuoritaSQLLause
-    RepairDatabase,         // mKorjaaTietokanta
-    EuroConversion,         // mEuroMuunnos (hidden)
-    ReverseEuroConversion,  // mPalautaEuroMuunnos (hidden)
+    MemberRegister,        // cJasenrekisteri, mJasenrekisteri: frmJasen
+    PaymentBook,           // cJasenmaksut, mJasenmaksut: frmMaksut
+    InvoiceRun,            // cLuoJasenmaksut, mJasenmaksujenluonti: frmMaksujenLuonti
+    FeatureCatalogue,      // cOminaisuudet, mPiirteet: frmPiirre
+    Contracts,             // cVuokraus, mMaanvuokrasopimukset: frmVuokra
+    Map,                   // cKartta, mKartta: frmKartta
+    CatchReport,           // cSaalisilmoitus: frmSaalisilmoitus
+    Settings,              // mAsetukset: frmAsetukset
+    StickBackup,           // mKopiotikkuVarmistus: frmBackup
+    StickRestore,          // mKopiotikkuPalautus: frmBackupRestore
+    StickManagement,       // mKopioTikkuHallinta: frmBackupManagement
+    FolderBackup,          // mVarmistus
+    FolderRestore,         // mPalautus
+    ImportMembers,         // mTuoCSVTiedot: frmImportData
+    SupportFile,           // mService: frmService (modal)
+    ServiceCommandBox,     // mMuokkaaTietokantaa
+    RunSqlStatement,       // mSuoritaSQLLause
+    RepairDatabase,        // mKorjaaTietokanta
+    EuroConversion,        // mEuroMuunnos (hidden)
+    ReverseEuroConversion, // mPalautaEuroMuunnos (hidden)
 };
 
 // Opens the command's window (modeless ones through FormRegistry::open, so a second click brings

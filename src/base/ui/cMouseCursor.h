@@ -27,7 +27,7 @@ public:
 
 private:
     QPointer<QWidget> m_target;
-    std::optional<std::optional<QCursor>> m_remembered;   // outer: anything remembered; inner: none = default
+    std::optional<std::optional<QCursor>> m_remembered; // outer: anything remembered; inner: none = default
 };
 
 } // namespace tikkeli

@@ -148,8 +148,8 @@ frmVuokra::frmVuokra(QWidget* parent) : QMainWindow(parent, Qt::Window), ui(std:
     // and the contract lists are shown but not in use yet.
     for (QWidget* later : {static_cast<QWidget*>(ui->frameOminaisuudet), static_cast<QWidget*>(ui->cValitseElaimet)})
         later->setEnabled(false);
-    for (QAction* later : {ui->mLisaaOminaisuus, ui->mPoistaOminaisuus, ui->mSelaaOminaisuuksia, ui->mMoniliitos,
-                           ui->mRapLuettelot})
+    for (QAction* later :
+         {ui->mLisaaOminaisuus, ui->mPoistaOminaisuus, ui->mSelaaOminaisuuksia, ui->mMoniliitos, ui->mRapLuettelot})
         later->setEnabled(false);
 
     connectCommands();
@@ -554,7 +554,7 @@ void frmVuokra::BuildContractTree()
                 for (const ContractTree::Node& n : g.nodes) {
                     auto* node = new QTreeWidgetItem(group, QStringList{n.text});
                     node->setData(0, Qt::UserRole, n.key);
-                    node->setToolTip(0, n.text);   // the column is narrow: long names are cut
+                    node->setToolTip(0, n.text); // the column is narrow: long names are cut
                 }
             }
         }
@@ -828,8 +828,7 @@ bool frmVuokra::eventFilter(QObject* watched, QEvent* event)
                 dateBoxLeft(i);
         }
         break;
-    default:
-        break;
+    default: break;
     }
     return QMainWindow::eventFilter(watched, event);
 }

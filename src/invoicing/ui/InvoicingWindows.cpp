@@ -12,13 +12,13 @@ namespace tikkeli {
 
 void RegisterInvoicingWindows()
 {
-    WindowOpeners::set(MainCommand::InvoiceRun, [](QWidget*) {
-        FormRegistry::open<frmMaksujenLuonti>(QStringLiteral("frmMaksujenLuonti"));
-    });
-    WindowOpeners::set(MainCommand::PaymentBook, [](QWidget*) {
-        FormRegistry::open<frmMaksut>(QStringLiteral("frmMaksut"));
-    });
-    frmMaksut::ReadReferencePayments = [](frmMaksut&) { FormRegistry::open<frmViitemaksut>(QStringLiteral("frmViitemaksut")); };
+    WindowOpeners::set(MainCommand::InvoiceRun,
+                       [](QWidget*) { FormRegistry::open<frmMaksujenLuonti>(QStringLiteral("frmMaksujenLuonti")); });
+    WindowOpeners::set(MainCommand::PaymentBook,
+                       [](QWidget*) { FormRegistry::open<frmMaksut>(QStringLiteral("frmMaksut")); });
+    frmMaksut::ReadReferencePayments = [](frmMaksut&) {
+        FormRegistry::open<frmViitemaksut>(QStringLiteral("frmViitemaksut"));
+    };
     frmMaksujenLuonti::PrintInvoices = [](frmMaksujenLuonti& window) { PrintRunInvoices(window); };
     frmMaksut::EmailReminders = [](frmMaksut& window) { EmailPaymentReminders(window); };
     frmMaksut::PreviewReminderEmail = [](frmMaksut& window) { PreviewPaymentReminderEmails(window); };

@@ -56,8 +56,8 @@ const QString& checkDatabaseText()
 QString errorText(const std::exception& e)
 {
     if (const auto* db = dynamic_cast<const DbException*>(&e))
-        return QStringLiteral("Virhe numero: ") + QString::number(db->number()) + QStringLiteral("\r\nTeksti: ") +
-               db->description();
+        return QStringLiteral("Virhe numero: ") + QString::number(db->number()) + QStringLiteral("\r\nTeksti: ")
+               + db->description();
     return QStringLiteral("Teksti: ") + QString::fromStdString(e.what());
 }
 
@@ -70,8 +70,7 @@ bool leftByUser(const QEvent* event)
 
 } // namespace
 
-frmMaksujenLuonti::frmMaksujenLuonti(QWidget* parent)
-    : QMainWindow(parent), ui(std::make_unique<Ui::frmMaksujenLuonti>())
+frmMaksujenLuonti::frmMaksujenLuonti(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::frmMaksujenLuonti>())
 {
     ui->setupUi(this);
     setWindowTitle(State().ProgramTitle + QStringLiteral(" - Laskutus"));
@@ -89,9 +88,12 @@ frmMaksujenLuonti::frmMaksujenLuonti(QWidget* parent)
     ui->ProgressBar1->setValue(0);
 
     const std::pair<QAbstractButton*, QAction*> commands[] = {
-        {ui->cYksittain, ui->mLisaaYksittainen}, {ui->cTulosta, ui->mTulosta},
-        {ui->cEmail, ui->mTulostaEmailiin},      {ui->cEmailPreview, ui->mPreviewEmailInvoice},
-        {ui->cHistoriaan, ui->mHistoriaan},      {ui->cPoista, ui->mPoista},
+        {ui->cYksittain, ui->mLisaaYksittainen},
+        {ui->cTulosta, ui->mTulosta},
+        {ui->cEmail, ui->mTulostaEmailiin},
+        {ui->cEmailPreview, ui->mPreviewEmailInvoice},
+        {ui->cHistoriaan, ui->mHistoriaan},
+        {ui->cPoista, ui->mPoista},
         {ui->cSulje, ui->mSulje},
     };
     for (const auto& [button, action] : commands) {
@@ -204,8 +206,7 @@ bool frmMaksujenLuonti::eventFilter(QObject* watched, QEvent* event)
             }
         }
         break;
-    default:
-        break;
+    default: break;
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -264,12 +265,12 @@ void frmMaksujenLuonti::UpdateInvoiceStatus()
         return;
     }
     EnableRunButtons(false);
-    QString text = QStringLiteral("Lisättyjä laskuja: ") + QString::number(count) + QStringLiteral(", sähköpostitettuja: ") +
-                   QString::number(InvoiceHistory::CountEmailedInvoices(m_db));
+    QString text = QStringLiteral("Lisättyjä laskuja: ") + QString::number(count) + QStringLiteral(", sähköpostitettuja: ")
+                   + QString::number(InvoiceHistory::CountEmailedInvoices(m_db));
     if (!m_note.isEmpty())
         text += QStringLiteral(". ") + m_note;
     m_status->setText(text);
-    m_status->setToolTip(text);   // the whole line, should a narrow window cut it
+    m_status->setToolTip(text); // the whole line, should a narrow window cut it
 }
 
 void frmMaksujenLuonti::RecalculateTotal()

@@ -86,7 +86,7 @@ private:
     std::function<void()> m_cancelSending;
     Database m_db;
     bool m_busy = false;
-    QString m_note;   // shown after the counts in the status line until the run's invoices go
+    QString m_note; // shown after the counts in the status line until the run's invoices go
 };
 
 } // namespace tikkeli

@@ -64,9 +64,11 @@ frmMaksut::frmMaksut(QWidget* parent) : QMainWindow(parent), ui(std::make_unique
     connect(m_timer, &QTimer::timeout, this, [this] { m_reminderTimerElapsed = true; });
 
     const std::pair<QAbstractButton*, QAction*> commands[] = {
-        {ui->cHaeTiedot, ui->mHae},       {ui->cMaksetuksi, ui->mMaksetuksi}, {ui->cViitteeksi, ui->mViitteeksi},
-        {ui->cTulosta, ui->mTulosta},     {ui->cKopiot, ui->mKopiot},         {ui->cMuistutukset, ui->mMuistutukset},
-        {ui->cEmail, ui->mEmail},         {ui->cEmailPreview, ui->mEmailPreview}, {ui->cSulje, ui->mSulje},
+        {ui->cHaeTiedot, ui->mHae},         {ui->cMaksetuksi, ui->mMaksetuksi},
+        {ui->cViitteeksi, ui->mViitteeksi}, {ui->cTulosta, ui->mTulosta},
+        {ui->cKopiot, ui->mKopiot},         {ui->cMuistutukset, ui->mMuistutukset},
+        {ui->cEmail, ui->mEmail},           {ui->cEmailPreview, ui->mEmailPreview},
+        {ui->cSulje, ui->mSulje},
     };
     for (const auto& [button, action] : commands)
         connect(button, &QAbstractButton::clicked, action, &QAction::trigger);
@@ -191,7 +193,8 @@ bool frmMaksut::showInvoice(qint64 historyId, const QString& reference)
         return true;
     }
     m_currentMemberId = jr[QStringLiteral("jrID")].toInt64();
-    ui->lblNimi->setText(plain(jr[QStringLiteral("jrSukunimi")]) + QLatin1Char(' ') + plain(jr[QStringLiteral("jrEtunimi")]));
+    ui->lblNimi->setText(plain(jr[QStringLiteral("jrSukunimi")]) + QLatin1Char(' ')
+                         + plain(jr[QStringLiteral("jrEtunimi")]));
     ui->lblOtsake->setText(plain(h[QStringLiteral("jmhjmOtsake")]));
     ui->lblErapaiva->setText(plain(h[QStringLiteral("jmhjmErapaiva")]));
     ui->lblLaskupaiva->setText(plain(h[QStringLiteral("jmhjmLaskupaiva")]));
@@ -199,9 +202,12 @@ bool frmMaksut::showInvoice(qint64 historyId, const QString& reference)
     ui->lblViitenumero->setText(plain(h[QStringLiteral("jmhjmViitenumero")]));
     ui->lblHinta->setText(plain(h[QStringLiteral("jmhjmHinta")]));
     ui->lblTeksti->setText(plain(h[QStringLiteral("jmhjmTeksti")]));
-    ui->lblMaksettu->setText(NullToBoolean(h[QStringLiteral("jmhjmMaksettu")]) ? QStringLiteral("Kyllä") : QStringLiteral("Ei"));
+    ui->lblMaksettu->setText(NullToBoolean(h[QStringLiteral("jmhjmMaksettu")]) ? QStringLiteral("Kyllä")
+                                                                               : QStringLiteral("Ei"));
     const Value fee = h[QStringLiteral("jmhjmJasMak")];
-    ui->lblJasenmaksu->setText(fee.isNull() ? QStringLiteral("-") : fee.toBool() ? QStringLiteral("Kyllä") : QStringLiteral("Ei"));
+    ui->lblJasenmaksu->setText(fee.isNull()   ? QStringLiteral("-")
+                               : fee.toBool() ? QStringLiteral("Kyllä")
+                                              : QStringLiteral("Ei"));
     return true;
 }
 
@@ -317,8 +323,8 @@ void frmMaksut::PrintInvoiceCopies()
         return;
     }
     if (marked == 0) {
-        ShowInfo(QStringLiteral("Ei löydy maksamattomia laskuja väliltä: ") + r.LaskunroAlku + QStringLiteral(" - ") +
-                 r.LaskunroLoppu);
+        ShowInfo(QStringLiteral("Ei löydy maksamattomia laskuja väliltä: ") + r.LaskunroAlku + QStringLiteral(" - ")
+                 + r.LaskunroLoppu);
         return;
     }
     runPrint(prefix, [] { InvoicePrints::PrepareMarkedHistoryInvoices(); });
@@ -353,7 +359,8 @@ void frmMaksut::PrintLabels()
 
 void frmMaksut::DeletePaid()
 {
-    if (!AskYesNo(QStringLiteral("Poistetaanko maksetut maksut historiasta?\r\nPoiston jälkeen et enää voi tulostaa maksaneiden luetteloa.")))
+    if (!AskYesNo(QStringLiteral(
+            "Poistetaanko maksetut maksut historiasta?\r\nPoiston jälkeen et enää voi tulostaa maksaneiden luetteloa.")))
         return;
     try {
         PaymentBookData::DeletePaidHistory(m_db);
@@ -364,7 +371,8 @@ void frmMaksut::DeletePaid()
 
 void frmMaksut::DeleteAll()
 {
-    if (!AskYesNo(QStringLiteral("Poistetaanko kaikki maksut historiasta?\r\nPoiston jälkeen et enää voi tulostaa laskutuslistoja.")))
+    if (!AskYesNo(QStringLiteral(
+            "Poistetaanko kaikki maksut historiasta?\r\nPoiston jälkeen et enää voi tulostaa laskutuslistoja.")))
         return;
     try {
         PaymentBookData::DeleteAllHistory(m_db);

@@ -29,8 +29,8 @@ frmMaksutListana::frmMaksutListana(QWidget* parent) : QMainWindow(parent), ui(st
     filter->addButton(ui->optFilter_2, 2);
     connect(filter, &QButtonGroup::idClicked, this, &frmMaksutListana::FillGrid);
     ui->grd->setColumnCount(4);
-    ui->grd->setHorizontalHeaderLabels({QStringLiteral("ID"), QStringLiteral("Viitenumero"), QStringLiteral("Maksettu"),
-                                        QStringLiteral("Jäsen")});
+    ui->grd->setHorizontalHeaderLabels(
+        {QStringLiteral("ID"), QStringLiteral("Viitenumero"), QStringLiteral("Maksettu"), QStringLiteral("Jäsen")});
     ui->grd->setColumnHidden(0, true);
     ui->grd->verticalHeader()->setVisible(false);
     ui->grd->horizontalHeader()->setStretchLastSection(true);

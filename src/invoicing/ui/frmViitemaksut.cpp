@@ -140,8 +140,8 @@ void frmViitemaksut::clearBatch()
     ui->lstSaapuneet->clear();
     ui->lstTarkistettavat->clear();
     ui->lstVirheet->clear();
-    for (QLabel* l : {ui->lblPvm, ui->lblAika, ui->lblPankki, ui->lblLaskuttaja, ui->lblRahayksikko, ui->lblTapKPL, ui->lblTapSUM,
-                      ui->lblOikKPL, ui->lblOikSUM, ui->lblEpaKPL, ui->lblEpaSUM})
+    for (QLabel* l : {ui->lblPvm, ui->lblAika, ui->lblPankki, ui->lblLaskuttaja, ui->lblRahayksikko, ui->lblTapKPL,
+                      ui->lblTapSUM, ui->lblOikKPL, ui->lblOikSUM, ui->lblEpaKPL, ui->lblEpaSUM})
         l->clear();
 }
 

@@ -19,12 +19,11 @@ namespace tikkeli {
 namespace {
 
 constexpr FeatureValueText::Kind kKinds[] = {FeatureValueText::Kind::Date, FeatureValueText::Kind::Long,
-                                            FeatureValueText::Kind::Currency, FeatureValueText::Kind::Memo};
+                                             FeatureValueText::Kind::Currency, FeatureValueText::Kind::Memo};
 
 } // namespace
 
-FeatureValueEditor::FeatureValueEditor(QWidget* parent)
-    : QWidget(parent), ui(std::make_unique<Ui::FeatureValueEditor>())
+FeatureValueEditor::FeatureValueEditor(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::FeatureValueEditor>())
 {
     ui->setupUi(this);
     for (QLineEdit* box : {ui->tDate, ui->tLong, ui->tCurrency})

@@ -110,8 +110,7 @@ void MemberCardParts::extend(frmJasen& w)
     QObject::connect(w.mRekisteritiedotEmailiin, &QAction::triggered, &w, [&w] { EmailMemberData(w); });
     w.mEmailKaikille->setEnabled(WindowHooks::has(WindowHook::GroupEmailAll));
     w.mEmailOminaisuudella->setEnabled(WindowHooks::has(WindowHook::GroupEmailFeature));
-    QObject::connect(w.mEmailKaikille, &QAction::triggered, &w,
-                     [&w] { WindowHooks::run(WindowHook::GroupEmailAll, &w); });
+    QObject::connect(w.mEmailKaikille, &QAction::triggered, &w, [&w] { WindowHooks::run(WindowHook::GroupEmailAll, &w); });
     QObject::connect(w.mEmailOminaisuudella, &QAction::triggered, &w,
                      [&w] { WindowHooks::run(WindowHook::GroupEmailFeature, &w); });
     w.mMoniliitos->setEnabled(WindowHooks::has(WindowHook::FeatureAttach));
@@ -125,8 +124,7 @@ void MemberCardParts::extend(frmJasen& w)
 void MemberCardParts::CopyContactData(frmJasen& w)
 {
     PutOnClipboard(ComposeContactCopy(BoxText(w, MemberCardFields::Surname), BoxText(w, FirstNameBox),
-                                      BoxText(w, AddressBox), BoxText(w, PostalCodeBox),
-                                      BoxText(w, TownBox)));
+                                      BoxText(w, AddressBox), BoxText(w, PostalCodeBox), BoxText(w, TownBox)));
 }
 
 void MemberCardParts::CopyMemberDataToClipboard(frmJasen& w)

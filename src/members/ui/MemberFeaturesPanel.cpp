@@ -257,8 +257,9 @@ void MemberFeaturesPanel::SaveMemberFeatureValue()
             db, ItemId(item), visibleKinds(), {tDate->text(), tLong->text(), tCurrency->text(), tMemo->toPlainText()});
         if (out.refused) {
             // Nothing was written and the typed text stays for correction.
-            const std::pair<MemberFeatures::Kind, QLineEdit*> boxes[] = {
-                {MemberFeatures::Date, tDate}, {MemberFeatures::Number, tLong}, {MemberFeatures::Amount, tCurrency}};
+            const std::pair<MemberFeatures::Kind, QLineEdit*> boxes[] = {{MemberFeatures::Date, tDate},
+                                                                         {MemberFeatures::Number, tLong},
+                                                                         {MemberFeatures::Amount, tCurrency}};
             for (const auto& [kind, box] : boxes) {
                 if (out.refused.testFlag(kind))
                     throw std::runtime_error(refusedValueMessage(kind, box->text()).toStdString());
@@ -480,7 +481,7 @@ bool MemberFeaturesPanel::eventFilter(QObject* watched, QEvent* event)
     if (watched == lstAllPi && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->text().isEmpty())
-            return false;   // arrows and function keys are no key press of the list
+            return false; // arrows and function keys are no key press of the list
         if (SkipNextDefinitionKey) {
             SkipNextDefinitionKey = false;
             return false;

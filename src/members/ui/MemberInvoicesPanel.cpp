@@ -68,7 +68,7 @@ Database MemberInvoicesPanel::database() const
 QList<QLabel*> MemberInvoicesPanel::detailLabels() const
 {
     return {lblOtsake, lblErapaiva, lblLaskupaiva, lblLaskunumero, lblViitenumero,
-            lblHinta, lblTeksti, lblJasenmaksu, lblMaksettu};
+            lblHinta,  lblTeksti,   lblJasenmaksu, lblMaksettu};
 }
 
 void MemberInvoicesPanel::setMember(const Database& db, qint32 memberId)

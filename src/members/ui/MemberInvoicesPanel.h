@@ -53,7 +53,7 @@ private:
     std::function<Database()> m_database;
     Database m_db;
     qint32 m_memberId = 0;
-    qint32 m_shownInvoiceId = 0;   // jmhID whose details the labels show
+    qint32 m_shownInvoiceId = 0; // jmhID whose details the labels show
 };
 
 } // namespace tikkeli

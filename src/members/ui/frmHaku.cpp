@@ -74,9 +74,9 @@ bool frmHaku::eventFilter(QObject* watched, QEvent* event)
 void frmHaku::wireUi()
 {
     m_contactCombos = {ui->cmbOsoite, ui->cmbPuhelin, ui->cmbMatkapuhelin, ui->cmbEmail};
-    for (QComboBox* combo : {ui->cmbJasenNro, ui->cmbOsoite, ui->cmbPuhelin, ui->cmbMatkapuhelin, ui->cmbEmail,
-                             ui->cmbMuistioAlut}) {
-        combo->setCompleter(nullptr);   // a typed value is searched as typed, never completed
+    for (QComboBox* combo :
+         {ui->cmbJasenNro, ui->cmbOsoite, ui->cmbPuhelin, ui->cmbMatkapuhelin, ui->cmbEmail, ui->cmbMuistioAlut}) {
+        combo->setCompleter(nullptr); // a typed value is searched as typed, never completed
         combo->installEventFilter(this);
         if (combo->lineEdit())
             combo->lineEdit()->installEventFilter(this);
@@ -88,7 +88,8 @@ void frmHaku::wireUi()
     for (QPushButton* cancel : {ui->cPeruHaku_0, ui->cPeruHaku_1, ui->cPeruHaku_2})
         connect(cancel, &QPushButton::clicked, this, &frmHaku::cPeruHaku_Click);
     for (QComboBox* combo : m_contactCombos)
-        connect(combo, &QComboBox::currentTextChanged, this, [this, combo](const QString& text) { contactChanged(combo, text); });
+        connect(combo, &QComboBox::currentTextChanged, this,
+                [this, combo](const QString& text) { contactChanged(combo, text); });
 }
 
 template <class F>

@@ -46,7 +46,8 @@ private:
     void cPeruHaku_Click();
     void contactChanged(QComboBox* changed, const QString& text);
     // Runs a search; a failing query is reported and counts as no result.
-    template <class F> bool guarded(F&& search);
+    template <class F>
+    bool guarded(F&& search);
 
     std::unique_ptr<Ui::frmHaku> ui;
     MemberQuickSearch m_search;

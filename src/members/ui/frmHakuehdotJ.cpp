@@ -34,8 +34,8 @@ frmHakuehdotJ::frmHakuehdotJ(QWidget* parent) : QDialog(parent), ui(std::make_un
     optDate = {ui->optDate_0, ui->optDate_1, ui->optDate_2};
     optLong = {ui->optLong_0, ui->optLong_1, ui->optLong_2};
     optCurrency = {ui->optCurrency_0, ui->optCurrency_1, ui->optCurrency_2};
-    for (QLineEdit* box : {ui->tPostiNumeroAlku, ui->tPostiNumeroLoppu, ui->tSyntAika, ui->tLiit, ui->tDate,
-                           ui->tLong, ui->tCurrency})
+    for (QLineEdit* box :
+         {ui->tPostiNumeroAlku, ui->tPostiNumeroLoppu, ui->tSyntAika, ui->tLiit, ui->tDate, ui->tLong, ui->tCurrency})
         SelectAllOnFocus(box);
     for (QLineEdit* box : {ui->tDate, ui->tLong, ui->tCurrency})
         box->installEventFilter(this);

@@ -220,8 +220,10 @@ void frmJasen::buildControls()
     cSelaa = makeButton(central, QStringLiteral("cSelaa"), QStringLiteral("Selaa"), QStringLiteral("Selaa jäsenistöä [F5]"));
     cPeru = makeButton(central, QStringLiteral("cPeru"), QStringLiteral("Peru"),
                        QStringLiteral("Peru tehdyt muutokset [Ctrl+Z]"));
-    cHaku = makeButton(central, QStringLiteral("cHaku"), QStringLiteral("Haku"), QStringLiteral("Hae jäsenrekisteristä [F6]"));
-    cNimiHaku = makeButton(central, QStringLiteral("cNimiHaku"), QStringLiteral("N-haku"), QStringLiteral("Hae nimellä [F9]"));
+    cHaku = makeButton(central, QStringLiteral("cHaku"), QStringLiteral("Haku"),
+                       QStringLiteral("Hae jäsenrekisteristä [F6]"));
+    cNimiHaku = makeButton(central, QStringLiteral("cNimiHaku"), QStringLiteral("N-haku"),
+                           QStringLiteral("Hae nimellä [F9]"));
     cEnsimmainen = makeButton(central, QStringLiteral("cEnsimmäinen"), QStringLiteral("Ensimm."),
                               QStringLiteral("Siirry ensimmäiseen [Ctrl+A]"));
     cEdellinen = makeButton(central, QStringLiteral("cEdellinen"), QStringLiteral("Edel."),
@@ -284,7 +286,8 @@ void frmJasen::buildMenus()
     mHaku = makeAction(record, "mHaku", QStringLiteral("Haku"), Qt::Key_F6);
     mNimihaku = makeAction(record, "mNimihaku", QStringLiteral("Nimihaku"), Qt::Key_F9);
     record->addSeparator();
-    mEnsimmainen = makeAction(record, "mEnsimmainen", QStringLiteral("Siirry ensimmäiseen"), QKeySequence(Qt::CTRL | Qt::Key_A));
+    mEnsimmainen = makeAction(record, "mEnsimmainen", QStringLiteral("Siirry ensimmäiseen"),
+                              QKeySequence(Qt::CTRL | Qt::Key_A));
     mEdellinen = makeAction(record, "mEdellinen", QStringLiteral("Siirry edelliseen"), QKeySequence(Qt::CTRL | Qt::Key_S));
     mSeuraava = makeAction(record, "mSeuraava", QStringLiteral("Siirry seuraavaan"), QKeySequence(Qt::CTRL | Qt::Key_D));
     mViimeinen = makeAction(record, "mViimeinen", QStringLiteral("Siirry viimeiseen"), QKeySequence(Qt::CTRL | Qt::Key_F));
@@ -292,7 +295,8 @@ void frmJasen::buildMenus()
     mOminaisuudet = menuBar()->addMenu(QStringLiteral("&Ominaisuudet"));
     mOminaisuudet->setObjectName(QStringLiteral("mOminaisuudet"));
     mLisaaPiirre = makeAction(mOminaisuudet, "mLisaaPiirre", QStringLiteral("&Lisää"), QKeySequence(Qt::SHIFT | Qt::Key_F2));
-    mPoistaPiirre = makeAction(mOminaisuudet, "mPoistaPiirre", QStringLiteral("&Poista"), QKeySequence(Qt::SHIFT | Qt::Key_F4));
+    mPoistaPiirre = makeAction(mOminaisuudet, "mPoistaPiirre", QStringLiteral("&Poista"),
+                               QKeySequence(Qt::SHIFT | Qt::Key_F4));
     mSelaaPiirre = makeAction(mOminaisuudet, "mSelaaPiirre", QStringLiteral("Se&laa"), QKeySequence(Qt::SHIFT | Qt::Key_F5));
     mOminaisuudet->addSeparator();
     mMoniliitos = makeAction(mOminaisuudet, "mMoniliitos", QStringLiteral("Moniliitos"));
@@ -322,9 +326,9 @@ void frmJasen::buildMenus()
 
     // Entries served by windows of other parts stay visible and disabled until those parts
     // connect them (the extensions run after this).
-    for (QAction* a : {mLisaaPiirre, mPoistaPiirre, mSelaaPiirre, mMoniliitos, mLuettelot,
-                       mMaksuhistoriaRyhma, mMaksuhistoriaJasen, mMuokkaaRaportteja, mEmailKaikille,
-                       mEmailOminaisuudella, mRekisteritiedotEmailiin, mRekisteritiedotLeikepoydalle, mOsoitetietojenVienti})
+    for (QAction* a : {mLisaaPiirre, mPoistaPiirre, mSelaaPiirre, mMoniliitos, mLuettelot, mMaksuhistoriaRyhma,
+                       mMaksuhistoriaJasen, mMuokkaaRaportteja, mEmailKaikille, mEmailOminaisuudella,
+                       mRekisteritiedotEmailiin, mRekisteritiedotLeikepoydalle, mOsoitetietojenVienti})
         a->setEnabled(false);
 }
 
@@ -594,9 +598,8 @@ bool frmJasen::SaveMember()
         if (e.number() == DbErr::DuplicateKey || e.number() == DbErr::DuplicateEntry) {
             ShowInfo(QStringLiteral("Jäsennumero #") + tYhteystiedot[0]->text()
                      + QStringLiteral(" on varattu jo toiselle jäsenelle."));
-            IgnoringErrors("frmJasen::SaveMember", [&] {
-                Data1.recordset().setField(QStringLiteral("jrJasennumero"), Value());
-            });
+            IgnoringErrors("frmJasen::SaveMember",
+                           [&] { Data1.recordset().setField(QStringLiteral("jrJasennumero"), Value()); });
             m_filling = true;
             tYhteystiedot[0]->clear();
             m_filling = false;
@@ -963,8 +966,7 @@ bool frmJasen::eventFilter(QObject* watched, QEvent* event)
                 dateBoxLeft(i);
         }
         break;
-    default:
-        break;
+    default: break;
     }
     return QMainWindow::eventFilter(watched, event);
 }

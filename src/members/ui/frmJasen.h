@@ -73,9 +73,9 @@ public:
     QCheckBox* chkEmailLasku;
     QCheckBox* chkJasenmaksu;
     QCheckBox* chkMaanomistaja;
-    QPushButton* cLisaaViiteTarkiste;   // next to the reference number; wired by the invoices panel
+    QPushButton* cLisaaViiteTarkiste; // next to the reference number; wired by the invoices panel
     QTabBar* TabStrip1;
-    std::array<QFrame*, 4> frameTabs{};  // [1] features, [2] invoices, [3] memo; [0] unused
+    std::array<QFrame*, 4> frameTabs{}; // [1] features, [2] invoices, [3] memo; [0] unused
     QPlainTextEdit* tMuistio;
     QTreeWidget* tvwNimet;
     QPushButton* cAvaaKaikki;
@@ -93,11 +93,11 @@ public:
     QPushButton* cSeuraava;
     QPushButton* cViimeinen;
     QPushButton* cSulje;
-    QPushButton* cEmail;                 // single e-mail: wired by the text/e-mail commands
+    QPushButton* cEmail; // single e-mail: wired by the text/e-mail commands
 
     QAction* mSulje;
     QAction* mUusi;
-    QAction* mKopioiYhteystiedot;        // Ctrl+B: wired by the text/e-mail commands
+    QAction* mKopioiYhteystiedot; // Ctrl+B: wired by the text/e-mail commands
     QAction* mTallenna;
     QAction* mPoista;
     QAction* mSelaa;
@@ -110,9 +110,9 @@ public:
     QAction* mViimeinen;
     // "&Ominaisuudet": wired by the features panel.
     QMenu* mOminaisuudet;
-    QAction* mLisaaPiirre;           // Shift+F2
-    QAction* mPoistaPiirre;          // Shift+F4
-    QAction* mSelaaPiirre;         // Shift+F5
+    QAction* mLisaaPiirre;  // Shift+F2
+    QAction* mPoistaPiirre; // Shift+F4
+    QAction* mSelaaPiirre;  // Shift+F5
     QAction* mMoniliitos;
     // "&Raportit" and "Työkalut": services of other subsystems, disabled until they arrive.
     QMenu* mRaportit;

@@ -21,8 +21,7 @@
 
 namespace tikkeli {
 
-frmMoniliitos::frmMoniliitos(QWidget* parent)
-    : QWidget(parent, Qt::Window), ui(std::make_unique<Ui::frmMoniliitos>())
+frmMoniliitos::frmMoniliitos(QWidget* parent) : QWidget(parent, Qt::Window), ui(std::make_unique<Ui::frmMoniliitos>())
 {
     ui->setupUi(this);
     ui->arvot->setCaptions(FeatureValueEditor::Captions::Labels);
@@ -130,9 +129,10 @@ void frmMoniliitos::valitseOminaisuus()
     ui->lKuvaus->show();
     ui->lKuvaus->setText(d->kuvaus);
     using Kind = FeatureValueText::Kind;
-    const std::tuple<Kind, bool, const QString&> kinds[] = {
-        {Kind::Long, d->longValue, d->longDefault}, {Kind::Date, d->date, d->dateDefault},
-        {Kind::Currency, d->currency, d->currencyDefault}, {Kind::Memo, d->memo, d->memoDefault}};
+    const std::tuple<Kind, bool, const QString&> kinds[] = {{Kind::Long, d->longValue, d->longDefault},
+                                                            {Kind::Date, d->date, d->dateDefault},
+                                                            {Kind::Currency, d->currency, d->currencyDefault},
+                                                            {Kind::Memo, d->memo, d->memoDefault}};
     for (const auto& [kind, offered, defaultText] : kinds) {
         ui->arvot->setOffered(kind, offered);
         if (offered)

@@ -53,10 +53,8 @@ bool isRecordKey(const QKeyEvent* e)
         case Qt::Key_S:
         case Qt::Key_D:
         case Qt::Key_F:
-        case Qt::Key_Z:
-            return true;
-        default:
-            break;
+        case Qt::Key_Z: return true;
+        default: break;
         }
     return false;
 }
@@ -65,8 +63,7 @@ enum NavigateTo { First, Previous, Next, Last };
 
 } // namespace
 
-frmPiirre::frmPiirre(QWidget* parent)
-    : QWidget(parent, Qt::Window), ui(std::make_unique<Ui::frmPiirre>())
+frmPiirre::frmPiirre(QWidget* parent) : QWidget(parent, Qt::Window), ui(std::make_unique<Ui::frmPiirre>())
 {
     ui->setupUi(this);
     // The object name keeps its "ä", which a C++ member name in the layout file cannot carry.
@@ -103,7 +100,8 @@ void frmPiirre::buildMenu()
     mSelaa = action(mTietue, "mSelaa", QStringLiteral("Se&laa"), Qt::Key_F5);
     mPeru = action(mTietue, "mPeru", QStringLiteral("P&eru"), QKeySequence(Qt::CTRL | Qt::Key_Z));
     mTietue->addSeparator();
-    mEnsimmainen = action(mTietue, "mEnsimmäinen", QStringLiteral("Siirry ensimmäiseen"), QKeySequence(Qt::CTRL | Qt::Key_A));
+    mEnsimmainen = action(mTietue, "mEnsimmäinen", QStringLiteral("Siirry ensimmäiseen"),
+                          QKeySequence(Qt::CTRL | Qt::Key_A));
     mEdellinen = action(mTietue, "mEdellinen", QStringLiteral("Siirry edelliseen"), QKeySequence(Qt::CTRL | Qt::Key_S));
     mSeuraava = action(mTietue, "mSeuraava", QStringLiteral("Siirry seuraavaan"), QKeySequence(Qt::CTRL | Qt::Key_D));
     mViimeinen = action(mTietue, "mViimeinen", QStringLiteral("Siirry viimeiseen"), QKeySequence(Qt::CTRL | Qt::Key_F));
@@ -122,26 +120,33 @@ void frmPiirre::connectControls()
     connect(ui->optType2, &QRadioButton::clicked, this, [this] { typeClicked(2); });
     using Kind = FeatureValueText::Kind;
     // From the type options Tab goes on through each kind's check box and its value box.
-    QWidget* chain[] = {ui->tNimi, ui->tKuvaus, ui->optType1, ui->optType2,
-                        ui->oletukset->kindBox(Kind::Date), ui->oletukset->valueBox(Kind::Date),
-                        ui->oletukset->kindBox(Kind::Long), ui->oletukset->valueBox(Kind::Long),
-                        ui->oletukset->kindBox(Kind::Currency), ui->oletukset->valueBox(Kind::Currency),
-                        ui->oletukset->kindBox(Kind::Memo), ui->oletukset->valueBox(Kind::Memo)};
+    QWidget* chain[] = {ui->tNimi,
+                        ui->tKuvaus,
+                        ui->optType1,
+                        ui->optType2,
+                        ui->oletukset->kindBox(Kind::Date),
+                        ui->oletukset->valueBox(Kind::Date),
+                        ui->oletukset->kindBox(Kind::Long),
+                        ui->oletukset->valueBox(Kind::Long),
+                        ui->oletukset->kindBox(Kind::Currency),
+                        ui->oletukset->valueBox(Kind::Currency),
+                        ui->oletukset->kindBox(Kind::Memo),
+                        ui->oletukset->valueBox(Kind::Memo)};
     for (std::size_t i = 1; i < std::size(chain); ++i)
         setTabOrder(chain[i - 1], chain[i]);
     connect(ui->oletukset, &FeatureValueEditor::kindToggled, this, &frmPiirre::kindClicked);
     ui->tvwPiirteet->installEventFilter(this);
-    for (QWidget* w : std::initializer_list<QWidget*>{ui->tNimi, ui->tKuvaus, ui->oletukset->valueBox(Kind::Date),
-                                                      ui->oletukset->valueBox(Kind::Long),
-                                                      ui->oletukset->valueBox(Kind::Currency),
-                                                      ui->oletukset->valueBox(Kind::Memo)})
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             ui->tNimi, ui->tKuvaus, ui->oletukset->valueBox(Kind::Date), ui->oletukset->valueBox(Kind::Long),
+             ui->oletukset->valueBox(Kind::Currency), ui->oletukset->valueBox(Kind::Memo)})
         w->installEventFilter(this);
     connect(ui->tNimi, &QLineEdit::textEdited, this, &frmPiirre::nameEdited);
 
     const std::pair<QPushButton*, QAction*> pairs[] = {
-        {ui->cUusi, mUusi}, {ui->cTallenna, mTallenna}, {ui->cPoista, mPoista}, {ui->cSelaa, mSelaa},
-        {ui->cPeru, mPeru}, {ui->cEnsimmainen, mEnsimmainen}, {ui->cEdellinen, mEdellinen},
-        {ui->cSeuraava, mSeuraava}, {ui->cViimeinen, mViimeinen}, {ui->cSulje, mSulje},
+        {ui->cUusi, mUusi},           {ui->cTallenna, mTallenna}, {ui->cPoista, mPoista},
+        {ui->cSelaa, mSelaa},         {ui->cPeru, mPeru},         {ui->cEnsimmainen, mEnsimmainen},
+        {ui->cEdellinen, mEdellinen}, {ui->cSeuraava, mSeuraava}, {ui->cViimeinen, mViimeinen},
+        {ui->cSulje, mSulje},
     };
     for (const auto& [b, a] : pairs)
         connect(b, &QPushButton::clicked, a, &QAction::trigger);
@@ -213,8 +218,7 @@ bool frmPiirre::eventFilter(QObject* watched, QEvent* event)
         if (watched == ui->tNimi || watched == ui->tKuvaus)
             SelectAllOnFocus(watched, event);
         break;
-    default:
-        break;
+    default: break;
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -262,9 +266,10 @@ void frmPiirre::showCurrent()
     using Kind = FeatureValueText::Kind;
     ui->tNimi->setText(v.nimi);
     ui->tKuvaus->setPlainText(v.kuvaus);
-    const std::tuple<Kind, const QString&, std::optional<bool>> kinds[] = {
-        {Kind::Date, v.date, v.enabledDate}, {Kind::Long, v.longValue, v.enabledLong},
-        {Kind::Currency, v.currency, v.enabledCurrency}, {Kind::Memo, v.memo, v.enabledMemo}};
+    const std::tuple<Kind, const QString&, std::optional<bool>> kinds[] = {{Kind::Date, v.date, v.enabledDate},
+                                                                           {Kind::Long, v.longValue, v.enabledLong},
+                                                                           {Kind::Currency, v.currency, v.enabledCurrency},
+                                                                           {Kind::Memo, v.memo, v.enabledMemo}};
     for (const auto& [kind, text, enabled] : kinds) {
         // A Null flag leaves the check box as it was; the stored default is shown either way.
         if (enabled)
@@ -361,10 +366,22 @@ void frmPiirre::navigate(int where)
     showCurrent();
 }
 
-void frmPiirre::ensimmainen() { navigate(First); }
-void frmPiirre::edellinen() { navigate(Previous); }
-void frmPiirre::seuraava() { navigate(Next); }
-void frmPiirre::viimeinen() { navigate(Last); }
+void frmPiirre::ensimmainen()
+{
+    navigate(First);
+}
+void frmPiirre::edellinen()
+{
+    navigate(Previous);
+}
+void frmPiirre::seuraava()
+{
+    navigate(Next);
+}
+void frmPiirre::viimeinen()
+{
+    navigate(Last);
+}
 
 void frmPiirre::selaa()
 {

@@ -69,8 +69,8 @@ private:
     void nameEdited(const QString& text);
 
     std::unique_ptr<Ui::frmPiirre> ui;
-    QAction *mUusi, *mTallenna, *mPoista, *mSelaa, *mPeru, *mEnsimmainen, *mEdellinen, *mSeuraava, *mViimeinen,
-        *mSulje, *mSiivoaVanhatOminaisuudet, *mRapLuettelo;
+    QAction *mUusi, *mTallenna, *mPoista, *mSelaa, *mPeru, *mEnsimmainen, *mEdellinen, *mSeuraava, *mViimeinen, *mSulje,
+        *mSiivoaVanhatOminaisuudet, *mRapLuettelo;
     std::unique_ptr<FeatureCatalogue> m_catalogue;
     std::optional<bool> m_dateTouched, m_longTouched, m_currencyTouched, m_memoTouched;
 };

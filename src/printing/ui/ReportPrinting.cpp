@@ -48,8 +48,9 @@ void PrintDocument(const ReportDocument& doc, QPrinter& printer)
         portrait.transpose();
     const PrinterSetupChoice& setup = PrinterSetup();
     const QPageSize paper = setup.paper && setup.paper->isValid()
-        ? *setup.paper
-        : QPageSize(portrait / ReportDefinition::PointsPerMm, QPageSize::Millimeter, QString(), QPageSize::FuzzyMatch);
+                                ? *setup.paper
+                                : QPageSize(portrait / ReportDefinition::PointsPerMm, QPageSize::Millimeter, QString(),
+                                            QPageSize::FuzzyMatch);
     printer.setFullPage(true);
     printer.setPageLayout(QPageLayout(paper, setup.orientation.value_or(doc.orientation), QMarginsF(0, 0, 0, 0)));
     printer.setDocName(doc.title.isEmpty() ? QStringLiteral("Tikkeli") : doc.title);
@@ -68,7 +69,8 @@ void PrintDocument(const ReportDocument& doc, QPrinter& printer)
             to = std::min(to, printer.toPage() - 1);
     }
     if (!printer.isValid() || !PagePainter::paintPages(printer, doc, from, to, copies))
-        throw ReportException(ReportErr::PrinterError, QStringLiteral("Tulostus tulostimelle %1 epäonnistui.").arg(printer.printerName()));
+        throw ReportException(ReportErr::PrinterError,
+                              QStringLiteral("Tulostus tulostimelle %1 epäonnistui.").arg(printer.printerName()));
 }
 
 void InstallReportOutput()

@@ -57,7 +57,8 @@ void frmTulostusrajoitukset::updateDateBoxes()
 {
     // The due dates concern annual and season rents only.
     const bool dated = optVastike[1]->isChecked() || optVastike[2]->isChecked();
-    for (QWidget* w : std::initializer_list<QWidget*>{ui->lblErapaivasta, ui->tErapaivasta, ui->lblErapaivaan, ui->tErapaivaan})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{ui->lblErapaivasta, ui->tErapaivasta, ui->lblErapaivaan, ui->tErapaivaan})
         w->setEnabled(dated);
     if (!dated) {
         ui->tErapaivasta->clear();

@@ -25,8 +25,8 @@ public:
     // The loaded dialog, or a new one (VastikeRajaus = -1) when it is not loaded.
     static frmTulostusrajoitukset* Instance();
 
-    qint16 VastikeRajaus = -1;      // -1 no choice; 1..4 the option's index + 1
-    QDate ErapaivaAlku;             // null: the zero date
+    qint16 VastikeRajaus = -1; // -1 no choice; 1..4 the option's index + 1
+    QDate ErapaivaAlku;        // null: the zero date
     QDate ErapaivaLoppu;
 
     ~frmTulostusrajoitukset() override;

@@ -115,8 +115,14 @@ void frmAsetukset::setUpControls()
         b->setMaximumWidth(b->fontMetrics().horizontalAdvance(QStringLiteral("...")) + 24);
     m_ui->pBar1->hide();
 
-    connect(m_ui->cTallenna, &QPushButton::clicked, this, [this] { if (saveSettings()) finish(true); });
-    connect(m_ui->mTallenna, &QAction::triggered, this, [this] { if (saveSettings()) finish(true); });
+    connect(m_ui->cTallenna, &QPushButton::clicked, this, [this] {
+        if (saveSettings())
+            finish(true);
+    });
+    connect(m_ui->mTallenna, &QAction::triggered, this, [this] {
+        if (saveSettings())
+            finish(true);
+    });
     connect(m_ui->cPeru, &QPushButton::clicked, this, &frmAsetukset::undo);
     connect(m_ui->mPeru, &QAction::triggered, this, &frmAsetukset::undo);
     connect(m_ui->cSulje, &QPushButton::clicked, this, &frmAsetukset::close);
@@ -199,8 +205,11 @@ void frmAsetukset::fillFontList()
     m_ui->pBar1->setValue(0);
     m_ui->pBar1->hide();
     if (m_ui->cmbFonts->count() == 0)
-        ShowInfo(QStringLiteral("Fonttien latauksessa tapahtui virhe: järjestelmästä ei löytynyt yhtään tulostukseen sopivaa kirjasinlajia.")
-                 + QStringLiteral("\r\n\r\nTikkeli vaatii toimiakseen, että tietokoneeseen on asennettuna kirjasimia (esimerkiksi Liberation-kirjasimet)."));
+        ShowInfo(
+            QStringLiteral(
+                "Fonttien latauksessa tapahtui virhe: järjestelmästä ei löytynyt yhtään tulostukseen sopivaa kirjasinlajia.")
+            + QStringLiteral("\r\n\r\nTikkeli vaatii toimiakseen, että tietokoneeseen on asennettuna kirjasimia "
+                             "(esimerkiksi Liberation-kirjasimet)."));
 }
 
 void frmAsetukset::selectFont(const QString& family)
@@ -214,8 +223,8 @@ void frmAsetukset::selectFont(const QString& family)
             ++at;
         const QString substitute = QFontInfo(QFont(family)).family();
         const QString mark = substitute.isEmpty() || substitute == family
-            ? QStringLiteral(" (ei asennettu)")
-            : QStringLiteral(" (ei asennettu, tilalla %1)").arg(substitute);
+                                 ? QStringLiteral(" (ei asennettu)")
+                                 : QStringLiteral(" (ei asennettu, tilalla %1)").arg(substitute);
         m_ui->cmbFonts->insertItem(at, family + mark, family);
         index = at;
     }
@@ -302,9 +311,7 @@ bool frmAsetukset::eventFilter(QObject* watched, QEvent* event)
         }
         break;
     }
-    case QEvent::FocusIn:
-        QTimer::singleShot(0, field, &QLineEdit::selectAll);
-        break;
+    case QEvent::FocusIn: QTimer::singleShot(0, field, &QLineEdit::selectAll); break;
     case QEvent::FocusOut:
         if (field == m_ui->tVarmistus) {
             const QString withSeparator = SettingsCheck::withFolderSeparator(field->text());
@@ -312,8 +319,7 @@ bool frmAsetukset::eventFilter(QObject* watched, QEvent* event)
                 field->setText(withSeparator);
         }
         break;
-    default:
-        break;
+    default: break;
     }
     return QDialog::eventFilter(watched, event);
 }
@@ -424,7 +430,8 @@ void frmAsetukset::chooseBackupFolder()
 void frmAsetukset::setCommandsEnabled(bool on)
 {
     m_busy = !on;
-    for (QWidget* w : std::initializer_list<QWidget*>{m_ui->cTallenna, m_ui->cPeru, m_ui->cSulje, m_ui->cMXQuery, m_ui->cTietokantavalita, m_ui->cVarmistusvalita})
+    for (QWidget* w : std::initializer_list<QWidget*>{m_ui->cTallenna, m_ui->cPeru, m_ui->cSulje, m_ui->cMXQuery,
+                                                      m_ui->cTietokantavalita, m_ui->cVarmistusvalita})
         w->setEnabled(on);
     for (QAction* a : {m_ui->mTallenna, m_ui->mPeru, m_ui->mSulje, m_ui->mUusiTietokanta})
         a->setEnabled(on);
@@ -441,7 +448,8 @@ void frmAsetukset::queryMailServer()
         // The DNS query waits on the network; the window keeps painting but takes no commands.
         setCommandsEnabled(false);
         BusyCursor busy;
-        std::unique_ptr<MailServerLookup> lookup = g_lookupFactory ? g_lookupFactory() : std::make_unique<MailServerLookup>();
+        std::unique_ptr<MailServerLookup> lookup = g_lookupFactory ? g_lookupFactory()
+                                                                   : std::make_unique<MailServerLookup>();
         found = lookup->lookup(m_ui->tEmail->text());
         setCommandsEnabled(true);
     }
@@ -509,12 +517,9 @@ bool frmAsetukset::mayClose()
     // Escape or the close box on this question keeps the window and its edits.
     switch (Prompter::instance().message(QStringLiteral("Asetuksiin on tehty muutoksia, tallennetaanko muutokset?"),
                                          MsgIcon::Question, MsgButtons::YesNoCancel)) {
-    case MsgResult::Yes:
-        return saveSettings();
-    case MsgResult::No:
-        return true;
-    default:
-        return false;
+    case MsgResult::Yes: return saveSettings();
+    case MsgResult::No: return true;
+    default: return false;
     }
 }
 

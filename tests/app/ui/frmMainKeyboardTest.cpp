@@ -57,8 +57,8 @@ TEST_F(MainWindowKeyboard, TabRunsLeftToRightThroughTheButtons)
 {
     frmMain w;
     ASSERT_NO_FATAL_FAILURE(showActive(w));
-    const QStringList expected = {"cJasenrekisteri", "cJasenmaksut", "cLuoJasenmaksut", "cOminaisuudet", "cVuokraus",
-                                  "cKartta",         "cSaalisilmoitus", "cAbout",       "cSulje"};
+    const QStringList expected = {"cJasenrekisteri", "cJasenmaksut",    "cLuoJasenmaksut", "cOminaisuudet", "cVuokraus",
+                                  "cKartta",         "cSaalisilmoitus", "cAbout",          "cSulje"};
     auto* first = w.findChild<QPushButton*>(QStringLiteral("cJasenrekisteri"));
     ASSERT_TRUE(first);
     first->setFocus(Qt::TabFocusReason);

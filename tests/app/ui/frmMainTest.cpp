@@ -98,10 +98,10 @@ TEST_F(MainWindowTest, ButtonsAndMenusAreAllThereDisabledUntilTheirWindowsArrive
     QStringList fileMenu;
     for (QAction* a : need<QMenu>(&w, "mTiedosto")->actions())
         fileMenu << (a->menu() ? a->menu()->objectName() : a->objectName());
-    EXPECT_EQ(fileMenu, (QStringList{"mMaanvuokrasopimukset", "mJasenrekisteri", "mKartta", "mJasenmaksut",
-                                     "mJasenmaksujenluonti", "mPiirteet", "l1", "mAsetukset", "viiva2", "mEuroMuunnos",
-                                     "mPalautaEuroMuunnos", "viiva3", "mKopioTikku", "mVarmistusKansioon", "l2",
-                                     "mLopetus"}));
+    EXPECT_EQ(fileMenu,
+              (QStringList{"mMaanvuokrasopimukset", "mJasenrekisteri", "mKartta", "mJasenmaksut", "mJasenmaksujenluonti",
+                           "mPiirteet", "l1", "mAsetukset", "viiva2", "mEuroMuunnos", "mPalautaEuroMuunnos", "viiva3",
+                           "mKopioTikku", "mVarmistusKansioon", "l2", "mLopetus"}));
     QStringList dbMenu;
     for (QAction* a : need<QMenu>(&w, "mTietokanta")->actions())
         dbMenu << a->objectName();
@@ -120,9 +120,8 @@ TEST_F(MainWindowTest, ButtonsAndMenusAreAllThereDisabledUntilTheirWindowsArrive
 
 TEST_F(MainWindowTest, OpenerFailuresShowTheirPrefixOrNothing)
 {
-    WindowOpeners::set(MainCommand::MemberRegister, [](QWidget*) {
-        throw DbException(3024, QStringLiteral("Tiedostoa ei löydy."));
-    });
+    WindowOpeners::set(MainCommand::MemberRegister,
+                       [](QWidget*) { throw DbException(3024, QStringLiteral("Tiedostoa ei löydy.")); });
     WindowOpeners::set(MainCommand::PaymentBook, [](QWidget*) { throw DbException(3051, QStringLiteral("lukittu")); });
     WindowOpeners::set(MainCommand::Contracts, [](QWidget*) { throw std::runtime_error("rikki"); });
     frmMain w;
@@ -143,7 +142,8 @@ TEST_F(MainWindowTest, OpenerFailuresShowTheirPrefixOrNothing)
     action(&w, QStringLiteral("mJasenmaksut"))->trigger();
     EXPECT_EQ(prompter.messageTexts().size(), 2);
     QTest::mouseClick(need<QPushButton>(&w, "cVuokraus"), Qt::LeftButton);
-    EXPECT_EQ(prompter.messageTexts().last(), QStringLiteral("Maanvuokrasopimustoiminnon avaamisessa tapahtui virhe: rikki"));
+    EXPECT_EQ(prompter.messageTexts().last(),
+              QStringLiteral("Maanvuokrasopimustoiminnon avaamisessa tapahtui virhe: rikki"));
 }
 
 TEST_F(MainWindowTest, SecondClickBringsTheSameWindowForward)
@@ -245,7 +245,10 @@ TEST_F(MainWindowTest, SampleDatabaseOffersTheChooser)
     {
         frmMain keep;
         int asked = 0;
-        keep.askOwnDatabase = [&](QWidget*) { ++asked; return false; };
+        keep.askOwnDatabase = [&](QWidget*) {
+            ++asked;
+            return false;
+        };
         ASSERT_TRUE(keep.Load());
         EXPECT_EQ(asked, 1);
         keep.show();
@@ -327,8 +330,10 @@ TEST_F(MainWindowTest, AboutWindowShowsVersionClubAndLinks)
     {
         frmAbout about;
         EXPECT_EQ(about.windowTitle(), QStringLiteral("Tietoja"));
-        EXPECT_EQ(need<QLabel>(&about, "Label7")->text(), QStringLiteral("Tikkeli %1.%2.%3").arg(TIKKELI_VERSION_MAJOR)
-                                             .arg(TIKKELI_VERSION_MINOR).arg(TIKKELI_VERSION_PATCH));
+        EXPECT_EQ(need<QLabel>(&about, "Label7")->text(), QStringLiteral("Tikkeli %1.%2.%3")
+                                                              .arg(TIKKELI_VERSION_MAJOR)
+                                                              .arg(TIKKELI_VERSION_MINOR)
+                                                              .arg(TIKKELI_VERSION_PATCH));
         EXPECT_EQ(need<QLabel>(&about, "lblRegName")->text(), QStringLiteral("Erämiehet ry"));
         EXPECT_EQ(about.minimumSize(), about.maximumSize());
         EXPECT_NEAR(about.width(), 3465 * about.logicalDpiX() / 1440, 1);

@@ -14,9 +14,9 @@ TEST(BackupWindowOpeners, EachCommandOpensItsOneWindow)
     State() = SharedState{};
     WindowOpeners::clear();
     RegisterBackupWindows();
-    for (auto [command, name] : {std::pair{MainCommand::StickBackup, "frmBackup"},
-                                 std::pair{MainCommand::StickRestore, "frmBackupRestore"},
-                                 std::pair{MainCommand::StickManagement, "frmBackupManagement"}}) {
+    for (auto [command, name] :
+         {std::pair{MainCommand::StickBackup, "frmBackup"}, std::pair{MainCommand::StickRestore, "frmBackupRestore"},
+          std::pair{MainCommand::StickManagement, "frmBackupManagement"}}) {
         const WindowOpener* open = WindowOpeners::find(command);
         ASSERT_NE(open, nullptr) << name;
         (*open)(nullptr);

@@ -66,7 +66,10 @@ protected:
         QDir().mkpath(root + QStringLiteral("kuvat"));
         volumes.add(mount.path());
     }
-    bool exists(const char* f) const { return QFileInfo::exists(mount.path() + QStringLiteral("/Tikkeli/") + QString::fromLatin1(f)); }
+    bool exists(const char* f) const
+    {
+        return QFileInfo::exists(mount.path() + QStringLiteral("/Tikkeli/") + QString::fromLatin1(f));
+    }
 
     QTemporaryDir mount;
     FakeVolumes volumes;
@@ -85,8 +88,9 @@ TEST_F(FrmBackupManagementTest, ListsDaysNewestFirstAndDeletesOnlyTheChosenCopie
     QTest::mouseClick(w.cEtsiMuistitikku, Qt::LeftButton);
     EXPECT_EQ(texts(w.lstPaiva), (QStringList{QStringLiteral("05.01.2026"), QStringLiteral("31.12.2025")}));
     EXPECT_EQ(w.lstPaiva->item(1)->data(Qt::UserRole).toInt(), 20251231);
-    EXPECT_EQ(w.lblVaihe2->text(),
-              QStringLiteral("2. Sopiva muistitikku löytyi (%1), valitse palautettavan varmuuskopion päivä:").arg(mount.path()));
+    EXPECT_EQ(
+        w.lblVaihe2->text(),
+        QStringLiteral("2. Sopiva muistitikku löytyi (%1), valitse palautettavan varmuuskopion päivä:").arg(mount.path()));
     EXPECT_TRUE(w.lblVaihe2->isVisible() && w.lstPaiva->isVisible());
     EXPECT_FALSE(w.lblVaihe1->isEnabled() || w.cEtsiMuistitikku->isEnabled());
     EXPECT_FALSE(w.lblPaiva->isVisible() || w.lblTietokanta->isVisible());
@@ -100,8 +104,8 @@ TEST_F(FrmBackupManagementTest, ListsDaysNewestFirstAndDeletesOnlyTheChosenCopie
     clickItem(w.lstTietokanta, QStringLiteral("b.mdb"));
     EXPECT_TRUE(poista(w)->isVisible());
 
-    prompter.answerNo();    // a.mdb stays
-    prompter.answerYes();   // b.mdb goes
+    prompter.answerNo();  // a.mdb stays
+    prompter.answerYes(); // b.mdb goes
     QTest::mouseClick(poista(w), Qt::LeftButton);
     ASSERT_EQ(prompter.shown().size(), 2u);
     EXPECT_EQ(prompter.shown()[1].text, QStringLiteral("Haluatko varmasti poistaa kopion 31.12.2025 / b.mdb?"));
@@ -135,7 +139,7 @@ TEST_F(FrmBackupManagementTest, AFailedDeletionStopsWithAWarning)
     clickItem(w.lstTietokanta, QStringLiteral("b.mdb"));
     prompter.answerYes();
     QTest::mouseClick(poista(w), Qt::LeftButton);
-    ASSERT_EQ(prompter.shown().size(), 2u);   // the second copy is not asked about
+    ASSERT_EQ(prompter.shown().size(), 2u); // the second copy is not asked about
     EXPECT_EQ(prompter.shown()[1].text, QStringLiteral("Kopion poisto ei onnistu: 70: Käyttöoikeus evätty"));
     EXPECT_EQ(prompter.shown()[1].icon, MsgIcon::Warning);
     EXPECT_TRUE(exists("20251231/a.mdb") && exists("20251231/b.mdb"));

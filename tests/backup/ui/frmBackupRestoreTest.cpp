@@ -50,11 +50,11 @@ protected:
         volumes.add(mount.path());
         frmBackupRestore::EndProgram = [this] { ++ended; };
     }
-    void TearDown() override
+    void TearDown() override { frmBackupRestore::EndProgram = {}; }
+    QString documentsCopy(const char* name) const
     {
-        frmBackupRestore::EndProgram = {};
+        return club.documents() + QStringLiteral("/Tikkeli/") + QString::fromUtf8(name);
     }
-    QString documentsCopy(const char* name) const { return club.documents() + QStringLiteral("/Tikkeli/") + QString::fromUtf8(name); }
     void choose(frmBackupRestore& w, const char* file)
     {
         w.show();
@@ -91,17 +91,18 @@ TEST_F(FrmBackupRestoreTest, RestoresIntoTheDocumentsFolderAndEndsTheProgram)
     EXPECT_EQ(State().DatabasePath, target);
     EXPECT_EQ(BackupTestDb::iniDatabase(club.iniPath()), target);
     ASSERT_EQ(prompter.shown().size(), 1u);
-    EXPECT_EQ(prompter.shown()[0].text, QStringLiteral("Tietokantaa on vaihdettu. Tikkeli sammutetaan ja se tulee käynnistää uudestaan."));
+    EXPECT_EQ(prompter.shown()[0].text,
+              QStringLiteral("Tietokantaa on vaihdettu. Tikkeli sammutetaan ja se tulee käynnistää uudestaan."));
     EXPECT_EQ(ended, 1);
     EXPECT_FALSE(w.isVisible());
-    EXPECT_EQ(BackupTestDb::members(club.path()), 4);   // the old database stays where it was
+    EXPECT_EQ(BackupTestDb::members(club.path()), 4); // the old database stays where it was
 }
 
 TEST_F(FrmBackupRestoreTest, AnExistingFileIsReplacedOnlyAfterYesAndLosesItsStaleJournal)
 {
     const QString target = documentsCopy("vanha.mdb");
     QDir().mkpath(QFileInfo(target).absolutePath());
-    ASSERT_FALSE(DatabaseCopy::copy(club.path(), target));   // four members
+    ASSERT_FALSE(DatabaseCopy::copy(club.path(), target)); // four members
     QFile journal(target + QStringLiteral("-journal"));
     ASSERT_TRUE(journal.open(QIODevice::WriteOnly));
     journal.write("stale");
@@ -113,7 +114,8 @@ TEST_F(FrmBackupRestoreTest, AnExistingFileIsReplacedOnlyAfterYesAndLosesItsStal
     QTest::mouseClick(w.cPalauta, Qt::LeftButton);
     ASSERT_EQ(prompter.shown().size(), 1u);
     EXPECT_EQ(prompter.shown()[0].text, QStringLiteral("Palautus kirjoittaa yli olemassa olevan tiedoston, korvataanko tämä "
-                                                       "tiedosto varmuuskopiolla?\n\n(") + target + QLatin1Char(')'));
+                                                       "tiedosto varmuuskopiolla?\n\n(")
+                                            + target + QLatin1Char(')'));
     EXPECT_EQ(prompter.shown()[0].icon, MsgIcon::Question);
     EXPECT_TRUE(journal.exists());
     EXPECT_EQ(State().DatabasePath, club.path());
@@ -136,7 +138,7 @@ TEST_F(FrmBackupRestoreTest, TheDatabaseInUseIsRestoredOverWithWindowsOpenKeepin
     // the normal case of putting yesterday's copy back.
     const QString live = documentsCopy("Erämiehet.mdb");
     QDir().mkpath(QFileInfo(live).absolutePath());
-    ASSERT_FALSE(DatabaseCopy::copy(club.path(), live));   // four members
+    ASSERT_FALSE(DatabaseCopy::copy(club.path(), live)); // four members
     State().DatabasePath = live;
     Database window = Database::open(live);
     EXPECT_EQ(window.scalar(QStringLiteral("SELECT COUNT(*) FROM jr")).toInt64(), 4);
@@ -145,23 +147,23 @@ TEST_F(FrmBackupRestoreTest, TheDatabaseInUseIsRestoredOverWithWindowsOpenKeepin
 
     frmBackupRestore w;
     choose(w, "Erämiehet.mdb");
-    prompter.answerNo();                  // replace the file?  no
+    prompter.answerNo(); // replace the file?  no
     QTest::mouseClick(w.cPalauta, Qt::LeftButton);
     EXPECT_EQ(BackupTestDb::members(live), 4);
     EXPECT_EQ(ended, 0);
 
     prompter.clear();
-    prompter.answerYes();                 // replace the file
-    prompter.answerYes();                 // over the database in use
+    prompter.answerYes(); // replace the file
+    prompter.answerYes(); // over the database in use
     QTest::mouseClick(w.cPalauta, Qt::LeftButton);
     ASSERT_GE(prompter.shown().size(), 3u);
     EXPECT_TRUE(prompter.shown()[1].text.contains(QStringLiteral("käytössä olevan tietokannan päälle")));
     EXPECT_EQ(prompter.unexpected(), 0);
-    EXPECT_FALSE(other.isVisible());      // closed through its own close path
+    EXPECT_FALSE(other.isVisible()); // closed through its own close path
     EXPECT_EQ(BackupTestDb::members(live), 3);
     EXPECT_EQ(test::ReadFileBytes(live), test::ReadFileBytes(day + QStringLiteral("/Erämiehet.mdb")));
-    const QStringList kept = QDir(QFileInfo(live).absolutePath())
-                                 .entryList({QStringLiteral("Erämiehet_ennen_palautusta_*.mdb")}, QDir::Files);
+    const QStringList kept =
+        QDir(QFileInfo(live).absolutePath()).entryList({QStringLiteral("Erämiehet_ennen_palautusta_*.mdb")}, QDir::Files);
     ASSERT_EQ(kept.size(), 1);
     EXPECT_EQ(BackupTestDb::members(QFileInfo(live).absolutePath() + QLatin1Char('/') + kept.front()), 4);
     EXPECT_TRUE(prompter.messageTexts().last().contains(kept.front()));
@@ -172,14 +174,19 @@ TEST_F(FrmBackupRestoreTest, TheDatabaseInUseIsRestoredOverWithWindowsOpenKeepin
 
 TEST_F(FrmBackupRestoreTest, FailuresInterruptWithoutChangingTheSettings)
 {
-    struct Case { const char* step; const char* messageStart; };
+    struct Case {
+        const char* step;
+        const char* messageStart;
+    };
     const Case cases[] = {
         {"mkdir", "Kansion luonti ei onnistunut: \n"},
         {"rename", "Kopiointi ei onnistunut: \n"},
     };
     for (const Case& c : cases) {
         prompter.clear();
-        files.fault = [&c](FileStep step, const QString&) { return FileStepName(step) == QLatin1String(c.step) ? EACCES : 0; };
+        files.fault = [&c](FileStep step, const QString&) {
+            return FileStepName(step) == QLatin1String(c.step) ? EACCES : 0;
+        };
         frmBackupRestore w;
         choose(w, "vanha.mdb");
         QTest::mouseClick(w.cPalauta, Qt::LeftButton);
@@ -231,7 +238,7 @@ TEST_F(FrmBackupRestoreTest, OtherWindowsCloseFirstButTheMainWindowStaysWhenTheC
     files.fault = {};
     QTest::mouseClick(w.cPalauta, Qt::LeftButton);
     EXPECT_EQ(BackupTestDb::members(documentsCopy("vanha.mdb")), 3);
-    EXPECT_TRUE(main.isVisible());   // ending the program is EndProgram's job
-    EXPECT_TRUE(w.lblPalautusStatus->isHidden());   // the earlier failure no longer stands
+    EXPECT_TRUE(main.isVisible());                // ending the program is EndProgram's job
+    EXPECT_TRUE(w.lblPalautusStatus->isHidden()); // the earlier failure no longer stands
     EXPECT_EQ(ended, 1);
 }

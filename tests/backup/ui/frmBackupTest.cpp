@@ -72,13 +72,16 @@ TEST_F(FrmBackupTest, GuidesThroughFindCopyAndCompact)
     w.show();
     EXPECT_EQ(w.windowTitle(), QStringLiteral("KOPIOTIKKU-Varmuuskopiointi"));
     EXPECT_EQ(child<QLabel>(w, "lblKopioitavaTiedostoNimi")->text(), club.path());
-    for (QWidget* hidden : std::initializer_list<QWidget*>{child<QLabel>(w, "lblVaihe2"), child<QLabel>(w, "lblVaihe3"), child<QLabel>(w, "lblVaihe4"), child<QLabel>(w, "lblVaihe5"),
-                                                           child<QLabel>(w, "lblVapaaTilaStatus"), child<QPushButton>(w, "cKopioi"), child<QPushButton>(w, "cTiivista")})
+    for (QWidget* hidden : std::initializer_list<QWidget*>{
+             child<QLabel>(w, "lblVaihe2"), child<QLabel>(w, "lblVaihe3"), child<QLabel>(w, "lblVaihe4"),
+             child<QLabel>(w, "lblVaihe5"), child<QLabel>(w, "lblVapaaTilaStatus"), child<QPushButton>(w, "cKopioi"),
+             child<QPushButton>(w, "cTiivista")})
         EXPECT_FALSE(hidden->isVisible()) << hidden->objectName().toStdString();
     EXPECT_TRUE(isRed(child<QLabel>(w, "lblVapaaTilaStatus")));
 
     click(child<QPushButton>(w, "cEtsiMuistitikku"));
-    EXPECT_EQ(child<QLabel>(w, "lblVaihe2")->text(), QStringLiteral("2. Sopiva muistitikku löytyi (%1), tee kopio.").arg(mount.path()));
+    EXPECT_EQ(child<QLabel>(w, "lblVaihe2")->text(),
+              QStringLiteral("2. Sopiva muistitikku löytyi (%1), tee kopio.").arg(mount.path()));
     EXPECT_TRUE(child<QLabel>(w, "lblVaihe2")->isVisible());
     EXPECT_FALSE(child<QLabel>(w, "lblVapaaTilaStatus")->isVisible());
     EXPECT_FALSE(child<QLabel>(w, "lblVaihe1")->isEnabled());
@@ -89,7 +92,8 @@ TEST_F(FrmBackupTest, GuidesThroughFindCopyAndCompact)
     ASSERT_TRUE(QFileInfo::exists(copy));
     EXPECT_EQ(BackupTestDb::members(copy), 3);
     EXPECT_EQ(child<QLabel>(w, "lblVaihe3")->text(), QStringLiteral("3. Kopiointi valmis."));
-    EXPECT_TRUE(child<QLabel>(w, "lblVaihe3")->isVisible() && child<QLabel>(w, "lblVaihe4")->isVisible() && child<QPushButton>(w, "cTiivista")->isVisible());
+    EXPECT_TRUE(child<QLabel>(w, "lblVaihe3")->isVisible() && child<QLabel>(w, "lblVaihe4")->isVisible()
+                && child<QPushButton>(w, "cTiivista")->isVisible());
     EXPECT_FALSE(child<QLabel>(w, "lblVaihe2")->isEnabled());
     EXPECT_FALSE(child<QPushButton>(w, "cKopioi")->isEnabled());
     Database db = Database::open(club.path());
@@ -193,8 +197,10 @@ TEST(FrmBackupStandIn, AFolderNamedInTheEnvironmentServesAsTheStick)
     frmBackup w;
     w.show();
     QTest::mouseClick(child<QPushButton>(w, "cEtsiMuistitikku"), Qt::LeftButton);
-    ASSERT_TRUE(child<QPushButton>(w, "cKopioi")->isVisible()) << child<QLabel>(w, "lblVapaaTilaStatus")->text().toStdString();
+    ASSERT_TRUE(child<QPushButton>(w, "cKopioi")->isVisible())
+        << child<QLabel>(w, "lblVapaaTilaStatus")->text().toStdString();
     QTest::mouseClick(child<QPushButton>(w, "cKopioi"), Qt::LeftButton);
     qunsetenv("TIKKELI_KOPIOTIKKU");
-    EXPECT_EQ(BackupTestDb::members(folder.path() + QStringLiteral("/Tikkeli/") + today() + QStringLiteral("/Erämiehet.mdb")), 3);
+    EXPECT_EQ(
+        BackupTestDb::members(folder.path() + QStringLiteral("/Tikkeli/") + today() + QStringLiteral("/Erämiehet.mdb")), 3);
 }

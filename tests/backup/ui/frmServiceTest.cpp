@@ -148,7 +148,8 @@ TEST_F(FrmServiceTest, SendsTheDatabaseAndCloses)
     const auto messages = smtp.messages();
     ASSERT_EQ(messages.size(), 1);
     EXPECT_EQ(messages[0][QStringLiteral("rcpt_tos")].toArray().at(0).toString(), QStringLiteral("tuki@example.fi"));
-    EXPECT_TRUE(messages[0][QStringLiteral("text")].toString().startsWith(QStringLiteral("Laskut näyttävät väärää summaa.")));
+    EXPECT_TRUE(
+        messages[0][QStringLiteral("text")].toString().startsWith(QStringLiteral("Laskut näyttävät väärää summaa.")));
 }
 
 TEST_F(FrmServiceTest, ClosingWhileSendingCancelsAndNothingComesBack)
@@ -160,7 +161,7 @@ TEST_F(FrmServiceTest, ClosingWhileSendingCancelsAndNothingComesBack)
     w->show();
     QTest::mouseClick(child<QPushButton>(*w, "cSend"), Qt::LeftButton);
     ASSERT_TRUE(w->hss()->isSending());
-    emit w->hss()->SendProgress(150);     // above the maximum: a full bar
+    emit w->hss()->SendProgress(150); // above the maximum: a full bar
     EXPECT_EQ(child<QProgressBar>(*w, "pbarSendProgress")->value(), 100);
     QTest::qWait(300);
     QTest::mouseClick(child<QPushButton>(*w, "cCancel"), Qt::LeftButton);

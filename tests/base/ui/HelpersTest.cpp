@@ -13,10 +13,21 @@ using namespace tikkeli;
 
 TEST(TextBoxHelpers, NumericAndIntegerTextsAreCutFromTheEnd)
 {
-    struct Case { const char* typed; const char* numeric; const char* integer; };
+    struct Case {
+        const char* typed;
+        const char* numeric;
+        const char* integer;
+    };
     const Case cases[] = {
-        {"12a5", "12", "12"}, {"12,5", "12,5", "12,"}, {"-", "", ""}, {"-7", "-7", "-7"}, {"abc", "", ""},
-        {"3,", "3,", "3,"}, {"1,2,3", "1,2", "1,"}, {"", "", ""}, {"99999999999", "99999999999", "999999999"},
+        {"12a5", "12", "12"},
+        {"12,5", "12,5", "12,"},
+        {"-", "", ""},
+        {"-7", "-7", "-7"},
+        {"abc", "", ""},
+        {"3,", "3,", "3,"},
+        {"1,2,3", "1,2", "1,"},
+        {"", "", ""},
+        {"99999999999", "99999999999", "999999999"},
     };
     for (const Case& c : cases) {
         QLineEdit box;

@@ -34,7 +34,7 @@ TEST_F(SearchFixture, PickedAndTypedNumbersFindTheContract)
     QComboBox* reg = combo(d, "cmbRekisteriNumero");
     ASSERT_NE(number, nullptr);
     ASSERT_NE(reg, nullptr);
-    EXPECT_EQ(number->count(), 19);   // the contract without a number is not listed
+    EXPECT_EQ(number->count(), 19); // the contract without a number is not listed
     EXPECT_EQ(number->currentText(), QString());
     number->setCurrentIndex(number->findText(QStringLiteral("3")));
     d.cHae_Click();
@@ -60,7 +60,7 @@ TEST_F(SearchFixture, ANumberNotFoundTriesTheRegisterNumberAndCancelGivesZero)
     combo(d, "cmbRekisteriNumero")->setEditText(QStringLiteral("940-404-16-6 "));
     d.cHae_Click();
     EXPECT_EQ(prompter.messageTexts(), (QStringList{QStringLiteral("Sopimusnumerolla ei löydy sopimusta."),
-                                                     QStringLiteral("Rekisterinumerolla ei löydy sopimusta.")}));
+                                                    QStringLiteral("Rekisterinumerolla ei löydy sopimusta.")}));
     EXPECT_EQ(d.SopimusId, 0);
     EXPECT_EQ(combo(d, "cmbSopimusNo")->currentText(), QStringLiteral("999"));
     combo(d, "cmbRekisteriNumero")->setEditText(QStringLiteral("940-404-16-6"));

@@ -159,8 +159,10 @@ TEST_F(frmVuokraTest, NewContractTakesTheCounterAndItsEstatesTheNewKey)
     grid->item(0, 4)->setText(QStringLiteral("12,5"));
     QTest::keyClick(w, Qt::Key_F3);
     EXPECT_TRUE(prompter.messageTexts().isEmpty()) << prompter.messageTexts().join(QLatin1Char('|')).toStdString();
-    EXPECT_EQ(t.count(QStringLiteral("SELECT COUNT(*) FROM tl WHERE tlvsID = ? AND tlTilaPalsta = 'Uusitalo' AND tlPa = 12.5"),
-                      {Value(id)}), 1);
+    EXPECT_EQ(
+        t.count(QStringLiteral("SELECT COUNT(*) FROM tl WHERE tlvsID = ? AND tlTilaPalsta = 'Uusitalo' AND tlPa = 12.5"),
+                {Value(id)}),
+        1);
     EXPECT_EQ(field(id, "vsVoimassaAlkaen").toDate(), QDate(2024, 6, 1));
     EXPECT_TRUE(field(id, "vsVoimassaPaattyy").isNull());
     EXPECT_TRUE(field(id, "vsYleisetEhdot").toString().startsWith(QStringLiteral("Ellei muuta sovita")));
@@ -303,7 +305,7 @@ TEST_F(frmVuokraTest, ATabAfterTypingInTheGridSkipsOneMoreCellAndABadAreaBeeps)
     grid->setFocus();
     grid->setCurrentCell(0, 3);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    QCoreApplication::processEvents();   // the posted further Tab, if there were one
+    QCoreApplication::processEvents(); // the posted further Tab, if there were one
     EXPECT_EQ(grid->currentColumn(), 4);
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("5a"));
     int beeps = 0;
@@ -341,7 +343,7 @@ TEST_F(frmVuokraTest, PrintAsksForTheValidityAndPrintsTheShownContract)
 
 TEST_F(frmVuokraTest, KeyboardOnlyOnANewEmptyDatabase)
 {
-    ContractTestDb fresh;   // the empty template, now the configured database
+    ContractTestDb fresh; // the empty template, now the configured database
     State().AutoContractNumbers = true;
     State().ContractNumberCounter = 1;
     frmVuokra* w = open();
@@ -374,7 +376,9 @@ TEST_F(frmVuokraTest, KeyboardOnlyOnANewEmptyDatabase)
     const qint64 id = w->currentContractId();
     ASSERT_GT(id, 0);
     EXPECT_EQ(fresh.count(QStringLiteral("SELECT COUNT(*) FROM tl WHERE tlvsID = ? AND tlKunta = 'Hirvilahti' "
-                                         "AND tlTilaPalsta = 'Korpela'"), {Value(id)}), 1);
+                                         "AND tlTilaPalsta = 'Korpela'"),
+                          {Value(id)}),
+              1);
     EXPECT_EQ(fresh.db.scalar(QStringLiteral("SELECT vsPostinumero FROM vs WHERE vsID = ?"), {Value(id)}).toString(),
               QStringLiteral("41990"));
     EXPECT_EQ(fresh.db.scalar(QStringLiteral("SELECT vsSopimusNo FROM vs WHERE vsID = ?"), {Value(id)}).toString(),

@@ -90,7 +90,8 @@ TEST_F(frmEmailPreviewTest, StepsThroughTheRecordsAndBeepsAtTheEnds)
 TEST_F(frmEmailPreviewTest, AnEmptySetBeepsOnEveryButtonAndAMissingTemplateIsReported)
 {
     frmEmailPreview w;
-    w.SetRecordSource(false, QStringLiteral("SELECT * FROM jmhist WHERE jmhMuistutusEmailed = False AND jmhTulosta = True AND 0"));
+    w.SetRecordSource(false,
+                      QStringLiteral("SELECT * FROM jmhist WHERE jmhMuistutusEmailed = False AND jmhTulosta = True AND 0"));
     for (const char* b : {"cEnsimmäinen", "cEdellinen", "cSeuraava", "cViimeinen"})
         click(w, b);
     EXPECT_EQ(beeps(), 4);
@@ -101,7 +102,8 @@ TEST_F(frmEmailPreviewTest, AnEmptySetBeepsOnEveryButtonAndAMissingTemplateIsRep
     frmEmailPreview invoices;
     prompter.answerNo();
     invoices.SetRecordSource(true, QStringLiteral("SELECT * FROM jm"));
-    EXPECT_TRUE(prompter.anyMessageContains(QStringLiteral("Laskupohjaa ei voida avata. Tarkista asetukista Email laskupohja.")));
+    EXPECT_TRUE(
+        prompter.anyMessageContains(QStringLiteral("Laskupohjaa ei voida avata. Tarkista asetukista Email laskupohja.")));
     EXPECT_EQ(text(invoices), QString());
 }
 

@@ -94,19 +94,28 @@ protected:
         for (const char* name : {"cYksittain", "cTulosta", "cEmail", "cEmailPreview", "cHistoriaan", "cPoista", "cSulje"})
             if (auto* b = control<QPushButton>(w, name))
                 out[QString::fromLatin1(name)] = b->isEnabled();
-        for (const char* name : {"mLisaaYksittainen", "mTulosta", "mTulostaEmailiin", "mPreviewEmailInvoice", "mHistoriaan", "mPoista"})
+        for (const char* name :
+             {"mLisaaYksittainen", "mTulosta", "mTulostaEmailiin", "mPreviewEmailInvoice", "mHistoriaan", "mPoista"})
             if (auto* a = control<QAction>(w, name))
                 out[QString::fromLatin1(name)] = a->isEnabled();
         return out;
     }
     static QMap<QString, bool> expectedEnabling(bool runAllowed)
     {
-        return {{"cYksittain", runAllowed}, {"mLisaaYksittainen", runAllowed},
-                {"cHistoriaan", !runAllowed}, {"mHistoriaan", !runAllowed},
-                {"cPoista", !runAllowed}, {"mPoista", !runAllowed},
+        return {{"cYksittain", runAllowed},
+                {"mLisaaYksittainen", runAllowed},
+                {"cHistoriaan", !runAllowed},
+                {"mHistoriaan", !runAllowed},
+                {"cPoista", !runAllowed},
+                {"mPoista", !runAllowed},
                 // Printing comes with its own window.
-                {"cTulosta", false}, {"mTulosta", false}, {"cEmail", !runAllowed}, {"mTulostaEmailiin", !runAllowed},
-                {"cEmailPreview", !runAllowed}, {"mPreviewEmailInvoice", !runAllowed}, {"cSulje", true}};
+                {"cTulosta", false},
+                {"mTulosta", false},
+                {"cEmail", !runAllowed},
+                {"mTulostaEmailiin", !runAllowed},
+                {"cEmailPreview", !runAllowed},
+                {"mPreviewEmailInvoice", !runAllowed},
+                {"cSulje", true}};
     }
 
     test::InvoiceTestDb club;
@@ -130,8 +139,12 @@ TEST_F(frmMaksujenLuontiTest, OpensWithTheRecipientsTitlesAndAnEmptyRun)
         const char* text;
         qint64 code;
     } entries[] = {
-        {0, "Kaikki", 0},           {1, "Maanomistaja", 0},         {2, "Om - Ampumakoe", -1},
-        {3, "Om - Hirvialue", -8},  {14, "Heikkilä Antti Petteri", 10}, {73, "Öhman Sören Petteri", 31},
+        {0, "Kaikki", 0},
+        {1, "Maanomistaja", 0},
+        {2, "Om - Ampumakoe", -1},
+        {3, "Om - Hirvialue", -8},
+        {14, "Heikkilä Antti Petteri", 10},
+        {73, "Öhman Sören Petteri", 31},
     };
     for (const auto& e : entries) {
         EXPECT_EQ(names->itemText(e.index), QString::fromUtf8(e.text)) << e.index;
@@ -269,8 +282,8 @@ TEST_F(frmMaksujenLuontiTest, RowTotalFollowsTheTickedRows)
         QString total;
     } cases[] = {
         {{"12,5", "7,50", "", ""}, QStringLiteral("20,00") + Nbsp + QStringLiteral("€")},
-        {{"12,5", "7,50", "abc", "1.5"}, QStringLiteral("20,00") + Nbsp + QStringLiteral("€")},   // not numbers
-        {{"12,50 €", "0,01", "", ""}, QStringLiteral("12,51") + Nbsp + QStringLiteral("€")},      // the total's own form
+        {{"12,5", "7,50", "abc", "1.5"}, QStringLiteral("20,00") + Nbsp + QStringLiteral("€")}, // not numbers
+        {{"12,50 €", "0,01", "", ""}, QStringLiteral("12,51") + Nbsp + QStringLiteral("€")},    // the total's own form
         {{"1000", "234,5", "-4,5", ""}, QStringLiteral("1") + Nbsp + QStringLiteral("230,00") + Nbsp + QStringLiteral("€")},
     };
     for (const auto& c : cases) {
@@ -405,7 +418,8 @@ TEST_F(frmMaksujenLuontiTest, RefusedRunTellsWhyAndShowsTheBox)
     due->setText(QStringLiteral("15.2.2027"));
     title->setEditText(QString(31, QLatin1Char('x')));
     add->click();
-    EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Otsaketekstin tulee olla korkeintaan 30 merkkiä pitkä.")});
+    EXPECT_EQ(prompter.messageTexts(),
+              QStringList{QStringLiteral("Otsaketekstin tulee olla korkeintaan 30 merkkiä pitkä.")});
     EXPECT_TRUE(w->focusWidget() == title || w->focusWidget() == title->lineEdit());
     EXPECT_EQ(club.count(QStringLiteral("jm")), 0);
 }
@@ -422,7 +436,8 @@ TEST_F(frmMaksujenLuontiTest, ShortReferencesAreNotedInTheStatusLine)
     names->setCurrentIndex(names->findText(QStringLiteral("Om - Riistakolmiolaskija")));
     add->click();
     EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Lisätty 3 laskua.")});
-    EXPECT_EQ(status(w.get()), QStringLiteral("Lisättyjä laskuja: 3, sähköpostitettuja: 0. ") + InvoiceRun::shortReferenceNote());
+    EXPECT_EQ(status(w.get()),
+              QStringLiteral("Lisättyjä laskuja: 3, sähköpostitettuja: 0. ") + InvoiceRun::shortReferenceNote());
 }
 
 TEST_F(frmMaksujenLuontiTest, DeletionWaitsForTheMemberWindow)
@@ -481,7 +496,7 @@ TEST_F(frmMaksujenLuontiTest, TitlesAreSavedAndDeletedByTheirText)
     EXPECT_EQ(club.count(QStringLiteral("lt"), QStringLiteral("ltNimi = ?"), {Value(apostrophe)}), 1);
     EXPECT_GE(title->findText(apostrophe), 0);
     EXPECT_EQ(title->currentText(), apostrophe);
-    leave(title);   // already there: nothing more
+    leave(title); // already there: nothing more
     EXPECT_EQ(club.count(QStringLiteral("lt")), 7);
 
     // Alt+D asks, and deletes exactly the title shown.
@@ -491,7 +506,8 @@ TEST_F(frmMaksujenLuontiTest, TitlesAreSavedAndDeletedByTheirText)
     prompter.clear();
     prompter.answerYes();
     QTest::keyClick(title, Qt::Key_D, Qt::AltModifier);
-    EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Haluatko poistaa '") + apostrophe + QStringLiteral("' tietokannasta?")});
+    EXPECT_EQ(prompter.messageTexts(),
+              QStringList{QStringLiteral("Haluatko poistaa '") + apostrophe + QStringLiteral("' tietokannasta?")});
     EXPECT_EQ(club.count(QStringLiteral("lt")), 6);
     EXPECT_EQ(title->findText(apostrophe), -1);
     // A text no title has deletes nothing.
@@ -514,8 +530,8 @@ TEST_F(frmMaksujenLuontiTest, AmountsBeyondMoneyLeaveNoTotal)
     }
     EXPECT_TRUE(total->text().isEmpty());
     type(prices[1], QStringLiteral("1"));
-    EXPECT_EQ(total->text(), QStringLiteral("900") + Nbsp + QStringLiteral("000") + Nbsp + QStringLiteral("000") + Nbsp +
-                                 QStringLiteral("000") + Nbsp + QStringLiteral("001,00") + Nbsp + QStringLiteral("€"));
+    EXPECT_EQ(total->text(), QStringLiteral("900") + Nbsp + QStringLiteral("000") + Nbsp + QStringLiteral("000") + Nbsp
+                                 + QStringLiteral("000") + Nbsp + QStringLiteral("001,00") + Nbsp + QStringLiteral("€"));
 }
 
 TEST_F(frmMaksujenLuontiTest, FunctionKeysRunTheCommands)
@@ -529,7 +545,7 @@ TEST_F(frmMaksujenLuontiTest, FunctionKeysRunTheCommands)
     QTest::keyClick(due, Qt::Key_F2);
     EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Lisätty 60 laskua.")});
     prompter.clear();
-    QTest::keyClick(due, Qt::Key_F2);   // Lisää is disabled now
+    QTest::keyClick(due, Qt::Key_F2); // Lisää is disabled now
     EXPECT_TRUE(prompter.messageTexts().isEmpty());
     QTest::keyClick(due, Qt::Key_F4);
     EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Laskut siirretty historiaan.")});
@@ -561,7 +577,8 @@ TEST_F(frmMaksujenLuontiTest, EmptyNewDatabase)
     prompter.clear();
     add->click();
     EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Lisätty 1 lasku.")});
-    EXPECT_EQ(empty.field(QStringLiteral("SELECT jmLaskunumero || '/' || jmViitenumero FROM jm")).toString(), QStringLiteral("1/13"));
+    EXPECT_EQ(empty.field(QStringLiteral("SELECT jmLaskunumero || '/' || jmViitenumero FROM jm")).toString(),
+              QStringLiteral("1/13"));
     EXPECT_TRUE(status(w.get()).endsWith(InvoiceRun::shortReferenceNote()));
 }
 
@@ -573,7 +590,8 @@ TEST_F(frmMaksujenLuontiTest, MissingDatabaseClosesTheWindow)
         auto w = openWindow();
         EXPECT_FALSE(w->loaded());
         ASSERT_FALSE(prompter.messageTexts().isEmpty());
-        EXPECT_TRUE(prompter.messageTexts().first().startsWith(QStringLiteral("Tarkista tietokanta asetukset asetusikkunasta!")));
+        EXPECT_TRUE(
+            prompter.messageTexts().first().startsWith(QStringLiteral("Tarkista tietokanta asetukset asetusikkunasta!")));
         QApplication::processEvents();
         EXPECT_FALSE(w->isVisible());
     }

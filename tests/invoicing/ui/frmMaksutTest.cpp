@@ -38,10 +38,12 @@ protected:
         // A newer unpaid invoice with the same personal reference as the old paid 2001.
         club.db.execute(QStringLiteral(
             "INSERT INTO jmhist (jmhjmID, jmhjmLaskunumero, jmhjmjrID, jmhjmViitenumero, jmhjmLaskupaiva, jmhjmErapaiva,"
-            " jmhjmHinta, jmhjmMaksettu, jmhjmJasMak, jmhjmOtsake, jmhjmLaskOsoite1) SELECT 9001, 3001, jmhjmjrID, jmhjmViitenumero,"
+            " jmhjmHinta, jmhjmMaksettu, jmhjmJasMak, jmhjmOtsake, jmhjmLaskOsoite1) SELECT 9001, 3001, jmhjmjrID, "
+            "jmhjmViitenumero,"
             " '2026-02-01 00:00:00', '2026-02-28 00:00:00', 45.5, 0, 1, 'Jäsenmaksu 2026', jmhjmLaskOsoite1 FROM jmhist"
             " WHERE jmhjmLaskunumero = 2001"));
-        club.db.execute(QStringLiteral("INSERT INTO jmRivi (jmRjmID, jmRHinta, jmRTeksti) VALUES (9001, 45.5, 'Jäsenmaksu')"));
+        club.db.execute(
+            QStringLiteral("INSERT INTO jmRivi (jmRjmID, jmRHinta, jmRTeksti) VALUES (9001, 45.5, 'Jäsenmaksu')"));
         newId = club.field(QStringLiteral("SELECT jmhID FROM jmhist WHERE jmhjmLaskunumero = 3001")).toInt64();
         memberId = club.field(QStringLiteral("SELECT jmhjmjrID FROM jmhist WHERE jmhjmLaskunumero = 3001")).toInt64();
         club.db.execute(QStringLiteral("UPDATE jr SET jrJasenmaksu = False WHERE jrID = ?"), {Value(memberId)});
@@ -71,7 +73,8 @@ protected:
     }
     bool paid(int number)
     {
-        return club.field(QStringLiteral("SELECT jmhjmMaksettu FROM jmhist WHERE jmhjmLaskunumero = ?"), {Value(number)}).toBool();
+        return club.field(QStringLiteral("SELECT jmhjmMaksettu FROM jmhist WHERE jmhjmLaskunumero = ?"), {Value(number)})
+            .toBool();
     }
     // Clicks through the modal dialogs as they come up: each entry names a dialog and the
     // button to click in it ("" for the close box).
@@ -202,20 +205,23 @@ TEST_F(frmMaksutTest, CheckDigitAndMissingMember)
     club.db.execute(QStringLiteral("DELETE FROM jr WHERE jrID = ?"), {Value(memberId)});
     box->setText(QStringLiteral("20019"));
     QTest::keyClick(w.get(), Qt::Key_F2);
-    EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Henkilöä annetulle viitenumerolle 20019 ei enää löydy.")});
+    EXPECT_EQ(prompter.messageTexts(),
+              QStringList{QStringLiteral("Henkilöä annetulle viitenumerolle 20019 ei enää löydy.")});
     EXPECT_EQ(w->CurrentMemberId(), 0);
     // A reprint asks the layout, then refuses without a found invoice.
     prompter.clear();
     answerDialogs({{QStringLiteral("frmLaskumalli"), QStringLiteral("cSeuraava")}});
     control<QAbstractButton>(w.get(), "cTulosta")->click();
-    EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Hae tulostettava lasku viitenumerolla ennen tulostusta")});
+    EXPECT_EQ(prompter.messageTexts(),
+              QStringList{QStringLiteral("Hae tulostettava lasku viitenumerolla ennen tulostusta")});
 }
 
 TEST_F(frmMaksutTest, ReprintAndLabelsReachTheReportControl)
 {
     installReports();
     std::vector<std::shared_ptr<const ReportDocument>> printed;
-    MainReport().setOutputHandler([&](std::shared_ptr<const ReportDocument> doc, const ReportEngine&) { printed.push_back(doc); });
+    MainReport().setOutputHandler(
+        [&](std::shared_ptr<const ReportDocument> doc, const ReportEngine&) { printed.push_back(doc); });
     auto w = openWindow();
     control<QLineEdit>(w.get(), "tViitenumero")->setText(QStringLiteral("20019"));
     control<QAbstractButton>(w.get(), "cHaeTiedot")->click();
@@ -248,7 +254,8 @@ TEST_F(frmMaksutTest, ReprintAndLabelsReachTheReportControl)
                    {QStringLiteral("frmTulostus"), QStringLiteral("cTulosta")}});
     labels->trigger();
     ASSERT_EQ(printed.size(), 1u) << prompter.messageTexts().join(QLatin1Char('|')).toStdString();
-    const qint64 expected = club.count(QStringLiteral("jmhist"), QStringLiteral("jmhjmLaskunumero >= 2100 AND jmhjmMaksettu = False"));
+    const qint64 expected = club.count(QStringLiteral("jmhist"),
+                                       QStringLiteral("jmhjmLaskunumero >= 2100 AND jmhjmMaksettu = False"));
     EXPECT_GT(expected, 0);
     EXPECT_EQ(printed[0]->rowCount, expected);
     EXPECT_EQ(club.count(QStringLiteral("Tarra")), expected);
@@ -262,9 +269,11 @@ TEST_F(frmMaksutTest, InvoicingWindowPrintsTheRunInPrintOrder)
     InvoiceRunRequest run = club.request(RecipientKind::Feature, 7);
     const InvoiceRunResult result = InvoiceRun(club.db).run(run);
     ASSERT_EQ(result.added, 8) << result.message.toStdString();
-    club.db.execute(QStringLiteral("UPDATE jm SET jmEmailed = True WHERE jmID IN (SELECT jmID FROM jm ORDER BY jmID LIMIT 2)"));
+    club.db.execute(
+        QStringLiteral("UPDATE jm SET jmEmailed = True WHERE jmID IN (SELECT jmID FROM jm ORDER BY jmID LIMIT 2)"));
     std::vector<std::shared_ptr<const ReportDocument>> printed;
-    MainReport().setOutputHandler([&](std::shared_ptr<const ReportDocument> doc, const ReportEngine&) { printed.push_back(doc); });
+    MainReport().setOutputHandler(
+        [&](std::shared_ptr<const ReportDocument> doc, const ReportEngine&) { printed.push_back(doc); });
     frmMaksujenLuonti::PrintInvoices = [](frmMaksujenLuonti& w) { PrintRunInvoices(w); };
     frmMaksujenLuonti w;
     w.show();
@@ -288,7 +297,8 @@ TEST_F(frmMaksutTest, InvoicingWindowPrintsTheRunInPrintOrder)
         print->click();
         ASSERT_EQ(printed.size(), 1u) << prompter.messageTexts().join(QLatin1Char('|')).toStdString();
         EXPECT_EQ(printed[0]->pages.size(), c.pages);
-        EXPECT_TRUE(prompter.anyMessageContains(QStringLiteral("Tulostetaanko vain ne laskut, joita ei lähetetty sähköpostitse?")));
+        EXPECT_TRUE(
+            prompter.anyMessageContains(QStringLiteral("Tulostetaanko vain ne laskut, joita ei lähetetty sähköpostitse?")));
         EXPECT_EQ(MainReport().SelectionFormula, QString::fromLatin1(c.selection));
         EXPECT_EQ(MainReport().SortFields(0), QStringLiteral("+{jm.jmTulostusJarjestysID}"));
         EXPECT_EQ(MainReport().ReportFileName.section(QLatin1Char('/'), -1), QStringLiteral("latilis1.rpt"));
@@ -310,7 +320,8 @@ TEST_F(frmMaksutTest, CopiesAndListsOverARange)
 {
     installReports();
     std::vector<std::shared_ptr<const ReportDocument>> printed;
-    MainReport().setOutputHandler([&](std::shared_ptr<const ReportDocument> doc, const ReportEngine&) { printed.push_back(doc); });
+    MainReport().setOutputHandler(
+        [&](std::shared_ptr<const ReportDocument> doc, const ReportEngine&) { printed.push_back(doc); });
     auto w = openWindow();
     auto* copies = w->findChild<QAbstractButton*>(QStringLiteral("cKopiot"));
     ASSERT_TRUE(copies);
@@ -332,7 +343,8 @@ TEST_F(frmMaksutTest, CopiesAndListsOverARange)
                    {QStringLiteral("frmLaskumalli"), QStringLiteral("cSeuraava")},
                    {QStringLiteral("frmTulostus"), QStringLiteral("cTulosta")}});
     copies->click();
-    const qint64 unpaid = club.count(QStringLiteral("jmhist"), QStringLiteral("jmhjmLaskunumero BETWEEN 2100 AND 2200 AND jmhjmMaksettu = False"));
+    const qint64 unpaid = club.count(QStringLiteral("jmhist"),
+                                     QStringLiteral("jmhjmLaskunumero BETWEEN 2100 AND 2200 AND jmhjmMaksettu = False"));
     ASSERT_GT(unpaid, 0);
     ASSERT_EQ(printed.size(), 1u) << prompter.messageTexts().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(printed[0]->pages.size(), size_t(unpaid));
@@ -362,7 +374,9 @@ TEST_F(frmMaksutTest, CopiesAndListsOverARange)
                    {QStringLiteral("frmTulostus"), QStringLiteral("cTulosta")}});
     list->trigger();
     ASSERT_EQ(printed.size(), 1u) << prompter.messageTexts().join(QLatin1Char('|')).toStdString();
-    EXPECT_EQ(printed[0]->rowCount, club.count(QStringLiteral("jmhist"), QStringLiteral("jmhjmLaskunumero BETWEEN 2001 AND 2010 AND jmhjmMaksettu = True")));
+    EXPECT_EQ(printed[0]->rowCount,
+              club.count(QStringLiteral("jmhist"),
+                         QStringLiteral("jmhjmLaskunumero BETWEEN 2001 AND 2010 AND jmhjmMaksettu = True")));
     EXPECT_TRUE(printed[0]->pageLines(0).contains(QStringLiteral("LASKUTUSLISTA: 2001 - 2010 : Maksetut : Kaikki")));
     EXPECT_EQ(MainReport().SortFields(0), QStringLiteral("+{jmhist.jmhjmLaskunumero}"));
     printed.clear();
@@ -406,7 +420,8 @@ TEST_F(frmMaksutTest, RangeDialogKeepsItsAnswerAndTheCloseBoxCancels)
     d.findChild<QRadioButton*>(QStringLiteral("optLaskurajaus_2"))->setChecked(true);
     answerDialogs({{QStringLiteral("frmLaskujenRajaus"), QStringLiteral("cSeuraava")}});
     ASSERT_TRUE(d.ask());
-    EXPECT_EQ(d.range().listHeading(QStringLiteral("VIITELISTA")), QStringLiteral("VIITELISTA: 123 - 200 : Maksetut : Muut"));
+    EXPECT_EQ(d.range().listHeading(QStringLiteral("VIITELISTA")),
+              QStringLiteral("VIITELISTA: 123 - 200 : Maksetut : Muut"));
 
     // Changed, then closed with the close box: nothing of it counts, and the dialog shows the
     // previous answer again.
@@ -464,7 +479,7 @@ TEST_F(frmMaksutTest, GridMarksARowWithOneGesture)
     QTest::keyClick(grd, Qt::Key_Return);
     EXPECT_EQ(grd->item(other, 2)->text(), QStringLiteral("Kyllä"));
     EXPECT_TRUE(club.field(QStringLiteral("SELECT jmhjmMaksettu FROM jmhist WHERE jmhID = ?"), {Value(otherId)}).toBool());
-    EXPECT_EQ(grd->rowCount(), unpaid);   // stays listed until the filter is chosen again
+    EXPECT_EQ(grd->rowCount(), unpaid); // stays listed until the filter is chosen again
     w.findChild<QRadioButton*>(QStringLiteral("optFilter_0"))->click();
     EXPECT_EQ(grd->rowCount(), unpaid - 2);
     w.findChild<QRadioButton*>(QStringLiteral("optFilter_2"))->click();

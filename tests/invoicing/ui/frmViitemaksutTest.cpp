@@ -36,8 +36,10 @@ protected:
     }
     qint64 history(const QString& reference, const char* price, qint64 memberId, qint64 invoiceId)
     {
-        t.db.execute(QStringLiteral("INSERT INTO jmhist (jmhjmID, jmhjmViitenumero, jmhjmHinta, jmhjmjrID) VALUES (?, ?, ?, ?)"),
-                     {Value(invoiceId), Value(reference), Value(Currency::parse(QString::fromLatin1(price)).value()), Value(memberId)});
+        t.db.execute(
+            QStringLiteral("INSERT INTO jmhist (jmhjmID, jmhjmViitenumero, jmhjmHinta, jmhjmjrID) VALUES (?, ?, ?, ?)"),
+            {Value(invoiceId), Value(reference), Value(Currency::parse(QString::fromLatin1(price)).value()),
+             Value(memberId)});
         const qint64 id = t.db.lastInsertId();
         for (int k = 0; k < 2; ++k)
             t.db.execute(QStringLiteral("INSERT INTO jmRivi (jmRjmID) VALUES (?)"), {Value(invoiceId)});
@@ -65,7 +67,9 @@ protected:
             .payment(QStringLiteral("1245"), QStringLiteral("Poissa"), 1000)
             .payment(QStringLiteral("11000"), QStringLiteral("Korjaus"), 2000, '5')
             .summary();
-        f.batch("261208", "0905", "47", "123456789").payment(QStringLiteral("1232"), QStringLiteral("Laine"), 1230).summary();
+        f.batch("261208", "0905", "47", "123456789")
+            .payment(QStringLiteral("1232"), QStringLiteral("Laine"), 1230)
+            .summary();
         return f.bytes();
     }
     std::unique_ptr<frmViitemaksut> openWindow()
@@ -119,17 +123,20 @@ TEST_F(frmViitemaksutTest, OpensAFileAndSortsTheFirstBatchIntoItsLists)
     EXPECT_EQ(batches->itemText(0), QStringLiteral("7.12.2026"));
     EXPECT_EQ(batches->itemText(1), QStringLiteral("8.12.2026"));
     EXPECT_TRUE(batches->isEnabled());
-    EXPECT_EQ(texts(arrived), (QStringList{QStringLiteral("20.00 - 11000 - Virtanen"), QStringLiteral("20.00 - 12000 - Virtanen"),
-                                           QStringLiteral("20.00 - 13000 - Virtanen")}));
+    EXPECT_EQ(texts(arrived),
+              (QStringList{QStringLiteral("20.00 - 11000 - Virtanen"), QStringLiteral("20.00 - 12000 - Virtanen"),
+                           QStringLiteral("20.00 - 13000 - Virtanen")}));
     EXPECT_EQ(texts(wrong), QStringList{QStringLiteral("Summa: 12.34 - 1232 - Laine")});
-    EXPECT_EQ(texts(check), (QStringList{QStringLiteral("Viitettä ei löydy: 0.05 - 99998 - Outo"), QStringLiteral("Henkilö: 10.00 - 1245 - Poissa")}));
+    EXPECT_EQ(texts(check), (QStringList{QStringLiteral("Viitettä ei löydy: 0.05 - 99998 - Outo"),
+                                         QStringLiteral("Henkilö: 10.00 - 1245 - Poissa")}));
     ASSERT_EQ(check->count(), 2);
     EXPECT_EQ(check->item(0)->data(Qt::UserRole).toLongLong(), -1);
     EXPECT_EQ(check->item(1)->data(Qt::UserRole).toLongLong(), orphan);
 
     const std::pair<const char*, const char*> labels[] = {
-        {"lblPvm", "7.12.2026"}, {"lblAika", "10.30"}, {"lblPankki", "47"}, {"lblLaskuttaja", "123456789"}, {"lblRahayksikko", "Euro"},
-        {"lblTapKPL", "6"}, {"lblTapSUM", "82.39"}, {"lblOikKPL", "1"}, {"lblOikSUM", "20.00"}, {"lblEpaKPL", "0"}, {"lblEpaSUM", "0.00"},
+        {"lblPvm", "7.12.2026"},    {"lblAika", "10.30"}, {"lblPankki", "47"},    {"lblLaskuttaja", "123456789"},
+        {"lblRahayksikko", "Euro"}, {"lblTapKPL", "6"},   {"lblTapSUM", "82.39"}, {"lblOikKPL", "1"},
+        {"lblOikSUM", "20.00"},     {"lblEpaKPL", "0"},   {"lblEpaSUM", "0.00"},
     };
     for (const auto& [name, text] : labels) {
         auto* l = control<QLabel>(w.get(), name);
@@ -155,8 +162,8 @@ TEST_F(frmViitemaksutTest, TabsShowTheirFramesAndTheirTexts)
     auto* tabs = control<QTabWidget>(w.get(), "TabStr1");
     ASSERT_TRUE(tabs);
     ASSERT_EQ(tabs->count(), 4);
-    const char* titles[] = {"Saapuneet maksut", "Tarkistettavat maksut (saajaa ei löydy)", "Virheelliset maksut (summa ei täsmää)",
-                            "Erätiedot"};
+    const char* titles[] = {"Saapuneet maksut", "Tarkistettavat maksut (saajaa ei löydy)",
+                            "Virheelliset maksut (summa ei täsmää)", "Erätiedot"};
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(tabs->tabText(i), QString::fromUtf8(titles[i]));
         EXPECT_EQ(tabs->widget(i)->objectName(), QStringLiteral("frameTabs_%1").arg(i + 1));
@@ -205,7 +212,8 @@ TEST_F(frmViitemaksutTest, MarkingOneWithoutDeleteKeepsTheOthers)
     ASSERT_EQ(arrived->count(), 3);
     arrived->item(1)->setSelected(true);
     mark->click();
-    EXPECT_EQ(texts(arrived), (QStringList{QStringLiteral("20.00 - 11000 - Virtanen"), QStringLiteral("20.00 - 13000 - Virtanen")}));
+    EXPECT_EQ(texts(arrived),
+              (QStringList{QStringLiteral("20.00 - 11000 - Virtanen"), QStringLiteral("20.00 - 13000 - Virtanen")}));
     EXPECT_EQ(t.count(QStringLiteral("jmhist"), QStringLiteral("jmhjmMaksettu = 1")), 1);
     EXPECT_EQ(t.count(QStringLiteral("jmhist"), QStringLiteral("jmhID = ? AND jmhjmMaksettu = 1"), {Value(invoices[1])}), 1);
 }

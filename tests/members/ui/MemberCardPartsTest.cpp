@@ -120,7 +120,8 @@ TEST_F(MemberCardPartsTest, ReferenceDigitIsTypedIntoTheCard)
 TEST_F(MemberCardPartsTest, PaidFeeIsNotOverwrittenByTheCard)
 {
     t.db.execute(QStringLiteral("INSERT INTO jmhist (jmhjmjrID, jmhjmID, jmhjmViitenumero, jmhjmJasMak, "
-                                "jmhjmLaskupaiva) VALUES (?, 1, '13', 1, ?)"), {aho, QDate(2025, 1, 1)});
+                                "jmhjmLaskupaiva) VALUES (?, 1, '13', 1, ?)"),
+                 {aho, QDate(2025, 1, 1)});
     frmJasen* w = open();
     ASSERT_TRUE(w);
     show(w, aho);

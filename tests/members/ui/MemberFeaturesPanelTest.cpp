@@ -27,8 +27,9 @@ protected:
         t.db().execute(QStringLiteral("UPDATE pi SET piEnbldLong = 1, piLong = 5 WHERE piID = ?"), {number});
         all = t.addDefinition(QStringLiteral("Kortti"));
         t.db().execute(QStringLiteral("UPDATE pi SET piEnbldDate = 1, piEnbldLong = 1, piEnbldCurrency = 1, "
-                                      "piEnbldMemo = 1 WHERE piID = ?"), {all});
-        t.addDefinition(QString());   // no name: never offered
+                                      "piEnbldMemo = 1 WHERE piID = ?"),
+                       {all});
+        t.addDefinition(QString()); // no name: never offered
         panel = std::make_unique<MemberFeaturesPanel>([this] { return t.db(); });
         panel->show();
         panel->activateWindow();
@@ -60,7 +61,7 @@ protected:
 
 TEST_F(MemberFeaturesPanelTest, AddAfterTheButtonSkipsTheFirstEnter)
 {
-    EXPECT_EQ(panel->lstAllPi->count(), 2);   // the nameless definition is not offered
+    EXPECT_EQ(panel->lstAllPi->count(), 2); // the nameless definition is not offered
     chooseDefinition(0);
     EXPECT_TRUE(panel->lstAllPt->isHidden());
     EXPECT_FALSE(panel->cPoistaPiirre->isEnabled());
@@ -95,13 +96,13 @@ TEST_F(MemberFeaturesPanelTest, ShownValuesArePendingAndTypedOnesAreWrittenAtThe
     QSignalSpy edited(panel.get(), &MemberFeaturesPanel::valueEdited);
 
     panel->lstAllPt->setCurrentRow(0);
-    EXPECT_FALSE(panel->valueChanged());     // every value is Null: nothing was set
+    EXPECT_FALSE(panel->valueChanged()); // every value is Null: nothing was set
     panel->tDate->setFocus();
     QTest::keyClicks(panel->tDate, QStringLiteral("05.03.2024"));
-    panel->tLong->setFocus();               // leaving the date box reformats it
+    panel->tLong->setFocus(); // leaving the date box reformats it
     EXPECT_EQ(panel->tDate->text(), QStringLiteral("5.3.2024"));
     QTest::keyClicks(panel->tLong, QStringLiteral("abc"));
-    panel->tCurrency->setFocus();           // letters in the number box: emptied with a beep
+    panel->tCurrency->setFocus(); // letters in the number box: emptied with a beep
     EXPECT_EQ(panel->tLong->text(), QString());
     EXPECT_EQ(beeps(), 1);
     QTest::keyClicks(panel->tCurrency, QStringLiteral("12,5"));
@@ -109,9 +110,9 @@ TEST_F(MemberFeaturesPanelTest, ShownValuesArePendingAndTypedOnesAreWrittenAtThe
     QTest::keyClicks(panel->tMemo, QStringLiteral("muisti"));
     EXPECT_TRUE(panel->isDirty());
     EXPECT_GT(edited.count(), 0);
-    EXPECT_TRUE(MemberFeatures::values(t.db(), a)->date.isNull());   // not written yet
+    EXPECT_TRUE(MemberFeatures::values(t.db(), a)->date.isNull()); // not written yet
 
-    panel->lstAllPt->setCurrentRow(1);       // another feature is a save point
+    panel->lstAllPt->setCurrentRow(1); // another feature is a save point
     auto v = MemberFeatures::values(t.db(), a);
     EXPECT_EQ(v->date.toDate(), QDate(2024, 3, 5));
     EXPECT_TRUE(v->number.isNull());
@@ -168,7 +169,7 @@ TEST_F(MemberFeaturesPanelTest, DeleteAsksAndMovesTheSelectionDown)
     EXPECT_EQ(rows(), 2);
     EXPECT_FALSE(MemberFeatures::values(t.db(), second));
     ASSERT_EQ(panel->lstAllPt->count(), 2);
-    EXPECT_EQ(panel->lstAllPt->currentRow(), 1);   // the entry below took its place and is shown
+    EXPECT_EQ(panel->lstAllPt->currentRow(), 1); // the entry below took its place and is shown
     EXPECT_FALSE(panel->lblLong->isHidden());
 }
 
@@ -192,7 +193,7 @@ TEST_F(MemberFeaturesPanelTest, UndoShowsTheStoredValueAgain)
     panel->lstAllPt->setCurrentRow(0);
     panel->tLong->setText(QStringLiteral("77"));
     panel->undoValue();
-    EXPECT_EQ(panel->tLong->text(), QString());   // the stored value is Null
+    EXPECT_EQ(panel->tLong->text(), QString()); // the stored value is Null
 }
 
 TEST_F(MemberFeaturesPanelTest, UnsavedMemberGetsNoFeature)
@@ -200,7 +201,7 @@ TEST_F(MemberFeaturesPanelTest, UnsavedMemberGetsNoFeature)
     panel->memberChanged(0);
     EXPECT_EQ(panel->lstAllPt->count(), 0);
     chooseDefinition(0);
-    QTest::keyClick(panel->lstAllPi, Qt::Key_A);   // the skipped key
+    QTest::keyClick(panel->lstAllPi, Qt::Key_A); // the skipped key
     QTest::keyClick(panel->lstAllPi, Qt::Key_Return);
     EXPECT_EQ(rows(), 0);
     EXPECT_TRUE(prompter.anyMessageContains(QStringLiteral("Tallenna jäsen")));

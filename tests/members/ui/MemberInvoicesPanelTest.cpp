@@ -54,8 +54,10 @@ TEST(MemberInvoicesPanelTest, InvoicesSharingAPersonalReferenceAreMarkedAsChosen
     test::CardTestDb t;
     ScriptedPrompter prompter;
     const qint32 m = t.addMember(QStringLiteral("Virtanen"));
-    const qint32 older = t.addInvoice(m, 1, QStringLiteral("12344"), QDate(2024, 2, 1), Value(), Value(QStringLiteral("2024")));
-    const qint32 newer = t.addInvoice(m, 2, QStringLiteral("12344"), QDate(2025, 2, 1), Value(), Value(QStringLiteral("2025")));
+    const qint32 older = t.addInvoice(m, 1, QStringLiteral("12344"), QDate(2024, 2, 1), Value(),
+                                      Value(QStringLiteral("2024")));
+    const qint32 newer = t.addInvoice(m, 2, QStringLiteral("12344"), QDate(2025, 2, 1), Value(),
+                                      Value(QStringLiteral("2025")));
     MemberInvoicesPanel panel([&] { return t.db(); });
     panel.memberChanged(m);
     ASSERT_EQ(panel.lstMaksut->count(), 2);

@@ -94,8 +94,9 @@ protected:
     }
     qint64 rowOf(qint64 member, qint64 definition)
     {
-        return t.db.scalar(QStringLiteral("SELECT MIN(ptID) FROM pt WHERE ptjrID = ? AND ptpiID = ?"),
-                           {Value(member), Value(definition)})
+        return t.db
+            .scalar(QStringLiteral("SELECT MIN(ptID) FROM pt WHERE ptjrID = ? AND ptpiID = ?"),
+                    {Value(member), Value(definition)})
             .toInt64();
     }
 
@@ -149,7 +150,7 @@ TEST_F(MemberWindowFaultsTest, ProgramFocusSelectsNothingOnlyTheUsersOwnMoveDoes
     QLineEdit* surname = box(w, 1);
     surname->setFocus(Qt::TabFocusReason);
     QCoreApplication::processEvents();
-    EXPECT_EQ(surname->selectedText(), QStringLiteral("Aho"));   // Tab selects the whole text
+    EXPECT_EQ(surname->selectedText(), QStringLiteral("Aho")); // Tab selects the whole text
     surname->setCursorPosition(3);
     QTest::keyClicks(surname, QStringLiteral("nen"));
     // The surname notice: the focus comes back after the message with nothing selected.
@@ -303,7 +304,9 @@ TEST_F(MemberWindowFaultsTest, TheFirstMemberOfAnEmptyRegisterIsSaved)
         QTest::keyClicks(box(w, 2), QStringLiteral("Eino"));
         w->findChild<QPushButton*>(QStringLiteral("cTallenna"))->click();
         EXPECT_EQ(t.db.scalar(QStringLiteral("SELECT COUNT(*) FROM jr WHERE jrSukunimi = 'Ensio' "
-                                             "AND jrEtunimi = 'Eino'")).toInt64(), 1);
+                                             "AND jrEtunimi = 'Eino'"))
+                      .toInt64(),
+                  1);
         EXPECT_EQ(t.db.scalar(QStringLiteral("SELECT jrJasennumero FROM jr")).toString(),
                   autoNumbers ? QStringLiteral("500") : QString());
         EXPECT_NE(w->currentMemberId(), 0);

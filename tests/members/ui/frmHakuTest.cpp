@@ -41,10 +41,7 @@ protected:
         form = std::make_unique<frmHaku>(t.db());
     }
     // Chooses a list entry as a user would: by its text.
-    static void choose(QComboBox* combo, const QString& text)
-    {
-        combo->setCurrentIndex(combo->findText(text));
-    }
+    static void choose(QComboBox* combo, const QString& text) { combo->setCurrentIndex(combo->findText(text)); }
     static void type(QComboBox* combo, const QString& text)
     {
         combo->lineEdit()->selectAll();
@@ -75,7 +72,9 @@ TEST_F(frmHakuTest, StartsInTheNumberBoxAndEnterSearchesTheBoxesFrame)
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     QWidget* focus = QApplication::focusWidget();
     ASSERT_NE(focus, nullptr);
-    EXPECT_TRUE(focus == control<QComboBox>(form.get(), "cmbJasenNro") || focus == control<QComboBox>(form.get(), "cmbJasenNro")->lineEdit()) << focus->objectName().toStdString();
+    EXPECT_TRUE(focus == control<QComboBox>(form.get(), "cmbJasenNro")
+                || focus == control<QComboBox>(form.get(), "cmbJasenNro")->lineEdit())
+        << focus->objectName().toStdString();
     QTest::keyClicks(focus, "7");
     QTest::keyClick(focus, Qt::Key_Return);
     EXPECT_EQ(form->HakuJasenID, maki);
@@ -144,7 +143,7 @@ TEST_F(frmHakuTest, EditedEntryIsSearchedAsTyped)
 {
     form->show();
     choose(control<QComboBox>(form.get(), "cmbOsoite"), "Kuja 2");
-    QTest::keyClicks(control<QComboBox>(form.get(), "cmbOsoite")->lineEdit(), "x");   // "Kuja 2x"
+    QTest::keyClicks(control<QComboBox>(form.get(), "cmbOsoite")->lineEdit(), "x"); // "Kuja 2x"
     control<QPushButton>(form.get(), "cYhteysHaku")->click();
     EXPECT_EQ(prompter.messageTexts(), QStringList{"Ei löydy jäsentä."});
     EXPECT_TRUE(form->isVisible());
@@ -167,8 +166,7 @@ TEST_F(frmHakuTest, MemoFullTextSearchReportsSeveralHits)
     form->show();
     control<QLineEdit>(form.get(), "tMuistioHakuSana")->setText("hirvikoira");
     control<QPushButton>(form.get(), "cMuistioHaku")->click();
-    EXPECT_EQ(prompter.messageTexts(),
-              QStringList{"Löytyi useita mahdollisia (2). Siirrytään ensimmäiseen löydettyyn."});
+    EXPECT_EQ(prompter.messageTexts(), QStringList{"Löytyi useita mahdollisia (2). Siirrytään ensimmäiseen löydettyyn."});
     EXPECT_EQ(form->HakuJasenID, virta);
     EXPECT_FALSE(form->isVisible());
 

@@ -33,7 +33,8 @@ struct Controls {
     QLineEdit* tPostiNumeroAlku = nullptr;
     bool complete() const
     {
-        return lstOminaisuudet && cSeuraava && frameTarkennukset && tLong && tDate && tCurrency && optTAI && chkPiirre && optOmistajalaji_1 && optLiit_2 && tPostiNumeroAlku;
+        return lstOminaisuudet && cSeuraava && frameTarkennukset && tLong && tDate && tCurrency && optTAI && chkPiirre
+               && optOmistajalaji_1 && optLiit_2 && tPostiNumeroAlku;
     }
 };
 
@@ -87,7 +88,7 @@ TEST_F(frmHakuehdotJTest, DefaultsWrittenByNext)
     const Controls c = controls(form);
     ASSERT_TRUE(c.complete());
     ASSERT_TRUE(form.isLoaded());
-    EXPECT_EQ(c.lstOminaisuudet->count(), 12);   // the nameless one is left out
+    EXPECT_EQ(c.lstOminaisuudet->count(), 12); // the nameless one is left out
     EXPECT_EQ(c.lstOminaisuudet->currentRow(), 0);
     Criteria().OmistajaValinta = 0;
     Criteria().setHepiID(3, 77);

@@ -170,7 +170,8 @@ TEST_F(frmImportDataTest, OpenShowsColumnsPreviewAndLineCountThenImports)
     choose(1, F::Surname);
     choose(2, F::BirthDate);
     mImport->trigger();
-    EXPECT_EQ(m_prompter.messageTexts().last(), QStringLiteral("Tietojen tuonti valmis.\nTietokantaan lisättiin 3 jäsentä."));
+    EXPECT_EQ(m_prompter.messageTexts().last(),
+              QStringLiteral("Tietojen tuonti valmis.\nTietokantaan lisättiin 3 jäsentä."));
     EXPECT_EQ(members(), m_before + 3);
     Database db = Database::open(State().DatabasePath);
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT jrSyntyma FROM jr WHERE jrSukunimi = ?"), {"Mäki"}),

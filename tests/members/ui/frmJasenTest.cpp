@@ -107,7 +107,7 @@ TEST_F(frmJasenTest, TypingEditsAndSaveWritesOnlyTheCard)
     type(box(w, 2), QStringLiteral("Eveliina"));
     EXPECT_EQ(w->Data1.editMode(), EditMode::Edit);
     type(box(w, 11), QStringLiteral("kissa"));
-    box(w, 12)->setFocus();   // leaving the birth date box: the text stays for correction
+    box(w, 12)->setFocus(); // leaving the birth date box: the text stays for correction
     EXPECT_EQ(box(w, 11)->text(), QStringLiteral("kissa"));
     EXPECT_EQ(beeps(prompter), 1);
     box(w, 11)->clear();
@@ -117,7 +117,8 @@ TEST_F(frmJasenTest, TypingEditsAndSaveWritesOnlyTheCard)
     EXPECT_EQ(box(w, 12)->text(), QStringLiteral("1.2.1990"));
     QTest::keyClick(box(w, 3), Qt::Key_F3);
     EXPECT_EQ(w->Data1.editMode(), EditMode::None);
-    Recordset rs = t.db.openRecordset(QStringLiteral("SELECT * FROM jr WHERE jrID = ?"), RecordsetType::Snapshot, {Value(aho)});
+    Recordset rs = t.db.openRecordset(QStringLiteral("SELECT * FROM jr WHERE jrID = ?"), RecordsetType::Snapshot,
+                                      {Value(aho)});
     EXPECT_EQ(rs.field(QStringLiteral("jrEtunimi")).toString(), QStringLiteral("Eveliina"));
     EXPECT_TRUE(rs.field(QStringLiteral("jrSyntyma")).isNull());
     EXPECT_EQ(rs.field(QStringLiteral("jrLiittyma")).toDate(), QDate(1990, 2, 1));
@@ -179,7 +180,7 @@ TEST_F(frmJasenTest, NewMemberTakesTheCounterAtOnce)
     EXPECT_EQ(box(w, 0)->text(), QStringLiteral("100"));
     EXPECT_EQ(box(w, 1)->text(), QString());
     EXPECT_EQ(DatabaseSettingsStore(t.db).read(QStringLiteral("Jasennro")), QStringLiteral("101"));
-    QTest::keyClick(box(w, 1), Qt::Key_Z, Qt::ControlModifier);   // undo: the number stays used
+    QTest::keyClick(box(w, 1), Qt::Key_Z, Qt::ControlModifier); // undo: the number stays used
     EXPECT_EQ(w->Data1.editMode(), EditMode::None);
     EXPECT_EQ(State().MemberNumberCounter, 101);
 
@@ -361,7 +362,7 @@ TEST_F(frmJasenTest, NameSearchClosedWithoutAChoiceDoesNotRepeatTheLastOne)
     RegisterMemberWindows();
     frmJasen* w = open();
     ASSERT_TRUE(w->cNimiHaku->isEnabled());
-    SelectedMemberId = qint32(cee);     // what an earlier search chose
+    SelectedMemberId = qint32(cee); // what an earlier search chose
     QTimer::singleShot(0, [] {
         if (QWidget* dialog = QApplication::activeModalWidget())
             dialog->close();
@@ -384,7 +385,7 @@ TEST_F(frmJasenTest, AMistypedDateIsRefusedAndNeverStoredAsEmpty)
         SCOPED_TRACE(typed);
         prompter.clear();
         type(box(w, 11), QString::fromUtf8(typed));
-        box(w, 2)->setFocus();   // leaving the box keeps the text for correction
+        box(w, 2)->setFocus(); // leaving the box keeps the text for correction
         EXPECT_EQ(box(w, 11)->text(), QString::fromUtf8(typed));
         EXPECT_FALSE(w->SaveMember());
         EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Syntymäpäivä: \"%1\" ei ole päivämäärä. "

@@ -40,7 +40,8 @@ struct Controls {
     QPushButton* cSulje = nullptr;
     bool complete() const
     {
-        return lstJR && lstAllPt && cValitseKaikki && cEiValintoja && lblKuvaus && lKuvaus && lblDate && lblLong && lblCurrency && lblMemo && tDate && tLong && tCurrency && tMemo && chkEstaToistot && cLisaa && cSulje;
+        return lstJR && lstAllPt && cValitseKaikki && cEiValintoja && lblKuvaus && lKuvaus && lblDate && lblLong
+               && lblCurrency && lblMemo && tDate && tLong && tCurrency && tMemo && chkEstaToistot && cLisaa && cSulje;
     }
 };
 
@@ -95,7 +96,8 @@ TEST_F(frmMoniliitosTest, ListsAndOfferedKindsFollowTheDefinition)
     const qint64 piID = definition("Kokous");
     definition(Value());
     db.execute(QStringLiteral("UPDATE pi SET piKuvaus = 'Vuosikokous', piEnbldMemo = 1, piMemo = 'Läsnä', "
-                              "piEnbldLong = 1, piLong = 3 WHERE piID = ?"), {piID});
+                              "piEnbldLong = 1, piLong = 3 WHERE piID = ?"),
+               {piID});
     auto w = openWindow();
     const Controls c = controls(*w);
     ASSERT_TRUE(c.complete());
@@ -171,8 +173,7 @@ TEST_F(frmMoniliitosTest, AmountIsReadWithTheDecimalCommaAndARefusedValueWritesN
 {
     const qint64 a = member("Aho");
     const qint64 piID = definition("Maksu");
-    db.execute(QStringLiteral("UPDATE pi SET piEnbldCurrency = 1, piEnbldDate = 1, piEnbldLong = 1 WHERE piID = ?"),
-               {piID});
+    db.execute(QStringLiteral("UPDATE pi SET piEnbldCurrency = 1, piEnbldDate = 1, piEnbldLong = 1 WHERE piID = ?"), {piID});
     auto w = openWindow();
     const Controls c = controls(*w);
     ASSERT_TRUE(c.complete());

@@ -118,7 +118,7 @@ TEST_F(frmNimiHakuTest, ResultOfOpenUndoAndCloseBox)
         frmNimiHaku form;
         form.show();
         SelectedMemberId = 42;
-        control<QPushButton>(&form, "cOpen")->click();   // no row: nothing to open, the dialog stays
+        control<QPushButton>(&form, "cOpen")->click(); // no row: nothing to open, the dialog stays
         EXPECT_EQ(SelectedMemberId, 0);
         EXPECT_TRUE(form.isVisible());
         EXPECT_EQ(form.result(), QDialog::Rejected);
@@ -142,7 +142,10 @@ TEST_F(frmNimiHakuTest, ResultOfOpenUndoAndCloseBox)
 TEST_F(frmNimiHakuTest, MissingDatabaseSettingOrFileStopsTheLoad)
 {
     SelectedMemberId = 5;
-    const struct { QString path; QString message; } cases[] = {
+    const struct {
+        QString path;
+        QString message;
+    } cases[] = {
         {QString(), QStringLiteral("Tarkista tietokanta asetukset asetusikkunasta!")},
         {QStringLiteral("unknown"), QStringLiteral("Tarkista tietokanta asetukset asetusikkunasta!")},
         {t.path() + QStringLiteral(".puuttuu"), QStringLiteral("Tarkista tietokanta asetukset asetusikkunasta!\r\n")},
@@ -151,7 +154,7 @@ TEST_F(frmNimiHakuTest, MissingDatabaseSettingOrFileStopsTheLoad)
         SCOPED_TRACE(c.path.toStdString());
         prompter.clear();
         State().DatabasePath = c.path;
-        frmNimiHaku::showModal(nullptr);   // returns at once: nothing is shown
+        frmNimiHaku::showModal(nullptr); // returns at once: nothing is shown
         ASSERT_EQ(prompter.messageTexts().size(), 1);
         EXPECT_TRUE(prompter.messageTexts().front().startsWith(c.message));
         EXPECT_EQ(SelectedMemberId, 5);

@@ -46,7 +46,8 @@ struct Controls {
     QAction* mRapLuettelo = nullptr;
     bool complete() const
     {
-        return tNimi && tKuvaus && tvwPiirteet && tDate && tLong && tCurrency && tMemo && chkDate && chkLong && chkCurrency && chkMemo && optType1 && optType2 && mRapLuettelo;
+        return tNimi && tKuvaus && tvwPiirteet && tDate && tLong && tCurrency && tMemo && chkDate && chkLong && chkCurrency
+               && chkMemo && optType1 && optType2 && mRapLuettelo;
     }
 };
 
@@ -123,7 +124,8 @@ TEST_F(frmPiirreTest, MissingDatabaseSettingClosesTheWindowWithAMessage)
         frmPiirre w;
         EXPECT_FALSE(w.loaded());
         ASSERT_EQ(prompter.messageTexts().size(), 1);
-        EXPECT_TRUE(prompter.messageTexts().first().startsWith(QStringLiteral("Tarkista tietokanta asetukset asetusikkunasta!")));
+        EXPECT_TRUE(
+            prompter.messageTexts().first().startsWith(QStringLiteral("Tarkista tietokanta asetukset asetusikkunasta!")));
     }
 }
 
@@ -157,8 +159,8 @@ TEST_F(frmPiirreTest, TreeHoldsTypesAndLettersWithKeys)
     ASSERT_TRUE(c.complete());
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Tikkeli - Ominaisuudet - 5"));
     // Every definition has a node: one whose initial is no letter of the tree under "Muut".
-    EXPECT_EQ(treeTexts(c.tvwPiirteet), (QStringList{"Jäsenrekisteri", "-A", "--alue", "--Ankka", "-Ö", "--Öljy",
-                                                     "-Muut", "--1. luokka", "Maanvuokrasopimukset", "-P", "--Pelto"}));
+    EXPECT_EQ(treeTexts(c.tvwPiirteet), (QStringList{"Jäsenrekisteri", "-A", "--alue", "--Ankka", "-Ö", "--Öljy", "-Muut",
+                                                     "--1. luokka", "Maanvuokrasopimukset", "-P", "--Pelto"}));
     EXPECT_EQ(node(c.tvwPiirteet, "Ankka")->data(0, Qt::UserRole).toString(), QString::number(a) + "ID");
 }
 
@@ -206,10 +208,9 @@ TEST_F(frmPiirreTest, TabFollowsTheCardAndBrowseStepsDownTheTree)
     EXPECT_EQ(c.tKuvaus->toPlainText(), QString());
     EXPECT_FALSE(c.tKuvaus->hasFocus());
     EXPECT_TRUE(c.tMemo->tabChangesFocus());
-    const std::pair<QWidget*, QWidget*> steps[] = {{c.chkDate, c.tDate}, {c.tDate, c.chkLong},
-                                                   {c.chkLong, c.tLong}, {c.tLong, c.chkCurrency},
-                                                   {c.chkCurrency, c.tCurrency}, {c.tCurrency, c.chkMemo},
-                                                   {c.chkMemo, c.tMemo}};
+    const std::pair<QWidget*, QWidget*> steps[] = {
+        {c.chkDate, c.tDate},         {c.tDate, c.chkLong},     {c.chkLong, c.tLong}, {c.tLong, c.chkCurrency},
+        {c.chkCurrency, c.tCurrency}, {c.tCurrency, c.chkMemo}, {c.chkMemo, c.tMemo}};
     const auto nextTabStop = [](QWidget* from) {
         QWidget* next = from->nextInFocusChain();
         while (next != from && !(next->focusPolicy() & Qt::TabFocus))
@@ -295,7 +296,7 @@ TEST_F(frmPiirreTest, ValueBoxesTellTheFieldsMessageOnLeavingAndSaveRefusesTheTe
         QLineEdit* box;
         QString typed;
         QString left;
-        QString message;   // the start of the one message, "" for none
+        QString message; // the start of the one message, "" for none
     };
     const Case cases[] = {
         {c.tLong, "12a", "12a", "Luku ei kelpaa: \"12a\""},

@@ -64,13 +64,12 @@ TEST_F(PrintDialogsTest, CopiesAreRoundedHalfToEvenAndKeptWithin1To999)
 {
     struct Case {
         const char* text;
-        int destination;        // list index: 0 Ikkuna, 1 Tulostin
-        const char* answer;     // question answer, "" = no question expected
-        int copies;             // -1: the dialog stays open
+        int destination;    // list index: 0 Ikkuna, 1 Tulostin
+        const char* answer; // question answer, "" = no question expected
+        int copies;         // -1: the dialog stays open
     } cases[] = {
-        {"2,5", 0, "", 2},   {"3,5", 0, "", 4},   {"7", 1, "", 7},      {"999", 1, "", 999},
-        {"abc", 0, "", 1},   {"0", 0, "", 1},     {"-3", 1, "yes", 1},  {"1000", 1, "yes", 1},
-        {"", 1, "no", -1},   {"0,4", 1, "no", -1},
+        {"2,5", 0, "", 2}, {"3,5", 0, "", 4},   {"7", 1, "", 7},       {"999", 1, "", 999}, {"abc", 0, "", 1},
+        {"0", 0, "", 1},   {"-3", 1, "yes", 1}, {"1000", 1, "yes", 1}, {"", 1, "no", -1},   {"0,4", 1, "no", -1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -439,7 +438,7 @@ TEST_F(PrintRaportTest, PrinterSetupChoicesReachEveryPrint)
         const char* name;
         std::optional<QPageSize::PageSizeId> paper;
         std::optional<QPageLayout::Orientation> orientation;
-        QSizeF points;   // the first page, width x height
+        QSizeF points; // the first page, width x height
     };
     const Case cases[] = {
         {"A5 landscape", QPageSize::A5, QPageLayout::Landscape, QSizeF(595.3, 419.5)},

@@ -19,7 +19,10 @@ TEST(frmTulJarjValintaTest, NextStoresTheOrderAndTheCloseBoxKeepsIt)
         bool close;
         int expected;
     };
-    const Case cases[] = {{"optTulJarj_1", false, 1}, {"optTulJarj_2", true, 1}, {"optTulJarj_2", false, 2}, {"optTulJarj_0", false, 0}};
+    const Case cases[] = {{"optTulJarj_1", false, 1},
+                          {"optTulJarj_2", true, 1},
+                          {"optTulJarj_2", false, 2},
+                          {"optTulJarj_0", false, 0}};
     for (const Case& c : cases) {
         frmTulJarjValinta d;
         auto* option = d.findChild<QRadioButton*>(QString::fromLatin1(c.option));

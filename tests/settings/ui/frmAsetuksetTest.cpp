@@ -21,7 +21,10 @@ namespace {
 class FixedLookup : public MailServerLookup::MxResolver {
 public:
     explicit FixedLookup(QString answer) : m_answer(std::move(answer)) {}
-    QStringList mailExchangers(const QString&) override { return m_answer.isEmpty() ? QStringList() : QStringList{m_answer}; }
+    QStringList mailExchangers(const QString&) override
+    {
+        return m_answer.isEmpty() ? QStringList() : QStringList{m_answer};
+    }
 
 private:
     QString m_answer;
@@ -157,7 +160,8 @@ TEST_F(frmAsetuksetTest, CloseQuestionOnSuljeAndOnTheCloseBox)
         bool closeBox;
         MsgResult answer;
     };
-    for (const Case c : {Case{false, MsgResult::Yes}, Case{false, MsgResult::No}, Case{true, MsgResult::Yes}, Case{true, MsgResult::No}}) {
+    for (const Case c :
+         {Case{false, MsgResult::Yes}, Case{false, MsgResult::No}, Case{true, MsgResult::Yes}, Case{true, MsgResult::No}}) {
         SCOPED_TRACE(std::string(c.closeBox ? "close box" : "Sulje") + (c.answer == MsgResult::Yes ? " Yes" : " No"));
         fillState(dbPath, dir.filePath("v/"));
         QFile::remove(dbPath);
@@ -513,8 +517,13 @@ TEST_F(frmAsetuksetTest, ChoosingADatabaseWithSettingsLoadsThem)
     {
         Database db = Database::open(other);
         DatabaseSettingsStore store(db);
-        for (auto [key, value] : {std::pair{"AsKannassa", "1"}, {"RegName", "Toinen Seura ry"}, {"RegIBAN1", "FI37 1590 3000 0007 76"},
-                                  {"Laskunro", "500"}, {"Jasennro", "9"}, {"Sopimusnro", "3"}, {"SMTP", "posti.toinen.fi"}})
+        for (auto [key, value] : {std::pair{"AsKannassa", "1"},
+                                  {"RegName", "Toinen Seura ry"},
+                                  {"RegIBAN1", "FI37 1590 3000 0007 76"},
+                                  {"Laskunro", "500"},
+                                  {"Jasennro", "9"},
+                                  {"Sopimusnro", "3"},
+                                  {"SMTP", "posti.toinen.fi"}})
             store.write(QString::fromUtf8(value), QString::fromUtf8(key));
         db.close();
     }
@@ -542,7 +551,8 @@ TEST_F(frmAsetuksetTest, ChoosingADatabaseWithSettingsLoadsThem)
         field<QPushButton>("cTietokantavalita")->click();
         EXPECT_TRUE(prompter.scriptExhausted());
         EXPECT_EQ(prompter.unexpected(), 0);
-        EXPECT_EQ(stored("RegPuhelin").has_value(), c.answer == MsgResult::Yes) << "Yes saves the edits to the current database";
+        EXPECT_EQ(stored("RegPuhelin").has_value(), c.answer == MsgResult::Yes)
+            << "Yes saves the edits to the current database";
         if (!c.switched) {
             EXPECT_EQ(edit("tTietokanta")->text(), dbPath);
             EXPECT_EQ(edit("tPuhelin")->text(), "050 1");
