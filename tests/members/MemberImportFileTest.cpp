@@ -133,7 +133,7 @@ TEST(MemberImportFile, FieldsBeyondTheCapAreNotColumns)
 // nothing may crash or hang, and every decoded text splits into lines that join back to it.
 TEST(MemberImportFile, DecoderAndSplitterSurviveRandomBytes)
 {
-    const QByteArray seeds[] = {
+    const QByteArray samples[] = {
         QByteArray("\xEF\xBB\xBF\"J\xC3\xA4rvinen\";\"\xC3\x84ht\xC3\xA4ri\"\r\n"),
         QByteArray("\xFF\xFE\xE4\0;\0\"\0x\0\r\0\n\0", 14),
         QByteArray("\"J\xE4rvinen\";\"\xC4ht\xE4ri\"\r\nKoski;Pori\r"),
@@ -150,9 +150,9 @@ TEST(MemberImportFile, DecoderAndSplitterSurviveRandomBytes)
             for (int i = 0; i < length; ++i)
                 bytes.append(char(random() % 256));
         } else {
-            const QByteArray& seed = seeds[random() % std::size(seeds)];
-            bytes = seed.mid(qsizetype(random() % seed.size()));
-            bytes += seeds[random() % std::size(seeds)].left(qsizetype(random() % 20));
+            const QByteArray& sample = samples[random() % std::size(samples)];
+            bytes = sample.mid(qsizetype(random() % sample.size()));
+            bytes += samples[random() % std::size(samples)].left(qsizetype(random() % 20));
             if (!bytes.isEmpty())
                 bytes[qsizetype(random() % bytes.size())] = char(random() % 256);
         }

@@ -383,14 +383,14 @@ TEST_F(ReferencePaymentReaderTest, FuzzedFilesAreReadOrRefusedNeverAnythingElse)
                                    {{QStringLiteral("10.00"), QStringLiteral("RF18 1232"), QStringLiteral("A")},
                                     {QStringLiteral("20.00"), QStringLiteral("12345"), QStringLiteral("B")}},
                                    true)));
-    const QByteArray seeds[] = {d.bytes(), camt};
+    const QByteArray samples[] = {d.bytes(), camt};
     std::mt19937 random(20261207);
     const auto pick = [&](int n) { return int(random() % unsigned(std::max(1, n))); };
     static const char alphabet[] = "0123456789 <>/\r\n9x\xC4\x80\xFF";
     const ReferencePaymentReader reader;
     int read = 0;
     for (int round = 0; round < 40000; ++round) {
-        QByteArray b = seeds[round % 2];
+        QByteArray b = samples[round % 2];
         for (int k = 1 + pick(4); k > 0 && !b.isEmpty(); --k) {
             switch (pick(5)) {
             case 0: b[pick(b.size())] = alphabet[pick(sizeof alphabet - 1)]; break;

@@ -12,8 +12,8 @@ using namespace tikkeli;
 
 // Random inputs for the report-definition reader and the selection-formula translator: whatever
 // they are given, they answer with a result or a ReportException, never a crash or a hang.
-// A run takes a few seconds with a fixed seed; TIKKELI_FUZZ_ROUNDS multiplies the number of
-// inputs and TIKKELI_FUZZ_SEED picks other ones (the seed is printed with every failure).
+// A run takes a few seconds with a fixed starting value; TIKKELI_FUZZ_ROUNDS multiplies the number of
+// inputs and TIKKELI_FUZZ_START picks other ones (the starting value is printed with every failure).
 
 namespace {
 
@@ -26,8 +26,8 @@ int rounds(int perRound)
 std::mt19937 generator()
 {
     bool given = false;
-    const uint seed = qEnvironmentVariable("TIKKELI_FUZZ_SEED").toUInt(&given);
-    return std::mt19937(given ? seed : 20251207u);
+    const uint start = qEnvironmentVariable("TIKKELI_FUZZ_START").toUInt(&given);
+    return std::mt19937(given ? start : 20251207u);
 }
 
 class Mutator {
@@ -86,15 +86,15 @@ std::vector<QByteArray> shippedDefinitions()
 
 QString seedText()
 {
-    return QStringLiteral("seed %1").arg(qEnvironmentVariable("TIKKELI_FUZZ_SEED", QStringLiteral("20251207")));
+    return QStringLiteral("start %1").arg(qEnvironmentVariable("TIKKELI_FUZZ_START", QStringLiteral("20251207")));
 }
 
 } // namespace
 
 TEST(Fuzz, ReportDefinitionReaderAnswersEveryInputWithADefinitionOrAnError)
 {
-    const std::vector<QByteArray> seeds = shippedDefinitions();
-    ASSERT_FALSE(seeds.empty());
+    const std::vector<QByteArray> samples = shippedDefinitions();
+    ASSERT_FALSE(samples.empty());
     const std::vector<QByteArray> vocabulary = {
         "{",
         "}",
@@ -135,7 +135,7 @@ TEST(Fuzz, ReportDefinitionReaderAnswersEveryInputWithADefinitionOrAnError)
     Mutator m(random);
     int accepted = 0;
     for (int i = 0, n = rounds(3000); i < n; ++i) {
-        const QByteArray input = m.mutate(m.pick(seeds), vocabulary);
+        const QByteArray input = m.mutate(m.pick(samples), vocabulary);
         try {
             const ReportDefinition def = ReportDefinition::parse(input, QString(), QStringLiteral("fuzz.rpt"));
             ++accepted;
@@ -153,7 +153,7 @@ TEST(Fuzz, ReportDefinitionReaderAnswersEveryInputWithADefinitionOrAnError)
 
 TEST(Fuzz, SelectionFormulaTranslatorAnswersEveryInputWithSqlOrAnError)
 {
-    const std::vector<QByteArray> seeds = {"{vs.vsMukaan} = true",
+    const std::vector<QByteArray> samples = {"{vs.vsMukaan} = true",
                                            "({vs.vsVastike} = 2 OR {vs.vsVastike} = 3) AND {vs.vsMukaan} = true",
                                            "not ({vs.vsVastike} = 2)",
                                            "{vs.vsVastike} in [1, 4]",
@@ -193,7 +193,7 @@ TEST(Fuzz, SelectionFormulaTranslatorAnswersEveryInputWithSqlOrAnError)
     Mutator m(random);
     int translated = 0;
     for (int i = 0, n = rounds(20000); i < n; ++i) {
-        const QByteArray input = m.mutate(m.pick(seeds), vocabulary);
+        const QByteArray input = m.mutate(m.pick(samples), vocabulary);
         try {
             const SelectionFormula::Sql sql = SelectionFormula::translate(QString::fromUtf8(input), resolve);
             ++translated;
