@@ -154,14 +154,14 @@ TEST(Fuzz, ReportDefinitionReaderAnswersEveryInputWithADefinitionOrAnError)
 TEST(Fuzz, SelectionFormulaTranslatorAnswersEveryInputWithSqlOrAnError)
 {
     const std::vector<QByteArray> samples = {"{vs.vsMukaan} = true",
-                                           "({vs.vsVastike} = 2 OR {vs.vsVastike} = 3) AND {vs.vsMukaan} = true",
-                                           "not ({vs.vsVastike} = 2)",
-                                           "{vs.vsVastike} in [1, 4]",
-                                           "{vs.vsNimi} like 'Ä*'",
-                                           "{vs.vsVastikeVuosiErapaiva} >= Date(2024,1,1)",
-                                           "ToText(Year({vs.vsVastikeVuosiErapaiva}),0) like\"202*\"",
-                                           "ToNumber({vs.vsPostinumero}) > 100 and ToNumber({vs.vsPostinumero}) < 90100",
-                                           "{vs.vsVastike} = -1.5"};
+                                             "({vs.vsVastike} = 2 OR {vs.vsVastike} = 3) AND {vs.vsMukaan} = true",
+                                             "not ({vs.vsVastike} = 2)",
+                                             "{vs.vsVastike} in [1, 4]",
+                                             "{vs.vsNimi} like 'Ä*'",
+                                             "{vs.vsVastikeVuosiErapaiva} >= Date(2024,1,1)",
+                                             "ToText(Year({vs.vsVastikeVuosiErapaiva}),0) like\"202*\"",
+                                             "ToNumber({vs.vsPostinumero}) > 100 and ToNumber({vs.vsPostinumero}) < 90100",
+                                             "{vs.vsVastike} = -1.5"};
     const std::vector<QByteArray> vocabulary = {" ",         "(",
                                                 ")",         "[",
                                                 "]",         ",",
