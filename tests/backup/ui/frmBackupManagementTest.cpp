@@ -2,6 +2,7 @@
 #include "../FakeVolumes.h"
 
 #include "base/ScriptedPrompter.h"
+#include "support/Controls.h"
 #include "support/FailingFileSafety.h"
 #include "backup/ui/frmBackupManagement.h"
 #include "base/SharedState.h"
@@ -22,16 +23,6 @@ using namespace tikkeli;
 using namespace tikkeli::test;
 
 namespace {
-
-// A control of the window by its object name; a missing one fails the test at once.
-template <class T>
-T* child(QWidget& w, const char* name)
-{
-    T* c = w.findChild<T*>(QString::fromLatin1(name));
-    if (!c)
-        throw std::runtime_error(std::string("no control ") + name);
-    return c;
-}
 
 // The window's own button, found by its object name; a missing one fails the test at once.
 QPushButton* poista(QWidget& w)
@@ -94,28 +85,28 @@ TEST_F(FrmBackupManagementTest, ListsDaysNewestFirstAndDeletesOnlyTheChosenCopie
     frmBackupManagement w;
     w.show();
     EXPECT_EQ(w.windowTitle(), QStringLiteral("KOPIOTIKKU-Hallinta"));
-    EXPECT_FALSE(child<QListWidget>(w, "lstPaiva")->isVisible() || child<QLabel>(w, "lblPaiva")->isVisible()
-                 || child<QLabel>(w, "lblTietokanta")->isVisible());
-    QTest::mouseClick(child<QPushButton>(w, "cEtsiMuistitikku"), Qt::LeftButton);
-    EXPECT_EQ(texts(child<QListWidget>(w, "lstPaiva")),
+    EXPECT_FALSE(Control<QListWidget>(w, "lstPaiva")->isVisible() || Control<QLabel>(w, "lblPaiva")->isVisible()
+                 || Control<QLabel>(w, "lblTietokanta")->isVisible());
+    QTest::mouseClick(Control<QPushButton>(w, "cEtsiMuistitikku"), Qt::LeftButton);
+    EXPECT_EQ(texts(Control<QListWidget>(w, "lstPaiva")),
               (QStringList{QStringLiteral("05.01.2026"), QStringLiteral("31.12.2025")}));
-    EXPECT_EQ(child<QListWidget>(w, "lstPaiva")->item(1)->data(Qt::UserRole).toInt(), 20251231);
+    EXPECT_EQ(Control<QListWidget>(w, "lstPaiva")->item(1)->data(Qt::UserRole).toInt(), 20251231);
     EXPECT_EQ(
-        child<QLabel>(w, "lblVaihe2")->text(),
+        Control<QLabel>(w, "lblVaihe2")->text(),
         QStringLiteral("2. Sopiva muistitikku löytyi (%1), valitse palautettavan varmuuskopion päivä:").arg(mount.path()));
-    EXPECT_TRUE(child<QLabel>(w, "lblVaihe2")->isVisible() && child<QListWidget>(w, "lstPaiva")->isVisible());
-    EXPECT_FALSE(child<QLabel>(w, "lblVaihe1")->isEnabled() || child<QPushButton>(w, "cEtsiMuistitikku")->isEnabled());
-    EXPECT_FALSE(child<QLabel>(w, "lblPaiva")->isVisible() || child<QLabel>(w, "lblTietokanta")->isVisible());
+    EXPECT_TRUE(Control<QLabel>(w, "lblVaihe2")->isVisible() && Control<QListWidget>(w, "lstPaiva")->isVisible());
+    EXPECT_FALSE(Control<QLabel>(w, "lblVaihe1")->isEnabled() || Control<QPushButton>(w, "cEtsiMuistitikku")->isEnabled());
+    EXPECT_FALSE(Control<QLabel>(w, "lblPaiva")->isVisible() || Control<QLabel>(w, "lblTietokanta")->isVisible());
 
-    clickItem(child<QListWidget>(w, "lstPaiva"), QStringLiteral("31.12.2025"));
-    EXPECT_EQ(texts(child<QListWidget>(w, "lstTietokanta")),
+    clickItem(Control<QListWidget>(w, "lstPaiva"), QStringLiteral("31.12.2025"));
+    EXPECT_EQ(texts(Control<QListWidget>(w, "lstTietokanta")),
               (QStringList{QStringLiteral("a.mdb"), QStringLiteral("b.mdb")}));
-    EXPECT_EQ(child<QLabel>(w, "lblVaihe3")->text(),
+    EXPECT_EQ(Control<QLabel>(w, "lblVaihe3")->text(),
               QStringLiteral("3. Valitulle päivälle 31.12.2025 löytyy seuraavat tietokannat, "
                              "valitse poistettavien tietokantojen nimet:"));
     EXPECT_FALSE(poista(w)->isVisible());
-    clickItem(child<QListWidget>(w, "lstTietokanta"), QStringLiteral("a.mdb"));
-    clickItem(child<QListWidget>(w, "lstTietokanta"), QStringLiteral("b.mdb"));
+    clickItem(Control<QListWidget>(w, "lstTietokanta"), QStringLiteral("a.mdb"));
+    clickItem(Control<QListWidget>(w, "lstTietokanta"), QStringLiteral("b.mdb"));
     EXPECT_TRUE(poista(w)->isVisible());
 
     prompter.answerNo();  // a.mdb stays
@@ -128,15 +119,15 @@ TEST_F(FrmBackupManagementTest, ListsDaysNewestFirstAndDeletesOnlyTheChosenCopie
     EXPECT_TRUE(exists("20251231/a.mdb"));
     EXPECT_FALSE(exists("20251231/b.mdb"));
     EXPECT_TRUE(exists("20260105/c.mdb"));
-    EXPECT_EQ(texts(child<QListWidget>(w, "lstTietokanta")), QStringList{QStringLiteral("a.mdb")});
+    EXPECT_EQ(texts(Control<QListWidget>(w, "lstTietokanta")), QStringList{QStringLiteral("a.mdb")});
     EXPECT_FALSE(poista(w)->isVisible());
 
-    clickItem(child<QListWidget>(w, "lstTietokanta"), QStringLiteral("a.mdb"));
+    clickItem(Control<QListWidget>(w, "lstTietokanta"), QStringLiteral("a.mdb"));
     prompter.answerYes();
     QTest::mouseClick(poista(w), Qt::LeftButton);
-    EXPECT_EQ(child<QLabel>(w, "lblVaihe3")->text(), QStringLiteral("3. Valitulle päivälle ei löydy tietokantoja."));
-    EXPECT_FALSE(child<QListWidget>(w, "lstTietokanta")->isVisible());
-    EXPECT_EQ(child<QListWidget>(w, "lstPaiva")->count(), 2);
+    EXPECT_EQ(Control<QLabel>(w, "lblVaihe3")->text(), QStringLiteral("3. Valitulle päivälle ei löydy tietokantoja."));
+    EXPECT_FALSE(Control<QListWidget>(w, "lstTietokanta")->isVisible());
+    EXPECT_EQ(Control<QListWidget>(w, "lstPaiva")->count(), 2);
     EXPECT_TRUE(QFileInfo(mount.path() + QStringLiteral("/Tikkeli/20251231")).isDir());
     EXPECT_TRUE(exists("20260105/c.mdb"));
     EXPECT_EQ(prompter.unexpected(), 0);
@@ -147,10 +138,10 @@ TEST_F(FrmBackupManagementTest, AFailedDeletionStopsWithAWarning)
     files.fault = [](FileStep step, const QString&) { return step == FileStep::Remove ? EACCES : 0; };
     frmBackupManagement w;
     w.show();
-    QTest::mouseClick(child<QPushButton>(w, "cEtsiMuistitikku"), Qt::LeftButton);
-    clickItem(child<QListWidget>(w, "lstPaiva"), QStringLiteral("31.12.2025"));
-    clickItem(child<QListWidget>(w, "lstTietokanta"), QStringLiteral("a.mdb"));
-    clickItem(child<QListWidget>(w, "lstTietokanta"), QStringLiteral("b.mdb"));
+    QTest::mouseClick(Control<QPushButton>(w, "cEtsiMuistitikku"), Qt::LeftButton);
+    clickItem(Control<QListWidget>(w, "lstPaiva"), QStringLiteral("31.12.2025"));
+    clickItem(Control<QListWidget>(w, "lstTietokanta"), QStringLiteral("a.mdb"));
+    clickItem(Control<QListWidget>(w, "lstTietokanta"), QStringLiteral("b.mdb"));
     prompter.answerYes();
     QTest::mouseClick(poista(w), Qt::LeftButton);
     ASSERT_EQ(prompter.shown().size(), 2u); // the second copy is not asked about
@@ -165,9 +156,9 @@ TEST_F(FrmBackupManagementTest, TheDatabaseInUseIsNotDeleted)
     State().DatabasePath = mount.path() + QStringLiteral("/Tikkeli/20260105/c.mdb");
     frmBackupManagement w;
     w.show();
-    QTest::mouseClick(child<QPushButton>(w, "cEtsiMuistitikku"), Qt::LeftButton);
-    clickItem(child<QListWidget>(w, "lstPaiva"), QStringLiteral("05.01.2026"));
-    clickItem(child<QListWidget>(w, "lstTietokanta"), QStringLiteral("c.mdb"));
+    QTest::mouseClick(Control<QPushButton>(w, "cEtsiMuistitikku"), Qt::LeftButton);
+    clickItem(Control<QListWidget>(w, "lstPaiva"), QStringLiteral("05.01.2026"));
+    clickItem(Control<QListWidget>(w, "lstTietokanta"), QStringLiteral("c.mdb"));
     prompter.answerYes();
     QTest::mouseClick(poista(w), Qt::LeftButton);
     ASSERT_EQ(prompter.shown().size(), 2u);
@@ -181,16 +172,16 @@ TEST_F(FrmBackupManagementTest, NoStickOrNoBackups)
     volumes.list.clear();
     frmBackupManagement w;
     w.show();
-    QTest::mouseClick(child<QPushButton>(w, "cEtsiMuistitikku"), Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, "cEtsiMuistitikku"), Qt::LeftButton);
     for (const char* part : {"Sopivaa muistitikkua ei löydy.", "on oltava KOPIOTIKKU", "fatlabel"})
-        EXPECT_TRUE(child<QLabel>(w, "lblVapaaTilaStatus")->text().contains(QString::fromUtf8(part))) << part;
-    EXPECT_TRUE(child<QLabel>(w, "lblVapaaTilaStatus")->isVisible());
+        EXPECT_TRUE(Control<QLabel>(w, "lblVapaaTilaStatus")->text().contains(QString::fromUtf8(part))) << part;
+    EXPECT_TRUE(Control<QLabel>(w, "lblVapaaTilaStatus")->isVisible());
 
     QTemporaryDir empty;
     QDir().mkpath(empty.path() + QStringLiteral("/Tikkeli/sanat"));
     volumes.add(empty.path());
-    QTest::mouseClick(child<QPushButton>(w, "cEtsiMuistitikku"), Qt::LeftButton);
-    EXPECT_EQ(child<QLabel>(w, "lblVapaaTilaStatus")->text(), QStringLiteral("Muistitikulta ei löydy varmuuskopioita."));
-    EXPECT_TRUE(child<QPushButton>(w, "cEtsiMuistitikku")->isEnabled());
-    EXPECT_FALSE(child<QListWidget>(w, "lstPaiva")->isVisible());
+    QTest::mouseClick(Control<QPushButton>(w, "cEtsiMuistitikku"), Qt::LeftButton);
+    EXPECT_EQ(Control<QLabel>(w, "lblVapaaTilaStatus")->text(), QStringLiteral("Muistitikulta ei löydy varmuuskopioita."));
+    EXPECT_TRUE(Control<QPushButton>(w, "cEtsiMuistitikku")->isEnabled());
+    EXPECT_FALSE(Control<QListWidget>(w, "lstPaiva")->isVisible());
 }

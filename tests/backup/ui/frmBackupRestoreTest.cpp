@@ -3,6 +3,7 @@
 
 #include "base/ScriptedPrompter.h"
 #include "backup/DatabaseCopy.h"
+#include "support/Controls.h"
 #include "support/FailingFileSafety.h"
 #include "support/TestFiles.h"
 #include "backup/ui/frmBackupRestore.h"
@@ -18,23 +19,11 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <stdexcept>
-#include <string>
 
 using namespace tikkeli;
 using namespace tikkeli::test;
 
 namespace {
-
-// A control of the window by its object name; a missing one fails the test at once.
-template <class T>
-T* child(QWidget& w, const char* name)
-{
-    T* c = w.findChild<T*>(QString::fromLatin1(name));
-    if (!c)
-        throw std::runtime_error(std::string("no control ") + name);
-    return c;
-}
 
 void clickItem(QListWidget* list, const QString& text)
 {
@@ -70,9 +59,9 @@ protected:
     void choose(frmBackupRestore& w, const char* file)
     {
         w.show();
-        QTest::mouseClick(child<QPushButton>(w, "cEtsiMuistitikku"), Qt::LeftButton);
-        clickItem(child<QListWidget>(w, "lstPaiva"), QStringLiteral("05.01.2026"));
-        clickItem(child<QListWidget>(w, "lstTietokanta"), QString::fromUtf8(file));
+        QTest::mouseClick(Control<QPushButton>(w, "cEtsiMuistitikku"), Qt::LeftButton);
+        clickItem(Control<QListWidget>(w, "lstPaiva"), QStringLiteral("05.01.2026"));
+        clickItem(Control<QListWidget>(w, "lstTietokanta"), QString::fromUtf8(file));
     }
 
     BackupTestDb club;
@@ -91,13 +80,14 @@ TEST_F(FrmBackupRestoreTest, RestoresIntoTheDocumentsFolderAndEndsTheProgram)
     frmBackupRestore w;
     EXPECT_EQ(w.windowTitle(), QStringLiteral("KOPIOTIKKU-Palautus"));
     choose(w, "vanha.mdb");
-    EXPECT_EQ(child<QLabel>(w, "lblVaihe3")->text(),
+    EXPECT_EQ(Control<QLabel>(w, "lblVaihe3")->text(),
               QStringLiteral("3. Valitulle päivälle 05.01.2026 löytyy seuraavat tietokannat, "
                              "valitse palautettavan tietokannan nimi:"));
-    EXPECT_EQ(child<QLabel>(w, "lblPalautettavaTiedostoNimi")->text(), day + QStringLiteral("/vanha.mdb"));
-    EXPECT_TRUE(child<QLabel>(w, "lblPalautettavaTiedosto")->isVisible() && child<QPushButton>(w, "cPalauta")->isVisible());
+    EXPECT_EQ(Control<QLabel>(w, "lblPalautettavaTiedostoNimi")->text(), day + QStringLiteral("/vanha.mdb"));
+    EXPECT_TRUE(Control<QLabel>(w, "lblPalautettavaTiedosto")->isVisible()
+                && Control<QPushButton>(w, "cPalauta")->isVisible());
 
-    QTest::mouseClick(child<QPushButton>(w, "cPalauta"), Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, "cPalauta"), Qt::LeftButton);
 
     const QString target = documentsCopy("vanha.mdb");
     EXPECT_EQ(BackupTestDb::members(target), 3);
@@ -124,7 +114,7 @@ TEST_F(FrmBackupRestoreTest, AnExistingFileIsReplacedOnlyAfterYesAndLosesItsStal
     frmBackupRestore w;
     choose(w, "vanha.mdb");
     prompter.answerNo();
-    QTest::mouseClick(child<QPushButton>(w, "cPalauta"), Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, "cPalauta"), Qt::LeftButton);
     ASSERT_EQ(prompter.shown().size(), 1u);
     EXPECT_EQ(prompter.shown()[0].text, QStringLiteral("Palautus kirjoittaa yli olemassa olevan tiedoston, korvataanko tämä "
                                                        "tiedosto varmuuskopiolla?\n\n(")
@@ -137,7 +127,7 @@ TEST_F(FrmBackupRestoreTest, AnExistingFileIsReplacedOnlyAfterYesAndLosesItsStal
     EXPECT_TRUE(w.isVisible());
 
     prompter.answerYes();
-    QTest::mouseClick(child<QPushButton>(w, "cPalauta"), Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, "cPalauta"), Qt::LeftButton);
     EXPECT_FALSE(journal.exists());
     EXPECT_EQ(prompter.unexpected(), 0);
     EXPECT_EQ(BackupTestDb::members(target), 3);
@@ -161,14 +151,14 @@ TEST_F(FrmBackupRestoreTest, TheDatabaseInUseIsRestoredOverWithWindowsOpenKeepin
     frmBackupRestore w;
     choose(w, "Erämiehet.mdb");
     prompter.answerNo(); // replace the file?  no
-    QTest::mouseClick(child<QPushButton>(w, "cPalauta"), Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, "cPalauta"), Qt::LeftButton);
     EXPECT_EQ(BackupTestDb::members(live), 4);
     EXPECT_EQ(ended, 0);
 
     prompter.clear();
     prompter.answerYes(); // replace the file
     prompter.answerYes(); // over the database in use
-    QTest::mouseClick(child<QPushButton>(w, "cPalauta"), Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, "cPalauta"), Qt::LeftButton);
     ASSERT_GE(prompter.shown().size(), 3u);
     EXPECT_TRUE(prompter.shown()[1].text.contains(QStringLiteral("käytössä olevan tietokannan päälle")));
     EXPECT_EQ(prompter.unexpected(), 0);
@@ -202,14 +192,14 @@ TEST_F(FrmBackupRestoreTest, FailuresInterruptWithoutChangingTheSettings)
         };
         frmBackupRestore w;
         choose(w, "vanha.mdb");
-        QTest::mouseClick(child<QPushButton>(w, "cPalauta"), Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>(w, "cPalauta"), Qt::LeftButton);
         ASSERT_EQ(prompter.shown().size(), 1u) << c.step;
         const QString text = prompter.shown()[0].text;
         EXPECT_TRUE(text.startsWith(QString::fromUtf8(c.messageStart))) << text.toStdString();
         EXPECT_TRUE(text.endsWith(QStringLiteral("\n\nVirhe: Käyttöoikeudet puuttuvat tai tiedosto on jonkin muun ohjelman "
                                                  "käytössä.\n70: Käyttöoikeus evätty")))
             << text.toStdString();
-        EXPECT_EQ(child<QLabel>(w, "lblPalautusStatus")->text(), QStringLiteral("Palautus keskeytyi."));
+        EXPECT_EQ(Control<QLabel>(w, "lblPalautusStatus")->text(), QStringLiteral("Palautus keskeytyi."));
         EXPECT_FALSE(QFileInfo::exists(documentsCopy("vanha.mdb"))) << c.step;
         EXPECT_TRUE(BackupTestDb::iniDatabase(club.iniPath()).isEmpty());
         EXPECT_EQ(ended, 0);
@@ -222,9 +212,9 @@ TEST_F(FrmBackupRestoreTest, AWindowThatWillNotCloseStopsTheRestore)
     other.show();
     frmBackupRestore w;
     choose(w, "vanha.mdb");
-    QTest::mouseClick(child<QPushButton>(w, "cPalauta"), Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, "cPalauta"), Qt::LeftButton);
     EXPECT_FALSE(QFileInfo::exists(documentsCopy("vanha.mdb")));
-    EXPECT_EQ(child<QLabel>(w, "lblPalautusStatus")->text(), QStringLiteral("Palautus keskeytyi."));
+    EXPECT_EQ(Control<QLabel>(w, "lblPalautusStatus")->text(), QStringLiteral("Palautus keskeytyi."));
     EXPECT_EQ(ended, 0);
     EXPECT_TRUE(other.isVisible());
 }
@@ -241,17 +231,17 @@ TEST_F(FrmBackupRestoreTest, OtherWindowsCloseFirstButTheMainWindowStaysWhenTheC
     choose(w, "vanha.mdb");
 
     files.fault = [](FileStep step, const QString&) { return step == FileStep::Rename ? EACCES : 0; };
-    QTest::mouseClick(child<QPushButton>(w, "cPalauta"), Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, "cPalauta"), Qt::LeftButton);
     EXPECT_FALSE(other.isVisible());
     EXPECT_TRUE(main.isVisible());
     EXPECT_TRUE(w.isVisible());
-    EXPECT_EQ(child<QLabel>(w, "lblPalautusStatus")->text(), QStringLiteral("Palautus keskeytyi."));
+    EXPECT_EQ(Control<QLabel>(w, "lblPalautusStatus")->text(), QStringLiteral("Palautus keskeytyi."));
     EXPECT_EQ(ended, 0);
 
     files.fault = {};
-    QTest::mouseClick(child<QPushButton>(w, "cPalauta"), Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, "cPalauta"), Qt::LeftButton);
     EXPECT_EQ(BackupTestDb::members(documentsCopy("vanha.mdb")), 3);
-    EXPECT_TRUE(main.isVisible());                                  // ending the program is EndProgram's job
-    EXPECT_TRUE(child<QLabel>(w, "lblPalautusStatus")->isHidden()); // the earlier failure no longer stands
+    EXPECT_TRUE(main.isVisible());                                    // ending the program is EndProgram's job
+    EXPECT_TRUE(Control<QLabel>(w, "lblPalautusStatus")->isHidden()); // the earlier failure no longer stands
     EXPECT_EQ(ended, 1);
 }
