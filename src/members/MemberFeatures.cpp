@@ -171,16 +171,4 @@ std::optional<qint32> MemberFeatures::parseNumber(const QString& text)
     return qint32(r.value.toInt64());
 }
 
-std::optional<QDate> MemberFeatures::parseDate(const QString& text)
-{
-    return ReadDate(text);
-}
-
-QString MemberFeatures::reformatDate(const QString& text)
-{
-    // A time of day typed or stored with the date stays with it.
-    const auto d = ReadDateTime(text);
-    return d ? NullToString(Value(*d)) : text;
-}
-
 } // namespace tikkeli

@@ -1,57 +1,37 @@
 #include "members/ui/MemberFeaturesPanel.h"
 
+#include "ui_MemberFeaturesPanel.h"
+
 #include "base/ErrorHandling.h"
-#include "base/NullConversions.h"
 #include "base/Prompter.h"
-#include "base/ui/TextBoxHelpers.h"
-#include "members/ui/SelectAllOnFocus.h"
 #include "db/DbError.h"
+#include "members/ui/FeatureValueEditor.h"
 
 #include <QEvent>
-#include <QFocusEvent>
-#include <stdexcept>
-#include <QGridLayout>
-#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
-#include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTimer>
-#include <QVBoxLayout>
+#include <stdexcept>
 
 namespace tikkeli {
 
 namespace {
 
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption)
+// The editor's name for each kind of value a member's feature holds.
+FeatureValueText::Kind EditorKind(MemberFeatures::Kind kind)
 {
-    auto* l = new QLabel(caption, parent);
-    l->setObjectName(QString::fromLatin1(name));
-    return l;
+    switch (kind) {
+    case MemberFeatures::Date: return FeatureValueText::Kind::Date;
+    case MemberFeatures::Number: return FeatureValueText::Kind::Long;
+    case MemberFeatures::Amount: return FeatureValueText::Kind::Currency;
+    case MemberFeatures::Memo: break;
+    }
+    return FeatureValueText::Kind::Memo;
 }
 
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption)
-{
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    return b;
-}
-
-QLineEdit* MakeBox(QWidget* parent, const char* name)
-{
-    auto* e = new QLineEdit(parent);
-    e->setObjectName(QString::fromLatin1(name));
-    return e;
-}
-
-QListWidget* MakeList(QWidget* parent, const char* name)
-{
-    auto* l = new QListWidget(parent);
-    l->setObjectName(QString::fromLatin1(name));
-    return l;
-}
+constexpr MemberFeatures::Kind kKinds[] = {MemberFeatures::Date, MemberFeatures::Number, MemberFeatures::Amount,
+                                           MemberFeatures::Memo};
 
 qint32 ItemId(const QListWidgetItem* item)
 {
@@ -66,72 +46,29 @@ void AddItem(QListWidget* list, const QString& text, qint32 id)
 
 } // namespace
 
+MemberFeaturesPanel::MemberFeaturesPanel(QWidget* parent) : MemberFeaturesPanel(nullptr, parent) {}
+
 MemberFeaturesPanel::MemberFeaturesPanel(std::function<Database()> database, QWidget* parent)
-    : QWidget(parent), m_database(std::move(database))
+    : QWidget(parent), ui(std::make_unique<Ui::MemberFeaturesPanel>()), m_database(std::move(database))
 {
-    setObjectName(QStringLiteral("MemberFeaturesPanel"));
-    lstAllPt = MakeList(this, "lstAllPt");
-    lstAllPi = MakeList(this, "lstAllPi");
-    lstAllPi->hide();
-    cLisaaPiirre = MakeButton(this, "cLisaaPiirre", QStringLiteral("Lisää"));
-    cPoistaPiirre = MakeButton(this, "cPoistaPiirre", QStringLiteral("Poista"));
-    cSelaaPiirre = MakeButton(this, "cSelaaPiirre", QStringLiteral("Selaa"));
-    lblKuvaus = MakeLabel(this, "lblKuvaus", QStringLiteral("Kuvaus:"));
-    lKuvaus = MakeLabel(this, "lKuvaus", QString());
-    lKuvaus->setWordWrap(true);
-    lblDate = MakeLabel(this, "lblDate", QStringLiteral("Päivämäärä:"));
-    lblLong = MakeLabel(this, "lblLong", QStringLiteral("Luku:"));
-    lblCurrency = MakeLabel(this, "lblCurrency", QStringLiteral("Arvo:"));
-    lblMemo = MakeLabel(this, "lblMemo", QStringLiteral("Muistio:"));
-    tDate = MakeBox(this, "tDate");
-    tLong = MakeBox(this, "tLong");
-    tCurrency = MakeBox(this, "tCurrency");
-    tMemo = new QPlainTextEdit(this);
-    tMemo->setObjectName(QStringLiteral("tMemo"));
-    tMemo->setTabChangesFocus(true);
-
-    auto* lists = new QVBoxLayout;
-    lists->addWidget(lstAllPt, 1);
-    lists->addWidget(lstAllPi, 1);
-    auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {cLisaaPiirre, cPoistaPiirre, cSelaaPiirre})
-        buttons->addWidget(b);
-    lists->addLayout(buttons);
-
-    auto* values = new QGridLayout;
-    values->addWidget(lblKuvaus, 0, 0, Qt::AlignTop);
-    values->addWidget(lKuvaus, 0, 1);
-    values->addWidget(lblDate, 1, 0);
-    values->addWidget(tDate, 1, 1);
-    values->addWidget(lblLong, 2, 0);
-    values->addWidget(tLong, 2, 1);
-    values->addWidget(lblCurrency, 3, 0);
-    values->addWidget(tCurrency, 3, 1);
-    values->addWidget(lblMemo, 4, 0, Qt::AlignTop);
-    values->addWidget(tMemo, 4, 1);
-    values->setRowStretch(4, 1);
-
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addLayout(lists, 1);
-    layout->addLayout(values, 2);
-
-    connect(cLisaaPiirre, &QPushButton::clicked, this, &MemberFeaturesPanel::cLisaaPiirre_Click);
-    connect(cPoistaPiirre, &QPushButton::clicked, this, &MemberFeaturesPanel::DeleteMemberFeature);
-    connect(cSelaaPiirre, &QPushButton::clicked, this, &MemberFeaturesPanel::cSelaaPiirre_Click);
-    connect(lstAllPt, &QListWidget::currentRowChanged, this, [this] { ShowMemberFeatureValue(); });
-    connect(lstAllPi, &QListWidget::currentRowChanged, this, [this] { showDefinitionDescription(); });
-    connect(lstAllPi, &QListWidget::itemDoubleClicked, this, [this] { AddMemberFeature(); });
+    ui->setupUi(this);
+    // The definitions are listed only while one is being chosen for attaching.
+    ui->lstAllPi->hide();
+    connect(ui->cLisaaPiirre, &QPushButton::clicked, this, &MemberFeaturesPanel::cLisaaPiirre_Click);
+    connect(ui->cPoistaPiirre, &QPushButton::clicked, this, &MemberFeaturesPanel::DeleteMemberFeature);
+    connect(ui->cSelaaPiirre, &QPushButton::clicked, this, &MemberFeaturesPanel::cSelaaPiirre_Click);
+    connect(ui->lstAllPt, &QListWidget::currentRowChanged, this, [this] { ShowMemberFeatureValue(); });
+    connect(ui->lstAllPi, &QListWidget::currentRowChanged, this, [this] { showDefinitionDescription(); });
+    connect(ui->lstAllPi, &QListWidget::itemDoubleClicked, this, [this] { AddMemberFeature(); });
     // Code that fills a box counts as a change, as typing does: a shown feature is written back
     // at the next save point.
-    for (QLineEdit* box : {tDate, tLong, tCurrency})
-        connect(box, &QLineEdit::textChanged, this, &MemberFeaturesPanel::valueBoxChanged);
-    connect(tMemo, &QPlainTextEdit::textChanged, this, &MemberFeaturesPanel::valueBoxChanged);
-    for (QWidget* w : std::initializer_list<QWidget*>{lstAllPi, tDate, tLong, tCurrency, tMemo})
-        w->installEventFilter(this);
+    connect(ui->arvot, &FeatureValueEditor::valueChanged, this, &MemberFeaturesPanel::valueBoxChanged);
+    ui->lstAllPi->installEventFilter(this);
 
     ClearMemberFeatureInputs();
 }
+
+MemberFeaturesPanel::~MemberFeaturesPanel() = default;
 
 Database MemberFeaturesPanel::database() const
 {
@@ -159,22 +96,22 @@ void MemberFeaturesPanel::memberChanged(qint64 id)
 
 void MemberFeaturesPanel::refillMemberList()
 {
-    const QSignalBlocker block(lstAllPt);
-    lstAllPt->clear();
+    const QSignalBlocker block(ui->lstAllPt);
+    ui->lstAllPt->clear();
     if (m_memberId == 0)
         return;
     Database db = m_db;
     for (const auto& e : MemberFeatures::ofMember(db, m_memberId))
-        AddItem(lstAllPt, e.name, e.id);
+        AddItem(ui->lstAllPt, e.name, e.id);
 }
 
 void MemberFeaturesPanel::LoadMemberFeatureDefinitions()
 {
-    const QSignalBlocker block(lstAllPi);
-    lstAllPi->clear();
+    const QSignalBlocker block(ui->lstAllPi);
+    ui->lstAllPi->clear();
     Database db = database();
     for (const auto& e : MemberFeatures::definitions(db))
-        AddItem(lstAllPi, e.name, e.id);
+        AddItem(ui->lstAllPi, e.name, e.id);
 }
 
 void MemberFeaturesPanel::ClearMemberFeatureInputs()
@@ -184,9 +121,9 @@ void MemberFeaturesPanel::ClearMemberFeatureInputs()
     // A value box about to be disabled would hand the focus on to the next control in the chain -
     // a card box, where the next key typed would overwrite the member's data. The feature list
     // is a neutral place instead.
-    for (QWidget* w : std::initializer_list<QWidget*>{tDate, tLong, tCurrency, tMemo}) {
-        if (w->hasFocus()) {
-            QListWidget* neutral = lstAllPt->isVisibleTo(this) ? lstAllPt : lstAllPi;
+    for (const MemberFeatures::Kind kind : kKinds) {
+        if (ui->arvot->valueBox(EditorKind(kind))->hasFocus()) {
+            QListWidget* neutral = ui->lstAllPt->isVisibleTo(this) ? ui->lstAllPt : ui->lstAllPi;
             // A list given the focus makes its first entry current; that is no choice of the
             // user's and must not show (or write) anything while the boxes are being cleared.
             const QSignalBlocker block(neutral);
@@ -197,14 +134,10 @@ void MemberFeaturesPanel::ClearMemberFeatureInputs()
             break;
         }
     }
-    for (QLabel* l : {lblDate, lblLong, lblCurrency, lblMemo, lblKuvaus, lKuvaus})
-        l->hide();
-    for (QLineEdit* box : {tDate, tLong, tCurrency})
-        box->clear();
-    tMemo->clear();
-    lKuvaus->clear();
-    for (QWidget* w : std::initializer_list<QWidget*>{tDate, tLong, tCurrency, tMemo})
-        w->setEnabled(false);
+    ui->lblKuvaus->hide();
+    ui->lKuvaus->hide();
+    ui->lKuvaus->clear();
+    ui->arvot->reset();
     m_clearing = wasClearing;
 }
 
@@ -214,17 +147,17 @@ void MemberFeaturesPanel::valuesChangedElsewhere()
     // stays typed, with the list as it is.
     if (!savePending())
         return;
-    const qint32 shown = ItemId(lstAllPt->currentItem());
+    const qint32 shown = ItemId(ui->lstAllPt->currentItem());
     refillMemberList();
     EditedFeatureIndex = -1;
     int row = -1;
-    for (int i = 0; i < lstAllPt->count(); ++i) {
-        if (ItemId(lstAllPt->item(i)) == shown)
+    for (int i = 0; i < ui->lstAllPt->count(); ++i) {
+        if (ItemId(ui->lstAllPt->item(i)) == shown)
             row = i;
     }
     {
-        const QSignalBlocker block(lstAllPt);
-        lstAllPt->setCurrentRow(row);
+        const QSignalBlocker block(ui->lstAllPt);
+        ui->lstAllPt->setCurrentRow(row);
     }
     ShowMemberFeatureValue();
 }
@@ -234,36 +167,32 @@ void MemberFeaturesPanel::valueBoxChanged()
     if (m_clearing)
         return;
     FeatureValueChanged = true;
-    EditedFeatureIndex = lstAllPt->currentRow();
+    EditedFeatureIndex = ui->lstAllPt->currentRow();
     emit valueEdited();
 }
 
 MemberFeatures::Kinds MemberFeaturesPanel::visibleKinds() const
 {
     MemberFeatures::Kinds kinds;
-    kinds.setFlag(MemberFeatures::Date, !lblDate->isHidden());
-    kinds.setFlag(MemberFeatures::Number, !lblLong->isHidden());
-    kinds.setFlag(MemberFeatures::Memo, !lblMemo->isHidden());
-    kinds.setFlag(MemberFeatures::Amount, !lblCurrency->isHidden());
+    for (const MemberFeatures::Kind kind : kKinds)
+        kinds.setFlag(kind, ui->arvot->isOffered(EditorKind(kind)));
     return kinds;
 }
 
 void MemberFeaturesPanel::SaveMemberFeatureValue()
 {
-    const QListWidgetItem* item = EditedFeatureIndex >= 0 ? lstAllPt->item(EditedFeatureIndex) : nullptr;
+    const QListWidgetItem* item = EditedFeatureIndex >= 0 ? ui->lstAllPt->item(EditedFeatureIndex) : nullptr;
     if (item) {
         Database db = database();
+        const auto text = [this](MemberFeatures::Kind kind) { return ui->arvot->text(EditorKind(kind)); };
         const MemberFeatures::SaveOutcome out = MemberFeatures::save(
-            db, ItemId(item), visibleKinds(), {tDate->text(), tLong->text(), tCurrency->text(), tMemo->toPlainText()});
-        if (out.refused) {
-            // Nothing was written and the typed text stays for correction.
-            const std::pair<MemberFeatures::Kind, QLineEdit*> boxes[] = {{MemberFeatures::Date, tDate},
-                                                                         {MemberFeatures::Number, tLong},
-                                                                         {MemberFeatures::Amount, tCurrency}};
-            for (const auto& [kind, box] : boxes) {
-                if (out.refused.testFlag(kind))
-                    throw std::runtime_error(refusedValueMessage(kind, box->text()).toStdString());
-            }
+            db, ItemId(item), visibleKinds(),
+            {text(MemberFeatures::Date), text(MemberFeatures::Number), text(MemberFeatures::Amount),
+             text(MemberFeatures::Memo)});
+        // Nothing was written and the typed text stays for correction.
+        for (const MemberFeatures::Kind kind : kKinds) {
+            if (out.refused.testFlag(kind))
+                throw std::runtime_error(refusedValueMessage(kind, text(kind)).toStdString());
         }
     }
     FeatureValueChanged = false;
@@ -288,10 +217,10 @@ bool MemberFeaturesPanel::savePending()
         const auto* db = dynamic_cast<const DbException*>(&e);
         ShowWarning(QStringLiteral("Ominaisuuden arvoa ei voitu tallentaa.\r\n")
                     + (db ? db->description() : QString::fromUtf8(e.what())));
-        if (const QListWidgetItem* edited = lstAllPt->item(EditedFeatureIndex); edited && !edited->isSelected()) {
+        if (const QListWidgetItem* edited = ui->lstAllPt->item(EditedFeatureIndex); edited && !edited->isSelected()) {
             // The list moved on to another feature: back to the one whose value waits.
-            const QSignalBlocker block(lstAllPt);
-            lstAllPt->setCurrentRow(EditedFeatureIndex);
+            const QSignalBlocker block(ui->lstAllPt);
+            ui->lstAllPt->setCurrentRow(EditedFeatureIndex);
         }
         return false;
     }
@@ -302,8 +231,8 @@ void MemberFeaturesPanel::ShowMemberFeatureValue()
     if (!savePending())
         return;
     ClearMemberFeatureInputs();
-    const QListWidgetItem* item = lstAllPt->currentItem();
-    if (!item || lstAllPt->currentRow() < 0)
+    const QListWidgetItem* item = ui->lstAllPt->currentItem();
+    if (!item || ui->lstAllPt->currentRow() < 0)
         return;
     const bool wasClearing = m_clearing;
     try {
@@ -314,26 +243,21 @@ void MemberFeaturesPanel::ShowMemberFeatureValue()
         const auto def = MemberFeatures::definition(db, values->definitionId);
         if (!def)
             return;
-        lblKuvaus->show();
-        lKuvaus->show();
-        lKuvaus->setText(def->description);
+        ui->lblKuvaus->show();
+        ui->lKuvaus->show();
+        ui->lKuvaus->setText(def->description);
         // Showing the stored values is no change of them: nothing is pending until the user types.
         m_clearing = true;
-        const auto showKind = [&](MemberFeatures::Kind kind, QLabel* label, QWidget* box, const Value& value) {
+        const auto showKind = [&](MemberFeatures::Kind kind, const Value& value) {
             const bool on = def->enabled.testFlag(kind);
-            label->setVisible(on);
-            box->setEnabled(on);
-            if (!on)
-                return;
-            if (auto* line = qobject_cast<QLineEdit*>(box))
-                line->setText(MemberFeatures::shownText(kind, value));
-            else
-                tMemo->setPlainText(MemberFeatures::shownText(kind, value));
+            ui->arvot->setOffered(EditorKind(kind), on);
+            if (on)
+                ui->arvot->setText(EditorKind(kind), MemberFeatures::shownText(kind, value));
         };
-        showKind(MemberFeatures::Number, lblLong, tLong, values->number);
-        showKind(MemberFeatures::Date, lblDate, tDate, values->date);
-        showKind(MemberFeatures::Amount, lblCurrency, tCurrency, values->amount);
-        showKind(MemberFeatures::Memo, lblMemo, tMemo, values->memo);
+        showKind(MemberFeatures::Number, values->number);
+        showKind(MemberFeatures::Date, values->date);
+        showKind(MemberFeatures::Amount, values->amount);
+        showKind(MemberFeatures::Memo, values->memo);
         m_clearing = wasClearing;
     } catch (const std::exception&) {
         m_clearing = wasClearing;
@@ -343,15 +267,15 @@ void MemberFeaturesPanel::ShowMemberFeatureValue()
 
 void MemberFeaturesPanel::showDefinitionDescription()
 {
-    const QListWidgetItem* item = lstAllPi->currentItem();
+    const QListWidgetItem* item = ui->lstAllPi->currentItem();
     if (!item)
         return;
     IgnoringErrors("member features: show a description", [&] {
         Database db = database();
         if (const auto def = MemberFeatures::definition(db, ItemId(item))) {
-            lblKuvaus->show();
-            lKuvaus->show();
-            lKuvaus->setText(def->description);
+            ui->lblKuvaus->show();
+            ui->lKuvaus->show();
+            ui->lKuvaus->setText(def->description);
         }
     });
 }
@@ -361,17 +285,17 @@ void MemberFeaturesPanel::cLisaaPiirre_Click()
     if (!savePending())
         return;
     SkipNextDefinitionKey = true;
-    lstAllPi->show();
-    lstAllPt->hide();
-    cPoistaPiirre->setEnabled(false);
-    lstAllPi->setFocus();
+    ui->lstAllPi->show();
+    ui->lstAllPt->hide();
+    ui->cPoistaPiirre->setEnabled(false);
+    ui->lstAllPi->setFocus();
 }
 
 void MemberFeaturesPanel::AddMemberFeature()
 {
-    lstAllPi->hide();
-    lstAllPt->show();
-    const QListWidgetItem* chosen = lstAllPi->currentRow() >= 0 ? lstAllPi->currentItem() : nullptr;
+    ui->lstAllPi->hide();
+    ui->lstAllPt->show();
+    const QListWidgetItem* chosen = ui->lstAllPi->currentRow() >= 0 ? ui->lstAllPi->currentItem() : nullptr;
     if (!chosen)
         return;
     if (m_memberId == 0) {
@@ -384,65 +308,65 @@ void MemberFeaturesPanel::AddMemberFeature()
         Database db = database();
         const qint32 featureId = MemberFeatures::attach(db, m_memberId, ItemId(chosen));
         {
-            const QSignalBlocker block(lstAllPt);
-            AddItem(lstAllPt, chosen->text(), featureId);
+            const QSignalBlocker block(ui->lstAllPt);
+            AddItem(ui->lstAllPt, chosen->text(), featureId);
         }
-        lstAllPt->setFocus();
-        selectFeatureRow(lstAllPt->count() - 1);
-        cPoistaPiirre->setEnabled(true);
+        ui->lstAllPt->setFocus();
+        selectFeatureRow(ui->lstAllPt->count() - 1);
+        ui->cPoistaPiirre->setEnabled(true);
     });
 }
 
 void MemberFeaturesPanel::selectFeatureRow(int row)
 {
-    if (row < 0 || row >= lstAllPt->count())
+    if (row < 0 || row >= ui->lstAllPt->count())
         return;
-    if (lstAllPt->currentRow() == row)
+    if (ui->lstAllPt->currentRow() == row)
         ShowMemberFeatureValue();
     else
-        lstAllPt->setCurrentRow(row);
+        ui->lstAllPt->setCurrentRow(row);
 }
 
 void MemberFeaturesPanel::DeleteMemberFeature()
 {
     if (!savePending())
         return;
-    const int row = lstAllPt->currentRow();
+    const int row = ui->lstAllPt->currentRow();
     int next = row + 1;
     if (row >= 0 && AskYesNo(QStringLiteral("Poistetaanko valittu ominaisuus?"), MsgIcon::Information)) {
         IgnoringErrors("member features: remove", [&] {
             Database db = database();
-            if (MemberFeatures::remove(db, ItemId(lstAllPt->item(row)))) {
-                const QSignalBlocker block(lstAllPt);
-                delete lstAllPt->takeItem(row);
-                lstAllPt->setCurrentRow(-1);
+            if (MemberFeatures::remove(db, ItemId(ui->lstAllPt->item(row)))) {
+                const QSignalBlocker block(ui->lstAllPt);
+                delete ui->lstAllPt->takeItem(row);
+                ui->lstAllPt->setCurrentRow(-1);
                 // The entry below moved up into the removed one's place.
-                next = std::min(row, lstAllPt->count() - 1);
+                next = std::min(row, ui->lstAllPt->count() - 1);
             }
         });
     }
     ClearMemberFeatureInputs();
-    lstAllPt->setFocus();
+    ui->lstAllPt->setFocus();
     // The Down-arrow stroke after the deletion: the next entry is selected and shown; past the
     // last entry nothing moves.
     if (row < 0)
         next = 0;
-    if (next >= 0 && next < lstAllPt->count() && next != lstAllPt->currentRow())
-        lstAllPt->setCurrentRow(next);
+    if (next >= 0 && next < ui->lstAllPt->count() && next != ui->lstAllPt->currentRow())
+        ui->lstAllPt->setCurrentRow(next);
 }
 
 void MemberFeaturesPanel::cSelaaPiirre_Click()
 {
     if (!savePending())
         return;
-    if (lstAllPt->isHidden()) {
-        lstAllPi->hide();
-        lstAllPt->show();
+    if (ui->lstAllPt->isHidden()) {
+        ui->lstAllPi->hide();
+        ui->lstAllPt->show();
     }
-    lstAllPt->setFocus();
-    if (lstAllPt->count() > 0)
+    ui->lstAllPt->setFocus();
+    if (ui->lstAllPt->count() > 0)
         selectFeatureRow(0);
-    cPoistaPiirre->setEnabled(true);
+    ui->cPoistaPiirre->setEnabled(true);
 }
 
 void MemberFeaturesPanel::undoValue()
@@ -451,34 +375,9 @@ void MemberFeaturesPanel::undoValue()
     ShowMemberFeatureValue();
 }
 
-void MemberFeaturesPanel::valueBoxLeft(QLineEdit* box)
-{
-    const QString text = box->text();
-    if (text.isEmpty())
-        return;
-    bool valid = true;
-    if (box == tDate) {
-        // A text that is no date stays for correction; the save refuses it with a message.
-        const QString shown = MemberFeatures::reformatDate(text);
-        if (shown != text)
-            box->setText(shown);
-        if (!MemberFeatures::parseDate(text))
-            Prompter::instance().beep();
-        return;
-    } else if (box == tLong) {
-        valid = MemberFeatures::parseNumber(text).has_value();
-    } else if (box == tCurrency) {
-        valid = ParseLocaleCurrency(text).has_value();
-    }
-    if (!valid) {
-        box->clear();
-        Prompter::instance().beep();
-    }
-}
-
 bool MemberFeaturesPanel::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == lstAllPi && event->type() == QEvent::KeyPress) {
+    if (watched == ui->lstAllPi && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->text().isEmpty())
             return false; // arrows and function keys are no key press of the list
@@ -491,15 +390,6 @@ bool MemberFeaturesPanel::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
         return false;
-    }
-    if (event->type() == QEvent::FocusIn && SelectsAllOnFocus(static_cast<QFocusEvent*>(event)->reason())) {
-        if (auto* box = qobject_cast<QLineEdit*>(watched))
-            QTimer::singleShot(0, box, [box] { SelectAllText(box); });
-        else if (watched == tMemo)
-            QTimer::singleShot(0, tMemo, [this] { tMemo->selectAll(); });
-    } else if (event->type() == QEvent::FocusOut) {
-        if (auto* box = qobject_cast<QLineEdit*>(watched))
-            valueBoxLeft(box);
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -6,22 +6,26 @@
 
 #include <QWidget>
 #include <functional>
+#include <memory>
 
-class QLabel;
-class QLineEdit;
-class QListWidget;
-class QPlainTextEdit;
-class QPushButton;
+namespace Ui {
+class MemberFeaturesPanel;
+}
 
 namespace tikkeli {
 
 // The tab "Ominaisuudet" of the member card: the member's features, attaching and detaching
-// them, and their four values, written back lazily at the card's save points.
+// them, and their four values, written back lazily at the card's save points. Layout in
+// MemberFeaturesPanel.ui; the value boxes are the shared FeatureValueEditor.
 class MemberFeaturesPanel : public QWidget, public MemberCardPanel {
     Q_OBJECT
 public:
+    // The member window's form places the panel; the window then names its database.
+    explicit MemberFeaturesPanel(QWidget* parent = nullptr);
     // database: the card's open database, asked for each time it is needed.
     explicit MemberFeaturesPanel(std::function<Database()> database, QWidget* parent = nullptr);
+    ~MemberFeaturesPanel() override;
+    void setDatabase(std::function<Database()> database) { m_database = std::move(database); }
 
     // The card shows member id (0: none, or a new member).
     void setMember(const Database& db, qint32 memberId);
@@ -49,22 +53,6 @@ public:
     void valuesChangedElsewhere();
     static QString refusedValueMessage(MemberFeatures::Kind kind, const QString& text);
 
-    QListWidget* lstAllPt;
-    QListWidget* lstAllPi;
-    QPushButton* cLisaaPiirre;
-    QPushButton* cPoistaPiirre;
-    QPushButton* cSelaaPiirre;
-    QLabel* lblKuvaus;
-    QLabel* lKuvaus;
-    QLabel* lblDate;
-    QLabel* lblLong;
-    QLabel* lblCurrency;
-    QLabel* lblMemo;
-    QLineEdit* tDate;
-    QLineEdit* tLong;
-    QLineEdit* tCurrency;
-    QPlainTextEdit* tMemo;
-
     bool FeatureValueChanged = false;
     int EditedFeatureIndex = -1;
     bool SkipNextDefinitionKey = false;
@@ -81,12 +69,12 @@ private:
     bool savePending();
     void valueBoxChanged();
     void showDefinitionDescription();
-    void valueBoxLeft(QLineEdit* box);
     void refillMemberList();
     void selectFeatureRow(int row);
     MemberFeatures::Kinds visibleKinds() const;
     Database database() const;
 
+    std::unique_ptr<Ui::MemberFeaturesPanel> ui;
     std::function<Database()> m_database;
     Database m_db;
     qint32 m_memberId = 0;
