@@ -83,7 +83,7 @@ void MemberCardParts::extend(frmJasen& w)
         IgnoringErrors("member card: begin an edit", [&] { w.Data1.beginEdit(); });
     });
     QObject::connect(w.ui->mLisaaPiirre, &QAction::triggered, features, &MemberFeaturesPanel::cLisaaPiirre_Click);
-    QObject::connect(w.ui->mPoistaPiirre, &QAction::triggered, features, &MemberFeaturesPanel::DeleteMemberFeature);
+    QObject::connect(w.ui->mPoistaPiirre, &QAction::triggered, features, &MemberFeaturesPanel::DeleteFeature);
     QObject::connect(w.ui->mSelaaPiirre, &QAction::triggered, features, &MemberFeaturesPanel::cSelaaPiirre_Click);
     for (QAction* a : {w.ui->mLisaaPiirre, w.ui->mPoistaPiirre, w.ui->mSelaaPiirre})
         a->setEnabled(true);

@@ -4,7 +4,7 @@
 #include "base/Currency.h"
 #include "members/MemberFeatures.h"
 #include "members/ui/MemberFeaturesPanel.h"
-#include "Controls.h"
+#include "support/Controls.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -39,17 +39,17 @@ protected:
         panel->memberChanged(member);
     }
     // The panel's controls by their object names.
-    QPushButton* cLisaaPiirre() const { return test::control<QPushButton>(panel.get(), "cLisaaPiirre"); }
-    QPushButton* cPoistaPiirre() const { return test::control<QPushButton>(panel.get(), "cPoistaPiirre"); }
-    QLabel* lKuvaus() const { return test::control<QLabel>(panel.get(), "lKuvaus"); }
-    QLabel* lblDate() const { return test::control<QLabel>(panel.get(), "lblDate"); }
-    QLabel* lblLong() const { return test::control<QLabel>(panel.get(), "lblLong"); }
-    QListWidget* lstAllPi() const { return test::control<QListWidget>(panel.get(), "lstAllPi"); }
-    QListWidget* lstAllPt() const { return test::control<QListWidget>(panel.get(), "lstAllPt"); }
-    QLineEdit* tCurrency() const { return test::control<QLineEdit>(panel.get(), "tCurrency"); }
-    QLineEdit* tDate() const { return test::control<QLineEdit>(panel.get(), "tDate"); }
-    QLineEdit* tLong() const { return test::control<QLineEdit>(panel.get(), "tLong"); }
-    QPlainTextEdit* tMemo() const { return test::control<QPlainTextEdit>(panel.get(), "tMemo"); }
+    QPushButton* cLisaaPiirre() const { return test::Control<QPushButton>(*panel, "cLisaaPiirre"); }
+    QPushButton* cPoistaPiirre() const { return test::Control<QPushButton>(*panel, "cPoistaPiirre"); }
+    QLabel* lKuvaus() const { return test::Control<QLabel>(*panel, "lKuvaus"); }
+    QLabel* lblDate() const { return test::Control<QLabel>(*panel, "lblDate"); }
+    QLabel* lblLong() const { return test::Control<QLabel>(*panel, "lblLong"); }
+    QListWidget* lstAllPi() const { return test::Control<QListWidget>(*panel, "lstAllPi"); }
+    QListWidget* lstAllPt() const { return test::Control<QListWidget>(*panel, "lstAllPt"); }
+    QLineEdit* tCurrency() const { return test::Control<QLineEdit>(*panel, "tCurrency"); }
+    QLineEdit* tDate() const { return test::Control<QLineEdit>(*panel, "tDate"); }
+    QLineEdit* tLong() const { return test::Control<QLineEdit>(*panel, "tLong"); }
+    QPlainTextEdit* tMemo() const { return test::Control<QPlainTextEdit>(*panel, "tMemo"); }
     qint64 rows() { return t.field(QStringLiteral("SELECT COUNT(*) FROM pt")).toInt64(); }
     void chooseDefinition(int row)
     {

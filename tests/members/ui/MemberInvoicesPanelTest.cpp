@@ -3,7 +3,7 @@
 #include "base/ScriptedPrompter.h"
 #include "base/Currency.h"
 #include "members/ui/MemberInvoicesPanel.h"
-#include "Controls.h"
+#include "support/Controls.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -22,12 +22,12 @@ TEST(MemberInvoicesPanelTest, ListDetailsAndMarkingPaid)
                  Value(QStringLiteral("Vuosimaksu")), Value(true));
     t.addInvoice(m, 2, QStringLiteral("24"), QDate(2024, 2, 1), Value(Currency::fromUnits(5)), Value());
     MemberInvoicesPanel panel([&] { return t.db(); });
-    auto* cMaksetuksi = test::control<QPushButton>(&panel, "cMaksetuksi");
-    auto* lblJasenmaksu = test::control<QLabel>(&panel, "lblJasenmaksu");
-    auto* lblMaksettu = test::control<QLabel>(&panel, "lblMaksettu");
-    auto* lblTeksti = test::control<QLabel>(&panel, "lblTeksti");
-    auto* lblViitenumero = test::control<QLabel>(&panel, "lblViitenumero");
-    auto* lstMaksut = test::control<QListWidget>(&panel, "lstMaksut");
+    auto* cMaksetuksi = test::Control<QPushButton>(panel, "cMaksetuksi");
+    auto* lblJasenmaksu = test::Control<QLabel>(panel, "lblJasenmaksu");
+    auto* lblMaksettu = test::Control<QLabel>(panel, "lblMaksettu");
+    auto* lblTeksti = test::Control<QLabel>(panel, "lblTeksti");
+    auto* lblViitenumero = test::Control<QLabel>(panel, "lblViitenumero");
+    auto* lstMaksut = test::Control<QListWidget>(panel, "lstMaksut");
     QSignalSpy feePaid(&panel, &MemberInvoicesPanel::memberFeePaid);
 
     panel.memberChanged(m);
@@ -66,10 +66,10 @@ TEST(MemberInvoicesPanelTest, InvoicesSharingAPersonalReferenceAreMarkedAsChosen
     const qint32 newer = t.addInvoice(m, 2, QStringLiteral("12344"), QDate(2025, 2, 1), Value(),
                                       Value(QStringLiteral("2025")));
     MemberInvoicesPanel panel([&] { return t.db(); });
-    auto* cMaksetuksi = test::control<QPushButton>(&panel, "cMaksetuksi");
-    auto* lblMaksettu = test::control<QLabel>(&panel, "lblMaksettu");
-    auto* lblTeksti = test::control<QLabel>(&panel, "lblTeksti");
-    auto* lstMaksut = test::control<QListWidget>(&panel, "lstMaksut");
+    auto* cMaksetuksi = test::Control<QPushButton>(panel, "cMaksetuksi");
+    auto* lblMaksettu = test::Control<QLabel>(panel, "lblMaksettu");
+    auto* lblTeksti = test::Control<QLabel>(panel, "lblTeksti");
+    auto* lstMaksut = test::Control<QListWidget>(panel, "lstMaksut");
     panel.memberChanged(m);
     ASSERT_EQ(lstMaksut->count(), 2);
     lstMaksut->setCurrentRow(1);
@@ -96,9 +96,9 @@ TEST(MemberInvoicesPanelTest, AnInvoiceWithAnEmptyOrPaddedReferenceIsMarkedToo)
     const qint32 empty = t.addInvoice(m, 2, QString(), QDate(2025, 2, 1), Value(), Value(QStringLiteral("b")));
     t.db().execute(QStringLiteral("UPDATE jmhist SET jmhjmViitenumero = NULL WHERE jmhID = ?"), {empty});
     MemberInvoicesPanel panel([&] { return t.db(); });
-    auto* cMaksetuksi = test::control<QPushButton>(&panel, "cMaksetuksi");
-    auto* lblMaksettu = test::control<QLabel>(&panel, "lblMaksettu");
-    auto* lstMaksut = test::control<QListWidget>(&panel, "lstMaksut");
+    auto* cMaksetuksi = test::Control<QPushButton>(panel, "cMaksetuksi");
+    auto* lblMaksettu = test::Control<QLabel>(panel, "lblMaksettu");
+    auto* lstMaksut = test::Control<QListWidget>(panel, "lstMaksut");
     panel.memberChanged(m);
     ASSERT_EQ(lstMaksut->count(), 2);
     for (int row : {0, 1}) {
@@ -119,9 +119,9 @@ TEST(MemberInvoicesPanelTest, DatabaseFailureIsReportedNotFatal)
     const qint32 m = t.addMember(QStringLiteral("Virtanen"));
     t.addInvoice(m, 1, QStringLiteral("13"), QDate(2025, 2, 1), Value(), Value());
     MemberInvoicesPanel panel([&] { return t.db(); });
-    auto* cMaksetuksi = test::control<QPushButton>(&panel, "cMaksetuksi");
-    auto* lblMaksettu = test::control<QLabel>(&panel, "lblMaksettu");
-    auto* lstMaksut = test::control<QListWidget>(&panel, "lstMaksut");
+    auto* cMaksetuksi = test::Control<QPushButton>(panel, "cMaksetuksi");
+    auto* lblMaksettu = test::Control<QLabel>(panel, "lblMaksettu");
+    auto* lstMaksut = test::Control<QListWidget>(panel, "lstMaksut");
     panel.memberChanged(m);
     lstMaksut->setCurrentRow(0);
     t.db().execute(QStringLiteral("CREATE TRIGGER estä BEFORE UPDATE ON jmhist BEGIN SELECT RAISE(ABORT, 'lukittu'); END"));

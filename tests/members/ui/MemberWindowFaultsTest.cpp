@@ -10,7 +10,7 @@
 #include "members/ui/MemberFeaturesPanel.h"
 #include "members/ui/MemberWindows.h"
 #include "members/ui/frmJasen.h"
-#include "Controls.h"
+#include "support/Controls.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -57,22 +57,25 @@ protected:
         }
         return w;
     }
-    QLineEdit* box(frmJasen* w, int i) { return test::cardBox(w, i); }
-    QTreeWidget* tree(frmJasen* w) { return test::control<QTreeWidget>(w, "tvwNimet"); }
-    QComboBox* filter(frmJasen* w) { return test::control<QComboBox>(w, "cmbListaEhto"); }
+    QLineEdit* box(frmJasen* w, int i)
+    {
+        return test::Control<QLineEdit>(*w, ("tYhteystiedot_" + std::to_string(i)).c_str());
+    }
+    QTreeWidget* tree(frmJasen* w) { return test::Control<QTreeWidget>(*w, "tvwNimet"); }
+    QComboBox* filter(frmJasen* w) { return test::Control<QComboBox>(*w, "cmbListaEhto"); }
     MemberFeaturesPanel* features(frmJasen* w) { return MemberCardParts::features(*w); }
     // Shows the member's first feature and types text into its number box.
     void typeFeatureNumber(frmJasen* w, const QString& text)
     {
         MemberFeaturesPanel* f = features(w);
         ASSERT_NE(f, nullptr);
-        ASSERT_GT(test::control<QListWidget>(f, "lstAllPt")->count(), 0);
-        test::control<QListWidget>(f, "lstAllPt")->setCurrentRow(0);
-        f->ShowMemberFeatureValue();
-        ASSERT_TRUE(test::control<QLineEdit>(f, "tLong")->isEnabled());
-        test::control<QLineEdit>(f, "tLong")->setFocus();
-        test::control<QLineEdit>(f, "tLong")->selectAll();
-        QTest::keyClicks(test::control<QLineEdit>(f, "tLong"), text);
+        ASSERT_GT(test::Control<QListWidget>(*f, "lstAllPt")->count(), 0);
+        test::Control<QListWidget>(*f, "lstAllPt")->setCurrentRow(0);
+        f->ShowFeatureValue();
+        ASSERT_TRUE(test::Control<QLineEdit>(*f, "tLong")->isEnabled());
+        test::Control<QLineEdit>(*f, "tLong")->setFocus();
+        test::Control<QLineEdit>(*f, "tLong")->selectAll();
+        QTest::keyClicks(test::Control<QLineEdit>(*f, "tLong"), text);
         ASSERT_TRUE(f->valueChanged());
     }
     Value stored(qint64 featureRow)
@@ -121,7 +124,7 @@ TEST_F(MemberWindowFaultsTest, MovingTheCardFromAFeatureBoxNeverLandsInACardBox)
     for (const auto& [key, arrives] : moves) {
         SCOPED_TRACE(int(key));
         typeFeatureNumber(w, QStringLiteral("7"));
-        QTest::keyClick(test::control<QLineEdit>(features(w), "tLong"), key, Qt::ControlModifier);
+        QTest::keyClick(test::Control<QLineEdit>(*features(w), "tLong"), key, Qt::ControlModifier);
         QCoreApplication::processEvents();
         EXPECT_EQ(w->currentMemberId(), arrives);
         EXPECT_FALSE(focusInACardBox(w));
@@ -175,18 +178,18 @@ TEST_F(MemberWindowFaultsTest, ATypedFeatureValueSurvivesTheOtherWindowsChanges)
     t.give(aho, koira);
     frmJasen* w = open();
     ASSERT_NE(w, nullptr);
-    ASSERT_EQ(test::control<QListWidget>(features(w), "lstAllPt")->count(), 2);
+    ASSERT_EQ(test::Control<QListWidget>(*features(w), "lstAllPt")->count(), 2);
     const qint64 row = rowOf(aho, ase);
 
     // The attach window adds rows (to aho too).
     typeFeatureNumber(w, QStringLiteral("41"));
     AttachValues values;
     values.longValue = QStringLiteral("1");
-    FeatureAttach::attach(t.db, ase, {aho, berg}, values, false);
+    FeatureAttach::attach(t.db, FeatureTable::members(), ase, {aho, berg}, values, false);
     FeatureEvents::memberValuesChanged();
     EXPECT_EQ(stored(row), Value(41));
-    EXPECT_EQ(test::control<QListWidget>(features(w), "lstAllPt")->count(), 3);
-    EXPECT_EQ(test::control<QLineEdit>(features(w), "tLong")->text(), QStringLiteral("41"));
+    EXPECT_EQ(test::Control<QListWidget>(*features(w), "lstAllPt")->count(), 3);
+    EXPECT_EQ(test::Control<QLineEdit>(*features(w), "tLong")->text(), QStringLiteral("41"));
     EXPECT_FALSE(features(w)->valueChanged());
 
     // The catalogue deletes another definition.
@@ -198,7 +201,7 @@ TEST_F(MemberWindowFaultsTest, ATypedFeatureValueSurvivesTheOtherWindowsChanges)
     FeatureEvents::definitionsChanged();
     FeatureEvents::memberValuesChanged();
     EXPECT_EQ(stored(row), Value(42));
-    EXPECT_EQ(test::control<QListWidget>(features(w), "lstAllPt")->count(), 2);
+    EXPECT_EQ(test::Control<QListWidget>(*features(w), "lstAllPt")->count(), 2);
 
     // "Siivoa vanhat ominaisuudet".
     typeFeatureNumber(w, QStringLiteral("43"));
@@ -337,22 +340,22 @@ TEST_F(MemberWindowFaultsTest, TheWindowsSharingTheMemberDataWorkTogether)
     EXPECT_TRUE(features(w)->valueChanged()) << "an import does not touch the features";
     AttachValues values;
     values.longValue = QStringLiteral("3");
-    FeatureAttach::attach(t.db, ase, {imported}, values, false);
+    FeatureAttach::attach(t.db, FeatureTable::members(), ase, {imported}, values, false);
     FeatureEvents::memberValuesChanged();
     EXPECT_EQ(stored(rowOf(aho, ase)), Value(5));
     const qint64 uusi = t.feature(QStringLiteral("Uusi piirre"));
     FeatureEvents::definitionsChanged();
     EXPECT_NE(filter(w)->findText(QStringLiteral("Uusi piirre")), -1);
-    EXPECT_EQ(test::control<QListWidget>(features(w), "lstAllPi")->count(), 2);
+    EXPECT_EQ(test::Control<QListWidget>(*features(w), "lstAllPi")->count(), 2);
     Q_UNUSED(uusi);
 
     // The imported member opens from the tree with the feature the attach window gave.
     ASSERT_NE(treeItem(w, imported), nullptr);
     emit tree(w)->itemClicked(treeItem(w, imported), 0);
     ASSERT_EQ(w->currentMemberId(), imported);
-    ASSERT_EQ(test::control<QListWidget>(features(w), "lstAllPt")->count(), 1);
-    test::control<QListWidget>(features(w), "lstAllPt")->setCurrentRow(0);
-    EXPECT_EQ(test::control<QLineEdit>(features(w), "tLong")->text(), QStringLiteral("3"));
+    ASSERT_EQ(test::Control<QListWidget>(*features(w), "lstAllPt")->count(), 1);
+    test::Control<QListWidget>(*features(w), "lstAllPt")->setCurrentRow(0);
+    EXPECT_EQ(test::Control<QLineEdit>(*features(w), "tLong")->text(), QStringLiteral("3"));
     // The filter on the attached feature lists both holders.
     filter(w)->setCurrentIndex(filter(w)->findText(QStringLiteral("Ase")));
     emit filter(w)->activated(filter(w)->currentIndex());

@@ -6,7 +6,7 @@
 #include "members/ui/frmJasen.h"
 #include "settings/DatabaseSettingsStore.h"
 #include "../MemberTestDb.h"
-#include "Controls.h"
+#include "support/Controls.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -46,9 +46,12 @@ protected:
         }
         return w;
     }
-    QLineEdit* box(frmJasen* w, int i) { return test::cardBox(w, i); }
-    QTreeWidget* tree(frmJasen* w) { return test::control<QTreeWidget>(w, "tvwNimet"); }
-    QComboBox* filter(frmJasen* w) { return test::control<QComboBox>(w, "cmbListaEhto"); }
+    QLineEdit* box(frmJasen* w, int i)
+    {
+        return test::Control<QLineEdit>(*w, ("tYhteystiedot_" + std::to_string(i)).c_str());
+    }
+    QTreeWidget* tree(frmJasen* w) { return test::Control<QTreeWidget>(*w, "tvwNimet"); }
+    QComboBox* filter(frmJasen* w) { return test::Control<QComboBox>(*w, "cmbListaEhto"); }
     qint64 count(const QString& sql) { return t.db.scalar(sql).toInt64(); }
     void type(QLineEdit* b, const QString& text)
     {
@@ -115,7 +118,7 @@ TEST_F(frmJasenTest, TypingEditsAndSaveWritesOnlyTheCard)
     EXPECT_EQ(beeps(prompter), 1);
     box(w, 11)->clear();
     type(box(w, 12), QStringLiteral("01.02.1990"));
-    test::control<QCheckBox>(w, "chkJasenmaksu")->click();
+    test::Control<QCheckBox>(*w, "chkJasenmaksu")->click();
     box(w, 3)->setFocus();
     EXPECT_EQ(box(w, 12)->text(), QStringLiteral("1.2.1990"));
     QTest::keyClick(box(w, 3), Qt::Key_F3);
@@ -187,9 +190,9 @@ TEST_F(frmJasenTest, NewMemberTakesTheCounterAtOnce)
     EXPECT_EQ(w->Data1.editMode(), EditMode::None);
     EXPECT_EQ(State().MemberNumberCounter, 101);
 
-    test::control<QPushButton>(w, "cUusi")->click();
+    test::Control<QPushButton>(*w, "cUusi")->click();
     type(box(w, 1), QStringLiteral("Öhman"));
-    test::control<QPushButton>(w, "cTallenna")->click();
+    test::Control<QPushButton>(*w, "cTallenna")->click();
     EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM jr WHERE jrJasennumero = '101'")), 1);
     EXPECT_EQ(box(w, 1)->text(), QStringLiteral("Öhman"));
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Tikkeli - Jäsenrekisteri - 4"));
@@ -199,11 +202,11 @@ TEST_F(frmJasenTest, SurnameNoticeButStillSaved)
 {
     frmJasen* w = open();
     ASSERT_TRUE(w);
-    test::control<QPushButton>(w, "cUusi")->click();
+    test::Control<QPushButton>(*w, "cUusi")->click();
     type(box(w, 1), QStringLiteral("1A"));
     EXPECT_EQ(prompter.messageTexts().count(QStringLiteral("Sukunimen tulee alkaa kirjaimella.")), 2);
     EXPECT_TRUE(w->SaveMember());
-    test::control<QPushButton>(w, "cSelaa")->click();
+    test::Control<QPushButton>(*w, "cSelaa")->click();
     // The letter groups and the group for other initials, where "1A" is listed.
     EXPECT_EQ(tree(w)->topLevelItem(0)->childCount(), 4);
     EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM jr")), 4);
@@ -216,7 +219,7 @@ TEST_F(frmJasenTest, DeleteAsksAndRemovesFeaturesUntilTheRegisterIsEmpty)
     frmJasen* w = open();
     ASSERT_TRUE(w);
     prompter.answerNo();
-    test::control<QPushButton>(w, "cPoista")->click();
+    test::Control<QPushButton>(*w, "cPoista")->click();
     EXPECT_EQ(prompter.shown().back().text, QStringLiteral("Poistetaanko näytössä oleva jäsen?"));
     EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM jr")), 3);
     for (int i = 0; i < 3; ++i) {
@@ -232,7 +235,7 @@ TEST_F(frmJasenTest, DeleteAsksAndRemovesFeaturesUntilTheRegisterIsEmpty)
     ASSERT_TRUE(root);
     for (int i = 0; i < root->childCount(); ++i)
         EXPECT_EQ(root->child(i)->childCount(), 0);
-    test::control<QPushButton>(w, "cSelaa")->click();
+    test::Control<QPushButton>(*w, "cSelaa")->click();
     ASSERT_TRUE(tree(w)->topLevelItem(0));
     EXPECT_EQ(tree(w)->topLevelItem(0)->childCount(), 0);
 }
@@ -306,8 +309,8 @@ TEST_F(frmJasenTest, SearchesMoveTheCardOrSayNotFound)
     {
         frmJasen* w = open();
         ASSERT_TRUE(w);
-        EXPECT_FALSE(test::control<QPushButton>(w, "cHaku")->isEnabled());
-        EXPECT_FALSE(test::control<QAction>(w, "mNimihaku")->isEnabled());
+        EXPECT_FALSE(test::Control<QPushButton>(*w, "cHaku")->isEnabled());
+        EXPECT_FALSE(test::Control<QAction>(*w, "mNimihaku")->isEnabled());
         delete w;
     }
     qint64 answer = cee;
@@ -315,7 +318,7 @@ TEST_F(frmJasenTest, SearchesMoveTheCardOrSayNotFound)
         WindowHooks::set(hook, [&](QWidget*, const WindowHookRequest&) { return answer; });
     frmJasen* w = open();
     ASSERT_TRUE(w);
-    EXPECT_TRUE(test::control<QPushButton>(w, "cHaku")->isEnabled());
+    EXPECT_TRUE(test::Control<QPushButton>(*w, "cHaku")->isEnabled());
     QTest::keyClick(box(w, 1), Qt::Key_F6);
     EXPECT_EQ(w->currentMemberId(), cee);
     answer = 999;
@@ -364,7 +367,7 @@ TEST_F(frmJasenTest, NameSearchClosedWithoutAChoiceDoesNotRepeatTheLastOne)
     WindowOpeners::clear();
     RegisterMemberWindows();
     frmJasen* w = open();
-    ASSERT_TRUE(test::control<QPushButton>(w, "cNimiHaku")->isEnabled());
+    ASSERT_TRUE(test::Control<QPushButton>(*w, "cNimiHaku")->isEnabled());
     SelectedMemberId = qint32(cee); // what an earlier search chose
     QTimer::singleShot(0, [] {
         if (QWidget* dialog = QApplication::activeModalWidget())
