@@ -261,9 +261,5 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QLocale::setDefault(QLocale(QLocale::Finnish, QLocale::Finland));
     tikkeli::RegisterMemberWindows();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    printPairedRatios();
-    benchmark::Shutdown();
-    return 0;
+    return RunPairedBenchmarks(argc, argv);
 }
