@@ -324,3 +324,22 @@ TEST_F(ContractReportsTest, VillageListToPdf)
     EXPECT_TRUE(text.contains(QStringLiteral("Hirvilahti, Ylä-Kuusijärvi")));
     EXPECT_TRUE(text.contains(QStringLiteral("3836,6")));
 }
+
+TEST_F(ContractReportsTest, ApostrophesInNamesAndTypedValuesStayText)
+{
+    t.db.execute(QStringLiteral("UPDATE pi SET piNimi = 'Hirvi''alue' WHERE piID = 8"));
+    t.db.execute(QStringLiteral("UPDATE vs SET vsNimi = 'O''Brien Olli', vsSopimusNo = '1''A' WHERE vsID = 1"));
+    t.db.execute(QStringLiteral("UPDATE tl SET tlKyla = 'Pirtti''mäki', tlRekNo = '940''1' WHERE tlID = 1"));
+    c.validity = {0, {}, 8};
+    const QString owners = run(Cmd::LandownerWithPeriod);
+    EXPECT_EQ(formula(1), QStringLiteral("VoimassaoloTeksti= 'Hirvi'alue: Kaikki sopimukset'"));
+    EXPECT_TRUE(owners.contains(QStringLiteral("Hirvi'alue: Kaikki sopimukset")));
+    EXPECT_TRUE(owners.contains(QStringLiteral("O'Brien Olli")));
+    run(Cmd::LandownerCompact);
+    EXPECT_EQ(t.db.scalar(QStringLiteral("SELECT mvsKunta FROM mvs WHERE mvsvsID = 1")).toString(),
+              QStringLiteral("Hirvilahti, Pirtti'mäki; Hirvilahti, Sammalkylä"));
+    EXPECT_EQ(t.db.scalar(QStringLiteral("SELECT mvsTilat FROM mvs WHERE mvsvsID = 1")).toString(),
+              QStringLiteral("Korpela 940'1; Niemelä 940-405-10-8"));
+    EXPECT_EQ(t.db.scalar(QStringLiteral("SELECT mvsOmistaja FROM mvs WHERE mvsvsID = 1")).toString(),
+              QStringLiteral("O'Brien Olli"));
+}

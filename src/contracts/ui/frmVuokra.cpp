@@ -5,6 +5,7 @@
 #include "base/ErrorHandling.h"
 #include "base/Prompter.h"
 #include "base/ui/FormRegistry.h"
+#include "base/ui/WindowHooks.h"
 #include "contracts/ContractEstates.h"
 #include "contracts/ContractPrint.h"
 #include "contracts/ContractTree.h"
@@ -147,11 +148,8 @@ frmVuokra::frmVuokra(QWidget* parent) : QMainWindow(parent, Qt::Window), ui(std:
     grid->setEditTriggers(QAbstractItemView::AllEditTriggers);
     grid->setItemDelegate(new EstateCellDelegate(this));
 
-    // Parts that later work brings: the contract tree, the feature panel and the animal catalogue
-    // are shown but not in use yet.
+    // The animal choice that later work brings is shown but not in use yet.
     for (QWidget* later : {static_cast<QWidget*>(ui->cValitseElaimet)})
-        later->setEnabled(false);
-    for (QAction* later : {ui->mMoniliitos})
         later->setEnabled(false);
     new ContractReportMenu(
         this, [this] { return Data1.database(); }, [this] { return CommitContract(); });
@@ -766,6 +764,11 @@ void frmVuokra::connectFeatureCommands()
     connect(ui->mLisaaOminaisuus, &QAction::triggered, panel, &FeaturesPanel::cLisaaPiirre_Click);
     connect(ui->mPoistaOminaisuus, &QAction::triggered, panel, &FeaturesPanel::DeleteFeature);
     connect(ui->mSelaaOminaisuuksia, &QAction::triggered, panel, &FeaturesPanel::cSelaaPiirre_Click);
+    // The bulk attach is another window, opened without blocking this one.
+    ui->mMoniliitos->setEnabled(WindowHooks::has(WindowHook::ContractFeatureAttach));
+    connect(ui->mMoniliitos, &QAction::triggered, this, [this] {
+        IgnoringErrors("frmVuokra::mMoniliitos", [&] { WindowHooks::run(WindowHook::ContractFeatureAttach, this); });
+    });
     cSuljeOminaisuudet_Click();
 }
 
@@ -774,6 +777,11 @@ void frmVuokra::showFeaturePanel(bool show)
     ui->frameOminaisuudet->setVisible(show);
     for (QAction* a : {ui->mLisaaOminaisuus, ui->mPoistaOminaisuus, ui->mSelaaOminaisuuksia})
         a->setEnabled(show);
+}
+
+void frmVuokra::featureValuesChangedElsewhere()
+{
+    ui->ominaisuudet->valuesChangedElsewhere();
 }
 
 void frmVuokra::cAvaaOminaisuudet_Click()
