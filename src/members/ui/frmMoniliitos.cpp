@@ -84,12 +84,15 @@ void frmMoniliitos::FillFeatureList()
 
 void frmMoniliitos::FillMemberList()
 {
-    ui->lstJR->setUpdatesEnabled(false);
+    // All rows in one insertion, the members' ids beside the list: rows added one by one, each
+    // with its own data, cost time growing with the square of the members.
+    QStringList texts;
+    m_memberIds.clear();
     for (const AttachListEntry& entry : FeatureAttach::members(m_db)) {
-        auto* item = new QListWidgetItem(entry.text, ui->lstJR);
-        item->setData(Qt::UserRole, entry.id);
+        texts.append(entry.text);
+        m_memberIds.push_back(entry.id);
     }
-    ui->lstJR->setUpdatesEnabled(true);
+    ui->lstJR->addItems(texts);
 }
 
 void frmMoniliitos::resetValueInputs()
@@ -149,9 +152,9 @@ void frmMoniliitos::lisaaValituille()
         return;
     }
     std::vector<qint64> members;
-    for (int i = 0; i < ui->lstJR->count(); ++i)
+    for (int i = 0; i < ui->lstJR->count() && std::size_t(i) < m_memberIds.size(); ++i)
         if (ui->lstJR->item(i)->isSelected())
-            members.push_back(ui->lstJR->item(i)->data(Qt::UserRole).toLongLong());
+            members.push_back(m_memberIds[std::size_t(i)]);
     if (const auto refusal = ui->arvot->refusal()) {
         ShowInfo(*refusal);
         return;

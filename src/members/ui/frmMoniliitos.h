@@ -4,6 +4,7 @@
 
 #include <QWidget>
 #include <memory>
+#include <vector>
 
 namespace Ui {
 class frmMoniliitos;
@@ -41,6 +42,7 @@ private:
 
     std::unique_ptr<Ui::frmMoniliitos> ui;
     Database m_db;
+    std::vector<qint64> m_memberIds; // by row of lstJR
 };
 
 } // namespace tikkeli
