@@ -7,6 +7,7 @@
 #include "members/MemberFeatures.h"
 
 #include <tuple>
+#include <unordered_set>
 
 namespace tikkeli {
 
@@ -80,25 +81,46 @@ AttachResult FeatureAttach::attach(Database& db, qint64 piID, const std::vector<
         fields.emplace_back(QString::fromLatin1(field), std::move(reading.value));
     }
 
+    // One statement for the whole selection: the member ids travel as one bound JSON array, and
+    // with onlyNew the ptjrID index answers "has it already" inside SQLite instead of a query per
+    // member. json_each walks the array in order, so the rows go in as the members were chosen.
     QString columns = QStringLiteral("ptpiID, ptjrID");
-    QString marks = QStringLiteral("?, ?");
+    QString selected = QStringLiteral("?1, ids.value");
+    int mark = 2;
     for (const auto& field : fields) {
         columns += QStringLiteral(", ") + field.first;
-        marks += QStringLiteral(", ?");
+        selected += QStringLiteral(", ?") + QString::number(++mark);
     }
-    const QString insert = QStringLiteral("INSERT INTO pt (") + columns + QStringLiteral(") VALUES (") + marks
-                           + QLatin1Char(')');
-    Transaction tx(db);
+    QString insert = QStringLiteral("INSERT INTO pt (") + columns + QStringLiteral(") SELECT ") + selected
+                     + QStringLiteral(" FROM json_each(?2) AS ids");
+    // The unary + keeps SQLite off the ptpiID index: a feature held by half the club would make
+    // every check walk half of pt, where the member's own few rows are all there is to look at.
+    if (onlyNew)
+        insert += QStringLiteral(" WHERE NOT EXISTS (SELECT 1 FROM pt WHERE ptjrID = ids.value AND +ptpiID = ?1)");
+
+    // A member chosen twice gets the feature once when only new ones are wanted: the check above
+    // sees the table as it was before the statement.
+    QByteArray ids;
+    ids.reserve(qsizetype(memberIds.size()) * 8 + 2);
+    ids += '[';
+    std::unordered_set<qint64> seen;
     for (const qint64 member : memberIds) {
-        if (onlyNew
-            && !db.scalar(QStringLiteral("SELECT 1 FROM pt WHERE ptjrID = ? AND ptpiID = ?"), {member, piID}).isNull())
+        if (onlyNew && !seen.insert(member).second)
             continue;
-        Params params{piID, member};
-        for (const auto& field : fields)
-            params.push_back(field.second);
-        db.execute(insert, params);
-        ++result.added;
+        if (ids.size() > 1)
+            ids += ',';
+        ids += QByteArray::number(member);
     }
+    ids += ']';
+    if (ids.size() == 2)
+        return result;
+
+    Params params{piID, QString::fromLatin1(ids)};
+    for (const auto& field : fields)
+        params.push_back(field.second);
+    Transaction tx(db);
+    db.execute(insert, params);
+    result.added = db.rowsAffected();
     tx.commit();
     return result;
 }

@@ -35,19 +35,55 @@ TEST_F(FeatureAttachTest, ListsLeaveOutRowsWithoutNameAndFollowFinnishOrder)
 TEST_F(FeatureAttachTest, OnlyNewSkipsMembersWhoHaveTheFeature)
 {
     const qint64 piID = definition("Kokous");
+    const qint64 other = definition("Pelto");
     const qint64 a = member("Aho");
     const qint64 b = member("Berg");
-    memberValue(a, piID);
-    for (const bool onlyNew : {true, false}) {
-        SCOPED_TRACE(onlyNew);
+    const qint64 c = member("Cajander");
+    struct Case {
+        const char* what;
+        std::vector<qint64> chosen;
+        bool onlyNew;
+        int added;
+        // Members in the order their new rows must have been written.
+        std::vector<qint64> newRows;
+    };
+    const Case cases[] = {
+        {"only new skips the member who has it", {a, b, c}, true, 2, {b, c}},
+        {"all adds a second row", {a, b, c}, false, 3, {a, b, c}},
+        {"the chosen order is kept", {c, a, b}, true, 2, {c, b}},
+        {"a member chosen twice gets it once", {b, b, a, c, b}, true, 2, {b, c}},
+        {"chosen twice without only new: twice", {b, b}, false, 2, {b, b}},
+        {"nobody new", {a}, true, 0, {}},
+        {"nobody chosen", {}, false, 0, {}},
+    };
+    for (const Case& t : cases) {
+        SCOPED_TRACE(t.what);
         db.execute(QStringLiteral("DELETE FROM pt"));
-        memberValue(a, piID);
-        const AttachResult r = FeatureAttach::attach(db, piID, {a, b}, {}, onlyNew);
-        EXPECT_EQ(r.added, onlyNew ? 1 : 2);
-        EXPECT_EQ(count("SELECT COUNT(*) FROM pt WHERE ptjrID = ?", {a}), onlyNew ? 1 : 2);
-        EXPECT_EQ(count("SELECT COUNT(*) FROM pt WHERE ptjrID = ?", {b}), 1);
+        // a has this feature with a note, b only another one: neither row may change.
+        db.execute(QStringLiteral("INSERT INTO pt (ptjrID, ptpiID, ptValMemo, ptValLong) VALUES (?, ?, 'vanha', 7)"),
+                   {a, piID});
+        const qint64 kept = db.lastInsertId();
+        db.execute(QStringLiteral("INSERT INTO pt (ptjrID, ptpiID) VALUES (?, ?)"), {b, other});
+        const AttachResult r = FeatureAttach::attach(
+            db, piID, t.chosen, {std::nullopt, QStringLiteral("3"), std::nullopt, QStringLiteral("uusi")}, t.onlyNew);
+        EXPECT_EQ(r.added, t.added);
+        EXPECT_EQ(count("SELECT COUNT(*) FROM pt WHERE ptID = ? AND ptjrID = ? AND ptpiID = ? AND ptValMemo = 'vanha'"
+                        " AND ptValLong = 7",
+                        {kept, a, piID}),
+                  1);
+        EXPECT_EQ(count("SELECT COUNT(*) FROM pt WHERE ptjrID = ? AND ptpiID = ?", {b, other}), 1);
+        Recordset rs = db.openRecordset(
+            QStringLiteral("SELECT ptjrID, ptpiID, ptValLong, ptValMemo FROM pt WHERE ptID > ? + 1 ORDER BY ptID"),
+            RecordsetType::Snapshot, {kept});
+        std::vector<qint64> written;
+        for (; !rs.eof(); rs.moveNext()) {
+            written.push_back(rs.field("ptjrID").toInt64());
+            EXPECT_EQ(rs.field("ptpiID").toInt64(), piID);
+            EXPECT_EQ(rs.field("ptValLong"), Value(3));
+            EXPECT_EQ(rs.field("ptValMemo"), Value(QStringLiteral("uusi")));
+        }
+        EXPECT_EQ(written, t.newRows);
     }
-    EXPECT_EQ(FeatureAttach::attach(db, piID, {}, {}, false).added, 0);
 }
 
 TEST_F(FeatureAttachTest, ValuesFollowTheOfferedKinds)
