@@ -92,7 +92,8 @@ void BM_AttachToAll(benchmark::State& state)
     RunPaired(
         state, "attach a feature to all lacking it, " + std::to_string(state.range(0)) + " members", 3,
         [&] { rawInsertSelect(f.db.handle(), f.piID); },
-        [&] { added = FeatureAttach::attach(f.db, f.piID, f.memberIds, values, true).added; }, [&] { f.reset(); });
+        [&] { added = FeatureAttach::attach(f.db, FeatureTable::members(), f.piID, f.memberIds, values, true).added; },
+        [&] { f.reset(); });
     state.counters["added"] = added;
 }
 BENCHMARK(BM_AttachToAll)->Arg(10000)->Arg(100000)->Iterations(9)->UseManualTime()->Unit(benchmark::kMillisecond);

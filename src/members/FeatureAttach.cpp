@@ -4,7 +4,7 @@
 #include "db/Recordset.h"
 #include "db/Transaction.h"
 #include "members/FeatureValueText.h"
-#include "members/MemberFeatures.h"
+#include "members/FeatureValues.h"
 
 #include <tuple>
 #include <unordered_set>
@@ -25,29 +25,26 @@ std::vector<AttachListEntry> FeatureAttach::members(Database& db)
     return list;
 }
 
-std::vector<AttachListEntry> FeatureAttach::features(Database& db)
+std::vector<AttachListEntry> FeatureAttach::features(Database& db, const FeatureTable& t)
 {
-    Recordset rs = db.openRecordset(QStringLiteral("SELECT piID, piNimi FROM pi "
-                                                   "WHERE piType = 1 AND piNimi IS NOT NULL ORDER BY piNimi"),
-                                    RecordsetType::Snapshot);
     std::vector<AttachListEntry> list;
-    for (; !rs.eof(); rs.moveNext())
-        list.push_back({rs.field(QStringLiteral("piID")).toInt64(), NullToString(rs.field(QStringLiteral("piNimi")))});
+    for (const FeatureValues::Entry& e : FeatureValues::definitions(t, db))
+        list.push_back({e.id, e.name});
     return list;
 }
 
 std::optional<AttachDefinition> FeatureAttach::definition(Database& db, qint64 piID)
 {
     // The card's features tab reads the same row; the attach window wants its defaults as box texts.
-    const auto def = MemberFeatures::definition(db, qint32(piID));
+    const auto def = FeatureValues::definition(db, qint32(piID));
     if (!def)
         return std::nullopt;
     AttachDefinition d;
     d.kuvaus = def->description;
-    d.date = def->enabled.testFlag(MemberFeatures::Date);
-    d.longValue = def->enabled.testFlag(MemberFeatures::Number);
-    d.currency = def->enabled.testFlag(MemberFeatures::Amount);
-    d.memo = def->enabled.testFlag(MemberFeatures::Memo);
+    d.date = def->enabled.testFlag(FeatureValues::Date);
+    d.longValue = def->enabled.testFlag(FeatureValues::Number);
+    d.currency = def->enabled.testFlag(FeatureValues::Amount);
+    d.memo = def->enabled.testFlag(FeatureValues::Memo);
     d.dateDefault = NullToString(def->date);
     d.longDefault = NullToString(def->number);
     d.currencyDefault = NullToString(def->amount);
@@ -55,18 +52,18 @@ std::optional<AttachDefinition> FeatureAttach::definition(Database& db, qint64 p
     return d;
 }
 
-AttachResult FeatureAttach::attach(Database& db, qint64 piID, const std::vector<qint64>& memberIds,
+AttachResult FeatureAttach::attach(Database& db, const FeatureTable& t, qint64 piID, const std::vector<qint64>& ownerIds,
                                    const AttachValues& values, bool onlyNew)
 {
     AttachResult result;
-    // The values are the same for every member: read them once. A text that cannot be read stops
+    // The values are the same for every record: read them once. A text that cannot be read stops
     // the whole attach before anything is written; the user corrects the box and tries again.
     std::vector<std::pair<QString, Value>> fields;
     const std::tuple<const std::optional<QString>&, FeatureValueText::Kind, const char*, bool AttachResult::*> boxes[] = {
-        {values.date, FeatureValueText::Kind::Date, "ptValDate", &AttachResult::dateRejected},
-        {values.longValue, FeatureValueText::Kind::Long, "ptValLong", &AttachResult::longRejected},
-        {values.memo, FeatureValueText::Kind::Memo, "ptValMemo", nullptr},
-        {values.currency, FeatureValueText::Kind::Currency, "ptValCurrency", &AttachResult::currencyRejected},
+        {values.date, FeatureValueText::Kind::Date, "ValDate", &AttachResult::dateRejected},
+        {values.longValue, FeatureValueText::Kind::Long, "ValLong", &AttachResult::longRejected},
+        {values.memo, FeatureValueText::Kind::Memo, "ValMemo", nullptr},
+        {values.currency, FeatureValueText::Kind::Currency, "ValCurrency", &AttachResult::currencyRejected},
     };
     for (const auto& [text, kind, field, rejected] : boxes) {
         if (!text)
@@ -78,38 +75,39 @@ AttachResult FeatureAttach::attach(Database& db, qint64 piID, const std::vector<
             result.refusal = reading.refusal;
             return result;
         }
-        fields.emplace_back(QString::fromLatin1(field), std::move(reading.value));
+        fields.emplace_back(t.field(field), std::move(reading.value));
     }
 
-    // One statement for the whole selection: the member ids travel as one bound JSON array, and
-    // with onlyNew the ptjrID index answers "has it already" inside SQLite instead of a query per
-    // member. json_each walks the array in order, so the rows go in as the members were chosen.
-    QString columns = QStringLiteral("ptpiID, ptjrID");
+    // One statement for the whole selection: the record ids travel as one bound JSON array, and
+    // with onlyNew the owner index answers "has it already" inside SQLite instead of a query per
+    // record. json_each walks the array in order, so the rows go in as the records were chosen.
+    QString columns = t.field("piID") + QStringLiteral(", ") + t.ownerField;
     QString selected = QStringLiteral("?1, ids.value");
     int mark = 2;
     for (const auto& field : fields) {
         columns += QStringLiteral(", ") + field.first;
         selected += QStringLiteral(", ?") + QString::number(++mark);
     }
-    QString insert = QStringLiteral("INSERT INTO pt (") + columns + QStringLiteral(") SELECT ") + selected
-                     + QStringLiteral(" FROM json_each(?2) AS ids");
-    // The unary + keeps SQLite off the ptpiID index: a feature held by half the club would make
-    // every check walk half of pt, where the member's own few rows are all there is to look at.
+    QString insert = QStringLiteral("INSERT INTO ") + t.table + QStringLiteral(" (") + columns + QStringLiteral(") SELECT ")
+                     + selected + QStringLiteral(" FROM json_each(?2) AS ids");
+    // The unary + keeps SQLite off the definition index: a feature held by half the club would make
+    // every check walk half of the table, where the record's own few rows are all there is to see.
     if (onlyNew)
-        insert += QStringLiteral(" WHERE NOT EXISTS (SELECT 1 FROM pt WHERE ptjrID = ids.value AND +ptpiID = ?1)");
+        insert += QStringLiteral(" WHERE NOT EXISTS (SELECT 1 FROM %1 WHERE %2 = ids.value AND +%3 = ?1)")
+                      .arg(t.table, t.ownerField, t.field("piID"));
 
-    // A member chosen twice gets the feature once when only new ones are wanted: the check above
+    // A record chosen twice gets the feature once when only new ones are wanted: the check above
     // sees the table as it was before the statement.
     QByteArray ids;
-    ids.reserve(qsizetype(memberIds.size()) * 8 + 2);
+    ids.reserve(qsizetype(ownerIds.size()) * 8 + 2);
     ids += '[';
     std::unordered_set<qint64> seen;
-    for (const qint64 member : memberIds) {
-        if (onlyNew && !seen.insert(member).second)
+    for (const qint64 owner : ownerIds) {
+        if (onlyNew && !seen.insert(owner).second)
             continue;
         if (ids.size() > 1)
             ids += ',';
-        ids += QByteArray::number(member);
+        ids += QByteArray::number(owner);
     }
     ids += ']';
     if (ids.size() == 2)

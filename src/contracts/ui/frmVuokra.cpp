@@ -8,6 +8,7 @@
 #include "contracts/ContractPrint.h"
 #include "contracts/ContractTree.h"
 #include "contracts/ui/frmSopimushaku.h"
+#include "members/ui/FeaturesPanel.h"
 #include "printing/PrintChoices.h"
 #include "printing/ReportEngine.h"
 #include "printing/ReportError.h"
@@ -25,6 +26,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QStyledItemDelegate>
@@ -146,13 +148,13 @@ frmVuokra::frmVuokra(QWidget* parent) : QMainWindow(parent, Qt::Window), ui(std:
 
     // Parts that later work brings: the contract tree, the feature panel, the animal catalogue
     // and the contract lists are shown but not in use yet.
-    for (QWidget* later : {static_cast<QWidget*>(ui->frameOminaisuudet), static_cast<QWidget*>(ui->cValitseElaimet)})
+    for (QWidget* later : {static_cast<QWidget*>(ui->cValitseElaimet)})
         later->setEnabled(false);
-    for (QAction* later :
-         {ui->mLisaaOminaisuus, ui->mPoistaOminaisuus, ui->mSelaaOminaisuuksia, ui->mMoniliitos, ui->mRapLuettelot})
+    for (QAction* later : {ui->mMoniliitos, ui->mRapLuettelot})
         later->setEnabled(false);
 
     connectCommands();
+    connectFeatureCommands();
     for (QWidget* w : findChildren<QWidget*>())
         w->installEventFilter(this);
     connect(qApp, &QApplication::focusChanged, this, &frmVuokra::gridFocusChanged);
@@ -224,6 +226,7 @@ bool frmVuokra::load()
     try {
         ResetReportFormulas();
         Data1.open(path);
+        ui->ominaisuudet->FillFeatureList();
         Reposition();
         UpdateCaption();
         BuildContractTree();
@@ -284,6 +287,7 @@ void frmVuokra::Reposition()
     m_filling = false;
     m_boxChanged.fill(false);
     loadEstates();
+    ui->ominaisuudet->setOwner(Data1.database(), qint32(Data1.currentId()));
 }
 
 void frmVuokra::loadEstates()
@@ -432,6 +436,14 @@ bool frmVuokra::CommitContract()
     // A cell being typed into is finished first, so its text is in the grid.
     if (QWidget* editor = ui->DBGrid1->findChild<QLineEdit*>(QStringLiteral("DBGrid1_editor")))
         emit ui->DBGrid1->itemDelegate()->commitData(editor);
+    // A feature value typed is written first; one that cannot be written keeps the window where
+    // it is, with the panel open on it.
+    if (!ui->ominaisuudet->savePending()) {
+        // The focus stays in the box being corrected.
+        showFeaturePanel(true);
+        return false;
+    }
+    showFeaturePanel(false);
     try {
         writeContract();
         writeEstates();
@@ -737,6 +749,39 @@ void frmVuokra::mTilaPoista_Click()
 void frmVuokra::mTilaSelaa_Click()
 {
     ui->DBGrid1->setFocus();
+}
+
+void frmVuokra::connectFeatureCommands()
+{
+    ui->ominaisuudet->setTable(
+        FeatureTable::contracts(), [this] { return Data1.database(); },
+        QStringLiteral("Tallenna sopimus ennen ominaisuuden lisäämistä."));
+    connect(ui->cAvaaOminaisuudet, &QPushButton::clicked, this, &frmVuokra::cAvaaOminaisuudet_Click);
+    connect(ui->mNaytaOminaisuudet, &QAction::triggered, this, &frmVuokra::cAvaaOminaisuudet_Click);
+    connect(ui->cSuljeOminaisuudet, &QPushButton::clicked, this, &frmVuokra::cSuljeOminaisuudet_Click);
+    FeaturesPanel* panel = ui->ominaisuudet;
+    connect(ui->mLisaaOminaisuus, &QAction::triggered, panel, &FeaturesPanel::cLisaaPiirre_Click);
+    connect(ui->mPoistaOminaisuus, &QAction::triggered, panel, &FeaturesPanel::DeleteFeature);
+    connect(ui->mSelaaOminaisuuksia, &QAction::triggered, panel, &FeaturesPanel::cSelaaPiirre_Click);
+    cSuljeOminaisuudet_Click();
+}
+
+void frmVuokra::showFeaturePanel(bool show)
+{
+    ui->frameOminaisuudet->setVisible(show);
+    for (QAction* a : {ui->mLisaaOminaisuus, ui->mPoistaOminaisuus, ui->mSelaaOminaisuuksia})
+        a->setEnabled(show);
+}
+
+void frmVuokra::cAvaaOminaisuudet_Click()
+{
+    showFeaturePanel(true);
+    ui->ominaisuudet->lstAllPt->setFocus();
+}
+
+void frmVuokra::cSuljeOminaisuudet_Click()
+{
+    showFeaturePanel(false);
 }
 
 void frmVuokra::cSulje_Click()
