@@ -4,6 +4,7 @@
 #include "base/ErrorHandling.h"
 #include "base/Prompter.h"
 #include "base/ui/FormRegistry.h"
+#include "base/ui/WindowHooks.h"
 #include "contracts/ContractEstates.h"
 #include "contracts/ContractPrint.h"
 #include "contracts/ContractTree.h"
@@ -150,7 +151,7 @@ frmVuokra::frmVuokra(QWidget* parent) : QMainWindow(parent, Qt::Window), ui(std:
     // and the contract lists are shown but not in use yet.
     for (QWidget* later : {static_cast<QWidget*>(ui->cValitseElaimet)})
         later->setEnabled(false);
-    for (QAction* later : {ui->mMoniliitos, ui->mRapLuettelot})
+    for (QAction* later : {ui->mRapLuettelot})
         later->setEnabled(false);
 
     connectCommands();
@@ -763,6 +764,11 @@ void frmVuokra::connectFeatureCommands()
     connect(ui->mLisaaOminaisuus, &QAction::triggered, panel, &FeaturesPanel::cLisaaPiirre_Click);
     connect(ui->mPoistaOminaisuus, &QAction::triggered, panel, &FeaturesPanel::DeleteFeature);
     connect(ui->mSelaaOminaisuuksia, &QAction::triggered, panel, &FeaturesPanel::cSelaaPiirre_Click);
+    // The bulk attach is another window, opened without blocking this one.
+    ui->mMoniliitos->setEnabled(WindowHooks::has(WindowHook::ContractFeatureAttach));
+    connect(ui->mMoniliitos, &QAction::triggered, this, [this] {
+        IgnoringErrors("frmVuokra::mMoniliitos", [&] { WindowHooks::run(WindowHook::ContractFeatureAttach, this); });
+    });
     cSuljeOminaisuudet_Click();
 }
 
@@ -771,6 +777,11 @@ void frmVuokra::showFeaturePanel(bool show)
     ui->frameOminaisuudet->setVisible(show);
     for (QAction* a : {ui->mLisaaOminaisuus, ui->mPoistaOminaisuus, ui->mSelaaOminaisuuksia})
         a->setEnabled(show);
+}
+
+void frmVuokra::featureValuesChangedElsewhere()
+{
+    ui->ominaisuudet->valuesChangedElsewhere();
 }
 
 void frmVuokra::cAvaaOminaisuudet_Click()
