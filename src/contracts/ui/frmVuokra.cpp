@@ -4,6 +4,7 @@
 #include "base/ErrorHandling.h"
 #include "base/Prompter.h"
 #include "base/ui/FormRegistry.h"
+#include "base/ui/WindowHooks.h"
 #include "contracts/ContractEstates.h"
 #include "contracts/ContractPrint.h"
 #include "contracts/ContractTree.h"
@@ -23,6 +24,7 @@
 #include <QButtonGroup>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QFocusEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -150,7 +152,7 @@ frmVuokra::frmVuokra(QWidget* parent) : QMainWindow(parent, Qt::Window), ui(std:
     // and the contract lists are shown but not in use yet.
     for (QWidget* later : {static_cast<QWidget*>(ui->cValitseElaimet)})
         later->setEnabled(false);
-    for (QAction* later : {ui->mMoniliitos, ui->mRapLuettelot})
+    for (QAction* later : {ui->mRapLuettelot})
         later->setEnabled(false);
 
     connectCommands();
@@ -763,6 +765,11 @@ void frmVuokra::connectFeatureCommands()
     connect(ui->mLisaaOminaisuus, &QAction::triggered, panel, &FeaturesPanel::cLisaaPiirre_Click);
     connect(ui->mPoistaOminaisuus, &QAction::triggered, panel, &FeaturesPanel::DeleteFeature);
     connect(ui->mSelaaOminaisuuksia, &QAction::triggered, panel, &FeaturesPanel::cSelaaPiirre_Click);
+    // The bulk attach is another window, opened without blocking this one.
+    ui->mMoniliitos->setEnabled(WindowHooks::has(WindowHook::ContractFeatureAttach));
+    connect(ui->mMoniliitos, &QAction::triggered, this, [this] {
+        IgnoringErrors("frmVuokra::mMoniliitos", [&] { WindowHooks::run(WindowHook::ContractFeatureAttach, this); });
+    });
     cSuljeOminaisuudet_Click();
 }
 
@@ -771,6 +778,11 @@ void frmVuokra::showFeaturePanel(bool show)
     ui->frameOminaisuudet->setVisible(show);
     for (QAction* a : {ui->mLisaaOminaisuus, ui->mPoistaOminaisuus, ui->mSelaaOminaisuuksia})
         a->setEnabled(show);
+}
+
+void frmVuokra::featureValuesChangedElsewhere()
+{
+    ui->ominaisuudet->valuesChangedElsewhere();
 }
 
 void frmVuokra::cAvaaOminaisuudet_Click()
@@ -872,6 +884,10 @@ bool frmVuokra::eventFilter(QObject* watched, QEvent* event)
             if (F::isDate(i) && watched == m_boxes[std::size_t(i)])
                 dateBoxLeft(i);
         }
+        // Tabbing on from the panel's last button goes round to its list.
+        if (watched == ui->cSuljeOminaisuudet && ui->frameOminaisuudet->isVisible()
+            && static_cast<QFocusEvent*>(event)->reason() == Qt::TabFocusReason)
+            QTimer::singleShot(0, ui->ominaisuudet->lstAllPt, qOverload<>(&QWidget::setFocus));
         break;
     default: break;
     }
