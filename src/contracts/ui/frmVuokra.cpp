@@ -25,6 +25,7 @@
 #include <QButtonGroup>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QFocusEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -883,6 +884,10 @@ bool frmVuokra::eventFilter(QObject* watched, QEvent* event)
             if (F::isDate(i) && watched == m_boxes[std::size_t(i)])
                 dateBoxLeft(i);
         }
+        // Tabbing on from the panel's last button goes round to its list.
+        if (watched == ui->cSuljeOminaisuudet && ui->frameOminaisuudet->isVisible()
+            && static_cast<QFocusEvent*>(event)->reason() == Qt::TabFocusReason)
+            QTimer::singleShot(0, ui->ominaisuudet->lstAllPt, qOverload<>(&QWidget::setFocus));
         break;
     default: break;
     }
