@@ -31,4 +31,39 @@ int MemberList::count(Database& db, qint64 featureId)
                    .toInt64());
 }
 
+void MemberListCache::refresh(Database& db, qint64 featureId)
+{
+    const DatabaseStamp now = DatabaseStamp::of(db);
+    if (m_valid && m_featureId == featureId && m_stamp == now && now.valid())
+        return;
+    m_valid = false;
+    m_ids = MemberList::ids(db, featureId);
+    m_index.clear();
+    m_index.reserve(m_ids.size());
+    for (std::size_t i = 0; i < m_ids.size(); ++i)
+        m_index.emplace(m_ids[i], int(i));
+    m_featureId = featureId;
+    m_stamp = now;
+    m_valid = true;
+}
+
+const std::vector<qint64>& MemberListCache::ids(Database& db, qint64 featureId)
+{
+    refresh(db, featureId);
+    return m_ids;
+}
+
+int MemberListCache::indexOf(qint64 id) const
+{
+    const auto it = m_index.find(id);
+    return it == m_index.end() ? -1 : it->second;
+}
+
+void MemberListCache::clear()
+{
+    m_valid = false;
+    m_ids.clear();
+    m_index.clear();
+}
+
 } // namespace tikkeli

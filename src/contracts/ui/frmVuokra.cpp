@@ -1,9 +1,11 @@
 #include "contracts/ui/frmVuokra.h"
+#include "contracts/ui/ContractReportMenu.h"
 
 #include "base/Clock.h"
 #include "base/ErrorHandling.h"
 #include "base/Prompter.h"
 #include "base/ui/FormRegistry.h"
+#include "base/ui/WindowHooks.h"
 #include "contracts/ContractEstates.h"
 #include "contracts/ContractPrint.h"
 #include "contracts/ContractTree.h"
@@ -23,6 +25,7 @@
 #include <QButtonGroup>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QFocusEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -146,12 +149,11 @@ frmVuokra::frmVuokra(QWidget* parent) : QMainWindow(parent, Qt::Window), ui(std:
     grid->setEditTriggers(QAbstractItemView::AllEditTriggers);
     grid->setItemDelegate(new EstateCellDelegate(this));
 
-    // Parts that later work brings: the contract tree, the feature panel, the animal catalogue
-    // and the contract lists are shown but not in use yet.
+    // The animal choice that later work brings is shown but not in use yet.
     for (QWidget* later : {static_cast<QWidget*>(ui->cValitseElaimet)})
         later->setEnabled(false);
-    for (QAction* later : {ui->mMoniliitos, ui->mRapLuettelot})
-        later->setEnabled(false);
+    new ContractReportMenu(
+        this, [this] { return Data1.database(); }, [this] { return CommitContract(); });
 
     connectCommands();
     connectFeatureCommands();
@@ -763,6 +765,11 @@ void frmVuokra::connectFeatureCommands()
     connect(ui->mLisaaOminaisuus, &QAction::triggered, panel, &FeaturesPanel::cLisaaPiirre_Click);
     connect(ui->mPoistaOminaisuus, &QAction::triggered, panel, &FeaturesPanel::DeleteFeature);
     connect(ui->mSelaaOminaisuuksia, &QAction::triggered, panel, &FeaturesPanel::cSelaaPiirre_Click);
+    // The bulk attach is another window, opened without blocking this one.
+    ui->mMoniliitos->setEnabled(WindowHooks::has(WindowHook::ContractFeatureAttach));
+    connect(ui->mMoniliitos, &QAction::triggered, this, [this] {
+        IgnoringErrors("frmVuokra::mMoniliitos", [&] { WindowHooks::run(WindowHook::ContractFeatureAttach, this); });
+    });
     cSuljeOminaisuudet_Click();
 }
 
@@ -773,10 +780,15 @@ void frmVuokra::showFeaturePanel(bool show)
         a->setEnabled(show);
 }
 
+void frmVuokra::featureValuesChangedElsewhere()
+{
+    ui->ominaisuudet->valuesChangedElsewhere();
+}
+
 void frmVuokra::cAvaaOminaisuudet_Click()
 {
     showFeaturePanel(true);
-    ui->ominaisuudet->lstAllPt->setFocus();
+    ui->ominaisuudet->focusFeatureList();
 }
 
 void frmVuokra::cSuljeOminaisuudet_Click()
@@ -872,6 +884,10 @@ bool frmVuokra::eventFilter(QObject* watched, QEvent* event)
             if (F::isDate(i) && watched == m_boxes[std::size_t(i)])
                 dateBoxLeft(i);
         }
+        // Tabbing on from the panel's last button goes round to its list.
+        if (watched == ui->cSuljeOminaisuudet && ui->frameOminaisuudet->isVisible()
+            && static_cast<QFocusEvent*>(event)->reason() == Qt::TabFocusReason)
+            QTimer::singleShot(0, ui->ominaisuudet->lstAllPt, qOverload<>(&QWidget::setFocus));
         break;
     default: break;
     }
