@@ -788,7 +788,7 @@ void frmVuokra::featureValuesChangedElsewhere()
 void frmVuokra::cAvaaOminaisuudet_Click()
 {
     showFeaturePanel(true);
-    ui->ominaisuudet->lstAllPt->setFocus();
+    ui->ominaisuudet->focusFeatureList();
 }
 
 void frmVuokra::cSuljeOminaisuudet_Click()
