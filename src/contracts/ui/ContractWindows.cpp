@@ -1,13 +1,16 @@
 #include "contracts/ui/ContractWindows.h"
 
 #include "base/ui/WindowOpeners.h"
+#include "contracts/ui/frmElaimet.h"
 #include "contracts/ui/frmVuokra.h"
+#include "settings/ui/frmAsetukset.h"
 
 namespace tikkeli {
 
 void RegisterContractWindows()
 {
     WindowOpeners::set(MainCommand::Contracts, [](QWidget*) { frmVuokra::Load(); });
+    frmAsetukset::setAnimalCatalogueOpener([](QWidget* parent) { frmElaimet::showModal(parent); });
 }
 
 } // namespace tikkeli

@@ -67,6 +67,8 @@ public:
     void mTilaUusi_Click();
     void mTilaPoista_Click();
     void mTilaSelaa_Click();
+    // The animals of the contract chosen in the picker; links and names text stored at once.
+    void cValitseElaimet_Click();
 
     // The search dialog's part: shows it modally over the window and gives the chosen vsID, 0 for
     // none. Tests replace it.
