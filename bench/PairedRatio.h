@@ -78,3 +78,16 @@ inline void printPairedRatios()
                     r.baselineMs > 0 ? r.oursMs / r.baselineMs : 0.0, "<= ", r.target,
                     r.baselineMs > 0 && r.oursMs / r.baselineMs <= r.target ? "ok" : "OVER");
 }
+
+// The whole of a paired benchmark program's main() after its application object: run what the
+// command line selects (after `setup`, which builds shared data once) and list the ratios.
+inline int RunPairedBenchmarks(int& argc, char** argv, const std::function<void()>& setup = {})
+{
+    benchmark::Initialize(&argc, argv);
+    if (setup)
+        setup();
+    benchmark::RunSpecifiedBenchmarks();
+    printPairedRatios();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -99,9 +99,5 @@ BENCHMARK(BM_Like)->Arg(10000)->Arg(100000)->Iterations(9)->UseManualTime()->Uni
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    printPairedRatios();
-    benchmark::Shutdown();
-    return 0;
+    return RunPairedBenchmarks(argc, argv);
 }

@@ -91,9 +91,5 @@ BENCHMARK(BM_ContractTree)->Iterations(15)->UseManualTime()->Unit(benchmark::kMi
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    printPairedRatios();
-    benchmark::Shutdown();
-    return 0;
+    return RunPairedBenchmarks(argc, argv);
 }

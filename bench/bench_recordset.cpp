@@ -198,10 +198,5 @@ BENCHMARK(BM_Insert)->Iterations(9)->UseManualTime()->Unit(benchmark::kMilliseco
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    fixture();
-    benchmark::RunSpecifiedBenchmarks();
-    printPairedRatios();
-    benchmark::Shutdown();
-    return 0;
+    return RunPairedBenchmarks(argc, argv, [] { fixture(); });
 }

@@ -105,9 +105,5 @@ BENCHMARK(BM_ReadAndMatch)->Iterations(15)->Unit(benchmark::kMillisecond)->UseMa
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    printPairedRatios();
-    benchmark::Shutdown();
-    return 0;
+    return RunPairedBenchmarks(argc, argv);
 }

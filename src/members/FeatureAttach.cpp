@@ -4,7 +4,7 @@
 #include "db/Recordset.h"
 #include "db/Transaction.h"
 #include "members/FeatureValueText.h"
-#include "members/MemberFeatures.h"
+#include "members/FeatureValues.h"
 
 #include <tuple>
 
@@ -24,29 +24,26 @@ std::vector<AttachListEntry> FeatureAttach::members(Database& db)
     return list;
 }
 
-std::vector<AttachListEntry> FeatureAttach::features(Database& db)
+std::vector<AttachListEntry> FeatureAttach::features(Database& db, const FeatureTable& t)
 {
-    Recordset rs = db.openRecordset(QStringLiteral("SELECT piID, piNimi FROM pi "
-                                                   "WHERE piType = 1 AND piNimi IS NOT NULL ORDER BY piNimi"),
-                                    RecordsetType::Snapshot);
     std::vector<AttachListEntry> list;
-    for (; !rs.eof(); rs.moveNext())
-        list.push_back({rs.field(QStringLiteral("piID")).toInt64(), NullToString(rs.field(QStringLiteral("piNimi")))});
+    for (const FeatureValues::Entry& e : FeatureValues::definitions(t, db))
+        list.push_back({e.id, e.name});
     return list;
 }
 
 std::optional<AttachDefinition> FeatureAttach::definition(Database& db, qint64 piID)
 {
     // The card's features tab reads the same row; the attach window wants its defaults as box texts.
-    const auto def = MemberFeatures::definition(db, qint32(piID));
+    const auto def = FeatureValues::definition(db, qint32(piID));
     if (!def)
         return std::nullopt;
     AttachDefinition d;
     d.kuvaus = def->description;
-    d.date = def->enabled.testFlag(MemberFeatures::Date);
-    d.longValue = def->enabled.testFlag(MemberFeatures::Number);
-    d.currency = def->enabled.testFlag(MemberFeatures::Amount);
-    d.memo = def->enabled.testFlag(MemberFeatures::Memo);
+    d.date = def->enabled.testFlag(FeatureValues::Date);
+    d.longValue = def->enabled.testFlag(FeatureValues::Number);
+    d.currency = def->enabled.testFlag(FeatureValues::Amount);
+    d.memo = def->enabled.testFlag(FeatureValues::Memo);
     d.dateDefault = NullToString(def->date);
     d.longDefault = NullToString(def->number);
     d.currencyDefault = NullToString(def->amount);
@@ -54,18 +51,18 @@ std::optional<AttachDefinition> FeatureAttach::definition(Database& db, qint64 p
     return d;
 }
 
-AttachResult FeatureAttach::attach(Database& db, qint64 piID, const std::vector<qint64>& memberIds,
+AttachResult FeatureAttach::attach(Database& db, const FeatureTable& t, qint64 piID, const std::vector<qint64>& ownerIds,
                                    const AttachValues& values, bool onlyNew)
 {
     AttachResult result;
-    // The values are the same for every member: read them once. A text that cannot be read stops
+    // The values are the same for every record: read them once. A text that cannot be read stops
     // the whole attach before anything is written; the user corrects the box and tries again.
     std::vector<std::pair<QString, Value>> fields;
     const std::tuple<const std::optional<QString>&, FeatureValueText::Kind, const char*, bool AttachResult::*> boxes[] = {
-        {values.date, FeatureValueText::Kind::Date, "ptValDate", &AttachResult::dateRejected},
-        {values.longValue, FeatureValueText::Kind::Long, "ptValLong", &AttachResult::longRejected},
-        {values.memo, FeatureValueText::Kind::Memo, "ptValMemo", nullptr},
-        {values.currency, FeatureValueText::Kind::Currency, "ptValCurrency", &AttachResult::currencyRejected},
+        {values.date, FeatureValueText::Kind::Date, "ValDate", &AttachResult::dateRejected},
+        {values.longValue, FeatureValueText::Kind::Long, "ValLong", &AttachResult::longRejected},
+        {values.memo, FeatureValueText::Kind::Memo, "ValMemo", nullptr},
+        {values.currency, FeatureValueText::Kind::Currency, "ValCurrency", &AttachResult::currencyRejected},
     };
     for (const auto& [text, kind, field, rejected] : boxes) {
         if (!text)
@@ -77,23 +74,24 @@ AttachResult FeatureAttach::attach(Database& db, qint64 piID, const std::vector<
             result.refusal = reading.refusal;
             return result;
         }
-        fields.emplace_back(QString::fromLatin1(field), std::move(reading.value));
+        fields.emplace_back(t.field(field), std::move(reading.value));
     }
 
-    QString columns = QStringLiteral("ptpiID, ptjrID");
+    QString columns = t.field("piID") + QStringLiteral(", ") + t.ownerField;
     QString marks = QStringLiteral("?, ?");
     for (const auto& field : fields) {
         columns += QStringLiteral(", ") + field.first;
         marks += QStringLiteral(", ?");
     }
-    const QString insert = QStringLiteral("INSERT INTO pt (") + columns + QStringLiteral(") VALUES (") + marks
-                           + QLatin1Char(')');
+    const QString insert = QStringLiteral("INSERT INTO ") + t.table + QStringLiteral(" (") + columns
+                           + QStringLiteral(") VALUES (") + marks + QLatin1Char(')');
     Transaction tx(db);
-    for (const qint64 member : memberIds) {
-        if (onlyNew
-            && !db.scalar(QStringLiteral("SELECT 1 FROM pt WHERE ptjrID = ? AND ptpiID = ?"), {member, piID}).isNull())
+    const QString existing =
+        QStringLiteral("SELECT 1 FROM %1 WHERE %2 = ? AND %3 = ?").arg(t.table, t.ownerField, t.field("piID"));
+    for (const qint64 owner : ownerIds) {
+        if (onlyNew && !db.scalar(existing, {owner, piID}).isNull())
             continue;
-        Params params{piID, member};
+        Params params{piID, owner};
         for (const auto& field : fields)
             params.push_back(field.second);
         db.execute(insert, params);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/Database.h"
+#include "members/FeatureTable.h"
 
 #include <QString>
 #include <optional>
@@ -14,7 +15,7 @@ struct AttachListEntry {
     QString text;
 };
 
-// A member feature definition as the attach window offers it: the enabled kinds and their defaults.
+// A feature definition as the attach window offers it: the enabled kinds and their defaults.
 struct AttachDefinition {
     QString kuvaus;
     bool date = false, longValue = false, currency = false, memo = false;
@@ -33,18 +34,20 @@ struct AttachResult {
     std::optional<QString> refusal;
 };
 
-// Attaching one member feature with the same values to many members (rows of pt).
+// Attaching one feature with the same values to many records at once: members (rows of pt) or
+// contracts (rows of mt), as the FeatureTable says.
 class FeatureAttach {
 public:
     // Members by surname and first name ("Surname First"); members without a surname are left out.
     static std::vector<AttachListEntry> members(Database& db);
-    // Member feature definitions (type 1) by name; those without a name are left out.
-    static std::vector<AttachListEntry> features(Database& db);
+    // The table's feature definitions by name; those without a name are left out (never deleted).
+    static std::vector<AttachListEntry> features(Database& db, const FeatureTable& t);
     static std::optional<AttachDefinition> definition(Database& db, qint64 piID);
-    // One pt row per member, all or nothing; with onlyNew a member who has the feature already is
-    // skipped. A value that cannot be read refuses the whole attach (result.refusal). DbException when the database refuses (nothing is written then).
-    static AttachResult attach(Database& db, qint64 piID, const std::vector<qint64>& memberIds, const AttachValues& values,
-                               bool onlyNew);
+    // One value row per record, all or nothing; with onlyNew a record that has the feature already
+    // is skipped. A value that cannot be read refuses the whole attach (result.refusal).
+    // DbException when the database refuses (nothing is written then).
+    static AttachResult attach(Database& db, const FeatureTable& t, qint64 piID, const std::vector<qint64>& ownerIds,
+                               const AttachValues& values, bool onlyNew);
 };
 
 } // namespace tikkeli

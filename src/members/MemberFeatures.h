@@ -1,74 +1,32 @@
 #pragma once
 
-#include "db/Database.h"
-
-#include <QFlags>
-#include <QString>
-#include <optional>
-#include <vector>
+#include "members/FeatureValues.h"
 
 namespace tikkeli {
 
 // The features attached to members: definitions of table pi with piType 1, values in table pt.
-class MemberFeatures {
+class MemberFeatures : public FeatureValues {
 public:
-    enum Kind { Date = 1, Number = 2, Amount = 4, Memo = 8 };
-    Q_DECLARE_FLAGS(Kinds, Kind)
+    static std::vector<Entry> definitions(Database& db) { return FeatureValues::definitions(table(), db); }
+    static std::vector<Entry> ofMember(Database& db, qint32 memberId) { return ofOwner(table(), db, memberId); }
+    static std::optional<Values> values(Database& db, qint32 featureId)
+    {
+        return FeatureValues::values(table(), db, featureId);
+    }
+    // Starts with the defaults of the definition's enabled kinds; a missing definition still gives
+    // a row holding only the two links.
+    static qint32 attach(Database& db, qint32 memberId, qint32 definitionId)
+    {
+        return FeatureValues::attach(table(), db, memberId, definitionId);
+    }
+    static SaveOutcome save(Database& db, qint32 featureId, Kinds kinds, const Texts& texts)
+    {
+        return FeatureValues::save(table(), db, featureId, kinds, texts);
+    }
+    static bool remove(Database& db, qint32 featureId) { return FeatureValues::remove(table(), db, featureId); }
 
-    struct Entry {
-        qint32 id = 0; // piID of a definition, ptID of a member's feature
-        QString name;
-    };
-    struct Definition {
-        qint32 id = 0;
-        QString name;
-        QString description;
-        Kinds enabled;
-        Value date, number, amount, memo; // defaults, Null when not given
-    };
-    struct Values {
-        qint32 id = 0; // ptID
-        qint32 definitionId = 0;
-        Value date, number, amount, memo;
-    };
-    // The texts of the four value boxes.
-    struct Texts {
-        QString date, number, amount, memo;
-    };
-    struct SaveOutcome {
-        bool found = false;
-        bool written = false; // some value differed from the stored one and was written
-        Kinds refused;        // boxes whose text is no value of the kind: nothing was written
-    };
-
-    // Definitions offered for attaching, by name. A definition without a name is not offered.
-    static std::vector<Entry> definitions(Database& db);
-    // The member's features (item id = ptID), in the order they were attached; a feature whose
-    // definition is gone is left out.
-    static std::vector<Entry> ofMember(Database& db, qint32 memberId);
-    static std::optional<Definition> definition(Database& db, qint32 definitionId);
-    static std::optional<Values> values(Database& db, qint32 featureId);
-    // Attaches a definition to a member with the defaults of its enabled kinds; the new ptID.
-    // A missing definition still gives a row holding only the two links.
-    static qint32 attach(Database& db, qint32 memberId, qint32 definitionId);
-    // Stores the texts of the given kinds, each read by the locale's rules; an empty text stores
-    // Null. Only values that differ from the stored ones are written (a box showing the stored
-    // value as shownText gives it is no change). When a text cannot be read (or is out of the
-    // field's range) nothing at all is written and its kind is in refused.
-    static SaveOutcome save(Database& db, qint32 featureId, Kinds kinds, const Texts& texts);
-    // The text a value box shows for a stored value.
-    static QString shownText(Kind kind, const Value& stored);
-    // False when the row was already gone.
-    static bool remove(Database& db, qint32 featureId);
-
-    // Box readers: nullopt for a text that is no value of the kind (also beyond its range).
-    static std::optional<qint32> parseNumber(const QString& text);
-    static std::optional<QDate> parseDate(const QString& text);
-    // The date text in the form the boxes show (a time of day kept); a text that is no date comes
-    // back unchanged.
-    static QString reformatDate(const QString& text);
+private:
+    static const FeatureTable& table() { return FeatureTable::members(); }
 };
-
-Q_DECLARE_OPERATORS_FOR_FLAGS(MemberFeatures::Kinds)
 
 } // namespace tikkeli

@@ -101,3 +101,16 @@ TEST(ScreenFit, AWindowGrownByItsLayoutIsFittedWhenShown)
     EXPECT_TRUE(laptop().contains(window.frameGeometry())) << window.width() << "x" << window.height();
     EXPECT_GE(window.width(), 1300);
 }
+
+// A window nobody placed is only made small enough: where it goes is the window manager's choice
+// (pinning it to the area's corner would undo the centring).
+TEST(ScreenFit, AnUnplacedWindowIsShrunkButNotPinned)
+{
+    QWidget window;
+    window.resize(1600, 1000);
+    ASSERT_FALSE(window.testAttribute(Qt::WA_Moved));
+    FitOnScreen(&window, QRect(0, 32, 1366, 736));
+    EXPECT_LE(window.width(), 1366);
+    EXPECT_LE(window.height(), 736);
+    EXPECT_FALSE(window.testAttribute(Qt::WA_Moved));
+}

@@ -27,7 +27,7 @@ TEST_F(FeatureAttachTest, ListsLeaveOutRowsWithoutNameAndFollowFinnishOrder)
         members << e.text;
     EXPECT_EQ(members, (QStringList{"Aho ", "Virtanen Matti", "Öhman Matti"}));
     QStringList features;
-    for (const auto& e : FeatureAttach::features(db))
+    for (const auto& e : FeatureAttach::features(db, FeatureTable::members()))
         features << e.text;
     EXPECT_EQ(features, (QStringList{"ampuja", "Kokous"}));
 }
@@ -42,12 +42,12 @@ TEST_F(FeatureAttachTest, OnlyNewSkipsMembersWhoHaveTheFeature)
         SCOPED_TRACE(onlyNew);
         db.execute(QStringLiteral("DELETE FROM pt"));
         memberValue(a, piID);
-        const AttachResult r = FeatureAttach::attach(db, piID, {a, b}, {}, onlyNew);
+        const AttachResult r = FeatureAttach::attach(db, FeatureTable::members(), piID, {a, b}, {}, onlyNew);
         EXPECT_EQ(r.added, onlyNew ? 1 : 2);
         EXPECT_EQ(count("SELECT COUNT(*) FROM pt WHERE ptjrID = ?", {a}), onlyNew ? 1 : 2);
         EXPECT_EQ(count("SELECT COUNT(*) FROM pt WHERE ptjrID = ?", {b}), 1);
     }
-    EXPECT_EQ(FeatureAttach::attach(db, piID, {}, {}, false).added, 0);
+    EXPECT_EQ(FeatureAttach::attach(db, FeatureTable::members(), piID, {}, {}, false).added, 0);
 }
 
 TEST_F(FeatureAttachTest, ValuesFollowTheOfferedKinds)
@@ -77,7 +77,7 @@ TEST_F(FeatureAttachTest, ValuesFollowTheOfferedKinds)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         db.execute(QStringLiteral("DELETE FROM pt"));
-        const AttachResult r = FeatureAttach::attach(db, piID, {a}, c.values, false);
+        const AttachResult r = FeatureAttach::attach(db, FeatureTable::members(), piID, {a}, c.values, false);
         EXPECT_EQ(r.added, 1);
         EXPECT_FALSE(r.refusal);
         Recordset rs = db.openRecordset(QStringLiteral("SELECT * FROM pt"));
@@ -130,7 +130,7 @@ TEST_F(FeatureAttachTest, ARefusedValueWritesNothingAndNamesItsField)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const AttachResult r = FeatureAttach::attach(db, piID, {a, b}, c.values, false);
+        const AttachResult r = FeatureAttach::attach(db, FeatureTable::members(), piID, {a, b}, c.values, false);
         EXPECT_EQ(r.added, 0);
         ASSERT_TRUE(r.refusal.has_value());
         EXPECT_TRUE(r.refusal->startsWith(QString::fromUtf8(c.message))) << r.refusal->toStdString();
@@ -148,6 +148,6 @@ TEST_F(FeatureAttachTest, AFailingRowLeavesNothingWritten)
     const qint64 b = member("Berg");
     db.execute(QStringLiteral("CREATE TRIGGER pt_refuse BEFORE INSERT ON pt WHEN NEW.ptjrID = ") + QString::number(b)
                + QStringLiteral(" BEGIN SELECT RAISE(ABORT, 'ei'); END"));
-    EXPECT_THROW(FeatureAttach::attach(db, piID, {a, b}, {}, false), DbException);
+    EXPECT_THROW(FeatureAttach::attach(db, FeatureTable::members(), piID, {a, b}, {}, false), DbException);
     EXPECT_EQ(count("SELECT COUNT(*) FROM pt"), 0);
 }

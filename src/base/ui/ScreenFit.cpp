@@ -66,8 +66,9 @@ void FitOnScreen(QWidget* window, const QRect& area)
     const QSize inner = fitted.marginsRemoved(frame).size();
     if (inner != window->size())
         window->resize(inner);
-    // A window's position is its frame's.
-    if (fitted.topLeft() != outer.topLeft())
+    // A window's position is its frame's. One that was never placed is left to the window
+    // manager, which puts it inside the available area (centred, say) once its size fits.
+    if (fitted.topLeft() != outer.topLeft() && window->testAttribute(Qt::WA_Moved))
         window->move(fitted.topLeft());
 }
 

@@ -10,6 +10,7 @@
 #include "contracts/ContractTree.h"
 #include "contracts/ui/frmSopimushaku.h"
 #include "contracts/ui/frmValitseElaimet.h"
+#include "members/ui/FeaturesPanel.h"
 #include "printing/PrintChoices.h"
 #include "printing/ReportEngine.h"
 #include "printing/ReportError.h"
@@ -27,6 +28,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QStyledItemDelegate>
@@ -146,14 +148,12 @@ frmVuokra::frmVuokra(QWidget* parent) : QMainWindow(parent, Qt::Window), ui(std:
     grid->setEditTriggers(QAbstractItemView::AllEditTriggers);
     grid->setItemDelegate(new EstateCellDelegate(this));
 
-    // Parts that later work brings: the feature panel and the contract lists are shown but not
-    // in use yet.
-    ui->frameOminaisuudet->setEnabled(false);
-    for (QAction* later :
-         {ui->mLisaaOminaisuus, ui->mPoistaOminaisuus, ui->mSelaaOminaisuuksia, ui->mMoniliitos, ui->mRapLuettelot})
+    // Parts that later work brings: the contract lists are shown but not in use yet.
+    for (QAction* later : {ui->mMoniliitos, ui->mRapLuettelot})
         later->setEnabled(false);
 
     connectCommands();
+    connectFeatureCommands();
     for (QWidget* w : findChildren<QWidget*>())
         w->installEventFilter(this);
     connect(qApp, &QApplication::focusChanged, this, &frmVuokra::gridFocusChanged);
@@ -226,6 +226,7 @@ bool frmVuokra::load()
     try {
         ResetReportFormulas();
         Data1.open(path);
+        ui->ominaisuudet->FillFeatureList();
         Reposition();
         UpdateCaption();
         BuildContractTree();
@@ -287,6 +288,7 @@ void frmVuokra::Reposition()
     m_filling = false;
     m_boxChanged.fill(false);
     loadEstates();
+    ui->ominaisuudet->setOwner(Data1.database(), qint32(Data1.currentId()));
 }
 
 void frmVuokra::loadEstates()
@@ -437,6 +439,14 @@ bool frmVuokra::CommitContract()
     // A cell being typed into is finished first, so its text is in the grid.
     if (QWidget* editor = ui->DBGrid1->findChild<QLineEdit*>(QStringLiteral("DBGrid1_editor")))
         emit ui->DBGrid1->itemDelegate()->commitData(editor);
+    // A feature value typed is written first; one that cannot be written keeps the window where
+    // it is, with the panel open on it.
+    if (!ui->ominaisuudet->savePending()) {
+        // The focus stays in the box being corrected.
+        showFeaturePanel(true);
+        return false;
+    }
+    showFeaturePanel(false);
     try {
         writeContract();
         writeEstates();
@@ -772,6 +782,39 @@ void frmVuokra::cValitseElaimet_Click()
     } catch (const DbException& e) {
         ShowWarning(QStringLiteral("Eläinten tallennus ei onnistunut: ") + e.description());
     }
+}
+
+void frmVuokra::connectFeatureCommands()
+{
+    ui->ominaisuudet->setTable(
+        FeatureTable::contracts(), [this] { return Data1.database(); },
+        QStringLiteral("Tallenna sopimus ennen ominaisuuden lisäämistä."));
+    connect(ui->cAvaaOminaisuudet, &QPushButton::clicked, this, &frmVuokra::cAvaaOminaisuudet_Click);
+    connect(ui->mNaytaOminaisuudet, &QAction::triggered, this, &frmVuokra::cAvaaOminaisuudet_Click);
+    connect(ui->cSuljeOminaisuudet, &QPushButton::clicked, this, &frmVuokra::cSuljeOminaisuudet_Click);
+    FeaturesPanel* panel = ui->ominaisuudet;
+    connect(ui->mLisaaOminaisuus, &QAction::triggered, panel, &FeaturesPanel::cLisaaPiirre_Click);
+    connect(ui->mPoistaOminaisuus, &QAction::triggered, panel, &FeaturesPanel::DeleteFeature);
+    connect(ui->mSelaaOminaisuuksia, &QAction::triggered, panel, &FeaturesPanel::cSelaaPiirre_Click);
+    cSuljeOminaisuudet_Click();
+}
+
+void frmVuokra::showFeaturePanel(bool show)
+{
+    ui->frameOminaisuudet->setVisible(show);
+    for (QAction* a : {ui->mLisaaOminaisuus, ui->mPoistaOminaisuus, ui->mSelaaOminaisuuksia})
+        a->setEnabled(show);
+}
+
+void frmVuokra::cAvaaOminaisuudet_Click()
+{
+    showFeaturePanel(true);
+    ui->ominaisuudet->lstAllPt->setFocus();
+}
+
+void frmVuokra::cSuljeOminaisuudet_Click()
+{
+    showFeaturePanel(false);
 }
 
 void frmVuokra::cSulje_Click()

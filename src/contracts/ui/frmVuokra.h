@@ -69,6 +69,10 @@ public:
     void mTilaSelaa_Click();
     // The animals of the contract chosen in the picker; links and names text stored at once.
     void cValitseElaimet_Click();
+    // The feature panel: open shows it and enables its menu entries, close hides it and disables
+    // them (a typed value stays pending until the next save point).
+    void cAvaaOminaisuudet_Click();
+    void cSuljeOminaisuudet_Click();
 
     // The search dialog's part: shows it modally over the window and gives the chosen vsID, 0 for
     // none. Tests replace it.
@@ -98,6 +102,8 @@ private:
     void showCommitError(const std::exception& e);
     void copyToClipboard(const QString& text);
     void removeTreeNodes(qint64 id);
+    void connectFeatureCommands();
+    void showFeaturePanel(bool show);
 
     std::unique_ptr<Ui::frmVuokra> ui;
     std::array<QWidget*, ContractCardFields::Count> m_boxes{};

@@ -17,7 +17,7 @@ public:
     virtual void memberChanged(qint64 id) { Q_UNUSED(id); }
     // A value typed in the panel waits to be written (FeatureValueChanged).
     virtual bool valueChanged() const { return false; }
-    // Writes that value (SaveMemberFeatureValue).
+    // Writes that value (SaveFeatureValue).
     virtual void saveValue() {}
     // Undo: forgets the typed value and shows the stored one again.
     virtual void undoValue() {}

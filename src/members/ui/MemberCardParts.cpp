@@ -82,7 +82,7 @@ void MemberCardParts::extend(frmJasen& w)
         IgnoringErrors("member card: begin an edit", [&] { w.Data1.beginEdit(); });
     });
     QObject::connect(w.mLisaaPiirre, &QAction::triggered, features, &MemberFeaturesPanel::cLisaaPiirre_Click);
-    QObject::connect(w.mPoistaPiirre, &QAction::triggered, features, &MemberFeaturesPanel::DeleteMemberFeature);
+    QObject::connect(w.mPoistaPiirre, &QAction::triggered, features, &MemberFeaturesPanel::DeleteFeature);
     QObject::connect(w.mSelaaPiirre, &QAction::triggered, features, &MemberFeaturesPanel::cSelaaPiirre_Click);
     for (QAction* a : {w.mLisaaPiirre, w.mPoistaPiirre, w.mSelaaPiirre})
         a->setEnabled(true);

@@ -1,97 +1,27 @@
 #pragma once
 
-#include "db/Database.h"
-#include "members/MemberFeatures.h"
+#include "members/ui/FeaturesPanel.h"
 #include "members/ui/MemberCardPanel.h"
-
-#include <QWidget>
-#include <functional>
-
-class QLabel;
-class QLineEdit;
-class QListWidget;
-class QPlainTextEdit;
-class QPushButton;
 
 namespace tikkeli {
 
-// The tab "Ominaisuudet" of the member card: the member's features, attaching and detaching
-// them, and their four values, written back lazily at the card's save points.
-class MemberFeaturesPanel : public QWidget, public MemberCardPanel {
+// The tab "Ominaisuudet" of the member card: the member's features (table pt).
+class MemberFeaturesPanel : public FeaturesPanel, public MemberCardPanel {
     Q_OBJECT
 public:
-    // database: the card's open database, asked for each time it is needed.
     explicit MemberFeaturesPanel(std::function<Database()> database, QWidget* parent = nullptr);
 
     // The card shows member id (0: none, or a new member).
-    void setMember(const Database& db, qint32 memberId);
-    qint32 memberId() const { return m_memberId; }
-    bool isDirty() const { return FeatureValueChanged; }
+    void setMember(const Database& db, qint32 memberId) { setOwner(db, memberId); }
+    qint32 memberId() const { return ownerId(); }
 
     // MemberCardPanel
-    void loadDefinitions() override { LoadMemberFeatureDefinitions(); }
+    void loadDefinitions() override { FillFeatureList(); }
     void memberChanged(qint64 id) override;
     bool valueChanged() const override { return FeatureValueChanged; }
-    void saveValue() override { SaveMemberFeatureValue(); }
-    void undoValue() override;
+    void saveValue() override { SaveFeatureValue(); }
+    void undoValue() override { UndoFeatureValue(); }
     void browse() override { cSelaaPiirre_Click(); }
-
-    void LoadMemberFeatureDefinitions();
-    void SaveMemberFeatureValue();
-    void ClearMemberFeatureInputs();
-    void ShowMemberFeatureValue();
-    void AddMemberFeature();
-    void DeleteMemberFeature();
-    void cLisaaPiirre_Click();
-    void cSelaaPiirre_Click();
-    // Another window added or deleted member feature rows: the pending value is written first,
-    // then the list is read again with the shown feature kept.
-    void valuesChangedElsewhere();
-    static QString refusedValueMessage(MemberFeatures::Kind kind, const QString& text);
-
-    QListWidget* lstAllPt;
-    QListWidget* lstAllPi;
-    QPushButton* cLisaaPiirre;
-    QPushButton* cPoistaPiirre;
-    QPushButton* cSelaaPiirre;
-    QLabel* lblKuvaus;
-    QLabel* lKuvaus;
-    QLabel* lblDate;
-    QLabel* lblLong;
-    QLabel* lblCurrency;
-    QLabel* lblMemo;
-    QLineEdit* tDate;
-    QLineEdit* tLong;
-    QLineEdit* tCurrency;
-    QPlainTextEdit* tMemo;
-
-    bool FeatureValueChanged = false;
-    int EditedFeatureIndex = -1;
-    bool SkipNextDefinitionKey = false;
-
-signals:
-    // A value box changed (by typing or by showing a feature): the card counts as edited.
-    void valueEdited();
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    // Writes a pending value; false (after telling the user) when it could not be written.
-    bool savePending();
-    void valueBoxChanged();
-    void showDefinitionDescription();
-    void valueBoxLeft(QLineEdit* box);
-    void refillMemberList();
-    void selectFeatureRow(int row);
-    MemberFeatures::Kinds visibleKinds() const;
-    Database database() const;
-
-    std::function<Database()> m_database;
-    Database m_db;
-    qint32 m_memberId = 0;
-    // Emptying the boxes is no value typed: it must not make the card pending.
-    bool m_clearing = false;
 };
 
 } // namespace tikkeli

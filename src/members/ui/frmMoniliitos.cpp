@@ -76,7 +76,7 @@ void frmMoniliitos::closeEvent(QCloseEvent* event)
 void frmMoniliitos::FillFeatureList()
 {
     ui->lstAllPt->clear();
-    for (const AttachListEntry& entry : FeatureAttach::features(m_db)) {
+    for (const AttachListEntry& entry : FeatureAttach::features(m_db, FeatureTable::members())) {
         auto* item = new QListWidgetItem(entry.text, ui->lstAllPt);
         item->setData(Qt::UserRole, entry.id);
     }
@@ -167,8 +167,8 @@ void frmMoniliitos::lisaaValituille()
     values.currency = offered(Kind::Currency);
     AttachResult result;
     try {
-        result = FeatureAttach::attach(m_db, chosen->data(Qt::UserRole).toLongLong(), members, values,
-                                       ui->chkEstaToistot->isChecked());
+        result = FeatureAttach::attach(m_db, FeatureTable::members(), chosen->data(Qt::UserRole).toLongLong(), members,
+                                       values, ui->chkEstaToistot->isChecked());
     } catch (const DbException& e) {
         ShowWarning(QStringLiteral("Ominaisuuden lisäys ei onnistunut, mitään ei lisätty: ") + e.description());
         return;

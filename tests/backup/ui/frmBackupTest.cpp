@@ -3,6 +3,7 @@
 
 #include "base/Clock.h"
 #include "base/ScriptedPrompter.h"
+#include "support/Controls.h"
 #include "support/FailingFileSafety.h"
 #include "backup/ui/frmBackup.h"
 #include "base/SharedState.h"
@@ -21,16 +22,6 @@ using namespace tikkeli;
 using namespace tikkeli::test;
 
 namespace {
-
-// A control of the window by its object name; a missing one fails the test at once.
-template <class T>
-T* child(QWidget& w, const char* name)
-{
-    T* c = w.findChild<T*>(QString::fromLatin1(name));
-    if (!c)
-        throw std::runtime_error(std::string("no control ") + name);
-    return c;
-}
 
 // The copy's folder is named after the day: the tests run on one fixed day, New Year's Eve just
 // before midnight.
@@ -71,40 +62,40 @@ TEST_F(FrmBackupTest, GuidesThroughFindCopyAndCompact)
     frmBackup w;
     w.show();
     EXPECT_EQ(w.windowTitle(), QStringLiteral("KOPIOTIKKU-Varmuuskopiointi"));
-    EXPECT_EQ(child<QLabel>(w, "lblKopioitavaTiedostoNimi")->text(), club.path());
+    EXPECT_EQ(Control<QLabel>(w, "lblKopioitavaTiedostoNimi")->text(), club.path());
     for (QWidget* hidden : std::initializer_list<QWidget*>{
-             child<QLabel>(w, "lblVaihe2"), child<QLabel>(w, "lblVaihe3"), child<QLabel>(w, "lblVaihe4"),
-             child<QLabel>(w, "lblVaihe5"), child<QLabel>(w, "lblVapaaTilaStatus"), child<QPushButton>(w, "cKopioi"),
-             child<QPushButton>(w, "cTiivista")})
+             Control<QLabel>(w, "lblVaihe2"), Control<QLabel>(w, "lblVaihe3"), Control<QLabel>(w, "lblVaihe4"),
+             Control<QLabel>(w, "lblVaihe5"), Control<QLabel>(w, "lblVapaaTilaStatus"), Control<QPushButton>(w, "cKopioi"),
+             Control<QPushButton>(w, "cTiivista")})
         EXPECT_FALSE(hidden->isVisible()) << hidden->objectName().toStdString();
-    EXPECT_TRUE(isRed(child<QLabel>(w, "lblVapaaTilaStatus")));
+    EXPECT_TRUE(isRed(Control<QLabel>(w, "lblVapaaTilaStatus")));
 
-    click(child<QPushButton>(w, "cEtsiMuistitikku"));
-    EXPECT_EQ(child<QLabel>(w, "lblVaihe2")->text(),
+    click(Control<QPushButton>(w, "cEtsiMuistitikku"));
+    EXPECT_EQ(Control<QLabel>(w, "lblVaihe2")->text(),
               QStringLiteral("2. Sopiva muistitikku löytyi (%1), tee kopio.").arg(mount.path()));
-    EXPECT_TRUE(child<QLabel>(w, "lblVaihe2")->isVisible());
-    EXPECT_FALSE(child<QLabel>(w, "lblVapaaTilaStatus")->isVisible());
-    EXPECT_FALSE(child<QLabel>(w, "lblVaihe1")->isEnabled());
-    EXPECT_FALSE(child<QPushButton>(w, "cEtsiMuistitikku")->isEnabled());
+    EXPECT_TRUE(Control<QLabel>(w, "lblVaihe2")->isVisible());
+    EXPECT_FALSE(Control<QLabel>(w, "lblVapaaTilaStatus")->isVisible());
+    EXPECT_FALSE(Control<QLabel>(w, "lblVaihe1")->isEnabled());
+    EXPECT_FALSE(Control<QPushButton>(w, "cEtsiMuistitikku")->isEnabled());
 
-    click(child<QPushButton>(w, "cKopioi"));
+    click(Control<QPushButton>(w, "cKopioi"));
     const QString copy = mount.path() + QStringLiteral("/Tikkeli/") + today() + QStringLiteral("/Erämiehet.mdb");
     ASSERT_TRUE(QFileInfo::exists(copy));
     EXPECT_EQ(BackupTestDb::members(copy), 3);
-    EXPECT_EQ(child<QLabel>(w, "lblVaihe3")->text(), QStringLiteral("3. Kopiointi valmis."));
-    EXPECT_TRUE(child<QLabel>(w, "lblVaihe3")->isVisible() && child<QLabel>(w, "lblVaihe4")->isVisible()
-                && child<QPushButton>(w, "cTiivista")->isVisible());
-    EXPECT_FALSE(child<QLabel>(w, "lblVaihe2")->isEnabled());
-    EXPECT_FALSE(child<QPushButton>(w, "cKopioi")->isEnabled());
+    EXPECT_EQ(Control<QLabel>(w, "lblVaihe3")->text(), QStringLiteral("3. Kopiointi valmis."));
+    EXPECT_TRUE(Control<QLabel>(w, "lblVaihe3")->isVisible() && Control<QLabel>(w, "lblVaihe4")->isVisible()
+                && Control<QPushButton>(w, "cTiivista")->isVisible());
+    EXPECT_FALSE(Control<QLabel>(w, "lblVaihe2")->isEnabled());
+    EXPECT_FALSE(Control<QPushButton>(w, "cKopioi")->isEnabled());
     Database db = Database::open(club.path());
     EXPECT_FALSE(db.scalar(QStringLiteral("SELECT setString FROM Settings WHERE setKey = 'BackupDate'")).isNull());
     db.close();
 
-    click(child<QPushButton>(w, "cTiivista"));
-    EXPECT_EQ(child<QLabel>(w, "lblVaihe5")->text(), QStringLiteral("5. Tiivistys valmis"));
-    EXPECT_TRUE(child<QLabel>(w, "lblVaihe5")->isVisible());
-    EXPECT_FALSE(child<QPushButton>(w, "cTiivista")->isEnabled());
-    EXPECT_FALSE(child<QLabel>(w, "lblVaihe3")->isEnabled() || child<QLabel>(w, "lblVaihe4")->isEnabled());
+    click(Control<QPushButton>(w, "cTiivista"));
+    EXPECT_EQ(Control<QLabel>(w, "lblVaihe5")->text(), QStringLiteral("5. Tiivistys valmis"));
+    EXPECT_TRUE(Control<QLabel>(w, "lblVaihe5")->isVisible());
+    EXPECT_FALSE(Control<QPushButton>(w, "cTiivista")->isEnabled());
+    EXPECT_FALSE(Control<QLabel>(w, "lblVaihe3")->isEnabled() || Control<QLabel>(w, "lblVaihe4")->isEnabled());
     EXPECT_EQ(BackupTestDb::markers(club.path()), 0);
     EXPECT_EQ(BackupTestDb::members(club.path()), 3);
     EXPECT_TRUE(prompter.shown().empty());
@@ -117,24 +108,24 @@ TEST_F(FrmBackupTest, NoStickOrTooLittleRoomKeepsJatkaAvailable)
 {
     frmBackup w;
     w.show();
-    click(child<QPushButton>(w, "cEtsiMuistitikku"));
+    click(Control<QPushButton>(w, "cEtsiMuistitikku"));
     // The message says what a suitable stick is and how to make one.
     for (const char* part : {"Sopivaa muistitikkua ei löydy.", "on oltava KOPIOTIKKU", "tiedostonhallinnassa", "fatlabel"})
-        EXPECT_TRUE(child<QLabel>(w, "lblVapaaTilaStatus")->text().contains(QString::fromUtf8(part))) << part;
-    EXPECT_TRUE(child<QLabel>(w, "lblVapaaTilaStatus")->isVisible());
-    EXPECT_FALSE(child<QPushButton>(w, "cKopioi")->isVisible());
+        EXPECT_TRUE(Control<QLabel>(w, "lblVapaaTilaStatus")->text().contains(QString::fromUtf8(part))) << part;
+    EXPECT_TRUE(Control<QLabel>(w, "lblVapaaTilaStatus")->isVisible());
+    EXPECT_FALSE(Control<QPushButton>(w, "cKopioi")->isVisible());
 
     volumes.add(mount.path(), QStringLiteral("kopiotikku"), QFileInfo(club.path()).size());
-    click(child<QPushButton>(w, "cEtsiMuistitikku"));
-    EXPECT_EQ(child<QLabel>(w, "lblVapaaTilaStatus")->text(), QStringLiteral("Muistitikun vapaa tila ei riitä."));
-    EXPECT_TRUE(child<QLabel>(w, "lblVapaaTilaStatus")->isVisible());
-    EXPECT_FALSE(child<QPushButton>(w, "cKopioi")->isVisible());
-    EXPECT_TRUE(child<QPushButton>(w, "cEtsiMuistitikku")->isEnabled());
+    click(Control<QPushButton>(w, "cEtsiMuistitikku"));
+    EXPECT_EQ(Control<QLabel>(w, "lblVapaaTilaStatus")->text(), QStringLiteral("Muistitikun vapaa tila ei riitä."));
+    EXPECT_TRUE(Control<QLabel>(w, "lblVapaaTilaStatus")->isVisible());
+    EXPECT_FALSE(Control<QPushButton>(w, "cKopioi")->isVisible());
+    EXPECT_TRUE(Control<QPushButton>(w, "cEtsiMuistitikku")->isEnabled());
 
     volumes.list.last().freeBytes += 1;
-    click(child<QPushButton>(w, "cEtsiMuistitikku"));
-    EXPECT_FALSE(child<QLabel>(w, "lblVapaaTilaStatus")->isVisible());
-    EXPECT_TRUE(child<QPushButton>(w, "cKopioi")->isVisible());
+    click(Control<QPushButton>(w, "cEtsiMuistitikku"));
+    EXPECT_FALSE(Control<QLabel>(w, "lblVapaaTilaStatus")->isVisible());
+    EXPECT_TRUE(Control<QPushButton>(w, "cKopioi")->isVisible());
 }
 
 TEST_F(FrmBackupTest, MissingDatabaseLeavesOnlySulje)
@@ -142,10 +133,10 @@ TEST_F(FrmBackupTest, MissingDatabaseLeavesOnlySulje)
     State().DatabasePath = club.dir() + QStringLiteral("/poistettu.mdb");
     frmBackup w;
     w.show();
-    EXPECT_EQ(child<QLabel>(w, "lblVaihe1")->text(), QStringLiteral("Kopioitavaa tiedostoa ei löydy."));
-    EXPECT_EQ(child<QLabel>(w, "lblKopioitavaTiedostoNimi")->text(), QStringLiteral("-"));
-    EXPECT_FALSE(child<QPushButton>(w, "cEtsiMuistitikku")->isVisible());
-    EXPECT_TRUE(child<QPushButton>(w, "cSulje")->isVisible());
+    EXPECT_EQ(Control<QLabel>(w, "lblVaihe1")->text(), QStringLiteral("Kopioitavaa tiedostoa ei löydy."));
+    EXPECT_EQ(Control<QLabel>(w, "lblKopioitavaTiedostoNimi")->text(), QStringLiteral("-"));
+    EXPECT_FALSE(Control<QPushButton>(w, "cEtsiMuistitikku")->isVisible());
+    EXPECT_TRUE(Control<QPushButton>(w, "cSulje")->isVisible());
 }
 
 TEST_F(FrmBackupTest, AFailedCopyIsRedAndRecordsNoDate)
@@ -154,13 +145,13 @@ TEST_F(FrmBackupTest, AFailedCopyIsRedAndRecordsNoDate)
     files.fault = [](FileStep step, const QString&) { return step == FileStep::MakeFolder ? EACCES : 0; };
     frmBackup w;
     w.show();
-    click(child<QPushButton>(w, "cEtsiMuistitikku"));
-    click(child<QPushButton>(w, "cKopioi"));
-    EXPECT_EQ(child<QLabel>(w, "lblVaihe3")->text(), QStringLiteral("3. Kopiointi ei onnitunut: 70: Käyttöoikeus evätty"));
-    EXPECT_TRUE(child<QLabel>(w, "lblVaihe3")->isVisible());
-    EXPECT_TRUE(isRed(child<QLabel>(w, "lblVaihe3")));
-    EXPECT_FALSE(child<QPushButton>(w, "cKopioi")->isEnabled());
-    EXPECT_FALSE(child<QPushButton>(w, "cTiivista")->isVisible());
+    click(Control<QPushButton>(w, "cEtsiMuistitikku"));
+    click(Control<QPushButton>(w, "cKopioi"));
+    EXPECT_EQ(Control<QLabel>(w, "lblVaihe3")->text(), QStringLiteral("3. Kopiointi ei onnitunut: 70: Käyttöoikeus evätty"));
+    EXPECT_TRUE(Control<QLabel>(w, "lblVaihe3")->isVisible());
+    EXPECT_TRUE(isRed(Control<QLabel>(w, "lblVaihe3")));
+    EXPECT_FALSE(Control<QPushButton>(w, "cKopioi")->isEnabled());
+    EXPECT_FALSE(Control<QPushButton>(w, "cTiivista")->isVisible());
     EXPECT_TRUE(prompter.shown().empty());
     Database db = Database::open(club.path());
     EXPECT_TRUE(db.scalar(QStringLiteral("SELECT setString FROM Settings WHERE setKey = 'BackupDate'")).isNull());
@@ -178,9 +169,9 @@ TEST_F(FrmBackupTest, ADatabaseTooLargeForFatGetsTheHint)
     volumes.add(mount.path(), QStringLiteral("KOPIOTIKKU"), Q_INT64_C(8000000000), QStringLiteral("vfat"));
     frmBackup w;
     w.show();
-    click(child<QPushButton>(w, "cEtsiMuistitikku"));
-    click(child<QPushButton>(w, "cKopioi"));
-    EXPECT_TRUE(child<QLabel>(w, "lblVaihe3")->text().startsWith(QStringLiteral("3. Kopiointi ei onnitunut: 61: ")));
+    click(Control<QPushButton>(w, "cEtsiMuistitikku"));
+    click(Control<QPushButton>(w, "cKopioi"));
+    EXPECT_TRUE(Control<QLabel>(w, "lblVaihe3")->text().startsWith(QStringLiteral("3. Kopiointi ei onnitunut: 61: ")));
     ASSERT_EQ(prompter.shown().size(), 1u);
     EXPECT_TRUE(prompter.shown()[0].text.contains(QStringLiteral("FAT32")));
     EXPECT_TRUE(prompter.shown()[0].text.contains(QStringLiteral("4 Gt")));
@@ -196,10 +187,10 @@ TEST(FrmBackupStandIn, AFolderNamedInTheEnvironmentServesAsTheStick)
     qputenv("TIKKELI_KOPIOTIKKU", QFile::encodeName(folder.path()));
     frmBackup w;
     w.show();
-    QTest::mouseClick(child<QPushButton>(w, "cEtsiMuistitikku"), Qt::LeftButton);
-    ASSERT_TRUE(child<QPushButton>(w, "cKopioi")->isVisible())
-        << child<QLabel>(w, "lblVapaaTilaStatus")->text().toStdString();
-    QTest::mouseClick(child<QPushButton>(w, "cKopioi"), Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, "cEtsiMuistitikku"), Qt::LeftButton);
+    ASSERT_TRUE(Control<QPushButton>(w, "cKopioi")->isVisible())
+        << Control<QLabel>(w, "lblVapaaTilaStatus")->text().toStdString();
+    QTest::mouseClick(Control<QPushButton>(w, "cKopioi"), Qt::LeftButton);
     qunsetenv("TIKKELI_KOPIOTIKKU");
     EXPECT_EQ(
         BackupTestDb::members(folder.path() + QStringLiteral("/Tikkeli/") + today() + QStringLiteral("/Erämiehet.mdb")), 3);

@@ -5,6 +5,7 @@
 #include "backup/ui/frmService.h"
 #include "platform/EmailSender.h"
 #include "base/SharedState.h"
+#include "support/Controls.h"
 #include "support/SmtpTestServer.h"
 
 #include <QAction>
@@ -23,16 +24,6 @@ using namespace tikkeli;
 using namespace tikkeli::test;
 
 namespace {
-
-// A control of the window by its object name; a missing one fails the test at once.
-template <class T>
-T* child(QWidget& w, const char* name)
-{
-    T* c = w.findChild<T*>(QString::fromLatin1(name));
-    if (!c)
-        throw std::runtime_error(std::string("no control ") + name);
-    return c;
-}
 
 class FrmServiceTest : public ::testing::Test {
 protected:
@@ -55,10 +46,10 @@ TEST_F(FrmServiceTest, OpensWithTheSupportAddressAndTheSender)
     frmService w;
     w.show();
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Tikkeli - Huoltotiedoston lähetys"));
-    EXPECT_EQ(child<QLineEdit>(w, "tReceiver")->text(), QStringLiteral("tuki@seura.fi"));
-    EXPECT_EQ(child<QLineEdit>(w, "tSender")->text(), QStringLiteral("sihteeri@eramiehet.fi"));
-    EXPECT_TRUE(child<QPlainTextEdit>(w, "tMessage")->toPlainText().isEmpty());
-    EXPECT_TRUE(child<QPushButton>(w, "cSend")->isEnabled() && child<QAction>(w, "mSend")->isEnabled());
+    EXPECT_EQ(Control<QLineEdit>(w, "tReceiver")->text(), QStringLiteral("tuki@seura.fi"));
+    EXPECT_EQ(Control<QLineEdit>(w, "tSender")->text(), QStringLiteral("sihteeri@eramiehet.fi"));
+    EXPECT_TRUE(Control<QPlainTextEdit>(w, "tMessage")->toPlainText().isEmpty());
+    EXPECT_TRUE(Control<QPushButton>(w, "cSend")->isEnabled() && Control<QAction>(w, "mSend")->isEnabled());
 }
 
 // No support address is set: the window asks for one and says where it is set for good.
@@ -70,19 +61,19 @@ TEST_F(FrmServiceTest, AsksTheSupportAddressWhenNoneIsSet)
     State().SupportEmail.clear();
     frmService w;
     w.show();
-    EXPECT_TRUE(child<QLineEdit>(w, "tReceiver")->text().isEmpty());
+    EXPECT_TRUE(Control<QLineEdit>(w, "tReceiver")->text().isEmpty());
 
     prompter.answerText(std::nullopt);
-    QTest::mouseClick(child<QPushButton>(w, "cSend"), Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, "cSend"), Qt::LeftButton);
     ASSERT_EQ(prompter.shown().size(), 1u);
     EXPECT_EQ(prompter.shown()[0].kind, ScriptedPrompter::Kind::Input);
     EXPECT_TRUE(prompter.shown()[0].text.contains(QStringLiteral("Internet asetukset")));
-    EXPECT_TRUE(child<QPushButton>(w, "cSend")->isEnabled());
+    EXPECT_TRUE(Control<QPushButton>(w, "cSend")->isEnabled());
     EXPECT_TRUE(w.hss() == nullptr || !w.hss()->isSending());
 
     prompter.clear();
     prompter.answerText(QStringLiteral(" apu@seura.fi "));
-    QTest::mouseClick(child<QPushButton>(w, "cSend"), Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, "cSend"), Qt::LeftButton);
     ASSERT_TRUE(waitUntil([&] { return prompter.shown().size() >= 2; }, 20000));
     EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Huoltotiedosto lähetettiin onnistuneesti.")});
     const auto messages = smtp.messages();
@@ -94,17 +85,17 @@ TEST_F(FrmServiceTest, RefusesAnEmptySenderAndABlankServerWithoutSending)
 {
     frmService w;
     w.show();
-    child<QLineEdit>(w, "tSender")->clear();
-    QTest::mouseClick(child<QPushButton>(w, "cSend"), Qt::LeftButton);
+    Control<QLineEdit>(w, "tSender")->clear();
+    QTest::mouseClick(Control<QPushButton>(w, "cSend"), Qt::LeftButton);
     EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Täytä vielä lähettäjän sähköpostiosoite.")});
-    EXPECT_TRUE(child<QPushButton>(w, "cSend")->isEnabled());
+    EXPECT_TRUE(Control<QPushButton>(w, "cSend")->isEnabled());
 
     prompter.clear();
-    child<QLineEdit>(w, "tSender")->setText(QStringLiteral("sihteeri@eramiehet.fi"));
+    Control<QLineEdit>(w, "tSender")->setText(QStringLiteral("sihteeri@eramiehet.fi"));
     State().SmtpServer = QStringLiteral("   ");
-    child<QAction>(w, "mSend")->trigger();
+    Control<QAction>(w, "mSend")->trigger();
     EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Asetuksista puuttuu SMTP palvelimen nimi.")});
-    EXPECT_TRUE(child<QPushButton>(w, "cSend")->isEnabled());
+    EXPECT_TRUE(Control<QPushButton>(w, "cSend")->isEnabled());
     EXPECT_FALSE(w.hss()->isSending());
 }
 
@@ -112,19 +103,19 @@ TEST_F(FrmServiceTest, ABlankSenderPassesTheCheckAndFailsInTheComponentKeepingTh
 {
     frmService w;
     w.show();
-    child<QLineEdit>(w, "tSender")->setText(QStringLiteral("  "));
-    child<QPlainTextEdit>(w, "tMessage")->setPlainText(QStringLiteral("Viesti säilyy"));
-    QTest::mouseClick(child<QPushButton>(w, "cSend"), Qt::LeftButton);
+    Control<QLineEdit>(w, "tSender")->setText(QStringLiteral("  "));
+    Control<QPlainTextEdit>(w, "tMessage")->setPlainText(QStringLiteral("Viesti säilyy"));
+    QTest::mouseClick(Control<QPushButton>(w, "cSend"), Qt::LeftButton);
     ASSERT_TRUE(waitUntil([&] { return !prompter.shown().empty(); }, 10000));
     EXPECT_TRUE(prompter.shown()[0].text.startsWith(QStringLiteral("Huoltotiedoston lähetys epäonnistui.")));
     EXPECT_TRUE(w.isVisible());
-    EXPECT_TRUE(child<QPushButton>(w, "cSend")->isEnabled());
-    EXPECT_EQ(child<QPlainTextEdit>(w, "tMessage")->toPlainText(), QStringLiteral("Viesti säilyy"));
+    EXPECT_TRUE(Control<QPushButton>(w, "cSend")->isEnabled());
+    EXPECT_EQ(Control<QPlainTextEdit>(w, "tMessage")->toPlainText(), QStringLiteral("Viesti säilyy"));
 
     // A second press makes a fresh sender.
     SupportFileSender* first = w.hss();
-    child<QLineEdit>(w, "tSender")->setText(QStringLiteral("sihteeri@eramiehet.fi"));
-    QTest::mouseClick(child<QPushButton>(w, "cSend"), Qt::LeftButton);
+    Control<QLineEdit>(w, "tSender")->setText(QStringLiteral("sihteeri@eramiehet.fi"));
+    QTest::mouseClick(Control<QPushButton>(w, "cSend"), Qt::LeftButton);
     EXPECT_NE(w.hss(), first);
     ASSERT_TRUE(waitUntil([&] { return prompter.shown().size() == 2; }, 10000));
 }
@@ -136,15 +127,15 @@ TEST_F(FrmServiceTest, SendsTheDatabaseAndCloses)
     State().SmtpServer = smtp.server();
     frmService w;
     w.show();
-    child<QLineEdit>(w, "tReceiver")->setText(QStringLiteral("tuki@example.fi"));
-    child<QPlainTextEdit>(w, "tMessage")->setPlainText(QStringLiteral("Laskut näyttävät väärää summaa."));
-    QTest::mouseClick(child<QPushButton>(w, "cSend"), Qt::LeftButton);
-    EXPECT_FALSE(child<QPushButton>(w, "cSend")->isEnabled());
+    Control<QLineEdit>(w, "tReceiver")->setText(QStringLiteral("tuki@example.fi"));
+    Control<QPlainTextEdit>(w, "tMessage")->setPlainText(QStringLiteral("Laskut näyttävät väärää summaa."));
+    QTest::mouseClick(Control<QPushButton>(w, "cSend"), Qt::LeftButton);
+    EXPECT_FALSE(Control<QPushButton>(w, "cSend")->isEnabled());
     ASSERT_TRUE(waitUntil([&] { return !prompter.shown().empty(); }, 20000));
     EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Huoltotiedosto lähetettiin onnistuneesti.")});
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(w.result(), QDialog::Accepted);
-    EXPECT_EQ(child<QProgressBar>(w, "pbarSendProgress")->value(), 100);
+    EXPECT_EQ(Control<QProgressBar>(w, "pbarSendProgress")->value(), 100);
     const auto messages = smtp.messages();
     ASSERT_EQ(messages.size(), 1);
     EXPECT_EQ(messages[0][QStringLiteral("rcpt_tos")].toArray().at(0).toString(), QStringLiteral("tuki@example.fi"));
@@ -159,12 +150,12 @@ TEST_F(FrmServiceTest, ClosingWhileSendingCancelsAndNothingComesBack)
     State().SmtpServer = QStringLiteral("127.0.0.1:%1").arg(silent.serverPort());
     auto* w = new frmService;
     w->show();
-    QTest::mouseClick(child<QPushButton>(*w, "cSend"), Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(*w, "cSend"), Qt::LeftButton);
     ASSERT_TRUE(w->hss()->isSending());
     emit w->hss()->SendProgress(150); // above the maximum: a full bar
-    EXPECT_EQ(child<QProgressBar>(*w, "pbarSendProgress")->value(), 100);
+    EXPECT_EQ(Control<QProgressBar>(*w, "pbarSendProgress")->value(), 100);
     QTest::qWait(300);
-    QTest::mouseClick(child<QPushButton>(*w, "cCancel"), Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(*w, "cCancel"), Qt::LeftButton);
     EXPECT_FALSE(w->isVisible());
     delete w;
     EXPECT_TRUE(waitUntilSendsEnd(5000));

@@ -65,7 +65,7 @@ protected:
         ASSERT_NE(f, nullptr);
         ASSERT_GT(f->lstAllPt->count(), 0);
         f->lstAllPt->setCurrentRow(0);
-        f->ShowMemberFeatureValue();
+        f->ShowFeatureValue();
         ASSERT_TRUE(f->tLong->isEnabled());
         f->tLong->setFocus();
         f->tLong->selectAll();
@@ -179,7 +179,7 @@ TEST_F(MemberWindowFaultsTest, ATypedFeatureValueSurvivesTheOtherWindowsChanges)
     typeFeatureNumber(w, QStringLiteral("41"));
     AttachValues values;
     values.longValue = QStringLiteral("1");
-    FeatureAttach::attach(t.db, ase, {aho, berg}, values, false);
+    FeatureAttach::attach(t.db, FeatureTable::members(), ase, {aho, berg}, values, false);
     FeatureEvents::memberValuesChanged();
     EXPECT_EQ(stored(row), Value(41));
     EXPECT_EQ(features(w)->lstAllPt->count(), 3);
@@ -334,7 +334,7 @@ TEST_F(MemberWindowFaultsTest, TheWindowsSharingTheMemberDataWorkTogether)
     EXPECT_TRUE(features(w)->valueChanged()) << "an import does not touch the features";
     AttachValues values;
     values.longValue = QStringLiteral("3");
-    FeatureAttach::attach(t.db, ase, {imported}, values, false);
+    FeatureAttach::attach(t.db, FeatureTable::members(), ase, {imported}, values, false);
     FeatureEvents::memberValuesChanged();
     EXPECT_EQ(stored(rowOf(aho, ase)), Value(5));
     const qint64 uusi = t.feature(QStringLiteral("Uusi piirre"));

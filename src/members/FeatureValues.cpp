@@ -1,4 +1,4 @@
-#include "members/MemberFeatures.h"
+#include "members/FeatureValues.h"
 
 #include "base/DateInput.h"
 #include "base/NullConversions.h"
@@ -11,29 +11,40 @@
 
 namespace tikkeli {
 
-std::vector<MemberFeatures::Entry> MemberFeatures::definitions(Database& db)
+namespace {
+
+Recordset openRow(const FeatureTable& t, Database& db, qint32 featureId, RecordsetType type)
+{
+    return db.openRecordset(QStringLiteral("SELECT * FROM %1 WHERE %2 = ?").arg(t.table, t.field("ID")), type, {featureId});
+}
+
+} // namespace
+
+std::vector<FeatureValues::Entry> FeatureValues::definitions(const FeatureTable& t, Database& db)
 {
     std::vector<Entry> out;
     Recordset rs = db.openRecordset(
-        QStringLiteral("SELECT piID, piNimi FROM pi WHERE piType = 1 AND piNimi IS NOT NULL ORDER BY piNimi"),
-        RecordsetType::Snapshot);
+        QStringLiteral("SELECT piID, piNimi FROM pi WHERE piType = ? AND piNimi IS NOT NULL ORDER BY piNimi"),
+        RecordsetType::Snapshot, {t.definitionType});
     for (; !rs.eof(); rs.moveNext())
         out.push_back({NullToLong(rs.field(0)), NullToString(rs.field(1))});
     return out;
 }
 
-std::vector<MemberFeatures::Entry> MemberFeatures::ofMember(Database& db, qint32 memberId)
+std::vector<FeatureValues::Entry> FeatureValues::ofOwner(const FeatureTable& t, Database& db, qint32 ownerId)
 {
     std::vector<Entry> out;
-    Recordset rs = db.openRecordset(QStringLiteral("SELECT pt.ptID, pi.piNimi FROM pt INNER JOIN pi ON pi.piID = pt.ptpiID "
-                                                   "WHERE pt.ptjrID = ? ORDER BY pt.ptID"),
-                                    RecordsetType::Snapshot, {memberId});
+    const QString id = t.table + QLatin1Char('.') + t.field("ID");
+    Recordset rs = db.openRecordset(QStringLiteral("SELECT %1, pi.piNimi FROM %2 INNER JOIN pi ON pi.piID = %2.%3 "
+                                                   "WHERE %2.%4 = ? ORDER BY %1")
+                                        .arg(id, t.table, t.field("piID"), t.ownerField),
+                                    RecordsetType::Snapshot, {ownerId});
     for (; !rs.eof(); rs.moveNext())
         out.push_back({NullToLong(rs.field(0)), NullToString(rs.field(1))});
     return out;
 }
 
-std::optional<MemberFeatures::Definition> MemberFeatures::definition(Database& db, qint32 definitionId)
+std::optional<FeatureValues::Definition> FeatureValues::definition(Database& db, qint32 definitionId)
 {
     Recordset rs = db.openRecordset(QStringLiteral("SELECT * FROM pi WHERE piID = ?"), RecordsetType::Snapshot,
                                     {definitionId});
@@ -54,25 +65,25 @@ std::optional<MemberFeatures::Definition> MemberFeatures::definition(Database& d
     return d;
 }
 
-std::optional<MemberFeatures::Values> MemberFeatures::values(Database& db, qint32 featureId)
+std::optional<FeatureValues::Values> FeatureValues::values(const FeatureTable& t, Database& db, qint32 featureId)
 {
-    Recordset rs = db.openRecordset(QStringLiteral("SELECT * FROM pt WHERE ptID = ?"), RecordsetType::Snapshot, {featureId});
+    Recordset rs = openRow(t, db, featureId, RecordsetType::Snapshot);
     if (rs.eof())
         return std::nullopt;
     Values v;
     v.id = featureId;
-    v.definitionId = NullToLong(rs[QStringLiteral("ptpiID")]);
-    v.date = rs[QStringLiteral("ptValDate")];
-    v.number = rs[QStringLiteral("ptValLong")];
-    v.amount = rs[QStringLiteral("ptValCurrency")];
-    v.memo = rs[QStringLiteral("ptValMemo")];
+    v.definitionId = NullToLong(rs[t.field("piID")]);
+    v.date = rs[t.field("ValDate")];
+    v.number = rs[t.field("ValLong")];
+    v.amount = rs[t.field("ValCurrency")];
+    v.memo = rs[t.field("ValMemo")];
     return v;
 }
 
-qint32 MemberFeatures::attach(Database& db, qint32 memberId, qint32 definitionId)
+qint32 FeatureValues::attach(const FeatureTable& t, Database& db, qint32 ownerId, qint32 definitionId)
 {
     Value date, number, amount, memo;
-    if (const auto d = definition(db, definitionId)) {
+    if (const auto d = t.attachCopiesDefaults ? definition(db, definitionId) : std::nullopt) {
         if (d->enabled.testFlag(Date))
             date = d->date;
         if (d->enabled.testFlag(Number))
@@ -82,16 +93,18 @@ qint32 MemberFeatures::attach(Database& db, qint32 memberId, qint32 definitionId
         if (d->enabled.testFlag(Amount))
             amount = d->amount;
     }
-    db.execute(QStringLiteral("INSERT INTO pt (ptjrID, ptpiID, ptValDate, ptValLong, ptValMemo, ptValCurrency) "
-                              "VALUES (?, ?, ?, ?, ?, ?)"),
-               {memberId, definitionId, date, number, memo, amount});
+    db.execute(QStringLiteral("INSERT INTO %1 (%2, %3, %4, %5, %6, %7) VALUES (?, ?, ?, ?, ?, ?)")
+                   .arg(t.table, t.ownerField, t.field("piID"), t.field("ValDate"), t.field("ValLong"), t.field("ValMemo"),
+                        t.field("ValCurrency")),
+               {ownerId, definitionId, date, number, memo, amount});
     return qint32(db.lastInsertId());
 }
 
-MemberFeatures::SaveOutcome MemberFeatures::save(Database& db, qint32 featureId, Kinds kinds, const Texts& texts)
+FeatureValues::SaveOutcome FeatureValues::save(const FeatureTable& t, Database& db, qint32 featureId, Kinds kinds,
+                                               const Texts& texts)
 {
     SaveOutcome out;
-    Recordset rs = db.openRecordset(QStringLiteral("SELECT * FROM pt WHERE ptID = ?"), RecordsetType::Dynaset, {featureId});
+    Recordset rs = openRow(t, db, featureId, RecordsetType::Dynaset);
     if (rs.eof())
         return out;
     out.found = true;
@@ -105,7 +118,7 @@ MemberFeatures::SaveOutcome MemberFeatures::save(Database& db, qint32 featureId,
     const auto consider = [&](Kind kind, const char* field, const QString& text, auto read) {
         if (!kinds.testFlag(kind))
             return;
-        const QString name = QLatin1String(field);
+        const QString name = t.field(field);
         const Value stored = rs.field(name);
         if (text == shownText(kind, stored))
             return;
@@ -122,19 +135,19 @@ MemberFeatures::SaveOutcome MemberFeatures::save(Database& db, qint32 featureId,
         if (*value != stored)
             changes.push_back({name, *value});
     };
-    consider(Date, "ptValDate", texts.date, [](const QString& t) -> std::optional<Value> {
+    consider(Date, "ValDate", texts.date, [](const QString& t) -> std::optional<Value> {
         const auto d = ReadDateTime(t);
         return d ? std::optional<Value>(Value(*d)) : std::nullopt;
     });
-    consider(Number, "ptValLong", texts.number, [](const QString& t) -> std::optional<Value> {
+    consider(Number, "ValLong", texts.number, [](const QString& t) -> std::optional<Value> {
         const auto n = parseNumber(t);
         return n ? std::optional<Value>(Value(*n)) : std::nullopt;
     });
-    consider(Amount, "ptValCurrency", texts.amount, [](const QString& t) -> std::optional<Value> {
+    consider(Amount, "ValCurrency", texts.amount, [](const QString& t) -> std::optional<Value> {
         const auto a = ParseLocaleCurrency(t);
         return a ? std::optional<Value>(Value(*a)) : std::nullopt;
     });
-    consider(Memo, "ptValMemo", texts.memo, [](const QString& t) -> std::optional<Value> { return Value(t); });
+    consider(Memo, "ValMemo", texts.memo, [](const QString& t) -> std::optional<Value> { return Value(t); });
     // A text that cannot be read writes nothing at all: the stored values stay until it is
     // corrected.
     if (out.refused || changes.empty())
@@ -147,7 +160,7 @@ MemberFeatures::SaveOutcome MemberFeatures::save(Database& db, qint32 featureId,
     return out;
 }
 
-QString MemberFeatures::shownText(Kind kind, const Value& stored)
+QString FeatureValues::shownText(Kind kind, const Value& stored)
 {
     QString text = NullToString(stored);
     // A text box shows line ends as LF alone, whichever way they were stored.
@@ -156,13 +169,13 @@ QString MemberFeatures::shownText(Kind kind, const Value& stored)
     return text;
 }
 
-bool MemberFeatures::remove(Database& db, qint32 featureId)
+bool FeatureValues::remove(const FeatureTable& t, Database& db, qint32 featureId)
 {
-    db.execute(QStringLiteral("DELETE FROM pt WHERE ptID = ?"), {featureId});
+    db.execute(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(t.table, t.field("ID")), {featureId});
     return db.rowsAffected() > 0;
 }
 
-std::optional<qint32> MemberFeatures::parseNumber(const QString& text)
+std::optional<qint32> FeatureValues::parseNumber(const QString& text)
 {
     // A whole-number feature never rounds: "4,5" is no value of it.
     const FeatureValueText::Reading r = FeatureValueText::read(FeatureValueText::Kind::Long, text);
@@ -171,12 +184,12 @@ std::optional<qint32> MemberFeatures::parseNumber(const QString& text)
     return qint32(r.value.toInt64());
 }
 
-std::optional<QDate> MemberFeatures::parseDate(const QString& text)
+std::optional<QDate> FeatureValues::parseDate(const QString& text)
 {
     return ReadDate(text);
 }
 
-QString MemberFeatures::reformatDate(const QString& text)
+QString FeatureValues::reformatDate(const QString& text)
 {
     // A time of day typed or stored with the date stays with it.
     const auto d = ReadDateTime(text);

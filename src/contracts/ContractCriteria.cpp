@@ -1,0 +1,11 @@
+#include "contracts/ContractCriteria.h"
+
+namespace tikkeli {
+
+ContractCriteria& ContractReportCriteria()
+{
+    static ContractCriteria criteria;
+    return criteria;
+}
+
+} // namespace tikkeli

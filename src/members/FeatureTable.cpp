@@ -1,0 +1,17 @@
+#include "members/FeatureTable.h"
+
+namespace tikkeli {
+
+const FeatureTable& FeatureTable::members()
+{
+    static const FeatureTable t{QStringLiteral("pt"), QStringLiteral("ptjrID"), 1, true};
+    return t;
+}
+
+const FeatureTable& FeatureTable::contracts()
+{
+    static const FeatureTable t{QStringLiteral("mt"), QStringLiteral("mtvsID"), 2, false};
+    return t;
+}
+
+} // namespace tikkeli
