@@ -24,19 +24,25 @@ std::vector<CatalogueLetterGroup> AnimalCatalogue::treeGroups()
     return groupsOf(QStringLiteral("SELECT elID, elNimi FROM el ORDER BY elNimi"));
 }
 
-int AnimalCatalogue::removeNamelessAnimals()
+int AnimalCatalogue::removeNamelessAnimals(Database& db)
 {
     const QString nameless = QStringLiteral("elNimi IS NULL OR elNimi = ''");
-    if (m_db.scalar(QStringLiteral("SELECT COUNT(*) FROM el WHERE ") + nameless).toInt64() == 0)
+    if (db.scalar(QStringLiteral("SELECT COUNT(*) FROM el WHERE ") + nameless).toInt64() == 0)
         return 0;
-    const std::optional<qint64> shown = currentId();
-    Transaction tx(m_db);
-    m_db.execute(QStringLiteral("DELETE FROM et WHERE etelID IN (SELECT elID FROM el WHERE ") + nameless
-                 + QStringLiteral(")"));
-    m_db.execute(QStringLiteral("DELETE FROM el WHERE ") + nameless);
-    const int removed = m_db.rowsAffected();
+    Transaction tx(db);
+    db.execute(QStringLiteral("DELETE FROM et WHERE etelID IN (SELECT elID FROM el WHERE ") + nameless
+               + QStringLiteral(")"));
+    db.execute(QStringLiteral("DELETE FROM el WHERE ") + nameless);
+    const int removed = db.rowsAffected();
     tx.commit();
-    if (!shown || !find(*shown))
+    return removed;
+}
+
+int AnimalCatalogue::removeNamelessAnimals()
+{
+    const std::optional<qint64> shown = currentId();
+    const int removed = removeNamelessAnimals(m_db);
+    if (removed > 0 && (!shown || !find(*shown)))
         refresh();
     return removed;
 }

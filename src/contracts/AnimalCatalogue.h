@@ -29,6 +29,8 @@ public:
     // their links, all or nothing. The shown animal stays current when it remains. The number
     // removed.
     int removeNamelessAnimals();
+    // The same on a database without the window's recordset (lists that read the catalogue).
+    static int removeNamelessAnimals(Database& db);
 
     // Stores the name in the shown animal (or the new one) when it differs from the stored one;
     // a new animal still without a name is dropped. A Finnish reason when the name cannot be

@@ -21,7 +21,7 @@ std::vector<cElain> animalsOf(Database& db, const QString& sql, const Params& pa
 
 std::vector<cElain> ContractAnimals::LoadAllAnimals(Database& db)
 {
-    return animalsOf(db, QStringLiteral("SELECT elID, elNimi FROM el ORDER BY elNimi"), {});
+    return animalsOf(db, QStringLiteral("SELECT elID, elNimi FROM el WHERE elNimi <> '' ORDER BY elNimi"), {});
 }
 
 std::vector<cElain> ContractAnimals::LoadContractAnimals(Database& db, qint64 vsId)

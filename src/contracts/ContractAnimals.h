@@ -16,7 +16,7 @@ public:
     // What the names text holds at the most.
     static constexpr int NamesMaxLength = 255;
 
-    // Every animal of the catalogue in name order.
+    // Every animal of the catalogue in name order (one without a name cannot be chosen).
     static std::vector<cElain> LoadAllAnimals(Database& db);
     // The animals the contract links to, in the order they were chosen; a link whose animal is
     // gone is left out.

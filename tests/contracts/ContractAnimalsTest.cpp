@@ -1,4 +1,5 @@
 #include "contracts/ContractAnimals.h"
+#include "contracts/ContractCriteriaLists.h"
 #include "db/DbError.h"
 #include "ContractTestDb.h"
 
@@ -94,4 +95,15 @@ TEST_F(ContractAnimalsTest, RefusalAtAnyStepKeepsTheOldLinksAndText)
         EXPECT_EQ(t.animalNamesText(t.aho), Value(QStringLiteral("Susi"))) << step.toStdString();
         t.db.execute(QStringLiteral("DROP TRIGGER refuse"));
     }
+}
+
+TEST_F(ContractAnimalsTest, NamelessAnimalIsNotOfferedAndTheCriteriaListTakesItsLinksAlong)
+{
+    t.db.execute(QStringLiteral("INSERT INTO el (elNimi) VALUES (NULL)"));
+    const qint64 nameless = t.db.lastInsertId();
+    t.link(t.aho, nameless);
+    t.link(t.aho, t.susi);
+    EXPECT_EQ(names(ContractAnimals::LoadAllAnimals(t.db)), (QStringList{"Ilves", "Karhu", "Susi"}));
+    EXPECT_EQ(ContractCriteriaLists::animals(t.db).size(), 3u);
+    EXPECT_EQ(t.animalLinks(t.aho), std::vector<qint64>{t.susi});
 }
