@@ -1,107 +1,257 @@
-// Opening the member window - the member records, the alphabetical tree and the first card with
-// its panels - on a club database of 10,000 members, against a plain baseline: the raw SQLite C
-// API opening the same file and reading every column of the same rows. Run interleaved with
-// repetitions; the ratio is of the medians.
+// The member window on club databases of 10,000 and 100,000 members, each against a plain
+// baseline doing the same data work with the raw SQLite C API on its own connection to the file:
+// - opening the window (records, tree, first card) vs reading every column of every member;
+// - moving to the next member (with and without a filter) vs reading that member's row, feature
+//   values and invoice lines through statements prepared once;
+// - the name search showing 4/7 of the members vs the same query building the same texts.
+// The two sides run interleaved; the ratio is of the medians (PairedRatio.h).
 #include "base/ScriptedPrompter.h"
 #include "base/SharedState.h"
 #include "db/Database.h"
 #include "members/ui/MemberWindows.h"
 #include "members/ui/frmJasen.h"
+#include "members/ui/frmNimiHaku.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFile>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QLocale>
-#include <QTemporaryDir>
-#include "RatioReporter.h"
+#include <QPushButton>
+#include "ClubFixture.h"
+#include "PairedRatio.h"
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
+#include <map>
+#include <memory>
 #include <vector>
 
 namespace {
 
-struct Fixture {
-    QTemporaryDir dir;
-    QString database;
-
-    Fixture()
-    {
-        // The staged program folder of the build: bench/ and bin/ lie side by side.
-        const QString program = qEnvironmentVariable("TIKKELI_PROGRAM_DIR",
-                                                     QCoreApplication::applicationDirPath() + QStringLiteral("/../bin"));
-        database = dir.path() + QStringLiteral("/seura.mdb");
-        QFile::copy(program + QStringLiteral("/demo1.mdb"), database);
-        QFile::setPermissions(database, QFile::permissions(database) | QFileDevice::WriteOwner);
-        qputenv("TIKKELI_PROGRAM_DIR", program.toUtf8());
-        qputenv("TIKKELI_DOCUMENTS", (dir.path() + QStringLiteral("/docs")).toUtf8());
-        qputenv("TIKKELI_INI", (dir.path() + QStringLiteral("/Tikkeli.ini")).toUtf8());
-
-        tikkeli::Database db = tikkeli::Database::open(database);
-        db.execute(QStringLiteral("DELETE FROM pt"));
-        db.execute(QStringLiteral("DELETE FROM jr"));
-        db.execute(QStringLiteral("BEGIN"));
-        for (int i = 0; i < 10000; ++i)
-            db.execute(QStringLiteral("INSERT INTO jr (jrJasennumero, jrSukunimi, jrEtunimi, jrOsoite, jrPostinumero, "
-                                      "jrPostitoimipaikka, jrPuhelin, jrEmail) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
-                       {QString::number(5000 + i), QStringLiteral("%1sukunimi%2").arg(QChar(u'A' + i % 26)).arg(i),
-                        QStringLiteral("Etunimi"), QStringLiteral("Metsätie %1").arg(i % 200), QStringLiteral("41990"),
-                        QStringLiteral("Hirvilahti"), QStringLiteral("040-%1").arg(i),
-                        QStringLiteral("j%1@seura.fi").arg(i)});
-        db.execute(QStringLiteral("COMMIT"));
-        db.close();
-        tikkeli::ConnectionRegistry::closeAll(database);
-        tikkeli::State().DatabasePath = database;
-    }
-};
-
-Fixture& fixture()
+ClubFixture& fixture(int members)
 {
-    static Fixture f;
-    return f;
+    static std::map<int, std::unique_ptr<ClubFixture>> made;
+    auto& f = made[members];
+    if (!f)
+        f = std::make_unique<ClubFixture>(members, true);
+    tikkeli::State().DatabasePath = f->database;
+    return *f;
 }
 
-// The plain baseline: the same rows, every column read.
-void RawSqliteReadMembers(benchmark::State& state)
+std::string label(const char* what, int members)
 {
-    const QByteArray path = QFile::encodeName(fixture().database);
-    for (auto _ : state) {
-        sqlite3* db = nullptr;
-        sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
-        sqlite3_stmt* st = nullptr;
-        sqlite3_prepare_v2(db, "SELECT * FROM jr", -1, &st, nullptr);
-        const int columns = sqlite3_column_count(st);
-        std::size_t bytes = 0;
-        while (sqlite3_step(st) == SQLITE_ROW) {
-            for (int c = 0; c < columns; ++c) {
-                if (sqlite3_column_type(st, c) == SQLITE_TEXT)
-                    bytes += std::size_t(sqlite3_column_bytes(st, c));
-                else
-                    bytes += std::size_t(sqlite3_column_int64(st, c) & 1);
-            }
+    return std::string(what) + ", " + std::to_string(members) + " members";
+}
+
+template <class T>
+T* control(QObject* w, const char* name)
+{
+    return w->findChild<T*>(QString::fromUtf8(name));
+}
+
+// Every column of every row a statement gives, as the baseline reads it.
+std::size_t stepAll(sqlite3_stmt* st)
+{
+    std::size_t bytes = 0;
+    const int columns = sqlite3_column_count(st);
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        for (int c = 0; c < columns; ++c) {
+            if (sqlite3_column_type(st, c) == SQLITE_TEXT)
+                bytes += std::size_t(sqlite3_column_bytes(st, c));
+            else
+                bytes += std::size_t(sqlite3_column_int64(st, c) & 1);
         }
-        sqlite3_finalize(st);
-        sqlite3_close_v2(db);
-        benchmark::DoNotOptimize(bytes);
     }
+    return bytes;
 }
-BENCHMARK(RawSqliteReadMembers)->Unit(benchmark::kMillisecond)->Repetitions(9);
 
 void OpenMemberWindow(benchmark::State& state)
 {
-    fixture();
+    const int members = int(state.range(0));
+    ClubFixture& f = fixture(members);
+    const QByteArray path = QFile::encodeName(f.database);
     tikkeli::ScriptedPrompter quiet;
-    for (auto _ : state) {
-        auto* w = new tikkeli::frmJasen;
-        if (!w->loaded())
-            state.SkipWithError("the member window did not load");
-        benchmark::DoNotOptimize(w->currentMemberId());
-        delete w;
-        tikkeli::ConnectionRegistry::closeAll(fixture().database);
-    }
+    RunPaired(
+        state, label("open the member window vs raw read of every member", members), 3,
+        [&] {
+            sqlite3* db = nullptr;
+            sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+            sqlite3_stmt* st = nullptr;
+            sqlite3_prepare_v2(db, "SELECT * FROM jr", -1, &st, nullptr);
+            benchmark::DoNotOptimize(stepAll(st));
+            sqlite3_finalize(st);
+            sqlite3_close_v2(db);
+        },
+        [&] {
+            auto* w = new tikkeli::frmJasen;
+            if (!w->loaded())
+                state.SkipWithError("the member window did not load");
+            benchmark::DoNotOptimize(w->currentMemberId());
+            delete w;
+            tikkeli::ConnectionRegistry::closeAll(f.database);
+        });
 }
-BENCHMARK(OpenMemberWindow)->Unit(benchmark::kMillisecond)->Repetitions(9);
+BENCHMARK(OpenMemberWindow)->Arg(10000)->Arg(100000)->Iterations(11)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// The raw side of a move: the member's row, its features with their values and its invoice lines.
+struct RawMemberReader {
+    sqlite3* db = nullptr;
+    sqlite3_stmt* row = nullptr;
+    sqlite3_stmt* features = nullptr;
+    sqlite3_stmt* invoices = nullptr;
+
+    explicit RawMemberReader(const QString& file)
+    {
+        sqlite3_open_v2(QFile::encodeName(file).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+        sqlite3_prepare_v2(db, "SELECT * FROM jr WHERE jrID = ?", -1, &row, nullptr);
+        sqlite3_prepare_v2(db,
+                           "SELECT pt.*, pi.piNimi FROM pt INNER JOIN pi ON pi.piID = pt.ptpiID WHERE pt.ptjrID = ? "
+                           "ORDER BY pt.ptID",
+                           -1, &features, nullptr);
+        sqlite3_prepare_v2(db,
+                           "SELECT jmhID, jmhjmHinta, jmhjmTeksti FROM jmhist WHERE jmhjmjrID = ? "
+                           "ORDER BY jmhjmLaskupaiva, jmhID",
+                           -1, &invoices, nullptr);
+    }
+    ~RawMemberReader()
+    {
+        for (sqlite3_stmt* st : {row, features, invoices})
+            sqlite3_finalize(st);
+        sqlite3_close_v2(db);
+    }
+    std::size_t read(qint64 id)
+    {
+        std::size_t bytes = 0;
+        for (sqlite3_stmt* st : {row, features, invoices}) {
+            sqlite3_bind_int64(st, 1, id);
+            bytes += stepAll(st);
+            sqlite3_reset(st);
+        }
+        return bytes;
+    }
+};
+
+// Moves of the card, in steps of this many.
+constexpr int kMovesPerRound = 20;
+
+void moveBench(benchmark::State& state, bool filtered)
+{
+    const int members = int(state.range(0));
+    ClubFixture& f = fixture(members);
+    tikkeli::ScriptedPrompter quiet;
+    auto w = std::make_unique<tikkeli::frmJasen>();
+    if (!w->loaded()) {
+        state.SkipWithError("the member window did not load");
+        return;
+    }
+    QComboBox* filter = control<QComboBox>(w.get(), "cmbListaEhto");
+    QPushButton* next = control<QPushButton>(w.get(), "cSeuraava");
+    QPushButton* first = control<QPushButton>(w.get(), "cEnsimmäinen");
+    if (!filter || !next || !first) {
+        state.SkipWithError("a control of the member window is missing");
+        return;
+    }
+    if (filtered) {
+        const int dog = filter->findText(QStringLiteral("Koira"));
+        filter->setCurrentIndex(dog);
+        emit filter->activated(dog);
+    }
+    // The members the raw side reads, in the order the card visits them.
+    std::vector<qint64> walk;
+    {
+        tikkeli::Database db = tikkeli::Database::open(f.database);
+        tikkeli::Recordset rs = db.openRecordset(
+            filtered ? QStringLiteral("SELECT ptjrID FROM pt, pi WHERE ptpiID = piID AND piNimi = 'Koira'")
+                     : QStringLiteral("SELECT jrID FROM jr"),
+            tikkeli::RecordsetType::Snapshot);
+        for (; !rs.eof(); rs.moveNext())
+            walk.push_back(rs.field(0).toInt64());
+    }
+    RawMemberReader raw(f.database);
+    std::size_t rawAt = 0, cardMoves = 0;
+    RunPaired(
+        state,
+        label(filtered ? "move to the next member, filter on, vs raw read of its row, features, invoices"
+                       : "move to the next member vs raw read of its row, features, invoices",
+              members),
+        3,
+        [&] {
+            std::size_t bytes = 0;
+            for (int i = 0; i < kMovesPerRound; ++i)
+                bytes += raw.read(walk[rawAt++ % walk.size()]);
+            benchmark::DoNotOptimize(bytes);
+        },
+        [&] {
+            for (int i = 0; i < kMovesPerRound; ++i)
+                next->click();
+            cardMoves += kMovesPerRound;
+            benchmark::DoNotOptimize(w->currentMemberId());
+        },
+        [&] {
+            // Back to the start before the end of the list is reached (untimed).
+            if (cardMoves + kMovesPerRound >= walk.size()) {
+                first->click();
+                cardMoves = 0;
+            }
+        });
+    w.reset();
+    tikkeli::ConnectionRegistry::closeAll(f.database);
+}
+
+void MoveToNextMember(benchmark::State& state)
+{
+    moveBench(state, false);
+}
+BENCHMARK(MoveToNextMember)->Arg(10000)->Arg(100000)->Iterations(21)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+void MoveToNextMemberFiltered(benchmark::State& state)
+{
+    moveBench(state, true);
+}
+BENCHMARK(MoveToNextMemberFiltered)->Arg(10000)->Arg(100000)->Iterations(21)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+void NameSearchList(benchmark::State& state)
+{
+    const int members = int(state.range(0));
+    ClubFixture& f = fixture(members);
+    tikkeli::ScriptedPrompter quiet;
+    tikkeli::frmNimiHaku dialog;
+    QLineEdit* firstName = control<QLineEdit>(&dialog, "tEtunimi");
+    QPushButton* search = control<QPushButton>(&dialog, "cSearch");
+    QListWidget* list = control<QListWidget>(&dialog, "lstFoundJR");
+    if (!dialog.isLoaded() || !firstName || !search || !list) {
+        state.SkipWithError("the name search did not load");
+        return;
+    }
+    firstName->setText(QStringLiteral("a"));
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(QFile::encodeName(f.database).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    RunPaired(
+        state, label("name search showing 4/7 of the members vs building the same texts", members), 2,
+        [&] {
+            sqlite3_stmt* st = nullptr;
+            sqlite3_prepare_v2(db, "SELECT * FROM jr WHERE jrEtunimi LIKE '%a%'", -1, &st, nullptr);
+            std::vector<QString> texts;
+            const auto text = [&](int c) {
+                return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, c)),
+                                         sqlite3_column_bytes(st, c));
+            };
+            while (sqlite3_step(st) == SQLITE_ROW)
+                texts.push_back((text(2) + QLatin1Char(' ') + text(3)).trimmed() + QStringLiteral(" - ") + text(6));
+            sqlite3_finalize(st);
+            benchmark::DoNotOptimize(texts.size());
+        },
+        [&] {
+            search->click();
+            benchmark::DoNotOptimize(list->count());
+        });
+    sqlite3_close_v2(db);
+    if (list->count() * 7 < members * 4 - 7)
+        state.SkipWithError("the search found too few members");
+}
+BENCHMARK(NameSearchList)->Arg(10000)->Arg(100000)->Iterations(11)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 } // namespace
 
@@ -111,17 +261,5 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QLocale::setDefault(QLocale(QLocale::Finnish, QLocale::Finland));
     tikkeli::RegisterMemberWindows();
-    // Interleaved repetitions: both measurements see the same machine load.
-    std::vector<char*> args(argv, argv + argc);
-    static char interleave[] = "--benchmark_enable_random_interleaving=true";
-    static char aggregates[] = "--benchmark_report_aggregates_only=true";
-    args.push_back(interleave);
-    args.push_back(aggregates);
-    int count = int(args.size());
-    benchmark::Initialize(&count, args.data());
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.printRatio("OpenMemberWindow/repeats:9_median", "RawSqliteReadMembers/repeats:9_median", 3);
-    benchmark::Shutdown();
-    return 0;
+    return RunPairedBenchmarks(argc, argv);
 }

@@ -6,10 +6,9 @@
 #include "base/SharedState.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QLocale>
-#include <QTemporaryDir>
+#include "ClubFixture.h"
 #include "RatioReporter.h"
 
 #include <benchmark/benchmark.h>
@@ -17,37 +16,8 @@
 
 namespace {
 
-struct Fixture {
-    QTemporaryDir dir;
-    QString database;
-
-    Fixture()
-    {
-        // The staged program folder of the build: bench/ and bin/ lie side by side.
-        const QString program = qEnvironmentVariable("TIKKELI_PROGRAM_DIR",
-                                                     QCoreApplication::applicationDirPath() + QStringLiteral("/../bin"));
-        database = dir.path() + QStringLiteral("/seura.mdb");
-        QFile::copy(program + QStringLiteral("/demo1.mdb"), database);
-        QFile::setPermissions(database, QFile::permissions(database) | QFileDevice::WriteOwner);
-        qputenv("TIKKELI_PROGRAM_DIR", program.toUtf8());
-        qputenv("TIKKELI_DOCUMENTS", (dir.path() + QStringLiteral("/docs")).toUtf8());
-        qputenv("TIKKELI_INI", (dir.path() + QStringLiteral("/Tikkeli.ini")).toUtf8());
-        QFile ini(dir.path() + QStringLiteral("/Tikkeli.ini"));
-        ini.open(QIODevice::WriteOnly);
-        ini.write(QStringLiteral("[TIKKELI]\nDatabase=%1\nDatabaseBackup=%2/v/\n").arg(database, dir.path()).toUtf8());
-        ini.close();
-
-        tikkeli::Database db = tikkeli::Database::open(database);
-        db.execute(QStringLiteral("BEGIN"));
-        for (int i = 0; i < 10000; ++i)
-            db.execute(QStringLiteral("INSERT INTO jr (jrJasennumero, jrSukunimi, jrEtunimi, jrOsoite, jrPostinumero, "
-                                      "jrPostitoimipaikka) VALUES (?, ?, ?, ?, ?, ?)"),
-                       {QString::number(5000 + i), QStringLiteral("Sukunimi%1").arg(i), QStringLiteral("Etunimi"),
-                        QStringLiteral("Metsätie %1").arg(i % 200), QStringLiteral("41990"), QStringLiteral("Hirvilahti")});
-        db.execute(QStringLiteral("COMMIT"));
-        db.close();
-        tikkeli::ConnectionRegistry::closeAll(database);
-    }
+struct Fixture : ClubFixture {
+    Fixture() : ClubFixture(10000) {}
 };
 
 Fixture& fixture()

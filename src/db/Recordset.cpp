@@ -268,8 +268,9 @@ std::unique_ptr<Statement> Recordset::Impl::prepare(const QString& sql)
 
 std::unique_ptr<Statement> Recordset::Impl::prepareSource(QString& sql)
 {
+    // The connection remembers the rewrite of a statement: the same few run again and again.
     sql = looksLikeStatement(source)
-              ? NormalizeSql(source)
+              ? QString::fromUtf8(db.conn().normalized(source))
               : QStringLiteral("SELECT * FROM ") + quoteIdent(source.trimmed().remove(u'[').remove(u']'));
     try {
         return prepare(sql);

@@ -79,4 +79,14 @@ QString HistoryRange::listHeading(const QString& title) const
     return h;
 }
 
+QString HistoryRange::nothingFoundText() const
+{
+    // Only an unpaid range may be called unpaid: a range of all or of paid invoices says so.
+    const QString which = LaskunTila == 1   ? QStringLiteral("maksettuja ")
+                          : LaskunTila == 2 ? QStringLiteral("maksamattomia ")
+                                            : QString();
+    return QStringLiteral("Ei löydy ") + which + QStringLiteral("laskuja väliltä: ") + LaskunroAlku + QStringLiteral(" - ")
+           + LaskunroLoppu;
+}
+
 } // namespace tikkeli

@@ -24,6 +24,9 @@ struct HistoryRange {
     QString listSelection(const QString& initial) const;
     // The list's heading, e.g. "LASKUTUSLISTA: 100 - 120 : Maksetut : Kaikki".
     QString listHeading(const QString& title) const;
+    // What a copy print tells when the range holds no invoice, naming the state chosen:
+    // "Ei löydy maksettuja laskuja väliltä: 100 - 120".
+    QString nothingFoundText() const;
 };
 
 } // namespace tikkeli

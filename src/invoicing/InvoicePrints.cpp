@@ -84,6 +84,17 @@ void InvoicePrints::PrepareMarkedHistoryInvoices()
     r.setSortFields(0, QStringLiteral("+{jmhist.jmhTulostusJarjestysID}"));
 }
 
+void InvoicePrints::PrepareReminders(bool onlyNotEmailed)
+{
+    ReportEngine& r = reset(QStringLiteral("mutilis1.rpt"));
+    ApplySectionFonts(r, true);
+    SetReportMargins(r, 0);
+    SetReminderClubFormulas(r);
+    r.SelectionFormula = onlyNotEmailed ? QStringLiteral("{jmhist.jmhTulosta}=true and {jmhist.jmhMuistutusEmailed} = False")
+                                        : QStringLiteral("{jmhist.jmhTulosta}=true");
+    r.setSortFields(0, QStringLiteral("+{jmhist.jmhTulostusJarjestysID}"));
+}
+
 void InvoicePrints::PrepareHistoryList(const QString& file, const QString& initialSelection, const QString& title,
                                        const HistoryRange& range)
 {

@@ -31,6 +31,10 @@ public:
     static void PrepareHistoryInvoice(qint64 historyId);
     // The history rows marked for print.
     static void PrepareMarkedHistoryInvoices();
+    // The reminders of the history rows marked for print, on the transfer form in print order,
+    // with the club's data and the reminder's opening and closing texts; only those not e-mailed
+    // when asked.
+    static void PrepareReminders(bool onlyNotEmailed);
     // A billing or reference list: the initial selection extended by the range, the heading
     // from the title.
     static void PrepareHistoryList(const QString& file, const QString& initialSelection, const QString& title,

@@ -19,6 +19,21 @@ const QStringList& InitialGroups::letters()
     return all;
 }
 
+int InitialGroups::groupOf(const QString& name)
+{
+    const QStringList& order = letters();
+    if (name.isEmpty())
+        return int(order.size());
+    // Plain ASCII letters, most names, skip the case mapping.
+    const char16_t first = name.front().unicode();
+    if (first >= u'A' && first <= u'Z')
+        return int(first - u'A');
+    if (first >= u'a' && first <= u'z')
+        return int(first - u'a');
+    const qsizetype at = order.indexOf(name.left(1).toUpper());
+    return at < 0 ? int(order.size()) : int(at);
+}
+
 std::vector<InitialGroups::Group> InitialGroups::group(const QStringList& names)
 {
     const QStringList& order = letters();
@@ -26,10 +41,8 @@ std::vector<InitialGroups::Group> InitialGroups::group(const QStringList& names)
     for (qsizetype i = 0; i < order.size(); ++i)
         groups[std::size_t(i)].letter = order[i];
     groups.back().letter = otherCaption();
-    for (qsizetype i = 0; i < names.size(); ++i) {
-        const qsizetype at = names[i].isEmpty() ? -1 : order.indexOf(names[i].left(1).toUpper());
-        groups[at < 0 ? groups.size() - 1 : std::size_t(at)].indexes.push_back(std::size_t(i));
-    }
+    for (qsizetype i = 0; i < names.size(); ++i)
+        groups[std::size_t(groupOf(names[i]))].indexes.push_back(std::size_t(i));
     std::vector<Group> result;
     for (Group& g : groups)
         if (!g.indexes.empty())

@@ -20,6 +20,8 @@ public:
     static QString otherCaption();
     // "A".."Z", "Å", "Ä", "Ö".
     static const QStringList& letters();
+    // The group of one name: its index into letters(), or letters().size() for the other group.
+    static int groupOf(const QString& name);
     // The non-empty groups in tree order.
     static std::vector<Group> group(const QStringList& names);
 };

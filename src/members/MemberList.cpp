@@ -1,5 +1,7 @@
 #include "members/MemberList.h"
 
+#include <sqlite3.h>
+
 namespace tikkeli {
 
 Recordset MemberList::open(Database& db, qint64 featureId, const QString& columns)
@@ -29,6 +31,55 @@ int MemberList::count(Database& db, qint64 featureId)
     return int(db.scalar(QStringLiteral("SELECT COUNT(DISTINCT ptjrID) FROM pt JOIN jr ON jrID = ptjrID WHERE ptpiID = ?"),
                          {Value(featureId)})
                    .toInt64());
+}
+
+MemberListCache::Stamp MemberListCache::stampOf(Database& db)
+{
+    Stamp s;
+    sqlite3* handle = db.handle();
+    s.connection = handle;
+    s.changes = sqlite3_total_changes64(handle);
+    // data_version moves when another connection (another program) commits to the file.
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(handle, "PRAGMA data_version", -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+        s.version = sqlite3_column_int64(st, 0);
+    sqlite3_finalize(st);
+    return s;
+}
+
+void MemberListCache::refresh(Database& db, qint64 featureId)
+{
+    const Stamp now = stampOf(db);
+    if (m_valid && m_featureId == featureId && m_stamp == now && now.version >= 0)
+        return;
+    m_valid = false;
+    m_ids = MemberList::ids(db, featureId);
+    m_index.clear();
+    m_index.reserve(m_ids.size());
+    for (std::size_t i = 0; i < m_ids.size(); ++i)
+        m_index.emplace(m_ids[i], int(i));
+    m_featureId = featureId;
+    m_stamp = now;
+    m_valid = true;
+}
+
+const std::vector<qint64>& MemberListCache::ids(Database& db, qint64 featureId)
+{
+    refresh(db, featureId);
+    return m_ids;
+}
+
+int MemberListCache::indexOf(qint64 id) const
+{
+    const auto it = m_index.find(id);
+    return it == m_index.end() ? -1 : it->second;
+}
+
+void MemberListCache::clear()
+{
+    m_valid = false;
+    m_ids.clear();
+    m_index.clear();
 }
 
 } // namespace tikkeli

@@ -4,6 +4,7 @@
 #include "db/Recordset.h"
 
 #include <QString>
+#include <unordered_map>
 #include <vector>
 
 namespace tikkeli {
@@ -19,6 +20,34 @@ public:
     static std::vector<qint64> ids(Database& db, qint64 featureId);
     // How many members the list holds.
     static int count(Database& db, qint64 featureId);
+};
+
+// One list kept between commands, so that a walk through it does not read and sort it at every
+// step: it is read again when another list is asked for, after clear(), or when the database has
+// changed since it was read (a write through this program's connection or another program's
+// commit), since a change of a name or of a member's features can change it.
+class MemberListCache {
+public:
+    const std::vector<qint64>& ids(Database& db, qint64 featureId);
+    // The member's place in the list ids() gave last, -1 when it is not listed.
+    int indexOf(qint64 id) const;
+    void clear();
+
+private:
+    struct Stamp {
+        const void* connection = nullptr;
+        std::int64_t changes = -1;
+        std::int64_t version = -1;
+        bool operator==(const Stamp&) const = default;
+    };
+    static Stamp stampOf(Database& db);
+    void refresh(Database& db, qint64 featureId);
+
+    bool m_valid = false;
+    qint64 m_featureId = 0;
+    Stamp m_stamp;
+    std::vector<qint64> m_ids;
+    std::unordered_map<qint64, int> m_index;
 };
 
 } // namespace tikkeli

@@ -5,8 +5,6 @@
 #include "members/MemberRecords.h"
 #include "members/RecordCatalogue.h"
 
-#include <algorithm>
-
 namespace tikkeli {
 
 namespace {
@@ -35,17 +33,21 @@ bool goUnfiltered(Recordset& rs, MemberNavigation::Move move)
 
 } // namespace
 
-bool MemberNavigation::go(MemberRecords& records, Move move, qint64 featureId)
+bool MemberNavigation::go(MemberRecords& records, Move move, qint64 featureId, MemberListCache* cache)
 {
     Recordset& rs = records.recordset();
     if (featureId == 0)
         return goUnfiltered(rs, move);
 
-    const std::vector<qint64> list = MemberList::ids(records.database(), featureId);
-    const auto here = std::find(list.begin(), list.end(), records.currentId());
-    if (records.currentId() == 0 || here == list.end())
+    MemberListCache once;
+    MemberListCache& lists = cache ? *cache : once;
+    const qint64 current = records.currentId();
+    if (current == 0)
         return false;
-    const auto at = here - list.begin();
+    const std::vector<qint64>& list = lists.ids(records.database(), featureId);
+    const int at = lists.indexOf(current);
+    if (at < 0)
+        return false;
     std::ptrdiff_t to = at;
     switch (move) {
     case Move::First: to = 0; break;
@@ -58,7 +60,7 @@ bool MemberNavigation::go(MemberRecords& records, Move move, qint64 featureId)
     return records.findId(list[std::size_t(to)]);
 }
 
-bool MemberNavigation::showFirstListed(MemberRecords& records, qint64 featureId)
+bool MemberNavigation::showFirstListed(MemberRecords& records, qint64 featureId, MemberListCache* cache)
 {
     Recordset& rs = records.recordset();
     if (featureId == 0) {
@@ -66,7 +68,8 @@ bool MemberNavigation::showFirstListed(MemberRecords& records, qint64 featureId)
             rs.moveFirst();
         return true;
     }
-    const std::vector<qint64> list = MemberList::ids(records.database(), featureId);
+    MemberListCache once;
+    const std::vector<qint64>& list = (cache ? *cache : once).ids(records.database(), featureId);
     if (list.empty())
         return false;
     return records.findId(list.front());

@@ -4,6 +4,7 @@
 
 namespace tikkeli {
 
+class MemberListCache;
 class MemberRecords;
 
 // First, previous, next and last over the member window's records: in the data control's own
@@ -14,10 +15,11 @@ class MemberNavigation {
 public:
     enum class Move { First, Previous, Next, Last };
 
-    static bool go(MemberRecords& records, Move move, qint64 featureId);
+    // With a cache the filtered list is read (and sorted) only when it may have changed.
+    static bool go(MemberRecords& records, Move move, qint64 featureId, MemberListCache* cache = nullptr);
     // The first member of the current list becomes current. False for the cases that beep; an
     // empty table without a filter is no beep.
-    static bool showFirstListed(MemberRecords& records, qint64 featureId);
+    static bool showFirstListed(MemberRecords& records, qint64 featureId, MemberListCache* cache = nullptr);
 };
 
 } // namespace tikkeli

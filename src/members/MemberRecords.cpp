@@ -48,6 +48,18 @@ bool MemberRecords::findId(qint64 id)
 {
     if (m_rs.recordCount() == 0)
         return false;
+    // jrID is the table's key, so the set's bookmark of a member is its id: a lookup, not a walk
+    // through every row. A bookmark the set does not hold is no such member.
+    if (!hasCurrent() || m_rs.bookmark() == currentId()) {
+        try {
+            m_rs.setBookmark(id);
+        } catch (const DbException& e) {
+            if (e.number() != DbErr::InvalidBookmark)
+                throw;
+            return false;
+        }
+        return true;
+    }
     return m_rs.findFirst(kId, Value(id));
 }
 

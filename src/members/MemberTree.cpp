@@ -1,13 +1,25 @@
 #include "members/MemberTree.h"
 
-#include "base/NullConversions.h"
+#include "db/FinnishCollation.h"
 #include "db/Recordset.h"
 #include "members/InitialGroups.h"
-#include "members/MemberList.h"
 
 #include <QStringList>
+#include <algorithm>
 
 namespace tikkeli {
+
+namespace {
+
+// Null sorts before every text, as in the database's own ordering.
+int compareNames(const QString& a, bool aNull, const QString& b, bool bNull)
+{
+    if (aNull || bNull)
+        return int(bNull) - int(aNull);
+    return FinnishCollation::compare(a, b);
+}
+
+} // namespace
 
 QString MemberTree::Member::key() const
 {
@@ -19,27 +31,88 @@ const QStringList& MemberTree::letters()
     return InitialGroups::letters();
 }
 
+MemberTree::Groups MemberTree::read(Database& db, qint64 featureId)
+{
+    // No ORDER BY: the order inside a group is made when the group is listed, and most groups of
+    // a large register are never opened.
+    Recordset rs = featureId == 0
+                       ? db.openRecordset(QStringLiteral("SELECT jrID, jrSukunimi, jrEtunimi FROM jr"),
+                                          RecordsetType::Snapshot)
+                       : db.openRecordset(QStringLiteral("SELECT jrID, jrSukunimi, jrEtunimi FROM jr WHERE jrID IN "
+                                                         "(SELECT ptjrID FROM pt WHERE ptpiID = ?)"),
+                                          RecordsetType::Snapshot, {Value(featureId)});
+    const int other = int(InitialGroups::letters().size());
+    std::vector<Groups::Group> all(std::size_t(other) + 1);
+    for (int i = 0; i < other; ++i)
+        all[std::size_t(i)].caption = InitialGroups::letters()[i];
+    all.back().caption = InitialGroups::otherCaption();
+    for (; !rs.eof(); rs.moveNext()) {
+        Groups::Row row;
+        row.id = rs.field(0).toInt64();
+        const Value surname = rs.field(1), firstName = rs.field(2);
+        row.surnameNull = surname.isNull();
+        row.firstNameNull = firstName.isNull();
+        if (!row.surnameNull)
+            row.surname = surname.toString();
+        if (!row.firstNameNull)
+            row.firstName = firstName.toString();
+        all[std::size_t(InitialGroups::groupOf(row.surname))].rows.push_back(std::move(row));
+    }
+    Groups groups;
+    for (Groups::Group& g : all) {
+        if (g.rows.empty())
+            continue;
+        const int index = int(groups.m_letters.size());
+        for (const Groups::Row& r : g.rows)
+            groups.m_letterOf.emplace(r.id, index);
+        groups.m_letters.push_back(std::move(g));
+    }
+    return groups;
+}
+
+std::vector<MemberTree::Member> MemberTree::Groups::members(int index) const
+{
+    const std::vector<Row>& rows = m_letters[std::size_t(index)].rows;
+    std::vector<const Row*> order;
+    order.reserve(rows.size());
+    for (const Row& r : rows)
+        order.push_back(&r);
+    std::sort(order.begin(), order.end(), [](const Row* a, const Row* b) {
+        if (const int c = compareNames(a->surname, a->surnameNull, b->surname, b->surnameNull))
+            return c < 0;
+        if (const int c = compareNames(a->firstName, a->firstNameNull, b->firstName, b->firstNameNull))
+            return c < 0;
+        return a->id < b->id;
+    });
+    std::vector<Member> out;
+    out.reserve(order.size());
+    for (const Row* r : order)
+        out.push_back({r->id, r->surname + QLatin1Char(' ') + r->firstName});
+    return out;
+}
+
+int MemberTree::Groups::letterOf(qint64 id) const
+{
+    const auto it = m_letterOf.find(id);
+    return it == m_letterOf.end() ? -1 : it->second;
+}
+
+void MemberTree::Groups::remove(qint64 id)
+{
+    const int index = letterOf(id);
+    if (index < 0)
+        return;
+    std::vector<Row>& rows = m_letters[std::size_t(index)].rows;
+    rows.erase(std::remove_if(rows.begin(), rows.end(), [id](const Row& r) { return r.id == id; }), rows.end());
+    m_letterOf.erase(id);
+}
+
 std::vector<MemberTree::Letter> MemberTree::build(Database& db, qint64 featureId)
 {
-    // The rows come sorted by the Finnish collation; each keeps that order inside its group.
-    std::vector<Member> members;
-    QStringList surnames;
-    Recordset rs = MemberList::open(db, featureId, QStringLiteral("jr.jrID, jr.jrSukunimi, jr.jrEtunimi"));
-    for (; !rs.eof(); rs.moveNext()) {
-        const QString surname = NullToString(rs.field(QStringLiteral("jrSukunimi")));
-        Member m;
-        m.id = rs.field(QStringLiteral("jrID")).toInt64();
-        m.text = surname + QLatin1Char(' ') + NullToString(rs.field(QStringLiteral("jrEtunimi")));
-        members.push_back(std::move(m));
-        surnames.append(surname);
-    }
+    const Groups groups = read(db, featureId);
     std::vector<Letter> result;
-    for (const InitialGroups::Group& g : InitialGroups::group(surnames)) {
-        Letter letter{g.letter, {}};
-        for (const std::size_t i : g.indexes)
-            letter.members.push_back(members[i]);
-        result.push_back(std::move(letter));
-    }
+    for (int i = 0; i < groups.letterCount(); ++i)
+        result.push_back({groups.letter(i), groups.members(i)});
     return result;
 }
 

@@ -3,13 +3,14 @@
 #include "db/Database.h"
 
 #include <QString>
+#include <unordered_map>
 #include <vector>
 
 namespace tikkeli {
 
 // The alphabetical member list of the member window: letter groups A-Z, Å, Ä, Ö in that fixed
-// order, then the group for other initials (InitialGroups), each with its members in the
-// database's order (surname, first name). Every member has an entry.
+// order, then the group for other initials (InitialGroups), each with its members in name order
+// (surname, first name, Finnish collation, a Null name first). Every member has an entry.
 class MemberTree {
 public:
     struct Member {
@@ -22,7 +23,39 @@ public:
         std::vector<Member> members;
     };
 
+    // The letter groups of one reading of the members. The rows are read once, unsorted; a
+    // letter's members are put in order only when that letter is asked for, so a window can show
+    // the letters at once and list a letter's members when the user opens it.
+    class Groups {
+    public:
+        // The non-empty groups in tree order.
+        int letterCount() const { return int(m_letters.size()); }
+        const QString& letter(int index) const { return m_letters[std::size_t(index)].caption; }
+        // The members of a group, in name order.
+        std::vector<Member> members(int index) const;
+        // The group listing the member, -1 when none does.
+        int letterOf(qint64 id) const;
+        // The member leaves its group (deleted); its group stays, possibly empty.
+        void remove(qint64 id);
+
+    private:
+        friend class MemberTree;
+        struct Row {
+            qint64 id = 0;
+            QString surname, firstName;
+            bool surnameNull = false, firstNameNull = false;
+        };
+        struct Group {
+            QString caption;
+            std::vector<Row> rows; // in reading order
+        };
+        std::vector<Group> m_letters;
+        std::unordered_map<qint64, int> m_letterOf;
+    };
+
     // featureId 0: every member; otherwise only the members with that member feature (each once).
+    static Groups read(Database& db, qint64 featureId);
+    // Every group with its members listed.
     static std::vector<Letter> build(Database& db, qint64 featureId);
 
     // The member id of a node key ("57ID" gives 57, case-insensitive); 0 for keys without "ID".

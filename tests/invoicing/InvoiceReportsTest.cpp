@@ -4,7 +4,9 @@
 #include "db/Recordset.h"
 #include "invoicing/AddressLabels.h"
 #include "invoicing/InvoicePrintOrder.h"
+#include "invoicing/InvoicePrints.h"
 #include "invoicing/InvoiceRun.h"
+#include "invoicing/Reminders.h"
 #include "printing/ReportEngine.h"
 
 #include <QDir>
@@ -214,6 +216,124 @@ TEST_F(InvoiceReportsTest, InvoiceToPdfWithADecodableBarCode)
                              + QStringLiteral("270215");
     ASSERT_EQ(expected.size(), 54);
     EXPECT_EQ(decoded, expected);
+}
+
+// Two reminders recorded on 17.3.2027 at 8 % with a fee of 5,00: invoice 2054 made 100,00 due
+// 30 days before, invoice 2057 (45,00 due 2.3.2026) 380 days overdue.
+class ReminderReportTest : public InvoiceReportsTest {
+protected:
+    QString reference2054;
+
+    void SetUp() override
+    {
+        InvoiceReportsTest::SetUp();
+        SharedState& s = State();
+        s.ReminderFee = *Currency::parse(QStringLiteral("5"));
+        s.LateInterestRate = 8.0;
+        s.ReminderTitle = QStringLiteral("MAKSUMUISTUTUS");
+        s.ReminderOpening = QStringLiteral("Lasku on vielä maksamatta.");
+        s.ReminderClosing = QStringLiteral("Jos olet jo maksanut, muistutus on aiheeton.");
+        s.ClubName = QStringLiteral("Erämiehet ry");
+        s.Iban1 = kIban;
+        club.db.execute(QStringLiteral("UPDATE jmhist SET jmhjmHinta = 100, jmhjmErapaiva = '2027-02-15 00:00:00'"
+                                       " WHERE jmhjmLaskunumero = 2054"));
+        reference2054 =
+            club.field(QStringLiteral("SELECT jmhjmViitenumero FROM jmhist WHERE jmhjmLaskunumero = 2054")).toString();
+        ASSERT_EQ(Reminders::CreateReminders(club.db, {2054, 2057}, QDate(2027, 3, 17)), 2);
+        // By name: Heikkilä's 2057 before Mattila's 2054.
+        InvoicePrintOrder::NumberReminderPrintOrder(club.db, 0);
+    }
+    void TearDown() override { MainReport() = ReportEngine{}; }
+};
+
+TEST_F(ReminderReportTest, OnePagePerReminderWithTheRecordedAmounts)
+{
+    InvoicePrints::PrepareReminders(false);
+    EXPECT_EQ(MainReport().ReportFileName.section(QLatin1Char('/'), -1), QStringLiteral("mutilis1.rpt"));
+    auto doc = MainReport().layoutReport();
+    ASSERT_EQ(doc->pages.size(), 2u);
+    EXPECT_EQ(doc->rowCount, 2);
+
+    struct Case {
+        int page;
+        QStringList detail;
+        const char* total;
+    };
+    const Case cases[] = {
+        {0,
+         {"Jäsenmaksu 2026, lasku 2057: maksamatta", "45,00", "Viivästyskorko 8 % ajalta 2.3.2026 - 17.3.2027", "3,75",
+          "Muistutuskulut", "5,00", "Maksettava yhteensä", "53,75", "Jos olet jo maksanut, muistutus on aiheeton."},
+         "53,75"},
+        {1,
+         {"Jäsenmaksu 2026, lasku 2054: maksamatta", "100,00", "Viivästyskorko 8 % ajalta 15.2.2027 - 17.3.2027", "0,66",
+          "Muistutuskulut", "5,00", "Maksettava yhteensä", "105,66", "Jos olet jo maksanut, muistutus on aiheeton."},
+         "105,66"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.page);
+        EXPECT_EQ(doc->sectionTexts(c.page, QStringLiteral("DETAIL")), c.detail);
+        const QStringList lines = doc->pageLines(c.page);
+        for (const char* part : {"Erämiehet ry", "MAKSUMUISTUTUS", "Muistutuspäivä 17.3.2027", "Muistutus nro 1",
+                                 "Lasku on vielä maksamatta.", "TILISIIRTO", "HETI"})
+            EXPECT_TRUE(anyLineContains(lines, QString::fromUtf8(part))) << part;
+        EXPECT_TRUE(doc->sectionTexts(c.page, QStringLiteral("GF2")).contains(QString::fromLatin1(c.total)));
+        EXPECT_GT(boxes(*doc, c.page), 20); // the bar code's bars
+    }
+    EXPECT_TRUE(anyLineContains(doc->pageLines(1), reference2054));
+
+    // A second reminder of the same invoice carries the next number; e-mailed ones can be left out.
+    ASSERT_EQ(Reminders::CreateReminders(club.db, {2054, 2054}, QDate(2027, 3, 17)), 1);
+    club.db.execute(QStringLiteral("UPDATE jmhist SET jmhMuistutusEmailed = True WHERE jmhjmLaskunumero = 2057"));
+    club.db.execute(QStringLiteral("UPDATE jmhist SET jmhTulosta = True WHERE jmhjmLaskunumero = 2057"));
+    InvoicePrints::PrepareReminders(true);
+    doc = MainReport().layoutReport();
+    ASSERT_EQ(doc->pages.size(), 1u);
+    EXPECT_TRUE(anyLineContains(doc->pageLines(0), QStringLiteral("Muistutus nro 2")));
+    EXPECT_TRUE(anyLineContains(doc->pageLines(0), QStringLiteral("2054")));
+}
+
+TEST_F(ReminderReportTest, ToPdfWithTheTotalInTheBarCode)
+{
+    for (const char* tool : {"pdftotext", "pdftoppm"})
+        if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
+            GTEST_SKIP() << tool << " missing (scripts/setup installs it)";
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    club.db.execute(QStringLiteral("UPDATE jmhist SET jmhTulosta = False WHERE jmhjmLaskunumero = 2057"));
+    InvoicePrints::PrepareReminders(false);
+    ReportEngine& e = MainReport();
+    e.Destination = ReportEngine::ToFile;
+    e.PrintFileName = dir.filePath(QStringLiteral("muistutus.pdf"));
+    e.PrintReport();
+
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), e.PrintFileName, QStringLiteral("-")});
+    ASSERT_TRUE(text.waitForFinished(60000));
+    const QString pdfText = QString::fromUtf8(text.readAllStandardOutput());
+    for (const QString& part : {QStringLiteral("MAKSUMUISTUTUS"), QStringLiteral("105,66"), QStringLiteral("0,66"),
+                                reference2054, kIban, QStringLiteral("HETI"), QStringLiteral("Lasku on vielä maksamatta.")})
+        EXPECT_TRUE(pdfText.contains(part)) << part.toStdString();
+    EXPECT_EQ(pdfText.count(QLatin1Char('\f')), 1); // one page
+
+    const QByteArray shots = qgetenv("TIKKELI_SCREENSHOT_DIR");
+    QProcess render;
+    render.start(QStringLiteral("pdftoppm"),
+                 {QStringLiteral("-r"), QStringLiteral("300"), QStringLiteral("-png"), QStringLiteral("-singlefile"),
+                  e.PrintFileName, dir.filePath(QStringLiteral("sivu"))});
+    ASSERT_TRUE(render.waitForFinished(60000));
+    if (!shots.isEmpty())
+        QFile::copy(e.PrintFileName, QString::fromLocal8Bit(shots) + QStringLiteral("/mutilis1.pdf"));
+    if (QStandardPaths::findExecutable(QStringLiteral("zbarimg")).isEmpty())
+        return;
+    QProcess scan;
+    scan.start(QStringLiteral("zbarimg"),
+               {QStringLiteral("--quiet"), QStringLiteral("--raw"), dir.filePath(QStringLiteral("sivu.png"))});
+    ASSERT_TRUE(scan.waitForFinished(60000));
+    // The total in whole cents and no due date: the reminder is to be paid at once.
+    const QString expected = QStringLiteral("4") + QStringLiteral("4950009420028730") + QStringLiteral("000105")
+                             + QStringLiteral("66") + QStringLiteral("000")
+                             + reference2054.rightJustified(20, QLatin1Char('0')) + QStringLiteral("000000");
+    EXPECT_EQ(QString::fromLatin1(scan.readAllStandardOutput()).trimmed(), expected);
 }
 
 } // namespace

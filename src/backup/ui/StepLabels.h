@@ -4,17 +4,7 @@
 
 namespace tikkeli {
 
-// The guided backup windows: numbered step labels that appear as the steps are reached and grey
-// out when done, and status lines in red letters.
-inline QLabel* makeStepLabel(QWidget* parent, const char* objectName, const QString& caption, bool visible)
-{
-    auto* l = new QLabel(caption, parent);
-    l->setObjectName(QLatin1String(objectName));
-    l->setWordWrap(true);
-    l->setVisible(visible);
-    return l;
-}
-
+// The guided backup windows show their status lines in red letters.
 inline void setRedLetters(QLabel* label)
 {
     QPalette p = label->palette();

@@ -18,41 +18,36 @@ StickCopiesForm::StickCopiesForm(const QString& objectName, const QString& capti
     m_ui->setupUi(this);
     setObjectName(objectName);
     setWindowTitle(caption);
-    lblVaihe1 = m_ui->lblVaihe1;
-    lblVaihe2 = m_ui->lblVaihe2;
-    lblPaiva = m_ui->lblPaiva;
-    lstPaiva = m_ui->lstPaiva;
-    lblVaihe3 = m_ui->lblVaihe3;
-    lblTietokanta = m_ui->lblTietokanta;
-    lstTietokanta = m_ui->lstTietokanta;
-    lblVapaaTilaStatus = m_ui->lblVapaaTilaStatus;
-    cEtsiMuistitikku = m_ui->cEtsiMuistitikku;
-    cSulje = m_ui->cSulje;
     m_extra = m_ui->layoutExtra;
     m_buttons = m_ui->layoutButtons;
 
-    lblVaihe2->setText(step2);
-    lblVaihe3->setText(QStringLiteral("3. Valitulle päivälle x löytyy seuraavat tietokannat, ") + step3Tail);
+    m_ui->lblVaihe2->setText(step2);
+    m_ui->lblVaihe3->setText(QStringLiteral("3. Valitulle päivälle x löytyy seuraavat tietokannat, ") + step3Tail);
     // The steps appear as they are reached.
-    for (QWidget* w : std::initializer_list<QWidget*>{lblVaihe2, lblPaiva, lstPaiva, lblVaihe3, lblTietokanta, lstTietokanta,
-                                                      lblVapaaTilaStatus})
+    for (QWidget* w : std::initializer_list<QWidget*>{m_ui->lblVaihe2, m_ui->lblPaiva, m_ui->lstPaiva, m_ui->lblVaihe3,
+                                                      m_ui->lblTietokanta, m_ui->lstTietokanta, m_ui->lblVapaaTilaStatus})
         w->hide();
-    setRedLetters(lblVapaaTilaStatus);
+    setRedLetters(m_ui->lblVapaaTilaStatus);
 
-    connect(cEtsiMuistitikku, &QPushButton::clicked, this, &StickCopiesForm::cEtsiMuistitikku_Click);
-    connect(lstPaiva, &QListWidget::itemSelectionChanged, this, &StickCopiesForm::lstPaiva_Click);
-    connect(cSulje, &QPushButton::clicked, this, &QWidget::close);
+    connect(m_ui->cEtsiMuistitikku, &QPushButton::clicked, this, &StickCopiesForm::cEtsiMuistitikku_Click);
+    connect(m_ui->lstPaiva, &QListWidget::itemSelectionChanged, this, &StickCopiesForm::lstPaiva_Click);
+    connect(m_ui->cSulje, &QPushButton::clicked, this, &QWidget::close);
 }
 
 qint32 StickCopiesForm::chosenDay() const
 {
-    const QListWidgetItem* item = lstPaiva->currentItem();
+    const QListWidgetItem* item = m_ui->lstPaiva->currentItem();
     return item && item->isSelected() ? item->data(Qt::UserRole).toInt() : 0;
 }
 
 QString StickCopiesForm::chosenDayText() const
 {
-    return chosenDay() ? lstPaiva->currentItem()->text() : QString();
+    return chosenDay() ? m_ui->lstPaiva->currentItem()->text() : QString();
+}
+
+QListWidget* StickCopiesForm::copiesList() const
+{
+    return m_ui->lstTietokanta;
 }
 
 QString StickCopiesForm::dayFolder() const
@@ -63,51 +58,51 @@ QString StickCopiesForm::dayFolder() const
 void StickCopiesForm::cEtsiMuistitikku_Click()
 {
     beforeSearch();
-    lstPaiva->clear();
-    lstTietokanta->clear();
+    m_ui->lstPaiva->clear();
+    m_ui->lstTietokanta->clear();
     const auto stick = BackupStick::find();
     if (!stick) {
-        lblVapaaTilaStatus->setText(BackupStick::notFoundText());
-        lblVapaaTilaStatus->show();
+        m_ui->lblVapaaTilaStatus->setText(BackupStick::notFoundText());
+        m_ui->lblVapaaTilaStatus->show();
         return;
     }
-    lblVaihe2->setText(QStringLiteral("2. Sopiva muistitikku löytyi (%1), valitse palautettavan varmuuskopion päivä:")
-                           .arg(QDir::toNativeSeparators(stick->mountFolder)));
+    m_ui->lblVaihe2->setText(QStringLiteral("2. Sopiva muistitikku löytyi (%1), valitse palautettavan varmuuskopion päivä:")
+                                 .arg(QDir::toNativeSeparators(stick->mountFolder)));
     m_root = StickFolders::rootFolder(stick->mountFolder);
     QDir().mkpath(m_root);
     const QList<qint32> days = StickFolders::days(m_root);
     for (qint32 day : days) {
-        auto* item = new QListWidgetItem(StickFolders::dayText(day), lstPaiva);
+        auto* item = new QListWidgetItem(StickFolders::dayText(day), m_ui->lstPaiva);
         item->setData(Qt::UserRole, day);
     }
     if (days.isEmpty()) {
-        lblVapaaTilaStatus->setText(QStringLiteral("Muistitikulta ei löydy varmuuskopioita."));
-        lblVapaaTilaStatus->show();
+        m_ui->lblVapaaTilaStatus->setText(QStringLiteral("Muistitikulta ei löydy varmuuskopioita."));
+        m_ui->lblVapaaTilaStatus->show();
         return;
     }
-    lblVapaaTilaStatus->hide();
-    lblVaihe2->show();
-    lstPaiva->show();
-    lblVaihe1->setEnabled(false);
-    cEtsiMuistitikku->setEnabled(false);
+    m_ui->lblVapaaTilaStatus->hide();
+    m_ui->lblVaihe2->show();
+    m_ui->lstPaiva->show();
+    m_ui->lblVaihe1->setEnabled(false);
+    m_ui->cEtsiMuistitikku->setEnabled(false);
 }
 
 void StickCopiesForm::lstPaiva_Click()
 {
-    lstTietokanta->clear();
+    m_ui->lstTietokanta->clear();
     dayCleared();
     const QString dayText = chosenDayText();
     if (dayText.size() > 1)
-        lstTietokanta->addItems(StickFolders::files(dayFolder()));
-    if (lstTietokanta->count() == 0) {
-        lblVaihe3->setText(QStringLiteral("3. Valitulle päivälle ei löydy tietokantoja."));
-        lblVaihe3->show();
-        lstTietokanta->hide();
+        m_ui->lstTietokanta->addItems(StickFolders::files(dayFolder()));
+    if (m_ui->lstTietokanta->count() == 0) {
+        m_ui->lblVaihe3->setText(QStringLiteral("3. Valitulle päivälle ei löydy tietokantoja."));
+        m_ui->lblVaihe3->show();
+        m_ui->lstTietokanta->hide();
     } else {
-        lblVaihe3->setText(QStringLiteral("3. Valitulle päivälle ") + dayText
-                           + QStringLiteral(" löytyy seuraavat tietokannat, ") + m_step3Tail);
-        lblVaihe3->show();
-        lstTietokanta->show();
+        m_ui->lblVaihe3->setText(QStringLiteral("3. Valitulle päivälle ") + dayText
+                                 + QStringLiteral(" löytyy seuraavat tietokannat, ") + m_step3Tail);
+        m_ui->lblVaihe3->show();
+        m_ui->lstTietokanta->show();
     }
     filesListed();
 }

@@ -5,9 +5,7 @@
 #include <memory>
 
 class QBoxLayout;
-class QLabel;
 class QListWidget;
-class QPushButton;
 
 namespace Ui {
 class StickCopiesForm;
@@ -16,23 +14,13 @@ class StickCopiesForm;
 namespace tikkeli {
 
 // What the two windows on the stick's copies share: finding the stick, listing its days newest
-// first and the copies of the chosen day, guided by numbered steps.
+// first and the copies of the chosen day, guided by numbered steps. Controls (see the .ui file):
+// lblVaihe1, lblVaihe2, lblPaiva, lstPaiva, lblVaihe3, lblTietokanta, lstTietokanta,
+// lblVapaaTilaStatus, cEtsiMuistitikku, cSulje.
 class StickCopiesForm : public QWidget {
     Q_OBJECT
 public:
     ~StickCopiesForm() override;
-
-    // The shared steps, for the two windows built on this one (the layout is the form file's).
-    QLabel* lblVaihe1;
-    QLabel* lblVaihe2;
-    QLabel* lblPaiva;
-    QListWidget* lstPaiva;
-    QLabel* lblVaihe3;
-    QLabel* lblTietokanta;
-    QListWidget* lstTietokanta;
-    QLabel* lblVapaaTilaStatus;
-    QPushButton* cEtsiMuistitikku;
-    QPushButton* cSulje;
 
 protected:
     // step3Tail: what the user picks from the day's copies, the end of step 3's text.
@@ -43,6 +31,8 @@ protected:
     qint32 chosenDay() const;
     QString chosenDayText() const;
     QString dayFolder() const;
+    // The chosen day's copies (lstTietokanta).
+    QListWidget* copiesList() const;
     // Lists the chosen day's copies again.
     void lstPaiva_Click();
 

@@ -20,8 +20,8 @@ frmBackupManagement::frmBackupManagement(QWidget* parent)
     cPoistaValitut->setObjectName(QStringLiteral("cPoistaValitut"));
     cPoistaValitut->hide();
     buttonRow()->insertWidget(1, cPoistaValitut);
-    lstTietokanta->setSelectionMode(QAbstractItemView::MultiSelection);
-    connect(lstTietokanta, &QListWidget::itemSelectionChanged, this, &frmBackupManagement::lstTietokanta_Click);
+    copiesList()->setSelectionMode(QAbstractItemView::MultiSelection);
+    connect(copiesList(), &QListWidget::itemSelectionChanged, this, &frmBackupManagement::lstTietokanta_Click);
     connect(cPoistaValitut, &QPushButton::clicked, this, &frmBackupManagement::cPoistaValitut_Click);
 }
 
@@ -32,7 +32,7 @@ void frmBackupManagement::dayCleared()
 
 void frmBackupManagement::lstTietokanta_Click()
 {
-    cPoistaValitut->setVisible(!lstTietokanta->selectedItems().isEmpty());
+    cPoistaValitut->setVisible(!copiesList()->selectedItems().isEmpty());
 }
 
 void frmBackupManagement::cPoistaValitut_Click()
@@ -41,8 +41,8 @@ void frmBackupManagement::cPoistaValitut_Click()
         return;
     const QString folder = dayFolder();
     const QString dayText = chosenDayText();
-    for (int i = 0; i < lstTietokanta->count(); ++i) {
-        const QListWidgetItem* item = lstTietokanta->item(i);
+    for (int i = 0; i < copiesList()->count(); ++i) {
+        const QListWidgetItem* item = copiesList()->item(i);
         if (!item->isSelected())
             continue;
         const QString name = item->text();

@@ -2,6 +2,8 @@
 
 #include "backup/ui/StickCopiesForm.h"
 
+class QPushButton;
+
 namespace tikkeli {
 
 // "KOPIOTIKKU-Hallinta": lists the days and copies on the backup stick and deletes chosen copies.

@@ -1,4 +1,5 @@
 #include "backup/ui/frmBackupRestore.h"
+#include "ui_frmBackupRestore.h"
 
 #include "base/Clock.h"
 #include "base/Folders.h"
@@ -25,40 +26,34 @@ namespace tikkeli {
 frmBackupRestore::frmBackupRestore(QWidget* parent)
     : StickCopiesForm(QStringLiteral("frmBackupRestore"), QStringLiteral("KOPIOTIKKU-Palautus"),
                       QStringLiteral("2. Sopiva muistitikku löytyi, valitse palautettavan varmuuskopion päivä:"),
-                      QStringLiteral("valitse palautettavan tietokannan nimi:"), parent)
+                      QStringLiteral("valitse palautettavan tietokannan nimi:"), parent),
+      ui(std::make_unique<Ui::frmBackupRestore>()), m_choiceArea(new QWidget(this))
 {
-    lblPalautettavaTiedosto = makeStepLabel(this, "lblPalautettavaTiedosto", QStringLiteral("Palautettava tiedosto:"),
-                                            false);
-    lblPalautettavaTiedosto->setWordWrap(false);
-    lblPalautettavaTiedostoNimi = makeStepLabel(this, "lblPalautettavaTiedostoNimi", QString(), false);
-    lblPalautusStatus = makeStepLabel(this, "lblPalautusStatus", QString(), false);
-    setRedLetters(lblPalautusStatus);
-    cPalauta = new QPushButton(QStringLiteral("Palauta"), this);
-    cPalauta->setObjectName(QStringLiteral("cPalauta"));
-    cPalauta->hide();
-
-    auto* chosen = new QHBoxLayout;
-    chosen->addWidget(lblPalautettavaTiedosto);
-    chosen->addWidget(lblPalautettavaTiedostoNimi, 1);
-    extraArea()->addLayout(chosen);
-    extraArea()->addWidget(lblPalautusStatus);
-    buttonRow()->insertWidget(1, cPalauta);
-    lstTietokanta->setSelectionMode(QAbstractItemView::SingleSelection);
-    connect(lstTietokanta, &QListWidget::itemSelectionChanged, this, &frmBackupRestore::lstTietokanta_Click);
-    connect(cPalauta, &QPushButton::clicked, this, &frmBackupRestore::cPalauta_Click);
+    ui->setupUi(m_choiceArea);
+    setRedLetters(ui->lblPalautusStatus);
+    extraArea()->addWidget(m_choiceArea);
+    // The restore button stands in the shared button row, beside "Jatka".
+    buttonRow()->insertWidget(1, ui->cPalauta);
+    showChosen(false);
+    showStatus(false);
+    copiesList()->setSelectionMode(QAbstractItemView::SingleSelection);
+    connect(copiesList(), &QListWidget::itemSelectionChanged, this, &frmBackupRestore::lstTietokanta_Click);
+    connect(ui->cPalauta, &QPushButton::clicked, this, &frmBackupRestore::cPalauta_Click);
 }
+
+frmBackupRestore::~frmBackupRestore() = default;
 
 void frmBackupRestore::beforeSearch()
 {
-    lstTietokanta->clear();
-    lblPalautettavaTiedostoNimi->clear();
-    lblPalautusStatus->clear();
-    lblPalautusStatus->hide();
+    copiesList()->clear();
+    ui->lblPalautettavaTiedostoNimi->clear();
+    ui->lblPalautusStatus->clear();
+    showStatus(false);
 }
 
 void frmBackupRestore::dayCleared()
 {
-    lblPalautettavaTiedostoNimi->clear();
+    ui->lblPalautettavaTiedostoNimi->clear();
 }
 
 void frmBackupRestore::filesListed()
@@ -68,16 +63,28 @@ void frmBackupRestore::filesListed()
 
 void frmBackupRestore::showChosen(bool visible)
 {
-    lblPalautettavaTiedosto->setVisible(visible);
-    lblPalautettavaTiedostoNimi->setVisible(visible);
-    cPalauta->setVisible(visible);
+    ui->lblPalautettavaTiedosto->setVisible(visible);
+    ui->lblPalautettavaTiedostoNimi->setVisible(visible);
+    ui->cPalauta->setVisible(visible);
+    fitChoiceArea();
+}
+
+void frmBackupRestore::showStatus(bool visible)
+{
+    ui->lblPalautusStatus->setVisible(visible);
+    fitChoiceArea();
+}
+
+void frmBackupRestore::fitChoiceArea()
+{
+    m_choiceArea->setVisible(!ui->lblPalautettavaTiedosto->isHidden() || !ui->lblPalautusStatus->isHidden());
 }
 
 void frmBackupRestore::lstTietokanta_Click()
 {
-    const QList<QListWidgetItem*> selected = lstTietokanta->selectedItems();
+    const QList<QListWidgetItem*> selected = copiesList()->selectedItems();
     if (chosenDay() && !selected.isEmpty()) {
-        lblPalautettavaTiedostoNimi->setText(JoinPath(dayFolder(), selected.first()->text()));
+        ui->lblPalautettavaTiedostoNimi->setText(JoinPath(dayFolder(), selected.first()->text()));
         showChosen(true);
     } else {
         showChosen(false);
@@ -86,17 +93,17 @@ void frmBackupRestore::lstTietokanta_Click()
 
 void frmBackupRestore::interrupted(const QString& message)
 {
-    lblPalautusStatus->setText(QStringLiteral("Palautus keskeytyi."));
-    lblPalautusStatus->show();
+    ui->lblPalautusStatus->setText(QStringLiteral("Palautus keskeytyi."));
+    showStatus(true);
     ShowInfo(message);
 }
 
 void frmBackupRestore::cPalauta_Click()
 {
-    const QString source = lblPalautettavaTiedostoNimi->text();
+    const QString source = ui->lblPalautettavaTiedostoNimi->text();
     if (source.isEmpty())
         return;
-    lblPalautusStatus->hide();
+    showStatus(false);
     if (const auto error = BackupRestore::makeTargetFolder()) {
         interrupted(QStringLiteral("Kansion luonti ei onnistunut: \n")
                     + QDir::toNativeSeparators(BackupRestore::targetFolder()) + QStringLiteral("\n\n")
@@ -120,15 +127,15 @@ void frmBackupRestore::cPalauta_Click()
                          + QFileInfo(BackupRestore::safetyCopyPath(target, Today())).fileName()
                          + QStringLiteral(". Kaikki ikkunat suljetaan. Jatketaanko?"),
                      MsgIcon::Question, State().ProgramTitle)) {
-        lblPalautusStatus->setText(QStringLiteral("Palautus keskeytyi."));
-        lblPalautusStatus->show();
+        ui->lblPalautusStatus->setText(QStringLiteral("Palautus keskeytyi."));
+        showStatus(true);
         return;
     }
     // Every other window closes through its own close path, so no pending edit is lost. The main
     // window stays: closing it ends the program, which must keep running if the copy fails.
     if (!FormRegistry::CloseAllForms({this, FormRegistry::find(QStringLiteral("frmMain"))})) {
-        lblPalautusStatus->setText(QStringLiteral("Palautus keskeytyi."));
-        lblPalautusStatus->show();
+        ui->lblPalautusStatus->setText(QStringLiteral("Palautus keskeytyi."));
+        showStatus(true);
         return;
     }
     QString kept;

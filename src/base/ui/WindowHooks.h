@@ -13,12 +13,13 @@ namespace tikkeli {
 // part of the program. The composition root (each subsystem's Register...Windows) sets them; a
 // window whose entry is not set shows the command disabled.
 enum class WindowHook {
-    MemberQuickSearch, // frmHaku over the member window (modal): the chosen member's jrID, 0 for none
-    MemberNameSearch,  // frmNimiHaku (modal): the chosen member's jrID, 0 for none
-    FeatureAttach,     // frmMoniliitos, modeless
-    GroupEmailAll,     // frmGroupEmail to every member, modeless
-    GroupEmailFeature, // frmGroupEmail to the holders of a feature, modeless
-    SingleEmail,       // frmSingleEmail (modal) to request.recipient, with request.message when given
+    MemberQuickSearch,     // frmHaku over the member window (modal): the chosen member's jrID, 0 for none
+    MemberNameSearch,      // frmNimiHaku (modal): the chosen member's jrID, 0 for none
+    FeatureAttach,         // frmMoniliitos, modeless
+    ContractFeatureAttach, // frmMoniliitosMV, modeless
+    GroupEmailAll,         // frmGroupEmail to every member, modeless
+    GroupEmailFeature,     // frmGroupEmail to the holders of a feature, modeless
+    SingleEmail,           // frmSingleEmail (modal) to request.recipient, with request.message when given
 };
 
 struct WindowHookRequest {

@@ -1,7 +1,9 @@
 #include "contracts/ui/ContractWindows.h"
 
+#include "base/ui/WindowHooks.h"
 #include "base/ui/WindowOpeners.h"
 #include "contracts/ui/frmElaimet.h"
+#include "contracts/ui/frmMoniliitosMV.h"
 #include "contracts/ui/frmVuokra.h"
 #include "settings/ui/frmAsetukset.h"
 
@@ -11,6 +13,10 @@ void RegisterContractWindows()
 {
     WindowOpeners::set(MainCommand::Contracts, [](QWidget*) { frmVuokra::Load(); });
     frmAsetukset::setAnimalCatalogueOpener([](QWidget* parent) { frmElaimet::showModal(parent); });
+    WindowHooks::set(WindowHook::ContractFeatureAttach, [](QWidget*, const WindowHookRequest&) -> qint64 {
+        frmMoniliitosMV::open();
+        return 0;
+    });
 }
 
 } // namespace tikkeli

@@ -4,6 +4,7 @@
 #include "base/ErrorHandling.h"
 #include "base/Prompter.h"
 #include "base/ui/FormRegistry.h"
+#include "base/ui/WindowHooks.h"
 #include "contracts/ContractAnimals.h"
 #include "contracts/ContractEstates.h"
 #include "contracts/ContractPrint.h"
@@ -149,7 +150,7 @@ frmVuokra::frmVuokra(QWidget* parent) : QMainWindow(parent, Qt::Window), ui(std:
     grid->setItemDelegate(new EstateCellDelegate(this));
 
     // Parts that later work brings: the contract lists are shown but not in use yet.
-    for (QAction* later : {ui->mMoniliitos, ui->mRapLuettelot})
+    for (QAction* later : {ui->mRapLuettelot})
         later->setEnabled(false);
 
     connectCommands();
@@ -796,6 +797,11 @@ void frmVuokra::connectFeatureCommands()
     connect(ui->mLisaaOminaisuus, &QAction::triggered, panel, &FeaturesPanel::cLisaaPiirre_Click);
     connect(ui->mPoistaOminaisuus, &QAction::triggered, panel, &FeaturesPanel::DeleteFeature);
     connect(ui->mSelaaOminaisuuksia, &QAction::triggered, panel, &FeaturesPanel::cSelaaPiirre_Click);
+    // The bulk attach is another window, opened without blocking this one.
+    ui->mMoniliitos->setEnabled(WindowHooks::has(WindowHook::ContractFeatureAttach));
+    connect(ui->mMoniliitos, &QAction::triggered, this, [this] {
+        IgnoringErrors("frmVuokra::mMoniliitos", [&] { WindowHooks::run(WindowHook::ContractFeatureAttach, this); });
+    });
     cSuljeOminaisuudet_Click();
 }
 
@@ -804,6 +810,11 @@ void frmVuokra::showFeaturePanel(bool show)
     ui->frameOminaisuudet->setVisible(show);
     for (QAction* a : {ui->mLisaaOminaisuus, ui->mPoistaOminaisuus, ui->mSelaaOminaisuuksia})
         a->setEnabled(show);
+}
+
+void frmVuokra::featureValuesChangedElsewhere()
+{
+    ui->ominaisuudet->valuesChangedElsewhere();
 }
 
 void frmVuokra::cAvaaOminaisuudet_Click()

@@ -73,6 +73,9 @@ public:
     // them (a typed value stays pending until the next save point).
     void cAvaaOminaisuudet_Click();
     void cSuljeOminaisuudet_Click();
+    // Another window added feature values: the shown contract's list is read again (a typed
+    // value is written first).
+    void featureValuesChangedElsewhere();
 
     // The search dialog's part: shows it modally over the window and gives the chosen vsID, 0 for
     // none. Tests replace it.

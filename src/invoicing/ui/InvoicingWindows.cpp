@@ -20,6 +20,7 @@ void RegisterInvoicingWindows()
         FormRegistry::open<frmViitemaksut>(QStringLiteral("frmViitemaksut"));
     };
     frmMaksujenLuonti::PrintInvoices = [](frmMaksujenLuonti& window) { PrintRunInvoices(window); };
+    frmMaksut::PrintReminders = [](frmMaksut& window) { PrintPaymentReminders(window); };
     frmMaksut::EmailReminders = [](frmMaksut& window) { EmailPaymentReminders(window); };
     frmMaksut::PreviewReminderEmail = [](frmMaksut& window) { PreviewPaymentReminderEmails(window); };
 }

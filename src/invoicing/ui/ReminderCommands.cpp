@@ -1,18 +1,21 @@
 #include "invoicing/ui/ReminderCommands.h"
 
 #include "base/Prompter.h"
-#include "db/DbError.h"
+#include "base/ui/cMouseCursor.h"
+#include "base/Error.h"
 #include "invoicing/EmailSendLoop.h"
 #include "invoicing/EmailTemplate.h"
+#include "invoicing/InvoicePrintOrder.h"
+#include "invoicing/InvoicePrints.h"
 #include "invoicing/Reminders.h"
 #include "invoicing/ui/frmEmailPreview.h"
 #include "invoicing/ui/frmLaskujenRajaus.h"
 #include "invoicing/ui/frmMaksut.h"
+#include "printing/PrintChoices.h"
+#include "printing/ReportEngine.h"
+#include "printing/ui/frmTulostus.h"
 
-#include <QCloseEvent>
 #include <QEventLoop>
-#include <QMainWindow>
-#include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
@@ -48,23 +51,10 @@ int CreateReminders(frmMaksut& window)
 
 QString errorText(const std::exception& e)
 {
-    if (const auto* db = dynamic_cast<const DbException*>(&e))
-        return QString::number(db->number()) + QStringLiteral(" / ") + db->description();
+    if (const auto* numbered = dynamic_cast<const NumberedError*>(&e))
+        return QString::number(numbered->number()) + QStringLiteral(" / ") + numbered->description();
     return QStringLiteral("0 / ") + QString::fromStdString(e.what());
 }
-
-// Keeps the window from closing while a send loop reads its database.
-class CloseRefuser : public QObject {
-public:
-    using QObject::QObject;
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() != QEvent::Close)
-            return false;
-        event->ignore();
-        return true;
-    }
-};
 
 void runLoop(frmMaksut& window, EmailSendLoop& loop)
 {
@@ -77,15 +67,7 @@ void runLoop(frmMaksut& window, EmailSendLoop& loop)
     QObject::connect(&loop, &EmailSendLoop::finished, &wait, &QEventLoop::quit);
     // The window's commands stay off and it does not close until the loop ends; only the cancel
     // button in its status bar answers meanwhile.
-    QWidget* central = window.centralWidget();
-    QMenuBar* menu = window.menuBar();
-    const bool centralWas = central && central->isEnabled();
-    const bool menuWas = menu->isEnabled();
-    if (central)
-        central->setEnabled(false);
-    menu->setEnabled(false);
-    CloseRefuser refuser;
-    window.installEventFilter(&refuser);
+    window.setBusy(true);
     auto* cancel = new QPushButton(QStringLiteral("Keskeytä"), &window);
     cancel->setObjectName(QStringLiteral("cKeskeyta"));
     window.statusBar()->addPermanentWidget(cancel);
@@ -95,10 +77,7 @@ void runLoop(frmMaksut& window, EmailSendLoop& loop)
     if (loop.running())
         wait.exec();
     delete cancel;
-    window.removeEventFilter(&refuser);
-    if (central)
-        central->setEnabled(centralWas);
-    menu->setEnabled(menuWas);
+    window.setBusy(false);
     QString message = loop.summary();
     if (!loop.error().isEmpty())
         message += QStringLiteral("\r\n\r\nLähetys keskeytyi virheeseen: ") + loop.error();
@@ -106,6 +85,38 @@ void runLoop(frmMaksut& window, EmailSendLoop& loop)
 }
 
 } // namespace
+
+void PrintPaymentReminders(frmMaksut& window)
+{
+    if (!window.loaded())
+        return;
+    if (!AskYesNo(QStringLiteral("Tulostetaanko maksumuistutukset maksamattomille laskuille?")))
+        return;
+    try {
+        if (CreateReminders(window) <= 0)
+            return;
+        // The reminder has one layout: the Finnish transfer form.
+        InvoiceLayout() = InvoiceLayoutChoice{true, true, false};
+        {
+            frmTulostus dialog(&window);
+            dialog.exec();
+        }
+        if (Printing().PrintCancelled)
+            return;
+        InvoicePrintOrder::NumberReminderPrintOrder(window.database(), Printing().TulostusJarjestys);
+        bool onlyNotEmailed = false;
+        if (EmailSendLoop::AnyRemindersEmailed(window.database()))
+            onlyNotEmailed = AskYesNo(
+                QStringLiteral("Tulostetaanko vain ne muistutukset, joita ei lähetetty sähköpostitse?"));
+        SetBusyCursor(&window);
+        InvoicePrints::PrepareReminders(onlyNotEmailed);
+        MainReport().setAction(1);
+        SetDefaultCursor(&window);
+    } catch (const std::exception& e) {
+        SetDefaultCursor(&window);
+        ShowInfo(QStringLiteral("Virhe maksumuistutusten tulostuksessa: ") + errorText(e));
+    }
+}
 
 void EmailPaymentReminders(frmMaksut& window)
 {

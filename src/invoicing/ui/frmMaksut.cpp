@@ -28,6 +28,7 @@
 
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QMenuBar>
 #include <QStyle>
 #include <QTimer>
 
@@ -129,6 +130,27 @@ QProgressBar* frmMaksut::ProgressBar1() const
     return ui->ProgressBar1;
 }
 
+void frmMaksut::setBusy(bool busy)
+{
+    if (busy == m_busy)
+        return;
+    m_busy = busy;
+    // The actions carry the function keys, which would still fire with only the menu bar off.
+    if (busy) {
+        m_enabledBeforeBusy.clear();
+        for (QAction* a : actions()) {
+            m_enabledBeforeBusy.insert(a, a->isEnabled());
+            a->setEnabled(false);
+        }
+    } else {
+        for (auto it = m_enabledBeforeBusy.cbegin(); it != m_enabledBeforeBusy.cend(); ++it)
+            it.key()->setEnabled(it.value());
+        m_enabledBeforeBusy.clear();
+    }
+    centralWidget()->setEnabled(!busy);
+    menuBar()->setEnabled(!busy);
+}
+
 frmLaskujenRajaus& frmMaksut::rangeDialog()
 {
     if (!m_range)
@@ -166,6 +188,11 @@ bool frmMaksut::eventFilter(QObject* watched, QEvent* event)
 
 void frmMaksut::closeEvent(QCloseEvent* event)
 {
+    // A send loop reads the window's database and reports into its progress bar until it ends.
+    if (m_busy) {
+        event->ignore();
+        return;
+    }
     SaveFormPlacement(this);
     event->accept();
 }
@@ -323,8 +350,7 @@ void frmMaksut::PrintInvoiceCopies()
         return;
     }
     if (marked == 0) {
-        ShowInfo(QStringLiteral("Ei löydy maksamattomia laskuja väliltä: ") + r.LaskunroAlku + QStringLiteral(" - ")
-                 + r.LaskunroLoppu);
+        ShowInfo(r.nothingFoundText());
         return;
     }
     runPrint(prefix, [] { InvoicePrints::PrepareMarkedHistoryInvoices(); });

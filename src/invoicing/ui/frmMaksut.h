@@ -2,10 +2,12 @@
 
 #include "db/Database.h"
 
+#include <QHash>
 #include <QMainWindow>
 #include <functional>
 #include <memory>
 
+class QAction;
 class QTimer;
 class QProgressBar;
 
@@ -43,6 +45,10 @@ public:
     bool& ReminderTimerElapsed() { return m_reminderTimerElapsed; }
     QTimer* Timer1() const { return m_timer; }
     QProgressBar* ProgressBar1() const;
+    // While a loop pumps events for the window (the reminder e-mails), every command is off and
+    // the window refuses to close.
+    void setBusy(bool busy);
+    bool busy() const { return m_busy; }
 
     void FindInvoiceByReference();
     void MarkShownInvoicePaid();
@@ -73,6 +79,8 @@ private:
     bool m_reminderTimerElapsed = false;
     QTimer* m_timer = nullptr;
     frmLaskujenRajaus* m_range = nullptr;
+    bool m_busy = false;
+    QHash<QAction*, bool> m_enabledBeforeBusy;
 };
 
 } // namespace tikkeli

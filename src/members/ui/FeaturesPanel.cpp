@@ -18,6 +18,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextDocument>
 #include <QTimer>
 
 namespace tikkeli {
@@ -144,9 +145,13 @@ void FeaturesPanel::HideFeatureEditors()
     }
     for (QLabel* l : {lblDate, lblLong, lblCurrency, lblMemo, lblKuvaus, lKuvaus})
         l->hide();
-    for (QLineEdit* box : {tDate, tLong, tCurrency})
-        box->clear();
-    tMemo->clear();
+    // Empty boxes stay as they are: clearing one lays it out again, at every move of the card.
+    for (QLineEdit* box : {tDate, tLong, tCurrency}) {
+        if (!box->text().isEmpty())
+            box->clear();
+    }
+    if (!tMemo->document()->isEmpty())
+        tMemo->clear();
     lKuvaus->clear();
     for (QWidget* w : std::initializer_list<QWidget*>{tDate, tLong, tCurrency, tMemo})
         w->setEnabled(false);

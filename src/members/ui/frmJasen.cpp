@@ -42,6 +42,8 @@ namespace {
 
 const QString kWindowName = QStringLiteral("frmJasen");
 const QString kCheckDatabase = QStringLiteral("Tarkista tietokanta asetukset asetusikkunasta!");
+// A letter node's group in the window's reading of the tree (letter nodes carry no key).
+constexpr int LetterRole = Qt::UserRole + 1;
 
 QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption, const QString& hint)
 {
@@ -377,6 +379,7 @@ void frmJasen::connectCommands()
     });
     connect(TabStrip1, &QTabBar::currentChanged, this, [this](int index) { TabStrip1_Click(index + 1); });
     connect(tvwNimet, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { tvwNimet_NodeClick(item); });
+    connect(tvwNimet, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) { listLetter(item); });
     // The user's choice only: filling the list at load is no choice of a filter.
     connect(cmbListaEhto, &QComboBox::activated, this, [this] { cmbListaEhto_Click(); });
 }
@@ -437,13 +440,21 @@ void frmJasen::RefreshCard()
     const bool shows = rs.isOpen() && (Data1.hasCurrent() || rs.editMode() == EditMode::Add);
     const auto value = [&](const QString& field) { return shows ? rs.field(field) : Value(); };
     m_filling = true;
+    // A box already showing its text is left alone: laying out a text again costs more than the
+    // rest of a move to the next member.
     const QStringList& fields = MemberCardFields::textFields();
-    for (int i = 0; i < MemberCardFields::Count; ++i)
-        tYhteystiedot[std::size_t(i)]->setText(MemberCardFields::textOf(i, value(fields[i])));
+    for (int i = 0; i < MemberCardFields::Count; ++i) {
+        QLineEdit* box = tYhteystiedot[std::size_t(i)];
+        const QString text = MemberCardFields::textOf(i, value(fields[i]));
+        if (box->text() != text || box->isModified())
+            box->setText(text);
+    }
     const std::array<QCheckBox*, 3> checks = {chkEmailLasku, chkJasenmaksu, chkMaanomistaja};
     for (std::size_t i = 0; i < checks.size(); ++i)
         checks[i]->setChecked(value(MemberCardFields::checkFields()[int(i)]).toBool());
-    tMuistio->setPlainText(value(QStringLiteral("jrMuistio")).toString());
+    const QString memo = value(QStringLiteral("jrMuistio")).toString();
+    if (tMuistio->toPlainText() != memo)
+        tMuistio->setPlainText(memo);
     m_filling = false;
     m_boxChanged.fill(false);
     m_checkChanged.fill(false);
@@ -616,9 +627,28 @@ bool frmJasen::SaveMember()
     return false;
 }
 
+bool frmJasen::cardPending() const
+{
+    if (m_stale || Data1.editMode() != EditMode::None)
+        return true;
+    for (MemberCardPanel* p : m_panels) {
+        if (p->valueChanged())
+            return true;
+    }
+    return false;
+}
+
+bool frmJasen::leaveCard()
+{
+    if (cardPending())
+        return SaveMember();
+    moveFocusOutOfBoxes();
+    return true;
+}
+
 bool frmJasen::ShowMember(qint64 id)
 {
-    if (!SaveMember())
+    if (!leaveCard())
         return false;
     bool found = false;
     IgnoringErrors("frmJasen::ShowMember", [&] {
@@ -645,6 +675,7 @@ bool frmJasen::requeryKeepingCard()
         return false;
     }
     m_stale = false;
+    m_filterList.clear();
     const qint64 shown = Data1.currentId();
     Recordset& rs = Data1.recordset();
     rs.requery();
@@ -682,17 +713,61 @@ void frmJasen::UpdateMemberCaption()
 
 void frmJasen::BuildMemberTree()
 {
-    const std::vector<MemberTree::Letter> letters = MemberTree::build(Data1.database(), filterFeatureId());
+    MemberTree::Groups groups = MemberTree::read(Data1.database(), filterFeatureId());
+    m_filterList.clear();
+    m_letterNodes.clear();
     tvwNimet->clear();
+    m_treeGroups = std::move(groups);
     auto* root = new QTreeWidgetItem(tvwNimet, QStringList{QStringLiteral("Aakkostettu")});
-    for (const MemberTree::Letter& letter : letters) {
-        auto* node = new QTreeWidgetItem(root, QStringList{letter.letter});
-        for (const MemberTree::Member& m : letter.members) {
-            auto* item = new QTreeWidgetItem(node, QStringList{m.text});
-            item->setData(0, Qt::UserRole, m.key());
-        }
+    QList<QTreeWidgetItem*> letters;
+    for (int i = 0; i < m_treeGroups.letterCount(); ++i) {
+        auto* node = new QTreeWidgetItem(QStringList{m_treeGroups.letter(i)});
+        node->setData(0, LetterRole, i);
+        // Shown as expandable before its member nodes exist.
+        node->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+        letters.append(node);
+        m_letterNodes.push_back(node);
     }
+    root->addChildren(letters);
     root->setExpanded(true);
+}
+
+void frmJasen::listLetter(QTreeWidgetItem* letterNode)
+{
+    if (!letterNode)
+        return;
+    const QVariant group = letterNode->data(0, LetterRole);
+    if (!group.isValid())
+        return;
+    const int index = group.toInt();
+    if (index < 0 || index >= int(m_letterNodes.size()) || m_letterNodes[std::size_t(index)] != letterNode)
+        return;
+    m_letterNodes[std::size_t(index)] = nullptr;
+    QList<QTreeWidgetItem*> nodes;
+    for (const MemberTree::Member& m : m_treeGroups.members(index)) {
+        auto* item = new QTreeWidgetItem(QStringList{m.text});
+        item->setData(0, Qt::UserRole, m.key());
+        nodes.append(item);
+    }
+    letterNode->addChildren(nodes);
+    letterNode->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
+}
+
+QTreeWidgetItem* frmJasen::memberNode(qint64 id)
+{
+    QTreeWidgetItem* root = tvwNimet->topLevelItem(0);
+    const int index = m_treeGroups.letterOf(id);
+    if (!root || index < 0 || index >= root->childCount())
+        return nullptr;
+    QTreeWidgetItem* letter = root->child(index);
+    listLetter(letter);
+    letter->setExpanded(true);
+    const QString key = MemberTree::Member{id, {}}.key();
+    for (int i = 0; i < letter->childCount(); ++i) {
+        if (letter->child(i)->data(0, Qt::UserRole).toString() == key)
+            return letter->child(i);
+    }
+    return nullptr;
 }
 
 // ---- commands
@@ -751,13 +826,15 @@ void frmJasen::cPoista_Click()
         if (AskYesNo(QStringLiteral("Poistetaanko näytössä oleva jäsen?"))) {
             const qint64 id = Data1.currentId();
             Data1.deleteCurrent();
-            const QString key = QString::number(id) + QStringLiteral("ID");
+            // Only a listed letter has the member's node; an unlisted one must not list it later.
+            const QString key = MemberTree::Member{id, {}}.key();
             for (QTreeWidgetItemIterator it(tvwNimet); *it; ++it) {
                 if ((*it)->data(0, Qt::UserRole).toString() == key) {
                     delete *it;
                     break;
                 }
             }
+            m_treeGroups.remove(id);
             for (MemberCardPanel* p : m_panels)
                 p->browse();
         }
@@ -791,6 +868,8 @@ void frmJasen::cAvaaKaikki_Click()
 {
     tvwNimet->hide();
     cSelaa_Click();
+    for (QTreeWidgetItem* letter : std::vector<QTreeWidgetItem*>(m_letterNodes))
+        listLetter(letter);
     tvwNimet->expandAll();
     tvwNimet->show();
     tvwNimet->setFocus();
@@ -818,7 +897,7 @@ void frmJasen::tvwNimet_NodeClick(QTreeWidgetItem* item)
 {
     if (IgnoreNodeClick || !item)
         return;
-    if (!SaveMember())
+    if (!leaveCard())
         return;
     const qint64 id = MemberTree::idFromKey(item->data(0, Qt::UserRole).toString());
     if (id == 0)
@@ -842,10 +921,10 @@ void frmJasen::tvwNimet_NodeClick(QTreeWidgetItem* item)
 
 void frmJasen::navigate(MemberNavigation::Move move)
 {
-    if (!SaveMember())
+    if (!leaveCard())
         return;
     IgnoringErrors("frmJasen::navigate", [&] {
-        if (!MemberNavigation::go(Data1, move, filterFeatureId()))
+        if (!MemberNavigation::go(Data1, move, filterFeatureId(), &m_filterList))
             Prompter::instance().beep();
         RefreshCard();
     });
@@ -857,7 +936,7 @@ void frmJasen::ShowFirstListedMember()
     if (!SaveMember())
         return;
     IgnoringErrors("frmJasen::ShowFirstListedMember", [&] {
-        if (!MemberNavigation::showFirstListed(Data1, filterFeatureId()))
+        if (!MemberNavigation::showFirstListed(Data1, filterFeatureId(), &m_filterList))
             Prompter::instance().beep();
         RefreshCard();
     });
@@ -865,7 +944,7 @@ void frmJasen::ShowFirstListedMember()
 
 void frmJasen::search(WindowHook dialog, const QString& notFound)
 {
-    if (!WindowHooks::has(dialog) || !SaveMember())
+    if (!WindowHooks::has(dialog) || !leaveCard())
         return;
     IgnoringErrors("frmJasen::search", [&] {
         const qint64 id = WindowHooks::run(dialog, this);
@@ -885,6 +964,11 @@ void frmJasen::search(WindowHook dialog, const QString& notFound)
                 rs.setBookmark(before);
         }
         RefreshCard();
+        // The member found is shown in the tree too, its letter opened.
+        if (QTreeWidgetItem* node = found ? memberNode(id) : nullptr) {
+            tvwNimet->setCurrentItem(node);
+            tvwNimet->scrollToItem(node);
+        }
     });
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "members/MemberList.h"
 #include "members/MemberNavigation.h"
 #include "members/MemberRecords.h"
+#include "members/MemberTree.h"
 #include "base/ui/WindowHooks.h"
 #include "members/ui/MemberCardPanel.h"
 
@@ -53,7 +55,11 @@ public:
     // The member shown (0 for none or a new member).
     qint64 currentMemberId() const { return Data1.currentId(); }
     bool SaveMember();
+    // The letters are built at once; a letter's member nodes when it is first expanded.
     void BuildMemberTree();
+    // The member's node, its letter expanded (and listed) first; nullptr when the tree does not
+    // list the member.
+    QTreeWidgetItem* memberNode(qint64 id);
     // Refills the tree's feature filter from the member feature definitions, keeping the choice.
     void FillFeatureFilter();
     void UpdateMemberCaption();
@@ -173,6 +179,12 @@ private:
     void TabStrip1_Click(int index);
     void search(WindowHook dialog, const QString& notFound);
     void memberChanged();
+    // SaveMember when something waits to be written; otherwise the card stays as it is (nothing
+    // to re-read, nothing to recount) and only the focus leaves its boxes.
+    bool leaveCard();
+    bool cardPending() const;
+    // Adds a letter node's member nodes, once.
+    void listLetter(QTreeWidgetItem* letterNode);
 
     bool m_loaded = false;
     bool m_filling = false;
@@ -184,6 +196,9 @@ private:
     bool m_shownBefore = false;
     qint64 m_appliedFilter = 0;
     std::vector<MemberCardPanel*> m_panels;
+    MemberTree::Groups m_treeGroups;
+    std::vector<QTreeWidgetItem*> m_letterNodes; // by group; nullptr once listed
+    MemberListCache m_filterList;
 };
 
 } // namespace tikkeli

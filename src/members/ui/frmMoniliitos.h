@@ -1,46 +1,18 @@
 #pragma once
 
-#include "db/Database.h"
-
-#include <QWidget>
-#include <memory>
-
-namespace Ui {
-class frmMoniliitos;
-}
+#include "members/ui/FeatureAttachWindow.h"
 
 namespace tikkeli {
 
-// "Tikkeli - Moniliitos": attaches one member feature with the same values to the marked members.
-// Opened modeless from the member window: frmMoniliitos::open(). Layout in frmMoniliitos.ui.
-class frmMoniliitos : public QWidget {
+// "Tikkeli - Moniliitos" for members: one member feature with the same values to the marked
+// members (rows of pt). Opened modeless from the member window: frmMoniliitos::open().
+class frmMoniliitos : public FeatureAttachWindow {
     Q_OBJECT
 public:
     explicit frmMoniliitos(QWidget* parent = nullptr);
-    ~frmMoniliitos() override;
 
     // The loaded window brought to the front, else a new one.
     static frmMoniliitos* open();
-
-    bool loaded() const { return m_db.isOpen(); }
-
-    void valitseKaikki();
-    void eiValintoja();
-    // The feature chosen in lstAllPt (click): shows its description and offers its enabled kinds.
-    void valitseOminaisuus();
-    void lisaaValituille();
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
-private:
-    void load();
-    void FillMemberList();
-    void FillFeatureList();
-    void resetValueInputs();
-
-    std::unique_ptr<Ui::frmMoniliitos> ui;
-    Database m_db;
 };
 
 } // namespace tikkeli

@@ -1,4 +1,5 @@
 #include "printing/ui/ReportPreview.h"
+#include "ui_ReportPreview.h"
 
 #include "base/FileFilters.h"
 #include "base/Folders.h"
@@ -10,7 +11,6 @@
 #include "settings/ui/FormPlacement.h"
 
 #include <QComboBox>
-#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
@@ -19,81 +19,40 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QVBoxLayout>
 
 namespace tikkeli {
 
 ReportPreview::ReportPreview(std::shared_ptr<const ReportDocument> doc, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_doc(std::move(doc))
+    : QWidget(parent, Qt::Window), ui(std::make_unique<Ui::ReportPreview>()), m_doc(std::move(doc))
 {
-    setObjectName(QStringLiteral("ReportPreview"));
+    ui->setupUi(this);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Tikkeli - ") + (m_doc->title.isEmpty() ? QStringLiteral("Raportti") : m_doc->title));
-
-    auto button = [this](const QString& text, const char* name) {
-        auto* b = new QPushButton(text, this);
-        b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false);
-        return b;
-    };
-    cFirst = button(QStringLiteral("|<"), "cFirst");
-    cPrevious = button(QStringLiteral("<"), "cPrevious");
-    cNext = button(QStringLiteral(">"), "cNext");
-    cLast = button(QStringLiteral(">|"), "cLast");
-    cFirst->setToolTip(QStringLiteral("Ensimmäinen sivu"));
-    cPrevious->setToolTip(QStringLiteral("Edellinen sivu"));
-    cNext->setToolTip(QStringLiteral("Seuraava sivu"));
-    cLast->setToolTip(QStringLiteral("Viimeinen sivu"));
-    lblPage = new QLabel(this);
-    lblPage->setObjectName(QStringLiteral("lblPage"));
-    cmbZoom = new QComboBox(this);
-    cmbZoom->setObjectName(QStringLiteral("cmbZoom"));
-    cmbZoom->addItem(QStringLiteral("Koko sivu"), 0);
-    cmbZoom->addItem(QStringLiteral("Sivun leveys"), -1);
+    ui->cmbZoom->addItem(QStringLiteral("Koko sivu"), 0);
+    ui->cmbZoom->addItem(QStringLiteral("Sivun leveys"), -1);
     for (int z : {50, 75, 100, 150, 200})
-        cmbZoom->addItem(QStringLiteral("%1 %").arg(z), z);
-    cmbZoom->setCurrentIndex(1);
-    cPrint = button(QStringLiteral("Tulosta..."), "cPrint");
-    cSavePdf = button(QStringLiteral("Tallenna PDF..."), "cSavePdf");
-    cClose = button(QStringLiteral("Sulje"), "cClose");
+        ui->cmbZoom->addItem(QStringLiteral("%1 %").arg(z), z);
+    ui->cmbZoom->setCurrentIndex(1);
+    ui->pageArea->viewport()->installEventFilter(this);
 
-    m_toolbar = new QWidget(this);
-    auto* bar = new QHBoxLayout(m_toolbar);
-    bar->setContentsMargins(0, 0, 0, 0);
-    for (QWidget* w : std::initializer_list<QWidget*>{cFirst, cPrevious, lblPage, cNext, cLast, cmbZoom, cPrint, cSavePdf})
-        bar->addWidget(w);
-    bar->addStretch();
-    bar->addWidget(cClose);
+    connect(ui->cFirst, &QPushButton::clicked, this, [this] { setPage(0); });
+    connect(ui->cPrevious, &QPushButton::clicked, this, [this] { setPage(m_page - 1); });
+    connect(ui->cNext, &QPushButton::clicked, this, [this] { setPage(m_page + 1); });
+    connect(ui->cLast, &QPushButton::clicked, this, [this] { setPage(int(m_doc->pages.size()) - 1); });
+    connect(ui->cmbZoom, &QComboBox::currentIndexChanged, this, [this] { setZoom(ui->cmbZoom->currentData().toInt()); });
+    connect(ui->cPrint, &QPushButton::clicked, this, &ReportPreview::print);
+    connect(ui->cSavePdf, &QPushButton::clicked, this, &ReportPreview::savePdf);
+    connect(ui->cClose, &QPushButton::clicked, this, &QWidget::close);
 
-    m_pageView = new QLabel;
-    m_pageView->setAlignment(Qt::AlignCenter);
-    m_scroll = new QScrollArea(this);
-    m_scroll->setWidget(m_pageView);
-    m_scroll->setWidgetResizable(true);
-    m_scroll->setBackgroundRole(QPalette::Dark);
-    m_scroll->viewport()->installEventFilter(this);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_toolbar);
-    layout->addWidget(m_scroll, 1);
-
-    connect(cFirst, &QPushButton::clicked, this, [this] { setPage(0); });
-    connect(cPrevious, &QPushButton::clicked, this, [this] { setPage(m_page - 1); });
-    connect(cNext, &QPushButton::clicked, this, [this] { setPage(m_page + 1); });
-    connect(cLast, &QPushButton::clicked, this, [this] { setPage(int(m_doc->pages.size()) - 1); });
-    connect(cmbZoom, &QComboBox::currentIndexChanged, this, [this] { setZoom(cmbZoom->currentData().toInt()); });
-    connect(cPrint, &QPushButton::clicked, this, &ReportPreview::print);
-    connect(cSavePdf, &QPushButton::clicked, this, &ReportPreview::savePdf);
-    connect(cClose, &QPushButton::clicked, this, &QWidget::close);
-
-    resize(900, 1000);
     RestoreFormPlacement(this);
     render();
 }
 
+ReportPreview::~ReportPreview() = default;
+
 void ReportPreview::showFor(const ReportEngine& engine)
 {
-    m_toolbar->setVisible(engine.WindowControls);
+    ui->toolbar->setVisible(engine.WindowControls);
     if (engine.WindowState == 2)
         showMaximized();
     else
@@ -110,9 +69,9 @@ void ReportPreview::setPage(int page)
 void ReportPreview::setZoom(int zoom)
 {
     m_zoom = zoom;
-    const int i = cmbZoom->findData(zoom);
-    if (i >= 0 && i != cmbZoom->currentIndex())
-        cmbZoom->setCurrentIndex(i);
+    const int i = ui->cmbZoom->findData(zoom);
+    if (i >= 0 && i != ui->cmbZoom->currentIndex())
+        ui->cmbZoom->setCurrentIndex(i);
     render();
 }
 
@@ -120,7 +79,7 @@ double ReportPreview::scale() const
 {
     const double screen = logicalDpiX() / 72.0;
     const QSizeF page = m_doc->pageSize;
-    const QSize room = m_scroll->viewport()->size() - QSize(24, 24);
+    const QSize room = ui->pageArea->viewport()->size() - QSize(24, 24);
     if (m_zoom > 0 || page.isEmpty())
         return screen * std::max(m_zoom, 10) / 100.0;
     const double width = std::max(1, room.width()) / page.width();
@@ -132,11 +91,11 @@ double ReportPreview::scale() const
 void ReportPreview::render()
 {
     const int count = int(m_doc->pages.size());
-    lblPage->setText(QStringLiteral("Sivu %1 / %2").arg(count ? m_page + 1 : 0).arg(count));
-    cFirst->setEnabled(m_page > 0);
-    cPrevious->setEnabled(m_page > 0);
-    cNext->setEnabled(m_page + 1 < count);
-    cLast->setEnabled(m_page + 1 < count);
+    ui->lblPage->setText(QStringLiteral("Sivu %1 / %2").arg(count ? m_page + 1 : 0).arg(count));
+    ui->cFirst->setEnabled(m_page > 0);
+    ui->cPrevious->setEnabled(m_page > 0);
+    ui->cNext->setEnabled(m_page + 1 < count);
+    ui->cLast->setEnabled(m_page + 1 < count);
     if (!count)
         return;
     const double s = scale();
@@ -149,7 +108,7 @@ void ReportPreview::render()
     QPainter painter(&image);
     PagePainter::paint(painter, *m_doc, m_page, s);
     painter.end();
-    m_pageView->setPixmap(QPixmap::fromImage(image));
+    ui->pageView->setPixmap(QPixmap::fromImage(image));
 }
 
 void ReportPreview::print()
@@ -218,7 +177,7 @@ void ReportPreview::keyPressEvent(QKeyEvent* e)
 // has given the scroll area its new size, so the page would be fitted to the old one.
 bool ReportPreview::eventFilter(QObject* watched, QEvent* e)
 {
-    if (watched == m_scroll->viewport() && e->type() == QEvent::Resize && m_zoom <= 0)
+    if (watched == ui->pageArea->viewport() && e->type() == QEvent::Resize && m_zoom <= 0)
         render();
     return QWidget::eventFilter(watched, e);
 }

@@ -5,20 +5,22 @@
 #include <QWidget>
 #include <memory>
 
-class QComboBox;
-class QLabel;
-class QPushButton;
-class QScrollArea;
+namespace Ui {
+class ReportPreview;
+}
 
 namespace tikkeli {
 
 class ReportEngine;
 
 // The preview window of a report: one page at a time, paging, zoom, printing and saving as PDF.
+// Controls (see the .ui file): cFirst, cPrevious, lblPage, cNext, cLast, cmbZoom, cPrint, cSavePdf,
+// cClose.
 class ReportPreview : public QWidget {
     Q_OBJECT
 public:
     explicit ReportPreview(std::shared_ptr<const ReportDocument> doc, QWidget* parent = nullptr);
+    ~ReportPreview() override;
 
     // Shows the window as the engine's window options say (maximised for WindowState 2).
     void showFor(const ReportEngine& engine);
@@ -31,16 +33,6 @@ public:
     void print();
     void savePdf();
 
-    QPushButton* cFirst;
-    QPushButton* cPrevious;
-    QPushButton* cNext;
-    QPushButton* cLast;
-    QLabel* lblPage;
-    QComboBox* cmbZoom;
-    QPushButton* cPrint;
-    QPushButton* cSavePdf;
-    QPushButton* cClose;
-
 protected:
     void keyPressEvent(QKeyEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
@@ -49,10 +41,8 @@ protected:
 private:
     void render();
 
+    std::unique_ptr<Ui::ReportPreview> ui;
     std::shared_ptr<const ReportDocument> m_doc;
-    QWidget* m_toolbar;
-    QScrollArea* m_scroll;
-    QLabel* m_pageView;
     int m_page = 0;
     int m_zoom = -1;
 };

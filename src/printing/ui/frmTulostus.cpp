@@ -1,4 +1,5 @@
 #include "printing/ui/frmTulostus.h"
+#include "ui_frmTulostus.h"
 
 #include "base/ErrorHandling.h"
 #include "base/NullConversions.h"
@@ -12,9 +13,6 @@
 
 #include <QComboBox>
 #include <QEvent>
-#include <QGridLayout>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -27,77 +25,48 @@ namespace {
 constexpr int MaxCopies = 999;
 }
 
-frmTulostus::frmTulostus(QWidget* parent) : QDialog(parent)
+frmTulostus::frmTulostus(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::frmTulostus>())
 {
-    setObjectName(QStringLiteral("frmTulostus"));
-    setWindowTitle(QStringLiteral("Tikkeli - Tulostusasetukset"));
+    ui->setupUi(this);
     // Every print passes through this dialog first, so the pages always have somewhere to go.
     InstallReportOutput();
+    ui->tKopioita->installEventFilter(this);
 
-    cmbTulostusLaite = new QComboBox(this);
-    cmbTulostusLaite->setObjectName(QStringLiteral("cmbTulostusLaite"));
-    tKopioita = new QLineEdit(this);
-    tKopioita->setObjectName(QStringLiteral("tKopioita"));
-    tKopioita->installEventFilter(this);
-    cTulosta = new QPushButton(QStringLiteral("Tulosta"), this);
-    cTulosta->setObjectName(QStringLiteral("cTulosta"));
-    cTulosta->setDefault(true);
-    cTulostin = new QPushButton(QStringLiteral("Tulostin"), this);
-    cTulostin->setObjectName(QStringLiteral("cTulostin"));
-    cTulostin->setAutoDefault(false);
-    cPeruTulostus = new QPushButton(QStringLiteral("Peruuta"), this);
-    cPeruTulostus->setObjectName(QStringLiteral("cPeruTulostus"));
-    cPeruTulostus->setAutoDefault(false);
-
-    auto* grid = new QGridLayout;
-    grid->addWidget(new QLabel(QStringLiteral("Tulosta:"), this), 0, 0);
-    grid->addWidget(cmbTulostusLaite, 0, 1);
-    grid->addWidget(new QLabel(QStringLiteral("Kopioita:"), this), 1, 0);
-    grid->addWidget(tKopioita, 1, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(cTulosta);
-    buttons->addWidget(cTulostin);
-    buttons->addWidget(cPeruTulostus);
-    auto* layout = new QGridLayout(this);
-    layout->addLayout(grid, 0, 0);
-    layout->addLayout(buttons, 1, 0);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-
-    connect(cTulosta, &QPushButton::clicked, this, &frmTulostus::tulosta);
-    connect(cTulostin, &QPushButton::clicked, this, &frmTulostus::printerSetup);
-    connect(cPeruTulostus, &QPushButton::clicked, this, &frmTulostus::reject);
+    connect(ui->cTulosta, &QPushButton::clicked, this, &frmTulostus::tulosta);
+    connect(ui->cTulostin, &QPushButton::clicked, this, &frmTulostus::printerSetup);
+    connect(ui->cPeruTulostus, &QPushButton::clicked, this, &frmTulostus::reject);
 
     RestoreFormPlacement(this);
     SetDestinations(0);
     Printing().PrintDestination = 1;
-    tKopioita->setText(QString::number(State().PrintCopies));
+    ui->tKopioita->setText(QString::number(State().PrintCopies));
 }
 
 frmTulostus::~frmTulostus() = default;
 
 void frmTulostus::SetDestinations(int mode)
 {
-    cmbTulostusLaite->clear();
+    ui->cmbTulostusLaite->clear();
     if (mode != 1)
-        cmbTulostusLaite->addItem(QStringLiteral("Ikkuna"), 0);
-    cmbTulostusLaite->addItem(QStringLiteral("Tulostin"), 1);
-    cmbTulostusLaite->setCurrentIndex(0);
+        ui->cmbTulostusLaite->addItem(QStringLiteral("Ikkuna"), 0);
+    ui->cmbTulostusLaite->addItem(QStringLiteral("Tulostin"), 1);
+    ui->cmbTulostusLaite->setCurrentIndex(0);
 }
 
 void frmTulostus::tulosta()
 {
-    const int destination = cmbTulostusLaite->currentData().toInt();
+    const int destination = ui->cmbTulostusLaite->currentData().toInt();
     Printing().PrintDestination = qint16(destination);
     Printing().PrintCancelled = false;
     std::optional<qint16> copies;
-    if (auto n = ParseLocaleNumber(tKopioita->text()))
+    if (auto n = ParseLocaleNumber(ui->tKopioita->text()))
         copies = RoundToInt16(*n);
     // Zero, negative or absurd counts are no number of copies.
     if (copies && *copies >= 1 && *copies <= MaxCopies) {
         State().PrintCopies = *copies;
     } else if (destination == 1) {
         if (!AskYesNo(QStringLiteral("Antamasi kopiomäärä on virheellinen. Haluatko tulostaa yhden kopion?"))) {
-            tKopioita->setFocus();
+            ui->tKopioita->setFocus();
             return;
         }
         State().PrintCopies = 1;
@@ -140,8 +109,8 @@ void frmTulostus::printerSetup()
 
 bool frmTulostus::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == tKopioita && event->type() == QEvent::FocusIn)
-        QTimer::singleShot(0, tKopioita, &QLineEdit::selectAll);
+    if (watched == ui->tKopioita && event->type() == QEvent::FocusIn)
+        QTimer::singleShot(0, ui->tKopioita, &QLineEdit::selectAll);
     return QDialog::eventFilter(watched, event);
 }
 

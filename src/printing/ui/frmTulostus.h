@@ -2,15 +2,18 @@
 
 #include <QDialog>
 
-class QComboBox;
-class QLineEdit;
-class QPushButton;
+#include <memory>
+
+namespace Ui {
+class frmTulostus;
+}
 
 namespace tikkeli {
 
 // The print dialog shown before every report print: preview window or printer, the number of
 // copies and the printer setup. Its answer goes to Printing().PrintDestination,
-// Printing().PrintCancelled and State().PrintCopies.
+// Printing().PrintCancelled and State().PrintCopies. Controls (see the .ui file): cmbTulostusLaite,
+// tKopioita, cTulosta, cTulostin, cPeruTulostus.
 class frmTulostus : public QDialog {
     Q_OBJECT
 public:
@@ -19,12 +22,6 @@ public:
 
     // 1: the printer only; anything else: "Ikkuna" (0) and "Tulostin" (1). The first is selected.
     void SetDestinations(int mode);
-
-    QComboBox* cmbTulostusLaite;
-    QLineEdit* tKopioita;
-    QPushButton* cTulosta;
-    QPushButton* cTulostin;
-    QPushButton* cPeruTulostus;
 
 public slots:
     void reject() override;
@@ -36,6 +33,8 @@ protected:
 private:
     void tulosta();
     void printerSetup();
+
+    std::unique_ptr<Ui::frmTulostus> ui;
 };
 
 } // namespace tikkeli

@@ -2,6 +2,7 @@
 #include "../FakeVolumes.h"
 
 #include "base/ScriptedPrompter.h"
+#include "support/Controls.h"
 #include "support/FailingFileSafety.h"
 #include "backup/ui/frmBackupManagement.h"
 #include "base/SharedState.h"
@@ -84,24 +85,28 @@ TEST_F(FrmBackupManagementTest, ListsDaysNewestFirstAndDeletesOnlyTheChosenCopie
     frmBackupManagement w;
     w.show();
     EXPECT_EQ(w.windowTitle(), QStringLiteral("KOPIOTIKKU-Hallinta"));
-    EXPECT_FALSE(w.lstPaiva->isVisible() || w.lblPaiva->isVisible() || w.lblTietokanta->isVisible());
-    QTest::mouseClick(w.cEtsiMuistitikku, Qt::LeftButton);
-    EXPECT_EQ(texts(w.lstPaiva), (QStringList{QStringLiteral("05.01.2026"), QStringLiteral("31.12.2025")}));
-    EXPECT_EQ(w.lstPaiva->item(1)->data(Qt::UserRole).toInt(), 20251231);
+    EXPECT_FALSE(Control<QListWidget>(w, "lstPaiva")->isVisible() || Control<QLabel>(w, "lblPaiva")->isVisible()
+                 || Control<QLabel>(w, "lblTietokanta")->isVisible());
+    QTest::mouseClick(Control<QPushButton>(w, "cEtsiMuistitikku"), Qt::LeftButton);
+    EXPECT_EQ(texts(Control<QListWidget>(w, "lstPaiva")),
+              (QStringList{QStringLiteral("05.01.2026"), QStringLiteral("31.12.2025")}));
+    EXPECT_EQ(Control<QListWidget>(w, "lstPaiva")->item(1)->data(Qt::UserRole).toInt(), 20251231);
     EXPECT_EQ(
-        w.lblVaihe2->text(),
+        Control<QLabel>(w, "lblVaihe2")->text(),
         QStringLiteral("2. Sopiva muistitikku löytyi (%1), valitse palautettavan varmuuskopion päivä:").arg(mount.path()));
-    EXPECT_TRUE(w.lblVaihe2->isVisible() && w.lstPaiva->isVisible());
-    EXPECT_FALSE(w.lblVaihe1->isEnabled() || w.cEtsiMuistitikku->isEnabled());
-    EXPECT_FALSE(w.lblPaiva->isVisible() || w.lblTietokanta->isVisible());
+    EXPECT_TRUE(Control<QLabel>(w, "lblVaihe2")->isVisible() && Control<QListWidget>(w, "lstPaiva")->isVisible());
+    EXPECT_FALSE(Control<QLabel>(w, "lblVaihe1")->isEnabled() || Control<QPushButton>(w, "cEtsiMuistitikku")->isEnabled());
+    EXPECT_FALSE(Control<QLabel>(w, "lblPaiva")->isVisible() || Control<QLabel>(w, "lblTietokanta")->isVisible());
 
-    clickItem(w.lstPaiva, QStringLiteral("31.12.2025"));
-    EXPECT_EQ(texts(w.lstTietokanta), (QStringList{QStringLiteral("a.mdb"), QStringLiteral("b.mdb")}));
-    EXPECT_EQ(w.lblVaihe3->text(), QStringLiteral("3. Valitulle päivälle 31.12.2025 löytyy seuraavat tietokannat, "
-                                                  "valitse poistettavien tietokantojen nimet:"));
+    clickItem(Control<QListWidget>(w, "lstPaiva"), QStringLiteral("31.12.2025"));
+    EXPECT_EQ(texts(Control<QListWidget>(w, "lstTietokanta")),
+              (QStringList{QStringLiteral("a.mdb"), QStringLiteral("b.mdb")}));
+    EXPECT_EQ(Control<QLabel>(w, "lblVaihe3")->text(),
+              QStringLiteral("3. Valitulle päivälle 31.12.2025 löytyy seuraavat tietokannat, "
+                             "valitse poistettavien tietokantojen nimet:"));
     EXPECT_FALSE(poista(w)->isVisible());
-    clickItem(w.lstTietokanta, QStringLiteral("a.mdb"));
-    clickItem(w.lstTietokanta, QStringLiteral("b.mdb"));
+    clickItem(Control<QListWidget>(w, "lstTietokanta"), QStringLiteral("a.mdb"));
+    clickItem(Control<QListWidget>(w, "lstTietokanta"), QStringLiteral("b.mdb"));
     EXPECT_TRUE(poista(w)->isVisible());
 
     prompter.answerNo();  // a.mdb stays
@@ -114,15 +119,15 @@ TEST_F(FrmBackupManagementTest, ListsDaysNewestFirstAndDeletesOnlyTheChosenCopie
     EXPECT_TRUE(exists("20251231/a.mdb"));
     EXPECT_FALSE(exists("20251231/b.mdb"));
     EXPECT_TRUE(exists("20260105/c.mdb"));
-    EXPECT_EQ(texts(w.lstTietokanta), QStringList{QStringLiteral("a.mdb")});
+    EXPECT_EQ(texts(Control<QListWidget>(w, "lstTietokanta")), QStringList{QStringLiteral("a.mdb")});
     EXPECT_FALSE(poista(w)->isVisible());
 
-    clickItem(w.lstTietokanta, QStringLiteral("a.mdb"));
+    clickItem(Control<QListWidget>(w, "lstTietokanta"), QStringLiteral("a.mdb"));
     prompter.answerYes();
     QTest::mouseClick(poista(w), Qt::LeftButton);
-    EXPECT_EQ(w.lblVaihe3->text(), QStringLiteral("3. Valitulle päivälle ei löydy tietokantoja."));
-    EXPECT_FALSE(w.lstTietokanta->isVisible());
-    EXPECT_EQ(w.lstPaiva->count(), 2);
+    EXPECT_EQ(Control<QLabel>(w, "lblVaihe3")->text(), QStringLiteral("3. Valitulle päivälle ei löydy tietokantoja."));
+    EXPECT_FALSE(Control<QListWidget>(w, "lstTietokanta")->isVisible());
+    EXPECT_EQ(Control<QListWidget>(w, "lstPaiva")->count(), 2);
     EXPECT_TRUE(QFileInfo(mount.path() + QStringLiteral("/Tikkeli/20251231")).isDir());
     EXPECT_TRUE(exists("20260105/c.mdb"));
     EXPECT_EQ(prompter.unexpected(), 0);
@@ -133,10 +138,10 @@ TEST_F(FrmBackupManagementTest, AFailedDeletionStopsWithAWarning)
     files.fault = [](FileStep step, const QString&) { return step == FileStep::Remove ? EACCES : 0; };
     frmBackupManagement w;
     w.show();
-    QTest::mouseClick(w.cEtsiMuistitikku, Qt::LeftButton);
-    clickItem(w.lstPaiva, QStringLiteral("31.12.2025"));
-    clickItem(w.lstTietokanta, QStringLiteral("a.mdb"));
-    clickItem(w.lstTietokanta, QStringLiteral("b.mdb"));
+    QTest::mouseClick(Control<QPushButton>(w, "cEtsiMuistitikku"), Qt::LeftButton);
+    clickItem(Control<QListWidget>(w, "lstPaiva"), QStringLiteral("31.12.2025"));
+    clickItem(Control<QListWidget>(w, "lstTietokanta"), QStringLiteral("a.mdb"));
+    clickItem(Control<QListWidget>(w, "lstTietokanta"), QStringLiteral("b.mdb"));
     prompter.answerYes();
     QTest::mouseClick(poista(w), Qt::LeftButton);
     ASSERT_EQ(prompter.shown().size(), 2u); // the second copy is not asked about
@@ -151,9 +156,9 @@ TEST_F(FrmBackupManagementTest, TheDatabaseInUseIsNotDeleted)
     State().DatabasePath = mount.path() + QStringLiteral("/Tikkeli/20260105/c.mdb");
     frmBackupManagement w;
     w.show();
-    QTest::mouseClick(w.cEtsiMuistitikku, Qt::LeftButton);
-    clickItem(w.lstPaiva, QStringLiteral("05.01.2026"));
-    clickItem(w.lstTietokanta, QStringLiteral("c.mdb"));
+    QTest::mouseClick(Control<QPushButton>(w, "cEtsiMuistitikku"), Qt::LeftButton);
+    clickItem(Control<QListWidget>(w, "lstPaiva"), QStringLiteral("05.01.2026"));
+    clickItem(Control<QListWidget>(w, "lstTietokanta"), QStringLiteral("c.mdb"));
     prompter.answerYes();
     QTest::mouseClick(poista(w), Qt::LeftButton);
     ASSERT_EQ(prompter.shown().size(), 2u);
@@ -167,16 +172,16 @@ TEST_F(FrmBackupManagementTest, NoStickOrNoBackups)
     volumes.list.clear();
     frmBackupManagement w;
     w.show();
-    QTest::mouseClick(w.cEtsiMuistitikku, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, "cEtsiMuistitikku"), Qt::LeftButton);
     for (const char* part : {"Sopivaa muistitikkua ei löydy.", "on oltava KOPIOTIKKU", "fatlabel"})
-        EXPECT_TRUE(w.lblVapaaTilaStatus->text().contains(QString::fromUtf8(part))) << part;
-    EXPECT_TRUE(w.lblVapaaTilaStatus->isVisible());
+        EXPECT_TRUE(Control<QLabel>(w, "lblVapaaTilaStatus")->text().contains(QString::fromUtf8(part))) << part;
+    EXPECT_TRUE(Control<QLabel>(w, "lblVapaaTilaStatus")->isVisible());
 
     QTemporaryDir empty;
     QDir().mkpath(empty.path() + QStringLiteral("/Tikkeli/sanat"));
     volumes.add(empty.path());
-    QTest::mouseClick(w.cEtsiMuistitikku, Qt::LeftButton);
-    EXPECT_EQ(w.lblVapaaTilaStatus->text(), QStringLiteral("Muistitikulta ei löydy varmuuskopioita."));
-    EXPECT_TRUE(w.cEtsiMuistitikku->isEnabled());
-    EXPECT_FALSE(w.lstPaiva->isVisible());
+    QTest::mouseClick(Control<QPushButton>(w, "cEtsiMuistitikku"), Qt::LeftButton);
+    EXPECT_EQ(Control<QLabel>(w, "lblVapaaTilaStatus")->text(), QStringLiteral("Muistitikulta ei löydy varmuuskopioita."));
+    EXPECT_TRUE(Control<QPushButton>(w, "cEtsiMuistitikku")->isEnabled());
+    EXPECT_FALSE(Control<QListWidget>(w, "lstPaiva")->isVisible());
 }

@@ -3,6 +3,7 @@
 
 #include "base/ScriptedPrompter.h"
 #include "backup/DatabaseCopy.h"
+#include "support/Controls.h"
 #include "support/FailingFileSafety.h"
 #include "support/TestFiles.h"
 #include "backup/ui/frmBackupRestore.h"
@@ -58,9 +59,9 @@ protected:
     void choose(frmBackupRestore& w, const char* file)
     {
         w.show();
-        QTest::mouseClick(w.cEtsiMuistitikku, Qt::LeftButton);
-        clickItem(w.lstPaiva, QStringLiteral("05.01.2026"));
-        clickItem(w.lstTietokanta, QString::fromUtf8(file));
+        QTest::mouseClick(Control<QPushButton>(w, "cEtsiMuistitikku"), Qt::LeftButton);
+        clickItem(Control<QListWidget>(w, "lstPaiva"), QStringLiteral("05.01.2026"));
+        clickItem(Control<QListWidget>(w, "lstTietokanta"), QString::fromUtf8(file));
     }
 
     BackupTestDb club;
@@ -79,12 +80,14 @@ TEST_F(FrmBackupRestoreTest, RestoresIntoTheDocumentsFolderAndEndsTheProgram)
     frmBackupRestore w;
     EXPECT_EQ(w.windowTitle(), QStringLiteral("KOPIOTIKKU-Palautus"));
     choose(w, "vanha.mdb");
-    EXPECT_EQ(w.lblVaihe3->text(), QStringLiteral("3. Valitulle päivälle 05.01.2026 löytyy seuraavat tietokannat, "
-                                                  "valitse palautettavan tietokannan nimi:"));
-    EXPECT_EQ(w.lblPalautettavaTiedostoNimi->text(), day + QStringLiteral("/vanha.mdb"));
-    EXPECT_TRUE(w.lblPalautettavaTiedosto->isVisible() && w.cPalauta->isVisible());
+    EXPECT_EQ(Control<QLabel>(w, "lblVaihe3")->text(),
+              QStringLiteral("3. Valitulle päivälle 05.01.2026 löytyy seuraavat tietokannat, "
+                             "valitse palautettavan tietokannan nimi:"));
+    EXPECT_EQ(Control<QLabel>(w, "lblPalautettavaTiedostoNimi")->text(), day + QStringLiteral("/vanha.mdb"));
+    EXPECT_TRUE(Control<QLabel>(w, "lblPalautettavaTiedosto")->isVisible()
+                && Control<QPushButton>(w, "cPalauta")->isVisible());
 
-    QTest::mouseClick(w.cPalauta, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, "cPalauta"), Qt::LeftButton);
 
     const QString target = documentsCopy("vanha.mdb");
     EXPECT_EQ(BackupTestDb::members(target), 3);
@@ -111,7 +114,7 @@ TEST_F(FrmBackupRestoreTest, AnExistingFileIsReplacedOnlyAfterYesAndLosesItsStal
     frmBackupRestore w;
     choose(w, "vanha.mdb");
     prompter.answerNo();
-    QTest::mouseClick(w.cPalauta, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, "cPalauta"), Qt::LeftButton);
     ASSERT_EQ(prompter.shown().size(), 1u);
     EXPECT_EQ(prompter.shown()[0].text, QStringLiteral("Palautus kirjoittaa yli olemassa olevan tiedoston, korvataanko tämä "
                                                        "tiedosto varmuuskopiolla?\n\n(")
@@ -124,7 +127,7 @@ TEST_F(FrmBackupRestoreTest, AnExistingFileIsReplacedOnlyAfterYesAndLosesItsStal
     EXPECT_TRUE(w.isVisible());
 
     prompter.answerYes();
-    QTest::mouseClick(w.cPalauta, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, "cPalauta"), Qt::LeftButton);
     EXPECT_FALSE(journal.exists());
     EXPECT_EQ(prompter.unexpected(), 0);
     EXPECT_EQ(BackupTestDb::members(target), 3);
@@ -148,14 +151,14 @@ TEST_F(FrmBackupRestoreTest, TheDatabaseInUseIsRestoredOverWithWindowsOpenKeepin
     frmBackupRestore w;
     choose(w, "Erämiehet.mdb");
     prompter.answerNo(); // replace the file?  no
-    QTest::mouseClick(w.cPalauta, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, "cPalauta"), Qt::LeftButton);
     EXPECT_EQ(BackupTestDb::members(live), 4);
     EXPECT_EQ(ended, 0);
 
     prompter.clear();
     prompter.answerYes(); // replace the file
     prompter.answerYes(); // over the database in use
-    QTest::mouseClick(w.cPalauta, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, "cPalauta"), Qt::LeftButton);
     ASSERT_GE(prompter.shown().size(), 3u);
     EXPECT_TRUE(prompter.shown()[1].text.contains(QStringLiteral("käytössä olevan tietokannan päälle")));
     EXPECT_EQ(prompter.unexpected(), 0);
@@ -189,14 +192,14 @@ TEST_F(FrmBackupRestoreTest, FailuresInterruptWithoutChangingTheSettings)
         };
         frmBackupRestore w;
         choose(w, "vanha.mdb");
-        QTest::mouseClick(w.cPalauta, Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>(w, "cPalauta"), Qt::LeftButton);
         ASSERT_EQ(prompter.shown().size(), 1u) << c.step;
         const QString text = prompter.shown()[0].text;
         EXPECT_TRUE(text.startsWith(QString::fromUtf8(c.messageStart))) << text.toStdString();
         EXPECT_TRUE(text.endsWith(QStringLiteral("\n\nVirhe: Käyttöoikeudet puuttuvat tai tiedosto on jonkin muun ohjelman "
                                                  "käytössä.\n70: Käyttöoikeus evätty")))
             << text.toStdString();
-        EXPECT_EQ(w.lblPalautusStatus->text(), QStringLiteral("Palautus keskeytyi."));
+        EXPECT_EQ(Control<QLabel>(w, "lblPalautusStatus")->text(), QStringLiteral("Palautus keskeytyi."));
         EXPECT_FALSE(QFileInfo::exists(documentsCopy("vanha.mdb"))) << c.step;
         EXPECT_TRUE(BackupTestDb::iniDatabase(club.iniPath()).isEmpty());
         EXPECT_EQ(ended, 0);
@@ -209,9 +212,9 @@ TEST_F(FrmBackupRestoreTest, AWindowThatWillNotCloseStopsTheRestore)
     other.show();
     frmBackupRestore w;
     choose(w, "vanha.mdb");
-    QTest::mouseClick(w.cPalauta, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, "cPalauta"), Qt::LeftButton);
     EXPECT_FALSE(QFileInfo::exists(documentsCopy("vanha.mdb")));
-    EXPECT_EQ(w.lblPalautusStatus->text(), QStringLiteral("Palautus keskeytyi."));
+    EXPECT_EQ(Control<QLabel>(w, "lblPalautusStatus")->text(), QStringLiteral("Palautus keskeytyi."));
     EXPECT_EQ(ended, 0);
     EXPECT_TRUE(other.isVisible());
 }
@@ -228,17 +231,17 @@ TEST_F(FrmBackupRestoreTest, OtherWindowsCloseFirstButTheMainWindowStaysWhenTheC
     choose(w, "vanha.mdb");
 
     files.fault = [](FileStep step, const QString&) { return step == FileStep::Rename ? EACCES : 0; };
-    QTest::mouseClick(w.cPalauta, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, "cPalauta"), Qt::LeftButton);
     EXPECT_FALSE(other.isVisible());
     EXPECT_TRUE(main.isVisible());
     EXPECT_TRUE(w.isVisible());
-    EXPECT_EQ(w.lblPalautusStatus->text(), QStringLiteral("Palautus keskeytyi."));
+    EXPECT_EQ(Control<QLabel>(w, "lblPalautusStatus")->text(), QStringLiteral("Palautus keskeytyi."));
     EXPECT_EQ(ended, 0);
 
     files.fault = {};
-    QTest::mouseClick(w.cPalauta, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, "cPalauta"), Qt::LeftButton);
     EXPECT_EQ(BackupTestDb::members(documentsCopy("vanha.mdb")), 3);
-    EXPECT_TRUE(main.isVisible());                // ending the program is EndProgram's job
-    EXPECT_TRUE(w.lblPalautusStatus->isHidden()); // the earlier failure no longer stands
+    EXPECT_TRUE(main.isVisible());                                    // ending the program is EndProgram's job
+    EXPECT_TRUE(Control<QLabel>(w, "lblPalautusStatus")->isHidden()); // the earlier failure no longer stands
     EXPECT_EQ(ended, 1);
 }

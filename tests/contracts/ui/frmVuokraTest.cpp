@@ -84,7 +84,9 @@ void clickPrintWhenShown()
         if (auto* d = qobject_cast<frmTulostus*>(QApplication::activeModalWidget())) {
             timer->stop();
             timer->deleteLater();
-            QTest::mouseClick(d->cTulosta, Qt::LeftButton);
+            auto* print = d->findChild<QPushButton*>(QStringLiteral("cTulosta"));
+            ASSERT_NE(print, nullptr);
+            QTest::mouseClick(print, Qt::LeftButton);
         }
     });
     timer->start();

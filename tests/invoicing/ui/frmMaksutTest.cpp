@@ -1,4 +1,5 @@
 #include "../InvoiceTestDb.h"
+#include "DialogScript.h"
 
 #include "base/ScriptedPrompter.h"
 #include "db/Recordset.h"
@@ -16,7 +17,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -76,31 +76,7 @@ protected:
         return club.field(QStringLiteral("SELECT jmhjmMaksettu FROM jmhist WHERE jmhjmLaskunumero = ?"), {Value(number)})
             .toBool();
     }
-    // Clicks through the modal dialogs as they come up: each entry names a dialog and the
-    // button to click in it ("" for the close box).
-    static void answerDialogs(QList<std::pair<QString, QString>> steps)
-    {
-        auto* timer = new QTimer;
-        auto remaining = std::make_shared<QList<std::pair<QString, QString>>>(std::move(steps));
-        auto deadline = std::make_shared<QDeadlineTimer>(30000);
-        QObject::connect(timer, &QTimer::timeout, timer, [timer, remaining, deadline] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (remaining->isEmpty() || deadline->hasExpired()) {
-                timer->deleteLater();
-                return;
-            }
-            if (!modal || modal->objectName() != remaining->first().first)
-                return;
-            const QString button = remaining->takeFirst().second;
-            if (button.isEmpty()) {
-                modal->close();
-                return;
-            }
-            if (auto* b = modal->findChild<QAbstractButton*>(button))
-                b->click();
-        });
-        timer->start(10);
-    }
+    static void answerDialogs(QList<std::pair<QString, QString>> steps) { test::answerDialogs(std::move(steps)); }
     void installReports()
     {
         const QDir built(QStringLiteral(TIKKELI_PROGRAM_DIR "/reports"));
@@ -352,17 +328,28 @@ TEST_F(frmMaksutTest, CopiesAndListsOverARange)
     EXPECT_EQ(MainReport().SelectionFormula, QStringLiteral("{jmhist.jmhTulosta}=true"));
     EXPECT_EQ(club.count(QStringLiteral("jmhist"), QStringLiteral("jmhTulosta = True")), unpaid);
 
-    // A range without invoices says so and prints nothing.
-    printed.clear();
-    prompter.clear();
-    prompter.answerYes();
-    typeRange("5000", "6000", "optLaskunTila_0");
-    answerDialogs({{QStringLiteral("frmLaskujenRajaus"), QStringLiteral("cSeuraava")},
-                   {QStringLiteral("frmLaskumalli"), QStringLiteral("cSeuraava")},
-                   {QStringLiteral("frmTulostus"), QStringLiteral("cTulosta")}});
-    copies->click();
-    EXPECT_TRUE(printed.empty());
-    EXPECT_TRUE(prompter.anyMessageContains(QStringLiteral("Ei löydy maksamattomia laskuja väliltä: 5000 - 6000")));
+    // A range without invoices says so, naming the state chosen, and prints nothing.
+    struct Empty {
+        const char* state;
+        const char* message;
+    };
+    const Empty empties[] = {
+        {"optLaskunTila_0", "Ei löydy laskuja väliltä: 5000 - 6000"},
+        {"optLaskunTila_1", "Ei löydy maksettuja laskuja väliltä: 5000 - 6000"},
+        {"optLaskunTila_2", "Ei löydy maksamattomia laskuja väliltä: 5000 - 6000"},
+    };
+    for (const Empty& c : empties) {
+        printed.clear();
+        prompter.clear();
+        prompter.answerYes();
+        typeRange("5000", "6000", c.state);
+        answerDialogs({{QStringLiteral("frmLaskujenRajaus"), QStringLiteral("cSeuraava")},
+                       {QStringLiteral("frmLaskumalli"), QStringLiteral("cSeuraava")},
+                       {QStringLiteral("frmTulostus"), QStringLiteral("cTulosta")}});
+        copies->click();
+        EXPECT_TRUE(printed.empty());
+        EXPECT_EQ(prompter.messageTexts().value(1), QString::fromUtf8(c.message)) << c.state;
+    }
 
     // The billing list of the paid invoices 2001..2010, with its heading; the next list offers the
     // same choices again.

@@ -76,14 +76,7 @@ protected:
     {
         return t.db.scalar(QStringLiteral("SELECT ptValLong FROM pt WHERE ptID = ?"), {Value(featureRow)});
     }
-    QTreeWidgetItem* treeItem(frmJasen* w, qint64 id)
-    {
-        const QString key = QString::number(id) + QStringLiteral("ID");
-        for (QTreeWidgetItemIterator it(w->tvwNimet); *it; ++it)
-            if ((*it)->data(0, Qt::UserRole).toString() == key)
-                return *it;
-        return nullptr;
-    }
+    QTreeWidgetItem* treeItem(frmJasen* w, qint64 id) { return w->memberNode(id); }
     bool focusInACardBox(frmJasen* w)
     {
         QWidget* focus = QApplication::focusWidget();

@@ -91,7 +91,9 @@ protected:
             if (auto* d = qobject_cast<frmTulostus*>(QApplication::activeModalWidget())) {
                 timer->stop();
                 timer->deleteLater();
-                QTest::mouseClick(d->cTulosta, Qt::LeftButton);
+                auto* print = d->findChild<QPushButton*>(QStringLiteral("cTulosta"));
+                ASSERT_NE(print, nullptr);
+                QTest::mouseClick(print, Qt::LeftButton);
             }
         });
         timer->start();

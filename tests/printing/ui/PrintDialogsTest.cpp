@@ -10,6 +10,7 @@
 #include "printing/ui/frmTulostus.h"
 #include "printing/ui/frmTulostusmuodonValinta.h"
 #include "printing/ui/frmTulostusrajoitukset.h"
+#include "support/Controls.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -26,6 +27,7 @@
 #include <QTimer>
 
 using namespace tikkeli;
+using tikkeli::test::Control;
 
 namespace {
 
@@ -82,15 +84,15 @@ TEST_F(PrintDialogsTest, CopiesAreRoundedHalfToEvenAndKeptWithin1To999)
         Printing().PrintCancelled = true;
         frmTulostus dialog;
         dialog.show();
-        dialog.cmbTulostusLaite->setCurrentIndex(c.destination);
-        dialog.tKopioita->setText(QString::fromUtf8(c.text));
-        QTest::mouseClick(dialog.cTulosta, Qt::LeftButton);
+        Control<QComboBox>(dialog, "cmbTulostusLaite")->setCurrentIndex(c.destination);
+        Control<QLineEdit>(dialog, "tKopioita")->setText(QString::fromUtf8(c.text));
+        QTest::mouseClick(Control<QPushButton>(dialog, "cTulosta"), Qt::LeftButton);
         EXPECT_FALSE(Printing().PrintCancelled);
         EXPECT_EQ(Printing().PrintDestination, c.destination);
         if (c.copies < 0) {
             EXPECT_TRUE(dialog.isVisible());
             EXPECT_EQ(State().PrintCopies, 5);
-            EXPECT_EQ(dialog.focusWidget(), dialog.tKopioita);
+            EXPECT_EQ(dialog.focusWidget(), Control<QLineEdit>(dialog, "tKopioita"));
         } else {
             EXPECT_FALSE(dialog.isVisible());
             EXPECT_EQ(dialog.result(), QDialog::Accepted);
@@ -111,17 +113,17 @@ TEST_F(PrintDialogsTest, LoadShowsLastCopiesAndPreviewFirst)
     Printing().PrintDestination = 0;
     frmTulostus dialog;
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Tikkeli - Tulostusasetukset"));
-    EXPECT_EQ(dialog.tKopioita->text(), QStringLiteral("3"));
+    EXPECT_EQ(Control<QLineEdit>(dialog, "tKopioita")->text(), QStringLiteral("3"));
     EXPECT_EQ(Printing().PrintDestination, 1);
-    ASSERT_EQ(dialog.cmbTulostusLaite->count(), 2);
-    EXPECT_EQ(dialog.cmbTulostusLaite->currentText(), QStringLiteral("Ikkuna"));
-    EXPECT_EQ(dialog.cmbTulostusLaite->itemData(1).toInt(), 1);
+    ASSERT_EQ(Control<QComboBox>(dialog, "cmbTulostusLaite")->count(), 2);
+    EXPECT_EQ(Control<QComboBox>(dialog, "cmbTulostusLaite")->currentText(), QStringLiteral("Ikkuna"));
+    EXPECT_EQ(Control<QComboBox>(dialog, "cmbTulostusLaite")->itemData(1).toInt(), 1);
 
     dialog.SetDestinations(1);
-    ASSERT_EQ(dialog.cmbTulostusLaite->count(), 1);
-    EXPECT_EQ(dialog.cmbTulostusLaite->currentText(), QStringLiteral("Tulostin"));
+    ASSERT_EQ(Control<QComboBox>(dialog, "cmbTulostusLaite")->count(), 1);
+    EXPECT_EQ(Control<QComboBox>(dialog, "cmbTulostusLaite")->currentText(), QStringLiteral("Tulostin"));
     dialog.show();
-    QTest::mouseClick(dialog.cTulosta, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(dialog, "cTulosta"), Qt::LeftButton);
     EXPECT_EQ(Printing().PrintDestination, 1);
 }
 
@@ -134,7 +136,7 @@ TEST_F(PrintDialogsTest, CloseBoxAndCancelCountAsCancel)
         if (way == 0)
             dialog.close();
         else if (way == 1)
-            QTest::mouseClick(dialog.cPeruTulostus, Qt::LeftButton);
+            QTest::mouseClick(Control<QPushButton>(dialog, "cPeruTulostus"), Qt::LeftButton);
         else
             QTest::keyClick(&dialog, Qt::Key_Escape);
         EXPECT_TRUE(Printing().PrintCancelled) << way;
@@ -148,7 +150,7 @@ TEST_F(PrintDialogsTest, PrinterSetupCancelledLeavesTheDialogOpen)
     frmTulostus dialog;
     dialog.show();
     whenModal([](QWidget* w) { w->close(); });
-    QTest::mouseClick(dialog.cTulostin, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(dialog, "cTulostin"), Qt::LeftButton);
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(MainReport().PrinterName, QStringLiteral("Toimisto"));
     MainReport() = ReportEngine{};
@@ -288,9 +290,9 @@ TEST_F(PrintRaportTest, OneCallPrintGoesThroughTheDialogToTheOutput)
     whenModal([](QWidget* w) {
         auto* d = qobject_cast<frmTulostus*>(w);
         ASSERT_NE(d, nullptr);
-        d->cmbTulostusLaite->setCurrentIndex(1);
-        d->tKopioita->setText(QStringLiteral("2"));
-        QTest::mouseClick(d->cTulosta, Qt::LeftButton);
+        Control<QComboBox>(*d, "cmbTulostusLaite")->setCurrentIndex(1);
+        Control<QLineEdit>(*d, "tKopioita")->setText(QStringLiteral("2"));
+        QTest::mouseClick(Control<QPushButton>(*d, "cTulosta"), Qt::LeftButton);
     });
     PrintRaport(QStringLiteral("mvluetlo.rpt"), QStringLiteral("{vs.vsMukaan} = true"));
     ASSERT_EQ(shown.size(), 1u);
@@ -308,7 +310,7 @@ TEST_F(PrintRaportTest, OneCallPrintGoesThroughTheDialogToTheOutput)
     EXPECT_EQ(MainReport().SelectionFormula, QStringLiteral("jätetty"));
 
     // A missing report file reaches the caller with its number.
-    whenModal([](QWidget* w) { QTest::mouseClick(qobject_cast<frmTulostus*>(w)->cTulosta, Qt::LeftButton); });
+    whenModal([](QWidget* w) { QTest::mouseClick(Control<QPushButton>(*w, "cTulosta"), Qt::LeftButton); });
     try {
         PrintRaport(QStringLiteral("eiole.rpt"), {});
         ADD_FAILURE();
@@ -325,20 +327,20 @@ TEST_F(PrintRaportTest, PreviewPagesZoomsAndSavesPdf)
     ReportEngine options;
     options.WindowState = 0;
     preview->showFor(options);
-    EXPECT_EQ(preview->lblPage->text(), QStringLiteral("Sivu 1 / 3"));
-    EXPECT_FALSE(preview->cPrevious->isEnabled());
-    QTest::mouseClick(preview->cNext, Qt::LeftButton);
-    EXPECT_EQ(preview->lblPage->text(), QStringLiteral("Sivu 2 / 3"));
-    QTest::mouseClick(preview->cLast, Qt::LeftButton);
+    EXPECT_EQ(Control<QLabel>(*preview, "lblPage")->text(), QStringLiteral("Sivu 1 / 3"));
+    EXPECT_FALSE(Control<QPushButton>(*preview, "cPrevious")->isEnabled());
+    QTest::mouseClick(Control<QPushButton>(*preview, "cNext"), Qt::LeftButton);
+    EXPECT_EQ(Control<QLabel>(*preview, "lblPage")->text(), QStringLiteral("Sivu 2 / 3"));
+    QTest::mouseClick(Control<QPushButton>(*preview, "cLast"), Qt::LeftButton);
     EXPECT_EQ(preview->currentPage(), 2);
-    EXPECT_FALSE(preview->cNext->isEnabled());
+    EXPECT_FALSE(Control<QPushButton>(*preview, "cNext")->isEnabled());
     preview->setZoom(200);
     EXPECT_NEAR(preview->scale(), 2.0 * preview->logicalDpiX() / 72.0, 1e-9);
 
     ScriptedPrompter prompter;
     const QString pdf = m_dir.filePath(QStringLiteral("esikatselu"));
     prompter.answerText(pdf);
-    QTest::mouseClick(preview->cSavePdf, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(*preview, "cSavePdf"), Qt::LeftButton);
     ASSERT_TRUE(QFile::exists(pdf + QStringLiteral(".pdf")));
     QProcess p;
     p.start(QStringLiteral("pdftotext"), {pdf + QStringLiteral(".pdf"), QStringLiteral("-")});

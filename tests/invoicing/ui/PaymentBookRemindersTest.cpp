@@ -1,0 +1,339 @@
+#include "../InvoiceTestDb.h"
+#include "DialogScript.h"
+
+#include "base/Clock.h"
+#include "base/ScriptedPrompter.h"
+#include "base/SharedState.h"
+#include "db/Recordset.h"
+#include "invoicing/InvoicePrints.h"
+#include "invoicing/Reminders.h"
+#include "invoicing/ui/ReminderCommands.h"
+#include "invoicing/ui/frmMaksut.h"
+#include "printing/PrintChoices.h"
+#include "printing/ReportEngine.h"
+#include "support/SmtpTestServer.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace tikkeli;
+
+namespace {
+
+const QDate kToday(2027, 3, 17);
+
+// The payment book with its three reminder commands wired, on the sample club. The unpaid
+// invoices 2054..2069 of the sample are the range the tests remind.
+class PaymentBookRemindersTest : public ::testing::Test {
+protected:
+    test::InvoiceTestDb club;
+    ScriptedPrompter prompter;
+    std::vector<std::shared_ptr<const ReportDocument>> printed;
+    qint64 inRange = 0;
+
+    void SetUp() override
+    {
+        frmMaksut::PrintReminders = [](frmMaksut& w) { PrintPaymentReminders(w); };
+        frmMaksut::EmailReminders = [](frmMaksut& w) { EmailPaymentReminders(w); };
+        frmMaksut::PreviewReminderEmail = [](frmMaksut& w) { PreviewPaymentReminderEmails(w); };
+        Reminders::Today = [] { return kToday; };
+        State().ReminderFee = *Currency::parse(QStringLiteral("5"));
+        State().LateInterestRate = 8.0;
+        State().ReminderTitle = QStringLiteral("MAKSUMUISTUTUS");
+        const QDir built(QStringLiteral(TIKKELI_PROGRAM_DIR "/reports"));
+        const QString target = club.env.programFolder() + QStringLiteral("/reports");
+        QDir().mkpath(target);
+        for (const QString& f : built.entryList({QStringLiteral("*.rpt")}, QDir::Files))
+            QFile::copy(built.filePath(f), target + QLatin1Char('/') + f);
+        MainReport().setOutputHandler(
+            [this](std::shared_ptr<const ReportDocument> doc, const ReportEngine&) { printed.push_back(doc); });
+        inRange = club.count(QStringLiteral("jmhist"),
+                             QStringLiteral("jmhjmLaskunumero BETWEEN 2054 AND 2069 AND jmhjmMaksettu = False"));
+        ASSERT_GE(inRange, 3);
+    }
+    void TearDown() override
+    {
+        frmMaksut::PrintReminders = nullptr;
+        frmMaksut::EmailReminders = nullptr;
+        frmMaksut::PreviewReminderEmail = nullptr;
+        Reminders::Today = [] { return tikkeli::Today(); };
+        MainReport() = ReportEngine{};
+        Printing() = PrintChoices{};
+    }
+
+    std::unique_ptr<frmMaksut> openWindow()
+    {
+        auto w = std::make_unique<frmMaksut>();
+        w->show();
+        QApplication::processEvents();
+        return w;
+    }
+    // Types the range into the range dialog when it comes up and answers it; then the dialogs
+    // that follow.
+    static void answerRange(const char* from, const char* to, QList<std::pair<QString, QString>> then = {})
+    {
+        QTimer::singleShot(0, [=] {
+            QWidget* modal = QApplication::activeModalWidget();
+            ASSERT_TRUE(modal);
+            auto* a = modal->findChild<QLineEdit*>(QStringLiteral("tLaskunroAlku"));
+            auto* l = modal->findChild<QLineEdit*>(QStringLiteral("tLaskunroLoppu"));
+            ASSERT_TRUE(a && l);
+            a->setText(QString::fromLatin1(from));
+            l->setText(QString::fromLatin1(to));
+        });
+        then.prepend({QStringLiteral("frmLaskujenRajaus"), QStringLiteral("cSeuraava")});
+        test::answerDialogs(std::move(then));
+    }
+    qint64 reminded(int number)
+    {
+        return club.count(QStringLiteral("jmhist"),
+                          QStringLiteral("jmhjmLaskunumero BETWEEN 2054 AND 2069 AND jmhjmMuistutusNumero = ?"),
+                          {Value(number)});
+    }
+    void writeReminderTemplate(const char* text)
+    {
+        const QString path = club.env.root() + QStringLiteral("/karhu.txt");
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+        State().ReminderTemplatePath = path;
+    }
+};
+
+TEST_F(PaymentBookRemindersTest, PrintRecordsTheRangeThenPrintsItsRemindersOnTheTransferForm)
+{
+    auto w = openWindow();
+    auto* print = w->findChild<QAbstractButton*>(QStringLiteral("cMuistutukset"));
+    ASSERT_TRUE(print);
+    ASSERT_TRUE(print->isEnabled());
+
+    // No: nothing recorded.
+    prompter.answerNo();
+    print->click();
+    EXPECT_EQ(reminded(1), 0);
+    EXPECT_EQ(prompter.messageTexts(), QStringList{"Tulostetaanko maksumuistutukset maksamattomille laskuille?"});
+
+    // The range dialog fixes the state to unpaid and the kind to all; the print dialog cancelled,
+    // the reminders stay recorded and marked.
+    bool stateFixed = false;
+    QTimer::singleShot(0, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        ASSERT_TRUE(modal);
+        auto* unpaid = modal->findChild<QRadioButton*>(QStringLiteral("optLaskunTila_2"));
+        auto* allKinds = modal->findChild<QRadioButton*>(QStringLiteral("optLaskurajaus_0"));
+        ASSERT_TRUE(unpaid && allKinds);
+        stateFixed = unpaid->isChecked() && !unpaid->isEnabled() && allKinds->isChecked() && !allKinds->isEnabled();
+    });
+    prompter.answerYes();
+    answerRange("2054", "2069", {{QStringLiteral("frmTulostus"), QStringLiteral("cPeruTulostus")}});
+    print->click();
+    EXPECT_TRUE(stateFixed);
+    EXPECT_TRUE(printed.empty());
+    EXPECT_EQ(reminded(1), inRange);
+    EXPECT_EQ(club.count(QStringLiteral("jmhist"), QStringLiteral("jmhTulosta = True")), inRange);
+
+    // Printed: one page per reminder, second reminders, no question while none was e-mailed.
+    prompter.clear();
+    prompter.answerYes();
+    answerRange("2054", "2069", {{QStringLiteral("frmTulostus"), QStringLiteral("cTulosta")}});
+    print->click();
+    ASSERT_EQ(printed.size(), 1u) << prompter.messageTexts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(printed[0]->pages.size(), size_t(inRange));
+    EXPECT_EQ(reminded(2), inRange);
+    EXPECT_EQ(prompter.messageTexts().size(), 1);
+    EXPECT_EQ(prompter.unexpected(), 0);
+    EXPECT_EQ(MainReport().ReportFileName.section(QLatin1Char('/'), -1), QStringLiteral("mutilis1.rpt"));
+    EXPECT_EQ(MainReport().SelectionFormula, QStringLiteral("{jmhist.jmhTulosta}=true"));
+    EXPECT_TRUE(InvoiceLayout().InvoiceGiroForm && InvoiceLayout().InvoiceFinnishOnly);
+    EXPECT_FALSE(InvoiceLayout().InvoiceMemberCard);
+    // Pages in print order: by the name on the invoice.
+    const QString first = club.field(QStringLiteral("SELECT jmhjmLaskOsoite1 FROM jmhist WHERE jmhTulosta = True"
+                                                    " ORDER BY jmhTulostusJarjestysID LIMIT 1"))
+                              .toString();
+    EXPECT_EQ(club.field(QStringLiteral("SELECT MIN(jmhjmLaskOsoite1) FROM jmhist WHERE jmhTulosta = True")).toString(),
+              first);
+    EXPECT_TRUE(printed[0]->pageLines(0).contains(first));
+
+    // One reminder e-mailed before: asked, and Yes leaves it out.
+    club.db.execute(QStringLiteral("UPDATE jmhist SET jmhMuistutusEmailed = True WHERE jmhjmLaskunumero = 2057"));
+    printed.clear();
+    prompter.clear();
+    prompter.answerYes();
+    prompter.answerYes();
+    answerRange("2054", "2069", {{QStringLiteral("frmTulostus"), QStringLiteral("cTulosta")}});
+    print->click();
+    ASSERT_EQ(printed.size(), 1u) << prompter.messageTexts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(printed[0]->pages.size(), size_t(inRange - 1));
+    EXPECT_EQ(prompter.messageTexts().value(1),
+              QStringLiteral("Tulostetaanko vain ne muistutukset, joita ei lähetetty sähköpostitse?"));
+    EXPECT_EQ(MainReport().SelectionFormula,
+              QStringLiteral("{jmhist.jmhTulosta}=true and {jmhist.jmhMuistutusEmailed} = False"));
+}
+
+TEST_F(PaymentBookRemindersTest, NothingToRemindAndAMissingReportAreTold)
+{
+    auto w = openWindow();
+    QAction* print = w->findChild<QAction*>(QStringLiteral("mMuistutukset"));
+    ASSERT_TRUE(print);
+    EXPECT_EQ(print->shortcut(), QKeySequence(Qt::Key_F8));
+
+    prompter.answerYes();
+    answerRange("5000", "6000");
+    print->trigger();
+    EXPECT_EQ(prompter.messageTexts().value(1), QStringLiteral("Ei löydy maksamattomia laskuja väliltä: 5000 - 6000"));
+    EXPECT_EQ(prompter.messageTexts().size(), 2); // no print dialog followed
+    EXPECT_TRUE(printed.empty());
+
+    // The report file gone: the command says so with its own prefix and the engine's error.
+    ASSERT_TRUE(QFile::remove(club.env.programFolder() + QStringLiteral("/reports/mutilis1.rpt")));
+    prompter.clear();
+    prompter.answerYes();
+    answerRange("2054", "2069", {{QStringLiteral("frmTulostus"), QStringLiteral("cTulosta")}});
+    print->trigger();
+    EXPECT_TRUE(printed.empty());
+    ASSERT_EQ(prompter.messageTexts().size(), 2);
+    EXPECT_TRUE(prompter.messageTexts()[1].startsWith(QStringLiteral("Virhe maksumuistutusten tulostuksessa: 20504 / ")))
+        << prompter.messageTexts()[1].toStdString();
+    // The reminders were recorded before the print failed.
+    EXPECT_EQ(reminded(1), inRange);
+}
+
+TEST_F(PaymentBookRemindersTest, EmailRunsWithCommandsOffAndClosingRefused)
+{
+    test::SmtpTestServer smtp;
+    ASSERT_TRUE(smtp.started()) << smtp.startError().toStdString();
+    State().SmtpServer = smtp.server();
+    State().SenderEmail = QStringLiteral("laskut@eramiehet.fi");
+    writeReminderTemplate("Hei <MAKSAJANOSOITE1:25>|<LASKUNUMERO:4>|<MUISTUTUKSENLOPPUSUMMA:6>");
+    club.db.execute(QStringLiteral("UPDATE jr SET jrEmailLasku = 1, jrEmail = 'jasen' || jrID || '@example.fi'"
+                                   " WHERE jrID IN (SELECT jmhjmjrID FROM jmhist WHERE jmhjmLaskunumero BETWEEN 2054"
+                                   " AND 2069)"));
+    auto w = openWindow();
+    auto* email = w->findChild<QAbstractButton*>(QStringLiteral("cEmail"));
+    auto* copies = w->findChild<QAbstractButton*>(QStringLiteral("cKopiot"));
+    ASSERT_TRUE(email && copies);
+    // Idle, F8 reaches the reminder print (answered No here).
+    QApplication::setActiveWindow(w.get());
+    prompter.answerNo();
+    QTest::keyClick(w.get(), Qt::Key_F8);
+    ASSERT_EQ(prompter.messageTexts(), QStringList{"Tulostetaanko maksumuistutukset maksamattomille laskuille?"});
+    prompter.clear();
+
+    // While the loop runs: commands and function keys off, the cancel button shown, closing refused.
+    bool seenBusy = false, commandsOff = false, keysOff = false, cancelShown = false, closed = true;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (seenBusy || !w->busy())
+            return;
+        seenBusy = true;
+        commandsOff = !email->isEnabled() && !copies->isEnabled();
+        const int before = int(prompter.shown().size());
+        QApplication::setActiveWindow(w.get());
+        QTest::keyClick(w.get(), Qt::Key_F8);
+        QTest::keyClick(w.get(), Qt::Key_F2);
+        keysOff = int(prompter.shown().size()) == before && !QApplication::activeModalWidget();
+        auto* cancel = w->findChild<QAbstractButton*>(QStringLiteral("cKeskeyta"));
+        cancelShown = cancel && cancel->isVisible();
+        closed = w->close();
+    });
+    watch.start(0);
+    prompter.answerYes();
+    answerRange("2054", "2069");
+    email->click();
+    watch.stop();
+    ASSERT_TRUE(seenBusy);
+    EXPECT_TRUE(commandsOff);
+    EXPECT_TRUE(keysOff);
+    EXPECT_TRUE(cancelShown);
+    EXPECT_FALSE(closed);
+    EXPECT_TRUE(w->isVisible());
+
+    // Afterwards: everything back, each reminder sent once, the summary shown.
+    EXPECT_FALSE(w->busy());
+    EXPECT_TRUE(email->isEnabled());
+    EXPECT_EQ(w->findChild<QAbstractButton*>(QStringLiteral("cKeskeyta")), nullptr);
+    ASSERT_EQ(smtp.messages().size(), size_t(inRange));
+    EXPECT_EQ(club.count(QStringLiteral("jmhist"), QStringLiteral("jmhMuistutusEmailed = True")), inRange);
+    // 45,00 due 2.3.2026: 380 days at 8 % is 3,7479; with the fee 53,7479, shown as 53,75.
+    const QString name2054 =
+        club.field(QStringLiteral("SELECT jmhjmLaskOsoite1 FROM jmhist WHERE jmhjmLaskunumero = 2054")).toString();
+    const QString body2054 = QStringLiteral("Hei ") + name2054.leftJustified(25) + QStringLiteral("|2054|53,75 ");
+    bool found = false;
+    for (const QJsonObject& m : smtp.messages())
+        found = found || m[QStringLiteral("text")].toString() == body2054;
+    EXPECT_TRUE(found);
+    ASSERT_FALSE(prompter.messageTexts().isEmpty());
+    EXPECT_TRUE(
+        prompter.messageTexts().last().startsWith(QStringLiteral("Muistutus lähetettiin %1 jäsenelle.").arg(inRange)))
+        << prompter.messageTexts().last().toStdString();
+    EXPECT_EQ(w->ProgressBar1()->value(), w->ProgressBar1()->maximum());
+    EXPECT_TRUE(w->close());
+}
+
+TEST_F(PaymentBookRemindersTest, PreviewShowsTheNewRemindersOneByOne)
+{
+    writeReminderTemplate("<LASKUNUMERO:4>");
+    // One reminder of the range was e-mailed before: the preview leaves it out.
+    club.db.execute(QStringLiteral("UPDATE jmhist SET jmhMuistutusEmailed = True WHERE jmhjmLaskunumero = 2057"));
+    auto w = openWindow();
+    auto* preview = w->findChild<QAbstractButton*>(QStringLiteral("cEmailPreview"));
+    ASSERT_TRUE(preview);
+
+    QStringList seen;
+    QTimer step;
+    QObject::connect(&step, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || modal->objectName() != QLatin1String("frmEmailPreview"))
+            return;
+        step.stop();
+        auto* box = modal->findChild<QPlainTextEdit*>(QStringLiteral("tLaskuTeksti"));
+        ASSERT_TRUE(box);
+        const auto click = [&](const char* name) {
+            auto* b = modal->findChild<QAbstractButton*>(QString::fromLatin1(name));
+            ASSERT_TRUE(b) << name;
+            b->click();
+            seen << box->toPlainText();
+        };
+        seen << box->toPlainText();
+        click("cSeuraava");
+        click("cViimeinen");
+        click("cSeuraava"); // past the end: stays
+        click("cEdellinen");
+        modal->close();
+    });
+    step.start(10);
+    prompter.answerYes();
+    answerRange("2054", "2069");
+    preview->click();
+    step.stop();
+
+    QStringList numbers;
+    Recordset rs = club.db.openRecordset(QStringLiteral("SELECT jmhjmLaskunumero FROM jmhist WHERE jmhTulosta = True"
+                                                        " AND jmhMuistutusEmailed = False ORDER BY jmhID"),
+                                         RecordsetType::Snapshot);
+    for (; !rs.eof(); rs.moveNext())
+        numbers << rs.field(0).toString();
+    ASSERT_EQ(numbers.size(), inRange - 1);
+    ASSERT_EQ(seen.size(), 5) << prompter.messageTexts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(seen, (QStringList{numbers[0], numbers[1], numbers.last(), numbers.last(), numbers[numbers.size() - 2]}));
+    EXPECT_EQ(prompter.messageTexts(),
+              QStringList{"Luodaanko maksumuistutukset maksamattomista laskuista ja avataan esikatseluun?"});
+    // Nothing was sent or marked e-mailed by looking.
+    EXPECT_EQ(club.count(QStringLiteral("jmhist"), QStringLiteral("jmhMuistutusEmailed = True")), 1);
+    int beeps = 0;
+    for (const auto& shown : prompter.shown())
+        beeps += shown.kind == ScriptedPrompter::Kind::Beep;
+    EXPECT_EQ(beeps, 1);
+}
+
+} // namespace
