@@ -7,6 +7,7 @@
 #include "members/FeatureValues.h"
 
 #include <tuple>
+#include <unordered_set>
 
 namespace tikkeli {
 
@@ -77,26 +78,47 @@ AttachResult FeatureAttach::attach(Database& db, const FeatureTable& t, qint64 p
         fields.emplace_back(t.field(field), std::move(reading.value));
     }
 
+    // One statement for the whole selection: the record ids travel as one bound JSON array, and
+    // with onlyNew the owner index answers "has it already" inside SQLite instead of a query per
+    // record. json_each walks the array in order, so the rows go in as the records were chosen.
     QString columns = t.field("piID") + QStringLiteral(", ") + t.ownerField;
-    QString marks = QStringLiteral("?, ?");
+    QString selected = QStringLiteral("?1, ids.value");
+    int mark = 2;
     for (const auto& field : fields) {
         columns += QStringLiteral(", ") + field.first;
-        marks += QStringLiteral(", ?");
+        selected += QStringLiteral(", ?") + QString::number(++mark);
     }
-    const QString insert = QStringLiteral("INSERT INTO ") + t.table + QStringLiteral(" (") + columns
-                           + QStringLiteral(") VALUES (") + marks + QLatin1Char(')');
-    Transaction tx(db);
-    const QString existing =
-        QStringLiteral("SELECT 1 FROM %1 WHERE %2 = ? AND %3 = ?").arg(t.table, t.ownerField, t.field("piID"));
+    QString insert = QStringLiteral("INSERT INTO ") + t.table + QStringLiteral(" (") + columns + QStringLiteral(") SELECT ")
+                     + selected + QStringLiteral(" FROM json_each(?2) AS ids");
+    // The unary + keeps SQLite off the definition index: a feature held by half the club would make
+    // every check walk half of the table, where the record's own few rows are all there is to see.
+    if (onlyNew)
+        insert += QStringLiteral(" WHERE NOT EXISTS (SELECT 1 FROM %1 WHERE %2 = ids.value AND +%3 = ?1)")
+                      .arg(t.table, t.ownerField, t.field("piID"));
+
+    // A record chosen twice gets the feature once when only new ones are wanted: the check above
+    // sees the table as it was before the statement.
+    QByteArray ids;
+    ids.reserve(qsizetype(ownerIds.size()) * 8 + 2);
+    ids += '[';
+    std::unordered_set<qint64> seen;
     for (const qint64 owner : ownerIds) {
-        if (onlyNew && !db.scalar(existing, {owner, piID}).isNull())
+        if (onlyNew && !seen.insert(owner).second)
             continue;
-        Params params{piID, owner};
-        for (const auto& field : fields)
-            params.push_back(field.second);
-        db.execute(insert, params);
-        ++result.added;
+        if (ids.size() > 1)
+            ids += ',';
+        ids += QByteArray::number(owner);
     }
+    ids += ']';
+    if (ids.size() == 2)
+        return result;
+
+    Params params{piID, QString::fromLatin1(ids)};
+    for (const auto& field : fields)
+        params.push_back(field.second);
+    Transaction tx(db);
+    db.execute(insert, params);
+    result.added = db.rowsAffected();
     tx.commit();
     return result;
 }

@@ -32,22 +32,71 @@ TEST_F(FeatureAttachTest, ListsLeaveOutRowsWithoutNameAndFollowFinnishOrder)
     EXPECT_EQ(features, (QStringList{"ampuja", "Kokous"}));
 }
 
-TEST_F(FeatureAttachTest, OnlyNewSkipsMembersWhoHaveTheFeature)
+TEST_F(FeatureAttachTest, OnlyNewSkipsRecordsWhoHaveTheFeature)
 {
     const qint64 piID = definition("Kokous");
+    const qint64 other = definition("Pelto");
+    // Owners are plain numbers to the attach: the same three serve as members and as contracts.
     const qint64 a = member("Aho");
     const qint64 b = member("Berg");
-    memberValue(a, piID);
-    for (const bool onlyNew : {true, false}) {
-        SCOPED_TRACE(onlyNew);
-        db.execute(QStringLiteral("DELETE FROM pt"));
-        memberValue(a, piID);
-        const AttachResult r = FeatureAttach::attach(db, FeatureTable::members(), piID, {a, b}, {}, onlyNew);
-        EXPECT_EQ(r.added, onlyNew ? 1 : 2);
-        EXPECT_EQ(count("SELECT COUNT(*) FROM pt WHERE ptjrID = ?", {a}), onlyNew ? 1 : 2);
-        EXPECT_EQ(count("SELECT COUNT(*) FROM pt WHERE ptjrID = ?", {b}), 1);
+    const qint64 c = member("Cajander");
+    struct Case {
+        const char* what;
+        std::vector<qint64> chosen;
+        bool onlyNew;
+        int added;
+        // Owners in the order their new rows must have been written.
+        std::vector<qint64> newRows;
+    };
+    const Case cases[] = {
+        {"only new skips the one who has it", {a, b, c}, true, 2, {b, c}},
+        {"all adds a second row", {a, b, c}, false, 3, {a, b, c}},
+        {"the chosen order is kept", {c, a, b}, true, 2, {c, b}},
+        {"one chosen twice gets it once", {b, b, a, c, b}, true, 2, {b, c}},
+        {"chosen twice without only new: twice", {b, b}, false, 2, {b, b}},
+        {"nobody new", {a}, true, 0, {}},
+        {"nobody chosen", {}, false, 0, {}},
+    };
+    for (const FeatureTable* table : {&FeatureTable::members(), &FeatureTable::contracts()}) {
+        const QString& tab = table->table;
+        const QString& owner = table->ownerField;
+        const QString def = table->field("piID");
+        for (const Case& t : cases) {
+            SCOPED_TRACE(tab.toStdString() + ": " + t.what);
+            db.execute(QStringLiteral("DELETE FROM ") + tab);
+            // a has this feature with values, b only another one: neither row may change.
+            db.execute(QStringLiteral("INSERT INTO %1 (%2, %3, %1ValMemo, %1ValLong) VALUES (?, ?, 'vanha', 7)")
+                           .arg(tab, owner, def),
+                       {a, piID});
+            const qint64 kept = db.lastInsertId();
+            db.execute(QStringLiteral("INSERT INTO %1 (%2, %3) VALUES (?, ?)").arg(tab, owner, def), {b, other});
+            const AttachResult r = FeatureAttach::attach(
+                db, *table, piID, t.chosen, {std::nullopt, QStringLiteral("3"), std::nullopt, QStringLiteral("uusi")},
+                t.onlyNew);
+            EXPECT_EQ(r.added, t.added);
+            EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %1ID = ? AND %2 = ? AND %3 = ?"
+                                           " AND %1ValMemo = 'vanha' AND %1ValLong = 7")
+                                .arg(tab, owner, def),
+                            {kept, a, piID}),
+                      1);
+            EXPECT_EQ(
+                count(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2 = ? AND %3 = ?").arg(tab, owner, def), {b, other}),
+                1);
+            Recordset rs = db.openRecordset(
+                QStringLiteral("SELECT %2 AS who, %3 AS def, %1ValLong AS whole, %1ValMemo AS memo FROM %1"
+                               " WHERE %1ID > ? + 1 ORDER BY %1ID")
+                    .arg(tab, owner, def),
+                RecordsetType::Snapshot, {kept});
+            std::vector<qint64> written;
+            for (; !rs.eof(); rs.moveNext()) {
+                written.push_back(rs.field("who").toInt64());
+                EXPECT_EQ(rs.field("def").toInt64(), piID);
+                EXPECT_EQ(rs.field("whole"), Value(3));
+                EXPECT_EQ(rs.field("memo"), Value(QStringLiteral("uusi")));
+            }
+            EXPECT_EQ(written, t.newRows);
+        }
     }
-    EXPECT_EQ(FeatureAttach::attach(db, FeatureTable::members(), piID, {}, {}, false).added, 0);
 }
 
 TEST_F(FeatureAttachTest, ValuesFollowTheOfferedKinds)

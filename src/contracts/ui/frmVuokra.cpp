@@ -1,4 +1,5 @@
 #include "contracts/ui/frmVuokra.h"
+#include "contracts/ui/ContractReportMenu.h"
 
 #include "base/Clock.h"
 #include "base/ErrorHandling.h"
@@ -26,6 +27,7 @@
 #include <QButtonGroup>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QFocusEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -149,9 +151,8 @@ frmVuokra::frmVuokra(QWidget* parent) : QMainWindow(parent, Qt::Window), ui(std:
     grid->setEditTriggers(QAbstractItemView::AllEditTriggers);
     grid->setItemDelegate(new EstateCellDelegate(this));
 
-    // Parts that later work brings: the contract lists are shown but not in use yet.
-    for (QAction* later : {ui->mRapLuettelot})
-        later->setEnabled(false);
+    new ContractReportMenu(
+        this, [this] { return Data1.database(); }, [this] { return CommitContract(); });
 
     connectCommands();
     connectFeatureCommands();
@@ -916,6 +917,10 @@ bool frmVuokra::eventFilter(QObject* watched, QEvent* event)
             if (F::isDate(i) && watched == m_boxes[std::size_t(i)])
                 dateBoxLeft(i);
         }
+        // Tabbing on from the panel's last button goes round to its list.
+        if (watched == ui->cSuljeOminaisuudet && ui->frameOminaisuudet->isVisible()
+            && static_cast<QFocusEvent*>(event)->reason() == Qt::TabFocusReason)
+            QTimer::singleShot(0, ui->ominaisuudet->lstAllPt, qOverload<>(&QWidget::setFocus));
         break;
     default: break;
     }

@@ -11,6 +11,7 @@
 #include "invoicing/ui/frmMaksut.h"
 #include "printing/PrintChoices.h"
 #include "printing/ReportEngine.h"
+#include "support/Controls.h"
 #include "support/SmtpTestServer.h"
 
 #include <QAbstractButton>
@@ -79,7 +80,8 @@ protected:
         return w;
     }
     // Types the range into the range dialog when it comes up and answers it; then the dialogs
-    // that follow.
+    // that follow. (Inside these timer callbacks a missing control fails the test with ASSERT,
+    // as an exception may not cross Qt's event loop.)
     static void answerRange(const char* from, const char* to, QList<std::pair<QString, QString>> then = {})
     {
         QTimer::singleShot(0, [=] {
@@ -113,8 +115,7 @@ protected:
 TEST_F(PaymentBookRemindersTest, PrintRecordsTheRangeThenPrintsItsRemindersOnTheTransferForm)
 {
     auto w = openWindow();
-    auto* print = w->findChild<QAbstractButton*>(QStringLiteral("cMuistutukset"));
-    ASSERT_TRUE(print);
+    auto* print = test::Control<QAbstractButton>(*w, "cMuistutukset");
     ASSERT_TRUE(print->isEnabled());
 
     // No: nothing recorded.
@@ -183,8 +184,7 @@ TEST_F(PaymentBookRemindersTest, PrintRecordsTheRangeThenPrintsItsRemindersOnThe
 TEST_F(PaymentBookRemindersTest, NothingToRemindAndAMissingReportAreTold)
 {
     auto w = openWindow();
-    QAction* print = w->findChild<QAction*>(QStringLiteral("mMuistutukset"));
-    ASSERT_TRUE(print);
+    auto* print = test::Control<QAction>(*w, "mMuistutukset");
     EXPECT_EQ(print->shortcut(), QKeySequence(Qt::Key_F8));
 
     prompter.answerYes();
@@ -219,9 +219,8 @@ TEST_F(PaymentBookRemindersTest, EmailRunsWithCommandsOffAndClosingRefused)
                                    " WHERE jrID IN (SELECT jmhjmjrID FROM jmhist WHERE jmhjmLaskunumero BETWEEN 2054"
                                    " AND 2069)"));
     auto w = openWindow();
-    auto* email = w->findChild<QAbstractButton*>(QStringLiteral("cEmail"));
-    auto* copies = w->findChild<QAbstractButton*>(QStringLiteral("cKopiot"));
-    ASSERT_TRUE(email && copies);
+    auto* email = test::Control<QAbstractButton>(*w, "cEmail");
+    auto* copies = test::Control<QAbstractButton>(*w, "cKopiot");
     // Idle, F8 reaches the reminder print (answered No here).
     QApplication::setActiveWindow(w.get());
     prompter.answerNo();
@@ -286,8 +285,7 @@ TEST_F(PaymentBookRemindersTest, PreviewShowsTheNewRemindersOneByOne)
     // One reminder of the range was e-mailed before: the preview leaves it out.
     club.db.execute(QStringLiteral("UPDATE jmhist SET jmhMuistutusEmailed = True WHERE jmhjmLaskunumero = 2057"));
     auto w = openWindow();
-    auto* preview = w->findChild<QAbstractButton*>(QStringLiteral("cEmailPreview"));
-    ASSERT_TRUE(preview);
+    auto* preview = test::Control<QAbstractButton>(*w, "cEmailPreview");
 
     QStringList seen;
     QTimer step;

@@ -5,6 +5,7 @@
 #include "members/MemberFeatures.h"
 #include "members/ui/MemberFeaturesPanel.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -205,6 +206,19 @@ TEST_F(MemberFeaturesPanelTest, UnsavedMemberGetsNoFeature)
     QTest::keyClick(panel->lstAllPi, Qt::Key_Return);
     EXPECT_EQ(rows(), 0);
     EXPECT_TRUE(prompter.anyMessageContains(QStringLiteral("Tallenna jäsen")));
+}
+
+TEST_F(MemberFeaturesPanelTest, ScreenshotWhenAsked)
+{
+    const QByteArray out = qgetenv("TIKKELI_SCREENSHOT_DIR");
+    if (out.isEmpty())
+        GTEST_SKIP();
+    t.addFeature(member, all);
+    panel->memberChanged(member);
+    panel->lstAllPt->setCurrentRow(0);
+    panel->resize(640, 260);
+    QApplication::processEvents();
+    panel->grab().save(QString::fromLocal8Bit(out) + QStringLiteral("/MemberFeaturesPanel.png"));
 }
 
 } // namespace tikkeli
