@@ -821,7 +821,7 @@ void frmVuokra::featureValuesChangedElsewhere()
 void frmVuokra::cAvaaOminaisuudet_Click()
 {
     showFeaturePanel(true);
-    ui->ominaisuudet->lstAllPt->setFocus();
+    ui->ominaisuudet->focusFeatureList();
 }
 
 void frmVuokra::cSuljeOminaisuudet_Click()
