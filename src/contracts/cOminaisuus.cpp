@@ -3,6 +3,7 @@
 #include "base/NullConversions.h"
 #include "contracts/RecordFields.h"
 #include "db/Recordset.h"
+#include "members/FeatureValues.h"
 
 namespace tikkeli {
 
@@ -34,16 +35,15 @@ void cOminaisuus::setValCurrency(Currency v)
 void cOminaisuus::ReadPiData()
 {
     m_def = Definition{};
-    Recordset rs = m_db.openRecordset(QStringLiteral("SELECT * FROM pi WHERE piID = ?"), RecordsetType::Snapshot,
-                                      {Value(m_f.piId)});
-    if (rs.eof())
+    const auto d = FeatureValues::definition(m_db, qint32(m_f.piId));
+    if (!d)
         return;
-    m_def.nimi = NullToString(rs.field(QStringLiteral("piNimi")));
-    m_def.kuvaus = NullToString(rs.field(QStringLiteral("piKuvaus")));
-    m_def.currency = NullToBoolean(rs.field(QStringLiteral("piEnbldCurrency")));
-    m_def.date = NullToBoolean(rs.field(QStringLiteral("piEnbldDate")));
-    m_def.number = NullToBoolean(rs.field(QStringLiteral("piEnbldLong")));
-    m_def.memo = NullToBoolean(rs.field(QStringLiteral("piEnbldMemo")));
+    m_def.nimi = d->name;
+    m_def.kuvaus = d->description;
+    m_def.currency = d->enabled.testFlag(FeatureValues::Amount);
+    m_def.date = d->enabled.testFlag(FeatureValues::Date);
+    m_def.number = d->enabled.testFlag(FeatureValues::Number);
+    m_def.memo = d->enabled.testFlag(FeatureValues::Memo);
 }
 
 void cOminaisuus::reset()

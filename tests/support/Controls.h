@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QString>
-#include <QWidget>
+#include <QObject>
 
 #include <stdexcept>
 #include <string>
@@ -11,12 +11,18 @@ namespace tikkeli::test {
 // A control of a window by its object name. A missing control throws, which GoogleTest reports as
 // the failure of the running test, so a renamed control never turns into a null dereference.
 template <class T>
-T* Control(const QWidget& window, const char* name)
+T* Control(const QObject& window, const QString& name)
 {
-    T* c = window.findChild<T*>(QString::fromLatin1(name));
+    T* c = window.findChild<T*>(name);
     if (!c)
-        throw std::runtime_error(std::string("no control ") + name);
+        throw std::runtime_error("no control " + name.toStdString());
     return c;
+}
+
+template <class T>
+T* Control(const QObject& window, const char* name)
+{
+    return Control<T>(window, QString::fromLatin1(name));
 }
 
 } // namespace tikkeli::test

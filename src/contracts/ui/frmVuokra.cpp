@@ -1,4 +1,5 @@
 #include "contracts/ui/frmVuokra.h"
+#include "contracts/ui/ContractReportMenu.h"
 
 #include "base/Clock.h"
 #include "base/ErrorHandling.h"
@@ -24,6 +25,7 @@
 #include <QButtonGroup>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QFocusEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -147,12 +149,11 @@ frmVuokra::frmVuokra(QWidget* parent) : QMainWindow(parent, Qt::Window), ui(std:
     grid->setEditTriggers(QAbstractItemView::AllEditTriggers);
     grid->setItemDelegate(new EstateCellDelegate(this));
 
-    // Parts that later work brings: the contract tree, the feature panel, the animal catalogue
-    // and the contract lists are shown but not in use yet.
+    // The animal choice that later work brings is shown but not in use yet.
     for (QWidget* later : {static_cast<QWidget*>(ui->cValitseElaimet)})
         later->setEnabled(false);
-    for (QAction* later : {ui->mRapLuettelot})
-        later->setEnabled(false);
+    new ContractReportMenu(
+        this, [this] { return Data1.database(); }, [this] { return CommitContract(); });
 
     connectCommands();
     connectFeatureCommands();
@@ -787,7 +788,7 @@ void frmVuokra::featureValuesChangedElsewhere()
 void frmVuokra::cAvaaOminaisuudet_Click()
 {
     showFeaturePanel(true);
-    ui->ominaisuudet->lstAllPt->setFocus();
+    ui->ominaisuudet->focusFeatureList();
 }
 
 void frmVuokra::cSuljeOminaisuudet_Click()
@@ -883,6 +884,10 @@ bool frmVuokra::eventFilter(QObject* watched, QEvent* event)
             if (F::isDate(i) && watched == m_boxes[std::size_t(i)])
                 dateBoxLeft(i);
         }
+        // Tabbing on from the panel's last button goes round to its list.
+        if (watched == ui->cSuljeOminaisuudet && ui->frameOminaisuudet->isVisible()
+            && static_cast<QFocusEvent*>(event)->reason() == Qt::TabFocusReason)
+            QTimer::singleShot(0, ui->ominaisuudet->lstAllPt, qOverload<>(&QWidget::setFocus));
         break;
     default: break;
     }

@@ -7,6 +7,7 @@
 #include "db/DbError.h"
 #include "settings/IniSettingsStore.h"
 #include "settings/SettingsLoader.h"
+#include "support/Controls.h"
 #include "support/TempProgramEnvironment.h"
 
 #include <QAction>
@@ -26,17 +27,16 @@
 #include <string>
 
 using namespace tikkeli;
+using tikkeli::test::Control;
 
 namespace {
 
-// A control of a window by its name; a missing one fails the test instead of crashing it.
 template <typename T>
 T* need(QObject* window, const char* name)
 {
-    auto* c = window ? window->findChild<T*>(QString::fromLatin1(name)) : nullptr;
-    if (!c)
-        throw std::runtime_error(std::string("no control ") + name);
-    return c;
+    if (!window)
+        throw std::runtime_error(std::string("no window for ") + name);
+    return Control<T>(*window, name);
 }
 
 class MainWindowTest : public ::testing::Test {
@@ -56,7 +56,7 @@ protected:
         env.writeIni(QStringLiteral("[TIKKELI]\nDatabase=%1\n").arg(path).toUtf8());
         return path;
     }
-    QAction* action(QWidget* w, const QString& name) { return w->findChild<QAction*>(name); }
+    QAction* action(QWidget* w, const QString& name) { return Control<QAction>(*w, name); }
 
     test::TempProgramEnvironment env;
     ScriptedPrompter prompter;
@@ -318,7 +318,7 @@ TEST_F(MainWindowTest, FirstRunChooserAnswers)
     byCloseBox.close();
     EXPECT_TRUE(byCloseBox.UseDemoDatabase);
     EXPECT_EQ(byCloseBox.windowTitle(), QStringLiteral("Tikkeli"));
-    EXPECT_EQ(byCloseBox.findChild<QLabel*>(QStringLiteral("Label2"))->text(), QStringLiteral("Tärkeää!"));
+    EXPECT_EQ(Control<QLabel>(byCloseBox, "Label2")->text(), QStringLiteral("Tärkeää!"));
 }
 
 TEST_F(MainWindowTest, AboutWindowShowsVersionClubAndLinks)

@@ -112,6 +112,12 @@ TEST_F(ContractFeaturesPanelTest, PanelOpensWithTheContractsFeaturesAndClosesWit
     child<QAction>(w, "mNaytaOminaisuudet")->trigger();
     EXPECT_TRUE(frame->isVisible());
     EXPECT_TRUE(child<QAction>(w, "mLisaaOminaisuus")->isEnabled());
+
+    // Tab from the panel's Sulje goes round to the feature list.
+    auto* close = child<QPushButton>(w, "cSuljeOminaisuudet");
+    close->setFocus();
+    QTest::keyClick(close, Qt::Key_Tab);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return list(w)->hasFocus(); }, 5000));
 }
 
 TEST_F(ContractFeaturesPanelTest, AttachOffersContractFeaturesAndAddsAnEmptyRowToTheShownContract)

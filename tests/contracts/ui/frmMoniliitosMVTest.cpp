@@ -105,6 +105,17 @@ TEST_F(frmMoniliitosMVTest, ListsEveryContractWithATickBoxAndKeepsThoseWithoutAN
     EXPECT_EQ(ticked(), 0);
 }
 
+TEST_F(frmMoniliitosMVTest, NoDatabaseConfiguredRefusesToOpen)
+{
+    for (const char* path : {"", "unknown"}) {
+        State().DatabasePath = QString::fromUtf8(path);
+        prompter.clear();
+        const auto w = openWindow();
+        EXPECT_FALSE(w->loaded());
+        EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Tarkista tietokanta asetukset asetusikkunasta!")});
+    }
+}
+
 TEST_F(frmMoniliitosMVTest, ChoosingAFeatureOffersItsKindsWithItsDefaults)
 {
     const auto w = openWindow();

@@ -3,6 +3,7 @@
 #include "platform/MailServerLookup.h"
 #include "settings/ui/FormPlacement.h"
 #include "settings/ui/frmAsetukset.h"
+#include "support/Controls.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -46,9 +47,7 @@ protected:
     template <class T = QLineEdit>
     T* field(const char* name)
     {
-        T* w = window->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_TRUE(w) << name;
-        return w;
+        return Control<T>(*window, name);
     }
     QLineEdit* edit(const char* name) { return field<QLineEdit>(name); }
     void showActive()
@@ -378,7 +377,7 @@ TEST_F(frmAsetuksetTest, AnimalButtonFollowsItsWindow)
 
 TEST_F(frmAsetuksetTest, ClickingTheShownTabChangesNothing)
 {
-    auto* tabs = window->findChild<QTabWidget*>("TabStrip1");
+    auto* tabs = Control<QTabWidget>(*window, "TabStrip1");
     ASSERT_EQ(tabs->count(), 6);
     tabs->setCurrentIndex(2);
     EXPECT_EQ(window->currentTab(), 3);
