@@ -45,6 +45,10 @@ const CommandInfo& info(C c)
     return Commands[int(c)];
 }
 
+// Lessors' labels go on the same label sheets as the members' and keep to the margins set for
+// those sheets, not to the page margins of the lists.
+constexpr int LabelMargins = 1;
+
 ReportEngine& start(const QString& file, bool fonts, bool clubName)
 {
     ReportEngine& r = MainReport();
@@ -154,6 +158,8 @@ void ContractReports::prepare(Database& db, Command c, const ContractCriteria& c
                                     : (c == C::FeatureWithPeriod ? QStringLiteral("mvluetom.rpt")
                                                                  : QStringLiteral("mvlueto3.rpt"));
         ReportEngine& r = start(file, true, !labels);
+        if (labels)
+            SetReportMargins(r, LabelMargins);
         r.SelectionFormula = ContractReportText::featureFormula(criteria.feature);
         return;
     }
@@ -167,6 +173,8 @@ void ContractReports::prepare(Database& db, Command c, const ContractCriteria& c
         selectByValidity(db, criteria, false);
         PrepareRaport(c == C::LessorList ? QStringLiteral("mvluetlo.rpt") : QStringLiteral("mvosoite.rpt"),
                       SelectedContracts);
+        if (c == C::LessorLabels)
+            SetReportMargins(MainReport(), LabelMargins);
         return;
     case C::RentList: {
         ReportEngine& r = start(QStringLiteral("mvluets2.rpt"), true, true);

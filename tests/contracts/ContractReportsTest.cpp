@@ -35,6 +35,7 @@ protected:
     {
         MainReport() = ReportEngine{};
         Printing() = PrintChoices{};
+        State().MarginLeft = State().LabelMarginLeft = State().MarginTop = State().LabelMarginTop = 0;
     }
 
     // Prepares the command and lays its report out.
@@ -237,9 +238,12 @@ TEST_F(ContractReportsTest, FeatureListsAsListAndLabels)
     EXPECT_TRUE(lineWith(text, QStringLiteral("Kaikki yhteensä"), QStringLiteral("711,7"))) << text.toStdString();
     EXPECT_EQ(selected(), QList<qint64>{5}) << "the feature lists leave the selection alone";
 
+    State().MarginTop = 10;
+    State().LabelMarginTop = 2;
     c.feature.TulostusMuoto = 1;
     const QString labels = run(Cmd::FeatureWithoutPeriod);
     expectStandardJob("mvosoite.rpt", false);
+    EXPECT_EQ(MainReport().MarginTop, 96);
     EXPECT_TRUE(labels.contains(QStringLiteral("Hyvösen perikunta")));
     EXPECT_FALSE(labels.contains(QStringLiteral("Laitinen Ari")));
 
@@ -271,15 +275,19 @@ TEST_F(ContractReportsTest, CompactFeatureListMatchesTheYearPattern)
 
 TEST_F(ContractReportsTest, LessorListAndLabelsOfTheContractsInForce)
 {
+    State().MarginLeft = 20;
+    State().LabelMarginLeft = 3;
     c.validity = {1, QDate(2026, 3, 5), 0};
     const QString list = run(Cmd::LessorList);
     expectStandardJob("mvluetlo.rpt");
+    EXPECT_EQ(MainReport().MarginLeft, 960) << "a list keeps the page margins";
     EXPECT_EQ(selected(), (QList<qint64>{1, 5, 9, 12, 13, 14, 16, 17}));
     EXPECT_TRUE(list.contains(QStringLiteral("Räsänen Liisa")));
     EXPECT_FALSE(list.contains(QStringLiteral("Niemi Aino")));
     const QString labels = run(Cmd::LessorLabels);
     expectStandardJob("mvosoite.rpt", false);
     EXPECT_EQ(MainReport().SelectionFormula, QStringLiteral("{vs.vsMukaan} = true"));
+    EXPECT_EQ(MainReport().MarginLeft, 144) << "labels keep the label sheet's margins";
     EXPECT_TRUE(labels.contains(QStringLiteral("Räsänen Liisa")));
 }
 
