@@ -8,7 +8,9 @@
 #include "base/ScriptedPrompter.h"
 #include "base/SharedState.h"
 #include "db/Database.h"
+#include "db/FinnishCollation.h"
 #include "members/ui/MemberWindows.h"
+#include "members/ui/frmHaku.h"
 #include "members/ui/frmJasen.h"
 #include "members/ui/frmNimiHaku.h"
 
@@ -252,6 +254,46 @@ void NameSearchList(benchmark::State& state)
         state.SkipWithError("the search found too few members");
 }
 BENCHMARK(NameSearchList)->Arg(10000)->Arg(100000)->Iterations(11)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+void OpenQuickSearch(benchmark::State& state)
+{
+    const int members = int(state.range(0));
+    ClubFixture& f = fixture(members);
+    tikkeli::ScriptedPrompter quiet;
+    tikkeli::Database db = tikkeli::Database::open(f.database);
+    sqlite3* raw = nullptr;
+    sqlite3_open_v2(QFile::encodeName(f.database).constData(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+    // The same Finnish order as the program's connections sort in.
+    tikkeli::FinnishCollation::install(raw);
+    // The lists the dialog offers, each read in its order; the memo beginnings too.
+    const char* lists[] = {"SELECT jrID, jrJasennumero FROM jr ORDER BY jrJasennumero COLLATE FI, jrID",
+                           "SELECT jrID, jrOsoite FROM jr ORDER BY jrOsoite COLLATE FI, jrID",
+                           "SELECT jrID, jrPuhelin FROM jr ORDER BY jrPuhelin COLLATE FI, jrID",
+                           "SELECT jrID, jrMatkapuhelin FROM jr ORDER BY jrMatkapuhelin COLLATE FI, jrID",
+                           "SELECT jrID, jrEmail FROM jr ORDER BY jrEmail COLLATE FI, jrID",
+                           "SELECT ptValMemo, ptjrID FROM pt, jr WHERE pt.ptjrID = jr.jrID AND ptValMemo IS NOT NULL "
+                           "ORDER BY ptValMemo COLLATE FI"};
+    RunPaired(
+        state, label("open the quick search vs raw read of its lists", members), 3,
+        [&] {
+            std::size_t bytes = 0;
+            for (const char* sql : lists) {
+                sqlite3_stmt* st = nullptr;
+                sqlite3_prepare_v2(raw, sql, -1, &st, nullptr);
+                bytes += stepAll(st);
+                sqlite3_finalize(st);
+            }
+            benchmark::DoNotOptimize(bytes);
+        },
+        [&] {
+            tikkeli::frmHaku dialog(db);
+            benchmark::DoNotOptimize(dialog.HakuJasenID);
+        });
+    sqlite3_close_v2(raw);
+    db.close();
+    tikkeli::ConnectionRegistry::closeAll(f.database);
+}
+BENCHMARK(OpenQuickSearch)->Arg(10000)->Arg(100000)->Iterations(7)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 } // namespace
 

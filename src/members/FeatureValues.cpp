@@ -184,16 +184,4 @@ std::optional<qint32> FeatureValues::parseNumber(const QString& text)
     return qint32(r.value.toInt64());
 }
 
-std::optional<QDate> FeatureValues::parseDate(const QString& text)
-{
-    return ReadDate(text);
-}
-
-QString FeatureValues::reformatDate(const QString& text)
-{
-    // A time of day typed or stored with the date stays with it.
-    const auto d = ReadDateTime(text);
-    return d ? NullToString(Value(*d)) : text;
-}
-
 } // namespace tikkeli

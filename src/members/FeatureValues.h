@@ -64,12 +64,8 @@ public:
     // False when the row was already gone.
     static bool remove(const FeatureTable& t, Database& db, qint32 featureId);
 
-    // Box readers: nullopt for a text that is no value of the kind (also beyond its range).
+    // A whole number as a box holds it; nullopt for a text that is none (also beyond the range).
     static std::optional<qint32> parseNumber(const QString& text);
-    static std::optional<QDate> parseDate(const QString& text);
-    // The date text in the form the boxes show (a time of day kept); a text that is no date comes
-    // back unchanged.
-    static QString reformatDate(const QString& text);
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(FeatureValues::Kinds)

@@ -1,7 +1,5 @@
 #include "members/MemberList.h"
 
-#include <sqlite3.h>
-
 namespace tikkeli {
 
 Recordset MemberList::open(Database& db, qint64 featureId, const QString& columns)
@@ -33,24 +31,10 @@ int MemberList::count(Database& db, qint64 featureId)
                    .toInt64());
 }
 
-MemberListCache::Stamp MemberListCache::stampOf(Database& db)
-{
-    Stamp s;
-    sqlite3* handle = db.handle();
-    s.connection = handle;
-    s.changes = sqlite3_total_changes64(handle);
-    // data_version moves when another connection (another program) commits to the file.
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(handle, "PRAGMA data_version", -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
-        s.version = sqlite3_column_int64(st, 0);
-    sqlite3_finalize(st);
-    return s;
-}
-
 void MemberListCache::refresh(Database& db, qint64 featureId)
 {
-    const Stamp now = stampOf(db);
-    if (m_valid && m_featureId == featureId && m_stamp == now && now.version >= 0)
+    const DatabaseStamp now = DatabaseStamp::of(db);
+    if (m_valid && m_featureId == featureId && m_stamp == now && now.valid())
         return;
     m_valid = false;
     m_ids = MemberList::ids(db, featureId);

@@ -2,6 +2,7 @@
 
 #include "db/Database.h"
 #include "db/Recordset.h"
+#include "members/DatabaseStamp.h"
 
 #include <QString>
 #include <unordered_map>
@@ -34,18 +35,11 @@ public:
     void clear();
 
 private:
-    struct Stamp {
-        const void* connection = nullptr;
-        std::int64_t changes = -1;
-        std::int64_t version = -1;
-        bool operator==(const Stamp&) const = default;
-    };
-    static Stamp stampOf(Database& db);
     void refresh(Database& db, qint64 featureId);
 
     bool m_valid = false;
     qint64 m_featureId = 0;
-    Stamp m_stamp;
+    DatabaseStamp m_stamp;
     std::vector<qint64> m_ids;
     std::unordered_map<qint64, int> m_index;
 };

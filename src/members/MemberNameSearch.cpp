@@ -34,12 +34,13 @@ std::vector<MemberSearchEntry> MemberNameSearch::find(Database& db, const QStrin
     };
     contains(QStringLiteral("jrSukunimi"), surname);
     contains(QStringLiteral("jrEtunimi"), firstName);
-    Recordset rs = db.openRecordset(QStringLiteral("SELECT * FROM jr WHERE ") + conditions.join(QStringLiteral(" AND ")),
+    // Only the columns the entries show: a search may find most of a large register.
+    Recordset rs = db.openRecordset(QStringLiteral("SELECT jrID, jrSukunimi, jrEtunimi, jrPostitoimipaikka FROM jr WHERE ")
+                                        + conditions.join(QStringLiteral(" AND ")),
                                     RecordsetType::Snapshot, params);
+    found.reserve(std::size_t(rs.recordCount()));
     for (; !rs.eof(); rs.moveNext())
-        found.push_back({entryText(rs.field(QStringLiteral("jrSukunimi")), rs.field(QStringLiteral("jrEtunimi")),
-                                   rs.field(QStringLiteral("jrPostitoimipaikka"))),
-                         NullToLong(rs.field(QStringLiteral("jrID")))});
+        found.push_back({entryText(rs.field(1), rs.field(2), rs.field(3)), NullToLong(rs.field(0))});
     return found;
 }
 

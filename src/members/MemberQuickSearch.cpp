@@ -4,8 +4,11 @@
 #include "db/FinnishCollation.h"
 #include "db/Recordset.h"
 #include "db/SqlDialect.h"
+#include "members/DatabaseStamp.h"
 
 #include <algorithm>
+#include <array>
+#include <optional>
 
 namespace tikkeli {
 
@@ -51,6 +54,46 @@ std::vector<MemberSearchEntry> MemberQuickSearch::memoBeginnings()
         return FinnishCollation::compare(a.text, b.text) < 0;
     });
     return entries;
+}
+
+namespace {
+
+struct KeptLists {
+    QString path;
+    DatabaseStamp stamp;
+    std::array<std::optional<std::vector<MemberSearchEntry>>, 5> fields;
+    std::optional<std::vector<MemberSearchEntry>> memos;
+};
+
+// The kept lists, emptied when they are asked for on another file or after a change.
+KeptLists& keptFor(Database& db)
+{
+    static KeptLists kept;
+    const DatabaseStamp now = DatabaseStamp::of(db);
+    if (kept.path != db.path() || !(kept.stamp == now) || !now.valid()) {
+        kept = KeptLists{};
+        kept.path = db.path();
+        kept.stamp = now;
+    }
+    return kept;
+}
+
+} // namespace
+
+const std::vector<MemberSearchEntry>& MemberQuickSearch::keptFieldEntries(Field field)
+{
+    std::optional<std::vector<MemberSearchEntry>>& list = keptFor(m_db).fields[std::size_t(field)];
+    if (!list)
+        list = fieldEntries(field);
+    return *list;
+}
+
+const std::vector<MemberSearchEntry>& MemberQuickSearch::keptMemoBeginnings()
+{
+    std::optional<std::vector<MemberSearchEntry>>& list = keptFor(m_db).memos;
+    if (!list)
+        list = memoBeginnings();
+    return *list;
 }
 
 std::optional<qint32> MemberQuickSearch::findEqual(Field field, const QString& text)

@@ -22,6 +22,11 @@ public:
     std::vector<MemberSearchEntry> fieldEntries(Field field);
     // The first 30 characters of every feature memo of an existing member, sorted alphabetically.
     std::vector<MemberSearchEntry> memoBeginnings();
+    // The same lists as last read on this database file, shared by every quick search of the
+    // program: read again only after the file has changed (a large register's lists take long
+    // to read and sort, and most openings of the search change nothing).
+    const std::vector<MemberSearchEntry>& keptFieldEntries(Field field);
+    const std::vector<MemberSearchEntry>& keptMemoBeginnings();
 
     // The first member whose field equals text (letters compared without regard to case, nothing
     // trimmed); nullopt when none.

@@ -53,6 +53,10 @@ TEST(FeatureValueText, EachKindReadsItsOwnTextAndRefusesTheRestNamingTheField)
 TEST(FeatureValueText, ADateIsShownInItsShortFormAndOtherTextsAsTyped)
 {
     EXPECT_EQ(FeatureValueText::normalized(Kind::Date, "5.3.24"), QStringLiteral("5.3.2024"));
+    // A time of day typed with the date stays with it.
+    EXPECT_EQ(FeatureValueText::normalized(Kind::Date, "5.3.2024 14:30"), QStringLiteral("5.3.2024 14.30.00"));
+    EXPECT_EQ(FeatureValueText::normalized(Kind::Date, "10:30"), QStringLiteral("10:30"));
+    EXPECT_EQ(FeatureValueText::normalized(Kind::Date, ""), QString());
     EXPECT_EQ(FeatureValueText::normalized(Kind::Date, "huomenna"), QStringLiteral("huomenna"));
     EXPECT_EQ(FeatureValueText::normalized(Kind::Long, "1 000"), QStringLiteral("1 000"));
 }

@@ -199,15 +199,4 @@ TEST(MemberFeaturesTest, SaveLeavesHiddenKindsAndMissingRowsAlone)
     EXPECT_FALSE(MemberFeatures::values(t.db(), f));
 }
 
-TEST(MemberFeaturesTest, DateBoxReformatting)
-{
-    EXPECT_EQ(MemberFeatures::reformatDate(QStringLiteral("05.03.2024")), QStringLiteral("5.3.2024"));
-    EXPECT_EQ(MemberFeatures::reformatDate(QStringLiteral("5.3.2024 14:30")), QStringLiteral("5.3.2024 14.30.00"));
-    EXPECT_EQ(MemberFeatures::reformatDate(QStringLiteral("10:30")), QStringLiteral("10:30"));
-    EXPECT_EQ(MemberFeatures::parseDate(QStringLiteral("10:30")), std::nullopt);
-    EXPECT_EQ(MemberFeatures::parseDate(QStringLiteral("1.1.30")), QDate(1930, 1, 1));
-    EXPECT_EQ(MemberFeatures::reformatDate(QStringLiteral("huomenna")), QStringLiteral("huomenna"));
-    EXPECT_EQ(MemberFeatures::reformatDate(QString()), QString());
-}
-
 } // namespace tikkeli

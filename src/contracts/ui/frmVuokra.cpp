@@ -1,4 +1,5 @@
 #include "contracts/ui/frmVuokra.h"
+#include "contracts/ui/ContractReportMenu.h"
 
 #include "base/Clock.h"
 #include "base/ErrorHandling.h"
@@ -148,12 +149,11 @@ frmVuokra::frmVuokra(QWidget* parent) : QMainWindow(parent, Qt::Window), ui(std:
     grid->setEditTriggers(QAbstractItemView::AllEditTriggers);
     grid->setItemDelegate(new EstateCellDelegate(this));
 
-    // Parts that later work brings: the contract tree, the feature panel, the animal catalogue
-    // and the contract lists are shown but not in use yet.
+    // The animal choice that later work brings is shown but not in use yet.
     for (QWidget* later : {static_cast<QWidget*>(ui->cValitseElaimet)})
         later->setEnabled(false);
-    for (QAction* later : {ui->mRapLuettelot})
-        later->setEnabled(false);
+    new ContractReportMenu(
+        this, [this] { return Data1.database(); }, [this] { return CommitContract(); });
 
     connectCommands();
     connectFeatureCommands();
@@ -788,7 +788,7 @@ void frmVuokra::featureValuesChangedElsewhere()
 void frmVuokra::cAvaaOminaisuudet_Click()
 {
     showFeaturePanel(true);
-    ui->ominaisuudet->lstAllPt->setFocus();
+    ui->ominaisuudet->focusFeatureList();
 }
 
 void frmVuokra::cSuljeOminaisuudet_Click()

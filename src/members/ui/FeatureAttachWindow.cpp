@@ -83,13 +83,27 @@ void FeatureAttachWindow::FillFeatureList()
 
 void FeatureAttachWindow::FillOwnerList()
 {
+    // The owners' ids beside the list, and the rows added in one go: a row changed after it was
+    // added to the list (its id, its tick) cost time growing with the square of the rows.
+    const std::vector<AttachListEntry> entries = m_setup.owners(m_db);
+    m_ownerIds.clear();
+    m_ownerIds.reserve(entries.size());
+    QStringList texts;
+    texts.reserve(qsizetype(entries.size()));
+    for (const AttachListEntry& entry : entries) {
+        m_ownerIds.push_back(entry.id);
+        texts.append(entry.text);
+    }
     ui->lstJR->setUpdatesEnabled(false);
-    for (const AttachListEntry& entry : m_setup.owners(m_db)) {
-        auto* item = new QListWidgetItem(entry.text, ui->lstJR);
-        item->setData(Qt::UserRole, entry.id);
-        if (m_setup.ticks) {
+    if (!m_setup.ticks) {
+        ui->lstJR->addItems(texts);
+    } else {
+        for (const QString& text : texts) {
+            // Made whole before it joins the list.
+            auto* item = new QListWidgetItem(text);
             item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
             item->setCheckState(Qt::Unchecked);
+            ui->lstJR->addItem(item);
         }
     }
     ui->lstJR->setUpdatesEnabled(true);
@@ -129,10 +143,10 @@ void FeatureAttachWindow::eiValintoja()
 std::vector<qint64> FeatureAttachWindow::chosenOwners() const
 {
     std::vector<qint64> owners;
-    for (int i = 0; i < ui->lstJR->count(); ++i) {
+    for (int i = 0; i < ui->lstJR->count() && std::size_t(i) < m_ownerIds.size(); ++i) {
         const QListWidgetItem* item = ui->lstJR->item(i);
         if (m_setup.ticks ? item->checkState() == Qt::Checked : item->isSelected())
-            owners.push_back(item->data(Qt::UserRole).toLongLong());
+            owners.push_back(m_ownerIds[std::size_t(i)]);
     }
     return owners;
 }

@@ -61,6 +61,7 @@ private:
     std::unique_ptr<Ui::FeatureAttachWindow> ui;
     FeatureAttachSetup m_setup;
     Database m_db;
+    std::vector<qint64> m_ownerIds; // by row of lstJR
 };
 
 } // namespace tikkeli

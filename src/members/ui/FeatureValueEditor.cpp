@@ -79,7 +79,8 @@ void FeatureValueEditor::setOffered(Kind kind, bool on)
     if (m_captions == Captions::Labels)
         labels[index(kind)]->setVisible(on);
     kindBox(kind)->setChecked(on);
-    if (!on)
+    // An empty box stays as it is: emptying it again lays it out again, at every move of a card.
+    if (!on && !text(kind).isEmpty())
         setText(kind, QString());
     valueBox(kind)->setEnabled(on);
 }

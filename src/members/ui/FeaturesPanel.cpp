@@ -3,23 +3,16 @@
 #include "ui_FeaturesPanel.h"
 
 #include "base/ErrorHandling.h"
-#include "base/NullConversions.h"
 #include "base/Prompter.h"
-#include "base/ui/TextBoxHelpers.h"
-#include "members/ui/SelectAllOnFocus.h"
 #include "db/DbError.h"
+#include "members/ui/FeatureValueEditor.h"
 
 #include <QEvent>
-#include <QFocusEvent>
-#include <stdexcept>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
-#include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTextDocument>
-#include <QTimer>
+#include <stdexcept>
 
 namespace tikkeli {
 
@@ -36,41 +29,39 @@ void AddItem(QListWidget* list, const QString& text, qint32 id)
     item->setData(Qt::UserRole, id);
 }
 
+// The editor's name for each kind of value a feature holds.
+FeatureValueText::Kind EditorKind(FeatureValues::Kind kind)
+{
+    switch (kind) {
+    case FeatureValues::Date: return FeatureValueText::Kind::Date;
+    case FeatureValues::Number: return FeatureValueText::Kind::Long;
+    case FeatureValues::Amount: return FeatureValueText::Kind::Currency;
+    case FeatureValues::Memo: break;
+    }
+    return FeatureValueText::Kind::Memo;
+}
+
+constexpr FeatureValues::Kind kKinds[] = {FeatureValues::Date, FeatureValues::Number, FeatureValues::Amount,
+                                          FeatureValues::Memo};
+
 } // namespace
 
 FeaturesPanel::FeaturesPanel(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::FeaturesPanel>())
 {
     ui->setupUi(this);
-    lstAllPt = ui->lstAllPt;
-    lstAllPi = ui->lstAllPi;
-    cLisaaPiirre = ui->cLisaaPiirre;
-    cPoistaPiirre = ui->cPoistaPiirre;
-    cSelaaPiirre = ui->cSelaaPiirre;
-    lblKuvaus = ui->lblKuvaus;
-    lKuvaus = ui->lKuvaus;
-    lblDate = ui->lblDate;
-    lblLong = ui->lblLong;
-    lblCurrency = ui->lblCurrency;
-    lblMemo = ui->lblMemo;
-    tDate = ui->tDate;
-    tLong = ui->tLong;
-    tCurrency = ui->tCurrency;
-    tMemo = ui->tMemo;
-    lstAllPi->hide();
+    // The definitions are listed only while one is being chosen for attaching.
+    ui->lstAllPi->hide();
 
-    connect(cLisaaPiirre, &QPushButton::clicked, this, &FeaturesPanel::cLisaaPiirre_Click);
-    connect(cPoistaPiirre, &QPushButton::clicked, this, &FeaturesPanel::DeleteFeature);
-    connect(cSelaaPiirre, &QPushButton::clicked, this, &FeaturesPanel::cSelaaPiirre_Click);
-    connect(lstAllPt, &QListWidget::currentRowChanged, this, [this] { ShowFeatureValue(); });
-    connect(lstAllPi, &QListWidget::currentRowChanged, this, [this] { showDefinitionDescription(); });
-    connect(lstAllPi, &QListWidget::itemDoubleClicked, this, [this] { AddFeature(); });
+    connect(ui->cLisaaPiirre, &QPushButton::clicked, this, &FeaturesPanel::cLisaaPiirre_Click);
+    connect(ui->cPoistaPiirre, &QPushButton::clicked, this, &FeaturesPanel::DeleteFeature);
+    connect(ui->cSelaaPiirre, &QPushButton::clicked, this, &FeaturesPanel::cSelaaPiirre_Click);
+    connect(ui->lstAllPt, &QListWidget::currentRowChanged, this, [this] { ShowFeatureValue(); });
+    connect(ui->lstAllPi, &QListWidget::currentRowChanged, this, [this] { showDefinitionDescription(); });
+    connect(ui->lstAllPi, &QListWidget::itemDoubleClicked, this, [this] { AddFeature(); });
     // Code that fills a box counts as a change, as typing does: a shown feature is written back
     // at the next save point.
-    for (QLineEdit* box : {tDate, tLong, tCurrency})
-        connect(box, &QLineEdit::textChanged, this, &FeaturesPanel::valueBoxChanged);
-    connect(tMemo, &QPlainTextEdit::textChanged, this, &FeaturesPanel::valueBoxChanged);
-    for (QWidget* w : std::initializer_list<QWidget*>{lstAllPi, tDate, tLong, tCurrency, tMemo})
-        w->installEventFilter(this);
+    connect(ui->arvot, &FeatureValueEditor::valueChanged, this, &FeaturesPanel::valueBoxChanged);
+    ui->lstAllPi->installEventFilter(this);
 
     HideFeatureEditors();
 }
@@ -105,22 +96,27 @@ void FeaturesPanel::setOwner(const Database& db, qint32 ownerId)
 
 void FeaturesPanel::refillOwnerList()
 {
-    const QSignalBlocker block(lstAllPt);
-    lstAllPt->clear();
+    const QSignalBlocker block(ui->lstAllPt);
+    ui->lstAllPt->clear();
     if (m_ownerId == 0)
         return;
     Database db = m_db;
     for (const auto& e : FeatureValues::ofOwner(*m_table, db, m_ownerId))
-        AddItem(lstAllPt, e.name, e.id);
+        AddItem(ui->lstAllPt, e.name, e.id);
+}
+
+void FeaturesPanel::focusFeatureList()
+{
+    ui->lstAllPt->setFocus();
 }
 
 void FeaturesPanel::FillFeatureList()
 {
-    const QSignalBlocker block(lstAllPi);
-    lstAllPi->clear();
+    const QSignalBlocker block(ui->lstAllPi);
+    ui->lstAllPi->clear();
     Database db = database();
     for (const auto& e : FeatureValues::definitions(*m_table, db))
-        AddItem(lstAllPi, e.name, e.id);
+        AddItem(ui->lstAllPi, e.name, e.id);
 }
 
 void FeaturesPanel::HideFeatureEditors()
@@ -130,9 +126,9 @@ void FeaturesPanel::HideFeatureEditors()
     // A value box about to be disabled would hand the focus on to the next control in the chain -
     // a card box, where the next key typed would overwrite the card's data. The feature list
     // is a neutral place instead.
-    for (QWidget* w : std::initializer_list<QWidget*>{tDate, tLong, tCurrency, tMemo}) {
-        if (w->hasFocus()) {
-            QListWidget* neutral = lstAllPt->isVisibleTo(this) ? lstAllPt : lstAllPi;
+    for (const FeatureValues::Kind kind : kKinds) {
+        if (ui->arvot->valueBox(EditorKind(kind))->hasFocus()) {
+            QListWidget* neutral = ui->lstAllPt->isVisibleTo(this) ? ui->lstAllPt : ui->lstAllPi;
             // A list given the focus makes its first entry current; that is no choice of the
             // user's and must not show (or write) anything while the boxes are being cleared.
             const QSignalBlocker block(neutral);
@@ -143,18 +139,10 @@ void FeaturesPanel::HideFeatureEditors()
             break;
         }
     }
-    for (QLabel* l : {lblDate, lblLong, lblCurrency, lblMemo, lblKuvaus, lKuvaus})
-        l->hide();
-    // Empty boxes stay as they are: clearing one lays it out again, at every move of the card.
-    for (QLineEdit* box : {tDate, tLong, tCurrency}) {
-        if (!box->text().isEmpty())
-            box->clear();
-    }
-    if (!tMemo->document()->isEmpty())
-        tMemo->clear();
-    lKuvaus->clear();
-    for (QWidget* w : std::initializer_list<QWidget*>{tDate, tLong, tCurrency, tMemo})
-        w->setEnabled(false);
+    ui->lblKuvaus->hide();
+    ui->lKuvaus->hide();
+    ui->lKuvaus->clear();
+    ui->arvot->reset();
     m_clearing = wasClearing;
 }
 
@@ -164,17 +152,17 @@ void FeaturesPanel::valuesChangedElsewhere()
     // stays typed, with the list as it is.
     if (!savePending())
         return;
-    const qint32 shown = ItemId(lstAllPt->currentItem());
+    const qint32 shown = ItemId(ui->lstAllPt->currentItem());
     refillOwnerList();
     EditedFeatureIndex = -1;
     int row = -1;
-    for (int i = 0; i < lstAllPt->count(); ++i) {
-        if (ItemId(lstAllPt->item(i)) == shown)
+    for (int i = 0; i < ui->lstAllPt->count(); ++i) {
+        if (ItemId(ui->lstAllPt->item(i)) == shown)
             row = i;
     }
     {
-        const QSignalBlocker block(lstAllPt);
-        lstAllPt->setCurrentRow(row);
+        const QSignalBlocker block(ui->lstAllPt);
+        ui->lstAllPt->setCurrentRow(row);
     }
     ShowFeatureValue();
 }
@@ -184,37 +172,31 @@ void FeaturesPanel::valueBoxChanged()
     if (m_clearing)
         return;
     FeatureValueChanged = true;
-    EditedFeatureIndex = lstAllPt->currentRow();
+    EditedFeatureIndex = ui->lstAllPt->currentRow();
     emit valueEdited();
 }
 
 FeatureValues::Kinds FeaturesPanel::visibleKinds() const
 {
     FeatureValues::Kinds kinds;
-    kinds.setFlag(FeatureValues::Date, !lblDate->isHidden());
-    kinds.setFlag(FeatureValues::Number, !lblLong->isHidden());
-    kinds.setFlag(FeatureValues::Memo, !lblMemo->isHidden());
-    kinds.setFlag(FeatureValues::Amount, !lblCurrency->isHidden());
+    for (const FeatureValues::Kind kind : kKinds)
+        kinds.setFlag(kind, ui->arvot->isOffered(EditorKind(kind)));
     return kinds;
 }
 
 void FeaturesPanel::SaveFeatureValue()
 {
-    const QListWidgetItem* item = EditedFeatureIndex >= 0 ? lstAllPt->item(EditedFeatureIndex) : nullptr;
+    const QListWidgetItem* item = EditedFeatureIndex >= 0 ? ui->lstAllPt->item(EditedFeatureIndex) : nullptr;
     if (item) {
         Database db = database();
-        const FeatureValues::SaveOutcome out = FeatureValues::save(
-            *m_table, db, ItemId(item), visibleKinds(),
-            {tDate->text(), tLong->text(), tCurrency->text(), tMemo->toPlainText()});
-        if (out.refused) {
-            // Nothing was written and the typed text stays for correction.
-            const std::pair<FeatureValues::Kind, QLineEdit*> boxes[] = {{FeatureValues::Date, tDate},
-                                                                        {FeatureValues::Number, tLong},
-                                                                        {FeatureValues::Amount, tCurrency}};
-            for (const auto& [kind, box] : boxes) {
-                if (out.refused.testFlag(kind))
-                    throw std::runtime_error(refusedValueMessage(kind, box->text()).toStdString());
-            }
+        const auto text = [this](FeatureValues::Kind kind) { return ui->arvot->text(EditorKind(kind)); };
+        const FeatureValues::SaveOutcome out = FeatureValues::save(*m_table, db, ItemId(item), visibleKinds(),
+                                                                   {text(FeatureValues::Date), text(FeatureValues::Number),
+                                                                    text(FeatureValues::Amount), text(FeatureValues::Memo)});
+        // Nothing was written and the typed text stays for correction.
+        for (const FeatureValues::Kind kind : kKinds) {
+            if (out.refused.testFlag(kind))
+                throw std::runtime_error(refusedValueMessage(kind, text(kind)).toStdString());
         }
     }
     FeatureValueChanged = false;
@@ -239,10 +221,10 @@ bool FeaturesPanel::savePending()
         const auto* db = dynamic_cast<const DbException*>(&e);
         ShowWarning(QStringLiteral("Ominaisuuden arvoa ei voitu tallentaa.\r\n")
                     + (db ? db->description() : QString::fromUtf8(e.what())));
-        if (const QListWidgetItem* edited = lstAllPt->item(EditedFeatureIndex); edited && !edited->isSelected()) {
+        if (const QListWidgetItem* edited = ui->lstAllPt->item(EditedFeatureIndex); edited && !edited->isSelected()) {
             // The list moved on to another feature: back to the one whose value waits.
-            const QSignalBlocker block(lstAllPt);
-            lstAllPt->setCurrentRow(EditedFeatureIndex);
+            const QSignalBlocker block(ui->lstAllPt);
+            ui->lstAllPt->setCurrentRow(EditedFeatureIndex);
         }
         return false;
     }
@@ -253,8 +235,8 @@ void FeaturesPanel::ShowFeatureValue()
     if (!savePending())
         return;
     HideFeatureEditors();
-    const QListWidgetItem* item = lstAllPt->currentItem();
-    if (!item || lstAllPt->currentRow() < 0)
+    const QListWidgetItem* item = ui->lstAllPt->currentItem();
+    if (!item || ui->lstAllPt->currentRow() < 0)
         return;
     const bool wasClearing = m_clearing;
     try {
@@ -265,26 +247,21 @@ void FeaturesPanel::ShowFeatureValue()
         const auto def = FeatureValues::definition(db, values->definitionId);
         if (!def)
             return;
-        lblKuvaus->show();
-        lKuvaus->show();
-        lKuvaus->setText(def->description);
+        ui->lblKuvaus->show();
+        ui->lKuvaus->show();
+        ui->lKuvaus->setText(def->description);
         // Showing the stored values is no change of them: nothing is pending until the user types.
         m_clearing = true;
-        const auto showKind = [&](FeatureValues::Kind kind, QLabel* label, QWidget* box, const Value& value) {
+        const auto showKind = [&](FeatureValues::Kind kind, const Value& value) {
             const bool on = def->enabled.testFlag(kind);
-            label->setVisible(on);
-            box->setEnabled(on);
-            if (!on)
-                return;
-            if (auto* line = qobject_cast<QLineEdit*>(box))
-                line->setText(FeatureValues::shownText(kind, value));
-            else
-                tMemo->setPlainText(FeatureValues::shownText(kind, value));
+            ui->arvot->setOffered(EditorKind(kind), on);
+            if (on)
+                ui->arvot->setText(EditorKind(kind), FeatureValues::shownText(kind, value));
         };
-        showKind(FeatureValues::Number, lblLong, tLong, values->number);
-        showKind(FeatureValues::Date, lblDate, tDate, values->date);
-        showKind(FeatureValues::Amount, lblCurrency, tCurrency, values->amount);
-        showKind(FeatureValues::Memo, lblMemo, tMemo, values->memo);
+        showKind(FeatureValues::Number, values->number);
+        showKind(FeatureValues::Date, values->date);
+        showKind(FeatureValues::Amount, values->amount);
+        showKind(FeatureValues::Memo, values->memo);
         m_clearing = wasClearing;
     } catch (const std::exception&) {
         m_clearing = wasClearing;
@@ -294,15 +271,15 @@ void FeaturesPanel::ShowFeatureValue()
 
 void FeaturesPanel::showDefinitionDescription()
 {
-    const QListWidgetItem* item = lstAllPi->currentItem();
+    const QListWidgetItem* item = ui->lstAllPi->currentItem();
     if (!item)
         return;
     IgnoringErrors("features: show a description", [&] {
         Database db = database();
         if (const auto def = FeatureValues::definition(db, ItemId(item))) {
-            lblKuvaus->show();
-            lKuvaus->show();
-            lKuvaus->setText(def->description);
+            ui->lblKuvaus->show();
+            ui->lKuvaus->show();
+            ui->lKuvaus->setText(def->description);
         }
     });
 }
@@ -312,17 +289,17 @@ void FeaturesPanel::cLisaaPiirre_Click()
     if (!savePending())
         return;
     SkipNextDefinitionKey = true;
-    lstAllPi->show();
-    lstAllPt->hide();
-    cPoistaPiirre->setEnabled(false);
-    lstAllPi->setFocus();
+    ui->lstAllPi->show();
+    ui->lstAllPt->hide();
+    ui->cPoistaPiirre->setEnabled(false);
+    ui->lstAllPi->setFocus();
 }
 
 void FeaturesPanel::AddFeature()
 {
-    lstAllPi->hide();
-    lstAllPt->show();
-    const QListWidgetItem* chosen = lstAllPi->currentRow() >= 0 ? lstAllPi->currentItem() : nullptr;
+    ui->lstAllPi->hide();
+    ui->lstAllPt->show();
+    const QListWidgetItem* chosen = ui->lstAllPi->currentRow() >= 0 ? ui->lstAllPi->currentItem() : nullptr;
     if (!chosen)
         return;
     if (m_ownerId == 0) {
@@ -335,65 +312,65 @@ void FeaturesPanel::AddFeature()
         Database db = database();
         const qint32 featureId = FeatureValues::attach(*m_table, db, m_ownerId, ItemId(chosen));
         {
-            const QSignalBlocker block(lstAllPt);
-            AddItem(lstAllPt, chosen->text(), featureId);
+            const QSignalBlocker block(ui->lstAllPt);
+            AddItem(ui->lstAllPt, chosen->text(), featureId);
         }
-        lstAllPt->setFocus();
-        selectFeatureRow(lstAllPt->count() - 1);
-        cPoistaPiirre->setEnabled(true);
+        ui->lstAllPt->setFocus();
+        selectFeatureRow(ui->lstAllPt->count() - 1);
+        ui->cPoistaPiirre->setEnabled(true);
     });
 }
 
 void FeaturesPanel::selectFeatureRow(int row)
 {
-    if (row < 0 || row >= lstAllPt->count())
+    if (row < 0 || row >= ui->lstAllPt->count())
         return;
-    if (lstAllPt->currentRow() == row)
+    if (ui->lstAllPt->currentRow() == row)
         ShowFeatureValue();
     else
-        lstAllPt->setCurrentRow(row);
+        ui->lstAllPt->setCurrentRow(row);
 }
 
 void FeaturesPanel::DeleteFeature()
 {
     if (!savePending())
         return;
-    const int row = lstAllPt->currentRow();
+    const int row = ui->lstAllPt->currentRow();
     int next = row + 1;
     if (row >= 0 && AskYesNo(QStringLiteral("Poistetaanko valittu ominaisuus?"), MsgIcon::Information)) {
         IgnoringErrors("features: remove", [&] {
             Database db = database();
-            if (FeatureValues::remove(*m_table, db, ItemId(lstAllPt->item(row)))) {
-                const QSignalBlocker block(lstAllPt);
-                delete lstAllPt->takeItem(row);
-                lstAllPt->setCurrentRow(-1);
+            if (FeatureValues::remove(*m_table, db, ItemId(ui->lstAllPt->item(row)))) {
+                const QSignalBlocker block(ui->lstAllPt);
+                delete ui->lstAllPt->takeItem(row);
+                ui->lstAllPt->setCurrentRow(-1);
                 // The entry below moved up into the removed one's place.
-                next = std::min(row, lstAllPt->count() - 1);
+                next = std::min(row, ui->lstAllPt->count() - 1);
             }
         });
     }
     HideFeatureEditors();
-    lstAllPt->setFocus();
+    ui->lstAllPt->setFocus();
     // The Down-arrow stroke after the deletion: the next entry is selected and shown; past the
     // last entry nothing moves.
     if (row < 0)
         next = 0;
-    if (next >= 0 && next < lstAllPt->count() && next != lstAllPt->currentRow())
-        lstAllPt->setCurrentRow(next);
+    if (next >= 0 && next < ui->lstAllPt->count() && next != ui->lstAllPt->currentRow())
+        ui->lstAllPt->setCurrentRow(next);
 }
 
 void FeaturesPanel::cSelaaPiirre_Click()
 {
     if (!savePending())
         return;
-    if (lstAllPt->isHidden()) {
-        lstAllPi->hide();
-        lstAllPt->show();
+    if (ui->lstAllPt->isHidden()) {
+        ui->lstAllPi->hide();
+        ui->lstAllPt->show();
     }
-    lstAllPt->setFocus();
-    if (lstAllPt->count() > 0)
+    ui->lstAllPt->setFocus();
+    if (ui->lstAllPt->count() > 0)
         selectFeatureRow(0);
-    cPoistaPiirre->setEnabled(true);
+    ui->cPoistaPiirre->setEnabled(true);
 }
 
 void FeaturesPanel::UndoFeatureValue()
@@ -402,34 +379,9 @@ void FeaturesPanel::UndoFeatureValue()
     ShowFeatureValue();
 }
 
-void FeaturesPanel::valueBoxLeft(QLineEdit* box)
-{
-    const QString text = box->text();
-    if (text.isEmpty())
-        return;
-    bool valid = true;
-    if (box == tDate) {
-        // A text that is no date stays for correction; the save refuses it with a message.
-        const QString shown = FeatureValues::reformatDate(text);
-        if (shown != text)
-            box->setText(shown);
-        if (!FeatureValues::parseDate(text))
-            Prompter::instance().beep();
-        return;
-    } else if (box == tLong) {
-        valid = FeatureValues::parseNumber(text).has_value();
-    } else if (box == tCurrency) {
-        valid = ParseLocaleCurrency(text).has_value();
-    }
-    if (!valid) {
-        box->clear();
-        Prompter::instance().beep();
-    }
-}
-
 bool FeaturesPanel::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == lstAllPi && event->type() == QEvent::KeyPress) {
+    if (watched == ui->lstAllPi && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->text().isEmpty())
             return false; // arrows and function keys are no key press of the list
@@ -442,15 +394,6 @@ bool FeaturesPanel::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
         return false;
-    }
-    if (event->type() == QEvent::FocusIn && SelectsAllOnFocus(static_cast<QFocusEvent*>(event)->reason())) {
-        if (auto* box = qobject_cast<QLineEdit*>(watched))
-            QTimer::singleShot(0, box, [box] { SelectAllText(box); });
-        else if (watched == tMemo)
-            QTimer::singleShot(0, tMemo, [this] { tMemo->selectAll(); });
-    } else if (event->type() == QEvent::FocusOut) {
-        if (auto* box = qobject_cast<QLineEdit*>(watched))
-            valueBoxLeft(box);
     }
     return QWidget::eventFilter(watched, event);
 }

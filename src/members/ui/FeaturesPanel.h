@@ -8,12 +8,6 @@
 #include <functional>
 #include <memory>
 
-class QLabel;
-class QLineEdit;
-class QListWidget;
-class QPlainTextEdit;
-class QPushButton;
-
 namespace Ui {
 class FeaturesPanel;
 }
@@ -22,7 +16,8 @@ namespace tikkeli {
 
 // The features of the record a window shows (a member, a contract): the record's features,
 // attaching and detaching them, and their four values, written back lazily at the window's save
-// points. Which table holds the values is set once with setTable. Layout in FeaturesPanel.ui.
+// points. Which table holds the values is set once with setTable. Layout in FeaturesPanel.ui; the
+// value boxes are the shared FeatureValueEditor.
 class FeaturesPanel : public QWidget {
     Q_OBJECT
 public:
@@ -42,6 +37,8 @@ public:
     // typed text then stays, with its feature shown.
     bool savePending();
 
+    // The focus into the record's list of features.
+    void focusFeatureList();
     void FillFeatureList();
     void SaveFeatureValue();
     void HideFeatureEditors();
@@ -56,22 +53,6 @@ public:
     // list is read again with the shown feature kept.
     void valuesChangedElsewhere();
     static QString refusedValueMessage(FeatureValues::Kind kind, const QString& text);
-
-    QListWidget* lstAllPt;
-    QListWidget* lstAllPi;
-    QPushButton* cLisaaPiirre;
-    QPushButton* cPoistaPiirre;
-    QPushButton* cSelaaPiirre;
-    QLabel* lblKuvaus;
-    QLabel* lKuvaus;
-    QLabel* lblDate;
-    QLabel* lblLong;
-    QLabel* lblCurrency;
-    QLabel* lblMemo;
-    QLineEdit* tDate;
-    QLineEdit* tLong;
-    QLineEdit* tCurrency;
-    QPlainTextEdit* tMemo;
 
     bool FeatureValueChanged = false;
     int EditedFeatureIndex = -1;
@@ -88,7 +69,6 @@ protected:
 private:
     void valueBoxChanged();
     void showDefinitionDescription();
-    void valueBoxLeft(QLineEdit* box);
     void refillOwnerList();
     void selectFeatureRow(int row);
     FeatureValues::Kinds visibleKinds() const;

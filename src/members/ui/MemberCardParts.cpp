@@ -1,5 +1,7 @@
 #include "members/ui/MemberCardParts.h"
 
+#include "ui_frmJasen.h"
+
 #include "base/ErrorHandling.h"
 #include "base/Prompter.h"
 #include "base/ui/WindowHooks.h"
@@ -14,9 +16,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QClipboard>
-#include <QFrame>
 #include <QGuiApplication>
-#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -40,11 +40,6 @@ void PutOnClipboard(const QString& text)
     clipboard->setText(text);
 }
 
-QString BoxText(frmJasen& w, int index)
-{
-    return w.tYhteystiedot[std::size_t(index)]->text();
-}
-
 // The composed text of the member on the card; nullopt (after telling the user) for a card that
 // is not in the database yet.
 std::optional<QString> ComposeForCard(frmJasen& w)
@@ -60,61 +55,65 @@ std::optional<QString> ComposeForCard(frmJasen& w)
 
 } // namespace
 
+QLineEdit* MemberCardParts::box(frmJasen& w, int index)
+{
+    return w.tYhteystiedot[std::size_t(index)];
+}
+
+QString MemberCardParts::boxText(frmJasen& w, int index)
+{
+    return box(w, index)->text();
+}
+
 MemberFeaturesPanel* MemberCardParts::features(frmJasen& w)
 {
-    return w.findChild<MemberFeaturesPanel*>(QStringLiteral("MemberFeaturesPanel"));
+    return w.ui->MemberFeaturesPanel;
 }
 
 MemberInvoicesPanel* MemberCardParts::invoices(frmJasen& w)
 {
-    return w.findChild<MemberInvoicesPanel*>(QStringLiteral("MemberInvoicesPanel"));
+    return w.ui->MemberInvoicesPanel;
 }
 
 void MemberCardParts::extend(frmJasen& w)
 {
-    const auto database = [&w] { return w.database(); };
-
-    auto* features = new MemberFeaturesPanel(database, w.frameTabs[1]);
-    w.frameTabs[1]->layout()->addWidget(features);
-    w.addPanel(features);
+    MemberFeaturesPanel* features = w.ui->MemberFeaturesPanel;
     QObject::connect(features, &MemberFeaturesPanel::valueEdited, &w, [&w] {
         // No current record: there is nothing to edit.
         IgnoringErrors("member card: begin an edit", [&] { w.Data1.beginEdit(); });
     });
-    QObject::connect(w.mLisaaPiirre, &QAction::triggered, features, &MemberFeaturesPanel::cLisaaPiirre_Click);
-    QObject::connect(w.mPoistaPiirre, &QAction::triggered, features, &MemberFeaturesPanel::DeleteFeature);
-    QObject::connect(w.mSelaaPiirre, &QAction::triggered, features, &MemberFeaturesPanel::cSelaaPiirre_Click);
-    for (QAction* a : {w.mLisaaPiirre, w.mPoistaPiirre, w.mSelaaPiirre})
+    QObject::connect(w.ui->mLisaaPiirre, &QAction::triggered, features, &MemberFeaturesPanel::cLisaaPiirre_Click);
+    QObject::connect(w.ui->mPoistaPiirre, &QAction::triggered, features, &MemberFeaturesPanel::DeleteFeature);
+    QObject::connect(w.ui->mSelaaPiirre, &QAction::triggered, features, &MemberFeaturesPanel::cSelaaPiirre_Click);
+    for (QAction* a : {w.ui->mLisaaPiirre, w.ui->mPoistaPiirre, w.ui->mSelaaPiirre})
         a->setEnabled(true);
 
-    auto* invoices = new MemberInvoicesPanel(database, w.frameTabs[2]);
-    w.frameTabs[2]->layout()->addWidget(invoices);
-    w.addPanel(invoices);
-    QObject::connect(invoices, &MemberInvoicesPanel::memberFeePaid, &w,
+    QObject::connect(w.ui->MemberInvoicesPanel, &MemberInvoicesPanel::memberFeePaid, &w,
                      [&w](qint32 memberId) { MemberFeePaid(w, memberId); });
 
-    w.cLisaaViiteTarkiste->setEnabled(true);
-    QObject::connect(w.cLisaaViiteTarkiste, &QPushButton::clicked, &w, [&w] { AddReferenceCheckDigit(w); });
-    w.mKopioiYhteystiedot->setEnabled(true);
-    QObject::connect(w.mKopioiYhteystiedot, &QAction::triggered, &w, [&w] { CopyContactData(w); });
-    w.mRekisteritiedotLeikepoydalle->setEnabled(true);
-    QObject::connect(w.mRekisteritiedotLeikepoydalle, &QAction::triggered, &w, [&w] { CopyMemberDataToClipboard(w); });
+    w.ui->cLisaaViiteTarkiste->setEnabled(true);
+    QObject::connect(w.ui->cLisaaViiteTarkiste, &QPushButton::clicked, &w, [&w] { AddReferenceCheckDigit(w); });
+    w.ui->mKopioiYhteystiedot->setEnabled(true);
+    QObject::connect(w.ui->mKopioiYhteystiedot, &QAction::triggered, &w, [&w] { CopyContactData(w); });
+    w.ui->mRekisteritiedotLeikepoydalle->setEnabled(true);
+    QObject::connect(w.ui->mRekisteritiedotLeikepoydalle, &QAction::triggered, &w, [&w] { CopyMemberDataToClipboard(w); });
 
     // The e-mail windows and the bulk attach belong to other parts; their entries wait for them.
     const bool single = WindowHooks::has(WindowHook::SingleEmail);
-    w.cEmail->setEnabled(single);
-    w.mRekisteritiedotEmailiin->setEnabled(single);
-    QObject::connect(w.cEmail, &QPushButton::clicked, &w, [&w] {
-        WindowHooks::run(WindowHook::SingleEmail, &w, {BoxText(w, EmailBox), std::nullopt});
+    w.ui->cEmail->setEnabled(single);
+    w.ui->mRekisteritiedotEmailiin->setEnabled(single);
+    QObject::connect(w.ui->cEmail, &QPushButton::clicked, &w, [&w] {
+        WindowHooks::run(WindowHook::SingleEmail, &w, {boxText(w, EmailBox), std::nullopt});
     });
-    QObject::connect(w.mRekisteritiedotEmailiin, &QAction::triggered, &w, [&w] { EmailMemberData(w); });
-    w.mEmailKaikille->setEnabled(WindowHooks::has(WindowHook::GroupEmailAll));
-    w.mEmailOminaisuudella->setEnabled(WindowHooks::has(WindowHook::GroupEmailFeature));
-    QObject::connect(w.mEmailKaikille, &QAction::triggered, &w, [&w] { WindowHooks::run(WindowHook::GroupEmailAll, &w); });
-    QObject::connect(w.mEmailOminaisuudella, &QAction::triggered, &w,
+    QObject::connect(w.ui->mRekisteritiedotEmailiin, &QAction::triggered, &w, [&w] { EmailMemberData(w); });
+    w.ui->mEmailKaikille->setEnabled(WindowHooks::has(WindowHook::GroupEmailAll));
+    w.ui->mEmailOminaisuudella->setEnabled(WindowHooks::has(WindowHook::GroupEmailFeature));
+    QObject::connect(w.ui->mEmailKaikille, &QAction::triggered, &w,
+                     [&w] { WindowHooks::run(WindowHook::GroupEmailAll, &w); });
+    QObject::connect(w.ui->mEmailOminaisuudella, &QAction::triggered, &w,
                      [&w] { WindowHooks::run(WindowHook::GroupEmailFeature, &w); });
-    w.mMoniliitos->setEnabled(WindowHooks::has(WindowHook::FeatureAttach));
-    QObject::connect(w.mMoniliitos, &QAction::triggered, &w, [&w] {
+    w.ui->mMoniliitos->setEnabled(WindowHooks::has(WindowHook::FeatureAttach));
+    QObject::connect(w.ui->mMoniliitos, &QAction::triggered, &w, [&w] {
         // A window that fails to open is no reason to stop the member register.
         IgnoringErrors("member card: open the multi-attach window",
                        [&] { WindowHooks::run(WindowHook::FeatureAttach, &w); });
@@ -123,8 +122,8 @@ void MemberCardParts::extend(frmJasen& w)
 
 void MemberCardParts::CopyContactData(frmJasen& w)
 {
-    PutOnClipboard(ComposeContactCopy(BoxText(w, MemberCardFields::Surname), BoxText(w, FirstNameBox),
-                                      BoxText(w, AddressBox), BoxText(w, PostalCodeBox), BoxText(w, TownBox)));
+    PutOnClipboard(ComposeContactCopy(boxText(w, MemberCardFields::Surname), boxText(w, FirstNameBox),
+                                      boxText(w, AddressBox), boxText(w, PostalCodeBox), boxText(w, TownBox)));
 }
 
 void MemberCardParts::CopyMemberDataToClipboard(frmJasen& w)
@@ -142,19 +141,19 @@ void MemberCardParts::EmailMemberData(frmJasen& w)
         return;
     const auto text = ComposeForCard(w);
     if (text)
-        WindowHooks::run(WindowHook::SingleEmail, &w, {BoxText(w, EmailBox), *text});
+        WindowHooks::run(WindowHook::SingleEmail, &w, {boxText(w, EmailBox), *text});
 }
 
 void MemberCardParts::AddReferenceCheckDigit(frmJasen& w)
 {
-    QLineEdit* box = w.tYhteystiedot[std::size_t(MemberCardFields::Reference)];
-    const ReferenceNumber::CardResult r = ReferenceNumber::appendToCardText(box->text());
+    QLineEdit* reference = box(w, MemberCardFields::Reference);
+    const ReferenceNumber::CardResult r = ReferenceNumber::appendToCardText(reference->text());
     if (!r.ok()) {
         ShowInfo(r.notice);
         return;
     }
     // Set as typed: the card counts as changed and the number is written with the card.
-    box->setText(r.text);
+    reference->setText(r.text);
 }
 
 void MemberCardParts::MemberFeePaid(frmJasen& w, qint32 memberId)
@@ -170,7 +169,7 @@ void MemberCardParts::MemberFeePaid(frmJasen& w, qint32 memberId)
         rs.setField(QStringLiteral("jrJasenmaksu"), Value(true));
         if (!pending)
             rs.update();
-        w.chkJasenmaksu->setChecked(true);
+        w.ui->chkJasenmaksu->setChecked(true);
     });
 }
 

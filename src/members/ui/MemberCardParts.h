@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 
+class QLineEdit;
 class QWidget;
 
 namespace tikkeli {
@@ -12,13 +13,14 @@ class frmJasen;
 class MemberFeaturesPanel;
 class MemberInvoicesPanel;
 
-// The member card's features and invoices tabs, its reference-digit button, and the commands
-// that hand the member's data to the clipboard or to the e-mail windows.
+// The wiring of the member card's features and invoices tabs, its reference-digit button, and the
+// commands that hand the member's data to the clipboard or to the e-mail windows.
 class MemberCardParts {
 public:
-    // Puts the parts into the window; the member window calls it while it builds itself. The
-    // windows of other parts (e-mail, the bulk attach) are the window hooks SingleEmail,
-    // GroupEmailAll, GroupEmailFeature and FeatureAttach; unset, their entries stay disabled.
+    // Connects the tabs' panels and the commands; the member window calls it while it builds
+    // itself. The windows of other parts (e-mail, the bulk attach) are the window hooks
+    // SingleEmail, GroupEmailAll, GroupEmailFeature and FeatureAttach; unset, their entries stay
+    // disabled.
     static void extend(frmJasen& w);
 
     // The parts as put into a window (for the window's own tests).
@@ -32,6 +34,10 @@ public:
     static void AddReferenceCheckDigit(frmJasen& w);
     // Keeps the card's copy of the fee flag in step after an invoice was marked paid.
     static void MemberFeePaid(frmJasen& w, qint32 memberId);
+
+private:
+    static QLineEdit* box(frmJasen& w, int index);
+    static QString boxText(frmJasen& w, int index);
 };
 
 } // namespace tikkeli

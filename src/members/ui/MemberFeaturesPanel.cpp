@@ -2,9 +2,16 @@
 
 namespace tikkeli {
 
+MemberFeaturesPanel::MemberFeaturesPanel(QWidget* parent) : MemberFeaturesPanel(nullptr, parent) {}
+
 MemberFeaturesPanel::MemberFeaturesPanel(std::function<Database()> database, QWidget* parent) : FeaturesPanel(parent)
 {
     setObjectName(QStringLiteral("MemberFeaturesPanel"));
+    setDatabase(std::move(database));
+}
+
+void MemberFeaturesPanel::setDatabase(std::function<Database()> database)
+{
     setTable(FeatureTable::members(), std::move(database), QStringLiteral("Tallenna jäsen ennen ominaisuuden lisäämistä."));
 }
 

@@ -9,7 +9,11 @@ namespace tikkeli {
 class MemberFeaturesPanel : public FeaturesPanel, public MemberCardPanel {
     Q_OBJECT
 public:
+    // The member window's form places the panel; the window then names its database.
+    explicit MemberFeaturesPanel(QWidget* parent = nullptr);
+    // database: the card's open database, asked for each time it is needed.
     explicit MemberFeaturesPanel(std::function<Database()> database, QWidget* parent = nullptr);
+    void setDatabase(std::function<Database()> database);
 
     // The card shows member id (0: none, or a new member).
     void setMember(const Database& db, qint32 memberId) { setOwner(db, memberId); }

@@ -1,62 +1,29 @@
 #include "members/ui/MemberInvoicesPanel.h"
 
+#include "ui_MemberInvoicesPanel.h"
+
 #include "base/ErrorHandling.h"
 #include "base/Prompter.h"
 #include "db/DbError.h"
 #include "members/MemberInvoices.h"
 
-#include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 
 namespace tikkeli {
 
+MemberInvoicesPanel::MemberInvoicesPanel(QWidget* parent) : MemberInvoicesPanel(nullptr, parent) {}
+
 MemberInvoicesPanel::MemberInvoicesPanel(std::function<Database()> database, QWidget* parent)
-    : QWidget(parent), m_database(std::move(database))
+    : QWidget(parent), ui(std::make_unique<Ui::MemberInvoicesPanel>()), m_database(std::move(database))
 {
-    setObjectName(QStringLiteral("MemberInvoicesPanel"));
-    lstMaksut = new QListWidget(this);
-    lstMaksut->setObjectName(QStringLiteral("lstMaksut"));
-    cMaksetuksi = new QPushButton(QStringLiteral("Maksetuksi"), this);
-    cMaksetuksi->setObjectName(QStringLiteral("cMaksetuksi"));
-
-    auto* details = new QGridLayout;
-    const std::pair<QLabel**, std::pair<const char*, const char*>> rows[] = {
-        {&lblOtsake, {"lblOtsake", "Maksun otsake:"}},
-        {&lblErapaiva, {"lblErapaiva", "Eräpäivä:"}},
-        {&lblLaskupaiva, {"lblLaskupaiva", "Laskupäivä:"}},
-        {&lblLaskunumero, {"lblLaskunumero", "Laskunumero:"}},
-        {&lblViitenumero, {"lblViitenumero", "Viitenumero:"}},
-        {&lblHinta, {"lblHinta", "Hinta:"}},
-        {&lblTeksti, {"lblTeksti", "Teksti:"}},
-        {&lblJasenmaksu, {"lblJasenmaksu", "Jäsenmaksu:"}},
-        {&lblMaksettu, {"lblMaksettu", "Maksettu:"}},
-    };
-    int row = 0;
-    for (const auto& [label, names] : rows) {
-        auto* caption = new QLabel(QString::fromUtf8(names.second), this);
-        caption->setObjectName(QString::fromLatin1(names.first) + QStringLiteral("Otsikko"));
-        *label = new QLabel(this);
-        (*label)->setObjectName(QString::fromLatin1(names.first));
-        (*label)->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        details->addWidget(caption, row, 0);
-        details->addWidget(*label, row, 1);
-        ++row;
-    }
-    details->addWidget(cMaksetuksi, row, 1, Qt::AlignLeft);
-    details->setRowStretch(row + 1, 1);
-    details->setColumnStretch(1, 1);
-
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(lstMaksut, 1);
-    layout->addLayout(details, 1);
-
-    connect(lstMaksut, &QListWidget::currentRowChanged, this, [this] { ShowMemberInvoice(); });
-    connect(cMaksetuksi, &QPushButton::clicked, this, &MemberInvoicesPanel::MarkInvoicePaid);
+    ui->setupUi(this);
+    connect(ui->lstMaksut, &QListWidget::currentRowChanged, this, [this] { ShowMemberInvoice(); });
+    connect(ui->cMaksetuksi, &QPushButton::clicked, this, &MemberInvoicesPanel::MarkInvoicePaid);
 }
+
+MemberInvoicesPanel::~MemberInvoicesPanel() = default;
 
 Database MemberInvoicesPanel::database() const
 {
@@ -67,8 +34,8 @@ Database MemberInvoicesPanel::database() const
 
 QList<QLabel*> MemberInvoicesPanel::detailLabels() const
 {
-    return {lblOtsake, lblErapaiva, lblLaskupaiva, lblLaskunumero, lblViitenumero,
-            lblHinta,  lblTeksti,   lblJasenmaksu, lblMaksettu};
+    return {ui->lblOtsake, ui->lblErapaiva, ui->lblLaskupaiva, ui->lblLaskunumero, ui->lblViitenumero,
+            ui->lblHinta,  ui->lblTeksti,   ui->lblJasenmaksu, ui->lblMaksettu};
 }
 
 void MemberInvoicesPanel::setMember(const Database& db, qint32 memberId)
@@ -86,14 +53,14 @@ void MemberInvoicesPanel::memberChanged(qint64 id)
 void MemberInvoicesPanel::LoadMemberInvoices()
 {
     {
-        const QSignalBlocker block(lstMaksut);
-        lstMaksut->clear();
+        const QSignalBlocker block(ui->lstMaksut);
+        ui->lstMaksut->clear();
         if (m_memberId != 0) {
             // The list shows what could be read.
             IgnoringErrors("member invoices: list", [&] {
                 Database db = m_db.isOpen() ? m_db : database();
                 for (const auto& e : MemberInvoices::list(db, m_memberId)) {
-                    auto* item = new QListWidgetItem(e.line, lstMaksut);
+                    auto* item = new QListWidgetItem(e.line, ui->lstMaksut);
                     item->setData(Qt::UserRole, e.id);
                 }
             });
@@ -106,8 +73,8 @@ void MemberInvoicesPanel::LoadMemberInvoices()
 
 void MemberInvoicesPanel::ShowMemberInvoice()
 {
-    const QListWidgetItem* item = lstMaksut->currentItem();
-    if (!item || lstMaksut->currentRow() < 0)
+    const QListWidgetItem* item = ui->lstMaksut->currentItem();
+    if (!item || ui->lstMaksut->currentRow() < 0)
         return;
     IgnoringErrors("member invoices: show one", [&] {
         Database db = database();
@@ -116,21 +83,21 @@ void MemberInvoicesPanel::ShowMemberInvoice()
         if (!d)
             return;
         m_shownInvoiceId = id;
-        lblOtsake->setText(d->otsake);
-        lblErapaiva->setText(d->erapaiva);
-        lblLaskupaiva->setText(d->laskupaiva);
-        lblLaskunumero->setText(d->laskunumero);
-        lblViitenumero->setText(d->viitenumero);
-        lblHinta->setText(d->hinta);
-        lblTeksti->setText(d->teksti);
-        lblJasenmaksu->setText(d->jasenmaksu);
-        lblMaksettu->setText(d->maksettu);
+        ui->lblOtsake->setText(d->otsake);
+        ui->lblErapaiva->setText(d->erapaiva);
+        ui->lblLaskupaiva->setText(d->laskupaiva);
+        ui->lblLaskunumero->setText(d->laskunumero);
+        ui->lblViitenumero->setText(d->viitenumero);
+        ui->lblHinta->setText(d->hinta);
+        ui->lblTeksti->setText(d->teksti);
+        ui->lblJasenmaksu->setText(d->jasenmaksu);
+        ui->lblMaksettu->setText(d->maksettu);
     });
 }
 
 void MemberInvoicesPanel::MarkInvoicePaid()
 {
-    const QString reference = lblViitenumero->text();
+    const QString reference = ui->lblViitenumero->text();
     try {
         Database db = database();
         const MemberInvoices::MarkOutcome out = MemberInvoices::markPaid(db, m_shownInvoiceId);

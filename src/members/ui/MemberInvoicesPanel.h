@@ -5,19 +5,27 @@
 
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 class QLabel;
-class QListWidget;
-class QPushButton;
+
+namespace Ui {
+class MemberInvoicesPanel;
+}
 
 namespace tikkeli {
 
 // The tab "Maksut" of the member card: the member's invoices in the history, their details and
-// marking one paid.
+// marking one paid. Layout in MemberInvoicesPanel.ui.
 class MemberInvoicesPanel : public QWidget, public MemberCardPanel {
     Q_OBJECT
 public:
+    // The member window's form places the panel; the window then names its database.
+    explicit MemberInvoicesPanel(QWidget* parent = nullptr);
+    // database: the card's open database, asked for each time it is needed.
     explicit MemberInvoicesPanel(std::function<Database()> database, QWidget* parent = nullptr);
+    ~MemberInvoicesPanel() override;
+    void setDatabase(std::function<Database()> database) { m_database = std::move(database); }
 
     void setMember(const Database& db, qint32 memberId);
     qint32 memberId() const { return m_memberId; }
@@ -29,18 +37,6 @@ public:
     void ShowMemberInvoice();
     void MarkInvoicePaid();
 
-    QListWidget* lstMaksut;
-    QLabel* lblOtsake;
-    QLabel* lblErapaiva;
-    QLabel* lblLaskupaiva;
-    QLabel* lblLaskunumero;
-    QLabel* lblViitenumero;
-    QLabel* lblHinta;
-    QLabel* lblTeksti;
-    QLabel* lblJasenmaksu;
-    QLabel* lblMaksettu;
-    QPushButton* cMaksetuksi;
-
 signals:
     // A membership-fee invoice was marked paid: the member's jrJasenmaksu is now True in the
     // database, and a card showing that member must not write its older value back.
@@ -50,6 +46,7 @@ private:
     Database database() const;
     QList<QLabel*> detailLabels() const;
 
+    std::unique_ptr<Ui::MemberInvoicesPanel> ui;
     std::function<Database()> m_database;
     Database m_db;
     qint32 m_memberId = 0;

@@ -25,11 +25,6 @@ int listIndex(const QComboBox* combo)
     return index >= 0 && combo->itemText(index) == combo->currentText() ? index : -1;
 }
 
-qint32 itemId(const QComboBox* combo, int index)
-{
-    return combo->itemData(index).toInt();
-}
-
 } // namespace
 
 frmHaku::frmHaku(Database db, QWidget* parent)
@@ -116,19 +111,40 @@ void frmHaku::fillLists()
     });
 }
 
+void frmHaku::fillCombo(QComboBox* combo, const std::vector<MemberSearchEntry>& entries)
+{
+    // All entries in one insertion, the members' ids beside the combo: entries added one by one,
+    // each with its own data, cost a large register seconds.
+    QStringList texts;
+    texts.reserve(qsizetype(entries.size()));
+    std::vector<qint32>& ids = m_itemIds[combo];
+    ids.clear();
+    ids.reserve(entries.size());
+    for (const MemberSearchEntry& e : entries) {
+        texts.append(e.text);
+        ids.push_back(e.jrID);
+    }
+    combo->addItems(texts);
+    combo->setCurrentIndex(-1);
+}
+
+qint32 frmHaku::itemId(QComboBox* combo, int index) const
+{
+    const auto it = m_itemIds.find(combo);
+    if (it == m_itemIds.end() || index < 0 || std::size_t(index) >= it->second.size())
+        return 0;
+    return it->second[std::size_t(index)];
+}
+
 void frmHaku::FillContactCombo(QComboBox* combo, MemberQuickSearch::Field field)
 {
     combo->setEditText(QString());
-    for (const MemberSearchEntry& e : m_search.fieldEntries(field))
-        combo->addItem(e.text, e.jrID);
-    combo->setCurrentIndex(-1);
+    fillCombo(combo, m_search.keptFieldEntries(field));
 }
 
 void frmHaku::FillMemoBeginnings()
 {
-    for (const MemberSearchEntry& e : m_search.memoBeginnings())
-        ui->cmbMuistioAlut->addItem(e.text, e.jrID);
-    ui->cmbMuistioAlut->setCurrentIndex(-1);
+    fillCombo(ui->cmbMuistioAlut, m_search.keptMemoBeginnings());
 }
 
 void frmHaku::contactChanged(QComboBox* changed, const QString& text)

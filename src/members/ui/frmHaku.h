@@ -4,6 +4,8 @@
 
 #include <QDialog>
 #include <array>
+#include <map>
+#include <vector>
 #include <memory>
 
 class QComboBox;
@@ -21,7 +23,7 @@ namespace tikkeli {
 // feature memo, on the database it is given (the member window's). Show it modally and read
 // HakuJasenID afterwards: the jrID found, 0 when nothing was chosen. A search that finds a member
 // hides the dialog; a search that finds none says so and keeps it open. The lists are filled when
-// the dialog is built. Its controls are found by objectName (frmHaku.ui).
+// the dialog is built, from lists kept while the database is unchanged. Its controls are found by objectName (frmHaku.ui).
 class frmHaku : public QDialog {
     Q_OBJECT
 public:
@@ -40,6 +42,9 @@ private:
     void fillLists();
     void FillContactCombo(QComboBox* combo, MemberQuickSearch::Field field);
     void FillMemoBeginnings();
+    void fillCombo(QComboBox* combo, const std::vector<MemberSearchEntry>& entries);
+    // The member of a combo's entry.
+    qint32 itemId(QComboBox* combo, int index) const;
     void cHae_Click();
     void cYhteysHaku_Click();
     void cMuistioHaku_Click();
@@ -52,6 +57,7 @@ private:
     std::unique_ptr<Ui::frmHaku> ui;
     MemberQuickSearch m_search;
     std::array<QComboBox*, 4> m_contactCombos{};
+    std::map<QComboBox*, std::vector<qint32>> m_itemIds; // by entry
 };
 
 } // namespace tikkeli

@@ -1,5 +1,7 @@
 #include "members/ui/frmJasen.h"
 
+#include "ui_frmJasen.h"
+
 #include "base/ErrorHandling.h"
 #include "base/Prompter.h"
 #include "base/ui/FormRegistry.h"
@@ -19,22 +21,14 @@
 #include <QCloseEvent>
 #include <QFocusEvent>
 #include <QShowEvent>
+#include <QTabWidget>
 #include <QComboBox>
-#include <QFrame>
-#include <QGridLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
-#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSplitter>
-#include <QTabBar>
 #include <QTimer>
 #include <QTreeWidget>
-#include <QVBoxLayout>
 
 namespace tikkeli {
 
@@ -44,27 +38,6 @@ const QString kWindowName = QStringLiteral("frmJasen");
 const QString kCheckDatabase = QStringLiteral("Tarkista tietokanta asetukset asetusikkunasta!");
 // A letter node's group in the window's reading of the tree (letter nodes carry no key).
 constexpr int LetterRole = Qt::UserRole + 1;
-
-QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption, const QString& hint)
-{
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setToolTip(hint);
-    b->setAutoDefault(false);
-    b->setFocusPolicy(Qt::TabFocus);
-    return b;
-}
-
-QAction* makeAction(QMenu* menu, const char* name, const QString& caption, const QKeySequence& key = {})
-{
-    QAction* a = menu->addAction(caption);
-    a->setObjectName(QLatin1String(name));
-    if (!key.isEmpty()) {
-        a->setShortcut(key);
-        a->setShortcutContext(Qt::WindowShortcut);
-    }
-    return a;
-}
 
 // The keys the window's commands own even while a text box has the focus (a text box would
 // otherwise keep Ctrl+A, Ctrl+Z... for itself).
@@ -98,29 +71,39 @@ frmJasen* frmJasen::Load()
     }));
 }
 
-frmJasen::frmJasen(QWidget* parent) : QMainWindow(parent, Qt::Window)
+frmJasen::frmJasen(QWidget* parent) : QMainWindow(parent, Qt::Window), ui(std::make_unique<Ui::frmJasen>())
 {
-    setObjectName(kWindowName);
-    setWindowTitle(QStringLiteral("Tikkeli - Jäsenrekisteri"));
-    buildControls();
-    buildMenus();
+    ui->setupUi(this);
+    tYhteystiedot = {ui->tYhteystiedot_0, ui->tYhteystiedot_1, ui->tYhteystiedot_2,  ui->tYhteystiedot_3,
+                     ui->tYhteystiedot_4, ui->tYhteystiedot_5, ui->tYhteystiedot_6,  ui->tYhteystiedot_7,
+                     ui->tYhteystiedot_8, ui->tYhteystiedot_9, ui->tYhteystiedot_10, ui->tYhteystiedot_11,
+                     ui->tYhteystiedot_12};
+    for (int i = 0; i < MemberCardFields::Count; ++i) {
+        if (const int max = MemberCardFields::maxLength(i))
+            tYhteystiedot[std::size_t(i)]->setMaxLength(max);
+    }
+    const auto database = [this] { return Data1.database(); };
+    ui->MemberFeaturesPanel->setDatabase(database);
+    ui->MemberInvoicesPanel->setDatabase(database);
+    addPanel(ui->MemberFeaturesPanel);
+    addPanel(ui->MemberInvoicesPanel);
     connectCommands();
-    // The window's own parts: the features and invoices tabs and the member-data commands.
+    // The tabs' commands and the member-data commands.
     MemberCardParts::extend(*this);
     const bool quick = WindowHooks::has(WindowHook::MemberQuickSearch);
     const bool byName = WindowHooks::has(WindowHook::MemberNameSearch);
-    cHaku->setEnabled(quick);
-    mHaku->setEnabled(quick);
-    cNimiHaku->setEnabled(byName);
-    mNimihaku->setEnabled(byName);
-    // Every box, list and panel widget (the extensions' too) leaves the command keys to the window.
+    ui->cHaku->setEnabled(quick);
+    ui->mHaku->setEnabled(quick);
+    ui->cNimiHaku->setEnabled(byName);
+    ui->mNimihaku->setEnabled(byName);
+    // Every box, list and panel widget leaves the command keys to the window.
     for (QWidget* w : findChildren<QWidget*>())
         w->installEventFilter(this);
     RestoreFormPlacement(this);
     m_loaded = load();
     // The window opens on the tree, not in a box where the first key typed would overwrite the
     // first member's number.
-    tvwNimet->setFocus(Qt::OtherFocusReason);
+    ui->tvwNimet->setFocus(Qt::OtherFocusReason);
 }
 
 frmJasen::~frmJasen() = default;
@@ -131,209 +114,6 @@ void frmJasen::addPanel(MemberCardPanel* panel)
         m_panels.push_back(panel);
 }
 
-// ---- building
-
-void frmJasen::buildControls()
-{
-    auto* central = new QWidget(this);
-    setCentralWidget(central);
-
-    Frame1 = new QGroupBox(QStringLiteral("Perustiedot"), central);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    auto* card = new QGridLayout(Frame1);
-    const QStringList& labels = MemberCardFields::labels();
-    for (int i = 0; i < MemberCardFields::Count; ++i) {
-        auto* box = new QLineEdit(Frame1);
-        box->setObjectName(QStringLiteral("tYhteystiedot_%1").arg(i));
-        if (const int max = MemberCardFields::maxLength(i))
-            box->setMaxLength(max);
-        tYhteystiedot[std::size_t(i)] = box;
-    }
-    chkEmailLasku = new QCheckBox(Frame1);
-    chkEmailLasku->setObjectName(QStringLiteral("chkEmailLasku"));
-    chkJasenmaksu = new QCheckBox(Frame1);
-    chkJasenmaksu->setObjectName(QStringLiteral("chkJasenmaksu"));
-    chkMaanomistaja = new QCheckBox(Frame1);
-    chkMaanomistaja->setObjectName(QStringLiteral("chkMaanomistaja"));
-    cLisaaViiteTarkiste = makeButton(Frame1, QStringLiteral("cLisaaViiteTarkiste"), QStringLiteral("Lisää viitetarkiste"),
-                                     QStringLiteral("Lisää viitenumeroon tarkiste"));
-    cLisaaViiteTarkiste->setEnabled(false);
-
-    const auto label = [&](int i) { return new QLabel(labels[i], Frame1); };
-    int row = 0;
-    for (int i : {0, 1, 2, 3}) {
-        card->addWidget(label(i), row, 0);
-        card->addWidget(tYhteystiedot[std::size_t(i)], row++, 1, 1, 2);
-    }
-    card->addWidget(label(4), row, 0);
-    card->addWidget(tYhteystiedot[4], row, 1);
-    card->addWidget(tYhteystiedot[5], row++, 2);
-    for (int i : {6, 7, 8}) {
-        card->addWidget(label(i), row, 0);
-        card->addWidget(tYhteystiedot[std::size_t(i)], row++, 1, 1, 2);
-    }
-    row = 0;
-    card->addWidget(label(9), row, 3);
-    card->addWidget(tYhteystiedot[9], row, 4);
-    card->addWidget(cLisaaViiteTarkiste, row++, 5);
-    for (int i : {10, 11, 12}) {
-        card->addWidget(label(i), row, 3);
-        card->addWidget(tYhteystiedot[std::size_t(i)], row++, 4, 1, 2);
-    }
-    const std::array<std::pair<QCheckBox*, QString>, 3> checks = {
-        std::pair{chkEmailLasku, QStringLiteral("Lasku sähköpostilla:")},
-        std::pair{chkJasenmaksu, QStringLiteral("Jäsenmaksu OK:")},
-        std::pair{chkMaanomistaja, QStringLiteral("Maanomistaja:")}};
-    for (const auto& [box, caption] : checks) {
-        card->addWidget(new QLabel(caption, Frame1), row, 3);
-        card->addWidget(box, row++, 4);
-    }
-    card->setColumnStretch(1, 1);
-    card->setColumnStretch(2, 2);
-    card->setColumnStretch(4, 2);
-
-    TabStrip1 = new QTabBar(central);
-    TabStrip1->setObjectName(QStringLiteral("TabStrip1"));
-    TabStrip1->addTab(QStringLiteral("Ominaisuudet"));
-    TabStrip1->addTab(QStringLiteral("Maksut"));
-    TabStrip1->addTab(QStringLiteral("Muistio"));
-    auto* tabs = new QVBoxLayout;
-    tabs->setSpacing(0);
-    tabs->addWidget(TabStrip1);
-    for (int i = 1; i <= 3; ++i) {
-        auto* frame = new QFrame(central);
-        frame->setObjectName(QStringLiteral("frameTabs_%1").arg(i));
-        frame->setFrameShape(QFrame::StyledPanel);
-        auto* inside = new QVBoxLayout(frame);
-        inside->setContentsMargins(6, 6, 6, 6);
-        frame->setVisible(i == 1);
-        frameTabs[std::size_t(i)] = frame;
-        tabs->addWidget(frame, 1);
-    }
-    tMuistio = new QPlainTextEdit(frameTabs[3]);
-    tMuistio->setObjectName(QStringLiteral("tMuistio"));
-    frameTabs[3]->layout()->addWidget(tMuistio);
-
-    cUusi = makeButton(central, QStringLiteral("cUusi"), QStringLiteral("Uusi"), QStringLiteral("Tee uusi jäsen [F2]"));
-    cTallenna = makeButton(central, QStringLiteral("cTallenna"), QStringLiteral("Tallenna"),
-                           QStringLiteral("Tallenna näytöllä olevan jäsen [F3]"));
-    cPoista = makeButton(central, QStringLiteral("cPoista"), QStringLiteral("Poista"),
-                         QStringLiteral("Poista näytössä oleva jäsen [F4]"));
-    cSelaa = makeButton(central, QStringLiteral("cSelaa"), QStringLiteral("Selaa"), QStringLiteral("Selaa jäsenistöä [F5]"));
-    cPeru = makeButton(central, QStringLiteral("cPeru"), QStringLiteral("Peru"),
-                       QStringLiteral("Peru tehdyt muutokset [Ctrl+Z]"));
-    cHaku = makeButton(central, QStringLiteral("cHaku"), QStringLiteral("Haku"),
-                       QStringLiteral("Hae jäsenrekisteristä [F6]"));
-    cNimiHaku = makeButton(central, QStringLiteral("cNimiHaku"), QStringLiteral("N-haku"),
-                           QStringLiteral("Hae nimellä [F9]"));
-    cEnsimmainen = makeButton(central, QStringLiteral("cEnsimmäinen"), QStringLiteral("Ensimm."),
-                              QStringLiteral("Siirry ensimmäiseen [Ctrl+A]"));
-    cEdellinen = makeButton(central, QStringLiteral("cEdellinen"), QStringLiteral("Edel."),
-                            QStringLiteral("Siirry edelliseen [Ctrl+S]"));
-    cSeuraava = makeButton(central, QStringLiteral("cSeuraava"), QStringLiteral("Seur."),
-                           QStringLiteral("Siirry seuraavaan [Ctrl+D]"));
-    cViimeinen = makeButton(central, QStringLiteral("cViimeinen"), QStringLiteral("Viim."), QString());
-    cSulje = makeButton(central, QStringLiteral("cSulje"), QStringLiteral("Sulje"),
-                        QStringLiteral("Sulje Jäsenrekisteri [Alt+F4]"));
-    cEmail = makeButton(central, QStringLiteral("cEmail"), QStringLiteral("Email"),
-                        QStringLiteral("Lähetä jäsenelle sähköpostia"));
-    cEmail->setEnabled(false);
-    // Record commands above, moves below: one row would not fit a laptop screen.
-    auto* buttons = new QGridLayout;
-    int column = 0;
-    for (QPushButton* b : {cUusi, cTallenna, cPoista, cSelaa, cPeru, cHaku, cNimiHaku})
-        buttons->addWidget(b, 0, column++);
-    column = 0;
-    for (QPushButton* b : {cEnsimmainen, cEdellinen, cSeuraava, cViimeinen, cEmail})
-        buttons->addWidget(b, 1, column++);
-    buttons->addWidget(cSulje, 1, 6);
-
-    tvwNimet = new QTreeWidget(central);
-    tvwNimet->setObjectName(QStringLiteral("tvwNimet"));
-    tvwNimet->setHeaderHidden(true);
-    tvwNimet->setMinimumWidth(200);
-    cAvaaKaikki = makeButton(central, QStringLiteral("cAvaaKaikki"), QStringLiteral("&Avaa kaikki"), QString());
-    cmbListaEhto = new QComboBox(central);
-    cmbListaEhto->setObjectName(QStringLiteral("cmbListaEhto"));
-    auto* left = new QVBoxLayout;
-    left->addWidget(cmbListaEhto);
-    left->addWidget(tvwNimet, 1);
-    left->addWidget(cAvaaKaikki);
-
-    auto* right = new QVBoxLayout;
-    right->addWidget(Frame1);
-    right->addLayout(tabs, 1);
-    right->addLayout(buttons);
-
-    auto* whole = new QHBoxLayout(central);
-    whole->addLayout(left);
-    whole->addLayout(right, 1);
-    resize(1000, 640);
-}
-
-void frmJasen::buildMenus()
-{
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&Tiedosto"));
-    mSulje = makeAction(file, "mSulje", QStringLiteral("&Sulje"));
-
-    QMenu* record = menuBar()->addMenu(QStringLiteral("T&ietue"));
-    mUusi = makeAction(record, "mUusi", QStringLiteral("&Uusi"), Qt::Key_F2);
-    mKopioiYhteystiedot = makeAction(record, "mKopioiYhteystiedot", QStringLiteral("Kopioi yhteystiedot"),
-                                     QKeySequence(Qt::CTRL | Qt::Key_B));
-    mKopioiYhteystiedot->setEnabled(false);
-    mTallenna = makeAction(record, "mTallenna", QStringLiteral("&Tallenna"), Qt::Key_F3);
-    mPoista = makeAction(record, "mPoista", QStringLiteral("&Poista"), Qt::Key_F4);
-    mSelaa = makeAction(record, "mSelaa", QStringLiteral("Se&laa"), Qt::Key_F5);
-    mPeru = makeAction(record, "mPeru", QStringLiteral("P&eru"), QKeySequence(Qt::CTRL | Qt::Key_Z));
-    mHaku = makeAction(record, "mHaku", QStringLiteral("Haku"), Qt::Key_F6);
-    mNimihaku = makeAction(record, "mNimihaku", QStringLiteral("Nimihaku"), Qt::Key_F9);
-    record->addSeparator();
-    mEnsimmainen = makeAction(record, "mEnsimmainen", QStringLiteral("Siirry ensimmäiseen"),
-                              QKeySequence(Qt::CTRL | Qt::Key_A));
-    mEdellinen = makeAction(record, "mEdellinen", QStringLiteral("Siirry edelliseen"), QKeySequence(Qt::CTRL | Qt::Key_S));
-    mSeuraava = makeAction(record, "mSeuraava", QStringLiteral("Siirry seuraavaan"), QKeySequence(Qt::CTRL | Qt::Key_D));
-    mViimeinen = makeAction(record, "mViimeinen", QStringLiteral("Siirry viimeiseen"), QKeySequence(Qt::CTRL | Qt::Key_F));
-
-    mOminaisuudet = menuBar()->addMenu(QStringLiteral("&Ominaisuudet"));
-    mOminaisuudet->setObjectName(QStringLiteral("mOminaisuudet"));
-    mLisaaPiirre = makeAction(mOminaisuudet, "mLisaaPiirre", QStringLiteral("&Lisää"), QKeySequence(Qt::SHIFT | Qt::Key_F2));
-    mPoistaPiirre = makeAction(mOminaisuudet, "mPoistaPiirre", QStringLiteral("&Poista"),
-                               QKeySequence(Qt::SHIFT | Qt::Key_F4));
-    mSelaaPiirre = makeAction(mOminaisuudet, "mSelaaPiirre", QStringLiteral("Se&laa"), QKeySequence(Qt::SHIFT | Qt::Key_F5));
-    mOminaisuudet->addSeparator();
-    mMoniliitos = makeAction(mOminaisuudet, "mMoniliitos", QStringLiteral("Moniliitos"));
-
-    mRaportit = menuBar()->addMenu(QStringLiteral("&Raportit"));
-    mRaportit->setObjectName(QStringLiteral("mRaportit"));
-    mLuettelot = makeAction(mRaportit, "mLuettelot", QStringLiteral("Luettelot ja tarrat"));
-    QMenu* history = mRaportit->addMenu(QStringLiteral("Jäsenien maksuhistoria"));
-    mMaksuhistoriaRyhma = makeAction(history, "mMaksuhistoriaRyhma", QStringLiteral("Ryhmälle"));
-    mMaksuhistoriaJasen = makeAction(history, "mMaksuhistoriaJasen", QStringLiteral("Jäsenelle"));
-    QMenu* templates = mRaportit->addMenu(QStringLiteral("Muokattavat Raportit"));
-    mMuokkaaRaportteja = makeAction(templates, "mMuokkaaRaportteja", QStringLiteral("Muokkaa raportteja"));
-    templates->addSeparator();
-    // The report-template items appear once the template editor exists to fill them.
-    mMuokattavaRaporttiX0 = makeAction(templates, "mMuokattavaRaporttiX_0", QStringLiteral("Raportti X"));
-    mMuokattavaRaporttiX0->setVisible(false);
-
-    mTyokalut = menuBar()->addMenu(QStringLiteral("Työkalut"));
-    mTyokalut->setObjectName(QStringLiteral("mTyokalut"));
-    QMenu* mail = mTyokalut->addMenu(QStringLiteral("Sähköposti"));
-    mEmailKaikille = makeAction(mail, "mEmailKaikille", QStringLiteral("Kaikille"));
-    mEmailOminaisuudella = makeAction(mail, "mEmailOminaisuudella", QStringLiteral("Ominaisuudella"));
-    QMenu* data = mTyokalut->addMenu(QStringLiteral("Rekisteritiedot"));
-    mRekisteritiedotEmailiin = makeAction(data, "mRekisteritiedotEmailiin", QStringLiteral("Sähköpostitse"));
-    mRekisteritiedotLeikepoydalle = makeAction(data, "mRekisteritiedotLeikepoydalle", QStringLiteral("Leikepöydälle"));
-    mOsoitetietojenVienti = makeAction(mTyokalut, "mOsoitetietojenVienti", QStringLiteral("Osoitetietojen vienti"));
-
-    // Entries served by windows of other parts stay visible and disabled until those parts
-    // connect them (the extensions run after this).
-    for (QAction* a : {mLisaaPiirre, mPoistaPiirre, mSelaaPiirre, mMoniliitos, mLuettelot, mMaksuhistoriaRyhma,
-                       mMaksuhistoriaJasen, mMuokkaaRaportteja, mEmailKaikille, mEmailOminaisuudella,
-                       mRekisteritiedotEmailiin, mRekisteritiedotLeikepoydalle, mOsoitetietojenVienti})
-        a->setEnabled(false);
-}
-
 void frmJasen::connectCommands()
 {
     const auto both = [this](QPushButton* button, QAction* action, void (frmJasen::*handler)()) {
@@ -342,20 +122,20 @@ void frmJasen::connectCommands()
         if (action)
             connect(action, &QAction::triggered, this, handler);
     };
-    both(cUusi, mUusi, &frmJasen::cUusi_Click);
-    both(cTallenna, mTallenna, &frmJasen::cTallenna_Click);
-    both(cPoista, mPoista, &frmJasen::cPoista_Click);
-    both(cSelaa, mSelaa, &frmJasen::cSelaa_Click);
-    both(cPeru, mPeru, &frmJasen::cPeru_Click);
-    both(cHaku, mHaku, &frmJasen::cHaku_Click);
-    both(cNimiHaku, mNimihaku, &frmJasen::cNimiHaku_Click);
-    both(cSulje, mSulje, &frmJasen::cSulje_Click);
-    both(cAvaaKaikki, nullptr, &frmJasen::cAvaaKaikki_Click);
+    both(ui->cUusi, ui->mUusi, &frmJasen::cUusi_Click);
+    both(ui->cTallenna, ui->mTallenna, &frmJasen::cTallenna_Click);
+    both(ui->cPoista, ui->mPoista, &frmJasen::cPoista_Click);
+    both(ui->cSelaa, ui->mSelaa, &frmJasen::cSelaa_Click);
+    both(ui->cPeru, ui->mPeru, &frmJasen::cPeru_Click);
+    both(ui->cHaku, ui->mHaku, &frmJasen::cHaku_Click);
+    both(ui->cNimiHaku, ui->mNimihaku, &frmJasen::cNimiHaku_Click);
+    both(ui->cSulje, ui->mSulje, &frmJasen::cSulje_Click);
+    both(ui->cAvaaKaikki, nullptr, &frmJasen::cAvaaKaikki_Click);
     const std::array<std::tuple<QPushButton*, QAction*, MemberNavigation::Move>, 4> moves = {
-        std::tuple{cEnsimmainen, mEnsimmainen, MemberNavigation::Move::First},
-        std::tuple{cEdellinen, mEdellinen, MemberNavigation::Move::Previous},
-        std::tuple{cSeuraava, mSeuraava, MemberNavigation::Move::Next},
-        std::tuple{cViimeinen, mViimeinen, MemberNavigation::Move::Last}};
+        std::tuple{ui->cEnsimmäinen, ui->mEnsimmainen, MemberNavigation::Move::First},
+        std::tuple{ui->cEdellinen, ui->mEdellinen, MemberNavigation::Move::Previous},
+        std::tuple{ui->cSeuraava, ui->mSeuraava, MemberNavigation::Move::Next},
+        std::tuple{ui->cViimeinen, ui->mViimeinen, MemberNavigation::Move::Last}};
     for (const auto& [button, action, move] : moves) {
         connect(button, &QPushButton::clicked, this, [this, m = move] { navigate(m); });
         connect(action, &QAction::triggered, this, [this, m = move] { navigate(m); });
@@ -363,7 +143,7 @@ void frmJasen::connectCommands()
 
     for (int i = 0; i < MemberCardFields::Count; ++i)
         connect(tYhteystiedot[std::size_t(i)], &QLineEdit::textChanged, this, [this, i] { tYhteystiedot_Change(i); });
-    const std::array<QCheckBox*, 3> checks = {chkEmailLasku, chkJasenmaksu, chkMaanomistaja};
+    const std::array<QCheckBox*, 3> checks = {ui->chkEmailLasku, ui->chkJasenmaksu, ui->chkMaanomistaja};
     for (std::size_t i = 0; i < checks.size(); ++i) {
         // A click of the user only: the card's own refresh sets the boxes without editing.
         connect(checks[i], &QCheckBox::clicked, this, [this, i] {
@@ -371,17 +151,17 @@ void frmJasen::connectCommands()
             cardEdited();
         });
     }
-    connect(tMuistio, &QPlainTextEdit::textChanged, this, [this] {
+    connect(ui->tMuistio, &QPlainTextEdit::textChanged, this, [this] {
         if (m_filling)
             return;
         m_memoChanged = true;
         cardEdited();
     });
-    connect(TabStrip1, &QTabBar::currentChanged, this, [this](int index) { TabStrip1_Click(index + 1); });
-    connect(tvwNimet, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { tvwNimet_NodeClick(item); });
-    connect(tvwNimet, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) { listLetter(item); });
+    connect(ui->TabStrip1, &QTabWidget::currentChanged, this, [this](int index) { TabStrip1_Click(index + 1); });
+    connect(ui->tvwNimet, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { tvwNimet_NodeClick(item); });
+    connect(ui->tvwNimet, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) { listLetter(item); });
     // The user's choice only: filling the list at load is no choice of a filter.
-    connect(cmbListaEhto, &QComboBox::activated, this, [this] { cmbListaEhto_Click(); });
+    connect(ui->cmbListaEhto, &QComboBox::activated, this, [this] { cmbListaEhto_Click(); });
 }
 
 // ---- loading and the card
@@ -390,7 +170,7 @@ bool frmJasen::load()
 {
     IgnoreNodeClick = false;
     m_shownTab = 1;
-    TabStrip1->setCurrentIndex(0);
+    ui->TabStrip1->setCurrentIndex(0);
     const QString path = State().DatabasePath;
     if (path.isEmpty() || path.compare(QStringLiteral("unknown"), Qt::CaseInsensitive) == 0) {
         ShowInfo(kCheckDatabase);
@@ -418,20 +198,20 @@ void frmJasen::FillFeatureFilter()
 {
     const qint64 chosen = filterFeatureId();
     m_filling = true;
-    cmbListaEhto->clear();
-    cmbListaEhto->addItem(QStringLiteral(" - Kaikki - "), QVariant(qint64(0)));
+    ui->cmbListaEhto->clear();
+    ui->cmbListaEhto->addItem(QStringLiteral(" - Kaikki - "), QVariant(qint64(0)));
     for (const MemberFeatures::Entry& d : MemberFeatures::definitions(Data1.database()))
-        cmbListaEhto->addItem(d.name, QVariant(qint64(d.id)));
-    const int at = cmbListaEhto->findData(QVariant(chosen));
-    cmbListaEhto->setCurrentIndex(at < 0 ? 0 : at);
+        ui->cmbListaEhto->addItem(d.name, QVariant(qint64(d.id)));
+    const int at = ui->cmbListaEhto->findData(QVariant(chosen));
+    ui->cmbListaEhto->setCurrentIndex(at < 0 ? 0 : at);
     m_filling = false;
 }
 
 qint64 frmJasen::filterFeatureId() const
 {
-    if (cmbListaEhto->currentIndex() < 1)
+    if (ui->cmbListaEhto->currentIndex() < 1)
         return 0;
-    return cmbListaEhto->currentData().toLongLong();
+    return ui->cmbListaEhto->currentData().toLongLong();
 }
 
 void frmJasen::RefreshCard()
@@ -449,12 +229,12 @@ void frmJasen::RefreshCard()
         if (box->text() != text || box->isModified())
             box->setText(text);
     }
-    const std::array<QCheckBox*, 3> checks = {chkEmailLasku, chkJasenmaksu, chkMaanomistaja};
+    const std::array<QCheckBox*, 3> checks = {ui->chkEmailLasku, ui->chkJasenmaksu, ui->chkMaanomistaja};
     for (std::size_t i = 0; i < checks.size(); ++i)
         checks[i]->setChecked(value(MemberCardFields::checkFields()[int(i)]).toBool());
     const QString memo = value(QStringLiteral("jrMuistio")).toString();
-    if (tMuistio->toPlainText() != memo)
-        tMuistio->setPlainText(memo);
+    if (ui->tMuistio->toPlainText() != memo)
+        ui->tMuistio->setPlainText(memo);
     m_filling = false;
     m_boxChanged.fill(false);
     m_checkChanged.fill(false);
@@ -472,7 +252,7 @@ void frmJasen::moveFocusOutOfBoxes()
     if (!focus || !isAncestorOf(focus))
         return;
     if (qobject_cast<QLineEdit*>(focus) || qobject_cast<QPlainTextEdit*>(focus) || !focus->isEnabled())
-        tvwNimet->setFocus(Qt::OtherFocusReason);
+        ui->tvwNimet->setFocus(Qt::OtherFocusReason);
 }
 
 void frmJasen::memberChanged()
@@ -495,13 +275,13 @@ void frmJasen::writeCardToRecord()
         if (const auto value = MemberCardFields::valueOf(i, tYhteystiedot[std::size_t(i)]->text()))
             rs.setField(fields[i], *value);
     }
-    const std::array<QCheckBox*, 3> checks = {chkEmailLasku, chkJasenmaksu, chkMaanomistaja};
+    const std::array<QCheckBox*, 3> checks = {ui->chkEmailLasku, ui->chkJasenmaksu, ui->chkMaanomistaja};
     for (std::size_t i = 0; i < checks.size(); ++i) {
         if (m_checkChanged[i])
             rs.setField(MemberCardFields::checkFields()[int(i)], Value(checks[i]->isChecked()));
     }
     if (m_memoChanged) {
-        const QString memo = tMuistio->toPlainText();
+        const QString memo = ui->tMuistio->toPlainText();
         rs.setField(QStringLiteral("jrMuistio"), memo.isEmpty() ? Value() : Value(memo));
     }
 }
@@ -716,9 +496,9 @@ void frmJasen::BuildMemberTree()
     MemberTree::Groups groups = MemberTree::read(Data1.database(), filterFeatureId());
     m_filterList.clear();
     m_letterNodes.clear();
-    tvwNimet->clear();
+    ui->tvwNimet->clear();
     m_treeGroups = std::move(groups);
-    auto* root = new QTreeWidgetItem(tvwNimet, QStringList{QStringLiteral("Aakkostettu")});
+    auto* root = new QTreeWidgetItem(ui->tvwNimet, QStringList{QStringLiteral("Aakkostettu")});
     QList<QTreeWidgetItem*> letters;
     for (int i = 0; i < m_treeGroups.letterCount(); ++i) {
         auto* node = new QTreeWidgetItem(QStringList{m_treeGroups.letter(i)});
@@ -755,7 +535,7 @@ void frmJasen::listLetter(QTreeWidgetItem* letterNode)
 
 QTreeWidgetItem* frmJasen::memberNode(qint64 id)
 {
-    QTreeWidgetItem* root = tvwNimet->topLevelItem(0);
+    QTreeWidgetItem* root = ui->tvwNimet->topLevelItem(0);
     const int index = m_treeGroups.letterOf(id);
     if (!root || index < 0 || index >= root->childCount())
         return nullptr;
@@ -828,7 +608,7 @@ void frmJasen::cPoista_Click()
             Data1.deleteCurrent();
             // Only a listed letter has the member's node; an unlisted one must not list it later.
             const QString key = MemberTree::Member{id, {}}.key();
-            for (QTreeWidgetItemIterator it(tvwNimet); *it; ++it) {
+            for (QTreeWidgetItemIterator it(ui->tvwNimet); *it; ++it) {
                 if ((*it)->data(0, Qt::UserRole).toString() == key) {
                     delete *it;
                     break;
@@ -856,23 +636,23 @@ void frmJasen::cSelaa_Click()
             return;
         requeryKeepingCard();
         BuildMemberTree();
-        tvwNimet->setFocus();
+        ui->tvwNimet->setFocus();
         // The Down-arrow the tree gets after a rebuild: its first node becomes the current one.
-        if (tvwNimet->topLevelItemCount() > 0)
-            tvwNimet->setCurrentItem(tvwNimet->topLevelItem(0));
+        if (ui->tvwNimet->topLevelItemCount() > 0)
+            ui->tvwNimet->setCurrentItem(ui->tvwNimet->topLevelItem(0));
         UpdateMemberCaption();
     });
 }
 
 void frmJasen::cAvaaKaikki_Click()
 {
-    tvwNimet->hide();
+    ui->tvwNimet->hide();
     cSelaa_Click();
     for (QTreeWidgetItem* letter : std::vector<QTreeWidgetItem*>(m_letterNodes))
         listLetter(letter);
-    tvwNimet->expandAll();
-    tvwNimet->show();
-    tvwNimet->setFocus();
+    ui->tvwNimet->expandAll();
+    ui->tvwNimet->show();
+    ui->tvwNimet->setFocus();
 }
 
 void frmJasen::cmbListaEhto_Click()
@@ -880,8 +660,8 @@ void frmJasen::cmbListaEhto_Click()
     if (!SaveMember()) {
         // The card could not be written (the user was told once): the old filter stays chosen.
         m_filling = true;
-        const int at = cmbListaEhto->findData(QVariant(m_appliedFilter));
-        cmbListaEhto->setCurrentIndex(at < 0 ? 0 : at);
+        const int at = ui->cmbListaEhto->findData(QVariant(m_appliedFilter));
+        ui->cmbListaEhto->setCurrentIndex(at < 0 ? 0 : at);
         m_filling = false;
         return;
     }
@@ -966,8 +746,8 @@ void frmJasen::search(WindowHook dialog, const QString& notFound)
         RefreshCard();
         // The member found is shown in the tree too, its letter opened.
         if (QTreeWidgetItem* node = found ? memberNode(id) : nullptr) {
-            tvwNimet->setCurrentItem(node);
-            tvwNimet->scrollToItem(node);
+            ui->tvwNimet->setCurrentItem(node);
+            ui->tvwNimet->scrollToItem(node);
         }
     });
 }
@@ -989,8 +769,6 @@ void frmJasen::cSulje_Click()
 
 void frmJasen::TabStrip1_Click(int index)
 {
-    for (int i = 1; i <= 3; ++i)
-        frameTabs[std::size_t(i)]->setVisible(i == index);
     m_shownTab = index;
 }
 
@@ -1031,17 +809,17 @@ bool frmJasen::eventFilter(QObject* watched, QEvent* event)
             return true;
         break;
     case QEvent::KeyPress:
-        if (watched == tvwNimet) {
+        if (watched == ui->tvwNimet) {
             const int key = static_cast<QKeyEvent*>(event)->key();
             if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-                tvwNimet_NodeClick(tvwNimet->currentItem());
+                tvwNimet_NodeClick(ui->tvwNimet->currentItem());
                 return true;
             }
         }
         break;
     case QEvent::FocusIn:
         if (auto* box = qobject_cast<QLineEdit*>(watched);
-            box && box->parent() == Frame1 && SelectsAllOnFocus(static_cast<QFocusEvent*>(event)->reason()))
+            box && box->parent() == ui->Frame1 && SelectsAllOnFocus(static_cast<QFocusEvent*>(event)->reason()))
             QTimer::singleShot(0, box, &QLineEdit::selectAll);
         break;
     case QEvent::FocusOut:

@@ -9,27 +9,22 @@
 
 #include <QMainWindow>
 #include <array>
-#include <functional>
+#include <memory>
 #include <vector>
 
-class QAction;
-class QCheckBox;
-class QComboBox;
-class QFrame;
-class QGroupBox;
 class QLineEdit;
-class QMenu;
-class QPlainTextEdit;
-class QPushButton;
-class QTabBar;
-class QTreeWidget;
 class QTreeWidgetItem;
+
+namespace Ui {
+class frmJasen;
+}
 
 namespace tikkeli {
 
 // "Tikkeli - Jäsenrekisteri": the member card with the alphabetical member tree. Build it with
 // frmJasen::Load(), which returns nullptr (after telling the user) when the database cannot be
-// opened. Other windows borrow Data1's database and call ShowMember / BuildMemberTree.
+// opened. Other windows borrow Data1's database and call ShowMember / BuildMemberTree. Layout
+// and menus in frmJasen.ui (the features and invoices tabs are their panels' own forms).
 class frmJasen : public QMainWindow {
     Q_OBJECT
 public:
@@ -38,14 +33,11 @@ public:
     // The loaded window or nullptr.
     static frmJasen* Instance();
 
+    // The quick search (F6) and the name search (F9) are the window hooks MemberQuickSearch and
+    // MemberNameSearch; unset, their commands are disabled.
     explicit frmJasen(QWidget* parent = nullptr);
     ~frmJasen() override;
     bool loaded() const { return m_loaded; }
-
-    // The window builds its features and invoices panels itself (MemberCardParts::extend). The
-    // quick search (F6) and the name search (F9) are the window hooks MemberQuickSearch and
-    // MemberNameSearch; unset, their commands are disabled.
-    void addPanel(MemberCardPanel* panel);
 
     // ---- the data control and the window's operations other windows use
     MemberRecords Data1;
@@ -73,67 +65,6 @@ public:
     // the tree and the caption are read again, keeping the member shown and any pending edit.
     void MembersChangedElsewhere();
 
-    // ---- controls (objectName = these names; tYhteystiedot_0 .. tYhteystiedot_12)
-    QGroupBox* Frame1;
-    std::array<QLineEdit*, 13> tYhteystiedot{};
-    QCheckBox* chkEmailLasku;
-    QCheckBox* chkJasenmaksu;
-    QCheckBox* chkMaanomistaja;
-    QPushButton* cLisaaViiteTarkiste; // next to the reference number; wired by the invoices panel
-    QTabBar* TabStrip1;
-    std::array<QFrame*, 4> frameTabs{}; // [1] features, [2] invoices, [3] memo; [0] unused
-    QPlainTextEdit* tMuistio;
-    QTreeWidget* tvwNimet;
-    QPushButton* cAvaaKaikki;
-    QComboBox* cmbListaEhto;
-
-    QPushButton* cUusi;
-    QPushButton* cTallenna;
-    QPushButton* cPoista;
-    QPushButton* cSelaa;
-    QPushButton* cPeru;
-    QPushButton* cHaku;
-    QPushButton* cNimiHaku;
-    QPushButton* cEnsimmainen;
-    QPushButton* cEdellinen;
-    QPushButton* cSeuraava;
-    QPushButton* cViimeinen;
-    QPushButton* cSulje;
-    QPushButton* cEmail; // single e-mail: wired by the text/e-mail commands
-
-    QAction* mSulje;
-    QAction* mUusi;
-    QAction* mKopioiYhteystiedot; // Ctrl+B: wired by the text/e-mail commands
-    QAction* mTallenna;
-    QAction* mPoista;
-    QAction* mSelaa;
-    QAction* mPeru;
-    QAction* mHaku;
-    QAction* mNimihaku;
-    QAction* mEnsimmainen;
-    QAction* mEdellinen;
-    QAction* mSeuraava;
-    QAction* mViimeinen;
-    // "&Ominaisuudet": wired by the features panel.
-    QMenu* mOminaisuudet;
-    QAction* mLisaaPiirre;  // Shift+F2
-    QAction* mPoistaPiirre; // Shift+F4
-    QAction* mSelaaPiirre;  // Shift+F5
-    QAction* mMoniliitos;
-    // "&Raportit" and "Työkalut": services of other subsystems, disabled until they arrive.
-    QMenu* mRaportit;
-    QAction* mLuettelot;
-    QAction* mMaksuhistoriaRyhma;
-    QAction* mMaksuhistoriaJasen;
-    QAction* mMuokkaaRaportteja;
-    QAction* mMuokattavaRaporttiX0;
-    QMenu* mTyokalut;
-    QAction* mEmailKaikille;
-    QAction* mEmailOminaisuudella;
-    QAction* mRekisteritiedotEmailiin;
-    QAction* mRekisteritiedotLeikepoydalle;
-    QAction* mOsoitetietojenVienti;
-
     bool IgnoreNodeClick = false;
     int shownTab() const { return m_shownTab; }
 
@@ -156,9 +87,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The member-data commands and the tabs' wiring live beside the window.
+    friend class MemberCardParts;
+
     bool load();
-    void buildControls();
-    void buildMenus();
+    void addPanel(MemberCardPanel* panel);
     void connectCommands();
     void writeCardToRecord();
     // False (after telling the user) when a changed date box holds a text that is no date.
@@ -186,6 +119,9 @@ private:
     // Adds a letter node's member nodes, once.
     void listLetter(QTreeWidgetItem* letterNode);
 
+    std::unique_ptr<Ui::frmJasen> ui;
+    // The card's boxes by their index (objectName tYhteystiedot_0 .. tYhteystiedot_12).
+    std::array<QLineEdit*, 13> tYhteystiedot{};
     bool m_loaded = false;
     bool m_filling = false;
     int m_shownTab = 1;

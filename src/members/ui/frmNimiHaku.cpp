@@ -74,6 +74,7 @@ void frmNimiHaku::cSearch_Click()
 {
     ui->lblSearchMessage->clear();
     ui->lstFoundJR->clear();
+    m_foundIds.clear();
     if (!MemberNameSearch::hasCriteria(ui->tSukunimi->text(), ui->tEtunimi->text())) {
         ShowInfo(QStringLiteral("Kirjoita haettava nimi."));
         return;
@@ -87,10 +88,16 @@ void frmNimiHaku::cSearch_Click()
         ShowWarning(QStringLiteral("Haku ei onnistunut: ") + e.description());
         return;
     }
+    // All rows in one insertion, the members' ids beside the list: rows added one by one, each
+    // with its own data, cost time growing with the square of the hits.
+    QStringList texts;
+    texts.reserve(qsizetype(found.size()));
+    m_foundIds.reserve(found.size());
     for (const MemberSearchEntry& e : found) {
-        auto* item = new QListWidgetItem(e.text, ui->lstFoundJR);
-        item->setData(Qt::UserRole, e.jrID);
+        texts.append(e.text);
+        m_foundIds.push_back(e.jrID);
     }
+    ui->lstFoundJR->addItems(texts);
     if (found.empty()) {
         ui->lblSearchMessage->setText(QStringLiteral("Ei löytynyt."));
     } else {
@@ -110,7 +117,8 @@ void frmNimiHaku::cOpen_Click()
         Prompter::instance().beep();
         return;
     }
-    SelectedMemberId = selected.first()->data(Qt::UserRole).toInt();
+    const int row = ui->lstFoundJR->row(selected.first());
+    SelectedMemberId = row >= 0 && std::size_t(row) < m_foundIds.size() ? m_foundIds[std::size_t(row)] : 0;
     accept();
 }
 

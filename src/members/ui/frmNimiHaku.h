@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <memory>
+#include <vector>
 
 class QGroupBox;
 class QLabel;
@@ -51,6 +52,7 @@ private:
     std::unique_ptr<Ui::frmNimiHaku> ui;
     Database m_db;
     bool m_loaded = false;
+    std::vector<qint32> m_foundIds; // by row of lstFoundJR
 };
 
 } // namespace tikkeli

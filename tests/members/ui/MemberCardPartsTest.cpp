@@ -6,6 +6,7 @@
 #include "members/ui/MemberFeaturesPanel.h"
 #include "members/ui/MemberInvoicesPanel.h"
 #include "members/ui/frmJasen.h"
+#include "support/Controls.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -67,21 +68,21 @@ TEST_F(MemberCardPartsTest, PanelsLiveInTheirTabsAndFollowTheCard)
     MemberFeaturesPanel* features = MemberCardParts::features(*w);
     MemberInvoicesPanel* invoices = MemberCardParts::invoices(*w);
     ASSERT_TRUE(features && invoices);
-    EXPECT_TRUE(w->frameTabs[1]->isAncestorOf(features));
-    EXPECT_TRUE(w->frameTabs[2]->isAncestorOf(invoices));
-    EXPECT_EQ(features->lstAllPi->count(), 1);
+    EXPECT_TRUE(test::Control<QWidget>(*w, "frameTabs_1")->isAncestorOf(features));
+    EXPECT_TRUE(test::Control<QWidget>(*w, "frameTabs_2")->isAncestorOf(invoices));
+    EXPECT_EQ(test::Control<QListWidget>(*features, "lstAllPi")->count(), 1);
     show(w, berg);
-    EXPECT_EQ(features->lstAllPt->count(), 1);
+    EXPECT_EQ(test::Control<QListWidget>(*features, "lstAllPt")->count(), 1);
     show(w, aho);
-    EXPECT_EQ(features->lstAllPt->count(), 0);
+    EXPECT_EQ(test::Control<QListWidget>(*features, "lstAllPt")->count(), 0);
 
     // Shift+F2 is the features' add command.
-    ASSERT_TRUE(w->mLisaaPiirre->isEnabled());
-    EXPECT_EQ(w->mLisaaPiirre->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F2));
-    w->mLisaaPiirre->trigger();
-    EXPECT_FALSE(features->lstAllPi->isHidden());
-    w->mSelaaPiirre->trigger();
-    EXPECT_TRUE(features->lstAllPi->isHidden());
+    ASSERT_TRUE(test::Control<QAction>(*w, "mLisaaPiirre")->isEnabled());
+    EXPECT_EQ(test::Control<QAction>(*w, "mLisaaPiirre")->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F2));
+    test::Control<QAction>(*w, "mLisaaPiirre")->trigger();
+    EXPECT_FALSE(test::Control<QListWidget>(*features, "lstAllPi")->isHidden());
+    test::Control<QAction>(*w, "mSelaaPiirre")->trigger();
+    EXPECT_TRUE(test::Control<QListWidget>(*features, "lstAllPi")->isHidden());
 }
 
 TEST_F(MemberCardPartsTest, TypedFeatureValueEditsTheCardAndIsSavedWithIt)
@@ -91,11 +92,11 @@ TEST_F(MemberCardPartsTest, TypedFeatureValueEditsTheCardAndIsSavedWithIt)
     ASSERT_TRUE(w);
     show(w, aho);
     MemberFeaturesPanel* features = MemberCardParts::features(*w);
-    features->lstAllPt->setCurrentRow(0);
-    features->tLong->setFocus();
-    QTest::keyClicks(features->tLong, QStringLiteral("42"));
+    test::Control<QListWidget>(*features, "lstAllPt")->setCurrentRow(0);
+    test::Control<QLineEdit>(*features, "tLong")->setFocus();
+    QTest::keyClicks(test::Control<QLineEdit>(*features, "tLong"), QStringLiteral("42"));
     EXPECT_EQ(w->Data1.editMode(), EditMode::Edit);
-    w->cTallenna->click();
+    test::Control<QPushButton>(*w, "cTallenna")->click();
     EXPECT_EQ(t.db.scalar(QStringLiteral("SELECT ptValLong FROM pt WHERE ptjrID = ?"), {aho}), Value(42));
     EXPECT_EQ(w->Data1.editMode(), EditMode::None);
 }
@@ -105,15 +106,15 @@ TEST_F(MemberCardPartsTest, ReferenceDigitIsTypedIntoTheCard)
     frmJasen* w = open();
     ASSERT_TRUE(w);
     show(w, aho);
-    ASSERT_TRUE(w->cLisaaViiteTarkiste->isEnabled());
-    w->cLisaaViiteTarkiste->click();
+    ASSERT_TRUE(test::Control<QPushButton>(*w, "cLisaaViiteTarkiste")->isEnabled());
+    test::Control<QPushButton>(*w, "cLisaaViiteTarkiste")->click();
     EXPECT_EQ(prompter.messageTexts(),
               QStringList{QStringLiteral("Viitetarkistetta ei voi lisätä 'tyhjään' - kirjoita ensin numero.")});
-    w->tYhteystiedot[9]->setText(QStringLiteral("1234"));
-    w->cLisaaViiteTarkiste->click();
-    EXPECT_EQ(w->tYhteystiedot[9]->text(), QStringLiteral("12344"));
+    test::Control<QLineEdit>(*w, "tYhteystiedot_9")->setText(QStringLiteral("1234"));
+    test::Control<QPushButton>(*w, "cLisaaViiteTarkiste")->click();
+    EXPECT_EQ(test::Control<QLineEdit>(*w, "tYhteystiedot_9")->text(), QStringLiteral("12344"));
     EXPECT_EQ(w->Data1.editMode(), EditMode::Edit);
-    w->cTallenna->click();
+    test::Control<QPushButton>(*w, "cTallenna")->click();
     EXPECT_EQ(jr(QStringLiteral("jrViitenumero"), aho), Value(QStringLiteral("12344")));
 }
 
@@ -125,18 +126,18 @@ TEST_F(MemberCardPartsTest, PaidFeeIsNotOverwrittenByTheCard)
     frmJasen* w = open();
     ASSERT_TRUE(w);
     show(w, aho);
-    EXPECT_FALSE(w->chkJasenmaksu->isChecked());
+    EXPECT_FALSE(test::Control<QCheckBox>(*w, "chkJasenmaksu")->isChecked());
     // The surname is being edited while the invoice is marked paid.
-    w->tYhteystiedot[1]->setText(QStringLiteral("Aho-Berg"));
+    test::Control<QLineEdit>(*w, "tYhteystiedot_1")->setText(QStringLiteral("Aho-Berg"));
     MemberInvoicesPanel* invoices = MemberCardParts::invoices(*w);
-    ASSERT_EQ(invoices->lstMaksut->count(), 1);
-    invoices->lstMaksut->setCurrentRow(0);
-    invoices->cMaksetuksi->click();
-    EXPECT_TRUE(w->chkJasenmaksu->isChecked());
-    w->cTallenna->click();
+    ASSERT_EQ(test::Control<QListWidget>(*invoices, "lstMaksut")->count(), 1);
+    test::Control<QListWidget>(*invoices, "lstMaksut")->setCurrentRow(0);
+    test::Control<QPushButton>(*invoices, "cMaksetuksi")->click();
+    EXPECT_TRUE(test::Control<QCheckBox>(*w, "chkJasenmaksu")->isChecked());
+    test::Control<QPushButton>(*w, "cTallenna")->click();
     EXPECT_TRUE(jr(QStringLiteral("jrJasenmaksu"), aho).toBool());
     EXPECT_EQ(jr(QStringLiteral("jrSukunimi"), aho), Value(QStringLiteral("Aho-Berg")));
-    EXPECT_TRUE(w->chkJasenmaksu->isChecked());
+    EXPECT_TRUE(test::Control<QCheckBox>(*w, "chkJasenmaksu")->isChecked());
 }
 
 TEST_F(MemberCardPartsTest, MemberDataAndContactsToTheClipboard)
@@ -144,15 +145,15 @@ TEST_F(MemberCardPartsTest, MemberDataAndContactsToTheClipboard)
     frmJasen* w = open();
     ASSERT_TRUE(w);
     show(w, aho);
-    w->tYhteystiedot[3]->setText(QStringLiteral("Tie 1"));
-    w->tYhteystiedot[4]->setText(QStringLiteral("00100"));
-    w->tYhteystiedot[5]->setText(QStringLiteral("Helsinki"));
-    ASSERT_EQ(w->mKopioiYhteystiedot->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_B));
-    w->mKopioiYhteystiedot->trigger();
+    test::Control<QLineEdit>(*w, "tYhteystiedot_3")->setText(QStringLiteral("Tie 1"));
+    test::Control<QLineEdit>(*w, "tYhteystiedot_4")->setText(QStringLiteral("00100"));
+    test::Control<QLineEdit>(*w, "tYhteystiedot_5")->setText(QStringLiteral("Helsinki"));
+    ASSERT_EQ(test::Control<QAction>(*w, "mKopioiYhteystiedot")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_B));
+    test::Control<QAction>(*w, "mKopioiYhteystiedot")->trigger();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("Aho Eeva\r\nTie 1\r\n00100 Helsinki"));
     EXPECT_TRUE(prompter.shown().empty());
 
-    w->mRekisteritiedotLeikepoydalle->trigger();
+    test::Control<QAction>(*w, "mRekisteritiedotLeikepoydalle")->trigger();
     EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Jäsenen tiedot koostettu leikepöydälle.")});
     const QString text = QGuiApplication::clipboard()->text();
     EXPECT_TRUE(text.startsWith(QStringLiteral("Yhteystiedot:\r\n")));
@@ -161,8 +162,8 @@ TEST_F(MemberCardPartsTest, MemberDataAndContactsToTheClipboard)
 
     // A new card is not in the database.
     prompter.clear();
-    w->cUusi->click();
-    w->mRekisteritiedotLeikepoydalle->trigger();
+    test::Control<QPushButton>(*w, "cUusi")->click();
+    test::Control<QAction>(*w, "mRekisteritiedotLeikepoydalle")->trigger();
     EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Jäsentä ei ole valittuna.")});
 }
 
@@ -171,9 +172,11 @@ TEST_F(MemberCardPartsTest, EmailEntriesWaitForTheirWindows)
     {
         frmJasen* w = open();
         ASSERT_TRUE(w);
-        for (QAction* a : {w->mRekisteritiedotEmailiin, w->mEmailKaikille, w->mEmailOminaisuudella, w->mMoniliitos})
+        for (QAction* a :
+             {test::Control<QAction>(*w, "mRekisteritiedotEmailiin"), test::Control<QAction>(*w, "mEmailKaikille"),
+              test::Control<QAction>(*w, "mEmailOminaisuudella"), test::Control<QAction>(*w, "mMoniliitos")})
             EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
-        EXPECT_FALSE(w->cEmail->isEnabled());
+        EXPECT_FALSE(test::Control<QPushButton>(*w, "cEmail")->isEnabled());
         delete w;
     }
     QString recipient;
@@ -195,14 +198,14 @@ TEST_F(MemberCardPartsTest, EmailEntriesWaitForTheirWindows)
     frmJasen* w = open();
     ASSERT_TRUE(w);
     show(w, aho);
-    w->tYhteystiedot[8]->setText(QStringLiteral("eeva@example.org"));
-    w->cEmail->click();
+    test::Control<QLineEdit>(*w, "tYhteystiedot_8")->setText(QStringLiteral("eeva@example.org"));
+    test::Control<QPushButton>(*w, "cEmail")->click();
     EXPECT_EQ(recipient, QStringLiteral("eeva@example.org"));
     EXPECT_FALSE(message);
-    w->mRekisteritiedotEmailiin->trigger();
+    test::Control<QAction>(*w, "mRekisteritiedotEmailiin")->trigger();
     ASSERT_TRUE(message);
     EXPECT_TRUE(message->startsWith(QStringLiteral("Yhteystiedot:")));
-    w->mEmailKaikille->trigger();
-    w->mEmailOminaisuudella->trigger();
+    test::Control<QAction>(*w, "mEmailKaikille")->trigger();
+    test::Control<QAction>(*w, "mEmailOminaisuudella")->trigger();
     EXPECT_EQ(groups, (std::vector<bool>{true, false}));
 }

@@ -4,6 +4,7 @@
 #include "base/Currency.h"
 #include "members/MemberFeatures.h"
 #include "members/ui/MemberFeaturesPanel.h"
+#include "support/Controls.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -38,18 +39,23 @@ protected:
         panel->loadDefinitions();
         panel->memberChanged(member);
     }
+    // The panel's controls by their object names.
+    QPushButton* cLisaaPiirre() const { return test::Control<QPushButton>(*panel, "cLisaaPiirre"); }
+    QPushButton* cPoistaPiirre() const { return test::Control<QPushButton>(*panel, "cPoistaPiirre"); }
+    QLabel* lKuvaus() const { return test::Control<QLabel>(*panel, "lKuvaus"); }
+    QLabel* lblDate() const { return test::Control<QLabel>(*panel, "lblDate"); }
+    QLabel* lblLong() const { return test::Control<QLabel>(*panel, "lblLong"); }
+    QListWidget* lstAllPi() const { return test::Control<QListWidget>(*panel, "lstAllPi"); }
+    QListWidget* lstAllPt() const { return test::Control<QListWidget>(*panel, "lstAllPt"); }
+    QLineEdit* tCurrency() const { return test::Control<QLineEdit>(*panel, "tCurrency"); }
+    QLineEdit* tDate() const { return test::Control<QLineEdit>(*panel, "tDate"); }
+    QLineEdit* tLong() const { return test::Control<QLineEdit>(*panel, "tLong"); }
+    QPlainTextEdit* tMemo() const { return test::Control<QPlainTextEdit>(*panel, "tMemo"); }
     qint64 rows() { return t.field(QStringLiteral("SELECT COUNT(*) FROM pt")).toInt64(); }
     void chooseDefinition(int row)
     {
-        panel->cLisaaPiirre->click();
-        panel->lstAllPi->setCurrentRow(row);
-    }
-    int beeps() const
-    {
-        int n = 0;
-        for (const auto& s : prompter.shown())
-            n += s.kind == ScriptedPrompter::Kind::Beep;
-        return n;
+        cLisaaPiirre()->click();
+        lstAllPi()->setCurrentRow(row);
     }
 
     test::CardTestDb t;
@@ -62,31 +68,31 @@ protected:
 
 TEST_F(MemberFeaturesPanelTest, AddAfterTheButtonSkipsTheFirstEnter)
 {
-    EXPECT_EQ(panel->lstAllPi->count(), 2); // the nameless definition is not offered
+    EXPECT_EQ(lstAllPi()->count(), 2); // the nameless definition is not offered
     chooseDefinition(0);
-    EXPECT_TRUE(panel->lstAllPt->isHidden());
-    EXPECT_FALSE(panel->cPoistaPiirre->isEnabled());
-    EXPECT_EQ(panel->lKuvaus->text(), QStringLiteral("Aseen numero"));
+    EXPECT_TRUE(lstAllPt()->isHidden());
+    EXPECT_FALSE(cPoistaPiirre()->isEnabled());
+    EXPECT_EQ(lKuvaus()->text(), QStringLiteral("Aseen numero"));
 
-    QTest::keyClick(panel->lstAllPi, Qt::Key_Return);
+    QTest::keyClick(lstAllPi(), Qt::Key_Return);
     EXPECT_EQ(rows(), 0);
-    QTest::keyClick(panel->lstAllPi, Qt::Key_Return);
+    QTest::keyClick(lstAllPi(), Qt::Key_Return);
     EXPECT_EQ(rows(), 1);
-    EXPECT_FALSE(panel->lstAllPt->isHidden());
-    EXPECT_TRUE(panel->cPoistaPiirre->isEnabled());
-    ASSERT_EQ(panel->lstAllPt->count(), 1);
-    EXPECT_EQ(panel->lstAllPt->currentRow(), 0);
+    EXPECT_FALSE(lstAllPt()->isHidden());
+    EXPECT_TRUE(cPoistaPiirre()->isEnabled());
+    ASSERT_EQ(lstAllPt()->count(), 1);
+    EXPECT_EQ(lstAllPt()->currentRow(), 0);
     // The new feature is shown with its default; only the number kind is offered.
-    EXPECT_EQ(panel->tLong->text(), QStringLiteral("5"));
-    EXPECT_FALSE(panel->lblLong->isHidden());
-    EXPECT_TRUE(panel->lblDate->isHidden());
-    EXPECT_FALSE(panel->tDate->isEnabled());
+    EXPECT_EQ(tLong()->text(), QStringLiteral("5"));
+    EXPECT_FALSE(lblLong()->isHidden());
+    EXPECT_TRUE(lblDate()->isHidden());
+    EXPECT_FALSE(tDate()->isEnabled());
 
     // The same definition again (a double click attaches at once).
     chooseDefinition(0);
-    emit panel->lstAllPi->itemDoubleClicked(panel->lstAllPi->currentItem());
+    emit lstAllPi()->itemDoubleClicked(lstAllPi()->currentItem());
     EXPECT_EQ(rows(), 2);
-    EXPECT_EQ(panel->lstAllPt->count(), 2);
+    EXPECT_EQ(lstAllPt()->count(), 2);
 }
 
 TEST_F(MemberFeaturesPanelTest, ShownValuesArePendingAndTypedOnesAreWrittenAtTheNextSavePoint)
@@ -96,31 +102,34 @@ TEST_F(MemberFeaturesPanelTest, ShownValuesArePendingAndTypedOnesAreWrittenAtThe
     panel->memberChanged(member);
     QSignalSpy edited(panel.get(), &MemberFeaturesPanel::valueEdited);
 
-    panel->lstAllPt->setCurrentRow(0);
+    lstAllPt()->setCurrentRow(0);
     EXPECT_FALSE(panel->valueChanged()); // every value is Null: nothing was set
-    panel->tDate->setFocus();
-    QTest::keyClicks(panel->tDate, QStringLiteral("05.03.2024"));
-    panel->tLong->setFocus(); // leaving the date box reformats it
-    EXPECT_EQ(panel->tDate->text(), QStringLiteral("5.3.2024"));
-    QTest::keyClicks(panel->tLong, QStringLiteral("abc"));
-    panel->tCurrency->setFocus(); // letters in the number box: emptied with a beep
-    EXPECT_EQ(panel->tLong->text(), QString());
-    EXPECT_EQ(beeps(), 1);
-    QTest::keyClicks(panel->tCurrency, QStringLiteral("12,5"));
-    panel->tMemo->setFocus();
-    QTest::keyClicks(panel->tMemo, QStringLiteral("muisti"));
+    tDate()->setFocus();
+    QTest::keyClicks(tDate(), QStringLiteral("05.03.2024"));
+    tLong()->setFocus(); // leaving the date box reformats it
+    EXPECT_EQ(tDate()->text(), QStringLiteral("5.3.2024"));
+    QTest::keyClicks(tLong(), QStringLiteral("abc"));
+    tCurrency()->setFocus();
+    // Letters in the number box: the user is told, and the typed text stays for correcting.
+    ASSERT_EQ(prompter.messageTexts().size(), 1);
+    EXPECT_TRUE(prompter.messageTexts()[0].startsWith(QStringLiteral("Luku ei kelpaa: \"abc\"")));
+    EXPECT_EQ(tLong()->text(), QStringLiteral("abc"));
+    tLong()->clear();
+    QTest::keyClicks(tCurrency(), QStringLiteral("12,5"));
+    tMemo()->setFocus();
+    QTest::keyClicks(tMemo(), QStringLiteral("muisti"));
     EXPECT_TRUE(panel->isDirty());
     EXPECT_GT(edited.count(), 0);
     EXPECT_TRUE(MemberFeatures::values(t.db(), a)->date.isNull()); // not written yet
 
-    panel->lstAllPt->setCurrentRow(1); // another feature is a save point
+    lstAllPt()->setCurrentRow(1); // another feature is a save point
     auto v = MemberFeatures::values(t.db(), a);
     EXPECT_EQ(v->date.toDate(), QDate(2024, 3, 5));
     EXPECT_TRUE(v->number.isNull());
     EXPECT_EQ(v->amount.toCurrency(), Currency::fromRaw(125000));
     EXPECT_EQ(v->memo, Value(QStringLiteral("muisti")));
     // Showing a stored value is no change: nothing is pending, nothing is rewritten.
-    panel->lstAllPt->setCurrentRow(0);
+    lstAllPt()->setCurrentRow(0);
     EXPECT_FALSE(panel->isDirty());
 }
 
@@ -128,8 +137,8 @@ TEST_F(MemberFeaturesPanelTest, OutOfRangeNumberIsRefusedWithoutStoppingTheWindo
 {
     const qint32 f = t.addFeature(member, number);
     panel->memberChanged(member);
-    panel->lstAllPt->setCurrentRow(0);
-    panel->tLong->setText(QStringLiteral("3000000000"));
+    lstAllPt()->setCurrentRow(0);
+    tLong()->setText(QStringLiteral("3000000000"));
     // Refused with a message the card shows; the typed text stays pending for correction.
     try {
         panel->saveValue();
@@ -138,9 +147,9 @@ TEST_F(MemberFeaturesPanelTest, OutOfRangeNumberIsRefusedWithoutStoppingTheWindo
         EXPECT_EQ(QString::fromUtf8(e.what()), QStringLiteral("Ominaisuuden arvo \"3000000000\" ei ole kokonaisluku."));
     }
     EXPECT_TRUE(MemberFeatures::values(t.db(), f)->number.isNull());
-    EXPECT_EQ(panel->tLong->text(), QStringLiteral("3000000000"));
+    EXPECT_EQ(tLong()->text(), QStringLiteral("3000000000"));
     EXPECT_TRUE(panel->isDirty());
-    panel->tLong->setText(QStringLiteral("300"));
+    tLong()->setText(QStringLiteral("300"));
     panel->saveValue();
     EXPECT_EQ(MemberFeatures::values(t.db(), f)->number, Value(300));
     EXPECT_FALSE(panel->isDirty());
@@ -154,56 +163,56 @@ TEST_F(MemberFeaturesPanelTest, DeleteAsksAndMovesTheSelectionDown)
     panel->memberChanged(member);
 
     // With nothing selected nothing is asked.
-    panel->cPoistaPiirre->click();
+    cPoistaPiirre()->click();
     EXPECT_TRUE(prompter.shown().empty());
 
-    panel->lstAllPt->setCurrentRow(0);
+    lstAllPt()->setCurrentRow(0);
     prompter.answerNo();
-    panel->cPoistaPiirre->click();
+    cPoistaPiirre()->click();
     ASSERT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Poistetaanko valittu ominaisuus?")});
     EXPECT_EQ(prompter.shown().back().icon, MsgIcon::Information);
     EXPECT_EQ(rows(), 3);
-    EXPECT_EQ(panel->lstAllPt->currentRow(), 1);
+    EXPECT_EQ(lstAllPt()->currentRow(), 1);
 
     prompter.answerYes();
-    panel->cPoistaPiirre->click();
+    cPoistaPiirre()->click();
     EXPECT_EQ(rows(), 2);
     EXPECT_FALSE(MemberFeatures::values(t.db(), second));
-    ASSERT_EQ(panel->lstAllPt->count(), 2);
-    EXPECT_EQ(panel->lstAllPt->currentRow(), 1); // the entry below took its place and is shown
-    EXPECT_FALSE(panel->lblLong->isHidden());
+    ASSERT_EQ(lstAllPt()->count(), 2);
+    EXPECT_EQ(lstAllPt()->currentRow(), 1); // the entry below took its place and is shown
+    EXPECT_FALSE(lblLong()->isHidden());
 }
 
 TEST_F(MemberFeaturesPanelTest, BrowseReturnsToTheMembersListAndShowsTheFirst)
 {
     t.db().execute(QStringLiteral("UPDATE pt SET ptValLong = 5 WHERE ptID = ?"), {t.addFeature(member, number)});
     panel->memberChanged(member);
-    panel->cLisaaPiirre->click();
+    cLisaaPiirre()->click();
     panel->browse();
-    EXPECT_FALSE(panel->lstAllPt->isHidden());
-    EXPECT_TRUE(panel->lstAllPi->isHidden());
-    EXPECT_TRUE(panel->cPoistaPiirre->isEnabled());
-    EXPECT_EQ(panel->lstAllPt->currentRow(), 0);
-    EXPECT_EQ(panel->tLong->text(), QStringLiteral("5"));
+    EXPECT_FALSE(lstAllPt()->isHidden());
+    EXPECT_TRUE(lstAllPi()->isHidden());
+    EXPECT_TRUE(cPoistaPiirre()->isEnabled());
+    EXPECT_EQ(lstAllPt()->currentRow(), 0);
+    EXPECT_EQ(tLong()->text(), QStringLiteral("5"));
 }
 
 TEST_F(MemberFeaturesPanelTest, UndoShowsTheStoredValueAgain)
 {
     t.addFeature(member, number);
     panel->memberChanged(member);
-    panel->lstAllPt->setCurrentRow(0);
-    panel->tLong->setText(QStringLiteral("77"));
+    lstAllPt()->setCurrentRow(0);
+    tLong()->setText(QStringLiteral("77"));
     panel->undoValue();
-    EXPECT_EQ(panel->tLong->text(), QString()); // the stored value is Null
+    EXPECT_EQ(tLong()->text(), QString()); // the stored value is Null
 }
 
 TEST_F(MemberFeaturesPanelTest, UnsavedMemberGetsNoFeature)
 {
     panel->memberChanged(0);
-    EXPECT_EQ(panel->lstAllPt->count(), 0);
+    EXPECT_EQ(lstAllPt()->count(), 0);
     chooseDefinition(0);
-    QTest::keyClick(panel->lstAllPi, Qt::Key_A); // the skipped key
-    QTest::keyClick(panel->lstAllPi, Qt::Key_Return);
+    QTest::keyClick(lstAllPi(), Qt::Key_A); // the skipped key
+    QTest::keyClick(lstAllPi(), Qt::Key_Return);
     EXPECT_EQ(rows(), 0);
     EXPECT_TRUE(prompter.anyMessageContains(QStringLiteral("Tallenna jäsen")));
 }

@@ -10,6 +10,7 @@
 #include "members/ui/MemberFeaturesPanel.h"
 #include "members/ui/MemberWindows.h"
 #include "members/ui/frmJasen.h"
+#include "support/Controls.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -56,20 +57,25 @@ protected:
         }
         return w;
     }
-    QLineEdit* box(frmJasen* w, int i) { return w->findChild<QLineEdit*>(QStringLiteral("tYhteystiedot_%1").arg(i)); }
+    QLineEdit* box(frmJasen* w, int i)
+    {
+        return test::Control<QLineEdit>(*w, ("tYhteystiedot_" + std::to_string(i)).c_str());
+    }
+    QTreeWidget* tree(frmJasen* w) { return test::Control<QTreeWidget>(*w, "tvwNimet"); }
+    QComboBox* filter(frmJasen* w) { return test::Control<QComboBox>(*w, "cmbListaEhto"); }
     MemberFeaturesPanel* features(frmJasen* w) { return MemberCardParts::features(*w); }
     // Shows the member's first feature and types text into its number box.
     void typeFeatureNumber(frmJasen* w, const QString& text)
     {
         MemberFeaturesPanel* f = features(w);
         ASSERT_NE(f, nullptr);
-        ASSERT_GT(f->lstAllPt->count(), 0);
-        f->lstAllPt->setCurrentRow(0);
+        ASSERT_GT(test::Control<QListWidget>(*f, "lstAllPt")->count(), 0);
+        test::Control<QListWidget>(*f, "lstAllPt")->setCurrentRow(0);
         f->ShowFeatureValue();
-        ASSERT_TRUE(f->tLong->isEnabled());
-        f->tLong->setFocus();
-        f->tLong->selectAll();
-        QTest::keyClicks(f->tLong, text);
+        ASSERT_TRUE(test::Control<QLineEdit>(*f, "tLong")->isEnabled());
+        test::Control<QLineEdit>(*f, "tLong")->setFocus();
+        test::Control<QLineEdit>(*f, "tLong")->selectAll();
+        QTest::keyClicks(test::Control<QLineEdit>(*f, "tLong"), text);
         ASSERT_TRUE(f->valueChanged());
     }
     Value stored(qint64 featureRow)
@@ -111,7 +117,7 @@ TEST_F(MemberWindowFaultsTest, MovingTheCardFromAFeatureBoxNeverLandsInACardBox)
     for (const auto& [key, arrives] : moves) {
         SCOPED_TRACE(int(key));
         typeFeatureNumber(w, QStringLiteral("7"));
-        QTest::keyClick(features(w)->tLong, key, Qt::ControlModifier);
+        QTest::keyClick(test::Control<QLineEdit>(*features(w), "tLong"), key, Qt::ControlModifier);
         QCoreApplication::processEvents();
         EXPECT_EQ(w->currentMemberId(), arrives);
         EXPECT_FALSE(focusInACardBox(w));
@@ -130,7 +136,7 @@ TEST_F(MemberWindowFaultsTest, MovingTheCardFromAFeatureBoxNeverLandsInACardBox)
     box(w, 0)->setFocus();
     QTreeWidgetItem* item = treeItem(w, berg);
     ASSERT_NE(item, nullptr);
-    emit w->tvwNimet->itemClicked(item, 0);
+    emit tree(w)->itemClicked(item, 0);
     QCoreApplication::processEvents();
     EXPECT_EQ(w->currentMemberId(), berg);
     EXPECT_FALSE(focusInACardBox(w));
@@ -165,7 +171,7 @@ TEST_F(MemberWindowFaultsTest, ATypedFeatureValueSurvivesTheOtherWindowsChanges)
     t.give(aho, koira);
     frmJasen* w = open();
     ASSERT_NE(w, nullptr);
-    ASSERT_EQ(features(w)->lstAllPt->count(), 2);
+    ASSERT_EQ(test::Control<QListWidget>(*features(w), "lstAllPt")->count(), 2);
     const qint64 row = rowOf(aho, ase);
 
     // The attach window adds rows (to aho too).
@@ -175,8 +181,8 @@ TEST_F(MemberWindowFaultsTest, ATypedFeatureValueSurvivesTheOtherWindowsChanges)
     FeatureAttach::attach(t.db, FeatureTable::members(), ase, {aho, berg}, values, false);
     FeatureEvents::memberValuesChanged();
     EXPECT_EQ(stored(row), Value(41));
-    EXPECT_EQ(features(w)->lstAllPt->count(), 3);
-    EXPECT_EQ(features(w)->tLong->text(), QStringLiteral("41"));
+    EXPECT_EQ(test::Control<QListWidget>(*features(w), "lstAllPt")->count(), 3);
+    EXPECT_EQ(test::Control<QLineEdit>(*features(w), "tLong")->text(), QStringLiteral("41"));
     EXPECT_FALSE(features(w)->valueChanged());
 
     // The catalogue deletes another definition.
@@ -188,7 +194,7 @@ TEST_F(MemberWindowFaultsTest, ATypedFeatureValueSurvivesTheOtherWindowsChanges)
     FeatureEvents::definitionsChanged();
     FeatureEvents::memberValuesChanged();
     EXPECT_EQ(stored(row), Value(42));
-    EXPECT_EQ(features(w)->lstAllPt->count(), 2);
+    EXPECT_EQ(test::Control<QListWidget>(*features(w), "lstAllPt")->count(), 2);
 
     // "Siivoa vanhat ominaisuudet".
     typeFeatureNumber(w, QStringLiteral("43"));
@@ -215,7 +221,7 @@ TEST_F(MemberWindowFaultsTest, MembersAddedElsewhereCanBeOpenedAndAPendingEditSt
     EXPECT_EQ(box(w, 2)->text(), QStringLiteral("Eevax"));
     QTreeWidgetItem* item = treeItem(w, imported);
     ASSERT_NE(item, nullptr) << "the tree follows the import";
-    emit w->tvwNimet->itemClicked(item, 0);
+    emit tree(w)->itemClicked(item, 0);
     EXPECT_EQ(w->currentMemberId(), imported);
     EXPECT_EQ(box(w, 1)->text(), QStringLiteral("Tuotu"));
     EXPECT_EQ(t.db.scalar(QStringLiteral("SELECT jrEtunimi FROM jr WHERE jrID = ?"), {Value(aho)}).toString(),
@@ -230,11 +236,11 @@ TEST_F(MemberWindowFaultsTest, MembersAddedElsewhereCanBeOpenedAndAPendingEditSt
     const qint64 later = t.member(QStringLiteral("Myöhempi"));
     w->BuildMemberTree();
     ASSERT_NE(treeItem(w, later), nullptr);
-    emit w->tvwNimet->itemClicked(treeItem(w, later), 0);
+    emit tree(w)->itemClicked(treeItem(w, later), 0);
     EXPECT_EQ(w->currentMemberId(), later);
     // F5 reads the set again too.
     const qint64 fifth = t.member(QStringLiteral("Viides"));
-    QTest::keyClick(w->tvwNimet, Qt::Key_F5);
+    QTest::keyClick(tree(w), Qt::Key_F5);
     EXPECT_TRUE(w->ShowMember(fifth));
     EXPECT_TRUE(prompter.messageTexts().isEmpty()) << prompter.messageTexts().join(u'|').toStdString();
 }
@@ -246,11 +252,11 @@ TEST_F(MemberWindowFaultsTest, AFilterChosenWhileTheCardCannotBeSavedWarnsOnceAn
     ASSERT_NE(w, nullptr);
     box(w, 11)->setFocus();
     QTest::keyClicks(box(w, 11), QStringLiteral("31.2.2024"));
-    ASSERT_EQ(w->cmbListaEhto->itemText(1), QStringLiteral("Ase"));
-    w->cmbListaEhto->setCurrentIndex(1);
-    emit w->cmbListaEhto->activated(1);
+    ASSERT_EQ(filter(w)->itemText(1), QStringLiteral("Ase"));
+    filter(w)->setCurrentIndex(1);
+    emit filter(w)->activated(1);
     EXPECT_EQ(prompter.messageTexts().size(), 1);
-    EXPECT_EQ(w->cmbListaEhto->currentIndex(), 0);
+    EXPECT_EQ(filter(w)->currentIndex(), 0);
     EXPECT_EQ(w->filterFeatureId(), 0);
     EXPECT_EQ(w->currentMemberId(), aho);
     EXPECT_EQ(box(w, 11)->text(), QStringLiteral("31.2.2024"));
@@ -259,8 +265,8 @@ TEST_F(MemberWindowFaultsTest, AFilterChosenWhileTheCardCannotBeSavedWarnsOnceAn
     // Corrected, the filter is taken.
     box(w, 11)->clear();
     prompter.clear();
-    w->cmbListaEhto->setCurrentIndex(1);
-    emit w->cmbListaEhto->activated(1);
+    filter(w)->setCurrentIndex(1);
+    emit filter(w)->activated(1);
     EXPECT_TRUE(prompter.messageTexts().isEmpty());
     EXPECT_EQ(w->filterFeatureId(), ase);
     EXPECT_EQ(w->currentMemberId(), berg);
@@ -332,20 +338,20 @@ TEST_F(MemberWindowFaultsTest, TheWindowsSharingTheMemberDataWorkTogether)
     EXPECT_EQ(stored(rowOf(aho, ase)), Value(5));
     const qint64 uusi = t.feature(QStringLiteral("Uusi piirre"));
     FeatureEvents::definitionsChanged();
-    EXPECT_NE(w->cmbListaEhto->findText(QStringLiteral("Uusi piirre")), -1);
-    EXPECT_EQ(features(w)->lstAllPi->count(), 2);
+    EXPECT_NE(filter(w)->findText(QStringLiteral("Uusi piirre")), -1);
+    EXPECT_EQ(test::Control<QListWidget>(*features(w), "lstAllPi")->count(), 2);
     Q_UNUSED(uusi);
 
     // The imported member opens from the tree with the feature the attach window gave.
     ASSERT_NE(treeItem(w, imported), nullptr);
-    emit w->tvwNimet->itemClicked(treeItem(w, imported), 0);
+    emit tree(w)->itemClicked(treeItem(w, imported), 0);
     ASSERT_EQ(w->currentMemberId(), imported);
-    ASSERT_EQ(features(w)->lstAllPt->count(), 1);
-    features(w)->lstAllPt->setCurrentRow(0);
-    EXPECT_EQ(features(w)->tLong->text(), QStringLiteral("3"));
+    ASSERT_EQ(test::Control<QListWidget>(*features(w), "lstAllPt")->count(), 1);
+    test::Control<QListWidget>(*features(w), "lstAllPt")->setCurrentRow(0);
+    EXPECT_EQ(test::Control<QLineEdit>(*features(w), "tLong")->text(), QStringLiteral("3"));
     // The filter on the attached feature lists both holders.
-    w->cmbListaEhto->setCurrentIndex(w->cmbListaEhto->findText(QStringLiteral("Ase")));
-    emit w->cmbListaEhto->activated(w->cmbListaEhto->currentIndex());
+    filter(w)->setCurrentIndex(filter(w)->findText(QStringLiteral("Ase")));
+    emit filter(w)->activated(filter(w)->currentIndex());
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Tikkeli - Jäsenrekisteri - 2"));
     EXPECT_TRUE(prompter.messageTexts().isEmpty()) << prompter.messageTexts().join(u'|').toStdString();
 }

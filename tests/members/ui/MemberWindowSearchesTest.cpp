@@ -7,6 +7,7 @@
 #include "members/ui/frmHaku.h"
 #include "members/ui/frmJasen.h"
 #include "members/ui/frmNimiHaku.h"
+#include "support/Controls.h"
 
 #include <QLabel>
 #include <QGroupBox>
@@ -74,7 +75,7 @@ protected:
         poll.start();
         w->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(w));
-        QTest::keyClick(w->tYhteystiedot[1], key);
+        QTest::keyClick(test::Control<QLineEdit>(*w, "tYhteystiedot_1"), key);
         EXPECT_TRUE(answered);
     }
 

@@ -10,7 +10,10 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QFile>
 #include <QTest>
+#include <functional>
+#include <sqlite3.h>
 
 #include <gtest/gtest.h>
 
@@ -210,6 +213,61 @@ TEST_F(frmHakuTest, CancelAndCloseBoxResetTheResult)
     form->HakuJasenID = maki;
     form->close();
     EXPECT_EQ(form->HakuJasenID, 0);
+}
+
+} // namespace
+} // namespace tikkeli
+
+namespace tikkeli {
+namespace {
+
+QStringList entries(QComboBox* combo)
+{
+    QStringList out;
+    for (int i = 0; combo && i < combo->count(); ++i)
+        out << combo->itemText(i);
+    return out;
+}
+
+// The lists are kept between openings; every kind of change of the file brings new ones.
+TEST_F(frmHakuTest, KeptListsFollowEveryChangeOfTheDatabase)
+{
+    const QStringList before = {QStringLiteral("12"), QStringLiteral("7"), QStringLiteral("O'1")};
+    struct Change {
+        const char* what;
+        std::function<void(test::MemberSearchTestDb&)> apply;
+    };
+    const Change changes[] = {
+        {"a member added through the program",
+         [](test::MemberSearchTestDb& db) { db.addMember("99", "Uusi", "Jäsen", "Oulu"); }},
+        {"a number changed by another program",
+         [](test::MemberSearchTestDb& db) {
+             sqlite3* raw = nullptr;
+             ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(db.db().path()).constData(), &raw, SQLITE_OPEN_READWRITE, nullptr),
+                       SQLITE_OK);
+             EXPECT_EQ(sqlite3_exec(raw, "UPDATE jr SET jrJasennumero = '99' WHERE jrJasennumero = '7'", nullptr, nullptr,
+                                    nullptr),
+                       SQLITE_OK);
+             sqlite3_close_v2(raw);
+         }},
+    };
+    for (const Change& change : changes) {
+        SCOPED_TRACE(change.what);
+        EXPECT_EQ(entries(control<QComboBox>(form.get(), "cmbJasenNro")), before);
+        change.apply(t);
+        form = std::make_unique<frmHaku>(t.db());
+        QComboBox* numbers = control<QComboBox>(form.get(), "cmbJasenNro");
+        ASSERT_NE(numbers, nullptr);
+        EXPECT_TRUE(entries(numbers).contains(QStringLiteral("99")));
+        // The entry chosen leads to its own member, not to the one at its place in the old list.
+        choose(numbers, QStringLiteral("12"));
+        control<QPushButton>(form.get(), "cHae")->click();
+        EXPECT_EQ(form->HakuJasenID, virta);
+        // Back to the starting point for the next change.
+        t.db().execute(QStringLiteral("DELETE FROM jr WHERE jrJasennumero = '99' AND jrSukunimi = 'Uusi'"));
+        t.db().execute(QStringLiteral("UPDATE jr SET jrJasennumero = '7' WHERE jrID = ?"), {Value(maki)});
+        form = std::make_unique<frmHaku>(t.db());
+    }
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "members/ui/frmJasen.h"
 #include "settings/DatabaseSettingsStore.h"
 #include "../MemberTestDb.h"
+#include "support/Controls.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -45,7 +46,12 @@ protected:
         }
         return w;
     }
-    QLineEdit* box(frmJasen* w, int i) { return w->tYhteystiedot[std::size_t(i)]; }
+    QLineEdit* box(frmJasen* w, int i)
+    {
+        return test::Control<QLineEdit>(*w, ("tYhteystiedot_" + std::to_string(i)).c_str());
+    }
+    QTreeWidget* tree(frmJasen* w) { return test::Control<QTreeWidget>(*w, "tvwNimet"); }
+    QComboBox* filter(frmJasen* w) { return test::Control<QComboBox>(*w, "cmbListaEhto"); }
     qint64 count(const QString& sql) { return t.db.scalar(sql).toInt64(); }
     void type(QLineEdit* b, const QString& text)
     {
@@ -90,9 +96,9 @@ TEST_F(frmJasenTest, LoadShowsFirstMemberCaptionAndTree)
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Tikkeli - Jäsenrekisteri - 3"));
     EXPECT_EQ(box(w, 1)->text(), QStringLiteral("Aho"));
-    EXPECT_EQ(w->tvwNimet->topLevelItem(0)->text(0), QStringLiteral("Aakkostettu"));
-    EXPECT_EQ(w->tvwNimet->topLevelItem(0)->childCount(), 3);
-    EXPECT_EQ(w->cmbListaEhto->itemText(0), QStringLiteral(" - Kaikki - "));
+    EXPECT_EQ(tree(w)->topLevelItem(0)->text(0), QStringLiteral("Aakkostettu"));
+    EXPECT_EQ(tree(w)->topLevelItem(0)->childCount(), 3);
+    EXPECT_EQ(filter(w)->itemText(0), QStringLiteral(" - Kaikki - "));
     EXPECT_EQ(frmJasen::Load(), w) << "single instance";
     // The opener of the main window's button is this window.
     WindowOpeners::clear();
@@ -112,7 +118,7 @@ TEST_F(frmJasenTest, TypingEditsAndSaveWritesOnlyTheCard)
     EXPECT_EQ(beeps(prompter), 1);
     box(w, 11)->clear();
     type(box(w, 12), QStringLiteral("01.02.1990"));
-    w->chkJasenmaksu->click();
+    test::Control<QCheckBox>(*w, "chkJasenmaksu")->click();
     box(w, 3)->setFocus();
     EXPECT_EQ(box(w, 12)->text(), QStringLiteral("1.2.1990"));
     QTest::keyClick(box(w, 3), Qt::Key_F3);
@@ -184,9 +190,9 @@ TEST_F(frmJasenTest, NewMemberTakesTheCounterAtOnce)
     EXPECT_EQ(w->Data1.editMode(), EditMode::None);
     EXPECT_EQ(State().MemberNumberCounter, 101);
 
-    w->cUusi->click();
+    test::Control<QPushButton>(*w, "cUusi")->click();
     type(box(w, 1), QStringLiteral("Öhman"));
-    w->cTallenna->click();
+    test::Control<QPushButton>(*w, "cTallenna")->click();
     EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM jr WHERE jrJasennumero = '101'")), 1);
     EXPECT_EQ(box(w, 1)->text(), QStringLiteral("Öhman"));
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Tikkeli - Jäsenrekisteri - 4"));
@@ -196,13 +202,13 @@ TEST_F(frmJasenTest, SurnameNoticeButStillSaved)
 {
     frmJasen* w = open();
     ASSERT_TRUE(w);
-    w->cUusi->click();
+    test::Control<QPushButton>(*w, "cUusi")->click();
     type(box(w, 1), QStringLiteral("1A"));
     EXPECT_EQ(prompter.messageTexts().count(QStringLiteral("Sukunimen tulee alkaa kirjaimella.")), 2);
     EXPECT_TRUE(w->SaveMember());
-    w->cSelaa->click();
+    test::Control<QPushButton>(*w, "cSelaa")->click();
     // The letter groups and the group for other initials, where "1A" is listed.
-    EXPECT_EQ(w->tvwNimet->topLevelItem(0)->childCount(), 4);
+    EXPECT_EQ(tree(w)->topLevelItem(0)->childCount(), 4);
     EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM jr")), 4);
 }
 
@@ -213,7 +219,7 @@ TEST_F(frmJasenTest, DeleteAsksAndRemovesFeaturesUntilTheRegisterIsEmpty)
     frmJasen* w = open();
     ASSERT_TRUE(w);
     prompter.answerNo();
-    w->cPoista->click();
+    test::Control<QPushButton>(*w, "cPoista")->click();
     EXPECT_EQ(prompter.shown().back().text, QStringLiteral("Poistetaanko näytössä oleva jäsen?"));
     EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM jr")), 3);
     for (int i = 0; i < 3; ++i) {
@@ -225,13 +231,13 @@ TEST_F(frmJasenTest, DeleteAsksAndRemovesFeaturesUntilTheRegisterIsEmpty)
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Tikkeli - Jäsenrekisteri - 0"));
     EXPECT_EQ(box(w, 1)->text(), QString());
     // The member nodes go; their letters wait for the next rebuild.
-    QTreeWidgetItem* root = w->tvwNimet->topLevelItem(0);
+    QTreeWidgetItem* root = tree(w)->topLevelItem(0);
     ASSERT_TRUE(root);
     for (int i = 0; i < root->childCount(); ++i)
         EXPECT_EQ(root->child(i)->childCount(), 0);
-    w->cSelaa->click();
-    ASSERT_TRUE(w->tvwNimet->topLevelItem(0));
-    EXPECT_EQ(w->tvwNimet->topLevelItem(0)->childCount(), 0);
+    test::Control<QPushButton>(*w, "cSelaa")->click();
+    ASSERT_TRUE(tree(w)->topLevelItem(0));
+    EXPECT_EQ(tree(w)->topLevelItem(0)->childCount(), 0);
 }
 
 TEST_F(frmJasenTest, KeysNavigateAndBeepAtTheEnds)
@@ -259,12 +265,12 @@ TEST_F(frmJasenTest, FilterRestrictsTreeCaptionAndShowsFirstHolder)
     t.give(cee, f);
     t.give(berg, f);
     frmJasen* w = open();
-    ASSERT_EQ(w->cmbListaEhto->count(), 2);
-    w->cmbListaEhto->setCurrentIndex(1);
+    ASSERT_EQ(filter(w)->count(), 2);
+    filter(w)->setCurrentIndex(1);
     w->cmbListaEhto_Click();
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Tikkeli - Jäsenrekisteri - 2"));
     EXPECT_EQ(w->currentMemberId(), berg);
-    QTreeWidgetItem* root = w->tvwNimet->topLevelItem(0);
+    QTreeWidgetItem* root = tree(w)->topLevelItem(0);
     ASSERT_TRUE(root);
     ASSERT_EQ(root->childCount(), 2);
     root->child(1)->setExpanded(true);
@@ -280,26 +286,26 @@ TEST_F(frmJasenTest, TreeClickMovesTheCardAndAStaleNodeRebuildsTheTree)
 {
     frmJasen* w = open();
     ASSERT_TRUE(w);
-    QTreeWidgetItem* root = w->tvwNimet->topLevelItem(0);
+    QTreeWidgetItem* root = tree(w)->topLevelItem(0);
     ASSERT_TRUE(root);
     QTreeWidgetItem* letterC = root->child(2);
     ASSERT_TRUE(letterC);
     letterC->setExpanded(true);
     QTreeWidgetItem* ceeNode = letterC->child(0);
     ASSERT_TRUE(ceeNode);
-    w->tvwNimet->scrollToItem(ceeNode);
-    QTest::mouseClick(w->tvwNimet->viewport(), Qt::LeftButton, {}, w->tvwNimet->visualItemRect(ceeNode).center());
+    tree(w)->scrollToItem(ceeNode);
+    QTest::mouseClick(tree(w)->viewport(), Qt::LeftButton, {}, tree(w)->visualItemRect(ceeNode).center());
     EXPECT_EQ(w->currentMemberId(), cee);
-    QTest::mouseClick(w->tvwNimet->viewport(), Qt::LeftButton, {}, w->tvwNimet->visualItemRect(letterC).center());
+    QTest::mouseClick(tree(w)->viewport(), Qt::LeftButton, {}, tree(w)->visualItemRect(letterC).center());
     EXPECT_EQ(w->currentMemberId(), cee);
 
     t.db.execute(QStringLiteral("DELETE FROM jr WHERE jrID = ?"), {Value(aho)});
     w->Data1.recordset().requery();
     QTreeWidgetItem* ahoNode = w->memberNode(aho);
     ASSERT_TRUE(ahoNode);
-    w->tvwNimet->setCurrentItem(ahoNode);
-    QTest::keyClick(w->tvwNimet, Qt::Key_Return);
-    EXPECT_EQ(w->tvwNimet->topLevelItem(0)->childCount(), 2);
+    tree(w)->setCurrentItem(ahoNode);
+    QTest::keyClick(tree(w), Qt::Key_Return);
+    EXPECT_EQ(tree(w)->topLevelItem(0)->childCount(), 2);
 }
 
 TEST_F(frmJasenTest, SearchesMoveTheCardOrSayNotFound)
@@ -307,8 +313,8 @@ TEST_F(frmJasenTest, SearchesMoveTheCardOrSayNotFound)
     {
         frmJasen* w = open();
         ASSERT_TRUE(w);
-        EXPECT_FALSE(w->cHaku->isEnabled());
-        EXPECT_FALSE(w->mNimihaku->isEnabled());
+        EXPECT_FALSE(test::Control<QPushButton>(*w, "cHaku")->isEnabled());
+        EXPECT_FALSE(test::Control<QAction>(*w, "mNimihaku")->isEnabled());
         delete w;
     }
     qint64 answer = cee;
@@ -316,7 +322,7 @@ TEST_F(frmJasenTest, SearchesMoveTheCardOrSayNotFound)
         WindowHooks::set(hook, [&](QWidget*, const WindowHookRequest&) { return answer; });
     frmJasen* w = open();
     ASSERT_TRUE(w);
-    EXPECT_TRUE(w->cHaku->isEnabled());
+    EXPECT_TRUE(test::Control<QPushButton>(*w, "cHaku")->isEnabled());
     QTest::keyClick(box(w, 1), Qt::Key_F6);
     EXPECT_EQ(w->currentMemberId(), cee);
     answer = 999;
@@ -346,18 +352,18 @@ TEST_F(frmJasenTest, FilterChoicesAreNamedMemberFeaturesAndSurviveARefill)
     frmJasen* w = open();
     ASSERT_TRUE(w);
     QStringList texts;
-    for (int i = 0; i < w->cmbListaEhto->count(); ++i)
-        texts << w->cmbListaEhto->itemText(i);
+    for (int i = 0; i < filter(w)->count(); ++i)
+        texts << filter(w)->itemText(i);
     EXPECT_EQ(texts, (QStringList{QStringLiteral(" - Kaikki - "), QStringLiteral("Ase"), QStringLiteral("Koira")}));
-    EXPECT_EQ(w->cmbListaEhto->itemData(0).toLongLong(), 0);
-    EXPECT_EQ(w->cmbListaEhto->itemData(1).toLongLong(), gun);
-    EXPECT_EQ(w->cmbListaEhto->currentIndex(), 0);
+    EXPECT_EQ(filter(w)->itemData(0).toLongLong(), 0);
+    EXPECT_EQ(filter(w)->itemData(1).toLongLong(), gun);
+    EXPECT_EQ(filter(w)->currentIndex(), 0);
     EXPECT_EQ(w->filterFeatureId(), 0);
-    w->cmbListaEhto->setCurrentIndex(2);
+    filter(w)->setCurrentIndex(2);
     t.feature(QStringLiteral("Auto"));
     w->FillFeatureFilter();
     EXPECT_EQ(w->filterFeatureId(), dog);
-    EXPECT_EQ(w->cmbListaEhto->count(), 4);
+    EXPECT_EQ(filter(w)->count(), 4);
 }
 
 TEST_F(frmJasenTest, NameSearchClosedWithoutAChoiceDoesNotRepeatTheLastOne)
@@ -365,7 +371,7 @@ TEST_F(frmJasenTest, NameSearchClosedWithoutAChoiceDoesNotRepeatTheLastOne)
     WindowOpeners::clear();
     RegisterMemberWindows();
     frmJasen* w = open();
-    ASSERT_TRUE(w->cNimiHaku->isEnabled());
+    ASSERT_TRUE(test::Control<QPushButton>(*w, "cNimiHaku")->isEnabled());
     SelectedMemberId = qint32(cee); // what an earlier search chose
     QTimer::singleShot(0, [] {
         if (QWidget* dialog = QApplication::activeModalWidget())
