@@ -887,7 +887,7 @@ bool frmVuokra::eventFilter(QObject* watched, QEvent* event)
         // Tabbing on from the panel's last button goes round to its list.
         if (watched == ui->cSuljeOminaisuudet && ui->frameOminaisuudet->isVisible()
             && static_cast<QFocusEvent*>(event)->reason() == Qt::TabFocusReason)
-            QTimer::singleShot(0, ui->ominaisuudet->lstAllPt, qOverload<>(&QWidget::setFocus));
+            QTimer::singleShot(0, ui->ominaisuudet, &FeaturesPanel::focusFeatureList);
         break;
     default: break;
     }

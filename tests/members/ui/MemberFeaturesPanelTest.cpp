@@ -224,7 +224,7 @@ TEST_F(MemberFeaturesPanelTest, ScreenshotWhenAsked)
         GTEST_SKIP();
     t.addFeature(member, all);
     panel->memberChanged(member);
-    panel->lstAllPt->setCurrentRow(0);
+    lstAllPt()->setCurrentRow(0);
     panel->resize(640, 260);
     QApplication::processEvents();
     panel->grab().save(QString::fromLocal8Bit(out) + QStringLiteral("/MemberFeaturesPanel.png"));
