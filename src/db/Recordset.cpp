@@ -31,9 +31,21 @@ QString quoteIdent(const QString& s)
 
 bool looksLikeStatement(const QString& text)
 {
-    static const QRegularExpression re(QStringLiteral(R"(^\s*(SELECT|WITH|VALUES|PRAGMA)\b)"),
-                                       QRegularExpression::CaseInsensitiveOption);
-    return re.match(text).hasMatch();
+    // A statement starts with one of these words (after blanks); a table name does not. Checked by
+    // hand: every set a window opens asks.
+    qsizetype at = 0;
+    while (at < text.size() && text[at].isSpace())
+        ++at;
+    for (const QLatin1StringView word : {QLatin1StringView("SELECT"), QLatin1StringView("WITH"), QLatin1StringView("VALUES"),
+                                         QLatin1StringView("PRAGMA")}) {
+        const qsizetype end = at + word.size();
+        if (end > text.size() || QStringView(text).mid(at, word.size()).compare(word, Qt::CaseInsensitive) != 0)
+            continue;
+        // The word must end there (\b): what follows is no letter, digit or underscore.
+        if (end == text.size() || !(text[end].isLetterOrNumber() || text[end] == u'_'))
+            return true;
+    }
+    return false;
 }
 
 // Queries whose rows do not stand for single rows of one table cannot be updated through the set.
@@ -158,8 +170,11 @@ struct Recordset::Impl {
             out.push_back(valueAt(position, i));
         return out;
     }
-    QHash<QString, int> exactNames;
-    QHash<QString, int> foldedNames;
+    // Built at the first lookup by name: many sets are only ever read by column number.
+    mutable QHash<QString, int> exactNames;
+    mutable QHash<QString, int> foldedNames;
+    mutable bool namesIndexed = false;
+    void buildNameIndex() const;
     // Callers ask for the same few names over and over, mostly with the same string object: a
     // small cache by the text's address skips hashing; a hit is still checked against the name.
     struct NameHit {
@@ -303,7 +318,8 @@ void Recordset::Impl::findBaseTable(Statement& st, const QString& sql)
     table.reset();
     if (single && !base.isEmpty())
         table = db.conn().tableInfo(base);
-    baseRowsWritable = table && table->hasRowid && !aggregatesRows(sql);
+    // A snapshot is never written: its text need not be searched for aggregates.
+    baseRowsWritable = table && table->hasRowid && type != RecordsetType::Snapshot && !aggregatesRows(sql);
 }
 
 void Recordset::Impl::describe(Statement& st, int from, std::vector<int>& statementCols)
@@ -361,12 +377,20 @@ void Recordset::Impl::indexNames()
 {
     exactNames.clear();
     foldedNames.clear();
+    namesIndexed = false;
     nameCache.fill(NameHit{});
     insertSql.clear();
+}
+
+void Recordset::Impl::buildNameIndex() const
+{
+    exactNames.clear();
+    foldedNames.clear();
     for (int i = visible - 1; i >= 0; --i) {
         exactNames.insert(cols[std::size_t(i)].name, i);
         foldedNames.insert(cols[std::size_t(i)].name.toCaseFolded(), i);
     }
+    namesIndexed = true;
 }
 
 void Recordset::Impl::load()
@@ -454,6 +478,8 @@ int Recordset::Impl::index(const QString& name) const
 
 int Recordset::Impl::lookup(const QString& name) const
 {
+    if (!namesIndexed)
+        buildNameIndex();
     auto it = exactNames.constFind(name);
     if (it != exactNames.constEnd())
         return it.value();
