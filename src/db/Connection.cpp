@@ -312,8 +312,15 @@ QByteArray Connection::normalized(const QString& sql)
 std::shared_ptr<const TableInfo> Connection::tableInfo(const QString& table)
 {
     sqlite3* h = db();
-    int rc = SQLITE_OK;
-    const int version = singleText(h, "PRAGMA schema_version", &rc).toInt();
+    // Asked at every set opened: the statement is kept prepared.
+    static const QByteArray versionSql = QByteArrayLiteral("PRAGMA schema_version");
+    int version = 0;
+    {
+        sqlite3_stmt* st = acquire(versionSql);
+        if (sqlite3_step(st) == SQLITE_ROW)
+            version = sqlite3_column_int(st, 0);
+        release(versionSql, st);
+    }
     if (version != m_schemaVersion) {
         m_tables.clear();
         m_schemaVersion = version;

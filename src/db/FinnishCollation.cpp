@@ -4,6 +4,9 @@
 #include <QLocale>
 #include <algorithm>
 #include <array>
+#include <atomic>
+#include <bit>
+#include <cstring>
 #include <cstdint>
 #include <sqlite3.h>
 #include <string>
@@ -72,6 +75,8 @@ inline char32_t decodeUtf8(const unsigned char* s, int n, int& i)
 // follows the same Finnish rules (Å, Ä, Ö after Z; V and W apart). 0 = not in the table.
 struct PrimaryTable {
     std::array<std::uint16_t, 256> rank{};
+    // The same for single bytes: the ASCII weights, 0 for every byte of a longer sequence.
+    std::array<std::uint16_t, 256> ascii{};
 
     PrimaryTable()
     {
@@ -107,14 +112,27 @@ struct PrimaryTable {
                 ++r;
             rank[chars[i]] = r;
         }
+        std::copy(rank.begin(), rank.begin() + 0x80, ascii.begin());
     }
 
     std::uint16_t of(char32_t c) const { return c < 256 ? rank[c] : 0; }
 };
 
+// The ASCII weights for the hot path, published once the table is built: a plain load there,
+// where a function-local static would cost a guard check and a call frame on every comparison.
+std::atomic<const std::uint16_t*> asciiWeights{nullptr};
+// The whole table, read only after asciiWeights was seen set.
+const std::uint16_t* latin1Weights = nullptr;
+
 const PrimaryTable& primaryTable()
 {
     static const PrimaryTable table;
+    static const bool published = [] {
+        latin1Weights = table.rank.data();
+        asciiWeights.store(table.ascii.data(), std::memory_order_release);
+        return true;
+    }();
+    (void)published;
     return table;
 }
 
@@ -272,20 +290,110 @@ int FinnishCollation::compare(QStringView a, QStringView b)
     return r < 0 ? -1 : (r > 0 ? 1 : 0);
 }
 
+namespace {
+
+// Length of the common beginning of two byte strings, eight bytes at a time.
+inline int commonPrefix(const unsigned char* a, const unsigned char* b, int n)
+{
+    int p = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        for (; p + 8 <= n; p += 8) {
+            std::uint64_t x, y;
+            std::memcpy(&x, a + p, 8);
+            std::memcpy(&y, b + p, 8);
+            if (x != y)
+                return p + std::countr_zero(x ^ y) / 8;
+        }
+        // The last few bytes in one load that overlaps bytes already known to be equal.
+        if (n >= 8 && p < n) {
+            std::uint64_t x, y;
+            std::memcpy(&x, a + n - 8, 8);
+            std::memcpy(&y, b + n - 8, 8);
+            return x == y ? n : n - 8 + std::countr_zero(x ^ y) / 8;
+        }
+    }
+    while (p < n && a[p] == b[p])
+        ++p;
+    return p;
+}
+
+// The full comparison from the first differing byte p on.
+int compareFrom(const unsigned char* sa, int na, const unsigned char* sb, int nb, int p);
+
+} // namespace
+
 int FinnishCollation::compareUtf8(const char* a, int na, const char* b, int nb)
 {
     const auto* sa = reinterpret_cast<const unsigned char*>(a);
     const auto* sb = reinterpret_cast<const unsigned char*>(b);
-    const PrimaryTable& table = primaryTable();
-    const auto slow = [&] { return compare(QString::fromUtf8(a, na), QString::fromUtf8(b, nb)); };
-
     // The common beginning is the same letters in both, whatever they weigh.
-    const int common = na < nb ? na : nb;
-    int p = 0;
-    while (p < common && sa[p] == sb[p])
-        ++p;
+    const int p = commonPrefix(sa, sb, na < nb ? na : nb);
     if (p == na && p == nb)
         return 0;
+    // Most pairs part at a letter each from Latin-1 (plain ASCII or a two-byte sequence such as Ä)
+    // after a known letter or at the start, with a known letter or the end after them: nothing can
+    // join them, and where their weights differ those decide. This is the collation's hot path
+    // during a sort; everything else goes out of line.
+    const std::uint16_t* ascii = asciiWeights.load(std::memory_order_acquire);
+    if (!ascii) {
+        primaryTable(); // builds and publishes the table
+        return compareUtf8(a, na, b, nb);
+    }
+    const std::uint16_t* latin1 = latin1Weights;
+    // The weight of the letter at i, moving i past it; 0 for anything outside the table.
+    const auto weightAt = [&](const unsigned char* s, int n, int& i) -> std::uint16_t {
+        const unsigned char c = s[i];
+        if (c < 0x80) {
+            ++i;
+            return ascii[c];
+        }
+        if ((c == 0xC2 || c == 0xC3) && i + 1 < n && (s[i + 1] & 0xC0) == 0x80) {
+            const unsigned cp = ((c & 0x1Fu) << 6) | (s[i + 1] & 0x3Fu);
+            i += 2;
+            return latin1[cp];
+        }
+        return 0;
+    };
+    const auto knownAfter = [&](const unsigned char* s, int n, int i) { return i >= n || weightAt(s, n, i) != 0; };
+    // q: where the letter holding the first differing byte starts.
+    int q = p;
+    if (q > 0 && q < na && q < nb && (sa[q] & 0xC0) == 0x80 && (sb[q] & 0xC0) == 0x80)
+        --q; // parted inside a two-byte letter: both share its lead byte
+    bool knownBefore = q == 0 || ascii[sa[q - 1]] != 0;
+    if (!knownBefore && q >= 2 && (sa[q - 1] & 0xC0) == 0x80 && (sa[q - 2] == 0xC2 || sa[q - 2] == 0xC3))
+        knownBefore = latin1[((sa[q - 2] & 0x1Fu) << 6) | (sa[q - 1] & 0x3Fu)] != 0;
+    if (!knownBefore)
+        return compareFrom(sa, na, sb, nb, p);
+    if (q < na && q < nb) {
+        int ia = q, ib = q;
+        const std::uint16_t ra = weightAt(sa, na, ia), rb = weightAt(sb, nb, ib);
+        if (ra != 0 && rb != 0 && ra != rb && knownAfter(sa, na, ia) && knownAfter(sb, nb, ib))
+            return ra < rb ? -1 : 1;
+    } else {
+        // One is the other's beginning: the longer sorts after when every letter of its tail
+        // weighs something (nothing there could weigh nothing or join the last letter).
+        const unsigned char* rest = q < na ? sa : sb;
+        const int n = q < na ? na : nb;
+        int k = q;
+        for (;;) {
+            if (k >= n)
+                return q < na ? 1 : -1;
+            if (weightAt(rest, n, k) == 0)
+                break;
+        }
+    }
+    return compareFrom(sa, na, sb, nb, p);
+}
+
+namespace {
+
+int compareFrom(const unsigned char* sa, int na, const unsigned char* sb, int nb, int p)
+{
+    const PrimaryTable& table = primaryTable();
+    const auto slow = [&] {
+        return FinnishCollation::compare(QString::fromUtf8(reinterpret_cast<const char*>(sa), na),
+                                         QString::fromUtf8(reinterpret_cast<const char*>(sb), nb));
+    };
     const auto isContinuation = [&](int at) {
         const unsigned char c = at < na ? sa[at] : sb[at];
         return (c & 0xC0) == 0x80;
@@ -365,6 +473,8 @@ int FinnishCollation::compareUtf8(const char* a, int na, const char* b, int nb)
     }
     return i < na ? 1 : -1;
 }
+
+} // namespace
 
 bool FinnishCollation::like(QStringView pattern, QStringView text, char32_t escape)
 {

@@ -31,9 +31,21 @@ QString quoteIdent(const QString& s)
 
 bool looksLikeStatement(const QString& text)
 {
-    static const QRegularExpression re(QStringLiteral(R"(^\s*(SELECT|WITH|VALUES|PRAGMA)\b)"),
-                                       QRegularExpression::CaseInsensitiveOption);
-    return re.match(text).hasMatch();
+    // A statement starts with one of these words (after blanks); a table name does not. Checked by
+    // hand: every set a window opens asks.
+    qsizetype at = 0;
+    while (at < text.size() && text[at].isSpace())
+        ++at;
+    for (const QLatin1StringView word : {QLatin1StringView("SELECT"), QLatin1StringView("WITH"), QLatin1StringView("VALUES"),
+                                         QLatin1StringView("PRAGMA")}) {
+        const qsizetype end = at + word.size();
+        if (end > text.size() || QStringView(text).mid(at, word.size()).compare(word, Qt::CaseInsensitive) != 0)
+            continue;
+        // The word must end there (\b): what follows is no letter, digit or underscore.
+        if (end == text.size() || !(text[end].isLetterOrNumber() || text[end] == u'_'))
+            return true;
+    }
+    return false;
 }
 
 // Queries whose rows do not stand for single rows of one table cannot be updated through the set.
@@ -303,7 +315,8 @@ void Recordset::Impl::findBaseTable(Statement& st, const QString& sql)
     table.reset();
     if (single && !base.isEmpty())
         table = db.conn().tableInfo(base);
-    baseRowsWritable = table && table->hasRowid && !aggregatesRows(sql);
+    // A snapshot is never written: its text need not be searched for aggregates.
+    baseRowsWritable = table && table->hasRowid && type != RecordsetType::Snapshot && !aggregatesRows(sql);
 }
 
 void Recordset::Impl::describe(Statement& st, int from, std::vector<int>& statementCols)

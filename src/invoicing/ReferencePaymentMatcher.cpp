@@ -45,6 +45,21 @@ bool rfChecks(const QString& rf)
 
 QString ReferencePaymentMatcher::FormatCents(qint64 cents)
 {
+    if (cents >= 0) {
+        // At least three digits ("005"), the point before the last two: one allocation per amount.
+        char buf[24];
+        int n = 0;
+        for (qint64 v = cents; v > 0 || n < 3; v /= 10)
+            buf[n++] = char('0' + v % 10);
+        QString out(n + 1, Qt::Uninitialized);
+        QChar* o = out.data();
+        for (int k = n - 1; k >= 0; --k) {
+            *o++ = QLatin1Char(buf[k]);
+            if (k == 2)
+                *o++ = QLatin1Char('.');
+        }
+        return out;
+    }
     const QString s = QString::number(cents);
     if (cents == 0)
         return s + QStringLiteral(".00");
@@ -83,8 +98,11 @@ std::vector<ReferencePaymentMatcher::Match> ReferencePaymentMatcher::match(const
     std::vector<QString> references;
     references.reserve(batch.Payments.size());
     // The distinct references as one JSON array, bound as a single value.
-    QString wanted = QStringLiteral("[");
+    QString wanted;
+    wanted.reserve(qsizetype(batch.Payments.size()) * 24 + 2);
+    wanted += QLatin1Char('[');
     QSet<QString> seen;
+    seen.reserve(qsizetype(batch.Payments.size()));
     for (const ReferencePayment& p : batch.Payments) {
         references.push_back(historyReference(p.Reference));
         const QString& r = references.back();
@@ -94,6 +112,13 @@ std::vector<ReferencePaymentMatcher::Match> ReferencePaymentMatcher::match(const
         if (wanted.size() > 1)
             wanted += QLatin1Char(',');
         wanted += QLatin1Char('"');
+        // References are digits (or RF letters) nearly always: nothing in them needs escaping.
+        if (std::all_of(r.cbegin(), r.cend(),
+                        [](QChar c) { return c.unicode() >= 0x20 && c != QLatin1Char('"') && c != QLatin1Char('\\'); })) {
+            wanted += r;
+            wanted += QLatin1Char('"');
+            continue;
+        }
         for (QChar c : r) {
             if (c == QLatin1Char('"') || c == QLatin1Char('\\'))
                 wanted += QLatin1Char('\\');
@@ -108,6 +133,7 @@ std::vector<ReferencePaymentMatcher::Match> ReferencePaymentMatcher::match(const
 
     // Every history row of the batch's references, oldest first, and whether its member exists.
     QHash<QString, std::vector<HistoryRow>> rows;
+    rows.reserve(seen.size());
     if (!seen.isEmpty()) {
         Recordset rs = m_db.openRecordset(
             QStringLiteral("SELECT h.jmhID, h.jmhjmViitenumero, h.jmhjmjrID, h.jmhjmHinta, h.jmhjmMaksettu,"
@@ -136,12 +162,23 @@ std::vector<ReferencePaymentMatcher::Match> ReferencePaymentMatcher::match(const
         const ReferencePayment& p = batch.Payments[i];
         const qint64 cents = p.AmountCents.toLongLong();
         const QString amount = FormatCents(cents);
-        const QString tail = amount + QStringLiteral(" - ") + references[i] + QStringLiteral(" - ") + p.PayerName;
+        // The line shown for the payment, "[prefix]amount - reference - payer", built in one go.
+        const auto line = [&](QStringView prefix) {
+            QString text;
+            text.reserve(prefix.size() + amount.size() + references[i].size() + p.PayerName.size() + 6);
+            text += prefix;
+            text += amount;
+            text += u" - ";
+            text += references[i];
+            text += u" - ";
+            text += p.PayerName;
+            return text;
+        };
         Match m;
         const auto found = rows.constFind(references[i]);
         if (references[i].isEmpty() || found == rows.constEnd()) {
             m.outcome = Outcome::ReferenceNotFound;
-            m.text = QStringLiteral("Viitettä ei löydy: ") + tail;
+            m.text = line(u"Viitettä ei löydy: ");
             out.push_back(std::move(m));
             continue;
         }
@@ -163,14 +200,14 @@ std::vector<ReferencePaymentMatcher::Match> ReferencePaymentMatcher::match(const
         m.historyId = chosen->id;
         if (!chosen->memberExists) {
             m.outcome = Outcome::MemberMissing;
-            m.text = QStringLiteral("Henkilö: ") + tail;
+            m.text = line(u"Henkilö: ");
         } else if (sumFits(*chosen)) {
             m.outcome = Outcome::Arrived;
-            m.text = tail;
+            m.text = line({});
             taken.insert(chosen->id);
         } else {
             m.outcome = Outcome::WrongSum;
-            m.text = QStringLiteral("Summa: ") + tail;
+            m.text = line(u"Summa: ");
         }
         out.push_back(std::move(m));
     }

@@ -29,7 +29,7 @@ QString euroText(qint64 cents)
 // Domestic reference-payment file
 
 // Positions as the format states them: 1-based and inclusive. Callers check the length first.
-QStringView field(const QString& line, int from, int to)
+QStringView field(QStringView line, int from, int to)
 {
     return QStringView(line).mid(from - 1, to - from + 1);
 }
@@ -51,13 +51,30 @@ QDate shortDate(QStringView yymmdd)
     return QDate(yy >= 80 ? 1900 + yy : 2000 + yy, yymmdd.mid(2, 2).toInt(), yymmdd.mid(4, 2).toInt());
 }
 
+// "d.M.yyyy", written straight into one string: every payment carries one.
 QString dateText(const QDate& d)
 {
-    return QString::number(d.day()) + QLatin1Char('.') + QString::number(d.month()) + QLatin1Char('.')
-           + QString::number(d.year());
+    char16_t buf[16];
+    int n = 0;
+    const auto put = [&](int v) {
+        char16_t digits[8];
+        int k = 0;
+        do {
+            digits[k++] = char16_t(u'0' + v % 10);
+            v /= 10;
+        } while (v > 0);
+        while (k > 0)
+            buf[n++] = digits[--k];
+    };
+    put(d.day());
+    buf[n++] = u'.';
+    put(d.month());
+    buf[n++] = u'.';
+    put(d.year());
+    return QString(reinterpret_cast<const QChar*>(buf), n);
 }
 
-bool blank(const QString& line)
+bool blank(QStringView line)
 {
     for (QChar c : line)
         if (!c.isSpace())
@@ -91,10 +108,17 @@ class DomesticReader {
 public:
     std::vector<ReferencePaymentBatch> read(const QString& text)
     {
-        const QStringList lines = OutsideTextFile::splitLines(text);
-        for (qsizetype i = 0; i < lines.size(); ++i) {
-            m_line = int(i + 1);
-            const QString& line = lines[i];
+        // Lines as views into the text (CR, LF or CR LF ends one), as OutsideTextFile splits
+        // them, without a copy of each record.
+        const qsizetype size = text.size();
+        qsizetype start = 0;
+        for (int number = 1; start < size; ++number) {
+            qsizetype end = start;
+            while (end < size && text[end] != u'\r' && text[end] != u'\n')
+                ++end;
+            const QStringView line = QStringView(text).mid(start, end - start);
+            start = end + (end + 1 < size && text[end] == u'\r' && text[end + 1] == u'\n' ? 2 : 1);
+            m_line = number;
             if (blank(line))
                 continue;
             if (line.size() > kRecordLength)
@@ -120,7 +144,7 @@ public:
     }
 
 private:
-    void needLength(const QString& line, int length)
+    void needLength(QStringView line, int length)
     {
         if (line.size() < length)
             fail(QStringLiteral("Viitemaksutiedoston rivi %1 on vajaa: %2 merkkiä, tietueessa pitää olla %3.")
@@ -150,7 +174,7 @@ private:
         return d;
     }
 
-    void batchRecord(const QString& line)
+    void batchRecord(QStringView line)
     {
         if (m_open)
             fail(QStringLiteral("Viitemaksutiedoston rivillä %1 alkaa uusi erä, vaikka rivillä %2 alkaneelta erältä puuttuu "
@@ -167,15 +191,15 @@ private:
                      .arg(m_line)
                      .arg(time.toString()));
         b.BatchTime = time.mid(0, 2).toString() + QLatin1Char('.') + time.mid(2, 2).toString();
-        b.BankGroupId = field(line, 12, 13).toString().trimmed();
-        b.BillerId = field(line, 14, 22).toString().trimmed();
+        b.BankGroupId = field(line, 12, 13).trimmed().toString();
+        b.BillerId = field(line, 14, 22).trimmed().toString();
         m_batches.push_back(std::move(b));
         m_open = true;
         m_batchLine = m_line;
         m_payments = m_paymentSum = m_corrections = m_correctionSum = 0;
     }
 
-    void paymentRecord(const QString& line, bool correction)
+    void paymentRecord(QStringView line, bool correction)
     {
         if (!m_open)
             fail(QStringLiteral("Viitemaksutiedoston rivillä %1 on tapahtuma ilman erätietuetta (0).").arg(m_line));
@@ -208,12 +232,12 @@ private:
         p.Reference = reference.toString();
         p.PayerName = payerName(field(line, 64, 75));
         p.AmountCents = digitsWithoutZeros(amount);
-        p.ArchiveId = field(line, 28, 43).toString().trimmed();
+        p.ArchiveId = field(line, 28, 43).trimmed().toString();
         p.PaymentDate = dateText(paid);
         m_batches.back().Payments.push_back(std::move(p));
     }
 
-    void summaryRecord(const QString& line)
+    void summaryRecord(QStringView line)
     {
         if (!m_open)
             fail(QStringLiteral("Viitemaksutiedoston rivillä %1 on summatietue ilman erätietuetta (0).").arg(m_line));

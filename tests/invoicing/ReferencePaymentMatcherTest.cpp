@@ -101,7 +101,8 @@ TEST_F(ReferencePaymentMatcherTest, AReferenceHoldingQuotesOrSqlIsOnlyAValue)
 TEST(FormatCentsTest, AlwaysTwoDecimalsAfterAPoint)
 {
     const std::pair<qint64, const char*> cases[] = {{0, "0.00"},   {5, "0.05"},       {45, "0.45"},
-                                                    {100, "1.00"}, {12345, "123.45"}, {9999999999, "99999999.99"}};
+                                                    {100, "1.00"}, {12345, "123.45"}, {9999999999, "99999999.99"},
+                                                    {1, "0.01"},   {10, "0.10"},      {1000, "10.00"}};
     for (const auto& [cents, text] : cases)
         EXPECT_EQ(ReferencePaymentMatcher::FormatCents(cents), QString::fromLatin1(text));
 }

@@ -186,6 +186,14 @@ TEST_F(ReferencePaymentReaderTest, DamagedFilesAreRefusedNamingTheLine)
          3},
         {"unknown record", [&] { return good().raw(QByteArray(90, '7')).summary().bytes(); }, 4},
         {"too long", [&] { return good().raw(QByteArray("3") + QByteArray(95, '1')).summary().bytes(); }, 4},
+        // Every break ends one line: LF CR is two, CR LF one; blank lines count too.
+        {"after blank lines and mixed breaks",
+         [&] {
+             QByteArray b = good().bytes("\n");
+             b.replace("\n3", "\n\r\n \r3");
+             return b + "\r\n" + QByteArray(90, '7') + "\r\n";
+         },
+         9},
     };
     for (const Case& c : cases) {
         const QString message = refusal(c.file());

@@ -4,6 +4,7 @@
 #include "members/ui/frmJasen.h"
 #include "../MemberTestDb.h"
 
+#include <QApplication>
 #include <QPushButton>
 #include <QTreeWidget>
 
@@ -116,4 +117,18 @@ TEST_F(MemberTreeLettersTest, OpenAllListsEveryLetter)
     }
     EXPECT_EQ(listed, (QStringList{QStringLiteral("Aho Eeva"), QStringLiteral("Ahola Pekka"), QStringLiteral("Berg Kalle"),
                                    QStringLiteral("cee Liisa")}));
+}
+
+TEST_F(MemberTreeLettersTest, ScreenshotWhenAsked)
+{
+    const QByteArray out = qgetenv("TIKKELI_SCREENSHOT_DIR");
+    if (out.isEmpty())
+        GTEST_SKIP();
+    QTreeWidgetItem* a = letter(QStringLiteral("A"));
+    ASSERT_NE(a, nullptr);
+    a->setExpanded(true);
+    w->resize(900, 560);
+    w->show();
+    QApplication::processEvents();
+    w->grab().save(QString::fromLocal8Bit(out) + QStringLiteral("/MemberTreeLetters.png"));
 }
