@@ -1,6 +1,7 @@
 #include "contracts/ContractCriteriaLists.h"
 
 #include "base/NullConversions.h"
+#include "contracts/AnimalCatalogue.h"
 #include "contracts/ContractReportCriteria.h"
 #include "contracts/ContractSelection.h"
 #include "db/Recordset.h"
@@ -34,7 +35,7 @@ std::vector<Entry> features(Database& db, qint32 piType, bool withBlank)
 
 std::vector<Entry> animals(Database& db)
 {
-    db.execute(QStringLiteral("DELETE FROM el WHERE elNimi IS NULL"));
+    AnimalCatalogue::removeNamelessAnimals(db);
     return entries(db, QStringLiteral("SELECT elID, elNimi FROM el ORDER BY elNimi"), {}, true);
 }
 

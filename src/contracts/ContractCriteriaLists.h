@@ -19,7 +19,8 @@ struct Entry {
 // the catalogue first (they cannot be chosen anywhere); withBlank false also skips names of
 // blanks only.
 std::vector<Entry> features(Database& db, qint32 piType, bool withBlank);
-// The game animals by name; animals without a name are removed from the catalogue first.
+// The game animals by name; animals without a name are removed from the catalogue first, with
+// their contract links.
 std::vector<Entry> animals(Database& db);
 
 // How many contracts carry the feature with values passing the tests, their estates and the

@@ -170,8 +170,11 @@ struct Recordset::Impl {
             out.push_back(valueAt(position, i));
         return out;
     }
-    QHash<QString, int> exactNames;
-    QHash<QString, int> foldedNames;
+    // Built at the first lookup by name: many sets are only ever read by column number.
+    mutable QHash<QString, int> exactNames;
+    mutable QHash<QString, int> foldedNames;
+    mutable bool namesIndexed = false;
+    void buildNameIndex() const;
     // Callers ask for the same few names over and over, mostly with the same string object: a
     // small cache by the text's address skips hashing; a hit is still checked against the name.
     struct NameHit {
@@ -374,12 +377,20 @@ void Recordset::Impl::indexNames()
 {
     exactNames.clear();
     foldedNames.clear();
+    namesIndexed = false;
     nameCache.fill(NameHit{});
     insertSql.clear();
+}
+
+void Recordset::Impl::buildNameIndex() const
+{
+    exactNames.clear();
+    foldedNames.clear();
     for (int i = visible - 1; i >= 0; --i) {
         exactNames.insert(cols[std::size_t(i)].name, i);
         foldedNames.insert(cols[std::size_t(i)].name.toCaseFolded(), i);
     }
+    namesIndexed = true;
 }
 
 void Recordset::Impl::load()
@@ -467,6 +478,8 @@ int Recordset::Impl::index(const QString& name) const
 
 int Recordset::Impl::lookup(const QString& name) const
 {
+    if (!namesIndexed)
+        buildNameIndex();
     auto it = exactNames.constFind(name);
     if (it != exactNames.constEnd())
         return it.value();

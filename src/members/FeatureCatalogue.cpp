@@ -3,7 +3,6 @@
 #include "base/NullConversions.h"
 #include "db/Transaction.h"
 #include "members/FeatureValueText.h"
-#include "members/InitialGroups.h"
 
 #include <array>
 
@@ -31,68 +30,14 @@ constexpr std::array<KindField, 4> kinds{{
 
 } // namespace
 
-FeatureCatalogue::FeatureCatalogue(Database db) : m_db(std::move(db))
+FeatureCatalogue::FeatureCatalogue(Database db)
+    : RecordCatalogue(std::move(db), QStringLiteral("pi"), QStringLiteral("piID"))
 {
-    m_data = m_db.openRecordset(QStringLiteral("pi"), RecordsetType::Table);
-    if (!m_data.eof())
-        m_data.moveFirst();
-}
-
-int FeatureCatalogue::definitionCount()
-{
-    return int(m_db.scalar(QStringLiteral("SELECT COUNT(*) FROM pi")).toInt64());
-}
-
-QString FeatureCatalogue::treeKey(qint64 id)
-{
-    return QString::number(id) + QStringLiteral("ID");
-}
-
-std::optional<qint64> FeatureCatalogue::idFromTreeKey(const QString& key)
-{
-    const int at = key.indexOf(QStringLiteral("ID"), 0, Qt::CaseInsensitive);
-    if (at < 0)
-        return std::nullopt;
-    bool ok = false;
-    const qint64 id = key.left(at).toLongLong(&ok);
-    return ok ? std::optional<qint64>(id) : std::nullopt;
 }
 
 std::vector<FeatureLetterGroup> FeatureCatalogue::treeGroups(int type)
 {
-    Recordset rs = m_db.openRecordset(QStringLiteral("SELECT piID, piNimi FROM pi WHERE piType = ? ORDER BY piNimi"),
-                                      RecordsetType::Snapshot, {type});
-    std::vector<std::pair<qint64, Value>> rows;
-    for (; !rs.eof(); rs.moveNext())
-        rows.emplace_back(rs.field(QStringLiteral("piID")).toInt64(), rs.field(QStringLiteral("piNimi")));
-    return groupByInitial(rows);
-}
-
-std::vector<FeatureLetterGroup> FeatureCatalogue::groupByInitial(const std::vector<std::pair<qint64, Value>>& rows)
-{
-    QStringList names;
-    for (const auto& row : rows)
-        names.append(NullToString(row.second));
-    std::vector<FeatureLetterGroup> groups;
-    for (const InitialGroups::Group& g : InitialGroups::group(names)) {
-        FeatureLetterGroup group{g.letter, {}};
-        for (const std::size_t i : g.indexes)
-            group.entries.push_back({rows[i].first, names[qsizetype(i)]});
-        groups.push_back(std::move(group));
-    }
-    return groups;
-}
-
-bool FeatureCatalogue::hasCurrent() const
-{
-    return m_data.editMode() == EditMode::Add || (!m_data.eof() && !m_data.bof());
-}
-
-std::optional<qint64> FeatureCatalogue::currentId() const
-{
-    if (m_data.editMode() == EditMode::Add || m_data.eof() || m_data.bof())
-        return std::nullopt;
-    return m_data.field(QStringLiteral("piID")).toInt64();
+    return groupsOf(QStringLiteral("SELECT piID, piNimi FROM pi WHERE piType = ? ORDER BY piNimi"), {type});
 }
 
 FeatureDefinitionView FeatureCatalogue::current() const
@@ -168,93 +113,10 @@ std::optional<QString> FeatureCatalogue::write(const FeatureDefinitionInput& in)
             cancelNew();
         return std::nullopt;
     }
-    if (!wasAdding)
-        m_data.edit();
     if (wasAdding && (in.type == 1 || in.type == 2))
         changes.emplace_back(QStringLiteral("piType"), Value(in.type));
-    try {
-        for (const auto& [name, value] : changes)
-            m_data.setField(name, value);
-        m_data.update();
-    } catch (...) {
-        if (!wasAdding)
-            m_data.cancelUpdate();
-        throw;
-    }
-    if (wasAdding) {
-        const Bookmark added = m_data.lastModified();
-        m_data.requery();
-        m_data.setBookmark(added);
-    }
+    store(changes);
     return std::nullopt;
-}
-
-void FeatureCatalogue::startNew()
-{
-    m_beforeNew = currentId().value_or(0);
-    m_data.addNew();
-}
-
-void FeatureCatalogue::cancelNew()
-{
-    if (!adding())
-        return;
-    m_data.cancelUpdate();
-    if (m_beforeNew == 0 || !find(m_beforeNew)) {
-        if (m_data.recordCount() > 0)
-            m_data.moveFirst();
-    }
-}
-
-bool FeatureCatalogue::move(Move where)
-{
-    if (m_data.recordCount() == 0)
-        return false;
-    switch (where) {
-    case Move::First: m_data.moveFirst(); return true;
-    case Move::Last: m_data.moveLast(); return true;
-    case Move::Previous:
-        if (m_data.bof())
-            return false;
-        m_data.movePrevious();
-        if (m_data.bof()) {
-            m_data.moveNext();
-            return false;
-        }
-        return true;
-    case Move::Next:
-        if (m_data.eof())
-            return false;
-        m_data.moveNext();
-        if (m_data.eof()) {
-            m_data.movePrevious();
-            return false;
-        }
-        return true;
-    }
-    return false;
-}
-
-bool FeatureCatalogue::find(qint64 id)
-{
-    // Another window may have deleted the definition meanwhile: look at the table as it is now.
-    if (!adding())
-        m_data.requery();
-    if (m_data.recordCount() == 0)
-        return false;
-    m_data.moveFirst();
-    return m_data.findFirst(QStringLiteral("piID"), Value(id));
-}
-
-void FeatureCatalogue::refresh()
-{
-    if (adding())
-        m_data.cancelUpdate();
-    else if (m_data.editMode() == EditMode::Edit)
-        m_data.cancelUpdate();
-    m_data.requery();
-    if (!m_data.eof())
-        m_data.moveFirst();
 }
 
 void FeatureCatalogue::deleteDefinition(qint64 id)

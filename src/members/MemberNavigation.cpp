@@ -3,6 +3,7 @@
 #include "db/Recordset.h"
 #include "members/MemberList.h"
 #include "members/MemberRecords.h"
+#include "members/RecordCatalogue.h"
 
 namespace tikkeli {
 
@@ -24,24 +25,8 @@ bool goUnfiltered(Recordset& rs, MemberNavigation::Move move)
             return false;
         rs.moveLast();
         return true;
-    case Move::Previous:
-        if (rs.bof())
-            return false;
-        rs.movePrevious();
-        if (rs.bof()) {
-            rs.moveNext();
-            return false;
-        }
-        return true;
-    case Move::Next:
-        if (rs.eof())
-            return false;
-        rs.moveNext();
-        if (rs.eof()) {
-            rs.movePrevious();
-            return false;
-        }
-        return true;
+    case Move::Previous: return StepRecord(rs, false);
+    case Move::Next: return StepRecord(rs, true);
     }
     return false;
 }

@@ -29,23 +29,27 @@ void PagePainter::paint(QPainter& painter, const ReportDocument& doc, int page, 
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setRenderHint(QPainter::TextAntialiasing, true);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-    for (const auto& it : doc.pages[size_t(page)].items) {
-        switch (it.kind) {
-        case ReportDocument::Item::Kind::Text: {
-            if (!current || !(*current == it.font)) {
-                auto f = fonts.find(it.font);
+    const ReportDocument::ItemList& items = doc.pages[size_t(page)].items;
+    for (size_t i = 0; i < items.size(); ++i) {
+        const ReportDocument::ItemList::Style& style = items.style(i);
+        if (style.kind == ReportDocument::Item::Kind::Text) {
+            if (!current || !(*current == style.font)) {
+                auto f = fonts.find(style.font);
                 if (f == fonts.end())
-                    f = fonts.insert(it.font, it.font.toQFont(it.font.size * fontFactor));
+                    f = fonts.insert(style.font, style.font.toQFont(style.font.size * fontFactor));
                 painter.setFont(*f);
-                current = &it.font;
+                current = &style.font;
             }
-            if (currentColor != it.color) {
-                painter.setPen(it.color);
-                currentColor = it.color;
+            if (currentColor != style.color) {
+                painter.setPen(style.color);
+                currentColor = style.color;
             }
-            painter.drawText(QPointF(it.rect.left() * scale, it.baseline * scale), it.text);
-            break;
+            painter.drawText(items.textOrigin(i) * scale, items.text(i));
+            continue;
         }
+        const ReportDocument::Item it = items.shape(i);
+        switch (it.kind) {
+        case ReportDocument::Item::Kind::Text: break;
         case ReportDocument::Item::Kind::Line:
             painter.setPen(QPen(it.color, it.penWidth * scale));
             currentColor = QColor();

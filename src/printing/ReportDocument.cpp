@@ -3,22 +3,155 @@
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
-#include <map>
+#include <limits>
 
 namespace tikkeli {
 
+using ItemList = ReportDocument::ItemList;
+
+ItemList::ItemList(std::initializer_list<Item> items)
+{
+    for (const Item& it : items)
+        push_back(it);
+}
+
+std::uint16_t ItemList::styleOf(const Style& s)
+{
+    // A page has a handful of styles; the last one used is nearly always the one wanted.
+    for (size_t i = m_styles.size(); i-- > 0;)
+        if (m_styles[i] == s)
+            return std::uint16_t(i);
+    if (m_styles.size() > std::numeric_limits<std::uint16_t>::max())
+        qFatal("a report page with more than 65536 different styles");
+    m_styles.push_back(s);
+    return std::uint16_t(m_styles.size() - 1);
+}
+
+void ItemList::setTextRecord(Record& r, size_t index, const QString& text)
+{
+    r.offset = std::uint32_t(m_text.size());
+    m_text += text;
+    if (text.size() < LongText) {
+        r.length = std::uint16_t(text.size());
+        m_longLengths.erase(index);
+    } else {
+        r.length = LongText;
+        m_longLengths[index] = text.size();
+    }
+}
+
+void ItemList::push_back(const Item& item)
+{
+    Style s;
+    s.kind = item.kind;
+    s.color = item.color;
+    s.section = item.section;
+    Record r;
+    if (item.kind == Item::Kind::Text) {
+        s.font = item.font;
+        s.height = float(item.rect.height());
+        s.ascent = float(item.baseline - item.rect.top());
+        r.left = float(item.rect.left());
+        r.top = float(item.rect.top());
+        r.width = float(item.rect.width());
+        setTextRecord(r, m_records.size(), item.text);
+    } else {
+        r.offset = std::uint32_t(m_shapes.size());
+        m_shapes.push_back(item);
+    }
+    r.style = styleOf(s);
+    m_records.push_back(r);
+}
+
+qsizetype ItemList::length(size_t i) const
+{
+    const Record& r = m_records[i];
+    return r.length == LongText ? m_longLengths.at(i) : qsizetype(r.length);
+}
+
+QString ItemList::text(size_t i) const
+{
+    if (style(i).kind != Item::Kind::Text)
+        return QString();
+    return QString::fromRawData(m_text.constData() + m_records[i].offset, length(i));
+}
+
+QPointF ItemList::textOrigin(size_t i) const
+{
+    const Record& r = m_records[i];
+    return QPointF(r.left, double(r.top) + style(i).ascent);
+}
+
+ReportDocument::Item ItemList::shape(size_t i) const
+{
+    return m_shapes[m_records[i].offset];
+}
+
+ReportDocument::Item ItemList::operator[](size_t i) const
+{
+    const Style& s = style(i);
+    if (s.kind != Item::Kind::Text)
+        return shape(i);
+    const Record& r = m_records[i];
+    Item it;
+    it.kind = s.kind;
+    it.rect = QRectF(r.left, r.top, r.width, s.height);
+    it.baseline = double(r.top) + s.ascent;
+    it.text = QString(m_text.constData() + r.offset, length(i));
+    it.font = s.font;
+    it.color = s.color;
+    it.section = s.section;
+    return it;
+}
+
+void ItemList::setText(size_t i, const QString& text, double left, double width)
+{
+    Record& r = m_records[i];
+    r.left = float(left);
+    r.width = float(width);
+    // The old text stays in the buffer unused: this happens once or twice a page.
+    setTextRecord(r, i, text);
+}
+
+void ItemList::reserve(size_t items, qsizetype chars)
+{
+    m_records.reserve(items);
+    m_text.reserve(chars);
+}
+
+void ItemList::squeeze()
+{
+    // A little room is left as it is: moving the page would cost more than it frees.
+    if (m_records.capacity() > m_records.size() + m_records.size() / 8)
+        m_records.shrink_to_fit();
+    if (m_text.capacity() > m_text.size() + m_text.size() / 8 + 64)
+        m_text.squeeze();
+    m_styles.shrink_to_fit();
+    m_shapes.shrink_to_fit();
+}
+
 namespace {
 
-std::vector<const ReportDocument::Item*> textItemsInReadingOrder(const ReportDocument::Page& page)
+struct Line {
+    double baseline;
+    double left;
+    QString text;
+    QString section;
+};
+
+std::vector<Line> textItemsInReadingOrder(const ReportDocument::Page& page)
 {
-    std::vector<const ReportDocument::Item*> items;
-    for (const auto& it : page.items)
-        if (it.kind == ReportDocument::Item::Kind::Text)
-            items.push_back(&it);
-    std::stable_sort(items.begin(), items.end(), [](auto* a, auto* b) {
-        if (std::abs(a->baseline - b->baseline) > 0.5)
-            return a->baseline < b->baseline;
-        return a->rect.left() < b->rect.left();
+    std::vector<Line> items;
+    const ItemList& list = page.items;
+    for (size_t i = 0; i < list.size(); ++i)
+        if (list.style(i).kind == ReportDocument::Item::Kind::Text) {
+            const QPointF origin = list.textOrigin(i);
+            items.push_back({origin.y(), origin.x(), list.text(i), list.style(i).section});
+        }
+    std::stable_sort(items.begin(), items.end(), [](const Line& a, const Line& b) {
+        if (std::abs(a.baseline - b.baseline) > 0.5)
+            return a.baseline < b.baseline;
+        return a.left < b.left;
     });
     return items;
 }
@@ -31,12 +164,12 @@ QStringList ReportDocument::pageLines(int page) const
     if (page < 0 || page >= int(pages.size()))
         return lines;
     double lastBaseline = -1e9;
-    for (auto* it : textItemsInReadingOrder(pages[size_t(page)])) {
-        if (lines.isEmpty() || std::abs(it->baseline - lastBaseline) > 0.5) {
-            lines << it->text;
-            lastBaseline = it->baseline;
+    for (const Line& it : textItemsInReadingOrder(pages[size_t(page)])) {
+        if (lines.isEmpty() || std::abs(it.baseline - lastBaseline) > 0.5) {
+            lines << QString(it.text.constData(), it.text.size());
+            lastBaseline = it.baseline;
         } else {
-            lines.last() += QLatin1Char(' ') + it->text;
+            lines.last() += QLatin1Char(' ') + it.text;
         }
     }
     return lines;
@@ -47,19 +180,21 @@ QStringList ReportDocument::sectionTexts(int page, const QString& section) const
     QStringList texts;
     if (page < 0 || page >= int(pages.size()))
         return texts;
-    for (auto* it : textItemsInReadingOrder(pages[size_t(page)]))
-        if (it->section == section)
-            texts << it->text;
+    for (const Line& it : textItemsInReadingOrder(pages[size_t(page)]))
+        if (it.section == section)
+            texts << QString(it.text.constData(), it.text.size());
     return texts;
 }
 
-std::vector<std::pair<int, const ReportDocument::Item*>> ReportDocument::find(const QString& t) const
+std::vector<std::pair<int, ReportDocument::Item>> ReportDocument::find(const QString& t) const
 {
-    std::vector<std::pair<int, const Item*>> found;
-    for (size_t p = 0; p < pages.size(); ++p)
-        for (const auto& it : pages[p].items)
-            if (it.kind == Item::Kind::Text && it.text == t)
-                found.emplace_back(int(p), &it);
+    std::vector<std::pair<int, Item>> found;
+    for (size_t p = 0; p < pages.size(); ++p) {
+        const ItemList& list = pages[p].items;
+        for (size_t i = 0; i < list.size(); ++i)
+            if (list.style(i).kind == Item::Kind::Text && list.text(i) == t)
+                found.emplace_back(int(p), list[i]);
+    }
     return found;
 }
 

@@ -120,6 +120,8 @@ QString ReportEngine::resolveReportFile(const QString& name)
 
 std::shared_ptr<const ReportDocument> ReportEngine::layoutReport()
 {
+    // The pages of the print before are let go first, not held beside the new ones.
+    m_last.reset();
     if (ReportFileName.trimmed().isEmpty())
         throw ReportException(ReportErr::CannotOpenReport, QStringLiteral("Raporttitiedostoa ei ole annettu."));
     ReportDefinition def = ReportDefinition::load(resolveReportFile(ReportFileName));
@@ -147,10 +149,10 @@ std::shared_ptr<const ReportDocument> ReportEngine::layoutReport()
         if (!s.trimmed().isEmpty())
             sorts << s;
     ReportQuery query(db, def);
-    std::vector<ReportLayouter::Row> rows;
+    std::unique_ptr<ReportRows> rows;
     try {
         query.build(SelectionFormula, sorts);
-        rows = query.fetch();
+        rows = query.fetchRows();
     } catch (const DbException& e) {
         throw ReportException(ReportErr::DatabaseError, QStringLiteral("Tietokantavirhe: %1").arg(e.description()));
     }
@@ -171,7 +173,11 @@ std::shared_ptr<const ReportDocument> ReportEngine::layoutReport()
         }
     }
     ReportLayouter layouter(def, std::move(opt));
-    m_last = std::make_shared<const ReportDocument>(layouter.layout(rows));
+    try {
+        m_last = std::make_shared<const ReportDocument>(layouter.layout(*rows));
+    } catch (const DbException& e) {
+        throw ReportException(ReportErr::DatabaseError, QStringLiteral("Tietokantavirhe: %1").arg(e.description()));
+    }
     return m_last;
 }
 

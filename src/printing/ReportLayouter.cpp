@@ -93,6 +93,8 @@ std::optional<std::pair<QString, ReportFont::Patch>> ReportLayouter::parseSectio
 }
 
 struct ReportLayouter::Impl {
+    static constexpr size_t NoRow = size_t(-1);
+
     const ReportDefinition& def;
     Options opt;
     TextMeasurer measure;
@@ -116,7 +118,9 @@ struct ReportLayouter::Impl {
     };
     std::vector<Span> spans;                                 // by scope: the last group instance totalled
     std::vector<const std::vector<Aggregate>*> headerTotals; // by scope, while a header renders
-    const std::vector<Row>* allRows = nullptr;
+    // Rows are read by number, and a row read stays at hand only until the next is read: the
+    // layout holds numbers, and reads a row where it uses it.
+    ReportRows* rows = nullptr;
     std::vector<size_t> groupStarts; // first row of each open group
 
     struct Rendered {
@@ -141,7 +145,7 @@ struct ReportLayouter::Impl {
     bool pageHasBody = false;
     bool pendingBreak = false;
     int openGroups = 0;
-    const Row* pageLastRow = nullptr;
+    size_t pageLastRow = NoRow;
 
     Impl(const ReportDefinition& d, Options o) : def(d), opt(std::move(o))
     {
@@ -165,6 +169,8 @@ struct ReportLayouter::Impl {
             }
     }
 
+    const Row* rowAt(size_t index) const { return index == NoRow ? nullptr : &rows->at(index); }
+
     double bodyBottom() const { return pageHeight - margins.bottom() - footerHeight; }
 
     void resetAggregates(int fromScope)
@@ -174,7 +180,7 @@ struct ReportLayouter::Impl {
                 a = Aggregate{a.seg, false, false, {}, 0, 0, 0};
     }
 
-    void accumulate(const Row& row) { accumulateInto(aggregates, row); }
+    void accumulate(size_t index) { accumulateInto(aggregates, rows->at(index)); }
 
     static void accumulateInto(std::vector<Aggregate>& into, const Row& row)
     {
@@ -206,14 +212,14 @@ struct ReportLayouter::Impl {
         }
     }
 
-    bool sameGroups(const Row& a, const Row& b, int levels) const
+    // The values of the outer `levels` group fields of a row.
+    std::vector<Value> groupKeys(const Row& row, int levels) const
     {
-        for (int g = 0; g < levels; ++g) {
-            const size_t c = size_t(def.groups[size_t(g)].column);
-            if (!(a[c] == b[c]))
-                return false;
-        }
-        return true;
+        std::vector<Value> keys;
+        keys.reserve(size_t(levels));
+        for (int g = 0; g < levels; ++g)
+            keys.push_back(row[size_t(def.groups[size_t(g)].column)]);
+        return keys;
     }
 
     // The totals of the whole report (scope 0) or of the instance of group `scope` that starts at
@@ -228,18 +234,22 @@ struct ReportLayouter::Impl {
         span.totals = aggregates;
         for (auto& a : span.totals)
             a = Aggregate{a.seg, false, false, {}, 0, 0, 0};
-        const std::vector<Row>& all = *allRows;
-        for (size_t r = first; r < all.size() && (scope == 0 || sameGroups(all[first], all[r], scope)); ++r)
-            accumulateInto(span.totals, all[r]);
+        const std::vector<Value> keys = groupKeys(rows->at(first), scope);
+        for (size_t r = first; r < rows->size(); ++r) {
+            const Row& row = rows->at(r);
+            if (scope > 0 && groupKeys(row, scope) != keys)
+                break;
+            accumulateInto(span.totals, row);
+        }
         return span.totals;
     }
 
     // Renders a report header (level 0) or the header of group `level`: sums of the report and of
     // the groups the header lies in show their whole totals.
-    Rendered renderHeader(const Band& band, const Row* row, int level)
+    Rendered renderHeader(const Band& band, size_t row, int level)
     {
         headerTotals.assign(size_t(level) + 1, nullptr);
-        if (allRows && !allRows->empty()) {
+        if (rows->size() > 0) {
             headerTotals[0] = &spanTotals(0, 0);
             for (int s = 1; s <= level; ++s)
                 headerTotals[size_t(s)] = &spanTotals(s, groupStarts[size_t(s - 1)]);
@@ -351,8 +361,9 @@ struct ReportLayouter::Impl {
     }
 
     // Renders a band relative to its top left corner. maxHeight > 0 keeps a label's lines inside it.
-    Rendered render(const Band& band, const Row* row, double maxHeight = 0)
+    Rendered render(const Band& band, size_t rowIndex, double maxHeight = 0)
     {
+        const Row* row = rowAt(rowIndex);
         Rendered r;
         r.height = band.height;
         for (const Item& it : band.items) {
@@ -379,42 +390,45 @@ struct ReportLayouter::Impl {
             QStringList raw = compose(it, row).split(u'\n');
             if (it.dropEmptyLines)
                 raw.removeIf([](const QString& l) { return l.trimmed().isEmpty(); });
-            QStringList lines;
+            std::vector<TextMeasurer::Fitted> lines;
             for (QString l : raw) {
                 // Blanks at the end of a line show nothing; fields left empty leave them behind.
                 while (!l.isEmpty() && l.back().isSpace())
                     l.chop(1);
-                if (it.wrap)
-                    lines += measure.wrap(font, l, it.rect.width());
+                if (l.isEmpty())
+                    lines.push_back({});
+                else if (it.wrap)
+                    for (TextMeasurer::Fitted& f : measure.wrap(font, l, it.rect.width()))
+                        lines.push_back(std::move(f));
                 else
-                    lines << measure.cut(font, l, it.rect.width());
+                    lines.push_back(measure.cut(font, l, it.rect.width()));
             }
             const auto& m = measure.metrics(font);
-            qsizetype shown = lines.size();
+            size_t shown = lines.size();
             const bool grows = it.grow && band.canGrow && maxHeight <= 0;
             if (!grows) {
                 double room = it.rect.height();
                 if (maxHeight > 0)
                     room = std::min(room > 0 ? room : maxHeight, maxHeight - it.rect.top());
-                const qsizetype fit = std::max<qsizetype>(1, qsizetype(std::floor((room + Epsilon) / m.lineSpacing)));
+                const size_t fit = std::max<size_t>(1, size_t(std::max(0.0, std::floor((room + Epsilon) / m.lineSpacing))));
                 shown = std::min(shown, fit);
             }
-            for (qsizetype k = 0; k < shown; ++k) {
-                const QString& line = lines.at(k);
-                if (line.isEmpty())
+            for (size_t k = 0; k < shown; ++k) {
+                TextMeasurer::Fitted& line = lines[k];
+                if (line.text.isEmpty())
                     continue;
                 DocItem di;
                 di.kind = DocItem::Kind::Text;
-                di.text = line;
                 di.font = font;
                 di.color = it.color;
                 di.section = band.section;
-                const double w = measure.width(font, line);
                 const double top = it.rect.top() + double(k) * m.lineSpacing;
-                di.rect = QRectF(alignedX(it.rect.left(), it.rect.width(), w, it.align), top, w, m.lineSpacing);
+                di.rect = QRectF(alignedX(it.rect.left(), it.rect.width(), line.width, it.align), top, line.width,
+                                 m.lineSpacing);
                 di.baseline = top + m.ascent;
-                if (line.contains(PageNumberMark) || line.contains(PageCountMark))
+                if (line.text.contains(PageNumberMark) || line.text.contains(PageCountMark))
                     r.numbered.push_back({r.items.size(), {it.rect, it.align}});
+                di.text = std::move(line.text);
                 r.items.push_back(std::move(di));
             }
             if (grows)
@@ -425,13 +439,13 @@ struct ReportLayouter::Impl {
 
     void place(Rendered&& r, double x0, double y0)
     {
-        auto& page = doc.pages.back();
-        const size_t base = page.items.size();
+        auto& items = doc.pages.back().items;
+        const size_t base = items.size();
         for (auto& di : r.items) {
             di.rect.translate(x0, y0);
             di.line.translate(x0, y0);
             di.baseline += y0;
-            page.items.push_back(std::move(di));
+            items.push_back(di);
         }
         for (const auto& [index, box] : r.numbered)
             pending.push_back(
@@ -442,11 +456,18 @@ struct ReportLayouter::Impl {
     {
         if (def.pageFooter.present)
             place(render(def.pageFooter, pageLastRow), margins.left(), pageHeight - margins.bottom() - footerHeight);
+        doc.pages.back().items.squeeze();
     }
 
-    void startPage(const Row* row, bool first)
+    void startPage(size_t row, bool first)
     {
         doc.pages.emplace_back();
+        // Pages of a list are much alike: the next one is given the room the last one took, and a
+        // little for its page number.
+        if (doc.pages.size() > 1) {
+            const auto& last = doc.pages[doc.pages.size() - 2].items;
+            doc.pages.back().items.reserve(last.size() + 4, qsizetype(last.textLength()) + 64);
+        }
         y = margins.top();
         pageHasBody = false;
         pageLastRow = row;
@@ -466,7 +487,7 @@ struct ReportLayouter::Impl {
         }
     }
 
-    void breakPage(const Row* row, bool repeatHeaders)
+    void breakPage(size_t row, bool repeatHeaders)
     {
         finishPage();
         startPage(row, false);
@@ -484,11 +505,10 @@ struct ReportLayouter::Impl {
     }
 
     // headerLevel: the group level of a group header, 0 for any other band.
-    void body(const Band& band, const Row* row, bool repeatHeaders, int headerLevel = 0)
+    void body(const Band& band, size_t row, bool repeatHeaders, int headerLevel = 0)
     {
         if (!band.present)
             return;
-        pageLastRow = row;
         Rendered r = headerLevel > 0 ? renderHeader(band, row, headerLevel) : render(band, row);
         const double h = r.height;
         if ((pendingBreak || band.newPageBefore) && pageHasBody)
@@ -496,6 +516,9 @@ struct ReportLayouter::Impl {
         pendingBreak = false;
         if (y + h > bodyBottom() + Epsilon && pageHasBody)
             breakPage(row, repeatHeaders);
+        // Only now is the row on this page: the footer of a page the band did not fit on shows
+        // the last row it holds, not the first of the next.
+        pageLastRow = row;
         if (band.anchorBottom) {
             place(std::move(r), margins.left(), std::max(y, bodyBottom() - h));
             y = bodyBottom();
@@ -508,20 +531,21 @@ struct ReportLayouter::Impl {
             pendingBreak = true;
     }
 
-    void bands(const std::vector<Row>& rows)
+    void bands()
     {
-        const Row* prev = nullptr;
-        startPage(rows.empty() ? nullptr : &rows.front(), true);
+        const size_t count = rows->size();
+        size_t prev = NoRow;
+        std::vector<Value> prevKeys;
+        startPage(count ? 0 : NoRow, true);
         const int groupCount = int(def.groups.size());
         groupStarts.assign(size_t(groupCount), 0);
-        for (size_t index = 0; index < rows.size(); ++index) {
-            const Row& row = rows[index];
+        for (size_t index = 0; index < count; ++index) {
+            std::vector<Value> keys = groupKeys(rows->at(index), groupCount);
             int changed = 0;
-            if (prev) {
+            if (prev != NoRow) {
                 changed = groupCount;
                 for (int g = 0; g < groupCount; ++g) {
-                    const int c = def.groups[size_t(g)].column;
-                    if (!(row[size_t(c)] == (*prev)[size_t(c)])) {
+                    if (!(keys[size_t(g)] == prevKeys[size_t(g)])) {
                         changed = g;
                         break;
                     }
@@ -533,15 +557,16 @@ struct ReportLayouter::Impl {
             }
             for (int g = changed; g < groupCount; ++g) {
                 resetAggregates(g + 1);
-                if (def.groups[size_t(g)].newPage && prev)
+                if (def.groups[size_t(g)].newPage && prev != NoRow)
                     pendingBreak = true;
                 groupStarts[size_t(g)] = index;
-                body(def.groups[size_t(g)].header, &row, false, g + 1);
+                body(def.groups[size_t(g)].header, index, false, g + 1);
                 openGroups = g + 1;
             }
-            accumulate(row);
-            body(def.detail, &row, true);
-            prev = &row;
+            accumulate(index);
+            body(def.detail, index, true);
+            prev = index;
+            prevKeys = std::move(keys);
         }
         for (int g = openGroups - 1; g >= 0; --g) {
             body(def.groups[size_t(g)].footer, prev, true);
@@ -551,35 +576,36 @@ struct ReportLayouter::Impl {
         finishPage();
     }
 
-    void labels(const std::vector<Row>& rows)
+    void labels()
     {
         const auto& l = def.labels;
         const int cells = l.columns * l.rows;
         double top = margins.top();
-        if (rows.empty()) {
-            startPage(nullptr, true);
+        const size_t count = rows->size();
+        if (count == 0) {
+            startPage(NoRow, true);
             finishPage();
             return;
         }
-        for (size_t i = 0; i < rows.size(); ++i) {
+        for (size_t i = 0; i < count; ++i) {
             const int cell = int(i % size_t(cells));
             if (cell == 0) {
                 if (i > 0)
                     finishPage();
-                startPage(&rows[i], i == 0);
+                startPage(i, i == 0);
                 top = y;
             }
             const int col = l.acrossFirst ? cell % l.columns : cell / l.rows;
             const int line = l.acrossFirst ? cell / l.columns : cell % l.rows;
-            accumulate(rows[i]);
-            pageLastRow = &rows[i];
-            place(render(def.detail, &rows[i], l.height), margins.left() + col * (l.width + l.columnGap),
+            accumulate(i);
+            pageLastRow = i;
+            place(render(def.detail, i, l.height), margins.left() + col * (l.width + l.columnGap),
                   top + line * (l.height + l.rowGap));
         }
         finishPage();
     }
 
-    ReportDocument run(const std::vector<Row>& rows)
+    ReportDocument run(ReportRows& source)
     {
         doc = ReportDocument{};
         doc.title = def.title;
@@ -588,13 +614,13 @@ struct ReportLayouter::Impl {
         if (def.orientation == QPageLayout::Landscape)
             size.transpose();
         doc.pageSize = size;
-        doc.rowCount = int(rows.size());
+        doc.rowCount = int(source.size());
         pageWidth = size.width();
         pageHeight = size.height();
         margins = opt.margins.value_or(def.margins);
         footerHeight = def.pageFooter.present ? def.pageFooter.height : 0;
         resetAggregates(0);
-        allRows = &rows;
+        rows = &source;
         // Sized once: headers keep pointers to the totals of several scopes at a time.
         spans.assign(def.groups.size() + 1, Span{});
         pending.clear();
@@ -602,16 +628,21 @@ struct ReportLayouter::Impl {
         pendingBreak = false;
 
         if (def.labels.enabled)
-            labels(rows);
+            labels();
         else
-            bands(rows);
+            bands();
+        rows = nullptr;
 
         const QString total = QString::number(doc.pages.size());
-        for (const Pending& p : pending) {
-            DocItem& di = doc.pages[size_t(p.page)].items[p.item];
-            di.text.replace(PageNumberMark, QString::number(p.page + 1)).replace(PageCountMark, total);
-            const double w = measure.width(di.font, di.text);
-            di.rect = QRectF(alignedX(p.boxLeft, p.boxWidth, w, p.align), di.rect.top(), w, di.rect.height());
+        for (size_t k = 0; k < pending.size(); ++k) {
+            const Pending& p = pending[k];
+            ReportDocument::ItemList& items = doc.pages[size_t(p.page)].items;
+            QString text = items.text(p.item);
+            text.replace(PageNumberMark, QString::number(p.page + 1)).replace(PageCountMark, total);
+            const double w = measure.width(items.style(p.item).font, text);
+            items.setText(p.item, text, alignedX(p.boxLeft, p.boxWidth, w, p.align), w);
+            if (k + 1 == pending.size() || pending[k + 1].page != p.page)
+                items.squeeze();
         }
         return std::move(doc);
     }
@@ -625,6 +656,12 @@ ReportLayouter::ReportLayouter(const ReportDefinition& definition, Options optio
 ReportLayouter::~ReportLayouter() = default;
 
 ReportDocument ReportLayouter::layout(const std::vector<Row>& rows)
+{
+    ReportRowVector source(rows);
+    return d->run(source);
+}
+
+ReportDocument ReportLayouter::layout(ReportRows& rows)
 {
     return d->run(rows);
 }

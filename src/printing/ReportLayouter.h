@@ -4,6 +4,7 @@
 #include "base/Value.h"
 #include "printing/ReportDefinition.h"
 #include "printing/ReportDocument.h"
+#include "printing/ReportRows.h"
 
 #include <QDate>
 #include <QHash>
@@ -33,6 +34,7 @@ public:
     ~ReportLayouter();
 
     ReportDocument layout(const std::vector<Row>& rows);
+    ReportDocument layout(ReportRows& rows);
 
     // The section and font patch of one section-font text; nullopt for "".
     static std::optional<std::pair<QString, ReportFont::Patch>> parseSectionFont(const QString& text);

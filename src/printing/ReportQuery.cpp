@@ -159,4 +159,45 @@ std::vector<std::vector<Value>> ReportQuery::fetch()
     return rows;
 }
 
+namespace {
+
+class RecordsetRows : public ReportRows {
+public:
+    explicit RecordsetRows(Recordset rs)
+        : m_rs(std::move(rs)), m_columns(m_rs.fieldCount()), m_size(size_t(m_rs.recordCount()))
+    {
+    }
+    size_t size() const override { return m_size; }
+    const Row& at(size_t i) override
+    {
+        if (i != m_current) {
+            m_rs.setAbsolutePosition(int(i));
+            m_row.clear();
+            for (int c = 0; c < m_columns; ++c)
+                m_row.push_back(m_rs.field(c));
+            m_current = i;
+        }
+        return m_row;
+    }
+
+private:
+    Recordset m_rs;
+    int m_columns;
+    size_t m_size;
+    size_t m_current = size_t(-1);
+    Row m_row;
+};
+
+} // namespace
+
+std::unique_ptr<ReportRows> ReportQuery::fetchRows()
+{
+    try {
+        return std::make_unique<RecordsetRows>(m_db.openRecordset(m_sql, RecordsetType::Snapshot, m_params));
+    } catch (const DbException& e) {
+        throw ReportException(ReportErr::DatabaseError,
+                              QStringLiteral("Tietokantavirhe raportin tietoja luettaessa: %1").arg(e.description()));
+    }
+}
+
 } // namespace tikkeli

@@ -2,10 +2,12 @@
 
 #include "db/Database.h"
 #include "printing/ReportDefinition.h"
+#include "printing/ReportRows.h"
 
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <vector>
 
 namespace tikkeli {
@@ -25,6 +27,10 @@ public:
     const std::vector<Value>& params() const { return m_params; }
     // Runs the statement; throws 20532 when the database refuses it.
     std::vector<std::vector<Value>> fetch();
+    // The same rows kept as the database layer reads them (text as UTF-8, in blocks), each made
+    // into Values only when the layout reads it: a long report's rows then take a fraction of
+    // the memory.
+    std::unique_ptr<ReportRows> fetchRows();
 
 private:
     struct Table {

@@ -41,18 +41,27 @@ double TextMeasurer::width(const ReportFont& f, const QString& text)
     return entry(f).fm->horizontalAdvance(text) * m_toPoints;
 }
 
-qsizetype TextMeasurer::fittingLength(const ReportFont& f, QStringView text, double w)
+std::pair<qsizetype, double> TextMeasurer::fittingLength(const ReportFont& f, QStringView text, double w)
 {
     // Gallops up to the first start that is too wide, then halves back: the cost follows the
     // length that fits, not the length of the text, so a long text without blanks wraps in
     // linear time.
     qsizetype fits = 0;
+    double fitsWidth = 0;
     qsizetype step = 1;
-    auto fitsIn = [&](qsizetype n) { return n <= text.size() && width(f, text.left(n).toString()) <= w; };
+    auto fitsIn = [&](qsizetype n) {
+        if (n > text.size())
+            return false;
+        const double advance = width(f, text.left(n).toString());
+        if (advance > w)
+            return false;
+        fitsWidth = advance;
+        return true;
+    };
     while (fitsIn(fits + step)) {
         fits += step;
         if (fits == text.size())
-            return fits;
+            return {fits, fitsWidth};
         step *= 2;
     }
     while (step > 1) {
@@ -61,48 +70,62 @@ qsizetype TextMeasurer::fittingLength(const ReportFont& f, QStringView text, dou
             fits += step;
     }
     // Never split a surrogate pair.
-    if (fits > 0 && fits < text.size() && text.at(fits - 1).isHighSurrogate())
+    if (fits > 0 && fits < text.size() && text.at(fits - 1).isHighSurrogate()) {
         --fits;
-    return fits;
+        fitsWidth = width(f, text.left(fits).toString());
+    }
+    return {fits, fitsWidth};
 }
 
-QString TextMeasurer::cut(const ReportFont& f, const QString& line, double w)
+TextMeasurer::Fitted TextMeasurer::cut(const ReportFont& f, const QString& line, double w)
 {
-    return line.left(fittingLength(f, line, w));
+    const double whole = width(f, line);
+    if (whole <= w)
+        return {line, whole};
+    const auto [n, advance] = fittingLength(f, line, w);
+    return {line.left(n), advance};
 }
 
-QStringList TextMeasurer::wrap(const ReportFont& f, const QString& line, double w)
+std::vector<TextMeasurer::Fitted> TextMeasurer::wrap(const ReportFont& f, const QString& line, double w)
 {
-    QStringList out;
-    if (width(f, line) <= w) {
-        out << line;
+    std::vector<Fitted> out;
+    const double whole = width(f, line);
+    if (whole <= w) {
+        out.push_back({line, whole});
         return out;
     }
     const QStringList words = line.split(u' ');
     QString current;
+    double currentWidth = 0;
     for (const QString& word : words) {
         const QString candidate = current.isEmpty() ? word : current + u' ' + word;
-        if (width(f, candidate) <= w) {
+        const double advance = width(f, candidate);
+        if (advance <= w) {
             current = candidate;
+            currentWidth = advance;
             continue;
         }
         if (!current.isEmpty())
-            out << current;
+            out.push_back({current, currentWidth});
         // A word wider than the line is broken where it must be, each piece as long as fits.
         QStringView rest(word);
         for (;;) {
-            qsizetype n = fittingLength(f, rest, w);
-            if (n == rest.size())
+            auto [n, pieceWidth] = fittingLength(f, rest, w);
+            if (n == rest.size()) {
+                currentWidth = pieceWidth;
                 break;
-            if (n == 0)
+            }
+            if (n == 0) {
                 n = rest.size() > 1 && rest.at(0).isHighSurrogate() ? 2 : 1;
-            out << rest.left(n).toString();
+                pieceWidth = width(f, rest.left(n).toString());
+            }
+            out.push_back({rest.left(n).toString(), pieceWidth});
             rest = rest.mid(n);
         }
         current = rest.toString();
     }
-    if (!current.isEmpty() || out.isEmpty())
-        out << current;
+    if (!current.isEmpty() || out.empty())
+        out.push_back({current, current.isEmpty() ? 0.0 : currentWidth});
     return out;
 }
 

@@ -7,6 +7,8 @@
 #include <QImage>
 #include <QStringList>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace tikkeli {
 
@@ -23,12 +25,18 @@ public:
     TextMeasurer();
     ~TextMeasurer();
 
+    // A line as laid out, with its advance: measured while fitting, so never measured again.
+    struct Fitted {
+        QString text;
+        double width = 0;
+    };
+
     const Metrics& metrics(const ReportFont& f);
     double width(const ReportFont& f, const QString& text);
     // The line broken at blanks (inside over-long words where it must) into lines of at most width.
-    QStringList wrap(const ReportFont& f, const QString& line, double width);
+    std::vector<Fitted> wrap(const ReportFont& f, const QString& line, double width);
     // The longest start of the line that fits in width.
-    QString cut(const ReportFont& f, const QString& line, double width);
+    Fitted cut(const ReportFont& f, const QString& line, double width);
 
 private:
     struct Entry {
@@ -36,8 +44,8 @@ private:
         Metrics m;
     };
     Entry& entry(const ReportFont& f);
-    // How many characters from the start of text fit in width.
-    qsizetype fittingLength(const ReportFont& f, QStringView text, double width);
+    // How many characters from the start of text fit in width, and their advance.
+    std::pair<qsizetype, double> fittingLength(const ReportFont& f, QStringView text, double width);
 
     QImage m_device;
     double m_toPoints;

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "db/Database.h"
+#include "db/Recordset.h"
 #include "base/SharedState.h"
 #include "support/TempProgramEnvironment.h"
 
 #include <QString>
+#include <vector>
 
 namespace tikkeli::test {
 
@@ -59,10 +61,34 @@ public:
         return db.lastInsertId();
     }
     qint64 count(const QString& sql, const Params& p = {}) { return db.scalar(sql, p).toInt64(); }
+    // The animals a contract links to, in the order the links were written.
+    std::vector<qint64> animalLinks(qint64 vsId)
+    {
+        std::vector<qint64> ids;
+        Recordset rs = db.openRecordset(QStringLiteral("SELECT etelID FROM et WHERE etvsID = ? ORDER BY etID"),
+                                        RecordsetType::Snapshot, {vsId});
+        for (; !rs.eof(); rs.moveNext())
+            ids.push_back(rs.field(0).toInt64());
+        return ids;
+    }
+    Value animalNamesText(qint64 vsId)
+    {
+        return db.scalar(QStringLiteral("SELECT vsEiKoskeSeuraavia FROM vs WHERE vsID = ?"), {vsId});
+    }
 
     TempProgramEnvironment env;
     QString path;
     Database db;
+};
+
+// Two contracts and three animals of the catalogue, no links yet.
+class AnimalTestDb : public ContractTestDb {
+public:
+    qint64 aho = contract(QStringLiteral("Aho"));
+    qint64 berg = contract(QStringLiteral("Berg"));
+    qint64 susi = animal(QStringLiteral("Susi"));
+    qint64 karhu = animal(QStringLiteral("Karhu"));
+    qint64 ilves = animal(QStringLiteral("Ilves"));
 };
 
 } // namespace tikkeli::test

@@ -2,24 +2,13 @@
 
 #include "db/DbError.h"
 #include "members/FeatureCatalogue.h"
+#include "support/CatalogueGroupsText.h"
 
 using namespace tikkeli;
 
 namespace {
 
 using Rows = std::vector<std::pair<qint64, Value>>;
-
-QStringList describe(const std::vector<FeatureLetterGroup>& groups)
-{
-    QStringList out;
-    for (const auto& g : groups) {
-        QStringList names;
-        for (const auto& e : g.entries)
-            names << e.name;
-        out << g.letter + QLatin1Char(':') + names.join(QLatin1Char(','));
-    }
-    return out;
-}
 
 class FeatureCatalogueTest : public test::FeatureTestDb {};
 
@@ -48,7 +37,7 @@ TEST(FeatureTreeWalk, GroupsByInitialAsTheTreeShowsThem)
         {"empty text", {{1, ""}, {2, "Bb"}}, {"B:Bb", "Muut:"}},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(describe(FeatureCatalogue::groupByInitial(c.rows)), c.expected) << c.what;
+        EXPECT_EQ(test::CatalogueGroupsText(FeatureCatalogue::groupByInitial(c.rows)), c.expected) << c.what;
 }
 
 TEST(FeatureTreeKeys, IdAndKeyGoBothWays)
@@ -68,8 +57,8 @@ TEST_F(FeatureCatalogueTest, TreeSeparatesTheTypesInFinnishOrder)
     definition("Pelto", 2);
     FeatureCatalogue catalogue(db);
     EXPECT_EQ(catalogue.definitionCount(), 4);
-    EXPECT_EQ(describe(catalogue.treeGroups(1)), (QStringList{"A:Aita,ankka", "Ö:Ötökkä"}));
-    EXPECT_EQ(describe(catalogue.treeGroups(2)), (QStringList{"P:Pelto"}));
+    EXPECT_EQ(test::CatalogueGroupsText(catalogue.treeGroups(1)), (QStringList{"A:Aita,ankka", "Ö:Ötökkä"}));
+    EXPECT_EQ(test::CatalogueGroupsText(catalogue.treeGroups(2)), (QStringList{"P:Pelto"}));
 }
 
 TEST_F(FeatureCatalogueTest, DeleteTakesEveryValueOfTheDefinitionAndNothingElse)

@@ -70,7 +70,7 @@ TEST_F(LayoutTest, PageBreaksWithHeaderAndPageNumbersOnEveryPage)
     // Right-aligned page number ends at the right margin.
     const auto footer = doc->find(QStringLiteral("Sivu 3 / 5"));
     ASSERT_EQ(footer.size(), 1u);
-    EXPECT_NEAR(footer[0].second->rect.right(), 200 * Mm, 0.01);
+    EXPECT_NEAR(footer[0].second.rect.right(), 200 * Mm, 0.01);
     // Rows stay inside the body.
     for (const auto& page : doc->pages)
         for (const auto& it : page.items)
@@ -112,7 +112,7 @@ TEST_F(LayoutTest, GroupHeadersAndFootersWithSumsAndCounts)
     const auto h1 = doc->find(QStringLiteral("Ryhmä 1"));
     ASSERT_FALSE(f0.empty());
     ASSERT_EQ(h1.size(), 1u);
-    EXPECT_TRUE(f0[0].first < h1[0].first || f0[0].second->baseline < h1[0].second->baseline);
+    EXPECT_TRUE(f0[0].first < h1[0].first || f0[0].second.baseline < h1[0].second.baseline);
 }
 
 TEST_F(LayoutTest, SumsInHeadersShowTheWholeGroupsTotal)
@@ -186,7 +186,7 @@ TEST_F(LayoutTest, LabelGridPositions)
     auto at = [&](const char* name) {
         const auto found = doc->find(QString::fromUtf8(name));
         EXPECT_EQ(found.size(), 1u) << name;
-        return found.empty() ? QPointF() : QPointF(found[0].second->rect.left() / Mm, found[0].second->rect.top() / Mm);
+        return found.empty() ? QPointF() : QPointF(found[0].second.rect.left() / Mm, found[0].second.rect.top() / Mm);
     };
     // Label n: left 10 + column × (60 + 5) + 4, top 20 + row × (40 + 3) + 2.
     const QPointF first = at("Aho Antti");
@@ -202,7 +202,7 @@ TEST_F(LayoutTest, LabelGridPositions)
     const auto ohman = doc->find(QStringLiteral("33100"));
     ASSERT_EQ(ohman.size(), 1u);
     const auto ohmanName = doc->find(QStringLiteral("Öhman Örjan"));
-    EXPECT_NEAR(ohman[0].second->rect.top() - ohmanName[0].second->rect.top(), ohmanName[0].second->rect.height(), 0.01);
+    EXPECT_NEAR(ohman[0].second.rect.top() - ohmanName[0].second.rect.top(), ohmanName[0].second.rect.height(), 0.01);
 
     auto down = run(QByteArray(json).replace("\"across\"", "\"down\"").replace("\"rows\": 2", "\"rows\": 1"));
     ASSERT_EQ(down->pages.size(), 2u);
@@ -218,14 +218,14 @@ TEST_F(LayoutTest, EngineMarginsReplaceTheReportsOwn)
     });
     const auto header = doc->find(QStringLiteral("OTSIKKO"));
     ASSERT_FALSE(header.empty());
-    EXPECT_NEAR(header[0].second->rect.left(), 72, 0.01);
-    EXPECT_NEAR(header[0].second->rect.top(), 144, 0.01);
+    EXPECT_NEAR(header[0].second.rect.left(), 72, 0.01);
+    EXPECT_NEAR(header[0].second.rect.top(), 144, 0.01);
     const auto row = doc->find(QStringLiteral("Rivi 000"));
     ASSERT_EQ(row.size(), 1u);
-    EXPECT_NEAR(row[0].second->rect.left(), 72 + 5 * Mm, 0.01);
+    EXPECT_NEAR(row[0].second.rect.left(), 72 + 5 * Mm, 0.01);
     const auto footer = doc->find(QStringLiteral("Sivu 1 / %1").arg(doc->pages.size()));
     ASSERT_EQ(footer.size(), 1u);
-    EXPECT_NEAR(footer[0].second->rect.top(), (297 - 10) * Mm, 0.01);
+    EXPECT_NEAR(footer[0].second.rect.top(), (297 - 10) * Mm, 0.01);
 }
 
 TEST_F(LayoutTest, SectionFontsApplyToTheirSections)
@@ -242,19 +242,19 @@ TEST_F(LayoutTest, SectionFontsApplyToTheirSections)
         e.setSectionFont(1, QStringLiteral("HEADER;Courier New;X;T;X;X;700"));
         e.setSectionFont(2, QString());
     });
-    const auto* title = doc->find(QStringLiteral("Otsikko"))[0].second;
-    EXPECT_EQ(title->font.family, QStringLiteral("Courier New"));
-    EXPECT_EQ(title->font.size, 12);
-    EXPECT_TRUE(title->font.italic);
-    EXPECT_TRUE(title->font.bold);
-    const auto* name = doc->find(QStringLiteral("Aho Antti"))[0].second;
-    EXPECT_EQ(name->font.family, QStringLiteral("Arial"));
-    EXPECT_EQ(name->font.size, 12);
-    EXPECT_TRUE(name->font.bold); // "X" keeps the report's own style
-    EXPECT_FALSE(name->font.italic);
-    const auto* fixed = doc->find(QStringLiteral("Kiinteä"))[0].second;
-    EXPECT_EQ(fixed->font.family, QStringLiteral("Arial"));
-    EXPECT_EQ(fixed->font.size, 7);
+    const auto title = doc->find(QStringLiteral("Otsikko"))[0].second;
+    EXPECT_EQ(title.font.family, QStringLiteral("Courier New"));
+    EXPECT_EQ(title.font.size, 12);
+    EXPECT_TRUE(title.font.italic);
+    EXPECT_TRUE(title.font.bold);
+    const auto name = doc->find(QStringLiteral("Aho Antti"))[0].second;
+    EXPECT_EQ(name.font.family, QStringLiteral("Arial"));
+    EXPECT_EQ(name.font.size, 12);
+    EXPECT_TRUE(name.font.bold); // "X" keeps the report's own style
+    EXPECT_FALSE(name.font.italic);
+    const auto fixed = doc->find(QStringLiteral("Kiinteä"))[0].second;
+    EXPECT_EQ(fixed.font.family, QStringLiteral("Arial"));
+    EXPECT_EQ(fixed.font.size, 7);
 
     for (const char* bad : {"DETAIL;Arial", "DETAIL;Arial;iso;X;X;X;X", "OSA;Arial;10;X;X;X;X", "ALL;Arial;10;Q;X;X;X"}) {
         SCOPED_TRACE(bad);
@@ -289,7 +289,7 @@ TEST_F(LayoutTest, LongTextWrapsOrIsCutAsTheDefinitionSays)
     // The band grew: the second row starts below the wrapped text.
     const auto second = doc->find(QStringLiteral("Rivi 001"));
     ASSERT_EQ(second.size(), 1u);
-    EXPECT_GE(second[0].second->rect.top() + 0.01, lastBottom);
+    EXPECT_GE(second[0].second.rect.top() + 0.01, lastBottom);
 
     auto cutDoc = run(QByteArray(wrapJson).replace("\"wrap\": true", "\"wrap\": false"));
     QStringList cut;
@@ -301,7 +301,7 @@ TEST_F(LayoutTest, LongTextWrapsOrIsCutAsTheDefinitionSays)
     ASSERT_EQ(cut.size(), 1);
     EXPECT_TRUE(full.startsWith(cut[0]));
     EXPECT_LT(cut[0].size(), full.size());
-    EXPECT_NEAR(cutDoc->find(QStringLiteral("Rivi 001"))[0].second->rect.top(), 15 * Mm + 5 * Mm, 0.01);
+    EXPECT_NEAR(cutDoc->find(QStringLiteral("Rivi 001"))[0].second.rect.top(), 15 * Mm + 5 * Mm, 0.01);
 }
 
 TEST_F(LayoutTest, BottomAnchoredBandSitsAboveThePageFooter)
@@ -376,6 +376,37 @@ TEST_F(LayoutTest, ZeroMarginKeepsTheReportsOwn)
     });
     const auto header = doc->find(QStringLiteral("OTSIKKO"));
     ASSERT_FALSE(header.empty());
-    EXPECT_NEAR(header[0].second->rect.left(), 10 * Mm, 0.01);
-    EXPECT_NEAR(header[0].second->rect.top(), 10 * Mm, 0.01);
+    EXPECT_NEAR(header[0].second.rect.left(), 10 * Mm, 0.01);
+    EXPECT_NEAR(header[0].second.rect.top(), 10 * Mm, 0.01);
+}
+
+TEST_F(LayoutTest, FootersShowTheLastRowOfTheirGroupAndPageWhileRowsAreReadOneAtATime)
+{
+    // The group header's sum reads its whole group ahead; footers come after the next row is read.
+    const QByteArray json = R"({"format": "tikkeli-report/1", "data": {"table": "rivi"},
+      "page": {"margins": {"top": 10, "bottom": 10, "left": 10, "right": 10}},
+      "groups": [{"field": "rivi.ryhma",
+        "header": {"height": 8, "items": [{"type": "sum", "field": "rivi.summa", "format": "amount", "text": "Ryhmä yhteensä ",
+                                           "width": 80, "height": 6}]},
+        "footer": {"height": 8, "items": [{"type": "field", "field": "rivi.nimi", "text": "Viimeinen ", "width": 80,
+                                           "height": 6}]}}],
+      "bands": {"detail": {"height": 7, "items": [{"type": "field", "field": "rivi.nimi", "width": 50, "height": 6}]},
+        "pageFooter": {"height": 8, "items": [{"type": "field", "field": "rivi.nimi", "text": "Sivun viimeinen ",
+                                               "width": 80, "height": 6}]}}})";
+    auto doc = run(json);
+    ASSERT_GE(doc->pages.size(), 3u);
+    QStringList headers, footers;
+    for (int p = 0; p < int(doc->pages.size()); ++p) {
+        headers += doc->sectionTexts(p, QStringLiteral("GH1"));
+        footers += doc->sectionTexts(p, QStringLiteral("GF1"));
+        const QStringList rows = doc->sectionTexts(p, QStringLiteral("DETAIL"));
+        ASSERT_FALSE(rows.isEmpty());
+        EXPECT_EQ(doc->sectionTexts(p, QStringLiteral("FOOTER")),
+                  QStringList{QStringLiteral("Sivun viimeinen ") + rows.last()})
+            << p;
+    }
+    EXPECT_EQ(headers, (QStringList{"Ryhmä yhteensä 543,75", "Ryhmä yhteensä 1668,75", "Ryhmä yhteensä 2793,75",
+                                    "Ryhmä yhteensä 1181,25"}));
+    EXPECT_EQ(footers,
+              (QStringList{"Viimeinen Rivi 029", "Viimeinen Rivi 059", "Viimeinen Rivi 089", "Viimeinen Rivi 099"}));
 }

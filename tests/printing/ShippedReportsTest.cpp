@@ -139,8 +139,8 @@ TEST_F(ShippedReportsTest, LessorListAndLabelsOfTheSelectedContracts)
     const auto bjork = labels->find(QStringLiteral("Björk Bea"));
     const auto ohman = labels->find(QStringLiteral("Öhman Örjan"));
     ASSERT_EQ(aho.size(), 1u);
-    EXPECT_NEAR(bjork[0].second->rect.left() - aho[0].second->rect.left(), 70 * 72 / 25.4, 0.01);
-    EXPECT_NEAR(ohman[0].second->rect.top() - aho[0].second->rect.top(), 37 * 72 / 25.4, 0.01);
+    EXPECT_NEAR(bjork[0].second.rect.left() - aho[0].second.rect.left(), 70 * 72 / 25.4, 0.01);
+    EXPECT_NEAR(ohman[0].second.rect.top() - aho[0].second.rect.top(), 37 * 72 / 25.4, 0.01);
 
     const QString sample = sampleCopy();
     if (sample.isEmpty())

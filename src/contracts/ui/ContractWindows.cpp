@@ -2,14 +2,17 @@
 
 #include "base/ui/WindowHooks.h"
 #include "base/ui/WindowOpeners.h"
+#include "contracts/ui/frmElaimet.h"
 #include "contracts/ui/frmMoniliitosMV.h"
 #include "contracts/ui/frmVuokra.h"
+#include "settings/ui/frmAsetukset.h"
 
 namespace tikkeli {
 
 void RegisterContractWindows()
 {
     WindowOpeners::set(MainCommand::Contracts, [](QWidget*) { frmVuokra::Load(); });
+    frmAsetukset::setAnimalCatalogueOpener([](QWidget* parent) { frmElaimet::showModal(parent); });
     WindowHooks::set(WindowHook::ContractFeatureAttach, [](QWidget*, const WindowHookRequest&) -> qint64 {
         frmMoniliitosMV::open();
         return 0;

@@ -6,10 +6,12 @@
 #include "base/Prompter.h"
 #include "base/ui/FormRegistry.h"
 #include "base/ui/WindowHooks.h"
+#include "contracts/ContractAnimals.h"
 #include "contracts/ContractEstates.h"
 #include "contracts/ContractPrint.h"
 #include "contracts/ContractTree.h"
 #include "contracts/ui/frmSopimushaku.h"
+#include "contracts/ui/frmValitseElaimet.h"
 #include "members/ui/FeaturesPanel.h"
 #include "printing/PrintChoices.h"
 #include "printing/ReportEngine.h"
@@ -149,9 +151,6 @@ frmVuokra::frmVuokra(QWidget* parent) : QMainWindow(parent, Qt::Window), ui(std:
     grid->setEditTriggers(QAbstractItemView::AllEditTriggers);
     grid->setItemDelegate(new EstateCellDelegate(this));
 
-    // The animal choice that later work brings is shown but not in use yet.
-    for (QWidget* later : {static_cast<QWidget*>(ui->cValitseElaimet)})
-        later->setEnabled(false);
     new ContractReportMenu(
         this, [this] { return Data1.database(); }, [this] { return CommitContract(); });
 
@@ -195,6 +194,7 @@ void frmVuokra::connectCommands()
     both(nullptr, ui->mTilaUusi, &frmVuokra::mTilaUusi_Click);
     both(nullptr, ui->mTilaPoista, &frmVuokra::mTilaPoista_Click);
     both(nullptr, ui->mTilaSelaa, &frmVuokra::mTilaSelaa_Click);
+    both(ui->cValitseElaimet, nullptr, &frmVuokra::cValitseElaimet_Click);
 
     for (int i = 0; i < F::Count; ++i) {
         if (auto* box = qobject_cast<QLineEdit*>(m_boxes[std::size_t(i)]))
@@ -286,6 +286,7 @@ void frmVuokra::Reposition()
         showOption(g, shows ? F::shownOption(g, rs.field(QLatin1String(F::optionGroups()[std::size_t(g)].field))) : 0);
     const bool animals = F::coverageNamesAnimals(m_groups[F::Koskee]->checkedId());
     ui->tElaimet->setEnabled(animals);
+    ui->cValitseElaimet->setEnabled(animals);
     m_filling = false;
     m_boxChanged.fill(false);
     loadEstates();
@@ -341,8 +342,10 @@ void frmVuokra::boxChanged(int index)
 
 void frmVuokra::optionChosen(int group, int option)
 {
-    if (group == F::Koskee)
+    if (group == F::Koskee) {
         ui->tElaimet->setEnabled(F::coverageNamesAnimals(option));
+        ui->cValitseElaimet->setEnabled(F::coverageNamesAnimals(option));
+    }
     try {
         if (!Data1.beginEdit())
             ShowInfo(F::newContractHint());
@@ -751,6 +754,36 @@ void frmVuokra::mTilaPoista_Click()
 void frmVuokra::mTilaSelaa_Click()
 {
     ui->DBGrid1->setFocus();
+}
+
+void frmVuokra::cValitseElaimet_Click()
+{
+    // The contract is written first: a new one gets the key its links need, and the card shows
+    // the stored row again afterwards.
+    if (!CommitContract())
+        return;
+    const qint64 id = Data1.currentId();
+    if (id == 0) {
+        ShowInfo(F::newContractHint());
+        return;
+    }
+    try {
+        frmValitseElaimet picker(this);
+        picker.FillElaimet(ContractAnimals::LoadAllAnimals(Data1.database()));
+        picker.SelectElaimet(ContractAnimals::LoadContractAnimals(Data1.database(), id));
+        picker.exec();
+        if (!picker.ValitutElaimet)
+            return;
+        if (const auto refused = ContractAnimals::SaveContractAnimals(Data1.database(), id, *picker.ValitutElaimet)) {
+            ShowWarning(*refused);
+            return;
+        }
+        Data1.refresh();
+        Data1.findId(id);
+        Reposition();
+    } catch (const DbException& e) {
+        ShowWarning(QStringLiteral("Eläinten tallennus ei onnistunut: ") + e.description());
+    }
 }
 
 void frmVuokra::connectFeatureCommands()

@@ -67,6 +67,8 @@ public:
     void mTilaUusi_Click();
     void mTilaPoista_Click();
     void mTilaSelaa_Click();
+    // The animals of the contract chosen in the picker; links and names text stored at once.
+    void cValitseElaimet_Click();
     // The feature panel: open shows it and enables its menu entries, close hides it and disables
     // them (a typed value stays pending until the next save point).
     void cAvaaOminaisuudet_Click();

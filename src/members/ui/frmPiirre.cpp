@@ -5,10 +5,12 @@
 #include "base/ErrorHandling.h"
 #include "base/NullConversions.h"
 #include "base/Prompter.h"
+#include "base/ui/RecordKeys.h"
 #include "base/ui/cMouseCursor.h"
 #include "db/DbError.h"
 #include "members/FeatureCatalogue.h"
 #include "members/FeatureEvents.h"
+#include "members/ui/CatalogueTree.h"
 #include "members/ui/FeatureValueEditor.h"
 #include "members/ui/SelectAllOnFocus.h"
 #include "printing/ReportError.h"
@@ -34,29 +36,10 @@ namespace tikkeli {
 
 namespace {
 
-constexpr int KeyRole = Qt::UserRole;
-
 const QString& checkDatabaseText()
 {
     static const QString text = QStringLiteral("Tarkista tietokanta asetukset asetusikkunasta!");
     return text;
-}
-
-bool isRecordKey(const QKeyEvent* e)
-{
-    const auto mods = e->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
-    if (mods == Qt::NoModifier)
-        return e->key() >= Qt::Key_F2 && e->key() <= Qt::Key_F5;
-    if (mods == Qt::ControlModifier)
-        switch (e->key()) {
-        case Qt::Key_A:
-        case Qt::Key_S:
-        case Qt::Key_D:
-        case Qt::Key_F:
-        case Qt::Key_Z: return true;
-        default: break;
-        }
-    return false;
 }
 
 enum NavigateTo { First, Previous, Next, Last };
@@ -203,7 +186,7 @@ bool frmPiirre::eventFilter(QObject* watched, QEvent* event)
     switch (event->type()) {
     case QEvent::ShortcutOverride:
         // Text boxes would keep Ctrl+A and Ctrl+Z for themselves; here they are record commands.
-        if (isRecordKey(static_cast<QKeyEvent*>(event)))
+        if (IsRecordCommandKey(static_cast<QKeyEvent*>(event)))
             return true;
         break;
     case QEvent::KeyPress: {
@@ -238,13 +221,7 @@ void frmPiirre::FillFeatureTree()
     const QString roots[] = {QStringLiteral("Jäsenrekisteri"), QStringLiteral("Maanvuokrasopimukset")};
     for (int type = 1; type <= 2; ++type) {
         auto* root = new QTreeWidgetItem(ui->tvwPiirteet, {roots[type - 1]});
-        for (const FeatureLetterGroup& group : m_catalogue->treeGroups(type)) {
-            auto* letter = new QTreeWidgetItem(root, {group.letter});
-            for (const FeatureTreeEntry& entry : group.entries) {
-                auto* node = new QTreeWidgetItem(letter, {entry.name});
-                node->setData(0, KeyRole, FeatureCatalogue::treeKey(entry.id));
-            }
-        }
+        CatalogueTree::addGroups(root, m_catalogue->treeGroups(type));
     }
 }
 
@@ -405,7 +382,7 @@ void frmPiirre::valitseSolmu(QTreeWidgetItem* node)
     showCurrent();
     if (!node)
         return;
-    const auto id = FeatureCatalogue::idFromTreeKey(node->data(0, KeyRole).toString());
+    const auto id = CatalogueTree::idOf(node);
     if (!id)
         return;
     if (!m_catalogue->find(*id))
@@ -434,12 +411,7 @@ void frmPiirre::poista()
         ShowWarning(QStringLiteral("Ominaisuuden poisto ei onnistunut: ") + e.description());
         return;
     }
-    const QString key = FeatureCatalogue::treeKey(*id);
-    for (QTreeWidgetItemIterator it(ui->tvwPiirteet); *it; ++it)
-        if ((*it)->data(0, KeyRole).toString() == key) {
-            delete *it;
-            break;
-        }
+    CatalogueTree::removeNode(ui->tvwPiirteet, *id);
     // The card shows the row the recordset arrived at, as it is stored: a cleared display would
     // otherwise be written into that row by the next save.
     showCurrent();

@@ -164,6 +164,35 @@ TEST_F(MemberWindowFaultsTest, ProgramFocusSelectsNothingOnlyTheUsersOwnMoveDoes
     EXPECT_EQ(surname->cursorPosition(), surname->text().size());
 }
 
+TEST_F(MemberWindowFaultsTest, AFeatureValueThatIsNoNumberIsToldKeptAndHoldsTheCard)
+{
+    t.give(aho, ase);
+    frmJasen* w = open();
+    ASSERT_NE(w, nullptr);
+    const qint64 row = rowOf(aho, ase);
+    typeFeatureNumber(w, QStringLiteral("12a"));
+    QLineEdit* number = test::Control<QLineEdit>(*features(w), "tLong");
+
+    // Leaving the box names the field; the typed text is not thrown away.
+    tree(w)->setFocus();
+    ASSERT_EQ(prompter.messageTexts().size(), 1);
+    EXPECT_TRUE(prompter.messageTexts()[0].startsWith(QStringLiteral("Luku ei kelpaa: \"12a\"")));
+    EXPECT_EQ(number->text(), QStringLiteral("12a"));
+
+    // Moving on is refused with the card and the text kept, and nothing is stored.
+    w->navigate(MemberNavigation::Move::Next);
+    EXPECT_EQ(w->currentMemberId(), aho);
+    EXPECT_EQ(number->text(), QStringLiteral("12a"));
+    EXPECT_TRUE(stored(row).isNull());
+    EXPECT_TRUE(prompter.anyMessageContains(QStringLiteral("\"12a\" ei ole kokonaisluku")));
+
+    // Corrected, the value is written and the card moves.
+    number->setText(QStringLiteral("12"));
+    w->navigate(MemberNavigation::Move::Next);
+    EXPECT_EQ(stored(row), Value(12));
+    EXPECT_EQ(w->currentMemberId(), berg);
+}
+
 TEST_F(MemberWindowFaultsTest, ATypedFeatureValueSurvivesTheOtherWindowsChanges)
 {
     const qint64 koira = t.feature(QStringLiteral("Koira"));

@@ -10,6 +10,7 @@
 #include "printing/PrintChoices.h"
 #include "printing/ReportEngine.h"
 #include "printing/ui/frmTulostus.h"
+#include "support/TreeTexts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -80,17 +81,7 @@ protected:
         QApplication::processEvents();
         return w;
     }
-    static QStringList treeTexts(QTreeWidget* tree)
-    {
-        QStringList out;
-        for (QTreeWidgetItemIterator it(tree); *it; ++it) {
-            int depth = 0;
-            for (auto* p = (*it)->parent(); p; p = p->parent())
-                ++depth;
-            out << QString(depth, QLatin1Char('-')) + (*it)->text(0);
-        }
-        return out;
-    }
+    static QStringList treeTexts(QTreeWidget* tree) { return test::TreeTexts(tree); }
     // Answers the print dialog with its print button as soon as it is shown.
     static void clickPrintWhenShown()
     {
