@@ -1,3 +1,4 @@
+#include "support/Controls.h"
 #include "base/ScriptedPrompter.h"
 #include "contracts/ui/frmValitseElaimet.h"
 #include "contracts/ui/frmVuokra.h"
@@ -57,7 +58,7 @@ TEST(frmValitseElaimet, OkAnswersTheTickedEntriesInListOrder)
     EXPECT_FALSE(picker.ValitutElaimet.has_value());
     tick(picker, QStringLiteral("Susi (toinen)"), false);
     tick(picker, QStringLiteral("Karhu"), true);
-    picker.findChild<QPushButton*>(QStringLiteral("cOK"))->click();
+    test::Control<QPushButton>(picker, QStringLiteral("cOK"))->click();
     ASSERT_TRUE(picker.ValitutElaimet.has_value());
     EXPECT_EQ(names(*picker.ValitutElaimet), (QStringList{"Ilves", "Karhu", "Susi"}));
     EXPECT_EQ(picker.ValitutElaimet->at(1).id, 1);
@@ -68,7 +69,7 @@ TEST(frmValitseElaimet, EveryWayOutButOkLeavesNoAnswer)
 {
     ContractTestDb t;
     const std::pair<const char*, std::function<void(frmValitseElaimet&)>> ways[] = {
-        {"Peruuta", [](frmValitseElaimet& p) { p.findChild<QPushButton*>(QStringLiteral("cPeru"))->click(); }},
+        {"Peruuta", [](frmValitseElaimet& p) { test::Control<QPushButton>(p, QStringLiteral("cPeru"))->click(); }},
         {"Esc", [](frmValitseElaimet& p) { QTest::keyClick(&p, Qt::Key_Escape); }},
         {"close box", [](frmValitseElaimet& p) { p.close(); }},
     };
@@ -117,7 +118,10 @@ protected:
         button->click();
         return seen;
     }
-    static void press(frmValitseElaimet& p, const char* name) { p.findChild<QPushButton*>(QLatin1String(name))->click(); }
+    static void press(frmValitseElaimet& p, const char* name)
+    {
+        test::Control<QPushButton>(p, QLatin1String(name))->click();
+    }
 
     test::AnimalTestDb t;
     ScriptedPrompter prompter;
@@ -205,7 +209,7 @@ TEST_F(ContractAnimalChoiceTest, NewContractIsWrittenFirstSoItsLinksHaveItsKey)
     auto* nameBox = w->findChild<QLineEdit*>(QStringLiteral("tNimi"));
     ASSERT_NE(nameBox, nullptr);
     nameBox->setText(QStringLiteral("Uusi vuokranantaja"));
-    w->findChild<QRadioButton*>(QStringLiteral("optKoskee_3"))->click();
+    test::Control<QRadioButton>(*w, QStringLiteral("optKoskee_3"))->click();
     ASSERT_TRUE(button->isEnabled());
     choose([](frmValitseElaimet& p) {
         tick(p, QStringLiteral("Karhu"), true);

@@ -1,3 +1,4 @@
+#include "support/Controls.h"
 #include "base/Clock.h"
 #include "base/ScriptedPrompter.h"
 #include "base/ui/FormRegistry.h"
@@ -191,7 +192,7 @@ TEST_F(ContractReportMenuTest, FeatureListsOfferLabelsOnlyWhereTheyPrintThem)
 {
     bool labelsOffered = true;
     const auto compact = [&](QWidget* d) {
-        labelsOffered = d->findChild<QRadioButton*>(QStringLiteral("optTarrat"))->isEnabled();
+        labelsOffered = test::Control<QRadioButton>(*d, QStringLiteral("optTarrat"))->isEnabled();
         click(d, "cSeuraava");
     };
     {

@@ -1,3 +1,4 @@
+#include "support/Controls.h"
 #include "base/ScriptedPrompter.h"
 #include "contracts/ui/ContractWindows.h"
 #include "contracts/ui/frmElaimet.h"
@@ -219,7 +220,7 @@ TEST_F(frmElaimetTest, ClosingWritesTheTypedName)
     auto w = openWindow();
     ASSERT_TRUE(name && tree);
     type(QStringLiteral("Karhunpentu"));
-    w->findChild<QPushButton*>(QStringLiteral("cSulje"))->click();
+    test::Control<QPushButton>(*w, QStringLiteral("cSulje"))->click();
     EXPECT_FALSE(w->isVisible());
     EXPECT_EQ(storedNames(), QStringList{"Karhunpentu"});
 }

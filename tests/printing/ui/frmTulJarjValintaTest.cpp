@@ -1,3 +1,4 @@
+#include "support/Controls.h"
 #include "printing/PrintChoices.h"
 #include "printing/ui/frmTulJarjValinta.h"
 #include "support/TempProgramEnvironment.h"
@@ -32,7 +33,7 @@ TEST(frmTulJarjValintaTest, NextStoresTheOrderAndTheCloseBoxKeepsIt)
             if (c.close)
                 d.close();
             else
-                d.findChild<QAbstractButton*>(QStringLiteral("cSeuraava"))->click();
+                test::Control<QAbstractButton>(d, QStringLiteral("cSeuraava"))->click();
         });
         EXPECT_EQ(d.exec(), c.close ? QDialog::Rejected : QDialog::Accepted);
         EXPECT_EQ(Printing().TulostusJarjestys, c.expected) << c.option;
