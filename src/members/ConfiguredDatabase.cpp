@@ -4,9 +4,15 @@
 
 namespace tikkeli {
 
+const QString& CheckDatabaseSettingsText()
+{
+    static const QString text = QStringLiteral("Tarkista tietokanta asetukset asetusikkunasta!");
+    return text;
+}
+
 std::optional<Database> OpenConfiguredDatabase(QString* message)
 {
-    const QString check = QStringLiteral("Tarkista tietokanta asetukset asetusikkunasta!");
+    const QString& check = CheckDatabaseSettingsText();
     const QString path = State().DatabasePath;
     if (path.isEmpty() || path == QLatin1String("unknown")) {
         *message = check;

@@ -11,4 +11,8 @@ namespace tikkeli {
 // asetusikkunasta!", with the error's description on a new line when opening failed).
 std::optional<Database> OpenConfiguredDatabase(QString* message);
 
+// "Tarkista tietokanta asetukset asetusikkunasta!": what the user is told when the club database
+// cannot be opened or read.
+const QString& CheckDatabaseSettingsText();
+
 } // namespace tikkeli

@@ -6,6 +6,7 @@
 #include "base/SharedState.h"
 #include "db/Recordset.h"
 #include "invoicing/EmailTemplate.h"
+#include "members/ConfiguredDatabase.h"
 #include "settings/ui/FormPlacement.h"
 
 #include <QFont>
@@ -35,18 +36,12 @@ frmEmailPreview::frmEmailPreview(QWidget* parent) : QDialog(parent), ui(std::mak
     connect(ui->cClose, &QPushButton::clicked, this, &QDialog::reject);
     RestoreFormPlacement(this);
 
-    const QString path = State().DatabasePath;
-    const QString check = QStringLiteral("Tarkista tietokanta asetukset asetusikkunasta!");
-    if (path.isEmpty() || path == QLatin1String("unknown")) {
-        ShowInfo(check);
-        return;
-    }
-    try {
-        m_db = Database::open(path);
-    } catch (const std::exception& e) {
-        ShowInfo(check + QStringLiteral("\r\n") + QString::fromStdString(e.what()));
-        m_db = Database();
-    }
+    // A preview without its database shows the message and stays empty; its caller closes it.
+    QString message;
+    if (std::optional<Database> db = OpenConfiguredDatabase(&message))
+        m_db = std::move(*db);
+    else
+        ShowInfo(message);
 }
 
 frmEmailPreview::~frmEmailPreview() = default;
@@ -70,7 +65,7 @@ void frmEmailPreview::SetRecordSource(bool invoices, const QString& sql)
         for (; !rs.eof(); rs.moveNext())
             m_ids.push_back(rs.field(key).toInt64());
     } catch (const std::exception& e) {
-        ShowInfo(QStringLiteral("Tarkista tietokanta asetukset asetusikkunasta!\r\n") + QString::fromStdString(e.what()));
+        ShowInfo(CheckDatabaseSettingsText() + QStringLiteral("\r\n") + QString::fromStdString(e.what()));
         return;
     }
     if (!m_ids.isEmpty())

@@ -16,6 +16,7 @@
 #include "invoicing/EmailSendLoop.h"
 #include "invoicing/EmailTemplate.h"
 #include "invoicing/ui/frmEmailPreview.h"
+#include "members/ui/ConfiguredDatabaseWindow.h"
 #include "base/SharedState.h"
 #include "settings/ui/FormPlacement.h"
 
@@ -46,12 +47,6 @@ namespace {
 constexpr int CodeRole = Qt::UserRole;
 constexpr int KindRole = Qt::UserRole + 1;
 constexpr int IdRole = Qt::UserRole + 2;
-
-const QString& checkDatabaseText()
-{
-    static const QString text = QStringLiteral("Tarkista tietokanta asetukset asetusikkunasta!");
-    return text;
-}
 
 QString errorText(const std::exception& e)
 {
@@ -143,28 +138,14 @@ qint64 frmMaksujenLuonti::selectedRecipientCode() const
 
 void frmMaksujenLuonti::load()
 {
-    const QString path = State().DatabasePath;
-    const auto fail = [this](const QString& text) {
-        ShowInfo(text);
-        m_db = Database();
-        setEnabled(false);
-        QTimer::singleShot(0, this, &QWidget::close);
-    };
-    if (path.isEmpty() || path == QLatin1String("unknown")) {
-        fail(checkDatabaseText());
-        return;
-    }
-    try {
-        m_db = Database::open(path);
+    OpenWindowDatabase(*this, m_db, [this] {
         FillRecipients();
         FillTitleList();
         UpdateInvoiceStatus();
         ui->tLaskunPaiva->setText(InvoiceInput::formatDate(Today()));
         ResetRowEditors();
         RecalculateTotal();
-    } catch (const std::exception& e) {
-        fail(checkDatabaseText() + QStringLiteral("\r\n") + QString::fromStdString(e.what()));
-    }
+    });
 }
 
 void frmMaksujenLuonti::closeEvent(QCloseEvent* event)

@@ -19,6 +19,7 @@
 #include "invoicing/ui/frmLaskujenRajaus.h"
 #include "invoicing/ui/frmLaskumalli.h"
 #include "invoicing/ui/frmMaksutListana.h"
+#include "members/ui/ConfiguredDatabaseWindow.h"
 #include "printing/PrintChoices.h"
 #include "printing/ReportEngine.h"
 #include "printing/ReportError.h"
@@ -40,12 +41,6 @@ std::function<void(frmMaksut&)> frmMaksut::PreviewReminderEmail;
 std::function<void(frmMaksut&)> frmMaksut::ReadReferencePayments;
 
 namespace {
-
-const QString& checkDatabaseText()
-{
-    static const QString text = QStringLiteral("Tarkista tietokanta asetukset asetusikkunasta!");
-    return text;
-}
 
 QString plain(const Value& v)
 {
@@ -86,20 +81,26 @@ frmMaksut::frmMaksut(QWidget* parent) : QMainWindow(parent), ui(std::make_unique
     connect(ui->mPoistaKaikki, &QAction::triggered, this, &frmMaksut::DeleteAll);
     connect(ui->mTarrat, &QAction::triggered, this, &frmMaksut::PrintLabels);
     connect(ui->mSulje, &QAction::triggered, this, &QWidget::close);
-    connect(ui->mTulostallista, &QAction::triggered, this,
-            [this] { PrintHistoryList(QStringLiteral("jmllista.rpt"), {}, QStringLiteral("LASKUTUSLISTA")); });
-    connect(ui->mMuistutetutLL, &QAction::triggered, this, [this] {
-        PrintHistoryList(QStringLiteral("jmllista.rpt"),
-                         QStringLiteral("{jmhist.jmhjmMaksettu} = False and {jmhist.jmhjmMuistutusNumero} > 0"),
-                         QStringLiteral("LASKUTUSLISTA / MUISTUTETUT"));
-    });
-    connect(ui->mTulostaViiteLista, &QAction::triggered, this,
-            [this] { PrintHistoryList(QStringLiteral("jmvlista.rpt"), {}, QStringLiteral("VIITELISTA")); });
-    connect(ui->mMuistutetutVL, &QAction::triggered, this, [this] {
-        PrintHistoryList(QStringLiteral("jmvlista.rpt"),
-                         QStringLiteral("{jmhist.jmhjmMaksettu} = false and {jmhist.jmhjmMuistutusNumero} > 0"),
-                         QStringLiteral("VIITELISTA / MUISTUTETUT"));
-    });
+    const struct {
+        QAction* action;
+        const char* file;
+        const char* selection;
+        const char* title;
+    } lists[] = {
+        {ui->mTulostallista, "jmllista.rpt", "", "LASKUTUSLISTA"},
+        {ui->mMuistutetutLL, "jmllista.rpt", "{jmhist.jmhjmMaksettu} = False and {jmhist.jmhjmMuistutusNumero} > 0",
+         "LASKUTUSLISTA / MUISTUTETUT"},
+        {ui->mTulostaViiteLista, "jmvlista.rpt", "", "VIITELISTA"},
+        {ui->mMuistutetutVL, "jmvlista.rpt", "{jmhist.jmhjmMaksettu} = false and {jmhist.jmhjmMuistutusNumero} > 0",
+         "VIITELISTA / MUISTUTETUT"},
+    };
+    for (const auto& l : lists) {
+        const QString file = QString::fromLatin1(l.file);
+        const QString selection = QString::fromLatin1(l.selection);
+        const QString title = QString::fromLatin1(l.title);
+        connect(l.action, &QAction::triggered, this,
+                [this, file, selection, title] { PrintHistoryList(file, selection, title); });
+    }
     connect(ui->mAvaaPikakirjaus, &QAction::triggered, this,
             [] { FormRegistry::open<frmMaksutListana>(QStringLiteral("frmMaksutListana")); });
     const auto hook = [this](QAction* action, const std::function<void(frmMaksut&)>& h) {
@@ -160,23 +161,7 @@ frmLaskujenRajaus& frmMaksut::rangeDialog()
 
 void frmMaksut::load()
 {
-    const QString path = State().DatabasePath;
-    const auto fail = [this](const QString& text) {
-        ShowInfo(text);
-        m_db = Database();
-        setEnabled(false);
-        QTimer::singleShot(0, this, &QWidget::close);
-    };
-    if (path.isEmpty() || path == QLatin1String("unknown")) {
-        fail(checkDatabaseText());
-        return;
-    }
-    try {
-        m_db = Database::open(path);
-        PaymentBookData::TarkistaJmHistOsoitteet(m_db);
-    } catch (const DbException& e) {
-        fail(checkDatabaseText() + QStringLiteral("\r\n") + e.description());
-    }
+    OpenWindowDatabase(*this, m_db, [this] { PaymentBookData::TarkistaJmHistOsoitteet(m_db); });
 }
 
 bool frmMaksut::eventFilter(QObject* watched, QEvent* event)
@@ -385,23 +370,25 @@ void frmMaksut::PrintLabels()
 
 void frmMaksut::DeletePaid()
 {
-    if (!AskYesNo(QStringLiteral(
-            "Poistetaanko maksetut maksut historiasta?\r\nPoiston jälkeen et enää voi tulostaa maksaneiden luetteloa.")))
-        return;
-    try {
-        PaymentBookData::DeletePaidHistory(m_db);
-    } catch (const DbException& e) {
-        ShowWarning(QStringLiteral("Virhe: ") + e.description());
-    }
+    deleteHistory(
+        QStringLiteral(
+            "Poistetaanko maksetut maksut historiasta?\r\nPoiston jälkeen et enää voi tulostaa maksaneiden luetteloa."),
+        &PaymentBookData::DeletePaidHistory);
 }
 
 void frmMaksut::DeleteAll()
 {
-    if (!AskYesNo(QStringLiteral(
-            "Poistetaanko kaikki maksut historiasta?\r\nPoiston jälkeen et enää voi tulostaa laskutuslistoja.")))
+    deleteHistory(
+        QStringLiteral("Poistetaanko kaikki maksut historiasta?\r\nPoiston jälkeen et enää voi tulostaa laskutuslistoja."),
+        &PaymentBookData::DeleteAllHistory);
+}
+
+void frmMaksut::deleteHistory(const QString& question, const std::function<void(Database&)>& deletion)
+{
+    if (!AskYesNo(question))
         return;
     try {
-        PaymentBookData::DeleteAllHistory(m_db);
+        deletion(m_db);
     } catch (const DbException& e) {
         ShowWarning(QStringLiteral("Virhe: ") + e.description());
     }

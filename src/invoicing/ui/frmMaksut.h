@@ -71,6 +71,7 @@ private:
     // The print dialog; false when cancelled.
     bool askPrint();
     void runPrint(const QString& errorPrefix, const std::function<void()>& prepare);
+    void deleteHistory(const QString& question, const std::function<void(Database&)>& deletion);
 
     std::unique_ptr<Ui::frmMaksut> ui;
     Database m_db;

@@ -7,6 +7,7 @@
 #include "base/ui/cMouseCursor.h"
 #include "db/DbError.h"
 #include "invoicing/InvoicePayments.h"
+#include "members/ui/ConfiguredDatabaseWindow.h"
 #include "settings/ui/FormPlacement.h"
 
 #include <QButtonGroup>
@@ -41,24 +42,7 @@ frmMaksutListana::frmMaksutListana(QWidget* parent) : QMainWindow(parent), ui(st
     ui->mSulje->setShortcutContext(Qt::WindowShortcut);
     connect(ui->mSulje, &QAction::triggered, this, &QWidget::close);
     RestoreFormPlacement(this);
-
-    const QString path = State().DatabasePath;
-    const auto fail = [this](const QString& text) {
-        ShowInfo(text);
-        m_db = Database();
-        setEnabled(false);
-        QTimer::singleShot(0, this, &QWidget::close);
-    };
-    if (path.isEmpty() || path == QLatin1String("unknown")) {
-        fail(QStringLiteral("Tarkista tietokanta asetukset asetusikkunasta!"));
-        return;
-    }
-    try {
-        m_db = Database::open(path);
-        FillGrid(0);
-    } catch (const DbException& e) {
-        fail(QStringLiteral("Tarkista tietokanta asetukset asetusikkunasta!\r\n") + e.description());
-    }
+    OpenWindowDatabase(*this, m_db, [this] { FillGrid(0); });
 }
 
 frmMaksutListana::~frmMaksutListana() = default;

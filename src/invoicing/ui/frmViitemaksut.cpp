@@ -6,6 +6,7 @@
 #include "base/Prompter.h"
 #include "base/SharedState.h"
 #include "invoicing/ReferencePaymentMatcher.h"
+#include "members/ui/ConfiguredDatabaseWindow.h"
 #include "settings/DatabaseSettingsStore.h"
 #include "settings/ui/FormPlacement.h"
 
@@ -53,23 +54,7 @@ frmViitemaksut::frmViitemaksut(QWidget* parent) : QMainWindow(parent), ui(std::m
     ui->TabStr1->setCurrentIndex(0);
 
     RestoreFormPlacement(this);
-    const QString path = State().DatabasePath;
-    const auto fail = [this](const QString& text) {
-        ShowInfo(text);
-        m_db = Database();
-        setEnabled(false);
-        QTimer::singleShot(0, this, &QWidget::close);
-    };
-    const QString check = QStringLiteral("Tarkista tietokanta asetukset asetusikkunasta!");
-    if (path.isEmpty() || path == QLatin1String("unknown")) {
-        fail(check);
-        return;
-    }
-    try {
-        m_db = Database::open(path);
-    } catch (const std::exception& e) {
-        fail(check + QStringLiteral("\r\n") + QString::fromStdString(e.what()));
-    }
+    OpenWindowDatabase(*this, m_db);
 }
 
 frmViitemaksut::~frmViitemaksut() = default;

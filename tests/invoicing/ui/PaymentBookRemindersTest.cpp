@@ -1,5 +1,5 @@
 #include "../InvoiceTestDb.h"
-#include "DialogScript.h"
+#include "WindowTestSupport.h"
 
 #include "base/Clock.h"
 #include "base/ScriptedPrompter.h"
@@ -51,11 +51,7 @@ protected:
         State().ReminderFee = *Currency::parse(QStringLiteral("5"));
         State().LateInterestRate = 8.0;
         State().ReminderTitle = QStringLiteral("MAKSUMUISTUTUS");
-        const QDir built(QStringLiteral(TIKKELI_PROGRAM_DIR "/reports"));
-        const QString target = club.env.programFolder() + QStringLiteral("/reports");
-        QDir().mkpath(target);
-        for (const QString& f : built.entryList({QStringLiteral("*.rpt")}, QDir::Files))
-            QFile::copy(built.filePath(f), target + QLatin1Char('/') + f);
+        test::installReports(club.env);
         MainReport().setOutputHandler(
             [this](std::shared_ptr<const ReportDocument> doc, const ReportEngine&) { printed.push_back(doc); });
         inRange = club.count(QStringLiteral("jmhist"),
@@ -72,29 +68,10 @@ protected:
         Printing() = PrintChoices{};
     }
 
-    std::unique_ptr<frmMaksut> openWindow()
-    {
-        auto w = std::make_unique<frmMaksut>();
-        w->show();
-        QApplication::processEvents();
-        return w;
-    }
-    // Types the range into the range dialog when it comes up and answers it; then the dialogs
-    // that follow. (Inside these timer callbacks a missing control fails the test with ASSERT,
-    // as an exception may not cross Qt's event loop.)
+    std::unique_ptr<frmMaksut> openWindow() { return test::openShown<frmMaksut>(); }
     static void answerRange(const char* from, const char* to, QList<std::pair<QString, QString>> then = {})
     {
-        QTimer::singleShot(0, [=] {
-            QWidget* modal = QApplication::activeModalWidget();
-            ASSERT_TRUE(modal);
-            auto* a = modal->findChild<QLineEdit*>(QStringLiteral("tLaskunroAlku"));
-            auto* l = modal->findChild<QLineEdit*>(QStringLiteral("tLaskunroLoppu"));
-            ASSERT_TRUE(a && l);
-            a->setText(QString::fromLatin1(from));
-            l->setText(QString::fromLatin1(to));
-        });
-        then.prepend({QStringLiteral("frmLaskujenRajaus"), QStringLiteral("cSeuraava")});
-        test::answerDialogs(std::move(then));
+        test::answerRange(from, to, nullptr, std::move(then));
     }
     qint64 reminded(int number)
     {

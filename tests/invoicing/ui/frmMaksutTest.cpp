@@ -1,5 +1,5 @@
 #include "../InvoiceTestDb.h"
-#include "DialogScript.h"
+#include "WindowTestSupport.h"
 
 #include "base/ScriptedPrompter.h"
 #include "db/Recordset.h"
@@ -28,6 +28,7 @@
 #include <gtest/gtest.h>
 
 using namespace tikkeli;
+using tikkeli::test::Control;
 
 namespace {
 
@@ -54,37 +55,15 @@ protected:
         Printing() = PrintChoices{};
     }
 
-    std::unique_ptr<frmMaksut> openWindow()
-    {
-        auto w = std::make_unique<frmMaksut>();
-        w->show();
-        QApplication::processEvents();
-        return w;
-    }
-    template <class T>
-    static T* control(QWidget* w, const char* name)
-    {
-        return w->findChild<T*>(QString::fromLatin1(name));
-    }
-    static QString text(QWidget* w, const char* label)
-    {
-        auto* l = control<QLabel>(w, label);
-        return l ? l->text() : QStringLiteral("<missing>");
-    }
+    std::unique_ptr<frmMaksut> openWindow() { return test::openShown<frmMaksut>(); }
+    static QString text(const QWidget& w, const char* label) { return test::labelText(w, label); }
     bool paid(int number)
     {
         return club.field(QStringLiteral("SELECT jmhjmMaksettu FROM jmhist WHERE jmhjmLaskunumero = ?"), {Value(number)})
             .toBool();
     }
     static void answerDialogs(QList<std::pair<QString, QString>> steps) { test::answerDialogs(std::move(steps)); }
-    void installReports()
-    {
-        const QDir built(QStringLiteral(TIKKELI_PROGRAM_DIR "/reports"));
-        const QString target = club.env.programFolder() + QStringLiteral("/reports");
-        QDir().mkpath(target);
-        for (const QString& f : built.entryList({QStringLiteral("*.rpt")}, QDir::Files))
-            QFile::copy(built.filePath(f), target + QLatin1Char('/') + f);
-    }
+    void installReports() { test::installReports(club.env); }
 
     test::InvoiceTestDb club;
     ScriptedPrompter prompter;
@@ -96,15 +75,14 @@ TEST_F(frmMaksutTest, FindShowsTheOpenInvoiceOfARepeatedReference)
 {
     auto w = openWindow();
     ASSERT_TRUE(w->loaded());
-    auto* box = control<QLineEdit>(w.get(), "tViitenumero");
-    auto* find = control<QAbstractButton>(w.get(), "cHaeTiedot");
-    ASSERT_TRUE(box && find);
+    auto* box = Control<QLineEdit>(*w, "tViitenumero");
+    auto* find = Control<QAbstractButton>(*w, "cHaeTiedot");
     box->setText(QStringLiteral("  20019 "));
     find->click();
-    EXPECT_EQ(text(w.get(), "lblLaskunumero"), QStringLiteral("3001"));
-    EXPECT_EQ(text(w.get(), "lblMaksettu"), QStringLiteral("Ei"));
-    EXPECT_EQ(text(w.get(), "lblJasenmaksu"), QStringLiteral("Kyllä"));
-    EXPECT_EQ(text(w.get(), "lblOtsake"), QStringLiteral("Jäsenmaksu 2026"));
+    EXPECT_EQ(text(*w, "lblLaskunumero"), QStringLiteral("3001"));
+    EXPECT_EQ(text(*w, "lblMaksettu"), QStringLiteral("Ei"));
+    EXPECT_EQ(text(*w, "lblJasenmaksu"), QStringLiteral("Kyllä"));
+    EXPECT_EQ(text(*w, "lblOtsake"), QStringLiteral("Jäsenmaksu 2026"));
     EXPECT_EQ(w->CurrentHistoryId(), newId);
     EXPECT_EQ(w->CurrentMemberId(), memberId);
     EXPECT_TRUE(prompter.shown().empty());
@@ -129,16 +107,15 @@ TEST_F(frmMaksutTest, FindShowsTheOpenInvoiceOfARepeatedReference)
 TEST_F(frmMaksutTest, MarkPaidMarksTheOpenInvoiceNotTheOldPaidOne)
 {
     auto w = openWindow();
-    auto* box = control<QLineEdit>(w.get(), "tViitenumero");
-    ASSERT_TRUE(box);
+    auto* box = Control<QLineEdit>(*w, "tViitenumero");
     box->setText(QStringLiteral("20019"));
     QTest::keyClick(w.get(), Qt::Key_F3);
     EXPECT_TRUE(paid(3001));
     EXPECT_TRUE(paid(2001));
     EXPECT_EQ(club.count(QStringLiteral("jmRivi"), QStringLiteral("jmRjmID = 9001 AND jmRMaksettu = True")), 1);
     EXPECT_TRUE(club.field(QStringLiteral("SELECT jrJasenmaksu FROM jr WHERE jrID = ?"), {Value(memberId)}).toBool());
-    EXPECT_EQ(text(w.get(), "lblLaskunumero"), QStringLiteral("3001"));
-    EXPECT_EQ(text(w.get(), "lblMaksettu"), QStringLiteral("Kyllä"));
+    EXPECT_EQ(text(*w, "lblLaskunumero"), QStringLiteral("3001"));
+    EXPECT_EQ(text(*w, "lblMaksettu"), QStringLiteral("Kyllä"));
     // A reprint needs a new find after a mark.
     EXPECT_EQ(w->CurrentMemberId(), 0);
     EXPECT_TRUE(prompter.shown().empty());
@@ -147,28 +124,26 @@ TEST_F(frmMaksutTest, MarkPaidMarksTheOpenInvoiceNotTheOldPaidOne)
 TEST_F(frmMaksutTest, MarkPaidWithDeleteTakesTheInvoiceOutOfTheBook)
 {
     auto w = openWindow();
-    auto* box = control<QLineEdit>(w.get(), "tViitenumero");
-    auto* del = control<QCheckBox>(w.get(), "chkPoistamaksettu");
-    auto* mark = control<QAbstractButton>(w.get(), "cMaksetuksi");
-    ASSERT_TRUE(box && del && mark);
+    auto* box = Control<QLineEdit>(*w, "tViitenumero");
+    auto* del = Control<QCheckBox>(*w, "chkPoistamaksettu");
+    auto* mark = Control<QAbstractButton>(*w, "cMaksetuksi");
     del->setChecked(true);
     box->setText(QStringLiteral("20019"));
     mark->click();
     EXPECT_EQ(club.count(QStringLiteral("jmhist"), QStringLiteral("jmhjmLaskunumero = 3001")), 0);
     EXPECT_EQ(club.count(QStringLiteral("jmRivi"), QStringLiteral("jmRjmID = 9001")), 0);
     EXPECT_EQ(box->text(), QString());
-    EXPECT_EQ(text(w.get(), "lblLaskunumero"), QString());
+    EXPECT_EQ(text(*w, "lblLaskunumero"), QString());
     // The reference now finds the old paid invoice only.
     box->setText(QStringLiteral("20019"));
-    control<QAbstractButton>(w.get(), "cHaeTiedot")->click();
-    EXPECT_EQ(text(w.get(), "lblLaskunumero"), QStringLiteral("2001"));
+    Control<QAbstractButton>(*w, "cHaeTiedot")->click();
+    EXPECT_EQ(text(*w, "lblLaskunumero"), QStringLiteral("2001"));
 }
 
 TEST_F(frmMaksutTest, CheckDigitAndMissingMember)
 {
     auto w = openWindow();
-    auto* box = control<QLineEdit>(w.get(), "tViitenumero");
-    ASSERT_TRUE(box);
+    auto* box = Control<QLineEdit>(*w, "tViitenumero");
     box->setText(QStringLiteral("2001"));
     QTest::keyClick(w.get(), Qt::Key_F4);
     EXPECT_EQ(box->text(), QStringLiteral("20019"));
@@ -187,7 +162,7 @@ TEST_F(frmMaksutTest, CheckDigitAndMissingMember)
     // A reprint asks the layout, then refuses without a found invoice.
     prompter.clear();
     answerDialogs({{QStringLiteral("frmLaskumalli"), QStringLiteral("cSeuraava")}});
-    control<QAbstractButton>(w.get(), "cTulosta")->click();
+    Control<QAbstractButton>(*w, "cTulosta")->click();
     EXPECT_EQ(prompter.messageTexts(),
               QStringList{QStringLiteral("Hae tulostettava lasku viitenumerolla ennen tulostusta")});
 }
@@ -199,35 +174,27 @@ TEST_F(frmMaksutTest, ReprintAndLabelsReachTheReportControl)
     MainReport().setOutputHandler(
         [&](std::shared_ptr<const ReportDocument> doc, const ReportEngine&) { printed.push_back(doc); });
     auto w = openWindow();
-    control<QLineEdit>(w.get(), "tViitenumero")->setText(QStringLiteral("20019"));
-    control<QAbstractButton>(w.get(), "cHaeTiedot")->click();
+    Control<QLineEdit>(*w, "tViitenumero")->setText(QStringLiteral("20019"));
+    Control<QAbstractButton>(*w, "cHaeTiedot")->click();
 
     // Closing the layout dialog with its close box cancels the reprint.
     answerDialogs({{QStringLiteral("frmLaskumalli"), QString()}});
-    control<QAbstractButton>(w.get(), "cTulosta")->click();
+    Control<QAbstractButton>(*w, "cTulosta")->click();
     EXPECT_TRUE(printed.empty());
 
     answerDialogs({{QStringLiteral("frmLaskumalli"), QStringLiteral("optKieli_1")},
                    {QStringLiteral("frmLaskumalli"), QStringLiteral("cSeuraava")},
                    {QStringLiteral("frmTulostus"), QStringLiteral("cTulosta")}});
-    control<QAbstractButton>(w.get(), "cTulosta")->click();
+    Control<QAbstractButton>(*w, "cTulosta")->click();
     ASSERT_EQ(printed.size(), 1u) << prompter.messageTexts().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(MainReport().ReportFileName.section(QLatin1Char('/'), -1), QStringLiteral("lhtilis2.rpt"));
     EXPECT_EQ(MainReport().SelectionFormula, QStringLiteral("{jmhist.jmhID}=%1").arg(newId));
     EXPECT_EQ(printed[0]->pages.size(), 1u);
 
     // Labels of the unpaid invoices from 2100 on.
-    auto* labels = w->findChild<QAction*>(QStringLiteral("mTarrat"));
-    ASSERT_TRUE(labels);
+    auto* labels = Control<QAction>(*w, "mTarrat");
     printed.clear();
-    QTimer::singleShot(0, [&] {
-        QWidget* modal = QApplication::activeModalWidget();
-        ASSERT_TRUE(modal);
-        modal->findChild<QLineEdit*>(QStringLiteral("tLaskunroAlku"))->setText(QStringLiteral("2100"));
-        modal->findChild<QRadioButton*>(QStringLiteral("optLaskunTila_2"))->setChecked(true);
-    });
-    answerDialogs({{QStringLiteral("frmLaskujenRajaus"), QStringLiteral("cSeuraava")},
-                   {QStringLiteral("frmTulostus"), QStringLiteral("cTulosta")}});
+    test::answerRange("2100", "", "optLaskunTila_2", {{QStringLiteral("frmTulostus"), QStringLiteral("cTulosta")}});
     labels->trigger();
     ASSERT_EQ(printed.size(), 1u) << prompter.messageTexts().join(QLatin1Char('|')).toStdString();
     const qint64 expected = club.count(QStringLiteral("jmhist"),
@@ -251,11 +218,8 @@ TEST_F(frmMaksutTest, InvoicingWindowPrintsTheRunInPrintOrder)
     MainReport().setOutputHandler(
         [&](std::shared_ptr<const ReportDocument> doc, const ReportEngine&) { printed.push_back(doc); });
     frmMaksujenLuonti::PrintInvoices = [](frmMaksujenLuonti& w) { PrintRunInvoices(w); };
-    frmMaksujenLuonti w;
-    w.show();
-    QApplication::processEvents();
-    auto* print = w.findChild<QAbstractButton*>(QStringLiteral("cTulosta"));
-    ASSERT_TRUE(print);
+    auto w = test::openShown<frmMaksujenLuonti>();
+    auto* print = Control<QAbstractButton>(*w, "cTulosta");
     EXPECT_TRUE(print->isEnabled());
 
     struct Case {
@@ -288,7 +252,7 @@ TEST_F(frmMaksutTest, InvoicingWindowPrintsTheRunInPrintOrder)
                    {QStringLiteral("frmTulostus"), QStringLiteral("cPeruTulostus")}});
     print->click();
     EXPECT_TRUE(printed.empty());
-    w.close();
+    w->close();
     frmMaksujenLuonti::PrintInvoices = nullptr;
 }
 
@@ -299,25 +263,14 @@ TEST_F(frmMaksutTest, CopiesAndListsOverARange)
     MainReport().setOutputHandler(
         [&](std::shared_ptr<const ReportDocument> doc, const ReportEngine&) { printed.push_back(doc); });
     auto w = openWindow();
-    auto* copies = w->findChild<QAbstractButton*>(QStringLiteral("cKopiot"));
-    ASSERT_TRUE(copies);
-    auto typeRange = [](const char* from, const char* to, const char* state) {
-        QTimer::singleShot(0, [=] {
-            QWidget* modal = QApplication::activeModalWidget();
-            ASSERT_TRUE(modal);
-            modal->findChild<QLineEdit*>(QStringLiteral("tLaskunroAlku"))->setText(QString::fromLatin1(from));
-            modal->findChild<QLineEdit*>(QStringLiteral("tLaskunroLoppu"))->setText(QString::fromLatin1(to));
-            modal->findChild<QRadioButton*>(QString::fromLatin1(state))->setChecked(true);
-        });
-    };
+    auto* copies = Control<QAbstractButton>(*w, "cKopiot");
 
     // Copies of the unpaid invoices 2100..2200: one page each, in the print order.
     prompter.answerYes();
-    typeRange("2100", "2200", "optLaskunTila_2");
-    answerDialogs({{QStringLiteral("frmLaskujenRajaus"), QStringLiteral("cSeuraava")},
-                   {QStringLiteral("frmLaskumalli"), QStringLiteral("optLaskumalli_1")},
-                   {QStringLiteral("frmLaskumalli"), QStringLiteral("cSeuraava")},
-                   {QStringLiteral("frmTulostus"), QStringLiteral("cTulosta")}});
+    test::answerRange("2100", "2200", "optLaskunTila_2",
+                      {{QStringLiteral("frmLaskumalli"), QStringLiteral("optLaskumalli_1")},
+                       {QStringLiteral("frmLaskumalli"), QStringLiteral("cSeuraava")},
+                       {QStringLiteral("frmTulostus"), QStringLiteral("cTulosta")}});
     copies->click();
     const qint64 unpaid = club.count(QStringLiteral("jmhist"),
                                      QStringLiteral("jmhjmLaskunumero BETWEEN 2100 AND 2200 AND jmhjmMaksettu = False"));
@@ -342,10 +295,9 @@ TEST_F(frmMaksutTest, CopiesAndListsOverARange)
         printed.clear();
         prompter.clear();
         prompter.answerYes();
-        typeRange("5000", "6000", c.state);
-        answerDialogs({{QStringLiteral("frmLaskujenRajaus"), QStringLiteral("cSeuraava")},
-                       {QStringLiteral("frmLaskumalli"), QStringLiteral("cSeuraava")},
-                       {QStringLiteral("frmTulostus"), QStringLiteral("cTulosta")}});
+        test::answerRange("5000", "6000", c.state,
+                          {{QStringLiteral("frmLaskumalli"), QStringLiteral("cSeuraava")},
+                           {QStringLiteral("frmTulostus"), QStringLiteral("cTulosta")}});
         copies->click();
         EXPECT_TRUE(printed.empty());
         EXPECT_EQ(prompter.messageTexts().value(1), QString::fromUtf8(c.message)) << c.state;
@@ -353,12 +305,9 @@ TEST_F(frmMaksutTest, CopiesAndListsOverARange)
 
     // The billing list of the paid invoices 2001..2010, with its heading; the next list offers the
     // same choices again.
-    auto* list = w->findChild<QAction*>(QStringLiteral("mTulostallista"));
-    ASSERT_TRUE(list);
+    auto* list = Control<QAction>(*w, "mTulostallista");
     printed.clear();
-    typeRange("2001", "2010", "optLaskunTila_1");
-    answerDialogs({{QStringLiteral("frmLaskujenRajaus"), QStringLiteral("cSeuraava")},
-                   {QStringLiteral("frmTulostus"), QStringLiteral("cTulosta")}});
+    test::answerRange("2001", "2010", "optLaskunTila_1", {{QStringLiteral("frmTulostus"), QStringLiteral("cTulosta")}});
     list->trigger();
     ASSERT_EQ(printed.size(), 1u) << prompter.messageTexts().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(printed[0]->rowCount,
@@ -369,7 +318,7 @@ TEST_F(frmMaksutTest, CopiesAndListsOverARange)
     printed.clear();
     answerDialogs({{QStringLiteral("frmLaskujenRajaus"), QStringLiteral("cSeuraava")},
                    {QStringLiteral("frmTulostus"), QStringLiteral("cTulosta")}});
-    w->findChild<QAction*>(QStringLiteral("mTulostaViiteLista"))->trigger();
+    Control<QAction>(*w, "mTulostaViiteLista")->trigger();
     ASSERT_EQ(printed.size(), 1u);
     EXPECT_TRUE(printed[0]->pageLines(0).contains(QStringLiteral("VIITELISTA: 2001 - 2010 : Maksetut : Kaikki")));
 }
@@ -380,14 +329,14 @@ TEST_F(frmMaksutTest, DeletesAskFirst)
     const qint64 all = club.count(QStringLiteral("jmhist"));
     const qint64 unpaid = club.count(QStringLiteral("jmhist"), QStringLiteral("jmhjmMaksettu = False"));
     prompter.answerNo();
-    w->findChild<QAction*>(QStringLiteral("mPoistaMaksetut"))->trigger();
+    Control<QAction>(*w, "mPoistaMaksetut")->trigger();
     EXPECT_EQ(club.count(QStringLiteral("jmhist")), all);
     prompter.answerYes();
-    w->findChild<QAction*>(QStringLiteral("mPoistaMaksetut"))->trigger();
+    Control<QAction>(*w, "mPoistaMaksetut")->trigger();
     EXPECT_EQ(club.count(QStringLiteral("jmhist")), unpaid);
     EXPECT_TRUE(prompter.anyMessageContains(QStringLiteral("Poistetaanko maksetut maksut historiasta?")));
     prompter.answerYes();
-    w->findChild<QAction*>(QStringLiteral("mPoistaKaikki"))->trigger();
+    Control<QAction>(*w, "mPoistaKaikki")->trigger();
     EXPECT_EQ(club.count(QStringLiteral("jmhist")), 0);
     EXPECT_GT(club.count(QStringLiteral("jmRivi")), 0);
 }
@@ -395,16 +344,15 @@ TEST_F(frmMaksutTest, DeletesAskFirst)
 TEST_F(frmMaksutTest, RangeDialogKeepsItsAnswerAndTheCloseBoxCancels)
 {
     frmLaskujenRajaus d;
-    EXPECT_TRUE(d.findChild<QRadioButton*>(QStringLiteral("optLaskunTila_0"))->isChecked());
-    EXPECT_TRUE(d.findChild<QRadioButton*>(QStringLiteral("optLaskurajaus_0"))->isChecked());
-    auto* from = d.findChild<QLineEdit*>(QStringLiteral("tLaskunroAlku"));
-    auto* to = d.findChild<QLineEdit*>(QStringLiteral("tLaskunroLoppu"));
-    ASSERT_TRUE(from && to);
+    EXPECT_TRUE(Control<QRadioButton>(d, "optLaskunTila_0")->isChecked());
+    EXPECT_TRUE(Control<QRadioButton>(d, "optLaskurajaus_0")->isChecked());
+    auto* from = Control<QLineEdit>(d, "tLaskunroAlku");
+    auto* to = Control<QLineEdit>(d, "tLaskunroLoppu");
     QTest::keyClicks(from, QStringLiteral("12a3"));
     EXPECT_EQ(from->text(), QStringLiteral("123"));
     to->setText(QStringLiteral("200"));
-    d.findChild<QRadioButton*>(QStringLiteral("optLaskunTila_1"))->setChecked(true);
-    d.findChild<QRadioButton*>(QStringLiteral("optLaskurajaus_2"))->setChecked(true);
+    Control<QRadioButton>(d, "optLaskunTila_1")->setChecked(true);
+    Control<QRadioButton>(d, "optLaskurajaus_2")->setChecked(true);
     answerDialogs({{QStringLiteral("frmLaskujenRajaus"), QStringLiteral("cSeuraava")}});
     ASSERT_TRUE(d.ask());
     EXPECT_EQ(d.range().listHeading(QStringLiteral("VIITELISTA")),
@@ -413,7 +361,7 @@ TEST_F(frmMaksutTest, RangeDialogKeepsItsAnswerAndTheCloseBoxCancels)
     // Changed, then closed with the close box: nothing of it counts, and the dialog shows the
     // previous answer again.
     from->setText(QStringLiteral("1"));
-    d.findChild<QRadioButton*>(QStringLiteral("optLaskunTila_2"))->setChecked(true);
+    Control<QRadioButton>(d, "optLaskunTila_2")->setChecked(true);
     answerDialogs({{QStringLiteral("frmLaskujenRajaus"), QString()}});
     EXPECT_FALSE(d.ask());
     EXPECT_EQ(d.LaskunroAlku(), QStringLiteral("123"));
@@ -422,22 +370,19 @@ TEST_F(frmMaksutTest, RangeDialogKeepsItsAnswerAndTheCloseBoxCancels)
 
     d.DeaktivoiLaskunTila(2);
     d.DeaktivoiLaskunLaji(0);
-    auto* unpaid = d.findChild<QRadioButton*>(QStringLiteral("optLaskunTila_2"));
+    auto* unpaid = Control<QRadioButton>(d, "optLaskunTila_2");
     EXPECT_TRUE(unpaid->isChecked());
     EXPECT_FALSE(unpaid->isEnabled());
-    EXPECT_TRUE(d.findChild<QRadioButton*>(QStringLiteral("optLaskurajaus_0"))->isChecked());
+    EXPECT_TRUE(Control<QRadioButton>(d, "optLaskurajaus_0")->isChecked());
     d.AktivoiKaikki();
     EXPECT_TRUE(unpaid->isEnabled());
 }
 
 TEST_F(frmMaksutTest, GridMarksARowWithOneGesture)
 {
-    frmMaksutListana w;
-    w.show();
-    QApplication::processEvents();
-    ASSERT_TRUE(w.loaded());
-    auto* grd = w.findChild<QTableWidget*>(QStringLiteral("grd"));
-    ASSERT_TRUE(grd);
+    auto w = test::openShown<frmMaksutListana>();
+    ASSERT_TRUE(w->loaded());
+    auto* grd = Control<QTableWidget>(*w, "grd");
     const qint64 unpaid = club.count(QStringLiteral("jmhist"), QStringLiteral("jmhjmMaksettu = False"));
     ASSERT_EQ(grd->rowCount(), unpaid);
     QStringList refs;
@@ -467,9 +412,9 @@ TEST_F(frmMaksutTest, GridMarksARowWithOneGesture)
     EXPECT_EQ(grd->item(other, 2)->text(), QStringLiteral("Kyllä"));
     EXPECT_TRUE(club.field(QStringLiteral("SELECT jmhjmMaksettu FROM jmhist WHERE jmhID = ?"), {Value(otherId)}).toBool());
     EXPECT_EQ(grd->rowCount(), unpaid); // stays listed until the filter is chosen again
-    w.findChild<QRadioButton*>(QStringLiteral("optFilter_0"))->click();
+    Control<QRadioButton>(*w, "optFilter_0")->click();
     EXPECT_EQ(grd->rowCount(), unpaid - 2);
-    w.findChild<QRadioButton*>(QStringLiteral("optFilter_2"))->click();
+    Control<QRadioButton>(*w, "optFilter_2")->click();
     EXPECT_EQ(grd->rowCount(), club.count(QStringLiteral("jmhist")));
 }
 

@@ -1,4 +1,5 @@
 #include "../InvoiceTestDb.h"
+#include "WindowTestSupport.h"
 
 #include "base/ScriptedPrompter.h"
 #include "invoicing/ui/frmViitemaksut.h"
@@ -18,6 +19,7 @@
 #include <gtest/gtest.h>
 
 using namespace tikkeli;
+using tikkeli::test::Control;
 using tikkeli::test::DomesticBankFile;
 using tikkeli::test::InvoiceTestDb;
 
@@ -72,18 +74,7 @@ protected:
             .summary();
         return f.bytes();
     }
-    std::unique_ptr<frmViitemaksut> openWindow()
-    {
-        auto w = std::make_unique<frmViitemaksut>();
-        w->show();
-        QApplication::processEvents();
-        return w;
-    }
-    template <class T>
-    static T* control(QWidget* w, const char* name)
-    {
-        return w->findChild<T*>(QString::fromLatin1(name));
-    }
+    std::unique_ptr<frmViitemaksut> openWindow() { return test::openShown<frmViitemaksut>(); }
     static QStringList texts(QListWidget* list)
     {
         QStringList out;
@@ -94,8 +85,7 @@ protected:
     void open(frmViitemaksut* w, const QString& path)
     {
         prompter.answerText(path);
-        auto* avaa = control<QAction>(w, "mAvaa");
-        ASSERT_TRUE(avaa);
+        auto* avaa = Control<QAction>(*w, "mAvaa");
         avaa->trigger();
     }
 
@@ -112,12 +102,11 @@ TEST_F(frmViitemaksutTest, OpensAFileAndSortsTheFirstBatchIntoItsLists)
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Tikkeli - Viitemaksut"));
     const QString path = writeFile(twoBatches());
     open(w.get(), path);
-    auto* batches = control<QComboBox>(w.get(), "cmbErat");
-    auto* arrived = control<QListWidget>(w.get(), "lstSaapuneet");
-    auto* check = control<QListWidget>(w.get(), "lstTarkistettavat");
-    auto* wrong = control<QListWidget>(w.get(), "lstVirheet");
-    auto* file = control<QLabel>(w.get(), "lblTiedosto");
-    ASSERT_TRUE(batches && arrived && check && wrong && file);
+    auto* batches = Control<QComboBox>(*w, "cmbErat");
+    auto* arrived = Control<QListWidget>(*w, "lstSaapuneet");
+    auto* check = Control<QListWidget>(*w, "lstTarkistettavat");
+    auto* wrong = Control<QListWidget>(*w, "lstVirheet");
+    auto* file = Control<QLabel>(*w, "lblTiedosto");
     EXPECT_EQ(file->text(), path);
     ASSERT_EQ(batches->count(), 2);
     EXPECT_EQ(batches->itemText(0), QStringLiteral("7.12.2026"));
@@ -139,8 +128,7 @@ TEST_F(frmViitemaksutTest, OpensAFileAndSortsTheFirstBatchIntoItsLists)
         {"lblOikSUM", "20.00"},     {"lblEpaKPL", "0"},   {"lblEpaSUM", "0.00"},
     };
     for (const auto& [name, text] : labels) {
-        auto* l = control<QLabel>(w.get(), name);
-        ASSERT_TRUE(l) << name;
+        auto* l = Control<QLabel>(*w, name);
         EXPECT_EQ(l->text(), QString::fromUtf8(text)) << name;
     }
     // The folder is remembered for the next start.
@@ -153,14 +141,13 @@ TEST_F(frmViitemaksutTest, OpensAFileAndSortsTheFirstBatchIntoItsLists)
     QApplication::sendEvent(batches, &out);
     EXPECT_EQ(texts(arrived), QStringList{QStringLiteral("12.30 - 1232 - Laine")});
     EXPECT_EQ(texts(wrong), QStringList());
-    EXPECT_EQ(control<QLabel>(w.get(), "lblPvm")->text(), QStringLiteral("8.12.2026"));
+    EXPECT_EQ(Control<QLabel>(*w, "lblPvm")->text(), QStringLiteral("8.12.2026"));
 }
 
 TEST_F(frmViitemaksutTest, TabsShowTheirFramesAndTheirTexts)
 {
     auto w = openWindow();
-    auto* tabs = control<QTabWidget>(w.get(), "TabStr1");
-    ASSERT_TRUE(tabs);
+    auto* tabs = Control<QTabWidget>(*w, "TabStr1");
     ASSERT_EQ(tabs->count(), 4);
     const char* titles[] = {"Saapuneet maksut", "Tarkistettavat maksut (saajaa ei löydy)",
                             "Virheelliset maksut (summa ei täsmää)", "Erätiedot"};
@@ -171,20 +158,19 @@ TEST_F(frmViitemaksutTest, TabsShowTheirFramesAndTheirTexts)
     EXPECT_EQ(w->currentTab(), 1);
     tabs->setCurrentIndex(3);
     EXPECT_EQ(w->currentTab(), 4);
-    EXPECT_TRUE(control<QLabel>(w.get(), "lblTapKPL")->isVisible());
-    EXPECT_FALSE(control<QListWidget>(w.get(), "lstSaapuneet")->isVisible());
+    EXPECT_TRUE(Control<QLabel>(*w, "lblTapKPL")->isVisible());
+    EXPECT_FALSE(Control<QListWidget>(*w, "lstSaapuneet")->isVisible());
 }
 
 TEST_F(frmViitemaksutTest, MarkingThreeWithDeleteTicked)
 {
     auto w = openWindow();
     open(w.get(), writeFile(twoBatches()));
-    auto* arrived = control<QListWidget>(w.get(), "lstSaapuneet");
-    auto* mark = control<QPushButton>(w.get(), "cMaksetuksi");
-    auto* all = control<QPushButton>(w.get(), "cValitseKaikki");
-    auto* none = control<QPushButton>(w.get(), "cPoistaValinnat");
-    auto* deletePaid = control<QCheckBox>(w.get(), "chkPoistamaksettu");
-    ASSERT_TRUE(arrived && mark && all && none && deletePaid);
+    auto* arrived = Control<QListWidget>(*w, "lstSaapuneet");
+    auto* mark = Control<QPushButton>(*w, "cMaksetuksi");
+    auto* all = Control<QPushButton>(*w, "cValitseKaikki");
+    auto* none = Control<QPushButton>(*w, "cPoistaValinnat");
+    auto* deletePaid = Control<QCheckBox>(*w, "chkPoistamaksettu");
     ASSERT_EQ(arrived->count(), 3);
     all->click();
     EXPECT_EQ(arrived->selectedItems().size(), 3);
@@ -206,9 +192,8 @@ TEST_F(frmViitemaksutTest, MarkingOneWithoutDeleteKeepsTheOthers)
 {
     auto w = openWindow();
     open(w.get(), writeFile(twoBatches()));
-    auto* arrived = control<QListWidget>(w.get(), "lstSaapuneet");
-    auto* mark = control<QPushButton>(w.get(), "cMaksetuksi");
-    ASSERT_TRUE(arrived && mark);
+    auto* arrived = Control<QListWidget>(*w, "lstSaapuneet");
+    auto* mark = Control<QPushButton>(*w, "cMaksetuksi");
     ASSERT_EQ(arrived->count(), 3);
     arrived->item(1)->setSelected(true);
     mark->click();
@@ -223,20 +208,20 @@ TEST_F(frmViitemaksutTest, CancelDamageAndEmptyFiles)
     auto w = openWindow();
     State().RefPaymentFolder = QStringLiteral("/alku");
     prompter.answerText(std::nullopt);
-    control<QAction>(w.get(), "mAvaa")->trigger();
+    Control<QAction>(*w, "mAvaa")->trigger();
     EXPECT_EQ(State().RefPaymentFolder, QStringLiteral("/alku"));
-    EXPECT_TRUE(control<QLabel>(w.get(), "lblTiedosto")->text().isEmpty());
+    EXPECT_TRUE(Control<QLabel>(*w, "lblTiedosto")->text().isEmpty());
 
     open(w.get(), writeFile(twoBatches()));
-    ASSERT_EQ(control<QListWidget>(w.get(), "lstSaapuneet")->count(), 3);
+    ASSERT_EQ(Control<QListWidget>(*w, "lstSaapuneet")->count(), 3);
     // A damaged file shows why and leaves nothing to mark.
     QByteArray damaged = twoBatches();
     damaged[92 + 80] = 'x';
     open(w.get(), writeFile(damaged));
     ASSERT_FALSE(prompter.messageTexts().isEmpty());
     EXPECT_TRUE(prompter.messageTexts().back().contains(QStringLiteral("rivillä 2")));
-    EXPECT_EQ(control<QListWidget>(w.get(), "lstSaapuneet")->count(), 0);
-    EXPECT_EQ(control<QComboBox>(w.get(), "cmbErat")->count(), 0);
+    EXPECT_EQ(Control<QListWidget>(*w, "lstSaapuneet")->count(), 0);
+    EXPECT_EQ(Control<QComboBox>(*w, "cmbErat")->count(), 0);
 
     open(w.get(), writeFile(QByteArray("\r\n")));
     EXPECT_EQ(prompter.messageTexts().back(), QStringLiteral("Tiedostosta ei löydy viitemaksutietueita."));
@@ -245,16 +230,8 @@ TEST_F(frmViitemaksutTest, CancelDamageAndEmptyFiles)
     DomesticBankFile one;
     one.batch().payment(QStringLiteral("11000"), QStringLiteral("V"), 2000).summary();
     open(w.get(), writeFile(one.bytes()));
-    EXPECT_FALSE(control<QComboBox>(w.get(), "cmbErat")->isEnabled());
+    EXPECT_FALSE(Control<QComboBox>(*w, "cmbErat")->isEnabled());
     EXPECT_EQ(prompter.unexpected(), 0);
-}
-
-TEST_F(frmViitemaksutTest, WithoutADatabaseTheWindowSaysSoAndCloses)
-{
-    State().DatabasePath = QStringLiteral("unknown");
-    auto w = openWindow();
-    EXPECT_FALSE(w->loaded());
-    EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Tarkista tietokanta asetukset asetusikkunasta!")});
 }
 
 } // namespace
@@ -270,8 +247,7 @@ TEST_F(frmViitemaksutTest, ThePaymentBookOpensTheImport)
     RegisterInvoicingWindows();
     auto book = std::make_unique<frmMaksut>();
     book->show();
-    auto* read = book->findChild<QAction*>(QStringLiteral("mLueViitemaksut"));
-    ASSERT_TRUE(read);
+    auto* read = Control<QAction>(*book, "mLueViitemaksut");
     EXPECT_TRUE(read->isEnabled());
     read->trigger();
     QApplication::processEvents();
