@@ -4,6 +4,7 @@
 #include "settings/ui/FormPlacement.h"
 #include "settings/ui/frmAsetukset.h"
 #include "support/Controls.h"
+#include "support/ScopedEnvironment.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -589,10 +590,8 @@ TEST_F(frmAsetuksetTest, BackupFolderChooserFillsTheBoxWithItsSeparator)
 // the new database in the ini file.
 TEST_F(frmAsetuksetTest, FoundedDatabaseIsWhatALaterSaveOfTheWindowCarries)
 {
-    const QByteArray oldProgram = qgetenv("TIKKELI_PROGRAM_DIR");
-    const QByteArray oldDocuments = qgetenv("TIKKELI_DOCUMENTS");
-    qputenv("TIKKELI_PROGRAM_DIR", QByteArrayLiteral(TIKKELI_PROGRAM_DIR));
-    qputenv("TIKKELI_DOCUMENTS", dir.filePath("docs").toUtf8());
+    const ScopedEnvironment program("TIKKELI_PROGRAM_DIR", QByteArrayLiteral(TIKKELI_PROGRAM_DIR));
+    const ScopedEnvironment documents("TIKKELI_DOCUMENTS", dir.filePath("docs").toUtf8());
     QAction* create = newDatabaseAction();
     ASSERT_TRUE(create);
     showActive();
@@ -620,9 +619,4 @@ TEST_F(frmAsetuksetTest, FoundedDatabaseIsWhatALaterSaveOfTheWindowCarries)
     EXPECT_NE(stored("RegName", founded), "Erä-Veikot ry") << "the previous club's name stays out of the new database";
     EXPECT_EQ(stored("Laskunro", founded), "1");
     EXPECT_EQ(stored("RegIBAN1", founded).value_or(QString()), "");
-    qputenv("TIKKELI_PROGRAM_DIR", oldProgram);
-    if (oldDocuments.isNull())
-        qunsetenv("TIKKELI_DOCUMENTS");
-    else
-        qputenv("TIKKELI_DOCUMENTS", oldDocuments);
 }
