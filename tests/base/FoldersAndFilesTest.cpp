@@ -68,5 +68,3 @@ TEST(FileAttributes, ReadOnlyMarkAndClearing)
     EXPECT_TRUE(ClearFileAttributes(path));
     EXPECT_FALSE(IsReadOnlyFile(path));
 }
-
-TEST(Misc, LargerAndSmaller) {}

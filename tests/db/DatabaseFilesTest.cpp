@@ -29,6 +29,16 @@ QStringList filesIn(const QString& dir)
     return QDir(dir).entryList(QDir::Files | QDir::Hidden, QDir::Name);
 }
 
+// A file written by the plain library, as another program would write it.
+bool writtenByPlainSqlite(const QString& path, const char* sql)
+{
+    sqlite3* db = nullptr;
+    const bool opened = sqlite3_open(QFile::encodeName(path).constData(), &db) == SQLITE_OK;
+    const bool ran = opened && sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(db);
+    return ran;
+}
+
 class DatabaseFilesTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -355,23 +365,10 @@ TEST(DatabaseProbe, ForeignOrTinySqliteFilesAreRefusedUntouched)
     QTemporaryDir dir;
     // Another program's database: no application id of ours, none of our tables.
     const QString foreign = dir.filePath(QStringLiteral("muu.mdb"));
-    {
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(QFile::encodeName(foreign).constData(), &db), SQLITE_OK);
-        sqlite3_exec(db,
-                     "PRAGMA journal_mode=WAL; CREATE TABLE kirjat (id INTEGER PRIMARY KEY, nimi TEXT);"
-                     "INSERT INTO kirjat (nimi) VALUES ('x');",
-                     nullptr, nullptr, nullptr);
-        sqlite3_close(db);
-    }
+    ASSERT_TRUE(writtenByPlainSqlite(foreign, "PRAGMA journal_mode=WAL; CREATE TABLE kirjat (id INTEGER PRIMARY KEY, "
+                                              "nimi TEXT); INSERT INTO kirjat (nimi) VALUES ('x');"));
     const QString otherId = dir.filePath(QStringLiteral("toinen.mdb"));
-    {
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(QFile::encodeName(otherId).constData(), &db), SQLITE_OK);
-        sqlite3_exec(db, "PRAGMA application_id=1234; CREATE TABLE jr (jrID INTEGER PRIMARY KEY);", nullptr, nullptr,
-                     nullptr);
-        sqlite3_close(db);
-    }
+    ASSERT_TRUE(writtenByPlainSqlite(otherId, "PRAGMA application_id=1234; CREATE TABLE jr (jrID INTEGER PRIMARY KEY);"));
     const QString tiny = dir.filePath(QStringLiteral("pieni.mdb"));
     {
         QFile f(tiny);
@@ -400,13 +397,7 @@ TEST(DatabaseProbe, AnOlderFileOfOursIsKnownByItsTablesAndGetsOurMark)
 {
     QTemporaryDir dir;
     const QString old = dir.filePath(QStringLiteral("vanha.mdb"));
-    {
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(QFile::encodeName(old).constData(), &db), SQLITE_OK);
-        sqlite3_exec(db, "CREATE TABLE jr (jrID INTEGER PRIMARY KEY AUTOINCREMENT, jrSukunimi TEXT);", nullptr, nullptr,
-                     nullptr);
-        sqlite3_close(db);
-    }
+    ASSERT_TRUE(writtenByPlainSqlite(old, "CREATE TABLE jr (jrID INTEGER PRIMARY KEY AUTOINCREMENT, jrSukunimi TEXT);"));
     EXPECT_TRUE(ProbeDatabaseFile(old).isSQLite());
     Database db = Database::open(old);
     EXPECT_EQ(db.scalar(QStringLiteral("PRAGMA application_id")).toInt64(), DatabaseApplicationId);

@@ -154,63 +154,29 @@ TEST_F(ReferencePaymentReaderTest, DamagedFilesAreRefusedNamingTheLine)
             .payment(QStringLiteral("1232"), QStringLiteral("B"), 200);
         return f;
     };
+    // The good file with its summary, one byte changed.
+    const auto changed = [&](int at, char c) {
+        return [=] {
+            QByteArray b = good().summary().bytes();
+            b[at] = c;
+            return b;
+        };
+    };
     const Case cases[] = {
         {"truncated record",
          [&] {
-             auto f = good();
-             QByteArray b = f.summary().bytes();
+             QByteArray b = good().summary().bytes();
              b.remove(91 + 92 + 60, 30);
              return b;
          },
          3},
-        {"amount not digits",
-         [&] {
-             auto f = good();
-             QByteArray b = f.summary().bytes();
-             b[92 + 92 + 80] = 'x';
-             return b;
-         },
-         3},
-        {"reference not digits",
-         [&] {
-             auto f = good();
-             QByteArray b = f.summary().bytes();
-             b[92 + 50] = 'K';
-             return b;
-         },
-         2},
-        {"payment date no date",
-         [&] {
-             auto f = good();
-             QByteArray b = f.summary().bytes();
-             b[92 + 23] = '9';
-             return b;
-         },
-         2},
-        {"summary count wrong",
-         [&] {
-             auto f = good();
-             return f.summary(3, 300).bytes();
-         },
-         4},
-        {"summary sum wrong",
-         [&] {
-             auto f = good();
-             return f.summary(2, 299).bytes();
-         },
-         4},
-        {"no summary",
-         [&] {
-             auto f = good();
-             return f.bytes();
-         },
-         1},
-        {"second batch before the summary",
-         [&] {
-             auto f = good();
-             return f.batch().summary().bytes();
-         },
-         4},
+        {"amount not digits", changed(92 + 92 + 80, 'x'), 3},
+        {"reference not digits", changed(92 + 50, 'K'), 2},
+        {"payment date no date", changed(92 + 23, '9'), 2},
+        {"summary count wrong", [&] { return good().summary(3, 300).bytes(); }, 4},
+        {"summary sum wrong", [&] { return good().summary(2, 299).bytes(); }, 4},
+        {"no summary", [&] { return good().bytes(); }, 1},
+        {"second batch before the summary", [&] { return good().batch().summary().bytes(); }, 4},
         {"payment before a batch",
          [&] {
              DomesticBankFile f;
@@ -218,18 +184,8 @@ TEST_F(ReferencePaymentReaderTest, DamagedFilesAreRefusedNamingTheLine)
              return f.bytes();
          },
          3},
-        {"unknown record",
-         [&] {
-             auto f = good();
-             return f.raw(QByteArray(90, '7')).summary().bytes();
-         },
-         4},
-        {"too long",
-         [&] {
-             auto f = good();
-             return f.raw(QByteArray("3") + QByteArray(95, '1')).summary().bytes();
-         },
-         4},
+        {"unknown record", [&] { return good().raw(QByteArray(90, '7')).summary().bytes(); }, 4},
+        {"too long", [&] { return good().raw(QByteArray("3") + QByteArray(95, '1')).summary().bytes(); }, 4},
         // Every break ends one line: LF CR is two, CR LF one; blank lines count too.
         {"after blank lines and mixed breaks",
          [&] {

@@ -3,6 +3,7 @@
 #include "db/Recordset.h"
 
 #include <QDir>
+#include <QFile>
 
 namespace tikkeli::test {
 
@@ -38,6 +39,14 @@ void SettingsFixture::TearDown()
         qunsetenv("TIKKELI_INI");
     else
         qputenv("TIKKELI_INI", m_oldIni);
+}
+
+void SettingsFixture::startOver()
+{
+    QFile::remove(dbPath);
+    makeDatabase(QStringLiteral("seura.mdb"));
+    fillState(dbPath, dir.filePath(QStringLiteral("v/")));
+    prompter.clear();
 }
 
 QString SettingsFixture::makeDatabase(const QString& name)

@@ -31,6 +31,9 @@ protected:
 
     // Shared state as a user's settings could be, pointing at the fixture's database.
     static void fillState(const QString& databasePath, const QString& backupFolder);
+    // A fresh database without settings, shared state refilled and the prompter cleared: the start
+    // of each case of a table.
+    void startOver();
 
     QTemporaryDir dir;
     QString dbPath;

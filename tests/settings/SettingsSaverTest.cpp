@@ -177,10 +177,7 @@ TEST_F(SettingsSaverTest, ARefusedFieldStopsTheSaveBeforeAnythingIsWritten)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.control) + " = " + (c.text ? c.text : "<long>"));
-        QFile::remove(dbPath);
-        makeDatabase("seura.mdb");
-        prompter.clear();
-        fillState(dbPath, dir.filePath("v/"));
+        startOver();
         const SharedState before = State();
         SettingsForm form = SettingsForm::fromState(State());
         form.setText(c.control, c.text ? QString::fromUtf8(c.text) : QString(256, QChar(u'ä')));
@@ -350,9 +347,7 @@ TEST_F(SettingsSaverTest, StoreWriteFailureMidwayLeavesTheOldKeys)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.key) + (c.earlierSave ? " over saved settings" : " on an empty table"));
-        QFile::remove(dbPath);
-        makeDatabase("seura.mdb");
-        fillState(dbPath, dir.filePath("v/"));
+        startOver();
         if (c.earlierSave) {
             SettingsForm first = SettingsForm::fromState(State());
             ASSERT_TRUE(save(first));
@@ -523,10 +518,7 @@ TEST_F(SettingsSaverTest, CountersAreWrittenOnlyWhenChangedAndNeverLoweredSilent
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        QFile::remove(dbPath);
-        makeDatabase("seura.mdb");
-        fillState(dbPath, dir.filePath("v/"));
-        prompter.clear();
+        startOver();
         const SettingsForm loaded = SettingsForm::fromState(State());
         if (c.storedBefore) {
             Database db = Database::open(dbPath);
@@ -583,9 +575,7 @@ TEST_F(SettingsSaverTest, MissingBackupFolderIsOfferedToBeCreated)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        prompter.clear();
-        QFile::remove(dbPath);
-        makeDatabase("seura.mdb");
+        startOver();
         SettingsForm form = SettingsForm::fromState(State());
         form.setText("tVarmistus", c.folder);
         if (c.answer)

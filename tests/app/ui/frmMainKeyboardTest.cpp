@@ -135,13 +135,9 @@ TEST_F(MainWindowKeyboard, AltLettersPressTheButtons)
 
 TEST_F(MainWindowKeyboard, CtrlQClosesTheProgramAsSuljeDoes)
 {
-    auto* sulje = static_cast<QAction*>(nullptr);
     {
         frmMain w;
         ASSERT_NO_FATAL_FAILURE(showActive(w));
-        sulje = w.findChild<QAction*>(QStringLiteral("mLopetus"));
-        ASSERT_TRUE(sulje);
-        EXPECT_EQ(sulje->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
         QTest::keyClick(&w, Qt::Key_Q, Qt::ControlModifier);
         EXPECT_FALSE(w.isVisible());
     }

@@ -16,8 +16,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
-#include <QMenu>
-#include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -57,6 +55,14 @@ protected:
         return path;
     }
     QAction* action(QWidget* w, const QString& name) { return Control<QAction>(*w, name); }
+    // The main window's placement as the ini file holds it.
+    static std::optional<WindowPlacement> storedPlacement()
+    {
+        IniSettingsStore forms;
+        forms.setFile(QStringLiteral("Tikkeli.ini"));
+        forms.setSection(QStringLiteral("FORMS"));
+        return forms.readPlacement(QStringLiteral("frmMain70"));
+    }
 
     test::TempProgramEnvironment env;
     ScriptedPrompter prompter;
@@ -82,40 +88,19 @@ protected:
 
 } // namespace
 
-TEST_F(MainWindowTest, ButtonsAndMenusAreAllThereDisabledUntilTheirWindowsArrive)
+TEST_F(MainWindowTest, ButtonsAndMenusAreDisabledUntilTheirWindowsArrive)
 {
     frmMain w;
-    for (const char* name : {"cJasenmaksut", "cJasenrekisteri", "cKartta", "cLuoJasenmaksut", "cOminaisuudet",
-                             "cSaalisilmoitus", "cVuokraus"}) {
-        auto* b = w.findChild<QPushButton*>(QString::fromLatin1(name));
-        ASSERT_TRUE(b) << name;
-        EXPECT_FALSE(b->isEnabled()) << name;
-    }
+    for (const char* name :
+         {"cJasenmaksut", "cJasenrekisteri", "cKartta", "cLuoJasenmaksut", "cOminaisuudet", "cSaalisilmoitus", "cVuokraus"})
+        EXPECT_FALSE(need<QPushButton>(&w, name)->isEnabled()) << name;
     EXPECT_TRUE(need<QPushButton>(&w, "cSulje")->isEnabled());
-    EXPECT_EQ(need<QPushButton>(&w, "cSulje")->toolTip(), QStringLiteral("Sulje Tikkeli [Alt+F4]"));
     EXPECT_TRUE(need<QToolButton>(&w, "cAbout")->isEnabled());
-
-    QStringList fileMenu;
-    for (QAction* a : need<QMenu>(&w, "mTiedosto")->actions())
-        fileMenu << (a->menu() ? a->menu()->objectName() : a->objectName());
-    EXPECT_EQ(fileMenu,
-              (QStringList{"mMaanvuokrasopimukset", "mJasenrekisteri", "mKartta", "mJasenmaksut", "mJasenmaksujenluonti",
-                           "mPiirteet", "l1", "mAsetukset", "viiva2", "mEuroMuunnos", "mPalautaEuroMuunnos", "viiva3",
-                           "mKopioTikku", "mVarmistusKansioon", "l2", "mLopetus"}));
-    QStringList dbMenu;
-    for (QAction* a : need<QMenu>(&w, "mTietokanta")->actions())
-        dbMenu << a->objectName();
-    EXPECT_EQ(dbMenu, (QStringList{"mPerustaTietokanta", "mTuoCSVTiedot", "m4", "mService", "m5", "mMuokkaaTietokantaa",
-                                   "mSuoritaSQLLause", "mKorjaaTietokanta"}));
-    EXPECT_EQ(need<QMenu>(&w, "mTiedosto")->title(), QStringLiteral("&Tiedosto"));
-    EXPECT_EQ(need<QAction>(&w, "mTietoja")->text(), QStringLiteral("T&ietoja"));
-    for (const char* hidden : {"mEuroMuunnos", "mPalautaEuroMuunnos", "viiva3"}) {
+    for (const char* hidden : {"mEuroMuunnos", "mPalautaEuroMuunnos", "viiva3"})
         EXPECT_FALSE(action(&w, QString::fromLatin1(hidden))->isVisible()) << hidden;
-    }
     EXPECT_FALSE(action(&w, QStringLiteral("mEuroMuunnos"))->isEnabled());
     EXPECT_FALSE(action(&w, QStringLiteral("mVarmistus"))->isEnabled());
     EXPECT_TRUE(action(&w, QStringLiteral("mLopetus"))->isEnabled());
-    EXPECT_EQ(action(&w, QStringLiteral("mVarmistus"))->text(), QStringLiteral("Tietokannan &varmuuskopio"));
 }
 
 TEST_F(MainWindowTest, OpenerFailuresShowTheirPrefixOrNothing)
@@ -183,10 +168,7 @@ TEST_F(MainWindowTest, ClosingAsksEveryWindowAndStaysWhenOneRefuses)
     EXPECT_FALSE(w.close());
     EXPECT_TRUE(w.isVisible());
     EXPECT_EQ(other->closeRequests, 1);
-    IniSettingsStore forms;
-    forms.setFile(QStringLiteral("Tikkeli.ini"));
-    forms.setSection(QStringLiteral("FORMS"));
-    EXPECT_TRUE(forms.read(QStringLiteral("frmMain70")).isEmpty());
+    EXPECT_FALSE(storedPlacement());
 
     // A window its owner keeps loaded but hidden is asked as well: its close handler saves.
     auto* hidden = new StubbornWindow;
@@ -199,7 +181,7 @@ TEST_F(MainWindowTest, ClosingAsksEveryWindowAndStaysWhenOneRefuses)
     EXPECT_TRUE(w.close());
     EXPECT_EQ(other->closeRequests, 2);
     EXPECT_EQ(hidden->closeRequests, 1);
-    EXPECT_FALSE(forms.read(QStringLiteral("frmMain70")).isEmpty());
+    EXPECT_TRUE(storedPlacement());
 }
 
 TEST_F(MainWindowTest, LoadSetsCaptionAndKeepsTheSizeFixed)
@@ -211,7 +193,6 @@ TEST_F(MainWindowTest, LoadSetsCaptionAndKeepsTheSizeFixed)
     EXPECT_FALSE(need<QAction>(&w, "mPerustaTietokanta")->isVisible());
     w.show();
     const QSize fixed = w.size();
-    EXPECT_EQ(fixed.width(), 10470 * w.logicalDpiX() / 1440);
     w.resize(1200, 600);
     EXPECT_EQ(w.size(), fixed);
     w.showMaximized();
@@ -232,10 +213,7 @@ TEST_F(MainWindowTest, PlacementComesBackAtTheNextStart)
     }
     frmMain again;
     ASSERT_TRUE(again.Load());
-    IniSettingsStore forms;
-    forms.setFile(QStringLiteral("Tikkeli.ini"));
-    forms.setSection(QStringLiteral("FORMS"));
-    const auto p = forms.readPlacement(QStringLiteral("frmMain70"));
+    const auto p = storedPlacement();
     ASSERT_TRUE(p);
     EXPECT_EQ(again.geometry().topLeft(), p->geometry.topLeft());
 }
@@ -300,10 +278,7 @@ TEST_F(MainWindowTest, MenuFoundsANewDatabaseAndClosesEveryWindowThroughItsOwnCl
     EXPECT_EQ(ProgramIniStore().read(QStringLiteral("Database")), env.userFolder() + QStringLiteral("/seura.mdb"));
     EXPECT_EQ(other->closeRequests, 1);
     EXPECT_FALSE(w.isVisible());
-    IniSettingsStore forms;
-    forms.setFile(QStringLiteral("Tikkeli.ini"));
-    forms.setSection(QStringLiteral("FORMS"));
-    EXPECT_FALSE(forms.read(QStringLiteral("frmMain70")).isEmpty());
+    EXPECT_TRUE(storedPlacement());
 }
 
 TEST_F(MainWindowTest, FirstRunChooserAnswers)
@@ -317,8 +292,6 @@ TEST_F(MainWindowTest, FirstRunChooserAnswers)
     byCloseBox.show();
     byCloseBox.close();
     EXPECT_TRUE(byCloseBox.UseDemoDatabase);
-    EXPECT_EQ(byCloseBox.windowTitle(), QStringLiteral("Tikkeli"));
-    EXPECT_EQ(Control<QLabel>(byCloseBox, "Label2")->text(), QStringLiteral("Tärkeää!"));
 }
 
 TEST_F(MainWindowTest, AboutWindowShowsVersionClubAndLinks)
@@ -329,14 +302,8 @@ TEST_F(MainWindowTest, AboutWindowShowsVersionClubAndLinks)
     frmAbout::openTarget = [&](const QString& t) { opened << t; };
     {
         frmAbout about;
-        EXPECT_EQ(about.windowTitle(), QStringLiteral("Tietoja"));
-        EXPECT_EQ(need<QLabel>(&about, "Label7")->text(), QStringLiteral("Tikkeli %1.%2.%3")
-                                                              .arg(TIKKELI_VERSION_MAJOR)
-                                                              .arg(TIKKELI_VERSION_MINOR)
-                                                              .arg(TIKKELI_VERSION_PATCH));
         EXPECT_EQ(need<QLabel>(&about, "lblRegName")->text(), QStringLiteral("Erämiehet ry"));
         EXPECT_EQ(about.minimumSize(), about.maximumSize());
-        EXPECT_NEAR(about.width(), 3465 * about.logicalDpiX() / 1440, 1);
         about.Label4_Click();
         about.Label9_Click();
         about.show();

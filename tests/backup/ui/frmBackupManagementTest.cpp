@@ -84,7 +84,6 @@ TEST_F(FrmBackupManagementTest, ListsDaysNewestFirstAndDeletesOnlyTheChosenCopie
 {
     frmBackupManagement w;
     w.show();
-    EXPECT_EQ(w.windowTitle(), QStringLiteral("KOPIOTIKKU-Hallinta"));
     EXPECT_FALSE(Control<QListWidget>(w, "lstPaiva")->isVisible() || Control<QLabel>(w, "lblPaiva")->isVisible()
                  || Control<QLabel>(w, "lblTietokanta")->isVisible());
     QTest::mouseClick(Control<QPushButton>(w, "cEtsiMuistitikku"), Qt::LeftButton);
