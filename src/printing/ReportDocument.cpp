@@ -1,5 +1,8 @@
 #include "printing/ReportDocument.h"
 
+#include "printing/ReportError.h"
+
+#include <QHash>
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
@@ -15,16 +18,35 @@ ItemList::ItemList(std::initializer_list<Item> items)
         push_back(it);
 }
 
+size_t ItemList::StyleHash::operator()(const Style& s) const
+{
+    return qHashMulti(0, int(s.kind), s.font, s.color.rgba(), s.section, s.height, s.ascent);
+}
+
 std::uint16_t ItemList::styleOf(const Style& s)
 {
-    // A page has a handful of styles; the last one used is nearly always the one wanted.
-    for (size_t i = m_styles.size(); i-- > 0;)
-        if (m_styles[i] == s)
-            return std::uint16_t(i);
+    constexpr size_t FewStyles = 8;
+    // The style of the item before is nearly always the one wanted; a page has a handful.
+    if (m_lastStyle < m_styles.size() && m_styles[m_lastStyle] == s)
+        return m_lastStyle;
+    if (m_styles.size() <= FewStyles) {
+        for (size_t i = 0; i < m_styles.size(); ++i)
+            if (m_styles[i] == s)
+                return m_lastStyle = std::uint16_t(i);
+    } else if (auto found = m_styleIndex.find(s); found != m_styleIndex.end()) {
+        return m_lastStyle = found->second;
+    }
+    // Only a report file made to break the program has that many fonts and colours on one page.
     if (m_styles.size() > std::numeric_limits<std::uint16_t>::max())
-        qFatal("a report page with more than 65536 different styles");
+        throw ReportException(ReportErr::InvalidReport,
+                              QStringLiteral("Raportin sivulla on liian monta eri fonttia ja väriä."));
     m_styles.push_back(s);
-    return std::uint16_t(m_styles.size() - 1);
+    if (m_styles.size() == FewStyles + 1)
+        for (size_t i = 0; i < m_styles.size(); ++i)
+            m_styleIndex.emplace(m_styles[i], std::uint16_t(i));
+    else if (m_styles.size() > FewStyles + 1)
+        m_styleIndex.emplace(s, std::uint16_t(m_styles.size() - 1));
+    return m_lastStyle = std::uint16_t(m_styles.size() - 1);
 }
 
 void ItemList::setTextRecord(Record& r, size_t index, const QString& text)

@@ -127,6 +127,9 @@ struct ReportDocument {
             std::uint16_t style = 0;
         };
         static constexpr std::uint16_t LongText = 0xFFFF;
+        struct StyleHash {
+            size_t operator()(const Style& s) const;
+        };
         std::uint16_t styleOf(const Style& s);
         void setTextRecord(Record& r, size_t index, const QString& text);
         qsizetype length(size_t i) const;
@@ -134,6 +137,9 @@ struct ReportDocument {
         std::vector<Record> m_records;
         QString m_text;
         std::vector<Style> m_styles;
+        std::uint16_t m_lastStyle = 0;
+        // Looked up by hash once a page has more than a few styles.
+        std::unordered_map<Style, std::uint16_t, StyleHash> m_styleIndex;
         std::vector<Item> m_shapes;
         std::unordered_map<size_t, qsizetype> m_longLengths;
     };

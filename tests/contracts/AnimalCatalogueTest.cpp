@@ -107,16 +107,23 @@ TEST_F(AnimalCatalogueTest, DeletingAnAnimalTakesItsContractLinksAlong)
     EXPECT_EQ(c.currentId(), susi);
 }
 
-TEST_F(AnimalCatalogueTest, RefusedDeleteKeepsTheAnimalAndItsLinks)
+TEST_F(AnimalCatalogueTest, RefusalAtEitherStepKeepsTheAnimalsAndTheirLinks)
 {
     const qint64 vs = t.contract(QStringLiteral("Aho"));
     const qint64 karhu = t.animal(QStringLiteral("Karhu"));
+    const qint64 unnamed = nameless();
     t.link(vs, karhu);
-    refuse("BEFORE DELETE ON el");
-    AnimalCatalogue c(t.db);
-    EXPECT_THROW(c.deleteAnimal(karhu), DbException);
-    EXPECT_EQ(nameOf(karhu), QStringLiteral("Karhu"));
-    EXPECT_EQ(links(karhu), 1) << "the links went back with the refused delete";
+    t.link(vs, unnamed);
+    for (const char* step : {"BEFORE DELETE ON et", "BEFORE DELETE ON el"}) {
+        refuse(step);
+        AnimalCatalogue c(t.db);
+        EXPECT_THROW(c.deleteAnimal(karhu), DbException) << step;
+        EXPECT_THROW(c.removeNamelessAnimals(), DbException) << step;
+        EXPECT_EQ(nameOf(karhu), QStringLiteral("Karhu")) << step;
+        EXPECT_EQ(c.animalCount(), 2) << step;
+        EXPECT_EQ(links(karhu) + links(unnamed), 2) << step << ": the links went back with the refused delete";
+        t.db.execute(QStringLiteral("DROP TRIGGER refuse"));
+    }
 }
 
 TEST_F(AnimalCatalogueTest, OnlyNamelessAnimalsAreRemovedWithTheirLinks)

@@ -255,6 +255,32 @@ TEST(SchemaSample, SampleBooksAndLinksAgree)
                         "(SELECT max(jmhjmHinta) FROM jmhist o WHERE o.jmhjmmeID = f.jmhjmmeID)")},
         {"contracts ended before their rent falls due",
          QStringLiteral("SELECT count(*) FROM vs WHERE vsVoimassaPaattyy < vsVastikeVuosiErapaiva")},
+        // The contract window's option codes count from 1; each option's own fields go with it.
+        {"option codes the contract window has no option for",
+         QStringLiteral("SELECT count(*) FROM vs WHERE vsKoskee NOT BETWEEN 1 AND 4 OR vsVoimassa NOT BETWEEN 1 AND 2 "
+                        "OR vsVastike NOT BETWEEN 1 AND 4 OR vsOikeus NOT BETWEEN 1 AND 3 OR vsKoirat NOT BETWEEN 1 AND 3 "
+                        "OR vsKoskee IS NULL OR vsVoimassa IS NULL OR vsVastike IS NULL OR vsOikeus IS NULL "
+                        "OR vsKoirat IS NULL")},
+        {"fixed terms without an end or open-ended contracts with one",
+         QStringLiteral("SELECT count(*) FROM vs WHERE (vsVoimassa = 2) <> (vsVoimassaPaattyy IS NOT NULL) "
+                        "OR vsVoimassaAlkaen IS NULL OR (vsVoimassa = 1 AND vsVoimassaIrtisanomisaika IS NULL)")},
+        {"rent amounts and due dates of another kind of rent",
+         QStringLiteral("SELECT count(*) FROM vs WHERE (vsVastike = 2) <> (vsVastikeVuosi IS NOT NULL) "
+                        "OR (vsVastike = 2) <> (vsVastikeVuosiErapaiva IS NOT NULL) "
+                        "OR (vsVastike = 3) <> (vsVastikeKausi IS NOT NULL) "
+                        "OR (vsVastike = 3) <> (vsVastikeKausiErapaiva IS NOT NULL) "
+                        "OR (vsVastike IN (2, 3)) <> (vsVastikePankkiYhteys IS NOT NULL)")},
+        {"animal lists on contracts that cover all hunting or cervids, or missing on the others",
+         QStringLiteral("SELECT count(*) FROM vs WHERE (vsKoskee IN (3, 4)) <> (vsEiKoskeSeuraavia IS NOT NULL) "
+                        "OR (vsKoskee IN (3, 4)) <> EXISTS (SELECT 1 FROM et WHERE etvsID = vsID)")},
+        {"animal names other than the contract's animals",
+         QStringLiteral("SELECT count(*) FROM vs WHERE vsEiKoskeSeuraavia IS NOT (SELECT group_concat(elNimi, ', ') "
+                        "FROM (SELECT elNimi FROM et JOIN el ON elID = etelID WHERE etvsID = vsID ORDER BY etID))")},
+        {"a transfer text without its option or the option without it",
+         QStringLiteral("SELECT count(*) FROM vs WHERE (vsOikeus = 3) <> (vsOikeusSiirtaminen IS NOT NULL)")},
+        {"options no sample contract shows",
+         QStringLiteral("SELECT 16 - (SELECT count(DISTINCT vsKoskee) + count(DISTINCT vsVoimassa) + count(DISTINCT "
+                        "vsVastike) + count(DISTINCT vsOikeus) + count(DISTINCT vsKoirat) FROM vs)")},
     };
     for (const auto& c : mustBeNone)
         EXPECT_EQ(count(db, c.sql), 0) << c.what;

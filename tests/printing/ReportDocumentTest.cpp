@@ -1,4 +1,5 @@
 #include "printing/ReportDocument.h"
+#include "printing/ReportError.h"
 
 #include <gtest/gtest.h>
 
@@ -127,6 +128,25 @@ TEST(ReportDocumentItems, APageOfManyColoursKeepsEachItemsOwn)
         EXPECT_EQ(got.color, QColor::fromRgb(QRgb(0x010203 * (i % 300))));
         EXPECT_EQ(got.font.size, 6 + i % 7);
     }
+}
+
+TEST(ReportDocumentItems, APageOfMoreStylesThanARecordCanNameIsRefusedNotCrashed)
+{
+    ReportDocument::ItemList list;
+    Item it = text(QStringLiteral("x"), QRectF(0, 0, 5, 12), 9);
+    for (int i = 0; i < 65536; ++i) {
+        it.color = QColor::fromRgb(QRgb(i));
+        list.push_back(it);
+    }
+    it.color = QColor::fromRgb(QRgb(65536));
+    try {
+        list.push_back(it);
+        ADD_FAILURE() << "no error";
+    } catch (const ReportException& e) {
+        EXPECT_EQ(e.number(), 20525);
+    }
+    EXPECT_EQ(list.size(), 65536u);
+    EXPECT_EQ(list[65535].color, QColor::fromRgb(QRgb(65535)));
 }
 
 TEST(ReportDocumentItems, FindAndPageLinesReadTheTextsBack)

@@ -38,7 +38,7 @@ TEST(CreateNewDatabase, LongNameIsCutToEightAndTheIniPointsAtTheCopy)
     EXPECT_EQ(ProgramIniStore().read(QStringLiteral("Database")), path);
     const auto& shown = r.prompter.shown();
     ASSERT_EQ(shown.size(), 4u);
-    EXPECT_EQ(shown[0].text, NewDatabaseIntro());
+    EXPECT_EQ(shown[0].text, QStringLiteral("Tämä toiminto luo uuden tietokannan yhdistyksen jäsenrekisterin pohjaksi."));
     EXPECT_EQ(shown[1].kind, ScriptedPrompter::Kind::Input);
     EXPECT_EQ(shown[1].text, QStringLiteral("Anna uudelle tietokannalle nimi (max. 8 kirjainta)."));
     EXPECT_EQ(shown[2].text, QStringLiteral("Tyhjä tietokanta on kopioitu ja se tulee käyttöön, kun Tikkeli seuraavan "

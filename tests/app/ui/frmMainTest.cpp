@@ -22,20 +22,11 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 #include <stdexcept>
-#include <string>
 
 using namespace tikkeli;
 using tikkeli::test::Control;
 
 namespace {
-
-template <typename T>
-T* need(QObject* window, const char* name)
-{
-    if (!window)
-        throw std::runtime_error(std::string("no window for ") + name);
-    return Control<T>(*window, name);
-}
 
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -93,9 +84,9 @@ TEST_F(MainWindowTest, ButtonsAndMenusAreDisabledUntilTheirWindowsArrive)
     frmMain w;
     for (const char* name :
          {"cJasenmaksut", "cJasenrekisteri", "cKartta", "cLuoJasenmaksut", "cOminaisuudet", "cSaalisilmoitus", "cVuokraus"})
-        EXPECT_FALSE(need<QPushButton>(&w, name)->isEnabled()) << name;
-    EXPECT_TRUE(need<QPushButton>(&w, "cSulje")->isEnabled());
-    EXPECT_TRUE(need<QToolButton>(&w, "cAbout")->isEnabled());
+        EXPECT_FALSE(Control<QPushButton>(w, name)->isEnabled()) << name;
+    EXPECT_TRUE(Control<QPushButton>(w, "cSulje")->isEnabled());
+    EXPECT_TRUE(Control<QToolButton>(w, "cAbout")->isEnabled());
     for (const char* hidden : {"mEuroMuunnos", "mPalautaEuroMuunnos", "viiva3"})
         EXPECT_FALSE(action(&w, QString::fromLatin1(hidden))->isVisible()) << hidden;
     EXPECT_FALSE(action(&w, QStringLiteral("mEuroMuunnos"))->isEnabled());
@@ -110,23 +101,23 @@ TEST_F(MainWindowTest, OpenerFailuresShowTheirPrefixOrNothing)
     WindowOpeners::set(MainCommand::PaymentBook, [](QWidget*) { throw DbException(3051, QStringLiteral("lukittu")); });
     WindowOpeners::set(MainCommand::Contracts, [](QWidget*) { throw std::runtime_error("rikki"); });
     frmMain w;
-    EXPECT_TRUE(need<QPushButton>(&w, "cJasenrekisteri")->isEnabled());
-    EXPECT_FALSE(need<QPushButton>(&w, "cKartta")->isEnabled());
+    EXPECT_TRUE(Control<QPushButton>(w, "cJasenrekisteri")->isEnabled());
+    EXPECT_FALSE(Control<QPushButton>(w, "cKartta")->isEnabled());
     WindowOpeners::set(MainCommand::Map, [](QWidget*) {});
     WindowOpeners::set(MainCommand::EuroConversion, [](QWidget*) {});
     w.RefreshCommands();
-    EXPECT_TRUE(need<QPushButton>(&w, "cKartta")->isEnabled());
+    EXPECT_TRUE(Control<QPushButton>(w, "cKartta")->isEnabled());
     EXPECT_TRUE(action(&w, QStringLiteral("mKartta"))->isEnabled());
     EXPECT_FALSE(action(&w, QStringLiteral("mEuroMuunnos"))->isEnabled());
-    QTest::mouseClick(need<QPushButton>(&w, "cJasenrekisteri"), Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, "cJasenrekisteri"), Qt::LeftButton);
     EXPECT_EQ(prompter.messageTexts(),
               QStringList{QStringLiteral("Jäsenrekisteritoiminnon avaamisessa tapahtui virhe: 3024: Tiedostoa ei löydy.")});
     action(&w, QStringLiteral("mJasenrekisteri"))->trigger();
     EXPECT_EQ(prompter.messageTexts().size(), 2);
-    QTest::mouseClick(need<QPushButton>(&w, "cJasenmaksut"), Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, "cJasenmaksut"), Qt::LeftButton);
     action(&w, QStringLiteral("mJasenmaksut"))->trigger();
     EXPECT_EQ(prompter.messageTexts().size(), 2);
-    QTest::mouseClick(need<QPushButton>(&w, "cVuokraus"), Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, "cVuokraus"), Qt::LeftButton);
     EXPECT_EQ(prompter.messageTexts().last(),
               QStringLiteral("Maanvuokrasopimustoiminnon avaamisessa tapahtui virhe: rikki"));
 }
@@ -144,7 +135,7 @@ TEST_F(MainWindowTest, SecondClickBringsTheSameWindowForward)
     });
     frmMain w;
     EXPECT_FALSE(IsFormLoaded(QStringLiteral("frmPiirre")));
-    QTest::mouseClick(need<QPushButton>(&w, "cOminaisuudet"), Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, "cOminaisuudet"), Qt::LeftButton);
     action(&w, QStringLiteral("mPiirteet"))->trigger();
     EXPECT_EQ(made, 1);
     EXPECT_TRUE(IsFormLoaded(QStringLiteral("frmPiirre")));
@@ -152,7 +143,7 @@ TEST_F(MainWindowTest, SecondClickBringsTheSameWindowForward)
     FormRegistry::find(QStringLiteral("frmPiirre"))->close();
     EXPECT_FALSE(IsFormLoaded(QStringLiteral("frmPiirre")));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QTest::mouseClick(need<QPushButton>(&w, "cOminaisuudet"), Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, "cOminaisuudet"), Qt::LeftButton);
     EXPECT_EQ(made, 2);
 }
 
@@ -190,7 +181,7 @@ TEST_F(MainWindowTest, LoadSetsCaptionAndKeepsTheSizeFixed)
     frmMain w;
     ASSERT_TRUE(w.Load());
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Tikkeli - Erämiehet ry"));
-    EXPECT_FALSE(need<QAction>(&w, "mPerustaTietokanta")->isVisible());
+    EXPECT_FALSE(Control<QAction>(w, "mPerustaTietokanta")->isVisible());
     w.show();
     const QSize fixed = w.size();
     w.resize(1200, 600);
@@ -230,7 +221,7 @@ TEST_F(MainWindowTest, SampleDatabaseOffersTheChooser)
         ASSERT_TRUE(keep.Load());
         EXPECT_EQ(asked, 1);
         keep.show();
-        EXPECT_TRUE(need<QAction>(&keep, "mPerustaTietokanta")->isVisible());
+        EXPECT_TRUE(Control<QAction>(keep, "mPerustaTietokanta")->isVisible());
     }
     {
         // Own database, then Cancel in the name box: the sample stays, the menu entry goes.
@@ -239,7 +230,7 @@ TEST_F(MainWindowTest, SampleDatabaseOffersTheChooser)
         prompter.answerText(std::nullopt);
         ASSERT_TRUE(cancel.Load());
         cancel.show();
-        EXPECT_FALSE(need<QAction>(&cancel, "mPerustaTietokanta")->isVisible());
+        EXPECT_FALSE(Control<QAction>(cancel, "mPerustaTietokanta")->isVisible());
         EXPECT_TRUE(IsDemoDatabase(State().DatabasePath));
     }
 }
@@ -268,13 +259,13 @@ TEST_F(MainWindowTest, MenuFoundsANewDatabaseAndClosesEveryWindowThroughItsOwnCl
     w.askOwnDatabase = [](QWidget*) { return false; };
     ASSERT_TRUE(w.Load());
     w.show();
-    ASSERT_TRUE(need<QAction>(&w, "mPerustaTietokanta")->isVisible());
+    ASSERT_TRUE(Control<QAction>(w, "mPerustaTietokanta")->isVisible());
     auto* other = new StubbornWindow;
     other->setAttribute(Qt::WA_DeleteOnClose);
     other->refuse = false;
     other->show();
     prompter.answerText(QStringLiteral("seura"));
-    need<QAction>(&w, "mPerustaTietokanta")->trigger();
+    Control<QAction>(w, "mPerustaTietokanta")->trigger();
     EXPECT_EQ(ProgramIniStore().read(QStringLiteral("Database")), env.userFolder() + QStringLiteral("/seura.mdb"));
     EXPECT_EQ(other->closeRequests, 1);
     EXPECT_FALSE(w.isVisible());
@@ -284,9 +275,9 @@ TEST_F(MainWindowTest, MenuFoundsANewDatabaseAndClosesEveryWindowThroughItsOwnCl
 TEST_F(MainWindowTest, FirstRunChooserAnswers)
 {
     frmDemoVersion byButton;
-    QTest::mouseClick(need<QPushButton>(&byButton, "cNewDatabase"), Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(byButton, "cNewDatabase"), Qt::LeftButton);
     EXPECT_FALSE(byButton.UseDemoDatabase);
-    QTest::mouseClick(need<QPushButton>(&byButton, "cDemo"), Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(byButton, "cDemo"), Qt::LeftButton);
     EXPECT_TRUE(byButton.UseDemoDatabase);
     frmDemoVersion byCloseBox;
     byCloseBox.show();
@@ -302,14 +293,14 @@ TEST_F(MainWindowTest, AboutWindowShowsVersionClubAndLinks)
     frmAbout::openTarget = [&](const QString& t) { opened << t; };
     {
         frmAbout about;
-        EXPECT_EQ(need<QLabel>(&about, "lblRegName")->text(), QStringLiteral("Erämiehet ry"));
+        EXPECT_EQ(Control<QLabel>(about, "lblRegName")->text(), QStringLiteral("Erämiehet ry"));
         EXPECT_EQ(about.minimumSize(), about.maximumSize());
         about.Label4_Click();
         about.Label9_Click();
         about.show();
         about.move(33, 44);
         placed = about.geometry().topLeft();
-        QTest::mouseClick(need<QPushButton>(&about, "cSulje"), Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>(about, "cSulje"), Qt::LeftButton);
         EXPECT_FALSE(about.isVisible());
     }
     frmAbout::openTarget = {};
@@ -317,6 +308,6 @@ TEST_F(MainWindowTest, AboutWindowShowsVersionClubAndLinks)
     EXPECT_TRUE(opened[0].endsWith(QStringLiteral("README.md")));
     State().ClubName.clear();
     frmAbout again;
-    EXPECT_EQ(need<QLabel>(&again, "lblRegName")->text(), QString());
+    EXPECT_EQ(Control<QLabel>(again, "lblRegName")->text(), QString());
     EXPECT_EQ(again.geometry().topLeft(), placed);
 }

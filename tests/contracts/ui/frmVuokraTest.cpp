@@ -120,16 +120,38 @@ TEST_F(frmVuokraTest, OpensOnTheFirstContractWithItsEstatesAndRemovesOrphans)
     EXPECT_EQ(grid->item(0, 2)->text(), QStringLiteral("Korpela"));
     EXPECT_EQ(grid->item(0, 4)->text(), QStringLiteral("178"));
     EXPECT_EQ(t.count(QStringLiteral("SELECT COUNT(*) FROM tl WHERE tlvsID = 999")), 0);
-    // vsKoskee 0 selects no option; the animal box follows the coverage.
+    // The stored codes count from 1: Heinonen's lease covers the listed animals, runs until
+    // further notice and has a yearly rent; the animal box follows the coverage.
     auto* all = child<QRadioButton>(w, "optKoskee_1");
-    ASSERT_NE(all, nullptr);
-    EXPECT_FALSE(all->isChecked());
-    EXPECT_FALSE(child(w, "tElaimet")->isEnabled());
     auto* listed = child<QRadioButton>(w, "optKoskee_4");
+    ASSERT_NE(all, nullptr);
     ASSERT_NE(listed, nullptr);
-    listed->click();
+    for (const char* chosen : {"optKoskee_4", "optVoimassa_1", "optVastike_2", "optOikeus_2", "optKoira_1"}) {
+        auto* option = child<QRadioButton>(w, chosen);
+        ASSERT_NE(option, nullptr) << chosen;
+        EXPECT_TRUE(option->isChecked()) << chosen;
+    }
+    EXPECT_EQ(child(w, "tElaimet")->text(), QStringLiteral("Hirvi"));
     EXPECT_TRUE(child(w, "tElaimet")->isEnabled());
     all->click();
+    EXPECT_FALSE(child(w, "tElaimet")->isEnabled());
+    listed->click();
+    EXPECT_TRUE(child(w, "tElaimet")->isEnabled());
+}
+
+TEST_F(frmVuokraTest, AStoredCodeOfZeroChoosesNoOption)
+{
+    t.db.execute(QStringLiteral("UPDATE vs SET vsKoskee = 0, vsVastike = 0 WHERE vsID = 1"));
+    frmVuokra* w = open();
+    ASSERT_NE(w, nullptr);
+    for (const char* group : {"optKoskee", "optVastike"}) {
+        for (int n = 1; n <= 4; ++n) {
+            const QByteArray name = QStringLiteral("%1_%2").arg(QLatin1String(group)).arg(n).toLatin1();
+            auto* option = child<QRadioButton>(w, name.constData());
+            ASSERT_NE(option, nullptr) << group << n;
+            EXPECT_FALSE(option->isChecked()) << group << n;
+        }
+    }
     EXPECT_FALSE(child(w, "tElaimet")->isEnabled());
 }
 
