@@ -82,9 +82,17 @@ void MemberCardParts::extend(frmJasen& w)
         // No current record: there is nothing to edit.
         IgnoringErrors("member card: begin an edit", [&] { w.Data1.beginEdit(); });
     });
-    QObject::connect(w.ui->mLisaaPiirre, &QAction::triggered, features, &MemberFeaturesPanel::cLisaaPiirre_Click);
-    QObject::connect(w.ui->mPoistaPiirre, &QAction::triggered, features, &MemberFeaturesPanel::DeleteFeature);
-    QObject::connect(w.ui->mSelaaPiirre, &QAction::triggered, features, &MemberFeaturesPanel::cSelaaPiirre_Click);
+    // The keys of the feature commands work from every tab: the features tab comes forward first,
+    // so the list they move the focus to is the one the user sees, and no key lands in a hidden list.
+    const auto onFeatures = [&w, features](QAction* action, void (MemberFeaturesPanel::*command)()) {
+        QObject::connect(action, &QAction::triggered, features, [&w, features, command] {
+            w.ui->TabStrip1->setCurrentWidget(w.ui->frameTabs_1);
+            (features->*command)();
+        });
+    };
+    onFeatures(w.ui->mLisaaPiirre, &MemberFeaturesPanel::cLisaaPiirre_Click);
+    onFeatures(w.ui->mPoistaPiirre, &MemberFeaturesPanel::DeleteFeature);
+    onFeatures(w.ui->mSelaaPiirre, &MemberFeaturesPanel::cSelaaPiirre_Click);
     for (QAction* a : {w.ui->mLisaaPiirre, w.ui->mPoistaPiirre, w.ui->mSelaaPiirre})
         a->setEnabled(true);
 
