@@ -15,6 +15,7 @@
 #include <QSet>
 #include <QTableWidget>
 #include <QTest>
+#include <QTimer>
 #include <QAction>
 #include <QLineEdit>
 
@@ -89,6 +90,27 @@ TEST(SecretaryTrial, TabReachesEveryControl)
         d.show();
         EXPECT_EQ(unreached(d), QStringList{}) << "frmLaskumalli";
     }
+}
+
+// The range dialog by keyboard: typed numbers and Enter answer it, Esc cancels and keeps the
+// previous answer.
+TEST(SecretaryTrial, RangeDialogAnswersWithEnterAndCancelsWithEsc)
+{
+    frmLaskujenRajaus d;
+    const auto press = [&d](const char* typed, Qt::Key key) {
+        QTimer::singleShot(0, [&d, typed, key] {
+            auto* from = d.findChild<QLineEdit*>(QStringLiteral("tLaskunroAlku"));
+            ASSERT_TRUE(from);
+            from->setFocus();
+            QTest::keyClicks(from, QString::fromLatin1(typed));
+            QTest::keyClick(from, key);
+        });
+        return d.ask();
+    };
+    EXPECT_TRUE(press("12x5", Qt::Key_Return));
+    EXPECT_EQ(d.LaskunroAlku(), QStringLiteral("125"));
+    EXPECT_FALSE(press("9", Qt::Key_Escape));
+    EXPECT_EQ(d.LaskunroAlku(), QStringLiteral("125"));
 }
 
 // The sample club with one unpaid invoice, 3001 (reference 20019), as the fixture of the
