@@ -1,6 +1,10 @@
 #include "members/DatabaseStamp.h"
 
-#include <QFileInfo>
+#include "db/DbError.h"
+
+#include <QFile>
+#include <chrono>
+#include <filesystem>
 #include <sqlite3.h>
 
 namespace tikkeli {
@@ -11,14 +15,24 @@ DatabaseStamp DatabaseStamp::of(Database& db)
     sqlite3* handle = db.handle();
     s.connection = handle;
     s.changes = sqlite3_total_changes64(handle);
-    // data_version moves when another connection (another program) commits to the file.
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(handle, "PRAGMA data_version", -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
-        s.version = sqlite3_column_int64(st, 0);
-    sqlite3_finalize(st);
-    const QFileInfo file(db.path());
-    s.fileTime = file.lastModified().toMSecsSinceEpoch();
-    s.fileSize = file.size();
+    // data_version moves when another connection (another program) commits to the file. The
+    // connection keeps the statement prepared between looks.
+    try {
+        const Value version = db.scalar(QStringLiteral("PRAGMA data_version"));
+        if (!version.isNull())
+            s.version = version.toInt64();
+    } catch (const DbException&) {
+    }
+    // A plain stat: no local-time conversion on every move of a filtered card.
+    std::error_code error;
+    const std::filesystem::path file(QFile::encodeName(db.path()).toStdString());
+    const std::filesystem::directory_entry entry(file, error); // one stat for both
+    const auto time = entry.last_write_time(error);
+    if (!error)
+        s.fileTime = std::chrono::duration_cast<std::chrono::microseconds>(time.time_since_epoch()).count();
+    const auto size = entry.file_size(error);
+    if (!error)
+        s.fileSize = std::int64_t(size);
     return s;
 }
 

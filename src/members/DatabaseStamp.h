@@ -13,7 +13,7 @@ struct DatabaseStamp {
     const void* connection = nullptr;
     std::int64_t changes = -1;
     std::int64_t version = -1;
-    std::int64_t fileTime = -1; // the file's last modification, ms
+    std::int64_t fileTime = -1; // the file's last modification, µs
     std::int64_t fileSize = -1;
 
     static DatabaseStamp of(Database& db);

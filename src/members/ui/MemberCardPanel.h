@@ -21,6 +21,8 @@ public:
     virtual void saveValue() {}
     // Undo: forgets the typed value and shows the stored one again.
     virtual void undoValue() {}
+    // The tab holding the panel became the current one.
+    virtual void tabShown() {}
     // The panel's own browse command (run by new member, undo and delete).
     virtual void browse() {}
 };

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStackedWidget>
 
 namespace tikkeli {
 
@@ -47,11 +48,44 @@ void MemberInvoicesPanel::setMember(const Database& db, qint32 memberId)
 
 void MemberInvoicesPanel::memberChanged(qint64 id)
 {
-    setMember(database(), qint32(id));
+    if (onShownPage()) {
+        setMember(database(), qint32(id));
+        return;
+    }
+    m_db = database();
+    m_memberId = qint32(id);
+    m_listStale = true;
+    // Nothing of the member left is kept for a command to act on.
+    if (ui->lstMaksut->count() > 0 || m_shownInvoiceId != 0) {
+        const QSignalBlocker block(ui->lstMaksut);
+        ui->lstMaksut->clear();
+        for (QLabel* l : detailLabels())
+            l->clear();
+        m_shownInvoiceId = 0;
+    }
+}
+
+void MemberInvoicesPanel::tabShown()
+{
+    if (m_listStale && onShownPage())
+        LoadMemberInvoices();
+}
+
+bool MemberInvoicesPanel::onShownPage() const
+{
+    const QWidget* child = this;
+    for (const QWidget* w = parentWidget(); w; child = w, w = w->parentWidget()) {
+        if (const auto* pages = qobject_cast<const QStackedWidget*>(w); pages && pages->currentWidget() != child)
+            return false;
+        if (w->isWindow())
+            break;
+    }
+    return true;
 }
 
 void MemberInvoicesPanel::LoadMemberInvoices()
 {
+    m_listStale = false;
     {
         const QSignalBlocker block(ui->lstMaksut);
         ui->lstMaksut->clear();

@@ -30,8 +30,10 @@ public:
     void setMember(const Database& db, qint32 memberId);
     qint32 memberId() const { return m_memberId; }
 
-    // MemberCardPanel
+    // MemberCardPanel. Inside the member window's tabs the list is read only while its tab is
+    // the one shown: a move of the card then costs no invoice query the user would not see.
     void memberChanged(qint64 id) override;
+    void tabShown() override;
 
     void LoadMemberInvoices();
     void ShowMemberInvoice();
@@ -45,12 +47,15 @@ signals:
 private:
     Database database() const;
     QList<QLabel*> detailLabels() const;
+    // False while a tab page holding the panel is not the current one.
+    bool onShownPage() const;
 
     std::unique_ptr<Ui::MemberInvoicesPanel> ui;
     std::function<Database()> m_database;
     Database m_db;
     qint32 m_memberId = 0;
     qint32 m_shownInvoiceId = 0; // jmhID whose details the labels show
+    bool m_listStale = false;    // the list shows another member than m_memberId
 };
 
 } // namespace tikkeli

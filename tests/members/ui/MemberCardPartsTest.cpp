@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -130,6 +131,7 @@ TEST_F(MemberCardPartsTest, PaidFeeIsNotOverwrittenByTheCard)
     // The surname is being edited while the invoice is marked paid.
     test::Control<QLineEdit>(*w, "tYhteystiedot_1")->setText(QStringLiteral("Aho-Berg"));
     MemberInvoicesPanel* invoices = MemberCardParts::invoices(*w);
+    test::Control<QTabWidget>(*w, "TabStrip1")->setCurrentIndex(1);
     ASSERT_EQ(test::Control<QListWidget>(*invoices, "lstMaksut")->count(), 1);
     test::Control<QListWidget>(*invoices, "lstMaksut")->setCurrentRow(0);
     test::Control<QPushButton>(*invoices, "cMaksetuksi")->click();
@@ -208,4 +210,45 @@ TEST_F(MemberCardPartsTest, EmailEntriesWaitForTheirWindows)
     test::Control<QAction>(*w, "mEmailKaikille")->trigger();
     test::Control<QAction>(*w, "mEmailOminaisuudella")->trigger();
     EXPECT_EQ(groups, (std::vector<bool>{true, false}));
+}
+
+// The invoices are read while their tab is the current one: moves made on another tab, moves
+// made while it is shown and coming back to it all end with the shown member's invoices.
+TEST_F(MemberCardPartsTest, InvoicesFollowTheCardAcrossTabChanges)
+{
+    const auto invoice = [&](qint64 member, int number) {
+        t.db.execute(QStringLiteral("INSERT INTO jmhist (jmhjmjrID, jmhjmID, jmhjmViitenumero, jmhjmLaskupaiva) "
+                                    "VALUES (?, ?, '13', ?)"),
+                     {member, number, QDate(2025, 1, number)});
+    };
+    invoice(aho, 1);
+    invoice(berg, 2);
+    invoice(berg, 3);
+    frmJasen* w = open();
+    ASSERT_TRUE(w);
+    MemberInvoicesPanel* invoices = MemberCardParts::invoices(*w);
+    ASSERT_TRUE(invoices);
+    auto* tabs = test::Control<QTabWidget>(*w, "TabStrip1");
+    auto* list = test::Control<QListWidget>(*invoices, "lstMaksut");
+    ASSERT_TRUE(tabs && list);
+
+    struct Step {
+        int tab;        // -1: the tab stays
+        qint64* member; // nullptr: the card stays
+        int listed;     // invoices listed after the step; -1: a hidden list, -2: not checked
+    };
+    const Step steps[] = {{-1, &aho, -1},   {1, nullptr, 1}, {-1, &berg, 2},  {0, nullptr, -2}, {-1, &aho, -1},
+                          {2, nullptr, -1}, {-1, &berg, -1}, {1, nullptr, 2}, {-1, &aho, 1}};
+    for (const Step& s : steps) {
+        if (s.tab >= 0)
+            tabs->setCurrentIndex(s.tab);
+        if (s.member)
+            show(w, *s.member);
+        if (s.listed == -2)
+            continue;
+        if (s.listed >= 0)
+            EXPECT_EQ(list->count(), s.listed) << "tab " << tabs->currentIndex() << ", member " << w->currentMemberId();
+        else
+            EXPECT_EQ(list->count(), 0) << "a hidden list keeps no other member's invoices";
+    }
 }
