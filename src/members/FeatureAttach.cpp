@@ -90,10 +90,14 @@ AttachResult FeatureAttach::attach(Database& db, const FeatureTable& t, qint64 p
     }
     QString insert = QStringLiteral("INSERT INTO ") + t.table + QStringLiteral(" (") + columns + QStringLiteral(") SELECT ")
                      + selected + QStringLiteral(" FROM json_each(?2) AS ids");
+    // The list was read when the window opened: a record or a definition deleted since in another
+    // window gets nothing, as its values would belong to nothing.
+    insert += QStringLiteral(" WHERE ids.value IN (SELECT %1 FROM %2) AND EXISTS (SELECT 1 FROM pi WHERE piID = ?1)")
+                  .arg(t.ownerKey, t.ownerTable);
     // The unary + keeps SQLite off the definition index: a feature held by half the club would make
     // every check walk half of the table, where the record's own few rows are all there is to see.
     if (onlyNew)
-        insert += QStringLiteral(" WHERE NOT EXISTS (SELECT 1 FROM %1 WHERE %2 = ids.value AND +%3 = ?1)")
+        insert += QStringLiteral(" AND NOT EXISTS (SELECT 1 FROM %1 WHERE %2 = ids.value AND +%3 = ?1)")
                       .arg(t.table, t.ownerField, t.field("piID"));
 
     // A record chosen twice gets the feature once when only new ones are wanted: the check above

@@ -13,6 +13,8 @@ struct FeatureTable {
     int definitionType; // piType of the definitions offered
     // A new value starts with the defaults of its definition (members) or empty (contracts).
     bool attachCopiesDefaults;
+    QString ownerTable; // "jr"
+    QString ownerKey;   // "jrID"
 
     QString field(const char* name) const { return table + QLatin1String(name); }
 

@@ -355,3 +355,22 @@ TEST_F(ContractReportsTest, ApostrophesInNamesAndTypedValuesStayText)
     EXPECT_EQ(t.db.scalar(QStringLiteral("SELECT mvsOmistaja FROM mvs WHERE mvsvsID = 1")).toString(),
               QStringLiteral("O'Brien Olli"));
 }
+
+TEST_F(ContractReportsTest, EveryListRunsOnANewEmptyDatabase)
+{
+    ContractTestDb fresh; // the empty template, now the configured database
+    QDirIterator files(QStringLiteral(TIKKELI_PROGRAM_DIR "/reports"), {QStringLiteral("*.rpt")});
+    while (files.hasNext()) {
+        files.next();
+        QFile::copy(files.filePath(), fresh.env.programFolder() + QStringLiteral("/reports/") + files.fileName());
+    }
+    c.animals = BuildAnimalCriteria({0, true, true, {}});
+    c.validity = {1, QDate(2026, 3, 5), 0};
+    c.rent = {2, QDate(2026, 1, 1), QDate(2026, 12, 31)};
+    for (int i = 0; i < ContractReports::CommandCount; ++i) {
+        SCOPED_TRACE(ContractReports::menuItem(Cmd(i)).toStdString());
+        MainReport() = ReportEngine{};
+        EXPECT_NO_THROW(ContractReports::prepare(fresh.db, Cmd(i), c));
+        EXPECT_NE(MainReport().layoutReport(), nullptr);
+    }
+}

@@ -36,10 +36,12 @@ TEST_F(FeatureAttachTest, OnlyNewSkipsRecordsWhoHaveTheFeature)
 {
     const qint64 piID = definition("Kokous");
     const qint64 other = definition("Pelto");
-    // Owners are plain numbers to the attach: the same three serve as members and as contracts.
+    // The same three numbers serve as members and as contracts.
     const qint64 a = member("Aho");
     const qint64 b = member("Berg");
     const qint64 c = member("Cajander");
+    for (const qint64 id : {a, b, c})
+        db.execute(QStringLiteral("INSERT INTO vs (vsID) VALUES (?)"), {id});
     struct Case {
         const char* what;
         std::vector<qint64> chosen;
@@ -199,4 +201,19 @@ TEST_F(FeatureAttachTest, AFailingRowLeavesNothingWritten)
                + QStringLiteral(" BEGIN SELECT RAISE(ABORT, 'ei'); END"));
     EXPECT_THROW(FeatureAttach::attach(db, FeatureTable::members(), piID, {a, b}, {}, false), DbException);
     EXPECT_EQ(count("SELECT COUNT(*) FROM pt"), 0);
+}
+
+TEST_F(FeatureAttachTest, RecordsAndDefinitionsDeletedSinceTheListWasReadGetNothing)
+{
+    const qint64 piID = definition("Kokous");
+    const qint64 kept = member("Aho");
+    const qint64 gone = member("Berg");
+    db.execute(QStringLiteral("DELETE FROM jr WHERE jrID = ?"), {gone});
+    EXPECT_EQ(FeatureAttach::attach(db, FeatureTable::members(), piID, {kept, gone}, {}, false).added, 1);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM pt WHERE ptjrID NOT IN (SELECT jrID FROM jr)"), 0);
+
+    const qint64 dropped = definition("Pelto");
+    db.execute(QStringLiteral("DELETE FROM pi WHERE piID = ?"), {dropped});
+    EXPECT_EQ(FeatureAttach::attach(db, FeatureTable::members(), dropped, {kept}, {}, true).added, 0);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM pt WHERE ptpiID NOT IN (SELECT piID FROM pi)"), 0);
 }

@@ -96,8 +96,11 @@ public:
     // cell: the window's Tab rule sees each key first.
     bool eventFilter(QObject* editor, QEvent* event) override
     {
-        if (event->type() == QEvent::KeyPress)
+        if (event->type() == QEvent::KeyPress) {
             m_window->gridKey(static_cast<QKeyEvent*>(event));
+            if (m_window->tabLeavesGrid(static_cast<QKeyEvent*>(event)))
+                return true;
+        }
         return QStyledItemDelegate::eventFilter(editor, event);
     }
 
@@ -438,9 +441,12 @@ bool frmVuokra::CommitContract()
 {
     if (!Data1.isOpen())
         return true;
-    // A cell being typed into is finished first, so its text is in the grid.
-    if (QWidget* editor = ui->DBGrid1->findChild<QLineEdit*>(QStringLiteral("DBGrid1_editor")))
-        emit ui->DBGrid1->itemDelegate()->commitData(editor);
+    // A cell being typed into is finished first, so its text is in the grid. Editors of cells
+    // already left linger hidden until they are deleted: the open one is the one not hidden.
+    for (QLineEdit* editor : ui->DBGrid1->findChildren<QLineEdit*>(QStringLiteral("DBGrid1_editor"))) {
+        if (!editor->isHidden())
+            emit ui->DBGrid1->itemDelegate()->commitData(editor);
+    }
     // A feature value typed is written first; one that cannot be written keeps the window where
     // it is, with the panel open on it.
     if (!ui->ominaisuudet->savePending()) {
@@ -870,6 +876,31 @@ bool frmVuokra::gridKey(QKeyEvent* key)
     return false;
 }
 
+bool frmVuokra::tabLeavesGrid(const QKeyEvent* key)
+{
+    const bool shift = key->modifiers() & Qt::ShiftModifier;
+    const bool forward = key->key() == Qt::Key_Tab && !shift;
+    const bool back = key->key() == Qt::Key_Backtab || (key->key() == Qt::Key_Tab && shift);
+    QTableWidget* grid = ui->DBGrid1;
+    if ((!forward && !back) || grid->currentRow() < 0 || grid->currentColumn() < 0)
+        return false;
+    const int at = grid->currentRow() * grid->columnCount() + grid->currentColumn();
+    if ((forward && at < grid->rowCount() * grid->columnCount() - 1) || (back && at > 0))
+        return false;
+    // The grid would wrap round to its other end and keep the keyboard in it: from its last cell
+    // Tab goes on to the next box, from its first Shift+Tab back to the one before.
+    QWidget* next = grid;
+    do {
+        next = forward ? next->nextInFocusChain() : next->previousInFocusChain();
+    } while (next != grid
+             && (grid->isAncestorOf(next) || !(next->focusPolicy() & Qt::TabFocus) || !next->isVisibleTo(this)
+                 || !next->isEnabled() || !isAncestorOf(next)));
+    if (next == grid)
+        return false;
+    next->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
+}
+
 // ---- window events
 
 void frmVuokra::closeEvent(QCloseEvent* event)
@@ -894,8 +925,11 @@ bool frmVuokra::eventFilter(QObject* watched, QEvent* event)
         break;
     case QEvent::KeyPress: {
         // The cell editors' keys come through their delegate.
-        if (watched == ui->DBGrid1)
+        if (watched == ui->DBGrid1) {
             gridKey(static_cast<QKeyEvent*>(event));
+            if (tabLeavesGrid(static_cast<QKeyEvent*>(event)))
+                return true;
+        }
         if (watched == ui->tvwNimet) {
             const int k = static_cast<QKeyEvent*>(event)->key();
             // Enter chooses the contract, as a click does; the tree does not see it.

@@ -102,6 +102,8 @@ private:
     bool saveEstatesNow();
     void gridFocusChanged(QWidget* old, QWidget* now);
     bool gridKey(QKeyEvent* key);
+    // Tab on the grid's last cell or Shift+Tab on its first moves the focus out of the grid.
+    bool tabLeavesGrid(const QKeyEvent* key);
     void showCommitError(const std::exception& e);
     void copyToClipboard(const QString& text);
     void removeTreeNodes(qint64 id);
