@@ -46,6 +46,11 @@ bool InvoicePayments::MarkReminderPaid(Database& db, qint64 historyId)
     }
 }
 
+bool InvoicePayments::HistoryRowExists(Database& db, qint64 historyId)
+{
+    return db.scalar(QStringLiteral("SELECT COUNT(*) FROM jmhist WHERE jmhID = ?"), {Value(historyId)}).toInt64() > 0;
+}
+
 bool InvoicePayments::DeleteInvoiceRows(Database& db, qint64 historyId)
 {
     Transaction transaction(db);

@@ -23,6 +23,8 @@ public:
     // (3021) when there is no such history row.
     static bool DeleteInvoiceRows(Database& db, qint64 historyId);
     static void SetMemberFeePaid(Database& db, qint64 memberId);
+    // Whether the history still holds the invoice: another window may have deleted it.
+    static bool HistoryRowExists(Database& db, qint64 historyId);
 
     // The rows of the payment marking grid, by reference number as text: filter 0 unpaid, 1 paid,
     // 2 all; any other filter gives none.

@@ -119,6 +119,8 @@ frmMaksut::frmMaksut(QWidget* parent) : QMainWindow(parent), ui(std::make_unique
     ui->cEmailPreview->setEnabled(bool(PreviewReminderEmail));
 
     ui->tViitenumero->installEventFilter(this);
+    // Enter after typing a reference finds its invoice, as F2 does.
+    connect(ui->tViitenumero, &QLineEdit::returnPressed, ui->mHae, &QAction::trigger);
     ProgressBar1()->setRange(0, 100);
     RestoreFormPlacement(this);
     load();

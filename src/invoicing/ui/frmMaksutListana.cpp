@@ -117,6 +117,17 @@ void frmMaksutListana::MarkGridRowPaid(int row)
     const qint64 historyId = id->text().toLongLong(&ok);
     if (!ok)
         return;
+    // Another window (the payment book, the reference-payment import) may have deleted the
+    // invoice since the grid was filled: its row goes rather than claiming a payment was recorded.
+    try {
+        if (!InvoicePayments::HistoryRowExists(m_db, historyId)) {
+            ui->grd->removeRow(row);
+            return;
+        }
+    } catch (const DbException& e) {
+        ShowWarning(QStringLiteral("Virhe: ") + e.description());
+        return;
+    }
     if (InvoicePayments::MarkReminderPaid(m_db, historyId))
         paid->setText(QStringLiteral("Kyllä"));
 }

@@ -57,6 +57,27 @@ protected:
 
 } // namespace
 
+TEST_F(MemberWindowKeyboardTest, TabWalksTheCardInReadingOrderIntoTheShownTab)
+{
+    frmJasen* w = openOnMemoTab();
+    ASSERT_NE(w, nullptr);
+    test::Control<QTabWidget>(*w, "TabStrip1")->setCurrentIndex(0);
+    test::Control<QWidget>(*w, "tYhteystiedot_0")->setFocus();
+    QStringList expected;
+    for (int i = 0; i < 13; ++i)
+        expected << QStringLiteral("tYhteystiedot_%1").arg(i);
+    expected << QStringLiteral("chkEmailLasku") << QStringLiteral("chkJasenmaksu") << QStringLiteral("chkMaanomistaja")
+             << QStringLiteral("cLisaaViiteTarkiste") << QStringLiteral("qt_tabwidget_tabbar") << QStringLiteral("lstAllPt")
+             << QStringLiteral("cLisaaPiirre");
+    QStringList walked;
+    for (int i = 0; i < expected.size(); ++i) {
+        walked << focusName();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    EXPECT_EQ(walked, expected);
+    EXPECT_EQ(w->Data1.editMode(), EditMode::None);
+}
+
 TEST_F(MemberWindowKeyboardTest, TabLeavesTheMemoBoxWithoutTypingIntoIt)
 {
     frmJasen* w = openOnMemoTab();
