@@ -1,3 +1,4 @@
+#include "support/Controls.h"
 #include "base/ScriptedPrompter.h"
 #include "contracts/ui/frmVuokra.h"
 #include "printing/PrintChoices.h"
@@ -215,7 +216,7 @@ TEST_F(frmVuokraTest, AFailedSaveKeepsTheCardAndSaysWhy)
     ASSERT_NE(w, nullptr);
     type(child(w, "tNimi"), QStringLiteral("Uusi nimi"));
     type(child(w, "tMuutokset"), QStringLiteral("kolme"));
-    w->findChild<QPushButton*>(QStringLiteral("cTallenna"))->click();
+    test::Control<QPushButton>(*w, QStringLiteral("cTallenna"))->click();
     ASSERT_EQ(prompter.shown().size(), 1u);
     EXPECT_TRUE(prompter.shown()[0].text.startsWith(QStringLiteral("Virhe: 13\r\n")));
     EXPECT_EQ(prompter.shown()[0].icon, MsgIcon::Critical);

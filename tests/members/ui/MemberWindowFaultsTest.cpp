@@ -330,7 +330,7 @@ TEST_F(MemberWindowFaultsTest, TheFirstMemberOfAnEmptyRegisterIsSaved)
         QTest::keyClicks(box(w, 1), QStringLiteral("Ensio"));
         box(w, 2)->setFocus();
         QTest::keyClicks(box(w, 2), QStringLiteral("Eino"));
-        w->findChild<QPushButton*>(QStringLiteral("cTallenna"))->click();
+        test::Control<QPushButton>(*w, QStringLiteral("cTallenna"))->click();
         EXPECT_EQ(t.db.scalar(QStringLiteral("SELECT COUNT(*) FROM jr WHERE jrSukunimi = 'Ensio' "
                                              "AND jrEtunimi = 'Eino'"))
                       .toInt64(),
