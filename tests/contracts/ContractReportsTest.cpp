@@ -5,7 +5,6 @@
 #include "printing/ReportEngine.h"
 #include "ContractTestDb.h"
 
-#include <QDirIterator>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -21,11 +20,7 @@ class ContractReportsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        QDirIterator files(QStringLiteral(TIKKELI_PROGRAM_DIR "/reports"), {QStringLiteral("*.rpt")});
-        while (files.hasNext()) {
-            files.next();
-            QFile::copy(files.filePath(), t.env.programFolder() + QStringLiteral("/reports/") + files.fileName());
-        }
+        t.stageAllReports();
         State().ClubName = QStringLiteral("Erämiesten 'Hirvi' ry");
         State().PrintCopies = 2;
         Printing().PrintDestination = 1;
@@ -359,11 +354,7 @@ TEST_F(ContractReportsTest, ApostrophesInNamesAndTypedValuesStayText)
 TEST_F(ContractReportsTest, EveryListRunsOnANewEmptyDatabase)
 {
     ContractTestDb fresh; // the empty template, now the configured database
-    QDirIterator files(QStringLiteral(TIKKELI_PROGRAM_DIR "/reports"), {QStringLiteral("*.rpt")});
-    while (files.hasNext()) {
-        files.next();
-        QFile::copy(files.filePath(), fresh.env.programFolder() + QStringLiteral("/reports/") + files.fileName());
-    }
+    fresh.stageAllReports();
     c.animals = BuildAnimalCriteria({0, true, true, {}});
     c.validity = {1, QDate(2026, 3, 5), 0};
     c.rent = {2, QDate(2026, 1, 1), QDate(2026, 12, 31)};

@@ -5,6 +5,9 @@
 #include "base/SharedState.h"
 #include "support/TempProgramEnvironment.h"
 
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
 #include <QString>
 #include <vector>
 
@@ -26,6 +29,16 @@ public:
         for (const char* form : {"vse.rpt", "vsempty.rpt"})
             QFile::copy(QStringLiteral(TIKKELI_PROGRAM_DIR "/reports/") + QLatin1String(form),
                         env.programFolder() + QStringLiteral("/reports/") + QLatin1String(form));
+    }
+
+    // Every report file of the build, for the tests that print the contract lists.
+    void stageAllReports() const
+    {
+        QDirIterator files(QStringLiteral(TIKKELI_PROGRAM_DIR "/reports"), {QStringLiteral("*.rpt")});
+        while (files.hasNext()) {
+            files.next();
+            QFile::copy(files.filePath(), env.programFolder() + QStringLiteral("/reports/") + files.fileName());
+        }
     }
 
     qint64 contract(const QString& name, const QString& number = QString())

@@ -11,7 +11,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QDirIterator>
 #include <QFileInfo>
 #include <QListWidget>
 #include <QPointer>
@@ -88,11 +87,7 @@ class ContractReportMenuTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        QDirIterator files(QStringLiteral(TIKKELI_PROGRAM_DIR "/reports"), {QStringLiteral("*.rpt")});
-        while (files.hasNext()) {
-            files.next();
-            QFile::copy(files.filePath(), t.env.programFolder() + QStringLiteral("/reports/") + files.fileName());
-        }
+        t.stageAllReports();
         ContractReportCriteria() = ContractCriteria{};
         MainReport().setOutputHandler([this](std::shared_ptr<const ReportDocument>, const ReportEngine& e) {
             jobs.push_back(

@@ -13,7 +13,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDirIterator>
 #include <QPointer>
 #include <QTest>
 #include <QTimer>
@@ -28,11 +27,7 @@ class ContractReportsToPreviewTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        QDirIterator files(QStringLiteral(TIKKELI_PROGRAM_DIR "/reports"), {QStringLiteral("*.rpt")});
-        while (files.hasNext()) {
-            files.next();
-            QFile::copy(files.filePath(), t.env.programFolder() + QStringLiteral("/reports/") + files.fileName());
-        }
+        t.stageAllReports();
         ContractReportCriteria() = ContractCriteria{};
         MainReport() = ReportEngine{};
     }
