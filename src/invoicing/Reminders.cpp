@@ -9,8 +9,6 @@
 
 namespace tikkeli {
 
-std::function<QDate()> Reminders::Today = [] { return tikkeli::Today(); };
-
 qint32 Reminders::DaysOverdue(const Value& dueDate, const QDate& reminderDate)
 {
     if (dueDate.isNull())

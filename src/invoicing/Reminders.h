@@ -37,9 +37,6 @@ public:
     // "Ei löydy maksamattomia laskuja väliltä: a - l".
     static QString NothingToRemindText(const ReminderRange& range);
 
-    // The reminder date; tests set their own day.
-    static std::function<QDate()> Today;
-
 private:
     static QString rangeCondition(const ReminderRange& range, Params& params);
 };

@@ -20,6 +20,11 @@ enum class WindowHook {
     GroupEmailAll,         // frmGroupEmail to every member, modeless
     GroupEmailFeature,     // frmGroupEmail to the holders of a feature, modeless
     SingleEmail,           // frmSingleEmail (modal) to request.recipient, with request.message when given
+    InvoiceRunPrint,       // the invoice print of the invoicing window given as owner
+    ReminderPrint,         // the payment book's (owner) reminder print
+    ReminderEmail,         // the payment book's (owner) reminder e-mail
+    ReminderEmailPreview,  // the payment book's (owner) reminder e-mail preview
+    ReferencePayments,     // frmViitemaksut, modeless
 };
 
 struct WindowHookRequest {

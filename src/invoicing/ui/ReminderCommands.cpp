@@ -1,5 +1,6 @@
 #include "invoicing/ui/ReminderCommands.h"
 
+#include "base/Clock.h"
 #include "base/Prompter.h"
 #include "base/ui/cMouseCursor.h"
 #include "base/Error.h"
@@ -43,7 +44,7 @@ int CreateReminders(frmMaksut& window)
     dialog.resetToDefaults();
     if (!answered)
         return 0;
-    const int count = Reminders::CreateReminders(window.database(), range, Reminders::Today());
+    const int count = Reminders::CreateReminders(window.database(), range, Today());
     if (count == 0)
         ShowInfo(Reminders::NothingToRemindText(range));
     return count;

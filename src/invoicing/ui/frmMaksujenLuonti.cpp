@@ -1,5 +1,7 @@
 #include "invoicing/ui/frmMaksujenLuonti.h"
 
+#include "base/ui/WindowHooks.h"
+
 #include "base/Clock.h"
 #include "base/ErrorHandling.h"
 #include "ui_frmMaksujenLuonti.h"
@@ -32,15 +34,6 @@
 #include <stdexcept>
 
 namespace tikkeli {
-
-std::function<QDate()> frmMaksujenLuonti::Today = [] { return tikkeli::Today(); };
-std::function<void(frmMaksujenLuonti&)> frmMaksujenLuonti::PrintInvoices;
-std::function<void(frmMaksujenLuonti&)> frmMaksujenLuonti::EmailInvoices = [](frmMaksujenLuonti& w) {
-    w.SendInvoiceEmails();
-};
-std::function<void(frmMaksujenLuonti&)> frmMaksujenLuonti::PreviewEmailInvoice = [](frmMaksujenLuonti& w) {
-    w.PreviewInvoiceEmails();
-};
 
 namespace {
 
@@ -100,15 +93,9 @@ frmMaksujenLuonti::frmMaksujenLuonti(QWidget* parent) : QMainWindow(parent), ui(
     connect(ui->mHistoriaan, &QAction::triggered, this, &frmMaksujenLuonti::Historiaan);
     connect(ui->mPoista, &QAction::triggered, this, &frmMaksujenLuonti::Poista);
     connect(ui->mSulje, &QAction::triggered, this, &QWidget::close);
-    const auto hook = [this](const std::function<void(frmMaksujenLuonti&)>& h) {
-        return [this, &h] {
-            if (h)
-                h(*this);
-        };
-    };
-    connect(ui->mTulosta, &QAction::triggered, this, hook(PrintInvoices));
-    connect(ui->mTulostaEmailiin, &QAction::triggered, this, hook(EmailInvoices));
-    connect(ui->mPreviewEmailInvoice, &QAction::triggered, this, hook(PreviewEmailInvoice));
+    connect(ui->mTulosta, &QAction::triggered, this, [this] { WindowHooks::run(WindowHook::InvoiceRunPrint, this); });
+    connect(ui->mTulostaEmailiin, &QAction::triggered, this, &frmMaksujenLuonti::SendInvoiceEmails);
+    connect(ui->mPreviewEmailInvoice, &QAction::triggered, this, &frmMaksujenLuonti::PreviewInvoiceEmails);
 
     QCheckBox* const checks[] = {ui->chkRivi0, ui->chkRivi1, ui->chkRivi2, ui->chkRivi3};
     QLineEdit* const prices[] = {ui->tRiviSumma0, ui->tRiviSumma1, ui->tRiviSumma2, ui->tRiviSumma3};
@@ -142,7 +129,7 @@ void frmMaksujenLuonti::load()
         FillRecipients();
         FillTitleList();
         UpdateInvoiceStatus();
-        ui->tLaskunPaiva->setText(InvoiceInput::formatDate(Today()));
+        ui->tLaskunPaiva->setText(InvoiceInput::formatDate(tikkeli::Today()));
         ResetRowEditors();
         RecalculateTotal();
     });
@@ -226,9 +213,9 @@ void frmMaksujenLuonti::EnableRunButtons(bool runAllowed)
         a->setEnabled(!runAllowed);
     }
     const std::tuple<QWidget*, QAction*, bool> later[] = {
-        {ui->cTulosta, ui->mTulosta, bool(PrintInvoices)},
-        {ui->cEmail, ui->mTulostaEmailiin, bool(EmailInvoices)},
-        {ui->cEmailPreview, ui->mPreviewEmailInvoice, bool(PreviewEmailInvoice)},
+        {ui->cTulosta, ui->mTulosta, WindowHooks::has(WindowHook::InvoiceRunPrint)},
+        {ui->cEmail, ui->mTulostaEmailiin, true},
+        {ui->cEmailPreview, ui->mPreviewEmailInvoice, true},
     };
     for (const auto& [b, a, available] : later) {
         b->setEnabled(!runAllowed && available);

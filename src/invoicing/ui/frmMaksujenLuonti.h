@@ -35,12 +35,8 @@ public:
     bool busy() const { return m_busy; }
 
     // The invoice date a new window proposes; tests set their own day.
-    static std::function<QDate()> Today;
     // Printing and e-mail arrive with their own windows; while a hook is empty its commands stay
     // disabled.
-    static std::function<void(frmMaksujenLuonti&)> PrintInvoices;
-    static std::function<void(frmMaksujenLuonti&)> EmailInvoices;
-    static std::function<void(frmMaksujenLuonti&)> PreviewEmailInvoice;
 
     Database& database() { return m_db; }
 

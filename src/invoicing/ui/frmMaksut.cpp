@@ -1,5 +1,7 @@
 #include "invoicing/ui/frmMaksut.h"
 
+#include "base/ui/WindowHooks.h"
+
 #include "ui_frmMaksut.h"
 
 #include "base/NullConversions.h"
@@ -34,11 +36,6 @@
 #include <QTimer>
 
 namespace tikkeli {
-
-std::function<void(frmMaksut&)> frmMaksut::PrintReminders;
-std::function<void(frmMaksut&)> frmMaksut::EmailReminders;
-std::function<void(frmMaksut&)> frmMaksut::PreviewReminderEmail;
-std::function<void(frmMaksut&)> frmMaksut::ReadReferencePayments;
 
 namespace {
 
@@ -103,20 +100,17 @@ frmMaksut::frmMaksut(QWidget* parent) : QMainWindow(parent), ui(std::make_unique
     }
     connect(ui->mAvaaPikakirjaus, &QAction::triggered, this,
             [] { FormRegistry::open<frmMaksutListana>(QStringLiteral("frmMaksutListana")); });
-    const auto hook = [this](QAction* action, const std::function<void(frmMaksut&)>& h) {
-        action->setEnabled(bool(h));
-        connect(action, &QAction::triggered, this, [this, &h] {
-            if (h)
-                h(*this);
-        });
+    const auto hook = [this](QAction* action, WindowHook h) {
+        action->setEnabled(WindowHooks::has(h));
+        connect(action, &QAction::triggered, this, [this, h] { WindowHooks::run(h, this); });
     };
-    hook(ui->mMuistutukset, PrintReminders);
-    hook(ui->mEmail, EmailReminders);
-    hook(ui->mEmailPreview, PreviewReminderEmail);
-    hook(ui->mLueViitemaksut, ReadReferencePayments);
-    ui->cMuistutukset->setEnabled(bool(PrintReminders));
-    ui->cEmail->setEnabled(bool(EmailReminders));
-    ui->cEmailPreview->setEnabled(bool(PreviewReminderEmail));
+    hook(ui->mMuistutukset, WindowHook::ReminderPrint);
+    hook(ui->mEmail, WindowHook::ReminderEmail);
+    hook(ui->mEmailPreview, WindowHook::ReminderEmailPreview);
+    hook(ui->mLueViitemaksut, WindowHook::ReferencePayments);
+    ui->cMuistutukset->setEnabled(WindowHooks::has(WindowHook::ReminderPrint));
+    ui->cEmail->setEnabled(WindowHooks::has(WindowHook::ReminderEmail));
+    ui->cEmailPreview->setEnabled(WindowHooks::has(WindowHook::ReminderEmailPreview));
 
     ui->tViitenumero->installEventFilter(this);
     // Enter after typing a reference finds its invoice, as F2 does.

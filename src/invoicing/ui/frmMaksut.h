@@ -37,10 +37,6 @@ public:
 
     // Reminders, their e-mail and the reference-payment import arrive with their own work; while
     // a hook is empty its commands stay disabled.
-    static std::function<void(frmMaksut&)> PrintReminders;
-    static std::function<void(frmMaksut&)> EmailReminders;
-    static std::function<void(frmMaksut&)> PreviewReminderEmail;
-    static std::function<void(frmMaksut&)> ReadReferencePayments;
     // What the reminder e-mail loop uses of the window.
     bool& ReminderTimerElapsed() { return m_reminderTimerElapsed; }
     QTimer* Timer1() const { return m_timer; }

@@ -1,3 +1,5 @@
+#include "invoicing/ui/InvoicingWindows.h"
+#include "base/ui/WindowHooks.h"
 #include "../InvoiceTestDb.h"
 #include "WindowTestSupport.h"
 
@@ -37,6 +39,7 @@ const QDate kToday(2027, 3, 17);
 // invoices 2054..2069 of the sample are the range the tests remind.
 class PaymentBookRemindersTest : public ::testing::Test {
 protected:
+    FixedClock clock{QDateTime(kToday, QTime(12, 0))};
     test::InvoiceTestDb club;
     ScriptedPrompter prompter;
     std::vector<std::shared_ptr<const ReportDocument>> printed;
@@ -44,10 +47,7 @@ protected:
 
     void SetUp() override
     {
-        frmMaksut::PrintReminders = [](frmMaksut& w) { PrintPaymentReminders(w); };
-        frmMaksut::EmailReminders = [](frmMaksut& w) { EmailPaymentReminders(w); };
-        frmMaksut::PreviewReminderEmail = [](frmMaksut& w) { PreviewPaymentReminderEmails(w); };
-        Reminders::Today = [] { return kToday; };
+        SetInvoicingHooks();
         State().ReminderFee = *Currency::parse(QStringLiteral("5"));
         State().LateInterestRate = 8.0;
         State().ReminderTitle = QStringLiteral("MAKSUMUISTUTUS");
@@ -60,10 +60,7 @@ protected:
     }
     void TearDown() override
     {
-        frmMaksut::PrintReminders = nullptr;
-        frmMaksut::EmailReminders = nullptr;
-        frmMaksut::PreviewReminderEmail = nullptr;
-        Reminders::Today = [] { return tikkeli::Today(); };
+        WindowHooks::clear();
         MainReport() = ReportEngine{};
         Printing() = PrintChoices{};
     }

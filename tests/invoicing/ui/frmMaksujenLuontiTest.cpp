@@ -1,3 +1,5 @@
+#include "invoicing/ui/InvoicingWindows.h"
+#include "base/ui/WindowHooks.h"
 #include "base/Clock.h"
 #include "../InvoiceTestDb.h"
 #include "WindowTestSupport.h"
@@ -31,14 +33,7 @@ const QString Nbsp(QChar(0x00A0));
 
 class frmMaksujenLuontiTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        frmMaksujenLuonti::Today = [] { return QDate(2027, 1, 15); };
-    }
-    void TearDown() override
-    {
-        frmMaksujenLuonti::Today = [] { return tikkeli::Today(); };
-    }
+    FixedClock clock{QDateTime(QDate(2027, 1, 15), QTime(12, 0))};
 
     std::unique_ptr<frmMaksujenLuonti> openWindow() { return test::openShown<frmMaksujenLuonti>(); }
     static void leave(QWidget* box)
@@ -566,8 +561,8 @@ TEST_F(frmMaksujenLuontiTest, MainWindowCommandOpensOneWindow)
     found->close();
     QApplication::processEvents();
     // The print command comes with the registration.
-    EXPECT_TRUE(bool(frmMaksujenLuonti::PrintInvoices));
-    frmMaksujenLuonti::PrintInvoices = nullptr;
+    EXPECT_TRUE(WindowHooks::has(WindowHook::InvoiceRunPrint));
+    WindowHooks::clear();
     EXPECT_TRUE(WindowOpeners::find(MainCommand::PaymentBook));
     WindowOpeners::clear();
 }

@@ -1,3 +1,5 @@
+#include "invoicing/ui/InvoicingWindows.h"
+#include "base/ui/WindowHooks.h"
 #include "../InvoiceTestDb.h"
 #include "WindowTestSupport.h"
 
@@ -217,7 +219,7 @@ TEST_F(frmMaksutTest, InvoicingWindowPrintsTheRunInPrintOrder)
     std::vector<std::shared_ptr<const ReportDocument>> printed;
     MainReport().setOutputHandler(
         [&](std::shared_ptr<const ReportDocument> doc, const ReportEngine&) { printed.push_back(doc); });
-    frmMaksujenLuonti::PrintInvoices = [](frmMaksujenLuonti& w) { PrintRunInvoices(w); };
+    SetInvoicingHooks();
     auto w = test::openShown<frmMaksujenLuonti>();
     auto* print = Control<QAbstractButton>(*w, "cTulosta");
     EXPECT_TRUE(print->isEnabled());
@@ -253,7 +255,7 @@ TEST_F(frmMaksutTest, InvoicingWindowPrintsTheRunInPrintOrder)
     print->click();
     EXPECT_TRUE(printed.empty());
     w->close();
-    frmMaksujenLuonti::PrintInvoices = nullptr;
+    WindowHooks::clear();
 }
 
 TEST_F(frmMaksutTest, CopiesAndListsOverARange)
