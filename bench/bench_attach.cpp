@@ -8,6 +8,7 @@
 #include "members/FeatureAttach.h"
 
 #include "PairedRatio.h"
+#include "SchemaScript.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
@@ -30,16 +31,9 @@ struct Fixture {
     explicit Fixture(int members)
     {
         db = Database::create(dir.filePath(QStringLiteral("bench.mdb")));
-        QString ddl;
-        for (const TableDef& t : Schema::tables()) {
-            if (t.name != QLatin1String("jr") && t.name != QLatin1String("pi") && t.name != QLatin1String("pt"))
-                continue;
-            ddl += SchemaDdl::createTable(t) + QLatin1Char(';');
-            for (const IndexDef& index : t.indexes)
-                if (!index.primary)
-                    ddl += SchemaDdl::createIndex(t.name, index) + QLatin1Char(';');
-        }
-        db.executeScript(ddl);
+        db.executeScript(SchemaScript([](const QString& table) {
+            return table == QLatin1String("jr") || table == QLatin1String("pi") || table == QLatin1String("pt");
+        }));
         Transaction t(db);
         db.execute(QStringLiteral("INSERT INTO pi (piNimi, piType) VALUES ('Kokous', 1)"));
         piID = db.lastInsertId();

@@ -10,6 +10,7 @@
 #include "db/Transaction.h"
 
 #include "PairedRatio.h"
+#include "SchemaScript.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -49,14 +50,7 @@ struct Fixture {
         QDir().mkpath(backupFolder);
         QDir().mkpath(rawFolder);
         Database db = Database::create(database);
-        QString ddl;
-        for (const TableDef& t : Schema::tables()) {
-            ddl += SchemaDdl::createTable(t) + QLatin1Char(';');
-            for (const IndexDef& i : t.indexes)
-                if (!i.primary)
-                    ddl += SchemaDdl::createIndex(t.name, i) + QLatin1Char(';');
-        }
-        db.executeScript(ddl);
+        db.executeScript(SchemaScript());
         Transaction t(db);
         for (int i = 0; i < members; ++i) {
             db.execute(QStringLiteral("INSERT INTO jr (jrSukunimi, jrEtunimi, jrOsoite, jrPostinumero, jrPostitoimipaikka,"

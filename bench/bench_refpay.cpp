@@ -9,6 +9,7 @@
 #include "platform/ReferencePaymentReader.h"
 
 #include "PairedRatio.h"
+#include "SchemaScript.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -33,14 +34,7 @@ struct Fixture {
     explicit Fixture(int count) : Count(count)
     {
         db = Database::create(dir.filePath(QStringLiteral("bench.mdb")));
-        QString ddl;
-        // With the indexes, as a real club database has them: the reference lookup uses its own.
-        for (const TableDef& t : Schema::tables()) {
-            ddl += SchemaDdl::createTable(t) + QLatin1Char(';');
-            for (const IndexDef& i : t.indexes)
-                ddl += SchemaDdl::createIndex(t.name, i) + QLatin1Char(';');
-        }
-        db.executeScript(ddl);
+        db.executeScript(SchemaScript());
         Transaction t(db);
         db.execute(QStringLiteral("INSERT INTO jr (jrSukunimi) VALUES ('Virtanen')"));
         const qint64 member = db.lastInsertId();

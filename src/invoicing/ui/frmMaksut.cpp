@@ -219,15 +219,21 @@ bool frmMaksut::showInvoice(qint64 historyId, const QString& reference)
     return true;
 }
 
+std::optional<qint64> frmMaksut::typedReferenceInvoice(const QString& reference)
+{
+    const auto id = InvoicePayments::FindHistoryByReference(m_db, reference);
+    if (!id)
+        ShowInfo(QStringLiteral("Laskua viitenumerolla: ") + reference + QStringLiteral(" ei löydy."));
+    return id;
+}
+
 void frmMaksut::FindInvoiceByReference()
 {
     const QString r = ui->tViitenumero->text().trimmed();
     try {
-        const auto id = InvoicePayments::FindHistoryByReference(m_db, r);
-        if (!id) {
-            ShowInfo(QStringLiteral("Laskua viitenumerolla: ") + r + QStringLiteral(" ei löydy."));
+        const auto id = typedReferenceInvoice(r);
+        if (!id)
             return;
-        }
         showInvoice(*id, r);
     } catch (const DbException& e) {
         ShowWarning(QStringLiteral("Virhe: ") + e.description());
@@ -238,11 +244,9 @@ void frmMaksut::MarkShownInvoicePaid()
 {
     const QString r = ui->tViitenumero->text().trimmed();
     try {
-        const auto id = InvoicePayments::FindHistoryByReference(m_db, r);
-        if (!id) {
-            ShowInfo(QStringLiteral("Laskua viitenumerolla: ") + r + QStringLiteral(" ei löydy."));
+        const auto id = typedReferenceInvoice(r);
+        if (!id)
             return;
-        }
         if (InvoicePayments::MarkReminderPaid(m_db, *id)) {
             if (ui->chkPoistamaksettu->isChecked()) {
                 InvoicePayments::DeleteInvoiceRows(m_db, *id);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include "db/Database.h"
 
 #include <QHash>
@@ -62,6 +64,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The history row of the reference typed in tViitenumero; tells the user when there is none.
+    std::optional<qint64> typedReferenceInvoice(const QString& reference);
     void load();
     bool showInvoice(qint64 historyId, const QString& reference);
     // The print dialog; false when cancelled.
