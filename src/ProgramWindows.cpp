@@ -3,10 +3,13 @@
 #include "app/MaintenanceCommands.h"
 #include "backup/FolderBackup.h"
 #include "backup/ui/BackupWindows.h"
+#include "catch/ui/CatchWindows.h"
 #include "base/ui/FormRegistry.h"
 #include "base/ui/WindowOpeners.h"
 #include "contracts/ui/ContractWindows.h"
 #include "invoicing/ui/InvoicingWindows.h"
+#include "lists/ui/ListWindows.h"
+#include "maps/ui/MapWindows.h"
 #include "members/ui/MemberWindows.h"
 #include "printing/ReportServices.h"
 #include "printing/ui/ReportPrinting.h"
@@ -23,6 +26,9 @@ void RegisterWindowOpeners()
     RegisterMemberWindows();
     RegisterInvoicingWindows();
     RegisterContractWindows();
+    RegisterMapWindows();
+    RegisterListWindows();
+    RegisterCatchWindows();
 
     const auto command = [](void (*run)()) { return [run](QWidget*) { run(); }; };
     WindowOpeners::set(MainCommand::FolderBackup, command(&FolderBackup::backup));

@@ -1,0 +1,9 @@
+#include "catch/ui/CatchWindows.h"
+
+namespace tikkeli {
+
+void RegisterCatchWindows()
+{
+}
+
+} // namespace tikkeli

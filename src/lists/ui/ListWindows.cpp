@@ -1,0 +1,9 @@
+#include "lists/ui/ListWindows.h"
+
+namespace tikkeli {
+
+void RegisterListWindows()
+{
+}
+
+} // namespace tikkeli

@@ -1,0 +1,9 @@
+#include "maps/ui/MapWindows.h"
+
+namespace tikkeli {
+
+void RegisterMapWindows()
+{
+}
+
+} // namespace tikkeli
