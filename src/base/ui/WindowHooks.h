@@ -25,11 +25,16 @@ enum class WindowHook {
     ReminderEmail,         // the payment book's (owner) reminder e-mail
     ReminderEmailPreview,  // the payment book's (owner) reminder e-mail preview
     ReferencePayments,     // frmViitemaksut, modeless
+    MemberLists,           // "Luettelot ja tarrat" of the member window (owner): criteria, form, print
+    MemberPaymentHistory,  // the payment history of the member request.id (0: none shown)
+    GroupPaymentHistory,   // the payment history of the holders of feature request.id (0: every member)
+    AddressExport,         // "Osoitetietojen vienti" of the member window (owner)
 };
 
 struct WindowHookRequest {
     QString recipient;
     std::optional<QString> message;
+    qint64 id = 0; // the record the entry names (see the entry)
 };
 
 // Runs the window over owner; the result is the chosen record's id where the entry says so, else 0.

@@ -1,9 +1,28 @@
 #include "lists/ui/ListWindows.h"
 
+#include "base/ui/WindowHooks.h"
+#include "lists/ui/MemberOutputs.h"
+
 namespace tikkeli {
 
 void RegisterListWindows()
 {
+    WindowHooks::set(WindowHook::MemberLists, [](QWidget* owner, const WindowHookRequest&) -> qint64 {
+        MemberOutputs::PrintMemberList(owner);
+        return 0;
+    });
+    WindowHooks::set(WindowHook::MemberPaymentHistory, [](QWidget* owner, const WindowHookRequest& r) -> qint64 {
+        MemberOutputs::PrintMemberHistory(owner, r.id);
+        return 0;
+    });
+    WindowHooks::set(WindowHook::GroupPaymentHistory, [](QWidget* owner, const WindowHookRequest& r) -> qint64 {
+        MemberOutputs::PrintGroupHistory(owner, r.id);
+        return 0;
+    });
+    WindowHooks::set(WindowHook::AddressExport, [](QWidget* owner, const WindowHookRequest&) -> qint64 {
+        MemberOutputs::ExportAddresses(owner);
+        return 0;
+    });
 }
 
 } // namespace tikkeli
