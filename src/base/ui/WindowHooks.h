@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QtGlobal>
 #include <functional>
@@ -29,6 +30,8 @@ enum class WindowHook {
     MemberPaymentHistory,  // the payment history of the member request.id (0: none shown)
     GroupPaymentHistory,   // the payment history of the holders of feature request.id (0: every member)
     AddressExport,         // "Osoitetietojen vienti" of the member window (owner)
+    ReportTemplateEditor,  // frmRaportinMuokkaus (modal)
+    ReportTemplatePrint,   // prints the report template request.id (rpID) for the member window (owner)
 };
 
 struct WindowHookRequest {
@@ -36,6 +39,18 @@ struct WindowHookRequest {
     std::optional<QString> message;
     qint64 id = 0; // the record the entry names (see the entry)
 };
+
+// A menu whose entries another part of the program provides (id and caption, in menu order).
+enum class MenuHook {
+    ReportTemplates, // the member window's "Muokattavat Raportit": rpID and template name
+};
+
+struct HookMenuEntry {
+    qint64 id = 0;
+    QString caption;
+};
+
+using MenuHookFunction = std::function<QList<HookMenuEntry>()>;
 
 // Runs the window over owner; the result is the chosen record's id where the entry says so, else 0.
 using WindowHookFunction = std::function<qint64(QWidget* owner, const WindowHookRequest& request)>;
@@ -48,6 +63,11 @@ public:
     // Runs the entry; 0 when it is not set.
     static qint64 run(WindowHook hook, QWidget* owner, const WindowHookRequest& request = {});
     static void clear();
+
+    static void setMenu(MenuHook hook, MenuHookFunction function);
+    static bool hasMenu(MenuHook hook);
+    // The entries; none when the hook is not set.
+    static QList<HookMenuEntry> menu(MenuHook hook);
 };
 
 } // namespace tikkeli

@@ -2,11 +2,13 @@
 
 #include "base/ui/WindowHooks.h"
 #include "lists/ui/MemberOutputs.h"
+#include "lists/ui/DataPrinterWindows.h"
 
 namespace tikkeli {
 
 void RegisterListWindows()
 {
+    RegisterTemplateAndEmailWindows();
     WindowHooks::set(WindowHook::MemberLists, [](QWidget* owner, const WindowHookRequest&) -> qint64 {
         MemberOutputs::PrintMemberList(owner);
         return 0;
