@@ -93,9 +93,9 @@ void rawSelection()
 {
     sqlite3_stmt* s = nullptr;
     sqlite3_prepare_v2(club().raw,
-                       "UPDATE jr SET jrMukaan = (EXISTS (SELECT 1 FROM pt WHERE ptjrID = jr.jrID AND ptpiID = ?1) "
-                       "AND EXISTS (SELECT 1 FROM pt WHERE ptjrID = jr.jrID AND ptpiID = ?2) "
-                       "AND EXISTS (SELECT 1 FROM pt WHERE ptjrID = jr.jrID AND ptpiID = ?3)), jrMukaan2 = 0",
+                       "UPDATE jr SET jrMukaan = (jrID IN (SELECT ptjrID FROM pt WHERE ptpiID = ?1) "
+                       "AND jrID IN (SELECT ptjrID FROM pt WHERE ptpiID = ?2) "
+                       "AND jrID IN (SELECT ptjrID FROM pt WHERE ptpiID = ?3)), jrMukaan2 = 0",
                        -1, &s, nullptr);
     sqlite3_bind_int64(s, 1, club().feature[0]);
     sqlite3_bind_int64(s, 2, club().feature[1]);
