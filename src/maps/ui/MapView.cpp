@@ -1,17 +1,15 @@
 #include "maps/ui/MapView.h"
 
+#include "maps/MapUnits.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
 
+#include <algorithm>
 #include <new>
 
 namespace tikkeli {
-
-namespace {
-// A picture pixel and a pixel of the view at 100 % are 15 twips.
-constexpr double kTwipsPerPixel = 15.0;
-} // namespace
 
 MapView::MapView(QWidget* parent) : QWidget(parent)
 {
@@ -34,9 +32,31 @@ void MapView::setPicture(QImage picture)
     update();
 }
 
+namespace {
+
+QRectF boundsOf(const MapView::Chain& chain)
+{
+    if (chain.empty())
+        return {};
+    double left = chain.front().x(), right = left, top = chain.front().y(), bottom = top;
+    for (const QPointF& p : chain) {
+        left = std::min(left, p.x());
+        right = std::max(right, p.x());
+        top = std::min(top, p.y());
+        bottom = std::max(bottom, p.y());
+    }
+    return QRectF(QPointF(left, top), QPointF(right, bottom));
+}
+
+} // namespace
+
 void MapView::setEstates(std::vector<Chain> estates)
 {
     m_estates = std::move(estates);
+    m_estateBounds.clear();
+    m_estateBounds.reserve(m_estates.size());
+    for (const Chain& chain : m_estates)
+        m_estateBounds.push_back(boundsOf(chain));
     update();
 }
 
@@ -60,32 +80,50 @@ void MapView::setMeasureLine(std::optional<QLineF> line)
 
 QSizeF MapView::sizeInTwips() const
 {
-    return QSizeF(width() * kTwipsPerPixel, height() * kTwipsPerPixel);
+    return QSizeF(width() * map::TwipsPerPixel, height() * map::TwipsPerPixel);
 }
 
 QPointF MapView::mapPointAt(QPointF widgetPos) const
 {
-    const QPointF view = widgetPos * kTwipsPerPixel;
+    const QPointF view = widgetPos * map::TwipsPerPixel;
     return m_state ? m_state->toMap(view) : view;
 }
 
 QPointF MapView::widgetPosOf(QPointF map) const
 {
     const QPointF view = m_state ? m_state->toView(map) : map;
-    return view / kTwipsPerPixel;
+    return view / map::TwipsPerPixel;
 }
 
 void MapView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), palette().color(QPalette::Base));
+    QRectF source, target;
+    const bool picture = m_state && pictureRects(source, target);
+    // The background shows only where the picture does not reach.
+    if (!picture || !target.contains(QRectF(rect())))
+        painter.fillRect(rect(), palette().color(QPalette::Base));
     if (!m_state)
         return;
-    paintPicture(painter);
+    if (picture) {
+        try {
+            painter.drawImage(target, m_picture, source);
+        } catch (const std::bad_alloc&) {
+            QTimer::singleShot(0, this, &MapView::paintFailed);
+        }
+    }
     QPen pen(boundaryColor(), m_state->zoom() < 1.0 ? 1 : 2);
+    pen.setCosmetic(true);
     painter.setPen(pen);
-    for (const Chain& chain : m_estates)
-        paintChain(painter, chain);
+    // Only the estates whose box reaches the visible area are drawn (a line's width of margin).
+    const double margin = 3 * map::TwipsPerPixel / m_state->zoom();
+    const QRectF visible = m_state->visibleMapRect().adjusted(-margin, -margin, margin, margin);
+    for (std::size_t i = 0; i < m_estates.size(); ++i) {
+        const QRectF& box = m_estateBounds[i];
+        if (box.right() >= visible.left() && box.left() <= visible.right() && box.bottom() >= visible.top()
+            && box.top() <= visible.bottom())
+            paintChain(painter, m_estates[i]);
+    }
     paintChain(painter, m_found);
     paintChain(painter, m_drawing);
     if (m_measure) {
@@ -95,22 +133,20 @@ void MapView::paintEvent(QPaintEvent*)
     }
 }
 
-void MapView::paintPicture(QPainter& painter)
+bool MapView::pictureRects(QRectF& source, QRectF& target) const
 {
     if (m_picture.isNull())
-        return;
-    // The part of the picture the view shows, in picture pixels, within the picture.
+        return false;
+    // The part of the picture the view shows, in picture pixels, within the picture, and where
+    // it lands on the view.
     const QRectF visible = m_state->visibleMapRect();
-    const QRectF shown(visible.topLeft() / kTwipsPerPixel, visible.size() / kTwipsPerPixel);
-    const QRectF source = shown.intersected(QRectF(m_picture.rect()));
+    const QRectF shown(visible.topLeft() / map::TwipsPerPixel, visible.size() / map::TwipsPerPixel);
+    source = shown.intersected(QRectF(m_picture.rect()));
     if (source.isEmpty())
-        return;
-    const QRectF target(widgetPosOf(source.topLeft() * kTwipsPerPixel), widgetPosOf(source.bottomRight() * kTwipsPerPixel));
-    try {
-        painter.drawImage(target, m_picture, source);
-    } catch (const std::bad_alloc&) {
-        QTimer::singleShot(0, this, &MapView::paintFailed);
-    }
+        return false;
+    target = QRectF(widgetPosOf(source.topLeft() * map::TwipsPerPixel),
+                    widgetPosOf(source.bottomRight() * map::TwipsPerPixel));
+    return true;
 }
 
 void MapView::paintChain(QPainter& painter, const Chain& chain)
@@ -118,10 +154,11 @@ void MapView::paintChain(QPainter& painter, const Chain& chain)
     // An open chain: the last point is not joined to the first unless it was also stored last.
     if (chain.size() < 2)
         return;
-    std::vector<QPointF> points;
+    // Whole pixels: the lines are drawn without smoothing, and the integer path is the faster.
+    std::vector<QPoint> points;
     points.reserve(chain.size());
     for (const QPointF& p : chain)
-        points.push_back(widgetPosOf(p));
+        points.push_back(widgetPosOf(p).toPoint());
     painter.drawPolyline(points.data(), int(points.size()));
 }
 

@@ -64,12 +64,14 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
-    void paintPicture(QPainter& painter);
+    // The picture's source rectangle and its place on the view; false when none of it shows.
+    bool pictureRects(QRectF& source, QRectF& target) const;
     void paintChain(QPainter& painter, const Chain& chain);
 
     const MapViewState* m_state = nullptr;
     QImage m_picture;
     std::vector<Chain> m_estates;
+    std::vector<QRectF> m_estateBounds; // each estate's box, to pass over those out of sight
     Chain m_found;
     Chain m_drawing;
     std::optional<QLineF> m_measure;
