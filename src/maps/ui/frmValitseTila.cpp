@@ -33,7 +33,7 @@ void frmValitseTila::setVainPiirtamattomat(bool on)
     else if (m_filter == EstatePicker::Filter::Undrawn)
         m_filter = EstatePicker::Filter::All;
     if (m_loaded)
-        fill();
+        refill();
 }
 
 void frmValitseTila::setVainPiirretyt(bool on)
@@ -43,7 +43,7 @@ void frmValitseTila::setVainPiirretyt(bool on)
     else if (m_filter == EstatePicker::Filter::Drawn)
         m_filter = EstatePicker::Filter::All;
     if (m_loaded)
-        fill();
+        refill();
 }
 
 void frmValitseTila::fill()
@@ -56,6 +56,20 @@ void frmValitseTila::fill()
     ui->cmbRekNo->setEditText(QString());
 }
 
+bool frmValitseTila::refill()
+{
+    try {
+        fill();
+    } catch (const NumberedError& e) {
+        // Nothing half-listed stays to be chosen.
+        ui->cmbRekNo->clear();
+        m_items.clear();
+        ShowInfo(e.description() + QLatin1Char('\n') + CheckSettings);
+        return false;
+    }
+    return true;
+}
+
 bool frmValitseTila::load()
 {
     m_selected = 0;
@@ -63,12 +77,8 @@ bool frmValitseTila::load()
         ShowInfo(CheckSettings);
         return false;
     }
-    try {
-        fill();
-    } catch (const NumberedError& e) {
-        ShowInfo(e.description() + QLatin1Char('\n') + CheckSettings);
+    if (!refill())
         return false;
-    }
     m_loaded = true;
     return true;
 }

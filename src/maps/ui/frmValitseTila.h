@@ -44,6 +44,8 @@ protected:
 
 private:
     void fill();
+    // fill(), a database failure shown and the list left empty.
+    bool refill();
 
     std::unique_ptr<Ui::frmValitseTila> ui;
     Database m_db;

@@ -239,3 +239,16 @@ TEST_F(MapDialogs, AnimalsWithoutANameLeaveWithTheirLinks)
     EXPECT_EQ(t.count(QStringLiteral("SELECT COUNT(*) FROM et WHERE etelID = ?"), {Value(nameless)}), 0);
     EXPECT_EQ(Control<QListWidget>(d, "lstElaimet")->count(), 21);
 }
+
+TEST_F(MapDialogs, APickerThatCannotReadTheEstatesSaysWhyAndOffersNothing)
+{
+    frmValitseTila d(t.db);
+    ASSERT_TRUE(d.load());
+    t.db.execute(QStringLiteral("ALTER TABLE rj RENAME TO rj_poissa"));
+    d.setVainPiirretyt(true);
+    EXPECT_EQ(Control<QComboBox>(d, "cmbRekNo")->count(), 0);
+    ASSERT_EQ(prompter.messageTexts().size(), 1);
+    EXPECT_TRUE(prompter.messageTexts()[0].endsWith(QStringLiteral("Tarkista tietokanta asetukset asetusikkunasta!")));
+    frmValitseTila again(t.db);
+    EXPECT_FALSE(again.load());
+}
