@@ -1,7 +1,13 @@
 #include "maps/ui/MapWindows.h"
 
+#include "base/ui/WindowOpeners.h"
+#include "maps/ui/frmKartta.h"
+
 namespace tikkeli {
 
-void RegisterMapWindows() {}
+void RegisterMapWindows()
+{
+    WindowOpeners::set(MainCommand::Map, [](QWidget*) { frmKartta::Load(); });
+}
 
 } // namespace tikkeli

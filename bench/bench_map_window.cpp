@@ -1,0 +1,178 @@
+// The map window's two hot paths, each against a plain baseline in the same
+// run:
+// - the estate under the mouse among 1,000 estates of 50 corners each: our
+// lookup (the check that
+//   the database is unchanged, the bounding boxes, the crossing test) vs a
+//   plain loop testing every edge of every estate held in plain arrays;
+// - a repaint of the view at 200 % of a 10,000 x 8,000 pixel picture with those
+// boundaries shown
+//   vs a plain drawImage of the same source rectangle into an image of the
+//   view's size.
+// The two sides run interleaved; the ratio is of the medians (PairedRatio.h).
+#include "ClubFixture.h"
+#include "PairedRatio.h"
+#include "base/SharedState.h"
+#include "db/Database.h"
+#include "maps/BoundaryCache.h"
+#include "maps/MapBoundaries.h"
+#include "maps/MapHitTest.h"
+#include "maps/ui/MapView.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <memory>
+#include <random>
+#include <vector>
+
+namespace {
+
+constexpr int kEstates = 1000;
+constexpr int kCorners = 50;
+constexpr int kLookups = 1000;
+// Map twips of the 10,000 x 8,000 pixel picture.
+constexpr double kMapWidth = 150000;
+constexpr double kMapHeight = 120000;
+
+// 1,000 estates on a 40 x 25 grid over the map, each a ring of 50 corners with
+// a wavy edge.
+struct MapFixture {
+    ClubFixture club{10};
+    tikkeli::Database db;
+    std::vector<std::vector<QPointF>> boundaries;
+
+    MapFixture()
+    {
+        tikkeli::State().DatabasePath = club.database;
+        db = tikkeli::Database::open(club.database);
+        db.execute(QStringLiteral("DELETE FROM rj"));
+        db.execute(QStringLiteral("BEGIN"));
+        const double cellW = kMapWidth / 40, cellH = kMapHeight / 25;
+        for (int e = 0; e < kEstates; ++e) {
+            db.execute(QStringLiteral("INSERT INTO tl (tlvsID, tlTilaPalsta, "
+                                      "tlRekNo) VALUES (1, ?1, ?2)"),
+                       {QStringLiteral("Tila %1").arg(e), QStringLiteral("940-1-%1").arg(e)});
+            const qint64 tlId = db.lastInsertId();
+            const QPointF centre((e % 40 + 0.5) * cellW, (e / 40 + 0.5) * cellH);
+            std::vector<QPointF> ring;
+            for (int c = 0; c < kCorners; ++c) {
+                const double a = 2 * M_PI * c / kCorners;
+                const double r = 0.45 * (c % 2 ? 0.8 : 1.0);
+                const QPointF p(float(centre.x() + r * cellW * std::cos(a)), float(centre.y() + r * cellH * std::sin(a)));
+                ring.push_back(p);
+                db.execute(QStringLiteral("INSERT INTO rj (rjtlID, rjOrderID, rjX, "
+                                          "rjY, rjMukaan) VALUES (?1, ?2, ?3, ?4, 0)"),
+                           {tlId, c + 1, p.x(), p.y()});
+            }
+            boundaries.push_back(std::move(ring));
+        }
+        db.execute(QStringLiteral("COMMIT"));
+    }
+};
+
+MapFixture& fixture()
+{
+    static MapFixture f;
+    return f;
+}
+
+std::vector<QPointF> mousePoints()
+{
+    std::mt19937 random(29);
+    std::uniform_real_distribution<double> x(0, kMapWidth), y(0, kMapHeight);
+    std::vector<QPointF> points;
+    for (int i = 0; i < kLookups; ++i)
+        points.emplace_back(x(random), y(random));
+    return points;
+}
+
+// The plain way: every edge of every estate, the later containing estate
+// winning.
+qint64 plainLookup(const std::vector<std::vector<QPointF>>& boundaries, QPointF p)
+{
+    qint64 found = 0;
+    for (std::size_t e = 0; e < boundaries.size(); ++e) {
+        const auto& b = boundaries[e];
+        bool inside = false;
+        for (std::size_t i = 0, n = b.size(); i < n; ++i) {
+            QPointF a = b[i], c = b[(i + 1) % n];
+            if (c.x() < a.x())
+                std::swap(a, c);
+            if (a.x() <= p.x() && p.x() < c.x() && (p.y() - a.y()) * (c.x() - a.x()) > (p.x() - a.x()) * (c.y() - a.y()))
+                inside = !inside;
+        }
+        if (inside)
+            found = qint64(e + 1);
+    }
+    return found;
+}
+
+void BM_EstateUnderTheMouse(benchmark::State& state)
+{
+    MapFixture& f = fixture();
+    const std::vector<QPointF> points = mousePoints();
+    tikkeli::EstateFinder finder;
+    finder.find(f.db, points.front()); // the cache and the boxes are built once
+    RunPaired(
+        state, "1000 lookups among 1000 estates of 50 corners vs every edge", 1.0,
+        [&] {
+            qint64 n = 0;
+            for (const QPointF& p : points)
+                n += plainLookup(f.boundaries, p);
+            benchmark::DoNotOptimize(n);
+        },
+        [&] {
+            qint64 n = 0;
+            for (const QPointF& p : points)
+                n += finder.find(f.db, p);
+            benchmark::DoNotOptimize(n);
+        });
+}
+BENCHMARK(BM_EstateUnderTheMouse)->Iterations(21)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+void BM_RepaintAt200(benchmark::State& state)
+{
+    MapFixture& f = fixture();
+    QImage picture(10000, 8000, QImage::Format_RGB32);
+    picture.fill(QColor(240, 235, 220));
+    {
+        QPainter p(&picture);
+        p.setPen(QPen(Qt::darkGreen, 3));
+        for (int x = 0; x < picture.width(); x += 250)
+            p.drawLine(x, 0, x, picture.height());
+    }
+    tikkeli::MapViewState viewState;
+    tikkeli::MapView view;
+    view.resize(1000, 640);
+    viewState.setViewSize(view.sizeInTwips());
+    viewState.setMapSize(QSizeF(kMapWidth, kMapHeight));
+    viewState.setZoomIndex(6);
+    viewState.setScroll(3000, 2000);
+    view.setViewState(&viewState);
+    view.setPicture(picture);
+    std::vector<tikkeli::MapView::Chain> shown(f.boundaries.begin(), f.boundaries.end());
+    view.setEstates(shown);
+    QImage target(view.size(), QImage::Format_RGB32);
+
+    const QRectF visible = viewState.visibleMapRect();
+    const QRectF source(visible.topLeft() / 15.0, visible.size() / 15.0);
+    RunPaired(
+        state, "repaint at 200 % of 10000 x 8000 pixels vs plain drawImage", 1.5,
+        [&] {
+            QPainter p(&target);
+            p.drawImage(QRectF(target.rect()), picture, source);
+        },
+        [&] { view.render(&target); });
+}
+BENCHMARK(BM_RepaintAt200)->Iterations(31)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    return RunPairedBenchmarks(argc, argv);
+}

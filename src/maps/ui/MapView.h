@@ -1,0 +1,80 @@
+#pragma once
+
+#include "maps/MapViewState.h"
+
+#include <QImage>
+#include <QLineF>
+#include <QWidget>
+#include <optional>
+#include <vector>
+
+namespace tikkeli {
+
+// The visible part of the map: paints from the full-size picture only the source rectangle the
+// view shows, scaled into the view (no zoomed copy of the picture is ever made), and over it the
+// boundaries as data: the estates shown, the estate found by a search, the boundary being drawn
+// and the measuring line. Every repaint reads them afresh, so a scroll or zoom keeps them all.
+// Mouse events come out as map points (twips of the unzoomed picture).
+class MapView : public QWidget {
+    Q_OBJECT
+public:
+    using Chain = std::vector<QPointF>;
+
+    explicit MapView(QWidget* parent = nullptr);
+
+    // The state the view paints by (owned by the window, which keeps it alive longer).
+    void setViewState(const MapViewState* state);
+    void setPicture(QImage picture);
+    const QImage& picture() const { return m_picture; }
+    void setEstates(std::vector<Chain> estates);
+    const std::vector<Chain>& estates() const { return m_estates; }
+    void setFoundEstate(Chain chain);
+    const Chain& foundEstate() const { return m_found; }
+    void setDrawing(Chain chain);
+    const Chain& drawing() const { return m_drawing; }
+    void setMeasureLine(std::optional<QLineF> line);
+    std::optional<QLineF> measureLine() const { return m_measure; }
+
+    // The view's size in view twips.
+    QSizeF sizeInTwips() const;
+    // A widget position as a map point.
+    QPointF mapPointAt(QPointF widgetPos) const;
+    // A map point's widget position.
+    QPointF widgetPosOf(QPointF map) const;
+
+    // The boundary pens: red, 1 pixel below 100 % and 2 from there up; the measuring line green.
+    static QColor boundaryColor() { return QColor(192, 0, 0); }
+    static QColor measureColor() { return QColor(0, 255, 0); }
+
+signals:
+    void mapPressed(Qt::MouseButton button, QPointF map);
+    void mapReleased(Qt::MouseButton button, QPointF map, QPoint globalPos);
+    void mapMoved(QPointF map);
+    void mapDoubleClicked(QPointF map);
+    void viewResized();
+    // Painting the picture ran out of memory at this zoom.
+    void paintFailed();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    // The picture's source rectangle and its place on the view; false when none of it shows.
+    bool pictureRects(QRectF& source, QRectF& target) const;
+    void paintChain(QPainter& painter, const Chain& chain);
+
+    const MapViewState* m_state = nullptr;
+    QImage m_picture;
+    std::vector<Chain> m_estates;
+    std::vector<QRectF> m_estateBounds; // each estate's box, to pass over those out of sight
+    Chain m_found;
+    Chain m_drawing;
+    std::optional<QLineF> m_measure;
+};
+
+} // namespace tikkeli
