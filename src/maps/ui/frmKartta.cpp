@@ -15,6 +15,7 @@
 #include "maps/MapStorage.h"
 #include "maps/MapUnits.h"
 #include "maps/cTilojenRajat.h"
+#include "maps/ui/MapPrinting.h"
 #include "maps/ui/MapView.h"
 #include "maps/ui/frmMittakaava.h"
 #include "maps/ui/frmPiirrettavatTilat.h"
@@ -91,8 +92,6 @@ frmKartta::frmKartta(QWidget* parent) : QMainWindow(parent, Qt::Window), ui(std:
     m_mapView->setViewState(&m_view);
     m_zoomButtons = {ui->zoom_1, ui->zoom_2, ui->zoom_3, ui->zoom_4, ui->zoom_5, ui->zoom_6, ui->zoom_7};
     ui->pBar->setVisible(false);
-    ui->cTulosta->setEnabled(false);
-    ui->mTulosta->setEnabled(false);
 
     m_popup = new QMenu(this);
     m_popup->setObjectName(QStringLiteral("mPopup"));
@@ -140,6 +139,7 @@ void frmKartta::connectCommands()
     both(ui->cHaku, ui->mHaku, [this] { cHaku_Click(); });
     both(ui->cPiirra, ui->mPiirraTila, [this] { cPiirra_Click(); });
     both(ui->cSulje, ui->mSulje, [this] { cSulje_Click(); });
+    both(ui->cTulosta, ui->mTulosta, [this] { cTulosta_Click(); });
     both(ui->cNaytaTilat, nullptr, [this] { cNaytaTilat_Click(); });
     // The menu entry is a click on the box: it turns the box over, then shows or
     // hides.
@@ -242,6 +242,19 @@ void frmKartta::paintFailed()
 void frmKartta::cSulje_Click()
 {
     close();
+}
+
+void frmKartta::cTulosta_Click()
+{
+    MapPrintSource source;
+    if (!picture().isNull())
+        source.picture = std::make_shared<const QImage>(picture());
+    source.scale = m_currentScale;
+    source.pixelRatio = m_currentPixelRatio;
+    source.visibleCentreTwips = m_view.visibleMapRect().center();
+    for (const DrawnEstate& estate : drawnEstates())
+        source.boundaries.emplace_back(QList<QPointF>(estate.boundary.begin(), estate.boundary.end()));
+    PrintMap(this, source);
 }
 
 void frmKartta::closeEvent(QCloseEvent* event)

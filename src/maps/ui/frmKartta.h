@@ -67,6 +67,7 @@ public:
     void cNaytaTilat_Click();
     void cPiirra_Click();
     void cSulje_Click();
+    void cTulosta_Click();
     void mLataaKartta_Click();
     void mPoistaKartta_Click();
     void mPixelMode_Click(qint32 metresPerPixelScale);

@@ -1,0 +1,107 @@
+#include "MapWindowFixture.h"
+
+#include "maps/ui/frmKartanTulostus.h"
+#include "printing/PrintChoices.h"
+#include "support/WhenModalShown.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+using namespace tikkeli;
+using namespace tikkeli::test;
+
+namespace {
+
+struct MapWindowPrint : MapWindowFixture {
+    QTemporaryDir dir;
+    PrinterSetupChoice saved;
+
+    void SetUp() override
+    {
+        MapWindowFixture::SetUp();
+        for (const char* tool : {"pdftotext", "pdftoppm"})
+            if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
+                GTEST_SKIP() << tool << " missing (scripts/setup installs it)";
+        saved = PrinterSetup();
+        PrinterSetup() = PrinterSetupChoice{};
+        PrinterSetup().outputFile = pdf();
+        PrinterSetup().paper = QPageSize(QPageSize::A4);
+    }
+    void TearDown() override
+    {
+        PrinterSetup() = saved;
+        MapWindowFixture::TearDown();
+    }
+    QString pdf() const { return dir.filePath(QStringLiteral("kartta.pdf")); }
+
+    // F7 (or the button), and the print dialog answered with a title and Enter.
+    void print(frmKartta* w, const QString& title, bool byKey)
+    {
+        WhenModalShown<frmKartanTulostus>([title](frmKartanTulostus& d) {
+            Control<QLineEdit>(d, "tKartanOtsake")->setText(title);
+            QTest::keyClick(Control<QLineEdit>(d, "tMittakaava"), Qt::Key_Return);
+        });
+        if (!byKey)
+            return Control<QPushButton>(*w, "cTulosta")->click();
+        w->activateWindow();
+        QTest::keyClick(w, Qt::Key_F7);
+    }
+
+    // Black pixels of the printed sheet: the boundary lines and the title (the picture is white
+    // with blue corner dots).
+    int blackPixels()
+    {
+        QProcess render;
+        render.start(QStringLiteral("pdftoppm"),
+                     {QStringLiteral("-r"), QStringLiteral("100"), QStringLiteral("-png"), QStringLiteral("-singlefile"),
+                      pdf(), dir.filePath(QStringLiteral("sivu"))});
+        EXPECT_TRUE(render.waitForFinished(60000));
+        const QImage page(dir.filePath(QStringLiteral("sivu.png")));
+        int black = 0;
+        for (int y = 0; y < page.height(); ++y)
+            for (int x = 0; x < page.width(); ++x) {
+                const QColor c = page.pixelColor(x, y);
+                black += c.red() < 80 && c.green() < 80 && c.blue() < 80;
+            }
+        return black;
+    }
+};
+
+} // namespace
+
+TEST_F(MapWindowPrint, F7PrintsThePictureWithTheEstatesShownAndTheTitle)
+{
+    frmKartta* w = open();
+    ASSERT_NE(w, nullptr);
+    print(w, QString(), true);
+    ASSERT_TRUE(QFile::exists(pdf())) << prompter.messageTexts().join('|').toStdString();
+    EXPECT_EQ(blackPixels(), 0) << "no estate is shown, so no boundary is printed";
+
+    frmKartta::ChooseEstates = [](QWidget*) { return std::optional<frmKartta::EstatesChoice>({true, {}}); };
+    Control<QCheckBox>(*w, "cNaytaTilat")->click();
+    ASSERT_TRUE(Control<QCheckBox>(*w, "cNaytaTilat")->isChecked());
+    QFile::remove(pdf());
+    print(w, QStringLiteral("Koealue"), false);
+    ASSERT_TRUE(QFile::exists(pdf())) << prompter.messageTexts().join('|').toStdString();
+    EXPECT_GT(blackPixels(), 100);
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {pdf(), QStringLiteral("-")});
+    ASSERT_TRUE(text.waitForFinished(60000));
+    EXPECT_TRUE(QString::fromUtf8(text.readAllStandardOutput()).contains(QStringLiteral("Koealue")));
+}
+
+TEST_F(MapWindowPrint, AMapWithoutAScaleIsRefusedBeforeTheDialog)
+{
+    MapStorage::SaveMapScale(t.db, 0);
+    frmKartta* w = open();
+    ASSERT_NE(w, nullptr);
+    w->activateWindow();
+    QTest::keyClick(w, Qt::Key_F7);
+    ASSERT_FALSE(prompter.messageTexts().isEmpty());
+    EXPECT_TRUE(prompter.messageTexts().last().startsWith(QStringLiteral("Kartan mittakaavaa ei ole määritelty.")));
+    EXPECT_FALSE(QFile::exists(pdf()));
+}
