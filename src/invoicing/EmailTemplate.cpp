@@ -9,6 +9,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <functional>
 
@@ -87,7 +88,8 @@ QString fillCommon(QString text, const Recordset& rs, const QString& prefix, Dat
     for (int i = 0; i < 6; ++i)
         address[i] = fieldText(rs, prefix + QStringLiteral("LaskOsoite") + QString::number(i + 1));
     text = EmailTemplate::ReplacePayerFields(text, address, fieldText(rs, prefix + QStringLiteral("LaskJasennumero")));
-    text = EmailTemplate::ReplaceAccountFields(text, State().BankAccount1, State().BankAccount2);
+    text = EmailTemplate::ReplaceAccountFields(text, EmailTemplate::accountText(State().BankAccount1, State().Iban1),
+                                               EmailTemplate::accountText(State().BankAccount2, State().Iban2));
     const Value number = rs.field(prefix + QStringLiteral("Laskunumero"));
     text = EmailTemplate::ReplaceInvoiceFields(text, dateText(rs.field(prefix + QStringLiteral("Erapaiva"))),
                                                dateText(rs.field(prefix + QStringLiteral("Laskupaiva"))),
@@ -98,7 +100,7 @@ QString fillCommon(QString text, const Recordset& rs, const QString& prefix, Dat
     if (reminderStep)
         text = reminderStep(text);
     text = EmailTemplate::ExpandRowBlock(text, EmailTemplate::LoadInvoiceRows(rowsOf, db));
-    return EmailTemplate::ReplaceMessageField(text, message);
+    return EmailTemplate::withoutTrailingBlanks(EmailTemplate::ReplaceMessageField(text, message));
 }
 
 } // namespace
@@ -232,9 +234,35 @@ QString EmailTemplate::ReplaceInvoicerFields(QString text)
 
 QString EmailTemplate::ReplacePayerFields(QString text, const QString (&address)[6], const QString& memberNumber)
 {
+    // A line that holds nothing but an empty address line is left out, so the address stands
+    // whole whichever of its six lines an invoice uses.
+    for (int i = 0; i < 6; ++i) {
+        if (!address[i].trimmed().isEmpty())
+            continue;
+        const QRegularExpression alone(
+            QStringLiteral("(?:(?<=\\r\\n)|^)[ \\t]*<MAKSAJANOSOITE%1:[0-9]+>[ \\t]*\\r\\n").arg(i + 1),
+            QRegularExpression::CaseInsensitiveOption);
+        text.replace(alone, QString());
+    }
     for (int i = 0; i < 6; ++i)
         text = ReplaceField(text, QStringLiteral("MAKSAJANOSOITE") + QString::number(i + 1), address[i]);
     return ReplaceField(text, QStringLiteral("JASENNRO"), memberNumber);
+}
+
+QString EmailTemplate::accountText(const QString& bankConnection, const QString& iban)
+{
+    const auto compact = [](QString t) { return t.remove(u' ').toUpper(); };
+    const QString account = iban.trimmed();
+    if (account.isEmpty() || compact(bankConnection).contains(compact(account)))
+        return bankConnection;
+    return bankConnection.trimmed().isEmpty() ? account : bankConnection.trimmed() + QLatin1Char(' ') + account;
+}
+
+QString EmailTemplate::withoutTrailingBlanks(const QString& text)
+{
+    static const QRegularExpression trailing(QStringLiteral("[ \t]+(?=\r\n|$)"));
+    QString out = text;
+    return out.replace(trailing, QString());
 }
 
 QString EmailTemplate::ReplaceAccountFields(QString text, const QString& account1, const QString& account2)

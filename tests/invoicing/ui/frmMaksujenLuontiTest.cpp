@@ -390,6 +390,21 @@ TEST_F(frmMaksujenLuontiTest, RefusedRunTellsWhyAndShowsTheBox)
               QStringList{QStringLiteral("Otsaketekstin tulee olla korkeintaan 30 merkkiä pitkä.")});
     EXPECT_TRUE(w->focusWidget() == title || w->focusWidget() == title->lineEdit());
     EXPECT_EQ(club.count(QStringLiteral("jm")), 0);
+
+    // A due date before the invoice date is asked about: No writes nothing, Yes runs.
+    title->setEditText(QStringLiteral("Jäsenmaksu"));
+    due->setText(QStringLiteral("1.1.2020"));
+    prompter.clear();
+    prompter.answerNo();
+    add->click();
+    EXPECT_EQ(prompter.messageTexts(), QStringList{InvoiceRun::dueBeforeInvoiceDateQuestion()});
+    EXPECT_EQ(w->focusWidget(), due);
+    EXPECT_EQ(club.count(QStringLiteral("jm")), 0);
+    prompter.clear();
+    prompter.answerYes();
+    add->click();
+    EXPECT_EQ(prompter.messageTexts().value(0), InvoiceRun::dueBeforeInvoiceDateQuestion());
+    EXPECT_GT(club.count(QStringLiteral("jm")), 0);
 }
 
 TEST_F(frmMaksujenLuontiTest, ShortReferencesAreNotedInTheStatusLine)
@@ -532,14 +547,15 @@ TEST_F(frmMaksujenLuontiTest, EmptyNewDatabase)
     EXPECT_EQ(empty.count(QStringLiteral("jm")), 0);
     EXPECT_EQ(empty.count(QStringLiteral("me")), runTexts);
     EXPECT_EQ(status(w.get()), QStringLiteral("Ei tulostettavia laskuja."));
-    // The first member of a new club gets invoice number 1 (reference 13, under the banks' length).
+    // The first member of a new club gets invoice number 100: a reference of four digits, which
+    // banks accept.
     empty.member("Ensimmäinen", "Jäsen");
     prompter.clear();
     add->click();
     EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Lisätty 1 lasku.")});
     EXPECT_EQ(empty.field(QStringLiteral("SELECT jmLaskunumero || '/' || jmViitenumero FROM jm")).toString(),
-              QStringLiteral("1/13"));
-    EXPECT_TRUE(status(w.get()).endsWith(InvoiceRun::shortReferenceNote()));
+              QStringLiteral("100/1009"));
+    EXPECT_FALSE(status(w.get()).endsWith(InvoiceRun::shortReferenceNote()));
 }
 
 TEST_F(frmMaksujenLuontiTest, MainWindowCommandOpensOneWindow)
