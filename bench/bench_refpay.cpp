@@ -1,6 +1,6 @@
 // Reading a domestic reference-payment file of 10,000 (100,000) payments and sorting them against a
-// history of as many invoices, against plain SQLite lookups of the same references (prepared once,
-// bound each time). Both sides run alternately in one process; the figure is the ratio of medians.
+// history of as many invoices, against the same file read and parsed by hand and plain SQLite
+// lookups of its references (prepared once, bound each time). Both sides run alternately in one process; the figure is the ratio of medians.
 //
 // The second pair is the "Viitemaksut" window as the user works it: the file opened, every arrived
 // payment selected and marked paid; against a raw side doing the same work: reading and parsing the
@@ -90,14 +90,33 @@ void BM_ReadAndMatch(benchmark::State& state)
     sqlite3* h = f.db.handle();
     std::size_t found = 0;
     const auto baseline = [&] {
+        // The file read and its payment records parsed, as the reader does, then every reference
+        // looked up.
+        QFile file(f.file);
+        file.open(QIODevice::ReadOnly);
+        const QByteArray bytes = file.readAll();
+        std::vector<std::pair<QByteArray, qint64>> payments;
+        for (qsizetype at = 0; at < bytes.size();) {
+            qsizetype end = bytes.indexOf('\n', at);
+            if (end < 0)
+                end = bytes.size();
+            const QByteArray line = bytes.mid(at, end - at);
+            at = end + 1;
+            if (!line.startsWith('3'))
+                continue;
+            QByteArray reference = line.mid(43, 20);
+            while (reference.startsWith('0'))
+                reference.remove(0, 1);
+            payments.emplace_back(reference, line.mid(77, 10).toLongLong());
+        }
         sqlite3_stmt* st = nullptr;
         sqlite3_prepare_v2(h, "SELECT jmhID, jmhjmjrID, jmhjmHinta, jmhjmMaksettu FROM jmhist WHERE jmhjmViitenumero = ?",
                            -1, &st, nullptr);
         std::size_t n = 0;
-        for (const QByteArray& r : f.references) {
+        for (const auto& [r, cents] : payments) {
             sqlite3_bind_text(st, 1, r.constData(), int(r.size()), SQLITE_STATIC);
             while (sqlite3_step(st) == SQLITE_ROW)
-                ++n;
+                n += qRound64(sqlite3_column_double(st, 2) * 100) == cents;
             sqlite3_reset(st);
         }
         sqlite3_finalize(st);

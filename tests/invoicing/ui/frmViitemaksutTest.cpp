@@ -217,7 +217,7 @@ TEST_F(frmViitemaksutTest, RowsLeftAfterMarkingScatteredOnesStayOnTheirInvoices)
     arrived->item(0)->setSelected(true);
     arrived->item(2)->setSelected(true);
     mark->click();
-    EXPECT_EQ(texts(arrived), QStringList{QStringLiteral("20.00 - 12000 - Virtanen")});
+    EXPECT_EQ(texts(arrived), QStringList{QStringLiteral("20,00 - 12000 - Virtanen")});
     EXPECT_TRUE(arrived->selectedItems().isEmpty());
     for (const qint64 id : {invoices[0], invoices[2]})
         EXPECT_EQ(t.count(QStringLiteral("jmhist"), QStringLiteral("jmhID = ? AND jmhjmMaksettu = 1"), {Value(id)}), 1);
