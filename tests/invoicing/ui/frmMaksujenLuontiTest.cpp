@@ -5,7 +5,9 @@
 #include "WindowTestSupport.h"
 
 #include "base/ScriptedPrompter.h"
+#include "invoicing/InvoiceHistory.h"
 #include "invoicing/InvoiceRun.h"
+#include "invoicing/ui/InvoicePrinting.h"
 #include "base/ui/WindowOpeners.h"
 #include "ProgramWindows.h"
 #include "invoicing/ui/frmMaksujenLuonti.h"
@@ -556,6 +558,31 @@ TEST_F(frmMaksujenLuontiTest, EmptyNewDatabase)
     EXPECT_EQ(empty.field(QStringLiteral("SELECT jmLaskunumero || '/' || jmViitenumero FROM jm")).toString(),
               QStringLiteral("100/1009"));
     EXPECT_FALSE(status(w.get()).endsWith(InvoiceRun::shortReferenceNote()));
+}
+
+TEST_F(frmMaksujenLuontiTest, PrintAndEmailWaitForThePayeesData)
+{
+    ASSERT_EQ(InvoiceRun(club.db).run(club.request(RecipientKind::Feature, 7)).added, 8);
+    auto w = openWindow();
+    // No club data: nothing is asked or printed, and the run counts as not printed.
+    State().ClubName.clear();
+    State().Iban1.clear();
+    PrintRunInvoices(*w);
+    ASSERT_EQ(prompter.messageTexts().size(), 1);
+    EXPECT_TRUE(prompter.messageTexts()[0].contains(QStringLiteral("- yhdistyksen nimi puuttuu asetuksista\r\n"
+                                                                   "- tilinumero (IBAN1) puuttuu asetuksista")))
+        << prompter.messageTexts()[0].toStdString();
+    EXPECT_FALSE(QApplication::activeModalWidget());
+    EXPECT_FALSE(InvoiceHistory::RunReachedMembers(club.db));
+    // A reference whose check digit fails stops the e-mail the same way.
+    State().ClubName = QStringLiteral("Erämiehet ry");
+    State().Iban1 = QStringLiteral("FI40 4799 1020 3040 50");
+    club.db.execute(QStringLiteral("UPDATE jm SET jmViitenumero = '21253' WHERE jmLaskunumero = 2125"));
+    prompter.clear();
+    Control<QPushButton>(*w, "cEmail")->click();
+    ASSERT_EQ(prompter.messageTexts().size(), 1);
+    EXPECT_TRUE(prompter.messageTexts()[0].contains(QStringLiteral("- viitenumeron tarkiste ei täsmää: 21253")));
+    EXPECT_EQ(club.count(QStringLiteral("jm"), QStringLiteral("jmEmailed = 1")), 0);
 }
 
 TEST_F(frmMaksujenLuontiTest, MainWindowCommandOpensOneWindow)
