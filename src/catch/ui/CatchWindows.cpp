@@ -2,8 +2,6 @@
 
 namespace tikkeli {
 
-void RegisterCatchWindows()
-{
-}
+void RegisterCatchWindows() {}
 
 } // namespace tikkeli

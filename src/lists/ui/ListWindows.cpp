@@ -2,8 +2,6 @@
 
 namespace tikkeli {
 
-void RegisterListWindows()
-{
-}
+void RegisterListWindows() {}
 
 } // namespace tikkeli

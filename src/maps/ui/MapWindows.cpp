@@ -2,8 +2,6 @@
 
 namespace tikkeli {
 
-void RegisterMapWindows()
-{
-}
+void RegisterMapWindows() {}
 
 } // namespace tikkeli
