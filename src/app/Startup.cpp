@@ -177,6 +177,10 @@ StartupOutcome Startup::run()
         out.endProgram = true;
         return out;
     }
+    // An ini larger than any the program writes is not read (it would take seconds and gigabytes)
+    // nor written over: the program starts on the defaults and says so.
+    if (const auto why = ProgramIniStore().tooLarge())
+        ShowWarning(*why + QStringLiteral("\n\nTikkeli käynnistyy oletusasetuksin eikä muuta asetustiedostoa."));
     IgnoringErrors("start-up: read database paths", [] { ReadDatabasePaths(); });
     // One connection for the whole start-up: the settings check and the open below share it, so
     // the file is checked once. It opens only a healthy, writable file; every road of step 8 still

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QDir>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -101,6 +102,7 @@ QString FileStepName(FileStep step)
     case FileStep::Remove: return QStringLiteral("remove");
     case FileStep::MakeFolder: return QStringLiteral("mkdir");
     case FileStep::SyncFolder: return QStringLiteral("syncfolder");
+    case FileStep::Read: return QStringLiteral("read");
     }
     return {};
 }
@@ -303,6 +305,40 @@ std::optional<FileError> FileSafety::writeFile(const QString& path, const QByteA
     else
         ::chmod(native(temp).constData(), 0644);
     return publish(temp, path, Existing::Replace);
+}
+
+std::optional<FileError> FileSafety::readFile(const QString& path, QByteArray& bytes, qint64 maxBytes)
+{
+    bytes.clear();
+    Fd in(::open(native(path).constData(), O_RDONLY | O_CLOEXEC));
+    if (in.get() < 0)
+        return FileError::fromErrno(errno);
+    struct stat st {};
+    if (::fstat(in.get(), &st) != 0)
+        return FileError::fromErrno(errno);
+    if (maxBytes >= 0 && st.st_size > maxBytes)
+        return FileError(FileErr::AccessError,
+                         QStringLiteral("tiedosto on liian suuri (%1 kt, enintään %2 kt)")
+                             .arg((st.st_size + 1023) / 1024)
+                             .arg(maxBytes / 1024),
+                         true);
+    const qint64 size = st.st_size;
+    QByteArray out(qsizetype(size), Qt::Uninitialized);
+    qint64 done = 0;
+    while (done < size) {
+        if (const int e = check(FileStep::Read, path))
+            return FileError::fromErrno(e);
+        const ssize_t n = ::read(in.get(), out.data() + done, size_t(std::min<qint64>(size - done, 1 << 16)));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return FileError::fromErrno(errno);
+        if (n == 0)
+            return FileError(FileErr::IoError, QStringLiteral("tiedosto päättyi kesken lukemisen"));
+        done += n;
+    }
+    bytes = std::move(out);
+    return std::nullopt;
 }
 
 } // namespace tikkeli

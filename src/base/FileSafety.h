@@ -35,6 +35,7 @@ enum class FileStep {
     Remove,     // a name is removed
     MakeFolder, // a folder is created
     SyncFolder, // a folder's entries are flushed to the disk
+    Read,       // bytes are read from a file the program takes in whole (templates, settings, reports)
 };
 QString FileStepName(FileStep step);
 
@@ -78,6 +79,10 @@ public:
     std::optional<FileError> copyFile(const QString& from, const QString& to, Existing existing);
     // Writes bytes as the whole new content of path through a temporary file.
     std::optional<FileError> writeFile(const QString& path, const QByteArray& bytes);
+    // Reads the whole of path into bytes. A read that fails, or ends before the size the file had
+    // when it was opened, is an error: nothing is taken from a file read in part. A file larger
+    // than maxBytes (when given) is refused before anything is read.
+    std::optional<FileError> readFile(const QString& path, QByteArray& bytes, qint64 maxBytes = -1);
 
 private:
     void settleFolder(const QString& folder);

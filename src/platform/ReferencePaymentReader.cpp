@@ -425,21 +425,35 @@ qint64 keepTransaction(XmlNode& parent)
 
 std::unique_ptr<XmlNode> parseXml(const QByteArray& bytes)
 {
-    QXmlStreamReader xml(bytes);
+    // The reader is given the file a piece at a time, so it never holds a decoded copy of all of it.
+    QXmlStreamReader xml;
+    constexpr qsizetype Piece = 64 * 1024;
+    qsizetype fed = 0;
     std::unique_ptr<XmlNode> root;
     std::vector<XmlNode*> stack;
     // The tree may take a few times the file's size; a file of little else than elements
     // (no bank writes one) is refused before it can take more.
     const qint64 budget = 3 * qint64(bytes.size()) + (1 << 20);
     qint64 used = 0;
-    while (!xml.atEnd()) {
+    int skipping = 0; // depth inside an element that is read past
+    for (;;) {
+        if (xml.atEnd()) {
+            if (xml.error() != QXmlStreamReader::PrematureEndOfDocumentError || fed >= bytes.size())
+                break;
+            xml.addData(bytes.mid(fed, Piece));
+            fed += Piece;
+        }
         const auto token = xml.readNext();
+        if (skipping > 0) {
+            skipping += token == QXmlStreamReader::StartElement ? 1 : token == QXmlStreamReader::EndElement ? -1 : 0;
+            continue;
+        }
         if (token == QXmlStreamReader::StartElement) {
             if (stack.size() >= std::size_t(kMaxDepth))
                 failAt(xml.lineNumber(), QStringLiteral("elementtejä on sisäkkäin liian monta."));
             const QString& name = keptName(xml.name());
             if (!stack.empty() && name.isEmpty()) {
-                xml.skipCurrentElement();
+                skipping = 1;
                 continue;
             }
             used += kNodeBytes;
@@ -674,8 +688,8 @@ std::vector<ReferencePaymentBatch> ReferencePaymentReader::readFile(const QStrin
         fail(QStringLiteral("Viitemaksutiedostoa %1 ei voi lukea: %2").arg(path, file.errorString()));
     if (file.size() > MaxFileBytes)
         tooLarge(file.size());
-    // At most one byte past the limit: a file that grew after it was measured is refused too.
-    const QByteArray bytes = file.read(MaxFileBytes + 1);
+    // A file that grew after it was measured is refused too.
+    const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         fail(QStringLiteral("Viitemaksutiedostoa %1 ei voi lukea: %2").arg(path, file.errorString()));
     if (bytes.size() > MaxFileBytes)

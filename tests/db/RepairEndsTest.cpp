@@ -2,6 +2,7 @@
 #include "db/DatabaseFiles.h"
 #include "db/PageSalvage.h"
 #include "db/Transaction.h"
+#include "support/TestFiles.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -33,19 +34,6 @@ QString makeClub(const QString& path)
     db.close();
     ConnectionRegistry::closeAll(path);
     return QString::number(root);
-}
-
-QByteArray contents(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void putContents(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
 }
 
 const TableSalvage* tableOf(const RepairResult& r, const QString& name)
@@ -87,13 +75,13 @@ TEST(RepairEnds, EveryDamagedFileIsRepairedInSecondsAndEachLossCountedOnce)
     QTemporaryDir dir;
     const QString clean = dir.filePath(QStringLiteral("puhdas.mdb"));
     const int root = makeClub(clean).toInt();
-    const QByteArray original = contents(clean);
+    const QByteArray original = test::ReadFileBytes(clean);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const QString path = dir.filePath(QStringLiteral("%1.mdb").arg(&c - cases));
         QByteArray bytes = original;
         c.damage(bytes, root);
-        putContents(path, bytes);
+        test::WriteFileBytes(path, bytes);
 
         QElapsedTimer clock;
         clock.start();
@@ -154,7 +142,7 @@ TEST(RepairEnds, PageSalvageReadsOnlyInsideTheFileWhateverItsBytesSay)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("seura.mdb"));
     makeClub(path);
-    const QByteArray clean = contents(path);
+    const QByteArray clean = test::ReadFileBytes(path);
     EXPECT_TRUE(PageSalvage::orphanLeaves(clean, {}).size() > 0) << "without roots every leaf is loose";
     quint32 seed = 12345;
     for (int round = 0; round < 200; ++round) {

@@ -128,9 +128,10 @@ void EmailPaymentReminders(frmMaksut& window)
     try {
         if (CreateReminders(window) <= 0)
             return;
-        QString templ;
-        if (!EmailTemplate::LoadReminderTemplate(templ)) {
-            ShowInfo(QStringLiteral("Muistutuspohjaa ei voida avata. Tarkista asetuksista Email muistutuspohja."));
+        QString templ, why;
+        if (!EmailTemplate::LoadReminderTemplate(templ, &why)) {
+            ShowInfo(QStringLiteral("Muistutuspohjaa ei voida avata. Tarkista asetuksista Email muistutuspohja.")
+                     + (why.isEmpty() ? QString() : QStringLiteral("\n\n") + why));
             return;
         }
         EmailSendLoop loop(window.database(), EmailSendLoop::Kind::Reminders, templ);
