@@ -184,6 +184,13 @@ std::shared_ptr<const ReportDocument> ReportEngine::layoutReport()
 std::shared_ptr<const ReportDocument> ReportEngine::PrintReport()
 {
     auto doc = layoutReport();
+    output(doc);
+    return doc;
+}
+
+void ReportEngine::output(std::shared_ptr<const ReportDocument> doc)
+{
+    m_last = doc;
     switch (Destination) {
     case ToFile:
         if (PrintFileName.trimmed().isEmpty())
@@ -199,7 +206,6 @@ std::shared_ptr<const ReportDocument> ReportEngine::PrintReport()
         break;
     default: throw ReportException(ReportErr::PrinterError, QStringLiteral("Tuntematon tulostuskohde %1.").arg(Destination));
     }
-    return doc;
 }
 
 void ReportEngine::setAction(int action)

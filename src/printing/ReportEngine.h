@@ -57,6 +57,9 @@ public:
     // Runs the report to the current destination and returns the laid-out pages. Throws
     // ReportException (20504 report file, 20515 formula, 20532/20533 database, 20544 output).
     std::shared_ptr<const ReportDocument> PrintReport();
+    // Sends pages laid out elsewhere (a report template's table) to the current destination, as
+    // PrintReport sends its own.
+    void output(std::shared_ptr<const ReportDocument> doc);
     // Lays the report out without sending it anywhere.
     std::shared_ptr<const ReportDocument> layoutReport();
     std::shared_ptr<const ReportDocument> lastDocument() const { return m_last; }

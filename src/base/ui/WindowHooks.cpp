@@ -12,6 +12,12 @@ std::map<WindowHook, WindowHookFunction>& hooks()
     return map;
 }
 
+std::map<MenuHook, MenuHookFunction>& menus()
+{
+    static std::map<MenuHook, MenuHookFunction> map;
+    return map;
+}
+
 } // namespace
 
 void WindowHooks::set(WindowHook hook, WindowHookFunction function)
@@ -37,6 +43,26 @@ qint64 WindowHooks::run(WindowHook hook, QWidget* owner, const WindowHookRequest
 void WindowHooks::clear()
 {
     hooks().clear();
+    menus().clear();
+}
+
+void WindowHooks::setMenu(MenuHook hook, MenuHookFunction function)
+{
+    if (function)
+        menus()[hook] = std::move(function);
+    else
+        menus().erase(hook);
+}
+
+bool WindowHooks::hasMenu(MenuHook hook)
+{
+    return menus().count(hook) != 0;
+}
+
+QList<HookMenuEntry> WindowHooks::menu(MenuHook hook)
+{
+    const auto it = menus().find(hook);
+    return it == menus().end() ? QList<HookMenuEntry>{} : it->second();
 }
 
 } // namespace tikkeli

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QtGlobal>
 #include <functional>
@@ -25,12 +26,27 @@ enum class WindowHook {
     ReminderEmail,         // the payment book's (owner) reminder e-mail
     ReminderEmailPreview,  // the payment book's (owner) reminder e-mail preview
     ReferencePayments,     // frmViitemaksut, modeless
+    ReportTemplateEditor,  // frmRaportinMuokkaus (modal)
+    ReportTemplatePrint,   // prints the report template request.id (rpID) for the member window (owner)
 };
 
 struct WindowHookRequest {
     QString recipient;
     std::optional<QString> message;
+    qint64 id = 0; // the record the entry names (see the entry)
 };
+
+// A menu whose entries another part of the program provides (id and caption, in menu order).
+enum class MenuHook {
+    ReportTemplates, // the member window's "Muokattavat Raportit": rpID and template name
+};
+
+struct HookMenuEntry {
+    qint64 id = 0;
+    QString caption;
+};
+
+using MenuHookFunction = std::function<QList<HookMenuEntry>()>;
 
 // Runs the window over owner; the result is the chosen record's id where the entry says so, else 0.
 using WindowHookFunction = std::function<qint64(QWidget* owner, const WindowHookRequest& request)>;
@@ -43,6 +59,11 @@ public:
     // Runs the entry; 0 when it is not set.
     static qint64 run(WindowHook hook, QWidget* owner, const WindowHookRequest& request = {});
     static void clear();
+
+    static void setMenu(MenuHook hook, MenuHookFunction function);
+    static bool hasMenu(MenuHook hook);
+    // The entries; none when the hook is not set.
+    static QList<HookMenuEntry> menu(MenuHook hook);
 };
 
 } // namespace tikkeli

@@ -1,7 +1,12 @@
 #include "lists/ui/ListWindows.h"
 
+#include "lists/ui/DataPrinterWindows.h"
+
 namespace tikkeli {
 
-void RegisterListWindows() {}
+void RegisterListWindows()
+{
+    RegisterTemplateAndEmailWindows();
+}
 
 } // namespace tikkeli

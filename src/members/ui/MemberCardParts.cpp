@@ -18,6 +18,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 
 namespace tikkeli {
@@ -120,12 +121,56 @@ void MemberCardParts::extend(frmJasen& w)
                      [&w] { WindowHooks::run(WindowHook::GroupEmailAll, &w); });
     QObject::connect(w.ui->mEmailOminaisuudella, &QAction::triggered, &w,
                      [&w] { WindowHooks::run(WindowHook::GroupEmailFeature, &w); });
+    w.ui->mMuokkaaRaportteja->setEnabled(WindowHooks::has(WindowHook::ReportTemplateEditor));
+    QObject::connect(w.ui->mMuokkaaRaportteja, &QAction::triggered, &w, [&w] {
+        WindowHooks::run(WindowHook::ReportTemplateEditor, &w);
+        FillReportMenu(w);
+    });
+    QObject::connect(w.ui->mMuokattavaRaporttiX_0, &QAction::triggered, &w, [&w] {
+        WindowHooks::run(WindowHook::ReportTemplatePrint, &w,
+                         {{}, std::nullopt, w.ui->mMuokattavaRaporttiX_0->data().toLongLong()});
+    });
+    FillReportMenu(w);
     w.ui->mMoniliitos->setEnabled(WindowHooks::has(WindowHook::FeatureAttach));
     QObject::connect(w.ui->mMoniliitos, &QAction::triggered, &w, [&w] {
         // A window that fails to open is no reason to stop the member register.
         IgnoringErrors("member card: open the multi-attach window",
                        [&] { WindowHooks::run(WindowHook::FeatureAttach, &w); });
     });
+}
+
+void MemberCardParts::FillReportMenu(frmJasen& w)
+{
+    QMenu* menu = w.ui->mMuokattavatRaportit;
+    QAction* first = w.ui->mMuokattavaRaporttiX_0;
+    for (QAction* a : menu->actions()) {
+        if (a != first && a->objectName().startsWith(QLatin1String("mMuokattavaRaporttiX_")))
+            delete a;
+    }
+    first->setVisible(false);
+    QList<HookMenuEntry> entries;
+    // A database that cannot be read leaves the menu without templates; the window still works.
+    IgnoringErrors("member card: list the report templates",
+                   [&] { entries = WindowHooks::menu(MenuHook::ReportTemplates); });
+    const bool printable = WindowHooks::has(WindowHook::ReportTemplatePrint);
+    for (qsizetype k = 0; k < entries.size(); ++k) {
+        // Each entry carries its template's id: a template added or deleted since prints no other.
+        QAction* a = first;
+        if (k > 0) {
+            a = new QAction(&w);
+            a->setObjectName(QStringLiteral("mMuokattavaRaporttiX_%1").arg(k));
+            const qint64 id = entries[k].id;
+            QObject::connect(a, &QAction::triggered, &w, [&w, id] {
+                WindowHooks::run(WindowHook::ReportTemplatePrint, &w, {{}, std::nullopt, id});
+            });
+            menu->addAction(a);
+        }
+        // "&" in a name is shown as typed, not taken as a key.
+        a->setText(QString(entries[k].caption).replace(QLatin1Char('&'), QStringLiteral("&&")));
+        a->setData(entries[k].id);
+        a->setEnabled(printable);
+        a->setVisible(true);
+    }
 }
 
 void MemberCardParts::CopyContactData(frmJasen& w)

@@ -32,6 +32,9 @@ public:
     static void CopyMemberDataToClipboard(frmJasen& w);
     static void EmailMemberData(frmJasen& w);
     static void AddReferenceCheckDigit(frmJasen& w);
+    // Rebuilds "Muokattavat Raportit": one entry per report template (MenuHook::ReportTemplates),
+    // each printing its own rpID through WindowHook::ReportTemplatePrint.
+    static void FillReportMenu(frmJasen& w);
     // Keeps the card's copy of the fee flag in step after an invoice was marked paid.
     static void MemberFeePaid(frmJasen& w, qint32 memberId);
 

@@ -1,0 +1,167 @@
+#include "lists/GroupEmail.h"
+
+#include "base/NullConversions.h"
+#include "db/Recordset.h"
+#include "db/Transaction.h"
+#include "platform/EmailSender.h"
+
+#include <QTimer>
+
+namespace tikkeli {
+
+std::vector<GroupEmailMember> GroupEmail::Members(Database& db)
+{
+    std::vector<GroupEmailMember> list;
+    Recordset rs = db.openRecordset(
+        QStringLiteral("SELECT jrID, jrSukunimi, jrEtunimi, jrEmail FROM jr ORDER BY jrSukunimi, jrEtunimi, jrID"),
+        RecordsetType::Snapshot);
+    for (; !rs.eof(); rs.moveNext()) {
+        const QString name = (NullToString(rs.field(1)) + QLatin1Char(' ') + NullToString(rs.field(2))).trimmed();
+        list.push_back({qint32(rs.field(0).toInt64()), name + QStringLiteral(" - ") + NullToString(rs.field(3))});
+    }
+    return list;
+}
+
+QSet<qint32> GroupEmail::FeatureHolders(Database& db, qint32 featureId)
+{
+    QSet<qint32> ids;
+    Recordset rs = db.openRecordset(QStringLiteral("SELECT DISTINCT ptjrID FROM pt WHERE ptpiID = ?"),
+                                    RecordsetType::Snapshot, {Value(featureId)});
+    for (; !rs.eof(); rs.moveNext())
+        ids.insert(qint32(rs.field(0).toInt64()));
+    return ids;
+}
+
+EmailRecipients GroupEmail::Recipients(Database& db, const QList<qint32>& memberIds)
+{
+    EmailRecipients list;
+    for (qint32 id : memberIds) {
+        Recordset rs = db.openRecordset(QStringLiteral("SELECT jrSukunimi, jrEtunimi, jrEmail FROM jr WHERE jrID = ?"),
+                                        RecordsetType::Snapshot, {Value(id)});
+        // A member deleted since the list was filled has no address to send to.
+        EmailRecipient r;
+        r.Id = id;
+        if (!rs.eof()) {
+            r.Name = NullToString(rs.field(0)) + QLatin1Char(' ') + NullToString(rs.field(1));
+            r.Address = NullToString(rs.field(2));
+        }
+        list.append(r);
+    }
+    return list;
+}
+
+QString GroupEmail::TallyQuestion(int succeeded, int failed)
+{
+    return QStringLiteral("Sähköpostin lähetys ei onnistunut kaikille.\r\nOnnistui: %1  Epäonnistui: %2\r\n\r\n"
+                          "Luodaanko uusi ryhmä niistä joille lähetys epäonnistui?")
+        .arg(succeeded)
+        .arg(failed);
+}
+
+qint64 GroupEmail::CreateFailedGroup(Database& db, const QString& subject, const QList<qint32>& memberIds,
+                                     const QDateTime& sentAt)
+{
+    Transaction t(db);
+    const QString name = (QStringLiteral("Epäonn. email:") + subject).left(FeatureNameWidth);
+    const QString description = QStringLiteral("Epäonnistunut ryhmäsähköposti otsakkeella: ") + subject
+                                + QStringLiteral(" lähetetty: ") + sentAt.toString(QStringLiteral("d.M.yyyy H:mm:ss"));
+    db.execute(QStringLiteral("INSERT INTO pi (piNimi, piKuvaus, piType) VALUES (?, ?, 1)"),
+               {Value(name), Value(description)});
+    const qint64 featureId = db.lastInsertId();
+    for (qint32 id : memberIds)
+        db.execute(QStringLiteral("INSERT INTO pt (ptpiID, ptjrID) VALUES (?, ?)"), {Value(featureId), Value(id)});
+    t.commit();
+    return featureId;
+}
+
+GroupEmailRun::GroupEmailRun(QObject* parent) : QObject(parent) {}
+
+GroupEmailRun::~GroupEmailRun() = default;
+
+bool GroupEmailRun::start(const Message& message, const EmailRecipients& recipients)
+{
+    if (m_running)
+        return false;
+    m_running = true;
+    m_cancelled = false;
+    m_results = recipients;
+    m_sentIndexes.clear();
+    m_withoutAddress = 0;
+    EmailRecipients toSend;
+    for (int i = 0; i < m_results.size(); ++i) {
+        EmailRecipient& r = m_results[i];
+        r.Sent = false;
+        r.Error.clear();
+        if (r.Address.trimmed().isEmpty()) {
+            r.Error = QStringLiteral("Jäsenellä ei ole sähköpostiosoitetta.");
+            ++m_withoutAddress;
+        } else {
+            m_sentIndexes.append(i);
+            toSend.append(r);
+        }
+    }
+    const int total = int(m_results.size());
+    emit progress(m_withoutAddress, total);
+    if (toSend.isEmpty()) {
+        QTimer::singleShot(0, this, [this] { delivered({}, false); });
+        return true;
+    }
+    m_sender = std::make_unique<EmailSender>();
+    m_sender->Server = message.server;
+    m_sender->Sender = message.sender;
+    m_sender->Subject = message.subject;
+    m_sender->Message = message.text;
+    m_sender->Attachments = message.attachments;
+    m_sender->Recipients = toSend;
+    m_sender->setTimeoutMs(m_timeoutMs);
+    connect(m_sender.get(), &EmailSender::ItemsSent, this,
+            [this, total](int sent, int) { emit progress(m_withoutAddress + sent, total); });
+    connect(m_sender.get(), &EmailSender::Finished, this, &GroupEmailRun::delivered);
+    // Each member gets a message of their own: no member sees the others' addresses.
+    m_sender->SendAsync(true);
+    return true;
+}
+
+void GroupEmailRun::cancel()
+{
+    if (!m_running)
+        return;
+    m_cancelled = true;
+    if (m_sender)
+        m_sender->Cancel();
+}
+
+void GroupEmailRun::delivered(const EmailRecipients& results, bool cancelled)
+{
+    for (int k = 0; k < m_sentIndexes.size() && k < results.size(); ++k) {
+        EmailRecipient& r = m_results[m_sentIndexes[k]];
+        r.Sent = results[k].Sent;
+        r.Error = results[k].Error;
+    }
+    m_cancelled = m_cancelled || cancelled;
+    // The sender is still emitting; let it go once its signal has returned.
+    if (m_sender)
+        m_sender.release()->deleteLater();
+    m_running = false;
+    emit finished();
+}
+
+int GroupEmailRun::succeeded() const
+{
+    int n = 0;
+    for (const EmailRecipient& r : m_results)
+        n += r.Sent ? 1 : 0;
+    return n;
+}
+
+QList<qint32> GroupEmailRun::failedIds() const
+{
+    QList<qint32> ids;
+    for (const EmailRecipient& r : m_results) {
+        if (!r.Sent)
+            ids.append(r.Id);
+    }
+    return ids;
+}
+
+} // namespace tikkeli

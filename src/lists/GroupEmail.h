@@ -1,0 +1,89 @@
+#pragma once
+
+#include "db/Database.h"
+#include "platform/EmailAttachment.h"
+#include "platform/EmailRecipient.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QSet>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+namespace tikkeli {
+
+class EmailSender;
+
+// The member rows of the group e-mail's recipient list, read without changing anything: a member
+// without a surname is listed by the rest of the name and the address.
+struct GroupEmailMember {
+    qint32 id = 0;
+    QString text; // "surname first name - address"
+};
+
+class GroupEmail {
+public:
+    // Every member, by surname and first name.
+    static std::vector<GroupEmailMember> Members(Database& db);
+    // The members who hold the feature.
+    static QSet<qint32> FeatureHolders(Database& db, qint32 featureId);
+    // The recipients of the chosen members, in the order given: Id the jrID, Name "surname first
+    // name", Address the member's e-mail address.
+    static EmailRecipients Recipients(Database& db, const QList<qint32>& memberIds);
+    // The question after a run in which some messages failed.
+    static QString TallyQuestion(int succeeded, int failed);
+    // A new member feature "Epäonn. email:<subject>" (cut to the width of piNimi) held by the
+    // failed members, written in one transaction; its piID.
+    static qint64 CreateFailedGroup(Database& db, const QString& subject, const QList<qint32>& memberIds,
+                                    const QDateTime& sentAt);
+
+    static constexpr int FeatureNameWidth = 50;
+};
+
+// One group send: one message of its own to each recipient over one connection, on the mailer's
+// worker while the caller's event loop runs. A recipient without an address fails at once without
+// a connection. progress() follows every recipient; finished() comes once, also after cancel().
+class GroupEmailRun : public QObject {
+    Q_OBJECT
+public:
+    struct Message {
+        QString server;
+        QString sender;
+        QString subject;
+        QString text;
+        EmailAttachments attachments;
+    };
+
+    explicit GroupEmailRun(QObject* parent = nullptr);
+    ~GroupEmailRun() override;
+
+    void setTimeoutMs(int ms) { m_timeoutMs = ms; }
+    // False (nothing started) while a run is going.
+    bool start(const Message& message, const EmailRecipients& recipients);
+    void cancel();
+    bool running() const { return m_running; }
+    bool wasCancelled() const { return m_cancelled; }
+    // The recipients with Sent and Error, in the order given (valid after finished()).
+    const EmailRecipients& results() const { return m_results; }
+    int succeeded() const;
+    QList<qint32> failedIds() const;
+
+signals:
+    void progress(int done, int total);
+    void finished();
+
+private:
+    void delivered(const EmailRecipients& results, bool cancelled);
+
+    int m_timeoutMs = 30000;
+    bool m_running = false;
+    bool m_cancelled = false;
+    int m_withoutAddress = 0;
+    QList<int> m_sentIndexes; // into m_results: those handed to the mailer
+    EmailRecipients m_results;
+    std::unique_ptr<EmailSender> m_sender;
+};
+
+} // namespace tikkeli

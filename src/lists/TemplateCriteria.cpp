@@ -1,0 +1,138 @@
+#include "lists/TemplateCriteria.h"
+
+#include "base/DateInput.h"
+#include "lists/DataPrinterFields.h"
+#include "lists/DataPrinterSettings.h"
+#include "members/FeatureName.h"
+#include "members/MemberCriteria.h"
+#include "printing/FieldFormatter.h"
+
+#include <QStringList>
+
+namespace tikkeli {
+
+namespace {
+
+QString op(int code)
+{
+    switch (code) {
+    case 0: return QStringLiteral("<");
+    case 2: return QStringLiteral(">");
+    default: return QStringLiteral("=");
+    }
+}
+
+// A typed date in the short form; a year pattern ("19*") shown after "~".
+QString dateCriterion(const QString& label, const QString& typed, int code)
+{
+    if (typed.contains(u'*'))
+        return label + QStringLiteral("~") + typed;
+    const auto d = ReadDate(typed);
+    return label + op(code) + (d ? FieldFormatter::date(*d) : typed);
+}
+
+QStringList chosenFeatureNames(Database& db, const MemberCriteria& c)
+{
+    QStringList names;
+    for (int i = 0; i < MemberCriteria::FeatureSlots; ++i) {
+        if (c.hepiID(i) != 0)
+            names << FeatureName(db, c.hepiID(i));
+    }
+    return names;
+}
+
+} // namespace
+
+QString FeatureCriteriaText(Database& db, const MemberCriteria& c)
+{
+    const QStringList names = chosenFeatureNames(db, c);
+    if (c.OminaisuusRajaus)
+        return QStringLiteral("EI (") + names.join(QStringLiteral(" JA ")) + QStringLiteral(")");
+    return names.join(c.OminaisuudetJa ? QStringLiteral(" JA ") : QStringLiteral(" TAI "));
+}
+
+QString TemplateCriteriaText(Database& db, const MemberCriteria& c)
+{
+    QStringList parts;
+    if (c.hepiCount() >= 1) {
+        const bool single = c.hepiCount() == 1 && !c.OminaisuusRajaus;
+        QString features = single ? chosenFeatureNames(db, c).value(0) : FeatureCriteriaText(db, c);
+        // Refinements narrow one feature's values only; with several they are not applied.
+        if (single) {
+            QStringList refinements;
+            if (!c.PvmArvo.isEmpty())
+                refinements << dateCriterion(QStringLiteral("Pvm "), c.PvmArvo, c.PvmVertailu);
+            if (!c.LukuArvo.isEmpty())
+                refinements << QStringLiteral("Luku: ") + op(c.LukuVertailu) + c.LukuArvo;
+            if (!c.ArvoArvo.isEmpty())
+                refinements << QStringLiteral("Arvo: ") + op(c.ArvoVertailu) + c.ArvoArvo;
+            if (!refinements.isEmpty())
+                features += QStringLiteral(" rajauksin ") + refinements.join(QStringLiteral(" JA "));
+        }
+        parts << features;
+    }
+    if (c.JasenmaksuValinta == 0)
+        parts << QStringLiteral("Jäsenmaksu maksettu");
+    else if (c.JasenmaksuValinta == 1)
+        parts << QStringLiteral("Jäsenmaksu maksamatta");
+    if (!c.SyntymaAika.isEmpty())
+        parts << dateCriterion(QStringLiteral("Syntymäaika: "), c.SyntymaAika, c.SyntymaAikaVertailu);
+    if (!c.LiittymisAika.isEmpty())
+        parts << dateCriterion(QStringLiteral("Liittymisaika: "), c.LiittymisAika, c.LiittymisAikaVertailu);
+    if (!c.PostinumeroAlku.isEmpty() && !c.PostinumeroLoppu.isEmpty())
+        parts << QStringLiteral("Postinumero välillä: ") + c.PostinumeroAlku + QStringLiteral(" - ") + c.PostinumeroLoppu;
+    else if (!c.PostinumeroAlku.isEmpty())
+        parts << QStringLiteral("Postinumero >") + c.PostinumeroAlku;
+    else if (!c.PostinumeroLoppu.isEmpty())
+        parts << QStringLiteral("Postinumero <") + c.PostinumeroLoppu;
+    if (c.OmistajaValinta == 0)
+        parts << QStringLiteral("Omistajalaji: Jäsen");
+    else if (c.OmistajaValinta == 1)
+        parts << QStringLiteral("Omistajalaji: Maanomistaja");
+    return parts.join(QStringLiteral(" JA "));
+}
+
+TemplateQuery TemplateCriteriaSql(const DataPrinterSettings& settings, const MemberCriteria& c, int sortOrder)
+{
+    QStringList columns{QStringLiteral("jr.jrID")};
+    bool featureColumns = false;
+    const QStringList fields = TemplateFieldList(settings).split(QStringLiteral(", "), Qt::SkipEmptyParts);
+    for (const QString& f : fields) {
+        // Only names of the fixed table reach the statement, each qualified by its own table.
+        if (f == QLatin1String("piNimi"))
+            columns << QStringLiteral("pi.piNimi");
+        else if (IsFeatureField(f))
+            columns << QStringLiteral("pt.") + f;
+        else
+            columns << QStringLiteral("jr.") + f;
+        featureColumns = featureColumns || IsFeatureField(f);
+    }
+    TemplateQuery q;
+    q.sql = QStringLiteral("SELECT ") + columns.join(QStringLiteral(", ")) + QStringLiteral(" FROM jr");
+    if (featureColumns) {
+        QString join = QStringLiteral(" LEFT JOIN pt ON pt.ptjrID = jr.jrID");
+        if (c.hepiCount() >= 1 && !c.OminaisuusRajaus) {
+            QStringList marks;
+            for (int i = 0; i < MemberCriteria::FeatureSlots; ++i) {
+                if (c.hepiID(i) != 0) {
+                    marks << QStringLiteral("?");
+                    q.params.push_back(Value(c.hepiID(i)));
+                }
+            }
+            join += QStringLiteral(" AND pt.ptpiID IN (") + marks.join(QStringLiteral(", ")) + QStringLiteral(")");
+        }
+        q.sql += join + QStringLiteral(" LEFT JOIN pi ON pi.piID = pt.ptpiID");
+    }
+    q.sql += QStringLiteral(" WHERE jr.jrMukaan = True ORDER BY ");
+    switch (sortOrder) {
+    case 1: q.sql += QStringLiteral("jr.jrPostinumero, jr.jrSukunimi, jr.jrEtunimi"); break;
+    case 2: q.sql += QStringLiteral("jr.jrSyntyma, jr.jrSukunimi, jr.jrEtunimi"); break;
+    default: q.sql += QStringLiteral("jr.jrSukunimi, jr.jrEtunimi"); break;
+    }
+    q.sql += QStringLiteral(", jr.jrID");
+    if (featureColumns)
+        q.sql += QStringLiteral(", pi.piNimi, pt.ptID");
+    return q;
+}
+
+} // namespace tikkeli

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "platform/EmailAttachment.h"
+
+#include <QString>
+
+class QListWidget;
+class QWidget;
+
+namespace tikkeli {
+
+// The attachment list both e-mail windows keep (one full path per entry) and the checks they make
+// before anything is sent.
+namespace EmailWindowParts {
+
+// Asks a file through the prompter (starting in the program folder) and appends it.
+void AddAttachment(QListWidget* list);
+// Removes the selected entry; nothing without one.
+void RemoveAttachment(QListWidget* list);
+// One attachment per non-empty entry, in list order.
+EmailAttachments Attachments(const QListWidget* list);
+// What stops a send before it starts (no SMTP server, an attachment that is gone); "" when nothing.
+QString CheckBeforeSend(const EmailAttachments& attachments);
+
+} // namespace EmailWindowParts
+
+} // namespace tikkeli

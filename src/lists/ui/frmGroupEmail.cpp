@@ -1,0 +1,67 @@
+#include "lists/ui/frmGroupEmail.h"
+
+#include "ui_frmGroupEmail.h"
+
+#include "base/SharedState.h"
+#include "base/ui/FormRegistry.h"
+#include "lists/ui/GroupEmailParts.h"
+#include "lists/ui/frmGroupEmail2.h"
+#include "members/ui/SelectAllOnFocus.h"
+#include "settings/ui/FormPlacement.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+
+namespace tikkeli {
+
+frmGroupEmail::frmGroupEmail(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::frmGroupEmail>())
+{
+    ui->setupUi(this);
+    setObjectName(QStringLiteral("frmGroupEmail"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    ui->tLahettaja->setText(State().SenderEmail);
+    SelectAllOnFocus(ui->tAihe);
+    connect(ui->cLisaa, &QPushButton::clicked, this, [this] { EmailWindowParts::AddAttachment(ui->lstLiiteTiedostot); });
+    connect(ui->cPoista, &QPushButton::clicked, this, [this] { EmailWindowParts::RemoveAttachment(ui->lstLiiteTiedostot); });
+    connect(ui->cSeuraava, &QPushButton::clicked, this, &frmGroupEmail::cSeuraava_Click);
+    connect(ui->cPeru, &QPushButton::clicked, this, &QWidget::close);
+    RestoreFormPlacement(this);
+}
+
+frmGroupEmail::~frmGroupEmail() = default;
+
+void frmGroupEmail::cSeuraava_Click()
+{
+    const EmailAttachments attachments = EmailWindowParts::Attachments(ui->lstLiiteTiedostot);
+    const QString subject = ui->tAihe->text();
+    const QString text = ui->tTeksti->toPlainText();
+    const bool toAll = ToAll;
+    // Step 2 opens its own database; when it cannot, it has said so and step 1 stays.
+    auto* step2 = FormRegistry::open<frmGroupEmail2>(QStringLiteral("frmGroupEmail2"));
+    if (!step2)
+        return;
+    if (!step2->isLoaded()) {
+        step2->close();
+        return;
+    }
+    step2->setMessage(attachments, subject, text);
+    step2->setToAll(toAll);
+    close();
+}
+
+void frmGroupEmail::closeEvent(QCloseEvent* event)
+{
+    SaveFormPlacement(this);
+    event->accept();
+}
+
+void frmGroupEmail::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+} // namespace tikkeli

@@ -1,0 +1,220 @@
+#include "lists/ui/frmGroupEmail2.h"
+
+#include "ui_frmGroupEmail2.h"
+
+#include "base/Clock.h"
+#include "base/Prompter.h"
+#include "base/SharedState.h"
+#include "lists/GroupEmail.h"
+#include "lists/ui/GroupEmailParts.h"
+#include "members/FeatureEvents.h"
+#include "members/MemberCriteriaChoices.h"
+#include "members/ui/ConfiguredDatabaseWindow.h"
+#include "settings/ui/FormPlacement.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+
+namespace tikkeli {
+
+frmGroupEmail2::frmGroupEmail2(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::frmGroupEmail2>())
+{
+    ui->setupUi(this);
+    setObjectName(QStringLiteral("frmGroupEmail2"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    // Every member always gets a message of their own: no member sees another's address.
+    ui->chkSeparately->setChecked(true);
+    ui->chkSeparately->setEnabled(false);
+    ui->chkSeparately->setToolTip(QStringLiteral("Jokainen vastaanottaja saa oman viestinsä."));
+    connect(ui->cmbOminaisuudet, &QComboBox::activated, this, [this] { ApplyFeatureChoice(); });
+    connect(ui->cSendMail, &QPushButton::clicked, this, &frmGroupEmail2::cSendMail_Click);
+    connect(ui->cPeru, &QPushButton::clicked, this, &frmGroupEmail2::cPeru_Click);
+    RestoreFormPlacement(this);
+
+    m_loaded = OpenWindowDatabase(*this, m_db, [this] {
+        FillMemberList();
+        FillFeatureBox();
+    });
+    if (!m_loaded)
+        return;
+    ui->cmbOminaisuudet->setCurrentIndex(0);
+    ApplyFeatureChoice();
+}
+
+frmGroupEmail2::~frmGroupEmail2() = default;
+
+bool frmGroupEmail2::sending() const
+{
+    return m_run && m_run->running();
+}
+
+void frmGroupEmail2::setMessage(const EmailAttachments& attachments, const QString& subject, const QString& text)
+{
+    m_attachments = attachments;
+    m_subject = subject;
+    m_text = text;
+}
+
+void frmGroupEmail2::setToAll(bool toAll)
+{
+    m_toAll = toAll;
+    if (!toAll)
+        return;
+    ui->cmbOminaisuudet->setCurrentIndex(0);
+    ApplyFeatureChoice();
+    ui->cmbOminaisuudet->setEnabled(false);
+    // Locked: the selection stays every member.
+    ui->lstEmailsTo->setSelectionMode(QAbstractItemView::NoSelection);
+}
+
+void frmGroupEmail2::FillMemberList()
+{
+    ui->lstEmailsTo->clear();
+    for (const GroupEmailMember& m : GroupEmail::Members(m_db)) {
+        auto* item = new QListWidgetItem(m.text, ui->lstEmailsTo);
+        item->setData(Qt::UserRole, m.id);
+    }
+}
+
+void frmGroupEmail2::FillFeatureBox()
+{
+    const QVariant chosen = ui->cmbOminaisuudet->currentData();
+    ui->cmbOminaisuudet->clear();
+    ui->cmbOminaisuudet->addItem(QStringLiteral("-Kaikki-"), -1);
+    for (const MemberSearchEntry& f : MemberCriteriaChoices::memberFeatures(m_db))
+        ui->cmbOminaisuudet->addItem(f.text, f.jrID);
+    const int again = chosen.isValid() ? ui->cmbOminaisuudet->findData(chosen) : -1;
+    ui->cmbOminaisuudet->setCurrentIndex(again >= 0 ? again : 0);
+}
+
+void frmGroupEmail2::ApplyFeatureChoice()
+{
+    if (ui->cmbOminaisuudet->currentIndex() < 0)
+        return;
+    const int feature = ui->cmbOminaisuudet->currentData().toInt();
+    QListWidget* list = ui->lstEmailsTo;
+    const auto mode = list->selectionMode();
+    // A locked list is selected through a moment of selection mode.
+    list->setSelectionMode(QAbstractItemView::MultiSelection);
+    if (feature == -1) {
+        list->selectAll();
+    } else {
+        list->clearSelection();
+        QSet<qint32> holders;
+        try {
+            holders = GroupEmail::FeatureHolders(m_db, feature);
+        } catch (const DbException& e) {
+            ShowInfo(e.description());
+        }
+        for (int i = 0; i < list->count(); ++i) {
+            QListWidgetItem* item = list->item(i);
+            item->setSelected(holders.contains(item->data(Qt::UserRole).toInt()));
+        }
+    }
+    list->setSelectionMode(mode);
+}
+
+void frmGroupEmail2::setBusy(bool busy)
+{
+    ui->cmbOminaisuudet->setEnabled(!busy && !m_toAll);
+    ui->lstEmailsTo->setEnabled(!busy);
+    ui->cSendMail->setEnabled(!busy);
+}
+
+void frmGroupEmail2::cSendMail_Click()
+{
+    if (!m_loaded || sending())
+        return;
+    QList<qint32> ids;
+    for (int i = 0; i < ui->lstEmailsTo->count(); ++i) {
+        QListWidgetItem* item = ui->lstEmailsTo->item(i);
+        if (item->isSelected())
+            ids.append(item->data(Qt::UserRole).toInt());
+    }
+    if (ids.isEmpty()) {
+        ShowInfo(QStringLiteral("Valitse vähintään yksi vastaanottaja."));
+        return;
+    }
+    const QString refused = EmailWindowParts::CheckBeforeSend(m_attachments);
+    if (!refused.isEmpty()) {
+        ShowInfo(refused);
+        return;
+    }
+    if ((m_subject.trimmed().isEmpty() || m_text.trimmed().isEmpty())
+        && !AskYesNo(QStringLiteral("Viestin aihe tai teksti on tyhjä. Lähetetäänkö silti?")))
+        return;
+    EmailRecipients recipients;
+    try {
+        recipients = GroupEmail::Recipients(m_db, ids);
+    } catch (const DbException& e) {
+        ShowInfo(e.description());
+        return;
+    }
+    m_run = std::make_unique<GroupEmailRun>();
+    m_run->setTimeoutMs(m_timeoutMs);
+    connect(m_run.get(), &GroupEmailRun::progress, this, [this](int done, int total) {
+        ui->pBar->setMaximum(std::max(total, 1));
+        ui->pBar->setValue(std::min(done, ui->pBar->maximum()));
+    });
+    connect(m_run.get(), &GroupEmailRun::finished, this, &frmGroupEmail2::runEnded, Qt::QueuedConnection);
+    setBusy(true);
+    ui->pBar->setValue(0);
+    m_run->start({State().SmtpServer, State().SenderEmail, m_subject, m_text, m_attachments}, recipients);
+}
+
+void frmGroupEmail2::runEnded()
+{
+    setBusy(false);
+    const int ok = m_run->succeeded();
+    const QList<qint32> failed = m_run->failedIds();
+    ui->cPeru->setText(QStringLiteral("&Sulje"));
+    if (failed.isEmpty()) {
+        ShowInfo(QStringLiteral("Sähköpostit lähetetty onnistuneesti kaikille!"));
+        return;
+    }
+    if (!AskYesNo(GroupEmail::TallyQuestion(ok, int(failed.size())), MsgIcon::Warning))
+        return;
+    try {
+        GroupEmail::CreateFailedGroup(m_db, m_subject, failed, Now());
+    } catch (const DbException& e) {
+        ShowInfo(QStringLiteral("Ryhmän luonti epäonnistui: ") + e.description());
+        return;
+    }
+    FeatureEvents::definitionsChanged();
+    FeatureEvents::memberValuesChanged();
+    try {
+        FillFeatureBox();
+    } catch (const DbException&) {
+        // The new group shows in the box the next time the window opens.
+    }
+}
+
+void frmGroupEmail2::cPeru_Click()
+{
+    if (sending()) {
+        m_run->cancel();
+        return;
+    }
+    close();
+}
+
+void frmGroupEmail2::closeEvent(QCloseEvent* event)
+{
+    if (sending()) {
+        event->ignore();
+        return;
+    }
+    SaveFormPlacement(this);
+    event->accept();
+}
+
+void frmGroupEmail2::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        cPeru_Click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+} // namespace tikkeli

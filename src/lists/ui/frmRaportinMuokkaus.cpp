@@ -1,0 +1,494 @@
+#include "lists/ui/frmRaportinMuokkaus.h"
+
+#include "ui_frmRaportinMuokkaus.h"
+
+#include "base/Prompter.h"
+#include "base/ui/ListHelpers.h"
+#include "base/ui/RecordKeys.h"
+#include "base/ui/cMouseCursor.h"
+#include "db/DbError.h"
+#include "lists/DataPrinterFields.h"
+#include "members/ui/ConfiguredDatabaseWindow.h"
+#include "members/ui/SelectAllOnFocus.h"
+#include "settings/ui/FormPlacement.h"
+
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+
+namespace tikkeli {
+
+namespace {
+
+const QString SaveFailed = QStringLiteral("Raporttipohjan tallennus epäonnistui: ");
+
+QString reason(const std::exception& e)
+{
+    const auto* numbered = dynamic_cast<const NumberedError*>(&e);
+    return numbered ? numbered->description() : QString::fromUtf8(e.what());
+}
+
+QString widthText(double width)
+{
+    return QLocale(QLocale::Finnish, QLocale::Finland).toString(width, 'g', 6);
+}
+
+// The typed width when it reads as a number (decimal comma or point), else 0.
+double readWidth(const QString& text)
+{
+    bool ok = false;
+    double v = QLocale(QLocale::Finnish, QLocale::Finland).toDouble(text.trimmed(), &ok);
+    if (!ok)
+        v = QLocale::c().toDouble(text.trimmed(), &ok);
+    return ok && v > 0 ? v : 0;
+}
+
+} // namespace
+
+frmRaportinMuokkaus::frmRaportinMuokkaus(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::frmRaportinMuokkaus>())
+{
+    ui->setupUi(this);
+    setObjectName(QStringLiteral("frmRaportinMuokkaus"));
+
+    m_menuBar = new QMenuBar(this);
+    QMenu* record = m_menuBar->addMenu(QStringLiteral("T&ietue"));
+    record->setObjectName(QStringLiteral("mTietue"));
+    for (QAction* a : {ui->mUusi, ui->mKopioi, ui->mTallenna, ui->mPoista, ui->mSelaa, ui->mPeru}) {
+        record->addAction(a);
+        addAction(a);
+    }
+    QMenu* file = m_menuBar->addMenu(QStringLiteral("&Tiedosto"));
+    file->setObjectName(QStringLiteral("mTiedosto"));
+    file->addAction(ui->mSulje);
+    layout()->setMenuBar(m_menuBar);
+
+    auto* orientation = new QButtonGroup(this);
+    orientation->addButton(ui->optOrientation_1, DataPrinterSettings::Portrait);
+    orientation->addButton(ui->optOrientation_2, DataPrinterSettings::Landscape);
+    auto* lines = new QButtonGroup(this);
+    lines->addButton(ui->optLines_0, 0);
+    lines->addButton(ui->optLines_1, 1);
+    // clicked: the user's choice only; showing a template sets the options without a change.
+    connect(orientation, &QButtonGroup::idClicked, this, [this](int id) {
+        if (!m_filling)
+            m_current->RepSettings().setOrientation(id);
+    });
+    connect(lines, &QButtonGroup::idClicked, this, [this](int id) {
+        if (!m_filling)
+            m_current->RepSettings().setLines(id == 0);
+    });
+    connect(ui->tRaportinNimi, &QLineEdit::textEdited, this, &frmRaportinMuokkaus::nameEdited);
+    SelectAllOnFocus(ui->tRaportinNimi);
+    connect(ui->lstRaps, &QListWidget::itemClicked, this, [this] { lstRaps_Click(); });
+    connect(ui->lstRaps, &QListWidget::itemActivated, this, [this] { lstRaps_Click(); });
+    connect(ui->lstRaps, &QListWidget::currentRowChanged, this, [this] { lstRaps_Click(); });
+    connect(ui->cUusiRivi, &QPushButton::clicked, this, [this] {
+        if (m_current->IsEmpty())
+            return;
+        m_current->RepSettings().AddColumn(QString(), QStringLiteral("jrSukunimi"), 0);
+        showTemplate();
+        m_rows.back().header->setFocus();
+    });
+
+    const std::pair<QPushButton*, QAction*> commands[] = {
+        {ui->cUusi, ui->mUusi},   {ui->cKopio, ui->mKopioi}, {ui->cTallenna, ui->mTallenna}, {ui->cPoista, ui->mPoista},
+        {ui->cSelaa, ui->mSelaa}, {ui->cPeru, ui->mPeru},    {ui->cSulje, ui->mSulje}};
+    void (frmRaportinMuokkaus::*handlers[])() = {&frmRaportinMuokkaus::cUusi_Click,     &frmRaportinMuokkaus::cKopio_Click,
+                                                 &frmRaportinMuokkaus::cTallenna_Click, &frmRaportinMuokkaus::cPoista_Click,
+                                                 &frmRaportinMuokkaus::cSelaa_Click,    &frmRaportinMuokkaus::cPeru_Click,
+                                                 &frmRaportinMuokkaus::cSulje_Click};
+    for (std::size_t i = 0; i < std::size(commands); ++i) {
+        const auto handler = handlers[i];
+        connect(commands[i].first, &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
+        connect(commands[i].second, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+    }
+    ui->tRaportinNimi->installEventFilter(this);
+
+    RestoreFormPlacement(this);
+    m_placeholder.setIsEmpty(true);
+    addRow();
+    if (!OpenWindowDatabase(*this, m_db, [this] { FillTemplateList(); }))
+        return;
+    m_placeholder.setDatabase(m_db);
+    showTemplate();
+    m_loaded = true;
+}
+
+frmRaportinMuokkaus::~frmRaportinMuokkaus() = default;
+
+void frmRaportinMuokkaus::FillTemplateList()
+{
+    m_listing = true;
+    ui->lstRaps->clear();
+    for (const cRapMaaritys::Entry& e : cRapMaaritys::List(m_db)) {
+        auto* item = new QListWidgetItem(e.name, ui->lstRaps);
+        item->setData(Qt::UserRole, e.id);
+    }
+    ui->lstRaps->setCurrentRow(-1);
+    m_listing = false;
+}
+
+void frmRaportinMuokkaus::addRow()
+{
+    const int index = int(m_rows.size());
+    Row r{new QLineEdit(ui->fraRivit), new QComboBox(ui->fraRivit), new QLineEdit(ui->fraRivit),
+          new QPushButton(QStringLiteral("&-"), ui->fraRivit)};
+    r.header->setObjectName(QStringLiteral("tOtsake_%1").arg(index));
+    r.field->setObjectName(QStringLiteral("cmbKentanNimi_%1").arg(index));
+    r.width->setObjectName(QStringLiteral("tLeveys_%1").arg(index));
+    r.remove->setObjectName(QStringLiteral("cPoistaRivi_%1").arg(index));
+    r.remove->setAutoDefault(false);
+    r.remove->setToolTip(QStringLiteral("Poista kenttä"));
+    r.header->setMinimumWidth(180);
+    r.field->setMinimumWidth(180);
+    r.width->setMaximumWidth(70);
+    const auto& table = TemplateFieldTable();
+    for (std::size_t i = 0; i < table.size(); ++i)
+        r.field->addItem(table[i].caption, int(i));
+    ui->rowsLayout->addWidget(r.header, index, 0);
+    ui->rowsLayout->addWidget(r.field, index, 1);
+    ui->rowsLayout->addWidget(r.width, index, 2);
+    ui->rowsLayout->addWidget(r.remove, index, 3);
+    SelectAllOnFocus(r.header);
+    SelectAllOnFocus(r.width);
+    r.header->installEventFilter(this);
+    r.width->installEventFilter(this);
+    // Edits by the user only: the rows are filled with the same signals quiet.
+    connect(r.header, &QLineEdit::textEdited, this, [this, index](const QString& text) {
+        if (!m_filling && index < m_current->RepSettings().columnCount())
+            m_current->RepSettings().Columns(index + 1).setHeader(text);
+    });
+    connect(r.width, &QLineEdit::textEdited, this, [this, index](const QString& text) {
+        if (!m_filling && index < m_current->RepSettings().columnCount())
+            m_current->RepSettings().Columns(index + 1).setWidth(readWidth(text));
+    });
+    connect(r.field, &QComboBox::activated, this, [this, index](int position) {
+        if (m_filling || index >= m_current->RepSettings().columnCount())
+            return;
+        const int field = m_rows[std::size_t(index)].field->itemData(position).toInt();
+        // The entry of an unknown field keeps that field as it is.
+        if (field >= 0 && field < int(TemplateFieldTable().size()))
+            m_current->RepSettings().Columns(index + 1).setFieldName(TemplateFieldTable()[std::size_t(field)].field);
+    });
+    connect(r.remove, &QPushButton::clicked, this, [this, index] {
+        DataPrinterSettings& s = m_current->RepSettings();
+        if (m_current->IsEmpty() || index >= s.columnCount())
+            return;
+        s.RemoveColumn(s.Columns(index + 1));
+        showTemplate();
+    });
+    if (index > 0) {
+        // The tab order follows the rows down, then the add-row button.
+        const Row& before = m_rows.back();
+        setTabOrder(before.remove, r.header);
+    }
+    setTabOrder(r.header, r.field);
+    setTabOrder(r.field, r.width);
+    setTabOrder(r.width, r.remove);
+    setTabOrder(r.remove, ui->cUusiRivi);
+    m_rows.push_back(r);
+}
+
+void frmRaportinMuokkaus::removeLastRow()
+{
+    Row r = m_rows.back();
+    m_rows.pop_back();
+    for (QWidget* w : {static_cast<QWidget*>(r.header), static_cast<QWidget*>(r.field), static_cast<QWidget*>(r.width),
+                       static_cast<QWidget*>(r.remove)}) {
+        ui->rowsLayout->removeWidget(w);
+        w->deleteLater();
+        w->hide();
+    }
+}
+
+void frmRaportinMuokkaus::fillRow(int index, const DataPrinterColumn& column)
+{
+    const Row& r = m_rows[std::size_t(index)];
+    r.header->setText(column.Header());
+    r.width->setText(widthText(column.Width()));
+    const int tableSize = int(TemplateFieldTable().size());
+    while (r.field->count() > tableSize)
+        r.field->removeItem(r.field->count() - 1);
+    const int known = TemplateFieldIndex(column.fieldName());
+    if (known >= 0) {
+        r.field->setCurrentIndex(known);
+    } else {
+        // Shown as it is and kept until the user picks another field.
+        r.field->addItem(column.fieldName().isEmpty() ? QStringLiteral("(ei kenttää)")
+                                                      : QStringLiteral("%1 (tuntematon)").arg(column.fieldName()),
+                         -1);
+        r.field->setCurrentIndex(tableSize);
+    }
+}
+
+void frmRaportinMuokkaus::setEditable(bool editable)
+{
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{ui->tRaportinNimi, ui->lblRaportinNimi, ui->optOrientation_1, ui->optOrientation_2,
+                                         ui->lblOrientation, ui->optLines_0, ui->optLines_1, ui->lblLines, ui->lblKentat,
+                                         ui->lblOtsake, ui->lblKentanNimi, ui->lblLeveys, ui->cUusiRivi})
+        w->setEnabled(editable);
+    for (const Row& r : m_rows) {
+        r.header->setEnabled(editable);
+        r.field->setEnabled(editable);
+        r.width->setEnabled(editable);
+        r.remove->setEnabled(editable);
+    }
+}
+
+void frmRaportinMuokkaus::showTemplate()
+{
+    m_filling = true;
+    DataPrinterSettings& s = m_current->RepSettings();
+    if (!m_current->IsEmpty()) {
+        ui->tRaportinNimi->setText(s.ReportName());
+        (s.Orientation() == DataPrinterSettings::Portrait ? ui->optOrientation_1 : ui->optOrientation_2)->setChecked(true);
+        (s.Lines() ? ui->optLines_0 : ui->optLines_1)->setChecked(true);
+        if (s.columnCount() == 0) {
+            // A row to type into; the empty column it stands for is no change until it is edited.
+            QSignalBlocker quiet(&s);
+            s.AddColumn(QString(), QString(), 0);
+        }
+        for (int i = 1; i <= s.columnCount(); ++i) {
+            if (i > rowCount())
+                addRow();
+            fillRow(i - 1, s.Columns(i));
+        }
+        while (rowCount() > s.columnCount())
+            removeLastRow();
+        setEditable(true);
+    } else {
+        ui->tRaportinNimi->clear();
+        ui->optOrientation_1->setChecked(true);
+        ui->optLines_0->setChecked(true);
+        setEditable(false);
+    }
+    m_filling = false;
+}
+
+void frmRaportinMuokkaus::replaceCurrent(std::unique_ptr<cRapMaaritys> record)
+{
+    m_record = std::move(record);
+    m_current = m_record ? m_record.get() : &m_placeholder;
+    showTemplate();
+}
+
+bool frmRaportinMuokkaus::saveCurrent(bool force)
+{
+    try {
+        m_current->Save(force);
+        return true;
+    } catch (const std::exception& e) {
+        ShowInfo(SaveFailed + reason(e));
+        return false;
+    }
+}
+
+void frmRaportinMuokkaus::nameEdited(const QString& text)
+{
+    if (m_filling || m_current->IsEmpty())
+        return;
+    m_current->RepSettings().setReportName(text);
+    const qint64 id = m_current->id();
+    if (id == 0)
+        return;
+    m_listing = true;
+    QListWidget* list = ui->lstRaps;
+    bool found = false;
+    for (int i = 0; i < list->count(); ++i) {
+        QListWidgetItem* item = list->item(i);
+        if (item->data(Qt::UserRole).toLongLong() == id) {
+            list->setCurrentRow(i);
+            if (item->text() != text)
+                item->setText(text);
+            found = true;
+            break;
+        }
+    }
+    if (!found && !text.isEmpty()) {
+        auto* item = new QListWidgetItem(text, list);
+        item->setData(Qt::UserRole, id);
+        list->setCurrentItem(item);
+    }
+    m_listing = false;
+}
+
+void frmRaportinMuokkaus::lstRaps_Click()
+{
+    QListWidgetItem* item = ui->lstRaps->currentItem();
+    if (m_listing || !m_loaded || !item)
+        return;
+    const qint64 id = item->data(Qt::UserRole).toLongLong();
+    if (id == m_current->id() && !m_current->IsEmpty())
+        return;
+    // The template shown before is stored when it changed; a failed save keeps it on screen.
+    if (!saveCurrent()) {
+        m_listing = true;
+        SelectListItemByData(ui->lstRaps, qint32(m_current->id()));
+        m_listing = false;
+        return;
+    }
+    auto record = std::make_unique<cRapMaaritys>(m_db);
+    try {
+        if (!record->Read(id)) {
+            ShowInfo(QStringLiteral("Raporttipohjaa ei löydy."));
+            return;
+        }
+    } catch (const DbException& e) {
+        ShowInfo(e.description());
+        return;
+    }
+    replaceCurrent(std::move(record));
+}
+
+bool frmRaportinMuokkaus::showNew(std::unique_ptr<cRapMaaritys> record)
+{
+    // Stored at once, so the template has its row (and its id) from the start.
+    try {
+        record->Save(true);
+    } catch (const std::exception& e) {
+        ShowInfo(SaveFailed + reason(e));
+        return false;
+    }
+    replaceCurrent(std::move(record));
+    ui->tRaportinNimi->setFocus();
+    return true;
+}
+
+void frmRaportinMuokkaus::cUusi_Click()
+{
+    if (!m_loaded || !saveCurrent())
+        return;
+    cMouseCursor busy;
+    busy.SetCursor(this, BusyPointer);
+    showNew(std::make_unique<cRapMaaritys>(m_db));
+}
+
+void frmRaportinMuokkaus::cKopio_Click()
+{
+    if (!m_loaded || m_current->IsEmpty() || !saveCurrent())
+        return;
+    cMouseCursor busy;
+    busy.SetCursor(this, BusyPointer);
+    auto record = std::make_unique<cRapMaaritys>(m_db);
+    record->setRapDef(m_current->RapDef());
+    const QString name = QStringLiteral("Kopio ") + m_current->RepSettings().ReportName();
+    if (!showNew(std::move(record)))
+        return;
+    ui->tRaportinNimi->setText(name);
+    nameEdited(name);
+    saveCurrent();
+}
+
+void frmRaportinMuokkaus::cTallenna_Click()
+{
+    if (m_loaded)
+        saveCurrent();
+}
+
+void frmRaportinMuokkaus::cPoista_Click()
+{
+    if (!m_loaded || m_current->IsEmpty())
+        return;
+    if (!AskYesNo(QStringLiteral("Haluatko varmasti poistaa valitun raporttipohjan?")))
+        return;
+    cMouseCursor busy;
+    busy.SetCursor(this, BusyPointer);
+    const qint64 id = m_current->id();
+    try {
+        m_current->Delete();
+    } catch (const DbException& e) {
+        ShowInfo(QStringLiteral("Raporttipohjan poisto epäonnistui: ") + e.description());
+        return;
+    }
+    replaceCurrent(nullptr);
+    m_listing = true;
+    for (int i = 0; i < ui->lstRaps->count(); ++i) {
+        if (ui->lstRaps->item(i)->data(Qt::UserRole).toLongLong() == id) {
+            delete ui->lstRaps->takeItem(i);
+            break;
+        }
+    }
+    ui->lstRaps->setCurrentRow(-1);
+    m_listing = false;
+}
+
+void frmRaportinMuokkaus::cSelaa_Click()
+{
+    if (!m_loaded || !saveCurrent())
+        return;
+    try {
+        FillTemplateList();
+    } catch (const DbException& e) {
+        ShowInfo(e.description());
+    }
+    ui->lstRaps->setFocus();
+}
+
+void frmRaportinMuokkaus::cPeru_Click()
+{
+    if (!m_loaded || m_current->IsEmpty())
+        return;
+    cMouseCursor busy;
+    busy.SetCursor(this, BusyPointer);
+    m_current->Undo();
+    showTemplate();
+    nameEdited(m_current->RepSettings().ReportName());
+}
+
+bool frmRaportinMuokkaus::mayClose()
+{
+    if (!m_loaded || m_closing)
+        return true;
+    try {
+        m_current->Release();
+        return true;
+    } catch (const std::exception& e) {
+        const auto* db = dynamic_cast<const NumberedError*>(&e);
+        return AskYesNo(SaveFailed + (db ? db->description() : QString::fromUtf8(e.what()))
+                            + QStringLiteral("\r\n\r\nSuljetaanko ikkuna tallentamatta muutoksia?"),
+                        MsgIcon::Warning);
+    }
+}
+
+void frmRaportinMuokkaus::cSulje_Click()
+{
+    if (!mayClose())
+        return;
+    m_closing = true;
+    SaveFormPlacement(this);
+    done(QDialog::Accepted);
+}
+
+void frmRaportinMuokkaus::reject()
+{
+    // Esc and the title bar's close: the template is stored as by Sulje.
+    cSulje_Click();
+}
+
+void frmRaportinMuokkaus::closeEvent(QCloseEvent* event)
+{
+    if (!m_closing && !mayClose()) {
+        event->ignore();
+        return;
+    }
+    if (!m_closing)
+        SaveFormPlacement(this);
+    m_closing = true;
+    QDialog::closeEvent(event);
+}
+
+bool frmRaportinMuokkaus::eventFilter(QObject* watched, QEvent* event)
+{
+    // Ctrl+Z is the window's Peru, not the text box's own undo.
+    if (event->type() == QEvent::ShortcutOverride && IsRecordCommandKey(static_cast<QKeyEvent*>(event)))
+        return true;
+    return QDialog::eventFilter(watched, event);
+}
+
+} // namespace tikkeli

@@ -1,0 +1,275 @@
+#include "members/MemberTestDb.h"
+
+#include "base/ScriptedPrompter.h"
+#include "base/SharedState.h"
+#include "base/ui/FormRegistry.h"
+#include "db/Recordset.h"
+#include "lists/ui/frmGroupEmail.h"
+#include "lists/ui/frmGroupEmail2.h"
+#include "lists/ui/frmSingleEmail.h"
+#include "support/Controls.h"
+#include "support/SmtpTestServer.h"
+#include "support/TestFiles.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QJsonArray>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace tikkeli;
+using tikkeli::test::Control;
+using tikkeli::test::SmtpTestServer;
+using tikkeli::test::waitUntil;
+
+namespace {
+
+class EmailWindowsTest : public ::testing::Test {
+protected:
+    test::MemberTestDb club;
+    ScriptedPrompter prompter;
+
+    void SetUp() override { State().SenderEmail = QStringLiteral("seura@eramiehet.fi"); }
+    void TearDown() override { ASSERT_TRUE(test::waitUntilSendsEnd(30000)); }
+
+    qint32 member(const QString& surname, const QString& email)
+    {
+        club.db.execute(QStringLiteral("INSERT INTO jr (jrSukunimi, jrEtunimi, jrEmail) VALUES (?, 'Matti', ?)"),
+                        {Value(surname), email.isEmpty() ? Value() : Value(email)});
+        return qint32(club.db.lastInsertId());
+    }
+    QString file(const QString& name, const QByteArray& bytes)
+    {
+        const QString path = club.env.root() + QLatin1Char('/') + name;
+        test::WriteFileBytes(path, bytes);
+        return path;
+    }
+    static QStringList selected(const QListWidget* list)
+    {
+        QStringList texts;
+        for (int i = 0; i < list->count(); ++i) {
+            if (list->item(i)->isSelected())
+                texts << list->item(i)->text();
+        }
+        return texts;
+    }
+};
+
+TEST_F(EmailWindowsTest, OneMessageWithTwoAttachmentsArrivesIntactAndClosesTheWindow)
+{
+    SmtpTestServer smtp;
+    ASSERT_TRUE(smtp.started()) << smtp.startError().toStdString();
+    State().SmtpServer = smtp.server();
+    frmSingleEmail w;
+    w.SetRecipient(QStringLiteral("jasen@example.fi"));
+    w.SetMessage(QStringLiteral("Rivi 1\r\nRivi 2 åäö"));
+    w.show();
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Tikkeli - Sähköpostin lähetys"));
+    EXPECT_EQ(Control<QLineEdit>(w, "tSender")->text(), QStringLiteral("seura@eramiehet.fi"));
+    Control<QLineEdit>(w, "tSubject")->setText(QStringLiteral("Jäsentiedot ä"));
+    const QString a = file(QStringLiteral("kartta.bin"), QByteArray("\x00\x01\xffkartta", 9));
+    const QString b = file(QStringLiteral("Jäsenluettelo ö.txt"), "luettelo\n");
+    prompter.answerText(a);
+    prompter.answerText(b);
+    Control<QPushButton>(w, "cAdd")->click();
+    Control<QPushButton>(w, "cAdd")->click();
+    Control<QPushButton>(w, "cSend")->click();
+    EXPECT_TRUE(w.sending());
+    EXPECT_FALSE(Control<QPushButton>(w, "cSend")->isEnabled());
+    ASSERT_TRUE(waitUntil([&] { return !w.sending(); }, 30000));
+    EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Viesti lähetetty.")});
+    EXPECT_EQ(w.result(), QDialog::Accepted);
+    const auto messages = smtp.messages();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_EQ(messages[0][QStringLiteral("subject")].toString(), QStringLiteral("Jäsentiedot ä"));
+    EXPECT_EQ(messages[0][QStringLiteral("text")].toString(), QStringLiteral("Rivi 1\r\nRivi 2 åäö"));
+    const QJsonArray att = messages[0][QStringLiteral("attachments")].toArray();
+    ASSERT_EQ(att.size(), 2);
+    EXPECT_EQ(att[0][QStringLiteral("filename")].toString(), QStringLiteral("kartta.bin"));
+    EXPECT_EQ(QByteArray::fromBase64(att[0][QStringLiteral("data")].toString().toLatin1()),
+              QByteArray("\x00\x01\xffkartta", 9));
+    EXPECT_EQ(att[1][QStringLiteral("filename")].toString(), QStringLiteral("Jäsenluettelo ö.txt"));
+}
+
+TEST_F(EmailWindowsTest, ARefusedRecipientKeepsTheWindowAndTheTypedMessage)
+{
+    SmtpTestServer smtp({QStringLiteral("torjuttu@example.fi")});
+    ASSERT_TRUE(smtp.started());
+    State().SmtpServer = smtp.server();
+    frmSingleEmail w;
+    w.SetRecipient(QStringLiteral("torjuttu@example.fi"));
+    w.SetMessage(QStringLiteral("Pitkä viesti"));
+    w.show();
+    Control<QPushButton>(w, "cSend")->click();
+    ASSERT_TRUE(waitUntil([&] { return !w.sending(); }, 30000));
+    ASSERT_EQ(prompter.messageTexts().size(), 1);
+    EXPECT_TRUE(prompter.messageTexts()[0].startsWith(QStringLiteral("Viestin lähetys epäonnistui.\r\n")));
+    EXPECT_GT(prompter.messageTexts()[0].size(), 40);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(Control<QPlainTextEdit>(w, "tMessageText")->toPlainText(), QStringLiteral("Pitkä viesti"));
+    EXPECT_TRUE(Control<QPushButton>(w, "cSend")->isEnabled());
+}
+
+TEST_F(EmailWindowsTest, BadInputIsRefusedBeforeAnythingIsSent)
+{
+    struct Case {
+        const char* name;
+        QString server;
+        QString recipient;
+        bool missingAttachment;
+        QString message;
+    };
+    const Case cases[] = {
+        {"empty recipient", QStringLiteral("127.0.0.1:1"), QStringLiteral("  "), false,
+         QStringLiteral("Anna vastaanottajan sähköpostiosoite.")},
+        {"no server", QString(), QStringLiteral("a@example.fi"), false,
+         QStringLiteral("Asetuksista puuttuu SMTP palvelimen nimi.")},
+        {"attachment gone", QStringLiteral("127.0.0.1:1"), QStringLiteral("a@example.fi"), true,
+         QStringLiteral("Liitetiedostoa ei löydy: %1/poistettu.txt")},
+    };
+    for (const Case& c : cases) {
+        prompter.clear();
+        State().SmtpServer = c.server;
+        frmSingleEmail w;
+        w.SetRecipient(c.recipient);
+        if (c.missingAttachment)
+            Control<QListWidget>(w, "lstAttachments")->addItem(club.env.root() + QStringLiteral("/poistettu.txt"));
+        Control<QPushButton>(w, "cSend")->click();
+        EXPECT_FALSE(w.sending()) << c.name;
+        EXPECT_EQ(prompter.messageTexts(),
+                  QStringList{c.message.contains(QLatin1String("%1")) ? c.message.arg(club.env.root()) : c.message})
+            << c.name;
+    }
+}
+
+TEST_F(EmailWindowsTest, ASilentServerKeepsEventsRunningAndPeruCancelsWhileClosingIsRefused)
+{
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost, 0));
+    QList<QTcpSocket*> held;
+    QObject::connect(&silent, &QTcpServer::newConnection, [&] { held << silent.nextPendingConnection(); });
+    State().SmtpServer = QStringLiteral("127.0.0.1:%1").arg(silent.serverPort());
+    frmSingleEmail w;
+    w.setTimeoutMs(20000);
+    w.SetRecipient(QStringLiteral("a@example.fi"));
+    w.show();
+    Control<QPushButton>(w, "cSend")->click();
+    ASSERT_TRUE(w.sending());
+    QTest::qWait(200);
+    EXPECT_FALSE(w.close());
+    EXPECT_TRUE(w.isVisible());
+    Control<QPushButton>(w, "cCancel")->click();
+    ASSERT_TRUE(waitUntil([&] { return !w.sending(); }, 10000));
+    EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Viestin lähetys peruttiin.")});
+    EXPECT_TRUE(w.isVisible());
+}
+
+class GroupEmailWindowTest : public EmailWindowsTest {
+protected:
+    frmGroupEmail2* open(const QString& subject, bool toAll)
+    {
+        auto* step1 = FormRegistry::open<frmGroupEmail>(QStringLiteral("frmGroupEmail"));
+        step1->ToAll = toAll;
+        Control<QLineEdit>(*step1, "tAihe")->setText(subject);
+        Control<QPlainTextEdit>(*step1, "tTeksti")->setPlainText(QStringLiteral("Tervetuloa syyskokoukseen."));
+        Control<QPushButton>(*step1, "cSeuraava")->click();
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(IsFormLoaded(QStringLiteral("frmGroupEmail")));
+        auto* w = static_cast<frmGroupEmail2*>(FormRegistry::find(QStringLiteral("frmGroupEmail2")));
+        EXPECT_NE(w, nullptr);
+        return w;
+    }
+    void TearDown() override
+    {
+        if (QWidget* w = FormRegistry::find(QStringLiteral("frmGroupEmail2")))
+            w->close();
+        QCoreApplication::processEvents();
+        EmailWindowsTest::TearDown();
+    }
+};
+
+TEST_F(GroupEmailWindowTest, FiveWithTwoRefusedAskAndYesMakesTheFailedGroup)
+{
+    SmtpTestServer smtp({QStringLiteral("x1@example.fi"), QStringLiteral("x2@example.fi")});
+    ASSERT_TRUE(smtp.started());
+    State().SmtpServer = smtp.server();
+    QList<qint32> ids;
+    int k = 0;
+    for (const char* a : {"a@example.fi", "x1@example.fi", "b@example.fi", "x2@example.fi", "c@example.fi"})
+        ids << member(QStringLiteral("Jäsen%1").arg(k++), QString::fromUtf8(a));
+    frmGroupEmail2* w = open(QStringLiteral("Syyskokous"), true);
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Tikkeli - Ryhmäsähköposti 2 / 2"));
+    auto* list = Control<QListWidget>(*w, "lstEmailsTo");
+    EXPECT_EQ(selected(list).size(), 5);
+    // "Kaikille" locks the choice: a click changes nothing.
+    EXPECT_FALSE(Control<QComboBox>(*w, "cmbOminaisuudet")->isEnabled());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
+    EXPECT_EQ(selected(list).size(), 5);
+    prompter.answerYes();
+    Control<QPushButton>(*w, "cSendMail")->click();
+    ASSERT_TRUE(waitUntil([&] { return !w->sending() && !prompter.messageTexts().isEmpty(); }, 60000));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    EXPECT_EQ(prompter.shown()[0].text,
+              QStringLiteral("Sähköpostin lähetys ei onnistunut kaikille.\r\nOnnistui: 3  Epäonnistui: 2\r\n\r\n"
+                             "Luodaanko uusi ryhmä niistä joille lähetys epäonnistui?"));
+    EXPECT_EQ(prompter.shown()[0].icon, MsgIcon::Warning);
+    EXPECT_EQ(Control<QProgressBar>(*w, "pBar")->value(), 5);
+    EXPECT_EQ(Control<QPushButton>(*w, "cPeru")->text(), QStringLiteral("&Sulje"));
+    Recordset rs = club.db.openRecordset(
+        QStringLiteral("SELECT ptjrID FROM pt JOIN pi ON pi.piID = pt.ptpiID WHERE pi.piNimi = ? ORDER BY ptjrID"),
+        RecordsetType::Snapshot, {Value(QStringLiteral("Epäonn. email:Syyskokous"))});
+    QList<qint32> group;
+    for (; !rs.eof(); rs.moveNext())
+        group << qint32(rs.field(0).toInt64());
+    EXPECT_EQ(group, (QList<qint32>{ids[1], ids[3]}));
+    EXPECT_NE(Control<QComboBox>(*w, "cmbOminaisuudet")->findText(QStringLiteral("Epäonn. email:Syyskokous")), -1);
+}
+
+TEST_F(GroupEmailWindowTest, AFeatureSelectsItsHoldersAndTheChecksComeBeforeTheSend)
+{
+    State().SmtpServer = QStringLiteral("127.0.0.1:1");
+    const qint32 a = member(QStringLiteral("Aho"), QStringLiteral("aho@example.fi"));
+    member(QStringLiteral("Bäck"), QString());
+    const qint32 c = member(QStringLiteral("Cedergren"), QStringLiteral("c@example.fi"));
+    const qint64 hunters = club.feature(QStringLiteral("Hirviporukka"));
+    club.give(a, hunters);
+    club.give(c, hunters);
+    club.feature(QStringLiteral("Tyhjä"));
+    frmGroupEmail2* w = open(QString(), false);
+    ASSERT_NE(w, nullptr);
+    auto* list = Control<QListWidget>(*w, "lstEmailsTo");
+    auto* box = Control<QComboBox>(*w, "cmbOminaisuudet");
+    EXPECT_EQ(box->itemText(0), QStringLiteral("-Kaikki-"));
+    EXPECT_EQ(selected(list), (QStringList{QStringLiteral("Aho Matti - aho@example.fi"), QStringLiteral("Bäck Matti - "),
+                                           QStringLiteral("Cedergren Matti - c@example.fi")}));
+    box->setFocus();
+    box->setCurrentIndex(box->findText(QStringLiteral("Hirviporukka")) - 1);
+    QTest::keyClick(box, Qt::Key_Down);
+    EXPECT_EQ(selected(list),
+              (QStringList{QStringLiteral("Aho Matti - aho@example.fi"), QStringLiteral("Cedergren Matti - c@example.fi")}));
+    box->setCurrentIndex(box->findText(QStringLiteral("Tyhjä")));
+    w->ApplyFeatureChoice();
+    EXPECT_TRUE(selected(list).isEmpty());
+    Control<QPushButton>(*w, "cSendMail")->click();
+    EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Valitse vähintään yksi vastaanottaja.")});
+    // An empty subject asks first; No sends nothing.
+    list->item(0)->setSelected(true);
+    prompter.clear();
+    prompter.answerNo();
+    Control<QPushButton>(*w, "cSendMail")->click();
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    EXPECT_EQ(prompter.shown()[0].text, QStringLiteral("Viestin aihe tai teksti on tyhjä. Lähetetäänkö silti?"));
+    EXPECT_FALSE(w->sending());
+}
+
+} // namespace

@@ -1,0 +1,213 @@
+#include "members/MemberTestDb.h"
+
+#include "base/ScriptedPrompter.h"
+#include "lists/DataPrinterSettings.h"
+#include "lists/cRapMaaritys.h"
+#include "lists/ui/frmRaportinMuokkaus.h"
+#include "support/Controls.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace tikkeli;
+using tikkeli::test::Control;
+
+namespace {
+
+class TemplateEditorTest : public ::testing::Test {
+protected:
+    test::MemberTestDb club;
+    ScriptedPrompter prompter;
+    std::unique_ptr<frmRaportinMuokkaus> w;
+
+    void SetUp() override { club.db.execute(QStringLiteral("DELETE FROM rp")); }
+    void TearDown() override { EXPECT_EQ(prompter.unexpected(), 0); }
+
+    void open()
+    {
+        w = std::make_unique<frmRaportinMuokkaus>();
+        ASSERT_TRUE(w->isLoaded());
+        w->show();
+        QApplication::setActiveWindow(w.get());
+    }
+    qint64 store(const QString& name, const QString& field)
+    {
+        DataPrinterSettings s;
+        s.setReportName(name);
+        s.AddColumn(QStringLiteral("Sarake"), field, 30);
+        club.db.execute(QStringLiteral("INSERT INTO rp (rpDef) VALUES (?)"), {Value(s.ToText())});
+        return club.db.lastInsertId();
+    }
+    QString stored(qint64 id)
+    {
+        return club.db.scalar(QStringLiteral("SELECT rpDef FROM rp WHERE rpID = ?"), {Value(id)}).toString();
+    }
+    int rows() { return int(club.db.scalar(QStringLiteral("SELECT COUNT(*) FROM rp")).toInt64()); }
+    QListWidget* list() { return Control<QListWidget>(*w, "lstRaps"); }
+    QLineEdit* name() { return Control<QLineEdit>(*w, "tRaportinNimi"); }
+    template <class T>
+    T* row(const char* control, int i)
+    {
+        return Control<T>(*w, QStringLiteral("%1_%2").arg(QString::fromLatin1(control)).arg(i));
+    }
+    void choose(const QString& entry)
+    {
+        for (int i = 0; i < list()->count(); ++i) {
+            if (list()->item(i)->text() == entry) {
+                QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, list()->visualItemRect(list()->item(i)).center());
+                return;
+            }
+        }
+        ADD_FAILURE() << "no entry " << entry.toStdString();
+    }
+};
+
+TEST_F(TemplateEditorTest, UusiNamesATemplateAndItsRowsAreEdited)
+{
+    open();
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Tikkeli - Raportin muokkaus"));
+    EXPECT_FALSE(name()->isEnabled()); // the placeholder
+    QTest::keyClick(w.get(), Qt::Key_F2);
+    ASSERT_EQ(rows(), 1);
+    const qint64 id = w->current().id();
+    EXPECT_EQ(list()->count(), 0); // listed once it has a name
+    EXPECT_TRUE(name()->hasFocus());
+    QTest::keyClicks(name(), QStringLiteral("Puhelinlista"));
+    ASSERT_EQ(list()->count(), 1);
+    EXPECT_EQ(list()->item(0)->text(), QStringLiteral("Puhelinlista"));
+
+    // Row 0 and a new row, edited by keyboard.
+    QTest::keyClicks(row<QLineEdit>("tOtsake", 0), QStringLiteral("Nimi"));
+    QTest::mouseClick(Control<QPushButton>(*w, "cUusiRivi"), Qt::LeftButton);
+    ASSERT_EQ(w->rowCount(), 2);
+    QTest::keyClicks(row<QLineEdit>("tOtsake", 1), QStringLiteral("Puhelin"));
+    auto* field = row<QComboBox>("cmbKentanNimi", 1);
+    EXPECT_EQ(field->currentText(), QStringLiteral("Sukunimi"));
+    field->setFocus();
+    for (int i = 0; i < 5; ++i)
+        QTest::keyClick(field, Qt::Key_Down);
+    EXPECT_EQ(field->currentText(), QStringLiteral("Puhelin"));
+    auto* width = row<QLineEdit>("tLeveys", 1);
+    width->selectAll();
+    QTest::keyClicks(width, QStringLiteral("abc"));
+    EXPECT_EQ(width->text(), QStringLiteral("abc"));
+    Control<QRadioButton>(*w, "optOrientation_2")->click();
+    Control<QRadioButton>(*w, "optLines_1")->click();
+    EXPECT_TRUE(Control<QRadioButton>(*w, "optOrientation_2")->isChecked());
+    EXPECT_TRUE(Control<QRadioButton>(*w, "optLines_1")->isChecked());
+    QTest::keyClick(w.get(), Qt::Key_F3);
+
+    cRapMaaritys r(club.db);
+    ASSERT_TRUE(r.Read(id));
+    DataPrinterSettings& s = r.RepSettings();
+    EXPECT_EQ(s.ReportName(), QStringLiteral("Puhelinlista"));
+    EXPECT_EQ(s.Orientation(), DataPrinterSettings::Landscape);
+    EXPECT_FALSE(s.Lines());
+    ASSERT_EQ(s.columnCount(), 2);
+    EXPECT_EQ(s.Columns(1).Header(), QStringLiteral("Nimi"));
+    EXPECT_EQ(s.Columns(2).Header(), QStringLiteral("Puhelin"));
+    EXPECT_EQ(s.Columns(2).fieldName(), QStringLiteral("jrPuhelin"));
+    EXPECT_EQ(s.Columns(2).Width(), 0.0);
+
+    // "&-" on row 0 removes the first column.
+    QTest::mouseClick(row<QPushButton>("cPoistaRivi", 0), Qt::LeftButton);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w->rowCount(), 1);
+    EXPECT_EQ(row<QLineEdit>("tOtsake", 0)->text(), QStringLiteral("Puhelin"));
+    w->cSulje_Click();
+    ASSERT_TRUE(r.Read(id));
+    EXPECT_EQ(r.RepSettings().columnCount(), 1);
+}
+
+TEST_F(TemplateEditorTest, KopioPeruAndPoistaByKeyboard)
+{
+    const qint64 id = store(QStringLiteral("Maksut"), QStringLiteral("jrJasenmaksu"));
+    open();
+    choose(QStringLiteral("Maksut"));
+    ASSERT_EQ(w->current().id(), id);
+    EXPECT_EQ(row<QComboBox>("cmbKentanNimi", 0)->currentText(), QStringLiteral("Jäsenmaksu OK"));
+
+    QTest::keyClick(w.get(), Qt::Key_F8);
+    ASSERT_EQ(rows(), 2);
+    EXPECT_NE(w->current().id(), id);
+    EXPECT_EQ(name()->text(), QStringLiteral("Kopio Maksut"));
+    EXPECT_EQ(list()->count(), 2);
+    cRapMaaritys copy(club.db);
+    ASSERT_TRUE(copy.Read(w->current().id()));
+    EXPECT_EQ(copy.RepSettings().ReportName(), QStringLiteral("Kopio Maksut"));
+    EXPECT_EQ(copy.RepSettings().Columns(1).fieldName(), QStringLiteral("jrJasenmaksu"));
+
+    // Ctrl+Z in the name box is the window's Peru: the stored name comes back.
+    name()->setFocus();
+    QTest::keyClicks(name(), QStringLiteral(" 2"));
+    QTest::keyClick(name(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(name()->text(), QStringLiteral("Kopio Maksut"));
+
+    prompter.answerYes();
+    QTest::keyClick(w.get(), Qt::Key_F4);
+    EXPECT_EQ(prompter.shown().back().text, QStringLiteral("Haluatko varmasti poistaa valitun raporttipohjan?"));
+    EXPECT_EQ(rows(), 1);
+    EXPECT_EQ(list()->count(), 1);
+    EXPECT_FALSE(name()->isEnabled());
+    EXPECT_TRUE(w->current().IsEmpty());
+    // The deleted template's rows stay on screen, unusable.
+    EXPECT_FALSE(row<QLineEdit>("tOtsake", 0)->isEnabled());
+}
+
+TEST_F(TemplateEditorTest, BrowsingWritesNothingAndAnUnknownFieldIsKept)
+{
+    const qint64 odd = store(QStringLiteral("Outo"), QStringLiteral("jrKenttaJotaEiOle"));
+    const qint64 plain = store(QStringLiteral("Tavallinen"), QStringLiteral("jrEmail"));
+    club.db.execute(QStringLiteral("INSERT INTO rp (rpDef) VALUES (?)"),
+                    {Value(QStringLiteral("{\"v\":1,\"name\":\"Tyhjä\",\"columns\":[]}"))});
+    const qint64 empty = club.db.lastInsertId();
+    const QString oddText = stored(odd), plainText = stored(plain), emptyText = stored(empty);
+    open();
+    ASSERT_EQ(list()->count(), 3);
+    EXPECT_EQ(list()->item(0)->text(), QStringLiteral("Outo"));
+    for (int round = 0; round < 2; ++round) {
+        choose(QStringLiteral("Outo"));
+        EXPECT_EQ(row<QComboBox>("cmbKentanNimi", 0)->currentText(), QStringLiteral("jrKenttaJotaEiOle (tuntematon)"));
+        choose(QStringLiteral("Tyhjä"));
+        EXPECT_EQ(w->rowCount(), 1);
+        choose(QStringLiteral("Tavallinen"));
+        QTest::keyClick(w.get(), Qt::Key_F5);
+    }
+    w->cSulje_Click();
+    EXPECT_EQ(stored(odd), oddText);
+    EXPECT_EQ(stored(plain), plainText);
+    EXPECT_EQ(stored(empty), emptyText);
+    EXPECT_TRUE(prompter.messageTexts().isEmpty());
+}
+
+TEST_F(TemplateEditorTest, AFailedSaveSaysWhyAndKeepsTheChange)
+{
+    const qint64 id = store(QStringLiteral("Poistuva"), QStringLiteral("jrSukunimi"));
+    store(QStringLiteral("Toinen"), QStringLiteral("jrSukunimi"));
+    open();
+    choose(QStringLiteral("Poistuva"));
+    club.db.execute(QStringLiteral("DELETE FROM rp WHERE rpID = ?"), {Value(id)});
+    name()->setFocus();
+    QTest::keyClicks(name(), QStringLiteral(" X"));
+    QTest::keyClick(w.get(), Qt::Key_F3);
+    ASSERT_EQ(prompter.messageTexts().size(), 1);
+    EXPECT_TRUE(prompter.messageTexts()[0].startsWith(QStringLiteral("Raporttipohjan tallennus epäonnistui: ")));
+    EXPECT_EQ(name()->text(), QStringLiteral("Poistuva X"));
+    EXPECT_TRUE(w->current().isDirty());
+    // Moving on fails the same way and keeps the template on screen.
+    choose(QStringLiteral("Toinen"));
+    EXPECT_EQ(w->current().id(), id);
+    EXPECT_EQ(prompter.messageTexts().size(), 2);
+    // Closing offers to leave without the change.
+    prompter.answerYes();
+    w->cSulje_Click();
+    EXPECT_FALSE(w->isVisible());
+}
+
+} // namespace
