@@ -1,0 +1,11 @@
+#include "catch/CatchEvents.h"
+
+namespace tikkeli {
+
+CatchEvents& CatchEvents::instance()
+{
+    static CatchEvents events;
+    return events;
+}
+
+} // namespace tikkeli

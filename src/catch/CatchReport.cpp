@@ -1,0 +1,90 @@
+#include "catch/CatchReport.h"
+
+#include "base/SharedState.h"
+#include "printing/PrintChoices.h"
+#include "printing/ReportEngine.h"
+#include "printing/ReportServices.h"
+#include "settings/DatabaseSettingsStore.h"
+
+namespace tikkeli {
+
+namespace {
+
+QString formula(const QString& name, const QString& value)
+{
+    return name + QStringLiteral("= '") + value + QLatin1Char('\'');
+}
+
+} // namespace
+
+const QString& CatchReport::reportFile()
+{
+    static const QString file = QStringLiteral("si.rpt");
+    return file;
+}
+
+QStringList CatchReport::formulas(const QString& clubName, const CatchReportRequest& r)
+{
+    const auto n = [](int count) { return QString::number(count); };
+    return {
+        formula(QStringLiteral("Seurannimi"), clubName),
+        formula(QStringLiteral("HirviElainLaji"), r.species),
+        formula(QStringLiteral("Lupanumero"), r.permitNumber),
+        formula(QStringLiteral("Luvansaaja"), r.permitHolder),
+        formula(QStringLiteral("SumAikU"), n(r.counts.adultMales)),
+        formula(QStringLiteral("SumAikN"), n(r.counts.adultFemales)),
+        formula(QStringLiteral("SumVasaU"), n(r.counts.calfMales)),
+        formula(QStringLiteral("SumVasaN"), n(r.counts.calfFemales)),
+        formula(QStringLiteral("SumAikYht"), n(r.counts.adults())),
+        formula(QStringLiteral("SumVasaYht"), n(r.counts.calves())),
+        formula(QStringLiteral("PolLupaA"), r.policePermitsMoose),
+        formula(QStringLiteral("PolLupaV"), r.policePermitsDeer),
+        formula(QStringLiteral("JHirvia"), r.leftMoose),
+        formula(QStringLiteral("JValkoH"), r.leftWhiteTailedDeer),
+        formula(QStringLiteral("JMetsaK"), r.leftRoeDeer),
+        formula(QStringLiteral("JKuusiP"), r.leftFallowDeer),
+        formula(QStringLiteral("LupaAlueenPintaAla"), QStringLiteral("Lupa-alueelle, jonka pinta-ala on ") + r.area
+                                                          + QStringLiteral(" ha jäi metsästyksen jälkeen:")),
+    };
+}
+
+QString CatchReport::selection(const QString& species)
+{
+    QString quoted = species;
+    quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return QStringLiteral("{si.siLaji} = '") + quoted + QLatin1Char('\'');
+}
+
+void CatchReport::prepare(const CatchReportRequest& request)
+{
+    ReportEngine& r = MainReport();
+    r.ReportFileName = ReportFilePath(reportFile());
+    ClearSectionFonts(r);
+    // Margins of an earlier print (labels) would otherwise stay on the control.
+    SetReportMargins(r, 0);
+    r.Destination = Printing().PrintDestination;
+    r.CopiesToPrinter = State().PrintCopies;
+    const QStringList texts = formulas(State().ClubName, request);
+    for (int i = 0; i < texts.size(); ++i)
+        r.setFormulas(i, texts[i]);
+    r.SelectionFormula = selection(request.species);
+}
+
+QString CatchReport::permitNumber(Database& db)
+{
+    return DatabaseSettingsStore(db).read(QStringLiteral("Lupanumero"));
+}
+
+QString CatchReport::permitHolder(Database& db)
+{
+    return DatabaseSettingsStore(db).read(QStringLiteral("Luvansaaja"));
+}
+
+void CatchReport::rememberPermit(Database& db, const QString& number, const QString& holder)
+{
+    DatabaseSettingsStore store(db);
+    store.write(number, QStringLiteral("Lupanumero"));
+    store.write(holder, QStringLiteral("Luvansaaja"));
+}
+
+} // namespace tikkeli

@@ -1,0 +1,72 @@
+#include "catch/ui/frmSaalisPoisto.h"
+
+#include "ui_frmSaalisPoisto.h"
+
+#include "base/ErrorHandling.h"
+#include "base/Prompter.h"
+#include "base/SharedState.h"
+#include "catch/CatchEvents.h"
+#include "catch/CatchList.h"
+#include "catch/CatchLists.h"
+#include "members/ConfiguredDatabase.h"
+#include "settings/ui/FormPlacement.h"
+
+namespace tikkeli {
+
+frmSaalisPoisto::frmSaalisPoisto(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::frmSaalisPoisto>())
+{
+    ui->setupUi(this);
+    connect(ui->cPoista, &QPushButton::clicked, this, &frmSaalisPoisto::cPoista_Click);
+    connect(ui->cSulje, &QPushButton::clicked, this, &QDialog::reject);
+    RestoreFormPlacement(this);
+    QString message;
+    std::optional<Database> db = OpenConfiguredDatabase(&message);
+    if (!db) {
+        ShowInfo(message);
+        return;
+    }
+    m_db = *db;
+    try {
+        FillSpeciesList();
+    } catch (const std::exception& e) {
+        m_db.close();
+        ShowInfo(CheckDatabaseSettingsText() + QStringLiteral("\r\n") + QString::fromUtf8(e.what()));
+    }
+}
+
+frmSaalisPoisto::~frmSaalisPoisto() = default;
+
+void frmSaalisPoisto::FillSpeciesList()
+{
+    ui->cmbLaji->clear();
+    ui->cmbLaji->addItems(CatchLists::species(m_db, false));
+    ui->cmbLaji->setCurrentIndex(-1);
+}
+
+void frmSaalisPoisto::cPoista_Click()
+{
+    if (!loaded())
+        return;
+    const QString species = ui->cmbLaji->currentText();
+    if (species.isEmpty()) {
+        ShowInfo(QStringLiteral("Valitse ensin poistettava laji."));
+        ui->cmbLaji->setFocus();
+        return;
+    }
+    if (AskYesNo(QStringLiteral("Poistetaanko '") + species + QStringLiteral("' saalisrivit?"), MsgIcon::Question,
+                 State().ProgramTitle)) {
+        ReportingErrors(QStringLiteral("Saaliiden poisto ei onnistunut: "),
+                        [&] { CatchList::deleteSpecies(m_db, species); });
+    }
+    // The list and the entry window follow what is stored, whatever the answer or the outcome.
+    ReportingErrors(QString(), [this] { FillSpeciesList(); });
+    CatchEvents::notifyChanged();
+}
+
+void frmSaalisPoisto::done(int result)
+{
+    IgnoringErrors("species delete: save the placement", [this] { SaveFormPlacement(this); });
+    QDialog::done(result);
+}
+
+} // namespace tikkeli

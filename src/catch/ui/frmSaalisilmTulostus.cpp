@@ -1,0 +1,109 @@
+#include "catch/ui/frmSaalisilmTulostus.h"
+
+#include "ui_frmSaalisilmTulostus.h"
+
+#include "base/ErrorHandling.h"
+#include "base/Prompter.h"
+#include "catch/CatchLists.h"
+#include "members/ConfiguredDatabase.h"
+#include "members/ui/SelectAllOnFocus.h"
+#include "settings/ui/FormPlacement.h"
+
+#include <QLineEdit>
+
+namespace tikkeli {
+
+frmSaalisilmTulostus::frmSaalisilmTulostus(QWidget* parent)
+    : QDialog(parent), ui(std::make_unique<Ui::frmSaalisilmTulostus>())
+{
+    ui->setupUi(this);
+    ui->cmbLaji->lineEdit()->setMaxLength(30);
+    for (QLineEdit* box : findChildren<QLineEdit*>())
+        box->installEventFilter(this);
+    connect(ui->cSeuraava, &QPushButton::clicked, this, &frmSaalisilmTulostus::cSeuraava_Click);
+    RestoreFormPlacement(this);
+
+    QString message;
+    std::optional<Database> db = OpenConfiguredDatabase(&message);
+    if (!db) {
+        ShowInfo(message);
+        return;
+    }
+    try {
+        FillSpeciesList(*db);
+        ui->tLupanumero->setText(CatchReport::permitNumber(*db));
+        ui->tLuvansaaja->setText(CatchReport::permitHolder(*db));
+    } catch (const std::exception& e) {
+        ShowInfo(CheckDatabaseSettingsText() + QStringLiteral("\r\n") + QString::fromUtf8(e.what()));
+        return;
+    }
+    m_db = *db;
+    UpdateCatchSummary();
+    // The counts follow the species however it changes: picked, typed or chosen by keyboard.
+    connect(ui->cmbLaji, &QComboBox::currentTextChanged, this, [this] { UpdateCatchSummary(); });
+}
+
+frmSaalisilmTulostus::~frmSaalisilmTulostus() = default;
+
+void frmSaalisilmTulostus::FillSpeciesList(Database& db)
+{
+    ui->cmbLaji->clear();
+    ui->cmbLaji->addItems(CatchLists::species(db, false));
+    if (ui->cmbLaji->count() > 0)
+        ui->cmbLaji->setCurrentIndex(0);
+}
+
+bool frmSaalisilmTulostus::UpdateCatchSummary()
+{
+    if (!m_db.isOpen())
+        return false;
+    const bool ok = ReportingErrors(QStringLiteral("Saaliiden laskenta ei onnistunut: "),
+                                    [this] { m_counts = CatchCounts::of(m_db, ui->cmbLaji->currentText()); });
+    if (!ok)
+        m_counts = CatchCounts{};
+    const std::pair<QLabel*, int> cells[] = {
+        {ui->lblSumAikU, m_counts.adultMales},   {ui->lblSumAikN, m_counts.adultFemales},
+        {ui->lblSumAikYht, m_counts.adults()},   {ui->lblSumVasaU, m_counts.calfMales},
+        {ui->lblSumVasaN, m_counts.calfFemales}, {ui->lblSumVasaYht, m_counts.calves()},
+    };
+    for (const auto& [label, n] : cells)
+        label->setText(QString::number(n));
+    return ok;
+}
+
+void frmSaalisilmTulostus::cSeuraava_Click()
+{
+    // Counted now, so the print shows what is stored when it is handed over.
+    if (!UpdateCatchSummary())
+        return;
+    ReportingErrors(QStringLiteral("Lupatietojen tallennus ei onnistunut: "),
+                    [this] { CatchReport::rememberPermit(m_db, ui->tLupanumero->text(), ui->tLuvansaaja->text()); });
+    CatchReportRequest& r = m_request;
+    r.species = ui->cmbLaji->currentText();
+    r.permitNumber = ui->tLupanumero->text();
+    r.permitHolder = ui->tLuvansaaja->text();
+    r.counts = m_counts;
+    r.policePermitsMoose = ui->tPolLupaA->text();
+    r.policePermitsDeer = ui->tPolLupaV->text();
+    r.area = ui->tPintaala->text();
+    r.leftMoose = ui->tJHirvia->text();
+    r.leftWhiteTailedDeer = ui->tJValkoH->text();
+    r.leftRoeDeer = ui->tJMetsaK->text();
+    r.leftFallowDeer = ui->tJKuusiP->text();
+    accept();
+}
+
+void frmSaalisilmTulostus::done(int result)
+{
+    IgnoringErrors("catch report window: save the placement", [this] { SaveFormPlacement(this); });
+    QDialog::done(result);
+}
+
+bool frmSaalisilmTulostus::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::FocusIn)
+        SelectAllOnFocus(watched, event);
+    return QDialog::eventFilter(watched, event);
+}
+
+} // namespace tikkeli

@@ -1,0 +1,537 @@
+#include "catch/ui/frmSaalisilmoitus.h"
+
+#include "ui_frmSaalisilmoitus.h"
+
+#include "base/ErrorHandling.h"
+#include "base/NumericText.h"
+#include "base/Prompter.h"
+#include "base/SharedState.h"
+#include "base/ui/RecordKeys.h"
+#include "base/ui/cMouseCursor.h"
+#include "catch/CatchEvents.h"
+#include "catch/CatchList.h"
+#include "catch/CatchLists.h"
+#include "catch/CatchReport.h"
+#include "catch/ui/frmSaalisPoisto.h"
+#include "catch/ui/frmSaalisilmTulostus.h"
+#include "db/DbError.h"
+#include "members/ConfiguredDatabase.h"
+#include "members/ui/CatalogueTree.h"
+#include "members/ui/SelectAllOnFocus.h"
+#include "printing/PrintChoices.h"
+#include "printing/ReportEngine.h"
+#include "printing/ReportError.h"
+#include "printing/ReportServices.h"
+#include "printing/ui/frmTulostus.h"
+#include "settings/ui/FormPlacement.h"
+
+#include <QCloseEvent>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QStringListModel>
+#include <QTimer>
+#include <QTreeWidget>
+
+namespace tikkeli {
+
+namespace {
+
+enum NavigateTo { First, Previous, Next, Last };
+
+// Fills an editable list box in one call (the shooter list holds every member), leaving its text
+// to the caller.
+void fillCombo(QComboBox* combo, const QStringList& items)
+{
+    auto* model = qobject_cast<QStringListModel*>(combo->model());
+    if (!model) {
+        model = new QStringListModel(combo);
+        combo->setModel(model);
+    }
+    model->setStringList(items);
+    combo->setCurrentIndex(-1);
+    combo->setEditText(QString());
+}
+
+} // namespace
+
+frmSaalisilmoitus::frmSaalisilmoitus(QWidget* parent)
+    : QWidget(parent, Qt::Window), ui(std::make_unique<Ui::frmSaalisilmoitus>())
+{
+    ui->setupUi(this);
+    // The object name keeps its "ä", which a C++ member name in the layout file cannot carry.
+    ui->cEnsimmainen->setObjectName(QStringLiteral("cEnsimmäinen"));
+    buildMenu();
+    connectControls();
+    RestoreFormPlacement(this);
+    load();
+}
+
+frmSaalisilmoitus::~frmSaalisilmoitus() = default;
+
+void frmSaalisilmoitus::buildMenu()
+{
+    auto* menuBar = new QMenuBar(this);
+    const auto action = [this](QMenu* menu, const char* name, const QString& caption, const QKeySequence& key = {}) {
+        QAction* a = menu->addAction(caption);
+        a->setObjectName(QString::fromUtf8(name));
+        a->setShortcut(key);
+        a->setShortcutContext(Qt::WindowShortcut);
+        addAction(a);
+        return a;
+    };
+    QMenu* mTiedosto = menuBar->addMenu(QStringLiteral("&Tiedosto"));
+    mTiedosto->setObjectName(QStringLiteral("mTiedosto"));
+    mTulosta = action(mTiedosto, "mTulosta", QStringLiteral("Tulosta saalisilmoitus"), Qt::Key_F7);
+    QMenu* mPoistaMVS = mTiedosto->addMenu(QStringLiteral("Poista"));
+    mPoistaMVS->setObjectName(QStringLiteral("mPoistaMVS"));
+    mPoistaLaji = action(mPoistaMVS, "mPoistaLaji", QStringLiteral("Laji"));
+    mPoistaKaikki = action(mPoistaMVS, "mPoistaKaikki", QStringLiteral("Kaikki"));
+    mTiedosto->addSeparator();
+    mSulje = action(mTiedosto, "mSulje", QStringLiteral("&Sulje"));
+    QMenu* mTietue = menuBar->addMenu(QStringLiteral("T&ietue"));
+    mTietue->setObjectName(QStringLiteral("mTietue"));
+    mUusi = action(mTietue, "mUusi", QStringLiteral("&Uusi"), Qt::Key_F2);
+    mTallenna = action(mTietue, "mTallenna", QStringLiteral("&Tallenna"), Qt::Key_F3);
+    mPoista = action(mTietue, "mPoista", QStringLiteral("&Poista"), Qt::Key_F4);
+    mSelaa = action(mTietue, "mSelaa", QStringLiteral("Se&laa"), Qt::Key_F5);
+    mPeru = action(mTietue, "mPeru", QStringLiteral("P&eru"), QKeySequence(Qt::CTRL | Qt::Key_Z));
+    mTietue->addSeparator();
+    mEnsimmainen = action(mTietue, "mEnsimmainen", QStringLiteral("Siirry ensimmäiseen"),
+                          QKeySequence(Qt::CTRL | Qt::Key_A));
+    mEdellinen = action(mTietue, "mEdellinen", QStringLiteral("Siirry edelliseen"), QKeySequence(Qt::CTRL | Qt::Key_S));
+    mSeuraava = action(mTietue, "mSeuraava", QStringLiteral("Siirry seuraavaan"), QKeySequence(Qt::CTRL | Qt::Key_D));
+    mViimeinen = action(mTietue, "mViimeinen", QStringLiteral("Siirry viimeiseen"), QKeySequence(Qt::CTRL | Qt::Key_F));
+    layout()->setMenuBar(menuBar);
+}
+
+void frmSaalisilmoitus::connectControls()
+{
+    const std::pair<QPushButton*, QAction*> pairs[] = {
+        {ui->cUusi, mUusi},           {ui->cTallenna, mTallenna}, {ui->cPoista, mPoista},
+        {ui->cSelaa, mSelaa},         {ui->cPeru, mPeru},         {ui->cEnsimmainen, mEnsimmainen},
+        {ui->cEdellinen, mEdellinen}, {ui->cSeuraava, mSeuraava}, {ui->cViimeinen, mViimeinen},
+        {ui->cTulosta, mTulosta},     {ui->cSulje, mSulje},
+    };
+    for (const auto& [b, a] : pairs)
+        connect(b, &QPushButton::clicked, a, &QAction::trigger);
+    connect(mUusi, &QAction::triggered, this, &frmSaalisilmoitus::cUusi_Click);
+    connect(mTallenna, &QAction::triggered, this, &frmSaalisilmoitus::cTallenna_Click);
+    connect(mPoista, &QAction::triggered, this, &frmSaalisilmoitus::cPoista_Click);
+    connect(mSelaa, &QAction::triggered, this, &frmSaalisilmoitus::cSelaa_Click);
+    connect(mPeru, &QAction::triggered, this, &frmSaalisilmoitus::cPeru_Click);
+    connect(mEnsimmainen, &QAction::triggered, this, &frmSaalisilmoitus::cEnsimmainen_Click);
+    connect(mEdellinen, &QAction::triggered, this, &frmSaalisilmoitus::cEdellinen_Click);
+    connect(mSeuraava, &QAction::triggered, this, &frmSaalisilmoitus::cSeuraava_Click);
+    connect(mViimeinen, &QAction::triggered, this, &frmSaalisilmoitus::cViimeinen_Click);
+    connect(mTulosta, &QAction::triggered, this, &frmSaalisilmoitus::cTulosta_Click);
+    connect(mSulje, &QAction::triggered, this, &QWidget::close);
+    connect(mPoistaLaji, &QAction::triggered, this, &frmSaalisilmoitus::mPoistaLaji_Click);
+    connect(mPoistaKaikki, &QAction::triggered, this, &frmSaalisilmoitus::mPoistaKaikki_Click);
+
+    // Texts are held to their columns' widths, so a long name picked from a list is cut as it
+    // is shown rather than refused when it is stored.
+    const std::pair<QComboBox*, int> combos[] = {{ui->cmbLaji, CatchFields::LajiWidth},
+                                                 {ui->cmbPaikka, CatchFields::PaikkaWidth},
+                                                 {ui->cmbKaataja, CatchFields::KaatajaWidth}};
+    for (const auto& [combo, width] : combos) {
+        combo->lineEdit()->setMaxLength(width);
+        combo->installEventFilter(this);
+        combo->lineEdit()->installEventFilter(this);
+        connect(combo->lineEdit(), &QLineEdit::textEdited, this, &frmSaalisilmoitus::edited);
+        connect(combo, &QComboBox::activated, this, &frmSaalisilmoitus::edited);
+    }
+    for (QLineEdit* box : {ui->tPvm, ui->tSarvipiikkiV, ui->tSarvipiikkiO}) {
+        box->installEventFilter(this);
+        connect(box, &QLineEdit::textEdited, this, &frmSaalisilmoitus::edited);
+    }
+    for (QAbstractButton* b :
+         std::initializer_list<QAbstractButton*>{ui->optAikuinen_0, ui->optAikuinen_1, ui->optSukupuoli_0,
+                                                 ui->optSukupuoli_1, ui->chkPuolitoista, ui->chkKelvoton})
+        connect(b, &QAbstractButton::clicked, this, &frmSaalisilmoitus::edited);
+    ui->tvwSaaliit->installEventFilter(this);
+    connect(ui->tvwSaaliit, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* node) { tvwSaaliit_NodeClick(node); });
+    connect(&CatchEvents::instance(), &CatchEvents::catchesChanged, this, &frmSaalisilmoitus::catchesChanged);
+}
+
+void frmSaalisilmoitus::load()
+{
+    const QString path = State().DatabasePath;
+    const auto fail = [this](const QString& text) {
+        ShowInfo(text);
+        m_list.reset();
+        setEnabled(false);
+        QTimer::singleShot(0, this, &QWidget::close);
+    };
+    if (path.isEmpty() || path == QLatin1String("unknown")) {
+        fail(CheckDatabaseSettingsText());
+        return;
+    }
+    ResetReportFormulas();
+    try {
+        cMouseCursor busy;
+        busy.SetCursor(this, 11);
+        m_list = std::make_unique<CatchList>(Database::open(path));
+        FillShooterList();
+        FillPlaceList();
+        FillSpeciesList();
+        BuildCatchTree();
+        showCurrent();
+    } catch (const std::exception& e) {
+        fail(CheckDatabaseSettingsText() + QStringLiteral("\r\n") + QString::fromUtf8(e.what()));
+    }
+}
+
+void frmSaalisilmoitus::closeEvent(QCloseEvent* event)
+{
+    if (m_list && !writeCurrent()) {
+        event->ignore();
+        return;
+    }
+    IgnoringErrors("catch window: save the placement", [this] { SaveFormPlacement(this); });
+    event->accept();
+}
+
+bool frmSaalisilmoitus::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::ShortcutOverride:
+        // Text boxes would keep Ctrl+A and Ctrl+Z for themselves; here they are record commands.
+        if (IsRecordCommandKey(static_cast<QKeyEvent*>(event)))
+            return true;
+        break;
+    case QEvent::KeyPress: {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (watched == ui->tvwSaaliit && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+            tvwSaaliit_NodeClick(ui->tvwSaaliit->currentItem());
+            return true;
+        }
+        break;
+    }
+    case QEvent::FocusIn:
+        if (qobject_cast<QLineEdit*>(watched))
+            SelectAllOnFocus(watched, event);
+        break;
+    case QEvent::FocusOut: {
+        // A message box or menu taking the focus is no leaving of the box.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
+            break;
+        if (watched == ui->tPvm)
+            leaveDateBox();
+        else if (watched == ui->tSarvipiikkiV || watched == ui->tSarvipiikkiO)
+            leaveAntlerBox(watched);
+        break;
+    }
+    default: break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmSaalisilmoitus::leaveDateBox()
+{
+    const std::optional<QString> date = CatchFields::normalisedDate(ui->tPvm->text());
+    if (date) {
+        ui->tPvm->setText(*date);
+        return;
+    }
+    ui->tPvm->clear();
+    Prompter::instance().beep();
+}
+
+void frmSaalisilmoitus::leaveAntlerBox(QObject* box)
+{
+    auto* edit = static_cast<QLineEdit*>(box);
+    if (edit->text().isEmpty() || IsNumericText(edit->text()))
+        return;
+    edit->clear();
+    Prompter::instance().beep();
+}
+
+void frmSaalisilmoitus::UpdateCaption()
+{
+    int count = 0;
+    if (m_list)
+        IgnoringErrors("catch window: count the catches", [&] { count = m_list->catchCount(); });
+    setWindowTitle(State().ProgramTitle + QStringLiteral(" - Saalisilmoitus - ") + QString::number(count));
+}
+
+void frmSaalisilmoitus::FillSpeciesList()
+{
+    fillCombo(ui->cmbLaji, CatchLists::species(m_list->database(), true));
+}
+
+void frmSaalisilmoitus::FillShooterList()
+{
+    fillCombo(ui->cmbKaataja, CatchLists::shooters(m_list->database()));
+}
+
+void frmSaalisilmoitus::FillPlaceList()
+{
+    fillCombo(ui->cmbPaikka, CatchLists::places(m_list->database(), State().ExtendedEstateInfo));
+}
+
+void frmSaalisilmoitus::BuildCatchTree()
+{
+    QTreeWidget* tree = ui->tvwSaaliit;
+    tree->clear();
+    QList<QTreeWidgetItem*> roots;
+    for (const CatchSpeciesBranch& branch : CatchLists::tree(m_list->database())) {
+        auto* root = new QTreeWidgetItem({branch.species});
+        for (const CatchTreeEntry& entry : branch.catches) {
+            auto* node = new QTreeWidgetItem(root, {entry.text});
+            node->setData(0, CatalogueTree::KeyRole, RecordCatalogue::treeKey(entry.id));
+        }
+        roots.append(root);
+    }
+    tree->addTopLevelItems(roots);
+}
+
+void frmSaalisilmoitus::ShowNewCatchHint()
+{
+    Prompter::instance().message(QStringLiteral("Aloita uuden saaliin syöttö kilkkaamalla 'Uusi' painiketta."),
+                                 MsgIcon::Information, MsgButtons::Ok, State().ProgramTitle);
+}
+
+void frmSaalisilmoitus::showCurrent()
+{
+    m_showing = true;
+    const CatchEntry e = m_list ? m_list->current() : CatchEntry{};
+    ui->cmbLaji->setEditText(e.laji);
+    ui->tPvm->setText(e.pvm);
+    (e.aikuinen ? ui->optAikuinen_0 : ui->optAikuinen_1)->setChecked(true);
+    (e.uros ? ui->optSukupuoli_0 : ui->optSukupuoli_1)->setChecked(true);
+    ui->chkPuolitoista->setChecked(e.puolitoista);
+    ui->cmbPaikka->setEditText(e.paikka);
+    ui->tSarvipiikkiV->setText(e.sarvipiikkiV);
+    ui->tSarvipiikkiO->setText(e.sarvipiikkiO);
+    ui->cmbKaataja->setEditText(e.kaataja);
+    ui->chkKelvoton->setChecked(e.kelvoton);
+    m_showing = false;
+    UpdateCaption();
+}
+
+CatchEntry frmSaalisilmoitus::collect() const
+{
+    CatchEntry e;
+    e.laji = ui->cmbLaji->currentText();
+    e.pvm = ui->tPvm->text();
+    e.aikuinen = !ui->optAikuinen_1->isChecked();
+    e.uros = !ui->optSukupuoli_1->isChecked();
+    e.puolitoista = ui->chkPuolitoista->isChecked();
+    e.paikka = ui->cmbPaikka->currentText();
+    e.sarvipiikkiV = ui->tSarvipiikkiV->text();
+    e.sarvipiikkiO = ui->tSarvipiikkiO->text();
+    e.kaataja = ui->cmbKaataja->currentText();
+    e.kelvoton = ui->chkKelvoton->isChecked();
+    return e;
+}
+
+void frmSaalisilmoitus::edited()
+{
+    if (m_showing || !m_list || m_list->hasCurrent())
+        return;
+    ShowNewCatchHint();
+    showCurrent();
+}
+
+bool frmSaalisilmoitus::writeCurrent()
+{
+    if (!m_list || !m_list->hasCurrent())
+        return true;
+    std::optional<QString> refused;
+    try {
+        refused = m_list->write(collect());
+    } catch (const DbException& e) {
+        refused = e.description();
+    }
+    if (refused) {
+        ShowWarning(QStringLiteral("Saaliin tallennus ei onnistunut: ") + *refused);
+        return false;
+    }
+    return true;
+}
+
+void frmSaalisilmoitus::cUusi_Click()
+{
+    if (!m_list || !writeCurrent())
+        return;
+    ReportingErrors(QStringLiteral("Uuden saaliin lisäys ei onnistunut: "), [this] {
+        m_list->startNew();
+        FillSpeciesList();
+    });
+    showCurrent();
+    ui->cmbLaji->setFocus();
+}
+
+bool frmSaalisilmoitus::cTallenna_Click()
+{
+    if (!m_list)
+        return false;
+    const bool ok = writeCurrent();
+    if (ok)
+        showCurrent();
+    UpdateCaption();
+    return ok;
+}
+
+void frmSaalisilmoitus::cPeru_Click()
+{
+    if (!m_list)
+        return;
+    IgnoringErrors("catch window: undo", [this] { m_list->cancelNew(); });
+    showCurrent();
+}
+
+void frmSaalisilmoitus::navigate(int where)
+{
+    if (!m_list || !writeCurrent())
+        return;
+    static constexpr CatchList::Move moves[] = {CatchList::Move::First, CatchList::Move::Previous, CatchList::Move::Next,
+                                                CatchList::Move::Last};
+    if (!m_list->move(moves[where]))
+        Prompter::instance().beep();
+    showCurrent();
+}
+
+void frmSaalisilmoitus::cEnsimmainen_Click()
+{
+    navigate(First);
+}
+
+void frmSaalisilmoitus::cEdellinen_Click()
+{
+    navigate(Previous);
+}
+
+void frmSaalisilmoitus::cSeuraava_Click()
+{
+    navigate(Next);
+}
+
+void frmSaalisilmoitus::cViimeinen_Click()
+{
+    navigate(Last);
+}
+
+void frmSaalisilmoitus::cSelaa_Click()
+{
+    if (!m_list || !writeCurrent())
+        return;
+    ReportingErrors(QString(), [this] { BuildCatchTree(); });
+    QTreeWidget* tree = ui->tvwSaaliit;
+    tree->setFocus();
+    // The focus goes one step down from the top of the tree: the first species' first catch.
+    if (QTreeWidgetItem* root = tree->topLevelItem(0)) {
+        root->setExpanded(true);
+        tree->setCurrentItem(root->childCount() > 0 ? root->child(0) : root);
+    }
+    UpdateCaption();
+}
+
+void frmSaalisilmoitus::tvwSaaliit_NodeClick(QTreeWidgetItem* node)
+{
+    if (!m_list || !writeCurrent())
+        return;
+    const std::optional<qint64> id = CatalogueTree::idOf(node);
+    if (!id) {
+        showCurrent();
+        return;
+    }
+    bool found = false;
+    IgnoringErrors("catch window: find the catch", [&] { found = m_list->find(*id); });
+    if (!found) {
+        ShowInfo(QStringLiteral("Saalista ei enää löydy."));
+        ReportingErrors(QString(), [this] { BuildCatchTree(); });
+        if (!m_list->hasCurrent())
+            IgnoringErrors("catch window: back to the first catch", [this] { m_list->refresh(); });
+    }
+    showCurrent();
+}
+
+void frmSaalisilmoitus::cPoista_Click()
+{
+    if (!m_list)
+        return;
+    if (!m_list->hasCurrent()) {
+        UpdateCaption();
+        return;
+    }
+    if (AskYesNo(QStringLiteral("Poistetaanko näytössä olevan saaliin tiedot?"), MsgIcon::Question, State().ProgramTitle)) {
+        ReportingErrors(QStringLiteral("Saaliin poisto ei onnistunut: "), [this] { m_list->deleteCurrent(); });
+        ReportingErrors(QString(), [this] { BuildCatchTree(); });
+        showCurrent();
+    }
+    UpdateCaption();
+}
+
+void frmSaalisilmoitus::mPoistaKaikki_Click()
+{
+    if (!m_list)
+        return;
+    if (AskYesNo(QStringLiteral("Poistetaanko kaikki saalisrivit?\r\nSyötetyt saalistiedot häviävät lopullisesti."),
+                 MsgIcon::Question, State().ProgramTitle)) {
+        ReportingErrors(QStringLiteral("Saaliiden poisto ei onnistunut: "), [this] { m_list->deleteAll(); });
+        ReportingErrors(QString(), [this] {
+            FillSpeciesList();
+            BuildCatchTree();
+        });
+        showCurrent();
+    }
+    UpdateCaption();
+}
+
+void frmSaalisilmoitus::mPoistaLaji_Click()
+{
+    // The species delete reads the list again behind this window: a typed catch is stored first.
+    if (!m_list || !writeCurrent())
+        return;
+    frmSaalisPoisto dialog(this);
+    if (dialog.loaded())
+        dialog.exec();
+}
+
+void frmSaalisilmoitus::catchesChanged()
+{
+    if (!m_list)
+        return;
+    ReportingErrors(QString(), [this] {
+        // A catch still being added would be dropped by the re-read; it is kept when it can be.
+        if (m_list->adding() && !writeCurrent())
+            return;
+        m_list->refresh();
+        FillSpeciesList();
+        BuildCatchTree();
+    });
+    showCurrent();
+}
+
+void frmSaalisilmoitus::cTulosta_Click()
+{
+    // The report counts what is stored: a typed catch is stored first.
+    if (!m_list || !writeCurrent())
+        return;
+    ResetReportFormulas();
+    CatchReportRequest request;
+    {
+        frmSaalisilmTulostus dialog(this);
+        if (!dialog.loaded() || dialog.exec() != QDialog::Accepted)
+            return;
+        request = dialog.request();
+    }
+    {
+        frmTulostus print(this);
+        print.exec();
+    }
+    if (Printing().PrintCancelled)
+        return;
+    try {
+        CatchReport::prepare(request);
+        MainReport().setAction(1);
+    } catch (const NumberedError& e) {
+        ShowInfo(QStringLiteral("Virhe tulostettaessa raporttia: ") + e.description());
+    }
+}
+
+} // namespace tikkeli
