@@ -3,32 +3,11 @@
 contract feature, the compact lists over the summary table mvs, and the rent list). They share
 one page frame; edit it here and run this script again:
     python3 tools/make_contract_reports.py"""
-import json
-import os
+from report_items import BOLD, WIDE, WIDTH, field, formula, line, page_footer, page_frame, text, write
+from report_items import page as portrait
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-OUT = os.path.join(HERE, '..', 'reports')
-WIDTH = 175          # A4 portrait between the margins
-WIDE = 262           # A4 landscape between the margins
-BOLD = {'bold': True}
-
-
-def text(txt, x, y, w, h=5, **kw):
-    d = {'type': 'text', 'text': txt, 'x': x, 'y': y, 'width': w, 'height': h}
-    d.update(kw)
-    return d
-
-
-def field(name, x, y, w, h=5, **kw):
-    d = {'type': 'field', 'field': name, 'x': x, 'y': y, 'width': w, 'height': h}
-    d.update(kw)
-    return d
-
-
-def formula(name, x, y, w, h=5, **kw):
-    d = {'type': 'formula', 'formula': name, 'x': x, 'y': y, 'width': w, 'height': h}
-    d.update(kw)
-    return d
+PERIOD = '{vs.vsVoimassaAlkaen} - {vs.vsVoimassaPaattyy}'
+TOTAL_CAPTION = 'Kaikki yhteensä (ha):'
 
 
 def area_sum(name, x, y, w, reset, **kw):
@@ -36,48 +15,6 @@ def area_sum(name, x, y, w, reset, **kw):
          'height': 5, 'align': 'right'}
     d.update(kw)
     return d
-
-
-def line(x, y, x2, lw=0.3):
-    return {'type': 'line', 'x': x, 'y': y, 'x2': x2, 'y2': y, 'lineWidth': lw}
-
-
-def page_frame(title, subtitles, columns, width=WIDTH):
-    """The page header: club, print date, title, the criteria lines and the column captions."""
-    items = [formula('Seurannimi', 0, 0, width - 55, 6, font=BOLD),
-             {'type': 'printDate', 'x': width - 55, 'y': 0, 'width': 55, 'height': 6, 'align': 'right'},
-             text(title, 0, 7, width, 8, font={'size': 14, 'bold': True}, fixedFont=True)]
-    y = 16
-    for name in subtitles:
-        items.append(formula(name, 0, y, width, 5, font={'italic': True}))
-        y += 5
-    y += 1
-    for caption, x, w, *align in columns:
-        kw = {'font': BOLD}
-        if align:
-            kw['align'] = align[0]
-        items.append(text(caption, x, y, w, 5, **kw))
-    items.append(line(0, y + 6, width, 0.8))
-    return {'height': y + 7, 'items': items}
-
-
-def page_footer(width=WIDTH):
-    return {'height': 8, 'items': [text('Sivu {PageNumber} / {TotalPageCount}', 0, 2, width, 5, align='right')]}
-
-
-def write(name, report):
-    report = dict({'format': 'tikkeli-report/1'}, **report)
-    with open(os.path.join(OUT, name), 'w', encoding='utf-8') as f:
-        json.dump(report, f, ensure_ascii=False, indent=1)
-        f.write('\n')
-
-
-def portrait():
-    return {'size': 'A4', 'orientation': 'portrait', 'margins': {'top': 15, 'bottom': 15, 'left': 20, 'right': 15}}
-
-
-PERIOD = '{vs.vsVoimassaAlkaen} - {vs.vsVoimassaPaattyy}'
-TOTAL_CAPTION = 'Kaikki yhteensä (ha):'
 
 
 def totals_footer(sum_field, extra=None):

@@ -64,7 +64,7 @@ qint64 ContractEstates::write(Database& db, qint64 vsId, const Row& row)
 
 void ContractEstates::remove(Database& db, qint64 tlId)
 {
-    db.execute(QStringLiteral("DELETE FROM tl WHERE tlID = ?"), {Value(tlId)});
+    cTila::DeleteEstate(db, tlId);
 }
 
 } // namespace tikkeli

@@ -3,6 +3,7 @@
 #include "contracts/cSopimus.h"
 #include "settings/DatabaseSettingsStore.h"
 #include "base/SharedState.h"
+#include "db/Transaction.h"
 
 #include <limits>
 
@@ -15,7 +16,14 @@ const QString kId = QStringLiteral("vsID");
 void ContractRecords::open(const QString& databasePath)
 {
     m_db = Database::open(databasePath);
-    m_db.execute(QStringLiteral("DELETE FROM tl WHERE NOT EXISTS (SELECT * FROM vs WHERE tl.tlvsID = vs.vsID)"));
+    {
+        // Estates left without their contract go, and their boundary points with them.
+        Transaction t(m_db);
+        m_db.execute(QStringLiteral("DELETE FROM rj WHERE rjtlID IN (SELECT tlID FROM tl WHERE NOT EXISTS "
+                                    "(SELECT * FROM vs WHERE tl.tlvsID = vs.vsID))"));
+        m_db.execute(QStringLiteral("DELETE FROM tl WHERE NOT EXISTS (SELECT * FROM vs WHERE tl.tlvsID = vs.vsID)"));
+        t.commit();
+    }
     m_rs = m_db.openRecordset(QStringLiteral("vs"), RecordsetType::Dynaset);
     if (!m_rs.eof()) {
         m_rs.moveLast();

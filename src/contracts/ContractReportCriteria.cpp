@@ -2,6 +2,7 @@
 
 #include "base/NullConversions.h"
 #include "base/NumericText.h"
+#include "printing/FormulaText.h"
 
 namespace tikkeli {
 
@@ -20,22 +21,6 @@ QString formulaDate(const QDate& d)
 }
 
 } // namespace
-
-QString comparison(qint16 code)
-{
-    switch (code) {
-    case 0: return QStringLiteral("<");
-    case 1: return QStringLiteral("=");
-    default: return QStringLiteral(">");
-    }
-}
-
-QString formulaString(const QString& text)
-{
-    QString quoted = text;
-    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
-}
 
 ContractQuery validityQuery(const ContractCriteria::Validity& v)
 {
@@ -112,15 +97,15 @@ QString featureFormula(const ContractCriteria::Feature& f)
     QString formula = QStringLiteral("{mt.mtvsID} = {vs.vsID} and {pi.piID} = {mt.mtpiID} and {mt.mtpiID} = ")
                       + QString::number(f.RaporttiOminaisuus);
     if (t.hasYearPattern)
-        formula += QStringLiteral(" and ToText(Year({mt.mtValDate}),0) like ") + formulaString(t.yearPattern);
+        formula += QStringLiteral(" and ToText(Year({mt.mtValDate}),0) like ") + FormulaText::string(t.yearPattern);
     else if (t.date.isValid())
-        formula += QStringLiteral(" and {mt.mtValDate} ") + comparison(f.PvmVertailu) + QLatin1Char(' ')
+        formula += QStringLiteral(" and {mt.mtValDate} ") + FormulaText::comparison(f.PvmVertailu) + QLatin1Char(' ')
                    + formulaDate(t.date);
     if (t.number)
-        formula += QStringLiteral(" and {mt.mtValLong} ") + comparison(f.LukuVertailu) + QLatin1Char(' ')
+        formula += QStringLiteral(" and {mt.mtValLong} ") + FormulaText::comparison(f.LukuVertailu) + QLatin1Char(' ')
                    + QString::number(*t.number);
     if (t.money)
-        formula += QStringLiteral(" and {mt.mtValCurrency} ") + comparison(f.ArvoVertailu) + QLatin1Char(' ')
+        formula += QStringLiteral(" and {mt.mtValCurrency} ") + FormulaText::comparison(f.ArvoVertailu) + QLatin1Char(' ')
                    + t.money->toStorageText();
     return formula;
 }
@@ -136,15 +121,15 @@ ContractQuery featureSummaryQuery(const ContractCriteria::Feature& f)
         q.sql += QStringLiteral(" AND strftime('%Y', mt.mtValDate) GLOB ?");
         q.params.push_back(Value(t.yearPattern));
     } else if (t.date.isValid()) {
-        q.sql += QStringLiteral(" AND mt.mtValDate ") + comparison(f.PvmVertailu) + QStringLiteral(" ?");
+        q.sql += QStringLiteral(" AND mt.mtValDate ") + FormulaText::comparison(f.PvmVertailu) + QStringLiteral(" ?");
         q.params.push_back(Value(t.date));
     }
     if (t.number) {
-        q.sql += QStringLiteral(" AND mt.mtValLong ") + comparison(f.LukuVertailu) + QStringLiteral(" ?");
+        q.sql += QStringLiteral(" AND mt.mtValLong ") + FormulaText::comparison(f.LukuVertailu) + QStringLiteral(" ?");
         q.params.push_back(Value(*t.number));
     }
     if (t.money) {
-        q.sql += QStringLiteral(" AND mt.mtValCurrency ") + comparison(f.ArvoVertailu) + QStringLiteral(" ?");
+        q.sql += QStringLiteral(" AND mt.mtValCurrency ") + FormulaText::comparison(f.ArvoVertailu) + QStringLiteral(" ?");
         q.params.push_back(Value(*t.money));
     }
     // By name, a contract's repeated rows next to each other.

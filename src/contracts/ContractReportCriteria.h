@@ -44,10 +44,6 @@ ContractQuery featureSummaryQuery(const ContractCriteria::Feature& f);
 // Both due-date bounds apply when both are given.
 std::pair<QString, QString> rentFormula(const ContractCriteria::Rent& r);
 
-// A text as a formula string literal: in double quotes, a quote doubled.
-QString formulaString(const QString& text);
-QString comparison(qint16 code);
-
 } // namespace ContractReportText
 
 // The animal dialog's choice turned into its formula and query (option 0..3 of the dialog).

@@ -1,7 +1,6 @@
 #include "contracts/cOminaisuus.h"
 
 #include "base/NullConversions.h"
-#include "contracts/RecordFields.h"
 #include "db/Recordset.h"
 #include "members/FeatureValues.h"
 
@@ -46,36 +45,12 @@ void cOminaisuus::ReadPiData()
     m_def.memo = d->enabled.testFlag(FeatureValues::Memo);
 }
 
-void cOminaisuus::reset()
+bool cOminaisuus::readRow(qint64 id)
 {
-    m_id = 0;
-    m_f = Fields{};
-    m_def = Definition{};
-    takeSnapshot();
-}
-
-void cOminaisuus::takeSnapshot()
-{
-    if (!m_empty)
-        m_snapshot = m_f;
-}
-
-void cOminaisuus::Undo()
-{
-    if (!m_empty)
-        m_f = m_snapshot;
-}
-
-bool cOminaisuus::Read(qint64 id)
-{
-    if (m_empty)
-        return false;
     Recordset rs = m_db.openRecordset(QStringLiteral("SELECT * FROM mt WHERE mtID = ?"), RecordsetType::Snapshot,
                                       {Value(id)});
-    if (rs.eof()) {
-        reset();
+    if (rs.eof())
         return false;
-    }
     m_id = rs.field(QStringLiteral("mtID")).toInt64();
     m_f.vsId = rs.field(QStringLiteral("mtvsID")).toInt64();
     m_f.piId = rs.field(QStringLiteral("mtpiID")).toInt64();
@@ -84,16 +59,11 @@ bool cOminaisuus::Read(qint64 id)
     m_f.memo = NullToString(rs.field(QStringLiteral("mtValMemo")));
     m_f.amount = NullToCurrency(rs.field(QStringLiteral("mtValCurrency")));
     ReadPiData();
-    takeSnapshot();
     return true;
 }
 
-bool cOminaisuus::Save(bool force)
+void cOminaisuus::writeRow(bool)
 {
-    if (m_empty)
-        return false;
-    if (!force && !m_dirty)
-        return true;
     Params p = {
         Value(m_f.vsId),  Value(m_f.piId), record::dateValue(m_f.date), Value(m_f.number), record::textValue(m_f.memo),
         Value(m_f.amount)};
@@ -108,26 +78,11 @@ bool cOminaisuus::Save(bool force)
                      p);
         m_id = m_db.lastInsertId();
     }
-    m_dirty = false;
-    takeSnapshot();
-    return true;
 }
 
-bool cOminaisuus::Delete()
+void cOminaisuus::deleteRow()
 {
-    if (m_empty)
-        return false;
     m_db.execute(QStringLiteral("DELETE FROM mt WHERE mtID = ?"), {Value(m_id)});
-    reset();
-    m_dirty = false;
-    return true;
-}
-
-bool cOminaisuus::Release()
-{
-    if (m_empty)
-        return false;
-    return Save(false);
 }
 
 } // namespace tikkeli

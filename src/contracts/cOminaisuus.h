@@ -1,21 +1,31 @@
 #pragma once
 
 #include "base/Currency.h"
-#include "db/Database.h"
+#include "db/RecordObject.h"
 
 #include <QDate>
 #include <QString>
 
 namespace tikkeli {
 
+// The fields of an mt row.
+struct cOminaisuusFields {
+    qint64 vsId = 0;
+    qint64 piId = 0;
+    QString memo;
+    qint32 number = 0;
+    QDate date;
+    Currency amount;
+};
+
 // One value of a contract feature: a row of mt (contract mtvsID, feature definition mtpiID, and
 // the date, number, memo and amount values), with the read-only data of its definition row in
 // pi. Dirty flag, IsEmpty, snapshot, Undo and Release work as in cTila. A missing date is stored
 // as Null.
-class cOminaisuus {
+class cOminaisuus : public RecordObject<cOminaisuus, cOminaisuusFields> {
 public:
     cOminaisuus() = default;
-    explicit cOminaisuus(const Database& db) : m_db(db) {}
+    explicit cOminaisuus(const Database& db) : RecordObject(db) {}
 
     // Loads the definition data of the current piId (also while the record is empty).
     void ReadPiData();
@@ -26,19 +36,6 @@ public:
     bool EnabledCurrency() const { return m_def.currency; }
     bool EnabledMemo() const { return m_def.memo; }
 
-    void setDatabase(const Database& db) { m_db = db; }
-    const Database& database() const { return m_db; }
-    bool IsEmpty() const { return m_empty; }
-    void setIsEmpty(bool empty) { m_empty = empty; }
-    bool isDirty() const { return m_dirty; }
-
-    void Undo();
-    bool Read(qint64 id);
-    bool Delete();
-    bool Save(bool force = false);
-    bool Release();
-
-    qint64 id() const { return m_id; }
     qint64 vsId() const { return m_empty ? 0 : m_f.vsId; }
     void setVsId(qint64 v);
     qint64 piId() const { return m_empty ? 0 : m_f.piId; }
@@ -54,17 +51,12 @@ public:
     void setValCurrency(Currency v);
 
 private:
-    void reset();
-    void takeSnapshot();
+    friend class RecordObject<cOminaisuus, cOminaisuusFields>;
+    bool readRow(qint64 id);
+    void writeRow(bool force);
+    void deleteRow();
+    void resetExtras() { m_def = Definition{}; }
 
-    struct Fields {
-        qint64 vsId = 0;
-        qint64 piId = 0;
-        QString memo;
-        qint32 number = 0;
-        QDate date;
-        Currency amount;
-    };
     struct Definition {
         QString nimi;
         QString kuvaus;
@@ -74,12 +66,6 @@ private:
         bool memo = false;
     };
 
-    Database m_db;
-    bool m_dirty = false;
-    bool m_empty = false;
-    qint64 m_id = 0;
-    Fields m_f;
-    Fields m_snapshot;
     Definition m_def;
 };
 

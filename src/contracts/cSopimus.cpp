@@ -1,9 +1,9 @@
 #include "contracts/cSopimus.h"
 
 #include "base/NullConversions.h"
-#include "contracts/RecordFields.h"
 #include "db/Recordset.h"
 #include "db/Transaction.h"
+#include "maps/cRajat.h"
 
 #include <algorithm>
 
@@ -114,41 +114,23 @@ void cSopimus::setPuhelinnumero(const QString& v)
     assignText(m_f.puhelinnumero, v, NameWidth, m_dirty);
 }
 
-void cSopimus::reset()
+void cSopimus::resetExtras()
 {
-    m_f = Fields{};
     m_animals.clear();
     m_estates.clear();
     m_features.clear();
     m_estatesLoaded = false;
     m_featuresLoaded = false;
-    takeSnapshot();
 }
 
-void cSopimus::takeSnapshot()
+bool cSopimus::readRow(qint64 id)
 {
-    if (!m_empty)
-        m_snapshot = m_f;
-}
-
-void cSopimus::Undo()
-{
-    if (!m_empty)
-        m_f = m_snapshot;
-}
-
-bool cSopimus::Read(qint64 id)
-{
-    if (m_empty)
-        return false;
     Recordset rs = m_db.openRecordset(QStringLiteral("SELECT * FROM vs WHERE vsID = ?"), RecordsetType::Snapshot,
                                       {Value(id)});
-    if (rs.eof()) {
-        // Not the previous contract either: a later Save must not write these defaults over it.
-        m_id = 0;
-        reset();
+    // Not found: the record is reset, key included, so a later Save cannot write defaults over the
+    // previous contract.
+    if (rs.eof())
         return false;
-    }
     reset();
     const auto f = [&rs](const char* name) { return rs.field(QLatin1String(name)); };
     m_id = f("vsID").toInt64();
@@ -178,7 +160,6 @@ bool cSopimus::Read(qint64 id)
     m_f.paikkaJaAika = NullToString(f("vsPaikkaJaAika"));
     m_f.puhelinnumero = NullToString(f("vsPuhelinnumero"));
     loadAnimals();
-    takeSnapshot();
     return true;
 }
 
@@ -206,7 +187,7 @@ void cSopimus::LisaaElain(const QString& nimi, qint64 id)
         m_animals.push_back(cPair{nimi, id});
 }
 
-void cSopimus::writeRow()
+void cSopimus::writeContractRow()
 {
     using record::dateValue;
     using record::textValue;
@@ -278,15 +259,14 @@ void cSopimus::writeAnimals()
         m_db.execute(QStringLiteral("DELETE FROM et WHERE etID = ?"), {Value(rows[i])});
 }
 
-bool cSopimus::Save(bool force)
+bool cSopimus::hasPendingChanges() const
 {
-    if (m_empty)
-        return false;
-    const bool pendingRows = std::any_of(m_estates.begin(), m_estates.end(), [](const Estate& e) { return e->isDirty(); })
-                             || std::any_of(m_features.begin(), m_features.end(),
-                                            [](const Feature& f) { return f->isDirty(); });
-    if (!force && !m_dirty && !pendingRows)
-        return true;
+    return m_dirty || std::any_of(m_estates.begin(), m_estates.end(), [](const Estate& e) { return e->isDirty(); })
+           || std::any_of(m_features.begin(), m_features.end(), [](const Feature& f) { return f->isDirty(); });
+}
+
+void cSopimus::writeRow(bool force)
+{
     const qint64 idBefore = m_id;
     // Copies to put back when the transaction fails: a rolled-back row must not keep a key the
     // database no longer has, and its changes must stay pending.
@@ -299,7 +279,7 @@ bool cSopimus::Save(bool force)
     try {
         Transaction t(m_db);
         if (force || m_dirty || m_id == 0) {
-            writeRow();
+            writeContractRow();
             writeAnimals();
         }
         for (const Estate& e : m_estates) {
@@ -319,14 +299,12 @@ bool cSopimus::Save(bool force)
             *m_features[i] = featuresBefore[i];
         throw;
     }
-    m_dirty = false;
-    takeSnapshot();
-    return true;
 }
 
 void cSopimus::DeleteContract(Database& db, qint64 id)
 {
     Transaction t(db);
+    cRajat::DeleteContractPoints(db, id);
     db.execute(QStringLiteral("DELETE FROM tl WHERE tlvsID = ?"), {Value(id)});
     db.execute(QStringLiteral("DELETE FROM mt WHERE mtvsID = ?"), {Value(id)});
     db.execute(QStringLiteral("DELETE FROM et WHERE etvsID = ?"), {Value(id)});
@@ -334,24 +312,10 @@ void cSopimus::DeleteContract(Database& db, qint64 id)
     t.commit();
 }
 
-bool cSopimus::Delete()
+void cSopimus::deleteRow()
 {
-    if (m_empty)
-        return false;
     if (m_id != 0)
         DeleteContract(m_db, m_id);
-    m_id = 0;
-    reset();
-    m_dirty = false;
-    m_empty = true;
-    return true;
-}
-
-bool cSopimus::Release()
-{
-    if (m_empty)
-        return false;
-    return Save(false);
 }
 
 cSopimus::Estate cSopimus::AddNewTila()

@@ -3,7 +3,7 @@
 #include "contracts/cOminaisuus.h"
 #include "contracts/cTila.h"
 #include "base/Currency.h"
-#include "db/Database.h"
+#include "db/RecordObject.h"
 
 #include <QDate>
 #include <QString>
@@ -18,13 +18,32 @@ struct cPair {
     qint64 ElainId = 0;
 };
 
+// The fields of a vs row the record reads and writes.
+struct cSopimusFields {
+    QString nimi, osoite, postinumero, postitoimipaikka;
+    quint8 koskee = 1;
+    QString eiKoske;
+    quint8 voimassa = 1;
+    quint8 irtisanomisaika = 0;
+    QDate alkaen, paattyy;
+    quint8 vastike = 1;
+    Currency vastikeVuosi, vastikeKausi;
+    QDate vuosiErapaiva, kausiErapaiva;
+    QString pankkiyhteys;
+    quint8 oikeus = 1;
+    QString siirtaminen;
+    quint8 koirat = 1;
+    quint8 omistusmuutos = 0;
+    QString metsastysOikeus, yleisetEhdot, muutEhdot, paikkaJaAika, puhelinnumero;
+};
+
 // One land-lease contract: a row of vs with its estates (tl, as cTila), its feature values
 // (mt, as cOminaisuus) and its animal links (et). Dirty flag, IsEmpty, snapshot, Undo and Release
 // work as in cTila. Save stores the contract row, every estate and feature value the record has
 // handed out that has changes, and the animal links, all in one transaction: either everything is
 // stored or nothing is. Missing dates are stored as Null. The contract number and the selection
 // flags are not the record's business and are never written.
-class cSopimus {
+class cSopimus : public RecordObject<cSopimus, cSopimusFields> {
 public:
     using Estate = std::shared_ptr<cTila>;
     using Feature = std::shared_ptr<cOminaisuus>;
@@ -35,24 +54,12 @@ public:
     static constexpr int PlaceWidth = 100;
 
     cSopimus() = default;
-    explicit cSopimus(const Database& db) : m_db(db) {}
+    explicit cSopimus(const Database& db) : RecordObject(db) {}
 
-    void setDatabase(const Database& db) { m_db = db; }
-    const Database& database() const { return m_db; }
-    bool IsEmpty() const { return m_empty; }
-    void setIsEmpty(bool empty) { m_empty = empty; }
-    bool isDirty() const { return m_dirty; }
-
-    void Undo();
-    bool Read(qint64 id);
-    bool Delete();
-    bool Save(bool force = false);
-    bool Release();
-
-    // Deletes a contract with its estates, feature values and animal links in one transaction.
+    // Deletes a contract with its estates and their boundary points, feature values and animal
+    // links in one transaction.
     static void DeleteContract(Database& db, qint64 id);
 
-    qint64 id() const { return m_id; }
     QString Nimi() const { return text(m_f.nimi); }
     void setNimi(const QString& v);
     QString Osoite() const { return text(m_f.osoite); }
@@ -126,39 +133,23 @@ public:
     const std::vector<Feature>& Ominaisuudet();
 
 private:
-    struct Fields {
-        QString nimi, osoite, postinumero, postitoimipaikka;
-        quint8 koskee = 1;
-        QString eiKoske;
-        quint8 voimassa = 1;
-        quint8 irtisanomisaika = 0;
-        QDate alkaen, paattyy;
-        quint8 vastike = 1;
-        Currency vastikeVuosi, vastikeKausi;
-        QDate vuosiErapaiva, kausiErapaiva;
-        QString pankkiyhteys;
-        quint8 oikeus = 1;
-        QString siirtaminen;
-        quint8 koirat = 1;
-        quint8 omistusmuutos = 0;
-        QString metsastysOikeus, yleisetEhdot, muutEhdot, paikkaJaAika, puhelinnumero;
-    };
+    friend class RecordObject<cSopimus, cSopimusFields>;
+    bool readRow(qint64 id);
+    // Stores the row, its animal links and the pending estates and feature values in one
+    // transaction; a failure leaves the record and its rows as they were before the call.
+    void writeRow(bool force);
+    void deleteRow();
+    bool hasPendingChanges() const;
+    void resetExtras();
+    void afterDelete() { m_empty = true; }
 
     QString text(const QString& v) const { return m_empty ? QString() : v; }
     QDate date(const QDate& v) const { return m_empty ? QDate() : v; }
     quint8 code(quint8 v, quint8 highest) const { return m_empty || v < 1 || v > highest ? 1 : v; }
-    void reset();
-    void takeSnapshot();
     void loadAnimals();
-    void writeRow();
+    void writeContractRow();
     void writeAnimals();
 
-    Database m_db;
-    bool m_dirty = false;
-    bool m_empty = false;
-    qint64 m_id = 0;
-    Fields m_f;
-    Fields m_snapshot;
     std::vector<cPair> m_animals;
     std::vector<Estate> m_estates;
     std::vector<Feature> m_features;

@@ -1,8 +1,9 @@
 #include "contracts/cTila.h"
 
 #include "base/NullConversions.h"
-#include "contracts/RecordFields.h"
 #include "db/Recordset.h"
+#include "db/Transaction.h"
+#include "maps/cRajat.h"
 
 namespace tikkeli {
 
@@ -35,35 +36,12 @@ QString cTila::rekNoToStore() const
     return m_f.rekNo;
 }
 
-void cTila::reset()
+bool cTila::readRow(qint64 id)
 {
-    m_id = 0;
-    m_f = Fields{};
-    takeSnapshot();
-}
-
-void cTila::takeSnapshot()
-{
-    if (!m_empty)
-        m_snapshot = m_f;
-}
-
-void cTila::Undo()
-{
-    if (!m_empty)
-        m_f = m_snapshot;
-}
-
-bool cTila::Read(qint64 id)
-{
-    if (m_empty)
-        return false;
     Recordset rs = m_db.openRecordset(QStringLiteral("SELECT * FROM tl WHERE tlID = ?"), RecordsetType::Snapshot,
                                       {Value(id)});
-    if (rs.eof()) {
-        reset();
+    if (rs.eof())
         return false;
-    }
     m_id = rs.field(QStringLiteral("tlID")).toInt64();
     m_f.vsId = rs.field(QStringLiteral("tlvsID")).toInt64();
     m_f.kunta = NullToString(rs.field(QStringLiteral("tlKunta")));
@@ -75,16 +53,11 @@ bool cTila::Read(qint64 id)
     m_f.tilaNo = NullToInteger(rs.field(QStringLiteral("tlTilaNo")));
     m_f.pintaAla = NullToDouble(rs.field(QStringLiteral("tlPa")));
     m_f.rekNo = NullToString(rs.field(QStringLiteral("tlRekNo")));
-    takeSnapshot();
     return true;
 }
 
-bool cTila::Save(bool force)
+void cTila::writeRow(bool)
 {
-    if (m_empty)
-        return false;
-    if (!force && !m_dirty)
-        return true;
     const Params values = {Value(m_f.vsId),
                            record::textValue(m_f.kunta),
                            Value(m_f.kuntaNo),
@@ -108,27 +81,19 @@ bool cTila::Save(bool force)
         m_id = m_db.lastInsertId();
     }
     m_f.rekNo = values.back().toString();
-    m_dirty = false;
-    takeSnapshot();
-    return true;
 }
 
-bool cTila::Delete()
+void cTila::DeleteEstate(Database& db, qint64 id)
 {
-    if (m_empty)
-        return false;
-    m_db.execute(QStringLiteral("DELETE FROM tl WHERE tlID = ?"), {Value(m_id)});
-    reset();
-    // The row is gone: nothing of it is left to store when the record is released.
-    m_dirty = false;
-    return true;
+    Transaction t(db);
+    cRajat::DeleteEstatePoints(db, id);
+    db.execute(QStringLiteral("DELETE FROM tl WHERE tlID = ?"), {Value(id)});
+    t.commit();
 }
 
-bool cTila::Release()
+void cTila::deleteRow()
 {
-    if (m_empty)
-        return false;
-    return Save(false);
+    DeleteEstate(m_db, m_id);
 }
 
 } // namespace tikkeli

@@ -458,11 +458,12 @@ void readGroups(const QJsonObject& root, const Parser& p, ReportDefinition& d)
     for (int g = 0; g < groups.size(); ++g) {
         const QJsonObject go = groups.at(g).toObject();
         const QString where = QStringLiteral("groups %1").arg(g + 1);
-        p.checkKeys(go, {"field", "newPage", "repeatHeader", "header", "footer"}, where);
+        p.checkKeys(go, {"field", "newPage", "repeatHeader", "afterSort", "header", "footer"}, where);
         ReportDefinition::Group grp;
         grp.field = p.field(go.value("field"), where);
         grp.newPage = go.value("newPage").toBool();
         grp.repeatHeader = go.value("repeatHeader").toBool();
+        grp.afterSort = go.value("afterSort").toBool();
         p.band(go.value("header"), grp.header, QStringLiteral("GH%1").arg(g + 1), g + 1);
         p.band(go.value("footer"), grp.footer, QStringLiteral("GF%1").arg(g + 1), g + 1);
         d.groups.push_back(std::move(grp));

@@ -86,6 +86,9 @@ struct ReportDefinition {
         int column = -1;
         bool newPage = false;      // every group after the first starts a new page
         bool repeatHeader = false; // the header is printed again on a page the group continues on
+        // Rows are ordered by the sort fields first and by this group's field after them: a group
+        // per record of a list the print sorts (a member with its feature values).
+        bool afterSort = false;
         Band header;
         Band footer;
     };

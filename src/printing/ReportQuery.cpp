@@ -100,12 +100,16 @@ void ReportQuery::build(const QString& selectionFormula, const QStringList& sort
 
     QStringList order;
     for (const auto& g : m_def.groups)
-        order << m_columns.at(g.column);
+        if (!g.afterSort)
+            order << m_columns.at(g.column);
     const QStringList& sorts = sortFields.isEmpty() ? m_def.sort : sortFields;
     for (const QString& s : sorts) {
         const auto sf = SelectionFormula::parseSortField(s);
         order << resolve(sf.table, sf.field, false) + (sf.ascending ? QString() : QStringLiteral(" DESC"));
     }
+    for (const auto& g : m_def.groups)
+        if (g.afterSort)
+            order << m_columns.at(g.column);
     const Table& main = table(m_def.mainTable);
     if (!main.isView)
         order << quoted(main.name) + QStringLiteral(".rowid");

@@ -20,6 +20,7 @@
 #include "settings/SettingsError.h"
 #include <QElapsedTimer>
 #include <gtest/gtest.h>
+#include <vector>
 #include <sqlite3.h>
 
 using namespace tikkeli;
@@ -328,13 +329,30 @@ TEST_F(StartupRoads, FileThatIsNoDatabaseIsNeverRepaired)
 TEST_F(StartupRoads, AFailedFinalRenameOfTheRepairLeavesTheDamagedFileAtItsName)
 {
     const QString path = clubDatabase();
+    // The table and index pages (not those of the schema, nor the overflow pages that hold long
+    // values such as the map picture, where junk damages no structure).
+    std::vector<qint64> treePages;
+    {
+        sqlite3* raw = nullptr;
+        ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+        sqlite3_stmt* st = nullptr;
+        sqlite3_prepare_v2(raw,
+                           "SELECT pageno FROM dbstat WHERE name <> 'sqlite_schema' AND pagetype IN ('internal', 'leaf') "
+                           "ORDER BY pageno",
+                           -1, &st, nullptr);
+        while (sqlite3_step(st) == SQLITE_ROW)
+            treePages.push_back(sqlite3_column_int64(st, 0));
+        sqlite3_finalize(st);
+        sqlite3_close(raw);
+    }
+    ASSERT_GE(treePages.size(), 9u);
     {
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-        // Junk over a third of the pages' contents; the schema on the first page stays readable.
-        const qint64 pages = f.size() / 4096;
-        for (qint64 page = pages / 3; page < 2 * pages / 3; ++page) {
-            f.seek(page * 4096 + 200);
+        // Junk over the middle third of those pages' contents; the schema stays readable.
+        const std::size_t n = treePages.size();
+        for (std::size_t i = n / 3; i < 2 * n / 3; ++i) {
+            f.seek((treePages[i] - 1) * 4096 + 200);
             f.write(QByteArray(600, char(0xff)));
         }
     }

@@ -26,6 +26,10 @@ enum class WindowHook {
     ReminderEmail,         // the payment book's (owner) reminder e-mail
     ReminderEmailPreview,  // the payment book's (owner) reminder e-mail preview
     ReferencePayments,     // frmViitemaksut, modeless
+    MemberLists,           // "Luettelot ja tarrat" of the member window (owner): criteria, form, print
+    MemberPaymentHistory,  // the payment history of the member request.id (0: none shown)
+    GroupPaymentHistory,   // the payment history of the holders of feature request.id (0: every member)
+    AddressExport,         // "Osoitetietojen vienti" of the member window (owner)
     ReportTemplateEditor,  // frmRaportinMuokkaus (modal)
     ReportTemplatePrint,   // prints the report template request.id (rpID) for the member window (owner)
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "contracts/ui/AnimalChoiceControls.h"
 #include "db/Database.h"
 
 #include <QDialog>
@@ -29,11 +30,9 @@ protected:
     void done(int result) override;
 
 private:
-    int chosenOption() const;
-    void applyOptionRule();
-
     std::unique_ptr<Ui::frmElainehdot> ui;
     Database m_db;
+    std::unique_ptr<AnimalChoiceControls> m_animals;
 };
 
 } // namespace tikkeli

@@ -131,6 +131,21 @@ void MemberCardParts::extend(frmJasen& w)
                          {{}, std::nullopt, w.ui->mMuokattavaRaporttiX_0->data().toLongLong()});
     });
     FillReportMenu(w);
+    // The member lists, payment histories and the address export belong to the lists; the card is
+    // written first, so they print what it shows.
+    const auto output = [&w](QAction* action, WindowHook hook, qint64 (*id)(frmJasen&)) {
+        action->setEnabled(WindowHooks::has(hook));
+        QObject::connect(action, &QAction::triggered, &w, [&w, hook, id] {
+            if (w.SaveMember())
+                WindowHooks::run(hook, &w, {QString(), std::nullopt, id ? id(w) : 0});
+        });
+    };
+    output(w.ui->mRapLuettelotJaTarrat, WindowHook::MemberLists, nullptr);
+    output(w.ui->mRapMaksuhistoriaJasenelle, WindowHook::MemberPaymentHistory,
+           [](frmJasen& f) { return f.currentMemberId(); });
+    output(w.ui->mRapMaksuhistoriaRyhmalle, WindowHook::GroupPaymentHistory,
+           [](frmJasen& f) { return f.filterFeatureId(); });
+    output(w.ui->mOsoitetietojenVienti, WindowHook::AddressExport, nullptr);
     w.ui->mMoniliitos->setEnabled(WindowHooks::has(WindowHook::FeatureAttach));
     QObject::connect(w.ui->mMoniliitos, &QAction::triggered, &w, [&w] {
         // A window that fails to open is no reason to stop the member register.

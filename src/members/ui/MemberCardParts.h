@@ -19,8 +19,9 @@ class MemberCardParts {
 public:
     // Connects the tabs' panels and the commands; the member window calls it while it builds
     // itself. The windows of other parts (e-mail, the bulk attach) are the window hooks
-    // SingleEmail, GroupEmailAll, GroupEmailFeature and FeatureAttach; unset, their entries stay
-    // disabled.
+    // SingleEmail, GroupEmailAll, GroupEmailFeature and FeatureAttach, and the member outputs
+    // MemberLists, MemberPaymentHistory, GroupPaymentHistory and AddressExport; unset, their
+    // entries stay disabled.
     static void extend(frmJasen& w);
 
     // The parts as put into a window (for the window's own tests).
