@@ -3,42 +3,12 @@
 order, its counts by age and sex, the free permits of the police and the population left after the
 hunt. Edit the layout here and run this script again:
     python3 tools/make_catch_reports.py"""
-import json
 import os
+import sys
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-OUT = os.path.join(HERE, '..', 'reports')
-WIDTH = 175          # A4 portrait between the margins
-BOLD = {'bold': True}
-
-
-def text(txt, x, y, w, h=5, **kw):
-    d = {'type': 'text', 'text': txt, 'x': x, 'y': y, 'width': w, 'height': h}
-    d.update(kw)
-    return d
-
-
-def field(name, x, y, w, h=5, **kw):
-    d = {'type': 'field', 'field': name, 'x': x, 'y': y, 'width': w, 'height': h}
-    d.update(kw)
-    return d
-
-
-def formula(name, x, y, w, h=5, **kw):
-    d = {'type': 'formula', 'formula': name, 'x': x, 'y': y, 'width': w, 'height': h}
-    d.update(kw)
-    return d
-
-
-def line(x, y, x2, lw=0.3):
-    return {'type': 'line', 'x': x, 'y': y, 'x2': x2, 'y2': y, 'lineWidth': lw}
-
-
-def write(name, report):
-    report = dict({'format': 'tikkeli-report/1'}, **report)
-    with open(os.path.join(OUT, name), 'w', encoding='utf-8') as f:
-        json.dump(report, f, ensure_ascii=False, indent=1)
-        f.write('\n')
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+# The contract lists' items and file writer serve here too.
+from make_contract_reports import WIDTH, BOLD, text, field, formula, line, write  # noqa: E402
 
 
 # The catch lines: caption, x, width, the item that prints the value.

@@ -3,6 +3,7 @@
 #include "base/DateInput.h"
 #include "lists/DataPrinterFields.h"
 #include "lists/DataPrinterSettings.h"
+#include "lists/MemberSelection.h"
 #include "members/FeatureName.h"
 #include "members/MemberCriteria.h"
 #include "printing/FieldFormatter.h"
@@ -110,26 +111,17 @@ TemplateQuery TemplateCriteriaSql(const DataPrinterSettings& settings, const Mem
     TemplateQuery q;
     q.sql = QStringLiteral("SELECT ") + columns.join(QStringLiteral(", ")) + QStringLiteral(" FROM jr");
     if (featureColumns) {
-        QString join = QStringLiteral(" LEFT JOIN pt ON pt.ptjrID = jr.jrID");
-        if (c.hepiCount() >= 1 && !c.OminaisuusRajaus) {
-            QStringList marks;
-            for (int i = 0; i < MemberCriteria::FeatureSlots; ++i) {
-                if (c.hepiID(i) != 0) {
-                    marks << QStringLiteral("?");
-                    q.params.push_back(Value(c.hepiID(i)));
-                }
-            }
-            join += QStringLiteral(" AND pt.ptpiID IN (") + marks.join(QStringLiteral(", ")) + QStringLiteral(")");
+        // The values of the one chosen feature that pass its refinements, as the member lists
+        // show them; with no single feature chosen, every value of the member's.
+        q.sql += QStringLiteral(" LEFT JOIN pt ON pt.ptjrID = jr.jrID");
+        const MemberCondition values = MemberSelection::featureValueCondition(c);
+        if (!values.sql.isEmpty()) {
+            q.sql += QStringLiteral(" AND ") + values.sql;
+            q.params.insert(q.params.end(), values.params.begin(), values.params.end());
         }
-        q.sql += join + QStringLiteral(" LEFT JOIN pi ON pi.piID = pt.ptpiID");
+        q.sql += QStringLiteral(" LEFT JOIN pi ON pi.piID = pt.ptpiID");
     }
-    q.sql += QStringLiteral(" WHERE jr.jrMukaan = True ORDER BY ");
-    switch (sortOrder) {
-    case 1: q.sql += QStringLiteral("jr.jrPostinumero, jr.jrSukunimi, jr.jrEtunimi"); break;
-    case 2: q.sql += QStringLiteral("jr.jrSyntyma, jr.jrSukunimi, jr.jrEtunimi"); break;
-    default: q.sql += QStringLiteral("jr.jrSukunimi, jr.jrEtunimi"); break;
-    }
-    q.sql += QStringLiteral(", jr.jrID");
+    q.sql += QStringLiteral(" WHERE jr.jrMukaan = True ORDER BY ") + MemberSelection::orderBy(sortOrder);
     if (featureColumns)
         q.sql += QStringLiteral(", pi.piNimi, pt.ptID");
     return q;

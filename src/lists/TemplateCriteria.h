@@ -18,8 +18,9 @@ QString TemplateCriteriaText(Database& db, const MemberCriteria& criteria);
 
 // The statement that reads the selected members (jrMukaan set by the one member selection) for a
 // template: the template's known fields only, one row per member, or one per member and feature
-// value when a feature column is printed (the chosen features' values when features were chosen
-// without "EI", otherwise all the member's). sortOrder: 0 surname, 1 postcode, 2 birth date.
+// value when a feature column is printed (the one chosen feature's values that pass the
+// refinements, otherwise all the member's, as the member lists show them). sortOrder: 0 surname,
+// 1 postcode, 2 birth date. Throws MemberCriteriaError for a refinement that does not read.
 struct TemplateQuery {
     QString sql;
     Params params;

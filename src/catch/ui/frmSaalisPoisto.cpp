@@ -8,7 +8,7 @@
 #include "catch/CatchEvents.h"
 #include "catch/CatchList.h"
 #include "catch/CatchLists.h"
-#include "members/ConfiguredDatabase.h"
+#include "members/ui/ConfiguredDatabaseWindow.h"
 #include "settings/ui/FormPlacement.h"
 
 namespace tikkeli {
@@ -19,19 +19,7 @@ frmSaalisPoisto::frmSaalisPoisto(QWidget* parent) : QDialog(parent), ui(std::mak
     connect(ui->cPoista, &QPushButton::clicked, this, &frmSaalisPoisto::cPoista_Click);
     connect(ui->cSulje, &QPushButton::clicked, this, &QDialog::reject);
     RestoreFormPlacement(this);
-    QString message;
-    std::optional<Database> db = OpenConfiguredDatabase(&message);
-    if (!db) {
-        ShowInfo(message);
-        return;
-    }
-    m_db = *db;
-    try {
-        FillSpeciesList();
-    } catch (const std::exception& e) {
-        m_db.close();
-        ShowInfo(CheckDatabaseSettingsText() + QStringLiteral("\r\n") + QString::fromUtf8(e.what()));
-    }
+    OpenWindowDatabase(*this, m_db, [this] { FillSpeciesList(); });
 }
 
 frmSaalisPoisto::~frmSaalisPoisto() = default;

@@ -5,7 +5,7 @@
 #include "base/ErrorHandling.h"
 #include "base/Prompter.h"
 #include "catch/CatchLists.h"
-#include "members/ConfiguredDatabase.h"
+#include "members/ui/ConfiguredDatabaseWindow.h"
 #include "members/ui/SelectAllOnFocus.h"
 #include "settings/ui/FormPlacement.h"
 
@@ -23,21 +23,13 @@ frmSaalisilmTulostus::frmSaalisilmTulostus(QWidget* parent)
     connect(ui->cSeuraava, &QPushButton::clicked, this, &frmSaalisilmTulostus::cSeuraava_Click);
     RestoreFormPlacement(this);
 
-    QString message;
-    std::optional<Database> db = OpenConfiguredDatabase(&message);
-    if (!db) {
-        ShowInfo(message);
+    const bool opened = OpenWindowDatabase(*this, m_db, [this] {
+        FillSpeciesList(m_db);
+        ui->tLupanumero->setText(CatchReport::permitNumber(m_db));
+        ui->tLuvansaaja->setText(CatchReport::permitHolder(m_db));
+    });
+    if (!opened)
         return;
-    }
-    try {
-        FillSpeciesList(*db);
-        ui->tLupanumero->setText(CatchReport::permitNumber(*db));
-        ui->tLuvansaaja->setText(CatchReport::permitHolder(*db));
-    } catch (const std::exception& e) {
-        ShowInfo(CheckDatabaseSettingsText() + QStringLiteral("\r\n") + QString::fromUtf8(e.what()));
-        return;
-    }
-    m_db = *db;
     UpdateCatchSummary();
     // The counts follow the species however it changes: picked, typed or chosen by keyboard.
     connect(ui->cmbLaji, &QComboBox::currentTextChanged, this, [this] { UpdateCatchSummary(); });

@@ -7,6 +7,7 @@
 #include "base/Prompter.h"
 #include "base/SharedState.h"
 #include "base/ui/RecordKeys.h"
+#include "base/ui/RecordMenu.h"
 #include "base/ui/cMouseCursor.h"
 #include "catch/CatchEvents.h"
 #include "catch/CatchList.h"
@@ -15,7 +16,7 @@
 #include "catch/ui/frmSaalisPoisto.h"
 #include "catch/ui/frmSaalisilmTulostus.h"
 #include "db/DbError.h"
-#include "members/ConfiguredDatabase.h"
+#include "members/ui/ConfiguredDatabaseWindow.h"
 #include "members/ui/CatalogueTree.h"
 #include "members/ui/SelectAllOnFocus.h"
 #include "printing/PrintChoices.h"
@@ -31,8 +32,8 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QStringListModel>
-#include <QTimer>
 #include <QTreeWidget>
+#include <tuple>
 
 namespace tikkeli {
 
@@ -73,59 +74,42 @@ frmSaalisilmoitus::~frmSaalisilmoitus() = default;
 void frmSaalisilmoitus::buildMenu()
 {
     auto* menuBar = new QMenuBar(this);
-    const auto action = [this](QMenu* menu, const char* name, const QString& caption, const QKeySequence& key = {}) {
-        QAction* a = menu->addAction(caption);
-        a->setObjectName(QString::fromUtf8(name));
-        a->setShortcut(key);
-        a->setShortcutContext(Qt::WindowShortcut);
-        addAction(a);
-        return a;
-    };
     QMenu* mTiedosto = menuBar->addMenu(QStringLiteral("&Tiedosto"));
     mTiedosto->setObjectName(QStringLiteral("mTiedosto"));
-    mTulosta = action(mTiedosto, "mTulosta", QStringLiteral("Tulosta saalisilmoitus"), Qt::Key_F7);
+    mTulosta = AddWindowAction(this, mTiedosto, "mTulosta", QStringLiteral("Tulosta saalisilmoitus"), Qt::Key_F7);
     QMenu* mPoistaMVS = mTiedosto->addMenu(QStringLiteral("Poista"));
     mPoistaMVS->setObjectName(QStringLiteral("mPoistaMVS"));
-    mPoistaLaji = action(mPoistaMVS, "mPoistaLaji", QStringLiteral("Laji"));
-    mPoistaKaikki = action(mPoistaMVS, "mPoistaKaikki", QStringLiteral("Kaikki"));
+    mPoistaLaji = AddWindowAction(this, mPoistaMVS, "mPoistaLaji", QStringLiteral("Laji"));
+    mPoistaKaikki = AddWindowAction(this, mPoistaMVS, "mPoistaKaikki", QStringLiteral("Kaikki"));
     mTiedosto->addSeparator();
-    mSulje = action(mTiedosto, "mSulje", QStringLiteral("&Sulje"));
-    QMenu* mTietue = menuBar->addMenu(QStringLiteral("T&ietue"));
-    mTietue->setObjectName(QStringLiteral("mTietue"));
-    mUusi = action(mTietue, "mUusi", QStringLiteral("&Uusi"), Qt::Key_F2);
-    mTallenna = action(mTietue, "mTallenna", QStringLiteral("&Tallenna"), Qt::Key_F3);
-    mPoista = action(mTietue, "mPoista", QStringLiteral("&Poista"), Qt::Key_F4);
-    mSelaa = action(mTietue, "mSelaa", QStringLiteral("Se&laa"), Qt::Key_F5);
-    mPeru = action(mTietue, "mPeru", QStringLiteral("P&eru"), QKeySequence(Qt::CTRL | Qt::Key_Z));
-    mTietue->addSeparator();
-    mEnsimmainen = action(mTietue, "mEnsimmainen", QStringLiteral("Siirry ensimmäiseen"),
-                          QKeySequence(Qt::CTRL | Qt::Key_A));
-    mEdellinen = action(mTietue, "mEdellinen", QStringLiteral("Siirry edelliseen"), QKeySequence(Qt::CTRL | Qt::Key_S));
-    mSeuraava = action(mTietue, "mSeuraava", QStringLiteral("Siirry seuraavaan"), QKeySequence(Qt::CTRL | Qt::Key_D));
-    mViimeinen = action(mTietue, "mViimeinen", QStringLiteral("Siirry viimeiseen"), QKeySequence(Qt::CTRL | Qt::Key_F));
+    mSulje = AddWindowAction(this, mTiedosto, "mSulje", QStringLiteral("&Sulje"));
+    m_record = RecordMenu::add(menuBar, this, "mEnsimmainen");
     layout()->setMenuBar(menuBar);
 }
 
 void frmSaalisilmoitus::connectControls()
 {
-    const std::pair<QPushButton*, QAction*> pairs[] = {
-        {ui->cUusi, mUusi},           {ui->cTallenna, mTallenna}, {ui->cPoista, mPoista},
-        {ui->cSelaa, mSelaa},         {ui->cPeru, mPeru},         {ui->cEnsimmainen, mEnsimmainen},
-        {ui->cEdellinen, mEdellinen}, {ui->cSeuraava, mSeuraava}, {ui->cViimeinen, mViimeinen},
-        {ui->cTulosta, mTulosta},     {ui->cSulje, mSulje},
+    const RecordMenu& r = m_record;
+    using Handler = void (frmSaalisilmoitus::*)();
+    const std::tuple<QPushButton*, QAction*, Handler> commands[] = {
+        {ui->cUusi, r.mUusi, &frmSaalisilmoitus::cUusi_Click},
+        {ui->cTallenna, r.mTallenna, nullptr},
+        {ui->cPoista, r.mPoista, &frmSaalisilmoitus::cPoista_Click},
+        {ui->cSelaa, r.mSelaa, &frmSaalisilmoitus::cSelaa_Click},
+        {ui->cPeru, r.mPeru, &frmSaalisilmoitus::cPeru_Click},
+        {ui->cEnsimmainen, r.mEnsimmainen, &frmSaalisilmoitus::cEnsimmainen_Click},
+        {ui->cEdellinen, r.mEdellinen, &frmSaalisilmoitus::cEdellinen_Click},
+        {ui->cSeuraava, r.mSeuraava, &frmSaalisilmoitus::cSeuraava_Click},
+        {ui->cViimeinen, r.mViimeinen, &frmSaalisilmoitus::cViimeinen_Click},
+        {ui->cTulosta, mTulosta, &frmSaalisilmoitus::cTulosta_Click},
+        {ui->cSulje, mSulje, nullptr},
     };
-    for (const auto& [b, a] : pairs)
-        connect(b, &QPushButton::clicked, a, &QAction::trigger);
-    connect(mUusi, &QAction::triggered, this, &frmSaalisilmoitus::cUusi_Click);
-    connect(mTallenna, &QAction::triggered, this, &frmSaalisilmoitus::cTallenna_Click);
-    connect(mPoista, &QAction::triggered, this, &frmSaalisilmoitus::cPoista_Click);
-    connect(mSelaa, &QAction::triggered, this, &frmSaalisilmoitus::cSelaa_Click);
-    connect(mPeru, &QAction::triggered, this, &frmSaalisilmoitus::cPeru_Click);
-    connect(mEnsimmainen, &QAction::triggered, this, &frmSaalisilmoitus::cEnsimmainen_Click);
-    connect(mEdellinen, &QAction::triggered, this, &frmSaalisilmoitus::cEdellinen_Click);
-    connect(mSeuraava, &QAction::triggered, this, &frmSaalisilmoitus::cSeuraava_Click);
-    connect(mViimeinen, &QAction::triggered, this, &frmSaalisilmoitus::cViimeinen_Click);
-    connect(mTulosta, &QAction::triggered, this, &frmSaalisilmoitus::cTulosta_Click);
+    for (const auto& [button, action, handler] : commands) {
+        connect(button, &QPushButton::clicked, action, &QAction::trigger);
+        if (handler)
+            connect(action, &QAction::triggered, this, handler);
+    }
+    connect(r.mTallenna, &QAction::triggered, this, &frmSaalisilmoitus::cTallenna_Click);
     connect(mSulje, &QAction::triggered, this, &QWidget::close);
     connect(mPoistaLaji, &QAction::triggered, this, &frmSaalisilmoitus::mPoistaLaji_Click);
     connect(mPoistaKaikki, &QAction::triggered, this, &frmSaalisilmoitus::mPoistaKaikki_Click);
@@ -157,30 +141,20 @@ void frmSaalisilmoitus::connectControls()
 
 void frmSaalisilmoitus::load()
 {
-    const QString path = State().DatabasePath;
-    const auto fail = [this](const QString& text) {
-        ShowInfo(text);
-        m_list.reset();
-        setEnabled(false);
-        QTimer::singleShot(0, this, &QWidget::close);
-    };
-    if (path.isEmpty() || path == QLatin1String("unknown")) {
-        fail(CheckDatabaseSettingsText());
-        return;
-    }
-    ResetReportFormulas();
-    try {
-        cMouseCursor busy;
-        busy.SetCursor(this, 11);
-        m_list = std::make_unique<CatchList>(Database::open(path));
+    cMouseCursor busy;
+    busy.SetCursor(this, 11);
+    Database db;
+    const bool opened = OpenWindowDatabase(*this, db, [&] {
+        ResetReportFormulas();
+        m_list = std::make_unique<CatchList>(db);
         FillShooterList();
         FillPlaceList();
         FillSpeciesList();
         BuildCatchTree();
-        showCurrent();
-    } catch (const std::exception& e) {
-        fail(CheckDatabaseSettingsText() + QStringLiteral("\r\n") + QString::fromUtf8(e.what()));
-    }
+    });
+    if (!opened)
+        m_list.reset();
+    showCurrent();
 }
 
 void frmSaalisilmoitus::closeEvent(QCloseEvent* event)

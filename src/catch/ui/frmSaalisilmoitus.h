@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/ui/RecordMenu.h"
+
 #include <QWidget>
 #include <memory>
 
@@ -76,8 +78,8 @@ private:
     void navigate(int where);
 
     std::unique_ptr<Ui::frmSaalisilmoitus> ui;
-    QAction *mUusi, *mTallenna, *mPoista, *mSelaa, *mPeru, *mEnsimmainen, *mEdellinen, *mSeuraava, *mViimeinen, *mTulosta,
-        *mSulje, *mPoistaLaji, *mPoistaKaikki;
+    RecordMenu m_record;
+    QAction *mTulosta = nullptr, *mSulje = nullptr, *mPoistaLaji = nullptr, *mPoistaKaikki = nullptr;
     std::unique_ptr<CatchList> m_list;
     bool m_showing = false;
 };

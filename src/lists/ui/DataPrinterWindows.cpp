@@ -1,13 +1,26 @@
 #include "lists/ui/DataPrinterWindows.h"
 
+#include "base/Prompter.h"
 #include "base/SharedState.h"
 #include "base/ui/FormRegistry.h"
 #include "base/ui/WindowHooks.h"
 #include "db/Database.h"
+#include "db/Recordset.h"
+#include "db/Transaction.h"
+#include "lists/DataPrinter.h"
+#include "lists/DataPrinterLayout.h"
+#include "lists/MemberSelection.h"
+#include "lists/TemplateCriteria.h"
 #include "lists/cRapMaaritys.h"
 #include "lists/ui/frmGroupEmail.h"
 #include "lists/ui/frmRaportinMuokkaus.h"
 #include "lists/ui/frmSingleEmail.h"
+#include "members/ConfiguredDatabase.h"
+#include "members/ui/frmHakuehdotJ.h"
+#include "printing/PrintChoices.h"
+#include "printing/ReportEngine.h"
+#include "printing/ui/frmTulJarjValinta.h"
+#include "printing/ui/frmTulostus.h"
 
 namespace tikkeli {
 
@@ -21,6 +34,69 @@ void openGroupEmail(bool toAll)
 }
 
 } // namespace
+
+void PrintReportTemplate(QWidget* owner, qint64 templateId)
+{
+    Database db;
+    try {
+        db = Database::open(State().DatabasePath);
+    } catch (const DbException& e) {
+        ShowInfo(CheckDatabaseSettingsText() + QStringLiteral("\n") + e.description());
+        return;
+    }
+    cRapMaaritys record(db);
+    try {
+        // The menu entry names its template by id: one deleted since the menu was built is gone.
+        if (!record.Read(templateId)) {
+            ShowInfo(QStringLiteral("Raporttipohjaa ei löydy."));
+            return;
+        }
+    } catch (const DbException& e) {
+        ShowInfo(e.description());
+        return;
+    }
+    // Each dialog of the chain closed or cancelled ends the print.
+    if (!frmHakuehdotJ::showModal(owner))
+        return;
+    {
+        frmTulJarjValinta order(owner);
+        if (order.exec() != QDialog::Accepted)
+            return;
+    }
+    {
+        frmTulostus dialog(owner);
+        dialog.exec();
+    }
+    if (Printing().PrintCancelled)
+        return;
+    const DataPrinterSettings& settings = record.RepSettings();
+    try {
+        Recordset rows;
+        QString criteria;
+        {
+            Transaction t(db);
+            MemberSelection::Mark(db, Criteria());
+            const TemplateQuery q = TemplateCriteriaSql(settings, Criteria(), Printing().TulostusJarjestys);
+            rows = db.openRecordset(q.sql, RecordsetType::Snapshot, q.params);
+            criteria = TemplateCriteriaText(db, Criteria());
+            t.commit();
+        }
+        DataPrinterLayout layout;
+        layout.Prepare(settings.Orientation());
+        DataPrinter printer;
+        printer.FontName = State().ReportFontName;
+        printer.FontSize = State().ReportFontSize;
+        printer.PrintTable(State().ClubName, rows, settings, layout, true, criteria, 1.0);
+        ReportEngine& report = MainReport();
+        report.Destination = Printing().PrintDestination;
+        report.CopiesToPrinter = State().PrintCopies;
+        printer.Finish(layout);
+    } catch (const MemberCriteriaError& e) {
+        ShowInfo(e.description());
+    } catch (const NumberedError& e) {
+        ShowInfo(QStringLiteral("Virhe tulostettaessa raporttia: ") + e.description());
+    }
+}
 
 void RegisterTemplateAndEmailWindows()
 {
@@ -44,6 +120,10 @@ void RegisterTemplateAndEmailWindows()
         frmRaportinMuokkaus editor(owner);
         if (editor.isLoaded())
             editor.exec();
+        return 0;
+    });
+    WindowHooks::set(WindowHook::ReportTemplatePrint, [](QWidget* owner, const WindowHookRequest& request) -> qint64 {
+        PrintReportTemplate(owner, request.id);
         return 0;
     });
     WindowHooks::setMenu(MenuHook::ReportTemplates, [] {

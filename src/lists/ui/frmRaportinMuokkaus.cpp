@@ -146,7 +146,8 @@ void frmRaportinMuokkaus::addRow()
     r.remove->setToolTip(QStringLiteral("Poista kenttä"));
     r.header->setMinimumWidth(180);
     r.field->setMinimumWidth(180);
-    r.width->setMaximumWidth(70);
+    r.width->setFixedWidth(60);
+    r.remove->setFixedWidth(36);
     const auto& table = TemplateFieldTable();
     for (std::size_t i = 0; i < table.size(); ++i)
         r.field->addItem(table[i].caption, int(i));

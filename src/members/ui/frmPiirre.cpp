@@ -6,6 +6,7 @@
 #include "base/NullConversions.h"
 #include "base/Prompter.h"
 #include "base/ui/RecordKeys.h"
+#include "base/ui/RecordMenu.h"
 #include "base/ui/cMouseCursor.h"
 #include "db/DbError.h"
 #include "members/FeatureCatalogue.h"
@@ -62,35 +63,25 @@ frmPiirre::~frmPiirre() = default;
 void frmPiirre::buildMenu()
 {
     auto* menuBar = new QMenuBar(this);
-    const auto action = [this](QMenu* menu, const char* name, const QString& caption, const QKeySequence& key = {}) {
-        QAction* a = menu->addAction(caption);
-        a->setObjectName(QString::fromUtf8(name));
-        a->setShortcut(key);
-        a->setShortcutContext(Qt::WindowShortcut);
-        addAction(a);
-        return a;
-    };
     QMenu* mTiedosto = menuBar->addMenu(QStringLiteral("&Tiedosto"));
     mTiedosto->setObjectName(QStringLiteral("mTiedosto"));
-    mSiivoaVanhatOminaisuudet = action(mTiedosto, "mSiivoaVanhatOminaisuudet", QStringLiteral("Siivoa vanhat ominaisuudet"));
+    mSiivoaVanhatOminaisuudet = AddWindowAction(this, mTiedosto, "mSiivoaVanhatOminaisuudet",
+                                                QStringLiteral("Siivoa vanhat ominaisuudet"));
     mTiedosto->addSeparator();
-    mSulje = action(mTiedosto, "mSulje", QStringLiteral("&Sulje"));
-    QMenu* mTietue = menuBar->addMenu(QStringLiteral("T&ietue"));
-    mTietue->setObjectName(QStringLiteral("mTietue"));
-    mUusi = action(mTietue, "mUusi", QStringLiteral("&Uusi"), Qt::Key_F2);
-    mTallenna = action(mTietue, "mTallenna", QStringLiteral("&Tallenna"), Qt::Key_F3);
-    mPoista = action(mTietue, "mPoista", QStringLiteral("&Poista"), Qt::Key_F4);
-    mSelaa = action(mTietue, "mSelaa", QStringLiteral("Se&laa"), Qt::Key_F5);
-    mPeru = action(mTietue, "mPeru", QStringLiteral("P&eru"), QKeySequence(Qt::CTRL | Qt::Key_Z));
-    mTietue->addSeparator();
-    mEnsimmainen = action(mTietue, "mEnsimmäinen", QStringLiteral("Siirry ensimmäiseen"),
-                          QKeySequence(Qt::CTRL | Qt::Key_A));
-    mEdellinen = action(mTietue, "mEdellinen", QStringLiteral("Siirry edelliseen"), QKeySequence(Qt::CTRL | Qt::Key_S));
-    mSeuraava = action(mTietue, "mSeuraava", QStringLiteral("Siirry seuraavaan"), QKeySequence(Qt::CTRL | Qt::Key_D));
-    mViimeinen = action(mTietue, "mViimeinen", QStringLiteral("Siirry viimeiseen"), QKeySequence(Qt::CTRL | Qt::Key_F));
+    mSulje = AddWindowAction(this, mTiedosto, "mSulje", QStringLiteral("&Sulje"));
+    const RecordMenu record = RecordMenu::add(menuBar, this, "mEnsimmäinen");
+    mUusi = record.mUusi;
+    mTallenna = record.mTallenna;
+    mPoista = record.mPoista;
+    mSelaa = record.mSelaa;
+    mPeru = record.mPeru;
+    mEnsimmainen = record.mEnsimmainen;
+    mEdellinen = record.mEdellinen;
+    mSeuraava = record.mSeuraava;
+    mViimeinen = record.mViimeinen;
     QMenu* mRaportit = menuBar->addMenu(QStringLiteral("&Raportit"));
     mRaportit->setObjectName(QStringLiteral("mRaportit"));
-    mRapLuettelo = action(mRaportit, "mRapLuettelo", QStringLiteral("Luettelo ominaisuuksista"));
+    mRapLuettelo = AddWindowAction(this, mRaportit, "mRapLuettelo", QStringLiteral("Luettelo ominaisuuksista"));
     layout()->setMenuBar(menuBar);
 }
 

@@ -239,3 +239,24 @@ TEST_F(CatchDialogsTest, WithoutADatabaseTheDialogsTellAndAreNotShown)
     EXPECT_EQ(messages(), (QStringList{"Tarkista tietokanta asetukset asetusikkunasta!",
                                        "Tarkista tietokanta asetukset asetusikkunasta!"}));
 }
+
+TEST_F(CatchDialogsTest, ScreenshotsWhenAsked)
+{
+    const QByteArray out = qgetenv("TIKKELI_SCREENSHOT_DIR");
+    if (out.isEmpty())
+        GTEST_SKIP();
+    const QString folder = QString::fromLocal8Bit(out);
+    auto w = openWindow();
+    w->cSelaa_Click();
+    w->cSeuraava_Click();
+    QApplication::processEvents();
+    w->grab().save(folder + QStringLiteral("/frmSaalisilmoitus.png"));
+    frmSaalisilmTulostus report(w.get());
+    report.show();
+    QApplication::processEvents();
+    report.grab().save(folder + QStringLiteral("/frmSaalisilmTulostus.png"));
+    frmSaalisPoisto remove(w.get());
+    remove.show();
+    QApplication::processEvents();
+    remove.grab().save(folder + QStringLiteral("/frmSaalisPoisto.png"));
+}

@@ -4,6 +4,7 @@
 #include "base/ScriptedPrompter.h"
 #include "catch/ui/frmSaalisilmoitus.h"
 #include "support/Controls.h"
+#include "support/DialogScript.h"
 #include "support/TreeTexts.h"
 
 #include <QApplication>
@@ -20,33 +21,6 @@
 #include <memory>
 
 namespace tikkeli::test {
-
-// Answers the modal dialogs one after another as they come up; each step acts on one dialog.
-class DialogScript {
-public:
-    using Step = std::function<void(QWidget*)>;
-    explicit DialogScript(std::deque<Step> steps) : m_steps(std::move(steps))
-    {
-        m_timer.setInterval(10);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (!modal || modal == m_last || m_steps.empty() || !modal->isVisible())
-                return;
-            m_last = modal;
-            names.push_back(modal->objectName());
-            Step step = std::move(m_steps.front());
-            m_steps.pop_front();
-            step(modal);
-        });
-        m_timer.start();
-    }
-    QStringList names;
-
-private:
-    std::deque<Step> m_steps;
-    QTimer m_timer;
-    QPointer<QWidget> m_last;
-};
 
 // The catch entry window over a club database, with its controls and the prompter's record.
 class CatchWindowTest : public ::testing::Test {

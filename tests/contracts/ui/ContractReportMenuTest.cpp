@@ -1,4 +1,5 @@
 #include "support/Controls.h"
+#include "support/DialogScript.h"
 #include "base/Clock.h"
 #include "base/ScriptedPrompter.h"
 #include "base/ui/FormRegistry.h"
@@ -23,6 +24,7 @@
 
 using namespace tikkeli;
 using test::ContractTestDb;
+using test::DialogScript;
 
 namespace {
 
@@ -32,33 +34,6 @@ struct Job {
     std::map<int, QString> formulas;
     QString selection;
     QString sort;
-};
-
-// Answers the modal dialogs one after another as they come up; each step acts on one dialog.
-class DialogScript {
-public:
-    using Step = std::function<void(QWidget*)>;
-    explicit DialogScript(std::deque<Step> steps) : m_steps(std::move(steps))
-    {
-        m_timer.setInterval(10);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (!modal || modal == m_last || m_steps.empty() || !modal->isVisible())
-                return;
-            m_last = modal;
-            names.push_back(modal->objectName());
-            Step step = std::move(m_steps.front());
-            m_steps.pop_front();
-            step(modal);
-        });
-        m_timer.start();
-    }
-    QStringList names;
-
-private:
-    std::deque<Step> m_steps;
-    QTimer m_timer;
-    QPointer<QWidget> m_last; // a later dialog may take a gone one's address
 };
 
 void click(QWidget* dialog, const char* name)

@@ -273,3 +273,32 @@ TEST_F(GroupEmailWindowTest, AFeatureSelectsItsHoldersAndTheChecksComeBeforeTheS
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(GroupEmailWindowTest, ScreenshotsWhenAsked)
+{
+    const QByteArray out = qgetenv("TIKKELI_SCREENSHOT_DIR");
+    if (out.isEmpty())
+        GTEST_SKIP();
+    const QString folder = QString::fromLocal8Bit(out);
+    member(QStringLiteral("Äijälä"), QStringLiteral("aijala@example.fi"));
+    member(QStringLiteral("Öhman"), QString());
+    frmSingleEmail single;
+    single.SetRecipient(QStringLiteral("aijala@example.fi"));
+    single.SetMessage(QStringLiteral("Hei,\r\n\r\nliitteenä jäsentietosi."));
+    Control<QListWidget>(single, "lstAttachments")->addItem(QStringLiteral("/home/seura/jasenluettelo.pdf"));
+    single.show();
+    QApplication::processEvents();
+    single.grab().save(folder + QStringLiteral("/frmSingleEmail.png"));
+    auto* step1 = FormRegistry::open<frmGroupEmail>(QStringLiteral("frmGroupEmail"));
+    Control<QLineEdit>(*step1, "tAihe")->setText(QStringLiteral("Syyskokous"));
+    QApplication::processEvents();
+    step1->grab().save(folder + QStringLiteral("/frmGroupEmail.png"));
+    frmGroupEmail2* w = open(QStringLiteral("Syyskokous"), false);
+    ASSERT_NE(w, nullptr);
+    QApplication::processEvents();
+    w->grab().save(folder + QStringLiteral("/frmGroupEmail2.png"));
+}
+
+} // namespace

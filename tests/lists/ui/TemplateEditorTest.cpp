@@ -211,3 +211,21 @@ TEST_F(TemplateEditorTest, AFailedSaveSaysWhyAndKeepsTheChange)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(TemplateEditorTest, ScreenshotWhenAsked)
+{
+    const QByteArray out = qgetenv("TIKKELI_SCREENSHOT_DIR");
+    if (out.isEmpty())
+        GTEST_SKIP();
+    store(QStringLiteral("Puhelinluettelo"), QStringLiteral("jrPuhelin"));
+    store(QStringLiteral("Outo"), QStringLiteral("jrEiOle"));
+    open();
+    choose(QStringLiteral("Puhelinluettelo"));
+    QTest::mouseClick(Control<QPushButton>(*w, "cUusiRivi"), Qt::LeftButton);
+    QApplication::processEvents();
+    w->grab().save(QString::fromLocal8Bit(out) + QStringLiteral("/frmRaportinMuokkaus.png"));
+}
+
+} // namespace
