@@ -1,6 +1,7 @@
 #include "catch/CatchReport.h"
 
 #include "base/SharedState.h"
+#include "db/Transaction.h"
 #include "printing/PrintChoices.h"
 #include "printing/ReportEngine.h"
 #include "printing/ReportServices.h"
@@ -83,8 +84,10 @@ QString CatchReport::permitHolder(Database& db)
 void CatchReport::rememberPermit(Database& db, const QString& number, const QString& holder)
 {
     DatabaseSettingsStore store(db);
+    Transaction tx(db);
     store.write(number, QStringLiteral("Lupanumero"));
     store.write(holder, QStringLiteral("Luvansaaja"));
+    tx.commit();
 }
 
 } // namespace tikkeli

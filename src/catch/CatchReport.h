@@ -45,7 +45,7 @@ public:
     // The permit number and holder kept in the settings ("Lupanumero", "Luvansaaja").
     static QString permitNumber(Database& db);
     static QString permitHolder(Database& db);
-    // Keeps both; DbException when the settings cannot be written.
+    // Keeps both or neither; DbException when the settings cannot be written.
     static void rememberPermit(Database& db, const QString& number, const QString& holder);
 };
 

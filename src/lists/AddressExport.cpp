@@ -4,6 +4,7 @@
 #include "base/Folders.h"
 #include "base/NullConversions.h"
 #include "db/Recordset.h"
+#include "db/Transaction.h"
 #include "lists/MemberSelection.h"
 
 #include <QFile>
@@ -153,13 +154,17 @@ AddressExport::Result AddressExport::Export(Database& db, const MemberCriteria& 
                                             const QString& target)
 {
     try {
+        // The flag is written and read in one transaction (the invoice run uses it too).
+        Transaction t(db);
         MemberSelection::Mark(db, criteria);
+        Result result = WriteAddressRows(db, sortOrder, target);
+        t.commit();
+        return result;
     } catch (const MemberCriteriaError& e) {
         return {0, e.description()};
     } catch (const NumberedError& e) {
         return {0, FailureMessage(e.description())};
     }
-    return WriteAddressRows(db, sortOrder, target);
 }
 
 } // namespace tikkeli

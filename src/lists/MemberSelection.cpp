@@ -108,7 +108,10 @@ QString placeholders(std::size_t n)
     return marks.join(QStringLiteral(", "));
 }
 
-const QString HasValue = QStringLiteral("EXISTS (SELECT 1 FROM pt WHERE pt.ptjrID = jr.jrID AND pt.ptpiID");
+// The members holding a feature value: the subquery is read once, not once per member (whose
+// lookups by member could run through the index of the feature instead and read every holder of
+// it per member).
+const QString HasValue = QStringLiteral("jr.jrID IN (SELECT pt.ptjrID FROM pt WHERE pt.ptjrID IS NOT NULL AND pt.ptpiID");
 
 // The refinements of the one chosen feature over its values (pt).
 void addRefinements(MemberCondition& c, const MemberCriteria& k)

@@ -1,5 +1,6 @@
 #include "catch/CatchReport.h"
 #include "CatchTestDb.h"
+#include "db/DbError.h"
 #include "printing/PrintChoices.h"
 #include "printing/ReportEngine.h"
 
@@ -176,4 +177,16 @@ TEST(CatchReportTest, ThePrintToPdfReadsBack)
         EXPECT_TRUE(pdf.contains(QString::fromUtf8(expected))) << expected << "\n" << pdf.toStdString();
     EXPECT_FALSE(pdf.contains(QStringLiteral("Valkohäntäpeura ")) && pdf.contains(QStringLiteral("Tiina Åberg")))
         << "only the species chosen";
+}
+
+TEST(CatchReportTest, PermitNumberAndHolderAreKeptTogetherOrNotAtAll)
+{
+    CatchTestDb t(CatchTestDb::Source::Sample);
+    for (const char* when : {"INSERT", "UPDATE"})
+        t.db.execute(QStringLiteral("CREATE TRIGGER lukko_%1 BEFORE %1 ON Settings WHEN NEW.setKey = 'Luvansaaja' "
+                                    "BEGIN SELECT RAISE(ABORT, 'asetus lukittu'); END")
+                         .arg(QLatin1String(when)));
+    EXPECT_THROW(CatchReport::rememberPermit(t.db, QStringLiteral("2027-1-1"), QStringLiteral("Uusi seura")), DbException);
+    EXPECT_EQ(CatchReport::permitNumber(t.db), QStringLiteral("2026-1-400-01234-5"));
+    EXPECT_EQ(CatchReport::permitHolder(t.db), QStringLiteral("Erämiehet ry"));
 }

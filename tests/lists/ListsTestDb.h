@@ -41,6 +41,8 @@ public:
         value("Ö'Brien", C);
         value("Fager", A, Value(), 1);
         value("Fager", A, Value(), 20);
+        // A value that belongs to nobody: "EI" must still select the members without the feature.
+        db.execute(QStringLiteral("INSERT INTO pt (ptjrID, ptpiID) VALUES (NULL, ?)"), {Value(A)});
     }
 
     void add(const char* surname, const Value& firstName, const char* number, bool fee, bool owner, const Value& birth,

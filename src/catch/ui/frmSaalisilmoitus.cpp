@@ -468,12 +468,11 @@ void frmSaalisilmoitus::mPoistaLaji_Click()
 
 void frmSaalisilmoitus::catchesChanged()
 {
-    if (!m_list)
+    // What is typed would be dropped by the re-read: it is stored first, and a catch that cannot
+    // be stored stays on screen as typed.
+    if (!m_list || !writeCurrent())
         return;
     ReportingErrors(QString(), [this] {
-        // A catch still being added would be dropped by the re-read; it is kept when it can be.
-        if (m_list->adding() && !writeCurrent())
-            return;
         m_list->refresh();
         FillSpeciesList();
         BuildCatchTree();

@@ -5,6 +5,7 @@
 #include "base/Prompter.h"
 #include "base/SharedState.h"
 #include "db/Database.h"
+#include "db/Transaction.h"
 #include "lists/AddressExport.h"
 #include "lists/MemberListReports.h"
 #include "lists/MemberSelection.h"
@@ -36,8 +37,12 @@ void print(const std::function<void(Database&)>& prepare)
 {
     try {
         Database db = Database::open(State().DatabasePath);
+        // jrMukaan is the invoice run's flag too: it is written and read by the report in one
+        // transaction, so no other run's marks slip in between.
+        Transaction t(db);
         prepare(db);
         MainReport().setAction(1);
+        t.commit();
     } catch (const MemberCriteriaError& e) {
         ShowInfo(e.description());
     } catch (const NumberedError& e) {
