@@ -1,5 +1,6 @@
 #include "app/Startup.h"
 
+#include "backup/FolderBackup.h"
 #include "base/Clock.h"
 #include "base/ErrorHandling.h"
 #include "settings/GuidedRepair.h"
@@ -182,6 +183,8 @@ StartupOutcome Startup::run()
     if (const auto why = ProgramIniStore().tooLarge())
         ShowWarning(*why + QStringLiteral("\n\nTikkeli käynnistyy oletusasetuksin eikä muuta asetustiedostoa."));
     IgnoringErrors("start-up: read database paths", [] { ReadDatabasePaths(); });
+    IgnoringErrors("start-up: remove what stopped runs left",
+                   [&s] { FolderBackup::removeLeftovers(s.DatabasePath, s.BackupFolder); });
     // One connection for the whole start-up: the settings check and the open below share it, so
     // the file is checked once. It opens only a healthy, writable file; every road of step 8 still
     // starts from its own open.

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -71,7 +72,15 @@ public:
     std::optional<FileError> remove(const QString& path);
 
     // Creates an empty file with a unique hidden name beside target; "" and error when that fails.
-    QString reserveTemp(const QString& target, std::optional<FileError>& error);
+    // With a tag, the name is one of temporaryName's, known again by removeLeftovers.
+    QString reserveTemp(const QString& target, std::optional<FileError>& error, const QString& tag = {});
+    // A name for a temporary file beside target that the program knows again as its own:
+    // ".<name>.<tag>-<process id>-<random>", hidden like every temporary file of ours.
+    static QString temporaryName(const QString& target, const QString& tag);
+    // Removes what interrupted runs left beside target under temporaryName's names with one of the
+    // tags, a temporary file's own temporary files and SQLite journals among them: only files whose
+    // process has ended, never any other name. Returns how many were removed.
+    int removeLeftovers(const QString& target, const QStringList& tags);
     // Flushes temp, renames it to target and syncs the folder; on failure temp is removed and
     // target left as it was.
     std::optional<FileError> publish(const QString& temp, const QString& target, Existing existing);

@@ -33,12 +33,12 @@ QString shown(const QString& path)
     return QDir::toNativeSeparators(path);
 }
 
+// Temporary files carry names the program knows again: a run stopped half-way leaves them behind,
+// and the next run of the same command (or the next start) removes them.
 QString tempBeside(const QString& target, const char* tag)
 {
-    const QFileInfo fi(target);
-    return fi.absoluteDir().filePath(QStringLiteral(".%1.%2-%3")
-                                         .arg(fi.fileName(), QLatin1String(tag))
-                                         .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
+    FileSafety::instance().removeLeftovers(target, {QLatin1String(tag)});
+    return FileSafety::temporaryName(target, QLatin1String(tag));
 }
 
 void removeWithSideFiles(const QString& path)
