@@ -13,6 +13,7 @@ OUT = os.path.join(HERE, '..', 'reports')
 
 FORM_H = 101.6          # height of the standard form
 TOP = 30                # the form starts this far down the invoice's closing band
+EDGE = 5.0              # printers cut what lies nearer the paper's edge than this
 
 
 def t(fi, sv, bilingual, sep=' / '):
@@ -41,12 +42,13 @@ def transfer_form(Y, b, address, amount, reference, due, due_code, message):
 
     def label(fi, sv, x, y, w=18.5, h=12):
         txt = fi + ('\n' + sv if b else '')
-        return text(txt, x, y, w, h, font=small, fixedFont=True)
+        # Labels start at the printable margin; the fields beside them stay in their standard places.
+        return text(txt, max(x, EDGE), y, w - max(0, EDGE - x), h, font=small, fixedFont=True)
 
     due_item = dict(due)
     due_item.update({'x': M + 21, 'y': Y + 65.5, 'width': 27, 'height': 5, 'font': {'bold': True}})
     return [
-        line(0, Y, 210, Y, 0.3),
+        line(EDGE, Y, 210 - EDGE, Y, 0.3),
         label('Saajan\ntilinumero', 'Mottagarens\nkontonummer', 1, Y + 1, h=15),
         text('IBAN', L + 1, Y + 1, 40, 3, font=small, fixedFont=True),
         text('BIC', 80, Y + 1, 30, 3, font=small, fixedFont=True),
@@ -55,19 +57,19 @@ def transfer_form(Y, b, address, amount, reference, due, due_code, message):
         {'type': 'formula', 'formula': 'BIC1', 'x': 80, 'y': Y + 4.5, 'width': 30, 'height': 5, 'font': {'bold': True}},
         {'type': 'formula', 'formula': 'IBAN2', 'x': L + 1, 'y': Y + 10, 'width': 58, 'height': 5},
         {'type': 'formula', 'formula': 'BIC2', 'x': 80, 'y': Y + 10, 'width': 30, 'height': 5},
-        line(0, Y + 16.9, M, Y + 16.9),
+        line(EDGE, Y + 16.9, M, Y + 16.9),
         label('Saaja', 'Mottagare', 1, Y + 18),
         {'type': 'formula', 'formula': 'Seurannimi', 'x': L + 1, 'y': Y + 18.5, 'width': 88, 'height': 5},
         text('{@Seuranosoite}   {@Seuranpostiosoite}', L + 1, Y + 23, 88, 5),
-        line(0, Y + 29.6, M, Y + 29.6),
+        line(EDGE, Y + 29.6, M, Y + 29.6),
         label('Maksajan\nnimi ja\nosoite', 'Betalarens\nnamn och\nadress', 1, Y + 30.5, h=22),
         text(address, L + 1, Y + 31, 88, 23, dropEmptyLines=True),
-        line(0, Y + 55.0, 210, Y + 55.0),
+        line(EDGE, Y + 55.0, 210 - EDGE, Y + 55.0),
         label('Allekirjoitus', 'Underskrift', 1, Y + 56, h=7),
         line(L + 2, Y + 62, M - 2, Y + 62, 0.3),
-        line(0, Y + 63.5, 210, Y + 63.5),
+        line(EDGE, Y + 63.5, 210 - EDGE, Y + 63.5),
         label('Tililtä nro', 'Från konto nr', 1, Y + 64.5, h=7),
-        line(0, Y + 72.0, 210, Y + 72.0),
+        line(EDGE, Y + 72.0, 210 - EDGE, Y + 72.0),
         line(L, Y, L, Y + 72.0),
         line(M, Y, M, Y + 72.0),
         label('Viitenro', 'Ref.nr', M + 1, Y + 56, w=18, h=7),
@@ -78,10 +80,10 @@ def transfer_form(Y, b, address, amount, reference, due, due_code, message):
         due_item,
         line(160, Y + 63.5, 160, Y + 72.0),
         text('Euro', 161, Y + 64.5, 10, 3, font=small, fixedFont=True),
-        {'type': 'field', 'field': amount, 'format': 'amount', 'x': 170, 'y': Y + 65.5, 'width': 37,
+        {'type': 'field', 'field': amount, 'format': 'amount', 'x': 170, 'y': Y + 65.5, 'width': 210 - EDGE - 170 - 1,
          'height': 5, 'align': 'right', 'font': {'bold': True}},
     ] + message + [
-        text(t('TILISIIRTO', 'GIRERING', b, '  '), 1, Y + 74, 60, 5, font={'size': 9, 'bold': True},
+        text(t('TILISIIRTO', 'GIRERING', b, '  '), EDGE, Y + 74, 60, 5, font={'size': 9, 'bold': True},
              fixedFont=True),
         text(t('Maksu välitetään saajalle maksujenvälityksen ehtojen mukaisesti ja vain maksajan '
                'ilmoittaman tilinumeron perusteella.',
@@ -137,6 +139,10 @@ def report(history, form, bilingual):
     ]
     header = letterhead(text(title, 112, 0, 88, 8, font={'size': 15, 'bold': True}, fixedFont=True), address,
                         info_labels)
+    if history:
+        # A history invoice printed again is a copy, and says so, so it is not paid twice.
+        header.append(text(t('KOPIO', 'KOPIA', b, ' / '), 112, 6, 88, 6, font={'size': 12, 'bold': True},
+                           fixedFont=True))
     header += [
         text('{%sOtsake}' % p, 20, 72, 170, 6, font={'bold': True}),
         text(t('Erittely', 'Specifikation', b), 20, 82, 120, 5, font={'bold': True}),

@@ -55,6 +55,57 @@ ReferenceNumber::Checked ReferenceNumber::checked(const QString& typedBase)
     return r;
 }
 
+bool ReferenceNumber::holds(const QString& reference)
+{
+    QString digits;
+    for (const QChar c : reference) {
+        if (isGroupBlank(c))
+            continue;
+        if (!isDigit(c))
+            return false;
+        digits.append(c);
+    }
+    if (digits.size() < 2 || digits.size() > MaxBaseDigits + 1)
+        return false;
+    return checkDigit(digits.left(digits.size() - 1)) == digits.right(1);
+}
+
+bool ReferenceNumber::mod97Holds(const QString& compact)
+{
+    if (compact.size() < 5)
+        return false;
+    const QString moved = compact.mid(4) + compact.left(4);
+    int remainder = 0;
+    for (const QChar c : moved) {
+        int v;
+        if (isDigit(c))
+            v = c.unicode() - '0';
+        else if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+            v = c.unicode() - 'A' + 10;
+        else
+            return false;
+        remainder = (remainder * (v >= 10 ? 100 : 10) + v) % 97;
+    }
+    return remainder == 1;
+}
+
+bool ReferenceNumber::ibanHolds(const QString& iban)
+{
+    QString compact;
+    for (const QChar c : iban)
+        if (!isGroupBlank(c))
+            compact.append(c.toUpper());
+    if (compact.size() < 15 || compact.size() > 34)
+        return false;
+    for (int i = 0; i < compact.size(); ++i) {
+        const QChar c = compact[i];
+        const bool letter = c >= QLatin1Char('A') && c <= QLatin1Char('Z');
+        if ((i < 2 && !letter) || (i >= 2 && i < 4 && !isDigit(c)) || (!letter && !isDigit(c)))
+            return false;
+    }
+    return mod97Holds(compact);
+}
+
 QString ReferenceNumber::fromInvoiceNumber(qint32 invoiceNumber)
 {
     const QString base = QString::number(invoiceNumber);

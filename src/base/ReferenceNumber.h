@@ -26,6 +26,16 @@ public:
     };
     static Checked checked(const QString& typedBase);
 
+    // A domestic reference as written (blanks group digits): 2 to 20 digits whose last is the
+    // check digit of the others.
+    static bool holds(const QString& reference);
+    // ISO 7064 mod 97-10 over a compact text (an IBAN, an RF reference): the first four characters
+    // moved to the end, letters read as 10..35; true when the remainder is 1.
+    static bool mod97Holds(const QString& compact);
+    // An IBAN as written (blanks allowed): two letters, two check digits, 11 to 30 letters or
+    // digits, and its mod 97 check holds.
+    static bool ibanHolds(const QString& iban);
+
     // The reference of an invoice number: its decimal text followed by the check digit (123 -> 1232).
     static QString fromInvoiceNumber(qint32 invoiceNumber);
 

@@ -1,5 +1,6 @@
 #include "contracts/ContractCardFields.h"
 
+#include "base/DateInput.h"
 #include "base/NullConversions.h"
 #include "db/DbError.h"
 
@@ -36,10 +37,14 @@ const std::array<ContractCardFields::BoxDef, ContractCardFields::Count> kBoxes =
     {"tPaikkaJaAika", "vsPaikkaJaAika", K::Text, 100, "Paikka ja aika"},
 }};
 
+QString label(int index)
+{
+    return QString::fromUtf8(kBoxes[std::size_t(index)].label);
+}
+
 [[noreturn]] void refuse(int index, const QString& text)
 {
-    throw DbException(DbErr::TypeMismatch, QStringLiteral("%1: \"%2\" ei ole kelvollinen luku.")
-                                               .arg(QString::fromUtf8(kBoxes[std::size_t(index)].label), text));
+    throw DbException(DbErr::TypeMismatch, QStringLiteral("%1: \"%2\" ei ole kelvollinen luku.").arg(label(index), text));
 }
 
 } // namespace
@@ -70,8 +75,10 @@ Value ContractCardFields::valueOf(int index, const QString& text)
     case Kind::Date: {
         if (trimmed.isEmpty())
             return Value();
-        const auto date = ParseLocaleDate(trimmed);
-        return date ? Value(date->date()) : Value();
+        const auto date = ReadDate(trimmed);
+        if (!date)
+            throw DbException(DbErr::TypeMismatch, notADateMessage(index, text));
+        return Value(*date);
     }
     case Kind::Months: {
         if (trimmed.isEmpty())
@@ -87,6 +94,10 @@ Value ContractCardFields::valueOf(int index, const QString& text)
         const auto amount = ParseLocaleCurrency(trimmed);
         if (!amount)
             refuse(index, text);
+        // A rent is paid to the lessor, never by them.
+        if (*amount < Currency())
+            throw DbException(DbErr::TypeMismatch,
+                              QStringLiteral("%1: vastike ei voi olla negatiivinen (\"%2\").").arg(label(index), text));
         return Value(*amount);
     }
     default: return text.isEmpty() ? Value() : Value(text);
@@ -98,12 +109,19 @@ QString ContractCardFields::normalisedDateText(const QString& text, bool* valid)
     *valid = true;
     if (text.trimmed().isEmpty())
         return QString();
-    const auto date = ParseLocaleDate(text.trimmed());
-    if (!date || !date->date().isValid()) {
+    const auto date = ReadDate(text.trimmed());
+    if (!date) {
+        // A text that is no date stays as typed, for the user to correct.
         *valid = false;
-        return QString();
+        return text;
     }
-    return QLocale().toString(date->date(), QLocale::ShortFormat);
+    return QLocale().toString(*date, QLocale::ShortFormat);
+}
+
+QString ContractCardFields::notADateMessage(int index, const QString& text)
+{
+    return label(index) + QStringLiteral(": \"") + text
+           + QStringLiteral("\" ei ole päivämäärä. Kirjoita päivämäärä muodossa p.k.vvvv.");
 }
 
 const std::array<ContractCardFields::OptionGroup, ContractCardFields::GroupCount>& ContractCardFields::optionGroups()

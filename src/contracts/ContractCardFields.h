@@ -49,13 +49,16 @@ public:
     // The text a box shows for a stored value (dates in the short form d.M.yyyy, amounts with a
     // decimal comma).
     static QString textOf(int index, const Value& value);
-    // The value written for a box's text: empty text and an invalid date give Null. A number box
-    // whose text is no number in its range throws DbException 13 naming the box, so the save
+    // The value written for a box's text: an empty text gives Null. A date box reads its text as
+    // the member card does (ReadDate). A text that is no date, a number box whose text is no
+    // number in its range and a negative rent throw DbException 13 naming the box, so the save
     // fails with the reason and the typed card stays.
     static Value valueOf(int index, const QString& text);
-    // A date box's text when it is left: a valid date in the short form; anything else gives ""
-    // and valid = false. An empty text stays empty and valid.
+    // A date box's text when it is left: a valid date in the short form; a text that is no date
+    // is given back as typed with valid = false. An empty text stays empty and valid.
     static QString normalisedDateText(const QString& text, bool* valid);
+    // The message for a date box holding a text that is no date.
+    static QString notADateMessage(int index, const QString& text);
 
     // The option groups: the stored code is the option's number (1..count).
     struct OptionGroup {

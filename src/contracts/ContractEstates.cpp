@@ -38,7 +38,7 @@ bool ContractEstates::areaTextIsWrong(const QString& text)
     return !text.trimmed().isEmpty() && !ParseLocaleNumber(text.trimmed());
 }
 
-qint64 ContractEstates::write(Database& db, qint64 vsId, const Row& row)
+void ContractEstates::apply(cTila& estate, const Row& row)
 {
     const QString areaText = row.texts[PintaAla].trimmed();
     double area = 0.0;
@@ -49,15 +49,20 @@ qint64 ContractEstates::write(Database& db, qint64 vsId, const Row& row)
                               QStringLiteral("Pinta-ala: \"%1\" ei ole kelvollinen luku.").arg(row.texts[PintaAla]));
         area = *parsed;
     }
-    cTila estate(db);
-    if (row.id != 0)
-        estate.Read(row.id);
-    estate.setVsId(vsId);
     estate.setKunta(row.texts[Kunta]);
     estate.setKyla(row.texts[Kyla]);
     estate.setTila(row.texts[TilaPalsta]);
     estate.setRekNo(row.texts[RekNo]);
     estate.setPintaAla(area);
+}
+
+qint64 ContractEstates::write(Database& db, qint64 vsId, const Row& row)
+{
+    cTila estate(db);
+    if (row.id != 0)
+        estate.Read(row.id);
+    apply(estate, row);
+    estate.setVsId(vsId);
     estate.Save(false);
     return estate.id();
 }

@@ -1,11 +1,8 @@
 #include "contracts/ContractRecords.h"
 
+#include "contracts/ContractNumbers.h"
 #include "contracts/cSopimus.h"
-#include "settings/DatabaseSettingsStore.h"
-#include "base/SharedState.h"
 #include "db/Transaction.h"
-
-#include <limits>
 
 namespace tikkeli {
 
@@ -103,14 +100,16 @@ void ContractRecords::deleteCurrent()
 
 QString ContractRecords::NextContractNumber()
 {
-    SharedState& s = State();
-    const QString given = QString::number(s.ContractNumberCounter);
-    if (s.ContractNumberCounter == std::numeric_limits<qint32>::max())
-        throw DbException(DbErr::Overflow, QStringLiteral("Ylivuoto"));
-    DatabaseSettingsStore store(m_db, QStringLiteral("TIKKELI"));
-    store.write(QString::number(s.ContractNumberCounter + 1), QStringLiteral("Sopimusnro"));
-    s.ContractNumberCounter += 1;
-    return given;
+    return ContractNumbers::next(m_db);
+}
+
+void ContractRecords::showStored(qint64 id)
+{
+    cancel();
+    m_rs.requery();
+    if (!m_rs.eof())
+        m_rs.moveFirst();
+    findId(id);
 }
 
 } // namespace tikkeli

@@ -40,9 +40,11 @@ public:
     // transaction, then shows the first contract.
     void deleteCurrent();
 
-    // The contract-number counter: the number the new contract gets; the shared counter goes one
-    // on and is stored under "Sopimusnro" at once. DbException 6 when it would overflow.
+    // The number a new contract gets (ContractNumbers::next).
     QString NextContractNumber();
+    // After the card was stored past the recordset: drops the pending edit, reads the table again
+    // and makes the stored contract current.
+    void showStored(qint64 id);
 
 private:
     Database m_db;

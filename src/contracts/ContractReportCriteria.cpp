@@ -1,5 +1,7 @@
 #include "contracts/ContractReportCriteria.h"
 
+#include "base/DateInput.h"
+
 #include "base/NullConversions.h"
 #include "base/NumericText.h"
 #include "printing/FormulaText.h"
@@ -81,8 +83,8 @@ FeatureTests featureTests(const ContractCriteria::Feature& f)
         t.hasYearPattern = true;
         t.yearPattern = date;
     } else if (!date.isEmpty()) {
-        if (const auto d = ParseLocaleDate(date))
-            t.date = d->date();
+        if (const auto d = ReadDate(date))
+            t.date = *d;
     }
     if (const auto n = ParseLocaleNumber(f.LukuArvo.trimmed()))
         if (const auto whole = RoundToInt32(*n))

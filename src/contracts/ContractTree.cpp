@@ -18,6 +18,13 @@ const QString kExpired = QStringLiteral("Umpeutuneet");
 const QString kOverYear = QStringLiteral("Yli vuosi");
 const QString kUntilNotice = QStringLiteral("Toistaiseksi");
 
+// A contract saved without a lessor's name is listed all the same, so it can be opened, corrected
+// or deleted; nothing deletes it behind the user's back.
+QString shownName(const QString& name)
+{
+    return name.isEmpty() ? ContractTree::unnamed() : name;
+}
+
 QString key(qint64 id, const QString& tail)
 {
     return QString::number(id) + QStringLiteral("ID") + tail;
@@ -59,7 +66,7 @@ ContractTree::Tree ContractTree::build(const std::vector<Contract>& contracts, c
         Group group{g.letter, {}};
         group.nodes.reserve(g.indexes.size());
         for (const std::size_t i : g.indexes)
-            group.nodes.push_back({contracts[i].name, key(contracts[i].id, QString())});
+            group.nodes.push_back({shownName(contracts[i].name), key(contracts[i].id, QString())});
         tree.alphabetical.push_back(std::move(group));
     }
 
@@ -78,7 +85,7 @@ ContractTree::Tree ContractTree::build(const std::vector<Contract>& contracts, c
             return;
         Group group{text, {}};
         for (const Contract* c : run)
-            group.nodes.push_back({c->name, key(c->id, QStringLiteral("2"))});
+            group.nodes.push_back({shownName(c->name), key(c->id, QStringLiteral("2"))});
         tree.validity.push_back(std::move(group));
     };
     addRun(kCheck, check);
@@ -116,7 +123,8 @@ ContractTree::Tree ContractTree::build(const std::vector<Contract>& contracts, c
         if (seen[at].contains(e.contractId))
             continue;
         seen[at].insert(e.contractId, true);
-        tree.villages[at].nodes.push_back({e.name, key(e.contractId, QStringLiteral("3") + QString::number(e.id))});
+        tree.villages[at].nodes.push_back(
+            {shownName(e.name), key(e.contractId, QStringLiteral("3") + QString::number(e.id))});
     }
     return tree;
 }
@@ -161,7 +169,6 @@ std::vector<ContractTree::Estate> ContractTree::readEstates(Database& db)
 
 ContractTree::Tree ContractTree::build(Database& db, const QDate& today)
 {
-    db.execute(QStringLiteral("DELETE FROM vs WHERE vsNimi IS NULL"));
     return build(readContracts(db), readEstates(db), today);
 }
 

@@ -45,11 +45,12 @@ public:
     static QString alphabeticalRoot() { return QStringLiteral("Aakkostettu"); }
     static QString validityRoot() { return QStringLiteral("Voimassaoloaika"); }
     static QString villageRoot() { return QStringLiteral("Kylät"); }
+    static QString unnamed() { return QStringLiteral("(nimetön)"); }
 
     // The tree of the given rows, `today` being the day the validity blocks count from.
     static Tree build(const std::vector<Contract>& contracts, const std::vector<Estate>& estates, const QDate& today);
-    // Reads vs and tl and builds the tree. Contracts whose lessor name is Null are deleted first
-    // (a card saved without a name is not kept). Throws DbException.
+    // Reads vs and tl and builds the tree. A contract without a lessor's name is listed as
+    // unnamed() under the other initials. Throws DbException.
     static Tree build(Database& db, const QDate& today);
     // The rows build(db, today) reads, in the order it needs them.
     static std::vector<Contract> readContracts(Database& db);

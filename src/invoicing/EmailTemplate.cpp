@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <QHash>
 
@@ -251,6 +252,21 @@ void addReminderFields(FieldValues& v, const QString& openAmount, const QString&
     v.insert(QStringLiteral("MUISTUTUKSENLOPPUSUMMA"), total);
 }
 
+// A line that holds nothing but an empty address line is left out, so the address stands whole
+// whichever of its six lines an invoice uses.
+QString dropEmptyAddressLines(QString text, const QString (&address)[6])
+{
+    for (int i = 0; i < 6; ++i) {
+        if (!address[i].trimmed().isEmpty())
+            continue;
+        const QRegularExpression alone(
+            QStringLiteral("(?:(?<=\\r\\n)|^)[ \\t]*<MAKSAJANOSOITE%1:[0-9]+>[ \\t]*\\r\\n").arg(i + 1),
+            QRegularExpression::CaseInsensitiveOption);
+        text.replace(alone, QString());
+    }
+    return text;
+}
+
 QString fillCommon(const QString& templ, const Recordset& rs, const QString& prefix, Database& db,
                    const std::function<void(FieldValues&)>& reminderFields, qint64 rowsOf)
 {
@@ -259,8 +275,10 @@ QString fillCommon(const QString& templ, const Recordset& rs, const QString& pre
     QString address[6];
     for (int i = 0; i < 6; ++i)
         address[i] = fieldText(rs, prefix + QStringLiteral("LaskOsoite") + QString::number(i + 1));
+    const QString text = dropEmptyAddressLines(templ, address);
     addPayerFields(values, address, fieldText(rs, prefix + QStringLiteral("LaskJasennumero")));
-    addAccountFields(values, State().BankAccount1, State().BankAccount2);
+    addAccountFields(values, EmailTemplate::accountText(State().BankAccount1, State().Iban1),
+                     EmailTemplate::accountText(State().BankAccount2, State().Iban2));
     const Value number = rs.field(prefix + QStringLiteral("Laskunumero"));
     addInvoiceFields(values, dateText(rs.field(prefix + QStringLiteral("Erapaiva"))),
                      dateText(rs.field(prefix + QStringLiteral("Laskupaiva"))),
@@ -271,7 +289,8 @@ QString fillCommon(const QString& templ, const Recordset& rs, const QString& pre
         reminderFields(values);
     values.insert(QStringLiteral("LISATIETOTEKSTI"),
                   EmailTemplate::ReadInvoiceMessage(NullToLong(rs.field(prefix + QStringLiteral("meID"))), db));
-    return fillWithRows(templ, std::move(values), EmailTemplate::LoadInvoiceRows(rowsOf, db));
+    return EmailTemplate::withoutTrailingBlanks(
+        fillWithRows(text, std::move(values), EmailTemplate::LoadInvoiceRows(rowsOf, db)));
 }
 
 } // namespace
@@ -369,7 +388,23 @@ QString EmailTemplate::ReplacePayerFields(QString text, const QString (&address)
 {
     FieldValues v;
     addPayerFields(v, address, memberNumber);
-    return filled(text, std::move(v));
+    return filled(dropEmptyAddressLines(text, address), std::move(v));
+}
+
+QString EmailTemplate::accountText(const QString& bankConnection, const QString& iban)
+{
+    const auto compact = [](QString t) { return t.remove(u' ').toUpper(); };
+    const QString account = iban.trimmed();
+    if (account.isEmpty() || compact(bankConnection).contains(compact(account)))
+        return bankConnection;
+    return bankConnection.trimmed().isEmpty() ? account : bankConnection.trimmed() + QLatin1Char(' ') + account;
+}
+
+QString EmailTemplate::withoutTrailingBlanks(const QString& text)
+{
+    static const QRegularExpression trailing(QStringLiteral("[ \t]+(?=\r\n|$)"));
+    QString out = text;
+    return out.replace(trailing, QString());
 }
 
 QString EmailTemplate::ReplaceAccountFields(QString text, const QString& account1, const QString& account2)

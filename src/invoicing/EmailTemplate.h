@@ -37,7 +37,7 @@ public:
     // The text of a template file's bytes: UTF-8, else Windows-1252, with every line ending CR LF.
     static QString decodeTemplate(const QByteArray& bytes);
 
-    // The filled text; empty when no row has the id.
+    // The filled text, each line without trailing blanks; empty when no row has the id.
     static QString FillInvoiceTemplate(const QString& templ, qint64 jmID, Database& db);
     static QString FillReminderTemplate(const QString& templ, qint64 jmhID, Database& db);
 
@@ -57,6 +57,10 @@ public:
     static QString ReplaceReminderFields(QString text, const QString& openAmount, const QString& fee,
                                          const QString& interest, const QString& total);
     static QString ReplaceMessageField(QString text, const QString& message);
+    // What "Maksu tilille:" shows: the bank connection text of the settings, followed by the
+    // account's IBAN when the text does not hold it already, so a payer always gets the account.
+    static QString accountText(const QString& bankConnection, const QString& iban);
+    static QString withoutTrailingBlanks(const QString& text);
 
     // Value forms: amounts with two decimals, a decimal comma and groups of three split by a
     // no-break space ("1 234,50"); dates as "5.3.2026" (empty for none).

@@ -3,6 +3,7 @@
 #include "db/Transaction.h"
 #include "invoicing/InvoiceNumbering.h"
 #include "base/SharedState.h"
+#include "settings/DatabaseSettingsStore.h"
 
 #include <algorithm>
 
@@ -39,17 +40,56 @@ int InvoiceHistory::MoveToHistory(Database& db, const Progress& progress)
     return count;
 }
 
+namespace {
+
+const QString PrintedKey = QStringLiteral("LaskutTulostettu");
+
+qint64 printedUpTo(Database& db)
+{
+    return DatabaseSettingsStore(db, QStringLiteral("TIKKELI")).read(PrintedKey).toLongLong();
+}
+
+} // namespace
+
+void InvoiceHistory::MarkRunPrinted(Database& db)
+{
+    const qint64 largest = db.scalar(QStringLiteral("SELECT IFNULL(MAX(jmLaskunumero), 0) FROM jm")).toInt64();
+    if (largest > printedUpTo(db))
+        DatabaseSettingsStore(db, QStringLiteral("TIKKELI")).write(QString::number(largest), PrintedKey);
+}
+
+bool InvoiceHistory::RunReachedMembers(Database& db)
+{
+    return db.scalar(QStringLiteral("SELECT COUNT(*) FROM jm WHERE jmEmailed = True OR jmLaskunumero <= ?"),
+                     {Value(printedUpTo(db))})
+               .toInt64()
+           > 0;
+}
+
+QString InvoiceHistory::DeleteQuestion(Database& db)
+{
+    const QString question = QStringLiteral("Haluatko varmasti poistaa kaikki lisätyt laskut?");
+    if (!RunReachedMembers(db))
+        return question;
+    return question
+           + QStringLiteral("\r\n\r\nLaskuja on jo tulostettu tai lähetetty sähköpostitse, joten niiden numeroita ja "
+                            "viitteitä ei anneta uudelleen: seuraava laskuajo jatkaa numerosta ")
+           + QString::number(InvoiceNumbering::storedCounter(db)) + QLatin1Char('.');
+}
+
 int InvoiceHistory::DeleteAll(Database& db)
 {
     Transaction transaction(db);
     const int count = CountRunInvoices(db);
+    const bool reached = RunReachedMembers(db);
     db.execute(QStringLiteral("UPDATE jr SET jrJasenmaksu = True WHERE jrID IN"
                               " (SELECT jmjrID FROM jm WHERE jmJasMak = True AND jmjrJasenmaksu = True)"));
     db.execute(QStringLiteral("DELETE FROM jmRivi WHERE jmRjmID IN (SELECT jmID FROM jm)"));
     db.execute(QStringLiteral("DELETE FROM jm"));
     // An interrupted run of an earlier version can leave the counter short of its invoices: the
     // plain step back would then land on a number the history already holds.
-    const qint64 wound = qint64(State().InvoiceNumberCounter) - count;
+    const qint64 stored = InvoiceNumbering::storedCounter(db);
+    const qint64 wound = reached ? stored : stored - count;
     const qint64 firstFree = qint64(InvoiceNumbering::LargestInvoiceNumber(db)) + 1;
     const qint32 counter = qint32(std::max(wound, firstFree));
     InvoiceNumbering::storeCounter(db, counter);

@@ -1,5 +1,6 @@
 #include "invoicing/InvoiceNumbering.h"
 
+#include "base/NumericText.h"
 #include "settings/DatabaseSettingsStore.h"
 
 #include <algorithm>
@@ -43,6 +44,12 @@ void InvoiceNumbering::AdvanceInvoiceIdSeed(Database& db)
         db.execute(QStringLiteral("INSERT INTO sqlite_sequence (name, seq) VALUES ('jm', ?)"), {Value(floor)});
     else
         db.execute(QStringLiteral("UPDATE sqlite_sequence SET seq = ? WHERE name = 'jm'"), {Value(floor)});
+}
+
+qint32 InvoiceNumbering::storedCounter(Database& db)
+{
+    DatabaseSettingsStore store(db, QStringLiteral("TIKKELI"));
+    return WholeNumberText32(store.read(QStringLiteral("Laskunro"))).value_or(1);
 }
 
 void InvoiceNumbering::storeCounter(Database& db, qint32 value)

@@ -22,6 +22,10 @@ public:
     // The identity the next jm row will get.
     static qint64 NextInvoiceId(Database& db);
 
+    // The counter as stored under "Laskunro" (read as start-up reads it). Another program on the
+    // same database may have stepped it since start-up, so whatever hands out numbers reads it
+    // here, inside its write transaction, never from the shared state.
+    static qint32 storedCounter(Database& db);
     // Writes the counter under "Laskunro" in the caller's database (and transaction). The shared
     // state is the caller's to update once the work is committed.
     static void storeCounter(Database& db, qint32 value);

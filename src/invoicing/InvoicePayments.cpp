@@ -5,15 +5,20 @@
 #include "db/DbError.h"
 #include "db/Recordset.h"
 #include "db/Transaction.h"
+#include "invoicing/ReferencePaymentMatcher.h"
 
 namespace tikkeli {
 
 std::optional<qint64> InvoicePayments::FindHistoryByReference(Database& db, const QString& reference)
 {
-    const Value id = db.scalar(QStringLiteral("SELECT jmhID FROM jmhist WHERE jmhjmViitenumero = ?"
-                                              " ORDER BY jmhjmMaksettu, jmhjmLaskupaiva IS NULL, jmhjmLaskupaiva,"
-                                              " jmhjmLaskunumero, jmhID LIMIT 1"),
-                               {Value(reference)});
+    // Typed or stored, a reference is compared as the digits banks send: no blanks, no leading zeros.
+    const QString wanted = ReferencePaymentMatcher::historyReference(reference);
+    if (wanted.isEmpty())
+        return std::nullopt;
+    const Value id = db.scalar(QStringLiteral("SELECT jmhID FROM jmhist WHERE ltrim(replace(jmhjmViitenumero, ' ', ''),"
+                                              " '0') = ? ORDER BY jmhjmMaksettu, jmhjmLaskupaiva IS NULL,"
+                                              " jmhjmLaskupaiva, jmhjmLaskunumero, jmhID LIMIT 1"),
+                               {Value(wanted)});
     if (id.isNull())
         return std::nullopt;
     return id.toInt64();

@@ -8,6 +8,7 @@
 #include "invoicing/InvoiceInput.h"
 #include "invoicing/InvoiceNumbering.h"
 #include "invoicing/InvoiceRecords.h"
+#include "invoicing/ReferencePaymentMatcher.h"
 #include "base/ReferenceNumber.h"
 #include "base/SharedState.h"
 
@@ -41,24 +42,51 @@ const QString& InvoiceRun::noRecipientsMessage()
     return text;
 }
 
+bool InvoiceRun::dueBeforeInvoiceDate(const InvoiceRunRequest& r)
+{
+    const auto invoiceDate = InvoiceInput::parseDate(r.invoiceDate);
+    const auto dueDate = InvoiceInput::parseDate(r.dueDate);
+    return invoiceDate && dueDate && *dueDate < *invoiceDate;
+}
+
+const QString& InvoiceRun::dueBeforeInvoiceDateQuestion()
+{
+    static const QString text = QStringLiteral("Eräpäivä on ennen laskun päivää. Lisätäänkö laskut silti?");
+    return text;
+}
+
+const QString& InvoiceRun::otherRunFirstMessage()
+{
+    static const QString text = QStringLiteral("Toinen ohjelma lisäsi juuri laskuja samaan tietokantaan, joten tätä "
+                                               "laskuajoa ei tehty.\r\n\r\n");
+    return text;
+}
+
 const QString& InvoiceRun::shortReferenceNote()
 {
     static const QString text = QStringLiteral("Huom: viitteitä alle 4 numeroa (laskut 1-99), pankki ei hyväksy.");
     return text;
 }
 
-RunCheck InvoiceRun::check(const InvoiceRunRequest& r)
+RunCheck InvoiceRun::checkNumbers()
 {
     if (InvoiceHistory::CountRunInvoices(m_db) != 0)
         return {QStringLiteral("Siirrä jo tehdyt maksut ensin historiaan tai poista maksut ennen lisäystä!")};
     const qint32 largest = InvoiceNumbering::LargestInvoiceNumber(m_db);
-    const qint32 counter = State().InvoiceNumberCounter;
+    const qint32 counter = InvoiceNumbering::storedCounter(m_db);
     if (counter <= largest)
         return {QStringLiteral("Tietokannasta löytyy jo isompi laskunumero (") + QString::number(largest)
                 + QStringLiteral(") kuin numero jota ollaan lisäämässä (") + QString::number(counter)
                 + QStringLiteral(
                     ")\r\n\r\nMuuta laskunumero Tikkelin asetuksiin ennen laskujen lisäystä, ensimmäinen kelvollinen on ")
                 + QString::number(qint64(largest) + 1)};
+    return {};
+}
+
+RunCheck InvoiceRun::check(const InvoiceRunRequest& r)
+{
+    if (RunCheck numbers = checkNumbers(); !numbers.ok())
+        return numbers;
     if (r.title.size() > 30)
         return {QStringLiteral("Otsaketekstin tulee olla korkeintaan 30 merkkiä pitkä."), RunField::Title};
     if (!InvoiceInput::parseDate(r.invoiceDate))
@@ -79,8 +107,12 @@ RunCheck InvoiceRun::check(const InvoiceRunRequest& r)
     if (!anyRow)
         return {QStringLiteral("Laskua ei voida tehdä ilman laskurivitietoa.")};
     // A total typed over by hand is checked with the rest, before anything is written.
-    if (!InvoiceInput::parseMoney(r.total))
+    const std::optional<Currency> total = InvoiceInput::parseMoney(r.total);
+    if (!total)
         return {QStringLiteral("Syötetyn summan muoto ei ole kelvollinen."), RunField::Total};
+    // A transfer form and its bar code cannot ask for a negative sum.
+    if (*total < Currency())
+        return {QStringLiteral("Laskun summa ei voi olla negatiivinen."), RunField::Total};
     return {};
 }
 
@@ -97,6 +129,13 @@ InvoiceRunResult InvoiceRun::run(const InvoiceRunRequest& r, const Progress& pro
     const Currency total = *InvoiceInput::parseMoney(r.total);
 
     Transaction transaction(m_db);
+    // The checks above ran before the write lock was taken; another program on the same database
+    // may have made its run since. Checked again under the lock, the counter read here is the one
+    // this run steps, so two programs never hand out the same numbers.
+    if (const RunCheck numbers = checkNumbers(); !numbers.ok()) {
+        result.message = otherRunFirstMessage() + numbers.message;
+        return result;
+    }
     const qint64 runTextId = InvoiceRecords::CreateRunText(m_db, r.runText);
     InvoiceNumbering::AdvanceInvoiceIdSeed(m_db);
 
@@ -139,7 +178,7 @@ InvoiceRunResult InvoiceRun::run(const InvoiceRunRequest& r, const Progress& pro
         return result; // rolled back: a run without invoices leaves no trace
     }
 
-    qint32 counter = State().InvoiceNumberCounter;
+    qint32 counter = InvoiceNumbering::storedCounter(m_db);
     std::unordered_set<qint64> invoiced;
     int done = 0;
     for (const InvoiceMember& member : recipients) {
@@ -151,9 +190,10 @@ InvoiceRunResult InvoiceRun::run(const InvoiceRunRequest& r, const Progress& pro
         invoice.invoiceDate = invoiceDate;
         invoice.number = counter;
         const QString personal = NullToString(member.reference);
-        invoice.reference = r.personalReference && !personal.trimmed().isEmpty()
-                                ? personal
-                                : ReferenceNumber::fromInvoiceNumber(counter);
+        // The own reference as the card holds it may carry blanks or leading zeros; the invoice
+        // keeps it as the bank will send it back.
+        const QString own = ReferencePaymentMatcher::historyReference(personal);
+        invoice.reference = r.personalReference && !own.isEmpty() ? own : ReferenceNumber::fromInvoiceNumber(counter);
         invoice.total = total;
         invoice.giroText = r.giroText;
         invoice.title = r.title;

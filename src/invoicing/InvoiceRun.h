@@ -67,8 +67,17 @@ public:
     static QString addedMessage(int count);
     static const QString& noRecipientsMessage();
     static const QString& shortReferenceNote();
+    // A due date before the invoice date is no error, but seldom meant: the window asks first.
+    static bool dueBeforeInvoiceDate(const InvoiceRunRequest& request);
+    static const QString& dueBeforeInvoiceDateQuestion();
+    // Heads the refusal of a run whose numbers another program took while this one waited.
+    static const QString& otherRunFirstMessage();
 
 private:
+    // The checks that depend on the database rather than on the form: an empty jm, and a stored
+    // counter above every number in use.
+    RunCheck checkNumbers();
+
     Database m_db;
 };
 

@@ -2,6 +2,7 @@
 
 #include "base/NullConversions.h"
 #include "base/Prompter.h"
+#include "base/ReferenceNumber.h"
 #include "db/DbError.h"
 #include "db/Transaction.h"
 #include "invoicing/InvoicePayments.h"
@@ -19,26 +20,16 @@ namespace {
 struct HistoryRow {
     qint64 id = 0;
     bool memberExists = false;
-    qint64 priceRaw = 0; // ten-thousandths of a euro
+    qint64 priceCents = 0;    // the invoice's sum, as its bar code carries it
+    qint64 reminderCents = 0; // the total of its latest reminder; 0 when never reminded
     bool paid = false;
 };
 
-// ISO 11649: the first four characters moved to the end, letters as 10..35, mod 97 gives 1.
-bool rfChecks(const QString& rf)
+// Currency keeps ten-thousandths; the bar code a payer reads the sum from carries whole cents,
+// rounded half up.
+qint64 barCodeCents(const Value& amount)
 {
-    const QString moved = rf.mid(4) + rf.left(4);
-    int remainder = 0;
-    for (QChar c : moved) {
-        int v;
-        if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
-            v = c.unicode() - '0';
-        else if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
-            v = c.unicode() - 'A' + 10;
-        else
-            return false;
-        remainder = (remainder * (v >= 10 ? 100 : 10) + v) % 97;
-    }
-    return remainder == 1;
+    return (NullToCurrency(amount).raw() + 50) / 100;
 }
 
 } // namespace
@@ -56,18 +47,16 @@ QString ReferencePaymentMatcher::FormatCents(qint64 cents)
         for (int k = n - 1; k >= 0; --k) {
             *o++ = QLatin1Char(buf[k]);
             if (k == 2)
-                *o++ = QLatin1Char('.');
+                *o++ = QLatin1Char(',');
         }
         return out;
     }
     const QString s = QString::number(cents);
-    if (cents == 0)
-        return s + QStringLiteral(".00");
-    if (s.size() == 1)
-        return QStringLiteral("0.0") + s;
     if (s.size() == 2)
-        return QStringLiteral("0.") + s;
-    return s.left(s.size() - 2) + QLatin1Char('.') + s.right(2);
+        return QStringLiteral("-0,0") + s.right(1);
+    if (s.size() == 3)
+        return QStringLiteral("-0,") + s.right(2);
+    return s.left(s.size() - 2) + QLatin1Char(',') + s.right(2);
 }
 
 QString ReferencePaymentMatcher::historyReference(const QString& fileReference)
@@ -83,7 +72,7 @@ QString ReferencePaymentMatcher::historyReference(const QString& fileReference)
         else if (u < 128 || !c.isSpace())
             compact += c;
     }
-    if (compact.startsWith(QLatin1String("RF")) && compact.size() > 4 && rfChecks(compact)) {
+    if (compact.startsWith(QLatin1String("RF")) && compact.size() > 4 && ReferenceNumber::mod97Holds(compact)) {
         const QString inner = compact.mid(4);
         bool digits = true;
         for (QChar c : inner)
@@ -135,18 +124,22 @@ std::vector<ReferencePaymentMatcher::Match> ReferencePaymentMatcher::match(const
     QHash<QString, std::vector<HistoryRow>> rows;
     rows.reserve(seen.size());
     if (!seen.isEmpty()) {
+        // A reference stored as typed ("1234 5672 0", "00020242") is compared in the form banks
+        // send it: digits without blanks and leading zeros.
         Recordset rs = m_db.openRecordset(
             QStringLiteral("SELECT h.jmhID, h.jmhjmViitenumero, h.jmhjmjrID, h.jmhjmHinta, h.jmhjmMaksettu,"
-                           " EXISTS (SELECT 1 FROM jr WHERE jr.jrID = h.jmhjmjrID) AS member"
-                           " FROM jmhist h WHERE h.jmhjmViitenumero IN (SELECT value FROM json_each(?1))"),
+                           " EXISTS (SELECT 1 FROM jr WHERE jr.jrID = h.jmhjmjrID) AS member, h.jmhjmMuistutusYhteensa"
+                           " FROM jmhist h WHERE ltrim(replace(h.jmhjmViitenumero, ' ', ''), '0')"
+                           " IN (SELECT value FROM json_each(?1))"),
             RecordsetType::Snapshot, {Value(wanted)});
         for (; !rs.eof(); rs.moveNext()) {
             HistoryRow r;
             r.id = rs.field(0).toInt64();
             r.memberExists = NullToBoolean(rs.field(5));
-            r.priceRaw = NullToCurrency(rs.field(3)).raw();
+            r.priceCents = barCodeCents(rs.field(3));
+            r.reminderCents = barCodeCents(rs.field(6));
             r.paid = NullToBoolean(rs.field(4));
-            rows[NullToString(rs.field(1))].push_back(r);
+            rows[historyReference(NullToString(rs.field(1)))].push_back(r);
         }
         for (auto& list : rows)
             std::sort(list.begin(), list.end(), [](const HistoryRow& a, const HistoryRow& b) { return a.id < b.id; });
@@ -183,7 +176,10 @@ std::vector<ReferencePaymentMatcher::Match> ReferencePaymentMatcher::match(const
             continue;
         }
         const std::vector<HistoryRow>& candidates = *found;
-        const auto sumFits = [&](const HistoryRow& r) { return r.priceRaw == cents * 100; };
+        // The invoice's sum, or the total its latest reminder asked for.
+        const auto sumFits = [&](const HistoryRow& r) {
+            return r.priceCents == cents || (r.reminderCents != 0 && r.reminderCents == cents);
+        };
         const auto open = [&](const HistoryRow& r) { return !r.paid && !taken.contains(r.id); };
         // The lower the rank the better; the oldest wins a tie.
         const auto rank = [&](const HistoryRow& r) {
@@ -201,6 +197,11 @@ std::vector<ReferencePaymentMatcher::Match> ReferencePaymentMatcher::match(const
         if (!chosen->memberExists) {
             m.outcome = Outcome::MemberMissing;
             m.text = line(u"Henkilö: ");
+        } else if (chosen->paid || (!open(*chosen) && sumFits(*chosen))) {
+            // Paid already, or by an earlier payment of this file: a second payment is the
+            // treasurer's to check, never a new one to mark.
+            m.outcome = Outcome::AlreadyPaid;
+            m.text = line(u"Jo maksettu: ");
         } else if (sumFits(*chosen)) {
             m.outcome = Outcome::Arrived;
             m.text = line({});

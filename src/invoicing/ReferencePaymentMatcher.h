@@ -9,10 +9,11 @@
 namespace tikkeli {
 
 // Sorts the payments of one bank batch against the invoice history: arrived, reference not found,
-// member gone, or wrong sum, each with the text the import window lists.
+// member gone, already paid, or wrong sum, each with the text the import window lists. A payment
+// arrives when it equals the invoice's sum or the total of its latest reminder.
 class ReferencePaymentMatcher {
 public:
-    enum class Outcome { Arrived, ReferenceNotFound, MemberMissing, WrongSum };
+    enum class Outcome { Arrived, ReferenceNotFound, MemberMissing, WrongSum, AlreadyPaid };
     struct Match {
         Outcome outcome = Outcome::ReferenceNotFound;
         qint64 historyId = -1; // -1 when no history row carries the reference
@@ -25,7 +26,7 @@ public:
     // as bound values.
     std::vector<Match> match(const ReferencePaymentBatch& batch);
 
-    // 1234 -> "12.34", 5 -> "0.05", 0 -> "0.00": always a point, whatever the locale.
+    // 1234 -> "12,34", 5 -> "0,05", 0 -> "0,00": the Finnish decimal comma.
     static QString FormatCents(qint64 cents);
     // The reference as the history stores it: blanks and leading zeros dropped; an RF reference
     // whose check digits hold gives the domestic reference inside it. Anything else is returned

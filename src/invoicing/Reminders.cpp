@@ -69,10 +69,50 @@ QString Reminders::rangeCondition(const ReminderRange& range, Params& params)
     return where;
 }
 
+namespace {
+
+// An invoice is reminded once its due date has passed; one without a due date cannot be told
+// apart and is reminded as before.
+const QString FallenDue = QStringLiteral(" AND (jmhjmErapaiva IS NULL OR jmhjmErapaiva < ?)");
+
+} // namespace
+
+Reminders::Candidates Reminders::CountCandidates(Database& db, const ReminderRange& range, const QDate& today)
+{
+    // The first parameter is the day, before those of the range.
+    Params params{Value(today)};
+    const QString where = rangeCondition(range, params);
+    Recordset rs = db.openRecordset(QStringLiteral("SELECT COUNT(*), SUM(CASE WHEN jmhjmErapaiva IS NULL OR"
+                                                   " jmhjmErapaiva < ? THEN 1 ELSE 0 END) FROM jmhist WHERE ")
+                                        + where,
+                                    RecordsetType::Snapshot, params);
+    Candidates c;
+    c.due = int(NullToLong(rs.field(1)));
+    c.notYetDue = int(NullToLong(rs.field(0))) - c.due;
+    return c;
+}
+
+QString Reminders::NotYetDueText(int count)
+{
+    if (count <= 0)
+        return {};
+    if (count == 1)
+        return QStringLiteral("1 maksamaton lasku jätettiin pois, koska sen eräpäivä ei ole vielä mennyt.");
+    return QString::number(count)
+           + QStringLiteral(" maksamatonta laskua jätettiin pois, koska niiden eräpäivä ei ole vielä mennyt.");
+}
+
+QString Reminders::selection(const ReminderRange& range, const QDate& today, Params& params)
+{
+    const QString where = rangeCondition(range, params) + FallenDue;
+    params.push_back(Value(today));
+    return where;
+}
+
 int Reminders::CreateReminders(Database& db, const ReminderRange& range, const QDate& today)
 {
     Params params;
-    const QString where = rangeCondition(range, params);
+    const QString where = selection(range, today, params);
     // A range is reminded as a whole or not at all: a failure halfway leaves no numbers raised.
     Transaction transaction(db);
     Recordset rs = db.openRecordset(QStringLiteral("SELECT jmhID FROM jmhist WHERE ") + where

@@ -31,11 +31,24 @@ public:
     // Records a reminder on one history row with the fee, rate and title of the settings; a
     // missing row is left alone.
     static void CreateReminder(Database& db, qint64 jmhID, const QDate& today);
-    // Records a reminder on every unpaid invoice of the range and marks exactly those rows for
-    // print, all in one transaction; returns their number.
+    // The unpaid invoices of a range: those a reminder run takes (due before today, or without a
+    // due date) and those it leaves out because they are not yet due.
+    struct Candidates {
+        int due = 0;
+        int notYetDue = 0;
+    };
+    static Candidates CountCandidates(Database& db, const ReminderRange& range, const QDate& today);
+    // Records a reminder on every unpaid invoice of the range that fell due before today and
+    // marks exactly those rows for print, all in one transaction; returns their number. An
+    // invoice due today or later is not reminded.
     static int CreateReminders(Database& db, const ReminderRange& range, const QDate& today);
     // "Ei löydy maksamattomia laskuja väliltä: a - l".
     static QString NothingToRemindText(const ReminderRange& range);
+    // What the user is told about the unpaid invoices left out as not yet due; empty for none.
+    static QString NotYetDueText(int count);
+    // The WHERE condition over jmhist of the invoices a run over the range reminds; its values
+    // are appended to params.
+    static QString selection(const ReminderRange& range, const QDate& today, Params& params);
 
 private:
     static QString rangeCondition(const ReminderRange& range, Params& params);

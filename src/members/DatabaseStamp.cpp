@@ -1,6 +1,6 @@
 #include "members/DatabaseStamp.h"
 
-#include "db/DbError.h"
+#include "base/ErrorHandling.h"
 
 #include <QFile>
 #include <chrono>
@@ -17,12 +17,13 @@ DatabaseStamp DatabaseStamp::of(Database& db)
     s.changes = sqlite3_total_changes64(handle);
     // data_version moves when another connection (another program) commits to the file. The
     // connection keeps the statement prepared between looks.
-    try {
+    // A read that fails leaves the stamp invalid, which compares as changed: the lists are read
+    // again rather than trusted.
+    IgnoringErrors("database stamp: read data_version", [&] {
         const Value version = db.scalar(QStringLiteral("PRAGMA data_version"));
         if (!version.isNull())
             s.version = version.toInt64();
-    } catch (const DbException&) {
-    }
+    });
     // A plain stat: no local-time conversion on every move of a filtered card.
     std::error_code error;
     const std::filesystem::path file(QFile::encodeName(db.path()).toStdString());
@@ -34,6 +35,12 @@ DatabaseStamp DatabaseStamp::of(Database& db)
     if (!error)
         s.fileSize = std::int64_t(size);
     return s;
+}
+
+bool DatabaseStamp::operator==(const DatabaseStamp& other) const
+{
+    return valid() && other.valid() && connection == other.connection && changes == other.changes && version == other.version
+           && fileTime == other.fileTime && fileSize == other.fileSize;
 }
 
 } // namespace tikkeli

@@ -17,9 +17,9 @@ struct DatabaseStamp {
     std::int64_t fileSize = -1;
 
     static DatabaseStamp of(Database& db);
-    // False for a stamp that could not be read: such a stamp matches nothing.
+    // False for a stamp that could not be read: such a stamp matches nothing, not even itself.
     bool valid() const { return version >= 0; }
-    bool operator==(const DatabaseStamp&) const = default;
+    bool operator==(const DatabaseStamp& other) const;
 };
 
 } // namespace tikkeli

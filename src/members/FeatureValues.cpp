@@ -3,6 +3,7 @@
 #include "base/DateInput.h"
 #include "base/NullConversions.h"
 #include "db/Recordset.h"
+#include "db/Transaction.h"
 #include "members/FeatureValueText.h"
 
 #include <cfenv>
@@ -82,6 +83,14 @@ std::optional<FeatureValues::Values> FeatureValues::values(const FeatureTable& t
 
 qint32 FeatureValues::attach(const FeatureTable& t, Database& db, qint32 ownerId, qint32 definitionId)
 {
+    // The definition and the record are looked for inside the write transaction: one that another
+    // window deleted since the lists were read gets no row pointing at nothing.
+    Transaction tx(db);
+    if (db.scalar(QStringLiteral("SELECT COUNT(*) FROM pi WHERE piID = ?"), {definitionId}).toInt64() == 0
+        || db.scalar(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2 = ?").arg(t.ownerTable, t.ownerKey), {ownerId})
+                   .toInt64()
+               == 0)
+        return 0;
     Value date, number, amount, memo;
     if (const auto d = t.attachCopiesDefaults ? definition(db, definitionId) : std::nullopt) {
         if (d->enabled.testFlag(Date))
@@ -97,7 +106,9 @@ qint32 FeatureValues::attach(const FeatureTable& t, Database& db, qint32 ownerId
                    .arg(t.table, t.ownerField, t.field("piID"), t.field("ValDate"), t.field("ValLong"), t.field("ValMemo"),
                         t.field("ValCurrency")),
                {ownerId, definitionId, date, number, memo, amount});
-    return qint32(db.lastInsertId());
+    const auto id = qint32(db.lastInsertId());
+    tx.commit();
+    return id;
 }
 
 FeatureValues::SaveOutcome FeatureValues::save(const FeatureTable& t, Database& db, qint32 featureId, Kinds kinds,

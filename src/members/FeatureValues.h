@@ -51,8 +51,9 @@ public:
     static std::vector<Entry> ofOwner(const FeatureTable& t, Database& db, qint32 ownerId);
     static std::optional<Definition> definition(Database& db, qint32 definitionId);
     static std::optional<Values> values(const FeatureTable& t, Database& db, qint32 featureId);
-    // Attaches a definition to a record; the new row's id. With attachCopiesDefaults the row
-    // starts with the defaults of the enabled kinds, otherwise it holds only the two links.
+    // Attaches a definition to a record; the new row's id, or 0 (nothing written) when the
+    // definition or the record is no longer there. With attachCopiesDefaults the row starts with
+    // the defaults of the enabled kinds, otherwise it holds only the two links.
     static qint32 attach(const FeatureTable& t, Database& db, qint32 ownerId, qint32 definitionId);
     // Stores the texts of the given kinds, each read by the locale's rules; an empty text stores
     // Null. Only values that differ from the stored ones are written (a box showing the stored

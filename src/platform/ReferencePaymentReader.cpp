@@ -128,8 +128,9 @@ public:
                          .arg(kRecordLength));
             switch (line[0].unicode()) {
             case '0': batchRecord(line); break;
+            // 3: a reference payment, 5: a direct-debit payment; both pay an invoice alike.
             case '3':
-            case '5': paymentRecord(line, line[0] == QLatin1Char('5')); break;
+            case '5': paymentRecord(line); break;
             case '9': summaryRecord(line); break;
             default:
                 fail(QStringLiteral("Viitemaksutiedoston rivillä %1 on tuntematon tietuetunnus \"%2\".")
@@ -199,7 +200,7 @@ private:
         m_payments = m_paymentSum = m_corrections = m_correctionSum = 0;
     }
 
-    void paymentRecord(QStringView line, bool correction)
+    void paymentRecord(QStringView line)
     {
         if (!m_open)
             fail(QStringLiteral("Viitemaksutiedoston rivillä %1 on tapahtuma ilman erätietuetta (0).").arg(m_line));
@@ -221,7 +222,14 @@ private:
         const QStringView amount = field(line, 78, 87);
         needDigits(amount, 78, QStringLiteral("summa"));
         const qint64 cents = amount.toLongLong();
-        if (correction) {
+        // Position 88 tells a correction ("1") from an ordinary payment ("0"); 89 is the delivery
+        // channel and 90 the feedback code, neither of which changes what the record pays.
+        const QChar flag = line[87];
+        if (flag != QLatin1Char('0') && flag != QLatin1Char('1'))
+            fail(QStringLiteral("Viitemaksutiedoston rivillä %1 kohdassa 88 oikaisutunnus \"%2\" ei ole 0 eikä 1.")
+                     .arg(m_line)
+                     .arg(flag));
+        if (flag == QLatin1Char('1')) {
             ++m_corrections;
             m_correctionSum += cents;
             return;

@@ -51,7 +51,8 @@ private:
 };
 
 // Reads the files Finnish banks deliver incoming reference payments in: the domestic
-// reference-payment file (90-character records 0, 3, 5 and 9) and the ISO 20022 camt.054
+// reference-payment file (90-character records: 0 batch, 3 reference payment, 5 direct-debit
+// payment, 9 summary; position 88 marks a correction) and the ISO 20022 camt.054
 // notification. The format is told by the content, not by the name. A file is read whole or not
 // at all: any damage throws ReferencePaymentError and no batch is returned.
 class ReferencePaymentReader {

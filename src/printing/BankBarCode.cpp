@@ -1,5 +1,7 @@
 #include "printing/BankBarCode.h"
 
+#include "base/ReferenceNumber.h"
+
 #include <QRegularExpression>
 #include <zint.h>
 
@@ -10,6 +12,10 @@ namespace tikkeli {
 
 QString BankBarCode::version4(const QString& iban, Currency amount, const QString& reference, const QDate& due)
 {
+    // A payer's bank reads the account and the reference from the code without looking further:
+    // a code is drawn only from an IBAN and a reference whose checks hold.
+    if (!ReferenceNumber::ibanHolds(iban) || !ReferenceNumber::holds(reference))
+        return {};
     QString account = iban;
     account.remove(QRegularExpression(QStringLiteral("\\s")));
     if (!account.startsWith(QLatin1String("FI"), Qt::CaseInsensitive))

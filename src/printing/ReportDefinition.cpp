@@ -142,7 +142,7 @@ public:
         QString literal;
         auto flush = [&] {
             if (!literal.isEmpty())
-                out.push_back(S{S::Kind::Literal, literal, {}, {}, 0, -1, -1, -1, false});
+                out.push_back(S{S::Kind::Literal, literal, {}, {}, 0, -1, -1, -1, false, {}, -1});
             literal.clear();
         };
         for (qsizetype i = 0; i < text.size(); ++i) {
@@ -220,7 +220,7 @@ public:
         checkKeys(o, {"type",   "x",        "y",      "width",         "height",    "x2",    "y2",   "text",
                       "field",  "formula",  "font",   "fixedFont",     "align",     "wrap",  "grow", "dropEmptyLines",
                       "format", "decimals", "values", "blankWhenZero", "lineWidth", "color", "fill", "file",
-                      "reset",  "onlyIf",   "unless", "bankCode",      "showText"},
+                      "reset",  "onlyIf",   "unless", "bankCode",      "showText",  "once"},
                   where);
         I it;
         const QString type = o.value("type").toString();
@@ -248,18 +248,18 @@ public:
         if (type == QLatin1String("text")) {
             it.segments = segments(prefix, where, it.usesPageCount);
         } else if (type == QLatin1String("field")) {
-            withPrefix(S{S::Kind::Field, {}, field(o.value("field"), where), {}, 0, -1, -1, -1, false});
+            withPrefix(S{S::Kind::Field, {}, field(o.value("field"), where), {}, 0, -1, -1, -1, false, {}, -1});
         } else if (type == QLatin1String("formula")) {
             const QString name = o.value("formula").toString().trimmed();
             if (name.isEmpty())
                 fail(QStringLiteral("kaavan nimi puuttuu kohdassa %1").arg(where));
-            withPrefix(S{S::Kind::Formula, name, {}, {}, 0, -1, -1, -1, false});
+            withPrefix(S{S::Kind::Formula, name, {}, {}, 0, -1, -1, -1, false, {}, -1});
         } else if (type == QLatin1String("pageNumber")) {
-            withPrefix(S{S::Kind::PageNumber, {}, {}, {}, 0, -1, -1, -1, false});
+            withPrefix(S{S::Kind::PageNumber, {}, {}, {}, 0, -1, -1, -1, false, {}, -1});
         } else if (type == QLatin1String("pageCount")) {
-            withPrefix(S{S::Kind::PageCount, {}, {}, {}, 0, -1, -1, -1, false});
+            withPrefix(S{S::Kind::PageCount, {}, {}, {}, 0, -1, -1, -1, false, {}, -1});
         } else if (type == QLatin1String("printDate")) {
-            withPrefix(S{S::Kind::PrintDate, {}, {}, {}, 0, -1, -1, -1, false});
+            withPrefix(S{S::Kind::PrintDate, {}, {}, {}, 0, -1, -1, -1, false, {}, -1});
         } else if (type == QLatin1String("sum") || type == QLatin1String("count")) {
             S s;
             s.kind = type == QLatin1String("sum") ? S::Kind::Sum : S::Kind::Count;
@@ -273,6 +273,8 @@ public:
                 s.onlyIf = field(o.value("unless"), where);
                 s.onlyIfNot = true;
             }
+            if (o.contains("once"))
+                s.once = field(o.value("once"), where);
             const QString reset = o.value("reset").toString(bandGroup > 0 ? QStringLiteral("group")
                                                                           : QStringLiteral("report"));
             static const QRegularExpression groupN(QStringLiteral("^group([1-9][0-9]*)$"));
@@ -303,8 +305,17 @@ public:
                 const char* parts[] = {"iban", "amount", "reference", "dueDate"};
                 for (int i = 0; i < 4; ++i) {
                     if (i > 0)
-                        it.segments.push_back(
-                            S{S::Kind::Literal, QString(ReportDefinition::BarCodeSeparator), {}, {}, 0, -1, -1, -1, false});
+                        it.segments.push_back(S{S::Kind::Literal,
+                                                QString(ReportDefinition::BarCodeSeparator),
+                                                {},
+                                                {},
+                                                0,
+                                                -1,
+                                                -1,
+                                                -1,
+                                                false,
+                                                {},
+                                                -1});
                     auto part = segments(b.value(QLatin1String(parts[i])).toString(), where, pc);
                     it.segments.insert(it.segments.end(), part.begin(), part.end());
                 }
@@ -586,6 +597,7 @@ QStringList ReportDefinition::referencedFields() const
             for (const auto& s : it.segments) {
                 add(s.field);
                 add(s.onlyIf);
+                add(s.once);
             }
     return fields;
 }

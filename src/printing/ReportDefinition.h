@@ -41,6 +41,10 @@ struct ReportDefinition {
         int onlyIfColumn = -1;
         int aggregate = -1;     // index of the running total
         bool onlyIfNot = false; // Sum, Count: only rows where the onlyIf field is false / zero / Null
+        // Sum, Count: a row counts only the first time this field's value is met in the scope (a
+        // row repeated by a join adds nothing twice).
+        QString once;
+        int onceColumn = -1;
     };
 
     struct Item {

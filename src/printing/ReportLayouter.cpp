@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
+#include <unordered_set>
 
 namespace tikkeli {
 
@@ -109,6 +110,7 @@ struct ReportLayouter::Impl {
         qint64 i = 0;
         double d = 0;
         qint64 count = 0;
+        std::unordered_set<QString> seen; // the values of the segment's "once" field met so far
     };
     std::vector<Aggregate> aggregates;
     struct Span {
@@ -177,7 +179,7 @@ struct ReportLayouter::Impl {
     {
         for (auto& a : aggregates)
             if (a.seg && a.seg->scope >= fromScope)
-                a = Aggregate{a.seg, false, false, {}, 0, 0, 0};
+                a = Aggregate{a.seg, false, false, {}, 0, 0, 0, {}};
     }
 
     void accumulate(size_t index) { accumulateInto(aggregates, rows->at(index)); }
@@ -190,6 +192,11 @@ struct ReportLayouter::Impl {
                 continue;
             if (s->onlyIfColumn >= 0 && FieldFormatter::isTrue(row[size_t(s->onlyIfColumn)]) == s->onlyIfNot)
                 continue;
+            if (s->onceColumn >= 0) {
+                const Value& key = row[size_t(s->onceColumn)];
+                if (!key.isNull() && !a.seen.insert(key.toString()).second)
+                    continue;
+            }
             const Value& v = s->column >= 0 ? row[size_t(s->column)] : Value();
             if (s->kind == Segment::Kind::Count) {
                 if (s->column < 0 || !v.isNull())
@@ -210,6 +217,25 @@ struct ReportLayouter::Impl {
             default: break;
             }
         }
+    }
+
+    // Whether two group values are one group. Texts are sorted without regard to case, so they are
+    // grouped so too: "Kylä" and "kylä" rows lie mixed and must not break into many groups.
+    static bool sameGroupValue(const Value& a, const Value& b)
+    {
+        const QString* x = a.textPtr();
+        const QString* y = b.textPtr();
+        if (x && y)
+            return x->compare(*y, Qt::CaseInsensitive) == 0;
+        return a == b;
+    }
+
+    bool sameGroups(const std::vector<Value>& a, const std::vector<Value>& b) const
+    {
+        for (size_t g = 0; g < a.size() && g < b.size(); ++g)
+            if (!sameGroupValue(a[g], b[g]))
+                return false;
+        return a.size() == b.size();
     }
 
     // The values of the outer `levels` group fields of a row.
@@ -233,11 +259,11 @@ struct ReportLayouter::Impl {
         span.first = first;
         span.totals = aggregates;
         for (auto& a : span.totals)
-            a = Aggregate{a.seg, false, false, {}, 0, 0, 0};
+            a = Aggregate{a.seg, false, false, {}, 0, 0, 0, {}};
         const std::vector<Value> keys = groupKeys(rows->at(first), scope);
         for (size_t r = first; r < rows->size(); ++r) {
             const Row& row = rows->at(r);
-            if (scope > 0 && groupKeys(row, scope) != keys)
+            if (scope > 0 && !sameGroups(groupKeys(row, scope), keys))
                 break;
             accumulateInto(span.totals, row);
         }
@@ -545,7 +571,7 @@ struct ReportLayouter::Impl {
             if (prev != NoRow) {
                 changed = groupCount;
                 for (int g = 0; g < groupCount; ++g) {
-                    if (!(keys[size_t(g)] == prevKeys[size_t(g)])) {
+                    if (!sameGroupValue(keys[size_t(g)], prevKeys[size_t(g)])) {
                         changed = g;
                         break;
                     }

@@ -93,6 +93,8 @@ void ReportQuery::build(const QString& selectionFormula, const QStringList& sort
                     s.column = column(s.field);
                 if (!s.onlyIf.isEmpty())
                     s.onlyIfColumn = column(s.onlyIf);
+                if (!s.once.isEmpty())
+                    s.onceColumn = column(s.once);
             }
 
     const SelectionFormula::Sql where = SelectionFormula::translate(

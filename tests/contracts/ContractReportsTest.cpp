@@ -365,3 +365,34 @@ TEST_F(ContractReportsTest, EveryListRunsOnANewEmptyDatabase)
         EXPECT_NE(MainReport().layoutReport(), nullptr);
     }
 }
+
+// A contract holding the same feature twice is listed under each value, but the totals count its
+// estates once: the grand total stays the contracts' true area.
+TEST_F(ContractReportsTest, AFeatureHeldTwiceCountsTheContractsAreaOnce)
+{
+    c.feature.RaporttiOminaisuus = 12;
+    c.feature.ArvoArvo = QStringLiteral("50,5");
+    c.feature.ArvoVertailu = 2;
+    const QString once = run(Cmd::FeatureWithPeriod);
+    ASSERT_TRUE(lineWith(once, QStringLiteral("Kaikki yhteensä"), QStringLiteral("711,7"))) << once.toStdString();
+    // Heinonen Liisa's contract (1) gets its rent value a second time.
+    t.db.execute(QStringLiteral("INSERT INTO mt (mtvsID, mtpiID, mtValCurrency) "
+                                "SELECT mtvsID, mtpiID, mtValCurrency FROM mt WHERE mtvsID = 1 AND mtpiID = 12"));
+    for (const Cmd command : {Cmd::FeatureWithPeriod, Cmd::FeatureWithoutPeriod}) {
+        const QString twice = run(command);
+        EXPECT_EQ(twice.count(QStringLiteral("Heinonen Liisa")), 2 * once.count(QStringLiteral("Heinonen Liisa")));
+        EXPECT_TRUE(lineWith(twice, QStringLiteral("Kaikki yhteensä"), QStringLiteral("711,7"))) << twice.toStdString();
+    }
+}
+
+// Villages typed in different letter case are one village in the lists, as the rows are sorted
+// without regard to case: one group, one total.
+TEST_F(ContractReportsTest, VillagesGroupWithoutRegardToLetterCase)
+{
+    c.validity = {0, QDate(2026, 3, 5), 0};
+    const QString before = run(Cmd::VillageWithoutPeriod);
+    t.db.execute(QStringLiteral("UPDATE tl SET tlKyla = 'sammalkylä' WHERE tlKyla = 'Sammalkylä' AND tlID % 2 = 0"));
+    const QString after = run(Cmd::VillageWithoutPeriod);
+    EXPECT_EQ(after.count(QStringLiteral("Kylä yhteensä")), before.count(QStringLiteral("Kylä yhteensä")));
+    EXPECT_EQ(after.count(QStringLiteral("ammalkylä")), before.count(QStringLiteral("ammalkylä")));
+}

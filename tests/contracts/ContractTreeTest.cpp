@@ -122,7 +122,7 @@ TEST_F(ContractTreeDb, EveryNameHasItsLetterInFinnishOrderAndOddInitialsGoToOthe
     for (const char* name : {"Öhman", "wallin", "Virtanen", "3M Oy", "Zetterberg", "Ärväs", "Åberg", "ahonen", "Vaara",
                              "-Seppo", "Élise", "Über", "Oksanen", " Blank", "Westö", "Aalto"})
         contract(QString::fromUtf8(name));
-    contract(QString()); // no name at all: removed
+    contract(QString()); // no name at all: listed among the others, and kept
     const ContractTree::Tree tree = ContractTree::build(t.db, kToday);
     QStringList got = lines(tree.alphabetical);
     ASSERT_FALSE(got.isEmpty());
@@ -136,11 +136,11 @@ TEST_F(ContractTreeDb, EveryNameHasItsLetterInFinnishOrderAndOddInitialsGoToOthe
     QStringList rest = others.mid(6).split(QStringLiteral(", "));
     rest.sort();
     QStringList expected = {QStringLiteral(" Blank"), QStringLiteral("-Seppo"), QStringLiteral("3M Oy"),
-                            QStringLiteral("Élise"), QStringLiteral("Über")};
+                            QStringLiteral("Élise"),  QStringLiteral("Über"),   ContractTree::unnamed()};
     expected.sort();
     EXPECT_EQ(rest, expected);
-    EXPECT_EQ(t.count(QStringLiteral("SELECT COUNT(*) FROM vs WHERE vsNimi IS NULL")), 0);
-    EXPECT_EQ(t.count(QStringLiteral("SELECT COUNT(*) FROM vs")), 16);
+    EXPECT_EQ(t.count(QStringLiteral("SELECT COUNT(*) FROM vs WHERE vsNimi IS NULL")), 1);
+    EXPECT_EQ(t.count(QStringLiteral("SELECT COUNT(*) FROM vs")), 17);
 }
 
 TEST_F(ContractTreeDb, AlphabeticalKeysAndDatesFromTheDatabase)

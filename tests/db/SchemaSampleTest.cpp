@@ -92,7 +92,7 @@ TEST(SchemaSample, TemplateIsEmptyButForANewClubsSettingsAndCurrent)
         }
     }
     EXPECT_EQ(setting(db, "AsKannassa"), QStringLiteral("1"));
-    EXPECT_EQ(setting(db, "Laskunro"), QStringLiteral("1"));
+    EXPECT_EQ(setting(db, "Laskunro"), QStringLiteral("100")) << "a new club's references have four digits from the first";
     EXPECT_EQ(setting(db, "RegName"), QString()) << "no club's name or accounts in the template";
     EXPECT_EQ(count(db, QStringLiteral("SELECT count(*) FROM Settings WHERE setKey LIKE 'Reg%'")), 0);
 }

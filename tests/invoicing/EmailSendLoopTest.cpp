@@ -225,7 +225,7 @@ TEST_F(EmailSendLoopTest, RemindersGoToTheMarkedRowsAndAFailedResendClearsTheMar
     EXPECT_FALSE(flag(unmarked));
     ASSERT_EQ(smtp.messages().size(), 1u);
     EXPECT_EQ(smtp.messages()[0][QStringLiteral("subject")].toString(), QStringLiteral("Muistutus"));
-    EXPECT_EQ(smtp.messages()[0][QStringLiteral("text")].toString(), QStringLiteral("Hei Kotikatu 1  |500 |15,50 "));
+    EXPECT_EQ(smtp.messages()[0][QStringLiteral("text")].toString(), QStringLiteral("Hei Kotikatu 1  |500 |15,50"));
     EXPECT_TRUE(loop.summary().startsWith(QStringLiteral("Muistutus lähetettiin 1 jäsenelle.\r\n")));
     EXPECT_TRUE(loop.summary().endsWith(QStringLiteral("Voit tulostaa lähettämättömät Muistut. painikkeella.")));
 }

@@ -194,7 +194,7 @@ TEST_F(EmailTemplateDbTest, ReminderFillAddsTheReminderAmountsAndTheInvoiceRows)
         "<LASKUNUMERO:4>|<AVOINSUMMA:6>|<HUOMAUTUSKULUT:5>|<VIIVASTYSKORKO:5>|"
         "<MUISTUTUKSENLOPPUSUMMA:6>|<LISATIETOTEKSTI:3>|\n<LASKURIVIT>\n<RIVIAIHE:10>\n</LASKURIVIT>\n\n.");
     EXPECT_EQ(EmailTemplate::FillReminderTemplate(templ, history, club.db),
-              crlf("123 |45,50 |5,00 |0,66 |51,16 |   |\nJäsenmaksu\n\nLehti     \n\n."));
+              crlf("123 |45,50 |5,00 |0,66 |51,16 |   |\nJäsenmaksu\n\nLehti\n\n."));
     club.db.execute(
         QStringLiteral("UPDATE jmhist SET jmhjmAvoinSumma = NULL, jmhjmMuistutusYhteensa = NULL WHERE jmhID = ?"),
         {Value(history)});
@@ -239,16 +239,77 @@ TEST_F(EmailTemplateDbTest, MissingTemplateOffersTheDefaultOnceAndRemembersIt)
 
 TEST_F(EmailTemplateDbTest, ShippedTemplatesFillWithoutLeftOverPlaceholders)
 {
+    // The run writes the name, street and postcode on lines 2, 3 and 5; the sample's history on 1-3.
+    club.db.execute(QStringLiteral("UPDATE jm SET jmLaskOsoite1 = NULL, jmLaskOsoite2 = 'Sören Hirvonen',"
+                                   " jmLaskOsoite3 = 'Koivukuja 30', jmLaskOsoite5 = '44500 Viitasaari' WHERE jmID = ?"),
+                    {Value(invoice)});
+    club.db.execute(QStringLiteral("UPDATE jmhist SET jmhjmViitenumero = '1232', jmhjmLaskOsoite1 = 'Sören Hirvonen',"
+                                   " jmhjmLaskOsoite2 = 'Koivukuja 30', jmhjmLaskOsoite3 = '44500 Viitasaari'"
+                                   " WHERE jmhID = ?"),
+                    {Value(history)});
+    State().BankAccount1 = QStringLiteral("Hirvilahden Osuuspankki");
+    State().Iban1 = QStringLiteral("FI40 4799 1020 3040 50");
     for (const char* name : {"lasku.txt", "karhu.txt"}) {
         QFile f(QStringLiteral(TIKKELI_SOURCE_DIR "/data/") + QLatin1String(name));
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-        const QString templ = EmailTemplate::decodeTemplate(f.readAll());
-        const QString text = QLatin1String(name) == QLatin1String("lasku.txt")
-                                 ? EmailTemplate::FillInvoiceTemplate(templ, invoice, club.db)
-                                 : EmailTemplate::FillReminderTemplate(templ, history, club.db);
+        const QByteArray bytes = f.readAll();
+        EXPECT_FALSE(bytes.contains(" \r\n")) << name << ": a trailing blank in the file";
+        const QString templ = EmailTemplate::decodeTemplate(bytes);
+        const bool invoiceTemplate = QLatin1String(name) == QLatin1String("lasku.txt");
+        const QString text = invoiceTemplate ? EmailTemplate::FillInvoiceTemplate(templ, invoice, club.db)
+                                             : EmailTemplate::FillReminderTemplate(templ, history, club.db);
         EXPECT_FALSE(text.contains(u'<')) << name;
         EXPECT_TRUE(text.contains(QStringLiteral("Jäsenmaksu 2027"))) << name;
+        // The payer's address whole, with no empty lines in it.
+        EXPECT_TRUE(text.contains(QStringLiteral("Maksaja:\r\nSören Hirvonen\r\nKoivukuja 30\r\n44500 Viitasaari\r\n"
+                                                 "Jäsennumero:")))
+            << name << "\n"
+            << text.toStdString();
+        // The account with its IBAN, the reference, the amount to pay.
+        EXPECT_TRUE(text.contains(QStringLiteral("Maksu tilille:\r\nHirvilahden Osuuspankki FI40 4799 1020 3040 50\r\n")))
+            << name;
+        EXPECT_TRUE(text.contains(QStringLiteral("Viitenumero:   1232\r\n"))) << name;
+        EXPECT_TRUE(text.contains(invoiceTemplate ? QStringLiteral("Maksettava, euroa: 45,50\r\n")
+                                                  : QStringLiteral("Maksettava, euroa: 51,16\r\n")))
+            << name;
+        EXPECT_TRUE(text.contains(QStringLiteral("Eräpäivä:      15.2.2027\r\n"))) << name;
+        EXPECT_FALSE(text.contains(QStringLiteral(" \r\n"))) << name << ": a trailing blank in the message";
     }
+    State().Iban1.clear();
+}
+
+TEST(EmailTemplateAccount, TheIbanFollowsABankConnectionThatLacksIt)
+{
+    const struct {
+        const char *connection, *iban, *expected;
+    } cases[] = {
+        {"Hirvilahden Osuuspankki", "FI40 4799 1020 3040 50", "Hirvilahden Osuuspankki FI40 4799 1020 3040 50"},
+        {"Hirvilahden Osuuspankki FI4047991020304050", "FI40 4799 1020 3040 50",
+         "Hirvilahden Osuuspankki FI4047991020304050"},
+        {"OP fi40 4799 1020 3040 50", "FI40 4799 1020 3040 50", "OP fi40 4799 1020 3040 50"},
+        {"", "FI40 4799 1020 3040 50", "FI40 4799 1020 3040 50"},
+        {"Hirvilahden Osuuspankki", "", "Hirvilahden Osuuspankki"},
+        {"", "", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(EmailTemplate::accountText(QString::fromUtf8(c.connection), QString::fromUtf8(c.iban)),
+                  QString::fromUtf8(c.expected))
+            << c.connection;
+}
+
+TEST(EmailTemplatePayer, EmptyAddressLinesStandingAloneAreLeftOut)
+{
+    const QString address[6] = {QString(),
+                                QStringLiteral("Aho Eeva"),
+                                QStringLiteral("Tie 1"),
+                                QStringLiteral("  "),
+                                QStringLiteral("00100 Helsinki"),
+                                QString()};
+    EXPECT_EQ(EmailTemplate::ReplacePayerFields(crlf("<MAKSAJANOSOITE1:9>\n<MAKSAJANOSOITE2:9>\n<MAKSAJANOSOITE3:9>\n"
+                                                     "  <MAKSAJANOSOITE4:9> \n<MAKSAJANOSOITE5:20>\n<MAKSAJANOSOITE6:9>\n"
+                                                     "x<MAKSAJANOSOITE1:2>x\n<MAKSAJANOSOITE6:3>"),
+                                                address, QString()),
+              crlf("Aho Eeva \nTie 1    \n00100 Helsinki      \nx  x\n   "));
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "invoicing/InvoiceTitles.h"
 
 #include <gtest/gtest.h>
+#include <functional>
 
 using namespace tikkeli;
 
@@ -74,7 +75,8 @@ TEST_F(InvoiceHistoryTest, FailedMoveLeavesBothTables)
 {
     feeRun();
     const qint64 history = club.count(QStringLiteral("jmhist"));
-    club.db.execute(QStringLiteral("CREATE TEMP TRIGGER fail BEFORE INSERT ON jmhist WHEN NEW.jmhjmLaskunumero = 2127"
+    // The move's last statement, the DELETE from jm, fails after every copy was written.
+    club.db.execute(QStringLiteral("CREATE TEMP TRIGGER fail BEFORE DELETE ON jm WHEN OLD.jmLaskunumero = 2127"
                                    " BEGIN SELECT RAISE(ABORT, 'injected'); END"));
     EXPECT_THROW(InvoiceHistory::MoveToHistory(club.db), DbException);
     club.db.execute(QStringLiteral("DROP TRIGGER temp.fail"));
@@ -134,18 +136,70 @@ TEST_F(InvoiceHistoryTest, DeleteAllNeverWindsTheCounterOntoAUsedNumber)
 
 TEST_F(InvoiceHistoryTest, FailedDeleteChangesNothing)
 {
-    feeRun();
-    const qint64 rows = club.count(QStringLiteral("jmRivi"));
-    club.db.execute(QStringLiteral("CREATE TEMP TRIGGER fail BEFORE DELETE ON jm WHEN OLD.jmLaskunumero = 2128"
-                                   " BEGIN SELECT RAISE(ABORT, 'injected'); END"));
-    EXPECT_THROW(InvoiceHistory::DeleteAll(club.db), DbException);
-    club.db.execute(QStringLiteral("DROP TRIGGER temp.fail"));
-    EXPECT_EQ(club.count(QStringLiteral("jm")), 8);
-    EXPECT_EQ(club.count(QStringLiteral("jmRivi")), rows);
-    EXPECT_EQ(
-        club.count(QStringLiteral("jr"), QStringLiteral("jrJasenmaksu = 1 AND jrID IN (2, 15, 18, 19, 30, 47, 51, 59)")), 0);
-    EXPECT_EQ(club.storedCounter(), 2131);
-    EXPECT_EQ(State().InvoiceNumberCounter, 2131);
+    const char* const failures[] = {
+        "CREATE TEMP TRIGGER fail BEFORE DELETE ON jm WHEN OLD.jmLaskunumero = 2128"
+        " BEGIN SELECT RAISE(ABORT, 'injected'); END",
+        // The last statement: the counter's write, after every row is gone.
+        "CREATE TEMP TRIGGER fail BEFORE UPDATE ON Settings BEGIN SELECT RAISE(ABORT, 'injected'); END",
+    };
+    for (const char* failure : failures) {
+        test::InvoiceTestDb fresh;
+        InvoiceRunRequest r = fresh.request(RecipientKind::Feature, 7);
+        r.feeInvoice = true;
+        ASSERT_EQ(InvoiceRun(fresh.db).run(r).added, 8);
+        const qint64 rows = fresh.count(QStringLiteral("jmRivi"));
+        fresh.db.execute(QString::fromLatin1(failure));
+        EXPECT_THROW(InvoiceHistory::DeleteAll(fresh.db), DbException) << failure;
+        fresh.db.execute(QStringLiteral("DROP TRIGGER temp.fail"));
+        EXPECT_EQ(fresh.count(QStringLiteral("jm")), 8) << failure;
+        EXPECT_EQ(fresh.count(QStringLiteral("jmRivi")), rows) << failure;
+        EXPECT_EQ(fresh.count(QStringLiteral("jr"),
+                              QStringLiteral("jrJasenmaksu = 1 AND jrID IN (2, 15, 18, 19, 30, 47, 51, 59)")),
+                  0)
+            << failure;
+        EXPECT_EQ(fresh.storedCounter(), 2131) << failure;
+        EXPECT_EQ(State().InvoiceNumberCounter, 2131) << failure;
+        EXPECT_FALSE(fresh.db.inTransaction()) << failure;
+    }
+}
+
+TEST_F(InvoiceHistoryTest, DeleteKeepsTheNumbersOfARunThatReachedMembers)
+{
+    const QString plain = QStringLiteral("Haluatko varmasti poistaa kaikki lisätyt laskut?");
+    const struct {
+        const char* name;
+        std::function<void(test::InvoiceTestDb&)> reach;
+        qint32 counterAfter;
+    } cases[] = {
+        {"neither printed nor sent", [](test::InvoiceTestDb&) {}, 2123},
+        {"one e-mailed",
+         [](test::InvoiceTestDb& c) {
+             c.db.execute(QStringLiteral("UPDATE jm SET jmEmailed = 1 WHERE jmLaskunumero = 2125"));
+         },
+         2131},
+        {"printed", [](test::InvoiceTestDb& c) { InvoiceHistory::MarkRunPrinted(c.db); }, 2131},
+    };
+    for (const auto& c : cases) {
+        test::InvoiceTestDb fresh;
+        ASSERT_EQ(InvoiceRun(fresh.db).run(fresh.request(RecipientKind::Feature, 7)).added, 8);
+        c.reach(fresh);
+        const bool reached = c.counterAfter != 2123;
+        EXPECT_EQ(InvoiceHistory::RunReachedMembers(fresh.db), reached) << c.name;
+        EXPECT_EQ(InvoiceHistory::DeleteQuestion(fresh.db),
+                  reached ? plain
+                                + QStringLiteral("\r\n\r\nLaskuja on jo tulostettu tai lähetetty sähköpostitse, joten "
+                                                 "niiden numeroita ja viitteitä ei anneta uudelleen: seuraava laskuajo "
+                                                 "jatkaa numerosta 2131.")
+                          : plain)
+            << c.name;
+        EXPECT_EQ(InvoiceHistory::DeleteAll(fresh.db), 8) << c.name;
+        EXPECT_EQ(fresh.storedCounter(), c.counterAfter) << c.name;
+        EXPECT_EQ(State().InvoiceNumberCounter, c.counterAfter) << c.name;
+        // The next run numbers on from there and counts as not yet printed.
+        ASSERT_EQ(InvoiceRun(fresh.db).run(fresh.request(RecipientKind::Feature, 7)).added, 8) << c.name;
+        EXPECT_EQ(fresh.field(QStringLiteral("SELECT MIN(jmLaskunumero) FROM jm")).toInt64(), c.counterAfter) << c.name;
+        EXPECT_FALSE(InvoiceHistory::RunReachedMembers(fresh.db)) << c.name;
+    }
 }
 
 TEST_F(InvoiceHistoryTest, CountsOfTheRun)

@@ -65,6 +65,21 @@ protected:
             n += it.kind == ReportDocument::Item::Kind::Box && it.fill.isValid();
         return n;
     }
+    // Nothing of a page nearer the paper's edge than the 5 mm a printer can reach.
+    static void expectInsidePrintableArea(const ReportDocument& doc)
+    {
+        const double edge = 5.0 * 72.0 / 25.4 - 0.01, right = (210.0 - 5.0) * 72.0 / 25.4 + 0.01;
+        for (std::size_t p = 0; p < doc.pages.size(); ++p)
+            for (const auto& it : doc.pages[p].items) {
+                if (it.kind == ReportDocument::Item::Kind::Line) {
+                    EXPECT_GE(std::min(it.line.x1(), it.line.x2()), edge) << "a line on page " << p;
+                    EXPECT_LE(std::max(it.line.x1(), it.line.x2()), right) << "a line on page " << p;
+                } else if (!it.text.trimmed().isEmpty() || it.kind != ReportDocument::Item::Kind::Text) {
+                    EXPECT_GE(it.rect.left(), edge) << it.text.toStdString();
+                    EXPECT_LE(it.rect.right(), right) << it.text.toStdString();
+                }
+            }
+    }
     static bool anyLineContains(const QStringList& lines, const QString& part)
     {
         for (const QString& l : lines)
@@ -102,6 +117,10 @@ TEST_F(InvoiceReportsTest, HistoryInvoiceOnEachLayout)
         EXPECT_TRUE(anyLineContains(lines, QStringLiteral("20019")));
         EXPECT_TRUE(anyLineContains(lines, QStringLiteral("40,00")));
         EXPECT_EQ(anyLineContains(lines, QStringLiteral("Mottagare")), c.form && QByteArray(c.file).contains('2'));
+        // A history invoice printed again is a copy and says so.
+        EXPECT_TRUE(anyLineContains(lines, QStringLiteral("KOPIO")));
+        if (c.form)
+            expectInsidePrintableArea(*doc);
         if (c.form)
             EXPECT_GT(boxes(*doc, 0), 20); // the bar code's bars
         else
@@ -129,7 +148,10 @@ TEST_F(InvoiceReportsTest, RunInvoicesPrintOnePagePerInvoiceInPrintOrder)
             EXPECT_TRUE(anyLineContains(lines, QStringLiteral("Lehti 5,50"))) << p;
             EXPECT_TRUE(anyLineContains(lines, QStringLiteral("45,50"))) << p;
             EXPECT_TRUE(anyLineContains(lines, QStringLiteral("Kiitos tuesta!"))) << p;
+            EXPECT_FALSE(anyLineContains(lines, QStringLiteral("KOPIO"))) << p;
         }
+        if (QByteArray(file).contains("tilis"))
+            expectInsidePrintableArea(*doc);
     }
     // One member's invoice alone.
     const qint64 member = club.field(QStringLiteral("SELECT jmjrID FROM jm ORDER BY jmID LIMIT 1")).toInt64();
@@ -253,6 +275,7 @@ TEST_F(ReminderReportTest, OnePagePerReminderWithTheRecordedAmounts)
     auto doc = MainReport().layoutReport();
     ASSERT_EQ(doc->pages.size(), 2u);
     EXPECT_EQ(doc->rowCount, 2);
+    expectInsidePrintableArea(*doc);
 
     struct Case {
         int page;

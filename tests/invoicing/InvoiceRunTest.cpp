@@ -5,7 +5,9 @@
 #include "invoicing/InvoiceRun.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <stdexcept>
+#include <thread>
 
 using namespace tikkeli;
 
@@ -184,15 +186,21 @@ TEST_F(InvoiceRunTest, ReferencesPersonalAndNone)
     const struct {
         const char* name;
         bool personal, none;
-        Value stored; // member 35 (own reference 10359), invoice 2123
+        Value stored;           // member 35 (own reference 10359), invoice 2123
+        const char* typed = {}; // the own reference as typed on the card, when not as stored
     } cases[] = {
         {"from the invoice number", false, false, "21238"},
         {"the member's own", true, false, "10359"},
         {"none", false, true, Value()},
         {"none wins over the own", true, true, Value()},
+        // Written in the form banks send it back, so the payment file finds it.
+        {"the own typed with blanks", true, false, "10359", "1 0359"},
+        {"the own typed with leading zeros", true, false, "10359", " 0010 359 "},
     };
     for (const auto& c : cases) {
         test::InvoiceTestDb fresh;
+        if (c.typed)
+            fresh.db.execute(QStringLiteral("UPDATE jr SET jrViitenumero = ? WHERE jrID = 35"), {Value(c.typed)});
         InvoiceRunRequest r = fresh.request(RecipientKind::Member, 35);
         r.personalReference = c.personal;
         r.noReference = c.none;
@@ -301,6 +309,8 @@ TEST_F(InvoiceRunTest, ChecksInOrderWithTheirMessages)
          "Laskua ei voida tehdä ilman laskurivitietoa.", RunField::None},
         {"total typed over", [](InvoiceRunRequest& r, test::InvoiceTestDb&) { r.total = QStringLiteral("45,50 euroa"); },
          "Syötetyn summan muoto ei ole kelvollinen.", RunField::Total},
+        {"negative total", [](InvoiceRunRequest& r, test::InvoiceTestDb&) { r.total = QStringLiteral("-45,50 €"); },
+         "Laskun summa ei voi olla negatiivinen.", RunField::Total},
         {"title checked before the dates",
          [](InvoiceRunRequest& r, test::InvoiceTestDb&) {
              r.title = QString(40, QLatin1Char('x'));
@@ -418,6 +428,55 @@ TEST_F(InvoiceRunTest, FailureMidRunLeavesNothing)
         EXPECT_EQ(InvoiceRun(fresh.db).run(r).added, 8) << c.name;
         EXPECT_EQ(fresh.field(QStringLiteral("SELECT MIN(jmLaskunumero) FROM jm")).toInt64(), 2123) << c.name;
     }
+}
+
+} // namespace
+
+namespace {
+
+// Another program on the same file: its own connection, its own lock.
+class OtherProgram {
+public:
+    explicit OtherProgram(const QString& path)
+    {
+        EXPECT_EQ(sqlite3_open_v2(path.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+        sqlite3_busy_timeout(m_db, 5000);
+    }
+    ~OtherProgram() { sqlite3_close(m_db); }
+    void exec(const char* sql) { EXPECT_EQ(sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sql; }
+
+private:
+    sqlite3* m_db = nullptr;
+};
+
+TEST_F(InvoiceRunTest, RunThatWaitedForAnotherProgramsRunIsRefused)
+{
+    // Both programs started at counter 2123 with an empty jm. The other one takes the write lock
+    // first; this run passes its form checks and waits for the lock; the other one writes its
+    // invoices and steps the counter.
+    OtherProgram other(club.path);
+    other.exec("BEGIN IMMEDIATE");
+    InvoiceRunResult result;
+    std::thread mine([&] { result = run(club.request()); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(600));
+    other.exec("INSERT INTO jm (jmLaskunumero, jmViitenumero, jmjrID) VALUES (2123, '21237', 1)");
+    other.exec("UPDATE Settings SET setString = '2124' WHERE setKey = 'Laskunro'");
+    other.exec("COMMIT");
+    mine.join();
+
+    EXPECT_EQ(result.added, 0);
+    EXPECT_TRUE(result.message.startsWith(InvoiceRun::otherRunFirstMessage())) << result.message.toStdString();
+    EXPECT_EQ(club.count(QStringLiteral("jm")), 1);
+    EXPECT_EQ(club.storedCounter(), 2124);
+
+    // Once the other run has gone to the history, the next run numbers on from its counter, not
+    // from the one this program loaded at start.
+    club.db.execute(QStringLiteral("DELETE FROM jm"));
+    club.db.execute(
+        QStringLiteral("INSERT INTO jmhist (jmhjmLaskunumero, jmhjmViitenumero, jmhjmjrID) VALUES (2123, '21237', 1)"));
+    ASSERT_EQ(State().InvoiceNumberCounter, 2123);
+    EXPECT_EQ(run(club.request()).added, 60);
+    EXPECT_EQ(club.field(QStringLiteral("SELECT MIN(jmLaskunumero) FROM jm")).toInt64(), 2124);
 }
 
 } // namespace

@@ -21,6 +21,9 @@ public:
     {
         State().DatabasePath = path;
         State().InvoiceNumberCounter = storedCounter();
+        // The payee data start-up loads from the club's settings; invoices go out only with it.
+        State().ClubName = QStringLiteral("Erämiehet ry");
+        State().Iban1 = QStringLiteral("FI40 4799 1020 3040 50");
     }
 
     qint32 storedCounter()

@@ -123,10 +123,11 @@ TEST_F(RemindersDbTest, PaymentsDueDatesAndMissingRows)
 TEST_F(RemindersDbTest, ARangeRemindsItsUnpaidInvoicesAndMarksExactlyThem)
 {
     club.db.execute(QStringLiteral("UPDATE jmhist SET jmhTulosta = 1"));
-    const qint64 a = historyRow(9001, "10.00", Value(today));
-    const qint64 paid = historyRow(9002, "10.00", Value(today), true);
-    const qint64 b = historyRow(9003, "10.00", Value(today));
-    const qint64 outside = historyRow(9004, "10.00", Value(today));
+    const QDate due = today.addDays(-1);
+    const qint64 a = historyRow(9001, "10.00", Value(due));
+    const qint64 paid = historyRow(9002, "10.00", Value(due), true);
+    const qint64 b = historyRow(9003, "10.00", Value(due));
+    const qint64 outside = historyRow(9004, "10.00", Value(due));
     EXPECT_EQ(Reminders::CreateReminders(club.db, {9001, 9003}, today), 2);
     EXPECT_EQ(club.count(QStringLiteral("jmhist"), QStringLiteral("jmhTulosta = 1")), 2);
     for (qint64 id : {a, b}) {
@@ -140,7 +141,10 @@ TEST_F(RemindersDbTest, ARangeRemindsItsUnpaidInvoicesAndMarksExactlyThem)
     EXPECT_EQ(field(outside, "jmhjmMuistutusNumero").toInt64(), 1);
     EXPECT_EQ(field(b, "jmhjmMuistutusNumero").toInt64(), 2);
     EXPECT_EQ(Reminders::CreateReminders(club.db, {std::nullopt, 9001}, today),
-              club.count(QStringLiteral("jmhist"), QStringLiteral("jmhjmMaksettu = 0 AND jmhjmLaskunumero <= 9001")));
+              club.count(QStringLiteral("jmhist"),
+                         QStringLiteral("jmhjmMaksettu = 0 AND jmhjmLaskunumero <= 9001 AND"
+                                        " (jmhjmErapaiva IS NULL OR jmhjmErapaiva < ?)"),
+                         {Value(today)}));
     // Nothing in the range.
     EXPECT_EQ(Reminders::CreateReminders(club.db, {9100, 9200}, today), 0);
     EXPECT_EQ(club.count(QStringLiteral("jmhist"), QStringLiteral("jmhTulosta = 1")), 0);
@@ -149,18 +153,54 @@ TEST_F(RemindersDbTest, ARangeRemindsItsUnpaidInvoicesAndMarksExactlyThem)
     EXPECT_EQ(Reminders::NothingToRemindText({}), QStringLiteral("Ei löydy maksamattomia laskuja väliltä:  - "));
 }
 
-TEST_F(RemindersDbTest, AFailureHalfwayLeavesTheWholeRangeUnreminded)
+TEST_F(RemindersDbTest, InvoicesNotYetDueAreLeftOutOfARun)
 {
-    const qint64 first = historyRow(9001, "10.00", Value(today));
-    const qint64 second = historyRow(9002, "10.00", Value(today));
-    club.db.execute(QStringLiteral("UPDATE jmhist SET jmhTulosta = 1 WHERE jmhID = ?"), {Value(first)});
+    const struct {
+        const char* name;
+        Value due;
+        bool reminded;
+    } cases[] = {
+        {"due a month ago", Value(today.addMonths(-1)), true},
+        {"due yesterday, late in the day", Value(QDateTime(today.addDays(-1), QTime(23, 59))), true},
+        {"no due date", Value(), true},
+        {"due today", Value(today), false},
+        {"due tomorrow", Value(today.addDays(1)), false},
+        {"due next year", Value(today.addYears(1)), false},
+    };
+    std::vector<qint64> ids;
+    int number = 9001;
+    for (const auto& c : cases)
+        ids.push_back(historyRow(number++, "10.00", c.due));
+    const Reminders::Candidates counted = Reminders::CountCandidates(club.db, {9001, 9006}, today);
+    EXPECT_EQ(counted.due, 3);
+    EXPECT_EQ(counted.notYetDue, 3);
+    EXPECT_EQ(Reminders::CreateReminders(club.db, {9001, 9006}, today), 3);
+    for (std::size_t k = 0; k < ids.size(); ++k) {
+        EXPECT_EQ(field(ids[k], "jmhjmMuistutusNumero").isNull(), !cases[k].reminded) << cases[k].name;
+        EXPECT_EQ(field(ids[k], "jmhTulosta").toInt64(), cases[k].reminded ? 1 : 0) << cases[k].name;
+    }
+    EXPECT_EQ(Reminders::NotYetDueText(0), QString());
+    EXPECT_EQ(Reminders::NotYetDueText(1),
+              QStringLiteral("1 maksamaton lasku jätettiin pois, koska sen eräpäivä ei ole vielä mennyt."));
+    EXPECT_EQ(Reminders::NotYetDueText(59),
+              QStringLiteral("59 maksamatonta laskua jätettiin pois, koska niiden eräpäivä ei ole vielä mennyt."));
+}
+
+TEST_F(RemindersDbTest, AFailureAtTheLastStatementLeavesTheWholeRangeUnreminded)
+{
+    const qint64 first = historyRow(9001, "10.00", Value(today.addDays(-1)));
+    const qint64 second = historyRow(9002, "10.00", Value(today.addDays(-1)));
+    const qint64 elsewhere = historyRow(9100, "10.00", Value(today.addDays(-1)));
+    club.db.execute(QStringLiteral("UPDATE jmhist SET jmhTulosta = 1 WHERE jmhID = ?"), {Value(elsewhere)});
+    // The run's last statement marks its rows for print; it fails after every reminder was written.
     club.db.executeScript(
-        QStringLiteral("CREATE TRIGGER refuse_second BEFORE UPDATE ON jmhist WHEN NEW.jmhjmLaskunumero = 9002"
+        QStringLiteral("CREATE TRIGGER refuse_mark BEFORE UPDATE OF jmhTulosta ON jmhist WHEN NEW.jmhTulosta = 1"
                        " BEGIN SELECT RAISE(ABORT, 'levy täynnä'); END;"));
     EXPECT_ANY_THROW(Reminders::CreateReminders(club.db, {9001, 9002}, today));
     EXPECT_TRUE(field(first, "jmhjmMuistutusNumero").isNull());
     EXPECT_TRUE(field(second, "jmhjmMuistutusNumero").isNull());
-    EXPECT_EQ(field(first, "jmhTulosta").toInt64(), 1);
+    EXPECT_TRUE(field(first, "jmhjmMuistutusPaiva").isNull());
+    EXPECT_EQ(field(elsewhere, "jmhTulosta").toInt64(), 1);
     EXPECT_FALSE(club.db.inTransaction());
 }
 

@@ -45,7 +45,8 @@ TEST_P(FeatureValuesTest, AttachSaveAndRemoveWorkOnTheTablesRows)
                               "piLong, piCurrency) VALUES ('Kaikki', ?, 1, 1, 1, 1, 5, 3)"),
                {GetParam().definitionType});
     const qint32 piID = qint32(db.lastInsertId());
-    const qint32 owner = 7;
+    db.execute(QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(t().ownerTable));
+    const auto owner = qint32(db.lastInsertId());
     const qint32 first = FeatureValues::attach(t(), db, owner, piID);
     const qint32 second = FeatureValues::attach(t(), db, owner, piID);
     EXPECT_NE(first, second);

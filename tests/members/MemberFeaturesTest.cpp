@@ -67,10 +67,10 @@ TEST(MemberFeaturesTest, AttachTakesDefaultsOfEnabledKindsOnly)
     EXPECT_EQ(c->amount.toCurrency(), Currency::fromRaw(125000));
     EXPECT_EQ(c->memo, Value(QStringLiteral("muisti")));
 
-    // A missing definition still gives the row with its links.
-    const auto d = MemberFeatures::values(t.db(), MemberFeatures::attach(t.db(), m, 999));
-    ASSERT_TRUE(d);
-    EXPECT_EQ(d->definitionId, 999);
+    // A definition deleted meanwhile (in another window) gets no row pointing at nothing.
+    const qint64 rows = t.db().scalar(QStringLiteral("SELECT COUNT(*) FROM pt")).toInt64();
+    EXPECT_EQ(MemberFeatures::attach(t.db(), m, 999), 0);
+    EXPECT_EQ(t.db().scalar(QStringLiteral("SELECT COUNT(*) FROM pt")).toInt64(), rows);
 }
 
 TEST(MemberFeaturesTest, SameDefinitionTwiceGivesTwoRowsAndMissingDefinitionsAreNotListed)

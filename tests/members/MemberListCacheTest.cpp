@@ -4,6 +4,7 @@
 #include "MemberTestDb.h"
 
 #include <QFile>
+#include <QLoggingCategory>
 #include <functional>
 #include <sqlite3.h>
 
@@ -113,4 +114,47 @@ TEST(MemberRecords, FindingAnIdTheSetDoesNotHoldKeepsTheCard)
     ASSERT_TRUE(r.findId(c.aho));
     EXPECT_EQ(r.editMode(), EditMode::None);
     EXPECT_EQ(r.currentId(), c.aho);
+}
+
+namespace {
+
+// Refuses the data_version read, as a locked or failing file would.
+int refuseDataVersion(void*, int action, const char* arg1, const char*, const char*, const char*)
+{
+    return action == SQLITE_PRAGMA && arg1 && QByteArray(arg1).compare("data_version", Qt::CaseInsensitive) == 0
+               ? SQLITE_DENY
+               : SQLITE_OK;
+}
+
+} // namespace
+
+TEST(DatabaseStampTest, AFailedReadIsLoggedAndCountsAsAChange)
+{
+    Club c;
+    QStringList logged;
+    QLoggingCategory::setFilterRules(QStringLiteral("tikkeli.ignored.info=true"));
+    static QStringList* sink = nullptr;
+    sink = &logged;
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext& ctx, const QString& text) {
+            if (ctx.category && QByteArray(ctx.category) == "tikkeli.ignored")
+                *sink << text;
+        });
+    const DatabaseStamp good = DatabaseStamp::of(c.t.db);
+    ASSERT_TRUE(good.valid());
+    EXPECT_TRUE(good == DatabaseStamp::of(c.t.db));
+
+    sqlite3_set_authorizer(c.t.db.handle(), refuseDataVersion, nullptr);
+    const DatabaseStamp first = DatabaseStamp::of(c.t.db);
+    const DatabaseStamp second = DatabaseStamp::of(c.t.db);
+    sqlite3_set_authorizer(c.t.db.handle(), nullptr, nullptr);
+    qInstallMessageHandler(previous);
+    QLoggingCategory::setFilterRules(QString());
+
+    EXPECT_FALSE(first.valid());
+    // Two failed looks in a row must not pass for "nothing changed".
+    EXPECT_FALSE(first == second);
+    EXPECT_FALSE(good == first);
+    ASSERT_EQ(logged.size(), 2);
+    EXPECT_TRUE(logged[0].startsWith(QStringLiteral("database stamp: read data_version"))) << logged[0].toStdString();
 }

@@ -85,7 +85,7 @@ TEST_F(ReferencePaymentReaderTest, CorrectionsGoToTheSummaryNeverToThePayments)
     DomesticBankFile f;
     f.batch()
         .payment(QStringLiteral("12345"), QStringLiteral("Maksaja"), 2000)
-        .payment(QStringLiteral("12345"), QStringLiteral("Maksaja"), 2000, '5')
+        .correction(QStringLiteral("12345"), QStringLiteral("Maksaja"), 2000)
         .summary();
     const auto batches = read(f.bytes());
     ASSERT_EQ(batches.size(), 1u);
@@ -93,6 +93,53 @@ TEST_F(ReferencePaymentReaderTest, CorrectionsGoToTheSummaryNeverToThePayments)
     EXPECT_EQ(batches[0].Summary.PaymentCount, QStringLiteral("1"));
     EXPECT_EQ(batches[0].Summary.CorrectionCount, QStringLiteral("1"));
     EXPECT_EQ(batches[0].Summary.CorrectionSum, QStringLiteral("2000"));
+}
+
+TEST_F(ReferencePaymentReaderTest, RecordTypesAndTheCorrectionFlagAsBanksWriteThem)
+{
+    // Batch 1: a reference payment, a direct-debit payment, and a correction of type 3 (flag at
+    // position 88). Batch 2: a correction written as a direct-debit record, and one payment.
+    DomesticBankFile f;
+    f.batch()
+        .payment(QStringLiteral("12345"), QStringLiteral("Viite"), 2000)
+        .payment(QStringLiteral("1232"), QStringLiteral("Suora"), 4550, '5')
+        .correction(QStringLiteral("12345"), QStringLiteral("Viite"), 2000)
+        .summary();
+    f.batch("261208").correction(QStringLiteral("1232"), QStringLiteral("Suora"), 4550, '5');
+    f.payment(QStringLiteral("1245"), QStringLiteral("Kolmas"), 700).summary();
+    const auto batches = read(f.bytes());
+    ASSERT_EQ(batches.size(), 2u);
+    const struct {
+        std::vector<std::pair<const char*, const char*>> payments; // reference digits, cents
+        const char *count, *sum, *corrections, *correctionSum;
+    } expected[] = {
+        {{{"12345", "2000"}, {"1232", "4550"}}, "2", "6550", "1", "2000"},
+        {{{"1245", "700"}}, "1", "700", "1", "4550"},
+    };
+    for (std::size_t b = 0; b < 2; ++b) {
+        const auto& batch = batches[b];
+        ASSERT_EQ(batch.Payments.size(), expected[b].payments.size()) << b;
+        for (std::size_t k = 0; k < batch.Payments.size(); ++k) {
+            EXPECT_EQ(batch.Payments[k].Reference.toLongLong(), QByteArray(expected[b].payments[k].first).toLongLong());
+            EXPECT_EQ(batch.Payments[k].AmountCents, QString::fromLatin1(expected[b].payments[k].second));
+        }
+        EXPECT_EQ(batch.Summary.PaymentCount, QString::fromLatin1(expected[b].count)) << b;
+        EXPECT_EQ(batch.Summary.PaymentSum, QString::fromLatin1(expected[b].sum)) << b;
+        EXPECT_EQ(batch.Summary.CorrectionCount, QString::fromLatin1(expected[b].corrections)) << b;
+        EXPECT_EQ(batch.Summary.CorrectionSum, QString::fromLatin1(expected[b].correctionSum)) << b;
+    }
+
+    // A flag that is neither 0 nor 1 is refused, naming the line and the position.
+    QByteArray odd = DomesticBankFile().batch().payment(QStringLiteral("12345"), QStringLiteral("X"), 100).lastLine();
+    odd[87] = '7';
+    DomesticBankFile bad;
+    bad.batch().raw(odd).summary(1, 100);
+    try {
+        read(bad.bytes());
+        ADD_FAILURE() << "a flag of 7 was read";
+    } catch (const ReferencePaymentError& e) {
+        EXPECT_TRUE(e.message().contains(QStringLiteral("rivillä 2 kohdassa 88"))) << e.message().toStdString();
+    }
 }
 
 TEST_F(ReferencePaymentReaderTest, LineBreaksOfEveryKindAndNoneAtTheEnd)
@@ -338,7 +385,7 @@ TEST_F(ReferencePaymentReaderTest, FuzzedFilesAreReadOrRefusedNeverAnythingElse)
     DomesticBankFile d;
     d.batch()
         .payment(QStringLiteral("12345"), QStringLiteral("Äijälä"), 1234)
-        .payment(QStringLiteral("1232"), QStringLiteral("B"), 5, '5')
+        .correction(QStringLiteral("1232"), QStringLiteral("B"), 5, '5')
         .summary();
     d.batch("261208").payment(QStringLiteral(" 1 2 3 2"), QStringLiteral("C"), 99).summary();
     const QByteArray camt = camtDocument(

@@ -26,6 +26,12 @@ TEST(BankBarCodeTest, Version4Layout)
         {"FI4950009420028730", "1,00", "", "1.1.2027", ""},
         {"FI4950009420028730", "1,00", "123456789012345678901", "1.1.2027", ""},
         {"FI4950009420028730", "1,00", "12' OR 1", "1.1.2027", ""},
+        // Data whose check fails never becomes a code: a mistyped IBAN, a wrong check digit.
+        {"FI49 5000 9420 0287 31", "1,00", "13", "1.1.2027", ""},
+        {"FI4850009420028730", "1,00", "13", "1.1.2027", ""},
+        {"FI4950009420028730", "1,00", "14", "1.1.2027", ""},
+        {"FI4950009420028730", "1,00", "1234 5672 1", "1.1.2027", ""},
+        {"", "1,00", "13", "1.1.2027", ""},
     };
     for (const Case& c : cases) {
         const QString code = BankBarCode::version4FromTexts(QString::fromUtf8(c.iban), QString::fromUtf8(c.amount),

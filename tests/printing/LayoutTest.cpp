@@ -174,6 +174,23 @@ TEST_F(LayoutTest, GroupOnNewPageRepeatsHeaderAndSortsAfterGroupKeys)
     EXPECT_EQ(doc->sectionTexts(2, QStringLiteral("DETAIL")).first(), QStringLiteral("Rivi 059"));
 }
 
+// A group marked afterSort is a record of a list the print sorts: the sort field orders the
+// groups, the group field only keeps each record's rows together.
+TEST_F(LayoutTest, GroupAfterSortFollowsThePrintsSortField)
+{
+    const auto headers = [&](bool afterSort) {
+        const QByteArray json = QByteArrayLiteral(R"({"format": "tikkeli-report/1", "data": {"table": "jr"},
+          "groups": [{"field": "jr.jrID", "afterSort": )")
+                                + (afterSort ? "true" : "false") + QByteArrayLiteral(R"(,
+            "header": {"height": 6, "items": [{"type": "field", "field": "jr.jrSukunimi", "width": 50, "height": 5}]}}],
+          "bands": {"detail": {"height": 5, "items": [{"type": "field", "field": "jr.jrEtunimi", "width": 50, "height": 5}]}}})");
+        auto doc = run(json, [](ReportEngine& e) { e.setSortFields(0, QStringLiteral("-{jr.jrSukunimi}")); });
+        return doc->sectionTexts(0, QStringLiteral("GH1"));
+    };
+    EXPECT_EQ(headers(true), (QStringList{"Virtanen", "Mäki", "Lahti", "Aho"}));
+    EXPECT_EQ(headers(false), (QStringList{"Aho", "Virtanen", "Mäki", "Lahti"}));
+}
+
 TEST_F(LayoutTest, LabelGridPositions)
 {
     const QByteArray json = R"({"format": "tikkeli-report/1", "data": {"table": "vs", "sort": ["+{vs.vsID}"]},

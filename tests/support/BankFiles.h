@@ -24,8 +24,10 @@ public:
         m_count = m_sum = m_ccount = m_csum = 0;
         return *this;
     }
-    // reference: the 20-character field as written (zero-filled, or with blanks).
-    DomesticBankFile& payment(const QString& reference, const QString& name, qint64 cents, char type = '3')
+    // reference: the 20-character field as written (zero-filled, or with blanks). type '3' is a
+    // reference payment, '5' a direct-debit payment; a correction has "1" at position 88.
+    DomesticBankFile& payment(const QString& reference, const QString& name, qint64 cents, char type = '3',
+                              bool correction = false)
     {
         QByteArray r = blank();
         put(r, 1, QByteArray(1, type));
@@ -38,11 +40,11 @@ public:
         put(r, 76, "1");
         put(r, 77, "A");
         put(r, 78, QByteArray::number(cents).rightJustified(10, '0'));
-        put(r, 88, type == '5' ? "1" : "0");
+        put(r, 88, correction ? "1" : "0");
         put(r, 89, "A");
         put(r, 90, " ");
         line(r);
-        if (type == '5') {
+        if (correction) {
             ++m_ccount;
             m_csum += cents;
         } else {
@@ -64,6 +66,10 @@ public:
         put(r, 42, QByteArray::number(failed * 100).rightJustified(11, '0'));
         line(r);
         return *this;
+    }
+    DomesticBankFile& correction(const QString& reference, const QString& name, qint64 cents, char type = '3')
+    {
+        return payment(reference, name, cents, type, true);
     }
     DomesticBankFile& raw(const QByteArray& record)
     {

@@ -1,5 +1,6 @@
 #include "contracts/ui/frmHakuehdot.h"
 
+#include "base/DateInput.h"
 #include "base/Error.h"
 #include "base/NullConversions.h"
 #include "base/NumericText.h"
@@ -74,11 +75,14 @@ void frmHakuehdot::leaveBox(QLineEdit* box)
     bool ok = true;
     if (box == ui->tDate) {
         if (!text.contains(QLatin1Char('*'))) {
-            const auto d = ParseLocaleDate(text);
-            ok = d.has_value();
-            if (ok)
-                box->setText(d->date().toString(QStringLiteral("d.M.yyyy")));
+            // Read as every date box reads; a text that is no date stays for the user to correct
+            // and the dialog's buttons say why.
+            if (const auto d = ReadDate(text))
+                box->setText(d->toString(QStringLiteral("d.M.yyyy")));
+            else
+                Prompter::instance().beep();
         }
+        return;
     } else if (box == ui->tLong) {
         const auto n = ParseLocaleNumber(text);
         const auto whole = n ? RoundToInt32(*n) : std::nullopt;
@@ -94,8 +98,21 @@ void frmHakuehdot::leaveBox(QLineEdit* box)
     }
 }
 
+bool frmHakuehdot::dateBoxReadable()
+{
+    const QString text = ui->tDate->text().trimmed();
+    if (text.isEmpty() || text.contains(QLatin1Char('*')) || ReadDate(text))
+        return true;
+    ShowInfo(QStringLiteral("Päivämäärä: \"") + text
+             + QStringLiteral("\" ei ole päivämäärä. Kirjoita päivämäärä muodossa p.k.vvvv tai vuosi muodossa 20**."));
+    ui->tDate->setFocus();
+    return false;
+}
+
 void frmHakuehdot::cPaivita_Click()
 {
+    if (!dateBoxReadable())
+        return;
     ContractCriteria::Feature f;
     f.RaporttiOminaisuus = ui->cmbOminaisuudet->currentIndex() < 0 ? 0 : ui->cmbOminaisuudet->currentData().toInt();
     f.PvmVertailu = chosen(ui->optDate_0, ui->optDate_1);
@@ -118,6 +135,8 @@ void frmHakuehdot::cPaivita_Click()
 
 void frmHakuehdot::cSeuraava_Click()
 {
+    if (!dateBoxReadable())
+        return;
     ContractCriteria::Feature& f = ContractReportCriteria().feature;
     f.PvmVertailu = chosen(ui->optDate_0, ui->optDate_1);
     f.LukuVertailu = chosen(ui->optLong_0, ui->optLong_1);

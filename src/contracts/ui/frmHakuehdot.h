@@ -37,6 +37,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The date box holds a date, a year pattern or nothing; otherwise the user is told and the
+    // focus goes back to it.
+    bool dateBoxReadable();
     void leaveBox(QLineEdit* box);
 
     std::unique_ptr<Ui::frmHakuehdot> ui;

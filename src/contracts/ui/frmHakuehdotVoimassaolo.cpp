@@ -1,4 +1,5 @@
 #include "contracts/ui/frmHakuehdotVoimassaolo.h"
+#include "base/DateInput.h"
 
 #include "base/Clock.h"
 #include "base/Error.h"
@@ -20,11 +21,11 @@ namespace {
 
 const QString CheckSettings = QStringLiteral("Tarkista tietokanta asetukset asetusikkunasta!");
 
+// The review day is read as every date box reads: a day and month alone or a time of day is no
+// date (it once became 30.12.1899, and "Voimassaolevat" then chose every fixed-term contract).
 QDate dateOf(const QString& text)
 {
-    if (const auto d = ParseLocaleDate(text.trimmed()))
-        return d->date();
-    return {};
+    return ReadDate(text.trimmed()).value_or(QDate());
 }
 
 } // namespace
@@ -82,12 +83,10 @@ void frmHakuehdotVoimassaolo::leaveDateBox()
     if (text.trimmed().isEmpty())
         return;
     const QDate d = dateOf(text);
-    if (d.isValid()) {
+    if (d.isValid())
         ui->tTarkastelupaiva->setText(d.toString(QStringLiteral("d.M.yyyy")));
-    } else {
-        Prompter::instance().beep();
-        ui->tTarkastelupaiva->clear();
-    }
+    else
+        Prompter::instance().beep(); // the text stays to be corrected; "Seuraava" says why
 }
 
 void frmHakuehdotVoimassaolo::cSeuraava_Click()
@@ -96,7 +95,9 @@ void frmHakuehdotVoimassaolo::cSeuraava_Click()
     const int option = chosenOption();
     const QDate day = dateOf(ui->tTarkastelupaiva->text());
     if (!day.isValid() && option != 0) {
-        ShowInfo(QStringLiteral("Anna sopimusten tarkastelupäivä päivämäärämuodossa."));
+        const QString typed = ui->tTarkastelupaiva->text().trimmed();
+        ShowInfo((typed.isEmpty() ? QString() : QStringLiteral("\"") + typed + QStringLiteral("\" ei ole päivämäärä. "))
+                 + QStringLiteral("Anna sopimusten tarkastelupäivä päivämäärämuodossa."));
         ui->tTarkastelupaiva->setFocus();
         return;
     }

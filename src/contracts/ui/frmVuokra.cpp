@@ -7,6 +7,7 @@
 #include "base/ui/FormRegistry.h"
 #include "base/ui/WindowHooks.h"
 #include "contracts/ContractAnimals.h"
+#include "contracts/ContractCardStore.h"
 #include "contracts/ContractEstates.h"
 #include "contracts/ContractPrint.h"
 #include "contracts/ContractTree.h"
@@ -60,22 +61,10 @@ bool isCommandKey(const QKeyEvent* key)
     return false;
 }
 
-// The code the grid's Tab rule knows a key by.
-int gridKeyCode(const QKeyEvent* key)
-{
-    switch (key->key()) {
-    case Qt::Key_Tab: return EstateGridKeys::Tab;
-    case Qt::Key_Shift: return EstateGridKeys::Shift;
-    case Qt::Key_F5: return EstateGridKeys::F5;
-    case Qt::Key_NumLock: return EstateGridKeys::NumLock;
-    default: return 0x1000 + (key->key() & 0xfff);
-    }
-}
-
 } // namespace
 
 // The grid's cell editors: limited to the column's width, the area column beeps at what is no
-// number, and every key of an editor reaches the window's Tab rule.
+// number, and Tab on the grid's last cell leaves the grid.
 class EstateCellDelegate : public QStyledItemDelegate {
 public:
     explicit EstateCellDelegate(frmVuokra* window) : QStyledItemDelegate(window), m_window(window) {}
@@ -93,14 +82,11 @@ public:
         return editor;
     }
     // The view hands the editor's keys to the delegate, which takes the Tab that finishes the
-    // cell: the window's Tab rule sees each key first.
+    // cell and moves one cell on; at the grid's ends the window sends the focus out instead.
     bool eventFilter(QObject* editor, QEvent* event) override
     {
-        if (event->type() == QEvent::KeyPress) {
-            m_window->gridKey(static_cast<QKeyEvent*>(event));
-            if (m_window->tabLeavesGrid(static_cast<QKeyEvent*>(event)))
-                return true;
-        }
+        if (event->type() == QEvent::KeyPress && m_window->tabLeavesGrid(static_cast<QKeyEvent*>(event)))
+            return true;
         return QStyledItemDelegate::eventFilter(editor, event);
     }
 
@@ -151,7 +137,10 @@ frmVuokra::frmVuokra(QWidget* parent) : QMainWindow(parent, Qt::Window), ui(std:
     grid->setSelectionBehavior(QAbstractItemView::SelectItems);
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
     grid->setTabKeyNavigation(true);
-    grid->setEditTriggers(QAbstractItemView::AllEditTriggers);
+    // Moving to a cell opens no editor, so the arrows go from cell to cell; typing, a double click
+    // or Enter starts editing.
+    grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked
+                          | QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
     grid->setItemDelegate(new EstateCellDelegate(this));
 
     new ContractReportMenu(
@@ -172,6 +161,8 @@ frmVuokra::~frmVuokra()
     // Hiding the window while it goes moves the focus: its handler must not reach the members
     // already gone.
     disconnect(qApp, nullptr, this, nullptr);
+    // An open cell editor writes its cell as it goes with the grid, after this window's members.
+    disconnect(ui->DBGrid1, nullptr, this, nullptr);
 }
 
 void frmVuokra::connectCommands()
@@ -337,9 +328,12 @@ void frmVuokra::boxChanged(int index)
         return;
     m_boxChanged[std::size_t(index)] = true;
     IgnoringErrors("frmVuokra::boxChanged", [&] {
-        // Typing on an empty card starts a new contract, so what is typed is not lost.
-        if (!Data1.beginEdit())
+        // Typing on an empty card starts a new contract, so what is typed is not lost; it gets
+        // its number and general terms as one started with "Uusi" does.
+        if (!Data1.beginEdit()) {
             Data1.addNew();
+            fillNewContract(index);
+        }
     });
 }
 
@@ -362,70 +356,61 @@ void frmVuokra::dateBoxLeft(int index)
     const QString text = boxText(index);
     bool valid = false;
     const QString normal = F::normalisedDateText(text, &valid);
-    if (normal == text)
+    if (!valid) {
+        // The text stays for the user to correct; the save refuses it with the same message.
+        ShowInfo(F::notADateMessage(index, text));
         return;
-    setBoxText(index, normal);
-    if (!valid)
-        ShowInfo(QStringLiteral("\"%1\" ei ole päivämäärä. Kenttä jää tyhjäksi.").arg(text));
+    }
+    if (normal != text)
+        setBoxText(index, normal);
 }
 
-void frmVuokra::writeCardToRecord()
+void frmVuokra::storePending(bool withCard)
 {
-    Recordset& rs = Data1.recordset();
-    for (int i = 0; i < F::Count; ++i) {
-        if (m_boxChanged[std::size_t(i)])
-            rs.setField(QLatin1String(F::box(i).field), F::valueOf(i, boxText(i)));
-    }
-    for (int g = 0; g < F::GroupCount; ++g) {
-        const int chosen = m_groups[std::size_t(g)]->checkedId();
-        const QString field = QLatin1String(F::optionGroups()[std::size_t(g)].field);
-        if (chosen > 0 && !(rs.field(field) == Value(chosen)))
-            rs.setField(field, Value(chosen));
-    }
-}
-
-void frmVuokra::writeContract()
-{
-    if (Data1.editMode() == EditMode::None)
+    const bool card = withCard && Data1.editMode() != EditMode::None;
+    // Estate rows of a card showing no contract have nothing to belong to.
+    if (!card && (m_dirtyRows.empty() || Data1.currentId() == 0))
         return;
-    // Every date box holds a date or nothing before the row is written.
-    for (int i = 0; i < F::Count; ++i) {
-        if (F::isDate(i) && m_boxChanged[std::size_t(i)])
-            dateBoxLeft(i);
-    }
-    writeCardToRecord();
-    Data1.write();
-    m_boxChanged.fill(false);
-}
-
-void frmVuokra::writeEstates()
-{
-    if (m_dirtyRows.empty())
-        return;
-    const qint64 id = Data1.currentId();
-    if (id == 0)
-        return;
-    QTableWidget* grid = ui->DBGrid1;
-    const std::set<int> rows = m_dirtyRows;
-    for (int r : rows) {
-        if (r >= grid->rowCount()) {
-            m_dirtyRows.erase(r);
-            continue;
+    ContractCardEdit edit;
+    edit.id = Data1.currentId();
+    edit.cardChanged = card;
+    if (card) {
+        for (int i = 0; i < F::Count; ++i) {
+            if (m_boxChanged[std::size_t(i)])
+                edit.boxes[i] = boxText(i);
         }
+        for (int g = 0; g < F::GroupCount; ++g)
+            edit.options[std::size_t(g)] = std::max(0, m_groups[std::size_t(g)]->checkedId());
+    }
+    QTableWidget* grid = ui->DBGrid1;
+    std::vector<int> rows;
+    for (int r : m_dirtyRows) {
+        if (r >= grid->rowCount())
+            continue;
         ContractEstates::Row row;
         QTableWidgetItem* first = grid->item(r, 0);
         row.id = first ? first->data(Qt::UserRole).toLongLong() : 0;
         for (int c = 0; c < ContractEstates::ColumnCount; ++c)
             row.texts[c] = grid->item(r, c) ? grid->item(r, c)->text() : QString();
-        const qint64 stored = ContractEstates::write(Data1.database(), id, row);
-        m_filling = true;
+        edit.estates.push_back(row);
+        rows.push_back(r);
+    }
+    // The card and its estates are stored together or not at all.
+    const ContractCardStored stored = ContractCardStore::save(Data1.database(), edit);
+    m_filling = true;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        QTableWidgetItem* first = grid->item(rows[i], 0);
         if (!first) {
             first = new QTableWidgetItem;
-            grid->setItem(r, 0, first);
+            grid->setItem(rows[i], 0, first);
         }
-        first->setData(Qt::UserRole, QVariant(stored));
-        m_filling = false;
-        m_dirtyRows.erase(r);
+        first->setData(Qt::UserRole, QVariant(stored.estateIds[i]));
+    }
+    m_filling = false;
+    m_dirtyRows.clear();
+    if (card) {
+        Data1.showStored(stored.id);
+        m_boxChanged.fill(false);
     }
 }
 
@@ -456,8 +441,7 @@ bool frmVuokra::CommitContract()
     }
     showFeaturePanel(false);
     try {
-        writeContract();
-        writeEstates();
+        storePending(true);
     } catch (const std::exception& e) {
         showCommitError(e);
         return false;
@@ -468,9 +452,9 @@ bool frmVuokra::CommitContract()
 bool frmVuokra::saveEstatesNow()
 {
     try {
-        if (Data1.editMode() == EditMode::Add)
-            writeContract();
-        writeEstates();
+        // A contract being edited stays so (Peru still undoes it); a new one is stored with its
+        // first estates, which need its key.
+        storePending(Data1.editMode() == EditMode::Add);
         return true;
     } catch (const std::exception& e) {
         showCommitError(e);
@@ -495,16 +479,22 @@ void frmVuokra::cUusi_Click()
     try {
         Data1.addNew();
         Reposition();
-        if (State().AutoContractNumbers) {
-            // Taken from the counter at once: a cancelled new contract does not give it back.
-            setBoxText(F::SopimusNo, Data1.NextContractNumber());
-        }
-        setBoxText(F::YleisetEhdot, F::defaultClauses());
+        fillNewContract(-1);
     } catch (const DbException& e) {
         ShowWarning(QStringLiteral("Virhe: ") + e.description());
     }
     ui->tSopimusNo->setFocus();
     UpdateCaption();
+}
+
+void frmVuokra::fillNewContract(int typedBox)
+{
+    if (State().AutoContractNumbers && typedBox != F::SopimusNo) {
+        // Taken from the counter at once: a cancelled new contract does not give it back.
+        setBoxText(F::SopimusNo, Data1.NextContractNumber());
+    }
+    if (typedBox != F::YleisetEhdot)
+        setBoxText(F::YleisetEhdot, F::defaultClauses());
 }
 
 void frmVuokra::cPoista_Click()
@@ -598,7 +588,11 @@ void frmVuokra::ChooseTreeContract()
     if (id == 0)
         return;
     IgnoringErrors("frmVuokra: find the clicked contract", [&] {
-        if (!Data1.findId(id))
+        if (!Data1.findId(id)) {
+            Data1.refresh();
+            Data1.findId(id);
+        }
+        if (Data1.currentId() != id)
             ShowInfo(QStringLiteral("Valittua sopimusta ei löydy, päivitä luettelo painamalla Selaa nappia."));
         Reposition();
     });
@@ -637,15 +631,18 @@ void frmVuokra::cHaku_Click()
         }
         if (id <= 0)
             return;
-        Recordset& rs = Data1.recordset();
-        const bool had = Data1.hasCurrent();
-        const Bookmark before = had ? rs.bookmark() : 0;
+        const qint64 before = Data1.currentId();
+        // A contract another window or program added since the table was read: read it again.
         if (!Data1.findId(id)) {
-            ShowInfo(QStringLiteral("Hakuehdolla ei löydy sopimusta."));
-            if (had)
-                rs.setBookmark(before);
+            Data1.refresh();
+            if (!Data1.findId(id)) {
+                ShowInfo(QStringLiteral("Hakuehdolla ei löydy sopimusta."));
+                if (before != 0)
+                    Data1.findId(before);
+            }
         }
         Reposition();
+        UpdateCaption();
     });
 }
 
@@ -848,32 +845,10 @@ void frmVuokra::gridFocusChanged(QWidget*, QWidget* now)
     if (inside == m_gridHasFocus)
         return;
     m_gridHasFocus = inside;
-    if (inside) {
-        m_gridKeys.focusIn();
+    if (inside)
         return;
-    }
-    m_gridKeys.focusOut();
     if (!m_dirtyRows.empty())
         saveEstatesNow();
-}
-
-bool frmVuokra::gridKey(QKeyEvent* key)
-{
-    if (!m_gridKeys.key(gridKeyCode(key)))
-        return false;
-    // The Tab after typing in a cell goes one cell further.
-    QTimer::singleShot(0, this, [this] {
-        QTableWidget* grid = ui->DBGrid1;
-        const int row = grid->currentRow();
-        const int column = grid->currentColumn();
-        if (row < 0)
-            return;
-        if (column + 1 < grid->columnCount())
-            grid->setCurrentCell(row, column + 1);
-        else if (row + 1 < grid->rowCount())
-            grid->setCurrentCell(row + 1, 0);
-    });
-    return false;
 }
 
 bool frmVuokra::tabLeavesGrid(const QKeyEvent* key)
@@ -926,9 +901,16 @@ bool frmVuokra::eventFilter(QObject* watched, QEvent* event)
     case QEvent::KeyPress: {
         // The cell editors' keys come through their delegate.
         if (watched == ui->DBGrid1) {
-            gridKey(static_cast<QKeyEvent*>(event));
-            if (tabLeavesGrid(static_cast<QKeyEvent*>(event)))
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (tabLeavesGrid(key))
                 return true;
+            // Enter opens the cell for editing (in an open editor, whose keys do not come here, it
+            // finishes the cell).
+            QTableWidget* grid = ui->DBGrid1;
+            if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && grid->currentIndex().isValid()) {
+                grid->edit(grid->currentIndex());
+                return true;
+            }
         }
         if (watched == ui->tvwNimet) {
             const int k = static_cast<QKeyEvent*>(event)->key();

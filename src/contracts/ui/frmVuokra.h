@@ -2,7 +2,6 @@
 
 #include "contracts/ContractCardFields.h"
 #include "contracts/ContractRecords.h"
-#include "contracts/EstateGridKeys.h"
 
 #include <QDate>
 #include <QMainWindow>
@@ -91,17 +90,19 @@ private:
     QString boxText(int index) const;
     void setBoxText(int index, const QString& text);
     void boxChanged(int index);
+    // The automatic number and the general terms of a contract just started; the box the user is
+    // typing into (or -1) is left alone. Throws when the number cannot be taken.
+    void fillNewContract(int typedBox);
     void optionChosen(int group, int option);
     void showOption(int group, int option);
     void dateBoxLeft(int index);
-    void writeCardToRecord();
-    // The card's pending contract written (a new one gets its key). Throws what the write throws.
-    void writeContract();
-    void writeEstates();
+    // Stores what is pending (the card when withCard, the typed estate rows) in one transaction
+    // and shows the stored contract; a new one gets its key. Throws what the store throws;
+    // nothing is stored then.
+    void storePending(bool withCard);
     void loadEstates();
     bool saveEstatesNow();
     void gridFocusChanged(QWidget* old, QWidget* now);
-    bool gridKey(QKeyEvent* key);
     // Tab on the grid's last cell or Shift+Tab on its first moves the focus out of the grid.
     bool tabLeavesGrid(const QKeyEvent* key);
     void showCommitError(const std::exception& e);
@@ -115,7 +116,6 @@ private:
     std::array<QButtonGroup*, ContractCardFields::GroupCount> m_groups{};
     std::array<bool, ContractCardFields::Count> m_boxChanged{};
     std::set<int> m_dirtyRows;
-    EstateGridKeys m_gridKeys;
     bool m_gridHasFocus = false;
     bool m_loaded = false;
     bool m_filling = false;

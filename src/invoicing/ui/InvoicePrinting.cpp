@@ -6,6 +6,7 @@
 #include "invoicing/InvoiceHistory.h"
 #include "invoicing/InvoicePrintOrder.h"
 #include "invoicing/InvoicePrints.h"
+#include "invoicing/PayeeCheck.h"
 #include "invoicing/ui/frmLaskumalli.h"
 #include "invoicing/ui/frmMaksujenLuonti.h"
 #include "printing/PrintChoices.h"
@@ -18,10 +19,14 @@ namespace tikkeli {
 void PrintRunInvoices(frmMaksujenLuonti& window)
 {
     try {
+        const qint64 id = window.selectedRecipientCode();
+        if (const QString wrong = PayeeCheck::problems(PayeeCheck::runReferences(window.database(), id)); !wrong.isEmpty()) {
+            ShowWarning(wrong);
+            return;
+        }
         if (!AskInvoiceLayout(&window))
             return;
         InvoicePrintOrder::NumberInvoicePrintOrder(window.database(), 0);
-        const qint64 id = window.selectedRecipientCode();
         {
             frmTulostus dialog(&window);
             dialog.exec();
@@ -33,6 +38,9 @@ void PrintRunInvoices(frmMaksujenLuonti& window)
             onlyNotEmailed = AskYesNo(QStringLiteral("Tulostetaanko vain ne laskut, joita ei lähetetty sähköpostitse?"));
         SetBusyCursor(&window);
         InvoicePrints::PrepareRunInvoices(id, onlyNotEmailed);
+        // Marked before the pages go out: should the print fail half-way, keeping the numbers
+        // of a run that may be partly in members' hands is the safe side.
+        InvoiceHistory::MarkRunPrinted(window.database());
         MainReport().setAction(1);
         SetDefaultCursor(&window);
     } catch (const ReportException& e) {

@@ -4,10 +4,12 @@
 #include "base/Prompter.h"
 #include "base/ui/cMouseCursor.h"
 #include "base/Error.h"
+#include "db/Transaction.h"
 #include "invoicing/EmailSendLoop.h"
 #include "invoicing/EmailTemplate.h"
 #include "invoicing/InvoicePrintOrder.h"
 #include "invoicing/InvoicePrints.h"
+#include "invoicing/PayeeCheck.h"
 #include "invoicing/Reminders.h"
 #include "invoicing/ui/frmEmailPreview.h"
 #include "invoicing/ui/frmLaskujenRajaus.h"
@@ -32,9 +34,11 @@ std::optional<qint32> number(const QString& text)
     return ok ? std::optional<qint32>(n) : std::nullopt;
 }
 
-// Asks for the range and records the reminders; their number, 0 when the user cancelled or none
-// was found (the user has then been told).
-int CreateReminders(frmMaksut& window)
+// Asks for the range and counts what it holds. The range when it has invoices to remind (the
+// user has been told of those left out as not yet due); nothing when the user cancelled or
+// nothing is due (the user has then been told). Nothing is recorded here: each command records
+// its reminders only once it knows they go out.
+std::optional<ReminderRange> AskReminderRange(frmMaksut& window, bool toPayers = true)
 {
     frmLaskujenRajaus& dialog = window.rangeDialog();
     dialog.DeaktivoiLaskunLaji(0);
@@ -43,11 +47,23 @@ int CreateReminders(frmMaksut& window)
     const ReminderRange range{number(dialog.LaskunroAlku()), number(dialog.LaskunroLoppu())};
     dialog.resetToDefaults();
     if (!answered)
-        return 0;
-    const int count = Reminders::CreateReminders(window.database(), range, Today());
-    if (count == 0)
-        ShowInfo(Reminders::NothingToRemindText(range));
-    return count;
+        return std::nullopt;
+    const Reminders::Candidates candidates = Reminders::CountCandidates(window.database(), range, Today());
+    const QString leftOut = Reminders::NotYetDueText(candidates.notYetDue);
+    if (candidates.due == 0) {
+        ShowInfo(Reminders::NothingToRemindText(range) + (leftOut.isEmpty() ? QString() : QStringLiteral("\r\n") + leftOut));
+        return std::nullopt;
+    }
+    if (!leftOut.isEmpty())
+        ShowInfo(leftOut);
+    if (toPayers) {
+        if (const QString wrong = PayeeCheck::problems(PayeeCheck::reminderReferences(window.database(), range, Today()));
+            !wrong.isEmpty()) {
+            ShowWarning(wrong);
+            return std::nullopt;
+        }
+    }
+    return range;
 }
 
 QString errorText(const std::exception& e)
@@ -94,7 +110,8 @@ void PrintPaymentReminders(frmMaksut& window)
     if (!AskYesNo(QStringLiteral("Tulostetaanko maksumuistutukset maksamattomille laskuille?")))
         return;
     try {
-        if (CreateReminders(window) <= 0)
+        const std::optional<ReminderRange> range = AskReminderRange(window);
+        if (!range)
             return;
         // The reminder has one layout: the Finnish transfer form.
         InvoiceLayout() = InvoiceLayoutChoice{true, true, false};
@@ -104,14 +121,18 @@ void PrintPaymentReminders(frmMaksut& window)
         }
         if (Printing().PrintCancelled)
             return;
-        InvoicePrintOrder::NumberReminderPrintOrder(window.database(), Printing().TulostusJarjestys);
         bool onlyNotEmailed = false;
         if (EmailSendLoop::AnyRemindersEmailed(window.database()))
             onlyNotEmailed = AskYesNo(
                 QStringLiteral("Tulostetaanko vain ne muistutukset, joita ei lähetetty sähköpostitse?"));
         SetBusyCursor(&window);
+        // Recorded and printed together: a print that fails leaves no reminder recorded.
+        Transaction transaction(window.database());
+        Reminders::CreateReminders(window.database(), *range, Today());
+        InvoicePrintOrder::NumberReminderPrintOrder(window.database(), Printing().TulostusJarjestys);
         InvoicePrints::PrepareReminders(onlyNotEmailed);
         MainReport().setAction(1);
+        transaction.commit();
         SetDefaultCursor(&window);
     } catch (const std::exception& e) {
         SetDefaultCursor(&window);
@@ -126,7 +147,8 @@ void EmailPaymentReminders(frmMaksut& window)
     if (!AskYesNo(QStringLiteral("Lähetetäänkö maksumuistutukset maksamattomista laskuista sähköpostitse?")))
         return;
     try {
-        if (CreateReminders(window) <= 0)
+        const std::optional<ReminderRange> range = AskReminderRange(window);
+        if (!range)
             return;
         QString templ, why;
         if (!EmailTemplate::LoadReminderTemplate(templ, &why)) {
@@ -134,6 +156,7 @@ void EmailPaymentReminders(frmMaksut& window)
                      + (why.isEmpty() ? QString() : QStringLiteral("\n\n") + why));
             return;
         }
+        Reminders::CreateReminders(window.database(), *range, Today());
         EmailSendLoop loop(window.database(), EmailSendLoop::Kind::Reminders, templ);
         runLoop(window, loop);
     } catch (const std::exception& e) {
@@ -148,8 +171,13 @@ void PreviewPaymentReminderEmails(frmMaksut& window)
     if (!AskYesNo(QStringLiteral("Luodaanko maksumuistutukset maksamattomista laskuista ja avataan esikatseluun?")))
         return;
     try {
-        if (CreateReminders(window) <= 0)
+        const std::optional<ReminderRange> range = AskReminderRange(window, false);
+        if (!range)
             return;
+        // The preview shows the reminders as they would go out, but looking sends nothing: what it
+        // recorded to show them is undone when it closes.
+        Transaction transaction(window.database());
+        Reminders::CreateReminders(window.database(), *range, Today());
         frmEmailPreview preview(&window);
         if (!preview.loaded())
             return;

@@ -14,6 +14,7 @@
 #include "invoicing/InvoiceInput.h"
 #include "invoicing/InvoiceRecipients.h"
 #include "invoicing/InvoiceRun.h"
+#include "invoicing/PayeeCheck.h"
 #include "invoicing/InvoiceTitles.h"
 #include "invoicing/EmailSendLoop.h"
 #include "invoicing/EmailTemplate.h"
@@ -382,6 +383,10 @@ void frmMaksujenLuonti::Lisaa()
                 w->setFocus();
             return;
         }
+        if (InvoiceRun::dueBeforeInvoiceDate(r) && !AskYesNo(InvoiceRun::dueBeforeInvoiceDateQuestion())) {
+            ui->tLaskunErapaiva->setFocus();
+            return;
+        }
     } catch (const std::exception& e) {
         ShowInfo(QStringLiteral("Laskuja ei voitu lisätä.\r\n") + errorText(e));
         return;
@@ -444,9 +449,9 @@ void frmMaksujenLuonti::Poista()
         ShowInfo(QStringLiteral("Jäsenrekisteri-ikkuna tulee sulkea ennen laskujen poistoa, poisto keskeytetty."));
         return;
     }
-    if (!AskYesNo(QStringLiteral("Haluatko varmasti poistaa kaikki lisätyt laskut?")))
-        return;
     try {
+        if (!AskYesNo(InvoiceHistory::DeleteQuestion(m_db)))
+            return;
         InvoiceHistory::DeleteAll(m_db);
     } catch (const std::exception& e) {
         UpdateInvoiceStatus();
@@ -467,6 +472,15 @@ void frmMaksujenLuonti::SendInvoiceEmails()
 {
     if (!loaded() || m_busy)
         return;
+    try {
+        if (const QString wrong = PayeeCheck::problems(PayeeCheck::runReferences(m_db)); !wrong.isEmpty()) {
+            ShowWarning(wrong);
+            return;
+        }
+    } catch (const std::exception& e) {
+        ShowInfo(errorText(e));
+        return;
+    }
     QString templ, why;
     if (!EmailTemplate::LoadInvoiceTemplate(templ, &why)) {
         ShowInfo(QStringLiteral("Laskupohjaa ei voida avata. Tarkista asetuksista Email laskupohja.")

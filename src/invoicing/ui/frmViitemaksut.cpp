@@ -3,6 +3,7 @@
 #include "ui_frmViitemaksut.h"
 
 #include "base/ErrorHandling.h"
+#include "base/Folders.h"
 #include "base/Prompter.h"
 #include "base/SharedState.h"
 #include "invoicing/ReferencePaymentMatcher.h"
@@ -11,6 +12,7 @@
 #include "settings/ui/FormPlacement.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileInfo>
 #include <QFocusEvent>
 #include <QTimer>
@@ -80,7 +82,11 @@ void frmViitemaksut::Avaa()
 {
     FileDialogRequest request;
     request.title = QStringLiteral("Avaa viitemaksutiedosto");
-    const QFileInfo last(State().RefPaymentFolder);
+    // Until a file has been chosen the setting holds the program folder, where no bank file ever
+    // lies (and which the user cannot fill once the program is installed): start in the documents.
+    const QString remembered = State().RefPaymentFolder;
+    const bool unset = remembered.trimmed().isEmpty() || QDir::cleanPath(remembered) == QDir::cleanPath(ProgramFolder());
+    const QFileInfo last(unset ? DocumentsFolder() : remembered);
     request.folder = last.isDir() ? last.filePath() : last.path();
     request.fileName = last.isDir() ? QString() : last.fileName();
     const std::optional<QString> chosen = Prompter::instance().openFile(request);
@@ -188,8 +194,11 @@ void frmViitemaksut::Maksetuksi()
 
 void frmViitemaksut::selectAll(bool selected)
 {
-    for (int i = 0; i < ui->lstSaapuneet->count(); ++i)
-        ui->lstSaapuneet->item(i)->setSelected(selected);
+    // One call for the whole list: item by item the view re-sorts its selection each time.
+    if (selected)
+        ui->lstSaapuneet->selectAll();
+    else
+        ui->lstSaapuneet->clearSelection();
 }
 
 } // namespace tikkeli

@@ -288,7 +288,6 @@ void FeaturesPanel::cLisaaPiirre_Click()
 {
     if (!savePending())
         return;
-    SkipNextDefinitionKey = true;
     ui->lstAllPi->show();
     ui->lstAllPt->hide();
     ui->cPoistaPiirre->setEnabled(false);
@@ -311,6 +310,12 @@ void FeaturesPanel::AddFeature()
     IgnoringErrors("features: attach", [&] {
         Database db = database();
         const qint32 featureId = FeatureValues::attach(*m_table, db, m_ownerId, ItemId(chosen));
+        if (featureId == 0) {
+            ShowInfo(QStringLiteral("Ominaisuutta \"") + chosen->text()
+                     + QStringLiteral("\" ei enää ole, se on poistettu toisessa ikkunassa."));
+            FillFeatureList();
+            return;
+        }
         {
             const QSignalBlocker block(ui->lstAllPt);
             AddItem(ui->lstAllPt, chosen->text(), featureId);
@@ -385,10 +390,6 @@ bool FeaturesPanel::eventFilter(QObject* watched, QEvent* event)
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->text().isEmpty())
             return false; // arrows and function keys are no key press of the list
-        if (SkipNextDefinitionKey) {
-            SkipNextDefinitionKey = false;
-            return false;
-        }
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
             AddFeature();
             return true;

@@ -56,7 +56,6 @@ public:
 
     bool FeatureValueChanged = false;
     int EditedFeatureIndex = -1;
-    bool SkipNextDefinitionKey = false;
 
 signals:
     // A value box changed (by typing or by showing a feature): the window counts as edited.

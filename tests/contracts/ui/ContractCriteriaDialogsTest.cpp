@@ -102,11 +102,19 @@ TEST_F(CriteriaDialogTest, ValidityDialogNeedsADateForTheDatedChoicesAndItsClose
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
     click(&d, "optVoimassa_1");
     EXPECT_TRUE(child<QLineEdit>(&d, "tTarkastelupaiva")->isEnabled());
+    // A text that is no date (a day and month alone once became 30.12.1899) stays in the box to
+    // be corrected, and "Seuraava" says why it refuses it.
     typeAndLeave(&d, "tTarkastelupaiva", QStringLiteral("31.2."), "cmbOminaisuudet");
-    EXPECT_EQ(child<QLineEdit>(&d, "tTarkastelupaiva")->text(), QString());
+    EXPECT_EQ(child<QLineEdit>(&d, "tTarkastelupaiva")->text(), QStringLiteral("31.2."));
     EXPECT_EQ(beeps(), 1);
     click(&d, "cSeuraava");
-    EXPECT_EQ(prompter.messageTexts(), QStringList{"Anna sopimusten tarkastelupäivä päivämäärämuodossa."});
+    EXPECT_EQ(prompter.messageTexts(),
+              QStringList{"\"31.2.\" ei ole päivämäärä. Anna sopimusten tarkastelupäivä päivämäärämuodossa."});
+    EXPECT_TRUE(d.isVisible());
+    prompter.clear();
+    typeAndLeave(&d, "tTarkastelupaiva", QStringLiteral("15.12"), "cmbOminaisuudet");
+    click(&d, "cSeuraava");
+    EXPECT_EQ(prompter.messageTexts().size(), 1);
     EXPECT_TRUE(d.isVisible());
     EXPECT_EQ(ContractReportCriteria().validity.VoimassaoloValinta, 0) << "nothing written before acceptance";
 
@@ -200,7 +208,7 @@ TEST_F(CriteriaDialogTest, FeatureDialogChecksItsBoxesAndCountsTheContracts)
     };
     const Case cases[] = {
         {"tLong", "2,5", "2", 0},           {"tLong", "3,5", "4", 0},           {"tLong", "kolme", "", 1},
-        {"tDate", "199*", "199*", 1},       {"tDate", "5.3.26", "5.3.2026", 1}, {"tDate", "31.2.2026", "", 2},
+        {"tDate", "199*", "199*", 1},       {"tDate", "5.3.26", "5.3.2026", 1}, {"tDate", "31.2.2026", "31.2.2026", 2},
         {"tCurrency", "12,50", "12,50", 2}, {"tCurrency", "12.50", "", 3},
     };
     for (const Case& c : cases) {
@@ -208,6 +216,12 @@ TEST_F(CriteriaDialogTest, FeatureDialogChecksItsBoxesAndCountsTheContracts)
         EXPECT_EQ(child<QLineEdit>(&d, c.box)->text(), QString::fromUtf8(c.shown)) << c.box << " " << c.typed;
         EXPECT_EQ(beeps(), c.beeps) << c.typed;
     }
+
+    // A date box holding no date is named when the dialog is asked to count.
+    prompter.clear();
+    click(&d, "cPaivita");
+    ASSERT_EQ(prompter.messageTexts().size(), 1);
+    EXPECT_TRUE(prompter.messageTexts()[0].startsWith(QStringLiteral("Päivämäärä: \"31.2.2026\" ei ole päivämäärä.")));
 
     // Every contract with "Vuokrasumma" (12) and a sum above 50,5: the contracts 1, 2, 8 and 14.
     features->setCurrentIndex(features->findText(QStringLiteral("Vuokrasumma")));

@@ -99,7 +99,7 @@ TEST_F(PaymentBookRemindersTest, PrintRecordsTheRangeThenPrintsItsRemindersOnThe
     EXPECT_EQ(prompter.messageTexts(), QStringList{"Tulostetaanko maksumuistutukset maksamattomille laskuille?"});
 
     // The range dialog fixes the state to unpaid and the kind to all; the print dialog cancelled,
-    // the reminders stay recorded and marked.
+    // nothing is recorded or marked.
     bool stateFixed = false;
     QTimer::singleShot(0, [&] {
         QWidget* modal = QApplication::activeModalWidget();
@@ -114,17 +114,18 @@ TEST_F(PaymentBookRemindersTest, PrintRecordsTheRangeThenPrintsItsRemindersOnThe
     print->click();
     EXPECT_TRUE(stateFixed);
     EXPECT_TRUE(printed.empty());
-    EXPECT_EQ(reminded(1), inRange);
-    EXPECT_EQ(club.count(QStringLiteral("jmhist"), QStringLiteral("jmhTulosta = True")), inRange);
+    EXPECT_EQ(reminded(1), 0);
+    EXPECT_EQ(club.count(QStringLiteral("jmhist"), QStringLiteral("jmhTulosta = True")), 0);
 
-    // Printed: one page per reminder, second reminders, no question while none was e-mailed.
+    // Printed: one page per reminder, first reminders, no question while none was e-mailed.
     prompter.clear();
     prompter.answerYes();
     answerRange("2054", "2069", {{QStringLiteral("frmTulostus"), QStringLiteral("cTulosta")}});
     print->click();
     ASSERT_EQ(printed.size(), 1u) << prompter.messageTexts().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(printed[0]->pages.size(), size_t(inRange));
-    EXPECT_EQ(reminded(2), inRange);
+    EXPECT_EQ(reminded(1), inRange);
+    EXPECT_EQ(club.count(QStringLiteral("jmhist"), QStringLiteral("jmhTulosta = True")), inRange);
     EXPECT_EQ(prompter.messageTexts().size(), 1);
     EXPECT_EQ(prompter.unexpected(), 0);
     EXPECT_EQ(MainReport().ReportFileName.section(QLatin1Char('/'), -1), QStringLiteral("mutilis1.rpt"));
@@ -149,6 +150,7 @@ TEST_F(PaymentBookRemindersTest, PrintRecordsTheRangeThenPrintsItsRemindersOnThe
     print->click();
     ASSERT_EQ(printed.size(), 1u) << prompter.messageTexts().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(printed[0]->pages.size(), size_t(inRange - 1));
+    EXPECT_EQ(reminded(2), inRange);
     EXPECT_EQ(prompter.messageTexts().value(1),
               QStringLiteral("Tulostetaanko vain ne muistutukset, joita ei lähetetty sähköpostitse?"));
     EXPECT_EQ(MainReport().SelectionFormula,
@@ -178,8 +180,73 @@ TEST_F(PaymentBookRemindersTest, NothingToRemindAndAMissingReportAreTold)
     ASSERT_EQ(prompter.messageTexts().size(), 2);
     EXPECT_TRUE(prompter.messageTexts()[1].startsWith(QStringLiteral("Virhe maksumuistutusten tulostuksessa: 20504 / ")))
         << prompter.messageTexts()[1].toStdString();
-    // The reminders were recorded before the print failed.
-    EXPECT_EQ(reminded(1), inRange);
+    // A print that failed records nothing.
+    EXPECT_EQ(reminded(1), 0);
+    EXPECT_EQ(club.count(QStringLiteral("jmhist"), QStringLiteral("jmhTulosta = True")), 0);
+    EXPECT_FALSE(club.db.inTransaction());
+}
+
+TEST_F(PaymentBookRemindersTest, PayeeDataThatFailsItsCheckStopsThePrintAndTheEmail)
+{
+    State().Iban1 = QStringLiteral("FI40 4799 1020 3040 51");
+    auto w = openWindow();
+    for (const char* command : {"cMuistutukset", "cEmail"}) {
+        prompter.clear();
+        prompter.answerYes();
+        answerRange("2054", "2069");
+        test::Control<QAbstractButton>(*w, command)->click();
+        ASSERT_EQ(prompter.messageTexts().size(), 2) << command;
+        EXPECT_TRUE(prompter.messageTexts()[1].contains(
+            QStringLiteral("tilinumero (IBAN1) \"FI40 4799 1020 3040 51\" on virheellinen")))
+            << prompter.messageTexts()[1].toStdString();
+        EXPECT_TRUE(printed.empty());
+        EXPECT_EQ(reminded(1), 0) << command;
+    }
+}
+
+TEST_F(PaymentBookRemindersTest, InvoicesNotYetDueAreLeftOutAndCounted)
+{
+    // Of the range's unpaid invoices, one falls due today and one next month.
+    const auto unpaid = [this](int k) {
+        return club
+            .field(QStringLiteral("SELECT jmhjmLaskunumero FROM jmhist WHERE jmhjmLaskunumero BETWEEN 2054 AND 2069"
+                                  " AND jmhjmMaksettu = False ORDER BY jmhjmLaskunumero LIMIT 1 OFFSET ?"),
+                   {Value(k)})
+            .toInt64();
+    };
+    const qint64 dueToday = unpaid(0), dueLater = unpaid(1);
+    club.db.execute(QStringLiteral("UPDATE jmhist SET jmhjmErapaiva = ? WHERE jmhjmLaskunumero = ?"),
+                    {Value(kToday), Value(dueToday)});
+    club.db.execute(QStringLiteral("UPDATE jmhist SET jmhjmErapaiva = ? WHERE jmhjmLaskunumero = ?"),
+                    {Value(kToday.addMonths(1)), Value(dueLater)});
+    auto w = openWindow();
+    prompter.answerYes();
+    answerRange("2054", "2069", {{QStringLiteral("frmTulostus"), QStringLiteral("cTulosta")}});
+    test::Control<QAbstractButton>(*w, "cMuistutukset")->click();
+    ASSERT_EQ(printed.size(), 1u) << prompter.messageTexts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(printed[0]->pages.size(), size_t(inRange - 2));
+    EXPECT_EQ(prompter.messageTexts().value(1),
+              QStringLiteral("2 maksamatonta laskua jätettiin pois, koska niiden eräpäivä ei ole vielä mennyt."));
+    EXPECT_EQ(reminded(1), inRange - 2);
+    EXPECT_EQ(club.count(QStringLiteral("jmhist"),
+                         QStringLiteral("jmhjmLaskunumero IN (?, ?) AND"
+                                        " (jmhjmMuistutusNumero IS NOT NULL OR jmhTulosta = True)"),
+                         {Value(dueToday), Value(dueLater)}),
+              0);
+    // No interest period runs backwards on any reminder recorded.
+    EXPECT_EQ(club.count(QStringLiteral("jmhist"), QStringLiteral("jmhjmMuistutusPaiva <= jmhjmErapaiva")), 0);
+
+    // A range holding only invoices not yet due: nothing to remind, and why.
+    prompter.clear();
+    prompter.answerYes();
+    const QByteArray only = QByteArray::number(dueToday);
+    answerRange(only.constData(), only.constData());
+    test::Control<QAbstractButton>(*w, "cMuistutukset")->click();
+    EXPECT_EQ(prompter.messageTexts().value(1),
+              QStringLiteral("Ei löydy maksamattomia laskuja väliltä: %1 - %1\r\n"
+                             "1 maksamaton lasku jätettiin pois, koska sen eräpäivä ei ole vielä mennyt.")
+                  .arg(dueToday));
+    EXPECT_EQ(printed.size(), 1u);
 }
 
 TEST_F(PaymentBookRemindersTest, EmailRunsWithCommandsOffAndClosingRefused)
@@ -240,7 +307,7 @@ TEST_F(PaymentBookRemindersTest, EmailRunsWithCommandsOffAndClosingRefused)
     // 45,00 due 2.3.2026: 380 days at 8 % is 3,7479; with the fee 53,7479, shown as 53,75.
     const QString name2054 =
         club.field(QStringLiteral("SELECT jmhjmLaskOsoite1 FROM jmhist WHERE jmhjmLaskunumero = 2054")).toString();
-    const QString body2054 = QStringLiteral("Hei ") + name2054.leftJustified(25) + QStringLiteral("|2054|53,75 ");
+    const QString body2054 = QStringLiteral("Hei ") + name2054.leftJustified(25) + QStringLiteral("|2054|53,75");
     bool found = false;
     for (const QJsonObject& m : smtp.messages())
         found = found || m[QStringLiteral("text")].toString() == body2054;
@@ -261,7 +328,7 @@ TEST_F(PaymentBookRemindersTest, PreviewShowsTheNewRemindersOneByOne)
     auto w = openWindow();
     auto* preview = test::Control<QAbstractButton>(*w, "cEmailPreview");
 
-    QStringList seen;
+    QStringList seen, numbers;
     QTimer step;
     QObject::connect(&step, &QTimer::timeout, [&] {
         QWidget* modal = QApplication::activeModalWidget();
@@ -276,6 +343,11 @@ TEST_F(PaymentBookRemindersTest, PreviewShowsTheNewRemindersOneByOne)
             b->click();
             seen << box->toPlainText();
         };
+        Recordset rs = club.db.openRecordset(QStringLiteral("SELECT jmhjmLaskunumero FROM jmhist WHERE jmhTulosta = True"
+                                                            " AND jmhMuistutusEmailed = False ORDER BY jmhID"),
+                                             RecordsetType::Snapshot);
+        for (; !rs.eof(); rs.moveNext())
+            numbers << rs.field(0).toString();
         seen << box->toPlainText();
         click("cSeuraava");
         click("cViimeinen");
@@ -289,19 +361,16 @@ TEST_F(PaymentBookRemindersTest, PreviewShowsTheNewRemindersOneByOne)
     preview->click();
     step.stop();
 
-    QStringList numbers;
-    Recordset rs = club.db.openRecordset(QStringLiteral("SELECT jmhjmLaskunumero FROM jmhist WHERE jmhTulosta = True"
-                                                        " AND jmhMuistutusEmailed = False ORDER BY jmhID"),
-                                         RecordsetType::Snapshot);
-    for (; !rs.eof(); rs.moveNext())
-        numbers << rs.field(0).toString();
     ASSERT_EQ(numbers.size(), inRange - 1);
     ASSERT_EQ(seen.size(), 5) << prompter.messageTexts().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(seen, (QStringList{numbers[0], numbers[1], numbers.last(), numbers.last(), numbers[numbers.size() - 2]}));
     EXPECT_EQ(prompter.messageTexts(),
               QStringList{"Luodaanko maksumuistutukset maksamattomista laskuista ja avataan esikatseluun?"});
-    // Nothing was sent or marked e-mailed by looking.
+    // Nothing was sent, marked e-mailed or recorded by looking.
     EXPECT_EQ(club.count(QStringLiteral("jmhist"), QStringLiteral("jmhMuistutusEmailed = True")), 1);
+    EXPECT_EQ(reminded(1), 0);
+    EXPECT_EQ(club.count(QStringLiteral("jmhist"), QStringLiteral("jmhTulosta = True")), 0);
+    EXPECT_FALSE(club.db.inTransaction());
     int beeps = 0;
     for (const auto& shown : prompter.shown())
         beeps += shown.kind == ScriptedPrompter::Kind::Beep;

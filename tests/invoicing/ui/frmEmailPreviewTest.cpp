@@ -63,14 +63,14 @@ TEST_F(frmEmailPreviewTest, StepsThroughTheRecordsAndBeepsAtTheEnds)
     ASSERT_TRUE(w.loaded());
     w.SetRecordSource(true, QStringLiteral("SELECT * FROM jm"));
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Tikkeli - Sähköpostilaskun esikatselu"));
-    EXPECT_EQ(text(w), QStringLiteral("Lasku 701 \nNimi 701  \n"));
+    EXPECT_EQ(text(w), QStringLiteral("Lasku 701\nNimi 701\n"));
     click(w, "cEdellinen");
     EXPECT_EQ(beeps(), 1);
     EXPECT_EQ(w.position(), 0);
     click(w, "cSeuraava");
-    EXPECT_EQ(text(w), QStringLiteral("Lasku 702 \nNimi 702  \n"));
+    EXPECT_EQ(text(w), QStringLiteral("Lasku 702\nNimi 702\n"));
     click(w, "cViimeinen");
-    EXPECT_EQ(text(w), QStringLiteral("Lasku 703 \nNimi 703  \n"));
+    EXPECT_EQ(text(w), QStringLiteral("Lasku 703\nNimi 703\n"));
     click(w, "cSeuraava");
     EXPECT_EQ(beeps(), 2);
     EXPECT_EQ(w.position(), 2);

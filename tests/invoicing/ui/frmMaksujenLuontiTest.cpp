@@ -5,7 +5,9 @@
 #include "WindowTestSupport.h"
 
 #include "base/ScriptedPrompter.h"
+#include "invoicing/InvoiceHistory.h"
 #include "invoicing/InvoiceRun.h"
+#include "invoicing/ui/InvoicePrinting.h"
 #include "base/ui/WindowOpeners.h"
 #include "ProgramWindows.h"
 #include "invoicing/ui/frmMaksujenLuonti.h"
@@ -390,6 +392,21 @@ TEST_F(frmMaksujenLuontiTest, RefusedRunTellsWhyAndShowsTheBox)
               QStringList{QStringLiteral("Otsaketekstin tulee olla korkeintaan 30 merkkiä pitkä.")});
     EXPECT_TRUE(w->focusWidget() == title || w->focusWidget() == title->lineEdit());
     EXPECT_EQ(club.count(QStringLiteral("jm")), 0);
+
+    // A due date before the invoice date is asked about: No writes nothing, Yes runs.
+    title->setEditText(QStringLiteral("Jäsenmaksu"));
+    due->setText(QStringLiteral("1.1.2020"));
+    prompter.clear();
+    prompter.answerNo();
+    add->click();
+    EXPECT_EQ(prompter.messageTexts(), QStringList{InvoiceRun::dueBeforeInvoiceDateQuestion()});
+    EXPECT_EQ(w->focusWidget(), due);
+    EXPECT_EQ(club.count(QStringLiteral("jm")), 0);
+    prompter.clear();
+    prompter.answerYes();
+    add->click();
+    EXPECT_EQ(prompter.messageTexts().value(0), InvoiceRun::dueBeforeInvoiceDateQuestion());
+    EXPECT_GT(club.count(QStringLiteral("jm")), 0);
 }
 
 TEST_F(frmMaksujenLuontiTest, ShortReferencesAreNotedInTheStatusLine)
@@ -532,14 +549,40 @@ TEST_F(frmMaksujenLuontiTest, EmptyNewDatabase)
     EXPECT_EQ(empty.count(QStringLiteral("jm")), 0);
     EXPECT_EQ(empty.count(QStringLiteral("me")), runTexts);
     EXPECT_EQ(status(w.get()), QStringLiteral("Ei tulostettavia laskuja."));
-    // The first member of a new club gets invoice number 1 (reference 13, under the banks' length).
+    // The first member of a new club gets invoice number 100: a reference of four digits, which
+    // banks accept.
     empty.member("Ensimmäinen", "Jäsen");
     prompter.clear();
     add->click();
     EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Lisätty 1 lasku.")});
     EXPECT_EQ(empty.field(QStringLiteral("SELECT jmLaskunumero || '/' || jmViitenumero FROM jm")).toString(),
-              QStringLiteral("1/13"));
-    EXPECT_TRUE(status(w.get()).endsWith(InvoiceRun::shortReferenceNote()));
+              QStringLiteral("100/1009"));
+    EXPECT_FALSE(status(w.get()).endsWith(InvoiceRun::shortReferenceNote()));
+}
+
+TEST_F(frmMaksujenLuontiTest, PrintAndEmailWaitForThePayeesData)
+{
+    ASSERT_EQ(InvoiceRun(club.db).run(club.request(RecipientKind::Feature, 7)).added, 8);
+    auto w = openWindow();
+    // No club data: nothing is asked or printed, and the run counts as not printed.
+    State().ClubName.clear();
+    State().Iban1.clear();
+    PrintRunInvoices(*w);
+    ASSERT_EQ(prompter.messageTexts().size(), 1);
+    EXPECT_TRUE(prompter.messageTexts()[0].contains(QStringLiteral("- yhdistyksen nimi puuttuu asetuksista\r\n"
+                                                                   "- tilinumero (IBAN1) puuttuu asetuksista")))
+        << prompter.messageTexts()[0].toStdString();
+    EXPECT_FALSE(QApplication::activeModalWidget());
+    EXPECT_FALSE(InvoiceHistory::RunReachedMembers(club.db));
+    // A reference whose check digit fails stops the e-mail the same way.
+    State().ClubName = QStringLiteral("Erämiehet ry");
+    State().Iban1 = QStringLiteral("FI40 4799 1020 3040 50");
+    club.db.execute(QStringLiteral("UPDATE jm SET jmViitenumero = '21253' WHERE jmLaskunumero = 2125"));
+    prompter.clear();
+    Control<QPushButton>(*w, "cEmail")->click();
+    ASSERT_EQ(prompter.messageTexts().size(), 1);
+    EXPECT_TRUE(prompter.messageTexts()[0].contains(QStringLiteral("- viitenumeron tarkiste ei täsmää: 21253")));
+    EXPECT_EQ(club.count(QStringLiteral("jm"), QStringLiteral("jmEmailed = 1")), 0);
 }
 
 TEST_F(frmMaksujenLuontiTest, MainWindowCommandOpensOneWindow)

@@ -1,6 +1,7 @@
 #include "../InvoiceTestDb.h"
 #include "WindowTestSupport.h"
 
+#include "base/Folders.h"
 #include "base/ScriptedPrompter.h"
 #include "invoicing/ui/frmViitemaksut.h"
 #include "settings/DatabaseSettingsStore.h"
@@ -10,6 +11,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QItemSelectionModel>
 #include <QFile>
 #include <QFocusEvent>
 #include <QLabel>
@@ -67,7 +70,7 @@ protected:
             .payment(QStringLiteral("1232"), QStringLiteral("Laine"), 1234)
             .payment(QStringLiteral("99998"), QStringLiteral("Outo"), 5)
             .payment(QStringLiteral("1245"), QStringLiteral("Poissa"), 1000)
-            .payment(QStringLiteral("11000"), QStringLiteral("Korjaus"), 2000, '5')
+            .correction(QStringLiteral("11000"), QStringLiteral("Korjaus"), 2000)
             .summary();
         f.batch("261208", "0905", "47", "123456789")
             .payment(QStringLiteral("1232"), QStringLiteral("Laine"), 1230)
@@ -113,19 +116,19 @@ TEST_F(frmViitemaksutTest, OpensAFileAndSortsTheFirstBatchIntoItsLists)
     EXPECT_EQ(batches->itemText(1), QStringLiteral("8.12.2026"));
     EXPECT_TRUE(batches->isEnabled());
     EXPECT_EQ(texts(arrived),
-              (QStringList{QStringLiteral("20.00 - 11000 - Virtanen"), QStringLiteral("20.00 - 12000 - Virtanen"),
-                           QStringLiteral("20.00 - 13000 - Virtanen")}));
-    EXPECT_EQ(texts(wrong), QStringList{QStringLiteral("Summa: 12.34 - 1232 - Laine")});
-    EXPECT_EQ(texts(check), (QStringList{QStringLiteral("Viitettä ei löydy: 0.05 - 99998 - Outo"),
-                                         QStringLiteral("Henkilö: 10.00 - 1245 - Poissa")}));
+              (QStringList{QStringLiteral("20,00 - 11000 - Virtanen"), QStringLiteral("20,00 - 12000 - Virtanen"),
+                           QStringLiteral("20,00 - 13000 - Virtanen")}));
+    EXPECT_EQ(texts(wrong), QStringList{QStringLiteral("Summa: 12,34 - 1232 - Laine")});
+    EXPECT_EQ(texts(check), (QStringList{QStringLiteral("Viitettä ei löydy: 0,05 - 99998 - Outo"),
+                                         QStringLiteral("Henkilö: 10,00 - 1245 - Poissa")}));
     ASSERT_EQ(check->count(), 2);
     EXPECT_EQ(check->item(0)->data(Qt::UserRole).toLongLong(), -1);
     EXPECT_EQ(check->item(1)->data(Qt::UserRole).toLongLong(), orphan);
 
     const std::pair<const char*, const char*> labels[] = {
         {"lblPvm", "7.12.2026"},    {"lblAika", "10.30"}, {"lblPankki", "47"},    {"lblLaskuttaja", "123456789"},
-        {"lblRahayksikko", "Euro"}, {"lblTapKPL", "6"},   {"lblTapSUM", "82.39"}, {"lblOikKPL", "1"},
-        {"lblOikSUM", "20.00"},     {"lblEpaKPL", "0"},   {"lblEpaSUM", "0.00"},
+        {"lblRahayksikko", "Euro"}, {"lblTapKPL", "6"},   {"lblTapSUM", "82,39"}, {"lblOikKPL", "1"},
+        {"lblOikSUM", "20,00"},     {"lblEpaKPL", "0"},   {"lblEpaSUM", "0,00"},
     };
     for (const auto& [name, text] : labels) {
         auto* l = Control<QLabel>(*w, name);
@@ -139,7 +142,7 @@ TEST_F(frmViitemaksutTest, OpensAFileAndSortsTheFirstBatchIntoItsLists)
     batches->setCurrentIndex(1);
     QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
     QApplication::sendEvent(batches, &out);
-    EXPECT_EQ(texts(arrived), QStringList{QStringLiteral("12.30 - 1232 - Laine")});
+    EXPECT_EQ(texts(arrived), QStringList{QStringLiteral("12,30 - 1232 - Laine")});
     EXPECT_EQ(texts(wrong), QStringList());
     EXPECT_EQ(Control<QLabel>(*w, "lblPvm")->text(), QStringLiteral("8.12.2026"));
 }
@@ -198,7 +201,7 @@ TEST_F(frmViitemaksutTest, MarkingOneWithoutDeleteKeepsTheOthers)
     arrived->item(1)->setSelected(true);
     mark->click();
     EXPECT_EQ(texts(arrived),
-              (QStringList{QStringLiteral("20.00 - 11000 - Virtanen"), QStringLiteral("20.00 - 13000 - Virtanen")}));
+              (QStringList{QStringLiteral("20,00 - 11000 - Virtanen"), QStringLiteral("20,00 - 13000 - Virtanen")}));
     EXPECT_EQ(t.count(QStringLiteral("jmhist"), QStringLiteral("jmhjmMaksettu = 1")), 1);
     EXPECT_EQ(t.count(QStringLiteral("jmhist"), QStringLiteral("jmhID = ? AND jmhjmMaksettu = 1"), {Value(invoices[1])}), 1);
 }
@@ -256,6 +259,74 @@ TEST_F(frmViitemaksutTest, ThePaymentBookOpensTheImport)
     EXPECT_TRUE(import->isVisible());
     import->close();
     delete import;
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(frmViitemaksutTest, FileChooserStartsInTheDocumentsUntilAFileWasChosen)
+{
+    auto w = openWindow();
+    const struct {
+        QString remembered;
+        QString expectedFolder;
+    } cases[] = {
+        {ProgramFolder(), DocumentsFolder()}, // the setting's value until a file was chosen
+        {QString(), DocumentsFolder()},
+        {t.env.root() + QStringLiteral("/pankki/viitteet.dat"), t.env.root() + QStringLiteral("/pankki")},
+    };
+    for (const auto& c : cases) {
+        State().RefPaymentFolder = c.remembered;
+        prompter.clear();
+        prompter.answerText(std::nullopt);
+        Control<QAction>(*w, "mAvaa")->trigger();
+        ASSERT_EQ(prompter.shown().size(), 1u);
+        EXPECT_EQ(QDir::cleanPath(prompter.shown()[0].request.folder), QDir::cleanPath(c.expectedFolder))
+            << c.remembered.toStdString();
+    }
+}
+
+TEST_F(frmViitemaksutTest, SelectAllAndClearReachEveryArrivedPayment)
+{
+    DomesticBankFile f;
+    f.batch();
+    for (int k = 0; k < 3; ++k)
+        f.payment(QString::number(11000 + 1000 * k), QStringLiteral("Virtanen"), 2000);
+    f.summary();
+    auto w = openWindow();
+    open(w.get(), writeFile(f.bytes()));
+    auto* arrived = Control<QListWidget>(*w, "lstSaapuneet");
+    ASSERT_EQ(arrived->count(), 3);
+    int selectionSignals = 0;
+    QObject::connect(arrived->selectionModel(), &QItemSelectionModel::selectionChanged, [&] { ++selectionSignals; });
+    Control<QPushButton>(*w, "cValitseKaikki")->click();
+    EXPECT_EQ(arrived->selectedItems().size(), 3);
+    // One change for the whole list, not one per row.
+    EXPECT_EQ(selectionSignals, 1);
+    Control<QPushButton>(*w, "cPoistaValinnat")->click();
+    EXPECT_TRUE(arrived->selectedItems().isEmpty());
+    EXPECT_EQ(selectionSignals, 2);
+}
+
+TEST_F(frmViitemaksutTest, TheSameFileReadAgainListsItsPaymentsAsAlreadyPaid)
+{
+    auto w = openWindow();
+    const QString path = writeFile(twoBatches());
+    open(w.get(), path);
+    auto* arrived = Control<QListWidget>(*w, "lstSaapuneet");
+    auto* check = Control<QListWidget>(*w, "lstTarkistettavat");
+    ASSERT_EQ(arrived->count(), 3);
+    Control<QPushButton>(*w, "cValitseKaikki")->click();
+    Control<QPushButton>(*w, "cMaksetuksi")->click();
+    ASSERT_EQ(t.count(QStringLiteral("jmhist"), QStringLiteral("jmhjmMaksettu = 1")), 3);
+
+    open(w.get(), path);
+    EXPECT_EQ(arrived->count(), 0);
+    QStringList listed = texts(check);
+    for (const char* reference : {"11000", "12000", "13000"})
+        EXPECT_TRUE(listed.contains(QStringLiteral("Jo maksettu: 20,00 - %1 - Virtanen").arg(QLatin1String(reference))))
+            << listed.join(QLatin1Char('|')).toStdString();
 }
 
 } // namespace

@@ -609,7 +609,7 @@ TEST_F(frmAsetuksetTest, FoundedDatabaseIsWhatALaterSaveOfTheWindowCarries)
     EXPECT_EQ(iniValue("Database"), founded);
     EXPECT_EQ(edit("tTietokanta")->text(), founded);
     EXPECT_EQ(edit("tNimi")->text(), "") << "the window shows what the new database holds";
-    EXPECT_EQ(edit("tLaskunumero")->text(), "1");
+    EXPECT_EQ(edit("tLaskunumero")->text(), "100"); // a new club starts where references reach four digits
     EXPECT_FALSE(window->settingsChanged());
 
     prompter.clear();
@@ -617,6 +617,6 @@ TEST_F(frmAsetuksetTest, FoundedDatabaseIsWhatALaterSaveOfTheWindowCarries)
     EXPECT_EQ(iniValue("Database"), founded) << "a save after the founding does not bring the old database back";
     EXPECT_EQ(State().DatabasePath, founded);
     EXPECT_NE(stored("RegName", founded), "Erä-Veikot ry") << "the previous club's name stays out of the new database";
-    EXPECT_EQ(stored("Laskunro", founded), "1");
+    EXPECT_EQ(stored("Laskunro", founded), "100");
     EXPECT_EQ(stored("RegIBAN1", founded).value_or(QString()), "");
 }
