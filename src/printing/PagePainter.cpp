@@ -66,7 +66,9 @@ void PagePainter::paint(QPainter& painter, const ReportDocument& doc, int page, 
             break;
         }
         case ReportDocument::Item::Kind::Image:
-            if (it.image && !it.image->isNull()) {
+            if (it.image && !it.image->isNull() && !it.source.isEmpty()) {
+                painter.drawImage(QRectF(it.rect.topLeft() * scale, it.rect.size() * scale), *it.image, it.source);
+            } else if (it.image && !it.image->isNull()) {
                 QSizeF size = QSizeF(it.image->size()).scaled(it.rect.size() * scale, Qt::KeepAspectRatio);
                 painter.drawImage(QRectF(it.rect.topLeft() * scale, size), *it.image);
             }

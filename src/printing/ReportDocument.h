@@ -35,6 +35,7 @@ struct ReportDocument {
         QColor color = Qt::black;
         QColor fill; // Box: invalid = no fill
         std::shared_ptr<const QImage> image;
+        QRectF source;   // Image: the part of the image drawn into rect, in image pixels; empty = all, aspect kept
         QString section; // the band it comes from: TITLE, HEADER, DETAIL, GH1, GF1, FOOTER, SUMMARY
     };
 
