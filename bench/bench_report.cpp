@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
@@ -118,7 +119,9 @@ void textDocumentToPdf()
 }
 
 // The same page as the report: A4, margins 15/15/20/15 mm, a title and column heads, 5 mm rows in
-// four columns, "Sivu n / N" at the foot. Drawn in millimetres on a 1200 dpi writer.
+// four columns, "Sivu n / N" at the foot. Drawn in millimetres on a 1200 dpi writer. Each cell is
+// measured once and drawn at its baseline, as the engine places its texts; a rectangle with
+// alignment flags would have Qt lay out every cell's text a second time, which the engine never does.
 void painterToPdf()
 {
     Database db = Database::open(setup().db);
@@ -131,18 +134,24 @@ void painterToPdf()
     writer.setPageMargins(QMarginsF(20, 15, 15, 15), QPageLayout::Millimeter);
     writer.setResolution(1200);
     QPainter painter(&writer);
+    // Positions in millimetres, drawn in the writer's own units so the fonts keep their sizes.
     const double mm = 1200 / 25.4;
-    painter.scale(mm, mm);
     QFont body(QStringLiteral("Times New Roman"), 10), head = body, title = body;
     head.setBold(true);
     title.setPointSize(14);
     title.setBold(true);
+    // Metrics on the writer, one set per font.
+    const auto metrics = [&](const QFont& f) { return QFontMetricsF(f, &writer); };
+    const QFontMetricsF bodyMetrics = metrics(body), headMetrics = metrics(head), titleMetrics = metrics(title);
+    const QFontMetricsF* current = &bodyMetrics;
     const double bodyHeight = 297 - 30 - 16 - 8;
     const int rowsPerPage = int(bodyHeight / 5);
     const int pages = (rs.recordCount() + rowsPerPage - 1) / rowsPerPage;
     int page = 0, row = 0;
-    const auto cell = [&](double x, double y, double w, const QString& text, Qt::Alignment a = Qt::AlignLeft) {
-        painter.drawText(QRectF(x, y, w, 5), a | Qt::AlignVCenter, text);
+    const auto cell = [&](double x, double y, double w, const QString& text, bool right = false, double h = 5) {
+        const double width = current->horizontalAdvance(text);
+        const double baseline = y * mm + (h * mm - current->height()) / 2 + current->ascent();
+        painter.drawText(QPointF(right ? (x + w) * mm - width : x * mm, baseline), text);
     };
     for (; !rs.eof(); rs.moveNext()) {
         if (row == 0) {
@@ -150,15 +159,18 @@ void painterToPdf()
                 writer.newPage();
             ++page;
             painter.setFont(title);
-            painter.drawText(QRectF(0, 0, 100, 7), Qt::AlignLeft, QStringLiteral("JÄSENLUETTELO"));
+            current = &titleMetrics;
+            cell(0, 0, 100, QStringLiteral("JÄSENLUETTELO"), false, 7);
             painter.setFont(head);
+            current = &headMetrics;
             cell(0, 9, 50, QStringLiteral("Nimi"));
             cell(52, 9, 50, QStringLiteral("Osoite"));
             cell(104, 9, 45, QStringLiteral("Postiosoite"));
             cell(150, 9, 25, QStringLiteral("Puhelin"));
-            painter.drawLine(QPointF(0, 15), QPointF(175, 15));
+            painter.drawLine(QPointF(0, 15 * mm), QPointF(175 * mm, 15 * mm));
             painter.setFont(body);
-            cell(0, 16 + bodyHeight + 2, 175, QStringLiteral("Sivu %1 / %2").arg(page).arg(pages), Qt::AlignRight);
+            current = &bodyMetrics;
+            cell(0, 16 + bodyHeight + 2, 175, QStringLiteral("Sivu %1 / %2").arg(page).arg(pages), true);
         }
         const double y = 16 + row * 5;
         cell(0, y, 50, rs.field(0).toString() + u' ' + rs.field(1).toString());

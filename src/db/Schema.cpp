@@ -352,14 +352,16 @@ std::vector<TableDef> buildTables()
                                  longField("mapScale", 50),
                                  doubleField("mapPixelRatio", 50),
                              }));
-    t.push_back(table("Suoritukset", {
-                                         key("Suoritus_ID", 55),
-                                         date("Paiva", 55),
-                                         longField("jmhID", 55),
-                                         currency("Summa", 55),
-                                         text("Arkistointitunnus", 20, 55),
-                                         boolean("BackupRow", 55),
-                                     }));
+    t.push_back(table("Suoritukset",
+                      {
+                          key("Suoritus_ID", 55),
+                          date("Paiva", 55),
+                          longField("jmhID", 55),
+                          currency("Summa", 55),
+                          text("Arkistointitunnus", 20, 55),
+                          boolean("BackupRow", 55),
+                      },
+                      {index("suorjmhidx", "jmhID", 76)}));
     t.push_back(table("Tarra", {
                                    key("Tarra_ID", 66),
                                    textZeroLength("Rivi1", 255, 66),

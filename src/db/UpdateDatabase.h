@@ -19,7 +19,7 @@ struct UpgradeHooks {
 };
 
 // Brings a club database of any earlier version, or a fresh template, up to the current schema:
-// a fixed list of 70 guarded steps, each adding only what the file lacks, so it may run any number
+// a fixed list of 76 guarded steps, each adding only what the file lacks, so it may run any number
 // of times. Each step runs in one transaction, so a run stopped inside a step leaves that step
 // wholly undone and the next run does it again. Names are compared without regard to letter case,
 // as the engine resolves them. One step needs the caller's consent (`UpgradeHooks::widenCatchPlace`).

@@ -7,6 +7,8 @@
 #include "db/Transaction.h"
 #include "invoicing/InvoicePrintOrder.h"
 
+#include <QHash>
+
 namespace tikkeli {
 
 qint32 Reminders::DaysOverdue(const Value& dueDate, const QDate& reminderDate)
@@ -26,22 +28,19 @@ Currency Reminders::Interest(Currency openAmount, qint32 days, double ratePercen
     return (openAmount * days).scaledBy(ratePercent, 36500.0);
 }
 
-void Reminders::CreateReminder(Database& db, qint64 jmhID, const QDate& today)
-{
-    Currency paid;
-    Recordset payments = db.openRecordset(QStringLiteral("SELECT Summa FROM Suoritukset WHERE jmhID = ?"),
-                                          RecordsetType::Snapshot, {Value(jmhID)});
-    for (; !payments.eof(); payments.moveNext())
-        paid += NullToCurrency(payments.field(QStringLiteral("Summa")));
+namespace {
 
+// Writes one invoice's reminder, given what has been paid on it so far.
+void WriteReminder(Database& db, qint64 jmhID, const QDate& today, Currency paid)
+{
     Recordset rs = db.openRecordset(QStringLiteral("SELECT * FROM jmhist WHERE jmhID = ?"), RecordsetType::Dynaset,
                                     {Value(jmhID)});
     if (rs.eof())
         return;
     const SharedState& s = State();
     const Currency open = NullToCurrency(rs.field(QStringLiteral("jmhjmHinta"))) - paid;
-    const qint32 days = DaysOverdue(rs.field(QStringLiteral("jmhjmErapaiva")), today);
-    const Currency interest = Interest(open, days, s.LateInterestRate);
+    const qint32 days = Reminders::DaysOverdue(rs.field(QStringLiteral("jmhjmErapaiva")), today);
+    const Currency interest = Reminders::Interest(open, days, s.LateInterestRate);
     rs.edit();
     rs.setField(QStringLiteral("jmhjmAvoinSumma"), open);
     rs.setField(QStringLiteral("jmhjmMuistutusKulut"), s.ReminderFee);
@@ -53,6 +52,32 @@ void Reminders::CreateReminder(Database& db, qint64 jmhID, const QDate& today)
     rs.setField(QStringLiteral("jmhjmMuistutusKorkoSumma"), interest);
     rs.setField(QStringLiteral("jmhjmMuistutusYhteensa"), open + s.ReminderFee + interest);
     rs.update();
+}
+
+// What has been paid on each invoice of a selection, read in one pass rather than once an invoice.
+QHash<qint64, Currency> PaidOn(Database& db, const QString& where, const Params& params)
+{
+    QHash<qint64, Currency> paid;
+    Recordset rs = db.openRecordset(QStringLiteral("SELECT jmhID, Summa FROM Suoritukset WHERE jmhID IN"
+                                                   " (SELECT jmhID FROM jmhist WHERE ")
+                                        + where + QStringLiteral(")"),
+                                    RecordsetType::Snapshot, params);
+    for (; !rs.eof(); rs.moveNext())
+        paid[rs.field(0).toInt64()] += NullToCurrency(rs.field(1));
+    return paid;
+}
+
+} // namespace
+
+void Reminders::CreateReminder(Database& db, qint64 jmhID, const QDate& today)
+{
+    Currency paid;
+    Recordset payments = db.openRecordset(QStringLiteral("SELECT Summa FROM Suoritukset WHERE jmhID = ?"),
+                                          RecordsetType::Snapshot, {Value(jmhID)});
+    for (; !payments.eof(); payments.moveNext())
+        paid += NullToCurrency(payments.field(QStringLiteral("Summa")));
+    payments.close();
+    WriteReminder(db, jmhID, today, paid);
 }
 
 QString Reminders::rangeCondition(const ReminderRange& range, Params& params)
@@ -118,8 +143,11 @@ int Reminders::CreateReminders(Database& db, const ReminderRange& range, const Q
     Recordset rs = db.openRecordset(QStringLiteral("SELECT jmhID FROM jmhist WHERE ") + where
                                         + QStringLiteral(" ORDER BY jmhID"),
                                     RecordsetType::Snapshot, params);
-    for (; !rs.eof(); rs.moveNext())
-        CreateReminder(db, rs.field(QStringLiteral("jmhID")).toInt64(), today);
+    const QHash<qint64, Currency> paid = PaidOn(db, where, params);
+    for (; !rs.eof(); rs.moveNext()) {
+        const qint64 id = rs.field(QStringLiteral("jmhID")).toInt64();
+        WriteReminder(db, id, today, paid.value(id));
+    }
     rs.close();
     const int count = InvoicePrintOrder::MarkRemindersForPrint(db, where, params);
     transaction.commit();

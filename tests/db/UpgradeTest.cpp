@@ -103,7 +103,7 @@ TEST(Upgrade, FromTheBaseTablesReachesTheDocumentedCatalogueSilently)
     CatchPlaceAnswers asking;
     const std::vector<int> applied = UpdateDatabase(db, asking.hooks());
     EXPECT_TRUE(catalogueMatches(Catalogue::read(db)));
-    std::vector<int> expected(75);
+    std::vector<int> expected(76);
     std::iota(expected.begin(), expected.end(), 1);
     // jmhist gets its member link with the table, mvs and si their full widths.
     std::erase_if(expected, [](int s) { return s == 14 || s == 21 || s == 22; });
@@ -273,7 +273,7 @@ TEST(Upgrade, GroupWhoseLaterFieldIsPresentGetsTheRestWithoutStopping)
     db.execute(QStringLiteral("ALTER TABLE tl ADD COLUMN TLTALONO SMALLINT"));
     const std::vector<int> applied = UpdateDatabase(db);
     ASSERT_FALSE(applied.empty());
-    EXPECT_EQ(applied.back(), 75);
+    EXPECT_EQ(applied.back(), 76);
     EXPECT_EQ(fieldNames(Catalogue::read(db), "tl"),
               QStringLiteral(
                   "tlID tlvsID tlKunta tlKyla tlTilaPalsta tlRekNo tlPa TLTALONO tlKuntaNo tlKylaNo tlTilaNo BackupRow"));
@@ -382,7 +382,7 @@ TEST(Upgrade, CatchListWithoutItsPlaceFieldDoesNotStopEveryRun)
     CatchPlaceAnswers asking{{true}};
     const std::vector<int> applied = UpdateDatabase(db, asking.hooks());
     ASSERT_FALSE(applied.empty());
-    EXPECT_EQ(applied.back(), 75);
+    EXPECT_EQ(applied.back(), 76);
     EXPECT_EQ(asking.asked, 0);
     EXPECT_FALSE(Catalogue::read(db).hasField(QStringLiteral("si"), QStringLiteral("siPaikka")));
 }
@@ -410,6 +410,7 @@ TEST(Upgrade, LookupIndexesServeTheProgramsRowByRowQueries)
         {"jmRivi", "jmidx", "SELECT * FROM jmRivi WHERE jmRjmID = 5"},
         {"mt", "vsidx", "SELECT * FROM mt WHERE mtvsID = 5"},
         {"rj", "rjtlidx", "SELECT * FROM rj WHERE rjtlID = 5"},
+        {"Suoritukset", "suorjmhidx", "SELECT Summa FROM Suoritukset WHERE jmhID = 5"},
     };
     for (const auto& l : lookups) {
         const QString table = QString::fromLatin1(l.table), index = QString::fromLatin1(l.index);
@@ -425,5 +426,38 @@ TEST(Upgrade, LookupIndexesServeTheProgramsRowByRowQueries)
             details += QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(plan, 3))) + u' ';
         sqlite3_finalize(plan);
         EXPECT_TRUE(details.contains(table + u'_' + index)) << l.query << ": " << details.toStdString();
+    }
+}
+
+// A file written by the version before the payment index: the upgrade adds the index alone, in one
+// transaction, and keeps the payment rows; a run stopped inside the step leaves the file as it was.
+TEST(Upgrade, FileFromBeforeThePaymentIndexGetsItAndKeepsItsPayments)
+{
+    for (const bool stopped : {true, false}) {
+        SCOPED_TRACE(stopped);
+        QTemporaryDir dir;
+        Database db = newBaseDatabase(dir);
+        UpdateDatabase(db);
+        db.execute(QStringLiteral("DROP INDEX \"%1\"")
+                       .arg(Catalogue::physicalIndexName(QStringLiteral("Suoritukset"), QStringLiteral("suorjmhidx"))));
+        for (int i = 1; i <= 3; ++i)
+            db.execute(QStringLiteral("INSERT INTO Suoritukset (jmhID, Summa) VALUES (?, ?)"), {Value(i % 2), Value(i)});
+        const auto hasIndex = [&] {
+            return Catalogue::read(db).table(QStringLiteral("Suoritukset"))->index(QStringLiteral("suorjmhidx")) != nullptr;
+        };
+        ASSERT_FALSE(hasIndex());
+        if (stopped) {
+            UpgradeHooks hooks;
+            hooks.beforeStatement = [](int step, int) {
+                if (step == 76)
+                    throw InjectedStop();
+            };
+            EXPECT_THROW(UpdateDatabase(db, hooks), InjectedStop);
+            EXPECT_FALSE(hasIndex());
+        }
+        EXPECT_EQ(UpdateDatabase(db), std::vector<int>{76});
+        EXPECT_TRUE(hasIndex());
+        EXPECT_TRUE(catalogueMatches(Catalogue::read(db)));
+        EXPECT_EQ(db.scalar(QStringLiteral("SELECT SUM(Summa) FROM Suoritukset WHERE jmhID = 1")).toInt64(), 4);
     }
 }

@@ -6,6 +6,7 @@
 #include "support/TempProgramEnvironment.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QScreen>
 #include <QTest>
 #include <QVBoxLayout>
@@ -113,4 +114,47 @@ TEST(ScreenFit, AnUnplacedWindowIsShrunkButNotPinned)
     EXPECT_LE(window.width(), 1366);
     EXPECT_LE(window.height(), 736);
     EXPECT_FALSE(window.testAttribute(Qt::WA_Moved));
+}
+
+// A dialog closed and opened again comes back where it was, round after round: the saved
+// position is its frame's corner, so the title bar is not counted a second time.
+TEST(ScreenFit, ADialogReopensWhereItWas)
+{
+    test::TempProgramEnvironment env(false);
+    State().IniFileName = env.iniPath();
+    QPoint first;
+    for (int round = 0; round < 3; ++round) {
+        QDialog d;
+        d.setObjectName(QStringLiteral("frmPaikka"));
+        d.resize(400, 300);
+        RestoreFormPlacement(&d);
+        if (round == 0)
+            d.move(300, 200);
+        d.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
+        if (round == 0)
+            first = d.frameGeometry().topLeft();
+        EXPECT_EQ(d.frameGeometry().topLeft(), first) << "round " << round;
+        EXPECT_EQ(d.size(), QSize(400, 300)) << "round " << round;
+        SaveFormPlacement(&d);
+        IniSettingsStore ini;
+        ini.setFile(env.iniPath());
+        ini.setSection(QStringLiteral("FORMS"));
+        const auto saved = ini.readPlacement(FormPlacementKey(QStringLiteral("frmPaikka")));
+        ASSERT_TRUE(saved.has_value());
+        EXPECT_EQ(saved->geometry.topLeft(), first) << "the frame's corner is kept";
+    }
+}
+
+// A window left for the window manager to place (a dialog centred on its owner) whose title bar
+// would lie above the screen is moved down onto it; it could not be dragged otherwise.
+TEST(ScreenFit, AnUnplacedWindowWithItsTitleBarAboveTheScreenIsMovedOntoIt)
+{
+    QDialog window;
+    window.resize(400, 300);
+    window.move(100, -60);
+    window.setAttribute(Qt::WA_Moved, false);
+    FitOnScreen(&window, QRect(0, 0, 1366, 768));
+    EXPECT_GE(window.pos().y(), 0);
+    EXPECT_EQ(window.pos().x(), 100);
 }

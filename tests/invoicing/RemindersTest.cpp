@@ -120,6 +120,48 @@ TEST_F(RemindersDbTest, PaymentsDueDatesAndMissingRows)
     EXPECT_NO_THROW(Reminders::CreateReminder(club.db, 999999, today));
 }
 
+// The range run reads every invoice's payments in one pass; each invoice must still get exactly its
+// own payments, as a reminder written one invoice at a time does.
+TEST_F(RemindersDbTest, ARangeRunCountsEachInvoicesOwnPaymentsAsOneByOneDoes)
+{
+    const QDate due = today.addDays(-30);
+    const struct {
+        qint32 number;
+        std::vector<const char*> payments; // nullptr: a row without a sum
+        const char* open;
+    } cases[] = {
+        {9001, {}, "100.00"},
+        {9002, {"40.00"}, "60.00"},
+        {9003, {"10.00", nullptr, "0.25"}, "89.75"},
+        {9004, {"100.00", "20.00"}, "-20.00"},
+    };
+    std::vector<qint64> ids;
+    for (const auto& c : cases) {
+        ids.push_back(historyRow(c.number, "100.00", Value(due)));
+        for (const char* p : c.payments)
+            club.db.execute(QStringLiteral("INSERT INTO Suoritukset (jmhID, Summa) VALUES (?, ?)"),
+                            {Value(ids.back()), p ? Value(money(p)) : Value()});
+    }
+    // Payments on invoices outside the run must not leak into it.
+    const qint64 outside = historyRow(9100, "100.00", Value(due));
+    const qint64 paid = historyRow(9005, "100.00", Value(due), true);
+    for (qint64 other : {outside, paid, qint64(0)})
+        club.db.execute(QStringLiteral("INSERT INTO Suoritukset (jmhID, Summa) VALUES (?, 7)"), {Value(other)});
+    club.db.execute(QStringLiteral("INSERT INTO Suoritukset (jmhID, Summa) VALUES (NULL, 7)"));
+
+    EXPECT_EQ(Reminders::CreateReminders(club.db, {9001, 9005}, today), int(std::size(cases)));
+    std::vector<Value> fromRange;
+    for (size_t i = 0; i < ids.size(); ++i) {
+        EXPECT_EQ(field(ids[i], "jmhjmAvoinSumma").toCurrency(), money(cases[i].open)) << cases[i].number;
+        fromRange.push_back(field(ids[i], "jmhjmMuistutusYhteensa"));
+    }
+    for (size_t i = 0; i < ids.size(); ++i) {
+        Reminders::CreateReminder(club.db, ids[i], today);
+        EXPECT_EQ(field(ids[i], "jmhjmMuistutusYhteensa").toCurrency(), fromRange[i].toCurrency()) << cases[i].number;
+    }
+    EXPECT_TRUE(field(outside, "jmhjmAvoinSumma").isNull());
+}
+
 TEST_F(RemindersDbTest, ARangeRemindsItsUnpaidInvoicesAndMarksExactlyThem)
 {
     club.db.execute(QStringLiteral("UPDATE jmhist SET jmhTulosta = 1"));

@@ -67,8 +67,11 @@ void FitOnScreen(QWidget* window, const QRect& area)
     if (inner != window->size())
         window->resize(inner);
     // A window's position is its frame's. One that was never placed is left to the window
-    // manager, which puts it inside the available area (centred, say) once its size fits.
-    if (fitted.topLeft() != outer.topLeft() && window->testAttribute(Qt::WA_Moved))
+    // manager, which puts it inside the available area (centred, say) once its size fits; but
+    // one whose title bar would lie above the area (a dialog centred on a tall or hidden owner)
+    // is moved down, or it could not be reached to be moved.
+    const bool titleBarOff = outer.top() < 0 && area.top() >= 0;
+    if (fitted.topLeft() != outer.topLeft() && (window->testAttribute(Qt::WA_Moved) || titleBarOff))
         window->move(fitted.topLeft());
 }
 

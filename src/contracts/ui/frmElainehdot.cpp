@@ -1,4 +1,5 @@
 #include "contracts/ui/frmElainehdot.h"
+#include "base/ui/DefaultButton.h"
 
 #include "base/Error.h"
 #include "base/Prompter.h"
@@ -24,6 +25,7 @@ frmElainehdot::frmElainehdot(Database db, QWidget* parent)
         std::array{ui->optKoskee_0, ui->optKoskee_1, ui->optKoskee_2, ui->optKoskee_3}, ui->chkKaikkiaElaimia,
         ui->chkHirviElaimia, ui->lblList, ui->lstElaimet);
     connect(ui->cSeuraava, &QPushButton::clicked, this, &frmElainehdot::cSeuraava_Click);
+    DefaultButtonTakesEnter(this);
     RestoreFormPlacement(this);
 }
 

@@ -1,4 +1,5 @@
 #include "contracts/ui/frmHakuehdot.h"
+#include "base/ui/DefaultButton.h"
 
 #include "base/DateInput.h"
 #include "base/Error.h"
@@ -36,6 +37,7 @@ frmHakuehdot::frmHakuehdot(Database db, QWidget* parent)
     connect(ui->cSeuraava, &QPushButton::clicked, this, &frmHakuehdot::cSeuraava_Click);
     for (QLineEdit* box : {ui->tDate, ui->tLong, ui->tCurrency})
         box->installEventFilter(this);
+    DefaultButtonTakesEnter(this);
     RestoreFormPlacement(this);
 }
 

@@ -1,4 +1,5 @@
 #include "contracts/ui/frmHakuehdotVoimassaolo.h"
+#include "base/ui/DefaultButton.h"
 #include "base/DateInput.h"
 
 #include "base/Clock.h"
@@ -39,6 +40,7 @@ frmHakuehdotVoimassaolo::frmHakuehdotVoimassaolo(Database db, QWidget* parent)
         connect(o, &QRadioButton::clicked, this, &frmHakuehdotVoimassaolo::applyOptionRule);
     connect(ui->cSeuraava, &QPushButton::clicked, this, &frmHakuehdotVoimassaolo::cSeuraava_Click);
     ui->tTarkastelupaiva->installEventFilter(this);
+    DefaultButtonTakesEnter(this);
     RestoreFormPlacement(this);
 }
 

@@ -1,4 +1,5 @@
 #include "contracts/ui/frmValitseElaimet.h"
+#include "base/ui/DefaultButton.h"
 
 #include "ui_frmValitseElaimet.h"
 
@@ -16,6 +17,7 @@ frmValitseElaimet::frmValitseElaimet(QWidget* parent) : QDialog(parent), ui(std:
     setWindowTitle(State().ProgramTitle + QStringLiteral(" - Valitse eläimet"));
     connect(ui->cOK, &QPushButton::clicked, this, &frmValitseElaimet::ok);
     connect(ui->cPeru, &QPushButton::clicked, this, &QDialog::reject);
+    DefaultButtonTakesEnter(this);
     RestoreFormPlacement(this);
 }
 

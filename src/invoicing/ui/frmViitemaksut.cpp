@@ -15,6 +15,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFocusEvent>
+#include <QItemSelectionModel>
+#include <QListWidget>
+#include <QSignalBlocker>
 #include <QTimer>
 
 namespace tikkeli {
@@ -165,31 +168,56 @@ void frmViitemaksut::ShowBatch(int n)
         ShowWarning(QStringLiteral("Virhe: ") + QString::fromStdString(e.what()));
         return;
     }
-    for (const ReferencePaymentMatcher::Match& m : matches) {
-        QListWidget* list = m.outcome == ReferencePaymentMatcher::Outcome::Arrived    ? ui->lstSaapuneet
-                            : m.outcome == ReferencePaymentMatcher::Outcome::WrongSum ? ui->lstVirheet
-                                                                                      : ui->lstTarkistettavat;
-        auto* item = new QListWidgetItem(m.text, list);
-        item->setData(IdRole, m.historyId);
+    std::vector<ListRow> arrived, toCheck, wrongSum;
+    for (ReferencePaymentMatcher::Match& m : matches) {
+        std::vector<ListRow>& rows = m.outcome == ReferencePaymentMatcher::Outcome::Arrived    ? arrived
+                                     : m.outcome == ReferencePaymentMatcher::Outcome::WrongSum ? wrongSum
+                                                                                               : toCheck;
+        rows.push_back({std::move(m.text), m.historyId});
     }
+    fillList(ui->lstSaapuneet, arrived);
+    fillList(ui->lstTarkistettavat, toCheck);
+    fillList(ui->lstVirheet, wrongSum);
 }
 
 void frmViitemaksut::Maksetuksi()
 {
+    QListWidget* list = ui->lstSaapuneet;
+    // The selected rows in list order, read from the selection itself rather than asking each row.
+    std::vector<bool> chosen(std::size_t(list->count()), false);
+    for (const QItemSelectionRange& r : list->selectionModel()->selection())
+        for (int row = r.top(); row <= r.bottom(); ++row)
+            chosen[std::size_t(row)] = true;
     std::vector<qint64> ids;
-    std::vector<int> rows;
-    for (int i = 0; i < ui->lstSaapuneet->count(); ++i) {
-        if (ui->lstSaapuneet->item(i)->isSelected()) {
-            ids.push_back(ui->lstSaapuneet->item(i)->data(IdRole).toLongLong());
-            rows.push_back(i);
-        }
+    std::vector<ListRow> kept;
+    for (int i = 0; i < list->count(); ++i) {
+        const QListWidgetItem* item = list->item(i);
+        if (chosen[std::size_t(i)])
+            ids.push_back(item->data(IdRole).toLongLong());
+        else
+            kept.push_back({item->text(), item->data(IdRole).toLongLong()});
     }
     if (ids.empty())
         return;
     if (!ReferencePaymentMatcher::markPaid(m_db, ids, ui->chkPoistamaksettu->isChecked()))
         return;
-    for (auto it = rows.rbegin(); it != rows.rend(); ++it)
-        delete ui->lstSaapuneet->takeItem(*it);
+    // The rows left are put back in one go: taking the marked ones out one at a time shifts the
+    // rest of the list each time.
+    fillList(list, kept);
+}
+
+void frmViitemaksut::fillList(QListWidget* list, const std::vector<ListRow>& rows)
+{
+    list->clear();
+    QStringList texts;
+    texts.reserve(qsizetype(rows.size()));
+    for (const ListRow& r : rows)
+        texts.push_back(r.text);
+    // One insertion for the whole list; the ids are no shown data, so giving them tells the view nothing.
+    list->addItems(texts);
+    const QSignalBlocker quiet(list->model());
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        list->item(int(i))->setData(IdRole, rows[i].historyId);
 }
 
 void frmViitemaksut::selectAll(bool selected)

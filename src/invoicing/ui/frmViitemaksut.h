@@ -4,8 +4,11 @@
 #include "platform/ReferencePaymentReader.h"
 
 #include <QMainWindow>
+#include <QString>
 #include <memory>
 #include <vector>
+
+class QListWidget;
 
 namespace Ui {
 class frmViitemaksut;
@@ -37,6 +40,12 @@ private:
     void clearBatch();
     void Maksetuksi();
     void selectAll(bool selected);
+
+    struct ListRow {
+        QString text;
+        qint64 historyId;
+    };
+    static void fillList(QListWidget* list, const std::vector<ListRow>& rows);
 
     std::unique_ptr<Ui::frmViitemaksut> ui;
     Database m_db;

@@ -1,4 +1,5 @@
 #include "printing/ui/frmTulostus.h"
+#include "base/ui/DefaultButton.h"
 #include "ui_frmTulostus.h"
 
 #include "base/ErrorHandling.h"
@@ -36,6 +37,7 @@ frmTulostus::frmTulostus(QWidget* parent) : QDialog(parent), ui(std::make_unique
     connect(ui->cTulostin, &QPushButton::clicked, this, &frmTulostus::printerSetup);
     connect(ui->cPeruTulostus, &QPushButton::clicked, this, &frmTulostus::reject);
 
+    DefaultButtonTakesEnter(this);
     RestoreFormPlacement(this);
     SetDestinations(0);
     Printing().PrintDestination = 1;

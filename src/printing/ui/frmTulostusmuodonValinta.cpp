@@ -1,4 +1,5 @@
 #include "printing/ui/frmTulostusmuodonValinta.h"
+#include "base/ui/DefaultButton.h"
 #include "ui_frmTulostusmuodonValinta.h"
 
 #include "printing/PrintChoices.h"
@@ -22,6 +23,7 @@ frmTulostusmuodonValinta::frmTulostusmuodonValinta(QWidget* parent)
         typeGroup->addButton(optPrintType[size_t(i)], i);
 
     connect(ui->cSeuraava, &QPushButton::clicked, this, &frmTulostusmuodonValinta::seuraava);
+    DefaultButtonTakesEnter(this);
     RestoreFormPlacement(this);
 }
 

@@ -1,6 +1,8 @@
 #include "printing/ui/frmTulostusrajoitukset.h"
+#include "base/ui/DefaultButton.h"
 #include "ui_frmTulostusrajoitukset.h"
 
+#include "base/DateInput.h"
 #include "base/NullConversions.h"
 #include "base/ui/FormRegistry.h"
 #include "settings/ui/FormPlacement.h"
@@ -16,11 +18,10 @@ namespace tikkeli {
 
 namespace {
 
+// Read as every date box of the program reads: a day and month alone is no date.
 QDate dateOf(const QString& text)
 {
-    if (auto dt = ParseLocaleDate(text.trimmed()))
-        return dt->date();
-    return {};
+    return ReadDate(text.trimmed()).value_or(QDate());
 }
 
 } // namespace
@@ -47,6 +48,7 @@ frmTulostusrajoitukset::frmTulostusrajoitukset(QWidget* parent)
     connect(ui->cSeuraava, &QPushButton::clicked, this, &frmTulostusrajoitukset::seuraava);
 
     VastikeRajaus = -1;
+    DefaultButtonTakesEnter(this);
     RestoreFormPlacement(this);
     updateDateBoxes();
 }

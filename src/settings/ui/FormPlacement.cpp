@@ -62,11 +62,15 @@ void RestoreFormPlacement(QWidget* window)
         const auto p = formsStore().readPlacement(FormPlacementKey(window));
         if (!p)
             return;
+        // The saved position is the frame's (title bar included) and the size the window's own:
+        // placed by its frame, the window comes back where it was whether or not the window
+        // manager counts a requested position as the frame's.
         QRect r = p->geometry;
         if (isFixedSize(window))
             r.setSize(window->size());
         r = ontoScreen(r);
-        window->setGeometry(r);
+        window->resize(r.size());
+        window->move(r.topLeft());
         if (p->maximized && !isFixedSize(window))
             window->setWindowState(window->windowState() | Qt::WindowMaximized);
     });
@@ -82,6 +86,8 @@ void SaveFormPlacement(QWidget* window)
         p.geometry = p.maximized ? window->normalGeometry() : window->geometry();
         if (!p.geometry.isValid())
             return;
+        // The frame's corner: the title bar above the window and the border left of it.
+        p.geometry.moveTopLeft(p.geometry.topLeft() - (window->geometry().topLeft() - window->frameGeometry().topLeft()));
         formsStore().writePlacement(p, FormPlacementKey(window));
     });
 }

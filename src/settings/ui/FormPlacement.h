@@ -12,7 +12,8 @@ QString FormPlacementKey(const QWidget* window);
 QString FormPlacementKey(const QString& windowName);
 
 // Every window calls RestoreFormPlacement when it is built (before it is shown) and
-// SaveFormPlacement when it closes. Both ignore every failure. A fixed-size window keeps its size;
+// SaveFormPlacement when it closes. The position kept is the corner of the window's frame (title
+// bar included), the size the window's own. Both ignore every failure. A fixed-size window keeps its size;
 // a placement that lies off every screen is moved back onto the primary screen. Restoring also
 // keeps the window inside its screen's available area whenever it is shown (KeepOnScreen).
 void RestoreFormPlacement(QWidget* window);

@@ -206,6 +206,28 @@ TEST_F(frmViitemaksutTest, MarkingOneWithoutDeleteKeepsTheOthers)
     EXPECT_EQ(t.count(QStringLiteral("jmhist"), QStringLiteral("jmhID = ? AND jmhjmMaksettu = 1"), {Value(invoices[1])}), 1);
 }
 
+// The rows left after a marking are put back in one go: each must still stand for its own invoice.
+TEST_F(frmViitemaksutTest, RowsLeftAfterMarkingScatteredOnesStayOnTheirInvoices)
+{
+    auto w = openWindow();
+    open(w.get(), writeFile(twoBatches()));
+    auto* arrived = Control<QListWidget>(*w, "lstSaapuneet");
+    auto* mark = Control<QPushButton>(*w, "cMaksetuksi");
+    ASSERT_EQ(arrived->count(), 3);
+    arrived->item(0)->setSelected(true);
+    arrived->item(2)->setSelected(true);
+    mark->click();
+    EXPECT_EQ(texts(arrived), QStringList{QStringLiteral("20,00 - 12000 - Virtanen")});
+    EXPECT_TRUE(arrived->selectedItems().isEmpty());
+    for (const qint64 id : {invoices[0], invoices[2]})
+        EXPECT_EQ(t.count(QStringLiteral("jmhist"), QStringLiteral("jmhID = ? AND jmhjmMaksettu = 1"), {Value(id)}), 1);
+    EXPECT_EQ(t.count(QStringLiteral("jmhist"), QStringLiteral("jmhjmMaksettu = 1")), 2);
+    Control<QPushButton>(*w, "cValitseKaikki")->click();
+    mark->click();
+    EXPECT_EQ(arrived->count(), 0);
+    EXPECT_EQ(t.count(QStringLiteral("jmhist"), QStringLiteral("jmhID = ? AND jmhjmMaksettu = 1"), {Value(invoices[1])}), 1);
+}
+
 TEST_F(frmViitemaksutTest, CancelDamageAndEmptyFiles)
 {
     auto w = openWindow();

@@ -1,0 +1,86 @@
+// Enter accepts the print and criteria dialogs whatever control has the focus: under the GNOME
+// theme an option button or a closed combo box takes Enter as its own press. A control that
+// swallows Enter stands in for that theme here.
+#include "base/ScriptedPrompter.h"
+#include "contracts/ui/frmElainehdot.h"
+#include "contracts/ui/frmHakuehdot.h"
+#include "contracts/ui/frmHakuehdotVoimassaolo.h"
+#include "printing/ui/frmTulostus.h"
+#include "printing/ui/frmTulostusmuodonValinta.h"
+#include "support/Controls.h"
+#include "../ContractTestDb.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QTest>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace tikkeli;
+
+namespace {
+
+// A theme under which the control takes Enter as its own press: the dialog never sees the key.
+class ThemeTakesEnter : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        return key == Qt::Key_Return || key == Qt::Key_Enter;
+    }
+};
+
+} // namespace
+
+TEST(DialogEnter, EnterOnAnOptionOrComboClicksTheDefaultButton)
+{
+    test::ContractTestDb t(test::ContractTestDb::Source::Sample);
+    ScriptedPrompter prompter;
+    struct Case {
+        const char* name;
+        std::function<QDialog*()> make;
+        const char* focused;
+    };
+    const Case cases[] = {
+        {"frmTulostus", [] { return new frmTulostus; }, "cmbTulostusLaite"},
+        {"frmTulostusmuodonValinta", [] { return new frmTulostusmuodonValinta; }, "optPrintType_1"},
+        {"frmHakuehdot",
+         [&t] {
+             auto* d = new frmHakuehdot(t.db);
+             d->load();
+             return d;
+         },
+         "cmbOminaisuudet"},
+        {"frmHakuehdotVoimassaolo",
+         [&t] {
+             auto* d = new frmHakuehdotVoimassaolo(t.db);
+             d->load();
+             return d;
+         },
+         "optVoimassa_0"},
+        {"frmElainehdot",
+         [&t] {
+             auto* d = new frmElainehdot(t.db);
+             d->load();
+             return d;
+         },
+         "optKoskee_1"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::unique_ptr<QDialog> d(c.make());
+        d->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(d.get()));
+        auto* control = test::Control<QWidget>(*d, c.focused);
+        control->installEventFilter(new ThemeTakesEnter(control));
+        control->setFocus();
+        QTest::keyClick(control, Qt::Key_Return);
+        EXPECT_FALSE(d->isVisible());
+        EXPECT_EQ(d->result(), QDialog::Accepted);
+    }
+}
