@@ -86,18 +86,14 @@ void runConversion(const QString& question, void (*convert)(Database&))
 }
 
 // A damaged file was replaced by what could be salvaged from it: the user learns where the
-// original is and what may be missing, rather than only that the repair is done.
-QString repairNotes(const RepairResult& result)
+// original is and what each table kept and lost; a repair that lost rows is not called done.
+QString repairText(const RepairResult& result)
 {
     if (!result.wasDamaged)
-        return {};
-    QString notes = QStringLiteral("\n\nTietokanta oli vioittunut, ja siitä pelastettiin %1 riviä. Alkuperäinen "
-                                   "tiedosto on tallessa nimellä %2.")
-                        .arg(result.rowsSalvaged)
-                        .arg(result.keptOriginalAs);
-    if (!result.problems.isEmpty())
-        notes += QStringLiteral("\n") + result.problems.join(QStringLiteral("\n"));
-    return notes;
+        return QStringLiteral("Korjaus valmis.");
+    return (result.complete() ? QStringLiteral("Korjaus valmis.")
+                              : QStringLiteral("Korjaus tehty, mutta tietoja menetettiin."))
+           + QStringLiteral("\n\n") + result.summary();
 }
 
 bool returnsRows(Database& db, const QString& sql)
@@ -201,7 +197,7 @@ void MaintenanceCommands::databaseRepair()
         return;
     try {
         const RepairResult result = RepairDatabase(path);
-        ShowInfo(QStringLiteral("Korjaus valmis.") + repairNotes(result));
+        ShowInfo(repairText(result));
     } catch (const DbException& e) {
         ShowWarning(QStringLiteral("Korjaus ei onnistunut: ")
                     + errorText(e.number(), e.description(), QStringLiteral(": ")));

@@ -1,5 +1,6 @@
 #include "app/Startup.h"
 
+#include "backup/FolderBackup.h"
 #include "base/Clock.h"
 #include "base/ErrorHandling.h"
 #include "settings/GuidedRepair.h"
@@ -177,7 +178,13 @@ StartupOutcome Startup::run()
         out.endProgram = true;
         return out;
     }
+    // An ini larger than any the program writes is not read (it would take seconds and gigabytes)
+    // nor written over: the program starts on the defaults and says so.
+    if (const auto why = ProgramIniStore().tooLarge())
+        ShowWarning(*why + QStringLiteral("\n\nTikkeli käynnistyy oletusasetuksin eikä muuta asetustiedostoa."));
     IgnoringErrors("start-up: read database paths", [] { ReadDatabasePaths(); });
+    IgnoringErrors("start-up: remove what stopped runs left",
+                   [&s] { FolderBackup::removeLeftovers(s.DatabasePath, s.BackupFolder); });
     // One connection for the whole start-up: the settings check and the open below share it, so
     // the file is checked once. It opens only a healthy, writable file; every road of step 8 still
     // starts from its own open.

@@ -56,7 +56,8 @@ BackupCompaction::Result BackupCompaction::run(const QString& databasePath)
     }
     // Only the name is reserved: the compaction writes a file that must not exist yet.
     std::optional<BackupError> tempError;
-    const QString temp = files.reserveTemp(databasePath, tempError);
+    files.removeLeftovers(databasePath, {QStringLiteral("tiivistys")});
+    const QString temp = files.reserveTemp(databasePath, tempError, QStringLiteral("tiivistys"));
     if (temp.isEmpty()) {
         r.outcome = Outcome::TempFailed;
         r.error = tempError.value_or(BackupError::fromErrno(EACCES));

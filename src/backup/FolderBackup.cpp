@@ -167,6 +167,17 @@ bool replaceWithCompacted(const QString& database, const QString& compacted, con
 
 } // namespace
 
+void FolderBackup::removeLeftovers(const QString& databasePath, const QString& backupFolder)
+{
+    if (databasePath.isEmpty())
+        return;
+    FileSafety& files = FileSafety::instance();
+    files.removeLeftovers(databasePath, {QStringLiteral("tiivistys"), QStringLiteral("korjaus")});
+    files.removeLeftovers(compactedPath(databasePath), {QStringLiteral("tiivistys")});
+    if (!backupFolder.isEmpty())
+        files.removeLeftovers(backupCopyPath(backupFolder, databasePath), {QStringLiteral("kopio")});
+}
+
 QString FolderBackup::backupCopyPath(const QString& backupFolder, const QString& databasePath)
 {
     return JoinPath(backupFolder, QFileInfo(databasePath).fileName());

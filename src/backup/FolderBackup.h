@@ -31,6 +31,9 @@ public:
     static QString previousPath(const QString& databasePath);
     // Folder the restore proposes: the documents folder's "Tikkeli".
     static QString restoreFolder();
+    // Removes the temporary files that stopped runs of the compaction, the repair and the copy into
+    // the backup folder left beside the database and in the backup folder; nothing else.
+    static void removeLeftovers(const QString& databasePath, const QString& backupFolder);
     // True when both name the same existing file, through links of either kind.
     static bool isSameFile(const QString& a, const QString& b);
 };

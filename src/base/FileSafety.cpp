@@ -3,10 +3,15 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QDir>
+#include <QRandomGenerator>
+#include <QRegularExpression>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <limits>
+#include <signal.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -101,6 +106,7 @@ QString FileStepName(FileStep step)
     case FileStep::Remove: return QStringLiteral("remove");
     case FileStep::MakeFolder: return QStringLiteral("mkdir");
     case FileStep::SyncFolder: return QStringLiteral("syncfolder");
+    case FileStep::Read: return QStringLiteral("read");
     }
     return {};
 }
@@ -213,7 +219,7 @@ std::optional<FileError> FileSafety::remove(const QString& path)
     return std::nullopt;
 }
 
-QString FileSafety::reserveTemp(const QString& target, std::optional<FileError>& error)
+QString FileSafety::reserveTemp(const QString& target, std::optional<FileError>& error, const QString& tag)
 {
     error.reset();
     if (const int e = check(FileStep::Create, target)) {
@@ -221,13 +227,73 @@ QString FileSafety::reserveTemp(const QString& target, std::optional<FileError>&
         return {};
     }
     const QFileInfo info(target);
-    QByteArray name = native(info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".XXXXXX"));
+    QByteArray name = native(
+        info.absolutePath() + QStringLiteral("/.") + info.fileName()
+        + (tag.isEmpty() ? QStringLiteral(".XXXXXX") : QStringLiteral(".%1-%2-XXXXXX").arg(tag).arg(::getpid())));
     Fd fd(::mkostemp(name.data(), O_CLOEXEC));
     if (fd.get() < 0) {
         error = FileError::fromErrno(errno);
         return {};
     }
     return QFile::decodeName(name);
+}
+
+namespace {
+
+struct TempLayer {
+    QString inner; // the name the temporary file was made beside
+    qint64 pid = 0;
+};
+
+// ".<inner>.<tag>-<pid>-<random>", a journal's "-journal" allowed at the end.
+std::optional<TempLayer> peel(const QString& fileName, const QStringList& tags)
+{
+    static const QRegularExpression form(QStringLiteral("^\\.(.+)\\.([a-z]+)-([0-9]{1,10})-[0-9A-Za-z]{6,8}(?:-journal)?$"));
+    const auto m = form.match(fileName);
+    if (!m.hasMatch() || !tags.contains(m.captured(2)))
+        return std::nullopt;
+    return TempLayer{m.captured(1), m.captured(3).toLongLong()};
+}
+
+bool processRunning(qint64 pid)
+{
+    return pid > 0 && pid <= std::numeric_limits<pid_t>::max() && (::kill(pid_t(pid), 0) == 0 || errno == EPERM);
+}
+
+} // namespace
+
+QString FileSafety::temporaryName(const QString& target, const QString& tag)
+{
+    const QFileInfo info(target);
+    return info.absoluteDir().filePath(QStringLiteral(".%1.%2-%3-%4")
+                                           .arg(info.fileName(), tag)
+                                           .arg(::getpid())
+                                           .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
+}
+
+int FileSafety::removeLeftovers(const QString& target, const QStringList& tags)
+{
+    const QFileInfo info(target);
+    const QDir dir = info.absoluteDir();
+    const QString prefix = u'.' + info.fileName() + u'.';
+    int removed = 0;
+    for (const QString& name :
+         dir.entryList({prefix + u'*', u'.' + prefix + u'*'}, QDir::Files | QDir::Hidden | QDir::System)) {
+        const auto layer = peel(name, tags);
+        // A file of a run still going on (this program or another instance) is left alone.
+        if (!layer || processRunning(layer->pid))
+            continue;
+        QString inner = layer->inner;
+        while (inner != info.fileName()) {
+            const auto next = peel(inner, tags);
+            if (!next)
+                break;
+            inner = next->inner;
+        }
+        if (inner == info.fileName() && !remove(dir.filePath(name)))
+            ++removed;
+    }
+    return removed;
 }
 
 std::optional<FileError> FileSafety::publish(const QString& temp, const QString& target, Existing existing)
@@ -303,6 +369,40 @@ std::optional<FileError> FileSafety::writeFile(const QString& path, const QByteA
     else
         ::chmod(native(temp).constData(), 0644);
     return publish(temp, path, Existing::Replace);
+}
+
+std::optional<FileError> FileSafety::readFile(const QString& path, QByteArray& bytes, qint64 maxBytes)
+{
+    bytes.clear();
+    Fd in(::open(native(path).constData(), O_RDONLY | O_CLOEXEC));
+    if (in.get() < 0)
+        return FileError::fromErrno(errno);
+    struct stat st {};
+    if (::fstat(in.get(), &st) != 0)
+        return FileError::fromErrno(errno);
+    if (maxBytes >= 0 && st.st_size > maxBytes)
+        return FileError(FileErr::AccessError,
+                         QStringLiteral("tiedosto on liian suuri (%1 kt, enintään %2 kt)")
+                             .arg((st.st_size + 1023) / 1024)
+                             .arg(maxBytes / 1024),
+                         true);
+    const qint64 size = st.st_size;
+    QByteArray out(qsizetype(size), Qt::Uninitialized);
+    qint64 done = 0;
+    while (done < size) {
+        if (const int e = check(FileStep::Read, path))
+            return FileError::fromErrno(e);
+        const ssize_t n = ::read(in.get(), out.data() + done, size_t(std::min<qint64>(size - done, 1 << 16)));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return FileError::fromErrno(errno);
+        if (n == 0)
+            return FileError(FileErr::IoError, QStringLiteral("tiedosto päättyi kesken lukemisen"));
+        done += n;
+    }
+    bytes = std::move(out);
+    return std::nullopt;
 }
 
 } // namespace tikkeli

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -35,6 +36,7 @@ enum class FileStep {
     Remove,     // a name is removed
     MakeFolder, // a folder is created
     SyncFolder, // a folder's entries are flushed to the disk
+    Read,       // bytes are read from a file the program takes in whole (templates, settings, reports)
 };
 QString FileStepName(FileStep step);
 
@@ -70,7 +72,15 @@ public:
     std::optional<FileError> remove(const QString& path);
 
     // Creates an empty file with a unique hidden name beside target; "" and error when that fails.
-    QString reserveTemp(const QString& target, std::optional<FileError>& error);
+    // With a tag, the name is one of temporaryName's, known again by removeLeftovers.
+    QString reserveTemp(const QString& target, std::optional<FileError>& error, const QString& tag = {});
+    // A name for a temporary file beside target that the program knows again as its own:
+    // ".<name>.<tag>-<process id>-<random>", hidden like every temporary file of ours.
+    static QString temporaryName(const QString& target, const QString& tag);
+    // Removes what interrupted runs left beside target under temporaryName's names with one of the
+    // tags, a temporary file's own temporary files and SQLite journals among them: only files whose
+    // process has ended, never any other name. Returns how many were removed.
+    int removeLeftovers(const QString& target, const QStringList& tags);
     // Flushes temp, renames it to target and syncs the folder; on failure temp is removed and
     // target left as it was.
     std::optional<FileError> publish(const QString& temp, const QString& target, Existing existing);
@@ -78,6 +88,10 @@ public:
     std::optional<FileError> copyFile(const QString& from, const QString& to, Existing existing);
     // Writes bytes as the whole new content of path through a temporary file.
     std::optional<FileError> writeFile(const QString& path, const QByteArray& bytes);
+    // Reads the whole of path into bytes. A read that fails, or ends before the size the file had
+    // when it was opened, is an error: nothing is taken from a file read in part. A file larger
+    // than maxBytes (when given) is refused before anything is read.
+    std::optional<FileError> readFile(const QString& path, QByteArray& bytes, qint64 maxBytes = -1);
 
 private:
     void settleFolder(const QString& folder);

@@ -5,6 +5,7 @@
 #include "db/Connection.h"
 #include "db/DatabaseProbe.h"
 #include "db/FinnishCollation.h"
+#include "db/PageSalvage.h"
 #include "db/Schema.h"
 #include "db/SchemaDdl.h"
 #include "db/SqliteError.h"
@@ -16,6 +17,7 @@
 #include <QThread>
 #include <algorithm>
 #include <limits>
+#include <map>
 #include <optional>
 #include <cerrno>
 #include <fcntl.h>
@@ -31,12 +33,12 @@ QString shown(const QString& path)
     return QDir::toNativeSeparators(path);
 }
 
+// Temporary files carry names the program knows again: a run stopped half-way leaves them behind,
+// and the next run of the same command (or the next start) removes them.
 QString tempBeside(const QString& target, const char* tag)
 {
-    const QFileInfo fi(target);
-    return fi.absoluteDir().filePath(QStringLiteral(".%1.%2-%3")
-                                         .arg(fi.fileName(), QLatin1String(tag))
-                                         .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
+    FileSafety::instance().removeLeftovers(target, {QLatin1String(tag)});
+    return FileSafety::temporaryName(target, QLatin1String(tag));
 }
 
 void removeWithSideFiles(const QString& path)
@@ -326,90 +328,433 @@ QStringList createTables(RawDb& out, const std::vector<SchemaEntry>& schema, QSt
     return made;
 }
 
+constexpr sqlite3_int64 Lowest = std::numeric_limits<sqlite3_int64>::min();
+constexpr sqlite3_int64 Highest = std::numeric_limits<sqlite3_int64>::max();
+
+// Lost key ranges are kept merged, so a run of unreadable rows is one range.
+void addLost(TableSalvage& r, sqlite3_int64 from, sqlite3_int64 to)
+{
+    if (from > to)
+        return;
+    if (!r.lost.isEmpty() && r.lost.back().second >= from - 1) {
+        r.lost.back().second = std::max<long long>(r.lost.back().second, to);
+        return;
+    }
+    r.lost << QPair<long long, long long>(from, to);
+}
+
 // Step 4: the rows of one table that can still be read, by rowid ranges: a scan that meets a
 // damaged page skips ahead to the next rowid that can be found, so every readable page is kept.
-TableSalvage salvageRows(RawDb& in, RawDb& out, const QString& table)
-{
-    TableSalvage r;
-    r.table = table;
-    const QString t = quoteIdent(table);
-    const QStringList outColumns = columnsOf(out.get(), table);
-    const QStringList inColumns = columnsOf(in.get(), table);
-    QStringList shared;
-    for (const QString& c : outColumns)
-        if (inColumns.contains(c, Qt::CaseInsensitive))
-            shared << c;
-    if (shared.isEmpty()) {
-        r.unreadable = true;
+// Every turn of the loop moves past at least one key, so the salvage ends on any file: a key
+// whose row cannot be read is counted lost once and passed.
+class RowSalvage {
+public:
+    RowSalvage(RawDb& in, RawDb& out, const QString& table) : m_in(in.get()), m_out(out.get())
+    {
+        r.table = table;
+        const QString t = quoteIdent(table);
+        const QStringList inColumns = columnsOf(m_in, table);
+        QStringList shared;
+        for (const QString& c : columnsOf(m_out, table))
+            if (inColumns.contains(c, Qt::CaseInsensitive))
+                shared << c;
+        m_columns = int(shared.size());
+        QString names, marks;
+        for (int i = 0; i < shared.size(); ++i) {
+            names += (i ? QStringLiteral(",") : QString()) + quoteIdent(shared[i]);
+            marks += i ? QStringLiteral(",?") : QStringLiteral("?");
+        }
+        if (m_columns == 0
+            || sqlite3_prepare_v2(m_out,
+                                  QStringLiteral("INSERT OR IGNORE INTO main.%1 (%2) VALUES (%3)")
+                                      .arg(t, names, marks)
+                                      .toUtf8()
+                                      .constData(),
+                                  -1, &m_insert, nullptr)
+                   != SQLITE_OK) {
+            r.unreadable = true;
+            return;
+        }
+        m_scanSql =
+            QStringLiteral("SELECT _rowid_, %1 FROM main.%2 WHERE _rowid_ > ? ORDER BY _rowid_").arg(names, t).toUtf8();
+        m_oneSql = QStringLiteral("SELECT _rowid_, %1 FROM main.%2 WHERE _rowid_ = ?").arg(names, t).toUtf8();
+        m_seekSql =
+            QStringLiteral("SELECT _rowid_ FROM main.%1 WHERE _rowid_ >= ? ORDER BY _rowid_ LIMIT 1").arg(t).toUtf8();
+    }
+    ~RowSalvage() { sqlite3_finalize(m_insert); }
+    RowSalvage(const RowSalvage&) = delete;
+    RowSalvage& operator=(const RowSalvage&) = delete;
+
+    TableSalvage run()
+    {
+        if (r.unreadable)
+            return r;
+        sqlite3_int64 after = Lowest; // every row up to this one has been dealt with
+        for (;;) {
+            if (copy(m_scanSql, after, after) == SQLITE_DONE)
+                break;
+            if (after == Lowest)
+                after = 0; // keys are positive; the search for readable rows starts there
+            const std::optional<sqlite3_int64> next = reachableFrom(after + 1);
+            if (!next) {
+                addLost(r, after + 1, Highest);
+                break;
+            }
+            addLost(r, after + 1, *next - 1);
+            // The row at the key found: read alone, so a row whose contents are damaged is met once.
+            sqlite3_int64 read = *next - 1;
+            copy(m_oneSql, *next, read);
+            if (read != *next) {
+                addLost(r, *next, *next);
+                ++m_unreadableRows;
+            }
+            after = *next;
+            if (after == Highest)
+                break;
+        }
         return r;
     }
-    QString names, marks;
-    for (int i = 0; i < shared.size(); ++i) {
-        names += (i ? QStringLiteral(",") : QString()) + quoteIdent(shared[i]);
-        marks += i ? QStringLiteral(",?") : QStringLiteral("?");
-    }
-    sqlite3_stmt* ins = nullptr;
-    if (sqlite3_prepare_v2(
-            out.get(),
-            (QStringLiteral("INSERT OR IGNORE INTO main.%1 (%2) VALUES (%3)").arg(t, names, marks)).toUtf8().constData(), -1,
-            &ins, nullptr)
-        != SQLITE_OK) {
-        sqlite3_finalize(ins);
-        r.unreadable = true;
-        return r;
-    }
-    const QByteArray scanSql =
-        QStringLiteral("SELECT _rowid_, %1 FROM main.%2 WHERE _rowid_ > ? ORDER BY _rowid_").arg(names, t).toUtf8();
-    const QByteArray seekSql =
-        QStringLiteral("SELECT _rowid_ FROM main.%1 WHERE _rowid_ >= ? ORDER BY _rowid_ LIMIT 1").arg(t).toUtf8();
-    constexpr sqlite3_int64 Lowest = std::numeric_limits<sqlite3_int64>::min();
-    constexpr sqlite3_int64 Highest = std::numeric_limits<sqlite3_int64>::max();
-    sqlite3_int64 after = Lowest; // every row up to this one has been dealt with
-    for (;;) {
+    long long unreadableRows() const { return m_unreadableRows; }
+
+private:
+    // Copies the rows the statement returns for key; last is the key of the last row copied.
+    int copy(const QByteArray& sql, sqlite3_int64 key, sqlite3_int64& last)
+    {
         sqlite3_stmt* sel = nullptr;
-        int rc = sqlite3_prepare_v2(in.get(), scanSql.constData(), -1, &sel, nullptr);
+        int rc = sqlite3_prepare_v2(m_in, sql.constData(), -1, &sel, nullptr);
         if (rc == SQLITE_OK) {
-            sqlite3_bind_int64(sel, 1, after);
+            sqlite3_bind_int64(sel, 1, key);
             while ((rc = sqlite3_step(sel)) == SQLITE_ROW) {
-                after = sqlite3_column_int64(sel, 0);
-                for (int i = 0; i < shared.size(); ++i)
-                    sqlite3_bind_value(ins, i + 1, sqlite3_column_value(sel, i + 1));
-                if (sqlite3_step(ins) == SQLITE_DONE)
-                    r.saved += sqlite3_changes(out.get());
-                sqlite3_reset(ins);
+                last = sqlite3_column_int64(sel, 0);
+                for (int i = 0; i < m_columns; ++i)
+                    sqlite3_bind_value(m_insert, i + 1, sqlite3_column_value(sel, i + 1));
+                if (sqlite3_step(m_insert) == SQLITE_DONE)
+                    r.saved += sqlite3_changes(m_out);
+                sqlite3_reset(m_insert);
             }
         }
         sqlite3_finalize(sel);
-        if (rc == SQLITE_DONE)
-            break;
-        if (after == Lowest && r.saved == 0 && r.lost.isEmpty())
-            after = 0; // keys are positive; the search for readable rows starts there
-        // The next rowid that can be reached: farther and farther ahead of the damage.
-        std::optional<sqlite3_int64> next;
-        bool end = false;
-        for (sqlite3_int64 step = 1; !next && !end; step = step > Highest / 2 ? Highest : step * 2) {
-            const sqlite3_int64 probe = after > Highest - step ? Highest : after + step;
-            sqlite3_stmt* seek = nullptr;
-            int src = sqlite3_prepare_v2(in.get(), seekSql.constData(), -1, &seek, nullptr);
-            if (src == SQLITE_OK) {
-                sqlite3_bind_int64(seek, 1, probe);
-                src = sqlite3_step(seek);
-                if (src == SQLITE_ROW)
-                    next = sqlite3_column_int64(seek, 0);
-                else if (src == SQLITE_DONE && step >= (sqlite3_int64(1) << 40))
-                    end = true; // nothing readable this far ahead
-            }
-            sqlite3_finalize(seek);
-            if (probe == Highest)
-                end = true;
-        }
-        r.lost << qMakePair(after + 1, next ? *next - 1 : Highest);
-        if (!next)
-            break;
-        after = *next - 1;
+        return rc;
     }
-    sqlite3_finalize(ins);
-    return r;
+
+    enum class Seek { Found, None, Damaged };
+    Seek seek(sqlite3_int64 from, sqlite3_int64& found)
+    {
+        sqlite3_stmt* st = nullptr;
+        int rc = sqlite3_prepare_v2(m_in, m_seekSql.constData(), -1, &st, nullptr);
+        if (rc == SQLITE_OK) {
+            sqlite3_bind_int64(st, 1, from);
+            rc = sqlite3_step(st);
+            if (rc == SQLITE_ROW)
+                found = sqlite3_column_int64(st, 0);
+        }
+        sqlite3_finalize(st);
+        return rc == SQLITE_ROW ? Seek::Found : rc == SQLITE_DONE ? Seek::None : Seek::Damaged;
+    }
+
+    // The first key at or past from that can be reached: farther and farther ahead of the damage,
+    // then back towards it, so the readable rows at the start of the next page are not skipped.
+    std::optional<sqlite3_int64> reachableFrom(sqlite3_int64 from)
+    {
+        sqlite3_int64 damagedAt = from - 1;
+        for (sqlite3_int64 step = 1;; step = step > Highest / 2 ? Highest : step * 2) {
+            const sqlite3_int64 probe = from > Highest - (step - 1) ? Highest : from + (step - 1);
+            sqlite3_int64 found = 0;
+            const Seek s = seek(probe, found);
+            if (s == Seek::Found) {
+                sqlite3_int64 lo = damagedAt, hi = probe;
+                while (hi - lo > 1) {
+                    const sqlite3_int64 mid = lo + (hi - lo) / 2;
+                    sqlite3_int64 nearer = 0;
+                    if (seek(mid, nearer) == Seek::Found) {
+                        hi = mid;
+                        found = nearer;
+                    } else {
+                        lo = mid;
+                    }
+                }
+                return found;
+            }
+            if (probe == Highest || (s == Seek::None && step >= (sqlite3_int64(1) << 40)))
+                return std::nullopt; // nothing readable this far ahead
+            damagedAt = probe;
+        }
+    }
+
+    sqlite3* m_in;
+    sqlite3* m_out;
+    sqlite3_stmt* m_insert = nullptr;
+    int m_columns = 0;
+    QByteArray m_scanSql, m_oneSql, m_seekSql;
+    TableSalvage r;
+    long long m_unreadableRows = 0;
+};
+
+// The largest key a table ever handed out, where the file keeps count (AUTOINCREMENT).
+std::optional<sqlite3_int64> highestKeyGiven(sqlite3* in, const QString& table)
+{
+    std::optional<sqlite3_int64> seq;
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(in, "SELECT seq FROM main.sqlite_sequence WHERE name = ?", -1, &st, nullptr) == SQLITE_OK) {
+        const QByteArray name = table.toUtf8();
+        sqlite3_bind_text(st, 1, name.constData(), int(name.size()), SQLITE_TRANSIENT);
+        if (sqlite3_step(st) == SQLITE_ROW)
+            seq = sqlite3_column_int64(st, 0);
+    }
+    sqlite3_finalize(st);
+    return seq;
+}
+
+// How many rows the lost ranges can have held: no more than their keys, and none past the largest
+// key the table ever gave. Exact when every lost key was one whose row was found but not read.
+void countLost(TableSalvage& t, long long unreadableRows, std::optional<sqlite3_int64> highestGiven)
+{
+    QList<QPair<long long, long long>> ranges;
+    for (auto range : t.lost) {
+        if (highestGiven) {
+            if (range.first > *highestGiven)
+                continue;
+            range.second = std::min<long long>(range.second, *highestGiven);
+        }
+        ranges << range;
+    }
+    t.lost = ranges;
+    t.lostRows = 0;
+    for (const auto& range : t.lost) {
+        if (range.second == Highest)
+            t.lostCountKnown = false;
+        else
+            t.lostRows += range.second - range.first + 1;
+    }
+    t.lostExact = t.lostCountKnown && t.lostRows == unreadableRows;
+}
+
+// Step 4b: rows on table leaf pages that no tree reaches any more, because the interior pages
+// above them were lost. A loose page is given to the one table that lost every key on it and
+// whose columns fit its rows; a page that fits no table, or more than one equally, is left out.
+class LooseRows {
+public:
+    LooseRows(RawDb& in, RawDb& out) : m_in(in.get()), m_out(out.get()) {}
+    ~LooseRows()
+    {
+        for (auto& [key, st] : m_inserts)
+            sqlite3_finalize(st);
+    }
+    LooseRows(const LooseRows&) = delete;
+    LooseRows& operator=(const LooseRows&) = delete;
+
+    void salvage(const QString& path, const std::vector<quint32>& roots, std::vector<TableSalvage>& tables)
+    {
+        for (TableSalvage& t : tables)
+            if (!t.complete())
+                m_candidates.push_back({&t, describe(t.table)});
+        if (m_candidates.empty())
+            return;
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return;
+        for (const OrphanLeaf& leaf : PageSalvage::orphanLeaves(file.readAll(), roots)) {
+            Candidate* owner = ownerOf(leaf);
+            if (!owner)
+                continue;
+            for (const PageRow& row : leaf.rows)
+                insert(*owner, row);
+        }
+    }
+
+private:
+    enum class Affinity { Integer, Text, Blob, Real, Numeric };
+    struct Column {
+        QString name;
+        Affinity affinity;
+    };
+    struct Shape {
+        std::vector<Column> columns; // in the order of the damaged file's rows
+        int rowidColumn = -1;        // the INTEGER PRIMARY KEY, stored as NULL in the row
+    };
+    struct Candidate {
+        TableSalvage* table;
+        Shape shape;
+    };
+
+    static Affinity affinityOf(const QString& declared)
+    {
+        const QString t = declared.toUpper();
+        if (t.contains(u"INT"))
+            return Affinity::Integer;
+        if (t.contains(u"CHAR") || t.contains(u"CLOB") || t.contains(u"TEXT"))
+            return Affinity::Text;
+        if (t.isEmpty() || t.contains(u"BLOB"))
+            return Affinity::Blob;
+        if (t.contains(u"REAL") || t.contains(u"FLOA") || t.contains(u"DOUB"))
+            return Affinity::Real;
+        return Affinity::Numeric;
+    }
+
+    Shape describe(const QString& table) const
+    {
+        Shape shape;
+        const QStringList outColumns = columnsOf(m_out, table);
+        sqlite3_stmt* st = nullptr;
+        int keys = 0;
+        int keyColumn = -1;
+        bool integerKey = false;
+        if (sqlite3_prepare_v2(m_in, "SELECT name, type, pk FROM pragma_table_info(?)", -1, &st, nullptr) == SQLITE_OK) {
+            const QByteArray name = table.toUtf8();
+            sqlite3_bind_text(st, 1, name.constData(), int(name.size()), SQLITE_TRANSIENT);
+            while (sqlite3_step(st) == SQLITE_ROW) {
+                const QString column = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+                const QString type = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 1)));
+                if (sqlite3_column_int(st, 2) > 0) {
+                    ++keys;
+                    keyColumn = int(shape.columns.size());
+                    integerKey = type.compare(QLatin1String("INTEGER"), Qt::CaseInsensitive) == 0;
+                }
+                // A column the fresh file lacks is read past but not written.
+                shape.columns.push_back(
+                    {outColumns.contains(column, Qt::CaseInsensitive) ? column : QString(), affinityOf(type)});
+            }
+        }
+        sqlite3_finalize(st);
+        if (keys == 1 && integerKey)
+            shape.rowidColumn = keyColumn;
+        return shape;
+    }
+
+    // A key whose row was found no longer counts as lost.
+    static void found(TableSalvage& t, qint64 key)
+    {
+        for (qsizetype i = 0; i < t.lost.size(); ++i) {
+            auto& range = t.lost[i];
+            if (key < range.first || key > range.second)
+                continue;
+            if (range.first == range.second)
+                t.lost.removeAt(i);
+            else if (key == range.first)
+                ++range.first;
+            else if (key == range.second)
+                --range.second;
+            else
+                t.lost.insert(i + 1, QPair<long long, long long>(key + 1, std::exchange(range.second, key - 1)));
+            return;
+        }
+    }
+
+    static bool inLost(const TableSalvage& t, qint64 key)
+    {
+        return std::any_of(t.lost.begin(), t.lost.end(), [&](const auto& r) { return key >= r.first && key <= r.second; });
+    }
+
+    // How badly the page's rows fit the table: -1 when they cannot belong to it at all.
+    static int misfit(const Candidate& c, const OrphanLeaf& leaf)
+    {
+        int score = 0;
+        for (const PageRow& row : leaf.rows) {
+            if (row.fields.size() > c.shape.columns.size() || !inLost(*c.table, row.rowid))
+                return -1;
+            score += int(c.shape.columns.size() - row.fields.size());
+            for (size_t i = 0; i < row.fields.size(); ++i) {
+                const int type = row.fields[i].type;
+                if (type == SQLITE_NULL)
+                    continue;
+                const Affinity a = c.shape.columns[i].affinity;
+                const bool wrong = int(i) == c.shape.rowidColumn
+                                   || (a == Affinity::Text && (type == SQLITE_INTEGER || type == SQLITE_FLOAT))
+                                   || (a != Affinity::Text && a != Affinity::Blob && type == SQLITE_TEXT);
+                score += wrong ? 10 : 0;
+            }
+        }
+        return score;
+    }
+
+    Candidate* ownerOf(const OrphanLeaf& leaf)
+    {
+        Candidate* best = nullptr;
+        int bestScore = -1;
+        bool tie = false;
+        for (Candidate& c : m_candidates) {
+            const int score = misfit(c, leaf);
+            if (score < 0)
+                continue;
+            if (!best || score < bestScore) {
+                best = &c;
+                bestScore = score;
+                tie = false;
+            } else if (score == bestScore) {
+                tie = true;
+            }
+        }
+        return tie ? nullptr : best;
+    }
+
+    sqlite3_stmt* insertFor(const Candidate& c, size_t fields)
+    {
+        const QString key = c.table->table + u'/' + QString::number(fields);
+        if (auto it = m_inserts.find(key); it != m_inserts.end())
+            return it->second;
+        QString names = QStringLiteral("_rowid_"), marks = QStringLiteral("?");
+        for (size_t i = 0; i < fields; ++i) {
+            if (int(i) == c.shape.rowidColumn || c.shape.columns[i].name.isEmpty())
+                continue;
+            names += u',' + quoteIdent(c.shape.columns[i].name);
+            marks += QStringLiteral(",?");
+        }
+        sqlite3_stmt* st = nullptr;
+        const QByteArray sql = QStringLiteral("INSERT OR IGNORE INTO main.%1 (%2) VALUES (%3)")
+                                   .arg(quoteIdent(c.table->table), names, marks)
+                                   .toUtf8();
+        if (sqlite3_prepare_v2(m_out, sql.constData(), -1, &st, nullptr) != SQLITE_OK) {
+            sqlite3_finalize(st);
+            st = nullptr;
+        }
+        m_inserts.emplace(key, st);
+        return st;
+    }
+
+    void insert(Candidate& c, const PageRow& row)
+    {
+        sqlite3_stmt* st = insertFor(c, row.fields.size());
+        if (!st)
+            return;
+        sqlite3_bind_int64(st, 1, row.rowid);
+        int at = 2;
+        for (size_t i = 0; i < row.fields.size(); ++i) {
+            if (int(i) == c.shape.rowidColumn || c.shape.columns[i].name.isEmpty())
+                continue;
+            const PageField& f = row.fields[i];
+            switch (f.type) {
+            case SQLITE_INTEGER: sqlite3_bind_int64(st, at, f.integer); break;
+            case SQLITE_FLOAT: sqlite3_bind_double(st, at, f.real); break;
+            case SQLITE_TEXT: sqlite3_bind_text(st, at, f.bytes.constData(), int(f.bytes.size()), SQLITE_TRANSIENT); break;
+            case SQLITE_BLOB: sqlite3_bind_blob(st, at, f.bytes.constData(), int(f.bytes.size()), SQLITE_TRANSIENT); break;
+            default: sqlite3_bind_null(st, at); break;
+            }
+            ++at;
+        }
+        if (sqlite3_step(st) == SQLITE_DONE && sqlite3_changes(m_out) > 0) {
+            ++c.table->saved;
+            ++c.table->found;
+            found(*c.table, row.rowid);
+        }
+        sqlite3_reset(st);
+        sqlite3_clear_bindings(st);
+    }
+
+    sqlite3* m_in;
+    sqlite3* m_out;
+    std::vector<Candidate> m_candidates;
+    std::map<QString, sqlite3_stmt*> m_inserts;
+};
+
+std::vector<quint32> rootPages(RawDb& in)
+{
+    std::vector<quint32> roots;
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(in.get(), "SELECT rootpage FROM main.sqlite_master", -1, &st, nullptr) == SQLITE_OK)
+        while (sqlite3_step(st) == SQLITE_ROW)
+            roots.push_back(quint32(sqlite3_column_int64(st, 0)));
+    sqlite3_finalize(st);
+    return roots;
 }
 
 // Step 5: counters, indexes, views, triggers and the file's marks.
@@ -531,20 +876,23 @@ RepairResult RepairDatabase(const QString& path)
         RawDb out(tmp, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
         out.exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
         out.exec(QStringLiteral("BEGIN"));
-        for (const QString& table : createTables(out, *schema, result.problems)) {
-            TableSalvage t = salvageRows(in, out, table);
-            result.rowsSalvaged += t.saved;
-            if (t.unreadable)
-                result.problems << QStringLiteral("Taulun %1 rivejä ei voitu lukea.").arg(table);
-            for (const auto& range : t.lost)
-                result.problems << QStringLiteral("Taulusta %1 saatiin talteen %2 riviä; rivinumerot %3–%4 menetettiin.")
-                                       .arg(table)
-                                       .arg(t.saved)
-                                       .arg(range.first)
-                                       .arg(range.second);
-            result.tables.push_back(std::move(t));
+        QStringList objectProblems;
+        std::vector<long long> unreadableRows;
+        for (const QString& table : createTables(out, *schema, objectProblems)) {
+            RowSalvage salvage(in, out, table);
+            result.tables.push_back(salvage.run());
+            unreadableRows.push_back(salvage.unreadableRows());
         }
-        finishFreshFile(in, out, *schema, result.problems);
+        LooseRows(in, out).salvage(path, rootPages(in), result.tables);
+        for (size_t i = 0; i < result.tables.size(); ++i) {
+            TableSalvage& t = result.tables[i];
+            countLost(t, unreadableRows[i], highestKeyGiven(in.get(), t.table));
+            result.rowsSalvaged += t.saved;
+            if (!t.complete())
+                result.problems << t.text();
+        }
+        finishFreshFile(in, out, *schema, objectProblems);
+        result.problems << objectProblems;
         out.exec(QStringLiteral("COMMIT"));
     }
     syncAndVerify(tmp, "PRAGMA integrity_check", QStringLiteral("Korjattua tietokantaa"),
@@ -553,6 +901,62 @@ RepairResult RepairDatabase(const QString& path)
     guard.release();
     return result;
 }
+QString TableSalvage::text() const
+{
+    QString s = QStringLiteral("Taulu %1: %2 riviä talteen").arg(table).arg(saved);
+    if (found > 0)
+        s += QStringLiteral(" (niistä %1 irrallisilta sivuilta)").arg(found);
+    if (complete())
+        return s + u'.';
+    if (unreadable)
+        return s + QStringLiteral(", taulun rivejä ei voitu lukea.");
+    if (!lostCountKnown)
+        s += QStringLiteral(", rivejä menetettiin");
+    else if (lostExact && lostRows == 1)
+        s += QStringLiteral(", 1 rivi menetettiin");
+    else
+        s += (lostExact ? QStringLiteral(", %1 riviä menetettiin") : QStringLiteral(", enintään %1 riviä menetettiin"))
+                 .arg(lostRows);
+    QStringList keys;
+    for (const auto& range : lost) {
+        if (keys.size() == 5) {
+            keys << QStringLiteral("…");
+            break;
+        }
+        if (range.second == Highest)
+            keys << QStringLiteral("rivinumerosta %1 alkaen").arg(range.first);
+        else if (range.first == range.second)
+            keys << QStringLiteral("rivinumero %1").arg(range.first);
+        else
+            keys << QStringLiteral("rivinumerot %1–%2").arg(range.first).arg(range.second);
+    }
+    return s + QStringLiteral(" (%1).").arg(keys.join(QStringLiteral(", ")));
+}
+
+bool RepairResult::complete() const
+{
+    return problems.isEmpty()
+           && std::all_of(tables.begin(), tables.end(), [](const TableSalvage& t) { return t.complete(); });
+}
+
+QString RepairResult::summary() const
+{
+    if (!wasDamaged)
+        return {};
+    QStringList lines;
+    lines << (complete() ? QStringLiteral("Tietokanta oli vioittunut, ja sen kaikki rivit saatiin talteen.")
+                         : QStringLiteral("Tietokanta oli vioittunut, eikä kaikkia sen rivejä saatu talteen. Tarkista "
+                                          "tiedot tai palauta tietokanta varmuuskopiolta."))
+          << QStringLiteral("Alkuperäinen tiedosto on tallessa nimellä %1.").arg(shown(keptOriginalAs));
+    for (const TableSalvage& t : tables)
+        if (t.saved > 0 || !t.complete())
+            lines << t.text();
+    for (const QString& p : problems)
+        if (!lines.contains(p))
+            lines << p;
+    return lines.join(u'\n');
+}
+
 bool HasHotJournal(const QString& databasePath)
 {
     for (const char* suffix : {"-journal", "-wal"}) {

@@ -22,17 +22,30 @@ void CompactDatabase(const QString& srcPath, const QString& destPath);
 // What the repair saved of one table: the rows copied, and the rowid ranges it could not read.
 struct TableSalvage {
     QString table;
-    long long saved = 0;
+    long long saved = 0; // rows in the repaired file
+    long long found = 0; // of those, rows read from pages the table's tree no longer reaches
+    // Rows lost: each row whose key was found but whose contents could not be read, once, and at
+    // most the keys of the ranges that could not be reached, less the rows found on loose pages.
+    long long lostRows = 0;
+    bool lostExact = true;      // false: lostRows is the most that can have been lost
+    bool lostCountKnown = true; // false: rows were lost past the last key the file tells of
     QList<QPair<long long, long long>> lost;
     bool unreadable = false; // not one row could be read
+    bool complete() const { return lost.isEmpty() && !unreadable; }
+    // "Taulu jr: 1950 riviä talteen, enintään 40 riviä menetettiin (rivinumerot 1201–1240)."
+    QString text() const;
 };
 
 struct RepairResult {
     bool wasDamaged = false; // false: the file passed its check and was left alone
     QString keptOriginalAs;  // where the damaged original now lives ("<name>_vioittunut.<ext>")
-    QStringList problems;    // what could not be salvaged, in Finnish
+    QStringList problems;    // what could not be salvaged, in Finnish: tables with lost rows, objects
     long long rowsSalvaged = 0;
     std::vector<TableSalvage> tables; // every table of the fresh file, in order
+    bool complete() const;            // every row of every table and every object was saved
+    // The closing note of a repair: where the original is kept, each table with the rows it saved
+    // and lost, and what else could not be made again. Empty when the file was not damaged.
+    QString summary() const;
 };
 
 // Checks the file and, when it is damaged, salvages table by table, row by row (schema, rows, indexes, views,

@@ -24,9 +24,16 @@ class EmailTemplate {
 public:
     // Reads the template named by the settings; when it is missing, offers the default file of the
     // program folder and, when accepted and present, stores its path in the settings. False when
-    // no template could be read (the caller reports it).
-    static bool LoadInvoiceTemplate(QString& text);
-    static bool LoadReminderTemplate(QString& text);
+    // no template could be read (the caller reports it, with why: the file and the reason when a
+    // template is there but could not be read whole, or names a field too wide).
+    static bool LoadInvoiceTemplate(QString& text, QString* why = nullptr);
+    static bool LoadReminderTemplate(QString& text, QString* why = nullptr);
+    // Larger than any e-mail template: refused unread.
+    static constexpr qint64 MaxTemplateBytes = qint64(4) << 20;
+    // The widest field a template may ask for; the shipped templates use up to 400.
+    static constexpr int MaxFieldWidth = 1000;
+    // The first placeholder of a known field wider than MaxFieldWidth, as written ("<LASKUOTSAKE:5000>").
+    static std::optional<QString> tooWideField(const QString& text);
     // The text of a template file's bytes: UTF-8, else Windows-1252, with every line ending CR LF.
     static QString decodeTemplate(const QByteArray& bytes);
 

@@ -299,12 +299,23 @@ private:
 
 // The document read into a small tree first: the notification's parts refer to each other
 // (entry amount against its transactions), which is simplest to check on a tree.
+struct XmlNode;
+
+// One transaction (TxDtls), kept as the few values the reader takes from it: a notification may
+// carry tens of thousands of them, and their elements are let go as soon as each is read.
+struct CamtTransaction {
+    qint64 line = 0;
+    std::unique_ptr<XmlNode> amount; // null when the transaction states none
+    QString reference, payerName, archiveId;
+};
+
 struct XmlNode {
     QString name;
     QString currency;
     QString text;
     qint64 line = 0;
     std::vector<std::unique_ptr<XmlNode>> children;
+    std::vector<CamtTransaction> transactions; // of an NtryDtls element
 
     const XmlNode* child(QStringView n) const
     {
@@ -349,18 +360,116 @@ constexpr int kLastCamtVersion = 13;
     fail(QStringLiteral("camt.054-sanoman rivillä %1: %2").arg(line).arg(what));
 }
 
+// The elements the reader looks at. Everything else in a notification (and a bank writes much
+// else) is read past without being kept, so the tree stays small beside the file.
+const QString& keptName(QStringView name)
+{
+    static const QStringList names = {QStringLiteral("Document"),    QStringLiteral("BkToCstmrDbtCdtNtfctn"),
+                                      QStringLiteral("GrpHdr"),      QStringLiteral("CreDtTm"),
+                                      QStringLiteral("Ntfctn"),      QStringLiteral("Acct"),
+                                      QStringLiteral("Id"),          QStringLiteral("IBAN"),
+                                      QStringLiteral("Othr"),        QStringLiteral("Svcr"),
+                                      QStringLiteral("FinInstnId"),  QStringLiteral("BICFI"),
+                                      QStringLiteral("BIC"),         QStringLiteral("Ntry"),
+                                      QStringLiteral("Amt"),         QStringLiteral("CdtDbtInd"),
+                                      QStringLiteral("Sts"),         QStringLiteral("Cd"),
+                                      QStringLiteral("RvslInd"),     QStringLiteral("NtryDtls"),
+                                      QStringLiteral("Btch"),        QStringLiteral("NbOfTxs"),
+                                      QStringLiteral("TxDtls"),      QStringLiteral("AmtDtls"),
+                                      QStringLiteral("TxAmt"),       QStringLiteral("RmtInf"),
+                                      QStringLiteral("Strd"),        QStringLiteral("CdtrRefInf"),
+                                      QStringLiteral("Ref"),         QStringLiteral("RltdPties"),
+                                      QStringLiteral("Dbtr"),        QStringLiteral("Nm"),
+                                      QStringLiteral("Pty"),         QStringLiteral("Refs"),
+                                      QStringLiteral("AcctSvcrRef"), QStringLiteral("BookgDt"),
+                                      QStringLiteral("Dt"),          QStringLiteral("DtTm")};
+    static const QString none;
+    for (const QString& n : names)
+        if (n == name)
+            return n;
+    return none;
+}
+
+// What one kept element costs in memory at the most, besides its text.
+constexpr qint64 kNodeBytes = 256;
+
+qint64 nodesIn(const XmlNode& node)
+{
+    qint64 n = 1;
+    for (const auto& c : node.children)
+        n += nodesIn(*c);
+    return n;
+}
+
+// Turns the parent's last child, a finished TxDtls element, into its values; returns the change
+// in memory held.
+qint64 keepTransaction(XmlNode& parent)
+{
+    std::unique_ptr<XmlNode> tx = std::move(parent.children.back());
+    parent.children.pop_back();
+    const qint64 freed = nodesIn(*tx) * kNodeBytes;
+    CamtTransaction t;
+    t.line = tx->line;
+    if (const XmlNode* amount = tx->at(u"AmtDtls/TxAmt/Amt") ? tx->at(u"AmtDtls/TxAmt/Amt") : tx->child(u"Amt")) {
+        t.amount = std::make_unique<XmlNode>();
+        t.amount->name = amount->name;
+        t.amount->currency = amount->currency;
+        t.amount->text = amount->text;
+        t.amount->line = amount->line;
+    }
+    for (const XmlNode* structured : tx->at(u"RmtInf") ? tx->at(u"RmtInf")->all(u"Strd") : std::vector<const XmlNode*>{}) {
+        t.reference = structured->textAt(u"CdtrRefInf/Ref");
+        if (!t.reference.isEmpty())
+            break;
+    }
+    t.payerName = tx->textAt(u"RltdPties/Dbtr/Nm");
+    if (t.payerName.isEmpty())
+        t.payerName = tx->textAt(u"RltdPties/Dbtr/Pty/Nm");
+    t.archiveId = tx->textAt(u"Refs/AcctSvcrRef");
+    const qint64 kept = 2 * kNodeBytes + 2 * (t.reference.size() + t.payerName.size() + t.archiveId.size());
+    parent.transactions.push_back(std::move(t));
+    return kept - freed;
+}
+
 std::unique_ptr<XmlNode> parseXml(const QByteArray& bytes)
 {
-    QXmlStreamReader xml(bytes);
+    // The reader is given the file a piece at a time, so it never holds a decoded copy of all of it.
+    QXmlStreamReader xml;
+    constexpr qsizetype Piece = 64 * 1024;
+    qsizetype fed = 0;
     std::unique_ptr<XmlNode> root;
     std::vector<XmlNode*> stack;
-    while (!xml.atEnd()) {
+    // The tree may take a few times the file's size; a file of little else than elements
+    // (no bank writes one) is refused before it can take more.
+    const qint64 budget = 3 * qint64(bytes.size()) + (1 << 20);
+    qint64 used = 0;
+    int skipping = 0; // depth inside an element that is read past
+    for (;;) {
+        if (xml.atEnd()) {
+            if (xml.error() != QXmlStreamReader::PrematureEndOfDocumentError || fed >= bytes.size())
+                break;
+            xml.addData(bytes.mid(fed, Piece));
+            fed += Piece;
+        }
         const auto token = xml.readNext();
+        if (skipping > 0) {
+            skipping += token == QXmlStreamReader::StartElement ? 1 : token == QXmlStreamReader::EndElement ? -1 : 0;
+            continue;
+        }
         if (token == QXmlStreamReader::StartElement) {
             if (stack.size() >= std::size_t(kMaxDepth))
                 failAt(xml.lineNumber(), QStringLiteral("elementtejä on sisäkkäin liian monta."));
+            const QString& name = keptName(xml.name());
+            if (!stack.empty() && name.isEmpty()) {
+                skipping = 1;
+                continue;
+            }
+            used += kNodeBytes;
+            if (used > budget)
+                failAt(xml.lineNumber(), QStringLiteral("sanomassa on kokoonsa nähden liikaa elementtejä; se ei ole "
+                                                        "pankin viitemaksuaineisto."));
             auto node = std::make_unique<XmlNode>();
-            node->name = xml.name().toString();
+            node->name = name.isEmpty() ? xml.name().toString() : name;
             node->currency = xml.attributes().value(QStringLiteral("Ccy")).toString();
             node->line = xml.lineNumber();
             XmlNode* raw = node.get();
@@ -385,8 +494,12 @@ std::unique_ptr<XmlNode> parseXml(const QByteArray& bytes)
         } else if (token == QXmlStreamReader::EndElement) {
             if (!stack.empty())
                 stack.pop_back();
-        } else if (token == QXmlStreamReader::Characters && !stack.empty()) {
+            if (!stack.empty() && stack.back()->children.back()->name == u"TxDtls")
+                used += keepTransaction(*stack.back());
+        } else if (token == QXmlStreamReader::Characters && !stack.empty()
+                   && (!xml.isWhitespace() || stack.back()->children.empty())) {
             stack.back()->text += xml.text();
+            used += 2 * xml.text().size();
         }
     }
     if (xml.hasError())
@@ -395,6 +508,9 @@ std::unique_ptr<XmlNode> parseXml(const QByteArray& bytes)
         fail(QStringLiteral("camt.054-sanomasta puuttuu Document-elementti."));
     return root;
 }
+
+// The largest amount one payment can have: what the domestic format's ten digits of cents hold.
+constexpr qint64 kMaxCamtCents = 9'999'999'999;
 
 // "12.34" -> 1234. More than two decimals are allowed only as zeros.
 qint64 camtCents(const XmlNode& amount)
@@ -410,7 +526,19 @@ qint64 camtCents(const XmlNode& amount)
     if (!amount.currency.isEmpty() && amount.currency != QLatin1String("EUR"))
         failAt(amount.line,
                QStringLiteral("summa on valuutassa %1; vain euromääräiset maksut luetaan.").arg(amount.currency));
-    return m.captured(1).toLongLong() * 100 + decimals.leftJustified(2, QLatin1Char('0')).toLongLong();
+    const qint64 cents = m.captured(1).toLongLong() * 100 + decimals.leftJustified(2, QLatin1Char('0')).toLongLong();
+    if (cents > kMaxCamtCents)
+        failAt(amount.line, QStringLiteral("elementin <%1> summa %2 on suurempi kuin yksikään viitemaksu voi olla "
+                                           "(enintään %3); aineisto on ristiriitainen.")
+                                .arg(amount.name, euroText(cents), euroText(kMaxCamtCents)));
+    return cents;
+}
+
+// Sums of a notification, refused rather than wrapped around when they would not fit.
+void addCents(qint64& sum, qint64 cents, qint64 line)
+{
+    if (__builtin_add_overflow(sum, cents, &sum))
+        failAt(line, QStringLiteral("kirjausten summa kasvaa liian suureksi; aineisto on ristiriitainen."));
 }
 
 const XmlNode& need(const XmlNode& parent, QStringView path)
@@ -463,10 +591,10 @@ std::vector<ReferencePaymentBatch> readCamt(const QByteArray& bytes)
             // Only booked incoming money pays an invoice; what is pending or outgoing is not a payment.
             if (!status.isEmpty() && status != QLatin1String("BOOK"))
                 continue;
-            std::vector<const XmlNode*> transactions;
+            std::vector<const CamtTransaction*> transactions;
             for (const XmlNode* details : entry->all(u"NtryDtls"))
-                for (const XmlNode* tx : details->all(u"TxDtls"))
-                    transactions.push_back(tx);
+                for (const CamtTransaction& tx : details->transactions)
+                    transactions.push_back(&tx);
             const QString declared = entry->textAt(u"NtryDtls/Btch/NbOfTxs");
             if (!declared.isEmpty() && declared.toLongLong() != qint64(transactions.size()))
                 failAt(entry->line, QStringLiteral("kirjauksessa on %1 tapahtumaa, NbOfTxs-elementin mukaan %2.")
@@ -475,7 +603,7 @@ std::vector<ReferencePaymentBatch> readCamt(const QByteArray& bytes)
             if (reversed) {
                 if (direction == QLatin1String("DBIT")) {
                     corrections += std::max<qint64>(1, qint64(transactions.size()));
-                    correctionSum += entryCents;
+                    addCents(correctionSum, entryCents, entry->line);
                 }
                 continue;
             }
@@ -489,34 +617,24 @@ std::vector<ReferencePaymentBatch> readCamt(const QByteArray& bytes)
                 p.ArchiveId = entry->textAt(u"AcctSvcrRef");
                 p.PaymentDate = booked;
                 b.Payments.push_back(std::move(p));
-                paymentSum += entryCents;
+                addCents(paymentSum, entryCents, entry->line);
                 continue;
             }
             qint64 txSum = 0;
-            for (const XmlNode* tx : transactions) {
-                const XmlNode* amount = tx->at(u"AmtDtls/TxAmt/Amt");
-                if (!amount)
-                    amount = tx->child(u"Amt");
+            for (const CamtTransaction* tx : transactions) {
                 qint64 cents = 0;
-                if (amount)
-                    cents = camtCents(*amount);
+                if (tx->amount)
+                    cents = camtCents(*tx->amount);
                 else if (transactions.size() == 1)
                     cents = entryCents;
                 else
                     failAt(tx->line, QStringLiteral("tapahtumasta TxDtls puuttuu summa."));
-                txSum += cents;
+                addCents(txSum, cents, tx->line);
                 ReferencePayment p;
                 p.AmountCents = QString::number(cents);
-                for (const XmlNode* structured :
-                     tx->at(u"RmtInf") ? tx->at(u"RmtInf")->all(u"Strd") : std::vector<const XmlNode*>{}) {
-                    p.Reference = structured->textAt(u"CdtrRefInf/Ref");
-                    if (!p.Reference.isEmpty())
-                        break;
-                }
-                p.PayerName = tx->textAt(u"RltdPties/Dbtr/Nm");
-                if (p.PayerName.isEmpty())
-                    p.PayerName = tx->textAt(u"RltdPties/Dbtr/Pty/Nm");
-                p.ArchiveId = tx->textAt(u"Refs/AcctSvcrRef");
+                p.Reference = tx->reference;
+                p.PayerName = tx->payerName;
+                p.ArchiveId = tx->archiveId;
                 if (p.ArchiveId.isEmpty())
                     p.ArchiveId = entry->textAt(u"AcctSvcrRef");
                 p.PaymentDate = booked;
@@ -525,7 +643,7 @@ std::vector<ReferencePaymentBatch> readCamt(const QByteArray& bytes)
             if (txSum != entryCents)
                 failAt(entry->line, QStringLiteral("kirjauksen tapahtumien summa %1 ei täsmää kirjauksen summaan %2.")
                                         .arg(euroText(txSum), euroText(entryCents)));
-            paymentSum += txSum;
+            addCents(paymentSum, txSum, entry->line);
         }
         b.Summary.PaymentCount = QString::number(b.Payments.size());
         b.Summary.PaymentSum = QString::number(paymentSum);
@@ -550,25 +668,40 @@ std::vector<ReferencePaymentBatch> ReferencePaymentReader::readCamt054(const QBy
 
 std::vector<ReferencePaymentBatch> ReferencePaymentReader::readBytes(const QByteArray& bytes) const
 {
-    const QString text = OutsideTextFile::decode(bytes);
-    const QString start = text.trimmed().left(1);
-    if (start.isEmpty())
+    // The format is told by the first character, found in the bytes themselves: a notification
+    // is read from its bytes, without a decoded copy of the whole file beside them.
+    qsizetype first = bytes.startsWith("\xef\xbb\xbf") ? 3 : 0;
+    while (first < bytes.size() && QChar::isSpace(uchar(bytes[first])))
+        ++first;
+    if (first == bytes.size())
         return {};
-    if (start == QLatin1String("<"))
+    if (bytes[first] == '<')
         return readCamt054(bytes);
-    if (start == QLatin1String("0"))
-        return readDomestic(text);
+    if (bytes[first] == '0')
+        return readDomestic(OutsideTextFile::decode(bytes));
     fail(QStringLiteral("Tiedosto ei ole viitemaksuaineisto: sen alussa ei ole erätietuetta eikä camt.054-sanomaa."));
 }
 
 std::vector<ReferencePaymentBatch> ReferencePaymentReader::readFile(const QString& path) const
 {
+    const auto tooLarge = [&](qint64 size) {
+        fail(QStringLiteral("Viitemaksutiedosto %1 on liian suuri (%2 Mt); pankkien viitemaksuaineistot ovat enintään "
+                            "%3 Mt. Tiedostoa ei luettu.")
+                 .arg(path)
+                 .arg((size + (1 << 20) - 1) >> 20)
+                 .arg(MaxFileBytes >> 20));
+    };
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         fail(QStringLiteral("Viitemaksutiedostoa %1 ei voi lukea: %2").arg(path, file.errorString()));
+    if (file.size() > MaxFileBytes)
+        tooLarge(file.size());
+    // A file that grew after it was measured is refused too.
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         fail(QStringLiteral("Viitemaksutiedostoa %1 ei voi lukea: %2").arg(path, file.errorString()));
+    if (bytes.size() > MaxFileBytes)
+        tooLarge(bytes.size());
     return readBytes(bytes);
 }
 

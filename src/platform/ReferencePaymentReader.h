@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QtGlobal>
 
 #include <stdexcept>
 #include <vector>
@@ -56,6 +57,9 @@ private:
 // at all: any damage throws ReferencePaymentError and no batch is returned.
 class ReferencePaymentReader {
 public:
+    // Larger than any file a bank delivers (tens of thousands of payments): refused unread.
+    static constexpr qint64 MaxFileBytes = qint64(32) << 20;
+
     std::vector<ReferencePaymentBatch> readFile(const QString& path) const;
     std::vector<ReferencePaymentBatch> readBytes(const QByteArray& bytes) const;
 

@@ -1,5 +1,7 @@
 #include "printing/PagePainter.h"
 
+#include "base/SafeFileDevice.h"
+
 #include "printing/ReportDefinition.h"
 #include "printing/ReportError.h"
 
@@ -9,7 +11,6 @@
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 namespace tikkeli {
 
@@ -111,18 +112,18 @@ bool PagePainter::writePdf(const ReportDocument& doc, QIODevice* out)
 
 void PagePainter::writePdf(const ReportDocument& doc, const QString& path)
 {
-    QSaveFile file(path);
+    // Through a temporary file with every write and the flush checked: a full disk leaves the old
+    // file in place and is reported, never a truncated file reported as printed.
+    SafeFileDevice file(path);
     const QString shown = QDir::toNativeSeparators(path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (const auto e = file.begin())
         throw ReportException(ReportErr::PrinterError,
-                              QStringLiteral("PDF-tiedostoa %1 ei voi kirjoittaa: %2").arg(shown, file.errorString()));
-    if (!writePdf(doc, &file)) {
-        file.cancelWriting();
+                              QStringLiteral("PDF-tiedostoa %1 ei voi kirjoittaa: %2").arg(shown, e->text()));
+    if (!writePdf(doc, &file))
         throw ReportException(ReportErr::PrinterError, QStringLiteral("PDF-tiedoston %1 kirjoitus epäonnistui.").arg(shown));
-    }
-    if (!file.commit())
+    if (const auto e = file.commit())
         throw ReportException(ReportErr::PrinterError,
-                              QStringLiteral("PDF-tiedostoa %1 ei voi tallentaa: %2").arg(shown, file.errorString()));
+                              QStringLiteral("PDF-tiedostoa %1 ei voi tallentaa: %2").arg(shown, e->text()));
 }
 
 } // namespace tikkeli

@@ -1,5 +1,6 @@
 #include "printing/ReportDefinition.h"
 
+#include "base/FileSafety.h"
 #include "printing/ReportError.h"
 
 #include <QDir>
@@ -395,11 +396,15 @@ QPageSize parsePageSize(const QJsonValue& v, const Parser& p)
 
 ReportDefinition ReportDefinition::load(const QString& path)
 {
-    QFile f(path);
-    if (!QFileInfo(path).isFile() || !f.open(QIODevice::ReadOnly))
+    if (!QFileInfo(path).isFile())
         throw ReportException(ReportErr::CannotOpenReport,
                               QStringLiteral("Raporttitiedostoa ei voi avata: %1").arg(QDir::toNativeSeparators(path)));
-    const QByteArray data = f.readAll();
+    // A file read in part would be reported as a damaged report: a failed read is said as it is.
+    QByteArray data;
+    if (const auto e = FileSafety::instance().readFile(path, data, MaxFileBytes))
+        throw ReportException(
+            ReportErr::CannotOpenReport,
+            QStringLiteral("Raporttitiedostoa %1 ei voitu lukea: %2.").arg(QDir::toNativeSeparators(path), e->text()));
     ReportDefinition d = parse(data, QFileInfo(path).absolutePath(), QFileInfo(path).fileName());
     d.fileName = path;
     return d;

@@ -135,6 +135,8 @@ struct ReportDefinition {
 
     // Throws ReportException 20504 when the file cannot be read, 20525 when it is no valid definition.
     static ReportDefinition load(const QString& path);
+    // Larger than any report definition: refused unread.
+    static constexpr qint64 MaxFileBytes = qint64(4) << 20;
     static ReportDefinition parse(const QByteArray& json, const QString& baseFolder, const QString& name);
 
     std::vector<Band*> bands();

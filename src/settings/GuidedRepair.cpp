@@ -29,16 +29,8 @@ bool RunGuidedRepair(const QString& path)
     // its name.
     try {
         const RepairResult result = RepairDatabase(path);
-        if (result.wasDamaged) {
-            QString text = QStringLiteral("Tietokanta korjattiin. Alkuperäinen tiedosto on tallessa nimellä %1.")
-                               .arg(result.keptOriginalAs);
-            for (const TableSalvage& t : result.tables) {
-                if (t.unreadable || !t.lost.isEmpty())
-                    text +=
-                        QStringLiteral("\nTaulu %1: %2 riviä talteen, osa riveistä menetettiin.").arg(t.table).arg(t.saved);
-            }
-            plainMessage(text);
-        }
+        if (result.wasDamaged)
+            plainMessage(result.summary());
         return true;
     } catch (const DbException&) {
         plainMessage(QStringLiteral("Tietokannan korjaus ei onnistunut. Palauta tietokanta varmuuskopiolta ennen "

@@ -154,12 +154,25 @@ std::optional<QString> IniSettingsStore::unreadable() const
     return std::nullopt;
 }
 
+std::optional<QString> IniSettingsStore::tooLarge() const
+{
+    const QFileInfo fi(m_path);
+    if (m_path.isEmpty() || !fi.isFile() || fi.size() <= MaxFileBytes)
+        return std::nullopt;
+    return QStringLiteral("Asetustiedosto %1 on liian suuri (%2 kt); Tikkelin asetustiedosto on enintään %3 kt.")
+        .arg(QDir::toNativeSeparators(m_path))
+        .arg((fi.size() + 1023) / 1024)
+        .arg(MaxFileBytes / 1024);
+}
+
 QStringList IniSettingsStore::loadLines() const
 {
     QFile f(m_path);
-    if (m_path.isEmpty() || !f.open(QIODevice::ReadOnly))
+    if (m_path.isEmpty() || tooLarge() || !f.open(QIODevice::ReadOnly))
         return {};
-    const QByteArray bytes = f.readAll();
+    const QByteArray bytes = f.read(MaxFileBytes + 1);
+    if (f.error() != QFileDevice::NoError || bytes.size() > MaxFileBytes)
+        return {};
     QStringDecoder utf8(QStringConverter::Utf8);
     QString text = utf8.decode(bytes);
     if (utf8.hasError())
@@ -175,6 +188,9 @@ void IniSettingsStore::saveLines(const QStringList& lines) const
 {
     if (m_path.isEmpty())
         throw SettingsError(QStringLiteral("Asetustiedostoa ei ole määritetty."));
+    // Its contents were never read: writing the few lines known would lose the rest.
+    if (const auto why = tooLarge())
+        throw SettingsError(*why + QStringLiteral(" Sitä ei korvata."));
     if (const auto e = FileSafety::instance().makeFolder(QFileInfo(m_path).absolutePath()))
         throw SettingsError(QStringLiteral("Asetustiedostoon %1 ei voi kirjoittaa: %2").arg(m_path, e->text()));
     QByteArray out;

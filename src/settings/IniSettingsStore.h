@@ -42,6 +42,11 @@ public:
     // Why the file, though present, cannot be read (a folder in its place, no permission); nullopt
     // when it can be read or is simply missing.
     std::optional<QString> unreadable() const;
+    // Why the file is not read at all: it is larger than any the program writes (a few lines of
+    // paths and window placements). Such a file is never read nor written over: reads give the
+    // defaults and writes are refused.
+    std::optional<QString> tooLarge() const;
+    static constexpr qint64 MaxFileBytes = qint64(256) << 10;
 
     // Placement of a window under a key of the current section; nullopt when missing or malformed.
     std::optional<WindowPlacement> readPlacement(const QString& key) const;

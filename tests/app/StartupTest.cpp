@@ -17,6 +17,8 @@
 #include <QFileInfo>
 #include "support/TestFiles.h"
 
+#include "settings/SettingsError.h"
+#include <QElapsedTimer>
 #include <gtest/gtest.h>
 #include <vector>
 #include <sqlite3.h>
@@ -154,6 +156,27 @@ TEST_F(StartupRoads, AnIniThatCannotBeReadIsSaidAndTheSampleIsNotOpened)
     EXPECT_TRUE(prompter.anyMessageContains(QStringLiteral("Asetustiedoston paikalla")));
     EXPECT_FALSE(QFileInfo::exists(env.userFolder() + QStringLiteral("/demo1.mdb")));
     EXPECT_TRUE(QFileInfo(env.iniPath()).isDir());
+}
+
+TEST_F(StartupRoads, AnIniLargerThanAnyWeWriteIsSaidAndLeftAsItIsWhileTheProgramStartsOnDefaults)
+{
+    const QString path = clubDatabase();
+    QByteArray huge = QStringLiteral("[TIKKELI]\nDatabase=%1\n").arg(path).toUtf8();
+    while (huge.size() <= IniSettingsStore::MaxFileBytes)
+        huge += "; " + QByteArray(78, 'x') + '\n';
+    env.writeIni(huge);
+    QElapsedTimer clock;
+    clock.start();
+    const StartupOutcome out = startup.run();
+    EXPECT_LT(clock.elapsed(), 5000);
+    EXPECT_FALSE(out.endProgram);
+    EXPECT_TRUE(prompter.anyMessageContains(QStringLiteral("on liian suuri")));
+    EXPECT_TRUE(prompter.anyMessageContains(QStringLiteral("käynnistyy oletusasetuksin")));
+    EXPECT_NE(State().DatabasePath, path) << "nothing of the file is read";
+    QFile ini(env.iniPath());
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    EXPECT_EQ(ini.readAll(), huge);
+    EXPECT_THROW(ProgramIniStore().write(QStringLiteral("x.mdb"), QStringLiteral("Database")), SettingsError);
 }
 
 TEST_F(StartupRoads, EmptyPathIsNotFoundWithoutOpeningAnything)

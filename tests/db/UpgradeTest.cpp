@@ -157,7 +157,8 @@ TEST(Upgrade, OlderDatabaseWithNoKeepsTheCatchPlaceAndAsksAgainNextTime)
     Database db = olderDatabase(dir);
     CatchPlaceAnswers asking{{false, false, true}};
     UpdateDatabase(db, asking.hooks());
-    const FieldDef* place = Catalogue::read(db).field(QStringLiteral("si"), QStringLiteral("siPaikka"));
+    const Catalogue read = Catalogue::read(db); // the field lives in the catalogue
+    const FieldDef* place = read.field(QStringLiteral("si"), QStringLiteral("siPaikka"));
     ASSERT_NE(place, nullptr);
     EXPECT_EQ(place->size, 50);
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT siPaikka FROM si")), Value(QStringLiteral("Kuusikko")));
@@ -191,7 +192,8 @@ TEST(Upgrade, MunicipalityOfAnotherWidthIsLeftAlone)
     db.execute(QStringLiteral("INSERT INTO mvs (mvsKunta) VALUES (?)"), {QStringLiteral("Hirvilahti")});
     CatchPlaceAnswers asking;
     UpdateDatabase(db, asking.hooks());
-    const FieldDef* municipality = Catalogue::read(db).field(QStringLiteral("mvs"), QStringLiteral("mvsKunta"));
+    const Catalogue read = Catalogue::read(db); // the field lives in the catalogue
+    const FieldDef* municipality = read.field(QStringLiteral("mvs"), QStringLiteral("mvsKunta"));
     ASSERT_NE(municipality, nullptr);
     EXPECT_EQ(municipality->size, 40);
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT mvsKunta FROM mvs")), Value(QStringLiteral("Hirvilahti")));
@@ -348,7 +350,8 @@ TEST(Upgrade, StopWhileReplacingTheCatchPlaceKeepsTheOldField)
             throw InjectedStop();
     };
     EXPECT_THROW(UpdateDatabase(db, hooks), InjectedStop);
-    const FieldDef* place = Catalogue::read(db).field(QStringLiteral("si"), QStringLiteral("siPaikka"));
+    const Catalogue read = Catalogue::read(db); // the field lives in the catalogue
+    const FieldDef* place = read.field(QStringLiteral("si"), QStringLiteral("siPaikka"));
     ASSERT_NE(place, nullptr);
     EXPECT_EQ(place->size, 50);
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT siPaikka FROM si")), Value(QStringLiteral("Kuusikko")));

@@ -13,7 +13,8 @@ namespace tikkeli::test {
 template <class T>
 void WhenModalShown(std::function<void(T&)> answer)
 {
-    auto* timer = new QTimer;
+    // Owned by the application, so a timer whose window never came is not lost when the test ends.
+    auto* timer = new QTimer(qApp);
     timer->setInterval(10);
     auto tries = std::make_shared<int>(0);
     QObject::connect(timer, &QTimer::timeout, [timer, tries, answer = std::move(answer)] {

@@ -150,9 +150,10 @@ void EmailPaymentReminders(frmMaksut& window)
         const std::optional<ReminderRange> range = AskReminderRange(window);
         if (!range)
             return;
-        QString templ;
-        if (!EmailTemplate::LoadReminderTemplate(templ)) {
-            ShowInfo(QStringLiteral("Muistutuspohjaa ei voida avata. Tarkista asetuksista Email muistutuspohja."));
+        QString templ, why;
+        if (!EmailTemplate::LoadReminderTemplate(templ, &why)) {
+            ShowInfo(QStringLiteral("Muistutuspohjaa ei voida avata. Tarkista asetuksista Email muistutuspohja.")
+                     + (why.isEmpty() ? QString() : QStringLiteral("\n\n") + why));
             return;
         }
         Reminders::CreateReminders(window.database(), *range, Today());

@@ -142,17 +142,19 @@ void frmEmailPreview::UpdatePreviewText()
     if (m_position < 0 || m_position >= m_ids.size())
         return;
     // The template is read anew for every record, so an edited template shows at the next move.
-    QString templ;
+    QString templ, why;
+    const auto reason = [&why] { return why.isEmpty() ? QString() : QStringLiteral("\n\n") + why; };
     try {
         if (m_invoices) {
-            if (!EmailTemplate::LoadInvoiceTemplate(templ)) {
-                ShowInfo(QStringLiteral("Laskupohjaa ei voida avata. Tarkista asetukista Email laskupohja."));
+            if (!EmailTemplate::LoadInvoiceTemplate(templ, &why)) {
+                ShowInfo(QStringLiteral("Laskupohjaa ei voida avata. Tarkista asetukista Email laskupohja.") + reason());
                 return;
             }
             showText(EmailTemplate::FillInvoiceTemplate(templ, m_ids[m_position], m_db));
         } else {
-            if (!EmailTemplate::LoadReminderTemplate(templ)) {
-                ShowInfo(QStringLiteral("Muistutuspohjaa ei voida avata. Tarkista asetuksista Email muistutuspohja."));
+            if (!EmailTemplate::LoadReminderTemplate(templ, &why)) {
+                ShowInfo(QStringLiteral("Muistutuspohjaa ei voida avata. Tarkista asetuksista Email muistutuspohja.")
+                         + reason());
                 return;
             }
             showText(EmailTemplate::FillReminderTemplate(templ, m_ids[m_position], m_db));

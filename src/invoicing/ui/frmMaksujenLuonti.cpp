@@ -481,9 +481,10 @@ void frmMaksujenLuonti::SendInvoiceEmails()
         ShowInfo(errorText(e));
         return;
     }
-    QString templ;
-    if (!EmailTemplate::LoadInvoiceTemplate(templ)) {
-        ShowInfo(QStringLiteral("Laskupohjaa ei voida avata. Tarkista asetuksista Email laskupohja."));
+    QString templ, why;
+    if (!EmailTemplate::LoadInvoiceTemplate(templ, &why)) {
+        ShowInfo(QStringLiteral("Laskupohjaa ei voida avata. Tarkista asetuksista Email laskupohja.")
+                 + (why.isEmpty() ? QString() : QStringLiteral("\n\n") + why));
         return;
     }
     EmailSendLoop loop(m_db, EmailSendLoop::Kind::Invoices, templ);

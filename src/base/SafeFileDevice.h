@@ -1,0 +1,41 @@
+#pragma once
+
+#include "base/FileSafety.h"
+
+#include <QIODevice>
+
+#include <optional>
+
+namespace tikkeli {
+
+// A new file written piece by piece, for writers that want a device (the PDF writer): the bytes go
+// into a temporary file beside the target, every write is checked, and only commit() flushes the
+// file to the disk and gives it the target's name. Until then, and after any failure, the old
+// file stays as it was; a device dropped without a commit leaves nothing behind.
+class SafeFileDevice : public QIODevice {
+public:
+    explicit SafeFileDevice(QString target);
+    ~SafeFileDevice() override;
+    SafeFileDevice(const SafeFileDevice&) = delete;
+    SafeFileDevice& operator=(const SafeFileDevice&) = delete;
+
+    // Creates the temporary file; the error when that fails.
+    std::optional<FileError> begin();
+    // The first failure of a write, then the close, the flush and the rename; nullopt when the
+    // target now holds every byte written.
+    std::optional<FileError> commit();
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override;
+
+private:
+    void discard();
+
+    QString m_target;
+    QString m_temp;
+    int m_fd = -1;
+    int m_error = 0; // errno of the first failed write
+};
+
+} // namespace tikkeli

@@ -1,0 +1,166 @@
+#include "support/FailingFileSafety.h"
+#include "support/MaintTestDb.h"
+#include "support/TestFiles.h"
+
+#include "backup/BackupCompaction.h"
+#include "backup/DatabaseCopy.h"
+#include "backup/FolderBackup.h"
+#include "base/ScriptedPrompter.h"
+#include "base/SharedState.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <functional>
+#include <gtest/gtest.h>
+#include <map>
+
+using namespace tikkeli;
+using tikkeli::test::MaintTestDb;
+
+namespace {
+
+// A process id no process can have: one above the kernel's largest.
+qint64 endedProcess()
+{
+    QFile f(QStringLiteral("/proc/sys/kernel/pid_max"));
+    return (f.open(QIODevice::ReadOnly) ? f.readAll().trimmed().toLongLong() : 4194304) + 1;
+}
+
+using Image = std::map<QString, QByteArray>;
+
+Image take(const QString& dir)
+{
+    Image image;
+    for (const QString& name : QDir(dir).entryList(QDir::Files | QDir::Hidden))
+        image[name] = test::ReadFileBytes(dir + u'/' + name);
+    return image;
+}
+
+// The folder as a stopped run leaves it: every file as it was at the step where the run stopped,
+// named after a process that has ended, and a journal beside each temporary file (SQLite keeps one
+// while it writes).
+void leaveAsStopped(const QString& dir, const Image& image)
+{
+    for (const QString& name : QDir(dir).entryList(QDir::Files | QDir::Hidden))
+        QFile::remove(dir + u'/' + name);
+    const QString mine = QStringLiteral("-%1-").arg(QCoreApplication::applicationPid());
+    const QString gone = QStringLiteral("-%1-").arg(endedProcess());
+    for (const auto& [name, bytes] : image) {
+        const QString stopped = QString(name).replace(mine, gone);
+        test::WriteFileBytes(dir + u'/' + stopped, bytes);
+        if (stopped != name && !stopped.endsWith(QStringLiteral("-journal")))
+            test::WriteFileBytes(dir + u'/' + stopped + QStringLiteral("-journal"), "kesken");
+    }
+}
+
+// Files that look like ours but are not leftovers of a stopped run of this database: a run still
+// going on (process 1 never ends), another command's tag, a name that is not hidden, another
+// database's copy, and the user's own file.
+QStringList decoys()
+{
+    const QString gone = QString::number(endedProcess());
+    return {QStringLiteral(".seura.mdb.tiivistys-1-abcdef12"), QStringLiteral(".seura.mdb.varmistus-%1-abcdef12").arg(gone),
+            QStringLiteral("seura.mdb.tiivistys-%1-abcdef12").arg(gone),
+            QStringLiteral(".toinen.mdb.kopio-%1-abcdef12").arg(gone), QStringLiteral("muistio.txt")};
+}
+
+QStringList leftovers(const QString& dir)
+{
+    QStringList found = QDir(dir).entryList({QStringLiteral("*-%1-*").arg(endedProcess())}, QDir::Files | QDir::Hidden);
+    for (const QString& name : decoys())
+        found.removeAll(name);
+    return found;
+}
+
+TEST(Leftovers, StoppedAtEveryFileStepTheTemporaryFilesAreRemovedByTheNextStartAndRun)
+{
+    struct Case {
+        const char* name;
+        std::function<void(const MaintTestDb&, const QString& other)> run;
+        bool removedAtStart; // the stick is not there at every start
+    };
+    const Case cases[] = {
+        {"compaction", [](const MaintTestDb& t, const QString&) { BackupCompaction::run(t.path()); }, true},
+        {"folder backup",
+         [](const MaintTestDb&, const QString& other) {
+             ScriptedPrompter p;
+             State().BackupFolder = other;
+             FolderBackup::backup();
+         },
+         true},
+        {"stick copy",
+         [](const MaintTestDb& t, const QString& other) {
+             DatabaseCopy::copy(t.path(), other + u'/' + QFileInfo(t.path()).fileName());
+         },
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        qsizetype found = 0; // temporary files the stopped runs left
+        int total = 0;
+        {
+            MaintTestDb t;
+            t.fill();
+            const QString other = t.dir() + QStringLiteral("/muu");
+            QDir().mkpath(other);
+            test::FailingFileSafety count;
+            c.run(t, other);
+            total = count.steps();
+        }
+        ASSERT_GE(total, 3);
+        for (int stop = 1; stop <= total; ++stop) {
+            SCOPED_TRACE(stop);
+            MaintTestDb t;
+            t.fill();
+            const QString other = t.dir() + QStringLiteral("/muu");
+            QDir().mkpath(other);
+            for (const QString& dir : {t.dir(), other})
+                for (const QString& name : decoys())
+                    test::WriteFileBytes(dir + u'/' + name, "ei meidän");
+            Image here, there;
+            {
+                test::FailingFileSafety files;
+                files.fault = [&](FileStep, const QString&) {
+                    if (files.steps() == stop) {
+                        here = take(t.dir());
+                        there = take(other);
+                    }
+                    return files.steps() >= stop ? EIO : 0;
+                };
+                c.run(t, other);
+            }
+            // Once at the next start, once at the next run of the same command.
+            for (const bool atStart : {true, false}) {
+                if (atStart && !c.removedAtStart)
+                    continue;
+                SCOPED_TRACE(atStart ? "next start" : "next run");
+                leaveAsStopped(t.dir(), here);
+                leaveAsStopped(other, there);
+                const Image stopped = take(t.dir());
+                found += leftovers(t.dir()).size() + leftovers(other).size();
+                if (atStart)
+                    FolderBackup::removeLeftovers(t.path(), other);
+                else
+                    c.run(t, other);
+                EXPECT_EQ(leftovers(t.dir()), QStringList());
+                EXPECT_EQ(leftovers(other), QStringList());
+                for (const QString& dir : {t.dir(), other})
+                    for (const QString& name : decoys())
+                        EXPECT_EQ(test::ReadFileBytes(dir + u'/' + name), "ei meidän") << name.toStdString();
+                if (!atStart)
+                    continue;
+                // Nothing but the leftovers was touched.
+                for (const auto& [name, bytes] : stopped) {
+                    if (!name.contains(QString::number(endedProcess()))) {
+                        EXPECT_EQ(test::ReadFileBytes(t.dir() + u'/' + name), bytes) << name.toStdString();
+                    }
+                }
+            }
+        }
+        EXPECT_GT(found, 0) << "no stop left a temporary file to find";
+    }
+}
+
+} // namespace
