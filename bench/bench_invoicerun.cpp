@@ -1,6 +1,6 @@
 // An invoice run for 10,000 members (two rows each) against the plain SQLite C API doing the same
 // work in one write transaction: the run's checks (no unmoved invoices, the largest number used),
-// the run text, the invoice id seed, the recipients read in Finnish name order, each invoice with
+// the run text, the first invoice id, the recipients read in Finnish name order, each invoice with
 // its check-digit reference and its two rows, each member's fee flag, the counter stored and the
 // invoices counted. Both sides work on tables with the indexes a club database has. They run
 // alternately in one process; the figure is the ratio of medians.
@@ -119,7 +119,7 @@ void rawRun(sqlite3* h)
     const sqlite3_int64 largest = std::max(scalar(h, "SELECT MAX(jmhjmLaskunumero) FROM jmhist"),
                                            scalar(h, "SELECT MAX(jmLaskunumero) FROM jm"));
     counter = std::max<int>({counter, int(largest) + 1, 100});
-    // The run text and the id seed.
+    // The run text and the first invoice id.
     exec(h, "INSERT INTO me (meTeksti) VALUES ('Kiitos tuesta!')");
     const sqlite3_int64 runText = sqlite3_last_insert_rowid(h);
     benchmark::DoNotOptimize(

@@ -184,10 +184,10 @@ QByteArray drawSampleMap()
     p.setRenderHint(QPainter::Antialiasing);
 
     // Forest texture: darker tufts scattered by a fixed sequence, so every build draws the same map.
-    quint32 seed = 28;
-    const auto next = [&seed](int range) {
-        seed = seed * 1664525u + 1013904223u;
-        return int((seed >> 8) % quint32(range));
+    quint32 lcg = 28;
+    const auto next = [&lcg](int range) {
+        lcg = lcg * 1664525u + 1013904223u;
+        return int((lcg >> 8) % quint32(range));
     };
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(0x86, 0xb3, 0x6e));

@@ -144,13 +144,13 @@ TEST(RepairEnds, PageSalvageReadsOnlyInsideTheFileWhateverItsBytesSay)
     makeClub(path);
     const QByteArray clean = test::ReadFileBytes(path);
     EXPECT_TRUE(PageSalvage::orphanLeaves(clean, {}).size() > 0) << "without roots every leaf is loose";
-    quint32 seed = 12345;
+    quint32 lcg = 12345;
     for (int round = 0; round < 200; ++round) {
         QByteArray bytes = clean.left(clean.size() - (round % 7) * 1500);
         for (int i = 0; i < 64; ++i) {
-            seed = seed * 1103515245u + 12345u;
-            const qsizetype at = 100 + qsizetype(seed >> 8) % (bytes.size() - 100);
-            bytes[at] = char(seed >> 3);
+            lcg = lcg * 1103515245u + 12345u;
+            const qsizetype at = 100 + qsizetype(lcg >> 8) % (bytes.size() - 100);
+            bytes[at] = char(lcg >> 3);
         }
         for (const OrphanLeaf& leaf : PageSalvage::orphanLeaves(bytes, {1, 2, 3}))
             for (const PageRow& row : leaf.rows)
