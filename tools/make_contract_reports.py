@@ -6,7 +6,16 @@ one page frame; edit it here and run this script again:
 from report_items import BOLD, WIDE, WIDTH, field, formula, line, page_footer, page_frame, text, write
 from report_items import page as portrait
 
-PERIOD = '{vs.vsVoimassaAlkaen} - {vs.vsVoimassaPaattyy}'
+UNTIL_NOTICE = '1'  # vsVoimassa of a contract valid until further notice
+
+
+def validity(x, y, w, prefix='', table='vs', start='vsVoimassaAlkaen', end='vsVoimassaPaattyy', **kw):
+    """The validity of a contract: its dates, or "Toistaiseksi" for one valid until notice."""
+    condition = {'field': table + '.' + table + 'Voimassa', 'equals': UNTIL_NOTICE}
+    dates = '{%s.%s} - {%s.%s}' % (table, start, table, end)
+    until = prefix + ('toistaiseksi' if prefix else 'Toistaiseksi')
+    return [text(prefix + dates, x, y, w, printUnless=condition, **kw),
+            text(until, x, y, w, printIf=condition, **kw)]
 TOTAL_CAPTION = 'Kaikki yhteensä (ha):'
 
 
@@ -17,9 +26,9 @@ def area_sum(name, x, y, w, reset, **kw):
     return d
 
 
-def totals_footer(sum_field, extra=None):
+def totals_footer(sum_field, extra=None, **sum_kw):
     items = [line(0, 1, WIDTH, 0.8), text(TOTAL_CAPTION, 90, 2.5, 55, font=BOLD),
-             area_sum(sum_field, 145, 2.5, 30, 'report', font=BOLD)]
+             area_sum(sum_field, 145, 2.5, 30, 'report', font=BOLD, **sum_kw)]
     if extra:
         items += extra
     return {'height': 9 if not extra else 15, 'items': items}
@@ -30,7 +39,7 @@ def by_contract(name, title, period, detailed):
     columns = [('Tila', 10, 50), ('Rekisterinumero', 60, 35), ('Kunta, kylä', 95, 50), ('Ala (ha)', 145, 30, 'right')]
     header = [field('vs.vsNimi', 0, 1, 90, font=BOLD), text('Sopimus {vs.vsSopimusNo}', 90, 1, 35)]
     if period:
-        header.append(text('Voimassa ' + PERIOD, 125, 1, 50, align='right'))
+        header += validity(125, 1, 50, 'Voimassa ', align='right')
     height = 7
     if detailed:
         header.append(field('vs.vsEiKoskeSeuraavia', 10, 6, 165, font={'italic': True}))
@@ -73,7 +82,7 @@ def by_village(name, period):
               field('tl.tlPa', 145, 0, 30, format='number', align='right')]
     if period:
         columns.append(('Voimassa', 108, 37))
-        detail.append(text(PERIOD, 108, 0.5, 37, font={'size': 8}))
+        detail += validity(108, 0.5, 37, font={'size': 8})
     columns.append(('Ala (ha)', 145, 30, 'right'))
     write(name, {
         'title': 'Alueet kylittäin',
@@ -104,7 +113,7 @@ def by_landowner(name, period):
     header = [field('vs.vsNimi', 0, 1, 70, font=BOLD),
               text('{vs.vsOsoite}, {vs.vsPostinumero} {vs.vsPostitoimipaikka}', 70, 1, 70 if period else 105)]
     if period:
-        header.append(text(PERIOD, 140, 1, 35, align='right', font={'size': 8}))
+        header += validity(140, 1, 35, align='right', font={'size': 8})
     write(name, {
         'title': 'Alueet maanomistajittain',
         'page': portrait(),
@@ -137,7 +146,7 @@ def by_feature(name, period):
     values = '{mt.mtValDate} {mt.mtValLong} {mt.mtValCurrency}'
     header = [field('vs.vsNimi', 0, 1, 70, font=BOLD), text(values, 70, 1, 70 if period else 105)]
     if period:
-        header.append(text(PERIOD, 140, 1, 35, align='right', font={'size': 8}))
+        header += validity(140, 1, 35, align='right', font={'size': 8})
     write(name, {
         'title': 'Alueet ominaisuudella',
         'page': portrait(),
@@ -156,7 +165,7 @@ def by_feature(name, period):
             {'field': 'mt.mtID', 'repeatHeader': True,
              'header': {'height': 7, 'items': header},
              'footer': {'height': 7, 'items': [line(145, 0.5, WIDTH), text('Yhteensä', 90, 1.2, 55),
-                                               area_sum('tl.tlPa', 145, 1.2, 30, 'group3')]}},
+                                               area_sum('tl.tlPa', 145, 1.2, 30, 'group3', once='tl.tlID')]}},
         ],
         'bands': {
             'pageHeader': page_frame(title, [], columns),
@@ -164,7 +173,7 @@ def by_feature(name, period):
                 field('tl.tlTilaPalsta', 10, 0, 44), field('tl.tlRekNo', 55, 0, 34),
                 text('{tl.tlKunta}, {tl.tlKyla}', 90, 0, 54),
                 field('tl.tlPa', 145, 0, 30, format='number', align='right')]},
-            'reportFooter': totals_footer('tl.tlPa'),
+            'reportFooter': totals_footer('tl.tlPa', once='tl.tlID'),
             'pageFooter': page_footer(),
         },
     })
@@ -189,7 +198,7 @@ def compact(name, title, subtitles):
             'detail': {'height': 5.5, 'items': [
                 field('mvs.mvsOmistaja', 0, 0.5, 33, wrap=True), field('mvs.mvsKunta', 34, 0.5, 37, wrap=True),
                 field('mvs.mvsTilat', 72, 0.5, 50, wrap=True),
-                text('{mvs.mvsAlkaa} - {mvs.mvsLoppuu}', 123, 0.8, 32, font={'size': 8}, wrap=True),
+                *validity(123, 0.8, 32, table='mvs', start='mvsAlkaa', end='mvsLoppuu', font={'size': 8}, wrap=True),
                 field('mvs.mvsAla', 155, 0.5, 20, format='number', align='right')]},
             'reportFooter': {'height': 9, 'items': [
                 line(0, 1, WIDTH, 0.8), text(TOTAL_CAPTION, 100, 2.5, 55, font=BOLD),

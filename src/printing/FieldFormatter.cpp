@@ -74,6 +74,11 @@ bool FieldFormatter::isTrue(const Value& v)
     }
 }
 
+QString FieldFormatter::valueKey(const Value& v)
+{
+    return v.isNull() ? QString() : key(v);
+}
+
 QString FieldFormatter::amount(Currency c, int decimals)
 {
     decimals = std::clamp(decimals, 0, 4);
@@ -93,7 +98,7 @@ QString FieldFormatter::date(const QDate& d)
 QString FieldFormatter::format(const Value& v, const ReportDefinition::Format& f)
 {
     if (!f.values.empty()) {
-        auto it = f.values.find(v.isNull() ? QString() : key(v));
+        auto it = f.values.find(valueKey(v));
         if (it != f.values.end())
             return it->second;
     }

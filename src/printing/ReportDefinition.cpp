@@ -213,14 +213,37 @@ public:
         return c;
     }
 
+    std::optional<ReportDefinition::Item::Condition> printCondition(const QJsonObject& o, const QString& where) const
+    {
+        if (o.contains("printIf") && o.contains("printUnless"))
+            fail(QStringLiteral("sekä \"printIf\" että \"printUnless\" kohdassa %1").arg(where));
+        const bool negated = o.contains("printUnless");
+        if (!negated && !o.contains("printIf"))
+            return std::nullopt;
+        const QJsonValue v = o.value(negated ? "printUnless" : "printIf");
+        const QJsonObject c = v.toObject();
+        checkKeys(c, {"field", "equals"}, where);
+        const QJsonValue equals = c.value("equals");
+        if (!v.isObject() || equals.isUndefined() || equals.isArray() || equals.isObject())
+            fail(QStringLiteral("ehto ilman kenttää ja arvoa (\"field\", \"equals\") kohdassa %1").arg(where));
+        ReportDefinition::Item::Condition cond;
+        cond.field = field(c.value("field"), where);
+        cond.value = equals.isDouble() ? QString::number(equals.toDouble(), 'g', 15)
+                     : equals.isBool() ? QString::fromLatin1(equals.toBool() ? "true" : "false")
+                     : equals.isNull() ? QString()
+                                       : equals.toString();
+        cond.negated = negated;
+        return cond;
+    }
+
     ReportDefinition::Item item(const QJsonObject& o, const QString& where, int bandGroup) const
     {
         using I = ReportDefinition::Item;
         using S = ReportDefinition::Segment;
-        checkKeys(o, {"type",   "x",        "y",      "width",         "height",    "x2",    "y2",   "text",
-                      "field",  "formula",  "font",   "fixedFont",     "align",     "wrap",  "grow", "dropEmptyLines",
-                      "format", "decimals", "values", "blankWhenZero", "lineWidth", "color", "fill", "file",
-                      "reset",  "onlyIf",   "unless", "bankCode",      "showText",  "once"},
+        checkKeys(o, {"type",   "x",        "y",      "width",         "height",    "x2",    "y2",      "text",
+                      "field",  "formula",  "font",   "fixedFont",     "align",     "wrap",  "grow",    "dropEmptyLines",
+                      "format", "decimals", "values", "blankWhenZero", "lineWidth", "color", "fill",    "file",
+                      "reset",  "onlyIf",   "unless", "bankCode",      "showText",  "once",  "printIf", "printUnless"},
                   where);
         I it;
         const QString type = o.value("type").toString();
@@ -237,6 +260,7 @@ public:
         it.color = color(o.value("color"), Qt::black, where);
         it.fill = color(o.value("fill"), QColor(), where);
         const QString prefix = o.value("text").toString();
+        it.printCondition = printCondition(o, where);
 
         auto withPrefix = [&](S s) {
             bool pc = false;
@@ -593,12 +617,15 @@ QStringList ReportDefinition::referencedFields() const
     for (const auto& g : groups)
         add(g.field);
     for (const Band* b : bands())
-        for (const auto& it : b->items)
+        for (const auto& it : b->items) {
+            if (it.printCondition)
+                add(it.printCondition->field);
             for (const auto& s : it.segments) {
                 add(s.field);
                 add(s.onlyIf);
                 add(s.once);
             }
+        }
     return fields;
 }
 

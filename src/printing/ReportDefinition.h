@@ -13,6 +13,7 @@
 #include <QStringList>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace tikkeli {
@@ -70,6 +71,16 @@ struct ReportDefinition {
         // is their virtual bar code. showText prints the payload under the bars.
         bool bankCode = false;
         bool showText = false;
+        // printIf / printUnless: the item prints only on rows whose field has (or has not) the
+        // given value, as a `values` key reads it ("" for Null): an open-ended contract prints
+        // "Toistaiseksi" where a fixed-term one prints its dates.
+        struct Condition {
+            QString field;
+            QString value;
+            bool negated = false;
+            int column = -1;
+        };
+        std::optional<Condition> printCondition;
     };
     static constexpr QChar BarCodeSeparator = QChar(0x1f);
 

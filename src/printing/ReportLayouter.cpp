@@ -386,6 +386,18 @@ struct ReportLayouter::Impl {
         }
     }
 
+    // An item with a print condition is left out where its row does not meet it, and where
+    // there is no row at all (a band printed before the first row).
+    static bool printedOn(const Item& it, const Row* row)
+    {
+        if (!it.printCondition)
+            return true;
+        const auto& c = *it.printCondition;
+        if (!row || c.column < 0)
+            return false;
+        return (FieldFormatter::valueKey((*row)[size_t(c.column)]) == c.value) != c.negated;
+    }
+
     // Renders a band relative to its top left corner. maxHeight > 0 keeps a label's lines inside it.
     Rendered render(const Band& band, size_t rowIndex, double maxHeight = 0)
     {
@@ -393,6 +405,8 @@ struct ReportLayouter::Impl {
         Rendered r;
         r.height = band.height;
         for (const Item& it : band.items) {
+            if (!printedOn(it, row))
+                continue;
             if (it.type == Item::Type::BarCode) {
                 renderBarCode(it, row, band.section, r);
                 continue;

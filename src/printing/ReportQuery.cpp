@@ -87,7 +87,9 @@ void ReportQuery::build(const QString& selectionFormula, const QStringList& sort
     for (auto& g : m_def.groups)
         g.column = column(g.field);
     for (ReportDefinition::Band* b : m_def.bands())
-        for (auto& it : b->items)
+        for (auto& it : b->items) {
+            if (it.printCondition)
+                it.printCondition->column = column(it.printCondition->field);
             for (auto& s : it.segments) {
                 if (!s.field.isEmpty())
                     s.column = column(s.field);
@@ -96,6 +98,7 @@ void ReportQuery::build(const QString& selectionFormula, const QStringList& sort
                 if (!s.once.isEmpty())
                     s.onceColumn = column(s.once);
             }
+        }
 
     const SelectionFormula::Sql where = SelectionFormula::translate(
         selectionFormula, [this](const QString& t, const QString& f) { return resolve(t, f, true); });

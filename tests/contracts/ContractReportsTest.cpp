@@ -6,6 +6,7 @@
 #include "ContractTestDb.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -197,7 +198,9 @@ TEST_F(ContractReportsTest, VillageAndLandownerListsTakeTheValidityFeature)
         EXPECT_EQ(file(), QString::fromUtf8(k.file));
         EXPECT_TRUE(text.contains(QStringLiteral("Heinonen Liisa"))) << k.file;
         EXPECT_FALSE(text.contains(QStringLiteral("Salonen Pekka"))) << k.file;
-        EXPECT_EQ(text.contains(QStringLiteral("1.5.2013 -")), k.command == Cmd::LandownerWithPeriod) << k.file;
+        // Heinonen Liisa's contract runs until notice: no dates, and the period only where asked.
+        EXPECT_FALSE(text.contains(QStringLiteral("1.5.2013"))) << k.file;
+        EXPECT_EQ(text.contains(QStringLiteral("Toistaiseksi")), k.command == Cmd::LandownerWithPeriod) << k.file;
     }
     const QString owners = run(Cmd::LandownerWithoutPeriod);
     EXPECT_TRUE(lineWith(owners, QStringLiteral("Yhteensä"), QStringLiteral("291,5")));
@@ -395,4 +398,37 @@ TEST_F(ContractReportsTest, VillagesGroupWithoutRegardToLetterCase)
     const QString after = run(Cmd::VillageWithoutPeriod);
     EXPECT_EQ(after.count(QStringLiteral("Kylä yhteensä")), before.count(QStringLiteral("Kylä yhteensä")));
     EXPECT_EQ(after.count(QStringLiteral("ammalkylä")), before.count(QStringLiteral("ammalkylä")));
+}
+
+// A contract valid until notice prints "Toistaiseksi" in every list that shows the period, never
+// its start date with an open end; a fixed-term contract prints both of its dates.
+TEST_F(ContractReportsTest, AContractUntilNoticePrintsToistaiseksiInEveryPeriodList)
+{
+    c.animals = BuildAnimalCriteria({0, false, false, {}});
+    c.validity = {0, QDate(2026, 3, 5), 0};
+    c.feature.RaporttiOminaisuus = 12;
+    static const QRegularExpression openEnd(QStringLiteral("\\d\\.\\d{4} -(?! \\d)"));
+    for (const Cmd command : {Cmd::AnimalWithPeriod, Cmd::AnimalCompact, Cmd::VillageWithPeriod, Cmd::LandownerWithPeriod,
+                              Cmd::LandownerCompact, Cmd::FeatureWithPeriod}) {
+        const QString text = run(command);
+        const std::string name = file().toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("oistaiseksi"))) << name;
+        EXPECT_FALSE(text.contains(openEnd)) << name << "\n" << text.toStdString();
+        // A smaller font sets the period on a baseline of its own, next to the lessor's line.
+        const auto beside = [&text](const QString& lessor, const QString& period) {
+            const QStringList lines = text.split(QLatin1Char('\n'));
+            for (int i = 0; i < lines.size(); ++i)
+                if (lines[i].contains(lessor))
+                    return lines[i].contains(period) || (i + 1 < lines.size() && lines[i + 1].contains(period));
+            return false;
+        };
+        if (text.contains(QStringLiteral("Heinonen Liisa"))) {
+            EXPECT_TRUE(beside(QStringLiteral("Heinonen Liisa"), QStringLiteral("oistaiseksi"))) << name;
+        }
+        if (text.contains(QStringLiteral("Saarinen Åke"))) {
+            EXPECT_TRUE(beside(QStringLiteral("Saarinen Åke"), QStringLiteral("1.2.2010 - 1.2.2025"))) << name;
+        } else {
+            EXPECT_NE(command, Cmd::LandownerWithPeriod) << name;
+        }
+    }
 }

@@ -115,6 +115,61 @@ TEST_F(LayoutTest, GroupHeadersAndFootersWithSumsAndCounts)
     EXPECT_TRUE(f0[0].first < h1[0].first || f0[0].second.baseline < h1[0].second.baseline);
 }
 
+// An item with printIf prints only on the rows whose field has the value, one with printUnless on
+// every other row (Null included). The report header stands at the first row.
+TEST_F(LayoutTest, PrintConditionsChooseTheItemRowByRow)
+{
+    const QByteArray json = R"({"format": "tikkeli-report/1", "data": {"table": "rivi", "sort": ["+{rivi.riviID}"]},
+      "page": {"margins": {"top": 10, "bottom": 10, "left": 10, "right": 10}},
+      "bands": {
+        "reportHeader": {"height": 8, "items": [
+          {"type": "text", "text": "otsikko", "printIf": {"field": "rivi.ryhma", "equals": 1}, "width": 50, "height": 6}]},
+        "detail": {"height": 4, "items": [
+          {"type": "field", "field": "rivi.nimi", "width": 30, "height": 4},
+          {"type": "text", "text": "yksi", "printIf": {"field": "rivi.ryhma", "equals": 1}, "x": 40, "width": 30, "height": 4},
+          {"type": "text", "text": "muu {rivi.ryhma}", "printUnless": {"field": "rivi.ryhma", "equals": "1"},
+           "x": 40, "width": 30, "height": 4},
+          {"type": "text", "text": "tyhjä", "printIf": {"field": "rivi.teksti", "equals": null}, "x": 80, "width": 30, "height": 4}]}}})";
+    {
+        Database db = Database::open(m_dbPath);
+        db.execute(QStringLiteral("UPDATE rivi SET ryhma = NULL WHERE riviID = 100"));
+    }
+    auto doc = run(json);
+    QStringList lines;
+    for (int p = 0; p < int(doc->pages.size()); ++p)
+        lines += doc->pageLines(p);
+    EXPECT_FALSE(lines.join(u'|').contains(QStringLiteral("otsikko")));
+    const auto lineOf = [&](const QString& name) {
+        for (const QString& l : lines)
+            if (l.startsWith(name))
+                return l;
+        return QString();
+    };
+    EXPECT_EQ(lineOf(QStringLiteral("Rivi 000")), QStringLiteral("Rivi 000 muu 0"));
+    EXPECT_EQ(lineOf(QStringLiteral("Rivi 030")), QStringLiteral("Rivi 030 yksi tyhjä"));
+    EXPECT_EQ(lineOf(QStringLiteral("Rivi 059")), QStringLiteral("Rivi 059 yksi tyhjä"));
+    EXPECT_EQ(lineOf(QStringLiteral("Rivi 060")), QStringLiteral("Rivi 060 muu 2 tyhjä"));
+    EXPECT_EQ(lineOf(QStringLiteral("Rivi 099")), QStringLiteral("Rivi 099 muu tyhjä"));
+
+    // A condition needs a field and a plain value, and only one of the two kinds.
+    for (const char* bad :
+         {R"("printIf": {"field": "rivi.ryhma"})", R"("printIf": {"equals": 1})",
+          R"("printIf": {"field": "rivi.ryhma", "equals": [1]})", R"("printIf": "rivi.ryhma")",
+          R"("printIf": {"field": "rivi.ryhma", "equals": 1}, "printUnless": {"field": "rivi.ryhma", "equals": 1})",
+          R"("printIf": {"field": "rivi.ryhma", "equals": 1, "or": 2})"}) {
+        const QByteArray report = QByteArray(
+                                      R"({"format": "tikkeli-report/1", "data": {"table": "rivi"}, "bands": {"detail": )"
+                                      R"({"height": 4, "items": [{"type": "text", "text": "x", )")
+                                  + bad + "}]}}}";
+        try {
+            run(report);
+            ADD_FAILURE() << bad;
+        } catch (const ReportException& e) {
+            EXPECT_EQ(e.number(), 20525) << bad;
+        }
+    }
+}
+
 TEST_F(LayoutTest, SumsInHeadersShowTheWholeGroupsTotal)
 {
     // 30 rows of 10 mm a group: each group continues on a second page with its header repeated.

@@ -2,6 +2,7 @@
 
 #include "base/Error.h"
 #include "base/Prompter.h"
+#include "base/ui/DefaultButton.h"
 #include "settings/ui/FormPlacement.h"
 
 #include "ui_frmPiirrettavatTilat.h"
@@ -24,6 +25,7 @@ frmPiirrettavatTilat::frmPiirrettavatTilat(Database db, QWidget* parent)
         ui->chkHirviElaimia, ui->lblList, ui->lstElaimet);
     connect(ui->chkKaikkiTilat, &QCheckBox::clicked, this, [this](bool ticked) { SetCriteriaEnabled(!ticked); });
     connect(ui->cSeuraava, &QPushButton::clicked, this, &frmPiirrettavatTilat::cSeuraava_Click);
+    DefaultButtonTakesEnter(this);
     RestoreFormPlacement(this);
 }
 

@@ -5,6 +5,7 @@
 #include "contracts/ui/frmElainehdot.h"
 #include "contracts/ui/frmHakuehdot.h"
 #include "contracts/ui/frmHakuehdotVoimassaolo.h"
+#include "maps/ui/frmPiirrettavatTilat.h"
 #include "printing/ui/frmTulostus.h"
 #include "printing/ui/frmTulostusmuodonValinta.h"
 #include "support/Controls.h"
@@ -66,6 +67,13 @@ TEST(DialogEnter, EnterOnAnOptionOrComboClicksTheDefaultButton)
         {"frmElainehdot",
          [&t] {
              auto* d = new frmElainehdot(t.db);
+             d->load();
+             return d;
+         },
+         "optKoskee_1"},
+        {"frmPiirrettavatTilat",
+         [&t] {
+             auto* d = new frmPiirrettavatTilat(t.db);
              d->load();
              return d;
          },
