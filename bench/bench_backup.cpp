@@ -1,7 +1,8 @@
 // The folder backup of a club database (a verified copy into the backup folder, then the database
-// compacted beside itself and put in place) against the raw SQLite C API doing the same file work:
-// the online backup API into a new file in the backup folder and VACUUM INTO a new file beside the
-// database, each file flushed (fsync), renamed into place and its folder flushed.
+// compacted beside itself and put in place) against the raw SQLite C API doing the same work: the
+// online backup API into a new file in the backup folder and VACUUM INTO a new file beside the
+// database, each file flushed (fsync), checked as ours checks it (quick_check of the copy,
+// integrity_check of the compacted file), renamed into place and its folder flushed.
 #include "backup/FolderBackup.h"
 #include "base/SharedState.h"
 #include "db/Database.h"
@@ -28,6 +29,22 @@
 using namespace tikkeli;
 
 namespace {
+
+// The check our backup runs on a finished file, on a read-only connection of its own.
+bool checked(const QByteArray& path, const char* pragma)
+{
+    sqlite3* db = nullptr;
+    bool ok = false;
+    if (sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* st = nullptr;
+        sqlite3_prepare_v2(db, pragma, -1, &st, nullptr);
+        ok = sqlite3_step(st) == SQLITE_ROW
+             && std::string(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))) == "ok";
+        sqlite3_finalize(st);
+    }
+    sqlite3_close(db);
+    return ok;
+}
 
 void syncPath(const QByteArray& path, int flags)
 {
@@ -88,6 +105,7 @@ struct Fixture {
         sqlite3_backup_finish(b);
         sqlite3_close(out);
         syncPath(copyTmp, O_RDONLY);
+        benchmark::DoNotOptimize(checked(copyTmp, "PRAGMA quick_check"));
         std::rename(copyTmp.constData(), copy.constData());
         syncPath(QFile::encodeName(rawFolder), O_RDONLY | O_DIRECTORY);
 
@@ -99,6 +117,7 @@ struct Fixture {
         sqlite3_finalize(st);
         sqlite3_close(in);
         syncPath(compactTmp, O_RDONLY);
+        benchmark::DoNotOptimize(checked(compactTmp, "PRAGMA integrity_check"));
         std::rename(compactTmp.constData(), compacted.constData());
         syncPath(QFile::encodeName(dir.path()), O_RDONLY | O_DIRECTORY);
     }
@@ -119,7 +138,8 @@ void BM_FolderBackup(benchmark::State& state)
     State().DatabasePath = f.database;
     State().BackupFolder = f.backupFolder;
     RunPaired(
-        state, "folder backup vs raw backup API + VACUUM INTO, " + std::to_string(state.range(0)) + " members", 1.5,
+        state,
+        "folder backup vs raw backup API, VACUUM INTO and their checks, " + std::to_string(state.range(0)) + " members", 1.3,
         [&] { f.raw(); }, [&] { FolderBackup::backup(); });
     if (!QFile::exists(f.backupFolder + QStringLiteral("/seura.mdb")) || !QFile::exists(f.database))
         state.SkipWithError("the backup did not finish");

@@ -12,7 +12,6 @@
 #include "base/ProgramHooks.h"
 #include "db/DbError.h"
 #include "settings/UpgradeQuestions.h"
-#include "settings/DatabaseSettingsStore.h"
 #include "settings/IniSettingsStore.h"
 #include "settings/SettingsLoader.h"
 #include "base/SharedState.h"
@@ -143,11 +142,7 @@ void Startup::successRoad(Database& db, bool sampleOpened)
     }
     if (sampleOpened)
         IgnoringErrors("start-up: save the sample path", [&] { SaveDatabasePath(s.DatabasePath); });
-    IgnoringErrors("start-up: load settings", [&] { LoadSettings(db); });
-    IgnoringErrors("start-up: read the club name", [&] {
-        DatabaseSettingsStore store(db, QStringLiteral("TIKKELI"));
-        s.ClubName = store.read(QStringLiteral("RegName"));
-    });
+    IgnoringErrors("start-up: load settings", [&] { LoadSettings(db, true); });
     db.close();
     remindBackup();
 }

@@ -7,7 +7,12 @@
 #include "db/SchemaDdl.h"
 #include "db/Transaction.h"
 
+#include "base/ErrorHandling.h"
+
+#include <QCryptographicHash>
 #include <QStringList>
+#include <optional>
+#include <sqlite3.h>
 
 namespace tikkeli {
 
@@ -118,6 +123,53 @@ static_assert(std::size(Steps) == 76);
 constexpr int CatchPlaceOldWidth = 50;
 constexpr int MunicipalityOldWidth = 50;
 
+// The mark a file current for this list of steps carries in its header (PRAGMA user_version): a
+// digest of the steps and of the file's whole schema text. Whether a step has work to do depends
+// on the schema alone (and on the one question), so a file whose schema text is the one it was
+// marked with needs nothing. Any change of the schema afterwards, by this program, an older one
+// or another tool, changes the digest, and the file is checked again. Never 0, which is what a
+// file that was never marked (or one of an older version) holds.
+std::optional<qint32> schemaMark(Database& db)
+{
+    QCryptographicHash digest(QCryptographicHash::Sha256);
+    digest.addData(QByteArrayView("tikkeli upgrade steps\n"));
+    for (const Step& s : Steps) {
+        digest.addData(QByteArray::number(s.no) + ' ' + QByteArray::number(int(s.guard)) + ' '
+                       + QByteArray(s.table ? s.table : "-") + ' ' + QByteArray(s.name ? s.name : "-") + '\n');
+    }
+    sqlite3* h = db.handle();
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(h, "SELECT type, name, tbl_name, sql FROM sqlite_master ORDER BY type, name", -1, &st, nullptr)
+        != SQLITE_OK) {
+        sqlite3_finalize(st);
+        return std::nullopt;
+    }
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        for (int c = 0; c < 4; ++c) {
+            // A Null (an automatic index has no statement) reads apart from any text.
+            const auto* text = sqlite3_column_text(st, c);
+            if (text)
+                digest.addData(QByteArrayView(reinterpret_cast<const char*>(text), sqlite3_column_bytes(st, c)));
+            digest.addData(QByteArrayView(text ? "\x01" : "\x02", 1));
+        }
+    }
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE)
+        return std::nullopt;
+    const QByteArray d = digest.result();
+    const qint32 mark = qint32(((quint32(quint8(d[0])) << 24) | (quint32(quint8(d[1])) << 16) | (quint32(quint8(d[2])) << 8)
+                                | quint32(quint8(d[3])))
+                               & 0x7FFFFFFFu);
+    return mark == 0 ? 1 : mark;
+}
+
+std::optional<qint64> storedMark(Database& db)
+{
+    const Value v = db.scalar(QStringLiteral("PRAGMA user_version"));
+    return v.isNull() ? std::nullopt : std::optional<qint64>(v.toInt64());
+}
+
 class Upgrade {
 public:
     Upgrade(Database& db, const UpgradeHooks& hooks) : m_db(db), m_hooks(hooks), m_cat(Catalogue::read(db)) {}
@@ -125,13 +177,35 @@ public:
     std::vector<int> run()
     {
         for (const Step& s : Steps) {
-            std::vector<QString> sql = plan(s);
+            std::vector<QString> sql = plan(s, true);
             if (sql.empty())
                 continue;
             apply(s.no, sql);
             m_applied.push_back(s.no);
         }
         return m_applied;
+    }
+
+    // After a run that left nothing undone (the catch place not refused), the file is marked
+    // current. Inside one transaction the schema is read again and every guard checked, so a
+    // change another program made meanwhile is never marked as current; the transaction holds
+    // off such changes until the mark is written.
+    void rememberCurrent()
+    {
+        if (m_pending)
+            return;
+        Transaction tx(m_db);
+        m_cat = Catalogue::read(m_db);
+        for (const Step& s : Steps) {
+            if (!plan(s, false).empty() || m_pending)
+                return;
+        }
+        const std::optional<qint32> mark = schemaMark(m_db);
+        if (!mark)
+            return;
+        // A number computed here, never outside text; a pragma takes no bound values.
+        m_db.execute(QStringLiteral("PRAGMA user_version = %1").arg(*mark));
+        tx.commit();
     }
 
 private:
@@ -156,7 +230,8 @@ private:
     }
 
     // The statements the step needs on this file; none when its guard finds its object present.
-    std::vector<QString> plan(const Step& s)
+    // Without `ask` the one question is not put: a step that would need it counts as pending.
+    std::vector<QString> plan(const Step& s, bool ask)
     {
         std::vector<QString> sql;
         switch (s.guard) {
@@ -213,8 +288,10 @@ private:
             // A file without the field at all is left alone rather than stopping every run here.
             if (!f || f->type != FieldType::Text || f->size != CatchPlaceOldWidth)
                 break;
-            if (!m_hooks.widenCatchPlace || !m_hooks.widenCatchPlace())
+            if (!ask || !m_hooks.widenCatchPlace || !m_hooks.widenCatchPlace()) {
+                m_pending = true;
                 break;
+            }
             sql.push_back(SchemaDdl::dropField(have.name, f->name));
             sql.push_back(SchemaDdl::addField(have.name, *target(s.table).field(name(s.name))));
             break;
@@ -241,13 +318,29 @@ private:
     const UpgradeHooks& m_hooks;
     Catalogue m_cat;
     std::vector<int> m_applied;
+    bool m_pending = false; // a step the user put off
 };
 
 } // namespace
 
+bool SchemaMarkedCurrent(Database& db)
+{
+    const std::optional<qint64> stored = storedMark(db);
+    if (!stored || *stored == 0)
+        return false;
+    const std::optional<qint32> mark = schemaMark(db);
+    return mark && *stored == *mark;
+}
+
 std::vector<int> UpdateDatabase(Database& db, const UpgradeHooks& hooks)
 {
-    return Upgrade(db, hooks).run();
+    if (SchemaMarkedCurrent(db))
+        return {};
+    Upgrade upgrade(db, hooks);
+    std::vector<int> applied = upgrade.run();
+    // Without the mark the next run only checks the file again.
+    IgnoringErrors("upgrade: mark the schema current", [&] { upgrade.rememberCurrent(); });
+    return applied;
 }
 
 } // namespace tikkeli

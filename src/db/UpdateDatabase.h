@@ -25,7 +25,14 @@ struct UpgradeHooks {
 // as the engine resolves them. One step needs the caller's consent (`UpgradeHooks::widenCatchPlace`).
 // The first database error ends the run and reaches the caller; the steps before it stay done.
 //
+// A run that leaves nothing undone marks the file current (PRAGMA user_version, from the list of
+// steps and the file's schema text), and a run on a file so marked returns at once without reading
+// the catalogue. Any later change of the schema, by whatever program, voids the mark.
+//
 // Returns the numbers of the steps that changed the file, in order.
 std::vector<int> UpdateDatabase(Database& db, const UpgradeHooks& hooks = {});
+
+// Whether the file carries the mark of a current schema that its schema text still matches.
+bool SchemaMarkedCurrent(Database& db);
 
 } // namespace tikkeli

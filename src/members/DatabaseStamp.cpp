@@ -43,4 +43,10 @@ bool DatabaseStamp::operator==(const DatabaseStamp& other) const
            && fileTime == other.fileTime && fileSize == other.fileSize;
 }
 
+bool DatabaseStamp::noWritesSince(Database& db) const
+{
+    sqlite3* handle = db.handle();
+    return valid() && connection == handle && changes == sqlite3_total_changes64(handle);
+}
+
 } // namespace tikkeli

@@ -20,6 +20,10 @@ struct DatabaseStamp {
     // False for a stamp that could not be read: such a stamp matches nothing, not even itself.
     bool valid() const { return version >= 0; }
     bool operator==(const DatabaseStamp& other) const;
+    // Whether this program wrote nothing through its connection to the file since the stamp was
+    // taken: no query and no look at the file, so a walk may ask it at every step. Another
+    // program's commit is not seen by it.
+    bool noWritesSince(Database& db) const;
 };
 
 } // namespace tikkeli

@@ -33,8 +33,12 @@ int MemberList::count(Database& db, qint64 featureId)
 
 void MemberListCache::refresh(Database& db, qint64 featureId)
 {
+    const bool sameList = m_valid && m_featureId == featureId;
+    if (sameList && !m_recheck && m_stamp.noWritesSince(db))
+        return;
     const DatabaseStamp now = DatabaseStamp::of(db);
-    if (m_valid && m_featureId == featureId && m_stamp == now && now.valid())
+    m_recheck = false;
+    if (sameList && m_stamp == now && now.valid())
         return;
     m_valid = false;
     m_ids = MemberList::ids(db, featureId);

@@ -24,20 +24,26 @@ public:
 };
 
 // One list kept between commands, so that a walk through it does not read and sort it at every
-// step: it is read again when another list is asked for, after clear(), or when the database has
-// changed since it was read (a write through this program's connection or another program's
-// commit), since a change of a name or of a member's features can change it.
+// step, since a change of a name or of a member's features can change it: it is read again when
+// another list is asked for, after clear(), after any write through this program's connection to
+// the file (a save, a deletion, an import or an attach in any window), and, once recheck() was
+// called, when another program has committed to the file since the list was read. A plain step of
+// the walk asks no query: another program's change is looked for only after recheck(), which the
+// window calls at F5, after a save, an import and an attach.
 class MemberListCache {
 public:
     const std::vector<qint64>& ids(Database& db, qint64 featureId);
     // The member's place in the list ids() gave last, -1 when it is not listed.
     int indexOf(qint64 id) const;
     void clear();
+    // The next ids() compares the whole database stamp, another program's commits included.
+    void recheck() { m_recheck = true; }
 
 private:
     void refresh(Database& db, qint64 featureId);
 
     bool m_valid = false;
+    bool m_recheck = false;
     qint64 m_featureId = 0;
     DatabaseStamp m_stamp;
     std::vector<qint64> m_ids;

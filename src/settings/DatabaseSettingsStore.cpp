@@ -1,5 +1,7 @@
 #include "settings/DatabaseSettingsStore.h"
 
+#include "db/Recordset.h"
+
 namespace tikkeli {
 
 DatabaseSettingsStore::DatabaseSettingsStore(Database db, const QString& section) : m_db(std::move(db)), m_section(section)
@@ -41,6 +43,26 @@ QString DatabaseSettingsStore::read(const QString& key, const QString& defaultVa
         QStringLiteral("SELECT setString FROM Settings WHERE setSection = ? AND setKey = ? ORDER BY setID LIMIT 1"),
         {m_section, key});
     return v.isNull() ? defaultValue : v.toString();
+}
+
+DatabaseSettingsStore::Section DatabaseSettingsStore::readSection()
+{
+    Section section;
+    if (!hasSettingsTable())
+        return section;
+    // Newest first, so the first row of a key written twice is the one that stays.
+    for (Recordset rs = m_db.openRecordset(QStringLiteral("SELECT setKey, setString FROM Settings WHERE setSection = ? "
+                                                          "AND setKey IS NOT NULL ORDER BY setID DESC"),
+                                           RecordsetType::Snapshot, {m_section});
+         !rs.eof(); rs.moveNext())
+        section.m_values.insert(rs.field(0).toString(), rs.field(1));
+    return section;
+}
+
+QString DatabaseSettingsStore::Section::read(const QString& key, const QString& defaultValue) const
+{
+    const auto it = m_values.constFind(key);
+    return it == m_values.constEnd() || it->isNull() ? defaultValue : it->toString();
 }
 
 void DatabaseSettingsStore::write(const QString& value, const QString& key)

@@ -2,6 +2,7 @@
 
 #include "db/Database.h"
 
+#include <QHash>
 #include <QString>
 #include <optional>
 
@@ -22,6 +23,16 @@ public:
     const QString& section() const { return m_section; }
 
     QString read(const QString& key, const QString& defaultValue = {});
+    // Every key of the section in one query, each with the value read() gives (its first row's).
+    class Section {
+    public:
+        QString read(const QString& key, const QString& defaultValue = {}) const;
+
+    private:
+        friend class DatabaseSettingsStore;
+        QHash<QString, Value> m_values;
+    };
+    Section readSection();
     void write(const QString& value, const QString& key);
     // Releases the database handle (the caller's own handle stays open).
     void close();

@@ -255,11 +255,14 @@ bool ReadDatabasePaths()
     return true;
 }
 
-void LoadSettings(Database& db)
+void LoadSettings(Database& db, bool withClubName)
 {
     DatabaseSettingsStore store(db, kSection);
-    loadFrom([&](const QString& key, const QString& def) { return store.read(key, def); },
+    const DatabaseSettingsStore::Section stored = store.readSection();
+    loadFrom([&](const QString& key, const QString& def) { return stored.read(key, def); },
              [&](const QString& value, const QString& key) { store.write(value, key); });
+    if (withClubName)
+        State().ClubName = stored.read(QStringLiteral("RegName"));
 }
 
 std::optional<SharedState> StoredSettingsOf(const QString& path)

@@ -39,8 +39,9 @@ bool ReadDatabasePaths();
 // True when the one-time migration of the settings from the ini file into the database ran (the
 // caller then ends the program). Opening the database may throw DbException.
 bool EnsureSettingsInDatabase();
-// Fills the shared state from the database store of db (section "TIKKELI").
-void LoadSettings(Database& db);
+// Fills the shared state from the database store of db (section "TIKKELI"), read in one query;
+// with withClubName the club's name (RegName) too.
+void LoadSettings(Database& db, bool withClubName = false);
 // The settings a club database holds (AsKannassa = "1"), read into a copy of shared state with
 // DatabasePath = path and without writing anything anywhere; nullopt when the file cannot be
 // opened or holds no settings yet.

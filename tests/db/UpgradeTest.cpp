@@ -1,11 +1,13 @@
 #include "SchemaExpectation.h"
 
+#include "db/DatabaseFiles.h"
 #include "db/DbError.h"
 #include "db/Recordset.h"
 #include "db/Schema.h"
 #include "db/SchemaDdl.h"
 #include "db/UpdateDatabase.h"
 
+#include <QFile>
 #include <gtest/gtest.h>
 #include <numeric>
 #include <sqlite3.h>
@@ -459,5 +461,110 @@ TEST(Upgrade, FileFromBeforeThePaymentIndexGetsItAndKeepsItsPayments)
         EXPECT_TRUE(hasIndex());
         EXPECT_TRUE(catalogueMatches(Catalogue::read(db)));
         EXPECT_EQ(db.scalar(QStringLiteral("SELECT SUM(Summa) FROM Suoritukset WHERE jmhID = 1")).toInt64(), 4);
+    }
+}
+
+namespace {
+
+// Work of another program on the file, through its own connection.
+void elsewhere(Database& db, const QString& sql)
+{
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(db.path()).constData(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(other, sql.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK)
+        << sqlite3_errmsg(other) << " " << sql.toStdString();
+    sqlite3_close_v2(other);
+}
+
+} // namespace
+
+// A run that leaves nothing undone marks the file current, and the next run trusts the mark only
+// while the schema is the one it was given for: whatever another program (an older version of
+// ours, the sqlite3 shell) does to the schema afterwards makes the upgrade check the file again.
+TEST(UpgradeMark, AMarkIsTrustedOnlyForTheSchemaItWasGivenFor)
+{
+    const QString paymentIndex = Catalogue::physicalIndexName(QStringLiteral("Suoritukset"), QStringLiteral("suorjmhidx"));
+    struct Case {
+        const char* change;
+        QString sql; // run by another program on a file marked current
+        bool markKept;
+        std::vector<int> redone; // what the next run does
+    };
+    const Case cases[] = {
+        {"rows written", QStringLiteral("INSERT INTO jr (jrSukunimi) VALUES ('Aho'); DELETE FROM pi"), true, {}},
+        {"an index dropped", QStringLiteral("DROP INDEX \"%1\"").arg(paymentIndex), false, {76}},
+        {"a table dropped", QStringLiteral("DROP TABLE Tarra"), false, {66}},
+        {"a field added that no step knows", QStringLiteral("ALTER TABLE jr ADD COLUMN omaKentta TEXT"), false, {}},
+        {"a table made and dropped again",
+         QStringLiteral("CREATE TABLE kopio AS SELECT * FROM rp; DROP TABLE kopio"),
+         true,
+         {}},
+        // A plain version number in the header, as a program that numbers its schema would write.
+        {"the mark written over", QStringLiteral("PRAGMA user_version = 76"), false, {}},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.change);
+        QTemporaryDir dir;
+        Database db = newBaseDatabase(dir);
+        EXPECT_FALSE(SchemaMarkedCurrent(db)) << "a new file carries no mark";
+        EXPECT_FALSE(UpdateDatabase(db).empty());
+        ASSERT_TRUE(SchemaMarkedCurrent(db));
+        EXPECT_TRUE(UpdateDatabase(db).empty());
+
+        elsewhere(db, k.sql);
+        EXPECT_EQ(SchemaMarkedCurrent(db), k.markKept);
+        EXPECT_EQ(UpdateDatabase(db), k.redone);
+        EXPECT_TRUE(SchemaMarkedCurrent(db)) << "checked again, the file is marked anew";
+    }
+}
+
+TEST(UpgradeMark, AFileWithAStepPutOffIsNeverMarkedAndAsksAgain)
+{
+    QTemporaryDir dir;
+    Database db = olderDatabase(dir);
+    EXPECT_EQ(db.scalar(QStringLiteral("PRAGMA user_version")).toInt64(), 0) << "an older version's file";
+    CatchPlaceAnswers asking{{false, false, true}};
+    EXPECT_FALSE(UpdateDatabase(db, asking.hooks()).empty());
+    EXPECT_FALSE(SchemaMarkedCurrent(db));
+    EXPECT_TRUE(UpdateDatabase(db, asking.hooks()).empty());
+    EXPECT_FALSE(SchemaMarkedCurrent(db));
+    EXPECT_EQ(UpdateDatabase(db, asking.hooks()), std::vector<int>{22});
+    EXPECT_EQ(asking.asked, 3);
+    EXPECT_TRUE(SchemaMarkedCurrent(db));
+}
+
+TEST(UpgradeMark, ARunStoppedInsideAStepLeavesNoMark)
+{
+    QTemporaryDir dir;
+    Database db = newBaseDatabase(dir);
+    UpgradeHooks hooks;
+    hooks.beforeStatement = [](int step, int) {
+        if (step == 70)
+            throw InjectedStop();
+    };
+    EXPECT_THROW(UpdateDatabase(db, hooks), InjectedStop);
+    EXPECT_FALSE(SchemaMarkedCurrent(db));
+    EXPECT_FALSE(UpdateDatabase(db).empty());
+    EXPECT_TRUE(SchemaMarkedCurrent(db));
+}
+
+// The copies the program makes (backup, compaction, repair) hold the same schema and its mark.
+TEST(UpgradeMark, TheMarkTravelsWithTheFilesCopies)
+{
+    QTemporaryDir dir;
+    Database db = newBaseDatabase(dir);
+    UpdateDatabase(db);
+    ASSERT_TRUE(SchemaMarkedCurrent(db));
+    db.close();
+    ConnectionRegistry::closeAll(dir.filePath(QStringLiteral("t.mdb")));
+    const QString backup = dir.filePath(QStringLiteral("kopio.mdb"));
+    const QString compacted = dir.filePath(QStringLiteral("tiivis.mdb"));
+    BackupDatabase(dir.filePath(QStringLiteral("t.mdb")), backup);
+    CompactDatabase(dir.filePath(QStringLiteral("t.mdb")), compacted);
+    for (const QString& copy : {backup, compacted}) {
+        Database c = Database::open(copy);
+        EXPECT_TRUE(SchemaMarkedCurrent(c)) << copy.toStdString();
+        c.close();
+        ConnectionRegistry::closeAll(copy);
     }
 }

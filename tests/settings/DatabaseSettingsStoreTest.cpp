@@ -64,3 +64,36 @@ TEST(DatabaseSettingsStore, SectionsAreKeptApartAndLongValuesRaise)
     store.setSection(QStringLiteral("TIKKELI"));
     EXPECT_EQ(store.read(QStringLiteral("Avain")), QStringLiteral("a"));
 }
+
+// The section read in one query gives every key what a read of that key alone gives.
+TEST(DatabaseSettingsStore, ASectionReadAtOnceAgreesWithReadsKeyByKey)
+{
+    test::TempProgramEnvironment env;
+    Database db = templateCopy(env);
+    const char* rows[][3] = {
+        {"TIKKELI", "RegName", "Erämiehet ry"},
+        {"TIKKELI", "Fontti", nullptr}, // Null: the default
+        {"TIKKELI", "Laskunro", "100"}, // a key written twice: its first row counts
+        {"TIKKELI", "Laskunro", "200"},
+        {"TIKKELI", "Jasennro", nullptr}, // first row Null, a later one with a value
+        {"TIKKELI", "Jasennro", "7"},
+        {"MUU", "Avain", "toisen osion"},           // another section
+        {"TIKKELI", "avain", "toinen kirjainkoko"}, // keys are told apart by letter case, as read() does
+        {"TIKKELI", nullptr, "ilman avainta"},
+    };
+    for (const auto& r : rows)
+        db.execute(QStringLiteral("INSERT INTO Settings (setSection, setKey, setString) VALUES (?, ?, ?)"),
+                   {r[0] ? Value(QString::fromUtf8(r[0])) : Value(), r[1] ? Value(QString::fromUtf8(r[1])) : Value(),
+                    r[2] ? Value(QString::fromUtf8(r[2])) : Value()});
+    DatabaseSettingsStore store(db);
+    const DatabaseSettingsStore::Section section = store.readSection();
+    for (const char* key : {"RegName", "Fontti", "Laskunro", "Jasennro", "Avain", "avain", "Puuttuu", ""}) {
+        const QString k = QString::fromUtf8(key);
+        EXPECT_EQ(section.read(k, QStringLiteral("oletus")), store.read(k, QStringLiteral("oletus"))) << key;
+    }
+    EXPECT_EQ(section.read(QStringLiteral("Laskunro")), QStringLiteral("100"));
+
+    Database bare = Database::create(env.root() + QStringLiteral("/tyhja.mdb"));
+    DatabaseSettingsStore noTable(bare);
+    EXPECT_EQ(noTable.readSection().read(QStringLiteral("AsKannassa"), QStringLiteral("x")), QStringLiteral("x"));
+}

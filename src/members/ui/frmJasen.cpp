@@ -386,6 +386,8 @@ bool frmJasen::SaveMember()
         return false;
     try {
         writePendingCard();
+        // Another program's change to the filtered list is looked for at its next move.
+        m_filterList.recheck();
         if (m_stale)
             requeryKeepingCard();
         RefreshCard();
@@ -456,6 +458,8 @@ bool frmJasen::requeryKeepingCard()
     bool panelPending = false;
     for (MemberCardPanel* p : m_panels)
         panelPending = panelPending || p->valueChanged();
+    // F5, an import and an attach come here: the filtered list looks for another program's change.
+    m_filterList.recheck();
     if (Data1.editMode() != EditMode::None || panelPending) {
         m_stale = true;
         return false;

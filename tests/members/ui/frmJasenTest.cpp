@@ -10,6 +10,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QAction>
 #include <QApplication>
 #include <QTimer>
@@ -18,6 +19,7 @@
 #include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 using namespace tikkeli;
 
@@ -414,4 +416,54 @@ TEST_F(frmJasenTest, AMistypedDateIsRefusedAndNeverStoredAsEmpty)
     type(box(w, 11), QStringLiteral("1.1.29"));
     EXPECT_TRUE(w->SaveMember());
     EXPECT_EQ(storedBirthDate(), QDate(2029, 1, 1));
+}
+
+namespace {
+
+// A commit of another program instance: its own connection to the file.
+void commitElsewhere(const QString& path, const QString& sql)
+{
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    sqlite3_close_v2(db);
+}
+
+} // namespace
+
+// The filtered walk keeps its list between steps; another instance's change to it is followed
+// from F5 and from a save of the card on.
+TEST_F(frmJasenTest, TheFilteredWalkFollowsAnotherInstancesChangeAfterF5AndAfterASave)
+{
+    const qint64 dog = t.feature(QStringLiteral("Koira"));
+    for (const qint64 m : {aho, berg, cee})
+        t.give(m, dog);
+    frmJasen* w = open();
+    ASSERT_TRUE(w);
+    filter(w)->setCurrentIndex(1);
+    w->cmbListaEhto_Click();
+    ASSERT_EQ(w->currentMemberId(), aho);
+    w->navigate(MemberNavigation::Move::Next);
+    w->navigate(MemberNavigation::Move::Previous);
+    ASSERT_EQ(w->currentMemberId(), aho);
+
+    // Aho becomes Öhman, the last of the list: after F5 the step back from the card goes to Cee.
+    commitElsewhere(t.path, QStringLiteral("UPDATE jr SET jrSukunimi = 'Öhman' WHERE jrID = %1").arg(aho));
+    QTest::keyClick(tree(w), Qt::Key_F5);
+    ASSERT_EQ(w->currentMemberId(), aho);
+    w->navigate(MemberNavigation::Move::Previous);
+    EXPECT_EQ(w->currentMemberId(), cee);
+    EXPECT_EQ(box(w, 1)->text(), QStringLiteral("Cee"));
+
+    // Cee becomes Aalto, the first: after a save of the card the next step goes to Berg.
+    commitElsewhere(t.path, QStringLiteral("UPDATE jr SET jrSukunimi = 'Aalto' WHERE jrID = %1").arg(cee));
+    type(box(w, 2), QStringLiteral("Liisa-Maria"));
+    test::Control<QPushButton>(*w, "cTallenna")->click();
+    w->navigate(MemberNavigation::Move::Next);
+    EXPECT_EQ(w->currentMemberId(), berg);
+    w->navigate(MemberNavigation::Move::Previous);
+    EXPECT_EQ(w->currentMemberId(), cee);
+    // The save wrote the field typed and left the other instance's surname alone.
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM jr WHERE jrSukunimi = 'Aalto' AND jrEtunimi = 'Liisa-Maria'")), 1);
+    EXPECT_EQ(beeps(prompter), 0);
 }
