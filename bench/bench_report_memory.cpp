@@ -89,7 +89,7 @@ int runStage(const QString& stage, const QString& db, const QString& pdf)
         if (stage == QLatin1String("pdf")) {
             e.Destination = ReportEngine::ToFile;
             e.PrintFileName = pdf;
-            pages = int(e.PrintReport()->pages.size());
+            pages = e.PrintReport();
         } else {
             pages = int(e.layoutReport()->pages.size());
         }

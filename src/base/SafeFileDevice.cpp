@@ -48,19 +48,33 @@ qint64 SafeFileDevice::writeData(const char* data, qint64 size)
 {
     if (m_error != 0 || m_fd < 0)
         return -1;
-    qint64 left = size;
+    // The PDF writer hands over dozens of small pieces a page: they go to the disk in large
+    // writes, not in a system call each.
+    constexpr qsizetype Chunk = 64 * 1024;
+    m_buffer.append(data, qsizetype(size));
+    if (m_buffer.size() >= Chunk && !flushBuffer())
+        return -1;
+    return size;
+}
+
+bool SafeFileDevice::flushBuffer()
+{
+    const char* data = m_buffer.constData();
+    qint64 left = m_buffer.size();
     while (left > 0) {
         const ssize_t n = ::write(m_fd, data, size_t(left));
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {
             m_error = errno;
-            return -1;
+            m_buffer.clear();
+            return false;
         }
         data += n;
         left -= n;
     }
-    return size;
+    m_buffer.resize(0); // the room stays for the next pieces
+    return true;
 }
 
 std::optional<FileError> SafeFileDevice::commit()
@@ -69,6 +83,8 @@ std::optional<FileError> SafeFileDevice::commit()
         discard();
         return FileError::fromErrno(m_error ? m_error : EBADF);
     }
+    if (m_error == 0)
+        flushBuffer();
     int e = m_error;
     // A late write error (a full disk on a network or memory file system) shows at the close.
     if (::close(m_fd) != 0 && e == 0)

@@ -2,6 +2,7 @@
 
 #include "base/FileSafety.h"
 
+#include <QByteArray>
 #include <QIODevice>
 
 #include <optional>
@@ -31,11 +32,14 @@ protected:
 
 private:
     void discard();
+    // Writes out what is held; false (and m_error set) when the disk refuses.
+    bool flushBuffer();
 
     QString m_target;
     QString m_temp;
     int m_fd = -1;
     int m_error = 0; // errno of the first failed write
+    QByteArray m_buffer;
 };
 
 } // namespace tikkeli

@@ -16,8 +16,12 @@ namespace tikkeli {
 
 void PagePainter::paint(QPainter& painter, const ReportDocument& doc, int page, double scale)
 {
-    if (page < 0 || page >= int(doc.pages.size()))
-        return;
+    if (page >= 0 && page < int(doc.pages.size()))
+        paint(painter, doc.pages[size_t(page)], scale);
+}
+
+void PagePainter::paint(QPainter& painter, const ReportDocument::Page& page, double scale)
+{
     // A font's point size is turned into pixels by the device's own resolution; the layout's
     // points must become exactly `scale` pixels each.
     const double dpi = painter.device() ? painter.device()->logicalDpiY() : 72.0;
@@ -30,7 +34,7 @@ void PagePainter::paint(QPainter& painter, const ReportDocument& doc, int page, 
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setRenderHint(QPainter::TextAntialiasing, true);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-    const ReportDocument::ItemList& items = doc.pages[size_t(page)].items;
+    const ReportDocument::ItemList& items = page.items;
     for (size_t i = 0; i < items.size(); ++i) {
         const ReportDocument::ItemList::Style& style = items.style(i);
         if (style.kind == ReportDocument::Item::Kind::Text) {
@@ -65,6 +69,17 @@ void PagePainter::paint(QPainter& painter, const ReportDocument& doc, int page, 
             painter.setBrush(Qt::NoBrush);
             break;
         }
+        case ReportDocument::Item::Kind::BarCode: {
+            painter.setPen(Qt::NoPen);
+            currentColor = QColor();
+            painter.setBrush(it.color);
+            const double left = it.rect.left(), width = it.rect.width();
+            for (const BankBarCode::Bar& b : it.bars)
+                painter.drawRect(QRectF(QPointF(left + b.x * width, it.rect.top()) * scale,
+                                        QSizeF(b.width * width, it.rect.height()) * scale));
+            painter.setBrush(Qt::NoBrush);
+            break;
+        }
         case ReportDocument::Item::Kind::Image:
             if (it.image && !it.image->isNull() && !it.source.isEmpty()) {
                 painter.drawImage(QRectF(it.rect.topLeft() * scale, it.rect.size() * scale), *it.image, it.source);
@@ -80,37 +95,78 @@ void PagePainter::paint(QPainter& painter, const ReportDocument& doc, int page, 
 
 bool PagePainter::paintPages(QPagedPaintDevice& device, const ReportDocument& doc, int from, int to, int copies)
 {
-    QPainter painter;
-    if (!painter.begin(&device))
-        return false;
-    const double scale = device.logicalDpiX() / 72.0;
-    bool first = true;
-    for (int c = 0; c < std::max(1, copies); ++c)
-        for (int p = std::max(0, from); p <= std::min(to, int(doc.pages.size()) - 1); ++p) {
-            if (!first && !device.newPage())
-                return false;
-            first = false;
-            paint(painter, doc, p, scale);
-        }
-    return painter.end();
+    DevicePages pages(device);
+    pages.begin(doc);
+    for (int c = 0; c < std::max(1, copies) && pages.ok(); ++c)
+        for (int p = std::max(0, from); p <= std::min(to, int(doc.pages.size()) - 1) && pages.ok(); ++p)
+            pages.page(doc.pages[size_t(p)]);
+    pages.end();
+    return pages.ok();
+}
+
+void DevicePages::begin(const ReportDocument&)
+{
+    m_first = true;
+    m_ok = m_painter.begin(&m_device);
+    m_scale = m_device.logicalDpiX() / 72.0;
+}
+
+void DevicePages::page(const ReportDocument::Page& page)
+{
+    if (!m_ok)
+        return;
+    if (!m_first && !m_device.newPage()) {
+        m_ok = false;
+        return;
+    }
+    m_first = false;
+    PagePainter::paint(m_painter, page, m_scale);
+}
+
+void DevicePages::end()
+{
+    if (m_painter.isActive() && !m_painter.end())
+        m_ok = false;
+}
+
+PdfPages::PdfPages(QIODevice* out) : m_writer(std::make_unique<QPdfWriter>(out))
+{
+    m_pages = std::make_unique<DevicePages>(*m_writer);
+}
+
+// The painter ends before its writer goes.
+PdfPages::~PdfPages()
+{
+    m_pages.reset();
+}
+
+void PdfPages::begin(const ReportDocument& report)
+{
+    m_writer->setTitle(report.title);
+    m_writer->setCreator(QStringLiteral("Tikkeli"));
+    m_writer->setResolution(1200);
+    QSizeF portrait = report.pageSize;
+    if (report.orientation == QPageLayout::Landscape)
+        portrait.transpose();
+    m_writer->setPageLayout(QPageLayout(
+        QPageSize(portrait / ReportDefinition::PointsPerMm, QPageSize::Millimeter, QString(), QPageSize::FuzzyMatch),
+        report.orientation, QMarginsF(0, 0, 0, 0)));
+    m_pages->begin(report);
 }
 
 bool PagePainter::writePdf(const ReportDocument& doc, QIODevice* out)
 {
-    QPdfWriter writer(out);
-    writer.setTitle(doc.title);
-    writer.setCreator(QStringLiteral("Tikkeli"));
-    writer.setResolution(1200);
-    QSizeF portrait = doc.pageSize;
-    if (doc.orientation == QPageLayout::Landscape)
-        portrait.transpose();
-    writer.setPageLayout(QPageLayout(
-        QPageSize(portrait / ReportDefinition::PointsPerMm, QPageSize::Millimeter, QString(), QPageSize::FuzzyMatch),
-        doc.orientation, QMarginsF(0, 0, 0, 0)));
-    return paintPages(writer, doc, 0, int(doc.pages.size()) - 1);
+    PdfPages pages(out);
+    PageSink::feed(doc, pages);
+    return pages.ok();
 }
 
 void PagePainter::writePdf(const ReportDocument& doc, const QString& path)
+{
+    writePdf(path, [&](PageSink& sink) { PageSink::feed(doc, sink); });
+}
+
+void PagePainter::writePdf(const QString& path, const std::function<void(PageSink&)>& produce)
 {
     // Through a temporary file with every write and the flush checked: a full disk leaves the old
     // file in place and is reported, never a truncated file reported as printed.
@@ -119,7 +175,13 @@ void PagePainter::writePdf(const ReportDocument& doc, const QString& path)
     if (const auto e = file.begin())
         throw ReportException(ReportErr::PrinterError,
                               QStringLiteral("PDF-tiedostoa %1 ei voi kirjoittaa: %2").arg(shown, e->text()));
-    if (!writePdf(doc, &file))
+    bool written = false;
+    {
+        PdfPages pages(&file);
+        produce(pages);
+        written = pages.ok();
+    }
+    if (!written)
         throw ReportException(ReportErr::PrinterError, QStringLiteral("PDF-tiedoston %1 kirjoitus epäonnistui.").arg(shown));
     if (const auto e = file.commit())
         throw ReportException(ReportErr::PrinterError,

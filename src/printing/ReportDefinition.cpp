@@ -640,4 +640,14 @@ QStringList ReportDefinition::formulaNames() const
     return names;
 }
 
+bool ReportDefinition::usesPageCount() const
+{
+    for (const Band* b : bands())
+        for (const auto& it : b->items)
+            for (const auto& s : it.segments)
+                if (s.kind == Segment::Kind::PageCount)
+                    return true;
+    return false;
+}
+
 } // namespace tikkeli

@@ -156,6 +156,8 @@ struct ReportDefinition {
     QStringList referencedFields() const;
     // Names of the named formulas the definition prints.
     QStringList formulaNames() const;
+    // Whether any item prints the page count, known only when the whole report is laid out.
+    bool usesPageCount() const;
 
     static constexpr double PointsPerMm = 72.0 / 25.4;
 };

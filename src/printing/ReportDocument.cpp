@@ -180,6 +180,16 @@ std::vector<Line> textItemsInReadingOrder(const ReportDocument::Page& page)
 
 } // namespace
 
+ReportDocument ReportDocument::header() const
+{
+    ReportDocument h;
+    h.title = title;
+    h.pageSize = pageSize;
+    h.orientation = orientation;
+    h.rowCount = rowCount;
+    return h;
+}
+
 QStringList ReportDocument::pageLines(int page) const
 {
     QStringList lines;

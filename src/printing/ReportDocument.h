@@ -1,5 +1,6 @@
 #pragma once
 
+#include "printing/BankBarCode.h"
 #include "printing/ReportFont.h"
 
 #include <QColor>
@@ -24,9 +25,9 @@ namespace tikkeli {
 // read it directly.
 struct ReportDocument {
     struct Item {
-        enum class Kind { Text, Line, Box, Image };
+        enum class Kind { Text, Line, Box, Image, BarCode };
         Kind kind = Kind::Text;
-        QRectF rect;         // Text: the line's box (width = the text's advance); Box, Image
+        QRectF rect;         // Text: the line's box (width = the text's advance); Box, Image, BarCode
         QLineF line;         // Line
         double baseline = 0; // Text: y of the baseline
         QString text;        // one line of text
@@ -35,7 +36,11 @@ struct ReportDocument {
         QColor color = Qt::black;
         QColor fill; // Box: invalid = no fill
         std::shared_ptr<const QImage> image;
-        QRectF source;   // Image: the part of the image drawn into rect, in image pixels; empty = all, aspect kept
+        QRectF source; // Image: the part of the image drawn into rect, in image pixels; empty = all, aspect kept
+        // BarCode: the bars, filled in `color` as high as rect, their edges as fractions of its
+        // width. One item for the whole symbol: a bar code's ninety-odd bars as items of their own
+        // took most of an invoice page's memory.
+        std::vector<BankBarCode::Bar> bars;
         QString section; // the band it comes from: TITLE, HEADER, DETAIL, GH1, GF1, FOOTER, SUMMARY
     };
 
@@ -118,7 +123,7 @@ struct ReportDocument {
         const Style& style(size_t i) const { return m_styles[m_records[i].style]; }
         QString text(size_t i) const;
         QPointF textOrigin(size_t i) const; // left end of the baseline
-        Item shape(size_t i) const;         // a line, box or image
+        Item shape(size_t i) const;         // a line, box, image or bar code
 
     private:
         struct Record {
@@ -155,6 +160,8 @@ struct ReportDocument {
     std::vector<Page> pages;
     int rowCount = 0; // records that passed the selection
 
+    // The report without its pages: what a page sink is given before them.
+    ReportDocument header() const;
     // Every text of a page in reading order (top to bottom, left to right), one line per baseline.
     QStringList pageLines(int page) const;
     // Texts of a page's items of one section, in reading order.

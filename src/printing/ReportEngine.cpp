@@ -118,13 +118,34 @@ QString ReportEngine::resolveReportFile(const QString& name)
     return QFileInfo(candidate).isFile() ? candidate : path;
 }
 
-std::shared_ptr<const ReportDocument> ReportEngine::layoutReport()
+// What a layout reads: the report file, its database, the rows and the layouter, which refer to
+// one another and so stay in one place.
+struct ReportEngine::Run {
+    ReportDefinition def;
+    Database db;
+    std::optional<ReportQuery> query;
+    std::unique_ptr<ReportRows> rows;
+    std::optional<ReportLayouter> layouter;
+
+    // Runs the layout, with the database's errors said as the engine's.
+    template <typename F>
+    auto layout(F&& f)
+    {
+        try {
+            return f(*layouter, *rows);
+        } catch (const DbException& e) {
+            throw ReportException(ReportErr::DatabaseError, QStringLiteral("Tietokantavirhe: %1").arg(e.description()));
+        }
+    }
+};
+
+std::unique_ptr<ReportEngine::Run> ReportEngine::prepare() const
 {
-    // The pages of the print before are let go first, not held beside the new ones.
-    m_last.reset();
     if (ReportFileName.trimmed().isEmpty())
         throw ReportException(ReportErr::CannotOpenReport, QStringLiteral("Raporttitiedostoa ei ole annettu."));
-    ReportDefinition def = ReportDefinition::load(resolveReportFile(ReportFileName));
+    auto run = std::make_unique<Run>();
+    run->def = ReportDefinition::load(resolveReportFile(ReportFileName));
+    const ReportDefinition& def = run->def;
 
     QString dbPath;
     for (const auto& [i, p] : m_dataFiles)
@@ -136,9 +157,8 @@ std::shared_ptr<const ReportDocument> ReportEngine::layoutReport()
         dbPath = State().DatabasePath;
     if (dbPath.trimmed().isEmpty())
         throw ReportException(ReportErr::CannotOpenDatabase, QStringLiteral("Raportin tietokantaa ei ole valittu."));
-    Database db;
     try {
-        db = Database::open(dbPath);
+        run->db = Database::open(dbPath);
     } catch (const DbException& e) {
         throw ReportException(ReportErr::CannotOpenDatabase, QStringLiteral("Raportin tietokantaa %1 ei voi avata: %2")
                                                                  .arg(QDir::toNativeSeparators(dbPath), e.description()));
@@ -148,11 +168,10 @@ std::shared_ptr<const ReportDocument> ReportEngine::layoutReport()
     for (const auto& [i, s] : m_sortFields)
         if (!s.trimmed().isEmpty())
             sorts << s;
-    ReportQuery query(db, def);
-    std::unique_ptr<ReportRows> rows;
+    run->query.emplace(run->db, run->def);
     try {
-        query.build(SelectionFormula, sorts);
-        rows = query.fetchRows();
+        run->query->build(SelectionFormula, sorts);
+        run->rows = run->query->fetchRows();
     } catch (const DbException& e) {
         throw ReportException(ReportErr::DatabaseError, QStringLiteral("Tietokantavirhe: %1").arg(e.description()));
     }
@@ -172,25 +191,48 @@ std::shared_ptr<const ReportDocument> ReportEngine::layoutReport()
                 opt.formulas.insert(f->first.toLower(), f->second);
         }
     }
-    ReportLayouter layouter(def, std::move(opt));
-    try {
-        m_last = std::make_shared<const ReportDocument>(layouter.layout(*rows));
-    } catch (const DbException& e) {
-        throw ReportException(ReportErr::DatabaseError, QStringLiteral("Tietokantavirhe: %1").arg(e.description()));
-    }
-    return m_last;
+    run->layouter.emplace(run->def, std::move(opt));
+    return run;
 }
 
-std::shared_ptr<const ReportDocument> ReportEngine::PrintReport()
+std::shared_ptr<const ReportDocument> ReportEngine::layoutReport()
 {
+    auto run = prepare();
+    return run->layout(
+        [](ReportLayouter& l, ReportRows& rows) { return std::make_shared<const ReportDocument>(l.layout(rows)); });
+}
+
+int ReportEngine::PrintReport()
+{
+    // A PDF file and the printer get each page as it is laid out and let it go: a run of
+    // thousands of invoices is never held whole. Only the preview keeps its pages.
+    if (Destination == ToFile) {
+        if (PrintFileName.trimmed().isEmpty())
+            throw ReportException(ReportErr::PrinterError, QStringLiteral("Tulostustiedoston nimi puuttuu."));
+        auto run = prepare();
+        int pages = 0;
+        PagePainter::writePdf(PrintFileName, [&](PageSink& sink) {
+            pages = run->layout([&](ReportLayouter& l, ReportRows& rows) { return l.layout(rows, sink); });
+        });
+        return pages;
+    }
+    if (Destination == ToPrinter && m_printer) {
+        auto run = prepare();
+        if (std::unique_ptr<PageSink> sink = m_printer(*this))
+            return run->layout([&](ReportLayouter& l, ReportRows& rows) { return l.layout(rows, *sink); });
+        auto doc = run->layout(
+            [](ReportLayouter& l, ReportRows& rows) { return std::make_shared<const ReportDocument>(l.layout(rows)); });
+        run.reset();
+        output(doc);
+        return int(doc->pages.size());
+    }
     auto doc = layoutReport();
     output(doc);
-    return doc;
+    return int(doc->pages.size());
 }
 
 void ReportEngine::output(std::shared_ptr<const ReportDocument> doc)
 {
-    m_last = doc;
     switch (Destination) {
     case ToFile:
         if (PrintFileName.trimmed().isEmpty())
@@ -202,7 +244,7 @@ void ReportEngine::output(std::shared_ptr<const ReportDocument> doc)
         if (!m_output)
             throw ReportException(ReportErr::PrinterError,
                                   QStringLiteral("Raporttia ei voi näyttää eikä tulostaa tässä ohjelmassa."));
-        m_output(doc, *this);
+        m_output(std::move(doc), *this);
         break;
     default: throw ReportException(ReportErr::PrinterError, QStringLiteral("Tuntematon tulostuskohde %1.").arg(Destination));
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "printing/PageSink.h"
 #include "printing/ReportDocument.h"
 
 #include <QString>
@@ -14,7 +15,7 @@ namespace tikkeli {
 // The report control every print goes through. It keeps whatever a print sets in it until the
 // next print overwrites it (the report services reset it first), then runs a report: reads the
 // report file, selects and sorts the rows, lays the pages out and sends them to the preview
-// window, the printer or a PDF file.
+// window, the printer or a PDF file. It keeps no pages after a print.
 class ReportEngine {
 public:
     enum Destination { ToWindow = 0, ToPrinter = 1, ToFile = 2 };
@@ -22,6 +23,10 @@ public:
 
     // How the pages reach the preview window or the printer; installed by the windows' library.
     using OutputHandler = std::function<void(std::shared_ptr<const ReportDocument>, const ReportEngine&)>;
+    // The printer that takes the pages one at a time as they are laid out; nullptr leaves the
+    // print to the output handler with the pages laid out whole (a printer that cannot make
+    // copies itself gets them as many times over).
+    using PagePrinter = std::function<std::unique_ptr<PageSink>(const ReportEngine&)>;
 
     ReportEngine();
 
@@ -54,17 +59,23 @@ public:
 
     // Action 1 runs the report now.
     void setAction(int action);
-    // Runs the report to the current destination and returns the laid-out pages. Throws
-    // ReportException (20504 report file, 20515 formula, 20532/20533 database, 20544 output).
-    std::shared_ptr<const ReportDocument> PrintReport();
+    // Runs the report to the current destination and returns how many pages it had. A PDF file
+    // and the page printer get the pages as they are laid out. Throws ReportException (20504
+    // report file, 20515 formula, 20532/20533 database, 20544 output).
+    int PrintReport();
     // Sends pages laid out elsewhere (a report template's table) to the current destination, as
     // PrintReport sends its own.
     void output(std::shared_ptr<const ReportDocument> doc);
     // Lays the report out without sending it anywhere.
     std::shared_ptr<const ReportDocument> layoutReport();
-    std::shared_ptr<const ReportDocument> lastDocument() const { return m_last; }
 
-    void setOutputHandler(OutputHandler handler) { m_output = std::move(handler); }
+    // A new output handler takes the printer's pages too, until a page printer is set again.
+    void setOutputHandler(OutputHandler handler)
+    {
+        m_output = std::move(handler);
+        m_printer = nullptr;
+    }
+    void setPagePrinter(PagePrinter printer) { m_printer = std::move(printer); }
     bool hasOutputHandler() const { return bool(m_output); }
 
     // The name and value of a named formula text "Name= 'value'": the name is the text before the
@@ -78,14 +89,16 @@ public:
     const std::map<int, QString>& sortFieldEntries() const { return m_sortFields; }
 
 private:
+    struct Run;
     static void checkIndex(int index, const char* property);
+    std::unique_ptr<Run> prepare() const;
 
     std::map<int, QString> m_formulas;
     std::map<int, QString> m_sortFields;
     std::map<int, QString> m_dataFiles;
     std::map<int, QString> m_sectionFonts;
     OutputHandler m_output;
-    std::shared_ptr<const ReportDocument> m_last;
+    PagePrinter m_printer;
 };
 
 // The main window's report control, CrystalReport1: one for the whole run.

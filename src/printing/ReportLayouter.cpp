@@ -140,6 +140,12 @@ struct ReportLayouter::Impl {
     std::vector<Pending> pending;
 
     ReportDocument doc;
+    // Set while pages go to a sink as they are finished: the document then holds only the page
+    // being laid out.
+    PageSink* sink = nullptr;
+    int pageCount = 0; // pages started
+    size_t lastItems = 0;
+    qsizetype lastChars = 0;
     QMarginsF margins;
     double pageWidth = 0, pageHeight = 0;
     double footerHeight = 0;
@@ -345,7 +351,8 @@ struct ReportLayouter::Impl {
         return left;
     }
 
-    // A bar code is drawn as filled boxes, so every output shows it as the page model holds it.
+    // A bar code is one item holding its bars, painted as filled boxes, so every output shows it
+    // as the page model holds it.
     void renderBarCode(const Item& it, const Row* row, const QString& section, Rendered& r)
     {
         QString payload = compose(it, row);
@@ -353,23 +360,21 @@ struct ReportLayouter::Impl {
             const QStringList p = payload.split(ReportDefinition::BarCodeSeparator);
             payload = BankBarCode::version4FromTexts(p.value(0), p.value(1), p.value(2), p.value(3));
         }
-        const auto bars = BankBarCode::code128(payload);
+        std::vector<BankBarCode::Bar> bars = BankBarCode::code128(payload);
         if (bars.empty())
             return;
         double barHeight = it.rect.height();
         const ReportFont& font = fonts[&it];
         if (it.showText)
             barHeight -= measure.metrics(font).lineSpacing;
-        for (const BankBarCode::Bar& b : bars) {
-            DocItem di;
-            di.kind = DocItem::Kind::Box;
-            di.rect = QRectF(it.rect.left() + b.x * it.rect.width(), it.rect.top(), b.width * it.rect.width(), barHeight);
-            di.penWidth = 0;
-            di.color = it.color;
-            di.fill = it.color;
-            di.section = section;
-            r.items.push_back(std::move(di));
-        }
+        DocItem code;
+        code.kind = DocItem::Kind::BarCode;
+        code.rect = QRectF(it.rect.left(), it.rect.top(), it.rect.width(), barHeight);
+        code.penWidth = 0;
+        code.color = it.color;
+        code.section = section;
+        code.bars = std::move(bars);
+        r.items.push_back(std::move(code));
         if (it.showText) {
             const auto& m = measure.metrics(font);
             DocItem t;
@@ -488,15 +493,43 @@ struct ReportLayouter::Impl {
             items.push_back(di);
         }
         for (const auto& [index, box] : r.numbered)
-            pending.push_back(
-                Pending{int(doc.pages.size()) - 1, base + index, box.first.left() + x0, box.first.width(), box.second});
+            pending.push_back(Pending{pageCount - 1, base + index, box.first.left() + x0, box.first.width(), box.second});
     }
 
     void finishPage()
     {
         if (def.pageFooter.present)
             place(render(def.pageFooter, pageLastRow), margins.left(), pageHeight - margins.bottom() - footerHeight);
-        doc.pages.back().items.squeeze();
+        ReportDocument::ItemList& items = doc.pages.back().items;
+        lastItems = items.size();
+        lastChars = qsizetype(items.textLength());
+        if (!sink) {
+            items.squeeze();
+            return;
+        }
+        // A page handed on as it is finished knows its number; a report that prints the page
+        // count is never handed on so (see ReportLayouter::layout).
+        numberPages(QString());
+        sink->page(doc.pages.back());
+        doc.pages.clear();
+    }
+
+    ReportDocument::ItemList& itemsOf(int page) { return sink ? doc.pages.back().items : doc.pages[size_t(page)].items; }
+
+    // Puts the page numbers and the page count into the texts that wait for them.
+    void numberPages(const QString& total)
+    {
+        for (size_t k = 0; k < pending.size(); ++k) {
+            const Pending& p = pending[k];
+            ReportDocument::ItemList& items = itemsOf(p.page);
+            QString text = items.text(p.item);
+            text.replace(PageNumberMark, QString::number(p.page + 1)).replace(PageCountMark, total);
+            const double w = measure.width(items.style(p.item).font, text);
+            items.setText(p.item, text, alignedX(p.boxLeft, p.boxWidth, w, p.align), w);
+            if (k + 1 == pending.size() || pending[k + 1].page != p.page)
+                items.squeeze();
+        }
+        pending.clear();
     }
 
     void startPage(size_t row, bool first)
@@ -504,10 +537,8 @@ struct ReportLayouter::Impl {
         doc.pages.emplace_back();
         // Pages of a list are much alike: the next one is given the room the last one took, and a
         // little for its page number.
-        if (doc.pages.size() > 1) {
-            const auto& last = doc.pages[doc.pages.size() - 2].items;
-            doc.pages.back().items.reserve(last.size() + 4, qsizetype(last.textLength()) + 64);
-        }
+        if (++pageCount > 1)
+            doc.pages.back().items.reserve(lastItems + 4, lastChars + 64);
         y = margins.top();
         pageHasBody = false;
         pageLastRow = row;
@@ -645,9 +676,11 @@ struct ReportLayouter::Impl {
         finishPage();
     }
 
-    ReportDocument run(ReportRows& source)
+    ReportDocument run(ReportRows& source, PageSink* to)
     {
         doc = ReportDocument{};
+        sink = to;
+        pageCount = 0;
         doc.title = def.title;
         doc.orientation = def.orientation;
         QSizeF size = def.pageSize.size(QPageSize::Millimeter) * ReportDefinition::PointsPerMm;
@@ -666,6 +699,8 @@ struct ReportLayouter::Impl {
         pending.clear();
         openGroups = 0;
         pendingBreak = false;
+        if (sink)
+            sink->begin(doc.header());
 
         if (def.labels.enabled)
             labels();
@@ -673,16 +708,11 @@ struct ReportLayouter::Impl {
             bands();
         rows = nullptr;
 
-        const QString total = QString::number(doc.pages.size());
-        for (size_t k = 0; k < pending.size(); ++k) {
-            const Pending& p = pending[k];
-            ReportDocument::ItemList& items = doc.pages[size_t(p.page)].items;
-            QString text = items.text(p.item);
-            text.replace(PageNumberMark, QString::number(p.page + 1)).replace(PageCountMark, total);
-            const double w = measure.width(items.style(p.item).font, text);
-            items.setText(p.item, text, alignedX(p.boxLeft, p.boxWidth, w, p.align), w);
-            if (k + 1 == pending.size() || pending[k + 1].page != p.page)
-                items.squeeze();
+        if (sink) {
+            sink->end();
+            sink = nullptr;
+        } else {
+            numberPages(QString::number(doc.pages.size()));
         }
         return std::move(doc);
     }
@@ -698,12 +728,30 @@ ReportLayouter::~ReportLayouter() = default;
 ReportDocument ReportLayouter::layout(const std::vector<Row>& rows)
 {
     ReportRowVector source(rows);
-    return d->run(source);
+    return d->run(source, nullptr);
 }
 
 ReportDocument ReportLayouter::layout(ReportRows& rows)
 {
-    return d->run(rows);
+    return d->run(rows, nullptr);
+}
+
+int ReportLayouter::layout(ReportRows& rows, PageSink& sink)
+{
+    if (!d->def.usesPageCount()) {
+        d->run(rows, &sink);
+        return d->pageCount;
+    }
+    // The page count is known only when the last page is laid out: such a report (a list) is laid
+    // out whole, and each page is let go once handed on.
+    ReportDocument doc = d->run(rows, nullptr);
+    sink.begin(doc.header());
+    for (ReportDocument::Page& page : doc.pages) {
+        sink.page(page);
+        page = ReportDocument::Page{};
+    }
+    sink.end();
+    return int(doc.pages.size());
 }
 
 } // namespace tikkeli

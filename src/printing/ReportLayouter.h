@@ -3,6 +3,7 @@
 #include "base/Clock.h"
 #include "base/Value.h"
 #include "printing/ReportDefinition.h"
+#include "printing/PageSink.h"
 #include "printing/ReportDocument.h"
 #include "printing/ReportRows.h"
 
@@ -35,6 +36,10 @@ public:
 
     ReportDocument layout(const std::vector<Row>& rows);
     ReportDocument layout(ReportRows& rows);
+    // Hands each page to the sink as it is finished (begin, the pages, end), so that the pages
+    // are never all held at once, and returns how many there were. A report that prints the page
+    // count is laid out whole first, and each page let go once handed on.
+    int layout(ReportRows& rows, PageSink& sink);
 
     // The section and font patch of one section-font text; nullopt for "".
     static std::optional<std::pair<QString, ReportFont::Patch>> parseSectionFont(const QString& text);

@@ -4,7 +4,10 @@ namespace tikkeli {
 
 namespace {
 constexpr int MeasureDpi = 1200;
-}
+// Tables of texts met before are emptied when they grow this large: a list of unique texts only
+// fills them.
+constexpr qsizetype MaxKnownTexts = 4096;
+} // namespace
 
 TextMeasurer::TextMeasurer() : m_device(1, 1, QImage::Format_ARGB32), m_toPoints(72.0 / MeasureDpi)
 {
@@ -38,7 +41,19 @@ double TextMeasurer::width(const ReportFont& f, const QString& text)
 {
     if (text.isEmpty())
         return 0;
-    return entry(f).fm->horizontalAdvance(text) * m_toPoints;
+    Entry& e = entry(f);
+    if (auto known = e.widths.constFind(text); known != e.widths.constEnd())
+        return *known;
+    if (e.widths.size() >= MaxKnownTexts)
+        e.widths.clear();
+    const double w = e.fm->horizontalAdvance(text) * m_toPoints;
+    e.widths.insert(text, w);
+    return w;
+}
+
+double TextMeasurer::uncachedWidth(const ReportFont& f, const QString& text)
+{
+    return text.isEmpty() ? 0.0 : entry(f).fm->horizontalAdvance(text) * m_toPoints;
 }
 
 std::pair<qsizetype, double> TextMeasurer::fittingLength(const ReportFont& f, QStringView text, double w)
@@ -52,7 +67,7 @@ std::pair<qsizetype, double> TextMeasurer::fittingLength(const ReportFont& f, QS
     auto fitsIn = [&](qsizetype n) {
         if (n > text.size())
             return false;
-        const double advance = width(f, text.left(n).toString());
+        const double advance = uncachedWidth(f, text.left(n).toString());
         if (advance > w)
             return false;
         fitsWidth = advance;
@@ -72,7 +87,7 @@ std::pair<qsizetype, double> TextMeasurer::fittingLength(const ReportFont& f, QS
     // Never split a surrogate pair.
     if (fits > 0 && fits < text.size() && text.at(fits - 1).isHighSurrogate()) {
         --fits;
-        fitsWidth = width(f, text.left(fits).toString());
+        fitsWidth = uncachedWidth(f, text.left(fits).toString());
     }
     return {fits, fitsWidth};
 }
@@ -88,6 +103,18 @@ TextMeasurer::Fitted TextMeasurer::cut(const ReportFont& f, const QString& line,
 
 std::vector<TextMeasurer::Fitted> TextMeasurer::wrap(const ReportFont& f, const QString& line, double w)
 {
+    Entry& e = entry(f);
+    if (auto known = e.wrapped.constFind(line); known != e.wrapped.constEnd() && known->first == w)
+        return known->second;
+    std::vector<Fitted> out = wrapAnew(f, line, w);
+    if (e.wrapped.size() >= MaxKnownTexts)
+        e.wrapped.clear();
+    e.wrapped.insert(line, {w, out});
+    return out;
+}
+
+std::vector<TextMeasurer::Fitted> TextMeasurer::wrapAnew(const ReportFont& f, const QString& line, double w)
+{
     std::vector<Fitted> out;
     const double whole = width(f, line);
     if (whole <= w) {
@@ -99,7 +126,7 @@ std::vector<TextMeasurer::Fitted> TextMeasurer::wrap(const ReportFont& f, const 
     double currentWidth = 0;
     for (const QString& word : words) {
         const QString candidate = current.isEmpty() ? word : current + u' ' + word;
-        const double advance = width(f, candidate);
+        const double advance = uncachedWidth(f, candidate);
         if (advance <= w) {
             current = candidate;
             currentWidth = advance;
@@ -117,7 +144,7 @@ std::vector<TextMeasurer::Fitted> TextMeasurer::wrap(const ReportFont& f, const 
             }
             if (n == 0) {
                 n = rest.size() > 1 && rest.at(0).isHighSurrogate() ? 2 : 1;
-                pieceWidth = width(f, rest.left(n).toString());
+                pieceWidth = uncachedWidth(f, rest.left(n).toString());
             }
             out.push_back({rest.left(n).toString(), pieceWidth});
             rest = rest.mid(n);

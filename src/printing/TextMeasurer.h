@@ -42,8 +42,16 @@ private:
     struct Entry {
         std::unique_ptr<QFontMetricsF> fm;
         Metrics m;
+        // Advances of whole texts met before: a form printed thousands of times repeats its
+        // labels on every page, and shaping a text costs far more than looking it up.
+        QHash<QString, double> widths;
+        // Texts wrapped before, with the width they were wrapped to.
+        QHash<QString, std::pair<double, std::vector<Fitted>>> wrapped;
     };
     Entry& entry(const ReportFont& f);
+    std::vector<Fitted> wrapAnew(const ReportFont& f, const QString& line, double width);
+    // The parts of a text tried while fitting it are measured without being remembered.
+    double uncachedWidth(const ReportFont& f, const QString& text);
     // How many characters from the start of text fit in width, and their advance.
     std::pair<qsizetype, double> fittingLength(const ReportFont& f, QStringView text, double width);
 

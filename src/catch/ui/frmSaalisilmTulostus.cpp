@@ -4,6 +4,7 @@
 
 #include "base/ErrorHandling.h"
 #include "base/Prompter.h"
+#include "base/ui/WindowTeardown.h"
 #include "catch/CatchLists.h"
 #include "members/ui/ConfiguredDatabaseWindow.h"
 #include "members/ui/SelectAllOnFocus.h"
@@ -35,7 +36,10 @@ frmSaalisilmTulostus::frmSaalisilmTulostus(QWidget* parent)
     connect(ui->cmbLaji, &QComboBox::currentTextChanged, this, [this] { UpdateCatchSummary(); });
 }
 
-frmSaalisilmTulostus::~frmSaalisilmTulostus() = default;
+frmSaalisilmTulostus::~frmSaalisilmTulostus()
+{
+    DetachControls(this);
+}
 
 void frmSaalisilmTulostus::FillSpeciesList(Database& db)
 {

@@ -8,6 +8,7 @@
 #include "base/SharedState.h"
 #include "base/ui/RecordKeys.h"
 #include "base/ui/RecordMenu.h"
+#include "base/ui/WindowTeardown.h"
 #include "base/ui/cMouseCursor.h"
 #include "catch/CatchEvents.h"
 #include "catch/CatchList.h"
@@ -69,7 +70,10 @@ frmSaalisilmoitus::frmSaalisilmoitus(QWidget* parent)
     load();
 }
 
-frmSaalisilmoitus::~frmSaalisilmoitus() = default;
+frmSaalisilmoitus::~frmSaalisilmoitus()
+{
+    DetachControls(this);
+}
 
 void frmSaalisilmoitus::buildMenu()
 {

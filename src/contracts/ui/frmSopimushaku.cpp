@@ -1,6 +1,7 @@
 #include "contracts/ui/frmSopimushaku.h"
 
 #include "base/Prompter.h"
+#include "base/ui/WindowTeardown.h"
 #include "contracts/ContractSearch.h"
 #include "db/DbError.h"
 #include "settings/ui/FormPlacement.h"
@@ -47,7 +48,10 @@ frmSopimushaku::frmSopimushaku(Database db, QWidget* parent)
     setFixedSize(sizeHint());
 }
 
-frmSopimushaku::~frmSopimushaku() = default;
+frmSopimushaku::~frmSopimushaku()
+{
+    DetachControls(this);
+}
 
 void frmSopimushaku::fill()
 {

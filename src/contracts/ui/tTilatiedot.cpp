@@ -2,6 +2,7 @@
 
 #include "base/NullConversions.h"
 #include "base/ui/TextBoxHelpers.h"
+#include "base/ui/WindowTeardown.h"
 #include "members/ui/SelectAllOnFocus.h"
 
 #include "ui_tTilatiedot.h"
@@ -25,7 +26,10 @@ tTilatiedot::tTilatiedot(QWidget* parent) : QWidget(parent), ui(std::make_unique
     connect(ui->tPintaala, &QLineEdit::textEdited, this, &tTilatiedot::areaChanged);
 }
 
-tTilatiedot::~tTilatiedot() = default;
+tTilatiedot::~tTilatiedot()
+{
+    DetachControls(this);
+}
 
 QColor tTilatiedot::BackColor() const
 {

@@ -8,6 +8,7 @@
 
 #include "base/Prompter.h"
 #include "base/ui/FormRegistry.h"
+#include "base/ui/WindowTeardown.h"
 #include "base/ui/cMouseCursor.h"
 #include "db/DbError.h"
 #include "invoicing/InvoiceHistory.h"
@@ -117,7 +118,10 @@ frmMaksujenLuonti::frmMaksujenLuonti(QWidget* parent) : QMainWindow(parent), ui(
     load();
 }
 
-frmMaksujenLuonti::~frmMaksujenLuonti() = default;
+frmMaksujenLuonti::~frmMaksujenLuonti()
+{
+    DetachControls(this);
+}
 
 qint64 frmMaksujenLuonti::selectedRecipientCode() const
 {

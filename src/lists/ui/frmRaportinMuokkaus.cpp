@@ -5,6 +5,7 @@
 #include "base/Prompter.h"
 #include "base/ui/ListHelpers.h"
 #include "base/ui/RecordKeys.h"
+#include "base/ui/WindowTeardown.h"
 #include "base/ui/cMouseCursor.h"
 #include "db/DbError.h"
 #include "lists/DataPrinterFields.h"
@@ -119,7 +120,10 @@ frmRaportinMuokkaus::frmRaportinMuokkaus(QWidget* parent) : QDialog(parent), ui(
     m_loaded = true;
 }
 
-frmRaportinMuokkaus::~frmRaportinMuokkaus() = default;
+frmRaportinMuokkaus::~frmRaportinMuokkaus()
+{
+    DetachControls(this);
+}
 
 void frmRaportinMuokkaus::FillTemplateList()
 {

@@ -2,6 +2,7 @@
 
 #include "base/Error.h"
 #include "base/Prompter.h"
+#include "base/ui/WindowTeardown.h"
 #include "settings/ui/FormPlacement.h"
 
 #include "ui_frmValitseTila.h"
@@ -24,7 +25,10 @@ frmValitseTila::frmValitseTila(Database db, QWidget* parent)
     RestoreFormPlacement(this);
 }
 
-frmValitseTila::~frmValitseTila() = default;
+frmValitseTila::~frmValitseTila()
+{
+    DetachControls(this);
+}
 
 void frmValitseTila::setVainPiirtamattomat(bool on)
 {

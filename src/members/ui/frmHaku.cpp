@@ -2,6 +2,7 @@
 #include "ui_frmHaku.h"
 
 #include "base/Prompter.h"
+#include "base/ui/WindowTeardown.h"
 #include "settings/ui/FormPlacement.h"
 
 #include <QComboBox>
@@ -39,7 +40,10 @@ frmHaku::frmHaku(Database db, QWidget* parent)
     ui->cmbJasenNro->setFocus(Qt::OtherFocusReason);
 }
 
-frmHaku::~frmHaku() = default;
+frmHaku::~frmHaku()
+{
+    DetachControls(this);
+}
 
 bool frmHaku::eventFilter(QObject* watched, QEvent* event)
 {

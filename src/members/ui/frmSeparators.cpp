@@ -2,6 +2,7 @@
 
 #include "ui_frmSeparators.h"
 
+#include "base/ui/WindowTeardown.h"
 #include "settings/ui/FormPlacement.h"
 
 namespace tikkeli {
@@ -16,7 +17,10 @@ frmSeparators::frmSeparators(QWidget* parent) : QDialog(parent), ui(std::make_un
     RestoreFormPlacement(this);
 }
 
-frmSeparators::~frmSeparators() = default;
+frmSeparators::~frmSeparators()
+{
+    DetachControls(this);
+}
 
 void frmSeparators::cSeuraava_Click()
 {

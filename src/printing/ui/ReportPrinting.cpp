@@ -11,6 +11,7 @@
 
 #include <QPageLayout>
 #include <QPrinter>
+#include <tuple>
 
 namespace tikkeli {
 
@@ -41,10 +42,15 @@ void ApplyPrinterSetup(QPrinter& printer)
         printer.setPageOrientation(*setup.orientation);
 }
 
-void PrintDocument(const ReportDocument& doc, QPrinter& printer)
+namespace {
+
+// Sets the printer to the report's paper and orientation, or to those of the printer setup, in
+// full-page mode. Returns how many times over the pages must be sent: a printer that cannot
+// make copies itself gets them so.
+int SetUpPrinter(const ReportDocument& report, QPrinter& printer)
 {
-    QSizeF portrait = doc.pageSize;
-    if (doc.orientation == QPageLayout::Landscape)
+    QSizeF portrait = report.pageSize;
+    if (report.orientation == QPageLayout::Landscape)
         portrait.transpose();
     const PrinterSetupChoice& setup = PrinterSetup();
     const QPageSize paper = setup.paper && setup.paper->isValid()
@@ -52,25 +58,87 @@ void PrintDocument(const ReportDocument& doc, QPrinter& printer)
                                 : QPageSize(portrait / ReportDefinition::PointsPerMm, QPageSize::Millimeter, QString(),
                                             QPageSize::FuzzyMatch);
     printer.setFullPage(true);
-    printer.setPageLayout(QPageLayout(paper, setup.orientation.value_or(doc.orientation), QMarginsF(0, 0, 0, 0)));
-    printer.setDocName(doc.title.isEmpty() ? QStringLiteral("Tikkeli") : doc.title);
-    // A printer that cannot make copies itself gets the pages as many times over.
+    printer.setPageLayout(QPageLayout(paper, setup.orientation.value_or(report.orientation), QMarginsF(0, 0, 0, 0)));
+    printer.setDocName(report.title.isEmpty() ? QStringLiteral("Tikkeli") : report.title);
     int copies = 1;
     if (!printer.supportsMultipleCopies()) {
         copies = printer.copyCount();
         printer.setCopyCount(1);
     }
-    // The page range the user chose in the print dialog.
-    int from = 0;
-    int to = int(doc.pages.size()) - 1;
-    if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
-        from = printer.fromPage() - 1;
-        if (printer.toPage() > 0)
-            to = std::min(to, printer.toPage() - 1);
+    return copies;
+}
+
+// The page range the user chose in the print dialog, from 0; `to` is -1 for "to the end".
+std::pair<int, int> ChosenRange(const QPrinter& printer)
+{
+    if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0)
+        return {printer.fromPage() - 1, printer.toPage() > 0 ? printer.toPage() - 1 : -1};
+    return {0, -1};
+}
+
+[[noreturn]] void PrinterFailed(const QPrinter& printer)
+{
+    throw ReportException(ReportErr::PrinterError,
+                          QStringLiteral("Tulostus tulostimelle %1 epäonnistui.").arg(printer.printerName()));
+}
+
+// Prints the pages of the chosen range as they are laid out.
+class PrinterPages : public PageSink {
+public:
+    explicit PrinterPages(std::unique_ptr<QPrinter> printer) : m_printer(std::move(printer)), m_pages(*m_printer) {}
+
+    void begin(const ReportDocument& report) override
+    {
+        SetUpPrinter(report, *m_printer);
+        std::tie(m_from, m_to) = ChosenRange(*m_printer);
+        if (!m_printer->isValid())
+            PrinterFailed(*m_printer);
+        m_pages.begin(report);
+        if (!m_pages.ok())
+            PrinterFailed(*m_printer);
     }
+    void page(const ReportDocument::Page& page) override
+    {
+        const int index = m_next++;
+        if (index >= m_from && (m_to < 0 || index <= m_to))
+            m_pages.page(page);
+        if (!m_pages.ok())
+            PrinterFailed(*m_printer);
+    }
+    void end() override
+    {
+        m_pages.end();
+        if (!m_pages.ok())
+            PrinterFailed(*m_printer);
+    }
+
+private:
+    std::unique_ptr<QPrinter> m_printer;
+    DevicePages m_pages;
+    int m_from = 0, m_to = -1, m_next = 0;
+};
+
+// The printer the engine's settings and the printer setup name.
+std::unique_ptr<QPrinter> EnginePrinter(const ReportEngine& engine)
+{
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    if (!engine.PrinterName.isEmpty())
+        printer->setPrinterName(engine.PrinterName);
+    ApplyPrinterSetup(*printer);
+    printer->setCopyCount(std::max<int>(1, engine.CopiesToPrinter));
+    return printer;
+}
+
+} // namespace
+
+void PrintDocument(const ReportDocument& doc, QPrinter& printer)
+{
+    const int copies = SetUpPrinter(doc, printer);
+    auto [from, to] = ChosenRange(printer);
+    if (to < 0 || to > int(doc.pages.size()) - 1)
+        to = int(doc.pages.size()) - 1;
     if (!printer.isValid() || !PagePainter::paintPages(printer, doc, from, to, copies))
-        throw ReportException(ReportErr::PrinterError,
-                              QStringLiteral("Tulostus tulostimelle %1 epäonnistui.").arg(printer.printerName()));
+        PrinterFailed(printer);
 }
 
 void InstallReportOutput()
@@ -83,12 +151,15 @@ void InstallReportOutput()
             preview->showFor(engine);
             return;
         }
-        QPrinter printer(QPrinter::HighResolution);
-        if (!engine.PrinterName.isEmpty())
-            printer.setPrinterName(engine.PrinterName);
-        ApplyPrinterSetup(printer);
-        printer.setCopyCount(std::max<int>(1, engine.CopiesToPrinter));
-        PrintDocument(*doc, printer);
+        auto printer = EnginePrinter(engine);
+        PrintDocument(*doc, *printer);
+    });
+    MainReport().setPagePrinter([](const ReportEngine& engine) -> std::unique_ptr<PageSink> {
+        auto printer = EnginePrinter(engine);
+        // Copies the printer does not make itself need the pages more than once: those are kept.
+        if (!printer->supportsMultipleCopies() && printer->copyCount() > 1)
+            return nullptr;
+        return std::make_unique<PrinterPages>(std::move(printer));
     });
 }
 

@@ -2,6 +2,7 @@
 #include "ui_frmAsetukset.h"
 
 #include "base/ErrorHandling.h"
+#include "base/ui/WindowTeardown.h"
 #include "settings/NewDatabase.h"
 #include "base/FileFilters.h"
 #include "base/Prompter.h"
@@ -65,7 +66,10 @@ frmAsetukset::frmAsetukset(QWidget* parent) : QDialog(parent), m_ui(std::make_un
     load();
 }
 
-frmAsetukset::~frmAsetukset() = default;
+frmAsetukset::~frmAsetukset()
+{
+    DetachControls(this);
+}
 
 frmAsetukset* frmAsetukset::showSettings()
 {

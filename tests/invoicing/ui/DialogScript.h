@@ -17,7 +17,7 @@ namespace tikkeli::test {
 // click in it ("" for the close box). Gives up after 30 seconds.
 inline void answerDialogs(QList<std::pair<QString, QString>> steps)
 {
-    auto* timer = new QTimer;
+    auto* timer = new QTimer(qApp); // goes with the application if steps are left unanswered
     auto remaining = std::make_shared<QList<std::pair<QString, QString>>>(std::move(steps));
     auto deadline = std::make_shared<QDeadlineTimer>(30000);
     QObject::connect(timer, &QTimer::timeout, timer, [timer, remaining, deadline] {

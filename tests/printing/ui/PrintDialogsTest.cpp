@@ -391,6 +391,32 @@ TEST_F(PrintRaportTest, PrinterOutputPaintsEveryPageOfEveryCopy)
     EXPECT_EQ(text.count(QStringLiteral("Björk Bea")), printer.supportsMultipleCopies() ? 1 : 2);
 }
 
+TEST_F(PrintRaportTest, ThePrinterTakesThePagesAsTheyAreLaidOutOrEveryCopyOfThemKept)
+{
+    for (int copies : {1, 2}) {
+        SCOPED_TRACE(copies);
+        PrinterSetup() = PrinterSetupChoice{};
+        PrinterSetup().outputFile = m_dir.filePath(QStringLiteral("kopiot%1.pdf").arg(copies));
+        MainReport() = engineFor(shippedReport(QStringLiteral("mvosoite.rpt")));
+        InstallReportOutput();
+        MainReport().Destination = ReportEngine::ToPrinter;
+        MainReport().CopiesToPrinter = qint16(copies);
+        const int pages = MainReport().PrintReport();
+        ASSERT_GT(pages, 0);
+        QProcess p;
+        p.start(QStringLiteral("pdftotext"), {PrinterSetup().outputFile, QStringLiteral("-")});
+        ASSERT_TRUE(p.waitForFinished(30000));
+        const QString text = QString::fromUtf8(p.readAllStandardOutput());
+        // A printer that makes no copies itself (as the PDF printer) gets the pages kept and
+        // sent as many times.
+        QPrinter probe(QPrinter::HighResolution);
+        probe.setOutputFormat(QPrinter::PdfFormat);
+        const int sent = probe.supportsMultipleCopies() ? 1 : copies;
+        EXPECT_EQ(text.count(QLatin1Char('\f')), pages * sent);
+        EXPECT_EQ(text.count(QStringLiteral("Björk Bea")), sent);
+    }
+}
+
 TEST_F(PrintRaportTest, PrinterOutputKeepsToTheChosenPageRange)
 {
     const ReportDocument doc = onePerPage(4, QStringLiteral("Sivu numero %1"));
