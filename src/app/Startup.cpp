@@ -134,9 +134,11 @@ void Startup::successRoad(Database& db, bool sampleOpened)
 {
     SharedState& s = State();
     IgnoringErrors("start-up: upgrade", [&] { updateDatabase(db); });
-    // Marker rows a backup of an older version left behind would show as blank rows everywhere.
+    // Marker rows a backup of an older version left behind would show as blank rows everywhere;
+    // a file no program has written since this one closed it cannot hold them.
     try {
-        DeleteBackupRows(db);
+        if (m_untouchedPath.isEmpty() || m_untouchedPath != s.DatabasePath)
+            DeleteBackupRows(db);
     } catch (const DbException& e) {
         ShowWarning(QStringLiteral("Tietokannan ylimääräisten merkintärivien poisto ei onnistunut:\n") + e.description());
     }
@@ -178,6 +180,12 @@ StartupOutcome Startup::run()
     if (const auto why = ProgramIniStore().tooLarge())
         ShowWarning(*why + QStringLiteral("\n\nTikkeli käynnistyy oletusasetuksin eikä muuta asetustiedostoa."));
     IgnoringErrors("start-up: read database paths", [] { ReadDatabasePaths(); });
+    // Looked at before anything of the start-up writes to the file.
+    m_untouchedPath.clear();
+    IgnoringErrors("start-up: compare the file with its last close", [&] {
+        if (UntouchedSinceCleanClose(s.DatabasePath))
+            m_untouchedPath = s.DatabasePath;
+    });
     IgnoringErrors("start-up: remove what stopped runs left",
                    [&s] { FolderBackup::removeLeftovers(s.DatabasePath, s.BackupFolder); });
     // One connection for the whole start-up: the settings check and the open below share it, so

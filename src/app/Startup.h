@@ -45,6 +45,9 @@ private:
     void showInUseMessage();
     bool repairDatabase();
     void successRoad(Database& db, bool sampleOpened);
+
+    // The database path of the ini, when its file is as this program left it at its last close.
+    QString m_untouchedPath;
     void remindBackup();
 };
 

@@ -4,6 +4,11 @@
 #include "db/Recordset.h"
 #include "db/Transaction.h"
 #include "base/SharedState.h"
+#include "settings/IniSettingsStore.h"
+#include "settings/SettingsLoader.h"
+
+#include <QFile>
+#include <sys/stat.h>
 
 namespace tikkeli {
 
@@ -64,6 +69,53 @@ long long DeleteBackupRows(const QString& databasePath)
 long long DeleteBackupRows()
 {
     return DeleteBackupRows(State().DatabasePath);
+}
+
+namespace {
+
+const QString CleanCloseKey = QStringLiteral("SuljettuTietokanta");
+
+// The file's identity and its last write as the file system keeps them, and the change counter
+// every commit steps in the database's header (file times may stay within one clock tick);
+// empty when unreadable.
+QString fileStamp(const QString& path)
+{
+    struct stat st {};
+    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return QString();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    const QByteArray header = file.read(28);
+    if (header.size() < 28)
+        return QString();
+    return QStringLiteral("%1:%2:%3:%4:%5.%6:%7.%8")
+        .arg(QString::fromLatin1(header.mid(24, 4).toHex()))
+        .arg(qulonglong(st.st_dev))
+        .arg(qulonglong(st.st_ino))
+        .arg(qlonglong(st.st_size))
+        .arg(qlonglong(st.st_mtim.tv_sec))
+        .arg(qlonglong(st.st_mtim.tv_nsec))
+        .arg(qlonglong(st.st_ctim.tv_sec))
+        .arg(qlonglong(st.st_ctim.tv_nsec));
+}
+
+} // namespace
+
+bool UntouchedSinceCleanClose(const QString& databasePath)
+{
+    const QString stamp = fileStamp(databasePath);
+    if (stamp.isEmpty())
+        return false;
+    // "stamp|path": the stamp holds no bar, the path may.
+    const QString remembered = ProgramIniStore().read(CleanCloseKey);
+    return remembered == stamp + QLatin1Char('|') + databasePath;
+}
+
+void RememberCleanClose(const QString& databasePath)
+{
+    const QString stamp = fileStamp(databasePath);
+    ProgramIniStore().write(stamp.isEmpty() ? QString() : stamp + QLatin1Char('|') + databasePath, CleanCloseKey);
 }
 
 } // namespace tikkeli

@@ -20,4 +20,14 @@ long long DeleteBackupRows(); // on State().DatabasePath
 long long DeleteBackupRows(const QString& databasePath);
 long long DeleteBackupRows(Database& db);
 
+// Looking for markers reads every row of those tables, which grows with the club. Only a program
+// that writes markers can leave them, and nothing writes to a file without moving its
+// modification and change times, so a file found just as this program left it at its last clean
+// close (the same file, size and times to the nanosecond, remembered in the program's ini file)
+// holds none, and the start-up skips the look. Any other file, or one whose times cannot be read,
+// is looked at.
+bool UntouchedSinceCleanClose(const QString& databasePath);
+// Remembers the file as it is now; the main window calls it when the program closes.
+void RememberCleanClose(const QString& databasePath);
+
 } // namespace tikkeli

@@ -2,6 +2,7 @@
 #include "base/Clock.h"
 #include "base/ScriptedPrompter.h"
 #include "app/Startup.h"
+#include "backup/BackupRows.h"
 #include "db/Connection.h"
 #include "db/Database.h"
 #include "db/DbError.h"
@@ -508,4 +509,39 @@ TEST_F(StartupRoads, DamagedClubDatabaseIsSalvagedByTheRealRepair)
     EXPECT_EQ(out.caption, QStringLiteral("Tikkeli - Erämiehet ry"));
     Database again = Database::open(path);
     EXPECT_GT(again.scalar(QStringLiteral("SELECT COUNT(*) FROM Settings")).toInt64(), 10);
+}
+
+// Markers another program leaves after this one closed the file cleanly are removed at the next
+// start, as are those in a file never closed by this program.
+TEST_F(StartupRoads, MarkersWrittenSinceTheLastCleanCloseAreRemovedAtStart)
+{
+    const QString path = clubDatabase();
+    configure(path);
+    const auto markers = [&] {
+        Database db = Database::open(path);
+        const qint64 n = db.scalar(QStringLiteral("SELECT (SELECT COUNT(*) FROM jr WHERE BackupRow = 1) + "
+                                                  "(SELECT COUNT(*) FROM pi WHERE BackupRow = 1)"))
+                             .toInt64();
+        db.close();
+        ConnectionRegistry::closeAll(path);
+        return n;
+    };
+    const auto leaveMarkers = [&] {
+        sqlite3* other = nullptr;
+        ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(path).constData(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(other, "INSERT INTO jr (BackupRow) VALUES (1); INSERT INTO pi (BackupRow) VALUES (1)",
+                               nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+        sqlite3_close_v2(other);
+    };
+    leaveMarkers();
+    ASSERT_TRUE(startup.run().databaseLoaded);
+    EXPECT_EQ(markers(), 0) << "never closed by this program";
+
+    RememberCleanClose(path);
+    leaveMarkers();
+    ASSERT_EQ(markers(), 2);
+    ASSERT_TRUE(startup.run().databaseLoaded);
+    EXPECT_EQ(markers(), 0) << "written since the clean close";
+    EXPECT_EQ(prompter.unexpected(), 0);
 }

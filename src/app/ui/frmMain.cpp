@@ -1,5 +1,9 @@
 #include "app/ui/frmMain.h"
 
+#include "backup/BackupRows.h"
+#include "base/ErrorHandling.h"
+#include "base/SharedState.h"
+
 #include "settings/NewDatabase.h"
 #include "base/Prompter.h"
 #include "app/ui/AboutPicture.h"
@@ -216,6 +220,8 @@ void frmMain::closeEvent(QCloseEvent* e)
             return;
         }
         SaveFormPlacement(this);
+        // The next start sees whether any program has written to the file since.
+        IgnoringErrors("close: remember the database file", [] { RememberCleanClose(State().DatabasePath); });
         m_ending = true;
     }
     e->accept();

@@ -4,6 +4,7 @@
 #include "app/ui/frmAbout.h"
 #include "app/ui/frmDemoVersion.h"
 #include "app/ui/frmMain.h"
+#include "backup/BackupRows.h"
 #include "db/DbError.h"
 #include "settings/IniSettingsStore.h"
 #include "settings/SettingsLoader.h"
@@ -149,7 +150,7 @@ TEST_F(MainWindowTest, SecondClickBringsTheSameWindowForward)
 
 TEST_F(MainWindowTest, ClosingAsksEveryWindowAndStaysWhenOneRefuses)
 {
-    clubDatabase();
+    const QString database = clubDatabase();
     frmMain w;
     ASSERT_TRUE(w.Load());
     w.show();
@@ -160,6 +161,7 @@ TEST_F(MainWindowTest, ClosingAsksEveryWindowAndStaysWhenOneRefuses)
     EXPECT_TRUE(w.isVisible());
     EXPECT_EQ(other->closeRequests, 1);
     EXPECT_FALSE(storedPlacement());
+    EXPECT_FALSE(UntouchedSinceCleanClose(database));
 
     // A window its owner keeps loaded but hidden is asked as well: its close handler saves.
     auto* hidden = new StubbornWindow;
@@ -173,6 +175,8 @@ TEST_F(MainWindowTest, ClosingAsksEveryWindowAndStaysWhenOneRefuses)
     EXPECT_EQ(other->closeRequests, 2);
     EXPECT_EQ(hidden->closeRequests, 1);
     EXPECT_TRUE(storedPlacement());
+    // The next start knows whether any program wrote to the file after this close.
+    EXPECT_TRUE(UntouchedSinceCleanClose(database));
 }
 
 TEST_F(MainWindowTest, LoadSetsCaptionAndKeepsTheSizeFixed)

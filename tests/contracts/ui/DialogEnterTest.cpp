@@ -36,6 +36,17 @@ public:
     }
 };
 
+// A criteria dialog filled from the database, as its command opens it.
+template <class Dialog>
+std::function<QDialog*()> loaded(Database& db)
+{
+    return [&db] {
+        auto* d = new Dialog(db);
+        d->load();
+        return d;
+    };
+}
+
 } // namespace
 
 TEST(DialogEnter, EnterOnAnOptionOrComboClicksTheDefaultButton)
@@ -50,34 +61,10 @@ TEST(DialogEnter, EnterOnAnOptionOrComboClicksTheDefaultButton)
     const Case cases[] = {
         {"frmTulostus", [] { return new frmTulostus; }, "cmbTulostusLaite"},
         {"frmTulostusmuodonValinta", [] { return new frmTulostusmuodonValinta; }, "optPrintType_1"},
-        {"frmHakuehdot",
-         [&t] {
-             auto* d = new frmHakuehdot(t.db);
-             d->load();
-             return d;
-         },
-         "cmbOminaisuudet"},
-        {"frmHakuehdotVoimassaolo",
-         [&t] {
-             auto* d = new frmHakuehdotVoimassaolo(t.db);
-             d->load();
-             return d;
-         },
-         "optVoimassa_0"},
-        {"frmElainehdot",
-         [&t] {
-             auto* d = new frmElainehdot(t.db);
-             d->load();
-             return d;
-         },
-         "optKoskee_1"},
-        {"frmPiirrettavatTilat",
-         [&t] {
-             auto* d = new frmPiirrettavatTilat(t.db);
-             d->load();
-             return d;
-         },
-         "optKoskee_1"},
+        {"frmHakuehdot", loaded<frmHakuehdot>(t.db), "cmbOminaisuudet"},
+        {"frmHakuehdotVoimassaolo", loaded<frmHakuehdotVoimassaolo>(t.db), "optVoimassa_0"},
+        {"frmElainehdot", loaded<frmElainehdot>(t.db), "optKoskee_1"},
+        {"frmPiirrettavatTilat", loaded<frmPiirrettavatTilat>(t.db), "optKoskee_1"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
