@@ -114,8 +114,23 @@ bool UntouchedSinceCleanClose(const QString& databasePath)
 
 void RememberCleanClose(const QString& databasePath)
 {
-    const QString stamp = fileStamp(databasePath);
-    ProgramIniStore().write(stamp.isEmpty() ? QString() : stamp + QLatin1Char('|') + databasePath, CleanCloseKey);
+    // Forgotten first: a close that fails below leaves the next start to look.
+    ProgramIniStore().write(QString(), CleanCloseKey);
+    if (databasePath.isEmpty())
+        return;
+    // Another program may have left markers while this one ran: they are looked for (and removed)
+    // once more, and the file is remembered only when nothing wrote to it during that last look.
+    Database db = Database::open(databasePath);
+    QString stamp;
+    for (int round = 0; round < 2 && stamp.isEmpty(); ++round) {
+        const QString before = fileStamp(databasePath);
+        const long long removed = DeleteBackupRows(db);
+        if (removed == 0 && !before.isEmpty() && fileStamp(databasePath) == before)
+            stamp = before;
+    }
+    db.close();
+    if (!stamp.isEmpty())
+        ProgramIniStore().write(stamp + QLatin1Char('|') + databasePath, CleanCloseKey);
 }
 
 } // namespace tikkeli

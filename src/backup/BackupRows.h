@@ -20,14 +20,16 @@ long long DeleteBackupRows(); // on State().DatabasePath
 long long DeleteBackupRows(const QString& databasePath);
 long long DeleteBackupRows(Database& db);
 
-// Looking for markers reads every row of those tables, which grows with the club. Only a program
-// that writes markers can leave them, and nothing writes to a file without moving its
-// modification and change times, so a file found just as this program left it at its last clean
-// close (the same file, size and times to the nanosecond, remembered in the program's ini file)
-// holds none, and the start-up skips the look. Any other file, or one whose times cannot be read,
-// is looked at.
+// Looking for markers reads every row of those tables, which grows with the club, so the start-up
+// looks only when some program may have written to the file since this one last closed it. At a
+// clean close the program looks once more (removing any marker found) and remembers the file as
+// that look found it, in the program's ini file: its identity, size, modification and change
+// times and the change counter every commit steps in its header. Nothing writes to the file
+// without moving those, so a file found just as remembered holds no markers. Any other file, or
+// one that cannot be read, is looked at.
 bool UntouchedSinceCleanClose(const QString& databasePath);
-// Remembers the file as it is now; the main window calls it when the program closes.
+// The look at a clean close, and the file remembered; the main window calls it when the program
+// closes. A failure (the file locked, say) leaves nothing remembered; throws DbException then.
 void RememberCleanClose(const QString& databasePath);
 
 } // namespace tikkeli

@@ -511,8 +511,8 @@ TEST_F(StartupRoads, DamagedClubDatabaseIsSalvagedByTheRealRepair)
     EXPECT_GT(again.scalar(QStringLiteral("SELECT COUNT(*) FROM Settings")).toInt64(), 10);
 }
 
-// Markers another program leaves after this one closed the file cleanly are removed at the next
-// start, as are those in a file never closed by this program.
+// Markers another program leaves are removed: at the next start when left after this program's
+// clean close or in a file it never closed, at the close when left while it ran.
 TEST_F(StartupRoads, MarkersWrittenSinceTheLastCleanCloseAreRemovedAtStart)
 {
     const QString path = clubDatabase();
@@ -543,5 +543,12 @@ TEST_F(StartupRoads, MarkersWrittenSinceTheLastCleanCloseAreRemovedAtStart)
     ASSERT_EQ(markers(), 2);
     ASSERT_TRUE(startup.run().databaseLoaded);
     EXPECT_EQ(markers(), 0) << "written since the clean close";
+
+    // Left while the program ran: the close looks once more.
+    leaveMarkers();
+    RememberCleanClose(path);
+    EXPECT_EQ(markers(), 0) << "written while the program ran";
+    EXPECT_TRUE(UntouchedSinceCleanClose(path));
+    ASSERT_TRUE(startup.run().databaseLoaded);
     EXPECT_EQ(prompter.unexpected(), 0);
 }
