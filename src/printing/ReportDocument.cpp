@@ -77,6 +77,9 @@ void ItemList::push_back(const Item& item)
         r.top = float(item.rect.top());
         r.width = float(item.rect.width());
         setTextRecord(r, m_records.size(), item.text);
+    } else if (item.kind == Item::Kind::Line) {
+        r.offset = std::uint32_t(m_lines.size());
+        m_lines.push_back({item.line, item.penWidth});
     } else {
         r.offset = std::uint32_t(m_shapes.size());
         m_shapes.push_back(item);
@@ -106,7 +109,17 @@ QPointF ItemList::textOrigin(size_t i) const
 
 ReportDocument::Item ItemList::shape(size_t i) const
 {
-    return m_shapes[m_records[i].offset];
+    const Style& s = style(i);
+    if (s.kind != Item::Kind::Line)
+        return m_shapes[m_records[i].offset];
+    const LineRecord& l = m_lines[m_records[i].offset];
+    Item it;
+    it.kind = Item::Kind::Line;
+    it.line = l.line;
+    it.penWidth = l.penWidth;
+    it.color = s.color;
+    it.section = s.section;
+    return it;
 }
 
 ReportDocument::Item ItemList::operator[](size_t i) const
@@ -150,6 +163,7 @@ void ItemList::squeeze()
         m_text.squeeze();
     m_styles.shrink_to_fit();
     m_shapes.shrink_to_fit();
+    m_lines.shrink_to_fit();
 }
 
 namespace {

@@ -128,13 +128,18 @@ struct ReportDocument {
     private:
         struct Record {
             float left = 0, top = 0, width = 0; // Text
-            std::uint32_t offset = 0;           // Text: into m_text; other kinds: into m_shapes
+            std::uint32_t offset = 0;           // Text: into m_text; Line: into m_lines; others: into m_shapes
             std::uint16_t length = 0;           // Text: LongText means "see m_longLengths"
             std::uint16_t style = 0;
         };
         static constexpr std::uint16_t LongText = 0xFFFF;
         struct StyleHash {
             size_t operator()(const Style& s) const;
+        };
+        // A line of a form (a page of invoices draws a dozen) in a seventh of an Item's room.
+        struct LineRecord {
+            QLineF line;
+            double penWidth = 0;
         };
         std::uint16_t styleOf(const Style& s);
         void setTextRecord(Record& r, size_t index, const QString& text);
@@ -147,6 +152,7 @@ struct ReportDocument {
         // Looked up by hash once a page has more than a few styles.
         std::unordered_map<Style, std::uint16_t, StyleHash> m_styleIndex;
         std::vector<Item> m_shapes;
+        std::vector<LineRecord> m_lines;
         std::unordered_map<size_t, qsizetype> m_longLengths;
     };
 

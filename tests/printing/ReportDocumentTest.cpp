@@ -45,11 +45,21 @@ TEST(ReportDocumentItems, EveryKindOfItemReadsBackAsItWasPut)
     image.kind = Item::Kind::Image;
     image.rect = QRectF(400, 30, 120, 60);
     image.image = std::make_shared<const QImage>(4, 2, QImage::Format_RGB32);
+    Item code;
+    code.kind = Item::Kind::BarCode;
+    code.rect = QRectF(22.7, 56.69, 283.46, 34.02);
+    code.bars = {{0, 0.02}, {0.03, 0.01}, {0.5, 0.04}, {0.98, 0.02}};
+    code.color = Qt::darkBlue;
+    code.section = QStringLiteral("GF2");
     const Item plain = text(QStringLiteral("Öhman Örjan"), QRectF(28.35, 100, 60.1, 11.5), 109.2);
     const Item empty = text(QString(), QRectF(28.35, 111.5, 0, 11.5), 120.7);
 
-    const ReportDocument::ItemList list{bold, line, box, plain, image, empty};
-    const std::vector<Item> put{bold, line, box, plain, image, empty};
+    Item dashed = line; // lines are kept in a compact form of their own
+    dashed.line = QLineF(12.25, 700.5, 12.25, 800.75);
+    dashed.penWidth = 0.35;
+    dashed.color = Qt::gray;
+    const ReportDocument::ItemList list{bold, line, box, plain, image, code, dashed, empty};
+    const std::vector<Item> put{bold, line, box, plain, image, code, dashed, empty};
     ASSERT_EQ(list.size(), put.size());
     for (size_t i = 0; i < put.size(); ++i) {
         SCOPED_TRACE(i);
@@ -71,6 +81,11 @@ TEST(ReportDocumentItems, EveryKindOfItemReadsBackAsItWasPut)
             EXPECT_EQ(got.penWidth, want.penWidth);
             EXPECT_EQ(got.fill, want.fill);
             EXPECT_EQ(got.image, want.image);
+            ASSERT_EQ(got.bars.size(), want.bars.size());
+            for (size_t b = 0; b < want.bars.size(); ++b) {
+                EXPECT_EQ(got.bars[b].x, want.bars[b].x);
+                EXPECT_EQ(got.bars[b].width, want.bars[b].width);
+            }
         }
     }
     // Read in order through the iterators as well.
