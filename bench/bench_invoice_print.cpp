@@ -3,7 +3,8 @@
 //
 // - memory: the run of `memory members` (default 100,000) printed in a child process of its own,
 //   which reports its peak resident size (getrusage); the first child prints one invoice, what
-//   any print costs before its pages. Target: under 400 MiB. Before the pages were painted as they
+//   any print costs before its pages. Target: under 400 MiB. A third child lays the invoices out
+//   and keeps them, as the preview does (no target). Before the pages were painted as they
 //   were laid out, and the bar code was one item instead of a box per bar, this peaked at 3.1 GiB.
 // - time: the run of `time members` (default 10,000) printed by the program against QPainter on a
 //   QPdfWriter painting the same pages (the same texts, lines and bars, taken from the laid-out
@@ -107,7 +108,13 @@ int runStage(const QString& stage, const QString& database, const QString& pdf)
     qint64 member = 0;
     if (stage == QLatin1String("one"))
         member = Database::open(database).scalar(QStringLiteral("SELECT MIN(jmjrID) FROM jm")).toInt64();
-    const int pages = printInvoices(pdf, member);
+    int pages = 0;
+    if (stage == QLatin1String("kept")) {
+        InvoicePrints::PrepareRunInvoices(0, false);
+        pages = int(MainReport().layoutReport()->pages.size());
+    } else {
+        pages = printInvoices(pdf, member);
+    }
     std::printf("%.1f %lld %d\n", peakMiB(), qint64(timer.elapsed()), pages);
     return 0;
 }
@@ -127,7 +134,10 @@ double measureMemory(int members)
     const struct {
         const char* stage;
         const char* label;
-    } stages[] = {{"one", "start-up, one invoice printed"}, {"all", "every invoice printed"}};
+        bool print;
+    } stages[] = {{"one", "start-up, one invoice printed", true},
+                  {"all", "every invoice printed", true},
+                  {"kept", "every invoice laid out and kept", false}};
     for (const auto& s : stages) {
         QProcess child;
         child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -139,10 +149,12 @@ double measureMemory(int members)
         }
         const QStringList out = QString::fromLatin1(child.readAllStandardOutput()).simplified().split(u' ');
         const double peak = out.value(0).toDouble();
-        worst = std::max(worst, peak);
+        if (s.print)
+            worst = std::max(worst, peak);
         std::printf("%-34s %10.1f %10s %8s\n", s.label, peak, qPrintable(out.value(1)), qPrintable(out.value(2)));
     }
-    std::printf("\npeak %.1f MiB (target < %g MiB) %s\n\n", worst, TargetMiB, worst < TargetMiB ? "ok" : "OVER");
+    std::printf("\nprint peak %.1f MiB (target < %g MiB) %s; the pages kept whole are what the preview holds\n\n", worst,
+                TargetMiB, worst < TargetMiB ? "ok" : "OVER");
     return worst;
 }
 
