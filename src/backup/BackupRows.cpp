@@ -114,8 +114,8 @@ bool UntouchedSinceCleanClose(const QString& databasePath)
 
 void RememberCleanClose(const QString& databasePath)
 {
-    // Forgotten first: a close that fails below leaves the next start to look.
-    ProgramIniStore().write(QString(), CleanCloseKey);
+    // What an earlier close remembered stays on a failure below: it matches only a file that
+    // nothing has written to since, which is still free of markers.
     if (databasePath.isEmpty())
         return;
     // Another program may have left markers while this one ran: they are looked for (and removed)

@@ -29,7 +29,7 @@ long long DeleteBackupRows(Database& db);
 // one that cannot be read, is looked at.
 bool UntouchedSinceCleanClose(const QString& databasePath);
 // The look at a clean close, and the file remembered; the main window calls it when the program
-// closes. A failure (the file locked, say) leaves nothing remembered; throws DbException then.
+// closes. A failure (the file locked, say) throws DbException and remembers nothing new.
 void RememberCleanClose(const QString& databasePath);
 
 } // namespace tikkeli
