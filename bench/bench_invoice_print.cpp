@@ -12,6 +12,7 @@
 //
 //   bench_invoice_print [memory members] [time members] [benchmark options]
 #include "ClubFixture.h"
+#include "InvoiceRunRequest.h"
 #include "PairedRatio.h"
 
 #include "base/SharedState.h"
@@ -62,16 +63,7 @@ void runInvoices(const QString& database)
     db.execute(QStringLiteral("DELETE FROM jm"));
     db.execute(QStringLiteral("UPDATE jr SET jrJasenmaksu = 1"));
     State().InvoiceNumberCounter = 100;
-    InvoiceRunRequest r;
-    r.title = QStringLiteral("Jäsenmaksu 2027");
-    r.invoiceDate = QStringLiteral("15.1.2027");
-    r.dueDate = QStringLiteral("15.2.2027");
-    r.giroText = QStringLiteral("Jäsenmaksu ja lehti");
-    r.runText = QStringLiteral("Kiitos tuesta!");
-    r.feeInvoice = true;
-    r.rows[0] = {true, QStringLiteral("Jäsenmaksu"), QStringLiteral("40,00")};
-    r.rows[1] = {true, QStringLiteral("Lehti"), QStringLiteral("5,50")};
-    r.total = QStringLiteral("45,50 €");
+    const InvoiceRunRequest r = bench::membershipRun();
     const InvoiceRunResult result = InvoiceRun(db).run(r);
     if (result.added <= 0) {
         std::fprintf(stderr, "the invoice run wrote nothing: %s\n", qPrintable(result.message));

@@ -11,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
+#include "InvoiceRunRequest.h"
 #include "PairedRatio.h"
 #include "SchemaScript.h"
 
@@ -56,17 +57,7 @@ struct Fixture {
 
 InvoiceRunRequest request()
 {
-    InvoiceRunRequest r;
-    r.title = QStringLiteral("Jäsenmaksu 2027");
-    r.invoiceDate = QStringLiteral("15.1.2027");
-    r.dueDate = QStringLiteral("15.2.2027");
-    r.giroText = QStringLiteral("Jäsenmaksu ja lehti");
-    r.runText = QStringLiteral("Kiitos tuesta!");
-    r.feeInvoice = true;
-    r.rows[0] = {true, QStringLiteral("Jäsenmaksu"), QStringLiteral("40,00")};
-    r.rows[1] = {true, QStringLiteral("Lehti"), QStringLiteral("5,50")};
-    r.total = QStringLiteral("45,50 €");
-    return r;
+    return bench::membershipRun();
 }
 
 void bindText(sqlite3_stmt* st, int i, const QByteArray& t)
