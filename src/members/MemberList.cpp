@@ -1,6 +1,15 @@
 #include "members/MemberList.h"
 
+#include "db/FinnishSort.h"
+
 namespace tikkeli {
+
+namespace {
+
+const QString Unsorted = QStringLiteral("SELECT jr.jrID, jr.jrSukunimi, jr.jrEtunimi FROM jr");
+const QString FeatureFilter = QStringLiteral(" WHERE jr.jrID IN (SELECT ptjrID FROM pt WHERE ptpiID = ?)");
+
+} // namespace
 
 Recordset MemberList::open(Database& db, qint64 featureId, const QString& columns)
 {
@@ -16,6 +25,11 @@ Recordset MemberList::open(Database& db, qint64 featureId, const QString& column
 
 std::vector<qint64> MemberList::ids(Database& db, qint64 featureId)
 {
+    // Sorted outside SQLite's sorter, which would double the cost of a large club's list; members
+    // whose names compare equal keep the order of their ids.
+    const Params params = featureId == 0 ? Params{} : Params{Value(featureId)};
+    if (auto sorted = FinnishOrderedIds(db, featureId == 0 ? Unsorted : Unsorted + FeatureFilter, params))
+        return std::move(*sorted);
     std::vector<qint64> result;
     for (Recordset rs = open(db, featureId, QStringLiteral("jr.jrID")); !rs.eof(); rs.moveNext())
         result.push_back(rs.field(0).toInt64());
