@@ -320,7 +320,7 @@ TEST_F(ContractReportsTest, VillageListToPdf)
 {
     QTemporaryDir dir;
     c.validity = {0, {}, 0};
-    ContractReports::prepare(t.db, Cmd::VillageWithoutPeriod, c);
+    ContractReports::prepare(t.db, Cmd::VillageWithPeriod, c);
     MainReport().Destination = ReportEngine::ToFile;
     MainReport().PrintFileName = dir.filePath(QStringLiteral("kylat.pdf"));
     MainReport().setAction(1);
@@ -333,6 +333,9 @@ TEST_F(ContractReportsTest, VillageListToPdf)
     EXPECT_TRUE(text.contains(QStringLiteral("Erämiesten 'Hirvi' ry")));
     EXPECT_TRUE(text.contains(QStringLiteral("Hirvilahti, Ylä-Kuusijärvi")));
     EXPECT_TRUE(text.contains(QStringLiteral("3836,6")));
+    // The period as a reader sees it on paper: dates, or "Toistaiseksi" for a contract until notice.
+    EXPECT_TRUE(text.contains(QStringLiteral("Toistaiseksi")));
+    EXPECT_TRUE(text.contains(QStringLiteral("1.2.2010 - 1.2.2025")));
 }
 
 TEST_F(ContractReportsTest, ApostrophesInNamesAndTypedValuesStayText)
