@@ -35,6 +35,26 @@ using namespace tikkeli;
 
 namespace {
 
+// The raw sides' reading of a domestic-format file: each payment record's reference without its
+// leading zeros and its amount in cents, as a bank writes them.
+template <class Visit>
+void forEachPaymentRecord(const QByteArray& bytes, Visit visit)
+{
+    for (qsizetype at = 0; at < bytes.size();) {
+        qsizetype end = bytes.indexOf('\n', at);
+        if (end < 0)
+            end = bytes.size();
+        const QByteArray line = bytes.mid(at, end - at);
+        at = end + 1;
+        if (!line.startsWith('3'))
+            continue;
+        QByteArray reference = line.mid(43, 20);
+        while (reference.startsWith('0'))
+            reference.remove(0, 1);
+        visit(reference, line.mid(77, 10).toLongLong());
+    }
+}
+
 struct Fixture {
     const int Count;
     QTemporaryDir dir;
@@ -96,19 +116,8 @@ void BM_ReadAndMatch(benchmark::State& state)
         file.open(QIODevice::ReadOnly);
         const QByteArray bytes = file.readAll();
         std::vector<std::pair<QByteArray, qint64>> payments;
-        for (qsizetype at = 0; at < bytes.size();) {
-            qsizetype end = bytes.indexOf('\n', at);
-            if (end < 0)
-                end = bytes.size();
-            const QByteArray line = bytes.mid(at, end - at);
-            at = end + 1;
-            if (!line.startsWith('3'))
-                continue;
-            QByteArray reference = line.mid(43, 20);
-            while (reference.startsWith('0'))
-                reference.remove(0, 1);
-            payments.emplace_back(reference, line.mid(77, 10).toLongLong());
-        }
+        forEachPaymentRecord(bytes,
+                             [&](const QByteArray& reference, qint64 cents) { payments.emplace_back(reference, cents); });
         sqlite3_stmt* st = nullptr;
         sqlite3_prepare_v2(h, "SELECT jmhID, jmhjmjrID, jmhjmHinta, jmhjmMaksettu FROM jmhist WHERE jmhjmViitenumero = ?",
                            -1, &st, nullptr);
@@ -161,18 +170,7 @@ std::size_t RawReadAndMark(Fixture& f)
     sqlite3_prepare_v2(h, "UPDATE jmRivi SET jmRMaksettu = 1 WHERE jmRjmID = ?", -1, &rows, nullptr);
     std::vector<qint64> toMark;
     QStringList texts;
-    for (qsizetype at = 0; at < bytes.size();) {
-        qsizetype end = bytes.indexOf('\n', at);
-        if (end < 0)
-            end = bytes.size();
-        const QByteArray line = bytes.mid(at, end - at);
-        at = end + 1;
-        if (!line.startsWith('3'))
-            continue;
-        QByteArray reference = line.mid(43, 20);
-        while (reference.startsWith('0'))
-            reference.remove(0, 1);
-        const qint64 cents = line.mid(77, 10).toLongLong();
+    forEachPaymentRecord(bytes, [&](const QByteArray& reference, qint64 cents) {
         texts.push_back(QString::fromLatin1(reference) + QStringLiteral(" ") + QString::number(cents / 100)
                         + QLatin1Char(',') + QString::number(cents % 100).rightJustified(2, QLatin1Char('0')));
         sqlite3_bind_text(find, 1, reference.constData(), int(reference.size()), SQLITE_TRANSIENT);
@@ -180,7 +178,7 @@ std::size_t RawReadAndMark(Fixture& f)
             && qRound64(sqlite3_column_double(find, 2) * 100) == cents)
             toMark.push_back(sqlite3_column_int64(find, 0));
         sqlite3_reset(find);
-    }
+    });
     sqlite3_exec(h, "BEGIN", nullptr, nullptr, nullptr);
     for (const qint64 id : toMark) {
         for (sqlite3_stmt* st : {exists, invoice}) {
