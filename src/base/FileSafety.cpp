@@ -306,7 +306,7 @@ std::optional<FileError> FileSafety::publish(const QString& temp, const QString&
     return error;
 }
 
-std::optional<FileError> FileSafety::copyFile(const QString& from, const QString& to, Existing existing)
+std::optional<FileError> FileSafety::copyFile(const QString& from, const QString& to, Existing existing, const QString& tag)
 {
     if (existing == Existing::Keep && (QFileInfo::exists(to) || QFileInfo(to).isSymLink()))
         return FileError::fromErrno(EEXIST);
@@ -314,7 +314,7 @@ std::optional<FileError> FileSafety::copyFile(const QString& from, const QString
     if (source.get() < 0)
         return FileError::fromErrno(errno);
     std::optional<FileError> error;
-    const QString temp = reserveTemp(to, error);
+    const QString temp = reserveTemp(to, error, tag);
     if (temp.isEmpty())
         return error;
     {
