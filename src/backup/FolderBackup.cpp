@@ -174,6 +174,10 @@ void FolderBackup::removeLeftovers(const QString& databasePath, const QString& b
     FileSafety& files = FileSafety::instance();
     files.removeLeftovers(databasePath, {QStringLiteral("tiivistys"), QStringLiteral("korjaus"), BackupRestore::TempTag});
     files.removeLeftovers(compactedPath(databasePath), {QStringLiteral("tiivistys")});
+    // A restore goes into the program's own folder unless the user chose another.
+    files.removeLeftoversIn(restoreFolder(), {BackupRestore::TempTag});
+    if (BackupRestore::targetFolder() != restoreFolder())
+        files.removeLeftoversIn(BackupRestore::targetFolder(), {BackupRestore::TempTag});
     if (!backupFolder.isEmpty())
         files.removeLeftovers(backupCopyPath(backupFolder, databasePath), {QStringLiteral("kopio")});
 }

@@ -376,3 +376,22 @@ TEST_F(FolderRestoreTest, TheCopyKeptOfAFileWithAStoppedWriteIsWholeAndRolledBac
         EXPECT_EQ(p.unexpected(), 0);
     }
 }
+
+// A restore stopped before its new file took its name leaves its temporary beside a name that is
+// not there: the next start removes it, and nothing that is not a stopped restore's.
+TEST_F(FolderRestoreTest, TheNextStartRemovesWhatAStoppedRestoreLeftInTheFolder)
+{
+    QDir().mkpath(restoreDir);
+    QFile pidMax(QStringLiteral("/proc/sys/kernel/pid_max"));
+    const qint64 gone = (pidMax.open(QIODevice::ReadOnly) ? pidMax.readAll().trimmed().toLongLong() : 4194304) + 1;
+    const QString left = QStringLiteral(".uusi.mdb.palautus-%1-abc123").arg(gone);
+    // Another command's, a restore still going on (process 1 never ends), a file of the user's.
+    const QStringList others = {QStringLiteral(".uusi.mdb.kopio-%1-abc123").arg(gone),
+                                QStringLiteral(".uusi.mdb.palautus-1-abc123"), QStringLiteral("uusi.mdb")};
+    const QStringList all = QStringList(others) << left << left + QStringLiteral(".palautus-%1-def456").arg(gone);
+    for (const QString& name : all)
+        test::WriteFileBytes(restoreDir + u'/' + name, "x");
+    FolderBackup::removeLeftovers(t.path(), backupDir);
+    EXPECT_EQ(QDir(restoreDir).entryList(QDir::Files | QDir::Hidden, QDir::Name).join(u' ').toStdString(),
+              QStringList(others).join(u' ').toStdString());
+}
