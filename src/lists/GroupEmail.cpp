@@ -1,6 +1,7 @@
 #include "lists/GroupEmail.h"
 
 #include "base/NullConversions.h"
+#include "db/ClubChanges.h"
 #include "db/Recordset.h"
 #include "db/Transaction.h"
 #include "platform/EmailSender.h"
@@ -70,6 +71,8 @@ qint64 GroupEmail::CreateFailedGroup(Database& db, const QString& subject, const
     const qint64 featureId = db.lastInsertId();
     for (qint32 id : memberIds)
         db.execute(QStringLiteral("INSERT INTO pt (ptpiID, ptjrID) VALUES (?, ?)"), {Value(featureId), Value(id)});
+    ClubChanges::announce(db, ClubChanges::Kind::FeatureDefinitions);
+    ClubChanges::announce(db, ClubChanges::Kind::FeatureValues);
     t.commit();
     return featureId;
 }

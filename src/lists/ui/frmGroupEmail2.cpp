@@ -7,7 +7,6 @@
 #include "base/SharedState.h"
 #include "lists/GroupEmail.h"
 #include "lists/ui/GroupEmailParts.h"
-#include "members/FeatureEvents.h"
 #include "members/MemberCriteriaChoices.h"
 #include "members/ui/ConfiguredDatabaseWindow.h"
 #include "settings/ui/FormPlacement.h"
@@ -180,8 +179,6 @@ void frmGroupEmail2::runEnded()
         ShowInfo(QStringLiteral("Ryhmän luonti epäonnistui: ") + e.description());
         return;
     }
-    FeatureEvents::definitionsChanged();
-    FeatureEvents::memberValuesChanged();
     try {
         FillFeatureBox();
     } catch (const DbException&) {
