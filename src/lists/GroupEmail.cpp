@@ -23,16 +23,6 @@ std::vector<GroupEmailMember> GroupEmail::Members(Database& db)
     return list;
 }
 
-QSet<qint32> GroupEmail::FeatureHolders(Database& db, qint32 featureId)
-{
-    QSet<qint32> ids;
-    Recordset rs = db.openRecordset(QStringLiteral("SELECT DISTINCT ptjrID FROM pt WHERE ptpiID = ?"),
-                                    RecordsetType::Snapshot, {Value(featureId)});
-    for (; !rs.eof(); rs.moveNext())
-        ids.insert(qint32(rs.field(0).toInt64()));
-    return ids;
-}
-
 EmailRecipients GroupEmail::Recipients(Database& db, const QList<qint32>& memberIds)
 {
     EmailRecipients list;
@@ -133,13 +123,7 @@ bool GroupEmailRun::start(const Message& message, const EmailRecipients& recipie
         return true;
     }
     m_sender = std::make_unique<EmailSender>();
-    m_sender->Server = message.server;
-    m_sender->Sender = message.sender;
-    m_sender->Subject = message.subject;
-    m_sender->Message = message.text;
-    m_sender->Attachments = message.attachments;
-    m_sender->Recipients = toSend;
-    m_sender->setTimeoutMs(m_timeoutMs);
+    m_sender->compose(message, toSend, m_timeoutMs);
     connect(m_sender.get(), &EmailSender::ItemsSent, this,
             [this, total](int sent, int) { emit progress(m_withoutAddress + sent, total); });
     connect(m_sender.get(), &EmailSender::Finished, this, &GroupEmailRun::delivered);

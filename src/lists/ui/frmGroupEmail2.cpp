@@ -11,6 +11,7 @@
 #include "members/MemberCriteriaChoices.h"
 #include "members/ui/ConfiguredDatabaseWindow.h"
 #include "settings/ui/FormPlacement.h"
+#include "members/FeatureHolders.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -112,7 +113,7 @@ void frmGroupEmail2::ApplyFeatureChoice()
     QSet<qint32> holders;
     if (feature != -1) {
         try {
-            holders = GroupEmail::FeatureHolders(m_db, feature);
+            holders = FeatureHolders::ids(m_db, feature);
         } catch (const DbException& e) {
             ShowInfo(e.description());
         }
