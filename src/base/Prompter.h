@@ -7,7 +7,8 @@
 namespace tikkeli {
 
 enum class MsgIcon { None, Information, Warning, Critical, Question };
-enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
+// YesNoDefaultNo: Yes and No with No as the default button, for a question whose Yes destroys.
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel, YesNoDefaultNo };
 enum class MsgResult { Ok, Cancel, Yes, No };
 
 struct FileDialogRequest {

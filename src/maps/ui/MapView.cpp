@@ -2,7 +2,9 @@
 
 #include "maps/MapUnits.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QPainter>
 #include <QTimer>
 
@@ -16,7 +18,7 @@ MapView::MapView(QWidget* parent) : QWidget(parent)
     setObjectName(QStringLiteral("Picture1"));
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setFocusPolicy(Qt::NoFocus);
+    setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::CrossCursor);
 }
 
@@ -68,12 +70,17 @@ void MapView::setFoundEstate(Chain chain)
 
 void MapView::setDrawing(Chain chain)
 {
+    // The window hands the tool's drawing on at every mouse move: repaint only on a change.
+    if (chain == m_drawing)
+        return;
     m_drawing = std::move(chain);
     update();
 }
 
 void MapView::setMeasureLine(std::optional<QLineF> line)
 {
+    if (line == m_measure)
+        return;
     m_measure = line;
     update();
 }
@@ -122,10 +129,10 @@ void MapView::paintEvent(QPaintEvent*)
         const QRectF& box = m_estateBounds[i];
         if (box.right() >= visible.left() && box.left() <= visible.right() && box.bottom() >= visible.top()
             && box.top() <= visible.bottom())
-            paintChain(painter, m_estates[i]);
+            paintChain(painter, m_estates[i], true);
     }
-    paintChain(painter, m_found);
-    paintChain(painter, m_drawing);
+    paintChain(painter, m_found, true);
+    paintChain(painter, m_drawing, false);
     if (m_measure) {
         pen.setColor(measureColor());
         painter.setPen(pen);
@@ -149,9 +156,8 @@ bool MapView::pictureRects(QRectF& source, QRectF& target) const
     return true;
 }
 
-void MapView::paintChain(QPainter& painter, const Chain& chain)
+void MapView::paintChain(QPainter& painter, const Chain& chain, bool closed)
 {
-    // An open chain: the last point is not joined to the first unless it was also stored last.
     if (chain.size() < 2)
         return;
     // Whole pixels: the lines are drawn without smoothing, and the integer path is the faster.
@@ -159,7 +165,10 @@ void MapView::paintChain(QPainter& painter, const Chain& chain)
     points.reserve(chain.size());
     for (const QPointF& p : chain)
         points.push_back(widgetPosOf(p).toPoint());
-    painter.drawPolyline(points.data(), int(points.size()));
+    if (closed)
+        painter.drawPolygon(points.data(), int(points.size()));
+    else
+        painter.drawPolyline(points.data(), int(points.size()));
 }
 
 void MapView::resizeEvent(QResizeEvent* event)
@@ -186,6 +195,52 @@ void MapView::mouseMoveEvent(QMouseEvent* event)
 void MapView::mouseDoubleClickEvent(QMouseEvent* event)
 {
     emit mapDoubleClicked(mapPointAt(event->position()));
+}
+
+void MapView::keyPressEvent(QKeyEvent* event)
+{
+    using A = QAbstractSlider;
+    const bool ctrl = event->modifiers() & Qt::ControlModifier;
+    switch (event->key()) {
+    case Qt::Key_Left: emit panRequested(Qt::Horizontal, A::SliderSingleStepSub); break;
+    case Qt::Key_Right: emit panRequested(Qt::Horizontal, A::SliderSingleStepAdd); break;
+    case Qt::Key_Up: emit panRequested(Qt::Vertical, A::SliderSingleStepSub); break;
+    case Qt::Key_Down: emit panRequested(Qt::Vertical, A::SliderSingleStepAdd); break;
+    case Qt::Key_PageUp: emit panRequested(Qt::Vertical, A::SliderPageStepSub); break;
+    case Qt::Key_PageDown: emit panRequested(Qt::Vertical, A::SliderPageStepAdd); break;
+    // Home and End go to the left and right edge, with Ctrl to the top and bottom.
+    case Qt::Key_Home: emit panRequested(ctrl ? Qt::Vertical : Qt::Horizontal, A::SliderToMinimum); break;
+    case Qt::Key_End: emit panRequested(ctrl ? Qt::Vertical : Qt::Horizontal, A::SliderToMaximum); break;
+    default:
+        emit mapKey(event->key());
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+}
+
+void MapView::wheelEvent(QWheelEvent* event)
+{
+    // A notch is 120 eighths of a degree; a notch scrolls three steps, Ctrl+notch zooms one.
+    m_wheel += event->angleDelta();
+    const QPoint notches = m_wheel / 120;
+    m_wheel -= notches * 120;
+    event->accept();
+    if (event->modifiers() & Qt::ControlModifier) {
+        if (notches.y() != 0)
+            emit zoomStepRequested(notches.y() > 0 ? 1 : -1);
+        return;
+    }
+    // Shift turns the vertical wheel sideways, as elsewhere on the desktop.
+    const bool sideways = event->modifiers() & Qt::ShiftModifier;
+    const int vertical = sideways ? 0 : notches.y();
+    const int horizontal = sideways ? notches.y() : notches.x();
+    for (int i = 0; i < 3 * std::abs(vertical); ++i)
+        emit panRequested(Qt::Vertical,
+                          vertical > 0 ? QAbstractSlider::SliderSingleStepSub : QAbstractSlider::SliderSingleStepAdd);
+    for (int i = 0; i < 3 * std::abs(horizontal); ++i)
+        emit panRequested(Qt::Horizontal,
+                          horizontal > 0 ? QAbstractSlider::SliderSingleStepSub : QAbstractSlider::SliderSingleStepAdd);
 }
 
 } // namespace tikkeli

@@ -2,6 +2,7 @@
 
 #include "maps/MapViewState.h"
 
+#include <QAbstractSlider>
 #include <QImage>
 #include <QLineF>
 #include <QWidget>
@@ -14,7 +15,9 @@ namespace tikkeli {
 // view shows, scaled into the view (no zoomed copy of the picture is ever made), and over it the
 // boundaries as data: the estates shown, the estate found by a search, the boundary being drawn
 // and the measuring line. Every repaint reads them afresh, so a scroll or zoom keeps them all.
-// Mouse events come out as map points (twips of the unzoomed picture).
+// A boundary is drawn closed, its last corner joined to its first; the one being drawn is open.
+// Mouse events come out as map points (twips of the unzoomed picture); the view takes the focus,
+// and its keys and wheel ask the window to scroll or zoom.
 class MapView : public QWidget {
     Q_OBJECT
 public:
@@ -52,6 +55,11 @@ signals:
     void mapMoved(QPointF map);
     void mapDoubleClicked(QPointF map);
     void viewResized();
+    // The keyboard or the wheel moves the map: a scroll bar's action, or a zoom step (+1 nearer).
+    void panRequested(Qt::Orientation orientation, QAbstractSlider::SliderAction action);
+    void zoomStepRequested(int step);
+    // Any other key pressed on the map.
+    void mapKey(int key);
     // Painting the picture ran out of memory at this zoom.
     void paintFailed();
 
@@ -62,11 +70,13 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     // The picture's source rectangle and its place on the view; false when none of it shows.
     bool pictureRects(QRectF& source, QRectF& target) const;
-    void paintChain(QPainter& painter, const Chain& chain);
+    void paintChain(QPainter& painter, const Chain& chain, bool closed);
 
     const MapViewState* m_state = nullptr;
     QImage m_picture;
@@ -75,6 +85,7 @@ private:
     Chain m_found;
     Chain m_drawing;
     std::optional<QLineF> m_measure;
+    QPoint m_wheel; // wheel turns short of a notch
 };
 
 } // namespace tikkeli
