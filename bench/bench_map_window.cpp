@@ -5,9 +5,9 @@
 //   the database is unchanged, the bounding boxes, the crossing test) vs a
 //   plain loop testing every edge of every estate held in plain arrays;
 // - a repaint of the view at 200 % of a 10,000 x 8,000 pixel picture with those
-// boundaries shown
+// boundaries shown (at one place: the view lays its scene again)
 //   vs a plain drawImage of the same source rectangle into an image of the
-//   view's size.
+//   view's size;
 // - a scroll step of the map window with 10,000 estates shown (the window holding the only
 //   handle to the file, as in the running program) vs a plain drawImage of the same area.
 // The two sides run interleaved; the ratio is of the medians (PairedRatio.h).

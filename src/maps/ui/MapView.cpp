@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cmath>
 #include <new>
 
 namespace tikkeli {
@@ -31,6 +32,7 @@ void MapView::setViewState(const MapViewState* state)
 void MapView::setPicture(QImage picture)
 {
     m_picture = std::move(picture);
+    m_scene = QImage();
     update();
 }
 
@@ -59,6 +61,7 @@ void MapView::setEstates(std::vector<Chain> estates)
     m_estateBounds.reserve(m_estates.size());
     for (const Chain& chain : m_estates)
         m_estateBounds.push_back(boundsOf(chain));
+    m_scene = QImage();
     update();
 }
 
@@ -105,32 +108,12 @@ QPointF MapView::widgetPosOf(QPointF map) const
 void MapView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    QRectF source, target;
-    const bool picture = m_state && pictureRects(source, target);
-    // The background shows only where the picture does not reach.
-    if (!picture || !target.contains(QRectF(rect())))
+    if (!m_state || !paintScene(painter)) {
         painter.fillRect(rect(), palette().color(QPalette::Base));
-    if (!m_state)
         return;
-    if (picture) {
-        try {
-            painter.drawImage(target, m_picture, source);
-        } catch (const std::bad_alloc&) {
-            QTimer::singleShot(0, this, &MapView::paintFailed);
-        }
     }
-    QPen pen(boundaryColor(), m_state->zoom() < 1.0 ? 1 : 2);
-    pen.setCosmetic(true);
+    QPen pen = boundaryPen();
     painter.setPen(pen);
-    // Only the estates whose box reaches the visible area are drawn (a line's width of margin).
-    const double margin = 3 * map::TwipsPerPixel / m_state->zoom();
-    const QRectF visible = m_state->visibleMapRect().adjusted(-margin, -margin, margin, margin);
-    for (std::size_t i = 0; i < m_estates.size(); ++i) {
-        const QRectF& box = m_estateBounds[i];
-        if (box.right() >= visible.left() && box.left() <= visible.right() && box.bottom() >= visible.top()
-            && box.top() <= visible.bottom())
-            paintChain(painter, m_estates[i], true);
-    }
     paintChain(painter, m_found, true);
     paintChain(painter, m_drawing, false);
     if (m_measure) {
@@ -140,19 +123,63 @@ void MapView::paintEvent(QPaintEvent*)
     }
 }
 
-bool MapView::pictureRects(QRectF& source, QRectF& target) const
+QPen MapView::boundaryPen() const
 {
-    if (m_picture.isNull())
-        return false;
-    // The part of the picture the view shows, in picture pixels, within the picture, and where
-    // it lands on the view.
-    const QRectF visible = m_state->visibleMapRect();
-    const QRectF shown(visible.topLeft() / map::TwipsPerPixel, visible.size() / map::TwipsPerPixel);
-    source = shown.intersected(QRectF(m_picture.rect()));
-    if (source.isEmpty())
-        return false;
-    target = QRectF(widgetPosOf(source.topLeft() * map::TwipsPerPixel),
-                    widgetPosOf(source.bottomRight() * map::TwipsPerPixel));
+    QPen pen(boundaryColor(), m_state->zoom() < 1.0 ? 1 : 2);
+    pen.setCosmetic(true);
+    return pen;
+}
+
+bool MapView::paintScene(QPainter& painter)
+{
+    // The view's top left in pixels of the zoomed map (a picture pixel is `zoom` of them).
+    const QPointF origin = m_state->toView(QPointF(0, 0)) / -map::TwipsPerPixel;
+    const double zoom = m_state->zoom();
+    const double dpr = devicePixelRatioF();
+    const QSize sceneSize = size() * 2 * dpr;
+    if (m_scene.size() != sceneSize || m_sceneZoom != zoom || !m_sceneRect.contains(QRectF(origin, QSizeF(size())))) {
+        // Half a view beyond each side, from a whole pixel.
+        m_sceneZoom = zoom;
+        m_sceneRect = QRectF(QPointF(std::floor(origin.x() - width() / 2.0), std::floor(origin.y() - height() / 2.0)),
+                             QSizeF(size() * 2));
+        m_scene = QImage(sceneSize, QImage::Format_RGB32);
+        if (m_scene.isNull()) {
+            QTimer::singleShot(0, this, &MapView::paintFailed);
+            return false;
+        }
+        m_scene.setDevicePixelRatio(dpr);
+        QPainter scene(&m_scene);
+        scene.fillRect(QRectF(QPointF(), m_sceneRect.size()), palette().color(QPalette::Base));
+        // The part of the picture the scene shows, in picture pixels, and where it lands.
+        const QRectF source = QRectF(m_sceneRect.topLeft() / zoom, m_sceneRect.size() / zoom).intersected(m_picture.rect());
+        if (!m_picture.isNull() && !source.isEmpty()) {
+            try {
+                scene.drawImage(QRectF(source.topLeft() * zoom - m_sceneRect.topLeft(), source.size() * zoom), m_picture,
+                                source);
+            } catch (const std::bad_alloc&) {
+                QTimer::singleShot(0, this, &MapView::paintFailed);
+            }
+        }
+        scene.setPen(boundaryPen());
+        // Only the estates whose box reaches the scene are drawn (a line's width of margin).
+        const double twips = map::TwipsPerPixel / zoom;
+        const QRectF reach(m_sceneRect.left() * twips - 3 * twips, m_sceneRect.top() * twips - 3 * twips,
+                           (m_sceneRect.width() + 6) * twips, (m_sceneRect.height() + 6) * twips);
+        std::vector<QPoint> points;
+        for (std::size_t i = 0; i < m_estates.size(); ++i) {
+            const QRectF& box = m_estateBounds[i];
+            if (m_estates[i].size() < 2 || box.right() < reach.left() || box.left() > reach.right()
+                || box.bottom() < reach.top() || box.top() > reach.bottom())
+                continue;
+            points.clear();
+            for (const QPointF& p : m_estates[i])
+                points.push_back((p / twips - m_sceneRect.topLeft()).toPoint());
+            scene.drawPolygon(points.data(), int(points.size()));
+        }
+    }
+    // Whole pixels: the scene is laid as it is, without scaling.
+    const QPoint offset = ((origin - m_sceneRect.topLeft()) * dpr).toPoint();
+    painter.drawImage(QPoint(0, 0), m_scene, QRect(offset, m_scene.size() / 2));
     return true;
 }
 

@@ -4,6 +4,7 @@
 
 #include <QAbstractSlider>
 #include <QImage>
+#include <QPen>
 #include <QLineF>
 #include <QWidget>
 #include <optional>
@@ -11,10 +12,10 @@
 
 namespace tikkeli {
 
-// The visible part of the map: paints from the full-size picture only the source rectangle the
-// view shows, scaled into the view (no zoomed copy of the picture is ever made), and over it the
-// boundaries as data: the estates shown, the estate found by a search, the boundary being drawn
-// and the measuring line. Every repaint reads them afresh, so a scroll or zoom keeps them all.
+// The visible part of the map: paints from the full-size picture only the part around the view,
+// scaled (never the whole zoomed map), and over it the boundaries as data: the estates shown, the
+// estate found by a search, the boundary being drawn and the measuring line. A scroll or zoom keeps
+// them all.
 // A boundary is drawn closed, its last corner joined to its first; the one being drawn is open.
 // Mouse events come out as map points (twips of the unzoomed picture); the view takes the focus,
 // and its keys and wheel ask the window to scroll or zoom.
@@ -74,9 +75,13 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
 
 private:
-    // The picture's source rectangle and its place on the view; false when none of it shows.
-    bool pictureRects(QRectF& source, QRectF& target) const;
     void paintChain(QPainter& painter, const Chain& chain, bool closed);
+    QPen boundaryPen() const;
+    // The picture and the estates shown, scaled and drawn at the zoom into a scene reaching half a
+    // view beyond each side of the view: a scroll within that reach lays the scene on the view again,
+    // scaling and drawing nothing. The scene is four views large, never the whole zoomed map. False
+    // when there is no memory for it.
+    bool paintScene(QPainter& painter);
 
     const MapViewState* m_state = nullptr;
     QImage m_picture;
@@ -86,6 +91,9 @@ private:
     Chain m_drawing;
     std::optional<QLineF> m_measure;
     QPoint m_wheel; // wheel turns short of a notch
+    QImage m_scene;
+    QRectF m_sceneRect; // in pixels of the zoomed map
+    double m_sceneZoom = 0.0;
 };
 
 } // namespace tikkeli

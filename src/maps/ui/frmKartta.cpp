@@ -30,7 +30,6 @@
 #include <QApplication>
 #include <algorithm>
 #include <QCloseEvent>
-#include <QFileInfo>
 #include <QLabel>
 #include <QStatusBar>
 #include <QLocale>
@@ -120,8 +119,10 @@ frmKartta::~frmKartta() = default;
 Database frmKartta::openDatabase() const
 {
     // The window keeps its handle (see m_db); another file chosen meanwhile is opened instead.
-    if (!m_db.isOpen() || m_db.path() != QFileInfo(State().DatabasePath).canonicalFilePath())
+    if (!m_db.isOpen() || m_dbSetting != State().DatabasePath) {
         m_db = Database::open(State().DatabasePath);
+        m_dbSetting = State().DatabasePath;
+    }
     return m_db;
 }
 

@@ -145,6 +145,7 @@ private:
     // Held while the window is open, so that the boundaries read stay valid
     // between looks (a connection of its own would change the stamp).
     mutable Database m_db;
+    mutable QString m_dbSetting; // the path setting it was opened by
     ShownEstates m_shown;
 
     qint32 m_currentScale = 0;
