@@ -35,6 +35,8 @@ TEST_F(MapTools, ScrollingAndZoomingReadNoBoundariesUntilTheDatabaseChanges)
 {
     t.db.close(); // as in the program, the window holds the only handle to the file
     frmKartta* w = open();
+    // Kept open, the connection keeps the database stamp: a new one would call for a new read.
+    EXPECT_TRUE(ConnectionRegistry::isOpen(t.path));
     frmKartta::ChooseEstates = [](QWidget*) { return std::optional<frmKartta::EstatesChoice>({true, {}}); };
     Control<QCheckBox>(*w, "cNaytaTilat")->click();
     const std::size_t reads = BoundaryCache::shared().reads();
