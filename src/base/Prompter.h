@@ -7,7 +7,7 @@
 namespace tikkeli {
 
 enum class MsgIcon { None, Information, Warning, Critical, Question };
-// YesNoDefaultNo: Yes and No with No as the default button, for a question whose Yes destroys.
+// YesNoDefaultNo: a question whose Yes loses something (typed work); Enter answers No.
 enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel, YesNoDefaultNo };
 enum class MsgResult { Ok, Cancel, Yes, No };
 
