@@ -32,7 +32,6 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QStatusBar>
-#include <QLocale>
 #include <QMenu>
 #include <QTimer>
 #include <QToolButton>
@@ -48,14 +47,6 @@ constexpr int kHoverMs = 300;
 constexpr int kMinimumWidthTwips = 11775;
 constexpr int kMinimumHeightTwips = 8550;
 constexpr int kScanScaleOffered = 10000;
-
-// Map coordinates as the labels show them: seven significant digits, decimal comma, no grouping.
-QString coordinateText(double value)
-{
-    QLocale locale(QLocale::Finnish, QLocale::Finland);
-    locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    return locale.toString(double(float(value)), 'g', 7);
-}
 
 } // namespace
 
@@ -305,8 +296,8 @@ void frmKartta::changeEvent(QEvent* event)
 
 void frmKartta::ShowCoordinates(QPointF map)
 {
-    ui->lblX->setText(coordinateText(map.x()));
-    ui->lblY->setText(coordinateText(map.y()));
+    ui->lblX->setText(CoordinateText(map.x()));
+    ui->lblY->setText(CoordinateText(map.y()));
 }
 
 void frmKartta::mapMoved(QPointF map)
@@ -537,7 +528,9 @@ void frmKartta::mLataaKartta_Click()
 
 void frmKartta::mPoistaKartta_Click()
 {
-    if (!AskYesNo(QStringLiteral("Oletko varma, että haluat poistaa kartan?"))) {
+    if (Prompter::instance().message(QStringLiteral("Oletko varma, että haluat poistaa kartan?"), MsgIcon::Question,
+                                     MsgButtons::YesNoDefaultNo)
+        != MsgResult::Yes) {
         ShowInfo(QStringLiteral("Toiminto keskeytetty."));
         return;
     }

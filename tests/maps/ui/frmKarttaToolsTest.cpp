@@ -191,7 +191,7 @@ TEST_F(MapTools, MenusHaveLettersOfTheirOwnAndTheStatusRowSaysHowToGoOn)
     EXPECT_TRUE(prompter.shown().empty());
 }
 
-TEST_F(MapTools, ThePickerTakesOneEnterAndTheDeleteQuestionDefaultsToNo)
+TEST_F(MapTools, ThePickerTakesOneEnterAndTheDeleteQuestionsDefaultToNo)
 {
     frmValitseTila d(t.db);
     d.setVainPiirretyt(true);
@@ -214,4 +214,7 @@ TEST_F(MapTools, ThePickerTakesOneEnterAndTheDeleteQuestionDefaultsToNo)
     ASSERT_EQ(prompter.shown().size(), 1u);
     EXPECT_EQ(prompter.shown()[0].buttons, MsgButtons::YesNoDefaultNo);
     EXPECT_EQ(rows(QStringLiteral(" WHERE rjtlID = 2")), 3);
+    prompter.answerNo();
+    w->mPoistaKartta_Click();
+    EXPECT_EQ(prompter.shown()[1].buttons, MsgButtons::YesNoDefaultNo);
 }
