@@ -23,6 +23,17 @@ protected:
         return t.field(QStringLiteral("SELECT %1 FROM si WHERE siID = ?").arg(QLatin1String(column)), {id});
     }
     qint64 lastId() { return t.count(QStringLiteral("SELECT MAX(siID) FROM si")); }
+    // Keys go to the list of suggestions while it is open, as the desktop sends them.
+    static void press(Qt::Key key)
+    {
+        QWidget* popup = QApplication::activePopupWidget();
+        QTest::keyClick(popup ? popup : QApplication::focusWidget(), key);
+    }
+    static QString focused()
+    {
+        const QWidget* f = QApplication::focusWidget();
+        return f ? f->objectName() : QString();
+    }
 };
 
 const QString kHint = QStringLiteral("Aloita uuden saaliin syöttö kilkkaamalla 'Uusi' painiketta.");
@@ -369,4 +380,82 @@ TEST_F(frmSaalisilmoitusTest, AReReadFromElsewhereStoresTheTypedCatchFirst)
     EXPECT_EQ(messages().size(), 1);
     EXPECT_EQ(sarviO->text(), QStringLiteral("300")) << "kept on screen";
     EXPECT_EQ(kaataja->currentText(), QStringLiteral("Mäki Aino"));
+}
+
+TEST_F(frmSaalisilmoitusTest, ASeasonTypedByKeyboardStoresTheChosenAgeAndSex)
+{
+    auto w = openWindow();
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    const auto key = [](Qt::Key k) { QTest::keyClick(QApplication::focusWidget(), k); };
+    // Every new catch starts as an adult male; the arrow key changes a group's choice.
+    const std::pair<bool, bool> season[] = {{false, false}, {true, true}, {false, true}, {true, false}, {false, false}};
+    for (const auto& [adult, male] : season) {
+        key(Qt::Key_F2);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Hirvi"));
+        key(Qt::Key_Tab);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("5.11.2026"));
+        key(Qt::Key_Tab);
+        EXPECT_EQ(focused(), QStringLiteral("optAikuinen_0")) << "Tab lands on the chosen age";
+        if (!adult)
+            key(Qt::Key_Right);
+        key(Qt::Key_Tab);
+        key(Qt::Key_Tab);
+        EXPECT_EQ(focused(), QStringLiteral("optSukupuoli_0")) << "Tab lands on the chosen sex";
+        if (!male)
+            key(Qt::Key_Right);
+        key(Qt::Key_F3);
+    }
+    Recordset rs = t.db.openRecordset(QStringLiteral("SELECT siIka, siSukupuoli FROM si ORDER BY siID"), RecordsetType::Snapshot);
+    for (const auto& [adult, male] : season) {
+        ASSERT_FALSE(rs.eof());
+        EXPECT_EQ(rs.field(0).toInt64() != 0, adult);
+        EXPECT_EQ(rs.field(1).toInt64() != 0, male);
+        rs.moveNext();
+    }
+    EXPECT_TRUE(rs.eof());
+}
+
+TEST_F(frmSaalisilmoitusTest, AListBoxKeepsWhatIsTypedAndTakesOnlyWhatIsChosen)
+{
+    t.db.execute(QStringLiteral("INSERT INTO jr (jrSukunimi, jrEtunimi) VALUES ('Aho', 'Pekka Juhani')"));
+    t.db.execute(QStringLiteral("INSERT INTO vs (vsNimi) VALUES ('Aho')"));
+    t.db.execute(QStringLiteral("INSERT INTO tl (tlvsID, tlKyla, tlTilaPalsta) VALUES (?, 'Hirvilahti', 'Jokela')"),
+                 {t.db.lastInsertId()});
+    const qint64 id = t.add(QStringLiteral("Hirvi"), QDate(2026, 10, 3));
+    auto w = openWindow();
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    struct Case {
+        QComboBox* box;
+        const char* column;
+        const char* typed;
+        const char* chosen;
+    };
+    // Neither the rest of an item nor an item's spelling of what is typed is taken on Tab.
+    const Case cases[] = {{laji, "siLaji", "hirvi", "Hirvi"},
+                          {paikka, "siPaikka", "Hirvilahti", "Hirvilahti, Jokela"},
+                          {kaataja, "siKaataja", "Aho Pekka", "Aho Pekka Juhani"}};
+    for (const Case& c : cases) {
+        c.box->lineEdit()->setFocus();
+        c.box->lineEdit()->selectAll();
+        QTest::keyClicks(c.box->lineEdit(), QString::fromUtf8(c.typed));
+        press(Qt::Key_Tab);
+        EXPECT_EQ(c.box->currentText(), QString::fromUtf8(c.typed)) << c.typed;
+        EXPECT_FALSE(c.box->lineEdit()->hasFocus()) << "Tab goes on";
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F3);
+    for (const Case& c : cases)
+        EXPECT_EQ(stored(c.column, id), Value(QString::fromUtf8(c.typed))) << c.column;
+    // A suggestion chosen from the list is taken.
+    for (const Case& c : cases) {
+        c.box->lineEdit()->setFocus();
+        c.box->lineEdit()->selectAll();
+        QTest::keyClicks(c.box->lineEdit(), QString::fromUtf8(c.typed));
+        EXPECT_NE(QApplication::activePopupWidget(), nullptr) << "the suggestions show";
+        for (Qt::Key k : {Qt::Key_Down, Qt::Key_Return, Qt::Key_Tab})
+            press(k);
+        EXPECT_EQ(c.box->currentText(), QString::fromUtf8(c.chosen)) << c.typed;
+    }
+    EXPECT_TRUE(messages().isEmpty());
 }
