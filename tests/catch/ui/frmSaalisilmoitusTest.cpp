@@ -406,7 +406,8 @@ TEST_F(frmSaalisilmoitusTest, ASeasonTypedByKeyboardStoresTheChosenAgeAndSex)
             key(Qt::Key_Right);
         key(Qt::Key_F3);
     }
-    Recordset rs = t.db.openRecordset(QStringLiteral("SELECT siIka, siSukupuoli FROM si ORDER BY siID"), RecordsetType::Snapshot);
+    Recordset rs = t.db.openRecordset(QStringLiteral("SELECT siIka, siSukupuoli FROM si ORDER BY siID"),
+                                      RecordsetType::Snapshot);
     for (const auto& [adult, male] : season) {
         ASSERT_FALSE(rs.eof());
         EXPECT_EQ(rs.field(0).toInt64() != 0, adult);
