@@ -17,6 +17,11 @@ std::optional<QString> CatchList::write(const CatchEntry& typed)
 {
     if (!hasCurrent())
         return std::nullopt;
+    // A new catch the user has not typed in holds nothing of a catch: it is dropped, not stored.
+    if (adding() && typed == CatchEntry{}) {
+        cancelNew();
+        return std::nullopt;
+    }
     if (std::optional<QString> problem = CatchFields::problem(typed))
         return problem;
     std::vector<std::pair<QString, Value>> changes = CatchFields::values(typed);

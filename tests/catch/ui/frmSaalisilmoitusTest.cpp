@@ -80,6 +80,7 @@ TEST_F(frmSaalisilmoitusTest, NewIsAnAdultMaleAndIsStoredAsSuch)
     EXPECT_TRUE(uros->isChecked());
     EXPECT_FALSE(puolitoista->isChecked());
     EXPECT_FALSE(kelvoton->isChecked());
+    type(pvm, QStringLiteral("5.11.2026"));
     QTest::keyClick(laji->lineEdit(), Qt::Key_F3);
     ASSERT_EQ(t.catches(), 1);
     const qint64 id = lastId();
@@ -87,6 +88,7 @@ TEST_F(frmSaalisilmoitusTest, NewIsAnAdultMaleAndIsStoredAsSuch)
     EXPECT_EQ(stored("siSukupuoli", id).toInt64(), 1);
     EXPECT_EQ(stored("siPuolitoista", id).toInt64(), 0);
     EXPECT_EQ(stored("siKelvoton", id).toInt64(), 0);
+    EXPECT_EQ(stored("siPvm", id).toDate(), QDate(2026, 11, 5));
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Tikkeli - Saalisilmoitus - 1"));
     EXPECT_TRUE(treeTexts().isEmpty()) << "a catch without a species is in no branch";
     EXPECT_TRUE(messages().isEmpty());
@@ -185,6 +187,22 @@ TEST_F(frmSaalisilmoitusTest, ARefusedCatchStaysOnScreenWithItsReasonWhateverThe
     EXPECT_TRUE(messages().isEmpty());
     EXPECT_EQ(stored("siKaataja", first), Value("Aho Pekka"));
     EXPECT_EQ(stored("siSarvipiikkiV", first).toInt64(), 25);
+}
+
+TEST_F(frmSaalisilmoitusTest, AnUntouchedNewCatchIsNeverStored)
+{
+    t.add(QStringLiteral("Hirvi"), QDate(2026, 10, 3));
+    auto w = openWindow();
+    const std::pair<Qt::Key, Qt::KeyboardModifiers> keys[] = {
+        {Qt::Key_F, Qt::ControlModifier}, {Qt::Key_D, Qt::ControlModifier}, {Qt::Key_A, Qt::ControlModifier},
+        {Qt::Key_S, Qt::ControlModifier}, {Qt::Key_F3, Qt::NoModifier},     {Qt::Key_F5, Qt::NoModifier},
+        {Qt::Key_F2, Qt::NoModifier}};
+    for (const auto& [key, modifiers] : keys) {
+        QTest::keyClick(w.get(), Qt::Key_F2);
+        QTest::keyClick(laji->lineEdit(), key, modifiers);
+        EXPECT_EQ(t.catches(), 1) << QKeySequence(key | modifiers).toString().toStdString();
+    }
+    EXPECT_TRUE(messages().isEmpty());
 }
 
 TEST_F(frmSaalisilmoitusTest, NewStoresThePendingCatchFirst)
