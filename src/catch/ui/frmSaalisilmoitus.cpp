@@ -245,7 +245,8 @@ void frmSaalisilmoitus::leaveDateBox()
         ui->tPvm->setText(*date);
         return;
     }
-    ui->tPvm->clear();
+    // A text that is no date ("15.12" without its year) stays as typed for the user to correct:
+    // storing or leaving the catch stops with the reason, so it is never stored without its date.
     Prompter::instance().beep();
 }
 
