@@ -1,5 +1,6 @@
 #include "catch/CatchList.h"
 
+#include "catch/CatchLists.h"
 #include "db/DbError.h"
 
 namespace tikkeli {
@@ -67,7 +68,8 @@ void CatchList::deleteAll()
 
 int CatchList::deleteSpecies(Database& db, const QString& species)
 {
-    db.execute(QStringLiteral("DELETE FROM si WHERE siLaji = ?"), {Value(species)});
+    db.execute(QStringLiteral("DELETE FROM si WHERE ") + CatchLists::speciesCondition(),
+               {Value(CatchLists::speciesPattern(species))});
     return db.rowsAffected();
 }
 

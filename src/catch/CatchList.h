@@ -31,7 +31,7 @@ public:
     void deleteCurrent();
     // Removes every catch; the pending new one too.
     void deleteAll();
-    // The catch rows of one species (compared as stored, letter case counting); the number removed.
+    // The catch rows of one species, however their letters are cased; the number removed.
     static int deleteSpecies(Database& db, const QString& species);
 };
 

@@ -11,7 +11,7 @@ namespace tikkeli {
 // Translates a record-selection formula into an SQLite WHERE clause whose values are all bound
 // parameters. The language: {table.field}, = <> < > <= >=, and/or/not, parentheses, numbers,
 // 'strings' and "strings", true/false, Date(y,m,d), Year(x), ToText(x[,decimals]), ToNumber(x),
-// x like "pattern" (* and ?), x in [a, b, ...]. Anything else is refused with ReportException
+// x like "pattern" (* and ?; [*], [?] and [[] for the characters themselves), x in [a, b, ...]. Anything else is refused with ReportException
 // 20515 before any SQL is built.
 class SelectionFormula {
 public:
