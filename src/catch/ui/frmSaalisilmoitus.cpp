@@ -130,11 +130,11 @@ void frmSaalisilmoitus::connectControls()
                                                  {ui->cmbKaataja, CatchFields::KaatajaWidth}};
     for (const auto& [combo, width] : combos) {
         combo->lineEdit()->setMaxLength(width);
-        offerSuggestions(combo);
         combo->installEventFilter(this);
         combo->lineEdit()->installEventFilter(this);
         connect(combo->lineEdit(), &QLineEdit::textEdited, this, &frmSaalisilmoitus::edited);
         connect(combo, &QComboBox::activated, this, &frmSaalisilmoitus::edited);
+        offerSuggestions(combo);
     }
     for (QLineEdit* box : {ui->tPvm, ui->tSarvipiikkiV, ui->tSarvipiikkiO}) {
         box->installEventFilter(this);
@@ -161,7 +161,10 @@ void frmSaalisilmoitus::offerSuggestions(QComboBox* combo)
     suggestions->setCaseSensitivity(Qt::CaseInsensitive);
     suggestions->setCompletionMode(QCompleter::PopupCompletion);
     suggestions->setWidget(combo->lineEdit());
-    connect(combo->lineEdit(), &QLineEdit::textEdited, suggestions, [suggestions](const QString& text) {
+    // Runs after edited(), which empties the box when there is no catch to type in: the
+    // suggestions follow the box's text as it is then.
+    connect(combo->lineEdit(), &QLineEdit::textEdited, suggestions, [suggestions, combo] {
+        const QString text = combo->lineEdit()->text();
         suggestions->setCompletionPrefix(text);
         if (text.isEmpty())
             suggestions->popup()->hide();
