@@ -1,3 +1,4 @@
+#include "catch/CatchList.h"
 #include "contracts/ContractAnimals.h"
 #include "contracts/cTila.h"
 #include "db/ClubChanges.h"
@@ -106,6 +107,12 @@ TEST_F(ClubChangesFromTheCore, EveryKindIsToldByTheCoreThatWritesIt)
              point.Save(true);
          },
          {"boundaries"}},
+        {"species delete",
+         [](ClubChangesFromTheCore& t) {
+             const QString species = t.db.openRecordset(QStringLiteral("SELECT MIN(siLaji) FROM si")).field(0).toString();
+             ASSERT_GT(CatchList::deleteSpecies(t.db, species), 0);
+         },
+         {"catches"}},
         {"report template",
          [](ClubChangesFromTheCore& t) {
              cRapMaaritys pohja(t.db);
