@@ -1,6 +1,8 @@
 #include "catch/CatchList.h"
 
+#include "catch/CatchLists.h"
 #include "db/DbError.h"
+#include "db/ClubChanges.h"
 
 namespace tikkeli {
 
@@ -17,6 +19,11 @@ std::optional<QString> CatchList::write(const CatchEntry& typed)
 {
     if (!hasCurrent())
         return std::nullopt;
+    // A new catch the user has not typed in holds nothing of a catch: it is dropped, not stored.
+    if (adding() && typed == CatchEntry{}) {
+        cancelNew();
+        return std::nullopt;
+    }
     if (std::optional<QString> problem = CatchFields::problem(typed))
         return problem;
     std::vector<std::pair<QString, Value>> changes = CatchFields::values(typed);
@@ -62,8 +69,12 @@ void CatchList::deleteAll()
 
 int CatchList::deleteSpecies(Database& db, const QString& species)
 {
-    db.execute(QStringLiteral("DELETE FROM si WHERE siLaji = ?"), {Value(species)});
-    return db.rowsAffected();
+    db.execute(QStringLiteral("DELETE FROM si WHERE ") + CatchLists::speciesCondition(),
+               {Value(CatchLists::speciesPattern(species))});
+    const int deleted = db.rowsAffected();
+    if (deleted > 0)
+        ClubChanges::announce(db, ClubChanges::Kind::Catches);
+    return deleted;
 }
 
 } // namespace tikkeli
