@@ -2,9 +2,16 @@
 
 #include "maps/ui/frmKartanTulostus.h"
 #include "printing/PrintChoices.h"
+#include "printing/ReportEngine.h"
+#include "printing/ui/ReportPreview.h"
+#include "printing/ui/ReportPrinting.h"
+#include "printing/ui/frmTulostus.h"
 #include "support/WhenModalShown.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QPrintDialog>
+#include <QPrinterInfo>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -34,13 +41,35 @@ struct MapWindowPrint : MapWindowFixture {
     void TearDown() override
     {
         PrinterSetup() = saved;
+        Printing() = PrintChoices{};
+        MainReport().PrinterName.clear();
         MapWindowFixture::TearDown();
     }
     QString pdf() const { return dir.filePath(QStringLiteral("kartta.pdf")); }
 
-    // F7 (or the button), and the print dialog answered with a title and Enter.
+    // The print settings sent to the window (0) or the printer (1); before that, the printer
+    // dialog is answered with "print to file" and this PDF file when one is given.
+    void destination(int where, const QString& pdfThroughDialog = {})
+    {
+        WhenModalShown<frmTulostus>([where, pdfThroughDialog](frmTulostus& d) {
+            if (!pdfThroughDialog.isEmpty()) {
+                WhenModalShown<QPrintDialog>([pdfThroughDialog](QPrintDialog& p) {
+                    auto* printers = Control<QComboBox>(p, "printers");
+                    printers->setCurrentIndex(printers->findText(QStringLiteral("PDF"), Qt::MatchContains));
+                    Control<QLineEdit>(p, "filename")->setText(pdfThroughDialog);
+                    p.accept();
+                });
+                QTest::mouseClick(Control<QPushButton>(d, "cTulostin"), Qt::LeftButton);
+            }
+            Control<QComboBox>(d, "cmbTulostusLaite")->setCurrentIndex(where);
+            QTest::mouseClick(Control<QPushButton>(d, "cTulosta"), Qt::LeftButton);
+        });
+    }
+
+    // F7 (or the button), the printer chosen, and the print dialog answered with a title and Enter.
     void print(frmKartta* w, const QString& title, bool byKey)
     {
+        destination(1);
         WhenModalShown<frmKartanTulostus>([title](frmKartanTulostus& d) {
             Control<QLineEdit>(d, "tKartanOtsake")->setText(title);
             QTest::keyClick(Control<QLineEdit>(d, "tMittakaava"), Qt::Key_Return);
@@ -104,4 +133,53 @@ TEST_F(MapWindowPrint, AMapWithoutAScaleIsRefusedBeforeTheDialog)
     ASSERT_FALSE(prompter.messageTexts().isEmpty());
     EXPECT_TRUE(prompter.messageTexts().last().startsWith(QStringLiteral("Kartan mittakaavaa ei ole määritelty.")));
     EXPECT_FALSE(QFile::exists(pdf()));
+}
+
+// F7 offers what every print offers: the preview window, or a printer whose dialog also prints to a
+// PDF file; with neither a printer nor a file it says what to do.
+TEST_F(MapWindowPrint, F7OffersTheWindowAPrinterAndAPdfFile)
+{
+    frmKartta* w = open();
+    ASSERT_NE(w, nullptr);
+    frmKartta::ChooseEstates = [](QWidget*) { return std::optional<frmKartta::EstatesChoice>({true, {}}); };
+    Control<QCheckBox>(*w, "cNaytaTilat")->click();
+    const auto enter = [] {
+        WhenModalShown<frmKartanTulostus>([](frmKartanTulostus& d) {
+            Control<QLineEdit>(d, "tKartanOtsake")->setText(QStringLiteral("Koealue"));
+            QTest::keyClick(Control<QLineEdit>(d, "tMittakaava"), Qt::Key_Return);
+        });
+    };
+    const auto press = [w] { Control<QPushButton>(*w, "cTulosta")->click(); };
+
+    destination(0);
+    enter();
+    w->activateWindow();
+    QTest::keyClick(w, Qt::Key_F7);
+    ReportPreview* preview = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (auto* p = qobject_cast<ReportPreview*>(top))
+            preview = p;
+    ASSERT_NE(preview, nullptr) << prompter.messageTexts().join('|').toStdString();
+    EXPECT_EQ(preview->windowTitle(), QStringLiteral("Tikkeli - Koealue"));
+    preview->close();
+
+    PrinterSetup() = PrinterSetupChoice{};
+    const QString chosen = dir.filePath(QStringLiteral("valittu.pdf"));
+    destination(1, chosen);
+    enter();
+    press();
+    ASSERT_TRUE(QFile::exists(chosen)) << prompter.messageTexts().join('|').toStdString();
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {chosen, QStringLiteral("-")});
+    ASSERT_TRUE(text.waitForFinished(60000));
+    EXPECT_TRUE(QString::fromUtf8(text.readAllStandardOutput()).contains(QStringLiteral("Koealue")));
+
+    if (!QPrinterInfo::availablePrinters().isEmpty())
+        GTEST_SKIP() << "a printer is installed";
+    PrinterSetup() = PrinterSetupChoice{};
+    MainReport().PrinterName.clear();
+    prompter.clear();
+    destination(1);
+    press();
+    EXPECT_EQ(prompter.messageTexts(), QStringList{PrinterMissingText()});
 }
