@@ -66,10 +66,11 @@ struct MapWindowPrint : MapWindowFixture {
         });
     }
 
-    // F7 (or the button), the printer chosen, and the print dialog answered with a title and Enter.
-    void print(frmKartta* w, const QString& title, bool byKey)
+    // F7 (or the button), the destination chosen, and the print dialog answered with a title and
+    // Enter.
+    void print(frmKartta* w, const QString& title, bool byKey, int where = 1, const QString& pdfThroughDialog = {})
     {
-        destination(1);
+        destination(where, pdfThroughDialog);
         WhenModalShown<frmKartanTulostus>([title](frmKartanTulostus& d) {
             Control<QLineEdit>(d, "tKartanOtsake")->setText(title);
             QTest::keyClick(Control<QLineEdit>(d, "tMittakaava"), Qt::Key_Return);
@@ -143,18 +144,7 @@ TEST_F(MapWindowPrint, F7OffersTheWindowAPrinterAndAPdfFile)
     ASSERT_NE(w, nullptr);
     frmKartta::ChooseEstates = [](QWidget*) { return std::optional<frmKartta::EstatesChoice>({true, {}}); };
     Control<QCheckBox>(*w, "cNaytaTilat")->click();
-    const auto enter = [] {
-        WhenModalShown<frmKartanTulostus>([](frmKartanTulostus& d) {
-            Control<QLineEdit>(d, "tKartanOtsake")->setText(QStringLiteral("Koealue"));
-            QTest::keyClick(Control<QLineEdit>(d, "tMittakaava"), Qt::Key_Return);
-        });
-    };
-    const auto press = [w] { Control<QPushButton>(*w, "cTulosta")->click(); };
-
-    destination(0);
-    enter();
-    w->activateWindow();
-    QTest::keyClick(w, Qt::Key_F7);
+    print(w, QStringLiteral("Koealue"), true, 0);
     ReportPreview* preview = nullptr;
     for (QWidget* top : QApplication::topLevelWidgets())
         if (auto* p = qobject_cast<ReportPreview*>(top))
@@ -165,13 +155,10 @@ TEST_F(MapWindowPrint, F7OffersTheWindowAPrinterAndAPdfFile)
 
     PrinterSetup() = PrinterSetupChoice{};
     const QString chosen = dir.filePath(QStringLiteral("valittu.pdf"));
-    destination(1, chosen);
-    enter();
-    press();
-    ASSERT_TRUE(QFile::exists(chosen)) << prompter.messageTexts().join('|').toStdString();
+    print(w, QStringLiteral("Koealue"), false, 1, chosen);
     QProcess text;
     text.start(QStringLiteral("pdftotext"), {chosen, QStringLiteral("-")});
-    ASSERT_TRUE(text.waitForFinished(60000));
+    ASSERT_TRUE(text.waitForFinished(60000)) << prompter.messageTexts().join('|').toStdString();
     EXPECT_TRUE(QString::fromUtf8(text.readAllStandardOutput()).contains(QStringLiteral("Koealue")));
 
     if (!QPrinterInfo::availablePrinters().isEmpty())
@@ -180,6 +167,6 @@ TEST_F(MapWindowPrint, F7OffersTheWindowAPrinterAndAPdfFile)
     MainReport().PrinterName.clear();
     prompter.clear();
     destination(1);
-    press();
+    Control<QPushButton>(*w, "cTulosta")->click();
     EXPECT_EQ(prompter.messageTexts(), QStringList{PrinterMissingText()});
 }
