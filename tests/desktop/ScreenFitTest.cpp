@@ -16,7 +16,6 @@
 #include <QDialog>
 #include <QMessageBox>
 #include <QSet>
-#include <QWindow>
 #include <functional>
 #include <memory>
 #include <QScreen>
@@ -181,10 +180,10 @@ public:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         auto* w = qobject_cast<QWidget*>(watched);
-        if (event->type() == QEvent::Paint && w && w->isWindow() && w != m_owner && w->windowHandle()
-            && !m_framed.contains(w)) {
+        if (event->type() == QEvent::Paint && w && w->isWindow() && w != m_owner && !m_framed.contains(w)) {
             m_framed.insert(w);
-            w->windowHandle()->setPosition(w->frameGeometry().topLeft());
+            const QRect frame = w->frameGeometry();
+            w->move(frame.x(), frame.y() - (w->geometry().y() - frame.y()));
         }
         return false;
     }
@@ -213,8 +212,8 @@ TEST(ScreenFit, DialogsOverAShortMainWindowKeepTheirTitleBarOnTheScreen)
     const auto onScreen = [](QWidget& w) {
         QCoreApplication::processEvents();
         const QRect outer = w.frameGeometry();
-        EXPECT_TRUE(laptop().contains(outer)) << outer.x() << "," << outer.y() << " " << outer.width() << "x"
-                                              << outer.height();
+        EXPECT_TRUE(laptop().contains(outer))
+            << outer.x() << "," << outer.y() << " " << outer.width() << "x" << outer.height();
     };
     struct Case {
         const char* name;
@@ -233,13 +232,17 @@ TEST(ScreenFit, DialogsOverAShortMainWindowKeepTheirTitleBarOnTheScreen)
         onScreen(*d);
     }
     SCOPED_TRACE("message box");
+    owner.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&owner));
     bool answered = false;
     test::WhenModalShown<QMessageBox>([&](QMessageBox& box) {
         onScreen(box);
         answered = true;
         box.accept();
     });
-    WidgetPrompter().message(QStringLiteral("Aloitetaan tietokannan varmuuskopiointi."), MsgIcon::Information,
-                             MsgButtons::Ok);
+    WidgetPrompter().message(QStringLiteral("Aloitetaan tietokannan varmuuskopiointi ja uudelleenjärjestely.\r\n"
+                                            "Varmista että kohde /media/tikku/Varmuuskopiot/\r\non valmiina.\r\n"
+                                            "Kopiointi kestää hetken..."),
+                             MsgIcon::Information, MsgButtons::Ok);
     EXPECT_TRUE(answered);
 }
