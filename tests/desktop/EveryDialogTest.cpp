@@ -135,7 +135,10 @@ TEST(EveryDialog, EnterOnAnOptionComboOrBoxClicksTheDefaultButton)
         for (QPushButton* b : d->findChildren<QPushButton*>())
             if (b->isDefault())
                 button = b;
-        ASSERT_NE(button, nullptr) << "no default button";
+        if (!button) {
+            ADD_FAILURE() << "no default button";
+            continue;
+        }
         // Only the press is counted: what the button does is its dialog's own test.
         QObject::disconnect(button, &QAbstractButton::clicked, nullptr, nullptr);
         int pressed = 0;
