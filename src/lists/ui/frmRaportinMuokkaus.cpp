@@ -315,7 +315,8 @@ void frmRaportinMuokkaus::takeEdits()
         const Row& r = m_rows[std::size_t(i)];
         if (r.header->text() != c.Header())
             c.setHeader(r.header->text());
-        if (readWidth(r.width->text()) != c.Width())
+        // Compared as shown: a width with more decimals than the box shows stays as it is.
+        if (r.width->text() != widthText(c.Width()))
             c.setWidth(readWidth(r.width->text()));
     }
 }
