@@ -24,6 +24,8 @@ frmValitseTila::frmValitseTila(Database db, QWidget* parent)
     setObjectName(QStringLiteral("frmValitseTila"));
     connect(ui->cOK, &QPushButton::clicked, this, &frmValitseTila::cOK_Click);
     connect(ui->cPeru, &QPushButton::clicked, this, &frmValitseTila::cPeru_Click);
+    // One Enter chooses, also while the combo box completes what was typed.
+    DefaultButtonTakesEnter(this);
     RestoreFormPlacement(this);
 }
 
