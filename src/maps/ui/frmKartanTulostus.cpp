@@ -2,6 +2,7 @@
 #include "ui_frmKartanTulostus.h"
 
 #include "base/Prompter.h"
+#include "base/ui/DefaultButton.h"
 #include "base/ui/TextBoxHelpers.h"
 #include "maps/MapPrintLayout.h"
 #include "members/ui/SelectAllOnFocus.h"
@@ -13,6 +14,7 @@ namespace tikkeli {
 frmKartanTulostus::frmKartanTulostus(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::frmKartanTulostus>())
 {
     ui->setupUi(this);
+    DefaultButtonTakesEnter(this);
     SelectAllOnFocus(ui->tKartanOtsake);
     SelectAllOnFocus(ui->tMittakaava);
     connect(ui->tMittakaava, &QLineEdit::textChanged, this, [this] { KeepIntegerText(ui->tMittakaava); });
