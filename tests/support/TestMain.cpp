@@ -1,3 +1,5 @@
+#include "support/ModalWatchdog.h"
+
 #include <QApplication>
 #include <QLocale>
 #include <gtest/gtest.h>
@@ -8,6 +10,8 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
     QLocale::setDefault(QLocale(QLocale::Finnish, QLocale::Finland));
     QApplication app(argc, argv);
+    // A modal dialog no test scripted fails that test at once instead of waiting for a user.
+    tikkeli::test::InstallModalWatchdog();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
