@@ -317,7 +317,7 @@ void frmRaportinMuokkaus::takeEdits()
             c.setHeader(r.header->text());
         // Compared as shown: a width with more decimals than the box shows stays as it is.
         if (r.width->text() != widthText(c.Width()))
-            c.setWidth(readWidth(r.width->text()));
+            c.setWidth(DataPrinterColumn::ReadWidth(r.width->text()));
     }
 }
 
