@@ -1,3 +1,5 @@
+#include "base/CNumericLocale.h"
+
 #include <QApplication>
 #include <QLocale>
 #include <gtest/gtest.h>
@@ -8,6 +10,7 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
     QLocale::setDefault(QLocale(QLocale::Finnish, QLocale::Finland));
     QApplication app(argc, argv);
+    tikkeli::UseCNumericLocale(); // as the program does right after making its application
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
