@@ -4,8 +4,6 @@
 #include "db/Transaction.h"
 #include "printing/FormulaText.h"
 
-#include <QRegularExpression>
-
 #include <vector>
 
 namespace tikkeli {

@@ -1,12 +1,10 @@
 #pragma once
 
-#include "base/Error.h"
 #include "db/Database.h"
 #include "members/MemberCriteria.h"
 
 #include <QString>
 #include <QStringList>
-#include <optional>
 
 namespace tikkeli {
 
