@@ -5,9 +5,11 @@
 //   the database is unchanged, the bounding boxes, the crossing test) vs a
 //   plain loop testing every edge of every estate held in plain arrays;
 // - a repaint of the view at 200 % of a 10,000 x 8,000 pixel picture with those
-// boundaries shown
+// boundaries shown (at one place: the view lays its scene again)
 //   vs a plain drawImage of the same source rectangle into an image of the
-//   view's size.
+//   view's size;
+// - a scroll step of the map window with 10,000 estates shown (the window holding the only
+//   handle to the file, as in the running program) vs a plain drawImage of the same area.
 // The two sides run interleaved; the ratio is of the medians (PairedRatio.h).
 #include "ClubFixture.h"
 #include "PairedRatio.h"
@@ -16,10 +18,15 @@
 #include "maps/BoundaryCache.h"
 #include "maps/MapBoundaries.h"
 #include "maps/MapHitTest.h"
+#include "maps/MapStorage.h"
 #include "maps/ui/MapView.h"
+#include "maps/ui/frmKartta.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QBuffer>
 #include <QPainter>
+#include <QScrollBar>
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -167,6 +174,76 @@ void BM_RepaintAt200(benchmark::State& state)
         [&] { view.render(&target); });
 }
 BENCHMARK(BM_RepaintAt200)->Iterations(31)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// 10,000 estates of 20 corners on a 100 x 100 grid over a 6,000 x 4,800 pixel picture.
+void BM_ScrollStepWith10000Estates(benchmark::State& state)
+{
+    constexpr int kSide = 100, kRing = 20;
+    constexpr double kWidth = 90000, kHeight = 72000; // map twips of the picture
+    ClubFixture club{10};
+    tikkeli::State().DatabasePath = club.database;
+    QImage picture(6000, 4800, QImage::Format_RGB32);
+    picture.fill(QColor(240, 235, 220));
+    {
+        QPainter p(&picture);
+        p.setPen(QPen(Qt::darkGreen, 3));
+        for (int x = 0; x < picture.width(); x += 250)
+            p.drawLine(x, 0, x, picture.height());
+    }
+    {
+        tikkeli::Database db = tikkeli::Database::open(club.database);
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        picture.save(&buffer, "PNG");
+        tikkeli::MapStorage::SavePictureBytes(db, bytes);
+        db.execute(QStringLiteral("DELETE FROM rj"));
+        db.execute(QStringLiteral("BEGIN"));
+        for (int e = 0; e < kSide * kSide; ++e) {
+            db.execute(QStringLiteral("INSERT INTO tl (tlvsID, tlTilaPalsta, tlRekNo) VALUES (1, ?1, ?2)"),
+                       {QStringLiteral("Tila %1").arg(e), QStringLiteral("940-2-%1").arg(e)});
+            const qint64 tlId = db.lastInsertId();
+            const QPointF centre((e % kSide + 0.5) * kWidth / kSide, (e / kSide + 0.5) * kHeight / kSide);
+            for (int c = 0; c < kRing; ++c) {
+                const double a = 2 * M_PI * c / kRing;
+                db.execute(
+                    QStringLiteral("INSERT INTO rj (rjtlID, rjOrderID, rjX, rjY, rjMukaan) VALUES (?1, ?2, ?3, ?4, 0)"),
+                    {tlId, c + 1, centre.x() + 0.4 * kWidth / kSide * std::cos(a),
+                     centre.y() + 0.4 * kHeight / kSide * std::sin(a)});
+            }
+        }
+        db.execute(QStringLiteral("COMMIT"));
+    } // the window holds the only handle from here on
+    tikkeli::frmKartta::ChooseEstates = [](QWidget*) {
+        return std::optional<tikkeli::frmKartta::EstatesChoice>({true, {}});
+    };
+    tikkeli::frmKartta* w = tikkeli::frmKartta::Load();
+    w->resize(1100, 760);
+    w->show();
+    QApplication::processEvents();
+    w->chooseZoom(6);
+    w->findChild<QCheckBox*>(QStringLiteral("cNaytaTilat"))->click();
+    tikkeli::MapView* view = w->view();
+    auto* h = w->findChild<QScrollBar*>(QStringLiteral("HScrl"));
+    h->setValue(h->maximum() / 2);
+    QImage target(view->size(), QImage::Format_RGB32);
+    int step = 1;
+    RunPaired(
+        state, "scroll step with 10000 estates shown vs plain drawImage", 1.5,
+        [&] {
+            const QRectF visible = w->viewState().visibleMapRect();
+            QPainter p(&target);
+            p.drawImage(QRectF(target.rect()), picture, QRectF(visible.topLeft() / 15.0, visible.size() / 15.0));
+        },
+        [&] {
+            step = -step;
+            h->setValue(h->value() + step * h->singleStep());
+            view->render(&target);
+        });
+    w->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+BENCHMARK(BM_ScrollStepWith10000Estates)->Iterations(31)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -12,7 +12,8 @@ public:
         case MsgButtons::Ok: return MsgResult::Ok;
         case MsgButtons::OkCancel:
         case MsgButtons::YesNoCancel: return MsgResult::Cancel;
-        case MsgButtons::YesNo: return MsgResult::No;
+        case MsgButtons::YesNo:
+        case MsgButtons::YesNoDefaultNo: return MsgResult::No;
         }
         return MsgResult::Cancel;
     }

@@ -58,7 +58,7 @@ MsgResult ScriptedPrompter::message(const QString& text, MsgIcon icon, MsgButton
         return MsgResult::Ok;
     if (m_answers.empty()) {
         ++m_unexpected;
-        return buttons == MsgButtons::YesNo ? MsgResult::No : MsgResult::Cancel;
+        return buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoDefaultNo ? MsgResult::No : MsgResult::Cancel;
     }
     MsgResult r = m_answers.front();
     m_answers.pop_front();

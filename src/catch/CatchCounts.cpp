@@ -1,5 +1,6 @@
 #include "catch/CatchCounts.h"
 
+#include "catch/CatchLists.h"
 #include "db/Recordset.h"
 
 namespace tikkeli {
@@ -20,9 +21,9 @@ CatchCounts CatchCounts::tally(const std::vector<Class>& classes)
 
 CatchCounts CatchCounts::of(Database& db, const QString& species)
 {
-    Recordset rs = db.openRecordset(QStringLiteral("SELECT siIka, siSukupuoli, COUNT(*) FROM si WHERE siLaji = ? "
-                                                   "GROUP BY siIka, siSukupuoli"),
-                                    RecordsetType::Snapshot, {Value(species)});
+    Recordset rs = db.openRecordset(QStringLiteral("SELECT siIka, siSukupuoli, COUNT(*) FROM si WHERE ")
+                                        + CatchLists::speciesCondition() + QStringLiteral(" GROUP BY siIka, siSukupuoli"),
+                                    RecordsetType::Snapshot, {Value(CatchLists::speciesPattern(species))});
     std::vector<Class> classes;
     for (; !rs.eof(); rs.moveNext())
         classes.push_back({rs.field(0), rs.field(1), rs.field(2).toInt64()});

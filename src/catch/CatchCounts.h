@@ -28,7 +28,8 @@ struct CatchCounts {
     };
     // The counts of the classes; a class whose age or sex is Null is counted in no cell.
     static CatchCounts tally(const std::vector<Class>& classes);
-    // The counts of the rows whose species is exactly the given one (as the report selects them).
+    // The counts of the rows of the species, however their letters are cased (as the report
+    // selects them).
     static CatchCounts of(Database& db, const QString& species);
 };
 

@@ -1,5 +1,6 @@
 #include "catch/CatchList.h"
 
+#include "catch/CatchLists.h"
 #include "db/DbError.h"
 
 namespace tikkeli {
@@ -17,6 +18,11 @@ std::optional<QString> CatchList::write(const CatchEntry& typed)
 {
     if (!hasCurrent())
         return std::nullopt;
+    // A new catch the user has not typed in holds nothing of a catch: it is dropped, not stored.
+    if (adding() && typed == CatchEntry{}) {
+        cancelNew();
+        return std::nullopt;
+    }
     if (std::optional<QString> problem = CatchFields::problem(typed))
         return problem;
     std::vector<std::pair<QString, Value>> changes = CatchFields::values(typed);
@@ -62,7 +68,8 @@ void CatchList::deleteAll()
 
 int CatchList::deleteSpecies(Database& db, const QString& species)
 {
-    db.execute(QStringLiteral("DELETE FROM si WHERE siLaji = ?"), {Value(species)});
+    db.execute(QStringLiteral("DELETE FROM si WHERE ") + CatchLists::speciesCondition(),
+               {Value(CatchLists::speciesPattern(species))});
     return db.rowsAffected();
 }
 

@@ -21,7 +21,8 @@ public:
     CatchEntry current() const;
 
     // Stores the typed catch into the shown row when it differs from the stored one, or adds the
-    // new one (also untouched: a new catch is stored with its defaults). The Finnish reason when
+    // new one; a new catch left as it started is dropped instead (the row shown before it is
+    // shown again), so an untouched New stores nothing. The Finnish reason when
     // the catch cannot be stored as typed, the database's own when it refuses; the row is left
     // as it was then and the pending new catch stays pending.
     std::optional<QString> write(const CatchEntry& typed);
@@ -30,7 +31,7 @@ public:
     void deleteCurrent();
     // Removes every catch; the pending new one too.
     void deleteAll();
-    // The catch rows of one species (compared as stored, letter case counting); the number removed.
+    // The catch rows of one species, however their letters are cased; the number removed.
     static int deleteSpecies(Database& db, const QString& species);
 };
 

@@ -2,22 +2,68 @@
 
 #include "base/NullConversions.h"
 #include "catch/CatchEntry.h"
+#include "db/FinnishCollation.h"
 #include "db/Recordset.h"
 
 #include <QHash>
+#include <algorithm>
+#include <optional>
 
 namespace tikkeli {
 
+bool CatchLists::sameSpecies(const QString& a, const QString& b)
+{
+    return FinnishCollation::like(speciesPattern(a), b, U'\\');
+}
+
+QString CatchLists::speciesCondition()
+{
+    return QStringLiteral("siLaji LIKE ? ESCAPE '\\'");
+}
+
+QString CatchLists::speciesPattern(const QString& species)
+{
+    QString pattern;
+    pattern.reserve(species.size());
+    for (const QChar c : species) {
+        if (c == u'%' || c == u'_' || c == u'\\')
+            pattern += u'\\';
+        pattern += c;
+    }
+    return pattern;
+}
+
 QStringList CatchLists::species(Database& db, bool withNull)
 {
-    QStringList out;
-    Recordset rs = db.openRecordset(QStringLiteral("SELECT DISTINCT siLaji FROM si ORDER BY siLaji"),
+    // Each stored spelling once, in Finnish order, with its first row.
+    Recordset rs = db.openRecordset(QStringLiteral("SELECT siLaji, MIN(siID) FROM si GROUP BY siLaji ORDER BY siLaji"),
                                     RecordsetType::Snapshot);
+    struct Species {
+        QString name;
+        qint64 firstRow;
+    };
+    std::vector<Species> found;
+    bool withoutSpecies = false;
     for (; !rs.eof(); rs.moveNext()) {
         const Value v = rs.field(0);
-        if (!v.isNull() || withNull)
-            out.append(NullToString(v));
+        if (v.isNull()) {
+            withoutSpecies = true;
+            continue;
+        }
+        const QString name = v.toString();
+        const qint64 first = rs.field(1).toInt64();
+        const auto same = std::find_if(found.begin(), found.end(),
+                                       [&](const Species& s) { return sameSpecies(s.name, name); });
+        if (same == found.end())
+            found.push_back({name, first});
+        else if (first < same->firstRow)
+            *same = {name, first};
     }
+    QStringList out;
+    if (withoutSpecies && withNull)
+        out.append(QString());
+    for (const Species& s : found)
+        out.append(s.name);
     return out;
 }
 
@@ -59,26 +105,33 @@ QString CatchLists::nodeText(const Value& date, const Value& place, const Value&
 std::vector<CatchSpeciesBranch> CatchLists::tree(Database& db)
 {
     std::vector<CatchSpeciesBranch> branches;
-    QHash<QString, std::size_t> branchOf;
-    for (const QString& name : species(db, false)) {
-        const QString key = name.toCaseFolded();
-        if (branchOf.contains(key))
-            continue;
-        branchOf.insert(key, branches.size());
+    for (const QString& name : species(db, false))
         branches.push_back({name, {}});
-    }
     if (branches.empty())
         return branches;
+    // The branch of each stored spelling, found once.
+    QHash<QString, std::size_t> branchOf;
+    const auto branchFor = [&](const QString& spelling) -> std::optional<std::size_t> {
+        if (const auto it = branchOf.constFind(spelling); it != branchOf.constEnd())
+            return *it;
+        for (std::size_t i = 0; i < branches.size(); ++i) {
+            if (sameSpecies(branches[i].species, spelling)) {
+                branchOf.insert(spelling, i);
+                return i;
+            }
+        }
+        return std::nullopt;
+    };
     Recordset rs = db.openRecordset(QStringLiteral("SELECT siID, siLaji, siPvm, siPaikka, siKaataja FROM si ORDER BY siID"),
                                     RecordsetType::Snapshot);
     for (; !rs.eof(); rs.moveNext()) {
         const Value laji = rs.field(1);
         if (laji.isNull())
             continue;
-        const auto it = branchOf.constFind(NullToString(laji).toCaseFolded());
-        if (it == branchOf.constEnd())
+        const std::optional<std::size_t> branch = branchFor(laji.toString());
+        if (!branch)
             continue;
-        branches[*it].catches.push_back({rs.field(0).toInt64(), nodeText(rs.field(2), rs.field(3), rs.field(4))});
+        branches[*branch].catches.push_back({rs.field(0).toInt64(), nodeText(rs.field(2), rs.field(3), rs.field(4))});
     }
     return branches;
 }

@@ -51,9 +51,18 @@ QStringList CatchReport::formulas(const QString& clubName, const CatchReportRequ
 
 QString CatchReport::selection(const QString& species)
 {
-    QString quoted = species;
-    quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
-    return QStringLiteral("{si.siLaji} = '") + quoted + QLatin1Char('\'');
+    // The rows the counts count: the species however its letters are cased, as a like pattern
+    // that matches its own text only ([*], [?] and [[] stand for the characters themselves).
+    QString pattern;
+    for (const QChar c : species) {
+        if (c == u'*' || c == u'?' || c == u'[')
+            pattern += QLatin1Char('[') + c + QLatin1Char(']');
+        else if (c == u'\'')
+            pattern += QStringLiteral("''");
+        else
+            pattern += c;
+    }
+    return QStringLiteral("{si.siLaji} like '") + pattern + QLatin1Char('\'');
 }
 
 void CatchReport::prepare(const CatchReportRequest& request)

@@ -34,7 +34,8 @@ public:
     // The 17 formulas in index order, each "Name= 'value'"; a value is handed as it stands, so an
     // apostrophe in it is printed as typed.
     static QStringList formulas(const QString& clubName, const CatchReportRequest& request);
-    // The rows of the species, the species as a quoted value of the formula (never formula text).
+    // The rows of the species however their letters are cased, as CatchCounts counts them; the
+    // species is a quoted value of the formula (never formula text).
     static QString selection(const QString& species);
 
     // Fills the report control (MainReport) after the print dialog has answered: the report file,

@@ -3,10 +3,14 @@
 #include "base/NullConversions.h"
 #include "base/SharedState.h"
 #include "db/Recordset.h"
+#include "db/Transaction.h"
 #include "invoicing/EmailTemplate.h"
+#include "invoicing/Reminders.h"
 #include "platform/EmailSender.h"
 
 #include <QTimer>
+
+#include <optional>
 
 namespace tikkeli {
 
@@ -146,41 +150,60 @@ void EmailSendLoop::step()
     const bool invoices = m_kind == Kind::Invoices;
     const qint64 id = m_ids[m_next];
     try {
-        Recordset row = m_db.openRecordset(
-            invoices ? QStringLiteral("SELECT jmjrID AS memberId, jmOtsake AS subject FROM jm WHERE jmID = ?")
-                     : QStringLiteral("SELECT jmhjmjrID AS memberId, jmhjmMuistutusOtsake AS subject FROM jmhist"
-                                      " WHERE jmhID = ?"),
-            RecordsetType::Snapshot, {Value(id)});
+        enum class Found { Gone, Blocked, Ready } found = Found::Ready;
+        QString subject, text;
+        EmailRecipient recipient;
+        recipient.Id = qint32(id);
+        {
+            // The message shows the reminder as it will be recorded; until the server has taken
+            // it, nothing of it stays in the database.
+            std::optional<Transaction> unrecorded;
+            if (!invoices && m_recordOn.isValid()) {
+                unrecorded.emplace(m_db);
+                Reminders::CreateReminder(m_db, id, m_recordOn);
+            }
+            Recordset row = m_db.openRecordset(
+                invoices ? QStringLiteral("SELECT jmjrID AS memberId, jmOtsake AS subject FROM jm WHERE jmID = ?")
+                         : QStringLiteral("SELECT jmhjmjrID AS memberId, jmhjmMuistutusOtsake AS subject FROM jmhist"
+                                          " WHERE jmhID = ?"),
+                RecordsetType::Snapshot, {Value(id)});
+            if (row.eof()) {
+                found = Found::Gone;
+            } else {
+                const qint64 memberId = NullToLong(row.field(QStringLiteral("memberId")));
+                subject = NullToString(row.field(QStringLiteral("subject")));
+                Recordset member = m_db.openRecordset(
+                    QStringLiteral("SELECT jrEmailLasku, jrEmail, jrSukunimi, jrEtunimi FROM jr WHERE jrID = ?"),
+                    RecordsetType::Snapshot, {Value(memberId)});
+                if (member.eof() || !NullToBoolean(member.field(QStringLiteral("jrEmailLasku")))) {
+                    found = Found::Blocked;
+                } else {
+                    recipient.Name = NullToString(member.field(QStringLiteral("jrSukunimi"))) + QLatin1Char(' ')
+                                     + NullToString(member.field(QStringLiteral("jrEtunimi")));
+                    recipient.Address = NullToString(member.field(QStringLiteral("jrEmail")));
+                    text = invoices ? EmailTemplate::FillInvoiceTemplate(m_template, id, m_db)
+                                    : EmailTemplate::FillReminderTemplate(m_template, id, m_db);
+                }
+            }
+        }
         // A row that vanished has no text to send: an empty message never goes out.
-        if (row.eof()) {
+        if (found == Found::Gone) {
             ++m_counts.failed;
             advance();
             return;
         }
-        const qint64 memberId = NullToLong(row.field(QStringLiteral("memberId")));
-        const QString subject = NullToString(row.field(QStringLiteral("subject")));
-        Recordset member = m_db.openRecordset(
-            QStringLiteral("SELECT jrEmailLasku, jrEmail, jrSukunimi, jrEtunimi FROM jr WHERE jrID = ?"),
-            RecordsetType::Snapshot, {Value(memberId)});
-        if (member.eof() || !NullToBoolean(member.field(QStringLiteral("jrEmailLasku")))) {
+        if (found == Found::Blocked) {
             ++m_counts.blocked;
             mark(id, false);
             advance();
             return;
         }
-        const QString text = invoices ? EmailTemplate::FillInvoiceTemplate(m_template, id, m_db)
-                                      : EmailTemplate::FillReminderTemplate(m_template, id, m_db);
         if (text.isEmpty()) {
             ++m_counts.failed;
             mark(id, false);
             advance();
             return;
         }
-        EmailRecipient recipient;
-        recipient.Id = qint32(id);
-        recipient.Name = NullToString(member.field(QStringLiteral("jrSukunimi"))) + QLatin1Char(' ')
-                         + NullToString(member.field(QStringLiteral("jrEtunimi")));
-        recipient.Address = NullToString(member.field(QStringLiteral("jrEmail")));
         recipient.Sent = false;
         m_current = id;
         m_sender = std::make_unique<EmailSender>();
@@ -207,7 +230,12 @@ void EmailSendLoop::delivered(const EmailRecipients& results, bool cancelled)
     try {
         if (sent) {
             ++m_counts.sent;
+            // The reminder and its mark together: a row is reminded exactly when its message went.
+            Transaction t(m_db);
+            if (m_kind == Kind::Reminders && m_recordOn.isValid())
+                Reminders::CreateReminder(m_db, m_current, m_recordOn);
             mark(m_current, true);
+            t.commit();
         } else if (!cancelled) {
             ++m_counts.failed;
             mark(m_current, false);

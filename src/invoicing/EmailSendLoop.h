@@ -3,6 +3,7 @@
 #include "db/Database.h"
 #include "platform/EmailRecipient.h"
 
+#include <QDate>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -34,6 +35,11 @@ public:
 
     // How long the server may stay silent before a message counts as failed.
     void setTimeoutMs(int ms) { m_timeoutMs = ms; }
+    // Reminders: each row's reminder is recorded (dated day) together with its e-mail mark once
+    // the server has taken the message, and never for a row whose message did not go out. The
+    // message shows the reminder as it will be recorded. Without this the rows are sent as they
+    // stand.
+    void recordRemindersOn(const QDate& day) { m_recordOn = day; }
     // Reads the rows to send and starts; finished() follows (also for no rows at all).
     void start();
     // Stops after the message on its way (which is abandoned); unsent rows keep their marks.
@@ -70,6 +76,7 @@ private:
     Database m_db;
     Kind m_kind;
     QString m_template;
+    QDate m_recordOn;
     int m_timeoutMs = 30000;
     QList<qint64> m_ids;
     int m_next = 0;

@@ -134,10 +134,20 @@ QString Reminders::selection(const ReminderRange& range, const QDate& today, Par
     return where;
 }
 
-int Reminders::CreateReminders(Database& db, const ReminderRange& range, const QDate& today)
+int Reminders::MarkDue(Database& db, const ReminderRange& range, const QDate& today)
 {
     Params params;
     const QString where = selection(range, today, params);
+    return InvoicePrintOrder::MarkRemindersForPrint(db, where, params);
+}
+
+int Reminders::CreateReminders(Database& db, const ReminderRange& range, const QDate& today, bool skipEmailed)
+{
+    Params params;
+    QString where = selection(range, today, params);
+    // A reminder number counts the reminders the member was actually given.
+    if (skipEmailed)
+        where += QStringLiteral(" AND COALESCE(jmhMuistutusEmailed, 0) = 0");
     // A range is reminded as a whole or not at all: a failure halfway leaves no numbers raised.
     Transaction transaction(db);
     Recordset rs = db.openRecordset(QStringLiteral("SELECT jmhID FROM jmhist WHERE ") + where

@@ -40,8 +40,12 @@ public:
     static Candidates CountCandidates(Database& db, const ReminderRange& range, const QDate& today);
     // Records a reminder on every unpaid invoice of the range that fell due before today and
     // marks exactly those rows for print, all in one transaction; returns their number. An
-    // invoice due today or later is not reminded.
-    static int CreateReminders(Database& db, const ReminderRange& range, const QDate& today);
+    // invoice due today or later is not reminded. skipEmailed: an invoice whose reminder went by
+    // e-mail is neither recorded nor marked (the print leaves it out).
+    static int CreateReminders(Database& db, const ReminderRange& range, const QDate& today, bool skipEmailed = false);
+    // Marks the invoices a run over the range would remind, recording nothing: the e-mail run
+    // records each reminder only as its message goes out. Returns their number.
+    static int MarkDue(Database& db, const ReminderRange& range, const QDate& today);
     // "Ei löydy maksamattomia laskuja väliltä: a - l".
     static QString NothingToRemindText(const ReminderRange& range);
     // What the user is told about the unpaid invoices left out as not yet due; empty for none.

@@ -50,12 +50,33 @@ EmailRecipients GroupEmail::Recipients(Database& db, const QList<qint32>& member
     return list;
 }
 
-QString GroupEmail::TallyQuestion(int succeeded, int failed)
+namespace {
+
+QString UnsentLine(int leftUnsent)
 {
-    return QStringLiteral("Sähköpostin lähetys ei onnistunut kaikille.\r\nOnnistui: %1  Epäonnistui: %2\r\n\r\n"
-                          "Luodaanko uusi ryhmä niistä joille lähetys epäonnistui?")
-        .arg(succeeded)
-        .arg(failed);
+    return leftUnsent > 0 ? QStringLiteral("\r\nLähettämättä jäi: %1").arg(leftUnsent) : QString();
+}
+
+} // namespace
+
+QString GroupEmail::TallyQuestion(int succeeded, int failed, int leftUnsent)
+{
+    return QStringLiteral("Sähköpostin lähetys ei onnistunut kaikille.\r\nOnnistui: %1  Epäonnistui: %2")
+               .arg(succeeded)
+               .arg(failed)
+           + UnsentLine(leftUnsent) + QStringLiteral("\r\n\r\nLuodaanko uusi ryhmä niistä joille lähetys epäonnistui?");
+}
+
+QString GroupEmail::ClosingText(int succeeded, int leftUnsent)
+{
+    if (leftUnsent == 0)
+        return QStringLiteral("Sähköposti lähetettiin onnistuneesti %1 jäsenelle.").arg(succeeded);
+    return QStringLiteral("Sähköpostin lähetys keskeytettiin.\r\nOnnistui: %1").arg(succeeded) + UnsentLine(leftUnsent);
+}
+
+QString GroupEmail::SendUnderWayText()
+{
+    return QStringLiteral("Edellisen ryhmäsähköpostin lähetys on vielä kesken. Aloita uusi lähetys, kun se on päättynyt.");
 }
 
 qint64 GroupEmail::CreateFailedGroup(Database& db, const QString& subject, const QList<qint32>& memberIds,
@@ -84,6 +105,7 @@ bool GroupEmailRun::start(const Message& message, const EmailRecipients& recipie
         return false;
     m_running = true;
     m_cancelled = false;
+    m_message = message;
     m_results = recipients;
     m_sentIndexes.clear();
     m_withoutAddress = 0;
@@ -92,6 +114,7 @@ bool GroupEmailRun::start(const Message& message, const EmailRecipients& recipie
         EmailRecipient& r = m_results[i];
         r.Sent = false;
         r.Error.clear();
+        r.LeftUnsent = false;
         if (r.Address.trimmed().isEmpty()) {
             r.Error = QStringLiteral("Jäsenellä ei ole sähköpostiosoitetta.");
             ++m_withoutAddress;
@@ -137,6 +160,7 @@ void GroupEmailRun::delivered(const EmailRecipients& results, bool cancelled)
         EmailRecipient& r = m_results[m_sentIndexes[k]];
         r.Sent = results[k].Sent;
         r.Error = results[k].Error;
+        r.LeftUnsent = results[k].LeftUnsent;
     }
     m_cancelled = m_cancelled || cancelled;
     // The sender is still emitting; let it go once its signal has returned.
@@ -158,10 +182,18 @@ QList<qint32> GroupEmailRun::failedIds() const
 {
     QList<qint32> ids;
     for (const EmailRecipient& r : m_results) {
-        if (!r.Sent)
+        if (!r.Sent && !r.LeftUnsent)
             ids.append(r.Id);
     }
     return ids;
+}
+
+int GroupEmailRun::leftUnsent() const
+{
+    int n = 0;
+    for (const EmailRecipient& r : m_results)
+        n += r.LeftUnsent ? 1 : 0;
+    return n;
 }
 
 } // namespace tikkeli

@@ -32,8 +32,13 @@ public:
     // The recipients of the chosen members, in the order given: Id the jrID, Name "surname first
     // name", Address the member's e-mail address.
     static EmailRecipients Recipients(Database& db, const QList<qint32>& memberIds);
-    // The question after a run in which some messages failed.
-    static QString TallyQuestion(int succeeded, int failed);
+    // The question after a run in which some messages failed; a run that stopped early also says
+    // how many it left unsent.
+    static QString TallyQuestion(int succeeded, int failed, int leftUnsent = 0);
+    // What a run without failures says: how many it sent to, and how many it left unsent.
+    static QString ClosingText(int succeeded, int leftUnsent);
+    // What starting a group e-mail says while another is being sent.
+    static QString SendUnderWayText();
     // A new member feature "Epäonn. email:<subject>" (cut to the width of piNimi) held by the
     // failed members, written in one transaction; its piID.
     static qint64 CreateFailedGroup(Database& db, const QString& subject, const QList<qint32>& memberIds,
@@ -65,10 +70,15 @@ public:
     void cancel();
     bool running() const { return m_running; }
     bool wasCancelled() const { return m_cancelled; }
-    // The recipients with Sent and Error, in the order given (valid after finished()).
+    // What this run sends (its subject names its failed group).
+    const Message& message() const { return m_message; }
+    // The recipients with Sent, Error and LeftUnsent, in the order given (valid after finished()).
     const EmailRecipients& results() const { return m_results; }
     int succeeded() const;
+    // Those whose message was tried and did not go through (not those left unsent).
     QList<qint32> failedIds() const;
+    // Those the run stopped before (a cancel, a server that could not be reached).
+    int leftUnsent() const;
 
 signals:
     void progress(int done, int total);
@@ -81,6 +91,7 @@ private:
     bool m_running = false;
     bool m_cancelled = false;
     int m_withoutAddress = 0;
+    Message m_message;
     QList<int> m_sentIndexes; // into m_results: those handed to the mailer
     EmailRecipients m_results;
     std::unique_ptr<EmailSender> m_sender;

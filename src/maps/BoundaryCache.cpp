@@ -40,6 +40,7 @@ void BoundaryCache::refresh(Database& db)
     if (m_valid && now.valid() && m_stamp == now)
         return;
     m_valid = false;
+    ++m_reads;
     m_estates.clear();
     m_index.clear();
     // BINARY: the integer keys sort by value, and the index on rjtlID serves the first of them.

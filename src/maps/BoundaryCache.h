@@ -48,6 +48,8 @@ public:
     // The estate's points as point records of that database, clean (none without points).
     std::deque<cRaja> points(Database& db, qint64 tlId);
     void clear();
+    // How many times the boundaries were read from the database.
+    std::size_t reads() const { return m_reads; }
 
 private:
     friend class cTilojenRajat;
@@ -56,6 +58,7 @@ private:
     std::deque<cRaja> pointsAsRead(const Database& db, qint64 tlId) const;
 
     bool m_valid = false;
+    std::size_t m_reads = 0;
     DatabaseStamp m_stamp;
     std::vector<EstateBoundary> m_estates;
     std::unordered_map<qint64, std::size_t> m_index;

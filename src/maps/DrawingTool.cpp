@@ -1,34 +1,58 @@
 #include "maps/DrawingTool.h"
 
+#include "base/ErrorHandling.h"
+#include "base/Prompter.h"
+#include "maps/MapBoundaries.h"
+
 namespace tikkeli {
 
-void DrawingTool::start(qint64 estateId)
+DrawingTool::DrawingTool(const Database& db, qint64 estateId)
+    : m_db(db), m_estateId(estateId), m_seen(StoredPointIds(m_db, estateId))
 {
-    m_active = true;
-    m_estateId = estateId;
-    m_points.clear();
 }
 
-void DrawingTool::addPoint(QPointF map, const StorePoint& store)
+MapTool::Outcome DrawingTool::press(Qt::MouseButton button, QPointF map)
 {
-    if (!m_active)
-        return;
-    store(m_estateId, int(m_points.size()) + 1, map);
-    m_points.push_back(map);
+    if (button == Qt::LeftButton)
+        m_points.push_back(map);
+    return {};
 }
 
-DrawingTool::Ending DrawingTool::finish()
+MapTool::Outcome DrawingTool::release(Qt::MouseButton button, QPointF)
 {
-    m_active = false;
+    return button == Qt::RightButton ? finish() : Outcome{};
+}
+
+QString DrawingTool::hint() const
+{
+    return QStringLiteral("Napsauta rajan kulmat, oikea painike lopettaa.");
+}
+
+MapTool::Outcome DrawingTool::finish()
+{
+    Outcome o;
+    o.ended = true;
     if (m_points.empty())
-        return Ending::NoPoints;
-    return int(m_points.size()) < kMinimumPoints ? Ending::TooFewPoints : Ending::AskToKeep;
-}
-
-void DrawingTool::clear()
-{
-    m_active = false;
-    m_points.clear();
+        return o;
+    if (int(m_points.size()) < kMinimumPoints) {
+        ShowInfo(QStringLiteral("Tilan rajaan tarvitaan vähintään kolme pistettä. Pisteitä ei tallennettu."));
+        return o;
+    }
+    if (Prompter::instance().message(QStringLiteral("Tallennetaanko tilan rajat?"), MsgIcon::None, MsgButtons::YesNo)
+        != MsgResult::Yes)
+        return o;
+    const auto replaceOthers = [] {
+        return Prompter::instance().message(QStringLiteral("Tilalle on tallennettu rajat toisaalla sen jälkeen, kun "
+                                                           "aloitit piirtämisen. Korvataanko ne nyt piirretyillä rajoilla?"),
+                                            MsgIcon::Question, MsgButtons::YesNoDefaultNo)
+               == MsgResult::Yes;
+    };
+    bool stored = false;
+    ReportingErrors(QStringLiteral("Virhe kartan tietokantatoiminnossa: "),
+                    [&] { stored = StoreDrawnBoundary(m_db, m_estateId, m_points, m_seen, replaceOthers); });
+    if (stored)
+        o.estateStored = m_estateId;
+    return o;
 }
 
 } // namespace tikkeli

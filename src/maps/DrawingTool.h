@@ -1,39 +1,37 @@
 #pragma once
 
-#include <QPointF>
-#include <QtGlobal>
-#include <functional>
-#include <vector>
+#include "db/Database.h"
+#include "maps/MapTool.h"
 
 namespace tikkeli {
 
-// The mouse mode that draws an estate's boundary: each left click is a corner, stored the moment
-// it is clicked so that nothing clicked is lost if the program stops; a right click ends the
-// drawing. A boundary needs three corners to enclose anything; the window removes a shorter one
-// (TooFewPoints) or asks whether to keep a complete one (AskToKeep).
-class DrawingTool {
+// Drawing an estate's boundary: each left click is a corner, kept in memory; the right click ends
+// the drawing. A boundary of three corners or more is stored after "Kyllä", all of it in one
+// transaction; "Ei", Escape, a close or a failure store nothing and remove nothing. Nothing of a
+// drawing is ever stored half-way, so two programs drawing the same estate cannot mix their
+// corners, and a program stopped mid-drawing leaves nothing behind.
+class DrawingTool : public MapTool {
 public:
     static constexpr int kMinimumPoints = 3;
-    // Stores one corner (its order number counts from 1); throws when it cannot.
-    using StorePoint = std::function<void(qint64 estateId, int orderId, QPointF map)>;
-    enum class Ending { NoPoints, TooFewPoints, AskToKeep };
 
-    void start(qint64 estateId);
-    bool active() const { return m_active; }
+    // Notes what the estate has stored now, to tell at the end whether another drawing stored a
+    // boundary for it meanwhile.
+    DrawingTool(const Database& db, qint64 estateId);
+
     qint64 estateId() const { return m_estateId; }
-    const std::vector<QPointF>& points() const { return m_points; }
 
-    // A left click: the corner is kept only once it is stored (a failure propagates and keeps
-    // nothing).
-    void addPoint(QPointF map, const StorePoint& store);
-    // The right click: drawing stops; the corners stay for the window to keep or remove.
-    Ending finish();
-    // Forgets the corners (after the window removed or kept them).
-    void clear();
+    Outcome press(Qt::MouseButton button, QPointF map) override;
+    Outcome release(Qt::MouseButton button, QPointF map) override;
+    QString hint() const override;
+    bool letsEstatesChange() const override { return false; }
+    std::vector<QPointF> chain() const override { return m_points; }
 
 private:
-    bool m_active = false;
+    Outcome finish();
+
+    Database m_db;
     qint64 m_estateId = 0;
+    std::vector<qint64> m_seen;
     std::vector<QPointF> m_points;
 };
 

@@ -1,5 +1,6 @@
 #include "maps/MapBoundaries.h"
 
+#include "db/Recordset.h"
 #include "db/Transaction.h"
 #include "maps/BoundaryCache.h"
 #include "maps/cRajat.h"
@@ -20,6 +21,47 @@ void DeleteEstateBoundary(Database& db, qint64 estateId)
     Transaction t(db);
     cRajat::DeleteEstatePoints(db, estateId);
     t.commit();
+}
+
+std::vector<qint64> StoredPointIds(Database& db, qint64 estateId)
+{
+    std::vector<qint64> ids;
+    for (Recordset rs = db.openRecordset(QStringLiteral("SELECT rjID FROM rj WHERE rjtlID = ? ORDER BY rjID"),
+                                         RecordsetType::Snapshot, {Value(estateId)});
+         !rs.eof(); rs.moveNext())
+        ids.push_back(rs.field(0).toInt64());
+    return ids;
+}
+
+bool StoreDrawnBoundary(Database& db, qint64 estateId, const std::vector<QPointF>& corners, std::vector<qint64> seen,
+                        const std::function<bool()>& replaceOthers)
+{
+    // No question is asked inside the transaction; what was stored while it was asked is asked
+    // about again.
+    for (;;) {
+        Transaction t(db);
+        std::vector<qint64> now = StoredPointIds(db, estateId);
+        if (now != seen) {
+            t.rollback();
+            if (!replaceOthers())
+                return false;
+            seen = std::move(now);
+            continue;
+        }
+        cRajat::DeleteEstatePoints(db, estateId);
+        int order = 0;
+        for (const QPointF& p : corners)
+            db.execute(QStringLiteral("INSERT INTO rj (rjtlID, rjOrderID, rjX, rjY, rjMukaan) VALUES (?, ?, ?, ?, 0)"),
+                       {Value(estateId), Value(++order), Value(double(float(p.x()))), Value(double(float(p.y())))});
+        t.commit();
+        return true;
+    }
+}
+
+qint64 RemoveUnfinishedBoundaries(Database& db)
+{
+    db.execute(QStringLiteral("DELETE FROM rj WHERE rjtlID IN (SELECT rjtlID FROM rj GROUP BY rjtlID HAVING COUNT(*) < 3)"));
+    return db.rowsAffected();
 }
 
 bool AnyBoundaryStored(Database& db)

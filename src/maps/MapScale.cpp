@@ -3,6 +3,7 @@
 #include "base/NullConversions.h"
 #include "base/NumericText.h"
 
+#include <QLocale>
 #include <cmath>
 
 namespace tikkeli {
@@ -15,6 +16,13 @@ bool IsPixelScale(qint32 scale)
 bool IsScanScale(qint32 scale)
 {
     return scale > 0;
+}
+
+QString CoordinateText(double value)
+{
+    QLocale locale(QLocale::Finnish, QLocale::Finland);
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return locale.toString(double(float(value)), 'g', 7);
 }
 
 QString ScaleCaption(qint32 scale)

@@ -17,6 +17,9 @@ bool IsPixelScale(qint32 scale);
 bool IsScanScale(qint32 scale);
 // "1:20000", "1 pikseli = 2 metriä", ..., "Ei määritelty".
 QString ScaleCaption(qint32 scale);
+// A map coordinate as the window's labels show it: seven significant digits, decimal comma, no
+// grouping.
+QString CoordinateText(double value);
 
 // The scale dialog's text as a scale: a positive whole number (a decimal rounds to the nearest,
 // a half to the even one), nullopt for anything else.

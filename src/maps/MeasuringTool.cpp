@@ -1,5 +1,11 @@
 #include "maps/MeasuringTool.h"
 
+#include "base/ErrorHandling.h"
+#include "base/Prompter.h"
+#include "base/SharedState.h"
+#include "maps/MapScale.h"
+#include "maps/MapStorage.h"
+
 namespace tikkeli {
 
 void MeasuringTool::start()
@@ -28,10 +34,11 @@ MeasuringTool::Step MeasuringTool::click(QPointF map)
     }
 }
 
-void MeasuringTool::move(QPointF map)
+MapTool::Outcome MeasuringTool::move(QPointF map)
 {
     if (m_state == State::WaitingSecond)
         m_second = map;
+    return {};
 }
 
 std::optional<QLineF> MeasuringTool::line() const
@@ -39,6 +46,51 @@ std::optional<QLineF> MeasuringTool::line() const
     if (m_state == State::WaitingSecond || m_state == State::Done)
         return QLineF(m_first, m_second);
     return std::nullopt;
+}
+
+MapTool::Outcome MeasuringTool::press(Qt::MouseButton button, QPointF map)
+{
+    if (button == Qt::LeftButton && click(map) == Step::SecondPoint)
+        return measured();
+    return {};
+}
+
+MapTool::Outcome MeasuringTool::release(Qt::MouseButton button, QPointF)
+{
+    if (button != Qt::RightButton)
+        return {};
+    end();
+    return cancel();
+}
+
+QString MeasuringTool::hint() const
+{
+    return m_state == State::WaitingFirst
+               ? QStringLiteral("Napsauta kartalta kaksi pistettä, joiden välimatkan tiedät; oikea painike keskeyttää.")
+               : QStringLiteral("Napsauta toinen piste; oikea painike keskeyttää.");
+}
+
+MapTool::Outcome MeasuringTool::measured()
+{
+    // The line shows while the distance is asked.
+    changed();
+    Outcome o = cancel();
+    const auto answer = Prompter::instance().input(QStringLiteral("Matka alkuperäisellä kartalla millimetreinä"),
+                                                   tikkeli::State().ProgramTitle, QStringLiteral("0"));
+    const auto mm = answer ? MillimetresFromText(*answer) : std::nullopt;
+    if (!mm) {
+        ShowInfo(QStringLiteral("Etäisyys pitää syöttää millimetreinä - asetusta ei tehty."));
+    } else if (const auto ratio = MeasuredPixelRatio(m_first, m_second, *mm)) {
+        if (ReportingErrors(QStringLiteral("Virhe kartan tietokantatoiminnossa: "),
+                            [&] { MapStorage::SaveMapPixelRatio(m_db, *ratio); })) {
+            o.pixelRatio = *ratio;
+            ShowInfo(QStringLiteral("Kartan mittasuhde asetettu."));
+        }
+    } else {
+        ShowInfo(QStringLiteral("Mitatut pisteet ovat samassa kohdassa - asetusta ei tehty."));
+    }
+    end();
+    return o;
 }
 
 } // namespace tikkeli

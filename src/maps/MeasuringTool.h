@@ -1,17 +1,24 @@
 #pragma once
 
+#include "db/Database.h"
+#include "maps/MapTool.h"
+
 #include <QLineF>
 #include <QPointF>
 #include <optional>
 
 namespace tikkeli {
 
-// The mouse mode that measures the map's proportion: two clicks on the map give two map points;
-// between them the line's far end follows the mouse. The window asks for the distance on the
-// paper map once both points are there (MeasuredPixelRatio) and then ends the tool.
-class MeasuringTool {
+// Measuring the map's proportion: two clicks on the map give two map points; between them the
+// line's far end follows the mouse. Once both points are there the tool asks for their distance on
+// the paper map, stores the proportion it gives (MeasuredPixelRatio) and ends; the right click or
+// Escape ends it without storing.
+class MeasuringTool : public MapTool {
 public:
     enum class Step { Ignored, FirstPoint, SecondPoint };
+
+    // The database the proportion is stored in.
+    explicit MeasuringTool(const Database& db = {}) : m_db(db) {}
 
     void start();
     void end();
@@ -22,15 +29,22 @@ public:
     // clicks are ignored until the tool ends.
     Step click(QPointF map);
     // The mouse moved: between the clicks the line's far end follows it.
-    void move(QPointF map);
+    Outcome move(QPointF map) override;
 
     QPointF first() const { return m_first; }
     QPointF second() const { return m_second; }
     // The line to draw, in map twips; none before the first click.
-    std::optional<QLineF> line() const;
+    std::optional<QLineF> line() const override;
+
+    Outcome press(Qt::MouseButton button, QPointF map) override;
+    Outcome release(Qt::MouseButton button, QPointF map) override;
+    QString hint() const override;
 
 private:
+    Outcome measured();
+
     enum class State { Idle, WaitingFirst, WaitingSecond, Done };
+    Database m_db;
     State m_state = State::Idle;
     QPointF m_first;
     QPointF m_second;

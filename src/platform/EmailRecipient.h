@@ -14,6 +14,9 @@ struct EmailRecipient {
     bool Sent = false;
     // Why the message did not reach this recipient, in Finnish; empty when Sent.
     QString Error;
+    // The send stopped (cancelled, or the server could not be reached) before this recipient's
+    // message went through: neither sent nor failed, it may simply be sent again.
+    bool LeftUnsent = false;
 };
 
 using EmailRecipients = QList<EmailRecipient>;

@@ -103,6 +103,7 @@ EmailRecipients EmailSender::run(const Job& job, const std::atomic<bool>* cancel
     for (EmailRecipient& r : results) {
         r.Sent = false;
         r.Error.clear();
+        r.LeftUnsent = false;
     }
     onItems(0, total);
     if (results.isEmpty())
@@ -151,14 +152,19 @@ EmailRecipients EmailSender::run(const Job& job, const std::atomic<bool>* cancel
         }
         return m;
     };
+    // Whether the server is still worth asking for the next message.
     auto deliver = [&](const QList<int>& which) {
         const SmtpSession::Result r = session.send(compose(which), onBytes);
+        const bool cancelled = !r.ok && cancel->load();
         for (int i : which) {
             const bool refused = r.refused.contains(addresses[i]);
             results[i].Sent = r.ok && !refused;
             if (!results[i].Sent)
                 results[i].Error = r.error;
+            // A message abandoned on the user's word did not fail: it was left unsent.
+            results[i].LeftUnsent = cancelled;
         }
+        return !r.unreachable;
     };
 
     QList<int> valid;
@@ -167,13 +173,20 @@ EmailRecipients EmailSender::run(const Job& job, const std::atomic<bool>* cancel
             valid.append(i);
     }
     if (job.separately) {
+        // Once the server cannot be reached, every further message would wait the whole time-out
+        // for it again: the rest are left unsent, to be sent again later.
+        QString stopped;
         int done = 0;
         for (int i = 0; i < total; ++i) {
             if (!addresses[i].isEmpty()) {
                 if (cancel->load())
-                    results[i].Error = QStringLiteral("Lähetys peruttiin.");
-                else
-                    deliver({i});
+                    stopped = QStringLiteral("Lähetys peruttiin.");
+                if (!stopped.isEmpty()) {
+                    results[i].Error = stopped;
+                    results[i].LeftUnsent = true;
+                } else if (!deliver({i})) {
+                    stopped = QStringLiteral("Lähetys keskeytyi: ") + results[i].Error;
+                }
             }
             onItems(++done, total);
         }

@@ -34,7 +34,9 @@ public:
     int timeoutMs() const { return m_timeoutMs; }
 
     // separately: a message of its own to each recipient; otherwise one message addressed to all.
-    // Returns the recipients with Sent true exactly for those the server accepted.
+    // Returns the recipients with Sent true exactly for those the server accepted. Separate
+    // messages stop once the server cannot be reached (or on Cancel): the recipients not yet
+    // through come back LeftUnsent.
     EmailRecipients Send(bool separately);
     // False (and nothing started) while a send is already running.
     bool SendAsync(bool separately);

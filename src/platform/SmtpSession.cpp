@@ -31,6 +31,9 @@ struct Transfer {
     QByteArray pendingRcpt;
     bool awaitingRcptReply = false;
     QSet<QByteArray> refused;
+    // The server's own words for the first refused addressee; later replies (the goodbye of QUIT)
+    // say nothing about why.
+    QByteArray refusal;
     QByteArray lastReply;
     curl_off_t lastUploaded = -1;
     const std::function<void(qint64, qint64)>* onBytes = nullptr;
@@ -60,8 +63,11 @@ int onDebug(CURL*, curl_infotype type, char* data, size_t size, void* user)
                 continue;
             t->lastReply = line;
             if (t->awaitingRcptReply) {
-                if (!line.startsWith('2'))
+                if (!line.startsWith('2')) {
                     t->refused.insert(t->pendingRcpt);
+                    if (t->refusal.isEmpty())
+                        t->refusal = line;
+                }
                 t->awaitingRcptReply = false;
             }
         }
@@ -147,6 +153,7 @@ SmtpSession::Result SmtpSession::send(const Message& message, const std::functio
     if (!url) {
         result.error = m_server.trimmed().isEmpty() ? QStringLiteral("SMTP-palvelimen nimi puuttuu.")
                                                     : QStringLiteral("SMTP-palvelimen nimi \"%1\" ei kelpaa.").arg(m_server);
+        result.unreachable = true;
         return result;
     }
     if (!m_curl) {
@@ -223,22 +230,31 @@ SmtpSession::Result SmtpSession::send(const Message& message, const std::functio
         result.ok = true;
         result.refused = t.refused;
         if (!t.refused.isEmpty())
-            result.error = QStringLiteral("Palvelin ei hyväksynyt vastaanottajaa: %1").arg(QString::fromUtf8(t.lastReply));
+            result.error = QStringLiteral("Palvelin ei hyväksynyt vastaanottajaa: %1").arg(QString::fromUtf8(t.refusal));
         return result;
     }
-    if (m_cancel && m_cancel->load())
+    const bool allRefused = !t.refused.isEmpty() && t.refused.size() >= message.to.size();
+    if (m_cancel && m_cancel->load()) {
         result.error = QStringLiteral("Lähetys peruttiin.");
-    else if (t.timedOut || rc == CURLE_OPERATION_TIMEDOUT)
+    } else if (allRefused) {
+        // libcurl reports a wholly refused envelope as a send error; the connection itself is fine.
+        result.error = QStringLiteral("Palvelin ei hyväksynyt vastaanottajaa: %1").arg(QString::fromUtf8(t.refusal));
+    } else if (t.timedOut || rc == CURLE_OPERATION_TIMEDOUT) {
         result.error = QStringLiteral("SMTP-palvelin %1 ei vastannut ajoissa.").arg(server);
-    else if (rc == CURLE_COULDNT_RESOLVE_HOST)
+        result.unreachable = true;
+    } else if (rc == CURLE_COULDNT_RESOLVE_HOST) {
         result.error = QStringLiteral("SMTP-palvelinta %1 ei löydy.").arg(server);
-    else if (rc == CURLE_COULDNT_CONNECT)
+        result.unreachable = true;
+    } else if (rc == CURLE_COULDNT_CONNECT) {
         result.error = QStringLiteral("Yhteyttä SMTP-palvelimeen %1 ei saatu.").arg(server);
-    else if (!t.refused.isEmpty() && t.refused.size() >= message.to.size())
-        result.error = QStringLiteral("Palvelin ei hyväksynyt vastaanottajaa: %1").arg(QString::fromUtf8(t.lastReply));
-    else
+        result.unreachable = true;
+    } else if (rc == CURLE_RECV_ERROR || rc == CURLE_GOT_NOTHING) {
+        result.error = QStringLiteral("Yhteys SMTP-palvelimeen %1 katkesi.").arg(server);
+        result.unreachable = true;
+    } else {
         result.error = QStringLiteral("Sähköpostin lähetys ei onnistunut: %1")
                            .arg(errbuf[0] ? QString::fromUtf8(errbuf) : QString::fromUtf8(curl_easy_strerror(rc)));
+    }
     return result;
 }
 

@@ -31,6 +31,9 @@ public:
         bool ok = false;
         QString error;            // Finnish, when !ok or when some addressee was refused
         QSet<QByteArray> refused; // addressees the server turned down while others were taken
+        // The server could not be reached or stopped answering: a further message would only wait
+        // for it again.
+        bool unreachable = false;
     };
 
     SmtpSession(const QString& server, int timeoutMs, const std::atomic<bool>* cancel);

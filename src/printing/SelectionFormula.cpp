@@ -1,5 +1,6 @@
 #include "printing/SelectionFormula.h"
 
+#include "db/SqlDialect.h"
 #include "printing/ReportError.h"
 
 #include <QDate>
@@ -467,19 +468,9 @@ public:
         case Node::Kind::Bool: return n.value.toBool() ? QStringLiteral("(1 = 1)") : QStringLiteral("(1 = 0)");
         case Node::Kind::Compare: return compare(n);
         case Node::Kind::Like: {
-            QString pattern = n.kids[1]->value.toString();
-            const bool escape = pattern.contains(u'%') || pattern.contains(u'_') || pattern.contains(u'\\');
-            QString like;
-            for (QChar c : pattern) {
-                if (c == u'*')
-                    like += u'%';
-                else if (c == u'?')
-                    like += u'_';
-                else if (c == u'%' || c == u'_' || c == u'\\')
-                    like += QLatin1Char('\\') + c;
-                else
-                    like += c;
-            }
+            // The same wildcards as the SQL dialect's LIKE: * and ?, with [*], [?] and [[] literal.
+            const QString like = JetLikePattern(n.kids[1]->value.toString());
+            const bool escape = like.contains(u'\\');
             const QString lhs = value(*n.kids[0]);
             params.emplace_back(like);
             if (!escape)

@@ -11,8 +11,8 @@ namespace tikkeli {
 // Translates a record-selection formula into an SQLite WHERE clause whose values are all bound
 // parameters. The language: {table.field}, = <> < > <= >=, and/or/not, parentheses, numbers,
 // 'strings' and "strings", true/false, Date(y,m,d), Year(x), ToText(x[,decimals]), ToNumber(x),
-// x like "pattern" (* and ?), x in [a, b, ...]. Anything else is refused with ReportException
-// 20515 before any SQL is built.
+// x like "pattern" (* and ?; [*], [?] and [[] for the characters themselves), x in [a, b, ...].
+// Anything else is refused with ReportException 20515 before any SQL is built.
 class SelectionFormula {
 public:
     // Gives the SQL of a field reference ("jr"."jrSukunimi"), or throws for an unknown field.

@@ -1,3 +1,4 @@
+#include "catch/CatchList.h"
 #include "catch/CatchReport.h"
 #include "CatchTestDb.h"
 #include "db/DbError.h"
@@ -62,7 +63,7 @@ TEST(CatchReportTest, TheSeventeenFormulasInTheirOrder)
 TEST(CatchReportTest, TheSelectionHoldsTheSpeciesAsAValue)
 {
     CatchTestDb t(CatchTestDb::Source::Sample);
-    EXPECT_EQ(CatchReport::selection(QStringLiteral("Metsä'kauris")), QStringLiteral("{si.siLaji} = 'Metsä''kauris'"));
+    EXPECT_EQ(CatchReport::selection(QStringLiteral("Metsä'kauris")), QStringLiteral("{si.siLaji} like 'Metsä''kauris'"));
     t.add(QStringLiteral("Metsä'kauris"), QDate(2026, 10, 1));
     t.add(QStringLiteral("Metsä'kauris"), QDate(2026, 10, 2));
     const std::pair<const char*, int> cases[] = {{"Metsä'kauris", 2},
@@ -76,6 +77,36 @@ TEST(CatchReportTest, TheSelectionHoldsTheSpeciesAsAValue)
         ReportEngine e;
         EXPECT_EQ(layOut(t, r, e)->rowCount, rows) << species;
     }
+}
+
+TEST(CatchReportTest, ASpeciesIsOneHoweverItsLettersAreCased)
+{
+    CatchTestDb t(CatchTestDb::Source::Sample);
+    t.add(QStringLiteral("hirvi"), QDate(2026, 10, 9), false, false);
+    // Wildcards of a pattern are only themselves in a species.
+    t.add(QStringLiteral("Hirvi*"), QDate(2026, 10, 10));
+    t.add(QStringLiteral("Hirv_"), QDate(2026, 10, 11));
+    struct Case {
+        const char* species;
+        int rows;
+        CatchCounts counts;
+    };
+    const Case cases[] = {{"Hirvi", 19, {4, 7, 1, 7}},
+                          {"hirvi", 19, {4, 7, 1, 7}},
+                          {"HIRVI", 19, {4, 7, 1, 7}},
+                          {"hirvi*", 1, {1, 0, 0, 0}},
+                          {"Hirv_", 1, {1, 0, 0, 0}},
+                          {"Hirv?", 0, {}},
+                          {"Hirv%", 0, {}},
+                          {"[H]irvi", 0, {}}};
+    for (const Case& c : cases) {
+        CatchReportRequest r = sampleRequest();
+        r.species = QString::fromUtf8(c.species);
+        ReportEngine e;
+        EXPECT_EQ(layOut(t, r, e)->rowCount, c.rows) << c.species;
+        EXPECT_EQ(CatchCounts::of(t.db, r.species), c.counts) << c.species;
+    }
+    EXPECT_EQ(CatchList::deleteSpecies(t.db, QStringLiteral("HIRVI")), 19);
 }
 
 TEST(CatchReportTest, PermitNumberAndHolderAreBackAfterARestart)
@@ -117,7 +148,7 @@ TEST(CatchReportTest, PrepareSetsTheReportItsPageMarginsAndTheChoices)
     EXPECT_EQ(r.CopiesToPrinter, 3);
     EXPECT_EQ(r.Formulas(0), QStringLiteral("Seurannimi= 'Erämiehet ry'"));
     EXPECT_EQ(r.Formulas(16).left(31), QStringLiteral("LupaAlueenPintaAla= 'Lupa-aluee"));
-    EXPECT_EQ(r.SelectionFormula, QStringLiteral("{si.siLaji} = 'Hirvi'"));
+    EXPECT_EQ(r.SelectionFormula, QStringLiteral("{si.siLaji} like 'Hirvi'"));
     MainReport() = ReportEngine{};
     Printing() = PrintChoices{};
 }

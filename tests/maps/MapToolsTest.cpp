@@ -1,54 +1,51 @@
-#include "maps/DrawingTool.h"
+#include "contracts/ContractTestDb.h"
+#include "maps/MapBoundaries.h"
 #include "maps/MeasuringTool.h"
 
 #include <gtest/gtest.h>
-#include <stdexcept>
 
 namespace tikkeli {
 namespace {
 
-TEST(DrawingTool, StoresEachCornerAsItIsClickedAndEndsByCount)
+// A drawing stores its corners only at the end, all at once, and never over a boundary stored
+// elsewhere meanwhile unless the user says so.
+TEST(DrawnBoundary, ReplacesOnlyWhatTheDrawingSawOrWhatTheUserAllowed)
 {
     struct Case {
-        int clicks;
-        DrawingTool::Ending ending;
+        const char* what;
+        int before, meanwhile;       // points of the estate at the start, and added by another drawing
+        std::optional<bool> replace; // the answer to the question; none: no question
+        bool stored;
+        int rows;
     } const cases[] = {
-        {0, DrawingTool::Ending::NoPoints},  {1, DrawingTool::Ending::TooFewPoints}, {2, DrawingTool::Ending::TooFewPoints},
-        {3, DrawingTool::Ending::AskToKeep}, {5, DrawingTool::Ending::AskToKeep},
+        {"nothing stored", 0, 0, std::nullopt, true, 3},
+        {"a leftover seen at the start", 2, 0, std::nullopt, true, 3},
+        {"another boundary meanwhile, kept", 0, 4, false, false, 4},
+        {"another boundary meanwhile, replaced", 2, 4, true, true, 3},
     };
     for (const Case& c : cases) {
-        DrawingTool tool;
-        std::vector<std::tuple<qint64, int, QPointF>> stored;
-        const auto store = [&](qint64 id, int order, QPointF p) { stored.emplace_back(id, order, p); };
-        tool.start(42);
-        for (int i = 0; i < c.clicks; ++i)
-            tool.addPoint(QPointF(100 * i, 50 * i), store);
-        ASSERT_EQ(stored.size(), std::size_t(c.clicks));
-        for (int i = 0; i < c.clicks; ++i) {
-            EXPECT_EQ(std::get<0>(stored[std::size_t(i)]), 42);
-            EXPECT_EQ(std::get<1>(stored[std::size_t(i)]), i + 1);
+        SCOPED_TRACE(c.what);
+        test::ContractTestDb t;
+        const auto add = [&](int n) {
+            for (int i = 0; i < n; ++i)
+                t.db.execute(QStringLiteral("INSERT INTO rj (rjtlID, rjOrderID, rjX, rjY, rjMukaan) VALUES (5, ?, 1, 1, 0)"),
+                             {Value(i + 1)});
+        };
+        add(c.before);
+        const std::vector<qint64> seen = StoredPointIds(t.db, 5);
+        add(c.meanwhile);
+        int asked = 0;
+        const bool stored = StoreDrawnBoundary(t.db, 5, {{10, 20}, {30, 20}, {30, 40}}, seen, [&] {
+            ++asked;
+            return c.replace.value_or(false);
+        });
+        EXPECT_EQ(stored, c.stored);
+        EXPECT_EQ(asked, c.replace ? 1 : 0);
+        EXPECT_EQ(t.count(QStringLiteral("SELECT COUNT(*) FROM rj WHERE rjtlID = 5")), c.rows);
+        if (c.stored) {
+            EXPECT_EQ(t.count(QStringLiteral("SELECT COUNT(*) FROM rj WHERE rjtlID = 5 AND rjX = 30 AND rjOrderID = 3")), 1);
         }
-        EXPECT_TRUE(tool.active());
-        EXPECT_EQ(tool.finish(), c.ending) << c.clicks;
-        EXPECT_FALSE(tool.active());
-        EXPECT_EQ(tool.points().size(), std::size_t(c.clicks));
-        // clicks after the end are not corners
-        tool.addPoint(QPointF(1, 1), store);
-        EXPECT_EQ(stored.size(), std::size_t(c.clicks));
     }
-}
-
-TEST(DrawingTool, AFailedStoreKeepsNoCorner)
-{
-    DrawingTool tool;
-    tool.start(7);
-    tool.addPoint(QPointF(1, 2), [](qint64, int, QPointF) {});
-    EXPECT_THROW(tool.addPoint(QPointF(3, 4), [](qint64, int, QPointF) { throw std::runtime_error("full"); }),
-                 std::runtime_error);
-    ASSERT_EQ(tool.points().size(), 1u);
-    int order = 0;
-    tool.addPoint(QPointF(5, 6), [&](qint64, int o, QPointF) { order = o; });
-    EXPECT_EQ(order, 2);
 }
 
 TEST(MeasuringTool, TwoClicksWithTheLineFollowingTheMouse)

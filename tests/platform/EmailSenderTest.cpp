@@ -10,6 +10,7 @@
 #include <QTimeZone>
 #include <QSignalSpy>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include "support/TestFiles.h"
@@ -416,4 +417,47 @@ TEST_F(EmailSenderTest, CancelFromAProgressHandlerStopsABlockingSend)
     sender.Recipients = {recipient(4, {}, QStringLiteral("neljas@example.fi"))};
     EXPECT_TRUE(sender.Send(true)[0].Sent);
     EXPECT_EQ(smtp.messages().size(), 2);
+}
+
+TEST_F(EmailSenderTest, ARefusedRecipientIsReportedWithTheServersRefusalLine)
+{
+    for (bool separately : {true, false}) {
+        sender.Recipients = {recipient(1, {}, QStringLiteral("kielletty@example.fi"))};
+        const EmailRecipients results = sender.Send(separately);
+        ASSERT_EQ(results.size(), 1);
+        EXPECT_FALSE(results[0].Sent);
+        EXPECT_EQ(results[0].Error, QStringLiteral("Palvelin ei hyväksynyt vastaanottajaa: 550 5.1.1 Mailbox unavailable"))
+            << separately;
+    }
+}
+
+TEST(EmailSenderFailures, AServerThatStopsAnsweringEndsTheRunAndTheRestAreLeftUnsent)
+{
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost, 0));
+    int connections = 0;
+    QList<QTcpSocket*> held;
+    QObject::connect(&silent, &QTcpServer::newConnection, [&] {
+        ++connections;
+        held << silent.nextPendingConnection();
+    });
+    EmailSender sender;
+    sender.setTimeoutMs(500);
+    sender.Server = QStringLiteral("127.0.0.1:%1").arg(silent.serverPort());
+    sender.Sender = QStringLiteral("sihteeri@eramiehet.fi");
+    for (int i = 1; i <= 4; ++i)
+        sender.Recipients.append(recipient(i, {}, QStringLiteral("jasen%1@example.fi").arg(i)));
+    QSignalSpy finished(&sender, &EmailSender::Finished);
+    ASSERT_TRUE(sender.SendAsync(true));
+    ASSERT_TRUE(finished.wait(20000));
+    const auto results = finished.first().at(0).value<EmailRecipients>();
+    ASSERT_EQ(results.size(), 4);
+    // The first waited its time-out and failed; nobody else waited for the silent server.
+    EXPECT_FALSE(results[0].Sent || results[0].LeftUnsent);
+    EXPECT_TRUE(results[0].Error.contains(QStringLiteral("ei vastannut ajoissa"))) << results[0].Error.toStdString();
+    for (int i = 1; i < 4; ++i) {
+        EXPECT_FALSE(results[i].Sent);
+        EXPECT_TRUE(results[i].LeftUnsent) << i;
+    }
+    EXPECT_EQ(connections, 1);
 }

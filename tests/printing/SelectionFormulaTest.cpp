@@ -70,6 +70,8 @@ TEST_F(SelectionFormulaTest, EveryConstructSelectsTheRightRows)
         {"{vs.vsNimi} like 'Ä*'", {5}},
         {"{vs.vsNimi} like \"ä*\"", {5}},
         {"{vs.vsSopimusNo} like 'S-?'", {1, 2, 3, 4, 5}},
+        {"{vs.vsSopimusNo} like 'S[-][?]'", {}}, // [c] is the character itself
+        {"{vs.vsSopimusNo} like 'S[-]?'", {1, 2, 3, 4, 5}},
         {"{vs.vsNimi} like '*100%*'", {}},
         {"{vs.vsVastikeVuosi} > 100", {1, 4}},
         {"{vs.vsVastikeVuosi} > 100.5", {4}},

@@ -45,6 +45,10 @@ MsgResult WidgetPrompter::message(const QString& text, MsgIcon icon, MsgButtons 
         set = QMessageBox::Yes | QMessageBox::No;
         defaultButton = QMessageBox::Yes;
         break;
+    case MsgButtons::YesNoDefaultNo:
+        set = QMessageBox::Yes | QMessageBox::No;
+        defaultButton = QMessageBox::No;
+        break;
     case MsgButtons::YesNoCancel:
         set = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
         defaultButton = QMessageBox::Yes;
@@ -67,8 +71,9 @@ MsgResult WidgetPrompter::message(const QString& text, MsgIcon icon, MsgButtons 
     case QMessageBox::Ok: return MsgResult::Ok;
     default:
         // Escape or the close box: the safe answer of the buttons shown.
-        return buttons == MsgButtons::YesNo ? MsgResult::No
-                                            : (buttons == MsgButtons::Ok ? MsgResult::Ok : MsgResult::Cancel);
+        return buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoDefaultNo
+                   ? MsgResult::No
+                   : (buttons == MsgButtons::Ok ? MsgResult::Ok : MsgResult::Cancel);
     }
 }
 

@@ -28,6 +28,7 @@
 #include "settings/ui/FormPlacement.h"
 
 #include <QCloseEvent>
+#include <QCompleter>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -46,14 +47,18 @@ enum NavigateTo { First, Previous, Next, Last };
 // to the caller.
 void fillCombo(QComboBox* combo, const QStringList& items)
 {
-    auto* model = qobject_cast<QStringListModel*>(combo->model());
-    if (!model) {
-        model = new QStringListModel(combo);
-        combo->setModel(model);
-    }
-    model->setStringList(items);
+    static_cast<QStringListModel*>(combo->model())->setStringList(items);
     combo->setCurrentIndex(-1);
     combo->setEditText(QString());
+}
+
+// Qt gives Tab to the chosen option of a group only when the focus enters the group; a choice made
+// by code (the next catch shown) would leave Tab on the option not chosen, where the arrow keys
+// choose nothing. Only the chosen option of each pair takes Tab; a click reaches either.
+void tabToChosenOption(std::initializer_list<QRadioButton*> group)
+{
+    for (QRadioButton* option : group)
+        option->setFocusPolicy(option->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
 }
 
 } // namespace
@@ -129,6 +134,7 @@ void frmSaalisilmoitus::connectControls()
         combo->lineEdit()->installEventFilter(this);
         connect(combo->lineEdit(), &QLineEdit::textEdited, this, &frmSaalisilmoitus::edited);
         connect(combo, &QComboBox::activated, this, &frmSaalisilmoitus::edited);
+        offerSuggestions(combo);
     }
     for (QLineEdit* box : {ui->tPvm, ui->tSarvipiikkiV, ui->tSarvipiikkiO}) {
         box->installEventFilter(this);
@@ -141,6 +147,34 @@ void frmSaalisilmoitus::connectControls()
     ui->tvwSaaliit->installEventFilter(this);
     connect(ui->tvwSaaliit, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* node) { tvwSaaliit_NodeClick(node); });
     connect(&CatchEvents::instance(), &CatchEvents::catchesChanged, this, &frmSaalisilmoitus::catchesChanged);
+}
+
+void frmSaalisilmoitus::offerSuggestions(QComboBox* combo)
+{
+    // What is typed is the value. The box's own completer writes its suggestion into the box while
+    // the user types (Tab keeps it) and gives a typed text a list item's spelling on leaving; here
+    // the matching items show below the box, and one is taken only when it is chosen there.
+    auto* items = new QStringListModel(combo);
+    combo->setModel(items);
+    combo->setCompleter(nullptr);
+    auto* suggestions = new QCompleter(items, combo);
+    suggestions->setCaseSensitivity(Qt::CaseInsensitive);
+    suggestions->setCompletionMode(QCompleter::PopupCompletion);
+    suggestions->setWidget(combo->lineEdit());
+    // Runs after edited(), which empties the box when there is no catch to type in: the
+    // suggestions follow the box's text as it is then.
+    connect(combo->lineEdit(), &QLineEdit::textEdited, suggestions, [suggestions, combo] {
+        const QString text = combo->lineEdit()->text();
+        suggestions->setCompletionPrefix(text);
+        if (text.isEmpty())
+            suggestions->popup()->hide();
+        else
+            suggestions->complete();
+    });
+    connect(suggestions, qOverload<const QString&>(&QCompleter::activated), this, [this, combo](const QString& text) {
+        combo->setEditText(text);
+        edited();
+    });
 }
 
 void frmSaalisilmoitus::load()
@@ -214,7 +248,8 @@ void frmSaalisilmoitus::leaveDateBox()
         ui->tPvm->setText(*date);
         return;
     }
-    ui->tPvm->clear();
+    // A text that is no date ("15.12" without its year) stays as typed for the user to correct:
+    // storing or leaving the catch stops with the reason, so it is never stored without its date.
     Prompter::instance().beep();
 }
 
@@ -280,6 +315,8 @@ void frmSaalisilmoitus::showCurrent()
     ui->tPvm->setText(e.pvm);
     (e.aikuinen ? ui->optAikuinen_0 : ui->optAikuinen_1)->setChecked(true);
     (e.uros ? ui->optSukupuoli_0 : ui->optSukupuoli_1)->setChecked(true);
+    tabToChosenOption({ui->optAikuinen_0, ui->optAikuinen_1});
+    tabToChosenOption({ui->optSukupuoli_0, ui->optSukupuoli_1});
     ui->chkPuolitoista->setChecked(e.puolitoista);
     ui->cmbPaikka->setEditText(e.paikka);
     ui->tSarvipiikkiV->setText(e.sarvipiikkiV);

@@ -6,6 +6,7 @@
 #include <memory>
 
 class QAction;
+class QComboBox;
 class QTreeWidgetItem;
 
 namespace Ui {
@@ -56,6 +57,7 @@ protected:
 private:
     void buildMenu();
     void connectControls();
+    void offerSuggestions(QComboBox* combo);
     void load();
     void FillSpeciesList();
     void FillShooterList();

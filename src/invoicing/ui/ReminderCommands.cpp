@@ -126,9 +126,10 @@ void PrintPaymentReminders(frmMaksut& window)
             onlyNotEmailed = AskYesNo(
                 QStringLiteral("Tulostetaanko vain ne muistutukset, joita ei lähetetty sähköpostitse?"));
         SetBusyCursor(&window);
-        // Recorded and printed together: a print that fails leaves no reminder recorded.
+        // Recorded and printed together: a print that fails leaves no reminder recorded, and one
+        // that leaves out the e-mailed reminders records none for them.
         Transaction transaction(window.database());
-        Reminders::CreateReminders(window.database(), *range, Today());
+        Reminders::CreateReminders(window.database(), *range, Today(), onlyNotEmailed);
         InvoicePrintOrder::NumberReminderPrintOrder(window.database(), Printing().TulostusJarjestys);
         InvoicePrints::PrepareReminders(onlyNotEmailed);
         MainReport().setAction(1);
@@ -156,8 +157,11 @@ void EmailPaymentReminders(frmMaksut& window)
                      + (why.isEmpty() ? QString() : QStringLiteral("\n\n") + why));
             return;
         }
-        Reminders::CreateReminders(window.database(), *range, Today());
+        // Only a reminder that goes out is recorded: a member without e-mail, or whose message
+        // failed, gets the same number on paper later.
+        Reminders::MarkDue(window.database(), *range, Today());
         EmailSendLoop loop(window.database(), EmailSendLoop::Kind::Reminders, templ);
+        loop.recordRemindersOn(Today());
         runLoop(window, loop);
     } catch (const std::exception& e) {
         ShowInfo(QStringLiteral("Virhe maksumuistutusten lähetyksessä: ") + errorText(e));

@@ -4,8 +4,9 @@ namespace tikkeli {
 
 class frmMaksut;
 
-// The payment book's reminder commands: each records reminders on the unpaid invoices of a range
-// and then prints them, e-mails them or opens the e-mail preview on them.
+// The payment book's reminder commands over the unpaid invoices of a range: the print records the
+// reminders it prints, the e-mail run records each reminder its message delivered, and the e-mail
+// preview shows them without recording anything.
 void PrintPaymentReminders(frmMaksut& window);
 void EmailPaymentReminders(frmMaksut& window);
 void PreviewPaymentReminderEmails(frmMaksut& window);

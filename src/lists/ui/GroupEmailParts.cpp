@@ -49,4 +49,13 @@ QString CheckBeforeSend(const EmailAttachments& attachments)
     return {};
 }
 
+bool MayDiscard(bool typed)
+{
+    if (!typed)
+        return true;
+    return Prompter::instance().message(QStringLiteral("Viestiä ei ole lähetetty. Hylätäänkö kirjoitettu viesti?"),
+                                        MsgIcon::Question, MsgButtons::YesNoDefaultNo)
+           == MsgResult::Yes;
+}
+
 } // namespace tikkeli::EmailWindowParts

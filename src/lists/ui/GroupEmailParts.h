@@ -21,6 +21,9 @@ void RemoveAttachment(QListWidget* list);
 EmailAttachments Attachments(const QListWidget* list);
 // What stops a send before it starts (no SMTP server, an attachment that is gone); "" when nothing.
 QString CheckBeforeSend(const EmailAttachments& attachments);
+// Whether a window may close without sending: at once when nothing was typed, else when the user
+// says so (the answer that keeps the message is the default).
+bool MayDiscard(bool typed);
 
 } // namespace EmailWindowParts
 

@@ -2,8 +2,10 @@
 
 #include "ui_frmGroupEmail.h"
 
+#include "base/Prompter.h"
 #include "base/SharedState.h"
 #include "base/ui/FormRegistry.h"
+#include "lists/GroupEmail.h"
 #include "lists/ui/GroupEmailParts.h"
 #include "lists/ui/frmGroupEmail2.h"
 #include "members/ui/SelectAllOnFocus.h"
@@ -36,6 +38,13 @@ void frmGroupEmail::cSeuraava_Click()
     const QString subject = ui->tAihe->text();
     const QString text = ui->tTeksti->toPlainText();
     const bool toAll = ToAll;
+    // One step 2 serves every group e-mail: while it sends, a new message would change the send
+    // under way. This one waits, with its text, until that send has ended.
+    if (auto* running = qobject_cast<frmGroupEmail2*>(FormRegistry::find(QStringLiteral("frmGroupEmail2")));
+        running && running->sending()) {
+        ShowInfo(GroupEmail::SendUnderWayText());
+        return;
+    }
     // Step 2 opens its own database; when it cannot, it has said so and step 1 stays.
     auto* step2 = FormRegistry::open<frmGroupEmail2>(QStringLiteral("frmGroupEmail2"));
     if (!step2)
@@ -46,11 +55,22 @@ void frmGroupEmail::cSeuraava_Click()
     }
     step2->setMessage(attachments, subject, text);
     step2->setToAll(toAll);
+    m_handedOver = true;
     close();
+}
+
+bool frmGroupEmail::typed() const
+{
+    return !ui->tAihe->text().trimmed().isEmpty() || !ui->tTeksti->toPlainText().trimmed().isEmpty()
+           || ui->lstLiiteTiedostot->count() > 0;
 }
 
 void frmGroupEmail::closeEvent(QCloseEvent* event)
 {
+    if (!m_handedOver && !EmailWindowParts::MayDiscard(typed())) {
+        event->ignore();
+        return;
+    }
     SaveFormPlacement(this);
     event->accept();
 }

@@ -11,8 +11,9 @@ class frmGroupEmail;
 namespace tikkeli {
 
 // "Tikkeli - Ryhmäsähköposti 1 / 2": the message of a group e-mail (subject, text, attachments).
-// "Seuraava -->" hands them to step 2 (frmGroupEmail2, modeless) and closes; "Peru" and the title
-// bar's close end the group e-mail. The sender box shows the settings' sender, which every message
+// "Seuraava -->" hands them to step 2 (frmGroupEmail2, modeless) and closes; while another group
+// e-mail is being sent it says so and stays. "Peru", Esc and the title bar's close end the group
+// e-mail, asking first when something was typed. The sender box shows the settings' sender, which every message
 // uses. Layout in frmGroupEmail.ui.
 class frmGroupEmail : public QWidget {
     Q_OBJECT
@@ -30,7 +31,11 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // A subject, a text or an attachment that closing would lose.
+    bool typed() const;
+
     std::unique_ptr<Ui::frmGroupEmail> ui;
+    bool m_handedOver = false;
 };
 
 } // namespace tikkeli

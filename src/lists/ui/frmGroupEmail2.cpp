@@ -3,6 +3,7 @@
 #include "ui_frmGroupEmail2.h"
 
 #include "base/Clock.h"
+#include "base/ErrorHandling.h"
 #include "base/Prompter.h"
 #include "base/SharedState.h"
 #include "lists/GroupEmail.h"
@@ -58,21 +59,37 @@ void frmGroupEmail2::setMessage(const EmailAttachments& attachments, const QStri
 void frmGroupEmail2::setToAll(bool toAll)
 {
     m_toAll = toAll;
-    if (!toAll)
-        return;
-    ui->cmbOminaisuudet->setCurrentIndex(0);
-    ApplyFeatureChoice();
-    ui->cmbOminaisuudet->setEnabled(false);
-    // Locked: the selection stays every member.
-    ui->lstEmailsTo->setSelectionMode(QAbstractItemView::NoSelection);
+    if (toAll) {
+        ui->cmbOminaisuudet->setCurrentIndex(0);
+        ApplyFeatureChoice();
+    }
+    ui->cmbOminaisuudet->setEnabled(!toAll);
+    // Locked: every member stays ticked.
+    for (int i = 0; i < ui->lstEmailsTo->count(); ++i)
+        ui->lstEmailsTo->item(i)->setFlags(memberFlags());
+}
+
+Qt::ItemFlags frmGroupEmail2::memberFlags() const
+{
+    const Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    return m_toAll ? flags : flags | Qt::ItemIsUserCheckable;
 }
 
 void frmGroupEmail2::FillMemberList()
 {
+    // Filled again, the list keeps whom the user ticked.
+    QSet<int> ticked;
+    for (int i = 0; i < ui->lstEmailsTo->count(); ++i) {
+        if (ui->lstEmailsTo->item(i)->checkState() == Qt::Checked)
+            ticked.insert(ui->lstEmailsTo->item(i)->data(Qt::UserRole).toInt());
+    }
     ui->lstEmailsTo->clear();
     for (const GroupEmailMember& m : GroupEmail::Members(m_db)) {
         auto* item = new QListWidgetItem(m.text, ui->lstEmailsTo);
         item->setData(Qt::UserRole, m.id);
+        // The recipients are the ticked members: moving in the list never changes them.
+        item->setFlags(memberFlags());
+        item->setCheckState(m_toAll || ticked.contains(m.id) ? Qt::Checked : Qt::Unchecked);
     }
 }
 
@@ -93,25 +110,19 @@ void frmGroupEmail2::ApplyFeatureChoice()
         return;
     const int feature = ui->cmbOminaisuudet->currentData().toInt();
     QListWidget* list = ui->lstEmailsTo;
-    const auto mode = list->selectionMode();
-    // A locked list is selected through a moment of selection mode.
-    list->setSelectionMode(QAbstractItemView::MultiSelection);
-    if (feature == -1) {
-        list->selectAll();
-    } else {
-        list->clearSelection();
-        QSet<qint32> holders;
+    QSet<qint32> holders;
+    if (feature != -1) {
         try {
             holders = GroupEmail::FeatureHolders(m_db, feature);
         } catch (const DbException& e) {
             ShowInfo(e.description());
         }
-        for (int i = 0; i < list->count(); ++i) {
-            QListWidgetItem* item = list->item(i);
-            item->setSelected(holders.contains(item->data(Qt::UserRole).toInt()));
-        }
     }
-    list->setSelectionMode(mode);
+    for (int i = 0; i < list->count(); ++i) {
+        QListWidgetItem* item = list->item(i);
+        const bool ticked = feature == -1 || holders.contains(item->data(Qt::UserRole).toInt());
+        item->setCheckState(ticked ? Qt::Checked : Qt::Unchecked);
+    }
 }
 
 void frmGroupEmail2::setBusy(bool busy)
@@ -128,7 +139,7 @@ void frmGroupEmail2::cSendMail_Click()
     QList<qint32> ids;
     for (int i = 0; i < ui->lstEmailsTo->count(); ++i) {
         QListWidgetItem* item = ui->lstEmailsTo->item(i);
-        if (item->isSelected())
+        if (item->checkState() == Qt::Checked)
             ids.append(item->data(Qt::UserRole).toInt());
     }
     if (ids.isEmpty()) {
@@ -166,27 +177,27 @@ void frmGroupEmail2::runEnded()
 {
     setBusy(false);
     const int ok = m_run->succeeded();
+    const int unsent = m_run->leftUnsent();
     const QList<qint32> failed = m_run->failedIds();
+    // The group is named by the subject this run sent, whatever the window holds now.
+    const QString subject = m_run->message().subject;
     ui->cPeru->setText(QStringLiteral("&Sulje"));
     if (failed.isEmpty()) {
-        ShowInfo(QStringLiteral("Sähköpostit lähetetty onnistuneesti kaikille!"));
+        ShowInfo(GroupEmail::ClosingText(ok, unsent));
         return;
     }
-    if (!AskYesNo(GroupEmail::TallyQuestion(ok, int(failed.size())), MsgIcon::Warning))
+    if (!AskYesNo(GroupEmail::TallyQuestion(ok, int(failed.size()), unsent), MsgIcon::Warning))
         return;
     try {
-        GroupEmail::CreateFailedGroup(m_db, m_subject, failed, Now());
+        GroupEmail::CreateFailedGroup(m_db, subject, failed, Now());
     } catch (const DbException& e) {
         ShowInfo(QStringLiteral("Ryhmän luonti epäonnistui: ") + e.description());
         return;
     }
     FeatureEvents::definitionsChanged();
     FeatureEvents::memberValuesChanged();
-    try {
-        FillFeatureBox();
-    } catch (const DbException&) {
-        // The new group shows in the box the next time the window opens.
-    }
+    // The group is stored; only the box that would show it could not be filled again.
+    ReportingErrors(QStringLiteral("Ominaisuuslistan päivitys ei onnistunut: "), [this] { FillFeatureBox(); });
 }
 
 void frmGroupEmail2::cPeru_Click()

@@ -16,8 +16,8 @@ namespace tikkeli {
 class GroupEmailRun;
 
 // "Tikkeli - Ryhmäsähköposti 2 / 2": the recipients of a group e-mail and the send. The member
-// list shows every member; a feature chosen in "Ominaisuus:" selects its holders ("-Kaikki-"
-// everybody), and the user may change the selection by hand unless the window sends to all. Each
+// list shows every member with a check box; a feature chosen in "Ominaisuus:" ticks its holders
+// ("-Kaikki-" everybody), and the user may tick and untick by hand unless the window sends to all. Each
 // selected member gets a message of their own; the run goes on the mailer's worker with the
 // window's commands off, a progress bar and "Peru" stopping it, and the window refuses to close
 // until it has ended. When some failed, the user may gather them into a new member feature. Opens
@@ -39,7 +39,7 @@ public:
 
     void cSendMail_Click();
     void cPeru_Click();
-    // Applies the feature box's choice to the member list's selection.
+    // Ticks the members the feature box's choice names, and only them.
     void ApplyFeatureChoice();
 
 protected:
@@ -48,6 +48,8 @@ protected:
 
 private:
     void FillMemberList();
+    // A member entry's flags: ticking by hand only when the window does not send to all.
+    Qt::ItemFlags memberFlags() const;
     void FillFeatureBox();
     void setBusy(bool busy);
     void runEnded();

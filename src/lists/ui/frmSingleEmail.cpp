@@ -37,6 +37,14 @@ void frmSingleEmail::SetRecipient(const QString& address)
 void frmSingleEmail::SetMessage(const QString& text)
 {
     ui->tMessageText->setPlainText(text);
+    m_givenText = ui->tMessageText->toPlainText();
+}
+
+bool frmSingleEmail::typed() const
+{
+    // The text the opener put in (the member's register data) is not the user's work.
+    return !ui->tSubject->text().trimmed().isEmpty() || ui->tMessageText->toPlainText() != m_givenText
+           || ui->lstAttachments->count() > 0;
 }
 
 void frmSingleEmail::setBusy(bool busy)
@@ -108,13 +116,15 @@ void frmSingleEmail::cCancel_Click()
         m_sender->Cancel();
         return;
     }
+    if (!EmailWindowParts::MayDiscard(typed()))
+        return;
     SaveFormPlacement(this);
     QDialog::reject();
 }
 
 void frmSingleEmail::reject()
 {
-    // Esc stops a running send; otherwise it is Peru.
+    // Esc and the title bar's close stop a running send; otherwise they are Peru.
     cCancel_Click();
 }
 

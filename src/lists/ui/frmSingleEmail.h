@@ -16,7 +16,8 @@ class EmailSender;
 // sender address of the settings (editable here for this message only). The message goes out on
 // the mailer's worker: meanwhile the window's commands are off, a progress bar runs, "Peru" stops
 // the send and the window refuses to close. Only a delivered message closes the window; after a
-// failure it stays open with the reason. Layout in frmSingleEmail.ui.
+// failure it stays open with the reason. Closing without sending asks first when the user typed a
+// subject, a text or an attachment. Layout in frmSingleEmail.ui.
 class frmSingleEmail : public QDialog {
     Q_OBJECT
 public:
@@ -40,11 +41,14 @@ protected:
 
 private:
     void setBusy(bool busy);
+    // A subject, an attachment or a text of the user's own that closing would lose.
+    bool typed() const;
     void sent(bool delivered, bool cancelled, const QString& reason);
 
     std::unique_ptr<Ui::frmSingleEmail> ui;
     std::unique_ptr<EmailSender> m_sender;
     int m_timeoutMs = 30000;
+    QString m_givenText;
 };
 
 } // namespace tikkeli

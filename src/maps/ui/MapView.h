@@ -2,7 +2,9 @@
 
 #include "maps/MapViewState.h"
 
+#include <QAbstractSlider>
 #include <QImage>
+#include <QPen>
 #include <QLineF>
 #include <QWidget>
 #include <optional>
@@ -10,11 +12,13 @@
 
 namespace tikkeli {
 
-// The visible part of the map: paints from the full-size picture only the source rectangle the
-// view shows, scaled into the view (no zoomed copy of the picture is ever made), and over it the
-// boundaries as data: the estates shown, the estate found by a search, the boundary being drawn
-// and the measuring line. Every repaint reads them afresh, so a scroll or zoom keeps them all.
-// Mouse events come out as map points (twips of the unzoomed picture).
+// The visible part of the map: paints from the full-size picture only the part around the view,
+// scaled (never the whole zoomed map), and over it the boundaries as data: the estates shown, the
+// estate found by a search, the boundary being drawn and the measuring line. A scroll or zoom keeps
+// them all.
+// A boundary is drawn closed, its last corner joined to its first; the one being drawn is open.
+// Mouse events come out as map points (twips of the unzoomed picture); the view takes the focus,
+// and its keys and wheel ask the window to scroll or zoom.
 class MapView : public QWidget {
     Q_OBJECT
 public:
@@ -52,6 +56,11 @@ signals:
     void mapMoved(QPointF map);
     void mapDoubleClicked(QPointF map);
     void viewResized();
+    // The keyboard or the wheel moves the map: a scroll bar's action, or a zoom step (+1 nearer).
+    void panRequested(Qt::Orientation orientation, QAbstractSlider::SliderAction action);
+    void zoomStepRequested(int step);
+    // Any other key pressed on the map.
+    void mapKey(int key);
     // Painting the picture ran out of memory at this zoom.
     void paintFailed();
 
@@ -62,11 +71,17 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
-    // The picture's source rectangle and its place on the view; false when none of it shows.
-    bool pictureRects(QRectF& source, QRectF& target) const;
-    void paintChain(QPainter& painter, const Chain& chain);
+    void paintChain(QPainter& painter, const Chain& chain, bool closed);
+    QPen boundaryPen() const;
+    // The picture and the estates shown, scaled and drawn at the zoom into a scene reaching half a
+    // view beyond each side of the view: a scroll within that reach lays the scene on the view again,
+    // scaling and drawing nothing. The scene is four views large, never the whole zoomed map. False
+    // when there is no memory for it.
+    bool paintScene(QPainter& painter);
 
     const MapViewState* m_state = nullptr;
     QImage m_picture;
@@ -75,6 +90,10 @@ private:
     Chain m_found;
     Chain m_drawing;
     std::optional<QLineF> m_measure;
+    QPoint m_wheel; // wheel turns short of a notch
+    QImage m_scene;
+    QRectF m_sceneRect; // in pixels of the zoomed map
+    double m_sceneZoom = 0.0;
 };
 
 } // namespace tikkeli

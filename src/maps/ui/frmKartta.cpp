@@ -8,12 +8,14 @@
 #include "base/ui/Twips.h"
 #include "base/ui/cMouseCursor.h"
 #include "maps/BoundaryCache.h"
+#include "maps/DrawingTool.h"
 #include "maps/EstateCaption.h"
 #include "maps/MapBoundaries.h"
 #include "maps/MapPicture.h"
 #include "maps/MapScale.h"
 #include "maps/MapStorage.h"
 #include "maps/MapUnits.h"
+#include "maps/MeasuringTool.h"
 #include "maps/cTilojenRajat.h"
 #include "maps/ui/MapPrinting.h"
 #include "maps/ui/MapView.h"
@@ -28,7 +30,8 @@
 #include <QApplication>
 #include <algorithm>
 #include <QCloseEvent>
-#include <QLocale>
+#include <QLabel>
+#include <QStatusBar>
 #include <QMenu>
 #include <QTimer>
 #include <QToolButton>
@@ -44,20 +47,6 @@ constexpr int kHoverMs = 300;
 constexpr int kMinimumWidthTwips = 11775;
 constexpr int kMinimumHeightTwips = 8550;
 constexpr int kScanScaleOffered = 10000;
-
-Database openDatabase()
-{
-    return Database::open(State().DatabasePath);
-}
-
-// Map coordinates as the labels show them: seven significant digits, decimal
-// comma, no grouping.
-QString coordinateText(double value)
-{
-    QLocale locale(QLocale::Finnish, QLocale::Finland);
-    locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    return locale.toString(double(float(value)), 'g', 7);
-}
 
 } // namespace
 
@@ -104,7 +93,12 @@ frmKartta::frmKartta(QWidget* parent) : QMainWindow(parent, Qt::Window), ui(std:
     m_hoverTimer->setSingleShot(true);
     connect(m_hoverTimer, &QTimer::timeout, this, &frmKartta::hoverTick);
 
+    m_hint = new QLabel(this);
+    m_hint->setObjectName(QStringLiteral("lblOhje"));
+    statusBar()->addWidget(m_hint, 1);
+    setTool(std::make_unique<BrowsingTool>());
     connectCommands();
+    m_mapView->setFocus();
     setMinimumSize(TwipsToPixels(kMinimumWidthTwips, this), TwipsToPixels(kMinimumHeightTwips, this));
     resize(TwipsToPixels(kMinimumWidthTwips, this) + 120, TwipsToPixels(kMinimumHeightTwips, this) + 80);
     RestoreFormPlacement(this);
@@ -113,6 +107,16 @@ frmKartta::frmKartta(QWidget* parent) : QMainWindow(parent, Qt::Window), ui(std:
 
 frmKartta::~frmKartta() = default;
 
+Database frmKartta::openDatabase() const
+{
+    // The window keeps its handle (see m_db); another file chosen meanwhile is opened instead.
+    if (!m_db.isOpen() || m_dbSetting != State().DatabasePath) {
+        m_db = Database::open(State().DatabasePath);
+        m_dbSetting = State().DatabasePath;
+    }
+    return m_db;
+}
+
 bool frmKartta::load()
 {
     const QString path = State().DatabasePath;
@@ -120,6 +124,13 @@ bool frmKartta::load()
         ShowInfo(kCheckDatabase);
         return false;
     }
+    // No drawing stores anything before it is finished: fewer than three points are what an earlier
+    // version left when stopped midway, no boundary, and they keep the estate from being drawn. They
+    // go when the map, where boundaries are drawn, opens (a file that cannot be written keeps them).
+    IgnoringErrors("unfinished boundaries", [&] {
+        Database db = openDatabase();
+        RemoveUnfinishedBoundaries(db);
+    });
     m_view.setViewSize(m_mapView->sizeInTwips());
     syncScrollBars();
     ShowScaleCaption();
@@ -141,8 +152,7 @@ void frmKartta::connectCommands()
     both(ui->cSulje, ui->mSulje, [this] { cSulje_Click(); });
     both(ui->cTulosta, ui->mTulosta, [this] { cTulosta_Click(); });
     both(ui->cNaytaTilat, nullptr, [this] { cNaytaTilat_Click(); });
-    // The menu entry is a click on the box: it turns the box over, then shows or
-    // hides.
+    // The menu entry is a click on the box: it turns the box over, then shows or hides.
     both(nullptr, ui->mNaytaTilat, [this] {
         if (!ui->cNaytaTilat->isEnabled())
             return;
@@ -174,16 +184,25 @@ void frmKartta::connectCommands()
         m_view.setViewSize(m_mapView->sizeInTwips());
         syncScrollBars();
     });
-    connect(m_mapView, &MapView::mapPressed, this, &frmKartta::mapPressed);
-    connect(m_mapView, &MapView::mapReleased, this, &frmKartta::mapReleased);
+    // The running tool decides what each event on the map means.
+    connect(m_mapView, &MapView::mapPressed, this,
+            [this](Qt::MouseButton button, QPointF map) { apply(m_tool->press(button, map)); });
+    connect(m_mapView, &MapView::mapReleased, this, [this](Qt::MouseButton button, QPointF map, QPoint globalPos) {
+        m_releasedAt = globalPos;
+        apply(m_tool->release(button, map));
+    });
+    connect(m_mapView, &MapView::mapDoubleClicked, this, [this](QPointF map) { apply(m_tool->doubleClick(map)); });
+    connect(m_mapView, &MapView::mapKey, this, [this](int key) {
+        if (const auto outcome = m_tool->key(key))
+            apply(*outcome);
+    });
     connect(m_mapView, &MapView::mapMoved, this, &frmKartta::mapMoved);
-    connect(m_mapView, &MapView::mapDoubleClicked, this, &frmKartta::mapDoubleClicked);
     connect(m_mapView, &MapView::paintFailed, this, &frmKartta::paintFailed);
-}
-
-const QImage& frmKartta::picture() const
-{
-    return m_mapView->picture();
+    connect(m_mapView, &MapView::panRequested, this, [this](Qt::Orientation o, QAbstractSlider::SliderAction action) {
+        (o == Qt::Horizontal ? ui->HScrl : ui->VScrl)->triggerAction(action);
+    });
+    connect(m_mapView, &MapView::zoomStepRequested, this,
+            [this](int step) { chooseZoom(std::clamp(m_view.zoomIndex() + step, 0, int(m_zoomButtons.size()) - 1)); });
 }
 
 void frmKartta::ShowScaleCaption()
@@ -218,7 +237,13 @@ void frmKartta::syncScrollBars()
 
 void frmKartta::MoveMap()
 {
-    refreshEstates();
+    // Scrolling and zooming repaint from memory: the boundaries are read again only when the
+    // database may have changed since.
+    IgnoringErrors("the database stamp", [&] {
+        Database db = openDatabase();
+        if (m_shown.stale(db))
+            refreshEstates();
+    });
     m_mapView->update();
 }
 
@@ -239,11 +264,6 @@ void frmKartta::paintFailed()
         chooseZoom(fallback);
 }
 
-void frmKartta::cSulje_Click()
-{
-    close();
-}
-
 void frmKartta::cTulosta_Click()
 {
     MapPrintSource source;
@@ -259,14 +279,8 @@ void frmKartta::cTulosta_Click()
 
 void frmKartta::closeEvent(QCloseEvent* event)
 {
-    // A boundary left unfinished keeps its stored corners when it can enclose
-    // something; a shorter one would only hide the estate from the drawing
-    // picker, so it goes.
-    if (m_drawingTool.active()) {
-        if (m_drawingTool.finish() == DrawingTool::Ending::TooFewPoints)
-            endDrawingWith(DrawingTool::Ending::TooFewPoints);
-        m_drawingTool.clear();
-    }
+    // A drawing or a measurement left unfinished stores nothing.
+    m_tool->cancel();
     m_hoverTimer->stop();
     SaveFormPlacement(this);
     event->accept();
@@ -274,8 +288,7 @@ void frmKartta::closeEvent(QCloseEvent* event)
 
 void frmKartta::changeEvent(QEvent* event)
 {
-    // Back from another window (a contract window may have removed an estate):
-    // the boundaries are looked at again.
+    // Back from another window (a contract window may have removed an estate): look again.
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_loaded)
         MoveMap();
     QMainWindow::changeEvent(event);
@@ -283,8 +296,8 @@ void frmKartta::changeEvent(QEvent* event)
 
 void frmKartta::ShowCoordinates(QPointF map)
 {
-    ui->lblX->setText(coordinateText(map.x()));
-    ui->lblY->setText(coordinateText(map.y()));
+    ui->lblX->setText(CoordinateText(map.x()));
+    ui->lblY->setText(CoordinateText(map.y()));
 }
 
 void frmKartta::mapMoved(QPointF map)
@@ -294,10 +307,7 @@ void frmKartta::mapMoved(QPointF map)
     m_hoverPending = true;
     if (!m_hoverTimer->isActive())
         m_hoverTimer->start();
-    if (m_measuringTool.active()) {
-        m_measuringTool.move(map);
-        m_mapView->setMeasureLine(m_measuringTool.line());
-    }
+    apply(m_tool->move(map));
 }
 
 void frmKartta::hoverTick()
@@ -308,50 +318,48 @@ void frmKartta::hoverTick()
     IgnoringErrors("the estate under the mouse", [&] { FindEstateAt(m_hover); });
 }
 
-void frmKartta::mapPressed(Qt::MouseButton button, QPointF map)
+void frmKartta::setTool(std::unique_ptr<MapTool> tool)
 {
-    m_rightPressEndedTool = false;
-    if (button == Qt::RightButton)
-        m_popupAt = map;
-    if (m_drawingTool.active()) {
-        if (button == Qt::LeftButton) {
-            drawingClick(map);
-        } else if (button == Qt::RightButton) {
-            m_rightPressEndedTool = true;
-            endDrawing();
-        }
-        return;
-    }
-    if (m_measuringTool.active()) {
-        if (button == Qt::LeftButton) {
-            measuringClick(map);
-        } else if (button == Qt::RightButton) {
-            m_rightPressEndedTool = true;
-            m_measuringTool.end();
-            m_mapView->setMeasureLine(std::nullopt);
-            updateCommands();
-        }
+    m_tool = std::move(tool);
+    m_tool->onChange = [this] {
+        showTool();
+        m_mapView->repaint();
+    };
+    showTool();
+}
+
+void frmKartta::showTool()
+{
+    m_mapView->setDrawing(m_tool->chain());
+    m_mapView->setMeasureLine(m_tool->line());
+    m_hint->setText(m_tool->hint());
+    updateCommands();
+}
+
+void frmKartta::apply(const MapTool::Outcome& outcome)
+{
+    if (outcome.pixelRatio)
+        m_currentPixelRatio = *outcome.pixelRatio;
+    if (outcome.estateStored)
+        m_shown.addStored(outcome.estateStored);
+    if (outcome.ended)
+        setTool(std::make_unique<BrowsingTool>());
+    else
+        showTool();
+    if (outcome.estateStored)
+        refreshEstates();
+    switch (outcome.open) {
+    case MapTool::Outcome::Open::Nothing: break;
+    case MapTool::Outcome::Open::Popup:
+        m_popupAt = outcome.at;
+        m_popup->popup(m_releasedAt);
+        break;
+    case MapTool::Outcome::Open::EstateInfo: showEstateInfoAt(outcome.at); break;
     }
 }
 
-void frmKartta::mapReleased(Qt::MouseButton button, QPointF, QPoint globalPos)
+void frmKartta::showEstateInfoAt(QPointF map)
 {
-    if (button != Qt::RightButton)
-        return;
-    // The right click that ended a drawing or a measurement was that, and nothing
-    // more.
-    if (m_rightPressEndedTool) {
-        m_rightPressEndedTool = false;
-        return;
-    }
-    m_popup->popup(globalPos);
-}
-
-void frmKartta::mapDoubleClicked(QPointF map)
-{
-    // While a tool runs its first press was the click; the double click adds nothing.
-    if (m_drawingTool.active() || m_measuringTool.active())
-        return;
     qint64 id = 0;
     if (!ReportingErrors(kDatabaseError, [&] { id = FindEstateAt(map); }))
         return;
@@ -361,49 +369,22 @@ void frmKartta::mapDoubleClicked(QPointF map)
         ReportingErrors(kDatabaseError, [&] { frmTilaInfo::showEstate(openDatabase(), id); });
 }
 
-void frmKartta::measuringClick(QPointF map)
-{
-    switch (m_measuringTool.click(map)) {
-    case MeasuringTool::Step::Ignored: return;
-    case MeasuringTool::Step::FirstPoint: m_mapView->setMeasureLine(m_measuringTool.line()); return;
-    case MeasuringTool::Step::SecondPoint: break;
-    }
-    m_mapView->setMeasureLine(m_measuringTool.line());
-    m_mapView->repaint();
-    const auto answer = Prompter::instance().input(QStringLiteral("Matka alkuperäisellä kartalla millimetreinä"),
-                                                   State().ProgramTitle, QStringLiteral("0"));
-    const auto mm = answer ? MillimetresFromText(*answer) : std::nullopt;
-    if (!mm) {
-        ShowInfo(QStringLiteral("Etäisyys pitää syöttää millimetreinä - asetusta ei tehty."));
-    } else if (const auto ratio = MeasuredPixelRatio(m_measuringTool.first(), m_measuringTool.second(), *mm)) {
-        if (ReportingErrors(kDatabaseError, [&] { SaveMapPixelRatio(*ratio); })) {
-            m_currentPixelRatio = *ratio;
-            ShowInfo(QStringLiteral("Kartan mittasuhde asetettu."));
-        }
-    } else {
-        ShowInfo(QStringLiteral("Mitatut pisteet ovat samassa kohdassa - asetusta ei tehty."));
-    }
-    m_measuringTool.end();
-    m_mapView->setMeasureLine(std::nullopt);
-    updateCommands();
-}
-
 void frmKartta::mMaaraaMittasuhteet_Click()
 {
-    if (m_drawingTool.active())
+    if (!m_tool->idle())
         return;
-    m_measuringTool.start();
-    m_mapView->setMeasureLine(std::nullopt);
-    updateCommands();
+    ReportingErrors(kDatabaseError, [&] {
+        auto tool = std::make_unique<MeasuringTool>(openDatabase());
+        tool->start();
+        setTool(std::move(tool));
+    });
 }
 
 void frmKartta::mPixelMode_Click(qint32 metresPerPixelScale)
 {
     // The measured proportion stays: a pixel map's print works out its own from
     // the metres.
-    if (ReportingErrors(kDatabaseError, [&] { SaveMapScale(metresPerPixelScale); }))
-        m_currentScale = metresPerPixelScale;
-    ShowScaleCaption();
+    saveScale(metresPerPixelScale);
 }
 
 void frmKartta::mAsetaMittakaava_Click()
@@ -413,18 +394,24 @@ void frmKartta::mAsetaMittakaava_Click()
     dialog.exec();
     if (!dialog.GetOkPressed())
         return;
-    const qint32 scale = dialog.GetScaleValue();
-    if (ReportingErrors(kDatabaseError, [&] { SaveMapScale(scale); }))
+    saveScale(dialog.GetScaleValue());
+}
+
+void frmKartta::saveScale(qint32 scale)
+{
+    if (ReportingErrors(kDatabaseError, [&] {
+            Database db = openDatabase();
+            MapStorage::SaveMapScale(db, scale);
+        }))
         m_currentScale = scale;
     ShowScaleCaption();
 }
 
 void frmKartta::updateCommands()
 {
-    const bool drawing = m_drawingTool.active();
-    const bool busy = drawing || m_measuringTool.active();
-    ui->cNaytaTilat->setEnabled(!drawing);
-    ui->mNaytaTilat->setEnabled(!drawing);
+    const bool busy = !m_tool->idle();
+    ui->cNaytaTilat->setEnabled(m_tool->letsEstatesChange());
+    ui->mNaytaTilat->setEnabled(m_tool->letsEstatesChange());
     for (QAction* a :
          {ui->mPiirraTila, ui->mPoistaTila, ui->mMaaraaMittasuhteet, ui->mLataaKartta, ui->mPoistaKartta, ui->mHaku})
         a->setEnabled(!busy);
@@ -432,35 +419,11 @@ void frmKartta::updateCommands()
     ui->cHaku->setEnabled(!busy);
 }
 
-void frmKartta::setDrawingMode(bool on)
-{
-    if (!on)
-        m_drawingTool.clear();
-    updateCommands();
-}
-
-} // namespace tikkeli
-
-namespace tikkeli {
-
-namespace {
-
-EstatePicker::Filter pickerFilter(frmKartta::EstateFilter filter)
-{
-    switch (filter) {
-    case frmKartta::EstateFilter::WithoutBoundary: return EstatePicker::Filter::Undrawn;
-    case frmKartta::EstateFilter::WithBoundary: return EstatePicker::Filter::Drawn;
-    default: return EstatePicker::Filter::All;
-    }
-}
-
-} // namespace
-
 qint64 frmKartta::pickEstate(EstateFilter filter)
 {
     if (PickEstate)
         return PickEstate(this, filter);
-    return frmValitseTila::pick(openDatabase(), pickerFilter(filter), this);
+    return frmValitseTila::pick(openDatabase(), EstatePicker::Filter(filter), this);
 }
 
 std::optional<frmKartta::EstatesChoice> frmKartta::chooseEstates()
@@ -481,18 +444,6 @@ std::optional<frmKartta::EstatesChoice> frmKartta::chooseEstates()
             choice.estates.insert(estate.TlId());
     }
     return choice;
-}
-
-void frmKartta::SaveMapScale(qint32 scale)
-{
-    Database db = openDatabase();
-    MapStorage::SaveMapScale(db, scale);
-}
-
-void frmKartta::SaveMapPixelRatio(double ratio)
-{
-    Database db = openDatabase();
-    MapStorage::SaveMapPixelRatio(db, ratio);
 }
 
 void frmKartta::LoadMap()
@@ -577,7 +528,9 @@ void frmKartta::mLataaKartta_Click()
 
 void frmKartta::mPoistaKartta_Click()
 {
-    if (!AskYesNo(QStringLiteral("Oletko varma, että haluat poistaa kartan?"))) {
+    if (Prompter::instance().message(QStringLiteral("Oletko varma, että haluat poistaa kartan?"), MsgIcon::Question,
+                                     MsgButtons::YesNoDefaultNo)
+        != MsgResult::Yes) {
         ShowInfo(QStringLiteral("Toiminto keskeytetty."));
         return;
     }
@@ -596,26 +549,15 @@ void frmKartta::mPoistaKartta_Click()
     ShowInfo(QStringLiteral("Kartta poistettu."));
 }
 
-bool frmKartta::isShown(qint64 estateId) const
-{
-    return ui->cNaytaTilat->isChecked() && (m_showAll || m_shownEstates.count(estateId));
-}
-
 void frmKartta::refreshEstates()
 {
-    std::vector<MapView::Chain> shown;
-    MapView::Chain found;
+    ShownEstates::Chains chains;
     IgnoringErrors("the boundaries on the map", [&] {
         Database db = openDatabase();
-        BoundaryCache& cache = BoundaryCache::shared();
-        for (const EstateBoundary& b : cache.estates(db))
-            if (isShown(b.tlId))
-                shown.push_back(BoundaryPoints(b));
-        if (const EstateBoundary* b = m_foundEstate ? cache.find(db, m_foundEstate) : nullptr)
-            found = BoundaryPoints(*b);
+        chains = m_shown.read(db);
     });
-    m_mapView->setEstates(std::move(shown));
-    m_mapView->setFoundEstate(std::move(found));
+    m_mapView->setEstates(std::move(chains.shown));
+    m_mapView->setFoundEstate(std::move(chains.found));
 }
 
 std::vector<frmKartta::DrawnEstate> frmKartta::drawnEstates() const
@@ -623,47 +565,27 @@ std::vector<frmKartta::DrawnEstate> frmKartta::drawnEstates() const
     std::vector<DrawnEstate> drawn;
     IgnoringErrors("the boundaries for a print", [&] {
         Database db = openDatabase();
-        for (const EstateBoundary& b : BoundaryCache::shared().estates(db))
-            if (isShown(b.tlId) || b.tlId == m_foundEstate)
-                drawn.push_back({b.tlId, BoundaryPoints(b)});
+        for (auto& [id, boundary] : m_shown.closedBoundaries(db))
+            drawn.push_back({id, std::move(boundary)});
     });
     return drawn;
 }
 
 void frmKartta::cNaytaTilat_Click()
 {
-    showEstates(true);
-}
-
-void frmKartta::showEstates(bool askCriteria)
-{
-    // Showing the estates again ends the showing of a searched one.
-    m_foundEstate = 0;
-    if (!ui->cNaytaTilat->isChecked()) {
-        m_showAll = false;
-        m_shownEstates.clear();
-        refreshEstates();
-        return;
-    }
-    if (askCriteria) {
-        std::optional<EstatesChoice> choice;
-        if (!ReportingErrors(kDatabaseError, [&] { choice = chooseEstates(); }) || !choice) {
-            // A cancel: nothing marked, nothing shown.
-            ui->cNaytaTilat->setChecked(false);
-            m_showAll = false;
-            m_shownEstates.clear();
-            refreshEstates();
-            return;
-        }
-        m_showAll = choice->all;
-        m_shownEstates = std::move(choice->estates);
-    }
+    std::optional<EstatesChoice> choice;
+    if (ui->cNaytaTilat->isChecked() && (!ReportingErrors(kDatabaseError, [&] { choice = chooseEstates(); }) || !choice))
+        ui->cNaytaTilat->setChecked(false); // a cancel: nothing marked, nothing shown
+    if (choice)
+        m_shown.choose(choice->all, std::move(choice->estates));
+    else
+        m_shown.choose(false, {});
     refreshEstates();
 }
 
 qint64 frmKartta::pickWhileIdle(EstateFilter filter)
 {
-    if (m_drawingTool.active() || m_measuringTool.active())
+    if (!m_tool->idle())
         return 0;
     qint64 id = 0;
     ReportingErrors(kDatabaseError, [&] { id = pickEstate(filter); });
@@ -675,27 +597,26 @@ void frmKartta::cHaku_Click()
     const qint64 id = pickWhileIdle(EstateFilter::All);
     if (id == 0)
         return;
-    std::vector<QPointF> points;
+    std::size_t corners = 0;
+    QRectF box;
     if (!ReportingErrors(kDatabaseError, [&] {
             Database db = openDatabase();
-            if (const EstateBoundary* b = BoundaryCache::shared().find(db, id))
-                points = BoundaryPoints(*b);
+            if (const EstateBoundary* b = BoundaryCache::shared().find(db, id)) {
+                corners = b->points.size();
+                box = b->bounds();
+            }
         }))
         return;
-    if (points.size() < 2)
+    if (corners < 2)
         ShowInfo(QStringLiteral("Tilaa ei ole merkitty kartalle."));
     else
-        m_foundEstate = id;
-    if (!points.empty()) {
+        m_shown.setFound(id);
+    if (corners > 0) {
         // The middle of the boundary's box; an estate of one point is centred too.
-        const auto [left, right] = std::minmax_element(points.begin(), points.end(),
-                                                       [](QPointF a, QPointF b) { return a.x() < b.x(); });
-        const auto [top, bottom] = std::minmax_element(points.begin(), points.end(),
-                                                       [](QPointF a, QPointF b) { return a.y() < b.y(); });
-        m_view.centreOn(QPointF((left->x() + right->x()) / 2, (top->y() + bottom->y()) / 2));
+        m_view.centreOn(box.center());
         syncScrollBars();
     }
-    MoveMap();
+    refreshEstates();
 }
 
 void frmKartta::cPiirra_Click()
@@ -703,51 +624,7 @@ void frmKartta::cPiirra_Click()
     const qint64 id = pickWhileIdle(EstateFilter::WithoutBoundary);
     if (id == 0)
         return;
-    m_currentEstate = cRajat(openDatabase(), id);
-    m_drawingTool.start(id);
-    m_mapView->setDrawing({});
-    setDrawingMode(true);
-}
-
-void frmKartta::drawingClick(QPointF map)
-{
-    ReportingErrors(kDatabaseError, [&] {
-        m_drawingTool.addPoint(map,
-                               [this](qint64, int, QPointF p) { m_currentEstate.AddNewRaja(float(p.x()), float(p.y())); });
-    });
-    m_mapView->setDrawing(m_drawingTool.points());
-}
-
-void frmKartta::endDrawing()
-{
-    endDrawingWith(m_drawingTool.finish());
-}
-
-void frmKartta::endDrawingWith(DrawingTool::Ending ending)
-{
-    const qint64 id = m_drawingTool.estateId();
-    bool remove = false;
-    switch (ending) {
-    case DrawingTool::Ending::NoPoints: break;
-    case DrawingTool::Ending::TooFewPoints:
-        remove = true;
-        ShowInfo(QStringLiteral("Tilan rajaan tarvitaan vähintään kolme pistettä. "
-                                "Pisteitä ei tallennettu."));
-        break;
-    case DrawingTool::Ending::AskToKeep:
-        remove = Prompter::instance().message(QStringLiteral("Tallennetaanko tilan rajat?"), MsgIcon::None,
-                                              MsgButtons::YesNo)
-                 != MsgResult::Yes;
-        break;
-    }
-    if (remove)
-        ReportingErrors(kDatabaseError, [&] {
-            Database db = openDatabase();
-            DeleteEstateBoundary(db, id);
-        });
-    setDrawingMode(false);
-    m_mapView->setDrawing({});
-    MoveMap();
+    ReportingErrors(kDatabaseError, [&] { setTool(std::make_unique<DrawingTool>(openDatabase(), id)); });
 }
 
 qint64 frmKartta::FindEstateAt(QPointF map)
@@ -758,35 +635,35 @@ qint64 frmKartta::FindEstateAt(QPointF map)
     return id;
 }
 
-void frmKartta::ShowEstateLabel(qint64 estateId)
+QString frmKartta::captionOf(qint64 estateId) const
 {
     QString caption;
     IgnoringErrors("the estate's caption", [&] {
         Database db = openDatabase();
         caption = EstateCaption(db, estateId);
     });
-    ui->lblTila->setText(caption);
+    return caption;
+}
+
+void frmKartta::ShowEstateLabel(qint64 estateId)
+{
+    ui->lblTila->setText(captionOf(estateId));
 }
 
 void frmKartta::deleteBoundaryAsked(qint64 estateId)
 {
-    QString caption;
-    IgnoringErrors("the estate's caption", [&] {
-        Database db = openDatabase();
-        caption = EstateCaption(db, estateId);
-    });
+    const QString caption = captionOf(estateId);
     QString question = QStringLiteral("Haluatko varmasti poistaa valitun tilan rajat kartalta?");
     if (!caption.isEmpty())
         question += QStringLiteral("\n\n") + caption;
-    if (!AskYesNo(question))
+    if (Prompter::instance().message(question, MsgIcon::Question, MsgButtons::YesNoDefaultNo) != MsgResult::Yes)
         return;
     if (!ReportingErrors(kDatabaseError, [&] {
             Database db = openDatabase();
             DeleteEstateBoundary(db, estateId);
         }))
         return;
-    if (m_foundEstate == estateId)
-        m_foundEstate = 0;
+    m_shown.forget(estateId);
     MoveMap();
 }
 

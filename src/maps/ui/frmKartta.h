@@ -1,10 +1,11 @@
 #pragma once
 
-#include "maps/DrawingTool.h"
+#include "db/Database.h"
 #include "maps/MapBoundaries.h"
+#include "maps/MapTool.h"
 #include "maps/MapViewState.h"
-#include "maps/MeasuringTool.h"
-#include "maps/cRajat.h"
+#include "maps/ShownEstates.h"
+#include "maps/ui/MapView.h"
 
 #include <QImage>
 #include <QMainWindow>
@@ -15,6 +16,7 @@
 #include <set>
 #include <vector>
 
+class QLabel;
 class QMenu;
 class QTimer;
 class QToolButton;
@@ -45,9 +47,9 @@ public:
     bool loaded() const { return m_loaded; }
 
     // What a print of the map reads: the picture, its scale and proportion as
-    // stored, the estates drawn on the screen (each an open chain of map points)
-    // and the visible area.
-    const QImage& picture() const;
+    // stored, the estates drawn on the screen (each boundary closed: its first
+    // corner repeated last) and the visible area.
+    const QImage& picture() const { return m_mapView->picture(); }
     qint32 currentScale() const { return m_currentScale; }
     double currentPixelRatio() const { return m_currentPixelRatio; }
     struct DrawnEstate {
@@ -58,15 +60,15 @@ public:
     const MapViewState& viewState() const { return m_view; }
     MapView* view() const { return m_mapView; }
 
-    // Repaints for the current scroll position with the boundaries as they now
-    // stand.
+    // Repaints for the current scroll position; the boundaries are read again
+    // only when the database may have changed since they were read.
     void MoveMap();
 
     // The commands (buttons, menu entries and keys run these).
     void cHaku_Click();
     void cNaytaTilat_Click();
     void cPiirra_Click();
-    void cSulje_Click();
+    void cSulje_Click() { close(); }
     void cTulosta_Click();
     void mLataaKartta_Click();
     void mPoistaKartta_Click();
@@ -77,8 +79,8 @@ public:
     void mPoistaTilanRajat_Click();
     void chooseZoom(int zoomIndex);
 
-    bool drawing() const { return m_drawingTool.active(); }
-    bool measuring() const { return m_measuringTool.active(); }
+    // The mouse mode running: browsing, drawing or measuring.
+    const MapTool& tool() const { return *m_tool; }
     // The estate under a map point (tested against every stored boundary); 0 for
     // none.
     qint64 FindEstateAt(QPointF map);
@@ -89,6 +91,7 @@ public:
 
     // The dialogs the window runs; tests replace them. PickEstate gives the chosen estate's tlID
     // (0 for none) among every estate, those without a boundary or those with one.
+    // In the order of the picker's own filters.
     enum class EstateFilter { All, WithoutBoundary, WithBoundary };
     static inline std::function<qint64(QWidget* owner, EstateFilter filter)> PickEstate;
     // Which estates to show: every estate, or those of the contracts chosen
@@ -111,28 +114,23 @@ private:
     void showPicture(QImage picture);
     void ShowScaleCaption();
     void syncScrollBars();
+    Database openDatabase() const;
     void refreshEstates();
-    void showEstates(bool askCriteria);
-    void setDrawingMode(bool on);
+    void setTool(std::unique_ptr<MapTool> tool);
+    void showTool();
+    void apply(const MapTool::Outcome& outcome);
     void updateCommands();
     void deleteBoundaryAsked(qint64 estateId);
     qint64 pickEstate(EstateFilter filter);
     // The estate chosen in the picker; 0 when none was chosen or a tool is running.
     qint64 pickWhileIdle(EstateFilter filter);
-    bool isShown(qint64 estateId) const;
     std::optional<EstatesChoice> chooseEstates();
-    void SaveMapScale(qint32 scale);
-    void SaveMapPixelRatio(double ratio);
+    void saveScale(qint32 scale);
+    QString captionOf(qint64 estateId) const;
 
-    void mapPressed(Qt::MouseButton button, QPointF map);
-    void mapReleased(Qt::MouseButton button, QPointF map, QPoint globalPos);
     void mapMoved(QPointF map);
-    void mapDoubleClicked(QPointF map);
     void hoverTick();
-    void drawingClick(QPointF map);
-    void endDrawing();
-    void endDrawingWith(DrawingTool::Ending ending);
-    void measuringClick(QPointF map);
+    void showEstateInfoAt(QPointF map);
     void paintFailed();
 
     std::unique_ptr<Ui::frmKartta> ui;
@@ -140,24 +138,22 @@ private:
     std::vector<QToolButton*> m_zoomButtons;
     QMenu* m_popup = nullptr;
     QTimer* m_hoverTimer = nullptr;
+    QLabel* m_hint = nullptr; // the status row: how to go on with the running tool
     MapViewState m_view;
-    DrawingTool m_drawingTool;
-    MeasuringTool m_measuringTool;
-    // The estate being drawn: each corner is stored as it is clicked.
-    cRajat m_currentEstate;
+    std::unique_ptr<MapTool> m_tool;
     EstateFinder m_finder;
+    // Held while the window is open, so that the boundaries read stay valid
+    // between looks (a connection of its own would change the stamp).
+    mutable Database m_db;
+    mutable QString m_dbSetting; // the path setting it was opened by
+    ShownEstates m_shown;
 
     qint32 m_currentScale = 0;
     double m_currentPixelRatio = 0.0;
-    // The estates shown: every one with a boundary, or those of the chosen
-    // contracts.
-    bool m_showAll = false;
-    std::set<qint64> m_shownEstates;
-    qint64 m_foundEstate = 0;
     QPointF m_hover;
     bool m_hoverPending = false;
     QPointF m_popupAt;
-    bool m_rightPressEndedTool = false;
+    QPoint m_releasedAt;
     bool m_syncing = false;
     bool m_loaded = false;
 };

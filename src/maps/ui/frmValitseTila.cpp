@@ -2,6 +2,7 @@
 
 #include "base/Error.h"
 #include "base/Prompter.h"
+#include "base/ui/DefaultButton.h"
 #include "base/ui/WindowTeardown.h"
 #include "settings/ui/FormPlacement.h"
 
@@ -22,6 +23,8 @@ frmValitseTila::frmValitseTila(Database db, QWidget* parent)
     setObjectName(QStringLiteral("frmValitseTila"));
     connect(ui->cOK, &QPushButton::clicked, this, &frmValitseTila::cOK_Click);
     connect(ui->cPeru, &QPushButton::clicked, this, &frmValitseTila::cPeru_Click);
+    // One Enter chooses, also while the combo box completes what was typed.
+    DefaultButtonTakesEnter(this);
     RestoreFormPlacement(this);
 }
 

@@ -23,6 +23,17 @@ protected:
         return t.field(QStringLiteral("SELECT %1 FROM si WHERE siID = ?").arg(QLatin1String(column)), {id});
     }
     qint64 lastId() { return t.count(QStringLiteral("SELECT MAX(siID) FROM si")); }
+    // Keys go to the list of suggestions while it is open, as the desktop sends them.
+    static void press(Qt::Key key)
+    {
+        QWidget* popup = QApplication::activePopupWidget();
+        QTest::keyClick(popup ? popup : QApplication::focusWidget(), key);
+    }
+    static QString focused()
+    {
+        const QWidget* f = QApplication::focusWidget();
+        return f ? f->objectName() : QString();
+    }
 };
 
 const QString kHint = QStringLiteral("Aloita uuden saaliin syöttö kilkkaamalla 'Uusi' painiketta.");
@@ -69,6 +80,7 @@ TEST_F(frmSaalisilmoitusTest, NewIsAnAdultMaleAndIsStoredAsSuch)
     EXPECT_TRUE(uros->isChecked());
     EXPECT_FALSE(puolitoista->isChecked());
     EXPECT_FALSE(kelvoton->isChecked());
+    type(pvm, QStringLiteral("5.11.2026"));
     QTest::keyClick(laji->lineEdit(), Qt::Key_F3);
     ASSERT_EQ(t.catches(), 1);
     const qint64 id = lastId();
@@ -76,6 +88,7 @@ TEST_F(frmSaalisilmoitusTest, NewIsAnAdultMaleAndIsStoredAsSuch)
     EXPECT_EQ(stored("siSukupuoli", id).toInt64(), 1);
     EXPECT_EQ(stored("siPuolitoista", id).toInt64(), 0);
     EXPECT_EQ(stored("siKelvoton", id).toInt64(), 0);
+    EXPECT_EQ(stored("siPvm", id).toDate(), QDate(2026, 11, 5));
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Tikkeli - Saalisilmoitus - 1"));
     EXPECT_TRUE(treeTexts().isEmpty()) << "a catch without a species is in no branch";
     EXPECT_TRUE(messages().isEmpty());
@@ -114,7 +127,7 @@ TEST_F(frmSaalisilmoitusTest, ATypedCatchIsStoredWithItsChoices)
     EXPECT_TRUE(messages().isEmpty());
 }
 
-TEST_F(frmSaalisilmoitusTest, BoxesLeftWithWhatTheyCannotHoldAreEmptiedWithABeep)
+TEST_F(frmSaalisilmoitusTest, BoxesLeftWithWhatTheyCannotHoldBeep)
 {
     t.add(QStringLiteral("Hirvi"), QDate(2026, 10, 3));
     auto w = openWindow();
@@ -124,7 +137,8 @@ TEST_F(frmSaalisilmoitusTest, BoxesLeftWithWhatTheyCannotHoldAreEmptiedWithABeep
         const char* left;
         int beeps;
     };
-    const Case cases[] = {{pvm, "x", "", 1},    {pvm, "05.11.06", "5.11.2006", 0}, {pvm, "", "", 0},
+    // An antler box is emptied; a date box keeps the text for correction (the save refuses it).
+    const Case cases[] = {{pvm, "x", "x", 1},   {pvm, "05.11.06", "5.11.2006", 0}, {pvm, "", "", 0},
                           {sarviV, "x", "", 1}, {sarviV, "12", "12", 0},           {sarviO, "2,5", "2,5", 0},
                           {sarviO, "-", "", 1}};
     for (const Case& c : cases) {
@@ -174,6 +188,34 @@ TEST_F(frmSaalisilmoitusTest, ARefusedCatchStaysOnScreenWithItsReasonWhateverThe
     EXPECT_TRUE(messages().isEmpty());
     EXPECT_EQ(stored("siKaataja", first), Value("Aho Pekka"));
     EXPECT_EQ(stored("siSarvipiikkiV", first).toInt64(), 25);
+}
+
+TEST_F(frmSaalisilmoitusTest, ADateThatIsNoDateStopsAMoveWithItsReason)
+{
+    const qint64 id = t.add(QStringLiteral("Hirvi"), QDate(2026, 10, 3));
+    t.add(QStringLiteral("Hirvi"), QDate(2026, 10, 4));
+    auto w = openWindow();
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    for (const char* typed : {"32.13.2026", "15.12"}) {
+        prompter.clear();
+        pvm->setFocus();
+        pvm->selectAll();
+        QTest::keyClicks(pvm, QString::fromUtf8(typed));
+        QTest::keyClick(pvm, Qt::Key_Tab);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_D, Qt::ControlModifier);
+        EXPECT_EQ(messages(), QStringList{QStringLiteral("Saaliin tallennus ei onnistunut: Päivämäärä: \"%1\" ei ole "
+                                                         "päivämäärä.")
+                                              .arg(QString::fromUtf8(typed))})
+            << typed;
+        EXPECT_EQ(pvm->text().toStdString(), typed) << "kept as typed";
+        EXPECT_EQ(stored("siPvm", id).toDate(), QDate(2026, 10, 3)) << typed;
+    }
+    // Corrected, the catch is stored and the tree shows what the card shows.
+    type(pvm, QStringLiteral("15.12.2026"));
+    QTest::keyClick(pvm, Qt::Key_F5);
+    EXPECT_EQ(stored("siPvm", id).toDate(), QDate(2026, 12, 15));
+    EXPECT_EQ(treeTexts(), (QStringList{"Hirvi", "-15.12.2026, , ", "-4.10.2026, , "}));
 }
 
 TEST_F(frmSaalisilmoitusTest, NewStoresThePendingCatchFirst)
@@ -369,4 +411,75 @@ TEST_F(frmSaalisilmoitusTest, AReReadFromElsewhereStoresTheTypedCatchFirst)
     EXPECT_EQ(messages().size(), 1);
     EXPECT_EQ(sarviO->text(), QStringLiteral("300")) << "kept on screen";
     EXPECT_EQ(kaataja->currentText(), QStringLiteral("Mäki Aino"));
+}
+
+TEST_F(frmSaalisilmoitusTest, ASeasonTypedByKeyboardStoresTheChosenAgeAndSex)
+{
+    auto w = openWindow();
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    const auto key = [](Qt::Key k) { QTest::keyClick(QApplication::focusWidget(), k); };
+    // Every new catch starts as an adult male; the arrow key changes a group's choice.
+    const std::pair<bool, bool> season[] = {{false, false}, {true, true}, {false, true}, {true, false}, {false, false}};
+    for (const auto& [adult, male] : season) {
+        key(Qt::Key_F2);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Hirvi"));
+        key(Qt::Key_Tab);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("5.11.2026"));
+        key(Qt::Key_Tab);
+        EXPECT_EQ(focused(), QStringLiteral("optAikuinen_0")) << "Tab lands on the chosen age";
+        if (!adult)
+            key(Qt::Key_Right);
+        key(Qt::Key_Tab);
+        key(Qt::Key_Tab);
+        EXPECT_EQ(focused(), QStringLiteral("optSukupuoli_0")) << "Tab lands on the chosen sex";
+        if (!male)
+            key(Qt::Key_Right);
+        key(Qt::Key_F3);
+    }
+    Recordset rs = t.db.openRecordset(QStringLiteral("SELECT siIka, siSukupuoli FROM si ORDER BY siID"),
+                                      RecordsetType::Snapshot);
+    for (const auto& [adult, male] : season) {
+        ASSERT_FALSE(rs.eof());
+        EXPECT_EQ(rs.field(0).toInt64() != 0, adult);
+        EXPECT_EQ(rs.field(1).toInt64() != 0, male);
+        rs.moveNext();
+    }
+    EXPECT_TRUE(rs.eof());
+}
+
+TEST_F(frmSaalisilmoitusTest, AListBoxKeepsWhatIsTypedAndTakesOnlyWhatIsChosen)
+{
+    t.db.execute(QStringLiteral("INSERT INTO jr (jrSukunimi, jrEtunimi) VALUES ('Aho', 'Pekka Juhani')"));
+    t.db.execute(QStringLiteral("INSERT INTO tl (tlvsID, tlKyla, tlTilaPalsta) VALUES (1, 'Hirvilahti', 'Jokela')"));
+    const qint64 id = t.add(QStringLiteral("Hirvi"), QDate(2026, 10, 3));
+    auto w = openWindow();
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    // Neither the rest of an item nor an item's spelling of what is typed is taken on Tab; an item
+    // chosen from the suggestions is.
+    const std::tuple<QComboBox*, const char*, const char*> cases[] = {{laji, "hirvi", "Hirvi"},
+                                                                      {paikka, "Hirvilahti", "Hirvilahti, Jokela"},
+                                                                      {kaataja, "Aho Pekka", "Aho Pekka Juhani"}};
+    for (const bool choose : {false, true}) {
+        for (const auto& [box, typed, chosen] : cases) {
+            box->lineEdit()->setFocus();
+            box->lineEdit()->selectAll();
+            QTest::keyClicks(box->lineEdit(), QString::fromUtf8(typed));
+            EXPECT_NE(QApplication::activePopupWidget(), nullptr) << "the suggestions show";
+            if (choose) {
+                press(Qt::Key_Down);
+                press(Qt::Key_Return);
+            }
+            press(Qt::Key_Tab);
+            EXPECT_EQ(box->currentText().toStdString(), choose ? chosen : typed);
+            EXPECT_FALSE(box->lineEdit()->hasFocus()) << "Tab goes on";
+        }
+        if (!choose) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_F3);
+            EXPECT_EQ(t.field(QStringLiteral("SELECT siLaji || siPaikka || siKaataja FROM si WHERE siID = ?"), {id}),
+                      Value("hirviHirvilahtiAho Pekka"));
+        }
+    }
+    EXPECT_TRUE(messages().isEmpty());
 }

@@ -4,6 +4,7 @@
 #include "base/SharedState.h"
 #include "base/ui/FormRegistry.h"
 #include "db/Recordset.h"
+#include "lists/GroupEmail.h"
 #include "lists/ui/frmGroupEmail.h"
 #include "lists/ui/frmGroupEmail2.h"
 #include "lists/ui/frmSingleEmail.h"
@@ -24,6 +25,8 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <tuple>
 
 using namespace tikkeli;
 using tikkeli::test::Control;
@@ -52,11 +55,12 @@ protected:
         test::WriteFileBytes(path, bytes);
         return path;
     }
+    // The ticked members: they are the recipients.
     static QStringList selected(const QListWidget* list)
     {
         QStringList texts;
         for (int i = 0; i < list->count(); ++i) {
-            if (list->item(i)->isSelected())
+            if (list->item(i)->checkState() == Qt::Checked)
                 texts << list->item(i)->text();
         }
         return texts;
@@ -213,6 +217,7 @@ TEST_F(GroupEmailWindowTest, FiveWithTwoRefusedAskAndYesMakesTheFailedGroup)
     // "Kaikille" locks the choice: a click changes nothing.
     EXPECT_FALSE(Control<QComboBox>(*w, "cmbOminaisuudet")->isEnabled());
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
+    QTest::keyClick(list, Qt::Key_Space);
     EXPECT_EQ(selected(list).size(), 5);
     prompter.answerYes();
     Control<QPushButton>(*w, "cSendMail")->click();
@@ -263,13 +268,153 @@ TEST_F(GroupEmailWindowTest, AFeatureSelectsItsHoldersAndTheChecksComeBeforeTheS
     Control<QPushButton>(*w, "cSendMail")->click();
     EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Valitse vähintään yksi vastaanottaja.")});
     // An empty subject asks first; No sends nothing.
-    list->item(0)->setSelected(true);
+    list->item(0)->setCheckState(Qt::Checked);
     prompter.clear();
     prompter.answerNo();
     Control<QPushButton>(*w, "cSendMail")->click();
     ASSERT_EQ(prompter.shown().size(), 1u);
     EXPECT_EQ(prompter.shown()[0].text, QStringLiteral("Viestin aihe tai teksti on tyhjä. Lähetetäänkö silti?"));
     EXPECT_FALSE(w->sending());
+}
+
+TEST_F(GroupEmailWindowTest, MovingInTheListKeepsTheTickedRecipientsAndTheTallyCountsThem)
+{
+    SmtpTestServer smtp;
+    ASSERT_TRUE(smtp.started());
+    State().SmtpServer = smtp.server();
+    for (const char* name : {"Aho", "Bäck", "Cedergren"})
+        member(QString::fromUtf8(name), QStringLiteral("jasen@example.fi"));
+    frmGroupEmail2* w = open(QStringLiteral("Kokous"), false);
+    ASSERT_NE(w, nullptr);
+    auto* list = Control<QListWidget>(*w, "lstEmailsTo");
+    list->setFocus();
+    for (Qt::Key key : {Qt::Key_Down, Qt::Key_End, Qt::Key_Home, Qt::Key_Down})
+        QTest::keyClick(list, key);
+    EXPECT_EQ(selected(list).size(), 3);
+    // Space ticks and unticks the member under the cursor.
+    QTest::keyClick(list, Qt::Key_Space);
+    EXPECT_EQ(selected(list).size(), 2);
+    QTest::keyClick(list, Qt::Key_Space);
+    Control<QPushButton>(*w, "cSendMail")->click();
+    ASSERT_TRUE(waitUntil([&] { return !w->sending() && !prompter.messageTexts().isEmpty(); }, 60000));
+    EXPECT_EQ(smtp.messages().size(), 3);
+    EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Sähköposti lähetettiin onnistuneesti 3 jäsenelle.")});
+}
+
+// A server that takes connections and never answers.
+struct SilentServer {
+    QTcpServer server;
+    QList<QTcpSocket*> held;
+    SilentServer()
+    {
+        server.listen(QHostAddress::LocalHost, 0);
+        QObject::connect(&server, &QTcpServer::newConnection, [this] { held << server.nextPendingConnection(); });
+    }
+    QString name() const { return QStringLiteral("127.0.0.1:%1").arg(server.serverPort()); }
+};
+
+TEST_F(GroupEmailWindowTest, ASecondGroupEmailWaitsWhileOneIsSendingAndTheFailedGroupKeepsItsSubject)
+{
+    SilentServer silent;
+    State().SmtpServer = silent.name();
+    const qint32 first = member(QStringLiteral("Aho"), QStringLiteral("aho@example.fi"));
+    member(QStringLiteral("Bäck"), QStringLiteral("back@example.fi"));
+    frmGroupEmail2* w = open(QStringLiteral("Syyskokous"), true);
+    ASSERT_NE(w, nullptr);
+    w->setTimeoutMs(1000);
+    Control<QPushButton>(*w, "cSendMail")->click();
+    ASSERT_TRUE(w->sending());
+
+    auto* second = FormRegistry::open<frmGroupEmail>(QStringLiteral("frmGroupEmail"));
+    Control<QLineEdit>(*second, "tAihe")->setText(QStringLiteral("Talkoot"));
+    Control<QPushButton>(*second, "cSeuraava")->click();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(prompter.messageTexts(), QStringList{GroupEmail::SendUnderWayText()});
+    EXPECT_TRUE(IsFormLoaded(QStringLiteral("frmGroupEmail")));
+    EXPECT_EQ(Control<QLineEdit>(*second, "tAihe")->text(), QStringLiteral("Talkoot"));
+
+    prompter.clear();
+    prompter.answerYes();
+    ASSERT_TRUE(waitUntil([&] { return !w->sending() && !prompter.messageTexts().isEmpty(); }, 60000));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(prompter.messageTexts().size(), 1);
+    EXPECT_EQ(prompter.messageTexts()[0], GroupEmail::TallyQuestion(0, 1, 1));
+    Recordset rs = club.db.openRecordset(
+        QStringLiteral("SELECT pi.piNimi, pt.ptjrID FROM pt JOIN pi ON pi.piID = pt.ptpiID"), RecordsetType::Snapshot);
+    ASSERT_FALSE(rs.eof());
+    EXPECT_EQ(rs.field(0).toString(), QStringLiteral("Epäonn. email:Syyskokous"));
+    EXPECT_EQ(rs.field(1).toInt64(), first);
+    rs.moveNext();
+    EXPECT_TRUE(rs.eof());
+    prompter.answerYes();
+    second->close();
+}
+
+TEST_F(GroupEmailWindowTest, PeruMidSendLeavesTheRestUnsentRatherThanFailed)
+{
+    SilentServer silent;
+    State().SmtpServer = silent.name();
+    for (const char* name : {"Aho", "Bäck", "Cedergren"})
+        member(QString::fromUtf8(name), QStringLiteral("jasen@example.fi"));
+    frmGroupEmail2* w = open(QStringLiteral("Kokous"), true);
+    ASSERT_NE(w, nullptr);
+    w->setTimeoutMs(20000);
+    Control<QPushButton>(*w, "cSendMail")->click();
+    ASSERT_TRUE(waitUntil([&] { return !silent.held.isEmpty(); }, 20000));
+    Control<QPushButton>(*w, "cPeru")->click();
+    ASSERT_TRUE(waitUntil([&] { return !w->sending() && !prompter.messageTexts().isEmpty(); }, 15000));
+    QCoreApplication::processEvents();
+    // Told, not asked: nobody failed, so there is no group to make.
+    EXPECT_EQ(prompter.messageTexts(),
+              QStringList{QStringLiteral("Sähköpostin lähetys keskeytettiin.\r\nOnnistui: 0\r\nLähettämättä jäi: 3")});
+    EXPECT_EQ(prompter.unexpected(), 0);
+    EXPECT_EQ(club.db.scalar(QStringLiteral("SELECT COUNT(*) FROM pi WHERE piNimi LIKE 'Epäonn.%'")).toInt64(), 0);
+}
+
+TEST_F(EmailWindowsTest, EscAsksBeforeATypedMessageIsLostAndNoKeepsIt)
+{
+    // name, group step 1 (else the single e-mail, whose opener put in a text), subject, text typed,
+    // attachment, asked.
+    const std::tuple<const char*, bool, const char*, const char*, bool, bool> cases[] = {
+        {"step 1 untouched", true, "", "", false, false},
+        {"step 1 subject", true, "Kokous", "", false, true},
+        {"step 1 attachment", true, "", "", true, true},
+        {"single, opener's text", false, "", nullptr, false, false},
+        {"single, text edited", false, "", "Muutettu", false, true},
+    };
+    for (const auto& [name, step1, subject, text, attachment, asks] : cases) {
+        for (bool discard : {false, true}) {
+            prompter.clear();
+            std::unique_ptr<frmSingleEmail> single;
+            QWidget* w = step1 ? FormRegistry::open<frmGroupEmail>(QStringLiteral("frmGroupEmail")) : nullptr;
+            if (!step1) {
+                single = std::make_unique<frmSingleEmail>();
+                single->SetMessage(QStringLiteral("Jäsentiedot:\r\nAho Matti"));
+                single->show();
+                w = single.get();
+            }
+            Control<QLineEdit>(*w, step1 ? "tAihe" : "tSubject")->setText(QString::fromUtf8(subject));
+            if (text)
+                Control<QPlainTextEdit>(*w, step1 ? "tTeksti" : "tMessageText")->setPlainText(QString::fromUtf8(text));
+            if (attachment)
+                Control<QListWidget>(*w, step1 ? "lstLiiteTiedostot" : "lstAttachments")
+                    ->addItem(QStringLiteral("/tmp/a.pdf"));
+            prompter.answer(discard ? MsgResult::Yes : MsgResult::No);
+            QTest::keyClick(w, Qt::Key_Escape);
+            QCoreApplication::processEvents();
+            const bool open = step1 ? IsFormLoaded(QStringLiteral("frmGroupEmail")) : w->isVisible();
+            EXPECT_EQ(prompter.shown().size(), asks ? 1u : 0u) << name;
+            EXPECT_EQ(open, asks && !discard) << name << " discard " << discard;
+            if (!asks)
+                break;
+            EXPECT_EQ(prompter.shown()[0].text, QStringLiteral("Viestiä ei ole lähetetty. Hylätäänkö kirjoitettu viesti?"));
+            EXPECT_EQ(prompter.shown()[0].buttons, MsgButtons::YesNoDefaultNo) << name;
+            if (open && step1) {
+                prompter.answerYes();
+                w->close();
+            }
+        }
+    }
 }
 
 } // namespace

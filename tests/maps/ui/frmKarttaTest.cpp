@@ -159,11 +159,15 @@ TEST_F(MapWindow, AClickAtHalfZoomStoresThePointTheConversionGives)
     ASSERT_EQ(w->viewState().hScroll(), 1);
     ASSERT_EQ(w->viewState().vScroll(), 1);
     w->cPiirra_Click();
-    ASSERT_TRUE(w->drawing());
+    ASSERT_FALSE(w->tool().idle());
     EXPECT_FALSE(Control<QCheckBox>(*w, "cNaytaTilat")->isEnabled());
     click(*w, QPoint(100, 60));
+    click(*w, QPoint(200, 60));
+    click(*w, QPoint(200, 160));
+    prompter.answerYes();
+    click(*w, QPoint(200, 160), Qt::RightButton);
     const auto points = storedPoints(t.db, kUndrawn);
-    ASSERT_EQ(points.size(), 1u);
+    ASSERT_EQ(points.size(), 3u);
     // (1 x 20 + 100 x 15) / 0.5 and (1 x 20 + 60 x 15) / 0.5
     EXPECT_DOUBLE_EQ(points[0].x, 3040);
     EXPECT_DOUBLE_EQ(points[0].y, 1840);
@@ -206,7 +210,7 @@ TEST_F(MapWindow, DrawingEndsByTheRightClickWithTheAnswer)
         if (c.answer)
             prompter.answer(*c.answer);
         click(*w, QPoint(300, 300), Qt::RightButton);
-        EXPECT_FALSE(w->drawing());
+        EXPECT_TRUE(w->tool().idle());
         // The click that ended the drawing opens no popup.
         EXPECT_FALSE(w->popupMenu()->isVisible());
         EXPECT_TRUE(view(*w)->drawing().empty());
@@ -229,7 +233,7 @@ TEST_F(MapWindow, DrawingEndsByTheRightClickWithTheAnswer)
     EXPECT_EQ(prompter.unexpected(), 0);
 }
 
-TEST_F(MapWindow, ScrollingWhileDrawingKeepsTheLinesAndADatabaseFailureKeepsNothing)
+TEST_F(MapWindow, ScrollingWhileDrawingKeepsTheLinesAndAFailedSaveStoresNothing)
 {
     frmKartta* w = open();
     frmKartta::PickEstate = [](QWidget*, frmKartta::EstateFilter) { return kUndrawn; };
@@ -242,14 +246,18 @@ TEST_F(MapWindow, ScrollingWhileDrawingKeepsTheLinesAndADatabaseFailureKeepsNoth
     click(*w, QPoint(200, 200));
     EXPECT_EQ(view(*w)->drawing().size(), 3u);
 
-    t.db.execute(QStringLiteral("ALTER TABLE rj RENAME TO rj_away"));
     click(*w, QPoint(100, 200));
-    t.db.execute(QStringLiteral("ALTER TABLE rj_away RENAME TO rj"));
-    ASSERT_EQ(prompter.shown().size(), 1u);
-    EXPECT_TRUE(prompter.shown().front().text.startsWith(QStringLiteral("Virhe kartan tietokantatoiminnossa: ")));
-    EXPECT_EQ(view(*w)->drawing().size(), 3u);
+    EXPECT_EQ(storedPoints(t.db, kUndrawn).size(), 0u);
+
+    // The fourth corner cannot be stored: none of them is.
+    t.db.execute(QStringLiteral("CREATE TRIGGER full BEFORE INSERT ON rj WHEN NEW.rjOrderID = 4 "
+                                "BEGIN SELECT RAISE(ABORT, 'full'); END"));
+    prompter.answerYes();
+    click(*w, QPoint(100, 200), Qt::RightButton);
+    ASSERT_EQ(prompter.shown().size(), 2u);
+    EXPECT_TRUE(prompter.shown()[1].text.startsWith(QStringLiteral("Virhe kartan tietokantatoiminnossa: ")));
     EXPECT_TRUE(w->isVisible());
-    EXPECT_EQ(storedPoints(t.db, kUndrawn).size(), 3u);
+    EXPECT_EQ(storedPoints(t.db, kUndrawn).size(), 0u);
 }
 
 TEST_F(MapWindow, HoverNamesTheEstateAfterTheTimerAndShowsTheCoordinates)
@@ -428,13 +436,13 @@ TEST_F(MapWindow, MeasuringTwoPointsStoresTheProportionAtOnce)
         SCOPED_TRACE(c.answer);
         prompter.clear();
         w->mMaaraaMittasuhteet_Click();
-        ASSERT_TRUE(w->measuring());
+        ASSERT_FALSE(w->tool().idle());
         click(*w, QPoint(20, 100));
         QTest::mouseMove(view(*w), QPoint(300, 100));
         ASSERT_TRUE(view(*w)->measureLine());
         prompter.answerText(QString::fromLatin1(c.answer));
         click(*w, QPoint(500, 100));
-        EXPECT_FALSE(w->measuring());
+        EXPECT_TRUE(w->tool().idle());
         EXPECT_FALSE(view(*w)->measureLine());
         if (c.message.startsWith(QStringLiteral("Kartan")))
             expected = c.stored;
@@ -453,7 +461,7 @@ TEST_F(MapWindow, RightClickEndsAMeasurementWithoutThePopup)
     w->mMaaraaMittasuhteet_Click();
     click(*w, QPoint(20, 100));
     click(*w, QPoint(40, 100), Qt::RightButton);
-    EXPECT_FALSE(w->measuring());
+    EXPECT_TRUE(w->tool().idle());
     EXPECT_FALSE(w->popupMenu()->isVisible());
     EXPECT_TRUE(prompter.shown().empty());
 }
