@@ -85,17 +85,16 @@ bool SupportFileSender::Send(const QString& message, const QString& identificati
 void SupportFileSender::mail(const QString& zipPath)
 {
     m_mailer = new EmailSender(this);
-    m_mailer->setTimeoutMs(m_timeoutMs);
-    m_mailer->Server = m_server;
-    m_mailer->Sender = m_sender;
-    m_mailer->Subject = QStringLiteral("Huoltotiedosto ") + m_identification;
-    m_mailer->Message = m_message + QStringLiteral("\r\n\r\nTunniste: ") + m_identification
-                        + QStringLiteral("\r\nTiedosto: ") + m_filePath + QStringLiteral("\r\nLähetetty: ")
-                        + Now().toString(QStringLiteral("d.M.yyyy H:mm"));
     EmailRecipient r;
     r.Address = m_recipient;
-    m_mailer->Recipients = {r};
-    m_mailer->Attachments = {{zipPath}};
+    m_mailer->compose({m_server,
+                       m_sender,
+                       QStringLiteral("Huoltotiedosto ") + m_identification,
+                       m_message + QStringLiteral("\r\n\r\nTunniste: ") + m_identification + QStringLiteral("\r\nTiedosto: ")
+                           + m_filePath + QStringLiteral("\r\nLähetetty: ")
+                           + Now().toString(QStringLiteral("d.M.yyyy H:mm")),
+                       {{zipPath}}},
+                      {r}, m_timeoutMs);
     connect(m_mailer, &EmailSender::BytesSent, this, [this](qint64 sent, qint64 total) {
         if (total > 0)
             emit SendProgress(PackingShare + static_cast<int>((100 - PackingShare) * sent / total));

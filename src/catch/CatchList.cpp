@@ -2,6 +2,7 @@
 
 #include "catch/CatchLists.h"
 #include "db/DbError.h"
+#include "db/ClubChanges.h"
 
 namespace tikkeli {
 
@@ -70,7 +71,10 @@ int CatchList::deleteSpecies(Database& db, const QString& species)
 {
     db.execute(QStringLiteral("DELETE FROM si WHERE ") + CatchLists::speciesCondition(),
                {Value(CatchLists::speciesPattern(species))});
-    return db.rowsAffected();
+    const int deleted = db.rowsAffected();
+    if (deleted > 0)
+        ClubChanges::announce(db, ClubChanges::Kind::Catches);
+    return deleted;
 }
 
 } // namespace tikkeli

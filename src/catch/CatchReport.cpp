@@ -2,21 +2,13 @@
 
 #include "base/SharedState.h"
 #include "db/Transaction.h"
+#include "printing/FormulaText.h"
 #include "printing/PrintChoices.h"
 #include "printing/ReportEngine.h"
 #include "printing/ReportServices.h"
 #include "settings/DatabaseSettingsStore.h"
 
 namespace tikkeli {
-
-namespace {
-
-QString formula(const QString& name, const QString& value)
-{
-    return name + QStringLiteral("= '") + value + QLatin1Char('\'');
-}
-
-} // namespace
 
 const QString& CatchReport::reportFile()
 {
@@ -28,24 +20,25 @@ QStringList CatchReport::formulas(const QString& clubName, const CatchReportRequ
 {
     const auto n = [](int count) { return QString::number(count); };
     return {
-        formula(QStringLiteral("Seurannimi"), clubName),
-        formula(QStringLiteral("HirviElainLaji"), r.species),
-        formula(QStringLiteral("Lupanumero"), r.permitNumber),
-        formula(QStringLiteral("Luvansaaja"), r.permitHolder),
-        formula(QStringLiteral("SumAikU"), n(r.counts.adultMales)),
-        formula(QStringLiteral("SumAikN"), n(r.counts.adultFemales)),
-        formula(QStringLiteral("SumVasaU"), n(r.counts.calfMales)),
-        formula(QStringLiteral("SumVasaN"), n(r.counts.calfFemales)),
-        formula(QStringLiteral("SumAikYht"), n(r.counts.adults())),
-        formula(QStringLiteral("SumVasaYht"), n(r.counts.calves())),
-        formula(QStringLiteral("PolLupaA"), r.policePermitsMoose),
-        formula(QStringLiteral("PolLupaV"), r.policePermitsDeer),
-        formula(QStringLiteral("JHirvia"), r.leftMoose),
-        formula(QStringLiteral("JValkoH"), r.leftWhiteTailedDeer),
-        formula(QStringLiteral("JMetsaK"), r.leftRoeDeer),
-        formula(QStringLiteral("JKuusiP"), r.leftFallowDeer),
-        formula(QStringLiteral("LupaAlueenPintaAla"), QStringLiteral("Lupa-alueelle, jonka pinta-ala on ") + r.area
-                                                          + QStringLiteral(" ha jäi metsästyksen jälkeen:")),
+        FormulaText::named(QStringLiteral("Seurannimi"), clubName),
+        FormulaText::named(QStringLiteral("HirviElainLaji"), r.species),
+        FormulaText::named(QStringLiteral("Lupanumero"), r.permitNumber),
+        FormulaText::named(QStringLiteral("Luvansaaja"), r.permitHolder),
+        FormulaText::named(QStringLiteral("SumAikU"), n(r.counts.adultMales)),
+        FormulaText::named(QStringLiteral("SumAikN"), n(r.counts.adultFemales)),
+        FormulaText::named(QStringLiteral("SumVasaU"), n(r.counts.calfMales)),
+        FormulaText::named(QStringLiteral("SumVasaN"), n(r.counts.calfFemales)),
+        FormulaText::named(QStringLiteral("SumAikYht"), n(r.counts.adults())),
+        FormulaText::named(QStringLiteral("SumVasaYht"), n(r.counts.calves())),
+        FormulaText::named(QStringLiteral("PolLupaA"), r.policePermitsMoose),
+        FormulaText::named(QStringLiteral("PolLupaV"), r.policePermitsDeer),
+        FormulaText::named(QStringLiteral("JHirvia"), r.leftMoose),
+        FormulaText::named(QStringLiteral("JValkoH"), r.leftWhiteTailedDeer),
+        FormulaText::named(QStringLiteral("JMetsaK"), r.leftRoeDeer),
+        FormulaText::named(QStringLiteral("JKuusiP"), r.leftFallowDeer),
+        FormulaText::named(QStringLiteral("LupaAlueenPintaAla"), QStringLiteral("Lupa-alueelle, jonka pinta-ala on ")
+                                                                     + r.area
+                                                                     + QStringLiteral(" ha jäi metsästyksen jälkeen:")),
     };
 }
 

@@ -1,6 +1,7 @@
 #include "contracts/ContractAnimals.h"
 
 #include "base/NullConversions.h"
+#include "db/ClubChanges.h"
 #include "db/Recordset.h"
 #include "db/Transaction.h"
 
@@ -51,6 +52,7 @@ std::optional<QString> ContractAnimals::SaveContractAnimals(Database& db, qint64
         db.execute(QStringLiteral("INSERT INTO et (etvsID, etelID) VALUES (?, ?)"), {vsId, animal.id});
     db.execute(QStringLiteral("UPDATE vs SET vsEiKoskeSeuraavia = ? WHERE vsID = ?"),
                {names.isEmpty() ? Value() : Value(names), vsId});
+    ClubChanges::announce(db, ClubChanges::Kind::Contracts);
     tx.commit();
     return std::nullopt;
 }

@@ -2,6 +2,7 @@
 
 #include "base/NullConversions.h"
 #include "contracts/cSopimus.h"
+#include "db/ClubChanges.h"
 #include "db/Recordset.h"
 #include "db/Transaction.h"
 
@@ -121,6 +122,7 @@ ContractCardStored ContractCardStore::save(Database& db, const ContractCardEdit&
         db.execute(QStringLiteral("UPDATE vs SET ") + sets.join(QStringLiteral(", ")) + QStringLiteral(" WHERE vsID = ?"),
                    p);
     }
+    ClubChanges::announce(db, ClubChanges::Kind::Contracts);
     t.commit();
 
     ContractCardStored stored;

@@ -5,15 +5,11 @@
 #include "printing/ReportEngine.h"
 #include "printing/ReportServices.h"
 #include "base/SharedState.h"
+#include "printing/FormulaText.h"
 
 namespace tikkeli {
 
 namespace {
-
-QString formula(const QString& name, const QString& value)
-{
-    return name + QStringLiteral("= '") + value + QLatin1Char('\'');
-}
 
 QString dateText(const QDate& d)
 {
@@ -31,11 +27,11 @@ void prepare(const QString& file, qint64 contractId)
     SetReportMargins(r, 0);
     r.Destination = Printing().PrintDestination;
     r.CopiesToPrinter = s.PrintCopies;
-    r.setFormulas(0, formula(QStringLiteral("ValRegName"), s.ClubName));
-    r.setFormulas(1, formula(QStringLiteral("ValRegHloName"), s.ContactPerson));
-    r.setFormulas(2, formula(QStringLiteral("ValRegOsoite"), s.ClubAddress));
-    r.setFormulas(3, formula(QStringLiteral("ValRegPostinumero"), s.ClubPostalCode));
-    r.setFormulas(4, formula(QStringLiteral("ValRegPostitoimipaikka"), s.ClubPostOffice));
+    r.setFormulas(0, FormulaText::named(QStringLiteral("ValRegName"), s.ClubName));
+    r.setFormulas(1, FormulaText::named(QStringLiteral("ValRegHloName"), s.ContactPerson));
+    r.setFormulas(2, FormulaText::named(QStringLiteral("ValRegOsoite"), s.ClubAddress));
+    r.setFormulas(3, FormulaText::named(QStringLiteral("ValRegPostinumero"), s.ClubPostalCode));
+    r.setFormulas(4, FormulaText::named(QStringLiteral("ValRegPostitoimipaikka"), s.ClubPostOffice));
     r.SelectionFormula = QStringLiteral("{vs.vsID}=") + QString::number(contractId);
 }
 
@@ -55,7 +51,7 @@ void ContractPrint::prepareContract(Database& db, qint64 contractId, bool printV
 {
     const QString validity = printValidity ? validityText(db, contractId) : QStringLiteral(" ");
     prepare(QStringLiteral("vse.rpt"), contractId);
-    MainReport().setFormulas(5, formula(QStringLiteral("ValVsVoimassa"), validity));
+    MainReport().setFormulas(5, FormulaText::named(QStringLiteral("ValVsVoimassa"), validity));
 }
 
 void ContractPrint::prepareEmptyForm()

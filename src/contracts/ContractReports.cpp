@@ -8,6 +8,7 @@
 #include "printing/PrintChoices.h"
 #include "printing/ReportEngine.h"
 #include "printing/ReportServices.h"
+#include "printing/FormulaText.h"
 
 namespace tikkeli {
 
@@ -60,7 +61,7 @@ ReportEngine& start(const QString& file, bool fonts, bool clubName)
         ApplySectionFonts(r, false);
     SetReportMargins(r, 0);
     if (clubName)
-        r.setFormulas(0, ContractReports::formula(QStringLiteral("Seurannimi"), State().ClubName));
+        r.setFormulas(0, FormulaText::named(QStringLiteral("Seurannimi"), State().ClubName));
     return r;
 }
 
@@ -87,11 +88,6 @@ QString ContractReports::menuItem(Command c)
     return QString::fromLatin1(info(c).menuItem);
 }
 
-QString ContractReports::formula(const QString& name, const QString& value)
-{
-    return name + QStringLiteral("= '") + value + QLatin1Char('\'');
-}
-
 void ContractReports::selectByValidity(Database& db, const ContractCriteria& criteria, bool withAnimals)
 {
     ContractSelection::ResetSelection(db);
@@ -103,7 +99,9 @@ void ContractReports::selectByValidity(Database& db, const ContractCriteria& cri
 
 void ContractReports::prepare(Database& db, Command c, const ContractCriteria& criteria)
 {
-    const auto validityFormula = [&] { return formula(QStringLiteral("VoimassaoloTeksti"), validityText(db, criteria)); };
+    const auto validityFormula = [&] {
+        return FormulaText::named(QStringLiteral("VoimassaoloTeksti"), validityText(db, criteria));
+    };
     const QString groupText = ContractReportText::AnimalGroupText(criteria.animals);
     switch (c) {
     case C::AnimalWithPeriod:
@@ -120,16 +118,16 @@ void ContractReports::prepare(Database& db, Command c, const ContractCriteria& c
         ReportEngine& r = start(file, true, true);
         r.setFormulas(1, validityFormula());
         if (!summary)
-            r.setFormulas(2, formula(QStringLiteral("ValTotalPASum"), total));
+            r.setFormulas(2, FormulaText::named(QStringLiteral("ValTotalPASum"), total));
         if (!groupText.isEmpty())
-            r.setFormulas(r.Formulas(2).isEmpty() ? 2 : 3, formula(QStringLiteral("Ryhmateksti"), groupText));
+            r.setFormulas(r.Formulas(2).isEmpty() ? 2 : 3, FormulaText::named(QStringLiteral("Ryhmateksti"), groupText));
         r.SelectionFormula = SelectedContracts;
         return;
     }
     case C::AnimalCompact: {
         selectByValidity(db, criteria, true);
         ReportEngine& r = start(QStringLiteral("mvluetet.rpt"), true, true);
-        r.setFormulas(1, formula(QStringLiteral("Ryhmateksti"), groupText));
+        r.setFormulas(1, FormulaText::named(QStringLiteral("Ryhmateksti"), groupText));
         r.setFormulas(2, validityFormula());
         ContractSelection::RebuildSummaryTable(db, ContractSelection::selected());
         return;

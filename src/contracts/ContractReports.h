@@ -41,7 +41,6 @@ public:
     // has answered (destination, copies). Throws the database's or the report engine's error.
     static void prepare(Database& db, Command c, const ContractCriteria& criteria);
 
-    static QString formula(const QString& name, const QString& value);
     static inline const QString SelectedContracts = QStringLiteral("{vs.vsMukaan} = true");
 
 private:

@@ -52,6 +52,7 @@ public:
 
 private:
     friend class RecordObject<cOminaisuus, cOminaisuusFields>;
+    static constexpr ClubChanges::Kind ChangeKind = ClubChanges::Kind::Contracts;
     bool readRow(qint64 id);
     void writeRow(bool force);
     void deleteRow();

@@ -134,6 +134,7 @@ public:
 
 private:
     friend class RecordObject<cSopimus, cSopimusFields>;
+    static constexpr ClubChanges::Kind ChangeKind = ClubChanges::Kind::Contracts;
     bool readRow(qint64 id);
     // Stores the row, its animal links and the pending estates and feature values in one
     // transaction; a failure leaves the record and its rows as they were before the call.

@@ -66,6 +66,7 @@ public:
 
 private:
     friend class RecordObject<cTila, cTilaFields>;
+    static constexpr ClubChanges::Kind ChangeKind = ClubChanges::Kind::Contracts;
     bool readRow(qint64 id);
     void writeRow(bool force);
     void deleteRow();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/Value.h"
+#include "db/ClubChanges.h"
 #include "db/Database.h"
 
 #include <QDate>
@@ -51,6 +52,7 @@ inline Value dateValue(const QDate& date)
 //   bool readRow(qint64 id)  loads the row into m_id and m_f; false when there is none
 //   void writeRow(bool force) stores m_f (a new row while m_id is 0, setting m_id)
 //   void deleteRow()          deletes the row of m_id
+// and a static constexpr ClubChanges::Kind ChangeKind, the change a stored or deleted row announces,
 // and may supply bool hasPendingChanges() const (default: the dirty flag), void resetExtras()
 // (what Reset clears beside the fields) and void afterDelete().
 //
@@ -96,6 +98,7 @@ public:
         if (!force && !self().hasPendingChanges())
             return true;
         self().writeRow(force);
+        ClubChanges::announce(m_db, Derived::ChangeKind);
         m_dirty = false;
         takeSnapshot();
         return true;
@@ -107,6 +110,7 @@ public:
         if (m_empty)
             return false;
         self().deleteRow();
+        ClubChanges::announce(m_db, Derived::ChangeKind);
         reset();
         // The row is gone: nothing of it is left to store when the record is released.
         m_dirty = false;

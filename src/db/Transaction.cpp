@@ -1,6 +1,7 @@
 #include "db/Transaction.h"
 
 #include "base/ErrorHandling.h"
+#include "db/ClubChanges.h"
 #include "db/Connection.h"
 #include "db/SqliteError.h"
 
@@ -53,6 +54,8 @@ void Transaction::commit()
     // statements after the failure ran one by one outside any transaction.
     if (sqlite3_get_autocommit(h)) {
         m_done = true;
+        // The whole transaction is gone, so nothing announced inside it reached the file.
+        ClubChanges::rolledBack(m_db.path());
         if (m_savepoint.isEmpty())
             c.savepointDepth = 0;
         else
@@ -63,10 +66,12 @@ void Transaction::commit()
     if (m_savepoint.isEmpty()) {
         exec(h, QStringLiteral("COMMIT"));
         c.savepointDepth = 0;
-    } else {
-        exec(h, QStringLiteral("RELEASE ") + m_savepoint);
-        --c.savepointDepth;
+        m_done = true;
+        ClubChanges::committed(m_db.path());
+        return;
     }
+    exec(h, QStringLiteral("RELEASE ") + m_savepoint);
+    --c.savepointDepth;
     m_done = true;
 }
 
@@ -81,6 +86,7 @@ void Transaction::rollback()
     sqlite3* h = c.db();
     if (m_savepoint.isEmpty()) {
         c.savepointDepth = 0;
+        ClubChanges::rolledBack(m_db.path());
         if (!sqlite3_get_autocommit(h))
             exec(h, QStringLiteral("ROLLBACK"));
     } else {

@@ -19,13 +19,7 @@ namespace {
 void prepare(EmailSender& sender, const QString& subject, const QString& message, const EmailRecipient& recipient,
              int timeoutMs)
 {
-    sender.Server = State().SmtpServer;
-    sender.Message = message;
-    sender.Sender = State().SenderEmail;
-    sender.Subject = subject;
-    sender.Attachments = {};
-    sender.Recipients = {recipient};
-    sender.setTimeoutMs(timeoutMs);
+    sender.compose({State().SmtpServer, State().SenderEmail, subject, message, {}}, {recipient}, timeoutMs);
 }
 
 } // namespace

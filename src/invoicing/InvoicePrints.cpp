@@ -4,6 +4,7 @@
 #include "printing/PrintChoices.h"
 #include "printing/ReportEngine.h"
 #include "printing/ReportServices.h"
+#include "printing/FormulaText.h"
 
 namespace tikkeli {
 
@@ -23,13 +24,6 @@ ReportEngine& reset(const QString& file)
     r.Destination = Printing().PrintDestination;
     r.CopiesToPrinter = State().PrintCopies;
     return r;
-}
-
-// Formula values are handed as data: the quotes around them are the formula's own, and the
-// engine takes the text between the first and the last quote unchanged.
-QString formula(const QString& name, const QString& value)
-{
-    return name + QStringLiteral("= '") + value + QLatin1Char('\'');
 }
 
 ReportEngine& resetInvoice(const QString& file)
@@ -101,10 +95,10 @@ void InvoicePrints::PrepareHistoryList(const QString& file, const QString& initi
     ReportEngine& r = reset(file);
     ClearReportFormulaList();
     SetReportMargins(r, 0);
-    r.setFormulas(0, formula(QStringLiteral("Seurannimi"), State().ClubName));
+    r.setFormulas(0, FormulaText::named(QStringLiteral("Seurannimi"), State().ClubName));
     const QString heading = range.listHeading(title);
     if (!heading.isEmpty())
-        r.setFormulas(1, formula(QStringLiteral("Otsikko"), heading));
+        r.setFormulas(1, FormulaText::named(QStringLiteral("Otsikko"), heading));
     r.SelectionFormula = range.listSelection(initialSelection);
     r.setSortFields(0, QStringLiteral("+{jmhist.jmhjmLaskunumero}"));
 }

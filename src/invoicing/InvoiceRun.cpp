@@ -11,6 +11,7 @@
 #include "invoicing/ReferencePaymentMatcher.h"
 #include "base/ReferenceNumber.h"
 #include "base/SharedState.h"
+#include "members/FeatureHolders.h"
 
 #include <limits>
 #include <unordered_set>
@@ -158,13 +159,11 @@ InvoiceRunResult InvoiceRun::run(const InvoiceRunRequest& r, const Progress& pro
         m_db.execute(QStringLiteral("UPDATE jr SET jrMukaan = True"));
         const Params feature{Value(r.id)};
         if (r.others) {
-            m_db.execute(
-                QStringLiteral("UPDATE jr SET jrMukaan = False WHERE jrID IN (SELECT ptjrID FROM pt WHERE ptpiID = ?)"),
-                feature);
+            m_db.execute(QStringLiteral("UPDATE jr SET jrMukaan = False WHERE ") + FeatureHolders::condition(), feature);
             take(QStringLiteral("jrMukaan = True"));
         } else {
             // One row per member, however many values of the feature the member holds.
-            take(QStringLiteral("jrMukaan = True AND jrID IN (SELECT ptjrID FROM pt WHERE ptpiID = ?)"), feature);
+            take(QStringLiteral("jrMukaan = True AND ") + FeatureHolders::condition(), feature);
         }
         break;
     }

@@ -1,6 +1,7 @@
 #include "lists/GroupEmail.h"
 
 #include "base/NullConversions.h"
+#include "db/ClubChanges.h"
 #include "db/Recordset.h"
 #include "db/Transaction.h"
 #include "platform/EmailSender.h"
@@ -20,16 +21,6 @@ std::vector<GroupEmailMember> GroupEmail::Members(Database& db)
         list.push_back({qint32(rs.field(0).toInt64()), name + QStringLiteral(" - ") + NullToString(rs.field(3))});
     }
     return list;
-}
-
-QSet<qint32> GroupEmail::FeatureHolders(Database& db, qint32 featureId)
-{
-    QSet<qint32> ids;
-    Recordset rs = db.openRecordset(QStringLiteral("SELECT DISTINCT ptjrID FROM pt WHERE ptpiID = ?"),
-                                    RecordsetType::Snapshot, {Value(featureId)});
-    for (; !rs.eof(); rs.moveNext())
-        ids.insert(qint32(rs.field(0).toInt64()));
-    return ids;
 }
 
 EmailRecipients GroupEmail::Recipients(Database& db, const QList<qint32>& memberIds)
@@ -91,6 +82,8 @@ qint64 GroupEmail::CreateFailedGroup(Database& db, const QString& subject, const
     const qint64 featureId = db.lastInsertId();
     for (qint32 id : memberIds)
         db.execute(QStringLiteral("INSERT INTO pt (ptpiID, ptjrID) VALUES (?, ?)"), {Value(featureId), Value(id)});
+    ClubChanges::announce(db, ClubChanges::Kind::FeatureDefinitions);
+    ClubChanges::announce(db, ClubChanges::Kind::FeatureValues);
     t.commit();
     return featureId;
 }
@@ -130,13 +123,7 @@ bool GroupEmailRun::start(const Message& message, const EmailRecipients& recipie
         return true;
     }
     m_sender = std::make_unique<EmailSender>();
-    m_sender->Server = message.server;
-    m_sender->Sender = message.sender;
-    m_sender->Subject = message.subject;
-    m_sender->Message = message.text;
-    m_sender->Attachments = message.attachments;
-    m_sender->Recipients = toSend;
-    m_sender->setTimeoutMs(m_timeoutMs);
+    m_sender->compose(message, toSend, m_timeoutMs);
     connect(m_sender.get(), &EmailSender::ItemsSent, this,
             [this, total](int sent, int) { emit progress(m_withoutAddress + sent, total); });
     connect(m_sender.get(), &EmailSender::Finished, this, &GroupEmailRun::delivered);

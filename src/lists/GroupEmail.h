@@ -2,6 +2,7 @@
 
 #include "db/Database.h"
 #include "platform/EmailAttachment.h"
+#include "platform/EmailMessage.h"
 #include "platform/EmailRecipient.h"
 
 #include <QDateTime>
@@ -28,7 +29,6 @@ public:
     // Every member, by surname and first name.
     static std::vector<GroupEmailMember> Members(Database& db);
     // The members who hold the feature.
-    static QSet<qint32> FeatureHolders(Database& db, qint32 featureId);
     // The recipients of the chosen members, in the order given: Id the jrID, Name "surname first
     // name", Address the member's e-mail address.
     static EmailRecipients Recipients(Database& db, const QList<qint32>& memberIds);
@@ -53,13 +53,7 @@ public:
 class GroupEmailRun : public QObject {
     Q_OBJECT
 public:
-    struct Message {
-        QString server;
-        QString sender;
-        QString subject;
-        QString text;
-        EmailAttachments attachments;
-    };
+    using Message = EmailMessage;
 
     explicit GroupEmailRun(QObject* parent = nullptr);
     ~GroupEmailRun() override;

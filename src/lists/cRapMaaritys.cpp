@@ -2,6 +2,7 @@
 
 #include "base/NullConversions.h"
 #include "base/ErrorNumbers.h"
+#include "db/ClubChanges.h"
 #include "db/Recordset.h"
 
 namespace tikkeli {
@@ -103,6 +104,7 @@ bool cRapMaaritys::Save(bool force)
         m_db.execute(QStringLiteral("INSERT INTO rp (rpDef) VALUES (?)"), {Value(text)});
         m_id = m_db.lastInsertId();
     }
+    ClubChanges::announce(m_db, ClubChanges::Kind::ReportTemplates);
     m_definition = text;
     m_dirty = false;
     m_snapshot = m_definition;
@@ -113,8 +115,10 @@ bool cRapMaaritys::Delete()
 {
     if (m_empty)
         return false;
-    if (m_id != 0)
+    if (m_id != 0) {
         m_db.execute(QStringLiteral("DELETE FROM rp WHERE rpID = ?"), {Value(m_id)});
+        ClubChanges::announce(m_db, ClubChanges::Kind::ReportTemplates);
+    }
     reset();
     return true;
 }

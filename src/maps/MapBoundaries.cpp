@@ -4,6 +4,7 @@
 #include "db/Transaction.h"
 #include "maps/BoundaryCache.h"
 #include "maps/cRajat.h"
+#include "db/ClubChanges.h"
 
 namespace tikkeli {
 
@@ -20,6 +21,7 @@ void DeleteEstateBoundary(Database& db, qint64 estateId)
 {
     Transaction t(db);
     cRajat::DeleteEstatePoints(db, estateId);
+    ClubChanges::announce(db, ClubChanges::Kind::Boundaries);
     t.commit();
 }
 
@@ -53,6 +55,7 @@ bool StoreDrawnBoundary(Database& db, qint64 estateId, const std::vector<QPointF
         for (const QPointF& p : corners)
             db.execute(QStringLiteral("INSERT INTO rj (rjtlID, rjOrderID, rjX, rjY, rjMukaan) VALUES (?, ?, ?, ?, 0)"),
                        {Value(estateId), Value(++order), Value(double(float(p.x()))), Value(double(float(p.y())))});
+        ClubChanges::announce(db, ClubChanges::Kind::Boundaries);
         t.commit();
         return true;
     }
@@ -61,7 +64,10 @@ bool StoreDrawnBoundary(Database& db, qint64 estateId, const std::vector<QPointF
 qint64 RemoveUnfinishedBoundaries(Database& db)
 {
     db.execute(QStringLiteral("DELETE FROM rj WHERE rjtlID IN (SELECT rjtlID FROM rj GROUP BY rjtlID HAVING COUNT(*) < 3)"));
-    return db.rowsAffected();
+    const qint64 removed = db.rowsAffected();
+    if (removed > 0)
+        ClubChanges::announce(db, ClubChanges::Kind::Boundaries);
+    return removed;
 }
 
 bool AnyBoundaryStored(Database& db)

@@ -47,6 +47,7 @@ public:
 
 private:
     friend class RecordObject<cRaja, cRajaFields>;
+    static constexpr ClubChanges::Kind ChangeKind = ClubChanges::Kind::Boundaries;
     bool readRow(qint64 id);
     void writeRow(bool force);
     void deleteRow();

@@ -1,6 +1,7 @@
 #include "members/FeatureAttach.h"
 
 #include "base/NullConversions.h"
+#include "db/ClubChanges.h"
 #include "db/Recordset.h"
 #include "db/Transaction.h"
 #include "members/FeatureValueText.h"
@@ -123,6 +124,9 @@ AttachResult FeatureAttach::attach(Database& db, const FeatureTable& t, qint64 p
     Transaction tx(db);
     db.execute(insert, params);
     result.added = db.rowsAffected();
+    if (result.added > 0)
+        ClubChanges::announce(db, &t == &FeatureTable::members() ? ClubChanges::Kind::FeatureValues
+                                                                 : ClubChanges::Kind::ContractFeatureValues);
     tx.commit();
     return result;
 }

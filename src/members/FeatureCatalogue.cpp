@@ -1,6 +1,7 @@
 #include "members/FeatureCatalogue.h"
 
 #include "base/NullConversions.h"
+#include "db/ClubChanges.h"
 #include "db/Transaction.h"
 #include "members/FeatureValueText.h"
 
@@ -115,7 +116,12 @@ std::optional<QString> FeatureCatalogue::write(const FeatureDefinitionInput& in)
     }
     if (wasAdding && (in.type == 1 || in.type == 2))
         changes.emplace_back(QStringLiteral("piType"), Value(in.type));
+    // Lists of definitions show names by type; a changed description or default is no news to them.
+    const FeatureDefinitionView before = current();
+    const bool listed = wasAdding || before.nimi != in.nimi || before.type != in.type;
     store(changes);
+    if (listed)
+        ClubChanges::announce(m_db, ClubChanges::Kind::FeatureDefinitions);
     return std::nullopt;
 }
 
@@ -125,6 +131,8 @@ void FeatureCatalogue::deleteDefinition(qint64 id)
     m_db.execute(QStringLiteral("DELETE FROM pt WHERE ptpiID = ?"), {id});
     m_db.execute(QStringLiteral("DELETE FROM mt WHERE mtpiID = ?"), {id});
     m_db.execute(QStringLiteral("DELETE FROM pi WHERE piID = ?"), {id});
+    ClubChanges::announce(m_db, ClubChanges::Kind::FeatureDefinitions);
+    ClubChanges::announce(m_db, ClubChanges::Kind::FeatureValues);
     tx.commit();
     refresh();
 }
@@ -136,6 +144,7 @@ void FeatureCatalogue::removeOrphanValues()
                                 "(SELECT 1 FROM pi WHERE pi.piID = pt.ptpiID)"));
     m_db.execute(QStringLiteral("DELETE FROM mt WHERE mtpiID IS NOT NULL AND NOT EXISTS "
                                 "(SELECT 1 FROM pi WHERE pi.piID = mt.mtpiID)"));
+    ClubChanges::announce(m_db, ClubChanges::Kind::FeatureValues);
     tx.commit();
 }
 

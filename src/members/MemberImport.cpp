@@ -1,6 +1,7 @@
 #include "members/MemberImport.h"
 
 #include "base/SharedState.h"
+#include "db/ClubChanges.h"
 #include "db/Database.h"
 #include "db/DbError.h"
 #include "db/Transaction.h"
@@ -203,6 +204,8 @@ MemberImport::Result MemberImport::run(Database& db, const MemberImportFile& fil
         lineNumber = 0;
         if (counterMoved)
             DatabaseSettingsStore(db, QStringLiteral("TIKKELI")).write(QString::number(counter), QStringLiteral("Jasennro"));
+        if (result.imported > 0)
+            ClubChanges::announce(db, ClubChanges::Kind::Members);
         transaction.commit();
         if (counterMoved)
             state.MemberNumberCounter = qint32(counter);

@@ -1,13 +1,14 @@
 #include "members/MemberList.h"
 
 #include "db/FinnishSort.h"
+#include "members/FeatureHolders.h"
 
 namespace tikkeli {
 
 namespace {
 
 const QString Unsorted = QStringLiteral("SELECT jr.jrID, jr.jrSukunimi, jr.jrEtunimi FROM jr");
-const QString FeatureFilter = QStringLiteral(" WHERE jr.jrID IN (SELECT ptjrID FROM pt WHERE ptpiID = ?)");
+const QString FeatureFilter = QStringLiteral(" WHERE ") + FeatureHolders::condition();
 
 } // namespace
 
@@ -17,9 +18,8 @@ Recordset MemberList::open(Database& db, qint64 featureId, const QString& column
         return db.openRecordset(QStringLiteral("SELECT %1 FROM jr ORDER BY jr.jrSukunimi, jr.jrEtunimi").arg(columns),
                                 RecordsetType::Snapshot);
     }
-    return db.openRecordset(QStringLiteral("SELECT %1 FROM jr WHERE jr.jrID IN (SELECT ptjrID FROM pt WHERE ptpiID = ?) "
-                                           "ORDER BY jr.jrSukunimi, jr.jrEtunimi")
-                                .arg(columns),
+    return db.openRecordset(QStringLiteral("SELECT %1 FROM jr").arg(columns) + FeatureFilter
+                                + QStringLiteral(" ORDER BY jr.jrSukunimi, jr.jrEtunimi"),
                             RecordsetType::Snapshot, {Value(featureId)});
 }
 

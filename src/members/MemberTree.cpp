@@ -3,6 +3,7 @@
 #include "db/FinnishCollation.h"
 #include "db/Recordset.h"
 #include "members/InitialGroups.h"
+#include "members/FeatureHolders.h"
 
 #include <QStringList>
 #include <algorithm>
@@ -35,12 +36,11 @@ MemberTree::Groups MemberTree::read(Database& db, qint64 featureId)
 {
     // No ORDER BY: the order inside a group is made when the group is listed, and most groups of
     // a large register are never opened.
-    Recordset rs = featureId == 0
-                       ? db.openRecordset(QStringLiteral("SELECT jrID, jrSukunimi, jrEtunimi FROM jr"),
-                                          RecordsetType::Snapshot)
-                       : db.openRecordset(QStringLiteral("SELECT jrID, jrSukunimi, jrEtunimi FROM jr WHERE jrID IN "
-                                                         "(SELECT ptjrID FROM pt WHERE ptpiID = ?)"),
-                                          RecordsetType::Snapshot, {Value(featureId)});
+    Recordset rs = featureId == 0 ? db.openRecordset(QStringLiteral("SELECT jrID, jrSukunimi, jrEtunimi FROM jr"),
+                                                     RecordsetType::Snapshot)
+                                  : db.openRecordset(QStringLiteral("SELECT jrID, jrSukunimi, jrEtunimi FROM jr WHERE ")
+                                                         + FeatureHolders::condition(),
+                                                     RecordsetType::Snapshot, {Value(featureId)});
     const int other = int(InitialGroups::letters().size());
     std::vector<Groups::Group> all(std::size_t(other) + 1);
     for (int i = 0; i < other; ++i)

@@ -32,6 +32,17 @@ EmailSender::~EmailSender()
         m_link->detach();
 }
 
+void EmailSender::compose(const EmailMessage& message, const EmailRecipients& recipients, int timeoutMs)
+{
+    Server = message.server;
+    Sender = message.sender;
+    Subject = message.subject;
+    Message = message.text;
+    Attachments = message.attachments;
+    Recipients = recipients;
+    m_timeoutMs = timeoutMs;
+}
+
 int EmailSender::runningSends()
 {
     return g_running.load();

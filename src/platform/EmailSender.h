@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/EmailAttachment.h"
+#include "platform/EmailMessage.h"
 #include "platform/EmailRecipient.h"
 #include "platform/ReceiverGuard.h"
 
@@ -27,6 +28,9 @@ public:
     QString Message;
     EmailRecipients Recipients;
     EmailAttachments Attachments;
+
+    // Sets every property of one send at once, so no caller forgets one.
+    void compose(const EmailMessage& message, const EmailRecipients& recipients, int timeoutMs);
 
     // How long the server may stay silent (connecting, answering, taking data) before the
     // message counts as failed.

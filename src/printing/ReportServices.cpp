@@ -4,17 +4,13 @@
 #include "base/ProgramHooks.h"
 #include "printing/PrintChoices.h"
 #include "base/SharedState.h"
+#include "printing/FormulaText.h"
 
 #include <limits>
 
 namespace tikkeli {
 
 namespace {
-
-QString formula(const QString& name, const QString& value)
-{
-    return name + QStringLiteral("= '") + value + QLatin1Char('\'');
-}
 
 bool blank(const QString& s)
 {
@@ -32,13 +28,14 @@ qint16 marginTwips(qint16 setting)
 void setSharedClubFormulas(ReportEngine& r)
 {
     const SharedState& s = State();
-    r.setFormulas(0, formula(QStringLiteral("Seurannimi"), s.ClubName));
-    r.setFormulas(1, formula(QStringLiteral("Seuranosoite"), s.ClubAddress));
-    r.setFormulas(2, formula(QStringLiteral("Seuranpostiosoite"), s.ClubPostalCode + QLatin1Char(' ') + s.ClubPostOffice));
-    r.setFormulas(3, formula(QStringLiteral("Puhelin"), s.ClubPhone));
-    r.setFormulas(4, formula(QStringLiteral("Fax"), s.ClubFax));
-    r.setFormulas(5, formula(QStringLiteral("Pankkiyhteys1"), s.BankAccount1));
-    r.setFormulas(6, formula(QStringLiteral("Pankkiyhteys2"), s.BankAccount2));
+    r.setFormulas(0, FormulaText::named(QStringLiteral("Seurannimi"), s.ClubName));
+    r.setFormulas(1, FormulaText::named(QStringLiteral("Seuranosoite"), s.ClubAddress));
+    r.setFormulas(
+        2, FormulaText::named(QStringLiteral("Seuranpostiosoite"), s.ClubPostalCode + QLatin1Char(' ') + s.ClubPostOffice));
+    r.setFormulas(3, FormulaText::named(QStringLiteral("Puhelin"), s.ClubPhone));
+    r.setFormulas(4, FormulaText::named(QStringLiteral("Fax"), s.ClubFax));
+    r.setFormulas(5, FormulaText::named(QStringLiteral("Pankkiyhteys1"), s.BankAccount1));
+    r.setFormulas(6, FormulaText::named(QStringLiteral("Pankkiyhteys2"), s.BankAccount2));
     QString phoneFax;
     if (!blank(s.ClubPhone) && !blank(s.ClubFax))
         phoneFax = QStringLiteral("Puh: ") + s.ClubPhone + QStringLiteral("  Fax: ") + s.ClubFax;
@@ -46,22 +43,23 @@ void setSharedClubFormulas(ReportEngine& r)
         phoneFax = QStringLiteral("Puh: ") + s.ClubPhone;
     else if (!blank(s.ClubFax))
         phoneFax = QStringLiteral("Fax: ") + s.ClubFax;
-    r.setFormulas(7, formula(QStringLiteral("SeuranPuhelinJaFax"), phoneFax));
-    r.setFormulas(
-        8, formula(QStringLiteral("SeuranEmail"), blank(s.ClubEmail) ? QString() : QStringLiteral("Email: ") + s.ClubEmail));
-    r.setFormulas(9, formula(QStringLiteral("SeuranInternet"),
-                             blank(s.ClubWebAddress) ? QString() : QStringLiteral("Internet: ") + s.ClubWebAddress));
-    r.setFormulas(10, formula(QStringLiteral("YTunnus"),
-                              blank(s.BusinessId) ? QString() : QStringLiteral("Y-tunnus:") + s.BusinessId));
+    r.setFormulas(7, FormulaText::named(QStringLiteral("SeuranPuhelinJaFax"), phoneFax));
+    r.setFormulas(8, FormulaText::named(QStringLiteral("SeuranEmail"),
+                                        blank(s.ClubEmail) ? QString() : QStringLiteral("Email: ") + s.ClubEmail));
+    r.setFormulas(9,
+                  FormulaText::named(QStringLiteral("SeuranInternet"),
+                                     blank(s.ClubWebAddress) ? QString() : QStringLiteral("Internet: ") + s.ClubWebAddress));
+    r.setFormulas(10, FormulaText::named(QStringLiteral("YTunnus"),
+                                         blank(s.BusinessId) ? QString() : QStringLiteral("Y-tunnus:") + s.BusinessId));
 }
 
 void setBankFormulas(ReportEngine& r, int first)
 {
     const SharedState& s = State();
-    r.setFormulas(first, formula(QStringLiteral("IBAN1"), s.Iban1));
-    r.setFormulas(first + 1, formula(QStringLiteral("IBAN2"), s.Iban2));
-    r.setFormulas(first + 2, formula(QStringLiteral("BIC1"), s.Bic1));
-    r.setFormulas(first + 3, formula(QStringLiteral("BIC2"), s.Bic2));
+    r.setFormulas(first, FormulaText::named(QStringLiteral("IBAN1"), s.Iban1));
+    r.setFormulas(first + 1, FormulaText::named(QStringLiteral("IBAN2"), s.Iban2));
+    r.setFormulas(first + 2, FormulaText::named(QStringLiteral("BIC1"), s.Bic1));
+    r.setFormulas(first + 3, FormulaText::named(QStringLiteral("BIC2"), s.Bic2));
 }
 
 } // namespace
@@ -136,8 +134,8 @@ void SetClubFormulas(ReportEngine& report)
 void SetReminderClubFormulas(ReportEngine& report)
 {
     setSharedClubFormulas(report);
-    report.setFormulas(11, formula(QStringLiteral("MuistutusAlku"), State().ReminderOpening));
-    report.setFormulas(12, formula(QStringLiteral("MuistutusLoppu"), State().ReminderClosing));
+    report.setFormulas(11, FormulaText::named(QStringLiteral("MuistutusAlku"), State().ReminderOpening));
+    report.setFormulas(12, FormulaText::named(QStringLiteral("MuistutusLoppu"), State().ReminderClosing));
     setBankFormulas(report, 13);
 }
 
@@ -169,7 +167,7 @@ void PrepareRaport(const QString& file, const QString& selection)
     ApplySectionFonts(r, false);
     SetReportMargins(r, 0);
     if (ClubNameReportFiles().contains(file, Qt::CaseSensitive))
-        r.setFormulas(0, formula(QStringLiteral("Seurannimi"), State().ClubName));
+        r.setFormulas(0, FormulaText::named(QStringLiteral("Seurannimi"), State().ClubName));
     r.SelectionFormula = selection;
 }
 

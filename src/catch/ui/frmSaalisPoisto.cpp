@@ -5,7 +5,6 @@
 #include "base/ErrorHandling.h"
 #include "base/Prompter.h"
 #include "base/SharedState.h"
-#include "catch/CatchEvents.h"
 #include "catch/CatchList.h"
 #include "catch/CatchLists.h"
 #include "members/ui/ConfiguredDatabaseWindow.h"
@@ -46,9 +45,9 @@ void frmSaalisPoisto::cPoista_Click()
         ReportingErrors(QStringLiteral("Saaliiden poisto ei onnistunut: "),
                         [&] { CatchList::deleteSpecies(m_db, species); });
     }
-    // The list and the entry window follow what is stored, whatever the answer or the outcome.
+    // The list follows what is stored, whatever the answer or the outcome; the entry window hears
+    // a delete from the hub.
     ReportingErrors(QString(), [this] { FillSpeciesList(); });
-    CatchEvents::notifyChanged();
 }
 
 void frmSaalisPoisto::done(int result)

@@ -12,7 +12,7 @@ class frmSaalisPoisto;
 namespace tikkeli {
 
 // "Saaliin poisto": deletes every catch of one species, one species after another. After each
-// answer the catch entry window reads the list again (CatchEvents).
+// delete the catch entry window reads the list again (ClubChanges).
 class frmSaalisPoisto : public QDialog {
     Q_OBJECT
 public:

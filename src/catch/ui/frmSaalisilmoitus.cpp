@@ -10,7 +10,6 @@
 #include "base/ui/RecordMenu.h"
 #include "base/ui/WindowTeardown.h"
 #include "base/ui/cMouseCursor.h"
-#include "catch/CatchEvents.h"
 #include "catch/CatchList.h"
 #include "catch/CatchLists.h"
 #include "catch/CatchReport.h"
@@ -26,6 +25,7 @@
 #include "printing/ReportServices.h"
 #include "printing/ui/frmTulostus.h"
 #include "settings/ui/FormPlacement.h"
+#include "db/ClubChanges.h"
 
 #include <QCloseEvent>
 #include <QCompleter>
@@ -146,7 +146,7 @@ void frmSaalisilmoitus::connectControls()
         connect(b, &QAbstractButton::clicked, this, &frmSaalisilmoitus::edited);
     ui->tvwSaaliit->installEventFilter(this);
     connect(ui->tvwSaaliit, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* node) { tvwSaaliit_NodeClick(node); });
-    connect(&CatchEvents::instance(), &CatchEvents::catchesChanged, this, &frmSaalisilmoitus::catchesChanged);
+    connect(&ClubChanges::instance(), &ClubChanges::catchesChanged, this, &frmSaalisilmoitus::catchesChanged);
 }
 
 void frmSaalisilmoitus::offerSuggestions(QComboBox* combo)

@@ -2,7 +2,6 @@
 
 #include "base/ui/FormRegistry.h"
 #include "contracts/ContractFeatureAttach.h"
-#include "contracts/ui/frmVuokra.h"
 
 namespace tikkeli {
 
@@ -12,13 +11,7 @@ frmMoniliitosMV::frmMoniliitosMV(QWidget* parent)
                            .ownersTitle = QStringLiteral("Sopimusten valinta"),
                            .ticks = true,
                            .offerOnlyNew = false,
-                           .owners = &ContractFeatureAttach::contracts,
-                           // The contract window shows the new values at once.
-                           .attached =
-                               [] {
-                                   if (frmVuokra* w = frmVuokra::Instance())
-                                       w->featureValuesChangedElsewhere();
-                               }},
+                           .owners = &ContractFeatureAttach::contracts},
                           parent)
 {
 }

@@ -8,6 +8,7 @@
 #include "base/ui/WindowHooks.h"
 #include "contracts/ContractAnimals.h"
 #include "contracts/ContractCardStore.h"
+#include "db/ClubChanges.h"
 #include "contracts/ContractEstates.h"
 #include "contracts/ContractPrint.h"
 #include "contracts/ContractTree.h"
@@ -151,6 +152,9 @@ frmVuokra::frmVuokra(QWidget* parent) : QMainWindow(parent, Qt::Window), ui(std:
     for (QWidget* w : findChildren<QWidget*>())
         w->installEventFilter(this);
     connect(qApp, &QApplication::focusChanged, this, &frmVuokra::gridFocusChanged);
+    // Values attached to many contracts at once show on the card at once.
+    connect(&ClubChanges::instance(), &ClubChanges::contractFeatureValuesChanged, this,
+            &frmVuokra::featureValuesChangedElsewhere);
     resize(1180, 820);
     RestoreFormPlacement(this);
     m_loaded = load();

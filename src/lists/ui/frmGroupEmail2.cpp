@@ -8,10 +8,10 @@
 #include "base/SharedState.h"
 #include "lists/GroupEmail.h"
 #include "lists/ui/GroupEmailParts.h"
-#include "members/FeatureEvents.h"
 #include "members/MemberCriteriaChoices.h"
 #include "members/ui/ConfiguredDatabaseWindow.h"
 #include "settings/ui/FormPlacement.h"
+#include "members/FeatureHolders.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -113,7 +113,7 @@ void frmGroupEmail2::ApplyFeatureChoice()
     QSet<qint32> holders;
     if (feature != -1) {
         try {
-            holders = GroupEmail::FeatureHolders(m_db, feature);
+            holders = FeatureHolders::ids(m_db, feature);
         } catch (const DbException& e) {
             ShowInfo(e.description());
         }
@@ -194,8 +194,6 @@ void frmGroupEmail2::runEnded()
         ShowInfo(QStringLiteral("Ryhmän luonti epäonnistui: ") + e.description());
         return;
     }
-    FeatureEvents::definitionsChanged();
-    FeatureEvents::memberValuesChanged();
     // The group is stored; only the box that would show it could not be filled again.
     ReportingErrors(QStringLiteral("Ominaisuuslistan päivitys ei onnistunut: "), [this] { FillFeatureBox(); });
 }

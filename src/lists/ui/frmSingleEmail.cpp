@@ -76,13 +76,9 @@ void frmSingleEmail::cSend_Click()
     EmailRecipient to;
     to.Address = recipient;
     m_sender = std::make_unique<EmailSender>();
-    m_sender->Server = State().SmtpServer;
-    m_sender->Sender = ui->tSender->text().trimmed();
-    m_sender->Subject = ui->tSubject->text();
-    m_sender->Message = ui->tMessageText->toPlainText();
-    m_sender->Attachments = attachments;
-    m_sender->Recipients = {to};
-    m_sender->setTimeoutMs(m_timeoutMs);
+    m_sender->compose({State().SmtpServer, ui->tSender->text().trimmed(), ui->tSubject->text(),
+                       ui->tMessageText->toPlainText(), attachments},
+                      {to}, m_timeoutMs);
     connect(m_sender.get(), &EmailSender::Finished, this, [this](const EmailRecipients& results, bool cancelled) {
         const bool delivered = !results.isEmpty() && results.first().Sent;
         sent(delivered, cancelled, results.isEmpty() ? QString() : results.first().Error);

@@ -215,8 +215,6 @@ void FeatureAttachWindow::lisaaValituille()
         ShowInfo(*result.refusal);
         return;
     }
-    if (result.added > 0 && m_setup.attached)
-        m_setup.attached();
     Prompter::instance().message(QStringLiteral("Ominaisuus lisätty!"), MsgIcon::Information, MsgButtons::Ok,
                                  State().ProgramTitle);
 }

@@ -25,8 +25,6 @@ struct FeatureAttachSetup {
     // Offers the choice to skip records that have the feature already.
     bool offerOnlyNew = false;
     std::function<std::vector<AttachListEntry>(Database&)> owners;
-    // Told after rows were added, so open windows can re-read their lists.
-    std::function<void()> attached;
 };
 
 // "Tikkeli - Moniliitos": attaches one feature with the same values to the chosen records, all

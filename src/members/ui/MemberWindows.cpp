@@ -3,11 +3,7 @@
 #include "base/ui/FormRegistry.h"
 #include "base/ui/WindowHooks.h"
 #include "base/ui/WindowOpeners.h"
-#include "members/FeatureEvents.h"
-#include "members/MemberEvents.h"
 #include "members/MemberNameSearch.h"
-#include "members/ui/MemberCardParts.h"
-#include "members/ui/MemberFeaturesPanel.h"
 #include "members/ui/frmHaku.h"
 #include "members/ui/frmImportData.h"
 #include "members/ui/frmJasen.h"
@@ -37,28 +33,6 @@ void RegisterMemberWindows()
     });
     WindowHooks::set(WindowHook::MemberNameSearch, [](QWidget* owner, const WindowHookRequest&) -> qint64 {
         return frmNimiHaku::showModal(owner) ? SelectedMemberId : 0;
-    });
-
-    // The feature windows change definitions and member values behind the member window's back;
-    // an open member window follows at once instead of at its next requery.
-    FeatureEvents::setDefinitionsChanged([] {
-        if (frmJasen* w = frmJasen::Instance()) {
-            w->FillFeatureFilter();
-            if (MemberFeaturesPanel* f = MemberCardParts::features(*w))
-                f->loadDefinitions();
-        }
-    });
-    // A value typed on the card is written before its list is read again, never dropped.
-    FeatureEvents::setMemberValuesChanged([] {
-        if (frmJasen* w = frmJasen::Instance()) {
-            if (MemberFeaturesPanel* f = MemberCardParts::features(*w))
-                f->valuesChangedElsewhere();
-            w->MembersChangedElsewhere();
-        }
-    });
-    MemberEvents::setMembersChanged([] {
-        if (frmJasen* w = frmJasen::Instance())
-            w->MembersChangedElsewhere();
     });
 
     WindowOpeners::set(MainCommand::MemberRegister, [](QWidget*) { frmJasen::Load(); });

@@ -6,7 +6,6 @@
 #include "base/Prompter.h"
 #include "base/ui/cMouseCursor.h"
 #include "db/Database.h"
-#include "members/MemberEvents.h"
 #include "members/MemberImport.h"
 #include "members/MemberImportFields.h"
 #include "members/MemberImportFile.h"
@@ -210,8 +209,6 @@ void frmImportData::mImport_Click()
         ShowInfo(result.error);
         return;
     }
-    if (result.imported > 0)
-        MemberEvents::membersChanged();
     const QString summary = result.summary();
     ui->lblMessage->setText(summary);
     ShowInfo(QStringLiteral("Tietojen tuonti valmis.\n") + summary);

@@ -5,6 +5,7 @@
 #include "base/ErrorHandling.h"
 #include "base/Prompter.h"
 #include "base/ui/FormRegistry.h"
+#include "db/ClubChanges.h"
 #include "members/MemberCardFields.h"
 #include "members/MemberFeatures.h"
 #include "members/MemberList.h"
@@ -94,6 +95,7 @@ frmJasen::frmJasen(QWidget* parent) : QMainWindow(parent, Qt::Window), ui(std::m
     addPanel(ui->MemberFeaturesPanel);
     addPanel(ui->MemberInvoicesPanel);
     connectCommands();
+    followClubChanges();
     // The tabs' commands and the member-data commands.
     MemberCardParts::extend(*this);
     const bool quick = WindowHooks::has(WindowHook::MemberQuickSearch);
@@ -118,6 +120,23 @@ void frmJasen::addPanel(MemberCardPanel* panel)
 {
     if (panel)
         m_panels.push_back(panel);
+}
+
+void frmJasen::followClubChanges()
+{
+    // Other windows and the core change definitions, values and members behind this window's back;
+    // it follows at once instead of at its next requery. A value typed on the card is written
+    // before its list is read again, never dropped.
+    ClubChanges& changes = ClubChanges::instance();
+    connect(&changes, &ClubChanges::featureDefinitionsChanged, this, [this] {
+        FillFeatureFilter();
+        ui->MemberFeaturesPanel->loadDefinitions();
+    });
+    connect(&changes, &ClubChanges::featureValuesChanged, this, [this] {
+        ui->MemberFeaturesPanel->valuesChangedElsewhere();
+        MembersChangedElsewhere();
+    });
+    connect(&changes, &ClubChanges::membersChanged, this, &frmJasen::MembersChangedElsewhere);
 }
 
 void frmJasen::connectCommands()

@@ -93,6 +93,7 @@ private:
     bool load();
     void addPanel(MemberCardPanel* panel);
     void connectCommands();
+    void followClubChanges();
     void writeCardToRecord();
     // False (after telling the user) when a changed date box holds a text that is no date.
     bool checkDateBoxes();

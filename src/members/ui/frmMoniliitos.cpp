@@ -1,7 +1,6 @@
 #include "members/ui/frmMoniliitos.h"
 
 #include "base/ui/FormRegistry.h"
-#include "members/FeatureEvents.h"
 
 namespace tikkeli {
 
@@ -11,8 +10,7 @@ frmMoniliitos::frmMoniliitos(QWidget* parent)
                            .ownersTitle = QStringLiteral("Jäsenien valinta"),
                            .ticks = false,
                            .offerOnlyNew = true,
-                           .owners = &FeatureAttach::members,
-                           .attached = &FeatureEvents::memberValuesChanged},
+                           .owners = &FeatureAttach::members},
                           parent)
 {
 }

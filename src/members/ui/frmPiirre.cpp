@@ -10,7 +10,6 @@
 #include "base/ui/cMouseCursor.h"
 #include "db/DbError.h"
 #include "members/FeatureCatalogue.h"
-#include "members/FeatureEvents.h"
 #include "members/ui/CatalogueTree.h"
 #include "members/ui/FeatureValueEditor.h"
 #include "members/ui/SelectAllOnFocus.h"
@@ -274,11 +273,7 @@ bool frmPiirre::writeCurrent()
         return true;
     std::optional<QString> refused;
     try {
-        const std::optional<qint64> before = m_catalogue->currentId();
-        const FeatureDefinitionView stored = m_catalogue->current();
         refused = m_catalogue->write(collect());
-        if (!refused && (!before || stored.nimi != ui->tNimi->text() || stored.type != collect().type))
-            FeatureEvents::definitionsChanged();
     } catch (const DbException& e) {
         refused = e.description();
     }
@@ -407,8 +402,6 @@ void frmPiirre::poista()
     // otherwise be written into that row by the next save.
     showCurrent();
     UpdateFeatureCaption();
-    FeatureEvents::definitionsChanged();
-    FeatureEvents::memberValuesChanged();
 }
 
 void frmPiirre::siivoaVanhatOminaisuudet()
@@ -423,7 +416,6 @@ void frmPiirre::siivoaVanhatOminaisuudet()
         ShowWarning(QStringLiteral("Vanhojen ominaisuuksien siivous ei onnistunut: ") + e.description());
         return;
     }
-    FeatureEvents::memberValuesChanged();
 }
 
 void frmPiirre::tulostaLuettelo()

@@ -1,7 +1,7 @@
 #include "CatchWindowFixture.h"
 #include "base/ui/FormRegistry.h"
 #include "base/ui/WindowOpeners.h"
-#include "catch/CatchEvents.h"
+#include "db/ClubChanges.h"
 #include "catch/ui/CatchWindows.h"
 #include "members/RecordCatalogue.h"
 
@@ -403,11 +403,11 @@ TEST_F(frmSaalisilmoitusTest, AReReadFromElsewhereStoresTheTypedCatchFirst)
     const qint64 id = t.add(QStringLiteral("Hirvi"), QDate(2026, 10, 3));
     auto w = openWindow();
     type(kaataja, QStringLiteral("Mäki Aino"));
-    CatchEvents::notifyChanged();
+    emit ClubChanges::instance().catchesChanged();
     EXPECT_EQ(stored("siKaataja", id), Value("Mäki Aino"));
     EXPECT_EQ(kaataja->currentText(), QStringLiteral("Mäki Aino"));
     type(sarviO, QStringLiteral("300"));
-    CatchEvents::notifyChanged();
+    emit ClubChanges::instance().catchesChanged();
     EXPECT_EQ(messages().size(), 1);
     EXPECT_EQ(sarviO->text(), QStringLiteral("300")) << "kept on screen";
     EXPECT_EQ(kaataja->currentText(), QStringLiteral("Mäki Aino"));

@@ -4,8 +4,7 @@
 #include "base/ui/WindowHooks.h"
 #include "members/FeatureAttach.h"
 #include "members/FeatureCatalogue.h"
-#include "members/FeatureEvents.h"
-#include "members/MemberEvents.h"
+#include "db/ClubChanges.h"
 #include "members/ui/MemberCardParts.h"
 #include "members/ui/MemberFeaturesPanel.h"
 #include "members/ui/MemberWindows.h"
@@ -208,7 +207,6 @@ TEST_F(MemberWindowFaultsTest, ATypedFeatureValueSurvivesTheOtherWindowsChanges)
     AttachValues values;
     values.longValue = QStringLiteral("1");
     FeatureAttach::attach(t.db, FeatureTable::members(), ase, {aho, berg}, values, false);
-    FeatureEvents::memberValuesChanged();
     EXPECT_EQ(stored(row), Value(41));
     EXPECT_EQ(test::Control<QListWidget>(*features(w), "lstAllPt")->count(), 3);
     EXPECT_EQ(test::Control<QLineEdit>(*features(w), "tLong")->text(), QStringLiteral("41"));
@@ -220,8 +218,6 @@ TEST_F(MemberWindowFaultsTest, ATypedFeatureValueSurvivesTheOtherWindowsChanges)
         FeatureCatalogue catalogue(t.db);
         catalogue.deleteDefinition(koira);
     }
-    FeatureEvents::definitionsChanged();
-    FeatureEvents::memberValuesChanged();
     EXPECT_EQ(stored(row), Value(42));
     EXPECT_EQ(test::Control<QListWidget>(*features(w), "lstAllPt")->count(), 2);
 
@@ -232,7 +228,6 @@ TEST_F(MemberWindowFaultsTest, ATypedFeatureValueSurvivesTheOtherWindowsChanges)
         FeatureCatalogue catalogue(t.db);
         catalogue.removeOrphanValues();
     }
-    FeatureEvents::memberValuesChanged();
     EXPECT_EQ(stored(row), Value(43));
     EXPECT_TRUE(prompter.shown().empty());
 }
@@ -245,7 +240,7 @@ TEST_F(MemberWindowFaultsTest, MembersAddedElsewhereCanBeOpenedAndAPendingEditSt
     box(w, 2)->setFocus();
     QTest::keyClicks(box(w, 2), QStringLiteral("x"));
     const qint64 imported = t.member(QStringLiteral("Tuotu"), QStringLiteral("Taisto"), QStringLiteral("77"));
-    MemberEvents::membersChanged();
+    emit ClubChanges::instance().membersChanged();
     EXPECT_EQ(w->Data1.editMode(), EditMode::Edit);
     EXPECT_EQ(box(w, 2)->text(), QStringLiteral("Eevax"));
     QTreeWidgetItem* item = treeItem(w, imported);
@@ -358,15 +353,15 @@ TEST_F(MemberWindowFaultsTest, TheWindowsSharingTheMemberDataWorkTogether)
     ASSERT_NE(w, nullptr);
     typeFeatureNumber(w, QStringLiteral("5"));
     const qint64 imported = t.member(QStringLiteral("Uusi"), QStringLiteral("Urho"), QStringLiteral("90"));
-    MemberEvents::membersChanged();
+    emit ClubChanges::instance().membersChanged();
     EXPECT_TRUE(features(w)->valueChanged()) << "an import does not touch the features";
     AttachValues values;
     values.longValue = QStringLiteral("3");
     FeatureAttach::attach(t.db, FeatureTable::members(), ase, {imported}, values, false);
-    FeatureEvents::memberValuesChanged();
+    emit ClubChanges::instance().featureValuesChanged();
     EXPECT_EQ(stored(rowOf(aho, ase)), Value(5));
     const qint64 uusi = t.feature(QStringLiteral("Uusi piirre"));
-    FeatureEvents::definitionsChanged();
+    emit ClubChanges::instance().featureDefinitionsChanged();
     EXPECT_NE(filter(w)->findText(QStringLiteral("Uusi piirre")), -1);
     EXPECT_EQ(test::Control<QListWidget>(*features(w), "lstAllPi")->count(), 2);
     Q_UNUSED(uusi);

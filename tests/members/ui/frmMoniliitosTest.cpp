@@ -3,7 +3,7 @@
 #include "base/NullConversions.h"
 #include "base/ScriptedPrompter.h"
 #include "db/Recordset.h"
-#include "members/FeatureEvents.h"
+#include "db/ClubChanges.h"
 #include "members/ui/frmMoniliitos.h"
 
 #include <QApplication>
@@ -127,7 +127,8 @@ TEST_F(frmMoniliitosTest, AddWritesOneRowPerMarkedMember)
     db.execute(QStringLiteral("UPDATE pi SET piEnbldMemo = 1 WHERE piID = ?"), {piID});
     memberValue(a, piID);
     int events = 0;
-    FeatureEvents::setMemberValuesChanged([&] { ++events; });
+    QObject listener;
+    QObject::connect(&ClubChanges::instance(), &ClubChanges::featureValuesChanged, &listener, [&] { ++events; });
     auto w = openWindow();
     const Controls c = controls(*w);
     ASSERT_TRUE(c.complete());
@@ -166,7 +167,6 @@ TEST_F(frmMoniliitosTest, AddWritesOneRowPerMarkedMember)
     EXPECT_EQ(prompter.messageTexts(), QStringList{"Ominaisuus lisätty!"});
     QTest::mouseClick(c.cValitseKaikki, Qt::LeftButton);
     EXPECT_EQ(c.lstJR->selectedItems().size(), 3);
-    FeatureEvents::setMemberValuesChanged({});
 }
 
 TEST_F(frmMoniliitosTest, AmountIsReadWithTheDecimalCommaAndARefusedValueWritesNothing)

@@ -4,7 +4,7 @@
 #include "base/ui/FormRegistry.h"
 #include "base/ui/WindowOpeners.h"
 #include "db/Recordset.h"
-#include "members/FeatureEvents.h"
+#include "db/ClubChanges.h"
 #include "members/ui/MemberWindows.h"
 #include "members/ui/frmPiirre.h"
 #include "printing/PrintChoices.h"
@@ -160,7 +160,9 @@ TEST_F(frmPiirreTest, TreeHoldsTypesAndLettersWithKeys)
 TEST_F(frmPiirreTest, NewDefinitionIsTypedSavedAndShownInTheTreeAfterBrowse)
 {
     int definitionEvents = 0;
-    FeatureEvents::setDefinitionsChanged([&] { ++definitionEvents; });
+    QObject listener;
+    QObject::connect(&ClubChanges::instance(), &ClubChanges::featureDefinitionsChanged, &listener,
+                     [&] { ++definitionEvents; });
     auto w = openWindow();
     const Controls c = controls(*w);
     ASSERT_TRUE(c.complete());
@@ -186,7 +188,6 @@ TEST_F(frmPiirreTest, NewDefinitionIsTypedSavedAndShownInTheTreeAfterBrowse)
     QTest::keyClick(c.tNimi, Qt::Key_F5);
     EXPECT_NE(node(c.tvwPiirteet, "Hirvikoe"), nullptr);
     EXPECT_TRUE(c.tvwPiirteet->hasFocus());
-    FeatureEvents::setDefinitionsChanged({});
 }
 
 TEST_F(frmPiirreTest, TabFollowsTheCardAndBrowseStepsDownTheTree)

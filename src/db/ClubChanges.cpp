@@ -1,0 +1,64 @@
+#include "db/ClubChanges.h"
+
+#include "base/ErrorHandling.h"
+#include "db/Database.h"
+
+namespace tikkeli {
+
+ClubChanges& ClubChanges::instance()
+{
+    static ClubChanges changes;
+    return changes;
+}
+
+void ClubChanges::announce(const Database& db, Kind kind)
+{
+    const unsigned bit = static_cast<unsigned>(kind);
+    if (db.isOpen() && db.inTransaction()) {
+        instance().m_pending[db.path()] |= bit;
+        return;
+    }
+    instance().emitKinds(bit);
+}
+
+void ClubChanges::committed(const QString& path)
+{
+    if (const unsigned kinds = instance().m_pending.take(path))
+        instance().emitKinds(kinds);
+}
+
+void ClubChanges::rolledBack(const QString& path)
+{
+    instance().m_pending.remove(path);
+}
+
+void ClubChanges::emitKinds(unsigned kinds)
+{
+    // The change is in the file by now: a listener that fails to follow it must not make the
+    // writer report its work as failed.
+    IgnoringErrors("club changes: a listener failed", [&] { emitEach(kinds); });
+}
+
+void ClubChanges::emitEach(unsigned kinds)
+{
+    using K = Kind;
+    const auto has = [kinds](K k) { return (kinds & static_cast<unsigned>(k)) != 0; };
+    if (has(K::Members))
+        emit membersChanged();
+    if (has(K::FeatureDefinitions))
+        emit featureDefinitionsChanged();
+    if (has(K::FeatureValues))
+        emit featureValuesChanged();
+    if (has(K::Contracts))
+        emit contractsChanged();
+    if (has(K::Boundaries))
+        emit boundariesChanged();
+    if (has(K::Catches))
+        emit catchesChanged();
+    if (has(K::ReportTemplates))
+        emit reportTemplatesChanged();
+    if (has(K::ContractFeatureValues))
+        emit contractFeatureValuesChanged();
+}
+
+} // namespace tikkeli

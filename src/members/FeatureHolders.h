@@ -1,0 +1,22 @@
+#pragma once
+
+#include "db/Database.h"
+
+#include <QSet>
+#include <QString>
+
+namespace tikkeli {
+
+// The members holding a feature: the one rule by which every list, tree, invoice run, selection
+// and group send picks them. A member holding several values of the feature is picked once.
+namespace FeatureHolders {
+
+// A condition on jr's rows with one bound value, the definition's piID; refinement, when given,
+// is further conditions on the holder's value row ("AND pt.ptValLong > ?", its values bound after).
+QString condition(const QString& refinement = {});
+// The holders' jrIDs.
+QSet<qint32> ids(Database& db, qint64 featureId);
+
+} // namespace FeatureHolders
+
+} // namespace tikkeli
