@@ -7,9 +7,11 @@
 #include "printing/ReportLayouter.h"
 #include "printing/ReportQuery.h"
 
+#include <QDirIterator>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -45,6 +47,33 @@ TEST(CoreWithoutWidgets, ADatabaseReportIsSelectedAndLaidOut)
     const ReportDocument doc = ReportLayouter(def, {}).layout(rows);
     ASSERT_FALSE(doc.pages.empty());
     EXPECT_EQ(doc.pageLines(0), (QStringList{"Aho", "Öhman"}));
+}
+
+// Includes run one way, from a higher floor to a lower one (a window's ui/ folder counts with its
+// subsystem): a lower floor never needs a higher one to build or to be tested.
+TEST(CoreWithoutWidgets, IncludesRunFromHigherFloorsToLowerOnly)
+{
+    const QHash<QString, int> floors{{"base", 0},   {"platform", 1}, {"db", 1},        {"settings", 2},  {"printing", 3},
+                                     {"backup", 4}, {"members", 4},  {"invoicing", 5}, {"contracts", 6}, {"maps", 7},
+                                     {"lists", 8},  {"catch", 8},    {"app", 9}};
+    const QString src = QStringLiteral(TIKKELI_SOURCE_DIR "/src/");
+    const QRegularExpression include(QStringLiteral(R"(^\s*#\s*include\s*"([a-z]+)/)"), QRegularExpression::MultilineOption);
+    QStringList wrong;
+    for (QDirIterator it(src, {"*.h", "*.cpp"}, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
+        const QString file = it.next().mid(src.size());
+        const QString folder = file.section(QLatin1Char('/'), 0, 0);
+        if (!file.contains(QLatin1Char('/')))
+            continue; // main.cpp and the composition root see every floor
+        ASSERT_TRUE(floors.contains(folder)) << "a new folder needs its floor: " << folder.toStdString();
+        QFile f(it.filePath());
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        for (auto m = include.globalMatch(QString::fromUtf8(f.readAll())); m.hasNext();) {
+            const QString target = m.next().captured(1);
+            if (floors.contains(target) && floors[target] > floors[folder])
+                wrong << file + QStringLiteral(" -> ") + target;
+        }
+    }
+    EXPECT_TRUE(wrong.isEmpty()) << wrong.join(QStringLiteral(", ")).toStdString();
 }
 
 int main(int argc, char** argv)

@@ -3,7 +3,6 @@
 #include "base/NullConversions.h"
 #include "db/Recordset.h"
 #include "db/Transaction.h"
-#include "maps/cRajat.h"
 
 #include <algorithm>
 
@@ -304,7 +303,8 @@ void cSopimus::writeRow(bool force)
 void cSopimus::DeleteContract(Database& db, qint64 id)
 {
     Transaction t(db);
-    cRajat::DeleteContractPoints(db, id);
+    // The boundary points of the contract's estates go with the estates.
+    db.execute(QStringLiteral("DELETE FROM rj WHERE rjtlID IN (SELECT tlID FROM tl WHERE tlvsID = ?)"), {Value(id)});
     db.execute(QStringLiteral("DELETE FROM tl WHERE tlvsID = ?"), {Value(id)});
     db.execute(QStringLiteral("DELETE FROM mt WHERE mtvsID = ?"), {Value(id)});
     db.execute(QStringLiteral("DELETE FROM et WHERE etvsID = ?"), {Value(id)});

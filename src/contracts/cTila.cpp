@@ -3,7 +3,6 @@
 #include "base/NullConversions.h"
 #include "db/Recordset.h"
 #include "db/Transaction.h"
-#include "maps/cRajat.h"
 
 namespace tikkeli {
 
@@ -86,7 +85,8 @@ void cTila::writeRow(bool)
 void cTila::DeleteEstate(Database& db, qint64 id)
 {
     Transaction t(db);
-    cRajat::DeleteEstatePoints(db, id);
+    // The estate's boundary points on the map go with it.
+    db.execute(QStringLiteral("DELETE FROM rj WHERE rjtlID = ?"), {Value(id)});
     db.execute(QStringLiteral("DELETE FROM tl WHERE tlID = ?"), {Value(id)});
     t.commit();
 }

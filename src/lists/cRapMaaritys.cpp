@@ -111,6 +111,20 @@ bool cRapMaaritys::Save(bool force)
     return true;
 }
 
+bool cRapMaaritys::SaveAsNew()
+{
+    if (m_empty)
+        return false;
+    const qint64 before = m_id;
+    m_id = 0;
+    try {
+        return Save(true);
+    } catch (...) {
+        m_id = before;
+        throw;
+    }
+}
+
 bool cRapMaaritys::Delete()
 {
     if (m_empty)

@@ -51,6 +51,8 @@ public:
     bool Read(qint64 id);
     // Stores the template when force is set or something changed.
     bool Save(bool force = false);
+    // Stores the template in a new row: for one whose row was deleted meanwhile (id() changes).
+    bool SaveAsNew();
     // Deletes the row (when stored); the record is then a fresh, clean, unstored template.
     bool Delete();
     void Undo();

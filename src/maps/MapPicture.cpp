@@ -29,8 +29,11 @@ MapPicture Decode(QImageReader& reader, int limitMb)
     const bool read = reader.read(&image);
     QImageReader::setAllocationLimit(previousLimit);
     if (!read || image.isNull()) {
-        result.status = reader.error() == QImageReader::InvalidDataError && size.isValid() ? MapPicture::Status::TooLarge
-                                                                                           : MapPicture::Status::Unreadable;
+        // A damaged or truncated file fails here with the same error as a picture refused by the
+        // allocation limit, which the header check above already passed at four bytes a pixel: only
+        // a deeper pixel format (16 bits a channel, eight bytes a pixel) can still have met it.
+        const bool deepTooLarge = size.isValid() && qint64(size.width()) * size.height() * 8 > qint64(limitMb) * 1024 * 1024;
+        result.status = deepTooLarge ? MapPicture::Status::TooLarge : MapPicture::Status::Unreadable;
         return result;
     }
     // The raster engine scales these two formats without converting the source on every paint.

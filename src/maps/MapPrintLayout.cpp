@@ -1,5 +1,6 @@
 #include "maps/MapPrintLayout.h"
 
+#include "base/NumericText.h"
 #include "maps/MapUnits.h"
 
 #include <algorithm>
@@ -53,10 +54,23 @@ QString MapPrintRefusalText(MapPrintRefusal refusal)
     case MapPrintRefusal::RatioUndefined:
         return QStringLiteral("Kartan mittasuhdetta ei ole määrätty. Määrää se ensin kohdasta Skannattu "
                               "karttakuva – Määrää kartan mittasuhteet.");
-    case MapPrintRefusal::ScaleUndefined:
-    case MapPrintRefusal::ScaleTooLarge: break;
+    case MapPrintRefusal::ScaleTooLarge:
+        return QStringLiteral("Karttakuva on liian suuri tulostettavaksi tälle paperille: koko kartta ei mahdu "
+                              "paperille millään mittakaavalla. Tarkista kartan mittakaava ja mittasuhteet.");
+    case MapPrintRefusal::ScaleUndefined: break;
     }
     return QStringLiteral("Kartan mittakaavaa ei ole määritelty. Aseta mittakaava tai pikselikoko Tiedosto-valikosta.");
+}
+
+std::optional<qint32> ReadMapPrintScale(const QString& text, QString* why)
+{
+    const auto n = WholeNumberText32(text);
+    if (n && *n >= 1)
+        return n;
+    if (why)
+        *why = n ? QStringLiteral("Mittakaavan pitää olla suurempi kuin nolla.")
+                 : QStringLiteral("Mittakaavan pitää olla numeromuodossa.");
+    return std::nullopt;
 }
 
 double MapTitleBandMm(double textHeightMm)

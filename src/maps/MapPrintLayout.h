@@ -33,6 +33,11 @@ std::optional<MapPrintBase> MapPrintBaseFor(qint32 scale, double pixelRatio);
 MapPrintRefusal MapPrintRefusalFor(qint32 scale, double pixelRatio, QSizeF pictureTwips);
 QString MapPrintRefusalText(MapPrintRefusal refusal);
 
+// The print scale 1:N typed into the print dialog, read as every typed whole number is read
+// (WholeNumberText32: decimal comma, a half to the even neighbour). Empty, no number, or a number
+// below 1 gives nothing, with the reason in *why.
+std::optional<qint32> ReadMapPrintScale(const QString& text, QString* why = nullptr);
+
 // Height of the title band of a pixel map, in mm: a line of the title's font and 100 printer
 // twips of air. Scanned maps carry their title over the picture and have no band.
 double MapTitleBandMm(double textHeightMm);

@@ -2,10 +2,13 @@
 
 #include "base/FileSafety.h"
 #include "base/NullConversions.h"
+#include "db/BlobReader.h"
+#include "db/MemoryMappedReads.h"
 #include "db/Recordset.h"
 #include "db/Transaction.h"
 
 #include <QFile>
+#include <algorithm>
 #include <cerrno>
 
 namespace tikkeli {
@@ -48,19 +51,22 @@ QByteArray readWholeFile(const QString& path)
     return bytes;
 }
 
-MapStorage::StoredMap readNumbers(Database& db, Value* size)
+// The first map row's numbers; with rowId, also its key and the picture's size (Null for none).
+MapStorage::StoredMap readNumbers(Database& db, qint64* rowId, Value* size)
 {
     MapStorage::StoredMap m;
-    Recordset rs = db.openRecordset(QStringLiteral("SELECT mapScale, mapPixelRatio, length(mapPicture) FROM map "
-                                                   "ORDER BY mapID COLLATE BINARY LIMIT 1"),
+    Recordset rs = db.openRecordset(QStringLiteral("SELECT mapScale, mapPixelRatio, mapID, length(mapPicture) "
+                                                   "FROM map ORDER BY mapID COLLATE BINARY LIMIT 1"),
                                     RecordsetType::Snapshot);
     if (rs.eof())
         return m;
     m.exists = true;
     m.scale = NullToLong(rs.field(0));
     m.pixelRatio = NullToDouble(rs.field(1));
+    if (rowId)
+        *rowId = rs.field(2).toInt64();
     if (size)
-        *size = rs.field(2);
+        *size = rs.field(3);
     return m;
 }
 
@@ -106,26 +112,27 @@ void MapStorage::DeletePicture(Database& db)
 
 MapStorage::StoredMap MapStorage::ReadScale(Database& db)
 {
-    return readNumbers(db, nullptr);
+    return readNumbers(db, nullptr, nullptr);
 }
 
 MapStorage::StoredMap MapStorage::Read(Database& db, const std::function<void(int done, int total)>& progress)
 {
     // One read transaction: every chunk comes from the same picture.
+    MemoryMappedReads mapped(db);
     Transaction t(db);
+    qint64 rowId = 0;
     Value sizeValue;
-    StoredMap m = readNumbers(db, &sizeValue);
+    StoredMap m = readNumbers(db, &rowId, &sizeValue);
     const qint64 size = sizeValue.isNull() ? 0 : sizeValue.toInt64();
     if (!m.exists || size < 1)
         return m;
-    const int total = int(size / ChunkSize + 1);
+    // Incremental blob reading: a chunk costs its own length, not the whole picture's.
+    BlobReader blob(db, QStringLiteral("map"), QStringLiteral("mapPicture"), rowId);
+    const int total = int(blob.size() / ChunkSize + 1);
     int done = 0;
-    m.picture.reserve(qsizetype(size));
-    for (qint64 offset = 0; offset < size; offset += ChunkSize) {
-        const Value chunk = db.scalar(QStringLiteral("SELECT substr(mapPicture, ?, ?) FROM map "
-                                                     "ORDER BY mapID COLLATE BINARY LIMIT 1"),
-                                      {Value(offset + 1), Value(ChunkSize)});
-        m.picture.append(chunk.toBlob());
+    m.picture = blob.buffer();
+    for (qint64 offset = 0; offset < blob.size(); offset += ChunkSize) {
+        blob.read(m.picture.data() + offset, offset, std::min(ChunkSize, blob.size() - offset));
         if (progress && done < total)
             progress(++done, total);
     }

@@ -87,9 +87,4 @@ void cRajat::DeleteEstatePoints(Database& db, qint64 tlId)
     db.execute(QStringLiteral("DELETE FROM rj WHERE rjtlID = ?"), {Value(tlId)});
 }
 
-void cRajat::DeleteContractPoints(Database& db, qint64 vsId)
-{
-    db.execute(QStringLiteral("DELETE FROM rj WHERE rjtlID IN (SELECT tlID FROM tl WHERE tlvsID = ?)"), {Value(vsId)});
-}
-
 } // namespace tikkeli

@@ -48,10 +48,8 @@ public:
     // The points in map twips, in boundary order.
     QPolygonF polygon() const;
 
-    // The boundary points of an estate, or of every estate of a contract, go with it: these run
-    // inside the caller's transaction that deletes the estate rows.
+    // Every boundary point of the estate, inside the caller's transaction.
     static void DeleteEstatePoints(Database& db, qint64 tlId);
-    static void DeleteContractPoints(Database& db, qint64 vsId);
 
 private:
     template <class Better>

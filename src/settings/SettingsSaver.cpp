@@ -5,6 +5,7 @@
 #include "base/NullConversions.h"
 #include "base/Prompter.h"
 #include "base/ProgramHooks.h"
+#include "base/ReferenceNumber.h"
 #include "db/Transaction.h"
 #include "base/NumericText.h"
 #include "settings/UpgradeQuestions.h"
@@ -226,6 +227,16 @@ bool SettingsSaver::readFields(const SettingsForm& form, std::vector<Entry>& ent
     for (const TextField& f : TextFields) {
         if (!text(f))
             return false;
+    }
+    // Invoices and reminders carry the account: one whose check fails would only be refused
+    // later by the print, or worse, reach a payer whose bank refuses it.
+    for (const char* control : {"tIBAN1", "tIBAN2"}) {
+        const QString iban = form.text(L(control)).trimmed();
+        if (!iban.isEmpty() && !ReferenceNumber::ibanHolds(iban))
+            return stop(QStringLiteral("Tilinumero (%1) \"%2\" on virheellinen: sen tarkiste ei täsmää.")
+                                .arg(L(control).mid(1), iban)
+                            + CrLf + QStringLiteral("Korjaa tilinumero ja tallenna uudelleen."),
+                        L(control));
     }
     const TextField backup{"tVarmistus", "DatabaseBackup", "Varmistushakemisto", &SharedState::BackupFolder};
     if (!text(backup))

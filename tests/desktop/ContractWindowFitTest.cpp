@@ -8,6 +8,8 @@
 
 #include <QApplication>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QScreen>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -77,4 +79,23 @@ TEST(ContractWindowFit, TheContractWindowFitsALaptopWithTheFeaturePanelOpenOrClo
         ASSERT_TRUE(stored.has_value());
         EXPECT_LE(stored->geometry.height(), laptop().height());
     }
+}
+
+// With nothing saved the contract window opens as wide as its card needs, where the screen has
+// room for it: no column of the card hides behind a horizontal scroll bar.
+TEST(ContractWindowFit, TheContractWindowOpensAtItsCardsWidth)
+{
+    test::ContractTestDb t(test::ContractTestDb::Source::Sample);
+    State().IniFileName = t.env.iniPath();
+    ScriptedPrompter prompter;
+    frmVuokra* w = frmVuokra::Load();
+    ASSERT_NE(w, nullptr);
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+    QCoreApplication::processEvents();
+    auto* card = test::Control<QScrollArea>(*w, "cardScroll");
+    EXPECT_TRUE(laptop().contains(w->frameGeometry()));
+    EXPECT_FALSE(card->horizontalScrollBar()->isVisible()) << w->width() << " px wide";
+    w->close();
+    delete frmVuokra::Instance();
 }

@@ -1,4 +1,11 @@
+#include "app/ui/frmAbout.h"
+#include "app/ui/frmDemoVersion.h"
+#include "base/ScriptedPrompter.h"
 #include "base/ui/ScreenFit.h"
+#include "base/ui/WidgetPrompter.h"
+#include "catch/ui/frmSaalisilmTulostus.h"
+#include "support/WhenModalShown.h"
+#include "../contracts/ContractTestDb.h"
 #include "printing/ui/ReportPreview.h"
 #include "settings/IniSettingsStore.h"
 #include "base/SharedState.h"
@@ -7,6 +14,10 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QMessageBox>
+#include <QSet>
+#include <functional>
+#include <memory>
 #include <QScreen>
 #include <QTest>
 #include <QVBoxLayout>
@@ -157,4 +168,81 @@ TEST(ScreenFit, AnUnplacedWindowWithItsTitleBarAboveTheScreenIsMovedOntoIt)
     FitOnScreen(&window, QRect(0, 0, 1366, 768));
     EXPECT_GE(window.pos().y(), 0);
     EXPECT_EQ(window.pos().x(), 100);
+}
+
+namespace {
+
+// A window manager (icewm) that frames a window only once it is on the screen and then puts the
+// window itself, not its frame, where the frame was asked to go.
+class FramingLate : public QObject {
+public:
+    explicit FramingLate(QWidget* owner) : m_owner(owner) { qApp->installEventFilter(this); }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* w = qobject_cast<QWidget*>(watched);
+        if (event->type() == QEvent::Paint && w && w->isWindow() && w != m_owner && !m_framed.contains(w)) {
+            m_framed.insert(w);
+            const QRect frame = w->frameGeometry();
+            w->move(frame.x(), frame.y() - (w->geometry().y() - frame.y()));
+        }
+        return false;
+    }
+
+private:
+    QWidget* m_owner;
+    QSet<QWidget*> m_framed;
+};
+
+} // namespace
+
+// Dialogs and message boxes centred on the main window, a short window at the top of the
+// screen, open with their title bar on the screen under such a window manager.
+TEST(ScreenFit, DialogsOverAShortMainWindowKeepTheirTitleBarOnTheScreen)
+{
+    test::ContractTestDb t(test::ContractTestDb::Source::Sample);
+    State().IniFileName = t.env.iniPath();
+    ScriptedPrompter scripted;
+    QWidget owner;
+    owner.move(0, 0);
+    owner.resize(698, 101);
+    owner.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
+    QApplication::setActiveWindow(&owner);
+    FramingLate windowManager(&owner);
+    const auto onScreen = [](QWidget& w) {
+        QCoreApplication::processEvents();
+        const QRect outer = w.frameGeometry();
+        EXPECT_TRUE(laptop().contains(outer))
+            << outer.x() << "," << outer.y() << " " << outer.width() << "x" << outer.height();
+    };
+    struct Case {
+        const char* name;
+        std::function<QDialog*()> make;
+    };
+    const Case cases[] = {
+        {"frmDemoVersion", [&] { return new frmDemoVersion(&owner); }},
+        {"frmAbout", [&] { return new frmAbout(&owner); }},
+        {"frmSaalisilmTulostus", [&] { return new frmSaalisilmTulostus(&owner); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::unique_ptr<QDialog> d(c.make());
+        d->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(d.get()));
+        onScreen(*d);
+    }
+    SCOPED_TRACE("message box");
+    owner.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&owner));
+    bool answered = false;
+    test::WhenModalShown<QMessageBox>([&](QMessageBox& box) {
+        onScreen(box);
+        answered = true;
+        box.accept();
+    });
+    WidgetPrompter().message(QStringLiteral("Aloitetaan tietokannan varmuuskopiointi ja uudelleenjärjestely.\r\n"
+                                            "Varmista että kohde /media/tikku/Varmuuskopiot/\r\non valmiina.\r\n"
+                                            "Kopiointi kestää hetken..."),
+                             MsgIcon::Information, MsgButtons::Ok);
+    EXPECT_TRUE(answered);
 }

@@ -52,6 +52,20 @@ TEST(MapPicture, RefusesWhatItCannotHold)
     EXPECT_EQ(DecodeMapPictureFile(QStringLiteral("/nonexistent/kartta.png")).status, MapPicture::Status::Unreadable);
 }
 
+TEST(MapPicture, ADamagedOrTruncatedPictureIsUnreadableNotTooLarge)
+{
+    QImage image(400, 300, QImage::Format_RGB32);
+    image.fill(QColor(10, 120, 30));
+    const QByteArray png = encoded(image, "PNG");
+    QByteArray damaged = png;
+    for (qsizetype i = png.size() / 2; i < png.size() / 2 + 16; ++i)
+        damaged[i] = char(~damaged[i]);
+    for (const QByteArray& bytes : {png.left(png.size() / 2), damaged, png.left(40)}) {
+        const MapPicture picture = DecodeMapPicture(bytes);
+        EXPECT_EQ(picture.status, MapPicture::Status::Unreadable) << bytes.size();
+    }
+}
+
 TEST(MapPicture, FileFilterNamesTheReadableFormats)
 {
     const QString filter = MapPictureFileFilter();

@@ -3,6 +3,7 @@
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 using namespace tikkeli;
 using test::ContractTestDb;
@@ -54,6 +55,25 @@ TEST(MapStorage, PicturesComeBackByteForByteChunkByChunk)
         EXPECT_EQ(total, c.progressMax);
         EXPECT_EQ(t.count(QStringLiteral("SELECT COUNT(*) FROM map")), 1);
     }
+}
+
+// Reading the picture touches each of its pages about once, however many chunks it takes: a
+// read that fetched the whole value for every chunk grew with the square of the picture's size.
+TEST(MapStorage, ThePictureIsReadInTimeLinearInItsSize)
+{
+    ContractTestDb t;
+    const qint64 size = 16 * MapStorage::ChunkSize;
+    MapStorage::SavePictureBytes(t.db, pattern(size));
+    const qint64 pageSize = t.db.scalar(QStringLiteral("PRAGMA page_size")).toInt64();
+    const auto pagesTouched = [&] {
+        int hits = 0, misses = 0, high = 0;
+        sqlite3_db_status(t.db.handle(), SQLITE_DBSTATUS_CACHE_HIT, &hits, &high, 1);
+        sqlite3_db_status(t.db.handle(), SQLITE_DBSTATUS_CACHE_MISS, &misses, &high, 1);
+        return qint64(hits) + misses;
+    };
+    pagesTouched();
+    EXPECT_EQ(MapStorage::Read(t.db).picture.size(), size);
+    EXPECT_LT(pagesTouched(), 2 * size / pageSize);
 }
 
 TEST(MapStorage, AnEmptyFileLeavesARowWithAnEmptyPicture)

@@ -115,7 +115,7 @@ void SettingsFixture::fillState(const QString& databasePath, const QString& back
     s.BankAccount1 = QStringLiteral("Osuuspankki");
     s.BankAccount2 = QStringLiteral("Nordea");
     s.Iban1 = QStringLiteral("FI21 1234 5600 0007 85");
-    s.Iban2 = QStringLiteral("FI79 4006 1234 5678 90");
+    s.Iban2 = QStringLiteral("FI94 4006 1234 5678 90");
     s.Bic1 = QStringLiteral("OKOYFIHH");
     s.Bic2 = QStringLiteral("NDEAFIHH");
     s.SenderEmail = QStringLiteral("sihteeri@example.fi");

@@ -60,7 +60,7 @@ TEST_F(SettingsSaverTest, SavesEveryFieldIntoBothStoresAndSharedState)
     EXPECT_EQ(captions, QStringList{"Tikkeli - Uusi Seura ry"});
     EXPECT_EQ(stored("Henkilo"), "Liisa");
     EXPECT_EQ(s.ContactPerson, "Liisa");
-    EXPECT_EQ(stored("RegIBAN2"), "FI79 4006 1234 5678 90");
+    EXPECT_EQ(stored("RegIBAN2"), "FI94 4006 1234 5678 90");
     EXPECT_EQ(stored("TukiEmail"), "tuki@seura.fi");
     EXPECT_EQ(s.SupportEmail, "tuki@seura.fi");
     EXPECT_EQ(stored("DatabaseBackup"), dir.filePath("kopiot/"));
@@ -150,6 +150,8 @@ TEST_F(SettingsSaverTest, ARefusedFieldStopsTheSaveBeforeAnythingIsWritten)
         {"tViivastysKorko", "7 %", "Syötä viivästyskoroksi ainoastaan numeroita."},
         {"tOsoite", nullptr, "Kentän \"Osoite\" teksti on liian pitkä: 256 merkkiä"},
         {"tMuistutusLopputeksti", nullptr, "Kentän \"Lopputeksti\" teksti on liian pitkä"},
+        {"tIBAN1", "FI21 1234 5600 0007 84", "Tilinumero (IBAN1) \"FI21 1234 5600 0007 84\" on virheellinen"},
+        {"tIBAN2", "FI9440061234567891", "Tilinumero (IBAN2) \"FI9440061234567891\" on virheellinen"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.control) + " = " + (c.text ? c.text : "<long>"));

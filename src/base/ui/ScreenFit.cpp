@@ -1,6 +1,8 @@
 #include "base/ui/ScreenFit.h"
 
 #include <QEvent>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QScreen>
 #include <QStyle>
 #include <QWidget>
@@ -25,22 +27,87 @@ QMargins frameOf(const QWidget* window)
 
 const QString kWatcherName = QStringLiteral("KeepOnScreen");
 
+bool frameKnown(const QWidget* window)
+{
+    return window->frameGeometry() != window->geometry();
+}
+
 class ShowWatcher : public QObject {
 public:
     explicit ShowWatcher(QWidget* window) : QObject(window) { setObjectName(kWatcherName); }
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Show && watched == parent()) {
-            auto* window = static_cast<QWidget*>(watched);
+        if (watched != parent())
+            return false;
+        auto* window = static_cast<QWidget*>(watched);
+        switch (event->type()) {
+        case QEvent::Show:
+            fit(window);
+            // A window manager may frame the window only now, and some (icewm) put the window
+            // itself, not its frame, where the frame was asked to go: the title bar then lies
+            // above the screen. Looked at again once the window system has placed it.
+            m_framePending = true;
+            break;
+        case QEvent::Move:
+        case QEvent::Resize:
+        case QEvent::Paint:
+            if (m_framePending && frameKnown(window)) {
+                m_framePending = false;
+                fit(window);
+            }
+            break;
+        case QEvent::Hide: m_framePending = false; break;
+        default: break;
+        }
+        return false;
+    }
+
+private:
+    static void fit(QWidget* window)
+    {
+        if (const QScreen* screen = window->screen())
+            FitOnScreen(window, screen->availableGeometry());
+    }
+
+    bool m_framePending = false;
+};
+
+class ContentWidth : public QObject {
+public:
+    ContentWidth(QWidget* window, QScrollArea* area) : QObject(window), m_area(area) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::Show || watched != parent() || m_done || !m_area->widget())
+            return false;
+        m_done = true;
+        auto* window = static_cast<QWidget*>(watched);
+        const QSize room = m_area->maximumViewportSize();
+        const QSize page = m_area->widget()->sizeHint();
+        int width = page.width();
+        if (page.height() > room.height())
+            width += m_area->verticalScrollBar()->sizeHint().width();
+        if (const int lacking = width - room.width(); lacking > 0) {
+            window->resize(window->width() + lacking, window->height());
             if (const QScreen* screen = window->screen())
                 FitOnScreen(window, screen->availableGeometry());
         }
         return false;
     }
+
+private:
+    QScrollArea* m_area;
+    bool m_done = false;
 };
 
 } // namespace
+
+void OpenWideEnoughFor(QWidget* window, QScrollArea* area)
+{
+    if (window && area)
+        window->installEventFilter(new ContentWidth(window, area));
+}
 
 QRect FitInside(const QRect& frame, const QRect& area, const QSize& minimum)
 {

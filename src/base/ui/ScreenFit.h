@@ -3,6 +3,7 @@
 #include <QMargins>
 #include <QRect>
 
+class QScrollArea;
 class QWidget;
 
 namespace tikkeli {
@@ -18,5 +19,9 @@ QRect FitInside(const QRect& frame, const QRect& area, const QSize& minimum = QS
 void KeepOnScreen(QWidget* window);
 // The same once, against a given available area.
 void FitOnScreen(QWidget* window, const QRect& area);
+
+// The window, when it is first shown, is widened by what the page of area lacks in width, so no
+// part of the page hides behind a horizontal scroll bar, as far as the screen allows.
+void OpenWideEnoughFor(QWidget* window, QScrollArea* area);
 
 } // namespace tikkeli

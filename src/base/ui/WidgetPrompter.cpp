@@ -2,6 +2,7 @@
 
 #include "base/Folders.h"
 #include "base/SharedState.h"
+#include "base/ui/ScreenFit.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -65,6 +66,9 @@ MsgResult WidgetPrompter::message(const QString& text, MsgIcon icon, MsgButtons 
         b->setText(QStringLiteral("Peruuta"));
     if (auto* b = box.button(QMessageBox::Ok))
         b->setText(QStringLiteral("OK"));
+    // Centred on a short owner at the top of the screen, the box would open with its title bar
+    // above the screen.
+    KeepOnScreen(&box);
     switch (box.exec()) {
     case QMessageBox::Yes: return MsgResult::Yes;
     case QMessageBox::No: return MsgResult::No;
@@ -85,6 +89,7 @@ std::optional<QString> WidgetPrompter::input(const QString& prompt, const QStrin
     dlg.setTextValue(defaultText);
     dlg.setOkButtonText(QStringLiteral("OK"));
     dlg.setCancelButtonText(QStringLiteral("Peruuta"));
+    KeepOnScreen(&dlg);
     if (dlg.exec() != QDialog::Accepted)
         return std::nullopt;
     return dlg.textValue();

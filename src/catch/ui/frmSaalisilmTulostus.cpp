@@ -4,6 +4,7 @@
 
 #include "base/ErrorHandling.h"
 #include "base/Prompter.h"
+#include "base/ui/DefaultButton.h"
 #include "base/ui/WindowTeardown.h"
 #include "catch/CatchLists.h"
 #include "members/ui/ConfiguredDatabaseWindow.h"
@@ -18,6 +19,7 @@ frmSaalisilmTulostus::frmSaalisilmTulostus(QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::frmSaalisilmTulostus>())
 {
     ui->setupUi(this);
+    DefaultButtonTakesEnter(this);
     ui->cmbLaji->lineEdit()->setMaxLength(30);
     for (QLineEdit* box : findChildren<QLineEdit*>())
         box->installEventFilter(this);

@@ -1,6 +1,7 @@
 #include "contracts/ui/frmSopimushaku.h"
 
 #include "base/Prompter.h"
+#include "base/ui/DefaultButton.h"
 #include "base/ui/WindowTeardown.h"
 #include "contracts/ContractSearch.h"
 #include "db/DbError.h"
@@ -40,6 +41,7 @@ frmSopimushaku::frmSopimushaku(Database db, QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::frmSopimushaku>()), m_db(std::move(db))
 {
     ui->setupUi(this);
+    DefaultButtonTakesEnter(this);
     setObjectName(QStringLiteral("frmSopimushaku"));
     connect(ui->cHae, &QPushButton::clicked, this, &frmSopimushaku::cHae_Click);
     connect(ui->cPeruHaku, &QPushButton::clicked, this, &frmSopimushaku::cPeruHaku_Click);

@@ -21,6 +21,7 @@
 #include "printing/ReportServices.h"
 #include "printing/ui/frmTulostus.h"
 #include "base/SharedState.h"
+#include "base/ui/ScreenFit.h"
 #include "settings/ui/FormPlacement.h"
 
 #include "ui_frmVuokra.h"
@@ -157,6 +158,7 @@ frmVuokra::frmVuokra(QWidget* parent) : QMainWindow(parent, Qt::Window), ui(std:
             &frmVuokra::featureValuesChangedElsewhere);
     resize(1180, 820);
     RestoreFormPlacement(this);
+    OpenWideEnoughFor(this, ui->cardScroll);
     m_loaded = load();
 }
 

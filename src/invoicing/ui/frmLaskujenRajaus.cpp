@@ -2,6 +2,7 @@
 
 #include "ui_frmLaskujenRajaus.h"
 
+#include "base/ui/DefaultButton.h"
 #include "base/ui/TextBoxHelpers.h"
 #include "settings/ui/FormPlacement.h"
 
@@ -35,6 +36,7 @@ public:
 frmLaskujenRajaus::frmLaskujenRajaus(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::frmLaskujenRajaus>())
 {
     ui->setupUi(this);
+    DefaultButtonTakesEnter(this);
     auto* state = new QButtonGroup(this);
     state->addButton(ui->optLaskunTila_0, 0);
     state->addButton(ui->optLaskunTila_1, 1);

@@ -2,6 +2,7 @@
 
 #include "ui_frmLaskumalli.h"
 
+#include "base/ui/DefaultButton.h"
 #include "invoicing/InvoicePrints.h"
 #include "settings/ui/FormPlacement.h"
 
@@ -12,6 +13,7 @@ namespace tikkeli {
 frmLaskumalli::frmLaskumalli(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::frmLaskumalli>())
 {
     ui->setupUi(this);
+    DefaultButtonTakesEnter(this);
     auto* layoutGroup = new QButtonGroup(this);
     layoutGroup->addButton(ui->optLaskumalli_0, 0);
     layoutGroup->addButton(ui->optLaskumalli_1, 1);

@@ -2,6 +2,7 @@
 
 #include "ui_frmRaportinMuokkaus.h"
 
+#include "base/ErrorNumbers.h"
 #include "base/Prompter.h"
 #include "base/ui/ListHelpers.h"
 #include "base/ui/RecordKeys.h"
@@ -13,9 +14,12 @@
 #include "members/ui/SelectAllOnFocus.h"
 #include "settings/ui/FormPlacement.h"
 
+#include <QAction>
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QGuiApplication>
+#include <QInputMethod>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
@@ -109,6 +113,10 @@ frmRaportinMuokkaus::frmRaportinMuokkaus(QWidget* parent) : QDialog(parent), ui(
         connect(commands[i].second, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
     }
     ui->tRaportinNimi->installEventFilter(this);
+    auto* removeRow = new QAction(this);
+    removeRow->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Minus));
+    connect(removeRow, &QAction::triggered, this, &frmRaportinMuokkaus::removeFocusedRow);
+    addAction(removeRow);
 
     RestoreFormPlacement(this);
     m_placeholder.setIsEmpty(true);
@@ -140,14 +148,15 @@ void frmRaportinMuokkaus::FillTemplateList()
 void frmRaportinMuokkaus::addRow()
 {
     const int index = int(m_rows.size());
+    // Every row has its "-": Alt+- is the window's, for the row that holds the focus.
     Row r{new QLineEdit(ui->fraRivit), new QComboBox(ui->fraRivit), new QLineEdit(ui->fraRivit),
-          new QPushButton(QStringLiteral("&-"), ui->fraRivit)};
+          new QPushButton(QStringLiteral("-"), ui->fraRivit)};
     r.header->setObjectName(QStringLiteral("tOtsake_%1").arg(index));
     r.field->setObjectName(QStringLiteral("cmbKentanNimi_%1").arg(index));
     r.width->setObjectName(QStringLiteral("tLeveys_%1").arg(index));
     r.remove->setObjectName(QStringLiteral("cPoistaRivi_%1").arg(index));
     r.remove->setAutoDefault(false);
-    r.remove->setToolTip(QStringLiteral("Poista kenttä"));
+    r.remove->setToolTip(QStringLiteral("Poista kenttä [Alt+-]"));
     r.header->setMinimumWidth(180);
     r.field->setMinimumWidth(180);
     r.width->setFixedWidth(60);
@@ -187,16 +196,26 @@ void frmRaportinMuokkaus::addRow()
         s.RemoveColumn(s.Columns(index + 1));
         showTemplate();
     });
-    if (index > 0) {
-        // The tab order follows the rows down, then the add-row button.
-        const Row& before = m_rows.back();
-        setTabOrder(before.remove, r.header);
-    }
+    // The tab order follows the layout: the options, the rows down, the add-row button, then the
+    // command buttons.
+    setTabOrder(index > 0 ? static_cast<QWidget*>(m_rows.back().remove) : ui->optLines_1, r.header);
     setTabOrder(r.header, r.field);
     setTabOrder(r.field, r.width);
     setTabOrder(r.width, r.remove);
     setTabOrder(r.remove, ui->cUusiRivi);
     m_rows.push_back(r);
+}
+
+void frmRaportinMuokkaus::removeFocusedRow()
+{
+    for (const Row& r : m_rows) {
+        for (QWidget* w : std::initializer_list<QWidget*>{r.header, r.field, r.width, r.remove}) {
+            if (w->hasFocus() && r.remove->isEnabled()) {
+                r.remove->click();
+                return;
+            }
+        }
+    }
 }
 
 void frmRaportinMuokkaus::removeLastRow()
@@ -283,14 +302,74 @@ void frmRaportinMuokkaus::replaceCurrent(std::unique_ptr<cRapMaaritys> record)
     showTemplate();
 }
 
-bool frmRaportinMuokkaus::saveCurrent(bool force)
+void frmRaportinMuokkaus::takeEdits()
 {
+    QGuiApplication::inputMethod()->commit();
+    if (m_current->IsEmpty())
+        return;
+    DataPrinterSettings& s = m_current->RepSettings();
+    if (ui->tRaportinNimi->text() != s.ReportName())
+        nameEdited(ui->tRaportinNimi->text());
+    for (int i = 0; i < rowCount() && i < s.columnCount(); ++i) {
+        DataPrinterColumn& c = s.Columns(i + 1);
+        const Row& r = m_rows[std::size_t(i)];
+        if (r.header->text() != c.Header())
+            c.setHeader(r.header->text());
+        // Compared as shown: a width with more decimals than the box shows stays as it is.
+        if (r.width->text() != widthText(c.Width()))
+            c.setWidth(readWidth(r.width->text()));
+    }
+}
+
+bool frmRaportinMuokkaus::saveCurrent(Then then)
+{
+    takeEdits();
+    if (m_current->IsEmpty() || !m_current->isDirty())
+        return true;
+    const DataPrinterSettings& s = m_current->RepSettings();
+    bool usable = false;
+    for (int i = 1; i <= s.columnCount() && !usable; ++i)
+        usable = !s.Columns(i).fieldName().isEmpty();
+    if (!usable) {
+        // A report without a field prints nothing: such a template is not stored.
+        const QString why = QStringLiteral("Raporttipohjassa ei ole yhtään kenttää, jolle on valittu kentän nimi.");
+        if (then == Then::Stay) {
+            ShowInfo(why + QStringLiteral(" Valitse kenttä ennen tallennusta."));
+            return false;
+        }
+        return AskYesNo(why + QStringLiteral("\r\n\r\nJatketaanko tallentamatta raporttipohjaa?"), MsgIcon::Warning);
+    }
     try {
-        m_current->Save(force);
+        try {
+            m_current->Save();
+            return true;
+        } catch (const DbException& e) {
+            if (e.number() != DbErr::NoCurrentRecord)
+                throw;
+        }
+        // Another window deleted the template meanwhile: it can be kept as a new one.
+        const MsgResult answer = Prompter::instance().message(
+            QStringLiteral("Raporttipohja on poistettu tietokannasta toisessa ikkunassa. "
+                           "Tallennetaanko se uutena raporttipohjana?"),
+            MsgIcon::Question, then == Then::Stay ? MsgButtons::YesNo : MsgButtons::YesNoCancel);
+        if (answer == MsgResult::No)
+            return then != Then::Stay;
+        if (answer != MsgResult::Yes)
+            return false;
+        const qint64 deleted = m_current->id();
+        m_current->SaveAsNew();
+        // Its list entry now stands for the new row.
+        for (int i = 0; i < ui->lstRaps->count(); ++i)
+            if (ui->lstRaps->item(i)->data(Qt::UserRole).toLongLong() == deleted)
+                ui->lstRaps->item(i)->setData(Qt::UserRole, m_current->id());
         return true;
     } catch (const std::exception& e) {
-        ShowInfo(SaveFailed + reason(e));
-        return false;
+        if (then != Then::Close) {
+            ShowInfo(SaveFailed + reason(e));
+            return false;
+        }
+        return AskYesNo(SaveFailed + reason(e) + QStringLiteral("\r\n\r\nSuljetaanko ikkuna tallentamatta muutoksia?"),
+                        MsgIcon::Warning);
     }
 }
 
@@ -332,7 +411,7 @@ void frmRaportinMuokkaus::lstRaps_Click()
     if (id == m_current->id() && !m_current->IsEmpty())
         return;
     // The template shown before is stored when it changed; a failed save keeps it on screen.
-    if (!saveCurrent()) {
+    if (!saveCurrent(Then::Move)) {
         m_listing = true;
         SelectListItemByData(ui->lstRaps, qint32(m_current->id()));
         m_listing = false;
@@ -367,7 +446,7 @@ bool frmRaportinMuokkaus::showNew(std::unique_ptr<cRapMaaritys> record)
 
 void frmRaportinMuokkaus::cUusi_Click()
 {
-    if (!m_loaded || !saveCurrent())
+    if (!m_loaded || !saveCurrent(Then::Move))
         return;
     cMouseCursor busy;
     busy.SetCursor(this, BusyPointer);
@@ -376,7 +455,7 @@ void frmRaportinMuokkaus::cUusi_Click()
 
 void frmRaportinMuokkaus::cKopio_Click()
 {
-    if (!m_loaded || m_current->IsEmpty() || !saveCurrent())
+    if (!m_loaded || m_current->IsEmpty() || !saveCurrent(Then::Move))
         return;
     cMouseCursor busy;
     busy.SetCursor(this, BusyPointer);
@@ -387,7 +466,11 @@ void frmRaportinMuokkaus::cKopio_Click()
         return;
     ui->tRaportinNimi->setText(name);
     nameEdited(name);
-    saveCurrent();
+    try {
+        m_current->Save();
+    } catch (const std::exception& e) {
+        ShowInfo(SaveFailed + reason(e));
+    }
 }
 
 void frmRaportinMuokkaus::cTallenna_Click()
@@ -448,17 +531,9 @@ void frmRaportinMuokkaus::cPeru_Click()
 
 bool frmRaportinMuokkaus::mayClose()
 {
-    if (!m_loaded || m_closing)
-        return true;
-    try {
-        m_current->Release();
-        return true;
-    } catch (const std::exception& e) {
-        const auto* db = dynamic_cast<const NumberedError*>(&e);
-        return AskYesNo(SaveFailed + (db ? db->description() : QString::fromUtf8(e.what()))
-                            + QStringLiteral("\r\n\r\nSuljetaanko ikkuna tallentamatta muutoksia?"),
-                        MsgIcon::Warning);
-    }
+    // However the window is closed (Sulje, Esc, Alt+F4, the title bar), the template is stored as
+    // a save would store it.
+    return !m_loaded || m_closing || saveCurrent(Then::Close);
 }
 
 void frmRaportinMuokkaus::cSulje_Click()

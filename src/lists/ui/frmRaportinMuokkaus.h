@@ -65,8 +65,16 @@ private:
     void addRow();
     void removeLastRow();
     void fillRow(int index, const DataPrinterColumn& column);
-    // Stores the shown template when it changed; false (after saying why) when the save failed.
-    bool saveCurrent(bool force = false);
+    // What the caller does after the save: stays with the template (Tallenna, Selaa), moves on to
+    // another one (Uusi, Kopio, the list) or closes the window.
+    enum class Then { Stay, Move, Close };
+    // Stores the shown template when it changed, as the save of `then` does: true when the caller
+    // may go on (stored, or the user chose to go on without it); false (after saying why) when not.
+    bool saveCurrent(Then then = Then::Stay);
+    // The edit in progress (text an input method holds, a box whose change was not seen) into
+    // the template.
+    void takeEdits();
+    void removeFocusedRow();
     // Stores a new template at once and shows it; false (after saying why) when the save failed.
     bool showNew(std::unique_ptr<cRapMaaritys> record);
     // Makes record the one on screen; the one before is let go without another save.

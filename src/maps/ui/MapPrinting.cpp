@@ -3,14 +3,16 @@
 #include "base/ErrorHandling.h"
 #include "base/Prompter.h"
 #include "maps/MapUnits.h"
+#include "base/SharedState.h"
 #include "maps/ui/frmKartanTulostus.h"
+#include "printing/PrintChoices.h"
+#include "printing/ReportEngine.h"
+#include "printing/ReportServices.h"
 #include "printing/TextMeasurer.h"
 #include "printing/ui/ReportPrinting.h"
+#include "printing/ui/frmTulostus.h"
 
-#include <QLocale>
 #include <QPrinter>
-#include <cmath>
-#include <limits>
 
 namespace tikkeli {
 
@@ -27,24 +29,6 @@ MapPrinterMetrics MapPrinterMetricsOf(const QPrinter& printer)
     return metrics;
 }
 
-namespace {
-
-// The typed scale as a whole number, a half to the even neighbour; nothing unless it is a positive
-// number that fits 32 bits.
-std::optional<qint64> typedScale(const QString& text)
-{
-    bool ok = false;
-    const double value = QLocale(QLocale::Finnish).toDouble(text.trimmed(), &ok);
-    if (!ok)
-        return std::nullopt;
-    const double n = std::nearbyint(value);
-    if (n < 1 || n > double(std::numeric_limits<qint32>::max()))
-        return std::nullopt;
-    return qint64(n);
-}
-
-} // namespace
-
 bool PrintMap(QWidget* owner, const MapPrintSource& source)
 {
     const QSizeF pictureTwips = source.picture ? QSizeF(source.picture->size()) * map::TwipsPerPixel : QSizeF();
@@ -53,8 +37,23 @@ bool PrintMap(QWidget* owner, const MapPrintSource& source)
         ShowInfo(MapPrintRefusalText(refusal));
         return false;
     }
+    // Where the sheet goes, as for every other print: the preview window (which also saves a PDF
+    // file) or a printer, whose dialog offers a PDF file too. Asked first: the paper chosen there
+    // decides the scale at which the whole map fits.
+    {
+        frmTulostus destination(owner);
+        destination.exec();
+    }
+    if (Printing().PrintCancelled)
+        return false;
     QPrinter printer(QPrinter::HighResolution);
+    if (!MainReport().PrinterName.isEmpty())
+        printer.setPrinterName(MainReport().PrinterName);
     ApplyPrinterSetup(printer);
+    if (Printing().PrintDestination == ReportEngine::ToPrinter && PrinterMissing(printer)) {
+        ShowInfo(PrinterMissingText());
+        return false;
+    }
     const MapPrinterMetrics metrics = MapPrinterMetricsOf(printer);
     TextMeasurer measurer;
     const auto maxScale = WholeMapPrintScale(source.scale, source.pixelRatio, pictureTwips, metrics, measurer);
@@ -70,13 +69,8 @@ bool PrintMap(QWidget* owner, const MapPrintSource& source)
         dialog.exec();
         if (dialog.Peruttu)
             return false;
-        const auto n = typedScale(dialog.MittakaavaTeksti);
-        if (!n) {
-            ShowInfo(QStringLiteral("Mittakaavan pitää olla numeromuodossa."));
-            return false;
-        }
         job.title = dialog.KartanOtsake;
-        job.N = *n;
+        job.N = dialog.Mittakaava;
         job.wholeMap = dialog.KokoKartta;
     }
     job.picture = source.picture;
@@ -85,8 +79,12 @@ bool PrintMap(QWidget* owner, const MapPrintSource& source)
     job.centreTwips = source.visibleCentreTwips;
     job.boundaries = source.boundaries;
     return ReportingErrors(QStringLiteral("Virhe tulostettaessa karttaa: "), [&] {
-        const ReportDocument doc = ComposeMapPrint(job, metrics, measurer);
-        PrintDocument(doc, printer);
+        auto doc = std::make_shared<const ReportDocument>(ComposeMapPrint(job, metrics, measurer));
+        ResetReportFormulas();
+        ReportEngine& report = MainReport();
+        report.Destination = Printing().PrintDestination;
+        report.CopiesToPrinter = State().PrintCopies;
+        report.output(std::move(doc));
     });
 }
 

@@ -20,9 +20,9 @@ struct MapPrintSource {
     std::vector<QPolygonF> boundaries;
 };
 
-// The map window's print command: refuses a map without picture, scale or ratio, asks
-// frmKartanTulostus, and prints one sheet to the printer (or PDF file) of the printer setup.
-// Returns true when a sheet was printed.
+// The map window's print command: refuses a map without picture, scale or ratio, asks where the
+// sheet goes (frmTulostus: the preview window, or a printer or PDF file) and then frmKartanTulostus,
+// and sends one sheet there. Returns true when the sheet was sent.
 bool PrintMap(QWidget* owner, const MapPrintSource& source);
 
 } // namespace tikkeli

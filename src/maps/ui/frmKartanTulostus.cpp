@@ -2,7 +2,9 @@
 #include "ui_frmKartanTulostus.h"
 
 #include "base/Prompter.h"
+#include "base/ui/DefaultButton.h"
 #include "base/ui/TextBoxHelpers.h"
+#include "maps/MapPrintLayout.h"
 #include "members/ui/SelectAllOnFocus.h"
 
 #include <QKeyEvent>
@@ -12,6 +14,7 @@ namespace tikkeli {
 frmKartanTulostus::frmKartanTulostus(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::frmKartanTulostus>())
 {
     ui->setupUi(this);
+    DefaultButtonTakesEnter(this);
     SelectAllOnFocus(ui->tKartanOtsake);
     SelectAllOnFocus(ui->tMittakaava);
     connect(ui->tMittakaava, &QLineEdit::textChanged, this, [this] { KeepIntegerText(ui->tMittakaava); });
@@ -46,11 +49,15 @@ bool frmKartanTulostus::eventFilter(QObject* watched, QEvent* event)
 
 void frmKartanTulostus::tulosta()
 {
-    KartanOtsake = ui->tKartanOtsake->text();
+    QString why;
+    const auto scale = ReadMapPrintScale(ui->tMittakaava->text(), &why);
+    if (!scale) {
+        ShowInfo(why);
+        ui->tMittakaava->setFocus();
+        return;
+    }
     bool whole = ui->optKoko_0->isChecked();
-    bool numeric = false;
-    const qint64 typed = ui->tMittakaava->text().trimmed().toLongLong(&numeric);
-    if (numeric && whole && typed < m_maxScale) {
+    if (whole && *scale < m_maxScale) {
         const QString text = QStringLiteral("Annettu mittakaava on tarkempi kuin mittakaava jolla koko kartta "
                                             "tulostuu yhdelle paperille.Tulostus keskittyy näytöllä olevaan "
                                             "alueeseen valitulla mittakaavalla.\r\n\r\nHaluatko jatkaa?");
@@ -58,8 +65,9 @@ void frmKartanTulostus::tulosta()
             return;
         whole = false;
     }
+    KartanOtsake = ui->tKartanOtsake->text();
     KokoKartta = whole;
-    MittakaavaTeksti = ui->tMittakaava->text();
+    Mittakaava = *scale;
     Peruttu = false;
     accept();
 }

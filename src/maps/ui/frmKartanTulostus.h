@@ -12,7 +12,9 @@ class frmKartanTulostus;
 namespace tikkeli {
 
 // Asks the map print for its title, scale and extent; prints nothing itself. The caller reads the
-// four results after exec(). Closed from the title bar it is a cancel, like "Peru".
+// four results after exec(). The scale is handed on as the whole number read from the box; a box
+// without one (empty, 0) is refused here, before anything else is asked. Closed from the title bar
+// it is a cancel, like "Peru".
 class frmKartanTulostus : public QDialog {
     Q_OBJECT
 public:
@@ -23,7 +25,7 @@ public:
     void SetMaxScale(qint32 scale);
 
     QString KartanOtsake;
-    QString MittakaavaTeksti;
+    qint32 Mittakaava = 0;
     bool KokoKartta = true;
     bool Peruttu = true;
 

@@ -1,6 +1,7 @@
 #include "maps/ui/frmMittakaava.h"
 
 #include "base/Prompter.h"
+#include "base/ui/DefaultButton.h"
 #include "base/ui/TextBoxHelpers.h"
 #include "maps/MapScale.h"
 #include "settings/ui/FormPlacement.h"
@@ -15,6 +16,7 @@ namespace tikkeli {
 frmMittakaava::frmMittakaava(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::frmMittakaava>())
 {
     ui->setupUi(this);
+    DefaultButtonTakesEnter(this);
     setObjectName(QStringLiteral("frmMittakaava"));
     connect(ui->cOK, &QPushButton::clicked, this, &frmMittakaava::cOK_Click);
     connect(ui->cPeruuta, &QPushButton::clicked, this, &frmMittakaava::cPeruuta_Click);

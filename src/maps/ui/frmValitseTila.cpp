@@ -20,6 +20,7 @@ frmValitseTila::frmValitseTila(Database db, QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::frmValitseTila>()), m_db(std::move(db))
 {
     ui->setupUi(this);
+    DefaultButtonTakesEnter(this);
     setObjectName(QStringLiteral("frmValitseTila"));
     connect(ui->cOK, &QPushButton::clicked, this, &frmValitseTila::cOK_Click);
     connect(ui->cPeru, &QPushButton::clicked, this, &frmValitseTila::cPeru_Click);

@@ -3,6 +3,7 @@
 #include "ui_frmHakuehdotJ.h"
 
 #include "base/Prompter.h"
+#include "base/ui/DefaultButton.h"
 #include "base/ui/Twips.h"
 #include "members/ConfiguredDatabase.h"
 #include "members/ui/SelectAllOnFocus.h"
@@ -27,6 +28,7 @@ constexpr int DesignHeight = 7515;
 frmHakuehdotJ::frmHakuehdotJ(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::frmHakuehdotJ>())
 {
     ui->setupUi(this);
+    DefaultButtonTakesEnter(this);
     optOmistajalaji = {ui->optOmistajalaji_0, ui->optOmistajalaji_1, ui->optOmistajalaji_2};
     optJasenmaksu = {ui->optJasenmaksu_0, ui->optJasenmaksu_1, ui->optJasenmaksu_2};
     optSyntAika = {ui->optSyntAika_0, ui->optSyntAika_1, ui->optSyntAika_2};

@@ -2,6 +2,7 @@
 
 #include "ui_frmSeparators.h"
 
+#include "base/ui/DefaultButton.h"
 #include "base/ui/WindowTeardown.h"
 #include "settings/ui/FormPlacement.h"
 
@@ -10,6 +11,7 @@ namespace tikkeli {
 frmSeparators::frmSeparators(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::frmSeparators>())
 {
     ui->setupUi(this);
+    DefaultButtonTakesEnter(this);
     ui->cmbSeparator->setCurrentIndex(0);
     ui->cmbRemoveChars->setCurrentIndex(0);
     connect(ui->cSeuraava, &QPushButton::clicked, this, &frmSeparators::cSeuraava_Click);

@@ -29,6 +29,18 @@ void RememberPrinterSetup(const QPrinter& printer, const QPageLayout& shown)
         setup.orientation = chosen.orientation();
 }
 
+bool PrinterMissing(const QPrinter& printer)
+{
+    return printer.outputFileName().isEmpty() && (printer.printerName().isEmpty() || !printer.isValid());
+}
+
+QString PrinterMissingText()
+{
+    return QStringLiteral("Tulostinta ei löydy. Valitse tulostusasetuksissa tulostus ikkunaan ja tallenna sivut "
+                          "sieltä PDF-tiedostoksi, tai valitse Tulostin-painikkeella tulostus PDF-tiedostoon. "
+                          "Tulostimen voi lisätä käyttöjärjestelmän tulostinasetuksista.");
+}
+
 void ApplyPrinterSetup(QPrinter& printer)
 {
     const PrinterSetupChoice& setup = PrinterSetup();
@@ -78,6 +90,8 @@ std::pair<int, int> ChosenRange(const QPrinter& printer)
 
 [[noreturn]] void PrinterFailed(const QPrinter& printer)
 {
+    if (PrinterMissing(printer))
+        throw ReportException(ReportErr::PrinterError, PrinterMissingText());
     throw ReportException(ReportErr::PrinterError,
                           QStringLiteral("Tulostus tulostimelle %1 epäonnistui.").arg(printer.printerName()));
 }

@@ -23,6 +23,12 @@ void InstallReportOutput();
 // ReportException 20544 when the printer refuses.
 void PrintDocument(const ReportDocument& doc, QPrinter& printer);
 
+// Whether a print to this printer has nowhere to go: no printer is installed (the printer is then
+// a PDF file without a name) and no PDF file was chosen in the printer setup.
+bool PrinterMissing(const QPrinter& printer);
+// What the user can do then, in the words of the print dialogs.
+QString PrinterMissingText();
+
 // Keeps what a print dialog chose (printer, print to file, paper, orientation) for every later
 // print. shown: the page layout the dialog opened with; a paper or orientation the user left as
 // it was shown is no choice, and the report's own stays.

@@ -2,6 +2,7 @@
 
 #include "ui_frmTulJarjValinta.h"
 
+#include "base/ui/DefaultButton.h"
 #include "printing/PrintChoices.h"
 #include "settings/ui/FormPlacement.h"
 
@@ -12,6 +13,7 @@ namespace tikkeli {
 frmTulJarjValinta::frmTulJarjValinta(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::frmTulJarjValinta>())
 {
     ui->setupUi(this);
+    DefaultButtonTakesEnter(this);
     auto* group = new QButtonGroup(this);
     group->addButton(ui->optTulJarj_0, 0);
     group->addButton(ui->optTulJarj_1, 1);

@@ -186,7 +186,9 @@ TEST_F(TemplateEditorTest, BrowsingWritesNothingAndAnUnknownFieldIsKept)
     EXPECT_TRUE(prompter.messageTexts().isEmpty());
 }
 
-TEST_F(TemplateEditorTest, AFailedSaveSaysWhyAndKeepsTheChange)
+// Another window deleted the template meanwhile: saving offers to keep it as a new one, and
+// Uusi goes on once the user has chosen.
+TEST_F(TemplateEditorTest, ATemplateDeletedElsewhereCanBeSavedAsANewOne)
 {
     const qint64 id = store(QStringLiteral("Poistuva"), QStringLiteral("jrSukunimi"));
     store(QStringLiteral("Toinen"), QStringLiteral("jrSukunimi"));
@@ -195,19 +197,108 @@ TEST_F(TemplateEditorTest, AFailedSaveSaysWhyAndKeepsTheChange)
     club.db.execute(QStringLiteral("DELETE FROM rp WHERE rpID = ?"), {Value(id)});
     name()->setFocus();
     QTest::keyClicks(name(), QStringLiteral(" X"));
+    prompter.answerNo();
     QTest::keyClick(w.get(), Qt::Key_F3);
-    ASSERT_EQ(prompter.messageTexts().size(), 1);
-    EXPECT_TRUE(prompter.messageTexts()[0].startsWith(QStringLiteral("Raporttipohjan tallennus epäonnistui: ")));
-    EXPECT_EQ(name()->text(), QStringLiteral("Poistuva X"));
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    EXPECT_EQ(prompter.shown()[0].buttons, MsgButtons::YesNo);
+    EXPECT_TRUE(prompter.shown()[0].text.contains(QStringLiteral("uutena")));
+    EXPECT_EQ(rows(), 1);
     EXPECT_TRUE(w->current().isDirty());
-    // Moving on fails the same way and keeps the template on screen.
-    choose(QStringLiteral("Toinen"));
-    EXPECT_EQ(w->current().id(), id);
-    EXPECT_EQ(prompter.messageTexts().size(), 2);
-    // Closing offers to leave without the change.
+
     prompter.answerYes();
-    w->cSulje_Click();
+    QTest::keyClick(w.get(), Qt::Key_F2);
+    ASSERT_EQ(prompter.shown().size(), 2u);
+    EXPECT_EQ(prompter.shown()[1].buttons, MsgButtons::YesNoCancel);
+    EXPECT_EQ(rows(), 3); // the kept one, Toinen and the new one
+    const qint64 kept = club.db.scalar(QStringLiteral("SELECT MIN(rpID) FROM rp WHERE rpID > ?"), {Value(id + 1)}).toInt64();
+    cRapMaaritys r(club.db);
+    ASSERT_TRUE(r.Read(kept));
+    EXPECT_EQ(r.RepSettings().ReportName(), QStringLiteral("Poistuva X"));
+    EXPECT_EQ(r.RepSettings().Columns(1).fieldName(), QStringLiteral("jrSukunimi"));
+    EXPECT_NE(w->current().id(), kept); // the new template is on screen
+    // The list names the kept template by its new row.
+    choose(QStringLiteral("Poistuva X"));
+    EXPECT_EQ(w->current().id(), kept);
+}
+
+// Tab goes down the window as it is laid out: the options, every column row, the add-row
+// button, then the commands. Every Alt letter presses its control.
+TEST_F(TemplateEditorTest, TabFollowsTheLayoutAndAltLettersPressTheirButtons)
+{
+    DataPrinterSettings s;
+    s.setReportName(QStringLiteral("Kaksi"));
+    s.AddColumn(QStringLiteral("Nimi"), QStringLiteral("jrSukunimi"), 30);
+    s.AddColumn(QStringLiteral("Puhelin"), QStringLiteral("jrPuhelin"), 20);
+    club.db.execute(QStringLiteral("INSERT INTO rp (rpDef) VALUES (?)"), {Value(s.ToText())});
+    open();
+    choose(QStringLiteral("Kaksi"));
+    QCoreApplication::processEvents(); // the new row is shown
+    name()->setFocus();
+    QStringList order;
+    for (int i = 0; i < 20 && order.size() < 12; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        order << QApplication::focusWidget()->objectName();
+    }
+    const QStringList rowsThenCommands = {
+        "tOtsake_0",       "cmbKentanNimi_0", "tLeveys_0",     "cPoistaRivi_0", "tOtsake_1",
+        "cmbKentanNimi_1", "tLeveys_1",       "cPoistaRivi_1", "cUusiRivi",     "cUusi"};
+    const int first = int(order.indexOf(QStringLiteral("tOtsake_0")));
+    ASSERT_GE(first, 0) << order.join(' ').toStdString();
+    EXPECT_EQ(order.mid(first, rowsThenCommands.size()).join(u' ').toStdString(), rowsThenCommands.join(u' ').toStdString())
+        << order.join(' ').toStdString();
+    EXPECT_FALSE(order.mid(0, first).contains(QStringLiteral("cUusi"))) << order.join(' ').toStdString();
+
+    for (const char* option : {"optOrientation_2", "optLines_1", "optOrientation_1", "optLines_0"}) {
+        auto* button = Control<QRadioButton>(*w, option);
+        const QKeyCombination letter = QKeySequence::mnemonic(button->text())[0];
+        QTest::keyClick(w.get(), letter.key(), letter.keyboardModifiers());
+        EXPECT_TRUE(QTest::qWaitFor([&] { return button->isChecked(); }, 1000)) << option; // an animated click
+    }
+    // Alt+- removes the row that has the focus.
+    row<QLineEdit>("tOtsake", 1)->setFocus();
+    QTest::keyClick(w.get(), Qt::Key_Minus, Qt::AltModifier);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(w->rowCount(), 1);
+    EXPECT_EQ(row<QLineEdit>("tOtsake", 0)->text(), QStringLiteral("Nimi"));
+    QTest::keyClick(w.get(), Qt::Key_F3);
+    cRapMaaritys r(club.db);
+    ASSERT_TRUE(r.Read(w->current().id()));
+    EXPECT_EQ(r.RepSettings().Orientation(), DataPrinterSettings::Portrait);
+    EXPECT_TRUE(r.RepSettings().Lines());
+    EXPECT_EQ(r.RepSettings().columnCount(), 1);
+}
+
+// Closing (Alt+F4 here) stores the template as a save does: one without a field is not stored
+// unless the user goes on without it; with a field, what was typed last is stored.
+TEST_F(TemplateEditorTest, ClosingStoresTheTemplateAsASaveWould)
+{
+    open();
+    QTest::keyClick(w.get(), Qt::Key_F2);
+    const qint64 id = w->current().id();
+    const QString bare = stored(id);
+    QTest::keyClicks(name(), QStringLiteral("Puolivalmis"));
+    QTest::keyClicks(row<QLineEdit>("tOtsake", 0), QStringLiteral("Nimi"));
+    prompter.answerNo();
+    w->close();
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    EXPECT_TRUE(prompter.shown()[0].text.startsWith(QStringLiteral("Raporttipohjassa ei ole yhtään kenttää")));
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(stored(id), bare);
+
+    auto* field = row<QComboBox>("cmbKentanNimi", 0);
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_Home);
+    QTest::keyClicks(row<QLineEdit>("tLeveys", 0), QStringLiteral("25"));
+    w->close();
     EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(prompter.shown().size(), 1u);
+    cRapMaaritys r(club.db);
+    ASSERT_TRUE(r.Read(id));
+    EXPECT_EQ(r.RepSettings().ReportName(), QStringLiteral("Puolivalmis"));
+    ASSERT_EQ(r.RepSettings().columnCount(), 1);
+    EXPECT_EQ(r.RepSettings().Columns(1).Header(), QStringLiteral("Nimi"));
+    EXPECT_EQ(r.RepSettings().Columns(1).fieldName(), QStringLiteral("jrSukunimi"));
+    EXPECT_EQ(r.RepSettings().Columns(1).Width(), 25.0);
 }
 
 } // namespace

@@ -2,9 +2,11 @@
 #include "maps/ui/MapPrinting.h"
 #include "maps/ui/frmKartanTulostus.h"
 #include "printing/PrintChoices.h"
+#include "printing/ui/frmTulostus.h"
 #include "support/Controls.h"
 #include "support/WhenModalShown.h"
 
+#include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -32,9 +34,19 @@ struct Answer {
     bool visibleArea = false;
 };
 
+// Sends the print to the printer (the PDF file of the printer setup) in the print settings.
+void toPrinter()
+{
+    WhenModalShown<frmTulostus>([](frmTulostus& d) {
+        Control<QComboBox>(d, "cmbTulostusLaite")->setCurrentIndex(1);
+        QTest::mouseClick(Control<QPushButton>(d, "cTulosta"), Qt::LeftButton);
+    });
+}
+
 // Fills the dialog as a user would and presses Enter in the scale box.
 void answerWith(const Answer& a)
 {
+    toPrinter();
     WhenModalShown<frmKartanTulostus>([a](frmKartanTulostus& d) {
         auto* title = Control<QLineEdit>(d, "tKartanOtsake");
         title->setFocus();
@@ -66,7 +78,7 @@ TEST_F(MapPrintDialogTest, EnterAtOncePrintsTheWholeMapAtTheOfferedScale)
     QTest::keyClick(Control<QLineEdit>(d, "tKartanOtsake"), Qt::Key_Return);
     EXPECT_FALSE(d.Peruttu);
     EXPECT_TRUE(d.KokoKartta);
-    EXPECT_EQ(d.MittakaavaTeksti, QStringLiteral("40000"));
+    EXPECT_EQ(d.Mittakaava, 40000);
     EXPECT_TRUE(d.KartanOtsake.isEmpty());
     EXPECT_TRUE(prompter.shown().empty());
 }
@@ -87,7 +99,6 @@ TEST_F(MapPrintDialogTest, AFinerScaleAsksAndNoKeepsTheDialogAndItsEntries)
         {"finer, yes", QStringLiteral("20000"), false, MsgResult::Yes, true, false},
         {"finer, no", QStringLiteral("20000"), false, MsgResult::No, false, true},
         {"finer, visible area", QStringLiteral("20000"), true, {}, true, false},
-        {"empty scale passes", QString(""), false, {}, true, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -113,7 +124,7 @@ TEST_F(MapPrintDialogTest, AFinerScaleAsksAndNoKeepsTheDialogAndItsEntries)
         EXPECT_EQ(d.Peruttu, !c.closes);
         if (c.closes) {
             EXPECT_EQ(d.KokoKartta, c.whole);
-            EXPECT_EQ(d.MittakaavaTeksti, c.scale);
+            EXPECT_EQ(d.Mittakaava, c.scale.toInt());
             EXPECT_EQ(d.KartanOtsake, QStringLiteral("Itäranta"));
         } else {
             EXPECT_EQ(title->text(), QStringLiteral("Itäranta"));
@@ -271,20 +282,44 @@ TEST_F(MapPrintToPdfTest, MapsThatCannotBePrintedAreRefusedBeforeTheDialog)
     }
 }
 
-TEST_F(MapPrintToPdfTest, AScaleThatIsNoNumberPrintsNothing)
+// The box is read once, by the one reader of whole numbers: empty and 0 are refused before the
+// question of a finer scale, and the dialog stays open with what was typed.
+TEST_F(MapPrintToPdfTest, AnEmptyOrZeroScaleIsRefusedFirstAndNothingIsPrinted)
 {
     MapPrintSource source;
     source.picture = whitePicture(100, 100);
     source.scale = 20000;
     source.pixelRatio = 150;
-    for (const QString& typed : {QStringLiteral(""), QStringLiteral("0")}) {
+    const std::pair<QString, QString> cases[] = {
+        {QString(), QStringLiteral("Mittakaavan pitää olla numeromuodossa.")},
+        {QStringLiteral("0"), QStringLiteral("Mittakaavan pitää olla suurempi kuin nolla.")}};
+    for (const auto& [typed, refusal] : cases) {
         prompter.clear();
-        // 0 is finer than the offered scale: the dialog asks first, and Yes lets it through.
-        if (typed == QStringLiteral("0"))
-            prompter.answerYes();
-        answerWith({QString(), typed, false});
+        toPrinter();
+        WhenModalShown<frmKartanTulostus>([this, typed](frmKartanTulostus& d) {
+            auto* scale = Control<QLineEdit>(d, "tMittakaava");
+            scale->clear();
+            QTest::keyClicks(scale, typed);
+            QTest::keyClick(scale, Qt::Key_Return);
+            EXPECT_TRUE(d.isVisible());
+            EXPECT_EQ(scale->text(), typed);
+            QTest::keyClick(scale, Qt::Key_Escape);
+        });
         EXPECT_FALSE(PrintMap(nullptr, source));
-        EXPECT_EQ(prompter.messageTexts().last(), QStringLiteral("Mittakaavan pitää olla numeromuodossa."));
+        EXPECT_EQ(prompter.messageTexts(), QStringList{refusal});
         EXPECT_FALSE(QFile::exists(pdf()));
     }
+}
+
+TEST_F(MapPrintToPdfTest, AWholeMapScaleBeyond32BitsSaysThePictureIsTooLargeForThePaper)
+{
+    MapPrintSource source;
+    source.picture = whitePicture(3000, 3000);
+    source.scale = 2000000000;
+    source.pixelRatio = 1;
+    toPrinter();
+    EXPECT_FALSE(PrintMap(nullptr, source));
+    ASSERT_EQ(prompter.messageTexts().size(), 1);
+    EXPECT_TRUE(prompter.messageTexts().first().startsWith(
+        QStringLiteral("Karttakuva on liian suuri tulostettavaksi tälle paperille")));
 }

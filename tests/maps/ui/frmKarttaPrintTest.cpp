@@ -2,9 +2,16 @@
 
 #include "maps/ui/frmKartanTulostus.h"
 #include "printing/PrintChoices.h"
+#include "printing/ReportEngine.h"
+#include "printing/ui/ReportPreview.h"
+#include "printing/ui/ReportPrinting.h"
+#include "printing/ui/frmTulostus.h"
 #include "support/WhenModalShown.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QPrintDialog>
+#include <QPrinterInfo>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -34,13 +41,36 @@ struct MapWindowPrint : MapWindowFixture {
     void TearDown() override
     {
         PrinterSetup() = saved;
+        Printing() = PrintChoices{};
+        MainReport().PrinterName.clear();
         MapWindowFixture::TearDown();
     }
     QString pdf() const { return dir.filePath(QStringLiteral("kartta.pdf")); }
 
-    // F7 (or the button), and the print dialog answered with a title and Enter.
-    void print(frmKartta* w, const QString& title, bool byKey)
+    // The print settings sent to the window (0) or the printer (1); before that, the printer
+    // dialog is answered with "print to file" and this PDF file when one is given.
+    void destination(int where, const QString& pdfThroughDialog = {})
     {
+        WhenModalShown<frmTulostus>([where, pdfThroughDialog](frmTulostus& d) {
+            if (!pdfThroughDialog.isEmpty()) {
+                WhenModalShown<QPrintDialog>([pdfThroughDialog](QPrintDialog& p) {
+                    auto* printers = Control<QComboBox>(p, "printers");
+                    printers->setCurrentIndex(printers->findText(QStringLiteral("PDF"), Qt::MatchContains));
+                    Control<QLineEdit>(p, "filename")->setText(pdfThroughDialog);
+                    p.accept();
+                });
+                QTest::mouseClick(Control<QPushButton>(d, "cTulostin"), Qt::LeftButton);
+            }
+            Control<QComboBox>(d, "cmbTulostusLaite")->setCurrentIndex(where);
+            QTest::mouseClick(Control<QPushButton>(d, "cTulosta"), Qt::LeftButton);
+        });
+    }
+
+    // F7 (or the button), the destination chosen, and the print dialog answered with a title and
+    // Enter.
+    void print(frmKartta* w, const QString& title, bool byKey, int where = 1, const QString& pdfThroughDialog = {})
+    {
+        destination(where, pdfThroughDialog);
         WhenModalShown<frmKartanTulostus>([title](frmKartanTulostus& d) {
             Control<QLineEdit>(d, "tKartanOtsake")->setText(title);
             QTest::keyClick(Control<QLineEdit>(d, "tMittakaava"), Qt::Key_Return);
@@ -104,4 +134,39 @@ TEST_F(MapWindowPrint, AMapWithoutAScaleIsRefusedBeforeTheDialog)
     ASSERT_FALSE(prompter.messageTexts().isEmpty());
     EXPECT_TRUE(prompter.messageTexts().last().startsWith(QStringLiteral("Kartan mittakaavaa ei ole määritelty.")));
     EXPECT_FALSE(QFile::exists(pdf()));
+}
+
+// F7 offers what every print offers: the preview window, or a printer whose dialog also prints to a
+// PDF file; with neither a printer nor a file it says what to do.
+TEST_F(MapWindowPrint, F7OffersTheWindowAPrinterAndAPdfFile)
+{
+    frmKartta* w = open();
+    ASSERT_NE(w, nullptr);
+    frmKartta::ChooseEstates = [](QWidget*) { return std::optional<frmKartta::EstatesChoice>({true, {}}); };
+    Control<QCheckBox>(*w, "cNaytaTilat")->click();
+    print(w, QStringLiteral("Koealue"), true, 0);
+    ReportPreview* preview = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (auto* p = qobject_cast<ReportPreview*>(top))
+            preview = p;
+    ASSERT_NE(preview, nullptr) << prompter.messageTexts().join('|').toStdString();
+    EXPECT_EQ(preview->windowTitle(), QStringLiteral("Tikkeli - Koealue"));
+    preview->close();
+
+    PrinterSetup() = PrinterSetupChoice{};
+    const QString chosen = dir.filePath(QStringLiteral("valittu.pdf"));
+    print(w, QStringLiteral("Koealue"), false, 1, chosen);
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {chosen, QStringLiteral("-")});
+    ASSERT_TRUE(text.waitForFinished(60000)) << prompter.messageTexts().join('|').toStdString();
+    EXPECT_TRUE(QString::fromUtf8(text.readAllStandardOutput()).contains(QStringLiteral("Koealue")));
+
+    if (!QPrinterInfo::availablePrinters().isEmpty())
+        GTEST_SKIP() << "a printer is installed";
+    PrinterSetup() = PrinterSetupChoice{};
+    MainReport().PrinterName.clear();
+    prompter.clear();
+    destination(1);
+    Control<QPushButton>(*w, "cTulosta")->click();
+    EXPECT_EQ(prompter.messageTexts(), QStringList{PrinterMissingText()});
 }

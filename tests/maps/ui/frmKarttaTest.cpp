@@ -545,11 +545,19 @@ TEST_F(MapWindow, AnUnusablePictureFileStoresNothing)
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(PngHeader(40000, 40000));
     }
+    // Half of a good picture: damaged, not too large.
+    const QString truncated = dir.filePath(QStringLiteral("puolikas.png"));
+    {
+        QFile f(truncated);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(pictureBytes().left(pictureBytes().size() / 2));
+    }
     t.db.execute(QStringLiteral("DELETE FROM rj"));
     const QByteArray before = MapStorage::Read(t.db).picture;
     frmKartta* w = open();
     const std::pair<QString, QString> cases[] = {
         {garbage, QStringLiteral("Valittua kuvatiedostoa ei voida käyttää.")},
+        {truncated, QStringLiteral("Valittua kuvatiedostoa ei voida käyttää.")},
         {huge, QStringLiteral("Valittu karttakuva on liian suuri näytettäväksi. "
                               "Kuvaa ei tallennettu.")},
     };
@@ -565,14 +573,20 @@ TEST_F(MapWindow, AnUnusablePictureFileStoresNothing)
 
 TEST_F(MapWindow, AStoredPictureThatCannotBeShownLeavesTheRowAsItIs)
 {
-    MapStorage::SavePictureBytes(t.db, QByteArray("rikki"));
-    MapStorage::SaveMapScale(t.db, 20000);
-    frmKartta* w = open();
-    EXPECT_EQ(prompter.messageTexts(),
-              QStringList{QStringLiteral("Tietokantaan tallennettua karttakuvaa ei voida näyttää.")});
-    EXPECT_TRUE(w->picture().isNull());
-    EXPECT_EQ(label(*w, "lblMittakaava"), QStringLiteral("1:20000"));
-    EXPECT_EQ(MapStorage::Read(t.db).picture, QByteArray("rikki"));
+    // Bytes that are no picture, and half of a good one.
+    for (const QByteArray& stored : {QByteArray("rikki"), pictureBytes().left(pictureBytes().size() / 2)}) {
+        prompter.clear();
+        MapStorage::SavePictureBytes(t.db, stored);
+        MapStorage::SaveMapScale(t.db, 20000);
+        frmKartta* w = open();
+        EXPECT_EQ(prompter.messageTexts(),
+                  QStringList{QStringLiteral("Tietokantaan tallennettua karttakuvaa ei voida näyttää.")});
+        EXPECT_TRUE(w->picture().isNull());
+        EXPECT_EQ(label(*w, "lblMittakaava"), QStringLiteral("1:20000"));
+        EXPECT_EQ(MapStorage::Read(t.db).picture, stored);
+        FormRegistry::CloseAllForms();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 }
 
 TEST_F(MapWindow, DeletingTheMapEmptiesTheViewAtOnce)
