@@ -1,4 +1,5 @@
 #include "base/CNumericLocale.h"
+#include "support/ModalWatchdog.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -11,6 +12,8 @@ int main(int argc, char** argv)
     QLocale::setDefault(QLocale(QLocale::Finnish, QLocale::Finland));
     QApplication app(argc, argv);
     tikkeli::UseCNumericLocale(); // as the program does right after making its application
+    // A modal dialog no test scripted fails that test at once instead of waiting for a user.
+    tikkeli::test::InstallModalWatchdog();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
