@@ -3,7 +3,7 @@
 
 #include "backup/FolderBackup.h"
 #include "base/ScriptedPrompter.h"
-#include "settings/IniSettingsStore.h"
+#include "platform/IniSettingsStore.h"
 #include "base/SharedState.h"
 
 #include <QDir>
