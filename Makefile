@@ -16,8 +16,15 @@ build: setup
 run: build
 	$(BUILD)/bin/tikkeli
 
+# The whole suite twice: in the C locale, and in the Finnish one the program's users run it in
+# (decimal commas, Finnish collation and dates reach the C library and Qt's system locale).
+TEST_LOCALES ?= C fi_FI.UTF-8
 test: build
-	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+	status=0; for loc in $(TEST_LOCALES); do \
+	  echo "== ctest, LC_ALL=$$loc"; \
+	  (cd $(BUILD) && env -u LANGUAGE LANG=$$loc LC_ALL=$$loc QT_QPA_PLATFORM=offscreen \
+	    ctest --output-on-failure -j $(JOBS)) || { status=1; echo "== failed under LC_ALL=$$loc"; }; \
+	done; exit $$status
 
 # The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer, in its own build folder so
 # that the ordinary build is left alone. Any report fails the test that caused it.

@@ -73,41 +73,56 @@ long long stepAll(sqlite3* h, const char* sql)
     return n;
 }
 
-// The members by name in the collation's order against SQLite's built-in binary order.
-void nameOrder(benchmark::State& state, const std::string& what, const std::string& collation)
+// The members by name in a collation's order against a baseline order of the same rows.
+void nameOrder(benchmark::State& state, const std::string& what, const std::string& collation,
+               const std::string& baselineCollation, double target)
 {
     Fixture& f = fixture(int(state.range(0)));
     sqlite3* h = f.db.handle();
-    const std::string ours = "SELECT jrSukunimi FROM jr ORDER BY jrSukunimi COLLATE " + collation + ", jrEtunimi COLLATE "
-                             + collation;
+    const auto ordered = [](const std::string& c) {
+        return c.empty() ? std::string("SELECT jrSukunimi FROM jr ORDER BY jrSukunimi, jrEtunimi")
+                         : "SELECT jrSukunimi FROM jr ORDER BY jrSukunimi COLLATE " + c + ", jrEtunimi COLLATE " + c;
+    };
+    const std::string ours = ordered(collation), baseline = ordered(baselineCollation);
     RunPaired(
-        state, what + " vs binary order, " + std::to_string(state.range(0)) + " members", 1.5,
-        [&] { benchmark::DoNotOptimize(stepAll(h, "SELECT jrSukunimi FROM jr ORDER BY jrSukunimi, jrEtunimi")); },
+        state, what + ", " + std::to_string(state.range(0)) + " members", target,
+        [&] { benchmark::DoNotOptimize(stepAll(h, baseline.c_str())); },
         [&] { benchmark::DoNotOptimize(stepAll(h, ours.c_str())); });
 }
 
-void BM_NameOrder(benchmark::State& state)
-{
-    nameOrder(state, "name-sorted query", "FI");
-}
-BENCHMARK(BM_NameOrder)->Arg(10000)->Arg(100000)->Iterations(9)->UseManualTime()->Unit(benchmark::kMillisecond);
-
 // What any registered collation costs SQLite's sorter, whatever it compares: one that is plain
 // byte order (memcmp) against the built-in binary order, which the sorter compares inline, without
-// unpacking the records and calling out. The name order above cannot go below this.
+// unpacking the records and calling out. A query sorted by a collation of ours cannot go below it.
 int byteOrder(void*, int na, const void* a, int nb, const void* b)
 {
     const int r = std::memcmp(a, b, std::size_t(na < nb ? na : nb));
     return r != 0 ? r : na - nb;
 }
 
+void installByteOrder(int rows)
+{
+    sqlite3_create_collation_v2(fixture(rows).db.handle(), "BYTES", SQLITE_UTF8, nullptr, &byteOrder, nullptr);
+}
+
 void BM_NameOrderAnyCollation(benchmark::State& state)
 {
-    sqlite3_create_collation_v2(fixture(int(state.range(0))).db.handle(), "BYTES", SQLITE_UTF8, nullptr, &byteOrder,
-                                nullptr);
-    nameOrder(state, "byte-order collation (the floor)", "BYTES");
+    installByteOrder(int(state.range(0)));
+    nameOrder(state, "byte-order collation (the floor) vs binary order", "BYTES", "", 1.5);
 }
 BENCHMARK(BM_NameOrderAnyCollation)->Arg(10000)->Arg(100000)->Iterations(9)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// A query sorted in Finnish order by SQLite (the report files' ORDER BY, the lists and labels among
+// them). Against the built-in binary order it pays the floor above (about 1.45 here) before it
+// compares a single letter, so 1.5 against binary order would leave the Finnish comparison itself
+// next to nothing. The target is stated against the floor instead: the Finnish comparison may cost
+// at most a quarter more than comparing bytes in the same sorter. (The member window's list, the
+// one that grows with every use, is sorted outside SQLite's sorter: BM_MemberListNameOrder.)
+void BM_NameOrder(benchmark::State& state)
+{
+    installByteOrder(int(state.range(0)));
+    nameOrder(state, "name-sorted query in Finnish order vs the byte-order floor", "FI", "BYTES", 1.25);
+}
+BENCHMARK(BM_NameOrder)->Arg(10000)->Arg(100000)->Iterations(9)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // The program's name-sorted query: the member list as the member window reads it, sorted in
 // Finnish order outside SQLite's sorter, against the same ids in SQLite's binary order.

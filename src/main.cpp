@@ -1,3 +1,4 @@
+#include "base/CNumericLocale.h"
 #include "base/DesktopDialogs.h"
 #include "base/Prompter.h"
 #include "ui/WidgetPrompter.h"
@@ -19,6 +20,9 @@ int main(int argc, char** argv)
     // The desktop's own file dialogs (GNOME's, KDE's) where the desktop offers them.
     tikkeli::PreferDesktopFileDialogs();
     QApplication app(argc, argv);
+    // Qt took the desktop's locale for the C library too; the files written for other programs
+    // keep the C library's numbers with a decimal point.
+    tikkeli::UseCNumericLocale();
     QApplication::setApplicationName(QStringLiteral("Tikkeli"));
     // The desktop matches the windows to the installed menu entry and its icon.
     QApplication::setDesktopFileName(QStringLiteral("fi.tikkeli.Tikkeli"));

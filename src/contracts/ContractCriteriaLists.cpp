@@ -4,6 +4,7 @@
 #include "contracts/AnimalCatalogue.h"
 #include "contracts/ContractReportCriteria.h"
 #include "contracts/ContractSelection.h"
+#include "members/CriteriaValues.h"
 #include "db/Recordset.h"
 
 namespace tikkeli {
@@ -46,7 +47,7 @@ FeatureCount countFeature(Database& db, const ContractCriteria::Feature& f)
         return count;
     // The same tests as the compact feature list, a date pattern aside: it only narrows the lists.
     ContractCriteria::Feature tests = f;
-    if (tests.PvmArvo.contains(QLatin1Char('*')))
+    if (const auto date = ReadDateCriterion(tests.PvmArvo).value; date && date->isYearPattern())
         tests.PvmArvo.clear();
     ContractQuery q = ContractReportText::featureSummaryQuery(tests);
     Recordset contracts = db.openRecordset(QStringLiteral("SELECT DISTINCT vsID FROM (") + q.sql + QLatin1Char(')'),

@@ -1,9 +1,7 @@
 #include "contracts/ContractReportCriteria.h"
 
-#include "base/DateInput.h"
-
 #include "base/NullConversions.h"
-#include "base/NumericText.h"
+#include "members/CriteriaValues.h"
 #include "printing/FormulaText.h"
 
 namespace tikkeli {
@@ -77,19 +75,16 @@ QString AnimalGroupText(const ContractCriteria::Animals& a)
 
 FeatureTests featureTests(const ContractCriteria::Feature& f)
 {
+    // The member criteria's readers: a text reads here as the criteria dialog's check reads it.
     FeatureTests t;
-    const QString date = f.PvmArvo.trimmed();
-    if (date.contains(QLatin1Char('*'))) {
-        t.hasYearPattern = true;
-        t.yearPattern = date;
-    } else if (!date.isEmpty()) {
-        if (const auto d = ReadDate(date))
-            t.date = *d;
+    if (const auto date = ReadDateCriterion(f.PvmArvo).value) {
+        t.hasYearPattern = date->isYearPattern();
+        t.yearPattern = date->yearPattern;
+        t.date = date->date;
     }
-    if (const auto n = ParseLocaleNumber(f.LukuArvo.trimmed()))
-        if (const auto whole = RoundToInt32(*n))
-            t.number = *whole;
-    t.money = ParseLocaleCurrency(f.ArvoArvo.trimmed());
+    if (const auto number = ReadWholeNumberCriterion(f.LukuArvo).value)
+        t.number = *number;
+    t.money = ReadMoneyCriterion(f.ArvoArvo).value;
     return t;
 }
 

@@ -23,10 +23,9 @@ QString ValidityFilterText(const ContractCriteria::Validity& v, const QString& f
 // The heading of the animal lists.
 QString AnimalGroupText(const ContractCriteria::Animals& a);
 
-// The value tests of the feature criteria as the lists read them. A date with "*" is a pattern
-// for the year; any other date text is read as a Finnish date. Numbers are read with a decimal
-// comma: the number test rounds to a whole number (half to even), money keeps its decimals.
-// A text that does not read as its kind adds no test.
+// The value tests of the feature criteria, read by the member criteria's readers
+// (CriteriaValues): a date or a year pattern ("19*", "198?"), a whole number (half to even),
+// money with its decimals. A text that does not read as its kind adds no test.
 struct FeatureTests {
     bool hasYearPattern = false;
     QString yearPattern;

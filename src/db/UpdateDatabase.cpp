@@ -9,7 +9,7 @@
 
 #include "base/ErrorHandling.h"
 
-#include <QCryptographicHash>
+#include <QtEndian>
 #include <QStringList>
 #include <optional>
 #include <sqlite3.h>
@@ -129,45 +129,91 @@ constexpr int MunicipalityOldWidth = 50;
 // marked with needs nothing. Any change of the schema afterwards, by this program, an older one
 // or another tool, changes the digest, and the file is checked again. Never 0, which is what a
 // file that was never marked (or one of an older version) holds.
+//
+// The check runs at every start-up, so it must cost about what reading the schema costs. The
+// digest only has to change when the schema does (nobody forges a schema against it), so a fast
+// non-cryptographic hash serves; a cryptographic one costs several times the read. Each schema
+// row is hashed on its own and the row hashes are added up, so the digest does not depend on the
+// order of the rows: a compacted copy, which writes its schema in another order, keeps the mark
+// without the sort an ORDER BY would cost.
+constexpr quint64 HashMultiplier = 0x9E3779B97F4A7C15ull;
+
+quint64 finishHash(quint64 h)
+{
+    h ^= h >> 33;
+    h *= 0xFF51AFD7ED558CCDull;
+    h ^= h >> 33;
+    h *= 0xC4CEB9FE1A85EC53ull;
+    h ^= h >> 33;
+    return h;
+}
+
+quint64 hashBytes(const unsigned char* p, qsizetype n, quint64 h)
+{
+    qsizetype i = 0;
+    for (; i + 8 <= n; i += 8) {
+        h = (h ^ qFromLittleEndian<quint64>(p + i)) * HashMultiplier;
+        h ^= h >> 32;
+    }
+    quint64 tail = 0;
+    for (int k = 0; i + k < n; ++k)
+        tail |= quint64(p[i + k]) << (8 * k);
+    return finishHash((h ^ tail ^ (quint64(n) << 56)) * HashMultiplier);
+}
+
+quint64 stepsHash()
+{
+    static const quint64 hash = [] {
+        QByteArray text("tikkeli upgrade steps\n");
+        for (const Step& s : Steps) {
+            text += QByteArray::number(s.no) + ' ' + QByteArray::number(int(s.guard)) + ' '
+                    + QByteArray(s.table ? s.table : "-") + ' ' + QByteArray(s.name ? s.name : "-") + '\n';
+        }
+        return hashBytes(reinterpret_cast<const unsigned char*>(text.constData()), text.size(), 0);
+    }();
+    return hash;
+}
+
 std::optional<qint32> schemaMark(Database& db)
 {
-    QCryptographicHash digest(QCryptographicHash::Sha256);
-    digest.addData(QByteArrayView("tikkeli upgrade steps\n"));
-    for (const Step& s : Steps) {
-        digest.addData(QByteArray::number(s.no) + ' ' + QByteArray::number(int(s.guard)) + ' '
-                       + QByteArray(s.table ? s.table : "-") + ' ' + QByteArray(s.name ? s.name : "-") + '\n');
-    }
     sqlite3* h = db.handle();
     sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(h, "SELECT type, name, tbl_name, sql FROM sqlite_master ORDER BY type, name", -1, &st, nullptr)
-        != SQLITE_OK) {
+    if (sqlite3_prepare_v2(h, "SELECT type, name, tbl_name, sql FROM sqlite_master", -1, &st, nullptr) != SQLITE_OK) {
         sqlite3_finalize(st);
         return std::nullopt;
     }
+    quint64 sum = 0, rows = 0;
     int rc;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        quint64 row = 0;
         for (int c = 0; c < 4; ++c) {
-            // A Null (an automatic index has no statement) reads apart from any text.
+            // A Null (an automatic index has no statement) reads apart from any text, even an empty one.
             const auto* text = sqlite3_column_text(st, c);
-            if (text)
-                digest.addData(QByteArrayView(reinterpret_cast<const char*>(text), sqlite3_column_bytes(st, c)));
-            digest.addData(QByteArrayView(text ? "\x01" : "\x02", 1));
+            const quint64 column = quint64(c + 1) << 60;
+            row = text ? hashBytes(text, sqlite3_column_bytes(st, c), row ^ column) : finishHash(row ^ column ^ 0x5A5A);
         }
+        sum += finishHash(row);
+        ++rows;
     }
     sqlite3_finalize(st);
     if (rc != SQLITE_DONE)
         return std::nullopt;
-    const QByteArray d = digest.result();
-    const qint32 mark = qint32(((quint32(quint8(d[0])) << 24) | (quint32(quint8(d[1])) << 16) | (quint32(quint8(d[2])) << 8)
-                                | quint32(quint8(d[3])))
-                               & 0x7FFFFFFFu);
+    const quint64 d = finishHash(stepsHash() ^ finishHash(sum + rows * HashMultiplier));
+    const qint32 mark = qint32((d >> 32) & 0x7FFFFFFFu);
     return mark == 0 ? 1 : mark;
 }
 
+// Read straight from the engine: this runs on every start-up, and the layer's statement handling
+// costs about half what the whole schema read does.
 std::optional<qint64> storedMark(Database& db)
 {
-    const Value v = db.scalar(QStringLiteral("PRAGMA user_version"));
-    return v.isNull() ? std::nullopt : std::optional<qint64>(v.toInt64());
+    sqlite3_stmt* st = nullptr;
+    std::optional<qint64> mark;
+    if (sqlite3_prepare_v2(db.handle(), "PRAGMA user_version", -1, &st, nullptr) == SQLITE_OK
+        && sqlite3_step(st) == SQLITE_ROW)
+        mark = sqlite3_column_int64(st, 0);
+    sqlite3_finalize(st);
+    return mark;
 }
 
 class Upgrade {

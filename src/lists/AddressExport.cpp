@@ -1,5 +1,6 @@
 #include "lists/AddressExport.h"
 
+#include "base/CNumericLocale.h"
 #include "base/FileSafety.h"
 #include "base/Folders.h"
 #include "base/NullConversions.h"
@@ -60,6 +61,9 @@ public:
     }
 
 private:
+    // The sheet's XML carries numbers (column widths, margins) that the library prints with the
+    // C library; a spreadsheet program refuses them with a decimal comma.
+    CNumericScope m_cNumbers;
     lxw_workbook* m_book = nullptr;
     lxw_worksheet* m_sheet = nullptr;
     lxw_format* m_text = nullptr;
@@ -160,8 +164,6 @@ AddressExport::Result AddressExport::Export(Database& db, const MemberCriteria& 
         Result result = WriteAddressRows(db, sortOrder, target);
         t.commit();
         return result;
-    } catch (const MemberCriteriaError& e) {
-        return {0, e.description()};
     } catch (const NumberedError& e) {
         return {0, FailureMessage(e.description())};
     }

@@ -69,11 +69,11 @@ QString MemberListReports::PrepareMemberListReport(ReportEngine& report, int pri
 QString MemberListReports::MemberListSelectionFormula(Database& db, const MemberCriteria& criteria, int printForm)
 {
     MemberSelection::Mark(db, criteria);
-    // The list with feature values shows the chosen feature's values under each member; every
-    // member marked has at least one of them.
+    // The list with feature values shows the chosen feature's values that pass the refinements
+    // under each member; every member marked has at least one of them.
     if (printForm == 1)
-        if (const qint32 feature = MemberSelection::listedFeature(criteria))
-            return SelectedMembers + QStringLiteral(" and {pt.ptpiID} = ") + QString::number(feature);
+        if (const QString values = MemberSelection::featureValueFormula(criteria); !values.isEmpty())
+            return SelectedMembers + QStringLiteral(" and ") + values;
     return SelectedMembers;
 }
 
@@ -89,7 +89,9 @@ void MemberListReports::PrintMemberList(Database& db, const MemberCriteria& crit
     // The first empty entry ends the list.
     for (int i = 0; i < int(PendingReportFormulas().size()) && !PendingReportFormulas()[std::size_t(i)].isEmpty(); ++i)
         r.setFormulas(i, PendingReportFormulas()[std::size_t(i)]);
-    r.setSortFields(0, MemberSelection::sortField(sortOrder));
+    const QStringList sorts = MemberSelection::sortFields(sortOrder);
+    for (int i = 0; i < sorts.size(); ++i)
+        r.setSortFields(i, sorts.at(i));
 }
 
 void MemberListReports::MemberHistory(qint64 memberId)

@@ -13,7 +13,7 @@ namespace tikkeli {
 // The member lists, labels and payment histories of the member window's "Raportit" menu. Each
 // fills the report control (MainReport()) after the print dialog has answered: the report file,
 // its formulas, the selection on the flag jr.jrMukaan written by MemberSelection, the sort field,
-// fonts and margins. The window then runs it. Errors (MemberCriteriaError, the database's, the
+// fonts and margins. The window then runs it. Errors (the database's, the
 // report engine's) are thrown before the control is run, so nothing is printed.
 class MemberListReports {
 public:

@@ -1,13 +1,8 @@
 #include "lists/MemberSelection.h"
 
-#include "base/Currency.h"
-#include "base/DateInput.h"
 #include "base/NullConversions.h"
-#include "base/NumericText.h"
 #include "db/Transaction.h"
 #include "printing/FormulaText.h"
-
-#include <QRegularExpression>
 
 #include <vector>
 
@@ -15,73 +10,27 @@ namespace tikkeli {
 
 namespace {
 
-[[noreturn]] void refuse(const QString& text)
+// The value a date test compares: the GLOB pattern on the four-digit year, or the day as
+// yyyy-MM-dd.
+QString dateTestValue(const DateCriterion& d)
 {
-    throw MemberCriteriaError(text);
-}
-
-// A date criterion as typed: a year pattern ("19*", "198?") or a Finnish date.
-struct DateTest {
-    bool yearPattern = false;
-    QString value; // the GLOB pattern on the four-digit year, or the date as yyyy-MM-dd
-};
-
-std::optional<DateTest> readDate(const QString& typed)
-{
-    const QString text = typed.trimmed();
-    if (text.isEmpty())
-        return std::nullopt;
-    if (text.contains(QLatin1Char('*')) || text.contains(QLatin1Char('?'))) {
-        // Digits and the two wildcards only: anything else would be a pattern of its own.
-        static const QRegularExpression pattern(QStringLiteral(R"(^[0-9*?]{1,8}$)"));
-        if (!pattern.match(text).hasMatch())
-            refuse(typed);
-        return DateTest{true, text};
-    }
-    const auto date = ReadDate(text);
-    if (!date)
-        refuse(typed);
-    return DateTest{false, date->toString(QStringLiteral("yyyy-MM-dd"))};
-}
-
-std::optional<qint32> readWholeNumber(const QString& typed)
-{
-    if (typed.trimmed().isEmpty())
-        return std::nullopt;
-    const auto number = ParseLocaleNumber(typed);
-    if (!number)
-        refuse(typed);
-    const auto whole = RoundToInt32(*number);
-    if (!whole)
-        refuse(typed);
-    return whole;
-}
-
-std::optional<Currency> readMoney(const QString& typed)
-{
-    if (typed.trimmed().isEmpty())
-        return std::nullopt;
-    const auto money = Currency::parse(typed);
-    if (!money)
-        refuse(typed);
-    return money;
+    return d.isYearPattern() ? d.yearPattern : d.date.toString(QStringLiteral("yyyy-MM-dd"));
 }
 
 // The date test on a column holding "yyyy-MM-dd hh:mm:ss": the day part is compared, the year
 // part matched against a pattern.
-void addDateTest(MemberCondition& c, const QString& column, const DateTest& t, qint16 op)
+void addDateTest(MemberCondition& c, const QString& column, const DateCriterion& t, qint16 op)
 {
-    if (t.yearPattern)
+    if (t.isYearPattern())
         c.sql += QStringLiteral(" AND substr(%1, 1, 4) GLOB ?").arg(column);
     else
         c.sql += QStringLiteral(" AND substr(%1, 1, 10) %2 ?").arg(column, FormulaText::comparison(op));
-    c.params.push_back(Value(t.value));
+    c.params.push_back(Value(dateTestValue(t)));
 }
 
 // A member criterion on a date: a Null date never clears the member.
-void addMemberDate(MemberCondition& c, const QString& column, const QString& typed, qint16 op)
+void addMemberDate(MemberCondition& c, const QString& column, const std::optional<DateCriterion>& t, qint16 op)
 {
-    const auto t = readDate(typed);
     if (!t)
         return;
     MemberCondition test;
@@ -116,13 +65,13 @@ const QString HasValue = QStringLiteral("jr.jrID IN (SELECT pt.ptjrID FROM pt WH
 // The refinements of the one chosen feature over its values (pt).
 void addRefinements(MemberCondition& c, const MemberCriteria& k)
 {
-    if (const auto date = readDate(k.PvmArvo))
-        addDateTest(c, QStringLiteral("pt.ptValDate"), *date, k.PvmVertailu);
-    if (const auto number = readWholeNumber(k.LukuArvo)) {
+    if (k.PvmArvo)
+        addDateTest(c, QStringLiteral("pt.ptValDate"), *k.PvmArvo, k.PvmVertailu);
+    if (k.LukuArvo) {
         c.sql += QStringLiteral(" AND pt.ptValLong %1 ?").arg(FormulaText::comparison(k.LukuVertailu));
-        c.params.push_back(Value(*number));
+        c.params.push_back(Value(*k.LukuArvo));
     }
-    if (const auto money = readMoney(k.ArvoArvo)) {
+    if (const auto& money = k.ArvoArvo) {
         // Stored amounts are rounded to four decimals, as Currency holds them.
         c.sql += QStringLiteral(" AND round(pt.ptValCurrency, 4) %1 ?").arg(FormulaText::comparison(k.ArvoVertailu));
         c.params.push_back(Value(*money));
@@ -202,33 +151,13 @@ void addMemberFieldStep(MemberCondition& c, const MemberCriteria& k)
 
 } // namespace
 
-MemberCriteriaError::MemberCriteriaError(const QString& text)
-    : NumberedError(DbErr::TypeMismatch, QStringLiteral("Rajauksen arvo ei kelpaa: ") + text)
-{
-}
-
 MemberCondition MemberSelection::condition(const MemberCriteria& criteria)
 {
     MemberCondition c;
     c.sql = QStringLiteral("1");
     addFeatureStep(c, criteria);
     addMemberFieldStep(c, criteria);
-    // Refinement values are checked even when they do not apply (several features keep the
-    // texts), so a value that cannot be read is never silently passed over.
-    readDate(criteria.PvmArvo);
-    readWholeNumber(criteria.LukuArvo);
-    readMoney(criteria.ArvoArvo);
     return c;
-}
-
-std::optional<QString> MemberSelection::check(const MemberCriteria& criteria)
-{
-    try {
-        condition(criteria);
-    } catch (const MemberCriteriaError& e) {
-        return e.description();
-    }
-    return std::nullopt;
 }
 
 int MemberSelection::Mark(Database& db, const MemberCriteria& criteria)
@@ -262,6 +191,33 @@ MemberCondition MemberSelection::featureValueCondition(const MemberCriteria& cri
     return c;
 }
 
+QString MemberSelection::featureValueFormula(const MemberCriteria& criteria)
+{
+    const qint32 id = listedFeature(criteria);
+    if (id == 0)
+        return {};
+    // The refinements of addRefinements, in the report's formula language.
+    QString f = QStringLiteral("{pt.ptpiID} = ") + QString::number(id);
+    if (const auto& d = criteria.PvmArvo) {
+        if (d->isYearPattern())
+            f += QStringLiteral(" and ToText(Year({pt.ptValDate}),0) like ") + FormulaText::string(d->yearPattern);
+        else
+            f += QStringLiteral(" and {pt.ptValDate} %1 Date(%2,%3,%4)")
+                     .arg(FormulaText::comparison(criteria.PvmVertailu))
+                     .arg(d->date.year())
+                     .arg(d->date.month())
+                     .arg(d->date.day());
+    }
+    if (criteria.LukuArvo)
+        f += QStringLiteral(" and {pt.ptValLong} %1 %2")
+                 .arg(FormulaText::comparison(criteria.LukuVertailu))
+                 .arg(*criteria.LukuArvo);
+    if (criteria.ArvoArvo)
+        f += QStringLiteral(" and {pt.ptValCurrency} %1 %2")
+                 .arg(FormulaText::comparison(criteria.ArvoVertailu), criteria.ArvoArvo->toStorageText());
+    return f;
+}
+
 QString MemberSelection::orderBy(int sortOrder)
 {
     switch (sortOrder) {
@@ -278,6 +234,15 @@ QString MemberSelection::sortField(int sortOrder)
     case 2: return QStringLiteral("+{jr.jrSyntyma}");
     default: return QStringLiteral("+{jr.jrSukunimi}");
     }
+}
+
+QStringList MemberSelection::sortFields(int sortOrder)
+{
+    const QString surname = QStringLiteral("+{jr.jrSukunimi}");
+    const QString firstName = QStringLiteral("+{jr.jrEtunimi}");
+    if (sortField(sortOrder) == surname)
+        return {surname, firstName};
+    return {sortField(sortOrder), surname, firstName};
 }
 
 int MemberSelection::MarkFeatureGroup(Database& db, qint32 featureId)

@@ -1,11 +1,10 @@
 #pragma once
 
-#include "base/Error.h"
 #include "db/Database.h"
 #include "members/MemberCriteria.h"
 
 #include <QString>
-#include <optional>
+#include <QStringList>
 
 namespace tikkeli {
 
@@ -13,12 +12,6 @@ namespace tikkeli {
 struct MemberCondition {
     QString sql;
     Params params;
-};
-
-// A criterion value that does not read as its kind: "Rajauksen arvo ei kelpaa: <teksti>".
-class MemberCriteriaError : public NumberedError {
-public:
-    explicit MemberCriteriaError(const QString& text);
 };
 
 // The one member selection every member output uses (lists, labels, the address export and the
@@ -29,24 +22,20 @@ public:
 //   amount); several features with "JA" (every one) or "TAI" (any one). The refinements apply
 //   only with exactly one feature and no "EI". An empty first slot with features after it
 //   selects nobody for one feature and for "JA".
-// - Values are read by Finnish rules: dates d.M.yyyy, a year pattern such as 19* on a date, a
-//   decimal comma, money as Currency; they are bound, never pasted into SQL.
+// - Values come typed, as the criteria dialog read them (CriteriaValues): a day or a year
+//   pattern such as 19* on a date, a whole number, money as Currency; they are bound, never
+//   pasted into SQL.
 // - Fee (0 paid, 1 unpaid), owner type (0 "Jäsen": not a landowner, 1 "Maanomistaja"),
 //   birth and joining date, postcode range compared as text with both ends included. A member
 //   whose date or postcode is Null is not cleared by a criterion on it.
 class MemberSelection {
 public:
-    // Checks every criterion value first (MemberCriteriaError before anything is written), then
-    // writes jrMukaan (and clears jrMukaan2) for every member in one transaction. Returns the
+    // Writes jrMukaan (and clears jrMukaan2) for every member in one transaction. Returns the
     // number of members selected. A failing statement throws the database's error and leaves the
     // previous flags as they were.
     static int Mark(Database& db, const MemberCriteria& criteria);
 
-    // The refusal text of the first value that does not read, nullopt when all do.
-    static std::optional<QString> check(const MemberCriteria& criteria);
-
-    // The condition over jr (the table named jr) that Mark writes into the flag. Throws
-    // MemberCriteriaError like Mark.
+    // The condition over jr (the table named jr) that Mark writes into the flag.
     static MemberCondition condition(const MemberCriteria& criteria);
 
     // The feature whose values an output lists beside each member: the chosen feature when
@@ -56,11 +45,17 @@ public:
     // feature passing the refinements, for an output that joins the values to the members.
     // Empty sql when no feature is listed.
     static MemberCondition featureValueCondition(const MemberCriteria& criteria);
+    // The same values as a report selection formula over {pt.*}, for a report that joins the
+    // feature values to the members (the list with feature values). Empty when none is listed.
+    static QString featureValueFormula(const MemberCriteria& criteria);
 
     // The order of the outputs by TulostusJarjestys: 0 surname, 1 postcode, 2 birth date.
     // orderBy gives the column list of an ORDER BY over jr, sortField the report sort field.
     static QString orderBy(int sortOrder);
     static QString sortField(int sortOrder);
+    // The report sort fields of the same order: the chosen field, then surname and first name, so
+    // that members of one surname come by first name as in every other output.
+    static QStringList sortFields(int sortOrder);
 
     // The group payment history's selection: every member (featureId 0) or the members having
     // the feature, in one statement in one transaction. Returns the number selected.

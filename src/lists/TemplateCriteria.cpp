@@ -1,6 +1,5 @@
 #include "lists/TemplateCriteria.h"
 
-#include "base/DateInput.h"
 #include "lists/DataPrinterFields.h"
 #include "lists/DataPrinterSettings.h"
 #include "lists/MemberSelection.h"
@@ -23,13 +22,13 @@ QString op(int code)
     }
 }
 
-// A typed date in the short form; a year pattern ("19*") shown after "~".
-QString dateCriterion(const QString& label, const QString& typed, int code)
+// A date in the short form after its operator; a year pattern ("19*", "19?5") after "~", which
+// the pattern is matched with whatever operator is chosen.
+QString dateCriterion(const QString& label, const DateCriterion& d, int code)
 {
-    if (typed.contains(u'*'))
-        return label + QStringLiteral("~") + typed;
-    const auto d = ReadDate(typed);
-    return label + op(code) + (d ? FieldFormatter::date(*d) : typed);
+    if (d.isYearPattern())
+        return label + QStringLiteral("~") + d.yearPattern;
+    return label + op(code) + FieldFormatter::date(d.date);
 }
 
 QStringList chosenFeatureNames(Database& db, const MemberCriteria& c)
@@ -61,12 +60,12 @@ QString TemplateCriteriaText(Database& db, const MemberCriteria& c)
         // Refinements narrow one feature's values only; with several they are not applied.
         if (single) {
             QStringList refinements;
-            if (!c.PvmArvo.isEmpty())
-                refinements << dateCriterion(QStringLiteral("Pvm "), c.PvmArvo, c.PvmVertailu);
-            if (!c.LukuArvo.isEmpty())
-                refinements << QStringLiteral("Luku: ") + op(c.LukuVertailu) + c.LukuArvo;
-            if (!c.ArvoArvo.isEmpty())
-                refinements << QStringLiteral("Arvo: ") + op(c.ArvoVertailu) + c.ArvoArvo;
+            if (c.PvmArvo)
+                refinements << dateCriterion(QStringLiteral("Pvm "), *c.PvmArvo, c.PvmVertailu);
+            if (c.LukuArvo)
+                refinements << QStringLiteral("Luku: ") + op(c.LukuVertailu) + QString::number(*c.LukuArvo);
+            if (c.ArvoArvo)
+                refinements << QStringLiteral("Arvo: ") + op(c.ArvoVertailu) + c.ArvoArvo->toString();
             if (!refinements.isEmpty())
                 features += QStringLiteral(" rajauksin ") + refinements.join(QStringLiteral(" JA "));
         }
@@ -76,10 +75,10 @@ QString TemplateCriteriaText(Database& db, const MemberCriteria& c)
         parts << QStringLiteral("Jäsenmaksu maksettu");
     else if (c.JasenmaksuValinta == 1)
         parts << QStringLiteral("Jäsenmaksu maksamatta");
-    if (!c.SyntymaAika.isEmpty())
-        parts << dateCriterion(QStringLiteral("Syntymäaika: "), c.SyntymaAika, c.SyntymaAikaVertailu);
-    if (!c.LiittymisAika.isEmpty())
-        parts << dateCriterion(QStringLiteral("Liittymisaika: "), c.LiittymisAika, c.LiittymisAikaVertailu);
+    if (c.SyntymaAika)
+        parts << dateCriterion(QStringLiteral("Syntymäaika: "), *c.SyntymaAika, c.SyntymaAikaVertailu);
+    if (c.LiittymisAika)
+        parts << dateCriterion(QStringLiteral("Liittymisaika: "), *c.LiittymisAika, c.LiittymisAikaVertailu);
     if (!c.PostinumeroAlku.isEmpty() && !c.PostinumeroLoppu.isEmpty())
         parts << QStringLiteral("Postinumero välillä: ") + c.PostinumeroAlku + QStringLiteral(" - ") + c.PostinumeroLoppu;
     else if (!c.PostinumeroAlku.isEmpty())

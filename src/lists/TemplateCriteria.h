@@ -20,7 +20,7 @@ QString TemplateCriteriaText(Database& db, const MemberCriteria& criteria);
 // template: the template's known fields only, one row per member, or one per member and feature
 // value when a feature column is printed (the one chosen feature's values that pass the
 // refinements, otherwise all the member's, as the member lists show them). sortOrder: 0 surname,
-// 1 postcode, 2 birth date. Throws MemberCriteriaError for a refinement that does not read.
+// 1 postcode, 2 birth date.
 struct TemplateQuery {
     QString sql;
     Params params;

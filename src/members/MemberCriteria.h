@@ -1,5 +1,7 @@
 #pragma once
 
+#include "members/CriteriaValues.h"
+
 #include <QDate>
 #include <QString>
 #include <array>
@@ -21,13 +23,14 @@ struct MemberCriteria {
     qint16 PvmVertailu = 0;
     qint16 LukuVertailu = 0;
     qint16 ArvoVertailu = 0;
-    QString PvmArvo; // "" no test; may hold the wildcard *
-    QString LukuArvo;
-    QString ArvoArvo;
-    qint16 TulostusJarjestys = 0;  // 0 surname, 1 postal code, 2 birth date
-    bool OminaisuusRajaus = false; // the feature condition is negated
-    QString SyntymaAika;           // as typed
-    QString LiittymisAika;         // as typed
+    // The refinements of one feature's values, as the dialog read them; nullopt no test.
+    std::optional<DateCriterion> PvmArvo;
+    std::optional<qint32> LukuArvo;
+    std::optional<Currency> ArvoArvo;
+    qint16 TulostusJarjestys = 0;             // 0 surname, 1 postal code, 2 birth date
+    bool OminaisuusRajaus = false;            // the feature condition is negated
+    std::optional<DateCriterion> SyntymaAika; // nullopt no test
+    std::optional<DateCriterion> LiittymisAika;
     qint16 SyntymaAikaVertailu = 0;
     qint16 LiittymisAikaVertailu = 0;
     bool OminaisuudetJa = false; // true AND, false OR

@@ -1,14 +1,7 @@
 #include "members/MemberCriteriaChoices.h"
 
-#include "base/Clock.h"
-#include "base/DateInput.h"
 #include "base/NullConversions.h"
 #include "db/Recordset.h"
-
-#include <QRegularExpression>
-
-#include <cmath>
-#include <limits>
 
 namespace tikkeli {
 
@@ -55,41 +48,25 @@ std::vector<MemberSearchEntry> MemberCriteriaChoices::memberFeatures(Database& d
 
 std::optional<QString> MemberCriteriaChoices::checkDate(const QString& text)
 {
-    if (text.isEmpty() || text.contains(QLatin1Char('*')))
-        return text;
-    // Day and month alone mean this year's date, as the system reads them; a time alone is no
-    // date (it would read as 30.12.1899 and exclude everyone).
-    static const QRegularExpression dayMonth(QStringLiteral(R"(^\s*(\d{1,2})\.(\d{1,2})\.?\s*$)"));
-    if (const auto m = dayMonth.match(text); m.hasMatch()) {
-        const QDate date(Today().year(), m.captured(2).toInt(), m.captured(1).toInt());
-        if (!date.isValid())
-            return std::nullopt;
-        return NullToString(Value(date));
-    }
-    const auto date = ReadDate(text);
-    if (!date)
+    const auto r = ReadDateCriterion(text);
+    if (!r.readable)
         return std::nullopt;
-    return NullToString(Value(*date));
+    return r.value ? r.value->text() : QString();
 }
 
 std::optional<QString> MemberCriteriaChoices::checkWholeNumber(const QString& text)
 {
-    if (text.isEmpty())
-        return text;
-    const auto number = ParseLocaleNumber(text);
-    if (!number)
+    const auto r = ReadWholeNumberCriterion(text);
+    if (!r.readable)
         return std::nullopt;
-    const double whole = std::nearbyint(*number); // the default rounding: half to even
-    if (whole < double(std::numeric_limits<qint32>::min()) || whole > double(std::numeric_limits<qint32>::max()))
-        return text;
-    return QString::number(qint32(whole));
+    return r.value ? QString::number(*r.value) : QString();
 }
 
 std::optional<QString> MemberCriteriaChoices::checkAmount(const QString& text)
 {
-    if (text.isEmpty() || ParseLocaleNumber(text))
-        return text;
-    return std::nullopt;
+    if (!ReadMoneyCriterion(text).readable)
+        return std::nullopt;
+    return text;
 }
 
 } // namespace tikkeli

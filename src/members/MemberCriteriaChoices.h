@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/Database.h"
+#include "members/CriteriaValues.h"
 #include "members/MemberCriteria.h"
 #include "members/MemberSearchEntry.h"
 
@@ -16,18 +17,19 @@ struct MemberCriteriaChoices {
     int fee = 2;   // 0 paid, 1 unpaid, 2 no matter
     QString postalStart;
     QString postalEnd;
-    QString birthDate;
+    // The typed values as the dialog read them (CriteriaValues), nullopt where nothing is typed.
+    std::optional<DateCriterion> birthDate;
     int birthOperator = 1; // 0 "<", 1 "=", 2 ">"
-    QString joiningDate;
+    std::optional<DateCriterion> joiningDate;
     int joiningOperator = 1;
     std::vector<qint32> features; // piIDs of the selected rows in list order
     bool negateFeatures = false;
     bool allFeatures = true; // "JA"; false "TAI"
-    QString date;
+    std::optional<DateCriterion> date;
     int dateOperator = 1;
-    QString number;
+    std::optional<qint32> number;
     int numberOperator = 1;
-    QString value;
+    std::optional<Currency> value;
     int valueOperator = 1;
 
     // At most ten features are taken; every later slot (always slot 10) becomes 0.
@@ -38,14 +40,12 @@ struct MemberCriteriaChoices {
     // left in the table).
     static std::vector<MemberSearchEntry> memberFeatures(Database& db);
 
-    // The checks of the refinement boxes when the user leaves them: the text to show, or nullopt
-    // when the text is rejected (the box is emptied with a beep). Empty text passes.
-    // A date is rewritten as d.M.yyyy (day and month alone: this year); a time alone is rejected; a
-    // text holding * stays as typed.
+    // The checks of the date and refinement boxes when the user leaves them, by the readers the
+    // selection uses: the text to show, or nullopt when the text is rejected (the box is emptied
+    // with a beep). Empty text passes. A date is rewritten as d.M.yyyy, a year pattern stays; a
+    // number becomes the whole number it rounds to; an amount stays as typed.
     static std::optional<QString> checkDate(const QString& text);
-    // A number becomes the whole number it rounds to (half to even); outside 32 bits it stays.
     static std::optional<QString> checkWholeNumber(const QString& text);
-    // A number stays as typed.
     static std::optional<QString> checkAmount(const QString& text);
 };
 

@@ -139,11 +139,16 @@ TEST(ContractReportText, FeatureFormulaAndQueryReadFinnishValues)
          " and ToText(Year({mt.mtValDate}),0) like \"199*\" and {mt.mtValLong} > 4",
          " AND strftime('%Y', mt.mtValDate) GLOB ? AND mt.mtValLong > ?",
          {Value(9), Value("199*"), Value(4)}},
-        // A quote in a pattern stays inside the literal; a text that is no date adds no test.
-        {feature(9, "2\"*", 1, "", 1, "", 1),
-         " and ToText(Year({mt.mtValDate}),0) like \"2\"\"*\"",
-         " AND strftime('%Y', mt.mtValDate) GLOB ?",
-         {Value(9), Value("2\"*")}},
+        // Read as the member criteria read them: a pattern of digits and wildcards only, money with
+        // a point or a euro sign, no exponent; a text that does not read adds no test.
+        {feature(9, "2\"*", 1, "1e3", 1, "12.50", 1),
+         " and {mt.mtValCurrency} = 12.5",
+         " AND mt.mtValCurrency = ?",
+         {Value(9), Value(Currency::fromRaw(125000))}},
+        {feature(9, "198?", 1, "", 1, "12,50 €", 1),
+         " and ToText(Year({mt.mtValDate}),0) like \"198?\" and {mt.mtValCurrency} = 12.5",
+         " AND strftime('%Y', mt.mtValDate) GLOB ? AND mt.mtValCurrency = ?",
+         {Value(9), Value("198?"), Value(Currency::fromRaw(125000))}},
         {feature(9, "31.2.2026", 2, "", 1, "-1 000,25", 0),
          " and {mt.mtValCurrency} < -1000.25",
          " AND mt.mtValCurrency < ?",

@@ -9,9 +9,12 @@
 #include "members/FeatureTable.h"
 #include "settings/DatabaseSettingsStore.h"
 #include "ContractTestDb.h"
+#include "support/TestThread.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
+#include <atomic>
+#include <set>
 #include <unistd.h>
 
 using namespace tikkeli;
@@ -235,20 +238,42 @@ TEST(ContractNumbers, TwoConnectionsNeverHandOutTheSameNumber)
     Database other = Database::open(second);
     DatabaseSettingsStore(t.db).write(QStringLiteral("5"), QStringLiteral("Sopimusnro"));
 
-    QStringList given;
-    for (int i = 0; i < 6; ++i) {
-        State().ContractNumberCounter = 5; // what both instances read at their start
-        given << ContractNumbers::next(i % 2 ? other : t.db);
-    }
-    EXPECT_EQ(given, (QStringList{"5", "6", "7", "8", "9", "10"}));
-    EXPECT_EQ(DatabaseSettingsStore(other).read(QStringLiteral("Sopimusnro")), QStringLiteral("11"));
+    // Both take numbers at the same moment, each on its own connection, as two instances do.
+    State().ContractNumberCounter = 5; // what both instances read at their start
+    constexpr int PerSide = 100;
+    QStringList given[2];
+    std::atomic<int> ready{0};
+    const auto take = [&](Database& db, QStringList& out) {
+        ++ready;
+        while (ready < 2) {
+        }
+        for (int i = 0; i < PerSide; ++i)
+            out << ContractNumbers::next(db);
+    };
+    test::TestThread one([&] { take(t.db, given[0]); });
+    test::TestThread two([&] { take(other, given[1]); });
+    one.join();
+    two.join();
+    std::set<int> numbers;
+    QStringList twice;
+    for (const QString& n : given[0] + given[1])
+        if (!numbers.insert(n.toInt()).second)
+            twice << n;
+    EXPECT_TRUE(twice.isEmpty()) << "handed out twice: " << twice.join(QStringLiteral(", ")).toStdString();
+    // None skipped either: the numbers run on from 5 without a gap.
+    EXPECT_EQ(numbers.size(), size_t(2 * PerSide));
+    EXPECT_EQ(*numbers.begin(), 5);
+    EXPECT_EQ(*numbers.rbegin(), 4 + 2 * PerSide);
+    EXPECT_EQ(DatabaseSettingsStore(other).read(QStringLiteral("Sopimusnro")), QString::number(5 + 2 * PerSide));
 
     // A number typed by hand on a contract: the counter goes past it.
     t.contract(QStringLiteral("Aho"), QStringLiteral("40"));
     t.contract(QStringLiteral("Berg"), QStringLiteral("A-99"));
-    EXPECT_EQ(ContractNumbers::next(other), QStringLiteral("41"));
+    EXPECT_EQ(ContractNumbers::next(other), QStringLiteral("205"));
+    t.contract(QStringLiteral("Cede"), QStringLiteral("400"));
+    EXPECT_EQ(ContractNumbers::next(other), QStringLiteral("401"));
 
-    EXPECT_EQ(DatabaseSettingsStore(t.db).read(QStringLiteral("Sopimusnro")), QStringLiteral("42"));
+    EXPECT_EQ(DatabaseSettingsStore(t.db).read(QStringLiteral("Sopimusnro")), QStringLiteral("402"));
     other.close();
     QFile::remove(second);
 }

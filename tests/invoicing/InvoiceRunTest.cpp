@@ -3,6 +3,7 @@
 #include "db/DbError.h"
 #include "db/Recordset.h"
 #include "invoicing/InvoiceRun.h"
+#include "support/TestThread.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -457,7 +458,7 @@ TEST_F(InvoiceRunTest, RunThatWaitedForAnotherProgramsRunIsRefused)
     OtherProgram other(club.path);
     other.exec("BEGIN IMMEDIATE");
     InvoiceRunResult result;
-    std::thread mine([&] { result = run(club.request()); });
+    test::TestThread mine([&] { result = run(club.request()); });
     std::this_thread::sleep_for(std::chrono::milliseconds(600));
     other.exec("INSERT INTO jm (jmLaskunumero, jmViitenumero, jmjrID) VALUES (2123, '21237', 1)");
     other.exec("UPDATE Settings SET setString = '2124' WHERE setKey = 'Laskunro'");

@@ -16,6 +16,9 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <string>
+
 namespace tikkeli::test {
 namespace {
 
@@ -113,6 +116,21 @@ TEST_F(AddressExportTest, WritesSixTextColumnsWithoutHeader)
     EXPECT_TRUE(leftovers().isEmpty());
 }
 
+// The C library's number formatting follows the process's locale; a Finnish desktop's decimal comma
+// must not reach the sheet's XML, which spreadsheet programs then refuse.
+TEST_F(AddressExportTest, AFinnishDesktopWritesASheetSpreadsheetsOpen)
+{
+    const std::string previous = std::setlocale(LC_ALL, nullptr);
+    if (!std::setlocale(LC_ALL, "fi_FI.UTF-8"))
+        GTEST_SKIP() << "the locale fi_FI.UTF-8 is not installed (locale-gen fi_FI.UTF-8)";
+    const AddressExport::Result r = AddressExport::Export(club.db, NoCriteria(), 0, target);
+    std::setlocale(LC_ALL, previous.c_str());
+    ASSERT_FALSE(r.failure);
+    const Sheet s = readBack(target);
+    ASSERT_TRUE(s.ok) << "openpyxl refused the sheet";
+    EXPECT_EQ(s.rows.size(), 6);
+}
+
 TEST_F(AddressExportTest, CountsOneAndNoneInTheirOwnWords)
 {
     MemberCriteria one = NoCriteria();
@@ -174,10 +192,6 @@ TEST_F(AddressExportTest, AFolderThatCannotBeWrittenIsReported)
                                                           dir.filePath(QStringLiteral("ei/ole/jasenet.xlsx")));
     ASSERT_TRUE(r.failure);
     EXPECT_TRUE(r.failure->startsWith(QStringLiteral("Osoitetiedoston tallennus epäonnistui: ")));
-    MemberCriteria bad = NoCriteria();
-    bad.LukuArvo = QStringLiteral("1e12");
-    EXPECT_EQ(AddressExport::Export(club.db, bad, 0, target).message(), QStringLiteral("Rajauksen arvo ei kelpaa: 1e12"));
-    EXPECT_FALSE(QFileInfo::exists(target));
 }
 
 // The same criteria through the list, the label sheet and the export give the same members.
@@ -196,7 +210,7 @@ TEST(MemberOutputsAgree, SameCriteriaSameMembersEverywhere)
     c.OmistajaValinta = 0;
     c.PostinumeroAlku = QStringLiteral("40100");
     c.PostinumeroLoppu = QStringLiteral("41980");
-    c.SyntymaAika = QStringLiteral("19*");
+    c.SyntymaAika = ReadDateCriterion(QStringLiteral("19*")).value;
 
     const AddressExport::Result r = AddressExport::Export(club.db, c, 0, dir.filePath(QStringLiteral("a.xlsx")));
     ASSERT_FALSE(r.failure);

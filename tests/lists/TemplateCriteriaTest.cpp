@@ -77,19 +77,19 @@ TEST_F(TemplateCriteriaTest, TheCriteriaLineNamesEachCriterionThatIsSet)
         {"one feature with its refinements",
          [&](MemberCriteria& c) {
              c.setHepiID(0, qint32(b));
-             c.PvmArvo = QStringLiteral("01.02.2020");
+             c.PvmArvo = ReadDateCriterion(QStringLiteral("01.02.2020")).value;
              c.PvmVertailu = 0;
-             c.LukuArvo = QStringLiteral("5");
+             c.LukuArvo = ReadWholeNumberCriterion(QStringLiteral("5")).value;
              c.LukuVertailu = 2;
-             c.ArvoArvo = QStringLiteral("12,50");
+             c.ArvoArvo = ReadMoneyCriterion(QStringLiteral("12,50")).value;
              c.ArvoVertailu = 1;
          },
          QStringLiteral("Hirviporukka rajauksin Pvm <1.2.2020 JA Luku: >5 JA Arvo: =12,50")},
         {"dates, a year pattern and the postcodes",
          [](MemberCriteria& c) {
              c.JasenmaksuValinta = 1;
-             c.SyntymaAika = QStringLiteral("19*");
-             c.LiittymisAika = QStringLiteral("1.1.2000");
+             c.SyntymaAika = ReadDateCriterion(QStringLiteral("19*")).value;
+             c.LiittymisAika = ReadDateCriterion(QStringLiteral("1.1.2000")).value;
              c.LiittymisAikaVertailu = 2;
              c.PostinumeroAlku = QStringLiteral("00100");
              c.PostinumeroLoppu = QStringLiteral("00990");
@@ -97,6 +97,16 @@ TEST_F(TemplateCriteriaTest, TheCriteriaLineNamesEachCriterionThatIsSet)
          },
          QStringLiteral("Jäsenmaksu maksamatta JA Syntymäaika: ~19* JA Liittymisaika: >1.1.2000 JA Postinumero välillä: "
                         "00100 - 00990 JA Omistajalaji: Maanomistaja")},
+        // A year pattern with ? is a pattern too, whatever operator is left chosen.
+        {"year patterns with one-digit wildcards",
+         [&](MemberCriteria& c) {
+             c.setHepiID(0, qint32(b));
+             c.PvmArvo = ReadDateCriterion(QStringLiteral("198?")).value;
+             c.PvmVertailu = 1;
+             c.SyntymaAika = ReadDateCriterion(QStringLiteral("19?5")).value;
+             c.SyntymaAikaVertailu = 0;
+         },
+         QStringLiteral("Hirviporukka rajauksin Pvm ~198? JA Syntymäaika: ~19?5")},
         {"only the first postcode", [](MemberCriteria& c) { c.PostinumeroAlku = QStringLiteral("40100"); },
          QStringLiteral("Postinumero >40100")},
     };

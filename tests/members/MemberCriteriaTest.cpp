@@ -34,35 +34,35 @@ TEST(MemberCriteriaBlock, WritingChoicesSetsEveryValueOfTheDialog)
     c.fee = 0;
     c.postalStart = "90100";
     c.postalEnd = "90999";
-    c.birthDate = "1.1.1970";
+    c.birthDate = DateCriterion{QDate(1970, 1, 1), {}};
     c.birthOperator = 0;
-    c.joiningDate = "2000";
+    c.joiningDate = DateCriterion{{}, QStringLiteral("2000")};
     c.joiningOperator = 2;
     c.features = {4, 8};
     c.negateFeatures = true;
     c.allFeatures = false;
-    c.date = "1.1.*";
+    c.date = DateCriterion{{}, QStringLiteral("19*")};
     c.dateOperator = 2;
-    c.number = "13";
+    c.number = 13;
     c.numberOperator = 0;
-    c.value = "12,50";
+    c.value = Currency::parse(QStringLiteral("12,50"));
     c.valueOperator = 1;
     c.writeTo(block);
     EXPECT_EQ(block.OmistajaValinta, 1);
     EXPECT_EQ(block.JasenmaksuValinta, 0);
     EXPECT_EQ(block.PostinumeroAlku, "90100");
     EXPECT_EQ(block.PostinumeroLoppu, "90999");
-    EXPECT_EQ(block.SyntymaAika, "1.1.1970");
+    EXPECT_EQ(block.SyntymaAika, c.birthDate);
     EXPECT_EQ(block.SyntymaAikaVertailu, 0);
-    EXPECT_EQ(block.LiittymisAika, "2000");
+    EXPECT_EQ(block.LiittymisAika, c.joiningDate);
     EXPECT_EQ(block.LiittymisAikaVertailu, 2);
     EXPECT_TRUE(block.OminaisuusRajaus);
     EXPECT_FALSE(block.OminaisuudetJa);
-    EXPECT_EQ(block.PvmArvo, "1.1.*");
+    EXPECT_EQ(block.PvmArvo, c.date);
     EXPECT_EQ(block.PvmVertailu, 2);
-    EXPECT_EQ(block.LukuArvo, "13");
+    EXPECT_EQ(block.LukuArvo, 13);
     EXPECT_EQ(block.LukuVertailu, 0);
-    EXPECT_EQ(block.ArvoArvo, "12,50");
+    EXPECT_EQ(block.ArvoArvo, c.value);
     EXPECT_EQ(block.ArvoVertailu, 1);
     EXPECT_EQ(block.hepiCount(), 2);
     EXPECT_EQ(block.hepiID(1), 8);
@@ -101,7 +101,8 @@ TEST(MemberCriteriaBoxes, RefinementTextsAreCheckedOnLeaving)
     } cases[] = {
         {C::checkDate, "", QString()},
         {C::checkDate, "05.03.2024", QStringLiteral("5.3.2024")},
-        {C::checkDate, "1.1.*", QStringLiteral("1.1.*")},
+        {C::checkDate, "1.1.*", std::nullopt}, // a pattern is on the year alone
+        {C::checkDate, "19?5", QStringLiteral("19?5")},
         {C::checkDate, "31.2.2024", std::nullopt},
         {C::checkDate, "huomenna", std::nullopt},
         {C::checkDate, "5.3.", QStringLiteral("5.3.2026")},
@@ -114,10 +115,14 @@ TEST(MemberCriteriaBoxes, RefinementTextsAreCheckedOnLeaving)
         {C::checkWholeNumber, "12,5", QStringLiteral("12")},
         {C::checkWholeNumber, "13,5", QStringLiteral("14")},
         {C::checkWholeNumber, "-3", QStringLiteral("-3")},
-        {C::checkWholeNumber, "99999999999", QStringLiteral("99999999999")},
+        {C::checkWholeNumber, "99999999999", std::nullopt}, // the selection cannot use it
+        {C::checkWholeNumber, "1e3", std::nullopt},
         {C::checkWholeNumber, "12a", std::nullopt},
         {C::checkWholeNumber, "", QString()},
         {C::checkAmount, "12,50", QStringLiteral("12,50")},
+        {C::checkAmount, "12.50", QStringLiteral("12.50")},
+        {C::checkAmount, "12,50 €", QStringLiteral("12,50 €")},
+        {C::checkAmount, "1e3", std::nullopt},
         {C::checkAmount, "x", std::nullopt},
         {C::checkAmount, "", QString()},
     };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/ModalWatchdog.h"
+
 #include <QApplication>
 #include <QPointer>
 #include <QStringList>
@@ -29,6 +31,8 @@ public:
             step(modal);
         });
         m_timer.start();
+        // While steps are left, the next new dialog is the script's to answer.
+        ClaimModals(&m_timer, [this](QWidget* modal) { return !m_steps.empty() && modal != m_last; });
     }
     QStringList names;
 

@@ -1,3 +1,6 @@
+#include "base/CNumericLocale.h"
+#include "support/ModalWatchdog.h"
+
 #include <QApplication>
 #include <QLocale>
 #include <gtest/gtest.h>
@@ -8,6 +11,9 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
     QLocale::setDefault(QLocale(QLocale::Finnish, QLocale::Finland));
     QApplication app(argc, argv);
+    tikkeli::UseCNumericLocale(); // as the program does right after making its application
+    // A modal dialog no test scripted fails that test at once instead of waiting for a user.
+    tikkeli::test::InstallModalWatchdog();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

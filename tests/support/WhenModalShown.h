@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/ModalWatchdog.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QTimer>
@@ -31,6 +33,7 @@ void WhenModalShown(std::function<void(T&)> answer)
         }
     });
     timer->start();
+    ClaimModals(timer, [](QWidget* modal) { return qobject_cast<T*>(modal) != nullptr; });
 }
 
 } // namespace tikkeli::test

@@ -1,13 +1,12 @@
 #include "contracts/ui/frmHakuehdot.h"
 #include "ui/DefaultButton.h"
 
-#include "base/DateInput.h"
 #include "base/Error.h"
 #include "base/NullConversions.h"
-#include "base/NumericText.h"
 #include "base/Prompter.h"
 #include "ui/TextBoxHelpers.h"
 #include "contracts/ContractCriteriaLists.h"
+#include "members/CriteriaValues.h"
 #include "ui/FormPlacement.h"
 
 #include "ui_frmHakuehdot.h"
@@ -74,25 +73,24 @@ void frmHakuehdot::leaveBox(QLineEdit* box)
     const QString text = box->text().trimmed();
     if (text.isEmpty())
         return;
-    bool ok = true;
+    // Read by the member criteria's readers, as the lists read the texts.
     if (box == ui->tDate) {
-        if (!text.contains(QLatin1Char('*'))) {
-            // Read as every date box reads; a text that is no date stays for the user to correct
-            // and the dialog's buttons say why.
-            if (const auto d = ReadDate(text))
-                box->setText(d->toString(QStringLiteral("d.M.yyyy")));
-            else
-                Prompter::instance().beep();
-        }
+        // A text that is no date stays for the user to correct and the dialog's buttons say why.
+        const auto date = ReadDateCriterion(text);
+        if (date.value)
+            box->setText(date.value->text());
+        else
+            Prompter::instance().beep();
         return;
-    } else if (box == ui->tLong) {
-        const auto n = ParseLocaleNumber(text);
-        const auto whole = n ? RoundToInt32(*n) : std::nullopt;
-        ok = whole.has_value();
+    }
+    bool ok = true;
+    if (box == ui->tLong) {
+        const auto whole = ReadWholeNumberCriterion(text);
+        ok = whole.readable;
         if (ok)
-            box->setText(QString::number(*whole));
+            box->setText(QString::number(*whole.value));
     } else {
-        ok = ParseLocaleCurrency(text).has_value();
+        ok = ReadMoneyCriterion(text).readable;
     }
     if (!ok) {
         Prompter::instance().beep();
@@ -103,7 +101,7 @@ void frmHakuehdot::leaveBox(QLineEdit* box)
 bool frmHakuehdot::dateBoxReadable()
 {
     const QString text = ui->tDate->text().trimmed();
-    if (text.isEmpty() || text.contains(QLatin1Char('*')) || ReadDate(text))
+    if (ReadDateCriterion(text).readable)
         return true;
     ShowInfo(QStringLiteral("Päivämäärä: \"") + text
              + QStringLiteral("\" ei ole päivämäärä. Kirjoita päivämäärä muodossa p.k.vvvv tai vuosi muodossa 20**."));

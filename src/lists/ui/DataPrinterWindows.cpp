@@ -91,8 +91,6 @@ void PrintReportTemplate(QWidget* owner, qint64 templateId)
         report.Destination = Printing().PrintDestination;
         report.CopiesToPrinter = State().PrintCopies;
         printer.Finish(layout);
-    } catch (const MemberCriteriaError& e) {
-        ShowInfo(e.description());
     } catch (const NumberedError& e) {
         ShowInfo(QStringLiteral("Virhe tulostettaessa raporttia: ") + e.description());
     }

@@ -43,8 +43,6 @@ void print(const std::function<void(Database&)>& prepare)
         prepare(db);
         MainReport().setAction(1);
         t.commit();
-    } catch (const MemberCriteriaError& e) {
-        ShowInfo(e.description());
     } catch (const NumberedError& e) {
         ShowInfo(PrintFailed + e.description());
     } catch (const std::exception& e) {

@@ -39,7 +39,7 @@ frmHakuehdotJ::frmHakuehdotJ(QWidget* parent) : QDialog(parent), ui(std::make_un
     for (QLineEdit* box :
          {ui->tPostiNumeroAlku, ui->tPostiNumeroLoppu, ui->tSyntAika, ui->tLiit, ui->tDate, ui->tLong, ui->tCurrency})
         SelectAllOnFocus(box);
-    for (QLineEdit* box : {ui->tDate, ui->tLong, ui->tCurrency})
+    for (QLineEdit* box : {ui->tSyntAika, ui->tLiit, ui->tDate, ui->tLong, ui->tCurrency})
         box->installEventFilter(this);
     connect(ui->lstOminaisuudet, &QListWidget::itemSelectionChanged, this, &frmHakuehdotJ::lstOminaisuudet_Click);
     connect(ui->cSeuraava, &QPushButton::clicked, this, &frmHakuehdotJ::cSeuraava_Click);
@@ -100,7 +100,7 @@ bool frmHakuehdotJ::eventFilter(QObject* watched, QEvent* event)
 void frmHakuehdotJ::checkOnLeave(QObject* left)
 {
     std::optional<QString> (*check)(const QString&) = nullptr;
-    if (left == ui->tDate)
+    if (left == ui->tDate || left == ui->tSyntAika || left == ui->tLiit)
         check = &MemberCriteriaChoices::checkDate;
     else if (left == ui->tLong)
         check = &MemberCriteriaChoices::checkWholeNumber;
@@ -130,20 +130,21 @@ MemberCriteriaChoices frmHakuehdotJ::choices() const
     c.fee = checkedIndex(optJasenmaksu);
     c.postalStart = ui->tPostiNumeroAlku->text();
     c.postalEnd = ui->tPostiNumeroLoppu->text();
-    c.birthDate = ui->tSyntAika->text();
+    // The boxes were checked on leaving: every text reads, and the values read are handed on.
+    c.birthDate = ReadDateCriterion(ui->tSyntAika->text()).value;
     c.birthOperator = checkedIndex(optSyntAika);
-    c.joiningDate = ui->tLiit->text();
+    c.joiningDate = ReadDateCriterion(ui->tLiit->text()).value;
     c.joiningOperator = checkedIndex(optLiit);
     for (int i = 0; i < ui->lstOminaisuudet->count(); ++i)
         if (ui->lstOminaisuudet->item(i)->isSelected())
             c.features.push_back(ui->lstOminaisuudet->item(i)->data(Qt::UserRole).toInt());
     c.negateFeatures = ui->chkPiirre->isChecked();
     c.allFeatures = ui->optJA->isChecked();
-    c.date = ui->tDate->text();
+    c.date = ReadDateCriterion(ui->tDate->text()).value;
     c.dateOperator = checkedIndex(optDate);
-    c.number = ui->tLong->text();
+    c.number = ReadWholeNumberCriterion(ui->tLong->text()).value;
     c.numberOperator = checkedIndex(optLong);
-    c.value = ui->tCurrency->text();
+    c.value = ReadMoneyCriterion(ui->tCurrency->text()).value;
     c.valueOperator = checkedIndex(optCurrency);
     return c;
 }

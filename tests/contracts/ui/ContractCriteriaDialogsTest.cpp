@@ -209,7 +209,7 @@ TEST_F(CriteriaDialogTest, FeatureDialogChecksItsBoxesAndCountsTheContracts)
     const Case cases[] = {
         {"tLong", "2,5", "2", 0},           {"tLong", "3,5", "4", 0},           {"tLong", "kolme", "", 1},
         {"tDate", "199*", "199*", 1},       {"tDate", "5.3.26", "5.3.2026", 1}, {"tDate", "31.2.2026", "31.2.2026", 2},
-        {"tCurrency", "12,50", "12,50", 2}, {"tCurrency", "12.50", "", 3},
+        {"tCurrency", "12,50", "12,50", 2}, {"tCurrency", "12.50", "12.50", 2}, {"tCurrency", "1e3", "", 3},
     };
     for (const Case& c : cases) {
         typeAndLeave(&d, c.box, QString::fromUtf8(c.typed), "cmbOminaisuudet");

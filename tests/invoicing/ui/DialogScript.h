@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/ModalWatchdog.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -37,6 +39,10 @@ inline void answerDialogs(QList<std::pair<QString, QString>> steps)
             b->click();
     });
     timer->start(10);
+    // The dialog named next is the script's to answer.
+    ClaimModals(timer, [remaining, deadline](QWidget* modal) {
+        return !remaining->isEmpty() && !deadline->hasExpired() && modal->objectName() == remaining->first().first;
+    });
 }
 
 } // namespace tikkeli::test

@@ -137,7 +137,7 @@ TEST_F(TemplatePrintWindowTest, TheSameCriteriaGiveTheSameMembersAsTheMemberList
         [&](MemberCriteria& c) { c.setHepiID(0, qint32(club.A)); },
         [&](MemberCriteria& c) {
             c.setHepiID(0, qint32(club.A));
-            c.LukuArvo = QStringLiteral("5");
+            c.LukuArvo = ReadWholeNumberCriterion(QStringLiteral("5")).value;
             c.LukuVertailu = 2;
         },
         [&](MemberCriteria& c) {

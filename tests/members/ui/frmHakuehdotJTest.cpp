@@ -129,7 +129,7 @@ TEST_F(frmHakuehdotJTest, TwelveFeaturesGiveTenAndTwoDisableRefinementsButTheyAr
     for (int i = 0; i < 10; ++i)
         EXPECT_EQ(b.hepiID(i), ids[size_t(i)]);
     EXPECT_EQ(b.hepiID(10), 0);
-    EXPECT_EQ(b.LukuArvo, "5");
+    EXPECT_EQ(b.LukuArvo, 5);
     EXPECT_FALSE(b.OminaisuudetJa);
     EXPECT_TRUE(b.OminaisuusRajaus);
     EXPECT_EQ(b.OmistajaValinta, 1);
@@ -147,8 +147,8 @@ TEST_F(frmHakuehdotJTest, RefinementBoxesAreCheckedOnLeaving)
     QApplication::setActiveWindow(&form);
     typeAndLeave(c, c.tLong, "12,6");
     EXPECT_EQ(c.tLong->text(), "13");
-    typeAndLeave(c, c.tDate, "1.1.*");
-    EXPECT_EQ(c.tDate->text(), "1.1.*");
+    typeAndLeave(c, c.tDate, "19*");
+    EXPECT_EQ(c.tDate->text(), "19*");
     EXPECT_EQ(beeps(), 0);
     typeAndLeave(c, c.tDate, "30.2.2024");
     EXPECT_TRUE(c.tDate->text().isEmpty());
@@ -160,7 +160,7 @@ TEST_F(frmHakuehdotJTest, RefinementBoxesAreCheckedOnLeaving)
     c.tLong->setFocus();
     c.tLong->setText("2,5");
     c.cSeuraava->click();
-    EXPECT_EQ(Criteria().LukuArvo, "2");
+    EXPECT_EQ(Criteria().LukuArvo, 2);
 }
 
 TEST_F(frmHakuehdotJTest, CloseBoxWritesNothing)
