@@ -1,13 +1,13 @@
 #include "base/CNumericLocale.h"
 #include "base/DesktopDialogs.h"
 #include "base/Prompter.h"
-#include "base/ui/WidgetPrompter.h"
+#include "ui/WidgetPrompter.h"
 #include "ProgramWindows.h"
 #include "app/ui/ProgramIcon.h"
 #include "app/ui/StartCheck.h"
 #include "app/ui/frmMain.h"
-#include "base/ui/FullGlyphStyle.h"
-#include "base/ui/FullGlyphTextBoxes.h"
+#include "ui/FullGlyphStyle.h"
+#include "ui/FullGlyphTextBoxes.h"
 
 #include <QApplication>
 #include <QLibraryInfo>

@@ -12,7 +12,7 @@
 #include "base/ProgramHooks.h"
 #include "db/DbError.h"
 #include "settings/UpgradeQuestions.h"
-#include "settings/IniSettingsStore.h"
+#include "platform/IniSettingsStore.h"
 #include "settings/SettingsLoader.h"
 #include "base/SharedState.h"
 

@@ -4,7 +4,7 @@
 #include "db/Recordset.h"
 #include "db/Transaction.h"
 #include "base/SharedState.h"
-#include "settings/IniSettingsStore.h"
+#include "platform/IniSettingsStore.h"
 #include "settings/SettingsLoader.h"
 
 #include <QFile>

@@ -12,7 +12,7 @@
 #include "db/Database.h"
 #include "db/DatabaseProbe.h"
 #include "db/DbError.h"
-#include "settings/SettingsError.h"
+#include "platform/SettingsError.h"
 #include "settings/SettingsLoader.h"
 #include "base/SharedState.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "catch/CatchEntry.h"
-#include "members/RecordCatalogue.h"
+#include "db/RecordCatalogue.h"
 
 #include <QString>
 #include <optional>

@@ -2,7 +2,7 @@
 
 #include "base/NullConversions.h"
 #include "db/Recordset.h"
-#include "members/InitialGroups.h"
+#include "base/InitialGroups.h"
 #include "members/MemberTree.h"
 
 #include <QHash>

@@ -2,7 +2,7 @@
 
 #include "db/Database.h"
 #include "maps/cRaja.h"
-#include "members/DatabaseStamp.h"
+#include "db/DatabaseStamp.h"
 
 #include <QPolygonF>
 #include <QRectF>

@@ -2,7 +2,7 @@
 
 #include "db/Database.h"
 #include "maps/MapHitTest.h"
-#include "members/DatabaseStamp.h"
+#include "db/DatabaseStamp.h"
 
 #include <QPointF>
 #include <functional>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "db/Database.h"
-#include "members/DatabaseStamp.h"
+#include "db/DatabaseStamp.h"
 
 #include <QPointF>
 #include <set>

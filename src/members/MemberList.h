@@ -2,7 +2,7 @@
 
 #include "db/Database.h"
 #include "db/Recordset.h"
-#include "members/DatabaseStamp.h"
+#include "db/DatabaseStamp.h"
 
 #include <QString>
 #include <unordered_map>

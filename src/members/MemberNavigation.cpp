@@ -3,7 +3,7 @@
 #include "db/Recordset.h"
 #include "members/MemberList.h"
 #include "members/MemberRecords.h"
-#include "members/RecordCatalogue.h"
+#include "db/RecordCatalogue.h"
 
 namespace tikkeli {
 

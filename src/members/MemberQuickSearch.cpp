@@ -4,7 +4,7 @@
 #include "db/FinnishCollation.h"
 #include "db/Recordset.h"
 #include "db/SqlDialect.h"
-#include "members/DatabaseStamp.h"
+#include "db/DatabaseStamp.h"
 
 #include <algorithm>
 #include <array>

@@ -2,7 +2,7 @@
 
 #include "db/FinnishCollation.h"
 #include "db/Recordset.h"
-#include "members/InitialGroups.h"
+#include "base/InitialGroups.h"
 #include "members/FeatureHolders.h"
 
 #include <QStringList>

@@ -4,7 +4,7 @@
 #include "base/FileSafety.h"
 #include "base/Prompter.h"
 #include "db/DbError.h"
-#include "settings/SettingsError.h"
+#include "platform/SettingsError.h"
 #include "settings/SettingsLoader.h"
 #include "base/SharedState.h"
 

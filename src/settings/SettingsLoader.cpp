@@ -11,8 +11,8 @@
 #include "db/Transaction.h"
 #include "settings/UpgradeQuestions.h"
 #include "settings/DatabaseSettingsStore.h"
-#include "settings/IniSettingsStore.h"
-#include "settings/SettingsError.h"
+#include "platform/IniSettingsStore.h"
+#include "platform/SettingsError.h"
 #include "base/SharedState.h"
 
 #include <QDir>

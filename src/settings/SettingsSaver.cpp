@@ -10,9 +10,9 @@
 #include "base/NumericText.h"
 #include "settings/UpgradeQuestions.h"
 #include "settings/DatabaseSettingsStore.h"
-#include "settings/IniSettingsStore.h"
+#include "platform/IniSettingsStore.h"
 #include "settings/SettingsCheck.h"
-#include "settings/SettingsError.h"
+#include "platform/SettingsError.h"
 #include "base/SharedState.h"
 
 #include <QDir>

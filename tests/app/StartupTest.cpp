@@ -8,7 +8,7 @@
 #include "db/DbError.h"
 #include "db/UpdateDatabase.h"
 #include "settings/DatabaseSettingsStore.h"
-#include "settings/IniSettingsStore.h"
+#include "platform/IniSettingsStore.h"
 #include "settings/SettingsLoader.h"
 #include "support/TempProgramEnvironment.h"
 
@@ -18,7 +18,7 @@
 #include <QFileInfo>
 #include "support/TestFiles.h"
 
-#include "settings/SettingsError.h"
+#include "platform/SettingsError.h"
 #include <QElapsedTimer>
 #include <gtest/gtest.h>
 #include <vector>

@@ -4,7 +4,7 @@
 #include "backup/BackupRestore.h"
 #include "backup/FolderBackup.h"
 #include "base/ScriptedPrompter.h"
-#include "settings/IniSettingsStore.h"
+#include "platform/IniSettingsStore.h"
 #include "base/SharedState.h"
 
 #include <QDir>

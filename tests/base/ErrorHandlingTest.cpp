@@ -2,7 +2,7 @@
 #include "base/ScriptedPrompter.h"
 #include "db/DbError.h"
 #include "printing/ReportError.h"
-#include "settings/SettingsError.h"
+#include "platform/SettingsError.h"
 
 #include <gtest/gtest.h>
 

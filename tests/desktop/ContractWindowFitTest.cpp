@@ -1,8 +1,8 @@
 #include "base/ScriptedPrompter.h"
 #include "base/SharedState.h"
 #include "contracts/ui/frmVuokra.h"
-#include "settings/IniSettingsStore.h"
-#include "settings/ui/FormPlacement.h"
+#include "platform/IniSettingsStore.h"
+#include "ui/FormPlacement.h"
 #include "support/Controls.h"
 #include "../contracts/ContractTestDb.h"
 

@@ -1,5 +1,5 @@
-#include "base/ui/FullGlyphStyle.h"
-#include "base/ui/FullGlyphTextBoxes.h"
+#include "ui/FullGlyphStyle.h"
+#include "ui/FullGlyphTextBoxes.h"
 
 #include <QApplication>
 #include <QImage>

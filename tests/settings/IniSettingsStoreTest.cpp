@@ -1,5 +1,5 @@
-#include "settings/IniSettingsStore.h"
-#include "settings/SettingsError.h"
+#include "platform/IniSettingsStore.h"
+#include "platform/SettingsError.h"
 #include "support/FailingFileSafety.h"
 #include "support/SmallDisk.h"
 #include "support/TempProgramEnvironment.h"

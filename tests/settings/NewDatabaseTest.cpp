@@ -1,7 +1,7 @@
 #include "settings/NewDatabase.h"
 #include "app/Startup.h"
 #include "base/ScriptedPrompter.h"
-#include "settings/IniSettingsStore.h"
+#include "platform/IniSettingsStore.h"
 #include "settings/SettingsLoader.h"
 #include "support/TempProgramEnvironment.h"
 

@@ -3,7 +3,7 @@
 #include "base/ScriptedPrompter.h"
 #include "db/Database.h"
 #include "settings/DatabaseSettingsStore.h"
-#include "settings/IniSettingsStore.h"
+#include "platform/IniSettingsStore.h"
 #include "settings/SettingsSaver.h"
 #include "base/SharedState.h"
 

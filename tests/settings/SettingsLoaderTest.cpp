@@ -4,7 +4,7 @@
 #include "base/ProgramHooks.h"
 #include "db/Database.h"
 #include "settings/DatabaseSettingsStore.h"
-#include "settings/IniSettingsStore.h"
+#include "platform/IniSettingsStore.h"
 #include "settings/SettingsLoader.h"
 #include "support/TempProgramEnvironment.h"
 

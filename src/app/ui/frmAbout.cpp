@@ -3,9 +3,9 @@
 #include "app/MakerDetails.h"
 #include "base/DesktopShell.h"
 #include "app/ui/AboutPicture.h"
-#include "base/ui/Twips.h"
+#include "ui/Twips.h"
 #include "base/SharedState.h"
-#include "settings/ui/FormPlacement.h"
+#include "ui/FormPlacement.h"
 #include "ui_frmAbout.h"
 
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 #include "app/ui/frmDemoVersion.h"
 
 #include "app/MakerDetails.h"
-#include "settings/ui/FormPlacement.h"
+#include "ui/FormPlacement.h"
 #include "ui_frmDemoVersion.h"
 
 #include <QPushButton>

@@ -8,13 +8,13 @@
 #include "base/Prompter.h"
 #include "app/ui/AboutPicture.h"
 #include "app/ui/ProgramIcon.h"
-#include "base/ui/FormRegistry.h"
-#include "base/ui/Twips.h"
+#include "ui/FormRegistry.h"
+#include "ui/Twips.h"
 #include "app/ui/frmAbout.h"
 #include "app/ui/frmDemoVersion.h"
 #include "ui_frmMain.h"
 #include "db/DbError.h"
-#include "settings/ui/FormPlacement.h"
+#include "ui/FormPlacement.h"
 
 #include <QAction>
 #include <QCloseEvent>

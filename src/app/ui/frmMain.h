@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/Startup.h"
-#include "base/ui/WindowOpeners.h"
+#include "ui/WindowOpeners.h"
 
 #include <QMainWindow>
 #include <functional>

@@ -1,7 +1,7 @@
 #include "backup/ui/BackupWindows.h"
 
-#include "base/ui/FormRegistry.h"
-#include "base/ui/WindowOpeners.h"
+#include "ui/FormRegistry.h"
+#include "ui/WindowOpeners.h"
 #include "backup/ui/frmBackup.h"
 #include "backup/ui/frmBackupManagement.h"
 #include "backup/ui/frmBackupRestore.h"

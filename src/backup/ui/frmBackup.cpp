@@ -3,14 +3,14 @@
 
 #include "base/Clock.h"
 #include "base/Prompter.h"
-#include "base/ui/cMouseCursor.h"
+#include "ui/cMouseCursor.h"
 #include "backup/BackupCompaction.h"
 #include "backup/BackupStick.h"
 #include "backup/StickBackup.h"
 #include "backup/ui/StepLabels.h"
 #include "settings/SettingsLoader.h"
 #include "base/SharedState.h"
-#include "settings/ui/FormPlacement.h"
+#include "ui/FormPlacement.h"
 
 #include <QCloseEvent>
 #include <QDir>

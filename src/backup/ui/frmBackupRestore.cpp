@@ -4,10 +4,10 @@
 #include "base/Clock.h"
 #include "base/Folders.h"
 #include "base/Prompter.h"
-#include "base/ui/FormRegistry.h"
+#include "ui/FormRegistry.h"
 #include "backup/BackupRestore.h"
 #include "backup/ui/StepLabels.h"
-#include "settings/SettingsError.h"
+#include "platform/SettingsError.h"
 #include "settings/SettingsLoader.h"
 #include "base/SharedState.h"
 

@@ -2,11 +2,11 @@
 #include "ui_frmService.h"
 
 #include "base/Prompter.h"
-#include "base/ui/TextBoxHelpers.h"
-#include "base/ui/cMouseCursor.h"
+#include "ui/TextBoxHelpers.h"
+#include "ui/cMouseCursor.h"
 #include "backup/SupportFileSender.h"
 #include "base/SharedState.h"
-#include "settings/ui/FormPlacement.h"
+#include "ui/FormPlacement.h"
 
 #include <QCloseEvent>
 #include <QLineEdit>

@@ -1,7 +1,7 @@
 #include "catch/ui/CatchWindows.h"
 
-#include "base/ui/FormRegistry.h"
-#include "base/ui/WindowOpeners.h"
+#include "ui/FormRegistry.h"
+#include "ui/WindowOpeners.h"
 #include "catch/ui/frmSaalisilmoitus.h"
 
 namespace tikkeli {

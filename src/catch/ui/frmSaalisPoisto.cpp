@@ -7,8 +7,8 @@
 #include "base/SharedState.h"
 #include "catch/CatchList.h"
 #include "catch/CatchLists.h"
-#include "members/ui/ConfiguredDatabaseWindow.h"
-#include "settings/ui/FormPlacement.h"
+#include "ui/ConfiguredDatabaseWindow.h"
+#include "ui/FormPlacement.h"
 
 namespace tikkeli {
 

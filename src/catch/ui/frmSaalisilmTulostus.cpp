@@ -4,12 +4,12 @@
 
 #include "base/ErrorHandling.h"
 #include "base/Prompter.h"
-#include "base/ui/DefaultButton.h"
-#include "base/ui/WindowTeardown.h"
+#include "ui/DefaultButton.h"
+#include "ui/WindowTeardown.h"
 #include "catch/CatchLists.h"
-#include "members/ui/ConfiguredDatabaseWindow.h"
-#include "members/ui/SelectAllOnFocus.h"
-#include "settings/ui/FormPlacement.h"
+#include "ui/ConfiguredDatabaseWindow.h"
+#include "ui/SelectAllOnFocus.h"
+#include "ui/FormPlacement.h"
 
 #include <QLineEdit>
 

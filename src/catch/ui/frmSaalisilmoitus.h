@@ -1,6 +1,6 @@
 #pragma once
 
-#include "base/ui/RecordMenu.h"
+#include "ui/RecordMenu.h"
 
 #include <QWidget>
 #include <memory>

@@ -1,7 +1,7 @@
 #include "contracts/ui/ContractWindows.h"
 
-#include "base/ui/WindowHooks.h"
-#include "base/ui/WindowOpeners.h"
+#include "ui/WindowHooks.h"
+#include "ui/WindowOpeners.h"
 #include "contracts/ui/frmElaimet.h"
 #include "contracts/ui/frmMoniliitosMV.h"
 #include "contracts/ui/frmVuokra.h"

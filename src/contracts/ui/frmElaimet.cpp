@@ -5,12 +5,12 @@
 #include "base/ErrorHandling.h"
 #include "base/Prompter.h"
 #include "base/SharedState.h"
-#include "base/ui/RecordKeys.h"
+#include "ui/RecordKeys.h"
 #include "contracts/AnimalCatalogue.h"
 #include "db/DbError.h"
-#include "members/ui/CatalogueTree.h"
-#include "members/ui/SelectAllOnFocus.h"
-#include "settings/ui/FormPlacement.h"
+#include "ui/CatalogueTree.h"
+#include "ui/SelectAllOnFocus.h"
+#include "ui/FormPlacement.h"
 
 #include <QKeyEvent>
 #include <tuple>

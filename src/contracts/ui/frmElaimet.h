@@ -1,6 +1,6 @@
 #pragma once
 
-#include "members/RecordCatalogue.h"
+#include "db/RecordCatalogue.h"
 
 #include <QDialog>
 #include <memory>

@@ -1,10 +1,10 @@
 #include "contracts/ui/frmElainehdot.h"
-#include "base/ui/DefaultButton.h"
+#include "ui/DefaultButton.h"
 
 #include "base/Error.h"
 #include "base/Prompter.h"
 #include "contracts/ContractReportCriteria.h"
-#include "settings/ui/FormPlacement.h"
+#include "ui/FormPlacement.h"
 
 #include "ui_frmElainehdot.h"
 

@@ -1,13 +1,13 @@
 #include "contracts/ui/frmHakuehdot.h"
-#include "base/ui/DefaultButton.h"
+#include "ui/DefaultButton.h"
 
 #include "base/Error.h"
 #include "base/NullConversions.h"
 #include "base/Prompter.h"
-#include "base/ui/TextBoxHelpers.h"
+#include "ui/TextBoxHelpers.h"
 #include "contracts/ContractCriteriaLists.h"
 #include "members/CriteriaValues.h"
-#include "settings/ui/FormPlacement.h"
+#include "ui/FormPlacement.h"
 
 #include "ui_frmHakuehdot.h"
 

@@ -1,15 +1,15 @@
 #include "contracts/ui/frmHakuehdotVoimassaolo.h"
-#include "base/ui/DefaultButton.h"
+#include "ui/DefaultButton.h"
 #include "base/DateInput.h"
 
 #include "base/Clock.h"
 #include "base/Error.h"
 #include "base/NullConversions.h"
 #include "base/Prompter.h"
-#include "base/ui/TextBoxHelpers.h"
+#include "ui/TextBoxHelpers.h"
 #include "contracts/ContractCriteria.h"
 #include "contracts/ContractCriteriaLists.h"
-#include "settings/ui/FormPlacement.h"
+#include "ui/FormPlacement.h"
 
 #include "ui_frmHakuehdotVoimassaolo.h"
 

@@ -1,6 +1,6 @@
 #include "contracts/ui/frmMoniliitosMV.h"
 
-#include "base/ui/FormRegistry.h"
+#include "ui/FormRegistry.h"
 #include "contracts/ContractFeatureAttach.h"
 
 namespace tikkeli {

@@ -1,11 +1,11 @@
 #include "contracts/ui/frmSopimushaku.h"
 
 #include "base/Prompter.h"
-#include "base/ui/DefaultButton.h"
-#include "base/ui/WindowTeardown.h"
+#include "ui/DefaultButton.h"
+#include "ui/WindowTeardown.h"
 #include "contracts/ContractSearch.h"
 #include "db/DbError.h"
-#include "settings/ui/FormPlacement.h"
+#include "ui/FormPlacement.h"
 
 #include "ui_frmSopimushaku.h"
 

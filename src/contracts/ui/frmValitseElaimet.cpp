@@ -1,10 +1,10 @@
 #include "contracts/ui/frmValitseElaimet.h"
-#include "base/ui/DefaultButton.h"
+#include "ui/DefaultButton.h"
 
 #include "ui_frmValitseElaimet.h"
 
 #include "base/SharedState.h"
-#include "settings/ui/FormPlacement.h"
+#include "ui/FormPlacement.h"
 
 #include <QListWidget>
 #include <QPushButton>

@@ -4,8 +4,8 @@
 #include "base/Clock.h"
 #include "base/ErrorHandling.h"
 #include "base/Prompter.h"
-#include "base/ui/FormRegistry.h"
-#include "base/ui/WindowHooks.h"
+#include "ui/FormRegistry.h"
+#include "ui/WindowHooks.h"
 #include "contracts/ContractAnimals.h"
 #include "contracts/ContractCardStore.h"
 #include "db/ClubChanges.h"
@@ -21,8 +21,8 @@
 #include "printing/ReportServices.h"
 #include "printing/ui/frmTulostus.h"
 #include "base/SharedState.h"
-#include "base/ui/ScreenFit.h"
-#include "settings/ui/FormPlacement.h"
+#include "ui/ScreenFit.h"
+#include "ui/FormPlacement.h"
 
 #include "ui_frmVuokra.h"
 

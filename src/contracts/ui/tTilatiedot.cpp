@@ -1,9 +1,9 @@
 #include "contracts/ui/tTilatiedot.h"
 
 #include "base/NullConversions.h"
-#include "base/ui/TextBoxHelpers.h"
-#include "base/ui/WindowTeardown.h"
-#include "members/ui/SelectAllOnFocus.h"
+#include "ui/TextBoxHelpers.h"
+#include "ui/WindowTeardown.h"
+#include "ui/SelectAllOnFocus.h"
 
 #include "ui_tTilatiedot.h"
 

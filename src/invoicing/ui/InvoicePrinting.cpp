@@ -1,7 +1,7 @@
 #include "invoicing/ui/InvoicePrinting.h"
 
 #include "base/Prompter.h"
-#include "base/ui/cMouseCursor.h"
+#include "ui/cMouseCursor.h"
 #include "db/DbError.h"
 #include "invoicing/InvoiceHistory.h"
 #include "invoicing/InvoicePrintOrder.h"

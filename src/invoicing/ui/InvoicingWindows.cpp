@@ -1,9 +1,9 @@
 #include "invoicing/ui/InvoicingWindows.h"
 
-#include "base/ui/WindowHooks.h"
+#include "ui/WindowHooks.h"
 
-#include "base/ui/FormRegistry.h"
-#include "base/ui/WindowOpeners.h"
+#include "ui/FormRegistry.h"
+#include "ui/WindowOpeners.h"
 #include "invoicing/ui/InvoicePrinting.h"
 #include "invoicing/ui/ReminderCommands.h"
 #include "invoicing/ui/frmMaksujenLuonti.h"

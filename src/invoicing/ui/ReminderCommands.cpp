@@ -2,7 +2,7 @@
 
 #include "base/Clock.h"
 #include "base/Prompter.h"
-#include "base/ui/cMouseCursor.h"
+#include "ui/cMouseCursor.h"
 #include "base/Error.h"
 #include "db/Transaction.h"
 #include "invoicing/EmailSendLoop.h"

@@ -6,8 +6,8 @@
 #include "base/SharedState.h"
 #include "db/Recordset.h"
 #include "invoicing/EmailTemplate.h"
-#include "members/ConfiguredDatabase.h"
-#include "settings/ui/FormPlacement.h"
+#include "db/ConfiguredDatabase.h"
+#include "ui/FormPlacement.h"
 
 #include <QFont>
 #include <QFontDatabase>

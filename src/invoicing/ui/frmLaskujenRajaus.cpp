@@ -2,9 +2,9 @@
 
 #include "ui_frmLaskujenRajaus.h"
 
-#include "base/ui/DefaultButton.h"
-#include "base/ui/TextBoxHelpers.h"
-#include "settings/ui/FormPlacement.h"
+#include "ui/DefaultButton.h"
+#include "ui/TextBoxHelpers.h"
+#include "ui/FormPlacement.h"
 
 #include <QButtonGroup>
 #include <QLineEdit>

@@ -2,9 +2,9 @@
 
 #include "ui_frmLaskumalli.h"
 
-#include "base/ui/DefaultButton.h"
+#include "ui/DefaultButton.h"
 #include "invoicing/InvoicePrints.h"
-#include "settings/ui/FormPlacement.h"
+#include "ui/FormPlacement.h"
 
 #include <QButtonGroup>
 

@@ -1,15 +1,15 @@
 #include "invoicing/ui/frmMaksujenLuonti.h"
 
-#include "base/ui/WindowHooks.h"
+#include "ui/WindowHooks.h"
 
 #include "base/Clock.h"
 #include "base/ErrorHandling.h"
 #include "ui_frmMaksujenLuonti.h"
 
 #include "base/Prompter.h"
-#include "base/ui/FormRegistry.h"
-#include "base/ui/WindowTeardown.h"
-#include "base/ui/cMouseCursor.h"
+#include "ui/FormRegistry.h"
+#include "ui/WindowTeardown.h"
+#include "ui/cMouseCursor.h"
 #include "db/DbError.h"
 #include "invoicing/InvoiceHistory.h"
 #include "invoicing/InvoiceInput.h"
@@ -20,9 +20,9 @@
 #include "invoicing/EmailSendLoop.h"
 #include "invoicing/EmailTemplate.h"
 #include "invoicing/ui/frmEmailPreview.h"
-#include "members/ui/ConfiguredDatabaseWindow.h"
+#include "ui/ConfiguredDatabaseWindow.h"
 #include "base/SharedState.h"
-#include "settings/ui/FormPlacement.h"
+#include "ui/FormPlacement.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

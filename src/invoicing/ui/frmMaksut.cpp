@@ -1,6 +1,6 @@
 #include "invoicing/ui/frmMaksut.h"
 
-#include "base/ui/WindowHooks.h"
+#include "ui/WindowHooks.h"
 
 #include "ui_frmMaksut.h"
 
@@ -8,9 +8,9 @@
 #include "base/Prompter.h"
 #include "base/ReferenceNumber.h"
 #include "base/SharedState.h"
-#include "base/ui/FormRegistry.h"
-#include "base/ui/TextBoxHelpers.h"
-#include "base/ui/cMouseCursor.h"
+#include "ui/FormRegistry.h"
+#include "ui/TextBoxHelpers.h"
+#include "ui/cMouseCursor.h"
 #include "db/DbError.h"
 #include "db/Recordset.h"
 #include "invoicing/AddressLabels.h"
@@ -21,13 +21,13 @@
 #include "invoicing/ui/frmLaskujenRajaus.h"
 #include "invoicing/ui/frmLaskumalli.h"
 #include "invoicing/ui/frmMaksutListana.h"
-#include "members/ui/ConfiguredDatabaseWindow.h"
+#include "ui/ConfiguredDatabaseWindow.h"
 #include "printing/PrintChoices.h"
 #include "printing/ReportEngine.h"
 #include "printing/ReportError.h"
 #include "printing/ReportServices.h"
 #include "printing/ui/frmTulostus.h"
-#include "settings/ui/FormPlacement.h"
+#include "ui/FormPlacement.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>

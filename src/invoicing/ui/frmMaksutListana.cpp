@@ -4,11 +4,11 @@
 
 #include "base/Prompter.h"
 #include "base/SharedState.h"
-#include "base/ui/cMouseCursor.h"
+#include "ui/cMouseCursor.h"
 #include "db/DbError.h"
 #include "invoicing/InvoicePayments.h"
-#include "members/ui/ConfiguredDatabaseWindow.h"
-#include "settings/ui/FormPlacement.h"
+#include "ui/ConfiguredDatabaseWindow.h"
+#include "ui/FormPlacement.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>

@@ -7,9 +7,9 @@
 #include "base/Prompter.h"
 #include "base/SharedState.h"
 #include "invoicing/ReferencePaymentMatcher.h"
-#include "members/ui/ConfiguredDatabaseWindow.h"
+#include "ui/ConfiguredDatabaseWindow.h"
 #include "settings/DatabaseSettingsStore.h"
-#include "settings/ui/FormPlacement.h"
+#include "ui/FormPlacement.h"
 
 #include <QCloseEvent>
 #include <QDir>

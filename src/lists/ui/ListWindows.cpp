@@ -1,6 +1,6 @@
 #include "lists/ui/ListWindows.h"
 
-#include "base/ui/WindowHooks.h"
+#include "ui/WindowHooks.h"
 #include "lists/ui/MemberOutputs.h"
 #include "lists/ui/DataPrinterWindows.h"
 

@@ -4,12 +4,12 @@
 
 #include "base/Prompter.h"
 #include "base/SharedState.h"
-#include "base/ui/FormRegistry.h"
+#include "ui/FormRegistry.h"
 #include "lists/GroupEmail.h"
 #include "lists/ui/GroupEmailParts.h"
 #include "lists/ui/frmGroupEmail2.h"
-#include "members/ui/SelectAllOnFocus.h"
-#include "settings/ui/FormPlacement.h"
+#include "ui/SelectAllOnFocus.h"
+#include "ui/FormPlacement.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>

@@ -9,8 +9,8 @@
 #include "lists/GroupEmail.h"
 #include "lists/ui/GroupEmailParts.h"
 #include "members/MemberCriteriaChoices.h"
-#include "members/ui/ConfiguredDatabaseWindow.h"
-#include "settings/ui/FormPlacement.h"
+#include "ui/ConfiguredDatabaseWindow.h"
+#include "ui/FormPlacement.h"
 #include "members/FeatureHolders.h"
 
 #include <QCloseEvent>

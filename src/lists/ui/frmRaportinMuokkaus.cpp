@@ -4,17 +4,17 @@
 
 #include "base/ErrorNumbers.h"
 #include "base/Prompter.h"
-#include "base/ui/ListHelpers.h"
-#include "base/ui/RecordKeys.h"
-#include "base/ui/WindowTeardown.h"
-#include "base/ui/cMouseCursor.h"
+#include "ui/ListHelpers.h"
+#include "ui/RecordKeys.h"
+#include "ui/WindowTeardown.h"
+#include "ui/cMouseCursor.h"
 #include "db/DbError.h"
 #include "lists/DataPrinterFields.h"
 #include "lists/DataPrinterLayout.h"
 #include "lists/DataPrinterSettings.h"
-#include "members/ui/ConfiguredDatabaseWindow.h"
-#include "members/ui/SelectAllOnFocus.h"
-#include "settings/ui/FormPlacement.h"
+#include "ui/ConfiguredDatabaseWindow.h"
+#include "ui/SelectAllOnFocus.h"
+#include "ui/FormPlacement.h"
 
 #include <QAction>
 #include <QButtonGroup>

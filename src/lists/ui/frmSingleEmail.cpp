@@ -5,9 +5,9 @@
 #include "base/Prompter.h"
 #include "base/SharedState.h"
 #include "lists/ui/GroupEmailParts.h"
-#include "members/ui/SelectAllOnFocus.h"
+#include "ui/SelectAllOnFocus.h"
 #include "platform/EmailSender.h"
-#include "settings/ui/FormPlacement.h"
+#include "ui/FormPlacement.h"
 
 #include <QCloseEvent>
 

@@ -1,6 +1,6 @@
 #include "maps/ui/MapWindows.h"
 
-#include "base/ui/WindowOpeners.h"
+#include "ui/WindowOpeners.h"
 #include "maps/ui/frmKartta.h"
 
 namespace tikkeli {

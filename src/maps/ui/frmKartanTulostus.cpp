@@ -2,10 +2,10 @@
 #include "ui_frmKartanTulostus.h"
 
 #include "base/Prompter.h"
-#include "base/ui/DefaultButton.h"
-#include "base/ui/TextBoxHelpers.h"
+#include "ui/DefaultButton.h"
+#include "ui/TextBoxHelpers.h"
 #include "maps/MapPrintLayout.h"
-#include "members/ui/SelectAllOnFocus.h"
+#include "ui/SelectAllOnFocus.h"
 
 #include <QKeyEvent>
 

@@ -4,9 +4,9 @@
 #include "base/Folders.h"
 #include "base/Prompter.h"
 #include "base/SharedState.h"
-#include "base/ui/FormRegistry.h"
-#include "base/ui/Twips.h"
-#include "base/ui/cMouseCursor.h"
+#include "ui/FormRegistry.h"
+#include "ui/Twips.h"
+#include "ui/cMouseCursor.h"
 #include "maps/BoundaryCache.h"
 #include "maps/DrawingTool.h"
 #include "maps/EstateCaption.h"
@@ -23,9 +23,10 @@
 #include "maps/ui/frmPiirrettavatTilat.h"
 #include "maps/ui/frmTilaInfo.h"
 #include "maps/ui/frmValitseTila.h"
-#include "settings/ui/FormPlacement.h"
+#include "ui/FormPlacement.h"
 
 #include "ui_frmKartta.h"
+#include "db/ConfiguredDatabase.h"
 
 #include <QApplication>
 #include <algorithm>
@@ -41,7 +42,6 @@ namespace tikkeli {
 namespace {
 
 const QString kWindowName = QStringLiteral("frmKartta");
-const QString kCheckDatabase = QStringLiteral("Tarkista tietokanta asetukset asetusikkunasta!");
 const QString kDatabaseError = QStringLiteral("Virhe kartan tietokantatoiminnossa: ");
 constexpr int kHoverMs = 300;
 constexpr int kMinimumWidthTwips = 11775;
@@ -121,7 +121,7 @@ bool frmKartta::load()
 {
     const QString path = State().DatabasePath;
     if (path.isEmpty() || path.compare(QStringLiteral("unknown"), Qt::CaseInsensitive) == 0) {
-        ShowInfo(kCheckDatabase);
+        ShowInfo(CheckDatabaseSettingsMessage());
         return false;
     }
     // No drawing stores anything before it is finished: fewer than three points are what an earlier

@@ -1,10 +1,10 @@
 #include "maps/ui/frmMittakaava.h"
 
 #include "base/Prompter.h"
-#include "base/ui/DefaultButton.h"
-#include "base/ui/TextBoxHelpers.h"
+#include "ui/DefaultButton.h"
+#include "ui/TextBoxHelpers.h"
 #include "maps/MapScale.h"
-#include "settings/ui/FormPlacement.h"
+#include "ui/FormPlacement.h"
 
 #include "ui_frmMittakaava.h"
 

@@ -2,16 +2,15 @@
 
 #include "base/Error.h"
 #include "base/Prompter.h"
-#include "base/ui/DefaultButton.h"
-#include "settings/ui/FormPlacement.h"
+#include "ui/DefaultButton.h"
+#include "ui/FormPlacement.h"
 
 #include "ui_frmPiirrettavatTilat.h"
+#include "db/ConfiguredDatabase.h"
 
 namespace tikkeli {
 
 namespace {
-
-const QString CheckSettings = QStringLiteral("Tarkista tietokanta asetukset asetusikkunasta!");
 
 } // namespace
 
@@ -34,14 +33,14 @@ frmPiirrettavatTilat::~frmPiirrettavatTilat() = default;
 bool frmPiirrettavatTilat::load()
 {
     if (m_db.path().isEmpty()) {
-        ShowInfo(CheckSettings);
+        ShowInfo(CheckDatabaseSettingsMessage());
         return false;
     }
     try {
         // Animals without a name leave the catalogue with their contract links, in one transaction.
         m_animals->fill(m_db);
     } catch (const NumberedError& e) {
-        ShowInfo(CheckSettings + QLatin1Char('\n') + e.description());
+        ShowInfo(CheckDatabaseSettingsMessage(e.description()));
         return false;
     }
     return true;

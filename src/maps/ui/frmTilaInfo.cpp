@@ -1,8 +1,8 @@
 #include "maps/ui/frmTilaInfo.h"
 
 #include "base/ErrorHandling.h"
-#include "base/ui/FormRegistry.h"
-#include "settings/ui/FormPlacement.h"
+#include "ui/FormRegistry.h"
+#include "ui/FormPlacement.h"
 
 #include "ui_frmTilaInfo.h"
 

@@ -2,17 +2,16 @@
 
 #include "base/Error.h"
 #include "base/Prompter.h"
-#include "base/ui/DefaultButton.h"
-#include "base/ui/WindowTeardown.h"
-#include "settings/ui/FormPlacement.h"
+#include "ui/DefaultButton.h"
+#include "ui/WindowTeardown.h"
+#include "ui/FormPlacement.h"
 
 #include "ui_frmValitseTila.h"
+#include "db/ConfiguredDatabase.h"
 
 namespace tikkeli {
 
 namespace {
-
-const QString CheckSettings = QStringLiteral("Tarkista tietokanta asetukset asetusikkunasta!");
 
 } // namespace
 
@@ -72,7 +71,7 @@ bool frmValitseTila::refill()
         // Nothing half-listed stays to be chosen.
         ui->cmbRekNo->clear();
         m_items.clear();
-        ShowInfo(e.description() + QLatin1Char('\n') + CheckSettings);
+        ShowInfo(CheckDatabaseSettingsMessage(e.description()));
         return false;
     }
     return true;
@@ -82,7 +81,7 @@ bool frmValitseTila::load()
 {
     m_selected = 0;
     if (m_db.path().isEmpty()) {
-        ShowInfo(CheckSettings);
+        ShowInfo(CheckDatabaseSettingsMessage());
         return false;
     }
     if (!refill())

@@ -3,11 +3,11 @@
 #include "ui_FeatureAttachWindow.h"
 
 #include "base/Prompter.h"
-#include "base/ui/FormRegistry.h"
+#include "ui/FormRegistry.h"
 #include "db/DbError.h"
 #include "members/ui/FeatureValueEditor.h"
 #include "base/SharedState.h"
-#include "settings/ui/FormPlacement.h"
+#include "ui/FormPlacement.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

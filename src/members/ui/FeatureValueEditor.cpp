@@ -3,7 +3,7 @@
 #include "ui_FeatureValueEditor.h"
 
 #include "base/Prompter.h"
-#include "members/ui/SelectAllOnFocus.h"
+#include "ui/SelectAllOnFocus.h"
 
 #include <QCheckBox>
 #include <QFocusEvent>

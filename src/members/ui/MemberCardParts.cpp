@@ -4,7 +4,7 @@
 
 #include "base/ErrorHandling.h"
 #include "base/Prompter.h"
-#include "base/ui/WindowHooks.h"
+#include "ui/WindowHooks.h"
 #include "db/Recordset.h"
 #include "base/ReferenceNumber.h"
 #include "members/MemberCardFields.h"

@@ -1,8 +1,8 @@
 #include "members/ui/MemberWindows.h"
 
-#include "base/ui/FormRegistry.h"
-#include "base/ui/WindowHooks.h"
-#include "base/ui/WindowOpeners.h"
+#include "ui/FormRegistry.h"
+#include "ui/WindowHooks.h"
+#include "ui/WindowOpeners.h"
 #include "members/MemberNameSearch.h"
 #include "members/ui/frmHaku.h"
 #include "members/ui/frmImportData.h"

@@ -2,8 +2,8 @@
 #include "ui_frmHaku.h"
 
 #include "base/Prompter.h"
-#include "base/ui/WindowTeardown.h"
-#include "settings/ui/FormPlacement.h"
+#include "ui/WindowTeardown.h"
+#include "ui/FormPlacement.h"
 
 #include <QComboBox>
 #include <QFormLayout>

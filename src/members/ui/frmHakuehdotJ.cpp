@@ -3,11 +3,11 @@
 #include "ui_frmHakuehdotJ.h"
 
 #include "base/Prompter.h"
-#include "base/ui/DefaultButton.h"
-#include "base/ui/Twips.h"
-#include "members/ConfiguredDatabase.h"
-#include "members/ui/SelectAllOnFocus.h"
-#include "settings/ui/FormPlacement.h"
+#include "ui/DefaultButton.h"
+#include "ui/Twips.h"
+#include "db/ConfiguredDatabase.h"
+#include "ui/SelectAllOnFocus.h"
+#include "ui/FormPlacement.h"
 
 #include <QCheckBox>
 #include <QEvent>

@@ -4,14 +4,14 @@
 
 #include "base/FileFilters.h"
 #include "base/Prompter.h"
-#include "base/ui/cMouseCursor.h"
+#include "ui/cMouseCursor.h"
 #include "db/Database.h"
 #include "members/MemberImport.h"
 #include "members/MemberImportFields.h"
 #include "members/MemberImportFile.h"
 #include "members/ui/frmSeparators.h"
 #include "base/SharedState.h"
-#include "settings/ui/FormPlacement.h"
+#include "ui/FormPlacement.h"
 
 #include <QAction>
 #include <QApplication>

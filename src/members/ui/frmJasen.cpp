@@ -4,17 +4,17 @@
 
 #include "base/ErrorHandling.h"
 #include "base/Prompter.h"
-#include "base/ui/FormRegistry.h"
+#include "ui/FormRegistry.h"
 #include "db/ClubChanges.h"
 #include "members/MemberCardFields.h"
 #include "members/MemberFeatures.h"
 #include "members/MemberList.h"
 #include "members/MemberTree.h"
 #include "members/ui/MemberCardParts.h"
-#include "members/ui/SelectAllOnFocus.h"
+#include "ui/SelectAllOnFocus.h"
 #include "printing/ReportServices.h"
 #include "base/SharedState.h"
-#include "settings/ui/FormPlacement.h"
+#include "ui/FormPlacement.h"
 
 #include <QAction>
 #include <QApplication>

@@ -4,7 +4,7 @@
 #include "members/MemberNavigation.h"
 #include "members/MemberRecords.h"
 #include "members/MemberTree.h"
-#include "base/ui/WindowHooks.h"
+#include "ui/WindowHooks.h"
 #include "members/ui/MemberCardPanel.h"
 
 #include <QMainWindow>

@@ -1,6 +1,6 @@
 #include "members/ui/frmMoniliitos.h"
 
-#include "base/ui/FormRegistry.h"
+#include "ui/FormRegistry.h"
 
 namespace tikkeli {
 

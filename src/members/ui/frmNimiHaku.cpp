@@ -2,11 +2,11 @@
 #include "ui_frmNimiHaku.h"
 
 #include "base/Prompter.h"
-#include "base/ui/cMouseCursor.h"
-#include "members/ConfiguredDatabase.h"
+#include "ui/cMouseCursor.h"
+#include "db/ConfiguredDatabase.h"
 #include "members/MemberNameSearch.h"
-#include "members/ui/SelectAllOnFocus.h"
-#include "settings/ui/FormPlacement.h"
+#include "ui/SelectAllOnFocus.h"
+#include "ui/FormPlacement.h"
 
 #include <QFormLayout>
 #include <QGroupBox>

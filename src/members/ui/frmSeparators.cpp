@@ -2,9 +2,9 @@
 
 #include "ui_frmSeparators.h"
 
-#include "base/ui/DefaultButton.h"
-#include "base/ui/WindowTeardown.h"
-#include "settings/ui/FormPlacement.h"
+#include "ui/DefaultButton.h"
+#include "ui/WindowTeardown.h"
+#include "ui/FormPlacement.h"
 
 namespace tikkeli {
 

@@ -8,7 +8,7 @@
 #include "printing/ReportEngine.h"
 #include "printing/ReportError.h"
 #include "printing/ui/ReportPrinting.h"
-#include "settings/ui/FormPlacement.h"
+#include "ui/FormPlacement.h"
 
 #include <QComboBox>
 #include <QKeyEvent>

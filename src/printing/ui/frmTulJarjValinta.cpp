@@ -2,9 +2,9 @@
 
 #include "ui_frmTulJarjValinta.h"
 
-#include "base/ui/DefaultButton.h"
+#include "ui/DefaultButton.h"
 #include "printing/PrintChoices.h"
-#include "settings/ui/FormPlacement.h"
+#include "ui/FormPlacement.h"
 
 #include <QButtonGroup>
 

@@ -1,5 +1,5 @@
 #include "printing/ui/frmTulostus.h"
-#include "base/ui/DefaultButton.h"
+#include "ui/DefaultButton.h"
 #include "ui_frmTulostus.h"
 
 #include "base/ErrorHandling.h"
@@ -10,7 +10,7 @@
 #include "printing/ReportEngine.h"
 #include "printing/ui/ReportPrinting.h"
 #include "base/SharedState.h"
-#include "settings/ui/FormPlacement.h"
+#include "ui/FormPlacement.h"
 
 #include <QComboBox>
 #include <QEvent>

@@ -1,9 +1,9 @@
 #include "printing/ui/frmTulostusmuodonValinta.h"
-#include "base/ui/DefaultButton.h"
+#include "ui/DefaultButton.h"
 #include "ui_frmTulostusmuodonValinta.h"
 
 #include "printing/PrintChoices.h"
-#include "settings/ui/FormPlacement.h"
+#include "ui/FormPlacement.h"
 
 #include <QButtonGroup>
 

@@ -1,11 +1,11 @@
 #include "printing/ui/frmTulostusrajoitukset.h"
-#include "base/ui/DefaultButton.h"
+#include "ui/DefaultButton.h"
 #include "ui_frmTulostusrajoitukset.h"
 
 #include "base/DateInput.h"
 #include "base/NullConversions.h"
-#include "base/ui/FormRegistry.h"
-#include "settings/ui/FormPlacement.h"
+#include "ui/FormRegistry.h"
+#include "ui/FormPlacement.h"
 
 #include <QButtonGroup>
 #include <QEvent>

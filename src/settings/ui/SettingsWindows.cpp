@@ -1,7 +1,7 @@
 #include "settings/ui/SettingsWindows.h"
 
 #include "base/ProgramHooks.h"
-#include "base/ui/WindowOpeners.h"
+#include "ui/WindowOpeners.h"
 #include "settings/SettingsSaver.h"
 #include "settings/ui/frmAsetukset.h"
 

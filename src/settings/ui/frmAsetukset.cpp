@@ -2,17 +2,17 @@
 #include "ui_frmAsetukset.h"
 
 #include "base/ErrorHandling.h"
-#include "base/ui/WindowTeardown.h"
+#include "ui/WindowTeardown.h"
 #include "settings/NewDatabase.h"
 #include "base/FileFilters.h"
 #include "base/Prompter.h"
-#include "base/ui/FormRegistry.h"
+#include "ui/FormRegistry.h"
 #include "platform/MailServerLookup.h"
 #include "settings/SettingsCheck.h"
 #include "settings/SettingsLoader.h"
 #include "settings/SettingsSaver.h"
 #include "base/SharedState.h"
-#include "settings/ui/FormPlacement.h"
+#include "ui/FormPlacement.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "app/ui/frmMain.h"
 #include "base/ScriptedPrompter.h"
-#include "base/ui/WindowOpeners.h"
+#include "ui/WindowOpeners.h"
 #include "support/TempProgramEnvironment.h"
 
 #include <QAction>

@@ -1,5 +1,5 @@
-#include "base/ui/FormRegistry.h"
-#include "base/ui/WindowOpeners.h"
+#include "ui/FormRegistry.h"
+#include "ui/WindowOpeners.h"
 #include "backup/ui/BackupWindows.h"
 #include "base/SharedState.h"
 

@@ -1,9 +1,9 @@
 #include "CatchWindowFixture.h"
-#include "base/ui/FormRegistry.h"
-#include "base/ui/WindowOpeners.h"
+#include "ui/FormRegistry.h"
+#include "ui/WindowOpeners.h"
 #include "db/ClubChanges.h"
 #include "catch/ui/CatchWindows.h"
-#include "members/RecordCatalogue.h"
+#include "db/RecordCatalogue.h"
 
 #include <QAction>
 #include <QPushButton>

@@ -2,7 +2,7 @@
 #include "support/DialogScript.h"
 #include "base/Clock.h"
 #include "base/ScriptedPrompter.h"
-#include "base/ui/FormRegistry.h"
+#include "ui/FormRegistry.h"
 #include "contracts/ContractCriteria.h"
 #include "contracts/ui/frmVuokra.h"
 #include "printing/PrintChoices.h"

@@ -2,7 +2,7 @@
 // (Enter in each dialog) through to the preview window.
 #include "base/Clock.h"
 #include "base/ScriptedPrompter.h"
-#include "base/ui/FormRegistry.h"
+#include "ui/FormRegistry.h"
 #include "contracts/ContractCriteria.h"
 #include "contracts/ContractReports.h"
 #include "contracts/ui/frmVuokra.h"

@@ -1,6 +1,6 @@
 #include "base/ScriptedPrompter.h"
-#include "base/ui/FormRegistry.h"
-#include "base/ui/WindowHooks.h"
+#include "ui/FormRegistry.h"
+#include "ui/WindowHooks.h"
 #include "contracts/ui/ContractWindows.h"
 #include "contracts/ui/frmMoniliitosMV.h"
 #include "contracts/ui/frmVuokra.h"

@@ -1,5 +1,5 @@
 #include "base/ScriptedPrompter.h"
-#include "base/ui/WindowOpeners.h"
+#include "ui/WindowOpeners.h"
 #include "contracts/ui/ContractWindows.h"
 #include "contracts/ui/frmSopimushaku.h"
 #include "contracts/ui/frmVuokra.h"

@@ -1,5 +1,5 @@
 #include "invoicing/ui/InvoicingWindows.h"
-#include "base/ui/WindowHooks.h"
+#include "ui/WindowHooks.h"
 #include "../InvoiceTestDb.h"
 #include "WindowTestSupport.h"
 

@@ -1,5 +1,5 @@
 #include "invoicing/ui/InvoicingWindows.h"
-#include "base/ui/WindowHooks.h"
+#include "ui/WindowHooks.h"
 #include "base/Clock.h"
 #include "../InvoiceTestDb.h"
 #include "WindowTestSupport.h"
@@ -8,7 +8,7 @@
 #include "invoicing/InvoiceHistory.h"
 #include "invoicing/InvoiceRun.h"
 #include "invoicing/ui/InvoicePrinting.h"
-#include "base/ui/WindowOpeners.h"
+#include "ui/WindowOpeners.h"
 #include "ProgramWindows.h"
 #include "invoicing/ui/frmMaksujenLuonti.h"
 

@@ -261,7 +261,7 @@ TEST_F(frmViitemaksutTest, CancelDamageAndEmptyFiles)
 
 } // namespace
 
-#include "base/ui/FormRegistry.h"
+#include "ui/FormRegistry.h"
 #include "invoicing/ui/InvoicingWindows.h"
 #include "invoicing/ui/frmMaksut.h"
 

@@ -2,7 +2,7 @@
 
 #include "base/ScriptedPrompter.h"
 #include "base/SharedState.h"
-#include "base/ui/FormRegistry.h"
+#include "ui/FormRegistry.h"
 #include "db/Recordset.h"
 #include "lists/GroupEmail.h"
 #include "lists/ui/frmGroupEmail.h"

@@ -3,7 +3,7 @@
 #include "support/WhenModalShown.h"
 
 #include "base/ScriptedPrompter.h"
-#include "base/ui/WindowHooks.h"
+#include "ui/WindowHooks.h"
 #include "lists/ui/ListWindows.h"
 #include "lists/ui/MemberOutputs.h"
 #include "members/ui/frmHakuehdotJ.h"

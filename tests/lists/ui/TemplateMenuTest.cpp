@@ -1,7 +1,7 @@
 #include "members/MemberTestDb.h"
 
 #include "base/ScriptedPrompter.h"
-#include "base/ui/WindowHooks.h"
+#include "ui/WindowHooks.h"
 #include "lists/DataPrinterSettings.h"
 #include "lists/ui/DataPrinterWindows.h"
 #include "members/ui/frmJasen.h"

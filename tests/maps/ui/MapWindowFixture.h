@@ -1,7 +1,7 @@
 #pragma once
 
 #include "base/ScriptedPrompter.h"
-#include "base/ui/FormRegistry.h"
+#include "ui/FormRegistry.h"
 #include "contracts/ContractTestDb.h"
 #include "maps/MapStorage.h"
 #include "maps/cRajat.h"

@@ -1,7 +1,7 @@
 #include "../MemberTestDb.h"
 
 #include "base/ScriptedPrompter.h"
-#include "base/ui/WindowHooks.h"
+#include "ui/WindowHooks.h"
 #include "members/ui/MemberCardParts.h"
 #include "members/ui/MemberFeaturesPanel.h"
 #include "members/ui/MemberInvoicesPanel.h"

@@ -1,5 +1,5 @@
 #include "base/ScriptedPrompter.h"
-#include "base/ui/WindowHooks.h"
+#include "ui/WindowHooks.h"
 #include "members/ui/MemberWindows.h"
 #include "members/ui/frmJasen.h"
 #include "../MemberTestDb.h"

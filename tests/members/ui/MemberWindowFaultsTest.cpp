@@ -1,7 +1,7 @@
 #include "../MemberTestDb.h"
 
 #include "base/ScriptedPrompter.h"
-#include "base/ui/WindowHooks.h"
+#include "ui/WindowHooks.h"
 #include "members/FeatureAttach.h"
 #include "members/FeatureCatalogue.h"
 #include "db/ClubChanges.h"

@@ -1,7 +1,7 @@
 #include "../MemberTestDb.h"
 
 #include "base/ScriptedPrompter.h"
-#include "base/ui/WindowHooks.h"
+#include "ui/WindowHooks.h"
 #include "members/ui/MemberWindows.h"
 #include "members/ui/frmJasen.h"
 #include "support/Controls.h"

@@ -1,7 +1,7 @@
 #include "../MemberSearchTestDb.h"
 
 #include "base/ScriptedPrompter.h"
-#include "base/ui/WindowHooks.h"
+#include "ui/WindowHooks.h"
 #include "members/MemberNameSearch.h"
 #include "members/ui/MemberWindows.h"
 #include "members/ui/frmHaku.h"

@@ -1,6 +1,6 @@
 #include "base/ScriptedPrompter.h"
-#include "base/ui/FormRegistry.h"
-#include "base/ui/WindowOpeners.h"
+#include "ui/FormRegistry.h"
+#include "ui/WindowOpeners.h"
 #include "db/Database.h"
 #include "members/MemberImportFields.h"
 #include "members/MemberImportFile.h"

@@ -1,6 +1,6 @@
 #include "base/ScriptedPrompter.h"
-#include "base/ui/WindowHooks.h"
-#include "base/ui/WindowOpeners.h"
+#include "ui/WindowHooks.h"
+#include "ui/WindowOpeners.h"
 #include "members/MemberNameSearch.h"
 #include "members/ui/MemberWindows.h"
 #include "members/ui/frmJasen.h"

@@ -1,8 +1,8 @@
 #include "../FeatureTestDb.h"
 
 #include "base/ScriptedPrompter.h"
-#include "base/ui/FormRegistry.h"
-#include "base/ui/WindowOpeners.h"
+#include "ui/FormRegistry.h"
+#include "ui/WindowOpeners.h"
 #include "db/Recordset.h"
 #include "db/ClubChanges.h"
 #include "members/ui/MemberWindows.h"

@@ -1,7 +1,7 @@
 #include "../PrintingFixture.h"
 
 #include "base/ScriptedPrompter.h"
-#include "base/ui/FormRegistry.h"
+#include "ui/FormRegistry.h"
 #include "printing/PrintChoices.h"
 #include "printing/ReportError.h"
 #include "printing/ReportServices.h"

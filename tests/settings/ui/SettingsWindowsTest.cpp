@@ -1,8 +1,8 @@
 #include "settings/SettingsFixture.h"
 
 #include "base/ProgramHooks.h"
-#include "base/ui/FormRegistry.h"
-#include "base/ui/WindowOpeners.h"
+#include "ui/FormRegistry.h"
+#include "ui/WindowOpeners.h"
 #include "settings/ui/SettingsWindows.h"
 #include "settings/ui/frmAsetukset.h"
 

@@ -1,7 +1,7 @@
 #include "settings/SettingsFixture.h"
 
 #include "platform/MailServerLookup.h"
-#include "settings/ui/FormPlacement.h"
+#include "ui/FormPlacement.h"
 #include "settings/ui/frmAsetukset.h"
 #include "support/Controls.h"
 #include "support/ScopedEnvironment.h"

@@ -1,8 +1,8 @@
-#include "base/ui/WidgetPrompter.h"
+#include "ui/WidgetPrompter.h"
 
 #include "base/Folders.h"
 #include "base/SharedState.h"
-#include "base/ui/ScreenFit.h"
+#include "ui/ScreenFit.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "base/ui/RecordMenu.h"
+#include "ui/RecordMenu.h"
 
 #include <QAction>
 #include <QMenuBar>

@@ -1,4 +1,4 @@
-#include "base/ui/RecordKeys.h"
+#include "ui/RecordKeys.h"
 
 #include <QKeyEvent>
 

@@ -1,7 +1,7 @@
-#include "members/ui/ConfiguredDatabaseWindow.h"
+#include "ui/ConfiguredDatabaseWindow.h"
 
 #include "base/Prompter.h"
-#include "members/ConfiguredDatabase.h"
+#include "db/ConfiguredDatabase.h"
 
 #include <QTimer>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "members/DatabaseStamp.h"
+#include "db/DatabaseStamp.h"
 
 #include "base/ErrorHandling.h"
 

@@ -1,4 +1,4 @@
-#include "base/ui/DefaultButton.h"
+#include "ui/DefaultButton.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

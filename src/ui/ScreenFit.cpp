@@ -1,4 +1,4 @@
-#include "base/ui/ScreenFit.h"
+#include "ui/ScreenFit.h"
 
 #include <QEvent>
 #include <QScrollArea>

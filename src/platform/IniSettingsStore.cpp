@@ -1,6 +1,6 @@
-#include "settings/IniSettingsStore.h"
+#include "platform/IniSettingsStore.h"
 
-#include "settings/SettingsError.h"
+#include "platform/SettingsError.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "base/ui/ListHelpers.h"
+#include "ui/ListHelpers.h"
 
 #include <QComboBox>
 #include <QListWidget>

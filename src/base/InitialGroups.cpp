@@ -1,4 +1,4 @@
-#include "members/InitialGroups.h"
+#include "base/InitialGroups.h"
 
 namespace tikkeli {
 

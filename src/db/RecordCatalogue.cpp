@@ -1,7 +1,7 @@
-#include "members/RecordCatalogue.h"
+#include "db/RecordCatalogue.h"
 
 #include "base/NullConversions.h"
-#include "members/InitialGroups.h"
+#include "base/InitialGroups.h"
 
 namespace tikkeli {
 

@@ -1,4 +1,4 @@
-#include "base/ui/WindowHooks.h"
+#include "ui/WindowHooks.h"
 
 #include <map>
 

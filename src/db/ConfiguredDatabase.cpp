@@ -1,4 +1,4 @@
-#include "members/ConfiguredDatabase.h"
+#include "db/ConfiguredDatabase.h"
 
 #include "base/SharedState.h"
 
@@ -10,18 +10,22 @@ const QString& CheckDatabaseSettingsText()
     return text;
 }
 
+QString CheckDatabaseSettingsMessage(const QString& failure)
+{
+    return failure.isEmpty() ? CheckDatabaseSettingsText() : CheckDatabaseSettingsText() + QStringLiteral("\r\n") + failure;
+}
+
 std::optional<Database> OpenConfiguredDatabase(QString* message)
 {
-    const QString& check = CheckDatabaseSettingsText();
     const QString path = State().DatabasePath;
     if (path.isEmpty() || path == QLatin1String("unknown")) {
-        *message = check;
+        *message = CheckDatabaseSettingsMessage();
         return std::nullopt;
     }
     try {
         return Database::open(path);
     } catch (const DbException& e) {
-        *message = check + QStringLiteral("\r\n") + e.description();
+        *message = CheckDatabaseSettingsMessage(e.description());
         return std::nullopt;
     }
 }

@@ -1,5 +1,5 @@
-#include "settings/IniSettingsStore.h"
-#include "settings/ui/FormPlacement.h"
+#include "platform/IniSettingsStore.h"
+#include "ui/FormPlacement.h"
 #include "support/TempProgramEnvironment.h"
 
 #include <QWidget>

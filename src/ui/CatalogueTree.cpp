@@ -1,4 +1,4 @@
-#include "members/ui/CatalogueTree.h"
+#include "ui/CatalogueTree.h"
 
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>

@@ -1,4 +1,4 @@
-#include "base/ui/TextBoxHelpers.h"
+#include "ui/TextBoxHelpers.h"
 
 #include "base/NullConversions.h"
 #include "base/NumericText.h"

@@ -1,4 +1,4 @@
-#include "base/ui/cMouseCursor.h"
+#include "ui/cMouseCursor.h"
 
 namespace tikkeli {
 

@@ -1,4 +1,4 @@
-#include "base/ui/WindowTeardown.h"
+#include "ui/WindowTeardown.h"
 
 #include <QApplication>
 #include <QWidget>

@@ -1,6 +1,6 @@
-#include "base/ui/FullGlyphTextBoxes.h"
+#include "ui/FullGlyphTextBoxes.h"
 
-#include "base/ui/FullGlyphStyle.h"
+#include "ui/FullGlyphStyle.h"
 
 #include <QApplication>
 #include <QPaintEvent>

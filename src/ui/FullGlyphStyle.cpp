@@ -1,4 +1,4 @@
-#include "base/ui/FullGlyphStyle.h"
+#include "ui/FullGlyphStyle.h"
 
 #include <QFontMetrics>
 #include <QStyleOptionViewItem>

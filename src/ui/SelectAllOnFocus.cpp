@@ -1,6 +1,6 @@
-#include "members/ui/SelectAllOnFocus.h"
+#include "ui/SelectAllOnFocus.h"
 
-#include "base/ui/TextBoxHelpers.h"
+#include "ui/TextBoxHelpers.h"
 
 #include <QEvent>
 #include <QFocusEvent>

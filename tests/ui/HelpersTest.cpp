@@ -1,6 +1,6 @@
-#include "base/ui/ListHelpers.h"
-#include "base/ui/TextBoxHelpers.h"
-#include "base/ui/cMouseCursor.h"
+#include "ui/ListHelpers.h"
+#include "ui/TextBoxHelpers.h"
+#include "ui/cMouseCursor.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -14,5 +14,8 @@ std::optional<Database> OpenConfiguredDatabase(QString* message);
 // "Tarkista tietokanta asetukset asetusikkunasta!": what the user is told when the club database
 // cannot be opened or read.
 const QString& CheckDatabaseSettingsText();
+// What a window tells when it cannot read the club database: that text, and the failure's own
+// description on the next line when there is one.
+QString CheckDatabaseSettingsMessage(const QString& failure = {});
 
 } // namespace tikkeli

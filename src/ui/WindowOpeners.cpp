@@ -1,4 +1,4 @@
-#include "base/ui/WindowOpeners.h"
+#include "ui/WindowOpeners.h"
 
 #include <map>
 

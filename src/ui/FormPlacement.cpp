@@ -1,8 +1,8 @@
-#include "settings/ui/FormPlacement.h"
+#include "ui/FormPlacement.h"
 
 #include "base/ErrorHandling.h"
-#include "base/ui/ScreenFit.h"
-#include "settings/IniSettingsStore.h"
+#include "ui/ScreenFit.h"
+#include "platform/IniSettingsStore.h"
 #include "base/SharedState.h"
 
 #include <QGuiApplication>

@@ -1,4 +1,4 @@
-#include "base/ui/FormRegistry.h"
+#include "ui/FormRegistry.h"
 
 #include <QApplication>
 #include <QPointer>
