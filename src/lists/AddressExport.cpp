@@ -5,7 +5,6 @@
 #include "base/Folders.h"
 #include "base/NullConversions.h"
 #include "db/Recordset.h"
-#include "db/Transaction.h"
 #include "lists/MemberSelection.h"
 
 #include <QFile>
@@ -160,12 +159,8 @@ AddressExport::Result AddressExport::Export(Database& db, const MemberCriteria& 
                                             const QString& target)
 {
     try {
-        // The flag is written and read in one transaction (the invoice run uses it too).
-        Transaction t(db);
-        MemberSelection::Mark(db, criteria);
-        Result result = WriteAddressRows(db, sortOrder, target);
-        t.commit();
-        return result;
+        return MemberSelection::WithMarked(db, criteria,
+                                           [&](Database& marked) { return WriteAddressRows(marked, sortOrder, target); });
     } catch (const NumberedError& e) {
         return {0, FailureMessage(e.description())};
     }

@@ -2,6 +2,7 @@
 
 #include "base/NullConversions.h"
 #include "db/Transaction.h"
+#include "members/FeatureHolders.h"
 #include "printing/FormulaText.h"
 
 #include <vector>
@@ -49,19 +50,6 @@ std::vector<qint32> chosenFeatures(const MemberCriteria& k)
     return ids;
 }
 
-QString placeholders(std::size_t n)
-{
-    QStringList marks;
-    for (std::size_t i = 0; i < n; ++i)
-        marks << QStringLiteral("?");
-    return marks.join(QStringLiteral(", "));
-}
-
-// The members holding a feature value: the subquery is read once, not once per member (whose
-// lookups by member could run through the index of the feature instead and read every holder of
-// it per member).
-const QString HasValue = QStringLiteral("jr.jrID IN (SELECT pt.ptjrID FROM pt WHERE pt.ptjrID IS NOT NULL AND pt.ptpiID");
-
 // The refinements of the one chosen feature over its values (pt).
 void addRefinements(MemberCondition& c, const MemberCriteria& k)
 {
@@ -84,8 +72,7 @@ void addFeatureStep(MemberCondition& c, const MemberCriteria& k)
     if (k.OminaisuusRajaus) {
         if (ids.empty())
             return;
-        c.sql += QStringLiteral(" AND NOT ") + HasValue + QStringLiteral(" IN (") + placeholders(ids.size())
-                 + QStringLiteral("))");
+        c.sql += QStringLiteral(" AND NOT ") + FeatureHolders::conditionAnyOf(ids.size());
         for (qint32 id : ids)
             c.params.push_back(Value(id));
         return;
@@ -101,10 +88,9 @@ void addFeatureStep(MemberCondition& c, const MemberCriteria& k)
             return;
         }
         MemberCondition value;
-        value.sql = QStringLiteral(" = ?");
         value.params.push_back(Value(ids.front()));
         addRefinements(value, k);
-        c.sql += QStringLiteral(" AND ") + HasValue + value.sql + QLatin1Char(')');
+        c.sql += QStringLiteral(" AND ") + FeatureHolders::condition(value.sql);
         c.params.insert(c.params.end(), value.params.begin(), value.params.end());
         return;
     }
@@ -114,12 +100,12 @@ void addFeatureStep(MemberCondition& c, const MemberCriteria& k)
             return;
         }
         for (qint32 id : ids) {
-            c.sql += QStringLiteral(" AND ") + HasValue + QStringLiteral(" = ?)");
+            c.sql += QStringLiteral(" AND ") + FeatureHolders::condition();
             c.params.push_back(Value(id));
         }
         return;
     }
-    c.sql += QStringLiteral(" AND ") + HasValue + QStringLiteral(" IN (") + placeholders(ids.size()) + QStringLiteral("))");
+    c.sql += QStringLiteral(" AND ") + FeatureHolders::conditionAnyOf(ids.size());
     for (qint32 id : ids)
         c.params.push_back(Value(id));
 }
@@ -251,8 +237,8 @@ int MemberSelection::MarkFeatureGroup(Database& db, qint32 featureId)
     if (featureId == 0)
         db.execute(QStringLiteral("UPDATE jr SET jrMukaan = 1"));
     else
-        db.execute(QStringLiteral("UPDATE jr SET jrMukaan = CASE WHEN ") + HasValue
-                       + QStringLiteral(" = ?) THEN 1 ELSE 0 END"),
+        db.execute(QStringLiteral("UPDATE jr SET jrMukaan = CASE WHEN ") + FeatureHolders::condition()
+                       + QStringLiteral(" THEN 1 ELSE 0 END"),
                    {Value(featureId)});
     const int selected = int(NullToLong(db.scalar(QStringLiteral("SELECT count(*) FROM jr WHERE jrMukaan <> 0"))));
     t.commit();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/Database.h"
+#include "db/Transaction.h"
 #include "members/MemberCriteria.h"
 
 #include <QString>
@@ -34,6 +35,18 @@ public:
     // number of members selected. A failing statement throws the database's error and leaves the
     // previous flags as they were.
     static int Mark(Database& db, const MemberCriteria& criteria);
+    // Marks the members and hands the database to read while the marks stand, both in one
+    // transaction: the invoice run writes the same flag, so no other run's marks slip in between.
+    // Returns what read returns; a failure leaves the previous flags as they were.
+    template <class Read>
+    static auto WithMarked(Database& db, const MemberCriteria& criteria, Read&& read)
+    {
+        Transaction t(db);
+        Mark(db, criteria);
+        auto result = read(db);
+        t.commit();
+        return result;
+    }
 
     // The condition over jr (the table named jr) that Mark writes into the flag.
     static MemberCondition condition(const MemberCriteria& criteria);

@@ -4,9 +4,25 @@
 
 namespace tikkeli::FeatureHolders {
 
+namespace {
+
+// An IN over a subquery: SQLite reads the holders once, not once per member (lookups by member
+// could run through the feature's index and read every holder of it for each member).
+const QString Holders = QStringLiteral("jr.jrID IN (SELECT pt.ptjrID FROM pt WHERE pt.ptjrID IS NOT NULL AND pt.ptpiID");
+
+} // namespace
+
 QString condition(const QString& refinement)
 {
-    return QStringLiteral("jr.jrID IN (SELECT pt.ptjrID FROM pt WHERE pt.ptpiID = ?") + refinement + QLatin1Char(')');
+    return Holders + QStringLiteral(" = ?") + refinement + QLatin1Char(')');
+}
+
+QString conditionAnyOf(std::size_t count)
+{
+    QString marks;
+    for (std::size_t i = 0; i < count; ++i)
+        marks += i ? QStringLiteral(", ?") : QStringLiteral("?");
+    return Holders + QStringLiteral(" IN (") + marks + QStringLiteral("))");
 }
 
 QSet<qint32> ids(Database& db, qint64 featureId)

@@ -1,12 +1,12 @@
 #include "lists/ui/DataPrinterWindows.h"
 
+#include "base/ErrorHandling.h"
 #include "base/Prompter.h"
 #include "base/SharedState.h"
 #include "ui/FormRegistry.h"
 #include "ui/WindowHooks.h"
 #include "db/Database.h"
 #include "db/Recordset.h"
-#include "db/Transaction.h"
 #include "lists/DataPrinter.h"
 #include "lists/DataPrinterLayout.h"
 #include "lists/MemberSelection.h"
@@ -37,22 +37,19 @@ void openGroupEmail(bool toAll)
 
 void PrintReportTemplate(QWidget* owner, qint64 templateId)
 {
-    Database db;
-    try {
-        db = Database::open(State().DatabasePath);
-    } catch (const DbException& e) {
-        ShowInfo(CheckDatabaseSettingsText() + QStringLiteral("\n") + e.description());
+    QString refused;
+    std::optional<Database> db = OpenConfiguredDatabase(&refused);
+    if (!db) {
+        ShowInfo(refused);
         return;
     }
-    cRapMaaritys record(db);
-    try {
-        // The menu entry names its template by id: one deleted since the menu was built is gone.
-        if (!record.Read(templateId)) {
-            ShowInfo(QStringLiteral("Raporttipohjaa ei löydy."));
-            return;
-        }
-    } catch (const DbException& e) {
-        ShowInfo(e.description());
+    cRapMaaritys record(*db);
+    bool found = false;
+    // The menu entry names its template by id: one deleted since the menu was built is gone.
+    if (!ReportingErrors(QString(), [&] { found = record.Read(templateId); }))
+        return;
+    if (!found) {
+        ShowInfo(QStringLiteral("Raporttipohjaa ei löydy."));
         return;
     }
     // Each dialog of the chain closed or cancelled ends the print.
@@ -70,17 +67,12 @@ void PrintReportTemplate(QWidget* owner, qint64 templateId)
     if (Printing().PrintCancelled)
         return;
     const DataPrinterSettings& settings = record.RepSettings();
-    try {
-        Recordset rows;
-        QString criteria;
-        {
-            Transaction t(db);
-            MemberSelection::Mark(db, Criteria());
+    ReportingErrors(QStringLiteral("Virhe tulostettaessa raporttia: "), [&] {
+        auto [rows, criteria] = MemberSelection::WithMarked(*db, Criteria(), [&](Database& marked) {
             const TemplateQuery q = TemplateCriteriaSql(settings, Criteria(), Printing().TulostusJarjestys);
-            rows = db.openRecordset(q.sql, RecordsetType::Snapshot, q.params);
-            criteria = TemplateCriteriaText(db, Criteria());
-            t.commit();
-        }
+            return std::pair(marked.openRecordset(q.sql, RecordsetType::Snapshot, q.params),
+                             TemplateCriteriaText(marked, Criteria()));
+        });
         DataPrinterLayout layout;
         layout.Prepare(settings.Orientation());
         DataPrinter printer;
@@ -91,9 +83,7 @@ void PrintReportTemplate(QWidget* owner, qint64 templateId)
         report.Destination = Printing().PrintDestination;
         report.CopiesToPrinter = State().PrintCopies;
         printer.Finish(layout);
-    } catch (const NumberedError& e) {
-        ShowInfo(QStringLiteral("Virhe tulostettaessa raporttia: ") + e.description());
-    }
+    });
 }
 
 void RegisterTemplateAndEmailWindows()

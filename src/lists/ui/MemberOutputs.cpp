@@ -2,6 +2,7 @@
 
 #include "base/DesktopShell.h"
 #include "base/Folders.h"
+#include "base/ErrorHandling.h"
 #include "base/Prompter.h"
 #include "base/SharedState.h"
 #include "db/Database.h"
@@ -35,7 +36,7 @@ bool askPrint(QWidget* owner)
 // Fills the report control through prepare and runs it; a failure is told, nothing printed.
 void print(const std::function<void(Database&)>& prepare)
 {
-    try {
+    ReportingErrors(PrintFailed, [&] {
         Database db = Database::open(State().DatabasePath);
         // jrMukaan is the invoice run's flag too: it is written and read by the report in one
         // transaction, so no other run's marks slip in between.
@@ -43,11 +44,7 @@ void print(const std::function<void(Database&)>& prepare)
         prepare(db);
         MainReport().setAction(1);
         t.commit();
-    } catch (const NumberedError& e) {
-        ShowInfo(PrintFailed + e.description());
-    } catch (const std::exception& e) {
-        ShowInfo(PrintFailed + QString::fromUtf8(e.what()));
-    }
+    });
 }
 
 } // namespace

@@ -112,11 +112,7 @@ void frmGroupEmail2::ApplyFeatureChoice()
     QListWidget* list = ui->lstEmailsTo;
     QSet<qint32> holders;
     if (feature != -1) {
-        try {
-            holders = FeatureHolders::ids(m_db, feature);
-        } catch (const DbException& e) {
-            ShowInfo(e.description());
-        }
+        ReportingErrors(QString(), [&] { holders = FeatureHolders::ids(m_db, feature); });
     }
     for (int i = 0; i < list->count(); ++i) {
         QListWidgetItem* item = list->item(i);
@@ -155,12 +151,8 @@ void frmGroupEmail2::cSendMail_Click()
         && !AskYesNo(QStringLiteral("Viestin aihe tai teksti on tyhjä. Lähetetäänkö silti?")))
         return;
     EmailRecipients recipients;
-    try {
-        recipients = GroupEmail::Recipients(m_db, ids);
-    } catch (const DbException& e) {
-        ShowInfo(e.description());
+    if (!ReportingErrors(QString(), [&] { recipients = GroupEmail::Recipients(m_db, ids); }))
         return;
-    }
     m_run = std::make_unique<GroupEmailRun>();
     m_run->setTimeoutMs(m_timeoutMs);
     connect(m_run.get(), &GroupEmailRun::progress, this, [this](int done, int total) {
@@ -188,12 +180,9 @@ void frmGroupEmail2::runEnded()
     }
     if (!AskYesNo(GroupEmail::TallyQuestion(ok, int(failed.size()), unsent), MsgIcon::Warning))
         return;
-    try {
-        GroupEmail::CreateFailedGroup(m_db, subject, failed, Now());
-    } catch (const DbException& e) {
-        ShowInfo(QStringLiteral("Ryhmän luonti epäonnistui: ") + e.description());
+    if (!ReportingErrors(QStringLiteral("Ryhmän luonti epäonnistui: "),
+                         [&] { GroupEmail::CreateFailedGroup(m_db, subject, failed, Now()); }))
         return;
-    }
     // The group is stored; only the box that would show it could not be filled again.
     ReportingErrors(QStringLiteral("Ominaisuuslistan päivitys ei onnistunut: "), [this] { FillFeatureBox(); });
 }

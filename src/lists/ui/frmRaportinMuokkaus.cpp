@@ -3,6 +3,7 @@
 #include "ui_frmRaportinMuokkaus.h"
 
 #include "base/ErrorNumbers.h"
+#include "base/ErrorHandling.h"
 #include "base/Prompter.h"
 #include "ui/ListHelpers.h"
 #include "ui/RecordKeys.h"
@@ -418,13 +419,11 @@ void frmRaportinMuokkaus::lstRaps_Click()
         return;
     }
     auto record = std::make_unique<cRapMaaritys>(m_db);
-    try {
-        if (!record->Read(id)) {
-            ShowInfo(QStringLiteral("Raporttipohjaa ei löydy."));
-            return;
-        }
-    } catch (const DbException& e) {
-        ShowInfo(e.description());
+    bool found = false;
+    if (!ReportingErrors(QString(), [&] { found = record->Read(id); }))
+        return;
+    if (!found) {
+        ShowInfo(QStringLiteral("Raporttipohjaa ei löydy."));
         return;
     }
     replaceCurrent(std::move(record));
@@ -488,12 +487,8 @@ void frmRaportinMuokkaus::cPoista_Click()
     cMouseCursor busy;
     busy.SetCursor(this, BusyPointer);
     const qint64 id = m_current->id();
-    try {
-        m_current->Delete();
-    } catch (const DbException& e) {
-        ShowInfo(QStringLiteral("Raporttipohjan poisto epäonnistui: ") + e.description());
+    if (!ReportingErrors(QStringLiteral("Raporttipohjan poisto epäonnistui: "), [&] { m_current->Delete(); }))
         return;
-    }
     replaceCurrent(nullptr);
     m_listing = true;
     for (int i = 0; i < ui->lstRaps->count(); ++i) {
@@ -510,11 +505,7 @@ void frmRaportinMuokkaus::cSelaa_Click()
 {
     if (!m_loaded || !saveCurrent())
         return;
-    try {
-        FillTemplateList();
-    } catch (const DbException& e) {
-        ShowInfo(e.description());
-    }
+    ReportingErrors(QString(), [this] { FillTemplateList(); });
     ui->lstRaps->setFocus();
 }
 
