@@ -17,6 +17,8 @@
 
 namespace tikkeli {
 
+const QString BackupRestore::TempTag = QStringLiteral("palautus");
+
 namespace {
 
 QString canonicalOrAbsolute(const QString& path)
@@ -74,23 +76,62 @@ QString BackupRestore::safetyCopyPath(const QString& target, const QDate& day)
     }
 }
 
-std::optional<BackupError> BackupRestore::keepSafetyCopy(const QString& target, const QDate& day, QString& kept)
+std::optional<BackupError> BackupRestore::keepSafetyCopy(const QString& target, const QDate& day, QString& kept,
+                                                         const DatabaseWriteLock* lock)
 {
     FileSafety& files = FileSafety::instance();
     const QString path = safetyCopyPath(target, day);
     auto error = files.link(target, path);
-    if (error && error->number != DbErr::FileExists)
-        error = files.copyFile(target, path, FileSafety::Existing::Keep);
+    if (error && error->number != DbErr::FileExists) {
+        // Without hard links, a copy: made under a name beside the target, where the next restore
+        // to it finds what a stopped one left, and then given the kept name.
+        const QString temp = FileSafety::temporaryName(target, TempTag);
+        error = lock && lock->held() ? lock->copyTo(temp, TempTag)
+                                     : files.copyFile(target, temp, FileSafety::Existing::Keep, TempTag);
+        if (!error && (error = files.rename(temp, path, FileSafety::Existing::Keep)))
+            files.remove(temp);
+    }
     if (!error)
         kept = path;
     return error;
 }
 
-std::optional<BackupError> BackupRestore::copyIntoPlace(const QString& source, const QString& target)
+std::optional<BackupError> BackupRestore::lockTarget(const QString& target, DatabaseWriteLock& lock)
 {
+    lock.release();
+    if (!QFileInfo::exists(target))
+        return std::nullopt;
     // Every handle of the program's own goes first; one in the middle of a save keeps the file.
-    if (QFileInfo::exists(target) && !ConnectionRegistry::closeAll(target))
+    if (!ConnectionRegistry::closeAll(target))
         return inUse();
+    if (ProbeDatabaseFile(target).isSQLite()) {
+        try {
+            lock = DatabaseWriteLock::take(target, WriterWaitMs);
+            return std::nullopt;
+        } catch (const DbException& e) {
+            if (e.number() == DbErr::Locked)
+                return BackupError{DbErr::Locked,
+                                   QStringLiteral("Toinen ohjelma tallentaa parhaillaan tähän tietokantaan, joten sitä "
+                                                  "ei voi nyt korvata. Odota, että tallennus päättyy, ja yritä "
+                                                  "uudestaan. Tiedostoon ei tehty muutoksia.")};
+        }
+    }
+    // A file SQLite cannot open keeps its journal too: the two together are what is left of it.
+    if (HasHotJournal(target))
+        return BackupError{DbErr::InUseOrReadOnly,
+                           QStringLiteral("Tiedoston rinnalla on keskeneräisen muutoksen lokitiedosto, jota ei voitu "
+                                          "palauttaa tiedostoon. Tiedostoon ei tehty muutoksia.")};
+    return std::nullopt;
+}
+
+std::optional<BackupError> BackupRestore::copyIntoPlace(const QString& source, const QString& target,
+                                                        const DatabaseWriteLock* lock)
+{
+    DatabaseWriteLock own;
+    if (!lock) {
+        if (auto error = lockTarget(target, own))
+            return error;
+    }
     FileSafety& files = FileSafety::instance();
     // Only a whole database of ours is restored: a file with a journal waiting beside it is not.
     if (const DbFileProbe probe = ProbeDatabaseFile(source); !probe.isSQLite())
@@ -98,25 +139,18 @@ std::optional<BackupError> BackupRestore::copyIntoPlace(const QString& source, c
     if (HasHotJournal(source))
         return BackupError{DbErr::InUseOrReadOnly, QStringLiteral("Varmuuskopion rinnalla on keskeneräisen muutoksen "
                                                                   "lokitiedosto")};
-    // The copy is complete and on the disk before it goes anywhere near the target, and it is the
-    // backup byte for byte.
-    std::optional<BackupError> error;
-    const QString temp = files.reserveTemp(target, error);
-    if (temp.isEmpty())
-        return error;
-    if ((error = files.copyFile(source, temp, FileSafety::Existing::Replace))) {
-        files.remove(temp);
-        return error;
-    }
-    // A journal left beside the target belongs to the old file; SQLite would roll it into the copy.
-    // It goes only now, so a failed copy leaves the old file with its journal.
-    for (const char* suffix : {"-journal", "-wal", "-shm"}) {
-        if ((error = removeFile(target + QLatin1String(suffix)))) {
-            files.remove(temp);
-            return error;
+    files.removeLeftovers(target, {TempTag});
+    // Journal files without their database belong to no file that is kept; SQLite would roll them
+    // into the copy. Those of an existing target were rolled back into it under the lock.
+    if (!QFileInfo::exists(target)) {
+        for (const char* suffix : {"-journal", "-wal", "-shm"}) {
+            if (auto error = removeFile(target + QLatin1String(suffix)))
+                return error;
         }
     }
-    return files.publish(temp, target, FileSafety::Existing::Replace);
+    // The copy is complete and on the disk before it takes the target's name, and it is the
+    // backup byte for byte.
+    return files.copyFile(source, target, FileSafety::Existing::Replace, TempTag);
 }
 
 QString BackupRestore::errorPart(const BackupError& error)

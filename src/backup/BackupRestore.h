@@ -1,6 +1,7 @@
 #pragma once
 
 #include "backup/BackupError.h"
+#include "db/DatabaseFiles.h"
 
 #include <QDate>
 
@@ -20,17 +21,34 @@ public:
     // Whether path is the database the program works on, or a file some window holds open.
     static bool isInUse(const QString& path);
 
-    // Copies source over target (temporary file, flush, rename) after removing journal files left
-    // beside target, which SQLite would otherwise roll into the fresh copy. The program's own
-    // connections to target are closed first; a target with a save in progress is refused. Asking
+    // The tag of the restore's temporary files: a stopped restore's are removed by the next
+    // restore to the same target and at start-up beside the database.
+    static const QString TempTag;
+
+    // Makes target ready to be kept aside and replaced: the program's own connections to it are
+    // closed (a save in progress refuses), and an existing database file's write lock is taken, a
+    // journal of a stopped write rolled back into it. Refused while another program writes to it,
+    // and when a journal lies beside a file SQLite cannot open: that journal belongs to the file
+    // and is never deleted. The lock is held until dropped.
+    static std::optional<BackupError> lockTarget(const QString& target, DatabaseWriteLock& lock);
+    // How long lockTarget waits for another program's save to end: a short save ends within it,
+    // an invoice run does not. Tests shorten it.
+    static inline int WriterWaitMs = 3000;
+
+    // Copies source over target through a temporary file (flushed, then renamed). Journal files
+    // beside a target that does not exist are nobody's and go first; SQLite would otherwise roll
+    // them into the fresh copy. Without a lock from lockTarget, the method takes its own. Asking
     // before the database in use is replaced is the caller's part.
-    static std::optional<BackupError> copyIntoPlace(const QString& source, const QString& target);
+    static std::optional<BackupError> copyIntoPlace(const QString& source, const QString& target,
+                                                    const DatabaseWriteLock* lock = nullptr);
 
     // The dated safety copy a restore keeps of the file it replaces, beside it:
     // "<name>_ennen_palautusta_<yyyy-MM-dd>.<ext>" ("_2", "_3"... when taken).
     static QString safetyCopyPath(const QString& target, const QDate& day);
     // Keeps target under safetyCopyPath (a hard link, or a copy without hard links); kept is set.
-    static std::optional<BackupError> keepSafetyCopy(const QString& target, const QDate& day, QString& kept);
+    // Under lockTarget's lock, the copy is read through the lock's handle.
+    static std::optional<BackupError> keepSafetyCopy(const QString& target, const QDate& day, QString& kept,
+                                                     const DatabaseWriteLock* lock = nullptr);
 
     // The error part of the restore's messages.
     static QString errorPart(const BackupError& error);

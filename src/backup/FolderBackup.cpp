@@ -172,8 +172,12 @@ void FolderBackup::removeLeftovers(const QString& databasePath, const QString& b
     if (databasePath.isEmpty())
         return;
     FileSafety& files = FileSafety::instance();
-    files.removeLeftovers(databasePath, {QStringLiteral("tiivistys"), QStringLiteral("korjaus")});
+    files.removeLeftovers(databasePath, {QStringLiteral("tiivistys"), QStringLiteral("korjaus"), BackupRestore::TempTag});
     files.removeLeftovers(compactedPath(databasePath), {QStringLiteral("tiivistys")});
+    // A restore goes into the program's own folder unless the user chose another.
+    files.removeLeftoversIn(restoreFolder(), {BackupRestore::TempTag});
+    if (BackupRestore::targetFolder() != restoreFolder())
+        files.removeLeftoversIn(BackupRestore::targetFolder(), {BackupRestore::TempTag});
     if (!backupFolder.isEmpty())
         files.removeLeftovers(backupCopyPath(backupFolder, databasePath), {QStringLiteral("kopio")});
 }
@@ -322,17 +326,23 @@ void FolderBackup::restore()
             if (!closeWindows())
                 return;
         }
+        // No other program writes to the file from here until the backup has replaced it, and a
+        // journal of a stopped write is in it: the file kept aside is whole.
+        DatabaseWriteLock lock;
+        if (const auto e = BackupRestore::lockTarget(target, lock)) {
+            ShowWarning(QStringLiteral("Tiedostoa ei voitu korvata:\n") + e->text());
+            continue;
+        }
         // The file being replaced stays beside it, dated, so a wrong choice can be undone.
         kept.clear();
         if (QFileInfo::exists(target)) {
-            if (const auto e = BackupRestore::keepSafetyCopy(target, Today(), kept)) {
+            if (const auto e = BackupRestore::keepSafetyCopy(target, Today(), kept, &lock)) {
                 ShowWarning(QStringLiteral("Korvattavan tiedoston varmistus ei onnistunut:\n") + e->text());
                 continue;
             }
         }
-        // The same road as the stick's restore: through a temporary file, the target's stale
-        // journal removed so SQLite cannot replay it into the restored copy.
-        if (const auto e = BackupRestore::copyIntoPlace(*source, target)) {
+        // The same road as the stick's restore: through a temporary file.
+        if (const auto e = BackupRestore::copyIntoPlace(*source, target, &lock)) {
             if (!kept.isEmpty())
                 FileSafety::instance().remove(kept);
             ShowWarning(QStringLiteral("Varmuuskopion kopiointi ei onnistunut:\n") + e->text());

@@ -296,6 +296,23 @@ int FileSafety::removeLeftovers(const QString& target, const QStringList& tags)
     return removed;
 }
 
+int FileSafety::removeLeftoversIn(const QString& folder, const QStringList& tags)
+{
+    const QDir dir(folder);
+    QStringList targets;
+    for (const QString& name : dir.entryList({QStringLiteral(".*")}, QDir::Files | QDir::Hidden | QDir::System)) {
+        QString inner = name;
+        while (const auto layer = peel(inner, tags))
+            inner = layer->inner;
+        if (inner != name && !targets.contains(inner))
+            targets << inner;
+    }
+    int removed = 0;
+    for (const QString& target : std::as_const(targets))
+        removed += removeLeftovers(dir.filePath(target), tags);
+    return removed;
+}
+
 std::optional<FileError> FileSafety::publish(const QString& temp, const QString& target, Existing existing)
 {
     std::optional<FileError> error = syncFile(temp);
@@ -306,7 +323,7 @@ std::optional<FileError> FileSafety::publish(const QString& temp, const QString&
     return error;
 }
 
-std::optional<FileError> FileSafety::copyFile(const QString& from, const QString& to, Existing existing)
+std::optional<FileError> FileSafety::copyFile(const QString& from, const QString& to, Existing existing, const QString& tag)
 {
     if (existing == Existing::Keep && (QFileInfo::exists(to) || QFileInfo(to).isSymLink()))
         return FileError::fromErrno(EEXIST);
@@ -314,7 +331,7 @@ std::optional<FileError> FileSafety::copyFile(const QString& from, const QString
     if (source.get() < 0)
         return FileError::fromErrno(errno);
     std::optional<FileError> error;
-    const QString temp = reserveTemp(to, error);
+    const QString temp = reserveTemp(to, error, tag);
     if (temp.isEmpty())
         return error;
     {

@@ -81,11 +81,14 @@ public:
     // tags, a temporary file's own temporary files and SQLite journals among them: only files whose
     // process has ended, never any other name. Returns how many were removed.
     int removeLeftovers(const QString& target, const QStringList& tags);
+    // The same for every target in folder, also one that no longer exists (a restore stopped
+    // before its new file took its name).
+    int removeLeftoversIn(const QString& folder, const QStringList& tags);
     // Flushes temp, renames it to target and syncs the folder; on failure temp is removed and
     // target left as it was.
     std::optional<FileError> publish(const QString& temp, const QString& target, Existing existing);
-    // Copies a file through a temporary file beside the target.
-    std::optional<FileError> copyFile(const QString& from, const QString& to, Existing existing);
+    // Copies a file through a temporary file beside the target, named with tag when one is given.
+    std::optional<FileError> copyFile(const QString& from, const QString& to, Existing existing, const QString& tag = {});
     // Writes bytes as the whole new content of path through a temporary file.
     std::optional<FileError> writeFile(const QString& path, const QByteArray& bytes);
     // Reads the whole of path into bytes. A read that fails, or ends before the size the file had

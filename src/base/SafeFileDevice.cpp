@@ -9,7 +9,7 @@
 
 namespace tikkeli {
 
-SafeFileDevice::SafeFileDevice(QString target) : m_target(std::move(target)) {}
+SafeFileDevice::SafeFileDevice(QString target, QString tag) : m_target(std::move(target)), m_tag(std::move(tag)) {}
 
 SafeFileDevice::~SafeFileDevice()
 {
@@ -31,7 +31,8 @@ void SafeFileDevice::discard()
 std::optional<FileError> SafeFileDevice::begin()
 {
     std::optional<FileError> error;
-    m_temp = FileSafety::instance().reserveTemp(m_target, error);
+    FileSafety::instance().removeLeftovers(m_target, {m_tag});
+    m_temp = FileSafety::instance().reserveTemp(m_target, error, m_tag);
     if (m_temp.isEmpty())
         return error;
     m_fd = ::open(QFile::encodeName(m_temp).constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);

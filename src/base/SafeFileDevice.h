@@ -12,10 +12,12 @@ namespace tikkeli {
 // A new file written piece by piece, for writers that want a device (the PDF writer): the bytes go
 // into a temporary file beside the target, every write is checked, and only commit() flushes the
 // file to the disk and gives it the target's name. Until then, and after any failure, the old
-// file stays as it was; a device dropped without a commit leaves nothing behind.
+// file stays as it was; a device dropped without a commit leaves nothing behind. The temporary
+// file carries tag (FileSafety::temporaryName): what a stopped writer left beside the target is
+// removed when the next one begins.
 class SafeFileDevice : public QIODevice {
 public:
-    explicit SafeFileDevice(QString target);
+    SafeFileDevice(QString target, QString tag);
     ~SafeFileDevice() override;
     SafeFileDevice(const SafeFileDevice&) = delete;
     SafeFileDevice& operator=(const SafeFileDevice&) = delete;
@@ -36,6 +38,7 @@ private:
     bool flushBuffer();
 
     QString m_target;
+    QString m_tag;
     QString m_temp;
     int m_fd = -1;
     int m_error = 0; // errno of the first failed write

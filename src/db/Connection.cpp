@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSet>
+#include <atomic>
 #include <sqlite3.h>
 #include <unistd.h>
 
@@ -46,6 +47,27 @@ void setSuspect(const QString& path, bool suspect)
         s.paths.insert(path);
     else
         s.paths.remove(path);
+}
+
+// Files another program replaced or removed under an open connection, by canonical path; the
+// count changes with every note, so a connection looks at the set only after one.
+struct ReplacedFiles {
+    std::mutex mutex;
+    QSet<QString> paths;
+    std::atomic<unsigned> notes{0};
+};
+
+ReplacedFiles& replacedFiles()
+{
+    static ReplacedFiles r;
+    return r;
+}
+
+bool takeReplaced(const QString& path)
+{
+    ReplacedFiles& r = replacedFiles();
+    std::lock_guard lock(r.mutex);
+    return r.paths.remove(path);
 }
 
 bool nonEmptyFile(const QString& path)
@@ -129,6 +151,14 @@ void Connection::noteDamaged(const QString& path)
 {
     if (!path.isEmpty())
         setSuspect(path, true);
+}
+
+void Connection::noteReplaced(const QString& path)
+{
+    ReplacedFiles& r = replacedFiles();
+    std::lock_guard lock(r.mutex);
+    r.paths.insert(path);
+    ++r.notes;
 }
 
 void Connection::setWritableProbe(std::function<bool(const QString&)> probe)
@@ -226,6 +256,14 @@ sqlite3* Connection::openFile(const QString& path)
 
 sqlite3* Connection::db()
 {
+    // The handle to a file that was replaced still reads the old one: it is dropped once no
+    // transaction needs it, and the file at the path is opened instead.
+    if (const unsigned notes = replacedFiles().notes.load(std::memory_order_relaxed);
+        notes != m_replacedSeen && m_db && !inTransaction()) {
+        m_replacedSeen = notes;
+        if (takeReplaced(m_path))
+            closeNow();
+    }
     if (!m_db)
         m_db = openFile(m_path);
     return m_db;

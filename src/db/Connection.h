@@ -48,6 +48,9 @@ public:
     static bool isWritable(const QString& path);
     // A file where a read met damage is checked fully on its every open until it checks clean.
     static void noteDamaged(const QString& path);
+    // Another program replaced or removed the file: its connection reads the file at the path
+    // again at its next use outside a transaction.
+    static void noteReplaced(const QString& path);
     static void setWritableProbe(std::function<bool(const QString&)> probe);
 
 private:
@@ -59,6 +62,7 @@ private:
     QHash<QString, std::shared_ptr<const TableInfo>> m_tables;
     QHash<QString, QByteArray> m_normalized;
     int m_schemaVersion = -1;
+    unsigned m_replacedSeen = 0;
 };
 
 } // namespace tikkeli

@@ -20,6 +20,7 @@
 #include <map>
 #include <optional>
 #include <cerrno>
+#include <utility>
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <unistd.h>
@@ -965,6 +966,102 @@ bool HasHotJournal(const QString& databasePath)
             return true;
     }
     return false;
+}
+
+DatabaseWriteLock::~DatabaseWriteLock()
+{
+    release();
+}
+
+DatabaseWriteLock::DatabaseWriteLock(DatabaseWriteLock&& other) noexcept : m_db(std::exchange(other.m_db, nullptr)) {}
+
+DatabaseWriteLock& DatabaseWriteLock::operator=(DatabaseWriteLock&& other) noexcept
+{
+    if (this != &other) {
+        release();
+        m_db = std::exchange(other.m_db, nullptr);
+    }
+    return *this;
+}
+
+void DatabaseWriteLock::release()
+{
+    if (!m_db)
+        return;
+    sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close_v2(m_db);
+    m_db = nullptr;
+}
+
+DatabaseWriteLock DatabaseWriteLock::take(const QString& path, int waitMs)
+{
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX,
+                             nullptr);
+    DatabaseWriteLock lock;
+    lock.m_db = db;
+    if (rc != SQLITE_OK)
+        SqliteError::raise(db, rc);
+    sqlite3_extended_result_codes(db, 1);
+    sqlite3_busy_timeout(db, waitMs);
+    // A write-ahead log of another tool goes into the file first, as at every open of ours; then
+    // the write lock. Taking it reads the file, and that first read rolls a journal left by a
+    // stopped write back into the file.
+    for (const char* sql : {"PRAGMA journal_mode=DELETE", "BEGIN IMMEDIATE"}) {
+        if ((rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr)) != SQLITE_OK) {
+            const int code = sqlite3_extended_errcode(db);
+            if ((code & 0xff) == SQLITE_BUSY || (code & 0xff) == SQLITE_LOCKED)
+                throw DbException(
+                    DbErr::Locked,
+                    QStringLiteral("Toinen ohjelma tallentaa parhaillaan tietokantaan '%1'.").arg(shown(path)));
+            SqliteError::raise(db, rc);
+        }
+    }
+    return lock;
+}
+
+std::optional<FileError> DatabaseWriteLock::copyTo(const QString& dest, const QString& tag) const
+{
+    if (QFileInfo::exists(dest) || QFileInfo(dest).isSymLink())
+        return FileError::fromErrno(EEXIST);
+    sqlite3_file* file = nullptr;
+    sqlite3_int64 size = 0;
+    if (!m_db || sqlite3_file_control(m_db, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || !file
+        || !file->pMethods || file->pMethods->xFileSize(file, &size) != SQLITE_OK)
+        return FileError::fromErrno(EBADF);
+    FileSafety& files = FileSafety::instance();
+    std::optional<FileError> error;
+    const QString temp = files.reserveTemp(dest, error, tag);
+    if (temp.isEmpty())
+        return error;
+    int err = 0;
+    {
+        const int out = ::open(QFile::encodeName(temp).constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+        err = out < 0 ? errno : files.check(FileStep::Write, temp);
+        QByteArray buffer(1 << 16, Qt::Uninitialized);
+        for (sqlite3_int64 at = 0; err == 0 && at < size;) {
+            const int n = int(std::min<sqlite3_int64>(buffer.size(), size - at));
+            if (file->pMethods->xRead(file, buffer.data(), n, at) != SQLITE_OK) {
+                err = EIO;
+                break;
+            }
+            for (qint64 done = 0; err == 0 && done < n;) {
+                const ssize_t w = ::write(out, buffer.constData() + done, size_t(n - done));
+                if (w < 0 && errno != EINTR)
+                    err = errno;
+                else if (w > 0)
+                    done += w;
+            }
+            at += n;
+        }
+        if (out >= 0 && ::close(out) != 0 && err == 0)
+            err = errno;
+    }
+    if (err != 0) {
+        files.remove(temp);
+        return FileError::fromErrno(err);
+    }
+    return files.publish(temp, dest, FileSafety::Existing::Keep);
 }
 
 void BackupDatabase(const Database& db, const QString& destPath)

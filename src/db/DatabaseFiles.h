@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/FileSafety.h"
 #include "db/Database.h"
 
 #include <QString>
@@ -7,7 +8,10 @@
 #include <QList>
 #include <QPair>
 #include <functional>
+#include <optional>
 #include <vector>
+
+struct sqlite3;
 
 namespace tikkeli {
 
@@ -61,6 +65,32 @@ RepairResult RepairDatabase(const QString& path);
 // True when a rollback journal with content lies beside the database: the file alone is then not a
 // whole database, and it must not be renamed, replaced or copied as one.
 bool HasHotJournal(const QString& databasePath);
+
+// A database file's write lock, held while the file itself is kept aside or replaced: no other
+// program's write can begin, and a journal left by a write that was stopped has been rolled back
+// into the file first, so the file alone is the whole database. Released when dropped.
+class DatabaseWriteLock {
+public:
+    DatabaseWriteLock() = default;
+    ~DatabaseWriteLock();
+    DatabaseWriteLock(DatabaseWriteLock&& other) noexcept;
+    DatabaseWriteLock& operator=(DatabaseWriteLock&& other) noexcept;
+    DatabaseWriteLock(const DatabaseWriteLock&) = delete;
+    DatabaseWriteLock& operator=(const DatabaseWriteLock&) = delete;
+
+    // Takes the lock of an existing SQLite file, waiting at most waitMs for another program's
+    // write to end. DbException: Locked while another program still writes, or the open's error.
+    static DatabaseWriteLock take(const QString& path, int waitMs);
+    bool held() const { return m_db != nullptr; }
+    void release();
+    // Copies the locked file byte for byte to the new file dest (58 when dest exists). It reads
+    // through the lock's own handle: opening the file a second time and closing it would drop the
+    // lock without a word. The temporary file carries tag (see FileSafety::temporaryName).
+    std::optional<FileError> copyTo(const QString& dest, const QString& tag) const;
+
+private:
+    sqlite3* m_db = nullptr;
+};
 
 void BackupDatabase(const Database& db, const QString& destPath);
 void BackupDatabase(const QString& srcPath, const QString& destPath);

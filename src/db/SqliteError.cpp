@@ -14,6 +14,10 @@ DbException SqliteError::from(sqlite3* db, int rc)
         if (const char* file = sqlite3_db_filename(db, "main"))
             Connection::noteDamaged(QString::fromUtf8(file));
     }
+    if (db && code == SQLITE_READONLY_DBMOVED) {
+        if (const char* file = sqlite3_db_filename(db, "main"))
+            Connection::noteReplaced(QString::fromUtf8(file));
+    }
     return from(code, msg);
 }
 
@@ -49,6 +53,14 @@ DbException SqliteError::from(int rc, const QString& msg)
     case SQLITE_CORRUPT_VTAB: return ex(DbErr::Damaged, QStringLiteral("Tietokanta on vioittunut."));
     case SQLITE_NOTADB: return ex(DbErr::NotADatabase, QStringLiteral("Tiedosto ei ole tietokanta."));
     case SQLITE_TOOBIG: return ex(DbErr::FieldTooLong, QStringLiteral("Arvo on liian suuri."));
+    case SQLITE_READONLY_DBMOVED:
+        // Another program put a new file in place of the one open here, or removed it (a restore
+        // from a backup, say); a write here would go to a file nobody sees any more.
+        return DbException(DbErr::InUseOrReadOnly,
+                           QStringLiteral("Tietokantatiedosto on vaihdettu toiseen tai poistettu sen jälkeen, kun se "
+                                          "avattiin (esimerkiksi palautettu varmuuskopiolta toisessa ohjelmassa), "
+                                          "joten muutosta ei tallennettu. Tiedot luetaan tiedostosta uudelleen: "
+                                          "tarkista ne ja tee muutos tarvittaessa uudestaan."));
     case SQLITE_MISMATCH:
     case SQLITE_RANGE: return ex(DbErr::ConversionError, QStringLiteral("Tietotyyppien muunnosvirhe."));
     default: break;

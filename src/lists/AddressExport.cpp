@@ -124,7 +124,9 @@ AddressExport::Result AddressExport::WriteAddressRows(Database& db, int sortOrde
 {
     FileSafety& files = FileSafety::instance();
     std::optional<FileError> error;
-    const QString temp = files.reserveTemp(target, error);
+    // What a stopped export to the same file left goes first; this one's carries the same tag.
+    files.removeLeftovers(target, {QStringLiteral("vienti")});
+    const QString temp = files.reserveTemp(target, error, QStringLiteral("vienti"));
     if (temp.isEmpty())
         return {0, FailureMessage(error->description)};
     Result result;

@@ -6,6 +6,7 @@
 #include "printing/FieldFormatter.h"
 #include "printing/ReportDefinition.h"
 #include "printing/ReportEngine.h"
+#include "printing/ReportError.h"
 #include "printing/TextMeasurer.h"
 
 #include <QHash>
@@ -119,6 +120,10 @@ void DataPrinter::PrintTable(const QString& title, Recordset& rows, const DataPr
                              DataPrinterLayout& layout, bool pageNumbers, const QString& criteria, double scale)
 {
     ReportDocument& doc = layout.Surface();
+    // A column wider than the paper would leave no room for the others: the print is refused with
+    // the reason rather than printed with one column.
+    if (const QString why = settings.WidthProblem(doc.pageSize.width() / ReportDefinition::PointsPerMm); !why.isEmpty())
+        throw ReportException(ReportErr::InvalidReport, why);
     doc.title = settings.ReportName().isEmpty() ? title : settings.ReportName();
     const QMarginsF& margins = layout.margins();
 

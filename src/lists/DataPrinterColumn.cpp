@@ -2,6 +2,8 @@
 
 #include "lists/DataPrinterSettings.h"
 
+#include "base/NullConversions.h"
+
 namespace tikkeli {
 
 void DataPrinterColumn::setHeader(const QString& header)
@@ -29,6 +31,16 @@ void DataPrinterColumn::setWidth(double width)
         return;
     m_width = width;
     m_owner->changed();
+}
+
+double DataPrinterColumn::ReadWidth(const QString& text)
+{
+    // The program's number reader takes the decimal comma; a point is read as one too, as the
+    // width box has always done.
+    std::optional<double> v = ParseLocaleNumber(text);
+    if (!v && !text.contains(u','))
+        v = ParseLocaleNumber(QString(text).replace(u'.', u','));
+    return v && *v > 0 ? *v : 0;
 }
 
 } // namespace tikkeli

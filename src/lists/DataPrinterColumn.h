@@ -18,6 +18,9 @@ public:
     void setFieldName(const QString& field);
     double Width() const { return m_width; }
     void setWidth(double width);
+    // A width as the user types it: millimetres, with a decimal comma or point; 0 when the text is
+    // no number or no positive one.
+    static double ReadWidth(const QString& text);
 
 private:
     friend class DataPrinterSettings;

@@ -31,6 +31,12 @@ void DataPrinterLayout::Prepare(int orientation)
                           marginPoints(s.MarginBottom));
 }
 
+double DataPrinterLayout::PaperWidthMm(int orientation)
+{
+    const QSizeF size = QPageSize(QPageSize::A4).size(QPageSize::Millimeter);
+    return orientation == DataPrinterSettings::Landscape ? size.height() : size.width();
+}
+
 std::shared_ptr<const ReportDocument> DataPrinterLayout::take()
 {
     auto doc = std::move(m_doc);

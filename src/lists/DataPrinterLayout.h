@@ -14,6 +14,8 @@ class DataPrinterLayout {
 public:
     // orientation: DataPrinterSettings' 1 portrait, 2 landscape.
     void Prepare(int orientation);
+    // The paper's width in millimetres in that orientation.
+    static double PaperWidthMm(int orientation);
     ReportDocument& Surface() { return *m_doc; }
     const QMarginsF& margins() const { return m_margins; }
     // The finished pages; the layout holds nothing afterwards.

@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
 
 #include <stdexcept>
 
@@ -91,6 +92,23 @@ void DataPrinterSettings::reset()
     m_orientation = Portrait;
     m_lines = true;
     m_columns.clear();
+}
+
+QString DataPrinterSettings::WidthProblem(double paperWidthMm, int only) const
+{
+    const QLocale finnish(QLocale::Finnish, QLocale::Finland);
+    for (std::size_t i = 0; i < m_columns.size(); ++i) {
+        const DataPrinterColumn& c = *m_columns[i];
+        if ((only > 0 && std::size_t(only) != i + 1) || c.Width() <= paperWidthMm)
+            continue;
+        const QString header = c.Header().trimmed();
+        return QStringLiteral("Sarakkeen %1%2 leveys %3 mm on suurempi kuin paperin leveys %4 mm. Korjaa leveys "
+                              "raporttipohjaan.")
+            .arg(i + 1)
+            .arg(header.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(header))
+            .arg(finnish.toString(c.Width(), 'g', 6), finnish.toString(paperWidthMm, 'g', 6));
+    }
+    return {};
 }
 
 bool DataPrinterSettings::FromText(const QString& text)

@@ -42,6 +42,10 @@ public:
     // False when the column is not one of this template's.
     bool RemoveColumn(const DataPrinterColumn& column);
 
+    // Why the template cannot be printed on paper paperWidthMm wide: the first column wider than
+    // the paper (or column `only` alone, counted from 1), in Finnish; empty when they fit.
+    QString WidthProblem(double paperWidthMm, int only = 0) const;
+
     QString ToText() const;
     // Rebuilds the template from a text ToText gave. Empty or unreadable text gives the defaults of
     // a new template and false. Raises SettingsChanged once when the template changed.

@@ -170,7 +170,7 @@ void PagePainter::writePdf(const QString& path, const std::function<void(PageSin
 {
     // Through a temporary file with every write and the flush checked: a full disk leaves the old
     // file in place and is reported, never a truncated file reported as printed.
-    SafeFileDevice file(path);
+    SafeFileDevice file(path, QStringLiteral("pdf"));
     const QString shown = QDir::toNativeSeparators(path);
     if (const auto e = file.begin())
         throw ReportException(ReportErr::PrinterError,

@@ -1,15 +1,18 @@
 #include "support/FailingFileSafety.h"
 #include "support/MaintTestDb.h"
 
+#include "backup/BackupRestore.h"
 #include "backup/FolderBackup.h"
 #include "base/ScriptedPrompter.h"
 #include "platform/IniSettingsStore.h"
 #include "base/SharedState.h"
 
 #include <QDir>
+#include <cerrno>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 using namespace tikkeli;
 using tikkeli::test::FailingFileSafety;
@@ -19,6 +22,48 @@ namespace {
 
 const QString Overwrite = QStringLiteral("Tiedosto on jo olemassa, korvataanko varmuuskopiolla?");
 const QString UseIt = QStringLiteral("Otetaanko palautettu tietokanta käyttöön?");
+
+// Another program's connection to a file, outside the program's own: with a cache of two pages,
+// a large change spills into the file long before it is committed.
+class OtherProgram {
+public:
+    explicit OtherProgram(const QString& path)
+    {
+        sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr);
+        exec("PRAGMA cache_size=2");
+    }
+    ~OtherProgram() { sqlite3_close_v2(m_db); }
+    OtherProgram(const OtherProgram&) = delete;
+    OtherProgram& operator=(const OtherProgram&) = delete;
+    int exec(const QString& sql) { return sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, nullptr); }
+    // Starts changing the first rows rows of the table bulk, and leaves the change open.
+    void beginChange(int rows)
+    {
+        ASSERT_EQ(exec(QStringLiteral("BEGIN")), SQLITE_OK);
+        ASSERT_EQ(exec(QStringLiteral("UPDATE bulk SET n = n + 1000, b = randomblob(3000) WHERE rowid <= %1").arg(rows)),
+                  SQLITE_OK);
+    }
+
+private:
+    sqlite3* m_db = nullptr;
+};
+
+// The integrity check's verdict and the sum of the table bulk, read without changing the file.
+QString checkedState(const QString& path)
+{
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    QStringList out;
+    for (const char* sql : {"PRAGMA integrity_check", "SELECT count(*) || ' ' || sum(n) FROM bulk"}) {
+        sqlite3_stmt* st = nullptr;
+        sqlite3_prepare_v2(db, sql, -1, &st, nullptr);
+        out << (sqlite3_step(st) == SQLITE_ROW ? QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)))
+                                               : QString::fromUtf8(sqlite3_errmsg(db)));
+        sqlite3_finalize(st);
+    }
+    sqlite3_close_v2(db);
+    return out.join(u' ');
+}
 
 class FolderRestoreTest : public ::testing::Test {
 protected:
@@ -37,6 +82,7 @@ protected:
     }
     void TearDown() override
     {
+        BackupRestore::WriterWaitMs = 3000;
         FolderBackup::EndProgram = {};
         qunsetenv("TIKKELI_DOCUMENTS");
         qunsetenv("TIKKELI_INI");
@@ -47,6 +93,22 @@ protected:
         ini.setFile(QStringLiteral("Tikkeli.ini"));
         ini.setSection(QStringLiteral("TIKKELI"));
         return ini.read(QStringLiteral("Database"));
+    }
+
+    // A club file at path with 300 large rows in the table bulk; its checkedState.
+    QString makeClubFileWithBulk(const QString& path)
+    {
+        QFile::remove(path);
+        EXPECT_TRUE(QFile::copy(source, path));
+        OtherProgram w(path);
+        w.exec(QStringLiteral("CREATE TABLE bulk (n INTEGER, b BLOB)"));
+        w.exec(QStringLiteral("WITH RECURSIVE k(v) AS (SELECT 1 UNION ALL SELECT v + 1 FROM k WHERE v < 300) "
+                              "INSERT INTO bulk (n, b) SELECT v, randomblob(3000) FROM k"));
+        return checkedState(path);
+    }
+    QStringList keptCopies() const
+    {
+        return QDir(restoreDir).entryList({QStringLiteral("seura_ennen_palautusta_*")}, QDir::Files);
     }
 
     QTemporaryDir home;
@@ -241,4 +303,95 @@ TEST_F(FolderRestoreTest, AFileThatIsNotADatabaseIsNotRestored)
     EXPECT_EQ(p.shown()[1].icon, MsgIcon::Warning);
     EXPECT_TRUE(p.shown()[1].text.startsWith(QStringLiteral("Valittu tiedosto ei ole Tikkelin tietokanta:")));
     EXPECT_FALSE(QDir(restoreDir).exists());
+}
+
+// Another program is in the middle of a write to the target (an invoice run in another instance):
+// the restore is refused with the reason, nothing is kept aside or replaced, and that program's
+// write commits whole.
+TEST_F(FolderRestoreTest, ARestoreBesideAnotherProgramsWriteIsRefusedAndItsWriteCommitsWhole)
+{
+    BackupRestore::WriterWaitMs = 50;
+    QDir().mkpath(restoreDir);
+    const QString existing = restoreDir + QStringLiteral("/seura.mdb");
+    makeClubFileWithBulk(existing);
+    for (const int rows : {20, 150, 300}) {
+        SCOPED_TRACE(rows);
+        OtherProgram writer(existing);
+        writer.beginChange(rows);
+        ScriptedPrompter p;
+        p.answerText(source);
+        p.answerText(existing);
+        p.answerYes(); // replace it
+        p.answerText(std::nullopt);
+        FolderBackup::restore();
+        const QStringList texts = p.messageTexts();
+        ASSERT_FALSE(texts.isEmpty());
+        EXPECT_TRUE(texts.last().contains(QStringLiteral("Toinen ohjelma tallentaa parhaillaan")))
+            << texts.last().toStdString();
+        EXPECT_EQ(keptCopies().join(u' ').toStdString(), "");
+        ASSERT_EQ(writer.exec(QStringLiteral("COMMIT")), SQLITE_OK);
+        EXPECT_TRUE(checkedState(existing).startsWith(QStringLiteral("ok 300 "))) << checkedState(existing).toStdString();
+        EXPECT_EQ(ended, 0);
+    }
+}
+
+// The target holds a journal of a write that was stopped half-way (a copy of the file and its
+// journal taken in the middle of a transaction): the copy kept aside is the file with that write
+// rolled back, whole, and the backup takes the target's place.
+TEST_F(FolderRestoreTest, TheCopyKeptOfAFileWithAStoppedWriteIsWholeAndRolledBack)
+{
+    QDir().mkpath(restoreDir);
+    const QString existing = restoreDir + QStringLiteral("/seura.mdb");
+    const QString writing = t.dir() + QStringLiteral("/kirjoitettava.mdb");
+    const QString before = makeClubFileWithBulk(writing);
+    ASSERT_TRUE(before.startsWith(QStringLiteral("ok 300 "))) << before.toStdString();
+    const QByteArray committed = test::ReadFileBytes(writing);
+    for (const int rows : {20, 150, 300}) {
+        SCOPED_TRACE(rows);
+        for (const QString& name : QDir(restoreDir).entryList(QDir::Files | QDir::Hidden))
+            QFile::remove(restoreDir + u'/' + name);
+        {
+            OtherProgram writer(writing);
+            writer.beginChange(rows);
+            ASSERT_TRUE(QFile::copy(writing, existing));
+            ASSERT_TRUE(QFile::copy(writing + QStringLiteral("-journal"), existing + QStringLiteral("-journal")));
+            ASSERT_NE(test::ReadFileBytes(existing), committed); // the change reached the file
+            writer.exec(QStringLiteral("ROLLBACK"));
+        }
+        // The last trial on a file system without hard links: the kept file is a copy.
+        FailingFileSafety files;
+        if (rows == 300)
+            files.fault = [](FileStep step, const QString&) { return step == FileStep::Link ? EPERM : 0; };
+        ScriptedPrompter p;
+        p.answerText(source);
+        p.answerText(existing);
+        p.answerYes(); // replace it
+        p.answerNo();  // not taken into use
+        FolderBackup::restore();
+        const QStringList kept = keptCopies();
+        ASSERT_EQ(kept.size(), 1);
+        EXPECT_EQ(checkedState(restoreDir + u'/' + kept.front()).toStdString(), before.toStdString());
+        EXPECT_FALSE(QFileInfo::exists(existing + QStringLiteral("-journal")));
+        EXPECT_EQ(test::ReadFileBytes(existing), test::ReadFileBytes(source));
+        EXPECT_EQ(p.unexpected(), 0);
+    }
+}
+
+// A restore stopped before its new file took its name leaves its temporary beside a name that is
+// not there: the next start removes it, and nothing that is not a stopped restore's.
+TEST_F(FolderRestoreTest, TheNextStartRemovesWhatAStoppedRestoreLeftInTheFolder)
+{
+    QDir().mkpath(restoreDir);
+    QFile pidMax(QStringLiteral("/proc/sys/kernel/pid_max"));
+    const qint64 gone = (pidMax.open(QIODevice::ReadOnly) ? pidMax.readAll().trimmed().toLongLong() : 4194304) + 1;
+    const QString left = QStringLiteral(".uusi.mdb.palautus-%1-abc123").arg(gone);
+    // Another command's, a restore still going on (process 1 never ends), a file of the user's.
+    const QStringList others = {QStringLiteral(".uusi.mdb.kopio-%1-abc123").arg(gone),
+                                QStringLiteral(".uusi.mdb.palautus-1-abc123"), QStringLiteral("uusi.mdb")};
+    const QStringList all = QStringList(others) << left << left + QStringLiteral(".palautus-%1-def456").arg(gone);
+    for (const QString& name : all)
+        test::WriteFileBytes(restoreDir + u'/' + name, "x");
+    FolderBackup::removeLeftovers(t.path(), backupDir);
+    EXPECT_EQ(QDir(restoreDir).entryList(QDir::Files | QDir::Hidden, QDir::Name).join(u' ').toStdString(),
+              QStringList(others).join(u' ').toStdString());
 }

@@ -3,8 +3,13 @@
 #include "support/TestFiles.h"
 
 #include "backup/BackupCompaction.h"
+#include "backup/BackupRestore.h"
 #include "backup/DatabaseCopy.h"
 #include "backup/FolderBackup.h"
+#include "base/Clock.h"
+#include "lists/AddressExport.h"
+#include "printing/PagePainter.h"
+#include "printing/ReportDocument.h"
 #include "base/ScriptedPrompter.h"
 #include "base/SharedState.h"
 
@@ -66,12 +71,29 @@ QStringList decoys()
             QStringLiteral(".toinen.mdb.kopio-%1-abcdef12").arg(gone), QStringLiteral("muistio.txt")};
 }
 
+// Hidden files (every temporary file of ours is one) that are not decoys.
 QStringList leftovers(const QString& dir)
 {
-    QStringList found = QDir(dir).entryList({QStringLiteral("*-%1-*").arg(endedProcess())}, QDir::Files | QDir::Hidden);
+    QStringList found = QDir(dir).entryList({QStringLiteral(".*")}, QDir::Files | QDir::Hidden);
     for (const QString& name : decoys())
         found.removeAll(name);
     return found;
+}
+
+// A page of text for the PDF print.
+ReportDocument onePage()
+{
+    ReportDocument doc;
+    doc.pageSize = QSizeF(595, 842);
+    ReportDocument::Page page;
+    ReportDocument::Item it;
+    it.text = QStringLiteral("Äijälä");
+    it.rect = QRectF(40, 40, 300, 11);
+    it.baseline = 49;
+    it.section = QStringLiteral("DETAIL");
+    page.items.push_back(it);
+    doc.pages.push_back(std::move(page));
+    return doc;
 }
 
 TEST(Leftovers, StoppedAtEveryFileStepTheTemporaryFilesAreRemovedByTheNextStartAndRun)
@@ -93,6 +115,36 @@ TEST(Leftovers, StoppedAtEveryFileStepTheTemporaryFilesAreRemovedByTheNextStartA
         {"stick copy",
          [](const MaintTestDb& t, const QString& other) {
              DatabaseCopy::copy(t.path(), other + u'/' + QFileInfo(t.path()).fileName());
+         },
+         false},
+        {"restore",
+         [](const MaintTestDb& t, const QString& other) {
+             QString kept;
+             const QString backup = other + QStringLiteral("/varmuuskopio.mdb");
+             if (!QFileInfo::exists(backup))
+                 QFile::copy(t.path(), backup);
+             BackupRestore::keepSafetyCopy(t.path(), Today(), kept);
+             BackupRestore::copyIntoPlace(backup, t.path());
+         },
+         true},
+        {"address export",
+         [](const MaintTestDb& t, const QString& other) {
+             Database db = t.open();
+             if (!db.scalar(QStringLiteral("SELECT count(*) FROM pragma_table_info('jr') WHERE name = 'jrMukaan'"))
+                      .toInt64()) {
+                 for (const char* column : {"jrJasennumero", "jrOsoite", "jrPostinumero", "jrPostitoimipaikka", "jrMukaan"})
+                     db.execute(QStringLiteral("ALTER TABLE jr ADD COLUMN %1 TEXT").arg(QLatin1String(column)));
+                 db.execute(QStringLiteral("UPDATE jr SET jrMukaan = 1"));
+             }
+             AddressExport::WriteAddressRows(db, 0, other + QStringLiteral("/osoitteet.xlsx"));
+         },
+         false},
+        {"PDF print",
+         [](const MaintTestDb&, const QString& other) {
+             try {
+                 PagePainter::writePdf(onePage(), other + QStringLiteral("/lista.pdf"));
+             } catch (const NumberedError&) {
+             }
          },
          false},
     };

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <cstdio>
 #include <optional>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -136,6 +137,43 @@ TEST_F(DatabaseTest, HandlesShareOneConnectionThatCloseAllClosesAndUseReopens)
     a.close();
     b.close();
     EXPECT_FALSE(ConnectionRegistry::isOpen(path));
+}
+
+// Another program put a new file in the open file's place (a restore from a backup), or removed
+// it: a write says so in its own words, not as a read-only file, and the connection then reads
+// the file that is there now.
+TEST_F(DatabaseTest, AFileReplacedOrRemovedUnderTheConnectionIsToldAndReadAgain)
+{
+    const QString path = folder.path("vaihdettu.mdb");
+    const QString other = folder.path("toinen.mdb");
+    Database a = Database::create(path);
+    a.execute(QStringLiteral("CREATE TABLE t (x INTEGER)"));
+    a.execute(QStringLiteral("INSERT INTO t (x) VALUES (1)"));
+    ASSERT_TRUE(QFile::copy(path, other));
+    {
+        Database o = Database::open(other);
+        o.execute(QStringLiteral("INSERT INTO t (x) VALUES (2)"));
+        o.close();
+        ConnectionRegistry::closeAll(other);
+    }
+    ASSERT_EQ(::rename(QFile::encodeName(other).constData(), QFile::encodeName(path).constData()), 0);
+    const auto writeError = [&] {
+        try {
+            a.execute(QStringLiteral("INSERT INTO t (x) VALUES (3)"));
+        } catch (const DbException& e) {
+            return e.description();
+        }
+        return QString();
+    };
+    const QString replaced = writeError();
+    EXPECT_TRUE(replaced.contains(QStringLiteral("vaihdettu toiseen tai poistettu"))) << replaced.toStdString();
+    EXPECT_EQ(a.scalar(QStringLiteral("SELECT count(*) FROM t")).toInt64(), 2); // the new file
+    a.execute(QStringLiteral("INSERT INTO t (x) VALUES (3)"));
+    EXPECT_EQ(a.scalar(QStringLiteral("SELECT count(*) FROM t")).toInt64(), 3);
+
+    ASSERT_TRUE(QFile::remove(path));
+    EXPECT_TRUE(writeError().contains(QStringLiteral("vaihdettu toiseen tai poistettu")));
+    a.close();
 }
 
 TEST_F(DatabaseTest, TransactionsRollBackUnlessCommittedAndNestAsSavepoints)

@@ -6,6 +6,7 @@
 #include "lists/DataPrinterSettings.h"
 #include "printing/ReportDefinition.h"
 #include "printing/ReportEngine.h"
+#include "printing/ReportError.h"
 
 #include <QFile>
 #include <QProcess>
@@ -106,6 +107,46 @@ TEST_F(TemplatePrintTest, CellsAreFormattedAndAnUnknownFieldPrintsEmpty)
     EXPECT_EQ(lines[4], QStringLiteral("Öhman Ei"));
     EXPECT_EQ(lines[5], QStringLiteral("Sivu 1 / 1"));
     EXPECT_EQ(doc.pageSize.width() < doc.pageSize.height(), true);
+}
+
+// A width wider than the paper left no room for the other columns: the print is refused with the
+// reason; one as wide as the paper, or as wide as the turned paper, prints.
+TEST_F(TemplatePrintTest, AColumnWiderThanThePaperIsRefusedWithTheReason)
+{
+    struct Case {
+        const char* typed;
+        int orientation;
+        const char* refusal; // empty: printed
+    };
+    const Case cases[] = {
+        {"1e308", DataPrinterSettings::Portrait,
+         "Sarakkeen 2 (Etunimi) leveys 1E+308 mm on suurempi kuin paperin leveys 210 mm."},
+        {"250,5", DataPrinterSettings::Portrait,
+         "Sarakkeen 2 (Etunimi) leveys 250,5 mm on suurempi kuin paperin leveys 210 mm."},
+        {"250.5", DataPrinterSettings::Landscape, ""},
+        {"210", DataPrinterSettings::Portrait, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        DataPrinterSettings s;
+        s.setOrientation(c.orientation);
+        s.AddColumn(QStringLiteral("Sukunimi"), QStringLiteral("jrSukunimi"), 40);
+        s.AddColumn(QStringLiteral("Etunimi"), QStringLiteral("jrEtunimi"),
+                    DataPrinterColumn::ReadWidth(QString::fromLatin1(c.typed)));
+        DataPrinterLayout layout;
+        layout.Prepare(s.Orientation());
+        Recordset rs = rows();
+        QString refusal;
+        try {
+            DataPrinter().PrintTable(QStringLiteral("Erämiehet ry"), rs, s, layout, true, {});
+        } catch (const ReportException& e) {
+            refusal = e.description();
+        }
+        EXPECT_EQ(refusal.section(u'.', 0, 0).toStdString() + (refusal.isEmpty() ? "" : "."), c.refusal);
+        if (refusal.isEmpty()) {
+            EXPECT_EQ(layout.Surface().pageLines(0).value(1).toStdString(), "Sukunimi Etunimi");
+        }
+    }
 }
 
 TEST_F(TemplatePrintTest, HeadingsRepeatOnEveryPageAndLandscapeTurnsThePage)

@@ -138,15 +138,23 @@ void frmBackupRestore::cPalauta_Click()
         showStatus(true);
         return;
     }
+    // No other program writes to the file from here until the backup has replaced it, and a
+    // journal of a stopped write is in it: the file kept aside is whole.
+    DatabaseWriteLock lock;
+    if (const auto error = BackupRestore::lockTarget(target, lock)) {
+        interrupted(QStringLiteral("Kopiointi ei onnistunut: \n") + QDir::toNativeSeparators(target) + QStringLiteral("\n\n")
+                    + BackupRestore::errorPart(*error));
+        return;
+    }
     QString kept;
     if (QFileInfo::exists(target)) {
-        if (const auto error = BackupRestore::keepSafetyCopy(target, Today(), kept)) {
+        if (const auto error = BackupRestore::keepSafetyCopy(target, Today(), kept, &lock)) {
             interrupted(QStringLiteral("Nykyisen tietokannan varmistus ei onnistunut: \n") + QDir::toNativeSeparators(target)
                         + QStringLiteral("\n\n") + BackupRestore::errorPart(*error));
             return;
         }
     }
-    if (const auto error = BackupRestore::copyIntoPlace(source, target)) {
+    if (const auto error = BackupRestore::copyIntoPlace(source, target, &lock)) {
         if (!kept.isEmpty())
             FileSafety::instance().remove(kept);
         interrupted(QStringLiteral("Kopiointi ei onnistunut: \n") + QDir::toNativeSeparators(target) + QStringLiteral("\n\n")

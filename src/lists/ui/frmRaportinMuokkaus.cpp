@@ -11,6 +11,8 @@
 #include "ui/cMouseCursor.h"
 #include "db/DbError.h"
 #include "lists/DataPrinterFields.h"
+#include "lists/DataPrinterLayout.h"
+#include "lists/DataPrinterSettings.h"
 #include "ui/ConfiguredDatabaseWindow.h"
 #include "ui/SelectAllOnFocus.h"
 #include "ui/FormPlacement.h"
@@ -42,16 +44,6 @@ QString reason(const std::exception& e)
 QString widthText(double width)
 {
     return QLocale(QLocale::Finnish, QLocale::Finland).toString(width, 'g', 6);
-}
-
-// The typed width when it reads as a number (decimal comma or point), else 0.
-double readWidth(const QString& text)
-{
-    bool ok = false;
-    double v = QLocale(QLocale::Finnish, QLocale::Finland).toDouble(text.trimmed(), &ok);
-    if (!ok)
-        v = QLocale::c().toDouble(text.trimmed(), &ok);
-    return ok && v > 0 ? v : 0;
 }
 
 } // namespace
@@ -180,7 +172,15 @@ void frmRaportinMuokkaus::addRow()
     });
     connect(r.width, &QLineEdit::textEdited, this, [this, index](const QString& text) {
         if (!m_filling && index < m_current->RepSettings().columnCount())
-            m_current->RepSettings().Columns(index + 1).setWidth(readWidth(text));
+            m_current->RepSettings().Columns(index + 1).setWidth(DataPrinterColumn::ReadWidth(text));
+    });
+    // A width wider than the paper is told at once, with the reason, when the box is left.
+    connect(r.width, &QLineEdit::editingFinished, this, [this, index] {
+        if (m_filling || index >= m_current->RepSettings().columnCount())
+            return;
+        const DataPrinterSettings& s = m_current->RepSettings();
+        if (const QString why = s.WidthProblem(DataPrinterLayout::PaperWidthMm(s.Orientation()), index + 1); !why.isEmpty())
+            ShowWarning(why);
     });
     connect(r.field, &QComboBox::activated, this, [this, index](int position) {
         if (m_filling || index >= m_current->RepSettings().columnCount())
@@ -318,7 +318,7 @@ void frmRaportinMuokkaus::takeEdits()
             c.setHeader(r.header->text());
         // Compared as shown: a width with more decimals than the box shows stays as it is.
         if (r.width->text() != widthText(c.Width()))
-            c.setWidth(readWidth(r.width->text()));
+            c.setWidth(DataPrinterColumn::ReadWidth(r.width->text()));
     }
 }
 

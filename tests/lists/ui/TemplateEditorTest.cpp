@@ -125,6 +125,30 @@ TEST_F(TemplateEditorTest, UusiNamesATemplateAndItsRowsAreEdited)
     EXPECT_EQ(r.RepSettings().columnCount(), 1);
 }
 
+// A width wider than the paper is told with the reason when the box is left, and the print would
+// refuse it; one that fits the turned paper is not.
+TEST_F(TemplateEditorTest, AWidthWiderThanThePaperIsToldWithTheReason)
+{
+    store(QStringLiteral("Leveä"), QStringLiteral("jrSukunimi"));
+    open();
+    choose(QStringLiteral("Leveä"));
+    auto* width = row<QLineEdit>("tLeveys", 0);
+    width->setFocus();
+    width->selectAll();
+    QTest::keyClicks(width, QStringLiteral("1e308"));
+    QTest::keyClick(width, Qt::Key_Tab);
+    ASSERT_EQ(prompter.messageTexts().size(), 1);
+    EXPECT_EQ(prompter.shown().back().icon, MsgIcon::Warning);
+    EXPECT_EQ(prompter.messageTexts().back(), QStringLiteral("Sarakkeen 1 (Sarake) leveys 1E+308 mm on suurempi kuin "
+                                                             "paperin leveys 210 mm. Korjaa leveys raporttipohjaan."));
+    Control<QRadioButton>(*w, "optOrientation_2")->click();
+    width->setFocus();
+    width->selectAll();
+    QTest::keyClicks(width, QStringLiteral("250,5"));
+    QTest::keyClick(width, Qt::Key_Tab);
+    EXPECT_EQ(prompter.messageTexts().size(), 1);
+}
+
 TEST_F(TemplateEditorTest, KopioPeruAndPoistaByKeyboard)
 {
     const qint64 id = store(QStringLiteral("Maksut"), QStringLiteral("jrJasenmaksu"));
