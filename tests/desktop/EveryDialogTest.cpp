@@ -22,6 +22,7 @@
 #include "printing/ui/frmTulostusmuodonValinta.h"
 #include "printing/ui/frmTulostusrajoitukset.h"
 #include "../contracts/ContractTestDb.h"
+#include "support/ThemeTakesEnter.h"
 
 #include <QComboBox>
 #include <QDirIterator>
@@ -41,17 +42,7 @@ using namespace tikkeli;
 
 namespace {
 
-class ThemeTakesEnter : public QObject {
-public:
-    using QObject::QObject;
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() != QEvent::KeyPress)
-            return false;
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        return key == Qt::Key_Return || key == Qt::Key_Enter;
-    }
-};
+using test::ThemeTakesEnter;
 
 using Factory = std::function<QDialog*(Database&)>;
 

@@ -10,6 +10,7 @@
 #include "printing/ui/frmTulostusmuodonValinta.h"
 #include "support/Controls.h"
 #include "../ContractTestDb.h"
+#include "support/ThemeTakesEnter.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -23,18 +24,7 @@ using namespace tikkeli;
 
 namespace {
 
-// A theme under which the control takes Enter as its own press: the dialog never sees the key.
-class ThemeTakesEnter : public QObject {
-public:
-    using QObject::QObject;
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() != QEvent::KeyPress)
-            return false;
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        return key == Qt::Key_Return || key == Qt::Key_Enter;
-    }
-};
+using test::ThemeTakesEnter;
 
 // A criteria dialog filled from the database, as its command opens it.
 template <class Dialog>
