@@ -20,40 +20,52 @@ namespace {
 constexpr int BusyTimeoutMs = 5000;
 constexpr int MaxCachedStatements = 64;
 
-// Files found damaged in this run, by canonical path.
-struct SuspectFiles {
+// A set of canonical paths that every thread's connections share.
+struct SharedPaths {
     std::mutex mutex;
     QSet<QString> paths;
+
+    bool contains(const QString& path)
+    {
+        std::lock_guard lock(mutex);
+        return paths.contains(path);
+    }
+    void insert(const QString& path)
+    {
+        std::lock_guard lock(mutex);
+        paths.insert(path);
+    }
+    bool remove(const QString& path)
+    {
+        std::lock_guard lock(mutex);
+        return paths.remove(path);
+    }
 };
 
-SuspectFiles& suspectFiles()
+// Files found damaged in this run.
+SharedPaths& suspectFiles()
 {
-    static SuspectFiles s;
+    static SharedPaths s;
     return s;
 }
 
 bool isSuspect(const QString& path)
 {
-    SuspectFiles& s = suspectFiles();
-    std::lock_guard lock(s.mutex);
-    return s.paths.contains(path);
+    return suspectFiles().contains(path);
 }
 
 void setSuspect(const QString& path, bool suspect)
 {
-    SuspectFiles& s = suspectFiles();
-    std::lock_guard lock(s.mutex);
     if (suspect)
-        s.paths.insert(path);
+        suspectFiles().insert(path);
     else
-        s.paths.remove(path);
+        suspectFiles().remove(path);
 }
 
-// Files another program replaced or removed under an open connection, by canonical path; the
-// count changes with every note, so a connection looks at the set only after one.
+// Files another program replaced or removed under an open connection; the count changes with
+// every note, so a connection looks at the set only after one.
 struct ReplacedFiles {
-    std::mutex mutex;
-    QSet<QString> paths;
+    SharedPaths files;
     std::atomic<unsigned> notes{0};
 };
 
@@ -65,9 +77,7 @@ ReplacedFiles& replacedFiles()
 
 bool takeReplaced(const QString& path)
 {
-    ReplacedFiles& r = replacedFiles();
-    std::lock_guard lock(r.mutex);
-    return r.paths.remove(path);
+    return replacedFiles().files.remove(path);
 }
 
 bool nonEmptyFile(const QString& path)
@@ -156,8 +166,7 @@ void Connection::noteDamaged(const QString& path)
 void Connection::noteReplaced(const QString& path)
 {
     ReplacedFiles& r = replacedFiles();
-    std::lock_guard lock(r.mutex);
-    r.paths.insert(path);
+    r.files.insert(path);
     ++r.notes;
 }
 
