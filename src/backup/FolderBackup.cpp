@@ -297,8 +297,9 @@ void FolderBackup::restore()
     FileSafety::instance().makeFolder(folder);
     request.folder = folder;
     request.fileName = QFileInfo(*source).fileName();
-    // An existing target gets the command's own question.
+    // An existing target gets the command's own question, about the name with its extension.
     request.confirmOverwrite = false;
+    request.defaultSuffix = QStringLiteral("mdb");
 
     QString target;
     QString kept;

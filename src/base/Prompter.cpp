@@ -1,5 +1,8 @@
 #include "base/Prompter.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 namespace tikkeli {
 
 namespace {
@@ -37,6 +40,26 @@ Prompter& Prompter::instance()
 void Prompter::setInstance(Prompter* p)
 {
     g_current = p;
+}
+
+std::optional<QString> Prompter::confirmedSave(FileDialogRequest request, const SaveDialog& dialog)
+{
+    for (;;) {
+        const std::optional<QString> chosen = dialog(request);
+        if (!chosen || chosen->isEmpty() || !request.confirmOverwrite || !QFileInfo::exists(*chosen))
+            return chosen;
+        if (message(ReplaceFileQuestion(*chosen), MsgIcon::Warning, MsgButtons::YesNoDefaultNo, request.title)
+            == MsgResult::Yes)
+            return chosen;
+        const QFileInfo file(*chosen);
+        request.folder = file.absolutePath();
+        request.fileName = file.fileName();
+    }
+}
+
+QString ReplaceFileQuestion(const QString& path)
+{
+    return QStringLiteral("Tiedosto on jo olemassa:\n%1\n\nKorvataanko se?").arg(QDir::toNativeSeparators(path));
 }
 
 void ShowInfo(const QString& text)

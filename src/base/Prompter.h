@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 namespace tikkeli {
@@ -17,6 +18,9 @@ struct FileDialogRequest {
     QString fileName;             // proposed file name
     QString filter;               // Qt filter text, e.g. "Tietokannat (*.mdb);;Kaikki tiedostot (*)"
     bool confirmOverwrite = true; // save dialog: false when the caller asks its own question
+    // Save dialog: the extension ("pdf") the dialog itself adds to a name typed without one, so
+    // that its overwrite question (or the caller's) is about the file that will be written.
+    QString defaultSuffix;
 };
 
 // Every message box, input box and file dialog of the program goes through the current prompter,
@@ -31,6 +35,7 @@ public:
     virtual std::optional<QString> input(const QString& prompt, const QString& title = {},
                                          const QString& defaultText = {}) = 0;
     virtual std::optional<QString> openFile(const FileDialogRequest& request) = 0;
+    // The name as the dialog gives it, the default suffix added: the caller writes exactly that file.
     virtual std::optional<QString> saveFile(const FileDialogRequest& request) = 0;
     virtual std::optional<QString> chooseFolder(const FileDialogRequest& request) = 0;
     virtual void beep() = 0;
@@ -39,7 +44,18 @@ public:
     // Installs p (not owned) as the current prompter; nullptr restores the default, which answers
     // every question with its safe default (Cancel/No) and shows nothing.
     static void setInstance(Prompter* p);
+
+protected:
+    using SaveDialog = std::function<std::optional<QString>(const FileDialogRequest&)>;
+    // The rounds of a save dialog. dialog shows it once and gives the name with the default suffix
+    // added, having asked nothing itself: a desktop's own dialog asks about the name as typed and
+    // the suffix comes only after it. An existing file is asked about here (unless the caller asks
+    // its own question), and "Ei" shows the dialog again at that name.
+    std::optional<QString> confirmedSave(FileDialogRequest request, const SaveDialog& dialog);
 };
+
+// The question before a file is replaced, naming it whole.
+QString ReplaceFileQuestion(const QString& path);
 
 // The two standard message boxes: program title, information resp. exclamation icon, one OK button.
 void ShowInfo(const QString& text);

@@ -1,5 +1,10 @@
 #include "base/ScriptedPrompter.h"
 
+#include "base/Folders.h"
+
+#include <QDir>
+#include <QFileInfo>
+
 namespace tikkeli {
 
 ScriptedPrompter::ScriptedPrompter() : m_previous(&Prompter::instance())
@@ -95,9 +100,31 @@ std::optional<QString> ScriptedPrompter::openFile(const FileDialogRequest& reque
     return nextText(Kind::OpenFile, request.title, request);
 }
 
+namespace {
+
+// What a save dialog makes of a typed name: a relative one lies in the dialog's folder, and one
+// whose file name has no dot gets the default suffix (as QFileDialog::setDefaultSuffix does).
+QString chosenFile(const QString& typed, const FileDialogRequest& request)
+{
+    QString file = QDir::isRelativePath(typed) && !request.folder.isEmpty() ? JoinPath(request.folder, typed) : typed;
+    if (!request.defaultSuffix.isEmpty() && !QFileInfo(file).fileName().contains(QLatin1Char('.')))
+        file += QLatin1Char('.') + request.defaultSuffix;
+    return file;
+}
+
+} // namespace
+
 std::optional<QString> ScriptedPrompter::saveFile(const FileDialogRequest& request)
 {
-    return nextText(Kind::SaveFile, request.title, request);
+    // Each save dialog names its extension, or a question about the file misses the file written.
+    if (request.defaultSuffix.isEmpty())
+        ++m_unexpected;
+    return confirmedSave(request, [this](const FileDialogRequest& shown) -> std::optional<QString> {
+        const std::optional<QString> typed = nextText(Kind::SaveFile, shown.title, shown);
+        if (!typed || typed->isEmpty())
+            return typed;
+        return chosenFile(*typed, shown);
+    });
 }
 
 std::optional<QString> ScriptedPrompter::chooseFolder(const FileDialogRequest& request)

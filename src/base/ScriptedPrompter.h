@@ -11,6 +11,11 @@ namespace tikkeli {
 // A prompter for tests: records everything shown and answers from a script.
 // Plain OK boxes need no scripted answer. A question, input or file dialog with nothing scripted
 // is recorded as unexpected and answered with its safe default (No/Cancel).
+// A save dialog acts as the real one does: a scripted name is taken in the dialog's folder and
+// gets the default suffix when it has none; an existing file then brings the overwrite question
+// (a message answered from the script) unless the caller asks its own, and "No" to it shows the
+// dialog again, answered by the next scripted name. A save dialog without a default suffix counts
+// as unexpected.
 class ScriptedPrompter : public Prompter {
 public:
     enum class Kind { Message, Input, OpenFile, SaveFile, Folder, Beep };

@@ -106,25 +106,45 @@ QString startPath(const FileDialogRequest& r)
 
 } // namespace
 
+// The dialog is made here rather than by QFileDialog's static functions, so that it gets the
+// default suffix and is kept on the screen like every other window; a desktop's own dialog is used
+// all the same where the desktop offers one.
+std::optional<QString> WidgetPrompter::fileDialog(const FileDialogRequest& request, int mode)
+{
+    QFileDialog dialog(owner(), caption(request.title), request.folder, request.filter);
+    dialog.setFileMode(QFileDialog::FileMode(mode));
+    if (mode == QFileDialog::Directory) {
+        dialog.setOption(QFileDialog::ShowDirsOnly);
+    } else {
+        if (!request.fileName.isEmpty())
+            dialog.selectFile(startPath(request));
+        if (mode == QFileDialog::AnyFile) {
+            dialog.setAcceptMode(QFileDialog::AcceptSave);
+            dialog.setDefaultSuffix(request.defaultSuffix);
+            // The question is asked once the name is whole (confirmedSave).
+            dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        }
+    }
+    KeepOnScreen(&dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    const QString f = dialog.selectedFiles().constFirst();
+    return f.isEmpty() ? std::nullopt : std::optional<QString>(f);
+}
+
 std::optional<QString> WidgetPrompter::openFile(const FileDialogRequest& request)
 {
-    const QString f = QFileDialog::getOpenFileName(owner(), caption(request.title), startPath(request), request.filter);
-    return f.isEmpty() ? std::nullopt : std::optional<QString>(f);
+    return fileDialog(request, QFileDialog::ExistingFile);
 }
 
 std::optional<QString> WidgetPrompter::saveFile(const FileDialogRequest& request)
 {
-    const QFileDialog::Options options = request.confirmOverwrite ? QFileDialog::Options()
-                                                                  : QFileDialog::Options(QFileDialog::DontConfirmOverwrite);
-    const QString f = QFileDialog::getSaveFileName(owner(), caption(request.title), startPath(request), request.filter,
-                                                   nullptr, options);
-    return f.isEmpty() ? std::nullopt : std::optional<QString>(f);
+    return confirmedSave(request, [this](const FileDialogRequest& r) { return fileDialog(r, QFileDialog::AnyFile); });
 }
 
 std::optional<QString> WidgetPrompter::chooseFolder(const FileDialogRequest& request)
 {
-    const QString f = QFileDialog::getExistingDirectory(owner(), caption(request.title), request.folder);
-    return f.isEmpty() ? std::nullopt : std::optional<QString>(f);
+    return fileDialog(request, QFileDialog::Directory);
 }
 
 void WidgetPrompter::beep()

@@ -18,6 +18,8 @@ public:
     void beep() override;
 
 private:
+    // mode: a QFileDialog::FileMode.
+    std::optional<QString> fileDialog(const FileDialogRequest& request, int mode);
     static QWidget* owner();
     static QString caption(const QString& title);
 };

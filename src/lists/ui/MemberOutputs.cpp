@@ -98,12 +98,11 @@ void MemberOutputs::ExportAddresses(QWidget* owner)
     request.folder = QFileInfo(proposed).absolutePath();
     request.fileName = QFileInfo(proposed).fileName();
     request.filter = QStringLiteral("Excel-työkirjat (*.xlsx)");
-    std::optional<QString> chosen = Prompter::instance().saveFile(request);
+    request.defaultSuffix = QStringLiteral("xlsx");
+    const std::optional<QString> chosen = Prompter::instance().saveFile(request);
     if (!chosen || chosen->trimmed().isEmpty())
         return;
-    QString target = *chosen;
-    if (!target.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive))
-        target += QStringLiteral(".xlsx");
+    const QString target = *chosen;
     AddressExport::Result result;
     try {
         Database db = Database::open(State().DatabasePath);

@@ -137,14 +137,12 @@ void ReportPreview::savePdf()
     request.folder = DocumentsFolder();
     request.fileName = (m_doc->title.isEmpty() ? QStringLiteral("raportti") : m_doc->title) + QStringLiteral(".pdf");
     request.filter = PdfFileFilter();
-    const auto path = Prompter::instance().saveFile(request);
-    if (!path || path->isEmpty())
+    request.defaultSuffix = QStringLiteral("pdf");
+    const auto file = Prompter::instance().saveFile(request);
+    if (!file || file->isEmpty())
         return;
-    QString file = *path;
-    if (!file.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
-        file += QStringLiteral(".pdf");
     try {
-        PagePainter::writePdf(*m_doc, file);
+        PagePainter::writePdf(*m_doc, *file);
     } catch (const ReportException& e) {
         ShowWarning(e.description());
     }

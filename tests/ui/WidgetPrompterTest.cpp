@@ -1,0 +1,70 @@
+#include "base/FileFilters.h"
+#include "support/WhenModalShown.h"
+#include "ui/WidgetPrompter.h"
+
+#include <QAbstractButton>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace tikkeli;
+using namespace tikkeli::test;
+
+// The program's own save dialog, as the user meets it: "jasenet" typed where jasenet.pdf exists
+// is asked about as jasenet.pdf; "Ei" opens the dialog again, "Kyllä" gives the whole name.
+TEST(WidgetPrompter, TheSaveDialogAddsTheSuffixBeforeItAsksAboutAnExistingFile)
+{
+    QTemporaryDir dir;
+    const QString existing = dir.filePath(QStringLiteral("jasenet.pdf"));
+    {
+        QFile f(existing);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("vanha");
+    }
+    FileDialogRequest request;
+    request.title = QStringLiteral("Tallenna raportti PDF-tiedostona");
+    request.folder = dir.path();
+    request.fileName = QStringLiteral("raportti.pdf");
+    request.filter = PdfFileFilter();
+    request.defaultSuffix = QStringLiteral("pdf");
+
+    for (const auto answer : {QMessageBox::No, QMessageBox::Yes}) {
+        SCOPED_TRACE(answer == QMessageBox::No ? "Ei" : "Kyllä");
+        int dialogs = 0;
+        QString asked;
+        QString reopenedAt;
+        WhenModalShown<QFileDialog>([&](QFileDialog& d) {
+            ++dialogs;
+            WhenModalShown<QMessageBox>([&](QMessageBox& box) {
+                asked = box.text();
+                if (answer == QMessageBox::No)
+                    WhenModalShown<QFileDialog>([&](QFileDialog& again) {
+                        ++dialogs;
+                        reopenedAt = again.selectedFiles().value(0);
+                        again.reject();
+                    });
+                box.button(answer)->click();
+            });
+            ASSERT_NE(d.findChild<QLineEdit*>(QStringLiteral("fileNameEdit")), nullptr);
+            d.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("jasenet"));
+            QTest::keyClick(d.findChild<QLineEdit*>(QStringLiteral("fileNameEdit")), Qt::Key_Return);
+        });
+        const std::optional<QString> chosen = WidgetPrompter().saveFile(request);
+        EXPECT_TRUE(asked.contains(QStringLiteral("jasenet.pdf"))) << asked.toStdString();
+        if (answer == QMessageBox::No) {
+            EXPECT_FALSE(chosen.has_value());
+            EXPECT_EQ(dialogs, 2);
+            EXPECT_EQ(reopenedAt, existing);
+        } else {
+            EXPECT_EQ(chosen.value_or(QString()), existing);
+            EXPECT_EQ(dialogs, 1);
+        }
+        QFile f(existing);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), QByteArray("vanha"));
+    }
+}
