@@ -9,8 +9,15 @@
 #include "printing/ui/ReportPreview.h"
 #include "printing/ui/frmTulostus.h"
 
+#include "base/Prompter.h"
+#include "base/SharedState.h"
+#include "db/Database.h"
+
+#include <QCoreApplication>
+#include <QDir>
 #include <QPageLayout>
 #include <QPrinter>
+#include <QTimer>
 #include <tuple>
 
 namespace tikkeli {
@@ -39,6 +46,20 @@ QString PrinterMissingText()
     return QStringLiteral("Tulostinta ei löydy. Valitse tulostusasetuksissa tulostus ikkunaan ja tallenna sivut "
                           "sieltä PDF-tiedostoksi, tai valitse Tulostin-painikkeella tulostus PDF-tiedostoon. "
                           "Tulostimen voi lisätä käyttöjärjestelmän tulostinasetuksista.");
+}
+
+void TellWherePrinted(const QPrinter& printer)
+{
+    if (printer.outputFileName().isEmpty())
+        return;
+    const QString text = QStringLiteral("Tulostettiin tiedostoon ") + QDir::toNativeSeparators(printer.outputFileName());
+    // A print that records what it printed runs inside the write transaction; a message box waiting
+    // there would keep every other writer of the club's database out, so it comes once the command
+    // has ended.
+    if (ConnectionRegistry::inTransaction(State().DatabasePath))
+        QTimer::singleShot(0, QCoreApplication::instance(), [text] { ShowInfo(text); });
+    else
+        ShowInfo(text);
 }
 
 void ApplyPrinterSetup(QPrinter& printer)
@@ -124,6 +145,7 @@ public:
         m_pages.end();
         if (!m_pages.ok())
             PrinterFailed(*m_printer);
+        TellWherePrinted(*m_printer);
     }
 
 private:
@@ -153,6 +175,7 @@ void PrintDocument(const ReportDocument& doc, QPrinter& printer)
         to = int(doc.pages.size()) - 1;
     if (!printer.isValid() || !PagePainter::paintPages(printer, doc, from, to, copies))
         PrinterFailed(printer);
+    TellWherePrinted(printer);
 }
 
 void InstallReportOutput()

@@ -20,7 +20,8 @@ void InstallReportOutput();
 
 // Prints the pages on a printer set up by the caller (name, copies); sets the page size and
 // orientation (the report's own, or those of the printer setup) and full-page mode. Throws
-// ReportException 20544 when the printer refuses.
+// ReportException 20544 when the printer refuses. A print into a PDF file ends by saying where it
+// went (TellWherePrinted).
 void PrintDocument(const ReportDocument& doc, QPrinter& printer);
 
 // Whether a print to this printer has nowhere to go: no printer is installed (the printer is then
@@ -28,6 +29,9 @@ void PrintDocument(const ReportDocument& doc, QPrinter& printer);
 bool PrinterMissing(const QPrinter& printer);
 // What the user can do then, in the words of the print dialogs.
 QString PrinterMissingText();
+
+// "Tulostettiin tiedostoon …" when the printer wrote a PDF file; nothing for a real printer.
+void TellWherePrinted(const QPrinter& printer);
 
 // Keeps what a print dialog chose (printer, print to file, paper, orientation) for every later
 // print. shown: the page layout the dialog opened with; a paper or orientation the user left as

@@ -14,6 +14,7 @@
 
 #include <QComboBox>
 #include <QEvent>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -58,6 +59,8 @@ void frmTulostus::SetDestinations(int mode)
 void frmTulostus::tulosta()
 {
     const int destination = ui->cmbTulostusLaite->currentData().toInt();
+    if (destination == 1 && !mayReplacePrintFile())
+        return;
     Printing().PrintDestination = qint16(destination);
     Printing().PrintCancelled = false;
     std::optional<qint16> copies;
@@ -106,7 +109,23 @@ void frmTulostus::printerSetup()
         if (dialog.exec() != QDialog::Accepted)
             return;
         RememberPrinterSetup(printer, shown);
+        // The printer dialog asked itself about a file that exists.
+        m_fileChosenHere = PrinterSetup().outputFile;
+        // A printer or file chosen is where the print is meant to go.
+        ui->cmbTulostusLaite->setCurrentIndex(ui->cmbTulostusLaite->findData(1));
     });
+}
+
+bool frmTulostus::mayReplacePrintFile()
+{
+    const QString file = PrinterSetup().outputFile;
+    if (file.isEmpty() || file == m_fileChosenHere || !QFileInfo::exists(file))
+        return true;
+    if (Prompter::instance().message(ReplaceFileQuestion(file), MsgIcon::Warning, MsgButtons::YesNoDefaultNo)
+        == MsgResult::Yes)
+        return true;
+    ui->cTulostin->setFocus();
+    return false;
 }
 
 bool frmTulostus::eventFilter(QObject* watched, QEvent* event)

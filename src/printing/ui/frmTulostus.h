@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QString>
 
 #include <memory>
 
@@ -33,8 +34,12 @@ protected:
 private:
     void tulosta();
     void printerSetup();
+    // Whether a print to the printer may go on: a PDF file chosen for it earlier that exists is
+    // replaced only when the user says so. No leaves the dialog open for another choice.
+    bool mayReplacePrintFile();
 
     std::unique_ptr<Ui::frmTulostus> ui;
+    QString m_fileChosenHere; // the PDF file the printer dialog of this dialog chose
 };
 
 } // namespace tikkeli
