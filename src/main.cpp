@@ -8,6 +8,7 @@
 #include "app/ui/frmMain.h"
 #include "ui/FullGlyphStyle.h"
 #include "ui/FullGlyphTextBoxes.h"
+#include "ui/ScreenFit.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -39,6 +40,8 @@ int main(int argc, char** argv)
                             QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTranslations);
     QApplication::setQuitOnLastWindowClosed(false);
+    // Qt's own dialogs too open whole on a small screen, title bar included.
+    tikkeli::KeepDialogsOnScreen();
 
     tikkeli::WidgetPrompter prompter;
     tikkeli::Prompter::setInstance(&prompter);

@@ -1,5 +1,7 @@
 #include "ui/ScreenFit.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QEvent>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -26,6 +28,7 @@ QMargins frameOf(const QWidget* window)
 }
 
 const QString kWatcherName = QStringLiteral("KeepOnScreen");
+const QString kDialogWatcherName = QStringLiteral("KeepDialogsOnScreen");
 
 bool frameKnown(const QWidget* window)
 {
@@ -55,6 +58,7 @@ public:
             if (m_framePending && frameKnown(window)) {
                 m_framePending = false;
                 fit(window);
+                reassertPosition(window);
             }
             break;
         case QEvent::Hide: m_framePending = false; break;
@@ -70,7 +74,34 @@ private:
             FitOnScreen(window, screen->availableGeometry());
     }
 
+    // Such a window manager also tells Qt a place other than where the window lies (icewm: the
+    // title bar above the screen while Qt counts it on the screen), so the check above sees nothing
+    // wrong. Asking once for the place Qt counts puts the window there; a move to where Qt thinks
+    // the window already is would not be sent at all, hence the step aside and back.
+    static void reassertPosition(QWidget* window)
+    {
+        if (window->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized))
+            return;
+        const QPoint at = window->pos();
+        window->move(at + QPoint(0, 1));
+        window->move(at);
+    }
+
     bool m_framePending = false;
+};
+
+class DialogWatcher : public QObject {
+public:
+    explicit DialogWatcher(QObject* parent) : QObject(parent) { setObjectName(kDialogWatcherName); }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        // The window's own watcher, installed here, sees this same show and the placing after it.
+        if (event->type() == QEvent::Show)
+            if (auto* dialog = qobject_cast<QDialog*>(watched); dialog && dialog->isWindow())
+                KeepOnScreen(dialog);
+        return false;
+    }
 };
 
 class ContentWidth : public QObject {
@@ -140,6 +171,13 @@ void FitOnScreen(QWidget* window, const QRect& area)
     const bool titleBarOff = outer.top() < 0 && area.top() >= 0;
     if (fitted.topLeft() != outer.topLeft() && (window->testAttribute(Qt::WA_Moved) || titleBarOff))
         window->move(fitted.topLeft());
+}
+
+void KeepDialogsOnScreen()
+{
+    QCoreApplication* app = QCoreApplication::instance();
+    if (app && !app->findChild<QObject*>(kDialogWatcherName, Qt::FindDirectChildrenOnly))
+        app->installEventFilter(new DialogWatcher(app));
 }
 
 void KeepOnScreen(QWidget* window)

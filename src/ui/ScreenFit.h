@@ -17,6 +17,9 @@ QRect FitInside(const QRect& frame, const QRect& area, const QSize& minimum = QS
 // when its layout has settled on a size. The window system's frame (title bar) is counted.
 // RestoreFormPlacement calls it, so every window that restores its placement is kept on screen.
 void KeepOnScreen(QWidget* window);
+// KeepOnScreen for every dialog the program opens, Qt's own too (the file dialogs, the printer
+// dialog and the message boxes they show), as it is first shown. Installed once on the application.
+void KeepDialogsOnScreen();
 // The same once, against a given available area.
 void FitOnScreen(QWidget* window, const QRect& area);
 

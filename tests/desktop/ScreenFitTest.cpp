@@ -14,7 +14,12 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
+#include <QFileDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QHash>
 #include <QSet>
 #include <functional>
 #include <memory>
@@ -245,4 +250,130 @@ TEST(ScreenFit, DialogsOverAShortMainWindowKeepTheirTitleBarOnTheScreen)
                                             "Kopiointi kestää hetken..."),
                              MsgIcon::Information, MsgButtons::Ok);
     EXPECT_TRUE(answered);
+}
+
+// Every file dialog, and the dialogs and message boxes Qt opens by itself (the printer dialog, its
+// question about an existing file), open with their title bar on the screen under that window
+// manager too.
+TEST(ScreenFit, FileDialogsAndQtsOwnDialogsKeepTheirTitleBarOnTheScreen)
+{
+    KeepDialogsOnScreen();
+    QWidget owner;
+    owner.move(0, 0);
+    owner.resize(698, 101);
+    owner.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
+    FileDialogRequest request;
+    request.folder = QDir::tempPath();
+    request.defaultSuffix = QStringLiteral("pdf");
+    struct Case {
+        const char* name;
+        std::function<void()> open;
+    };
+    const Case cases[] = {
+        {"the open dialog", [&] { WidgetPrompter().openFile(request); }},
+        {"the save dialog", [&] { WidgetPrompter().saveFile(request); }},
+        {"the folder dialog", [&] { WidgetPrompter().chooseFolder(request); }},
+        {"the printer dialog",
+         [&] {
+             QPrinter printer;
+             QPrintDialog(&printer, &owner).exec();
+         }},
+        {"a message box of Qt's own",
+         [&] {
+             QMessageBox::question(&owner, QString(),
+                                   QStringLiteral("/home/seura/Asiakirjat/Tikkeli/jasenluettelo.pdf on jo olemassa.\n"
+                                                  "Haluatko korvata sen?\n\n\n"));
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        owner.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&owner));
+        // One per dialog: a dialog may open where the previous one lay in memory.
+        FramingLate windowManager(&owner);
+        QRect outer;
+        test::WhenModalShown<QDialog>([&](QDialog& d) {
+            QCoreApplication::processEvents();
+            outer = d.frameGeometry();
+            d.reject();
+        });
+        c.open();
+        EXPECT_TRUE(laptop().contains(outer))
+            << outer.x() << "," << outer.y() << " " << outer.width() << "x" << outer.height();
+    }
+}
+
+namespace {
+
+// A window manager (icewm) that, when it frames a window, puts the window itself where the frame
+// was asked to go but tells Qt the place it meant: Qt counts the title bar on the screen while it
+// lies above it. A place the program asks for after that is where the window goes.
+class FramingAndMisreporting : public QObject {
+public:
+    explicit FramingAndMisreporting(QWidget* owner) : m_owner(owner) { qApp->installEventFilter(this); }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* w = qobject_cast<QWidget*>(watched);
+        if (!w || !w->isWindow() || w == m_owner)
+            return false;
+        if (event->type() == QEvent::Paint && !m_real.contains(w)) {
+            const QRect frame = w->frameGeometry();
+            m_real.insert(w, frame.translated(0, frame.top() - w->geometry().top()));
+        } else if (event->type() == QEvent::Move && m_real.contains(w)) {
+            m_real[w] = w->frameGeometry();
+        }
+        return false;
+    }
+    QRect real(QWidget* w) const { return m_real.value(w); }
+
+private:
+    QWidget* m_owner;
+    QHash<QWidget*, QRect> m_real;
+};
+
+} // namespace
+
+// The backup's closing message and a file dialog over the main window, at the top of the screen:
+// once framed, they lie where Qt counts them, title bar on the screen.
+TEST(ScreenFit, DialogsGoWhereQtCountsThemOnceTheWindowManagerHasFramedThem)
+{
+    KeepDialogsOnScreen();
+    QWidget owner;
+    owner.move(0, 0);
+    owner.resize(698, 101);
+    owner.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
+    struct Case {
+        const char* name;
+        std::function<void()> open;
+    };
+    const Case cases[] = {
+        {"the backup's closing message",
+         [] {
+             WidgetPrompter().message(QStringLiteral("Tietokannan varmuuskopiointi ja uudelleenjärjestely valmis."),
+                                      MsgIcon::Information, MsgButtons::Ok);
+         }},
+        {"the restore's file dialog",
+         [] {
+             FileDialogRequest request;
+             request.folder = QDir::tempPath();
+             request.filter = QStringLiteral("Tietokannat (*.mdb)");
+             WidgetPrompter().openFile(request);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        owner.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&owner));
+        FramingAndMisreporting windowManager(&owner);
+        QRect real;
+        test::WhenModalShown<QDialog>([&](QDialog& d) {
+            QCoreApplication::processEvents();
+            real = windowManager.real(&d);
+            d.reject();
+        });
+        c.open();
+        EXPECT_TRUE(laptop().contains(real)) << real.x() << "," << real.y() << " " << real.width() << "x" << real.height();
+    }
 }
