@@ -2,6 +2,7 @@
 // adds the extension before the question about the file, and "Ei" keeps the file as it was.
 #include "../lists/ListsTestDb.h"
 #include "support/Controls.h"
+#include "support/TestFiles.h"
 #include "support/WhenModalShown.h"
 
 #include "backup/FolderBackup.h"
@@ -23,12 +24,6 @@ using namespace tikkeli;
 using namespace tikkeli::test;
 
 namespace {
-
-QByteArray contentOf(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 struct SaveDialogCase {
     const char* name;
@@ -76,11 +71,7 @@ TEST(SaveDialogs, ANameTypedWithoutItsExtensionAsksAboutTheFileAndNoKeepsIt)
         ListsTestDb club;
         QTemporaryDir folder;
         const QString existing = folder.filePath(QString::fromLatin1(c.existing));
-        {
-            QFile f(existing);
-            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-            f.write("vanha");
-        }
+        WriteFileBytes(existing, "vanha");
         ScriptedPrompter prompter;
         if (c.before)
             c.before(prompter, club);
@@ -90,7 +81,7 @@ TEST(SaveDialogs, ANameTypedWithoutItsExtensionAsksAboutTheFileAndNoKeepsIt)
         c.command();
         QCoreApplication::processEvents();
 
-        EXPECT_EQ(contentOf(existing), QByteArray("vanha"));
+        EXPECT_EQ(ReadFileBytes(existing), QByteArray("vanha"));
         EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{QString::fromLatin1(c.existing)});
         int questions = 0;
         for (const auto& s : prompter.shown())

@@ -1,9 +1,9 @@
 #include "base/FileFilters.h"
+#include "support/TestFiles.h"
 #include "support/WhenModalShown.h"
 #include "ui/WidgetPrompter.h"
 
 #include <QAbstractButton>
-#include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -20,11 +20,7 @@ TEST(WidgetPrompter, TheSaveDialogAddsTheSuffixBeforeItAsksAboutAnExistingFile)
 {
     QTemporaryDir dir;
     const QString existing = dir.filePath(QStringLiteral("jasenet.pdf"));
-    {
-        QFile f(existing);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("vanha");
-    }
+    WriteFileBytes(existing, "vanha");
     FileDialogRequest request;
     request.title = QStringLiteral("Tallenna raportti PDF-tiedostona");
     request.folder = dir.path();
@@ -63,8 +59,6 @@ TEST(WidgetPrompter, TheSaveDialogAddsTheSuffixBeforeItAsksAboutAnExistingFile)
             EXPECT_EQ(chosen.value_or(QString()), existing);
             EXPECT_EQ(dialogs, 1);
         }
-        QFile f(existing);
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-        EXPECT_EQ(f.readAll(), QByteArray("vanha"));
+        EXPECT_EQ(ReadFileBytes(existing), QByteArray("vanha"));
     }
 }

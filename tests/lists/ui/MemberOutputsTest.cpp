@@ -12,7 +12,6 @@
 #include "printing/PrintChoices.h"
 #include "printing/ReportEngine.h"
 #include "printing/ReportServices.h"
-#include "printing/ui/ReportPrinting.h"
 #include "printing/ui/frmTulJarjValinta.h"
 #include "printing/ui/frmTulostus.h"
 #include "printing/ui/frmTulostusmuodonValinta.h"
@@ -22,7 +21,6 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QMenu>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -284,48 +282,19 @@ TEST_F(MemberListToPdfTest, AFileChosenWithTulostinIsPrintedIntoAndReplacedOnlyW
 {
     QTemporaryDir dir;
     const QString pdf = dir.filePath(QStringLiteral("jasenluettelo.pdf"));
-    const QString told = QStringLiteral("Tulostettiin tiedostoon ") + pdf;
-    struct Round {
-        const char* name;
-        bool chooseFile; // else "Tulostin" picked in the list
-        std::optional<MsgResult> replace;
-    } rounds[] = {
-        {"chosen with Tulostin", true, std::nullopt},
-        {"Tulostin again, Ei", false, MsgResult::No},
-        {"Tulostin again, Kyllä", false, MsgResult::Yes},
-        {"the file chosen again: the printer dialog asks", true, std::nullopt},
-    };
-    for (const Round& r : rounds) {
-        SCOPED_TRACE(r.name);
-        prompter.clear();
-        if (r.replace)
-            prompter.answer(*r.replace);
-        const bool prints = r.replace != MsgResult::No;
+    for (const PdfPrintRound& round : PdfPrintRounds) {
+        SCOPED_TRACE(round.name);
         criteria();
         form(0);
-        const auto seen = AnswerPrintSettings(r.chooseFile ? pdf : QString(), r.chooseFile ? QString() : "Tulostin");
+        const auto seen = ScriptPdfPrintRound(prompter, round, pdf);
         Control<QAction>(*w, "mRapLuettelotJaTarrat")->trigger();
         // Told once the command has ended: the print records its selection in a transaction.
-        if (prints) {
-            EXPECT_TRUE(QTest::qWaitFor([&] { return prompter.anyMessageContains(told); }, 10000));
+        if (round.prints()) {
+            EXPECT_TRUE(QTest::qWaitFor([&] { return prompter.anyMessageContains(QStringLiteral("Tulostettiin")); }));
+        } else {
+            QTest::qWait(50);
         }
-        QTest::qWait(50);
-
-        EXPECT_EQ(seen->destination, QStringLiteral("Tulostin"));
-        EXPECT_EQ(seen->stayedOpen, !prints);
-        EXPECT_EQ(prompter.messageTexts().contains(ReplaceFileQuestion(pdf)), r.replace.has_value());
-        // A file chosen over one that exists is asked about by the printer dialog, and only there.
-        EXPECT_EQ(!seen->printerDialogAsked.isEmpty(), r.chooseFile && &r != &rounds[0]);
-        EXPECT_EQ(prompter.messageTexts().contains(told), prints) << prompter.messageTexts().join('|').toStdString();
-        EXPECT_EQ(prompter.unexpected(), 0);
-        QProcess text;
-        text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
-        ASSERT_TRUE(text.waitForFinished(30000));
-        EXPECT_EQ(QString::fromUtf8(text.readAllStandardOutput()).contains(QStringLiteral("Björk")), prints);
-        // What a rewrite would replace.
-        QFile f(pdf);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write("vanha");
+        CheckPdfPrintRound(prompter, round, *seen, pdf, QStringLiteral("Björk"));
     }
 }
 

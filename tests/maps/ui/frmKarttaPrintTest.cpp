@@ -179,48 +179,18 @@ TEST_F(MapWindowPrint, F7IntoAFileChosenWithTulostinSaysWhereAndReplacesItOnlyWh
     ASSERT_NE(w, nullptr);
     PrinterSetup() = PrinterSetupChoice{};
     const QString chosen = dir.filePath(QStringLiteral("valittu.pdf"));
-    const QString told = QStringLiteral("Tulostettiin tiedostoon ") + chosen;
-    struct Round {
-        const char* name;
-        bool chooseFile; // else "Tulostin" picked in the list
-        std::optional<MsgResult> replace;
-        const char* title;
-    } rounds[] = {
-        {"chosen with Tulostin", true, std::nullopt, "Ensimmäinen"},
-        {"Tulostin again, Ei", false, MsgResult::No, "Toinen"},
-        {"Tulostin again, Kyllä", false, MsgResult::Yes, "Kolmas"},
-        {"the file chosen again: the printer dialog asks", true, std::nullopt, "Neljäs"},
-    };
-    for (const Round& r : rounds) {
-        SCOPED_TRACE(r.name);
-        prompter.clear();
-        if (r.replace)
-            prompter.answer(*r.replace);
-        const bool prints = r.replace != MsgResult::No;
-        const auto seen = AnswerPrintSettings(r.chooseFile ? chosen : QString(), r.chooseFile ? QString() : "Tulostin");
-        if (prints)
-            WhenModalShown<frmKartanTulostus>([&r](frmKartanTulostus& d) {
-                Control<QLineEdit>(d, "tKartanOtsake")->setText(QString::fromUtf8(r.title));
+    for (const PdfPrintRound& round : PdfPrintRounds) {
+        SCOPED_TRACE(round.name);
+        const QString title = QString::fromUtf8(round.name);
+        const auto seen = ScriptPdfPrintRound(prompter, round, chosen);
+        if (round.prints())
+            WhenModalShown<frmKartanTulostus>([title](frmKartanTulostus& d) {
+                Control<QLineEdit>(d, "tKartanOtsake")->setText(title);
                 QTest::keyClick(Control<QLineEdit>(d, "tMittakaava"), Qt::Key_Return);
             });
         w->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(w));
         QTest::keyClick(w, Qt::Key_F7);
-
-        EXPECT_EQ(seen->destination, QStringLiteral("Tulostin"));
-        EXPECT_EQ(seen->stayedOpen, !prints);
-        EXPECT_EQ(prompter.messageTexts().contains(ReplaceFileQuestion(chosen)), r.replace.has_value());
-        // A file chosen over one that exists is asked about by the printer dialog, and only there.
-        EXPECT_EQ(!seen->printerDialogAsked.isEmpty(), r.chooseFile && &r != &rounds[0]);
-        EXPECT_EQ(prompter.messageTexts().contains(told), prints) << prompter.messageTexts().join('|').toStdString();
-        EXPECT_EQ(prompter.unexpected(), 0);
-        QProcess text;
-        text.start(QStringLiteral("pdftotext"), {chosen, QStringLiteral("-")});
-        ASSERT_TRUE(text.waitForFinished(60000));
-        EXPECT_EQ(QString::fromUtf8(text.readAllStandardOutput()).contains(QString::fromUtf8(r.title)), prints);
-        // What a rewrite would replace.
-        QFile f(chosen);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write("vanha");
+        CheckPdfPrintRound(prompter, round, *seen, chosen, title);
     }
 }
