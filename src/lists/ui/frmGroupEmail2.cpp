@@ -77,20 +77,28 @@ Qt::ItemFlags frmGroupEmail2::memberFlags() const
 
 void frmGroupEmail2::FillMemberList()
 {
-    // Filled again, the list keeps whom the user ticked.
+    QListWidget* list = ui->lstEmailsTo;
+    // Filled again, the list keeps whom the user ticked; the first fill ticks everyone, as the
+    // feature box's "-Kaikki-" it opens with does.
+    const bool first = list->count() == 0;
     QSet<int> ticked;
-    for (int i = 0; i < ui->lstEmailsTo->count(); ++i) {
-        if (ui->lstEmailsTo->item(i)->checkState() == Qt::Checked)
-            ticked.insert(ui->lstEmailsTo->item(i)->data(Qt::UserRole).toInt());
+    for (int i = 0; i < list->count(); ++i) {
+        if (list->item(i)->checkState() == Qt::Checked)
+            ticked.insert(list->item(i)->data(Qt::UserRole).toInt());
     }
-    ui->lstEmailsTo->clear();
+    list->setUpdatesEnabled(false);
+    list->clear();
     for (const GroupEmailMember& m : GroupEmail::Members(m_db)) {
-        auto* item = new QListWidgetItem(m.text, ui->lstEmailsTo);
+        // Made whole before it joins the list: an item changed inside the list costs time growing
+        // with the length of the list.
+        auto* item = new QListWidgetItem(m.text);
         item->setData(Qt::UserRole, m.id);
         // The recipients are the ticked members: moving in the list never changes them.
         item->setFlags(memberFlags());
-        item->setCheckState(m_toAll || ticked.contains(m.id) ? Qt::Checked : Qt::Unchecked);
+        item->setCheckState(m_toAll || first || ticked.contains(m.id) ? Qt::Checked : Qt::Unchecked);
+        list->addItem(item);
     }
+    list->setUpdatesEnabled(true);
 }
 
 void frmGroupEmail2::FillFeatureBox()
@@ -116,8 +124,10 @@ void frmGroupEmail2::ApplyFeatureChoice()
     }
     for (int i = 0; i < list->count(); ++i) {
         QListWidgetItem* item = list->item(i);
-        const bool ticked = feature == -1 || holders.contains(item->data(Qt::UserRole).toInt());
-        item->setCheckState(ticked ? Qt::Checked : Qt::Unchecked);
+        const Qt::CheckState ticked = feature == -1 || holders.contains(item->data(Qt::UserRole).toInt()) ? Qt::Checked
+                                                                                                          : Qt::Unchecked;
+        if (item->checkState() != ticked)
+            item->setCheckState(ticked);
     }
 }
 
