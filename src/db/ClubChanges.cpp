@@ -2,8 +2,31 @@
 
 #include "base/ErrorHandling.h"
 #include "db/Database.h"
+#include "db/Transaction.h"
+
+#include <array>
+#include <utility>
 
 namespace tikkeli {
+
+namespace {
+
+using Signal = void (ClubChanges::*)();
+using K = ClubChanges::Kind;
+
+// The kinds in the order they are told, each with its signal.
+constexpr std::array<std::pair<K, Signal>, 8> Signals = {{
+    {K::Members, &ClubChanges::membersChanged},
+    {K::FeatureDefinitions, &ClubChanges::featureDefinitionsChanged},
+    {K::FeatureValues, &ClubChanges::featureValuesChanged},
+    {K::Contracts, &ClubChanges::contractsChanged},
+    {K::Boundaries, &ClubChanges::boundariesChanged},
+    {K::Catches, &ClubChanges::catchesChanged},
+    {K::ReportTemplates, &ClubChanges::reportTemplatesChanged},
+    {K::ContractFeatureValues, &ClubChanges::contractFeatureValuesChanged},
+}};
+
+} // namespace
 
 ClubChanges& ClubChanges::instance()
 {
@@ -14,22 +37,14 @@ ClubChanges& ClubChanges::instance()
 void ClubChanges::announce(const Database& db, Kind kind)
 {
     const unsigned bit = static_cast<unsigned>(kind);
-    if (db.isOpen() && db.inTransaction()) {
-        instance().m_pending[db.path()] |= bit;
-        return;
-    }
-    instance().emitKinds(bit);
+    if (!Transaction::holdChanges(db, bit))
+        instance().emitKinds(bit);
 }
 
-void ClubChanges::committed(const QString& path)
+void ClubChanges::committed(unsigned kinds)
 {
-    if (const unsigned kinds = instance().m_pending.take(path))
+    if (kinds)
         instance().emitKinds(kinds);
-}
-
-void ClubChanges::rolledBack(const QString& path)
-{
-    instance().m_pending.remove(path);
 }
 
 void ClubChanges::emitKinds(unsigned kinds)
@@ -41,24 +56,9 @@ void ClubChanges::emitKinds(unsigned kinds)
 
 void ClubChanges::emitEach(unsigned kinds)
 {
-    using K = Kind;
-    const auto has = [kinds](K k) { return (kinds & static_cast<unsigned>(k)) != 0; };
-    if (has(K::Members))
-        emit membersChanged();
-    if (has(K::FeatureDefinitions))
-        emit featureDefinitionsChanged();
-    if (has(K::FeatureValues))
-        emit featureValuesChanged();
-    if (has(K::Contracts))
-        emit contractsChanged();
-    if (has(K::Boundaries))
-        emit boundariesChanged();
-    if (has(K::Catches))
-        emit catchesChanged();
-    if (has(K::ReportTemplates))
-        emit reportTemplatesChanged();
-    if (has(K::ContractFeatureValues))
-        emit contractFeatureValuesChanged();
+    for (const auto& [kind, signal] : Signals)
+        if (kinds & static_cast<unsigned>(kind))
+            emit(this->*signal)();
 }
 
 } // namespace tikkeli

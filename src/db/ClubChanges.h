@@ -1,8 +1,6 @@
 #pragma once
 
-#include <QHash>
 #include <QObject>
-#include <QString>
 
 namespace tikkeli {
 
@@ -10,8 +8,10 @@ class Database;
 
 // The one place where the club's data announces that it changed. The core's writers announce
 // each change they made; windows that show the same data connect to the signals and read again.
-// A change announced inside a transaction is held until the outermost transaction commits and
-// dropped if it rolls back, so no window re-reads data that never reached the file.
+// A change announced inside a transaction is told only when the whole transaction, with the
+// savepoint it was made in, reaches the file: a savepoint rolled back drops what was
+// announced in it, and a transaction that rolls back, or that SQLite ends by itself after a
+// failure, drops everything.
 class ClubChanges : public QObject {
     Q_OBJECT
 public:
@@ -43,14 +43,11 @@ signals:
 
 private:
     friend class Transaction;
-    // What the outermost transaction on a file did: its announced changes are told or dropped.
-    static void committed(const QString& path);
-    static void rolledBack(const QString& path);
+    // The outermost transaction committed with these kinds announced in it.
+    static void committed(unsigned kinds);
     // Each kind of the mask once, in the order Kind lists them.
     void emitKinds(unsigned kinds);
     void emitEach(unsigned kinds);
-
-    QHash<QString, unsigned> m_pending; // by the file's path: the open transaction's changes
 };
 
 } // namespace tikkeli

@@ -2,6 +2,7 @@
 #include "db/Transaction.h"
 #include "DbTestSupport.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace tikkeli {
@@ -62,6 +63,96 @@ TEST_F(ClubChangesTest, AChangeIsToldWhenItReachesTheFileAndNeverWhenItIsUndone)
         next.commit();
     }
     EXPECT_TRUE(heard.told.isEmpty()) << "a rolled-back change is never told, nor left for the next commit";
+}
+
+// What SQLite does after some failures (a full disk, an I/O error): the whole transaction ends.
+void endedBySqlite(Database& db)
+{
+    db.execute(QStringLiteral("ROLLBACK"));
+}
+
+TEST_F(ClubChangesTest, AChangeIsToldOnlyWhenTheTransactionThatMadeItReachesTheFile)
+{
+    struct Case {
+        const char* what;
+        std::function<void(Database&)> run;
+        QStringList told;
+    };
+    const auto announce = [](Database& d, Kind kind) { ClubChanges::announce(d, kind); };
+    // A savepoint released into a middle one, which is released too or rolled back.
+    const auto threeLevels = [&](bool releaseMiddle) {
+        return [=](Database& d) {
+            Transaction outer(d);
+            announce(d, Kind::Members);
+            {
+                Transaction middle(d);
+                announce(d, Kind::Boundaries);
+                {
+                    Transaction inner(d);
+                    announce(d, Kind::Catches);
+                    inner.commit();
+                }
+                if (releaseMiddle)
+                    middle.commit();
+            }
+            outer.commit();
+        };
+    };
+    const Case cases[] = {
+        {"a savepoint rolled back inside a committed transaction",
+         [&](Database& d) {
+             Transaction outer(d);
+             announce(d, Kind::Members);
+             {
+                 Transaction inner(d);
+                 announce(d, Kind::Catches);
+                 inner.rollback();
+             }
+             outer.commit();
+         },
+         {"members"}},
+        {"a savepoint released into one rolled back", threeLevels(false), {"members"}},
+        {"a savepoint released into one released", threeLevels(true), {"members", "boundaries", "catches"}},
+        {"a transaction SQLite ended, then the next one commits",
+         [&](Database& d) {
+             Transaction lost(d);
+             announce(d, Kind::Members);
+             endedBySqlite(d);
+             Transaction next(d);
+             announce(d, Kind::Catches);
+             next.commit();
+         },
+         {"catches"}},
+        {"a transaction SQLite ended inside a savepoint, then the next one commits",
+         [&](Database& d) {
+             Transaction lost(d);
+             {
+                 Transaction inner(d);
+                 announce(d, Kind::Members);
+                 endedBySqlite(d);
+             }
+             Transaction next(d);
+             next.commit();
+         },
+         {}},
+        {"a transaction SQLite ended, rolled back on the closed connection, then the next one commits",
+         [&](Database& d) {
+             Transaction lost(d);
+             announce(d, Kind::Members);
+             endedBySqlite(d);
+             ASSERT_TRUE(ConnectionRegistry::closeAll(d.path()));
+             lost.rollback();
+             Transaction next(d);
+             next.commit();
+         },
+         {}},
+    };
+    for (const Case& c : cases) {
+        heard.told.clear();
+        c.run(db);
+        EXPECT_EQ(heard.told, c.told) << c.what;
+        EXPECT_FALSE(db.inTransaction()) << c.what;
+    }
 }
 
 } // namespace
