@@ -26,6 +26,14 @@ constexpr std::array<std::pair<K, Signal>, 8> Signals = {{
     {K::ContractFeatureValues, &ClubChanges::contractFeatureValuesChanged},
 }};
 
+Signal signalOf(K kind)
+{
+    for (const auto& [k, signal] : Signals)
+        if (k == kind)
+            return signal;
+    return nullptr;
+}
+
 } // namespace
 
 ClubChanges& ClubChanges::instance()
@@ -39,6 +47,24 @@ void ClubChanges::announce(const Database& db, Kind kind)
     const unsigned bit = static_cast<unsigned>(kind);
     if (!Transaction::holdChanges(db, bit))
         instance().emitKinds(bit);
+}
+
+QMetaObject::Connection ClubChanges::follow(QObject* receiver, Kind kind, std::function<void()> listener)
+{
+    // An exception must not cross Qt's signal dispatch (Qt leaves that undefined), nor stop the
+    // dispatch before the other listeners and kinds are told: each listener is shielded on its
+    // own, and its failure shown once, as a failed command's is.
+    return connect(&instance(), signalOf(kind), receiver, [listener = std::move(listener)] {
+        const QString prefix = QStringLiteral("Ikkunan päivitys muutoksen jälkeen ei onnistunut: ");
+        try {
+            listener();
+        } catch (const std::exception& e) {
+            IgnoringErrors("club changes: report a listener's failure", [&] { detail::ShowFailure(prefix, e); });
+        } catch (...) {
+            IgnoringErrors("club changes: report a listener's failure",
+                           [&] { detail::ShowFailure(prefix, std::runtime_error("tuntematon virhe")); });
+        }
+    });
 }
 
 void ClubChanges::committed(unsigned kinds)

@@ -2,14 +2,16 @@
 
 #include <QObject>
 
+#include <functional>
+
 namespace tikkeli {
 
 class Database;
 
 // The one place where the club's data announces that it changed. The core's writers announce
-// each change they made; windows that show the same data connect to the signals and read again.
-// A change announced inside a transaction is told only when the whole transaction, with the
-// savepoint it was made in, reaches the file: a savepoint rolled back drops what was
+// each change they made; windows that show the same data follow the kinds they show and read
+// again. A change announced inside a transaction is told only when the whole transaction, with
+// the savepoint it was made in, reaches the file: a savepoint rolled back drops what was
 // announced in it, and a transaction that rolls back, or that SQLite ends by itself after a
 // failure, drops everything.
 class ClubChanges : public QObject {
@@ -30,6 +32,12 @@ public:
 
     // Announces a change written through db: at once, or when db's open transaction commits.
     static void announce(const Database& db, Kind kind);
+
+    // How a window follows a kind: listener runs, in receiver's thread and for as long as receiver
+    // lives, after each change of that kind. A listener's failure is shown once, as a failed
+    // command's is, and the other listeners and the later kinds of the same change are told all
+    // the same.
+    static QMetaObject::Connection follow(QObject* receiver, Kind kind, std::function<void()> listener);
 
 signals:
     void membersChanged();

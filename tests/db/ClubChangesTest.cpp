@@ -2,8 +2,11 @@
 #include "db/Transaction.h"
 #include "DbTestSupport.h"
 
+#include "base/ScriptedPrompter.h"
+
 #include <functional>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace tikkeli {
 namespace {
@@ -153,6 +156,41 @@ TEST_F(ClubChangesTest, AChangeIsToldOnlyWhenTheTransactionThatMadeItReachesTheF
         EXPECT_EQ(heard.told, c.told) << c.what;
         EXPECT_FALSE(db.inTransaction()) << c.what;
     }
+}
+
+TEST_F(ClubChangesTest, AFailingListenerIsReportedOnceAndSilencesNoOtherListenerNorKind)
+{
+    ScriptedPrompter prompter;
+    std::optional<QObject> window(std::in_place);
+    QStringList told;
+    ClubChanges::follow(&*window, Kind::Members,
+                        [] { throw DbException(DbErr::ItemNotFound, QStringLiteral("Taulua 'pi' ei löydy.")); });
+    ClubChanges::follow(&*window, Kind::Members, [&] { told << "members"; });
+    ClubChanges::follow(&*window, Kind::Catches, [&] { told << "catches"; });
+    ClubChanges::follow(&*window, Kind::Boundaries, [] { throw 42; });
+    {
+        Transaction tx(db);
+        ClubChanges::announce(db, Kind::Members);
+        ClubChanges::announce(db, Kind::Catches);
+        EXPECT_NO_THROW(tx.commit()) << "the writer's work reached the file";
+    }
+    EXPECT_EQ(told, (QStringList{"members", "catches"}));
+    EXPECT_EQ(heard.told, (QStringList{"members", "catches"}));
+    ASSERT_EQ(prompter.messageTexts().size(), 1);
+    EXPECT_TRUE(prompter.messageTexts()[0].contains(QStringLiteral("Taulua 'pi' ei löydy.")))
+        << prompter.messageTexts()[0].toStdString();
+
+    prompter.clear();
+    EXPECT_NO_THROW(ClubChanges::announce(db, Kind::Boundaries)) << "a failure that is no std::exception";
+    EXPECT_EQ(prompter.messageTexts().size(), 1);
+
+    // A window that is gone follows no more.
+    window.reset();
+    told.clear();
+    prompter.clear();
+    ClubChanges::announce(db, Kind::Members);
+    EXPECT_TRUE(told.isEmpty());
+    EXPECT_TRUE(prompter.messageTexts().isEmpty());
 }
 
 } // namespace
