@@ -1,17 +1,19 @@
 #pragma once
 
-#include <QHash>
 #include <QObject>
-#include <QString>
+
+#include <functional>
 
 namespace tikkeli {
 
 class Database;
 
 // The one place where the club's data announces that it changed. The core's writers announce
-// each change they made; windows that show the same data connect to the signals and read again.
-// A change announced inside a transaction is held until the outermost transaction commits and
-// dropped if it rolls back, so no window re-reads data that never reached the file.
+// each change they made; windows that show the same data follow the kinds they show and read
+// again. A change announced inside a transaction is told only when the whole transaction, with
+// the savepoint it was made in, reaches the file: a savepoint rolled back drops what was
+// announced in it, and a transaction that rolls back, or that SQLite ends by itself after a
+// failure, drops everything.
 class ClubChanges : public QObject {
     Q_OBJECT
 public:
@@ -31,6 +33,12 @@ public:
     // Announces a change written through db: at once, or when db's open transaction commits.
     static void announce(const Database& db, Kind kind);
 
+    // How a window follows a kind: listener runs, in receiver's thread and for as long as receiver
+    // lives, after each change of that kind. A listener's failure is shown once, as a failed
+    // command's is, and the other listeners and the later kinds of the same change are told all
+    // the same.
+    static QMetaObject::Connection follow(QObject* receiver, Kind kind, std::function<void()> listener);
+
 signals:
     void membersChanged();
     void featureDefinitionsChanged();
@@ -43,14 +51,11 @@ signals:
 
 private:
     friend class Transaction;
-    // What the outermost transaction on a file did: its announced changes are told or dropped.
-    static void committed(const QString& path);
-    static void rolledBack(const QString& path);
+    // The outermost transaction committed with these kinds announced in it.
+    static void committed(unsigned kinds);
     // Each kind of the mask once, in the order Kind lists them.
     void emitKinds(unsigned kinds);
     void emitEach(unsigned kinds);
-
-    QHash<QString, unsigned> m_pending; // by the file's path: the open transaction's changes
 };
 
 } // namespace tikkeli

@@ -294,7 +294,8 @@ bool Connection::closeNow()
     m_schemaVersion = -1;
     sqlite3_close_v2(m_db);
     m_db = nullptr;
-    savepointDepth = 0;
+    // Only a transaction SQLite ended by itself can be left here: nothing of it reached the file.
+    levels.clear();
     return true;
 }
 

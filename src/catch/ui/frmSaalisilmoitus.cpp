@@ -146,7 +146,7 @@ void frmSaalisilmoitus::connectControls()
         connect(b, &QAbstractButton::clicked, this, &frmSaalisilmoitus::edited);
     ui->tvwSaaliit->installEventFilter(this);
     connect(ui->tvwSaaliit, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* node) { tvwSaaliit_NodeClick(node); });
-    connect(&ClubChanges::instance(), &ClubChanges::catchesChanged, this, &frmSaalisilmoitus::catchesChanged);
+    ClubChanges::follow(this, ClubChanges::Kind::Catches, [this] { catchesChanged(); });
 }
 
 void frmSaalisilmoitus::offerSuggestions(QComboBox* combo)

@@ -154,8 +154,7 @@ frmVuokra::frmVuokra(QWidget* parent) : QMainWindow(parent, Qt::Window), ui(std:
         w->installEventFilter(this);
     connect(qApp, &QApplication::focusChanged, this, &frmVuokra::gridFocusChanged);
     // Values attached to many contracts at once show on the card at once.
-    connect(&ClubChanges::instance(), &ClubChanges::contractFeatureValuesChanged, this,
-            &frmVuokra::featureValuesChangedElsewhere);
+    ClubChanges::follow(this, ClubChanges::Kind::ContractFeatureValues, [this] { featureValuesChangedElsewhere(); });
     resize(1180, 820);
     RestoreFormPlacement(this);
     OpenWideEnoughFor(this, ui->cardScroll);

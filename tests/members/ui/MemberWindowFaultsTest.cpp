@@ -5,6 +5,7 @@
 #include "members/FeatureAttach.h"
 #include "members/FeatureCatalogue.h"
 #include "db/ClubChanges.h"
+#include "db/Transaction.h"
 #include "members/ui/MemberCardParts.h"
 #include "members/ui/MemberFeaturesPanel.h"
 #include "members/ui/MemberWindows.h"
@@ -378,4 +379,20 @@ TEST_F(MemberWindowFaultsTest, TheWindowsSharingTheMemberDataWorkTogether)
     emit filter(w)->activated(filter(w)->currentIndex());
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Tikkeli - Jäsenrekisteri - 2"));
     EXPECT_TRUE(prompter.messageTexts().isEmpty()) << prompter.messageTexts().join(u'|').toStdString();
+}
+
+TEST_F(MemberWindowFaultsTest, AFeatureListThatCannotBeReadIsToldOnceAndTheCardStillTakesTyping)
+{
+    frmJasen* w = open();
+    ASSERT_NE(w, nullptr);
+    {
+        Transaction broken(t.db);
+        t.db.execute(QStringLiteral("DROP TABLE pi"));
+        EXPECT_NO_THROW(emit ClubChanges::instance().featureDefinitionsChanged());
+    }
+    EXPECT_EQ(prompter.messageTexts().size(), 1) << prompter.messageTexts().join(u'|').toStdString();
+    box(w, 2)->setFocus();
+    QTest::keyClicks(box(w, 2), QStringLiteral("x"));
+    EXPECT_EQ(w->Data1.editMode(), EditMode::Edit);
+    EXPECT_EQ(box(w, 2)->text(), QStringLiteral("Eevax"));
 }
