@@ -338,9 +338,12 @@ void frmKartta::setTool(std::unique_ptr<MapTool> tool)
 
 void frmKartta::showToolAsking()
 {
-    // The question shows over what the tool has drawn so far; how to go on no longer applies.
+    // The question shows over what the tool has drawn so far (the window in front, when another
+    // window's close asks); how to go on no longer applies.
     showTool();
     m_hint->clear();
+    raise();
+    activateWindow();
     m_mapView->repaint();
 }
 
@@ -357,19 +360,17 @@ DrawingTool::Questions frmKartta::drawingQuestions()
         default: return mayGoOn ? Keep::GoOn : Keep::Drop;
         }
     };
-    q.stopDrawing = [this] {
+    const auto askDefaultNo = [this](const QString& question) {
         showToolAsking();
-        return Prompter::instance().message(QStringLiteral("Tilan rajaan tarvitaan vähintään kolme pistettä, joten "
-                                                           "rajoja ei voi tallentaa. Lopetetaanko piirtäminen?"),
-                                            MsgIcon::Question, MsgButtons::YesNoDefaultNo)
-               == MsgResult::Yes;
+        return Prompter::instance().message(question, MsgIcon::Question, MsgButtons::YesNoDefaultNo) == MsgResult::Yes;
     };
-    q.replaceOthers = [this] {
-        showToolAsking();
-        return Prompter::instance().message(QStringLiteral("Tilalle on tallennettu rajat toisaalla sen jälkeen, kun "
-                                                           "aloitit piirtämisen. Korvataanko ne nyt piirretyillä rajoilla?"),
-                                            MsgIcon::Question, MsgButtons::YesNoDefaultNo)
-               == MsgResult::Yes;
+    q.stopDrawing = [askDefaultNo] {
+        return askDefaultNo(QStringLiteral("Tilan rajaan tarvitaan vähintään kolme pistettä, joten rajoja ei voi "
+                                           "tallentaa. Lopetetaanko piirtäminen?"));
+    };
+    q.replaceOthers = [askDefaultNo] {
+        return askDefaultNo(QStringLiteral("Tilalle on tallennettu rajat toisaalla sen jälkeen, kun aloitit "
+                                           "piirtämisen. Korvataanko ne nyt piirretyillä rajoilla?"));
     };
     return q;
 }
