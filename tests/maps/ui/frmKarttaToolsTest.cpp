@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTimer>
 #include <QWheelEvent>
 #include <sqlite3.h>
 
@@ -339,4 +340,19 @@ TEST_F(MapTools, OnlyTheBoundariesOfTheEstatesShownAreRead)
     ASSERT_EQ(w->drawnEstates().size(), 1u);
     EXPECT_EQ(w->drawnEstates().front().estateId, kSquare);
     EXPECT_EQ(BoundaryCache::shared().reads(), reads);
+}
+
+// Reading the picture lets events through for its progress; the window does not close meanwhile.
+TEST_F(MapTools, TheWindowStaysOpenWhileItsPictureIsRead)
+{
+    std::optional<bool> closed;
+    QTimer::singleShot(0, [&] {
+        if (frmKartta* w = frmKartta::Instance())
+            closed = w->close();
+    });
+    frmKartta* w = open();
+    ASSERT_TRUE(closed.has_value());
+    EXPECT_FALSE(*closed);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_FALSE(w->picture().isNull());
 }
