@@ -9,6 +9,7 @@
 #include "ui/FullGlyphStyle.h"
 #include "ui/FullGlyphTextBoxes.h"
 #include "ui/OptionGroupKeys.h"
+#include "ui/ReopenedDialogFocus.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -34,6 +35,7 @@ int main(int argc, char** argv)
     tikkeli::FullGlyphTextBoxes::install();
     // The keyboard reaches every choice as the mouse does, in every window and dialog.
     tikkeli::InstallOptionGroupKeys();
+    tikkeli::InstallReopenedDialogFocus();
     // The club's numbers and dates are Finnish whatever the desktop's language.
     QLocale::setDefault(QLocale(QLocale::Finnish, QLocale::Finland));
     // Qt's own dialogs (file choosers, printer setup, standard buttons) in Finnish too.
