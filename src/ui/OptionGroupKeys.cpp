@@ -122,6 +122,21 @@ bool moveChoice(QRadioButton* focused, int step)
     return true;
 }
 
+// The focus stayed on an option that the program then unchose (another record shown): Tab goes
+// on from the group's choice, so it leaves the group instead of landing on the choice.
+bool tabFromTheChoice(QRadioButton* focused, const QKeyEvent* key)
+{
+    if (focused->isChecked())
+        return false;
+    QRadioButton* chosen = chosenIn(OptionGroupOf(focused));
+    if (!chosen || !usable(chosen))
+        return false;
+    chosen->setFocus(Qt::OtherFocusReason);
+    QKeyEvent again(key->type(), key->key(), key->modifiers(), key->text(), key->isAutoRepeat(), key->count());
+    QCoreApplication::sendEvent(chosen, &again);
+    return true;
+}
+
 class OptionGroupFilter : public QObject {
 public:
     explicit OptionGroupFilter(QObject* parent) : QObject(parent) { setObjectName(QLatin1String(kFilterName)); }
@@ -133,12 +148,12 @@ public:
             if (!widget)
                 return false;
             const auto* key = static_cast<QKeyEvent*>(event);
+            auto* option = qobject_cast<QRadioButton*>(widget);
             // Before the window looks for the next control that takes Tab.
             if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
                 TabToChosenOptions(widget->window());
-                return false;
+                return option && tabFromTheChoice(option, key);
             }
-            auto* option = qobject_cast<QRadioButton*>(widget);
             const int step = option ? arrowStep(key) : 0;
             return step != 0 && moveChoice(option, step);
         }

@@ -112,9 +112,12 @@ TEST(EveryOptionGroup, TabFindsTheChoiceMadeByCodeAndUpAndDownMoveIt)
         for (const auto& [key, group] : groups) {
             if (group.size() < 2)
                 continue;
-            // The focus was on one option when another came to be chosen by code.
+            // The focus was on one option when another came to be chosen by code: Tab leaves the
+            // group from there, and comes back to the choice.
             group.front()->setFocus();
             group.back()->setChecked(true);
+            QTest::keyClick(group.front(), Qt::Key_Tab);
+            EXPECT_FALSE(group.contains(QApplication::focusWidget())) << group.back()->objectName().toStdString();
             QWidget* before = group.back();
             while (group.contains(before) || !(before->focusPolicy() & Qt::TabFocus) || !before->isVisible()
                    || !before->isEnabled())
