@@ -52,15 +52,6 @@ void fillCombo(QComboBox* combo, const QStringList& items)
     combo->setEditText(QString());
 }
 
-// Qt gives Tab to the chosen option of a group only when the focus enters the group; a choice made
-// by code (the next catch shown) would leave Tab on the option not chosen, where the arrow keys
-// choose nothing. Only the chosen option of each pair takes Tab; a click reaches either.
-void tabToChosenOption(std::initializer_list<QRadioButton*> group)
-{
-    for (QRadioButton* option : group)
-        option->setFocusPolicy(option->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
-}
-
 } // namespace
 
 frmSaalisilmoitus::frmSaalisilmoitus(QWidget* parent)
@@ -315,8 +306,6 @@ void frmSaalisilmoitus::showCurrent()
     ui->tPvm->setText(e.pvm);
     (e.aikuinen ? ui->optAikuinen_0 : ui->optAikuinen_1)->setChecked(true);
     (e.uros ? ui->optSukupuoli_0 : ui->optSukupuoli_1)->setChecked(true);
-    tabToChosenOption({ui->optAikuinen_0, ui->optAikuinen_1});
-    tabToChosenOption({ui->optSukupuoli_0, ui->optSukupuoli_1});
     ui->chkPuolitoista->setChecked(e.puolitoista);
     ui->cmbPaikka->setEditText(e.paikka);
     ui->tSarvipiikkiV->setText(e.sarvipiikkiV);
