@@ -16,6 +16,8 @@ namespace tikkeli {
 // the permit (remembered in the settings), the police's free permits, the permit region's area and
 // the population left. "Seuraava   >>" counts the species again, keeps the permit and accepts; the
 // caller reads request() then. Closing it any other way is a cancel.
+class SuggestionList;
+
 class frmSaalisilmTulostus : public QDialog {
     Q_OBJECT
 public:
@@ -42,6 +44,7 @@ private:
     bool UpdateCatchSummary();
 
     std::unique_ptr<Ui::frmSaalisilmTulostus> ui;
+    SuggestionList* m_lajit = nullptr;
     Database m_db;
     CatchCounts m_counts;
     CatchReportRequest m_request;
