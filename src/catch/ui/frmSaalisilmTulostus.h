@@ -12,12 +12,12 @@ class frmSaalisilmTulostus;
 
 namespace tikkeli {
 
+class SuggestionList;
+
 // "Saalisilmoituksen tulostus": the species of the catch report with its counts by age and sex,
 // the permit (remembered in the settings), the police's free permits, the permit region's area and
 // the population left. "Seuraava   >>" counts the species again, keeps the permit and accepts; the
 // caller reads request() then. Closing it any other way is a cancel.
-class SuggestionList;
-
 class frmSaalisilmTulostus : public QDialog {
     Q_OBJECT
 public:

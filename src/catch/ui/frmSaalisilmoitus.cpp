@@ -33,6 +33,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QScopedValueRollback>
 #include <QSet>
 #include <QTreeWidget>
 #include <tuple>
@@ -300,9 +301,11 @@ void frmSaalisilmoitus::followTreeHighlight()
 {
     QTreeWidgetItem* node = ui->tvwSaaliit->currentItem();
     const std::optional<qint64> id = CatalogueTree::idOf(node);
-    // A species node shows no catch: the card stays as it is.
-    if (!m_list || !id || (!m_list->adding() && m_list->currentId() == id))
+    // A species node shows no catch: the card stays as it is. Keys queued while a refusal is told
+    // wait for it, rather than tell it again over it.
+    if (m_followingTree || !m_list || !id || (!m_list->adding() && m_list->currentId() == id))
         return;
+    const QScopedValueRollback following(m_followingTree, true);
     tvwSaaliit_NodeClick(node);
 }
 

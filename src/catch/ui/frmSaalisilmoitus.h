@@ -20,10 +20,11 @@ class SuggestionList;
 struct CatchEntry;
 
 // "Saalisilmoitus": the club's catch list (table si). Shows one catch at a time in table order,
-// with a tree of every catch by species beside it; adds, stores, undoes and deletes catches,
-// deletes all of them or one species' (frmSaalisPoisto) and prints the catch report
-// (frmSaalisilmTulostus). Opened modeless from the main window, one instance. A typed catch is
-// written before any command leaves it; one that cannot be stored stays on screen with the reason.
+// with a tree of every catch by species beside it, which highlights the catch shown; adds,
+// stores, undoes and deletes catches, deletes all of them or one species' (frmSaalisPoisto) and
+// prints the catch report (frmSaalisilmTulostus). Opened modeless from the main window, one
+// instance. A typed catch is written before any command leaves it; one that cannot be stored
+// stays on screen with the reason.
 class frmSaalisilmoitus : public QWidget {
     Q_OBJECT
 public:
@@ -94,6 +95,7 @@ private:
     QHash<qint64, QTreeWidgetItem*> m_nodes;
     std::unique_ptr<CatchList> m_list;
     bool m_showing = false;
+    bool m_followingTree = false;
 };
 
 } // namespace tikkeli
