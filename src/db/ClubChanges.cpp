@@ -21,6 +21,30 @@ void ClubChanges::announce(const Database& db, Kind kind)
     instance().emitKinds(bit);
 }
 
+void ClubChanges::replaced(const QString& path)
+{
+    ClubChanges& changes = instance();
+    {
+        std::lock_guard lock(changes.m_replacedMutex);
+        // Every write of a command may meet the same replaced file: the windows read it once.
+        if (changes.m_replaced.contains(path))
+            return;
+        changes.m_replaced.insert(path);
+    }
+    QMetaObject::invokeMethod(&changes, &ClubChanges::tellReplaced, Qt::QueuedConnection);
+}
+
+void ClubChanges::tellReplaced()
+{
+    QSet<QString> paths;
+    {
+        std::lock_guard lock(m_replacedMutex);
+        paths.swap(m_replaced);
+    }
+    for (const QString& path : std::as_const(paths))
+        IgnoringErrors("club changes: a window failed to read a replaced file", [&] { emit fileReplaced(path); });
+}
+
 void ClubChanges::committed(const QString& path)
 {
     if (const unsigned kinds = instance().m_pending.take(path))
@@ -34,6 +58,9 @@ void ClubChanges::rolledBack(const QString& path)
 
 void ClubChanges::emitKinds(unsigned kinds)
 {
+    // A window told of a change writes what it holds typed before it reads again: what it typed
+    // against a replaced file must be dropped before that.
+    tellReplaced();
     // The change is in the file by now: a listener that fails to follow it must not make the
     // writer report its work as failed.
     IgnoringErrors("club changes: a listener failed", [&] { emitEach(kinds); });

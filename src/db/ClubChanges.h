@@ -2,7 +2,9 @@
 
 #include <QHash>
 #include <QObject>
+#include <QSet>
 #include <QString>
+#include <mutex>
 
 namespace tikkeli {
 
@@ -31,6 +33,12 @@ public:
     // Announces a change written through db: at once, or when db's open transaction commits.
     static void announce(const Database& db, Kind kind);
 
+    // The database layer found that the file at path is no longer the one it had open (another
+    // program restored a backup over it, or removed it). Told by fileReplaced on the next turn of
+    // the event loop, once the command that met it has unwound and shown its message, and before
+    // any change announced meanwhile. Callable from any thread.
+    static void replaced(const QString& path);
+
 signals:
     void membersChanged();
     void featureDefinitionsChanged();
@@ -40,6 +48,9 @@ signals:
     void catchesChanged();
     void reportTemplatesChanged();
     void contractFeatureValuesChanged();
+    // What a window shows and holds typed was read from a file that is gone: it drops its unsaved
+    // edits (the user was told the change was not saved) and reads the file now at path.
+    void fileReplaced(const QString& path);
 
 private:
     friend class Transaction;
@@ -49,8 +60,11 @@ private:
     // Each kind of the mask once, in the order Kind lists them.
     void emitKinds(unsigned kinds);
     void emitEach(unsigned kinds);
+    void tellReplaced();
 
     QHash<QString, unsigned> m_pending; // by the file's path: the open transaction's changes
+    std::mutex m_replacedMutex;
+    QSet<QString> m_replaced; // found replaced, not yet told
 };
 
 } // namespace tikkeli
