@@ -49,22 +49,60 @@ void ClubChanges::announce(const Database& db, Kind kind)
         instance().emitKinds(bit);
 }
 
+void ClubChanges::replaced(const QString& path)
+{
+    ClubChanges& changes = instance();
+    {
+        std::lock_guard lock(changes.m_replacedMutex);
+        // Every write of a command may meet the same replaced file: the windows read it once.
+        if (changes.m_replaced.contains(path))
+            return;
+        changes.m_replaced.insert(path);
+    }
+    QMetaObject::invokeMethod(&changes, &ClubChanges::tellReplaced, Qt::QueuedConnection);
+}
+
+void ClubChanges::tellReplaced()
+{
+    QSet<QString> paths;
+    {
+        std::lock_guard lock(m_replacedMutex);
+        paths.swap(m_replaced);
+    }
+    for (const QString& path : std::as_const(paths))
+        IgnoringErrors("club changes: a window failed to read a replaced file", [&] { emit fileReplaced(path); });
+}
+
+namespace {
+
+// An exception must not cross Qt's signal dispatch (Qt leaves that undefined), nor stop the
+// dispatch before the other listeners and kinds are told: each listener is shielded on its own,
+// and its failure shown once, as a failed command's is.
+void shielded(const std::function<void()>& listener)
+{
+    const QString prefix = QStringLiteral("Ikkunan päivitys muutoksen jälkeen ei onnistunut: ");
+    try {
+        listener();
+    } catch (const std::exception& e) {
+        IgnoringErrors("club changes: report a listener's failure", [&] { detail::ShowFailure(prefix, e); });
+    } catch (...) {
+        IgnoringErrors("club changes: report a listener's failure",
+                       [&] { detail::ShowFailure(prefix, std::runtime_error("tuntematon virhe")); });
+    }
+}
+
+} // namespace
+
 QMetaObject::Connection ClubChanges::follow(QObject* receiver, Kind kind, std::function<void()> listener)
 {
-    // An exception must not cross Qt's signal dispatch (Qt leaves that undefined), nor stop the
-    // dispatch before the other listeners and kinds are told: each listener is shielded on its
-    // own, and its failure shown once, as a failed command's is.
-    return connect(&instance(), signalOf(kind), receiver, [listener = std::move(listener)] {
-        const QString prefix = QStringLiteral("Ikkunan päivitys muutoksen jälkeen ei onnistunut: ");
-        try {
-            listener();
-        } catch (const std::exception& e) {
-            IgnoringErrors("club changes: report a listener's failure", [&] { detail::ShowFailure(prefix, e); });
-        } catch (...) {
-            IgnoringErrors("club changes: report a listener's failure",
-                           [&] { detail::ShowFailure(prefix, std::runtime_error("tuntematon virhe")); });
-        }
-    });
+    return connect(&instance(), signalOf(kind), receiver, [listener = std::move(listener)] { shielded(listener); });
+}
+
+QMetaObject::Connection ClubChanges::followReplaced(QObject* receiver,
+                                                    std::function<void(const QString& path)> listener)
+{
+    return connect(&instance(), &ClubChanges::fileReplaced, receiver,
+                   [listener = std::move(listener)](const QString& path) { shielded([&] { listener(path); }); });
 }
 
 void ClubChanges::committed(unsigned kinds)
@@ -75,6 +113,9 @@ void ClubChanges::committed(unsigned kinds)
 
 void ClubChanges::emitKinds(unsigned kinds)
 {
+    // A window told of a change writes what it holds typed before it reads again: what it typed
+    // against a replaced file must be dropped before that.
+    tellReplaced();
     // The change is in the file by now: a listener that fails to follow it must not make the
     // writer report its work as failed.
     IgnoringErrors("club changes: a listener failed", [&] { emitEach(kinds); });

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QObject>
+#include <QSet>
+#include <QString>
 
 #include <functional>
+#include <mutex>
 
 namespace tikkeli {
 
@@ -38,6 +41,14 @@ public:
     // command's is, and the other listeners and the later kinds of the same change are told all
     // the same.
     static QMetaObject::Connection follow(QObject* receiver, Kind kind, std::function<void()> listener);
+    // How a window follows fileReplaced, shielded in the same way.
+    static QMetaObject::Connection followReplaced(QObject* receiver, std::function<void(const QString& path)> listener);
+
+    // The database layer found that the file at path is no longer the one it had open (another
+    // program restored a backup over it, or removed it). Told by fileReplaced on the next turn of
+    // the event loop, once the command that met it has unwound and shown its message, and before
+    // any change announced meanwhile. Callable from any thread.
+    static void replaced(const QString& path);
 
 signals:
     void membersChanged();
@@ -48,6 +59,9 @@ signals:
     void catchesChanged();
     void reportTemplatesChanged();
     void contractFeatureValuesChanged();
+    // What a window shows and holds typed was read from a file that is gone: it drops its unsaved
+    // edits (the user was told the change was not saved) and reads the file now at path.
+    void fileReplaced(const QString& path);
 
 private:
     friend class Transaction;
@@ -56,6 +70,10 @@ private:
     // Each kind of the mask once, in the order Kind lists them.
     void emitKinds(unsigned kinds);
     void emitEach(unsigned kinds);
+    void tellReplaced();
+
+    std::mutex m_replacedMutex;
+    QSet<QString> m_replaced; // found replaced, not yet told
 };
 
 } // namespace tikkeli

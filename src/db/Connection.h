@@ -55,7 +55,7 @@ public:
     // A file where a read met damage is checked fully on its every open until it checks clean.
     static void noteDamaged(const QString& path);
     // Another program replaced or removed the file: its connection reads the file at the path
-    // again at its next use outside a transaction.
+    // again at its next use outside a transaction, and the windows are told (ClubChanges).
     static void noteReplaced(const QString& path);
     static void setWritableProbe(std::function<bool(const QString&)> probe);
 

@@ -4,6 +4,10 @@
 
 #include "base/ScriptedPrompter.h"
 
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <cstdio>
 #include <functional>
 #include <gtest/gtest.h>
 #include <optional>
@@ -191,6 +195,43 @@ TEST_F(ClubChangesTest, AFailingListenerIsReportedOnceAndSilencesNoOtherListener
     ClubChanges::announce(db, Kind::Members);
     EXPECT_TRUE(told.isEmpty());
     EXPECT_TRUE(prompter.messageTexts().isEmpty());
+}
+
+// Writes meet a file that another program put in place of the open one (a restore): the windows
+// are told once, on the next turn of the event loop (the command that met it has shown its message
+// by then), and before any change announced meanwhile, which would have them write what they hold
+// typed into the new file.
+TEST_F(ClubChangesTest, AReplacedFileIsToldOnceAfterTheCommandAndBeforeAnyLaterChange)
+{
+    QObject::connect(&ClubChanges::instance(), &ClubChanges::fileReplaced, &heard, [this](const QString& path) {
+        heard.told << QStringLiteral("replaced ") + QFileInfo(path).fileName();
+    });
+    db.execute(QStringLiteral("CREATE TABLE t (x INTEGER)"));
+    const auto restore = [this] {
+        const QString copy = folder.path(QStringLiteral("palautus.mdb"));
+        ASSERT_TRUE(QFile::copy(db.path(), copy));
+        ASSERT_EQ(std::rename(QFile::encodeName(copy).constData(), QFile::encodeName(db.path()).constData()), 0);
+    };
+    const auto write = [this] { db.execute(QStringLiteral("INSERT INTO t (x) VALUES (1)")); };
+
+    for (int i = 0; i < 2; ++i) {
+        restore();
+        EXPECT_THROW(write(), DbException);
+        db.scalar(QStringLiteral("SELECT count(*) FROM t")); // a read: the file now at the path is opened
+    }
+    EXPECT_TRUE(heard.told.isEmpty()) << "not inside the command that met it";
+    ClubChanges::announce(db, Kind::Members);
+    EXPECT_EQ(heard.told, (QStringList{"replaced testi.mdb", "members"}));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(heard.told.size(), 2) << "told once";
+    heard.told.clear();
+
+    restore();
+    EXPECT_THROW(write(), DbException);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(heard.told, QStringList{"replaced testi.mdb"});
+    write();
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM t")).toInt64(), 1) << "the restored file is written";
 }
 
 } // namespace

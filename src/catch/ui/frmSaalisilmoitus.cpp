@@ -134,6 +134,10 @@ void frmSaalisilmoitus::connectControls()
     ui->tvwSaaliit->installEventFilter(this);
     connect(ui->tvwSaaliit, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* node) { tvwSaaliit_NodeClick(node); });
     ClubChanges::follow(this, ClubChanges::Kind::Catches, [this] { catchesChanged(); });
+    ClubChanges::followReplaced(this, [this](const QString& path) {
+        if (m_list && path == m_list->database().path())
+            readReplacedFile();
+    });
 }
 
 void frmSaalisilmoitus::load()
@@ -531,6 +535,23 @@ void frmSaalisilmoitus::catchesChanged()
         FillSpeciesList();
         BuildCatchTree();
     });
+    showCurrent();
+}
+
+void frmSaalisilmoitus::readReplacedFile()
+{
+    const std::optional<qint64> shown = m_list->currentId();
+    // A file that cannot be read leaves the boxes empty rather than showing the old file's catch.
+    IgnoringErrors("catch window: read the replaced file", [&] {
+        m_list->refresh();
+        if (shown && !m_list->find(*shown))
+            m_list->refresh();
+        FillShooterList();
+        FillPlaceList();
+        FillSpeciesList();
+        BuildCatchTree();
+    });
+    // The boxes are the typed catch: showing the stored one drops it.
     showCurrent();
 }
 

@@ -85,6 +85,10 @@ private:
     void leaveAntlerBox(QObject* box);
     // The list was changed behind the window (the species delete): read it again.
     void catchesChanged();
+    // Another program put a new file in place of the open one (the user has been told that the
+    // change was not saved): the typed catch is dropped, never written into the new file, and the
+    // window reads the file now at the path.
+    void readReplacedFile();
     void navigate(int where);
 
     std::unique_ptr<Ui::frmSaalisilmoitus> ui;

@@ -138,6 +138,10 @@ void frmJasen::followClubChanges()
         MembersChangedElsewhere();
     });
     ClubChanges::follow(this, Kind::Members, [this] { MembersChangedElsewhere(); });
+    ClubChanges::followReplaced(this, [this](const QString& path) {
+        if (path == Data1.database().path())
+            ReadReplacedFile();
+    });
 }
 
 void frmJasen::connectCommands()
@@ -508,6 +512,29 @@ void frmJasen::MembersChangedElsewhere()
         BuildMemberTree();
         UpdateMemberCaption();
     });
+}
+
+void frmJasen::ReadReplacedFile()
+{
+    const qint64 shown = Data1.currentId();
+    m_stale = false;
+    m_filterList.clear();
+    // A file that cannot be read leaves the card empty rather than showing the old file's member.
+    IgnoringErrors("frmJasen::ReadReplacedFile: the members", [&] {
+        Data1.refresh();
+        if (shown != 0)
+            Data1.findId(shown);
+    });
+    // The card and the panels first: a panel forgets its typed value when it is shown a member.
+    RefreshCard();
+    IgnoringErrors("frmJasen::ReadReplacedFile: the lists", [&] {
+        FillFeatureFilter();
+        m_appliedFilter = filterFeatureId();
+        for (MemberCardPanel* p : m_panels)
+            p->loadDefinitions();
+        BuildMemberTree();
+    });
+    UpdateMemberCaption();
 }
 
 void frmJasen::UpdateMemberCaption()
