@@ -98,8 +98,7 @@ QMetaObject::Connection ClubChanges::follow(QObject* receiver, Kind kind, std::f
     return connect(&instance(), signalOf(kind), receiver, [listener = std::move(listener)] { shielded(listener); });
 }
 
-QMetaObject::Connection ClubChanges::followReplaced(QObject* receiver,
-                                                    std::function<void(const QString& path)> listener)
+QMetaObject::Connection ClubChanges::followReplaced(QObject* receiver, std::function<void(const QString& path)> listener)
 {
     return connect(&instance(), &ClubChanges::fileReplaced, receiver,
                    [listener = std::move(listener)](const QString& path) { shielded([&] { listener(path); }); });
