@@ -1,5 +1,6 @@
 #include "support/FailingFileSafety.h"
 #include "support/MaintTestDb.h"
+#include "support/StoppedRun.h"
 
 #include "backup/BackupRestore.h"
 #include "backup/FolderBackup.h"
@@ -106,10 +107,29 @@ protected:
                               "INSERT INTO bulk (n, b) SELECT v, randomblob(3000) FROM k"));
         return checkedState(path);
     }
-    QStringList keptCopies() const
+    QStringList keptCopies(const QString& folder = {}) const
     {
-        return QDir(restoreDir).entryList({QStringLiteral("seura_ennen_palautusta_*")}, QDir::Files);
+        return QDir(folder.isEmpty() ? restoreDir : folder)
+            .entryList({QStringLiteral("seura_ennen_palautusta_*")}, QDir::Files);
     }
+    // The club keeps its file in a folder of its own and links it into the restore folder: both
+    // folders emptied, the file made again (other than the backup), the link made again. The
+    // file's bytes.
+    QByteArray makeLinkedClubFile()
+    {
+        for (const QString& folder : {linkedDir(), restoreDir}) {
+            QDir().mkpath(folder);
+            for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System))
+                QFile::remove(folder + u'/' + name);
+        }
+        EXPECT_TRUE(QFile::copy(source, linkedFile()));
+        OtherProgram(linkedFile()).exec(QStringLiteral("CREATE TABLE vanha (x)"));
+        EXPECT_TRUE(QFile::link(linkedFile(), link()));
+        return test::ReadFileBytes(linkedFile());
+    }
+    QString linkedDir() const { return home.filePath(QStringLiteral("Kerho")); }
+    QString linkedFile() const { return linkedDir() + QStringLiteral("/seura.mdb"); }
+    QString link() const { return restoreDir + QStringLiteral("/seura.mdb"); }
 
     QTemporaryDir home;
     MaintTestDb t;
@@ -382,8 +402,7 @@ TEST_F(FolderRestoreTest, TheCopyKeptOfAFileWithAStoppedWriteIsWholeAndRolledBac
 TEST_F(FolderRestoreTest, TheNextStartRemovesWhatAStoppedRestoreLeftInTheFolder)
 {
     QDir().mkpath(restoreDir);
-    QFile pidMax(QStringLiteral("/proc/sys/kernel/pid_max"));
-    const qint64 gone = (pidMax.open(QIODevice::ReadOnly) ? pidMax.readAll().trimmed().toLongLong() : 4194304) + 1;
+    const qint64 gone = test::EndedProcess();
     const QString left = QStringLiteral(".uusi.mdb.palautus-%1-abc123").arg(gone);
     // Another command's, a restore still going on (process 1 never ends), a file of the user's.
     const QStringList others = {QStringLiteral(".uusi.mdb.kopio-%1-abc123").arg(gone),
@@ -394,4 +413,109 @@ TEST_F(FolderRestoreTest, TheNextStartRemovesWhatAStoppedRestoreLeftInTheFolder)
     FolderBackup::removeLeftovers(t.path(), backupDir);
     EXPECT_EQ(QDir(restoreDir).entryList(QDir::Files | QDir::Hidden, QDir::Name).join(u' ').toStdString(),
               QStringList(others).join(u' ').toStdString());
+}
+
+// A restore over a link (the club keeps its file elsewhere and links it into the folder) puts the
+// backup into the file the link points to: the link stays, and the copy kept aside is that file,
+// beside it, a file of its own; with hard links and without. Over the database in use, the
+// question names where the copy goes.
+TEST_F(FolderRestoreTest, ARestoreOverALinkReplacesTheFileItPointsToAndKeepsThatFile)
+{
+    for (const bool hardLinks : {true, false}) {
+        SCOPED_TRACE(hardLinks ? "hard links, not in use" : "no hard links, in use");
+        const QByteArray old = makeLinkedClubFile();
+        State().DatabasePath = hardLinks ? t.path() : link();
+        FailingFileSafety files;
+        if (!hardLinks)
+            files.fault = [](FileStep step, const QString&) { return step == FileStep::Link ? EPERM : 0; };
+        ScriptedPrompter p;
+        p.answerText(source);
+        p.answerText(link());
+        p.answerYes(); // replace it
+        p.answerYes(); // take it into use; over the database in use: go on
+        FolderBackup::restore();
+        EXPECT_EQ(p.unexpected(), 0);
+        EXPECT_EQ(QFileInfo(link()).symLinkTarget(), linkedFile());
+        EXPECT_TRUE(test::ReadFileBytes(linkedFile()) == test::ReadFileBytes(source));
+        const QStringList kept = keptCopies(linkedDir());
+        ASSERT_EQ(kept.size(), 1);
+        const QString keptPath = linkedDir() + u'/' + kept.front();
+        EXPECT_FALSE(QFileInfo(keptPath).isSymLink());
+        EXPECT_TRUE(test::ReadFileBytes(keptPath) == old);
+        EXPECT_EQ(QDir(restoreDir).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList{"seura.mdb"});
+        EXPECT_TRUE(p.messageTexts().last().contains(keptPath));
+        if (!hardLinks) {
+            EXPECT_TRUE(p.anyMessageContains(QStringLiteral("Nykyinen tietokanta säilytetään nimellä ") + keptPath));
+        }
+        EXPECT_EQ(iniDatabase(), link());
+    }
+}
+
+// Every file step of a restore over a link failed once, or the run stopped there, with hard links
+// and without: the link stays and points to the file, which is the old one or the whole backup; a
+// failure is reported and leaves the old file; a copy kept aside is a file with the old contents.
+TEST_F(FolderRestoreTest, FailedOrStoppedAtEveryFileStepARestoreOverALinkLeavesTheLinkToAWholeFile)
+{
+    const QByteArray backup = test::ReadFileBytes(source);
+    for (const bool hardLinks : {true, false}) {
+        const auto noHardLinks = [hardLinks](FileStep step, const QString&) {
+            return !hardLinks && step == FileStep::Link ? EPERM : 0;
+        };
+        // Whether the restore said it failed.
+        const auto restore = [&] {
+            ScriptedPrompter p;
+            p.answerText(source);
+            p.answerText(link());
+            p.answerText(std::nullopt); // after a failure, the save dialog again
+            p.answerYes();              // replace it
+            p.answerNo();               // not taken into use
+            FolderBackup::restore();
+            EXPECT_EQ(p.unexpected(), 0);
+            return p.anyMessageContains(QStringLiteral("ei onnistunut"));
+        };
+        int total = 0;
+        {
+            makeLinkedClubFile();
+            FailingFileSafety count;
+            count.fault = noHardLinks;
+            ASSERT_FALSE(restore());
+            total = count.steps();
+        }
+        ASSERT_GE(total, 4);
+        for (const bool stop : {false, true}) {
+            for (int n = 1; n <= total; ++n) {
+                const QByteArray old = makeLinkedClubFile();
+                bool reported = false;
+                QString step;
+                {
+                    FailingFileSafety files;
+                    files.fault = noHardLinks;
+                    (stop ? files.stopAt : files.failAt) = n;
+                    reported = restore();
+                    step = files.calls.value(n - 1);
+                }
+                SCOPED_TRACE(QStringLiteral("%1, %2 at %3")
+                                 .arg(hardLinks ? "hard links" : "no hard links", stop ? "stopped" : "failed", step)
+                                 .toStdString());
+                EXPECT_EQ(QFileInfo(link()).symLinkTarget(), linkedFile());
+                const QByteArray now = test::ReadFileBytes(linkedFile());
+                EXPECT_TRUE(now == old || now == backup);
+                // A failed flush of a folder after its rename, or a hard link the copy stands in for,
+                // takes nothing back.
+                if (!stop && !step.startsWith(QStringLiteral("syncfolder")) && !step.startsWith(QStringLiteral("link"))) {
+                    EXPECT_TRUE(reported);
+                    EXPECT_TRUE(now == old);
+                    EXPECT_EQ(keptCopies(linkedDir()), QStringList());
+                }
+                if (!reported && !stop) {
+                    EXPECT_TRUE(now == backup);
+                }
+                for (const QString& kept : keptCopies(linkedDir())) {
+                    EXPECT_FALSE(QFileInfo(linkedDir() + u'/' + kept).isSymLink());
+                    EXPECT_TRUE(test::ReadFileBytes(linkedDir() + u'/' + kept) == old) << kept.toStdString();
+                }
+                EXPECT_EQ(QDir(restoreDir).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList{"seura.mdb"});
+            }
+        }
+    }
 }
