@@ -11,6 +11,8 @@
 #include <QDir>
 #include <cerrno>
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -517,5 +519,60 @@ TEST_F(FolderRestoreTest, FailedOrStoppedAtEveryFileStepARestoreOverALinkLeavesT
                 EXPECT_EQ(QDir(restoreDir).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList{"seura.mdb"});
             }
         }
+    }
+}
+
+// Another program (a process of its own: the lock is the file system's, and a second connection
+// of this process would trip over the program's own bookkeeping instead) tries to save into the
+// file at each file step of a restore until the backup takes the file's name, with hard links and
+// without: every save is refused, so the copy kept aside is the file as the restore locked it.
+TEST_F(FolderRestoreTest, AnotherProcessCannotSaveWhileTheRestoreHoldsTheFile)
+{
+    const QString shell = QStandardPaths::findExecutable(QStringLiteral("sqlite3"));
+    if (shell.isEmpty())
+        GTEST_SKIP() << "sqlite3 shell not installed (scripts/setup installs it)";
+    QDir().mkpath(restoreDir);
+    const QString existing = restoreDir + QStringLiteral("/seura.mdb");
+    // Whether the other program's save went through.
+    const auto otherSaves = [&] {
+        QProcess other;
+        other.start(shell, {QStringLiteral("-batch"), QStringLiteral("-bail"), existing,
+                            QStringLiteral("INSERT INTO jr (jrSukunimi) VALUES ('Toinen')")});
+        return other.waitForFinished(30000) && other.exitStatus() == QProcess::NormalExit && other.exitCode() == 0;
+    };
+    for (const bool hardLinks : {true, false}) {
+        SCOPED_TRACE(hardLinks ? "hard links" : "no hard links");
+        for (const QString& name : QDir(restoreDir).entryList(QDir::Files | QDir::Hidden))
+            QFile::remove(restoreDir + u'/' + name);
+        ASSERT_TRUE(QFile::copy(source, existing));
+        ASSERT_TRUE(otherSaves()) << "the other program saves while no restore holds the file";
+        const QByteArray old = test::ReadFileBytes(existing);
+        int tries = 0;
+        int saved = 0;
+        bool replaced = false;
+        FailingFileSafety files;
+        files.fault = [&](FileStep step, const QString& path) {
+            if (!replaced) {
+                ++tries;
+                saved += otherSaves();
+            }
+            replaced = replaced || (step == FileStep::Rename && QFileInfo(path).fileName() == QStringLiteral("seura.mdb"));
+            return !hardLinks && step == FileStep::Link ? EPERM : 0;
+        };
+        ScriptedPrompter p;
+        p.answerText(source);
+        p.answerText(existing);
+        p.answerYes(); // replace it
+        p.answerNo();  // not taken into use
+        FolderBackup::restore();
+        EXPECT_EQ(p.unexpected(), 0);
+        EXPECT_TRUE(replaced);
+        EXPECT_GE(tries, hardLinks ? 3 : 7) << files.calls.join(u',').toStdString();
+        EXPECT_EQ(saved, 0) << "of " << tries;
+        EXPECT_TRUE(test::ReadFileBytes(existing) == test::ReadFileBytes(source));
+        const QStringList kept = keptCopies();
+        ASSERT_EQ(kept.size(), 1);
+        EXPECT_TRUE(test::ReadFileBytes(restoreDir + u'/' + kept.front()) == old)
+            << "the copy kept aside is not the file as locked";
     }
 }
