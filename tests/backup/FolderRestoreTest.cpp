@@ -129,6 +129,17 @@ protected:
         EXPECT_TRUE(QFile::link(linkedFile(), link()));
         return test::ReadFileBytes(linkedFile());
     }
+    // The backup restored over target: yes to replacing it, no to taking it into use, and the save
+    // dialog cancelled when it comes again after a failure.
+    void restoreWithoutUse(ScriptedPrompter& p, const QString& target)
+    {
+        p.answerText(source);
+        p.answerText(target);
+        p.answerText(std::nullopt);
+        p.answerYes();
+        p.answerNo();
+        FolderBackup::restore();
+    }
     QString linkedDir() const { return home.filePath(QStringLiteral("Kerho")); }
     QString linkedFile() const { return linkedDir() + QStringLiteral("/seura.mdb"); }
     QString link() const { return restoreDir + QStringLiteral("/seura.mdb"); }
@@ -385,11 +396,7 @@ TEST_F(FolderRestoreTest, TheCopyKeptOfAFileWithAStoppedWriteIsWholeAndRolledBac
         if (rows == 300)
             files.fault = [](FileStep step, const QString&) { return step == FileStep::Link ? EPERM : 0; };
         ScriptedPrompter p;
-        p.answerText(source);
-        p.answerText(existing);
-        p.answerYes(); // replace it
-        p.answerNo();  // not taken into use
-        FolderBackup::restore();
+        restoreWithoutUse(p, existing);
         const QStringList kept = keptCopies();
         ASSERT_EQ(kept.size(), 1);
         EXPECT_EQ(checkedState(restoreDir + u'/' + kept.front()).toStdString(), before.toStdString());
@@ -466,12 +473,7 @@ TEST_F(FolderRestoreTest, FailedOrStoppedAtEveryFileStepARestoreOverALinkLeavesT
         // Whether the restore said it failed.
         const auto restore = [&] {
             ScriptedPrompter p;
-            p.answerText(source);
-            p.answerText(link());
-            p.answerText(std::nullopt); // after a failure, the save dialog again
-            p.answerYes();              // replace it
-            p.answerNo();               // not taken into use
-            FolderBackup::restore();
+            restoreWithoutUse(p, link());
             EXPECT_EQ(p.unexpected(), 0);
             return p.anyMessageContains(QStringLiteral("ei onnistunut"));
         };
@@ -560,11 +562,7 @@ TEST_F(FolderRestoreTest, AnotherProcessCannotSaveWhileTheRestoreHoldsTheFile)
             return !hardLinks && step == FileStep::Link ? EPERM : 0;
         };
         ScriptedPrompter p;
-        p.answerText(source);
-        p.answerText(existing);
-        p.answerYes(); // replace it
-        p.answerNo();  // not taken into use
-        FolderBackup::restore();
+        restoreWithoutUse(p, existing);
         EXPECT_EQ(p.unexpected(), 0);
         EXPECT_TRUE(replaced);
         EXPECT_GE(tries, hardLinks ? 3 : 7) << files.calls.join(u',').toStdString();
