@@ -152,8 +152,11 @@ std::optional<BackupError> BackupRestore::lockTarget(const QString& link, Databa
 std::optional<BackupError> BackupRestore::copyIntoPlace(const QString& source, const QString& link,
                                                         const DatabaseWriteLock* lock)
 {
-    // The new file takes the place of the file behind a link; the link itself stays.
+    // The new file takes the place of the file behind a link; the link itself stays, and a loop
+    // of links has no file to take the place of.
     const QString target = fileBehind(link);
+    if (QFileInfo(target).isSymLink())
+        return BackupError::fromErrno(ELOOP);
     DatabaseWriteLock own;
     if (!lock) {
         if (auto error = lockTarget(target, own))

@@ -23,7 +23,8 @@ public:
 
     // The file a restore to target writes: target itself or, when target is a symbolic link, the
     // file the link (through any further links) points to, also one not there yet. The link stays
-    // as its owner made it, and the copies kept and the temporary files lie beside that file.
+    // as its owner made it, and the copies kept and the temporary files lie beside that file. A
+    // loop of links gives a link, which nothing is copied over.
     static QString fileBehind(const QString& target);
 
     // The tag of the restore's temporary files: a stopped restore's are removed by the next

@@ -162,3 +162,20 @@ TEST(BackupRestore, FailedOrStoppedAtEveryStepTheTargetIsTheOldFileOrTheBackup)
         }
     }
 }
+
+// Links that point at each other name no file: the restore refuses, and the links stay.
+TEST(BackupRestore, ALoopOfLinksIsRefusedAndStaysAsItWas)
+{
+    BackupTestDb club;
+    QTemporaryDir dir;
+    const QString a = dir.filePath(QStringLiteral("a.mdb"));
+    const QString b = dir.filePath(QStringLiteral("b.mdb"));
+    ASSERT_TRUE(QFile::link(b, a));
+    ASSERT_TRUE(QFile::link(a, b));
+    ASSERT_TRUE(BackupRestore::copyIntoPlace(club.path(), a));
+    EXPECT_EQ(QFileInfo(a).symLinkTarget(), b);
+    EXPECT_EQ(QFileInfo(b).symLinkTarget(), a);
+    // Links that name no file are "system" entries to QDir.
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot),
+              (QStringList{QStringLiteral("a.mdb"), QStringLiteral("b.mdb")}));
+}
