@@ -173,6 +173,9 @@ void FolderBackup::removeLeftovers(const QString& databasePath, const QString& b
         return;
     FileSafety& files = FileSafety::instance();
     files.removeLeftovers(databasePath, {QStringLiteral("tiivistys"), QStringLiteral("korjaus"), BackupRestore::TempTag});
+    // A restore over a database reached through a link writes beside the file the link points to.
+    if (const QString file = BackupRestore::fileBehind(databasePath); file != QFileInfo(databasePath).absoluteFilePath())
+        files.removeLeftovers(file, {BackupRestore::TempTag});
     files.removeLeftovers(compactedPath(databasePath), {QStringLiteral("tiivistys")});
     // A restore goes into the program's own folder unless the user chose another.
     files.removeLeftoversIn(restoreFolder(), {BackupRestore::TempTag});
@@ -318,8 +321,7 @@ void FolderBackup::restore()
         overDatabaseInUse = isSameFile(target, s.DatabasePath) || ConnectionRegistry::isOpen(target);
         if (overDatabaseInUse) {
             if (!AskYesNo(QStringLiteral("Varmuuskopio palautetaan käytössä olevan tietokannan päälle:\n\n") + target
-                              + QStringLiteral("\n\nNykyinen tietokanta säilytetään samassa kansiossa nimellä ")
-                              + QFileInfo(BackupRestore::safetyCopyPath(target, Today())).fileName()
+                              + QStringLiteral("\n\n") + BackupRestore::safetyCopyNote(target, Today())
                               + QStringLiteral(". Kaikki ikkunat suljetaan ja Tikkeli sammutetaan. Jatketaanko?"),
                           MsgIcon::Question, s.ProgramTitle))
                 continue;

@@ -1,5 +1,6 @@
 #include "base/CNumericLocale.h"
 #include "support/ModalWatchdog.h"
+#include "support/ThrowAwayUserFolders.h"
 #include "ui/OptionGroupKeys.h"
 #include "ui/ReopenedDialogFocus.h"
 
@@ -7,9 +8,11 @@
 #include <QLocale>
 #include <gtest/gtest.h>
 
-// Tests run headless with a Finnish locale, as the program does for its users.
+// Tests run headless with a Finnish locale, as the program does for its users, on user folders of
+// their own.
 int main(int argc, char** argv)
 {
+    const tikkeli::test::ThrowAwayUserFolders userFolders;
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
     QLocale::setDefault(QLocale(QLocale::Finnish, QLocale::Finland));
     QApplication app(argc, argv);
