@@ -3,8 +3,10 @@
 Listens on 127.0.0.1 on a free port, prints that port on its first output line, and saves every
 accepted message into the output folder: the raw bytes as NNN.eml and, read back through Python's
 own e-mail parser, a NNN.json with the envelope, the decoded headers, the text body and the
-attachments (file name and base64 content). Recipients named with --refuse are turned down, and
-so is, after its data, every message whose body contains the text given with --reject-body.
+attachments (file name and base64 content). Recipients named with --refuse are turned down, each
+with a line that names its own address, and so is, after its data, every message whose body
+contains the text given with --reject-body. With --close-after N the server takes N messages and
+then answers every further one with 421 and closes the connection.
 """
 import argparse
 import asyncio
@@ -19,15 +21,24 @@ from aiosmtpd.smtp import SMTP
 
 
 class Handler:
-    def __init__(self, outdir, refuse, reject_body):
+    def __init__(self, outdir, refuse, reject_body, close_after):
         self.outdir = outdir
         self.refuse = {a.lower() for a in refuse}
         self.reject_body = reject_body.encode('utf-8') if reject_body else None
+        self.close_after = close_after
         self.count = 0
+
+    async def handle_MAIL(self, server, session, envelope, address, mail_options):
+        if self.close_after is not None and self.count >= self.close_after:
+            asyncio.get_running_loop().call_soon(server.transport.close)
+            return '421 4.3.2 Service shutting down'
+        envelope.mail_from = address
+        envelope.mail_options.extend(mail_options)
+        return '250 OK'
 
     async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
         if address.lower() in self.refuse:
-            return '550 5.1.1 Mailbox unavailable'
+            return '550 5.1.1 <%s>: Mailbox unavailable' % address
         envelope.rcpt_tos.append(address)
         return '250 OK'
 
@@ -71,9 +82,10 @@ def main():
     parser.add_argument('--outdir', required=True)
     parser.add_argument('--refuse', action='append', default=[])
     parser.add_argument('--reject-body')
+    parser.add_argument('--close-after', type=int)
     args = parser.parse_args()
 
-    handler = Handler(args.outdir, args.refuse, args.reject_body)
+    handler = Handler(args.outdir, args.refuse, args.reject_body, args.close_after)
     loop = asyncio.new_event_loop()
     asyncio.set_event_loop(loop)
     server = loop.run_until_complete(loop.create_server(

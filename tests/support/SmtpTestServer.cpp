@@ -10,7 +10,7 @@
 
 namespace tikkeli::test {
 
-SmtpTestServer::SmtpTestServer(const QStringList& refusedRecipients, const QString& rejectedBody)
+SmtpTestServer::SmtpTestServer(const QStringList& refusedRecipients, const QString& rejectedBody, int closeAfter)
 {
     QStringList args{QStringLiteral(TIKKELI_SOURCE_DIR "/tests/platform/smtp_test_server.py"), QStringLiteral("--outdir"),
                      m_dir.path()};
@@ -18,6 +18,8 @@ SmtpTestServer::SmtpTestServer(const QStringList& refusedRecipients, const QStri
         args << QStringLiteral("--refuse") << r;
     if (!rejectedBody.isEmpty())
         args << QStringLiteral("--reject-body") << rejectedBody;
+    if (closeAfter >= 0)
+        args << QStringLiteral("--close-after") << QString::number(closeAfter);
     // Debian's interpreter is the one with aiosmtpd.
     m_process.start(QStringLiteral("/usr/bin/python3"), args);
     if (!m_process.waitForStarted(10000) || !m_process.waitForReadyRead(15000)) {

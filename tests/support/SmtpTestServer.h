@@ -15,8 +15,12 @@ namespace tikkeli::test {
 // Each accepted message is available raw and as parsed by Python's e-mail package.
 class SmtpTestServer {
 public:
-    // rejectedBody: a message whose body contains it is refused after its data.
-    explicit SmtpTestServer(const QStringList& refusedRecipients = {}, const QString& rejectedBody = {});
+    // Each refused recipient is answered "550 5.1.1 <address>: Mailbox unavailable". rejectedBody:
+    // a message whose body contains it is refused after its data. closeAfter >= 0: the server takes
+    // that many messages, then answers each further one "421 4.3.2 Service shutting down" and
+    // closes the connection.
+    explicit SmtpTestServer(const QStringList& refusedRecipients = {}, const QString& rejectedBody = {},
+                            int closeAfter = -1);
     ~SmtpTestServer();
 
     bool started() const { return m_port != 0; }
