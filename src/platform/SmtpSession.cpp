@@ -38,6 +38,11 @@ struct Transfer {
     // it (the goodbye of QUIT) says nothing about why.
     QByteArray failureReply;
     curl_off_t lastUploaded = -1;
+    // The multipart body ends with its closing boundary; once that is out, the message is whole
+    // and only the server's answer is awaited.
+    QByteArray closingBoundary;
+    QByteArray sentTail;
+    bool allOut = false;
     const std::function<void(qint64, qint64)>* onBytes = nullptr;
 };
 
@@ -50,7 +55,18 @@ int onDebug(CURL*, curl_infotype type, char* data, size_t size, void* user)
         return 0;
     t->sinceActivity.restart();
     const QByteArray chunk(data, static_cast<qsizetype>(size));
-    if (type == CURLINFO_HEADER_OUT) {
+    if (type == CURLINFO_DATA_OUT) {
+        if (t->closingBoundary.isEmpty()) {
+            static const QByteArray key("boundary=");
+            // The message's first line names it; a chunk that cuts that line leaves a cancel as abrupt as ever.
+            const qsizetype at = chunk.indexOf(key);
+            const qsizetype end = at < 0 ? -1 : chunk.indexOf("\r\n", at);
+            if (end >= 0)
+                t->closingBoundary = "\r\n--" + chunk.mid(at + key.size(), end - at - key.size()) + "--\r\n";
+        }
+        t->sentTail = (t->sentTail + chunk).right(t->closingBoundary.size());
+        t->allOut = !t->closingBoundary.isEmpty() && t->sentTail == t->closingBoundary;
+    } else if (type == CURLINFO_HEADER_OUT) {
         t->awaitingRcptReply = chunk.startsWith("RCPT TO:");
         if (t->awaitingRcptReply) {
             const qsizetype open = chunk.indexOf('<');
@@ -84,7 +100,10 @@ int onDebug(CURL*, curl_infotype type, char* data, size_t size, void* user)
 int onProgress(void* user, curl_off_t, curl_off_t, curl_off_t ultotal, curl_off_t ulnow)
 {
     auto* t = static_cast<Transfer*>(user);
-    if (t->cancel && t->cancel->load())
+    // Once the whole message is out, the server's answer decides whether it went: a cancel waits
+    // for that answer (the time-out still holds), so a message the server took is never reported
+    // as left unsent and sent again later.
+    if (t->cancel && t->cancel->load() && !t->allOut)
         return 1;
     if (ulnow != t->lastUploaded) {
         t->lastUploaded = ulnow;

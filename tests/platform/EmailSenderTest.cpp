@@ -12,6 +12,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTest>
 #include "support/TestFiles.h"
 
@@ -491,6 +492,32 @@ TEST(EmailSenderFailures, EachRecipientGetsItsOwnTextOverOneConnectionUntilTheSe
         EXPECT_EQ(results[i].Error, QStringLiteral("Lähetys keskeytyi: ") + closed);
     }
     EXPECT_EQ(done, (QList<std::pair<int, bool>>{{0, true}, {1, true}, {2, false}, {3, false}, {4, false}}));
+}
+
+TEST(EmailSenderFailures, ACancelOnceTheWholeMessageIsOutWaitsForTheServersAnswer)
+{
+    // The server takes its time over the data: the cancel comes while the answer is awaited.
+    SmtpTestServer smtp({}, {}, -1, 1500);
+    ASSERT_TRUE(smtp.started()) << smtp.startError().toStdString();
+    EmailSender sender;
+    sender.Server = smtp.server();
+    sender.Sender = QStringLiteral("sihteeri@eramiehet.fi");
+    sender.Message = QStringLiteral("Lasku");
+    sender.Recipients = {recipient(1, {}, QStringLiteral("eka@example.fi")),
+                         recipient(2, {}, QStringLiteral("toka@example.fi"))};
+    QSignalSpy finished(&sender, &EmailSender::Finished);
+    QObject::connect(&sender, &EmailSender::BytesSent, [&](qint64 sent, qint64) {
+        if (sent > 0)
+            QTimer::singleShot(500, &sender, [&] { sender.Cancel(); });
+    });
+    ASSERT_TRUE(sender.SendAsync(true));
+    ASSERT_TRUE(finished.wait(20000));
+    const auto results = finished.first().at(0).value<EmailRecipients>();
+    ASSERT_EQ(results.size(), 2);
+    // The server took the first: it is sent, not left unsent to go twice; the second never went.
+    EXPECT_TRUE(results[0].Sent) << results[0].Error.toStdString();
+    EXPECT_TRUE(results[1].LeftUnsent);
+    EXPECT_EQ(smtp.messages().size(), 1);
 }
 
 TEST(EmailSenderFailures, AServerThatStopsAnsweringEndsTheRunAndTheRestAreLeftUnsent)

@@ -6,7 +6,8 @@ own e-mail parser, a NNN.json with the envelope, the decoded headers, the text b
 attachments (file name and base64 content). Recipients named with --refuse are turned down, each
 with a line that names its own address, and so is, after its data, every message whose body
 contains the text given with --reject-body. With --close-after N the server takes N messages and
-then answers every further one with 421 and closes the connection.
+then answers every further one with 421 and closes the connection. With --data-delay-ms the server
+waits that long after a message's data before it takes it and answers.
 """
 import argparse
 import asyncio
@@ -21,8 +22,9 @@ from aiosmtpd.smtp import SMTP
 
 
 class Handler:
-    def __init__(self, outdir, refuse, reject_body, close_after):
+    def __init__(self, outdir, refuse, reject_body, close_after, data_delay_ms):
         self.outdir = outdir
+        self.data_delay = (data_delay_ms or 0) / 1000.0
         self.refuse = {a.lower() for a in refuse}
         self.reject_body = reject_body.encode('utf-8') if reject_body else None
         self.close_after = close_after
@@ -43,6 +45,8 @@ class Handler:
         return '250 OK'
 
     async def handle_DATA(self, server, session, envelope):
+        if self.data_delay:
+            await asyncio.sleep(self.data_delay)
         if self.reject_body and self.reject_body in envelope.original_content:
             return '554 5.6.0 Message rejected'
         self.count += 1
@@ -83,9 +87,10 @@ def main():
     parser.add_argument('--refuse', action='append', default=[])
     parser.add_argument('--reject-body')
     parser.add_argument('--close-after', type=int)
+    parser.add_argument('--data-delay-ms', type=int)
     args = parser.parse_args()
 
-    handler = Handler(args.outdir, args.refuse, args.reject_body, args.close_after)
+    handler = Handler(args.outdir, args.refuse, args.reject_body, args.close_after, args.data_delay_ms)
     loop = asyncio.new_event_loop()
     asyncio.set_event_loop(loop)
     server = loop.run_until_complete(loop.create_server(

@@ -30,6 +30,7 @@
 
 using namespace tikkeli;
 using tikkeli::test::Control;
+using tikkeli::test::SilentServer;
 using tikkeli::test::SmtpTestServer;
 using tikkeli::test::waitUntil;
 
@@ -304,18 +305,6 @@ TEST_F(GroupEmailWindowTest, MovingInTheListKeepsTheTickedRecipientsAndTheTallyC
     EXPECT_EQ(smtp.messages().size(), 3);
     EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Sähköposti lähetettiin onnistuneesti 3 jäsenelle.")});
 }
-
-// A server that takes connections and never answers.
-struct SilentServer {
-    QTcpServer server;
-    QList<QTcpSocket*> held;
-    SilentServer()
-    {
-        server.listen(QHostAddress::LocalHost, 0);
-        QObject::connect(&server, &QTcpServer::newConnection, [this] { held << server.nextPendingConnection(); });
-    }
-    QString name() const { return QStringLiteral("127.0.0.1:%1").arg(server.serverPort()); }
-};
 
 TEST_F(GroupEmailWindowTest, ASecondGroupEmailWaitsWhileOneIsSendingAndTheFailedGroupKeepsItsSubject)
 {
