@@ -48,8 +48,8 @@ public:
     void recordRemindersOn(const QDate& day) { m_recordOn = day; }
     // Reads the rows to send and starts; finished() follows (also for no rows at all).
     void start();
-    // Stops now: the message on its way is abandoned, it and the rest are left unsent and keep
-    // their marks.
+    // Stops now: a message still going out is abandoned (one whose whole text is out waits for
+    // the server's answer); it and the rest are left unsent and keep their marks.
     void cancel();
     bool running() const { return m_running; }
     bool wasCancelled() const { return m_cancelled; }

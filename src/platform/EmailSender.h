@@ -50,8 +50,9 @@ public:
     // False (and nothing started) while a send is already running.
     bool SendAsync(bool separately);
     bool isSending() const { return m_link != nullptr; }
-    // Abandons the message on its way and sends no more; the rest come back unsent. SendAsync still
-    // emits Finished; a blocking Send (cancelled from an ItemsSent handler) returns.
+    // Abandons the message on its way (unless its whole text is out: then the server's answer
+    // decides it) and sends no more; the rest come back unsent. SendAsync still emits Finished; a
+    // blocking Send (cancelled from an ItemsSent handler) returns.
     void Cancel();
 
     // Sends started by any sender whose worker has not yet ended (tests wait on this).
