@@ -178,17 +178,16 @@ void frmGroupEmail2::cSendMail_Click()
 void frmGroupEmail2::runEnded()
 {
     setBusy(false);
-    const int ok = m_run->succeeded();
-    const int unsent = m_run->leftUnsent();
+    const EmailRunReport report = m_run->report();
     const QList<qint32> failed = m_run->failedIds();
     // The group is named by the subject this run sent, whatever the window holds now.
     const QString subject = m_run->message().subject;
     ui->cPeru->setText(QStringLiteral("&Sulje"));
     if (failed.isEmpty()) {
-        ShowInfo(GroupEmail::ClosingText(ok, unsent));
+        ShowInfo(GroupEmail::ClosingText(report));
         return;
     }
-    if (!AskYesNo(GroupEmail::TallyQuestion(ok, int(failed.size()), unsent), MsgIcon::Warning))
+    if (!AskYesNo(GroupEmail::TallyQuestion(report), MsgIcon::Warning))
         return;
     if (!ReportingErrors(QStringLiteral("Ryhmän luonti epäonnistui: "),
                          [&] { GroupEmail::CreateFailedGroup(m_db, subject, failed, Now()); }))
