@@ -1,11 +1,16 @@
 #pragma once
 
+#include "base/SharedState.h"
 #include "db/Database.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QString>
 #include <QTemporaryDir>
+
+#include <map>
+#include <memory>
+#include <utility>
 
 // A club database for the benchmarks: the demo file of the staged program folder copied into a
 // temporary folder, its members replaced by `members` generated ones (surnames spread over every
@@ -64,3 +69,15 @@ struct ClubFixture {
         tikkeli::ConnectionRegistry::closeAll(database);
     }
 };
+
+// One club of each size for the whole benchmark program, made when first asked for; the program's
+// database is set to it, as a window opening it expects.
+inline ClubFixture& SharedClubFixture(int members, bool features)
+{
+    static std::map<std::pair<int, bool>, std::unique_ptr<ClubFixture>> made;
+    auto& f = made[{members, features}];
+    if (!f)
+        f = std::make_unique<ClubFixture>(members, features);
+    tikkeli::State().DatabasePath = f->database;
+    return *f;
+}

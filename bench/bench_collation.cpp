@@ -12,6 +12,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <sqlite3.h>
@@ -75,7 +76,7 @@ long long stepAll(sqlite3* h, const char* sql)
 
 // The members by name in a collation's order against a baseline order of the same rows.
 void nameOrder(benchmark::State& state, const std::string& what, const std::string& collation,
-               const std::string& baselineCollation, double target)
+               const std::string& baselineCollation, std::optional<double> target)
 {
     Fixture& f = fixture(int(state.range(0)));
     sqlite3* h = f.db.handle();
@@ -93,6 +94,8 @@ void nameOrder(benchmark::State& state, const std::string& what, const std::stri
 // What any registered collation costs SQLite's sorter, whatever it compares: one that is plain
 // byte order (memcmp) against the built-in binary order, which the sorter compares inline, without
 // unpacking the records and calling out. A query sorted by a collation of ours cannot go below it.
+// It measures SQLite's sorter against itself, which no code of ours can change: it is printed as
+// the floor, without a target.
 int byteOrder(void*, int na, const void* a, int nb, const void* b)
 {
     const int r = std::memcmp(a, b, std::size_t(na < nb ? na : nb));
@@ -107,7 +110,7 @@ void installByteOrder(int rows)
 void BM_NameOrderAnyCollation(benchmark::State& state)
 {
     installByteOrder(int(state.range(0)));
-    nameOrder(state, "byte-order collation (the floor) vs binary order", "BYTES", "", 1.5);
+    nameOrder(state, "byte-order collation (the floor) vs binary order", "BYTES", "", std::nullopt);
 }
 BENCHMARK(BM_NameOrderAnyCollation)->Arg(10000)->Arg(100000)->Iterations(9)->UseManualTime()->Unit(benchmark::kMillisecond);
 

@@ -9,7 +9,8 @@
 //   vs a plain drawImage of the same source rectangle into an image of the
 //   view's size;
 // - a scroll step of the map window with 10,000 estates shown (the window holding the only
-//   handle to the file, as in the running program) vs a plain drawImage of the same area.
+//   handle to the file, as in the running program) vs a plain drawImage of the same area;
+// - opening the map window with 10,000 estates drawn and none shown vs opening it with none drawn.
 // The two sides run interleaved; the ratio is of the medians (PairedRatio.h).
 #include "ClubFixture.h"
 #include "PairedRatio.h"
@@ -231,22 +232,23 @@ void BM_RepaintAt200(benchmark::State& state)
 }
 BENCHMARK(BM_RepaintAt200)->Iterations(31)->UseManualTime()->Unit(benchmark::kMillisecond);
 
-// 10,000 estates of 20 corners on a 100 x 100 grid over a 6,000 x 4,800 pixel picture.
-void BM_ScrollStepWith10000Estates(benchmark::State& state)
-{
-    constexpr int kSide = 100, kRing = 20;
-    constexpr double kWidth = 90000, kHeight = 72000; // map twips of the picture
+// A club whose map is a 6,000 x 4,800 pixel picture; with `drawn`, 10,000 estates of 20 corners on a
+// 100 x 100 grid over it. Nothing holds the file open afterwards.
+struct DrawnClub {
+    static constexpr int kSide = 100, kRing = 20;
+    static constexpr double kWidth = 90000, kHeight = 72000; // map twips of the picture
     ClubFixture club{10};
-    tikkeli::State().DatabasePath = club.database;
-    QImage picture(6000, 4800, QImage::Format_RGB32);
-    picture.fill(QColor(240, 235, 220));
+    QImage picture{6000, 4800, QImage::Format_RGB32};
+
+    explicit DrawnClub(bool drawn)
     {
-        QPainter p(&picture);
-        p.setPen(QPen(Qt::darkGreen, 3));
-        for (int x = 0; x < picture.width(); x += 250)
-            p.drawLine(x, 0, x, picture.height());
-    }
-    {
+        picture.fill(QColor(240, 235, 220));
+        {
+            QPainter p(&picture);
+            p.setPen(QPen(Qt::darkGreen, 3));
+            for (int x = 0; x < picture.width(); x += 250)
+                p.drawLine(x, 0, x, picture.height());
+        }
         tikkeli::Database db = tikkeli::Database::open(club.database);
         QByteArray bytes;
         QBuffer buffer(&bytes);
@@ -260,7 +262,7 @@ void BM_ScrollStepWith10000Estates(benchmark::State& state)
                        {QStringLiteral("Tila %1").arg(e), QStringLiteral("940-2-%1").arg(e)});
             const qint64 tlId = db.lastInsertId();
             const QPointF centre((e % kSide + 0.5) * kWidth / kSide, (e / kSide + 0.5) * kHeight / kSide);
-            for (int c = 0; c < kRing; ++c) {
+            for (int c = 0; drawn && c < kRing; ++c) {
                 const double a = 2 * M_PI * c / kRing;
                 db.execute(
                     QStringLiteral("INSERT INTO rj (rjtlID, rjOrderID, rjX, rjY, rjMukaan) VALUES (?1, ?2, ?3, ?4, 0)"),
@@ -269,7 +271,20 @@ void BM_ScrollStepWith10000Estates(benchmark::State& state)
             }
         }
         db.execute(QStringLiteral("COMMIT"));
-    } // the window holds the only handle from here on
+    }
+};
+
+void closeMapWindow(tikkeli::frmKartta* w)
+{
+    w->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void BM_ScrollStepWith10000Estates(benchmark::State& state)
+{
+    DrawnClub drawn(true);
+    tikkeli::State().DatabasePath = drawn.club.database;
+    const QImage& picture = drawn.picture;
     tikkeli::frmKartta::ChooseEstates = [](QWidget*) {
         return std::optional<tikkeli::frmKartta::EstatesChoice>({true, {}});
     };
@@ -296,10 +311,29 @@ void BM_ScrollStepWith10000Estates(benchmark::State& state)
             h->setValue(h->value() + step * h->singleStep());
             view->render(&target);
         });
-    w->close();
-    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    closeMapWindow(w);
 }
 BENCHMARK(BM_ScrollStepWith10000Estates)->Iterations(31)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// Opening the map window as the user does (the picture read and shown, the window painted) on a
+// club with 10,000 estates drawn but none shown, against the same club with none drawn. Each
+// opening starts as the program's first: no boundaries held from an earlier one.
+void BM_OpeningWith10000EstatesDrawn(benchmark::State& state)
+{
+    DrawnClub none(false), drawn(true);
+    const auto open = [](const DrawnClub& club) {
+        tikkeli::State().DatabasePath = club.club.database;
+        tikkeli::frmKartta* w = tikkeli::frmKartta::Load();
+        w->resize(1100, 760);
+        w->show();
+        QApplication::processEvents();
+        closeMapWindow(w);
+    };
+    RunPaired(
+        state, "map window opening, 10,000 estates drawn, none shown", 1.2, [&] { open(none); }, [&] { open(drawn); },
+        [] { tikkeli::BoundaryCache::shared().clear(); });
+}
+BENCHMARK(BM_OpeningWith10000EstatesDrawn)->Iterations(15)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -35,12 +35,7 @@ namespace {
 
 ClubFixture& fixture(int members)
 {
-    static std::map<int, std::unique_ptr<ClubFixture>> made;
-    auto& f = made[members];
-    if (!f)
-        f = std::make_unique<ClubFixture>(members, true);
-    tikkeli::State().DatabasePath = f->database;
-    return *f;
+    return SharedClubFixture(members, true);
 }
 
 std::string label(const char* what, int members)

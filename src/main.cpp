@@ -8,6 +8,8 @@
 #include "app/ui/frmMain.h"
 #include "ui/FullGlyphStyle.h"
 #include "ui/FullGlyphTextBoxes.h"
+#include "ui/OptionGroupKeys.h"
+#include "ui/ReopenedDialogFocus.h"
 #include "ui/ScreenFit.h"
 
 #include <QApplication>
@@ -32,6 +34,9 @@ int main(int argc, char** argv)
     // (the desktop's, or the one the user named with -style).
     QApplication::setStyle(new tikkeli::FullGlyphStyle(QApplication::style()->name()));
     tikkeli::FullGlyphTextBoxes::install();
+    // The keyboard reaches every choice as the mouse does, in every window and dialog.
+    tikkeli::InstallOptionGroupKeys();
+    tikkeli::InstallReopenedDialogFocus();
     // The club's numbers and dates are Finnish whatever the desktop's language.
     QLocale::setDefault(QLocale(QLocale::Finnish, QLocale::Finland));
     // Qt's own dialogs (file choosers, printer setup, standard buttons) in Finnish too.

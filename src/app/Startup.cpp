@@ -186,8 +186,10 @@ StartupOutcome Startup::run()
         if (UntouchedSinceCleanClose(s.DatabasePath))
             m_untouchedPath = s.DatabasePath;
     });
-    IgnoringErrors("start-up: remove what stopped runs left",
-                   [&s] { FolderBackup::removeLeftovers(s.DatabasePath, s.BackupFolder); });
+    IgnoringErrors("start-up: remove what stopped runs left", [&s] {
+        ProgramIniStore().removeLeftovers();
+        FolderBackup::removeLeftovers(s.DatabasePath, s.BackupFolder);
+    });
     // One connection for the whole start-up: the settings check and the open below share it, so
     // the file is checked once. It opens only a healthy, writable file; every road of step 8 still
     // starts from its own open.

@@ -62,9 +62,23 @@ bool BackupRestore::isInUse(const QString& path)
     return QFileInfo::exists(path) && ConnectionRegistry::isOpen(path) && !ConnectionRegistry::closeAll(path);
 }
 
+QString BackupRestore::fileBehind(const QString& target)
+{
+    QString path = QFileInfo(target).absoluteFilePath();
+    // As many links as the system itself follows; a loop of links is left as the name it is, and
+    // the steps on it fail.
+    for (int hop = 0; hop < 40; ++hop) {
+        const QFileInfo fi(path);
+        if (!fi.isSymLink())
+            break;
+        path = fi.symLinkTarget();
+    }
+    return path;
+}
+
 QString BackupRestore::safetyCopyPath(const QString& target, const QDate& day)
 {
-    const QFileInfo fi(target);
+    const QFileInfo fi(fileBehind(target));
     const QString suffix = fi.suffix().isEmpty() ? QString() : u'.' + fi.suffix();
     const QString stem = fi.completeBaseName() + QStringLiteral("_ennen_palautusta_")
                          + day.toString(QStringLiteral("yyyy-MM-dd"));
@@ -76,18 +90,28 @@ QString BackupRestore::safetyCopyPath(const QString& target, const QDate& day)
     }
 }
 
+QString BackupRestore::safetyCopyNote(const QString& target, const QDate& day)
+{
+    const QFileInfo kept(safetyCopyPath(target, day));
+    if (kept.absolutePath() == QFileInfo(target).absolutePath())
+        return QStringLiteral("Nykyinen tietokanta säilytetään samassa kansiossa nimellä ") + kept.fileName();
+    return QStringLiteral("Nykyinen tietokanta säilytetään nimellä ") + QDir::toNativeSeparators(kept.absoluteFilePath());
+}
+
 std::optional<BackupError> BackupRestore::keepSafetyCopy(const QString& target, const QDate& day, QString& kept,
                                                          const DatabaseWriteLock* lock)
 {
     FileSafety& files = FileSafety::instance();
-    const QString path = safetyCopyPath(target, day);
-    auto error = files.link(target, path);
+    const QString file = fileBehind(target);
+    const QString path = safetyCopyPath(file, day);
+    // A link of the file itself: a hard link to a symbolic link would keep only the link.
+    auto error = QFileInfo(file).isSymLink() ? FileError::fromErrno(ELOOP) : files.link(file, path);
     if (error && error->number != DbErr::FileExists) {
         // Without hard links, a copy: made under a name beside the target, where the next restore
         // to it finds what a stopped one left, and then given the kept name.
-        const QString temp = FileSafety::temporaryName(target, TempTag);
+        const QString temp = FileSafety::temporaryName(file, TempTag);
         error = lock && lock->held() ? lock->copyTo(temp, TempTag)
-                                     : files.copyFile(target, temp, FileSafety::Existing::Keep, TempTag);
+                                     : files.copyFile(file, temp, FileSafety::Existing::Keep, TempTag);
         if (!error && (error = files.rename(temp, path, FileSafety::Existing::Keep)))
             files.remove(temp);
     }
@@ -96,9 +120,10 @@ std::optional<BackupError> BackupRestore::keepSafetyCopy(const QString& target, 
     return error;
 }
 
-std::optional<BackupError> BackupRestore::lockTarget(const QString& target, DatabaseWriteLock& lock)
+std::optional<BackupError> BackupRestore::lockTarget(const QString& link, DatabaseWriteLock& lock)
 {
     lock.release();
+    const QString target = fileBehind(link);
     if (!QFileInfo::exists(target))
         return std::nullopt;
     // Every handle of the program's own goes first; one in the middle of a save keeps the file.
@@ -124,9 +149,14 @@ std::optional<BackupError> BackupRestore::lockTarget(const QString& target, Data
     return std::nullopt;
 }
 
-std::optional<BackupError> BackupRestore::copyIntoPlace(const QString& source, const QString& target,
+std::optional<BackupError> BackupRestore::copyIntoPlace(const QString& source, const QString& link,
                                                         const DatabaseWriteLock* lock)
 {
+    // The new file takes the place of the file behind a link; the link itself stays, and a loop
+    // of links has no file to take the place of.
+    const QString target = fileBehind(link);
+    if (QFileInfo(target).isSymLink())
+        return BackupError::fromErrno(ELOOP);
     DatabaseWriteLock own;
     if (!lock) {
         if (auto error = lockTarget(target, own))

@@ -21,6 +21,12 @@ public:
     // Whether path is the database the program works on, or a file some window holds open.
     static bool isInUse(const QString& path);
 
+    // The file a restore to target writes: target itself or, when target is a symbolic link, the
+    // file the link (through any further links) points to, also one not there yet. The link stays
+    // as its owner made it, and the copies kept and the temporary files lie beside that file. A
+    // loop of links gives a link, which nothing is copied over.
+    static QString fileBehind(const QString& target);
+
     // The tag of the restore's temporary files: a stopped restore's are removed by the next
     // restore to the same target and at start-up beside the database.
     static const QString TempTag;
@@ -42,10 +48,15 @@ public:
     static std::optional<BackupError> copyIntoPlace(const QString& source, const QString& target,
                                                     const DatabaseWriteLock* lock = nullptr);
 
-    // The dated safety copy a restore keeps of the file it replaces, beside it:
-    // "<name>_ennen_palautusta_<yyyy-MM-dd>.<ext>" ("_2", "_3"... when taken).
+    // The dated safety copy a restore keeps of the file it replaces, beside it (beside the file
+    // behind a link): "<name>_ennen_palautusta_<yyyy-MM-dd>.<ext>" ("_2", "_3"... when taken).
     static QString safetyCopyPath(const QString& target, const QDate& day);
-    // Keeps target under safetyCopyPath (a hard link, or a copy without hard links); kept is set.
+    // Where the question before a restore over a file says that file is kept: "Nykyinen
+    // tietokanta säilytetään samassa kansiossa nimellä <name>", or with the whole path when a
+    // link puts the file in another folder.
+    static QString safetyCopyNote(const QString& target, const QDate& day);
+    // Keeps the file behind target under safetyCopyPath (a hard link, or a copy without hard
+    // links); kept is set.
     // Under lockTarget's lock, the copy is read through the lock's handle.
     static std::optional<BackupError> keepSafetyCopy(const QString& target, const QDate& day, QString& kept,
                                                      const DatabaseWriteLock* lock = nullptr);

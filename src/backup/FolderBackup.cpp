@@ -173,7 +173,10 @@ void FolderBackup::removeLeftovers(const QString& databasePath, const QString& b
         return;
     FileSafety& files = FileSafety::instance();
     files.removeLeftovers(databasePath, {QStringLiteral("tiivistys"), QStringLiteral("korjaus"), BackupRestore::TempTag});
-    files.removeLeftovers(compactedPath(databasePath), {QStringLiteral("tiivistys")});
+    // A restore over a database reached through a link writes beside the file the link points to.
+    if (const QString file = BackupRestore::fileBehind(databasePath); file != QFileInfo(databasePath).absoluteFilePath())
+        files.removeLeftovers(file, {BackupRestore::TempTag});
+    files.removeLeftovers(compactedPath(BackupRestore::fileBehind(databasePath)), {QStringLiteral("tiivistys")});
     // A restore goes into the program's own folder unless the user chose another.
     files.removeLeftoversIn(restoreFolder(), {BackupRestore::TempTag});
     if (BackupRestore::targetFolder() != restoreFolder())
@@ -218,8 +221,11 @@ void FolderBackup::backup()
     const SharedState& s = State();
     const QString database = s.DatabasePath;
     const QString copy = backupCopyPath(s.BackupFolder, database);
-    const QString compacted = compactedPath(database);
-    const QString previous = previousPath(database);
+    // A database reached through a link is compacted in place of the file the link points to: a
+    // rename over the link would leave the club's own file behind, out of date, and the link
+    // turned into a file.
+    const QString compacted = compactedPath(BackupRestore::fileBehind(database));
+    const QString previous = previousPath(BackupRestore::fileBehind(database));
 
     ShowInfo(QStringLiteral("Aloitetaan tietokannan varmuuskopiointi ja uudelleenjärjestely.\nVarmista että kohde ")
              + s.BackupFolder + QStringLiteral(" on valmiina.\nKopiointi kestää hetken..."));
@@ -240,7 +246,7 @@ void FolderBackup::backup()
         return;
     if (!compactBeside(database, compacted))
         return;
-    if (!replaceWithCompacted(database, compacted, previous))
+    if (!replaceWithCompacted(BackupRestore::fileBehind(database), compacted, previous))
         return;
     letEventsRun();
     ShowInfo(QStringLiteral("Tietokannan varmuuskopiointi ja uudelleenjärjestely valmis."));
@@ -319,8 +325,7 @@ void FolderBackup::restore()
         overDatabaseInUse = isSameFile(target, s.DatabasePath) || ConnectionRegistry::isOpen(target);
         if (overDatabaseInUse) {
             if (!AskYesNo(QStringLiteral("Varmuuskopio palautetaan käytössä olevan tietokannan päälle:\n\n") + target
-                              + QStringLiteral("\n\nNykyinen tietokanta säilytetään samassa kansiossa nimellä ")
-                              + QFileInfo(BackupRestore::safetyCopyPath(target, Today())).fileName()
+                              + QStringLiteral("\n\n") + BackupRestore::safetyCopyNote(target, Today())
                               + QStringLiteral(". Kaikki ikkunat suljetaan ja Tikkeli sammutetaan. Jatketaanko?"),
                           MsgIcon::Question, s.ProgramTitle))
                 continue;

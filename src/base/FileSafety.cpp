@@ -361,10 +361,10 @@ std::optional<FileError> FileSafety::copyFile(const QString& from, const QString
     return publish(temp, to, existing);
 }
 
-std::optional<FileError> FileSafety::writeFile(const QString& path, const QByteArray& bytes)
+std::optional<FileError> FileSafety::writeFile(const QString& path, const QByteArray& bytes, const QString& tag)
 {
     std::optional<FileError> error;
-    const QString temp = reserveTemp(path, error);
+    const QString temp = reserveTemp(path, error, tag);
     if (temp.isEmpty())
         return error;
     {

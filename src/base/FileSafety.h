@@ -89,8 +89,9 @@ public:
     std::optional<FileError> publish(const QString& temp, const QString& target, Existing existing);
     // Copies a file through a temporary file beside the target, named with tag when one is given.
     std::optional<FileError> copyFile(const QString& from, const QString& to, Existing existing, const QString& tag = {});
-    // Writes bytes as the whole new content of path through a temporary file.
-    std::optional<FileError> writeFile(const QString& path, const QByteArray& bytes);
+    // Writes bytes as the whole new content of path through a temporary file, named with tag when
+    // one is given.
+    std::optional<FileError> writeFile(const QString& path, const QByteArray& bytes, const QString& tag = {});
     // Reads the whole of path into bytes. A read that fails, or ends before the size the file had
     // when it was opened, is an error: nothing is taken from a file read in part. A file larger
     // than maxBytes (when given) is refused before anything is read.

@@ -14,7 +14,8 @@ public:
         switch (buttons) {
         case MsgButtons::Ok: return MsgResult::Ok;
         case MsgButtons::OkCancel:
-        case MsgButtons::YesNoCancel: return MsgResult::Cancel;
+        case MsgButtons::YesNoCancel:
+        case MsgButtons::YesNoCancelDefaultCancel: return MsgResult::Cancel;
         case MsgButtons::YesNo:
         case MsgButtons::YesNoDefaultNo: return MsgResult::No;
         }

@@ -9,7 +9,8 @@ namespace tikkeli {
 
 enum class MsgIcon { None, Information, Warning, Critical, Question };
 // YesNoDefaultNo: a question whose Yes loses something (typed work); Enter answers No.
-enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel, YesNoDefaultNo };
+// YesNoCancelDefaultCancel: a question put in the way of a command (a close), which Enter calls off.
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel, YesNoDefaultNo, YesNoCancelDefaultCancel };
 enum class MsgResult { Ok, Cancel, Yes, No };
 
 struct FileDialogRequest {

@@ -2,6 +2,7 @@
 
 #include "base/NullConversions.h"
 #include "members/CriteriaValues.h"
+#include "members/DateRefinement.h"
 #include "printing/FormulaText.h"
 
 namespace tikkeli {
@@ -77,11 +78,7 @@ FeatureTests featureTests(const ContractCriteria::Feature& f)
 {
     // The member criteria's readers: a text reads here as the criteria dialog's check reads it.
     FeatureTests t;
-    if (const auto date = ReadDateCriterion(f.PvmArvo).value) {
-        t.hasYearPattern = date->isYearPattern();
-        t.yearPattern = date->yearPattern;
-        t.date = date->date;
-    }
+    t.date = ReadDateCriterion(f.PvmArvo).value;
     if (const auto number = ReadWholeNumberCriterion(f.LukuArvo).value)
         t.number = *number;
     t.money = ReadMoneyCriterion(f.ArvoArvo).value;
@@ -93,11 +90,8 @@ QString featureFormula(const ContractCriteria::Feature& f)
     const FeatureTests t = featureTests(f);
     QString formula = QStringLiteral("{mt.mtvsID} = {vs.vsID} and {pi.piID} = {mt.mtpiID} and {mt.mtpiID} = ")
                       + QString::number(f.RaporttiOminaisuus);
-    if (t.hasYearPattern)
-        formula += QStringLiteral(" and ToText(Year({mt.mtValDate}),0) like ") + FormulaText::string(t.yearPattern);
-    else if (t.date.isValid())
-        formula += QStringLiteral(" and {mt.mtValDate} ") + FormulaText::comparison(f.PvmVertailu) + QLatin1Char(' ')
-                   + formulaDate(t.date);
+    if (t.date)
+        formula += DateRefinement::formula(QStringLiteral("{mt.mtValDate}"), *t.date, f.PvmVertailu);
     if (t.number)
         formula += QStringLiteral(" and {mt.mtValLong} ") + FormulaText::comparison(f.LukuVertailu) + QLatin1Char(' ')
                    + QString::number(*t.number);
@@ -113,13 +107,10 @@ ContractQuery featureSummaryQuery(const ContractCriteria::Feature& f)
     ContractQuery q;
     q.sql = QStringLiteral("SELECT vs.* FROM vs LEFT JOIN mt ON vs.vsID = mt.mtvsID WHERE ((mt.mtpiID = ?");
     q.params.push_back(Value(f.RaporttiOminaisuus));
-    if (t.hasYearPattern) {
-        // The year's digits against the pattern's * and ? wildcards.
-        q.sql += QStringLiteral(" AND strftime('%Y', mt.mtValDate) GLOB ?");
-        q.params.push_back(Value(t.yearPattern));
-    } else if (t.date.isValid()) {
-        q.sql += QStringLiteral(" AND mt.mtValDate ") + FormulaText::comparison(f.PvmVertailu) + QStringLiteral(" ?");
-        q.params.push_back(Value(t.date));
+    if (t.date) {
+        const DateRefinement::SqlTest test = DateRefinement::sql(QStringLiteral("mt.mtValDate"), *t.date, f.PvmVertailu);
+        q.sql += test.sql;
+        q.params.push_back(Value(test.value));
     }
     if (t.number) {
         q.sql += QStringLiteral(" AND mt.mtValLong ") + FormulaText::comparison(f.LukuVertailu) + QStringLiteral(" ?");

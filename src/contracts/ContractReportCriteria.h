@@ -1,6 +1,7 @@
 #pragma once
 
 #include "contracts/ContractCriteria.h"
+#include "members/CriteriaValues.h"
 
 #include <QString>
 #include <optional>
@@ -27,9 +28,7 @@ QString AnimalGroupText(const ContractCriteria::Animals& a);
 // (CriteriaValues): a date or a year pattern ("19*", "198?"), a whole number (half to even),
 // money with its decimals. A text that does not read as its kind adds no test.
 struct FeatureTests {
-    bool hasYearPattern = false;
-    QString yearPattern;
-    QDate date;
+    std::optional<DateCriterion> date; // tested by DateRefinement
     std::optional<qint64> number;
     std::optional<Currency> money;
 };

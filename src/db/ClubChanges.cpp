@@ -2,8 +2,39 @@
 
 #include "base/ErrorHandling.h"
 #include "db/Database.h"
+#include "db/Transaction.h"
+
+#include <array>
+#include <utility>
 
 namespace tikkeli {
+
+namespace {
+
+using Signal = void (ClubChanges::*)();
+using K = ClubChanges::Kind;
+
+// The kinds in the order they are told, each with its signal.
+constexpr std::array<std::pair<K, Signal>, 8> Signals = {{
+    {K::Members, &ClubChanges::membersChanged},
+    {K::FeatureDefinitions, &ClubChanges::featureDefinitionsChanged},
+    {K::FeatureValues, &ClubChanges::featureValuesChanged},
+    {K::Contracts, &ClubChanges::contractsChanged},
+    {K::Boundaries, &ClubChanges::boundariesChanged},
+    {K::Catches, &ClubChanges::catchesChanged},
+    {K::ReportTemplates, &ClubChanges::reportTemplatesChanged},
+    {K::ContractFeatureValues, &ClubChanges::contractFeatureValuesChanged},
+}};
+
+Signal signalOf(K kind)
+{
+    for (const auto& [k, signal] : Signals)
+        if (k == kind)
+            return signal;
+    return nullptr;
+}
+
+} // namespace
 
 ClubChanges& ClubChanges::instance()
 {
@@ -14,26 +45,76 @@ ClubChanges& ClubChanges::instance()
 void ClubChanges::announce(const Database& db, Kind kind)
 {
     const unsigned bit = static_cast<unsigned>(kind);
-    if (db.isOpen() && db.inTransaction()) {
-        instance().m_pending[db.path()] |= bit;
-        return;
+    if (!Transaction::holdChanges(db, bit))
+        instance().emitKinds(bit);
+}
+
+void ClubChanges::replaced(const QString& path)
+{
+    ClubChanges& changes = instance();
+    {
+        std::lock_guard lock(changes.m_replacedMutex);
+        // Every write of a command may meet the same replaced file: the windows read it once.
+        if (changes.m_replaced.contains(path))
+            return;
+        changes.m_replaced.insert(path);
     }
-    instance().emitKinds(bit);
+    QMetaObject::invokeMethod(&changes, &ClubChanges::tellReplaced, Qt::QueuedConnection);
 }
 
-void ClubChanges::committed(const QString& path)
+void ClubChanges::tellReplaced()
 {
-    if (const unsigned kinds = instance().m_pending.take(path))
+    QSet<QString> paths;
+    {
+        std::lock_guard lock(m_replacedMutex);
+        paths.swap(m_replaced);
+    }
+    for (const QString& path : std::as_const(paths))
+        IgnoringErrors("club changes: a window failed to read a replaced file", [&] { emit fileReplaced(path); });
+}
+
+namespace {
+
+// An exception must not cross Qt's signal dispatch (Qt leaves that undefined), nor stop the
+// dispatch before the other listeners and kinds are told: each listener is shielded on its own,
+// and its failure shown once, as a failed command's is.
+void shielded(const std::function<void()>& listener)
+{
+    const QString prefix = QStringLiteral("Ikkunan päivitys muutoksen jälkeen ei onnistunut: ");
+    try {
+        listener();
+    } catch (const std::exception& e) {
+        IgnoringErrors("club changes: report a listener's failure", [&] { detail::ShowFailure(prefix, e); });
+    } catch (...) {
+        IgnoringErrors("club changes: report a listener's failure",
+                       [&] { detail::ShowFailure(prefix, std::runtime_error("tuntematon virhe")); });
+    }
+}
+
+} // namespace
+
+QMetaObject::Connection ClubChanges::follow(QObject* receiver, Kind kind, std::function<void()> listener)
+{
+    return connect(&instance(), signalOf(kind), receiver, [listener = std::move(listener)] { shielded(listener); });
+}
+
+QMetaObject::Connection ClubChanges::followReplaced(QObject* receiver, std::function<void(const QString& path)> listener)
+{
+    return connect(&instance(), &ClubChanges::fileReplaced, receiver,
+                   [listener = std::move(listener)](const QString& path) { shielded([&] { listener(path); }); });
+}
+
+void ClubChanges::committed(unsigned kinds)
+{
+    if (kinds)
         instance().emitKinds(kinds);
-}
-
-void ClubChanges::rolledBack(const QString& path)
-{
-    instance().m_pending.remove(path);
 }
 
 void ClubChanges::emitKinds(unsigned kinds)
 {
+    // A window told of a change writes what it holds typed before it reads again: what it typed
+    // against a replaced file must be dropped before that.
+    tellReplaced();
     // The change is in the file by now: a listener that fails to follow it must not make the
     // writer report its work as failed.
     IgnoringErrors("club changes: a listener failed", [&] { emitEach(kinds); });
@@ -41,24 +122,9 @@ void ClubChanges::emitKinds(unsigned kinds)
 
 void ClubChanges::emitEach(unsigned kinds)
 {
-    using K = Kind;
-    const auto has = [kinds](K k) { return (kinds & static_cast<unsigned>(k)) != 0; };
-    if (has(K::Members))
-        emit membersChanged();
-    if (has(K::FeatureDefinitions))
-        emit featureDefinitionsChanged();
-    if (has(K::FeatureValues))
-        emit featureValuesChanged();
-    if (has(K::Contracts))
-        emit contractsChanged();
-    if (has(K::Boundaries))
-        emit boundariesChanged();
-    if (has(K::Catches))
-        emit catchesChanged();
-    if (has(K::ReportTemplates))
-        emit reportTemplatesChanged();
-    if (has(K::ContractFeatureValues))
-        emit contractFeatureValuesChanged();
+    for (const auto& [kind, signal] : Signals)
+        if (kinds & static_cast<unsigned>(kind))
+            emit(this->*signal)();
 }
 
 } // namespace tikkeli

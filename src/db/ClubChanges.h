@@ -1,17 +1,22 @@
 #pragma once
 
-#include <QHash>
 #include <QObject>
+#include <QSet>
 #include <QString>
+
+#include <functional>
+#include <mutex>
 
 namespace tikkeli {
 
 class Database;
 
 // The one place where the club's data announces that it changed. The core's writers announce
-// each change they made; windows that show the same data connect to the signals and read again.
-// A change announced inside a transaction is held until the outermost transaction commits and
-// dropped if it rolls back, so no window re-reads data that never reached the file.
+// each change they made; windows that show the same data follow the kinds they show and read
+// again. A change announced inside a transaction is told only when the whole transaction, with
+// the savepoint it was made in, reaches the file: a savepoint rolled back drops what was
+// announced in it, and a transaction that rolls back, or that SQLite ends by itself after a
+// failure, drops everything.
 class ClubChanges : public QObject {
     Q_OBJECT
 public:
@@ -31,6 +36,20 @@ public:
     // Announces a change written through db: at once, or when db's open transaction commits.
     static void announce(const Database& db, Kind kind);
 
+    // How a window follows a kind: listener runs, in receiver's thread and for as long as receiver
+    // lives, after each change of that kind. A listener's failure is shown once, as a failed
+    // command's is, and the other listeners and the later kinds of the same change are told all
+    // the same.
+    static QMetaObject::Connection follow(QObject* receiver, Kind kind, std::function<void()> listener);
+    // How a window follows fileReplaced, shielded in the same way.
+    static QMetaObject::Connection followReplaced(QObject* receiver, std::function<void(const QString& path)> listener);
+
+    // The database layer found that the file at path is no longer the one it had open (another
+    // program restored a backup over it, or removed it). Told by fileReplaced on the next turn of
+    // the event loop, once the command that met it has unwound and shown its message, and before
+    // any change announced meanwhile. Callable from any thread.
+    static void replaced(const QString& path);
+
 signals:
     void membersChanged();
     void featureDefinitionsChanged();
@@ -40,17 +59,21 @@ signals:
     void catchesChanged();
     void reportTemplatesChanged();
     void contractFeatureValuesChanged();
+    // What a window shows and holds typed was read from a file that is gone: it drops its unsaved
+    // edits (the user was told the change was not saved) and reads the file now at path.
+    void fileReplaced(const QString& path);
 
 private:
     friend class Transaction;
-    // What the outermost transaction on a file did: its announced changes are told or dropped.
-    static void committed(const QString& path);
-    static void rolledBack(const QString& path);
+    // The outermost transaction committed with these kinds announced in it.
+    static void committed(unsigned kinds);
     // Each kind of the mask once, in the order Kind lists them.
     void emitKinds(unsigned kinds);
     void emitEach(unsigned kinds);
+    void tellReplaced();
 
-    QHash<QString, unsigned> m_pending; // by the file's path: the open transaction's changes
+    std::mutex m_replacedMutex;
+    QSet<QString> m_replaced; // found replaced, not yet told
 };
 
 } // namespace tikkeli

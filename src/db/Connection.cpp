@@ -1,5 +1,6 @@
 #include "db/Connection.h"
 
+#include "db/ClubChanges.h"
 #include "db/DatabaseProbe.h"
 #include "db/FinnishCollation.h"
 #include "db/JetFunctions.h"
@@ -168,6 +169,8 @@ void Connection::noteReplaced(const QString& path)
     ReplacedFiles& r = replacedFiles();
     r.files.insert(path);
     ++r.notes;
+    // The windows hold rows, and maybe typed changes, of the file that is gone.
+    ClubChanges::replaced(path);
 }
 
 void Connection::setWritableProbe(std::function<bool(const QString&)> probe)
@@ -294,7 +297,8 @@ bool Connection::closeNow()
     m_schemaVersion = -1;
     sqlite3_close_v2(m_db);
     m_db = nullptr;
-    savepointDepth = 0;
+    // Only a transaction SQLite ended by itself can be left here: nothing of it reached the file.
+    levels.clear();
     return true;
 }
 

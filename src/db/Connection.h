@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -39,7 +40,12 @@ public:
     QByteArray normalized(const QString& sql);
 
     int changes = 0;
-    int savepointDepth = 0;
+    // The open transaction's levels, outermost first (its BEGIN, then each SAVEPOINT), each with
+    // the kinds of change announced at that level (ClubChanges::Kind bits); empty outside one.
+    std::vector<unsigned> levels;
+    // Counts the transactions begun here: a Transaction whose transaction SQLite ended by itself
+    // must never commit or roll back one begun after it.
+    quint64 transactionsBegun = 0;
 
     // Opens a file for the layer: never creates it, classifies every failure (DbException).
     static sqlite3* openFile(const QString& path);
@@ -49,7 +55,7 @@ public:
     // A file where a read met damage is checked fully on its every open until it checks clean.
     static void noteDamaged(const QString& path);
     // Another program replaced or removed the file: its connection reads the file at the path
-    // again at its next use outside a transaction.
+    // again at its next use outside a transaction, and the windows are told (ClubChanges).
     static void noteReplaced(const QString& path);
     static void setWritableProbe(std::function<bool(const QString&)> probe);
 

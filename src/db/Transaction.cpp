@@ -19,21 +19,41 @@ void exec(sqlite3* db, const QString& sql)
         SqliteError::raise(db, rc);
 }
 
+// SQLite ends the whole transaction by itself after some failures (a full disk, an I/O error):
+// nothing announced inside it reached the file, and no later transaction may tell it.
+void forgetEndedTransaction(Connection& c)
+{
+    if (!c.levels.empty() && !c.inTransaction())
+        c.levels.clear();
+}
+
+unsigned allKinds(const std::vector<unsigned>& levels, std::size_t from)
+{
+    unsigned kinds = 0;
+    for (std::size_t i = from; i < levels.size(); ++i)
+        kinds |= levels[i];
+    return kinds;
+}
+
 } // namespace
 
 Transaction::Transaction(Database& db) : m_db(db)
 {
     Connection& c = m_db.conn();
     sqlite3* h = c.db();
-    if (c.savepointDepth == 0 || sqlite3_get_autocommit(h)) {
+    forgetEndedTransaction(c);
+    if (c.levels.empty()) {
         // Take the write lock at once, so two writers wait for each other instead of failing later.
         exec(h, QStringLiteral("BEGIN IMMEDIATE"));
-        c.savepointDepth = 1;
+        c.levels.assign(1, 0u);
+        ++c.transactionsBegun;
     } else {
-        m_savepoint = QStringLiteral("tikkeli_sp%1").arg(c.savepointDepth);
+        m_savepoint = QStringLiteral("tikkeli_sp%1").arg(c.levels.size());
         exec(h, QStringLiteral("SAVEPOINT ") + m_savepoint);
-        ++c.savepointDepth;
+        c.levels.push_back(0u);
     }
+    m_level = c.levels.size();
+    m_begun = c.transactionsBegun;
 }
 
 Transaction::~Transaction()
@@ -43,35 +63,52 @@ Transaction::~Transaction()
     }
 }
 
+bool Transaction::holdChanges(const Database& db, unsigned kinds)
+{
+    if (!db.isOpen())
+        return false;
+    Connection& c = db.conn();
+    forgetEndedTransaction(c);
+    if (c.levels.empty())
+        return false;
+    c.levels.back() |= kinds;
+    return true;
+}
+
+bool Transaction::stillOpen(Connection& c) const
+{
+    forgetEndedTransaction(c);
+    return c.transactionsBegun == m_begun && c.levels.size() >= m_level;
+}
+
 void Transaction::commit()
 {
     if (m_done)
         return;
     Connection& c = m_db.conn();
-    sqlite3* h = c.db();
-    // SQLite ends a transaction by itself after some failures (a full disk, an I/O error); a caller
-    // that caught such an error and went on would otherwise be told its work was saved while the
-    // statements after the failure ran one by one outside any transaction.
-    if (sqlite3_get_autocommit(h)) {
+    // A caller that caught the failure after which SQLite ended the transaction, and went on,
+    // would otherwise be told its work was saved while the statements after the failure ran one
+    // by one outside any transaction.
+    if (!stillOpen(c)) {
         m_done = true;
-        // The whole transaction is gone, so nothing announced inside it reached the file.
-        ClubChanges::rolledBack(m_db.path());
-        if (m_savepoint.isEmpty())
-            c.savepointDepth = 0;
-        else
-            --c.savepointDepth;
         throw DbException(DbErr::NoTransaction,
                           QStringLiteral("Tapahtuma keskeytyi aiemman virheen vuoksi, eikä sen muutoksia tallennettu."));
     }
+    sqlite3* h = c.db();
     if (m_savepoint.isEmpty()) {
         exec(h, QStringLiteral("COMMIT"));
-        c.savepointDepth = 0;
+        const unsigned kinds = allKinds(c.levels, 0);
+        c.levels.clear();
         m_done = true;
-        ClubChanges::committed(m_db.path());
+        ClubChanges::committed(kinds);
         return;
     }
     exec(h, QStringLiteral("RELEASE ") + m_savepoint);
-    --c.savepointDepth;
+    // Released, the savepoint's changes (and those of any savepoint left open inside it) are its
+    // parent's, told or dropped with it.
+    const unsigned kinds = allKinds(c.levels, m_level - 1);
+    c.levels.resize(m_level - 1);
+    c.levels.back() |= kinds;
     m_done = true;
 }
 
@@ -81,19 +118,16 @@ void Transaction::rollback()
         return;
     m_done = true;
     Connection& c = m_db.conn();
-    if (!c.isOpenNow())
+    // Gone already: SQLite ended it, or the connection was closed after that.
+    if (!stillOpen(c))
         return;
+    // What was announced at this level and inside it never reaches the file.
+    c.levels.resize(m_level - 1);
     sqlite3* h = c.db();
-    if (m_savepoint.isEmpty()) {
-        c.savepointDepth = 0;
-        ClubChanges::rolledBack(m_db.path());
-        if (!sqlite3_get_autocommit(h))
-            exec(h, QStringLiteral("ROLLBACK"));
-    } else {
-        --c.savepointDepth;
-        if (!sqlite3_get_autocommit(h))
-            exec(h, QStringLiteral("ROLLBACK TO ") + m_savepoint + QStringLiteral("; RELEASE ") + m_savepoint);
-    }
+    if (m_savepoint.isEmpty())
+        exec(h, QStringLiteral("ROLLBACK"));
+    else
+        exec(h, QStringLiteral("ROLLBACK TO ") + m_savepoint + QStringLiteral("; RELEASE ") + m_savepoint);
 }
 
 } // namespace tikkeli

@@ -161,20 +161,30 @@ quint64 hashBytes(const unsigned char* p, qsizetype n, quint64 h)
     return finishHash((h ^ tail ^ (quint64(n) << 56)) * HashMultiplier);
 }
 
-quint64 stepsHash()
+QByteArray stepLine(int no, const QByteArray& what)
 {
-    static const quint64 hash = [] {
-        QByteArray text("tikkeli upgrade steps\n");
-        for (const Step& s : Steps) {
-            text += QByteArray::number(s.no) + ' ' + QByteArray::number(int(s.guard)) + ' '
-                    + QByteArray(s.table ? s.table : "-") + ' ' + QByteArray(s.name ? s.name : "-") + '\n';
-        }
-        return hashBytes(reinterpret_cast<const unsigned char*>(text.constData()), text.size(), 0);
-    }();
-    return hash;
+    return QByteArray::number(no) + ' ' + what + '\n';
 }
 
-std::optional<qint32> schemaMark(Database& db)
+quint64 digestOf(const QByteArray& text)
+{
+    return hashBytes(reinterpret_cast<const unsigned char*>(text.constData()), text.size(), 0);
+}
+
+// The program's own steps as the mark knows them.
+const QByteArray& programStepsText()
+{
+    static const QByteArray text = [] {
+        QByteArray t("tikkeli upgrade steps\n");
+        for (const Step& s : Steps)
+            t += stepLine(s.no, QByteArray::number(int(s.guard)) + ' ' + QByteArray(s.table ? s.table : "-") + ' '
+                                    + QByteArray(s.name ? s.name : "-"));
+        return t;
+    }();
+    return text;
+}
+
+std::optional<qint32> schemaMark(Database& db, const UpgradeSteps& steps)
 {
     sqlite3* h = db.handle();
     sqlite3_stmt* st = nullptr;
@@ -198,7 +208,7 @@ std::optional<qint32> schemaMark(Database& db)
     sqlite3_finalize(st);
     if (rc != SQLITE_DONE)
         return std::nullopt;
-    const quint64 d = finishHash(stepsHash() ^ finishHash(sum + rows * HashMultiplier));
+    const quint64 d = finishHash(steps.digest() ^ finishHash(sum + rows * HashMultiplier));
     const qint32 mark = qint32((d >> 32) & 0x7FFFFFFFu);
     return mark == 0 ? 1 : mark;
 }
@@ -218,17 +228,17 @@ std::optional<qint64> storedMark(Database& db)
 
 class Upgrade {
 public:
-    Upgrade(Database& db, const UpgradeHooks& hooks) : m_db(db), m_hooks(hooks), m_cat(Catalogue::read(db)) {}
+    Upgrade(Database& db, const UpgradeHooks& hooks, const UpgradeSteps& steps)
+        : m_db(db), m_hooks(hooks), m_steps(steps), m_cat(Catalogue::read(db))
+    {
+    }
 
     std::vector<int> run()
     {
-        for (const Step& s : Steps) {
-            std::vector<QString> sql = plan(s, true);
-            if (sql.empty())
-                continue;
-            apply(s.no, sql);
-            m_applied.push_back(s.no);
-        }
+        for (const Step& s : Steps)
+            applyIfNeeded(s.no, plan(s, true));
+        for (const UpgradeStep& s : m_steps.added())
+            applyIfNeeded(s.no, s.plan(m_cat));
         return m_applied;
     }
 
@@ -246,7 +256,10 @@ public:
             if (!plan(s, false).empty() || m_pending)
                 return;
         }
-        const std::optional<qint32> mark = schemaMark(m_db);
+        for (const UpgradeStep& s : m_steps.added())
+            if (!s.plan(m_cat).empty())
+                return;
+        const std::optional<qint32> mark = schemaMark(m_db, m_steps);
         if (!mark)
             return;
         // A number computed here, never outside text; a pragma takes no bound values.
@@ -346,6 +359,14 @@ private:
         return sql;
     }
 
+    void applyIfNeeded(int step, const std::vector<QString>& sql)
+    {
+        if (sql.empty())
+            return;
+        apply(step, sql);
+        m_applied.push_back(step);
+    }
+
     void apply(int step, const std::vector<QString>& sql)
     {
         Transaction tx(m_db);
@@ -362,6 +383,7 @@ private:
 
     Database& m_db;
     const UpgradeHooks& m_hooks;
+    const UpgradeSteps& m_steps;
     Catalogue m_cat;
     std::vector<int> m_applied;
     bool m_pending = false; // a step the user put off
@@ -369,20 +391,39 @@ private:
 
 } // namespace
 
-bool SchemaMarkedCurrent(Database& db)
+UpgradeSteps::UpgradeSteps() : m_digest(digestOf(programStepsText())) {}
+
+const UpgradeSteps& UpgradeSteps::program()
+{
+    static const UpgradeSteps steps;
+    return steps;
+}
+
+UpgradeSteps UpgradeSteps::with(UpgradeStep step) const
+{
+    UpgradeSteps more = *this;
+    more.m_added.push_back(std::move(step));
+    QByteArray text = programStepsText();
+    for (const UpgradeStep& s : more.m_added)
+        text += stepLine(s.no, s.name.toUtf8());
+    more.m_digest = digestOf(text);
+    return more;
+}
+
+bool SchemaMarkedCurrent(Database& db, const UpgradeSteps& steps)
 {
     const std::optional<qint64> stored = storedMark(db);
     if (!stored || *stored == 0)
         return false;
-    const std::optional<qint32> mark = schemaMark(db);
+    const std::optional<qint32> mark = schemaMark(db, steps);
     return mark && *stored == *mark;
 }
 
-std::vector<int> UpdateDatabase(Database& db, const UpgradeHooks& hooks)
+std::vector<int> UpdateDatabase(Database& db, const UpgradeHooks& hooks, const UpgradeSteps& steps)
 {
-    if (SchemaMarkedCurrent(db))
+    if (SchemaMarkedCurrent(db, steps))
         return {};
-    Upgrade upgrade(db, hooks);
+    Upgrade upgrade(db, hooks, steps);
     std::vector<int> applied = upgrade.run();
     // Without the mark the next run only checks the file again.
     IgnoringErrors("upgrade: mark the schema current", [&] { upgrade.rememberCurrent(); });

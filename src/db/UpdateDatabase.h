@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QString>
 #include <functional>
 #include <vector>
 
 namespace tikkeli {
 
+class Catalogue;
 class Database;
 
 // What the caller supplies to the upgrade. The database layer never talks to the user: a step that
@@ -18,8 +20,36 @@ struct UpgradeHooks {
     std::function<bool()> widenCatchPlace;
 };
 
+// A step added after the program's own (how a test stands in for a later version): `plan` gives
+// the statements the file needs, none when the file already has what the step makes. The mark
+// knows the step by its number and name.
+struct UpgradeStep {
+    int no = 0;
+    QString name;
+    std::function<std::vector<QString>(const Catalogue&)> plan;
+};
+
+// The steps an upgrade runs, in order, and from which a file's mark is computed: the program's own
+// list, or that list with steps added after it. Every step takes part in the mark, so a file
+// marked by the list without a step is checked, and upgraded, again.
+class UpgradeSteps {
+public:
+    static const UpgradeSteps& program();
+    // This list with step after its last.
+    UpgradeSteps with(UpgradeStep step) const;
+
+    const std::vector<UpgradeStep>& added() const { return m_added; }
+    // A digest of every step of the list.
+    quint64 digest() const { return m_digest; }
+
+private:
+    UpgradeSteps();
+    std::vector<UpgradeStep> m_added;
+    quint64 m_digest = 0;
+};
+
 // Brings a club database of any earlier version, or a fresh template, up to the current schema:
-// a fixed list of 76 guarded steps, each adding only what the file lacks, so it may run any number
+// the program's fixed list of 76 guarded steps (and any added to `steps`), each adding only what the file lacks, so it may run any number
 // of times. Each step runs in one transaction, so a run stopped inside a step leaves that step
 // wholly undone and the next run does it again. Names are compared without regard to letter case,
 // as the engine resolves them. One step needs the caller's consent (`UpgradeHooks::widenCatchPlace`).
@@ -30,9 +60,10 @@ struct UpgradeHooks {
 // the catalogue. Any later change of the schema, by whatever program, voids the mark.
 //
 // Returns the numbers of the steps that changed the file, in order.
-std::vector<int> UpdateDatabase(Database& db, const UpgradeHooks& hooks = {});
+std::vector<int> UpdateDatabase(Database& db, const UpgradeHooks& hooks = {},
+                                const UpgradeSteps& steps = UpgradeSteps::program());
 
-// Whether the file carries the mark of a current schema that its schema text still matches.
-bool SchemaMarkedCurrent(Database& db);
+// Whether the file carries the mark that steps give its schema text.
+bool SchemaMarkedCurrent(Database& db, const UpgradeSteps& steps = UpgradeSteps::program());
 
 } // namespace tikkeli

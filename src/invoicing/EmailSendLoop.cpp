@@ -14,16 +14,6 @@
 
 namespace tikkeli {
 
-namespace {
-
-void prepare(EmailSender& sender, const QString& subject, const QString& message, const EmailRecipient& recipient,
-             int timeoutMs)
-{
-    sender.compose({State().SmtpServer, State().SenderEmail, subject, message, {}}, {recipient}, timeoutMs);
-}
-
-} // namespace
-
 EmailSendLoop::EmailSendLoop(Database db, Kind kind, QString templateText, QObject* parent)
     : QObject(parent), m_db(std::move(db)), m_kind(kind), m_template(std::move(templateText))
 {
@@ -35,7 +25,7 @@ bool EmailSendLoop::SendOneEmail(const QString& subject, const QString& message,
 {
     // A new mailer for every message: nothing of one message reaches the next.
     EmailSender sender;
-    prepare(sender, subject, message, recipient, timeoutMs);
+    sender.compose({State().SmtpServer, State().SenderEmail, subject, message, {}}, {recipient}, timeoutMs);
     const EmailRecipients results = sender.Send(true);
     recipient.Sent = !results.isEmpty() && results.first().Sent;
     if (!results.isEmpty())
@@ -63,24 +53,30 @@ bool EmailSendLoop::AnyRemindersEmailed(Database& db)
     return !db.scalar(QStringLiteral("SELECT jmhID FROM jmhist WHERE jmhMuistutusEmailed = True LIMIT 1")).isNull();
 }
 
-QString EmailSendLoop::summary(Kind kind, const EmailSendCounts& c)
-{
-    const bool invoices = kind == Kind::Invoices;
-    const QString member = QStringLiteral(" jäsenelle.");
-    return (invoices ? QStringLiteral("Lasku lähetettiin ") : QStringLiteral("Muistutus lähetettiin "))
-           + QString::number(c.sent) + member + QStringLiteral("\r\n")
-           + (invoices ? QStringLiteral("Laskun lähetys ei onnistunut ")
-                       : QStringLiteral("Muistutuksen lähetys ei onnistunut "))
-           + QString::number(c.failed) + member + QStringLiteral("\r\n")
-           + (invoices ? QStringLiteral("Laskun lähetys oli estetty ") : QStringLiteral("Muistutuksen lähetys oli estetty "))
-           + QString::number(c.blocked) + member + QStringLiteral("\r\n\r\n")
-           + (invoices ? QStringLiteral("Voit tulostaa lähettämättömät Tulosta painikkeella.")
-                       : QStringLiteral("Voit tulostaa lähettämättömät Muistut. painikkeella."));
-}
-
 QString EmailSendLoop::summary() const
 {
-    return summary(m_kind, m_counts);
+    const bool invoices = m_kind == Kind::Invoices;
+    const EmailSendCounts& c = m_counts;
+    const QString member = QStringLiteral(" jäsenelle.");
+    QString text = (invoices ? QStringLiteral("Lasku lähetettiin ") : QStringLiteral("Muistutus lähetettiin "))
+                   + QString::number(c.sent) + member + QStringLiteral("\r\n")
+                   + (invoices ? QStringLiteral("Laskun lähetys ei onnistunut ")
+                               : QStringLiteral("Muistutuksen lähetys ei onnistunut "))
+                   + QString::number(c.failed) + member + QStringLiteral("\r\n");
+    if (c.leftUnsent > 0)
+        text += (invoices ? QStringLiteral("Lasku jäi lähettämättä ") : QStringLiteral("Muistutus jäi lähettämättä "))
+                + QString::number(c.leftUnsent) + member + QStringLiteral("\r\n");
+    text += (invoices ? QStringLiteral("Laskun lähetys oli estetty ") : QStringLiteral("Muistutuksen lähetys oli estetty "))
+            + QString::number(c.blocked) + member + QStringLiteral("\r\n\r\n");
+    QString why = m_report.reasons();
+    if (!m_error.isEmpty())
+        why += (why.isEmpty() ? QString() : QStringLiteral("\r\n")) + QStringLiteral("Lähetys keskeytyi virheeseen: ")
+               + m_error;
+    if (!why.isEmpty())
+        text += why + QStringLiteral("\r\n\r\n");
+    return text
+           + (invoices ? QStringLiteral("Voit tulostaa lähettämättömät Tulosta painikkeella.")
+                       : QStringLiteral("Voit tulostaa lähettämättömät Muistut. painikkeella."));
 }
 
 void EmailSendLoop::start()
@@ -90,9 +86,11 @@ void EmailSendLoop::start()
     m_running = true;
     m_cancelled = false;
     m_counts = {};
+    m_report = {};
     m_error.clear();
     m_ids.clear();
-    m_next = 0;
+    m_sending.clear();
+    m_settled = 0;
     try {
         const QString sql = m_kind == Kind::Invoices
                                 ? QStringLiteral("SELECT jmID FROM jm WHERE jmEmailed = False ORDER BY jmID")
@@ -108,7 +106,7 @@ void EmailSendLoop::start()
         QTimer::singleShot(0, this, &EmailSendLoop::finish);
         return;
     }
-    QTimer::singleShot(0, this, &EmailSendLoop::step);
+    QTimer::singleShot(0, this, &EmailSendLoop::prepare);
 }
 
 void EmailSendLoop::cancel()
@@ -128,118 +126,133 @@ void EmailSendLoop::mark(qint64 id, bool sent)
         SetReminderEmailed(id, m_db, sent);
 }
 
-void EmailSendLoop::advance()
+void EmailSendLoop::prepare()
 {
-    ++m_next;
-    emit progress(m_next, int(m_ids.size()));
-    QTimer::singleShot(0, this, &EmailSendLoop::step);
-}
-
-void EmailSendLoop::step()
-{
-    if (m_cancelled || m_next >= m_ids.size()) {
+    if (m_cancelled) {
+        m_counts.leftUnsent = int(m_ids.size());
+        m_report.cancelled = true;
         finish();
         return;
     }
     const bool invoices = m_kind == Kind::Invoices;
-    const qint64 id = m_ids[m_next];
-    try {
-        enum class Found { Gone, Blocked, Ready } found = Found::Ready;
-        QString subject, text;
-        EmailRecipient recipient;
-        recipient.Id = qint32(id);
-        {
-            // The message shows the reminder as it will be recorded; until the server has taken
-            // it, nothing of it stays in the database.
-            std::optional<Transaction> unrecorded;
-            if (!invoices && m_recordOn.isValid()) {
-                unrecorded.emplace(m_db);
-                Reminders::CreateReminder(m_db, id, m_recordOn);
-            }
-            Recordset row = m_db.openRecordset(
-                invoices ? QStringLiteral("SELECT jmjrID AS memberId, jmOtsake AS subject FROM jm WHERE jmID = ?")
-                         : QStringLiteral("SELECT jmhjmjrID AS memberId, jmhjmMuistutusOtsake AS subject FROM jmhist"
-                                          " WHERE jmhID = ?"),
-                RecordsetType::Snapshot, {Value(id)});
-            if (row.eof()) {
-                found = Found::Gone;
-            } else {
-                const qint64 memberId = NullToLong(row.field(QStringLiteral("memberId")));
-                subject = NullToString(row.field(QStringLiteral("subject")));
-                Recordset member = m_db.openRecordset(
-                    QStringLiteral("SELECT jrEmailLasku, jrEmail, jrSukunimi, jrEtunimi FROM jr WHERE jrID = ?"),
-                    RecordsetType::Snapshot, {Value(memberId)});
-                if (member.eof() || !NullToBoolean(member.field(QStringLiteral("jrEmailLasku")))) {
-                    found = Found::Blocked;
+    EmailRecipients recipients;
+    EmailTexts texts;
+    // Every message is made before the first goes, so that all of them share one connection.
+    for (const qint64 id : std::as_const(m_ids)) {
+        try {
+            enum class Found { Gone, Blocked, Ready } found = Found::Ready;
+            EmailText message;
+            EmailRecipient recipient;
+            recipient.Id = qint32(id);
+            {
+                // The message shows the reminder as it will be recorded; until the server has
+                // taken it, nothing of it stays in the database.
+                std::optional<Transaction> unrecorded;
+                if (!invoices && m_recordOn.isValid()) {
+                    unrecorded.emplace(m_db);
+                    Reminders::CreateReminder(m_db, id, m_recordOn);
+                }
+                Recordset row = m_db.openRecordset(
+                    invoices ? QStringLiteral("SELECT jmjrID AS memberId, jmOtsake AS subject FROM jm WHERE jmID = ?")
+                             : QStringLiteral("SELECT jmhjmjrID AS memberId, jmhjmMuistutusOtsake AS subject FROM jmhist"
+                                              " WHERE jmhID = ?"),
+                    RecordsetType::Snapshot, {Value(id)});
+                if (row.eof()) {
+                    found = Found::Gone;
                 } else {
-                    recipient.Name = NullToString(member.field(QStringLiteral("jrSukunimi"))) + QLatin1Char(' ')
-                                     + NullToString(member.field(QStringLiteral("jrEtunimi")));
-                    recipient.Address = NullToString(member.field(QStringLiteral("jrEmail")));
-                    text = invoices ? EmailTemplate::FillInvoiceTemplate(m_template, id, m_db)
-                                    : EmailTemplate::FillReminderTemplate(m_template, id, m_db);
+                    const qint64 memberId = NullToLong(row.field(QStringLiteral("memberId")));
+                    message.subject = NullToString(row.field(QStringLiteral("subject")));
+                    Recordset member = m_db.openRecordset(
+                        QStringLiteral("SELECT jrEmailLasku, jrEmail, jrSukunimi, jrEtunimi FROM jr WHERE jrID = ?"),
+                        RecordsetType::Snapshot, {Value(memberId)});
+                    if (member.eof() || !NullToBoolean(member.field(QStringLiteral("jrEmailLasku")))) {
+                        found = Found::Blocked;
+                    } else {
+                        recipient.Name = NullToString(member.field(QStringLiteral("jrSukunimi"))) + QLatin1Char(' ')
+                                         + NullToString(member.field(QStringLiteral("jrEtunimi")));
+                        recipient.Address = NullToString(member.field(QStringLiteral("jrEmail")));
+                        message.text = invoices ? EmailTemplate::FillInvoiceTemplate(m_template, id, m_db)
+                                                : EmailTemplate::FillReminderTemplate(m_template, id, m_db);
+                    }
                 }
             }
-        }
-        // A row that vanished has no text to send: an empty message never goes out.
-        if (found == Found::Gone) {
-            ++m_counts.failed;
-            advance();
+            if (found == Found::Gone) {
+                // A row that vanished has no text to send: an empty message never goes out.
+                ++m_counts.failed;
+                ++m_settled;
+            } else if (found == Found::Blocked) {
+                ++m_counts.blocked;
+                ++m_settled;
+                mark(id, false);
+            } else if (message.text.isEmpty()) {
+                ++m_counts.failed;
+                ++m_settled;
+                m_report.addFailure(recipient.Name.trimmed(), QStringLiteral("Viestin teksti on tyhjä."));
+                mark(id, false);
+            } else {
+                m_sending.append(id);
+                recipients.append(recipient);
+                texts.append(message);
+            }
+        } catch (const std::exception& e) {
+            m_error = QString::fromStdString(e.what());
+            finish();
             return;
         }
-        if (found == Found::Blocked) {
-            ++m_counts.blocked;
-            mark(id, false);
-            advance();
-            return;
-        }
-        if (text.isEmpty()) {
+    }
+    emit progress(m_settled, int(m_ids.size()));
+    if (recipients.isEmpty()) {
+        finish();
+        return;
+    }
+    m_sender = std::make_unique<EmailSender>();
+    m_sender->compose({State().SmtpServer, State().SenderEmail, QString(), QString(), {}}, recipients, m_timeoutMs, texts);
+    connect(m_sender.get(), &EmailSender::RecipientDone, this, &EmailSendLoop::recipientDone);
+    connect(m_sender.get(), &EmailSender::ItemsSent, this,
+            [this](int sent, int) { emit progress(m_settled + sent, int(m_ids.size())); });
+    connect(m_sender.get(), &EmailSender::Finished, this, &EmailSendLoop::delivered);
+    m_sender->SendAsync(true);
+}
+
+void EmailSendLoop::recipientDone(int index, const EmailRecipient& result)
+{
+    if (index < 0 || index >= m_sending.size())
+        return;
+    const qint64 id = m_sending[index];
+    if (result.LeftUnsent) {
+        ++m_counts.leftUnsent;
+        return;
+    }
+    try {
+        if (result.Sent) {
+            ++m_counts.sent;
+            // The reminder and its mark together: a row is reminded exactly when its message went.
+            Transaction t(m_db);
+            if (m_kind == Kind::Reminders && m_recordOn.isValid())
+                Reminders::CreateReminder(m_db, id, m_recordOn);
+            mark(id, true);
+            t.commit();
+        } else {
             ++m_counts.failed;
             mark(id, false);
-            advance();
-            return;
-        }
-        recipient.Sent = false;
-        m_current = id;
-        m_sender = std::make_unique<EmailSender>();
-        prepare(*m_sender, subject, text, recipient, m_timeoutMs);
-        connect(m_sender.get(), &EmailSender::Finished, this, &EmailSendLoop::delivered);
-        if (!m_sender->SendAsync(true)) {
-            m_sender.reset();
-            ++m_counts.failed;
-            mark(id, false);
-            advance();
         }
     } catch (const std::exception& e) {
-        m_error = QString::fromStdString(e.what());
-        finish();
+        // The database no longer takes what the server was told: send no more.
+        if (m_error.isEmpty())
+            m_error = QString::fromStdString(e.what());
+        if (m_sender)
+            m_sender->Cancel();
     }
 }
 
 void EmailSendLoop::delivered(const EmailRecipients& results, bool cancelled)
 {
-    const bool sent = !results.isEmpty() && results.first().Sent;
-    // The sender is still emitting; let it go once its signal has returned.
-    if (m_sender)
-        m_sender.release()->deleteLater();
-    try {
-        if (sent) {
-            ++m_counts.sent;
-            // The reminder and its mark together: a row is reminded exactly when its message went.
-            Transaction t(m_db);
-            if (m_kind == Kind::Reminders && m_recordOn.isValid())
-                Reminders::CreateReminder(m_db, m_current, m_recordOn);
-            mark(m_current, true);
-            t.commit();
-        } else if (!cancelled) {
-            ++m_counts.failed;
-            mark(m_current, false);
-        }
-    } catch (const std::exception& e) {
-        m_error = QString::fromStdString(e.what());
-        finish();
-        return;
-    }
-    advance();
+    // The failures of rows that never reached the mailer stay with those of the server.
+    const EmailRunReport own = m_report;
+    m_report = EmailRunReport::of(results, cancelled || m_cancelled);
+    m_report.failed += own.failed;
+    m_report.failures += own.failures;
+    finish();
 }
 
 void EmailSendLoop::finish()
@@ -247,6 +260,7 @@ void EmailSendLoop::finish()
     if (!m_running)
         return;
     m_running = false;
+    // The sender may still be emitting; let it go once its signal has returned.
     if (m_sender)
         m_sender.release()->deleteLater();
     emit finished();

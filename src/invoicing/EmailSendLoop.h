@@ -1,7 +1,9 @@
 #pragma once
 
 #include "db/Database.h"
+#include "platform/EmailMessage.h"
 #include "platform/EmailRecipient.h"
+#include "platform/EmailRunReport.h"
 
 #include <QDate>
 #include <QList>
@@ -18,13 +20,17 @@ struct EmailSendCounts {
     int sent = 0;
     int failed = 0;
     int blocked = 0;
+    // Not tried: the run stopped before them (a cancel, a server that could not be reached).
+    int leftUnsent = 0;
 };
 
 // Sends the current run's invoices (not yet e-mailed) or the reminders of the history rows marked
-// for print, one message per row, to members who accept invoices by e-mail. Each message goes out
-// on the mailer's worker while the caller's event loop keeps running; the row's e-mail mark is
-// written as soon as the server has answered for it, so a cancelled or failed run leaves exactly
-// the delivered rows marked.
+// for print, one message per row, to members who accept invoices by e-mail. The messages go out
+// over one connection on the mailer's worker while the caller's event loop keeps running; the
+// row's e-mail mark is written as soon as the server has answered for it, so a cancelled or failed
+// run leaves exactly the delivered rows marked. A server that cannot be reached (silent, gone,
+// refusing the connection, unknown) ends the run at the first member: the rest are left unsent
+// and unmarked rather than each waiting for it again.
 class EmailSendLoop : public QObject {
     Q_OBJECT
 public:
@@ -33,7 +39,7 @@ public:
     EmailSendLoop(Database db, Kind kind, QString templateText, QObject* parent = nullptr);
     ~EmailSendLoop() override;
 
-    // How long the server may stay silent before a message counts as failed.
+    // How long the server may stay silent before the run ends with that member failed.
     void setTimeoutMs(int ms) { m_timeoutMs = ms; }
     // Reminders: each row's reminder is recorded (dated day) together with its e-mail mark once
     // the server has taken the message, and never for a row whose message did not go out. The
@@ -42,16 +48,17 @@ public:
     void recordRemindersOn(const QDate& day) { m_recordOn = day; }
     // Reads the rows to send and starts; finished() follows (also for no rows at all).
     void start();
-    // Stops after the message on its way (which is abandoned); unsent rows keep their marks.
+    // Stops now: a message still going out is abandoned (one whose whole text is out waits for
+    // the server's answer); it and the rest are left unsent and keep their marks.
     void cancel();
     bool running() const { return m_running; }
     bool wasCancelled() const { return m_cancelled; }
     const EmailSendCounts& counts() const { return m_counts; }
     // A database error that ended the run early; empty when none.
     const QString& error() const { return m_error; }
-    // The closing message of the run.
+    // The closing message of the run: the counts, that it was cancelled or why it stopped, the
+    // failures in the server's own words and a database error that ended it.
     QString summary() const;
-    static QString summary(Kind kind, const EmailSendCounts& counts);
 
     // One message to one recipient over the configured server; whether the server accepted it.
     static bool SendOneEmail(const QString& subject, const QString& message, EmailRecipient& recipient,
@@ -67,10 +74,10 @@ signals:
     void finished();
 
 private:
-    void step();
+    void prepare();
+    void recipientDone(int index, const EmailRecipient& result);
     void delivered(const EmailRecipients& results, bool cancelled);
     void mark(qint64 id, bool sent);
-    void advance();
     void finish();
 
     Database m_db;
@@ -79,9 +86,12 @@ private:
     QDate m_recordOn;
     int m_timeoutMs = 30000;
     QList<qint64> m_ids;
-    int m_next = 0;
-    qint64 m_current = 0;
+    // Rows settled without a message (blocked, gone, nothing to send).
+    int m_settled = 0;
+    // The rows handed to the mailer, by its recipient index.
+    QList<qint64> m_sending;
     EmailSendCounts m_counts;
+    EmailRunReport m_report;
     bool m_running = false;
     bool m_cancelled = false;
     QString m_error;

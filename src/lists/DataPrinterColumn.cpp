@@ -2,7 +2,7 @@
 
 #include "lists/DataPrinterSettings.h"
 
-#include "base/NullConversions.h"
+#include "members/CriteriaValues.h"
 
 namespace tikkeli {
 
@@ -35,11 +35,8 @@ void DataPrinterColumn::setWidth(double width)
 
 double DataPrinterColumn::ReadWidth(const QString& text)
 {
-    // The program's number reader takes the decimal comma; a point is read as one too, as the
-    // width box has always done.
-    std::optional<double> v = ParseLocaleNumber(text);
-    if (!v && !text.contains(u','))
-        v = ParseLocaleNumber(QString(text).replace(u'.', u','));
+    // Read as every other typed number: a decimal comma or point, no exponent.
+    const std::optional<double> v = ReadTypedNumber(text);
     return v && *v > 0 ? *v : 0;
 }
 

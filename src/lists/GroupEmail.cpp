@@ -50,19 +50,30 @@ QString UnsentLine(int leftUnsent)
 
 } // namespace
 
-QString GroupEmail::TallyQuestion(int succeeded, int failed, int leftUnsent)
+QString GroupEmail::TallyQuestion(const EmailRunReport& report)
 {
-    return QStringLiteral("Sähköpostin lähetys ei onnistunut kaikille.\r\nOnnistui: %1  Epäonnistui: %2")
-               .arg(succeeded)
-               .arg(failed)
-           + UnsentLine(leftUnsent) + QStringLiteral("\r\n\r\nLuodaanko uusi ryhmä niistä joille lähetys epäonnistui?");
+    QString text = QStringLiteral("Sähköpostin lähetys ei onnistunut kaikille.\r\nOnnistui: %1  Epäonnistui: %2")
+                       .arg(report.sent)
+                       .arg(report.failed - report.withoutAddress);
+    if (report.withoutAddress > 0)
+        text += QStringLiteral("\r\nIlman sähköpostiosoitetta: %1").arg(report.withoutAddress);
+    text += UnsentLine(report.leftUnsent);
+    // Members without an address are counted above; their names would only bury the server's words.
+    if (const QString why = report.reasons(false); !why.isEmpty())
+        text += QStringLiteral("\r\n\r\n") + why;
+    text += QStringLiteral("\r\n\r\nLuodaanko uusi ryhmä niistä joille lähetys epäonnistui?");
+    if (report.withoutAddress > 0)
+        text += QStringLiteral(" Ryhmään tulevat myös jäsenet, joilla ei ole sähköpostiosoitetta.");
+    return text;
 }
 
-QString GroupEmail::ClosingText(int succeeded, int leftUnsent)
+QString GroupEmail::ClosingText(const EmailRunReport& report)
 {
-    if (leftUnsent == 0)
-        return QStringLiteral("Sähköposti lähetettiin onnistuneesti %1 jäsenelle.").arg(succeeded);
-    return QStringLiteral("Sähköpostin lähetys keskeytettiin.\r\nOnnistui: %1").arg(succeeded) + UnsentLine(leftUnsent);
+    if (report.leftUnsent == 0)
+        return QStringLiteral("Sähköposti lähetettiin onnistuneesti %1 jäsenelle.").arg(report.sent);
+    return QStringLiteral("Sähköpostin lähetys keskeytettiin.\r\nOnnistui: %1").arg(report.sent)
+           + UnsentLine(report.leftUnsent)
+           + (report.stopReason.isEmpty() ? QString() : QStringLiteral("\r\n\r\n") + report.stopReason);
 }
 
 QString GroupEmail::SendUnderWayText()
@@ -173,6 +184,11 @@ QList<qint32> GroupEmailRun::failedIds() const
             ids.append(r.Id);
     }
     return ids;
+}
+
+EmailRunReport GroupEmailRun::report() const
+{
+    return EmailRunReport::of(m_results, m_cancelled);
 }
 
 int GroupEmailRun::leftUnsent() const

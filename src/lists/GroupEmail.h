@@ -4,6 +4,7 @@
 #include "platform/EmailAttachment.h"
 #include "platform/EmailMessage.h"
 #include "platform/EmailRecipient.h"
+#include "platform/EmailRunReport.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -32,11 +33,12 @@ public:
     // The recipients of the chosen members, in the order given: Id the jrID, Name "surname first
     // name", Address the member's e-mail address.
     static EmailRecipients Recipients(Database& db, const QList<qint32>& memberIds);
-    // The question after a run in which some messages failed; a run that stopped early also says
-    // how many it left unsent.
-    static QString TallyQuestion(int succeeded, int failed, int leftUnsent = 0);
+    // The question after a run in which some messages failed: the counts (members without an
+    // address apart, those left unsent when the run stopped early), why the run stopped and the
+    // server's refusals.
+    static QString TallyQuestion(const EmailRunReport& report);
     // What a run without failures says: how many it sent to, and how many it left unsent.
-    static QString ClosingText(int succeeded, int leftUnsent);
+    static QString ClosingText(const EmailRunReport& report);
     // What starting a group e-mail says while another is being sent.
     static QString SendUnderWayText();
     // A new member feature "Epäonn. email:<subject>" (cut to the width of piNimi) held by the
@@ -73,6 +75,8 @@ public:
     QList<qint32> failedIds() const;
     // Those the run stopped before (a cancel, a server that could not be reached).
     int leftUnsent() const;
+    // The counts and reasons of the run for its closing message.
+    EmailRunReport report() const;
 
 signals:
     void progress(int done, int total);

@@ -2,6 +2,7 @@
 
 #include "base/NullConversions.h"
 #include "db/Transaction.h"
+#include "members/DateRefinement.h"
 #include "members/FeatureHolders.h"
 #include "printing/FormulaText.h"
 
@@ -11,22 +12,12 @@ namespace tikkeli {
 
 namespace {
 
-// The value a date test compares: the GLOB pattern on the four-digit year, or the day as
-// yyyy-MM-dd.
-QString dateTestValue(const DateCriterion& d)
-{
-    return d.isYearPattern() ? d.yearPattern : d.date.toString(QStringLiteral("yyyy-MM-dd"));
-}
-
-// The date test on a column holding "yyyy-MM-dd hh:mm:ss": the day part is compared, the year
-// part matched against a pattern.
+// The date test on a column holding "yyyy-MM-dd hh:mm:ss".
 void addDateTest(MemberCondition& c, const QString& column, const DateCriterion& t, qint16 op)
 {
-    if (t.isYearPattern())
-        c.sql += QStringLiteral(" AND substr(%1, 1, 4) GLOB ?").arg(column);
-    else
-        c.sql += QStringLiteral(" AND substr(%1, 1, 10) %2 ?").arg(column, FormulaText::comparison(op));
-    c.params.push_back(Value(dateTestValue(t)));
+    DateRefinement::SqlTest test = DateRefinement::sql(column, t, op);
+    c.sql += test.sql;
+    c.params.push_back(Value(test.value));
 }
 
 // A member criterion on a date: a Null date never clears the member.
@@ -184,16 +175,8 @@ QString MemberSelection::featureValueFormula(const MemberCriteria& criteria)
         return {};
     // The refinements of addRefinements, in the report's formula language.
     QString f = QStringLiteral("{pt.ptpiID} = ") + QString::number(id);
-    if (const auto& d = criteria.PvmArvo) {
-        if (d->isYearPattern())
-            f += QStringLiteral(" and ToText(Year({pt.ptValDate}),0) like ") + FormulaText::string(d->yearPattern);
-        else
-            f += QStringLiteral(" and {pt.ptValDate} %1 Date(%2,%3,%4)")
-                     .arg(FormulaText::comparison(criteria.PvmVertailu))
-                     .arg(d->date.year())
-                     .arg(d->date.month())
-                     .arg(d->date.day());
-    }
+    if (const auto& d = criteria.PvmArvo)
+        f += DateRefinement::formula(QStringLiteral("{pt.ptValDate}"), *d, criteria.PvmVertailu);
     if (criteria.LukuArvo)
         f += QStringLiteral(" and {pt.ptValLong} %1 %2")
                  .arg(FormulaText::comparison(criteria.LukuVertailu))

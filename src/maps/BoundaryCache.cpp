@@ -28,6 +28,40 @@ QRectF EstateBoundary::bounds() const
     return QRectF(QPointF(left, top), QPointF(right, bottom));
 }
 
+namespace {
+
+// The rows of rj that `where` picks, estate by estate.
+std::vector<EstateBoundary> readBoundaries(Database& db, const QString& where, const Params& params)
+{
+    std::vector<EstateBoundary> out;
+    // BINARY: the integer keys sort by value, and the index on rjtlID serves the first of them.
+    Recordset rs = db.openRecordset(QStringLiteral("SELECT rjID, rjtlID, rjOrderID, rjX, rjY, rjMukaan FROM rj ") + where
+                                        + QStringLiteral(" ORDER BY rjtlID COLLATE BINARY, rjOrderID COLLATE BINARY, "
+                                                         "rjID COLLATE BINARY"),
+                                    RecordsetType::Snapshot, params);
+    for (; !rs.eof(); rs.moveNext()) {
+        const qint64 tlId = NullToLong(rs.field(1));
+        if (out.empty() || out.back().tlId != tlId)
+            out.push_back(EstateBoundary{tlId, {}});
+        out.back().points.push_back(BoundaryPoint{rs.field(0).toInt64(), NullToLong(rs.field(2)), NullToSingle(rs.field(3)),
+                                                  NullToSingle(rs.field(4)), NullToBoolean(rs.field(5))});
+    }
+    return out;
+}
+
+} // namespace
+
+std::vector<EstateBoundary> ReadEstateBoundaries(Database& db, const std::set<qint64>& estateIds)
+{
+    if (estateIds.empty())
+        return {};
+    QStringList ids;
+    for (qint64 id : estateIds)
+        ids << QString::number(id);
+    return readBoundaries(db, QStringLiteral("WHERE rjtlID IN (SELECT value FROM json_each(?1))"),
+                          {Value(QLatin1Char('[') + ids.join(QLatin1Char(',')) + QLatin1Char(']'))});
+}
+
 BoundaryCache& BoundaryCache::shared()
 {
     static BoundaryCache cache;
@@ -41,23 +75,10 @@ void BoundaryCache::refresh(Database& db)
         return;
     m_valid = false;
     ++m_reads;
-    m_estates.clear();
     m_index.clear();
-    // BINARY: the integer keys sort by value, and the index on rjtlID serves the first of them.
-    Recordset rs = db.openRecordset(QStringLiteral("SELECT rjID, rjtlID, rjOrderID, rjX, rjY, rjMukaan FROM rj "
-                                                   "ORDER BY rjtlID COLLATE BINARY, rjOrderID COLLATE BINARY, "
-                                                   "rjID COLLATE BINARY"),
-                                    RecordsetType::Snapshot);
-    for (; !rs.eof(); rs.moveNext()) {
-        const qint64 tlId = NullToLong(rs.field(1));
-        if (m_estates.empty() || m_estates.back().tlId != tlId) {
-            m_index.emplace(tlId, m_estates.size());
-            m_estates.push_back(EstateBoundary{tlId, {}});
-        }
-        m_estates.back().points.push_back(BoundaryPoint{rs.field(0).toInt64(), NullToLong(rs.field(2)),
-                                                        NullToSingle(rs.field(3)), NullToSingle(rs.field(4)),
-                                                        NullToBoolean(rs.field(5))});
-    }
+    m_estates = readBoundaries(db, {}, {});
+    for (std::size_t i = 0; i < m_estates.size(); ++i)
+        m_index.emplace(m_estates[i].tlId, i);
     m_stamp = now;
     m_valid = true;
 }

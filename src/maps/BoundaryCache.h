@@ -7,6 +7,7 @@
 #include <QPolygonF>
 #include <QRectF>
 #include <deque>
+#include <set>
 #include <unordered_map>
 #include <vector>
 
@@ -19,6 +20,8 @@ struct BoundaryPoint {
     float x = 0.0f;
     float y = 0.0f;
     bool mukaan = false;
+
+    bool operator==(const BoundaryPoint&) const = default;
 };
 
 // The stored boundary of one estate: its points in rjOrderID order.
@@ -30,6 +33,10 @@ struct EstateBoundary {
     // The points' bounding box; empty (null) without points.
     QRectF bounds() const;
 };
+
+// The boundaries of these estates as stored now, in one query, in tlID order; an estate without
+// points has none.
+std::vector<EstateBoundary> ReadEstateBoundaries(Database& db, const std::set<qint64>& estateIds);
 
 // Every stored boundary, read with one query over rj ordered by estate and point order and kept
 // until the database may have changed (a write through this program's connection, another

@@ -1,13 +1,13 @@
 #include "maps/DrawingTool.h"
 
-#include "base/ErrorHandling.h"
-#include "base/Prompter.h"
+#include "maps/EstateCaption.h"
 #include "maps/MapBoundaries.h"
 
 namespace tikkeli {
 
-DrawingTool::DrawingTool(const Database& db, qint64 estateId)
-    : m_db(db), m_estateId(estateId), m_seen(StoredPointIds(m_db, estateId))
+DrawingTool::DrawingTool(const Database& db, qint64 estateId, Questions questions)
+    : m_db(db), m_estateId(estateId), m_caption(EstateCaption(m_db, estateId)), m_seen(StoredPoints(m_db, estateId)),
+      m_questions(std::move(questions))
 {
 }
 
@@ -20,7 +20,33 @@ MapTool::Outcome DrawingTool::press(Qt::MouseButton button, QPointF map)
 
 MapTool::Outcome DrawingTool::release(Qt::MouseButton button, QPointF)
 {
-    return button == Qt::RightButton ? finish() : Outcome{};
+    if (button != Qt::RightButton)
+        return {};
+    Outcome o;
+    o.ended = true;
+    if (m_points.empty())
+        return o;
+    if (int(m_points.size()) < kMinimumPoints) {
+        o.message = QStringLiteral("Tilan rajaan tarvitaan vähintään kolme pistettä. Pisteitä ei tallennettu.");
+        return o;
+    }
+    return m_questions.keepBoundary(false) == Questions::Keep::Store ? store() : o;
+}
+
+MapTool::Outcome DrawingTool::cancel()
+{
+    Outcome ended;
+    ended.ended = true;
+    if (m_points.empty())
+        return ended;
+    if (int(m_points.size()) < kMinimumPoints)
+        return m_questions.stopDrawing() ? ended : Outcome{};
+    switch (m_questions.keepBoundary(true)) {
+    case Questions::Keep::Store: return store();
+    case Questions::Keep::Drop: return ended;
+    case Questions::Keep::GoOn: break;
+    }
+    return {};
 }
 
 QString DrawingTool::hint() const
@@ -28,30 +54,24 @@ QString DrawingTool::hint() const
     return QStringLiteral("Napsauta rajan kulmat, oikea painike lopettaa.");
 }
 
-MapTool::Outcome DrawingTool::finish()
+MapTool::Outcome DrawingTool::store()
 {
     Outcome o;
-    o.ended = true;
-    if (m_points.empty())
-        return o;
-    if (int(m_points.size()) < kMinimumPoints) {
-        ShowInfo(QStringLiteral("Tilan rajaan tarvitaan vähintään kolme pistettä. Pisteitä ei tallennettu."));
-        return o;
+    try {
+        switch (StoreDrawnBoundary(m_db, m_estateId, m_points, m_seen, m_questions.replaceOthers)) {
+        case DrawnBoundaryStore::Stored: o.estateStored = m_estateId; break;
+        case DrawnBoundaryStore::OthersKept: break;
+        case DrawnBoundaryStore::EstateGone:
+            o.message = QStringLiteral("Tila on poistettu toisaalla piirtämisen aikana. Rajoja ei tallennettu.");
+            if (!m_caption.isEmpty())
+                o.message += QStringLiteral("\n\n") + m_caption;
+            break;
+        }
+        o.ended = true;
+    } catch (const std::exception&) {
+        // The corners stay: the user may try again, or drop them.
+        o.failure = std::current_exception();
     }
-    if (Prompter::instance().message(QStringLiteral("Tallennetaanko tilan rajat?"), MsgIcon::None, MsgButtons::YesNo)
-        != MsgResult::Yes)
-        return o;
-    const auto replaceOthers = [] {
-        return Prompter::instance().message(QStringLiteral("Tilalle on tallennettu rajat toisaalla sen jälkeen, kun "
-                                                           "aloitit piirtämisen. Korvataanko ne nyt piirretyillä rajoilla?"),
-                                            MsgIcon::Question, MsgButtons::YesNoDefaultNo)
-               == MsgResult::Yes;
-    };
-    bool stored = false;
-    ReportingErrors(QStringLiteral("Virhe kartan tietokantatoiminnossa: "),
-                    [&] { stored = StoreDrawnBoundary(m_db, m_estateId, m_points, m_seen, replaceOthers); });
-    if (stored)
-        o.estateStored = m_estateId;
     return o;
 }
 

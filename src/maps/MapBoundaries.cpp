@@ -6,6 +6,8 @@
 #include "maps/cRajat.h"
 #include "db/ClubChanges.h"
 
+#include <algorithm>
+
 namespace tikkeli {
 
 std::vector<QPointF> BoundaryPoints(const EstateBoundary& boundary)
@@ -25,28 +27,29 @@ void DeleteEstateBoundary(Database& db, qint64 estateId)
     t.commit();
 }
 
-std::vector<qint64> StoredPointIds(Database& db, qint64 estateId)
+std::vector<BoundaryPoint> StoredPoints(Database& db, qint64 estateId)
 {
-    std::vector<qint64> ids;
-    for (Recordset rs = db.openRecordset(QStringLiteral("SELECT rjID FROM rj WHERE rjtlID = ? ORDER BY rjID"),
-                                         RecordsetType::Snapshot, {Value(estateId)});
-         !rs.eof(); rs.moveNext())
-        ids.push_back(rs.field(0).toInt64());
-    return ids;
+    std::vector<EstateBoundary> read = ReadEstateBoundaries(db, {estateId});
+    return read.empty() ? std::vector<BoundaryPoint>() : std::move(read.front().points);
 }
 
-bool StoreDrawnBoundary(Database& db, qint64 estateId, const std::vector<QPointF>& corners, std::vector<qint64> seen,
-                        const std::function<bool()>& replaceOthers)
+DrawnBoundaryStore StoreDrawnBoundary(Database& db, qint64 estateId, const std::vector<QPointF>& corners,
+                                      std::vector<BoundaryPoint> seen, const std::function<bool()>& replaceOthers)
 {
+    const auto unseen = [&seen](const BoundaryPoint& p) { return std::find(seen.begin(), seen.end(), p) == seen.end(); };
     // No question is asked inside the transaction; what was stored while it was asked is asked
     // about again.
     for (;;) {
         Transaction t(db);
-        std::vector<qint64> now = StoredPointIds(db, estateId);
-        if (now != seen) {
+        if (db.openRecordset(QStringLiteral("SELECT tlID FROM tl WHERE tlID = ?"), RecordsetType::Snapshot,
+                             {Value(estateId)})
+                .eof())
+            return DrawnBoundaryStore::EstateGone;
+        std::vector<BoundaryPoint> now = StoredPoints(db, estateId);
+        if (std::any_of(now.begin(), now.end(), unseen)) {
             t.rollback();
             if (!replaceOthers())
-                return false;
+                return DrawnBoundaryStore::OthersKept;
             seen = std::move(now);
             continue;
         }
@@ -57,7 +60,7 @@ bool StoreDrawnBoundary(Database& db, qint64 estateId, const std::vector<QPointF
                        {Value(estateId), Value(++order), Value(double(float(p.x()))), Value(double(float(p.y())))});
         ClubChanges::announce(db, ClubChanges::Kind::Boundaries);
         t.commit();
-        return true;
+        return DrawnBoundaryStore::Stored;
     }
 }
 

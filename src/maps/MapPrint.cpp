@@ -1,5 +1,6 @@
 #include "maps/MapPrint.h"
 
+#include "maps/MapScale.h"
 #include "maps/MapUnits.h"
 #include "printing/ReportDefinition.h"
 #include "printing/TextMeasurer.h"
@@ -69,7 +70,7 @@ double textHeightMm(TextMeasurer& measurer)
 
 double MapTitleBand(const MapPrintJob& job, TextMeasurer& measurer)
 {
-    if (!IsPixelMapScale(job.scale) || job.title.trimmed().isEmpty())
+    if (!IsPixelScale(job.scale) || job.title.trimmed().isEmpty())
         return 0;
     return MapTitleBandMm(textHeightMm(measurer));
 }
@@ -80,7 +81,7 @@ std::optional<qint32> WholeMapPrintScale(qint32 scale, double pixelRatio, QSizeF
     const auto base = MapPrintBaseFor(scale, pixelRatio);
     if (!base)
         return std::nullopt;
-    const double band = IsPixelMapScale(scale) ? MapTitleBandMm(textHeightMm(measurer)) : 0.0;
+    const double band = IsPixelScale(scale) ? MapTitleBandMm(textHeightMm(measurer)) : 0.0;
     return MapFitScale(*base, pictureTwips, metrics.printableMm.size(), band);
 }
 

@@ -1,6 +1,7 @@
 #include "maps/MapPrintLayout.h"
 
 #include "base/NumericText.h"
+#include "maps/MapScale.h"
 #include "maps/MapUnits.h"
 
 #include <algorithm>
@@ -21,14 +22,9 @@ bool usable(double v)
 
 } // namespace
 
-bool IsPixelMapScale(qint32 scale)
-{
-    return scale == -1 || scale == -2 || scale == -4;
-}
-
 std::optional<MapPrintBase> MapPrintBaseFor(qint32 scale, double pixelRatio)
 {
-    if (IsPixelMapScale(scale))
+    if (IsPixelScale(scale))
         return MapPrintBase{10000.0, 10.0 * map::TwipsPerPixel / -scale};
     if (scale <= 0 || !usable(pixelRatio))
         return std::nullopt;
@@ -39,7 +35,7 @@ MapPrintRefusal MapPrintRefusalFor(qint32 scale, double pixelRatio, QSizeF pictu
 {
     if (!usable(pictureTwips.width()) || !usable(pictureTwips.height()))
         return MapPrintRefusal::NoPicture;
-    if (!IsPixelMapScale(scale) && scale <= 0)
+    if (!IsPixelScale(scale) && scale <= 0)
         return MapPrintRefusal::ScaleUndefined;
     if (!MapPrintBaseFor(scale, pixelRatio))
         return MapPrintRefusal::RatioUndefined;

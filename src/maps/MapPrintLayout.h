@@ -28,7 +28,6 @@ enum class MapPrintRefusal { None, NoPicture, ScaleUndefined, RatioUndefined, Sc
 
 // Pixel maps (-1, -2, -4 metres per pixel) print as 1:10000 maps holding 10, 5 or 2.5 pixels a
 // millimetre; a scanned map prints at its own scale with its measured ratio.
-bool IsPixelMapScale(qint32 scale);
 std::optional<MapPrintBase> MapPrintBaseFor(qint32 scale, double pixelRatio);
 MapPrintRefusal MapPrintRefusalFor(qint32 scale, double pixelRatio, QSizeF pictureTwips);
 QString MapPrintRefusalText(MapPrintRefusal refusal);

@@ -4,7 +4,7 @@
 #include <QPointF>
 #include <QString>
 #include <QtGlobal>
-#include <functional>
+#include <exception>
 #include <optional>
 #include <vector>
 
@@ -26,6 +26,10 @@ public:
         // What the window is asked to open at the map point `at`.
         enum class Open { Nothing, Popup, EstateInfo } open = Open::Nothing;
         QPointF at;
+        // What the window tells the user once the event is done with; empty for nothing.
+        QString message;
+        // A database failure for the window to report; the tool has already settled what follows.
+        std::exception_ptr failure;
     };
 
     virtual ~MapTool() = default;
@@ -36,7 +40,9 @@ public:
     virtual Outcome doubleClick(QPointF map);
     // A key pressed on the map (Qt::Key); nullopt when the tool does not take it.
     virtual std::optional<Outcome> key(int key);
-    // The tool is left unfinished (Escape, the window closing): it stores nothing.
+    // The tool is interrupted (Escape, the window closing). A tool holding work of the user's asks
+    // first what becomes of it; an outcome that has not ended means the user goes on, and the
+    // window stays open.
     virtual Outcome cancel();
 
     // How to go on, for the status row; empty while browsing.
@@ -48,16 +54,6 @@ public:
     // What the tool draws over the map, in map twips: an open chain of corners and a line.
     virtual std::vector<QPointF> chain() const { return {}; }
     virtual std::optional<QLineF> line() const { return std::nullopt; }
-
-    // Called when what the tool draws must show at once (before the tool asks a question).
-    std::function<void()> onChange;
-
-protected:
-    void changed() const
-    {
-        if (onChange)
-            onChange();
-    }
 };
 
 // Browsing the map: a right click opens the popup menu at its point, a double click the estate's

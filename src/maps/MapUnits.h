@@ -12,9 +12,6 @@ namespace tikkeli::map {
 // the picture on any other; changing it would move every boundary the club has drawn.
 inline constexpr int TwipsPerPixel = 15;
 
-// The map's scroll bars count in steps of 20 twips of the zoomed picture.
-inline constexpr int TwipsPerScrollStep = 20;
-
 constexpr double pixelsToTwips(double pixels)
 {
     return pixels * TwipsPerPixel;

@@ -1,8 +1,5 @@
 #include "maps/MeasuringTool.h"
 
-#include "base/ErrorHandling.h"
-#include "base/Prompter.h"
-#include "base/SharedState.h"
 #include "maps/MapScale.h"
 #include "maps/MapStorage.h"
 
@@ -72,22 +69,21 @@ QString MeasuringTool::hint() const
 
 MapTool::Outcome MeasuringTool::measured()
 {
-    // The line shows while the distance is asked.
-    changed();
     Outcome o = cancel();
-    const auto answer = Prompter::instance().input(QStringLiteral("Matka alkuperäisellä kartalla millimetreinä"),
-                                                   tikkeli::State().ProgramTitle, QStringLiteral("0"));
+    const auto answer = m_askDistance ? m_askDistance() : std::nullopt;
     const auto mm = answer ? MillimetresFromText(*answer) : std::nullopt;
     if (!mm) {
-        ShowInfo(QStringLiteral("Etäisyys pitää syöttää millimetreinä - asetusta ei tehty."));
+        o.message = QStringLiteral("Etäisyys pitää syöttää millimetreinä - asetusta ei tehty.");
     } else if (const auto ratio = MeasuredPixelRatio(m_first, m_second, *mm)) {
-        if (ReportingErrors(QStringLiteral("Virhe kartan tietokantatoiminnossa: "),
-                            [&] { MapStorage::SaveMapPixelRatio(m_db, *ratio); })) {
+        try {
+            MapStorage::SaveMapPixelRatio(m_db, *ratio);
             o.pixelRatio = *ratio;
-            ShowInfo(QStringLiteral("Kartan mittasuhde asetettu."));
+            o.message = QStringLiteral("Kartan mittasuhde asetettu.");
+        } catch (const std::exception&) {
+            o.failure = std::current_exception();
         }
     } else {
-        ShowInfo(QStringLiteral("Mitatut pisteet ovat samassa kohdassa - asetusta ei tehty."));
+        o.message = QStringLiteral("Mitatut pisteet ovat samassa kohdassa - asetusta ei tehty.");
     }
     end();
     return o;

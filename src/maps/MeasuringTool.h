@@ -5,6 +5,7 @@
 
 #include <QLineF>
 #include <QPointF>
+#include <functional>
 #include <optional>
 
 namespace tikkeli {
@@ -17,8 +18,15 @@ class MeasuringTool : public MapTool {
 public:
     enum class Step { Ignored, FirstPoint, SecondPoint };
 
+    // The question for the distance of the two points on the paper map, in millimetres; the window
+    // asks it (nullopt: cancelled).
+    using AskDistance = std::function<std::optional<QString>()>;
+
     // The database the proportion is stored in.
-    explicit MeasuringTool(const Database& db = {}) : m_db(db) {}
+    explicit MeasuringTool(const Database& db = {}, AskDistance askDistance = {})
+        : m_db(db), m_askDistance(std::move(askDistance))
+    {
+    }
 
     void start();
     void end();
@@ -45,6 +53,7 @@ private:
 
     enum class State { Idle, WaitingFirst, WaitingSecond, Done };
     Database m_db;
+    AskDistance m_askDistance;
     State m_state = State::Idle;
     QPointF m_first;
     QPointF m_second;

@@ -11,9 +11,9 @@ namespace tikkeli {
 
 // Which estates the map shows: every estate with a boundary or those of the contracts chosen, the
 // estate a search found, and the estates drawn since the estates shown were last chosen (so that a
-// boundary just stored never vanishes). Their boundaries come from the boundary cache; the window
-// reads them again only when the database may have changed since (stale()), so scrolling and
-// zooming repaint from memory.
+// boundary just stored never vanishes). Only their boundaries are read (every estate's, through the
+// boundary cache, when all are shown); the window reads them again only when the database may have
+// changed since (stale()), so scrolling and zooming repaint from memory.
 class ShownEstates {
 public:
     using Chain = std::vector<QPointF>;
@@ -39,6 +39,10 @@ public:
     std::vector<std::pair<qint64, Chain>> closedBoundaries(Database& db) const;
 
 private:
+    // Each boundary on the map (found one included), read for those estates only.
+    template <class Visit>
+    void eachBoundary(Database& db, Visit visit) const;
+
     bool m_all = false;
     std::set<qint64> m_chosen;
     std::set<qint64> m_storedNow;

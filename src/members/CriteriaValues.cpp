@@ -59,21 +59,26 @@ CriterionReading<DateCriterion> ReadDateCriterion(const QString& typed)
     return {true, DateCriterion{*date, QString()}};
 }
 
-CriterionReading<qint32> ReadWholeNumberCriterion(const QString& typed)
+std::optional<double> ReadTypedNumber(const QString& typed)
 {
-    const QString text = withoutGroupBlanks(typed.trimmed());
-    if (text.isEmpty())
-        return {};
+    QString text = withoutGroupBlanks(typed.trimmed());
     static const QRegularExpression number(QStringLiteral(R"(^[+-]?(\d+([,.]\d*)?|[,.]\d+)$)"));
     if (!number.match(text).hasMatch())
-        return refused<qint32>();
-    QString c = text;
-    c.replace(QLatin1Char(','), QLatin1Char('.'));
+        return std::nullopt;
+    text.replace(QLatin1Char(','), QLatin1Char('.'));
     bool ok = false;
-    const double value = c.toDouble(&ok); // Qt's reading, the same under every locale
-    if (!ok)
+    const double value = text.toDouble(&ok); // Qt's reading, the same under every locale
+    return ok ? std::optional<double>(value) : std::nullopt;
+}
+
+CriterionReading<qint32> ReadWholeNumberCriterion(const QString& typed)
+{
+    if (typed.trimmed().isEmpty())
+        return {};
+    const std::optional<double> value = ReadTypedNumber(typed);
+    if (!value)
         return refused<qint32>();
-    const double whole = std::nearbyint(value); // the default rounding: a half to the even one
+    const double whole = std::nearbyint(*value); // the default rounding: a half to the even one
     if (whole < double(std::numeric_limits<qint32>::min()) || whole > double(std::numeric_limits<qint32>::max()))
         return refused<qint32>();
     return {true, qint32(whole)};

@@ -35,8 +35,12 @@ struct CriterionReading {
 // A Finnish date ("5.3.2024", "05.03.24"; a day and month alone, "5.3.", are this year's) or a
 // year pattern of digits, * and ?. A time alone and an impossible day are no date.
 CriterionReading<DateCriterion> ReadDateCriterion(const QString& typed);
-// A number with a decimal comma or point and blanks between digit groups, rounded to the nearest
-// whole number (a half to the even one); it must fit 32 bits. No exponent.
+// A number as typed into a criteria or width box: an optional sign, a decimal comma or point and
+// blanks between digit groups. No exponent: "1e3" is a typing slip, not a thousand. Nothing for a
+// blank text or one that is no such number.
+std::optional<double> ReadTypedNumber(const QString& typed);
+// A typed number (ReadTypedNumber) rounded to the nearest whole number (a half to the even one);
+// it must fit 32 bits.
 CriterionReading<qint32> ReadWholeNumberCriterion(const QString& typed);
 // An amount with a decimal comma or point, blanks between digit groups and an optional euro
 // sign after it, as Currency holds it (four decimals). No exponent.

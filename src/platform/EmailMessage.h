@@ -2,6 +2,7 @@
 
 #include "platform/EmailAttachment.h"
 
+#include <QList>
 #include <QString>
 
 namespace tikkeli {
@@ -14,5 +15,13 @@ struct EmailMessage {
     QString text;
     EmailAttachments attachments;
 };
+
+// The subject and text of one recipient's own message (an invoice, a reminder).
+struct EmailText {
+    QString subject;
+    QString text;
+};
+
+using EmailTexts = QList<EmailText>;
 
 } // namespace tikkeli

@@ -20,6 +20,7 @@ struct EmailSender::Job {
     QString message;
     EmailRecipients recipients;
     EmailAttachments attachments;
+    EmailTexts texts;
     bool separately = true;
     int timeoutMs = 30000;
 };
@@ -32,7 +33,8 @@ EmailSender::~EmailSender()
         m_link->detach();
 }
 
-void EmailSender::compose(const EmailMessage& message, const EmailRecipients& recipients, int timeoutMs)
+void EmailSender::compose(const EmailMessage& message, const EmailRecipients& recipients, int timeoutMs,
+                          const EmailTexts& texts)
 {
     Server = message.server;
     Sender = message.sender;
@@ -40,6 +42,7 @@ void EmailSender::compose(const EmailMessage& message, const EmailRecipients& re
     Message = message.text;
     Attachments = message.attachments;
     Recipients = recipients;
+    Texts = texts;
     m_timeoutMs = timeoutMs;
 }
 
@@ -57,6 +60,7 @@ EmailSender::Job EmailSender::snapshot(bool separately) const
     job.message = Message;
     job.recipients = Recipients;
     job.attachments = Attachments;
+    job.texts = Texts;
     job.separately = separately;
     job.timeoutMs = m_timeoutMs;
     return job;
@@ -65,9 +69,10 @@ EmailSender::Job EmailSender::snapshot(bool separately) const
 EmailRecipients EmailSender::Send(bool separately)
 {
     m_blockingCancel = false;
-    return run(
-        snapshot(separately), &m_blockingCancel, [this](int sent, int total) { emit ItemsSent(sent, total); },
-        [this](qint64 sent, qint64 total) { emit BytesSent(sent, total); });
+    return run(snapshot(separately), &m_blockingCancel,
+               {[this](int sent, int total) { emit ItemsSent(sent, total); },
+                [this](int index, const EmailRecipient& result) { emit RecipientDone(index, result); },
+                [this](qint64 sent, qint64 total) { emit BytesSent(sent, total); }});
 }
 
 bool EmailSender::SendAsync(bool separately)
@@ -81,12 +86,16 @@ bool EmailSender::SendAsync(bool separately)
     QThreadPool::globalInstance()->start([link, job = std::move(job)] {
         const EmailRecipients results = run(
             job, &link->cancel,
-            [link](int sent, int total) {
-                link->post<EmailSender>([sent, total](EmailSender* target) { emit target->ItemsSent(sent, total); });
-            },
-            [link](qint64 sent, qint64 total) {
-                link->post<EmailSender>([sent, total](EmailSender* target) { emit target->BytesSent(sent, total); });
-            });
+            {[link](int sent, int total) {
+                 link->post<EmailSender>([sent, total](EmailSender* target) { emit target->ItemsSent(sent, total); });
+             },
+             [link](int index, const EmailRecipient& result) {
+                 link->post<EmailSender>(
+                     [index, result](EmailSender* target) { emit target->RecipientDone(index, result); });
+             },
+             [link](qint64 sent, qint64 total) {
+                 link->post<EmailSender>([sent, total](EmailSender* target) { emit target->BytesSent(sent, total); });
+             }});
         const bool cancelled = link->cancel.load();
         link->post<EmailSender>([link, results, cancelled](EmailSender* target) {
             if (target->m_link == link)
@@ -105,10 +114,10 @@ void EmailSender::Cancel()
         m_link->cancel = true;
 }
 
-EmailRecipients EmailSender::run(const Job& job, const std::atomic<bool>* cancel,
-                                 const std::function<void(int, int)>& onItems,
-                                 const std::function<void(qint64, qint64)>& onBytes)
+EmailRecipients EmailSender::run(const Job& job, const std::atomic<bool>* cancel, const Progress& progress)
 {
+    const auto& onItems = progress.items;
+    const auto& onBytes = progress.bytes;
     EmailRecipients results = job.recipients;
     const int total = static_cast<int>(results.size());
     for (EmailRecipient& r : results) {
@@ -129,6 +138,8 @@ EmailRecipients EmailSender::run(const Job& job, const std::atomic<bool>* cancel
     const auto from = MailHeaders::smtpAddress(job.sender);
     if (!from) {
         failAll(QStringLiteral("Lähettäjän sähköpostiosoite \"%1\" ei kelpaa.").arg(job.sender));
+        for (int i = 0; i < total; ++i)
+            progress.recipient(i, results[i]);
         return results;
     }
     // A bad address fails only its own recipient, before any connection is made.
@@ -137,7 +148,8 @@ EmailRecipients EmailSender::run(const Job& job, const std::atomic<bool>* cancel
         const auto a = MailHeaders::smtpAddress(r.Address);
         addresses.append(a.value_or(QByteArray()));
         if (!a)
-            r.Error = QStringLiteral("Sähköpostiosoite \"%1\" ei kelpaa.").arg(r.Address);
+            r.Error = r.Address.trimmed().isEmpty() ? QStringLiteral("Sähköpostiosoite puuttuu.")
+                                                    : QStringLiteral("Sähköpostiosoite \"%1\" ei kelpaa.").arg(r.Address);
     }
 
     SmtpSession session(job.server, job.timeoutMs, cancel);
@@ -149,14 +161,17 @@ EmailRecipients EmailSender::run(const Job& job, const std::atomic<bool>* cancel
             m.to.append(addresses[i]);
             to.append(MailHeaders::mailbox(results[i].Name, addresses[i]));
         }
+        // A recipient's own text goes only in a message of its own.
+        const bool own = job.separately && which.size() == 1 && which.first() < job.texts.size();
+        const EmailText text = own ? job.texts[which.first()] : EmailText{job.subject, job.message};
         m.headers = {
             "Date: " + MailHeaders::date(Now()),
             "From: " + MailHeaders::mailbox(QString(), *from),
             "To: " + to.join(",\r\n "),
-            "Subject: " + MailHeaders::encodeText(job.subject),
+            "Subject: " + MailHeaders::encodeText(text.subject),
             "Message-ID: " + MailHeaders::messageId(*from),
         };
-        m.text = job.message;
+        m.text = text.text;
         for (const EmailAttachment& a : job.attachments) {
             if (!a.Path.isEmpty())
                 m.attachments.append(a);
@@ -170,8 +185,9 @@ EmailRecipients EmailSender::run(const Job& job, const std::atomic<bool>* cancel
         for (int i : which) {
             const bool refused = r.refused.contains(addresses[i]);
             results[i].Sent = r.ok && !refused;
+            // A refused recipient gets the server's line for its own address, not another's.
             if (!results[i].Sent)
-                results[i].Error = r.error;
+                results[i].Error = r.refused.value(addresses[i], r.error);
             // A message abandoned on the user's word did not fail: it was left unsent.
             results[i].LeftUnsent = cancelled;
         }
@@ -190,7 +206,7 @@ EmailRecipients EmailSender::run(const Job& job, const std::atomic<bool>* cancel
         int done = 0;
         for (int i = 0; i < total; ++i) {
             if (!addresses[i].isEmpty()) {
-                if (cancel->load())
+                if (stopped.isEmpty() && cancel->load())
                     stopped = QStringLiteral("Lähetys peruttiin.");
                 if (!stopped.isEmpty()) {
                     results[i].Error = stopped;
@@ -199,11 +215,14 @@ EmailRecipients EmailSender::run(const Job& job, const std::atomic<bool>* cancel
                     stopped = QStringLiteral("Lähetys keskeytyi: ") + results[i].Error;
                 }
             }
+            progress.recipient(i, results[i]);
             onItems(++done, total);
         }
     } else {
         if (!valid.isEmpty())
             deliver(valid);
+        for (int i = 0; i < total; ++i)
+            progress.recipient(i, results[i]);
         onItems(total, total);
     }
     return results;

@@ -28,9 +28,13 @@ public:
     QString Message;
     EmailRecipients Recipients;
     EmailAttachments Attachments;
+    // Separate messages only: recipient i gets Texts[i] in place of Subject and Message (each
+    // member's own invoice). Empty: one subject and text for all.
+    EmailTexts Texts;
 
     // Sets every property of one send at once, so no caller forgets one.
-    void compose(const EmailMessage& message, const EmailRecipients& recipients, int timeoutMs);
+    void compose(const EmailMessage& message, const EmailRecipients& recipients, int timeoutMs,
+                 const EmailTexts& texts = {});
 
     // How long the server may stay silent (connecting, answering, taking data) before the
     // message counts as failed.
@@ -39,14 +43,16 @@ public:
 
     // separately: a message of its own to each recipient; otherwise one message addressed to all.
     // Returns the recipients with Sent true exactly for those the server accepted. Separate
-    // messages stop once the server cannot be reached (or on Cancel): the recipients not yet
-    // through come back LeftUnsent.
+    // messages go over one connection and stop once the server cannot be reached (or on Cancel):
+    // the recipients not yet through come back LeftUnsent, their Error "Lähetys keskeytyi: " and
+    // the reason.
     EmailRecipients Send(bool separately);
     // False (and nothing started) while a send is already running.
     bool SendAsync(bool separately);
     bool isSending() const { return m_link != nullptr; }
-    // Abandons the message on its way and sends no more; the rest come back unsent. SendAsync still
-    // emits Finished; a blocking Send (cancelled from an ItemsSent handler) returns.
+    // Abandons the message on its way (unless its whole text is out: then the server's answer
+    // decides it) and sends no more; the rest come back unsent. SendAsync still emits Finished; a
+    // blocking Send (cancelled from an ItemsSent handler) returns.
     void Cancel();
 
     // Sends started by any sender whose worker has not yet ended (tests wait on this).
@@ -54,13 +60,20 @@ public:
 
 signals:
     void ItemsSent(int sent, int total);
+    // Recipient index (of Recipients) is through, with its outcome; comes before the ItemsSent
+    // that counts it, so a caller can record each message as the server answers for it.
+    void RecipientDone(int index, const tikkeli::EmailRecipient& result);
     void BytesSent(qint64 sent, qint64 total);
     void Finished(const tikkeli::EmailRecipients& results, bool cancelled);
 
 private:
     struct Job;
-    static EmailRecipients run(const Job& job, const std::atomic<bool>* cancel, const std::function<void(int, int)>& onItems,
-                               const std::function<void(qint64, qint64)>& onBytes);
+    struct Progress {
+        std::function<void(int, int)> items;
+        std::function<void(int, const EmailRecipient&)> recipient;
+        std::function<void(qint64, qint64)> bytes;
+    };
+    static EmailRecipients run(const Job& job, const std::atomic<bool>* cancel, const Progress& progress);
     Job snapshot(bool separately) const;
 
     int m_timeoutMs = 30000;

@@ -11,6 +11,8 @@
 
 namespace tikkeli {
 
+const QString IniSettingsStore::TempTag = QStringLiteral("asetukset");
+
 namespace {
 
 struct Located {
@@ -165,6 +167,12 @@ std::optional<QString> IniSettingsStore::tooLarge() const
         .arg(MaxFileBytes / 1024);
 }
 
+void IniSettingsStore::removeLeftovers() const
+{
+    if (!m_path.isEmpty())
+        FileSafety::instance().removeLeftovers(m_path, {TempTag});
+}
+
 QStringList IniSettingsStore::loadLines() const
 {
     QFile f(m_path);
@@ -198,7 +206,8 @@ void IniSettingsStore::saveLines(const QStringList& lines) const
         out += line.toUtf8() + '\n';
     // Every write and the flush are checked before the new file takes the ini's name (a full disk
     // must not leave an empty ini reported as saved); any failure leaves the old file as it was.
-    if (const auto e = FileSafety::instance().writeFile(m_path, out))
+    removeLeftovers();
+    if (const auto e = FileSafety::instance().writeFile(m_path, out, TempTag))
         throw SettingsError(QStringLiteral("Asetustiedostoon %1 ei voi kirjoittaa: %2").arg(m_path, e->text()));
 }
 

@@ -48,6 +48,12 @@ public:
     std::optional<QString> tooLarge() const;
     static constexpr qint64 MaxFileBytes = qint64(256) << 10;
 
+    // The tag of the temporary file a save writes beside the ini (see FileSafety::temporaryName).
+    static const QString TempTag;
+    // Removes the temporary files saves stopped half-way left beside the file; each save and the
+    // start-up do this.
+    void removeLeftovers() const;
+
     // Placement of a window under a key of the current section; nullopt when missing or malformed.
     std::optional<WindowPlacement> readPlacement(const QString& key) const;
     void writePlacement(const WindowPlacement& placement, const QString& key);

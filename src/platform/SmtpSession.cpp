@@ -30,12 +30,19 @@ struct Transfer {
     bool timedOut = false;
     QByteArray pendingRcpt;
     bool awaitingRcptReply = false;
-    QSet<QByteArray> refused;
-    // The server's own words for the first refused addressee; later replies (the goodbye of QUIT)
-    // say nothing about why.
+    // Each refused addressee with the server's own words for it, and the first of them; later
+    // replies (the goodbye of QUIT) say nothing about why.
+    QHash<QByteArray, QByteArray> refused;
     QByteArray refusal;
-    QByteArray lastReply;
+    // The last reply that turned something down: libcurl keeps only its code, and a reply after
+    // it (the goodbye of QUIT) says nothing about why.
+    QByteArray failureReply;
     curl_off_t lastUploaded = -1;
+    // The multipart body ends with its closing boundary; once that is out, the message is whole
+    // and only the server's answer is awaited.
+    QByteArray closingBoundary;
+    QByteArray sentTail;
+    bool allOut = false;
     const std::function<void(qint64, qint64)>* onBytes = nullptr;
 };
 
@@ -48,7 +55,18 @@ int onDebug(CURL*, curl_infotype type, char* data, size_t size, void* user)
         return 0;
     t->sinceActivity.restart();
     const QByteArray chunk(data, static_cast<qsizetype>(size));
-    if (type == CURLINFO_HEADER_OUT) {
+    if (type == CURLINFO_DATA_OUT) {
+        if (t->closingBoundary.isEmpty()) {
+            static const QByteArray key("boundary=");
+            // The message's first line names it; a chunk that cuts that line leaves a cancel as abrupt as ever.
+            const qsizetype at = chunk.indexOf(key);
+            const qsizetype end = at < 0 ? -1 : chunk.indexOf("\r\n", at);
+            if (end >= 0)
+                t->closingBoundary = "\r\n--" + chunk.mid(at + key.size(), end - at - key.size()) + "--\r\n";
+        }
+        t->sentTail = (t->sentTail + chunk).right(t->closingBoundary.size());
+        t->allOut = !t->closingBoundary.isEmpty() && t->sentTail == t->closingBoundary;
+    } else if (type == CURLINFO_HEADER_OUT) {
         t->awaitingRcptReply = chunk.startsWith("RCPT TO:");
         if (t->awaitingRcptReply) {
             const qsizetype open = chunk.indexOf('<');
@@ -61,14 +79,18 @@ int onDebug(CURL*, curl_infotype type, char* data, size_t size, void* user)
             const bool final = line.size() >= 3 && (line.size() == 3 || line[3] == ' ');
             if (!final)
                 continue;
-            t->lastReply = line;
             if (t->awaitingRcptReply) {
+                // 421 refuses the connection rather than the addressee.
+                if (line.startsWith("421"))
+                    t->failureReply = line;
                 if (!line.startsWith('2')) {
-                    t->refused.insert(t->pendingRcpt);
+                    t->refused.insert(t->pendingRcpt, line);
                     if (t->refusal.isEmpty())
                         t->refusal = line;
                 }
                 t->awaitingRcptReply = false;
+            } else if (line.startsWith('4') || line.startsWith('5')) {
+                t->failureReply = line;
             }
         }
     }
@@ -78,7 +100,10 @@ int onDebug(CURL*, curl_infotype type, char* data, size_t size, void* user)
 int onProgress(void* user, curl_off_t, curl_off_t, curl_off_t ultotal, curl_off_t ulnow)
 {
     auto* t = static_cast<Transfer*>(user);
-    if (t->cancel && t->cancel->load())
+    // Once the whole message is out, the server's answer decides whether it went: a cancel waits
+    // for that answer (the time-out still holds), so a message the server took is never reported
+    // as left unsent and sent again later.
+    if (t->cancel && t->cancel->load() && !t->allOut)
         return 1;
     if (ulnow != t->lastUploaded) {
         t->lastUploaded = ulnow;
@@ -226,34 +251,46 @@ SmtpSession::Result SmtpSession::send(const Message& message, const std::functio
     curl_mime_free(mime);
 
     const QString server = m_server.trimmed();
+    const auto refusedRecipient = [](const QByteArray& line) {
+        return QStringLiteral("Palvelin ei hyväksynyt vastaanottajaa: %1").arg(QString::fromUtf8(line));
+    };
+    for (auto i = t.refused.cbegin(); i != t.refused.cend(); ++i)
+        result.refused.insert(i.key(), refusedRecipient(i.value()));
     if (rc == CURLE_OK) {
         result.ok = true;
-        result.refused = t.refused;
         if (!t.refused.isEmpty())
-            result.error = QStringLiteral("Palvelin ei hyväksynyt vastaanottajaa: %1").arg(QString::fromUtf8(t.refusal));
+            result.error = refusedRecipient(t.refusal);
         return result;
     }
+    const QString said = QString::fromUtf8(t.failureReply);
     const bool allRefused = !t.refused.isEmpty() && t.refused.size() >= message.to.size();
+    // Every further message would meet the same: the run ends rather than wait for the server again.
+    result.unreachable = true;
     if (m_cancel && m_cancel->load()) {
         result.error = QStringLiteral("Lähetys peruttiin.");
+        result.unreachable = false;
+    } else if (said.startsWith(QLatin1String("421"))) {
+        // 421: the server is closing the connection and takes nothing more now.
+        result.error = QStringLiteral("SMTP-palvelin %1 sulki yhteyden: %2").arg(server, said);
     } else if (allRefused) {
         // libcurl reports a wholly refused envelope as a send error; the connection itself is fine.
-        result.error = QStringLiteral("Palvelin ei hyväksynyt vastaanottajaa: %1").arg(QString::fromUtf8(t.refusal));
+        result.error = refusedRecipient(t.refusal);
+        result.unreachable = false;
     } else if (t.timedOut || rc == CURLE_OPERATION_TIMEDOUT) {
         result.error = QStringLiteral("SMTP-palvelin %1 ei vastannut ajoissa.").arg(server);
-        result.unreachable = true;
     } else if (rc == CURLE_COULDNT_RESOLVE_HOST) {
         result.error = QStringLiteral("SMTP-palvelinta %1 ei löydy.").arg(server);
-        result.unreachable = true;
     } else if (rc == CURLE_COULDNT_CONNECT) {
         result.error = QStringLiteral("Yhteyttä SMTP-palvelimeen %1 ei saatu.").arg(server);
-        result.unreachable = true;
-    } else if (rc == CURLE_RECV_ERROR || rc == CURLE_GOT_NOTHING) {
+    } else if (rc == CURLE_RECV_ERROR || rc == CURLE_GOT_NOTHING || (rc == CURLE_SEND_ERROR && said.isEmpty())) {
         result.error = QStringLiteral("Yhteys SMTP-palvelimeen %1 katkesi.").arg(server);
-        result.unreachable = true;
+    } else if (!said.isEmpty()) {
+        result.error = QStringLiteral("Palvelin ei hyväksynyt viestiä: %1").arg(said);
+        result.unreachable = false;
     } else {
         result.error = QStringLiteral("Sähköpostin lähetys ei onnistunut: %1")
                            .arg(errbuf[0] ? QString::fromUtf8(errbuf) : QString::fromUtf8(curl_easy_strerror(rc)));
+        result.unreachable = false;
     }
     return result;
 }

@@ -4,7 +4,7 @@
 
 #include <QByteArray>
 #include <QByteArrayList>
-#include <QSet>
+#include <QHash>
 #include <QString>
 
 #include <atomic>
@@ -29,8 +29,9 @@ public:
     };
     struct Result {
         bool ok = false;
-        QString error;            // Finnish, when !ok or when some addressee was refused
-        QSet<QByteArray> refused; // addressees the server turned down while others were taken
+        QString error; // Finnish, when !ok or when some addressee was refused
+        // The addressees the server turned down, each with the error its own refusal line makes.
+        QHash<QByteArray, QString> refused;
         // The server could not be reached or stopped answering: a further message would only wait
         // for it again.
         bool unreachable = false;

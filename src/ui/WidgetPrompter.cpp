@@ -54,6 +54,10 @@ MsgResult WidgetPrompter::message(const QString& text, MsgIcon icon, MsgButtons 
         set = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
         defaultButton = QMessageBox::Yes;
         break;
+    case MsgButtons::YesNoCancelDefaultCancel:
+        set = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        defaultButton = QMessageBox::Cancel;
+        break;
     }
     box.setStandardButtons(set);
     box.setDefaultButton(defaultButton);

@@ -10,6 +10,7 @@
 #include "settings/DatabaseSettingsStore.h"
 #include "platform/IniSettingsStore.h"
 #include "settings/SettingsLoader.h"
+#include "support/StoppedRun.h"
 #include "support/TempProgramEnvironment.h"
 
 #include <QDate>
@@ -550,5 +551,60 @@ TEST_F(StartupRoads, MarkersWrittenSinceTheLastCleanCloseAreRemovedAtStart)
     EXPECT_EQ(markers(), 0) << "written while the program ran";
     EXPECT_TRUE(UntouchedSinceCleanClose(path));
     ASSERT_TRUE(startup.run().databaseLoaded);
+    EXPECT_EQ(prompter.unexpected(), 0);
+}
+
+// A save of the ini (the settings, the last step of a restore) stopped at any of its file steps:
+// what it left beside the ini goes at the next start, or at the next save, and the ini is the old
+// file or the new one.
+TEST_F(StartupRoads, WhatAnIniSaveStoppedAtAnyFileStepLeftGoesAtTheNextStartOrSave)
+{
+    const QString path = clubDatabase();
+    const QString folder = QFileInfo(env.iniPath()).absolutePath();
+    const auto save = [] {
+        try {
+            ProgramIniStore().write(QStringLiteral("1"), QStringLiteral("Kokeilu"));
+        } catch (const SettingsError&) {
+        }
+    };
+    int total = 0;
+    {
+        configure(path);
+        test::FailingFileSafety count;
+        save();
+        total = count.steps();
+    }
+    ASSERT_GE(total, 3);
+    qsizetype found = 0;
+    for (const bool atStart : {true, false}) {
+        for (int stop = 1; stop <= total; ++stop) {
+            SCOPED_TRACE(
+                QStringLiteral("%1, stopped at step %2").arg(atStart ? "next start" : "next save").arg(stop).toStdString());
+            configure(path);
+            const QByteArray old = env.iniContent();
+            test::FolderImage stopped;
+            {
+                test::FailingFileSafety files;
+                files.fault = [&](FileStep, const QString&) {
+                    if (files.steps() == stop)
+                        stopped = test::TakeFolder(folder);
+                    return files.steps() >= stop ? EIO : 0;
+                };
+                save();
+            }
+            test::LeaveAsStopped(folder, stopped);
+            found += QDir(folder).entryList(QDir::Files | QDir::Hidden).size() - 1;
+            if (atStart)
+                EXPECT_TRUE(startup.run().databaseLoaded);
+            else
+                save();
+            EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden).join(u' ').toStdString(), "Tikkeli.ini");
+            if (atStart) {
+                EXPECT_TRUE(env.iniContent() == old
+                            || ProgramIniStore().read(QStringLiteral("Kokeilu")) == QStringLiteral("1"));
+            }
+        }
+    }
+    EXPECT_GT(found, 0) << "no stop left a temporary file to find";
     EXPECT_EQ(prompter.unexpected(), 0);
 }

@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 #include <optional>
 #include <sqlite3.h>
@@ -34,8 +35,25 @@ protected:
     }
 
     QString db() const { return t.path(); }
-    QString md2() const { return t.dir() + QStringLiteral("/seura.md2"); }
-    QString md3() const { return t.dir() + QStringLiteral("/seura.md3"); }
+    // The club's file: the database's path, or the file its link points to.
+    QString file() const { return fileDir + QStringLiteral("/seura.mdb"); }
+    QString md2() const { return fileDir + QStringLiteral("/seura.md2"); }
+    QString md3() const { return fileDir + QStringLiteral("/seura.md3"); }
+    // The database's path becomes a link to the club's file in a folder of its own.
+    void linkDatabase()
+    {
+        fileDir = t.dir() + QStringLiteral("/kerho");
+        ASSERT_TRUE(QDir().mkpath(fileDir));
+        ASSERT_TRUE(QFile::rename(db(), file()));
+        ASSERT_TRUE(QFile::link(file(), db()));
+    }
+    void expectLinkToTheFile() const
+    {
+        if (fileDir == t.dir())
+            return;
+        EXPECT_TRUE(QFileInfo(db()).isSymLink());
+        EXPECT_EQ(QFileInfo(db()).symLinkTarget(), file());
+    }
     QString copy() const { return backupDir + QStringLiteral("/seura.mdb"); }
 
     // The database at path opens, holds the club's rows and no marker.
@@ -64,6 +82,7 @@ protected:
     }
 
     MaintTestDb t;
+    QString fileDir = t.dir();
     QString backupDir;
 };
 
@@ -154,15 +173,23 @@ TEST_F(FolderBackupTest, ADatabaseNameNotEndingInMdbIsRefused)
 // The crash and fault harness: the run is failed, and then stopped, at each of its file steps in
 // turn. After every run the database at its name checks clean and holds the club's rows without
 // any marker, and the user was told of a failure exactly when the run did not finish.
-TEST_F(FolderBackupTest, FailedOrStoppedAtEveryFileStepTheDatabaseStaysWhole)
+// The same over a database reached through a link: the link stays a link to the club's file, which
+// is the one compacted.
+class FolderBackupSteps : public FolderBackupTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(FolderBackupSteps, FailedOrStoppedAtEveryFileStepTheDatabaseStaysWhole)
 {
-    const QByteArray original = test::ReadFileBytes(db());
+    if (GetParam())
+        linkDatabase();
+    const QByteArray original = test::ReadFileBytes(file());
     int total = 0;
     {
         FailingFileSafety count;
         ScriptedPrompter p;
         FolderBackup::backup();
         ASSERT_EQ(p.messageTexts().last(), DoneNote);
+        expectLinkToTheFile();
+        expectIntact(md3());
         total = count.steps();
     }
     ASSERT_GE(total, 6);
@@ -171,7 +198,7 @@ TEST_F(FolderBackupTest, FailedOrStoppedAtEveryFileStepTheDatabaseStaysWhole)
             ConnectionRegistry::closeAll(db());
             for (const QString& f : {md2(), md3(), copy()})
                 QFile::remove(f);
-            test::WriteFileBytes(db(), original);
+            test::WriteFileBytes(file(), original);
             FailingFileSafety files;
             (stop ? files.stopAt : files.failAt) = n;
             ScriptedPrompter p;
@@ -180,6 +207,7 @@ TEST_F(FolderBackupTest, FailedOrStoppedAtEveryFileStepTheDatabaseStaysWhole)
             SCOPED_TRACE((stop ? "stopped at " : "failed at ") + step.toStdString() + " of "
                          + files.calls.join(u',').toStdString());
             expectIntact(db());
+            expectLinkToTheFile();
             const bool done = p.messageTexts().last() == DoneNote;
             if (!stop) {
                 // Without hard links the previous file is copied instead; the others must fail.
@@ -204,6 +232,8 @@ TEST_F(FolderBackupTest, FailedOrStoppedAtEveryFileStepTheDatabaseStaysWhole)
         }
     }
 }
+INSTANTIATE_TEST_SUITE_P(DirectOrLinked, FolderBackupSteps, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "ThroughALink" : "Direct"; });
 
 TEST_F(FolderBackupTest, LeftoverMarkersAreRemovedFirstAndAFailedRemovalIsReported)
 {

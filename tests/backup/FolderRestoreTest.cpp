@@ -1,5 +1,6 @@
 #include "support/FailingFileSafety.h"
 #include "support/MaintTestDb.h"
+#include "support/StoppedRun.h"
 
 #include "backup/BackupRestore.h"
 #include "backup/FolderBackup.h"
@@ -10,6 +11,8 @@
 #include <QDir>
 #include <cerrno>
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -106,10 +109,40 @@ protected:
                               "INSERT INTO bulk (n, b) SELECT v, randomblob(3000) FROM k"));
         return checkedState(path);
     }
-    QStringList keptCopies() const
+    QStringList keptCopies(const QString& folder = {}) const
     {
-        return QDir(restoreDir).entryList({QStringLiteral("seura_ennen_palautusta_*")}, QDir::Files);
+        return QDir(folder.isEmpty() ? restoreDir : folder)
+            .entryList({QStringLiteral("seura_ennen_palautusta_*")}, QDir::Files);
     }
+    // The club keeps its file in a folder of its own and links it into the restore folder: both
+    // folders emptied, the file made again (other than the backup), the link made again. The
+    // file's bytes.
+    QByteArray makeLinkedClubFile()
+    {
+        for (const QString& folder : {linkedDir(), restoreDir}) {
+            QDir().mkpath(folder);
+            for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System))
+                QFile::remove(folder + u'/' + name);
+        }
+        EXPECT_TRUE(QFile::copy(source, linkedFile()));
+        OtherProgram(linkedFile()).exec(QStringLiteral("CREATE TABLE vanha (x)"));
+        EXPECT_TRUE(QFile::link(linkedFile(), link()));
+        return test::ReadFileBytes(linkedFile());
+    }
+    // The backup restored over target: yes to replacing it, no to taking it into use, and the save
+    // dialog cancelled when it comes again after a failure.
+    void restoreWithoutUse(ScriptedPrompter& p, const QString& target)
+    {
+        p.answerText(source);
+        p.answerText(target);
+        p.answerText(std::nullopt);
+        p.answerYes();
+        p.answerNo();
+        FolderBackup::restore();
+    }
+    QString linkedDir() const { return home.filePath(QStringLiteral("Kerho")); }
+    QString linkedFile() const { return linkedDir() + QStringLiteral("/seura.mdb"); }
+    QString link() const { return restoreDir + QStringLiteral("/seura.mdb"); }
 
     QTemporaryDir home;
     MaintTestDb t;
@@ -363,11 +396,7 @@ TEST_F(FolderRestoreTest, TheCopyKeptOfAFileWithAStoppedWriteIsWholeAndRolledBac
         if (rows == 300)
             files.fault = [](FileStep step, const QString&) { return step == FileStep::Link ? EPERM : 0; };
         ScriptedPrompter p;
-        p.answerText(source);
-        p.answerText(existing);
-        p.answerYes(); // replace it
-        p.answerNo();  // not taken into use
-        FolderBackup::restore();
+        restoreWithoutUse(p, existing);
         const QStringList kept = keptCopies();
         ASSERT_EQ(kept.size(), 1);
         EXPECT_EQ(checkedState(restoreDir + u'/' + kept.front()).toStdString(), before.toStdString());
@@ -382,8 +411,7 @@ TEST_F(FolderRestoreTest, TheCopyKeptOfAFileWithAStoppedWriteIsWholeAndRolledBac
 TEST_F(FolderRestoreTest, TheNextStartRemovesWhatAStoppedRestoreLeftInTheFolder)
 {
     QDir().mkpath(restoreDir);
-    QFile pidMax(QStringLiteral("/proc/sys/kernel/pid_max"));
-    const qint64 gone = (pidMax.open(QIODevice::ReadOnly) ? pidMax.readAll().trimmed().toLongLong() : 4194304) + 1;
+    const qint64 gone = test::EndedProcess();
     const QString left = QStringLiteral(".uusi.mdb.palautus-%1-abc123").arg(gone);
     // Another command's, a restore still going on (process 1 never ends), a file of the user's.
     const QStringList others = {QStringLiteral(".uusi.mdb.kopio-%1-abc123").arg(gone),
@@ -394,4 +422,155 @@ TEST_F(FolderRestoreTest, TheNextStartRemovesWhatAStoppedRestoreLeftInTheFolder)
     FolderBackup::removeLeftovers(t.path(), backupDir);
     EXPECT_EQ(QDir(restoreDir).entryList(QDir::Files | QDir::Hidden, QDir::Name).join(u' ').toStdString(),
               QStringList(others).join(u' ').toStdString());
+}
+
+// A restore over a link (the club keeps its file elsewhere and links it into the folder) puts the
+// backup into the file the link points to: the link stays, and the copy kept aside is that file,
+// beside it, a file of its own; with hard links and without. Over the database in use, the
+// question names where the copy goes.
+TEST_F(FolderRestoreTest, ARestoreOverALinkReplacesTheFileItPointsToAndKeepsThatFile)
+{
+    for (const bool hardLinks : {true, false}) {
+        SCOPED_TRACE(hardLinks ? "hard links, not in use" : "no hard links, in use");
+        const QByteArray old = makeLinkedClubFile();
+        State().DatabasePath = hardLinks ? t.path() : link();
+        FailingFileSafety files;
+        if (!hardLinks)
+            files.fault = [](FileStep step, const QString&) { return step == FileStep::Link ? EPERM : 0; };
+        ScriptedPrompter p;
+        p.answerText(source);
+        p.answerText(link());
+        p.answerYes(); // replace it
+        p.answerYes(); // take it into use; over the database in use: go on
+        FolderBackup::restore();
+        EXPECT_EQ(p.unexpected(), 0);
+        EXPECT_EQ(QFileInfo(link()).symLinkTarget(), linkedFile());
+        EXPECT_TRUE(test::ReadFileBytes(linkedFile()) == test::ReadFileBytes(source));
+        const QStringList kept = keptCopies(linkedDir());
+        ASSERT_EQ(kept.size(), 1);
+        const QString keptPath = linkedDir() + u'/' + kept.front();
+        EXPECT_FALSE(QFileInfo(keptPath).isSymLink());
+        EXPECT_TRUE(test::ReadFileBytes(keptPath) == old);
+        EXPECT_EQ(QDir(restoreDir).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList{"seura.mdb"});
+        EXPECT_TRUE(p.messageTexts().last().contains(keptPath));
+        if (!hardLinks) {
+            EXPECT_TRUE(p.anyMessageContains(QStringLiteral("Nykyinen tietokanta säilytetään nimellä ") + keptPath));
+        }
+        EXPECT_EQ(iniDatabase(), link());
+    }
+}
+
+// Every file step of a restore over a link failed once, or the run stopped there, with hard links
+// and without: the link stays and points to the file, which is the old one or the whole backup; a
+// failure is reported and leaves the old file; a copy kept aside is a file with the old contents.
+TEST_F(FolderRestoreTest, FailedOrStoppedAtEveryFileStepARestoreOverALinkLeavesTheLinkToAWholeFile)
+{
+    const QByteArray backup = test::ReadFileBytes(source);
+    for (const bool hardLinks : {true, false}) {
+        const auto noHardLinks = [hardLinks](FileStep step, const QString&) {
+            return !hardLinks && step == FileStep::Link ? EPERM : 0;
+        };
+        // Whether the restore said it failed.
+        const auto restore = [&] {
+            ScriptedPrompter p;
+            restoreWithoutUse(p, link());
+            EXPECT_EQ(p.unexpected(), 0);
+            return p.anyMessageContains(QStringLiteral("ei onnistunut"));
+        };
+        int total = 0;
+        {
+            makeLinkedClubFile();
+            FailingFileSafety count;
+            count.fault = noHardLinks;
+            ASSERT_FALSE(restore());
+            total = count.steps();
+        }
+        ASSERT_GE(total, 4);
+        for (const bool stop : {false, true}) {
+            for (int n = 1; n <= total; ++n) {
+                const QByteArray old = makeLinkedClubFile();
+                bool reported = false;
+                QString step;
+                {
+                    FailingFileSafety files;
+                    files.fault = noHardLinks;
+                    (stop ? files.stopAt : files.failAt) = n;
+                    reported = restore();
+                    step = files.calls.value(n - 1);
+                }
+                SCOPED_TRACE(QStringLiteral("%1, %2 at %3")
+                                 .arg(hardLinks ? "hard links" : "no hard links", stop ? "stopped" : "failed", step)
+                                 .toStdString());
+                EXPECT_EQ(QFileInfo(link()).symLinkTarget(), linkedFile());
+                const QByteArray now = test::ReadFileBytes(linkedFile());
+                EXPECT_TRUE(now == old || now == backup);
+                // A failed flush of a folder after its rename, or a hard link the copy stands in for,
+                // takes nothing back.
+                if (!stop && !step.startsWith(QStringLiteral("syncfolder")) && !step.startsWith(QStringLiteral("link"))) {
+                    EXPECT_TRUE(reported);
+                    EXPECT_TRUE(now == old);
+                    EXPECT_EQ(keptCopies(linkedDir()), QStringList());
+                }
+                if (!reported && !stop) {
+                    EXPECT_TRUE(now == backup);
+                }
+                for (const QString& kept : keptCopies(linkedDir())) {
+                    EXPECT_FALSE(QFileInfo(linkedDir() + u'/' + kept).isSymLink());
+                    EXPECT_TRUE(test::ReadFileBytes(linkedDir() + u'/' + kept) == old) << kept.toStdString();
+                }
+                EXPECT_EQ(QDir(restoreDir).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList{"seura.mdb"});
+            }
+        }
+    }
+}
+
+// Another program (a process of its own: the lock is the file system's, and a second connection
+// of this process would trip over the program's own bookkeeping instead) tries to save into the
+// file at each file step of a restore until the backup takes the file's name, with hard links and
+// without: every save is refused, so the copy kept aside is the file as the restore locked it.
+TEST_F(FolderRestoreTest, AnotherProcessCannotSaveWhileTheRestoreHoldsTheFile)
+{
+    const QString shell = QStandardPaths::findExecutable(QStringLiteral("sqlite3"));
+    if (shell.isEmpty())
+        GTEST_SKIP() << "sqlite3 shell not installed (scripts/setup installs it)";
+    QDir().mkpath(restoreDir);
+    const QString existing = restoreDir + QStringLiteral("/seura.mdb");
+    // Whether the other program's save went through.
+    const auto otherSaves = [&] {
+        QProcess other;
+        other.start(shell, {QStringLiteral("-batch"), QStringLiteral("-bail"), existing,
+                            QStringLiteral("INSERT INTO jr (jrSukunimi) VALUES ('Toinen')")});
+        return other.waitForFinished(30000) && other.exitStatus() == QProcess::NormalExit && other.exitCode() == 0;
+    };
+    for (const bool hardLinks : {true, false}) {
+        SCOPED_TRACE(hardLinks ? "hard links" : "no hard links");
+        for (const QString& name : QDir(restoreDir).entryList(QDir::Files | QDir::Hidden))
+            QFile::remove(restoreDir + u'/' + name);
+        ASSERT_TRUE(QFile::copy(source, existing));
+        ASSERT_TRUE(otherSaves()) << "the other program saves while no restore holds the file";
+        const QByteArray old = test::ReadFileBytes(existing);
+        int tries = 0;
+        int saved = 0;
+        bool replaced = false;
+        FailingFileSafety files;
+        files.fault = [&](FileStep step, const QString& path) {
+            if (!replaced) {
+                ++tries;
+                saved += otherSaves();
+            }
+            replaced = replaced || (step == FileStep::Rename && QFileInfo(path).fileName() == QStringLiteral("seura.mdb"));
+            return !hardLinks && step == FileStep::Link ? EPERM : 0;
+        };
+        ScriptedPrompter p;
+        restoreWithoutUse(p, existing);
+        EXPECT_EQ(p.unexpected(), 0);
+        EXPECT_TRUE(replaced);
+        EXPECT_GE(tries, hardLinks ? 3 : 7) << files.calls.join(u',').toStdString();
+        EXPECT_EQ(saved, 0) << "of " << tries;
+        EXPECT_TRUE(test::ReadFileBytes(existing) == test::ReadFileBytes(source));
+        const QStringList kept = keptCopies();
+        ASSERT_EQ(kept.size(), 1);
+        EXPECT_TRUE(test::ReadFileBytes(restoreDir + u'/' + kept.front()) == old)
+            << "the copy kept aside is not the file as locked";
+    }
 }

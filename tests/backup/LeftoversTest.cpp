@@ -1,5 +1,6 @@
 #include "support/FailingFileSafety.h"
 #include "support/MaintTestDb.h"
+#include "support/StoppedRun.h"
 #include "support/TestFiles.h"
 
 #include "backup/BackupCompaction.h"
@@ -13,59 +14,23 @@
 #include "base/ScriptedPrompter.h"
 #include "base/SharedState.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <functional>
 #include <gtest/gtest.h>
-#include <map>
 
 using namespace tikkeli;
 using tikkeli::test::MaintTestDb;
 
 namespace {
 
-// A process id no process can have: one above the kernel's largest.
-qint64 endedProcess()
-{
-    QFile f(QStringLiteral("/proc/sys/kernel/pid_max"));
-    return (f.open(QIODevice::ReadOnly) ? f.readAll().trimmed().toLongLong() : 4194304) + 1;
-}
-
-using Image = std::map<QString, QByteArray>;
-
-Image take(const QString& dir)
-{
-    Image image;
-    for (const QString& name : QDir(dir).entryList(QDir::Files | QDir::Hidden))
-        image[name] = test::ReadFileBytes(dir + u'/' + name);
-    return image;
-}
-
-// The folder as a stopped run leaves it: every file as it was at the step where the run stopped,
-// named after a process that has ended, and a journal beside each temporary file (SQLite keeps one
-// while it writes).
-void leaveAsStopped(const QString& dir, const Image& image)
-{
-    for (const QString& name : QDir(dir).entryList(QDir::Files | QDir::Hidden))
-        QFile::remove(dir + u'/' + name);
-    const QString mine = QStringLiteral("-%1-").arg(QCoreApplication::applicationPid());
-    const QString gone = QStringLiteral("-%1-").arg(endedProcess());
-    for (const auto& [name, bytes] : image) {
-        const QString stopped = QString(name).replace(mine, gone);
-        test::WriteFileBytes(dir + u'/' + stopped, bytes);
-        if (stopped != name && !stopped.endsWith(QStringLiteral("-journal")))
-            test::WriteFileBytes(dir + u'/' + stopped + QStringLiteral("-journal"), "kesken");
-    }
-}
-
 // Files that look like ours but are not leftovers of a stopped run of this database: a run still
 // going on (process 1 never ends), another command's tag, a name that is not hidden, another
 // database's copy, and the user's own file.
 QStringList decoys()
 {
-    const QString gone = QString::number(endedProcess());
+    const QString gone = QString::number(test::EndedProcess());
     return {QStringLiteral(".seura.mdb.tiivistys-1-abcdef12"), QStringLiteral(".seura.mdb.varmistus-%1-abcdef12").arg(gone),
             QStringLiteral("seura.mdb.tiivistys-%1-abcdef12").arg(gone),
             QStringLiteral(".toinen.mdb.kopio-%1-abcdef12").arg(gone), QStringLiteral("muistio.txt")};
@@ -96,6 +61,17 @@ ReportDocument onePage()
     return doc;
 }
 
+// The restore's file steps: the old file kept aside, a backup in backupFolder copied over it.
+void restoreOver(const QString& target, const QString& backupFolder)
+{
+    QString kept;
+    const QString backup = backupFolder + QStringLiteral("/varmuuskopio.mdb");
+    if (!QFileInfo::exists(backup))
+        QFile::copy(target, backup);
+    BackupRestore::keepSafetyCopy(target, Today(), kept);
+    BackupRestore::copyIntoPlace(backup, target);
+}
+
 TEST(Leftovers, StoppedAtEveryFileStepTheTemporaryFilesAreRemovedByTheNextStartAndRun)
 {
     struct Case {
@@ -117,14 +93,18 @@ TEST(Leftovers, StoppedAtEveryFileStepTheTemporaryFilesAreRemovedByTheNextStartA
              DatabaseCopy::copy(t.path(), other + u'/' + QFileInfo(t.path()).fileName());
          },
          false},
-        {"restore",
+        {"restore", [](const MaintTestDb& t, const QString& other) { restoreOver(t.path(), other); }, true},
+        {"restore over a link",
          [](const MaintTestDb& t, const QString& other) {
-             QString kept;
-             const QString backup = other + QStringLiteral("/varmuuskopio.mdb");
-             if (!QFileInfo::exists(backup))
-                 QFile::copy(t.path(), backup);
-             BackupRestore::keepSafetyCopy(t.path(), Today(), kept);
-             BackupRestore::copyIntoPlace(backup, t.path());
+             // The database is a link to the club's file in the other folder, where the restore
+             // writes.
+             const QString file = other + u'/' + QFileInfo(t.path()).fileName();
+             if (!QFileInfo(t.path()).isSymLink()) {
+                 ConnectionRegistry::closeAll(t.path());
+                 ASSERT_TRUE(QFile::rename(t.path(), file));
+                 ASSERT_TRUE(QFile::link(file, t.path()));
+             }
+             restoreOver(t.path(), other);
          },
          true},
         {"address export",
@@ -171,13 +151,13 @@ TEST(Leftovers, StoppedAtEveryFileStepTheTemporaryFilesAreRemovedByTheNextStartA
             for (const QString& dir : {t.dir(), other})
                 for (const QString& name : decoys())
                     test::WriteFileBytes(dir + u'/' + name, "ei meidän");
-            Image here, there;
+            test::FolderImage here, there;
             {
                 test::FailingFileSafety files;
                 files.fault = [&](FileStep, const QString&) {
                     if (files.steps() == stop) {
-                        here = take(t.dir());
-                        there = take(other);
+                        here = test::TakeFolder(t.dir());
+                        there = test::TakeFolder(other);
                     }
                     return files.steps() >= stop ? EIO : 0;
                 };
@@ -188,9 +168,9 @@ TEST(Leftovers, StoppedAtEveryFileStepTheTemporaryFilesAreRemovedByTheNextStartA
                 if (atStart && !c.removedAtStart)
                     continue;
                 SCOPED_TRACE(atStart ? "next start" : "next run");
-                leaveAsStopped(t.dir(), here);
-                leaveAsStopped(other, there);
-                const Image stopped = take(t.dir());
+                test::LeaveAsStopped(t.dir(), here);
+                test::LeaveAsStopped(other, there);
+                const test::FolderImage stopped = test::TakeFolder(t.dir());
                 found += leftovers(t.dir()).size() + leftovers(other).size();
                 if (atStart)
                     FolderBackup::removeLeftovers(t.path(), other);
@@ -205,7 +185,7 @@ TEST(Leftovers, StoppedAtEveryFileStepTheTemporaryFilesAreRemovedByTheNextStartA
                     continue;
                 // Nothing but the leftovers was touched.
                 for (const auto& [name, bytes] : stopped) {
-                    if (!name.contains(QString::number(endedProcess()))) {
+                    if (!name.contains(QString::number(test::EndedProcess()))) {
                         EXPECT_EQ(test::ReadFileBytes(t.dir() + u'/' + name), bytes) << name.toStdString();
                     }
                 }

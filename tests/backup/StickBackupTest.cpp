@@ -102,6 +102,8 @@ TEST(StickBackup, AFileOverFourGiBIsNotCopiedToFat)
 
 // The restore's copy road, failed and then stopped at each of its file steps: the target is the
 // old file or the whole backup, checks clean, and the failure is reported exactly when it happened.
+// A target that is a link to the club's file stays that link, and the file behind it is the one
+// replaced.
 TEST(BackupRestore, FailedOrStoppedAtEveryStepTheTargetIsTheOldFileOrTheBackup)
 {
     BackupTestDb club;
@@ -110,43 +112,70 @@ TEST(BackupRestore, FailedOrStoppedAtEveryStepTheTargetIsTheOldFileOrTheBackup)
     ASSERT_FALSE(DatabaseCopy::copy(club.path(), backup));        // three members
     BackupTestDb::addMember(club.path(), QStringLiteral("Uusi")); // the old target: four
     const QString target = dir.filePath(QStringLiteral("Erämiehet.mdb"));
-    auto reset = [&] {
-        QFile::remove(target);
-        ASSERT_FALSE(DatabaseCopy::copy(club.path(), target));
-        QFile journal(target + QStringLiteral("-journal"));
-        ASSERT_TRUE(journal.open(QIODevice::WriteOnly));
-        journal.write(QByteArray(512, '\x01'));
-    };
-    int total = 0;
-    {
-        reset();
-        FailingFileSafety count;
-        ASSERT_FALSE(BackupRestore::copyIntoPlace(backup, target));
-        total = count.steps();
-    }
-    ASSERT_GE(total, 4);
-    for (const bool stop : {false, true}) {
-        for (int n = 1; n <= total; ++n) {
+    ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("Kerho"))));
+    for (const bool overLink : {false, true}) {
+        SCOPED_TRACE(overLink ? "over a link" : "over the file");
+        const QString file = overLink ? dir.filePath(QStringLiteral("Kerho/Erämiehet.mdb")) : target;
+        auto reset = [&] {
+            QFile::remove(target);
+            QFile::remove(file);
+            ASSERT_FALSE(DatabaseCopy::copy(club.path(), file));
+            QFile journal(file + QStringLiteral("-journal"));
+            ASSERT_TRUE(journal.open(QIODevice::WriteOnly));
+            journal.write(QByteArray(512, '\x01'));
+            if (overLink) {
+                ASSERT_TRUE(QFile::link(file, target));
+            }
+        };
+        int total = 0;
+        {
             reset();
-            std::optional<BackupError> error;
-            QString step;
-            {
-                FailingFileSafety files;
-                (stop ? files.stopAt : files.failAt) = n;
-                error = BackupRestore::copyIntoPlace(backup, target);
-                step = files.calls.value(n - 1);
+            FailingFileSafety count;
+            ASSERT_FALSE(BackupRestore::copyIntoPlace(backup, target));
+            total = count.steps();
+        }
+        ASSERT_GE(total, 4);
+        for (const bool stop : {false, true}) {
+            for (int n = 1; n <= total; ++n) {
+                reset();
+                std::optional<BackupError> error;
+                QString step;
+                {
+                    FailingFileSafety files;
+                    (stop ? files.stopAt : files.failAt) = n;
+                    error = BackupRestore::copyIntoPlace(backup, target);
+                    step = files.calls.value(n - 1);
+                }
+                SCOPED_TRACE((stop ? "stopped at " : "failed at ") + step.toStdString());
+                EXPECT_EQ(QFileInfo(target).symLinkTarget(), overLink ? file : QString());
+                const int members = BackupTestDb::members(file);
+                EXPECT_TRUE(members == 3 || members == 4) << members;
+                if (!stop && !step.startsWith(QStringLiteral("syncfolder"))) {
+                    EXPECT_TRUE(error.has_value());
+                    EXPECT_EQ(members, 4);
+                }
+                if (!error) {
+                    EXPECT_EQ(members, 3);
+                }
+                ConnectionRegistry::closeAll(file);
             }
-            SCOPED_TRACE((stop ? "stopped at " : "failed at ") + step.toStdString());
-            const int members = BackupTestDb::members(target);
-            EXPECT_TRUE(members == 3 || members == 4) << members;
-            if (!stop && !step.startsWith(QStringLiteral("syncfolder"))) {
-                EXPECT_TRUE(error.has_value());
-                EXPECT_EQ(members, 4);
-            }
-            if (!error) {
-                EXPECT_EQ(members, 3);
-            }
-            ConnectionRegistry::closeAll(target);
         }
     }
+}
+
+// Links that point at each other name no file: the restore refuses, and the links stay.
+TEST(BackupRestore, ALoopOfLinksIsRefusedAndStaysAsItWas)
+{
+    BackupTestDb club;
+    QTemporaryDir dir;
+    const QString a = dir.filePath(QStringLiteral("a.mdb"));
+    const QString b = dir.filePath(QStringLiteral("b.mdb"));
+    ASSERT_TRUE(QFile::link(b, a));
+    ASSERT_TRUE(QFile::link(a, b));
+    ASSERT_TRUE(BackupRestore::copyIntoPlace(club.path(), a));
+    EXPECT_EQ(QFileInfo(a).symLinkTarget(), b);
+    EXPECT_EQ(QFileInfo(b).symLinkTarget(), a);
+    // Links that name no file are "system" entries to QDir.
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot),
+              (QStringList{QStringLiteral("a.mdb"), QStringLiteral("b.mdb")}));
 }

@@ -56,6 +56,25 @@ TEST_F(CatchListTest, ANewCatchIsStoredWithItsDefaultsOnlyWhenTypedIn)
     EXPECT_TRUE(stored("siPvm", id).isNull());
 }
 
+TEST_F(CatchListTest, AStoredCatchEditedBackToTheNewCatchDefaultsIsWritten)
+{
+    const qint64 id = t.add(QStringLiteral("Hirvi"), QDate(2026, 10, 3), false, false, QStringLiteral("Suo"),
+                            QStringLiteral("Aho Pekka"));
+    t.db.execute(QStringLiteral("UPDATE si SET siPuolitoista = 1, siKelvoton = 1, siSarvipiikkiV = 4 WHERE siID = ?"), {id});
+    CatchList list(t.db);
+    ASSERT_EQ(list.currentId(), id);
+    ASSERT_EQ(list.write(CatchEntry{}), std::nullopt);
+    EXPECT_EQ(t.catches(), 1) << "the row stays";
+    EXPECT_EQ(list.currentId(), id);
+    EXPECT_EQ(list.current(), CatchEntry{});
+    for (const char* column : {"siLaji", "siPvm", "siPaikka", "siKaataja", "siSarvipiikkiV"})
+        EXPECT_TRUE(stored(column, id).isNull()) << column;
+    for (const char* column : {"siIka", "siSukupuoli"})
+        EXPECT_EQ(stored(column, id).toInt64(), 1) << column;
+    for (const char* column : {"siPuolitoista", "siKelvoton"})
+        EXPECT_EQ(stored(column, id).toInt64(), 0) << column;
+}
+
 TEST_F(CatchListTest, TypedValuesReadBackAsTheBoxesShowThem)
 {
     CatchList list(t.db);

@@ -2,7 +2,15 @@
 #include "db/Transaction.h"
 #include "DbTestSupport.h"
 
+#include "base/ScriptedPrompter.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <cstdio>
+#include <functional>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace tikkeli {
 namespace {
@@ -62,6 +70,168 @@ TEST_F(ClubChangesTest, AChangeIsToldWhenItReachesTheFileAndNeverWhenItIsUndone)
         next.commit();
     }
     EXPECT_TRUE(heard.told.isEmpty()) << "a rolled-back change is never told, nor left for the next commit";
+}
+
+// What SQLite does after some failures (a full disk, an I/O error): the whole transaction ends.
+void endedBySqlite(Database& db)
+{
+    db.execute(QStringLiteral("ROLLBACK"));
+}
+
+TEST_F(ClubChangesTest, AChangeIsToldOnlyWhenTheTransactionThatMadeItReachesTheFile)
+{
+    struct Case {
+        const char* what;
+        std::function<void(Database&)> run;
+        QStringList told;
+    };
+    const auto announce = [](Database& d, Kind kind) { ClubChanges::announce(d, kind); };
+    // A savepoint released into a middle one, which is released too or rolled back.
+    const auto threeLevels = [&](bool releaseMiddle) {
+        return [=](Database& d) {
+            Transaction outer(d);
+            announce(d, Kind::Members);
+            {
+                Transaction middle(d);
+                announce(d, Kind::Boundaries);
+                {
+                    Transaction inner(d);
+                    announce(d, Kind::Catches);
+                    inner.commit();
+                }
+                if (releaseMiddle)
+                    middle.commit();
+            }
+            outer.commit();
+        };
+    };
+    const Case cases[] = {
+        {"a savepoint rolled back inside a committed transaction",
+         [&](Database& d) {
+             Transaction outer(d);
+             announce(d, Kind::Members);
+             {
+                 Transaction inner(d);
+                 announce(d, Kind::Catches);
+                 inner.rollback();
+             }
+             outer.commit();
+         },
+         {"members"}},
+        {"a savepoint released into one rolled back", threeLevels(false), {"members"}},
+        {"a savepoint released into one released", threeLevels(true), {"members", "boundaries", "catches"}},
+        {"a transaction SQLite ended, then the next one commits",
+         [&](Database& d) {
+             Transaction lost(d);
+             announce(d, Kind::Members);
+             endedBySqlite(d);
+             Transaction next(d);
+             announce(d, Kind::Catches);
+             next.commit();
+         },
+         {"catches"}},
+        {"a transaction SQLite ended inside a savepoint, then the next one commits",
+         [&](Database& d) {
+             Transaction lost(d);
+             {
+                 Transaction inner(d);
+                 announce(d, Kind::Members);
+                 endedBySqlite(d);
+             }
+             Transaction next(d);
+             next.commit();
+         },
+         {}},
+        {"a transaction SQLite ended, rolled back on the closed connection, then the next one commits",
+         [&](Database& d) {
+             Transaction lost(d);
+             announce(d, Kind::Members);
+             endedBySqlite(d);
+             ASSERT_TRUE(ConnectionRegistry::closeAll(d.path()));
+             lost.rollback();
+             Transaction next(d);
+             next.commit();
+         },
+         {}},
+    };
+    for (const Case& c : cases) {
+        heard.told.clear();
+        c.run(db);
+        EXPECT_EQ(heard.told, c.told) << c.what;
+        EXPECT_FALSE(db.inTransaction()) << c.what;
+    }
+}
+
+TEST_F(ClubChangesTest, AFailingListenerIsReportedOnceAndSilencesNoOtherListenerNorKind)
+{
+    ScriptedPrompter prompter;
+    std::optional<QObject> window(std::in_place);
+    QStringList told;
+    ClubChanges::follow(&*window, Kind::Members,
+                        [] { throw DbException(DbErr::ItemNotFound, QStringLiteral("Taulua 'pi' ei löydy.")); });
+    ClubChanges::follow(&*window, Kind::Members, [&] { told << "members"; });
+    ClubChanges::follow(&*window, Kind::Catches, [&] { told << "catches"; });
+    ClubChanges::follow(&*window, Kind::Boundaries, [] { throw 42; });
+    {
+        Transaction tx(db);
+        ClubChanges::announce(db, Kind::Members);
+        ClubChanges::announce(db, Kind::Catches);
+        EXPECT_NO_THROW(tx.commit()) << "the writer's work reached the file";
+    }
+    EXPECT_EQ(told, (QStringList{"members", "catches"}));
+    EXPECT_EQ(heard.told, (QStringList{"members", "catches"}));
+    ASSERT_EQ(prompter.messageTexts().size(), 1);
+    EXPECT_TRUE(prompter.messageTexts()[0].contains(QStringLiteral("Taulua 'pi' ei löydy.")))
+        << prompter.messageTexts()[0].toStdString();
+
+    prompter.clear();
+    EXPECT_NO_THROW(ClubChanges::announce(db, Kind::Boundaries)) << "a failure that is no std::exception";
+    EXPECT_EQ(prompter.messageTexts().size(), 1);
+
+    // A window that is gone follows no more.
+    window.reset();
+    told.clear();
+    prompter.clear();
+    ClubChanges::announce(db, Kind::Members);
+    EXPECT_TRUE(told.isEmpty());
+    EXPECT_TRUE(prompter.messageTexts().isEmpty());
+}
+
+// Writes meet a file that another program put in place of the open one (a restore): the windows
+// are told once, on the next turn of the event loop (the command that met it has shown its message
+// by then), and before any change announced meanwhile, which would have them write what they hold
+// typed into the new file.
+TEST_F(ClubChangesTest, AReplacedFileIsToldOnceAfterTheCommandAndBeforeAnyLaterChange)
+{
+    QObject::connect(&ClubChanges::instance(), &ClubChanges::fileReplaced, &heard, [this](const QString& path) {
+        heard.told << QStringLiteral("replaced ") + QFileInfo(path).fileName();
+    });
+    db.execute(QStringLiteral("CREATE TABLE t (x INTEGER)"));
+    const auto restore = [this] {
+        const QString copy = folder.path(QStringLiteral("palautus.mdb"));
+        ASSERT_TRUE(QFile::copy(db.path(), copy));
+        ASSERT_EQ(std::rename(QFile::encodeName(copy).constData(), QFile::encodeName(db.path()).constData()), 0);
+    };
+    const auto write = [this] { db.execute(QStringLiteral("INSERT INTO t (x) VALUES (1)")); };
+
+    for (int i = 0; i < 2; ++i) {
+        restore();
+        EXPECT_THROW(write(), DbException);
+        db.scalar(QStringLiteral("SELECT count(*) FROM t")); // a read: the file now at the path is opened
+    }
+    EXPECT_TRUE(heard.told.isEmpty()) << "not inside the command that met it";
+    ClubChanges::announce(db, Kind::Members);
+    EXPECT_EQ(heard.told, (QStringList{"replaced testi.mdb", "members"}));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(heard.told.size(), 2) << "told once";
+    heard.told.clear();
+
+    restore();
+    EXPECT_THROW(write(), DbException);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(heard.told, QStringList{"replaced testi.mdb"});
+    write();
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM t")).toInt64(), 1) << "the restored file is written";
 }
 
 } // namespace

@@ -238,6 +238,29 @@ TEST_F(DatabaseTest, CommitOfATransactionTheEngineEndedIsAnError)
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM t")).toInt64(), 3);
 }
 
+TEST_F(DatabaseTest, ATransactionTheEngineEndedLeavesTheNextTransactionAlone)
+{
+    Database db = folder.create();
+    db.execute(QStringLiteral("CREATE TABLE t (id INTEGER PRIMARY KEY, x INTEGER)"));
+    for (const bool nested : {false, true}) {
+        Transaction lost(db);
+        std::optional<Transaction> inner;
+        if (nested)
+            inner.emplace(db);
+        db.execute(QStringLiteral("ROLLBACK"));
+        // The caller went on and began the next piece of work before the lost one was undone.
+        Transaction next(db);
+        db.execute(QStringLiteral("INSERT INTO t (x) VALUES (1)"));
+        (nested ? *inner : lost).rollback();
+        EXPECT_TRUE(db.inTransaction()) << nested;
+        if (nested) {
+            EXPECT_THROW(lost.commit(), DbException);
+        }
+        next.commit();
+    }
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM t")).toInt64(), 2);
+}
+
 TEST_F(DatabaseTest, ConstraintAndSyntaxFailuresCarryTheirNumbers)
 {
     Database db = folder.create();

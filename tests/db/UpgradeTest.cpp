@@ -568,3 +568,41 @@ TEST(UpgradeMark, TheMarkTravelsWithTheFilesCopies)
         ConnectionRegistry::closeAll(copy);
     }
 }
+
+// A later version adds a step: a file the earlier list marked current is checked and upgraded
+// again, and its mark changes, whether the new step finds work on the file or not.
+TEST(UpgradeMark, AStepAddedToTheListVoidsTheMarksOfTheListBefore)
+{
+    const auto missingTable = [](const char* table) {
+        return [name = QString::fromLatin1(table)](const Catalogue& cat) {
+            return cat.hasTable(name)
+                       ? std::vector<QString>{}
+                       : std::vector<QString>{QStringLiteral("CREATE TABLE %1 (id INTEGER PRIMARY KEY)").arg(name)};
+        };
+    };
+    struct Case {
+        const char* what;
+        UpgradeStep step;
+        std::vector<int> applied;
+    };
+    const Case cases[] = {
+        {"a step with work to do", {77, QStringLiteral("taulu uusi"), missingTable("uusi")}, {77}},
+        {"a step the file needs nothing of", {77, QStringLiteral("taulu jr"), missingTable("jr")}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir dir;
+        Database db = newBaseDatabase(dir);
+        UpdateDatabase(db);
+        ASSERT_TRUE(SchemaMarkedCurrent(db));
+        const qint64 before = db.scalar(QStringLiteral("PRAGMA user_version")).toInt64();
+
+        const UpgradeSteps later = UpgradeSteps::program().with(c.step);
+        EXPECT_FALSE(SchemaMarkedCurrent(db, later));
+        EXPECT_EQ(UpdateDatabase(db, {}, later), c.applied);
+        EXPECT_TRUE(SchemaMarkedCurrent(db, later));
+        EXPECT_NE(db.scalar(QStringLiteral("PRAGMA user_version")).toInt64(), before);
+        EXPECT_TRUE(UpdateDatabase(db, {}, later).empty());
+        EXPECT_EQ(Catalogue::read(db).hasTable(QStringLiteral("uusi")), !c.applied.empty());
+    }
+}

@@ -351,7 +351,7 @@ TEST_F(ReminderReportTest, ToPdfWithTheTotalInTheBarCode)
     if (!shots.isEmpty())
         QFile::copy(e.PrintFileName, QString::fromLocal8Bit(shots) + QStringLiteral("/mutilis1.pdf"));
     if (QStandardPaths::findExecutable(QStringLiteral("zbarimg")).isEmpty())
-        return;
+        GTEST_SKIP() << "zbarimg missing (scripts/setup installs it): the bar code was not read back";
     QProcess scan;
     scan.start(QStringLiteral("zbarimg"),
                {QStringLiteral("--quiet"), QStringLiteral("--raw"), dir.filePath(QStringLiteral("sivu.png"))});

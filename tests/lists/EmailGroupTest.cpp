@@ -58,7 +58,10 @@ TEST_F(EmailGroupTest, TheListDeletesNothingAndShowsNamelessMembersByTheirOtherF
 
 TEST_F(EmailGroupTest, TheTallyQuestionHasTheCountsOnALineOfItsOwn)
 {
-    EXPECT_EQ(GroupEmail::TallyQuestion(3, 2),
+    EmailRunReport report;
+    report.sent = 3;
+    report.failed = 2;
+    EXPECT_EQ(GroupEmail::TallyQuestion(report),
               QStringLiteral("Sähköpostin lähetys ei onnistunut kaikille.\r\nOnnistui: 3  Epäonnistui: 2\r\n\r\n"
                              "Luodaanko uusi ryhmä niistä joille lähetys epäonnistui?"));
 }
@@ -119,6 +122,47 @@ TEST_F(EmailGroupTest, FiveWithTwoRefusedGiveThreeAndTwoAndAnAddresslessMemberFa
     run(alone, GroupEmail::Recipients(club.db, {none}), QStringLiteral("127.0.0.1:1"));
     EXPECT_EQ(alone.failedIds(), QList<qint32>{none});
     EXPECT_EQ(alone.results().first().Error, QStringLiteral("Jäsenellä ei ole sähköpostiosoitetta."));
+}
+
+TEST_F(EmailGroupTest, TheTallyNamesWhyTheRunStoppedAndEachRefusalAndCountsTheAddresslessApart)
+{
+    // Six refused addresses, each answered with a line of its own; the server closes after three messages.
+    QStringList refused;
+    for (int i = 1; i <= 6; ++i)
+        refused << QStringLiteral("x%1@example.fi").arg(i);
+    SmtpTestServer smtp(refused, {}, 3);
+    ASSERT_TRUE(smtp.started()) << smtp.startError().toStdString();
+    QList<qint32> ids;
+    const auto add = [&](const QString& surname, const QString& address) {
+        ids << member(Value(surname), Value(QStringLiteral("Matti")), address.isEmpty() ? Value() : Value(address));
+    };
+    add(QStringLiteral("Aho"), QStringLiteral("a@example.fi"));
+    for (int i = 1; i <= 6; ++i)
+        add(QStringLiteral("Torjuttu%1").arg(i), refused[i - 1]);
+    add(QStringLiteral("Osoitteeton"), QString());
+    add(QStringLiteral("Bäck"), QStringLiteral("b@example.fi"));
+    add(QStringLiteral("Cedergren"), QStringLiteral("c@example.fi"));
+    add(QStringLiteral("Dahl"), QStringLiteral("d@example.fi"));
+    add(QStringLiteral("Ek"), QStringLiteral("e@example.fi"));
+    add(QStringLiteral("Forss"), QStringLiteral("f@example.fi"));
+    GroupEmailRun r;
+    run(r, GroupEmail::Recipients(club.db, ids), smtp.server());
+    ASSERT_EQ(smtp.messages().size(), 3);
+    const QString line = QStringLiteral(
+        "Torjuttu%1 Matti: Palvelin ei hyväksynyt vastaanottajaa: 550 5.1.1 <x%1@example.fi>:"
+        " Mailbox unavailable\r\n");
+    const QString closed =
+        QStringLiteral("SMTP-palvelin %1 sulki yhteyden: 421 4.3.2 Service shutting down").arg(smtp.server());
+    EXPECT_EQ(GroupEmail::TallyQuestion(r.report()),
+              QStringLiteral("Sähköpostin lähetys ei onnistunut kaikille.\r\nOnnistui: 3  Epäonnistui: 7\r\n"
+                             "Ilman sähköpostiosoitetta: 1\r\nLähettämättä jäi: 2\r\n\r\n")
+                  + QStringLiteral("Lähetys keskeytyi: ") + closed + QStringLiteral("\r\n") + line.arg(1) + line.arg(2)
+                  + line.arg(3) + line.arg(4) + line.arg(5)
+                  + QStringLiteral("... ja 2 muuta.\r\n\r\n"
+                                   "Luodaanko uusi ryhmä niistä joille lähetys epäonnistui? Ryhmään tulevat myös jäsenet,"
+                                   " joilla ei ole sähköpostiosoitetta."));
+    // The failed group: the refused, the one without an address and the one the server closed on.
+    EXPECT_EQ(r.failedIds(), ids.mid(1, 7) + QList<qint32>{ids[10]});
 }
 
 TEST_F(EmailGroupTest, ASilentServerTimesOutWhileEventsRunAndCancelStopsTheRun)

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <sqlite3.h>
 
 namespace tikkeli::test {
 namespace {
@@ -242,6 +243,49 @@ TEST_F(MemberSelectionTest, AFailureMidSelectionLeavesThePreviousFlags)
     EXPECT_FALSE(club.db.inTransaction());
     EXPECT_THROW(MemberSelection::MarkFeatureGroup(club.db, qint32(club.A)), NumberedError);
     EXPECT_EQ(club.selected(), L({"Aho", "Fager"}));
+}
+
+// Another program (or connection) on the same file: no waiting for a lock.
+struct OtherConnection {
+    sqlite3* h = nullptr;
+    explicit OtherConnection(const QString& path)
+    {
+        sqlite3_open_v2(QFile::encodeName(path).constData(), &h, SQLITE_OPEN_READWRITE, nullptr);
+    }
+    ~OtherConnection() { sqlite3_close_v2(h); }
+    int write(const char* sql) { return sqlite3_exec(h, sql, nullptr, nullptr, nullptr); }
+    // The members it sees marked; "busy" when the file's lock keeps it from reading.
+    QString marked()
+    {
+        sqlite3_stmt* st = nullptr;
+        sqlite3_prepare_v2(
+            h, "SELECT group_concat(jrSukunimi, '|') FROM (SELECT jrSukunimi FROM jr WHERE jrMukaan <> 0 ORDER BY jrID)", -1,
+            &st, nullptr);
+        const int rc = sqlite3_step(st);
+        const QString seen = rc == SQLITE_ROW ? QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)))
+                                              : QStringLiteral("busy");
+        sqlite3_finalize(st);
+        return seen;
+    }
+};
+
+TEST_F(MemberSelectionTest, NoOtherWriterSlipsBetweenMarkingAndReadingTheMarked)
+{
+    club.db.execute(QStringLiteral("UPDATE jr SET jrMukaan = (jrSukunimi = 'Eerola')"));
+    OtherConnection other(club.path);
+    MemberCriteria c = NoCriteria();
+    features(c, {club.B});
+    const QStringList read = MemberSelection::WithMarked(club.db, c, [&](Database&) {
+        // The marks are not in the file before the read is done: another program sees the flags
+        // as they were, or waits, and cannot write flags of its own.
+        const QString seen = other.marked();
+        EXPECT_TRUE(seen == QStringLiteral("Eerola") || seen == QStringLiteral("busy")) << seen.toStdString();
+        EXPECT_EQ(other.write("UPDATE jr SET jrMukaan = 1"), SQLITE_BUSY);
+        return club.selected();
+    });
+    EXPECT_EQ(read, L({"Aho", "Coll'", "Ö'Brien"}));
+    EXPECT_EQ(other.marked(), QStringLiteral("Aho|Coll'|Ö'Brien"));
+    EXPECT_EQ(other.write("UPDATE jr SET jrMukaan = 1"), SQLITE_OK) << "the lock ends with the read";
 }
 
 TEST_F(MemberSelectionTest, FeatureGroupSelectsEveryoneOrTheHolders)

@@ -119,8 +119,11 @@ TEST_F(TemplatePrintTest, AColumnWiderThanThePaperIsRefusedWithTheReason)
         const char* refusal; // empty: printed
     };
     const Case cases[] = {
-        {"1e308", DataPrinterSettings::Portrait,
-         "Sarakkeen 2 (Etunimi) leveys 1E+308 mm on suurempi kuin paperin leveys 210 mm."},
+        {"2 100", DataPrinterSettings::Portrait,
+         "Sarakkeen 2 (Etunimi) leveys 2\u00a0100 mm on suurempi kuin paperin leveys 210 mm."},
+        // An exponent is a typing slip, as in every other number box: no width, the column takes
+        // its share.
+        {"1e3", DataPrinterSettings::Portrait, ""},
         {"250,5", DataPrinterSettings::Portrait,
          "Sarakkeen 2 (Etunimi) leveys 250,5 mm on suurempi kuin paperin leveys 210 mm."},
         {"250.5", DataPrinterSettings::Landscape, ""},

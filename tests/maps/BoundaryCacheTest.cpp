@@ -1,3 +1,4 @@
+#include "AnotherProgram.h"
 #include "maps/BoundaryCache.h"
 #include "maps/cTilojenRajat.h"
 #include "contracts/ContractEstates.h"
@@ -11,6 +12,7 @@
 
 using namespace tikkeli;
 using test::ContractTestDb;
+using test::writeFromAnotherProgram;
 
 namespace {
 
@@ -26,15 +28,6 @@ void square(ContractTestDb& t, qint64 tlId, double left)
     point(t, tlId, 2, left + 10, 0);
     point(t, tlId, 3, left + 10, 10);
     point(t, tlId, 4, left, 10);
-}
-
-// Another program writing to the file through its own connection.
-void writeFromAnotherProgram(const QString& path, const char* sql)
-{
-    sqlite3* other = nullptr;
-    ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(path).constData(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
-    EXPECT_EQ(sqlite3_exec(other, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(other);
-    sqlite3_close(other);
 }
 
 std::vector<qint64> estateIds(const std::vector<EstateBoundary>& estates)

@@ -12,6 +12,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTest>
 #include "support/TestFiles.h"
 
@@ -426,9 +427,97 @@ TEST_F(EmailSenderTest, ARefusedRecipientIsReportedWithTheServersRefusalLine)
         const EmailRecipients results = sender.Send(separately);
         ASSERT_EQ(results.size(), 1);
         EXPECT_FALSE(results[0].Sent);
-        EXPECT_EQ(results[0].Error, QStringLiteral("Palvelin ei hyväksynyt vastaanottajaa: 550 5.1.1 Mailbox unavailable"))
+        EXPECT_EQ(
+            results[0].Error,
+            QStringLiteral("Palvelin ei hyväksynyt vastaanottajaa: 550 5.1.1 <kielletty@example.fi>: Mailbox unavailable"))
             << separately;
     }
+}
+
+TEST(EmailSenderRefusals, EachRefusedRecipientOfOneMessageGetsTheLineForItsOwnAddress)
+{
+    SmtpTestServer smtp({QStringLiteral("eka.kielletty@example.fi"), QStringLiteral("toka.kielletty@example.fi")});
+    ASSERT_TRUE(smtp.started()) << smtp.startError().toStdString();
+    EmailSender sender;
+    sender.Server = smtp.server();
+    sender.Sender = QStringLiteral("sihteeri@eramiehet.fi");
+    sender.Recipients = {recipient(1, {}, QStringLiteral("eka.kielletty@example.fi")),
+                         recipient(2, {}, QStringLiteral("hyva@example.fi")),
+                         recipient(3, {}, QStringLiteral("toka.kielletty@example.fi"))};
+    const EmailRecipients results = sender.Send(false);
+    ASSERT_EQ(results.size(), 3);
+    EXPECT_TRUE(results[1].Sent);
+    for (int i : {0, 2}) {
+        EXPECT_FALSE(results[i].Sent);
+        EXPECT_EQ(results[i].Error,
+                  QStringLiteral("Palvelin ei hyväksynyt vastaanottajaa: 550 5.1.1 <%1>: Mailbox unavailable")
+                      .arg(results[i].Address));
+    }
+}
+
+TEST(EmailSenderFailures, EachRecipientGetsItsOwnTextOverOneConnectionUntilTheServerCloses)
+{
+    // Takes two messages, then answers 421 and closes.
+    SmtpTestServer smtp({}, {}, 2);
+    ASSERT_TRUE(smtp.started()) << smtp.startError().toStdString();
+    EmailSender sender;
+    sender.Server = smtp.server();
+    sender.Sender = QStringLiteral("sihteeri@eramiehet.fi");
+    EmailTexts texts;
+    for (int i = 1; i <= 5; ++i) {
+        sender.Recipients.append(recipient(i, {}, QStringLiteral("jasen%1@example.fi").arg(i)));
+        texts.append({QStringLiteral("Lasku %1").arg(i), QStringLiteral("Laskun %1 teksti").arg(i)});
+    }
+    sender.Texts = texts;
+    QList<std::pair<int, bool>> done;
+    QObject::connect(&sender, &EmailSender::RecipientDone, [&](int index, const EmailRecipient& r) {
+        done.append({index, r.Sent});
+    });
+    const EmailRecipients results = sender.Send(true);
+    ASSERT_EQ(results.size(), 5);
+    const auto messages = smtp.messages();
+    ASSERT_EQ(messages.size(), 2);
+    for (int i : {0, 1}) {
+        EXPECT_TRUE(results[i].Sent);
+        EXPECT_EQ(messages[i][QStringLiteral("subject")].toString(), QStringLiteral("Lasku %1").arg(i + 1));
+        EXPECT_EQ(messages[i][QStringLiteral("text")].toString().trimmed(), QStringLiteral("Laskun %1 teksti").arg(i + 1));
+    }
+    // The third met the closing server and failed with its words; nobody after it was tried.
+    const QString closed =
+        QStringLiteral("SMTP-palvelin %1 sulki yhteyden: 421 4.3.2 Service shutting down").arg(smtp.server());
+    EXPECT_FALSE(results[2].Sent || results[2].LeftUnsent);
+    EXPECT_EQ(results[2].Error, closed);
+    for (int i : {3, 4}) {
+        EXPECT_TRUE(results[i].LeftUnsent) << i;
+        EXPECT_EQ(results[i].Error, QStringLiteral("Lähetys keskeytyi: ") + closed);
+    }
+    EXPECT_EQ(done, (QList<std::pair<int, bool>>{{0, true}, {1, true}, {2, false}, {3, false}, {4, false}}));
+}
+
+TEST(EmailSenderFailures, ACancelOnceTheWholeMessageIsOutWaitsForTheServersAnswer)
+{
+    // The server takes its time over the data: the cancel comes while the answer is awaited.
+    SmtpTestServer smtp({}, {}, -1, 1500);
+    ASSERT_TRUE(smtp.started()) << smtp.startError().toStdString();
+    EmailSender sender;
+    sender.Server = smtp.server();
+    sender.Sender = QStringLiteral("sihteeri@eramiehet.fi");
+    sender.Message = QStringLiteral("Lasku");
+    sender.Recipients = {recipient(1, {}, QStringLiteral("eka@example.fi")),
+                         recipient(2, {}, QStringLiteral("toka@example.fi"))};
+    QSignalSpy finished(&sender, &EmailSender::Finished);
+    QObject::connect(&sender, &EmailSender::BytesSent, [&](qint64 sent, qint64) {
+        if (sent > 0)
+            QTimer::singleShot(500, &sender, [&] { sender.Cancel(); });
+    });
+    ASSERT_TRUE(sender.SendAsync(true));
+    ASSERT_TRUE(finished.wait(20000));
+    const auto results = finished.first().at(0).value<EmailRecipients>();
+    ASSERT_EQ(results.size(), 2);
+    // The server took the first: it is sent, not left unsent to go twice; the second never went.
+    EXPECT_TRUE(results[0].Sent) << results[0].Error.toStdString();
+    EXPECT_TRUE(results[1].LeftUnsent);
+    EXPECT_EQ(smtp.messages().size(), 1);
 }
 
 TEST(EmailSenderFailures, AServerThatStopsAnsweringEndsTheRunAndTheRestAreLeftUnsent)

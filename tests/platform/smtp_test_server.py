@@ -3,8 +3,11 @@
 Listens on 127.0.0.1 on a free port, prints that port on its first output line, and saves every
 accepted message into the output folder: the raw bytes as NNN.eml and, read back through Python's
 own e-mail parser, a NNN.json with the envelope, the decoded headers, the text body and the
-attachments (file name and base64 content). Recipients named with --refuse are turned down, and
-so is, after its data, every message whose body contains the text given with --reject-body.
+attachments (file name and base64 content). Recipients named with --refuse are turned down, each
+with a line that names its own address, and so is, after its data, every message whose body
+contains the text given with --reject-body. With --close-after N the server takes N messages and
+then answers every further one with 421 and closes the connection. With --data-delay-ms the server
+waits that long after a message's data before it takes it and answers.
 """
 import argparse
 import asyncio
@@ -19,19 +22,31 @@ from aiosmtpd.smtp import SMTP
 
 
 class Handler:
-    def __init__(self, outdir, refuse, reject_body):
+    def __init__(self, outdir, refuse, reject_body, close_after, data_delay_ms):
         self.outdir = outdir
+        self.data_delay = (data_delay_ms or 0) / 1000.0
         self.refuse = {a.lower() for a in refuse}
         self.reject_body = reject_body.encode('utf-8') if reject_body else None
+        self.close_after = close_after
         self.count = 0
+
+    async def handle_MAIL(self, server, session, envelope, address, mail_options):
+        if self.close_after is not None and self.count >= self.close_after:
+            asyncio.get_running_loop().call_soon(server.transport.close)
+            return '421 4.3.2 Service shutting down'
+        envelope.mail_from = address
+        envelope.mail_options.extend(mail_options)
+        return '250 OK'
 
     async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
         if address.lower() in self.refuse:
-            return '550 5.1.1 Mailbox unavailable'
+            return '550 5.1.1 <%s>: Mailbox unavailable' % address
         envelope.rcpt_tos.append(address)
         return '250 OK'
 
     async def handle_DATA(self, server, session, envelope):
+        if self.data_delay:
+            await asyncio.sleep(self.data_delay)
         if self.reject_body and self.reject_body in envelope.original_content:
             return '554 5.6.0 Message rejected'
         self.count += 1
@@ -71,9 +86,11 @@ def main():
     parser.add_argument('--outdir', required=True)
     parser.add_argument('--refuse', action='append', default=[])
     parser.add_argument('--reject-body')
+    parser.add_argument('--close-after', type=int)
+    parser.add_argument('--data-delay-ms', type=int)
     args = parser.parse_args()
 
-    handler = Handler(args.outdir, args.refuse, args.reject_body)
+    handler = Handler(args.outdir, args.refuse, args.reject_body, args.close_after, args.data_delay_ms)
     loop = asyncio.new_event_loop()
     asyncio.set_event_loop(loop)
     server = loop.run_until_complete(loop.create_server(

@@ -1,11 +1,15 @@
+#include "base/Folders.h"
 #include "platform/IniSettingsStore.h"
 #include "platform/SettingsError.h"
 #include "support/FailingFileSafety.h"
+#include "support/ScopedEnvironment.h"
 #include "support/SmallDisk.h"
 #include "support/TempProgramEnvironment.h"
+#include "support/ThrowAwayUserFolders.h"
 
 #include <QDir>
 #include <QRandomGenerator>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <cerrno>
 #include <cstring>
@@ -38,6 +42,18 @@ TEST(IniSettingsStore, BareNameFollowsTheEnvironmentOverride)
     qunsetenv("TIKKELI_INI");
     const QString home = IniSettingsStore::resolvePath(QStringLiteral("Tikkeli.ini"));
     EXPECT_TRUE(home.endsWith(QStringLiteral("/Tikkeli/Tikkeli.ini"))) << home.toStdString();
+}
+
+// What a user has set for the program (here an ini of their own) reaches no test: a test program
+// starts on folders of its own, and the settings, documents and stick it finds lie there.
+TEST(IniSettingsStore, TestsRunOnUserFoldersOfTheirOwn)
+{
+    const QString root = test::ThrowAwayUserFolders::root() + u'/';
+    ASSERT_NE(root, QStringLiteral("/"));
+    EXPECT_TRUE(IniSettingsStore::resolvePath(QStringLiteral("Tikkeli.ini")).startsWith(root));
+    EXPECT_TRUE(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation).startsWith(root));
+    EXPECT_TRUE(DocumentsFolder().startsWith(root));
+    EXPECT_TRUE(qEnvironmentVariableIsEmpty("TIKKELI_KOPIOTIKKU"));
 }
 
 TEST(IniSettingsStore, MissingFileSectionOrKeyGivesTheDefault)
@@ -162,6 +178,8 @@ TEST(IniSettingsStore, AFullDiskIsReportedAndTheOldFileStaysWhole)
     test::SmallDisk disk("64k");
     if (!disk.mounted())
         GTEST_SKIP() << "no real full disk to test on: " << disk.why();
+    // The variable would name another file than the one on the small disk.
+    const test::ScopedEnvironment noOverride("TIKKELI_INI");
     const QString path = disk.path("Tikkeli.ini");
     IniSettingsStore ini;
     ini.setFile(path);

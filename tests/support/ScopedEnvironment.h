@@ -5,7 +5,7 @@
 
 namespace tikkeli::test {
 
-// Sets an environment variable for one scope and puts the old value (or its absence) back on the
+// Sets or clears an environment variable for one scope and puts the old value (or its absence) back on the
 // way out, also when an ASSERT leaves the test early, so later tests never inherit it.
 class ScopedEnvironment {
 public:
@@ -13,6 +13,8 @@ public:
     {
         qputenv(name, value);
     }
+    // Clears the variable for the scope.
+    explicit ScopedEnvironment(const char* name) : m_name(name), m_old(qgetenv(name)) { qunsetenv(name); }
     ~ScopedEnvironment()
     {
         if (m_old.isNull())

@@ -10,7 +10,8 @@
 
 namespace tikkeli::test {
 
-SmtpTestServer::SmtpTestServer(const QStringList& refusedRecipients, const QString& rejectedBody)
+SmtpTestServer::SmtpTestServer(const QStringList& refusedRecipients, const QString& rejectedBody, int closeAfter,
+                               int dataDelayMs)
 {
     QStringList args{QStringLiteral(TIKKELI_SOURCE_DIR "/tests/platform/smtp_test_server.py"), QStringLiteral("--outdir"),
                      m_dir.path()};
@@ -18,6 +19,10 @@ SmtpTestServer::SmtpTestServer(const QStringList& refusedRecipients, const QStri
         args << QStringLiteral("--refuse") << r;
     if (!rejectedBody.isEmpty())
         args << QStringLiteral("--reject-body") << rejectedBody;
+    if (closeAfter >= 0)
+        args << QStringLiteral("--close-after") << QString::number(closeAfter);
+    if (dataDelayMs > 0)
+        args << QStringLiteral("--data-delay-ms") << QString::number(dataDelayMs);
     // Debian's interpreter is the one with aiosmtpd.
     m_process.start(QStringLiteral("/usr/bin/python3"), args);
     if (!m_process.waitForStarted(10000) || !m_process.waitForReadyRead(15000)) {
@@ -54,6 +59,12 @@ QByteArray SmtpTestServer::raw(int index) const
 {
     QFile f(m_dir.filePath(QStringLiteral("%1.eml").arg(index + 1, 3, 10, QLatin1Char('0'))));
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+SilentServer::SilentServer()
+{
+    server.listen(QHostAddress::LocalHost, 0);
+    QObject::connect(&server, &QTcpServer::newConnection, [this] { held << server.nextPendingConnection(); });
 }
 
 bool waitUntil(const std::function<bool()>& done, int ms)

@@ -5,6 +5,8 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 
 #include <functional>
@@ -15,8 +17,13 @@ namespace tikkeli::test {
 // Each accepted message is available raw and as parsed by Python's e-mail package.
 class SmtpTestServer {
 public:
-    // rejectedBody: a message whose body contains it is refused after its data.
-    explicit SmtpTestServer(const QStringList& refusedRecipients = {}, const QString& rejectedBody = {});
+    // Each refused recipient is answered "550 5.1.1 <address>: Mailbox unavailable". rejectedBody:
+    // a message whose body contains it is refused after its data. closeAfter >= 0: the server takes
+    // that many messages, then answers each further one "421 4.3.2 Service shutting down" and
+    // closes the connection. dataDelayMs: the server waits that long after each message's data
+    // before it takes the message and answers.
+    explicit SmtpTestServer(const QStringList& refusedRecipients = {}, const QString& rejectedBody = {}, int closeAfter = -1,
+                            int dataDelayMs = 0);
     ~SmtpTestServer();
 
     bool started() const { return m_port != 0; }
@@ -33,6 +40,16 @@ private:
     QProcess m_process;
     quint16 m_port = 0;
     QString m_error;
+};
+
+// A server that takes connections on 127.0.0.1 and never says a word; it holds each connection
+// until it is destroyed.
+struct SilentServer {
+    QTcpServer server;
+    QList<QTcpSocket*> held;
+    SilentServer();
+    // The value for EmailSender::Server.
+    QString name() const { return QStringLiteral("127.0.0.1:%1").arg(server.serverPort()); }
 };
 
 // Lets events run until done() holds or ms have passed; whether it holds.

@@ -122,9 +122,8 @@ void frmBackupRestore::cPalauta_Click()
     const bool replacesDatabaseInUse = BackupRestore::isInUse(target);
     if (replacesDatabaseInUse
         && !AskYesNo(QStringLiteral("Varmuuskopio palautetaan käytössä olevan tietokannan päälle:\n\n")
-                         + QDir::toNativeSeparators(target)
-                         + QStringLiteral("\n\nNykyinen tietokanta säilytetään samassa kansiossa nimellä ")
-                         + QFileInfo(BackupRestore::safetyCopyPath(target, Today())).fileName()
+                         + QDir::toNativeSeparators(target) + QStringLiteral("\n\n")
+                         + BackupRestore::safetyCopyNote(target, Today())
                          + QStringLiteral(". Kaikki ikkunat suljetaan. Jatketaanko?"),
                      MsgIcon::Question, State().ProgramTitle)) {
         ui->lblPalautusStatus->setText(QStringLiteral("Palautus keskeytyi."));

@@ -6,9 +6,11 @@
 #include "base/Prompter.h"
 #include "ui/DefaultButton.h"
 #include "ui/WindowTeardown.h"
+#include "catch/CatchEntry.h"
 #include "catch/CatchLists.h"
 #include "ui/ConfiguredDatabaseWindow.h"
 #include "ui/SelectAllOnFocus.h"
+#include "ui/SuggestionList.h"
 #include "ui/FormPlacement.h"
 
 #include <QLineEdit>
@@ -20,7 +22,8 @@ frmSaalisilmTulostus::frmSaalisilmTulostus(QWidget* parent)
 {
     ui->setupUi(this);
     DefaultButtonTakesEnter(this);
-    ui->cmbLaji->lineEdit()->setMaxLength(30);
+    ui->cmbLaji->lineEdit()->setMaxLength(CatchFields::LajiWidth);
+    m_lajit = new SuggestionList(ui->cmbLaji);
     for (QLineEdit* box : findChildren<QLineEdit*>())
         box->installEventFilter(this);
     connect(ui->cSeuraava, &QPushButton::clicked, this, &frmSaalisilmTulostus::cSeuraava_Click);
@@ -45,8 +48,7 @@ frmSaalisilmTulostus::~frmSaalisilmTulostus()
 
 void frmSaalisilmTulostus::FillSpeciesList(Database& db)
 {
-    ui->cmbLaji->clear();
-    ui->cmbLaji->addItems(CatchLists::species(db, false));
+    m_lajit->setItems(CatchLists::species(db, false));
     if (ui->cmbLaji->count() > 0)
         ui->cmbLaji->setCurrentIndex(0);
 }

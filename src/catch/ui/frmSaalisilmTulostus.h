@@ -12,6 +12,8 @@ class frmSaalisilmTulostus;
 
 namespace tikkeli {
 
+class SuggestionList;
+
 // "Saalisilmoituksen tulostus": the species of the catch report with its counts by age and sex,
 // the permit (remembered in the settings), the police's free permits, the permit region's area and
 // the population left. "Seuraava   >>" counts the species again, keeps the permit and accepts; the
@@ -42,6 +44,7 @@ private:
     bool UpdateCatchSummary();
 
     std::unique_ptr<Ui::frmSaalisilmTulostus> ui;
+    SuggestionList* m_lajit = nullptr;
     Database m_db;
     CatchCounts m_counts;
     CatchReportRequest m_request;

@@ -19,6 +19,7 @@
 #include "ui/ConfiguredDatabaseWindow.h"
 #include "ui/CatalogueTree.h"
 #include "ui/SelectAllOnFocus.h"
+#include "ui/SuggestionList.h"
 #include "printing/PrintChoices.h"
 #include "printing/ReportEngine.h"
 #include "printing/ReportError.h"
@@ -28,12 +29,12 @@
 #include "db/ClubChanges.h"
 
 #include <QCloseEvent>
-#include <QCompleter>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QStringListModel>
+#include <QScopedValueRollback>
+#include <QSet>
 #include <QTreeWidget>
 #include <tuple>
 
@@ -42,24 +43,6 @@ namespace tikkeli {
 namespace {
 
 enum NavigateTo { First, Previous, Next, Last };
-
-// Fills an editable list box in one call (the shooter list holds every member), leaving its text
-// to the caller.
-void fillCombo(QComboBox* combo, const QStringList& items)
-{
-    static_cast<QStringListModel*>(combo->model())->setStringList(items);
-    combo->setCurrentIndex(-1);
-    combo->setEditText(QString());
-}
-
-// Qt gives Tab to the chosen option of a group only when the focus enters the group; a choice made
-// by code (the next catch shown) would leave Tab on the option not chosen, where the arrow keys
-// choose nothing. Only the chosen option of each pair takes Tab; a click reaches either.
-void tabToChosenOption(std::initializer_list<QRadioButton*> group)
-{
-    for (QRadioButton* option : group)
-        option->setFocusPolicy(option->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
-}
 
 } // namespace
 
@@ -125,16 +108,20 @@ void frmSaalisilmoitus::connectControls()
 
     // Texts are held to their columns' widths, so a long name picked from a list is cut as it
     // is shown rather than refused when it is stored.
-    const std::pair<QComboBox*, int> combos[] = {{ui->cmbLaji, CatchFields::LajiWidth},
-                                                 {ui->cmbPaikka, CatchFields::PaikkaWidth},
-                                                 {ui->cmbKaataja, CatchFields::KaatajaWidth}};
-    for (const auto& [combo, width] : combos) {
+    const std::tuple<QComboBox*, int, SuggestionList**> combos[] = {
+        {ui->cmbLaji, CatchFields::LajiWidth, &m_lajit},
+        {ui->cmbPaikka, CatchFields::PaikkaWidth, &m_paikat},
+        {ui->cmbKaataja, CatchFields::KaatajaWidth, &m_kaatajat}};
+    for (const auto& [combo, width, suggestions] : combos) {
         combo->lineEdit()->setMaxLength(width);
         combo->installEventFilter(this);
         combo->lineEdit()->installEventFilter(this);
+        // Connected before the suggestions, which then follow the box as edited() leaves it (it
+        // empties the box when there is no catch to type in).
         connect(combo->lineEdit(), &QLineEdit::textEdited, this, &frmSaalisilmoitus::edited);
         connect(combo, &QComboBox::activated, this, &frmSaalisilmoitus::edited);
-        offerSuggestions(combo);
+        *suggestions = new SuggestionList(combo);
+        connect(*suggestions, &SuggestionList::chosen, this, &frmSaalisilmoitus::edited);
     }
     for (QLineEdit* box : {ui->tPvm, ui->tSarvipiikkiV, ui->tSarvipiikkiO}) {
         box->installEventFilter(this);
@@ -146,34 +133,10 @@ void frmSaalisilmoitus::connectControls()
         connect(b, &QAbstractButton::clicked, this, &frmSaalisilmoitus::edited);
     ui->tvwSaaliit->installEventFilter(this);
     connect(ui->tvwSaaliit, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* node) { tvwSaaliit_NodeClick(node); });
-    connect(&ClubChanges::instance(), &ClubChanges::catchesChanged, this, &frmSaalisilmoitus::catchesChanged);
-}
-
-void frmSaalisilmoitus::offerSuggestions(QComboBox* combo)
-{
-    // What is typed is the value. The box's own completer writes its suggestion into the box while
-    // the user types (Tab keeps it) and gives a typed text a list item's spelling on leaving; here
-    // the matching items show below the box, and one is taken only when it is chosen there.
-    auto* items = new QStringListModel(combo);
-    combo->setModel(items);
-    combo->setCompleter(nullptr);
-    auto* suggestions = new QCompleter(items, combo);
-    suggestions->setCaseSensitivity(Qt::CaseInsensitive);
-    suggestions->setCompletionMode(QCompleter::PopupCompletion);
-    suggestions->setWidget(combo->lineEdit());
-    // Runs after edited(), which empties the box when there is no catch to type in: the
-    // suggestions follow the box's text as it is then.
-    connect(combo->lineEdit(), &QLineEdit::textEdited, suggestions, [suggestions, combo] {
-        const QString text = combo->lineEdit()->text();
-        suggestions->setCompletionPrefix(text);
-        if (text.isEmpty())
-            suggestions->popup()->hide();
-        else
-            suggestions->complete();
-    });
-    connect(suggestions, qOverload<const QString&>(&QCompleter::activated), this, [this, combo](const QString& text) {
-        combo->setEditText(text);
-        edited();
+    ClubChanges::follow(this, ClubChanges::Kind::Catches, [this] { catchesChanged(); });
+    ClubChanges::followReplaced(this, [this](const QString& path) {
+        if (m_list && path == m_list->database().path())
+            readReplacedFile();
     });
 }
 
@@ -197,7 +160,7 @@ void frmSaalisilmoitus::load()
 
 void frmSaalisilmoitus::closeEvent(QCloseEvent* event)
 {
-    if (m_list && !writeCurrent()) {
+    if (m_list && !writeCurrent(wayOnFromARefusal())) {
         event->ignore();
         return;
     }
@@ -219,6 +182,11 @@ bool frmSaalisilmoitus::eventFilter(QObject* watched, QEvent* event)
             tvwSaaliit_NodeClick(ui->tvwSaaliit->currentItem());
             return true;
         }
+        // A catch highlighted by keyboard is the one shown, so F4 deletes what the tree
+        // highlights. It is shown once the tree has finished with the key: showing may rebuild
+        // the tree.
+        if (watched == ui->tvwSaaliit)
+            QMetaObject::invokeMethod(this, &frmSaalisilmoitus::followTreeHighlight, Qt::QueuedConnection);
         break;
     }
     case QEvent::FocusIn:
@@ -272,33 +240,68 @@ void frmSaalisilmoitus::UpdateCaption()
 
 void frmSaalisilmoitus::FillSpeciesList()
 {
-    fillCombo(ui->cmbLaji, CatchLists::species(m_list->database(), true));
+    m_lajit->setItems(CatchLists::species(m_list->database(), true));
 }
 
 void frmSaalisilmoitus::FillShooterList()
 {
-    fillCombo(ui->cmbKaataja, CatchLists::shooters(m_list->database()));
+    m_kaatajat->setItems(CatchLists::shooters(m_list->database()));
 }
 
 void frmSaalisilmoitus::FillPlaceList()
 {
-    fillCombo(ui->cmbPaikka, CatchLists::places(m_list->database(), State().ExtendedEstateInfo));
+    m_paikat->setItems(CatchLists::places(m_list->database(), State().ExtendedEstateInfo));
 }
 
 void frmSaalisilmoitus::BuildCatchTree()
 {
     QTreeWidget* tree = ui->tvwSaaliit;
+    // The tree is read again after every stored change: the branches the user opened stay open.
+    QSet<QString> open;
+    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+        if (tree->topLevelItem(i)->isExpanded())
+            open.insert(tree->topLevelItem(i)->text(0).toCaseFolded());
+    }
     tree->clear();
+    m_nodes.clear();
     QList<QTreeWidgetItem*> roots;
     for (const CatchSpeciesBranch& branch : CatchLists::tree(m_list->database())) {
         auto* root = new QTreeWidgetItem({branch.species});
         for (const CatchTreeEntry& entry : branch.catches) {
             auto* node = new QTreeWidgetItem(root, {entry.text});
             node->setData(0, CatalogueTree::KeyRole, RecordCatalogue::treeKey(entry.id));
+            m_nodes.insert(entry.id, node);
         }
         roots.append(root);
     }
     tree->addTopLevelItems(roots);
+    for (QTreeWidgetItem* root : roots)
+        root->setExpanded(open.contains(root->text(0).toCaseFolded()));
+    showInTree();
+}
+
+void frmSaalisilmoitus::showInTree()
+{
+    QTreeWidget* tree = ui->tvwSaaliit;
+    const std::optional<qint64> id = m_list && !m_list->adding() ? m_list->currentId() : std::nullopt;
+    QTreeWidgetItem* node = id ? m_nodes.value(*id) : nullptr;
+    tree->setCurrentItem(node);
+    if (node)
+        tree->scrollToItem(node);
+    else
+        tree->clearSelection();
+}
+
+void frmSaalisilmoitus::followTreeHighlight()
+{
+    QTreeWidgetItem* node = ui->tvwSaaliit->currentItem();
+    const std::optional<qint64> id = CatalogueTree::idOf(node);
+    // A species node shows no catch: the card stays as it is. Keys queued while a refusal is told
+    // wait for it, rather than tell it again over it.
+    if (m_followingTree || !m_list || !id || (!m_list->adding() && m_list->currentId() == id))
+        return;
+    const QScopedValueRollback following(m_followingTree, true);
+    tvwSaaliit_NodeClick(node);
 }
 
 void frmSaalisilmoitus::ShowNewCatchHint()
@@ -309,14 +312,14 @@ void frmSaalisilmoitus::ShowNewCatchHint()
 
 void frmSaalisilmoitus::showCurrent()
 {
+    // A list left open would take the next key typed into its box, whatever has the focus then.
+    CloseSuggestionLists(this);
     m_showing = true;
     const CatchEntry e = m_list ? m_list->current() : CatchEntry{};
     ui->cmbLaji->setEditText(e.laji);
     ui->tPvm->setText(e.pvm);
     (e.aikuinen ? ui->optAikuinen_0 : ui->optAikuinen_1)->setChecked(true);
     (e.uros ? ui->optSukupuoli_0 : ui->optSukupuoli_1)->setChecked(true);
-    tabToChosenOption({ui->optAikuinen_0, ui->optAikuinen_1});
-    tabToChosenOption({ui->optSukupuoli_0, ui->optSukupuoli_1});
     ui->chkPuolitoista->setChecked(e.puolitoista);
     ui->cmbPaikka->setEditText(e.paikka);
     ui->tSarvipiikkiV->setText(e.sarvipiikkiV);
@@ -324,6 +327,7 @@ void frmSaalisilmoitus::showCurrent()
     ui->cmbKaataja->setEditText(e.kaataja);
     ui->chkKelvoton->setChecked(e.kelvoton);
     m_showing = false;
+    showInTree();
     UpdateCaption();
 }
 
@@ -351,21 +355,37 @@ void frmSaalisilmoitus::edited()
     showCurrent();
 }
 
-bool frmSaalisilmoitus::writeCurrent()
+bool frmSaalisilmoitus::writeCurrent(const QString& wayOn)
 {
+    CloseSuggestionLists(this);
     if (!m_list || !m_list->hasCurrent())
         return true;
+    const CatchEntry typed = collect();
+    const bool written = typed != m_list->current();
     std::optional<QString> refused;
     try {
-        refused = m_list->write(collect());
+        refused = m_list->write(typed);
     } catch (const DbException& e) {
         refused = e.description();
     }
     if (refused) {
-        ShowWarning(QStringLiteral("Saaliin tallennus ei onnistunut: ") + *refused);
+        ShowWarning(QStringLiteral("Saaliin tallennus ei onnistunut: ") + *refused + wayOn);
         return false;
     }
+    if (written)
+        ReportingErrors(QString(), [this] { BuildCatchTree(); });
+    // An untouched new catch was dropped and the catch before it is current again: the boxes
+    // show it, so that what is typed next goes into it and not the dropped catch's empty boxes.
+    showCurrent();
     return true;
+}
+
+QString frmSaalisilmoitus::wayOnFromARefusal() const
+{
+    const bool dateIsWrong = !CatchFields::normalisedDate(ui->tPvm->text());
+    return QStringLiteral("\r\n%1 tai %2 painikkeella \"Peru\" (Ctrl+Z).")
+        .arg(dateIsWrong ? QStringLiteral("Korjaa päivämäärä") : QStringLiteral("Korjaa tiedot"),
+             m_list->adding() ? QStringLiteral("hylkää uusi saalis") : QStringLiteral("hylkää saaliin muutokset"));
 }
 
 void frmSaalisilmoitus::cUusi_Click()
@@ -435,25 +455,22 @@ void frmSaalisilmoitus::cSelaa_Click()
     if (!m_list || !writeCurrent())
         return;
     ReportingErrors(QString(), [this] { BuildCatchTree(); });
-    QTreeWidget* tree = ui->tvwSaaliit;
-    tree->setFocus();
-    // The focus goes one step down from the top of the tree: the first species' first catch.
-    if (QTreeWidgetItem* root = tree->topLevelItem(0)) {
-        root->setExpanded(true);
-        tree->setCurrentItem(root->childCount() > 0 ? root->child(0) : root);
-    }
+    // The tree highlights the catch on the card, so that the arrow keys browse on from it.
+    ui->tvwSaaliit->setFocus();
+    showInTree();
     UpdateCaption();
 }
 
 void frmSaalisilmoitus::tvwSaaliit_NodeClick(QTreeWidgetItem* node)
 {
-    if (!m_list || !writeCurrent())
-        return;
+    // Read first: storing the shown catch rebuilds the tree.
     const std::optional<qint64> id = CatalogueTree::idOf(node);
-    if (!id) {
-        showCurrent();
+    if (!m_list || !writeCurrent()) {
+        showInTree();
         return;
     }
+    if (!id)
+        return;
     bool found = false;
     IgnoringErrors("catch window: find the catch", [&] { found = m_list->find(*id); });
     if (!found) {
@@ -518,6 +535,23 @@ void frmSaalisilmoitus::catchesChanged()
         FillSpeciesList();
         BuildCatchTree();
     });
+    showCurrent();
+}
+
+void frmSaalisilmoitus::readReplacedFile()
+{
+    const std::optional<qint64> shown = m_list->currentId();
+    // A file that cannot be read leaves the boxes empty rather than showing the old file's catch.
+    IgnoringErrors("catch window: read the replaced file", [&] {
+        m_list->refresh();
+        if (shown && !m_list->find(*shown))
+            m_list->refresh();
+        FillShooterList();
+        FillPlaceList();
+        FillSpeciesList();
+        BuildCatchTree();
+    });
+    // The boxes are the typed catch: showing the stored one drops it.
     showCurrent();
 }
 

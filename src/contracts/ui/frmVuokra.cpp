@@ -154,8 +154,11 @@ frmVuokra::frmVuokra(QWidget* parent) : QMainWindow(parent, Qt::Window), ui(std:
         w->installEventFilter(this);
     connect(qApp, &QApplication::focusChanged, this, &frmVuokra::gridFocusChanged);
     // Values attached to many contracts at once show on the card at once.
-    connect(&ClubChanges::instance(), &ClubChanges::contractFeatureValuesChanged, this,
-            &frmVuokra::featureValuesChangedElsewhere);
+    ClubChanges::follow(this, ClubChanges::Kind::ContractFeatureValues, [this] { featureValuesChangedElsewhere(); });
+    ClubChanges::followReplaced(this, [this](const QString& path) {
+        if (path == Data1.database().path())
+            ReadReplacedFile();
+    });
     resize(1180, 820);
     RestoreFormPlacement(this);
     OpenWideEnoughFor(this, ui->cardScroll);
@@ -825,6 +828,23 @@ void frmVuokra::showFeaturePanel(bool show)
 void frmVuokra::featureValuesChangedElsewhere()
 {
     ui->ominaisuudet->valuesChangedElsewhere();
+}
+
+void frmVuokra::ReadReplacedFile()
+{
+    const qint64 shown = Data1.currentId();
+    // A file that cannot be read leaves the card empty rather than showing the old file's contract.
+    IgnoringErrors("frmVuokra::ReadReplacedFile: the contracts", [&] {
+        Data1.refresh();
+        if (shown != 0)
+            Data1.findId(shown);
+    });
+    IgnoringErrors("frmVuokra::ReadReplacedFile: the feature list", [&] { ui->ominaisuudet->FillFeatureList(); });
+    // The boxes, the estate rows and the feature panel forget what was typed as they show the
+    // contract.
+    IgnoringErrors("frmVuokra::ReadReplacedFile: the card", [&] { Reposition(); });
+    UpdateCaption();
+    BuildContractTree();
 }
 
 void frmVuokra::cAvaaOminaisuudet_Click()

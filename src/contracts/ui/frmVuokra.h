@@ -75,6 +75,11 @@ public:
     // Another window added feature values: the shown contract's list is read again (a typed
     // value is written first).
     void featureValuesChangedElsewhere();
+    // Another program put a new file in place of the open one (the user has been told that the
+    // change was not saved): the typed card, estate rows and feature value are dropped, never
+    // written into the new file, and the window reads the file now at the path, the contract
+    // shown kept when that file holds it.
+    void ReadReplacedFile();
 
     // The search dialog's part: shows it modally over the window and gives the chosen vsID, 0 for
     // none. Tests replace it.

@@ -95,10 +95,7 @@ void runLoop(frmMaksut& window, EmailSendLoop& loop)
         wait.exec();
     delete cancel;
     window.setBusy(false);
-    QString message = loop.summary();
-    if (!loop.error().isEmpty())
-        message += QStringLiteral("\r\n\r\nLähetys keskeytyi virheeseen: ") + loop.error();
-    ShowInfo(message);
+    ShowInfo(loop.summary());
 }
 
 } // namespace

@@ -512,10 +512,7 @@ void frmMaksujenLuonti::SendInvoiceEmails()
     m_cancelSending = nullptr;
     setBusy(false);
     UpdateInvoiceStatus();
-    QString message = loop.summary();
-    if (!loop.error().isEmpty())
-        message += QStringLiteral("\r\n\r\nLähetys keskeytyi virheeseen: ") + loop.error();
-    ShowInfo(message);
+    ShowInfo(loop.summary());
 }
 
 void frmMaksujenLuonti::PreviewInvoiceEmails()

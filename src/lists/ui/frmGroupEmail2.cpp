@@ -77,20 +77,28 @@ Qt::ItemFlags frmGroupEmail2::memberFlags() const
 
 void frmGroupEmail2::FillMemberList()
 {
-    // Filled again, the list keeps whom the user ticked.
+    QListWidget* list = ui->lstEmailsTo;
+    // Filled again, the list keeps whom the user ticked; the first fill ticks everyone, as the
+    // feature box's "-Kaikki-" it opens with does.
+    const bool first = list->count() == 0;
     QSet<int> ticked;
-    for (int i = 0; i < ui->lstEmailsTo->count(); ++i) {
-        if (ui->lstEmailsTo->item(i)->checkState() == Qt::Checked)
-            ticked.insert(ui->lstEmailsTo->item(i)->data(Qt::UserRole).toInt());
+    for (int i = 0; i < list->count(); ++i) {
+        if (list->item(i)->checkState() == Qt::Checked)
+            ticked.insert(list->item(i)->data(Qt::UserRole).toInt());
     }
-    ui->lstEmailsTo->clear();
+    list->setUpdatesEnabled(false);
+    list->clear();
     for (const GroupEmailMember& m : GroupEmail::Members(m_db)) {
-        auto* item = new QListWidgetItem(m.text, ui->lstEmailsTo);
+        // Made whole before it joins the list: an item changed inside the list costs time growing
+        // with the length of the list.
+        auto* item = new QListWidgetItem(m.text);
         item->setData(Qt::UserRole, m.id);
         // The recipients are the ticked members: moving in the list never changes them.
         item->setFlags(memberFlags());
-        item->setCheckState(m_toAll || ticked.contains(m.id) ? Qt::Checked : Qt::Unchecked);
+        item->setCheckState(m_toAll || first || ticked.contains(m.id) ? Qt::Checked : Qt::Unchecked);
+        list->addItem(item);
     }
+    list->setUpdatesEnabled(true);
 }
 
 void frmGroupEmail2::FillFeatureBox()
@@ -116,8 +124,10 @@ void frmGroupEmail2::ApplyFeatureChoice()
     }
     for (int i = 0; i < list->count(); ++i) {
         QListWidgetItem* item = list->item(i);
-        const bool ticked = feature == -1 || holders.contains(item->data(Qt::UserRole).toInt());
-        item->setCheckState(ticked ? Qt::Checked : Qt::Unchecked);
+        const Qt::CheckState ticked = feature == -1 || holders.contains(item->data(Qt::UserRole).toInt()) ? Qt::Checked
+                                                                                                          : Qt::Unchecked;
+        if (item->checkState() != ticked)
+            item->setCheckState(ticked);
     }
 }
 
@@ -168,17 +178,16 @@ void frmGroupEmail2::cSendMail_Click()
 void frmGroupEmail2::runEnded()
 {
     setBusy(false);
-    const int ok = m_run->succeeded();
-    const int unsent = m_run->leftUnsent();
+    const EmailRunReport report = m_run->report();
     const QList<qint32> failed = m_run->failedIds();
     // The group is named by the subject this run sent, whatever the window holds now.
     const QString subject = m_run->message().subject;
     ui->cPeru->setText(QStringLiteral("&Sulje"));
     if (failed.isEmpty()) {
-        ShowInfo(GroupEmail::ClosingText(ok, unsent));
+        ShowInfo(GroupEmail::ClosingText(report));
         return;
     }
-    if (!AskYesNo(GroupEmail::TallyQuestion(ok, int(failed.size()), unsent), MsgIcon::Warning))
+    if (!AskYesNo(GroupEmail::TallyQuestion(report), MsgIcon::Warning))
         return;
     if (!ReportingErrors(QStringLiteral("Ryhmän luonti epäonnistui: "),
                          [&] { GroupEmail::CreateFailedGroup(m_db, subject, failed, Now()); }))

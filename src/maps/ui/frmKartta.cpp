@@ -279,8 +279,20 @@ void frmKartta::cTulosta_Click()
 
 void frmKartta::closeEvent(QCloseEvent* event)
 {
-    // A drawing or a measurement left unfinished stores nothing.
-    m_tool->cancel();
+    // The picture is still being read (its progress lets events through).
+    if (m_readingPicture) {
+        event->ignore();
+        return;
+    }
+    // A drawing asks first what becomes of its corners; the user may go on drawing instead.
+    if (!m_tool->idle()) {
+        const MapTool::Outcome outcome = m_tool->cancel();
+        apply(outcome);
+        if (!outcome.ended) {
+            event->ignore();
+            return;
+        }
+    }
     m_hoverTimer->stop();
     SaveFormPlacement(this);
     event->accept();
@@ -289,7 +301,7 @@ void frmKartta::closeEvent(QCloseEvent* event)
 void frmKartta::changeEvent(QEvent* event)
 {
     // Back from another window (a contract window may have removed an estate): look again.
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_loaded)
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_loaded && !m_readingPicture)
         MoveMap();
     QMainWindow::changeEvent(event);
 }
@@ -321,11 +333,46 @@ void frmKartta::hoverTick()
 void frmKartta::setTool(std::unique_ptr<MapTool> tool)
 {
     m_tool = std::move(tool);
-    m_tool->onChange = [this] {
-        showTool();
-        m_mapView->repaint();
-    };
     showTool();
+}
+
+void frmKartta::showToolAsking()
+{
+    // The question shows over what the tool has drawn so far (the window in front, when another
+    // window's close asks); how to go on no longer applies.
+    showTool();
+    m_hint->clear();
+    raise();
+    activateWindow();
+    m_mapView->repaint();
+}
+
+DrawingTool::Questions frmKartta::drawingQuestions()
+{
+    using Keep = DrawingTool::Questions::Keep;
+    DrawingTool::Questions q;
+    q.keepBoundary = [this](bool mayGoOn) {
+        showToolAsking();
+        switch (Prompter::instance().message(QStringLiteral("Tallennetaanko tilan rajat?"), MsgIcon::None,
+                                             mayGoOn ? MsgButtons::YesNoCancelDefaultCancel : MsgButtons::YesNo)) {
+        case MsgResult::Yes: return Keep::Store;
+        case MsgResult::No: return Keep::Drop;
+        default: return mayGoOn ? Keep::GoOn : Keep::Drop;
+        }
+    };
+    const auto askDefaultNo = [this](const QString& question) {
+        showToolAsking();
+        return Prompter::instance().message(question, MsgIcon::Question, MsgButtons::YesNoDefaultNo) == MsgResult::Yes;
+    };
+    q.stopDrawing = [askDefaultNo] {
+        return askDefaultNo(QStringLiteral("Tilan rajaan tarvitaan vähintään kolme pistettä, joten rajoja ei voi "
+                                           "tallentaa. Lopetetaanko piirtäminen?"));
+    };
+    q.replaceOthers = [askDefaultNo] {
+        return askDefaultNo(QStringLiteral("Tilalle on tallennettu rajat toisaalla sen jälkeen, kun aloitit "
+                                           "piirtämisen. Korvataanko ne nyt piirretyillä rajoilla?"));
+    };
+    return q;
 }
 
 void frmKartta::showTool()
@@ -348,6 +395,10 @@ void frmKartta::apply(const MapTool::Outcome& outcome)
         showTool();
     if (outcome.estateStored)
         refreshEstates();
+    if (outcome.failure)
+        ReportingErrors(kDatabaseError, [&] { std::rethrow_exception(outcome.failure); });
+    if (!outcome.message.isEmpty())
+        ShowInfo(outcome.message);
     switch (outcome.open) {
     case MapTool::Outcome::Open::Nothing: break;
     case MapTool::Outcome::Open::Popup:
@@ -374,7 +425,11 @@ void frmKartta::mMaaraaMittasuhteet_Click()
     if (!m_tool->idle())
         return;
     ReportingErrors(kDatabaseError, [&] {
-        auto tool = std::make_unique<MeasuringTool>(openDatabase());
+        auto tool = std::make_unique<MeasuringTool>(openDatabase(), [this] {
+            showToolAsking();
+            return Prompter::instance().input(QStringLiteral("Matka alkuperäisellä kartalla millimetreinä"), {},
+                                              QStringLiteral("0"));
+        });
         tool->start();
         setTool(std::move(tool));
     });
@@ -453,6 +508,9 @@ void frmKartta::LoadMap()
     MapStorage::StoredMap stored;
     ui->pBar->setValue(0);
     ui->pBar->setVisible(true);
+    // The progress lets events through: nothing else reads the database meanwhile, nor closes the
+    // window.
+    m_readingPicture = true;
     const bool read = ReportingErrors(kDatabaseError, [&] {
         Database db = openDatabase();
         stored = MapStorage::Read(db, [this](int done, int total) {
@@ -461,6 +519,7 @@ void frmKartta::LoadMap()
             QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         });
     });
+    m_readingPicture = false;
     ui->pBar->setVisible(false);
     m_currentScale = stored.scale;
     m_currentPixelRatio = stored.pixelRatio;
@@ -624,7 +683,7 @@ void frmKartta::cPiirra_Click()
     const qint64 id = pickWhileIdle(EstateFilter::WithoutBoundary);
     if (id == 0)
         return;
-    ReportingErrors(kDatabaseError, [&] { setTool(std::make_unique<DrawingTool>(openDatabase(), id)); });
+    ReportingErrors(kDatabaseError, [&] { setTool(std::make_unique<DrawingTool>(openDatabase(), id, drawingQuestions())); });
 }
 
 qint64 frmKartta::FindEstateAt(QPointF map)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/Database.h"
+#include "maps/DrawingTool.h"
 #include "maps/MapBoundaries.h"
 #include "maps/MapTool.h"
 #include "maps/MapViewState.h"
@@ -118,6 +119,9 @@ private:
     void refreshEstates();
     void setTool(std::unique_ptr<MapTool> tool);
     void showTool();
+    // Before a tool's question.
+    void showToolAsking();
+    DrawingTool::Questions drawingQuestions();
     void apply(const MapTool::Outcome& outcome);
     void updateCommands();
     void deleteBoundaryAsked(qint64 estateId);
@@ -155,6 +159,7 @@ private:
     QPointF m_popupAt;
     QPoint m_releasedAt;
     bool m_syncing = false;
+    bool m_readingPicture = false;
     bool m_loaded = false;
 };
 

@@ -28,6 +28,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -127,16 +128,20 @@ void frmJasen::followClubChanges()
     // Other windows and the core change definitions, values and members behind this window's back;
     // it follows at once instead of at its next requery. A value typed on the card is written
     // before its list is read again, never dropped.
-    ClubChanges& changes = ClubChanges::instance();
-    connect(&changes, &ClubChanges::featureDefinitionsChanged, this, [this] {
+    using Kind = ClubChanges::Kind;
+    ClubChanges::follow(this, Kind::FeatureDefinitions, [this] {
         FillFeatureFilter();
         ui->MemberFeaturesPanel->loadDefinitions();
     });
-    connect(&changes, &ClubChanges::featureValuesChanged, this, [this] {
+    ClubChanges::follow(this, Kind::FeatureValues, [this] {
         ui->MemberFeaturesPanel->valuesChangedElsewhere();
         MembersChangedElsewhere();
     });
-    connect(&changes, &ClubChanges::membersChanged, this, &frmJasen::MembersChangedElsewhere);
+    ClubChanges::follow(this, Kind::Members, [this] { MembersChangedElsewhere(); });
+    ClubChanges::followReplaced(this, [this](const QString& path) {
+        if (path == Data1.database().path())
+            ReadReplacedFile();
+    });
 }
 
 void frmJasen::connectCommands()
@@ -222,14 +227,14 @@ bool frmJasen::load()
 void frmJasen::FillFeatureFilter()
 {
     const qint64 chosen = filterFeatureId();
-    m_filling = true;
+    // A definitions read that fails must not leave the card deaf to the user's typing.
+    const QScopedValueRollback filling(m_filling, true);
     ui->cmbListaEhto->clear();
     ui->cmbListaEhto->addItem(QStringLiteral(" - Kaikki - "), QVariant(qint64(0)));
     for (const MemberFeatures::Entry& d : MemberFeatures::definitions(Data1.database()))
         ui->cmbListaEhto->addItem(d.name, QVariant(qint64(d.id)));
     const int at = ui->cmbListaEhto->findData(QVariant(chosen));
     ui->cmbListaEhto->setCurrentIndex(at < 0 ? 0 : at);
-    m_filling = false;
 }
 
 qint64 frmJasen::filterFeatureId() const
@@ -507,6 +512,29 @@ void frmJasen::MembersChangedElsewhere()
         BuildMemberTree();
         UpdateMemberCaption();
     });
+}
+
+void frmJasen::ReadReplacedFile()
+{
+    const qint64 shown = Data1.currentId();
+    m_stale = false;
+    m_filterList.clear();
+    // A file that cannot be read leaves the card empty rather than showing the old file's member.
+    IgnoringErrors("frmJasen::ReadReplacedFile: the members", [&] {
+        Data1.refresh();
+        if (shown != 0)
+            Data1.findId(shown);
+    });
+    // The card and the panels first: a panel forgets its typed value when it is shown a member.
+    RefreshCard();
+    IgnoringErrors("frmJasen::ReadReplacedFile: the lists", [&] {
+        FillFeatureFilter();
+        m_appliedFilter = filterFeatureId();
+        for (MemberCardPanel* p : m_panels)
+            p->loadDefinitions();
+        BuildMemberTree();
+    });
+    UpdateMemberCaption();
 }
 
 void frmJasen::UpdateMemberCaption()

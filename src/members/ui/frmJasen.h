@@ -64,6 +64,11 @@ public:
     // Members were added or changed by another window (an import, the attach window): the set,
     // the tree and the caption are read again, keeping the member shown and any pending edit.
     void MembersChangedElsewhere();
+    // Another program put a new file in place of the open one (the user has been told that the
+    // change was not saved): whatever is typed on the card and in the panels is dropped, never
+    // written into the new file, and the card, the tree and the lists are read from the file now
+    // at the path, the member shown kept when that file holds it.
+    void ReadReplacedFile();
 
     bool IgnoreNodeClick = false;
     int shownTab() const { return m_shownTab; }

@@ -5,6 +5,7 @@
 #include "printing/PrintChoices.h"
 #include "printing/ReportEngine.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QFileInfo>
 #include <QLabel>
@@ -84,6 +85,45 @@ TEST_F(CatchDialogsTest, TheCountsFollowTheSpeciesHoweverItChanges)
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(dialog.request().species, QStringLiteral("Valkohäntäpeura"));
     EXPECT_EQ(dialog.request().counts, (CatchCounts{1, 2, 2, 4}));
+}
+
+TEST_F(CatchDialogsTest, TheReportsSpeciesBoxKeepsWhatIsTypedAndTakesOnlyWhatIsChosen)
+{
+    t.add(QStringLiteral("Metsäkauris"), QDate(2026, 10, 1));
+    frmSaalisilmTulostus dialog;
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    auto* species = Control<QComboBox>(dialog, "cmbLaji");
+    const auto press = [](Qt::Key key) {
+        QWidget* popup = QApplication::activePopupWidget();
+        QTest::keyClick(popup ? popup : QApplication::focusWidget(), key);
+    };
+    const auto suggested = [] {
+        const auto* popup = qobject_cast<QAbstractItemView*>(QApplication::activePopupWidget());
+        QStringList out;
+        for (int row = 0; popup && row < popup->model()->rowCount(); ++row)
+            out << popup->model()->index(row, 0).data().toString();
+        return out;
+    };
+    species->setFocus();
+    species->lineEdit()->selectAll();
+    QTest::keyClicks(species->lineEdit(), QStringLiteral("METS"));
+    EXPECT_EQ(species->currentText(), QStringLiteral("METS")) << "nothing written in";
+    EXPECT_EQ(suggested(), QStringList{"Metsäkauris"});
+    press(Qt::Key_Tab);
+    EXPECT_EQ(species->currentText(), QStringLiteral("METS")) << "no item's spelling on leaving";
+    EXPECT_EQ(counts(dialog), (QStringList{"0", "0", "0", "0", "0", "0"}));
+    species->setFocus();
+    species->lineEdit()->selectAll();
+    QTest::keyClicks(species->lineEdit(), QStringLiteral("v"));
+    EXPECT_EQ(suggested(), QStringList{"Valkohäntäpeura"});
+    press(Qt::Key_Down);
+    press(Qt::Key_Return);
+    EXPECT_EQ(species->currentText(), QStringLiteral("Valkohäntäpeura"));
+    EXPECT_EQ(counts(dialog), (QStringList{"1", "2", "3", "1", "4", "5"}));
+    EXPECT_TRUE(dialog.isVisible()) << "the Enter that chose was not the dialog's";
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
 }
 
 TEST_F(CatchDialogsTest, AnEmptyListCountsNothingAndStillHandsOver)

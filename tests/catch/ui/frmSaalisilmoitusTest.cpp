@@ -24,10 +24,17 @@ protected:
     }
     qint64 lastId() { return t.count(QStringLiteral("SELECT MAX(siID) FROM si")); }
     // Keys go to the list of suggestions while it is open, as the desktop sends them.
-    static void press(Qt::Key key)
+    static void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
         QWidget* popup = QApplication::activePopupWidget();
-        QTest::keyClick(popup ? popup : QApplication::focusWidget(), key);
+        QTest::keyClick(popup ? popup : QApplication::focusWidget(), key, modifiers);
+    }
+    static void typeKeys(const char* text)
+    {
+        for (const char* c = text; *c; ++c) {
+            QWidget* popup = QApplication::activePopupWidget();
+            QTest::keyClick(popup ? popup : QApplication::focusWidget(), *c);
+        }
     }
     static QString focused()
     {
@@ -171,9 +178,13 @@ TEST_F(frmSaalisilmoitusTest, ARefusedCatchStaysOnScreenWithItsReasonWhateverThe
         for (const auto& [what, run] : commands) {
             prompter.clear();
             run(*w);
+            // Closing tells the ways on as well, since it cannot leave the catch as it is.
+            const QString wayOn = QStringLiteral(
+                "\r\nKorjaa tiedot tai hylkää saaliin muutokset painikkeella \"Peru\" (Ctrl+Z).");
             EXPECT_EQ(messages(), QStringList{QStringLiteral("Saaliin tallennus ei onnistunut: Sarvipiikit, vasen: \"%1\" "
                                                              "ei ole kokonaisluku 0-255.")
-                                                  .arg(QString::fromUtf8(antlers))})
+                                                  .arg(QString::fromUtf8(antlers))
+                                              + (QLatin1String(what) == "Sulje" ? wayOn : QString())})
                 << what;
             EXPECT_EQ(sarviV->text(), QString::fromUtf8(antlers)) << what;
             EXPECT_EQ(kaataja->currentText(), QStringLiteral("Aho Pekka")) << what;
@@ -309,7 +320,7 @@ TEST_F(frmSaalisilmoitusTest, DeleteAndDeleteAllAskAndRebuildTheTree)
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Tikkeli - Saalisilmoitus - 0"));
 }
 
-TEST_F(frmSaalisilmoitusTest, BrowseStoresAndPutsTheFocusOnTheFirstCatch)
+TEST_F(frmSaalisilmoitusTest, BrowseStoresAndPutsTheFocusOnTheShownCatch)
 {
     t.add(QStringLiteral("Hirvi"), QDate(2026, 10, 3));
     auto w = openWindow();
@@ -319,7 +330,9 @@ TEST_F(frmSaalisilmoitusTest, BrowseStoresAndPutsTheFocusOnTheFirstCatch)
     EXPECT_EQ(treeTexts(), (QStringList{"Hirvi", "-3.10.2026, , ", "Kauris", "-, , "}));
     EXPECT_TRUE(tree->hasFocus());
     ASSERT_NE(tree->currentItem(), nullptr);
-    EXPECT_EQ(tree->currentItem()->text(0), QStringLiteral("3.10.2026, , "));
+    EXPECT_EQ(tree->currentItem()->text(0), QStringLiteral(", , "));
+    ASSERT_NE(tree->currentItem()->parent(), nullptr);
+    EXPECT_EQ(tree->currentItem()->parent()->text(0), QStringLiteral("Kauris"));
 }
 
 TEST_F(frmSaalisilmoitusTest, ClosingStoresTheTypedCatch)
@@ -482,4 +495,153 @@ TEST_F(frmSaalisilmoitusTest, AListBoxKeepsWhatIsTypedAndTakesOnlyWhatIsChosen)
         }
     }
     EXPECT_TRUE(messages().isEmpty());
+}
+
+TEST_F(frmSaalisilmoitusTest, AnOpenSuggestionListClosesAtEveryCommandAndTakesNoKeyOfAnotherBox)
+{
+    t.db.execute(QStringLiteral("INSERT INTO jr (jrSukunimi, jrEtunimi) VALUES ('Aho', 'Pekka')"));
+    t.db.execute(QStringLiteral("INSERT INTO tl (tlvsID, tlKyla, tlTilaPalsta) VALUES (1, 'Hirvilahti', 'Jokela')"));
+    const qint64 first = t.add(QStringLiteral("Hirvi"), QDate(2026, 10, 3));
+    t.add(QStringLiteral("Hirvi"), QDate(2026, 10, 4));
+    auto w = openWindow();
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    // F3 with the shooter's list open, then F2 and a species typed: every key in the species box.
+    kaataja->setFocus();
+    typeKeys("Ah");
+    ASSERT_NE(QApplication::activePopupWidget(), nullptr);
+    press(Qt::Key_F3);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr) << "F3";
+    press(Qt::Key_F2);
+    typeKeys("Hirvi");
+    press(Qt::Key_F3);
+    const qint64 added = lastId();
+    EXPECT_EQ(stored("siLaji", added), Value("Hirvi"));
+    EXPECT_TRUE(stored("siKaataja", added).isNull());
+    EXPECT_EQ(stored("siKaataja", first), Value("Ah"));
+    // A move with each list open closes it, and a key typed then goes where the focus is.
+    struct Case {
+        QComboBox* box;
+        const char* typed;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+    };
+    const Case cases[] = {{laji, "h", Qt::Key_A, Qt::ControlModifier},
+                          {paikka, "hirvi", Qt::Key_D, Qt::ControlModifier},
+                          {kaataja, "a", Qt::Key_F, Qt::ControlModifier},
+                          {laji, "H", Qt::Key_F5, Qt::NoModifier}};
+    for (const Case& c : cases) {
+        c.box->setFocus();
+        c.box->lineEdit()->selectAll();
+        typeKeys(c.typed);
+        ASSERT_NE(QApplication::activePopupWidget(), nullptr) << c.typed;
+        press(c.key, c.modifiers);
+        EXPECT_EQ(QApplication::activePopupWidget(), nullptr) << c.typed;
+        const QString shown = c.box->currentText();
+        typeKeys("7");
+        if (!c.box->hasFocus()) {
+            EXPECT_EQ(c.box->currentText(), shown) << c.typed << ": a key of the box that has the focus";
+        }
+    }
+    EXPECT_TRUE(tree->hasFocus()) << "F5 took the focus to the tree";
+    EXPECT_TRUE(messages().isEmpty());
+}
+
+TEST_F(frmSaalisilmoitusTest, TheTreeHighlightsTheShownCatchAndDeleteTakesIt)
+{
+    t.add(QStringLiteral("Hirvi"), QDate(2026, 10, 10), true, true, QStringLiteral("Ylä-Mäkelä"),
+          QStringLiteral("Aaltonen Matti"));
+    t.add(QStringLiteral("Hirvi"), QDate(2026, 10, 17));
+    const qint64 last = t.add(QStringLiteral("Hirvi"), QDate(2026, 10, 24));
+    auto w = openWindow();
+    const auto highlighted = [this]() -> QString {
+        const QTreeWidgetItem* n = tree->currentItem();
+        return n && n->isSelected() ? n->text(0) : QString();
+    };
+    QTest::keyClick(pvm, Qt::Key_F, Qt::ControlModifier);
+    QTest::keyClick(pvm, Qt::Key_F5);
+    EXPECT_EQ(pvm->text(), QStringLiteral("24.10.2026"));
+    EXPECT_EQ(highlighted(), QStringLiteral("24.10.2026, , "));
+    prompter.answerYes();
+    QTest::keyClick(tree, Qt::Key_F4);
+    EXPECT_EQ(t.count(QStringLiteral("SELECT COUNT(*) FROM si WHERE siID = ?"), {last}), 0);
+    EXPECT_EQ(highlighted(), pvm->text() + QStringLiteral(", Ylä-Mäkelä, Aaltonen Matti"));
+    // Moves, a saved new catch and a typed change follow in the tree.
+    QTest::keyClick(pvm, Qt::Key_D, Qt::ControlModifier);
+    EXPECT_EQ(highlighted(), QStringLiteral("17.10.2026, , "));
+    QTest::keyClick(pvm, Qt::Key_F2);
+    EXPECT_EQ(highlighted(), QString()) << "a new catch is in no branch yet";
+    type(laji, QStringLiteral("Kauris"));
+    type(pvm, QStringLiteral("1.11.2026"));
+    QTest::keyClick(pvm, Qt::Key_F3);
+    EXPECT_EQ(highlighted(), QStringLiteral("1.11.2026, , "));
+    type(kaataja, QStringLiteral("Mäki Aino"));
+    QTest::keyClick(pvm, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(treeTexts().filter(QStringLiteral("Mäki Aino")), QStringList{"-1.11.2026, , Mäki Aino"});
+    EXPECT_EQ(highlighted(), QStringLiteral("10.10.2026, Ylä-Mäkelä, Aaltonen Matti"));
+    // The arrow keys in the tree show the catch they highlight; a species node leaves the card.
+    tree->setFocus();
+    QTest::keyClick(tree, Qt::Key_Down);
+    QApplication::processEvents();
+    EXPECT_EQ(pvm->text(), QStringLiteral("17.10.2026"));
+    EXPECT_EQ(highlighted(), QStringLiteral("17.10.2026, , "));
+    QTest::keyClick(tree, Qt::Key_Down);
+    QApplication::processEvents();
+    EXPECT_EQ(highlighted(), QStringLiteral("Kauris"));
+    EXPECT_EQ(pvm->text(), QStringLiteral("17.10.2026"));
+    prompter.clear();
+    prompter.answerYes();
+    QTest::keyClick(tree, Qt::Key_Down);
+    QApplication::processEvents();
+    QTest::keyClick(tree, Qt::Key_F4);
+    EXPECT_EQ(t.count(QStringLiteral("SELECT COUNT(*) FROM si WHERE siKaataja = 'Mäki Aino'")), 0);
+    EXPECT_EQ(t.catches(), 2);
+    EXPECT_EQ(messages(), QStringList{"Poistetaanko näytössä olevan saaliin tiedot?"});
+}
+
+TEST_F(frmSaalisilmoitusTest, AnUntouchedNewCatchLeftByACommandGivesBackTheCatchBeforeIt)
+{
+    const qint64 id = t.add(QStringLiteral("Hirvi"), QDate(2026, 10, 3), false, false, QStringLiteral("Suo"),
+                            QStringLiteral("Aho Pekka"));
+    auto w = openWindow();
+    using Command = std::function<void(frmSaalisilmoitus&)>;
+    const std::pair<const char*, Command> commands[] = {
+        {"Selaa", [](frmSaalisilmoitus& f) { f.cSelaa_Click(); }},
+        {"Laji",
+         [](frmSaalisilmoitus& f) {
+             test::DialogScript script({[](QWidget* d) { d->close(); }});
+             f.mPoistaLaji_Click();
+         }},
+    };
+    for (const auto& [what, command] : commands) {
+        w->cUusi_Click();
+        command(*w);
+        EXPECT_EQ(laji->currentText(), QStringLiteral("Hirvi")) << what;
+        EXPECT_TRUE(vasa->isChecked()) << what;
+        w->cTallenna_Click();
+        EXPECT_EQ(stored("siKaataja", id), Value("Aho Pekka")) << what;
+        EXPECT_EQ(stored("siIka", id).toInt64(), 0) << what;
+    }
+    EXPECT_EQ(t.catches(), 1);
+}
+
+TEST_F(frmSaalisilmoitusTest, ClosingWithADateThatIsNoDateTellsHowToGoOn)
+{
+    const qint64 id = t.add(QStringLiteral("Hirvi"), QDate(2026, 10, 3));
+    auto w = openWindow();
+    const QString refused = QStringLiteral("Saaliin tallennus ei onnistunut: Päivämäärä: \"15.12\" ei ole päivämäärä.\r\n");
+    type(pvm, QStringLiteral("15.12"));
+    EXPECT_FALSE(w->close());
+    QTest::keyClick(pvm, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(pvm->text(), QStringLiteral("3.10.2026"));
+    w->cUusi_Click();
+    type(pvm, QStringLiteral("15.12"));
+    EXPECT_FALSE(w->close());
+    EXPECT_EQ(messages(),
+              (QStringList{refused + "Korjaa päivämäärä tai hylkää saaliin muutokset painikkeella \"Peru\" (Ctrl+Z).",
+                           refused + "Korjaa päivämäärä tai hylkää uusi saalis painikkeella \"Peru\" (Ctrl+Z)."}));
+    QTest::keyClick(pvm, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_TRUE(w->close());
+    EXPECT_EQ(stored("siPvm", id).toDate(), QDate(2026, 10, 3));
+    EXPECT_EQ(t.catches(), 1);
 }

@@ -135,11 +135,11 @@ TEST_F(TemplateEditorTest, AWidthWiderThanThePaperIsToldWithTheReason)
     auto* width = row<QLineEdit>("tLeveys", 0);
     width->setFocus();
     width->selectAll();
-    QTest::keyClicks(width, QStringLiteral("1e308"));
+    QTest::keyClicks(width, QStringLiteral("2100"));
     QTest::keyClick(width, Qt::Key_Tab);
     ASSERT_EQ(prompter.messageTexts().size(), 1);
     EXPECT_EQ(prompter.shown().back().icon, MsgIcon::Warning);
-    EXPECT_EQ(prompter.messageTexts().back(), QStringLiteral("Sarakkeen 1 (Sarake) leveys 1E+308 mm on suurempi kuin "
+    EXPECT_EQ(prompter.messageTexts().back(), QStringLiteral("Sarakkeen 1 (Sarake) leveys 2\u00a0100 mm on suurempi kuin "
                                                              "paperin leveys 210 mm. Korjaa leveys raporttipohjaan."));
     Control<QRadioButton>(*w, "optOrientation_2")->click();
     width->setFocus();

@@ -48,6 +48,9 @@ struct MapWindowFixture : ::testing::Test {
     }
     void TearDown() override
     {
+        // A drawing left running asks at the close: its corners are dropped.
+        if (frmKartta* w = frmKartta::Instance(); w && !w->tool().idle())
+            prompter.answer(w->tool().chain().size() >= 3 ? MsgResult::No : MsgResult::Yes);
         FormRegistry::CloseAllForms();
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         frmKartta::PickEstate = {};

@@ -1,13 +1,18 @@
+#include "../AnotherProgram.h"
 #include "MapWindowFixture.h"
 
 #include "maps/BoundaryCache.h"
+#include "maps/EstateCaption.h"
 #include "maps/ui/frmValitseTila.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QMenuBar>
+#include <QPointer>
+#include <QPushButton>
 #include <QScrollBar>
+#include <QTimer>
 #include <QWheelEvent>
 #include <sqlite3.h>
 
@@ -18,16 +23,10 @@ namespace {
 
 using MapTools = MapWindowFixture;
 
-// Another program writing to the file through its own connection.
-void writeFromAnotherProgram(const QString& path, const char* sql)
-{
-    sqlite3* other = nullptr;
-    ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(path).constData(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
-    EXPECT_EQ(sqlite3_exec(other, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(other);
-    sqlite3_close(other);
-}
-
 const QString kDrawHint = QStringLiteral("Napsauta rajan kulmat, oikea painike lopettaa.");
+const QString kStoreQuestion = QStringLiteral("Tallennetaanko tilan rajat?");
+const QString kStopQuestion = QStringLiteral("Tilan rajaan tarvitaan vähintään kolme pistettä, joten rajoja ei voi "
+                                             "tallentaa. Lopetetaanko piirtäminen?");
 
 } // namespace
 
@@ -181,7 +180,10 @@ TEST_F(MapTools, MenusHaveLettersOfTheirOwnAndTheStatusRowSaysHowToGoOn)
     w->cPiirra_Click();
     EXPECT_EQ(hint->text(), kDrawHint);
     click(*w, QPoint(100, 100));
-    QTest::keyClick(view(*w), Qt::Key_Escape); // leaves the drawing, storing nothing
+    prompter.answerYes(); // too few corners to store: stop drawing
+    QTest::keyClick(view(*w), Qt::Key_Escape);
+    EXPECT_EQ(prompter.messageTexts(), QStringList{kStopQuestion});
+    prompter.clear();
     EXPECT_TRUE(w->tool().idle());
     EXPECT_TRUE(hint->text().isEmpty());
     w->mMaaraaMittasuhteet_Click();
@@ -217,4 +219,138 @@ TEST_F(MapTools, ThePickerTakesOneEnterAndTheDeleteQuestionsDefaultToNo)
     prompter.answerNo();
     w->mPoistaKartta_Click();
     EXPECT_EQ(prompter.shown()[1].buttons, MsgButtons::YesNoDefaultNo);
+}
+
+// A drawing ended any other way than by the right button asks what becomes of its corners: stored,
+// dropped, or the close or Escape called off and the drawing going on (the default). With fewer
+// corners than a boundary needs it asks only whether to stop. While it asks, the status row no
+// longer says how to draw.
+TEST_F(MapTools, ADrawingInterruptedByACloseOrEscapeAsksFirst)
+{
+    enum class Way { Sulje, Escape, ProgramClose };
+    struct Case {
+        const char* what;
+        Way way;
+        int corners;
+        std::optional<MsgResult> answer;
+        int stored;  // rows of the estate afterwards
+        bool goesOn; // the window open and the drawing on
+        bool closed; // the window gone
+    } const cases[] = {
+        {"Sulje, Kyllä", Way::Sulje, 3, MsgResult::Yes, 3, false, true},
+        {"Sulje, Peru", Way::Sulje, 3, MsgResult::Cancel, 0, true, false},
+        {"Escape, Kyllä", Way::Escape, 4, MsgResult::Yes, 4, false, false},
+        {"Escape, Ei", Way::Escape, 3, MsgResult::No, 0, false, false},
+        {"the program's close, Kyllä", Way::ProgramClose, 3, MsgResult::Yes, 3, false, true},
+        {"the program's close, Peru", Way::ProgramClose, 3, MsgResult::Cancel, 0, true, false},
+        {"Sulje, one corner, stopped", Way::Sulje, 1, MsgResult::Yes, 0, false, true},
+        {"Escape, two corners, going on", Way::Escape, 2, MsgResult::No, 0, true, false},
+        {"Sulje before any corner", Way::Sulje, 0, std::nullopt, 0, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        prompter.clear();
+        frmKartta::PickEstate = [](QWidget*, frmKartta::EstateFilter) { return kUndrawn; };
+        frmKartta* w = open();
+        QPointer<frmKartta> alive(w);
+        w->cPiirra_Click();
+        for (int i = 0; i < c.corners; ++i)
+            click(*w, QPoint(100 + 60 * i, 100 + 50 * (i % 2)));
+        QStringList hintsAsked;
+        prompter.onMessage([&](const ScriptedPrompter::Shown&) { hintsAsked << label(*w, "lblOhje"); });
+        if (c.answer)
+            prompter.answer(*c.answer);
+        bool programClosed = false;
+        switch (c.way) {
+        case Way::Sulje: Control<QPushButton>(*w, "cSulje")->click(); break;
+        case Way::Escape: QTest::keyClick(view(*w), Qt::Key_Escape); break;
+        case Way::ProgramClose: programClosed = FormRegistry::CloseAllForms(); break;
+        }
+        prompter.onMessage({});
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(prompter.unexpected(), 0);
+        ASSERT_EQ(prompter.shown().size(), c.answer ? 1u : 0u);
+        if (c.answer) {
+            const ScriptedPrompter::Shown& asked = prompter.shown().front();
+            EXPECT_EQ(asked.text, c.corners >= 3 ? kStoreQuestion : kStopQuestion);
+            EXPECT_EQ(asked.buttons, c.corners >= 3 ? MsgButtons::YesNoCancelDefaultCancel : MsgButtons::YesNoDefaultNo);
+            EXPECT_EQ(hintsAsked, QStringList{QString()});
+        }
+        EXPECT_EQ(rows(QStringLiteral(" WHERE rjtlID = ?"), {Value(kUndrawn)}), c.stored);
+        EXPECT_EQ(alive.isNull(), c.closed);
+        if (c.way == Way::ProgramClose) {
+            EXPECT_EQ(programClosed, c.closed);
+        }
+        if (alive) {
+            EXPECT_EQ(!w->tool().idle(), c.goesOn);
+            if (c.goesOn) {
+                EXPECT_EQ(int(view(*w)->drawing().size()), c.corners);
+                EXPECT_EQ(label(*w, "lblOhje"), kDrawHint);
+            }
+            if (c.goesOn && c.corners >= 3) {
+                // The drawing goes on where it was left.
+                click(*w, QPoint(400, 400));
+                prompter.answerYes();
+                click(*w, QPoint(400, 400), Qt::RightButton);
+                EXPECT_EQ(rows(QStringLiteral(" WHERE rjtlID = ?"), {Value(kUndrawn)}), c.corners + 1);
+            }
+            TearDown();
+        }
+        t.db.execute(QStringLiteral("DELETE FROM rj WHERE rjtlID = ?"), {Value(kUndrawn)});
+    }
+}
+
+TEST_F(MapTools, ADrawingOfAnEstateRemovedMeanwhileIsRefusedByName)
+{
+    const QString caption = EstateCaption(t.db, kUndrawn);
+    ASSERT_FALSE(caption.isEmpty());
+    frmKartta* w = open();
+    frmKartta::PickEstate = [](QWidget*, frmKartta::EstateFilter) { return kUndrawn; };
+    w->cPiirra_Click();
+    for (const QPoint p : {QPoint(100, 100), QPoint(200, 100), QPoint(200, 200)})
+        click(*w, p);
+    writeFromAnotherProgram(t.path, "DELETE FROM tl WHERE tlID = 3");
+    prompter.answerYes();
+    click(*w, QPoint(200, 200), Qt::RightButton);
+    EXPECT_EQ(prompter.messageTexts(),
+              (QStringList{kStoreQuestion,
+                           QStringLiteral("Tila on poistettu toisaalla piirtämisen aikana. Rajoja ei tallennettu.\n\n")
+                               + caption}));
+    EXPECT_EQ(rows(QStringLiteral(" WHERE rjtlID = 3")), 0);
+    EXPECT_TRUE(w->tool().idle());
+}
+
+// Opening the map reads no boundary while no estate is shown; the estates of chosen contracts are
+// read without the others.
+TEST_F(MapTools, OnlyTheBoundariesOfTheEstatesShownAreRead)
+{
+    const std::size_t reads = BoundaryCache::shared().reads();
+    frmKartta* w = open();
+    w->activateWindow();
+    QApplication::processEvents();
+    EXPECT_EQ(BoundaryCache::shared().reads(), reads);
+    EXPECT_TRUE(view(*w)->estates().empty());
+
+    frmKartta::ChooseEstates = [](QWidget*) { return std::optional<frmKartta::EstatesChoice>({false, {kSquare}}); };
+    Control<QCheckBox>(*w, "cNaytaTilat")->click();
+    ASSERT_EQ(view(*w)->estates().size(), 1u);
+    EXPECT_EQ(view(*w)->estates().front().size(), kSquarePixels.size());
+    ASSERT_EQ(w->drawnEstates().size(), 1u);
+    EXPECT_EQ(w->drawnEstates().front().estateId, kSquare);
+    EXPECT_EQ(BoundaryCache::shared().reads(), reads);
+}
+
+// Reading the picture lets events through for its progress; the window does not close meanwhile.
+TEST_F(MapTools, TheWindowStaysOpenWhileItsPictureIsRead)
+{
+    std::optional<bool> closed;
+    QTimer::singleShot(0, [&] {
+        if (frmKartta* w = frmKartta::Instance())
+            closed = w->close();
+    });
+    frmKartta* w = open();
+    ASSERT_TRUE(closed.has_value());
+    EXPECT_FALSE(*closed);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_FALSE(w->picture().isNull());
 }

@@ -4,12 +4,15 @@
 #include "ui/WindowHooks.h"
 #include "members/FeatureAttach.h"
 #include "members/FeatureCatalogue.h"
+#include "members/MemberCardFields.h"
 #include "db/ClubChanges.h"
+#include "db/Transaction.h"
 #include "members/ui/MemberCardParts.h"
 #include "members/ui/MemberFeaturesPanel.h"
 #include "members/ui/MemberWindows.h"
 #include "members/ui/frmJasen.h"
 #include "support/Controls.h"
+#include "support/OtherProgramRestore.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -17,11 +20,13 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <limits>
 
 using namespace tikkeli;
@@ -378,4 +383,110 @@ TEST_F(MemberWindowFaultsTest, TheWindowsSharingTheMemberDataWorkTogether)
     emit filter(w)->activated(filter(w)->currentIndex());
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Tikkeli - Jäsenrekisteri - 2"));
     EXPECT_TRUE(prompter.messageTexts().isEmpty()) << prompter.messageTexts().join(u'|').toStdString();
+}
+
+TEST_F(MemberWindowFaultsTest, AFeatureListThatCannotBeReadIsToldOnceAndTheCardStillTakesTyping)
+{
+    frmJasen* w = open();
+    ASSERT_NE(w, nullptr);
+    {
+        Transaction broken(t.db);
+        t.db.execute(QStringLiteral("DROP TABLE pi"));
+        EXPECT_NO_THROW(emit ClubChanges::instance().featureDefinitionsChanged());
+    }
+    EXPECT_EQ(prompter.messageTexts().size(), 1) << prompter.messageTexts().join(u'|').toStdString();
+    box(w, 2)->setFocus();
+    QTest::keyClicks(box(w, 2), QStringLiteral("x"));
+    EXPECT_EQ(w->Data1.editMode(), EditMode::Edit);
+    EXPECT_EQ(box(w, 2)->text(), QStringLiteral("Eevax"));
+}
+
+// A surname typed on the card, then another program restores a backup over the file: the command
+// that would store the typed name says it was not saved, and the card then shows the file now at
+// the path; the same command run again stores nothing typed against the old file. The restore is
+// met by the window's own write, or first by another window's.
+TEST_F(MemberWindowFaultsTest, WhatWasTypedBeforeARestoreIsNeverWrittenIntoTheRestoredFile)
+{
+    struct Case {
+        const char* name;
+        bool metElsewhere;
+        // Runs the command; whether it went through (the window moved on or closed).
+        std::function<bool(frmJasen*)> command;
+        qint64 shownAfter; // the member shown once the command went through (0: closed)
+    };
+    const Case cases[] = {
+        {"save", false, [](frmJasen* w) { return w->SaveMember(); }, aho},
+        {"close", false, [](frmJasen* w) { return w->close(); }, 0},
+        {"next member", false,
+         [this](frmJasen* w) {
+             w->navigate(MemberNavigation::Move::Next);
+             return w->currentMemberId() == berg;
+         },
+         berg},
+        {"save after another window met the restore", true, [](frmJasen* w) { return w->SaveMember(); }, aho},
+    };
+    test::MessagesRunTheEventLoop(prompter);
+    const auto surnames = [this] {
+        return test::FileRows(t.path, QStringLiteral("SELECT jrSukunimi FROM jr ORDER BY jrID"));
+    };
+    int restores = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        prompter.clear();
+        QPointer<frmJasen> w = frmJasen::Load();
+        ASSERT_TRUE(w);
+        ASSERT_EQ(w->currentMemberId(), aho);
+        box(w, MemberCardFields::Surname)->setFocus();
+        box(w, MemberCardFields::Surname)->selectAll();
+        ++restores;
+        QTest::keyClicks(box(w, MemberCardFields::Surname), QStringLiteral("Kirjoitettu%1").arg(restores));
+        ASSERT_NE(w->Data1.editMode(), EditMode::None);
+
+        const QString restored = QStringLiteral("Palautettu%1").arg(restores);
+        test::RestoreChangedCopy(t.path,
+                                 QStringLiteral("UPDATE jr SET jrSukunimi = '%1' WHERE jrID = %2").arg(restored).arg(aho));
+        if (c.metElsewhere) {
+            EXPECT_THROW(t.db.execute(QStringLiteral("UPDATE jr SET jrEtunimi = 'Muu' WHERE jrID = ?"), {Value(berg)}),
+                         DbException);
+            QCoreApplication::processEvents();
+        } else {
+            EXPECT_FALSE(c.command(w));
+            EXPECT_TRUE(prompter.anyMessageContains(test::ReplacedFileMessage))
+                << prompter.messageTexts().join(u'\n').toStdString();
+        }
+        ASSERT_TRUE(w) << "the window stays open after the message";
+        EXPECT_EQ(w->Data1.editMode(), EditMode::None);
+        EXPECT_EQ(box(w, MemberCardFields::Surname)->text(), restored);
+        EXPECT_EQ(w->currentMemberId(), aho);
+
+        EXPECT_TRUE(c.command(w));
+        if (c.shownAfter == 0)
+            EXPECT_FALSE(w && w->isVisible()) << "closed";
+        else
+            EXPECT_EQ(w->currentMemberId(), c.shownAfter);
+        EXPECT_EQ(surnames(), restored + QStringLiteral("|Berg"));
+        delete w;
+    }
+}
+
+// The restored file holds other members than the one left: the tree, the caption and the card
+// follow it.
+TEST_F(MemberWindowFaultsTest, TheTreeAndTheCaptionFollowTheRestoredFile)
+{
+    test::MessagesRunTheEventLoop(prompter);
+    QPointer<frmJasen> w = frmJasen::Load();
+    ASSERT_TRUE(w);
+    box(w, MemberCardFields::Surname)->setFocus();
+    QTest::keyClicks(box(w, MemberCardFields::Surname), QStringLiteral("x"));
+    test::RestoreChangedCopy(t.path, QStringLiteral("DELETE FROM jr WHERE jrID = %1; INSERT INTO jr (jrSukunimi) "
+                                                    "VALUES ('Uusi'), ('Vielä')")
+                                         .arg(aho));
+    EXPECT_FALSE(w->SaveMember());
+    EXPECT_TRUE(w->windowTitle().endsWith(QStringLiteral(" - 3"))) << w->windowTitle().toStdString();
+    // The member shown is gone from that file: the card shows its first one.
+    EXPECT_EQ(w->currentMemberId(), berg);
+    EXPECT_EQ(box(w, MemberCardFields::Surname)->text(), QStringLiteral("Berg"));
+    const qint64 uusi = t.db.scalar(QStringLiteral("SELECT jrID FROM jr WHERE jrSukunimi = 'Uusi'")).toInt64();
+    EXPECT_NE(w->memberNode(uusi), nullptr);
+    EXPECT_EQ(w->memberNode(aho), nullptr);
 }

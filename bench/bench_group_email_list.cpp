@@ -1,0 +1,68 @@
+// The group e-mail's recipient list (its second step) on clubs of 10,000 and 100,000 members,
+// against a plain fill of the same list: the same rows read through the same query, each item
+// made whole (text, member id, check box, tick) and added to a list widget of its own.
+// The two sides run interleaved; the ratio is of the medians (PairedRatio.h).
+#include "base/ScriptedPrompter.h"
+#include "base/SharedState.h"
+#include "db/Database.h"
+#include "lists/GroupEmail.h"
+#include "lists/ui/frmGroupEmail2.h"
+
+#include <QApplication>
+#include <QListWidget>
+#include <QLocale>
+#include "ClubFixture.h"
+#include "PairedRatio.h"
+
+#include <benchmark/benchmark.h>
+
+#include <map>
+#include <memory>
+
+namespace {
+
+ClubFixture& fixture(int members)
+{
+    return SharedClubFixture(members, true);
+}
+
+void RecipientList(benchmark::State& state)
+{
+    const int members = int(state.range(0));
+    ClubFixture& f = fixture(members);
+    tikkeli::ScriptedPrompter quiet;
+    RunPaired(
+        state, "group e-mail recipient list, " + std::string(members == 100000 ? "100,000" : "10,000") + " members", 1.5,
+        [&] {
+            tikkeli::Database db = tikkeli::Database::open(f.database);
+            QListWidget list;
+            for (const tikkeli::GroupEmailMember& m : tikkeli::GroupEmail::Members(db)) {
+                auto* item = new QListWidgetItem(m.text);
+                item->setData(Qt::UserRole, m.id);
+                item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+                item->setCheckState(Qt::Checked);
+                list.addItem(item);
+            }
+            benchmark::DoNotOptimize(list.count());
+            db = tikkeli::Database();
+            tikkeli::ConnectionRegistry::closeAll(f.database);
+        },
+        [&] {
+            auto* w = new tikkeli::frmGroupEmail2;
+            if (!w->isLoaded())
+                state.SkipWithError("the group e-mail window did not load");
+            delete w;
+            tikkeli::ConnectionRegistry::closeAll(f.database);
+        });
+}
+BENCHMARK(RecipientList)->Arg(10000)->Arg(100000)->Iterations(7)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QLocale::setDefault(QLocale(QLocale::Finnish, QLocale::Finland));
+    return RunPairedBenchmarks(argc, argv);
+}
