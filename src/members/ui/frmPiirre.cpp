@@ -8,6 +8,7 @@
 #include "ui/RecordKeys.h"
 #include "ui/RecordMenu.h"
 #include "ui/cMouseCursor.h"
+#include "db/ClubChanges.h"
 #include "db/DbError.h"
 #include "members/FeatureCatalogue.h"
 #include "ui/CatalogueTree.h"
@@ -89,6 +90,10 @@ void frmPiirre::connectControls()
     ui->oletukset->setCaptions(FeatureValueEditor::Captions::CheckBoxes);
     ui->typeGroup->setId(ui->optType1, 1);
     ui->typeGroup->setId(ui->optType2, 2);
+    ClubChanges::followReplaced(this, [this](const QString& path) {
+        if (m_catalogue && path == m_catalogue->database().path())
+            ReadReplacedFile();
+    });
     connect(ui->optType1, &QRadioButton::clicked, this, [this] { typeClicked(1); });
     connect(ui->optType2, &QRadioButton::clicked, this, [this] { typeClicked(2); });
     using Kind = FeatureValueText::Kind;
@@ -159,6 +164,15 @@ void frmPiirre::load()
     } catch (const std::exception& e) {
         fail(checkDatabaseText() + QStringLiteral("\r\n") + QString::fromStdString(e.what()));
     }
+}
+
+void frmPiirre::ReadReplacedFile()
+{
+    const std::optional<qint64> shown = m_catalogue->currentId();
+    // A file that cannot be read closes the window with its message, as an opening would.
+    load();
+    if (m_catalogue && shown && m_catalogue->find(*shown))
+        showCurrent();
 }
 
 void frmPiirre::closeEvent(QCloseEvent* event)

@@ -54,6 +54,10 @@ private:
     void buildMenu();
     void connectControls();
     void load();
+    // The file was replaced under the window (another program restored a backup over it): what was
+    // typed belongs to the file that is gone, so the catalogue is read again from the file now at
+    // the path, on the same feature where that file has it.
+    void ReadReplacedFile();
     void FillFeatureTree();
     void UpdateFeatureCaption();
     void ShowNewFeatureHint();

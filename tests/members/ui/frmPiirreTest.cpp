@@ -10,6 +10,7 @@
 #include "printing/PrintChoices.h"
 #include "printing/ReportEngine.h"
 #include "printing/ui/frmTulostus.h"
+#include "support/OtherProgramRestore.h"
 #include "support/TreeTexts.h"
 
 #include <QAction>
@@ -24,6 +25,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <functional>
 
 using namespace tikkeli;
 
@@ -404,4 +406,47 @@ TEST(FeatureWindowOpeners, CatalogueOpensOnce)
     // A window that could not load closes itself.
     EXPECT_TRUE(QTest::qWaitFor([] { return !IsFormLoaded(QStringLiteral("frmPiirre")); }, 10000));
     WindowOpeners::clear();
+}
+
+// A name typed on the shown feature, then another program restores a backup over the file: the
+// command that would store it says it was not saved, the window shows the file now at the path,
+// and the same command run again writes nothing typed against the old file.
+TEST_F(frmPiirreTest, WhatWasTypedBeforeARestoreIsNeverWrittenIntoTheRestoredFile)
+{
+    db.execute(QStringLiteral("INSERT INTO pi (piNimi, piType) VALUES ('Ampumakoe', 1), ('Koira', 1)"));
+    test::MessagesRunTheEventLoop(prompter);
+    struct Case {
+        const char* name;
+        std::function<void(frmPiirre&)> command;
+        bool closes;
+    };
+    const Case cases[] = {
+        {"save", [](frmPiirre& w) { QTest::keyClick(&w, Qt::Key_F3); }, false},
+        {"close", [](frmPiirre& w) { w.close(); }, true},
+        {"next feature", [](frmPiirre& w) { QTest::keyClick(&w, Qt::Key_D, Qt::ControlModifier); }, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        prompter.clear();
+        auto w = openWindow();
+        const Controls k = controls(*w);
+        ASSERT_EQ(k.tNimi->text(), test::FileRows(path, QStringLiteral("SELECT piNimi FROM pi ORDER BY piID LIMIT 1")));
+        const int round = int(&c - cases) + 1;
+        k.tNimi->setText(QStringLiteral("Kirjoitettu%1").arg(round));
+        const QString restored = QStringLiteral("Palautettu%1").arg(round);
+        test::RestoreChangedCopy(path, QStringLiteral("UPDATE pi SET piNimi = '%1' WHERE piNimi LIKE 'Ampumakoe' "
+                                                      "OR piNimi LIKE 'Palautettu%'")
+                                           .arg(restored));
+        c.command(*w);
+        EXPECT_TRUE(prompter.anyMessageContains(test::ReplacedFileMessage))
+            << prompter.messageTexts().join(u'\n').toStdString();
+        ASSERT_TRUE(w->isVisible()) << "the window stays open after the message";
+        EXPECT_EQ(k.tNimi->text(), restored);
+
+        c.command(*w);
+        QApplication::processEvents();
+        EXPECT_EQ(w->isVisible(), !c.closes);
+        EXPECT_EQ(test::FileRows(path, QStringLiteral("SELECT piNimi FROM pi ORDER BY piID")),
+                  restored + QStringLiteral("|Koira"));
+    }
 }
