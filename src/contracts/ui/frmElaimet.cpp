@@ -7,6 +7,7 @@
 #include "base/SharedState.h"
 #include "ui/RecordKeys.h"
 #include "contracts/AnimalCatalogue.h"
+#include "db/ClubChanges.h"
 #include "db/DbError.h"
 #include "ui/CatalogueTree.h"
 #include "ui/SelectAllOnFocus.h"
@@ -37,6 +38,18 @@ frmElaimet::frmElaimet(QWidget* parent) : QDialog(parent), ui(std::make_unique<U
     ui->tvwPiirteet->installEventFilter(this);
     RestoreFormPlacement(this);
     load();
+    ClubChanges::followReplaced(this, [this](const QString& path) {
+        if (m_catalogue && path == m_catalogue->database().path())
+            ReadReplacedFile();
+    });
+}
+
+void frmElaimet::ReadReplacedFile()
+{
+    const std::optional<qint64> shown = m_catalogue->currentId();
+    load();
+    if (m_catalogue && shown && m_catalogue->find(*shown))
+        showCurrent();
 }
 
 frmElaimet::~frmElaimet() = default;

@@ -52,6 +52,10 @@ protected:
 private:
     void buildMenu();
     void load();
+    // The file was replaced under the window (another program restored a backup over it): what was
+    // typed belongs to the file that is gone, so the catalogue is read again from the file now at
+    // the path, on the same animal where that file has it.
+    void ReadReplacedFile();
     void UpdateAnimalCaption();
     void FillAnimalTree();
     // The shown animal's name and the caption's count as stored.

@@ -4,6 +4,7 @@
 #include "contracts/ui/frmElaimet.h"
 #include "settings/ui/frmAsetukset.h"
 #include "../ContractTestDb.h"
+#include "support/OtherProgramRestore.h"
 #include "support/TreeTexts.h"
 #include "support/WhenModalShown.h"
 
@@ -13,6 +14,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace tikkeli;
@@ -261,4 +263,41 @@ TEST_F(frmElaimetTest, SettingsButtonOpensTheCatalogueModally)
     EXPECT_EQ(seen, QStringLiteral("Tikkeli - Eläimet - 1"));
     EXPECT_TRUE(modal);
     frmAsetukset::setAnimalCatalogueOpener({});
+}
+
+// A name typed on the shown animal, then another program restores a backup over the file: the
+// command that would store it says it was not saved, the window shows the file now at the path,
+// and the same command run again writes nothing typed against the old file.
+TEST_F(frmElaimetTest, WhatWasTypedBeforeARestoreIsNeverWrittenIntoTheRestoredFile)
+{
+    t.animal(QStringLiteral("Karhu"));
+    t.animal(QStringLiteral("Susi"));
+    test::MessagesRunTheEventLoop(prompter);
+    const std::pair<const char*, std::function<void(frmElaimet&)>> commands[] = {
+        {"save", [](frmElaimet& w) { w.cTallenna_Click(); }},
+        {"close", [](frmElaimet& w) { w.close(); }},
+        {"next animal", [](frmElaimet& w) { w.cSeuraava_Click(); }},
+    };
+    const QString firstStored = QStringLiteral("SELECT elNimi FROM el ORDER BY elID LIMIT 1");
+    for (int round = 1; round <= 3; ++round) {
+        const auto& [what, command] = commands[round - 1];
+        SCOPED_TRACE(what);
+        prompter.clear();
+        auto w = openWindow();
+        ASSERT_EQ(name->text(), test::FileRows(t.path, firstStored));
+        type(QStringLiteral("Kirjoitettu%1").arg(round));
+        const QString restored = QStringLiteral("Palautettu%1").arg(round);
+        test::RestoreChangedCopy(
+            t.path, QStringLiteral("UPDATE el SET elNimi = '%1' WHERE elID = (SELECT min(elID) FROM el)").arg(restored));
+        command(*w);
+        EXPECT_TRUE(prompter.anyMessageContains(test::ReplacedFileMessage))
+            << prompter.messageTexts().join(u'\n').toStdString();
+        ASSERT_TRUE(w->isVisible()) << "the window stays open after the message";
+        EXPECT_EQ(name->text(), restored);
+
+        command(*w);
+        QApplication::processEvents();
+        EXPECT_EQ(test::FileRows(t.path, QStringLiteral("SELECT elNimi FROM el ORDER BY elID")),
+                  restored + QStringLiteral("|Susi"));
+    }
 }
