@@ -53,6 +53,7 @@
 #include "settings/ui/frmAsetukset.h"
 #include "ui/FormRegistry.h"
 #include "../contracts/ContractTestDb.h"
+#include "WindowFactories.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -77,27 +78,10 @@ using namespace tikkeli;
 
 namespace {
 
-using Factory = std::function<QWidget*(Database&)>;
-
-template <class W>
-Factory plain()
-{
-    return [](Database&) -> QWidget* { return new W; };
-}
-template <class W>
-Factory onDatabase()
-{
-    return [](Database& db) -> QWidget* { return new W(db); };
-}
-template <class W>
-Factory loaded()
-{
-    return [](Database& db) -> QWidget* {
-        auto* d = new W(db);
-        d->load();
-        return d;
-    };
-}
+using test::loaded;
+using test::onDatabase;
+using test::plain;
+using Factory = test::WindowFactory;
 
 struct Window {
     Window(Factory m, QString own = {}) : make(std::move(m)), ownLetters(std::move(own)) {}

@@ -19,6 +19,7 @@
 #include "printing/ui/frmTulostusmuodonValinta.h"
 #include "printing/ui/frmTulostusrajoitukset.h"
 #include "../contracts/ContractTestDb.h"
+#include "WindowFactories.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -36,22 +37,9 @@ using namespace tikkeli;
 
 namespace {
 
-using Factory = std::function<QWidget*(Database&)>;
-
-template <class W>
-Factory plain()
-{
-    return [](Database&) -> QWidget* { return new W; };
-}
-template <class W>
-Factory loaded()
-{
-    return [](Database& db) -> QWidget* {
-        auto* d = new W(db);
-        d->load();
-        return d;
-    };
-}
+using test::loaded;
+using test::plain;
+using Factory = test::WindowFactory;
 
 const std::map<QString, Factory>& windowsWithOptions()
 {
