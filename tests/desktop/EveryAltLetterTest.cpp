@@ -193,7 +193,7 @@ QString usedLetters(QWidget& w)
             add(underlined(a->text()));
     for (QAction* a : w.findChildren<QAction*>())
         for (const QKeySequence& k : a->shortcuts())
-            if (k.count() == 1 && k[0].keyboardModifiers() == Qt::AltModifier)
+            if (k.count() == 1 && k[0].keyboardModifiers() == Qt::AltModifier && k[0].key() <= 0xffff)
                 add(QChar(k[0].key()).toUpper());
     return used;
 }
