@@ -11,12 +11,6 @@ namespace {
 
 const char* const kFilterName = "AltLetters";
 
-// Qt keeps a key's text in a member its subclasses may reach; a pointer to it, named through a
-// subclass, reaches it in any key event.
-struct KeyText : QKeyEvent {
-    static constexpr QString QKeyEvent::*text = &KeyText::m_text;
-};
-
 bool isAltAlone(const QKeyEvent* key)
 {
     // AltGr comes as Ctrl+Alt on some systems and with the group switch on others.
@@ -37,9 +31,15 @@ public:
         if (qobject_cast<QMenu*>(watched) || qobject_cast<QMenuBar*>(watched))
             return false;
         auto* key = static_cast<QKeyEvent*>(event);
-        if (isAltAlone(key) && !key->text().isEmpty())
-            (key->*KeyText::text).clear();
-        return false;
+        if (!isAltAlone(key) || key->text().isEmpty())
+            return false;
+        // The same key without its text goes to the control in its place, and on to its parents
+        // as any key the control leaves; the copy has no text, so this filter lets it pass.
+        QKeyEvent bare(key->type(), key->key(), key->modifiers(), key->nativeScanCode(), key->nativeVirtualKey(),
+                       key->nativeModifiers(), QString(), key->isAutoRepeat(), key->count(), key->device());
+        QCoreApplication::sendEvent(watched, &bare);
+        key->setAccepted(true);
+        return true;
     }
 };
 
