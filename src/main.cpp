@@ -7,6 +7,7 @@
 #include "app/ui/StartCheck.h"
 #include "app/ui/frmMain.h"
 #include "ui/FullGlyphStyle.h"
+#include "ui/FocusInView.h"
 #include "ui/FullGlyphTextBoxes.h"
 #include "ui/OptionGroupKeys.h"
 #include "ui/ReopenedDialogFocus.h"
@@ -37,6 +38,7 @@ int main(int argc, char** argv)
     // The keyboard reaches every choice as the mouse does, in every window and dialog.
     tikkeli::InstallOptionGroupKeys();
     tikkeli::InstallReopenedDialogFocus();
+    tikkeli::InstallFocusInView();
     // The club's numbers and dates are Finnish whatever the desktop's language.
     QLocale::setDefault(QLocale(QLocale::Finnish, QLocale::Finland));
     // Qt's own dialogs (file choosers, printer setup, standard buttons) in Finnish too.

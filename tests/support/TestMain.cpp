@@ -1,6 +1,7 @@
 #include "base/CNumericLocale.h"
 #include "support/ModalWatchdog.h"
 #include "support/ThrowAwayUserFolders.h"
+#include "ui/FocusInView.h"
 #include "ui/OptionGroupKeys.h"
 #include "ui/ReopenedDialogFocus.h"
 
@@ -17,9 +18,10 @@ int main(int argc, char** argv)
     QLocale::setDefault(QLocale(QLocale::Finnish, QLocale::Finland));
     QApplication app(argc, argv);
     tikkeli::UseCNumericLocale(); // as the program does right after making its application
-    // The program's keyboard in option groups and kept dialogs, as main() installs it.
+    // The program's keyboard in option groups, kept dialogs and scrolled pages, as main() installs it.
     tikkeli::InstallOptionGroupKeys();
     tikkeli::InstallReopenedDialogFocus();
+    tikkeli::InstallFocusInView();
     // A modal dialog no test scripted fails that test at once instead of waiting for a user.
     tikkeli::test::InstallModalWatchdog();
     ::testing::InitGoogleTest(&argc, argv);
