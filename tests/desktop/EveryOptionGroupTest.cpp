@@ -99,6 +99,15 @@ QRadioButton* chosen(const QList<QRadioButton*>& group)
     return nullptr;
 }
 
+std::unique_ptr<QWidget> openActive(const Factory& make, Database& db)
+{
+    std::unique_ptr<QWidget> w(make(db));
+    w->show();
+    w->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    return w;
+}
+
 bool usable(const QRadioButton* b)
 {
     return b->isEnabled() && b->isVisible();
@@ -154,7 +163,8 @@ std::string ringApart(QWidget& w)
 
 // Each road into a group ends on its choice, also where the window changed the choice while the
 // focus stood on another option and nobody heard of it: Tab and Shift+Tab (through a suggestion
-// list too), an arrow from a neighbouring check box or button, the focus given by code. A window
+// list too), an arrow from a neighbouring check box or button, the focus given by code, a press
+// let go outside its option. A window
 // opening lets Tab reach each group on its chosen option, or on a usable one where the chosen one
 // is disabled.
 TEST(EveryOptionGroup, EveryRoadIntoAGroupLandsOnItsChoice)
@@ -165,10 +175,7 @@ TEST(EveryOptionGroup, EveryRoadIntoAGroupLandsOnItsChoice)
     ScriptedPrompter prompter;
     for (const auto& [name, make] : windowsWithOptions()) {
         SCOPED_TRACE(name.toStdString());
-        std::unique_ptr<QWidget> w(make(t.db));
-        w->show();
-        w->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+        const std::unique_ptr<QWidget> w = openActive(make, t.db);
         std::vector<QList<QRadioButton*>> groups;
         for (const auto& [key, group] : optionGroups(*w))
             if (group.size() > 1)
@@ -207,6 +214,11 @@ TEST(EveryOptionGroup, EveryRoadIntoAGroupLandsOnItsChoice)
             besideInTabOrder(group.back(), group, true)->setFocus(Qt::OtherFocusReason);
             group.front()->setFocus(Qt::OtherFocusReason);
             EXPECT_EQ(QApplication::focusWidget()->objectName().toStdString(), option) << "given the focus by code";
+            // A press on another option let go outside it chooses nothing.
+            QTest::mousePress(group.front(), Qt::LeftButton);
+            QTest::mouseRelease(group.front(), Qt::LeftButton, {}, QPoint(-5, -5));
+            QCoreApplication::processEvents();
+            EXPECT_EQ(QApplication::focusWidget()->objectName().toStdString(), option) << "a press let go outside";
         }
         // Qt steps from a check box or a button to its neighbour with the arrows.
         for (QAbstractButton* button : w->findChildren<QAbstractButton*>()) {
@@ -250,10 +262,7 @@ TEST(EveryOptionGroup, TabFindsTheChoiceMadeByCodeAndUpAndDownMoveIt)
     ScriptedPrompter prompter;
     for (const auto& [name, make] : windowsWithOptions()) {
         SCOPED_TRACE(name.toStdString());
-        std::unique_ptr<QWidget> w(make(t.db));
-        w->show();
-        w->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+        const std::unique_ptr<QWidget> w = openActive(make, t.db);
         const auto groups = optionGroups(*w);
         EXPECT_FALSE(groups.empty());
         for (const auto& [key, group] : groups) {
