@@ -84,3 +84,56 @@ TEST(WidgetPrompter, TheSaveDialogAddsTheSuffixBeforeItAsksAboutAnExistingFile)
         EXPECT_EQ(ReadFileBytes(existing), QByteArray("vanha"));
     }
 }
+
+// The question before a file is replaced comes once per save (the file dialog asks nothing of its
+// own), and its default is "Ei": Enter keeps the file and opens the dialog again.
+TEST(WidgetPrompter, TheQuestionBeforeReplacingAFileIsAskedOnceAndEnterKeepsTheFile)
+{
+    QTemporaryDir dir;
+    const QString existing = dir.filePath(QStringLiteral("jasenet.pdf"));
+    WriteFileBytes(existing, "vanha");
+    FileDialogRequest request;
+    request.folder = dir.path();
+    request.filter = PdfFileFilter();
+    request.defaultSuffix = QStringLiteral("pdf");
+
+    // Counts every message box shown, a dialog's own included.
+    struct BoxCounter : QObject {
+        int shown = 0;
+        bool eventFilter(QObject* watched, QEvent* event) override
+        {
+            shown += event->type() == QEvent::Show && qobject_cast<QMessageBox*>(watched) != nullptr;
+            return false;
+        }
+    } boxes;
+    qApp->installEventFilter(&boxes);
+
+    for (const Qt::Key enter : {Qt::Key_Return, Qt::Key_Enter}) {
+        SCOPED_TRACE(enter);
+        boxes.shown = 0;
+        int dialogs = 0;
+        QString defaultCaption;
+        WhenModalShown<QFileDialog>([&](QFileDialog& d) {
+            ++dialogs;
+            WhenModalShown<QMessageBox>([&](QMessageBox& box) {
+                if (box.defaultButton())
+                    defaultCaption = box.defaultButton()->text();
+                WhenModalShown<QFileDialog>([&](QFileDialog& again) {
+                    ++dialogs;
+                    again.reject();
+                });
+                QTest::keyClick(&box, enter);
+            });
+            auto* name = d.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            ASSERT_NE(name, nullptr);
+            name->setText(QStringLiteral("jasenet"));
+            QTest::keyClick(name, Qt::Key_Return);
+        });
+        EXPECT_FALSE(WidgetPrompter().saveFile(request).has_value());
+        EXPECT_EQ(boxes.shown, 1);
+        EXPECT_EQ(defaultCaption.toStdString(), "&Ei");
+        EXPECT_EQ(dialogs, 2) << "Ei opens the dialog again";
+        EXPECT_EQ(ReadFileBytes(existing), QByteArray("vanha"));
+    }
+    qApp->removeEventFilter(&boxes);
+}

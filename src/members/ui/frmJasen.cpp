@@ -137,7 +137,7 @@ void frmJasen::followClubChanges()
         ui->MemberFeaturesPanel->valuesChangedElsewhere();
         MembersChangedElsewhere();
     });
-    ClubChanges::follow(this, Kind::Members, [this] { MembersChangedElsewhere(); });
+    ClubChanges::follow(this, Kind::Members, [this] { MemberRowsChangedElsewhere(); });
     ClubChanges::followReplaced(this, [this](const QString& path) {
         if (path == Data1.database().path())
             ReadReplacedFile();
@@ -246,6 +246,13 @@ qint64 frmJasen::filterFeatureId() const
 
 void frmJasen::RefreshCard()
 {
+    showRecordOnCard();
+    memberChanged();
+    moveFocusOutOfBoxes();
+}
+
+void frmJasen::showRecordOnCard()
+{
     Recordset& rs = Data1.recordset();
     const bool shows = rs.isOpen() && (Data1.hasCurrent() || rs.editMode() == EditMode::Add);
     const auto value = [&](const QString& field) { return shows ? rs.field(field) : Value(); };
@@ -269,8 +276,6 @@ void frmJasen::RefreshCard()
     m_boxChanged.fill(false);
     m_checkChanged.fill(false);
     m_memoChanged = false;
-    memberChanged();
-    moveFocusOutOfBoxes();
 }
 
 void frmJasen::moveFocusOutOfBoxes()
@@ -511,6 +516,20 @@ void frmJasen::MembersChangedElsewhere()
         requeryKeepingCard();
         BuildMemberTree();
         UpdateMemberCaption();
+    });
+}
+
+void frmJasen::MemberRowsChangedElsewhere()
+{
+    // The window's own save or delete: it shows what it wrote.
+    if (Data1.writing())
+        return;
+    MembersChangedElsewhere();
+    // The member shown may be one of the rows written (a fee marked paid, an invoice run): the
+    // card shows the row as stored now. A pending edit stays on the card until it is saved.
+    IgnoringErrors("frmJasen::MemberRowsChangedElsewhere", [&] {
+        if (!m_stale && Data1.editMode() == EditMode::None)
+            showRecordOnCard();
     });
 }
 
