@@ -9,18 +9,7 @@ namespace {
 
 class SilentPrompter : public Prompter {
 public:
-    MsgResult message(const QString&, MsgIcon, MsgButtons buttons, const QString&) override
-    {
-        switch (buttons) {
-        case MsgButtons::Ok: return MsgResult::Ok;
-        case MsgButtons::OkCancel:
-        case MsgButtons::YesNoCancel:
-        case MsgButtons::YesNoCancelDefaultCancel: return MsgResult::Cancel;
-        case MsgButtons::YesNo:
-        case MsgButtons::YesNoDefaultNo: return MsgResult::No;
-        }
-        return MsgResult::Cancel;
-    }
+    MsgResult message(const QString&, MsgIcon, MsgButtons buttons, const QString&) override { return ClosedAnswer(buttons); }
     std::optional<QString> input(const QString&, const QString&, const QString&) override { return std::nullopt; }
     std::optional<QString> openFile(const FileDialogRequest&) override { return std::nullopt; }
     std::optional<QString> saveFile(const FileDialogRequest&) override { return std::nullopt; }
@@ -32,6 +21,20 @@ SilentPrompter g_silent;
 Prompter* g_current = nullptr;
 
 } // namespace
+
+MsgResult ClosedAnswer(MsgButtons buttons)
+{
+    switch (buttons) {
+    case MsgButtons::Ok: return MsgResult::Ok;
+    case MsgButtons::OkCancel:
+    case MsgButtons::YesNoCancel:
+    case MsgButtons::YesNoCancelDefaultCancel:
+    case MsgButtons::YesNoCloseCancels: return MsgResult::Cancel;
+    case MsgButtons::YesNo:
+    case MsgButtons::YesNoDefaultNo: return MsgResult::No;
+    }
+    return MsgResult::Cancel;
+}
 
 Prompter& Prompter::instance()
 {
