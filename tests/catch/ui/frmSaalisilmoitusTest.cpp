@@ -497,6 +497,47 @@ TEST_F(frmSaalisilmoitusTest, AListBoxKeepsWhatIsTypedAndTakesOnlyWhatIsChosen)
     EXPECT_TRUE(messages().isEmpty());
 }
 
+// Tab with an item of a suggestion list highlighted takes the item, as Enter does, and goes on;
+// with none highlighted the typed text stays. The store that follows writes what the box shows.
+TEST_F(frmSaalisilmoitusTest, TabTakesTheHighlightedSuggestionAndGoesOn)
+{
+    t.db.execute(QStringLiteral("INSERT INTO jr (jrSukunimi, jrEtunimi) VALUES ('Kuusela', 'Aino'), ('Aho', 'Pekka')"));
+    t.db.execute(QStringLiteral("INSERT INTO tl (tlvsID, tlKyla, tlTilaPalsta) VALUES (1, 'Kuusikko', 'Jokela')"));
+    const qint64 id = t.add(QStringLiteral("Hirvi"), QDate(2026, 10, 3));
+    t.add(QStringLiteral("Kuusipeura"), QDate(2026, 10, 4));
+    auto w = openWindow();
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    QTest::keyClick(pvm, Qt::Key_A, Qt::ControlModifier);
+    const struct {
+        QComboBox* box;
+        const char* column;
+        bool highlighted; // Down pressed in the list before Tab
+        const char* stored;
+    } cases[] = {
+        {laji, "siLaji", true, "Kuusipeura"},
+        {paikka, "siPaikka", true, "Kuusikko, Jokela"},
+        {kaataja, "siKaataja", true, "Kuusela Aino"},
+        {kaataja, "siKaataja", false, "kuu"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.column) + (c.highlighted ? " highlighted" : ""));
+        c.box->lineEdit()->setFocus();
+        c.box->lineEdit()->selectAll();
+        typeKeys("kuu");
+        ASSERT_NE(QApplication::activePopupWidget(), nullptr) << "the suggestions show";
+        if (c.highlighted)
+            press(Qt::Key_Down);
+        press(Qt::Key_Tab);
+        EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+        EXPECT_EQ(c.box->currentText().toStdString(), c.stored);
+        EXPECT_FALSE(c.box->lineEdit()->hasFocus()) << "Tab goes on";
+        press(Qt::Key_F3);
+        EXPECT_EQ(stored(c.column, id), Value(QString::fromUtf8(c.stored)));
+    }
+    EXPECT_TRUE(messages().isEmpty());
+}
+
 TEST_F(frmSaalisilmoitusTest, AnOpenSuggestionListClosesAtEveryCommandAndTakesNoKeyOfAnotherBox)
 {
     t.db.execute(QStringLiteral("INSERT INTO jr (jrSukunimi, jrEtunimi) VALUES ('Aho', 'Pekka')"));
