@@ -81,4 +81,16 @@ bool AskYesNo(const QString& text, MsgIcon icon, const QString& title)
     return Prompter::instance().message(text, icon, MsgButtons::YesNo, title) == MsgResult::Yes;
 }
 
+QString NamingRecord(const QString& question, const QStringList& record)
+{
+    QStringList parts;
+    for (const QString& part : record) {
+        if (!part.trimmed().isEmpty())
+            parts << part.trimmed();
+    }
+    if (parts.isEmpty())
+        return question;
+    return question + QStringLiteral("\r\n\r\n") + parts.join(QStringLiteral(", "));
+}
+
 } // namespace tikkeli

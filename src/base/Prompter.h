@@ -70,4 +70,8 @@ void ShowWarning(const QString& text);
 // Yes/No question with the question icon and the program title; true for Yes.
 bool AskYesNo(const QString& text, MsgIcon icon = MsgIcon::Question, const QString& title = {});
 
+// A delete question that names the record it deletes as the window shows it, after an empty line:
+// the parts of the record that are not empty, joined by commas. With no part, the question alone.
+QString NamingRecord(const QString& question, const QStringList& record);
+
 } // namespace tikkeli

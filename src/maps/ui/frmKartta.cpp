@@ -713,10 +713,8 @@ void frmKartta::ShowEstateLabel(qint64 estateId)
 
 void frmKartta::deleteBoundaryAsked(qint64 estateId)
 {
-    const QString caption = captionOf(estateId);
-    QString question = QStringLiteral("Haluatko varmasti poistaa valitun tilan rajat kartalta?");
-    if (!caption.isEmpty())
-        question += QStringLiteral("\n\n") + caption;
+    const QString question = NamingRecord(QStringLiteral("Haluatko varmasti poistaa valitun tilan rajat kartalta?"),
+                                          {captionOf(estateId)});
     if (Prompter::instance().message(question, MsgIcon::Question, MsgButtons::YesNoDefaultNo) != MsgResult::Yes)
         return;
     if (!ReportingErrors(kDatabaseError, [&] {

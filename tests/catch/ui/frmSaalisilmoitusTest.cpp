@@ -296,7 +296,8 @@ TEST_F(frmSaalisilmoitusTest, DeleteAndDeleteAllAskAndRebuildTheTree)
     QTest::keyClick(pvm, Qt::Key_F4);
     EXPECT_EQ(t.catches(), 3);
     ASSERT_EQ(prompter.shown().size(), 1u);
-    EXPECT_EQ(prompter.shown()[0].text, QStringLiteral("Poistetaanko näytössä olevan saaliin tiedot?"));
+    EXPECT_EQ(prompter.shown()[0].text,
+              QStringLiteral("Poistetaanko näytössä olevan saaliin tiedot?\r\n\r\nHirvi, 3.10.2026"));
     EXPECT_EQ(prompter.shown()[0].buttons, MsgButtons::YesNo);
     EXPECT_EQ(prompter.shown()[0].icon, MsgIcon::Question);
     prompter.answerYes();
@@ -637,7 +638,7 @@ TEST_F(frmSaalisilmoitusTest, TheTreeHighlightsTheShownCatchAndDeleteTakesIt)
     QTest::keyClick(tree, Qt::Key_F4);
     EXPECT_EQ(t.count(QStringLiteral("SELECT COUNT(*) FROM si WHERE siKaataja = 'Mäki Aino'")), 0);
     EXPECT_EQ(t.catches(), 2);
-    EXPECT_EQ(messages(), QStringList{"Poistetaanko näytössä olevan saaliin tiedot?"});
+    EXPECT_EQ(messages(), QStringList{"Poistetaanko näytössä olevan saaliin tiedot?\r\n\r\nKauris, 1.11.2026, Mäki Aino"});
 }
 
 TEST_F(frmSaalisilmoitusTest, AnUntouchedNewCatchLeftByACommandGivesBackTheCatchBeforeIt)
