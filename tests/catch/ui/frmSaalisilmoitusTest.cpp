@@ -23,6 +23,22 @@ protected:
         return t.field(QStringLiteral("SELECT %1 FROM si WHERE siID = ?").arg(QLatin1String(column)), {id});
     }
     qint64 lastId() { return t.count(QStringLiteral("SELECT MAX(siID) FROM si")); }
+    // A member for the list of shooters and an estate of the village for the list of places.
+    void listEntries(const QString& surname, const QString& firstName, const QString& village)
+    {
+        t.db.execute(QStringLiteral("INSERT INTO jr (jrSukunimi, jrEtunimi) VALUES (?, ?)"),
+                     {Value(surname), Value(firstName)});
+        t.db.execute(QStringLiteral("INSERT INTO tl (tlvsID, tlKyla, tlTilaPalsta) VALUES (1, ?, 'Jokela')"),
+                     {Value(village)});
+    }
+    // The window in front, as the user has it while typing into its lists.
+    std::unique_ptr<frmSaalisilmoitus> openActiveWindow()
+    {
+        auto w = openWindow();
+        w->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(w.get()));
+        return w;
+    }
     // Keys go to the list of suggestions while it is open, as the desktop sends them.
     static void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
@@ -205,9 +221,7 @@ TEST_F(frmSaalisilmoitusTest, ADateThatIsNoDateStopsAMoveWithItsReason)
 {
     const qint64 id = t.add(QStringLiteral("Hirvi"), QDate(2026, 10, 3));
     t.add(QStringLiteral("Hirvi"), QDate(2026, 10, 4));
-    auto w = openWindow();
-    w->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    auto w = openActiveWindow();
     for (const char* typed : {"32.13.2026", "15.12"}) {
         prompter.clear();
         pvm->setFocus();
@@ -429,9 +443,7 @@ TEST_F(frmSaalisilmoitusTest, AReReadFromElsewhereStoresTheTypedCatchFirst)
 
 TEST_F(frmSaalisilmoitusTest, ASeasonTypedByKeyboardStoresTheChosenAgeAndSex)
 {
-    auto w = openWindow();
-    w->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    auto w = openActiveWindow();
     const auto key = [](Qt::Key k) { QTest::keyClick(QApplication::focusWidget(), k); };
     // Every new catch starts as an adult male; the arrow key changes a group's choice.
     const std::pair<bool, bool> season[] = {{false, false}, {true, true}, {false, true}, {true, false}, {false, false}};
@@ -464,12 +476,9 @@ TEST_F(frmSaalisilmoitusTest, ASeasonTypedByKeyboardStoresTheChosenAgeAndSex)
 
 TEST_F(frmSaalisilmoitusTest, AListBoxKeepsWhatIsTypedAndTakesOnlyWhatIsChosen)
 {
-    t.db.execute(QStringLiteral("INSERT INTO jr (jrSukunimi, jrEtunimi) VALUES ('Aho', 'Pekka Juhani')"));
-    t.db.execute(QStringLiteral("INSERT INTO tl (tlvsID, tlKyla, tlTilaPalsta) VALUES (1, 'Hirvilahti', 'Jokela')"));
+    listEntries(QStringLiteral("Aho"), QStringLiteral("Pekka Juhani"), QStringLiteral("Hirvilahti"));
     const qint64 id = t.add(QStringLiteral("Hirvi"), QDate(2026, 10, 3));
-    auto w = openWindow();
-    w->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    auto w = openActiveWindow();
     // Neither the rest of an item nor an item's spelling of what is typed is taken on Tab; an item
     // chosen from the suggestions is.
     const std::tuple<QComboBox*, const char*, const char*> cases[] = {{laji, "hirvi", "Hirvi"},
@@ -502,13 +511,10 @@ TEST_F(frmSaalisilmoitusTest, AListBoxKeepsWhatIsTypedAndTakesOnlyWhatIsChosen)
 // with none highlighted the typed text stays. The store that follows writes what the box shows.
 TEST_F(frmSaalisilmoitusTest, TabTakesTheHighlightedSuggestionAndGoesOn)
 {
-    t.db.execute(QStringLiteral("INSERT INTO jr (jrSukunimi, jrEtunimi) VALUES ('Kuusela', 'Aino'), ('Aho', 'Pekka')"));
-    t.db.execute(QStringLiteral("INSERT INTO tl (tlvsID, tlKyla, tlTilaPalsta) VALUES (1, 'Kuusikko', 'Jokela')"));
+    listEntries(QStringLiteral("Kuusela"), QStringLiteral("Aino"), QStringLiteral("Kuusikko"));
     const qint64 id = t.add(QStringLiteral("Hirvi"), QDate(2026, 10, 3));
     t.add(QStringLiteral("Kuusipeura"), QDate(2026, 10, 4));
-    auto w = openWindow();
-    w->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    auto w = openActiveWindow();
     QTest::keyClick(pvm, Qt::Key_A, Qt::ControlModifier);
     const struct {
         QComboBox* box;
@@ -541,13 +547,10 @@ TEST_F(frmSaalisilmoitusTest, TabTakesTheHighlightedSuggestionAndGoesOn)
 
 TEST_F(frmSaalisilmoitusTest, AnOpenSuggestionListClosesAtEveryCommandAndTakesNoKeyOfAnotherBox)
 {
-    t.db.execute(QStringLiteral("INSERT INTO jr (jrSukunimi, jrEtunimi) VALUES ('Aho', 'Pekka')"));
-    t.db.execute(QStringLiteral("INSERT INTO tl (tlvsID, tlKyla, tlTilaPalsta) VALUES (1, 'Hirvilahti', 'Jokela')"));
+    listEntries(QStringLiteral("Aho"), QStringLiteral("Pekka"), QStringLiteral("Hirvilahti"));
     const qint64 first = t.add(QStringLiteral("Hirvi"), QDate(2026, 10, 3));
     t.add(QStringLiteral("Hirvi"), QDate(2026, 10, 4));
-    auto w = openWindow();
-    w->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    auto w = openActiveWindow();
     // F3 with the shooter's list open, then F2 and a species typed: every key in the species box.
     kaataja->setFocus();
     typeKeys("Ah");
