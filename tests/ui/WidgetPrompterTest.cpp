@@ -1,4 +1,5 @@
 #include "base/FileFilters.h"
+#include "base/ScriptedPrompter.h"
 #include "support/TestFiles.h"
 #include "support/WhenModalShown.h"
 #include "ui/WidgetPrompter.h"
@@ -33,6 +34,41 @@ TEST(WidgetPrompter, AQuestionThatCallsACommandOffDefaultsToCancel)
             MsgResult::Cancel);
         captions.sort();
         EXPECT_EQ(captions, (QStringList{QStringLiteral("&Ei"), QStringLiteral("&Kyllä"), QStringLiteral("Peruuta")}));
+    }
+}
+
+// Escape and the title bar's close give a question's safe answer, the one a scripted "closed"
+// gives in tests. A question whose "Ei" drops work shows Kyllä and Ei alone, and goes back.
+TEST(WidgetPrompter, EscapeAndTheCloseGiveTheSafeAnswerAndGoBackWhereNoDropsWork)
+{
+    const struct {
+        MsgButtons buttons;
+        MsgResult closed;
+        int shown; // buttons the user sees
+    } cases[] = {
+        {MsgButtons::Ok, MsgResult::Ok, 1},
+        {MsgButtons::OkCancel, MsgResult::Cancel, 2},
+        {MsgButtons::YesNo, MsgResult::No, 2},
+        {MsgButtons::YesNoDefaultNo, MsgResult::No, 2},
+        {MsgButtons::YesNoCancel, MsgResult::Cancel, 3},
+        {MsgButtons::YesNoCancelDefaultCancel, MsgResult::Cancel, 3},
+        {MsgButtons::YesNoCloseCancels, MsgResult::Cancel, 2},
+    };
+    for (const auto& c : cases) {
+        for (const bool escape : {true, false}) {
+            SCOPED_TRACE(testing::Message() << int(c.buttons) << (escape ? " Escape" : " close"));
+            int shown = 0;
+            test::WhenModalShown<QMessageBox>([&](QMessageBox& box) {
+                for (QAbstractButton* b : box.buttons())
+                    shown += b->isVisible();
+                escape ? QTest::keyClick(&box, Qt::Key_Escape) : (void)box.close();
+            });
+            EXPECT_EQ(WidgetPrompter().message(QStringLiteral("Kysymys"), MsgIcon::None, c.buttons), c.closed);
+            EXPECT_EQ(shown, c.shown);
+            ScriptedPrompter scripted;
+            scripted.answerClosed();
+            EXPECT_EQ(scripted.message(QStringLiteral("Kysymys"), MsgIcon::None, c.buttons), c.closed);
+        }
     }
 }
 

@@ -679,7 +679,11 @@ void frmJasen::cPoista_Click()
 {
     IgnoringErrors("frmJasen::cPoista_Click", [&] { writePendingCard(); });
     try {
-        if (AskYesNo(QStringLiteral("Poistetaanko näytössä oleva jäsen?"))) {
+        // Named as the card shows it: the tree's highlight may stand on another member.
+        const QString number = tYhteystiedot[0]->text().trimmed();
+        const QString name = tYhteystiedot[1]->text().trimmed() + QLatin1Char(' ') + tYhteystiedot[2]->text().trimmed();
+        if (AskYesNo(NamingRecord(QStringLiteral("Poistetaanko näytössä oleva jäsen?"),
+                                  {name, number.isEmpty() ? QString() : QStringLiteral("jäsennumero ") + number}))) {
             const qint64 id = Data1.currentId();
             Data1.deleteCurrent();
             // Only a listed letter has the member's node; an unlisted one must not list it later.
