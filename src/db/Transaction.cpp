@@ -96,7 +96,18 @@ void Transaction::commit()
     }
     sqlite3* h = c.db();
     if (m_savepoint.isEmpty()) {
-        exec(h, QStringLiteral("COMMIT"));
+        try {
+            exec(h, QStringLiteral("COMMIT"));
+        } catch (const DbException&) {
+            // SQLite keeps a transaction whose COMMIT it refused (busy) open, holding a lock that
+            // keeps every other program waiting, and would take in the statements run after it.
+            // The work is not saved, and ends here.
+            m_done = true;
+            c.levels.clear();
+            if (c.inTransaction())
+                IgnoringErrors("transaction: roll back a refused commit", [&] { exec(h, QStringLiteral("ROLLBACK")); });
+            throw;
+        }
         const unsigned kinds = allKinds(c.levels, 0);
         c.levels.clear();
         m_done = true;
