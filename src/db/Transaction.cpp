@@ -45,6 +45,14 @@ Transaction::Transaction(Database& db) : m_db(db)
     if (c.levels.empty()) {
         // Take the write lock at once, so two writers wait for each other instead of failing later.
         exec(h, QStringLiteral("BEGIN IMMEDIATE"));
+        // The wait may have been for another program's compaction, which then put its copy in
+        // place of the file open here: the transaction is made on the copy.
+        if (c.fileMoved()) {
+            exec(h, QStringLiteral("ROLLBACK"));
+            if (c.followCompaction())
+                h = c.db();
+            exec(h, QStringLiteral("BEGIN IMMEDIATE"));
+        }
         c.levels.assign(1, 0u);
         ++c.transactionsBegun;
     } else {
