@@ -55,6 +55,18 @@ QString compactionFailedText(const QString& description)
     return QStringLiteral("Tietokannan uudelleenjärjestely ei onnistunut. Tietokanta on ennallaan.\n") + description;
 }
 
+// The copies beside the database take the name of the file behind it with ".md2" and ".md3".
+QString unsuitableNameText(const QString& database, const QString& file)
+{
+    if (file == QFileInfo(database).absoluteFilePath())
+        return QStringLiteral("Tietokannan nimi ei sovi varmuuskopiointiin: ") + database
+               + QStringLiteral("\nVarmuuskopioitavan tietokannan nimen tulee päättyä \".mdb\".");
+    return QStringLiteral("Tietokannan nimi ei sovi varmuuskopiointiin: ") + database
+           + QStringLiteral(" on linkki tiedostoon ") + file
+           + QStringLiteral(".\nVarmuuskopioitavan tiedoston nimen tulee päättyä \".mdb\", eikä sen rinnalla saa olla "
+                            "linkkiä nimellä, joka päättyy \".md2\" tai \".md3\". Tietokantaan ei tehty muutoksia.");
+}
+
 // A file beside the database that a step is about to delete: only a leftover copy of ours may go.
 bool removeLeftoverCopy(const QString& path)
 {
@@ -172,11 +184,10 @@ void FolderBackup::removeLeftovers(const QString& databasePath, const QString& b
     if (databasePath.isEmpty())
         return;
     FileSafety& files = FileSafety::instance();
+    // Each also beside the file behind a link, where the runs over it write.
     files.removeLeftovers(databasePath, {QStringLiteral("tiivistys"), QStringLiteral("korjaus"), BackupRestore::TempTag});
-    // A restore over a database reached through a link writes beside the file the link points to.
-    if (const QString file = BackupRestore::fileBehind(databasePath); file != QFileInfo(databasePath).absoluteFilePath())
-        files.removeLeftovers(file, {BackupRestore::TempTag});
-    files.removeLeftovers(compactedPath(BackupRestore::fileBehind(databasePath)), {QStringLiteral("tiivistys")});
+    if (const QString compacted = compactedPath(databasePath); !compacted.isEmpty())
+        files.removeLeftovers(compacted, {QStringLiteral("tiivistys")});
     // A restore goes into the program's own folder unless the user chose another.
     files.removeLeftoversIn(restoreFolder(), {BackupRestore::TempTag});
     if (BackupRestore::targetFolder() != restoreFolder())
@@ -190,14 +201,34 @@ QString FolderBackup::backupCopyPath(const QString& backupFolder, const QString&
     return JoinPath(backupFolder, QFileInfo(databasePath).fileName());
 }
 
+namespace {
+
+// The file behind the database's path with its last character replaced. Only a name ending in
+// ".mdb" gives one that is neither that file nor some unrelated file of the user's ("club2023"
+// would give last year's "club2022"), and none of the links on the way may have it: a name
+// that cannot be made safely is "".
+QString besideName(const QString& databasePath, QChar last)
+{
+    if (databasePath.isEmpty())
+        return {};
+    const QStringList chain = FileSafety::linkChain(databasePath);
+    const QFileInfo file(chain.last());
+    if (!file.fileName().endsWith(QStringLiteral(".mdb"), Qt::CaseInsensitive) || file.completeBaseName().isEmpty())
+        return {};
+    const QString name = chain.last().chopped(1) + last;
+    return chain.contains(name, Qt::CaseInsensitive) ? QString() : name;
+}
+
+} // namespace
+
 QString FolderBackup::compactedPath(const QString& databasePath)
 {
-    return databasePath.isEmpty() ? QString() : databasePath.chopped(1) + QLatin1Char('2');
+    return besideName(databasePath, QLatin1Char('2'));
 }
 
 QString FolderBackup::previousPath(const QString& databasePath)
 {
-    return databasePath.isEmpty() ? QString() : databasePath.chopped(1) + QLatin1Char('3');
+    return besideName(databasePath, QLatin1Char('3'));
 }
 
 QString FolderBackup::restoreFolder()
@@ -224,18 +255,15 @@ void FolderBackup::backup()
     // A database reached through a link is compacted in place of the file the link points to: a
     // rename over the link would leave the club's own file behind, out of date, and the link
     // turned into a file.
-    const QString compacted = compactedPath(BackupRestore::fileBehind(database));
-    const QString previous = previousPath(BackupRestore::fileBehind(database));
+    const QString file = FileSafety::fileBehind(database);
+    const QString compacted = compactedPath(database);
+    const QString previous = previousPath(database);
 
     ShowInfo(QStringLiteral("Aloitetaan tietokannan varmuuskopiointi ja uudelleenjärjestely.\nVarmista että kohde ")
              + s.BackupFolder + QStringLiteral(" on valmiina.\nKopiointi kestää hetken..."));
 
-    // The copies beside the database take its name with ".md2" and ".md3": any other name would
-    // make some unrelated file (or the database itself) one of them.
-    if (!database.endsWith(QStringLiteral(".mdb"), Qt::CaseInsensitive)
-        || QFileInfo(database).completeBaseName().isEmpty()) {
-        critical(QStringLiteral("Tietokannan nimi ei sovi varmuuskopiointiin: ") + database
-                 + QStringLiteral("\nVarmuuskopioitavan tietokannan nimen tulee päättyä \".mdb\"."));
+    if (compacted.isEmpty() || previous.isEmpty()) {
+        critical(unsuitableNameText(database, file));
         return;
     }
     if (!ReleaseDatabase(database))
@@ -246,7 +274,7 @@ void FolderBackup::backup()
         return;
     if (!compactBeside(database, compacted))
         return;
-    if (!replaceWithCompacted(BackupRestore::fileBehind(database), compacted, previous))
+    if (!replaceWithCompacted(file, compacted, previous))
         return;
     letEventsRun();
     ShowInfo(QStringLiteral("Tietokannan varmuuskopiointi ja uudelleenjärjestely valmis."));
