@@ -55,16 +55,26 @@ QString compactionFailedText(const QString& description)
     return QStringLiteral("Tietokannan uudelleenjärjestely ei onnistunut. Tietokanta on ennallaan.\n") + description;
 }
 
-// The copies beside the database take the name of the file behind it with ".md2" and ".md3".
+// Only a name ending in ".mdb" gives copy names (".md2", ".md3") that are neither the file itself
+// nor some unrelated file of the user's ("club2023" would give last year's "club2022").
+bool hasCopyNames(const QString& file)
+{
+    return file.endsWith(QStringLiteral(".mdb"), Qt::CaseInsensitive) && !QFileInfo(file).completeBaseName().isEmpty();
+}
+
+// Why the copies beside the database (the name of the file behind it with ".md2" and ".md3")
+// cannot be named.
 QString unsuitableNameText(const QString& database, const QString& file)
 {
-    if (file == QFileInfo(database).absoluteFilePath())
-        return QStringLiteral("Tietokannan nimi ei sovi varmuuskopiointiin: ") + database
-               + QStringLiteral("\nVarmuuskopioitavan tietokannan nimen tulee päättyä \".mdb\".");
-    return QStringLiteral("Tietokannan nimi ei sovi varmuuskopiointiin: ") + database
-           + QStringLiteral(" on linkki tiedostoon ") + file
-           + QStringLiteral(".\nVarmuuskopioitavan tiedoston nimen tulee päättyä \".mdb\", eikä sen rinnalla saa olla "
-                            "linkkiä nimellä, joka päättyy \".md2\" tai \".md3\". Tietokantaan ei tehty muutoksia.");
+    QString text = QStringLiteral("Tietokannan nimi ei sovi varmuuskopiointiin: ") + database;
+    if (file != QFileInfo(database).absoluteFilePath())
+        text += QStringLiteral(" on linkki tiedostoon ") + file + u'.';
+    if (hasCopyNames(file))
+        text += QStringLiteral("\nTiedoston rinnalla on linkki nimellä, jota varmuuskopiointi käyttää (\".md2\" tai "
+                               "\".md3\").");
+    else
+        text += QStringLiteral("\nVarmuuskopioitavan tietokannan nimen tulee päättyä \".mdb\".");
+    return text + QStringLiteral(" Tietokantaan ei tehty muutoksia.");
 }
 
 // A file beside the database that a step is about to delete: only a leftover copy of ours may go.
@@ -203,17 +213,14 @@ QString FolderBackup::backupCopyPath(const QString& backupFolder, const QString&
 
 namespace {
 
-// The file behind the database's path with its last character replaced. Only a name ending in
-// ".mdb" gives one that is neither that file nor some unrelated file of the user's ("club2023"
-// would give last year's "club2022"), and none of the links on the way may have it: a name
-// that cannot be made safely is "".
+// The file behind the database's path with its last character replaced, when that file has copy
+// names and none of the links on the way has the name; "" when it cannot be made safely.
 QString besideName(const QString& databasePath, QChar last)
 {
     if (databasePath.isEmpty())
         return {};
     const QStringList chain = FileSafety::linkChain(databasePath);
-    const QFileInfo file(chain.last());
-    if (!file.fileName().endsWith(QStringLiteral(".mdb"), Qt::CaseInsensitive) || file.completeBaseName().isEmpty())
+    if (!hasCopyNames(chain.last()))
         return {};
     const QString name = chain.last().chopped(1) + last;
     return chain.contains(name, Qt::CaseInsensitive) ? QString() : name;

@@ -138,7 +138,8 @@ protected:
         switch (GetParam()) {
         case Operation::FolderBackup:
             FolderBackup::backup();
-            return p.messageTexts().last() == QStringLiteral("Tietokannan varmuuskopiointi ja uudelleenjärjestely valmis.");
+            lastMessage = p.messageTexts().last();
+            return lastMessage == QStringLiteral("Tietokannan varmuuskopiointi ja uudelleenjärjestely valmis.");
         case Operation::StickBackup: {
             VolumeInfo stick;
             stick.mountFolder = path("tikku");
@@ -236,6 +237,7 @@ protected:
     const Layout* layout = nullptr;
     QString file;
     QStringList bystanders;
+    QString lastMessage;                            // the folder backup's
     std::vector<std::pair<QString, QString>> links; // each link and what it points to
 };
 
@@ -261,6 +263,8 @@ TEST_P(ThroughALink, StoppedOrNotEveryFileStaysWholeAndEveryLinkALink)
             const bool refused = GetParam() == Operation::FolderBackup && !l.backupRuns;
             EXPECT_EQ(done, !refused);
             if (refused) {
+                EXPECT_TRUE(lastMessage.contains(QStringLiteral(" on linkki tiedostoon ") + file))
+                    << lastMessage.toStdString();
                 EXPECT_TRUE(count.calls.isEmpty()) << count.calls.join(u',').toStdString();
                 EXPECT_TRUE(test::ReadFileBytes(file) == s_club);
             }
