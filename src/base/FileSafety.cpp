@@ -189,16 +189,16 @@ void FileSafety::settleFolder(const QString& folder)
     syncFolder(folder);
 }
 
-std::optional<FileError> FileSafety::rename(const QString& from, const QString& name, Existing existing)
+std::optional<FileError> FileSafety::rename(const QString& from, const QString& to, Existing existing)
 {
     // Replacing a link would leave the file it points to behind, out of date, and the link
     // turned into a file.
-    const QString to = existing == Existing::Replace ? fileBehind(name) : name;
-    if (existing == Existing::Replace && QFileInfo(to).isSymLink())
+    const QString target = existing == Existing::Replace ? fileBehind(to) : to;
+    if (existing == Existing::Replace && QFileInfo(target).isSymLink())
         return FileError::fromErrno(ELOOP);
-    if (const int e = check(FileStep::Rename, to))
+    if (const int e = check(FileStep::Rename, target))
         return FileError::fromErrno(e);
-    const QByteArray f = native(from), t = native(to);
+    const QByteArray f = native(from), t = native(target);
     if (existing == Existing::Replace) {
         if (::rename(f.constData(), t.constData()) != 0)
             return FileError::fromErrno(errno);
@@ -210,25 +210,25 @@ std::optional<FileError> FileSafety::rename(const QString& from, const QString& 
         if (::link(f.constData(), t.constData()) == 0) {
             ::unlink(f.constData());
         } else {
-            if (errno == EEXIST || QFileInfo::exists(to) || QFileInfo(to).isSymLink())
+            if (errno == EEXIST || QFileInfo::exists(target) || QFileInfo(target).isSymLink())
                 return FileError::fromErrno(EEXIST);
             if (::rename(f.constData(), t.constData()) != 0)
                 return FileError::fromErrno(errno);
         }
     }
-    settleFolder(folderOf(to));
+    settleFolder(folderOf(target));
     return std::nullopt;
 }
 
-std::optional<FileError> FileSafety::link(const QString& name, const QString& newName)
+std::optional<FileError> FileSafety::link(const QString& existing, const QString& newName)
 {
     // A second name of a symbolic link would be a link, not the file kept.
-    const QString existing = fileBehind(name);
-    if (QFileInfo(existing).isSymLink())
+    const QString file = fileBehind(existing);
+    if (QFileInfo(file).isSymLink())
         return FileError::fromErrno(ELOOP);
     if (const int e = check(FileStep::Link, newName))
         return FileError::fromErrno(e);
-    if (::link(native(existing).constData(), native(newName).constData()) != 0)
+    if (::link(native(file).constData(), native(newName).constData()) != 0)
         return FileError::fromErrno(errno);
     settleFolder(folderOf(newName));
     return std::nullopt;
@@ -246,16 +246,16 @@ std::optional<FileError> FileSafety::remove(const QString& path)
     return std::nullopt;
 }
 
-QString FileSafety::reserveTemp(const QString& path, std::optional<FileError>& error, const QString& tag)
+QString FileSafety::reserveTemp(const QString& target, std::optional<FileError>& error, const QString& tag)
 {
     error.reset();
     // Beside the file a link points to: only there does the rename replace that file.
-    const QString target = fileBehind(path);
-    if (const int e = check(FileStep::Create, target)) {
+    const QString file = fileBehind(target);
+    if (const int e = check(FileStep::Create, file)) {
         error = FileError::fromErrno(e);
         return {};
     }
-    const QFileInfo info(target);
+    const QFileInfo info(file);
     QByteArray name = native(
         info.absolutePath() + QStringLiteral("/.") + info.fileName()
         + (tag.isEmpty() ? QStringLiteral(".XXXXXX") : QStringLiteral(".%1-%2-XXXXXX").arg(tag).arg(::getpid())));

@@ -61,6 +61,8 @@ public:
     virtual int check(FileStep step, const QString& path);
 
     static FileSafety& instance();
+    // Installs safety (not owned); nullptr restores the real file system.
+    static void setInstance(FileSafety* safety);
 
     // The file path names, followed through every symbolic link (as many as the system itself
     // follows), as an absolute path: path itself when it is no link, also a file not there yet
@@ -69,15 +71,14 @@ public:
     static QString fileBehind(const QString& path);
     // path (absolute) and every link on the way to its file, the file last.
     static QStringList linkChain(const QString& path);
-    // Installs safety (not owned); nullptr restores the real file system.
-    static void setInstance(FileSafety* safety);
 
     std::optional<FileError> makeFolder(const QString& folder);
     std::optional<FileError> syncFile(const QString& path);
     std::optional<FileError> syncFolder(const QString& folder);
     // Renames from to to. Keep refuses an existing target (58) and leaves both as they were;
-    // Replace swaps the target (the file behind a link) atomically. The folder is flushed afterwards; once the name has
-    // changed, a failure of that flush is not reported (the rename cannot be undone by it).
+    // Replace swaps the target (the file behind a link) atomically. The folder is flushed
+    // afterwards; once the name has changed, a failure of that flush is not reported (the rename
+    // cannot be undone by it).
     std::optional<FileError> rename(const QString& from, const QString& to, Existing existing);
     // Gives the existing file (the file behind a link) a second name; an existing newName is
     // refused (58).

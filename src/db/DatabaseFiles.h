@@ -58,7 +58,7 @@ struct RepairResult {
 // behind it is repaired and kept beside itself, and the link stays a link. Files that are not
 // SQLite databases (Access files, junk) are refused without any change. The connection to the
 // file is closed first; 3003 when a transaction is open on it.
-RepairResult RepairDatabase(const QString& path);
+RepairResult RepairDatabase(const QString& databasePath);
 
 // A consistent copy of the committed database with SQLite's online backup, also while another
 // connection is writing. An existing dest is replaced only when it is a SQLite file; never the
