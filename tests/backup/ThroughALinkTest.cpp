@@ -1,5 +1,6 @@
 #include "support/FailingFileSafety.h"
 #include "support/MaintTestDb.h"
+#include "support/ReadOnlyAnswers.h"
 #include "support/ScopedEnvironment.h"
 #include "support/StoppedRun.h"
 #include "support/TestFiles.h"
@@ -47,20 +48,10 @@ const Layout Layouts[] = {
 enum class Operation { FolderBackup, StickBackup, Restore, IniSave };
 
 // A database's integrity verdict and its members, read without changing the file.
-QString stateOf(const QString& path)
+std::string stateOf(const QString& path)
 {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    QStringList out;
-    for (const char* sql : {"PRAGMA integrity_check", "SELECT count(*) FROM jr WHERE BackupRow = 0"}) {
-        sqlite3_stmt* st = nullptr;
-        sqlite3_prepare_v2(db, sql, -1, &st, nullptr);
-        out << (sqlite3_step(st) == SQLITE_ROW ? QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)))
-                                               : QString::fromUtf8(sqlite3_errmsg(db)));
-        sqlite3_finalize(st);
-    }
-    sqlite3_close_v2(db);
-    return out.join(u' ');
+    return test::ReadOnlyAnswers(path, {"PRAGMA integrity_check", "SELECT count(*) FROM jr WHERE BackupRow = 0"})
+        .toStdString();
 }
 
 QStringList listed(const QString& dir, QDir::Filters filter)
@@ -184,7 +175,7 @@ protected:
         }
         EXPECT_FALSE(QFileInfo(file).isSymLink());
         const std::string members = GetParam() == Operation::Restore && test::ReadFileBytes(file) == s_backup ? "4" : "3";
-        EXPECT_EQ(stateOf(file).toStdString(), "ok " + members);
+        EXPECT_EQ(stateOf(file), "ok " + members);
         for (const QString& b : std::as_const(bystanders))
             EXPECT_TRUE(test::ReadFileBytes(b) == s_lastYear) << b.toStdString();
         // Before the save, between its two writes, after it.
