@@ -39,10 +39,14 @@ struct Layout {
 };
 
 const Layout Layouts[] = {
-    {"club2023", nullptr, "club.mdb", false},       {"seura.sqlite3", nullptr, "club.mdb", false},
-    {"seura.db3", nullptr, "club.mdb", false},      {"seura2", nullptr, "club.mdb", false},
-    {"seura.db", nullptr, "club.mdb", false},       {"club.mdb", nullptr, "club.mdb", true},
-    {"seura.mdb", "välissä.mdb", "club.mdb", true}, {"seura.mdb", nullptr, "club2023", true},
+    {"club2023", nullptr, "club.mdb", false},      // "club2022" would be its compacted copy
+    {"seura.sqlite3", nullptr, "club.mdb", false}, // its previous file would be itself
+    {"seura.db3", nullptr, "club.mdb", false},
+    {"seura2", nullptr, "club.mdb", false}, // its compacted copy would be itself
+    {"seura.db", nullptr, "club.mdb", false},
+    {"club.mdb", nullptr, "club.mdb", true},
+    {"seura.mdb", "välissä.mdb", "club.mdb", true}, // a chain of two links
+    {"seura.mdb", nullptr, "club2023", true},       // the link itself named club2023, club2022 beside it
 };
 
 enum class Operation { FolderBackup, StickBackup, Restore, IniSave };
@@ -61,7 +65,8 @@ QStringList listed(const QString& dir, QDir::Filters filter)
 
 // The club keeps its file under a name of its own in a folder of its own, beside last year's club
 // ("club2022") and other files of the user's at every name the file's own with its last character
-// made "2" or "3" would give; the database path and the ini are links to it.
+// made "2" or "3" would give. The database path reaches it through one link or two; the ini is a
+// link into the same folder.
 class ThroughALink : public ::testing::TestWithParam<Operation> {
 protected:
     static void SetUpTestSuite()
@@ -264,6 +269,10 @@ TEST_P(ThroughALink, StoppedOrNotEveryFileStaysWholeAndEveryLinkALink)
             }
             if (GetParam() == Operation::Restore) {
                 EXPECT_TRUE(test::ReadFileBytes(file) == s_backup);
+            }
+            if (GetParam() == Operation::FolderBackup && done) {
+                // The previous file is kept beside the file at the end of the links.
+                EXPECT_TRUE(test::ReadFileBytes(file.chopped(1) + u'3') == s_club);
             }
             expectEveryFileWhole();
         }
