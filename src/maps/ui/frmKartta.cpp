@@ -351,13 +351,15 @@ DrawingTool::Questions frmKartta::drawingQuestions()
 {
     using Keep = DrawingTool::Questions::Keep;
     DrawingTool::Questions q;
-    q.keepBoundary = [this](bool mayGoOn) {
+    q.keepBoundary = [this](bool interrupted) {
         showToolAsking();
+        // Only "Ei" drops the corners: Escape or the close goes back to the drawing.
         switch (Prompter::instance().message(QStringLiteral("Tallennetaanko tilan rajat?"), MsgIcon::None,
-                                             mayGoOn ? MsgButtons::YesNoCancelDefaultCancel : MsgButtons::YesNo)) {
+                                             interrupted ? MsgButtons::YesNoCancelDefaultCancel
+                                                         : MsgButtons::YesNoCloseCancels)) {
         case MsgResult::Yes: return Keep::Store;
         case MsgResult::No: return Keep::Drop;
-        default: return mayGoOn ? Keep::GoOn : Keep::Drop;
+        default: return Keep::GoOn;
         }
     };
     const auto askDefaultNo = [this](const QString& question) {
@@ -711,10 +713,8 @@ void frmKartta::ShowEstateLabel(qint64 estateId)
 
 void frmKartta::deleteBoundaryAsked(qint64 estateId)
 {
-    const QString caption = captionOf(estateId);
-    QString question = QStringLiteral("Haluatko varmasti poistaa valitun tilan rajat kartalta?");
-    if (!caption.isEmpty())
-        question += QStringLiteral("\n\n") + caption;
+    const QString question = NamingRecord(QStringLiteral("Haluatko varmasti poistaa valitun tilan rajat kartalta?"),
+                                          {captionOf(estateId)});
     if (Prompter::instance().message(question, MsgIcon::Question, MsgButtons::YesNoDefaultNo) != MsgResult::Yes)
         return;
     if (!ReportingErrors(kDatabaseError, [&] {
