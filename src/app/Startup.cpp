@@ -86,19 +86,21 @@ bool Startup::takeNotFoundRoad(Database& db, int& error)
 bool Startup::offerLeftoverCopy(Database& db, int& error)
 {
     const QString path = State().DatabasePath;
-    if (!path.endsWith(QStringLiteral(".mdb"), Qt::CaseInsensitive) || !QFileInfo(path).absoluteDir().exists())
+    // Through a link, the copies lie beside the file it points to, and the copy taken becomes
+    // that file: the link stays.
+    const QString file = FileSafety::fileBehind(path);
+    if (!QFileInfo(file).absoluteDir().exists())
         return false;
     // A backup stopped by an older version between its two renames left the database only under
     // these names: the compacted copy (".md2") or the previous file (".md3").
-    for (const QChar last : {QLatin1Char('2'), QLatin1Char('3')}) {
-        const QString copy = path.chopped(1) + last;
-        if (!QFileInfo::exists(copy) || !ProbeDatabaseFile(copy).isSQLite())
+    for (const QString& copy : {FolderBackup::compactedPath(path), FolderBackup::previousPath(path)}) {
+        if (copy.isEmpty() || !QFileInfo::exists(copy) || !ProbeDatabaseFile(copy).isSQLite())
             continue;
         if (!AskYesNo(QStringLiteral("Tietokantaa ei löydy nimellä %1, mutta sen kopio on tallessa nimellä %2.\n\n"
                                      "Otetaanko kopio käyttöön tietokannan nimellä?")
                           .arg(path, copy)))
             continue;
-        if (const auto e = FileSafety::instance().copyFile(copy, path, FileSafety::Existing::Keep)) {
+        if (const auto e = FileSafety::instance().copyFile(copy, file, FileSafety::Existing::Keep)) {
             ShowWarning(QStringLiteral("Kopion ottaminen käyttöön ei onnistunut: ") + e->text());
             return false;
         }

@@ -62,30 +62,16 @@ bool BackupRestore::isInUse(const QString& path)
     return QFileInfo::exists(path) && ConnectionRegistry::isOpen(path) && !ConnectionRegistry::closeAll(path);
 }
 
-QString BackupRestore::fileBehind(const QString& target)
-{
-    QString path = QFileInfo(target).absoluteFilePath();
-    // As many links as the system itself follows; a loop of links is left as the name it is, and
-    // the steps on it fail.
-    for (int hop = 0; hop < 40; ++hop) {
-        const QFileInfo fi(path);
-        if (!fi.isSymLink())
-            break;
-        path = fi.symLinkTarget();
-    }
-    return path;
-}
-
 QString BackupRestore::safetyCopyPath(const QString& target, const QDate& day)
 {
-    const QFileInfo fi(fileBehind(target));
+    const QFileInfo fi(FileSafety::fileBehind(target));
     const QString suffix = fi.suffix().isEmpty() ? QString() : u'.' + fi.suffix();
     const QString stem = fi.completeBaseName() + QStringLiteral("_ennen_palautusta_")
                          + day.toString(QStringLiteral("yyyy-MM-dd"));
     for (int n = 1;; ++n) {
         const QString candidate = fi.absoluteDir().filePath(stem + (n > 1 ? QStringLiteral("_%1").arg(n) : QString())
                                                             + suffix);
-        if (!QFileInfo::exists(candidate))
+        if (!QFileInfo::exists(candidate) && !QFileInfo(candidate).isSymLink())
             return candidate;
     }
 }
@@ -102,7 +88,7 @@ std::optional<BackupError> BackupRestore::keepSafetyCopy(const QString& target, 
                                                          const DatabaseWriteLock* lock)
 {
     FileSafety& files = FileSafety::instance();
-    const QString file = fileBehind(target);
+    const QString file = FileSafety::fileBehind(target);
     const QString path = safetyCopyPath(file, day);
     // A link of the file itself: a hard link to a symbolic link would keep only the link.
     auto error = QFileInfo(file).isSymLink() ? FileError::fromErrno(ELOOP) : files.link(file, path);
@@ -123,7 +109,7 @@ std::optional<BackupError> BackupRestore::keepSafetyCopy(const QString& target, 
 std::optional<BackupError> BackupRestore::lockTarget(const QString& link, DatabaseWriteLock& lock)
 {
     lock.release();
-    const QString target = fileBehind(link);
+    const QString target = FileSafety::fileBehind(link);
     if (!QFileInfo::exists(target))
         return std::nullopt;
     // Every handle of the program's own goes first; one in the middle of a save keeps the file.
@@ -154,7 +140,7 @@ std::optional<BackupError> BackupRestore::copyIntoPlace(const QString& source, c
 {
     // The new file takes the place of the file behind a link; the link itself stays, and a loop
     // of links has no file to take the place of.
-    const QString target = fileBehind(link);
+    const QString target = FileSafety::fileBehind(link);
     if (QFileInfo(target).isSymLink())
         return BackupError::fromErrno(ELOOP);
     DatabaseWriteLock own;

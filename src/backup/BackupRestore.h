@@ -21,12 +21,6 @@ public:
     // Whether path is the database the program works on, or a file some window holds open.
     static bool isInUse(const QString& path);
 
-    // The file a restore to target writes: target itself or, when target is a symbolic link, the
-    // file the link (through any further links) points to, also one not there yet. The link stays
-    // as its owner made it, and the copies kept and the temporary files lie beside that file. A
-    // loop of links gives a link, which nothing is copied over.
-    static QString fileBehind(const QString& target);
-
     // The tag of the restore's temporary files: a stopped restore's are removed by the next
     // restore to the same target and at start-up beside the database.
     static const QString TempTag;
@@ -41,7 +35,10 @@ public:
     // an invoice run does not. Tests shorten it.
     static inline int WriterWaitMs = 3000;
 
-    // Copies source over target through a temporary file (flushed, then renamed). Journal files
+    // Copies source over target through a temporary file (flushed, then renamed). A target that
+    // is a symbolic link stays one: the file it points to (FileSafety::fileBehind, also one not
+    // there yet) is written, and the copies kept and the temporary files lie beside that file; a
+    // loop of links has no file, and nothing is copied over it. Journal files
     // beside a target that does not exist are nobody's and go first; SQLite would otherwise roll
     // them into the fresh copy. Without a lock from lockTarget, the method takes its own. Asking
     // before the database in use is replaced is the caller's part.

@@ -55,6 +55,28 @@ QString compactionFailedText(const QString& description)
     return QStringLiteral("Tietokannan uudelleenjärjestely ei onnistunut. Tietokanta on ennallaan.\n") + description;
 }
 
+// Only a name ending in ".mdb" gives copy names (".md2", ".md3") that are neither the file itself
+// nor some unrelated file of the user's ("club2023" would give last year's "club2022").
+bool hasCopyNames(const QString& file)
+{
+    return file.endsWith(QStringLiteral(".mdb"), Qt::CaseInsensitive) && !QFileInfo(file).completeBaseName().isEmpty();
+}
+
+// Why the copies beside the database (the name of the file behind it with ".md2" and ".md3")
+// cannot be named.
+QString unsuitableNameText(const QString& database, const QString& file)
+{
+    QString text = QStringLiteral("Tietokannan nimi ei sovi varmuuskopiointiin: ") + database;
+    if (file != QFileInfo(database).absoluteFilePath())
+        text += QStringLiteral(" on linkki tiedostoon ") + file + u'.';
+    if (hasCopyNames(file))
+        text += QStringLiteral("\nTiedoston rinnalla on linkki nimellä, jota varmuuskopiointi käyttää (\".md2\" tai "
+                               "\".md3\").");
+    else
+        text += QStringLiteral("\nVarmuuskopioitavan tietokannan nimen tulee päättyä \".mdb\".");
+    return text + QStringLiteral(" Tietokantaan ei tehty muutoksia.");
+}
+
 // A file beside the database that a step is about to delete: only a leftover copy of ours may go.
 bool removeLeftoverCopy(const QString& path)
 {
@@ -174,11 +196,10 @@ void FolderBackup::removeLeftovers(const QString& databasePath, const QString& b
     if (databasePath.isEmpty())
         return;
     FileSafety& files = FileSafety::instance();
+    // Each also beside the file behind a link, where the runs over it write.
     files.removeLeftovers(databasePath, {QStringLiteral("tiivistys"), QStringLiteral("korjaus"), BackupRestore::TempTag});
-    // A restore over a database reached through a link writes beside the file the link points to.
-    if (const QString file = BackupRestore::fileBehind(databasePath); file != QFileInfo(databasePath).absoluteFilePath())
-        files.removeLeftovers(file, {BackupRestore::TempTag});
-    files.removeLeftovers(compactedPath(BackupRestore::fileBehind(databasePath)), {QStringLiteral("tiivistys")});
+    if (const QString compacted = compactedPath(databasePath); !compacted.isEmpty())
+        files.removeLeftovers(compacted, {QStringLiteral("tiivistys")});
     // A restore goes into the program's own folder unless the user chose another.
     files.removeLeftoversIn(restoreFolder(), {BackupRestore::TempTag});
     if (BackupRestore::targetFolder() != restoreFolder())
@@ -192,14 +213,31 @@ QString FolderBackup::backupCopyPath(const QString& backupFolder, const QString&
     return JoinPath(backupFolder, QFileInfo(databasePath).fileName());
 }
 
+namespace {
+
+// The file behind the database's path with its last character replaced, when that file has copy
+// names and none of the links on the way has the name; "" when it cannot be made safely.
+QString besideName(const QString& databasePath, QChar last)
+{
+    if (databasePath.isEmpty())
+        return {};
+    const QStringList chain = FileSafety::linkChain(databasePath);
+    if (!hasCopyNames(chain.last()))
+        return {};
+    const QString name = chain.last().chopped(1) + last;
+    return chain.contains(name, Qt::CaseInsensitive) ? QString() : name;
+}
+
+} // namespace
+
 QString FolderBackup::compactedPath(const QString& databasePath)
 {
-    return databasePath.isEmpty() ? QString() : databasePath.chopped(1) + QLatin1Char('2');
+    return besideName(databasePath, QLatin1Char('2'));
 }
 
 QString FolderBackup::previousPath(const QString& databasePath)
 {
-    return databasePath.isEmpty() ? QString() : databasePath.chopped(1) + QLatin1Char('3');
+    return besideName(databasePath, QLatin1Char('3'));
 }
 
 QString FolderBackup::restoreFolder()
@@ -226,18 +264,15 @@ void FolderBackup::backup()
     // A database reached through a link is compacted in place of the file the link points to: a
     // rename over the link would leave the club's own file behind, out of date, and the link
     // turned into a file.
-    const QString compacted = compactedPath(BackupRestore::fileBehind(database));
-    const QString previous = previousPath(BackupRestore::fileBehind(database));
+    const QString file = FileSafety::fileBehind(database);
+    const QString compacted = compactedPath(database);
+    const QString previous = previousPath(database);
 
     ShowInfo(QStringLiteral("Aloitetaan tietokannan varmuuskopiointi ja uudelleenjärjestely.\nVarmista että kohde ")
              + s.BackupFolder + QStringLiteral(" on valmiina.\nKopiointi kestää hetken..."));
 
-    // The copies beside the database take its name with ".md2" and ".md3": any other name would
-    // make some unrelated file (or the database itself) one of them.
-    if (!database.endsWith(QStringLiteral(".mdb"), Qt::CaseInsensitive)
-        || QFileInfo(database).completeBaseName().isEmpty()) {
-        critical(QStringLiteral("Tietokannan nimi ei sovi varmuuskopiointiin: ") + database
-                 + QStringLiteral("\nVarmuuskopioitavan tietokannan nimen tulee päättyä \".mdb\"."));
+    if (compacted.isEmpty() || previous.isEmpty()) {
+        critical(unsuitableNameText(database, file));
         return;
     }
     if (!ReleaseDatabase(database))
@@ -256,7 +291,7 @@ void FolderBackup::backup()
     }
     if (!compactBeside(database, compacted, lock))
         return;
-    if (!replaceWithCompacted(BackupRestore::fileBehind(database), compacted, previous, lock))
+    if (!replaceWithCompacted(file, compacted, previous, lock))
         return;
     lock.release();
     letEventsRun();

@@ -25,8 +25,11 @@ public:
 
     // The copy in the backup folder: the folder joined with the database's file name.
     static QString backupCopyPath(const QString& backupFolder, const QString& databasePath);
-    // The compacted copy (".md2") and the previous database (".md3") beside the database: its
-    // path with the last character replaced.
+    // The compacted copy (".md2") and the previous database (".md3") beside the database: the
+    // path of the file behind it (through any links) with the last character replaced. "" when
+    // that would not be a name of the database's own: the file's name does not end in ".mdb", or
+    // a link on the way to it has the name. Every step that names files beside the database
+    // takes them from here.
     static QString compactedPath(const QString& databasePath);
     static QString previousPath(const QString& databasePath);
     // Folder the restore proposes: the documents folder's "Tikkeli".

@@ -126,6 +126,24 @@ void FileSafety::setInstance(FileSafety* safety)
     g_current = safety;
 }
 
+QStringList FileSafety::linkChain(const QString& path)
+{
+    QStringList chain{QFileInfo(path).absoluteFilePath()};
+    // As many links as the system itself follows; past them (a loop) the last one stays.
+    for (int hop = 0; hop < 40; ++hop) {
+        const QFileInfo fi(chain.last());
+        if (!fi.isSymLink())
+            break;
+        chain << fi.symLinkTarget();
+    }
+    return chain;
+}
+
+QString FileSafety::fileBehind(const QString& path)
+{
+    return linkChain(path).last();
+}
+
 std::optional<FileError> FileSafety::makeFolder(const QString& folder)
 {
     if (QFileInfo(folder).isDir())
@@ -173,9 +191,14 @@ void FileSafety::settleFolder(const QString& folder)
 
 std::optional<FileError> FileSafety::rename(const QString& from, const QString& to, Existing existing)
 {
-    if (const int e = check(FileStep::Rename, to))
+    // Replacing a link would leave the file it points to behind, out of date, and the link
+    // turned into a file.
+    const QString target = existing == Existing::Replace ? fileBehind(to) : to;
+    if (existing == Existing::Replace && QFileInfo(target).isSymLink())
+        return FileError::fromErrno(ELOOP);
+    if (const int e = check(FileStep::Rename, target))
         return FileError::fromErrno(e);
-    const QByteArray f = native(from), t = native(to);
+    const QByteArray f = native(from), t = native(target);
     if (existing == Existing::Replace) {
         if (::rename(f.constData(), t.constData()) != 0)
             return FileError::fromErrno(errno);
@@ -187,21 +210,25 @@ std::optional<FileError> FileSafety::rename(const QString& from, const QString& 
         if (::link(f.constData(), t.constData()) == 0) {
             ::unlink(f.constData());
         } else {
-            if (errno == EEXIST || QFileInfo::exists(to) || QFileInfo(to).isSymLink())
+            if (errno == EEXIST || QFileInfo::exists(target) || QFileInfo(target).isSymLink())
                 return FileError::fromErrno(EEXIST);
             if (::rename(f.constData(), t.constData()) != 0)
                 return FileError::fromErrno(errno);
         }
     }
-    settleFolder(folderOf(to));
+    settleFolder(folderOf(target));
     return std::nullopt;
 }
 
 std::optional<FileError> FileSafety::link(const QString& existing, const QString& newName)
 {
+    // A second name of a symbolic link would be a link, not the file kept.
+    const QString file = fileBehind(existing);
+    if (QFileInfo(file).isSymLink())
+        return FileError::fromErrno(ELOOP);
     if (const int e = check(FileStep::Link, newName))
         return FileError::fromErrno(e);
-    if (::link(native(existing).constData(), native(newName).constData()) != 0)
+    if (::link(native(file).constData(), native(newName).constData()) != 0)
         return FileError::fromErrno(errno);
     settleFolder(folderOf(newName));
     return std::nullopt;
@@ -222,11 +249,13 @@ std::optional<FileError> FileSafety::remove(const QString& path)
 QString FileSafety::reserveTemp(const QString& target, std::optional<FileError>& error, const QString& tag)
 {
     error.reset();
-    if (const int e = check(FileStep::Create, target)) {
+    // Beside the file a link points to: only there does the rename replace that file.
+    const QString file = fileBehind(target);
+    if (const int e = check(FileStep::Create, file)) {
         error = FileError::fromErrno(e);
         return {};
     }
-    const QFileInfo info(target);
+    const QFileInfo info(file);
     QByteArray name = native(
         info.absolutePath() + QStringLiteral("/.") + info.fileName()
         + (tag.isEmpty() ? QStringLiteral(".XXXXXX") : QStringLiteral(".%1-%2-XXXXXX").arg(tag).arg(::getpid())));
@@ -264,7 +293,7 @@ bool processRunning(qint64 pid)
 
 QString FileSafety::temporaryName(const QString& target, const QString& tag)
 {
-    const QFileInfo info(target);
+    const QFileInfo info(fileBehind(target));
     return info.absoluteDir().filePath(QStringLiteral(".%1.%2-%3-%4")
                                            .arg(info.fileName(), tag)
                                            .arg(::getpid())
@@ -272,6 +301,14 @@ QString FileSafety::temporaryName(const QString& target, const QString& tag)
 }
 
 int FileSafety::removeLeftovers(const QString& target, const QStringList& tags)
+{
+    // A run over a link wrote beside the file behind it; one of an older version beside the link.
+    const QString here = QFileInfo(target).absoluteFilePath();
+    const QString file = fileBehind(target);
+    return removeLeftoversBeside(here, tags) + (file == here ? 0 : removeLeftoversBeside(file, tags));
+}
+
+int FileSafety::removeLeftoversBeside(const QString& target, const QStringList& tags)
 {
     const QFileInfo info(target);
     const QDir dir = info.absoluteDir();
@@ -306,6 +343,11 @@ int FileSafety::removeLeftoversIn(const QString& folder, const QStringList& tags
             inner = layer->inner;
         if (inner != name && !targets.contains(inner))
             targets << inner;
+    }
+    // A link's run wrote beside the file it points to, wherever that is.
+    for (const QString& name : dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+        if (QFileInfo(dir.filePath(name)).isSymLink() && !targets.contains(name))
+            targets << name;
     }
     int removed = 0;
     for (const QString& target : std::as_const(targets))

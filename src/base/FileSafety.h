@@ -44,6 +44,11 @@ QString FileStepName(FileStep step);
 // a temporary file beside the target, fsync of the file and of its folder, renames, removals, folder
 // creation. The real file system is used unless a test installs a subclass whose check() fails
 // chosen steps.
+//
+// A file behind a symbolic link is the file: a step that replaces a file (rename with Replace, a
+// copy or a write over it) replaces the file the link points to and leaves the link a link; the
+// temporary files lie beside that file, and a second name (link) is given to that file. A name
+// that must not exist yet (Keep) is taken literally: a link there, even one to nothing, is a file.
 class FileSafety {
 public:
     enum class Existing { Keep, Replace };
@@ -59,30 +64,42 @@ public:
     // Installs safety (not owned); nullptr restores the real file system.
     static void setInstance(FileSafety* safety);
 
+    // The file path names, followed through every symbolic link (as many as the system itself
+    // follows), as an absolute path: path itself when it is no link, also a file not there yet
+    // when the last link points to nothing. A loop of links gives a link, which every step that
+    // follows links refuses.
+    static QString fileBehind(const QString& path);
+    // path (absolute) and every link on the way to its file, the file last.
+    static QStringList linkChain(const QString& path);
+
     std::optional<FileError> makeFolder(const QString& folder);
     std::optional<FileError> syncFile(const QString& path);
     std::optional<FileError> syncFolder(const QString& folder);
     // Renames from to to. Keep refuses an existing target (58) and leaves both as they were;
-    // Replace swaps the target atomically. The folder is flushed afterwards; once the name has
-    // changed, a failure of that flush is not reported (the rename cannot be undone by it).
+    // Replace swaps the target (the file behind a link) atomically. The folder is flushed
+    // afterwards; once the name has changed, a failure of that flush is not reported (the rename
+    // cannot be undone by it).
     std::optional<FileError> rename(const QString& from, const QString& to, Existing existing);
-    // Gives the existing file a second name; an existing newName is refused (58).
+    // Gives the existing file (the file behind a link) a second name; an existing newName is
+    // refused (58).
     std::optional<FileError> link(const QString& existing, const QString& newName);
     // Removes a file; a missing file is no error.
     std::optional<FileError> remove(const QString& path);
 
-    // Creates an empty file with a unique hidden name beside target; "" and error when that fails.
+    // Creates an empty file with a unique hidden name beside target (beside the file behind a
+    // link, named after it); "" and error when that fails.
     // With a tag, the name is one of temporaryName's, known again by removeLeftovers.
     QString reserveTemp(const QString& target, std::optional<FileError>& error, const QString& tag = {});
     // A name for a temporary file beside target that the program knows again as its own:
     // ".<name>.<tag>-<process id>-<random>", hidden like every temporary file of ours.
     static QString temporaryName(const QString& target, const QString& tag);
-    // Removes what interrupted runs left beside target under temporaryName's names with one of the
-    // tags, a temporary file's own temporary files and SQLite journals among them: only files whose
-    // process has ended, never any other name. Returns how many were removed.
+    // Removes what interrupted runs left beside target (and beside the file behind a link) under
+    // temporaryName's names with one of the tags, a temporary file's own temporary files and
+    // SQLite journals among them: only files whose process has ended, never any other name.
+    // Returns how many were removed.
     int removeLeftovers(const QString& target, const QStringList& tags);
     // The same for every target in folder, also one that no longer exists (a restore stopped
-    // before its new file took its name).
+    // before its new file took its name), and beside the file behind every link in it.
     int removeLeftoversIn(const QString& folder, const QStringList& tags);
     // Flushes temp, renames it to target and syncs the folder; on failure temp is removed and
     // target left as it was.
@@ -99,6 +116,7 @@ public:
 
 private:
     void settleFolder(const QString& folder);
+    int removeLeftoversBeside(const QString& target, const QStringList& tags);
 };
 
 } // namespace tikkeli

@@ -844,8 +844,10 @@ void putInPlace(const QString& tmp, const QString& path, RepairResult& result)
 
 } // namespace
 
-RepairResult RepairDatabase(const QString& path)
+RepairResult RepairDatabase(const QString& databasePath)
 {
+    // Through a link, the file it points to is repaired and kept beside itself; the link stays.
+    const QString path = FileSafety::fileBehind(databasePath);
     requireSQLite(path);
     if (!ConnectionRegistry::closeAll(path))
         throw DbException(
@@ -970,8 +972,10 @@ QString RepairResult::summary() const
 
 bool HasHotJournal(const QString& databasePath)
 {
+    // SQLite keeps the journal beside the file a link points to.
+    const QString file = FileSafety::fileBehind(databasePath);
     for (const char* suffix : {"-journal", "-wal"}) {
-        const QFileInfo side(databasePath + QLatin1String(suffix));
+        const QFileInfo side(file + QLatin1String(suffix));
         if (side.exists() && side.size() > 0)
             return true;
     }

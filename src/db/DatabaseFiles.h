@@ -61,16 +61,18 @@ struct RepairResult {
 
 // Checks the file and, when it is damaged, salvages table by table, row by row (schema, rows, indexes, views,
 // triggers, counters) into a fresh file that replaces it once verified. The damaged original is
-// kept beside it under the name in keptOriginalAs; it is never deleted. Files that are not
+// kept beside it under the name in keptOriginalAs; it is never deleted. Through a link, the file
+// behind it is repaired and kept beside itself, and the link stays a link. Files that are not
 // SQLite databases (Access files, junk) are refused without any change. The connection to the
 // file is closed first; 3003 when a transaction is open on it.
-RepairResult RepairDatabase(const QString& path);
+RepairResult RepairDatabase(const QString& databasePath);
 
 // A consistent copy of the committed database with SQLite's online backup, also while another
 // connection is writing. An existing dest is replaced only when it is a SQLite file; never the
 // source itself.
-// True when a rollback journal with content lies beside the database: the file alone is then not a
-// whole database, and it must not be renamed, replaced or copied as one.
+// True when a rollback journal with content lies beside the database (beside the file behind a
+// link, where SQLite keeps it): the file alone is then not a whole database, and it must not be
+// renamed, replaced or copied as one.
 bool HasHotJournal(const QString& databasePath);
 
 // A database file's write lock, held while the file itself is kept aside or replaced: no other

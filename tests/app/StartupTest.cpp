@@ -415,6 +415,43 @@ TEST_F(StartupRoads, AMissingDatabaseWithALeftoverCopyOffersIt)
     EXPECT_TRUE(QFileInfo::exists(path));
 }
 
+// The database is a link to a file elsewhere that is missing: a copy is offered only under its
+// own names beside that file, and taken into use as that file, the link staying a link. A file
+// whose name has no copies of its own ("club2023") is offered nothing: "club2022" beside it is
+// last year's club.
+TEST_F(StartupRoads, AMissingFileBehindALinkIsOfferedOnlyItsOwnLeftoverCopy)
+{
+    struct Case {
+        const char* file; // the missing file behind the link
+        const char* copy; // a club file beside it
+        bool offered;
+    };
+    for (const Case& c : {Case{"seura.mdb", "seura.md3", true}, Case{"club2023", "club2022", false}}) {
+        SCOPED_TRACE(c.file);
+        prompter.clear();
+        State() = SharedState{};
+        const QString folder = env.root() + QStringLiteral("/kerho-") + QString::fromUtf8(c.file);
+        QDir().mkpath(folder);
+        const QString copy = folder + u'/' + QString::fromUtf8(c.copy);
+        ASSERT_TRUE(QFile::rename(clubDatabase(QStringLiteral("kopio.mdb")), copy));
+        const QByteArray copyBytes = test::ReadFileBytes(copy);
+        QDir().mkpath(env.userFolder());
+        const QString link = env.userFolder() + QStringLiteral("/seura.mdb");
+        QFile::remove(link);
+        ASSERT_TRUE(QFile::link(folder + u'/' + QString::fromUtf8(c.file), link));
+        configure(link);
+        // Yes to the copy; No to the sample database when nothing is offered.
+        prompter.answer(c.offered ? MsgResult::Yes : MsgResult::No);
+        const StartupOutcome out = startup.run();
+        EXPECT_EQ(prompter.anyMessageContains(QStringLiteral("sen kopio on tallessa nimellä ") + copy), c.offered);
+        EXPECT_EQ(out.databaseLoaded, c.offered);
+        EXPECT_TRUE(QFileInfo(link).isSymLink());
+        EXPECT_EQ(QFileInfo::exists(link), c.offered);
+        EXPECT_TRUE(test::ReadFileBytes(copy) == copyBytes);
+        ConnectionRegistry::closeAll(link);
+    }
+}
+
 TEST_F(StartupRoads, AnotherProgramsSqliteFileIsRefusedUntouchedAtEveryStart)
 {
     const QString path = env.root() + QStringLiteral("/muu.mdb");

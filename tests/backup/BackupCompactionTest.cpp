@@ -170,29 +170,38 @@ TEST(BackupCompaction, LeftoverMarkersGoFirstAndAFailedRemovalStopsIt)
 
 TEST(BackupCompaction, AJournalThatAppearsBesideTheDatabaseStopsTheRename)
 {
-    BackupTestDb club;
-    const QString journal = club.path() + QStringLiteral("-journal");
-    FailingFileSafety files;
-    // Another program's interrupted write leaves its journal while the copy is being flushed.
-    files.fault = [&](FileStep step, const QString&) {
-        if (step == FileStep::Sync && !QFileInfo::exists(journal)) {
-            QFile f(journal);
-            f.open(QIODevice::WriteOnly);
-            f.write("keskeneräinen");
+    // Directly, and through a link in another folder: SQLite keeps the journal beside the file.
+    for (const bool throughALink : {false, true}) {
+        SCOPED_TRACE(throughALink ? "through a link" : "directly");
+        BackupTestDb club;
+        const QString journal = club.path() + QStringLiteral("-journal");
+        const QString link = club.dir() + QStringLiteral("/Asiakirjat/seura.mdb");
+        if (throughALink) {
+            ASSERT_TRUE(QFile::link(club.path(), link));
         }
-        return 0;
-    };
-    const QByteArray before = [&] {
+        FailingFileSafety files;
+        // Another program's interrupted write leaves its journal while the copy is being flushed.
+        files.fault = [&](FileStep step, const QString&) {
+            if (step == FileStep::Sync && !QFileInfo::exists(journal)) {
+                QFile f(journal);
+                f.open(QIODevice::WriteOnly);
+                f.write("keskeneräinen");
+            }
+            return 0;
+        };
+        const QByteArray before = [&] {
+            QFile f(club.path());
+            f.open(QIODevice::ReadOnly);
+            return f.readAll();
+        }();
+        const auto r = BackupCompaction::run(throughALink ? link : club.path());
+        EXPECT_EQ(r.outcome, BackupCompaction::Outcome::ReplaceFailed);
         QFile f(club.path());
-        f.open(QIODevice::ReadOnly);
-        return f.readAll();
-    }();
-    const auto r = BackupCompaction::run(club.path());
-    EXPECT_EQ(r.outcome, BackupCompaction::Outcome::ReplaceFailed);
-    QFile f(club.path());
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), before);
-    QFile::remove(journal);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), before);
+        EXPECT_EQ(QFileInfo(link).isSymLink(), throughALink);
+        QFile::remove(journal);
+    }
 }
 
 TEST(BackupCompaction, AnOpenTransactionStopsTheReplace)

@@ -168,6 +168,17 @@ TEST_F(FolderBackupTest, ADatabaseNameNotEndingInMdbIsRefused)
         EXPECT_EQ(test::ReadFileBytes(t.dir() + QStringLiteral("/cl2")), "teksti");
         QFile::remove(path);
     }
+    // A link to the club's file under the name of one of its copies would be that copy.
+    const QString link = t.dir() + QStringLiteral("/seura.md2");
+    ASSERT_TRUE(QFile::link(db(), link));
+    State().DatabasePath = link;
+    FailingFileSafety files;
+    ScriptedPrompter p;
+    FolderBackup::backup();
+    EXPECT_TRUE(files.calls.isEmpty());
+    EXPECT_TRUE(p.messageTexts().last().contains(QStringLiteral("jota varmuuskopiointi käyttää")));
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    expectIntact(db());
 }
 
 // The crash and fault harness: the run is failed, and then stopped, at each of its file steps in

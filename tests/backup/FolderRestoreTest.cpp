@@ -1,5 +1,6 @@
 #include "support/FailingFileSafety.h"
 #include "support/MaintTestDb.h"
+#include "support/ReadOnlyAnswers.h"
 #include "support/StoppedRun.h"
 
 #include "backup/BackupRestore.h"
@@ -54,18 +55,7 @@ private:
 // The integrity check's verdict and the sum of the table bulk, read without changing the file.
 QString checkedState(const QString& path)
 {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    QStringList out;
-    for (const char* sql : {"PRAGMA integrity_check", "SELECT count(*) || ' ' || sum(n) FROM bulk"}) {
-        sqlite3_stmt* st = nullptr;
-        sqlite3_prepare_v2(db, sql, -1, &st, nullptr);
-        out << (sqlite3_step(st) == SQLITE_ROW ? QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)))
-                                               : QString::fromUtf8(sqlite3_errmsg(db)));
-        sqlite3_finalize(st);
-    }
-    sqlite3_close_v2(db);
-    return out.join(u' ');
+    return test::ReadOnlyAnswers(path, {"PRAGMA integrity_check", "SELECT count(*) || ' ' || sum(n) FROM bulk"});
 }
 
 class FolderRestoreTest : public ::testing::Test {

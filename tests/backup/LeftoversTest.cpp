@@ -107,6 +107,21 @@ TEST(Leftovers, StoppedAtEveryFileStepTheTemporaryFilesAreRemovedByTheNextStartA
              restoreOver(t.path(), other);
          },
          true},
+        {"restore over a link that is not the database",
+         [](const MaintTestDb& t, const QString& other) {
+             // The club links a file kept elsewhere into the folder the restore proposes; the
+             // database in use is another file. The restore writes beside the linked file.
+             const QString file = other + QStringLiteral("/linkattu.mdb");
+             const QString link = FolderBackup::restoreFolder() + QStringLiteral("/linkattu.mdb");
+             if (!QFileInfo::exists(file)) {
+                 ASSERT_TRUE(QFile::copy(t.path(), file));
+             }
+             QDir().mkpath(FolderBackup::restoreFolder());
+             QFile::remove(link);
+             ASSERT_TRUE(QFile::link(file, link));
+             restoreOver(link, other);
+         },
+         true},
         {"address export",
          [](const MaintTestDb& t, const QString& other) {
              Database db = t.open();

@@ -276,6 +276,29 @@ TEST_F(DatabaseFilesTest, FailedRepairLeavesTheDamagedFileInPlace)
     }
 }
 
+// Through a chain of two links, the file at its end is repaired and its damaged original kept
+// beside it; the links stay links, and nothing is written beside them.
+TEST_F(DatabaseFilesTest, RepairThroughLinksRepairsTheFileAtTheirEndAndKeepsTheLinks)
+{
+    damage(src, 40);
+    const QByteArray damagedDigest = digest(src);
+    const QString links = folder.path("linkit");
+    QDir().mkpath(links);
+    ASSERT_TRUE(QFile::link(QStringLiteral("../kerho.mdb"), links + QStringLiteral("/välissä.mdb")));
+    ASSERT_TRUE(QFile::link(QStringLiteral("välissä.mdb"), links + QStringLiteral("/seura.mdb")));
+
+    const RepairResult r = RepairDatabase(links + QStringLiteral("/seura.mdb"));
+    EXPECT_TRUE(r.wasDamaged);
+    EXPECT_EQ(r.keptOriginalAs, folder.path("kerho_vioittunut.mdb"));
+    EXPECT_EQ(digest(r.keptOriginalAs), damagedDigest);
+    EXPECT_EQ(QFile::symLinkTarget(links + QStringLiteral("/seura.mdb")), links + QStringLiteral("/välissä.mdb"));
+    EXPECT_EQ(QFile::symLinkTarget(links + QStringLiteral("/välissä.mdb")), src);
+    EXPECT_EQ(filesIn(links), (QStringList{QStringLiteral("seura.mdb"), QStringLiteral("välissä.mdb")}));
+    Database db = Database::open(src);
+    EXPECT_EQ(db.scalar(QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM jrNimet")).toInt64(), r.rowsSalvaged);
+}
+
 TEST_F(DatabaseFilesTest, RepairStoppedAtAnyStepLeavesAWholeDatabaseAtItsName)
 {
     damage(src, 40);
