@@ -14,8 +14,10 @@ namespace {
 
 // The mark lives in sqlite_sequence, under a name no table can have: the one place in a club file
 // that the schema, the schema's mark and every list of tables leave alone, and a row there is no
-// row of any table. A compaction copies it with the rest, and the next compaction replaces it.
+// row of any table. A compaction copies it with the rest, and the next compaction adds its own.
 constexpr char MarkName[] = "tikkeli: tiivistetty tiedostosta";
+// A window left open for days may miss a few backups; a longer chain would only grow the file.
+constexpr std::size_t MaxEarlier = 15;
 
 // The statement's first column of its first row, or none.
 std::optional<QString> firstText(sqlite3* db, const char* sql, const char* parameter)
@@ -47,6 +49,32 @@ void run(sqlite3* db, const char* sql, const QByteArray& name, const QByteArray&
     sqlite3_finalize(st);
     if (rc != SQLITE_OK)
         SqliteError::raise(db, rc);
+}
+
+// Each compaction as five numbers, the oldest first: the source's device and inode, its change
+// counter, the copy's device and inode.
+std::optional<CompactionMark> parse(const QString& text)
+{
+    const QStringList parts = text.split(u' ');
+    if (parts.size() % 5 != 0)
+        return std::nullopt;
+    std::vector<CompactionMark> chain;
+    for (qsizetype at = 0; at < parts.size(); at += 5) {
+        quint64 n[5] = {};
+        for (int i = 0; i < 5; ++i) {
+            bool ok = false;
+            n[i] = parts[at + i].toULongLong(&ok);
+            if (!ok)
+                return std::nullopt;
+        }
+        if (n[2] > 0xFFFFFFFFu)
+            return std::nullopt;
+        chain.push_back(CompactionMark{{n[0], n[1]}, quint32(n[2]), {n[3], n[4]}, {}});
+    }
+    CompactionMark mark = chain.back();
+    chain.pop_back();
+    mark.earlier = std::move(chain);
+    return mark;
 }
 
 } // namespace
@@ -82,15 +110,25 @@ void CompactionMark::writeInto(sqlite3* db) const
 {
     if (!firstText(db, "SELECT name FROM main.sqlite_master WHERE name = 'sqlite_sequence'", nullptr))
         return;
-    const QByteArray value = QStringLiteral("%1 %2 %3 %4 %5")
-                                 .arg(source.device)
-                                 .arg(source.inode)
-                                 .arg(sourceCommits)
-                                 .arg(copy.device)
-                                 .arg(copy.inode)
-                                 .toLatin1();
+    // The copy has the mark of the compaction that made source, when one did.
+    std::vector<CompactionMark> chain;
+    if (const auto text = firstText(db, "SELECT seq FROM main.sqlite_sequence WHERE name = ?1", MarkName)) {
+        if (std::optional<CompactionMark> made = parse(*text); made && made->copy == source) {
+            chain = std::move(made->earlier);
+            made->earlier.clear();
+            chain.push_back(*made);
+        }
+    }
+    if (chain.size() > MaxEarlier)
+        chain.erase(chain.begin(), chain.end() - MaxEarlier);
+    chain.push_back(*this);
+    QStringList numbers;
+    for (const CompactionMark& m : chain) {
+        for (const quint64 n : {m.source.device, m.source.inode, quint64(m.sourceCommits), m.copy.device, m.copy.inode})
+            numbers << QString::number(n);
+    }
     run(db, "DELETE FROM main.sqlite_sequence WHERE name = ?1", MarkName);
-    run(db, "INSERT INTO main.sqlite_sequence (name, seq) VALUES (?1, ?2)", MarkName, value);
+    run(db, "INSERT INTO main.sqlite_sequence (name, seq) VALUES (?1, ?2)", MarkName, numbers.join(u' ').toLatin1());
 }
 
 std::optional<CompactionMark> CompactionMark::of(const QString& path)
@@ -103,21 +141,7 @@ std::optional<CompactionMark> CompactionMark::of(const QString& path)
         text = firstText(db, "SELECT seq FROM main.sqlite_sequence WHERE name = ?1", MarkName);
     }
     sqlite3_close_v2(db);
-    if (!text)
-        return std::nullopt;
-    const QStringList parts = text->split(u' ');
-    if (parts.size() != 5)
-        return std::nullopt;
-    quint64 n[5] = {};
-    for (int i = 0; i < 5; ++i) {
-        bool ok = false;
-        n[i] = parts[i].toULongLong(&ok);
-        if (!ok)
-            return std::nullopt;
-    }
-    if (n[2] > 0xFFFFFFFFu)
-        return std::nullopt;
-    return CompactionMark{{n[0], n[1]}, quint32(n[2]), {n[3], n[4]}};
+    return text ? parse(*text) : std::nullopt;
 }
 
 bool CompactionMark::replacedByCompaction(sqlite3* db, const FileId& opened, const QString& path)
@@ -125,10 +149,22 @@ bool CompactionMark::replacedByCompaction(sqlite3* db, const FileId& opened, con
     if (!opened.valid())
         return false;
     const std::optional<CompactionMark> mark = of(path);
-    if (!mark || mark->source != opened || !mark->copy.valid() || mark->copy != FileId::at(path))
+    if (!mark)
         return false;
-    const std::optional<quint32> counter = changeCounter(db);
-    return counter && *counter == mark->sourceCommits;
+    // From the file at path back through the compactions that made it, each of the copy the one
+    // before it made, to one made of the file open here.
+    FileId made = FileId::at(path);
+    for (std::size_t i = mark->earlier.size() + 1; i-- > 0;) {
+        const CompactionMark& link = i == mark->earlier.size() ? *mark : mark->earlier[i];
+        if (!link.copy.valid() || link.copy != made)
+            return false;
+        if (link.source == opened) {
+            const std::optional<quint32> counter = changeCounter(db);
+            return counter && *counter == link.sourceCommits;
+        }
+        made = link.source;
+    }
+    return false;
 }
 
 } // namespace tikkeli

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 struct sqlite3;
 
@@ -31,17 +32,22 @@ struct CompactionMark {
     FileId source;             // the file copied
     quint32 sourceCommits = 0; // its change counter: every commit to it moves the counter
     FileId copy;               // the copy that takes the source's place
+    // The compactions that made source, oldest first: a connection to a file compacted twice or
+    // more over (the stick's compaction and the folder backup, one after the other) while it
+    // wrote nothing goes on as well as one compacted once.
+    std::vector<CompactionMark> earlier;
 
     // The change counter in the header of the file db has open, read through db's own handle of
     // it (a second handle would be a second look at whatever file has the name now).
     static std::optional<quint32> changeCounter(sqlite3* db);
     // Writes the mark into the copy open by db; a file without AutoNumber counters has no place
-    // for it and stays unmarked. DbException.
+    // for it and stays unmarked. The marks of the compactions that made source, which the copy
+    // has from it, go on in earlier (the last few of them). DbException.
     void writeInto(sqlite3* db) const;
     // The mark of the file at path; none when it has none or it cannot be read.
     static std::optional<CompactionMark> of(const QString& path);
     // Whether the file now at path is a compaction of the file db has open (opened: its identity
-    // from the open), made of that file as it stands.
+    // from the open), made of that file as it stands, or a compaction of such a compaction.
     static bool replacedByCompaction(sqlite3* db, const FileId& opened, const QString& path);
 };
 

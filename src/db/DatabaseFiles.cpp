@@ -1045,7 +1045,7 @@ std::optional<CompactionMark> DatabaseWriteLock::sourceMark() const
     const std::optional<quint32> commits = CompactionMark::changeCounter(m_db);
     if (!m_file.valid() || !commits)
         return std::nullopt;
-    return CompactionMark{m_file, *commits, {}};
+    return CompactionMark{m_file, *commits, {}, {}};
 }
 
 std::optional<FileError> DatabaseWriteLock::copyTo(const QString& dest, const QString& tag) const

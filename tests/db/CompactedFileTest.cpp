@@ -13,32 +13,67 @@ namespace {
 
 // Another program puts a file in place of the one open here, and a write comes, a single statement
 // or a transaction: into a compaction of the file made under its write lock (also one the write
-// waited for) the write goes on without a word; any other file is a replaced one, where the write
-// is refused and the windows told, as before.
+// waited for, and one of a compaction, the stick's and the folder backup's one after the other) the
+// write goes on without a word; any other file is a replaced one, where the write is refused and
+// the windows told, as before.
 TEST(CompactedFile, AWriteGoesOnIntoACompactionOfItsFileAndAnyOtherFileIsTold)
 {
     const auto rename = [](const QString& from, const QString& to) {
         ASSERT_EQ(std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()), 0);
     };
-    const std::pair<const char*, std::function<void(const QString&)>> others[] = {
+    const auto writeAsOther = [](const QString& path, const char* sql) {
+        sqlite3* other = nullptr;
+        sqlite3_open(qPrintable(path), &other);
+        EXPECT_EQ(sqlite3_exec(other, sql, nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(other);
+    };
+    struct Case {
+        const char* what;
+        bool waits;
+        std::function<void(const QString&)> replace; // nullptr: one compaction
+        const char* rows;                            // what the file holds afterwards; "ennen": told
+    };
+    const Case cases[] = {
+        {"a compaction", false, nullptr, "ennen|uusi"},
+        {"a compaction it waited for", true, nullptr, "ennen|uusi"},
+        {"compacted twice over",
+         false,
+         [](const QString& path) {
+             test::CompactAsAnotherProgram(path);
+             test::CompactAsAnotherProgram(path);
+         },
+         "ennen|uusi"},
+        {"compacted twice over, the other program writing between",
+         false,
+         [&](const QString& path) {
+             test::CompactAsAnotherProgram(path);
+             writeAsOther(path, "INSERT INTO t (x) VALUES ('toisen')");
+             test::CompactAsAnotherProgram(path);
+         },
+         "ennen|toisen|uusi"},
         {"a copy of a compaction, as a backup of it restored",
+         false,
          [&](const QString& path) {
              test::CompactAsAnotherProgram(path, [&] { QFile::copy(path + ".tiivistetty", path + ".kopio"); });
              rename(path + ".kopio", path);
-         }},
+         },
+         "ennen"},
+        {"compacted, a backup of the compaction restored and compacted again",
+         false,
+         [&](const QString& path) {
+             test::CompactAsAnotherProgram(path);
+             QFile::copy(path, path + ".kopio");
+             rename(path + ".kopio", path);
+             test::CompactAsAnotherProgram(path);
+         },
+         "ennen"},
         {"the file left behind written after the copy was made",
-         [](const QString& path) {
+         false,
+         [&](const QString& path) {
              test::CompactAsAnotherProgram(path, [&] { ::link(qPrintable(path), qPrintable(path + ".vanha")); });
-             sqlite3* other = nullptr;
-             sqlite3_open(qPrintable(path + ".vanha"), &other);
-             EXPECT_EQ(sqlite3_exec(other, "INSERT INTO t (x) VALUES ('vanhaan')", nullptr, nullptr, nullptr), SQLITE_OK);
-             sqlite3_close(other);
-         }},
-        {"compacted twice over",
-         [](const QString& path) {
-             test::CompactAsAnotherProgram(path);
-             test::CompactAsAnotherProgram(path);
-         }},
+             writeAsOther(path + ".vanha", "INSERT INTO t (x) VALUES ('vanhaan')");
+         },
+         "ennen"},
     };
     const std::pair<const char*, std::function<void(Database&)>> writes[] = {
         {"a single statement", [](Database& db) { db.execute(QStringLiteral("INSERT INTO t (x) VALUES (?)"), {"uusi"}); }},
@@ -51,11 +86,8 @@ TEST(CompactedFile, AWriteGoesOnIntoACompactionOfItsFileAndAnyOtherFileIsTold)
     };
     ScriptedPrompter prompter;
     for (const auto& [how, write] : writes) {
-        for (int c = -2; c < int(std::size(others)); ++c) {
-            SCOPED_TRACE(std::string(how) + ", "
-                         + (c == -2   ? "a compaction"
-                            : c == -1 ? "a compaction it waited for"
-                                      : others[c].first));
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(how) + ", " + c.what);
             DbFolder folder;
             Database db = folder.create();
             db.execute(QStringLiteral("CREATE TABLE t (id INTEGER PRIMARY KEY AUTOINCREMENT, x TEXT)"));
@@ -68,12 +100,11 @@ TEST(CompactedFile, AWriteGoesOnIntoACompactionOfItsFileAndAnyOtherFileIsTold)
                     return false;
                 }
             };
-            const auto [done, told] = test::CommandBesideCompaction(db.path(), c == -1, prompter, tryWrite,
-                                                                    c >= 0 ? others[c].second : nullptr);
-            EXPECT_EQ(done, c < 0);
-            EXPECT_EQ(told, c >= 0);
-            EXPECT_EQ(test::FileRows(db.path(), QStringLiteral("SELECT x FROM t ORDER BY id")),
-                      c < 0 ? QStringLiteral("ennen|uusi") : QStringLiteral("ennen"));
+            const bool goesOn = QLatin1String(c.rows) != QLatin1String("ennen");
+            const auto [done, told] = test::CommandBesideCompaction(db.path(), c.waits, prompter, tryWrite, c.replace);
+            EXPECT_EQ(done, goesOn);
+            EXPECT_EQ(told, !goesOn);
+            EXPECT_EQ(test::FileRows(db.path(), QStringLiteral("SELECT x FROM t ORDER BY id")), QString::fromLatin1(c.rows));
         }
     }
 }
