@@ -40,6 +40,9 @@ public:
     // true; a write refused on the file left behind can be made again there. Outside a
     // transaction only. False for any other file put in place: that is a replaced file.
     bool followCompaction();
+    // How many compactions one write follows, one after another: each a whole compaction another
+    // program made while the write waited for the one before.
+    static constexpr int MaxCompactionsFollowed = 4;
 
     sqlite3_stmt* acquire(const QByteArray& sql);
     void release(const QByteArray& sql, sqlite3_stmt* stmt);

@@ -57,11 +57,10 @@ bool Statement::step()
 
 bool Statement::writeOnCompactedCopy()
 {
-    // Once only: a file replaced twice over is told as any replaced file is.
-    if (m_followed || sqlite3_extended_errcode(sqlite3_db_handle(m_stmt)) != SQLITE_READONLY_DBMOVED
-        || !m_conn.followCompaction())
+    if (m_followed == Connection::MaxCompactionsFollowed
+        || sqlite3_extended_errcode(sqlite3_db_handle(m_stmt)) != SQLITE_READONLY_DBMOVED || !m_conn.followCompaction())
         return false;
-    m_followed = true;
+    ++m_followed;
     // Handed back to a connection it is no longer part of, the statement is finalised.
     m_conn.release(m_sql, std::exchange(m_stmt, nullptr));
     m_stmt = m_conn.acquire(m_sql);

@@ -45,14 +45,15 @@ public:
 
 private:
     // The write met the file another program's compaction replaced: it is made once more on the
-    // copy that took the file's place, with the same values.
+    // copy that took the file's place, with the same values (and again when a compaction it waited
+    // for there replaced that copy too).
     bool writeOnCompactedCopy();
 
     Connection& m_conn;
     QByteArray m_sql;
     sqlite3_stmt* m_stmt = nullptr;
     std::vector<Value> m_bound; // the values bound through bind(), by index from 1
-    bool m_followed = false;
+    int m_followed = 0; // compactions followed
 };
 
 } // namespace tikkeli

@@ -13,9 +13,9 @@ namespace {
 
 // Another program puts a file in place of the one open here, and a write comes, a single statement
 // or a transaction: into a compaction of the file made under its write lock (also one the write
-// waited for, and one of a compaction, the stick's and the folder backup's one after the other) the
-// write goes on without a word; any other file is a replaced one, where the write is refused and
-// the windows told, as before.
+// waited for, one of a compaction, the stick's and the folder backup's one after the other, and the
+// next one it waited for on the compaction it went on to) the write goes on without a word; any
+// other file is a replaced one, where the write is refused and the windows told, as before.
 TEST(CompactedFile, AWriteGoesOnIntoACompactionOfItsFileAndAnyOtherFileIsTold)
 {
     const auto rename = [](const QString& from, const QString& to) {
@@ -29,10 +29,11 @@ TEST(CompactedFile, AWriteGoesOnIntoACompactionOfItsFileAndAnyOtherFileIsTold)
     };
     struct Case {
         const char* what;
-        bool waits;
+        bool waits; // the write waits for a compaction under way, after replace when one is given
         std::function<void(const QString&)> replace; // nullptr: one compaction
         const char* rows;                            // what the file holds afterwards; "ennen": told
     };
+    const auto compact = [](const QString& path) { test::CompactAsAnotherProgram(path); };
     const Case cases[] = {
         {"a compaction", false, nullptr, "ennen|uusi"},
         {"a compaction it waited for", true, nullptr, "ennen|uusi"},
@@ -43,6 +44,7 @@ TEST(CompactedFile, AWriteGoesOnIntoACompactionOfItsFileAndAnyOtherFileIsTold)
              test::CompactAsAnotherProgram(path);
          },
          "ennen|uusi"},
+        {"compacted, then a compaction it waited for", true, compact, "ennen|uusi"},
         {"compacted twice over, the other program writing between",
          false,
          [&](const QString& path) {
@@ -101,7 +103,10 @@ TEST(CompactedFile, AWriteGoesOnIntoACompactionOfItsFileAndAnyOtherFileIsTold)
                 }
             };
             const bool goesOn = QLatin1String(c.rows) != QLatin1String("ennen");
-            const auto [done, told] = test::CommandBesideCompaction(db.path(), c.waits, prompter, tryWrite, c.replace);
+            if (c.waits && c.replace)
+                c.replace(db.path());
+            const auto [done, told] =
+                test::CommandBesideCompaction(db.path(), c.waits, prompter, tryWrite, c.waits ? nullptr : c.replace);
             EXPECT_EQ(done, goesOn);
             EXPECT_EQ(told, !goesOn);
             EXPECT_EQ(test::FileRows(db.path(), QStringLiteral("SELECT x FROM t ORDER BY id")), QString::fromLatin1(c.rows));
