@@ -1014,30 +1014,38 @@ void DatabaseWriteLock::release()
 
 DatabaseWriteLock DatabaseWriteLock::take(const QString& path, int waitMs)
 {
-    sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX,
-                             nullptr);
-    DatabaseWriteLock lock;
-    lock.m_db = db;
-    if (rc != SQLITE_OK)
-        SqliteError::raise(db, rc);
-    sqlite3_extended_result_codes(db, 1);
-    sqlite3_busy_timeout(db, waitMs);
-    // A write-ahead log of another tool goes into the file first, as at every open of ours; then
-    // the write lock. Taking it reads the file, and that first read rolls a journal left by a
-    // stopped write back into the file.
-    for (const char* sql : {"PRAGMA journal_mode=DELETE", "BEGIN IMMEDIATE"}) {
-        if ((rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr)) != SQLITE_OK) {
-            const int code = sqlite3_extended_errcode(db);
-            if ((code & 0xff) == SQLITE_BUSY || (code & 0xff) == SQLITE_LOCKED)
-                throw DbException(
-                    DbErr::Locked,
-                    QStringLiteral("Toinen ohjelma tallentaa parhaillaan tietokantaan '%1'.").arg(shown(path)));
+    const DbException busy(DbErr::Locked,
+                           QStringLiteral("Toinen ohjelma tallentaa parhaillaan tietokantaan '%1'.").arg(shown(path)));
+    for (int attempt = 0;; ++attempt) {
+        sqlite3* db = nullptr;
+        int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
+                                 SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
+        DatabaseWriteLock lock;
+        lock.m_db = db;
+        if (rc != SQLITE_OK)
             SqliteError::raise(db, rc);
+        sqlite3_extended_result_codes(db, 1);
+        sqlite3_busy_timeout(db, waitMs);
+        // A write-ahead log of another tool goes into the file first, as at every open of ours; then
+        // the write lock. Taking it reads the file, and that first read rolls a journal left by a
+        // stopped write back into the file.
+        for (const char* sql : {"PRAGMA journal_mode=DELETE", "BEGIN IMMEDIATE"}) {
+            if ((rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr)) != SQLITE_OK) {
+                const int code = sqlite3_extended_errcode(db);
+                if ((code & 0xff) == SQLITE_BUSY || (code & 0xff) == SQLITE_LOCKED)
+                    throw busy;
+                SqliteError::raise(db, rc);
+            }
         }
+        // The wait may have been for another program that then put a file of its own at the path
+        // (its compaction, a restore): a lock of the file it left behind would keep nobody from
+        // committing to the file at the path, so the lock is taken again there.
+        lock.m_file = CompactionMark::FileId::openBy(db, path);
+        if (lock.m_file.valid())
+            return lock;
+        if (attempt == Connection::MaxCompactionsFollowed)
+            throw busy;
     }
-    lock.m_file = CompactionMark::FileId::openBy(db, path);
-    return lock;
 }
 
 std::optional<CompactionMark> DatabaseWriteLock::sourceMark() const

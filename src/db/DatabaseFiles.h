@@ -88,7 +88,9 @@ public:
     DatabaseWriteLock& operator=(const DatabaseWriteLock&) = delete;
 
     // Takes the lock of an existing SQLite file, waiting at most waitMs for another program's
-    // write to end. DbException: Locked while another program still writes, or the open's error.
+    // write to end: the lock of the file at path when it is taken, also when another program put
+    // a file of its own there meanwhile. DbException: Locked while another program still writes,
+    // or the open's error.
     static DatabaseWriteLock take(const QString& path, int waitMs);
     bool held() const { return m_db != nullptr; }
     void release();
