@@ -1018,8 +1018,8 @@ DatabaseWriteLock DatabaseWriteLock::take(const QString& path, int waitMs)
                            QStringLiteral("Toinen ohjelma tallentaa parhaillaan tietokantaan '%1'.").arg(shown(path)));
     for (int attempt = 0;; ++attempt) {
         sqlite3* db = nullptr;
-        int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
-                                 SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
+        int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX,
+                                 nullptr);
         DatabaseWriteLock lock;
         lock.m_db = db;
         if (rc != SQLITE_OK)

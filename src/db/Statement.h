@@ -53,7 +53,7 @@ private:
     QByteArray m_sql;
     sqlite3_stmt* m_stmt = nullptr;
     std::vector<Value> m_bound; // the values bound through bind(), by index from 1
-    int m_followed = 0; // compactions followed
+    int m_followed = 0;         // compactions followed
 };
 
 } // namespace tikkeli

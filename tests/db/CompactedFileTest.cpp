@@ -37,31 +37,27 @@ TEST(CompactedFile, AWriteGoesOnIntoACompactionOfItsFileAndAnyOtherFileIsTold)
     const Case cases[] = {
         {"a compaction", false, nullptr, "ennen|uusi"},
         {"a compaction it waited for", true, nullptr, "ennen|uusi"},
-        {"compacted twice over",
-         false,
+        {"compacted twice over", false,
          [](const QString& path) {
              test::CompactAsAnotherProgram(path);
              test::CompactAsAnotherProgram(path);
          },
          "ennen|uusi"},
         {"compacted, then a compaction it waited for", true, compact, "ennen|uusi"},
-        {"compacted twice over, the other program writing between",
-         false,
+        {"compacted twice over, the other program writing between", false,
          [&](const QString& path) {
              test::CompactAsAnotherProgram(path);
              writeAsOther(path, "INSERT INTO t (x) VALUES ('toisen')");
              test::CompactAsAnotherProgram(path);
          },
          "ennen|toisen|uusi"},
-        {"a copy of a compaction, as a backup of it restored",
-         false,
+        {"a copy of a compaction, as a backup of it restored", false,
          [&](const QString& path) {
              test::CompactAsAnotherProgram(path, [&] { QFile::copy(path + ".tiivistetty", path + ".kopio"); });
              rename(path + ".kopio", path);
          },
          "ennen"},
-        {"compacted, a backup of the compaction restored and compacted again",
-         false,
+        {"compacted, a backup of the compaction restored and compacted again", false,
          [&](const QString& path) {
              test::CompactAsAnotherProgram(path);
              QFile::copy(path, path + ".kopio");
@@ -69,8 +65,7 @@ TEST(CompactedFile, AWriteGoesOnIntoACompactionOfItsFileAndAnyOtherFileIsTold)
              test::CompactAsAnotherProgram(path);
          },
          "ennen"},
-        {"the file left behind written after the copy was made",
-         false,
+        {"the file left behind written after the copy was made", false,
          [&](const QString& path) {
              test::CompactAsAnotherProgram(path, [&] { ::link(qPrintable(path), qPrintable(path + ".vanha")); });
              writeAsOther(path + ".vanha", "INSERT INTO t (x) VALUES ('vanhaan')");
@@ -105,8 +100,8 @@ TEST(CompactedFile, AWriteGoesOnIntoACompactionOfItsFileAndAnyOtherFileIsTold)
             const bool goesOn = QLatin1String(c.rows) != QLatin1String("ennen");
             if (c.waits && c.replace)
                 c.replace(db.path());
-            const auto [done, told] =
-                test::CommandBesideCompaction(db.path(), c.waits, prompter, tryWrite, c.waits ? nullptr : c.replace);
+            const auto [done, told] = test::CommandBesideCompaction(db.path(), c.waits, prompter, tryWrite,
+                                                                    c.waits ? nullptr : c.replace);
             EXPECT_EQ(done, goesOn);
             EXPECT_EQ(told, !goesOn);
             EXPECT_EQ(test::FileRows(db.path(), QStringLiteral("SELECT x FROM t ORDER BY id")), QString::fromLatin1(c.rows));
