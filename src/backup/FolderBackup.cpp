@@ -179,7 +179,9 @@ bool replaceWithCompacted(const QString& database, const QString& compacted, con
         return false;
     }
     // A copy is read through the lock's own handle, which another handle's close would unlock.
+    // What a stopped copy left beside the previous file goes first.
     if (auto e = files.link(database, previous)) {
+        files.removeLeftovers(previous, {QStringLiteral("tiivistys")});
         if (e->number == DbErr::FileExists || (e = lock.copyTo(previous, QStringLiteral("tiivistys"))))
             return giveUp(QStringLiteral("Tietokannan uudelleen nimeäminen ei onnistu.\n") + e->text());
     }
@@ -198,8 +200,11 @@ void FolderBackup::removeLeftovers(const QString& databasePath, const QString& b
     FileSafety& files = FileSafety::instance();
     // Each also beside the file behind a link, where the runs over it write.
     files.removeLeftovers(databasePath, {QStringLiteral("tiivistys"), QStringLiteral("korjaus"), BackupRestore::TempTag});
-    if (const QString compacted = compactedPath(databasePath); !compacted.isEmpty())
-        files.removeLeftovers(compacted, {QStringLiteral("tiivistys")});
+    // The compacted copy's, and the previous file's where a copy stands in for a hard link.
+    for (const QString& copy : {compactedPath(databasePath), previousPath(databasePath)}) {
+        if (!copy.isEmpty())
+            files.removeLeftovers(copy, {QStringLiteral("tiivistys")});
+    }
     // A restore goes into the program's own folder unless the user chose another.
     files.removeLeftoversIn(restoreFolder(), {BackupRestore::TempTag});
     if (BackupRestore::targetFolder() != restoreFolder())

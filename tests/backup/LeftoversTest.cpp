@@ -72,6 +72,24 @@ void restoreOver(const QString& target, const QString& backupFolder)
     BackupRestore::copyIntoPlace(backup, target);
 }
 
+// The file system of a memory stick or a network share: every hard link is refused, so the
+// previous file is kept as a copy.
+class WithoutHardLinks : public FileSafety {
+public:
+    WithoutHardLinks() : m_outer(FileSafety::instance()) { setInstance(this); }
+    ~WithoutHardLinks() override { setInstance(&m_outer); }
+    WithoutHardLinks(const WithoutHardLinks&) = delete;
+    WithoutHardLinks& operator=(const WithoutHardLinks&) = delete;
+    int check(FileStep step, const QString& path) override
+    {
+        const int error = m_outer.check(step, path);
+        return error ? error : step == FileStep::Link ? EPERM : 0;
+    }
+
+private:
+    FileSafety& m_outer;
+};
+
 TEST(Leftovers, StoppedAtEveryFileStepTheTemporaryFilesAreRemovedByTheNextStartAndRun)
 {
     struct Case {
@@ -85,6 +103,14 @@ TEST(Leftovers, StoppedAtEveryFileStepTheTemporaryFilesAreRemovedByTheNextStartA
          [](const MaintTestDb&, const QString& other) {
              ScriptedPrompter p;
              State().BackupFolder = other;
+             FolderBackup::backup();
+         },
+         true},
+        {"folder backup without hard links",
+         [](const MaintTestDb&, const QString& other) {
+             ScriptedPrompter p;
+             State().BackupFolder = other;
+             WithoutHardLinks files;
              FolderBackup::backup();
          },
          true},
