@@ -444,6 +444,9 @@ TEST_F(ReplacedFileWindows, NoRoadOfAnyWindowWritesTheOldFilesDataIntoTheRestore
             } else if (open) {
                 EXPECT_TRUE(QTest::qWaitFor([&] { return r.follows(*w, mark); }, 2000))
                     << "the window shows the restored file";
+                // How the window looks once it has read the restored file, when asked for.
+                if (const QString shots = qEnvironmentVariable("TIKKELI_SCREENSHOT_DIR"); !shots.isEmpty())
+                    w->grab().save(QStringLiteral("%1/%2-%3.png").arg(shots, QString::fromLatin1(r.window)).arg(round));
                 answer(r);
                 r.store(*w);
                 QApplication::processEvents();
