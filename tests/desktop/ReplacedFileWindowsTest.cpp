@@ -19,12 +19,13 @@
 #include "support/BankFiles.h"
 #include "support/Controls.h"
 #include "support/OtherProgramRestore.h"
+#include "support/SourceClasses.h"
 
 #include <QAction>
 #include <QBuffer>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDirIterator>
+#include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -32,7 +33,6 @@
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QTableWidget>
 #include <QTest>
 #include <functional>
@@ -478,17 +478,8 @@ TEST(ReplacedFileWindowsListed, EveryWindowIsListed)
         "frmSeparators", "frmTulJarjValinta", "frmTulostus", "frmTulostusmuodonValinta", "frmTulostusrajoitukset"};
     for (const Road& r : roads())
         listed.insert(QString::fromLatin1(r.window));
-    const QRegularExpression windowClass(QStringLiteral(R"(\bclass (frm\w+)\b[^;{]*:\s*public\b)"));
-    std::set<QString> found;
-    QDirIterator it(QStringLiteral(TIKKELI_SOURCE_DIR "/src"), {QStringLiteral("*.h")}, QDir::Files,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        QFile f(it.next());
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-        const QString text = QString::fromUtf8(f.readAll());
-        for (auto m = windowClass.globalMatch(text); m.hasNext();)
-            found.insert(m.next().captured(1));
-    }
+    const std::set<QString> found = test::ClassesInSources(
+        QRegularExpression(QStringLiteral(R"(\bclass (frm\w+)\b[^;{]*:\s*public\b)")));
     ASSERT_GT(found.size(), 40u);
     for (const QString& name : found)
         EXPECT_TRUE(listed.count(name)) << name.toStdString() << " is neither in the table nor listed";
