@@ -8,8 +8,7 @@
 #include "app/ui/frmMain.h"
 #include "ui/FullGlyphStyle.h"
 #include "ui/FullGlyphTextBoxes.h"
-#include "ui/OptionGroupKeys.h"
-#include "ui/ReopenedDialogFocus.h"
+#include "ui/KeyboardRules.h"
 #include "ui/ScreenFit.h"
 
 #include <QApplication>
@@ -35,8 +34,7 @@ int main(int argc, char** argv)
     QApplication::setStyle(new tikkeli::FullGlyphStyle(QApplication::style()->name()));
     tikkeli::FullGlyphTextBoxes::install();
     // The keyboard reaches every choice as the mouse does, in every window and dialog.
-    tikkeli::InstallOptionGroupKeys();
-    tikkeli::InstallReopenedDialogFocus();
+    tikkeli::InstallKeyboardRules();
     // The club's numbers and dates are Finnish whatever the desktop's language.
     QLocale::setDefault(QLocale(QLocale::Finnish, QLocale::Finland));
     // Qt's own dialogs (file choosers, printer setup, standard buttons) in Finnish too.

@@ -4,6 +4,7 @@
 
 #include "app/EuroConversion.h"
 #include "base/Prompter.h"
+#include "db/ClubChanges.h"
 #include "db/Database.h"
 #include "db/DatabaseFiles.h"
 #include "db/DbError.h"
@@ -129,6 +130,8 @@ QString MaintenanceCommands::runServiceCommand(Database& db, const QString& comm
         for (const QStringList* group : c.groups) {
             for (const QString& table : *group)
                 db.execute(QStringLiteral("DELETE FROM ") + table);
+            if (group == &DeleteMembers)
+                ClubChanges::announce(db, ClubChanges::Kind::Members);
         }
         tx.commit();
         return QString::fromUtf8(c.done);
@@ -170,6 +173,7 @@ void MaintenanceCommands::sqlStatement()
         Database db = openIdle();
         if (returnsRows(db, *sql))
             throw DbException(SelectNotExecutable, QStringLiteral("Valintakyselyä ei voi suorittaa."));
+        const int changesBefore = sqlite3_total_changes(db.handle());
         db.execute(*sql);
         // A BEGIN on its own would leave every later change of every window uncommitted.
         if (db.inTransaction()) {
@@ -177,6 +181,9 @@ void MaintenanceCommands::sqlStatement()
             throw DbException(DbErr::TransactionOpen,
                               QStringLiteral("Tapahtuman aloittavaa lausetta ei voi suorittaa yksinään."));
         }
+        // The typed statement may have written any member's row.
+        if (sqlite3_total_changes(db.handle()) != changesBefore)
+            ClubChanges::announce(db, ClubChanges::Kind::Members);
         db.close();
         ShowInfo(QStringLiteral("SQL-lause suoritettu."));
     } catch (const DbException& e) {

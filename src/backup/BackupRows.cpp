@@ -1,5 +1,6 @@
 #include "backup/BackupRows.h"
 
+#include "db/ClubChanges.h"
 #include "db/Database.h"
 #include "db/Recordset.h"
 #include "db/Transaction.h"
@@ -53,6 +54,8 @@ long long DeleteBackupRows(Database& db)
     for (const QString& table : marked) {
         db.execute(QStringLiteral("DELETE * FROM ") + table + QStringLiteral(" WHERE BackupRow = True"));
         removed += db.rowsAffected();
+        if (table == QLatin1String("jr"))
+            ClubChanges::announce(db, ClubChanges::Kind::Members);
     }
     tx.commit();
     return removed;

@@ -318,9 +318,11 @@ void FolderBackup::restore()
         request.folder = QFileInfo(target).absolutePath();
         request.fileName = QFileInfo(target).fileName();
 
+        // Enter keeps the file: the default is "Ei".
         if (QFileInfo::exists(target)
-            && !AskYesNo(QStringLiteral("Tiedosto on jo olemassa, korvataanko varmuuskopiolla?"), MsgIcon::Question,
-                         s.ProgramTitle))
+            && prompter.message(QStringLiteral("Tiedosto on jo olemassa, korvataanko varmuuskopiolla?"), MsgIcon::Question,
+                                MsgButtons::YesNoDefaultNo, s.ProgramTitle)
+                   != MsgResult::Yes)
             continue;
         overDatabaseInUse = isSameFile(target, s.DatabasePath) || ConnectionRegistry::isOpen(target);
         if (overDatabaseInUse) {

@@ -9,18 +9,7 @@ namespace {
 
 class SilentPrompter : public Prompter {
 public:
-    MsgResult message(const QString&, MsgIcon, MsgButtons buttons, const QString&) override
-    {
-        switch (buttons) {
-        case MsgButtons::Ok: return MsgResult::Ok;
-        case MsgButtons::OkCancel:
-        case MsgButtons::YesNoCancel:
-        case MsgButtons::YesNoCancelDefaultCancel: return MsgResult::Cancel;
-        case MsgButtons::YesNo:
-        case MsgButtons::YesNoDefaultNo: return MsgResult::No;
-        }
-        return MsgResult::Cancel;
-    }
+    MsgResult message(const QString&, MsgIcon, MsgButtons buttons, const QString&) override { return ClosedAnswer(buttons); }
     std::optional<QString> input(const QString&, const QString&, const QString&) override { return std::nullopt; }
     std::optional<QString> openFile(const FileDialogRequest&) override { return std::nullopt; }
     std::optional<QString> saveFile(const FileDialogRequest&) override { return std::nullopt; }
@@ -32,6 +21,20 @@ SilentPrompter g_silent;
 Prompter* g_current = nullptr;
 
 } // namespace
+
+MsgResult ClosedAnswer(MsgButtons buttons)
+{
+    switch (buttons) {
+    case MsgButtons::Ok: return MsgResult::Ok;
+    case MsgButtons::OkCancel:
+    case MsgButtons::YesNoCancel:
+    case MsgButtons::YesNoCancelDefaultCancel:
+    case MsgButtons::YesNoCloseCancels: return MsgResult::Cancel;
+    case MsgButtons::YesNo:
+    case MsgButtons::YesNoDefaultNo: return MsgResult::No;
+    }
+    return MsgResult::Cancel;
+}
 
 Prompter& Prompter::instance()
 {
@@ -76,6 +79,18 @@ void ShowWarning(const QString& text)
 bool AskYesNo(const QString& text, MsgIcon icon, const QString& title)
 {
     return Prompter::instance().message(text, icon, MsgButtons::YesNo, title) == MsgResult::Yes;
+}
+
+QString NamingRecord(const QString& question, const QStringList& record)
+{
+    QStringList parts;
+    for (const QString& part : record) {
+        if (!part.trimmed().isEmpty())
+            parts << part.trimmed();
+    }
+    if (parts.isEmpty())
+        return question;
+    return question + QStringLiteral("\r\n\r\n") + parts.join(QStringLiteral(", "));
 }
 
 } // namespace tikkeli

@@ -10,8 +10,14 @@ namespace tikkeli {
 enum class MsgIcon { None, Information, Warning, Critical, Question };
 // YesNoDefaultNo: a question whose Yes loses something (typed work); Enter answers No.
 // YesNoCancelDefaultCancel: a question put in the way of a command (a close), which Enter calls off.
-enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel, YesNoDefaultNo, YesNoCancelDefaultCancel };
+// YesNoCloseCancels: Yes and No, Yes the default, for a question whose No drops the user's work:
+// Escape and the title bar's close answer Cancel, "go back", never No.
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel, YesNoDefaultNo, YesNoCancelDefaultCancel, YesNoCloseCancels };
 enum class MsgResult { Ok, Cancel, Yes, No };
+
+// What a message box answers when the user presses Escape or closes it with the title bar's close:
+// Cancel where the box can call a command off, else its safe answer (No, or OK for a plain box).
+MsgResult ClosedAnswer(MsgButtons buttons);
 
 struct FileDialogRequest {
     QString title;
@@ -63,5 +69,9 @@ void ShowInfo(const QString& text);
 void ShowWarning(const QString& text);
 // Yes/No question with the question icon and the program title; true for Yes.
 bool AskYesNo(const QString& text, MsgIcon icon = MsgIcon::Question, const QString& title = {});
+
+// A delete question that names the record it deletes as the window shows it, after an empty line:
+// the parts of the record that are not empty, joined by commas. With no part, the question alone.
+QString NamingRecord(const QString& question, const QStringList& record);
 
 } // namespace tikkeli

@@ -23,6 +23,11 @@ void ScriptedPrompter::answer(MsgResult r)
     m_answers.push_back(r);
 }
 
+void ScriptedPrompter::answerClosed()
+{
+    m_answers.push_back(std::nullopt);
+}
+
 void ScriptedPrompter::answerText(std::optional<QString> text)
 {
     m_texts.push_back(TextAnswer{text.has_value(), text.value_or(QString())});
@@ -63,11 +68,11 @@ MsgResult ScriptedPrompter::message(const QString& text, MsgIcon icon, MsgButton
         return MsgResult::Ok;
     if (m_answers.empty()) {
         ++m_unexpected;
-        return buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoDefaultNo ? MsgResult::No : MsgResult::Cancel;
+        return ClosedAnswer(buttons);
     }
-    MsgResult r = m_answers.front();
+    const std::optional<MsgResult> r = m_answers.front();
     m_answers.pop_front();
-    return r;
+    return r.value_or(ClosedAnswer(buttons));
 }
 
 std::optional<QString> ScriptedPrompter::nextText(Kind kind, const QString& text, const FileDialogRequest& request)

@@ -35,6 +35,9 @@ public:
     void answer(MsgResult r);
     void answerYes() { answer(MsgResult::Yes); }
     void answerNo() { answer(MsgResult::No); }
+    // The user presses Escape or closes the box: the question gets what a real box gives then
+    // (ClosedAnswer of its buttons).
+    void answerClosed();
     // ... by input boxes and file dialogs (nullopt = cancel).
     void answerText(std::optional<QString> text);
     // Called for every message as it is shown, e.g. to act while a box is "open".
@@ -57,7 +60,7 @@ public:
 private:
     std::optional<QString> nextText(Kind kind, const QString& text, const FileDialogRequest& request);
 
-    std::deque<MsgResult> m_answers;
+    std::deque<std::optional<MsgResult>> m_answers; // nullopt: closed
     struct TextAnswer {
         bool given;
         QString text;

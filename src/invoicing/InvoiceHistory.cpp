@@ -1,5 +1,6 @@
 #include "invoicing/InvoiceHistory.h"
 
+#include "db/ClubChanges.h"
 #include "db/Transaction.h"
 #include "invoicing/InvoiceNumbering.h"
 #include "base/SharedState.h"
@@ -84,6 +85,7 @@ int InvoiceHistory::DeleteAll(Database& db)
     const bool reached = RunReachedMembers(db);
     db.execute(QStringLiteral("UPDATE jr SET jrJasenmaksu = True WHERE jrID IN"
                               " (SELECT jmjrID FROM jm WHERE jmJasMak = True AND jmjrJasenmaksu = True)"));
+    ClubChanges::announce(db, ClubChanges::Kind::Members);
     db.execute(QStringLiteral("DELETE FROM jmRivi WHERE jmRjmID IN (SELECT jmID FROM jm)"));
     db.execute(QStringLiteral("DELETE FROM jm"));
     // An interrupted run of an earlier version can leave the counter short of its invoices: the

@@ -2,6 +2,7 @@
 
 #include "base/NullConversions.h"
 #include "base/Prompter.h"
+#include "db/ClubChanges.h"
 #include "db/DbError.h"
 #include "db/Recordset.h"
 #include "db/Transaction.h"
@@ -27,6 +28,7 @@ std::optional<qint64> InvoicePayments::FindHistoryByReference(Database& db, cons
 void InvoicePayments::SetMemberFeePaid(Database& db, qint64 memberId)
 {
     db.execute(QStringLiteral("UPDATE jr SET jrJasenmaksu = True WHERE jrID = ?"), {Value(memberId)});
+    ClubChanges::announce(db, ClubChanges::Kind::Members);
 }
 
 bool InvoicePayments::MarkReminderPaid(Database& db, qint64 historyId)

@@ -1,6 +1,7 @@
 #include "invoicing/InvoiceRun.h"
 
 #include "base/NullConversions.h"
+#include "db/ClubChanges.h"
 #include "db/DbError.h"
 #include "db/Recordset.h"
 #include "db/Transaction.h"
@@ -206,8 +207,10 @@ InvoiceRunResult InvoiceRun::run(const InvoiceRunRequest& r, const Progress& pro
             if (row.ticked)
                 InvoiceRecords::CreateInvoiceRow(m_db, member.id, invoiceId, runTextId, invoiceDate,
                                                  InvoiceInput::parseMoney(row.price), row.text);
-        if (r.feeInvoice)
+        if (r.feeInvoice) {
             m_db.execute(QStringLiteral("UPDATE jr SET jrJasenmaksu = False WHERE jrID = ?"), {Value(member.id)});
+            ClubChanges::announce(m_db, ClubChanges::Kind::Members);
+        }
         if (counter == std::numeric_limits<qint32>::max())
             throw DbException(DbErr::Overflow, QStringLiteral("Ylivuoto"));
         ++counter;

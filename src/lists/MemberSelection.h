@@ -33,7 +33,8 @@ class MemberSelection {
 public:
     // Writes jrMukaan (and clears jrMukaan2) for every member in one transaction. Returns the
     // number of members selected. A failing statement throws the database's error and leaves the
-    // previous flags as they were.
+    // previous flags as they were. The marks are the outputs' own: no window shows them, so they
+    // are announced to nobody (the member window would read its set and tree again at each list).
     static int Mark(Database& db, const MemberCriteria& criteria);
     // Marks the members and hands the database to read while the marks stand, both in one
     // transaction: the invoice run writes the same flag, so no other run's marks slip in between.

@@ -30,7 +30,12 @@ MapTool::Outcome DrawingTool::release(Qt::MouseButton button, QPointF)
         o.message = QStringLiteral("Tilan rajaan tarvitaan vähintään kolme pistettä. Pisteitä ei tallennettu.");
         return o;
     }
-    return m_questions.keepBoundary(false) == Questions::Keep::Store ? store() : o;
+    switch (m_questions.keepBoundary(false)) {
+    case Questions::Keep::Store: return store();
+    case Questions::Keep::Drop: return o;
+    case Questions::Keep::GoOn: break;
+    }
+    return {};
 }
 
 MapTool::Outcome DrawingTool::cancel()

@@ -13,7 +13,7 @@ namespace tikkeli {
 // one transaction; "Ei" or a failure store nothing and remove nothing. Nothing of a drawing is ever
 // stored half-way, so two programs drawing the same estate cannot mix their corners, and a program
 // stopped mid-drawing leaves nothing behind. Interrupted (Escape, the window closing), a drawing
-// with corners asks first, and the user may go on drawing.
+// with corners asks first; there, and at the right click's question, the user may go on drawing.
 class DrawingTool : public MapTool {
 public:
     static constexpr int kMinimumPoints = 3;
@@ -21,9 +21,9 @@ public:
     // The questions the drawing puts to the user; the window asks them.
     struct Questions {
         enum class Keep { Store, Drop, GoOn };
-        // Whether to store the boundary drawn; GoOn is offered only when the drawing was
-        // interrupted (the right click has ended it already).
-        std::function<Keep(bool mayGoOn)> keepBoundary;
+        // Whether to store the boundary drawn. Interrupted, the drawing offers going on as an
+        // answer of its own; at the right click it is what calling the question off means.
+        std::function<Keep(bool interrupted)> keepBoundary;
         // An interrupted drawing of too few corners to store: whether to stop drawing.
         std::function<bool()> stopDrawing;
         // Another boundary was stored for the estate since the drawing began: whether to replace it.

@@ -1,6 +1,7 @@
 #include "members/MemberInvoices.h"
 
 #include "base/NullConversions.h"
+#include "db/ClubChanges.h"
 #include "db/Recordset.h"
 #include "db/Transaction.h"
 
@@ -62,8 +63,10 @@ MemberInvoices::MarkOutcome MemberInvoices::markPaid(Database& db, qint32 invoic
     const qint32 memberId = NullToLong(rs.field(2));
     if (NullToBoolean(rs.field(3))) {
         db.execute(QStringLiteral("UPDATE jr SET jrJasenmaksu = 1 WHERE jrID = ?"), {memberId});
-        if (db.rowsAffected() > 0)
+        if (db.rowsAffected() > 0) {
             out.feePaidMemberId = memberId;
+            ClubChanges::announce(db, ClubChanges::Kind::Members);
+        }
     }
     db.execute(QStringLiteral("UPDATE jmhist SET jmhjmMaksettu = 1 WHERE jmhID = ?"), {out.invoiceId});
     if (!runInvoiceId.isNull())

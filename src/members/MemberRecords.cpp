@@ -1,9 +1,11 @@
 #include "members/MemberRecords.h"
 
+#include "db/ClubChanges.h"
 #include "db/Transaction.h"
 #include "settings/DatabaseSettingsStore.h"
 #include "base/SharedState.h"
 
+#include <QScopedValueRollback>
 #include <limits>
 
 namespace tikkeli {
@@ -97,7 +99,9 @@ void MemberRecords::write()
                 throw DbException(DbErr::DuplicateKey, QStringLiteral("Jäsennumero on jo toisella jäsenellä."));
         }
     }
+    const QScopedValueRollback busy(m_writing, true);
     m_rs.update();
+    ClubChanges::announce(m_db, ClubChanges::Kind::Members);
     m_rs.setBookmark(m_rs.lastModified());
 }
 
@@ -107,9 +111,11 @@ void MemberRecords::deleteCurrent()
     if (id == 0)
         return;
     {
+        const QScopedValueRollback busy(m_writing, true);
         Transaction t(m_db);
         m_db.execute(QStringLiteral("DELETE FROM pt WHERE ptjrID = ?"), {Value(id)});
         m_db.execute(QStringLiteral("DELETE FROM jr WHERE jrID = ?"), {Value(id)});
+        ClubChanges::announce(m_db, ClubChanges::Kind::Members);
         t.commit();
     }
     refresh();

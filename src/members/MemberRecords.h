@@ -40,6 +40,9 @@ public:
     // Deletes the current member with its feature rows (pt) in one transaction, then refreshes.
     // The member's invoices stay.
     void deleteCurrent();
+    // Both writes announce the change of the members; while one runs, the window holding this
+    // control hears its own write, not a change made elsewhere.
+    bool writing() const { return m_writing; }
 
     // The member-number counter: the value the new member gets; the shared counter goes one on
     // and is stored under "Jasennro" at once. Throws DbException 6 when the counter would overflow.
@@ -48,6 +51,7 @@ public:
 private:
     Database m_db;
     Recordset m_rs;
+    bool m_writing = false;
 };
 
 } // namespace tikkeli

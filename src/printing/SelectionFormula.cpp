@@ -510,8 +510,12 @@ private:
         case Node::Kind::ToNumber: return QStringLiteral("CAST(%1 AS REAL)").arg(value(*n.kids[0]));
         case Node::Kind::ToText:
             if (n.decimals >= 0) {
+                // printf makes "0" of a Null: a missing value (a date with no day) would then match
+                // a pattern such as "*" or "0*". The value is emitted twice, its marks bound in order.
+                const QString tested = value(*n.kids[0]);
                 const QString format = bind(QStringLiteral("%.") + QString::number(n.decimals) + QLatin1Char('f'));
-                return QStringLiteral("printf(%1, %2)").arg(format, value(*n.kids[0]));
+                return QStringLiteral("(CASE WHEN %1 IS NULL THEN NULL ELSE printf(%2, %3) END)")
+                    .arg(tested, format, value(*n.kids[0]));
             }
             return QStringLiteral("CAST(%1 AS TEXT)").arg(value(*n.kids[0]));
         default: return QStringLiteral("(CASE WHEN %1 THEN 1 ELSE 0 END)").arg(condition(n));

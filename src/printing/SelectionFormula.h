@@ -12,6 +12,8 @@ namespace tikkeli {
 // parameters. The language: {table.field}, = <> < > <= >=, and/or/not, parentheses, numbers,
 // 'strings' and "strings", true/false, Date(y,m,d), Year(x), ToText(x[,decimals]), ToNumber(x),
 // x like "pattern" (* and ?; [*], [?] and [[] for the characters themselves), x in [a, b, ...].
+// A Null stays Null through Year, ToText and ToNumber: a field without a value matches no
+// comparison and no pattern.
 // Anything else is refused with ReportException 20515 before any SQL is built.
 class SelectionFormula {
 public:

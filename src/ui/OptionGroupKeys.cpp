@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QButtonGroup>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QPointer>
 #include <QRadioButton>
@@ -122,19 +123,67 @@ bool moveChoice(QRadioButton* focused, int step)
     return true;
 }
 
-// The focus stayed on an option that the program then unchose (another record shown): Tab goes
-// on from the group's choice, so it leaves the group instead of landing on the choice.
+// The group's usable chosen option when option is another one of its group; nullptr when the
+// focus may stay on option (it is the choice, or the group has no usable one).
+QRadioButton* choiceApartFrom(QRadioButton* option)
+{
+    if (option->isChecked())
+        return nullptr;
+    QRadioButton* chosen = chosenIn(OptionGroupOf(option));
+    return chosen && chosen != option && usable(chosen) ? chosen : nullptr;
+}
+
+// The focus stayed on an option that the program then unchose while the window did not let the
+// group hear of it: Tab goes on from the group's choice, so it leaves the group instead of
+// landing on the choice.
 bool tabFromTheChoice(QRadioButton* focused, const QKeyEvent* key)
 {
-    if (focused->isChecked())
-        return false;
-    QRadioButton* chosen = chosenIn(OptionGroupOf(focused));
-    if (!chosen || !usable(chosen))
+    QRadioButton* chosen = choiceApartFrom(focused);
+    if (!chosen)
         return false;
     chosen->setFocus(Qt::OtherFocusReason);
     QKeyEvent again(key->type(), key->key(), key->modifiers(), key->text(), key->isAutoRepeat(), key->count());
     QCoreApplication::sendEvent(chosen, &again);
     return true;
+}
+
+// The group's choice changed: Tab goes to the new choice, and a focus left on an option no longer
+// chosen (another record shown, a choice the window refused) goes with the choice, so the ring
+// the user sees stays on the dot.
+void followChoice(QRadioButton* option)
+{
+    const QList<QRadioButton*> group = OptionGroupOf(option);
+    tabToChosen(group);
+    auto* focused = qobject_cast<QRadioButton*>(option->window()->focusWidget());
+    if (!focused || !group.contains(focused))
+        return;
+    if (QRadioButton* chosen = choiceApartFrom(focused))
+        chosen->setFocus(Qt::OtherFocusReason);
+}
+
+const char* const kFollows = "tikkeliFollowsChoice";
+
+void followChoicesOf(QRadioButton* option)
+{
+    if (option->property(kFollows).toBool())
+        return;
+    option->setProperty(kFollows, true);
+    QObject::connect(option, &QAbstractButton::toggled, option, [option] { followChoice(option); });
+}
+
+// Keys with which Qt may move the focus along the tab order: Tab and Shift+Tab anywhere, and an
+// arrow on a button that belongs to no group (a check box steps to its neighbours with them).
+bool movesAlongTabOrder(const QWidget* widget, const QKeyEvent* key)
+{
+    switch (key->key()) {
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab: return true;
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down: return qobject_cast<const QAbstractButton*>(widget) != nullptr;
+    default: return false;
+    }
 }
 
 class OptionGroupFilter : public QObject {
@@ -143,25 +192,59 @@ public:
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::KeyPress) {
+        switch (event->type()) {
+        case QEvent::KeyPress: {
             auto* widget = qobject_cast<QWidget*>(watched);
             if (!widget)
                 return false;
             const auto* key = static_cast<QKeyEvent*>(event);
             auto* option = qobject_cast<QRadioButton*>(widget);
-            // Before the window looks for the next control that takes Tab.
-            if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+            if (movesAlongTabOrder(widget, key)) {
+                // Before the window looks for the next control that takes Tab. An open list
+                // hands its keys to its box, whose window is the one to look in.
                 TabToChosenOptions(widget->window());
-                return option && tabFromTheChoice(option, key);
+                if (QWidget* focus = QApplication::focusWidget(); focus && focus->window() != widget->window())
+                    TabToChosenOptions(focus->window());
+                if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
+                    return option && tabFromTheChoice(option, key);
             }
             const int step = option ? arrowStep(key) : 0;
             return step != 0 && moveChoice(option, step);
         }
-        // A window opening gives its first focus the way Tab goes.
-        if (event->type() == QEvent::Show)
+        case QEvent::Polish:
+            if (auto* option = qobject_cast<QRadioButton*>(watched))
+                followChoicesOf(option);
+            return false;
+        case QEvent::FocusIn:
+            // Whichever way the focus came into a group but a click (which chooses the option
+            // it lands on), it comes to the group's choice.
+            if (auto* option = qobject_cast<QRadioButton*>(watched);
+                option && static_cast<QFocusEvent*>(event)->reason() != Qt::MouseFocusReason)
+                if (QRadioButton* chosen = choiceApartFrom(option)) {
+                    chosen->setFocus(static_cast<QFocusEvent*>(event)->reason());
+                    return true;
+                }
+            return false;
+        case QEvent::MouseButtonRelease:
+            // A press on an option let go outside it chooses nothing: the focus it took goes back
+            // to the choice once the button has had the release.
+            if (auto* option = qobject_cast<QRadioButton*>(watched))
+                QMetaObject::invokeMethod(
+                    option,
+                    [option] {
+                        if (option->hasFocus())
+                            if (QRadioButton* chosen = choiceApartFrom(option))
+                                chosen->setFocus(Qt::OtherFocusReason);
+                    },
+                    Qt::QueuedConnection);
+            return false;
+        case QEvent::Show:
+            // A window opening gives its first focus the way Tab goes.
             if (auto* widget = qobject_cast<QWidget*>(watched); widget && widget->isWindow())
                 TabToChosenOptions(widget);
-        return false;
+            return false;
+        default: return false;
+        }
     }
 };
 

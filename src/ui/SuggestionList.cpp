@@ -3,7 +3,9 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QCompleter>
+#include <QCoreApplication>
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QStringListModel>
 
@@ -22,12 +24,18 @@ SuggestionList::SuggestionList(QComboBox* box)
     // The list follows the text as the handlers connected before it leave it (a window may empty
     // the box when there is nothing to type in).
     connect(box->lineEdit(), &QLineEdit::textEdited, this, &SuggestionList::follow);
-    connect(m_completer, qOverload<const QString&>(&QCompleter::activated), this, [this](const QString& item) {
-        m_box->setEditText(item);
-        emit chosen(item);
-    });
+    connect(m_completer, qOverload<const QString&>(&QCompleter::activated), this, &SuggestionList::take);
     // The focus is the box's own, its line edit only stands in it: the box sees it go.
     box->installEventFilter(this);
+    // The list's own filter passes Tab to the box before it looks at the item highlighted; this
+    // one, installed after it, sees the key first.
+    m_completer->popup()->installEventFilter(this);
+}
+
+void SuggestionList::take(const QString& item)
+{
+    m_box->setEditText(item);
+    emit chosen(item);
 }
 
 void SuggestionList::setItems(const QStringList& items)
@@ -60,6 +68,17 @@ void SuggestionList::follow()
 
 bool SuggestionList::eventFilter(QObject* watched, QEvent* event)
 {
+    // Tab with an item highlighted takes it, as Enter does, and goes on from the box; with none
+    // highlighted the typed text stays.
+    QAbstractItemView* popup = m_completer->popup();
+    if (watched == popup && event->type() == QEvent::KeyPress && popup->isVisible()
+        && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Tab && popup->currentIndex().isValid()) {
+        const QString item = popup->currentIndex().data(m_completer->completionRole()).toString();
+        close();
+        take(item);
+        QCoreApplication::sendEvent(m_box->lineEdit(), event);
+        return true;
+    }
     // The list opening takes the focus for a moment (PopupFocusReason); any other loss is the box's.
     if (watched == m_box && event->type() == QEvent::FocusOut
         && static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)

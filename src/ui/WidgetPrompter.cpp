@@ -58,9 +58,16 @@ MsgResult WidgetPrompter::message(const QString& text, MsgIcon icon, MsgButtons 
         set = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
         defaultButton = QMessageBox::Cancel;
         break;
+    case MsgButtons::YesNoCloseCancels:
+        // A Cancel button unseen: the box takes it for Escape and its close, and No is only No.
+        set = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        defaultButton = QMessageBox::Yes;
+        break;
     }
     box.setStandardButtons(set);
     box.setDefaultButton(defaultButton);
+    if (buttons == MsgButtons::YesNoCloseCancels)
+        box.button(QMessageBox::Cancel)->hide();
     // Finnish captions whatever translations Qt finds on the machine.
     if (auto* b = box.button(QMessageBox::Yes))
         b->setText(QStringLiteral("&Kyllä"));
@@ -77,11 +84,7 @@ MsgResult WidgetPrompter::message(const QString& text, MsgIcon icon, MsgButtons 
     case QMessageBox::Yes: return MsgResult::Yes;
     case QMessageBox::No: return MsgResult::No;
     case QMessageBox::Ok: return MsgResult::Ok;
-    default:
-        // Escape or the close box: the safe answer of the buttons shown.
-        return buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoDefaultNo
-                   ? MsgResult::No
-                   : (buttons == MsgButtons::Ok ? MsgResult::Ok : MsgResult::Cancel);
+    default: return ClosedAnswer(buttons);
     }
 }
 

@@ -1,6 +1,8 @@
 // Option groups by keyboard alone in the windows that show records: after another record is shown
 // (and in a freshly opened window), Tab and Shift+Tab land on the record's chosen option, each arrow
-// moves the choice from there, and what is stored is what the user saw chosen.
+// moves the choice from there, and what is stored is what the user saw chosen. A record shown by
+// any road while the focus is in a group takes the focus to its choice, so the ring the user sees
+// is where the arrow goes from.
 #include "base/ScriptedPrompter.h"
 #include "catch/ui/frmSaalisilmoitus.h"
 #include "contracts/ui/frmVuokra.h"
@@ -12,6 +14,7 @@
 #include "../contracts/ContractTestDb.h"
 
 #include <QAbstractItemView>
+#include <QAction>
 #include <QApplication>
 #include <QRadioButton>
 #include <QTest>
@@ -31,6 +34,8 @@ struct RecordWindow {
     std::function<QWidget*()> make;
     const char* list;                                                   // where the user picks a record
     std::function<bool(const QModelIndex&, qint64, const QString&)> is; // the record's entry there
+    const char* table;                                                  // the records' table
+    std::function<void(qint64)> searchFinds = nullptr;                  // the search (F6) finds this record
 };
 
 QString templateText(const QString& name)
@@ -53,28 +58,32 @@ const std::map<std::string, RecordWindow>& windows()
           [] { return new frmVuokra; }, "tvwNimet",
           [](const QModelIndex& i, qint64 id, const QString&) {
               return i.data(Qt::UserRole).toString() == QString::number(id) + QStringLiteral("ID");
-          }}},
+          },
+          "vs", [](qint64 id) { frmVuokra::SearchDialog = [id](frmVuokra&) { return id; }; }}},
         {"frmPiirre",
          {[](Database& db, const QString& name) {
               db.execute(QStringLiteral("INSERT INTO pi (piNimi, piType) VALUES (?, 1)"), {Value(name)});
               return db.lastInsertId();
           },
-          [] { return new frmPiirre; }, "tvwPiirteet", text}},
+          [] { return new frmPiirre; }, "tvwPiirteet", text, "pi"}},
         {"frmRaportinMuokkaus",
          {[](Database& db, const QString& name) {
               db.execute(QStringLiteral("INSERT INTO rp (rpDef) VALUES (?)"), {Value(templateText(name))});
               return db.lastInsertId();
           },
-          [] { return new frmRaportinMuokkaus; }, "lstRaps", text}},
+          [] { return new frmRaportinMuokkaus; }, "lstRaps", text, "rp"}},
         {"frmSaalisilmoitus",
-         {[](Database& db, const QString&) {
-              db.execute(QStringLiteral("INSERT INTO si (siLaji, siPvm) VALUES ('Hirvi', ?)"), {Value(QDate(2026, 10, 3))});
+         {[](Database& db, const QString& name) {
+              // A's catch before B's.
+              const QDate day(2026, 10, name.startsWith(QLatin1Char('A')) ? 3 : 4);
+              db.execute(QStringLiteral("INSERT INTO si (siLaji, siPvm) VALUES ('Hirvi', ?)"), {Value(day)});
               return db.lastInsertId();
           },
           [] { return new frmSaalisilmoitus; }, "tvwSaaliit",
           [](const QModelIndex& i, qint64 id, const QString&) {
               return i.data(Qt::UserRole).toString() == RecordCatalogue::treeKey(id);
-          }}},
+          },
+          "si"}},
     };
     return all;
 }
@@ -176,7 +185,114 @@ std::string enter(QWidget& w, const Group& g, const char* chosen, bool backwards
     return QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString() : std::string();
 }
 
+// How a window comes to show another record while the focus is in one of its groups: from record
+// A to B, from B to A, back to A's stored choice, or to a new record.
+struct Road {
+    const char* name;
+    enum Shows { AToB, BToA, PeruOnA, New } shows;
+    QKeySequence key; // the command's key; none for a pick in the list
+};
+
+const Road kRoads[] = {
+    {"a pick in the list", Road::AToB, {}},
+    {"search", Road::AToB, QKeySequence(Qt::Key_F6)},
+    {"next", Road::AToB, QKeySequence(Qt::CTRL | Qt::Key_D)},
+    {"last", Road::AToB, QKeySequence(Qt::CTRL | Qt::Key_F)},
+    {"previous", Road::BToA, QKeySequence(Qt::CTRL | Qt::Key_S)},
+    {"first", Road::BToA, QKeySequence(Qt::CTRL | Qt::Key_A)},
+    {"Peru", Road::PeruOnA, QKeySequence(Qt::CTRL | Qt::Key_Z)},
+    {"new", Road::New, QKeySequence(Qt::Key_F2)},
+};
+
+bool hasCommand(QWidget& w, const QKeySequence& key)
+{
+    const auto actions = w.findChildren<QAction*>();
+    return std::any_of(actions.begin(), actions.end(), [&](const QAction* a) { return a->shortcut() == key; });
+}
+
+void press(const QKeySequence& key)
+{
+    const QKeyCombination k = key[0];
+    QTest::keyClick(QApplication::focusWidget(), k.key(), k.keyboardModifiers());
+}
+
 } // namespace
+
+TEST(OptionGroupRecords, EveryRoadToAnotherRecordTakesTheFocusToItsChoiceAndTheArrowGoesOnFromThere)
+{
+    test::ContractTestDb t;
+    ScriptedPrompter prompter;
+    const std::pair<Qt::Key, int> arrows[] = {{Qt::Key_Right, 1}, {Qt::Key_Down, 1}, {Qt::Key_Left, -1}, {Qt::Key_Up, -1}};
+    int round = 0;
+    for (const Group& g : groups()) {
+        const RecordWindow& kind = windows().at(g.window);
+        const int n = int(g.options.size());
+        for (const Road& road : kRoads) {
+            SCOPED_TRACE(std::string(g.options[0].first) + ", " + road.name);
+            const auto [key, step] = arrows[round % 4];
+            // Only A and B, A first in every order, A with its last option chosen, B with the one before.
+            t.db.execute(QStringLiteral("DELETE FROM %1").arg(QLatin1String(kind.table)));
+            const QString a = QStringLiteral("A%1").arg(round), b = QStringLiteral("B%1").arg(round++);
+            const qint64 idA = kind.add(t.db, a), idB = kind.add(t.db, b);
+            g.write(t.db, idA, g.options[std::size_t(n - 1)].second);
+            g.write(t.db, idB, g.options[std::size_t(n - 2)].second);
+            std::unique_ptr<QWidget> w(kind.make());
+            if (!road.key.isEmpty() && !hasCommand(*w, road.key))
+                continue;
+            if (road.key == QKeySequence(Qt::Key_F6)) {
+                if (!kind.searchFinds)
+                    continue;
+                kind.searchFinds(idB);
+            }
+            w->show();
+            w->activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+
+            // The focus in the group, on the first record's choice.
+            const bool fromB = road.shows == Road::BToA;
+            const char* startOption = g.options[std::size_t(fromB ? n - 2 : n - 1)].first;
+            pick(*w, kind, fromB ? idB : idA, fromB ? b : a);
+            ASSERT_EQ(enter(*w, g, startOption, false), startOption);
+            if (road.shows == Road::PeruOnA)
+                press(QKeySequence(step > 0 ? Qt::Key_Left : Qt::Key_Right)); // a choice not stored
+            if (road.key.isEmpty())
+                pick(*w, kind, idB, b);
+            else
+                press(road.key);
+
+            // The focus on the shown choice. Where it left the group (to the list clicked, to a new
+            // record's first box), Tab brings it back.
+            const auto focusedOption = [&] {
+                const QWidget* f = QApplication::focusWidget();
+                return std::find_if(g.options.begin(), g.options.end(),
+                                    [&](const auto& o) { return f && f->objectName() == o.first; });
+            };
+            const auto chosen = std::find_if(g.options.begin(), g.options.end(), [&](const auto& o) {
+                return test::Control<QRadioButton>(*w, o.first)->isChecked();
+            });
+            if (focusedOption() == g.options.end())
+                enter(*w, g, (chosen == g.options.end() ? g.options.begin() : chosen)->first, false);
+            const auto at = focusedOption();
+            ASSERT_NE(at, g.options.end());
+            if (chosen != g.options.end()) {
+                EXPECT_EQ(at->first, chosen->first) << "the focus apart from the choice";
+            }
+            // The arrow goes on from where the user sees the focus, and that is stored (a new
+            // record, which some windows store only with more typed, is seen chosen).
+            const auto& expected = g.options[std::size_t((at - g.options.begin() + step + n) % n)];
+            QTest::keyClick(QApplication::focusWidget(), key);
+            EXPECT_TRUE(test::Control<QRadioButton>(*w, expected.first)->isChecked())
+                << "after " << at->first << " key " << key;
+            if (road.shows == Road::New)
+                continue;
+            press(QKeySequence(Qt::Key_F3));
+            EXPECT_EQ(g.read(t.db, road.shows == Road::AToB ? idB : idA), expected.second)
+                << "stored " << expected.first << " after " << at->first << " key " << key;
+        }
+    }
+    frmVuokra::SearchDialog = nullptr;
+    EXPECT_TRUE(prompter.messageTexts().isEmpty()) << prompter.messageTexts().join('|').toStdString();
+}
 
 TEST(OptionGroupRecords, TabLandsOnTheShownRecordsChoiceAndEachArrowStoresItsNeighbour)
 {

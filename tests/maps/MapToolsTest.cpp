@@ -123,7 +123,7 @@ TEST(DrawingTool, AsksThroughTheWindowAndAnInterruptedDrawingMayGoOn)
         bool interrupted;
         Keep keep;                     // the answer to the storing question
         bool stop;                     // the answer to the stopping question
-        std::optional<bool> keepAsked; // asked with the choice of going on
+        std::optional<bool> keepAsked; // asked as interrupted
         bool stopAsked;
         bool ended;
         int rows;
@@ -131,6 +131,7 @@ TEST(DrawingTool, AsksThroughTheWindowAndAnInterruptedDrawingMayGoOn)
     } const cases[] = {
         {"right click, stored", 3, false, Keep::Store, false, false, false, true, 3, {}},
         {"right click, dropped", 4, false, Keep::Drop, false, false, false, true, 0, {}},
+        {"right click, going back to the drawing", 3, false, Keep::GoOn, false, false, false, false, 0, {}},
         {"right click, two corners", 2, false, Keep::Store, false, std::nullopt, false, true, 0,
          QStringLiteral("Tilan rajaan tarvitaan vähintään kolme pistettä. Pisteitä ei tallennettu.")},
         {"interrupted, stored", 3, true, Keep::Store, false, true, false, true, 3, {}},
@@ -148,8 +149,8 @@ TEST(DrawingTool, AsksThroughTheWindowAndAnInterruptedDrawingMayGoOn)
         std::optional<bool> keepAsked;
         bool stopAsked = false;
         DrawingTool::Questions q;
-        q.keepBoundary = [&](bool mayGoOn) {
-            keepAsked = mayGoOn;
+        q.keepBoundary = [&](bool interrupted) {
+            keepAsked = interrupted;
             return c.keep;
         };
         q.stopDrawing = [&] {

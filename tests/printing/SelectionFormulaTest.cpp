@@ -81,6 +81,11 @@ TEST_F(SelectionFormulaTest, EveryConstructSelectsTheRightRows)
         {"{vs.vsVastikeVuosiErapaiva} = Date(2024,3,15)", {1}},
         {"Year({vs.vsVastikeVuosiErapaiva}) = 2023", {4}},
         {"ToText(Year({vs.vsVastikeVuosiErapaiva}),0) like\"202*\"", {1, 4}},
+        // A missing date is no year, not year 0: it matches no pattern.
+        {"ToText(Year({vs.vsVastikeVuosiErapaiva}),0) like \"*\"", {1, 4}},
+        {"ToText(Year({vs.vsVastikeVuosiErapaiva}),0) like \"0*\"", {}},
+        {"not (ToText(Year({vs.vsVastikeVuosiErapaiva}),0) like \"0\")", {1, 4}},
+        {"ToText({vs.vsVastike},1) = '4.0'", {5}},
         {"ToNumber({vs.vsPostinumero}) > 100 and ToNumber({vs.vsPostinumero}) < 90100", {2, 3}},
         {"{mt.mtvsID} = {vs.vsID} and {mt.mtpiID} = 2", {1, 4}},
         {"{mt.mtvsID} = {vs.vsID} and {pi.piID} = {mt.mtpiID} and {pi.piNimi} = 'Jahtivuoro'", {2}},

@@ -1,4 +1,5 @@
 #include "base/FileFilters.h"
+#include "base/ScriptedPrompter.h"
 #include "support/TestFiles.h"
 #include "support/WhenModalShown.h"
 #include "ui/WidgetPrompter.h"
@@ -33,6 +34,41 @@ TEST(WidgetPrompter, AQuestionThatCallsACommandOffDefaultsToCancel)
             MsgResult::Cancel);
         captions.sort();
         EXPECT_EQ(captions, (QStringList{QStringLiteral("&Ei"), QStringLiteral("&Kyllä"), QStringLiteral("Peruuta")}));
+    }
+}
+
+// Escape and the title bar's close give a question's safe answer, the one a scripted "closed"
+// gives in tests. A question whose "Ei" drops work shows Kyllä and Ei alone, and goes back.
+TEST(WidgetPrompter, EscapeAndTheCloseGiveTheSafeAnswerAndGoBackWhereNoDropsWork)
+{
+    const struct {
+        MsgButtons buttons;
+        MsgResult closed;
+        int shown; // buttons the user sees
+    } cases[] = {
+        {MsgButtons::Ok, MsgResult::Ok, 1},
+        {MsgButtons::OkCancel, MsgResult::Cancel, 2},
+        {MsgButtons::YesNo, MsgResult::No, 2},
+        {MsgButtons::YesNoDefaultNo, MsgResult::No, 2},
+        {MsgButtons::YesNoCancel, MsgResult::Cancel, 3},
+        {MsgButtons::YesNoCancelDefaultCancel, MsgResult::Cancel, 3},
+        {MsgButtons::YesNoCloseCancels, MsgResult::Cancel, 2},
+    };
+    for (const auto& c : cases) {
+        for (const bool escape : {true, false}) {
+            SCOPED_TRACE(testing::Message() << int(c.buttons) << (escape ? " Escape" : " close"));
+            int shown = 0;
+            test::WhenModalShown<QMessageBox>([&](QMessageBox& box) {
+                for (QAbstractButton* b : box.buttons())
+                    shown += b->isVisible();
+                escape ? QTest::keyClick(&box, Qt::Key_Escape) : (void)box.close();
+            });
+            EXPECT_EQ(WidgetPrompter().message(QStringLiteral("Kysymys"), MsgIcon::None, c.buttons), c.closed);
+            EXPECT_EQ(shown, c.shown);
+            ScriptedPrompter scripted;
+            scripted.answerClosed();
+            EXPECT_EQ(scripted.message(QStringLiteral("Kysymys"), MsgIcon::None, c.buttons), c.closed);
+        }
     }
 }
 
@@ -83,4 +119,57 @@ TEST(WidgetPrompter, TheSaveDialogAddsTheSuffixBeforeItAsksAboutAnExistingFile)
         }
         EXPECT_EQ(ReadFileBytes(existing), QByteArray("vanha"));
     }
+}
+
+// The question before a file is replaced comes once per save (the file dialog asks nothing of its
+// own), and its default is "Ei": Enter keeps the file and opens the dialog again.
+TEST(WidgetPrompter, TheQuestionBeforeReplacingAFileIsAskedOnceAndEnterKeepsTheFile)
+{
+    QTemporaryDir dir;
+    const QString existing = dir.filePath(QStringLiteral("jasenet.pdf"));
+    WriteFileBytes(existing, "vanha");
+    FileDialogRequest request;
+    request.folder = dir.path();
+    request.filter = PdfFileFilter();
+    request.defaultSuffix = QStringLiteral("pdf");
+
+    // Counts every message box shown, a dialog's own included.
+    struct BoxCounter : QObject {
+        int shown = 0;
+        bool eventFilter(QObject* watched, QEvent* event) override
+        {
+            shown += event->type() == QEvent::Show && qobject_cast<QMessageBox*>(watched) != nullptr;
+            return false;
+        }
+    } boxes;
+    qApp->installEventFilter(&boxes);
+
+    for (const Qt::Key enter : {Qt::Key_Return, Qt::Key_Enter}) {
+        SCOPED_TRACE(enter);
+        boxes.shown = 0;
+        int dialogs = 0;
+        QString defaultCaption;
+        WhenModalShown<QFileDialog>([&](QFileDialog& d) {
+            ++dialogs;
+            WhenModalShown<QMessageBox>([&](QMessageBox& box) {
+                if (box.defaultButton())
+                    defaultCaption = box.defaultButton()->text();
+                WhenModalShown<QFileDialog>([&](QFileDialog& again) {
+                    ++dialogs;
+                    again.reject();
+                });
+                QTest::keyClick(&box, enter);
+            });
+            auto* name = d.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            ASSERT_NE(name, nullptr);
+            name->setText(QStringLiteral("jasenet"));
+            QTest::keyClick(name, Qt::Key_Return);
+        });
+        EXPECT_FALSE(WidgetPrompter().saveFile(request).has_value());
+        EXPECT_EQ(boxes.shown, 1);
+        EXPECT_EQ(defaultCaption.toStdString(), "&Ei");
+        EXPECT_EQ(dialogs, 2) << "Ei opens the dialog again";
+        EXPECT_EQ(ReadFileBytes(existing), QByteArray("vanha"));
+    }
+    qApp->removeEventFilter(&boxes);
 }

@@ -111,11 +111,13 @@ void frmBackupRestore::cPalauta_Click()
         return;
     }
     const QString target = BackupRestore::targetFor(source);
+    // Enter keeps the file: the default is "Ei".
     if (QFileInfo::exists(target)
-        && !AskYesNo(QStringLiteral("Palautus kirjoittaa yli olemassa olevan tiedoston, korvataanko tämä tiedosto "
-                                    "varmuuskopiolla?\n\n(")
-                         + QDir::toNativeSeparators(target) + QLatin1Char(')'),
-                     MsgIcon::Question, State().ProgramTitle))
+        && Prompter::instance().message(QStringLiteral("Palautus kirjoittaa yli olemassa olevan tiedoston, korvataanko "
+                                                       "tämä tiedosto varmuuskopiolla?\n\n(")
+                                            + QDir::toNativeSeparators(target) + QLatin1Char(')'),
+                                        MsgIcon::Question, MsgButtons::YesNoDefaultNo, State().ProgramTitle)
+               != MsgResult::Yes)
         return;
     // Putting a copy back over the database in use is the usual case: it is asked once more, and
     // the file it replaces stays beside it as a dated safety copy.

@@ -25,7 +25,7 @@ frmService::frmService(QWidget* parent) : QDialog(parent), m_ui(std::make_unique
     // A dialog's menu bar sits in its layout; the form file holds the actions.
     auto* menuBar = new QMenuBar(this);
     menuBar->setObjectName(QStringLiteral("menuBar"));
-    QMenu* mTiedosto = menuBar->addMenu(QStringLiteral("Tiedosto"));
+    QMenu* mTiedosto = menuBar->addMenu(QStringLiteral("&Tiedosto"));
     mTiedosto->setObjectName(QStringLiteral("mTiedosto"));
     mTiedosto->addAction(m_ui->mSend);
     mTiedosto->addSeparator();

@@ -489,7 +489,10 @@ void frmSaalisilmoitus::cPoista_Click()
         UpdateCaption();
         return;
     }
-    if (AskYesNo(QStringLiteral("Poistetaanko näytössä olevan saaliin tiedot?"), MsgIcon::Question, State().ProgramTitle)) {
+    const QString question = NamingRecord(
+        QStringLiteral("Poistetaanko näytössä olevan saaliin tiedot?"),
+        {ui->cmbLaji->currentText(), ui->tPvm->text(), ui->cmbPaikka->currentText(), ui->cmbKaataja->currentText()});
+    if (AskYesNo(question, MsgIcon::Question, State().ProgramTitle)) {
         ReportingErrors(QStringLiteral("Saaliin poisto ei onnistunut: "), [this] { m_list->deleteCurrent(); });
         ReportingErrors(QString(), [this] { BuildCatchTree(); });
         showCurrent();

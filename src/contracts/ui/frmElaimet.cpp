@@ -202,7 +202,8 @@ void frmElaimet::cPoista_Click()
 {
     if (!m_catalogue)
         return;
-    if (!AskYesNo(QStringLiteral("Poistetaanko näytössä oleva eläin?"), MsgIcon::Question, State().ProgramTitle)) {
+    if (!AskYesNo(NamingRecord(QStringLiteral("Poistetaanko näytössä oleva eläin?"), {ui->tNimi->text()}), MsgIcon::Question,
+                  State().ProgramTitle)) {
         UpdateAnimalCaption();
         return;
     }

@@ -293,6 +293,29 @@ void frmVuokra::Reposition()
     m_boxChanged.fill(false);
     loadEstates();
     ui->ominaisuudet->setOwner(Data1.database(), qint32(Data1.currentId()));
+    showInTree();
+}
+
+void frmVuokra::showInTree()
+{
+    // The tree highlights the contract on the card, so that the arrow keys browse on from it and
+    // no highlight stands on another contract than the one the commands act on. A node of it the
+    // user chose stays the one highlighted.
+    QTreeWidget* tree = ui->tvwNimet;
+    const qint64 id = Data1.currentId();
+    const auto isShown = [id](const QTreeWidgetItem* item) {
+        return id != 0 && item && ContractTree::idFromKey(item->data(0, Qt::UserRole).toString()) == id;
+    };
+    QTreeWidgetItem* node = isShown(tree->currentItem()) ? tree->currentItem() : nullptr;
+    for (QTreeWidgetItemIterator it(tree); id != 0 && !node && *it; ++it) {
+        if (isShown(*it))
+            node = *it;
+    }
+    tree->setCurrentItem(node);
+    if (node)
+        tree->scrollToItem(node);
+    else
+        tree->clearSelection();
 }
 
 void frmVuokra::loadEstates()
@@ -507,7 +530,11 @@ void frmVuokra::fillNewContract(int typedBox)
 
 void frmVuokra::cPoista_Click()
 {
-    if (!AskYesNo(QStringLiteral("Poistetaanko näytössä oleva sopimus?"))) {
+    // Named as the card shows it: the tree's highlight may stand on another contract.
+    const QString number = boxText(F::SopimusNo).trimmed();
+    if (!AskYesNo(
+            NamingRecord(QStringLiteral("Poistetaanko näytössä oleva sopimus?"),
+                         {boxText(F::Nimi), number.isEmpty() ? QString() : QStringLiteral("sopimusnumero ") + number}))) {
         UpdateCaption();
         return;
     }
@@ -584,6 +611,7 @@ void frmVuokra::BuildContractTree()
     } catch (const std::exception& e) {
         ShowInfo(QStringLiteral("Virhe luotaessa hakemistopuuta.\r\n") + QString::fromUtf8(e.what()));
     }
+    showInTree();
     tree->setUpdatesEnabled(true);
 }
 

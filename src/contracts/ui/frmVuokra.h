@@ -113,6 +113,7 @@ private:
     void showCommitError(const std::exception& e);
     void copyToClipboard(const QString& text);
     void removeTreeNodes(qint64 id);
+    void showInTree();
     void connectFeatureCommands();
     void showFeaturePanel(bool show);
 

@@ -504,7 +504,8 @@ void frmRaportinMuokkaus::cPoista_Click()
 {
     if (!m_loaded || m_current->IsEmpty())
         return;
-    if (!AskYesNo(QStringLiteral("Haluatko varmasti poistaa valitun raporttipohjan?")))
+    if (!AskYesNo(
+            NamingRecord(QStringLiteral("Haluatko varmasti poistaa valitun raporttipohjan?"), {ui->tRaportinNimi->text()})))
         return;
     cMouseCursor busy;
     busy.SetCursor(this, BusyPointer);

@@ -385,11 +385,13 @@ DrawingTool::Questions frmKartta::drawingQuestions()
     using Keep = DrawingTool::Questions::Keep;
     DrawingTool::Questions q;
     // A file read again while a question is open ends the drawing unstored, whatever the answer.
-    q.keepBoundary = [this](bool mayGoOn) {
+    q.keepBoundary = [this](bool interrupted) {
         MsgResult answer = MsgResult::No;
         const bool asked = askForTool([&] {
+            // Only "Ei" drops the corners: Escape or the close goes back to the drawing.
             answer = Prompter::instance().message(QStringLiteral("Tallennetaanko tilan rajat?"), MsgIcon::None,
-                                                  mayGoOn ? MsgButtons::YesNoCancelDefaultCancel : MsgButtons::YesNo);
+                                                  interrupted ? MsgButtons::YesNoCancelDefaultCancel
+                                                              : MsgButtons::YesNoCloseCancels);
             return true;
         });
         if (!asked)
@@ -397,7 +399,7 @@ DrawingTool::Questions frmKartta::drawingQuestions()
         switch (answer) {
         case MsgResult::Yes: return Keep::Store;
         case MsgResult::No: return Keep::Drop;
-        default: return mayGoOn ? Keep::GoOn : Keep::Drop;
+        default: return Keep::GoOn;
         }
     };
     const auto askDefaultNo = [this](const QString& question) {
@@ -760,10 +762,8 @@ void frmKartta::ShowEstateLabel(qint64 estateId)
 
 void frmKartta::deleteBoundaryAsked(qint64 estateId)
 {
-    const QString caption = captionOf(estateId);
-    QString question = QStringLiteral("Haluatko varmasti poistaa valitun tilan rajat kartalta?");
-    if (!caption.isEmpty())
-        question += QStringLiteral("\n\n") + caption;
+    const QString question = NamingRecord(QStringLiteral("Haluatko varmasti poistaa valitun tilan rajat kartalta?"),
+                                          {captionOf(estateId)});
     if (Prompter::instance().message(question, MsgIcon::Question, MsgButtons::YesNoDefaultNo) != MsgResult::Yes)
         return;
     if (!ReportingErrors(kDatabaseError, [&] {

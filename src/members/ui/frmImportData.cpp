@@ -36,7 +36,7 @@ frmImportData::frmImportData(QWidget* parent) : QWidget(parent, Qt::Window), ui(
 {
     ui->setupUi(this);
     auto* menuBar = new QMenuBar(this);
-    QMenu* mTiedosto = menuBar->addMenu(QStringLiteral("Tiedosto"));
+    QMenu* mTiedosto = menuBar->addMenu(QStringLiteral("&Tiedosto"));
     mTiedosto->setObjectName(QStringLiteral("mTiedosto"));
     const auto action = [&](const char* name, const QString& text) {
         QAction* a = mTiedosto->addAction(text);

@@ -138,7 +138,7 @@ void frmJasen::followClubChanges()
         ui->MemberFeaturesPanel->valuesChangedElsewhere();
         MembersChangedElsewhere();
     });
-    ClubChanges::follow(this, Kind::Members, [this] { MembersChangedElsewhere(); });
+    ClubChanges::follow(this, Kind::Members, [this] { MemberRowsChangedElsewhere(); });
     FollowReplacedFile(
         this, [this] { return Data1.database().path(); }, [this] { ReadReplacedFile(); });
 }
@@ -245,6 +245,13 @@ qint64 frmJasen::filterFeatureId() const
 
 void frmJasen::RefreshCard()
 {
+    showRecordOnCard();
+    memberChanged();
+    moveFocusOutOfBoxes();
+}
+
+void frmJasen::showRecordOnCard()
+{
     Recordset& rs = Data1.recordset();
     const bool shows = rs.isOpen() && (Data1.hasCurrent() || rs.editMode() == EditMode::Add);
     const auto value = [&](const QString& field) { return shows ? rs.field(field) : Value(); };
@@ -268,8 +275,6 @@ void frmJasen::RefreshCard()
     m_boxChanged.fill(false);
     m_checkChanged.fill(false);
     m_memoChanged = false;
-    memberChanged();
-    moveFocusOutOfBoxes();
 }
 
 void frmJasen::moveFocusOutOfBoxes()
@@ -513,6 +518,20 @@ void frmJasen::MembersChangedElsewhere()
     });
 }
 
+void frmJasen::MemberRowsChangedElsewhere()
+{
+    // The window's own save or delete: it shows what it wrote.
+    if (Data1.writing())
+        return;
+    MembersChangedElsewhere();
+    // The member shown may be one of the rows written (a fee marked paid, an invoice run): the
+    // card shows the row as stored now. A pending edit stays on the card until it is saved.
+    IgnoringErrors("frmJasen::MemberRowsChangedElsewhere", [&] {
+        if (!m_stale && Data1.editMode() == EditMode::None)
+            showRecordOnCard();
+    });
+}
+
 void frmJasen::ReadReplacedFile()
 {
     const qint64 shown = Data1.currentId();
@@ -659,7 +678,11 @@ void frmJasen::cPoista_Click()
 {
     IgnoringErrors("frmJasen::cPoista_Click", [&] { writePendingCard(); });
     try {
-        if (AskYesNo(QStringLiteral("Poistetaanko näytössä oleva jäsen?"))) {
+        // Named as the card shows it: the tree's highlight may stand on another member.
+        const QString number = tYhteystiedot[0]->text().trimmed();
+        const QString name = tYhteystiedot[1]->text().trimmed() + QLatin1Char(' ') + tYhteystiedot[2]->text().trimmed();
+        if (AskYesNo(NamingRecord(QStringLiteral("Poistetaanko näytössä oleva jäsen?"),
+                                  {name, number.isEmpty() ? QString() : QStringLiteral("jäsennumero ") + number}))) {
             const qint64 id = Data1.currentId();
             Data1.deleteCurrent();
             // Only a listed letter has the member's node; an unlisted one must not list it later.

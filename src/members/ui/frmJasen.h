@@ -64,6 +64,9 @@ public:
     // Members were added or changed by another window (an import, the attach window): the set,
     // the tree and the caption are read again, keeping the member shown and any pending edit.
     void MembersChangedElsewhere();
+    // The members' rows were written elsewhere: as above, and the card shows its member's row as
+    // stored now, unless an edit of it is pending.
+    void MemberRowsChangedElsewhere();
     // Another program put a new file in place of the open one (the user has been told that the
     // change was not saved): whatever is typed on the card and in the panels is dropped, never
     // written into the new file, and the card, the tree and the lists are read from the file now
@@ -105,6 +108,8 @@ private:
     // Reads the member set again with the shown member kept current; false (and marked stale for
     // the next save) while an edit is pending.
     bool requeryKeepingCard();
+    // The current record's values in the card's boxes, nothing marked changed.
+    void showRecordOnCard();
     void moveFocusOutOfBoxes();
     // Puts the next number of the counter on the card; false (after telling the user) when the
     // counter cannot be moved.

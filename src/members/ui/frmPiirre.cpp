@@ -392,7 +392,8 @@ void frmPiirre::poista()
 {
     if (!m_catalogue)
         return;
-    if (!AskYesNo(QStringLiteral("Poistetaanko näytössä oleva ominaisuus?"), MsgIcon::Question, State().ProgramTitle))
+    if (!AskYesNo(NamingRecord(QStringLiteral("Poistetaanko näytössä oleva ominaisuus?"), {ui->tNimi->text()}),
+                  MsgIcon::Question, State().ProgramTitle))
         return;
     if (m_catalogue->adding()) {
         m_catalogue->cancelNew();

@@ -55,17 +55,19 @@ frmTulostusrajoitukset::frmTulostusrajoitukset(QWidget* parent)
 
 frmTulostusrajoitukset::~frmTulostusrajoitukset() = default;
 
-void frmTulostusrajoitukset::updateDateBoxes()
+bool frmTulostusrajoitukset::dated() const
 {
     // The due dates concern annual and season rents only.
-    const bool dated = optVastike[1]->isChecked() || optVastike[2]->isChecked();
+    return optVastike[1]->isChecked() || optVastike[2]->isChecked();
+}
+
+void frmTulostusrajoitukset::updateDateBoxes()
+{
+    // A box disabled keeps its text: browsing the options by arrow keys chooses each one in turn,
+    // and the dates typed are there again when a dated option is.
     for (QWidget* w :
          std::initializer_list<QWidget*>{ui->lblErapaivasta, ui->tErapaivasta, ui->lblErapaivaan, ui->tErapaivaan})
-        w->setEnabled(dated);
-    if (!dated) {
-        ui->tErapaivasta->clear();
-        ui->tErapaivaan->clear();
-    }
+        w->setEnabled(dated());
 }
 
 void frmTulostusrajoitukset::leaveDateBox(QLineEdit* box, QDate& value)
@@ -83,8 +85,9 @@ void frmTulostusrajoitukset::seuraava()
     for (int i = 0; i < 4; ++i)
         if (optVastike[size_t(i)]->isChecked())
             VastikeRajaus = qint16(i + 1);
-    ErapaivaAlku = dateOf(ui->tErapaivasta->text());
-    ErapaivaLoppu = dateOf(ui->tErapaivaan->text());
+    // The dates of disabled boxes are not part of the choice.
+    ErapaivaAlku = dated() ? dateOf(ui->tErapaivasta->text()) : QDate();
+    ErapaivaLoppu = dated() ? dateOf(ui->tErapaivaan->text()) : QDate();
     accept();
 }
 

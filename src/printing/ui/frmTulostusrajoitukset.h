@@ -40,6 +40,7 @@ protected:
 
 private:
     explicit frmTulostusrajoitukset(QWidget* parent = nullptr);
+    bool dated() const;
     void updateDateBoxes();
     void leaveDateBox(QLineEdit* box, QDate& value);
     void seuraava();

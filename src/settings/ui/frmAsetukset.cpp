@@ -105,7 +105,7 @@ void frmAsetukset::setUpControls()
     file->addActions({m_ui->mElaimet, m_ui->mTallenna, m_ui->mPeru});
     file->addSeparator();
     file->addAction(m_ui->mSulje);
-    QMenu* dbMenu = menuBar->addMenu(QStringLiteral("Tietokantatoiminnot"));
+    QMenu* dbMenu = menuBar->addMenu(QStringLiteral("Tieto&kantatoiminnot"));
     dbMenu->addAction(m_ui->mUusiTietokanta);
     // Alt+F4 is the window manager's key where it has one; elsewhere the window answers it itself.
     auto* closeKey = new QAction(this);

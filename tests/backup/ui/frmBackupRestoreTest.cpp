@@ -119,6 +119,7 @@ TEST_F(FrmBackupRestoreTest, AnExistingFileIsReplacedOnlyAfterYesAndLosesItsStal
                                                        "tiedosto varmuuskopiolla?\n\n(")
                                             + target + QLatin1Char(')'));
     EXPECT_EQ(prompter.shown()[0].icon, MsgIcon::Question);
+    EXPECT_TRUE(prompter.shown()[0].buttons == MsgButtons::YesNoDefaultNo) << "Enter keeps the file";
     EXPECT_TRUE(journal.exists());
     EXPECT_EQ(State().DatabasePath, club.path());
     EXPECT_TRUE(BackupTestDb::iniDatabase(club.iniPath()).isEmpty());

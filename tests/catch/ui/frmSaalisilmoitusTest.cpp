@@ -23,6 +23,22 @@ protected:
         return t.field(QStringLiteral("SELECT %1 FROM si WHERE siID = ?").arg(QLatin1String(column)), {id});
     }
     qint64 lastId() { return t.count(QStringLiteral("SELECT MAX(siID) FROM si")); }
+    // A member for the list of shooters and an estate of the village for the list of places.
+    void listEntries(const QString& surname, const QString& firstName, const QString& village)
+    {
+        t.db.execute(QStringLiteral("INSERT INTO jr (jrSukunimi, jrEtunimi) VALUES (?, ?)"),
+                     {Value(surname), Value(firstName)});
+        t.db.execute(QStringLiteral("INSERT INTO tl (tlvsID, tlKyla, tlTilaPalsta) VALUES (1, ?, 'Jokela')"),
+                     {Value(village)});
+    }
+    // The window in front, as the user has it while typing into its lists.
+    std::unique_ptr<frmSaalisilmoitus> openActiveWindow()
+    {
+        auto w = openWindow();
+        w->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(w.get()));
+        return w;
+    }
     // Keys go to the list of suggestions while it is open, as the desktop sends them.
     static void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
@@ -205,9 +221,7 @@ TEST_F(frmSaalisilmoitusTest, ADateThatIsNoDateStopsAMoveWithItsReason)
 {
     const qint64 id = t.add(QStringLiteral("Hirvi"), QDate(2026, 10, 3));
     t.add(QStringLiteral("Hirvi"), QDate(2026, 10, 4));
-    auto w = openWindow();
-    w->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    auto w = openActiveWindow();
     for (const char* typed : {"32.13.2026", "15.12"}) {
         prompter.clear();
         pvm->setFocus();
@@ -296,7 +310,8 @@ TEST_F(frmSaalisilmoitusTest, DeleteAndDeleteAllAskAndRebuildTheTree)
     QTest::keyClick(pvm, Qt::Key_F4);
     EXPECT_EQ(t.catches(), 3);
     ASSERT_EQ(prompter.shown().size(), 1u);
-    EXPECT_EQ(prompter.shown()[0].text, QStringLiteral("Poistetaanko näytössä olevan saaliin tiedot?"));
+    EXPECT_EQ(prompter.shown()[0].text,
+              QStringLiteral("Poistetaanko näytössä olevan saaliin tiedot?\r\n\r\nHirvi, 3.10.2026"));
     EXPECT_EQ(prompter.shown()[0].buttons, MsgButtons::YesNo);
     EXPECT_EQ(prompter.shown()[0].icon, MsgIcon::Question);
     prompter.answerYes();
@@ -428,9 +443,7 @@ TEST_F(frmSaalisilmoitusTest, AReReadFromElsewhereStoresTheTypedCatchFirst)
 
 TEST_F(frmSaalisilmoitusTest, ASeasonTypedByKeyboardStoresTheChosenAgeAndSex)
 {
-    auto w = openWindow();
-    w->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    auto w = openActiveWindow();
     const auto key = [](Qt::Key k) { QTest::keyClick(QApplication::focusWidget(), k); };
     // Every new catch starts as an adult male; the arrow key changes a group's choice.
     const std::pair<bool, bool> season[] = {{false, false}, {true, true}, {false, true}, {true, false}, {false, false}};
@@ -463,12 +476,9 @@ TEST_F(frmSaalisilmoitusTest, ASeasonTypedByKeyboardStoresTheChosenAgeAndSex)
 
 TEST_F(frmSaalisilmoitusTest, AListBoxKeepsWhatIsTypedAndTakesOnlyWhatIsChosen)
 {
-    t.db.execute(QStringLiteral("INSERT INTO jr (jrSukunimi, jrEtunimi) VALUES ('Aho', 'Pekka Juhani')"));
-    t.db.execute(QStringLiteral("INSERT INTO tl (tlvsID, tlKyla, tlTilaPalsta) VALUES (1, 'Hirvilahti', 'Jokela')"));
+    listEntries(QStringLiteral("Aho"), QStringLiteral("Pekka Juhani"), QStringLiteral("Hirvilahti"));
     const qint64 id = t.add(QStringLiteral("Hirvi"), QDate(2026, 10, 3));
-    auto w = openWindow();
-    w->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    auto w = openActiveWindow();
     // Neither the rest of an item nor an item's spelling of what is typed is taken on Tab; an item
     // chosen from the suggestions is.
     const std::tuple<QComboBox*, const char*, const char*> cases[] = {{laji, "hirvi", "Hirvi"},
@@ -497,15 +507,50 @@ TEST_F(frmSaalisilmoitusTest, AListBoxKeepsWhatIsTypedAndTakesOnlyWhatIsChosen)
     EXPECT_TRUE(messages().isEmpty());
 }
 
+// Tab with an item of a suggestion list highlighted takes the item, as Enter does, and goes on;
+// with none highlighted the typed text stays. The store that follows writes what the box shows.
+TEST_F(frmSaalisilmoitusTest, TabTakesTheHighlightedSuggestionAndGoesOn)
+{
+    listEntries(QStringLiteral("Kuusela"), QStringLiteral("Aino"), QStringLiteral("Kuusikko"));
+    const qint64 id = t.add(QStringLiteral("Hirvi"), QDate(2026, 10, 3));
+    t.add(QStringLiteral("Kuusipeura"), QDate(2026, 10, 4));
+    auto w = openActiveWindow();
+    QTest::keyClick(pvm, Qt::Key_A, Qt::ControlModifier);
+    const struct {
+        QComboBox* box;
+        const char* column;
+        bool highlighted; // Down pressed in the list before Tab
+        const char* stored;
+    } cases[] = {
+        {laji, "siLaji", true, "Kuusipeura"},
+        {paikka, "siPaikka", true, "Kuusikko, Jokela"},
+        {kaataja, "siKaataja", true, "Kuusela Aino"},
+        {kaataja, "siKaataja", false, "kuu"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.column) + (c.highlighted ? " highlighted" : ""));
+        c.box->lineEdit()->setFocus();
+        c.box->lineEdit()->selectAll();
+        typeKeys("kuu");
+        ASSERT_NE(QApplication::activePopupWidget(), nullptr) << "the suggestions show";
+        if (c.highlighted)
+            press(Qt::Key_Down);
+        press(Qt::Key_Tab);
+        EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+        EXPECT_EQ(c.box->currentText().toStdString(), c.stored);
+        EXPECT_FALSE(c.box->lineEdit()->hasFocus()) << "Tab goes on";
+        press(Qt::Key_F3);
+        EXPECT_EQ(stored(c.column, id), Value(QString::fromUtf8(c.stored)));
+    }
+    EXPECT_TRUE(messages().isEmpty());
+}
+
 TEST_F(frmSaalisilmoitusTest, AnOpenSuggestionListClosesAtEveryCommandAndTakesNoKeyOfAnotherBox)
 {
-    t.db.execute(QStringLiteral("INSERT INTO jr (jrSukunimi, jrEtunimi) VALUES ('Aho', 'Pekka')"));
-    t.db.execute(QStringLiteral("INSERT INTO tl (tlvsID, tlKyla, tlTilaPalsta) VALUES (1, 'Hirvilahti', 'Jokela')"));
+    listEntries(QStringLiteral("Aho"), QStringLiteral("Pekka"), QStringLiteral("Hirvilahti"));
     const qint64 first = t.add(QStringLiteral("Hirvi"), QDate(2026, 10, 3));
     t.add(QStringLiteral("Hirvi"), QDate(2026, 10, 4));
-    auto w = openWindow();
-    w->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    auto w = openActiveWindow();
     // F3 with the shooter's list open, then F2 and a species typed: every key in the species box.
     kaataja->setFocus();
     typeKeys("Ah");
@@ -596,7 +641,7 @@ TEST_F(frmSaalisilmoitusTest, TheTreeHighlightsTheShownCatchAndDeleteTakesIt)
     QTest::keyClick(tree, Qt::Key_F4);
     EXPECT_EQ(t.count(QStringLiteral("SELECT COUNT(*) FROM si WHERE siKaataja = 'Mäki Aino'")), 0);
     EXPECT_EQ(t.catches(), 2);
-    EXPECT_EQ(messages(), QStringList{"Poistetaanko näytössä olevan saaliin tiedot?"});
+    EXPECT_EQ(messages(), QStringList{"Poistetaanko näytössä olevan saaliin tiedot?\r\n\r\nKauris, 1.11.2026, Mäki Aino"});
 }
 
 TEST_F(frmSaalisilmoitusTest, AnUntouchedNewCatchLeftByACommandGivesBackTheCatchBeforeIt)

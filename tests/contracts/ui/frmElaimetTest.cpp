@@ -203,7 +203,7 @@ TEST_F(frmElaimetTest, DeleteAsksAndTakesTheContractLinksAlong)
     QTest::keyClick(name, Qt::Key_F4);
     EXPECT_EQ(storedNames(), (QStringList{"Karhu", "Susi"}));
     ASSERT_EQ(prompter.shown().size(), 1u);
-    EXPECT_EQ(prompter.shown()[0].text, QStringLiteral("Poistetaanko näytössä oleva eläin?"));
+    EXPECT_EQ(prompter.shown()[0].text, QStringLiteral("Poistetaanko näytössä oleva eläin?\r\n\r\nKarhu"));
     EXPECT_EQ(prompter.shown()[0].buttons, MsgButtons::YesNo);
 
     prompter.answerYes();

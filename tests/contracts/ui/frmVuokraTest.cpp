@@ -281,7 +281,8 @@ TEST_F(frmVuokraTest, DeleteTakesTheContractWithAllItsRows)
     EXPECT_EQ(t.count(QStringLiteral("SELECT COUNT(*) FROM vs WHERE vsID = 1")), 1);
     prompter.answerYes();
     QTest::keyClick(w, Qt::Key_F4);
-    EXPECT_EQ(prompter.shown().back().text, QStringLiteral("Poistetaanko näytössä oleva sopimus?"));
+    EXPECT_EQ(prompter.shown().back().text,
+              QStringLiteral("Poistetaanko näytössä oleva sopimus?\r\n\r\nHeinonen Liisa, sopimusnumero 1"));
     for (const char* sql : {"SELECT COUNT(*) FROM vs WHERE vsID = 1", "SELECT COUNT(*) FROM tl WHERE tlvsID = 1",
                             "SELECT COUNT(*) FROM mt WHERE mtvsID = 1", "SELECT COUNT(*) FROM et WHERE etvsID = 1"})
         EXPECT_EQ(t.count(QString::fromUtf8(sql)), 0) << sql;
@@ -652,4 +653,42 @@ TEST_F(frmVuokraTest, TheTreeOpensAContractByClickOrEnterAndSaysWhenItIsStale)
     // Browsing rebuilds the tree without the contract.
     w->cSelaa_Click();
     EXPECT_EQ(nodeByKey(tree, sid + QStringLiteral("ID3") + QString::number(estate)), nullptr);
+}
+
+// The tree highlights the contract on the card after every show, so that a user who picks by the
+// highlight picks what the commands act on; a node of it the user chose in another branch stays.
+TEST_F(frmVuokraTest, TheTreeHighlightsTheShownContractWhicheverWayItIsShown)
+{
+    frmVuokra* w = open();
+    ASSERT_NE(w, nullptr);
+    auto* tree = child<QTreeWidget>(w, "tvwNimet");
+    ASSERT_NE(tree, nullptr);
+    const auto highlighted = [tree]() -> QString {
+        const QTreeWidgetItem* n = tree->currentItem();
+        return n && n->isSelected() ? n->data(0, Qt::UserRole).toString() : QString();
+    };
+    const auto shown = [w] { return QString::number(w->currentContractId()) + QStringLiteral("ID"); };
+    EXPECT_EQ(highlighted(), shown()) << "opened";
+    // The arrow keys move the highlight alone; the next show brings it back to the card.
+    tree->setFocus();
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(tree, Qt::Key_Down);
+    ASSERT_NE(highlighted(), shown());
+    ASSERT_TRUE(SearchAndShow(w, 5));
+    EXPECT_EQ(highlighted(), QStringLiteral("5ID")) << "search";
+    QTreeWidgetItem* byDate = nodeByKey(tree, QStringLiteral("3ID2"));
+    ASSERT_NE(byDate, nullptr);
+    clickItem(tree, byDate);
+    EXPECT_EQ(highlighted(), QStringLiteral("3ID2")) << "the node clicked";
+    type(child(w, "tNimi"), QStringLiteral("Muutettu"));
+    QTest::keyClick(w, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(highlighted(), QStringLiteral("3ID2")) << "Peru";
+    QTest::keyClick(w, Qt::Key_F5);
+    EXPECT_EQ(highlighted(), QStringLiteral("3ID")) << "browse";
+    prompter.answerYes();
+    QTest::keyClick(w, Qt::Key_F4);
+    EXPECT_NE(w->currentContractId(), 3);
+    EXPECT_EQ(highlighted(), shown()) << "delete";
+    QTest::keyClick(w, Qt::Key_F2);
+    EXPECT_EQ(highlighted(), QString()) << "a new contract is in no branch yet";
 }

@@ -175,7 +175,8 @@ TEST_F(TemplateEditorTest, KopioPeruAndPoistaByKeyboard)
 
     prompter.answerYes();
     QTest::keyClick(w.get(), Qt::Key_F4);
-    EXPECT_EQ(prompter.shown().back().text, QStringLiteral("Haluatko varmasti poistaa valitun raporttipohjan?"));
+    EXPECT_EQ(prompter.shown().back().text,
+              QStringLiteral("Haluatko varmasti poistaa valitun raporttipohjan?\r\n\r\nKopio Maksut"));
     EXPECT_EQ(rows(), 1);
     EXPECT_EQ(list()->count(), 1);
     EXPECT_FALSE(name()->isEnabled());

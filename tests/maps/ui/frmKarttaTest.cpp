@@ -308,7 +308,7 @@ TEST_F(MapWindow, PopupRemovesTheBoundaryUnderThePointerAfterAskingByName)
     prompter.answerNo();
     w->mPoistaTilanRajat_Click();
     ASSERT_EQ(prompter.shown().size(), 1u);
-    EXPECT_EQ(prompter.shown()[0].text, QStringLiteral("Haluatko varmasti poistaa valitun tilan rajat kartalta?\n\n"
+    EXPECT_EQ(prompter.shown()[0].text, QStringLiteral("Haluatko varmasti poistaa valitun tilan rajat kartalta?\r\n\r\n"
                                                        "Hirvilahti : Pirttimäki : Korpela : 940-404-16-6"));
     EXPECT_EQ(rows(QStringLiteral(" WHERE rjtlID = 1")), 4);
 

@@ -300,6 +300,56 @@ TEST_F(MapTools, ADrawingInterruptedByACloseOrEscapeAsksFirst)
     }
 }
 
+// The right click asks whether to store the corners: only "Ei" drops them. Escape or the title
+// bar's close goes back to the drawing, and so does a store that fails: the corners stay for the
+// user to store again.
+TEST_F(MapTools, TheRightClicksQuestionDropsTheCornersOnlyAtEi)
+{
+    struct Case {
+        const char* what;
+        std::optional<MsgResult> answer; // nullopt: Escape or the close
+        bool storeFails;
+        int stored;
+        bool goesOn;
+    } const cases[] = {
+        {"Kyllä", MsgResult::Yes, false, 3, false},
+        {"Ei", MsgResult::No, false, 0, false},
+        {"Escape or the close", std::nullopt, false, 0, true},
+        {"Kyllä, the store failing", MsgResult::Yes, true, 0, true},
+    };
+    frmKartta* w = open();
+    frmKartta::PickEstate = [](QWidget*, frmKartta::EstateFilter) { return kUndrawn; };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        prompter.clear();
+        t.db.execute(QStringLiteral("DELETE FROM rj WHERE rjtlID = ?"), {Value(kUndrawn)});
+        w->cPiirra_Click();
+        for (const QPoint p : {QPoint(100, 100), QPoint(200, 100), QPoint(200, 200)})
+            click(*w, p);
+        if (c.storeFails)
+            t.db.execute(QStringLiteral("CREATE TRIGGER full BEFORE INSERT ON rj BEGIN SELECT RAISE(ABORT, 'full'); END"));
+        c.answer ? prompter.answer(*c.answer) : prompter.answerClosed();
+        click(*w, QPoint(200, 200), Qt::RightButton);
+        ASSERT_FALSE(prompter.shown().empty());
+        EXPECT_EQ(prompter.shown().front().text, kStoreQuestion);
+        EXPECT_EQ(prompter.shown().front().buttons, MsgButtons::YesNoCloseCancels);
+        EXPECT_EQ(rows(QStringLiteral(" WHERE rjtlID = ?"), {Value(kUndrawn)}), c.stored);
+        EXPECT_EQ(!w->tool().idle(), c.goesOn);
+        if (!c.goesOn)
+            continue;
+        EXPECT_EQ(view(*w)->drawing().size(), 3u);
+        EXPECT_EQ(label(*w, "lblOhje"), kDrawHint);
+        if (c.storeFails)
+            t.db.execute(QStringLiteral("DROP TRIGGER full"));
+        click(*w, QPoint(100, 200));
+        prompter.answerYes();
+        click(*w, QPoint(100, 200), Qt::RightButton);
+        EXPECT_EQ(rows(QStringLiteral(" WHERE rjtlID = ?"), {Value(kUndrawn)}), 4);
+        EXPECT_TRUE(w->tool().idle());
+    }
+    EXPECT_EQ(prompter.unexpected(), 0);
+}
+
 TEST_F(MapTools, ADrawingOfAnEstateRemovedMeanwhileIsRefusedByName)
 {
     const QString caption = EstateCaption(t.db, kUndrawn);

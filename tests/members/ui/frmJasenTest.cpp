@@ -222,7 +222,8 @@ TEST_F(frmJasenTest, DeleteAsksAndRemovesFeaturesUntilTheRegisterIsEmpty)
     ASSERT_TRUE(w);
     prompter.answerNo();
     test::Control<QPushButton>(*w, "cPoista")->click();
-    EXPECT_EQ(prompter.shown().back().text, QStringLiteral("Poistetaanko näytössä oleva jäsen?"));
+    EXPECT_EQ(prompter.shown().back().text,
+              QStringLiteral("Poistetaanko näytössä oleva jäsen?\r\n\r\nAho Eeva, jäsennumero 1"));
     EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM jr")), 3);
     for (int i = 0; i < 3; ++i) {
         prompter.answerYes();

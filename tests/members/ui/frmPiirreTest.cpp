@@ -262,7 +262,7 @@ TEST_F(frmPiirreTest, DeleteAsksAndTakesTheValuesAlong)
 
     prompter.answerYes();
     w->poista();
-    EXPECT_EQ(prompter.shown().back().text, QStringLiteral("Poistetaanko näytössä oleva ominaisuus?"));
+    EXPECT_EQ(prompter.shown().back().text, QStringLiteral("Poistetaanko näytössä oleva ominaisuus?\r\n\r\nAmpumakoe"));
     EXPECT_EQ(count("SELECT COUNT(*) FROM pi"), 1);
     EXPECT_EQ(count("SELECT COUNT(*) FROM pt"), 0);
     EXPECT_EQ(count("SELECT COUNT(*) FROM mt"), 0);

@@ -207,7 +207,9 @@ TEST_F(PrintDialogsTest, RentLimitDialogStaysLoadedAndTheCloseBoxMeansNoChoice)
     QTest::mouseClick(without, Qt::LeftButton);
     EXPECT_FALSE(from->isEnabled());
     EXPECT_FALSE(toLabel->isEnabled());
-    EXPECT_EQ(from->text(), QString());
+    // Disabled, the box keeps the date for a dated option; the choice gives none.
+    EXPECT_EQ(from->text(), QStringLiteral("1.3.2024"));
+    from->clear();
     QTest::mouseClick(next, Qt::LeftButton);
     EXPECT_EQ(d->VastikeRajaus, 1);
     EXPECT_FALSE(d->ErapaivaAlku.isValid());
@@ -246,6 +248,57 @@ TEST_F(PrintDialogsTest, RentLimitDialogStaysLoadedAndTheCloseBoxMeansNoChoice)
     ASSERT_TRUE(freshWithout);
     EXPECT_TRUE(freshWithout->isChecked());
     delete fresh;
+}
+
+// Each arrow chooses the next option: browsing them by keys, through the options that take no due
+// dates, loses nothing typed, and "Seuraava >>" gives the dates with a dated option only.
+TEST_F(PrintDialogsTest, BrowsingTheRentOptionsByArrowsKeepsTheTypedDueDates)
+{
+    std::unique_ptr<frmTulostusrajoitukset> d(frmTulostusrajoitukset::Instance());
+    auto* annual = Control<QRadioButton>(*d, "optVastike_1");
+    auto* from = Control<QLineEdit>(*d, "tErapaivasta");
+    auto* to = Control<QLineEdit>(*d, "tErapaivaan");
+    const auto showDialog = [&] {
+        d->show();
+        d->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(d.get()));
+    };
+    showDialog();
+    QTest::mouseClick(annual, Qt::LeftButton);
+    from->setFocus();
+    QTest::keyClicks(from, QStringLiteral("1.3.2024"));
+    QTest::keyClick(from, Qt::Key_Tab);
+    QTest::keyClicks(to, QStringLiteral("30.4.2024"));
+    for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Up, Qt::Key_Right, Qt::Key_Left}) {
+        SCOPED_TRACE(int(key));
+        annual->setFocus();
+        // Round the four options and back.
+        for (int i = 0; i < 4; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), key);
+            const QString at = QApplication::focusWidget()->objectName();
+            EXPECT_EQ(from->text(), QStringLiteral("1.3.2024")) << at.toStdString();
+            EXPECT_EQ(to->text(), QStringLiteral("30.4.2024")) << at.toStdString();
+            EXPECT_EQ(to->isEnabled(), at == QLatin1String("optVastike_1") || at == QLatin1String("optVastike_2"));
+        }
+        EXPECT_TRUE(annual->isChecked());
+    }
+    const struct {
+        Qt::Key key; // from "Vuosivastikkeella"
+        qint16 chosen;
+        QDate from, to;
+    } choices[] = {{Qt::Key_Up, 1, {}, {}}, {Qt::Key_Down, 3, QDate(2024, 3, 1), QDate(2024, 4, 30)}};
+    for (const auto& c : choices) {
+        SCOPED_TRACE(c.chosen);
+        showDialog();
+        annual->click();
+        annual->setFocus();
+        QTest::keyClick(annual, c.key);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        EXPECT_FALSE(d->isVisible());
+        EXPECT_EQ(d->VastikeRajaus, c.chosen);
+        EXPECT_EQ(d->ErapaivaAlku, c.from);
+        EXPECT_EQ(d->ErapaivaLoppu, c.to);
+    }
 }
 
 class PrintRaportTest : public test::PrintingFixture {

@@ -1,0 +1,10 @@
+#pragma once
+
+namespace tikkeli {
+
+// The program's keyboard in every window and dialog, installed once on the application by the
+// program and by the tests alike: option groups (OptionGroupKeys), dialogs shown again
+// (ReopenedDialogFocus), Alt letters (AltLetters) and boxes in scrolled pages (FocusInView).
+void InstallKeyboardRules();
+
+} // namespace tikkeli
