@@ -1,5 +1,6 @@
 #include "backup/BackupCompaction.h"
 
+#include "backup/BackupRestore.h"
 #include "backup/BackupRows.h"
 #include "base/Folders.h"
 #include "base/FileSafety.h"
@@ -65,10 +66,18 @@ BackupCompaction::Result BackupCompaction::run(const QString& databasePath)
     }
     QFile::remove(temp);
 
+    // From the compaction's read to the rename no other program commits to the file, which would
+    // otherwise take a commit into the file left behind.
+    DatabaseWriteLock lock;
+    if (const auto e = BackupRestore::lockTarget(databasePath, lock)) {
+        r.outcome = Outcome::CompactFailed;
+        r.error = *e;
+        return r;
+    }
     // The key counters (AUTOINCREMENT) travel with the compacted copy, so keys of deleted rows are
     // never handed out again; the copy is flushed to the disk and checked before it goes anywhere.
     try {
-        CompactDatabase(databasePath, temp);
+        CompactDatabase(databasePath, temp, &lock);
     } catch (const DbException& e) {
         QFile::remove(temp);
         r.outcome = Outcome::CompactFailed;

@@ -114,13 +114,13 @@ bool removeLeftoverMarkers(const QString& database)
 
 // Step: the compacted copy beside the database, flushed and verified. The key counters travel with
 // it by themselves (AUTOINCREMENT), so no key of a deleted row is handed out again.
-bool compactBeside(const QString& database, const QString& compacted)
+bool compactBeside(const QString& database, const QString& compacted, const DatabaseWriteLock& lock)
 {
     if (!removeLeftoverCopy(compacted))
         return false;
     std::optional<DbError> error;
     try {
-        CompactDatabase(database, compacted);
+        CompactDatabase(database, compacted, &lock);
     } catch (const DbException& e) {
         error = e.error();
     }
@@ -135,7 +135,8 @@ bool compactBeside(const QString& database, const QString& compacted)
 // Step: the compacted copy takes the database's name. The previous file first gets its second
 // name (.md3) as a hard link, or a copy where the file system has none; then one atomic rename
 // puts the compacted file at the database's name, which holds a whole database at every moment.
-bool replaceWithCompacted(const QString& database, const QString& compacted, const QString& previous)
+bool replaceWithCompacted(const QString& database, const QString& compacted, const QString& previous,
+                          const DatabaseWriteLock& lock)
 {
     FileSafety& files = FileSafety::instance();
     auto giveUp = [&](const QString& text) {
@@ -155,8 +156,9 @@ bool replaceWithCompacted(const QString& database, const QString& compacted, con
         files.remove(compacted);
         return false;
     }
+    // A copy is read through the lock's own handle, which another handle's close would unlock.
     if (auto e = files.link(database, previous)) {
-        if (e->number == DbErr::FileExists || (e = files.copyFile(database, previous, FileSafety::Existing::Keep)))
+        if (e->number == DbErr::FileExists || (e = lock.copyTo(previous, QStringLiteral("tiivistys"))))
             return giveUp(QStringLiteral("Tietokannan uudelleen nimeäminen ei onnistu.\n") + e->text());
     }
     if (const auto e = files.rename(compacted, database, FileSafety::Existing::Replace))
@@ -244,10 +246,19 @@ void FolderBackup::backup()
         return;
     if (!removeLeftoverMarkers(database))
         return;
-    if (!compactBeside(database, compacted))
+    // From the compaction's read to the rename no other program commits to the file: a commit
+    // would go into the file left behind as the previous one, and the club's file would never
+    // have it. A save that comes meanwhile waits, or is refused as busy.
+    DatabaseWriteLock lock;
+    if (const auto e = BackupRestore::lockTarget(database, lock)) {
+        critical(compactionFailedText(e->text()));
         return;
-    if (!replaceWithCompacted(BackupRestore::fileBehind(database), compacted, previous))
+    }
+    if (!compactBeside(database, compacted, lock))
         return;
+    if (!replaceWithCompacted(BackupRestore::fileBehind(database), compacted, previous, lock))
+        return;
+    lock.release();
     letEventsRun();
     ShowInfo(QStringLiteral("Tietokannan varmuuskopiointi ja uudelleenjärjestely valmis."));
     SaveBackupDate();

@@ -276,9 +276,26 @@ sqlite3* Connection::db()
         if (takeReplaced(m_path))
             closeNow();
     }
-    if (!m_db)
+    if (!m_db) {
         m_db = openFile(m_path);
+        m_opened = CompactionMark::FileId::openBy(m_db, m_path);
+    }
     return m_db;
+}
+
+bool Connection::fileMoved() const
+{
+    int moved = 0;
+    return m_db && sqlite3_file_control(m_db, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved;
+}
+
+bool Connection::followCompaction()
+{
+    if (!m_db || inTransaction() || !fileMoved() || !CompactionMark::replacedByCompaction(m_db, m_opened, m_path))
+        return false;
+    closeNow();
+    db();
+    return true;
 }
 
 bool Connection::inTransaction() const
@@ -297,6 +314,7 @@ bool Connection::closeNow()
     m_schemaVersion = -1;
     sqlite3_close_v2(m_db);
     m_db = nullptr;
+    m_opened = {};
     // Only a transaction SQLite ended by itself can be left here: nothing of it reached the file.
     levels.clear();
     return true;

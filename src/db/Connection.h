@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/CompactionMark.h"
 #include "db/TableInfo.h"
 
 #include <QByteArray>
@@ -31,6 +32,14 @@ public:
     bool inTransaction() const;
     // Closes the SQLite connection (statements finalised); false while a transaction is open.
     bool closeNow();
+    // Whether another file has taken the path since the connection opened its file (or the file
+    // is gone): SQLite refuses every write into the file left behind.
+    bool fileMoved() const;
+    // When another program's compaction put its copy in place of the file open here, made of that
+    // file as it stands (CompactionMark): the connection opens the copy instead, quietly, and
+    // true; a write refused on the file left behind can be made again there. Outside a
+    // transaction only. False for any other file put in place: that is a replaced file.
+    bool followCompaction();
 
     sqlite3_stmt* acquire(const QByteArray& sql);
     void release(const QByteArray& sql, sqlite3_stmt* stmt);
@@ -69,6 +78,7 @@ private:
     QHash<QString, QByteArray> m_normalized;
     int m_schemaVersion = -1;
     unsigned m_replacedSeen = 0;
+    CompactionMark::FileId m_opened; // the file m_db has open
 };
 
 } // namespace tikkeli

@@ -213,9 +213,14 @@ QString keptName(const QString& path)
 
 } // namespace
 
-void CompactDatabase(const QString& srcPath, const QString& destPath)
+void CompactDatabase(const QString& srcPath, const QString& destPath, const DatabaseWriteLock* lock)
 {
     requireSQLite(srcPath);
+    // A lock of another file than src would guard nothing this copy reads.
+    const std::optional<CompactionMark> mark = lock ? lock->sourceMark() : std::nullopt;
+    if (lock && (!lock->held() || (mark && mark->source != CompactionMark::FileId::at(srcPath))))
+        throw DbException(DbErr::InvalidArgument,
+                          QStringLiteral("Tietokannan '%1' kirjoituslukitus puuttuu.").arg(shown(srcPath)));
     if (QFileInfo::exists(destPath) || QFileInfo(destPath).isSymLink() || samePath(srcPath, destPath))
         throw DbException(DbErr::FileExists, QStringLiteral("Tiedosto '%1' on jo olemassa.").arg(shown(destPath)));
     checkTargetFolder(destPath);
@@ -241,6 +246,11 @@ void CompactDatabase(const QString& srcPath, const QString& destPath)
         // The copy keeps the original's journal mode; ours is always DELETE.
         RawDb copy(tmp, SQLITE_OPEN_READWRITE);
         copy.exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
+        if (mark) {
+            CompactionMark made = *mark;
+            made.copy = CompactionMark::FileId::at(tmp);
+            made.writeInto(copy.get());
+        }
     }
     syncAndVerify(tmp, "PRAGMA integrity_check", QStringLiteral("Tiivistettyä tietokantaa"),
                   QStringLiteral("Tiivistetyn tietokannan"));
@@ -973,13 +983,17 @@ DatabaseWriteLock::~DatabaseWriteLock()
     release();
 }
 
-DatabaseWriteLock::DatabaseWriteLock(DatabaseWriteLock&& other) noexcept : m_db(std::exchange(other.m_db, nullptr)) {}
+DatabaseWriteLock::DatabaseWriteLock(DatabaseWriteLock&& other) noexcept
+    : m_db(std::exchange(other.m_db, nullptr)), m_file(std::exchange(other.m_file, {}))
+{
+}
 
 DatabaseWriteLock& DatabaseWriteLock::operator=(DatabaseWriteLock&& other) noexcept
 {
     if (this != &other) {
         release();
         m_db = std::exchange(other.m_db, nullptr);
+        m_file = std::exchange(other.m_file, {});
     }
     return *this;
 }
@@ -991,6 +1005,7 @@ void DatabaseWriteLock::release()
     sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close_v2(m_db);
     m_db = nullptr;
+    m_file = {};
 }
 
 DatabaseWriteLock DatabaseWriteLock::take(const QString& path, int waitMs)
@@ -1017,7 +1032,16 @@ DatabaseWriteLock DatabaseWriteLock::take(const QString& path, int waitMs)
             SqliteError::raise(db, rc);
         }
     }
+    lock.m_file = CompactionMark::FileId::openBy(db, path);
     return lock;
+}
+
+std::optional<CompactionMark> DatabaseWriteLock::sourceMark() const
+{
+    const std::optional<quint32> commits = CompactionMark::changeCounter(m_db);
+    if (!m_file.valid() || !commits)
+        return std::nullopt;
+    return CompactionMark{m_file, *commits, {}};
 }
 
 std::optional<FileError> DatabaseWriteLock::copyTo(const QString& dest, const QString& tag) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/FileSafety.h"
+#include "db/CompactionMark.h"
 #include "db/Database.h"
 
 #include <QString>
@@ -19,9 +20,15 @@ namespace tikkeli {
 // flushes it to disk, verifies it and only then renames it into place: a failure at any point
 // leaves every existing file as it was and removes the temporary file. Errors: DbException.
 
+class DatabaseWriteLock;
+
 // Copies src into the new file dest without free space (VACUUM INTO). dest must not exist (58).
-// Keys are not reused afterwards: the AutoNumber counters travel with the copy.
-void CompactDatabase(const QString& srcPath, const QString& destPath);
+// Keys are not reused afterwards: the AutoNumber counters travel with the copy, and every row
+// keeps its key. A compaction that is to replace src reads it under src's write lock, held until
+// the copy has taken src's name, so no other program's commit can go into the file being left
+// behind; the copy is then marked as made of src as it stands (CompactionMark), and the
+// connections other programs keep to src go on with it quietly.
+void CompactDatabase(const QString& srcPath, const QString& destPath, const DatabaseWriteLock* lock = nullptr);
 
 // What the repair saved of one table: the rows copied, and the rowid ranges it could not read.
 struct TableSalvage {
@@ -87,9 +94,13 @@ public:
     // through the lock's own handle: opening the file a second time and closing it would drop the
     // lock without a word. The temporary file carries tag (see FileSafety::temporaryName).
     std::optional<FileError> copyTo(const QString& dest, const QString& tag) const;
+    // The mark of a copy made of the locked file as it stands, the copy still to be named; none
+    // when the file held cannot be told from one put at its name.
+    std::optional<CompactionMark> sourceMark() const;
 
 private:
     sqlite3* m_db = nullptr;
+    CompactionMark::FileId m_file;
 };
 
 void BackupDatabase(const Database& db, const QString& destPath);

@@ -2,7 +2,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <algorithm>
+#include <memory>
 #include <optional>
+#include <vector>
 #include <QFileInfo>
 #include <QUrl>
 
@@ -23,6 +26,43 @@ quint32 bigEndian32(const QByteArray& head, int at)
 {
     return (quint32(quint8(head[at])) << 24) | (quint32(quint8(head[at + 1])) << 16) | (quint32(quint8(head[at + 2])) << 8)
            | quint32(quint8(head[at + 3]));
+}
+
+// The first 100 bytes of the file (fewer when it is shorter); none when it cannot be read. Read
+// through SQLite's own file layer, never a plain open: closing any other handle of a file drops
+// every lock this process holds on it, the write lock of a step that replaces the database among
+// them, and another program could then commit into the file about to be replaced.
+std::optional<QByteArray> readHeader(const QString& absolutePath)
+{
+    sqlite3_vfs* vfs = sqlite3_vfs_find(nullptr);
+    if (!vfs)
+        return std::nullopt;
+    // A database's name in the form the layer takes (and keeps while the file is open): the file
+    // behind any links, as SQLite itself names it.
+    std::vector<char> full(std::size_t(vfs->mxPathname) + 1, 0);
+    // SQLITE_OK_SYMLINK: the name was found through a link.
+    if ((vfs->xFullPathname(vfs, QFile::encodeName(absolutePath).constData(), int(full.size()), full.data()) & 0xff)
+        != SQLITE_OK)
+        return std::nullopt;
+    const std::unique_ptr<const char, void (*)(sqlite3_filename)> name(
+        sqlite3_create_filename(full.data(), "", "", 0, nullptr), sqlite3_free_filename);
+    std::vector<char> space(std::size_t(vfs->szOsFile), 0);
+    auto* file = reinterpret_cast<sqlite3_file*>(space.data());
+    int flags = 0;
+    if (!name || vfs->xOpen(vfs, name.get(), file, SQLITE_OPEN_READONLY | SQLITE_OPEN_MAIN_DB, &flags) != SQLITE_OK) {
+        if (file->pMethods)
+            file->pMethods->xClose(file);
+        return std::nullopt;
+    }
+    std::optional<QByteArray> head;
+    sqlite3_int64 size = 0;
+    if (file->pMethods->xFileSize(file, &size) == SQLITE_OK) {
+        QByteArray bytes(int(std::min<sqlite3_int64>(size, 100)), Qt::Uninitialized);
+        if (bytes.isEmpty() || file->pMethods->xRead(file, bytes.data(), int(bytes.size()), 0) == SQLITE_OK)
+            head = bytes;
+    }
+    file->pMethods->xClose(file);
+    return head;
 }
 
 // Whether the file holds one of our tables; nullopt when its schema cannot be read. The handle is
@@ -69,13 +109,13 @@ DbFileProbe ProbeDatabaseFile(const QString& path)
     if (fi.isDir())
         return make(DbFileKind::NotADatabase, DbErr::NotADatabase,
                     QStringLiteral("'%1' on kansio eikä tietokantatiedosto.").arg(shown));
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> read = readHeader(fi.absoluteFilePath());
+    if (!read)
         return make(DbFileKind::Unreadable, DbErr::InUseOrReadOnly,
                     QStringLiteral("Tiedostoa '%1' ei voi lukea: se on toisen ohjelman käytössä tai siihen ei ole "
                                    "lukuoikeutta.")
                         .arg(shown));
-    const QByteArray head = f.read(100);
+    const QByteArray& head = *read;
     if (head.isEmpty())
         return make(DbFileKind::Empty, DbErr::NotADatabase,
                     QStringLiteral("Tiedosto '%1' on tyhjä eikä siis tietokanta.").arg(shown));

@@ -45,6 +45,14 @@ Transaction::Transaction(Database& db) : m_db(db)
     if (c.levels.empty()) {
         // Take the write lock at once, so two writers wait for each other instead of failing later.
         exec(h, QStringLiteral("BEGIN IMMEDIATE"));
+        // The wait may have been for another program's compaction, which then put its copy in
+        // place of the file open here: the transaction is made on the copy.
+        if (c.fileMoved()) {
+            exec(h, QStringLiteral("ROLLBACK"));
+            if (c.followCompaction())
+                h = c.db();
+            exec(h, QStringLiteral("BEGIN IMMEDIATE"));
+        }
         c.levels.assign(1, 0u);
         ++c.transactionsBegun;
     } else {
@@ -96,7 +104,18 @@ void Transaction::commit()
     }
     sqlite3* h = c.db();
     if (m_savepoint.isEmpty()) {
-        exec(h, QStringLiteral("COMMIT"));
+        try {
+            exec(h, QStringLiteral("COMMIT"));
+        } catch (const DbException&) {
+            // SQLite keeps a transaction whose COMMIT it refused (busy) open, holding a lock that
+            // keeps every other program waiting, and would take in the statements run after it.
+            // The work is not saved, and ends here.
+            m_done = true;
+            c.levels.clear();
+            if (c.inTransaction())
+                IgnoringErrors("transaction: roll back a refused commit", [&] { exec(h, QStringLiteral("ROLLBACK")); });
+            throw;
+        }
         const unsigned kinds = allKinds(c.levels, 0);
         c.levels.clear();
         m_done = true;

@@ -3,6 +3,7 @@
 #include "DbTestSupport.h"
 
 #include "base/ScriptedPrompter.h"
+#include "support/OtherProgramRestore.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -11,6 +12,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <optional>
+#include <sqlite3.h>
 
 namespace tikkeli {
 namespace {
@@ -160,6 +162,44 @@ TEST_F(ClubChangesTest, AChangeIsToldOnlyWhenTheTransactionThatMadeItReachesTheF
         EXPECT_EQ(heard.told, c.told) << c.what;
         EXPECT_FALSE(db.inTransaction()) << c.what;
     }
+}
+
+// Another program reads the file all the while, so the commit is refused as busy: nothing of the
+// transaction is told, nothing of it reached the file, and the transaction is over at once (holding
+// no lock that would keep the other programs waiting, and taking in no later statement); the next
+// transaction tells its own change only.
+TEST_F(ClubChangesTest, ACommitRefusedAsBusyEndsTheTransactionAndTellsNothing)
+{
+    db.execute(QStringLiteral("CREATE TABLE t (x INTEGER)"));
+    sqlite3_busy_timeout(db.handle(), 50);
+    sqlite3* reader = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(db.path()).constData(), &reader, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(reader, "BEGIN; SELECT count(*) FROM t;", nullptr, nullptr, nullptr), SQLITE_OK);
+    {
+        Transaction tx(db);
+        db.execute(QStringLiteral("INSERT INTO t (x) VALUES (1)"));
+        ClubChanges::announce(db, Kind::Members);
+        try {
+            tx.commit();
+            ADD_FAILURE() << "committed beside the reader";
+        } catch (const DbException& e) {
+            EXPECT_EQ(e.number(), DbErr::Locked) << e.description().toStdString();
+        }
+        EXPECT_FALSE(db.inTransaction());
+        EXPECT_TRUE(heard.told.isEmpty());
+        sqlite3_exec(reader, "COMMIT", nullptr, nullptr, nullptr);
+        sqlite3_close(reader);
+        db.execute(QStringLiteral("INSERT INTO t (x) VALUES (2)"));
+    }
+    EXPECT_TRUE(heard.told.isEmpty());
+    {
+        Transaction next(db);
+        db.execute(QStringLiteral("INSERT INTO t (x) VALUES (3)"));
+        ClubChanges::announce(db, Kind::Catches);
+        next.commit();
+    }
+    EXPECT_EQ(heard.told, QStringList{"catches"});
+    EXPECT_EQ(test::FileRows(db.path(), QStringLiteral("SELECT x FROM t ORDER BY x")).toStdString(), "2|3");
 }
 
 TEST_F(ClubChangesTest, AFailingListenerIsReportedOnceAndSilencesNoOtherListenerNorKind)

@@ -1,0 +1,82 @@
+#include "DbTestSupport.h"
+
+#include "db/Transaction.h"
+#include "support/OtherInstance.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <unistd.h>
+
+namespace tikkeli {
+namespace {
+
+// Another program puts a file in place of the one open here, and a write comes, a single statement
+// or a transaction: into a compaction of the file made under its write lock (also one the write
+// waited for) the write goes on without a word; any other file is a replaced one, where the write
+// is refused and the windows told, as before.
+TEST(CompactedFile, AWriteGoesOnIntoACompactionOfItsFileAndAnyOtherFileIsTold)
+{
+    const auto rename = [](const QString& from, const QString& to) {
+        ASSERT_EQ(std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()), 0);
+    };
+    const std::pair<const char*, std::function<void(const QString&)>> others[] = {
+        {"a copy of a compaction, as a backup of it restored",
+         [&](const QString& path) {
+             test::CompactAsAnotherProgram(path, [&] { QFile::copy(path + ".tiivistetty", path + ".kopio"); });
+             rename(path + ".kopio", path);
+         }},
+        {"the file left behind written after the copy was made",
+         [](const QString& path) {
+             test::CompactAsAnotherProgram(path, [&] { ::link(qPrintable(path), qPrintable(path + ".vanha")); });
+             sqlite3* other = nullptr;
+             sqlite3_open(qPrintable(path + ".vanha"), &other);
+             EXPECT_EQ(sqlite3_exec(other, "INSERT INTO t (x) VALUES ('vanhaan')", nullptr, nullptr, nullptr), SQLITE_OK);
+             sqlite3_close(other);
+         }},
+        {"compacted twice over",
+         [](const QString& path) {
+             test::CompactAsAnotherProgram(path);
+             test::CompactAsAnotherProgram(path);
+         }},
+    };
+    const std::pair<const char*, std::function<void(Database&)>> writes[] = {
+        {"a single statement", [](Database& db) { db.execute(QStringLiteral("INSERT INTO t (x) VALUES (?)"), {"uusi"}); }},
+        {"a transaction",
+         [](Database& db) {
+             Transaction tx(db);
+             db.execute(QStringLiteral("INSERT INTO t (x) VALUES (?)"), {"uusi"});
+             tx.commit();
+         }},
+    };
+    ScriptedPrompter prompter;
+    for (const auto& [how, write] : writes) {
+        for (int c = -2; c < int(std::size(others)); ++c) {
+            SCOPED_TRACE(std::string(how) + ", "
+                         + (c == -2   ? "a compaction"
+                            : c == -1 ? "a compaction it waited for"
+                                      : others[c].first));
+            DbFolder folder;
+            Database db = folder.create();
+            db.execute(QStringLiteral("CREATE TABLE t (id INTEGER PRIMARY KEY AUTOINCREMENT, x TEXT)"));
+            db.execute(QStringLiteral("INSERT INTO t (x) VALUES ('ennen')"));
+            const auto tryWrite = [&, &write = write] {
+                try {
+                    write(db);
+                    return true;
+                } catch (const DbException&) {
+                    return false;
+                }
+            };
+            const auto [done, told] = test::CommandBesideCompaction(db.path(), c == -1, prompter, tryWrite,
+                                                                    c >= 0 ? others[c].second : nullptr);
+            EXPECT_EQ(done, c < 0);
+            EXPECT_EQ(told, c >= 0);
+            EXPECT_EQ(test::FileRows(db.path(), QStringLiteral("SELECT x FROM t ORDER BY id")),
+                      c < 0 ? QStringLiteral("ennen|uusi") : QStringLiteral("ennen"));
+        }
+    }
+}
+
+} // namespace
+} // namespace tikkeli
