@@ -17,17 +17,22 @@ constexpr int RetryMs = 20;
 
 // A command that met the new file may tell so while its transaction still holds the old one open
 // (the message shown inside it): what is read through that transaction is the old file's. The
-// follower reads once the transaction is over.
-void readWhenFree(const QPointer<QObject>& window, const QString& path, const std::function<void()>& readAgain)
+// follower reads once the transaction is over, if it still holds that file then.
+void readWhenFree(const QPointer<QObject>& follower, const std::function<QString()>& heldPath, const QString& path,
+                  const std::function<void()>& readAgain)
 {
+    if (!follower)
+        return;
+    if (const QString held = heldPath(); held.isEmpty() || held != path)
+        return;
     if (!ConnectionRegistry::inTransaction(path)) {
         readAgain();
         return;
     }
-    QTimer::singleShot(RetryMs, window, [window, path, readAgain] {
+    QTimer::singleShot(RetryMs, follower, [follower, heldPath, path, readAgain] {
         IgnoringErrors("replaced file: read again", [&] {
             ReportingErrors(QStringLiteral("Ikkunan päivitys muutoksen jälkeen ei onnistunut: "),
-                            [&] { readWhenFree(window, path, readAgain); });
+                            [&] { readWhenFree(follower, heldPath, path, readAgain); });
         });
     });
 }
@@ -37,11 +42,9 @@ void readWhenFree(const QPointer<QObject>& window, const QString& path, const st
 QMetaObject::Connection FollowReplacedFile(QObject* follower, std::function<QString()> heldPath,
                                            std::function<void()> readAgain)
 {
-    return ClubChanges::followReplaced(follower, [window = QPointer<QObject>(follower), heldPath = std::move(heldPath),
+    return ClubChanges::followReplaced(follower, [follower = QPointer<QObject>(follower), heldPath = std::move(heldPath),
                                                   readAgain = std::move(readAgain)](const QString& path) {
-        const QString held = heldPath();
-        if (!held.isEmpty() && held == path)
-            readWhenFree(window, path, readAgain);
+        readWhenFree(follower, heldPath, path, readAgain);
     });
 }
 
