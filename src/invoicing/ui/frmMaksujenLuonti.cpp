@@ -8,6 +8,7 @@
 
 #include "base/Prompter.h"
 #include "ui/FormRegistry.h"
+#include "db/ReplacedFile.h"
 #include "ui/WindowTeardown.h"
 #include "ui/cMouseCursor.h"
 #include "db/DbError.h"
@@ -116,6 +117,8 @@ frmMaksujenLuonti::frmMaksujenLuonti(QWidget* parent) : QMainWindow(parent), ui(
 
     RestoreFormPlacement(this);
     load();
+    FollowReplacedFile(
+        this, [this] { return m_db.path(); }, [this] { ReadReplacedFile(); });
 }
 
 frmMaksujenLuonti::~frmMaksujenLuonti()
@@ -138,6 +141,29 @@ void frmMaksujenLuonti::load()
         ResetRowEditors();
         RecalculateTotal();
     });
+}
+
+void frmMaksujenLuonti::ReadReplacedFile()
+{
+    // The recipients and the titles offered were read from the file that is gone: the recipients
+    // chosen stay chosen only where the new file lists them under the same name, else none are,
+    // and the run waits for the user's choice. The run's own texts, dates and prices stay.
+    const qint64 code = selectedRecipientCode();
+    const QString recipient = ui->cmbNimet->currentText();
+    const QString title = ui->cmbMaksunOtsake->currentText();
+    m_note.clear();
+    IgnoringErrors("frmMaksujenLuonti::ReadReplacedFile: the recipients", [&] {
+        FillRecipients();
+        int again = -1;
+        for (int i = 0; i < ui->cmbNimet->count() && again < 0; ++i) {
+            if (ui->cmbNimet->itemData(i, CodeRole).toLongLong() == code && ui->cmbNimet->itemText(i) == recipient)
+                again = i;
+        }
+        ui->cmbNimet->setCurrentIndex(again);
+    });
+    FillTitleList();
+    ui->cmbMaksunOtsake->setEditText(title);
+    IgnoringErrors("frmMaksujenLuonti::ReadReplacedFile: the run", [&] { UpdateInvoiceStatus(); });
 }
 
 void frmMaksujenLuonti::closeEvent(QCloseEvent* event)
@@ -376,6 +402,11 @@ void frmMaksujenLuonti::Lisaa()
 {
     if (!loaded() || m_busy)
         return;
+    if (ui->cmbNimet->currentIndex() < 0) {
+        ShowInfo(QStringLiteral("Valitse laskutettavat ennen lisäystä."));
+        ui->cmbNimet->setFocus();
+        return;
+    }
     InvoiceRun run(m_db);
     const InvoiceRunRequest r = request();
     try {

@@ -9,6 +9,7 @@
 #include "lists/ui/frmGroupEmail2.h"
 #include "lists/ui/frmSingleEmail.h"
 #include "support/Controls.h"
+#include "support/OtherProgramRestore.h"
 #include "support/SmtpTestServer.h"
 #include "support/TestFiles.h"
 
@@ -446,3 +447,30 @@ TEST_F(GroupEmailWindowTest, ScreenshotsWhenAsked)
 }
 
 } // namespace
+
+// Another program restores a backup over the club file while the message goes out: the members
+// the run could not reach are of the old file, so no group of them is made in the restored one,
+// and the list shows the restored file's members.
+TEST_F(GroupEmailWindowTest, NoGroupOfTheOldFilesMembersGoesIntoAFileRestoredDuringTheRun)
+{
+    SilentServer silent;
+    State().SmtpServer = silent.name();
+    member(QStringLiteral("Aho"), QStringLiteral("aho@example.fi"));
+    frmGroupEmail2* w = open(QStringLiteral("Syyskokous"), true);
+    ASSERT_NE(w, nullptr);
+    w->setTimeoutMs(1000);
+    Control<QPushButton>(*w, "cSendMail")->click();
+    ASSERT_TRUE(w->sending());
+    test::RestoreChangedCopy(club.path, QStringLiteral("UPDATE jr SET jrSukunimi = 'Palautettu'"));
+    // Another window's write meets the restored file.
+    EXPECT_THROW(club.db.execute(QStringLiteral("INSERT INTO me (meTeksti) VALUES ('Muu ikkuna')")), DbException);
+    prompter.answerYes();
+    ASSERT_TRUE(waitUntil([&] { return !w->sending() && !prompter.messageTexts().isEmpty(); }, 60000));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(prompter.messageTexts().size(), 1);
+    EXPECT_FALSE(prompter.messageTexts()[0].contains(QStringLiteral("Luodaanko uusi ryhmä")));
+    EXPECT_EQ(test::FileRows(club.path, QStringLiteral("SELECT count(*) FROM pi WHERE piNimi LIKE 'Epäonn.%'")),
+              QStringLiteral("0"));
+    EXPECT_EQ(selected(Control<QListWidget>(*w, "lstEmailsTo")),
+              QStringList{QStringLiteral("Palautettu Matti - aho@example.fi")});
+}
