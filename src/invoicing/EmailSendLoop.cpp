@@ -146,7 +146,7 @@ void EmailSendLoop::prepareSome()
         return;
     }
     // Short enough that the window answers its user between two slices.
-    constexpr qint64 SliceMs = 30;
+    constexpr qint64 SliceMs = 25;
     const bool invoices = m_kind == Kind::Invoices;
     QElapsedTimer slice;
     slice.start();

@@ -51,8 +51,9 @@ public:
     void recordRemindersOn(const QDate& day) { m_recordOn = day; }
     // Reads the rows to send and starts; finished() follows (also for no rows at all).
     void start();
-    // Stops now: a message still going out is abandoned (one whose whole text is out waits for
-    // the server's answer); it and the rest are left unsent and keep their marks.
+    // Stops now: while the messages are being made, before the next slice, nothing sent; while
+    // they go, a message still going out is abandoned (one whose whole text is out waits for the
+    // server's answer); it and the rest are left unsent and keep their marks.
     void cancel();
     bool running() const { return m_running; }
     bool wasCancelled() const { return m_cancelled; }
@@ -60,7 +61,8 @@ public:
     // A database error that ended the run early; empty when none.
     const QString& error() const { return m_error; }
     // The closing message of the run: the counts, that it was cancelled or why it stopped, the
-    // failures in the server's own words and a database error that ended it.
+    // failures in the server's own words and a database error that ended it (naming the member
+    // whose message went but could not be marked).
     QString summary() const;
 
     // One message to one recipient over the configured server; whether the server accepted it.

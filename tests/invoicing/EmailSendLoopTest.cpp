@@ -91,7 +91,10 @@ protected:
     }
     static int marked(Database& db, EmailSendLoop::Kind kind) { return int(db.scalar(markedSql(kind)).toInt64()); }
     // Reminders recorded on the marked rows, whether or not their mark was written.
-    int recorded() { return int(club.count(QStringLiteral("jmhist"), QStringLiteral("jmhTulosta = 1 AND jmhjmMuistutusNumero > 0"))); }
+    int recorded()
+    {
+        return int(club.count(QStringLiteral("jmhist"), QStringLiteral("jmhTulosta = 1 AND jmhjmMuistutusNumero > 0")));
+    }
     // Runs a loop to its end with the event loop turning, as the window does.
     void run(EmailSendLoop& loop, int limitMs = 60000)
     {
@@ -393,9 +396,10 @@ TEST(EmailSendLoopKilled, RunsUntilKilled)
     State().SmtpServer = qEnvironmentVariable("TIKKELI_KILLED_RUN_SERVER");
     State().SenderEmail = QStringLiteral("laskut@eramiehet.fi");
     Database db = Database::open(path);
-    EmailSendLoop loop(db, qEnvironmentVariable("TIKKELI_KILLED_RUN_KIND") == QLatin1String("invoices")
-                               ? EmailSendLoop::Kind::Invoices
-                               : EmailSendLoop::Kind::Reminders,
+    EmailSendLoop loop(db,
+                       qEnvironmentVariable("TIKKELI_KILLED_RUN_KIND") == QLatin1String("invoices")
+                           ? EmailSendLoop::Kind::Invoices
+                           : EmailSendLoop::Kind::Reminders,
                        templ);
     loop.recordRemindersOn(QDate(2027, 3, 17));
     bool done = false;
@@ -580,8 +584,9 @@ TEST_F(EmailSendLoopTest, AReminderThatDidNotGoThisTimeIsNotLeftMarkedFromAnEarl
         State().SmtpServer = smtp.server();
         EmailSendLoop loop(club.db, EmailSendLoop::Kind::Reminders, templ);
         run(loop);
-        EXPECT_EQ(club.field(QStringLiteral("SELECT jmhMuistutusEmailed FROM jmhist WHERE jmhID = ?"), {Value(row)}).toBool(),
-                  c.emailed)
+        EXPECT_EQ(
+            club.field(QStringLiteral("SELECT jmhMuistutusEmailed FROM jmhist WHERE jmhID = ?"), {Value(row)}).toBool(),
+            c.emailed)
             << c.what;
         EXPECT_EQ(Reminders::CreateReminders(club.db, {500, 500}, QDate(2027, 3, 18), true), c.emailed ? 0 : 1) << c.what;
         club.db.execute(QStringLiteral("DELETE FROM jmhist WHERE jmhID = ?"), {Value(row)});
@@ -601,9 +606,21 @@ TEST_F(EmailSendLoopTest, ARefusedMessageEndsOnlyItsMemberAndALostConnectionEnds
         QString reasons; // with %1 for the server
     };
     const Case cases[] = {
-        {"refused for its content", QStringLiteral("Osoite 702"), -1, 4, 1, 0, {true, true, false, true, true},
+        {"refused for its content",
+         QStringLiteral("Osoite 702"),
+         -1,
+         4,
+         1,
+         0,
+         {true, true, false, true, true},
          QStringLiteral("Jäsen02 Matti: Palvelin ei hyväksynyt viestiä: 554 5.6.0 Message rejected")},
-        {"connection lost", QString(), 2, 2, 1, 2, {true, true, false, false, false},
+        {"connection lost",
+         QString(),
+         2,
+         2,
+         1,
+         2,
+         {true, true, false, false, false},
          QStringLiteral("Lähetys keskeytyi: Yhteys SMTP-palvelimeen %1 katkesi.\r\n"
                         "Jäsen02 Matti: Yhteys SMTP-palvelimeen %1 katkesi.")},
     };
@@ -624,7 +641,8 @@ TEST_F(EmailSendLoopTest, ARefusedMessageEndsOnlyItsMemberAndALostConnectionEnds
         EXPECT_EQ(smtp.messages().size(), c.sent) << c.what;
         for (int i = 0; i < rows.size(); ++i)
             EXPECT_EQ(emailed(rows[i]), c.emailed[i]) << c.what << " row " << i;
-        EXPECT_TRUE(loop.summary().contains(QStringLiteral("\r\n\r\n") + QString(c.reasons).replace(QStringLiteral("%1"), smtp.server())
+        EXPECT_TRUE(loop.summary().contains(QStringLiteral("\r\n\r\n")
+                                            + QString(c.reasons).replace(QStringLiteral("%1"), smtp.server())
                                             + QStringLiteral("\r\n\r\n")))
             << c.what << "\n"
             << loop.summary().toStdString();
