@@ -95,6 +95,14 @@ protected:
     {
         return int(club.count(QStringLiteral("jmhist"), QStringLiteral("jmhTulosta = 1 AND jmhjmMuistutusNumero > 0")));
     }
+    // Makes the server the program's; fails with the reason when it did not start.
+    static ::testing::AssertionResult use(const SmtpTestServer& smtp)
+    {
+        if (!smtp.started())
+            return ::testing::AssertionFailure() << smtp.startError().toStdString();
+        State().SmtpServer = smtp.server();
+        return ::testing::AssertionSuccess();
+    }
     // Runs a loop to its end with the event loop turning, as the window does.
     void run(EmailSendLoop& loop, int limitMs = 60000)
     {
@@ -370,8 +378,7 @@ TEST_F(EmailSendLoopTest, EachMessageWaitsUntilTheOneBeforeItIsMarkedInTheFile)
         script.lockAt = 4;
         script.lockMs = 800;
         SmtpTestServer smtp(script);
-        ASSERT_TRUE(smtp.started()) << smtp.startError().toStdString();
-        State().SmtpServer = smtp.server();
+        ASSERT_TRUE(use(smtp));
         EmailSendLoop loop(club.db, kind, templ);
         loop.recordRemindersOn(QDate(2027, 3, 17));
         run(loop);
@@ -441,8 +448,7 @@ TEST_F(EmailSendLoopTest, ARunKilledAfterTheTenthMessageLeavesTheTenMarked)
         EXPECT_TRUE(marks == 10 || marks == 9) << name << " marks " << marks;
         if (invoices) {
             SmtpTestServer next;
-            ASSERT_TRUE(next.started()) << next.startError().toStdString();
-            State().SmtpServer = next.server();
+            ASSERT_TRUE(use(next));
             EmailSendLoop loop(club.db, kind, templ);
             run(loop);
             QSet<QString> reached;
@@ -497,8 +503,7 @@ TEST_F(EmailSendLoopTest, ADatabaseThatStopsTakingTheMarksStopsTheSending)
             script.lockMs = 8000;
         }
         SmtpTestServer smtp(script);
-        ASSERT_TRUE(smtp.started()) << smtp.startError().toStdString();
-        State().SmtpServer = smtp.server();
+        ASSERT_TRUE(use(smtp));
         EmailSendLoop loop(db, c.kind, templ);
         loop.recordRemindersOn(QDate(2027, 3, 17));
         QObject::connect(&loop, &EmailSendLoop::progress, [&](int done, int) {
@@ -533,8 +538,7 @@ TEST_F(EmailSendLoopTest, ADatabaseThatStopsTakingTheMarksStopsTheSending)
 TEST_F(EmailSendLoopTest, AMessageThatCouldNotBeMadeIsCountedAndNamed)
 {
     SmtpTestServer smtp({QStringLiteral("torjuttu@example.fi")});
-    ASSERT_TRUE(smtp.started()) << smtp.startError().toStdString();
-    State().SmtpServer = smtp.server();
+    ASSERT_TRUE(use(smtp));
     const qint64 empty = invoice(member("Tyhjä", QStringLiteral("tyhja@example.fi"), true), 801);
     const qint64 refused = invoice(member("Torjuttu", QStringLiteral("torjuttu@example.fi"), true), 802);
     const qint64 good = invoice(member("Hyvä", QStringLiteral("hyva@example.fi"), true), 803);
@@ -580,8 +584,7 @@ TEST_F(EmailSendLoopTest, AReminderThatDidNotGoThisTimeIsNotLeftMarkedFromAnEarl
                                        " WHERE jmhID = ?)"),
                         {Value(c.takesEmail), Value(row)});
         SmtpTestServer smtp(c.refused);
-        ASSERT_TRUE(smtp.started()) << smtp.startError().toStdString();
-        State().SmtpServer = smtp.server();
+        ASSERT_TRUE(use(smtp));
         EmailSendLoop loop(club.db, EmailSendLoop::Kind::Reminders, templ);
         run(loop);
         EXPECT_EQ(
@@ -631,8 +634,7 @@ TEST_F(EmailSendLoopTest, ARefusedMessageEndsOnlyItsMemberAndALostConnectionEnds
         script.rejectedBody = c.rejectedBody;
         script.dropAfter = c.dropAfter;
         SmtpTestServer smtp(script);
-        ASSERT_TRUE(smtp.started()) << smtp.startError().toStdString();
-        State().SmtpServer = smtp.server();
+        ASSERT_TRUE(use(smtp));
         EmailSendLoop loop(club.db, EmailSendLoop::Kind::Invoices, templ);
         run(loop);
         EXPECT_EQ(loop.counts().sent, c.sent) << c.what;
@@ -656,8 +658,7 @@ TEST_F(EmailSendLoopTest, ARefusedMessageEndsOnlyItsMemberAndALostConnectionEnds
 TEST_F(EmailSendLoopTest, ThePreparationShowsItsProgressAndACancelDuringItSendsNothing)
 {
     SmtpTestServer smtp;
-    ASSERT_TRUE(smtp.started()) << smtp.startError().toStdString();
-    State().SmtpServer = smtp.server();
+    ASSERT_TRUE(use(smtp));
     const qint64 m = member("Moni", QStringLiteral("moni@example.fi"), true);
     club.db.execute(QStringLiteral("BEGIN"));
     for (int i = 0; i < 1500; ++i)

@@ -4,6 +4,8 @@
 
 #include <QProgressBar>
 
+#include <algorithm>
+
 namespace tikkeli {
 
 namespace {
