@@ -116,7 +116,7 @@ void Preparation(benchmark::State& state)
     std::unique_ptr<EmailSendLoop> last;
     qint64 longestWait = 0;
     RunPaired(
-        state, std::string(invoices ? "invoice" : "reminder") + " e-mail preparation, 100,000 members", 1.25,
+        state, std::string(invoices ? "invoice" : "reminder") + " e-mail preparation, 100,000 members", 1.5,
         [&] { plainPreparation(db, invoices, templ); },
         [&] {
             last = std::make_unique<EmailSendLoop>(
