@@ -423,7 +423,7 @@ TEST_F(EmailSendLoopTest, ARunKilledAfterTheTenthMessageLeavesTheTenMarked)
     for (const auto kind : {EmailSendLoop::Kind::Invoices, EmailSendLoop::Kind::Reminders}) {
         const bool invoices = kind == EmailSendLoop::Kind::Invoices;
         const char* name = invoices ? "invoices" : "reminders";
-        const QList<qint64> rows = rowsToSend(kind, 40);
+        rowsToSend(kind, 40);
         QTemporaryDir scratch;
         test::SmtpScript script;
         script.killAfter = 10;
