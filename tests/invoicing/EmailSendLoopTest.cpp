@@ -652,41 +652,4 @@ TEST_F(EmailSendLoopTest, ARefusedMessageEndsOnlyItsMemberAndALostConnectionEnds
     ASSERT_TRUE(test::waitUntilSendsEnd(30000));
 }
 
-// The messages are made a slice at a time with the event loop turning between, the progress told
-// as they are: a cancel that comes through the event loop while they are being made ends the run
-// before anything is sent or marked.
-TEST_F(EmailSendLoopTest, ThePreparationShowsItsProgressAndACancelDuringItSendsNothing)
-{
-    SmtpTestServer smtp;
-    ASSERT_TRUE(use(smtp));
-    const qint64 m = member("Moni", QStringLiteral("moni@example.fi"), true);
-    club.db.execute(QStringLiteral("BEGIN"));
-    for (int i = 0; i < 1500; ++i)
-        invoice(m, 1000 + i);
-    club.db.execute(QStringLiteral("COMMIT"));
-    EmailSendLoop loop(club.db, EmailSendLoop::Kind::Invoices, templ);
-    QList<int> prepared;
-    QObject::connect(&loop, &EmailSendLoop::preparing, [&](int done, int total) {
-        EXPECT_EQ(total, 1500);
-        if (prepared.isEmpty() || done > prepared.last())
-            prepared << done;
-        if (done > 0)
-            QTimer::singleShot(0, &loop, &EmailSendLoop::cancel);
-    });
-    bool sending = false;
-    QObject::connect(&loop, &EmailSendLoop::progress, [&] { sending = true; });
-    run(loop);
-    ASSERT_GE(prepared.size(), 2);
-    EXPECT_GT(prepared[1], 0);
-    EXPECT_LT(prepared.last(), 1500);
-    EXPECT_FALSE(sending);
-    EXPECT_TRUE(loop.wasCancelled());
-    EXPECT_EQ(loop.counts().leftUnsent, 1500);
-    EXPECT_EQ(loop.counts().sent + loop.counts().failed + loop.counts().blocked, 0);
-    EXPECT_TRUE(smtp.messages().isEmpty());
-    EXPECT_EQ(club.count(QStringLiteral("jm"), QStringLiteral("jmEmailed = 1")), 0);
-    EXPECT_TRUE(loop.summary().contains(QStringLiteral("Lasku jäi lähettämättä 1500 jäsenelle.")));
-    EXPECT_TRUE(loop.summary().contains(QStringLiteral("\r\n\r\nLähetys keskeytettiin.\r\n\r\n")));
-}
-
 } // namespace
