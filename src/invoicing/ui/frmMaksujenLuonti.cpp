@@ -19,6 +19,7 @@
 #include "invoicing/PayeeCheck.h"
 #include "invoicing/InvoiceTitles.h"
 #include "invoicing/EmailSendLoop.h"
+#include "invoicing/ui/EmailRunProgress.h"
 #include "invoicing/EmailTemplate.h"
 #include "invoicing/ui/frmEmailPreview.h"
 #include "ui/ConfiguredDatabaseWindow.h"
@@ -524,15 +525,11 @@ void frmMaksujenLuonti::SendInvoiceEmails()
     }
     EmailSendLoop loop(m_db, EmailSendLoop::Kind::Invoices, templ);
     QEventLoop wait;
-    connect(&loop, &EmailSendLoop::progress, this, [this](int done, int total) {
-        ui->ProgressBar1->setMaximum(std::max(total, 1));
-        ui->ProgressBar1->setValue(std::min(done, ui->ProgressBar1->maximum()));
-    });
+    FollowEmailRun(loop, ui->ProgressBar1);
     connect(&loop, &EmailSendLoop::finished, &wait, &QEventLoop::quit);
-    // While the messages go, the window's commands stay off and it refuses to close: nothing may
-    // change or delete the invoices the loop is reading.
+    // While the messages are made and go, the window's commands stay off and it refuses to close:
+    // nothing may change or delete the invoices the loop is reading.
     setBusy(true);
-    ui->ProgressBar1->setValue(0);
     m_cancelSending = [&loop] { loop.cancel(); };
     m_cancel->setEnabled(true);
     m_cancel->show();

@@ -101,6 +101,8 @@ void frmGroupEmail2::FillMemberList()
         if (list->item(i)->checkState() == Qt::Checked)
             ticked.insert(list->item(i)->data(Qt::UserRole).toInt());
     }
+    // Every row is one line of one height (uniformItemSizes in the .ui): shown, the list sizes the
+    // rows in view rather than every member of the club, on each fill and each feature choice.
     list->setUpdatesEnabled(false);
     list->clear();
     for (const GroupEmailMember& m : GroupEmail::Members(m_db)) {
