@@ -5,6 +5,7 @@
 #include "contracts/ui/frmVuokra.h"
 #include "lists/ui/frmRaportinMuokkaus.h"
 #include "members/ui/frmImportData.h"
+#include "printing/ui/ReportPreview.h"
 #include "support/Controls.h"
 #include "../contracts/ContractTestDb.h"
 
@@ -13,10 +14,12 @@
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QTest>
+#include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
 #include <memory>
+#include <vector>
 
 using namespace tikkeli;
 
@@ -28,8 +31,37 @@ const std::map<QString, std::function<QWidget*()>>& windowsWithScrolledPages()
         {"frmVuokra", [] { return frmVuokra::Load(); }},
         {"frmRaportinMuokkaus", [] { return new frmRaportinMuokkaus; }},
         {"frmImportData", [] { return new frmImportData; }},
+        {"ReportPreview", [] {
+             ReportDocument doc;
+             doc.pageSize = QSizeF(595, 842);
+             doc.pages.resize(2);
+             return new ReportPreview(std::make_shared<const ReportDocument>(doc));
+         }},
     };
     return all;
+}
+
+bool holdsControls(const QScrollArea& area)
+{
+    const auto controls = area.widget()->findChildren<QWidget*>();
+    return std::any_of(controls.begin(), controls.end(), [](const QWidget* c) {
+        return (c->focusPolicy() & Qt::TabFocus) && c->isVisible() && c->isEnabled();
+    });
+}
+
+// The stops of w's Tab order (Shift+Tab's when backwards), once round from the focus it has.
+std::vector<QWidget*> stopsRound(QWidget& w, bool backwards)
+{
+    std::vector<QWidget*> stops;
+    QWidget* start = QApplication::focusWidget();
+    for (int i = 0; i < 300; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), backwards ? Qt::Key_Backtab : Qt::Key_Tab);
+        QWidget* at = QApplication::focusWidget();
+        if (!at || at == start || at->window() != &w)
+            break;
+        stops.push_back(at);
+    }
+    return stops;
 }
 
 // Empty when what the viewport can show of w is shown; else where w is.
@@ -103,6 +135,50 @@ TEST(ScrolledFocus, EveryControlOfAScrolledPageIsInViewWhenGivenTheFocus)
                     EXPECT_EQ(outOfView(*area, control), "") << (end ? "from the end" : "from the top");
                 }
             }
+        }
+    }
+    EXPECT_EQ(prompter.unexpected(), 0);
+}
+
+// The frame of a scrolled page of controls is no stop: Tab and Shift+Tab go round the window
+// through the page's controls, and a click on the page's blank leaves the focus in the box the
+// user was in. The ring stood on nothing the user could see, and the arrows scrolled the page. A
+// page of no control (a print preview's) keeps its frame as a stop for the scrolling keys.
+TEST(ScrolledFocus, TheFrameOfAPageOfControlsIsNoStopTheControlsAre)
+{
+    test::ContractTestDb t(test::ContractTestDb::Source::Sample);
+    ScriptedPrompter prompter;
+    for (const auto& [name, make] : windowsWithScrolledPages()) {
+        SCOPED_TRACE(name.toStdString());
+        std::unique_ptr<QWidget> w(make());
+        ASSERT_NE(w, nullptr);
+        w->show();
+        w->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+        QCoreApplication::processEvents();
+        for (QScrollArea* area : w->findChildren<QScrollArea*>()) {
+            const bool controls = holdsControls(*area);
+            for (const bool backwards : {false, true}) {
+                w->nextInFocusChain()->setFocus(Qt::OtherFocusReason);
+                const std::vector<QWidget*> stops = stopsRound(*w, backwards);
+                const bool frameStops = std::find(stops.begin(), stops.end(), area) != stops.end();
+                EXPECT_EQ(frameStops, !controls) << area->objectName().toStdString() << (backwards ? " Shift+Tab" : " Tab");
+                if (controls) {
+                    EXPECT_TRUE(std::any_of(stops.begin(), stops.end(), [&](QWidget* s) {
+                        return area->widget()->isAncestorOf(s);
+                    })) << area->objectName().toStdString() << " its controls not reached";
+                }
+            }
+            if (!controls)
+                continue;
+            QWidget* box = nullptr;
+            for (QWidget* c : area->widget()->findChildren<QWidget*>())
+                if (!box && (c->focusPolicy() & Qt::TabFocus) && c->isVisible() && c->isEnabled())
+                    box = c;
+            box->setFocus(Qt::OtherFocusReason);
+            scrollTo(*area, false);
+            QTest::mouseClick(area->widget(), Qt::LeftButton, {}, QPoint(1, 1));
+            EXPECT_EQ(QApplication::focusWidget(), box) << "a click on " << area->objectName().toStdString();
         }
     }
     EXPECT_EQ(prompter.unexpected(), 0);
