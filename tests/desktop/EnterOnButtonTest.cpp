@@ -41,9 +41,7 @@ TEST(EnterOnButton, EnterOnTheFocusedButtonRunsItsCommand)
         {"frmPiirre", [] { return new frmPiirre; }, "tNimi", nullptr, "cSeuraava",
          [](QWidget& w, const QString& shown) { return test::Control<QLineEdit>(w, "tNimi")->text() != shown; }},
         {"frmJasen", [] { return frmJasen::Load(); }, "tYhteystiedot_1", nullptr, "cSeuraava",
-         [](QWidget& w, const QString& shown) {
-             return test::Control<QLineEdit>(w, "tYhteystiedot_1")->text() != shown;
-         }},
+         [](QWidget& w, const QString& shown) { return test::Control<QLineEdit>(w, "tYhteystiedot_1")->text() != shown; }},
         // A tool button: the reference looked up.
         {"frmMaksut", [] { return new frmMaksut; }, "tViitenumero", "20019", "cHaeTiedot",
          [](QWidget& w, const QString&) { return !test::Control<QLabel>(w, "lblNimi")->text().isEmpty(); }},

@@ -31,7 +31,8 @@ const std::map<QString, std::function<QWidget*()>>& windowsWithScrolledPages()
         {"frmVuokra", [] { return frmVuokra::Load(); }},
         {"frmRaportinMuokkaus", [] { return new frmRaportinMuokkaus; }},
         {"frmImportData", [] { return new frmImportData; }},
-        {"ReportPreview", [] {
+        {"ReportPreview",
+         [] {
              ReportDocument doc;
              doc.pageSize = QSizeF(595, 842);
              doc.pages.resize(2);
@@ -164,9 +165,9 @@ TEST(ScrolledFocus, TheFrameOfAPageOfControlsIsNoStopTheControlsAre)
                 const bool frameStops = std::find(stops.begin(), stops.end(), area) != stops.end();
                 EXPECT_EQ(frameStops, !controls) << area->objectName().toStdString() << (backwards ? " Shift+Tab" : " Tab");
                 if (controls) {
-                    EXPECT_TRUE(std::any_of(stops.begin(), stops.end(), [&](QWidget* s) {
-                        return area->widget()->isAncestorOf(s);
-                    })) << area->objectName().toStdString() << " its controls not reached";
+                    EXPECT_TRUE(
+                        std::any_of(stops.begin(), stops.end(), [&](QWidget* s) { return area->widget()->isAncestorOf(s); }))
+                        << area->objectName().toStdString() << " its controls not reached";
                 }
             }
             if (!controls)

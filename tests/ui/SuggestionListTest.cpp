@@ -16,7 +16,16 @@ using namespace tikkeli;
 // leaves the typed text. The list never stays open behind the box's focus.
 TEST(SuggestionList, AnItemIsTakenOnlyWhenChosenAndTheListClosesWithTheFocus)
 {
-    enum class Way { Enter, Tab, TabNoneHighlighted, Backtab, BacktabNoneHighlighted, Mouse, ClickElsewhere, FocusByProgram };
+    enum class Way {
+        Enter,
+        Tab,
+        TabNoneHighlighted,
+        Backtab,
+        BacktabNoneHighlighted,
+        Mouse,
+        ClickElsewhere,
+        FocusByProgram
+    };
     const struct {
         const char* what;
         Way way;
