@@ -42,12 +42,41 @@ const std::map<QString, std::function<QWidget*()>>& windowsWithScrolledPages()
     return all;
 }
 
-bool holdsControls(const QScrollArea& area)
+// The window shown and active, its pages laid out; null when it did not open.
+std::unique_ptr<QWidget> openActive(const std::function<QWidget*()>& make)
 {
-    const auto controls = area.widget()->findChildren<QWidget*>();
-    return std::any_of(controls.begin(), controls.end(), [](const QWidget* c) {
-        return (c->focusPolicy() & Qt::TabFocus) && c->isVisible() && c->isEnabled();
-    });
+    std::unique_ptr<QWidget> w(make());
+    if (!w)
+        return w;
+    w->show();
+    w->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    QCoreApplication::processEvents();
+    return w;
+}
+
+// The first control of area's page that Tab stops at; null for a page of no control.
+QWidget* firstControl(const QScrollArea& area)
+{
+    for (QWidget* c : area.widget()->findChildren<QWidget*>())
+        if ((c->focusPolicy() & Qt::TabFocus) && c->isVisible() && c->isEnabled())
+            return c;
+    return nullptr;
+}
+
+// Runs check on every scrolled page of every window listed, its window open and active.
+void forEachScrolledPage(const std::function<void(QWidget&, QScrollArea&)>& check)
+{
+    test::ContractTestDb t(test::ContractTestDb::Source::Sample);
+    ScriptedPrompter prompter;
+    for (const auto& [name, make] : windowsWithScrolledPages()) {
+        SCOPED_TRACE(name.toStdString());
+        const std::unique_ptr<QWidget> w = openActive(make);
+        ASSERT_NE(w, nullptr);
+        for (QScrollArea* area : w->findChildren<QScrollArea*>())
+            check(*w, *area);
+    }
+    EXPECT_EQ(prompter.unexpected(), 0);
 }
 
 // The stops of w's Tab order (Shift+Tab's when backwards), once round from the focus it has.
@@ -90,12 +119,8 @@ TEST(ScrolledFocus, TabOutOfTheContractGridsLastCellShowsTheBoxItLandsIn)
 {
     test::ContractTestDb t(test::ContractTestDb::Source::Sample);
     ScriptedPrompter prompter;
-    std::unique_ptr<QWidget> w(frmVuokra::Load());
+    const std::unique_ptr<QWidget> w = openActive([] { return frmVuokra::Load(); });
     ASSERT_NE(w, nullptr);
-    w->show();
-    w->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
-    QCoreApplication::processEvents(); // the card laid out
     auto* card = test::Control<QScrollArea>(*w, "cardScroll");
     auto* grid = test::Control<QTableWidget>(*w, "DBGrid1");
     ASSERT_GT(grid->rowCount(), 0);
@@ -113,32 +138,20 @@ TEST(ScrolledFocus, TabOutOfTheContractGridsLastCellShowsTheBoxItLandsIn)
 // Every control of every scrolled page, given the focus by code with the page scrolled away from it.
 TEST(ScrolledFocus, EveryControlOfAScrolledPageIsInViewWhenGivenTheFocus)
 {
-    test::ContractTestDb t(test::ContractTestDb::Source::Sample);
-    ScriptedPrompter prompter;
-    for (const auto& [name, make] : windowsWithScrolledPages()) {
-        SCOPED_TRACE(name.toStdString());
-        std::unique_ptr<QWidget> w(make());
-        ASSERT_NE(w, nullptr);
-        w->show();
-        w->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
-        QCoreApplication::processEvents(); // the pages laid out
-        for (QScrollArea* area : w->findChildren<QScrollArea*>()) {
-            for (QWidget* control : area->widget()->findChildren<QWidget*>()) {
-                if (!(control->focusPolicy() & Qt::TabFocus) || !control->isVisible() || !control->isEnabled()
-                    || control->focusProxy())
-                    continue;
-                for (const bool end : {false, true}) {
-                    if (QWidget* f = QApplication::focusWidget())
-                        f->clearFocus();
-                    scrollTo(*area, end);
-                    control->setFocus(Qt::OtherFocusReason);
-                    EXPECT_EQ(outOfView(*area, control), "") << (end ? "from the end" : "from the top");
-                }
+    forEachScrolledPage([](QWidget&, QScrollArea& area) {
+        for (QWidget* control : area.widget()->findChildren<QWidget*>()) {
+            if (!(control->focusPolicy() & Qt::TabFocus) || !control->isVisible() || !control->isEnabled()
+                || control->focusProxy())
+                continue;
+            for (const bool end : {false, true}) {
+                if (QWidget* f = QApplication::focusWidget())
+                    f->clearFocus();
+                scrollTo(area, end);
+                control->setFocus(Qt::OtherFocusReason);
+                EXPECT_EQ(outOfView(area, control), "") << (end ? "from the end" : "from the top");
             }
         }
-    }
-    EXPECT_EQ(prompter.unexpected(), 0);
+    });
 }
 
 // The frame of a scrolled page of controls is no stop: Tab and Shift+Tab go round the window
@@ -147,40 +160,25 @@ TEST(ScrolledFocus, EveryControlOfAScrolledPageIsInViewWhenGivenTheFocus)
 // page of no control (a print preview's) keeps its frame as a stop for the scrolling keys.
 TEST(ScrolledFocus, TheFrameOfAPageOfControlsIsNoStopTheControlsAre)
 {
-    test::ContractTestDb t(test::ContractTestDb::Source::Sample);
-    ScriptedPrompter prompter;
-    for (const auto& [name, make] : windowsWithScrolledPages()) {
-        SCOPED_TRACE(name.toStdString());
-        std::unique_ptr<QWidget> w(make());
-        ASSERT_NE(w, nullptr);
-        w->show();
-        w->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
-        QCoreApplication::processEvents();
-        for (QScrollArea* area : w->findChildren<QScrollArea*>()) {
-            const bool controls = holdsControls(*area);
-            for (const bool backwards : {false, true}) {
-                w->nextInFocusChain()->setFocus(Qt::OtherFocusReason);
-                const std::vector<QWidget*> stops = stopsRound(*w, backwards);
-                const bool frameStops = std::find(stops.begin(), stops.end(), area) != stops.end();
-                EXPECT_EQ(frameStops, !controls) << area->objectName().toStdString() << (backwards ? " Shift+Tab" : " Tab");
-                if (controls) {
-                    EXPECT_TRUE(
-                        std::any_of(stops.begin(), stops.end(), [&](QWidget* s) { return area->widget()->isAncestorOf(s); }))
-                        << area->objectName().toStdString() << " its controls not reached";
-                }
+    forEachScrolledPage([](QWidget& w, QScrollArea& area) {
+        QWidget* box = firstControl(area);
+        const bool controls = box != nullptr;
+        for (const bool backwards : {false, true}) {
+            w.nextInFocusChain()->setFocus(Qt::OtherFocusReason);
+            const std::vector<QWidget*> stops = stopsRound(w, backwards);
+            const bool frameStops = std::find(stops.begin(), stops.end(), &area) != stops.end();
+            EXPECT_EQ(frameStops, !controls) << area.objectName().toStdString() << (backwards ? " Shift+Tab" : " Tab");
+            if (controls) {
+                EXPECT_TRUE(
+                    std::any_of(stops.begin(), stops.end(), [&](QWidget* s) { return area.widget()->isAncestorOf(s); }))
+                    << area.objectName().toStdString() << " its controls not reached";
             }
-            if (!controls)
-                continue;
-            QWidget* box = nullptr;
-            for (QWidget* c : area->widget()->findChildren<QWidget*>())
-                if (!box && (c->focusPolicy() & Qt::TabFocus) && c->isVisible() && c->isEnabled())
-                    box = c;
-            box->setFocus(Qt::OtherFocusReason);
-            scrollTo(*area, false);
-            QTest::mouseClick(area->widget(), Qt::LeftButton, {}, QPoint(1, 1));
-            EXPECT_EQ(QApplication::focusWidget(), box) << "a click on " << area->objectName().toStdString();
         }
-    }
-    EXPECT_EQ(prompter.unexpected(), 0);
+        if (!controls)
+            return;
+        box->setFocus(Qt::OtherFocusReason);
+        scrollTo(area, false);
+        QTest::mouseClick(area.widget(), Qt::LeftButton, {}, QPoint(1, 1));
+        EXPECT_EQ(QApplication::focusWidget(), box) << "a click on " << area.objectName().toStdString();
+    });
 }
