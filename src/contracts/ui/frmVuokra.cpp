@@ -580,6 +580,9 @@ void frmVuokra::cSelaa_Click()
     });
     UpdateCaption();
     BuildContractTree();
+    // The list is what the command browses: the arrow keys go on from the contract shown, not in
+    // the box or the option the focus stood on.
+    ui->tvwNimet->setFocus(Qt::OtherFocusReason);
 }
 
 // ---- the contract tree
