@@ -1,5 +1,7 @@
 #include "ui/EnterPressesButton.h"
 
+#include "ui/ApplicationFilter.h"
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPushButton>
@@ -13,7 +15,7 @@ const char* const kFilterName = "EnterPressesButton";
 
 class EnterPressesButtonFilter : public QObject {
 public:
-    explicit EnterPressesButtonFilter(QObject* parent) : QObject(parent) { setObjectName(QLatin1String(kFilterName)); }
+    explicit EnterPressesButtonFilter(QObject* parent) : QObject(parent) {}
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {
@@ -42,9 +44,7 @@ public:
 
 void InstallEnterPressesButton()
 {
-    if (qApp->findChild<QObject*>(QLatin1String(kFilterName), Qt::FindDirectChildrenOnly))
-        return;
-    qApp->installEventFilter(new EnterPressesButtonFilter(qApp));
+    InstallApplicationFilterOnce<EnterPressesButtonFilter>(kFilterName);
 }
 
 } // namespace tikkeli

@@ -1,5 +1,7 @@
 #include "ui/FocusInView.h"
 
+#include "ui/ApplicationFilter.h"
+
 #include <QApplication>
 #include <QFocusEvent>
 #include <QScrollArea>
@@ -60,7 +62,7 @@ void passFrameBy(QScrollArea* area, Qt::FocusReason reason)
 
 class FocusInViewFilter : public QObject {
 public:
-    explicit FocusInViewFilter(QObject* parent) : QObject(parent) { setObjectName(QLatin1String(kFilterName)); }
+    explicit FocusInViewFilter(QObject* parent) : QObject(parent) {}
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {
@@ -91,9 +93,7 @@ public:
 
 void InstallFocusInView()
 {
-    if (qApp->findChild<QObject*>(QLatin1String(kFilterName), Qt::FindDirectChildrenOnly))
-        return;
-    qApp->installEventFilter(new FocusInViewFilter(qApp));
+    InstallApplicationFilterOnce<FocusInViewFilter>(kFilterName);
 }
 
 } // namespace tikkeli
