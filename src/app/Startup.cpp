@@ -147,6 +147,7 @@ void Startup::successRoad(Database& db, bool sampleOpened)
     if (sampleOpened)
         IgnoringErrors("start-up: save the sample path", [&] { SaveDatabasePath(s.DatabasePath); });
     IgnoringErrors("start-up: load settings", [&] { LoadSettings(db, true); });
+    FollowReplacedSettings();
     db.close();
     remindBackup();
 }

@@ -8,6 +8,7 @@
 #include "invoicing/Reminders.h"
 #include "platform/EmailSender.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include <optional>
@@ -72,6 +73,10 @@ QString EmailSendLoop::summary() const
     if (!m_error.isEmpty())
         why += (why.isEmpty() ? QString() : QStringLiteral("\r\n")) + QStringLiteral("Lähetys keskeytyi virheeseen: ")
                + m_error;
+    // The one message the server took whose mark the database refused: the user can tell it from
+    // the unsent ones that "Tulosta" or "Muistut." prints.
+    if (!m_unmarked.isEmpty())
+        why += QStringLiteral("\r\n") + m_unmarked + QStringLiteral(": viesti lähti, mutta lähetystä ei voitu merkitä.");
     if (!why.isEmpty())
         text += why + QStringLiteral("\r\n\r\n");
     return text
@@ -88,8 +93,12 @@ void EmailSendLoop::start()
     m_counts = {};
     m_report = {};
     m_error.clear();
+    m_unmarked.clear();
     m_ids.clear();
     m_sending.clear();
+    m_recipients.clear();
+    m_texts.clear();
+    m_prepared = 0;
     m_settled = 0;
     try {
         const QString sql = m_kind == Kind::Invoices
@@ -101,12 +110,12 @@ void EmailSendLoop::start()
     } catch (const std::exception& e) {
         m_error = QString::fromStdString(e.what());
     }
-    emit progress(0, int(m_ids.size()));
+    emit preparing(0, int(m_ids.size()));
     if (!m_error.isEmpty()) {
         QTimer::singleShot(0, this, &EmailSendLoop::finish);
         return;
     }
-    QTimer::singleShot(0, this, &EmailSendLoop::prepare);
+    QTimer::singleShot(0, this, &EmailSendLoop::prepareSome);
 }
 
 void EmailSendLoop::cancel()
@@ -126,19 +135,24 @@ void EmailSendLoop::mark(qint64 id, bool sent)
         SetReminderEmailed(id, m_db, sent);
 }
 
-void EmailSendLoop::prepare()
+void EmailSendLoop::prepareSome()
 {
+    if (!m_running)
+        return;
     if (m_cancelled) {
-        m_counts.leftUnsent = int(m_ids.size());
+        m_counts.leftUnsent = int(m_ids.size()) - m_settled;
         m_report.cancelled = true;
         finish();
         return;
     }
+    // Short enough that the window answers its user between two slices.
+    constexpr qint64 SliceMs = 25;
     const bool invoices = m_kind == Kind::Invoices;
-    EmailRecipients recipients;
-    EmailTexts texts;
+    QElapsedTimer slice;
+    slice.start();
     // Every message is made before the first goes, so that all of them share one connection.
-    for (const qint64 id : std::as_const(m_ids)) {
+    while (m_prepared < m_ids.size() && slice.elapsed() < SliceMs) {
+        const qint64 id = m_ids[m_prepared];
         try {
             enum class Found { Gone, Blocked, Ready } found = Found::Ready;
             EmailText message;
@@ -191,27 +205,44 @@ void EmailSendLoop::prepare()
                 mark(id, false);
             } else {
                 m_sending.append(id);
-                recipients.append(recipient);
-                texts.append(message);
+                m_recipients.append(recipient);
+                m_texts.append(message);
             }
         } catch (const std::exception& e) {
             m_error = QString::fromStdString(e.what());
+            m_counts.leftUnsent = int(m_ids.size()) - m_settled;
             finish();
             return;
         }
+        ++m_prepared;
     }
+    emit preparing(int(m_prepared), int(m_ids.size()));
+    if (m_prepared < m_ids.size()) {
+        QTimer::singleShot(0, this, &EmailSendLoop::prepareSome);
+        return;
+    }
+    startSending();
+}
+
+void EmailSendLoop::startSending()
+{
     emit progress(m_settled, int(m_ids.size()));
-    if (recipients.isEmpty()) {
+    if (m_recipients.isEmpty()) {
         finish();
         return;
     }
     m_sender = std::make_unique<EmailSender>();
-    m_sender->compose({State().SmtpServer, State().SenderEmail, QString(), QString(), {}}, recipients, m_timeoutMs, texts);
+    m_sender->compose({State().SmtpServer, State().SenderEmail, QString(), QString(), {}}, m_recipients, m_timeoutMs,
+                      m_texts);
+    // The mark of each message is written before the next one goes.
+    m_sender->setAwaitsRecording(true);
     connect(m_sender.get(), &EmailSender::RecipientDone, this, &EmailSendLoop::recipientDone);
     connect(m_sender.get(), &EmailSender::ItemsSent, this,
             [this](int sent, int) { emit progress(m_settled + sent, int(m_ids.size())); });
     connect(m_sender.get(), &EmailSender::Finished, this, &EmailSendLoop::delivered);
     m_sender->SendAsync(true);
+    m_recipients.clear();
+    m_texts.clear();
 }
 
 void EmailSendLoop::recipientDone(int index, const EmailRecipient& result)
@@ -219,12 +250,10 @@ void EmailSendLoop::recipientDone(int index, const EmailRecipient& result)
     if (index < 0 || index >= m_sending.size())
         return;
     const qint64 id = m_sending[index];
-    if (result.LeftUnsent) {
-        ++m_counts.leftUnsent;
-        return;
-    }
     try {
-        if (result.Sent) {
+        if (result.LeftUnsent) {
+            ++m_counts.leftUnsent;
+        } else if (result.Sent) {
             ++m_counts.sent;
             // The reminder and its mark together: a row is reminded exactly when its message went.
             Transaction t(m_db);
@@ -240,16 +269,24 @@ void EmailSendLoop::recipientDone(int index, const EmailRecipient& result)
         // The database no longer takes what the server was told: send no more.
         if (m_error.isEmpty())
             m_error = QString::fromStdString(e.what());
+        if (result.Sent)
+            m_unmarked = result.Name.trimmed();
         if (m_sender)
             m_sender->Cancel();
+        return;
     }
+    if (m_sender)
+        m_sender->recorded();
 }
 
-void EmailSendLoop::delivered(const EmailRecipients& results, bool cancelled)
+void EmailSendLoop::delivered(const EmailRecipients& results, bool)
 {
     // The failures of rows that never reached the mailer stay with those of the server.
     const EmailRunReport own = m_report;
-    m_report = EmailRunReport::of(results, cancelled || m_cancelled);
+    m_report = EmailRunReport::of(results, m_cancelled);
+    // A run the database ended was not cancelled: its error tells why it stopped.
+    if (!m_cancelled && !m_error.isEmpty())
+        m_report.stopReason.clear();
     m_report.failed += own.failed;
     m_report.failures += own.failures;
     finish();

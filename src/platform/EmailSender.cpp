@@ -5,7 +5,9 @@
 #include "platform/SmtpSession.h"
 
 #include <QDateTime>
+#include <QMutex>
 #include <QThreadPool>
+#include <QWaitCondition>
 
 namespace tikkeli {
 
@@ -23,6 +25,33 @@ struct EmailSender::Job {
     EmailTexts texts;
     bool separately = true;
     int timeoutMs = 30000;
+    // Set when each next message waits for the caller's recorded().
+    std::shared_ptr<Recording> recording;
+};
+
+struct EmailSender::Recording {
+    QMutex mutex;
+    QWaitCondition changed;
+    int recorded = 0;
+
+    void add()
+    {
+        QMutexLocker lock(&mutex);
+        ++recorded;
+        changed.wakeAll();
+    }
+    void wake()
+    {
+        QMutexLocker lock(&mutex);
+        changed.wakeAll();
+    }
+    // Until count recipients are recorded, or the send is cancelled.
+    void waitFor(int count, const std::atomic<bool>& cancel)
+    {
+        QMutexLocker lock(&mutex);
+        while (recorded < count && !cancel.load())
+            changed.wait(&mutex);
+    }
 };
 
 EmailSender::EmailSender(QObject* parent) : QObject(parent) {}
@@ -31,6 +60,19 @@ EmailSender::~EmailSender()
 {
     if (m_link)
         m_link->detach();
+    wakeRecording();
+}
+
+void EmailSender::wakeRecording()
+{
+    if (m_recording)
+        m_recording->wake();
+}
+
+void EmailSender::recorded()
+{
+    if (m_recording)
+        m_recording->add();
 }
 
 void EmailSender::compose(const EmailMessage& message, const EmailRecipients& recipients, int timeoutMs,
@@ -82,6 +124,8 @@ bool EmailSender::SendAsync(bool separately)
     auto link = ReceiverGuard::attach(this);
     m_link = link;
     Job job = snapshot(separately);
+    m_recording = m_awaitsRecording ? std::make_shared<Recording>() : nullptr;
+    job.recording = m_recording;
     ++g_running;
     QThreadPool::globalInstance()->start([link, job = std::move(job)] {
         const EmailRecipients results = run(
@@ -112,6 +156,7 @@ void EmailSender::Cancel()
     m_blockingCancel = true;
     if (m_link)
         m_link->cancel = true;
+    wakeRecording();
 }
 
 EmailRecipients EmailSender::run(const Job& job, const std::atomic<bool>* cancel, const Progress& progress)
@@ -206,6 +251,9 @@ EmailRecipients EmailSender::run(const Job& job, const std::atomic<bool>* cancel
         int done = 0;
         for (int i = 0; i < total; ++i) {
             if (!addresses[i].isEmpty()) {
+                // Nothing more goes out before the caller has written down every answer so far.
+                if (stopped.isEmpty() && job.recording)
+                    job.recording->waitFor(done, *cancel);
                 if (stopped.isEmpty() && cancel->load())
                     stopped = QStringLiteral("Lähetys peruttiin.");
                 if (!stopped.isEmpty()) {

@@ -55,6 +55,14 @@ public:
     // blocking Send (cancelled from an ItemsSent handler) returns.
     void Cancel();
 
+    // Separate messages of SendAsync only: once a recipient is through, no further message goes out
+    // until the caller has called recorded() for it (or cancelled). A caller that writes each
+    // answer down on its own thread thereby has it written before the server is given the next
+    // message, so a stop at any moment leaves at most the message in flight unrecorded.
+    void setAwaitsRecording(bool on) { m_awaitsRecording = on; }
+    // The caller has written down what RecipientDone told it, for one more recipient in order.
+    void recorded();
+
     // Sends started by any sender whose worker has not yet ended (tests wait on this).
     static int runningSends();
 
@@ -68,6 +76,7 @@ signals:
 
 private:
     struct Job;
+    struct Recording;
     struct Progress {
         std::function<void(int, int)> items;
         std::function<void(int, const EmailRecipient&)> recipient;
@@ -75,10 +84,14 @@ private:
     };
     static EmailRecipients run(const Job& job, const std::atomic<bool>* cancel, const Progress& progress);
     Job snapshot(bool separately) const;
+    // Lets a worker waiting for recorded() see a cancel.
+    void wakeRecording();
 
     int m_timeoutMs = 30000;
+    bool m_awaitsRecording = false;
     std::atomic<bool> m_blockingCancel{false};
     std::shared_ptr<ReceiverGuard> m_link;
+    std::shared_ptr<Recording> m_recording;
 };
 
 } // namespace tikkeli

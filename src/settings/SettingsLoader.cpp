@@ -8,9 +8,12 @@
 #include "base/NumericText.h"
 #include "base/Prompter.h"
 #include "base/ProgramHooks.h"
+#include "db/ClubChanges.h"
+#include "db/ReplacedFile.h"
 #include "db/Transaction.h"
 #include "settings/UpgradeQuestions.h"
 #include "settings/DatabaseSettingsStore.h"
+#include "settings/SettingsSaver.h"
 #include "platform/IniSettingsStore.h"
 #include "platform/SettingsError.h"
 #include "base/SharedState.h"
@@ -263,6 +266,25 @@ void LoadSettings(Database& db, bool withClubName)
              [&](const QString& value, const QString& key) { store.write(value, key); });
     if (withClubName)
         State().ClubName = stored.read(QStringLiteral("RegName"));
+}
+
+void FollowReplacedSettings()
+{
+    static const bool following = [] {
+        // Told before any window that follows the file: a window reading the file again shows the
+        // settings of that file.
+        FollowReplacedFile(
+            &ClubChanges::instance(), [] { return QFileInfo(State().DatabasePath).canonicalFilePath(); },
+            [] {
+                Database db = Database::open(State().DatabasePath);
+                LoadSettings(db, true);
+                const SharedState& s = State();
+                if (const auto& caption = SettingsSaver::programServices().setMainCaption)
+                    caption(s.ProgramTitle + QStringLiteral(" - ") + s.ClubName);
+            });
+        return true;
+    }();
+    Q_UNUSED(following);
 }
 
 std::optional<SharedState> StoredSettingsOf(const QString& path)

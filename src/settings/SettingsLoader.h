@@ -42,6 +42,12 @@ bool EnsureSettingsInDatabase();
 // Fills the shared state from the database store of db (section "TIKKELI"), read in one query;
 // with withClubName the club's name (RegName) too.
 void LoadSettings(Database& db, bool withClubName = false);
+// From now on, a club file that another program replaced under the program (a restore, told by
+// ClubChanges::fileReplaced) has its settings read into shared state as LoadSettings reads them
+// at start-up, club name and main caption included: no window may write the old file's club
+// details, fees, counters or texts into the file now at the path. The first call sets it up; the
+// calls after it do nothing.
+void FollowReplacedSettings();
 // The settings a club database holds (AsKannassa = "1"), read into a copy of shared state with
 // DatabasePath = path and without writing anything anywhere; nullopt when the file cannot be
 // opened or holds no settings yet.

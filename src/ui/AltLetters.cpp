@@ -1,5 +1,7 @@
 #include "ui/AltLetters.h"
 
+#include "ui/ApplicationFilter.h"
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMenu>
@@ -20,7 +22,7 @@ bool isAltAlone(const QKeyEvent* key)
 
 class AltLettersFilter : public QObject {
 public:
-    explicit AltLettersFilter(QObject* parent) : QObject(parent) { setObjectName(QLatin1String(kFilterName)); }
+    explicit AltLettersFilter(QObject* parent) : QObject(parent) {}
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {
@@ -47,9 +49,7 @@ public:
 
 void InstallAltLetters()
 {
-    if (qApp->findChild<QObject*>(QLatin1String(kFilterName), Qt::FindDirectChildrenOnly))
-        return;
-    qApp->installEventFilter(new AltLettersFilter(qApp));
+    InstallApplicationFilterOnce<AltLettersFilter>(kFilterName);
 }
 
 } // namespace tikkeli

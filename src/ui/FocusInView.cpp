@@ -1,8 +1,12 @@
 #include "ui/FocusInView.h"
 
+#include "ui/ApplicationFilter.h"
+
 #include <QApplication>
 #include <QFocusEvent>
 #include <QScrollArea>
+
+#include <algorithm>
 
 namespace tikkeli {
 
@@ -18,16 +22,70 @@ void scrollIntoView(QWidget* widget)
             area->ensureWidgetVisible(widget);
 }
 
+bool takesTab(const QWidget* w, const QWidget* window)
+{
+    return (w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && w->isVisibleTo(window) && w->window() == window;
+}
+
+bool holdsControls(const QScrollArea* area)
+{
+    if (!area->widget())
+        return false;
+    const auto children = area->widget()->findChildren<QWidget*>();
+    return std::any_of(children.begin(), children.end(),
+                       [area](const QWidget* c) { return takesTab(c, area->window()) && !c->focusProxy(); });
+}
+
+// The stop Tab (Shift+Tab) goes to from area, its own page's controls included; null for none.
+QWidget* stopBeside(QWidget* area, bool forward)
+{
+    QWidget* window = area->window();
+    for (QWidget* w = forward ? area->nextInFocusChain() : area->previousInFocusChain(); w && w != area;
+         w = forward ? w->nextInFocusChain() : w->previousInFocusChain())
+        if (takesTab(w, window) && !w->focusProxy())
+            return w;
+    return nullptr;
+}
+
+// The frame of a scrolled page of controls is no stop of its own: the ring would stand on nothing
+// the user can see, a click on the page's blank took the focus from the box the user was in, and
+// the arrow keys only scrolled. Its controls are the stops. A page of no control (a print
+// preview's) keeps the frame's focus for the scrolling keys.
+void passFrameBy(QScrollArea* area, Qt::FocusReason reason)
+{
+    area->setFocusPolicy(Qt::NoFocus);
+    if (reason != Qt::TabFocusReason && reason != Qt::BacktabFocusReason)
+        return;
+    if (QWidget* next = stopBeside(area, reason == Qt::TabFocusReason))
+        next->setFocus(reason);
+}
+
 class FocusInViewFilter : public QObject {
 public:
-    explicit FocusInViewFilter(QObject* parent) : QObject(parent) { setObjectName(QLatin1String(kFilterName)); }
+    explicit FocusInViewFilter(QObject* parent) : QObject(parent) {}
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::FocusIn && static_cast<QFocusEvent*>(event)->reason() != Qt::MouseFocusReason)
-            if (auto* widget = qobject_cast<QWidget*>(watched); widget && widget->hasFocus())
+        switch (event->type()) {
+        case QEvent::Polish:
+            if (auto* area = qobject_cast<QScrollArea*>(watched); area && holdsControls(area))
+                area->setFocusPolicy(Qt::NoFocus);
+            return false;
+        case QEvent::FocusIn: {
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            auto* widget = qobject_cast<QWidget*>(watched);
+            if (!widget || !widget->hasFocus())
+                return false;
+            if (auto* area = qobject_cast<QScrollArea*>(widget); area && holdsControls(area)) {
+                passFrameBy(area, reason);
+                return false;
+            }
+            if (reason != Qt::MouseFocusReason)
                 scrollIntoView(widget);
-        return false;
+            return false;
+        }
+        default: return false;
+        }
     }
 };
 
@@ -35,9 +93,7 @@ public:
 
 void InstallFocusInView()
 {
-    if (qApp->findChild<QObject*>(QLatin1String(kFilterName), Qt::FindDirectChildrenOnly))
-        return;
-    qApp->installEventFilter(new FocusInViewFilter(qApp));
+    InstallApplicationFilterOnce<FocusInViewFilter>(kFilterName);
 }
 
 } // namespace tikkeli

@@ -1,6 +1,7 @@
 #include "ui/KeyboardRules.h"
 
 #include "ui/AltLetters.h"
+#include "ui/EnterPressesButton.h"
 #include "ui/FocusInView.h"
 #include "ui/OptionGroupKeys.h"
 #include "ui/ReopenedDialogFocus.h"
@@ -13,6 +14,7 @@ void InstallKeyboardRules()
     InstallReopenedDialogFocus();
     InstallAltLetters();
     InstallFocusInView();
+    InstallEnterPressesButton();
 }
 
 } // namespace tikkeli

@@ -1,5 +1,7 @@
 #include "ui/OptionGroupKeys.h"
 
+#include "ui/ApplicationFilter.h"
+
 #include <QApplication>
 #include <QButtonGroup>
 #include <QFocusEvent>
@@ -188,7 +190,7 @@ bool movesAlongTabOrder(const QWidget* widget, const QKeyEvent* key)
 
 class OptionGroupFilter : public QObject {
 public:
-    explicit OptionGroupFilter(QObject* parent) : QObject(parent) { setObjectName(QLatin1String(kFilterName)); }
+    explicit OptionGroupFilter(QObject* parent) : QObject(parent) {}
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {
@@ -252,9 +254,7 @@ public:
 
 void InstallOptionGroupKeys()
 {
-    if (qApp->findChild<QObject*>(QLatin1String(kFilterName), Qt::FindDirectChildrenOnly))
-        return;
-    qApp->installEventFilter(new OptionGroupFilter(qApp));
+    InstallApplicationFilterOnce<OptionGroupFilter>(kFilterName);
 }
 
 QList<QRadioButton*> OptionGroupOf(QRadioButton* button)

@@ -1,5 +1,7 @@
 #include "ui/ReopenedDialogFocus.h"
 
+#include "ui/ApplicationFilter.h"
+
 #include "ui/OptionGroupKeys.h"
 
 #include <QAbstractSpinBox>
@@ -44,7 +46,7 @@ void selectText(QWidget* field)
 
 class ReopenedDialogFilter : public QObject {
 public:
-    explicit ReopenedDialogFilter(QObject* parent) : QObject(parent) { setObjectName(QLatin1String(kFilterName)); }
+    explicit ReopenedDialogFilter(QObject* parent) : QObject(parent) {}
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {
@@ -67,9 +69,7 @@ public:
 
 void InstallReopenedDialogFocus()
 {
-    if (qApp->findChild<QObject*>(QLatin1String(kFilterName), Qt::FindDirectChildrenOnly))
-        return;
-    qApp->installEventFilter(new ReopenedDialogFilter(qApp));
+    InstallApplicationFilterOnce<ReopenedDialogFilter>(kFilterName);
 }
 
 void FocusFirstField(QWidget* window)

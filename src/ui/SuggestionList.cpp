@@ -68,11 +68,15 @@ void SuggestionList::follow()
 
 bool SuggestionList::eventFilter(QObject* watched, QEvent* event)
 {
-    // Tab with an item highlighted takes it, as Enter does, and goes on from the box; with none
-    // highlighted the typed text stays.
+    // Tab or Shift+Tab with an item highlighted takes it, as Enter does, and goes on from the box;
+    // with none highlighted the typed text stays.
     QAbstractItemView* popup = m_completer->popup();
-    if (watched == popup && event->type() == QEvent::KeyPress && popup->isVisible()
-        && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Tab && popup->currentIndex().isValid()) {
+    const auto isTab = [event] {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        return key == Qt::Key_Tab || key == Qt::Key_Backtab;
+    };
+    if (watched == popup && event->type() == QEvent::KeyPress && popup->isVisible() && isTab()
+        && popup->currentIndex().isValid()) {
         const QString item = popup->currentIndex().data(m_completer->completionRole()).toString();
         close();
         take(item);

@@ -14,7 +14,7 @@ namespace tikkeli {
 // the items that begin with the text, whatever the case of its letters, show in a list under the
 // box. The text stays as typed (no rest of an item written into the box, no item's spelling given
 // to it on leaving); an item is taken only when it is chosen in the list with Down and Enter (or
-// Tab, which then goes on) or the mouse, and chosen() then follows.
+// Tab or Shift+Tab, which then go on) or the mouse, and chosen() then follows.
 //
 // An open list takes every key typed and hands it to its box, so it must never outlive the box's
 // focus or the value it was opened for: it closes when the box loses the focus, and a window

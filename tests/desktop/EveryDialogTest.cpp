@@ -22,10 +22,10 @@
 #include "printing/ui/frmTulostusmuodonValinta.h"
 #include "printing/ui/frmTulostusrajoitukset.h"
 #include "../contracts/ContractTestDb.h"
+#include "support/SourceClasses.h"
 #include "support/ThemeTakesEnter.h"
 
 #include <QComboBox>
-#include <QDirIterator>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
@@ -156,17 +156,8 @@ TEST(EveryDialog, EveryDialogIsListed)
     std::set<QString> listed = withoutDefault;
     for (const auto& entry : withDefault())
         listed.insert(entry.first);
-    const QRegularExpression dialogClass(QStringLiteral(R"(class (\w+) : public QDialog\b)"));
-    std::set<QString> found;
-    QDirIterator it(QStringLiteral(TIKKELI_SOURCE_DIR "/src"), {QStringLiteral("*.h")}, QDir::Files,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        QFile f(it.next());
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-        const QString text = QString::fromUtf8(f.readAll());
-        for (auto m = dialogClass.globalMatch(text); m.hasNext();)
-            found.insert(m.next().captured(1));
-    }
+    const std::set<QString> found = test::ClassesInSources(
+        QRegularExpression(QStringLiteral(R"(class (\w+) : public QDialog\b)")));
     ASSERT_FALSE(found.empty());
     for (const QString& name : found)
         EXPECT_TRUE(listed.count(name)) << name.toStdString() << " is in neither list";

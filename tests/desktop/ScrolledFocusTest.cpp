@@ -5,6 +5,7 @@
 #include "contracts/ui/frmVuokra.h"
 #include "lists/ui/frmRaportinMuokkaus.h"
 #include "members/ui/frmImportData.h"
+#include "printing/ui/ReportPreview.h"
 #include "support/Controls.h"
 #include "../contracts/ContractTestDb.h"
 
@@ -13,10 +14,12 @@
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QTest>
+#include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
 #include <memory>
+#include <vector>
 
 using namespace tikkeli;
 
@@ -28,8 +31,67 @@ const std::map<QString, std::function<QWidget*()>>& windowsWithScrolledPages()
         {"frmVuokra", [] { return frmVuokra::Load(); }},
         {"frmRaportinMuokkaus", [] { return new frmRaportinMuokkaus; }},
         {"frmImportData", [] { return new frmImportData; }},
+        {"ReportPreview",
+         [] {
+             ReportDocument doc;
+             doc.pageSize = QSizeF(595, 842);
+             doc.pages.resize(2);
+             return new ReportPreview(std::make_shared<const ReportDocument>(doc));
+         }},
     };
     return all;
+}
+
+// The window shown and active, its pages laid out; null when it did not open.
+std::unique_ptr<QWidget> openActive(const std::function<QWidget*()>& make)
+{
+    std::unique_ptr<QWidget> w(make());
+    if (!w)
+        return w;
+    w->show();
+    w->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    QCoreApplication::processEvents();
+    return w;
+}
+
+// The first control of area's page that Tab stops at; null for a page of no control.
+QWidget* firstControl(const QScrollArea& area)
+{
+    for (QWidget* c : area.widget()->findChildren<QWidget*>())
+        if ((c->focusPolicy() & Qt::TabFocus) && c->isVisible() && c->isEnabled())
+            return c;
+    return nullptr;
+}
+
+// Runs check on every scrolled page of every window listed, its window open and active.
+void forEachScrolledPage(const std::function<void(QWidget&, QScrollArea&)>& check)
+{
+    test::ContractTestDb t(test::ContractTestDb::Source::Sample);
+    ScriptedPrompter prompter;
+    for (const auto& [name, make] : windowsWithScrolledPages()) {
+        SCOPED_TRACE(name.toStdString());
+        const std::unique_ptr<QWidget> w = openActive(make);
+        ASSERT_NE(w, nullptr);
+        for (QScrollArea* area : w->findChildren<QScrollArea*>())
+            check(*w, *area);
+    }
+    EXPECT_EQ(prompter.unexpected(), 0);
+}
+
+// The stops of w's Tab order (Shift+Tab's when backwards), once round from the focus it has.
+std::vector<QWidget*> stopsRound(QWidget& w, bool backwards)
+{
+    std::vector<QWidget*> stops;
+    QWidget* start = QApplication::focusWidget();
+    for (int i = 0; i < 300; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), backwards ? Qt::Key_Backtab : Qt::Key_Tab);
+        QWidget* at = QApplication::focusWidget();
+        if (!at || at == start || at->window() != &w)
+            break;
+        stops.push_back(at);
+    }
+    return stops;
 }
 
 // Empty when what the viewport can show of w is shown; else where w is.
@@ -57,12 +119,8 @@ TEST(ScrolledFocus, TabOutOfTheContractGridsLastCellShowsTheBoxItLandsIn)
 {
     test::ContractTestDb t(test::ContractTestDb::Source::Sample);
     ScriptedPrompter prompter;
-    std::unique_ptr<QWidget> w(frmVuokra::Load());
+    const std::unique_ptr<QWidget> w = openActive([] { return frmVuokra::Load(); });
     ASSERT_NE(w, nullptr);
-    w->show();
-    w->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
-    QCoreApplication::processEvents(); // the card laid out
     auto* card = test::Control<QScrollArea>(*w, "cardScroll");
     auto* grid = test::Control<QTableWidget>(*w, "DBGrid1");
     ASSERT_GT(grid->rowCount(), 0);
@@ -80,30 +138,47 @@ TEST(ScrolledFocus, TabOutOfTheContractGridsLastCellShowsTheBoxItLandsIn)
 // Every control of every scrolled page, given the focus by code with the page scrolled away from it.
 TEST(ScrolledFocus, EveryControlOfAScrolledPageIsInViewWhenGivenTheFocus)
 {
-    test::ContractTestDb t(test::ContractTestDb::Source::Sample);
-    ScriptedPrompter prompter;
-    for (const auto& [name, make] : windowsWithScrolledPages()) {
-        SCOPED_TRACE(name.toStdString());
-        std::unique_ptr<QWidget> w(make());
-        ASSERT_NE(w, nullptr);
-        w->show();
-        w->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
-        QCoreApplication::processEvents(); // the pages laid out
-        for (QScrollArea* area : w->findChildren<QScrollArea*>()) {
-            for (QWidget* control : area->widget()->findChildren<QWidget*>()) {
-                if (!(control->focusPolicy() & Qt::TabFocus) || !control->isVisible() || !control->isEnabled()
-                    || control->focusProxy())
-                    continue;
-                for (const bool end : {false, true}) {
-                    if (QWidget* f = QApplication::focusWidget())
-                        f->clearFocus();
-                    scrollTo(*area, end);
-                    control->setFocus(Qt::OtherFocusReason);
-                    EXPECT_EQ(outOfView(*area, control), "") << (end ? "from the end" : "from the top");
-                }
+    forEachScrolledPage([](QWidget&, QScrollArea& area) {
+        for (QWidget* control : area.widget()->findChildren<QWidget*>()) {
+            if (!(control->focusPolicy() & Qt::TabFocus) || !control->isVisible() || !control->isEnabled()
+                || control->focusProxy())
+                continue;
+            for (const bool end : {false, true}) {
+                if (QWidget* f = QApplication::focusWidget())
+                    f->clearFocus();
+                scrollTo(area, end);
+                control->setFocus(Qt::OtherFocusReason);
+                EXPECT_EQ(outOfView(area, control), "") << (end ? "from the end" : "from the top");
             }
         }
-    }
-    EXPECT_EQ(prompter.unexpected(), 0);
+    });
+}
+
+// The frame of a scrolled page of controls is no stop: Tab and Shift+Tab go round the window
+// through the page's controls, and a click on the page's blank leaves the focus in the box the
+// user was in. The ring stood on nothing the user could see, and the arrows scrolled the page. A
+// page of no control (a print preview's) keeps its frame as a stop for the scrolling keys.
+TEST(ScrolledFocus, TheFrameOfAPageOfControlsIsNoStopTheControlsAre)
+{
+    forEachScrolledPage([](QWidget& w, QScrollArea& area) {
+        QWidget* box = firstControl(area);
+        const bool controls = box != nullptr;
+        for (const bool backwards : {false, true}) {
+            w.nextInFocusChain()->setFocus(Qt::OtherFocusReason);
+            const std::vector<QWidget*> stops = stopsRound(w, backwards);
+            const bool frameStops = std::find(stops.begin(), stops.end(), &area) != stops.end();
+            EXPECT_EQ(frameStops, !controls) << area.objectName().toStdString() << (backwards ? " Shift+Tab" : " Tab");
+            if (controls) {
+                EXPECT_TRUE(
+                    std::any_of(stops.begin(), stops.end(), [&](QWidget* s) { return area.widget()->isAncestorOf(s); }))
+                    << area.objectName().toStdString() << " its controls not reached";
+            }
+        }
+        if (!controls)
+            return;
+        box->setFocus(Qt::OtherFocusReason);
+        scrollTo(area, false);
+        QTest::mouseClick(area.widget(), Qt::LeftButton, {}, QPoint(1, 1));
+        EXPECT_EQ(QApplication::focusWidget(), box) << "a click on " << area.objectName().toStdString();
+    });
 }

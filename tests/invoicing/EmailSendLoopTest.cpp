@@ -2,13 +2,20 @@
 
 #include "base/SharedState.h"
 #include "invoicing/EmailSendLoop.h"
+#include "invoicing/Reminders.h"
 #include "platform/EmailSender.h"
+#include "support/SmallDisk.h"
 #include "support/SmtpTestServer.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QJsonArray>
+#include <QProcess>
+#include <QSet>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -60,6 +67,41 @@ protected:
     bool emailed(qint64 jmID)
     {
         return club.field(QStringLiteral("SELECT jmEmailed FROM jm WHERE jmID = ?"), {Value(jmID)}).toBool();
+    }
+    // n members who take e-mail ("Jäsen00 Matti", jasen0@example.fi, ...), each with an invoice or
+    // a history row marked for its reminder (the only one marked); the rows.
+    QList<qint64> rowsToSend(EmailSendLoop::Kind kind, int n)
+    {
+        club.db.execute(QStringLiteral("UPDATE jmhist SET jmhTulosta = 0"));
+        QList<qint64> rows;
+        for (int i = 0; i < n; ++i) {
+            const qint64 m = member(QStringLiteral("Jäsen%1").arg(i, 2, 10, QLatin1Char('0')).toUtf8().constData(),
+                                    QStringLiteral("jasen%1@example.fi").arg(i), true);
+            rows << (kind == EmailSendLoop::Kind::Invoices ? invoice(m, 700 + i) : historyRow(m, true, false));
+        }
+        return rows;
+    }
+    // The rows the file marks e-mailed (a reminder: with its reminder recorded).
+    static QString markedSql(EmailSendLoop::Kind kind)
+    {
+        return kind == EmailSendLoop::Kind::Invoices
+                   ? QStringLiteral("SELECT COUNT(*) FROM jm WHERE jmEmailed = 1")
+                   : QStringLiteral("SELECT COUNT(*) FROM jmhist WHERE jmhTulosta = 1 AND jmhMuistutusEmailed = 1"
+                                    " AND jmhjmMuistutusNumero > 0");
+    }
+    static int marked(Database& db, EmailSendLoop::Kind kind) { return int(db.scalar(markedSql(kind)).toInt64()); }
+    // Reminders recorded on the marked rows, whether or not their mark was written.
+    int recorded()
+    {
+        return int(club.count(QStringLiteral("jmhist"), QStringLiteral("jmhTulosta = 1 AND jmhjmMuistutusNumero > 0")));
+    }
+    // Makes the server the program's; fails with the reason when it did not start.
+    static ::testing::AssertionResult use(const SmtpTestServer& smtp)
+    {
+        if (!smtp.started())
+            return ::testing::AssertionFailure() << smtp.startError().toStdString();
+        State().SmtpServer = smtp.server();
+        return ::testing::AssertionSuccess();
     }
     // Runs a loop to its end with the event loop turning, as the window does.
     void run(EmailSendLoop& loop, int limitMs = 60000)
@@ -319,6 +361,298 @@ TEST_F(EmailSendLoopTest, SendOneEmailUsesAFreshMailerEachTime)
     EXPECT_FALSE(EmailSendLoop::SendOneEmail(QStringLiteral("Kolme"), QStringLiteral("teksti 3"), empty));
     ASSERT_EQ(smtp.messages().size(), 1u);
     EXPECT_EQ(smtp.messages()[0][QStringLiteral("rcpt_tos")].toArray().size(), 1);
+}
+
+// A stop at any moment of a run leaves every message the server took marked, but at most the one
+// in flight: each message waits until the answer for the one before it is in the file, also while
+// another program holds the file's write lock for a moment. The server reads the file as each
+// message begins, which is what a run killed at that moment would leave.
+TEST_F(EmailSendLoopTest, EachMessageWaitsUntilTheOneBeforeItIsMarkedInTheFile)
+{
+    for (const auto kind : {EmailSendLoop::Kind::Invoices, EmailSendLoop::Kind::Reminders}) {
+        const char* name = kind == EmailSendLoop::Kind::Invoices ? "invoices" : "reminders";
+        const QList<qint64> rows = rowsToSend(kind, 12);
+        test::SmtpScript script;
+        script.database = club.path;
+        script.marksSql = markedSql(kind);
+        script.lockAt = 4;
+        script.lockMs = 800;
+        SmtpTestServer smtp(script);
+        ASSERT_TRUE(use(smtp));
+        EmailSendLoop loop(club.db, kind, templ);
+        loop.recordRemindersOn(QDate(2027, 3, 17));
+        run(loop);
+        const auto messages = smtp.messages();
+        ASSERT_EQ(messages.size(), rows.size()) << name;
+        for (int k = 0; k < messages.size(); ++k)
+            EXPECT_EQ(messages[k][QStringLiteral("marks_at_start")].toInt(-1), k) << name << ", message " << k + 1;
+        EXPECT_EQ(marked(club.db, kind), rows.size()) << name;
+    }
+}
+
+// The program's side of the test below, in a process of its own that the server kills.
+TEST(EmailSendLoopKilled, RunsUntilKilled)
+{
+    const QString path = qEnvironmentVariable("TIKKELI_KILLED_RUN_DB");
+    if (path.isEmpty())
+        GTEST_SKIP() << "run by ARunKilledAfterTheTenthMessageLeavesTheTenMarked";
+    QFile pid(qEnvironmentVariable("TIKKELI_KILLED_RUN_PID_FILE"));
+    ASSERT_TRUE(pid.open(QIODevice::WriteOnly));
+    pid.write(QByteArray::number(QCoreApplication::applicationPid()));
+    pid.close();
+    State().SmtpServer = qEnvironmentVariable("TIKKELI_KILLED_RUN_SERVER");
+    State().SenderEmail = QStringLiteral("laskut@eramiehet.fi");
+    Database db = Database::open(path);
+    EmailSendLoop loop(db,
+                       qEnvironmentVariable("TIKKELI_KILLED_RUN_KIND") == QLatin1String("invoices")
+                           ? EmailSendLoop::Kind::Invoices
+                           : EmailSendLoop::Kind::Reminders,
+                       templ);
+    loop.recordRemindersOn(QDate(2027, 3, 17));
+    bool done = false;
+    QObject::connect(&loop, &EmailSendLoop::finished, [&] { done = true; });
+    loop.start();
+    waitUntil([&] { return done; }, 60000);
+}
+
+// A run of forty killed right after the server took its tenth message: the file marks the ten (or
+// nine, the tenth's answer still on its way), and only the others are left to send: the next
+// invoice run sends them alone, and "Muistut." prints the reminders of the others alone.
+TEST_F(EmailSendLoopTest, ARunKilledAfterTheTenthMessageLeavesTheTenMarked)
+{
+    for (const auto kind : {EmailSendLoop::Kind::Invoices, EmailSendLoop::Kind::Reminders}) {
+        const bool invoices = kind == EmailSendLoop::Kind::Invoices;
+        const char* name = invoices ? "invoices" : "reminders";
+        rowsToSend(kind, 40);
+        QTemporaryDir scratch;
+        test::SmtpScript script;
+        script.killAfter = 10;
+        script.killPidFile = scratch.filePath(QStringLiteral("pid"));
+        SmtpTestServer smtp(script);
+        ASSERT_TRUE(smtp.started()) << smtp.startError().toStdString();
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("TIKKELI_KILLED_RUN_DB"), club.path);
+        env.insert(QStringLiteral("TIKKELI_KILLED_RUN_PID_FILE"), script.killPidFile);
+        env.insert(QStringLiteral("TIKKELI_KILLED_RUN_SERVER"), smtp.server());
+        env.insert(QStringLiteral("TIKKELI_KILLED_RUN_KIND"), QString::fromLatin1(name));
+        // The killed process cannot clean up its own temporary folders.
+        env.insert(QStringLiteral("TMPDIR"), scratch.path());
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=EmailSendLoopKilled.*")});
+        ASSERT_TRUE(child.waitForFinished(60000)) << name;
+        EXPECT_EQ(child.exitStatus(), QProcess::CrashExit) << name << child.readAllStandardOutput().toStdString();
+        const auto taken = smtp.messages();
+        ASSERT_EQ(taken.size(), 10) << name;
+        const int marks = marked(club.db, kind);
+        EXPECT_TRUE(marks == 10 || marks == 9) << name << " marks " << marks;
+        if (invoices) {
+            SmtpTestServer next;
+            ASSERT_TRUE(use(next));
+            EmailSendLoop loop(club.db, kind, templ);
+            run(loop);
+            QSet<QString> reached;
+            for (const auto& runMessages : {taken, next.messages()}) {
+                for (const QJsonObject& m : runMessages)
+                    reached << m[QStringLiteral("text")].toString();
+            }
+            EXPECT_EQ(next.messages().size(), 40 - marks) << name;
+            EXPECT_EQ(reached.size(), 40) << name;
+        } else {
+            EXPECT_EQ(recorded(), marks) << name;
+            EXPECT_EQ(Reminders::CreateReminders(club.db, {500, 500}, QDate(2027, 3, 18), true), 40 - marks) << name;
+        }
+    }
+}
+
+// A database that stops taking the marks mid-run (another program holding the write lock past the
+// wait, a full disk) stops the sending: beyond the rows marked, the server has taken only the
+// message whose mark failed, and the closing message names the database's error and that member.
+TEST_F(EmailSendLoopTest, ADatabaseThatStopsTakingTheMarksStopsTheSending)
+{
+    test::SmallDisk disk("16m");
+    struct Case {
+        const char* what;
+        EmailSendLoop::Kind kind;
+        bool fullDisk;
+        QString error;
+    };
+    const Case cases[] = {
+        {"locked by another program", EmailSendLoop::Kind::Invoices, false,
+         QStringLiteral("Tietokanta on lukittu: toinen käyttäjä tai ohjelma käsittelee sitä. (database is locked)")},
+        {"full disk", EmailSendLoop::Kind::Reminders, true,
+         QStringLiteral("Levyllä ei ole tarpeeksi tilaa. (database or disk is full)")},
+    };
+    std::string skipped;
+    for (const Case& c : cases) {
+        if (c.fullDisk && !disk.mounted()) {
+            skipped = std::string(c.what) + ": no real full disk to test on: " + disk.why();
+            continue;
+        }
+        const bool invoices = c.kind == EmailSendLoop::Kind::Invoices;
+        rowsToSend(c.kind, 12);
+        QString path = club.path;
+        if (c.fullDisk) {
+            path = disk.path("club.mdb");
+            ASSERT_TRUE(QFile::copy(club.path, path));
+        }
+        Database db = Database::open(path);
+        test::SmtpScript script;
+        if (!c.fullDisk) {
+            script.database = path;
+            script.lockAt = 3;
+            script.lockMs = 8000;
+        }
+        SmtpTestServer smtp(script);
+        ASSERT_TRUE(use(smtp));
+        EmailSendLoop loop(db, c.kind, templ);
+        loop.recordRemindersOn(QDate(2027, 3, 17));
+        QObject::connect(&loop, &EmailSendLoop::progress, [&](int done, int) {
+            if (c.fullDisk && done == 2)
+                disk.fill();
+        });
+        bool done = false;
+        QObject::connect(&loop, &EmailSendLoop::finished, [&] { done = true; });
+        loop.start();
+        ASSERT_TRUE(waitUntil([&] { return done; }, 60000)) << c.what;
+        EXPECT_EQ(smtp.messages().size(), 3) << c.what;
+        EXPECT_EQ(marked(db, c.kind), 2) << c.what;
+        EXPECT_EQ(loop.error(), c.error) << c.what;
+        const QString what = invoices ? QStringLiteral("Lasku") : QStringLiteral("Muistutus");
+        const QString of = invoices ? QStringLiteral("Laskun") : QStringLiteral("Muistutuksen");
+        EXPECT_EQ(loop.summary(),
+                  QStringLiteral("%1 lähetettiin 3 jäsenelle.\r\n%2 lähetys ei onnistunut 0 jäsenelle.\r\n"
+                                 "%1 jäi lähettämättä 9 jäsenelle.\r\n%2 lähetys oli estetty 0 jäsenelle.\r\n\r\n"
+                                 "Lähetys keskeytyi virheeseen: %3\r\n"
+                                 "Jäsen02 Matti: viesti lähti, mutta lähetystä ei voitu merkitä.\r\n\r\n"
+                                 "Voit tulostaa lähettämättömät %4 painikkeella.")
+                      .arg(what, of, c.error, invoices ? QStringLiteral("Tulosta") : QStringLiteral("Muistut.")))
+            << c.what;
+        db = Database();
+        ConnectionRegistry::closeAll(path);
+    }
+    ASSERT_TRUE(test::waitUntilSendsEnd(30000));
+    if (!skipped.empty())
+        GTEST_SKIP() << skipped;
+}
+
+// A message the loop could not make (the template gives nothing for the member) goes nowhere: it
+// is counted failed and named in the closing message beside the server's refusals.
+TEST_F(EmailSendLoopTest, AMessageThatCouldNotBeMadeIsCountedAndNamed)
+{
+    SmtpTestServer smtp({QStringLiteral("torjuttu@example.fi")});
+    ASSERT_TRUE(use(smtp));
+    const qint64 empty = invoice(member("Tyhjä", QStringLiteral("tyhja@example.fi"), true), 801);
+    const qint64 refused = invoice(member("Torjuttu", QStringLiteral("torjuttu@example.fi"), true), 802);
+    const qint64 good = invoice(member("Hyvä", QStringLiteral("hyva@example.fi"), true), 803);
+    club.db.execute(QStringLiteral("UPDATE jm SET jmLaskOsoite2 = 'Rivi 2' WHERE jmID <> ?"), {Value(empty)});
+    EmailSendLoop loop(club.db, EmailSendLoop::Kind::Invoices, QStringLiteral("<MAKSAJANOSOITE2:20>"));
+    run(loop);
+    EXPECT_EQ(loop.counts().sent, 1);
+    EXPECT_EQ(loop.counts().failed, 2);
+    EXPECT_EQ(smtp.messages().size(), 1u);
+    EXPECT_FALSE(emailed(empty));
+    EXPECT_FALSE(emailed(refused));
+    EXPECT_TRUE(emailed(good));
+    EXPECT_EQ(loop.summary(),
+              QStringLiteral("Lasku lähetettiin 1 jäsenelle.\r\nLaskun lähetys ei onnistunut 2 jäsenelle.\r\n"
+                             "Laskun lähetys oli estetty 0 jäsenelle.\r\n\r\n"
+                             "Torjuttu Matti: Palvelin ei hyväksynyt vastaanottajaa: 550 5.1.1 <torjuttu@example.fi>:"
+                             " Mailbox unavailable\r\n"
+                             "Tyhjä Matti: Viestin teksti on tyhjä.\r\n\r\n"
+                             "Voit tulostaa lähettämättömät Tulosta painikkeella."));
+}
+
+// A reminder e-mailed by an earlier run is not left marked when this run does not deliver it: its
+// member no longer takes e-mail, or the server refused the message (its recipient, or its sender).
+// "Muistut.", printing only the reminders that did not go by e-mail, then prints it.
+TEST_F(EmailSendLoopTest, AReminderThatDidNotGoThisTimeIsNotLeftMarkedFromAnEarlierRun)
+{
+    struct Case {
+        const char* what;
+        bool takesEmail;
+        QStringList refused;
+        bool emailed;
+    };
+    const Case cases[] = {
+        {"no longer takes e-mail", false, {}, false},
+        {"recipient refused", true, {QStringLiteral("jasen0@example.fi")}, false},
+        {"sender refused", true, {QStringLiteral("laskut@eramiehet.fi")}, false},
+        {"sent", true, {}, true},
+    };
+    for (const Case& c : cases) {
+        const qint64 row = rowsToSend(EmailSendLoop::Kind::Reminders, 1).first();
+        club.db.execute(QStringLiteral("UPDATE jmhist SET jmhMuistutusEmailed = 1 WHERE jmhID = ?"), {Value(row)});
+        club.db.execute(QStringLiteral("UPDATE jr SET jrEmailLasku = ? WHERE jrID = (SELECT jmhjmjrID FROM jmhist"
+                                       " WHERE jmhID = ?)"),
+                        {Value(c.takesEmail), Value(row)});
+        SmtpTestServer smtp(c.refused);
+        ASSERT_TRUE(use(smtp));
+        EmailSendLoop loop(club.db, EmailSendLoop::Kind::Reminders, templ);
+        run(loop);
+        EXPECT_EQ(
+            club.field(QStringLiteral("SELECT jmhMuistutusEmailed FROM jmhist WHERE jmhID = ?"), {Value(row)}).toBool(),
+            c.emailed)
+            << c.what;
+        EXPECT_EQ(Reminders::CreateReminders(club.db, {500, 500}, QDate(2027, 3, 18), true), c.emailed ? 0 : 1) << c.what;
+        club.db.execute(QStringLiteral("DELETE FROM jmhist WHERE jmhID = ?"), {Value(row)});
+    }
+}
+
+// A message refused for its content ends only its member's message; a connection lost in the
+// middle of a message ends the run, the rest left unsent and unmarked.
+TEST_F(EmailSendLoopTest, ARefusedMessageEndsOnlyItsMemberAndALostConnectionEndsTheRun)
+{
+    struct Case {
+        const char* what;
+        QString rejectedBody;
+        int dropAfter;
+        int sent, failed, leftUnsent;
+        QList<bool> emailed;
+        QString reasons; // with %1 for the server
+    };
+    const Case cases[] = {
+        {"refused for its content",
+         QStringLiteral("Osoite 702"),
+         -1,
+         4,
+         1,
+         0,
+         {true, true, false, true, true},
+         QStringLiteral("Jäsen02 Matti: Palvelin ei hyväksynyt viestiä: 554 5.6.0 Message rejected")},
+        {"connection lost",
+         QString(),
+         2,
+         2,
+         1,
+         2,
+         {true, true, false, false, false},
+         QStringLiteral("Lähetys keskeytyi: Yhteys SMTP-palvelimeen %1 katkesi.\r\n"
+                        "Jäsen02 Matti: Yhteys SMTP-palvelimeen %1 katkesi.")},
+    };
+    for (const Case& c : cases) {
+        club.db.execute(QStringLiteral("DELETE FROM jm"));
+        const QList<qint64> rows = rowsToSend(EmailSendLoop::Kind::Invoices, 5);
+        test::SmtpScript script;
+        script.rejectedBody = c.rejectedBody;
+        script.dropAfter = c.dropAfter;
+        SmtpTestServer smtp(script);
+        ASSERT_TRUE(use(smtp));
+        EmailSendLoop loop(club.db, EmailSendLoop::Kind::Invoices, templ);
+        run(loop);
+        EXPECT_EQ(loop.counts().sent, c.sent) << c.what;
+        EXPECT_EQ(loop.counts().failed, c.failed) << c.what;
+        EXPECT_EQ(loop.counts().leftUnsent, c.leftUnsent) << c.what;
+        EXPECT_EQ(smtp.messages().size(), c.sent) << c.what;
+        for (int i = 0; i < rows.size(); ++i)
+            EXPECT_EQ(emailed(rows[i]), c.emailed[i]) << c.what << " row " << i;
+        EXPECT_TRUE(loop.summary().contains(QStringLiteral("\r\n\r\n")
+                                            + QString(c.reasons).replace(QStringLiteral("%1"), smtp.server())
+                                            + QStringLiteral("\r\n\r\n")))
+            << c.what << "\n"
+            << loop.summary().toStdString();
+    }
+    ASSERT_TRUE(test::waitUntilSendsEnd(30000));
 }
 
 } // namespace

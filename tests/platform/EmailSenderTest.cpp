@@ -300,6 +300,32 @@ TEST_F(EmailSenderTest, AsyncSendReportsOnTheCallersThread)
     EXPECT_EQ(smtp.messages().size(), 2);
 }
 
+// A sender told to await the caller's recording sends no next message before recorded(), and one
+// destroyed while its worker waits lets that worker end at once.
+TEST_F(EmailSenderTest, TheNextMessageWaitsUntilTheCallerHasRecordedTheOneBefore)
+{
+    auto* waiting = new EmailSender;
+    waiting->Server = smtp.server();
+    waiting->Sender = sender.Sender;
+    waiting->Subject = QStringLiteral("Lasku");
+    waiting->Message = QStringLiteral("Teksti");
+    for (int i = 1; i <= 3; ++i)
+        waiting->Recipients << recipient(i, {}, QStringLiteral("jasen%1@example.fi").arg(i));
+    waiting->setAwaitsRecording(true);
+    int through = 0;
+    QObject::connect(waiting, &EmailSender::RecipientDone, [&] { ++through; });
+    ASSERT_TRUE(waiting->SendAsync(true));
+    ASSERT_TRUE(tikkeli::test::waitUntil([&] { return through == 1; }, 15000));
+    QTest::qWait(300);
+    EXPECT_EQ(through, 1);
+    EXPECT_EQ(smtp.messages().size(), 1);
+    waiting->recorded();
+    ASSERT_TRUE(tikkeli::test::waitUntil([&] { return through == 2; }, 15000));
+    delete waiting;
+    EXPECT_TRUE(tikkeli::test::waitUntilSendsEnd(5000));
+    EXPECT_EQ(smtp.messages().size(), 2);
+}
+
 TEST(EmailSenderFailures, DestroyedSenderCancelsAndIsNeverCalledBack)
 {
     QTcpServer silent;

@@ -3,11 +3,21 @@
 Listens on 127.0.0.1 on a free port, prints that port on its first output line, and saves every
 accepted message into the output folder: the raw bytes as NNN.eml and, read back through Python's
 own e-mail parser, a NNN.json with the envelope, the decoded headers, the text body and the
-attachments (file name and base64 content). Recipients named with --refuse are turned down, each
-with a line that names its own address, and so is, after its data, every message whose body
-contains the text given with --reject-body. With --close-after N the server takes N messages and
-then answers every further one with 421 and closes the connection. With --data-delay-ms the server
-waits that long after a message's data before it takes it and answers.
+attachments (file name and base64 content). Addresses named with --refuse are turned down as
+recipients and as senders, each with a line that names its own address, and so is, after its data,
+every message whose body contains the text given with --reject-body. With --close-after N the
+server takes N messages and then answers every further one with 421 and closes the connection;
+with --drop-after N it takes N and then drops the connection after the next one's data, without an
+answer. With --data-delay-ms the server waits that long after a message's data before it takes it
+and answers.
+
+For runs that write down each message they send, in the SQLite database --db:
+--marks-sql: as each message begins, the number this query reads from the file (what a program
+stopped at that moment would leave) is saved with the message as marks_at_start.
+--lock-at K --lock-ms MS: on taking message K, another connection holds the database's write lock
+for MS milliseconds (taken before the answer goes out).
+--kill-after N --kill-pid-file F: right after answering message N, the process whose id F holds is
+killed.
 """
 import argparse
 import asyncio
@@ -16,13 +26,18 @@ import email
 import email.policy
 import json
 import os
+import pathlib
+import signal
+import sqlite3
 import sys
+import threading
 
 from aiosmtpd.smtp import SMTP
 
 
 class Handler:
-    def __init__(self, outdir, refuse, reject_body, close_after, data_delay_ms):
+    def __init__(self, outdir, refuse, reject_body, close_after, data_delay_ms, args):
+        self.args = args
         self.outdir = outdir
         self.data_delay = (data_delay_ms or 0) / 1000.0
         self.refuse = {a.lower() for a in refuse}
@@ -34,6 +49,10 @@ class Handler:
         if self.close_after is not None and self.count >= self.close_after:
             asyncio.get_running_loop().call_soon(server.transport.close)
             return '421 4.3.2 Service shutting down'
+        if address.lower() in self.refuse:
+            return '553 5.7.1 <%s>: Sender address rejected' % address
+        if self.args.marks_sql:
+            envelope.marks_at_start = self.read_marks()
         envelope.mail_from = address
         envelope.mail_options.extend(mail_options)
         return '250 OK'
@@ -44,12 +63,44 @@ class Handler:
         envelope.rcpt_tos.append(address)
         return '250 OK'
 
+    def read_marks(self):
+        uri = pathlib.Path(self.args.db).absolute().as_uri() + '?mode=ro'
+        con = sqlite3.connect(uri, uri=True, timeout=60)
+        try:
+            return con.execute(self.args.marks_sql).fetchone()[0]
+        finally:
+            con.close()
+
+    def hold_lock(self):
+        con = sqlite3.connect(self.args.db, timeout=60, isolation_level=None, check_same_thread=False)
+        con.execute('BEGIN IMMEDIATE')
+
+        def release():
+            con.execute('COMMIT')
+            con.close()
+        timer = threading.Timer(self.args.lock_ms / 1000.0, release)
+        # A server told to stop first lets the lock go with its process.
+        timer.daemon = True
+        timer.start()
+
+    def kill(self):
+        with open(self.args.kill_pid_file) as f:
+            os.kill(int(f.read().strip()), signal.SIGKILL)
+
     async def handle_DATA(self, server, session, envelope):
         if self.data_delay:
             await asyncio.sleep(self.data_delay)
         if self.reject_body and self.reject_body in envelope.original_content:
             return '554 5.6.0 Message rejected'
+        if self.args.drop_after is not None and self.count >= self.args.drop_after:
+            server.transport.abort()
+            return '451 4.3.0 Connection dropped'
         self.count += 1
+        if self.count == self.args.lock_at:
+            self.hold_lock()
+        if self.count == self.args.kill_after:
+            # Runs once the answer below has been written to the connection.
+            asyncio.get_running_loop().call_soon(self.kill)
         base = os.path.join(self.outdir, '%03d' % self.count)
         raw = envelope.original_content
         msg = email.message_from_bytes(raw, policy=email.policy.default)
@@ -64,6 +115,7 @@ class Handler:
             'date': str(msg['date']),
             'message_id': str(msg['message-id']),
             'defects': [type(d).__name__ for part in msg.walk() for d in part.defects],
+            'marks_at_start': getattr(envelope, 'marks_at_start', None),
             'text': body.get_content() if body is not None else None,
             'attachments': [
                 {'filename': part.get_filename(),
@@ -88,9 +140,16 @@ def main():
     parser.add_argument('--reject-body')
     parser.add_argument('--close-after', type=int)
     parser.add_argument('--data-delay-ms', type=int)
+    parser.add_argument('--drop-after', type=int)
+    parser.add_argument('--db')
+    parser.add_argument('--marks-sql')
+    parser.add_argument('--lock-at', type=int, default=0)
+    parser.add_argument('--lock-ms', type=int, default=0)
+    parser.add_argument('--kill-after', type=int, default=0)
+    parser.add_argument('--kill-pid-file')
     args = parser.parse_args()
 
-    handler = Handler(args.outdir, args.refuse, args.reject_body, args.close_after, args.data_delay_ms)
+    handler = Handler(args.outdir, args.refuse, args.reject_body, args.close_after, args.data_delay_ms, args)
     loop = asyncio.new_event_loop()
     asyncio.set_event_loop(loop)
     server = loop.run_until_complete(loop.create_server(

@@ -6,8 +6,11 @@
 #include "settings/DatabaseSettingsStore.h"
 #include "platform/IniSettingsStore.h"
 #include "settings/SettingsLoader.h"
+#include "settings/SettingsSaver.h"
+#include "support/OtherProgramRestore.h"
 #include "support/TempProgramEnvironment.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -286,4 +289,37 @@ TEST(SaveDatabasePath, SetsStateAndIniAndRaisesWhenTheIniCannotBeWritten)
     EXPECT_EQ(ProgramIniStore().read(QStringLiteral("Database")), QStringLiteral("/koti/seura.mdb"));
     qputenv("TIKKELI_INI", (env.iniPath() + QStringLiteral("/alla/Tikkeli.ini")).toUtf8());
     EXPECT_ANY_THROW(SaveDatabasePath(QStringLiteral("/muu.mdb")));
+}
+
+// Another program restores a backup over the club file while no settings window is open: once a
+// write meets the restored file, shared state holds that file's club details, fees and counters,
+// and the main window's caption names its club.
+TEST(FollowReplacedSettings, SharedStateIsReadAgainFromARestoredFile)
+{
+    test::TempProgramEnvironment env;
+    ScriptedPrompter prompter;
+    const QString path = templateCopy(env);
+    Database db = Database::open(path);
+    put(db, QStringLiteral("RegName"), QStringLiteral("Erämiehet ry"));
+    put(db, QStringLiteral("Muistutuskulut"), QStringLiteral("5,00"));
+    put(db, QStringLiteral("Laskunro"), QStringLiteral("100"));
+    State().DatabasePath = path;
+    LoadSettings(db, true);
+    QStringList captions;
+    auto& caption = SettingsSaver::programServices().setMainCaption;
+    const auto programCaption = caption;
+    caption = [&](const QString& text) { captions << text; };
+    FollowReplacedSettings();
+
+    test::RestoreChangedCopy(path, QStringLiteral("UPDATE Settings SET setString = 'Palautettu' WHERE setKey = 'RegName';"
+                                                  "UPDATE Settings SET setString = '7,50' WHERE setKey = 'Muistutuskulut';"
+                                                  "UPDATE Settings SET setString = '90' WHERE setKey = 'Laskunro'"));
+    EXPECT_EQ(State().ClubName, QStringLiteral("Erämiehet ry")) << "nothing has met the restored file yet";
+    EXPECT_THROW(put(db, QStringLiteral("Puhelin"), QStringLiteral("050 1")), DbException);
+    QCoreApplication::processEvents();
+    caption = programCaption;
+    EXPECT_EQ(State().ClubName, QStringLiteral("Palautettu"));
+    EXPECT_EQ(State().ReminderFee, Currency::parse(QStringLiteral("7,50")).value());
+    EXPECT_EQ(State().InvoiceNumberCounter, 90);
+    EXPECT_EQ(captions, QStringList{QStringLiteral("Tikkeli - Palautettu")});
 }

@@ -12,17 +12,40 @@ namespace tikkeli::test {
 
 SmtpTestServer::SmtpTestServer(const QStringList& refusedRecipients, const QString& rejectedBody, int closeAfter,
                                int dataDelayMs)
+    : SmtpTestServer([&] {
+          SmtpScript script;
+          script.refused = refusedRecipients;
+          script.rejectedBody = rejectedBody;
+          script.closeAfter = closeAfter;
+          script.dataDelayMs = dataDelayMs;
+          return script;
+      }())
+{
+}
+
+SmtpTestServer::SmtpTestServer(const SmtpScript& script)
 {
     QStringList args{QStringLiteral(TIKKELI_SOURCE_DIR "/tests/platform/smtp_test_server.py"), QStringLiteral("--outdir"),
                      m_dir.path()};
-    for (const QString& r : refusedRecipients)
+    for (const QString& r : script.refused)
         args << QStringLiteral("--refuse") << r;
-    if (!rejectedBody.isEmpty())
-        args << QStringLiteral("--reject-body") << rejectedBody;
-    if (closeAfter >= 0)
-        args << QStringLiteral("--close-after") << QString::number(closeAfter);
-    if (dataDelayMs > 0)
-        args << QStringLiteral("--data-delay-ms") << QString::number(dataDelayMs);
+    const auto option = [&args](const char* name, const QString& value) {
+        if (!value.isEmpty())
+            args << QString::fromLatin1(name) << value;
+    };
+    const auto number = [&](const char* name, int value, int none) {
+        option(name, value == none ? QString() : QString::number(value));
+    };
+    option("--reject-body", script.rejectedBody);
+    number("--close-after", script.closeAfter, -1);
+    number("--data-delay-ms", script.dataDelayMs, 0);
+    number("--drop-after", script.dropAfter, -1);
+    option("--db", script.database);
+    option("--marks-sql", script.marksSql);
+    number("--lock-at", script.lockAt, 0);
+    number("--lock-ms", script.lockMs, 0);
+    number("--kill-after", script.killAfter, 0);
+    option("--kill-pid-file", script.killPidFile);
     // Debian's interpreter is the one with aiosmtpd.
     m_process.start(QStringLiteral("/usr/bin/python3"), args);
     if (!m_process.waitForStarted(10000) || !m_process.waitForReadyRead(15000)) {

@@ -13,10 +13,35 @@
 
 namespace tikkeli::test {
 
+// What a test server does besides taking messages (see the constructor below and
+// tests/platform/smtp_test_server.py).
+struct SmtpScript {
+    QStringList refused; // as recipients and as the sender
+    QString rejectedBody;
+    int closeAfter = -1;
+    int dataDelayMs = 0;
+    // >= 0: the server takes that many messages and drops the connection after the next one's
+    // data, without an answer.
+    int dropAfter = -1;
+    // A run that writes down each message it sends in this database file:
+    QString database;
+    // As each message begins, the number this query reads from the file (what a program stopped
+    // at that moment would leave) is saved with the message as "marks_at_start".
+    QString marksSql;
+    // On taking message lockAt, another connection holds the file's write lock for lockMs.
+    int lockAt = 0;
+    int lockMs = 0;
+    // Right after answering message killAfter, the process whose id the file killPidFile holds is
+    // killed.
+    int killAfter = 0;
+    QString killPidFile;
+};
+
 // A real SMTP server for tests: aiosmtpd on 127.0.0.1, on a free port, saving what it accepts.
 // Each accepted message is available raw and as parsed by Python's e-mail package.
 class SmtpTestServer {
 public:
+    explicit SmtpTestServer(const SmtpScript& script);
     // Each refused recipient is answered "550 5.1.1 <address>: Mailbox unavailable". rejectedBody:
     // a message whose body contains it is refused after its data. closeAfter >= 0: the server takes
     // that many messages, then answers each further one "421 4.3.2 Service shutting down" and

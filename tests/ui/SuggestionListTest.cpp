@@ -16,7 +16,16 @@ using namespace tikkeli;
 // leaves the typed text. The list never stays open behind the box's focus.
 TEST(SuggestionList, AnItemIsTakenOnlyWhenChosenAndTheListClosesWithTheFocus)
 {
-    enum class Way { Enter, Tab, TabNoneHighlighted, Mouse, ClickElsewhere, FocusByProgram };
+    enum class Way {
+        Enter,
+        Tab,
+        TabNoneHighlighted,
+        Backtab,
+        BacktabNoneHighlighted,
+        Mouse,
+        ClickElsewhere,
+        FocusByProgram
+    };
     const struct {
         const char* what;
         Way way;
@@ -27,6 +36,8 @@ TEST(SuggestionList, AnItemIsTakenOnlyWhenChosenAndTheListClosesWithTheFocus)
         {"Enter", Way::Enter, "Kuusipeura", true, true},
         {"Tab", Way::Tab, "Kuusipeura", true, false},
         {"Tab, nothing highlighted", Way::TabNoneHighlighted, "kuu", false, false},
+        {"Shift+Tab", Way::Backtab, "Kuusipeura", true, false},
+        {"Shift+Tab, nothing highlighted", Way::BacktabNoneHighlighted, "kuu", false, false},
         {"the mouse on the item", Way::Mouse, "Kuusipeura", true, true},
         {"a click on another box", Way::ClickElsewhere, "kuu", false, false},
         {"the focus given to another box", Way::FocusByProgram, "kuu", false, false},
@@ -51,12 +62,15 @@ TEST(SuggestionList, AnItemIsTakenOnlyWhenChosenAndTheListClosesWithTheFocus)
         auto* popup = qobject_cast<QAbstractItemView*>(QApplication::activePopupWidget());
         ASSERT_NE(popup, nullptr);
         ASSERT_TRUE(list->isOpen());
-        if (c.way != Way::TabNoneHighlighted && c.way != Way::ClickElsewhere && c.way != Way::FocusByProgram)
+        if (c.way != Way::TabNoneHighlighted && c.way != Way::BacktabNoneHighlighted && c.way != Way::ClickElsewhere
+            && c.way != Way::FocusByProgram)
             QTest::keyClick(popup, Qt::Key_Down);
         switch (c.way) {
         case Way::Enter: QTest::keyClick(popup, Qt::Key_Return); break;
         case Way::Tab:
         case Way::TabNoneHighlighted: QTest::keyClick(popup, Qt::Key_Tab); break;
+        case Way::Backtab:
+        case Way::BacktabNoneHighlighted: QTest::keyClick(popup, Qt::Key_Backtab); break;
         case Way::Mouse:
             QTest::mouseClick(popup->viewport(), Qt::LeftButton, {}, popup->visualRect(popup->currentIndex()).center());
             break;

@@ -9,6 +9,7 @@
 #include "catch/CatchLists.h"
 #include "ui/ConfiguredDatabaseWindow.h"
 #include "ui/FormPlacement.h"
+#include "db/ReplacedFile.h"
 
 namespace tikkeli {
 
@@ -19,6 +20,9 @@ frmSaalisPoisto::frmSaalisPoisto(QWidget* parent) : QDialog(parent), ui(std::mak
     connect(ui->cSulje, &QPushButton::clicked, this, &QDialog::reject);
     RestoreFormPlacement(this);
     OpenWindowDatabase(*this, m_db, [this] { FillSpeciesList(); });
+    // The species offered are the file's: a file put in place of the one read is listed instead.
+    FollowReplacedFile(
+        this, [this] { return m_db.path(); }, [this] { FillSpeciesList(); });
 }
 
 frmSaalisPoisto::~frmSaalisPoisto() = default;

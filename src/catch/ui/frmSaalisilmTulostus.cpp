@@ -12,6 +12,7 @@
 #include "ui/SelectAllOnFocus.h"
 #include "ui/SuggestionList.h"
 #include "ui/FormPlacement.h"
+#include "db/ReplacedFile.h"
 
 #include <QLineEdit>
 
@@ -29,16 +30,27 @@ frmSaalisilmTulostus::frmSaalisilmTulostus(QWidget* parent)
     connect(ui->cSeuraava, &QPushButton::clicked, this, &frmSaalisilmTulostus::cSeuraava_Click);
     RestoreFormPlacement(this);
 
-    const bool opened = OpenWindowDatabase(*this, m_db, [this] {
-        FillSpeciesList(m_db);
-        ui->tLupanumero->setText(CatchReport::permitNumber(m_db));
-        ui->tLuvansaaja->setText(CatchReport::permitHolder(m_db));
-    });
+    const bool opened = OpenWindowDatabase(*this, m_db, [this] { ReadFile(); });
     if (!opened)
         return;
     UpdateCatchSummary();
     // The counts follow the species however it changes: picked, typed or chosen by keyboard.
     connect(ui->cmbLaji, &QComboBox::currentTextChanged, this, [this] { UpdateCatchSummary(); });
+    // The permit is the file's: a file put in place of the one read is read instead, so the next
+    // step never stores the old file's permit, or one typed over it, into the new file.
+    FollowReplacedFile(
+        this, [this] { return m_db.path(); },
+        [this] {
+            ReadFile();
+            UpdateCatchSummary();
+        });
+}
+
+void frmSaalisilmTulostus::ReadFile()
+{
+    FillSpeciesList(m_db);
+    ui->tLupanumero->setText(CatchReport::permitNumber(m_db));
+    ui->tLuvansaaja->setText(CatchReport::permitHolder(m_db));
 }
 
 frmSaalisilmTulostus::~frmSaalisilmTulostus()

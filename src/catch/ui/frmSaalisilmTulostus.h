@@ -38,6 +38,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The species and the permit as the file holds them.
+    void ReadFile();
     void FillSpeciesList(Database& db);
     // The counts of the species in the box; false (after telling the user) when they could not be
     // read.

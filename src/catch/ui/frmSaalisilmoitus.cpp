@@ -27,6 +27,7 @@
 #include "printing/ui/frmTulostus.h"
 #include "ui/FormPlacement.h"
 #include "db/ClubChanges.h"
+#include "db/ReplacedFile.h"
 
 #include <QCloseEvent>
 #include <QFocusEvent>
@@ -134,10 +135,8 @@ void frmSaalisilmoitus::connectControls()
     ui->tvwSaaliit->installEventFilter(this);
     connect(ui->tvwSaaliit, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* node) { tvwSaaliit_NodeClick(node); });
     ClubChanges::follow(this, ClubChanges::Kind::Catches, [this] { catchesChanged(); });
-    ClubChanges::followReplaced(this, [this](const QString& path) {
-        if (m_list && path == m_list->database().path())
-            readReplacedFile();
-    });
+    FollowReplacedFile(
+        this, [this] { return m_list ? m_list->database().path() : QString(); }, [this] { readReplacedFile(); });
 }
 
 void frmSaalisilmoitus::load()

@@ -7,11 +7,11 @@
 #include "base/SharedState.h"
 #include "ui/RecordKeys.h"
 #include "contracts/AnimalCatalogue.h"
-#include "db/ClubChanges.h"
 #include "db/DbError.h"
 #include "ui/CatalogueTree.h"
 #include "ui/SelectAllOnFocus.h"
 #include "ui/FormPlacement.h"
+#include "db/ReplacedFile.h"
 
 #include <QKeyEvent>
 #include <tuple>
@@ -38,10 +38,8 @@ frmElaimet::frmElaimet(QWidget* parent) : QDialog(parent), ui(std::make_unique<U
     ui->tvwPiirteet->installEventFilter(this);
     RestoreFormPlacement(this);
     load();
-    ClubChanges::followReplaced(this, [this](const QString& path) {
-        if (m_catalogue && path == m_catalogue->database().path())
-            ReadReplacedFile();
-    });
+    FollowReplacedFile(
+        this, [this] { return m_catalogue ? m_catalogue->database().path() : QString(); }, [this] { ReadReplacedFile(); });
 }
 
 void frmElaimet::ReadReplacedFile()

@@ -25,6 +25,7 @@
 #include "ui/FormPlacement.h"
 
 #include "ui_frmVuokra.h"
+#include "db/ReplacedFile.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -155,10 +156,8 @@ frmVuokra::frmVuokra(QWidget* parent) : QMainWindow(parent, Qt::Window), ui(std:
     connect(qApp, &QApplication::focusChanged, this, &frmVuokra::gridFocusChanged);
     // Values attached to many contracts at once show on the card at once.
     ClubChanges::follow(this, ClubChanges::Kind::ContractFeatureValues, [this] { featureValuesChangedElsewhere(); });
-    ClubChanges::followReplaced(this, [this](const QString& path) {
-        if (path == Data1.database().path())
-            ReadReplacedFile();
-    });
+    FollowReplacedFile(
+        this, [this] { return Data1.database().path(); }, [this] { ReadReplacedFile(); });
     resize(1180, 820);
     RestoreFormPlacement(this);
     OpenWideEnoughFor(this, ui->cardScroll);
@@ -581,6 +580,9 @@ void frmVuokra::cSelaa_Click()
     });
     UpdateCaption();
     BuildContractTree();
+    // The list is what the command browses: the arrow keys go on from the contract shown, not in
+    // the box or the option the focus stood on.
+    ui->tvwNimet->setFocus(Qt::OtherFocusReason);
 }
 
 // ---- the contract tree

@@ -11,6 +11,7 @@
 #include "invoicing/InvoicePrints.h"
 #include "invoicing/PayeeCheck.h"
 #include "invoicing/Reminders.h"
+#include "invoicing/ui/EmailRunProgress.h"
 #include "invoicing/ui/frmEmailPreview.h"
 #include "invoicing/ui/frmLaskujenRajaus.h"
 #include "invoicing/ui/frmMaksut.h"
@@ -19,7 +20,6 @@
 #include "printing/ui/frmTulostus.h"
 
 #include <QEventLoop>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
 
@@ -75,12 +75,8 @@ QString errorText(const std::exception& e)
 
 void runLoop(frmMaksut& window, EmailSendLoop& loop)
 {
-    QProgressBar* bar = window.ProgressBar1();
     QEventLoop wait;
-    QObject::connect(&loop, &EmailSendLoop::progress, &window, [bar](int done, int total) {
-        bar->setMaximum(std::max(total, 1));
-        bar->setValue(std::min(done, bar->maximum()));
-    });
+    FollowEmailRun(loop, window.ProgressBar1());
     QObject::connect(&loop, &EmailSendLoop::finished, &wait, &QEventLoop::quit);
     // The window's commands stay off and it does not close until the loop ends; only the cancel
     // button in its status bar answers meanwhile.
@@ -89,7 +85,6 @@ void runLoop(frmMaksut& window, EmailSendLoop& loop)
     cancel->setObjectName(QStringLiteral("cKeskeyta"));
     window.statusBar()->addPermanentWidget(cancel);
     QObject::connect(cancel, &QPushButton::clicked, &loop, &EmailSendLoop::cancel);
-    bar->setValue(0);
     loop.start();
     if (loop.running())
         wait.exec();

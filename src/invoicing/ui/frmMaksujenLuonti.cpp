@@ -8,6 +8,7 @@
 
 #include "base/Prompter.h"
 #include "ui/FormRegistry.h"
+#include "db/ReplacedFile.h"
 #include "ui/WindowTeardown.h"
 #include "ui/cMouseCursor.h"
 #include "db/DbError.h"
@@ -18,6 +19,7 @@
 #include "invoicing/PayeeCheck.h"
 #include "invoicing/InvoiceTitles.h"
 #include "invoicing/EmailSendLoop.h"
+#include "invoicing/ui/EmailRunProgress.h"
 #include "invoicing/EmailTemplate.h"
 #include "invoicing/ui/frmEmailPreview.h"
 #include "ui/ConfiguredDatabaseWindow.h"
@@ -116,6 +118,8 @@ frmMaksujenLuonti::frmMaksujenLuonti(QWidget* parent) : QMainWindow(parent), ui(
 
     RestoreFormPlacement(this);
     load();
+    FollowReplacedFile(
+        this, [this] { return m_db.path(); }, [this] { ReadReplacedFile(); });
 }
 
 frmMaksujenLuonti::~frmMaksujenLuonti()
@@ -138,6 +142,29 @@ void frmMaksujenLuonti::load()
         ResetRowEditors();
         RecalculateTotal();
     });
+}
+
+void frmMaksujenLuonti::ReadReplacedFile()
+{
+    // The recipients and the titles offered were read from the file that is gone: the recipients
+    // chosen stay chosen only where the new file lists them under the same name, else none are,
+    // and the run waits for the user's choice. The run's own texts, dates and prices stay.
+    const qint64 code = selectedRecipientCode();
+    const QString recipient = ui->cmbNimet->currentText();
+    const QString title = ui->cmbMaksunOtsake->currentText();
+    m_note.clear();
+    IgnoringErrors("frmMaksujenLuonti::ReadReplacedFile: the recipients", [&] {
+        FillRecipients();
+        int again = -1;
+        for (int i = 0; i < ui->cmbNimet->count() && again < 0; ++i) {
+            if (ui->cmbNimet->itemData(i, CodeRole).toLongLong() == code && ui->cmbNimet->itemText(i) == recipient)
+                again = i;
+        }
+        ui->cmbNimet->setCurrentIndex(again);
+    });
+    FillTitleList();
+    ui->cmbMaksunOtsake->setEditText(title);
+    IgnoringErrors("frmMaksujenLuonti::ReadReplacedFile: the run", [&] { UpdateInvoiceStatus(); });
 }
 
 void frmMaksujenLuonti::closeEvent(QCloseEvent* event)
@@ -376,6 +403,11 @@ void frmMaksujenLuonti::Lisaa()
 {
     if (!loaded() || m_busy)
         return;
+    if (ui->cmbNimet->currentIndex() < 0) {
+        ShowInfo(QStringLiteral("Valitse laskutettavat ennen lisäystä."));
+        ui->cmbNimet->setFocus();
+        return;
+    }
     InvoiceRun run(m_db);
     const InvoiceRunRequest r = request();
     try {
@@ -493,15 +525,11 @@ void frmMaksujenLuonti::SendInvoiceEmails()
     }
     EmailSendLoop loop(m_db, EmailSendLoop::Kind::Invoices, templ);
     QEventLoop wait;
-    connect(&loop, &EmailSendLoop::progress, this, [this](int done, int total) {
-        ui->ProgressBar1->setMaximum(std::max(total, 1));
-        ui->ProgressBar1->setValue(std::min(done, ui->ProgressBar1->maximum()));
-    });
+    FollowEmailRun(loop, ui->ProgressBar1);
     connect(&loop, &EmailSendLoop::finished, &wait, &QEventLoop::quit);
-    // While the messages go, the window's commands stay off and it refuses to close: nothing may
-    // change or delete the invoices the loop is reading.
+    // While the messages are made and go, the window's commands stay off and it refuses to close:
+    // nothing may change or delete the invoices the loop is reading.
     setBusy(true);
-    ui->ProgressBar1->setValue(0);
     m_cancelSending = [&loop] { loop.cancel(); };
     m_cancel->setEnabled(true);
     m_cancel->show();

@@ -55,6 +55,9 @@ protected:
 
 private:
     void load();
+    // The file was replaced under the window (another program restored a backup over it): its
+    // lists and the run's state are read again from the file now at the path.
+    void ReadReplacedFile();
     void FillRecipients();
     void FillTitleList();
     void UpdateInvoiceStatus();

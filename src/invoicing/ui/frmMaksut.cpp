@@ -28,6 +28,7 @@
 #include "printing/ReportServices.h"
 #include "printing/ui/frmTulostus.h"
 #include "ui/FormPlacement.h"
+#include "db/ReplacedFile.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -158,6 +159,25 @@ frmLaskujenRajaus& frmMaksut::rangeDialog()
 void frmMaksut::load()
 {
     OpenWindowDatabase(*this, m_db, [this] { PaymentBookData::TarkistaJmHistOsoitteet(m_db); });
+    FollowReplacedFile(
+        this, [this] { return m_db.path(); }, [this] { ReadReplacedFile(); });
+}
+
+void frmMaksut::ReadReplacedFile()
+{
+    // The invoice shown was read from the file that is gone: the one of the same reference is
+    // shown from the file now at the path, or none. The reference typed stays.
+    const QString reference = ui->lblViitenumero->text();
+    const bool shown = m_currentHistoryId != 0;
+    const QString typed = ui->tViitenumero->text();
+    ClearInvoiceDisplay();
+    ui->tViitenumero->setText(typed);
+    m_currentHistoryId = 0;
+    m_currentMemberId = 0;
+    if (!shown || reference.isEmpty())
+        return;
+    if (const auto id = InvoicePayments::FindHistoryByReference(m_db, reference))
+        showInvoice(*id, reference);
 }
 
 bool frmMaksut::eventFilter(QObject* watched, QEvent* event)

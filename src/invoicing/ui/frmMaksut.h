@@ -67,6 +67,8 @@ private:
     // The history row of the reference typed in tViitenumero; tells the user when there is none.
     std::optional<qint64> typedReferenceInvoice(const QString& reference);
     void load();
+    // The file was replaced under the window (another program restored a backup over it).
+    void ReadReplacedFile();
     bool showInvoice(qint64 historyId, const QString& reference);
     // The print dialog; false when cancelled.
     bool askPrint();

@@ -9,6 +9,7 @@
 #include "invoicing/InvoicePayments.h"
 #include "ui/ConfiguredDatabaseWindow.h"
 #include "ui/FormPlacement.h"
+#include "db/ReplacedFile.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -43,6 +44,15 @@ frmMaksutListana::frmMaksutListana(QWidget* parent) : QMainWindow(parent), ui(st
     connect(ui->mSulje, &QAction::triggered, this, &QWidget::close);
     RestoreFormPlacement(this);
     OpenWindowDatabase(*this, m_db, [this] { FillGrid(0); });
+    // The rows were read from the file: a file put in its place is listed anew, so no invoice of
+    // the old one is marked paid in it.
+    FollowReplacedFile(
+        this, [this] { return m_db.path(); }, [this] { FillGrid(shownFilter()); });
+}
+
+int frmMaksutListana::shownFilter() const
+{
+    return ui->optFilter_2->isChecked() ? 2 : ui->optFilter_1->isChecked() ? 1 : 0;
 }
 
 frmMaksutListana::~frmMaksutListana() = default;

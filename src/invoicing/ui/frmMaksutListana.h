@@ -33,6 +33,8 @@ protected:
 
 private:
     void SetColumnWidths();
+    // The rows the grid lists now (the filter option chosen).
+    int shownFilter() const;
     std::unique_ptr<Ui::frmMaksutListana> ui;
     Database m_db;
 };

@@ -10,6 +10,7 @@
 #include "ui/ConfiguredDatabaseWindow.h"
 #include "settings/DatabaseSettingsStore.h"
 #include "ui/FormPlacement.h"
+#include "db/ReplacedFile.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -60,6 +61,14 @@ frmViitemaksut::frmViitemaksut(QWidget* parent) : QMainWindow(parent), ui(std::m
 
     RestoreFormPlacement(this);
     OpenWindowDatabase(*this, m_db);
+    // The payments were matched with the invoices of the file: a file put in its place is matched
+    // anew, so no invoice of the old one is marked paid in it.
+    FollowReplacedFile(
+        this, [this] { return m_db.path(); },
+        [this] {
+            if (!m_batches.empty())
+                ShowBatch(std::max(ui->cmbErat->currentIndex(), 0) + 1);
+        });
 }
 
 frmViitemaksut::~frmViitemaksut() = default;

@@ -11,6 +11,7 @@
 #include "members/MemberCriteriaChoices.h"
 #include "ui/ConfiguredDatabaseWindow.h"
 #include "ui/FormPlacement.h"
+#include "db/ReplacedFile.h"
 #include "members/FeatureHolders.h"
 
 #include <QCloseEvent>
@@ -39,6 +40,20 @@ frmGroupEmail2::frmGroupEmail2(QWidget* parent) : QWidget(parent), ui(std::make_
     if (!m_loaded)
         return;
     ui->cmbOminaisuudet->setCurrentIndex(0);
+    ApplyFeatureChoice();
+    FollowReplacedFile(
+        this, [this] { return m_db.path(); }, [this] { ReadReplacedFile(); });
+}
+
+void frmGroupEmail2::ReadReplacedFile()
+{
+    ++m_fileReads;
+    // The members and features were listed from the file that is gone: the lists are read again
+    // as on opening, everyone ticked, and nothing ticked against the old file stays.
+    ui->lstEmailsTo->clear();
+    ui->cmbOminaisuudet->clear();
+    FillMemberList();
+    FillFeatureBox();
     ApplyFeatureChoice();
 }
 
@@ -86,6 +101,8 @@ void frmGroupEmail2::FillMemberList()
         if (list->item(i)->checkState() == Qt::Checked)
             ticked.insert(list->item(i)->data(Qt::UserRole).toInt());
     }
+    // Every row is one line of one height (uniformItemSizes in the .ui): shown, the list sizes the
+    // rows in view rather than every member of the club, on each fill and each feature choice.
     list->setUpdatesEnabled(false);
     list->clear();
     for (const GroupEmailMember& m : GroupEmail::Members(m_db)) {
@@ -172,6 +189,7 @@ void frmGroupEmail2::cSendMail_Click()
     connect(m_run.get(), &GroupEmailRun::finished, this, &frmGroupEmail2::runEnded, Qt::QueuedConnection);
     setBusy(true);
     ui->pBar->setValue(0);
+    m_runFileReads = m_fileReads;
     m_run->start({State().SmtpServer, State().SenderEmail, m_subject, m_text, m_attachments}, recipients);
 }
 
@@ -183,7 +201,9 @@ void frmGroupEmail2::runEnded()
     // The group is named by the subject this run sent, whatever the window holds now.
     const QString subject = m_run->message().subject;
     ui->cPeru->setText(QStringLiteral("&Sulje"));
-    if (failed.isEmpty()) {
+    // The members the run could not reach are of a file that has been replaced meanwhile: no group
+    // of them goes into the file now at the path.
+    if (failed.isEmpty() || m_runFileReads != m_fileReads) {
         ShowInfo(GroupEmail::ClosingText(report));
         return;
     }

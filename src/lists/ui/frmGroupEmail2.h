@@ -47,6 +47,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // The file was replaced under the window (another program restored a backup over it).
+    void ReadReplacedFile();
     void FillMemberList();
     // A member entry's flags: ticking by hand only when the window does not send to all.
     Qt::ItemFlags memberFlags() const;
@@ -63,6 +65,8 @@ private:
     QString m_subject;
     QString m_text;
     std::unique_ptr<GroupEmailRun> m_run;
+    int m_fileReads = 0;    // replaced files read again
+    int m_runFileReads = 0; // ... when the run began
 };
 
 } // namespace tikkeli

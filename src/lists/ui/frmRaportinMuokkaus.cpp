@@ -7,6 +7,7 @@
 #include "base/Prompter.h"
 #include "ui/ListHelpers.h"
 #include "ui/RecordKeys.h"
+#include "db/ReplacedFile.h"
 #include "ui/WindowTeardown.h"
 #include "ui/cMouseCursor.h"
 #include "db/DbError.h"
@@ -28,6 +29,7 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScopedValueRollback>
 
 namespace tikkeli {
 
@@ -119,6 +121,8 @@ frmRaportinMuokkaus::frmRaportinMuokkaus(QWidget* parent) : QDialog(parent), ui(
     m_placeholder.setDatabase(m_db);
     showTemplate();
     m_loaded = true;
+    FollowReplacedFile(
+        this, [this] { return m_db.path(); }, [this] { ReadReplacedFile(); });
 }
 
 frmRaportinMuokkaus::~frmRaportinMuokkaus()
@@ -128,14 +132,32 @@ frmRaportinMuokkaus::~frmRaportinMuokkaus()
 
 void frmRaportinMuokkaus::FillTemplateList()
 {
-    m_listing = true;
+    const QScopedValueRollback listing(m_listing, true);
     ui->lstRaps->clear();
     for (const cRapMaaritys::Entry& e : cRapMaaritys::List(m_db)) {
         auto* item = new QListWidgetItem(e.name, ui->lstRaps);
         item->setData(Qt::UserRole, e.id);
     }
     ui->lstRaps->setCurrentRow(-1);
-    m_listing = false;
+}
+
+void frmRaportinMuokkaus::ReadReplacedFile()
+{
+    const qint64 shown = m_record ? m_record->id() : 0;
+    // The template on screen is let go unsaved: it was read from the file that is gone, and so
+    // were the list's names.
+    replaceCurrent(nullptr);
+    IgnoringErrors("frmRaportinMuokkaus::ReadReplacedFile: the templates", [&] { FillTemplateList(); });
+    if (shown == 0)
+        return;
+    auto record = std::make_unique<cRapMaaritys>(m_db);
+    bool found = false;
+    IgnoringErrors("frmRaportinMuokkaus::ReadReplacedFile: the shown template", [&] { found = record->Read(shown); });
+    if (!found)
+        return;
+    replaceCurrent(std::move(record));
+    const QScopedValueRollback listing(m_listing, true);
+    SelectListItemByData(ui->lstRaps, qint32(shown));
 }
 
 void frmRaportinMuokkaus::addRow()

@@ -60,6 +60,10 @@ private:
     };
 
     void FillTemplateList();
+    // The file was replaced under the window (another program restored a backup over it): the
+    // templates are read again from the file now at the path, the same one shown where that file
+    // has it, and nothing typed against the old file is kept.
+    void ReadReplacedFile();
     void showTemplate();
     void setEditable(bool editable);
     void addRow();

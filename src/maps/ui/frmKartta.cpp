@@ -5,6 +5,7 @@
 #include "base/Prompter.h"
 #include "base/SharedState.h"
 #include "ui/FormRegistry.h"
+#include "db/ReplacedFile.h"
 #include "ui/Twips.h"
 #include "ui/cMouseCursor.h"
 #include "maps/BoundaryCache.h"
@@ -34,6 +35,7 @@
 #include <QLabel>
 #include <QStatusBar>
 #include <QMenu>
+#include <QScopedValueRollback>
 #include <QTimer>
 #include <QToolButton>
 
@@ -103,6 +105,8 @@ frmKartta::frmKartta(QWidget* parent) : QMainWindow(parent, Qt::Window), ui(std:
     resize(TwipsToPixels(kMinimumWidthTwips, this) + 120, TwipsToPixels(kMinimumHeightTwips, this) + 80);
     RestoreFormPlacement(this);
     m_loaded = load();
+    FollowReplacedFile(
+        this, [this] { return m_db.path(); }, [this] { ReadReplacedFile(); });
 }
 
 frmKartta::~frmKartta() = default;
@@ -135,6 +139,23 @@ bool frmKartta::load()
     syncScrollBars();
     ShowScaleCaption();
     return true;
+}
+
+void frmKartta::ReadReplacedFile()
+{
+    ++m_fileReads;
+    // Corners drawn or a distance measured on the old file's map are let go unstored (a tool whose
+    // question is open ends unstored as soon as it is answered), and the estates chosen there are
+    // no longer shown.
+    if (m_asking == 0)
+        setTool(std::make_unique<BrowsingTool>());
+    ui->cNaytaTilat->setChecked(false);
+    m_shown.choose(false, {});
+    m_finder.clear();
+    ui->lblTila->clear();
+    refreshEstates();
+    if (!m_readingPicture)
+        LoadMap();
 }
 
 void frmKartta::connectCommands()
@@ -347,28 +368,50 @@ void frmKartta::showToolAsking()
     m_mapView->repaint();
 }
 
+bool frmKartta::askForTool(const std::function<bool()>& question)
+{
+    showToolAsking();
+    const int reads = m_fileReads;
+    bool answer = false;
+    {
+        const QScopedValueRollback asking(m_asking, m_asking + 1);
+        answer = question();
+    }
+    return reads == m_fileReads && answer;
+}
+
 DrawingTool::Questions frmKartta::drawingQuestions()
 {
     using Keep = DrawingTool::Questions::Keep;
     DrawingTool::Questions q;
+    // A file read again while a question is open ends the drawing unstored, whatever the answer.
     q.keepBoundary = [this](bool interrupted) {
-        showToolAsking();
-        // Only "Ei" drops the corners: Escape or the close goes back to the drawing.
-        switch (Prompter::instance().message(QStringLiteral("Tallennetaanko tilan rajat?"), MsgIcon::None,
-                                             interrupted ? MsgButtons::YesNoCancelDefaultCancel
-                                                         : MsgButtons::YesNoCloseCancels)) {
+        MsgResult answer = MsgResult::No;
+        const bool asked = askForTool([&] {
+            // Only "Ei" drops the corners: Escape or the close goes back to the drawing.
+            answer = Prompter::instance().message(QStringLiteral("Tallennetaanko tilan rajat?"), MsgIcon::None,
+                                                  interrupted ? MsgButtons::YesNoCancelDefaultCancel
+                                                              : MsgButtons::YesNoCloseCancels);
+            return true;
+        });
+        if (!asked)
+            return Keep::Drop;
+        switch (answer) {
         case MsgResult::Yes: return Keep::Store;
         case MsgResult::No: return Keep::Drop;
         default: return Keep::GoOn;
         }
     };
     const auto askDefaultNo = [this](const QString& question) {
-        showToolAsking();
-        return Prompter::instance().message(question, MsgIcon::Question, MsgButtons::YesNoDefaultNo) == MsgResult::Yes;
+        return askForTool([&] {
+            return Prompter::instance().message(question, MsgIcon::Question, MsgButtons::YesNoDefaultNo) == MsgResult::Yes;
+        });
     };
-    q.stopDrawing = [askDefaultNo] {
+    q.stopDrawing = [this, askDefaultNo] {
+        const int reads = m_fileReads;
         return askDefaultNo(QStringLiteral("Tilan rajaan tarvitaan vähintään kolme pistettä, joten rajoja ei voi "
-                                           "tallentaa. Lopetetaanko piirtäminen?"));
+                                           "tallentaa. Lopetetaanko piirtäminen?"))
+               || reads != m_fileReads;
     };
     q.replaceOthers = [askDefaultNo] {
         return askDefaultNo(QStringLiteral("Tilalle on tallennettu rajat toisaalla sen jälkeen, kun aloitit "
@@ -428,9 +471,15 @@ void frmKartta::mMaaraaMittasuhteet_Click()
         return;
     ReportingErrors(kDatabaseError, [&] {
         auto tool = std::make_unique<MeasuringTool>(openDatabase(), [this] {
-            showToolAsking();
-            return Prompter::instance().input(QStringLiteral("Matka alkuperäisellä kartalla millimetreinä"), {},
-                                              QStringLiteral("0"));
+            std::optional<QString> distance;
+            // A file read again meanwhile: the points were measured on the old file's map.
+            if (!askForTool([&] {
+                    distance = Prompter::instance().input(QStringLiteral("Matka alkuperäisellä kartalla millimetreinä"), {},
+                                                          QStringLiteral("0"));
+                    return true;
+                }))
+                distance.reset();
+            return distance;
         });
         tool->start();
         setTool(std::move(tool));

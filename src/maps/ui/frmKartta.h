@@ -110,6 +110,10 @@ protected:
 
 private:
     bool load();
+    // The file was replaced under the window (another program restored a backup over it): the
+    // map, its scale and the boundaries are read again from the file now at the path, and nothing
+    // drawn or measured on the old file's map is stored into it.
+    void ReadReplacedFile();
     void connectCommands();
     void LoadMap();
     void showPicture(QImage picture);
@@ -121,6 +125,8 @@ private:
     void showTool();
     // Before a tool's question.
     void showToolAsking();
+    // Puts a tool's question; false, whatever the answer, when the file was read again meanwhile.
+    bool askForTool(const std::function<bool()>& question);
     DrawingTool::Questions drawingQuestions();
     void apply(const MapTool::Outcome& outcome);
     void updateCommands();
@@ -161,6 +167,8 @@ private:
     bool m_syncing = false;
     bool m_readingPicture = false;
     bool m_loaded = false;
+    int m_asking = 0;    // a tool's question is open
+    int m_fileReads = 0; // replaced files read again
 };
 
 } // namespace tikkeli

@@ -8,6 +8,7 @@
 #include "members/ui/FeatureValueEditor.h"
 #include "base/SharedState.h"
 #include "ui/FormPlacement.h"
+#include "db/ReplacedFile.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -37,6 +38,20 @@ FeatureAttachWindow::FeatureAttachWindow(FeatureAttachSetup setup, QWidget* pare
     connect(ui->cSulje, &QPushButton::clicked, this, &QWidget::close);
     RestoreFormPlacement(this);
     load();
+    FollowReplacedFile(
+        this, [this] { return m_db.path(); }, [this] { ReadReplacedFile(); });
+}
+
+void FeatureAttachWindow::ReadReplacedFile()
+{
+    // The features and the records were listed from the file that is gone: both lists are read
+    // again, nothing stays chosen and the values typed for the old file's feature go.
+    ui->lstAllPt->clear();
+    ui->lstJR->clear();
+    m_ownerIds.clear();
+    resetValueInputs();
+    FillFeatureList();
+    FillOwnerList();
 }
 
 FeatureAttachWindow::~FeatureAttachWindow() = default;

@@ -50,6 +50,8 @@ protected:
 
 private:
     void load();
+    // The file was replaced under the window (another program restored a backup over it).
+    void ReadReplacedFile();
     void FillOwnerList();
     void FillFeatureList();
     void resetValueInputs();

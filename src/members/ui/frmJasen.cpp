@@ -15,6 +15,7 @@
 #include "printing/ReportServices.h"
 #include "base/SharedState.h"
 #include "ui/FormPlacement.h"
+#include "db/ReplacedFile.h"
 
 #include <QAction>
 #include <QApplication>
@@ -138,10 +139,8 @@ void frmJasen::followClubChanges()
         MembersChangedElsewhere();
     });
     ClubChanges::follow(this, Kind::Members, [this] { MemberRowsChangedElsewhere(); });
-    ClubChanges::followReplaced(this, [this](const QString& path) {
-        if (path == Data1.database().path())
-            ReadReplacedFile();
-    });
+    FollowReplacedFile(
+        this, [this] { return Data1.database().path(); }, [this] { ReadReplacedFile(); });
 }
 
 void frmJasen::connectCommands()

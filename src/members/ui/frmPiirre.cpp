@@ -8,7 +8,6 @@
 #include "ui/RecordKeys.h"
 #include "ui/RecordMenu.h"
 #include "ui/cMouseCursor.h"
-#include "db/ClubChanges.h"
 #include "db/DbError.h"
 #include "members/FeatureCatalogue.h"
 #include "ui/CatalogueTree.h"
@@ -18,6 +17,7 @@
 #include "printing/ui/ReportPrinting.h"
 #include "base/SharedState.h"
 #include "ui/FormPlacement.h"
+#include "db/ReplacedFile.h"
 
 #include <QAction>
 #include <QButtonGroup>
@@ -90,10 +90,8 @@ void frmPiirre::connectControls()
     ui->oletukset->setCaptions(FeatureValueEditor::Captions::CheckBoxes);
     ui->typeGroup->setId(ui->optType1, 1);
     ui->typeGroup->setId(ui->optType2, 2);
-    ClubChanges::followReplaced(this, [this](const QString& path) {
-        if (m_catalogue && path == m_catalogue->database().path())
-            ReadReplacedFile();
-    });
+    FollowReplacedFile(
+        this, [this] { return m_catalogue ? m_catalogue->database().path() : QString(); }, [this] { ReadReplacedFile(); });
     connect(ui->optType1, &QRadioButton::clicked, this, [this] { typeClicked(1); });
     connect(ui->optType2, &QRadioButton::clicked, this, [this] { typeClicked(2); });
     using Kind = FeatureValueText::Kind;

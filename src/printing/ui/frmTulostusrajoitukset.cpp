@@ -4,11 +4,14 @@
 
 #include "base/DateInput.h"
 #include "base/NullConversions.h"
+#include "base/Prompter.h"
 #include "ui/FormRegistry.h"
 #include "ui/FormPlacement.h"
 
 #include <QButtonGroup>
 #include <QEvent>
+#include <QFocusEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
@@ -46,6 +49,9 @@ frmTulostusrajoitukset::frmTulostusrajoitukset(QWidget* parent)
     for (QLineEdit* e : {ui->tErapaivasta, ui->tErapaivaan})
         e->installEventFilter(this);
     connect(ui->cSeuraava, &QPushButton::clicked, this, &frmTulostusrajoitukset::seuraava);
+    // A click on "Seuraava >>" leaves the date box where it is, so a due date that is no date is
+    // told rather than emptied unseen as the dialog goes; Tab still reaches the button.
+    ui->cSeuraava->setFocusPolicy(Qt::TabFocus);
 
     VastikeRajaus = -1;
     DefaultButtonTakesEnter(this);
@@ -79,8 +85,30 @@ void frmTulostusrajoitukset::leaveDateBox(QLineEdit* box, QDate& value)
         box->clear();
 }
 
+bool frmTulostusrajoitukset::datesAreDates()
+{
+    if (!dated())
+        return true;
+    for (QLineEdit* box : {ui->tErapaivasta, ui->tErapaivaan}) {
+        const QString typed = box->text().trimmed();
+        if (typed.isEmpty() || dateOf(typed).isValid())
+            continue;
+        const QLabel* label = box == ui->tErapaivasta ? ui->lblErapaivasta : ui->lblErapaivaan;
+        ShowWarning(label->text() + QStringLiteral(" \"") + typed
+                    + QStringLiteral("\" ei ole päivämäärä. Kirjoita päivämäärä muodossa p.k.vvvv tai jätä kenttä "
+                                     "tyhjäksi."));
+        box->setFocus(Qt::OtherFocusReason);
+        box->selectAll();
+        return false;
+    }
+    return true;
+}
+
 void frmTulostusrajoitukset::seuraava()
 {
+    // A range with an end that is no date would print every row past the other end.
+    if (!datesAreDates())
+        return;
     VastikeRajaus = -1;
     for (int i = 0; i < 4; ++i)
         if (optVastike[size_t(i)]->isChecked())
@@ -115,10 +143,14 @@ bool frmTulostusrajoitukset::event(QEvent* e)
 
 bool frmTulostusrajoitukset::eventFilter(QObject* watched, QEvent* event)
 {
+    static const QList<Qt::FocusReason> notLeaving{Qt::ActiveWindowFocusReason, Qt::PopupFocusReason,
+                                                   Qt::ShortcutFocusReason};
     if (ui && (watched == ui->tErapaivasta || watched == ui->tErapaivaan)) {
         if (event->type() == QEvent::FocusIn)
             QTimer::singleShot(0, static_cast<QLineEdit*>(watched), &QLineEdit::selectAll);
-        else if (event->type() == QEvent::FocusOut)
+        // Another window taking the focus (the warning about the box) or an Alt letter pressing
+        // "Seuraava >>" is no leaving of the box: the text stays for the check.
+        else if (event->type() == QEvent::FocusOut && !notLeaving.contains(static_cast<QFocusEvent*>(event)->reason()))
             leaveDateBox(static_cast<QLineEdit*>(watched), watched == ui->tErapaivasta ? ErapaivaAlku : ErapaivaLoppu);
     }
     return QDialog::eventFilter(watched, event);

@@ -43,6 +43,9 @@ private:
     bool dated() const;
     void updateDateBoxes();
     void leaveDateBox(QLineEdit* box, QDate& value);
+    // False, with the user told and the box focused, when an enabled due-date box holds a text
+    // that is no date.
+    bool datesAreDates();
     void seuraava();
     void unload();
 

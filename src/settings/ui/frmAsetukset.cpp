@@ -2,6 +2,7 @@
 #include "ui_frmAsetukset.h"
 
 #include "base/ErrorHandling.h"
+#include "db/ReplacedFile.h"
 #include "ui/WindowTeardown.h"
 #include "settings/NewDatabase.h"
 #include "base/FileFilters.h"
@@ -64,6 +65,13 @@ frmAsetukset::frmAsetukset(QWidget* parent) : QDialog(parent), m_ui(std::make_un
     wireChanges();
     RestoreFormPlacement(this);
     load();
+    // The settings shown are the club file's: the window holds that file while it is open, so a
+    // restore by another program is met by the save, and the window then shows the settings of
+    // the file now at the path instead of writing the old file's into it.
+    holdDatabase();
+    FollowReplacedSettings();
+    FollowReplacedFile(
+        this, [this] { return m_db.path(); }, [this] { ReadReplacedFile(); });
 }
 
 frmAsetukset::~frmAsetukset()
@@ -167,6 +175,21 @@ void frmAsetukset::load()
     BusyCursor busy;
     m_ui->TabStrip1->setCurrentIndex(0);
     fillFontList();
+    fillFields(SettingsForm::fromState(State()));
+    m_loaded = collectForm();
+    m_settingsChanged = false;
+}
+
+void frmAsetukset::holdDatabase()
+{
+    m_db = Database();
+    // A file that cannot be opened is the save's to report.
+    IgnoringErrors("settings window: hold the club file", [this] { m_db = Database::open(State().DatabasePath); });
+}
+
+void frmAsetukset::ReadReplacedFile()
+{
+    ++m_fileReads;
     fillFields(SettingsForm::fromState(State()));
     m_loaded = collectForm();
     m_settingsChanged = false;
@@ -337,18 +360,23 @@ bool frmAsetukset::saveSettings()
     SettingsForm form = collectForm();
     SettingsSaver saver;
     saver.setLoadedForm(m_loaded);
+    const int reads = m_fileReads;
     const bool ok = saver.save(form);
+    // The save met a file put in place of the one read: the window shows that file's settings now.
+    if (reads != m_fileReads)
+        return false;
     if (m_ui->tVarmistus->text() != form.text(QStringLiteral("tVarmistus")))
         m_ui->tVarmistus->setText(form.text(QStringLiteral("tVarmistus")));
     if (!ok) {
         focusControl(saver.focusControl());
         return false;
     }
-    // The window shows what is stored now, counters included.
+    // The window shows what is stored now, counters included, and holds the file it is stored in.
     fillFields(SettingsForm::fromState(State()));
     m_loaded = collectForm();
     m_settingsChanged = false;
     m_saved = true;
+    holdDatabase();
     return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/Database.h"
 #include "settings/SettingsForm.h"
 
 #include <QDialog>
@@ -57,6 +58,11 @@ private:
     void wireChanges();
 
     void load();
+    // Holds the club file the settings are of (the one DatabasePath names), when it opens.
+    void holdDatabase();
+    // The held file was replaced under the window (another program restored a backup over it):
+    // the settings, read again from the file now at the path, are shown and nothing typed stays.
+    void ReadReplacedFile();
     void fillFontList();
     void fillFields(const SettingsForm& form);
     void selectFont(const QString& family);
@@ -68,6 +74,8 @@ private:
     void setCommandsEnabled(bool on);
 
     std::unique_ptr<Ui::frmAsetukset> m_ui;
+    Database m_db;
+    int m_fileReads = 0; // files read again after a replace, so a save can tell it met one
     // The fields as last loaded or saved: the save writes a counter only when its box differs.
     SettingsForm m_loaded;
     bool m_settingsChanged = false;

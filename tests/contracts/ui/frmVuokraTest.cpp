@@ -692,3 +692,26 @@ TEST_F(frmVuokraTest, TheTreeHighlightsTheShownContractWhicheverWayItIsShown)
     QTest::keyClick(w, Qt::Key_F2);
     EXPECT_EQ(highlighted(), QString()) << "a new contract is in no branch yet";
 }
+
+// Browse (F5, "Selaa sopimusluetteloa") takes the keys to the tree, on the contract shown, from
+// wherever they were: the arrow keys then browse the list, where they had moved the card's option
+// the focus stood on.
+TEST_F(frmVuokraTest, BrowseTakesTheKeysToTheTreeOnTheShownContract)
+{
+    frmVuokra* w = open();
+    ASSERT_NE(w, nullptr);
+    auto* tree = child<QTreeWidget>(w, "tvwNimet");
+    ASSERT_TRUE(SearchAndShow(w, 5));
+    const qint64 dogs = field(5, "vsKoirat").toInt64();
+    auto* option = child<QRadioButton>(w, qPrintable(QStringLiteral("optKoira_%1").arg(dogs)));
+    ASSERT_NE(option, nullptr);
+    option->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(option, Qt::Key_F5);
+    EXPECT_EQ(QApplication::focusWidget(), tree);
+    ASSERT_NE(tree->currentItem(), nullptr);
+    EXPECT_EQ(tree->currentItem()->data(0, Qt::UserRole).toString(), QStringLiteral("5ID"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    EXPECT_TRUE(option->isChecked());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F3);
+    EXPECT_EQ(field(5, "vsKoirat").toInt64(), dogs);
+}

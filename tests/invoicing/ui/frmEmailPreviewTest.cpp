@@ -161,6 +161,50 @@ TEST_F(frmEmailPreviewTest, InvoicingWindowSendsWithCommandsOffAndRefusesToClose
     EXPECT_TRUE(w.close());
 }
 
+// While the messages are being made, the bar says so and "Keskeytä" answers: the run ends before a
+// message goes, and the closing message says it was cancelled.
+TEST_F(frmEmailPreviewTest, InvoicingWindowShowsThePreparationAndItsCancelStopsIt)
+{
+    test::SmtpTestServer smtp;
+    ASSERT_TRUE(smtp.started()) << smtp.startError().toStdString();
+    State().SmtpServer = smtp.server();
+    State().SenderEmail = QStringLiteral("laskut@eramiehet.fi");
+    club.db.execute(QStringLiteral("UPDATE jr SET jrEmailLasku = 1, jrEmail = 'jasen1@example.fi' WHERE jrID = 1"));
+    club.db.execute(QStringLiteral("BEGIN"));
+    for (int n = 0; n < 1500; ++n)
+        club.db.execute(QStringLiteral("INSERT INTO jm (jmjrID, jmLaskunumero, jmHinta, jmOtsake, jmLaskOsoite1)"
+                                       " VALUES (1, ?, 10, 'Maksu', 'Nimi')"),
+                        {Value(1000 + n)});
+    club.db.execute(QStringLiteral("COMMIT"));
+    frmMaksujenLuonti w;
+    w.show();
+    ASSERT_TRUE(w.loaded());
+    auto* email = w.findChild<QPushButton*>(QStringLiteral("cEmail"));
+    auto* cancel = w.findChild<QPushButton*>(QStringLiteral("cKeskeyta"));
+    auto* bar = w.findChild<QProgressBar*>(QStringLiteral("ProgressBar1"));
+    ASSERT_TRUE(email && cancel && bar);
+    QString seen;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (seen.isEmpty() && bar->isTextVisible() && bar->value() > 0) {
+            seen = bar->text();
+            cancel->click();
+        }
+    });
+    watch.start(0);
+    email->click();
+    watch.stop();
+    EXPECT_TRUE(seen.startsWith(QStringLiteral("Valmistellaan viestejä: "))) << seen.toStdString();
+    EXPECT_TRUE(seen.endsWith(QStringLiteral(" / 1503"))) << seen.toStdString();
+    EXPECT_TRUE(smtp.messages().isEmpty());
+    EXPECT_EQ(club.count(QStringLiteral("jm"), QStringLiteral("jmEmailed = 1")), 0);
+    ASSERT_FALSE(prompter.messageTexts().isEmpty());
+    EXPECT_TRUE(prompter.messageTexts().last().contains(QStringLiteral("Lasku jäi lähettämättä 1503 jäsenelle.")));
+    EXPECT_TRUE(prompter.messageTexts().last().contains(QStringLiteral("Lähetys keskeytettiin.")));
+    EXPECT_FALSE(bar->isTextVisible());
+    EXPECT_FALSE(w.busy());
+}
+
 } // namespace
 
 namespace {

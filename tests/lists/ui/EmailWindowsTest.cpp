@@ -9,6 +9,7 @@
 #include "lists/ui/frmGroupEmail2.h"
 #include "lists/ui/frmSingleEmail.h"
 #include "support/Controls.h"
+#include "support/OtherProgramRestore.h"
 #include "support/SmtpTestServer.h"
 #include "support/TestFiles.h"
 
@@ -19,6 +20,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QStyledItemDelegate>
 #include <QPushButton>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -282,6 +284,46 @@ TEST_F(GroupEmailWindowTest, AFeatureSelectsItsHoldersAndTheChecksComeBeforeTheS
     EXPECT_FALSE(w->sending());
 }
 
+// The recipient list sizes the rows it shows, not every member of the club: showing the window and
+// choosing a feature cost as much for a club of 600 as for one of six.
+TEST_F(GroupEmailWindowTest, ShowingTheListAndChoosingAFeatureSizeOnlyTheRowsInView)
+{
+    struct CountingDelegate : QStyledItemDelegate {
+        mutable int sized = 0;
+        QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+        {
+            ++sized;
+            return QStyledItemDelegate::sizeHint(option, index);
+        }
+    } delegate;
+    const qint64 dogs = club.feature(QStringLiteral("Koira"));
+    club.db.execute(QStringLiteral("BEGIN"));
+    for (int i = 0; i < 600; ++i) {
+        const qint32 m = member(QStringLiteral("Jäsen%1").arg(i, 3, 10, QLatin1Char('0')), QStringLiteral("j@example.fi"));
+        if (i % 2 == 0)
+            club.give(m, dogs);
+    }
+    club.db.execute(QStringLiteral("COMMIT"));
+    auto w = std::make_unique<frmGroupEmail2>();
+    w->setAttribute(Qt::WA_DeleteOnClose, false);
+    auto* list = Control<QListWidget>(*w, "lstEmailsTo");
+    list->setItemDelegate(&delegate);
+    w->show();
+    for (int i = 0; i < 3; ++i)
+        QApplication::processEvents();
+    EXPECT_GE(list->count(), 600);
+    EXPECT_LT(delegate.sized, 60);
+    delegate.sized = 0;
+    auto* box = Control<QComboBox>(*w, "cmbOminaisuudet");
+    box->setCurrentIndex(box->findText(QStringLiteral("Koira")));
+    w->ApplyFeatureChoice();
+    for (int i = 0; i < 3; ++i)
+        QApplication::processEvents();
+    EXPECT_EQ(selected(list).size(), 300);
+    EXPECT_LT(delegate.sized, 60);
+    list->setItemDelegate(nullptr);
+}
+
 TEST_F(GroupEmailWindowTest, MovingInTheListKeepsTheTickedRecipientsAndTheTallyCountsThem)
 {
     SmtpTestServer smtp;
@@ -446,3 +488,30 @@ TEST_F(GroupEmailWindowTest, ScreenshotsWhenAsked)
 }
 
 } // namespace
+
+// Another program restores a backup over the club file while the message goes out: the members
+// the run could not reach are of the old file, so no group of them is made in the restored one,
+// and the list shows the restored file's members.
+TEST_F(GroupEmailWindowTest, NoGroupOfTheOldFilesMembersGoesIntoAFileRestoredDuringTheRun)
+{
+    SilentServer silent;
+    State().SmtpServer = silent.name();
+    member(QStringLiteral("Aho"), QStringLiteral("aho@example.fi"));
+    frmGroupEmail2* w = open(QStringLiteral("Syyskokous"), true);
+    ASSERT_NE(w, nullptr);
+    w->setTimeoutMs(1000);
+    Control<QPushButton>(*w, "cSendMail")->click();
+    ASSERT_TRUE(w->sending());
+    test::RestoreChangedCopy(club.path, QStringLiteral("UPDATE jr SET jrSukunimi = 'Palautettu'"));
+    // Another window's write meets the restored file.
+    EXPECT_THROW(club.db.execute(QStringLiteral("INSERT INTO me (meTeksti) VALUES ('Muu ikkuna')")), DbException);
+    prompter.answerYes();
+    ASSERT_TRUE(waitUntil([&] { return !w->sending() && !prompter.messageTexts().isEmpty(); }, 60000));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(prompter.messageTexts().size(), 1);
+    EXPECT_FALSE(prompter.messageTexts()[0].contains(QStringLiteral("Luodaanko uusi ryhmä")));
+    EXPECT_EQ(test::FileRows(club.path, QStringLiteral("SELECT count(*) FROM pi WHERE piNimi LIKE 'Epäonn.%'")),
+              QStringLiteral("0"));
+    EXPECT_EQ(selected(Control<QListWidget>(*w, "lstEmailsTo")),
+              QStringList{QStringLiteral("Palautettu Matti - aho@example.fi")});
+}

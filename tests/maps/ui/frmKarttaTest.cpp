@@ -640,9 +640,9 @@ TEST_F(MapWindow, KeysRunTheCommands)
     // (and first asks about the boundaries drawn on the present one).
     auto* menu = Control<QMenu>(*w, "mTiedosto");
     QTest::keyClick(w, Qt::Key_T, Qt::AltModifier);
-    QTRY_VERIFY(menu->isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }));
     QTest::keyClick(menu, Qt::Key_Return);
-    QTRY_VERIFY(!menu->isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !menu->isVisible(); }));
     ASSERT_FALSE(prompter.shown().empty());
     EXPECT_TRUE(prompter.shown().back().text.startsWith(QStringLiteral("Kartalle on piirretty tilojen rajoja")));
 }

@@ -26,6 +26,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <functional>
+
 using namespace tikkeli;
 using tikkeli::test::Control;
 
@@ -298,6 +300,50 @@ TEST_F(PrintDialogsTest, BrowsingTheRentOptionsByArrowsKeepsTheTypedDueDates)
         EXPECT_EQ(d->VastikeRajaus, c.chosen);
         EXPECT_EQ(d->ErapaivaAlku, c.from);
         EXPECT_EQ(d->ErapaivaLoppu, c.to);
+    }
+}
+
+// A due date that is no date is told, whichever way "Seuraava >>" is pressed, and the dialog stays
+// with the typed text for it to be corrected: the print would otherwise run without that end of
+// the range.
+TEST_F(PrintDialogsTest, ADueDateThatIsNoDateIsToldAndTheDialogStays)
+{
+    std::unique_ptr<frmTulostusrajoitukset> d(frmTulostusrajoitukset::Instance());
+    auto* season = Control<QRadioButton>(*d, "optVastike_2");
+    auto* from = Control<QLineEdit>(*d, "tErapaivasta");
+    auto* to = Control<QLineEdit>(*d, "tErapaivaan");
+    auto* next = Control<QPushButton>(*d, "cSeuraava");
+    const std::function<void()> presses[] = {
+        [&] { QTest::keyClick(to, Qt::Key_Return); },
+        [&] { QTest::keyClick(to, Qt::Key_S, Qt::AltModifier); },
+        [&] { QTest::mouseClick(next, Qt::LeftButton); },
+    };
+    for (const auto& press : presses) {
+        SCOPED_TRACE(&press - presses);
+        ScriptedPrompter prompter;
+        d->show();
+        d->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(d.get()));
+        season->click();
+        from->setText(QStringLiteral("1.3.2024"));
+        to->setFocus();
+        to->setText(QStringLiteral("31.2.2024"));
+        press();
+        // A button's letter presses it as a click seen on the screen: a moment later.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !prompter.messageTexts().isEmpty(); }));
+        EXPECT_TRUE(d->isVisible());
+        EXPECT_EQ(prompter.messageTexts(),
+                  QStringList{QStringLiteral("Eräpäivään: \"31.2.2024\" ei ole päivämäärä. Kirjoita päivämäärä "
+                                             "muodossa p.k.vvvv tai jätä kenttä tyhjäksi.")});
+        EXPECT_EQ(to->text(), QStringLiteral("31.2.2024"));
+        EXPECT_EQ(d->focusWidget(), to);
+        to->setText(QStringLiteral("30.4.2024"));
+        press();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !d->isVisible(); }));
+        EXPECT_EQ(d->VastikeRajaus, 3);
+        EXPECT_EQ(d->ErapaivaAlku, QDate(2024, 3, 1));
+        EXPECT_EQ(d->ErapaivaLoppu, QDate(2024, 4, 30));
+        EXPECT_EQ(prompter.unexpected(), 0);
     }
 }
 

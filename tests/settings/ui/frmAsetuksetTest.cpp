@@ -44,6 +44,12 @@ protected:
         frmAsetukset::setMailServerLookupFactory({});
         SettingsFixture::TearDown();
     }
+    // The window holds the club file while it is open: it goes before its file does.
+    void startOver()
+    {
+        window.reset();
+        SettingsFixture::startOver();
+    }
     template <class T = QLineEdit>
     T* field(const char* name)
     {
