@@ -111,6 +111,13 @@ void rememberFile(const QString& path, const CompactionMark::FileId& file, std::
     l.files.insert(path, {file, commits});
 }
 
+void forgetFile(const QString& path)
+{
+    LastFiles& l = lastFiles();
+    std::lock_guard lock(l.mutex);
+    l.files.remove(path);
+}
+
 bool anotherFileSinceLastOpen(const QString& path, const CompactionMark::FileId& now)
 {
     LastFile last;
@@ -221,6 +228,11 @@ void Connection::noteReplaced(const QString& path)
     ++r.notes;
     // The windows hold rows, and maybe typed changes, of the file that is gone.
     ClubChanges::replaced(path);
+}
+
+void Connection::noteCreated(const QString& path)
+{
+    forgetFile(path);
 }
 
 void Connection::setWritableProbe(std::function<bool(const QString&)> probe)
