@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QSet>
 #include <atomic>
+#include <optional>
 #include <sqlite3.h>
 #include <unistd.h>
 
@@ -81,6 +82,61 @@ bool takeReplaced(const QString& path)
     return replacedFiles().files.remove(path);
 }
 
+// The file each path led to when this process last had it open, with its commits when it let it
+// go. Windows and the settings keep what they read of it after the connection closes; a file
+// found at the path later that is neither that file nor a compaction of it as it was left holds
+// other data, and they are told as of any replaced file.
+struct LastFile {
+    CompactionMark::FileId file;
+    std::optional<quint32> commits;
+};
+
+struct LastFiles {
+    std::mutex mutex;
+    QHash<QString, LastFile> files;
+};
+
+LastFiles& lastFiles()
+{
+    static LastFiles l;
+    return l;
+}
+
+void rememberFile(const QString& path, const CompactionMark::FileId& file, std::optional<quint32> commits)
+{
+    if (!file.valid())
+        return;
+    LastFiles& l = lastFiles();
+    std::lock_guard lock(l.mutex);
+    l.files.insert(path, {file, commits});
+}
+
+void forgetFile(const QString& path)
+{
+    LastFiles& l = lastFiles();
+    std::lock_guard lock(l.mutex);
+    l.files.remove(path);
+}
+
+bool anotherFileSinceLastOpen(const QString& path, const CompactionMark::FileId& now)
+{
+    LastFile last;
+    {
+        LastFiles& l = lastFiles();
+        std::lock_guard lock(l.mutex);
+        const auto it = l.files.constFind(path);
+        if (it == l.files.constEnd())
+            return false;
+        last = it.value();
+    }
+    if (!now.valid() || last.file == now)
+        return false;
+    const std::optional<CompactionMark> mark = CompactionMark::of(path);
+    const bool compaction = mark && mark->source == last.file && mark->copy == now && last.commits
+                            && *last.commits == mark->sourceCommits;
+    return !compaction;
+}
+
 bool nonEmptyFile(const QString& path)
 {
     const QFileInfo fi(path);
@@ -147,6 +203,7 @@ Connection::~Connection()
 {
     if (m_db) {
         finalizeCache();
+        rememberFile(m_path, m_opened, CompactionMark::changeCounter(m_db));
         sqlite3_close_v2(m_db);
     }
 }
@@ -171,6 +228,11 @@ void Connection::noteReplaced(const QString& path)
     ++r.notes;
     // The windows hold rows, and maybe typed changes, of the file that is gone.
     ClubChanges::replaced(path);
+}
+
+void Connection::noteCreated(const QString& path)
+{
+    forgetFile(path);
 }
 
 void Connection::setWritableProbe(std::function<bool(const QString&)> probe)
@@ -270,15 +332,20 @@ sqlite3* Connection::db()
 {
     // The handle to a file that was replaced still reads the old one: it is dropped once no
     // transaction needs it, and the file at the path is opened instead.
+    bool told = false;
     if (const unsigned notes = replacedFiles().notes.load(std::memory_order_relaxed);
         notes != m_replacedSeen && m_db && !inTransaction()) {
         m_replacedSeen = notes;
         if (takeReplaced(m_path))
-            closeNow();
+            told = closeNow();
     }
     if (!m_db) {
         m_db = openFile(m_path);
         m_opened = CompactionMark::FileId::openBy(m_db, m_path);
+        // Another program put a file in place while nothing here had the path open.
+        if (!told && anotherFileSinceLastOpen(m_path, m_opened))
+            ClubChanges::replaced(m_path);
+        rememberFile(m_path, m_opened, std::nullopt);
     }
     return m_db;
 }
@@ -312,6 +379,7 @@ bool Connection::closeNow()
     finalizeCache();
     m_tables.clear();
     m_schemaVersion = -1;
+    rememberFile(m_path, m_opened, CompactionMark::changeCounter(m_db));
     sqlite3_close_v2(m_db);
     m_db = nullptr;
     m_opened = {};

@@ -69,6 +69,8 @@ public:
     // Another program replaced or removed the file: its connection reads the file at the path
     // again at its next use outside a transaction, and the windows are told (ClubChanges).
     static void noteReplaced(const QString& path);
+    // This program made a new file at the path (canonical): no other program put it there.
+    static void noteCreated(const QString& path);
     static void setWritableProbe(std::function<bool(const QString&)> probe);
 
 private:

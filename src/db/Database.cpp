@@ -66,6 +66,7 @@ Database Database::create(const QString& path)
         throw e;
     }
     sqlite3_close_v2(db);
+    Connection::noteCreated(QFileInfo(path).canonicalFilePath());
     return open(path);
 }
 

@@ -100,6 +100,9 @@ namespace {
 // apart and is reminded as before.
 const QString FallenDue = QStringLiteral(" AND (jmhjmErapaiva IS NULL OR jmhjmErapaiva < ?)");
 
+// The reminder of the day went to the member by e-mail already.
+const QString EmailedOn = QStringLiteral("COALESCE(jmhMuistutusEmailed, 0) = 1 AND date(jmhjmMuistutusPaiva) = date(?)");
+
 } // namespace
 
 Reminders::Candidates Reminders::CountCandidates(Database& db, const ReminderRange& range, const QDate& today)
@@ -137,8 +140,28 @@ QString Reminders::selection(const ReminderRange& range, const QDate& today, Par
 int Reminders::MarkDue(Database& db, const ReminderRange& range, const QDate& today)
 {
     Params params;
-    const QString where = selection(range, today, params);
+    // A run stopped part-way and started again the same day sends only what did not go.
+    const QString where = selection(range, today, params) + QStringLiteral(" AND NOT (") + EmailedOn + u')';
+    params.push_back(Value(today));
     return InvoicePrintOrder::MarkRemindersForPrint(db, where, params);
+}
+
+int Reminders::EmailedToday(Database& db, const ReminderRange& range, const QDate& today)
+{
+    Params params;
+    const QString where = selection(range, today, params) + QStringLiteral(" AND ") + EmailedOn;
+    params.push_back(Value(today));
+    return int(db.scalar(QStringLiteral("SELECT COUNT(*) FROM jmhist WHERE ") + where, params).toInt64());
+}
+
+QString Reminders::EmailedTodayText(int count)
+{
+    if (count <= 0)
+        return {};
+    if (count == 1)
+        return QStringLiteral("1 lasku jätettiin pois, koska sen muistutus lähetettiin sähköpostitse jo tänään.");
+    return QString::number(count)
+           + QStringLiteral(" laskua jätettiin pois, koska niiden muistutus lähetettiin sähköpostitse jo tänään.");
 }
 
 int Reminders::CreateReminders(Database& db, const ReminderRange& range, const QDate& today, bool skipEmailed)

@@ -43,9 +43,15 @@ public:
     // invoice due today or later is not reminded. skipEmailed: an invoice whose reminder went by
     // e-mail is neither recorded nor marked (the print leaves it out).
     static int CreateReminders(Database& db, const ReminderRange& range, const QDate& today, bool skipEmailed = false);
-    // Marks the invoices a run over the range would remind, recording nothing: the e-mail run
-    // records each reminder only as its message goes out. Returns their number.
+    // Marks the invoices an e-mail run over the range would remind, recording nothing: the run
+    // records each reminder only as its message goes out. An invoice whose reminder went by
+    // e-mail today is left out, so a run stopped part-way and started again sends no member a
+    // second reminder the same day. Returns their number.
     static int MarkDue(Database& db, const ReminderRange& range, const QDate& today);
+    // The invoices of the range due for a reminder whose reminder went by e-mail today, and what
+    // the user is told about them (empty for none).
+    static int EmailedToday(Database& db, const ReminderRange& range, const QDate& today);
+    static QString EmailedTodayText(int count);
     // "Ei löydy maksamattomia laskuja väliltä: a - l".
     static QString NothingToRemindText(const ReminderRange& range);
     // What the user is told about the unpaid invoices left out as not yet due; empty for none.

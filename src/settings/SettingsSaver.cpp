@@ -11,6 +11,8 @@
 #include "settings/UpgradeQuestions.h"
 #include "settings/DatabaseSettingsStore.h"
 #include "platform/IniSettingsStore.h"
+#include "platform/MailHeaders.h"
+#include "platform/SmtpSession.h"
 #include "settings/SettingsCheck.h"
 #include "platform/SettingsError.h"
 #include "base/SharedState.h"
@@ -237,6 +239,23 @@ bool SettingsSaver::readFields(const SettingsForm& form, std::vector<Entry>& ent
                                 .arg(L(control).mid(1), iban)
                             + CrLf + QStringLiteral("Korjaa tilinumero ja tallenna uudelleen."),
                         L(control));
+    }
+    // The e-mail runs send with these: an address or a server that cannot be used would only
+    // fail every message of the next run.
+    for (const TextField& f : TextFields) {
+        const QString control = L(f.control);
+        const QString typed = form.text(control).trimmed();
+        if (typed.isEmpty())
+            continue;
+        if ((control == u"tEmail" || control == u"tTukiEmail") && !MailHeaders::smtpAddress(typed))
+            return stop(QStringLiteral("Kentän \"%1\" sähköpostiosoite \"%2\" ei kelpaa.").arg(L(f.label), typed) + CrLf
+                            + QStringLiteral("Korjaa osoite ja tallenna uudelleen."),
+                        control);
+        if (control == u"tSMTP" && !SmtpSession::serverUrl(typed))
+            return stop(QStringLiteral("SMTP-palvelimen nimi \"%1\" ei kelpaa.").arg(typed) + CrLf
+                            + QStringLiteral("Anna palvelimen nimi ja tarvittaessa portti kaksoispisteen jälkeen,"
+                                             " esimerkiksi smtp.example.fi:587."),
+                        control);
     }
     const TextField backup{"tVarmistus", "DatabaseBackup", "Varmistushakemisto", &SharedState::BackupFolder};
     if (!text(backup))

@@ -109,5 +109,62 @@ TEST(CompactedFile, AWriteGoesOnIntoACompactionOfItsFileAndAnyOtherFileIsTold)
     }
 }
 
+// Another program puts a file in place while nothing here has the path open, and the path is
+// opened again: a compaction of the file as this program left it holds the rows it read, quietly;
+// any other file (a restored backup, a copy of a compaction, one compacted after further commits)
+// is told as a replaced file, so that what was read of the old one (the settings) is read again.
+TEST(CompactedFile, AFileOpenedAgainAfterAnotherWasPutInPlaceIsToldUnlessItIsACompactionOfIt)
+{
+    const auto rename = [](const QString& from, const QString& to) {
+        ASSERT_EQ(std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()), 0);
+    };
+    const struct {
+        const char* what;
+        std::function<void(const QString&)> put;
+        bool told;
+    } cases[] = {
+        {"nothing", [](const QString&) {}, false},
+        {"a compaction", [](const QString& path) { test::CompactAsAnotherProgram(path); }, false},
+        {"a compaction after the other program's commit",
+         [](const QString& path) {
+             sqlite3* other = nullptr;
+             sqlite3_open(qPrintable(path), &other);
+             EXPECT_EQ(sqlite3_exec(other, "INSERT INTO t (x) VALUES ('toinen')", nullptr, nullptr, nullptr), SQLITE_OK);
+             sqlite3_close(other);
+             test::CompactAsAnotherProgram(path);
+         },
+         true},
+        {"a restored backup", [](const QString& path) { test::RestoreChangedCopy(path, QStringLiteral("DELETE FROM t")); },
+         true},
+        {"a copy of a compaction",
+         [&](const QString& path) {
+             test::CompactAsAnotherProgram(path, [&] { QFile::copy(path + ".tiivistetty", path + ".kopio"); });
+             rename(path + ".kopio", path);
+         },
+         true},
+    };
+    ScriptedPrompter prompter;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        DbFolder folder;
+        QString path;
+        {
+            Database db = folder.create();
+            db.execute(QStringLiteral("CREATE TABLE t (id INTEGER PRIMARY KEY AUTOINCREMENT, x TEXT)"));
+            db.execute(QStringLiteral("INSERT INTO t (x) VALUES ('ennen')"));
+            path = db.path();
+        }
+        ASSERT_FALSE(ConnectionRegistry::isOpen(path));
+        c.put(path);
+        int told = 0;
+        QObject listener;
+        QObject::connect(&ClubChanges::instance(), &ClubChanges::fileReplaced, &listener, [&] { ++told; });
+        Database again = Database::open(path);
+        again.scalar(QStringLiteral("SELECT count(*) FROM t"));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(told, c.told ? 1 : 0);
+    }
+}
+
 } // namespace
 } // namespace tikkeli

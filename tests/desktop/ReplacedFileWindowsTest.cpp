@@ -461,6 +461,30 @@ TEST_F(ReplacedFileWindows, NoRoadOfAnyWindowWritesTheOldFilesDataIntoTheRestore
     }
 }
 
+// A backup restored while nothing of this program had the file open: the settings read at the
+// start are the old file's. The settings window opened afterwards shows the restored file's
+// settings, and its Tallenna stores nothing of the old file's in it.
+TEST_F(ReplacedFileWindows, TheSettingsWindowOpenedAfterARestoreShowsAndStoresTheRestoredFilesSettings)
+{
+    LoadSettings(t.db, true);
+    t.db.close();
+    ASSERT_FALSE(ConnectionRegistry::isOpen(t.path));
+    const QString mark = QStringLiteral("Palautettu");
+    test::RestoreChangedCopy(
+        t.path,
+        QString(SettingsRestored).replace(QStringLiteral("%1"), mark).replace(QStringLiteral("%2"), QStringLiteral("7")));
+    QPointer<QWidget> w = shown(new frmAsetukset);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return showsSettings(*w, mark); }, 2000)) << "the window shows the restored file";
+    c<QPushButton>(*w, "cTallenna")->click();
+    QApplication::processEvents();
+    EXPECT_EQ(test::FileRows(t.path, QStringLiteral("SELECT setKey || '=' || setString FROM Settings WHERE setKey IN"
+                                                    " ('RegName', 'Muistutuskulut') ORDER BY setKey"))
+                  .toStdString(),
+              "Muistutuskulut=17,00|RegName=Palautettu");
+    EXPECT_EQ(prompter.unexpected(), 0);
+    delete w;
+}
+
 // The windows that can write to the club file are all in the table above or follow a replaced
 // file in tests of their own; every other window of the program writes nothing it holds. A window
 // added later is in none of these until its author decides where it belongs.

@@ -465,6 +465,58 @@ TEST_F(EmailSendLoopTest, ARunKilledAfterTheTenthMessageLeavesTheTenMarked)
     }
 }
 
+// A run of forty stopped part-way (the server closing after its tenth message, or the user's
+// cancel after the tenth) and started again the same day: the second run sends only what the
+// first did not, and no member gets the invoice or the reminder twice. Reminders go to the rows
+// the e-mail command marks again, as it does at every run.
+TEST_F(EmailSendLoopTest, ARunStoppedPartWayAndStartedAgainTheSameDaySendsEachMemberOneMessage)
+{
+    const QDate day(2027, 3, 17);
+    for (const auto kind : {EmailSendLoop::Kind::Invoices, EmailSendLoop::Kind::Reminders}) {
+        for (const bool cancelled : {false, true}) {
+            const bool invoices = kind == EmailSendLoop::Kind::Invoices;
+            SCOPED_TRACE(std::string(invoices ? "invoices" : "reminders") + (cancelled ? ", cancelled" : ", server closed"));
+            rowsToSend(kind, 40);
+            test::SmtpScript script;
+            script.closeAfter = cancelled ? -1 : 10;
+            SmtpTestServer first(script);
+            ASSERT_TRUE(use(first));
+            {
+                EmailSendLoop loop(club.db, kind, templ);
+                loop.recordRemindersOn(day);
+                QObject::connect(&loop, &EmailSendLoop::progress, [&](int done, int) {
+                    if (cancelled && done == 10)
+                        loop.cancel();
+                });
+                run(loop);
+            }
+            const int marks = marked(club.db, kind);
+            ASSERT_GE(marks, 10);
+            ASSERT_LT(marks, 40);
+            if (!invoices) {
+                EXPECT_EQ(Reminders::EmailedToday(club.db, {500, 500}, day), marks);
+                EXPECT_EQ(Reminders::MarkDue(club.db, {500, 500}, day), 40 - marks);
+            }
+            SmtpTestServer next;
+            ASSERT_TRUE(use(next));
+            EmailSendLoop again(club.db, kind, templ);
+            again.recordRemindersOn(day);
+            run(again);
+            std::map<QString, int> reached;
+            for (const auto& messages : {first.messages(), next.messages()})
+                for (const QJsonObject& m : messages)
+                    ++reached[m[QStringLiteral("rcpt_tos")].toArray().first().toString()];
+            EXPECT_EQ(next.messages().size(), size_t(40 - marks));
+            EXPECT_EQ(reached.size(), 40u);
+            for (const auto& [address, times] : reached)
+                EXPECT_EQ(times, 1) << address.toStdString();
+            club.db.execute(QStringLiteral("DELETE FROM jm"));
+            club.db.execute(QStringLiteral("DELETE FROM jmhist WHERE jmhjmLaskunumero = 500"));
+        }
+    }
+    ASSERT_TRUE(test::waitUntilSendsEnd(30000));
+}
+
 // A database that stops taking the marks mid-run (another program holding the write lock past the
 // wait, a full disk) stops the sending: beyond the rows marked, the server has taken only the
 // message whose mark failed, and the closing message names the database's error and that member.

@@ -152,6 +152,10 @@ TEST_F(SettingsSaverTest, ARefusedFieldStopsTheSaveBeforeAnythingIsWritten)
         {"tMuistutusLopputeksti", nullptr, "Kentän \"Lopputeksti\" teksti on liian pitkä"},
         {"tIBAN1", "FI21 1234 5600 0007 84", "Tilinumero (IBAN1) \"FI21 1234 5600 0007 84\" on virheellinen"},
         {"tIBAN2", "FI9440061234567891", "Tilinumero (IBAN2) \"FI9440061234567891\" on virheellinen"},
+        {"tEmail", "laskut eramiehet.fi", "Kentän \"Sähköpostiosoite\" sähköpostiosoite \"laskut eramiehet.fi\" ei kelpaa."},
+        {"tTukiEmail", "tuki@", "Kentän \"Tuen sähköpostiosoite\" sähköpostiosoite \"tuki@\" ei kelpaa."},
+        {"tSMTP", "smtp.example.fi:99999", "SMTP-palvelimen nimi \"smtp.example.fi:99999\" ei kelpaa."},
+        {"tSMTP", "smtp palvelin", "SMTP-palvelimen nimi \"smtp palvelin\" ei kelpaa."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.control) + " = " + (c.text ? c.text : "<long>"));

@@ -151,6 +151,9 @@ void EmailPaymentReminders(frmMaksut& window)
         }
         // Only a reminder that goes out is recorded: a member without e-mail, or whose message
         // failed, gets the same number on paper later.
+        if (const QString sent = Reminders::EmailedTodayText(Reminders::EmailedToday(window.database(), *range, Today()));
+            !sent.isEmpty())
+            ShowInfo(sent);
         Reminders::MarkDue(window.database(), *range, Today());
         EmailSendLoop loop(window.database(), EmailSendLoop::Kind::Reminders, templ);
         loop.recordRemindersOn(Today());

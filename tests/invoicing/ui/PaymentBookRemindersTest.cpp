@@ -322,6 +322,40 @@ TEST_F(PaymentBookRemindersTest, EmailRunsWithCommandsOffAndClosingRefused)
     EXPECT_TRUE(w->close());
 }
 
+// The e-mail command given again the same day (its first run stopped part-way, say) sends no
+// member a second reminder: the user is told how many were left out for that, and the next day
+// is a new round.
+TEST_F(PaymentBookRemindersTest, EmailAgainTheSameDaySendsNoSecondReminder)
+{
+    test::SmtpTestServer smtp;
+    ASSERT_TRUE(smtp.started()) << smtp.startError().toStdString();
+    State().SmtpServer = smtp.server();
+    State().SenderEmail = QStringLiteral("laskut@eramiehet.fi");
+    writeReminderTemplate("<LASKUNUMERO:4>");
+    club.db.execute(QStringLiteral("UPDATE jr SET jrEmailLasku = 1, jrEmail = 'jasen' || jrID || '@example.fi'"
+                                   " WHERE jrID IN (SELECT jmhjmjrID FROM jmhist WHERE jmhjmLaskunumero BETWEEN 2054"
+                                   " AND 2069)"));
+    auto w = openWindow();
+    for (int run = 0; run < 2; ++run) {
+        prompter.answerYes();
+        answerRange("2054", "2069");
+        test::Control<QAbstractButton>(*w, "cEmail")->click();
+    }
+    EXPECT_EQ(smtp.messages().size(), size_t(inRange));
+    EXPECT_EQ(reminded(1), inRange);
+    EXPECT_TRUE(prompter.anyMessageContains(
+        QStringLiteral("%1 laskua jätettiin pois, koska niiden muistutus lähetettiin sähköpostitse jo tänään.")
+            .arg(inRange)))
+        << prompter.messageTexts().join(u'\n').toStdString();
+    clock.set(QDateTime(kToday.addDays(1), QTime(12, 0)));
+    prompter.answerYes();
+    answerRange("2054", "2069");
+    test::Control<QAbstractButton>(*w, "cEmail")->click();
+    EXPECT_EQ(smtp.messages().size(), size_t(2 * inRange));
+    EXPECT_EQ(reminded(2), inRange);
+    EXPECT_EQ(prompter.unexpected(), 0);
+}
+
 TEST_F(PaymentBookRemindersTest, PaperAndEmailTogetherCountOnlyTheRemindersGiven)
 {
     test::SmtpTestServer smtp;
