@@ -146,7 +146,12 @@ std::optional<CompactionMark> CompactionMark::of(const QString& path)
 
 bool CompactionMark::replacedByCompaction(sqlite3* db, const FileId& opened, const QString& path)
 {
-    if (!opened.valid())
+    return replacedByCompaction(opened, opened.valid() ? changeCounter(db) : std::nullopt, path);
+}
+
+bool CompactionMark::replacedByCompaction(const FileId& opened, std::optional<quint32> commits, const QString& path)
+{
+    if (!opened.valid() || !commits)
         return false;
     const std::optional<CompactionMark> mark = of(path);
     if (!mark)
@@ -158,10 +163,8 @@ bool CompactionMark::replacedByCompaction(sqlite3* db, const FileId& opened, con
         const CompactionMark& link = i == mark->earlier.size() ? *mark : mark->earlier[i];
         if (!link.copy.valid() || link.copy != made)
             return false;
-        if (link.source == opened) {
-            const std::optional<quint32> counter = changeCounter(db);
-            return counter && *counter == link.sourceCommits;
-        }
+        if (link.source == opened)
+            return *commits == link.sourceCommits;
         made = link.source;
     }
     return false;

@@ -49,6 +49,8 @@ struct CompactionMark {
     // Whether the file now at path is a compaction of the file db has open (opened: its identity
     // from the open), made of that file as it stands, or a compaction of such a compaction.
     static bool replacedByCompaction(sqlite3* db, const FileId& opened, const QString& path);
+    // The same for a file no longer open: opened as it was, with its change counter when let go.
+    static bool replacedByCompaction(const FileId& opened, std::optional<quint32> commits, const QString& path);
 };
 
 } // namespace tikkeli

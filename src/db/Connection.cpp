@@ -131,10 +131,7 @@ bool anotherFileSinceLastOpen(const QString& path, const CompactionMark::FileId&
     }
     if (!now.valid() || last.file == now)
         return false;
-    const std::optional<CompactionMark> mark = CompactionMark::of(path);
-    const bool compaction = mark && mark->source == last.file && mark->copy == now && last.commits
-                            && *last.commits == mark->sourceCommits;
-    return !compaction;
+    return !CompactionMark::replacedByCompaction(last.file, last.commits, path);
 }
 
 bool nonEmptyFile(const QString& path)
