@@ -269,6 +269,7 @@ std::vector<TableDef> buildTables()
                           longField("jmhTulostusJarjestysID", 64),
                           boolean("jmhTulosta", 64),
                           boolean("jmhMuistutusEmailed", 65),
+                          date("jmhMuistutusEmailedPaiva", 77),
                       },
                       {index("jmhjmjridx", "jmhjmjrID", 18), index("jmhjmmeidx", "jmhjmmeID", 18),
                        index("jmhviiteidx", "jmhjmViitenumero", 73)}));

@@ -117,8 +117,11 @@ constexpr Step Steps[] = {
     // An invoice's payments, read for every reminder: without it a club with years of payment
     // rows scans them all once per reminder.
     {76, Guard::NoIndex, "Suoritukset", "suorjmhidx"},
+    // The day a reminder last went by e-mail: the e-mail mark alone cannot tell a reminder e-mailed
+    // today from one e-mailed on an earlier day and given on paper since.
+    {77, Guard::NoField, "jmhist", "jmhMuistutusEmailedPaiva"},
 };
-static_assert(std::size(Steps) == 76);
+static_assert(std::size(Steps) == 77);
 
 constexpr int CatchPlaceOldWidth = 50;
 constexpr int MunicipalityOldWidth = 50;

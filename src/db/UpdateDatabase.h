@@ -49,7 +49,7 @@ private:
 };
 
 // Brings a club database of any earlier version, or a fresh template, up to the current schema:
-// the program's fixed list of 76 guarded steps (and any added to `steps`), each adding only what the file lacks, so it may run any number
+// the program's fixed list of 77 guarded steps (and any added to `steps`), each adding only what the file lacks, so it may run any number
 // of times. Each step runs in one transaction, so a run stopped inside a step leaves that step
 // wholly undone and the next run does it again. Names are compared without regard to letter case,
 // as the engine resolves them. One step needs the caller's consent (`UpgradeHooks::widenCatchPlace`).

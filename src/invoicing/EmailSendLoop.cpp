@@ -1,5 +1,6 @@
 #include "invoicing/EmailSendLoop.h"
 
+#include "base/Clock.h"
 #include "base/NullConversions.h"
 #include "base/SharedState.h"
 #include "db/Recordset.h"
@@ -42,6 +43,11 @@ void EmailSendLoop::SetInvoiceEmailed(qint64 id, Database& db, bool sent)
 void EmailSendLoop::SetReminderEmailed(qint64 id, Database& db, bool sent)
 {
     db.execute(QStringLiteral("UPDATE jmhist SET jmhMuistutusEmailed = ? WHERE jmhID = ?"), {Value(sent), Value(id)});
+}
+
+void EmailSendLoop::SetReminderEmailedOn(qint64 id, Database& db, const QDate& day)
+{
+    db.execute(QStringLiteral("UPDATE jmhist SET jmhMuistutusEmailedPaiva = ? WHERE jmhID = ?"), {Value(day), Value(id)});
 }
 
 bool EmailSendLoop::AnyInvoicesEmailed(Database& db)
@@ -129,10 +135,13 @@ void EmailSendLoop::cancel()
 
 void EmailSendLoop::mark(qint64 id, bool sent)
 {
-    if (m_kind == Kind::Invoices)
+    if (m_kind == Kind::Invoices) {
         SetInvoiceEmailed(id, m_db, sent);
-    else
-        SetReminderEmailed(id, m_db, sent);
+        return;
+    }
+    SetReminderEmailed(id, m_db, sent);
+    if (sent)
+        SetReminderEmailedOn(id, m_db, m_recordOn.isValid() ? m_recordOn : Today());
 }
 
 void EmailSendLoop::prepareSome()

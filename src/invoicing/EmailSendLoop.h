@@ -71,6 +71,9 @@ public:
 
     static void SetInvoiceEmailed(qint64 id, Database& db, bool sent);
     static void SetReminderEmailed(qint64 id, Database& db, bool sent);
+    // The day the row's reminder went by e-mail; the e-mail mark stays set after a later reminder
+    // given on paper, the day tells whether the member was e-mailed today.
+    static void SetReminderEmailedOn(qint64 id, Database& db, const QDate& day);
     static bool AnyInvoicesEmailed(Database& db);
     static bool AnyRemindersEmailed(Database& db);
 

@@ -100,8 +100,10 @@ namespace {
 // apart and is reminded as before.
 const QString FallenDue = QStringLiteral(" AND (jmhjmErapaiva IS NULL OR jmhjmErapaiva < ?)");
 
-// The reminder of the day went to the member by e-mail already.
-const QString EmailedOn = QStringLiteral("COALESCE(jmhMuistutusEmailed, 0) = 1 AND date(jmhjmMuistutusPaiva) = date(?)");
+// A reminder went to the member by e-mail on the day. The reminder's own date does not tell: an
+// invoice e-mailed on an earlier day keeps its e-mail mark when it is reminded on paper today.
+const QString EmailedOn = QStringLiteral(
+    "COALESCE(jmhMuistutusEmailed, 0) = 1 AND date(jmhMuistutusEmailedPaiva) = date(?)");
 
 } // namespace
 

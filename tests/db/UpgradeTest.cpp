@@ -105,7 +105,7 @@ TEST(Upgrade, FromTheBaseTablesReachesTheDocumentedCatalogueSilently)
     CatchPlaceAnswers asking;
     const std::vector<int> applied = UpdateDatabase(db, asking.hooks());
     EXPECT_TRUE(catalogueMatches(Catalogue::read(db)));
-    std::vector<int> expected(76);
+    std::vector<int> expected(77);
     std::iota(expected.begin(), expected.end(), 1);
     // jmhist gets its member link with the table, mvs and si their full widths.
     std::erase_if(expected, [](int s) { return s == 14 || s == 21 || s == 22; });
@@ -275,7 +275,7 @@ TEST(Upgrade, GroupWhoseLaterFieldIsPresentGetsTheRestWithoutStopping)
     db.execute(QStringLiteral("ALTER TABLE tl ADD COLUMN TLTALONO SMALLINT"));
     const std::vector<int> applied = UpdateDatabase(db);
     ASSERT_FALSE(applied.empty());
-    EXPECT_EQ(applied.back(), 76);
+    EXPECT_EQ(applied.back(), 77);
     EXPECT_EQ(fieldNames(Catalogue::read(db), "tl"),
               QStringLiteral(
                   "tlID tlvsID tlKunta tlKyla tlTilaPalsta tlRekNo tlPa TLTALONO tlKuntaNo tlKylaNo tlTilaNo BackupRow"));
@@ -384,7 +384,7 @@ TEST(Upgrade, CatchListWithoutItsPlaceFieldDoesNotStopEveryRun)
     CatchPlaceAnswers asking{{true}};
     const std::vector<int> applied = UpdateDatabase(db, asking.hooks());
     ASSERT_FALSE(applied.empty());
-    EXPECT_EQ(applied.back(), 76);
+    EXPECT_EQ(applied.back(), 77);
     EXPECT_EQ(asking.asked, 0);
     EXPECT_FALSE(Catalogue::read(db).hasField(QStringLiteral("si"), QStringLiteral("siPaikka")));
 }
@@ -605,4 +605,21 @@ TEST(UpgradeMark, AStepAddedToTheListVoidsTheMarksOfTheListBefore)
         EXPECT_TRUE(UpdateDatabase(db, {}, later).empty());
         EXPECT_EQ(Catalogue::read(db).hasTable(QStringLiteral("uusi")), !c.applied.empty());
     }
+}
+
+// A file written before reminders kept the day of their e-mail: the upgrade adds that field alone
+// and keeps the history rows with their e-mail marks; the day of an earlier e-mail is unknown.
+TEST(Upgrade, FileFromBeforeTheReminderEmailDayGetsTheFieldAndKeepsItsRows)
+{
+    QTemporaryDir dir;
+    Database db = newBaseDatabase(dir);
+    UpdateDatabase(db);
+    db.execute(QStringLiteral("ALTER TABLE jmhist DROP COLUMN jmhMuistutusEmailedPaiva"));
+    db.execute(QStringLiteral("INSERT INTO jmhist (jmhjmLaskunumero, jmhMuistutusEmailed) VALUES (7, True)"));
+    EXPECT_EQ(UpdateDatabase(db), std::vector<int>{77});
+    EXPECT_TRUE(catalogueMatches(Catalogue::read(db)));
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT COUNT(*) FROM jmhist WHERE jmhjmLaskunumero = 7 AND"
+                                       " jmhMuistutusEmailed = True AND jmhMuistutusEmailedPaiva IS NULL"))
+                  .toInt64(),
+              1);
 }

@@ -517,6 +517,53 @@ TEST_F(EmailSendLoopTest, ARunStoppedPartWayAndStartedAgainTheSameDaySendsEachMe
     ASSERT_TRUE(test::waitUntilSendsEnd(30000));
 }
 
+// Reminders e-mailed on a day, then given again on paper today (the print answered "Ei" to only
+// those not e-mailed), keep their e-mail mark, and their reminder now bears today's date: the
+// e-mail command today leaves them out only when the e-mail went today, and otherwise sends each
+// member one message and records its reminder.
+TEST_F(EmailSendLoopTest, AReminderOnPaperTodayIsLeftOutOfTheEmailOnlyWhenItsEmailWentToday)
+{
+    const QDate today(2027, 3, 17);
+    const struct {
+        const char* what;
+        QDate emailedOn;
+        int leftOut;
+    } roads[] = {
+        {"e-mailed yesterday, on paper today", today.addDays(-1), 0},
+        {"e-mailed today, on paper too", today, 5},
+    };
+    for (const auto& road : roads) {
+        SCOPED_TRACE(road.what);
+        rowsToSend(EmailSendLoop::Kind::Reminders, 5);
+        SmtpTestServer first;
+        ASSERT_TRUE(use(first));
+        {
+            EmailSendLoop loop(club.db, EmailSendLoop::Kind::Reminders, templ);
+            loop.recordRemindersOn(road.emailedOn);
+            run(loop);
+        }
+        ASSERT_EQ(first.messages().size(), 5u);
+        ASSERT_EQ(Reminders::CreateReminders(club.db, {500, 500}, today, false), 5);
+        ASSERT_EQ(club.count(QStringLiteral("jmhist"), QStringLiteral("jmhjmMuistutusNumero = 2 AND jmhMuistutusEmailed = 1"
+                                                                      " AND date(jmhjmMuistutusPaiva) = '2027-03-17'")),
+                  5);
+
+        EXPECT_EQ(Reminders::EmailedToday(club.db, {500, 500}, today), road.leftOut);
+        EXPECT_EQ(Reminders::MarkDue(club.db, {500, 500}, today), 5 - road.leftOut);
+        SmtpTestServer next;
+        ASSERT_TRUE(use(next));
+        EmailSendLoop again(club.db, EmailSendLoop::Kind::Reminders, templ);
+        again.recordRemindersOn(today);
+        run(again);
+        EXPECT_EQ(next.messages().size(), size_t(5 - road.leftOut));
+        EXPECT_EQ(club.count(QStringLiteral("jmhist"), QStringLiteral("jmhjmMuistutusNumero = 3")), 5 - road.leftOut);
+        // Once e-mailed today, every one of them is left out of a third run the same day.
+        EXPECT_EQ(Reminders::EmailedToday(club.db, {500, 500}, today), 5);
+        club.db.execute(QStringLiteral("DELETE FROM jmhist WHERE jmhjmLaskunumero = 500"));
+    }
+    ASSERT_TRUE(test::waitUntilSendsEnd(30000));
+}
+
 // A database that stops taking the marks mid-run (another program holding the write lock past the
 // wait, a full disk) stops the sending: beyond the rows marked, the server has taken only the
 // message whose mark failed, and the closing message names the database's error and that member.

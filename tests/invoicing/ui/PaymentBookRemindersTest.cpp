@@ -356,6 +356,43 @@ TEST_F(PaymentBookRemindersTest, EmailAgainTheSameDaySendsNoSecondReminder)
     EXPECT_EQ(prompter.unexpected(), 0);
 }
 
+// Reminded by e-mail one day and on paper the next (every reminder printed, the e-mailed ones
+// too): the e-mail command that day sends each member the reminder and tells of nobody left out,
+// since no reminder went by e-mail that day.
+TEST_F(PaymentBookRemindersTest, EmailOnTheDayOfAPaperReminderAfterAnEarlierEmailSendsIt)
+{
+    test::SmtpTestServer smtp;
+    ASSERT_TRUE(smtp.started()) << smtp.startError().toStdString();
+    State().SmtpServer = smtp.server();
+    State().SenderEmail = QStringLiteral("laskut@eramiehet.fi");
+    writeReminderTemplate("<LASKUNUMERO:4>");
+    club.db.execute(QStringLiteral("UPDATE jr SET jrEmailLasku = 1, jrEmail = 'jasen' || jrID || '@example.fi'"
+                                   " WHERE jrID IN (SELECT jmhjmjrID FROM jmhist WHERE jmhjmLaskunumero BETWEEN 2054"
+                                   " AND 2069)"));
+    auto w = openWindow();
+    prompter.answerYes();
+    answerRange("2054", "2069");
+    test::Control<QAbstractButton>(*w, "cEmail")->click();
+    ASSERT_EQ(smtp.messages().size(), size_t(inRange));
+
+    clock.set(QDateTime(kToday.addDays(1), QTime(12, 0)));
+    prompter.answerYes();
+    prompter.answerNo(); // not only those not e-mailed: every reminder on paper
+    answerRange("2054", "2069", {{QStringLiteral("frmTulostus"), QStringLiteral("cTulosta")}});
+    test::Control<QAbstractButton>(*w, "cMuistutukset")->click();
+    ASSERT_EQ(printed.size(), 1u) << prompter.messageTexts().join(QLatin1Char('|')).toStdString();
+    ASSERT_EQ(reminded(2), inRange);
+
+    prompter.answerYes();
+    answerRange("2054", "2069");
+    test::Control<QAbstractButton>(*w, "cEmail")->click();
+    EXPECT_EQ(smtp.messages().size(), size_t(2 * inRange));
+    EXPECT_EQ(reminded(3), inRange);
+    EXPECT_FALSE(prompter.anyMessageContains(QStringLiteral("sähköpostitse jo tänään")))
+        << prompter.messageTexts().join(u'\n').toStdString();
+    EXPECT_EQ(prompter.unexpected(), 0);
+}
+
 TEST_F(PaymentBookRemindersTest, PaperAndEmailTogetherCountOnlyTheRemindersGiven)
 {
     test::SmtpTestServer smtp;
