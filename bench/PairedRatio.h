@@ -34,19 +34,23 @@ inline double medianOf(std::vector<double> v)
     return n == 0 ? 0 : (n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2);
 }
 
+// One side of a pair: what puts things as the side expects them (untimed), then its timed work.
+struct PairedSide {
+    std::function<void()> before;
+    std::function<void()> run;
+};
+
 // Use with ->Iterations(rounds)->Unit(benchmark::kMillisecond)->UseManualTime(): each iteration is
 // one round of both sides; the manual time reported is ours.
-inline void RunPaired(benchmark::State& state, const std::string& label, std::optional<double> target,
-                      const std::function<void()>& baseline, const std::function<void()>& ours,
-                      const std::function<void()>& before = {})
+inline void RunPairedSides(benchmark::State& state, const std::string& label, std::optional<double> target,
+                           const PairedSide& baseline, const PairedSide& ours)
 {
     using Clock = std::chrono::steady_clock;
-    // `before` puts the data back as each side expects it (an empty table, say), untimed.
-    const auto timed = [&](const std::function<void()>& f) {
-        if (before)
-            before();
+    const auto timed = [&](const PairedSide& side) {
+        if (side.before)
+            side.before();
         const auto t0 = Clock::now();
-        f();
+        side.run();
         return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
     };
     std::vector<double> base, mine;
@@ -70,6 +74,15 @@ inline void RunPaired(benchmark::State& state, const std::string& label, std::op
     state.counters["ours_ms"] = mo;
     state.counters["ratio"] = mb > 0 ? mo / mb : 0;
     pairedRows().push_back({label, mb, mo, target});
+}
+
+// Both sides with the same preparation: `before` puts the data back as each side expects it (an
+// empty table, say), untimed.
+inline void RunPaired(benchmark::State& state, const std::string& label, std::optional<double> target,
+                      const std::function<void()>& baseline, const std::function<void()>& ours,
+                      const std::function<void()>& before = {})
+{
+    RunPairedSides(state, label, target, {before, baseline}, {before, ours});
 }
 
 inline void printPairedRatios()

@@ -4,12 +4,15 @@
 // - moving to the next member (with and without a filter) vs reading that member's row and feature
 //   values through statements prepared once (the card opens on the features tab; the invoice lines
 //   are read only when their tab is shown);
-// - the name search showing 4/7 of the members vs the same query building the same texts.
+// - the name search showing 4/7 of the members vs the same query building the same texts;
+// - marking fee invoices paid one by one (a bank statement's payments marked in the payment book)
+//   with the window open vs the same marks with the window closed.
 // The two sides run interleaved; the ratio is of the medians (PairedRatio.h).
 #include "base/ScriptedPrompter.h"
 #include "base/SharedState.h"
 #include "db/Database.h"
 #include "db/FinnishCollation.h"
+#include "invoicing/InvoicePayments.h"
 #include "members/ui/MemberWindows.h"
 #include "members/ui/frmHaku.h"
 #include "members/ui/frmJasen.h"
@@ -204,6 +207,76 @@ void MoveToNextMemberFiltered(benchmark::State& state)
     moveBench(state, true);
 }
 BENCHMARK(MoveToNextMemberFiltered)->Arg(10000)->Arg(100000)->Iterations(21)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// Fee invoices marked paid in one round, each of another member.
+constexpr int kMarksPerRound = 50;
+
+void PaymentMarkWithWindowOpen(benchmark::State& state)
+{
+    const int members = int(state.range(0));
+    ClubFixture& f = fixture(members);
+    tikkeli::ScriptedPrompter quiet;
+    tikkeli::Database db = tikkeli::Database::open(f.database);
+    // Unpaid fee invoices of members spread over the register, after the first (the card shows it).
+    constexpr int FirstNumber = 900000;
+    std::vector<qint64> invoices;
+    db.execute(QStringLiteral("DELETE FROM jmhist WHERE jmhjmLaskunumero >= ?"), {FirstNumber});
+    for (int i = 0; i < kMarksPerRound; ++i) {
+        const tikkeli::Value member = db.scalar(QStringLiteral("SELECT jrID FROM jr ORDER BY jrID LIMIT 1 OFFSET ?"),
+                                                {qint64(i + 1) * (members / (kMarksPerRound + 1))});
+        db.execute(QStringLiteral("INSERT INTO jmhist (jmhjmID, jmhjmjrID, jmhjmLaskunumero, jmhjmHinta, jmhjmJasMak,"
+                                  " jmhjmMaksettu) VALUES (0, ?, ?, 40, True, False)"),
+                   {member, FirstNumber + i});
+        invoices.push_back(db.lastInsertId());
+    }
+    // Written past the hub: no window hears of it.
+    const auto unpaid = [&] {
+        db.execute(QStringLiteral("UPDATE jmhist SET jmhjmMaksettu = False WHERE jmhjmLaskunumero >= ?"), {FirstNumber});
+        db.execute(QStringLiteral("UPDATE jr SET jrJasenmaksu = False WHERE jrID IN"
+                                  " (SELECT jmhjmjrID FROM jmhist WHERE jmhjmLaskunumero >= ?)"),
+                   {FirstNumber});
+    };
+    const auto mark = [&] {
+        for (const qint64 id : invoices)
+            if (!tikkeli::InvoicePayments::MarkReminderPaid(db, id))
+                state.SkipWithError("an invoice could not be marked paid");
+    };
+    std::unique_ptr<tikkeli::frmJasen> window;
+    RunPairedSides(state, label("payment mark with the member window open", members), 1.2,
+                   {[&] {
+                        window.reset();
+                        unpaid();
+                    },
+                    mark},
+                   {[&] {
+                        if (!window) {
+                            window = std::make_unique<tikkeli::frmJasen>();
+                            if (!window->loaded())
+                                state.SkipWithError("the member window did not load");
+                            // As the user opens it: the card moves to a member (the set's lookup
+                            // by member id is made at the first move, not at a mark).
+                            window->ShowMember(window->currentMemberId());
+                        }
+                        unpaid();
+                    },
+                    mark});
+    if (db.scalar(QStringLiteral("SELECT COUNT(*) FROM jr WHERE jrJasenmaksu = True AND jrID IN"
+                                 " (SELECT jmhjmjrID FROM jmhist WHERE jmhjmLaskunumero >= ?)"),
+                  {FirstNumber})
+            .toInt64()
+        != kMarksPerRound)
+        state.SkipWithError("the marks did not reach the members");
+    window.reset();
+    db.execute(QStringLiteral("DELETE FROM jmhist WHERE jmhjmLaskunumero >= ?"), {FirstNumber});
+    db = tikkeli::Database();
+    tikkeli::ConnectionRegistry::closeAll(f.database);
+}
+BENCHMARK(PaymentMarkWithWindowOpen)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Iterations(21)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 void NameSearchList(benchmark::State& state)
 {

@@ -14,9 +14,9 @@ namespace {
 using Signal = void (ClubChanges::*)();
 using K = ClubChanges::Kind;
 
-// The kinds in the order they are told, each with its signal.
-constexpr std::array<std::pair<K, Signal>, 8> Signals = {{
-    {K::Members, &ClubChanges::membersChanged},
+// The kinds after the members in the order they are told, each with its signal. The members come
+// first, with the members named.
+constexpr std::array<std::pair<K, Signal>, 7> Signals = {{
     {K::FeatureDefinitions, &ClubChanges::featureDefinitionsChanged},
     {K::FeatureValues, &ClubChanges::featureValuesChanged},
     {K::Contracts, &ClubChanges::contractsChanged},
@@ -44,9 +44,18 @@ ClubChanges& ClubChanges::instance()
 
 void ClubChanges::announce(const Database& db, Kind kind)
 {
-    const unsigned bit = static_cast<unsigned>(kind);
-    if (!Transaction::holdChanges(db, bit))
-        instance().emitKinds(bit);
+    hold(db, {static_cast<unsigned>(kind), kind == Kind::Members ? ChangedMembers::any() : ChangedMembers()});
+}
+
+void ClubChanges::announceMember(const Database& db, qint64 memberId)
+{
+    hold(db, {static_cast<unsigned>(Kind::Members), ChangedMembers::only(memberId)});
+}
+
+void ClubChanges::hold(const Database& db, const HeldChanges& changes)
+{
+    if (!Transaction::holdChanges(db, changes))
+        instance().emitKinds(changes);
 }
 
 void ClubChanges::replaced(const QString& path)
@@ -95,7 +104,16 @@ void shielded(const std::function<void()>& listener)
 
 QMetaObject::Connection ClubChanges::follow(QObject* receiver, Kind kind, std::function<void()> listener)
 {
+    if (kind == Kind::Members)
+        return followMembers(receiver, [listener = std::move(listener)](const ChangedMembers&) { listener(); });
     return connect(&instance(), signalOf(kind), receiver, [listener = std::move(listener)] { shielded(listener); });
+}
+
+QMetaObject::Connection ClubChanges::followMembers(QObject* receiver,
+                                                   std::function<void(const ChangedMembers& which)> listener)
+{
+    return connect(&instance(), &ClubChanges::membersChanged, receiver,
+                   [listener = std::move(listener)](const ChangedMembers& which) { shielded([&] { listener(which); }); });
 }
 
 QMetaObject::Connection ClubChanges::followReplaced(QObject* receiver, std::function<void(const QString& path)> listener)
@@ -104,26 +122,28 @@ QMetaObject::Connection ClubChanges::followReplaced(QObject* receiver, std::func
                    [listener = std::move(listener)](const QString& path) { shielded([&] { listener(path); }); });
 }
 
-void ClubChanges::committed(unsigned kinds)
+void ClubChanges::committed(const HeldChanges& changes)
 {
-    if (kinds)
-        instance().emitKinds(kinds);
+    if (changes.kinds)
+        instance().emitKinds(changes);
 }
 
-void ClubChanges::emitKinds(unsigned kinds)
+void ClubChanges::emitKinds(const HeldChanges& changes)
 {
     // A window told of a change writes what it holds typed before it reads again: what it typed
     // against a replaced file must be dropped before that.
     tellReplaced();
     // The change is in the file by now: a listener that fails to follow it must not make the
     // writer report its work as failed.
-    IgnoringErrors("club changes: a listener failed", [&] { emitEach(kinds); });
+    IgnoringErrors("club changes: a listener failed", [&] { emitEach(changes); });
 }
 
-void ClubChanges::emitEach(unsigned kinds)
+void ClubChanges::emitEach(const HeldChanges& changes)
 {
+    if (changes.kinds & static_cast<unsigned>(Kind::Members))
+        emit membersChanged(changes.members);
     for (const auto& [kind, signal] : Signals)
-        if (kinds & static_cast<unsigned>(kind))
+        if (changes.kinds & static_cast<unsigned>(kind))
             emit(this->*signal)();
 }
 

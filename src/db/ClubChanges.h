@@ -1,5 +1,8 @@
 #pragma once
 
+#include "db/ChangedMembers.h"
+#include "db/HeldChanges.h"
+
 #include <QObject>
 #include <QSet>
 #include <QString>
@@ -33,14 +36,22 @@ public:
 
     static ClubChanges& instance();
 
-    // Announces a change written through db: at once, or when db's open transaction commits.
+    // Announces a change written through db: at once, or when db's open transaction commits. A
+    // change of the members announced so may have touched any member's row.
     static void announce(const Database& db, Kind kind);
+    // Announces a change of one member's row (or its removal): a window that shows many members
+    // reads that one again rather than all of them.
+    static void announceMember(const Database& db, qint64 memberId);
 
     // How a window follows a kind: listener runs, in receiver's thread and for as long as receiver
     // lives, after each change of that kind. A listener's failure is shown once, as a failed
     // command's is, and the other listeners and the later kinds of the same change are told all
     // the same.
     static QMetaObject::Connection follow(QObject* receiver, Kind kind, std::function<void()> listener);
+    // How a window follows the members and which of them changed: listener runs as above, after
+    // each change of the members, with the members it touched (possibly any).
+    static QMetaObject::Connection followMembers(QObject* receiver,
+                                                 std::function<void(const ChangedMembers& which)> listener);
     // How a window follows fileReplaced, shielded in the same way.
     static QMetaObject::Connection followReplaced(QObject* receiver, std::function<void(const QString& path)> listener);
 
@@ -51,7 +62,8 @@ public:
     static void replaced(const QString& path);
 
 signals:
-    void membersChanged();
+    // Which members the change touched: any of them, unless it named them.
+    void membersChanged(const tikkeli::ChangedMembers& which = tikkeli::ChangedMembers::any());
     void featureDefinitionsChanged();
     void featureValuesChanged();
     void contractsChanged();
@@ -65,11 +77,13 @@ signals:
 
 private:
     friend class Transaction;
-    // The outermost transaction committed with these kinds announced in it.
-    static void committed(unsigned kinds);
-    // Each kind of the mask once, in the order Kind lists them.
-    void emitKinds(unsigned kinds);
-    void emitEach(unsigned kinds);
+    // Tells the changes at once, or keeps them with db's open transaction.
+    static void hold(const Database& db, const HeldChanges& changes);
+    // The outermost transaction committed with these changes announced in it.
+    static void committed(const HeldChanges& changes);
+    // Each kind of the changes once, in the order Kind lists them.
+    void emitKinds(const HeldChanges& changes);
+    void emitEach(const HeldChanges& changes);
     void tellReplaced();
 
     std::mutex m_replacedMutex;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/CompactionMark.h"
+#include "db/HeldChanges.h"
 #include "db/TableInfo.h"
 
 #include <QByteArray>
@@ -53,8 +54,8 @@ public:
 
     int changes = 0;
     // The open transaction's levels, outermost first (its BEGIN, then each SAVEPOINT), each with
-    // the kinds of change announced at that level (ClubChanges::Kind bits); empty outside one.
-    std::vector<unsigned> levels;
+    // the changes announced at that level (ClubChanges); empty outside one.
+    std::vector<HeldChanges> levels;
     // Counts the transactions begun here: a Transaction whose transaction SQLite ended by itself
     // must never commit or roll back one begun after it.
     quint64 transactionsBegun = 0;

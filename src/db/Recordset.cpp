@@ -13,6 +13,7 @@
 #include <QRegularExpression>
 #include <sqlite3.h>
 #include <array>
+#include <optional>
 #include <string>
 #include <unordered_map>
 
@@ -253,6 +254,10 @@ struct Recordset::Impl {
     }
     void insertRow();
     void updateRow();
+    // The statement reading one row of the table by key, its columns those of a row of the set;
+    // empty when the set is not the plain table.
+    QByteArray rowByKeySql() const;
+    void rereadRow(std::int64_t key, const QByteArray& sql);
     // INSERT statements by the set of fields given, so a run of AddNew/Update builds each once.
     std::unordered_map<std::string, QByteArray> insertSql;
 
@@ -636,6 +641,49 @@ void Recordset::Impl::updateRow()
     lastModified = keyOf(editRow);
 }
 
+QByteArray Recordset::Impl::rowByKeySql() const
+{
+    if (looksLikeStatement(source) || !table || !table->hasRowid || keyCol < 0)
+        return {};
+    QString names;
+    for (int i = 0; i < stride; ++i) {
+        const int tc = cols[std::size_t(i)].tableCol;
+        if (tc < 0 && i < visible)
+            return {};
+        if (!names.isEmpty())
+            names += u',';
+        names += tc < 0 ? QStringLiteral("_rowid_") : quoteIdent(table->columns[std::size_t(tc)].name);
+    }
+    return (QStringLiteral("SELECT ") + names + QStringLiteral(" FROM ") + quoteIdent(table->name)
+            + QStringLiteral(" WHERE _rowid_ = ?"))
+        .toUtf8();
+}
+
+void Recordset::Impl::rereadRow(std::int64_t key, const QByteArray& sql)
+{
+    Statement st(db.conn(), sql);
+    st.bind(1, Value(qint64(key)));
+    const int row = rowOfKey(key);
+    if (!st.step()) {
+        if (row >= 0) {
+            order.erase(order.begin() + row);
+            --rows;
+            keyIndexValid = false;
+        }
+        return;
+    }
+    if (row >= 0) {
+        for (int i = 0; i < stride; ++i)
+            setValue(row, i, st.column(i, cols[std::size_t(i)].kind));
+        return;
+    }
+    const auto [b, base] = appendStored();
+    for (int i = 0; i < stride; ++i)
+        put(*b, base + std::size_t(i), st.column(i, cols[std::size_t(i)].kind));
+    if (keyIndexValid)
+        keyIndex[key] = rows - 1;
+}
+
 Recordset::Recordset() = default;
 Recordset::~Recordset() = default;
 Recordset::Recordset(Recordset&&) noexcept = default;
@@ -674,6 +722,32 @@ void Recordset::requery()
     if (!d)
         fail(DbErr::ObjectClosed, QStringLiteral("Tietuejoukko on suljettu."));
     d->load();
+}
+
+void Recordset::requeryRows(const std::vector<Bookmark>& keys)
+{
+    TK_OPEN();
+    const QByteArray sql = d->rowByKeySql();
+    if (sql.isEmpty()) {
+        requery();
+        return;
+    }
+    d->leaveEdit();
+    const bool deleted = d->currentDeleted;
+    const bool atEnd = !deleted && d->pos >= d->rows;
+    const std::optional<std::int64_t> current = d->hasCurrent() ? std::optional<std::int64_t>(d->keyOf(d->pos))
+                                                                : std::nullopt;
+    for (const Bookmark key : keys)
+        d->rereadRow(key, sql);
+    d->currentDeleted = false;
+    if (current) {
+        const int row = d->rowOfKey(*current);
+        d->pos = row >= 0 ? row : 0;
+    } else if (atEnd) {
+        d->pos = d->rows;
+    } else if (deleted) {
+        d->pos = 0;
+    }
 }
 
 bool Recordset::eof() const

@@ -24,6 +24,12 @@ public:
     bool isOpen() const;
     void close();
     void requery();
+    // Reads only the rows with these keys again: a row changed in the file shows its stored
+    // values, one gone leaves the set, and one the set lacks joins its end (where a requery puts a
+    // new row of a table read by name). Only a set opened on a table by its name knows a row of
+    // it by key; any other set is read again whole. A pending edit is dropped; the current record
+    // stays current while the set holds it, otherwise the first one is.
+    void requeryRows(const std::vector<Bookmark>& keys);
 
     bool eof() const;
     bool bof() const;

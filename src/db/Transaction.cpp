@@ -27,12 +27,12 @@ void forgetEndedTransaction(Connection& c)
         c.levels.clear();
 }
 
-unsigned allKinds(const std::vector<unsigned>& levels, std::size_t from)
+HeldChanges allChanges(const std::vector<HeldChanges>& levels, std::size_t from)
 {
-    unsigned kinds = 0;
+    HeldChanges changes;
     for (std::size_t i = from; i < levels.size(); ++i)
-        kinds |= levels[i];
-    return kinds;
+        changes.add(levels[i]);
+    return changes;
 }
 
 } // namespace
@@ -57,12 +57,12 @@ Transaction::Transaction(Database& db) : m_db(db)
             if (!compacted)
                 break;
         }
-        c.levels.assign(1, 0u);
+        c.levels.assign(1, HeldChanges{});
         ++c.transactionsBegun;
     } else {
         m_savepoint = QStringLiteral("tikkeli_sp%1").arg(c.levels.size());
         exec(h, QStringLiteral("SAVEPOINT ") + m_savepoint);
-        c.levels.push_back(0u);
+        c.levels.emplace_back();
     }
     m_level = c.levels.size();
     m_begun = c.transactionsBegun;
@@ -75,7 +75,7 @@ Transaction::~Transaction()
     }
 }
 
-bool Transaction::holdChanges(const Database& db, unsigned kinds)
+bool Transaction::holdChanges(const Database& db, const HeldChanges& changes)
 {
     if (!db.isOpen())
         return false;
@@ -83,7 +83,7 @@ bool Transaction::holdChanges(const Database& db, unsigned kinds)
     forgetEndedTransaction(c);
     if (c.levels.empty())
         return false;
-    c.levels.back() |= kinds;
+    c.levels.back().add(changes);
     return true;
 }
 
@@ -120,18 +120,18 @@ void Transaction::commit()
                 IgnoringErrors("transaction: roll back a refused commit", [&] { exec(h, QStringLiteral("ROLLBACK")); });
             throw;
         }
-        const unsigned kinds = allKinds(c.levels, 0);
+        const HeldChanges changes = allChanges(c.levels, 0);
         c.levels.clear();
         m_done = true;
-        ClubChanges::committed(kinds);
+        ClubChanges::committed(changes);
         return;
     }
     exec(h, QStringLiteral("RELEASE ") + m_savepoint);
     // Released, the savepoint's changes (and those of any savepoint left open inside it) are its
     // parent's, told or dropped with it.
-    const unsigned kinds = allKinds(c.levels, m_level - 1);
+    const HeldChanges changes = allChanges(c.levels, m_level - 1);
     c.levels.resize(m_level - 1);
-    c.levels.back() |= kinds;
+    c.levels.back().add(changes);
     m_done = true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/Database.h"
+#include "db/HeldChanges.h"
 
 namespace tikkeli {
 
@@ -19,10 +20,10 @@ public:
 
 private:
     friend class ClubChanges;
-    // Keeps the kinds of change announced on db with the innermost level of its open transaction,
-    // to be told when the whole transaction commits; false when none is open, so the change is in
-    // the file already.
-    static bool holdChanges(const Database& db, unsigned kinds);
+    // Keeps the changes announced on db with the innermost level of its open transaction, to be
+    // told when the whole transaction commits; false when none is open, so the change is in the
+    // file already.
+    static bool holdChanges(const Database& db, const HeldChanges& changes);
     // Whether this transaction's level is still open in SQLite.
     bool stillOpen(Connection& c) const;
 

@@ -28,7 +28,7 @@ std::optional<qint64> InvoicePayments::FindHistoryByReference(Database& db, cons
 void InvoicePayments::SetMemberFeePaid(Database& db, qint64 memberId)
 {
     db.execute(QStringLiteral("UPDATE jr SET jrJasenmaksu = True WHERE jrID = ?"), {Value(memberId)});
-    ClubChanges::announce(db, ClubChanges::Kind::Members);
+    ClubChanges::announceMember(db, memberId);
 }
 
 bool InvoicePayments::MarkReminderPaid(Database& db, qint64 historyId)

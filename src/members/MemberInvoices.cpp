@@ -65,7 +65,7 @@ MemberInvoices::MarkOutcome MemberInvoices::markPaid(Database& db, qint32 invoic
         db.execute(QStringLiteral("UPDATE jr SET jrJasenmaksu = 1 WHERE jrID = ?"), {memberId});
         if (db.rowsAffected() > 0) {
             out.feePaidMemberId = memberId;
-            ClubChanges::announce(db, ClubChanges::Kind::Members);
+            ClubChanges::announceMember(db, memberId);
         }
     }
     db.execute(QStringLiteral("UPDATE jmhist SET jmhjmMaksettu = 1 WHERE jmhID = ?"), {out.invoiceId});

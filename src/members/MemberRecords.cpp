@@ -6,6 +6,7 @@
 #include "base/SharedState.h"
 
 #include <QScopedValueRollback>
+#include <algorithm>
 #include <limits>
 
 namespace tikkeli {
@@ -44,6 +45,14 @@ void MemberRecords::refresh()
     m_rs.requery();
     if (!m_rs.eof())
         m_rs.moveFirst();
+}
+
+void MemberRecords::reread(const QSet<qint64>& ids)
+{
+    std::vector<Bookmark> keys(ids.begin(), ids.end());
+    // New members join in the order of their ids, as a requery would list them.
+    std::sort(keys.begin(), keys.end());
+    m_rs.requeryRows(keys);
 }
 
 bool MemberRecords::findId(qint64 id)
@@ -101,7 +110,7 @@ void MemberRecords::write()
     }
     const QScopedValueRollback busy(m_writing, true);
     m_rs.update();
-    ClubChanges::announce(m_db, ClubChanges::Kind::Members);
+    ClubChanges::announceMember(m_db, m_rs.lastModified());
     m_rs.setBookmark(m_rs.lastModified());
 }
 
@@ -115,7 +124,7 @@ void MemberRecords::deleteCurrent()
         Transaction t(m_db);
         m_db.execute(QStringLiteral("DELETE FROM pt WHERE ptjrID = ?"), {Value(id)});
         m_db.execute(QStringLiteral("DELETE FROM jr WHERE jrID = ?"), {Value(id)});
-        ClubChanges::announce(m_db, ClubChanges::Kind::Members);
+        ClubChanges::announceMember(m_db, id);
         t.commit();
     }
     refresh();

@@ -3,6 +3,7 @@
 #include "db/Database.h"
 #include "db/Recordset.h"
 
+#include <QSet>
 #include <QString>
 
 namespace tikkeli {
@@ -25,6 +26,10 @@ public:
 
     // Drops a pending edit, re-reads the table and makes the first record current.
     void refresh();
+    // Reads these members' rows again, the rest of the set as it was (their change was made
+    // elsewhere): a member gone leaves the set, a new one joins its end. A pending edit is
+    // dropped; the member shown stays current while it exists, otherwise the first one is.
+    void reread(const QSet<qint64>& ids);
     // The member becomes current; false (position kept) when the set does not hold it.
     bool findId(qint64 id);
 

@@ -70,6 +70,65 @@ MemberTree::Groups MemberTree::read(Database& db, qint64 featureId)
     return groups;
 }
 
+MemberTree::Groups::Change MemberTree::reread(Database& db, qint64 featureId, Groups& groups, qint64 id)
+{
+    Recordset rs = featureId == 0
+                       ? db.openRecordset(QStringLiteral("SELECT jrSukunimi, jrEtunimi FROM jr WHERE jrID = ?"),
+                                          RecordsetType::Snapshot, {Value(id)})
+                       : db.openRecordset(QStringLiteral("SELECT jrSukunimi, jrEtunimi FROM jr WHERE jrID = ? AND ")
+                                              + FeatureHolders::condition(),
+                                          RecordsetType::Snapshot, {Value(id), Value(featureId)});
+    std::optional<Groups::Row> now;
+    if (!rs.eof()) {
+        Groups::Row row;
+        row.id = id;
+        const Value surname = rs.field(0), firstName = rs.field(1);
+        row.surnameNull = surname.isNull();
+        row.firstNameNull = firstName.isNull();
+        if (!row.surnameNull)
+            row.surname = surname.toString();
+        if (!row.firstNameNull)
+            row.firstName = firstName.toString();
+        now = std::move(row);
+    }
+    return groups.update(id, now);
+}
+
+MemberTree::Groups::Change MemberTree::Groups::update(qint64 id, const std::optional<Row>& now)
+{
+    Change c;
+    c.from = letterOf(id);
+    std::vector<Row>* fromRows = c.from >= 0 ? &m_letters[std::size_t(c.from)].rows : nullptr;
+    const auto old = fromRows ? std::find_if(fromRows->begin(), fromRows->end(), [id](const Row& r) { return r.id == id; })
+                              : std::vector<Row>::iterator();
+    const bool had = fromRows && old != fromRows->end();
+    if (now) {
+        const int group = InitialGroups::groupOf(now->surname);
+        const QString caption = group < int(InitialGroups::letters().size()) ? InitialGroups::letters()[group]
+                                                                             : InitialGroups::otherCaption();
+        const auto at = std::find_if(m_letters.begin(), m_letters.end(),
+                                     [&](const Group& g) { return g.caption == caption; });
+        if (at == m_letters.end()) {
+            c.newGroup = true;
+            return c;
+        }
+        c.to = int(at - m_letters.begin());
+        if (had && c.to == c.from && *old == *now)
+            return c;
+    } else if (!had) {
+        return c;
+    }
+    c.changed = true;
+    if (had)
+        fromRows->erase(old);
+    m_letterOf.erase(id);
+    if (now) {
+        m_letters[std::size_t(c.to)].rows.push_back(*now);
+        m_letterOf.emplace(id, c.to);
+    }
+    return c;
+}
+
 std::vector<MemberTree::Member> MemberTree::Groups::members(int index) const
 {
     const std::vector<Row>& rows = m_letters[std::size_t(index)].rows;

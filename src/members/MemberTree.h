@@ -3,6 +3,7 @@
 #include "db/Database.h"
 
 #include <QString>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -38,13 +39,25 @@ public:
         // The member leaves its group (deleted); its group stays, possibly empty.
         void remove(qint64 id);
 
+        // What reading one member again did to the groups.
+        struct Change {
+            int from = -1;         // the group that listed the member, -1 for none
+            int to = -1;           // the group that lists it now, -1 for none
+            bool changed = false;  // listed, unlisted, renamed or moved to another group
+            bool newGroup = false; // it belongs in a group the tree does not have: nothing changed,
+                                   // the groups must be read again
+        };
+
     private:
         friend class MemberTree;
         struct Row {
             qint64 id = 0;
             QString surname, firstName;
             bool surnameNull = false, firstNameNull = false;
+            bool operator==(const Row&) const = default;
         };
+        // The member as read now (nullopt: not listed) takes its place in the groups.
+        Change update(qint64 id, const std::optional<Row>& now);
         struct Group {
             QString caption;
             std::vector<Row> rows; // in reading order
@@ -55,6 +68,8 @@ public:
 
     // featureId 0: every member; otherwise only the members with that member feature (each once).
     static Groups read(Database& db, qint64 featureId);
+    // One member read again into groups that read() gave for featureId, the rest left as they are.
+    static Groups::Change reread(Database& db, qint64 featureId, Groups& groups, qint64 id);
     // Every group with its members listed.
     static std::vector<Letter> build(Database& db, qint64 featureId);
 

@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <gtest/gtest.h>
@@ -161,6 +162,84 @@ TEST_F(ClubChangesTest, AChangeIsToldOnlyWhenTheTransactionThatMadeItReachesTheF
         c.run(db);
         EXPECT_EQ(heard.told, c.told) << c.what;
         EXPECT_FALSE(db.inTransaction()) << c.what;
+    }
+}
+
+// A change of members that names them is told with their ids, held with the kinds until the
+// commit and dropped with what is undone; a change of any member in the same transaction makes
+// the whole of it one of any member. Every change of members is told to the plain followers too.
+TEST_F(ClubChangesTest, TheMembersNamedAreToldAtTheCommitAndDroppedWithWhatIsUndone)
+{
+    QStringList named;
+    QObject window;
+    ClubChanges::followMembers(&window, [&](const ChangedMembers& which) {
+        QList<qint64> ids(which.ids().begin(), which.ids().end());
+        std::sort(ids.begin(), ids.end());
+        QStringList text;
+        for (const qint64 id : ids)
+            text << QString::number(id);
+        named << (which.isAny() ? QStringLiteral("any") : text.join(u','));
+    });
+    struct Case {
+        const char* what;
+        std::function<void(Database&)> run;
+        QStringList named;
+    };
+    const auto member = [](Database& d, qint64 id) { ClubChanges::announceMember(d, id); };
+    const auto savepoint = [&](bool released) {
+        return [=](Database& d) {
+            Transaction outer(d);
+            member(d, 9);
+            member(d, 3);
+            {
+                Transaction inner(d);
+                member(d, 5);
+                if (released)
+                    inner.commit();
+            }
+            outer.commit();
+        };
+    };
+    const Case cases[] = {
+        {"outside a transaction", [&](Database& d) { member(d, 7); }, {"7"}},
+        {"a savepoint released", savepoint(true), {"3,5,9"}},
+        {"a savepoint rolled back", savepoint(false), {"3,9"}},
+        {"a change of any member beside them",
+         [&](Database& d) {
+             Transaction outer(d);
+             member(d, 3);
+             {
+                 Transaction inner(d);
+                 ClubChanges::announce(d, Kind::Members);
+                 inner.commit();
+             }
+             member(d, 4);
+             outer.commit();
+         },
+         {"any"}},
+        {"a transaction SQLite ended, then the next one commits",
+         [&](Database& d) {
+             Transaction lost(d);
+             member(d, 3);
+             endedBySqlite(d);
+             Transaction next(d);
+             member(d, 4);
+             next.commit();
+         },
+         {"4"}},
+        {"a transaction rolled back",
+         [&](Database& d) {
+             Transaction undone(d);
+             member(d, 3);
+         },
+         {}},
+    };
+    for (const Case& c : cases) {
+        named.clear();
+        heard.told.clear();
+        c.run(db);
+        EXPECT_EQ(named, c.named) << c.what;
+        EXPECT_EQ(heard.told, c.named.isEmpty() ? QStringList() : QStringList{"members"}) << c.what;
     }
 }
 

@@ -436,6 +436,48 @@ TEST_F(RecordsetTest, EditOfARowDeletedByOthersFailsAndKeepsTheEdit)
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM js")).toInt64(), 4);
 }
 
+// Rows changed, deleted and added behind the set's back, read again by key: a set on the table by
+// name takes exactly those rows (the rest stay as read), keeps its current record while it exists
+// and otherwise makes the first one current; a set from a statement is read again whole.
+TEST_F(RecordsetTest, RowsReadAgainByKeyTakeWhatIsStoredAndTheRestStayAsRead)
+{
+    Recordset rs = db.openRecordset(QStringLiteral("js"), RecordsetType::Dynaset);
+    const auto rows = [&] {
+        QStringList all;
+        const Bookmark at = rs.bookmark();
+        for (rs.moveFirst(); !rs.eof(); rs.moveNext())
+            all << rs.field("jsID").toString() + u' ' + rs.field("jsEtunimi").toString();
+        rs.setBookmark(at);
+        return all.join(u',');
+    };
+    rs.setBookmark(3);
+    db.execute(QStringLiteral("UPDATE js SET jsEtunimi = 'Liisa', jsSyntynyt = '1970-05-04 00:00:00' WHERE jsID = 3"));
+    db.execute(QStringLiteral("UPDATE js SET jsEtunimi = 'Kalle' WHERE jsID = 1"));
+    db.execute(QStringLiteral("DELETE FROM js WHERE jsID = 2"));
+    db.execute(QStringLiteral("INSERT INTO js (jsSukunimi, jsEtunimi) VALUES ('Uusi', 'Urho')"));
+    rs.requeryRows({6, 3, 2, 42});
+    EXPECT_EQ(rs.recordCount(), 5);
+    EXPECT_EQ(rows(), QStringLiteral("1 Matti,3 Liisa,4 Matti,5 Matti,6 Urho"));
+    EXPECT_EQ(rs.field("jsSukunimi").toString(), QStringLiteral("Aho"));
+    EXPECT_EQ(rs.field("jsSyntynyt").toDate(), QDate(1970, 5, 4));
+    EXPECT_EQ(rs.field("jsMaksettu"), Value(false));
+    rs.edit();
+    rs.setField("jsLuku", 7);
+    rs.update();
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT jsEtunimi || jsLuku FROM js WHERE jsID = 3")), Value("Liisa7"));
+
+    db.execute(QStringLiteral("DELETE FROM js WHERE jsID = 3"));
+    rs.requeryRows({3});
+    EXPECT_EQ(rs.recordCount(), 4);
+    EXPECT_EQ(rs.field("jsID").toInt64(), 1);
+
+    Recordset some = db.openRecordset(QStringLiteral("SELECT * FROM js WHERE jsID > 1"), RecordsetType::Dynaset);
+    db.execute(QStringLiteral("UPDATE js SET jsEtunimi = 'Ville' WHERE jsID = 5"));
+    some.requeryRows({4});
+    ASSERT_TRUE(some.findFirst(QStringLiteral("jsID"), Value(5)));
+    EXPECT_EQ(some.field("jsEtunimi").toString(), QStringLiteral("Ville"));
+}
+
 TEST_F(RecordsetTest, BookmarksSurviveRequeryAndCountIsExactAtOnce)
 {
     Recordset rs = db.openRecordset(QStringLiteral("SELECT * FROM js ORDER BY jsSukunimi"));

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace tikkeli;
 
 namespace {
@@ -81,6 +83,98 @@ TEST(MemberTree, FilterListsOnlyHoldersOnceEach)
     EXPECT_EQ(MemberList::count(t.db, dog), 2);
     EXPECT_EQ(MemberList::count(t.db, 0), 3);
     EXPECT_EQ(MemberList::ids(t.db, dog), (std::vector<qint64>{a, v}));
+}
+
+// One member read again after a change made elsewhere: its entry is renamed in its group, moves
+// to its new letter, leaves or joins the list (also by the filter's feature), or asks for the
+// groups to be read again when its letter has no group; the other members stay as read.
+TEST(MemberTree, OneMemberReadAgainTakesItsPlaceAndTheRestStayAsRead)
+{
+    struct Case {
+        const char* what;
+        bool filtered;
+        // Changes the file; the member to read again.
+        std::function<qint64(test::MemberTestDb&, qint64 aho, qint64 dog)> change;
+        MemberTree::Groups::Change expected;
+        const char* after;
+    };
+    const auto sql = [](const char* statement) {
+        return [statement](test::MemberTestDb& t, qint64 aho, qint64) {
+            t.db.execute(QString::fromUtf8(statement), {Value(aho)});
+            return aho;
+        };
+    };
+    const Case cases[] = {
+        {"first name",
+         false,
+         sql("UPDATE jr SET jrEtunimi = 'Aino' WHERE jrID = ?"),
+         {0, 0, true, false},
+         "A: Aho Aino, Ahola Pekka | B: Berg Kalle | V: Virta Ville"},
+        {"nothing the tree shows",
+         false,
+         sql("UPDATE jr SET jrJasenmaksu = 1 WHERE jrID = ?"),
+         {0, 0, false, false},
+         "A: Aho Eeva, Ahola Pekka | B: Berg Kalle | V: Virta Ville"},
+        {"to another letter",
+         false,
+         sql("UPDATE jr SET jrSukunimi = 'Berglund' WHERE jrID = ?"),
+         {0, 1, true, false},
+         "A: Ahola Pekka | B: Berg Kalle, Berglund Eeva | V: Virta Ville"},
+        {"deleted",
+         false,
+         sql("DELETE FROM jr WHERE jrID = ?"),
+         {0, -1, true, false},
+         "A: Ahola Pekka | B: Berg Kalle | V: Virta Ville"},
+        {"to a letter without a group",
+         false,
+         sql("UPDATE jr SET jrSukunimi = 'Öhman' WHERE jrID = ?"),
+         {0, -1, false, true},
+         "A: Aho Eeva, Ahola Pekka | B: Berg Kalle | V: Virta Ville"},
+        {"the feature taken away",
+         true,
+         sql("DELETE FROM pt WHERE ptjrID = ?"),
+         {0, -1, true, false},
+         "A:  | B: Berg Kalle"},
+        {"a new holder",
+         true,
+         [](test::MemberTestDb& t, qint64, qint64 dog) {
+             const qint64 id = t.member(QStringLiteral("Aalto"), QStringLiteral("Anna"));
+             t.give(id, dog);
+             return id;
+         },
+         {-1, 0, true, false},
+         "A: Aalto Anna, Aho Eeva | B: Berg Kalle"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::MemberTestDb t;
+        const qint64 dog = t.feature(QStringLiteral("Koira"));
+        const qint64 aho = t.member(QStringLiteral("Aho"), QStringLiteral("Eeva"));
+        t.member(QStringLiteral("Ahola"), QStringLiteral("Pekka"));
+        const qint64 berg = t.member(QStringLiteral("Berg"), QStringLiteral("Kalle"));
+        t.member(QStringLiteral("Virta"), QStringLiteral("Ville"));
+        t.give(aho, dog);
+        t.give(berg, dog);
+        const qint64 featureId = c.filtered ? dog : 0;
+        MemberTree::Groups groups = MemberTree::read(t.db, featureId);
+        // Not read again: the groups keep what they read.
+        t.db.execute(QStringLiteral("UPDATE jr SET jrEtunimi = 'Kaarlo' WHERE jrID = ?"), {Value(berg)});
+        const qint64 id = c.change(t, aho, dog);
+        const MemberTree::Groups::Change change = MemberTree::reread(t.db, featureId, groups, id);
+        EXPECT_EQ(change.from, c.expected.from);
+        EXPECT_EQ(change.to, c.expected.to);
+        EXPECT_EQ(change.changed, c.expected.changed);
+        EXPECT_EQ(change.newGroup, c.expected.newGroup);
+        QStringList letters;
+        for (int i = 0; i < groups.letterCount(); ++i) {
+            QStringList names;
+            for (const MemberTree::Member& m : groups.members(i))
+                names << m.text;
+            letters << groups.letter(i) + QStringLiteral(": ") + names.join(QStringLiteral(", "));
+        }
+        EXPECT_EQ(letters.join(QStringLiteral(" | ")), QString::fromUtf8(c.after));
+        EXPECT_EQ(groups.letterOf(id), change.newGroup ? change.from : change.to);
+    }
 }
 
 TEST(MemberTree, NodeKeys)

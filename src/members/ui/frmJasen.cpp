@@ -33,6 +33,8 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include <algorithm>
+
 namespace tikkeli {
 
 namespace {
@@ -138,7 +140,7 @@ void frmJasen::followClubChanges()
         ui->MemberFeaturesPanel->valuesChangedElsewhere();
         MembersChangedElsewhere();
     });
-    ClubChanges::follow(this, Kind::Members, [this] { MemberRowsChangedElsewhere(); });
+    ClubChanges::followMembers(this, [this](const ChangedMembers& which) { MemberRowsChangedElsewhere(which); });
     FollowReplacedFile(
         this, [this] { return Data1.database().path(); }, [this] { ReadReplacedFile(); });
 }
@@ -518,11 +520,17 @@ void frmJasen::MembersChangedElsewhere()
     });
 }
 
-void frmJasen::MemberRowsChangedElsewhere()
+void frmJasen::MemberRowsChangedElsewhere(const ChangedMembers& which)
 {
     // The window's own save or delete: it shows what it wrote.
     if (Data1.writing())
         return;
+    // A mark of one invoice paid names its member: reading the whole register for it would make
+    // marking a statement's payments one by one crawl.
+    if (!which.isAny()) {
+        IgnoringErrors("frmJasen::MemberRowsChangedElsewhere: the members named", [&] { rereadMembers(which.ids()); });
+        return;
+    }
     MembersChangedElsewhere();
     // The member shown may be one of the rows written (a fee marked paid, an invoice run): the
     // card shows the row as stored now. A pending edit stays on the card until it is saved.
@@ -530,6 +538,84 @@ void frmJasen::MemberRowsChangedElsewhere()
         if (!m_stale && Data1.editMode() == EditMode::None)
             showRecordOnCard();
     });
+}
+
+void frmJasen::rereadMembers(const QSet<qint64>& ids)
+{
+    // The tree and the caption come from their own queries and follow at once, as on a change of
+    // all members.
+    bool listChanged = false;
+    for (const qint64 id : ids) {
+        const MemberTree::Groups::Change change = MemberTree::reread(Data1.database(), filterFeatureId(), m_treeGroups, id);
+        if (change.newGroup) {
+            BuildMemberTree();
+            listChanged = true;
+            break;
+        }
+        if (change.changed)
+            moveTreeEntry(id, change);
+        listChanged = listChanged || (change.from < 0) != (change.to < 0);
+    }
+    if (listChanged)
+        UpdateMemberCaption();
+
+    // With an edit pending the set is read again after its save.
+    bool panelPending = false;
+    for (MemberCardPanel* p : m_panels)
+        panelPending = panelPending || p->valueChanged();
+    if (m_stale || Data1.editMode() != EditMode::None || panelPending) {
+        m_stale = true;
+        return;
+    }
+    const qint64 shown = Data1.currentId();
+    Data1.reread(ids);
+    if (Data1.currentId() != shown) {
+        // The member shown is gone: the card shows the first one, as after a deletion.
+        RefreshCard();
+    } else if (ids.contains(shown)) {
+        showRecordOnCard();
+    }
+}
+
+void frmJasen::moveTreeEntry(qint64 id, const MemberTree::Groups::Change& change)
+{
+    QTreeWidgetItem* root = ui->tvwNimet->topLevelItem(0);
+    if (!root)
+        return;
+    const auto listed = [&](int group) {
+        return group >= 0 && group < root->childCount() && group < int(m_letterNodes.size())
+               && m_letterNodes[std::size_t(group)] == nullptr;
+    };
+    const QString key = MemberTree::Member{id, {}}.key();
+    bool wasCurrent = false;
+    if (listed(change.from)) {
+        QTreeWidgetItem* letter = root->child(change.from);
+        for (int i = 0; i < letter->childCount(); ++i) {
+            if (letter->child(i)->data(0, Qt::UserRole).toString() == key) {
+                wasCurrent = ui->tvwNimet->currentItem() == letter->child(i);
+                delete letter->takeChild(i);
+                break;
+            }
+        }
+    }
+    if (change.to < 0 || change.to >= root->childCount())
+        return;
+    QTreeWidgetItem* letter = root->child(change.to);
+    if (!listed(change.to)) {
+        // The highlight follows its member into a letter not yet opened.
+        if (QTreeWidgetItem* node = wasCurrent ? memberNode(id) : nullptr)
+            ui->tvwNimet->setCurrentItem(node);
+        return;
+    }
+    const std::vector<MemberTree::Member> members = m_treeGroups.members(change.to);
+    const auto at = std::find_if(members.begin(), members.end(), [id](const MemberTree::Member& m) { return m.id == id; });
+    if (at == members.end())
+        return;
+    auto* item = new QTreeWidgetItem(QStringList{at->text});
+    item->setData(0, Qt::UserRole, at->key());
+    letter->insertChild(int(at - members.begin()), item);
+    if (wasCurrent)
+        ui->tvwNimet->setCurrentItem(item);
 }
 
 void frmJasen::ReadReplacedFile()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/ChangedMembers.h"
 #include "members/MemberList.h"
 #include "members/MemberNavigation.h"
 #include "members/MemberRecords.h"
@@ -65,8 +66,9 @@ public:
     // the tree and the caption are read again, keeping the member shown and any pending edit.
     void MembersChangedElsewhere();
     // The members' rows were written elsewhere: as above, and the card shows its member's row as
-    // stored now, unless an edit of it is pending.
-    void MemberRowsChangedElsewhere();
+    // stored now, unless an edit of it is pending. A change of members named reads only their
+    // rows and tree entries again; the caption counts again only when one joined or left the list.
+    void MemberRowsChangedElsewhere(const ChangedMembers& which);
     // Another program put a new file in place of the open one (the user has been told that the
     // change was not saved): whatever is typed on the card and in the panels is dropped, never
     // written into the new file, and the card, the tree and the lists are read from the file now
@@ -129,6 +131,11 @@ private:
     bool cardPending() const;
     // Adds a letter node's member nodes, once.
     void listLetter(QTreeWidgetItem* letterNode);
+    // The named members' rows and tree entries read again, the rest left as they are.
+    void rereadMembers(const QSet<qint64>& ids);
+    // The member's node leaves the group it was listed in and joins the one it belongs in now, in
+    // its place there; only a listed letter has nodes.
+    void moveTreeEntry(qint64 id, const MemberTree::Groups::Change& change);
 
     std::unique_ptr<Ui::frmJasen> ui;
     // The card's boxes by their index (objectName tYhteystiedot_0 .. tYhteystiedot_12).

@@ -7,6 +7,7 @@
 #include "members/MemberCardFields.h"
 #include "db/ClubChanges.h"
 #include "db/Transaction.h"
+#include "invoicing/InvoicePayments.h"
 #include "members/ui/MemberCardParts.h"
 #include "members/ui/MemberFeaturesPanel.h"
 #include "members/ui/MemberWindows.h"
@@ -16,6 +17,7 @@
 #include "support/OtherProgramRestore.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QLineEdit>
@@ -363,6 +365,67 @@ TEST_F(MemberWindowFaultsTest, TheFirstMemberOfAnEmptyRegisterIsSaved)
     ASSERT_NE(w, nullptr);
     w->close();
     EXPECT_EQ(t.db.scalar(QStringLiteral("SELECT COUNT(*) FROM jr")).toInt64(), 0);
+}
+
+// A change that names its members (a fee marked paid in the payment book, a card saved or
+// deleted) has the window read just those rows and tree entries: a row changed meanwhile without
+// a word stays as read until F5. A named member renamed, deleted or added moves, leaves or joins
+// the tree in its place, and the caption counts again only then; an edit pending stays.
+TEST_F(MemberWindowFaultsTest, AChangeNamingMembersReadsOnlyTheirRowsAndTreeEntries)
+{
+    const qint64 virta = t.member(QStringLiteral("Virta"), QStringLiteral("Ville"), QStringLiteral("3"));
+    frmJasen* w = open();
+    ASSERT_NE(w, nullptr);
+    ASSERT_EQ(w->currentMemberId(), aho);
+    const auto text = [&](qint64 id) {
+        QTreeWidgetItem* node = treeItem(w, id);
+        return node ? node->parent()->text(0) + QStringLiteral(": ") + node->text(0) : QStringLiteral("-");
+    };
+    const auto caption = [&] { return w->windowTitle().section(QStringLiteral(" - "), -1); };
+    auto* feePaid = test::Control<QCheckBox>(*w, "chkJasenmaksu");
+    ASSERT_FALSE(feePaid->isChecked());
+
+    t.db.execute(QStringLiteral("UPDATE jr SET jrEtunimi = 'Kaarlo' WHERE jrID = ?"), {Value(berg)});
+    InvoicePayments::SetMemberFeePaid(t.db, aho);
+    EXPECT_TRUE(feePaid->isChecked());
+    EXPECT_EQ(text(berg), QStringLiteral("B: Berg Kalle"));
+    ASSERT_TRUE(w->ShowMember(berg));
+    EXPECT_EQ(box(w, 2)->text(), QStringLiteral("Kalle"));
+    QTest::keyClick(tree(w), Qt::Key_F5);
+    EXPECT_EQ(text(berg), QStringLiteral("B: Berg Kaarlo"));
+    ASSERT_TRUE(w->ShowMember(aho));
+    tree(w)->setCurrentItem(treeItem(w, aho));
+
+    t.db.execute(QStringLiteral("UPDATE jr SET jrSukunimi = 'Virtanen' WHERE jrID = ?"), {Value(aho)});
+    ClubChanges::announceMember(t.db, aho);
+    EXPECT_EQ(text(aho), QStringLiteral("V: Virtanen Eeva"));
+    EXPECT_EQ(tree(w)->currentItem(), treeItem(w, aho));
+    EXPECT_EQ(box(w, MemberCardFields::Surname)->text(), QStringLiteral("Virtanen"));
+    EXPECT_EQ(caption(), QStringLiteral("3"));
+
+    t.db.execute(QStringLiteral("DELETE FROM jr WHERE jrID = ?"), {Value(berg)});
+    ClubChanges::announceMember(t.db, berg);
+    EXPECT_EQ(text(berg), QStringLiteral("-"));
+    EXPECT_FALSE(w->ShowMember(berg));
+    EXPECT_EQ(caption(), QStringLiteral("2"));
+    const qint64 aalto = t.member(QStringLiteral("Aalto"), QStringLiteral("Aino"), QStringLiteral("4"));
+    ClubChanges::announceMember(t.db, aalto);
+    EXPECT_EQ(text(aalto), QStringLiteral("A: Aalto Aino"));
+    EXPECT_EQ(caption(), QStringLiteral("3"));
+    ASSERT_TRUE(w->ShowMember(aalto));
+    EXPECT_EQ(box(w, MemberCardFields::Surname)->text(), QStringLiteral("Aalto"));
+
+    // Typed on the card when its member is named: the edit stays, and the save writes it.
+    box(w, 2)->setFocus();
+    QTest::keyClicks(box(w, 2), QStringLiteral("x"));
+    InvoicePayments::SetMemberFeePaid(t.db, aalto);
+    EXPECT_EQ(w->Data1.editMode(), EditMode::Edit);
+    EXPECT_EQ(box(w, 2)->text(), QStringLiteral("Ainox"));
+    ASSERT_TRUE(w->SaveMember());
+    EXPECT_EQ(t.db.scalar(QStringLiteral("SELECT jrEtunimi || jrJasenmaksu FROM jr WHERE jrID = ?"), {Value(aalto)}),
+              Value(QStringLiteral("Ainox1")));
+    EXPECT_EQ(text(virta), QStringLiteral("V: Virta Ville"));
+    EXPECT_TRUE(prompter.messageTexts().isEmpty()) << prompter.messageTexts().join(u'|').toStdString();
 }
 
 TEST_F(MemberWindowFaultsTest, TheWindowsSharingTheMemberDataWorkTogether)
