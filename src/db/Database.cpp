@@ -140,6 +140,17 @@ Value Database::scalar(const QString& sql, const Params& params)
     return v;
 }
 
+QList<qint64> Database::wholeNumbers(const QString& sql, const Params& params)
+{
+    Connection& c = conn();
+    Statement st(c, c.normalized(sql));
+    st.bind(params);
+    QList<qint64> numbers;
+    while (st.step())
+        numbers.push_back(sqlite3_column_int64(st.get(), 0));
+    return numbers;
+}
+
 bool Database::inTransaction() const
 {
     return m_conn && m_conn->inTransaction();

@@ -3,6 +3,7 @@
 #include "db/DbError.h"
 #include "base/Value.h"
 
+#include <QList>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -57,6 +58,9 @@ public:
     std::int64_t lastInsertId() const;
     // First column of the first row, Null when there is no row.
     Value scalar(const QString& sql, const Params& params = {});
+    // The first column of every row as whole numbers (a Null as 0): a long list of keys, read
+    // without the cost of a recordset's values.
+    QList<qint64> wholeNumbers(const QString& sql, const Params& params = {});
     // sqlOrTable is a table name or a SELECT. Table and Dynaset recordsets are updatable when they
     // read one table; Snapshot never is.
     Recordset openRecordset(const QString& sqlOrTable, RecordsetType type = RecordsetType::Dynaset,

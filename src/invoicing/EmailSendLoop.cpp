@@ -110,9 +110,7 @@ void EmailSendLoop::start()
         const QString sql = m_kind == Kind::Invoices
                                 ? QStringLiteral("SELECT jmID FROM jm WHERE jmEmailed = False ORDER BY jmID")
                                 : QStringLiteral("SELECT jmhID FROM jmhist WHERE jmhTulosta = True ORDER BY jmhID");
-        Recordset rs = m_db.openRecordset(sql, RecordsetType::Snapshot);
-        for (; !rs.eof(); rs.moveNext())
-            m_ids.push_back(rs.field(0).toInt64());
+        m_ids = m_db.wholeNumbers(sql);
     } catch (const std::exception& e) {
         m_error = QString::fromStdString(e.what());
     }
@@ -121,7 +119,10 @@ void EmailSendLoop::start()
         QTimer::singleShot(0, this, &EmailSendLoop::finish);
         return;
     }
-    QTimer::singleShot(0, this, &EmailSendLoop::prepareSome);
+    // Reading the rows of a large club takes about a slice's time itself: the first slice waits
+    // for the turn of the event loop after this one, or the two together would keep the window
+    // from answering twice as long.
+    QTimer::singleShot(0, this, [this] { QTimer::singleShot(0, this, &EmailSendLoop::prepareSome); });
 }
 
 void EmailSendLoop::cancel()

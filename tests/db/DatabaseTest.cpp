@@ -319,6 +319,20 @@ TEST_F(DatabaseTest, ValuesRoundTripByDeclaredType)
     EXPECT_TRUE(db.scalar(QStringLiteral("SELECT s FROM t WHERE 0")).isNull());
 }
 
+// A list of keys read in one call: the first column of every row in the statement's order, with
+// its values bound and the statement in the program's dialect; a Null reads as 0.
+TEST_F(DatabaseTest, WholeNumbersAreTheFirstColumnOfEveryRow)
+{
+    Database db = folder.create();
+    db.execute(QStringLiteral("CREATE TABLE t (id INTEGER PRIMARY KEY, b BOOLEAN NOT NULL DEFAULT 0, n INTEGER)"));
+    for (const auto& [b, n] : {std::pair{true, Value(7)}, {false, Value(8)}, {true, Value()}, {true, Value(9)}})
+        db.execute(QStringLiteral("INSERT INTO t (b, n) VALUES (?, ?)"), {b, n});
+    EXPECT_EQ(db.wholeNumbers(QStringLiteral("SELECT id FROM t WHERE b = True ORDER BY id DESC")), (QList<qint64>{4, 3, 1}));
+    EXPECT_EQ(db.wholeNumbers(QStringLiteral("SELECT n, id FROM t WHERE id > ? ORDER BY id"), {Value(1)}),
+              (QList<qint64>{8, 0, 9}));
+    EXPECT_TRUE(db.wholeNumbers(QStringLiteral("SELECT id FROM t WHERE 0")).isEmpty());
+}
+
 TEST_F(DatabaseTest, FinnishOrderAndLikeIgnoringCase)
 {
     Database db = folder.create();

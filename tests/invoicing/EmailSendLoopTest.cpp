@@ -564,6 +564,32 @@ TEST_F(EmailSendLoopTest, AReminderOnPaperTodayIsLeftOutOfTheEmailOnlyWhenItsEma
     ASSERT_TRUE(test::waitUntilSendsEnd(30000));
 }
 
+// Reading the rows of a run takes about a slice's time on a large club: what the window was asked
+// meanwhile (an event queued right after the start) is answered before the first message is made,
+// so reading the rows and making messages never add up to one long wait.
+TEST_F(EmailSendLoopTest, TheWindowIsAnsweredBetweenReadingTheRowsAndMakingTheFirstMessages)
+{
+    for (const auto kind : {EmailSendLoop::Kind::Invoices, EmailSendLoop::Kind::Reminders}) {
+        SCOPED_TRACE(kind == EmailSendLoop::Kind::Invoices ? "invoices" : "reminders");
+        rowsToSend(kind, 3);
+        SmtpTestServer smtp;
+        ASSERT_TRUE(use(smtp));
+        EmailSendLoop loop(club.db, kind, templ);
+        loop.recordRemindersOn(QDate(2027, 3, 17));
+        int made = -1, madeWhenAnswered = -1;
+        bool done = false;
+        QObject::connect(&loop, &EmailSendLoop::preparing, [&](int n, int) { made = n; });
+        QObject::connect(&loop, &EmailSendLoop::finished, [&] { done = true; });
+        loop.start();
+        QTimer::singleShot(0, [&] { madeWhenAnswered = made; });
+        ASSERT_TRUE(waitUntil([&] { return done; }, 60000));
+        EXPECT_EQ(madeWhenAnswered, 0);
+        EXPECT_EQ(smtp.messages().size(), 3u);
+        club.db.execute(QStringLiteral("DELETE FROM jm"));
+    }
+    ASSERT_TRUE(test::waitUntilSendsEnd(30000));
+}
+
 // A database that stops taking the marks mid-run (another program holding the write lock past the
 // wait, a full disk) stops the sending: beyond the rows marked, the server has taken only the
 // message whose mark failed, and the closing message names the database's error and that member.
