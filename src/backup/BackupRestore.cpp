@@ -125,6 +125,8 @@ std::optional<BackupError> BackupRestore::lockTarget(const QString& link, Databa
                                    QStringLiteral("Toinen ohjelma tallentaa parhaillaan tähän tietokantaan, joten sitä "
                                                   "ei voi nyt korvata. Odota, että tallennus päättyy, ja yritä "
                                                   "uudestaan. Tiedostoon ei tehty muutoksia.")};
+            if (e.number() == FileErr::PermissionDenied)
+                return BackupError{e.number(), e.description() + QStringLiteral(" Tiedostoon ei tehty muutoksia.")};
         }
     }
     // A file SQLite cannot open keeps its journal too: the two together are what is left of it.
@@ -183,7 +185,20 @@ std::optional<BackupError> BackupRestore::deleteCopy(const QString& path)
         return BackupError::fromErrno(ENOENT);
     if (isInUse(path))
         return inUse();
+    SoleUse sole;
+    if (auto error = claim(path, sole))
+        return error;
     return removeFile(path);
+}
+
+std::optional<BackupError> BackupRestore::claim(const QString& path, SoleUse& sole)
+{
+    try {
+        sole = SoleUse::take(path);
+        return std::nullopt;
+    } catch (const DbException& e) {
+        return BackupError{e.number(), e.description()};
+    }
 }
 
 } // namespace tikkeli
