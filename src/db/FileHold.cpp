@@ -175,17 +175,20 @@ QString SoleUse::heldElsewhereText(const QString& path)
 SoleUse SoleUse::take(const QString& path)
 {
     Holds& h = holds();
-    std::lock_guard lock(h.mutex);
+    std::unique_lock lock(h.mutex);
     const DbException elsewhere(FileErr::PermissionDenied, heldElsewhereText(path));
+    const auto taken = [&](const FileKey& key) {
+        SoleUse use;
+        use.m_path = path;
+        use.m_device = key.device;
+        use.m_inode = key.inode;
+        return use;
+    };
     // A few turns at most: each is lost only to another file put at the path meanwhile.
     for (int turn = 0; turn < 10; ++turn) {
         const std::optional<FileKey> key = keyAt(path);
-        SoleUse use;
         if (!key)
-            return use;
-        use.m_path = path;
-        use.m_device = key->device;
-        use.m_inode = key->inode;
+            return SoleUse();
         if (const auto it = h.files.find(*key); it != h.files.end()) {
             Held& held = it->second;
             if (held.soleDepth == 0) {
@@ -201,7 +204,7 @@ SoleUse SoleUse::take(const QString& path)
                 held.keepsRows = false;
             }
             ++held.soleDepth;
-            return use;
+            return taken(*key);
         }
         const int fd = openForHold(path, true);
         if (fd < 0) {
@@ -217,7 +220,7 @@ SoleUse SoleUse::take(const QString& path)
         }
         if (keyOf(fd) == key && keyAt(path) == key) {
             h.files[*key] = Held{fd, 1, false, false};
-            return use;
+            return taken(*key);
         }
         ::close(fd);
     }

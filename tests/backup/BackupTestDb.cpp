@@ -12,10 +12,9 @@
 
 namespace tikkeli::test {
 
-BackupTestDb::BackupTestDb()
+void BackupTestDb::createAt(const QString& path)
 {
-    m_path = m_dir.filePath(QStringLiteral("Erämiehet.mdb"));
-    Database db = Database::create(m_path);
+    Database db = Database::create(path);
     for (const QString& table : BackupRowTables()) {
         db.executeScript(QStringLiteral("CREATE TABLE %1 (%1ID INTEGER PRIMARY KEY AUTOINCREMENT, Nimi VARCHAR(50), "
                                         "BackupRow BOOLEAN NOT NULL DEFAULT 0);")
@@ -26,6 +25,12 @@ BackupTestDb::BackupTestDb()
     for (const char* name : {"Virtanen", "Äijälä", "Öhman"})
         db.execute(QStringLiteral("INSERT INTO jr (Nimi) VALUES (?)"), {Value(QString::fromUtf8(name))});
     db.close();
+}
+
+BackupTestDb::BackupTestDb()
+{
+    m_path = m_dir.filePath(QStringLiteral("Erämiehet.mdb"));
+    createAt(m_path);
 
     QDir(m_dir.path()).mkdir(QStringLiteral("Asiakirjat"));
     qputenv("TIKKELI_INI", QFile::encodeName(iniPath()));
