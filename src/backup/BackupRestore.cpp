@@ -21,13 +21,6 @@ const QString BackupRestore::TempTag = QStringLiteral("palautus");
 
 namespace {
 
-QString canonicalOrAbsolute(const QString& path)
-{
-    const QFileInfo fi(path);
-    const QString c = fi.canonicalFilePath();
-    return c.isEmpty() ? fi.absoluteFilePath() : c;
-}
-
 std::optional<BackupError> removeFile(const QString& path)
 {
     return FileSafety::instance().remove(path);
@@ -57,7 +50,7 @@ std::optional<BackupError> BackupRestore::makeTargetFolder()
 
 bool BackupRestore::isInUse(const QString& path)
 {
-    if (!State().DatabasePath.isEmpty() && canonicalOrAbsolute(State().DatabasePath) == canonicalOrAbsolute(path))
+    if (!State().DatabasePath.isEmpty() && FileSafety::fileBehind(State().DatabasePath) == FileSafety::fileBehind(path))
         return true;
     return QFileInfo::exists(path) && ConnectionRegistry::isOpen(path) && !ConnectionRegistry::closeAll(path);
 }
@@ -79,7 +72,7 @@ QString BackupRestore::safetyCopyPath(const QString& target, const QDate& day)
 QString BackupRestore::safetyCopyNote(const QString& target, const QDate& day)
 {
     const QFileInfo kept(safetyCopyPath(target, day));
-    if (kept.absolutePath() == QFileInfo(target).absolutePath())
+    if (kept.absolutePath() == QFileInfo(FileSafety::realLocation(target)).absolutePath())
         return QStringLiteral("Nykyinen tietokanta säilytetään samassa kansiossa nimellä ") + kept.fileName();
     return QStringLiteral("Nykyinen tietokanta säilytetään nimellä ") + QDir::toNativeSeparators(kept.absoluteFilePath());
 }

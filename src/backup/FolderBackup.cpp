@@ -67,7 +67,7 @@ bool hasCopyNames(const QString& file)
 QString unsuitableNameText(const QString& database, const QString& file)
 {
     QString text = QStringLiteral("Tietokannan nimi ei sovi varmuuskopiointiin: ") + database;
-    if (file != QFileInfo(database).absoluteFilePath())
+    if (file != FileSafety::realLocation(database))
         text += QStringLiteral(" on linkki tiedostoon ") + file + u'.';
     if (hasCopyNames(file))
         text += QStringLiteral("\nTiedoston rinnalla on linkki nimellä, jota varmuuskopiointi käyttää (\".md2\" tai "

@@ -164,10 +164,7 @@ void requireSQLite(const QString& path)
 
 bool samePath(const QString& a, const QString& b)
 {
-    const QFileInfo fa(a), fb(b);
-    const QString ca = fa.canonicalFilePath().isEmpty() ? fa.absoluteFilePath() : fa.canonicalFilePath();
-    const QString cb = fb.canonicalFilePath().isEmpty() ? fb.absoluteFilePath() : fb.canonicalFilePath();
-    return ca == cb;
+    return FileSafety::fileBehind(a) == FileSafety::fileBehind(b);
 }
 
 // Removes the temporary file unless released.
