@@ -63,8 +63,10 @@ void ClubChanges::noteReplaced(const QString& path, bool refuse)
 {
     {
         std::lock_guard lock(m_replacedMutex);
-        if (refuse)
+        if (refuse) {
             m_refused.insert(path);
+            m_anyRefused = true;
+        }
         // Every write of a command may meet the same replaced file: the windows read it once.
         if (m_replaced.contains(path))
             return;
@@ -76,6 +78,8 @@ void ClubChanges::noteReplaced(const QString& path, bool refuse)
 bool ClubChanges::untold(const QString& path)
 {
     ClubChanges& changes = instance();
+    if (!changes.m_anyRefused)
+        return false;
     std::lock_guard lock(changes.m_replacedMutex);
     return changes.m_refused.contains(path);
 }
@@ -87,6 +91,7 @@ void ClubChanges::tellReplaced()
         std::lock_guard lock(m_replacedMutex);
         paths.swap(m_replaced);
         m_refused.clear();
+        m_anyRefused = false;
     }
     for (const QString& path : std::as_const(paths))
         IgnoringErrors("club changes: a window failed to read a replaced file", [&] { emit fileReplaced(path); });

@@ -4,6 +4,7 @@
 #include <QSet>
 #include <QString>
 
+#include <atomic>
 #include <functional>
 #include <mutex>
 
@@ -81,8 +82,9 @@ private:
     void noteReplaced(const QString& path, bool refuse);
 
     std::mutex m_replacedMutex;
-    QSet<QString> m_replaced; // found replaced, not yet told
-    QSet<QString> m_refused;  // of those, the files no command may use until told
+    QSet<QString> m_replaced;              // found replaced, not yet told
+    QSet<QString> m_refused;               // of those, the files no command may use until told
+    std::atomic<bool> m_anyRefused{false}; // asked at every statement: the set is rarely filled
 };
 
 } // namespace tikkeli

@@ -302,7 +302,11 @@ sqlite3* Connection::db()
 sqlite3* Connection::forStatement()
 {
     sqlite3* h = db();
-    // Let go at the next use outside a transaction, before anything more is read of it.
+    // A transaction reads the one file it began on, and the engine refuses its writes into a file
+    // that has left the path: the file is looked at where a read of a file could begin.
+    if (inTransaction())
+        return h;
+    // Let go at the next use, before anything more is read of it.
     if (fileMoved())
         noteReplaced(m_path);
     if (ClubChanges::untold(m_path))

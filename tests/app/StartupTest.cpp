@@ -10,6 +10,7 @@
 #include "settings/DatabaseSettingsStore.h"
 #include "platform/IniSettingsStore.h"
 #include "settings/SettingsLoader.h"
+#include "support/OtherProgramRestore.h"
 #include "support/StoppedRun.h"
 #include "support/TempProgramEnvironment.h"
 
@@ -674,4 +675,28 @@ TEST_F(StartupRoads, WhatAnIniSaveStoppedAtAnyFileStepLeftGoesAtTheNextStartOrSa
     }
     EXPECT_GT(found, 0) << "no stop left a temporary file to find";
     EXPECT_EQ(prompter.unexpected(), 0);
+}
+
+// The club's file reached through a link in a folder that is itself a link. Something outside the
+// program restores a backup over the file while the program runs: the settings the start-up read
+// (the reminder fee among them, which every reminder is written with) are read again from the
+// restored file once a command has met it, because the start-up follows the file.
+TEST_F(StartupRoads, TheSettingsReadAtTheStartAreReadAgainFromAFileRestoredBehindALink)
+{
+    const QString file = clubDatabase(QStringLiteral("kerho.mdb"));
+    setSetting(file, QStringLiteral("Muistutuskulut"), QStringLiteral("5,00"));
+    const QString linkedFolder = env.root() + QStringLiteral("/linkki");
+    ASSERT_TRUE(QFile::link(QFileInfo(file).absolutePath(), linkedFolder));
+    const QString link = linkedFolder + QStringLiteral("/seura.mdb");
+    ASSERT_TRUE(QFile::link(QStringLiteral("kerho.mdb"), link));
+    configure(link);
+    ASSERT_TRUE(startup.run().databaseLoaded);
+    EXPECT_EQ(State().ReminderFee, Currency::parse(QStringLiteral("5,00")).value());
+
+    test::RestoreChangedCopy(file, QStringLiteral("UPDATE Settings SET setString = '7,50' WHERE setKey = 'Muistutuskulut'"));
+    Database db = Database::open(link);
+    EXPECT_THROW(db.scalar(QStringLiteral("SELECT count(*) FROM jr")), DbException);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(State().ReminderFee, Currency::parse(QStringLiteral("7,50")).value());
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
 }

@@ -108,7 +108,8 @@ TEST(MovedFile, TheFirstStatementAfterAMoveLetsTheOldFileGoBeforeItReadsAnything
             db.execute(QStringLiteral("INSERT INTO t (x) VALUES ('ennen')"));
             int told = 0;
             QObject listener;
-            QObject::connect(&ClubChanges::instance(), &ClubChanges::fileReplaced, &listener, [&] { ++told; });
+            QObject::connect(&ClubChanges::instance(), &ClubChanges::fileReplaced, &listener,
+                             [&, path = db.path()](const QString& replaced) { told += replaced == path ? 1 : 0; });
 
             moveFile(db.path());
             SaveUnderWay other(db.path());
