@@ -39,7 +39,8 @@ using namespace tikkeli::test;
 namespace {
 
 // The test program started again as a second program of ours: its role, the folder both work in,
-// and for a step's program the step and the file step at which it is killed.
+// and for a step's program the step and the file step at which it is killed (for one that opens
+// the file, how long it waits).
 constexpr char RoleVar[] = "TIKKELI_KAKSI_ROOLI";
 constexpr char FolderVar[] = "TIKKELI_KAKSI_KANSIO";
 constexpr char StepVar[] = "TIKKELI_KAKSI_VAIHE";
@@ -449,6 +450,36 @@ TEST_P(TwoPrograms, KilledAtEveryFileStepTheFileIsTheOldOneOrTheNewAndTheStepIsD
 
 INSTANTIATE_TEST_SUITE_P(EveryWholeFileStep, TwoPrograms, testing::ValuesIn(steps()), stepName);
 
+// While a whole-file step of one program has the club's file, another program that opens it waits
+// for the step to end and then opens the file the step put in place; a step that lasts longer than
+// the wait makes the open fail as a file in use (3051), which the start-up tells as such.
+TEST(TwoProgramsOpening, AnOpenWaitsForAStepUnderWayAndIsToldTheFileIsInUseWhenItLasts)
+{
+    QTemporaryDir dir;
+    const Layout l{dir.path()};
+    l.use();
+    makeClub(l, steps().front());
+    for (const bool stepEndsInTime : {true, false}) {
+        SCOPED_TRACE(stepEndsInTime ? "the step ends within the wait" : "the step lasts");
+        QFile::remove(l.other("avattu"));
+        SoleUse step = SoleUse::take(l.db());
+        const auto opener = startProgram(l, "avaaja", {}, stepEndsInTime ? 5000 : 300);
+        ASSERT_TRUE(waitFor([&] { return QFileInfo::exists(l.other("avaa")); }));
+        if (stepEndsInTime) {
+            QThread::msleep(500);
+            EXPECT_FALSE(QFileInfo::exists(l.other("avattu"))) << "the open waits";
+            // The step puts its file in place: a compaction, with the member added meanwhile.
+            ASSERT_TRUE(QFile::copy(l.db(), l.db() + QStringLiteral(".uusi")));
+            BackupTestDb::addMember(l.db() + QStringLiteral(".uusi"), QStringLiteral("Tiivistetty"));
+            ASSERT_EQ(std::rename(qPrintable(l.db() + QStringLiteral(".uusi")), qPrintable(l.db())), 0);
+            step.release();
+        }
+        ASSERT_TRUE(opener->waitForFinished(20000));
+        EXPECT_EQ(ReadFileBytes(l.other("avattu")), stepEndsInTime ? QByteArray("5") : QByteArray("3051"))
+            << opener->readAll().toStdString();
+    }
+}
+
 // The body of the other program and of a step's program, when this test program is started as one.
 TEST(TwoProgramsChild, RunsItsRole)
 {
@@ -457,6 +488,18 @@ TEST(TwoProgramsChild, RunsItsRole)
         GTEST_SKIP() << "started by TwoPrograms as a second program";
     const Layout l{qEnvironmentVariable(FolderVar)};
     l.use();
+    if (role == "avaaja") {
+        FileHold::WaitMs = qEnvironmentVariableIntValue(KillVar);
+        WriteFileBytes(l.other("avaa"), "1");
+        QByteArray result;
+        try {
+            result = QByteArray::number(Database::open(l.db()).scalar(QStringLiteral("SELECT count(*) FROM jr")).toInt64());
+        } catch (const DbException& e) {
+            result = QByteArray::number(e.number());
+        }
+        WriteFileBytes(l.other("avattu"), result);
+        return;
+    }
     if (role == "vaihe") {
         const int killAt = qEnvironmentVariableIntValue(KillVar);
         FailingFileSafety files;
