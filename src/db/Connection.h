@@ -33,11 +33,11 @@ public:
     bool closeNow();
     // Whether the file open here has left its path (another file has taken it, or it is gone).
     bool fileMoved() const;
-    // The open SQLite connection for a statement: a file that has left its path is let go first
-    // (outside a transaction; inside one, when it ends), the windows are told of a replaced file,
-    // and statements are refused with the replaced file's DbException until they have been told.
-    // Nothing is read from a file nobody else sees any more, no journal beside the path is ever
-    // taken for its own, and the command that met the new file writes nothing into it.
+    // The open SQLite connection for a statement. Outside a transaction, a file that has left its
+    // path is let go before anything more is read of it, the windows are told of a replaced file,
+    // and statements are refused with the replaced file's DbException until they have been told:
+    // no journal beside the path is ever taken for the old file's own, and the command that met
+    // the new file writes nothing into it. A transaction keeps to the file it began on.
     sqlite3* forStatement();
 
     sqlite3_stmt* acquire(const QByteArray& sql);
