@@ -46,6 +46,13 @@ BackupCompaction::Result BackupCompaction::run(const QString& databasePath)
         r.error = {DbErr::TransactionOpen, QStringLiteral("Tietokannassa on kesken oleva muutos")};
         return r;
     }
+    // The copy takes the file's name: no other program of ours may be left on the file.
+    SoleUse sole;
+    if (const auto e = BackupRestore::claim(databasePath, sole)) {
+        r.outcome = Outcome::ReplaceFailed;
+        r.error = *e;
+        return r;
+    }
     // Marker rows an older version left behind would show as blank rows in every list.
     try {
         DeleteBackupRows(databasePath);
@@ -94,6 +101,8 @@ BackupCompaction::Result BackupCompaction::run(const QString& databasePath)
     if (r.error.number != 0) {
         r.outcome = Outcome::ReplaceFailed;
         r.keptCopy = temp;
+    } else {
+        sole.keepsItsRows();
     }
     return r;
 }

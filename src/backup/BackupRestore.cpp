@@ -21,13 +21,6 @@ const QString BackupRestore::TempTag = QStringLiteral("palautus");
 
 namespace {
 
-QString canonicalOrAbsolute(const QString& path)
-{
-    const QFileInfo fi(path);
-    const QString c = fi.canonicalFilePath();
-    return c.isEmpty() ? fi.absoluteFilePath() : c;
-}
-
 std::optional<BackupError> removeFile(const QString& path)
 {
     return FileSafety::instance().remove(path);
@@ -57,7 +50,7 @@ std::optional<BackupError> BackupRestore::makeTargetFolder()
 
 bool BackupRestore::isInUse(const QString& path)
 {
-    if (!State().DatabasePath.isEmpty() && canonicalOrAbsolute(State().DatabasePath) == canonicalOrAbsolute(path))
+    if (!State().DatabasePath.isEmpty() && FileSafety::fileBehind(State().DatabasePath) == FileSafety::fileBehind(path))
         return true;
     return QFileInfo::exists(path) && ConnectionRegistry::isOpen(path) && !ConnectionRegistry::closeAll(path);
 }
@@ -79,7 +72,7 @@ QString BackupRestore::safetyCopyPath(const QString& target, const QDate& day)
 QString BackupRestore::safetyCopyNote(const QString& target, const QDate& day)
 {
     const QFileInfo kept(safetyCopyPath(target, day));
-    if (kept.absolutePath() == QFileInfo(target).absolutePath())
+    if (kept.absolutePath() == QFileInfo(FileSafety::realLocation(target)).absolutePath())
         return QStringLiteral("Nykyinen tietokanta säilytetään samassa kansiossa nimellä ") + kept.fileName();
     return QStringLiteral("Nykyinen tietokanta säilytetään nimellä ") + QDir::toNativeSeparators(kept.absoluteFilePath());
 }
@@ -125,6 +118,8 @@ std::optional<BackupError> BackupRestore::lockTarget(const QString& link, Databa
                                    QStringLiteral("Toinen ohjelma tallentaa parhaillaan tähän tietokantaan, joten sitä "
                                                   "ei voi nyt korvata. Odota, että tallennus päättyy, ja yritä "
                                                   "uudestaan. Tiedostoon ei tehty muutoksia.")};
+            if (e.number() == FileErr::PermissionDenied)
+                return BackupError{e.number(), e.description() + QStringLiteral(" Tiedostoon ei tehty muutoksia.")};
         }
     }
     // A file SQLite cannot open keeps its journal too: the two together are what is left of it.
@@ -183,7 +178,20 @@ std::optional<BackupError> BackupRestore::deleteCopy(const QString& path)
         return BackupError::fromErrno(ENOENT);
     if (isInUse(path))
         return inUse();
+    SoleUse sole;
+    if (auto error = claim(path, sole))
+        return error;
     return removeFile(path);
+}
+
+std::optional<BackupError> BackupRestore::claim(const QString& path, SoleUse& sole)
+{
+    try {
+        sole = SoleUse::take(path);
+        return std::nullopt;
+    } catch (const DbException& e) {
+        return BackupError{e.number(), e.description()};
+    }
 }
 
 } // namespace tikkeli

@@ -25,11 +25,17 @@ public:
     // restore to the same target and at start-up beside the database.
     static const QString TempTag;
 
+    // Takes the file at path for a whole-file step of this program (SoleUse): refused, with the
+    // error to show, while another program of ours has it open. Nothing to take at a path
+    // without a file.
+    static std::optional<BackupError> claim(const QString& path, SoleUse& sole);
+
     // Makes target ready to be kept aside and replaced: the program's own connections to it are
     // closed (a save in progress refuses), and an existing database file's write lock is taken, a
     // journal of a stopped write rolled back into it. Refused while another program writes to it,
     // and when a journal lies beside a file SQLite cannot open: that journal belongs to the file
-    // and is never deleted. The lock is held until dropped.
+    // and is never deleted; refused (70) too while another program of ours has the file open.
+    // The lock is held until dropped.
     static std::optional<BackupError> lockTarget(const QString& target, DatabaseWriteLock& lock);
     // How long lockTarget waits for another program's save to end: a short save ends within it,
     // an invoice run does not. Tests shorten it.

@@ -67,7 +67,7 @@ bool hasCopyNames(const QString& file)
 QString unsuitableNameText(const QString& database, const QString& file)
 {
     QString text = QStringLiteral("Tietokannan nimi ei sovi varmuuskopiointiin: ") + database;
-    if (file != QFileInfo(database).absoluteFilePath())
+    if (file != FileSafety::realLocation(database))
         text += QStringLiteral(" on linkki tiedostoon ") + file + u'.';
     if (hasCopyNames(file))
         text += QStringLiteral("\nTiedoston rinnalla on linkki nimellä, jota varmuuskopiointi käyttää (\".md2\" tai "
@@ -280,6 +280,13 @@ void FolderBackup::backup()
         critical(unsuitableNameText(database, file));
         return;
     }
+    // The compacted copy takes the file's name: no other program of ours may be left on the file.
+    SoleUse sole;
+    if (const auto e = BackupRestore::claim(database, sole)) {
+        critical(QStringLiteral("Tietokannan uudelleen nimeäminen ei onnistu.\n") + e->description
+                 + QStringLiteral(" Tietokantaan ei tehty muutoksia."));
+        return;
+    }
     if (!ReleaseDatabase(database))
         return;
     if (!copyToBackupFolder(database, s.BackupFolder, copy))
@@ -298,7 +305,9 @@ void FolderBackup::backup()
         return;
     if (!replaceWithCompacted(file, compacted, previous, lock))
         return;
+    sole.keepsItsRows();
     lock.release();
+    sole.release();
     letEventsRun();
     ShowInfo(QStringLiteral("Tietokannan varmuuskopiointi ja uudelleenjärjestely valmis."));
     SaveBackupDate();
@@ -375,6 +384,13 @@ void FolderBackup::restore()
                                 MsgButtons::YesNoDefaultNo, s.ProgramTitle)
                    != MsgResult::Yes)
             continue;
+        // Before any window closes: a file another program of ours has open is not replaced.
+        SoleUse sole;
+        if (const auto e = BackupRestore::claim(target, sole)) {
+            ShowWarning(QStringLiteral("Tiedostoa ei voitu korvata:\n") + e->text()
+                        + QStringLiteral(" Tiedostoon ei tehty muutoksia."));
+            continue;
+        }
         overDatabaseInUse = isSameFile(target, s.DatabasePath) || ConnectionRegistry::isOpen(target);
         if (overDatabaseInUse) {
             if (!AskYesNo(QStringLiteral("Varmuuskopio palautetaan käytössä olevan tietokannan päälle:\n\n") + target

@@ -9,8 +9,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <utility>
 #include <signal.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -51,9 +53,77 @@ private:
     int m_fd;
 };
 
+// The absolute form of path, taken as it is: "x/../y" is left for the system, as cleaning it as
+// text would skip x when x is a link.
+QString absoluteAsIs(const QString& path)
+{
+    return path.startsWith(u'/') ? path : QDir::currentPath() + u'/' + path;
+}
+
+// The folder part and the last name of an absolute path, trailing slashes dropped.
+std::pair<QString, QString> splitLast(QString path)
+{
+    while (path.size() > 1 && path.endsWith(u'/'))
+        path.chop(1);
+    const qsizetype slash = path.lastIndexOf(u'/');
+    return {slash <= 0 ? QStringLiteral("/") : path.left(slash), path.mid(slash + 1)};
+}
+
+QString joined(const QString& folder, const QString& name)
+{
+    return folder.endsWith(u'/') ? folder + name : folder + u'/' + name;
+}
+
 QString folderOf(const QString& path)
 {
-    return QFileInfo(path).absolutePath();
+    return splitLast(absoluteAsIs(path)).first;
+}
+
+// The real path of an existing file or folder; "" when the system finds none.
+QString realPath(const QString& path)
+{
+    char* real = ::realpath(native(path).constData(), nullptr);
+    if (!real)
+        return {};
+    const QString found = QFile::decodeName(real);
+    ::free(real);
+    return found;
+}
+
+// An absolute folder as the system finds it; one that does not exist (no file can be in it) is
+// the real part of it with the rest of the names, so that it still shows where it would be.
+QString realFolder(const QString& folder)
+{
+    if (const QString real = realPath(folder); !real.isEmpty())
+        return real;
+    const auto [parent, name] = splitLast(folder);
+    if (name.isEmpty())
+        return QStringLiteral("/");
+    const QString above = realFolder(parent);
+    if (name == QStringLiteral("."))
+        return above;
+    if (name == QStringLiteral(".."))
+        return splitLast(above).first;
+    return joined(above, name);
+}
+
+// What the symbolic link at path points to, as written in it; nullopt when path is no link.
+std::optional<QString> linkTarget(const QString& path)
+{
+    const QByteArray at = native(path);
+    struct stat st {};
+    if (::lstat(at.constData(), &st) != 0 || !S_ISLNK(st.st_mode))
+        return std::nullopt;
+    QByteArray target(qsizetype(std::max<off_t>(st.st_size, 255) + 1), Qt::Uninitialized);
+    for (;;) {
+        const ssize_t n = ::readlink(at.constData(), target.data(), size_t(target.size()));
+        if (n < 0)
+            return std::nullopt;
+        // A link rewritten meanwhile with a longer target is read again.
+        if (n < target.size())
+            return QFile::decodeName(target.left(n));
+        target.resize(target.size() * 2);
+    }
 }
 
 int writeAll(int fd, const char* data, qint64 size)
@@ -126,15 +196,29 @@ void FileSafety::setInstance(FileSafety* safety)
     g_current = safety;
 }
 
+QString FileSafety::realLocation(const QString& path)
+{
+    if (path.isEmpty())
+        return {};
+    const QString absolute = absoluteAsIs(path);
+    const auto [folder, name] = splitLast(absolute);
+    if (name.isEmpty() || name == QStringLiteral(".") || name == QStringLiteral(".."))
+        return realFolder(absolute);
+    return joined(realFolder(folder), name);
+}
+
 QStringList FileSafety::linkChain(const QString& path)
 {
-    QStringList chain{QFileInfo(path).absoluteFilePath()};
-    // As many links as the system itself follows; past them (a loop) the last one stays.
+    QStringList chain{realLocation(path)};
+    // As many links as the system itself follows; past them (a loop) the last one stays. A
+    // relative target starts from the folder the link really lies in, which the system reaches
+    // through any link on the way to it: "../data" of a link in a linked folder is beside the
+    // folder the link leads to, not beside the link's name.
     for (int hop = 0; hop < 40; ++hop) {
-        const QFileInfo fi(chain.last());
-        if (!fi.isSymLink())
+        const std::optional<QString> target = linkTarget(chain.last());
+        if (!target || target->isEmpty())
             break;
-        chain << fi.symLinkTarget();
+        chain << realLocation(target->startsWith(u'/') ? *target : joined(folderOf(chain.last()), *target));
     }
     return chain;
 }
@@ -303,7 +387,7 @@ QString FileSafety::temporaryName(const QString& target, const QString& tag)
 int FileSafety::removeLeftovers(const QString& target, const QStringList& tags)
 {
     // A run over a link wrote beside the file behind it; one of an older version beside the link.
-    const QString here = QFileInfo(target).absoluteFilePath();
+    const QString here = realLocation(target);
     const QString file = fileBehind(target);
     return removeLeftoversBeside(here, tags) + (file == here ? 0 : removeLeftoversBeside(file, tags));
 }

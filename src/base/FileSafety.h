@@ -45,10 +45,11 @@ QString FileStepName(FileStep step);
 // creation. The real file system is used unless a test installs a subclass whose check() fails
 // chosen steps.
 //
-// A file behind a symbolic link is the file: a step that replaces a file (rename with Replace, a
-// copy or a write over it) replaces the file the link points to and leaves the link a link; the
-// temporary files lie beside that file, and a second name (link) is given to that file. A name
-// that must not exist yet (Keep) is taken literally: a link there, even one to nothing, is a file.
+// A file behind a symbolic link is the file, found as the system finds it: a step that replaces a
+// file (rename with Replace, a copy or a write over it) replaces the file the link points to and
+// leaves the link a link; the temporary files lie beside that file, and a second name (link) is
+// given to that file. A name that must not exist yet (Keep) is taken literally: a link there, even
+// one to nothing, is a file.
 class FileSafety {
 public:
     enum class Existing { Keep, Replace };
@@ -64,12 +65,20 @@ public:
     // Installs safety (not owned); nullptr restores the real file system.
     static void setInstance(FileSafety* safety);
 
-    // The file path names, followed through every symbolic link (as many as the system itself
-    // follows), as an absolute path: path itself when it is no link, also a file not there yet
-    // when the last link points to nothing. A loop of links gives a link, which every step that
-    // follows links refuses.
+    // Where path's own name lies: its folder as the system finds it (every link on the way to it
+    // followed), the last name taken as it is, a link or not. Absolute and free of links, "." and
+    // ".."; of a folder that does not exist, the part that does, as the system finds it, with the
+    // rest of the names.
+    static QString realLocation(const QString& path);
+    // The file path names, as the system finds it: each link is read and its target followed from
+    // the real folder the link lies in (never by cleaning "folder/../name" as text, which skips a
+    // folder that is itself a link), as many links as the system itself follows. The real path of
+    // an existing file; for a file not there yet (also one the last link points to), the real
+    // folder with the name. A loop of links gives a link, which every step that follows links
+    // refuses.
     static QString fileBehind(const QString& path);
-    // path (absolute) and every link on the way to its file, the file last.
+    // Where path's own name and every link on the way to its file lie (each a realLocation), the
+    // file last: compared with another path's realLocation, the same text is the same place.
     static QStringList linkChain(const QString& path);
 
     std::optional<FileError> makeFolder(const QString& folder);

@@ -60,15 +60,37 @@ void ClubChanges::hold(const Database& db, const HeldChanges& changes)
 
 void ClubChanges::replaced(const QString& path)
 {
-    ClubChanges& changes = instance();
+    instance().noteReplaced(path, true);
+}
+
+void ClubChanges::replacedHere(const QString& path)
+{
+    instance().noteReplaced(path, false);
+}
+
+void ClubChanges::noteReplaced(const QString& path, bool refuse)
+{
     {
-        std::lock_guard lock(changes.m_replacedMutex);
+        std::lock_guard lock(m_replacedMutex);
+        if (refuse) {
+            m_refused.insert(path);
+            m_anyRefused = true;
+        }
         // Every write of a command may meet the same replaced file: the windows read it once.
-        if (changes.m_replaced.contains(path))
+        if (m_replaced.contains(path))
             return;
-        changes.m_replaced.insert(path);
+        m_replaced.insert(path);
     }
-    QMetaObject::invokeMethod(&changes, &ClubChanges::tellReplaced, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, &ClubChanges::tellReplaced, Qt::QueuedConnection);
+}
+
+bool ClubChanges::untold(const QString& path)
+{
+    ClubChanges& changes = instance();
+    if (!changes.m_anyRefused)
+        return false;
+    std::lock_guard lock(changes.m_replacedMutex);
+    return changes.m_refused.contains(path);
 }
 
 void ClubChanges::tellReplaced()
@@ -77,6 +99,8 @@ void ClubChanges::tellReplaced()
     {
         std::lock_guard lock(m_replacedMutex);
         paths.swap(m_replaced);
+        m_refused.clear();
+        m_anyRefused = false;
     }
     for (const QString& path : std::as_const(paths))
         IgnoringErrors("club changes: a window failed to read a replaced file", [&] { emit fileReplaced(path); });

@@ -7,6 +7,7 @@
 #include <QSet>
 #include <QString>
 
+#include <atomic>
 #include <functional>
 #include <mutex>
 
@@ -55,11 +56,17 @@ public:
     // How a window follows fileReplaced, shielded in the same way.
     static QMetaObject::Connection followReplaced(QObject* receiver, std::function<void(const QString& path)> listener);
 
-    // The database layer found that the file at path is no longer the one it had open (another
-    // program restored a backup over it, or removed it). Told by fileReplaced on the next turn of
-    // the event loop, once the command that met it has unwound and shown its message, and before
-    // any change announced meanwhile. Callable from any thread.
+    // The database layer found that the file at path is no longer the one it had open (something
+    // outside this program restored a backup over it, or removed it). Told by fileReplaced on the
+    // next turn of the event loop, once the command that met it has unwound and shown its message,
+    // and before any change announced meanwhile. Until then no command may use the file (untold):
+    // the command that met it fails as a whole, and nothing it read or typed against the old file
+    // reaches the new one. Callable from any thread.
     static void replaced(const QString& path);
+    static bool untold(const QString& path);
+    // A whole-file step of this program put another file at path (a repair): the windows are
+    // told in the same way, and the program's own commands go on.
+    static void replacedHere(const QString& path);
 
 signals:
     // Which members the change touched: any of them, unless it named them.
@@ -86,8 +93,12 @@ private:
     void emitEach(const HeldChanges& changes);
     void tellReplaced();
 
+    void noteReplaced(const QString& path, bool refuse);
+
     std::mutex m_replacedMutex;
-    QSet<QString> m_replaced; // found replaced, not yet told
+    QSet<QString> m_replaced;              // found replaced, not yet told
+    QSet<QString> m_refused;               // of those, the files no command may use until told
+    std::atomic<bool> m_anyRefused{false}; // asked at every statement: the set is rarely filled
 };
 
 } // namespace tikkeli

@@ -2,6 +2,7 @@
 
 #include "db/ClubChanges.h"
 #include "db/DatabaseProbe.h"
+#include "db/FileHold.h"
 #include "db/FinnishCollation.h"
 #include "db/JetFunctions.h"
 #include "db/SqlDialect.h"
@@ -82,58 +83,6 @@ bool takeReplaced(const QString& path)
     return replacedFiles().files.remove(path);
 }
 
-// The file each path led to when this process last had it open, with its commits when it let it
-// go. Windows and the settings keep what they read of it after the connection closes; a file
-// found at the path later that is neither that file nor a compaction of it as it was left holds
-// other data, and they are told as of any replaced file.
-struct LastFile {
-    CompactionMark::FileId file;
-    std::optional<quint32> commits;
-};
-
-struct LastFiles {
-    std::mutex mutex;
-    QHash<QString, LastFile> files;
-};
-
-LastFiles& lastFiles()
-{
-    static LastFiles l;
-    return l;
-}
-
-void rememberFile(const QString& path, const CompactionMark::FileId& file, std::optional<quint32> commits)
-{
-    if (!file.valid())
-        return;
-    LastFiles& l = lastFiles();
-    std::lock_guard lock(l.mutex);
-    l.files.insert(path, {file, commits});
-}
-
-void forgetFile(const QString& path)
-{
-    LastFiles& l = lastFiles();
-    std::lock_guard lock(l.mutex);
-    l.files.remove(path);
-}
-
-bool anotherFileSinceLastOpen(const QString& path, const CompactionMark::FileId& now)
-{
-    LastFile last;
-    {
-        LastFiles& l = lastFiles();
-        std::lock_guard lock(l.mutex);
-        const auto it = l.files.constFind(path);
-        if (it == l.files.constEnd())
-            return false;
-        last = it.value();
-    }
-    if (!now.valid() || last.file == now)
-        return false;
-    return !CompactionMark::replacedByCompaction(last.file, last.commits, path);
-}
-
 bool nonEmptyFile(const QString& path)
 {
     const QFileInfo fi(path);
@@ -198,9 +147,9 @@ Connection::Connection(QString canonicalPath) : m_path(std::move(canonicalPath))
 
 Connection::~Connection()
 {
+    // Runs also after main has returned (a connection kept in a static): nothing of other units.
     if (m_db) {
         finalizeCache();
-        rememberFile(m_path, m_opened, CompactionMark::changeCounter(m_db));
         sqlite3_close_v2(m_db);
     }
 }
@@ -225,11 +174,6 @@ void Connection::noteReplaced(const QString& path)
     ++r.notes;
     // The windows hold rows, and maybe typed changes, of the file that is gone.
     ClubChanges::replaced(path);
-}
-
-void Connection::noteCreated(const QString& path)
-{
-    forgetFile(path);
 }
 
 void Connection::setWritableProbe(std::function<bool(const QString&)> probe)
@@ -333,33 +277,47 @@ sqlite3* Connection::db()
     if (const unsigned notes = replacedFiles().notes.load(std::memory_order_relaxed);
         notes != m_replacedSeen && m_db && !inTransaction()) {
         m_replacedSeen = notes;
-        if (takeReplaced(m_path))
-            told = closeNow();
+        if (takeReplaced(m_path) && closeNow()) {
+            FileHold::letGo(m_path);
+            told = true;
+        }
     }
     if (!m_db) {
-        m_db = openFile(m_path);
-        m_opened = CompactionMark::FileId::openBy(m_db, m_path);
-        // Another program put a file in place while nothing here had the path open.
-        if (!told && anotherFileSinceLastOpen(m_path, m_opened))
+        // Held before it is opened: a whole-file step of another program waits for no one, and
+        // one under way keeps this open waiting until it has put its file in place.
+        const bool another = FileHold::share(m_path);
+        try {
+            m_db = openFile(m_path);
+        } catch (const DbException&) {
+            FileHold::letGo(m_path);
+            throw;
+        }
+        // Something else put a file in place while this process had let the path go.
+        if (another && !told)
             ClubChanges::replaced(m_path);
-        rememberFile(m_path, m_opened, std::nullopt);
     }
     return m_db;
+}
+
+sqlite3* Connection::forStatement()
+{
+    sqlite3* h = db();
+    // A transaction reads the one file it began on, and the engine refuses its writes into a file
+    // that has left the path: the file is looked at where a read of a file could begin.
+    if (inTransaction())
+        return h;
+    // Let go at the next use, before anything more is read of it.
+    if (fileMoved())
+        noteReplaced(m_path);
+    if (ClubChanges::untold(m_path))
+        throw SqliteError::from(SQLITE_READONLY_DBMOVED, QString());
+    return h;
 }
 
 bool Connection::fileMoved() const
 {
     int moved = 0;
     return m_db && sqlite3_file_control(m_db, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved;
-}
-
-bool Connection::followCompaction()
-{
-    if (!m_db || inTransaction() || !fileMoved() || !CompactionMark::replacedByCompaction(m_db, m_opened, m_path))
-        return false;
-    closeNow();
-    db();
-    return true;
 }
 
 bool Connection::inTransaction() const
@@ -376,10 +334,8 @@ bool Connection::closeNow()
     finalizeCache();
     m_tables.clear();
     m_schemaVersion = -1;
-    rememberFile(m_path, m_opened, CompactionMark::changeCounter(m_db));
     sqlite3_close_v2(m_db);
     m_db = nullptr;
-    m_opened = {};
     // Only a transaction SQLite ended by itself can be left here: nothing of it reached the file.
     levels.clear();
     return true;
@@ -394,7 +350,7 @@ void Connection::finalizeCache()
 
 sqlite3_stmt* Connection::acquire(const QByteArray& sql)
 {
-    sqlite3* h = db();
+    sqlite3* h = forStatement();
     if (sqlite3_stmt* st = m_idle.take(sql))
         return st;
     sqlite3_stmt* st = nullptr;

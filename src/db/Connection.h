@@ -1,6 +1,5 @@
 #pragma once
 
-#include "db/CompactionMark.h"
 #include "db/HeldChanges.h"
 #include "db/TableInfo.h"
 
@@ -33,17 +32,14 @@ public:
     bool inTransaction() const;
     // Closes the SQLite connection (statements finalised); false while a transaction is open.
     bool closeNow();
-    // Whether another file has taken the path since the connection opened its file (or the file
-    // is gone): SQLite refuses every write into the file left behind.
+    // Whether the file open here has left its path (another file has taken it, or it is gone).
     bool fileMoved() const;
-    // When another program's compaction put its copy in place of the file open here, made of that
-    // file as it stands (CompactionMark): the connection opens the copy instead, quietly, and
-    // true; a write refused on the file left behind can be made again there. Outside a
-    // transaction only. False for any other file put in place: that is a replaced file.
-    bool followCompaction();
-    // How many compactions one write follows, one after another: each a whole compaction another
-    // program made while the write waited for the one before.
-    static constexpr int MaxCompactionsFollowed = 4;
+    // The open SQLite connection for a statement. Outside a transaction, a file that has left its
+    // path is let go before anything more is read of it, the windows are told of a replaced file,
+    // and statements are refused with the replaced file's DbException until they have been told:
+    // no journal beside the path is ever taken for the old file's own, and the command that met
+    // the new file writes nothing into it. A transaction keeps to the file it began on.
+    sqlite3* forStatement();
 
     sqlite3_stmt* acquire(const QByteArray& sql);
     void release(const QByteArray& sql, sqlite3_stmt* stmt);
@@ -70,8 +66,6 @@ public:
     // Another program replaced or removed the file: its connection reads the file at the path
     // again at its next use outside a transaction, and the windows are told (ClubChanges).
     static void noteReplaced(const QString& path);
-    // This program made a new file at the path (canonical): no other program put it there.
-    static void noteCreated(const QString& path);
     static void setWritableProbe(std::function<bool(const QString&)> probe);
 
 private:
@@ -84,7 +78,6 @@ private:
     QHash<QString, QByteArray> m_normalized;
     int m_schemaVersion = -1;
     unsigned m_replacedSeen = 0;
-    CompactionMark::FileId m_opened; // the file m_db has open
 };
 
 } // namespace tikkeli

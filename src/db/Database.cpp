@@ -2,6 +2,7 @@
 #include "db/DatabaseProbe.h"
 
 #include "db/Connection.h"
+#include "db/FileHold.h"
 #include "db/FinnishCollation.h"
 #include "db/Recordset.h"
 #include "db/SqlDialect.h"
@@ -66,7 +67,7 @@ Database Database::create(const QString& path)
         throw e;
     }
     sqlite3_close_v2(db);
-    Connection::noteCreated(QFileInfo(path).canonicalFilePath());
+    FileHold::created(QFileInfo(path).canonicalFilePath());
     return open(path);
 }
 
@@ -111,7 +112,7 @@ void Database::executeScript(const QString& sql)
     Connection& c = conn();
     const QByteArray text = NormalizeSql(sql).toUtf8();
     char* err = nullptr;
-    const int rc = sqlite3_exec(c.db(), text.constData(), nullptr, nullptr, &err);
+    const int rc = sqlite3_exec(c.forStatement(), text.constData(), nullptr, nullptr, &err);
     sqlite3_free(err);
     if (rc != SQLITE_OK)
         SqliteError::raise(c.db(), rc);

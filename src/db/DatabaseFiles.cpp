@@ -164,10 +164,7 @@ void requireSQLite(const QString& path)
 
 bool samePath(const QString& a, const QString& b)
 {
-    const QFileInfo fa(a), fb(b);
-    const QString ca = fa.canonicalFilePath().isEmpty() ? fa.absoluteFilePath() : fa.canonicalFilePath();
-    const QString cb = fb.canonicalFilePath().isEmpty() ? fb.absoluteFilePath() : fb.canonicalFilePath();
-    return ca == cb;
+    return FileSafety::fileBehind(a) == FileSafety::fileBehind(b);
 }
 
 // Removes the temporary file unless released.
@@ -217,8 +214,7 @@ void CompactDatabase(const QString& srcPath, const QString& destPath, const Data
 {
     requireSQLite(srcPath);
     // A lock of another file than src would guard nothing this copy reads.
-    const std::optional<CompactionMark> mark = lock ? lock->sourceMark() : std::nullopt;
-    if (lock && (!lock->held() || (mark && mark->source != CompactionMark::FileId::at(srcPath))))
+    if (lock && !lock->holds(srcPath))
         throw DbException(DbErr::InvalidArgument,
                           QStringLiteral("Tietokannan '%1' kirjoituslukitus puuttuu.").arg(shown(srcPath)));
     if (QFileInfo::exists(destPath) || QFileInfo(destPath).isSymLink() || samePath(srcPath, destPath))
@@ -246,11 +242,9 @@ void CompactDatabase(const QString& srcPath, const QString& destPath, const Data
         // The copy keeps the original's journal mode; ours is always DELETE.
         RawDb copy(tmp, SQLITE_OPEN_READWRITE);
         copy.exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
-        if (mark) {
-            CompactionMark made = *mark;
-            made.copy = CompactionMark::FileId::at(tmp);
-            made.writeInto(copy.get());
-        }
+        // An earlier version marked its compactions in the counters' table; nothing reads it now.
+        if (!copy.query(QStringLiteral("SELECT name FROM main.sqlite_master WHERE name = 'sqlite_sequence'")).isEmpty())
+            copy.exec(QStringLiteral("DELETE FROM main.sqlite_sequence WHERE name = 'tikkeli: tiivistetty tiedostosta'"));
     }
     syncAndVerify(tmp, "PRAGMA integrity_check", QStringLiteral("Tiivistettyä tietokantaa"),
                   QStringLiteral("Tiivistetyn tietokannan"));
@@ -853,6 +847,8 @@ RepairResult RepairDatabase(const QString& databasePath)
         throw DbException(
             DbErr::TransactionOpen,
             QStringLiteral("Tietokantaa '%1' ei voi korjata, koska sen tapahtuma on kesken.").arg(shown(path)));
+    // No other program of ours is left on the damaged file when the repaired one takes its name.
+    const SoleUse sole = SoleUse::take(path);
     const QFileInfo fi(path);
     if (!Connection::isWritable(fi.absoluteFilePath()) || !Connection::isWritable(fi.absolutePath()))
         throw DbException(
@@ -988,7 +984,7 @@ DatabaseWriteLock::~DatabaseWriteLock()
 }
 
 DatabaseWriteLock::DatabaseWriteLock(DatabaseWriteLock&& other) noexcept
-    : m_db(std::exchange(other.m_db, nullptr)), m_file(std::exchange(other.m_file, {}))
+    : m_sole(std::move(other.m_sole)), m_db(std::exchange(other.m_db, nullptr)), m_path(std::exchange(other.m_path, {}))
 {
 }
 
@@ -996,64 +992,59 @@ DatabaseWriteLock& DatabaseWriteLock::operator=(DatabaseWriteLock&& other) noexc
 {
     if (this != &other) {
         release();
+        m_sole = std::move(other.m_sole);
         m_db = std::exchange(other.m_db, nullptr);
-        m_file = std::exchange(other.m_file, {});
+        m_path = std::exchange(other.m_path, {});
     }
     return *this;
 }
 
 void DatabaseWriteLock::release()
 {
-    if (!m_db)
-        return;
-    sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
-    sqlite3_close_v2(m_db);
-    m_db = nullptr;
-    m_file = {};
+    // The connection goes before the hold: closing the hold's descriptor would drop its locks.
+    if (m_db) {
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+    }
+    m_path.clear();
+    m_sole.release();
 }
 
 DatabaseWriteLock DatabaseWriteLock::take(const QString& path, int waitMs)
 {
-    const DbException busy(DbErr::Locked,
-                           QStringLiteral("Toinen ohjelma tallentaa parhaillaan tietokantaan '%1'.").arg(shown(path)));
-    for (int attempt = 0;; ++attempt) {
-        sqlite3* db = nullptr;
-        int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX,
-                                 nullptr);
-        DatabaseWriteLock lock;
-        lock.m_db = db;
-        if (rc != SQLITE_OK)
+    DatabaseWriteLock lock;
+    lock.m_sole = SoleUse::take(path);
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX,
+                             nullptr);
+    lock.m_db = db;
+    if (rc != SQLITE_OK)
+        SqliteError::raise(db, rc);
+    sqlite3_extended_result_codes(db, 1);
+    sqlite3_busy_timeout(db, waitMs);
+    // A write-ahead log of another tool goes into the file first, as at every open of ours; then
+    // the write lock. Taking it reads the file, and that first read rolls a journal left by a
+    // stopped write back into the file.
+    for (const char* sql : {"PRAGMA journal_mode=DELETE", "BEGIN IMMEDIATE"}) {
+        if ((rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr)) != SQLITE_OK) {
+            const int code = sqlite3_extended_errcode(db);
+            if ((code & 0xff) == SQLITE_BUSY || (code & 0xff) == SQLITE_LOCKED)
+                throw DbException(
+                    DbErr::Locked,
+                    QStringLiteral("Toinen ohjelma tallentaa parhaillaan tietokantaan '%1'.").arg(shown(path)));
             SqliteError::raise(db, rc);
-        sqlite3_extended_result_codes(db, 1);
-        sqlite3_busy_timeout(db, waitMs);
-        // A write-ahead log of another tool goes into the file first, as at every open of ours; then
-        // the write lock. Taking it reads the file, and that first read rolls a journal left by a
-        // stopped write back into the file.
-        for (const char* sql : {"PRAGMA journal_mode=DELETE", "BEGIN IMMEDIATE"}) {
-            if ((rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr)) != SQLITE_OK) {
-                const int code = sqlite3_extended_errcode(db);
-                if ((code & 0xff) == SQLITE_BUSY || (code & 0xff) == SQLITE_LOCKED)
-                    throw busy;
-                SqliteError::raise(db, rc);
-            }
         }
-        // The wait may have been for another program that then put a file of its own at the path
-        // (its compaction, a restore): a lock of the file it left behind would keep nobody from
-        // committing to the file at the path, so the lock is taken again there.
-        lock.m_file = CompactionMark::FileId::openBy(db, path);
-        if (lock.m_file.valid())
-            return lock;
-        if (attempt == Connection::MaxCompactionsFollowed)
-            throw busy;
     }
+    lock.m_path = path;
+    return lock;
 }
 
-std::optional<CompactionMark> DatabaseWriteLock::sourceMark() const
+bool DatabaseWriteLock::holds(const QString& path) const
 {
-    const std::optional<quint32> commits = CompactionMark::changeCounter(m_db);
-    if (!m_file.valid() || !commits)
-        return std::nullopt;
-    return CompactionMark{m_file, *commits, {}, {}};
+    int moved = 0;
+    return m_db && samePath(m_path, path) && sqlite3_file_control(m_db, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK
+           && !moved;
 }
 
 std::optional<FileError> DatabaseWriteLock::copyTo(const QString& dest, const QString& tag) const
@@ -1121,6 +1112,8 @@ void BackupDatabase(const QString& srcPath, const QString& destPath)
             throw DbException(DbErr::InUseOrReadOnly, QStringLiteral("Tiedosto '%1' on käytössä.").arg(shown(destPath)));
     }
     checkTargetFolder(destPath);
+    // A copy that another program of ours has open as its database is not replaced under it.
+    const SoleUse destHeld = SoleUse::take(destPath);
 
     const QString tmp = tempBeside(destPath, "kopio");
     TempGuard guard(tmp);

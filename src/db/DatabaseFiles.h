@@ -1,7 +1,7 @@
 #pragma once
 
 #include "base/FileSafety.h"
-#include "db/CompactionMark.h"
+#include "db/FileHold.h"
 #include "db/Database.h"
 
 #include <QString>
@@ -25,9 +25,7 @@ class DatabaseWriteLock;
 // Copies src into the new file dest without free space (VACUUM INTO). dest must not exist (58).
 // Keys are not reused afterwards: the AutoNumber counters travel with the copy, and every row
 // keeps its key. A compaction that is to replace src reads it under src's write lock, held until
-// the copy has taken src's name, so no other program's commit can go into the file being left
-// behind; the copy is then marked as made of src as it stands (CompactionMark), and the
-// connections other programs keep to src go on with it quietly.
+// the copy has taken src's name, so no commit can go into the file being left behind.
 void CompactDatabase(const QString& srcPath, const QString& destPath, const DatabaseWriteLock* lock = nullptr);
 
 // What the repair saved of one table: the rows copied, and the rowid ranges it could not read.
@@ -76,8 +74,9 @@ RepairResult RepairDatabase(const QString& databasePath);
 bool HasHotJournal(const QString& databasePath);
 
 // A database file's write lock, held while the file itself is kept aside or replaced: no other
-// program's write can begin, and a journal left by a write that was stopped has been rolled back
-// into the file first, so the file alone is the whole database. Released when dropped.
+// program of ours has the file open (SoleUse), no other writer's transaction can begin, and a
+// journal left by a write that was stopped has been rolled back into the file first, so the file
+// alone is the whole database. Released when dropped.
 class DatabaseWriteLock {
 public:
     DatabaseWriteLock() = default;
@@ -87,24 +86,25 @@ public:
     DatabaseWriteLock(const DatabaseWriteLock&) = delete;
     DatabaseWriteLock& operator=(const DatabaseWriteLock&) = delete;
 
-    // Takes the lock of an existing SQLite file, waiting at most waitMs for another program's
-    // write to end: the lock of the file at path when it is taken, also when another program put
-    // a file of its own there meanwhile. DbException: Locked while another program still writes,
-    // or the open's error.
+    // Takes the lock of an existing SQLite file, waiting at most waitMs for another writer (a
+    // tool outside the program) to end. DbException: 70 while another program of ours has the
+    // file open (SoleUse), Locked while another writer still writes, or the open's error.
     static DatabaseWriteLock take(const QString& path, int waitMs);
     bool held() const { return m_db != nullptr; }
+    // Whether the lock is held on the file now at path.
+    bool holds(const QString& path) const;
     void release();
     // Copies the locked file byte for byte to the new file dest (58 when dest exists). It reads
     // through the lock's own handle: opening the file a second time and closing it would drop the
     // lock without a word. The temporary file carries tag (see FileSafety::temporaryName).
     std::optional<FileError> copyTo(const QString& dest, const QString& tag) const;
-    // The mark of a copy made of the locked file as it stands, the copy still to be named; none
-    // when the file held cannot be told from one put at its name.
-    std::optional<CompactionMark> sourceMark() const;
+    // The whole-file step's hold, for saying what it put in place.
+    SoleUse& sole() { return m_sole; }
 
 private:
+    SoleUse m_sole; // taken first, let go last
     sqlite3* m_db = nullptr;
-    CompactionMark::FileId m_file;
+    QString m_path;
 };
 
 void BackupDatabase(const Database& db, const QString& destPath);

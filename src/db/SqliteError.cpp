@@ -10,14 +10,17 @@ DbException SqliteError::from(sqlite3* db, int rc)
 {
     const QString msg = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
     const int code = db ? sqlite3_extended_errcode(db) : rc;
-    if (db && ((code & 0xff) == SQLITE_CORRUPT || (code & 0xff) == SQLITE_NOTADB)) {
-        if (const char* file = sqlite3_db_filename(db, "main"))
-            Connection::noteDamaged(QString::fromUtf8(file));
-    }
-    if (db && code == SQLITE_READONLY_DBMOVED) {
-        if (const char* file = sqlite3_db_filename(db, "main"))
-            Connection::noteReplaced(QString::fromUtf8(file));
-    }
+    const char* file = db ? sqlite3_db_filename(db, "main") : nullptr;
+    if (!file || !*file)
+        return from(code, msg);
+    int moved = 0;
+    sqlite3_file_control(db, "main", SQLITE_FCNTL_HAS_MOVED, &moved);
+    // A damaged file that has left the path is nobody's any more: the connection lets it go, and
+    // the file at the path is not suspected of its damage.
+    if (moved || code == SQLITE_READONLY_DBMOVED)
+        Connection::noteReplaced(QString::fromUtf8(file));
+    else if ((code & 0xff) == SQLITE_CORRUPT || (code & 0xff) == SQLITE_NOTADB)
+        Connection::noteDamaged(QString::fromUtf8(file));
     return from(code, msg);
 }
 

@@ -30,17 +30,11 @@ void Statement::bind(const std::vector<Value>& params)
             QStringLiteral("Kyselylle annettiin %1 parametria, mutta se käyttää %2.").arg(params.size()).arg(expected));
     for (std::size_t i = 0; i < params.size(); ++i)
         bindValue(m_stmt, int(i) + 1, params[i]);
-    m_bound = params;
 }
 
 void Statement::bind(int index1, const Value& v)
 {
     bindValue(m_stmt, index1, v);
-    if (index1 >= 1) {
-        if (m_bound.size() < std::size_t(index1))
-            m_bound.resize(std::size_t(index1));
-        m_bound[std::size_t(index1 - 1)] = v;
-    }
 }
 
 bool Statement::step()
@@ -50,23 +44,7 @@ bool Statement::step()
         return true;
     if (rc == SQLITE_DONE)
         return false;
-    if (writeOnCompactedCopy())
-        return step();
     SqliteError::raise(sqlite3_db_handle(m_stmt), rc);
-}
-
-bool Statement::writeOnCompactedCopy()
-{
-    if (m_followed == Connection::MaxCompactionsFollowed
-        || sqlite3_extended_errcode(sqlite3_db_handle(m_stmt)) != SQLITE_READONLY_DBMOVED || !m_conn.followCompaction())
-        return false;
-    ++m_followed;
-    // Handed back to a connection it is no longer part of, the statement is finalised.
-    m_conn.release(m_sql, std::exchange(m_stmt, nullptr));
-    m_stmt = m_conn.acquire(m_sql);
-    for (std::size_t i = 0; i < m_bound.size(); ++i)
-        bindValue(m_stmt, int(i) + 1, m_bound[i]);
-    return true;
 }
 
 void Statement::run()

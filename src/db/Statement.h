@@ -25,9 +25,7 @@ public:
     sqlite3_stmt* get() const { return m_stmt; }
     void bind(const std::vector<Value>& params);
     void bind(int index1, const Value& v);
-    // Steps once: true when a row is ready. Throws on errors. A write outside a transaction that
-    // meets a file another program's compaction replaced is made on the copy instead (values
-    // bound through bind()).
+    // Steps once: true when a row is ready. Throws on errors.
     bool step();
     // Steps to completion, ignoring rows.
     void run();
@@ -44,16 +42,9 @@ public:
     static Value::Kind kindOfDeclaredType(const char* decl);
 
 private:
-    // The write met the file another program's compaction replaced: it is made once more on the
-    // copy that took the file's place, with the same values (and again when a compaction it waited
-    // for there replaced that copy too).
-    bool writeOnCompactedCopy();
-
     Connection& m_conn;
     QByteArray m_sql;
     sqlite3_stmt* m_stmt = nullptr;
-    std::vector<Value> m_bound; // the values bound through bind(), by index from 1
-    int m_followed = 0;         // compactions followed
 };
 
 } // namespace tikkeli

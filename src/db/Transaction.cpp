@@ -40,23 +40,11 @@ HeldChanges allChanges(const std::vector<HeldChanges>& levels, std::size_t from)
 Transaction::Transaction(Database& db) : m_db(db)
 {
     Connection& c = m_db.conn();
-    sqlite3* h = c.db();
+    sqlite3* h = c.forStatement();
     forgetEndedTransaction(c);
     if (c.levels.empty()) {
         // Take the write lock at once, so two writers wait for each other instead of failing later.
         exec(h, QStringLiteral("BEGIN IMMEDIATE"));
-        // The wait may have been for another program's compaction, which then put its copy in
-        // place of the file open here: the transaction is made on the copy, and the wait there may
-        // be for the next compaction.
-        for (int followed = 0; followed < Connection::MaxCompactionsFollowed && c.fileMoved(); ++followed) {
-            exec(h, QStringLiteral("ROLLBACK"));
-            const bool compacted = c.followCompaction();
-            if (compacted)
-                h = c.db();
-            exec(h, QStringLiteral("BEGIN IMMEDIATE"));
-            if (!compacted)
-                break;
-        }
         c.levels.assign(1, HeldChanges{});
         ++c.transactionsBegun;
     } else {

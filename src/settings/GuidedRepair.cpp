@@ -32,9 +32,13 @@ bool RunGuidedRepair(const QString& path)
         if (result.wasDamaged)
             plainMessage(result.summary());
         return true;
-    } catch (const DbException&) {
-        plainMessage(QStringLiteral("Tietokannan korjaus ei onnistunut. Palauta tietokanta varmuuskopiolta ennen "
-                                    "kuin jatkat Tikkelin käyttöä."));
+    } catch (const DbException& e) {
+        // Another program of ours has the file open, or it cannot be written: it was left as it was.
+        if (e.number() == FileErr::PermissionDenied)
+            plainMessage(QStringLiteral("Vioittuneen tietokannan uudelleen nimeäminen ei onnistu.\n") + e.description());
+        else
+            plainMessage(QStringLiteral("Tietokannan korjaus ei onnistunut. Palauta tietokanta varmuuskopiolta ennen "
+                                        "kuin jatkat Tikkelin käyttöä."));
         return false;
     }
 }

@@ -14,12 +14,29 @@ namespace {
 
 const char* const kFilterName = "FocusInView";
 
+// Qt shows only the text cursor of a box, so a box beside the view's edge stayed cut: a widget
+// that fits the view is shown whole, with room around it where the view has room to spare.
+void showWhole(QScrollArea* area, const QWidget* widget)
+{
+    const QRect at(widget->mapTo(area->widget(), QPoint(0, 0)), widget->size());
+    const QSize view = area->viewport()->size();
+    if (at.width() > view.width() || at.height() > view.height())
+        return;
+    const int xmargin = std::min(50, (view.width() - at.width()) / 2);
+    const int ymargin = std::min(50, (view.height() - at.height()) / 2);
+    // The point just past the far corner: Qt counts a point on the view's far edge as in view.
+    area->ensureVisible(at.x() + at.width(), at.y() + at.height(), xmargin, ymargin);
+    area->ensureVisible(at.left(), at.top(), xmargin, ymargin);
+}
+
 // Every scrolled page that holds widget, innermost first, is scrolled to show it.
 void scrollIntoView(QWidget* widget)
 {
     for (QWidget* w = widget->parentWidget(); w && !w->isWindow(); w = w->parentWidget())
-        if (auto* area = qobject_cast<QScrollArea*>(w); area && area->widget() && area->widget()->isAncestorOf(widget))
+        if (auto* area = qobject_cast<QScrollArea*>(w); area && area->widget() && area->widget()->isAncestorOf(widget)) {
             area->ensureWidgetVisible(widget);
+            showWhole(area, widget);
+        }
 }
 
 bool takesTab(const QWidget* w, const QWidget* window)

@@ -10,6 +10,7 @@
 #include "settings/DatabaseSettingsStore.h"
 #include "platform/IniSettingsStore.h"
 #include "settings/SettingsLoader.h"
+#include "support/OtherProgramRestore.h"
 #include "support/StoppedRun.h"
 #include "support/TempProgramEnvironment.h"
 
@@ -418,27 +419,48 @@ TEST_F(StartupRoads, AMissingDatabaseWithALeftoverCopyOffersIt)
 // The database is a link to a file elsewhere that is missing: a copy is offered only under its
 // own names beside that file, and taken into use as that file, the link staying a link. A file
 // whose name has no copies of its own ("club2023") is offered nothing: "club2022" beside it is
-// last year's club.
+// last year's club. When the database's folder is itself a link (home/Tikkeli -> usb/Tikkeli) and
+// the database in it a relative link "../data/seura.mdb", the file lies in usb/data; home/data,
+// where the link read as text leads, holds another club's file and copy, never offered or touched.
 TEST_F(StartupRoads, AMissingFileBehindALinkIsOfferedOnlyItsOwnLeftoverCopy)
 {
     struct Case {
         const char* file; // the missing file behind the link
         const char* copy; // a club file beside it
         bool offered;
+        bool folderIsLink;
     };
-    for (const Case& c : {Case{"seura.mdb", "seura.md3", true}, Case{"club2023", "club2022", false}}) {
-        SCOPED_TRACE(c.file);
+    const QString root = QDir(env.root()).canonicalPath();
+    for (const Case& c : {Case{"seura.mdb", "seura.md3", true, false}, Case{"club2023", "club2022", false, false},
+                          Case{"seura.mdb", "seura.md3", true, true}}) {
+        SCOPED_TRACE(std::string(c.file) + (c.folderIsLink ? " in a linked folder" : ""));
         prompter.clear();
         State() = SharedState{};
-        const QString folder = env.root() + QStringLiteral("/kerho-") + QString::fromUtf8(c.file);
+        const QString folder = c.folderIsLink ? root + QStringLiteral("/usb/data")
+                                              : root + QStringLiteral("/kerho-") + QString::fromUtf8(c.file);
         QDir().mkpath(folder);
         const QString copy = folder + u'/' + QString::fromUtf8(c.copy);
         ASSERT_TRUE(QFile::rename(clubDatabase(QStringLiteral("kopio.mdb")), copy));
         const QByteArray copyBytes = test::ReadFileBytes(copy);
-        QDir().mkpath(env.userFolder());
-        const QString link = env.userFolder() + QStringLiteral("/seura.mdb");
-        QFile::remove(link);
-        ASSERT_TRUE(QFile::link(folder + u'/' + QString::fromUtf8(c.file), link));
+        QString link;
+        std::vector<std::pair<QString, QByteArray>> others; // another club's files
+        if (c.folderIsLink) {
+            QDir().mkpath(root + QStringLiteral("/usb/Tikkeli"));
+            QDir().mkpath(root + QStringLiteral("/home/data"));
+            ASSERT_TRUE(QFile::link(root + QStringLiteral("/usb/Tikkeli"), root + QStringLiteral("/home/Tikkeli")));
+            link = root + QStringLiteral("/home/Tikkeli/seura.mdb");
+            ASSERT_TRUE(QFile::link(QStringLiteral("../data/") + QString::fromUtf8(c.file), link));
+            for (const char* name : {"seura.mdb", "seura.md3"}) {
+                const QString path = root + QStringLiteral("/home/data/") + QString::fromUtf8(name);
+                ASSERT_TRUE(QFile::rename(clubDatabase(QStringLiteral("toinen.mdb")), path));
+                others.push_back({path, test::ReadFileBytes(path)});
+            }
+        } else {
+            QDir().mkpath(env.userFolder());
+            link = env.userFolder() + QStringLiteral("/seura.mdb");
+            QFile::remove(link);
+            ASSERT_TRUE(QFile::link(folder + u'/' + QString::fromUtf8(c.file), link));
+        }
         configure(link);
         // Yes to the copy; No to the sample database when nothing is offered.
         prompter.answer(c.offered ? MsgResult::Yes : MsgResult::No);
@@ -448,6 +470,15 @@ TEST_F(StartupRoads, AMissingFileBehindALinkIsOfferedOnlyItsOwnLeftoverCopy)
         EXPECT_TRUE(QFileInfo(link).isSymLink());
         EXPECT_EQ(QFileInfo::exists(link), c.offered);
         EXPECT_TRUE(test::ReadFileBytes(copy) == copyBytes);
+        for (const auto& [path, bytes] : others)
+            EXPECT_TRUE(test::ReadFileBytes(path) == bytes) << path.toStdString();
+        if (c.folderIsLink) {
+            // The copy taken into use is the file the link leads to, beside the copy.
+            const QFileInfo taken(folder + u'/' + QString::fromUtf8(c.file));
+            EXPECT_TRUE(taken.isFile() && !taken.isSymLink());
+            EXPECT_EQ(QDir(root + QStringLiteral("/home/data")).entryList(QDir::Files | QDir::Hidden),
+                      (QStringList{"seura.md3", "seura.mdb"}));
+        }
         ConnectionRegistry::closeAll(link);
     }
 }
@@ -644,4 +675,28 @@ TEST_F(StartupRoads, WhatAnIniSaveStoppedAtAnyFileStepLeftGoesAtTheNextStartOrSa
     }
     EXPECT_GT(found, 0) << "no stop left a temporary file to find";
     EXPECT_EQ(prompter.unexpected(), 0);
+}
+
+// The club's file reached through a link in a folder that is itself a link. Something outside the
+// program restores a backup over the file while the program runs: the settings the start-up read
+// (the reminder fee among them, which every reminder is written with) are read again from the
+// restored file once a command has met it, because the start-up follows the file.
+TEST_F(StartupRoads, TheSettingsReadAtTheStartAreReadAgainFromAFileRestoredBehindALink)
+{
+    const QString file = clubDatabase(QStringLiteral("kerho.mdb"));
+    setSetting(file, QStringLiteral("Muistutuskulut"), QStringLiteral("5,00"));
+    const QString linkedFolder = env.root() + QStringLiteral("/linkki");
+    ASSERT_TRUE(QFile::link(QFileInfo(file).absolutePath(), linkedFolder));
+    const QString link = linkedFolder + QStringLiteral("/seura.mdb");
+    ASSERT_TRUE(QFile::link(QStringLiteral("kerho.mdb"), link));
+    configure(link);
+    ASSERT_TRUE(startup.run().databaseLoaded);
+    EXPECT_EQ(State().ReminderFee, Currency::parse(QStringLiteral("5,00")).value());
+
+    test::RestoreChangedCopy(file, QStringLiteral("UPDATE Settings SET setString = '7,50' WHERE setKey = 'Muistutuskulut'"));
+    Database db = Database::open(link);
+    EXPECT_THROW(db.scalar(QStringLiteral("SELECT count(*) FROM jr")), DbException);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(State().ReminderFee, Currency::parse(QStringLiteral("7,50")).value());
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
 }

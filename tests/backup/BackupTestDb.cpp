@@ -1,18 +1,20 @@
 #include "BackupTestDb.h"
 
+#include "support/OtherProgramRestore.h"
+
 #include "backup/BackupRows.h"
 #include "base/SharedState.h"
 
 #include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 namespace tikkeli::test {
 
-BackupTestDb::BackupTestDb()
+void BackupTestDb::createAt(const QString& path)
 {
-    m_path = m_dir.filePath(QStringLiteral("Erämiehet.mdb"));
-    Database db = Database::create(m_path);
+    Database db = Database::create(path);
     for (const QString& table : BackupRowTables()) {
         db.executeScript(QStringLiteral("CREATE TABLE %1 (%1ID INTEGER PRIMARY KEY AUTOINCREMENT, Nimi VARCHAR(50), "
                                         "BackupRow BOOLEAN NOT NULL DEFAULT 0);")
@@ -23,6 +25,12 @@ BackupTestDb::BackupTestDb()
     for (const char* name : {"Virtanen", "Äijälä", "Öhman"})
         db.execute(QStringLiteral("INSERT INTO jr (Nimi) VALUES (?)"), {Value(QString::fromUtf8(name))});
     db.close();
+}
+
+BackupTestDb::BackupTestDb()
+{
+    m_path = m_dir.filePath(QStringLiteral("Erämiehet.mdb"));
+    createAt(m_path);
 
     QDir(m_dir.path()).mkdir(QStringLiteral("Asiakirjat"));
     qputenv("TIKKELI_INI", QFile::encodeName(iniPath()));
@@ -40,30 +48,32 @@ BackupTestDb::~BackupTestDb()
     State() = SharedState{};
 }
 
+// Read and written as another program would, on connections of their own: what the file at the
+// path holds, whatever this program has open or has let go.
 int BackupTestDb::members(const QString& path)
 {
-    Database db = Database::open(path);
-    const int n = static_cast<int>(db.scalar(QStringLiteral("SELECT COUNT(*) FROM jr WHERE BackupRow = 0")).toInt64());
-    db.close();
-    return n;
+    return FileRows(path, QStringLiteral("SELECT COUNT(*) FROM jr WHERE BackupRow = 0")).toInt();
 }
 
 int BackupTestDb::markers(const QString& path)
 {
-    Database db = Database::open(path);
     int n = 0;
     for (const QString& table : BackupRowTables())
-        n += static_cast<int>(
-            db.scalar(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE BackupRow <> 0").arg(table)).toInt64());
-    db.close();
+        n += FileRows(path, QStringLiteral("SELECT COUNT(*) FROM %1 WHERE BackupRow <> 0").arg(table)).toInt();
     return n;
 }
 
 void BackupTestDb::addMember(const QString& path, const QString& surname)
 {
-    Database db = Database::open(path);
-    db.execute(QStringLiteral("INSERT INTO jr (Nimi) VALUES (?)"), {Value(surname)});
-    db.close();
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(path).constData(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    sqlite3_stmt* st = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(other, "INSERT INTO jr (Nimi) VALUES (?)", -1, &st, nullptr), SQLITE_OK);
+    const QByteArray name = surname.toUtf8();
+    sqlite3_bind_text(st, 1, name.constData(), int(name.size()), SQLITE_TRANSIENT);
+    EXPECT_EQ(sqlite3_step(st), SQLITE_DONE);
+    sqlite3_finalize(st);
+    sqlite3_close(other);
 }
 
 QString BackupTestDb::iniDatabase(const QString& iniPath)

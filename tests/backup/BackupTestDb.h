@@ -20,6 +20,8 @@ public:
     QString iniPath() const { return m_dir.filePath(QStringLiteral("Tikkeli.ini")); }
     QString documents() const { return m_dir.filePath(QStringLiteral("Asiakirjat")); }
 
+    // A new club database at path: the tables that receive marker rows, the settings, three members.
+    static void createAt(const QString& path);
     // Members in the database at path (markers not counted).
     static int members(const QString& path);
     static int markers(const QString& path);

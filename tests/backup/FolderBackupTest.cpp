@@ -179,6 +179,19 @@ TEST_F(FolderBackupTest, ADatabaseNameNotEndingInMdbIsRefused)
     EXPECT_TRUE(p.messageTexts().last().contains(QStringLiteral("jota varmuuskopiointi käyttää")));
     EXPECT_TRUE(QFileInfo(link).isSymLink());
     expectIntact(db());
+    // A file in a folder that is itself a link (a stick's folder linked in) is no link: the refusal
+    // says nothing of one.
+    const QString stick = t.dir() + QStringLiteral("/tikku");
+    ASSERT_TRUE(QDir().mkpath(stick));
+    ASSERT_TRUE(QFile::copy(db(), stick + QStringLiteral("/seura.db")));
+    ASSERT_TRUE(QFile::link(stick, t.dir() + QStringLiteral("/kerho")));
+    State().DatabasePath = t.dir() + QStringLiteral("/kerho/seura.db");
+    p.clear();
+    FolderBackup::backup();
+    EXPECT_TRUE(files.calls.isEmpty());
+    EXPECT_TRUE(p.messageTexts().last().contains(QStringLiteral("päättyä \".mdb\"")));
+    EXPECT_FALSE(p.messageTexts().last().contains(QStringLiteral("linkki"))) << p.messageTexts().last().toStdString();
+    expectIntact(stick + QStringLiteral("/seura.db"));
 }
 
 // The crash and fault harness: the run is failed, and then stopped, at each of its file steps in

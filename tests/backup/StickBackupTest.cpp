@@ -179,3 +179,30 @@ TEST(BackupRestore, ALoopOfLinksIsRefusedAndStaysAsItWas)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot),
               (QStringList{QStringLiteral("a.mdb"), QStringLiteral("b.mdb")}));
 }
+
+// The question before a restore over a file says where the file replaced is kept: in the same
+// folder when the file lies where its name does, also when that folder is itself a link
+// (Tikkeli -> usb/Tikkeli); with the whole path when the name is a link "../data/club.mdb", which
+// leads from the folder the link really lies in to usb/data, not to the other club's data/.
+TEST(BackupRestore, TheQuestionNamesWhereTheReplacedFileIsKept)
+{
+    QTemporaryDir dir;
+    const QString root = QDir(dir.path()).canonicalPath();
+    for (const char* folder : {"usb/Tikkeli", "usb/data", "data"})
+        ASSERT_TRUE(QDir(root).mkpath(QLatin1String(folder)));
+    ASSERT_TRUE(QFile::link(root + QStringLiteral("/usb/Tikkeli"), root + QStringLiteral("/Tikkeli")));
+    ASSERT_TRUE(QFile::link(QStringLiteral("../data/club.mdb"), root + QStringLiteral("/usb/Tikkeli/club.mdb")));
+    for (const char* file : {"usb/Tikkeli/oma.mdb", "usb/data/club.mdb", "data/club.mdb"}) {
+        QFile f(root + u'/' + QLatin1String(file));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    const QDate day(2024, 3, 1);
+    const std::pair<const char*, QString> cases[] = {
+        {"Tikkeli/oma.mdb",
+         QStringLiteral("Nykyinen tietokanta säilytetään samassa kansiossa nimellä oma_ennen_palautusta_2024-03-01.mdb")},
+        {"Tikkeli/club.mdb", QStringLiteral("Nykyinen tietokanta säilytetään nimellä ") + root
+                                 + QStringLiteral("/usb/data/club_ennen_palautusta_2024-03-01.mdb")},
+    };
+    for (const auto& [target, note] : cases)
+        EXPECT_EQ(BackupRestore::safetyCopyNote(root + u'/' + QLatin1String(target), day).toStdString(), note.toStdString());
+}

@@ -36,6 +36,11 @@ struct Layout {
     const char* link;    // the database path in docs/
     // The folder backup can name its copies beside the file: ".md2" and ".md3" of a ".mdb".
     bool backupRuns;
+    // docs/ is itself a link to usb/docs/, as a program folder moved to a stick is: the ".." of the
+    // links leads from there to usb/data/ and usb/links/, where the club's file and the second link
+    // lie. data/ and links/ beside docs/, where "docs/../data" read as text leads, are another
+    // club's, with a file, an ini and a link of the same names.
+    bool folderIsLink = false;
 };
 
 const Layout Layouts[] = {
@@ -47,6 +52,9 @@ const Layout Layouts[] = {
     {"club.mdb", nullptr, "club.mdb", true},
     {"seura.mdb", "välissä.mdb", "club.mdb", true}, // a chain of two links
     {"seura.mdb", nullptr, "club2023", true},       // the link itself named club2023, club2022 beside it
+    {"club.mdb", nullptr, "club.mdb", true, true},
+    {"seura.mdb", "välissä.mdb", "club.mdb", true, true},
+    {"seura.db", nullptr, "club.mdb", false, true},
 };
 
 enum class Operation { FolderBackup, StickBackup, Restore, IniSave };
@@ -77,7 +85,8 @@ protected:
         s_club = test::ReadFileBytes(club.path());
         // Last year's club and the backup to restore: each a whole club file of its own.
         for (auto [bytes, sql] : {std::pair{&s_lastYear, "CREATE TABLE vuosi2022 (x)"},
-                                  std::pair{&s_backup, "INSERT INTO jr (jrSukunimi) VALUES ('Palautettu')"}}) {
+                                  std::pair{&s_backup, "INSERT INTO jr (jrSukunimi) VALUES ('Palautettu')"},
+                                  std::pair{&s_other, "CREATE TABLE toinen_seura (x)"}}) {
             sqlite3* db = nullptr;
             sqlite3_open(QFile::encodeName(club.path()).constData(), &db);
             sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
@@ -90,30 +99,45 @@ protected:
     void lay(const Layout& l)
     {
         root.emplace();
-        for (const char* folder : {"data", "links", "docs", "config", "Varmistus", "tikku"})
-            QDir(root->path()).mkpath(QLatin1String(folder));
+        // The folders as the system names them, so that a path compares with what the steps find.
+        rootPath = QDir(root->path()).canonicalPath();
+        for (const char* folder : {"data", "links", "config", "Varmistus", "tikku", "usb/data", "usb/links", "usb/docs"})
+            QDir(rootPath).mkpath(QLatin1String(folder));
         layout = &l;
-        file = path("data/") + QString::fromUtf8(l.file);
+        if (l.folderIsLink)
+            ASSERT_TRUE(QFile::link(path("usb/docs"), path("docs")));
+        else
+            QDir(rootPath).mkpath(QStringLiteral("docs"));
+        file = real("data/") + QString::fromUtf8(l.file);
         test::WriteFileBytes(file, s_club);
-        bystanders = {path("data/club2022"), path("docs/club2022")};
+        QStringList lastYears{real("data/club2022"), path("docs/club2022")};
         for (const char last : {'2', '3'}) {
             const QString derived = file.chopped(1) + QLatin1Char(last);
             if (derived != file && !derived.endsWith(QStringLiteral(".md2")) && !derived.endsWith(QStringLiteral(".md3"))
-                && !bystanders.contains(derived))
-                bystanders << derived;
+                && !lastYears.contains(derived))
+                lastYears << derived;
         }
-        for (const QString& b : std::as_const(bystanders))
-            test::WriteFileBytes(b, s_lastYear);
+        bystanders.clear();
+        for (const QString& b : std::as_const(lastYears))
+            bystanders[b] = s_lastYear;
+        if (l.folderIsLink) {
+            bystanders[path("data/") + QString::fromUtf8(l.file)] = s_other;
+            bystanders[path("data/Tikkeli.ini")] = IniOther;
+        }
+        for (const auto& [b, bytes] : bystanders)
+            test::WriteFileBytes(b, bytes);
         links.clear();
         const QString toFile = QStringLiteral("../data/") + QString::fromUtf8(l.file);
         if (l.between) {
-            links.push_back({path("links/") + QString::fromUtf8(l.between), toFile});
+            links.push_back({real("links/") + QString::fromUtf8(l.between), toFile});
             links.push_back({database(), QStringLiteral("../links/") + QString::fromUtf8(l.between)});
+            if (l.folderIsLink)
+                links.push_back({path("links/") + QString::fromUtf8(l.between), toFile});
         } else {
             links.push_back({database(), toFile});
         }
         links.push_back({ini(), QStringLiteral("../data/Tikkeli.ini")});
-        test::WriteFileBytes(path("data/Tikkeli.ini"), IniBefore);
+        test::WriteFileBytes(real("data/Tikkeli.ini"), IniBefore);
         for (const auto& [name, target] : links)
             ASSERT_TRUE(QFile::link(target, name));
         State() = SharedState{};
@@ -123,9 +147,20 @@ protected:
         environment.emplace("TIKKELI_INI", QFile::encodeName(ini()));
     }
 
-    QString path(const QString& relative) const { return root->filePath(relative); }
+    QString path(const QString& relative) const { return rootPath + u'/' + relative; }
+    // Where the system finds a folder the links lead to.
+    QString real(const QString& relative) const { return path(layout->folderIsLink ? "usb/" + relative : relative); }
     QString database() const { return path("docs/") + QString::fromUtf8(layout->link); }
-    QString ini() const { return path("config/Tikkeli.ini"); }
+    // Beside the database when its folder is a link.
+    QString ini() const { return path(layout->folderIsLink ? "docs/Tikkeli.ini" : "config/Tikkeli.ini"); }
+    QStringList folders() const
+    {
+        QStringList all{"data", "links", "docs", "config"};
+        if (layout->folderIsLink)
+            all << "usb/data"
+                << "usb/links";
+        return all;
+    }
 
     // Runs the operation; false when it said it did not finish.
     bool run()
@@ -181,58 +216,67 @@ protected:
         EXPECT_FALSE(QFileInfo(file).isSymLink());
         const std::string members = GetParam() == Operation::Restore && test::ReadFileBytes(file) == s_backup ? "4" : "3";
         EXPECT_EQ(stateOf(file), "ok " + members);
-        for (const QString& b : std::as_const(bystanders))
-            EXPECT_TRUE(test::ReadFileBytes(b) == s_lastYear) << b.toStdString();
+        for (const auto& [b, bytes] : bystanders)
+            EXPECT_TRUE(test::ReadFileBytes(b) == bytes) << b.toStdString();
         // Before the save, between its two writes, after it.
         const QByteArray backupLine = "DatabaseBackup=" + path("Varmistus").toUtf8() + "\n";
         const std::set<QByteArray> iniStates{IniBefore, IniBefore + backupLine,
                                              "[TIKKELI]\nDatabase=" + database().toUtf8() + "\n" + backupLine};
-        EXPECT_TRUE(iniStates.count(test::ReadFileBytes(path("data/Tikkeli.ini"))))
-            << test::ReadFileBytes(path("data/Tikkeli.ini")).toStdString();
-        for (const QString& name : listed(path("data"), QDir::Files)) {
-            const QString at = path("data/") + name;
-            if (at == file || bystanders.contains(at) || name == QStringLiteral("Tikkeli.ini"))
+        EXPECT_TRUE(iniStates.count(test::ReadFileBytes(real("data/Tikkeli.ini"))))
+            << test::ReadFileBytes(real("data/Tikkeli.ini")).toStdString();
+        for (const QString& name : listed(real("data"), QDir::Files)) {
+            const QString at = real("data/") + name;
+            if (at == file || bystanders.count(at) || name == QStringLiteral("Tikkeli.ini"))
                 continue;
             const bool ours = (GetParam() == Operation::FolderBackup && layout->backupRuns
                                && (at == file.chopped(1) + u'2' || at == file.chopped(1) + u'3'))
                               || (GetParam() == Operation::Restore && name.contains(QStringLiteral("_ennen_palautusta_")));
             EXPECT_TRUE(ours) << name.toStdString();
         }
+        // The other club's folder holds its own files only.
+        if (layout->folderIsLink) {
+            for (const QString& name : listed(path("data"), QDir::Files | QDir::Hidden | QDir::System))
+                EXPECT_TRUE(bystanders.count(path("data/") + name)) << name.toStdString();
+        }
         // Beside the links, nothing of the operation's: the links and last year's club.
-        EXPECT_EQ(listed(path("docs"), QDir::AllEntries | QDir::Hidden | QDir::System).size(), 2);
+        EXPECT_EQ(listed(path("docs"), QDir::AllEntries | QDir::Hidden | QDir::System).size(), layout->folderIsLink ? 3 : 2);
         EXPECT_EQ(listed(path("links"), QDir::AllEntries | QDir::Hidden | QDir::System).size(), layout->between ? 1 : 0);
-        EXPECT_EQ(listed(path("config"), QDir::AllEntries | QDir::Hidden | QDir::System), QStringList{"Tikkeli.ini"});
+        EXPECT_EQ(listed(path("usb/links"), QDir::AllEntries | QDir::Hidden | QDir::System).size(),
+                  layout->between && layout->folderIsLink ? 1 : 0);
+        EXPECT_EQ(listed(path("config"), QDir::AllEntries | QDir::Hidden | QDir::System),
+                  layout->folderIsLink ? QStringList{} : QStringList{"Tikkeli.ini"});
     }
 
     // The next start removes every file a stopped run left in the folders of the club's file and
     // of its links, and nothing else; how many there were.
     qsizetype expectNextStartCleansUp()
     {
-        const auto hidden = [this](const char* folder) {
-            QStringList names = listed(path(QLatin1String(folder)), QDir::Files | QDir::Hidden | QDir::System);
+        const auto hidden = [this](const QString& folder) {
+            QStringList names = listed(path(folder), QDir::Files | QDir::Hidden | QDir::System);
             names.removeIf([](const QString& name) { return !name.startsWith(u'.'); });
             return names;
         };
         qsizetype found = 0;
-        for (const char* folder : Folders)
+        for (const QString& folder : folders())
             found += hidden(folder).size();
         IniSettingsStore store;
         store.setFile(QStringLiteral("Tikkeli.ini"));
         store.removeLeftovers();
         FolderBackup::removeLeftovers(database(), State().BackupFolder);
-        for (const char* folder : Folders)
-            EXPECT_EQ(hidden(folder).join(u',').toStdString(), "") << folder;
+        for (const QString& folder : folders())
+            EXPECT_EQ(hidden(folder).join(u',').toStdString(), "") << folder.toStdString();
         return found;
     }
 
-    static constexpr const char* Folders[] = {"data", "links", "docs", "config"};
-    inline static QByteArray s_club, s_lastYear, s_backup;
+    inline static QByteArray s_club, s_lastYear, s_backup, s_other;
     inline static const QByteArray IniBefore = "[TIKKELI]\nDatabase=vanha.mdb\n";
+    inline static const QByteArray IniOther = "[TIKKELI]\nDatabase=toinen.mdb\n";
     std::optional<QTemporaryDir> root;
+    QString rootPath;
     std::optional<test::ScopedEnvironment> environment;
     const Layout* layout = nullptr;
     QString file;
-    QStringList bystanders;
+    std::map<QString, QByteArray> bystanders;       // the user's other files and what they hold
     QString lastMessage;                            // the folder backup's
     std::vector<std::pair<QString, QString>> links; // each link and what it points to
 };
@@ -246,9 +290,9 @@ TEST_P(ThroughALink, StoppedOrNotEveryFileStaysWholeAndEveryLinkALink)
 {
     qsizetype leftovers = 0;
     for (const Layout& l : Layouts) {
-        SCOPED_TRACE(QStringLiteral("%1 -> %2%3")
-                         .arg(QString::fromUtf8(l.link), l.between ? QString::fromUtf8(l.between) + " -> " : QString(),
-                              QString::fromUtf8(l.file))
+        SCOPED_TRACE(QStringLiteral("%1%2 -> %3%4")
+                         .arg(l.folderIsLink ? QStringLiteral("docs -> usb/docs: ") : QString(), QString::fromUtf8(l.link),
+                              l.between ? QString::fromUtf8(l.between) + " -> " : QString(), QString::fromUtf8(l.file))
                          .toStdString());
         lay(l);
         int total = 0;
@@ -265,7 +309,7 @@ TEST_P(ThroughALink, StoppedOrNotEveryFileStaysWholeAndEveryLinkALink)
                 EXPECT_TRUE(test::ReadFileBytes(file) == s_club);
             }
             if (GetParam() == Operation::IniSave) {
-                EXPECT_TRUE(test::ReadFileBytes(path("data/Tikkeli.ini")).contains(database().toUtf8()));
+                EXPECT_TRUE(test::ReadFileBytes(real("data/Tikkeli.ini")).contains(database().toUtf8()));
             }
             if (GetParam() == Operation::Restore) {
                 EXPECT_TRUE(test::ReadFileBytes(file) == s_backup);
@@ -286,8 +330,8 @@ TEST_P(ThroughALink, StoppedOrNotEveryFileStaysWholeAndEveryLinkALink)
                     files.fault = [&](FileStep, const QString&) {
                         // Stopped: killed as step n begins, nothing after it reaching the disk.
                         if (stop && files.steps() == n) {
-                            for (const char* folder : Folders)
-                                atStop[QLatin1String(folder)] = test::TakeFolder(path(QLatin1String(folder)));
+                            for (const QString& folder : folders())
+                                atStop[folder] = test::TakeFolder(path(folder));
                         }
                         return files.steps() == n || (stop && files.steps() > n) ? EIO : 0;
                     };
@@ -296,9 +340,8 @@ TEST_P(ThroughALink, StoppedOrNotEveryFileStaysWholeAndEveryLinkALink)
                 }
                 SCOPED_TRACE((stop ? "stopped at " : "failed at ") + step.toStdString());
                 // The program ends: a stopped run's folders as they were at the stop.
-                for (const char* folder : Folders)
-                    test::LeaveAsStopped(path(QLatin1String(folder)), stop ? atStop[QLatin1String(folder)]
-                                                                           : test::TakeFolder(path(QLatin1String(folder))));
+                for (const QString& folder : folders())
+                    test::LeaveAsStopped(path(folder), stop ? atStop[folder] : test::TakeFolder(path(folder)));
                 expectEveryFileWhole();
                 leftovers += expectNextStartCleansUp();
                 expectEveryFileWhole();

@@ -336,7 +336,8 @@ TEST_F(ClubChangesTest, AReplacedFileIsToldOnceAfterTheCommandAndBeforeAnyLaterC
     for (int i = 0; i < 2; ++i) {
         restore();
         EXPECT_THROW(write(), DbException);
-        db.scalar(QStringLiteral("SELECT count(*) FROM t")); // a read: the file now at the path is opened
+        // Nothing more of the command that met it: not a read of the file now at the path either.
+        EXPECT_THROW(db.scalar(QStringLiteral("SELECT count(*) FROM t")), DbException);
     }
     EXPECT_TRUE(heard.told.isEmpty()) << "not inside the command that met it";
     ClubChanges::announce(db, Kind::Members);

@@ -8,6 +8,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -65,6 +66,9 @@ protected:
 
 TEST_F(DatabaseFilesTest, CompactionCopiesEverythingAndKeepsKeysFromBeingReused)
 {
+    // An earlier version's mark of its compactions, among the counters: the compaction leaves it.
+    ASSERT_TRUE(writtenByPlainSqlite(
+        src, "INSERT INTO sqlite_sequence (name, seq) VALUES ('tikkeli: tiivistetty tiedostosta', '1 2 3 4 5')"));
     const QByteArray before = digest(src);
     const QString dest = folder.path("tiivis.mdb");
     CompactDatabase(src, dest);
@@ -73,6 +77,7 @@ TEST_F(DatabaseFilesTest, CompactionCopiesEverythingAndKeepsKeysFromBeingReused)
     Database db = Database::open(dest);
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM jrNimet")).toInt64(), 1990);
     EXPECT_EQ(db.scalar(QStringLiteral("PRAGMA journal_mode")).toString(), QStringLiteral("delete"));
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT group_concat(name) FROM sqlite_sequence")).toString(), QStringLiteral("jr"));
     db.execute(QStringLiteral("INSERT INTO jr (jrNimi) VALUES ('Uusi')"));
     EXPECT_EQ(db.lastInsertId(), 2001);
 
@@ -295,6 +300,39 @@ TEST_F(DatabaseFilesTest, RepairThroughLinksRepairsTheFileAtTheirEndAndKeepsTheL
     EXPECT_EQ(QFile::symLinkTarget(links + QStringLiteral("/välissä.mdb")), src);
     EXPECT_EQ(filesIn(links), (QStringList{QStringLiteral("seura.mdb"), QStringLiteral("välissä.mdb")}));
     Database db = Database::open(src);
+    EXPECT_EQ(db.scalar(QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM jrNimet")).toInt64(), r.rowsSalvaged);
+}
+
+// The program's folder is a link to a stick (Tikkeli -> usb/Tikkeli) and the database in it a
+// relative link "../data/kerho.mdb": the damaged file the system opens, usb/data/kerho.mdb, is
+// repaired and kept beside itself. data/kerho.mdb, where the link read as text leads, is another
+// club's healthy file and stays untouched.
+TEST_F(DatabaseFilesTest, RepairThroughALinkedFolderRepairsTheFileTheSystemOpens)
+{
+    const QString root = QFileInfo(src).canonicalPath();
+    for (const char* dir : {"usb/Tikkeli", "usb/data", "data"})
+        QDir(root).mkpath(QLatin1String(dir));
+    const QString other = root + QStringLiteral("/data/kerho.mdb");
+    ASSERT_TRUE(QFile::copy(src, other));
+    const QByteArray otherDigest = digest(other);
+    const QString file = root + QStringLiteral("/usb/data/kerho.mdb");
+    damage(src, 40);
+    ASSERT_TRUE(QFile::rename(src, file));
+    const QByteArray damagedDigest = digest(file);
+    ASSERT_TRUE(QFile::link(root + QStringLiteral("/usb/Tikkeli"), root + QStringLiteral("/Tikkeli")));
+    ASSERT_TRUE(QFile::link(QStringLiteral("../data/kerho.mdb"), root + QStringLiteral("/usb/Tikkeli/seura.mdb")));
+
+    const RepairResult r = RepairDatabase(root + QStringLiteral("/Tikkeli/seura.mdb"));
+    EXPECT_TRUE(r.wasDamaged);
+    EXPECT_EQ(r.keptOriginalAs, root + QStringLiteral("/usb/data/kerho_vioittunut.mdb"));
+    EXPECT_EQ(digest(r.keptOriginalAs), damagedDigest);
+    EXPECT_EQ(digest(other), otherDigest);
+    EXPECT_EQ(filesIn(root + QStringLiteral("/data")), QStringList{QStringLiteral("kerho.mdb")});
+    EXPECT_TRUE(QFileInfo(root + QStringLiteral("/Tikkeli")).isSymLink());
+    EXPECT_TRUE(QFileInfo(root + QStringLiteral("/usb/Tikkeli/seura.mdb")).isSymLink());
+    EXPECT_EQ(filesIn(root + QStringLiteral("/usb/Tikkeli")), QStringList{QStringLiteral("seura.mdb")});
+    Database db = Database::open(file);
     EXPECT_EQ(db.scalar(QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM jrNimet")).toInt64(), r.rowsSalvaged);
 }

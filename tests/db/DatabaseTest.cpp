@@ -3,6 +3,7 @@
 #include "db/Recordset.h"
 #include "db/Transaction.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <cstdio>
@@ -167,6 +168,8 @@ TEST_F(DatabaseTest, AFileReplacedOrRemovedUnderTheConnectionIsToldAndReadAgain)
     };
     const QString replaced = writeError();
     EXPECT_TRUE(replaced.contains(QStringLiteral("vaihdettu toiseen tai poistettu"))) << replaced.toStdString();
+    // Once the windows have been told, on the next turn of the event loop, the new file is read.
+    QCoreApplication::processEvents();
     EXPECT_EQ(a.scalar(QStringLiteral("SELECT count(*) FROM t")).toInt64(), 2); // the new file
     a.execute(QStringLiteral("INSERT INTO t (x) VALUES (3)"));
     EXPECT_EQ(a.scalar(QStringLiteral("SELECT count(*) FROM t")).toInt64(), 3);

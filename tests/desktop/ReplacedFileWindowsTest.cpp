@@ -381,10 +381,11 @@ const std::vector<Road>& roads()
          },
          "UPDATE Settings SET setString = '%1' WHERE setKey = 'Lupanumero'",
          {},
+         // The step's first count meets the restored file, and the step stops there: the window
+         // stays on the restored file's permit.
          [](QWidget& w) { c<QPushButton>(w, "cSeuraava")->click(); },
          [](QWidget& w, const QString& mark) { return c<QLineEdit>(w, "tLupanumero")->text() == mark; },
-         "SELECT setString FROM Settings WHERE setKey = 'Lupanumero'",
-         true},
+         "SELECT setString FROM Settings WHERE setKey = 'Lupanumero'"},
         {"frmSaalisPoisto",
          "Poista",
          [](R&) {

@@ -64,7 +64,29 @@ QWidget* firstControl(const QScrollArea& area)
     return nullptr;
 }
 
-// Runs check on every scrolled page of every window listed, its window open and active.
+// Makes the view of area lower than its page, half the page's least height or the tallest control
+// of the page if that is more, so that the page scrolls however large the screen and the window
+// are: a page shown whole would pass every check of what is in view. False when it does not
+// scroll even so.
+bool makeScroll(QScrollArea& area)
+{
+    int tallest = 0;
+    for (const QWidget* c : area.widget()->findChildren<QWidget*>())
+        if ((c->focusPolicy() & Qt::TabFocus) && c->isVisible())
+            tallest = std::max(tallest, c->height());
+    const int view = std::max(tallest, area.widget()->minimumSizeHint().height() / 2);
+    area.setMaximumHeight(view + area.height() - area.viewport()->height());
+    QCoreApplication::processEvents();
+    // A scroll bar across, come with the lower view, takes from its height.
+    if (const int lost = view - area.viewport()->height(); lost > 0) {
+        area.setMaximumHeight(area.maximumHeight() + lost);
+        QCoreApplication::processEvents();
+    }
+    return area.verticalScrollBar()->maximum() > 0;
+}
+
+// Runs check on every scrolled page of every window listed, its window open and active and the
+// page made to scroll.
 void forEachScrolledPage(const std::function<void(QWidget&, QScrollArea&)>& check)
 {
     test::ContractTestDb t(test::ContractTestDb::Source::Sample);
@@ -73,8 +95,10 @@ void forEachScrolledPage(const std::function<void(QWidget&, QScrollArea&)>& chec
         SCOPED_TRACE(name.toStdString());
         const std::unique_ptr<QWidget> w = openActive(make);
         ASSERT_NE(w, nullptr);
-        for (QScrollArea* area : w->findChildren<QScrollArea*>())
+        for (QScrollArea* area : w->findChildren<QScrollArea*>()) {
+            EXPECT_TRUE(makeScroll(*area)) << area->objectName().toStdString() << " does not scroll";
             check(*w, *area);
+        }
     }
     EXPECT_EQ(prompter.unexpected(), 0);
 }
@@ -94,13 +118,11 @@ std::vector<QWidget*> stopsRound(QWidget& w, bool backwards)
     return stops;
 }
 
-// Empty when what the viewport can show of w is shown; else where w is.
+// Empty when w is whole inside the viewport; else where w is.
 std::string outOfView(const QScrollArea& area, const QWidget* w)
 {
     const QRect at(w->mapTo(area.viewport(), QPoint(0, 0)), w->size());
-    const QRect seen = at & area.viewport()->rect();
-    if (seen.width() >= std::min(at.width(), area.viewport()->width())
-        && seen.height() >= std::min(at.height(), area.viewport()->height()))
+    if (area.viewport()->rect().contains(at))
         return {};
     return w->objectName().toStdString() + " at " + std::to_string(at.x()) + "," + std::to_string(at.y()) + " "
            + std::to_string(at.width()) + "x" + std::to_string(at.height()) + " in a view "
@@ -124,14 +146,18 @@ TEST(ScrolledFocus, TabOutOfTheContractGridsLastCellShowsTheBoxItLandsIn)
     auto* card = test::Control<QScrollArea>(*w, "cardScroll");
     auto* grid = test::Control<QTableWidget>(*w, "DBGrid1");
     ASSERT_GT(grid->rowCount(), 0);
+    ASSERT_TRUE(makeScroll(*card));
     scrollTo(*card, false);
     grid->setFocus(Qt::MouseFocusReason);
     grid->setCurrentCell(grid->rowCount() - 1, grid->columnCount() - 1);
+    const int scrolled = card->verticalScrollBar()->value();
     QTest::keyClick(grid, Qt::Key_Tab);
     QWidget* box = QApplication::focusWidget();
     ASSERT_NE(box, nullptr);
     ASSERT_FALSE(box == grid || grid->isAncestorOf(box));
     EXPECT_EQ(outOfView(*card, box), "");
+    // The box is below the fold of the grid's last row: seeing it takes a scroll.
+    EXPECT_GT(card->verticalScrollBar()->value(), scrolled);
     EXPECT_EQ(prompter.unexpected(), 0);
 }
 
@@ -139,6 +165,7 @@ TEST(ScrolledFocus, TabOutOfTheContractGridsLastCellShowsTheBoxItLandsIn)
 TEST(ScrolledFocus, EveryControlOfAScrolledPageIsInViewWhenGivenTheFocus)
 {
     forEachScrolledPage([](QWidget&, QScrollArea& area) {
+        int outBefore = 0;
         for (QWidget* control : area.widget()->findChildren<QWidget*>()) {
             if (!(control->focusPolicy() & Qt::TabFocus) || !control->isVisible() || !control->isEnabled()
                 || control->focusProxy())
@@ -147,9 +174,13 @@ TEST(ScrolledFocus, EveryControlOfAScrolledPageIsInViewWhenGivenTheFocus)
                 if (QWidget* f = QApplication::focusWidget())
                     f->clearFocus();
                 scrollTo(area, end);
+                outBefore += !outOfView(area, control).empty();
                 control->setFocus(Qt::OtherFocusReason);
                 EXPECT_EQ(outOfView(area, control), "") << (end ? "from the end" : "from the top");
             }
+        }
+        if (firstControl(area)) {
+            EXPECT_GT(outBefore, 0) << area.objectName().toStdString() << ": no control had to be scrolled to";
         }
     });
 }

@@ -3,7 +3,11 @@
 #include "support/TestFiles.h"
 
 #include <QCoreApplication>
+#include "db/Database.h"
+#include "db/FileHold.h"
+
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 
 namespace tikkeli::test {
@@ -24,8 +28,14 @@ FolderImage TakeFolder(const QString& dir)
 
 void LeaveAsStopped(const QString& dir, const FolderImage& image)
 {
-    for (const QString& name : QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::NoSymLinks))
-        QFile::remove(dir + u'/' + name);
+    // The next run is another program: it has no connection to a file of the run that stopped,
+    // and the files it finds are the ones the stopped run left (made here, by this program).
+    for (const QString& name : QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::NoSymLinks)) {
+        const QString path = dir + u'/' + name;
+        ConnectionRegistry::closeAll(path);
+        FileHold::created(QFileInfo(path).canonicalFilePath());
+        QFile::remove(path);
+    }
     const QString mine = QStringLiteral("-%1-").arg(QCoreApplication::applicationPid());
     const QString gone = QStringLiteral("-%1-").arg(EndedProcess());
     for (const auto& [name, bytes] : image) {

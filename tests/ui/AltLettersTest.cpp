@@ -21,8 +21,11 @@ public:
     int seen = 0;
     bool eventFilter(QObject*, QEvent* event) override
     {
+        // The box also gets focus, paint and other events: only a key press is a key event.
+        if (event->type() != QEvent::KeyPress)
+            return false;
         const auto* key = static_cast<QKeyEvent*>(event);
-        if (event->type() == QEvent::KeyPress && key->key() == Qt::Key_D && key->modifiers() == Qt::AltModifier)
+        if (key->key() == Qt::Key_D && key->modifiers() == Qt::AltModifier)
             ++seen;
         return false;
     }

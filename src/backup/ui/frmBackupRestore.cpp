@@ -119,6 +119,13 @@ void frmBackupRestore::cPalauta_Click()
                                         MsgIcon::Question, MsgButtons::YesNoDefaultNo, State().ProgramTitle)
                != MsgResult::Yes)
         return;
+    // Before any window closes: a file another program of ours has open is not replaced.
+    SoleUse sole;
+    if (const auto error = BackupRestore::claim(target, sole)) {
+        interrupted(QStringLiteral("Kopiointi ei onnistunut: \n") + QDir::toNativeSeparators(target) + QStringLiteral("\n\n")
+                    + BackupRestore::errorPart(*error));
+        return;
+    }
     // Putting a copy back over the database in use is the usual case: it is asked once more, and
     // the file it replaces stays beside it as a dated safety copy.
     const bool replacesDatabaseInUse = BackupRestore::isInUse(target);

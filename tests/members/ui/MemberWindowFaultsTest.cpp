@@ -13,7 +13,6 @@
 #include "members/ui/MemberWindows.h"
 #include "members/ui/frmJasen.h"
 #include "support/Controls.h"
-#include "support/OtherInstance.h"
 #include "support/OtherProgramRestore.h"
 
 #include <QApplication>
@@ -563,48 +562,4 @@ TEST_F(MemberWindowFaultsTest, TheTreeAndTheCaptionFollowTheRestoredFile)
     const qint64 uusi = t.db.scalar(QStringLiteral("SELECT jrID FROM jr WHERE jrSukunimi = 'Uusi'")).toInt64();
     EXPECT_NE(w->memberNode(uusi), nullptr);
     EXPECT_EQ(w->memberNode(aho), nullptr);
-}
-
-// A surname typed on the card while another instance runs the folder backup: its compaction is no
-// restore. The command that stores the name stores it into the compacted file without a word of a
-// restore, and the window goes on, also when the command waits for the compaction's lock.
-TEST_F(MemberWindowFaultsTest, WhatWasTypedBeforeAnotherInstancesCompactionIsStoredInTheCompactedFile)
-{
-    struct Case {
-        const char* name;
-        std::function<bool(frmJasen*)> command; // whether it went through
-        qint64 shownAfter;                      // 0: closed
-    };
-    const Case cases[] = {
-        {"save", [](frmJasen* w) { return w->SaveMember(); }, aho},
-        {"close", [](frmJasen* w) { return w->close(); }, 0},
-        {"next member",
-         [this](frmJasen* w) {
-             w->navigate(MemberNavigation::Move::Next);
-             return w->currentMemberId() == berg;
-         },
-         berg},
-    };
-    test::MessagesRunTheEventLoop(prompter);
-    int typed = 0;
-    for (const bool waits : {false, true}) {
-        for (const Case& c : cases) {
-            SCOPED_TRACE(std::string(c.name) + (waits ? ", waiting for the compaction" : ", after the compaction"));
-            prompter.clear();
-            const QString name = QStringLiteral("Kirjoitettu%1").arg(++typed);
-            QPointer<frmJasen> w = openTypingSurname(name);
-            ASSERT_TRUE(w);
-
-            const auto [done, told] = test::CommandBesideCompaction(t.path, waits, prompter, [&] { return c.command(w); });
-            EXPECT_TRUE(done);
-            EXPECT_FALSE(told) << prompter.messageTexts().join(u'\n').toStdString();
-            EXPECT_EQ(test::FileRows(t.path, QStringLiteral("SELECT jrSukunimi FROM jr ORDER BY jrID")),
-                      name + QStringLiteral("|Berg"));
-            if (c.shownAfter == 0)
-                EXPECT_FALSE(w && w->isVisible()) << "closed";
-            else
-                EXPECT_EQ(w->currentMemberId(), c.shownAfter);
-            delete w;
-        }
-    }
 }

@@ -1,0 +1,171 @@
+#include "DbTestSupport.h"
+
+#include "db/ClubChanges.h"
+#include "db/SqliteError.h"
+#include "db/Transaction.h"
+#include "support/OtherProgramRestore.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QThread>
+#include <cstdio>
+#include <functional>
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <unistd.h>
+
+namespace tikkeli {
+namespace {
+
+// Another program (the sqlite3 shell) in the middle of a save into the file at the path: its
+// transaction has written its rollback journal beside the path and waits for commit().
+class SaveUnderWay {
+public:
+    explicit SaveUnderWay(const QString& path) : m_journal(path + QStringLiteral("-journal"))
+    {
+        m_shell.start(QStringLiteral("sqlite3"), {path});
+        EXPECT_TRUE(m_shell.waitForStarted(10000)) << "the sqlite3 shell (package sqlite3) is needed";
+        m_shell.write(".timeout 5000\nBEGIN IMMEDIATE;\nINSERT INTO t (x) VALUES ('toisen');\n");
+        m_shell.waitForBytesWritten(10000);
+        const QDeadlineTimer deadline(10000);
+        while (QFileInfo(m_journal).size() == 0 && !deadline.hasExpired())
+            QThread::msleep(10);
+        m_journalBytes = journal();
+        EXPECT_FALSE(m_journalBytes.isEmpty()) << "the other program's save is under way";
+    }
+    QByteArray journal() const
+    {
+        QFile f(m_journal);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    bool journalUntouched() const { return journal() == m_journalBytes; }
+    // Whether the other program's COMMIT went through without an error.
+    bool commit()
+    {
+        m_shell.write("COMMIT;\n.quit\n");
+        m_shell.waitForBytesWritten(10000);
+        m_shell.closeWriteChannel();
+        EXPECT_TRUE(m_shell.waitForFinished(20000));
+        const QByteArray errors = m_shell.readAllStandardError();
+        EXPECT_TRUE(errors.isEmpty()) << errors.toStdString();
+        return m_shell.exitStatus() == QProcess::NormalExit && m_shell.exitCode() == 0 && errors.isEmpty();
+    }
+
+private:
+    QString m_journal;
+    QProcess m_shell;
+    QByteArray m_journalBytes;
+};
+
+void renameOver(const QString& from, const QString& to)
+{
+    ASSERT_EQ(std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()), 0);
+}
+
+// Something outside the program (a file manager, another tool's compaction or restore) puts
+// another file at the path while this program has the old one open, and a save of another program
+// into the new file is under way. The first statement here after the move, whether it reads or
+// writes, lets the old file go before anything is read of it: the other program's journal beside
+// the path is never taken for a crashed one of its own, and its save ends well. The command is
+// refused, the windows are told once, and then the new file is read and written.
+TEST(MovedFile, TheFirstStatementAfterAMoveLetsTheOldFileGoBeforeItReadsAnything)
+{
+    const std::pair<const char*, std::function<void(Database&)>> statements[] = {
+        {"a read", [](Database& db) { db.scalar(QStringLiteral("SELECT count(*) FROM t")); }},
+        {"a write", [](Database& db) { db.execute(QStringLiteral("INSERT INTO t (x) VALUES ('tämän')")); }},
+        {"a transaction",
+         [](Database& db) {
+             Transaction tx(db);
+             db.execute(QStringLiteral("INSERT INTO t (x) VALUES ('tämän')"));
+             tx.commit();
+         }},
+    };
+    const std::pair<const char*, std::function<void(const QString&)>> moves[] = {
+        {"a copy put in place",
+         [](const QString& path) {
+             ASSERT_TRUE(QFile::copy(path, path + QStringLiteral(".kopio")));
+             renameOver(path + QStringLiteral(".kopio"), path);
+         }},
+        {"a compaction by another tool",
+         [](const QString& path) {
+             sqlite3* other = nullptr;
+             sqlite3_open(QFile::encodeName(path).constData(), &other);
+             const QByteArray sql = "VACUUM INTO '" + QFile::encodeName(path) + ".tiivis'";
+             EXPECT_EQ(sqlite3_exec(other, sql.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+             sqlite3_close(other);
+             renameOver(path + QStringLiteral(".tiivis"), path);
+         }},
+    };
+    for (const auto& [move, moveFile] : moves) {
+        for (const auto& [what, statement] : statements) {
+            SCOPED_TRACE(std::string(move) + ", " + what);
+            DbFolder folder;
+            Database db = folder.create();
+            db.execute(QStringLiteral("CREATE TABLE t (id INTEGER PRIMARY KEY AUTOINCREMENT, x TEXT)"));
+            db.execute(QStringLiteral("INSERT INTO t (x) VALUES ('ennen')"));
+            int told = 0;
+            QObject listener;
+            QObject::connect(&ClubChanges::instance(), &ClubChanges::fileReplaced, &listener,
+                             [&, path = db.path()](const QString& replaced) { told += replaced == path ? 1 : 0; });
+
+            moveFile(db.path());
+            SaveUnderWay other(db.path());
+            EXPECT_THROW(statement(db), DbException);
+            EXPECT_THROW(statement(db), DbException) << "nothing more until the windows are told";
+            EXPECT_TRUE(other.journalUntouched());
+            EXPECT_TRUE(other.commit());
+            QCoreApplication::processEvents();
+            EXPECT_EQ(told, 1);
+
+            db.execute(QStringLiteral("INSERT INTO t (x) VALUES ('jälkeen')"));
+            EXPECT_EQ(test::FileRows(db.path(), QStringLiteral("SELECT x FROM t ORDER BY id")),
+                      QStringLiteral("ennen|toisen|jälkeen"));
+            EXPECT_EQ(test::FileRows(db.path(), QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+        }
+    }
+}
+
+// The file this program has open is damaged, and something outside the program puts a sound copy
+// at the path. A read that meets the damage of the file that has left the path lets it go: after
+// the windows are told, the sound file is read and written, not refused as damaged until a restart.
+TEST(MovedFile, ADamagedFileThatHasLeftThePathIsLetGo)
+{
+    DbFolder folder;
+    Database db = folder.create();
+    db.execute(QStringLiteral("CREATE TABLE t (id INTEGER PRIMARY KEY, x TEXT)"));
+    {
+        Transaction tx(db);
+        for (int i = 0; i < 200; ++i)
+            db.execute(QStringLiteral("INSERT INTO t (x) VALUES (?)"), {Value(QString(300, QChar(u'a' + i % 26)))});
+        tx.commit();
+    }
+    const QString path = db.path();
+    ASSERT_TRUE(QFile::copy(path, path + QStringLiteral(".ehja")));
+    // The old file keeps a second name, where its pages are overwritten after it has left the path.
+    ASSERT_EQ(::link(QFile::encodeName(path).constData(), QFile::encodeName(path + QStringLiteral(".vanha")).constData()),
+              0);
+    renameOver(path + QStringLiteral(".ehja"), path);
+    {
+        QFile old(path + QStringLiteral(".vanha"));
+        ASSERT_TRUE(old.open(QIODevice::ReadWrite));
+        old.seek(4096);
+        old.write(QByteArray(4096 * 8, '\xff'));
+        // A new change counter: what the engine keeps read of the file is no longer its content.
+        old.seek(24);
+        old.write(QByteArray::fromHex("7fffffff"));
+    }
+    // Straight at the engine, as no statement of the layer gets to do: the move is found by the
+    // damage it meets.
+    const int rc = sqlite3_exec(db.handle(), "SELECT sum(length(x)) FROM t", nullptr, nullptr, nullptr);
+    ASSERT_NE(rc, SQLITE_OK);
+    EXPECT_THROW(SqliteError::raise(db.handle(), rc), DbException);
+    QCoreApplication::processEvents();
+    db.execute(QStringLiteral("INSERT INTO t (x) VALUES ('uusi')"));
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM t")).toInt64(), 201);
+}
+
+} // namespace
+} // namespace tikkeli
