@@ -890,6 +890,16 @@ Value Recordset::field(const QString& name) const
     return field(index);
 }
 
+std::optional<Value> Recordset::fieldOfRow(Bookmark row, const QString& name)
+{
+    TK_OPEN();
+    const int index = d->indexOrThrow(name);
+    const int position = d->rowOfKey(row);
+    if (position < 0)
+        return std::nullopt;
+    return d->valueAt(position, index);
+}
+
 Value Recordset::field(int index) const
 {
     TK_OPEN();

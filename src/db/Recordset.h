@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace tikkeli {
 
@@ -52,6 +53,10 @@ public:
     Value field(int index) const;
     Value operator[](const QString& name) const { return field(name); }
     void setField(const QString& name, const Value& value);
+    // A field of the row with this key as the set holds it (not an edit buffer's), the current
+    // record staying where it is; nullopt when the set does not hold the row. 3265 for an
+    // unknown field.
+    std::optional<Value> fieldOfRow(Bookmark row, const QString& name);
 
     void addNew();
     void edit();

@@ -63,8 +63,8 @@ MemberTree::Groups MemberTree::read(Database& db, qint64 featureId)
         if (g.rows.empty())
             continue;
         const int index = int(groups.m_letters.size());
-        for (const Groups::Row& r : g.rows)
-            groups.m_letterOf.emplace(r.id, index);
+        for (std::size_t i = 0; i < g.rows.size(); ++i)
+            groups.m_placeOf.emplace(g.rows[i].id, Groups::Place{index, i});
         groups.m_letters.push_back(std::move(g));
     }
     return groups;
@@ -78,17 +78,21 @@ MemberTree::Groups::Change MemberTree::reread(Database& db, qint64 featureId, Gr
                        : db.openRecordset(QStringLiteral("SELECT jrSukunimi, jrEtunimi FROM jr WHERE jrID = ? AND ")
                                               + FeatureHolders::condition(),
                                           RecordsetType::Snapshot, {Value(id), Value(featureId)});
+    return place(groups, id, rs.eof() ? std::nullopt : std::optional<Name>(Name{rs.field(0), rs.field(1)}));
+}
+
+MemberTree::Groups::Change MemberTree::place(Groups& groups, qint64 id, const std::optional<Name>& name)
+{
     std::optional<Groups::Row> now;
-    if (!rs.eof()) {
+    if (name) {
         Groups::Row row;
         row.id = id;
-        const Value surname = rs.field(0), firstName = rs.field(1);
-        row.surnameNull = surname.isNull();
-        row.firstNameNull = firstName.isNull();
+        row.surnameNull = name->surname.isNull();
+        row.firstNameNull = name->firstName.isNull();
         if (!row.surnameNull)
-            row.surname = surname.toString();
+            row.surname = name->surname.toString();
         if (!row.firstNameNull)
-            row.firstName = firstName.toString();
+            row.firstName = name->firstName.toString();
         now = std::move(row);
     }
     return groups.update(id, now);
@@ -97,11 +101,9 @@ MemberTree::Groups::Change MemberTree::reread(Database& db, qint64 featureId, Gr
 MemberTree::Groups::Change MemberTree::Groups::update(qint64 id, const std::optional<Row>& now)
 {
     Change c;
-    c.from = letterOf(id);
-    std::vector<Row>* fromRows = c.from >= 0 ? &m_letters[std::size_t(c.from)].rows : nullptr;
-    const auto old = fromRows ? std::find_if(fromRows->begin(), fromRows->end(), [id](const Row& r) { return r.id == id; })
-                              : std::vector<Row>::iterator();
-    const bool had = fromRows && old != fromRows->end();
+    const auto place = m_placeOf.find(id);
+    const bool had = place != m_placeOf.end();
+    c.from = had ? place->second.group : -1;
     if (now) {
         const int group = InitialGroups::groupOf(now->surname);
         const QString caption = group < int(InitialGroups::letters().size()) ? InitialGroups::letters()[group]
@@ -113,18 +115,17 @@ MemberTree::Groups::Change MemberTree::Groups::update(qint64 id, const std::opti
             return c;
         }
         c.to = int(at - m_letters.begin());
-        if (had && c.to == c.from && *old == *now)
+        if (had && c.to == c.from && m_letters[std::size_t(c.from)].rows[place->second.row] == *now)
             return c;
     } else if (!had) {
         return c;
     }
     c.changed = true;
-    if (had)
-        fromRows->erase(old);
-    m_letterOf.erase(id);
+    remove(id);
     if (now) {
-        m_letters[std::size_t(c.to)].rows.push_back(*now);
-        m_letterOf.emplace(id, c.to);
+        std::vector<Row>& rows = m_letters[std::size_t(c.to)].rows;
+        rows.push_back(*now);
+        m_placeOf.emplace(id, Place{c.to, rows.size() - 1});
     }
     return c;
 }
@@ -152,18 +153,24 @@ std::vector<MemberTree::Member> MemberTree::Groups::members(int index) const
 
 int MemberTree::Groups::letterOf(qint64 id) const
 {
-    const auto it = m_letterOf.find(id);
-    return it == m_letterOf.end() ? -1 : it->second;
+    const auto it = m_placeOf.find(id);
+    return it == m_placeOf.end() ? -1 : it->second.group;
 }
 
 void MemberTree::Groups::remove(qint64 id)
 {
-    const int index = letterOf(id);
-    if (index < 0)
+    const auto place = m_placeOf.find(id);
+    if (place == m_placeOf.end())
         return;
-    std::vector<Row>& rows = m_letters[std::size_t(index)].rows;
-    rows.erase(std::remove_if(rows.begin(), rows.end(), [id](const Row& r) { return r.id == id; }), rows.end());
-    m_letterOf.erase(id);
+    std::vector<Row>& rows = m_letters[std::size_t(place->second.group)].rows;
+    const std::size_t at = place->second.row;
+    // The group's last row takes the member's place: a group keeps its rows in no order.
+    if (at + 1 < rows.size()) {
+        rows[at] = std::move(rows.back());
+        m_placeOf[rows[at].id].row = at;
+    }
+    rows.pop_back();
+    m_placeOf.erase(place);
 }
 
 std::vector<MemberTree::Letter> MemberTree::build(Database& db, qint64 featureId)

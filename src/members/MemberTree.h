@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/Value.h"
 #include "db/Database.h"
 
 #include <QString>
@@ -60,15 +61,28 @@ public:
         Change update(qint64 id, const std::optional<Row>& now);
         struct Group {
             QString caption;
-            std::vector<Row> rows; // in reading order
+            std::vector<Row> rows; // in no order: members() sorts them
+        };
+        // Where a member's row is: a change of one member finds it at once, not by a walk
+        // through its group.
+        struct Place {
+            int group = -1;
+            std::size_t row = 0;
         };
         std::vector<Group> m_letters;
-        std::unordered_map<qint64, int> m_letterOf;
+        std::unordered_map<qint64, Place> m_placeOf;
     };
 
     // featureId 0: every member; otherwise only the members with that member feature (each once).
     static Groups read(Database& db, qint64 featureId);
-    // One member read again into groups that read() gave for featureId, the rest left as they are.
+    // A member's name as stored: surname and first name (a Null apart from an empty text).
+    struct Name {
+        Value surname, firstName;
+    };
+    // The member, listed now under its name (nullopt: not listed), takes its place in groups that
+    // read() gave; the other members stay as they are.
+    static Groups::Change place(Groups& groups, qint64 id, const std::optional<Name>& name);
+    // The same, the member read again for groups that read() gave for featureId.
     static Groups::Change reread(Database& db, qint64 featureId, Groups& groups, qint64 id);
     // Every group with its members listed.
     static std::vector<Letter> build(Database& db, qint64 featureId);

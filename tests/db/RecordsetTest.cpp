@@ -461,6 +461,10 @@ TEST_F(RecordsetTest, RowsReadAgainByKeyTakeWhatIsStoredAndTheRestStayAsRead)
     EXPECT_EQ(rs.field("jsSukunimi").toString(), QStringLiteral("Aho"));
     EXPECT_EQ(rs.field("jsSyntynyt").toDate(), QDate(1970, 5, 4));
     EXPECT_EQ(rs.field("jsMaksettu"), Value(false));
+    // Another row's field, read where the current record stays.
+    EXPECT_EQ(rs.fieldOfRow(6, QStringLiteral("jsEtunimi")), std::optional<Value>(Value(QStringLiteral("Urho"))));
+    EXPECT_EQ(rs.fieldOfRow(2, QStringLiteral("jsEtunimi")), std::nullopt);
+    EXPECT_EQ(rs.field("jsSukunimi").toString(), QStringLiteral("Aho"));
     rs.edit();
     rs.setField("jsLuku", 7);
     rs.update();

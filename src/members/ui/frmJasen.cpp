@@ -542,11 +542,33 @@ void frmJasen::MemberRowsChangedElsewhere(const ChangedMembers& which)
 
 void frmJasen::rereadMembers(const QSet<qint64>& ids)
 {
-    // The tree and the caption come from their own queries and follow at once, as on a change of
-    // all members.
+    // With an edit pending the set is read again after its save; the tree and the caption come
+    // from their own reading and follow at once, as on a change of all members.
+    bool panelPending = false;
+    for (MemberCardPanel* p : m_panels)
+        panelPending = panelPending || p->valueChanged();
+    const bool setNow = !m_stale && Data1.editMode() == EditMode::None && !panelPending;
+    const qint64 shown = Data1.currentId();
+    if (setNow)
+        Data1.reread(ids);
+    else
+        m_stale = true;
+    // Each reading of the file outside a transaction costs its locking: the set's rows just read
+    // carry the names the tree lists, so only a filter sends the tree to the file again.
+    const bool namesFromSet = setNow && filterFeatureId() == 0;
+    Recordset& rs = Data1.recordset();
     bool listChanged = false;
     for (const qint64 id : ids) {
-        const MemberTree::Groups::Change change = MemberTree::reread(Data1.database(), filterFeatureId(), m_treeGroups, id);
+        MemberTree::Groups::Change change;
+        if (namesFromSet) {
+            const std::optional<Value> surname = rs.fieldOfRow(id, QStringLiteral("jrSukunimi"));
+            change = MemberTree::place(
+                m_treeGroups, id,
+                surname ? std::optional<MemberTree::Name>({*surname, *rs.fieldOfRow(id, QStringLiteral("jrEtunimi"))})
+                        : std::nullopt);
+        } else {
+            change = MemberTree::reread(Data1.database(), filterFeatureId(), m_treeGroups, id);
+        }
         if (change.newGroup) {
             BuildMemberTree();
             listChanged = true;
@@ -558,17 +580,8 @@ void frmJasen::rereadMembers(const QSet<qint64>& ids)
     }
     if (listChanged)
         UpdateMemberCaption();
-
-    // With an edit pending the set is read again after its save.
-    bool panelPending = false;
-    for (MemberCardPanel* p : m_panels)
-        panelPending = panelPending || p->valueChanged();
-    if (m_stale || Data1.editMode() != EditMode::None || panelPending) {
-        m_stale = true;
+    if (!setNow)
         return;
-    }
-    const qint64 shown = Data1.currentId();
-    Data1.reread(ids);
     if (Data1.currentId() != shown) {
         // The member shown is gone: the card shows the first one, as after a deletion.
         RefreshCard();
