@@ -84,6 +84,17 @@ protected:
         f.write(text);
         State().ReminderTemplatePath = path;
     }
+    // The range's members take their reminders by e-mail, sent through smtp with this template.
+    void emailTheRange(const test::SmtpTestServer& smtp, const char* reminderTemplate)
+    {
+        ASSERT_TRUE(smtp.started()) << smtp.startError().toStdString();
+        State().SmtpServer = smtp.server();
+        State().SenderEmail = QStringLiteral("laskut@eramiehet.fi");
+        writeReminderTemplate(reminderTemplate);
+        club.db.execute(QStringLiteral("UPDATE jr SET jrEmailLasku = 1, jrEmail = 'jasen' || jrID || '@example.fi'"
+                                       " WHERE jrID IN (SELECT jmhjmjrID FROM jmhist WHERE jmhjmLaskunumero BETWEEN 2054"
+                                       " AND 2069)"));
+    }
 };
 
 TEST_F(PaymentBookRemindersTest, PrintRecordsTheRangeThenPrintsItsRemindersOnTheTransferForm)
@@ -254,13 +265,7 @@ TEST_F(PaymentBookRemindersTest, InvoicesNotYetDueAreLeftOutAndCounted)
 TEST_F(PaymentBookRemindersTest, EmailRunsWithCommandsOffAndClosingRefused)
 {
     test::SmtpTestServer smtp;
-    ASSERT_TRUE(smtp.started()) << smtp.startError().toStdString();
-    State().SmtpServer = smtp.server();
-    State().SenderEmail = QStringLiteral("laskut@eramiehet.fi");
-    writeReminderTemplate("Hei <MAKSAJANOSOITE1:25>|<LASKUNUMERO:4>|<MUISTUTUKSENLOPPUSUMMA:6>");
-    club.db.execute(QStringLiteral("UPDATE jr SET jrEmailLasku = 1, jrEmail = 'jasen' || jrID || '@example.fi'"
-                                   " WHERE jrID IN (SELECT jmhjmjrID FROM jmhist WHERE jmhjmLaskunumero BETWEEN 2054"
-                                   " AND 2069)"));
+    ASSERT_NO_FATAL_FAILURE(emailTheRange(smtp, "Hei <MAKSAJANOSOITE1:25>|<LASKUNUMERO:4>|<MUISTUTUKSENLOPPUSUMMA:6>"));
     auto w = openWindow();
     auto* email = test::Control<QAbstractButton>(*w, "cEmail");
     auto* copies = test::Control<QAbstractButton>(*w, "cKopiot");
@@ -328,13 +333,7 @@ TEST_F(PaymentBookRemindersTest, EmailRunsWithCommandsOffAndClosingRefused)
 TEST_F(PaymentBookRemindersTest, EmailAgainTheSameDaySendsNoSecondReminder)
 {
     test::SmtpTestServer smtp;
-    ASSERT_TRUE(smtp.started()) << smtp.startError().toStdString();
-    State().SmtpServer = smtp.server();
-    State().SenderEmail = QStringLiteral("laskut@eramiehet.fi");
-    writeReminderTemplate("<LASKUNUMERO:4>");
-    club.db.execute(QStringLiteral("UPDATE jr SET jrEmailLasku = 1, jrEmail = 'jasen' || jrID || '@example.fi'"
-                                   " WHERE jrID IN (SELECT jmhjmjrID FROM jmhist WHERE jmhjmLaskunumero BETWEEN 2054"
-                                   " AND 2069)"));
+    ASSERT_NO_FATAL_FAILURE(emailTheRange(smtp, "<LASKUNUMERO:4>"));
     auto w = openWindow();
     for (int run = 0; run < 2; ++run) {
         prompter.answerYes();
@@ -362,13 +361,7 @@ TEST_F(PaymentBookRemindersTest, EmailAgainTheSameDaySendsNoSecondReminder)
 TEST_F(PaymentBookRemindersTest, EmailOnTheDayOfAPaperReminderAfterAnEarlierEmailSendsIt)
 {
     test::SmtpTestServer smtp;
-    ASSERT_TRUE(smtp.started()) << smtp.startError().toStdString();
-    State().SmtpServer = smtp.server();
-    State().SenderEmail = QStringLiteral("laskut@eramiehet.fi");
-    writeReminderTemplate("<LASKUNUMERO:4>");
-    club.db.execute(QStringLiteral("UPDATE jr SET jrEmailLasku = 1, jrEmail = 'jasen' || jrID || '@example.fi'"
-                                   " WHERE jrID IN (SELECT jmhjmjrID FROM jmhist WHERE jmhjmLaskunumero BETWEEN 2054"
-                                   " AND 2069)"));
+    ASSERT_NO_FATAL_FAILURE(emailTheRange(smtp, "<LASKUNUMERO:4>"));
     auto w = openWindow();
     prompter.answerYes();
     answerRange("2054", "2069");
