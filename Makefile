@@ -30,9 +30,12 @@ test: build
 # that the ordinary build is left alone. Any report fails the test that caused it.
 ASAN_BUILD ?= build-asan
 SANITIZE := -O1 -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined
+# At -O1 GCC takes the storage of a std::variant moved from a temporary (our Value) for uninitialised
+# memory. The ordinary build keeps the warning, so a real case is still reported there.
+SANITIZE_WARNINGS := -Wno-maybe-uninitialized
 test-asan: setup
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTIKKELI_BENCHMARKS=OFF \
-	  -DCMAKE_CXX_FLAGS="$(SANITIZE)" -DCMAKE_C_FLAGS="$(SANITIZE)" \
+	  -DCMAKE_CXX_FLAGS="$(SANITIZE) $(SANITIZE_WARNINGS)" -DCMAKE_C_FLAGS="$(SANITIZE) $(SANITIZE_WARNINGS)" \
 	  -DCMAKE_EXE_LINKER_FLAGS="$(SANITIZE)" -DCMAKE_SHARED_LINKER_FLAGS="$(SANITIZE)"
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen \

@@ -107,7 +107,7 @@ TEST(ReferencePaymentLimits, ANotificationIsHeldInASmallMultipleOfItsSize)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const QString path = write(dir, c.bytes);
-        const qint64 size = QFileInfo(path).size();
+        [[maybe_unused]] const qint64 size = QFileInfo(path).size();
         QString refusal;
         const PeakMemory memory;
         try {
