@@ -254,6 +254,10 @@ struct Recordset::Impl {
     }
     void insertRow();
     void updateRow();
+    // A row joins the end of the set under key.
+    void appendRow(std::int64_t key, std::vector<Value> row);
+    // The row at this place leaves the set; its cells are emptied.
+    void dropRow(int row);
     // The statement reading one row of the table by key, its columns those of a row of the set;
     // empty when the set is not the plain table.
     QByteArray rowByKeySql() const;
@@ -599,14 +603,28 @@ void Recordset::Impl::insertRow()
         st.run();
     }
     const bool wasEof = pos >= rows;
+    appendRow(key, std::move(row));
+    if (wasEof && !currentDeleted)
+        pos = rows;
+    lastModified = key;
+}
+
+void Recordset::Impl::appendRow(std::int64_t key, std::vector<Value> row)
+{
     const auto [b, base] = appendStored();
     for (int i = 0; i < stride; ++i)
         put(*b, base + std::size_t(i), std::move(row[std::size_t(i)]));
-    if (wasEof && !currentDeleted)
-        pos = rows;
     if (keyIndexValid)
         keyIndex[key] = rows - 1;
-    lastModified = key;
+}
+
+void Recordset::Impl::dropRow(int row)
+{
+    for (int i = 0; i < stride; ++i)
+        setValue(row, i, Value());
+    order.erase(order.begin() + row);
+    --rows;
+    keyIndexValid = false;
 }
 
 void Recordset::Impl::updateRow()
@@ -665,23 +683,20 @@ void Recordset::Impl::rereadRow(std::int64_t key, const QByteArray& sql)
     st.bind(1, Value(qint64(key)));
     const int row = rowOfKey(key);
     if (!st.step()) {
-        if (row >= 0) {
-            order.erase(order.begin() + row);
-            --rows;
-            keyIndexValid = false;
-        }
+        if (row >= 0)
+            dropRow(row);
         return;
     }
-    if (row >= 0) {
-        for (int i = 0; i < stride; ++i)
-            setValue(row, i, st.column(i, cols[std::size_t(i)].kind));
-        return;
-    }
-    const auto [b, base] = appendStored();
+    std::vector<Value> values;
+    values.reserve(std::size_t(stride));
     for (int i = 0; i < stride; ++i)
-        put(*b, base + std::size_t(i), st.column(i, cols[std::size_t(i)].kind));
-    if (keyIndexValid)
-        keyIndex[key] = rows - 1;
+        values.push_back(st.column(i, cols[std::size_t(i)].kind));
+    if (row < 0) {
+        appendRow(key, std::move(values));
+        return;
+    }
+    for (int i = 0; i < stride; ++i)
+        setValue(row, i, std::move(values[std::size_t(i)]));
 }
 
 Recordset::Recordset() = default;
@@ -996,12 +1011,8 @@ void Recordset::deleteRecord()
         st.bind(1, Value(qint64(key)));
         st.run();
     }
-    for (int i = 0; i < d->stride; ++i)
-        d->setValue(d->pos, i, Value());
-    d->order.erase(d->order.begin() + d->pos);
-    --d->rows;
+    d->dropRow(d->pos);
     d->currentDeleted = true;
-    d->keyIndexValid = false;
 }
 
 EditMode Recordset::editMode() const
