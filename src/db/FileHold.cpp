@@ -166,9 +166,8 @@ void FileHold::created(const QString& path)
     h.lastAt.remove(path);
 }
 
-QString SoleUse::heldElsewhereText(const QString& path)
+QString SoleUse::heldElsewhereText()
 {
-    Q_UNUSED(path);
     return QStringLiteral("Tietokanta on auki toisessa Tikkeli-ikkunassa. Sulje se ensin ja yritä sitten uudestaan.");
 }
 
@@ -176,7 +175,7 @@ SoleUse SoleUse::take(const QString& path)
 {
     Holds& h = holds();
     std::unique_lock lock(h.mutex);
-    const DbException elsewhere(FileErr::PermissionDenied, heldElsewhereText(path));
+    const DbException elsewhere(FileErr::PermissionDenied, heldElsewhereText());
     const auto taken = [&](const FileKey& key) {
         SoleUse use;
         use.m_path = path;

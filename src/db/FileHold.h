@@ -59,7 +59,7 @@ public:
     void release();
 
     // The text of a refusal: the file is open in another window of the program.
-    static QString heldElsewhereText(const QString& path);
+    static QString heldElsewhereText();
 
 private:
     QString m_path;
