@@ -280,17 +280,21 @@ void FolderBackup::backup()
         critical(unsuitableNameText(database, file));
         return;
     }
+    if (!ReleaseDatabase(database))
+        return;
+    // The copy is read through the database engine, so another program's saves wait for it or go
+    // on before it, and it is whole either way: the club gets its backup even where the
+    // reorganisation below cannot be done.
+    if (!copyToBackupFolder(database, s.BackupFolder, copy))
+        return;
     // The compacted copy takes the file's name: no other program of ours may be left on the file.
     SoleUse sole;
     if (const auto e = BackupRestore::claim(database, sole)) {
         critical(QStringLiteral("Tietokannan uudelleen nimeäminen ei onnistu.\n") + e->description
-                 + QStringLiteral(" Tietokantaan ei tehty muutoksia."));
+                 + QStringLiteral("\nVarmuuskopio tehtiin tiedostoon ") + copy
+                 + QStringLiteral(", mutta tietokantaa ei järjestetty uudelleen. Tietokantaan ei tehty muutoksia."));
         return;
     }
-    if (!ReleaseDatabase(database))
-        return;
-    if (!copyToBackupFolder(database, s.BackupFolder, copy))
-        return;
     if (!removeLeftoverMarkers(database))
         return;
     // From the compaction's read to the rename no other program commits to the file: a commit

@@ -98,8 +98,6 @@ public:
     // through the lock's own handle: opening the file a second time and closing it would drop the
     // lock without a word. The temporary file carries tag (see FileSafety::temporaryName).
     std::optional<FileError> copyTo(const QString& dest, const QString& tag) const;
-    // The whole-file step's hold, for saying what it put in place.
-    SoleUse& sole() { return m_sole; }
 
 private:
     SoleUse m_sole; // taken first, let go last

@@ -105,6 +105,22 @@ int openForHold(const QString& path, bool writable)
     return fd;
 }
 
+// The shared hold of the file at path, when it is still the file key names; the errno of a
+// refusal, 0 when held (EBADF also when the file could not be opened or is another one by now).
+int holdShared(Holds& h, const QString& path, const FileKey& key)
+{
+    const int fd = openForHold(path, false);
+    if (fd < 0)
+        return EBADF;
+    const int error = lockByte(fd, F_RDLCK);
+    if (error == 0 && keyOf(fd) == key && keyAt(path) == key) {
+        h.files[key] = Held{fd, 0, false, false};
+        return 0;
+    }
+    ::close(fd);
+    return error != 0 ? error : EBADF;
+}
+
 } // namespace
 
 bool FileHold::share(const QString& path)
@@ -122,29 +138,22 @@ bool FileHold::share(const QString& path)
             h.lastAt.insert(path, *key);
             return another;
         }
-        const int fd = openForHold(path, false);
-        if (fd < 0)
-            return another;
-        const int error = lockByte(fd, F_RDLCK);
         // The lock may have been given after a whole-file step put another file at the path.
-        if (error == 0 && keyOf(fd) == key && keyAt(path) == key) {
-            h.files[*key] = Held{fd, 0, false, false};
+        const int error = holdShared(h, path, *key);
+        if (error == 0) {
             h.lastAt.insert(path, *key);
             return another;
         }
-        ::close(fd);
-        if (error != 0 && !heldByAnother(error))
+        if (!heldByAnother(error))
             return another;
-        if (error != 0 && deadline.hasExpired())
+        if (deadline.hasExpired())
             throw DbException(DbErr::InUseOrReadOnly,
                               QStringLiteral("Tietokantaa '%1' ei voi nyt avata: toinen Tikkeli-ikkuna varmuuskopioi, "
                                              "palauttaa tai korjaa sitä. Yritä hetken kuluttua uudestaan.")
                                   .arg(QDir::toNativeSeparators(path)));
-        if (error != 0) {
-            lock.unlock();
-            QThread::msleep(RetryMs);
-            lock.lock();
-        }
+        lock.unlock();
+        QThread::msleep(RetryMs);
+        lock.lock();
     }
 }
 
@@ -277,6 +286,7 @@ void SoleUse::release()
         }
         // The paths this process reached the file by now lead to the step's file: a compaction
         // holds the same rows, any other file is told to the windows that read the old one.
+        const bool heldBefore = it->second.sharedFirst;
         if (now && now != key) {
             for (auto at = h.lastAt.begin(); at != h.lastAt.end(); ++at) {
                 if (*at != key)
@@ -287,6 +297,10 @@ void SoleUse::release()
             }
         }
         h.drop(it);
+        // A program that had the file goes on with the step's file, held before the step is over:
+        // until its next statement another program's step could otherwise take it away.
+        if (heldBefore && now && now != key && !h.files.count(*now))
+            holdShared(h, path, *now);
     }
     for (const QString& told : std::as_const(toTell))
         ClubChanges::replacedHere(told);

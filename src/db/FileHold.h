@@ -36,7 +36,8 @@ public:
 
 // A whole-file step's exclusive hold of the file at a path, taken without waiting. Nested holds of
 // one file within this process count; the outermost one's end lets the file go: back to the shared
-// hold when this process held the file before and it is still at the path, else altogether. Any
+// hold when this process held the file before (of the file the step left at the path, when that is
+// another one), else altogether. Any
 // connection of this process that the step opened on the file must be closed before then.
 class SoleUse {
 public:
@@ -51,7 +52,6 @@ public:
     // so in plain words); the open's error when the file cannot be opened for writing. A path with
     // no file gives a hold of nothing.
     static SoleUse take(const QString& path);
-    bool held() const { return !m_path.isEmpty(); }
     // The step put a compaction of the file at the path: the same rows under the same keys. The
     // windows of this process go on with it; any other file put in place is told to them as a
     // replaced file when they next read.

@@ -4,10 +4,12 @@
 #include "app/MaintenanceCommands.h"
 #include "backup/BackupCompaction.h"
 #include "backup/DatabaseCopy.h"
+#include "backup/BackupRestore.h"
 #include "backup/FolderBackup.h"
 #include "backup/ui/frmBackupRestore.h"
 #include "base/ScriptedPrompter.h"
 #include "base/SharedState.h"
+#include "db/ClubChanges.h"
 #include "db/FileHold.h"
 #include "db/Transaction.h"
 #include "settings/GuidedRepair.h"
@@ -45,6 +47,7 @@ constexpr char RoleVar[] = "TIKKELI_KAKSI_ROOLI";
 constexpr char FolderVar[] = "TIKKELI_KAKSI_KANSIO";
 constexpr char StepVar[] = "TIKKELI_KAKSI_VAIHE";
 constexpr char KillVar[] = "TIKKELI_KAKSI_KAADA";
+constexpr char FileVar[] = "TIKKELI_KAKSI_TIEDOSTO";
 
 // Where the club and its copies lie, the same for both programs.
 struct Layout {
@@ -152,12 +155,15 @@ struct Step {
     const char* name;
     std::function<Messages(const Layout&)> run;
     enum Result { SameRows, Restored, Repaired, NeverReplaced } result;
+    // The step's first file step copies the club into the backup folder, which it may do while
+    // another program has the file.
+    bool copiesFirst = false;
 };
 
 const std::vector<Step>& steps()
 {
     static const std::vector<Step> all = {
-        {"kansiovarmuuskopio", folderBackup, Step::SameRows},  {"tiivistys", stickCompaction, Step::SameRows},
+        {"kansiovarmuuskopio", folderBackup, Step::SameRows, true}, {"tiivistys", stickCompaction, Step::SameRows},
         {"kansiopalautus", folderRestore, Step::Restored},     {"tikkupalautus", stickRestore, Step::Restored},
         {"korjaus", maintenanceRepair, Step::Repaired},        {"kaynnistyskorjaus", startupRepair, Step::Repaired},
         {"uusi tietokanta", newDatabase, Step::NeverReplaced},
@@ -178,20 +184,30 @@ QString canonical(const QString& path)
     return QFileInfo(path).canonicalFilePath();
 }
 
+// The club's own program holds its file from its start to its end, with or without a connection.
+void holdClub(const Layout& l)
+{
+    Database::open(l.db()).scalar(QStringLiteral("SELECT count(*) FROM jr"));
+    ConnectionRegistry::closeAll(l.db());
+}
+
 // The club with four members; the backup in the folder and on the stick is of its three. A file
 // to repair has one index given the pages of another: every read of the members works, the
-// integrity check fails.
-void makeClub(const Layout& l, const Step& step)
+// integrity check fails. This program goes on as the club's program, holding the file, or lets
+// it go for a step's program of its own.
+enum class Club { Held, LetGo };
+void makeClub(const Layout& l, const Step& step, Club club = Club::Held)
 {
     for (const QString& folder : {QFileInfo(l.db()).absolutePath(), l.backupFolder(),
                                   QFileInfo(l.stickCopy()).absolutePath(), QFileInfo(l.other("x")).absolutePath()})
         ASSERT_TRUE(QDir().mkpath(folder));
     BackupTestDb::createAt(l.db());
-    // Made here, but this program is no program of the club's: it lets the file go, and what it
-    // finds there later is no file put in place of one it had.
     ConnectionRegistry::closeAll(l.db());
-    FileHold::letGo(canonical(l.db()));
-    FileHold::created(canonical(l.db()));
+    if (club == Club::LetGo) {
+        // What this program finds at the path later is no file put in place of one it had.
+        FileHold::letGo(canonical(l.db()));
+        FileHold::created(canonical(l.db()));
+    }
     ASSERT_FALSE(DatabaseCopy::copy(l.db(), l.backupCopy()));
     ASSERT_FALSE(DatabaseCopy::copy(l.db(), l.stickCopy()));
     BackupTestDb::addMember(l.db(), QStringLiteral("Uusi"));
@@ -235,7 +251,8 @@ std::string image(const Layout& l)
 }
 
 // This test program started again, as the other program or as a step's program.
-std::unique_ptr<QProcess> startProgram(const Layout& l, const char* role, const QString& step = {}, int killAt = 0)
+std::unique_ptr<QProcess> startProgram(const Layout& l, const char* role, const QString& step = {}, int killAt = 0,
+                                       const QString& file = {})
 {
     auto program = std::make_unique<QProcess>();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -243,6 +260,7 @@ std::unique_ptr<QProcess> startProgram(const Layout& l, const char* role, const 
     env.insert(QString::fromLatin1(FolderVar), l.root);
     env.insert(QString::fromLatin1(StepVar), step);
     env.insert(QString::fromLatin1(KillVar), QString::number(killAt));
+    env.insert(QString::fromLatin1(FileVar), file.isEmpty() ? l.db() : file);
     program->setProcessEnvironment(env);
     program->setProcessChannelMode(QProcess::MergedChannels);
     program->start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=TwoProgramsChild.*")});
@@ -262,7 +280,8 @@ bool waitFor(const std::function<bool()>& condition, int ms = 20000)
 // another, writing down which saves it was told were made and which failed.
 class OtherProgram {
 public:
-    explicit OtherProgram(const Layout& l) : m_layout(l), m_program(startProgram(l, "toinen"))
+    explicit OtherProgram(const Layout& l, const QString& file = {})
+        : m_layout(l), m_program(startProgram(l, "toinen", {}, 0, file))
     {
         EXPECT_TRUE(waitFor([&] { return QFileInfo::exists(l.other("auki")); })) << m_program->readAll().toStdString();
     }
@@ -307,6 +326,22 @@ void expectSavesExactlyOnce(const QString& file, const OtherProgram& other)
         EXPECT_EQ(FileRows(file, QStringLiteral("SELECT count(*) FROM jr WHERE Nimi = '%1'").arg(name)), QStringLiteral("0"))
             << name.toStdString();
     EXPECT_EQ(FileRows(file, QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+}
+
+// What a third program of ours gets at the club's file: whether its whole-file step is refused,
+// and whether it opens the file without waiting long.
+struct AnotherTry {
+    bool stepRefused = false;
+    bool opened = false;
+};
+AnotherTry tryFromAnother(const Layout& l)
+{
+    QFile::remove(l.other("kokeiltu"));
+    const auto program = startProgram(l, "kokeilija");
+    EXPECT_TRUE(program->waitForFinished(20000));
+    const QByteArray result = ReadFileBytes(l.other("kokeiltu"));
+    EXPECT_EQ(result.size(), 2) << program->readAll().toStdString();
+    return {result.startsWith('1'), result.endsWith('1')};
 }
 
 // The file the step left where the other program's saves went.
@@ -385,9 +420,24 @@ TEST_P(TwoPrograms, AStepIsRefusedWhileTheOtherHasTheFileAndDoneOnceItHasEnded)
     const QString rowsBefore = members(layout.db());
     OtherProgram other(layout);
 
+    // A step that copies into the backup folder first makes its copy all the same, whole, and
+    // says so; every other file is as it was.
+    const QByteArray backupBefore = ReadFileBytes(layout.backupCopy());
+    const auto refused = [&](const Messages& shown, const QString& rows) {
+        const QString said = shown.join(u'\n');
+        EXPECT_EQ(said.contains(SoleUse::heldElsewhereText()), step.result != Step::NeverReplaced) << said.toStdString();
+        EXPECT_EQ(said.contains(QStringLiteral("Varmuuskopio tehtiin")), step.copiesFirst) << said.toStdString();
+        if (!step.copiesFirst)
+            return;
+        EXPECT_EQ(FileRows(layout.backupCopy(), QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+        if (!rows.isEmpty())
+            EXPECT_EQ(members(layout.backupCopy()), rows);
+        else
+            EXPECT_GT(members(layout.backupCopy()).size(), rowsBefore.size());
+        WriteFileBytes(layout.backupCopy(), backupBefore);
+    };
     Messages shown = step.run(layout);
-    const bool replaces = step.result != Step::NeverReplaced;
-    EXPECT_EQ(shown.join(u'\n').contains(SoleUse::heldElsewhereText()), replaces) << shown.join(u'\n').toStdString();
+    refused(shown, rowsBefore);
     EXPECT_EQ(image(layout), before);
 
     other.startSaving();
@@ -395,12 +445,17 @@ TEST_P(TwoPrograms, AStepIsRefusedWhileTheOtherHasTheFileAndDoneOnceItHasEnded)
     shown = step.run(layout);
     ASSERT_TRUE(waitFor([&, made = other.savesMade()] { return other.savesMade() >= made + 3; }));
     other.close();
-    EXPECT_EQ(shown.join(u'\n').contains(SoleUse::heldElsewhereText()), replaces);
+    refused(shown, {});
 
     const QString rowsWithSaves = members(layout.db());
     shown = step.run(layout);
     expectDone(layout, step, shown, rowsWithSaves);
     expectSavesExactlyOnce(step.result == Step::Restored ? keptOriginal(layout, step) : layout.db(), other);
+    // The program goes on holding its club shared, as before its step: another program opens it,
+    // and another's whole-file step is refused.
+    const AnotherTry after = tryFromAnother(layout);
+    EXPECT_TRUE(after.stepRefused);
+    EXPECT_TRUE(after.opened);
 }
 
 // The step's program killed at each of its file steps, the other program closed: the club's file
@@ -427,7 +482,7 @@ TEST_P(TwoPrograms, KilledAtEveryFileStepTheFileIsTheOldOneOrTheNewAndTheStepIsD
         QTemporaryDir here;
         Layout l{here.path()};
         l.use();
-        makeClub(l, step);
+        makeClub(l, step, Club::LetGo);
         const QByteArray old = ReadFileBytes(l.db());
         const QString rowsBefore = members(l.db());
         const auto program = startProgram(l, "vaihe", QString::fromLatin1(step.name), at);
@@ -479,6 +534,101 @@ TEST(TwoProgramsOpening, AnOpenWaitsForAStepUnderWayAndIsToldTheFileIsInUseWhenI
     }
 }
 
+// The program's own compaction, of the folder backup or the stick's "Tiivistä", puts a file with
+// the same rows at the path: its windows go on without being told of a replaced file. From the
+// moment the step is over, while the folder backup's closing note is still open, the program holds
+// the new file: another program opens it, and another's whole-file step is refused.
+TEST(TwoProgramsOwnStep, TheProgramHoldsItsCompactedFileAndItsWindowsAreNotToldOfAReplacedOne)
+{
+    const std::pair<const char*, std::function<std::optional<AnotherTry>(const Layout&)>> compactions[] = {
+        {"folder backup",
+         [](const Layout& l) {
+             std::optional<AnotherTry> atTheNote;
+             ScriptedPrompter p;
+             p.onMessage([&](const ScriptedPrompter::Shown& shown) {
+                 if (shown.text.contains(QStringLiteral("valmis")))
+                     atTheNote = tryFromAnother(l);
+             });
+             FolderBackup::backup();
+             return atTheNote;
+         }},
+        {"Tiivistä",
+         [](const Layout& l) {
+             ScriptedPrompter p;
+             if (BackupCompaction::run(l.db()).outcome != BackupCompaction::Outcome::Done)
+                 return std::optional<AnotherTry>();
+             return std::optional(tryFromAnother(l));
+         }},
+    };
+    for (const auto& [name, compact] : compactions) {
+        SCOPED_TRACE(name);
+        QTemporaryDir dir;
+        const Layout l{dir.path()};
+        l.use();
+        makeClub(l, steps().front());
+        const QString rowsBefore = members(l.db());
+        const QByteArray old = ReadFileBytes(l.db());
+        int told = 0;
+        QObject window;
+        ClubChanges::followReplaced(&window, [&](const QString& path) {
+            told += canonical(path) == canonical(l.db()) ? 1 : 0;
+        });
+
+        const std::optional<AnotherTry> meanwhile = compact(l);
+        ASSERT_TRUE(meanwhile.has_value()) << "the compaction was done";
+        EXPECT_NE(ReadFileBytes(l.db()), old);
+        EXPECT_TRUE(meanwhile->stepRefused);
+        EXPECT_TRUE(meanwhile->opened);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(Database::open(l.db()).scalar(QStringLiteral("SELECT count(*) FROM jr")).toInt64(), 4);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(told, 0);
+        EXPECT_EQ(members(l.db()), rowsBefore);
+    }
+}
+
+// A step of the program's own that stops after taking the file to itself, here at a file in the
+// compacted copy's place that is none of ours, leaves the file held as before: shared, so another
+// program opens it, and another's whole-file step is still refused.
+TEST(TwoProgramsOwnStep, AStepThatStopsHalfwayLeavesTheFileHeldShared)
+{
+    QTemporaryDir dir;
+    const Layout l{dir.path()};
+    l.use();
+    makeClub(l, steps().front());
+    WriteFileBytes(FolderBackup::compactedPath(l.db()), "muistiinpanoja");
+    const QByteArray old = ReadFileBytes(l.db());
+    {
+        ScriptedPrompter p;
+        FolderBackup::backup();
+        EXPECT_TRUE(p.anyMessageContains(QStringLiteral("ei ole Tikkelin tietokanta")));
+    }
+    EXPECT_EQ(ReadFileBytes(l.db()), old);
+    const AnotherTry after = tryFromAnother(l);
+    EXPECT_TRUE(after.stepRefused);
+    EXPECT_TRUE(after.opened);
+}
+
+// A copy on the stick that another program of ours has open as its database is not deleted under
+// it; once that program has ended, it is.
+TEST(TwoProgramsStickCopy, ACopyAnotherProgramHasOpenIsNotDeleted)
+{
+    QTemporaryDir dir;
+    const Layout l{dir.path()};
+    l.use();
+    makeClub(l, steps().front());
+    const QByteArray copy = ReadFileBytes(l.stickCopy());
+    {
+        OtherProgram other(l, l.stickCopy());
+        const std::optional<BackupError> refused = BackupRestore::deleteCopy(l.stickCopy());
+        ASSERT_TRUE(refused.has_value());
+        EXPECT_TRUE(refused->text().contains(SoleUse::heldElsewhereText())) << refused->text().toStdString();
+        EXPECT_EQ(ReadFileBytes(l.stickCopy()), copy);
+    }
+    EXPECT_FALSE(BackupRestore::deleteCopy(l.stickCopy()).has_value());
+    EXPECT_FALSE(QFileInfo::exists(l.stickCopy()));
+}
+
 // The body of the other program and of a step's program, when this test program is started as one.
 TEST(TwoProgramsChild, RunsItsRole)
 {
@@ -499,7 +649,24 @@ TEST(TwoProgramsChild, RunsItsRole)
         WriteFileBytes(l.other("avattu"), result);
         return;
     }
+    if (role == "kokeilija") {
+        FileHold::WaitMs = 300;
+        QByteArray result = "00";
+        try {
+            SoleUse::take(l.db());
+        } catch (const DbException&) {
+            result[0] = '1';
+        }
+        try {
+            Database::open(l.db()).scalar(QStringLiteral("SELECT count(*) FROM jr"));
+            result[1] = '1';
+        } catch (const DbException&) {
+        }
+        WriteFileBytes(l.other("kokeiltu"), result);
+        return;
+    }
     if (role == "vaihe") {
+        holdClub(l);
         const int killAt = qEnvironmentVariableIntValue(KillVar);
         FailingFileSafety files;
         files.fault = [&](FileStep, const QString&) {
@@ -510,7 +677,7 @@ TEST(TwoProgramsChild, RunsItsRole)
         stepNamed(qEnvironmentVariable(StepVar)).run(l);
         return;
     }
-    Database db = Database::open(l.db());
+    Database db = Database::open(qEnvironmentVariable(FileVar));
     db.scalar(QStringLiteral("SELECT count(*) FROM jr"));
     WriteFileBytes(l.other("auki"), "1");
     QFile saves(l.other("tallennukset"));

@@ -167,5 +167,35 @@ TEST(MovedFile, ADamagedFileThatHasLeftThePathIsLetGo)
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM t")).toInt64(), 201);
 }
 
+// Between two commands of its windows the program has no connection to its file but keeps holding
+// it. A file something else put at the path meanwhile is told to the windows before the first
+// statement on it, so no command writes what a window read of the old file into the new one.
+TEST(MovedFile, AFilePutInPlaceWhileNoConnectionWasOpenIsToldBeforeAWriteGoesIntoIt)
+{
+    DbFolder folder;
+    QString path;
+    {
+        Database db = folder.create();
+        db.execute(QStringLiteral("CREATE TABLE t (id INTEGER PRIMARY KEY AUTOINCREMENT, x TEXT)"));
+        db.execute(QStringLiteral("INSERT INTO t (x) VALUES ('ennen')"));
+        path = db.path();
+    }
+    ASSERT_TRUE(ConnectionRegistry::closeAll(path));
+    test::RestoreChangedCopy(path, QStringLiteral("INSERT INTO t (x) VALUES ('palautettu')"));
+    int told = 0;
+    QObject listener;
+    QObject::connect(&ClubChanges::instance(), &ClubChanges::fileReplaced, &listener,
+                     [&](const QString& replaced) { told += replaced == path ? 1 : 0; });
+
+    const auto write = [&] { Database::open(path).execute(QStringLiteral("INSERT INTO t (x) VALUES ('tämän')")); };
+    EXPECT_THROW(write(), DbException);
+    EXPECT_EQ(test::FileRows(path, QStringLiteral("SELECT x FROM t ORDER BY id")), QStringLiteral("ennen|palautettu"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(told, 1);
+    write();
+    EXPECT_EQ(test::FileRows(path, QStringLiteral("SELECT x FROM t ORDER BY id")),
+              QStringLiteral("ennen|palautettu|tämän"));
+}
+
 } // namespace
 } // namespace tikkeli
