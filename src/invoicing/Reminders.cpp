@@ -102,8 +102,10 @@ const QString FallenDue = QStringLiteral(" AND (jmhjmErapaiva IS NULL OR jmhjmEr
 
 // A reminder went to the member by e-mail on the day. The reminder's own date does not tell: an
 // invoice e-mailed on an earlier day keeps its e-mail mark when it is reminded on paper today.
+// A row e-mailed before the file kept the day has the mark and no day: its e-mail went on an
+// earlier day. The condition is false for it, never NULL, or `NOT (...)` would leave it out too.
 const QString EmailedOn = QStringLiteral(
-    "COALESCE(jmhMuistutusEmailed, 0) = 1 AND date(jmhMuistutusEmailedPaiva) = date(?)");
+    "COALESCE(jmhMuistutusEmailed = 1 AND date(jmhMuistutusEmailedPaiva) = date(?), 0)");
 
 } // namespace
 

@@ -46,7 +46,8 @@ public:
     // Marks the invoices an e-mail run over the range would remind, recording nothing: the run
     // records each reminder only as its message goes out. An invoice whose reminder went by
     // e-mail today is left out, so a run stopped part-way and started again sends no member a
-    // second reminder the same day. Returns their number.
+    // second reminder the same day; one e-mailed before the file kept the day went on an earlier
+    // day. Returns their number.
     static int MarkDue(Database& db, const ReminderRange& range, const QDate& today);
     // The invoices of the range due for a reminder whose reminder went by e-mail today, and what
     // the user is told about them (empty for none).

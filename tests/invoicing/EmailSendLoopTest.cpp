@@ -1,6 +1,7 @@
 #include "InvoiceTestDb.h"
 
 #include "base/SharedState.h"
+#include "db/UpdateDatabase.h"
 #include "invoicing/EmailSendLoop.h"
 #include "invoicing/Reminders.h"
 #include "platform/EmailSender.h"
@@ -21,6 +22,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 
 using namespace tikkeli;
 using tikkeli::test::SmtpTestServer;
@@ -561,6 +563,53 @@ TEST_F(EmailSendLoopTest, AReminderOnPaperTodayIsLeftOutOfTheEmailOnlyWhenItsEma
         EXPECT_EQ(Reminders::EmailedToday(club.db, {500, 500}, today), 5);
         club.db.execute(QStringLiteral("DELETE FROM jmhist WHERE jmhjmLaskunumero = 500"));
     }
+    ASSERT_TRUE(test::waitUntilSendsEnd(30000));
+}
+
+// A file from before reminders kept the day of their e-mail, where the older program e-mailed
+// some reminders (the mark and no day), brought up to date by the upgrade itself: on a later day
+// the reminder e-mail sends every reminder that is due, those e-mailed before too, and once they
+// went that day, a run again the same day leaves them out.
+TEST_F(EmailSendLoopTest, RemindersEmailedBeforeTheUpgradeAreSentWhenDueOnALaterDay)
+{
+    const QDate later(2027, 3, 17);
+    const struct {
+        bool emailedBefore;
+        QDate due;
+        bool sent;
+    } rows[] = {
+        {true, later.addDays(-30), true},  {true, later.addDays(-1), true},   {true, later, false},
+        {false, later.addDays(-30), true}, {false, later.addDays(10), false},
+    };
+    const QList<qint64> ids = rowsToSend(EmailSendLoop::Kind::Reminders, int(std::size(rows)));
+    club.db.execute(QStringLiteral("ALTER TABLE jmhist DROP COLUMN jmhMuistutusEmailedPaiva"));
+    std::set<std::string> due;
+    for (int i = 0; i < int(std::size(rows)); ++i) {
+        club.db.execute(QStringLiteral("UPDATE jmhist SET jmhjmErapaiva = ? WHERE jmhID = ?"),
+                        {Value(rows[i].due), Value(ids[i])});
+        if (rows[i].emailedBefore)
+            EmailSendLoop::SetReminderEmailed(ids[i], club.db, true);
+        if (rows[i].sent)
+            due.insert("jasen" + std::to_string(i) + "@example.fi");
+    }
+    ASSERT_EQ(UpdateDatabase(club.db), std::vector<int>{77});
+
+    EXPECT_EQ(Reminders::EmailedToday(club.db, {500, 500}, later), 0);
+    EXPECT_EQ(Reminders::MarkDue(club.db, {500, 500}, later), int(due.size()));
+    SmtpTestServer smtp;
+    ASSERT_TRUE(use(smtp));
+    {
+        EmailSendLoop loop(club.db, EmailSendLoop::Kind::Reminders, templ);
+        loop.recordRemindersOn(later);
+        run(loop);
+    }
+    std::set<std::string> reached;
+    for (const QJsonObject& m : smtp.messages())
+        reached.insert(m[QStringLiteral("rcpt_tos")].toArray().first().toString().toStdString());
+    EXPECT_EQ(reached, due);
+    EXPECT_EQ(smtp.messages().size(), due.size());
+    EXPECT_EQ(Reminders::EmailedToday(club.db, {500, 500}, later), int(due.size()));
+    EXPECT_EQ(Reminders::MarkDue(club.db, {500, 500}, later), 0);
     ASSERT_TRUE(test::waitUntilSendsEnd(30000));
 }
 
