@@ -4,6 +4,7 @@
 #include "db/FileHold.h"
 #include "db/Database.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <QList>
@@ -62,8 +63,13 @@ struct RepairResult {
 // kept beside it under the name in keptOriginalAs; it is never deleted. Through a link, the file
 // behind it is repaired and kept beside itself, and the link stays a link. Files that are not
 // SQLite databases (Access files, junk) are refused without any change. The connection to the
-// file is closed first; 3003 when a transaction is open on it.
+// file is closed first; 3003 when a transaction is open on it. From the check to the rename the
+// file's write lock is held (DatabaseWriteLock): refused (70) while another program of ours has
+// the file open, and Locked while another program's save lasts past RepairWriterWaitMs.
 RepairResult RepairDatabase(const QString& databasePath);
+
+// How long the repair waits for another program's save to end; tests shorten it.
+inline int RepairWriterWaitMs = 3000;
 
 // A consistent copy of the committed database with SQLite's online backup, also while another
 // connection is writing. An existing dest is replaced only when it is a SQLite file; never the
@@ -86,10 +92,13 @@ public:
     DatabaseWriteLock(const DatabaseWriteLock&) = delete;
     DatabaseWriteLock& operator=(const DatabaseWriteLock&) = delete;
 
+    // How the lock's first read takes a file shorter than the page count its header names: as
+    // damaged, or as far as it goes (the repair, which reads what is left of such a file).
+    enum class ShortFile { Damaged, ReadWhatIsThere };
     // Takes the lock of an existing SQLite file, waiting at most waitMs for another writer (a
     // tool outside the program) to end. DbException: 70 while another program of ours has the
     // file open (SoleUse), Locked while another writer still writes, or the open's error.
-    static DatabaseWriteLock take(const QString& path, int waitMs);
+    static DatabaseWriteLock take(const QString& path, int waitMs, ShortFile shortFile = ShortFile::Damaged);
     bool held() const { return m_db != nullptr; }
     // Whether the lock is held on the file now at path.
     bool holds(const QString& path) const;
@@ -98,10 +107,16 @@ public:
     // through the lock's own handle: opening the file a second time and closing it would drop the
     // lock without a word. The temporary file carries tag (see FileSafety::temporaryName).
     std::optional<FileError> copyTo(const QString& dest, const QString& tag) const;
+    // The locked file's bytes, read through the lock's own handle as copyTo reads them; nothing
+    // when they cannot be read.
+    std::optional<QByteArray> contents() const;
     // The whole-file step's hold, for saying what it put in place.
     SoleUse& sole() { return m_sole; }
 
 private:
+    // Hands the locked file to sink piece by piece; 0, or the errno of the first failure (sink's own).
+    int readThrough(const std::function<int(const char* data, int size)>& sink) const;
+
     SoleUse m_sole; // taken first, let go last
     sqlite3* m_db = nullptr;
     QString m_path;
