@@ -870,7 +870,7 @@ DatabaseWriteLock lockForRepair(const QString& path)
 
 } // namespace
 
-RepairResult RepairDatabase(const QString& databasePath)
+RepairResult RepairDatabase(const QString& databasePath, PartialRepair partial)
 {
     // Through a link, the file it points to is repaired and kept beside itself; the link stays.
     const QString path = FileSafety::fileBehind(databasePath);
@@ -933,10 +933,18 @@ RepairResult RepairDatabase(const QString& databasePath)
         result.problems << objectProblems;
         out.exec(QStringLiteral("COMMIT"));
     }
+    if (partial == PartialRepair::HoldBack && !result.complete()) {
+        result.heldBack = true;
+        return result;
+    }
     syncAndVerify(tmp, "PRAGMA integrity_check", QStringLiteral("Korjattua tietokantaa"),
                   QStringLiteral("Korjatun tietokannan"));
     putInPlace(tmp, path, result, lock);
     guard.release();
+    // Every row under its own key, as after a compaction: what the windows hold typed of a row
+    // is still written into that row.
+    if (result.complete())
+        lock.sole().keepsItsRows();
     return result;
 }
 QString TableSalvage::text() const

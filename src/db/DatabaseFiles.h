@@ -48,8 +48,11 @@ struct TableSalvage {
 
 struct RepairResult {
     bool wasDamaged = false; // false: the file passed its check and was left alone
-    QString keptOriginalAs;  // where the damaged original now lives ("<name>_vioittunut.<ext>")
-    QStringList problems;    // what could not be salvaged, in Finnish: tables with lost rows, objects
+    // Not every row could be saved, and the caller asked to hear that first: the damaged file is
+    // still at its name, as it was (see PartialRepair::HoldBack).
+    bool heldBack = false;
+    QString keptOriginalAs; // where the damaged original now lives ("<name>_vioittunut.<ext>")
+    QStringList problems;   // what could not be salvaged, in Finnish: tables with lost rows, objects
     long long rowsSalvaged = 0;
     std::vector<TableSalvage> tables; // every table of the fresh file, in order
     bool complete() const;            // every row of every table and every object was saved
@@ -58,6 +61,11 @@ struct RepairResult {
     QString summary() const;
 };
 
+// What a repair that cannot save every row does: puts the fresh file in place all the same (no
+// window holds anything of the file, as at start-up), or leaves the damaged file at its name and
+// says so (RepairResult::heldBack), so that the windows can first store what they hold typed.
+enum class PartialRepair { PutInPlace, HoldBack };
+
 // Checks the file and, when it is damaged, salvages table by table, row by row (schema, rows, indexes, views,
 // triggers, counters) into a fresh file that replaces it once verified. The damaged original is
 // kept beside it under the name in keptOriginalAs; it is never deleted. Through a link, the file
@@ -65,8 +73,10 @@ struct RepairResult {
 // SQLite databases (Access files, junk) are refused without any change. The connection to the
 // file is closed first; 3003 when a transaction is open on it. From the check to the rename the
 // file's write lock is held (DatabaseWriteLock): refused (70) while another program of ours has
-// the file open, and Locked while another program's save lasts past RepairWriterWaitMs.
-RepairResult RepairDatabase(const QString& databasePath);
+// the file open, and Locked while another program's save lasts past RepairWriterWaitMs. A fresh
+// file with every row of the damaged one, under the same keys, is told to this program's windows
+// as a compaction is: they go on with what they hold typed.
+RepairResult RepairDatabase(const QString& databasePath, PartialRepair partial = PartialRepair::PutInPlace);
 
 // How long the repair waits for another program's save to end; tests shorten it.
 inline int RepairWriterWaitMs = 3000;
