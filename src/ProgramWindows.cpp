@@ -37,6 +37,9 @@ void RegisterWindowOpeners()
     WindowOpeners::set(MainCommand::ServiceCommandBox, command(&MaintenanceCommands::serviceCommandBox));
     WindowOpeners::set(MainCommand::RunSqlStatement, command(&MaintenanceCommands::sqlStatement));
     WindowOpeners::set(MainCommand::RepairDatabase, command(&MaintenanceCommands::databaseRepair));
+    MaintenanceCommands::CloseWindows = [] {
+        return FormRegistry::CloseAllForms({FormRegistry::find(QStringLiteral("frmMain"))});
+    };
     // The conversions stay behind hidden menu entries: a maintenance user who needs them gets a
     // build that shows the entries, and the routines are ready.
     WindowOpeners::set(MainCommand::EuroConversion, command(&MaintenanceCommands::euroConversion));

@@ -203,8 +203,24 @@ void MaintenanceCommands::databaseRepair()
     if (!ReleaseDatabase(path))
         return;
     try {
-        const RepairResult result = RepairDatabase(path);
-        ShowInfo(repairText(result));
+        // A repair that saves every row under its key leaves the windows open with what they hold
+        // typed, as a compaction does. One that cannot would leave them holding rows that are gone:
+        // they close first, each storing what it holds as its own close does, and the file is then
+        // salvaged as they left it.
+        RepairResult result = RepairDatabase(path, PartialRepair::HoldBack);
+        QString closed;
+        if (result.heldBack) {
+            if (CloseWindows && !CloseWindows()) {
+                ShowWarning(QStringLiteral("Tietokantaa ei korjattu, koska kaikkia ikkunoita ei voitu sulkea. "
+                                           "Tietokantaan ei tehty muutoksia."));
+                return;
+            }
+            if (!ReleaseDatabase(path))
+                return;
+            result = RepairDatabase(path);
+            closed = QStringLiteral("\n\nIkkunat suljettiin ennen korjausta.");
+        }
+        ShowInfo(repairText(result) + closed);
     } catch (const DbException& e) {
         ShowWarning(QStringLiteral("Korjaus ei onnistunut: ")
                     + errorText(e.number(), e.description(), QStringLiteral(": ")));

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace tikkeli {
 
 class Database;
@@ -20,6 +22,10 @@ public:
     // message of a finished command, or an empty text when the command is not known. Throws the
     // DbException of a failing statement, with every table as it was.
     static QString runServiceCommand(Database& db, const QString& command);
+
+    // Installed by the windows layer: closes every window but the main window through its own
+    // close path (false when one refuses). Empty: there is nothing to close.
+    static inline std::function<bool()> CloseWindows;
 };
 
 } // namespace tikkeli

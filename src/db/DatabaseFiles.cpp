@@ -258,7 +258,8 @@ struct SchemaEntry {
     QString type, name, sql;
 };
 
-// Step 1: the full check. Read-write, so that SQLite first rolls back an interrupted transaction.
+// Step 1: the full check, of the file alone: the write lock's first read has rolled back an
+// interrupted transaction.
 bool passesCheck(const QString& path)
 {
     try {
@@ -548,17 +549,19 @@ public:
     LooseRows(const LooseRows&) = delete;
     LooseRows& operator=(const LooseRows&) = delete;
 
-    void salvage(const QString& path, const std::vector<quint32>& roots, std::vector<TableSalvage>& tables)
+    // The file's bytes are read only when a table lost rows.
+    void salvage(const std::function<std::optional<QByteArray>()>& file, const std::vector<quint32>& roots,
+                 std::vector<TableSalvage>& tables)
     {
         for (TableSalvage& t : tables)
             if (!t.complete())
                 m_candidates.push_back({&t, describe(t.table)});
         if (m_candidates.empty())
             return;
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
+        const std::optional<QByteArray> bytes = file();
+        if (!bytes)
             return;
-        for (const OrphanLeaf& leaf : PageSalvage::orphanLeaves(file.readAll(), roots)) {
+        for (const OrphanLeaf& leaf : PageSalvage::orphanLeaves(*bytes, roots)) {
             Candidate* owner = ownerOf(leaf);
             if (!owner)
                 continue;
@@ -807,12 +810,14 @@ void finishFreshFile(RawDb& in, RawDb& out, const std::vector<SchemaEntry>& sche
 // Step 6: the fresh file takes the database's name in one atomic rename. The damaged original
 // first gets a second name (a hard link, or a copy where the file system has none), so it exists
 // at every moment; when the rename fails, the original simply stays at its name.
-void putInPlace(const QString& tmp, const QString& path, RepairResult& result)
+// The copy is read through the lock's own handle: closing a handle of our own on the file would
+// drop the lock.
+void putInPlace(const QString& tmp, const QString& path, RepairResult& result, const DatabaseWriteLock& lock)
 {
     FileSafety& files = FileSafety::instance();
     const QString kept = keptName(path);
     if (auto e = files.link(path, kept)) {
-        if (e->number == DbErr::FileExists || (e = files.copyFile(path, kept, FileSafety::Existing::Keep)))
+        if (e->number == DbErr::FileExists || (e = lock.copyTo(kept, QStringLiteral("korjaus"))))
             raiseFileError(*e, kept);
     }
     // A journal left beside the damaged file belongs to it; SQLite would replay it into the new one.
@@ -836,9 +841,36 @@ void putInPlace(const QString& tmp, const QString& path, RepairResult& result)
     result.keptOriginalAs = kept;
 }
 
+DbException unreadableForRepair(const QString& path)
+{
+    return DbException(DbErr::Damaged, QStringLiteral("Tietokannan '%1' rakennetta ei voi lukea, joten sitä ei voi "
+                                                      "korjata. Tiedostoa ei ole muutettu.")
+                                           .arg(shown(path)));
+}
+
+// No other program of ours is left on the damaged file when the repaired one takes its name, and
+// no other program's commit goes into the file from the check to the rename, where it would be
+// left behind with the damaged original; a save under way when the repair begins is not cut off.
+DatabaseWriteLock lockForRepair(const QString& path)
+{
+    try {
+        return DatabaseWriteLock::take(path, RepairWriterWaitMs, DatabaseWriteLock::ShortFile::ReadWhatIsThere);
+    } catch (const DbException& e) {
+        if (e.number() == DbErr::Locked)
+            throw DbException(DbErr::Locked, QStringLiteral("Toinen ohjelma tallentaa parhaillaan tietokantaan '%1', "
+                                                            "joten sitä ei voi nyt korjata. Odota, että tallennus "
+                                                            "päättyy, ja yritä uudestaan. Tiedostoa ei ole muutettu.")
+                                                 .arg(shown(path)));
+        // The lock's first read is of the file's first page, where its structure begins.
+        if (e.number() == DbErr::Damaged || e.number() == DbErr::NotADatabase)
+            throw unreadableForRepair(path);
+        throw;
+    }
+}
+
 } // namespace
 
-RepairResult RepairDatabase(const QString& databasePath)
+RepairResult RepairDatabase(const QString& databasePath, PartialRepair partial)
 {
     // Through a link, the file it points to is repaired and kept beside itself; the link stays.
     const QString path = FileSafety::fileBehind(databasePath);
@@ -847,8 +879,7 @@ RepairResult RepairDatabase(const QString& databasePath)
         throw DbException(
             DbErr::TransactionOpen,
             QStringLiteral("Tietokantaa '%1' ei voi korjata, koska sen tapahtuma on kesken.").arg(shown(path)));
-    // No other program of ours is left on the damaged file when the repaired one takes its name.
-    const SoleUse sole = SoleUse::take(path);
+    DatabaseWriteLock lock = lockForRepair(path);
     const QFileInfo fi(path);
     if (!Connection::isWritable(fi.absoluteFilePath()) || !Connection::isWritable(fi.absolutePath()))
         throw DbException(
@@ -863,9 +894,7 @@ RepairResult RepairDatabase(const QString& databasePath)
     const QString tmp = tempBeside(path, "korjaus");
     TempGuard guard(tmp);
     {
-        const DbException unreadable(DbErr::Damaged, QStringLiteral("Tietokannan '%1' rakennetta ei voi lukea, joten "
-                                                                    "sitä ei voi korjata. Tiedostoa ei ole muutettu.")
-                                                         .arg(shown(path)));
+        const DbException unreadable = unreadableForRepair(path);
         std::unique_ptr<RawDb> inPtr;
         try {
             inPtr = std::make_unique<RawDb>(path, SQLITE_OPEN_READONLY);
@@ -892,7 +921,7 @@ RepairResult RepairDatabase(const QString& databasePath)
             result.tables.push_back(salvage.run());
             unreadableRows.push_back(salvage.unreadableRows());
         }
-        LooseRows(in, out).salvage(path, rootPages(in), result.tables);
+        LooseRows(in, out).salvage([&] { return lock.contents(); }, rootPages(in), result.tables);
         for (size_t i = 0; i < result.tables.size(); ++i) {
             TableSalvage& t = result.tables[i];
             countLost(t, unreadableRows[i], highestKeyGiven(in.get(), t.table));
@@ -904,10 +933,18 @@ RepairResult RepairDatabase(const QString& databasePath)
         result.problems << objectProblems;
         out.exec(QStringLiteral("COMMIT"));
     }
+    if (partial == PartialRepair::HoldBack && !result.complete()) {
+        result.heldBack = true;
+        return result;
+    }
     syncAndVerify(tmp, "PRAGMA integrity_check", QStringLiteral("Korjattua tietokantaa"),
                   QStringLiteral("Korjatun tietokannan"));
-    putInPlace(tmp, path, result);
+    putInPlace(tmp, path, result, lock);
     guard.release();
+    // Every row under its own key, as after a compaction: what the windows hold typed of a row
+    // is still written into that row.
+    if (result.complete())
+        lock.keepsItsRows();
     return result;
 }
 QString TableSalvage::text() const
@@ -1011,7 +1048,7 @@ void DatabaseWriteLock::release()
     m_sole.release();
 }
 
-DatabaseWriteLock DatabaseWriteLock::take(const QString& path, int waitMs)
+DatabaseWriteLock DatabaseWriteLock::take(const QString& path, int waitMs, ShortFile shortFile)
 {
     DatabaseWriteLock lock;
     lock.m_sole = SoleUse::take(path);
@@ -1023,6 +1060,10 @@ DatabaseWriteLock DatabaseWriteLock::take(const QString& path, int waitMs)
         SqliteError::raise(db, rc);
     sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_timeout(db, waitMs);
+    // The connection never writes: the engine's leave to look past the page count changes nothing.
+    if (shortFile == ShortFile::ReadWhatIsThere
+        && (rc = sqlite3_exec(db, "PRAGMA writable_schema=ON", nullptr, nullptr, nullptr)) != SQLITE_OK)
+        SqliteError::raise(db, rc);
     // A write-ahead log of another tool goes into the file first, as at every open of ours; then
     // the write lock. Taking it reads the file, and that first read rolls a journal left by a
     // stopped write back into the file.
@@ -1047,14 +1088,30 @@ bool DatabaseWriteLock::holds(const QString& path) const
            && !moved;
 }
 
-std::optional<FileError> DatabaseWriteLock::copyTo(const QString& dest, const QString& tag) const
+int DatabaseWriteLock::readThrough(const std::function<int(const char* data, int size)>& sink) const
 {
-    if (QFileInfo::exists(dest) || QFileInfo(dest).isSymLink())
-        return FileError::fromErrno(EEXIST);
     sqlite3_file* file = nullptr;
     sqlite3_int64 size = 0;
     if (!m_db || sqlite3_file_control(m_db, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || !file
         || !file->pMethods || file->pMethods->xFileSize(file, &size) != SQLITE_OK)
+        return EBADF;
+    QByteArray buffer(1 << 16, Qt::Uninitialized);
+    for (sqlite3_int64 at = 0; at < size;) {
+        const int n = int(std::min<sqlite3_int64>(buffer.size(), size - at));
+        if (file->pMethods->xRead(file, buffer.data(), n, at) != SQLITE_OK)
+            return EIO;
+        if (const int err = sink(buffer.constData(), n))
+            return err;
+        at += n;
+    }
+    return 0;
+}
+
+std::optional<FileError> DatabaseWriteLock::copyTo(const QString& dest, const QString& tag) const
+{
+    if (QFileInfo::exists(dest) || QFileInfo(dest).isSymLink())
+        return FileError::fromErrno(EEXIST);
+    if (!m_db)
         return FileError::fromErrno(EBADF);
     FileSafety& files = FileSafety::instance();
     std::optional<FileError> error;
@@ -1065,21 +1122,17 @@ std::optional<FileError> DatabaseWriteLock::copyTo(const QString& dest, const QS
     {
         const int out = ::open(QFile::encodeName(temp).constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
         err = out < 0 ? errno : files.check(FileStep::Write, temp);
-        QByteArray buffer(1 << 16, Qt::Uninitialized);
-        for (sqlite3_int64 at = 0; err == 0 && at < size;) {
-            const int n = int(std::min<sqlite3_int64>(buffer.size(), size - at));
-            if (file->pMethods->xRead(file, buffer.data(), n, at) != SQLITE_OK) {
-                err = EIO;
-                break;
-            }
-            for (qint64 done = 0; err == 0 && done < n;) {
-                const ssize_t w = ::write(out, buffer.constData() + done, size_t(n - done));
-                if (w < 0 && errno != EINTR)
-                    err = errno;
-                else if (w > 0)
-                    done += w;
-            }
-            at += n;
+        if (err == 0) {
+            err = readThrough([out](const char* data, int n) {
+                for (qint64 done = 0; done < n;) {
+                    const ssize_t w = ::write(out, data + done, size_t(n - done));
+                    if (w < 0 && errno != EINTR)
+                        return errno;
+                    if (w > 0)
+                        done += w;
+                }
+                return 0;
+            });
         }
         if (out >= 0 && ::close(out) != 0 && err == 0)
             err = errno;
@@ -1089,6 +1142,18 @@ std::optional<FileError> DatabaseWriteLock::copyTo(const QString& dest, const QS
         return FileError::fromErrno(err);
     }
     return files.publish(temp, dest, FileSafety::Existing::Keep);
+}
+
+std::optional<QByteArray> DatabaseWriteLock::contents() const
+{
+    QByteArray bytes;
+    if (readThrough([&bytes](const char* data, int n) {
+            bytes.append(data, n);
+            return 0;
+        })
+        != 0)
+        return std::nullopt;
+    return bytes;
 }
 
 void BackupDatabase(const Database& db, const QString& destPath)

@@ -4,6 +4,7 @@
 #include "db/FileHold.h"
 #include "db/Database.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <QList>
@@ -47,8 +48,11 @@ struct TableSalvage {
 
 struct RepairResult {
     bool wasDamaged = false; // false: the file passed its check and was left alone
-    QString keptOriginalAs;  // where the damaged original now lives ("<name>_vioittunut.<ext>")
-    QStringList problems;    // what could not be salvaged, in Finnish: tables with lost rows, objects
+    // Not every row could be saved, and the caller asked to hear that first: the damaged file is
+    // still at its name, as it was (see PartialRepair::HoldBack).
+    bool heldBack = false;
+    QString keptOriginalAs; // where the damaged original now lives ("<name>_vioittunut.<ext>")
+    QStringList problems;   // what could not be salvaged, in Finnish: tables with lost rows, objects
     long long rowsSalvaged = 0;
     std::vector<TableSalvage> tables; // every table of the fresh file, in order
     bool complete() const;            // every row of every table and every object was saved
@@ -57,13 +61,25 @@ struct RepairResult {
     QString summary() const;
 };
 
+// What a repair that cannot save every row does: puts the fresh file in place all the same (no
+// window holds anything of the file, as at start-up), or leaves the damaged file at its name and
+// says so (RepairResult::heldBack), so that the windows can first store what they hold typed.
+enum class PartialRepair { PutInPlace, HoldBack };
+
 // Checks the file and, when it is damaged, salvages table by table, row by row (schema, rows, indexes, views,
 // triggers, counters) into a fresh file that replaces it once verified. The damaged original is
 // kept beside it under the name in keptOriginalAs; it is never deleted. Through a link, the file
 // behind it is repaired and kept beside itself, and the link stays a link. Files that are not
 // SQLite databases (Access files, junk) are refused without any change. The connection to the
-// file is closed first; 3003 when a transaction is open on it.
-RepairResult RepairDatabase(const QString& databasePath);
+// file is closed first; 3003 when a transaction is open on it. From the check to the rename the
+// file's write lock is held (DatabaseWriteLock): refused (70) while another program of ours has
+// the file open, and Locked while another program's save lasts past RepairWriterWaitMs. A fresh
+// file with every row of the damaged one, under the same keys, is told to this program's windows
+// as a compaction is: they go on with what they hold typed.
+RepairResult RepairDatabase(const QString& databasePath, PartialRepair partial = PartialRepair::PutInPlace);
+
+// How long the repair waits for another program's save to end; tests shorten it.
+inline int RepairWriterWaitMs = 3000;
 
 // A consistent copy of the committed database with SQLite's online backup, also while another
 // connection is writing. An existing dest is replaced only when it is a SQLite file; never the
@@ -86,10 +102,13 @@ public:
     DatabaseWriteLock(const DatabaseWriteLock&) = delete;
     DatabaseWriteLock& operator=(const DatabaseWriteLock&) = delete;
 
+    // How the lock's first read takes a file shorter than the page count its header names: as
+    // damaged, or as far as it goes (the repair, which reads what is left of such a file).
+    enum class ShortFile { Damaged, ReadWhatIsThere };
     // Takes the lock of an existing SQLite file, waiting at most waitMs for another writer (a
     // tool outside the program) to end. DbException: 70 while another program of ours has the
     // file open (SoleUse), Locked while another writer still writes, or the open's error.
-    static DatabaseWriteLock take(const QString& path, int waitMs);
+    static DatabaseWriteLock take(const QString& path, int waitMs, ShortFile shortFile = ShortFile::Damaged);
     bool held() const { return m_db != nullptr; }
     // Whether the lock is held on the file now at path.
     bool holds(const QString& path) const;
@@ -98,8 +117,16 @@ public:
     // through the lock's own handle: opening the file a second time and closing it would drop the
     // lock without a word. The temporary file carries tag (see FileSafety::temporaryName).
     std::optional<FileError> copyTo(const QString& dest, const QString& tag) const;
+    // The locked file's bytes, read through the lock's own handle as copyTo reads them; nothing
+    // when they cannot be read.
+    std::optional<QByteArray> contents() const;
+    // The step put a file with the same rows under the same keys at the path (see SoleUse).
+    void keepsItsRows() { m_sole.keepsItsRows(); }
 
 private:
+    // Hands the locked file to sink piece by piece; 0, or the errno of the first failure (sink's own).
+    int readThrough(const std::function<int(const char* data, int size)>& sink) const;
+
     SoleUse m_sole; // taken first, let go last
     sqlite3* m_db = nullptr;
     QString m_path;

@@ -4,14 +4,18 @@
 #include "db/Recordset.h"
 #include "db/Transaction.h"
 #include "support/FailingFileSafety.h"
+#include "support/OtherInstance.h"
+#include "support/OtherProgramRestore.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <utility>
 
 using namespace tikkeli;
 
@@ -362,6 +366,89 @@ TEST_F(DatabaseFilesTest, RepairStoppedAtAnyStepLeavesAWholeDatabaseAtItsName)
             ConnectionRegistry::closeAll(path);
         }
     }
+}
+
+// Another program (the sqlite3 shell, a process of its own) is in the middle of a save into the
+// damaged file, or holds the lock of a sound one, when the repair begins: the repair is refused as
+// a save under way, the file and the other program's journal as they were, and that program's
+// commit goes through. Once it has, the repair salvages the file with the other program's row.
+TEST_F(DatabaseFilesTest, RepairLeavesAnotherProgramsSaveUnderWayWhole)
+{
+    struct Case {
+        const char* name;
+        bool damaged;
+        const char* begin;
+        const char* rowsAfter; // the other program's table once the repair has run
+    };
+    const Case cases[] = {
+        {"a save under way into a damaged file", true, "BEGIN IMMEDIATE; INSERT INTO muu (x) VALUES ('toisen');", "toisen"},
+        {"the lock held on a sound file", false, "BEGIN EXCLUSIVE;", ""},
+    };
+    struct ShortWait {
+        int was = std::exchange(RepairWriterWaitMs, 300);
+        ~ShortWait() { RepairWriterWaitMs = was; }
+    } shortWait;
+    ASSERT_TRUE(writtenByPlainSqlite(src, "CREATE TABLE muu (x TEXT)"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("kerho.mdb"));
+        ASSERT_TRUE(QFile::copy(src, path));
+        if (c.damaged)
+            damage(path, 40);
+        const QByteArray before = digest(path);
+        test::SaveUnderWay other(path, QString::fromUtf8(c.begin));
+        try {
+            RepairDatabase(path);
+            ADD_FAILURE() << "repaired in the middle of the other program's save";
+        } catch (const DbException& e) {
+            EXPECT_EQ(e.number(), DbErr::Locked) << e.description().toStdString();
+            EXPECT_FALSE(e.description().contains(QStringLiteral("ei voi lukea"))) << e.description().toStdString();
+        }
+        EXPECT_TRUE(other.journalUntouched());
+        EXPECT_EQ(digest(path), before);
+        EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("kerho_vioittunut.mdb"))));
+        EXPECT_TRUE(other.commit());
+
+        const RepairResult r = RepairDatabase(path);
+        EXPECT_EQ(r.wasDamaged, c.damaged);
+        EXPECT_EQ(test::FileRows(path, QStringLiteral("SELECT x FROM muu")), QString::fromUtf8(c.rowsAfter));
+        EXPECT_EQ(test::FileRows(path, QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+    }
+}
+
+// Another program tries to save into the damaged file at every file step of the repair until the
+// repaired file takes its name, on a file system without hard links, where the original is copied
+// aside: every save is refused, so no commit goes into the original after the copy has been made.
+TEST_F(DatabaseFilesTest, AnotherProgramCannotSaveWhileTheRepairHoldsTheFile)
+{
+    const auto otherSaves = [](const QString& path) {
+        QProcess other;
+        other.start(QStringLiteral("sqlite3"), {QStringLiteral("-batch"), QStringLiteral("-bail"), path,
+                                                QStringLiteral("INSERT INTO muu (x) VALUES ('toinen')")});
+        return other.waitForFinished(30000) && other.exitStatus() == QProcess::NormalExit && other.exitCode() == 0;
+    };
+    ASSERT_TRUE(writtenByPlainSqlite(src, "CREATE TABLE muu (x TEXT)"));
+    damage(src, 40);
+    ASSERT_TRUE(otherSaves(src)) << "the other program saves while no repair holds the file";
+    int tries = 0;
+    int saved = 0;
+    bool replaced = false;
+    test::FailingFileSafety files;
+    files.fault = [&](FileStep step, const QString& at) {
+        if (!replaced) {
+            ++tries;
+            saved += otherSaves(src);
+        }
+        replaced = replaced || (step == FileStep::Rename && QFileInfo(at).fileName() == QStringLiteral("kerho.mdb"));
+        return step == FileStep::Link ? EPERM : 0;
+    };
+    const RepairResult r = RepairDatabase(src);
+    EXPECT_TRUE(replaced);
+    EXPECT_GE(tries, 10) << files.calls.join(u',').toStdString();
+    EXPECT_EQ(saved, 0) << "of " << tries;
+    EXPECT_EQ(test::FileRows(r.keptOriginalAs, QStringLiteral("SELECT count(*) FROM muu")), QStringLiteral("1"));
+    EXPECT_EQ(test::FileRows(src, QStringLiteral("SELECT count(*) FROM muu")), QStringLiteral("1"));
 }
 
 TEST_F(DatabaseFilesTest, RepairKeepsTheRowsOfEveryUndamagedPage)

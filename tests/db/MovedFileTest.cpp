@@ -3,14 +3,11 @@
 #include "db/ClubChanges.h"
 #include "db/SqliteError.h"
 #include "db/Transaction.h"
+#include "support/OtherInstance.h"
 #include "support/OtherProgramRestore.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QFile>
-#include <QFileInfo>
-#include <QProcess>
-#include <QThread>
 #include <cstdio>
 #include <functional>
 #include <gtest/gtest.h>
@@ -19,46 +16,6 @@
 
 namespace tikkeli {
 namespace {
-
-// Another program (the sqlite3 shell) in the middle of a save into the file at the path: its
-// transaction has written its rollback journal beside the path and waits for commit().
-class SaveUnderWay {
-public:
-    explicit SaveUnderWay(const QString& path) : m_journal(path + QStringLiteral("-journal"))
-    {
-        m_shell.start(QStringLiteral("sqlite3"), {path});
-        EXPECT_TRUE(m_shell.waitForStarted(10000)) << "the sqlite3 shell (package sqlite3) is needed";
-        m_shell.write(".timeout 5000\nBEGIN IMMEDIATE;\nINSERT INTO t (x) VALUES ('toisen');\n");
-        m_shell.waitForBytesWritten(10000);
-        const QDeadlineTimer deadline(10000);
-        while (QFileInfo(m_journal).size() == 0 && !deadline.hasExpired())
-            QThread::msleep(10);
-        m_journalBytes = journal();
-        EXPECT_FALSE(m_journalBytes.isEmpty()) << "the other program's save is under way";
-    }
-    QByteArray journal() const
-    {
-        QFile f(m_journal);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-    bool journalUntouched() const { return journal() == m_journalBytes; }
-    // Whether the other program's COMMIT went through without an error.
-    bool commit()
-    {
-        m_shell.write("COMMIT;\n.quit\n");
-        m_shell.waitForBytesWritten(10000);
-        m_shell.closeWriteChannel();
-        EXPECT_TRUE(m_shell.waitForFinished(20000));
-        const QByteArray errors = m_shell.readAllStandardError();
-        EXPECT_TRUE(errors.isEmpty()) << errors.toStdString();
-        return m_shell.exitStatus() == QProcess::NormalExit && m_shell.exitCode() == 0 && errors.isEmpty();
-    }
-
-private:
-    QString m_journal;
-    QProcess m_shell;
-    QByteArray m_journalBytes;
-};
 
 void renameOver(const QString& from, const QString& to)
 {
@@ -112,7 +69,8 @@ TEST(MovedFile, TheFirstStatementAfterAMoveLetsTheOldFileGoBeforeItReadsAnything
                              [&, path = db.path()](const QString& replaced) { told += replaced == path ? 1 : 0; });
 
             moveFile(db.path());
-            SaveUnderWay other(db.path());
+            test::SaveUnderWay other(db.path(), QStringLiteral("BEGIN IMMEDIATE; INSERT INTO t (x) VALUES ('toisen');"));
+            EXPECT_FALSE(other.journal().isEmpty()) << "the other program's save is under way";
             EXPECT_THROW(statement(db), DbException);
             EXPECT_THROW(statement(db), DbException) << "nothing more until the windows are told";
             EXPECT_TRUE(other.journalUntouched());

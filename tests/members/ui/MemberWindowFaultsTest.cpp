@@ -1,6 +1,8 @@
 #include "../MemberTestDb.h"
 
+#include "app/MaintenanceCommands.h"
 #include "base/ScriptedPrompter.h"
+#include "ui/FormRegistry.h"
 #include "ui/WindowHooks.h"
 #include "members/FeatureAttach.h"
 #include "members/FeatureCatalogue.h"
@@ -18,6 +20,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QListWidget>
@@ -53,6 +56,7 @@ protected:
         delete frmJasen::Instance();
         State().AutoMemberNumbers = false;
         WindowHooks::clear();
+        MaintenanceCommands::CloseWindows = {};
     }
     frmJasen* open()
     {
@@ -562,4 +566,76 @@ TEST_F(MemberWindowFaultsTest, TheTreeAndTheCaptionFollowTheRestoredFile)
     const qint64 uusi = t.db.scalar(QStringLiteral("SELECT jrID FROM jr WHERE jrSukunimi = 'Uusi'")).toInt64();
     EXPECT_NE(w->memberNode(uusi), nullptr);
     EXPECT_EQ(w->memberNode(aho), nullptr);
+}
+
+// A phone number typed on the card while the club file is damaged, then Tietokanta → Tietokannan
+// korjaus → Kyllä. A repair that saves every row leaves the card as it is, and Tallenna stores the
+// number into the repaired file. One that loses rows first closes the card through its own close,
+// which stores the number, and says so: the repaired file has the number either way.
+TEST_F(MemberWindowFaultsTest, APhoneNumberTypedBeforeTheRepairIsStoredInTheRepairedFile)
+{
+    struct Case {
+        const char* name;
+        const char* damaged; // the object one of whose pages is overwritten
+        bool everyRow;
+    };
+    const Case cases[] = {
+        {"an index page: every row saved", "me_repair", true},
+        {"a page of notices: notices lost", "me", false},
+    };
+    MaintenanceCommands::CloseWindows = [] { return FormRegistry::CloseAllForms(); };
+    {
+        Transaction tx(t.db);
+        for (int i = 0; i < 2000; ++i)
+            t.db.execute(QStringLiteral("INSERT INTO me (meTeksti) VALUES (?)"),
+                         {Value(QStringLiteral("Tiedote %1 ").arg(i).repeated(8))});
+        t.db.execute(QStringLiteral("CREATE INDEX me_repair ON me (meTeksti)"));
+        tx.commit();
+    }
+    test::MessagesRunTheEventLoop(prompter);
+    int run = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const qint64 pageSize = t.db.scalar(QStringLiteral("PRAGMA page_size")).toInt64();
+        const qint64 page = t.db.scalar(
+                                    QStringLiteral("SELECT max(pageno) FROM dbstat WHERE name = ? AND pagetype = 'leaf'"),
+                                    {Value(QString::fromUtf8(c.damaged))})
+                                .toInt64();
+        ASSERT_GT(page, 1);
+        {
+            QFile f(t.path);
+            ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+            ASSERT_TRUE(f.seek((page - 1) * pageSize + 8));
+            f.write(QByteArray(pageSize - 100, '\x5a'));
+        }
+        prompter.clear();
+        QPointer<frmJasen> w = open();
+        ASSERT_TRUE(w);
+        ASSERT_EQ(w->currentMemberId(), aho);
+        const QString phone = QStringLiteral("040 123 45%1").arg(++run);
+        box(w, 6)->setFocus();
+        box(w, 6)->selectAll();
+        QTest::keyClicks(box(w, 6), phone);
+        ASSERT_NE(w->Data1.editMode(), EditMode::None);
+
+        prompter.answerYes();
+        MaintenanceCommands::databaseRepair();
+        QCoreApplication::processEvents();
+        const QStringList texts = prompter.messageTexts();
+        ASSERT_EQ(texts.size(), 2) << texts.join(u'\n').toStdString();
+        EXPECT_EQ(texts[1].contains(QStringLiteral("kaikki rivit saatiin talteen")), c.everyRow) << texts[1].toStdString();
+        EXPECT_EQ(texts[1].endsWith(QStringLiteral("Ikkunat suljettiin ennen korjausta.")), !c.everyRow);
+        if (c.everyRow) {
+            ASSERT_TRUE(w && w->isVisible());
+            EXPECT_EQ(box(w, 6)->text(), phone);
+            test::Control<QPushButton>(*w, QStringLiteral("cTallenna"))->click();
+            EXPECT_EQ(w->Data1.editMode(), EditMode::None);
+        } else {
+            EXPECT_FALSE(w && w->isVisible()) << "closed before the repair";
+        }
+        EXPECT_EQ(test::FileRows(t.path, QStringLiteral("SELECT jrPuhelin FROM jr WHERE jrID = %1").arg(aho)), phone);
+        EXPECT_EQ(test::FileRows(t.path, QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+        EXPECT_EQ(prompter.unexpected(), 0);
+        delete w;
+    }
 }
