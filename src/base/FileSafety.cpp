@@ -439,9 +439,12 @@ int FileSafety::removeLeftoversIn(const QString& folder, const QStringList& tags
     return removed;
 }
 
-std::optional<FileError> FileSafety::publish(const QString& temp, const QString& target, Existing existing)
+std::optional<FileError> FileSafety::publish(const QString& temp, const QString& target, Existing existing,
+                                             const TargetCheck& mayReplace)
 {
     std::optional<FileError> error = syncFile(temp);
+    if (!error && mayReplace)
+        error = mayReplace(target);
     if (!error)
         error = rename(temp, target, existing);
     if (error)

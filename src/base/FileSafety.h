@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 namespace tikkeli {
@@ -53,6 +54,8 @@ QString FileStepName(FileStep step);
 class FileSafety {
 public:
     enum class Existing { Keep, Replace };
+    // Whether a file may be put at target: the error that refuses it, nullopt when it may.
+    using TargetCheck = std::function<std::optional<FileError>(const QString& target)>;
 
     virtual ~FileSafety() = default;
 
@@ -111,8 +114,11 @@ public:
     // before its new file took its name), and beside the file behind every link in it.
     int removeLeftoversIn(const QString& folder, const QStringList& tags);
     // Flushes temp, renames it to target and syncs the folder; on failure temp is removed and
-    // target left as it was.
-    std::optional<FileError> publish(const QString& temp, const QString& target, Existing existing);
+    // target left as it was. mayReplace, when given, is asked about target right before the
+    // rename: what lies at the target then is what the rename would replace, however long the
+    // temporary file took to write.
+    std::optional<FileError> publish(const QString& temp, const QString& target, Existing existing,
+                                     const TargetCheck& mayReplace = {});
     // Copies a file through a temporary file beside the target, named with tag when one is given.
     std::optional<FileError> copyFile(const QString& from, const QString& to, Existing existing, const QString& tag = {});
     // Writes bytes as the whole new content of path through a temporary file, named with tag when

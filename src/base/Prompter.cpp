@@ -50,10 +50,14 @@ std::optional<QString> Prompter::confirmedSave(FileDialogRequest request, const 
 {
     for (;;) {
         const std::optional<QString> chosen = dialog(request);
-        if (!chosen || chosen->isEmpty() || !request.confirmOverwrite || !QFileInfo::exists(*chosen))
+        if (!chosen || chosen->isEmpty())
             return chosen;
-        if (message(ReplaceFileQuestion(*chosen), MsgIcon::Warning, MsgButtons::YesNoDefaultNo, request.title)
-            == MsgResult::Yes)
+        if (const std::optional<QString> refused = request.refuse ? request.refuse(*chosen) : std::nullopt)
+            message(*refused, MsgIcon::Warning, MsgButtons::Ok, request.title);
+        else if (!request.confirmOverwrite || !QFileInfo::exists(*chosen))
+            return chosen;
+        else if (message(ReplaceFileQuestion(*chosen), MsgIcon::Warning, MsgButtons::YesNoDefaultNo, request.title)
+                 == MsgResult::Yes)
             return chosen;
         const QFileInfo file(*chosen);
         request.folder = file.absolutePath();

@@ -28,6 +28,9 @@ struct FileDialogRequest {
     // Save dialog: the extension ("pdf") the dialog itself adds to a name typed without one, so
     // that its overwrite question (or the caller's) is about the file that will be written.
     QString defaultSuffix;
+    // Save dialog: why the chosen file may not be written, shown as a warning before any question
+    // about replacing it; the dialog then asks again at that name. Nullopt lets the name through.
+    std::function<std::optional<QString>(const QString& file)> refuse;
 };
 
 // Every message box, input box and file dialog of the program goes through the current prompter,
@@ -56,8 +59,9 @@ protected:
     using SaveDialog = std::function<std::optional<QString>(const FileDialogRequest&)>;
     // The rounds of a save dialog. dialog shows it once and gives the name with the default suffix
     // added, having asked nothing itself: a desktop's own dialog asks about the name as typed and
-    // the suffix comes only after it. An existing file is asked about here (unless the caller asks
-    // its own question), and "Ei" shows the dialog again at that name.
+    // the suffix comes only after it. A name the request refuses is told and the dialog shown
+    // again; an existing file is asked about here (unless the caller asks its own question), and
+    // "Ei" shows the dialog again at that name.
     std::optional<QString> confirmedSave(FileDialogRequest request, const SaveDialog& dialog);
 };
 

@@ -9,7 +9,10 @@
 
 namespace tikkeli {
 
-SafeFileDevice::SafeFileDevice(QString target, QString tag) : m_target(std::move(target)), m_tag(std::move(tag)) {}
+SafeFileDevice::SafeFileDevice(QString target, QString tag, FileSafety::TargetCheck mayReplace)
+    : m_target(std::move(target)), m_tag(std::move(tag)), m_mayReplace(std::move(mayReplace))
+{
+}
 
 SafeFileDevice::~SafeFileDevice()
 {
@@ -31,6 +34,8 @@ void SafeFileDevice::discard()
 std::optional<FileError> SafeFileDevice::begin()
 {
     std::optional<FileError> error;
+    if (m_mayReplace && (error = m_mayReplace(m_target)))
+        return error;
     FileSafety::instance().removeLeftovers(m_target, {m_tag});
     m_temp = FileSafety::instance().reserveTemp(m_target, error, m_tag);
     if (m_temp.isEmpty())
@@ -102,7 +107,7 @@ std::optional<FileError> SafeFileDevice::commit()
         ::chmod(temp.constData(), st.st_mode & 07777);
     else
         ::chmod(temp.constData(), 0644);
-    const auto error = FileSafety::instance().publish(m_temp, m_target, FileSafety::Existing::Replace);
+    const auto error = FileSafety::instance().publish(m_temp, m_target, FileSafety::Existing::Replace, m_mayReplace);
     m_temp.clear(); // published, or removed by publish on failure
     close();
     return error;

@@ -14,15 +14,16 @@ namespace tikkeli {
 // file to the disk and gives it the target's name. Until then, and after any failure, the old
 // file stays as it was; a device dropped without a commit leaves nothing behind. The temporary
 // file carries tag (FileSafety::temporaryName): what a stopped writer left beside the target is
-// removed when the next one begins.
+// removed when the next one begins. mayReplace decides whether the file may be put at the target:
+// it is asked before anything is written and again right before the rename.
 class SafeFileDevice : public QIODevice {
 public:
-    SafeFileDevice(QString target, QString tag);
+    SafeFileDevice(QString target, QString tag, FileSafety::TargetCheck mayReplace);
     ~SafeFileDevice() override;
     SafeFileDevice(const SafeFileDevice&) = delete;
     SafeFileDevice& operator=(const SafeFileDevice&) = delete;
 
-    // Creates the temporary file; the error when that fails.
+    // Creates the temporary file; the error when that fails or the target is refused.
     std::optional<FileError> begin();
     // The first failure of a write, then the close, the flush and the rename; nullopt when the
     // target now holds every byte written.
@@ -39,6 +40,7 @@ private:
 
     QString m_target;
     QString m_tag;
+    FileSafety::TargetCheck m_mayReplace;
     QString m_temp;
     int m_fd = -1;
     int m_error = 0; // errno of the first failed write

@@ -175,6 +175,29 @@ void FileHold::created(const QString& path)
     h.lastAt.remove(path);
 }
 
+bool FileHold::heldByAny(const QString& path)
+{
+    Holds& h = holds();
+    std::lock_guard lock(h.mutex);
+    const std::optional<FileKey> key = keyAt(path);
+    if (!key)
+        return false;
+    if (h.files.count(*key))
+        return true;
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    // Asked as a whole-file step would take the byte: any holder, shared or sole, is in its way.
+    struct flock fl {};
+    fl.l_type = F_WRLCK;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = HoldByte;
+    fl.l_len = 1;
+    const bool held = ::fcntl(fd, F_OFD_GETLK, &fl) == 0 && fl.l_type != F_UNLCK;
+    ::close(fd);
+    return held;
+}
+
 QString SoleUse::heldElsewhereText()
 {
     return QStringLiteral("Tietokanta on auki toisessa Tikkeli-ikkunassa. Sulje se ensin ja yritä sitten uudestaan.");

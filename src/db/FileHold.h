@@ -29,6 +29,12 @@ public:
     static void letGo(const QString& path);
     // This program made a new file at path: no one else put it there.
     static void created(const QString& path);
+    // Whether a program of ours has the file at path open: this process holds it, or another
+    // process holds it or has a whole-file step on it. A file this process does not hold is opened
+    // for the look and closed again, which would drop the locks of any connection of this process
+    // to it: asked only about a file no connection here can have open (one that is not a database
+    // of ours).
+    static bool heldByAny(const QString& path);
 
     // How long share() waits while another program's whole-file step runs; tests shorten it.
     static inline int WaitMs = 3000;

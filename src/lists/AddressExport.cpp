@@ -4,6 +4,7 @@
 #include "base/FileSafety.h"
 #include "base/Folders.h"
 #include "base/NullConversions.h"
+#include "db/OutputTarget.h"
 #include "db/Recordset.h"
 #include "lists/MemberSelection.h"
 
@@ -122,6 +123,8 @@ QString AddressExport::ProposedPath()
 
 AddressExport::Result AddressExport::WriteAddressRows(Database& db, int sortOrder, const QString& target)
 {
+    if (const std::optional<FileError> refused = OutputTarget::refusal(target))
+        return {0, FailureMessage(refused->description)};
     FileSafety& files = FileSafety::instance();
     std::optional<FileError> error;
     // What a stopped export to the same file left goes first; this one's carries the same tag.
@@ -142,7 +145,7 @@ AddressExport::Result AddressExport::WriteAddressRows(Database& db, int sortOrde
             throw FileError(FileErr::IoError, reason(e));
         QFile::setPermissions(temp, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
                                         | QFileDevice::ReadOther);
-        error = files.publish(temp, target, FileSafety::Existing::Replace);
+        error = files.publish(temp, target, FileSafety::Existing::Replace, OutputTarget::refusal);
     } catch (const FileError& e) {
         error = e;
     } catch (const NumberedError& e) {

@@ -13,7 +13,7 @@ namespace tikkeli {
 // formatted as text so that "0007" and "00100" keep their zeros: member number, surname, first
 // name, address, postcode, post office; a Null field is an empty cell. The file is written beside
 // the target and put in place whole (FileSafety), or not at all: an earlier file of that name
-// stays as it was when anything fails.
+// stays as it was when anything fails, and a database of ours is never replaced (OutputTarget).
 class AddressExport {
 public:
     struct Result {

@@ -1,6 +1,7 @@
 #include "printing/PagePainter.h"
 
 #include "base/SafeFileDevice.h"
+#include "db/OutputTarget.h"
 
 #include "printing/ReportDefinition.h"
 #include "printing/ReportError.h"
@@ -170,7 +171,7 @@ void PagePainter::writePdf(const QString& path, const std::function<void(PageSin
 {
     // Through a temporary file with every write and the flush checked: a full disk leaves the old
     // file in place and is reported, never a truncated file reported as printed.
-    SafeFileDevice file(path, QStringLiteral("pdf"));
+    SafeFileDevice file(path, QStringLiteral("pdf"), OutputTarget::refusal);
     const QString shown = QDir::toNativeSeparators(path);
     if (const auto e = file.begin())
         throw ReportException(ReportErr::PrinterError,

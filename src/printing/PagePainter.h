@@ -23,8 +23,8 @@ public:
     // Paints pages [from, to] onto a paged device that is set up for the whole page (no margins),
     // starting on its current page. Returns false when the device refuses to paint.
     static bool paintPages(QPagedPaintDevice& device, const ReportDocument& doc, int from, int to, int copies = 1);
-    // Writes the report as a PDF file, replacing the file only when the whole file is written.
-    // Throws ReportException 20544 on failure.
+    // Writes the report as a PDF file, replacing the file only when the whole file is written,
+    // and never a database of ours (OutputTarget). Throws ReportException 20544 on failure.
     static void writePdf(const ReportDocument& doc, const QString& path);
     static bool writePdf(const ReportDocument& doc, QIODevice* device);
     // The same for pages handed over as they are laid out: `produce` gives the sink its pages

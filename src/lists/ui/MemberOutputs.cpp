@@ -6,6 +6,7 @@
 #include "base/Prompter.h"
 #include "base/SharedState.h"
 #include "db/Database.h"
+#include "db/OutputTarget.h"
 #include "db/Transaction.h"
 #include "lists/AddressExport.h"
 #include "lists/MemberListReports.h"
@@ -99,6 +100,7 @@ void MemberOutputs::ExportAddresses(QWidget* owner)
     request.fileName = QFileInfo(proposed).fileName();
     request.filter = QStringLiteral("Excel-työkirjat (*.xlsx)");
     request.defaultSuffix = QStringLiteral("xlsx");
+    OutputTarget::guard(request);
     const std::optional<QString> chosen = Prompter::instance().saveFile(request);
     if (!chosen || chosen->trimmed().isEmpty())
         return;

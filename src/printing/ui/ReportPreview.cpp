@@ -4,6 +4,7 @@
 #include "base/FileFilters.h"
 #include "base/Folders.h"
 #include "base/Prompter.h"
+#include "db/OutputTarget.h"
 #include "printing/PagePainter.h"
 #include "printing/ReportEngine.h"
 #include "printing/ReportError.h"
@@ -138,6 +139,7 @@ void ReportPreview::savePdf()
     request.fileName = (m_doc->title.isEmpty() ? QStringLiteral("raportti") : m_doc->title) + QStringLiteral(".pdf");
     request.filter = PdfFileFilter();
     request.defaultSuffix = QStringLiteral("pdf");
+    OutputTarget::guard(request);
     const auto file = Prompter::instance().saveFile(request);
     if (!file || file->isEmpty())
         return;

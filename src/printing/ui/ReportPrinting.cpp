@@ -12,6 +12,7 @@
 #include "base/Prompter.h"
 #include "base/SharedState.h"
 #include "db/Database.h"
+#include "db/OutputTarget.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -101,6 +102,16 @@ int SetUpPrinter(const ReportDocument& report, QPrinter& printer)
     return copies;
 }
 
+// A printer that prints into a file writes that file itself, in place from the first page: the file
+// is looked at as every file written for the user is, right before the printer opens it.
+void RefuseClubFile(const QPrinter& printer)
+{
+    if (printer.outputFileName().isEmpty())
+        return;
+    if (const std::optional<FileError> refused = OutputTarget::refusal(printer.outputFileName()))
+        throw ReportException(ReportErr::PrinterError, refused->description);
+}
+
 // The page range the user chose in the print dialog, from 0; `to` is -1 for "to the end".
 std::pair<int, int> ChosenRange(const QPrinter& printer)
 {
@@ -128,6 +139,7 @@ public:
         std::tie(m_from, m_to) = ChosenRange(*m_printer);
         if (!m_printer->isValid())
             PrinterFailed(*m_printer);
+        RefuseClubFile(*m_printer);
         m_pages.begin(report);
         if (!m_pages.ok())
             PrinterFailed(*m_printer);
@@ -173,6 +185,7 @@ void PrintDocument(const ReportDocument& doc, QPrinter& printer)
     auto [from, to] = ChosenRange(printer);
     if (to < 0 || to > int(doc.pages.size()) - 1)
         to = int(doc.pages.size()) - 1;
+    RefuseClubFile(printer);
     if (!printer.isValid() || !PagePainter::paintPages(printer, doc, from, to, copies))
         PrinterFailed(printer);
     TellWherePrinted(printer);

@@ -6,6 +6,7 @@
 #include "base/NullConversions.h"
 #include "base/NumericText.h"
 #include "base/Prompter.h"
+#include "db/OutputTarget.h"
 #include "printing/PrintChoices.h"
 #include "printing/ReportEngine.h"
 #include "printing/ui/ReportPrinting.h"
@@ -119,7 +120,15 @@ void frmTulostus::printerSetup()
 bool frmTulostus::mayReplacePrintFile()
 {
     const QString file = PrinterSetup().outputFile;
-    if (file.isEmpty() || file == m_fileChosenHere || !QFileInfo::exists(file))
+    if (file.isEmpty())
+        return true;
+    // The printer's own dialog let the name through: it knows nothing of club files.
+    if (const std::optional<FileError> refused = OutputTarget::refusal(file)) {
+        ShowWarning(refused->description + QStringLiteral("\n\nValitse Tulostin-painikkeella toinen tiedosto."));
+        ui->cTulostin->setFocus();
+        return false;
+    }
+    if (file == m_fileChosenHere || !QFileInfo::exists(file))
         return true;
     if (Prompter::instance().message(ReplaceFileQuestion(file), MsgIcon::Warning, MsgButtons::YesNoDefaultNo)
         == MsgResult::Yes)

@@ -35,7 +35,8 @@ private:
     void tulosta();
     void printerSetup();
     // Whether a print to the printer may go on: a PDF file chosen for it earlier that exists is
-    // replaced only when the user says so. No leaves the dialog open for another choice.
+    // replaced only when the user says so, and never when it is a club's database. Either refusal
+    // leaves the dialog open for another choice.
     bool mayReplacePrintFile();
 
     std::unique_ptr<Ui::frmTulostus> ui;
