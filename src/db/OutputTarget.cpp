@@ -21,6 +21,12 @@ std::optional<FileError> OutputTarget::refusal(const QString& path)
     // no connection can have open may get: one that is not a database of ours.
     if (probe.isSQLite() || probe.kind == DbFileKind::Access || FileHold::heldByAny(path))
         return FileError(FileErr::PermissionDenied, clubDatabaseText(path));
+    // The journal beside a database is part of it: after a stopped save it holds what rolls the
+    // file back to a whole one.
+    for (const QLatin1String suffix : {QLatin1String("-journal"), QLatin1String("-wal")}) {
+        if (path.endsWith(suffix) && refusal(path.chopped(suffix.size())))
+            return FileError(FileErr::PermissionDenied, clubDatabaseText(path));
+    }
     return std::nullopt;
 }
 

@@ -34,6 +34,7 @@ TEST(OutputTarget, RefusesEveryDatabaseOfOursAndEveryFileAProgramOfOursHolds)
     ASSERT_EQ(header.write(QByteArray(16, 'x')), 16);
     header.close();
     WriteFileBytes(at("muistio.txt"), "teksti");
+    WriteFileBytes(at("suljettu.mdb-journal"), QByteArray(512, '\0'));
     WriteFileBytes(at("access.mdb"), QByteArray(4, '\0') + "Standard Jet DB" + QByteArray(3000, '\0'));
     sqlite3* foreign = nullptr;
     ASSERT_EQ(sqlite3_open(QFile::encodeName(at("muu.sqlite")).constData(), &foreign), SQLITE_OK);
@@ -52,7 +53,9 @@ TEST(OutputTarget, RefusesEveryDatabaseOfOursAndEveryFileAProgramOfOursHolds)
         {"a club another program holds", held, true},
         {"a file another program holds, its header damaged", damaged, true},
         {"an Access database", at("access.mdb"), true},
+        {"the journal beside a club file of ours", at("suljettu.mdb-journal"), true},
         {"a text file", at("muistio.txt"), false},
+        {"a journal's name beside no database", at("muistio.txt-journal"), false},
         {"another program's SQLite database", at("muu.sqlite"), false},
         {"no file", at("uusi.pdf"), false},
     };
