@@ -9,7 +9,9 @@
 #include "db/UpdateDatabase.h"
 #include "settings/DatabaseSettingsStore.h"
 #include "platform/IniSettingsStore.h"
+#include "settings/SettingsForm.h"
 #include "settings/SettingsLoader.h"
+#include "settings/SettingsSaver.h"
 #include "support/OtherProgramRestore.h"
 #include "support/StoppedRun.h"
 #include "support/TempProgramEnvironment.h"
@@ -23,6 +25,7 @@
 #include "platform/SettingsError.h"
 #include <QElapsedTimer>
 #include <gtest/gtest.h>
+#include <optional>
 #include <vector>
 #include <sqlite3.h>
 
@@ -69,6 +72,27 @@ protected:
         ConnectionRegistry::closeAll(path);
     }
     QString iniDatabase() const { return ProgramIniStore().read(QStringLiteral("Database")); }
+    static QString settingsRows(const QString& path)
+    {
+        return test::FileRows(path, QStringLiteral("SELECT setSection || '/' || setKey || '=' || ifnull(setString, '-') "
+                                                   "FROM Settings ORDER BY setID"));
+    }
+    // What the settings window saves when the user saves what it shows, the settings the program
+    // holds, going ahead at every question (a counter lower than the file's).
+    bool saveTheSettingsHeld()
+    {
+        QDir().mkpath(State().BackupFolder);
+        for (int counter = 0; counter < 3; ++counter)
+            prompter.answerYes();
+        SettingsSaver::Services services;
+        services.open = [](const QString& path) { return Database::open(path); };
+        services.upgrade = [](Database& db) { UpdateDatabase(db); };
+        services.repair = [](const QString&) { return false; };
+        services.applyPageMargins = [] {};
+        services.setMainCaption = [](const QString&) {};
+        SettingsForm form = SettingsForm::fromState(State());
+        return SettingsSaver(services).save(form);
+    }
 
     test::TempProgramEnvironment env;
     ScriptedPrompter prompter;
@@ -699,4 +723,46 @@ TEST_F(StartupRoads, TheSettingsReadAtTheStartAreReadAgainFromAFileRestoredBehin
     QCoreApplication::processEvents();
     EXPECT_EQ(State().ReminderFee, Currency::parse(QStringLiteral("7,50")).value());
     EXPECT_TRUE(QFileInfo(link).isSymLink());
+}
+
+// Every road of the start-up that reads no settings leaves the program on defaults: once a club
+// file is at the path (a stick put in, the file put right), a save of them is refused and the
+// club's settings stay. After the road that reads them, they are saved.
+TEST_F(StartupRoads, SettingsAreStoredOnlyIntoTheFileTheStartReadThemFrom)
+{
+    struct Case {
+        const char* road;
+        std::optional<QByteArray> atStart; // the file at the path; nullopt: the club's own file
+        bool read;
+    };
+    const Case cases[] = {{"not found, no sample", QByteArray(), false},
+                          {"not a database", QByteArray("ei tietokanta"), false},
+                          {"read", std::nullopt, true}};
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.road);
+        prompter.clear();
+        State() = SharedState{};
+        const QString path = env.root() + QStringLiteral("/tie%1/seura.mdb").arg(++n);
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        if (!c.atStart)
+            ASSERT_TRUE(QFile::rename(clubDatabase(QStringLiteral("k%1.mdb").arg(n)), path));
+        else if (!c.atStart->isEmpty())
+            test::WriteFileBytes(path, *c.atStart);
+        configure(path);
+        prompter.answerNo(); // the sample instead of a file not found
+        EXPECT_EQ(startup.run().databaseLoaded, c.read);
+        if (c.atStart) {
+            QFile::remove(path);
+            ASSERT_TRUE(QFile::rename(clubDatabase(QStringLiteral("k%1.mdb").arg(n)), path));
+        }
+        const QString before = settingsRows(path);
+        prompter.clear();
+        EXPECT_EQ(saveTheSettingsHeld(), c.read);
+        EXPECT_EQ(prompter.anyMessageContains(QStringLiteral("omia asetuksia ei ole luettu")), !c.read);
+        if (!c.read) {
+            EXPECT_EQ(settingsRows(path), before);
+        }
+        ConnectionRegistry::closeAll(path);
+    }
 }
