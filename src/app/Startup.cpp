@@ -195,15 +195,25 @@ StartupOutcome Startup::run()
     });
     // One connection for the whole start-up: the settings check and the open below share it, so
     // the file is checked once. It opens only a healthy, writable file; every road of step 8 still
-    // starts from its own open.
+    // starts from its own open, except a file in use: each open of it waits for another program's
+    // whole-file step, and one wait is enough to tell.
     Database startupConnection;
+    int inUse = 0;
     IgnoringErrors("start-up: shared connection", [&] {
-        if (!s.DatabasePath.isEmpty() && !IsReadOnlyFile(s.DatabasePath))
+        if (s.DatabasePath.isEmpty() || IsReadOnlyFile(s.DatabasePath))
+            return;
+        try {
             startupConnection = Database::open(s.DatabasePath);
+        } catch (const DbException& e) {
+            if (e.number() == DbErr::InUseOrReadOnly || e.number() == DbErr::Locked)
+                inUse = e.number();
+            throw;
+        }
     });
 
     bool migrated = false;
-    IgnoringErrors("start-up: settings into the database", [&] { migrated = EnsureSettingsInDatabase(); });
+    if (!inUse)
+        IgnoringErrors("start-up: settings into the database", [&] { migrated = EnsureSettingsInDatabase(); });
     if (migrated) {
         out.endProgram = true;
         return out;
@@ -215,7 +225,7 @@ StartupOutcome Startup::run()
         IgnoringErrors("start-up: restore the window placement", restorePlacement);
 
     Database db;
-    int error = openDatabase(db, true);
+    int error = inUse ? inUse : openDatabase(db, true);
     bool sampleOpened = false;
     bool repairTried = false;
     bool leftoverOffered = false;
@@ -236,10 +246,10 @@ StartupOutcome Startup::run()
             sampleOpened = true;
             continue;
         }
-        // A file another program holds locked is in use, never damaged.
+        // A file another program holds locked is in use, never damaged. The sample is the user's
+        // own writable copy, holding what the user typed into it: a program left running on it
+        // without its settings would store defaults over them.
         if (error == DbErr::InUseOrReadOnly || error == DbErr::Locked) {
-            if (IsDemoDatabase(s.DatabasePath))
-                break;
             showInUseMessage();
             out.endProgram = true;
             return out;

@@ -69,6 +69,11 @@ struct SharedState {
     QString ReminderTitle;
     QString ReminderOpening;
     QString ReminderClosing;
+
+    // The club file (as its canonical path) the settings above were read from or saved into; empty
+    // while they are the defaults of a start-up that could not read them. Settings are stored into
+    // a file only over what was read of it.
+    QString SettingsFile;
 };
 
 // The one instance of the running program (tests reset it with State() = SharedState{}).

@@ -177,6 +177,9 @@ void resetTemplatePath(const char* key, const QString& path)
 {
     Database db = Database::open(State().DatabasePath);
     DatabaseSettingsStore store(db, kSection);
+    // The path in use was not read from this file: the club's own template stays stored there.
+    if (!SettingsMayGoInto(store, db.path(), State().SettingsFile))
+        return;
     store.write(path, QString::fromLatin1(key));
     store.close();
     db.close();
@@ -266,6 +269,12 @@ void LoadSettings(Database& db, bool withClubName)
              [&](const QString& value, const QString& key) { store.write(value, key); });
     if (withClubName)
         State().ClubName = stored.read(QStringLiteral("RegName"));
+    State().SettingsFile = db.path();
+}
+
+bool SettingsMayGoInto(DatabaseSettingsStore& store, const QString& file, const QString& readFrom)
+{
+    return (!readFrom.isEmpty() && readFrom == file) || store.read(QStringLiteral("AsKannassa")) != QLatin1String("1");
 }
 
 void FollowReplacedSettings()
@@ -300,6 +309,7 @@ std::optional<SharedState> StoredSettingsOf(const QString& path)
                      [](const QString&, const QString&) {}, s, false);
             s.ClubName = store.read(QStringLiteral("RegName"));
             s.DatabasePath = path;
+            s.SettingsFile = db.path();
             result = s;
         }
         store.close();

@@ -42,6 +42,10 @@ bool EnsureSettingsInDatabase();
 // Fills the shared state from the database store of db (section "TIKKELI"), read in one query;
 // with withClubName the club's name (RegName) too.
 void LoadSettings(Database& db, bool withClubName = false);
+// Whether settings read from the club file readFrom (SharedState::SettingsFile) may be stored
+// into file, whose settings store is store: they were read from it, or it holds no settings of its
+// own yet (a new file, or one of an older version). Throws DbException when that cannot be read.
+bool SettingsMayGoInto(DatabaseSettingsStore& store, const QString& file, const QString& readFrom);
 // From now on, a club file that another program replaced under the program (a restore, told by
 // ClubChanges::fileReplaced) has its settings read into shared state as LoadSettings reads them
 // at start-up, club name and main caption included: no window may write the old file's club

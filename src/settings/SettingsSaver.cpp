@@ -14,6 +14,7 @@
 #include "platform/MailHeaders.h"
 #include "platform/SmtpSession.h"
 #include "settings/SettingsCheck.h"
+#include "settings/SettingsLoader.h"
 #include "platform/SettingsError.h"
 #include "base/SharedState.h"
 
@@ -392,6 +393,27 @@ bool SettingsSaver::openDatabase(const QString& path, Database& db)
     return true;
 }
 
+bool SettingsSaver::writesOverWhatWasRead(const Database& db, DatabaseSettingsStore& store)
+{
+    try {
+        if (SettingsMayGoInto(store, db.path(), m_settingsFile.value_or(State().SettingsFile)))
+            return true;
+    } catch (const DbException& e) {
+        ShowWarning(QStringLiteral("Tietokannan asetuksia ei voitu lukea: ") + e.description() + CrLf + CrLf + NotSaved);
+        return stop({}, QStringLiteral("tTietokanta"));
+    }
+    // What the window shows are defaults (the start could not read the file) or another file's
+    // settings: stored, they would replace the club's name, accounts, fees and texts.
+    return stop(QStringLiteral("Tietokannan %1 omia asetuksia ei ole luettu asetusikkunaan, joten ikkunan tiedot "
+                               "korvaisivat ne.")
+                        .arg(QDir::toNativeSeparators(db.path()))
+                    + CrLf + CrLf
+                    + QStringLiteral("Valitse tietokanta \"...\"-painikkeella, niin sen asetukset luetaan ikkunaan, "
+                                     "tai käynnistä Tikkeli uudelleen.")
+                    + CrLf + CrLf + NotSaved,
+                QStringLiteral("tTietokanta"));
+}
+
 bool SettingsSaver::settleCounters(DatabaseSettingsStore& store, std::vector<Entry>& entries)
 {
     for (Entry& e : entries) {
@@ -463,10 +485,11 @@ bool SettingsSaver::writeIniPaths(const SettingsForm& form)
     return true;
 }
 
-void SettingsSaver::applyToState(const SettingsForm& form, const std::vector<Entry>& entries)
+void SettingsSaver::applyToState(const SettingsForm& form, const std::vector<Entry>& entries, const QString& savedInto)
 {
     SharedState& state = State();
     state.DatabasePath = form.text(QStringLiteral("tTietokanta"));
+    state.SettingsFile = savedInto;
     for (const Entry& e : entries) {
         if (e.apply)
             e.apply(state);
@@ -503,14 +526,15 @@ bool SettingsSaver::save(SettingsForm& form)
     DatabaseSettingsStore store(db, Section);
     Closer closer{db, store};
 
-    if (!settleCounters(store, entries) || !writeDatabase(db, store, entries))
+    if (!writesOverWhatWasRead(db, store) || !settleCounters(store, entries) || !writeDatabase(db, store, entries))
         return false;
+    const QString savedInto = db.path();
     store.close();
     db.close();
 
     if (!writeIniPaths(form))
         return false;
-    applyToState(form, entries);
+    applyToState(form, entries, savedInto);
     for (const Entry& e : entries) {
         if (e.counter)
             form.setText(e.control, QString::number(*e.counter));

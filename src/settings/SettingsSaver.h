@@ -42,6 +42,10 @@ public:
     // member, contract) is written only when its box differs from this, since other windows move
     // the counters while the settings window stays open; without it every counter is written.
     void setLoadedForm(const SettingsForm& loaded) { m_loaded = loaded; }
+    // The club file the window's settings were read from (SharedState::SettingsFile of what it
+    // filled them from); without it, the file shared state's settings were read from. A file that
+    // holds settings of its own takes only settings read from it.
+    void setSettingsFile(const QString& file) { m_settingsFile = file; }
 
     // form: the window's fields; the backup folder gets its final separator here and the counters
     // show afterwards what the database holds. False when the save stopped (the reason has been
@@ -70,14 +74,16 @@ private:
     bool checkPaths(SettingsForm& form);
     bool readFields(const SettingsForm& form, std::vector<Entry>& entries);
     bool openDatabase(const QString& path, Database& db);
+    bool writesOverWhatWasRead(const Database& db, DatabaseSettingsStore& store);
     bool settleCounters(DatabaseSettingsStore& store, std::vector<Entry>& entries);
     bool writeDatabase(Database& db, DatabaseSettingsStore& store, const std::vector<Entry>& entries);
     bool writeIniPaths(const SettingsForm& form);
-    void applyToState(const SettingsForm& form, const std::vector<Entry>& entries);
+    void applyToState(const SettingsForm& form, const std::vector<Entry>& entries, const QString& savedInto);
     bool stop(const QString& message, const QString& control = {});
 
     Services m_services;
     std::optional<SettingsForm> m_loaded;
+    std::optional<QString> m_settingsFile;
     QString m_focus;
 };
 

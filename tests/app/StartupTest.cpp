@@ -6,11 +6,15 @@
 #include "db/Connection.h"
 #include "db/Database.h"
 #include "db/DbError.h"
+#include "db/FileHold.h"
 #include "db/UpdateDatabase.h"
 #include "settings/DatabaseSettingsStore.h"
 #include "platform/IniSettingsStore.h"
+#include "settings/SettingsForm.h"
 #include "settings/SettingsLoader.h"
+#include "settings/SettingsSaver.h"
 #include "support/OtherProgramRestore.h"
+#include "support/SecondProgram.h"
 #include "support/StoppedRun.h"
 #include "support/TempProgramEnvironment.h"
 
@@ -18,17 +22,24 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopedValueRollback>
 #include "support/TestFiles.h"
 
 #include "platform/SettingsError.h"
 #include <QElapsedTimer>
 #include <gtest/gtest.h>
+#include <optional>
 #include <vector>
 #include <sqlite3.h>
 
 using namespace tikkeli;
 
 namespace {
+
+// Another program of ours whose whole-file step has a club file, and the file it shows that by
+// while it lasts: removed, the step ends.
+constexpr char HeldFileVar[] = "TIKKELI_VAIHE_TIEDOSTO";
+constexpr char HeldFlagVar[] = "TIKKELI_VAIHE_KESKEN";
 
 // Root may write any file; the engine is told to judge by the owner's permission bit instead, as
 // it would for an ordinary user.
@@ -69,6 +80,27 @@ protected:
         ConnectionRegistry::closeAll(path);
     }
     QString iniDatabase() const { return ProgramIniStore().read(QStringLiteral("Database")); }
+    static QString settingsRows(const QString& path)
+    {
+        return test::FileRows(path, QStringLiteral("SELECT setSection || '/' || setKey || '=' || ifnull(setString, '-') "
+                                                   "FROM Settings ORDER BY setID"));
+    }
+    // What the settings window saves when the user saves what it shows, the settings the program
+    // holds, going ahead at every question (a counter lower than the file's).
+    bool saveTheSettingsHeld()
+    {
+        QDir().mkpath(State().BackupFolder);
+        for (int counter = 0; counter < 3; ++counter)
+            prompter.answerYes();
+        SettingsSaver::Services services;
+        services.open = [](const QString& path) { return Database::open(path); };
+        services.upgrade = [](Database& db) { UpdateDatabase(db); };
+        services.repair = [](const QString&) { return false; };
+        services.applyPageMargins = [] {};
+        services.setMainCaption = [](const QString&) {};
+        SettingsForm form = SettingsForm::fromState(State());
+        return SettingsSaver(services).save(form);
+    }
 
     test::TempProgramEnvironment env;
     ScriptedPrompter prompter;
@@ -283,7 +315,8 @@ TEST_F(StartupRoads, ReadOnlyFileAndNoEndsAfterTheLongMessage)
     EXPECT_EQ(upgrades, 0);
 }
 
-TEST_F(StartupRoads, ReadOnlySampleAndNoRunsOnToTheChooser)
+// The sample is the user's own copy, a club file as any other.
+TEST_F(StartupRoads, ReadOnlySampleAndNoEndsAfterTheLongMessage)
 {
     OwnerBitWritableProbe probe;
     QDir().mkpath(env.userFolder());
@@ -293,10 +326,10 @@ TEST_F(StartupRoads, ReadOnlySampleAndNoRunsOnToTheChooser)
     configure(path);
     prompter.answerNo();
     const StartupOutcome out = startup.run();
-    EXPECT_FALSE(out.endProgram);
-    EXPECT_TRUE(out.sampleDatabase);
+    EXPECT_TRUE(out.endProgram);
+    EXPECT_TRUE(
+        prompter.anyMessageContains(QStringLiteral("Tietokantatiedosto: ") + path + QStringLiteral(" on jo käytössä")));
     EXPECT_FALSE(out.databaseLoaded);
-    EXPECT_EQ(out.caption, QStringLiteral("Tikkeli - "));
 }
 
 TEST_F(StartupRoads, FileThatIsNoDatabaseIsNeverRepaired)
@@ -699,4 +732,93 @@ TEST_F(StartupRoads, TheSettingsReadAtTheStartAreReadAgainFromAFileRestoredBehin
     QCoreApplication::processEvents();
     EXPECT_EQ(State().ReminderFee, Currency::parse(QStringLiteral("7,50")).value());
     EXPECT_TRUE(QFileInfo(link).isSymLink());
+}
+
+// The sample club is the user's own copy, holding what the user typed into it. A program started on
+// it while another program's whole-file step has it says, after one wait, that the file is in use,
+// and ends as on any club file; what it is left holding is not stored over the club's settings,
+// whatever is saved.
+TEST_F(StartupRoads, TheSampleHeldByAnotherProgramIsInUseAfterOneWaitAndItsSettingsStay)
+{
+    ASSERT_TRUE(EnsureSampleDatabaseCopy());
+    const QString sample = SampleDatabasePath();
+    configure(sample);
+    const QString before = settingsRows(sample);
+    const QString held = env.root() + QStringLiteral("/vaihe-kesken");
+    QProcessEnvironment roles;
+    roles.insert(QString::fromLatin1(HeldFileVar), sample);
+    roles.insert(QString::fromLatin1(HeldFlagVar), held);
+    const auto other = test::StartSecondProgram(QStringLiteral("StartupOtherProgram.*"), roles);
+    ASSERT_TRUE(test::WaitFor([&] { return QFileInfo::exists(held); })) << other->readAll().toStdString();
+    QElapsedTimer clock;
+    StartupOutcome out;
+    {
+        const QScopedValueRollback wait(FileHold::WaitMs, 1000);
+        clock.start();
+        out = startup.run();
+    }
+    const qint64 took = clock.elapsed();
+    QFile::remove(held);
+    ASSERT_TRUE(other->waitForFinished(20000));
+    EXPECT_TRUE(out.endProgram);
+    EXPECT_TRUE(
+        prompter.anyMessageContains(QStringLiteral("Tietokantatiedosto: ") + sample + QStringLiteral(" on jo käytössä")));
+    EXPECT_GE(took, 1000);
+    EXPECT_LT(took, 2000) << "one wait, not one for each open";
+    EXPECT_FALSE(saveTheSettingsHeld());
+    EXPECT_EQ(settingsRows(sample), before);
+}
+
+// Every road of the start-up that reads no settings leaves the program on defaults: once a club
+// file is at the path (a stick put in, the file put right), a save of them is refused and the
+// club's settings stay. After the road that reads them, they are saved.
+TEST_F(StartupRoads, SettingsAreStoredOnlyIntoTheFileTheStartReadThemFrom)
+{
+    struct Case {
+        const char* road;
+        std::optional<QByteArray> atStart; // the file at the path; nullopt: the club's own file
+        bool read;
+    };
+    const Case cases[] = {{"not found, no sample", QByteArray(), false},
+                          {"not a database", QByteArray("ei tietokanta"), false},
+                          {"read", std::nullopt, true}};
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.road);
+        prompter.clear();
+        State() = SharedState{};
+        const QString path = env.root() + QStringLiteral("/tie%1/seura.mdb").arg(++n);
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        if (!c.atStart)
+            ASSERT_TRUE(QFile::rename(clubDatabase(QStringLiteral("k%1.mdb").arg(n)), path));
+        else if (!c.atStart->isEmpty())
+            test::WriteFileBytes(path, *c.atStart);
+        configure(path);
+        prompter.answerNo(); // the sample instead of a file not found
+        EXPECT_EQ(startup.run().databaseLoaded, c.read);
+        if (c.atStart) {
+            QFile::remove(path);
+            ASSERT_TRUE(QFile::rename(clubDatabase(QStringLiteral("k%1.mdb").arg(n)), path));
+        }
+        const QString before = settingsRows(path);
+        prompter.clear();
+        EXPECT_EQ(saveTheSettingsHeld(), c.read);
+        EXPECT_EQ(prompter.anyMessageContains(QStringLiteral("omia asetuksia ei ole luettu")), !c.read);
+        if (!c.read) {
+            EXPECT_EQ(settingsRows(path), before);
+        }
+        ConnectionRegistry::closeAll(path);
+    }
+}
+
+// The other program of StartupRoads: its whole-file step has the club file until told to end.
+TEST(StartupOtherProgram, HoldsTheFileForAWholeFileStep)
+{
+    const QString file = qEnvironmentVariable(HeldFileVar);
+    if (file.isEmpty())
+        GTEST_SKIP() << "started by StartupRoads as another program";
+    const QString flag = qEnvironmentVariable(HeldFlagVar);
+    const SoleUse step = SoleUse::take(file);
+    test::WriteFileBytes(flag, "1");
+    EXPECT_TRUE(test::WaitFor([&] { return !QFileInfo::exists(flag); }, 60000));
 }

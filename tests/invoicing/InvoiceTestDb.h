@@ -24,6 +24,7 @@ public:
         // The payee data start-up loads from the club's settings; invoices go out only with it.
         State().ClubName = QStringLiteral("Erämiehet ry");
         State().Iban1 = QStringLiteral("FI40 4799 1020 3040 50");
+        State().SettingsFile = db.path(); // the settings above stand for the ones read from the file
     }
 
     qint32 storedCounter()

@@ -227,6 +227,21 @@ TEST(TemplatePaths, ResetWritesTheDefaultWithoutTouchingSharedState)
     EXPECT_ANY_THROW(ResetInvoiceTemplatePath());
 }
 
+// A program that could not read the club file's settings leaves the club's own template stored there.
+TEST(TemplatePaths, ResetKeepsTheTemplateOfAFileWhoseSettingsWereNotRead)
+{
+    test::TempProgramEnvironment env;
+    State().DatabasePath = env.copyOfShipped(QStringLiteral("demo1.mdb"), QStringLiteral("seura.mdb"));
+    Database db = Database::open(State().DatabasePath);
+    put(db, QStringLiteral("EmailPohja"), QStringLiteral("/seura/oma.txt"));
+    ResetInvoiceTemplatePath();
+    EXPECT_EQ(DatabaseSettingsStore(db).read(QStringLiteral("EmailPohja")), QStringLiteral("/seura/oma.txt"));
+    LoadSettings(db);
+    ResetInvoiceTemplatePath();
+    EXPECT_EQ(DatabaseSettingsStore(db).read(QStringLiteral("EmailPohja")),
+              env.programFolder() + QStringLiteral("/lasku.txt"));
+}
+
 TEST(EnsureSettingsInDatabase, FlaggedDatabaseNeedsNoMigration)
 {
     test::TempProgramEnvironment env;

@@ -177,6 +177,7 @@ void frmAsetukset::load()
     fillFontList();
     fillFields(SettingsForm::fromState(State()));
     m_loaded = collectForm();
+    m_settingsFile = State().SettingsFile;
     m_settingsChanged = false;
 }
 
@@ -192,6 +193,7 @@ void frmAsetukset::ReadReplacedFile()
     ++m_fileReads;
     fillFields(SettingsForm::fromState(State()));
     m_loaded = collectForm();
+    m_settingsFile = State().SettingsFile;
     m_settingsChanged = false;
 }
 
@@ -360,6 +362,7 @@ bool frmAsetukset::saveSettings()
     SettingsForm form = collectForm();
     SettingsSaver saver;
     saver.setLoadedForm(m_loaded);
+    saver.setSettingsFile(m_settingsFile);
     const int reads = m_fileReads;
     const bool ok = saver.save(form);
     // The save met a file put in place of the one read: the window shows that file's settings now.
@@ -374,6 +377,7 @@ bool frmAsetukset::saveSettings()
     // The window shows what is stored now, counters included, and holds the file it is stored in.
     fillFields(SettingsForm::fromState(State()));
     m_loaded = collectForm();
+    m_settingsFile = State().SettingsFile;
     m_settingsChanged = false;
     m_saved = true;
     holdDatabase();
@@ -402,6 +406,7 @@ void frmAsetukset::undo()
         return;
     fillFields(SettingsForm::fromState(State()));
     m_loaded = collectForm();
+    m_settingsFile = State().SettingsFile;
     m_settingsChanged = false;
 }
 
@@ -423,7 +428,10 @@ void frmAsetukset::chooseDatabase()
     const auto chosen = Prompter::instance().openFile(request);
     if (!chosen || chosen->isEmpty())
         return;
-    const std::optional<SharedState> stored = *chosen == current ? std::nullopt : StoredSettingsOf(*chosen);
+    // The file whose settings are shown keeps what is typed; any other one, the one named in the
+    // box included when the start could not read it, brings its own.
+    const bool shown = !m_settingsFile.isEmpty() && QFileInfo(*chosen).canonicalFilePath() == m_settingsFile;
+    const std::optional<SharedState> stored = shown ? std::nullopt : StoredSettingsOf(*chosen);
     if (!stored) {
         // A new file, or one of an older version: the save lays the window's settings into it.
         m_ui->tTietokanta->setText(*chosen);
@@ -444,6 +452,7 @@ void frmAsetukset::chooseDatabase()
     form.setText(QStringLiteral("tVarmistus"), m_ui->tVarmistus->text());
     fillFields(form);
     m_loaded = collectForm();
+    m_settingsFile = stored->SettingsFile;
     m_settingsChanged = true;
 }
 
@@ -520,6 +529,7 @@ void frmAsetukset::createNewDatabase()
         SettingsForm form = SettingsForm::fromState(*founded);
         form.setText(QStringLiteral("tVarmistus"), m_ui->tVarmistus->text());
         fillFields(form);
+        m_settingsFile = founded->SettingsFile;
     } else {
         const QScopedValueRollback filling(m_filling, true);
         m_ui->tTietokanta->setText(State().DatabasePath);

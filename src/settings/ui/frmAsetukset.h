@@ -78,6 +78,9 @@ private:
     int m_fileReads = 0; // files read again after a replace, so a save can tell it met one
     // The fields as last loaded or saved: the save writes a counter only when its box differs.
     SettingsForm m_loaded;
+    // The club file the shown settings were read from (SharedState::SettingsFile); a save stores
+    // them only into that file, or into one that holds no settings yet.
+    QString m_settingsFile;
     bool m_settingsChanged = false;
     bool m_saved = false;
     bool m_unloading = false;

@@ -513,6 +513,29 @@ TEST_F(frmAsetuksetTest, ChoosingADatabaseWithSettingsLoadsThem)
     }
 }
 
+// A start that could not read the club file leaves the window on defaults: the save refuses to put
+// them over the file's own settings, and choosing that very file reads them in for the save.
+TEST_F(frmAsetuksetTest, TheFileTheStartCouldNotReadIsReadInWhenChosen)
+{
+    {
+        Database db = Database::open(dbPath);
+        DatabaseSettingsStore store(db);
+        store.write("1", "AsKannassa");
+        store.write("Oma Seura ry", "RegName");
+    }
+    showActive();
+    EXPECT_FALSE(window->saveSettings());
+    EXPECT_TRUE(prompter.anyMessageContains("omia asetuksia ei ole luettu"));
+    EXPECT_EQ(stored("RegName"), "Oma Seura ry");
+    prompter.answerText(dbPath);
+    field<QPushButton>("cTietokantavalita")->click();
+    EXPECT_EQ(edit("tNimi")->text(), "Oma Seura ry");
+    edit("tPuhelin")->setText("050 1");
+    ASSERT_TRUE(window->saveSettings());
+    EXPECT_EQ(stored("RegPuhelin"), "050 1");
+    EXPECT_EQ(stored("RegName"), "Oma Seura ry");
+}
+
 TEST_F(frmAsetuksetTest, ChoosingAFileWithoutSettingsOnlyChangesThePath)
 {
     const QString fresh = makeDatabase("uusi.mdb");
