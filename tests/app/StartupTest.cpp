@@ -803,7 +803,17 @@ TEST_F(StartupRoads, SettingsAreStoredOnlyIntoTheFileTheStartReadThemFrom)
         const QString before = settingsRows(path);
         prompter.clear();
         EXPECT_EQ(saveTheSettingsHeld(), c.read);
-        EXPECT_EQ(prompter.anyMessageContains(QStringLiteral("omia asetuksia ei ole luettu")), !c.read);
+        // A file put where the program had another one (unless the system gave the new file the
+        // old one's number) is first told to the windows, and the save refused as such; the user
+        // then saves again.
+        if (!c.read && prompter.anyMessageContains(QStringLiteral("Tiedot luetaan tiedostosta uudelleen"))) {
+            EXPECT_EQ(settingsRows(path), before);
+            QCoreApplication::processEvents();
+            prompter.clear();
+            EXPECT_FALSE(saveTheSettingsHeld());
+        }
+        EXPECT_EQ(prompter.anyMessageContains(QStringLiteral("omia asetuksia ei ole luettu")), !c.read)
+            << prompter.messageTexts().join(u'\n').toStdString();
         if (!c.read) {
             EXPECT_EQ(settingsRows(path), before);
         }

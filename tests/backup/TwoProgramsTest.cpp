@@ -163,9 +163,12 @@ struct Step {
 const std::vector<Step>& steps()
 {
     static const std::vector<Step> all = {
-        {"kansiovarmuuskopio", folderBackup, Step::SameRows, true}, {"tiivistys", stickCompaction, Step::SameRows},
-        {"kansiopalautus", folderRestore, Step::Restored},     {"tikkupalautus", stickRestore, Step::Restored},
-        {"korjaus", maintenanceRepair, Step::Repaired},        {"kaynnistyskorjaus", startupRepair, Step::Repaired},
+        {"kansiovarmuuskopio", folderBackup, Step::SameRows, true},
+        {"tiivistys", stickCompaction, Step::SameRows},
+        {"kansiopalautus", folderRestore, Step::Restored},
+        {"tikkupalautus", stickRestore, Step::Restored},
+        {"korjaus", maintenanceRepair, Step::Repaired},
+        {"kaynnistyskorjaus", startupRepair, Step::Repaired},
         {"uusi tietokanta", newDatabase, Step::NeverReplaced},
     };
     return all;
@@ -570,9 +573,8 @@ TEST(TwoProgramsOwnStep, TheProgramHoldsItsCompactedFileAndItsWindowsAreNotToldO
         const QByteArray old = ReadFileBytes(l.db());
         int told = 0;
         QObject window;
-        ClubChanges::followReplaced(&window, [&](const QString& path) {
-            told += canonical(path) == canonical(l.db()) ? 1 : 0;
-        });
+        ClubChanges::followReplaced(&window,
+                                    [&](const QString& path) { told += canonical(path) == canonical(l.db()) ? 1 : 0; });
 
         const std::optional<AnotherTry> meanwhile = compact(l);
         ASSERT_TRUE(meanwhile.has_value()) << "the compaction was done";

@@ -151,8 +151,7 @@ TEST(MovedFile, AFilePutInPlaceWhileNoConnectionWasOpenIsToldBeforeAWriteGoesInt
     QCoreApplication::processEvents();
     EXPECT_EQ(told, 1);
     write();
-    EXPECT_EQ(test::FileRows(path, QStringLiteral("SELECT x FROM t ORDER BY id")),
-              QStringLiteral("ennen|palautettu|tämän"));
+    EXPECT_EQ(test::FileRows(path, QStringLiteral("SELECT x FROM t ORDER BY id")), QStringLiteral("ennen|palautettu|tämän"));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // own, one another program has open, one no program has. Each is refused, saying that the file is
 // the club's database; a save dialog then asks again; the file stays as it was, byte for byte.
 #include "../lists/ListsTestDb.h"
+#include "PreviewPdf.h"
 #include "support/Controls.h"
 #include "support/FailingFileSafety.h"
 #include "support/OtherProgramHolding.h"
@@ -72,13 +73,7 @@ const Writer writers[] = {
      [](ScriptedPrompter& p, ListsTestDb&, const QString& target) {
          p.answerText(target);
          p.answerText(std::nullopt); // the dialog again: cancelled
-         ReportDocument doc;
-         doc.pageSize = QSizeF(595, 842);
-         doc.pages.resize(1);
-         auto* preview = new ReportPreview(std::make_shared<const ReportDocument>(doc));
-         preview->show();
-         Control<QPushButton>(*preview, "cSavePdf")->click();
-         preview->close();
+         SavePdfFromAOnePagePreview();
          return shown(p);
      },
      true},

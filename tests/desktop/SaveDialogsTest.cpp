@@ -1,6 +1,7 @@
 // A name typed without its extension over a file that exists: every save dialog of the program
 // adds the extension before the question about the file, and "Ei" keeps the file as it was.
 #include "../lists/ListsTestDb.h"
+#include "PreviewPdf.h"
 #include "support/Controls.h"
 #include "support/TestFiles.h"
 #include "support/WhenModalShown.h"
@@ -38,18 +39,7 @@ struct SaveDialogCase {
 TEST(SaveDialogs, ANameTypedWithoutItsExtensionAsksAboutTheFileAndNoKeepsIt)
 {
     const SaveDialogCase cases[] = {
-        {"the preview's PDF file",
-         "raportti.pdf",
-         {},
-         [] {
-             ReportDocument doc;
-             doc.pageSize = QSizeF(595, 842);
-             doc.pages.resize(1);
-             auto* preview = new ReportPreview(std::make_shared<const ReportDocument>(doc));
-             preview->show();
-             Control<QPushButton>(*preview, "cSavePdf")->click();
-             preview->close();
-         }},
+        {"the preview's PDF file", "raportti.pdf", {}, [] { SavePdfFromAOnePagePreview(); }},
         {"the address export",
          "jasenet.xlsx",
          {},
