@@ -17,10 +17,10 @@
 #include "support/Controls.h"
 #include "support/FailingFileSafety.h"
 #include "support/OtherProgramRestore.h"
+#include "support/SecondProgram.h"
 #include "support/TestFiles.h"
 
 #include <QCryptographicHash>
-#include <QDeadlineTimer>
 #include <QDirIterator>
 #include <QListWidget>
 #include <QProcess>
@@ -257,26 +257,13 @@ std::string image(const Layout& l)
 std::unique_ptr<QProcess> startProgram(const Layout& l, const char* role, const QString& step = {}, int killAt = 0,
                                        const QString& file = {})
 {
-    auto program = std::make_unique<QProcess>();
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QString::fromLatin1(RoleVar), QString::fromLatin1(role));
-    env.insert(QString::fromLatin1(FolderVar), l.root);
-    env.insert(QString::fromLatin1(StepVar), step);
-    env.insert(QString::fromLatin1(KillVar), QString::number(killAt));
-    env.insert(QString::fromLatin1(FileVar), file.isEmpty() ? l.db() : file);
-    program->setProcessEnvironment(env);
-    program->setProcessChannelMode(QProcess::MergedChannels);
-    program->start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=TwoProgramsChild.*")});
-    EXPECT_TRUE(program->waitForStarted(10000));
-    return program;
-}
-
-bool waitFor(const std::function<bool()>& condition, int ms = 20000)
-{
-    const QDeadlineTimer deadline(ms);
-    while (!condition() && !deadline.hasExpired())
-        QThread::msleep(10);
-    return condition();
+    QProcessEnvironment roles;
+    roles.insert(QString::fromLatin1(RoleVar), QString::fromLatin1(role));
+    roles.insert(QString::fromLatin1(FolderVar), l.root);
+    roles.insert(QString::fromLatin1(StepVar), step);
+    roles.insert(QString::fromLatin1(KillVar), QString::number(killAt));
+    roles.insert(QString::fromLatin1(FileVar), file.isEmpty() ? l.db() : file);
+    return StartSecondProgram(QStringLiteral("TwoProgramsChild.*"), roles);
 }
 
 // The other program: it has the club open and, while its flag is up, saves one member after
@@ -286,7 +273,7 @@ public:
     explicit OtherProgram(const Layout& l, const QString& file = {})
         : m_layout(l), m_program(startProgram(l, "toinen", {}, 0, file))
     {
-        EXPECT_TRUE(waitFor([&] { return QFileInfo::exists(l.other("auki")); })) << m_program->readAll().toStdString();
+        EXPECT_TRUE(WaitFor([&] { return QFileInfo::exists(l.other("auki")); })) << m_program->readAll().toStdString();
     }
     ~OtherProgram() { close(); }
     void startSaving() { WriteFileBytes(m_layout.other("tallenna"), "1"); }
@@ -444,9 +431,9 @@ TEST_P(TwoPrograms, AStepIsRefusedWhileTheOtherHasTheFileAndDoneOnceItHasEnded)
     EXPECT_EQ(image(layout), before);
 
     other.startSaving();
-    ASSERT_TRUE(waitFor([&] { return other.savesMade() >= 3; }));
+    ASSERT_TRUE(WaitFor([&] { return other.savesMade() >= 3; }));
     shown = step.run(layout);
-    ASSERT_TRUE(waitFor([&, made = other.savesMade()] { return other.savesMade() >= made + 3; }));
+    ASSERT_TRUE(WaitFor([&, made = other.savesMade()] { return other.savesMade() >= made + 3; }));
     other.close();
     refused(shown, {});
 
@@ -521,7 +508,7 @@ TEST(TwoProgramsOpening, AnOpenWaitsForAStepUnderWayAndIsToldTheFileIsInUseWhenI
         QFile::remove(l.other("avattu"));
         SoleUse step = SoleUse::take(l.db());
         const auto opener = startProgram(l, "avaaja", {}, stepEndsInTime ? 5000 : 300);
-        ASSERT_TRUE(waitFor([&] { return QFileInfo::exists(l.other("avaa")); }));
+        ASSERT_TRUE(WaitFor([&] { return QFileInfo::exists(l.other("avaa")); }));
         if (stepEndsInTime) {
             QThread::msleep(500);
             EXPECT_FALSE(QFileInfo::exists(l.other("avattu"))) << "the open waits";
